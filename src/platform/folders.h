@@ -1,0 +1,25 @@
+// Per-user and shared folders (XDG), the program's own folders, temporary files.
+// Every folder returned exists (created on demand); paths use '/' and carry
+// no trailing slash.
+#pragma once
+#include <string>
+
+// $XDG_DATA_HOME/Kestrane/Vexmora Professional
+std::wstring GetUserDataFolder();
+// $XDG_DATA_HOME/Kestrane/Common
+std::wstring GetMakerSharedFolder();
+// $XDG_CONFIG_HOME (settings store lives under it)
+std::wstring GetUserConfigFolder();
+// The user's videos folder (XDG user dirs), home when unknown.
+std::wstring GetUserVideosFolder();
+std::wstring GetUserMusicFolder();
+std::wstring GetUserHomeFolder();
+// Folder of the running executable, and its "data", "gnu" and "skin" folders.
+std::wstring GetProgramFolder();
+std::wstring GetProgramDataFolder();
+std::wstring GetToolsFolder();
+std::wstring GetSkinFolder();
+// Temporary folder of the program: $TMPDIR/Kestrane-<uid>, mode 0700.
+std::wstring GetTempFolder();
+// Overrides for tests: the program folder (data, gnu and skin follow it).
+void SetProgramFolderForTesting(const std::wstring& folder);

@@ -1,0 +1,23 @@
+// Text conversion between UTF-8 and wide strings, and printf-style formatting.
+#pragma once
+#include <cstdarg>
+#include <string>
+#include <string_view>
+
+// Invalid input never throws: bad bytes become U+FFFD.
+std::wstring Utf8ToWide(std::string_view text);
+std::string WideToUtf8(std::wstring_view text);
+
+// Wide formatting with the Windows runtime's conventions, which the code
+// base's format strings use: in a wide format "%s" is a wide string and "%S"
+// a narrow one, "%c" a wide character; "%I64d"/"%I64u" are 64-bit.
+std::wstring FormatW(const wchar_t* format, ...);
+std::wstring FormatWV(const wchar_t* format, va_list args);
+// Narrow formatting (plain C conventions).
+std::string FormatA(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string FormatAV(const char* format, va_list args);
+
+// Case-insensitive comparison of wide texts (simple case folding).
+int CompareNoCaseW(std::wstring_view a, std::wstring_view b);
+std::wstring ToLowerW(std::wstring_view text);
+std::wstring ToUpperW(std::wstring_view text);
