@@ -1,0 +1,448 @@
+// UTF-8 <-> UTF-32 conversion and printf-style formatting.
+#include "platform/text.h"
+
+#include <clocale>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <cwctype>
+#include <locale.h>
+
+namespace {
+
+constexpr wchar_t kReplacement = 0xFFFD;
+
+bool IsScalar(char32_t c) { return c < 0xD800 || (c > 0xDFFF && c <= 0x10FFFF); }
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    if (!IsScalar(c)) c = kReplacement;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Numbers are formatted as the "C" locale does whatever the process locale
+// is (a UI toolkit may switch LC_NUMERIC to the user's): command lines and
+// stored values need '.' as the decimal point.
+locale_t ClassicLocale()
+{
+    static locale_t loc = newlocale(LC_ALL_MASK, "C", nullptr);
+    return loc;
+}
+
+locale_t CaseLocale()
+{
+    static locale_t loc = [] {
+        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+        return l ? l : newlocale(LC_CTYPE_MASK, "C", nullptr);
+    }();
+    return loc;
+}
+
+class CClassicLocaleScope {
+public:
+    CClassicLocaleScope() : m_old(ClassicLocale() ? uselocale(ClassicLocale()) : nullptr) {}
+    ~CClassicLocaleScope()
+    {
+        if (m_old) uselocale(m_old);
+    }
+
+private:
+    locale_t m_old;
+};
+
+void AppendPadded(std::wstring& out, std::wstring_view text, int width, bool left)
+{
+    size_t pad = width > 0 && static_cast<size_t>(width) > text.size() ? width - text.size() : 0;
+    if (!left) out.append(pad, L' ');
+    out.append(text);
+    if (left) out.append(pad, L' ');
+}
+
+// Formats one numeric conversion with snprintf (which reports the length it
+// needs) and widens the ASCII result.
+template <class T>
+void AppendNumber(std::wstring& out, const char* spec, int width, int precision, bool starWidth, bool starPrec, T value)
+{
+    char stack[128];
+    int n;
+    auto run = [&](char* buf, size_t size) {
+        if (starWidth && starPrec) return snprintf(buf, size, spec, width, precision, value);
+        if (starWidth) return snprintf(buf, size, spec, width, value);
+        if (starPrec) return snprintf(buf, size, spec, precision, value);
+        return snprintf(buf, size, spec, value);
+    };
+    n = run(stack, sizeof stack);
+    if (n < 0) return;
+    if (static_cast<size_t>(n) < sizeof stack) {
+        out.append(stack, stack + n);
+        return;
+    }
+    std::string big(static_cast<size_t>(n) + 1, '\0');
+    n = run(big.data(), big.size());
+    if (n > 0) out.append(big.begin(), big.begin() + n);
+}
+
+}  // namespace
+
+std::wstring Utf8ToWide(std::string_view text)
+{
+    std::wstring out;
+    out.reserve(text.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    size_t i = 0;
+    while (i < n) {
+        unsigned char b = p[i];
+        if (b < 0x80) {
+            out += static_cast<wchar_t>(b);
+            ++i;
+            continue;
+        }
+        // Lead byte: length and the allowed range of the first continuation
+        // byte (which rules out overlong forms, surrogates and > U+10FFFF).
+        int len;
+        unsigned char lo = 0x80, hi = 0xBF;
+        char32_t c;
+        if (b >= 0xC2 && b <= 0xDF) {
+            len = 2;
+            c = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            len = 3;
+            c = b & 0x0F;
+            if (b == 0xE0) lo = 0xA0;
+            if (b == 0xED) hi = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            len = 4;
+            c = b & 0x07;
+            if (b == 0xF0) lo = 0x90;
+            if (b == 0xF4) hi = 0x8F;
+        } else {
+            out += kReplacement;  // lone continuation byte, C0/C1, F5..FF
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        bool ok = true;
+        for (int k = 1; k < len; ++k, ++j) {
+            unsigned char min = k == 1 ? lo : 0x80, max = k == 1 ? hi : 0xBF;
+            if (j >= n || p[j] < min || p[j] > max) {
+                ok = false;
+                break;
+            }
+            c = (c << 6) | (p[j] & 0x3F);
+        }
+        // A broken sequence becomes one U+FFFD; decoding resumes at the byte that broke it.
+        out += ok ? static_cast<wchar_t>(c) : kReplacement;
+        i = j;
+    }
+    return out;
+}
+
+std::string WideToUtf8(std::wstring_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        auto c = static_cast<char32_t>(text[i]);
+        // A UTF-16 pair that slipped into a wide string is joined; a lone half is replaced.
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
+            auto d = static_cast<char32_t>(text[i + 1]);
+            if (d >= 0xDC00 && d <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (d - 0xDC00);
+                ++i;
+            }
+        }
+        AppendUtf8(out, c);
+    }
+    return out;
+}
+
+std::wstring FormatW(const wchar_t* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::wstring out = FormatWV(format, args);
+    va_end(args);
+    return out;
+}
+
+// Walks the format and formats each conversion on its own: strings and
+// characters here (so "%s" takes a wide string and "%S" a narrow UTF-8 one,
+// as the Windows runtime's wide functions do), numbers through snprintf.
+std::wstring FormatWV(const wchar_t* format, va_list argsIn)
+{
+    std::wstring out;
+    if (!format) return out;
+    CClassicLocaleScope classic;
+    va_list args;
+    va_copy(args, argsIn);
+
+    const wchar_t* p = format;
+    while (*p) {
+        const wchar_t* pct = wcschr(p, L'%');
+        if (!pct) {
+            out.append(p);
+            break;
+        }
+        out.append(p, pct);
+        const wchar_t* start = pct;
+        p = pct + 1;
+        if (*p == L'%') {
+            out += L'%';
+            ++p;
+            continue;
+        }
+
+        // printf's grammar: flags, width, precision, length, conversion.
+        std::string spec = "%";
+        bool left = false;
+        while (*p && wcschr(L"-+ #0'", *p)) {
+            if (*p == L'-') left = true;
+            spec += static_cast<char>(*p++);
+        }
+        int width = 0, precision = -1;
+        bool starWidth = false, starPrec = false;
+        if (*p == L'*') {
+            starWidth = true;
+            width = va_arg(args, int);
+            if (width < 0) {
+                left = true;
+                width = -width;
+            }
+            spec += '*';
+            ++p;
+        } else {
+            while (*p >= L'0' && *p <= L'9') {
+                width = width * 10 + (*p - L'0');
+                spec += static_cast<char>(*p++);
+            }
+        }
+        if (*p == L'.') {
+            spec += '.';
+            ++p;
+            precision = 0;
+            if (*p == L'*') {
+                starPrec = true;
+                precision = va_arg(args, int);
+                spec += '*';
+                ++p;
+            } else {
+                while (*p >= L'0' && *p <= L'9') {
+                    precision = precision * 10 + (*p - L'0');
+                    spec += static_cast<char>(*p++);
+                }
+            }
+        }
+
+        enum { kDefault, kShort, kChar, kLong, kLongLong, kSize, kMax, kDiff, kLongDouble, kWide, kNarrow } len = kDefault;
+        if (wcsncmp(p, L"I64", 3) == 0) {
+            len = kLongLong;
+            p += 3;
+        } else if (wcsncmp(p, L"I32", 3) == 0) {
+            len = kDefault;
+            p += 3;
+        } else if (*p == L'I') {
+            len = kSize;
+            ++p;
+        } else if (p[0] == L'h' && p[1] == L'h') {
+            len = kChar;
+            p += 2;
+        } else if (p[0] == L'l' && p[1] == L'l') {
+            len = kLongLong;
+            p += 2;
+        } else if (*p == L'h') {
+            len = kShort;
+            ++p;
+        } else if (*p == L'l') {
+            len = kLong;
+            ++p;
+        } else if (*p == L'q') {
+            len = kLongLong;
+            ++p;
+        } else if (*p == L'z') {
+            len = kSize;
+            ++p;
+        } else if (*p == L'j') {
+            len = kMax;
+            ++p;
+        } else if (*p == L't') {
+            len = kDiff;
+            ++p;
+        } else if (*p == L'L') {
+            len = kLongDouble;
+            ++p;
+        } else if (*p == L'w') {
+            len = kWide;
+            ++p;
+        }
+
+        wchar_t conv = *p;
+        if (!conv) {
+            out.append(start);  // a lone '%' at the end stays as written
+            break;
+        }
+        ++p;
+
+        switch (conv) {
+        case L's':
+        case L'S': {
+            bool narrow = conv == L'S' ? (len != kLong && len != kWide) : (len == kShort);
+            std::wstring converted;
+            std::wstring_view text;
+            if (narrow) {
+                const char* s = va_arg(args, const char*);
+                converted = s ? Utf8ToWide(s) : std::wstring(L"(null)");
+                text = converted;
+            } else {
+                const wchar_t* s = va_arg(args, const wchar_t*);
+                text = s ? std::wstring_view(s) : std::wstring_view(L"(null)");
+            }
+            if (precision >= 0 && static_cast<size_t>(precision) < text.size()) text = text.substr(0, precision);
+            AppendPadded(out, text, width, left);
+            break;
+        }
+        case L'c':
+        case L'C': {
+            int value = va_arg(args, int);
+            bool narrow = conv == L'C' ? (len != kLong && len != kWide) : (len == kShort);
+            wchar_t ch = narrow ? static_cast<wchar_t>(static_cast<unsigned char>(value)) : static_cast<wchar_t>(value);
+            AppendPadded(out, std::wstring_view(&ch, 1), width, left);
+            break;
+        }
+        case L'd':
+        case L'i':
+        case L'u':
+        case L'o':
+        case L'x':
+        case L'X': {
+            char c = static_cast<char>(conv);
+            switch (len) {
+            case kLongLong:
+                AppendNumber(out, (spec + "ll" + c).c_str(), width, precision, starWidth, starPrec, va_arg(args, long long));
+                break;
+            case kLong:
+                AppendNumber(out, (spec + "l" + c).c_str(), width, precision, starWidth, starPrec, va_arg(args, long));
+                break;
+            case kSize:
+                AppendNumber(out, (spec + "z" + c).c_str(), width, precision, starWidth, starPrec, va_arg(args, size_t));
+                break;
+            case kMax:
+                AppendNumber(out, (spec + "j" + c).c_str(), width, precision, starWidth, starPrec, va_arg(args, intmax_t));
+                break;
+            case kDiff:
+                AppendNumber(out, (spec + "t" + c).c_str(), width, precision, starWidth, starPrec, va_arg(args, ptrdiff_t));
+                break;
+            case kShort:
+                AppendNumber(out, (spec + "h" + c).c_str(), width, precision, starWidth, starPrec, va_arg(args, int));
+                break;
+            case kChar:
+                AppendNumber(out, (spec + "hh" + c).c_str(), width, precision, starWidth, starPrec, va_arg(args, int));
+                break;
+            default:
+                AppendNumber(out, (spec + c).c_str(), width, precision, starWidth, starPrec, va_arg(args, int));
+                break;
+            }
+            break;
+        }
+        case L'f':
+        case L'F':
+        case L'e':
+        case L'E':
+        case L'g':
+        case L'G':
+        case L'a':
+        case L'A': {
+            char c = static_cast<char>(conv);
+            if (len == kLongDouble)
+                AppendNumber(out, (spec + "L" + c).c_str(), width, precision, starWidth, starPrec, va_arg(args, long double));
+            else
+                AppendNumber(out, (spec + c).c_str(), width, precision, starWidth, starPrec, va_arg(args, double));
+            break;
+        }
+        case L'p':
+            AppendNumber(out, (spec + "p").c_str(), width, precision, starWidth, starPrec, va_arg(args, void*));
+            break;
+        case L'n':
+            (void)va_arg(args, void*);  // never written through
+            break;
+        default:
+            out.append(start, p);  // unknown conversion: kept as written
+            break;
+        }
+    }
+    va_end(args);
+    return out;
+}
+
+std::string FormatA(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::string out = FormatAV(format, args);
+    va_end(args);
+    return out;
+}
+
+std::string FormatAV(const char* format, va_list args)
+{
+    if (!format) return {};
+    CClassicLocaleScope classic;
+    char stack[512];
+    va_list copy;
+    va_copy(copy, args);
+    int n = vsnprintf(stack, sizeof stack, format, copy);
+    va_end(copy);
+    if (n < 0) return {};
+    if (static_cast<size_t>(n) < sizeof stack) return std::string(stack, n);
+    std::string out(static_cast<size_t>(n) + 1, '\0');
+    va_copy(copy, args);
+    n = vsnprintf(out.data(), out.size(), format, copy);
+    va_end(copy);
+    out.resize(n < 0 ? 0 : n);
+    return out;
+}
+
+int CompareNoCaseW(std::wstring_view a, std::wstring_view b)
+{
+    locale_t loc = CaseLocale();
+    size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+        wint_t x = towlower_l(static_cast<wint_t>(a[i]), loc);
+        wint_t y = towlower_l(static_cast<wint_t>(b[i]), loc);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+std::wstring ToLowerW(std::wstring_view text)
+{
+    locale_t loc = CaseLocale();
+    std::wstring out(text);
+    for (auto& c : out) c = static_cast<wchar_t>(towlower_l(static_cast<wint_t>(c), loc));
+    return out;
+}
+
+std::wstring ToUpperW(std::wstring_view text)
+{
+    locale_t loc = CaseLocale();
+    std::wstring out(text);
+    for (auto& c : out) c = static_cast<wchar_t>(towupper_l(static_cast<wint_t>(c), loc));
+    return out;
+}

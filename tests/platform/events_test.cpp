@@ -1,0 +1,121 @@
+// Events stop workers: waits end when set, time out within bounds, and an
+// auto-reset event lets exactly one waiter through per Set().
+#include "platform/events.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+TEST(EventWait, ZeroTimeoutOnlyTests)
+{
+    CEvent manual(true, false);
+    INT64 start = GetTickCount64();
+    EXPECT_EQ(manual.Wait(0), WAIT_TIMEOUT);
+    EXPECT_LT(GetTickCount64() - start, 20);
+    manual.Set();
+    EXPECT_EQ(manual.Wait(0), WAIT_OBJECT_0);
+    EXPECT_EQ(manual.Wait(0), WAIT_OBJECT_0);  // manual reset stays set
+    manual.Reset();
+    EXPECT_EQ(manual.Wait(0), WAIT_TIMEOUT);
+}
+
+TEST(EventWait, TimesOutWithinBounds)
+{
+    CEvent e(true, false);
+    INT64 start = GetTickCount64();
+    EXPECT_EQ(e.Wait(120), WAIT_TIMEOUT);
+    INT64 took = GetTickCount64() - start;
+    EXPECT_GE(took, 119);
+    EXPECT_LT(took, 1000);
+}
+
+TEST(EventWait, InfiniteWaitEndsWhenAnotherThreadSets)
+{
+    CEvent e(true, false);
+    std::thread setter([&] {
+        Sleep(50);
+        e.Set();
+    });
+    INT64 start = GetTickCount64();
+    EXPECT_EQ(e.Wait(INFINITE), WAIT_OBJECT_0);
+    EXPECT_GE(GetTickCount64() - start, 40);
+    setter.join();
+}
+
+TEST(EventWait, ManualResetReleasesEveryWaiter)
+{
+    CEvent e(true, false);
+    std::atomic<int> woken{0};
+    std::vector<std::thread> waiters;
+    for (int i = 0; i < 6; ++i)
+        waiters.emplace_back([&] {
+            if (e.Wait(5000) == WAIT_OBJECT_0) ++woken;
+        });
+    Sleep(30);
+    e.Set();
+    for (auto& t : waiters) t.join();
+    EXPECT_EQ(woken.load(), 6);
+}
+
+TEST(EventWait, AutoResetWakesOneWaiterPerSet)
+{
+    CEvent e(false, false);
+    std::atomic<int> woken{0};
+    std::vector<std::thread> waiters;
+    for (int i = 0; i < 4; ++i)
+        waiters.emplace_back([&] {
+            if (e.Wait(400) == WAIT_OBJECT_0) ++woken;
+        });
+    Sleep(50);
+    e.Set();
+    Sleep(100);
+    EXPECT_EQ(woken.load(), 1);
+    EXPECT_FALSE(e.IsSet());  // consumed by the waiter
+    e.Set();
+    for (auto& t : waiters) t.join();
+    EXPECT_EQ(woken.load(), 2);
+}
+
+TEST(EventWait, AutoResetSetBeforeTheWaitIsKeptForOneWait)
+{
+    CEvent e(false, true);
+    EXPECT_EQ(e.Wait(0), WAIT_OBJECT_0);
+    EXPECT_EQ(e.Wait(0), WAIT_TIMEOUT);
+}
+
+TEST(WaitForAny, ReportsTheFirstSetEvent)
+{
+    CEvent stop(true, false), work(false, false);
+    EXPECT_EQ(WaitForAnyEvent({&stop, &work}, 0), WAIT_TIMEOUT);
+    INT64 start = GetTickCount64();
+    EXPECT_EQ(WaitForAnyEvent({&stop, &work}, 80), WAIT_TIMEOUT);
+    INT64 took = GetTickCount64() - start;
+    EXPECT_GE(took, 79);
+    EXPECT_LT(took, 1000);
+
+    std::thread setter([&] {
+        Sleep(30);
+        work.Set();
+    });
+    EXPECT_EQ(WaitForAnyEvent({&stop, &work}, INFINITE), WAIT_OBJECT_0 + 1);
+    setter.join();
+    EXPECT_FALSE(work.IsSet());  // auto reset consumed by the wait
+    stop.Set();
+    EXPECT_EQ(WaitForAnyEvent({&stop, &work}, 1000), WAIT_OBJECT_0);
+    EXPECT_TRUE(stop.IsSet());
+}
+
+TEST(TickCount, IsMonotonicMilliseconds)
+{
+    INT64 a = GetTickCount64();
+    Sleep(25);
+    INT64 b = GetTickCount64();
+    EXPECT_GE(b - a, 24);
+    EXPECT_LT(b - a, 1000);
+}
+
+}  // namespace
