@@ -137,15 +137,10 @@ public:
     void CopySourceFileTimes();
     void SetOutputFolder(const std::wstring& folder);
 
-    // Stops and joins whatever runs for a media object (its runners and
-    // monitor thread) and deletes its runners. The runner code installs it
-    // when it makes its first runner; until then no runner can exist.
-    using TeardownHook = void (*)(CVXMMediaBase& media);
-    static void SetTeardownHook(TeardownHook hook);
-
 protected:
-    // Every media destructor calls this first, before its own fields go;
-    // the base destructor calls it again (a no-op by then).
+    // Stops and joins whatever runs for this media (runners, monitor thread)
+    // and deletes its runners. Every media destructor calls it first, before
+    // its own fields go; the base destructor calls it again (a no-op by then).
     void StopAndJoinAll();
 
 public:
@@ -217,7 +212,7 @@ public:
     std::unique_ptr<VXM_STREAM_SELECTION> m_pSelection;
     BYTE m_bNoAudio = 0;
     BYTE m_bNoSubtitle = 0;
-    CCmdFFplay* m_pProbeRunner = nullptr;       // owned; see TeardownHook
+    CCmdFFplay* m_pProbeRunner = nullptr;       // owned; see StopAndJoinAll
     CCmdFFplay* m_pPreviewRunner = nullptr;
     CCmdFFplay* m_pConvertRunner = nullptr;
     CCmdFFplay* m_pThumbnailRunner = nullptr;

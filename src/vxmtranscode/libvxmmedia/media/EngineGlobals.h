@@ -21,8 +21,3 @@ extern std::string g_szCUDACapability;  // "major:minor" of the last query
 int IsCUDADevicePresent();
 // Compute capability of device 0 as (major << 4) | minor; 0 without a device.
 int GetCUDAComputeCapability();
-
-// A step of the engine shut-down that a part of the engine adds when it has
-// set up process-wide state (the tool code's dictionaries, SDL). The steps
-// run once each, last added first, in UnRegisterMediaLibrary.
-void AddEngineShutdownStep(void (*step)());

@@ -1,0 +1,160 @@
+// The entry points of the engine library.
+#include "VXMMediaExports.h"
+
+#include "CudaProbe.h"
+#include "EngineGlobals.h"
+#include "EngineHooks.h"
+#include "EngineLog.h"
+#include "VXMMediaImpl.h"
+#include "platform/module.h"
+
+extern "C" {
+#include <libavdevice/avdevice.h>
+#include <libavutil/log.h>
+}
+
+#include <new>
+
+namespace {
+
+constexpr const char* kLogCategory = "VXMMediaExports";
+constexpr const char* kPrismelLibrary = "libprismel.so";
+
+// FFmpeg's own log output is dropped unless a tool run installs its report callback.
+void DiscardFfmpegLog(void*, int, const char*, va_list) {}
+
+CModule g_prismelModule;
+
+// A new file media object, empty or copied from the data half of a source.
+IVXMMedia* NewFileMedia(IVXMMedia* source)
+{
+    if (auto* file = dynamic_cast<CVXMMediaImpl*>(source))
+        return new CVXMMediaImpl(*file);
+    if (auto* data = dynamic_cast<CVXMMediaBase*>(source)) {
+        auto* media = new CVXMMediaImpl(*data, 0);
+        media->m_nMediaKind = 0;
+        return media;
+    }
+    return new CVXMMediaImpl();
+}
+
+}  // namespace
+
+extern "C" {
+
+void RegisterMediaLibrary()
+{
+    av_log_set_flags(AV_LOG_SKIP_REPEATED);
+    avdevice_register_all();
+    av_log_set_callback(DiscardFfmpegLog);
+    av_log_set_level(AV_LOG_ERROR);
+}
+
+void UnRegisterMediaLibrary()
+{
+    if (g_EngineHooks.pfnShutdownToolCode)
+        g_EngineHooks.pfnShutdownToolCode();
+}
+
+IVXMMedia* CreateVXMMediaObject(IVXMMedia* source)
+{
+    try {
+        int kind = source ? source->GetMediaKind() : 0;
+        if (kind == 1 || kind == 2) {
+            auto copy = kind == 1 ? g_EngineHooks.pfnCopyDVDTitleMedia : g_EngineHooks.pfnCopyDiscTrackMedia;
+            if (!copy) {
+                LogMessageA(kLogCategory, "CreateVXMMediaObject: media of kind %d cannot be copied here", kind);
+                return nullptr;
+            }
+            return copy(*source);
+        }
+        return NewFileMedia(kind == 0 ? source : nullptr);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+IVXMDVDFile* CreateVXMDVDFileObject()
+{
+    if (!g_EngineHooks.pfnNewDVDFileObject) {
+        LogMessageA(kLogCategory, "CreateVXMDVDFileObject: DVD sources are not built in");
+        return nullptr;
+    }
+    try {
+        return g_EngineHooks.pfnNewDVDFileObject();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+IVXMDiscFile* CreateVXMDiscFileObject()
+{
+    if (!g_EngineHooks.pfnNewDiscFileObject) {
+        LogMessageA(kLogCategory, "CreateVXMDiscFileObject: audio CDs are not built in");
+        return nullptr;
+    }
+    try {
+        return g_EngineHooks.pfnNewDiscFileObject();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+IProfileManager* CreateProfileManger()
+{
+    if (g_pProfileManager)
+        return g_pProfileManager;
+    if (!g_EngineHooks.pfnNewProfileManager) {
+        LogMessageA(kLogCategory, "CreateProfileManger: the profile manager is not built in");
+        return nullptr;
+    }
+    try {
+        g_pProfileManager = g_EngineHooks.pfnNewProfileManager();
+    } catch (const std::bad_alloc&) {
+        g_pProfileManager = nullptr;
+    }
+    return g_pProfileManager;
+}
+
+CModule* LoadPrismelDll()
+{
+    if (!g_hPrismelModule) {
+        g_prismelModule = CModule(kPrismelLibrary);
+        if (g_prismelModule.IsLoaded())
+            g_hPrismelModule = &g_prismelModule;
+    }
+    return g_hPrismelModule;
+}
+
+void SetLogfilePath(const char* path)
+{
+    g_strReportLogPath = path ? path : "";
+}
+
+void SetUseLogfile(int use)
+{
+    g_bUseReportLog = use;
+}
+
+int IsCUDASupported()
+{
+    return IsHardwareEncoderPresent();
+}
+
+void SetDisplayMode(int mode)
+{
+    g_nDisplayMode = mode;
+}
+
+int GetDisplayMode()
+{
+    return g_nDisplayMode;
+}
+
+void VXMMediaSetLogFunc(VXM_LOG_FUNC_A logA, VXM_LOG_FUNC_W logW)
+{
+    g_pfnLogA = logA;
+    g_pfnLogW = logW;
+}
+
+}  // extern "C"

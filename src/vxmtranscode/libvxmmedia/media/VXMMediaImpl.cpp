@@ -1,0 +1,153 @@
+#include "VXMMediaImpl.h"
+
+void SplitMediaPath(const std::wstring& path, std::wstring& folder, std::wstring& name, std::wstring& ext)
+{
+    size_t slash = path.find_last_of(L"/\\");
+    size_t nameStart = slash == std::wstring::npos ? 0 : slash + 1;
+    folder = path.substr(0, nameStart);
+    size_t dot = path.rfind(L'.');
+    if (dot == std::wstring::npos || dot < nameStart) {
+        name = path.substr(nameStart);
+        ext.clear();
+    } else {
+        name = path.substr(nameStart, dot - nameStart);
+        ext = path.substr(dot);
+    }
+}
+
+CVXMMediaImpl::CVXMMediaImpl() = default;
+
+CVXMMediaImpl::CVXMMediaImpl(const CVXMMediaImpl& other)
+    : IVXMMedia(other), CVXMMediaBase(other), m_nPositionOffset(other.m_nPositionOffset)
+{
+}
+
+CVXMMediaImpl::CVXMMediaImpl(const CVXMMediaBase& data, int positionOffset)
+    : CVXMMediaBase(data), m_nPositionOffset(positionOffset)
+{
+}
+
+CVXMMediaImpl::~CVXMMediaImpl()
+{
+    StopAndJoinAll();
+}
+
+void CVXMMediaImpl::Release()
+{
+    delete this;
+}
+
+void CVXMMediaImpl::SetSourcePath(const std::wstring& path)
+{
+    m_strSourcePath = path;
+    if (path.empty()) {
+        m_strSourceFolder.clear();
+        m_strSourceTitle.clear();
+        m_strSourceExt.clear();
+        return;
+    }
+    SplitMediaPath(path, m_strSourceFolder, m_strSourceTitle, m_strSourceExt);
+}
+
+std::wstring CVXMMediaImpl::GetSourcePath() const { return m_strSourcePath; }
+std::wstring CVXMMediaImpl::GetOutputFolder() const { return m_strOutputFolder; }
+void CVXMMediaImpl::SetOutputFolder(const std::wstring& folder) { CVXMMediaBase::SetOutputFolder(folder); }
+std::wstring CVXMMediaImpl::GetOutputPath() const { return m_strOutputFile; }
+std::wstring CVXMMediaImpl::GetOutputName() const { return m_strOutputName; }
+void CVXMMediaImpl::SetOutputName(const std::wstring& name) { m_strOutputName = name; }
+std::wstring CVXMMediaImpl::GetThumbnailPath() const { return m_strThumbnailPath; }
+void CVXMMediaImpl::SetThumbnailPath(const std::wstring& path) { m_strThumbnailPath = path; }
+void CVXMMediaImpl::SetPreviewWindow(HWND hwnd) { m_hPreviewWnd = hwnd; }
+std::wstring CVXMMediaImpl::GetSourceFolder() const { return m_strSourceFolder; }
+std::wstring CVXMMediaImpl::GetSourceTitle() const { return m_strSourceTitle; }
+std::wstring CVXMMediaImpl::GetSourceExtension() const { return m_strSourceExt; }
+
+int CVXMMediaImpl::GetStartTime() const { return m_nStartTime; }
+int CVXMMediaImpl::GetClipLength() const { return GetEffectiveDuration(); }
+int CVXMMediaImpl::GetDuration() const { return GetEffectiveDuration(); }
+int CVXMMediaImpl::GetEndTime() const { return m_nEndTime; }
+void CVXMMediaImpl::SetDuration(int ms) { m_nDuration = ms; }
+void CVXMMediaImpl::SetStartTime(int ms) { m_nStartTime = ms; }
+void CVXMMediaImpl::SetEndTime(int ms) { m_nEndTime = ms; }
+void CVXMMediaImpl::SetHasVideo(int hasVideo) { m_bHasVideo = hasVideo; }
+
+int CVXMMediaImpl::GetVideoStreamIndex() const { return m_nVideoStreamIndex; }
+IVXMVideo* CVXMMediaImpl::GetVideoStream() { return FindSelectedVideoStream(); }
+int CVXMMediaImpl::GetVideoStreamCount() const { return static_cast<int>(m_lstVideo.size()); }
+IVXMVideo* CVXMMediaImpl::GetVideoStreamAt(int index) { return CVXMMediaBase::GetVideoStreamAt(index); }
+int CVXMMediaImpl::GetAudioTrackId() const { return m_nAudioTrackId; }
+IVXMAudio* CVXMMediaImpl::GetAudioTrack() { return FindSelectedAudioTrack(); }
+int CVXMMediaImpl::GetAudioTrackCount() const { return static_cast<int>(m_lstAudio.size()); }
+IVXMAudio* CVXMMediaImpl::GetAudioTrackAt(int index) { return CVXMMediaBase::GetAudioTrackAt(index); }
+int CVXMMediaImpl::GetSubtitleId() const { return m_nSubtitleId; }
+IVXMSubtitle* CVXMMediaImpl::GetSubtitle() { return FindSelectedSubtitle(); }
+int CVXMMediaImpl::GetSubtitleCount() const { return static_cast<int>(m_lstSubtitle.size()); }
+IVXMSubtitle* CVXMMediaImpl::GetSubtitleAt(int index) { return CVXMMediaBase::GetSubtitleAt(index); }
+
+int CVXMMediaImpl::AddAudioFile(const std::wstring& path)
+{
+    if (path.empty())
+        return -1;
+    std::wstring folder, name, ext;
+    SplitMediaPath(path, folder, name, ext);
+    auto track = std::make_unique<VXM_AUDIO_TRACK>();
+    track->m_nId = -1;
+    track->m_bExternal = 1;
+    track->m_strFilePath = path;
+    track->m_strDisplayName = name + ext;
+    m_lstAudio.push_back(std::move(track));
+    return 0;
+}
+
+int CVXMMediaImpl::AddSubtitleFile(const std::wstring& path)
+{
+    if (path.empty())
+        return -1;
+    std::wstring folder, name, ext;
+    SplitMediaPath(path, folder, name, ext);
+    if (ext != L".srt" && ext != L".ass" && ext != L".ssa")
+        return -1;
+    auto subtitle = std::make_unique<VXM_SUBTITLE>();
+    subtitle->m_bExternal = 1;
+    subtitle->m_strFilePath = path;
+    subtitle->m_strDisplayName = name + ext;
+    m_lstSubtitle.push_back(std::move(subtitle));
+    return 0;
+}
+
+namespace {
+
+// Removes the external record at a list position; -1 when there is none.
+template <class T>
+int RemoveExternal(std::list<std::unique_ptr<T>>& list, int index)
+{
+    if (index < 0 || static_cast<size_t>(index) >= list.size())
+        return -1;
+    auto it = list.begin();
+    std::advance(it, index);
+    if (!(*it)->m_bExternal)
+        return -1;
+    list.erase(it);
+    return 0;
+}
+
+}  // namespace
+
+int CVXMMediaImpl::RemoveAudioFile(int index) { return RemoveExternal(m_lstAudio, index); }
+int CVXMMediaImpl::RemoveSubtitleFile(int index) { return RemoveExternal(m_lstSubtitle, index); }
+
+int CVXMMediaImpl::SelectStreams(int video, int audio, int subtitle)
+{
+    if (audio > GetAudioTrackCount() || subtitle > GetSubtitleCount())
+        return -1;
+    SetStreamSelection(video, audio, subtitle);
+    return 0;
+}
+
+int CVXMMediaImpl::GetSelectedVideoStream() const { return m_pSelection ? m_pSelection->m_nVideo : -1; }
+int CVXMMediaImpl::GetSelectedAudioStream() const { return m_pSelection ? m_pSelection->m_nAudio : -1; }
+int CVXMMediaImpl::GetSelectedSubtitleStream() const { return m_pSelection ? m_pSelection->m_nSubtitle : -1; }
+int CVXMMediaImpl::GetMediaKind() const { return m_nMediaKind; }
+
+void CVXMMediaImpl::AddJoinMedia(IVXMMedia* media) { CVXMMediaBase::AddJoinMedia(media); }
+void CVXMMediaImpl::ClearJoinList() { CVXMMediaBase::ClearJoinList(); }

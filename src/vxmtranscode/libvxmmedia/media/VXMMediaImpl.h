@@ -1,0 +1,98 @@
+// The media object of an ordinary file: IVXMMedia over the data half.
+// VXMMediaImpl.cpp holds the data operations (paths, times, streams,
+// selection, joining, copying); the probe, preview, conversion and watermark
+// operations live in files of their own.
+#pragma once
+#include "IVXMMedia.h"
+#include "VXMMediaBase.h"
+
+class CVXMMediaImpl : public IVXMMedia, public CVXMMediaBase {
+public:
+    CVXMMediaImpl();
+    CVXMMediaImpl(const CVXMMediaImpl& other);
+    // A file media object copied from the data half of any media object.
+    CVXMMediaImpl(const CVXMMediaBase& data, int positionOffset);
+    ~CVXMMediaImpl() override;
+
+    int Probe() override;
+    int MakeThumbnail(int seconds, int width, int height) override;
+    void TakeSnapshot(const std::wstring& folder, int value) override;
+    int InitPreviewWindow(HWND hwnd) override;
+    int StartPreview(HWND hNotify) override;
+    void SeekPreview(float seconds) override;
+    void TogglePreviewPause() override;
+    void StopPreview() override;
+    int GetPreviewState() override;
+    float GetPreviewPosition() override;
+    float GetConvertPosition() override;
+    void ReportProgress(int who) override;
+    void SetPreviewVolume(int percent) override;
+    void AdjustPreview(int code, int value) override;
+    std::uint64_t EstimateOutputSize(IProfile* profile) override;
+    void StartConvert(IProfile* profile, HWND hNotify, int flag) override;
+    void PauseConvert() override;
+    void ResumeConvert() override;
+    void StopConvert() override;
+    int GetConvertState() override;
+    void RemuxToMP4(const std::wstring& secondInput, const std::wstring& outputFolder, HWND hNotify) override;
+    void Join(std::vector<IVXMMedia*> others, const std::wstring& outputFolder, HWND hNotify) override;
+    void Release() override;
+
+    void SetSourcePath(const std::wstring& path) override;
+    std::wstring GetSourcePath() const override;
+    std::wstring GetOutputFolder() const override;
+    void SetOutputFolder(const std::wstring& folder) override;
+    std::wstring GetOutputPath() const override;
+    std::wstring GetOutputName() const override;
+    void SetOutputName(const std::wstring& name) override;
+    std::wstring GetThumbnailPath() const override;
+    void SetThumbnailPath(const std::wstring& path) override;
+    void SetPreviewWindow(HWND hwnd) override;
+    std::wstring GetSourceFolder() const override;
+    std::wstring GetSourceTitle() const override;
+    std::wstring GetSourceExtension() const override;
+
+    int GetStartTime() const override;
+    int GetClipLength() const override;
+    int GetDuration() const override;
+    int GetEndTime() const override;
+    void SetDuration(int ms) override;
+    void SetStartTime(int ms) override;
+    void SetEndTime(int ms) override;
+    void SetHasVideo(int hasVideo) override;
+
+    int GetVideoStreamIndex() const override;
+    IVXMVideo* GetVideoStream() override;
+    int GetVideoStreamCount() const override;
+    IVXMVideo* GetVideoStreamAt(int index) override;
+    int GetAudioTrackId() const override;
+    IVXMAudio* GetAudioTrack() override;
+    int GetAudioTrackCount() const override;
+    IVXMAudio* GetAudioTrackAt(int index) override;
+    int GetSubtitleId() const override;
+    IVXMSubtitle* GetSubtitle() override;
+    int GetSubtitleCount() const override;
+    IVXMSubtitle* GetSubtitleAt(int index) override;
+    int AddAudioFile(const std::wstring& path) override;
+    int AddSubtitleFile(const std::wstring& path) override;
+    int RemoveAudioFile(int index) override;
+    int RemoveSubtitleFile(int index) override;
+    int SelectStreams(int video, int audio, int subtitle) override;
+    int GetSelectedVideoStream() const override;
+    int GetSelectedAudioStream() const override;
+    int GetSelectedSubtitleStream() const override;
+    int GetMediaKind() const override;
+
+    void AddJoinMedia(IVXMMedia* media) override;
+    void ClearJoinList() override;
+
+    SDL_Surface* RenderTextWatermark() override;
+    SDL_Surface* LoadImageWatermark() override;
+    int IsProtected() override;
+
+    int m_nPositionOffset = 0;  // whole seconds of output of the finished steps
+};
+
+// Splits a path as the path splitter does: folder (with its trailing
+// separator), name without extension, and extension with its dot.
+void SplitMediaPath(const std::wstring& path, std::wstring& folder, std::wstring& name, std::wstring& ext);
