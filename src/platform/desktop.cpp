@@ -1,0 +1,117 @@
+// Desktop services through their command-line programs.
+#include "platform/desktop.h"
+#include "platform/process.h"
+
+#include <memory>
+#include <mutex>
+
+namespace {
+
+std::mutex g_mutex;
+std::vector<std::wstring> g_fileManager = {L"xdg-open"};
+std::vector<std::wstring> g_powerOff = {L"systemctl", L"poweroff"};
+std::vector<std::wstring> g_inhibit = {L"systemd-inhibit", L"--what=idle", L"--who=Vexmora Professional",
+                                       L"--why=Playing a video", L"--mode=block", L"cat"};
+int g_holds = 0;
+std::unique_ptr<CChildProcess> g_inhibitor;
+
+constexpr DWORD kPowerOffWaitMs = 30000;
+constexpr DWORD kInhibitorStopMs = 2000;
+
+std::wstring Widen(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+}  // namespace
+
+bool OpenFolderInFileManager(const std::wstring& folder)
+{
+    std::vector<std::wstring> args;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        args = g_fileManager;
+    }
+    args.push_back(folder);
+    return StartDetachedProcess(args);
+}
+
+bool RequestPowerOff(std::wstring& error)
+{
+    std::vector<std::wstring> args;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        args = g_powerOff;
+    }
+    CChildOptions options;
+    options.stdoutMode = EChildStream::Null;
+    options.stderrMode = EChildStream::Pipe;
+    CChildProcess child;
+    if (!child.Start(args, options)) {
+        error = Widen(child.LastError());
+        return false;
+    }
+    std::string message = child.ReadAllStderr();
+    int code = -1;
+    if (!child.Wait(kPowerOffWaitMs, &code)) {
+        error = L"the power-off request did not answer";
+        return false;
+    }
+    if (code != 0) {
+        while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
+        error = message.empty() ? L"the power-off request was refused (exit code " + std::to_wstring(code) + L")"
+                                : Widen(message);
+        return false;
+    }
+    return true;
+}
+
+void AcquireIdleInhibit()
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (g_holds++ > 0) return;
+    CChildOptions options;
+    options.stdinMode = EChildStream::Pipe;
+    options.stdoutMode = EChildStream::Null;
+    options.stderrMode = EChildStream::Null;
+    auto child = std::make_unique<CChildProcess>();
+    // A desktop without an inhibitor service simply keeps its idle behaviour.
+    if (child->Start(g_inhibit, options)) g_inhibitor = std::move(child);
+}
+
+void ReleaseIdleInhibit()
+{
+    std::unique_ptr<CChildProcess> child;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        if (g_holds == 0) return;
+        if (--g_holds > 0) return;
+        child = std::move(g_inhibitor);
+    }
+    if (!child) return;
+    child->CloseStdin();  // the inhibitor ends with its input
+    if (!child->Wait(kInhibitorStopMs)) child->Terminate();
+    child->Wait(kInhibitorStopMs);
+}
+
+int GetIdleInhibitHolds()
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_holds;
+}
+
+bool IsIdleInhibitorRunning()
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_inhibitor && g_inhibitor->IsRunning();
+}
+
+void SetDesktopCommandForTesting(EDesktopCommand which, const std::vector<std::wstring>& args)
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    switch (which) {
+    case EDesktopCommand::FileManager: g_fileManager = args; break;
+    case EDesktopCommand::PowerOff: g_powerOff = args; break;
+    case EDesktopCommand::IdleInhibit: g_inhibit = args; break;
+    }
+}

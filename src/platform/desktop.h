@@ -1,0 +1,28 @@
+// The desktop session: file manager, power-off, idle inhibition. Every
+// service is a program started from an argument list (no shell, no D-Bus
+// library in the process).
+#pragma once
+#include <string>
+#include <vector>
+
+// Shows `folder` in the desktop's file manager (xdg-open). Returns at once;
+// false when the opener cannot be started.
+bool OpenFolderInFileManager(const std::wstring& folder);
+
+// Asks systemd-logind to power the machine off (systemctl poweroff, which
+// honours the session's permissions). False with a reason when refused.
+bool RequestPowerOff(std::wstring& error);
+
+// Idle inhibition: screen saver, screen blanking and idle suspend stay away
+// while at least one hold exists. Holds nest. The inhibitor is a child whose
+// input is a pipe from us, so the desktop releases it when this process ends
+// in any way.
+void AcquireIdleInhibit();
+void ReleaseIdleInhibit();
+int GetIdleInhibitHolds();
+bool IsIdleInhibitorRunning();
+
+// Tests replace the programs (the argument list is used as given; for the
+// inhibitor, a program that runs until its standard input ends).
+enum class EDesktopCommand { FileManager, PowerOff, IdleInhibit };
+void SetDesktopCommandForTesting(EDesktopCommand which, const std::vector<std::wstring>& args);

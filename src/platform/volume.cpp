@@ -1,0 +1,29 @@
+// Volumes through statvfs and statfs.
+#include "platform/volume.h"
+
+#include <filesystem>
+#include <sys/statfs.h>
+#include <sys/statvfs.h>
+
+namespace {
+constexpr long kIso9660Magic = 0x9660;
+constexpr long kUdfMagic = 0x15013346;
+}  // namespace
+
+bool IsVolumeWritable(const std::wstring& path)
+{
+    if (path.empty()) return false;
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(path), ec);
+    if (ec) return false;
+    while (!std::filesystem::exists(p, ec)) {
+        if (!p.has_relative_path()) return false;
+        p = p.parent_path();
+    }
+    struct statvfs vfs{};
+    if (::statvfs(p.c_str(), &vfs) != 0) return false;
+    if (vfs.f_flag & ST_RDONLY) return false;
+    struct statfs fs{};
+    if (::statfs(p.c_str(), &fs) == 0 && (fs.f_type == kIso9660Magic || fs.f_type == kUdfMagic)) return false;
+    return true;
+}

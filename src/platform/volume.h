@@ -1,0 +1,7 @@
+// Volumes: whether a path's file system takes writes.
+#pragma once
+#include <string>
+
+// False when the volume holding `path` (or its nearest existing parent) is
+// mounted read-only, is a disc file system, or cannot be found.
+bool IsVolumeWritable(const std::wstring& path);
