@@ -68,16 +68,24 @@ TEST(EventWait, AutoResetWakesOneWaiterPerSet)
     std::vector<std::thread> waiters;
     for (int i = 0; i < 4; ++i)
         waiters.emplace_back([&] {
-            if (e.Wait(400) == WAIT_OBJECT_0) ++woken;
+            if (e.Wait(10000) == WAIT_OBJECT_0) ++woken;
         });
-    Sleep(50);
+    auto waitFor = [&](int n) {
+        for (INT64 end = GetTickCount64() + 5000; woken.load() < n && GetTickCount64() < end;) Sleep(1);
+        Sleep(50);  // time for a second, wrong wake-up to show
+        return woken.load();
+    };
+    Sleep(20);
     e.Set();
-    Sleep(100);
-    EXPECT_EQ(woken.load(), 1);
+    EXPECT_EQ(waitFor(1), 1);
     EXPECT_FALSE(e.IsSet());  // consumed by the waiter
     e.Set();
+    EXPECT_EQ(waitFor(2), 2);
+    e.Set();
+    EXPECT_EQ(waitFor(3), 3);
+    e.Set();
     for (auto& t : waiters) t.join();
-    EXPECT_EQ(woken.load(), 2);
+    EXPECT_EQ(woken.load(), 4);
 }
 
 TEST(EventWait, AutoResetSetBeforeTheWaitIsKeptForOneWait)

@@ -17,6 +17,15 @@ protected:
         while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {}
     }
 
+    // Waits (without dispatching) until a WM_TIMER is queued.
+    static bool WaitForQueuedTick()
+    {
+        MSG m;
+        for (INT64 end = GetTickCount64() + 5000; GetTickCount64() < end; Sleep(2))
+            if (PeekMessage(&m, nullptr, WM_TIMER, WM_TIMER, PM_NOREMOVE)) return true;
+        return false;
+    }
+
     // Runs this thread's loop for `ms`, dispatching everything.
     static void RunLoop(DWORD ms)
     {
@@ -58,9 +67,7 @@ TEST_F(Timers, KillDropsATickAlreadyQueued)
     int ticks = 0;
     CMessageWindow window([&](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT { return msg == WM_TIMER ? ++ticks : 0; });
     ASSERT_NE(SetTimer(window.Get(), 1, 10), 0u);
-    Sleep(60);  // a tick waits in the queue now
-    MSG m;
-    ASSERT_TRUE(PeekMessage(&m, nullptr, WM_TIMER, WM_TIMER, PM_NOREMOVE));
+    ASSERT_TRUE(WaitForQueuedTick());
     KillTimer(window.Get(), 1);
     RunLoop(60);
     EXPECT_EQ(ticks, 0);
@@ -104,7 +111,7 @@ TEST_F(Timers, TicksArriveOnTheOwnersThreadWhoeverSetTheTimer)
     HWND hwnd = window.Get();
     std::thread setter([hwnd] { SetTimer(hwnd, 3, 10); });
     setter.join();
-    RunLoop(120);
+    RunLoop(300);
     KillTimer(hwnd, 3);
     EXPECT_GE(ticks.load(), 2);
     EXPECT_EQ(elsewhere.load(), 0);
@@ -114,7 +121,8 @@ TEST_F(Timers, ABusyOwnerGetsOneTickNotAPile)
 {
     CMessageWindow window([](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; });
     SetTimer(window.Get(), 4, 10);
-    Sleep(150);
+    ASSERT_TRUE(WaitForQueuedTick());
+    Sleep(150);  // fifteen more periods
     MSG m;
     int queued = 0;
     while (PeekMessage(&m, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) ++queued;
@@ -128,7 +136,7 @@ TEST_F(Timers, SettingAnIdAgainRestartsIt)
     CMessageWindow window([&](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT { return msg == WM_TIMER ? ++ticks : 0; });
     SetTimer(window.Get(), 5, 1000);
     SetTimer(window.Get(), 5, 15);  // same id, now short
-    RunLoop(150);
+    RunLoop(300);
     KillTimer(window.Get(), 5);
     EXPECT_GE(ticks, 3);
 }
