@@ -79,7 +79,9 @@ void PostQuitMessage(int exitCode);
 
 // A hosted event loop (the UI's) registers a hook that is called, on any
 // thread, whenever a message or a send request is queued for `threadId`; the
-// loop then calls PumpThreadMessages on its own thread.
+// loop then calls PumpThreadMessages on its own thread. The hook runs with no
+// lock of ours held and is called once until that pump; it must only schedule
+// the pump (it may run on another thread). A null hook removes it.
 using ThreadWakeHook = std::function<void()>;
 void SetThreadWakeHook(DWORD threadId, ThreadWakeHook hook);
 // Dispatches everything queued for the calling thread (and serves waiting
@@ -87,7 +89,9 @@ void SetThreadWakeHook(DWORD threadId, ThreadWakeHook hook);
 BOOL PumpThreadMessages();
 
 // Timers: WM_TIMER with wParam = id on the owner's thread, every `periodMs`.
-// Setting an existing id restarts it. A killed timer never fires again.
+// Setting an existing id restarts it. A killed timer never fires again (a tick
+// already queued is dropped). Periods below 10 ms are raised to 10 ms; a busy
+// owner finds at most one tick of a timer queued. Returns 0 for a dead target.
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT periodMs);
 BOOL KillTimer(HWND hwnd, UINT_PTR id);
 

@@ -300,6 +300,9 @@ std::wstring FormatWV(const wchar_t* format, va_list argsIn)
         ++p;
 
         switch (conv) {
+        case L'%':
+            out += L'%';
+            break;
         case L's':
         case L'S': {
             bool narrow = conv == L'S' ? (len != kLong && len != kWide) : (len == kShort);

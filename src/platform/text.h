@@ -11,6 +11,9 @@ std::string WideToUtf8(std::wstring_view text);
 // Wide formatting with the Windows runtime's conventions, which the code
 // base's format strings use: in a wide format "%s" is a wide string and "%S"
 // a narrow one, "%c" a wide character; "%I64d"/"%I64u" are 64-bit.
+// "%ls"/"%hs" work too. Narrow strings are read as UTF-8. Numbers come out as
+// in the "C" locale (a '.' decimal point) whatever the process locale; "%ld"
+// takes a `long`, which is 64-bit here.
 std::wstring FormatW(const wchar_t* format, ...);
 std::wstring FormatWV(const wchar_t* format, va_list args);
 // Narrow formatting (plain C conventions).

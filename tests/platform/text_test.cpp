@@ -3,6 +3,8 @@
 #include "platform/text.h"
 #include "platform/types.h"
 
+#include "support/test_media.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -106,6 +108,7 @@ TEST(WideFormat, CharactersAndNumbers)
     EXPECT_EQ(FormatW(L"%5.1f|%.3f|%g", 3.14159, 2.0, 0.5), L"  3.1|2.000|0.5");
     EXPECT_EQ(FormatW(L"%*d|%-*.*f", 4, 1, 6, 2, 1.5), L"   1|1.50  ");
     EXPECT_EQ(FormatW(L"100%% done"), L"100% done");
+    EXPECT_EQ(FormatW(L"%lf %I32d %Lf %hs", 1.5, 7, static_cast<long double>(2.5), "n"), L"1.500000 7 2.500000 n");
     EXPECT_EQ(FormatW(L"%02d:%02d:%02d.%03d", 1, 2, 3, 4), L"01:02:03.004");
 }
 
@@ -127,14 +130,24 @@ TEST(WideFormat, LongResultsAreNotCut)
 
 TEST(WideFormat, NumbersUseAPointWhateverTheLocale)
 {
+    // A UI toolkit switches LC_NUMERIC to the user's; a German one writes "1,50".
     const char* old = setlocale(LC_NUMERIC, nullptr);
     std::string saved = old ? old : "C";
-    if (!setlocale(LC_NUMERIC, "de_DE.UTF-8") && !setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
-        GTEST_SKIP() << "no locale with a decimal comma installed";
-    std::wstring w = FormatW(L"%.2f", 1.5);
+    vxmtest::CTempDir locales;
+    if (!setlocale(LC_NUMERIC, "de_DE.UTF-8")) {
+        vxmtest::RunProgram({"localedef", "-i", "de_DE", "-f", "UTF-8", locales.File("de_DE.UTF-8")});
+        setenv("LOCPATH", locales.Path().c_str(), 1);
+        bool made = setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+        unsetenv("LOCPATH");
+        if (!made) GTEST_SKIP() << "no locale with a decimal comma can be made here";
+    }
+    char probe[16];
+    snprintf(probe, sizeof probe, "%.2f", 1.5);
+    std::wstring w = FormatW(L"%.2f|%S", 1.5, "x");
     std::string a = FormatA("%.2f", 1.5);
     setlocale(LC_NUMERIC, saved.c_str());
-    EXPECT_EQ(w, L"1.50");
+    EXPECT_STREQ(probe, "1,50");  // the locale is really in force
+    EXPECT_EQ(w, L"1.50|x");
     EXPECT_EQ(a, "1.50");
 }
 
