@@ -1,0 +1,88 @@
+// Session services: the screen-saver guard, the file manager and power-off.
+#include "VXMGlobal.h"
+#include "core_test_support.h"
+#include "platform/desktop.h"
+#include "platform/messages.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class SessionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Harmless stand-ins: the inhibitor runs until its input ends.
+        SetDesktopCommandForTesting(EDesktopCommand::IdleInhibit, {L"cat"});
+        SetDesktopCommandForTesting(EDesktopCommand::FileManager, {L"true"});
+        SetDesktopCommandForTesting(EDesktopCommand::PowerOff, {L"/bin/sh", L"-c", L"echo not allowed >&2; exit 1"});
+    }
+    void TearDown() override { SetGlobalUIHooks({}); }
+};
+
+}  // namespace
+
+TEST_F(SessionTest, NestedScreenSaverGuardsRestoreWhatTheyFound)
+{
+    ASSERT_EQ(GetIdleInhibitHolds(), 0);
+    auto outer = std::make_unique<CDisableScreenSave>();
+    EXPECT_TRUE(IsIdleInhibitorRunning());
+    auto inner = std::make_unique<CDisableScreenSave>();
+    EXPECT_EQ(GetIdleInhibitHolds(), 2);
+    outer.reset();  // out of order: the inner guard still holds
+    EXPECT_TRUE(IsIdleInhibitorRunning());
+    inner.reset();
+    EXPECT_EQ(GetIdleInhibitHolds(), 0);
+    EXPECT_FALSE(IsIdleInhibitorRunning());
+    CDisableScreenSave again;
+    EXPECT_TRUE(IsIdleInhibitorRunning());
+}
+
+TEST_F(SessionTest, AGuardWithoutAnInhibitorServiceIsHarmless)
+{
+    SetDesktopCommandForTesting(EDesktopCommand::IdleInhibit, {L"vxm-no-such-inhibitor"});
+    {
+        CDisableScreenSave guard;
+        EXPECT_EQ(GetIdleInhibitHolds(), 1);
+        EXPECT_FALSE(IsIdleInhibitorRunning());
+    }
+    EXPECT_EQ(GetIdleInhibitHolds(), 0);
+}
+
+TEST_F(SessionTest, OpenInExplorerReportsAMissingPathAsTwo)
+{
+    vxmtest::CTempDir dir;
+    EXPECT_EQ(OpenInExplorer(std::filesystem::path(dir.File("missing.mp4")).wstring()), VXM_SHELL_FILE_NOT_FOUND);
+    EXPECT_GT(OpenInExplorer(std::filesystem::path(dir.Path()).wstring()), 32);
+    std::string file = dir.File("clip.mp4");
+    std::ofstream(file) << "x";
+    EXPECT_GT(OpenInExplorer(std::filesystem::path(file).wstring()), 32);
+    SetDesktopCommandForTesting(EDesktopCommand::FileManager, {L"vxm-no-such-file-manager"});
+    EXPECT_LE(OpenInExplorer(std::filesystem::path(dir.Path()).wstring()), 32);
+}
+
+TEST_F(SessionTest, ARefusedPowerOffIsLoggedShownAndTheLoopStillEnds)
+{
+    vxmtest::CTempDir dir;
+    std::string log = dir.File("vxm.log");
+    InitLogger(log.c_str());
+    std::wstring caption, text;
+    SetGlobalUIHooks({nullptr, nullptr, [&](const std::wstring& t, const std::wstring& c) {
+                          text = t;
+                          caption = c;
+                      }});
+    Shutdown();
+    UninitLogger();
+    EXPECT_EQ(caption, L"Vexmora Professional");
+    EXPECT_EQ(text, L"not allowed");
+    bool logged = false;
+    for (const auto& line : coretest::ReadLines(log))
+        logged = logged || line.find("?Shutdown@@YAXXZ <> - not allowed") != std::string::npos;
+    EXPECT_TRUE(logged);
+    MSG msg;
+    bool quit = false;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) quit = quit || msg.message == WM_QUIT;
+    EXPECT_TRUE(quit);
+}
