@@ -1,0 +1,54 @@
+// Reading and writing the audio tags of a music row (title, artist, album,
+// comment, genre, year, track, lyrics and cover picture) with TagLib.
+#pragma once
+#include <string>
+
+#include <taglib/tbytevector.h>
+#include <taglib/tfile.h>
+
+class IVXMMedia;
+
+// The tag fields a music row carries. Year and track are decimal text.
+struct VXM_MEDIA_TAGS {
+    std::wstring title;
+    std::wstring artist;
+    std::wstring album;
+    std::wstring comment;
+    std::wstring genre;
+    std::wstring year;
+    std::wstring track;
+    std::wstring cover;   // picture file (PNG or JPEG) to write as the front cover
+    std::wstring lyrics;
+};
+
+// A picture file read whole through TagLib's file layer.
+class ImageFile : public TagLib::File {
+public:
+    explicit ImageFile(TagLib::FileName file) : TagLib::File(file) {}
+
+    TagLib::Tag* tag() const override { return nullptr; }
+    TagLib::AudioProperties* audioProperties() const override { return nullptr; }
+    bool save() override { return false; }
+
+    TagLib::ByteVector ReadAll();
+    bool IsValid() const;
+    // "image/png" or "image/jpeg" from the picture's signature, else from the
+    // name (".png", ".jpg", ".jpeg" in any case); empty for anything else.
+    TagLib::String GetMimeType();
+};
+
+// MIME type by the name alone, as ImageFile falls back to.
+std::string ImageMimeTypeFromName(const std::wstring& path);
+
+// Writes the fields into the file; 1 when its format was handled, else 0.
+// The cover goes into MP4 files only when `mp4Cover` is set.
+int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, bool mp4Cover);
+// Reads the fields from the file; 1 when its format was handled, else 0 (the
+// fields are then unchanged). A front cover found is written to `coverOut`
+// when that is not empty.
+int ReadMediaTagsFromFile(const std::wstring& path, VXM_MEDIA_TAGS& tags, const std::wstring& coverOut);
+
+// The row's forms: write into the media's source (toSource nonzero) or
+// output file; read from its source, the cover into its thumbnail file.
+int WriteMediaTags(IVXMMedia* media, const VXM_MEDIA_TAGS& tags, int toSource, int mp4Cover);
+int ReadMediaTags(IVXMMedia* media, VXM_MEDIA_TAGS& tags);

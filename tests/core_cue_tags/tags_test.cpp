@@ -1,0 +1,359 @@
+// Tags written and read back on real files made by ffmpeg: every field and
+// the cover come back equal, and the decoded audio is left untouched.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+
+#include <taglib/attachedpictureframe.h>
+#include <taglib/flacfile.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mp4file.h>
+#include <taglib/mpegfile.h>
+#include <taglib/vorbisfile.h>
+#include <taglib/xiphcomment.h>
+
+#include "MediaTags.h"
+#include "support/test_media.h"
+
+namespace fs = std::filesystem;
+using vxmtest::CTempDir;
+using vxmtest::RunFfmpeg;
+using vxmtest::RunProgram;
+
+namespace {
+
+std::wstring W(const std::string& s)
+{
+    return std::wstring(s.begin(), s.end());
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+// MD5 of the decoded audio samples.
+std::string DecodedAudio(const std::string& path)
+{
+    std::string out;
+    RunProgram({"ffmpeg", "-v", "error", "-i", path, "-map", "0:a", "-f", "md5", "-"}, &out);
+    return out;
+}
+
+struct Samples {
+    CTempDir dir;
+    std::string jpeg, png, gif;
+    std::map<std::string, std::string> audio;  // extension -> file
+
+    Samples()
+    {
+        jpeg = dir.File("cover.jpg");
+        png = dir.File("cover.png");
+        RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=64x48", "-frames:v", "1", jpeg});
+        RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=48x64", "-frames:v", "1", png});
+        gif = dir.File("cover.gif");
+        RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=32x32", "-frames:v", "1", gif});
+        const std::pair<const char*, const char*> formats[] = {
+            {"mp3", "libmp3lame"}, {"m4a", "aac"}, {"ogg", "libvorbis"},
+            {"flac", "flac"},      {"wma", "wmav2"}, {"wav", "pcm_s16le"},
+        };
+        for (const auto& [ext, codec] : formats) {
+            std::string file = dir.File(std::string("clip.") + ext);
+            RunFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-ac", "2", "-c:a", codec, file});
+            audio[ext] = file;
+        }
+    }
+};
+
+const Samples& GetSamples()
+{
+    static Samples samples;
+    return samples;
+}
+
+VXM_MEDIA_TAGS FullTags(const std::string& cover)
+{
+    VXM_MEDIA_TAGS t;
+    t.title = L"Été – ночь 夜";
+    t.artist = L"Zoë & The Band";
+    t.album = L"Live at “Home”";
+    t.comment = L"Recorded in one take";
+    t.genre = L"Jazz";
+    t.year = L"2019";
+    t.track = L"7";
+    t.cover = W(cover);
+    t.lyrics = L"First line\nSecond line – ü";
+    return t;
+}
+
+class TagRoundTrip : public ::testing::TestWithParam<const char*> {
+protected:
+    std::string Copy()
+    {
+        std::string ext = GetParam();
+        std::string file = m_dir.File("work." + ext);
+        fs::copy_file(GetSamples().audio.at(ext), file);
+        return file;
+    }
+    void ExpectSameFields(const VXM_MEDIA_TAGS& got, const VXM_MEDIA_TAGS& want)
+    {
+        EXPECT_EQ(got.title, want.title);
+        EXPECT_EQ(got.artist, want.artist);
+        EXPECT_EQ(got.album, want.album);
+        EXPECT_EQ(got.comment, want.comment);
+        EXPECT_EQ(got.genre, want.genre);
+        EXPECT_EQ(got.year, want.year);
+        EXPECT_EQ(got.track, want.track);
+        EXPECT_EQ(got.lyrics, want.lyrics);
+    }
+    CTempDir m_dir;
+};
+
+}  // namespace
+
+TEST_P(TagRoundTrip, EveryFieldAndAJpegCoverComeBackAndTheAudioIsUntouched)
+{
+    std::string file = Copy();
+    ASSERT_FALSE(GetSamples().jpeg.empty());
+    std::string audioBefore = DecodedAudio(file);
+    ASSERT_FALSE(audioBefore.empty());
+
+    VXM_MEDIA_TAGS written = FullTags(GetSamples().jpeg);
+    ASSERT_EQ(WriteMediaTagsToFile(W(file), written, true), 1);
+
+    VXM_MEDIA_TAGS read;
+    std::string coverOut = m_dir.File("thumb.img");
+    ASSERT_EQ(ReadMediaTagsFromFile(W(file), read, W(coverOut)), 1);
+    ExpectSameFields(read, written);
+    EXPECT_EQ(ReadBytes(coverOut), ReadBytes(GetSamples().jpeg));
+    EXPECT_EQ(DecodedAudio(file), audioBefore);
+}
+
+TEST_P(TagRoundTrip, PngCoverComesBackAndRewritingReplacesTheValues)
+{
+    std::string file = Copy();
+    std::string audioBefore = DecodedAudio(file);
+    ASSERT_EQ(WriteMediaTagsToFile(W(file), FullTags(GetSamples().jpeg), true), 1);
+
+    VXM_MEDIA_TAGS second = FullTags(GetSamples().png);
+    second.title = L"Second title";
+    second.lyrics = L"New words";
+    second.year = L"2024";
+    ASSERT_EQ(WriteMediaTagsToFile(W(file), second, true), 1);
+
+    VXM_MEDIA_TAGS read;
+    std::string coverOut = m_dir.File("thumb.img");
+    ASSERT_EQ(ReadMediaTagsFromFile(W(file), read, W(coverOut)), 1);
+    ExpectSameFields(read, second);
+    EXPECT_EQ(ReadBytes(coverOut), ReadBytes(GetSamples().png));
+    EXPECT_EQ(DecodedAudio(file), audioBefore);
+}
+
+TEST_P(TagRoundTrip, WritingWithoutANewCoverKeepsTheFilesCover)
+{
+    std::string file = Copy();
+    ASSERT_EQ(WriteMediaTagsToFile(W(file), FullTags(GetSamples().png), true), 1);
+    VXM_MEDIA_TAGS noCover = FullTags("");
+    noCover.title = L"Changed";
+    ASSERT_EQ(WriteMediaTagsToFile(W(file), noCover, true), 1);
+    VXM_MEDIA_TAGS unreadable = FullTags(m_dir.File("missing.jpg"));
+    unreadable.title = L"Changed";
+    ASSERT_EQ(WriteMediaTagsToFile(W(file), unreadable, true), 1);
+
+    VXM_MEDIA_TAGS read;
+    std::string coverOut = m_dir.File("thumb.img");
+    ASSERT_EQ(ReadMediaTagsFromFile(W(file), read, W(coverOut)), 1);
+    EXPECT_EQ(read.title, L"Changed");
+    EXPECT_EQ(ReadBytes(coverOut), ReadBytes(GetSamples().png));
+}
+
+TEST_P(TagRoundTrip, YearThatIsNoNumberIsWrittenAsZero)
+{
+    std::string file = Copy();
+    VXM_MEDIA_TAGS t = FullTags("");
+    t.year = L"abc";
+    t.track = L"";
+    ASSERT_EQ(WriteMediaTagsToFile(W(file), t, true), 1);
+    VXM_MEDIA_TAGS read;
+    ASSERT_EQ(ReadMediaTagsFromFile(W(file), read, L""), 1);
+    EXPECT_EQ(read.year, L"0");
+    EXPECT_EQ(read.track, L"0");
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, TagRoundTrip, ::testing::Values("mp3", "m4a", "ogg", "flac", "wma", "wav"),
+                         [](const auto& info) { return std::string(info.param); });
+
+class TagFiles : public ::testing::Test {
+protected:
+    std::string Copy(const std::string& ext)
+    {
+        std::string file = m_dir.File("work." + ext);
+        fs::copy_file(GetSamples().audio.at(ext), file);
+        return file;
+    }
+    CTempDir m_dir;
+};
+
+TEST_F(TagFiles, Mp3KeepsOneLyricsFrameAndOneFrontCover)
+{
+    std::string file = Copy("mp3");
+    ASSERT_EQ(WriteMediaTagsToFile(W(file), FullTags(GetSamples().jpeg), false), 1);
+    ASSERT_EQ(WriteMediaTagsToFile(W(file), FullTags(GetSamples().png), false), 1);
+    TagLib::MPEG::File mpeg(file.c_str());
+    ASSERT_TRUE(mpeg.hasID3v2Tag());
+    TagLib::ID3v2::Tag* tag = mpeg.ID3v2Tag();
+    EXPECT_EQ(tag->frameList("USLT").size(), 1u);
+    ASSERT_EQ(tag->frameList("APIC").size(), 1u);
+    auto* picture = dynamic_cast<TagLib::ID3v2::AttachedPictureFrame*>(tag->frameList("APIC").front());
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->mimeType(), "image/png");
+    EXPECT_EQ(picture->type(), TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+    EXPECT_EQ(tag->header()->majorVersion(), 3u);
+    EXPECT_FALSE(mpeg.hasID3v1Tag());  // no tag kind the file did not have
+}
+
+TEST_F(TagFiles, Mp3WithoutAnyTagGetsAnId3v2Tag)
+{
+    std::string file = m_dir.File("bare.mp3");
+    ASSERT_TRUE(RunFfmpeg({"-f", "lavfi", "-i", "sine=duration=1", "-c:a", "libmp3lame", "-id3v2_version", "0",
+                           "-write_xing", "0", file}));
+    {
+        TagLib::MPEG::File mpeg(file.c_str());
+        ASSERT_FALSE(mpeg.hasID3v2Tag());
+    }
+    VXM_MEDIA_TAGS untouched;
+    untouched.title = L"keep";
+    EXPECT_EQ(ReadMediaTagsFromFile(W(file), untouched, L""), 0);
+    EXPECT_EQ(untouched.title, L"keep");
+
+    ASSERT_EQ(WriteMediaTagsToFile(W(file), FullTags(GetSamples().jpeg), false), 1);
+    VXM_MEDIA_TAGS read;
+    ASSERT_EQ(ReadMediaTagsFromFile(W(file), read, L""), 1);
+    EXPECT_EQ(read.title, FullTags("").title);
+}
+
+TEST_F(TagFiles, Id3v1IsLatin1BothWays)
+{
+    std::string file = Copy("mp3");
+    {
+        TagLib::MPEG::File mpeg(file.c_str());
+        TagLib::ID3v1::Tag* v1 = mpeg.ID3v1Tag(true);
+        v1->setTitle(TagLib::String("Caf\xe9", TagLib::String::Latin1));
+        v1->setArtist("Artist");
+        v1->setYear(1999);
+        v1->setTrack(3);
+        ASSERT_TRUE(mpeg.save(TagLib::MPEG::File::ID3v1, TagLib::File::StripOthers));
+    }
+    VXM_MEDIA_TAGS read;
+    ASSERT_EQ(ReadMediaTagsFromFile(W(file), read, L""), 1);
+    EXPECT_EQ(read.title, L"Café");
+    EXPECT_EQ(read.artist, L"Artist");
+    EXPECT_EQ(read.year, L"1999");
+    EXPECT_EQ(read.track, L"3");
+
+    VXM_MEDIA_TAGS t = FullTags("");
+    t.title = L"Crème 夜";
+    ASSERT_EQ(WriteMediaTagsToFile(W(file), t, false), 1);
+    TagLib::MPEG::File mpeg(file.c_str());
+    ASSERT_TRUE(mpeg.hasID3v1Tag());
+    // The raw tag bytes: Latin-1 "Crème", and '?' for the letter it cannot hold.
+    TagLib::ByteVector raw = mpeg.ID3v1Tag()->render();
+    EXPECT_EQ(std::string(raw.data() + 3, 7), std::string("Cr\xe8me ?", 7));
+    EXPECT_EQ(mpeg.ID3v1Tag()->year(), 2019u);
+    // The full text lives in the ID3v2 tag, which reading prefers.
+    ASSERT_TRUE(mpeg.hasID3v2Tag());
+    EXPECT_EQ(mpeg.ID3v2Tag()->title(), TagLib::String("Crème 夜", TagLib::String::UTF8));
+}
+
+TEST_F(TagFiles, Mp4CoverFollowsTheFlagAndIsMarkedByItsType)
+{
+    std::string file = Copy("m4a");
+    ASSERT_EQ(WriteMediaTagsToFile(W(file), FullTags(GetSamples().png), false), 1);
+    {
+        TagLib::MP4::File mp4(file.c_str());
+        EXPECT_FALSE(mp4.tag()->contains("covr"));
+    }
+    ASSERT_EQ(WriteMediaTagsToFile(W(file), FullTags(GetSamples().png), true), 1);
+    TagLib::MP4::File mp4(file.c_str());
+    TagLib::MP4::CoverArtList covers = mp4.tag()->item("covr").toCoverArtList();
+    ASSERT_EQ(covers.size(), 1u);
+    EXPECT_EQ(covers.front().format(), TagLib::MP4::CoverArt::PNG);
+}
+
+TEST_F(TagFiles, OggCoverIsAPictureBlockWithItsMimeType)
+{
+    std::string file = Copy("ogg");
+    ASSERT_EQ(WriteMediaTagsToFile(W(file), FullTags(GetSamples().png), false), 1);
+    TagLib::Ogg::Vorbis::File ogg(file.c_str());
+    TagLib::List<TagLib::FLAC::Picture*> pictures = ogg.tag()->pictureList();
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures.front()->mimeType(), "image/png");
+    EXPECT_EQ(pictures.front()->type(), TagLib::FLAC::Picture::FrontCover);
+    EXPECT_FALSE(ogg.tag()->contains("COVERART"));
+}
+
+TEST_F(TagFiles, OggLegacyCoverIsReadAndReplacedByOnePicture)
+{
+    std::string file = Copy("ogg");
+    {
+        TagLib::Ogg::Vorbis::File ogg(file.c_str());
+        TagLib::ByteVector jpeg(ReadBytes(GetSamples().jpeg).data(),
+                                static_cast<unsigned>(ReadBytes(GetSamples().jpeg).size()));
+        ogg.tag()->addField("COVERART", TagLib::String(jpeg.toBase64()));
+        ASSERT_TRUE(ogg.save());
+    }
+    VXM_MEDIA_TAGS read;
+    std::string coverOut = m_dir.File("thumb.img");
+    ASSERT_EQ(ReadMediaTagsFromFile(W(file), read, W(coverOut)), 1);
+    EXPECT_EQ(ReadBytes(coverOut), ReadBytes(GetSamples().jpeg));
+
+    ASSERT_EQ(WriteMediaTagsToFile(W(file), FullTags(GetSamples().png), false), 1);
+    TagLib::Ogg::Vorbis::File ogg(file.c_str());
+    EXPECT_EQ(ogg.tag()->pictureList().size(), 1u);
+}
+
+TEST_F(TagFiles, FilesOfNoKnownFormatAreLeftAloneAndReportZero)
+{
+    std::string text = m_dir.File("notes.txt");
+    std::ofstream(text) << "not audio at all";
+    VXM_MEDIA_TAGS t = FullTags("");
+    EXPECT_EQ(WriteMediaTagsToFile(W(text), t, true), 0);
+    EXPECT_EQ(ReadBytes(text), "not audio at all");
+    VXM_MEDIA_TAGS read;
+    read.title = L"unchanged";
+    EXPECT_EQ(ReadMediaTagsFromFile(W(text), read, L""), 0);
+    EXPECT_EQ(read.title, L"unchanged");
+    EXPECT_EQ(ReadMediaTagsFromFile(W(m_dir.File("missing.mp3")), read, L""), 0);
+    EXPECT_EQ(WriteMediaTagsToFile(W(m_dir.File("missing.mp3")), t, true), 0);
+}
+
+TEST(ImageMime, NamesAndSignaturesGiveTheType)
+{
+    EXPECT_EQ(ImageMimeTypeFromName(L"/a/b/cover.JPEG"), "image/jpeg");
+    EXPECT_EQ(ImageMimeTypeFromName(L"cover.jPeG"), "image/jpeg");
+    EXPECT_EQ(ImageMimeTypeFromName(L"cover.jpg"), "image/jpeg");
+    EXPECT_EQ(ImageMimeTypeFromName(L"cover.Png"), "image/png");
+    EXPECT_EQ(ImageMimeTypeFromName(L"cover.gif"), "");
+    EXPECT_EQ(ImageMimeTypeFromName(L""), "");
+
+    CTempDir dir;
+    // A PNG saved under a .jpg name is still a PNG.
+    std::string misnamed = dir.File("really_png.jpg");
+    fs::copy_file(GetSamples().png, misnamed);
+    ImageFile png(misnamed.c_str());
+    ASSERT_TRUE(png.IsValid());
+    EXPECT_EQ(png.GetMimeType(), "image/png");
+    EXPECT_EQ(png.ReadAll(), TagLib::ByteVector(ReadBytes(GetSamples().png).data(),
+                                                static_cast<unsigned>(ReadBytes(GetSamples().png).size())));
+    ImageFile gif(GetSamples().gif.c_str());
+    EXPECT_EQ(gif.GetMimeType(), "");
+    ImageFile missing(dir.File("none.png").c_str());
+    EXPECT_FALSE(missing.IsValid());
+    EXPECT_TRUE(missing.ReadAll().isEmpty());
+}
