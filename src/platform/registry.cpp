@@ -618,7 +618,9 @@ public:
 
     ~CStore()
     {
-        // Changes of keys that were never closed are not lost at exit.
+        // Changes of keys that were never closed are not lost at exit. The
+        // hook's receiver may be gone by now: reports go to standard error.
+        g_reportHook = nullptr;
         for (auto& r : roots) r.Save();
         for (VxmRegKey* k : open) delete k;
     }
