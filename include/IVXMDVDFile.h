@@ -19,7 +19,7 @@ public:
     virtual IVXMDVDTitle* GetTitleByNumber(int number) = 0;
     virtual int GetMainTitleInfo() const = 0;       // 1-based position, -1 none
     virtual std::wstring GetPath() const = 0;
-    virtual void Release() = 0;
+    virtual void Release() = 0;                     // destroys the source; titles handed out stay
     virtual ~IVXMDVDFile() = default;
 
 protected:

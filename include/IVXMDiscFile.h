@@ -14,7 +14,7 @@ public:
     virtual int GetTrackCount() const = 0;                 // -1 before Open
     virtual IVXMDiscAudiotrack* GetTrackAt(int index) = 0;
     virtual std::wstring GetDrive() const = 0;
-    virtual void Release() = 0;
+    virtual void Release() = 0;                            // destroys the drive object; tracks handed out stay
     virtual ~IVXMDiscFile() = default;
 
 protected:
