@@ -1,0 +1,198 @@
+// One output profile of the catalogue: what it produces, its fifteen
+// parameter items, two quality presets, its tool steps and its limit rules.
+#pragma once
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "IProfile.h"
+#include "ParameterItem.h"
+#include "ProfileCodes.h"
+#include "ProfileRecords.h"
+
+class CVXMMediaBase;
+struct VXM_JOB_COMMAND;
+
+// The fifteen items of a profile, in their fixed order.
+enum PROFILE_ITEM_INDEX : int {
+    ITEM_VIDEO_CODEC = 0,
+    ITEM_VIDEO_SIZE = 1,
+    ITEM_ASPECT = 2,
+    ITEM_VIDEO_BITRATE = 3,
+    ITEM_FRAMERATE = 4,
+    ITEM_VIDEO_PROFILE = 5,
+    ITEM_ENCODE_PASS = 6,
+    ITEM_AUDIO_CODEC = 7,
+    ITEM_AUDIO_BITRATE = 8,
+    ITEM_SAMPLE_RATE = 9,
+    ITEM_CHANNEL = 10,
+    ITEM_DISABLE_AUDIO = 11,
+    ITEM_AV_SYNC = 12,
+    ITEM_PIC_DURATION = 13,
+    ITEM_PIC_INTERVAL = 14,
+    PROFILE_ITEM_COUNT = 15,
+};
+
+class COutputProfile : public IProfile {
+public:
+    COutputProfile();
+    ~COutputProfile() override;
+    COutputProfile(const COutputProfile&) = delete;
+    COutputProfile& operator=(const COutputProfile&) = delete;
+
+    // IProfile
+    std::unique_ptr<IProfile> Clone() const override;
+    std::wstring GetName() const override { return m_strName; }
+    std::wstring GetDesc() const override { return m_strDesc; }
+    int GetId() const override { return m_nId; }
+    std::wstring GetTargetDevice() const override { return m_strTargetDevice; }
+    std::wstring GetFolder() const override { return m_strFolder; }
+    int GetProfileFlag() const override { return m_nVideoFlag; }
+    std::wstring GetTvSystem() const override { return m_strTvSystem; }
+    std::wstring GetFileExt() const override { return m_strFileExt; }
+    int GetVideoHeight() const override;
+    int GetVideoWidth() const override;
+
+    std::wstring GetVideoCodec() override { return EvaluatedValue(ITEM_VIDEO_CODEC); }
+    void SetVideoCodec(const std::wstring& value) override;
+    IProfileItem* GetVideoCodecItem() override { return Item(ITEM_VIDEO_CODEC); }
+    std::wstring GetVideoSize() override { return EvaluatedValue(ITEM_VIDEO_SIZE); }
+    void SetVideoSize(const std::wstring& value) override { SetValue(ITEM_VIDEO_SIZE, value); }
+    int RemoveVideoSize(const std::wstring& value) override { return RemoveValue(ITEM_VIDEO_SIZE, value); }
+    IProfileItem* GetVideoSizeItem() override { return Item(ITEM_VIDEO_SIZE); }
+    std::wstring GetAspect() override { return EvaluatedValue(ITEM_ASPECT); }
+    void SetAspect(const std::wstring& value) override { SetValue(ITEM_ASPECT, value); }
+    IProfileItem* GetAspectItem() override { return Item(ITEM_ASPECT); }
+    std::wstring GetVideoBitrate() override { return EvaluatedValue(ITEM_VIDEO_BITRATE); }
+    void SetVideoBitrate(const std::wstring& value) override;
+    int RemoveVideoBitrate(const std::wstring& value) override { return RemoveValue(ITEM_VIDEO_BITRATE, value); }
+    IProfileItem* GetVideoBitrateItem() override { return Item(ITEM_VIDEO_BITRATE); }
+    std::wstring GetFramerate() override { return EvaluatedValue(ITEM_FRAMERATE); }
+    void SetFramerate(const std::wstring& value) override { SetValue(ITEM_FRAMERATE, value); }
+    int RemoveFramerate(const std::wstring& value) override { return RemoveValue(ITEM_FRAMERATE, value); }
+    IProfileItem* GetFramerateItem() override { return Item(ITEM_FRAMERATE); }
+    std::wstring GetVideoProfile() override { return EvaluatedValue(ITEM_VIDEO_PROFILE); }
+    IProfileItem* GetVideoProfileItem() override { return Item(ITEM_VIDEO_PROFILE); }
+    void SetVideoProfile(const std::wstring& value) override { SetValue(ITEM_VIDEO_PROFILE, value); }
+    std::wstring GetEncodePass() override { return EvaluatedValue(ITEM_ENCODE_PASS); }
+    IProfileItem* GetEncodePassItem() override { return Item(ITEM_ENCODE_PASS); }
+    void SetEncodePass(const std::wstring& value) override { SetValue(ITEM_ENCODE_PASS, value); }
+
+    std::wstring GetAudioCodec() override { return EvaluatedValue(ITEM_AUDIO_CODEC); }
+    void SetAudioCodec(const std::wstring& value) override;
+    IProfileItem* GetAudioCodecItem() override { return Item(ITEM_AUDIO_CODEC); }
+    std::wstring GetAudioBitrate() override { return EvaluatedValue(ITEM_AUDIO_BITRATE); }
+    void SetAudioBitrate(const std::wstring& value) override;
+    int RemoveAudioBitrate(const std::wstring& value) override { return RemoveValue(ITEM_AUDIO_BITRATE, value); }
+    IProfileItem* GetAudioBitrateItem() override { return Item(ITEM_AUDIO_BITRATE); }
+    std::wstring GetSampleRate() override { return EvaluatedValue(ITEM_SAMPLE_RATE); }
+    void SetSampleRate(const std::wstring& value) override { SetValue(ITEM_SAMPLE_RATE, value); }
+    IProfileItem* GetSampleRateItem() override { return Item(ITEM_SAMPLE_RATE); }
+    std::wstring GetChannel() override { return EvaluatedValue(ITEM_CHANNEL); }
+    void SetChannel(const std::wstring& value) override { SetValue(ITEM_CHANNEL, value); }
+    IProfileItem* GetChannelItem() override { return Item(ITEM_CHANNEL); }
+    int IsAudioDisabled() const override;
+    void SetAudioDisabled(int disabled) override;
+    float GetVolume() const override { return m_fVolume; }
+    void SetVolume(float factor) override;
+    void SetSkipSourceTracks(int skip) override { m_nSkipSourceTracks = skip; }
+    std::wstring GetAVSync() override { return EvaluatedValue(ITEM_AV_SYNC); }
+    void SetAVSync(const std::wstring& value) override { SetValue(ITEM_AV_SYNC, value); }
+    IProfileItem* GetAVSyncItem() override { return Item(ITEM_AV_SYNC); }
+
+    std::wstring GetPicDuration() const override { return m_items[ITEM_PIC_DURATION].m_strValue; }
+    void SetPicDuration(const std::wstring& value) override { SetValue(ITEM_PIC_DURATION, value); }
+    IProfileItem* GetPicDurationItem() override { return Item(ITEM_PIC_DURATION); }
+    std::wstring GetPicInterval() const override { return m_items[ITEM_PIC_INTERVAL].m_strValue; }
+    void SetPicInterval(const std::wstring& value) override { SetValue(ITEM_PIC_INTERVAL, value); }
+    IProfileItem* GetPicIntervalItem() override { return Item(ITEM_PIC_INTERVAL); }
+
+    int GetVideoQualityMode() const override;
+    void SetVideoQualityMode(int mode) override;
+    int GetAudioQualityMode() const override;
+    void SetAudioQualityMode(int mode) override;
+
+    bool IsSizeMode() const override { return m_bSizeMode; }
+    void SetSizeMode(bool on) override { m_bSizeMode = on; }
+    bool IsSourceBitrate() const override { return m_bSourceBitrate; }
+    void SetSourceBitrate(bool on) override { m_bSourceBitrate = on; }
+
+    // Job building: appends the steps that convert media (and, at the top
+    // level, its join parts and the join) to queue.
+    virtual int BuildCommands(CVXMMediaBase* media, const std::wstring& outputFolder,
+                              std::vector<std::wstring>& outputs, std::vector<std::wstring>& videoStreams,
+                              std::vector<std::wstring>& audioStreams,
+                              std::vector<std::unique_ptr<VXM_JOB_COMMAND>>& queue, CVXMMediaBase* parent);
+    // Appends the steps that join the part files into joinedOutput; empties parts.
+    virtual int BuildJoinCommands(CVXMMediaBase* media, const std::wstring& joinedOutput,
+                                  std::vector<std::unique_ptr<VXM_JOB_COMMAND>>& queue,
+                                  std::vector<std::wstring>& parts);
+
+    // Keeps the limits that item's current value imposes on other items installed.
+    void EvaluateLimits(_OUTPUT_AV_PARAMETER_ITEM* item);
+    // Works the quality mode of a side out from its current codec and bit rate.
+    void UpdateVideoQualityMode();
+    void UpdateAudioQualityMode();
+
+    _OUTPUT_AV_PARAMETER_ITEM* GetItem(int index);
+    // The first of the fifteen items with that name; null when none.
+    _OUTPUT_AV_PARAMETER_ITEM* FindItemByName(const std::wstring& name);
+
+    std::wstring m_strName;
+    std::wstring m_strDesc;
+    std::wstring m_strTargetDevice;
+    std::wstring m_strTvSystem;
+    int m_nId = -1;
+    int m_nVideoFlag = 1;
+    int m_nProfileCode = -1;
+    std::wstring m_strFileExt;
+    std::wstring m_strFolder;
+    // Build-time values, set again by every job build.
+    std::wstring m_strThreads;
+    std::wstring m_strSize;
+    int m_nAACMpegVersion = 4;
+    int m_nAACProfile = 2;
+    std::wstring m_strMP3Options;
+
+    std::array<_OUTPUT_AV_PARAMETER_ITEM, PROFILE_ITEM_COUNT> m_items;
+    std::array<_OUTPUT_AV_PARAMETER_ITEM*, PROFILE_ITEM_COUNT> m_pItemTable{};  // index into m_items, owns nothing
+    std::vector<_PROFILE_LIMIT_RULE> m_lstRules;
+    int m_nMuxKind = PROFILE_MUX_NONE;
+    std::vector<std::unique_ptr<_PROFILE_COMMAND>> m_lstCommands;
+    int m_nScaledWidth = 0;
+    int m_nScaledHeight = 0;
+    std::vector<int> m_lstGroupIndexes;
+
+    int m_nVideoQualityMode = QUALITY_MODE_NORMAL;
+    std::wstring m_strHighVideoCodec;
+    std::wstring m_strLowVideoCodec;
+    std::wstring m_strHighVideoBitrate;
+    std::wstring m_strLowVideoBitrate;
+    int m_nAudioQualityMode = QUALITY_MODE_NORMAL;
+    std::wstring m_strHighAudioCodec;
+    std::wstring m_strLowAudioCodec;
+    std::wstring m_strHighAudioBitrate;
+    std::wstring m_strLowAudioBitrate;
+    int m_nSkipSourceTracks = 0;
+    float m_fVolume = 1.0f;
+    double m_dSeekStart = 0.0;
+    std::wstring m_strX264Options;
+
+    // Kept for the program's profile editor; not part of the catalogue.
+    bool m_bSizeMode = false;
+    bool m_bSourceBitrate = false;
+
+private:
+    IProfileItem* Item(int index) { return &m_items[static_cast<std::size_t>(index)]; }
+    std::wstring EvaluatedValue(int index);
+    void SetValue(int index, const std::wstring& value);
+    int RemoveValue(int index, const std::wstring& value);
+    void InstallActiveRule(_OUTPUT_AV_PARAMETER_ITEM* item);
+    void RemoveActiveRule(_OUTPUT_AV_PARAMETER_ITEM* item);
+    void ApplyVideoPreset();
+    void ApplyAudioPreset();
+};
+
+// True for FFmpeg's DVD, DVB, plain-text and HDMV PGS subtitle codecs.
+bool IsListedSubtitleCodec(int codecId);

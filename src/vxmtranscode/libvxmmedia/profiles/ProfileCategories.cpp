@@ -1,0 +1,104 @@
+// Categories, groups and their membership links.
+#include "ProfileCategories.h"
+
+#include <algorithm>
+
+#include "OutputProfile.h"
+#include "VXMUtils.h"
+
+namespace {
+
+template <typename List>
+int FindByName(const List& list, const std::wstring& name)
+{
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (list[i] && list[i]->m_strName == name)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// Calls link(index) for each name of the comma-separated text found in list.
+template <typename List, typename Link>
+void ForEachNamedEntry(const List& list, const std::wstring& names, Link link)
+{
+    if (names.empty())
+        return;
+    std::vector<std::wstring> parts;
+    SplitString(parts, L",", names);
+    for (const std::wstring& name : parts) {
+        if (name.empty())
+            continue;
+        int index = FindByName(list, name);
+        if (index >= 0)
+            link(index);
+    }
+}
+
+}  // namespace
+
+IProfileGroup* _PROFILE_CATEGORY::GetGroup(unsigned index) const
+{
+    return index < m_lstGroups.size() ? m_lstGroups[index] : nullptr;
+}
+
+IProfileGroup* _PROFILE_CATEGORY::FindGroupById(int id) const
+{
+    for (_PROFILE_GROUP* group : m_lstGroups) {
+        if (group && group->GetId() == id)
+            return group;
+    }
+    return nullptr;
+}
+
+int _PROFILE_GROUP::ContainsCode(int categoryIndex) const
+{
+    return std::find(m_lstCategoryIndexes.begin(), m_lstCategoryIndexes.end(), categoryIndex) !=
+                   m_lstCategoryIndexes.end()
+               ? 1
+               : 0;
+}
+
+IProfile* _PROFILE_GROUP::GetProfile(unsigned index) const
+{
+    return index < m_lstProfiles.size() ? m_lstProfiles[index] : nullptr;
+}
+
+IProfile* _PROFILE_GROUP::FindProfileById(int id) const
+{
+    for (IProfile* profile : m_lstProfiles) {
+        if (profile && profile->GetId() == id)
+            return profile;
+    }
+    return nullptr;
+}
+
+int FindEntryIndexByName(const PROFILE_CATEGORY_LIST& list, const std::wstring& name)
+{
+    return FindByName(list, name);
+}
+
+int FindEntryIndexByName(const PROFILE_GROUP_LIST& list, const std::wstring& name)
+{
+    return FindByName(list, name);
+}
+
+void AssignGroupToCategories(PROFILE_CATEGORY_LIST& categories, _PROFILE_GROUP* group, const std::wstring& names)
+{
+    if (!group)
+        return;
+    ForEachNamedEntry(categories, names, [&](int index) {
+        group->m_lstCategoryIndexes.push_back(index);
+        categories[static_cast<std::size_t>(index)]->m_lstGroups.push_back(group);
+    });
+}
+
+void AssignProfileToGroups(PROFILE_GROUP_LIST& groups, COutputProfile* profile, const std::wstring& names)
+{
+    if (!profile)
+        return;
+    ForEachNamedEntry(groups, names, [&](int index) {
+        profile->m_lstGroupIndexes.push_back(index);
+        groups[static_cast<std::size_t>(index)]->m_lstProfiles.push_back(profile);
+    });
+}
