@@ -1,0 +1,19 @@
+// Translation of the older tool's options and filter texts that the job
+// builders write into what the current libraries understand.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ffmpeg_state.h"
+
+// Rewrites the argument vector in place (element 0 is the program name).
+// DVD and CD inputs are recorded in ctx->legacy_inputs.
+void translate_legacy_arguments(std::vector<std::string>& args, CToolContext* ctx);
+
+// Rewrites one filter graph text: "mp=stereo3d", "mp=eq2" and the custom
+// options of "ass"/"subtitles" become the stock filters' options.
+std::string translate_filter_text(const std::string& graph);
+
+// The stock encoder name for an encoder name of the older tool, or the name.
+std::string translate_encoder_name(const std::string& name);

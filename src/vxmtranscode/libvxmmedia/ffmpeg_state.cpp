@@ -1,0 +1,131 @@
+// Life of the per-run tool state.
+#include "ffmpeg_state.h"
+
+#include <atomic>
+
+#include "cmdutils.h"
+#include "ffmpeg_filter.h"
+
+namespace {
+
+std::atomic<DvdInputOpener> g_dvdOpener{nullptr};
+
+// The run's I/O interrupt: answers "stop" once a stop was asked after set-up.
+int decode_interrupt_cb(void* opaque)
+{
+    auto* ctx = static_cast<CToolContext*>(opaque);
+    return ctx->received_nb_signals.load() > ctx->transcode_init_done.load();
+}
+
+}  // namespace
+
+void set_dvd_input_opener(DvdInputOpener opener) { g_dvdOpener.store(opener); }
+DvdInputOpener get_dvd_input_opener() { return g_dvdOpener.load(); }
+
+CToolContext::CToolContext()
+{
+    int_cb.callback = decode_interrupt_cb;
+    int_cb.opaque = this;
+    ResetToolState();
+}
+
+CToolContext::~CToolContext()
+{
+    FreeToolObjects();
+}
+
+void CToolContext::FreeToolObjects()
+{
+    for (auto& fg : filtergraphs) free_filtergraph(fg.get());
+    filtergraphs.clear();
+
+    for (auto& of : output_files) {
+        if (of->ctx) {
+            if (!(of->ctx->oformat->flags & AVFMT_NOFILE)) avio_closep(&of->ctx->pb);
+            avformat_free_context(of->ctx);
+            of->ctx = nullptr;
+        }
+        av_dict_free(&of->opts);
+    }
+    output_files.clear();
+
+    for (auto& ost : output_streams) {
+        avcodec_free_context(&ost->enc_ctx);
+        av_dict_free(&ost->encoder_opts);
+        av_dict_free(&ost->sws_dict);
+        av_dict_free(&ost->swr_opts);
+        av_dict_free(&ost->resample_opts);
+    }
+    output_streams.clear();
+
+    for (auto& f : input_files) avformat_close_input(&f->ctx);
+    input_files.clear();
+
+    for (auto& ist : input_streams) {
+        av_frame_free(&ist->decoded_frame);
+        av_frame_free(&ist->filter_frame);
+        av_frame_free(&ist->sub2video.frame);
+        avsubtitle_free(&ist->prev_sub_subtitle);
+        av_dict_free(&ist->decoder_opts);
+        avcodec_free_context(&ist->dec_ctx);
+    }
+    input_streams.clear();
+
+    if (progress_avio) avio_closep(&progress_avio);
+
+    av_dict_free(&codec_opts);
+    av_dict_free(&format_opts);
+    av_dict_free(&sws_dict);
+    av_dict_free(&swr_opts);
+    av_dict_free(&resample_opts);
+}
+
+void CToolContext::ResetToolState()
+{
+    FreeToolObjects();
+    legacy_inputs.clear();
+    input_stream_potentially_available = 0;
+
+    audio_drift_threshold = 0.1f;
+    dts_delta_threshold = 10;
+    dts_error_threshold = 3600 * 30;
+    max_error_rate = 2.0f / 3;
+    audio_volume = 256;
+    audio_sync_method = 0;
+    video_sync_method = -1;
+    do_deinterlace = 0;
+    do_benchmark = 0;
+    do_benchmark_all = 0;
+    do_hex_dump = 0;
+    do_pkt_dump = 0;
+    copy_ts = 0;
+    copy_tb = -1;
+    debug_ts = 0;
+    exit_on_error = 0;
+    print_stats = 1;
+    qp_hist = 0;
+    stdin_interaction = 1;
+    frame_bits_per_raw_sample = 0;
+    intra_only = 0;
+    do_psnr = 0;
+    input_sync = 0;
+    override_ffserver = 0;
+    file_overwrite = 0;
+    no_file_overwrite = 0;
+    video_discard = 0;
+    intra_dc_precision = 8;
+    for (int& w : wanted_stream) w = 0;
+    wanted_stream[AVMEDIA_TYPE_VIDEO] = -1;
+    wanted_stream[AVMEDIA_TYPE_AUDIO] = -1;
+    wanted_stream[AVMEDIA_TYPE_SUBTITLE] = -1;
+    vstats_filename.clear();
+    run_as_daemon = 0;
+
+    received_sigterm.store(0);
+    received_nb_signals.store(0);
+    transcode_init_done.store(0);
+    m_dCurrentTime.store(0.2);
+    main_return_code = 0;
+    decode_error_stat[0] = decode_error_stat[1] = 0;
+    exit_code = 0;
+}
