@@ -18,7 +18,7 @@ inline void FillItem(_OUTPUT_AV_PARAMETER_ITEM& item, const std::wstring& name,
         item.m_strValue = item.m_lstValues.front();
 }
 
-struct LimitSpec {
+struct LimitDef {
     const wchar_t* item;
     int kind;
     const wchar_t* value;
@@ -26,13 +26,13 @@ struct LimitSpec {
 
 // Appends a rule: while the item named depend has value, the limits apply.
 inline void AddRule(COutputProfile& p, const std::wstring& depend, const std::wstring& value,
-                    std::initializer_list<LimitSpec> limits)
+                    std::initializer_list<LimitDef> limits)
 {
     _PROFILE_LIMIT_RULE rule;
     rule.m_strDependName = depend;
     rule.m_strDependValue = value;
     rule.m_pSourceItem = p.FindItemByName(depend);
-    for (const LimitSpec& l : limits) {
+    for (const LimitDef& l : limits) {
         _PROFILE_LIMIT limit;
         limit.m_pLimitedItem = p.FindItemByName(l.item);
         limit.m_pSourceItem = rule.m_pSourceItem;

@@ -11,7 +11,7 @@ struct PROFILE_CODE_ROW {
 inline constexpr int PROFILE_CODE_COUNT = 110;
 extern const PROFILE_CODE_ROW g_ProfileCodeTable[PROFILE_CODE_COUNT];
 
-// Codes the builders treat specially.
+// Codes the builders handle in their own way.
 enum PROFILE_CODE : int {
     PROFILE_CODE_PSP = 10,
     PROFILE_CODE_PSP_AVC = 11,
