@@ -1,5 +1,6 @@
 // Desktop services through their command-line programs.
 #include "platform/desktop.h"
+#include "platform/events.h"
 #include "platform/process.h"
 
 #include <memory>
@@ -9,13 +10,13 @@ namespace {
 
 std::mutex g_mutex;
 std::vector<std::wstring> g_fileManager = {L"xdg-open"};
-std::vector<std::wstring> g_powerOff = {L"systemctl", L"poweroff"};
+std::vector<std::wstring> g_powerOff = {L"systemctl", L"--no-ask-password", L"poweroff"};
 std::vector<std::wstring> g_inhibit = {L"systemd-inhibit", L"--what=idle", L"--who=Vexmora Professional",
                                        L"--why=Playing a video", L"--mode=block", L"cat"};
 int g_holds = 0;
 std::unique_ptr<CChildProcess> g_inhibitor;
 
-constexpr DWORD kPowerOffWaitMs = 30000;
+DWORD g_powerOffWaitMs = 30000;
 constexpr DWORD kInhibitorStopMs = 2000;
 
 std::wstring Widen(const std::string& text)
@@ -39,9 +40,11 @@ bool OpenFolderInFileManager(const std::wstring& folder)
 bool RequestPowerOff(std::wstring& error)
 {
     std::vector<std::wstring> args;
+    DWORD limit;
     {
         std::lock_guard<std::mutex> lock(g_mutex);
         args = g_powerOff;
+        limit = g_powerOffWaitMs;
     }
     CChildOptions options;
     options.stdoutMode = EChildStream::Null;
@@ -51,9 +54,21 @@ bool RequestPowerOff(std::wstring& error)
         error = Widen(child.LastError());
         return false;
     }
-    std::string message = child.ReadAllStderr();
+    // The answer is read within the time limit: a request that hangs must not
+    // hold the caller for ever.
+    std::string message;
+    DWORD start = GetTickCount();
+    char buffer[512];
+    for (;;) {
+        DWORD spent = GetTickCount() - start;
+        if (spent >= limit) break;
+        long n = child.ReadStderr(buffer, sizeof(buffer), limit - spent);
+        if (n <= 0) break;
+        if (message.size() < 4096) message.append(buffer, static_cast<size_t>(n));
+    }
+    DWORD spent = GetTickCount() - start;
     int code = -1;
-    if (!child.Wait(kPowerOffWaitMs, &code)) {
+    if (!child.Wait(spent >= limit ? 0 : limit - spent, &code)) {
         error = L"the power-off request did not answer";
         return false;
     }
@@ -114,4 +129,10 @@ void SetDesktopCommandForTesting(EDesktopCommand which, const std::vector<std::w
     case EDesktopCommand::PowerOff: g_powerOff = args; break;
     case EDesktopCommand::IdleInhibit: g_inhibit = args; break;
     }
+}
+
+void SetPowerOffWaitForTesting(DWORD ms)
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_powerOffWaitMs = ms;
 }

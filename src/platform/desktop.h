@@ -2,6 +2,7 @@
 // service is a program started from an argument list (no shell, no D-Bus
 // library in the process).
 #pragma once
+#include "platform/types.h"
 #include <string>
 #include <vector>
 
@@ -9,8 +10,9 @@
 // false when the opener cannot be started.
 bool OpenFolderInFileManager(const std::wstring& folder);
 
-// Asks systemd-logind to power the machine off (systemctl poweroff, which
-// honours the session's permissions). False with a reason when refused.
+// Asks systemd-logind to power the machine off (systemctl poweroff, with the
+// session's own permissions and no password prompt). False with a reason when
+// refused or when no answer came within 30 seconds.
 bool RequestPowerOff(std::wstring& error);
 
 // Idle inhibition: screen saver, screen blanking and idle suspend stay away
@@ -26,3 +28,5 @@ bool IsIdleInhibitorRunning();
 // inhibitor, a program that runs until its standard input ends).
 enum class EDesktopCommand { FileManager, PowerOff, IdleInhibit };
 void SetDesktopCommandForTesting(EDesktopCommand which, const std::vector<std::wstring>& args);
+// How long a power-off request may take (30 seconds by default).
+void SetPowerOffWaitForTesting(DWORD ms);

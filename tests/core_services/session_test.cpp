@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 
 namespace {
@@ -85,4 +86,18 @@ TEST_F(SessionTest, ARefusedPowerOffIsLoggedShownAndTheLoopStillEnds)
     bool quit = false;
     while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) quit = quit || msg.message == WM_QUIT;
     EXPECT_TRUE(quit);
+}
+
+TEST_F(SessionTest, APowerOffRequestThatHangsIsGivenUp)
+{
+    // The stand-in keeps standard error open and never ends by itself.
+    SetDesktopCommandForTesting(EDesktopCommand::PowerOff, {L"sleep", L"600"});
+    SetPowerOffWaitForTesting(500);
+    std::wstring error;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(RequestPowerOff(error));
+    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start).count();
+    SetPowerOffWaitForTesting(30000);
+    EXPECT_LE(seconds, 5);
+    EXPECT_FALSE(error.empty());
 }
