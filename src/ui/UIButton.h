@@ -1,0 +1,77 @@
+// Buttons: the push button, the option (with groups) and the check box.
+#pragma once
+#include "ui/UILabel.h"
+
+class CButtonUI : public CLabelUI {
+public:
+    CButtonUI();
+    std::wstring GetClass() const override;
+    void* GetInterface(const std::wstring& name) override;
+    UINT GetControlFlags() const override;
+    // Sends "click" (visible and enabled controls only).
+    bool Activate() override;
+    void SetEnabled(bool enabled = true) override;
+
+    void SetNormalImage(const std::wstring& image) { m_normalImage = image; Invalidate(); }
+    void SetHotImage(const std::wstring& image) { m_hotImage = image; Invalidate(); }
+    void SetPushedImage(const std::wstring& image) { m_pushedImage = image; Invalidate(); }
+    void SetFocusedImage(const std::wstring& image) { m_focusedImage = image; Invalidate(); }
+    void SetDisabledImage(const std::wstring& image) { m_disabledImage = image; Invalidate(); }
+    void SetHotTextColor(DWORD argb) { m_hotTextColor = argb; }
+    void SetPushedTextColor(DWORD argb) { m_pushedTextColor = argb; }
+    UINT GetButtonState() const { return m_buttonState; }
+
+    void DoEvent(TEventUI& event) override;
+    void SetAttribute(const std::wstring& name, const std::wstring& value) override;
+    void PaintText(QPainter& painter) override;
+    void PaintStatusImage(QPainter& painter) override;
+
+protected:
+    UINT m_buttonState = 0;
+    DWORD m_hotTextColor = 0;
+    DWORD m_pushedTextColor = 0;
+    DWORD m_focusedTextColor = 0;
+    DWORD m_hotBkColor = 0;
+    std::wstring m_normalImage;
+    std::wstring m_hotImage;
+    std::wstring m_pushedImage;
+    std::wstring m_focusedImage;
+    std::wstring m_disabledImage;
+};
+
+// A button with a selected state. Options of one group select exclusively.
+// A click sends "click" first; then the state flips and "selectchanged"
+// follows.
+class COptionUI : public CButtonUI {
+public:
+    ~COptionUI() override;
+    std::wstring GetClass() const override;
+    void* GetInterface(const std::wstring& name) override;
+    void SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init = true) override;
+    bool Activate() override;
+
+    const std::wstring& GetGroup() const { return m_group; }
+    void SetGroup(const std::wstring& group);
+    bool IsSelected() const { return m_selected; }
+    virtual void Selected(bool selected, bool triggerEvent = true);
+
+    void SetAttribute(const std::wstring& name, const std::wstring& value) override;
+    void PaintStatusImage(QPainter& painter) override;
+    void PaintText(QPainter& painter) override;
+
+protected:
+    bool m_selected = false;
+    std::wstring m_group;
+    std::wstring m_selectedImage;
+    std::wstring m_selectedHotImage;
+    DWORD m_selectedTextColor = 0;
+    DWORD m_selectedBkColor = 0;
+};
+
+class CCheckBoxUI : public COptionUI {
+public:
+    std::wstring GetClass() const override;
+    void* GetInterface(const std::wstring& name) override;
+    void SetCheck(bool check, bool triggerEvent = true) { Selected(check, triggerEvent); }
+    bool GetCheck() const { return IsSelected(); }
+};

@@ -1,0 +1,421 @@
+#include "ui/UIContainer.h"
+#include "ui/UIManager.h"
+#include "ui/UIRender.h"
+#include <QPainter>
+#include <algorithm>
+
+CContainerUI::~CContainerUI()
+{
+    std::vector<CControlUI*> items;
+    items.swap(m_items);
+    if (m_autoDestroy)
+        for (CControlUI* c : items) delete c;
+}
+
+std::wstring CContainerUI::GetClass() const { return L"ContainerUI"; }
+
+void* CContainerUI::GetInterface(const std::wstring& name)
+{
+    if (name == L"IContainer") return static_cast<IContainerUI*>(this);
+    if (name == L"Container") return static_cast<CContainerUI*>(this);
+    return CControlUI::GetInterface(name);
+}
+
+CControlUI* CContainerUI::GetItemAt(int index) const
+{
+    if (index < 0 || index >= GetCount()) return nullptr;
+    return m_items[static_cast<size_t>(index)];
+}
+
+int CContainerUI::GetItemIndex(CControlUI* control) const
+{
+    auto it = std::find(m_items.begin(), m_items.end(), control);
+    return it == m_items.end() ? -1 : static_cast<int>(it - m_items.begin());
+}
+
+bool CContainerUI::SetItemIndex(CControlUI* control, int index)
+{
+    int old = GetItemIndex(control);
+    if (old < 0 || index < 0 || index >= GetCount()) return false;
+    m_items.erase(m_items.begin() + old);
+    m_items.insert(m_items.begin() + index, control);
+    NeedUpdate();
+    return true;
+}
+
+bool CContainerUI::Add(CControlUI* control)
+{
+    return AddAt(control, GetCount());
+}
+
+bool CContainerUI::AddAt(CControlUI* control, int index)
+{
+    if (!control || index < 0 || index > GetCount() || GetItemIndex(control) >= 0) return false;
+    m_items.insert(m_items.begin() + index, control);
+    if (m_manager)
+        m_manager->InitControls(control, this);
+    else
+        control->SetManager(nullptr, this, false);
+    control->SetInternVisible(IsVisible());
+    NeedUpdate();
+    return true;
+}
+
+void CContainerUI::ReleaseChild(CControlUI* control, bool destroy)
+{
+    if (m_manager) m_manager->ReapObjects(control);
+    if (!destroy) return;
+    if (m_manager && m_manager->IsDispatching()) {
+        control->SetInternVisible(false);
+        m_manager->AddDelayedCleanup(control);
+    } else {
+        delete control;
+    }
+}
+
+bool CContainerUI::Remove(CControlUI* control, bool doNotDestroy)
+{
+    int index = GetItemIndex(control);
+    if (index < 0) return false;
+    m_items.erase(m_items.begin() + index);
+    NeedUpdate();
+    ReleaseChild(control, !doNotDestroy && m_autoDestroy);
+    return true;
+}
+
+bool CContainerUI::RemoveAt(int index, bool doNotDestroy)
+{
+    CControlUI* control = GetItemAt(index);
+    return control ? CContainerUI::Remove(control, doNotDestroy) : false;
+}
+
+void CContainerUI::RemoveAll()
+{
+    std::vector<CControlUI*> items;
+    items.swap(m_items);
+    for (CControlUI* c : items) ReleaseChild(c, m_autoDestroy);
+    NeedUpdate();
+}
+
+void CContainerUI::SetInset(const RECT& rc)
+{
+    m_rcInset = rc;
+    NeedUpdate();
+}
+
+void CContainerUI::SetChildPadding(int padding)
+{
+    m_childPadding = padding;
+    NeedUpdate();
+}
+
+void CContainerUI::SetVisible(bool visible)
+{
+    if (m_visible == visible) return;
+    CControlUI::SetVisible(visible);
+    for (CControlUI* c : m_items) c->SetInternVisible(IsVisible());
+}
+
+void CContainerUI::SetInternVisible(bool visible)
+{
+    CControlUI::SetInternVisible(visible);
+    for (CControlUI* c : m_items) c->SetInternVisible(IsVisible());
+}
+
+void CContainerUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init)
+{
+    for (CControlUI* c : m_items) c->SetManager(manager, this, init);
+    CControlUI::SetManager(manager, parent, init);
+}
+
+CControlUI* CContainerUI::FindControl(FINDCONTROLPROC proc, void* data, UINT flags)
+{
+    if ((flags & UIFIND_VISIBLE) && !IsVisible()) return nullptr;
+    if ((flags & UIFIND_ENABLED) && !IsEnabled()) return nullptr;
+    if ((flags & UIFIND_HITTEST) && !PtInRect(m_rcItem, *static_cast<POINT*>(data))) return nullptr;
+    if (flags & UIFIND_ME_FIRST) {
+        if (CControlUI* r = CControlUI::FindControl(proc, data, flags)) return r;
+    }
+    RECT content = ContentRect();
+    auto visit = [&](CControlUI* child) -> CControlUI* {
+        CControlUI* r = child->FindControl(proc, data, flags);
+        if (!r) return nullptr;
+        if ((flags & UIFIND_HITTEST) && !child->IsFloat() && !PtInRect(content, *static_cast<POINT*>(data))) return nullptr;
+        return r;
+    };
+    if (flags & UIFIND_TOP_FIRST) {
+        for (auto it = m_items.rbegin(); it != m_items.rend(); ++it)
+            if (CControlUI* r = visit(*it)) return r;
+    } else {
+        for (CControlUI* c : m_items)
+            if (CControlUI* r = visit(c)) return r;
+    }
+    if (!(flags & UIFIND_ME_FIRST)) return CControlUI::FindControl(proc, data, flags);
+    return nullptr;
+}
+
+static CControlUI* FindByName(CControlUI* control, void* data)
+{
+    return control->GetName() == *static_cast<const std::wstring*>(data) ? control : nullptr;
+}
+
+CControlUI* CContainerUI::FindSubControl(const std::wstring& name)
+{
+    std::wstring key = name;
+    for (CControlUI* c : m_items)
+        if (CControlUI* r = c->FindControl(FindByName, &key, UIFIND_ALL)) return r;
+    return nullptr;
+}
+
+RECT CContainerUI::ContentRect() const
+{
+    return MakeRect(m_rcItem.left + m_rcInset.left, m_rcItem.top + m_rcInset.top,
+                    m_rcItem.right - m_rcInset.right, m_rcItem.bottom - m_rcInset.bottom);
+}
+
+void CContainerUI::SetFloatPos(CControlUI* child)
+{
+    POINT off = child->GetFloatOffset();
+    RECT rc = MakeRect(m_rcItem.left + off.x, m_rcItem.top + off.y, 0, 0);
+    rc.right = rc.left + child->GetFixedWidth();
+    rc.bottom = rc.top + child->GetFixedHeight();
+    child->SetPos(rc, false);
+}
+
+void CContainerUI::SetPos(RECT rc, bool needInvalidate)
+{
+    CControlUI::SetPos(rc, needInvalidate);
+    RECT content = ContentRect();
+    for (CControlUI* c : m_items) {
+        if (!c->IsVisible()) continue;
+        if (c->IsFloat()) {
+            SetFloatPos(c);
+            continue;
+        }
+        RECT p = c->GetPadding();
+        c->SetPos(MakeRect(content.left + p.left, content.top + p.top, content.right - p.right, content.bottom - p.bottom), false);
+    }
+}
+
+void CContainerUI::DoEvent(TEventUI& event)
+{
+    if (ForwardDisabledMouseEvent(event)) return;
+    CControlUI::DoEvent(event);
+}
+
+void CContainerUI::DoPaint(QPainter& painter, const RECT& rcPaint)
+{
+    RECT rcTemp;
+    if (!IntersectRect(&rcTemp, rcPaint, m_rcItem)) return;
+    painter.save();
+    painter.setClipRect(ToQRect(rcTemp), Qt::IntersectClip);
+    CControlUI::DoPaint(painter, rcPaint);
+    RECT rcChildren;
+    bool anyArea = IntersectRect(&rcChildren, rcTemp, ContentRect());
+    for (CControlUI* c : m_items) {
+        if (!c->IsVisible()) continue;
+        RECT dummy;
+        if (!IntersectRect(&dummy, rcPaint, c->GetPos())) continue;
+        if (c->IsFloat()) {
+            c->DoPaint(painter, rcPaint);
+        } else if (anyArea) {
+            painter.save();
+            painter.setClipRect(ToQRect(rcChildren), Qt::IntersectClip);
+            c->DoPaint(painter, rcChildren);
+            painter.restore();
+        }
+    }
+    painter.restore();
+}
+
+void CContainerUI::SetAttribute(const std::wstring& name, const std::wstring& value)
+{
+    if (name == L"inset") SetInset(CPaintManagerUI::Scale(ParseRect(value)));
+    else if (name == L"childpadding") SetChildPadding(CPaintManagerUI::Scale(static_cast<int>(std::wcstol(value.c_str(), nullptr, 10))));
+    else CControlUI::SetAttribute(name, value);
+}
+
+// Shared by both linear layouts: `vertical` picks the main axis. Fixed
+// children get their size, the others share what is left equally.
+void CContainerUI::LayoutLinear(bool vertical)
+{
+    const RECT content = ContentRect();
+    const int childPadding = m_childPadding;
+    std::vector<CControlUI*>& items = m_items;
+    const int mainSize = vertical ? content.bottom - content.top : content.right - content.left;
+    const int crossSize = vertical ? content.right - content.left : content.bottom - content.top;
+    SIZE available;
+    available.cx = content.right - content.left;
+    available.cy = content.bottom - content.top;
+
+    int fixedTotal = 0, stretchCount = 0, visibleCount = 0;
+    std::vector<SIZE> wanted(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        CControlUI* c = items[i];
+        if (!c->IsVisible() || c->IsFloat()) continue;
+        ++visibleCount;
+        wanted[i] = c->EstimateSize(available);
+        RECT p = c->GetPadding();
+        int main = vertical ? wanted[i].cy : wanted[i].cx;
+        if (main == 0) {
+            ++stretchCount;
+        } else {
+            int lo = vertical ? c->GetMinHeight() : c->GetMinWidth();
+            int hi = vertical ? c->GetMaxHeight() : c->GetMaxWidth();
+            main = std::clamp(main, lo, std::max(lo, hi));
+            if (vertical) wanted[i].cy = main; else wanted[i].cx = main;
+            fixedTotal += main;
+        }
+        fixedTotal += vertical ? p.top + p.bottom : p.left + p.right;
+    }
+    if (visibleCount > 1) fixedTotal += (visibleCount - 1) * childPadding;
+    int remaining = std::max(0, mainSize - fixedTotal);
+    int share = stretchCount > 0 ? remaining / stretchCount : 0;
+    int leftover = stretchCount > 0 ? remaining - share * stretchCount : 0;
+
+    int pos = vertical ? content.top : content.left;
+    int stretchSeen = 0;
+    for (size_t i = 0; i < items.size(); ++i) {
+        CControlUI* c = items[i];
+        if (!c->IsVisible()) continue;
+        if (c->IsFloat()) {
+            SetFloatPos(c);
+            continue;
+        }
+        RECT p = c->GetPadding();
+        int main = vertical ? wanted[i].cy : wanted[i].cx;
+        if (main == 0) {
+            ++stretchSeen;
+            main = share + (stretchSeen == stretchCount ? leftover : 0);
+            int lo = vertical ? c->GetMinHeight() : c->GetMinWidth();
+            int hi = vertical ? c->GetMaxHeight() : c->GetMaxWidth();
+            main = std::clamp(main, lo, std::max(lo, hi));
+        }
+        int cross = vertical ? wanted[i].cx : wanted[i].cy;
+        int crossAvail = crossSize - (vertical ? p.left + p.right : p.top + p.bottom);
+        if (cross == 0 || cross > crossAvail) cross = std::max(0, crossAvail);
+        RECT rc;
+        if (vertical) {
+            pos += p.top;
+            rc = MakeRect(content.left + p.left, pos, content.left + p.left + cross, pos + main);
+            pos += main + p.bottom + childPadding;
+        } else {
+            pos += p.left;
+            rc = MakeRect(pos, content.top + p.top, pos + main, content.top + p.top + cross);
+            pos += main + p.right + childPadding;
+        }
+        c->SetPos(rc, false);
+    }
+}
+
+std::wstring CVerticalLayoutUI::GetClass() const { return L"VerticalLayoutUI"; }
+
+void* CVerticalLayoutUI::GetInterface(const std::wstring& name)
+{
+    if (name == L"VerticalLayout") return static_cast<CVerticalLayoutUI*>(this);
+    return CContainerUI::GetInterface(name);
+}
+
+void CVerticalLayoutUI::SetPos(RECT rc, bool needInvalidate)
+{
+    CControlUI::SetPos(rc, needInvalidate);
+    LayoutLinear(true);
+}
+
+std::wstring CHorizontalLayoutUI::GetClass() const { return L"HorizontalLayoutUI"; }
+
+void* CHorizontalLayoutUI::GetInterface(const std::wstring& name)
+{
+    if (name == L"HorizontalLayout") return static_cast<CHorizontalLayoutUI*>(this);
+    return CContainerUI::GetInterface(name);
+}
+
+void CHorizontalLayoutUI::SetPos(RECT rc, bool needInvalidate)
+{
+    CControlUI::SetPos(rc, needInvalidate);
+    LayoutLinear(false);
+}
+
+std::wstring CTabLayoutUI::GetClass() const { return L"TabLayoutUI"; }
+
+void* CTabLayoutUI::GetInterface(const std::wstring& name)
+{
+    if (name == L"TabLayout") return static_cast<CTabLayoutUI*>(this);
+    return CContainerUI::GetInterface(name);
+}
+
+bool CTabLayoutUI::Add(CControlUI* control)
+{
+    return AddAt(control, GetCount());
+}
+
+bool CTabLayoutUI::AddAt(CControlUI* control, int index)
+{
+    if (!CContainerUI::AddAt(control, index)) return false;
+    if (m_curSel == -1 && control->IsVisible()) {
+        m_curSel = GetItemIndex(control);
+    } else {
+        if (m_curSel >= index && m_curSel != -1 && GetItemAt(m_curSel) != control) ++m_curSel;
+        control->SetVisible(false);
+    }
+    return true;
+}
+
+bool CTabLayoutUI::Remove(CControlUI* control, bool doNotDestroy)
+{
+    int index = GetItemIndex(control);
+    if (index < 0) return false;
+    bool wasCurrent = index == m_curSel;
+    if (!CContainerUI::Remove(control, doNotDestroy)) return false;
+    if (wasCurrent) {
+        m_curSel = -1;
+        if (GetCount() > 0) SelectItem(std::min(index, GetCount() - 1));
+    } else if (index < m_curSel) {
+        --m_curSel;
+    }
+    return true;
+}
+
+void CTabLayoutUI::RemoveAll()
+{
+    m_curSel = -1;
+    CContainerUI::RemoveAll();
+}
+
+bool CTabLayoutUI::SelectItem(int index)
+{
+    if (index < 0 || index >= GetCount()) return false;
+    if (index == m_curSel) return true;
+    int old = m_curSel;
+    m_curSel = index;
+    for (int i = 0; i < GetCount(); ++i) GetItemAt(i)->SetVisible(i == index);
+    NeedParentUpdate();
+    if (m_manager) m_manager->SendNotify(this, DUI_MSGTYPE_TABSELECT, static_cast<WPARAM>(m_curSel), static_cast<LPARAM>(old));
+    return true;
+}
+
+bool CTabLayoutUI::SelectItem(CControlUI* control)
+{
+    return SelectItem(GetItemIndex(control));
+}
+
+void CTabLayoutUI::SetPos(RECT rc, bool needInvalidate)
+{
+    CControlUI::SetPos(rc, needInvalidate);
+    RECT content = ContentRect();
+    for (CControlUI* c : m_items) {
+        if (!c->IsVisible()) continue;
+        if (c->IsFloat()) {
+            SetFloatPos(c);
+            continue;
+        }
+        RECT p = c->GetPadding();
+        c->SetPos(MakeRect(content.left + p.left, content.top + p.top, content.right - p.right, content.bottom - p.bottom), false);
+    }
+}
+
+void CTabLayoutUI::SetAttribute(const std::wstring& name, const std::wstring& value)
+{
+    if (name == L"selectedid") SelectItem(static_cast<int>(std::wcstol(value.c_str(), nullptr, 10)));
+    else CContainerUI::SetAttribute(name, value);
+}

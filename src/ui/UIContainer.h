@@ -1,0 +1,105 @@
+// Containers: children owned by their container, inset and child padding;
+// the vertical, horizontal and tab layouts.
+#pragma once
+#include "ui/UIControl.h"
+#include <vector>
+
+class IContainerUI {
+public:
+    virtual ~IContainerUI() = default;
+    virtual CControlUI* GetItemAt(int index) const = 0;
+    virtual int GetItemIndex(CControlUI* control) const = 0;
+    virtual bool SetItemIndex(CControlUI* control, int index) = 0;
+    virtual int GetCount() const = 0;
+    virtual bool Add(CControlUI* control) = 0;
+    virtual bool AddAt(CControlUI* control, int index) = 0;
+    virtual bool Remove(CControlUI* control, bool doNotDestroy = false) = 0;
+    virtual bool RemoveAt(int index, bool doNotDestroy = false) = 0;
+    virtual void RemoveAll() = 0;
+};
+
+class CContainerUI : public CControlUI, public IContainerUI {
+public:
+    CContainerUI() = default;
+    ~CContainerUI() override;
+
+    std::wstring GetClass() const override;
+    void* GetInterface(const std::wstring& name) override;
+
+    CControlUI* GetItemAt(int index) const override;
+    int GetItemIndex(CControlUI* control) const override;
+    bool SetItemIndex(CControlUI* control, int index) override;
+    int GetCount() const override { return static_cast<int>(m_items.size()); }
+    bool Add(CControlUI* control) override;
+    bool AddAt(CControlUI* control, int index) override;
+    // Removes and (unless doNotDestroy or auto-destroy is off) destroys the
+    // control; during a dispatch of the window the destruction waits until
+    // the dispatch has returned.
+    bool Remove(CControlUI* control, bool doNotDestroy = false) override;
+    bool RemoveAt(int index, bool doNotDestroy = false) override;
+    void RemoveAll() override;
+    bool IsAutoDestroy() const { return m_autoDestroy; }
+    void SetAutoDestroy(bool autoDestroy) { m_autoDestroy = autoDestroy; }
+
+    RECT GetInset() const { return m_rcInset; }
+    void SetInset(const RECT& rc);
+    int GetChildPadding() const { return m_childPadding; }
+    void SetChildPadding(int padding);
+
+    void SetVisible(bool visible = true) override;
+    void SetInternVisible(bool visible = true) override;
+    void SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init = true) override;
+    CControlUI* FindControl(FINDCONTROLPROC proc, void* data, UINT flags) override;
+    // First descendant with that name (null when none).
+    CControlUI* FindSubControl(const std::wstring& name);
+
+    void SetPos(RECT rc, bool needInvalidate = true) override;
+    void DoEvent(TEventUI& event) override;
+    void DoPaint(QPainter& painter, const RECT& rcPaint) override;
+    void SetAttribute(const std::wstring& name, const std::wstring& value) override;
+
+protected:
+    // Places a float child at its offset inside this container.
+    void SetFloatPos(CControlUI* child);
+    RECT ContentRect() const;
+    void LayoutLinear(bool vertical);
+    void ReleaseChild(CControlUI* control, bool destroy);
+
+    std::vector<CControlUI*> m_items;
+    RECT m_rcInset;
+    int m_childPadding = 0;
+    bool m_autoDestroy = true;
+};
+
+class CVerticalLayoutUI : public CContainerUI {
+public:
+    std::wstring GetClass() const override;
+    void* GetInterface(const std::wstring& name) override;
+    void SetPos(RECT rc, bool needInvalidate = true) override;
+};
+
+class CHorizontalLayoutUI : public CContainerUI {
+public:
+    std::wstring GetClass() const override;
+    void* GetInterface(const std::wstring& name) override;
+    void SetPos(RECT rc, bool needInvalidate = true) override;
+};
+
+// Shows exactly one child (the current selection) over the whole area.
+class CTabLayoutUI : public CContainerUI {
+public:
+    std::wstring GetClass() const override;
+    void* GetInterface(const std::wstring& name) override;
+    bool Add(CControlUI* control) override;
+    bool AddAt(CControlUI* control, int index) override;
+    bool Remove(CControlUI* control, bool doNotDestroy = false) override;
+    void RemoveAll() override;
+    int GetCurSel() const { return m_curSel; }
+    bool SelectItem(int index);
+    bool SelectItem(CControlUI* control);
+    void SetPos(RECT rc, bool needInvalidate = true) override;
+    void SetAttribute(const std::wstring& name, const std::wstring& value) override;
+
+private:
+    int m_curSel = -1;
+};

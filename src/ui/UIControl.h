@@ -1,0 +1,164 @@
+// The windowless control: position, state, attributes, painting and events.
+#pragma once
+#include "ui/UIDefine.h"
+#include "ui/UIDelegate.h"
+#include <string>
+
+class CPaintManagerUI;
+class QPainter;
+
+using FINDCONTROLPROC = CControlUI* (*)(CControlUI*, void*);
+
+// Button-like state bits.
+constexpr UINT UISTATE_FOCUSED = 0x01;
+constexpr UINT UISTATE_SELECTED = 0x02;
+constexpr UINT UISTATE_DISABLED = 0x04;
+constexpr UINT UISTATE_HOT = 0x08;
+constexpr UINT UISTATE_PUSHED = 0x10;
+constexpr UINT UISTATE_CAPTURED = 0x40;
+
+// Control flags.
+constexpr UINT UIFLAG_TABSTOP = 0x01;
+constexpr UINT UIFLAG_SETCURSOR = 0x02;
+
+class CControlUI {
+public:
+    CControlUI();
+    virtual ~CControlUI();
+    CControlUI(const CControlUI&) = delete;
+    CControlUI& operator=(const CControlUI&) = delete;
+
+    virtual std::wstring GetClass() const;
+    virtual void* GetInterface(const std::wstring& name);
+    virtual UINT GetControlFlags() const;
+    virtual bool Activate();
+
+    const std::wstring& GetName() const { return m_name; }
+    void SetName(const std::wstring& name) { m_name = name; }
+    CPaintManagerUI* GetManager() const { return m_manager; }
+    virtual void SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init = true);
+    CControlUI* GetParent() const { return m_parent; }
+
+    virtual std::wstring GetText() const { return m_text; }
+    virtual void SetText(const std::wstring& text);
+    std::wstring GetToolTip() const { return m_toolTip; }
+    void SetToolTip(const std::wstring& text) { m_toolTip = text; }
+    std::wstring GetUserData() const { return m_userData; }
+    void SetUserData(const std::wstring& text) { m_userData = text; }
+    // A pointer-wide value owned by whoever sets it.
+    UINT_PTR GetTag() const { return m_tag; }
+    void SetTag(UINT_PTR tag) { m_tag = tag; }
+
+    DWORD GetBkColor() const { return m_bkColor; }
+    void SetBkColor(DWORD argb);
+    const std::wstring& GetBkImage() const { return m_bkImage; }
+    void SetBkImage(const std::wstring& image);
+    DWORD GetBorderColor() const { return m_borderColor; }
+    void SetBorderColor(DWORD argb);
+    int GetBorderSize() const { return m_borderSize; }
+    void SetBorderSize(int size);
+
+    // Position. A float control is placed at its "pos" relative to its parent.
+    const RECT& GetPos() const { return m_rcItem; }
+    virtual void SetPos(RECT rc, bool needInvalidate = true);
+    int GetWidth() const { return m_rcItem.right - m_rcItem.left; }
+    int GetHeight() const { return m_rcItem.bottom - m_rcItem.top; }
+    int GetX() const { return m_rcItem.left; }
+    int GetY() const { return m_rcItem.top; }
+    RECT GetPadding() const { return m_rcPadding; }
+    void SetPadding(const RECT& rc);
+    bool IsFloat() const { return m_float; }
+    void SetFloat(bool isFloat);
+    POINT GetFloatOffset() const { return m_floatOffset; }
+    int GetFixedWidth() const { return m_fixed.cx; }
+    void SetFixedWidth(int cx);
+    int GetFixedHeight() const { return m_fixed.cy; }
+    void SetFixedHeight(int cy);
+    int GetMinWidth() const { return m_min.cx; }
+    void SetMinWidth(int cx);
+    int GetMaxWidth() const { return m_max.cx; }
+    void SetMaxWidth(int cx);
+    int GetMinHeight() const { return m_min.cy; }
+    void SetMinHeight(int cy);
+    int GetMaxHeight() const { return m_max.cy; }
+    void SetMaxHeight(int cy);
+    // Size wanted inside `available`; 0 in a dimension means "stretch".
+    virtual SIZE EstimateSize(SIZE available);
+
+    virtual bool IsVisible() const { return m_visible && m_internVisible; }
+    virtual void SetVisible(bool visible = true);
+    // Visibility imposed by a hidden ancestor.
+    virtual void SetInternVisible(bool visible = true);
+    virtual bool IsEnabled() const { return m_enabled; }
+    virtual void SetEnabled(bool enabled = true);
+    virtual bool IsMouseEnabled() const { return m_mouseEnabled; }
+    virtual void SetMouseEnabled(bool enabled = true) { m_mouseEnabled = enabled; }
+    virtual bool IsKeyboardEnabled() const { return m_keyboardEnabled; }
+    virtual void SetKeyboardEnabled(bool enabled = true) { m_keyboardEnabled = enabled; }
+    virtual bool IsFocused() const { return m_focused; }
+    virtual void SetFocus();
+
+    virtual CControlUI* FindControl(FINDCONTROLPROC proc, void* data, UINT flags);
+
+    void Invalidate();
+    bool IsUpdateNeeded() const { return m_updateNeeded; }
+    void NeedUpdate();
+    void NeedParentUpdate();
+
+    // Called once when the control joins a manager: OnInit, then DoInit.
+    virtual void Init();
+    virtual void DoInit() {}
+    // The manager's entry: the OnEvent delegates, then DoEvent unless one
+    // of them returned false.
+    virtual void Event(TEventUI& event);
+    virtual void DoEvent(TEventUI& event);
+
+    virtual void SetAttribute(const std::wstring& name, const std::wstring& value);
+    CControlUI* ApplyAttributeList(const std::wstring& list);
+
+    virtual void DoPaint(QPainter& painter, const RECT& rcPaint);
+    virtual void PaintBkColor(QPainter& painter);
+    virtual void PaintBkImage(QPainter& painter);
+    virtual void PaintStatusImage(QPainter& painter);
+    virtual void PaintText(QPainter& painter);
+    virtual void PaintBorder(QPainter& painter);
+    bool DrawImage(QPainter& painter, const std::wstring& image, const std::wstring& modify = {});
+
+    CEventSource OnInit;
+    CEventSource OnDestroy;
+    CEventSource OnSize;
+    CEventSource OnEvent;
+    CEventSource OnNotify;
+
+protected:
+    // Mouse events (9-18) of a mouse-disabled control go to its parent;
+    // true when the event was passed on.
+    bool ForwardDisabledMouseEvent(TEventUI& event);
+
+    CPaintManagerUI* m_manager = nullptr;
+    CControlUI* m_parent = nullptr;
+    std::wstring m_name;
+    std::wstring m_text;
+    std::wstring m_toolTip;
+    std::wstring m_userData;
+    UINT_PTR m_tag = 0;
+    RECT m_rcItem;
+    RECT m_rcPadding;
+    RECT m_rcPaint;
+    SIZE m_fixed;
+    SIZE m_min;
+    SIZE m_max;
+    POINT m_floatOffset;
+    bool m_float = false;
+    bool m_visible = true;
+    bool m_internVisible = true;
+    bool m_enabled = true;
+    bool m_mouseEnabled = true;
+    bool m_keyboardEnabled = true;
+    bool m_focused = false;
+    bool m_updateNeeded = true;
+    DWORD m_bkColor = 0;
+    std::wstring m_bkImage;
+    DWORD m_borderColor = 0;
+    int m_borderSize = 0;
+};

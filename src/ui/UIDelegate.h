@@ -1,0 +1,67 @@
+// Event sources on a control: a list of delegates called in order with the
+// event or notification record. A delegate returning false tells the caller
+// to stop (for OnEvent: the control's own DoEvent is skipped).
+#pragma once
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+class CDelegate {
+public:
+    using Fn = std::function<bool(void*)>;
+    CDelegate(const void* object, std::string key, Fn fn) : m_object(object), m_key(std::move(key)), m_fn(std::move(fn)) {}
+    bool operator()(void* param) const { return m_fn(param); }
+    // Two delegates are equal when they bind the same object and method.
+    bool Equals(const CDelegate& other) const { return m_object == other.m_object && m_key == other.m_key; }
+
+private:
+    const void* m_object;
+    std::string m_key;
+    Fn m_fn;
+};
+
+template <class O, class T>
+CDelegate MakeDelegate(O* object, bool (T::*method)(void*))
+{
+    std::string key(sizeof(method), '\0');
+    std::memcpy(key.data(), &method, sizeof(method));
+    return CDelegate(object, key, [object, method](void* p) { return (static_cast<T*>(object)->*method)(p); });
+}
+
+// A free function or a lambda; removable only with the same id.
+inline CDelegate MakeDelegate(std::function<bool(void*)> fn, const void* id = nullptr)
+{
+    return CDelegate(id, "fn", std::move(fn));
+}
+
+class CEventSource {
+public:
+    CEventSource& operator+=(const CDelegate& d)
+    {
+        for (const auto& e : m_delegates)
+            if (e.Equals(d)) return *this;
+        m_delegates.push_back(d);
+        return *this;
+    }
+    CEventSource& operator-=(const CDelegate& d)
+    {
+        for (auto it = m_delegates.begin(); it != m_delegates.end(); ++it)
+            if (it->Equals(d)) { m_delegates.erase(it); break; }
+        return *this;
+    }
+    explicit operator bool() const { return !m_delegates.empty(); }
+    // Calls every delegate in order (on a copy, so a delegate may unsubscribe);
+    // false as soon as one returns false.
+    bool operator()(void* param) const
+    {
+        auto copy = m_delegates;
+        for (const auto& d : copy)
+            if (!d(param)) return false;
+        return true;
+    }
+    void Clear() { m_delegates.clear(); }
+
+private:
+    std::vector<CDelegate> m_delegates;
+};

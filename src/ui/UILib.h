@@ -1,0 +1,17 @@
+// Everything of the UI framework in one include.
+#pragma once
+#include "ui/UIDefine.h"
+#include "ui/UIDelegate.h"
+#include "ui/UIMarkup.h"
+#include "ui/UIRender.h"
+#include "ui/UIManager.h"
+#include "ui/UIControl.h"
+#include "ui/UIContainer.h"
+#include "ui/UILabel.h"
+#include "ui/UIButton.h"
+#include "ui/UIProgress.h"
+#include "ui/UIDlgBuilder.h"
+#include "ui/UIWindow.h"
+#include "ui/UIWindowImplBase.h"
+#include "ui/UIMessagePump.h"
+#include "ui/UIZoom.h"

@@ -1,0 +1,106 @@
+// The skinned window: builds its control tree from its skin file, routes
+// notifications through its notify map and gives the usual message hooks.
+#pragma once
+#include "ui/UIManager.h"
+#include "ui/UIWindow.h"
+
+class CNotifyPump;
+using DUI_PMSG = void (CNotifyPump::*)(TNotifyUI&);
+
+struct DUI_MSGMAP_ENTRY {
+    const wchar_t* sMsgType;
+    const wchar_t* sCtrlName;  // empty: any control
+    DUI_PMSG pfn;
+};
+
+struct DUI_MSGMAP {
+    const DUI_MSGMAP* (*pfnGetBaseMap)();
+    const DUI_MSGMAP_ENTRY* lpEntries;
+};
+
+#define DUI_DECLARE_MESSAGE_MAP()                              \
+private:                                                       \
+    static const DUI_MSGMAP_ENTRY _messageEntries[];           \
+                                                               \
+protected:                                                     \
+    static const DUI_MSGMAP messageMap;                        \
+    static const DUI_MSGMAP* _GetBaseMessageMap();             \
+    virtual const DUI_MSGMAP* GetMessageMap() const;
+
+#define DUI_BEGIN_MESSAGE_MAP(theClass, baseClass)                                                           \
+    const DUI_MSGMAP* theClass::_GetBaseMessageMap() { return &baseClass::messageMap; }                     \
+    const DUI_MSGMAP* theClass::GetMessageMap() const { return &theClass::messageMap; }                     \
+    const DUI_MSGMAP theClass::messageMap = {&theClass::_GetBaseMessageMap, &theClass::_messageEntries[0]}; \
+    const DUI_MSGMAP_ENTRY theClass::_messageEntries[] = {
+
+#define DUI_ON_MSGTYPE(msgtype, memberFxn) {msgtype, L"", static_cast<DUI_PMSG>(&memberFxn)},
+#define DUI_ON_MSGTYPE_CTRNAME(msgtype, ctrname, memberFxn) {msgtype, ctrname, static_cast<DUI_PMSG>(&memberFxn)},
+#define DUI_ON_CLICK_CTRNAME(ctrname, memberFxn) DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_CLICK, ctrname, memberFxn)
+#define DUI_ON_SELECTCHANGED_CTRNAME(ctrname, memberFxn) DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_SELECTCHANGED, ctrname, memberFxn)
+#define DUI_END_MESSAGE_MAP() {nullptr, nullptr, nullptr}};
+
+// Dispatches a notification through the class's notify map and those of
+// its bases: an entry for the sender's name wins over a type-only entry of
+// the same map; a derived map wins over its base.
+class CNotifyPump {
+public:
+    virtual ~CNotifyPump() = default;
+    bool LoopDispatch(TNotifyUI& msg);
+    void NotifyPump(TNotifyUI& msg) { LoopDispatch(msg); }
+
+protected:
+    static const DUI_MSGMAP messageMap;
+    static const DUI_MSGMAP* _GetBaseMessageMap() { return nullptr; }
+    virtual const DUI_MSGMAP* GetMessageMap() const { return &messageMap; }
+
+private:
+    static const DUI_MSGMAP_ENTRY _messageEntries[];
+};
+
+class WindowImplBase : public CWindowWnd,
+                       public CNotifyPump,
+                       public INotifyUI,
+                       public IMessageFilterUI,
+                       public IDialogBuilderCallback {
+public:
+    WindowImplBase() = default;
+    ~WindowImplBase() override;
+
+    CPaintManagerUI* GetPaintManager() override { return &m_PaintManager; }
+
+    virtual void InitWindow() {}
+    void OnFinalMessage(HWND hwnd) override;
+    void Notify(TNotifyUI& msg) override;
+    virtual void OnClick(TNotifyUI& msg) {}
+
+    // Return, Escape: answered here before the controls see the key. The
+    // default closes the window on Escape (as cancelled).
+    virtual LRESULT ResponseDefaultKeyEvent(WPARAM wParam);
+    LRESULT MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    CControlUI* CreateControl(const std::wstring& className) override { return nullptr; }
+
+    virtual std::wstring GetSkinFolder() { return std::wstring(); }
+    virtual std::wstring GetSkinFile() = 0;
+    virtual UILIB_RESOURCETYPE GetResourceType() const { return UILIB_FILE; }
+
+    virtual LRESULT OnCreate(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnNcHitTest(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnSize(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnKillFocus(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnSetFocus(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnMouseMove(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnLButtonDown(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnLButtonUp(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+
+protected:
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+
+    CPaintManagerUI m_PaintManager;
+
+    DUI_DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,186 @@
+// Mouse input from Qt reaches the controls: clicks, option groups, check
+// boxes, sliders, mouse-disabled forwarding; notification order.
+#include "ui_test_support.h"
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace {
+struct CInputFixture : ::testing::Test {
+    void SetUp() override
+    {
+        CPaintManagerUI::SetResourcePath(TestSkinFolder());
+        wnd = std::make_unique<CTestWindow>(L"demo.xml");
+        ASSERT_NE(wnd->Create(nullptr, L"Demo", UI_WNDSTYLE_FRAME, 0), nullptr);
+        ASSERT_TRUE(PumpUntil([&] { return wnd->Count(L"windowinit:root") > 0; }));
+        widget = wnd->GetWidget();
+        wnd->notifications.clear();
+    }
+    CControlUI* Find(const wchar_t* name) { return wnd->Manager().FindControl(name); }
+    void Click(const wchar_t* name) { ClickAt(widget, CenterOf(Find(name))); }
+    std::vector<std::wstring> Selected()
+    {
+        std::vector<std::wstring> out;
+        for (const wchar_t* n : {L"ID_OPT_CONVERT", L"ID_OPT_BURN", L"ID_OPT_PLAY"})
+            if (static_cast<COptionUI*>(Find(n))->IsSelected()) out.push_back(n);
+        return out;
+    }
+    std::unique_ptr<CTestWindow> wnd;
+    QWidget* widget = nullptr;
+};
+}  // namespace
+
+TEST_F(CInputFixture, MouseClickOnAButtonSendsClickThatReachesOnClick)
+{
+    Click(L"ID_BTN_CONVERT");
+    EXPECT_EQ(wnd->clicks, (std::vector<std::wstring>{L"ID_BTN_CONVERT"}));
+    EXPECT_EQ(wnd->Count(L"click:ID_BTN_CONVERT"), 1);
+}
+
+TEST_F(CInputFixture, PressInsideAndReleaseOutsideIsNoClick)
+{
+    QPoint inside = CenterOf(Find(L"ID_BTN_CONVERT"));
+    SendMouse(widget, QEvent::MouseButtonPress, inside, Qt::LeftButton);
+    SendMouse(widget, QEvent::MouseMove, QPoint(10, 300), Qt::NoButton);
+    SendMouse(widget, QEvent::MouseButtonRelease, QPoint(10, 300), Qt::LeftButton);
+    EXPECT_TRUE(wnd->clicks.empty());
+}
+
+TEST_F(CInputFixture, DisabledOrHiddenButtonsAreNotClicked)
+{
+    QPoint pt = CenterOf(Find(L"ID_BTN_CONVERT"));
+    Find(L"ID_BTN_CONVERT")->SetEnabled(false);
+    ClickAt(widget, pt);
+    Find(L"ID_BTN_CONVERT")->SetEnabled(true);
+    Find(L"ID_BTN_CONVERT")->SetVisible(false);
+    ClickAt(widget, pt);
+    EXPECT_TRUE(wnd->clicks.empty());
+}
+
+TEST_F(CInputFixture, OptionGroupSendsClickBeforeTheStateFlipsThenSelectChanged)
+{
+    bool selectedAtClick = true;
+    wnd->onClick = [&](TNotifyUI& msg) {
+        if (msg.pSender->GetName() == L"ID_OPT_BURN") selectedAtClick = static_cast<COptionUI*>(msg.pSender)->IsSelected();
+    };
+    Click(L"ID_OPT_BURN");
+    EXPECT_FALSE(selectedAtClick);
+    EXPECT_EQ(wnd->notifications, (std::vector<std::wstring>{L"click:ID_OPT_BURN", L"selectchanged:ID_OPT_BURN"}));
+    EXPECT_EQ(Selected(), (std::vector<std::wstring>{L"ID_OPT_BURN"}));
+
+    // Clicking the selected option of a group keeps it selected: a click only.
+    wnd->notifications.clear();
+    Click(L"ID_OPT_BURN");
+    EXPECT_EQ(wnd->notifications, (std::vector<std::wstring>{L"click:ID_OPT_BURN"}));
+    EXPECT_EQ(Selected(), (std::vector<std::wstring>{L"ID_OPT_BURN"}));
+
+    Click(L"ID_OPT_PLAY");
+    EXPECT_EQ(Selected(), (std::vector<std::wstring>{L"ID_OPT_PLAY"}));
+}
+
+TEST_F(CInputFixture, CheckBoxTogglesAfterItsClickAndReportsEachChange)
+{
+    auto* check = static_cast<CCheckBoxUI*>(Find(L"IDC_CHECK_SHUTDOWN"));
+    std::vector<bool> stateAtClick;
+    wnd->onClick = [&](TNotifyUI&) { stateAtClick.push_back(check->GetCheck()); };
+    Click(L"IDC_CHECK_SHUTDOWN");
+    EXPECT_TRUE(check->GetCheck());
+    Click(L"IDC_CHECK_SHUTDOWN");
+    EXPECT_FALSE(check->GetCheck());
+    EXPECT_EQ(stateAtClick, (std::vector<bool>{false, true}));
+    EXPECT_EQ(wnd->Count(L"selectchanged:IDC_CHECK_SHUTDOWN"), 2);
+    // Set from code without an event: no notification.
+    check->SetCheck(true, false);
+    EXPECT_EQ(wnd->Count(L"selectchanged:IDC_CHECK_SHUTDOWN"), 2);
+}
+
+TEST_F(CInputFixture, SliderFollowsTheMouseAndReportsTheValueOnRelease)
+{
+    auto* slider = static_cast<CSliderUI*>(Find(L"ID_SLIDER"));
+    const RECT rc = slider->GetPos();
+    QPoint right(rc.right - 2, (rc.top + rc.bottom) / 2);
+    SendMouse(widget, QEvent::MouseMove, right, Qt::NoButton);
+    SendMouse(widget, QEvent::MouseButtonPress, right, Qt::LeftButton);
+    SendMouse(widget, QEvent::MouseButtonRelease, right, Qt::LeftButton);
+    EXPECT_EQ(slider->GetValue(), 100);
+    EXPECT_EQ(wnd->Count(L"valuechanged:ID_SLIDER"), 1);
+    slider->SetValue(500);
+    EXPECT_EQ(slider->GetValue(), 100);
+}
+
+TEST_F(CInputFixture, MouseDisabledControlPassesMouseEventsToItsParent)
+{
+    int forwarded = 0;
+    struct CProbe : CVerticalLayoutUI {
+        int* count;
+        void DoEvent(TEventUI& e) override
+        {
+            if (e.Type >= 9 && e.Type <= 18) ++*count;
+        }
+    };
+    auto* probe = new CProbe;
+    probe->count = &forwarded;
+    auto* child = new CLabelUI;
+    probe->Add(child);
+    child->SetMouseEnabled(false);
+    for (int type = UIEVENT__FIRST; type < UIEVENT__LAST; ++type) {
+        TEventUI e;
+        e.Type = type;
+        e.pSender = child;
+        child->DoEvent(e);
+    }
+    EXPECT_EQ(forwarded, 10);  // exactly events 9 to 18
+    delete probe;
+}
+
+TEST_F(CInputFixture, SyncNotifyReachesTheSendersDelegatesFirstThenNotifiersInOrder)
+{
+    std::vector<std::string> order;
+    CControlUI* add = Find(L"ID_BTN_ADD");
+    add->OnNotify += MakeDelegate([&](void*) {
+        order.push_back("delegate");
+        return true;
+    }, &order);
+    struct CNotifier : INotifyUI {
+        std::vector<std::string>* order;
+        std::string name;
+        void Notify(TNotifyUI&) override { order->push_back(name); }
+    } first{}, second{};
+    first.order = second.order = &order;
+    first.name = "first";
+    second.name = "second";
+    wnd->onNotify = [&](TNotifyUI&) { order.push_back("window"); };
+    wnd->Manager().AddNotifier(&first);
+    wnd->Manager().AddNotifier(&second);
+    wnd->Manager().SendNotify(add, L"custom", 1, 2);
+    EXPECT_EQ(order, (std::vector<std::string>{"delegate", "window", "first", "second"}));
+    wnd->Manager().RemoveNotifier(&first);
+    wnd->Manager().RemoveNotifier(&second);
+}
+
+TEST_F(CInputFixture, AsyncNotifyArrivesOnTheNextLoopTurnAndNotForARemovedSender)
+{
+    CControlUI* add = Find(L"ID_BTN_ADD");
+    wnd->Manager().SendNotify(add, L"later", 7, 8, true);
+    EXPECT_EQ(wnd->Count(L"later:ID_BTN_ADD"), 0);
+    EXPECT_TRUE(PumpUntil([&] { return wnd->Count(L"later:ID_BTN_ADD") == 1; }));
+
+    CControlUI* convert = Find(L"ID_BTN_CONVERT");
+    wnd->Manager().SendNotify(convert, L"later", 0, 0, true);
+    auto* row = static_cast<CContainerUI*>(convert->GetParent()->GetInterface(L"Container"));
+    ASSERT_TRUE(row->Remove(convert));
+    PumpFor(50);
+    EXPECT_EQ(wnd->Count(L"later:ID_BTN_CONVERT"), 0);
+}
+
+TEST_F(CInputFixture, EscapeClosesADialogThroughResponseDefaultKeyEvent)
+{
+    wnd->ShowWindow(true);
+    HWND hwnd = wnd->GetHWND();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    EXPECT_TRUE(PumpUntil([&] { return wnd->finalCount == 1; }));
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(wnd->GetHWND(), nullptr);
+}
