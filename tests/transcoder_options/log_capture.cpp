@@ -26,8 +26,16 @@ CLogCapture::CLogCapture()
 CLogCapture::~CLogCapture()
 {
     av_log_set_callback(av_log_default_callback);
-    av_log_set_level(AV_LOG_INFO);
+    av_log_set_level(AV_LOG_ERROR);
 }
+
+namespace {
+// Tests print only errors of the libraries.
+const int g_quiet = [] {
+    av_log_set_level(AV_LOG_ERROR);
+    return 0;
+}();
+}  // namespace
 
 bool CLogCapture::Contains(const std::string& text) const { return Count(text) > 0; }
 
