@@ -6,6 +6,11 @@
 // exit code can be waited for with a timeout from any thread. The object owns
 // the pipes and the child: its destructor closes the pipes, kills the group
 // of a child that still runs and reaps it.
+//
+// Threads: one thread may read standard output, another standard error and a
+// third write standard input while any thread waits or signals. The Close*
+// calls and the destructor must not overlap a read or write of that pipe on
+// another thread (stop such a reader first: Kill, then join it).
 #pragma once
 #include "platform/types.h"
 #include <cstddef>
