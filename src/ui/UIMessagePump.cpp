@@ -12,6 +12,7 @@
 #include <vector>
 
 namespace {
+QApplication* g_ownApp = nullptr;  // made here when the program made none
 std::atomic<DWORD> g_hookedThread{0};
 bool g_quit = false;
 std::vector<QEventLoop*> g_loops;
@@ -34,10 +35,21 @@ void EnsureUIApplication()
         static int argc = 1;
         static char arg0[] = "VXMPro";
         static char* argv[] = {arg0, nullptr};
-        static std::unique_ptr<QApplication> app(new QApplication(argc, argv));
-        app->setQuitOnLastWindowClosed(false);
+        // Not a static object: Qt must be gone before its own statics are.
+        g_ownApp = new QApplication(argc, argv);
+        g_ownApp->setQuitOnLastWindowClosed(false);
     }
     InstallUIMessageHook();
+}
+
+void ShutdownUIApplication()
+{
+    RemoveUIMessageHook();
+    if (g_ownApp) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        delete g_ownApp;
+        g_ownApp = nullptr;
+    }
 }
 
 void InstallUIMessageHook()

@@ -11,6 +11,9 @@ class CMessageThread;
 // Creates the Qt application object when there is none yet and hooks the
 // calling (UI) thread's message queue into the Qt loop.
 void EnsureUIApplication();
+// Removes the hook and deletes the Qt application object made by
+// EnsureUIApplication (call before leaving main; no window may be left).
+void ShutdownUIApplication();
 // Hooks the calling thread's queue into the Qt loop (idempotent).
 void InstallUIMessageHook();
 // Removes the hook (before the Qt application goes away).

@@ -31,7 +31,7 @@ public:
         }
         EnsureUIApplication();
     }
-    void TearDown() override { RemoveUIMessageHook(); }
+    void TearDown() override { ShutdownUIApplication(); }
 };
 ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new CUITestEnvironment);
 }  // namespace
