@@ -8,6 +8,10 @@
 #include <memory>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <taglib/attachedpictureframe.h>
 #include <taglib/flacfile.h>
 #include <taglib/id3v1tag.h>
@@ -46,28 +50,41 @@ std::string DecodedAudio(const std::string& path)
     return out;
 }
 
+// Made once per build folder and shared by every test process (each test runs
+// in its own process): under a file lock, marked complete by a stamp file.
 struct Samples {
-    CTempDir dir;
-    std::string jpeg, png, gif;
+    std::string folder = std::string(VXM_BINARY_DIR) + "/tests/tag_media";
+    std::string jpeg = folder + "/cover.jpg";
+    std::string png = folder + "/cover.png";
+    std::string gif = folder + "/cover.gif";
     std::map<std::string, std::string> audio;  // extension -> file
 
     Samples()
     {
-        jpeg = dir.File("cover.jpg");
-        png = dir.File("cover.png");
-        RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=64x48", "-frames:v", "1", jpeg});
-        RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=48x64", "-frames:v", "1", png});
-        gif = dir.File("cover.gif");
-        RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=32x32", "-frames:v", "1", gif});
         const std::pair<const char*, const char*> formats[] = {
             {"mp3", "libmp3lame"}, {"m4a", "aac"}, {"ogg", "libvorbis"},
             {"flac", "flac"},      {"wma", "wmav2"}, {"wav", "pcm_s16le"},
         };
-        for (const auto& [ext, codec] : formats) {
-            std::string file = dir.File(std::string("clip.") + ext);
-            RunFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-ac", "2", "-c:a", codec, file});
-            audio[ext] = file;
+        for (const auto& [ext, codec] : formats)
+            audio[ext] = folder + "/clip." + ext;
+        std::error_code ec;
+        fs::create_directories(folder, ec);
+        int lock = ::open((folder + "/.lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+        if (lock >= 0)
+            ::flock(lock, LOCK_EX);
+        const std::string stamp = folder + "/.complete-v1";
+        if (!fs::exists(stamp)) {
+            RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=64x48", "-frames:v", "1", jpeg});
+            RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=48x64", "-frames:v", "1", png});
+            RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=32x32", "-frames:v", "1", gif});
+            for (const auto& [ext, codec] : formats) {
+                RunFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-ac", "2", "-c:a", codec,
+                           audio[ext]});
+            }
+            std::ofstream(stamp) << "ok\n";
         }
+        if (lock >= 0)
+            ::close(lock);
     }
 };
 
