@@ -9,6 +9,10 @@
 
 #include "CppSQLite3.h"
 
+class IProfile;
+class IProfileManager;
+class IVXMMedia;
+
 // File name of the history database in the per-user data folder (spelled so:
 // existing users' files carry this name).
 inline constexpr const char* kHistoryDbFileName = "histroy_v3.db";
@@ -119,6 +123,16 @@ public:
     int GetRecycledCount();
     bool GetRecycledRecords();
     bool ReadRecycledRecord(VXM_HISTORY_RECORD& record);
+
+    // The program's forms: the catalogue and media objects read into the records above.
+    bool AddGroups(IProfileManager* manager);
+    bool AddProfiles(IProfileManager* manager);
+    bool AddConvertedRecord(IProfile* profile, IVXMMedia* media);
+    bool AddDownloadedRecord(const std::wstring& siteName, const std::wstring& pageUrl,
+                             const std::wstring& thumbnailImage, IVXMMedia* media);
+    static VXM_CONVERTED_INFO MakeConvertedInfo(IProfile* profile, IVXMMedia* media);
+    static VXM_DOWNLOADED_INFO MakeDownloadedInfo(const std::wstring& siteName, const std::wstring& pageUrl,
+                                                  const std::wstring& thumbnailImage, IVXMMedia* media);
 
     const std::wstring& GetDatabasePath() const { return m_dbPath; }
     std::wstring GetThumbnailsFolder() const;
