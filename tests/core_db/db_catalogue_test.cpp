@@ -47,6 +47,6 @@ TEST_F(HistoryDbTest, FailedCatalogueBatchIsRolledBackWhole)
 
 TEST_F(HistoryDbTest, EmptyCatalogueStillSucceeds)
 {
-    EXPECT_TRUE(m_db.AddGroups({}));
-    EXPECT_TRUE(m_db.AddProfiles({}));
+    EXPECT_TRUE(m_db.AddGroups(std::vector<VXM_HISTORY_GROUP>{}));
+    EXPECT_TRUE(m_db.AddProfiles(std::vector<VXM_HISTORY_PROFILE>{}));
 }
