@@ -149,6 +149,15 @@ TEST(OptionGroups, NoPrefixTurnsABooleanOff)
     EXPECT_EQ(ctx.stdin_interaction, 0);
 }
 
+TEST(OptionGroups, HideBannerIsAccepted)
+{
+    CToolContext ctx;
+    auto p = Split(ctx, L"ffmpeg -hide_banner -i in.mp4 out.mp4");
+    ASSERT_EQ(p->ret, 0);
+    EXPECT_TRUE(p->octx.global_opts.opts.empty());
+    EXPECT_EQ(p->octx.groups[1].groups[0].arg, "in.mp4");
+}
+
 TEST(OptionGroups, AMissingArgumentIsAnError)
 {
     CLogCapture log;

@@ -494,6 +494,11 @@ int split_commandline(OptionParseContext* octx, int argc, char** argv, const Opt
             continue;
         }
 
+        // Read ahead by parse_loglevel; accepted here without effect.
+        if (!strcmp(opt, "hide_banner")) {
+            av_log(nullptr, AV_LOG_DEBUG, " matched as option 'hide_banner'.\n");
+            continue;
+        }
         const OptionDef* po = find_option(options, opt);
         if (po->name) {
             const char* arg;

@@ -78,16 +78,43 @@ int insert_trim(FilterGraph* fg, int64_t start_time, int64_t duration, AVFilterC
     return 0;
 }
 
-AVPixelFormat choose_pixel_fmt(const AVCodec* codec, AVPixelFormat target)
+// The JPEG encoders take limited-range YUV only below normal compliance.
+bool strict_below_normal(const OutputStream* ost)
 {
-    if (codec && codec->pix_fmts) {
-        const AVPixelFormat* p = codec->pix_fmts;
+    const AVDictionaryEntry* e = av_dict_get(ost->encoder_opts, "strict", nullptr, 0);
+    if (!e) return ost->enc_ctx->strict_std_compliance <= FF_COMPLIANCE_UNOFFICIAL;
+    std::string v = e->value;
+    return v == "unofficial" || v == "experimental" || v == "-1" || v == "-2";
+}
+
+const AVPixelFormat* supported_pix_fmts(const OutputStream* ost)
+{
+    static const AVPixelFormat mjpeg_formats[] = {AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUVJ422P, AV_PIX_FMT_YUVJ444P,
+                                                  AV_PIX_FMT_NONE};
+    static const AVPixelFormat ljpeg_formats[] = {AV_PIX_FMT_BGR24,    AV_PIX_FMT_BGRA,     AV_PIX_FMT_BGR0,
+                                                  AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUVJ444P, AV_PIX_FMT_YUVJ422P,
+                                                  AV_PIX_FMT_YUV420P,  AV_PIX_FMT_YUV444P,  AV_PIX_FMT_YUV422P,
+                                                  AV_PIX_FMT_NONE};
+    if (!ost->enc) return nullptr;
+    if (!strict_below_normal(ost)) {
+        if (ost->enc->id == AV_CODEC_ID_MJPEG) return mjpeg_formats;
+        if (ost->enc->id == AV_CODEC_ID_LJPEG) return ljpeg_formats;
+    }
+    return ost->enc->pix_fmts;
+}
+
+AVPixelFormat choose_pixel_fmt(const OutputStream* ost, AVPixelFormat target)
+{
+    const AVCodec* codec = ost->enc;
+    const AVPixelFormat* formats = supported_pix_fmts(ost);
+    if (codec && formats) {
+        const AVPixelFormat* p = formats;
         const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(target);
         int has_alpha = desc ? desc->nb_components % 2 == 0 : 0;
         for (; *p != AV_PIX_FMT_NONE; p++)
             if (*p == target) break;
         if (*p == AV_PIX_FMT_NONE) {
-            AVPixelFormat best = avcodec_find_best_pix_fmt_of_list(codec->pix_fmts, target, has_alpha, nullptr);
+            AVPixelFormat best = avcodec_find_best_pix_fmt_of_list(formats, target, has_alpha, nullptr);
             if (target != AV_PIX_FMT_NONE)
                 av_log(nullptr, AV_LOG_WARNING,
                        "Incompatible pixel format '%s' for codec '%s', auto-selecting format '%s'\n",
@@ -106,10 +133,10 @@ std::string choose_pix_fmts(FilterGraph* fg, OutputStream* ost)
         if (enc->pix_fmt == AV_PIX_FMT_NONE) return {};
         return av_get_pix_fmt_name(enc->pix_fmt);
     }
-    if (enc->pix_fmt != AV_PIX_FMT_NONE) return av_get_pix_fmt_name(choose_pixel_fmt(ost->enc, enc->pix_fmt));
+    if (enc->pix_fmt != AV_PIX_FMT_NONE) return av_get_pix_fmt_name(choose_pixel_fmt(ost, enc->pix_fmt));
     std::string list;
-    if (ost->enc && ost->enc->pix_fmts) {
-        for (const AVPixelFormat* p = ost->enc->pix_fmts; *p != AV_PIX_FMT_NONE; p++) {
+    if (const AVPixelFormat* formats = supported_pix_fmts(ost)) {
+        for (const AVPixelFormat* p = formats; *p != AV_PIX_FMT_NONE; p++) {
             if (!list.empty()) list += "|";
             list += av_get_pix_fmt_name(*p);
         }

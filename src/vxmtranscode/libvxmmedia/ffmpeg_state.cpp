@@ -72,6 +72,10 @@ void CToolContext::FreeToolObjects()
     input_streams.clear();
 
     if (progress_avio) avio_closep(&progress_avio);
+    if (vstats_file) {
+        fclose(vstats_file);
+        vstats_file = nullptr;
+    }
 
     av_dict_free(&codec_opts);
     av_dict_free(&format_opts);
@@ -128,4 +132,20 @@ void CToolContext::ResetToolState()
     main_return_code = 0;
     decode_error_stat[0] = decode_error_stat[1] = 0;
     exit_code = 0;
+}
+
+void ffmpeg_cleanup(int code, CToolContext* ctx)
+{
+    if (!ctx) return;
+    ctx->FreeToolObjects();
+    ctx->vstats_filename.clear();
+
+    if (int sig = ctx->received_sigterm.load())
+        av_log(nullptr, AV_LOG_INFO, "Received signal %d: terminating.\n", sig);
+    else if (code && ctx->transcode_init_done.load())
+        av_log(nullptr, AV_LOG_INFO, "Conversion failed!\n");
+    av_log(nullptr, AV_LOG_QUIET, "%s", "");
+
+    if (!ctx->argv_ptrs.empty()) ctx->argc = 0;
+    ctx->exit_code = code;
 }

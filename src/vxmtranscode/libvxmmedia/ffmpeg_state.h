@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <climits>
+#include <cstdio>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -265,6 +266,7 @@ public:
     int intra_dc_precision = 8;
     int wanted_stream[AVMEDIA_TYPE_NB] = {-1, -1, 0, -1, 0};  // video, audio, data, subtitle, attachment
     std::string vstats_filename;
+    FILE* vstats_file = nullptr;             // opened by the first encoded frame when a name is set
     AVIOContext* progress_avio = nullptr;
     int run_as_daemon = 0;
 
@@ -278,3 +280,8 @@ public:
     int exit_code = 0;                        // code of the ended run
     AVIOInterruptCB int_cb{};                 // installed in every input and output of the run
 };
+
+// The transcoder's exit callback: frees the run's files, streams and graphs,
+// logs how the run ended and stores the code in the context. Does nothing
+// without a context.
+void ffmpeg_cleanup(int code, CToolContext* ctx);
