@@ -22,6 +22,8 @@
 #include <taglib/xiphcomment.h>
 
 #include "MediaTags.h"
+#include "VXMMediaBase.h"
+#include "VXMMediaExports.h"
 #include "support/test_media.h"
 
 namespace fs = std::filesystem;
@@ -373,4 +375,42 @@ TEST(ImageMime, NamesAndSignaturesGiveTheType)
     ImageFile missing(dir.File("none.png").c_str());
     EXPECT_FALSE(missing.IsValid());
     EXPECT_TRUE(missing.ReadAll().isEmpty());
+}
+
+// The row's forms: the media object names the files.
+TEST_F(TagFiles, MediaRowWritesSourceOrOutputAndReadsTheCoverIntoItsThumbnail)
+{
+    RegisterMediaLibrary();
+    struct Release {
+        void operator()(IVXMMedia* m) const { m->Release(); }
+    };
+    std::unique_ptr<IVXMMedia, Release> media(CreateVXMMediaObject(nullptr));
+    auto* base = dynamic_cast<CVXMMediaBase*>(media.get());
+    ASSERT_NE(base, nullptr);
+    std::string source = Copy("mp3");
+    std::string output = m_dir.File("converted.m4a");
+    fs::copy_file(GetSamples().audio.at("m4a"), output);
+    std::string thumbnail = m_dir.File("thumb.jpg");
+    media->SetSourcePath(W(source));
+    media->SetThumbnailPath(W(thumbnail));
+    base->m_strOutputFile = W(output);
+
+    VXM_MEDIA_TAGS edited = FullTags(GetSamples().jpeg);
+    ASSERT_EQ(WriteMediaTags(media.get(), edited, 1, 1), 1);
+    VXM_MEDIA_TAGS finished = FullTags(GetSamples().png);
+    finished.title = L"Output title";
+    ASSERT_EQ(WriteMediaTags(media.get(), finished, 0, 0), 1);
+
+    VXM_MEDIA_TAGS read;
+    ASSERT_EQ(ReadMediaTags(media.get(), read), 1);  // always from the source
+    EXPECT_EQ(read.title, edited.title);
+    EXPECT_EQ(ReadBytes(thumbnail), ReadBytes(GetSamples().jpeg));
+    VXM_MEDIA_TAGS out;
+    ASSERT_EQ(ReadMediaTagsFromFile(W(output), out, L""), 1);
+    EXPECT_EQ(out.title, L"Output title");
+    TagLib::MP4::File mp4(output.c_str());
+    EXPECT_FALSE(mp4.tag()->contains("covr"));  // no cover into MP4 without the flag
+
+    EXPECT_EQ(WriteMediaTags(nullptr, edited, 1, 1), 0);
+    EXPECT_EQ(ReadMediaTags(nullptr, read), 0);
 }
