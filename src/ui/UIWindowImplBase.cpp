@@ -24,7 +24,7 @@ bool CNotifyPump::LoopDispatch(TNotifyUI& msg)
         }
         const DUI_MSGMAP_ENTRY* hit = byName ? byName : typeOnly;
         if (hit && hit->pfn) {
-            (this->*(hit->pfn))(msg);
+            hit->pfn(this, msg);
             return true;
         }
     }

@@ -5,7 +5,21 @@
 #include "ui/UIWindow.h"
 
 class CNotifyPump;
-using DUI_PMSG = void (CNotifyPump::*)(TNotifyUI&);
+// A map entry calls its handler through a small typed thunk.
+using DUI_PMSG = void (*)(CNotifyPump*, TNotifyUI&);
+
+template <class M>
+struct DuiMemberClass;
+template <class C>
+struct DuiMemberClass<void (C::*)(TNotifyUI&)> {
+    using type = C;
+};
+template <auto Fn>
+void DuiNotifyThunk(CNotifyPump* pump, TNotifyUI& msg)
+{
+    using C = typename DuiMemberClass<decltype(Fn)>::type;
+    (static_cast<C*>(pump)->*Fn)(msg);
+}
 
 struct DUI_MSGMAP_ENTRY {
     const wchar_t* sMsgType;
@@ -33,8 +47,8 @@ protected:                                                     \
     const DUI_MSGMAP theClass::messageMap = {&theClass::_GetBaseMessageMap, &theClass::_messageEntries[0]}; \
     const DUI_MSGMAP_ENTRY theClass::_messageEntries[] = {
 
-#define DUI_ON_MSGTYPE(msgtype, memberFxn) {msgtype, L"", static_cast<DUI_PMSG>(&memberFxn)},
-#define DUI_ON_MSGTYPE_CTRNAME(msgtype, ctrname, memberFxn) {msgtype, ctrname, static_cast<DUI_PMSG>(&memberFxn)},
+#define DUI_ON_MSGTYPE(msgtype, memberFxn) {msgtype, L"", &DuiNotifyThunk<&memberFxn>},
+#define DUI_ON_MSGTYPE_CTRNAME(msgtype, ctrname, memberFxn) {msgtype, ctrname, &DuiNotifyThunk<&memberFxn>},
 #define DUI_ON_CLICK_CTRNAME(ctrname, memberFxn) DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_CLICK, ctrname, memberFxn)
 #define DUI_ON_SELECTCHANGED_CTRNAME(ctrname, memberFxn) DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_SELECTCHANGED, ctrname, memberFxn)
 #define DUI_END_MESSAGE_MAP() {nullptr, nullptr, nullptr}};
