@@ -404,3 +404,42 @@ TEST(PerRunState, TwoContextsInParallelDoNotInterfere)
     b.join();
     EXPECT_EQ(failures.load(), 0);
 }
+
+// ---------------------------------------------------------------- presets
+
+TEST(Presets, PresetFileOptionsReachTheEncoder)
+{
+    const auto& m = vxmtest::GetTestMedia();
+    vxmtest::CTempDir dir;
+    std::string preset = dir.File("fast.ffpreset");
+    FILE* f = fopen(preset.c_str(), "w");
+    fputs("# a comment\nvcodec=mpeg4\nb=300k\n\ng=12\n", f);
+    fclose(f);
+    CToolContext ctx;
+    ASSERT_EQ(ParseLine(ctx, "-i " + Q(m.mp4) + " -fpre " + Q(preset) + " -an -f null -"), 0);
+    ASSERT_EQ(ctx.output_streams.size(), 1u);
+    EXPECT_STREQ(ctx.output_streams[0]->enc->name, "mpeg4");
+    EXPECT_STREQ(MetaGet(ctx.output_streams[0]->encoder_opts, "b"), "300k");
+    EXPECT_STREQ(MetaGet(ctx.output_streams[0]->encoder_opts, "g"), "12");
+
+    f = fopen(preset.c_str(), "w");
+    fputs("no equals sign\n", f);
+    fclose(f);
+    CLogCapture log;
+    EXPECT_EQ(ParseLine(ctx, "-i " + Q(m.mp4) + " -fpre " + Q(preset) + " -an -f null -"), 1);
+    EXPECT_TRUE(log.Contains("Invalid syntax: 'no equals sign'"));
+    EXPECT_EQ(ParseLine(ctx, "-i " + Q(m.mp4) + " -vpre nosuchpreset -an -f null -"), 1);
+    EXPECT_TRUE(log.Contains("File for preset 'nosuchpreset' not found"));
+    EXPECT_EQ(ParseLine(ctx, "-i " + Q(m.mp4) + " -pre nosuchpreset -an -f null -"), 1);
+    EXPECT_TRUE(log.Contains("Preset nosuchpreset specified for stream 0:0, but could not be opened."));
+}
+
+TEST(PerRunState, AnOutputWithoutAnyInputFailsEvenAfterARunWithInputs)
+{
+    const auto& m = vxmtest::GetTestMedia();
+    CToolContext ctx;
+    ASSERT_EQ(ParseLine(ctx, "-i " + Q(m.mp4) + " -f null -"), 0);
+    CLogCapture log;
+    EXPECT_EQ(ParseLine(ctx, "-f null -"), 1);
+    EXPECT_TRUE(log.Contains("No input streams but output needs an input stream"));
+}

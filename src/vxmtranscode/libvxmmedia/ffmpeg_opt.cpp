@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <ctime>
+#include <mutex>
 
 extern "C" {
 #include <libavcodec/bsf.h>
@@ -19,6 +20,8 @@ extern "C" {
 
 #include "ffmpeg_filter.h"
 #include "ffmpeg_legacy.h"
+#include "platform/folders.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -1074,6 +1077,40 @@ int open_input_file(OptionsContext* o, const char* filename, CToolContext* ctx)
 
 namespace {
 
+// Folders searched for ".avpreset" files, read once per process.
+const std::vector<std::string>& avpreset_base_folders()
+{
+    static std::once_flag once;
+    static std::vector<std::string> bases;
+    std::call_once(once, [] {
+        if (const char* d = getenv("AVCONV_DATADIR")) bases.push_back(d);
+        std::string home = WideToUtf8(GetUserHomeFolder());
+        if (!home.empty()) bases.push_back(home + "/.avconv");
+        bases.push_back("/usr/share/ffmpeg");
+    });
+    return bases;
+}
+
+// Reads "<codec>-<preset>.avpreset", else "<preset>.avpreset", through the run's I/O.
+bool read_avpreset(const std::string& preset, const char* codec_name, CToolContext* ctx, std::string* text)
+{
+    for (const std::string& base : avpreset_base_folders()) {
+        for (int i = 0; i < 2; i++) {
+            std::string name = i == 0 ? base + "/" + codec_name + "-" + preset + ".avpreset"
+                                      : base + "/" + preset + ".avpreset";
+            AVIOContext* pb = nullptr;
+            if (avio_open2(&pb, name.c_str(), AVIO_FLAG_READ, &ctx->int_cb, nullptr) < 0) continue;
+            unsigned char buf[4096];
+            int n;
+            text->clear();
+            while ((n = avio_read(pb, buf, sizeof buf)) > 0) text->append(reinterpret_cast<char*>(buf), n);
+            avio_closep(&pb);
+            return true;
+        }
+    }
+    return false;
+}
+
 void choose_encoder(OptionsContext* o, AVFormatContext* s, OutputStream* ost, CToolContext* ctx)
 {
     const SpecifierOpt* so = match_per_stream_opt(o->codec_names, s, ost->st, ctx);
@@ -1130,34 +1167,29 @@ OutputStream* new_output_stream(OptionsContext* o, AVFormatContext* oc, AVMediaT
 
     if (ost->enc) {
         ost->encoder_opts = filter_codec_opts(o->g->codec_opts, ost->enc->id, oc, st, ost->enc);
-        // Per-stream preset files ("pre").
+        // Per-stream preset files ("pre"): key=value lines of an .avpreset file.
         if (const SpecifierOpt* pre = match_per_stream_opt(o->presets, oc, st, ctx)) {
-            std::string found;
-            const char* bases[] = {nullptr, nullptr};
-            (void)bases;
-            std::string p1 = get_preset_file(pre->str.c_str(), 0, ost->enc->name);
-            found = p1;
-            if (found.empty()) {
+            std::string text;
+            if (!read_avpreset(pre->str, ost->enc->name, ctx, &text)) {
                 av_log(nullptr, AV_LOG_FATAL, "Preset %s specified for stream %d:%d, but could not be opened.\n",
                        pre->str.c_str(), ost->file_index, ost->index);
                 exit_program(ctx, 1);
             }
-            FILE* f = fopen(found.c_str(), "r");
-            char line[1000];
-            while (f && fgets(line, sizeof line, f)) {
-                std::string l = line;
-                while (!l.empty() && (l.back() == '\n' || l.back() == '\r')) l.pop_back();
+            size_t b = 0;
+            while (b < text.size()) {
+                size_t e = text.find('\n', b);
+                std::string l = text.substr(b, e == std::string::npos ? std::string::npos : e - b);
+                b = e == std::string::npos ? text.size() : e + 1;
+                while (!l.empty() && (l.back() == '\r' || l.back() == ' ')) l.pop_back();
                 if (l.empty() || l[0] == '#') continue;
                 auto eq = l.find('=');
                 if (eq == std::string::npos) {
                     av_log(nullptr, AV_LOG_FATAL, "Invalid line found in the preset file.\n");
-                    fclose(f);
                     exit_program(ctx, 1);
                 }
                 av_dict_set(&ost->encoder_opts, l.substr(0, eq).c_str(), l.substr(eq + 1).c_str(),
                             AV_DICT_DONT_OVERWRITE);
             }
-            if (f) fclose(f);
         }
     } else {
         ost->encoder_opts = filter_codec_opts(o->g->codec_opts, AV_CODEC_ID_NONE, oc, st, nullptr);
@@ -1688,6 +1720,11 @@ int open_output_file(OptionsContext* o, const char* filename, CToolContext* ctx)
     if (o->recording_time != INT64_MAX) oc->duration = o->recording_time;
     oc->interrupt_callback = ctx->int_cb;
 
+    if (!(oc->oformat->flags & AVFMT_NOSTREAMS) && !ctx->input_stream_potentially_available) {
+        av_log(nullptr, AV_LOG_ERROR, "No input streams but output needs an input stream\n");
+        exit_program(ctx, 1);
+    }
+
     // Unlabeled outputs of complex graphs go to the first output file that comes along.
     for (auto& fg : ctx->filtergraphs) {
         for (auto& ofilter : fg->outputs) {
@@ -1863,10 +1900,6 @@ int open_output_file(OptionsContext* o, const char* filename, CToolContext* ctx)
     if (!oc->nb_streams && !(oc->oformat->flags & AVFMT_NOSTREAMS)) {
         av_dump_format(oc, file_index, oc->url, 1);
         av_log(nullptr, AV_LOG_ERROR, "Output file #%d does not contain any stream\n", file_index);
-        exit_program(ctx, 1);
-    }
-    if (!(oc->oformat->flags & AVFMT_NOSTREAMS) && !ctx->input_stream_potentially_available) {
-        av_log(nullptr, AV_LOG_ERROR, "No input streams but output needs an input stream\n");
         exit_program(ctx, 1);
     }
 
