@@ -1,6 +1,8 @@
 // Opening the history database: the stored schema, existing files, failures.
 #include "db_fixture.h"
 
+#include "Log.h"
+
 #include <filesystem>
 #include <fstream>
 
@@ -125,4 +127,32 @@ TEST(HistoryDbOpen, InstanceIsMadeOnceAndDeletedOnRequest)
     CDBHelper* second = CDBHelper::GetInstance();
     ASSERT_NE(second, nullptr);
     CDBHelper::DeleteInstance();
+}
+
+TEST(HistoryDbLog, NewTablesAreAnnouncedInOrderAndErrorsCarryCodeAndMessage)
+{
+    vxmtest::CTempDir dir;
+    const std::string log = dir.File("vxm.log");
+    InitLogger(log.c_str());
+    {
+        CDBHelper db;
+        ASSERT_TRUE(db.Init(W(dir.Path())));
+        CppSQLite3DB raw;
+        raw.open(dir.File("histroy_v3.db"));
+        raw.execDML("DROP TABLE converted;");
+        EXPECT_EQ(db.GetConvertedCount(L"x'y"), -1);
+    }
+    UninitLogger();
+    std::ifstream in(log);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    size_t at = 0;
+    for (const char* table : {"converted", "downloaded", "recorded", "groups", "profiles"}) {
+        size_t found = text.find(std::string("Creating ") + table + " table", at);
+        ASSERT_NE(found, std::string::npos) << table;
+        at = found;
+    }
+    EXPECT_NE(text.find("ERROR CDBHelper <> - DB error occurred when get converted count : 1 : "
+                        "SQLITE_ERROR[1]: no such table: converted"),
+              std::string::npos)
+        << text;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <random>
+#include <unordered_set>
 
 #include <sqlite3.h>
 
@@ -49,6 +50,8 @@ const TableDef kTables[] = {
 const char kSqlTableExists[] = "select count(*) from sqlite_master where type='table' and name=?";
 const char kSqlFindGroup[] = "SELECT id FROM groups WHERE group_name = ?";
 const char kSqlFindProfile[] = "SELECT profiles.id FROM profiles WHERE profiles.profile_name = ?";
+const char kSqlAllGroupNames[] = "SELECT group_name FROM groups";
+const char kSqlAllProfileNames[] = "SELECT profile_name FROM profiles";
 const char kSqlInsertGroup[] = "INSERT INTO groups VALUES (NULL, ?, ?);";
 const char kSqlInsertProfile[] = "INSERT INTO profiles VALUES (NULL, ?, ?, ?, ?);";
 const char kSqlInsertConverted[] =
@@ -270,14 +273,29 @@ int CDBHelper::FindProfile(const std::wstring& name)
     }
 }
 
+// Every name a mirror table holds, read once so a large catalogue is checked
+// in one pass instead of one search per entry.
+std::unordered_set<std::string> CDBHelper::Names(const char* sql)
+{
+    std::unordered_set<std::string> names;
+    CppSQLite3Query q = m_db->execQuery(sql);
+    while (!q.eof()) {
+        if (!q.fieldIsNull(0))
+            names.insert(q.getStringField(0));
+        q.nextRow();
+    }
+    return names;
+}
+
 bool CDBHelper::AddGroups(const std::vector<VXM_HISTORY_GROUP>& groups)
 {
     if (!m_db)
         return false;
     try {
         m_db->execDML("begin");
+        std::unordered_set<std::string> known = Names(kSqlAllGroupNames);
         for (const VXM_HISTORY_GROUP& group : groups) {
-            if (FindId(kSqlFindGroup, group.name) >= 0)
+            if (!known.insert(U8(group.name)).second)
                 continue;
             CppSQLite3Statement& insert = Statement(kSqlInsertGroup);
             insert.bind(1, U8(group.name));
@@ -302,8 +320,9 @@ bool CDBHelper::AddProfiles(const std::vector<VXM_HISTORY_PROFILE>& profiles)
         return false;
     try {
         m_db->execDML("begin");
+        std::unordered_set<std::string> known = Names(kSqlAllProfileNames);
         for (const VXM_HISTORY_PROFILE& profile : profiles) {
-            if (FindId(kSqlFindProfile, profile.name) >= 0)
+            if (!known.insert(U8(profile.name)).second)
                 continue;
             CppSQLite3Statement& insert = Statement(kSqlInsertProfile);
             insert.bind(1, U8(profile.name));

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "CppSQLite3.h"
@@ -140,6 +141,7 @@ public:
 private:
     CppSQLite3Statement& Statement(const char* sql);
     int FindId(const char* sql, const std::wstring& name);
+    std::unordered_set<std::string> Names(const char* sql);
     std::wstring CopyThumbnail(const std::wstring& source);
     bool OpenCursor(const char* sql, const std::wstring* param, const char* errorText);
     bool ReadCursor(VXM_HISTORY_RECORD& record, int kind, const char* errorText);
