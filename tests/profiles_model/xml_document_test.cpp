@@ -191,6 +191,11 @@ TEST(XmlReading, DecodingIntoALimitKeepsWholeCharacters)
     text += "&#233;";  // two bytes: would end at byte 256
     EXPECT_EQ(XmlDecodeEntities(text, 255), std::string(254, 'a'));
     EXPECT_EQ(XmlDecodeEntities(std::string(300, 'b'), 255).size(), 255u);
+
+    CXmlDocument doc("<?xml?><r a=\"" + std::string(400, 'x') + "\">" + std::string(300, 'y') + "</r>", XML_SOURCE_TEXT);
+    EXPECT_EQ(doc.GetRoot()->GetVariable(0)->GetValue(255), std::string(255, 'x'));
+    EXPECT_EQ(doc.GetRoot()->GetContent(0, 255), std::string(255, 'y'));
+    EXPECT_EQ(doc.GetRoot()->GetContent(0).size(), 300u);
 }
 
 TEST(XmlReading, Utf16FileWithByteOrderMarkLoadsLikeUtf8)
@@ -425,5 +430,5 @@ TEST(XmlHostileInput, HundredMegabyteFileLoadsInReasonableTime)
     auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(doc.GetStatus(), XML_PARSE_OK);
     EXPECT_EQ(doc.GetRoot()->GetChildCount(), rows);
-    EXPECT_LT(seconds, 20.0);
+    EXPECT_LT(seconds, 60.0);  // a few seconds on an idle machine
 }

@@ -79,6 +79,8 @@ public:
 
     std::string GetName() const;   // decoded
     std::string GetValue() const;  // decoded
+    // Decoded and cut to at most maxBytes without splitting a character.
+    std::string GetValue(std::size_t maxBytes) const;
     const std::string& GetRawName() const { return m_strName; }
     const std::string& GetRawValue() const { return m_strValue; }
 
@@ -153,7 +155,7 @@ public:
     // Content pieces (decoded on read, encoded on write), comments and CDATA
     // sections (kept verbatim). position -1 means after the last child.
     std::size_t GetContentCount() const { return m_vecContents.size(); }
-    std::string GetContent(std::size_t index) const;
+    std::string GetContent(std::size_t index, std::size_t maxBytes = std::string::npos) const;
     const XML_TEXT_PIECE* GetContentPiece(std::size_t index) const;
     void AddContent(std::string_view text, int position = -1);
     void AddRawContent(std::string rawText, int position);

@@ -74,6 +74,11 @@ std::string CXmlVariable::GetValue() const
     return XmlDecodeEntities(m_strValue);
 }
 
+std::string CXmlVariable::GetValue(std::size_t maxBytes) const
+{
+    return XmlDecodeEntities(m_strValue, maxBytes);
+}
+
 void CXmlVariable::SetName(std::string_view name)
 {
     m_strName = TrimRightBlanks(XmlEncodeEntities(name));
@@ -147,7 +152,10 @@ std::unique_ptr<CXmlElement> CXmlElement::FromTag(std::string_view tag)
         ++i;
     e->m_strName = XmlEncodeEntities(tag.substr(nameStart, i - nameStart));
 
-    // Attributes: name="value" pairs; anything malformed ends the list.
+    // Attributes: name="value" pairs; anything malformed ends the list. They
+    // are gathered first so that the element allocates its list once.
+    thread_local std::vector<CXmlVariable> found;
+    found.clear();
     while (i < tag.size()) {
         while (i < tag.size() && IsTagBlank(tag[i]))
             ++i;
@@ -164,9 +172,13 @@ std::unique_ptr<CXmlElement> CXmlElement::FromTag(std::string_view tag)
         std::size_t close = tag.find('"', q + 1);
         if (close == std::string_view::npos)
             break;
-        e->m_vecVariables.emplace_back(std::string(tag.substr(i, eq - i)),
-                                       std::string(tag.substr(q + 1, close - q - 1)));
+        found.emplace_back(std::string(tag.substr(i, eq - i)), std::string(tag.substr(q + 1, close - q - 1)));
         i = close + 1;
+    }
+    if (!found.empty()) {
+        e->m_vecVariables.reserve(found.size());
+        for (CXmlVariable& v : found)
+            e->m_vecVariables.push_back(std::move(v));
     }
     return e;
 }
@@ -310,9 +322,9 @@ void CXmlElement::AddPiece(std::vector<XML_TEXT_PIECE>& list, std::string text, 
     list.push_back(XML_TEXT_PIECE{std::move(text), ClampPosition(position, m_vecChildren.size())});
 }
 
-std::string CXmlElement::GetContent(std::size_t index) const
+std::string CXmlElement::GetContent(std::size_t index, std::size_t maxBytes) const
 {
-    return index < m_vecContents.size() ? XmlDecodeEntities(m_vecContents[index].strText) : std::string();
+    return index < m_vecContents.size() ? XmlDecodeEntities(m_vecContents[index].strText, maxBytes) : std::string();
 }
 
 const XML_TEXT_PIECE* CXmlElement::GetContentPiece(std::size_t index) const
