@@ -9,6 +9,7 @@
 class CControlUI;
 
 using HINSTANCE = void*;
+using HMENU = void*;
 
 // Window messages beyond those of the platform message core.
 constexpr UINT WM_MOVE = 0x0003;
@@ -86,6 +87,12 @@ constexpr DWORD WS_POPUP = 0x80000000;
 constexpr DWORD WS_OVERLAPPEDWINDOW = 0x00CF0000;
 constexpr DWORD UI_WNDSTYLE_FRAME = WS_VISIBLE | WS_OVERLAPPEDWINDOW;
 constexpr DWORD UI_WNDSTYLE_DIALOG = 0x96C80000;
+
+// Window class styles (kept for callers; Qt decides the look).
+constexpr UINT CS_VREDRAW = 0x0001;
+constexpr UINT CS_HREDRAW = 0x0002;
+constexpr UINT CS_DBLCLKS = 0x0008;
+constexpr UINT CS_DROPSHADOW = 0x00020000;
 
 // Virtual key codes.
 constexpr WPARAM VK_BACK = 0x08;

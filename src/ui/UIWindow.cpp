@@ -255,7 +255,7 @@ HWND CWindowWnd::Create(HWND parent, const std::wstring& name, DWORD style, DWOR
     return Create(parent, name, style, exStyle, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
 }
 
-HWND CWindowWnd::Create(HWND parent, const std::wstring& name, DWORD style, DWORD, int x, int y, int cx, int cy)
+HWND CWindowWnd::Create(HWND parent, const std::wstring& name, DWORD style, DWORD, int x, int y, int cx, int cy, HMENU)
 {
     if (m_hwnd) return m_hwnd;
     EnsureUIApplication();

@@ -42,7 +42,8 @@ public:
     // Creates the window (hidden unless the style has WS_VISIBLE) and sends
     // it WM_CREATE; null when WM_CREATE answers -1.
     HWND Create(HWND parent, const std::wstring& name, DWORD style, DWORD exStyle,
-                int x = CW_USEDEFAULT, int y = CW_USEDEFAULT, int cx = CW_USEDEFAULT, int cy = CW_USEDEFAULT);
+                int x = CW_USEDEFAULT, int y = CW_USEDEFAULT, int cx = CW_USEDEFAULT, int cy = CW_USEDEFAULT,
+                HMENU menu = nullptr);
     HWND Create(HWND parent, const std::wstring& name, DWORD style, DWORD exStyle, const RECT& rc);
     void ShowWindow(bool show = true, bool takeFocus = true);
     // Shows the window modally over its owner (disabled meanwhile) and runs
