@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <cstdlib>
+#include <unistd.h>
 #include <string>
 #include <thread>
 
@@ -19,7 +20,9 @@ public:
     {
         const char* platform = std::getenv("QT_QPA_PLATFORM");
         if (!platform || std::string(platform) == "offscreen") {
-            std::string path = std::string(VXM_BINARY_DIR) + "/tests/ui_framework_screen.json";
+            // One file per process: test programs run in parallel.
+            std::string path = std::string(VXM_BINARY_DIR) + "/tests/ui_screen_" + std::to_string(getpid()) + ".json";
+            m_config = path;
             QFile f(QString::fromStdString(path));
             if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
                 f.write(R"({"synchronousWindowSystemEvents": false, "windowFrameMargins": false,
@@ -30,8 +33,12 @@ public:
             }
         }
         EnsureUIApplication();
+        if (!m_config.empty()) QFile::remove(QString::fromStdString(m_config));
     }
     void TearDown() override { ShutdownUIApplication(); }
+
+private:
+    std::string m_config;
 };
 ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new CUITestEnvironment);
 }  // namespace
