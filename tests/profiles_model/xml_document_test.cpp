@@ -432,3 +432,41 @@ TEST(XmlHostileInput, HundredMegabyteFileLoadsInReasonableTime)
     EXPECT_EQ(doc.GetRoot()->GetChildCount(), rows);
     EXPECT_LT(seconds, 60.0);  // a few seconds on an idle machine
 }
+
+TEST(XmlReading, ByteFilterSeesTheRawBytesAndTheDocumentKeepsNoPath)
+{
+    CTempDir dir;
+    WriteFile(dir.File("f.xml"), "<?xml?><r a=\"1\"/>");
+    XmlByteFilter upper = [](std::string& bytes) {
+        for (char& c : bytes)
+            if (c == 'a')
+                c = 'b';
+        return true;
+    };
+    CXmlDocument doc;
+    doc.Load(dir.File("f.xml"), XML_SOURCE_PATH, &upper);
+    EXPECT_EQ(doc.GetStatus(), XML_PARSE_OK);
+    EXPECT_EQ(doc.GetRoot()->FindVariable("b"), 0);
+    EXPECT_FALSE(doc.HasPath());
+    EXPECT_FALSE(doc.Save());
+}
+
+TEST(XmlReading, WideTextLoadsAsUtf8AndLoadingAgainReplacesTheContent)
+{
+    CXmlDocument doc;
+    doc.LoadWideText(L"<?xml?><r name=\"\u00e9t\u00e9\"/>");
+    EXPECT_EQ(Attr(doc.GetRoot(), "name"), "\xC3\xA9t\xC3\xA9");
+    doc.Load("<?xml?><other/>", XML_SOURCE_TEXT);
+    EXPECT_EQ(doc.GetRoot()->GetName(), "other");
+    EXPECT_EQ(doc.GetRoot()->GetVariableCount(), 0u);
+}
+
+TEST(XmlReading, SpecialFilesAreNotReadAsDocuments)
+{
+    CXmlDocument dev("/dev/zero", XML_SOURCE_PATH);
+    EXPECT_EQ(dev.GetRoot()->GetName(), "root");
+    CTempDir dir;
+    CXmlDocument folder(dir.Path(), XML_SOURCE_PATH);
+    EXPECT_EQ(folder.GetRoot()->GetName(), "root");
+    EXPECT_FALSE(folder.Save());
+}
