@@ -23,6 +23,9 @@ struct CWindowWnd::Shared {
 };
 
 namespace {
+// Modifier keys of the input event being handled (GetKeyState reads them).
+Qt::KeyboardModifiers g_inputModifiers;
+
 std::map<HWND, CWindowWnd*>& WindowRegistry()
 {
     static std::map<HWND, CWindowWnd*> registry;
@@ -173,10 +176,16 @@ protected:
         QPoint g = e->globalPos();
         Deliver(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_owner ? m_owner->GetHWND() : nullptr), MAKELPARAM(g.x(), g.y()));
     }
+    bool event(QEvent* e) override
+    {
+        if (auto* input = dynamic_cast<QInputEvent*>(e)) g_inputModifiers = input->modifiers();
+        return QWidget::event(e);
+    }
     void keyPressEvent(QKeyEvent* e) override
     {
         WPARAM vk = VirtualKey(e->key());
         if (vk) Deliver(e->modifiers() & Qt::AltModifier ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, 0, true);
+        if (vk == VK_F1) Deliver(WM_HELP, 0, 0);
         std::wstring text = e->text().toStdWString();
         for (wchar_t c : text)
             if (c >= 0x20 || c == L'\r' || c == L'\b' || c == L'\t') Deliver(WM_CHAR, static_cast<WPARAM>(c), 0, true);
@@ -568,7 +577,7 @@ BOOL GetWindowRect(HWND hwnd, RECT* rc)
 
 short GetKeyState(int vk)
 {
-    Qt::KeyboardModifiers mods = QGuiApplication::queryKeyboardModifiers();
+    Qt::KeyboardModifiers mods = g_inputModifiers;
     bool down = false;
     if (vk == static_cast<int>(VK_SHIFT)) down = mods & Qt::ShiftModifier;
     else if (vk == static_cast<int>(VK_CONTROL)) down = mods & Qt::ControlModifier;

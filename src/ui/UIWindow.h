@@ -112,5 +112,6 @@ BOOL GetWindowRect(HWND hwnd, RECT* rc);
 // Aliases of the message core's calls under the names the windows use.
 inline LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return SendMessage(hwnd, msg, wParam, lParam); }
 inline BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return PostMessage(hwnd, msg, wParam, lParam); }
-// State of a modifier key (VK_SHIFT, VK_CONTROL, VK_MENU): negative when down.
+// State of a modifier key (VK_SHIFT, VK_CONTROL, VK_MENU) as of the input
+// event being handled: negative when down.
 short GetKeyState(int vk);

@@ -184,3 +184,22 @@ TEST_F(CInputFixture, EscapeClosesADialogThroughResponseDefaultKeyEvent)
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(wnd->GetHWND(), nullptr);
 }
+
+TEST_F(CInputFixture, KeysArriveAsKeyDownWithTheirModifiersAndF1AsHelp)
+{
+    std::vector<std::pair<UINT, WPARAM>> keys;
+    bool ctrlDownAtV = false;
+    wnd->onMessage = [&](UINT msg, WPARAM wParam, LPARAM, BOOL& handled) -> LRESULT {
+        handled = FALSE;
+        if (msg == WM_KEYDOWN || msg == WM_HELP) keys.emplace_back(msg, wParam);
+        if (msg == WM_KEYDOWN && wParam == 'V') ctrlDownAtV = GetKeyState(static_cast<int>(VK_CONTROL)) < 0;
+        return 0;
+    };
+    QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
+    QApplication::sendEvent(widget, &paste);
+    QKeyEvent help(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(widget, &help);
+    EXPECT_TRUE(ctrlDownAtV);
+    EXPECT_EQ(keys, (std::vector<std::pair<UINT, WPARAM>>{{WM_KEYDOWN, 'V'}, {WM_KEYDOWN, VK_F1}, {WM_HELP, 0}}));
+    EXPECT_EQ(GetKeyState(static_cast<int>(VK_CONTROL)), 0);
+}
