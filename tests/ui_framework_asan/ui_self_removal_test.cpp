@@ -6,12 +6,17 @@
 #include <QMouseEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include <functional>
 
 namespace {
 class CAppEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override { EnsureUIApplication(); }
+    void SetUp() override
+    {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);  // never a real display
+        EnsureUIApplication();
+    }
     void TearDown() override { ShutdownUIApplication(); }
 };
 ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new CAppEnvironment);
