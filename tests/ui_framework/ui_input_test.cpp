@@ -203,3 +203,39 @@ TEST_F(CInputFixture, KeysArriveAsKeyDownWithTheirModifiersAndF1AsHelp)
     EXPECT_EQ(keys, (std::vector<std::pair<UINT, WPARAM>>{{WM_KEYDOWN, 'V'}, {WM_KEYDOWN, VK_F1}, {WM_HELP, 0}}));
     EXPECT_EQ(GetKeyState(static_cast<int>(VK_CONTROL)), 0);
 }
+
+TEST_F(CInputFixture, PressMovesFocusAndHidingTheFocusedControlDropsIt)
+{
+    CControlUI* add = Find(L"ID_BTN_ADD");
+    CControlUI* convert = Find(L"ID_BTN_CONVERT");
+    std::vector<std::string> events;
+    add->OnEvent += MakeDelegate([&](void* p) {
+        int t = static_cast<TEventUI*>(p)->Type;
+        if (t == UIEVENT_SETFOCUS) events.push_back("add+");
+        if (t == UIEVENT_KILLFOCUS) events.push_back("add-");
+        return true;
+    }, &events);
+    Click(L"ID_BTN_ADD");
+    EXPECT_EQ(wnd->Manager().GetFocus(), add);
+    EXPECT_TRUE(add->IsFocused());
+    Click(L"ID_BTN_CONVERT");
+    EXPECT_EQ(wnd->Manager().GetFocus(), convert);
+    EXPECT_FALSE(add->IsFocused());
+    EXPECT_EQ(events, (std::vector<std::string>{"add+", "add-"}));
+    convert->SetVisible(false);
+    EXPECT_EQ(wnd->Manager().GetFocus(), nullptr);
+
+    QPoint pt = CenterOf(add);
+    SendMouse(widget, QEvent::MouseMove, pt, Qt::NoButton);
+    EXPECT_EQ(wnd->Manager().GetMousePos().x, pt.x());
+    EXPECT_EQ(wnd->Manager().GetMousePos().y, pt.y());
+}
+
+TEST_F(CInputFixture, HoverEnterAndLeaveFollowTheMouse)
+{
+    auto* add = static_cast<CButtonUI*>(Find(L"ID_BTN_ADD"));
+    SendMouse(widget, QEvent::MouseMove, CenterOf(add), Qt::NoButton);
+    EXPECT_TRUE(add->GetButtonState() & UISTATE_HOT);
+    SendMouse(widget, QEvent::MouseMove, QPoint(5, 200), Qt::NoButton);
+    EXPECT_FALSE(add->GetButtonState() & UISTATE_HOT);
+}
