@@ -547,17 +547,22 @@ void init_complex_filters(CToolContext* ctx)
         if (filtergraph_is_simple(fg) || fg->graph) continue;
         fg->graph = avfilter_graph_alloc();
         if (!fg->graph) exit_program(ctx, 1);
-        AVFilterInOut *inputs = nullptr, *outputs = nullptr;
-        int ret = avfilter_graph_parse2(fg->graph, fg->graph_desc.c_str(), &inputs, &outputs);
+        // The pad lists are freed however this ends (a binding error ends the run).
+        struct PadList {
+            AVFilterInOut* p = nullptr;
+            ~PadList() { avfilter_inout_free(&p); }
+        } inputs, outputs;
+        int ret = avfilter_graph_parse2(fg->graph, fg->graph_desc.c_str(), &inputs.p, &outputs.p);
         if (ret < 0) {
             av_log(nullptr, AV_LOG_ERROR, "Error initializing complex filters.\n");
             exit_program(ctx, 1);
         }
-        for (AVFilterInOut* cur = inputs; cur; cur = cur->next) init_input_filter(fg, cur, ctx);
-        avfilter_inout_free(&inputs);
+        for (AVFilterInOut* cur = inputs.p; cur; cur = cur->next) init_input_filter(fg, cur, ctx);
 
         // Open outputs wait here for an output file to claim them.
-        for (AVFilterInOut* cur = outputs; cur;) {
+        AVFilterInOut* cur = outputs.p;
+        outputs.p = nullptr;
+        while (cur) {
             auto ofilter = std::make_unique<OutputFilter>();
             ofilter->graph = fg;
             ofilter->out_tmp = cur;
