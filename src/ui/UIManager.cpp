@@ -2,6 +2,7 @@
 #include "ui/UIControl.h"
 #include "ui/UIMessagePump.h"
 #include "ui/UIRender.h"
+#include "ui/UIWindow.h"
 #include "platform/events.h"
 #include <QApplication>
 #include <QCursor>
@@ -463,6 +464,7 @@ void CPaintManagerUI::SendNotify(TNotifyUI& msg, bool async)
 
 void CPaintManagerUI::DeliverAsyncNotifies()
 {
+    CDispatchScope scope(this);
     while (!m_asyncNotifies.empty()) {
         TNotifyUI msg = m_asyncNotifies.front();
         m_asyncNotifies.pop_front();
@@ -742,7 +744,11 @@ QImage CPaintManagerUI::RenderToImage(CControlUI* control)
 void CPaintManagerUI::EndDispatch()
 {
     if (m_dispatchDepth > 0) --m_dispatchDepth;
-    if (m_dispatchDepth == 0 && !m_delayedCleanup.empty()) FlushDelayedCleanup();
+    if (m_dispatchDepth != 0) return;
+    if (!m_delayedCleanup.empty()) FlushDelayedCleanup();
+    // Last: a window destroyed during the dispatch may now get its final
+    // message and delete itself (and this manager).
+    if (m_window) m_window->OnDispatchIdle();
 }
 
 void CPaintManagerUI::AddDelayedCleanup(CControlUI* control)

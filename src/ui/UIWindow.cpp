@@ -447,11 +447,25 @@ LRESULT CWindowWnd::DeliverMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool 
     if (preFilter && pm) handled = pm->PreMessageHandler(msg, wParam, lParam, result);
     if (!handled) result = HandleMessage(msg, wParam, lParam);
     if (pm) pm->EndDispatch();
-    if (--m_dispatchDepth == 0 && m_finalPending) {
+    --m_dispatchDepth;
+    if (m_finalPending && !IsBusy()) {
         m_finalPending = false;
         OnFinalMessage(m_finalHwnd);  // may delete this: nothing after
     }
     return result;
+}
+
+bool CWindowWnd::IsBusy()
+{
+    CPaintManagerUI* pm = GetPaintManager();
+    return m_dispatchDepth > 0 || (pm && pm->IsDispatching());
+}
+
+void CWindowWnd::OnDispatchIdle()
+{
+    if (!m_finalPending || IsBusy()) return;
+    m_finalPending = false;
+    OnFinalMessage(m_finalHwnd);  // may delete this: nothing after
 }
 
 LRESULT CWindowWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -509,7 +523,7 @@ void CWindowWnd::DestroyWindow()
     ::DestroyMessageWindow(hwnd);
     m_destroying = false;
     m_finalHwnd = hwnd;
-    if (m_dispatchDepth > 0) m_finalPending = true;
+    if (IsBusy()) m_finalPending = true;
     else OnFinalMessage(hwnd);  // may delete this: nothing after
 }
 

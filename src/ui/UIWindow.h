@@ -73,6 +73,9 @@ public:
 
     // Entry of every message (from Qt events and from the message core).
     LRESULT DeliverMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool preFilter = false);
+    // The paint manager finished a dispatch: a pending final message runs
+    // now when nothing of this window is running any more.
+    void OnDispatchIdle();
 
 protected:
     // Cuts the widget and the handle loose without any further message
@@ -86,7 +89,7 @@ protected:
 private:
     struct Shared;
     friend class CUIHostWidget;
-    void FinishDestroy();
+    bool IsBusy();
 
     HWND m_hwnd = nullptr;
     CUIHostWidget* m_widget = nullptr;

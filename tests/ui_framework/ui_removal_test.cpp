@@ -75,3 +75,19 @@ TEST(UIRemoval, RemoveAllDuringATimerEventOfAChildIsSafe)
     EXPECT_EQ(log, (std::vector<std::string>{"removed", "destroyed"}));
     EXPECT_EQ(root->GetCount(), 0);
 }
+
+TEST(UIRemoval, WindowDestroyedInAnAsyncNotificationGetsItsFinalMessageAfterTheHandler)
+{
+    CPaintManagerUI::SetResourcePath(TestSkinFolder());
+    CTestWindow wnd(L"demo.xml");
+    ASSERT_NE(wnd.Create(nullptr, L"x", 0, 0), nullptr);
+    std::vector<std::string> log;
+    wnd.onNotify = [&](TNotifyUI& msg) {
+        if (msg.sType != L"bye") return;
+        wnd.DestroyWindow();
+        log.push_back(wnd.finalCount == 0 ? "handler done, not final yet" : "final too early");
+    };
+    wnd.Manager().SendNotify(wnd.Manager().GetRoot(), L"bye", 0, 0, true);
+    ASSERT_TRUE(PumpUntil([&] { return wnd.finalCount == 1; }));
+    EXPECT_EQ(log, (std::vector<std::string>{"handler done, not final yet"}));
+}

@@ -186,3 +186,19 @@ TEST(UISelfRemoval, WindowDeletingItselfAfterACloseFromItsClickHandler)
     Click(wnd->GetWidget(), wnd->Manager().FindControl(L"close"));
     EXPECT_TRUE(PumpUntil([&] { return deleted; }));
 }
+
+TEST(UISelfRemoval, WindowDeletingItselfFromAnAsyncNotificationOrATimer)
+{
+    for (int variant = 0; variant < 2; ++variant) {
+        bool deleted = false;
+        auto* wnd = new CSelfWindow(&deleted);
+        ASSERT_NE(wnd->Create(nullptr, L"x", 0, 0), nullptr);
+        CControlUI* ticker = wnd->Manager().FindControl(L"ticker");
+        wnd->onNotify = [wnd](TNotifyUI& msg) {
+            if (msg.sType == L"bye" || msg.sType == DUI_MSGTYPE_TIMER) wnd->DestroyWindow();
+        };
+        if (variant == 0) wnd->Manager().SendNotify(ticker, L"bye", 0, 0, true);
+        else wnd->Manager().SetTimer(ticker, 9, 5);  // a plain control turns its tick into a "timer" notification
+        EXPECT_TRUE(PumpUntil([&] { return deleted; })) << variant;
+    }
+}
