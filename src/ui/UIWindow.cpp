@@ -178,7 +178,7 @@ protected:
     }
     bool event(QEvent* e) override
     {
-        if (auto* input = dynamic_cast<QInputEvent*>(e)) g_inputModifiers = input->modifiers();
+        if (e->isInputEvent()) g_inputModifiers = static_cast<QInputEvent*>(e)->modifiers();
         return QWidget::event(e);
     }
     void keyPressEvent(QKeyEvent* e) override
