@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 
 using namespace vxmtest;
@@ -469,4 +470,29 @@ TEST(XmlReading, SpecialFilesAreNotReadAsDocuments)
     CXmlDocument folder(dir.Path(), XML_SOURCE_PATH);
     EXPECT_EQ(folder.GetRoot()->GetName(), "root");
     EXPECT_FALSE(folder.Save());
+}
+
+TEST(XmlHostileInput, TooManyElementsOrAnOversizedFileFailWithoutParsing)
+{
+    std::string text = "<?xml?><r>";
+    for (int i = 0; i < 1001; ++i)
+        text += "<a/>";
+    text += "</r>";
+    CXmlDocument doc;
+    doc.SetMaxElements(1000);
+    doc.Load(text, XML_SOURCE_TEXT);
+    EXPECT_EQ(doc.GetStatus(), XML_PARSE_TOO_LARGE);
+    EXPECT_EQ(doc.GetRoot()->GetChildCount(), 0u);
+    doc.SetMaxElements(1002);
+    doc.Load(text, XML_SOURCE_TEXT);
+    EXPECT_EQ(doc.GetStatus(), XML_PARSE_OK);
+    EXPECT_EQ(doc.GetRoot()->GetChildCount(), 1001u);
+
+    CTempDir dir;
+    WriteFile(dir.File("huge.xml"), "<?xml?><r/>");
+    std::filesystem::resize_file(dir.File("huge.xml"), XML_MAX_FILE_SIZE + 1);  // sparse
+    CXmlDocument huge(dir.File("huge.xml"), XML_SOURCE_PATH);
+    EXPECT_EQ(huge.GetStatus(), XML_PARSE_TOO_LARGE);
+    EXPECT_EQ(huge.GetRoot()->GetName(), "root");
+    EXPECT_FALSE(huge.HasPath());
 }

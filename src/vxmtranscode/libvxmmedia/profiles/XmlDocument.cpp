@@ -191,7 +191,7 @@ void CXmlDocument::ParseText(std::string text)
         return;
     }
 
-    CXmlParser::Result r = CXmlParser::Parse(text, start, *m_pHeader);
+    CXmlParser::Result r = CXmlParser::Parse(text, start, *m_pHeader, m_nMaxElements);
     m_pRoot = std::move(r.root);
     if (r.status != XML_PARSE_OK)
         m_nStatus = r.status;

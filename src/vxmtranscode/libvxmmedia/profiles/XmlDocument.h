@@ -30,11 +30,13 @@ enum XML_PARSE_STATUS {
     XML_PARSE_UNTERMINATED = 2,  // the end of an element was not found
     XML_PARSE_TOO_DEEP = 3,      // elements nested deeper than XML_MAX_DEPTH
     XML_PARSE_NUL_BYTE = 4,      // the text holds a NUL byte
-    XML_PARSE_TOO_LARGE = 5,     // the file is larger than XML_MAX_FILE_SIZE
+    XML_PARSE_TOO_LARGE = 5,     // larger than XML_MAX_FILE_SIZE, or more elements than allowed
 };
 
+// Bounds that keep hostile input from exhausting the stack or the memory.
 inline constexpr int XML_MAX_DEPTH = 4096;
-inline constexpr std::uintmax_t XML_MAX_FILE_SIZE = 1ull << 30;
+inline constexpr std::uintmax_t XML_MAX_FILE_SIZE = 256ull << 20;
+inline constexpr std::size_t XML_MAX_ELEMENTS = 5'000'000;
 inline constexpr int XML_MAX_INDENT = 50;
 
 inline constexpr const char* XML_DEFAULT_PROLOGUE =
@@ -161,18 +163,18 @@ public:
     void AddRawContent(std::string rawText, int position);
     bool RemoveContent(std::size_t index);
 
-    std::size_t GetCommentCount() const { return m_vecComments.size(); }
+    std::size_t GetCommentCount() const { return Comments().size(); }
     const XML_TEXT_PIECE* GetComment(std::size_t index) const;
     void AddComment(std::string_view text, int position = -1);
     bool RemoveComment(std::size_t index);
 
-    std::size_t GetCDataCount() const { return m_vecCData.size(); }
+    std::size_t GetCDataCount() const { return CData().size(); }
     const XML_TEXT_PIECE* GetCData(std::size_t index) const;
     void AddCData(std::string_view text, int position = -1);
     bool RemoveCData(std::size_t index);
 
     // References to other elements; entries naming a removed child go with it.
-    std::size_t GetReferenceCount() const { return m_vecRefs.size(); }
+    std::size_t GetReferenceCount() const { return Refs().size(); }
     const XML_ELEMENT_REF* GetReference(std::size_t index) const;
     void AddReference(std::uint8_t flag, CXmlElement* element);
 
@@ -212,12 +214,21 @@ private:
     std::vector<std::unique_ptr<CXmlElement>> m_vecChildren;
     std::vector<CXmlVariable> m_vecVariables;
     std::vector<XML_TEXT_PIECE> m_vecContents;
-    std::vector<XML_TEXT_PIECE> m_vecComments;
-    std::vector<XML_TEXT_PIECE> m_vecCData;
-    std::vector<XML_ELEMENT_REF> m_vecRefs;
+    // Comments, CDATA sections and references, which most elements lack,
+    // live apart so that an element stays small.
+    struct Extras {
+        std::vector<XML_TEXT_PIECE> comments;
+        std::vector<XML_TEXT_PIECE> cdata;
+        std::vector<XML_ELEMENT_REF> refs;
+    };
+    const std::vector<XML_TEXT_PIECE>& Comments() const;
+    const std::vector<XML_TEXT_PIECE>& CData() const;
+    const std::vector<XML_ELEMENT_REF>& Refs() const;
+    Extras& MakeExtras();
+    std::unique_ptr<Extras> m_pExtras;
+    int m_nIndent = 1;
     bool m_bTemporary = false;
     bool m_bUseSpaces = false;
-    int m_nIndent = 1;
     bool m_bSingleLine = false;
 };
 
@@ -265,6 +276,8 @@ public:
     const std::filesystem::path& GetPath() const { return m_path; }
     bool IsPathWide() const { return m_bPathWide; }
     bool GetSaveOnClose() const { return m_bSaveOnClose; }
+    // Documents with more elements fail to load with XML_PARSE_TOO_LARGE.
+    void SetMaxElements(std::size_t count) { m_nMaxElements = count; }
     void SetSaveOnClose(bool save) { m_bSaveOnClose = save; }
 
     CXmlElement* GetRoot() const { return m_pRoot.get(); }
@@ -292,4 +305,5 @@ private:
     bool m_bPathWide = false;
     bool m_bSaveOnClose = false;
     int m_nStatus = XML_PARSE_OK;
+    std::size_t m_nMaxElements = XML_MAX_ELEMENTS;
 };

@@ -237,7 +237,8 @@ std::unique_ptr<CXmlElement> CXmlElement::DetachChild(std::size_t index)
     m_vecChildren.erase(m_vecChildren.begin() + static_cast<std::ptrdiff_t>(index));
     if (child) {
         CXmlElement* gone = child.get();
-        std::erase_if(m_vecRefs, [gone](const XML_ELEMENT_REF& r) { return r.pElement == gone; });
+        if (m_pExtras)
+            std::erase_if(m_pExtras->refs, [gone](const XML_ELEMENT_REF& r) { return r.pElement == gone; });
         child->m_pParent = nullptr;
     }
     return child;
@@ -317,6 +318,31 @@ bool CXmlElement::RemoveVariable(std::size_t index)
     return EraseAt(m_vecVariables, index);
 }
 
+const std::vector<XML_TEXT_PIECE>& CXmlElement::Comments() const
+{
+    static const std::vector<XML_TEXT_PIECE> none;
+    return m_pExtras ? m_pExtras->comments : none;
+}
+
+const std::vector<XML_TEXT_PIECE>& CXmlElement::CData() const
+{
+    static const std::vector<XML_TEXT_PIECE> none;
+    return m_pExtras ? m_pExtras->cdata : none;
+}
+
+const std::vector<XML_ELEMENT_REF>& CXmlElement::Refs() const
+{
+    static const std::vector<XML_ELEMENT_REF> none;
+    return m_pExtras ? m_pExtras->refs : none;
+}
+
+CXmlElement::Extras& CXmlElement::MakeExtras()
+{
+    if (!m_pExtras)
+        m_pExtras = std::make_unique<Extras>();
+    return *m_pExtras;
+}
+
 void CXmlElement::AddPiece(std::vector<XML_TEXT_PIECE>& list, std::string text, int position)
 {
     list.push_back(XML_TEXT_PIECE{std::move(text), ClampPosition(position, m_vecChildren.size())});
@@ -349,42 +375,42 @@ bool CXmlElement::RemoveContent(std::size_t index)
 
 const XML_TEXT_PIECE* CXmlElement::GetComment(std::size_t index) const
 {
-    return At(m_vecComments, index);
+    return At(Comments(), index);
 }
 
 void CXmlElement::AddComment(std::string_view text, int position)
 {
-    AddPiece(m_vecComments, std::string(text), position);
+    AddPiece(MakeExtras().comments, std::string(text), position);
 }
 
 bool CXmlElement::RemoveComment(std::size_t index)
 {
-    return EraseAt(m_vecComments, index);
+    return m_pExtras && EraseAt(m_pExtras->comments, index);
 }
 
 const XML_TEXT_PIECE* CXmlElement::GetCData(std::size_t index) const
 {
-    return At(m_vecCData, index);
+    return At(CData(), index);
 }
 
 void CXmlElement::AddCData(std::string_view text, int position)
 {
-    AddPiece(m_vecCData, std::string(text), position);
+    AddPiece(MakeExtras().cdata, std::string(text), position);
 }
 
 bool CXmlElement::RemoveCData(std::size_t index)
 {
-    return EraseAt(m_vecCData, index);
+    return m_pExtras && EraseAt(m_pExtras->cdata, index);
 }
 
 const XML_ELEMENT_REF* CXmlElement::GetReference(std::size_t index) const
 {
-    return At(m_vecRefs, index);
+    return At(Refs(), index);
 }
 
 void CXmlElement::AddReference(std::uint8_t flag, CXmlElement* element)
 {
-    m_vecRefs.push_back(XML_ELEMENT_REF{flag, element});
+    MakeExtras().refs.push_back(XML_ELEMENT_REF{flag, element});
 }
 
 void CXmlElement::SetFormat(bool useSpaces, int indentCount, bool singleLine)
@@ -442,8 +468,10 @@ std::unique_ptr<CXmlElement> CXmlElement::Duplicate() const
         e->m_strName = src.m_strName;
         e->m_vecVariables = src.m_vecVariables;
         e->m_vecContents = src.m_vecContents;
-        e->m_vecComments = src.m_vecComments;
-        e->m_vecCData = src.m_vecCData;
+        if (src.m_pExtras) {
+            e->MakeExtras().comments = src.m_pExtras->comments;
+            e->m_pExtras->cdata = src.m_pExtras->cdata;
+        }
         e->m_bTemporary = src.m_bTemporary;
         e->m_bUseSpaces = src.m_bUseSpaces;
         e->m_nIndent = src.m_nIndent;
@@ -484,8 +512,11 @@ std::size_t CXmlElement::GetMemoryUsage() const
         total += e->m_vecVariables.capacity() * sizeof(CXmlVariable);
         for (const auto& v : e->m_vecVariables)
             total += v.GetRawName().capacity() + v.GetRawValue().capacity();
-        total += pieces(e->m_vecContents) + pieces(e->m_vecComments) + pieces(e->m_vecCData);
-        total += e->m_vecRefs.capacity() * sizeof(XML_ELEMENT_REF);
+        total += pieces(e->m_vecContents);
+        if (e->m_pExtras) {
+            total += sizeof(Extras) + pieces(e->m_pExtras->comments) + pieces(e->m_pExtras->cdata);
+            total += e->m_pExtras->refs.capacity() * sizeof(XML_ELEMENT_REF);
+        }
         for (const auto& c : e->m_vecChildren)
             if (c)
                 work.push_back(c.get());
@@ -512,8 +543,8 @@ bool CXmlElement::IsEqual(const CXmlElement& other) const
                 a->m_vecVariables[i].GetRawValue() != b->m_vecVariables[i].GetRawValue())
                 return false;
         }
-        if (!samePieces(a->m_vecContents, b->m_vecContents) || !samePieces(a->m_vecComments, b->m_vecComments) ||
-            !samePieces(a->m_vecCData, b->m_vecCData))
+        if (!samePieces(a->m_vecContents, b->m_vecContents) || !samePieces(a->Comments(), b->Comments()) ||
+            !samePieces(a->CData(), b->CData()))
             return false;
         for (std::size_t i = 0; i < a->m_vecChildren.size(); ++i) {
             const CXmlElement* ca = a->m_vecChildren[i].get();
@@ -543,7 +574,7 @@ void CXmlElement::Write(std::string& out, int depth) const
             std::size_t ppos = static_cast<std::size_t>(p.nPosition < 0 ? 0 : p.nPosition);
             return last ? ppos >= pos : ppos == pos;
         };
-        for (const auto& p : e.m_vecComments) {
+        for (const auto& p : e.Comments()) {
             if (!at(p))
                 continue;
             AppendIndent(out, e, d + 1);
@@ -562,7 +593,7 @@ void CXmlElement::Write(std::string& out, int depth) const
                 out += "\r\n";
             }
         }
-        for (const auto& p : e.m_vecCData) {
+        for (const auto& p : e.CData()) {
             if (!at(p))
                 continue;
             AppendIndent(out, e, d + 1);
@@ -587,14 +618,14 @@ void CXmlElement::Write(std::string& out, int depth) const
                 out += v.GetRawValue();
                 out += '"';
             }
-            if (e.m_vecChildren.empty() && e.m_vecContents.empty() && e.m_vecComments.empty() &&
-                e.m_vecCData.empty()) {
+            if (e.m_vecChildren.empty() && e.m_vecContents.empty() && e.Comments().empty() &&
+                e.CData().empty()) {
                 out += "/>\r\n";
                 stack.pop_back();
                 continue;
             }
             f.singleLine = e.m_bSingleLine && e.m_vecContents.size() == 1 && e.m_vecChildren.empty() &&
-                           e.m_vecComments.empty() && e.m_vecCData.empty();
+                           e.Comments().empty() && e.CData().empty();
             out += '>';
             if (!f.singleLine)
                 out += "\r\n";

@@ -39,12 +39,14 @@ bool IsEmptyElementTag(std::string_view tag)
 
 }  // namespace
 
-CXmlParser::Result CXmlParser::Parse(std::string_view text, std::size_t start, CXmlHeader& header)
+CXmlParser::Result CXmlParser::Parse(std::string_view text, std::size_t start, CXmlHeader& header,
+                                     std::size_t maxElements)
 {
     Result r;
     std::unique_ptr<CXmlElement> extra;   // a further top-level element, parsed and dropped
     std::vector<CXmlElement*> open;       // open elements, innermost last
     bool metElement = false;
+    std::size_t elements = 0;
 
     auto addTopLevel = [&](std::unique_ptr<CXmlElement> e) -> CXmlElement* {
         metElement = true;
@@ -119,6 +121,11 @@ CXmlParser::Result CXmlParser::Parse(std::string_view text, std::size_t start, C
             continue;
         }
 
+        if (++elements > maxElements) {
+            r.status = XML_PARSE_TOO_LARGE;
+            r.root.reset();
+            return r;
+        }
         std::unique_ptr<CXmlElement> e = CXmlElement::FromTag(tag);
         bool empty = IsEmptyElementTag(tag);
         if (!empty && open.size() >= static_cast<std::size_t>(XML_MAX_DEPTH)) {

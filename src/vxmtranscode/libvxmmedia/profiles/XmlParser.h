@@ -9,5 +9,6 @@ public:
         int status = XML_PARSE_OK;
     };
     // Parses text from start; comments outside the root go to header.
-    static Result Parse(std::string_view text, std::size_t start, CXmlHeader& header);
+    static Result Parse(std::string_view text, std::size_t start, CXmlHeader& header,
+                        std::size_t maxElements = XML_MAX_ELEMENTS);
 };
