@@ -125,3 +125,55 @@ TEST(UIZoom, PinnedTestScreenGivesFactorOne)
     EXPECT_DOUBLE_EQ(DuiInitParamsForZoom(1024, 655, 1920, 1080), 1.0);
     EXPECT_DOUBLE_EQ(CPaintManagerUI::GetZoom(), 1.0);
 }
+
+TEST(UIContainer, IndexesFollowInsertRemoveAndReorderAndBadIndexesAreRefused)
+{
+    CPaintManagerUI pm;
+    auto* root = new CHorizontalLayoutUI;
+    pm.SetInitSize(90, 10);
+    pm.AttachDialog(root);
+    auto* a = new CControlUI;
+    auto* b = new CControlUI;
+    auto* c = new CControlUI;
+    EXPECT_TRUE(root->Add(a));
+    EXPECT_TRUE(root->Add(c));
+    EXPECT_TRUE(root->AddAt(b, 1));
+    EXPECT_FALSE(root->Add(b));  // already there
+    auto* stray = new CControlUI;
+    EXPECT_FALSE(root->AddAt(stray, 5));
+    delete stray;
+    EXPECT_EQ(root->GetCount(), 3);
+    EXPECT_EQ(root->GetItemIndex(b), 1);
+    EXPECT_EQ(b->GetParent(), root);
+    EXPECT_EQ(b->GetManager(), &pm);
+    pm.UpdateLayout();
+    EXPECT_EQ(a->GetPos().left, 0);
+    EXPECT_EQ(b->GetPos().left, 30);
+    EXPECT_TRUE(root->SetItemIndex(c, 0));
+    pm.UpdateLayout();
+    EXPECT_EQ(c->GetPos().left, 0);
+    EXPECT_EQ(root->GetItemAt(2), b);
+    EXPECT_EQ(root->GetItemAt(3), nullptr);
+    EXPECT_TRUE(root->RemoveAt(0));
+    EXPECT_FALSE(root->RemoveAt(7));
+    EXPECT_EQ(root->GetItemIndex(a), 0);
+    EXPECT_TRUE(root->Remove(a, true));  // kept alive for the caller
+    EXPECT_EQ(root->GetCount(), 1);
+    delete a;
+    root->RemoveAll();
+    EXPECT_EQ(root->GetCount(), 0);
+}
+
+TEST(UIContainer, TagAndAttributesTravelWithTheControl)
+{
+    CLabelUI label;
+    int engineObject = 0;
+    label.SetTag(reinterpret_cast<UINT_PTR>(&engineObject));
+    EXPECT_EQ(reinterpret_cast<int*>(label.GetTag()), &engineObject);
+    label.ApplyAttributeList(LR"(name="lbl" text="a b" tooltip='tip' visible="false" width="40")");
+    EXPECT_EQ(label.GetName(), L"lbl");
+    EXPECT_EQ(label.GetText(), L"a b");
+    EXPECT_EQ(label.GetToolTip(), L"tip");
+    EXPECT_FALSE(label.IsVisible());
+    EXPECT_EQ(label.GetFixedWidth(), 40);
+}
