@@ -464,3 +464,70 @@ TEST(Version, PrintsNothingAndSilencesTheLog)
 {
     EXPECT_EXIT(VersionChild(), ::testing::ExitedWithCode(0), "");
 }
+
+// ---------------------------------------------------------------- player and probe parser
+
+namespace {
+struct PlayerOptions {
+    int noaudio = 0;
+    int64_t start = 0;
+    std::vector<OptionDef> table;
+    PlayerOptions(bool withDefault)
+    {
+        OptionDef an;
+        an.name = "an";
+        an.flags = OPT_BOOL;
+        an.u = &noaudio;
+        OptionDef ss;
+        ss.name = "ss";
+        ss.flags = HAS_ARG | OPT_TIME;
+        ss.u = &start;
+        table = {an, ss};
+        if (withDefault) {
+            OptionDef d;
+            d.name = "default";
+            d.flags = HAS_ARG;
+            d.u = OptionHandler(opt_default);
+            table.push_back(d);
+        }
+        table.push_back(OptionDef{});
+    }
+};
+}  // namespace
+
+TEST(PlayerParser, OptionsLibraryOptionsAndTheInputName)
+{
+    PlayerOptions p(true);
+    CToolContext ctx;
+    ctx.m_strCommandLine = L"ffplay -an -ss 1.5 -threads 2 \"in put.mp4\"";
+    std::string name;
+    EXPECT_EQ(parse_options(&ctx, p.table.data(), &name), 0);
+    EXPECT_EQ(p.noaudio, 1);
+    EXPECT_EQ(p.start, 1500000);
+    EXPECT_STREQ(DictGet(ctx.codec_opts, "threads"), "2");
+    EXPECT_EQ(name, "in put.mp4");
+}
+
+TEST(PlayerParser, DashIsThePipeAndASecondNameReplacesTheFirst)
+{
+    PlayerOptions p(true);
+    CLogCapture log;
+    CToolContext ctx;
+    ctx.m_strCommandLine = L"ffplay - second.mp4";
+    std::string name;
+    EXPECT_EQ(parse_options(&ctx, p.table.data(), &name), 0);
+    EXPECT_EQ(name, "second.mp4");
+    EXPECT_TRUE(log.Contains("Argument 'second.mp4' provided as input filename, but 'pipe:' was already specified."));
+}
+
+TEST(PlayerParser, AnUnknownOptionEndsTheRun)
+{
+    PlayerOptions p(false);
+    CLogCapture log;
+    CToolContext ctx;
+    ctx.m_strCommandLine = L"ffplay -nosuch 1 in.mp4";
+    std::string name;
+    EXPECT_EQ(run_tool_guarded(&ctx, [&](CToolContext* c) { return parse_options(c, p.table.data(), &name); }), 1);
+    EXPECT_TRUE(log.Contains("Unrecognized option 'nosuch'"));
+    EXPECT_TRUE(name.empty());
+}

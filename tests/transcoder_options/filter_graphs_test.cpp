@@ -235,3 +235,18 @@ TEST(FontConfiguration, TextNamesTheProgramsFontFolder)
     EXPECT_EQ(fontconfig_text().size(), 288u);
     SetProgramFolderForTesting(L"");
 }
+
+TEST(ComplexFilterGraphs, ASubtitleStreamFeedsAVideoPadOnACanvas)
+{
+    const auto& m = vxmtest::GetTestMedia();
+    CLogCapture log;
+    CToolContext ctx;
+    ASSERT_EQ(ParseLine(ctx, "-i " + Q(m.subtitled) + " -filter_complex \"[0:v][0:s]overlay[v]\" -map [v] -f null -"),
+              0);
+    ASSERT_EQ(ConfigureAll(ctx), 0);
+    EXPECT_TRUE(log.Contains("sub2video: using 160x120 canvas"));
+    InputStream* sub = ctx.filtergraphs[0]->inputs[1]->ist;
+    EXPECT_EQ(sub->st->codecpar->codec_type, AVMEDIA_TYPE_SUBTITLE);
+    EXPECT_EQ(sub->sub2video.w, 160);
+    EXPECT_EQ(av_buffersink_get_w(ctx.output_streams[0]->filter->filter), 160);
+}

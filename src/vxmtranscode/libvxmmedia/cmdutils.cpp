@@ -341,6 +341,8 @@ int parse_option(void* optctx, const char* opt, const char* arg, const OptionDef
     } else if (po->flags & OPT_BOOL) {
         arg = "1";
     }
+    // A table's "default" row takes the options it does not name.
+    if (!po->name) po = find_option(options, "default");
     if (!po->name) {
         av_log(nullptr, AV_LOG_ERROR, "Unrecognized option '%s'\n", opt);
         return AVERROR(EINVAL);
@@ -575,7 +577,7 @@ int parse_optgroup(void* optctx, OptionGroup* g, CToolContext* ctx)
     return 0;
 }
 
-int parse_options(CToolContext* ctx, const OptionDef* options, const std::function<void(const char*)>& on_file)
+int parse_options(CToolContext* ctx, const OptionDef* options, std::string* input_filename)
 {
     if (!ctx) return AVERROR(EINVAL);
     prepare_app_arguments(ctx);
@@ -592,17 +594,16 @@ int parse_options(CToolContext* ctx, const OptionDef* options, const std::functi
             opt++;
             const char* arg = optindex < argc ? argv[optindex] : nullptr;
             int ret = parse_option(nullptr, opt, arg, options, ctx);
-            if (ret < 0) {
-                // Not one of the table's: try the library option sets.
-                if (arg && opt_default(nullptr, opt, arg, ctx) >= 0) {
-                    optindex++;
-                    continue;
-                }
-                return ret;
-            }
+            if (ret < 0) exit_program(ctx, 1);
             optindex += ret;
-        } else if (on_file) {
-            on_file(!strcmp(opt, "-") ? "pipe:" : opt);
+        } else if (input_filename) {
+            const char* name = !strcmp(opt, "-") ? "pipe:" : opt;
+            if (!input_filename->empty()) {
+                av_log(nullptr, AV_LOG_FATAL, "Argument '%s' provided as input filename, but '%s' was already specified.\n",
+                       name, input_filename->c_str());
+                exit_program(nullptr, 1);
+            }
+            *input_filename = name;
         }
     }
     return 0;

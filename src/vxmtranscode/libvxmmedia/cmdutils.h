@@ -133,9 +133,11 @@ int split_commandline(OptionParseContext* octx, int argc, char** argv, const Opt
 int parse_optgroup(void* optctx, OptionGroup* g, CToolContext* ctx);
 int parse_option(void* optctx, const char* opt, const char* arg, const OptionDef* options, CToolContext* ctx);
 int write_option(void* optctx, const OptionDef* po, const char* opt, const char* arg, CToolContext* ctx);
-// The player's and probe's parser: bare arguments go to `on_file`.
-int parse_options(CToolContext* ctx, const OptionDef* options,
-                  const std::function<void(const char*)>& on_file);
+// The player's and probe's parser over the run's command line. A bare
+// argument is the input name ("-" is "pipe:"; a second one is logged and
+// replaces the first). Options a table does not name go to its "default"
+// row (opt_default). A failing option ends the run with code 1.
+int parse_options(CToolContext* ctx, const OptionDef* options, std::string* input_filename);
 const OptionDef* find_option(const OptionDef* po, const char* name);
 int locate_option(int argc, char** argv, const OptionDef* options, const char* optname);
 // Routes an option no table defines to the codec, format, scaler or
