@@ -116,5 +116,7 @@ struct VXM_MEDIA_CHAPTER {
     std::int32_t m_nId = 0;
     std::int64_t m_llStart = 0;    // whole seconds
     std::int64_t m_llEnd = 0;      // whole seconds
+    std::int64_t m_llStartMs = 0;  // the same bounds in milliseconds (CD track
+    std::int64_t m_llEndMs = 0;    // bounds need more than whole seconds)
     std::map<std::wstring, std::wstring> m_mapMetadata;
 };

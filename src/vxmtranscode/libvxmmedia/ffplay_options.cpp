@@ -1,0 +1,269 @@
+#include "ffplay_options.h"
+
+#include <cstring>
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
+namespace {
+
+FFplayOptions* Target(void* optctx)
+{
+    return static_cast<FFplayOptions*>(optctx);
+}
+
+int opt_width(void* optctx, const char* opt, const char* arg, CToolContext* ctx)
+{
+    Target(optctx)->screen_width = static_cast<int>(parse_number_or_die(ctx, opt, arg, OPT_INT64, 1, INT_MAX));
+    return 0;
+}
+
+int opt_height(void* optctx, const char* opt, const char* arg, CToolContext* ctx)
+{
+    Target(optctx)->screen_height = static_cast<int>(parse_number_or_die(ctx, opt, arg, OPT_INT64, 1, INT_MAX));
+    return 0;
+}
+
+int opt_frame_size(void* optctx, const char* opt, const char* arg, CToolContext* ctx)
+{
+    av_log(nullptr, AV_LOG_WARNING, "Option -s is deprecated, use -video_size.\n");
+    return opt_default(optctx, "video_size", arg, ctx);
+}
+
+int opt_format(void* optctx, const char*, const char* arg, CToolContext*)
+{
+    const AVInputFormat* f = av_find_input_format(arg);
+    if (!f) {
+        av_log(nullptr, AV_LOG_FATAL, "Unknown input format: %s\n", arg);
+        return AVERROR(EINVAL);
+    }
+    Target(optctx)->file_iformat = f;
+    return 0;
+}
+
+int opt_frame_pix_fmt(void* optctx, const char*, const char* arg, CToolContext*)
+{
+    AVPixelFormat f = av_get_pix_fmt(arg);
+    if (f == AV_PIX_FMT_NONE) {
+        av_log(nullptr, AV_LOG_FATAL, "Unknown pixel format requested: %s\n", arg);
+        return AVERROR(EINVAL);
+    }
+    Target(optctx)->frame_pix_fmt = f;
+    return 0;
+}
+
+int opt_sync(void* optctx, const char* opt, const char* arg, CToolContext*)
+{
+    FFplayOptions* o = Target(optctx);
+    if (!strcmp(arg, "audio"))
+        o->av_sync_type = AV_SYNC_AUDIO_MASTER;
+    else if (!strcmp(arg, "video"))
+        o->av_sync_type = AV_SYNC_VIDEO_MASTER;
+    else if (!strcmp(arg, "ext"))
+        o->av_sync_type = AV_SYNC_EXTERNAL_CLOCK;
+    else {
+        av_log(nullptr, AV_LOG_ERROR, "Unknown value for %s: %s\n", opt, arg);
+        return AVERROR(EINVAL);
+    }
+    return 0;
+}
+
+int opt_seek(void* optctx, const char* opt, const char* arg, CToolContext* ctx)
+{
+    Target(optctx)->start_time = parse_time_or_die(ctx, opt, arg, 1);
+    return 0;
+}
+
+int opt_duration(void* optctx, const char* opt, const char* arg, CToolContext* ctx)
+{
+    Target(optctx)->duration = parse_time_or_die(ctx, opt, arg, 1);
+    return 0;
+}
+
+int opt_show_mode(void* optctx, const char* opt, const char* arg, CToolContext* ctx)
+{
+    FFplayOptions* o = Target(optctx);
+    if (!strcmp(arg, "video"))
+        o->show_mode = SHOW_MODE_VIDEO;
+    else if (!strcmp(arg, "waves"))
+        o->show_mode = SHOW_MODE_WAVES;
+    else if (!strcmp(arg, "rdft"))
+        o->show_mode = SHOW_MODE_RDFT;
+    else
+        o->show_mode = static_cast<int>(parse_number_or_die(ctx, opt, arg, OPT_INT, 0, SHOW_MODE_RDFT));
+    return 0;
+}
+
+int opt_add_vfilter(void* optctx, const char*, const char* arg, CToolContext*)
+{
+    Target(optctx)->vfilters_list.emplace_back(arg);
+    return 0;
+}
+
+int opt_codec(void* optctx, const char* opt, const char* arg, CToolContext*)
+{
+    FFplayOptions* o = Target(optctx);
+    const char* spec = strchr(opt, ':');
+    if (!spec) {
+        av_log(nullptr, AV_LOG_ERROR, "No media specifier was specified in '%s' in option '%s'\n", arg, opt);
+        return AVERROR(EINVAL);
+    }
+    switch (spec[1]) {
+    case 'a': o->audio_codec_name = arg; break;
+    case 's': o->subtitle_codec_name = arg; break;
+    case 'v': o->video_codec_name = arg; break;
+    default:
+        av_log(nullptr, AV_LOG_ERROR, "Invalid media specifier '%s' in option '%s'\n", spec, opt);
+        return AVERROR(EINVAL);
+    }
+    return 0;
+}
+
+int opt_default_row(void*, const char* opt, const char* arg, CToolContext* ctx)
+{
+    return opt_default(nullptr, opt, arg, ctx);
+}
+
+OptionDef Row(const char* name, int flags, OptionTarget target, const char* help, const char* argname = nullptr)
+{
+    OptionDef d;
+    d.name = name;
+    d.flags = flags;
+    d.u = target;
+    d.help = help;
+    d.argname = argname;
+    return d;
+}
+
+}  // namespace
+
+void ffplay_reset_options(FFplayOptions& o)
+{
+    o = FFplayOptions();
+}
+
+std::vector<OptionDef> ffplay_option_table(FFplayOptions& o)
+{
+    const OptionHandler list = show_listing;
+    const OptionHandler help = show_help_noop;
+    const int E = OPT_EXPERT;
+    std::vector<OptionDef> t;
+    t.reserve(64);
+    t.push_back(Row("L", OPT_EXIT, list, "show license"));
+    t.push_back(Row("h", OPT_EXIT, help, "show help", "topic"));
+    t.push_back(Row("?", OPT_EXIT, help, "show help", "topic"));
+    t.push_back(Row("help", OPT_EXIT, help, "show help", "topic"));
+    t.push_back(Row("-help", OPT_EXIT, help, "show help", "topic"));
+    t.push_back(Row("version", OPT_EXIT, OptionHandler(show_version), "show version"));
+    t.push_back(Row("formats", OPT_EXIT, list, "show available formats"));
+    t.push_back(Row("codecs", OPT_EXIT, list, "show available codecs"));
+    t.push_back(Row("decoders", OPT_EXIT, list, "show available decoders"));
+    t.push_back(Row("encoders", OPT_EXIT, list, "show available encoders"));
+    t.push_back(Row("bsfs", OPT_EXIT, list, "show available bit stream filters"));
+    t.push_back(Row("protocols", OPT_EXIT, list, "show available protocols"));
+    t.push_back(Row("filters", OPT_EXIT, list, "show available filters"));
+    t.push_back(Row("pix_fmts", OPT_EXIT, list, "show available pixel formats"));
+    t.push_back(Row("layouts", OPT_EXIT, list, "show standard channel layouts"));
+    t.push_back(Row("sample_fmts", OPT_EXIT, list, "show available audio sample formats"));
+    t.push_back(Row("colors", OPT_EXIT, list, "show available color names"));
+    t.push_back(Row("loglevel", HAS_ARG, OptionHandler(opt_loglevel), "set logging level", "loglevel"));
+    t.push_back(Row("v", HAS_ARG, OptionHandler(opt_loglevel), "set logging level", "loglevel"));
+    t.push_back(Row("report", 0, OptionHandler(opt_report), "generate a report"));
+    t.push_back(Row("max_alloc", HAS_ARG, OptionHandler(opt_max_alloc), "set maximum size of a single allocated block", "bytes"));
+    t.push_back(Row("cpuflags", HAS_ARG | E, OptionHandler(opt_cpuflags), "force specific cpu flags", "flags"));
+    t.push_back(Row("x", HAS_ARG, OptionHandler(opt_width), "force displayed width", "width"));
+    t.push_back(Row("y", HAS_ARG, OptionHandler(opt_height), "force displayed height", "height"));
+    t.push_back(Row("s", HAS_ARG | OPT_VIDEO, OptionHandler(opt_frame_size), "set frame size (WxH or abbreviation)", "size"));
+    t.push_back(Row("fs", OPT_BOOL, &o.is_full_screen, "force full screen"));
+    t.push_back(Row("an", OPT_BOOL, &o.audio_disable, "disable audio"));
+    t.push_back(Row("vn", OPT_BOOL, &o.video_disable, "disable video"));
+    t.push_back(Row("sn", OPT_BOOL, &o.subtitle_disable, "disable subtitling"));
+    t.push_back(Row("extaudio", HAS_ARG | OPT_STRING, &o.extaudio, "entend audio"));
+    t.push_back(Row("ast", OPT_INT | HAS_ARG | E, &o.wanted_stream[AVMEDIA_TYPE_AUDIO], "select desired audio stream", "stream_number"));
+    t.push_back(Row("vst", OPT_INT | HAS_ARG | E, &o.wanted_stream[AVMEDIA_TYPE_VIDEO], "select desired video stream", "stream_number"));
+    t.push_back(Row("sst", OPT_INT | HAS_ARG | E, &o.wanted_stream[AVMEDIA_TYPE_SUBTITLE], "select desired subtitle stream", "stream_number"));
+    t.push_back(Row("ss", HAS_ARG, OptionHandler(opt_seek), "seek to a given position in seconds", "pos"));
+    t.push_back(Row("t", HAS_ARG, OptionHandler(opt_duration), "play  \"duration\" seconds of audio/video", "duration"));
+    t.push_back(Row("bytes", OPT_INT | HAS_ARG, &o.seek_by_bytes, "seek by bytes 0=off 1=on -1=auto", "val"));
+    t.push_back(Row("nodisp", OPT_BOOL, &o.display_disable, "disable graphical display"));
+    t.push_back(Row("f", HAS_ARG, OptionHandler(opt_format), "force format", "fmt"));
+    t.push_back(Row("pix_fmt", HAS_ARG | E | OPT_VIDEO, OptionHandler(opt_frame_pix_fmt), "set pixel format", "format"));
+    t.push_back(Row("stats", OPT_BOOL | E, &o.show_status, "show status", ""));
+    t.push_back(Row("fast", OPT_BOOL | E, &o.fast, "non spec compliant optimizations", ""));
+    t.push_back(Row("genpts", OPT_BOOL | E, &o.genpts, "generate pts", ""));
+    t.push_back(Row("drp", OPT_INT | HAS_ARG | E, &o.decoder_reorder_pts, "let decoder reorder pts 0=off 1=on -1=auto", ""));
+    t.push_back(Row("lowres", OPT_INT | HAS_ARG | E, &o.lowres, "", ""));
+    t.push_back(Row("sync", HAS_ARG | E, OptionHandler(opt_sync), "set audio-video sync. type (type=audio/video/ext)", "type"));
+    t.push_back(Row("autoexit", OPT_BOOL | E, &o.autoexit, "exit at the end", ""));
+    t.push_back(Row("exitonkeydown", OPT_BOOL | E, &o.exit_on_keydown, "exit on key down", ""));
+    t.push_back(Row("exitonmousedown", OPT_BOOL | E, &o.exit_on_mousedown, "exit on mouse down", ""));
+    t.push_back(Row("loop", OPT_INT | HAS_ARG | E, &o.loop, "set number of times the playback shall be looped", "loop count"));
+    t.push_back(Row("framedrop", OPT_BOOL | E, &o.framedrop, "drop frames when cpu is too slow", ""));
+    t.push_back(Row("infbuf", OPT_BOOL | E, &o.infinite_buffer, "don't limit the input buffer size (useful with realtime streams)", ""));
+    t.push_back(Row("window_title", OPT_STRING | HAS_ARG, &o.window_title, "set window title", "window title"));
+    t.push_back(Row("vf", HAS_ARG | E, OptionHandler(opt_add_vfilter), "set video filters", "filter_graph"));
+    t.push_back(Row("af", OPT_STRING | HAS_ARG, &o.afilters, "set audio filters", "filter_graph"));
+    t.push_back(Row("rdftspeed", OPT_DOUBLE | HAS_ARG | OPT_AUDIO | E, &o.rdftspeed, "rdft speed", "msecs"));
+    t.push_back(Row("showmode", HAS_ARG, OptionHandler(opt_show_mode), "select show mode (0 = video, 1 = waves, 2 = RDFT)", "mode"));
+    t.push_back(Row("default", HAS_ARG | OPT_AUDIO | OPT_VIDEO | E, OptionHandler(opt_default_row), "generic catch all option", ""));
+    t.push_back(Row("i", OPT_BOOL, &o.dummy, "read specified file", "input_file"));
+    t.push_back(Row("codec", HAS_ARG, OptionHandler(opt_codec), "force decoder", "decoder_name"));
+    t.push_back(Row("acodec", HAS_ARG | OPT_STRING | E, &o.audio_codec_name, "force audio decoder", "decoder_name"));
+    t.push_back(Row("scodec", HAS_ARG | OPT_STRING | E, &o.subtitle_codec_name, "force subtitle decoder", "decoder_name"));
+    t.push_back(Row("vcodec", HAS_ARG | OPT_STRING | E, &o.video_codec_name, "force video decoder", "decoder_name"));
+    t.push_back(Row("autorotate", OPT_BOOL, &o.autorotate, "automatically rotate video", ""));
+    t.push_back(OptionDef());
+    return t;
+}
+
+int ffplay_parse_options(CToolContext* ctx, FFplayOptions& o, const std::vector<OptionDef>& table)
+{
+    if (!ctx) return AVERROR(EINVAL);
+    prepare_app_arguments(ctx);
+    const int argc = ctx->argc;
+    char** argv = ctx->argv_ptrs.data();
+    bool handleoptions = true;
+    for (int optindex = 1; optindex < argc;) {
+        const char* opt = argv[optindex++];
+        if (handleoptions && opt[0] == '-' && opt[1] != '\0') {
+            if (opt[1] == '-' && opt[2] == '\0') {
+                handleoptions = false;
+                continue;
+            }
+            opt++;
+            const char* arg = optindex < argc ? argv[optindex] : nullptr;
+            const OptionDef* po = find_option(table.data(), opt);
+            bool known = po->name != nullptr;
+            if (!known && opt[0] == 'n' && opt[1] == 'o') {
+                const OptionDef* neg = find_option(table.data(), opt + 2);
+                known = neg->name && (neg->flags & OPT_BOOL);
+            }
+            if (known) {
+                int ret = parse_option(&o, opt, arg, table.data(), ctx);
+                if (ret < 0) return ret;
+                optindex += ret;
+                continue;
+            }
+            // Not one of the table's: the library option sets of the run.
+            int ret = arg ? opt_default(nullptr, opt, arg, ctx) : AVERROR_OPTION_NOT_FOUND;
+            if (ret >= 0) {
+                optindex++;
+                continue;
+            }
+            if (ret == AVERROR_OPTION_NOT_FOUND) {
+                av_log(nullptr, AV_LOG_ERROR, "Unrecognized option '%s'\n", opt);
+                return AVERROR(EINVAL);
+            }
+            av_log(nullptr, AV_LOG_ERROR, "Error parsing option '%s' with argument '%s'.\n", opt, arg);
+            return ret;
+        }
+        const char* name = !strcmp(opt, "-") ? "pipe:" : opt;
+        if (!o.input_filename.empty()) {
+            av_log(nullptr, AV_LOG_FATAL, "Argument '%s' provided as input filename, but '%s' was already specified.\n",
+                   name, o.input_filename.c_str());
+        }
+        o.input_filename = name;
+    }
+    return 0;
+}

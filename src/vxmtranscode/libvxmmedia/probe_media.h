@@ -1,0 +1,19 @@
+// The in-process media probe: opens a source with libavformat, reads its
+// stream information (no full decode) and fills a media object's duration,
+// stream records, selected streams and chapters.
+#pragma once
+
+#include <string>
+
+class CVXMMediaBase;
+class CToolContext;
+
+// The runner's entry for a probe run: the command line is a wide string
+// (program path, "-i", the source, input options). Uses the media's probe
+// runner as run context; -1 without one. Returns a negative FFmpeg error
+// code when the input does not open, -1 when its stream information cannot
+// be read, else the non-negative result of that step.
+int probe_media(void* commandLine, CVXMMediaBase* media);
+
+// The same with an explicit run context (tests, other callers).
+int probe_media_with_context(const std::wstring& commandLine, CVXMMediaBase* media, CToolContext* ctx);

@@ -1,0 +1,281 @@
+// The probe fills a media object with what libavformat reports for the
+// source: duration, stream records, selected streams and chapters.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <thread>
+
+#include "CmdFFplay.h"
+#include "VXMMediaImpl.h"
+#include "VXMUtils.h"
+#include "probe_media.h"
+#include "support/test_media.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+namespace {
+
+using vxmtest::GetTestMedia;
+
+std::wstring W(const std::string& s) { return AnsiToWide(s); }
+
+std::wstring ProbeLine(const std::string& path, const std::string& extra = {})
+{
+    std::wstring line = L"\"/usr/bin/ffmpeg\" -i \"" + W(path) + L"\"";
+    if (!extra.empty()) line += L" " + W(extra);
+    return line;
+}
+
+// Runs the probe the way the runner's worker does: on its own thread, with
+// the media's probe runner as run context.
+int ProbeOnWorker(CVXMMediaImpl& media, const std::string& path, const std::string& extra = {})
+{
+    media.SetSourcePath(W(path));
+    media.m_pProbeRunner = new CCmdFFplay();
+    media.m_pProbeRunner->m_nMode = 0;
+    media.m_pProbeRunner->m_pMedia = &media;
+    std::wstring line = ProbeLine(path, extra);
+    int result = 0;
+    std::thread worker([&] { result = probe_media(const_cast<wchar_t*>(line.c_str()), &media); });
+    worker.join();
+    delete media.m_pProbeRunner;
+    media.m_pProbeRunner = nullptr;
+    return result;
+}
+
+// What the libraries say about a file, read directly.
+struct CReference {
+    AVFormatContext* ic = nullptr;
+    explicit CReference(const std::string& path)
+    {
+        if (avformat_open_input(&ic, path.c_str(), nullptr, nullptr) == 0) avformat_find_stream_info(ic, nullptr);
+    }
+    ~CReference() { avformat_close_input(&ic); }
+    int Count(AVMediaType type) const
+    {
+        int n = 0;
+        for (unsigned i = 0; i < ic->nb_streams; i++) n += ic->streams[i]->codecpar->codec_type == type;
+        return n;
+    }
+};
+
+void ExpectMatchesLibraries(const std::string& path)
+{
+    SCOPED_TRACE(path);
+    CVXMMediaImpl media;
+    ASSERT_GE(ProbeOnWorker(media, path), 0);
+    CReference ref(path);
+    ASSERT_NE(ref.ic, nullptr);
+
+    const int64_t duration = ref.ic->duration == AV_NOPTS_VALUE ? 0 : ref.ic->duration / 1000;
+    EXPECT_EQ(media.m_nDuration, static_cast<int>(duration));
+    EXPECT_EQ(media.m_nEndTime, media.m_nDuration);
+    EXPECT_EQ(media.m_nStartTime, 0);
+
+    const int bestVideo = av_find_best_stream(ref.ic, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    const int bestAudio = av_find_best_stream(ref.ic, AVMEDIA_TYPE_AUDIO, -1, bestVideo, nullptr, 0);
+    EXPECT_EQ(media.m_nVideoStreamIndex, bestVideo < 0 ? -1 : bestVideo);
+    EXPECT_EQ(media.m_nAudioTrackId, bestAudio < 0 ? -1 : bestAudio);
+
+    ASSERT_EQ(static_cast<int>(media.m_lstVideo.size()), ref.Count(AVMEDIA_TYPE_VIDEO));
+    ASSERT_EQ(static_cast<int>(media.m_lstAudio.size()), ref.Count(AVMEDIA_TYPE_AUDIO));
+    ASSERT_EQ(static_cast<int>(media.m_lstSubtitle.size()), ref.Count(AVMEDIA_TYPE_SUBTITLE));
+    EXPECT_EQ(media.m_bHasVideo, ref.Count(AVMEDIA_TYPE_VIDEO) > 0 ? 1 : 0);
+    EXPECT_EQ(media.m_bHasAudio, ref.Count(AVMEDIA_TYPE_AUDIO) > 0 ? 1 : 0);
+
+    auto video = media.m_lstVideo.begin();
+    auto audio = media.m_lstAudio.begin();
+    auto subtitle = media.m_lstSubtitle.begin();
+    for (unsigned i = 0; i < ref.ic->nb_streams; i++) {
+        const AVStream* st = ref.ic->streams[i];
+        const AVCodecParameters* par = st->codecpar;
+        const AVCodec* dec = avcodec_find_decoder(par->codec_id);
+        if (par->codec_type == AVMEDIA_TYPE_VIDEO) {
+            const VXM_VIDEO_STREAM& v = **video++;
+            EXPECT_EQ(v.m_nWidth, par->width);
+            EXPECT_EQ(v.m_nHeight, par->height);
+            EXPECT_EQ(v.m_nStreamIndex, static_cast<int>(i));
+            EXPECT_EQ(v.m_strCodecName, W(dec->name));
+            EXPECT_DOUBLE_EQ(v.m_dFrameRate, av_q2d(st->avg_frame_rate));
+            const int64_t rate = par->bit_rate ? par->bit_rate : ref.ic->bit_rate;
+            EXPECT_DOUBLE_EQ(v.m_dBitrate, static_cast<double>(rate / 1000));
+            if (static_cast<int>(i) == bestVideo) {
+                EXPECT_EQ(media.m_nCropWidth, par->width);
+                EXPECT_EQ(media.m_nCropHeight, par->height);
+            }
+        } else if (par->codec_type == AVMEDIA_TYPE_AUDIO) {
+            const VXM_AUDIO_TRACK& a = **audio++;
+            EXPECT_EQ(a.m_nId, static_cast<int>(i));
+            EXPECT_EQ(a.m_nSampleRate, par->sample_rate);
+            EXPECT_EQ(a.m_nChannels, par->ch_layout.nb_channels);
+            EXPECT_EQ(a.m_nBitrate, static_cast<int>(par->bit_rate));
+            std::wstring codec = W(dec->name);
+            for (wchar_t& c : codec) c = static_cast<wchar_t>(towupper(c));
+            EXPECT_EQ(a.m_strCodecName, codec);
+        } else if (par->codec_type == AVMEDIA_TYPE_SUBTITLE) {
+            const VXM_SUBTITLE& s = **subtitle++;
+            EXPECT_EQ(s.m_nId, static_cast<int>(i));
+            EXPECT_EQ(s.m_nId2, static_cast<int>(par->codec_id));
+        }
+    }
+}
+
+TEST(ProbeMatchesLibraries, EveryTestClip)
+{
+    const auto& m = GetTestMedia();
+    for (const std::string& path : {m.mp4, m.mkv, m.mp3, m.wav, m.subtitled, m.srt}) ExpectMatchesLibraries(path);
+}
+
+TEST(ProbeMatchesLibraries, SubtitledClipSelectsItsSubtitleAndNamesIt)
+{
+    CVXMMediaImpl media;
+    ASSERT_GE(ProbeOnWorker(media, GetTestMedia().subtitled), 0);
+    ASSERT_EQ(media.m_lstSubtitle.size(), 1u);
+    EXPECT_EQ(media.m_nSubtitleId, media.m_lstSubtitle.front()->m_nId);
+    EXPECT_EQ(media.m_lstSubtitle.front()->m_strDisplayName, L"Subtitle 1");
+}
+
+TEST(ProbeMatchesLibraries, LanguageTagReachesTheAudioTrack)
+{
+    vxmtest::CTempDir dir;
+    const std::string path = dir.File("lang.mka");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", GetTestMedia().mp3, "-c", "copy", "-metadata:s:a:0", "language=fre", path}));
+    CVXMMediaImpl media;
+    ASSERT_GE(ProbeOnWorker(media, path), 0);
+    ASSERT_EQ(media.m_lstAudio.size(), 1u);
+    EXPECT_EQ(media.m_lstAudio.front()->m_strLanguage, L"fre");
+}
+
+TEST(ProbeFailures, CorruptFileFailsWithoutStreams)
+{
+    CVXMMediaImpl media;
+    const int result = ProbeOnWorker(media, GetTestMedia().corrupt);
+    EXPECT_LT(result, 0);
+    EXPECT_EQ(media.m_nDuration, 0);
+    EXPECT_TRUE(media.m_lstVideo.empty());
+}
+
+TEST(ProbeFailures, MissingFileGivesTheOpenError)
+{
+    vxmtest::CTempDir dir;
+    CVXMMediaImpl media;
+    EXPECT_EQ(ProbeOnWorker(media, dir.File("absent.mp4")), AVERROR(ENOENT));
+}
+
+TEST(ProbeFailures, TextThatIsNoMediaFails)
+{
+    vxmtest::CTempDir dir;
+    const std::string path = dir.File("notes.mp4");
+    std::ofstream(path) << "these are not the frames you are looking for\n";
+    CVXMMediaImpl media;
+    EXPECT_LT(ProbeOnWorker(media, path), 0);
+    EXPECT_TRUE(media.m_lstAudio.empty());
+}
+
+TEST(ProbeFailures, MediaWithoutProbeRunnerIsRefused)
+{
+    CVXMMediaImpl media;
+    std::wstring line = ProbeLine(GetTestMedia().mp4);
+    EXPECT_EQ(probe_media(const_cast<wchar_t*>(line.c_str()), &media), -1);
+    EXPECT_TRUE(media.m_lstVideo.empty());
+}
+
+TEST(ProbeFailures, BadOptionValueFailsTheProbe)
+{
+    CVXMMediaImpl media;
+    EXPECT_LT(ProbeOnWorker(media, GetTestMedia().mp4, "-ast notanumber"), 0);
+}
+
+TEST(ProbeEdges, InputWithoutDurationGivesZero)
+{
+    vxmtest::CTempDir dir;
+    const std::string path = dir.File("raw.h264");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", GetTestMedia().mp4, "-an", "-c:v", "copy", "-f", "h264", path}));
+    CReference ref(path);
+    ASSERT_EQ(ref.ic->duration, AV_NOPTS_VALUE);
+    CVXMMediaImpl media;
+    ASSERT_GE(ProbeOnWorker(media, path), 0);
+    EXPECT_EQ(media.m_nDuration, 0);
+    EXPECT_EQ(media.m_lstVideo.size(), 1u);
+}
+
+TEST(ProbeEdges, AudioStreamNumberThatNamesNoStreamKeepsTheSelection)
+{
+    CVXMMediaImpl media;
+    ASSERT_GE(ProbeOnWorker(media, GetTestMedia().mp4, "-ast 7"), 0);
+    EXPECT_EQ(media.m_nAudioTrackId, -1);
+    EXPECT_EQ(media.m_lstAudio.size(), 1u);
+    EXPECT_EQ(media.m_bHasAudio, 1);
+}
+
+TEST(ProbeEdges, ThousandFramesPerSecondIsSkipped)
+{
+    vxmtest::CTempDir dir;
+    const std::string path = dir.File("fast.mkv");
+    ASSERT_TRUE(vxmtest::MakeVideoClip(path, 0.2, 64, 48, {"-r", "1000"}));
+    CVXMMediaImpl media;
+    ASSERT_GE(ProbeOnWorker(media, path), 0);
+    ASSERT_EQ(media.m_lstVideo.size(), 1u);
+    EXPECT_LT(media.m_lstVideo.front()->m_dFrameRate, 1000.0);
+}
+
+TEST(ProbeChapters, ChaptersKeepMillisecondsAndMetadata)
+{
+    vxmtest::CTempDir dir;
+    const std::string meta = dir.File("chapters.txt");
+    std::ofstream(meta) << ";FFMETADATA1\n"
+                           "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=4400\ntitle=Track 1\n"
+                           "[CHAPTER]\nTIMEBASE=1/75\nSTART=330\nEND=900\ntitle=Track 2\n";
+    const std::string path = dir.File("chapters.mka");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", GetTestMedia().wav, "-i", meta, "-map", "0:a", "-map_chapters", "1",
+                                    "-c:a", "flac", path}));
+    CReference ref(path);
+    ASSERT_EQ(ref.ic->nb_chapters, 2u);
+
+    CVXMMediaImpl media;
+    ASSERT_GE(ProbeOnWorker(media, path), 0);
+    ASSERT_EQ(media.m_lstChapters.size(), 2u);
+    const VXM_MEDIA_CHAPTER& first = *media.m_lstChapters.front();
+    const VXM_MEDIA_CHAPTER& second = *media.m_lstChapters.back();
+    EXPECT_EQ(first.m_llStartMs, 0);
+    EXPECT_EQ(first.m_llEndMs, 4400);
+    EXPECT_EQ(first.m_llEnd, 4);
+    EXPECT_EQ(second.m_llStartMs, 4400);
+    EXPECT_EQ(second.m_llStart, 4);
+    EXPECT_EQ(second.m_llEndMs, 12000);
+    EXPECT_EQ(first.m_nId, static_cast<int>(ref.ic->chapters[0]->id));
+    EXPECT_EQ(first.m_mapMetadata.at(L"title"), L"Track 1");
+    EXPECT_EQ(second.m_mapMetadata.at(L"title"), L"Track 2");
+}
+
+TEST(ProbeRunner, ModeZeroRunnerReportsTheProbeResult)
+{
+    CVXMMediaImpl media;
+    media.SetSourcePath(W(GetTestMedia().mp4));
+    auto* runner = new CCmdFFplay();
+    runner->m_nMode = 0;
+    runner->m_pMedia = &media;
+    media.m_pProbeRunner = runner;
+    ASSERT_EQ(runner->Open(ProbeLine(GetTestMedia().mp4), JOB_TYPE_FFMPEG), 1);
+    ASSERT_TRUE(runner->WaitWorker(20000));
+    EXPECT_GE(runner->GetExitCode(), 0);
+    EXPECT_EQ(media.m_lstVideo.size(), 1u);
+    EXPECT_EQ(media.m_lstAudio.size(), 1u);
+    media.m_pProbeRunner = nullptr;
+    delete runner;
+
+    CVXMMediaImpl broken;
+    broken.SetSourcePath(W(GetTestMedia().corrupt));
+    runner = new CCmdFFplay();
+    runner->m_pMedia = &broken;
+    broken.m_pProbeRunner = runner;
+    ASSERT_EQ(runner->Open(ProbeLine(GetTestMedia().corrupt), JOB_TYPE_FFMPEG), 1);
+    ASSERT_TRUE(runner->WaitWorker(20000));
+    EXPECT_LT(runner->GetExitCode(), 0);
+    broken.m_pProbeRunner = nullptr;
+    delete runner;
+}
+
+}  // namespace
