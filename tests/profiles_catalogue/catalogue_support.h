@@ -1,5 +1,6 @@
 // Reading the catalogue file in the tests.
 #pragma once
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,13 @@ inline std::vector<std::string> Split(const std::string& text)
         start = comma + 1;
     }
     return out;
+}
+
+inline bool WriteFile(const std::string& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    return static_cast<bool>(out);
 }
 
 }  // namespace cataloguetest
