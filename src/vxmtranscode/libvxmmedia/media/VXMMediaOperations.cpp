@@ -1,7 +1,8 @@
-// Operations of the file media object that need the job runner, the tool
-// code and the profile builders. Until those are built in, every operation
-// here reports that it could not run (or does nothing, for the operations
-// without a result); nothing claims success.
+// Operations of the file media object that need the tool code and the
+// profile builders. Until those are built in, every operation here reports
+// that it could not run (or does nothing, for the operations without a
+// result); nothing claims success. The conversion operations live in
+// VXMMediaConvert.cpp.
 #include "VXMMediaImpl.h"
 
 #include "EngineLog.h"
@@ -52,27 +53,8 @@ void CVXMMediaImpl::TogglePreviewPause() {}
 void CVXMMediaImpl::StopPreview() {}
 int CVXMMediaImpl::GetPreviewState() { return 0; }
 float CVXMMediaImpl::GetPreviewPosition() { return 0.0f; }
-float CVXMMediaImpl::GetConvertPosition() { return 0.0f; }
-void CVXMMediaImpl::ReportProgress(int) {}
 void CVXMMediaImpl::SetPreviewVolume(int) {}
 void CVXMMediaImpl::AdjustPreview(int, int) {}
-
-std::uint64_t CVXMMediaImpl::EstimateOutputSize(IProfile*)
-{
-    return 0;
-}
-
-void CVXMMediaImpl::StartConvert(IProfile*, HWND hNotify, int)
-{
-    LogUnavailable("StartConvert", m_strSourcePath);
-    PostMessage(hNotify, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(-1),
-                reinterpret_cast<LPARAM>(static_cast<IVXMMedia*>(this)));
-}
-
-void CVXMMediaImpl::PauseConvert() {}
-void CVXMMediaImpl::ResumeConvert() {}
-void CVXMMediaImpl::StopConvert() {}
-int CVXMMediaImpl::GetConvertState() { return 0; }
 
 void CVXMMediaImpl::RemuxToMP4(const std::wstring&, const std::wstring&, HWND)
 {
