@@ -29,6 +29,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <SDL.h>
+
 #include "platform/folders.h"
 #include "platform/text.h"
 
@@ -984,7 +986,9 @@ void print_error(const char* filename, int err)
 
 void uninit_media_library()
 {
-    avformat_network_deinit();
+    // The option sets are per run and freed with their run; the report file
+    // stays open for the life of the process.
+    SDL_Quit();
 }
 
 std::string err2str(int err)

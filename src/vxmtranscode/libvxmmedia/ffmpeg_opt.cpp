@@ -1747,14 +1747,13 @@ int open_output_file(OptionsContext* o, const char* filename, CToolContext* ctx)
             for (size_t i = 0; i < ctx->input_streams.size(); i++) {
                 InputStream* ist = ctx->input_streams[i].get();
                 if (ist->st->codecpar->codec_type != AVMEDIA_TYPE_VIDEO) continue;
-                int new_area = ist->st->codecpar->width * ist->st->codecpar->height;
-                if ((ist->st->disposition & AV_DISPOSITION_ATTACHED_PIC) && (oc->oformat->flags & AVFMT_NOTIMESTAMPS) == 0)
-                    new_area = 1;
+                // A cover picture counts only when nothing else is there.
+                int new_area = (ist->st->disposition & AV_DISPOSITION_ATTACHED_PIC)
+                                   ? 1
+                                   : ist->st->codecpar->width * ist->st->codecpar->height;
                 if (new_area > area || idx < 0) {
-                    if (new_area > area || idx < 0) {
-                        area = new_area;
-                        idx = static_cast<int>(i);
-                    }
+                    area = new_area;
+                    idx = static_cast<int>(i);
                 }
             }
             if (idx >= 0) new_video_stream(o, oc, idx, ctx);
