@@ -531,3 +531,24 @@ TEST(PlayerParser, AnUnknownOptionEndsTheRun)
     EXPECT_TRUE(log.Contains("Unrecognized option 'nosuch'"));
     EXPECT_TRUE(name.empty());
 }
+
+// ---------------------------------------------------------------- interrupt
+
+TEST(Interrupt, BlockingIoIsInterruptedOnceAStopCameAfterTheSetUp)
+{
+    CToolContext ctx;
+    EXPECT_EQ(ctx.int_cb.opaque, &ctx);
+    EXPECT_EQ(ctx.int_cb.callback(ctx.int_cb.opaque), 0);
+    ctx.received_nb_signals = 1;
+    EXPECT_EQ(ctx.int_cb.callback(ctx.int_cb.opaque), 1);
+    ctx.transcode_init_done = 1;
+    EXPECT_EQ(ctx.int_cb.callback(ctx.int_cb.opaque), 0);
+    ctx.received_nb_signals = 2;
+    EXPECT_EQ(ctx.int_cb.callback(ctx.int_cb.opaque), 1);
+
+    // An input opened while the run is being stopped gives up at once.
+    ctx.transcode_init_done = 0;
+    AVFormatContext* ic = avformat_alloc_context();
+    ic->interrupt_callback = ctx.int_cb;
+    EXPECT_EQ(avformat_open_input(&ic, vxmtest::GetTestMedia().mp4.c_str(), nullptr, nullptr), AVERROR_EXIT);
+}
