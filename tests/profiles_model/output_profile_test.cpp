@@ -1,4 +1,5 @@
 // Output profiles: rule switching, sizes, volume, quality presets, codes and clones.
+#include "EngineGlobals.h"
 #include "JobCommand.h"
 #include "profile_fixture.h"
 
@@ -255,4 +256,20 @@ TEST(ProfileSubtitles, ListedSubtitleCodecs)
     EXPECT_TRUE(IsListedSubtitleCodec(0x17000));
     EXPECT_TRUE(IsListedSubtitleCodec(0x17006));
     EXPECT_FALSE(IsListedSubtitleCodec(0x17003));
+}
+
+TEST(ProfileHardwareEncoding, OnlyX264AndX265QualifyAndOnlyWhenTheSettingAllows)
+{
+    EXPECT_EQ(IsHardwareEncoderUsable(L"x264", 0), 0);
+    EXPECT_EQ(IsHardwareEncoderUsable(L"x265", 0), 0);
+    EXPECT_EQ(IsHardwareEncoderUsable(L"mpeg4", 1), 0);
+    EXPECT_EQ(IsHardwareEncoderUsable(L"X264", 1), 0);
+    EXPECT_EQ(IsHardwareEncoderUsable(L"x264 ", 1), 0);
+    const int device = IsCUDADevicePresent() == 1 ? GetCUDAComputeCapability() : 0;
+    if (device < 0x30) {
+        EXPECT_EQ(IsHardwareEncoderUsable(L"x264", 1), 0);
+    }
+    if (device < 0x52) {
+        EXPECT_EQ(IsHardwareEncoderUsable(L"x265", 1), 0);
+    }
 }
