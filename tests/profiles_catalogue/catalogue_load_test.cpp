@@ -6,6 +6,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
+#include <algorithm>
 #include <cstdarg>
 #include <functional>
 #include <set>
@@ -263,6 +264,60 @@ TEST_F(CatalogueLoad, EveryEncoderChoiceExistsInTheLinkedFFmpeg)
         }
     }
     EXPECT_GT(checked, 150);
+}
+
+// --- the catalogue's own rules and presets at work
+
+bool Contains(const std::vector<std::wstring>& list, const std::wstring& value)
+{
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+TEST_F(CatalogueLoad, EveryLimitRuleLeavesValuesTheUserCanChoose)
+{
+    ASSERT_TRUE(manager->LoadProfiles(W(ShippedCataloguePath())));
+    int applied = 0;
+    for (int i = 0; i < manager->GetProfileCount(); ++i) {
+        auto original = static_cast<COutputProfile*>(manager->GetProfile(i))->Clone();
+        auto* p = static_cast<COutputProfile*>(original.get());
+        for (const _PROFILE_LIMIT_RULE& rule : p->m_lstRules) {
+            SetItemValue(p, rule.m_pSourceItem, rule.m_strDependValue);
+            for (const _PROFILE_LIMIT& limit : rule.m_lstLimits) {
+                _OUTPUT_AV_PARAMETER_ITEM* item = limit.m_pLimitedItem;
+                ASSERT_NE(item, nullptr);
+                EXPECT_GT(item->GetValueCount(), 0) << WideToUtf8(p->GetDesc());
+                EXPECT_TRUE(Contains(item->m_lstLimited, item->m_strValue))
+                    << WideToUtf8(p->GetDesc()) << ": " << WideToUtf8(item->m_strName) << " "
+                    << WideToUtf8(item->m_strValue);
+                ++applied;
+            }
+            // Back to the default value: the limits are gone again.
+            SetItemValue(p, rule.m_pSourceItem, rule.m_pSourceItem->m_strDefault);
+        }
+    }
+    EXPECT_GE(applied, 3);
+}
+
+TEST_F(CatalogueLoad, QualityPresetsSwitchTheVideoBitrate)
+{
+    ASSERT_TRUE(manager->LoadProfiles(W(ShippedCataloguePath())));
+    int withPresets = 0;
+    for (int i = 0; i < manager->GetProfileCount(); ++i) {
+        auto clone = manager->GetProfile(i)->Clone();
+        auto* p = static_cast<COutputProfile*>(clone.get());
+        if (p->m_strHighVideoBitrate.empty())
+            continue;
+        ++withPresets;
+        const std::wstring normal = p->GetVideoBitrate();
+        p->SetVideoQualityMode(QUALITY_MODE_HIGH);
+        EXPECT_EQ(p->GetVideoBitrate(), p->m_strHighVideoBitrate) << WideToUtf8(p->GetDesc());
+        EXPECT_GT(ProfileWToI(p->m_strHighVideoBitrate), ProfileWToI(normal)) << WideToUtf8(p->GetDesc());
+        p->SetVideoQualityMode(QUALITY_MODE_LOW);
+        EXPECT_LT(ProfileWToI(p->GetVideoBitrate()), ProfileWToI(normal)) << WideToUtf8(p->GetDesc());
+        p->SetVideoQualityMode(QUALITY_MODE_NORMAL);
+        EXPECT_EQ(p->GetVideoBitrate(), normal) << WideToUtf8(p->GetDesc());
+    }
+    EXPECT_GE(withPresets, 30);
 }
 
 // --- lookups
