@@ -35,11 +35,17 @@ inline std::ostream& operator<<(std::ostream& os, const SEvent& e)
     return os << "\"}";
 }
 
-inline SEvent Ev(WPARAM code, LPARAM value = 0) { return SEvent{code, value}; }
-inline SEvent EvD(WPARAM code, double d) { SEvent e{code}; e.d = d; return e; }
-inline SEvent EvF(WPARAM code, float f) { SEvent e{code}; e.f = f; return e; }
-inline SEvent EvN(WPARAM code, int32_t n) { SEvent e{code}; e.n = n; return e; }
-inline SEvent EvT(WPARAM code, std::wstring text) { SEvent e{code}; e.text = std::move(text); return e; }
+inline SEvent Ev(WPARAM code, LPARAM value = 0)
+{
+    SEvent e;
+    e.code = code;
+    e.value = value;
+    return e;
+}
+inline SEvent EvD(WPARAM code, double d) { SEvent e = Ev(code); e.d = d; return e; }
+inline SEvent EvF(WPARAM code, float f) { SEvent e = Ev(code); e.f = f; return e; }
+inline SEvent EvN(WPARAM code, int32_t n) { SEvent e = Ev(code); e.n = n; return e; }
+inline SEvent EvT(WPARAM code, std::wstring text) { SEvent e = Ev(code); e.text = std::move(text); return e; }
 
 class CEventSink {
 public:
@@ -79,7 +85,7 @@ public:
 private:
     void Receive(WPARAM code, LPARAM lParam)
     {
-        SEvent e{code};
+        SEvent e = Ev(code);
         if (auto payload = TakeMplayerEventPayload(code, lParam)) {
             e.d = payload->dValue;
             e.f = payload->fValue;

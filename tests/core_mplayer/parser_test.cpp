@@ -582,14 +582,3 @@ TEST(MplayerPayloads, QueuedValuesAreNotChangedByLaterAnswers)
                                                  EvD(MPLAYER_EVENT_TIME_POSITION, 1.4),
                                                  EvD(MPLAYER_EVENT_TIME_POSITION, 1.8)}));
 }
-
-TEST(MplayerPayloads, ValueCodesCarryNoRecord)
-{
-    for (WPARAM code : {MPLAYER_EVENT_EXIT, MPLAYER_EVENT_OPEN_FAILED, MPLAYER_EVENT_VIDEO_WIDTH,
-                        MPLAYER_EVENT_VIDEO_HEIGHT, MPLAYER_EVENT_DVDNAV_MENU, MPLAYER_EVENT_DVDNAV_MOVIE,
-                        MPLAYER_EVENT_AUDIO_ONLY, MPLAYER_EVENT_SCREENSHOT, MPLAYER_EVENT_DVDNAV_TITLE}) {
-        // A width of 640 in lParam is not a pointer to take.
-        EXPECT_EQ(TakeMplayerEventPayload(code, 640), nullptr) << code;
-    }
-    EXPECT_EQ(TakeMplayerEventPayload(99, 640), nullptr);
-}
