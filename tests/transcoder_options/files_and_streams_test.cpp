@@ -2,6 +2,8 @@
 // metadata, existing outputs and the per-run state.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
 #include <filesystem>
 #include <set>
@@ -14,9 +16,9 @@
 
 namespace {
 
-// Clips made once for this test program.
+// Clips made once per build folder and shared by the test processes.
 struct Clips {
-    vxmtest::CTempDir dir;
+    vxmtest::CTempDir dir;  // scratch outputs of this process
     std::string twoAudio;   // 0 video, 1 mono audio, 2 stereo audio
     std::string vob;        // DVD program stream: audio identifiers 128 and 129
     std::string subs;       // 0 video, 1 audio, 2 and 3 subtitles
@@ -24,35 +26,47 @@ struct Clips {
     std::string tagged;     // title "Source" and an audio language
 };
 
+// Makes `name` in the shared folder unless it is there; a private name and a
+// rename keep parallel test processes from seeing half-written files.
+std::string Shared(const std::string& name, std::vector<std::string> args)
+{
+    const std::string folder = std::string(VXM_BINARY_DIR) + "/tests/media/transcoder_options";
+    std::filesystem::create_directories(folder);
+    const std::string path = folder + "/" + name;
+    if (std::filesystem::exists(path)) return path;
+    const std::string tmp = folder + "/" + std::to_string(getpid()) + "_" + name;
+    for (auto& a : args)
+        if (a == "@OUT") a = tmp;
+    EXPECT_TRUE(vxmtest::RunFfmpeg(args)) << name;
+    std::error_code ec;
+    std::filesystem::rename(tmp, path, ec);
+    return path;
+}
+
 const Clips& GetClips()
 {
     static Clips* c = [] {
         auto* k = new Clips;
         const auto& m = vxmtest::GetTestMedia();
-        k->twoAudio = k->dir.File("two_audio.mkv");
-        EXPECT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=s=160x120:r=25:d=1", "-f", "lavfi", "-i",
-                                        "sine=d=1", "-f", "lavfi", "-i", "sine=f=880:d=1", "-filter:a:1",
-                                        "aformat=channel_layouts=stereo", "-map", "0", "-map", "1", "-map", "2",
-                                        "-c:v", "mpeg4", "-c:a", "mp2", k->twoAudio}));
-        k->vob = k->dir.File("title.vob");
-        EXPECT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=s=160x120:r=25:d=1", "-f", "lavfi", "-i",
-                                        "sine=d=1", "-f", "lavfi", "-i", "sine=f=880:d=1", "-map", "0", "-map", "1",
-                                        "-map", "2", "-c:v", "mpeg2video", "-c:a", "ac3", "-f", "dvd", k->vob}));
-        k->subs = k->dir.File("subs.mkv");
-        EXPECT_TRUE(vxmtest::RunFfmpeg({"-i", m.mp4, "-i", m.srt, "-i", m.srt, "-map", "0", "-map", "1", "-map", "2",
-                                        "-c:v", "copy", "-c:a", "copy", "-c:s", "srt", k->subs}));
+        k->twoAudio = Shared("two_audio.mkv", {"-f", "lavfi", "-i", "testsrc=s=160x120:r=25:d=1", "-f", "lavfi", "-i",
+                                               "sine=d=1", "-f", "lavfi", "-i", "sine=f=880:d=1", "-filter:a:1",
+                                               "aformat=channel_layouts=stereo", "-map", "0", "-map", "1", "-map", "2",
+                                               "-c:v", "mpeg4", "-c:a", "mp2", "@OUT"});
+        k->vob = Shared("title.vob", {"-f", "lavfi", "-i", "testsrc=s=160x120:r=25:d=1", "-f", "lavfi", "-i",
+                                      "sine=d=1", "-f", "lavfi", "-i", "sine=f=880:d=1", "-map", "0", "-map", "1",
+                                      "-map", "2", "-c:v", "mpeg2video", "-c:a", "ac3", "-f", "dvd", "@OUT"});
+        k->subs = Shared("subs.mkv", {"-i", m.mp4, "-i", m.srt, "-i", m.srt, "-map", "0", "-map", "1", "-map", "2",
+                                      "-c:v", "copy", "-c:a", "copy", "-c:s", "srt", "@OUT"});
         std::string meta = k->dir.File("chapters.txt");
         FILE* f = fopen(meta.c_str(), "w");
         fputs(";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=1000\n[CHAPTER]\nTIMEBASE=1/1000\n"
               "START=1000\nEND=2000\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=2000\nEND=3000\n",
               f);
         fclose(f);
-        k->chapters = k->dir.File("chapters.mkv");
-        EXPECT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=3", "-i", meta, "-map", "0", "-map_metadata",
-                                        "1", "-c:a", "flac", k->chapters}));
-        k->tagged = k->dir.File("tagged.mkv");
-        EXPECT_TRUE(vxmtest::RunFfmpeg({"-i", m.mp4, "-c", "copy", "-metadata", "title=Source",
-                                        "-metadata:s:a:0", "language=ger", k->tagged}));
+        k->chapters = Shared("chapters.mkv", {"-f", "lavfi", "-i", "sine=d=3", "-i", meta, "-map", "0",
+                                              "-map_metadata", "1", "-c:a", "flac", "@OUT"});
+        k->tagged = Shared("tagged.mkv", {"-i", m.mp4, "-c", "copy", "-metadata", "title=Source", "-metadata:s:a:0",
+                                          "language=ger", "@OUT"});
         return k;
     }();
     return *c;
