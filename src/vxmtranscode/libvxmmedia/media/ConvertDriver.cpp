@@ -99,6 +99,13 @@ void JoinMonitorThread(CVXMMediaBase& data)
     data.m_nMonitorThreadId = 0;
 }
 
+// The monitor has done its work: a new conversion may start from now on.
+void MarkMonitorDone(CVXMMediaBase& data)
+{
+    std::lock_guard<std::mutex> lock(ConvertRunnerLock());
+    data.m_nMonitorThreadId = 0;
+}
+
 std::vector<CVXMMediaBase*> JoinedMedia(const CVXMMediaBase& data)
 {
     std::vector<CVXMMediaBase*> out;
@@ -177,6 +184,7 @@ void FinishFailed(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, int resu
 
     LogMessageA(kLogCategory, "conversion of \"%s\" ended with %d", Utf8(data.m_strSourcePath).c_str(), result);
     *target.pPositionOffset = 0;
+    MarkMonitorDone(data);
     if (report)
         PostMessage(hNotify, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(result), MediaParam(target));
 }
@@ -223,6 +231,7 @@ void FinishDone(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, HWND hNoti
     if (result == 0)
         data.CopySourceFileTimes();
     *target.pPositionOffset = 0;
+    MarkMonitorDone(data);
     if (report)
         PostMessage(hNotify, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(result), MediaParam(target));
 }
@@ -298,7 +307,7 @@ void ConvertStart(const VXM_CONVERT_TARGET& target, IProfile* profile, HWND hNot
     }
     {
         std::lock_guard<std::mutex> lock(ConvertRunnerLock());
-        if (data.m_pConvertRunner && data.m_hMonitorThread && data.m_hMonitorThread->IsRunning()) {
+        if (data.m_pConvertRunner && data.m_nMonitorThreadId != 0) {
             LogMessageA(kLogCategory, "\"%s\" is already being converted", Utf8(data.m_strSourcePath).c_str());
             return;
         }
@@ -347,15 +356,16 @@ void ConvertStart(const VXM_CONVERT_TARGET& target, IProfile* profile, HWND hNot
         FailBeforeMonitor(target, -1, hNotify);
         return;
     }
+    const DWORD monitorId = monitor->GetThreadId();
     {
         std::lock_guard<std::mutex> lock(ConvertRunnerLock());
-        data.m_nMonitorThreadId = monitor->GetThreadId();
+        data.m_nMonitorThreadId = monitorId;
     }
     data.m_hMonitorThread = std::move(monitor);
 
     if (!LaunchStep(target, *runner, job, hNotify)) {
         // The monitor ends the conversion: it cleans up and reports -1.
-        PostThreadMessage(data.m_nMonitorThreadId, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(-1),
+        PostThreadMessage(monitorId, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(-1),
                           reinterpret_cast<LPARAM>(runner));
     }
 }
