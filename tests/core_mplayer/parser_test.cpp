@@ -245,11 +245,32 @@ std::string Replace(std::string text, const std::string& from, const std::string
     return text;
 }
 
-std::vector<SEvent> Feed(CEventSink& sink, const std::vector<std::string>& chunks)
+// Everything a run leaves: the events and the tables.
+struct SOutcome {
+    std::vector<SEvent> events;
+    CMplayerTable audio, subtitles, files, titles, chapters;
+    int32_t dvdTitle = 0;
+    int32_t blurayChapters = 0;
+    bool operator==(const SOutcome&) const = default;
+};
+
+SOutcome Parse(CEventSink& sink, const std::vector<std::string>& chunks)
 {
     CMPlayerParser parser(sink.Hwnd());
     for (const std::string& chunk : chunks) parser.WriteStdOut(chunk);
-    return sink.Drain();
+    return SOutcome{sink.Drain(),
+                    parser.GetAudioTracks(),
+                    parser.GetSubtitleTracks(),
+                    parser.GetSubtitleFiles(),
+                    parser.GetDvdTitles(),
+                    parser.GetChapters(),
+                    parser.GetCurrentDvdTitle(),
+                    parser.GetBlurayChapterCount()};
+}
+
+std::vector<SEvent> Feed(CEventSink& sink, const std::vector<std::string>& chunks)
+{
+    return Parse(sink, chunks).events;
 }
 
 std::vector<std::string> Chunks(const std::string& text, const std::vector<size_t>& sizes)
@@ -281,52 +302,54 @@ TEST(MplayerAnswers, RecordedSessionsGiveTheirEventsInOrder)
     }
 }
 
-TEST(MplayerAnswers, EverySplitPointGivesTheSameEvents)
+TEST(MplayerAnswers, EverySplitPointGivesTheSameEventsAndTables)
 {
     CEventSink sink;
     for (const SRecording& r : kRecordings) {
         const std::string text = r.text;
-        const std::vector<SEvent> expected = r.events();
+        const SOutcome whole = Parse(sink, {text});
+        ASSERT_EQ(whole.events, r.events()) << r.name;
         for (size_t cut = 1; cut < text.size(); ++cut) {
             SCOPED_TRACE(std::string(r.name) + " cut at " + std::to_string(cut));
-            ASSERT_EQ(Feed(sink, {text.substr(0, cut), text.substr(cut)}), expected);
+            ASSERT_EQ(Parse(sink, {text.substr(0, cut), text.substr(cut)}), whole);
         }
     }
 }
 
-TEST(MplayerAnswers, RandomChunkSizesGiveTheSameEvents)
+TEST(MplayerAnswers, RandomChunkSizesGiveTheSameEventsAndTables)
 {
     CEventSink sink;
     std::mt19937 random(20261208);
     std::uniform_int_distribution<size_t> small(1, 16);
     std::uniform_int_distribution<size_t> large(1, 4096);
     for (const SRecording& r : kRecordings) {
-        const std::vector<SEvent> expected = r.events();
+        const SOutcome whole = Parse(sink, {r.text});
+        ASSERT_EQ(whole.events, r.events()) << r.name;
         for (size_t size = 1; size <= 255; ++size) {
             SCOPED_TRACE(std::string(r.name) + " chunks of " + std::to_string(size));
-            ASSERT_EQ(Feed(sink, Chunks(r.text, {size})), expected);
+            ASSERT_EQ(Parse(sink, Chunks(r.text, {size})), whole);
         }
         for (int round = 0; round < 200; ++round) {
             std::vector<size_t> sizes;
             for (int i = 0; i < 64; ++i) sizes.push_back(round % 2 ? small(random) : large(random));
             SCOPED_TRACE(std::string(r.name) + " random round " + std::to_string(round));
-            ASSERT_EQ(Feed(sink, Chunks(r.text, sizes)), expected);
+            ASSERT_EQ(Parse(sink, Chunks(r.text, sizes)), whole);
         }
     }
 }
 
-TEST(MplayerAnswers, CrLfAndCrLineEndsGiveTheSameEvents)
+TEST(MplayerAnswers, CrLfAndCrLineEndsGiveTheSameEventsAndTables)
 {
     CEventSink sink;
     for (const SRecording& r : kRecordings) {
         SCOPED_TRACE(r.name);
-        const std::vector<SEvent> expected = r.events();
+        const SOutcome expected = Parse(sink, {r.text});
         const std::string crlf = Replace(r.text, "\n", "\r\n");
         const std::string cr = Replace(r.text, "\n", "\r");
-        EXPECT_EQ(Feed(sink, {crlf}), expected);
-        EXPECT_EQ(Feed(sink, Chunks(crlf, {1})), expected);
-        EXPECT_EQ(Feed(sink, {cr}), expected);
-        EXPECT_EQ(Feed(sink, Chunks(cr, {3, 1, 7})), expected);
+        EXPECT_EQ(Parse(sink, {crlf}), expected);
+        EXPECT_EQ(Parse(sink, Chunks(crlf, {1})), expected);
+        EXPECT_EQ(Parse(sink, {cr}), expected);
+        EXPECT_EQ(Parse(sink, Chunks(cr, {3, 1, 7})), expected);
     }
 }
 
