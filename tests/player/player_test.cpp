@@ -1,0 +1,316 @@
+// The preview player plays a media object into a host window, obeys the
+// control events, reports to the notify window and cleans up after itself.
+#include <gtest/gtest.h>
+
+#include "EngineGlobals.h"
+#include "player_support.h"
+#include "support/test_media.h"
+
+using namespace playertest;
+using vxmtest::GetTestMedia;
+
+namespace {
+
+void Push(int code, void* data = nullptr)
+{
+    ASSERT_TRUE(ffplay_push_event(code, data)) << "event " << code;
+}
+
+class PlayerTest : public ::testing::Test {
+protected:
+    void TearDown() override { g_nDisplayMode = 2; }
+};
+
+TEST_F(PlayerTest, PlaysTheClipToItsEndAndPostsTheEndMessage)
+{
+    CRecorder notify;
+    CHostWindow window(320, 240);
+    CPlayerRun run(GetTestMedia().mp4, notify.Get());
+    const auto start = std::chrono::steady_clock::now();
+    run.Start();
+    ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PLAY_FINISHED) == 1; }, 15000));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.Join();
+    EXPECT_EQ(run.Result(), 0);
+    EXPECT_GE(seconds, 1.6);   // played in real time, not raced through
+    EXPECT_GT(notify.CountOf(WM_VXM_PREVIEW_PROGRESS), 0);
+    for (const CPosted& p : notify.Messages())
+        if (p.message == WM_VXM_PLAY_FINISHED) {
+            EXPECT_EQ(p.wParam, 0u);
+            EXPECT_EQ(p.lParam, reinterpret_cast<LPARAM>(static_cast<IVXMMedia*>(&run.Media())));
+        }
+    // The picture reached the host: the test pattern is not all black.
+    EXPECT_GT(window.Host().Presents(), 10);
+    EXPECT_GT(window.Host().MeanLevel(0, 0, 320, 240), 20.0);
+    EXPECT_FALSE(ffplay_status().running);
+}
+
+TEST_F(PlayerTest, AudioOnlySourcePlaysWithoutDisplay)
+{
+    CRecorder notify;
+    CPlayerRun run(GetTestMedia().mp3, notify.Get());
+    run.Start();
+    ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PLAY_FINISHED) == 1; }, 15000));
+    run.Join();
+    EXPECT_EQ(run.Result(), 0);
+}
+
+TEST_F(PlayerTest, PauseHoldsThePositionAndASeekWhilePausedResumes)
+{
+    CRecorder notify;
+    CHostWindow window(320, 240);
+    CPlayerRun run(GetTestMedia().mp4, notify.Get());
+    run.Start();
+    ASSERT_TRUE(WaitPosition(0.3, 5000));
+    Push(FFPLAY_EVENT_PAUSE);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    const FFplayStatus paused = ffplay_status();
+    EXPECT_TRUE(paused.paused);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_NEAR(ffplay_status().position, paused.position, 0.05);
+
+    float target = 1.2f;
+    Push(FFPLAY_EVENT_SEEK, &target);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(ffplay_status().paused);
+    EXPECT_TRUE(WaitPosition(1.2, 3000));
+    EXPECT_EQ(notify.CountOf(WM_VXM_PLAY_FINISHED), 0);
+    Push(FFPLAY_EVENT_STOP);
+    ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PLAY_FINISHED) == 1; }, 5000));
+}
+
+TEST_F(PlayerTest, PauseEventTogglesBack)
+{
+    CRecorder notify;
+    CHostWindow window(320, 240);
+    CPlayerRun run(GetTestMedia().mp4, notify.Get());
+    run.Start();
+    ASSERT_TRUE(WaitPosition(0.2, 5000));
+    Push(FFPLAY_EVENT_PAUSE);
+    Push(FFPLAY_EVENT_PAUSE);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const double before = ffplay_status().position;
+    EXPECT_FALSE(ffplay_status().paused);
+    EXPECT_TRUE(WaitPosition(before + 0.3, 3000));
+}
+
+TEST_F(PlayerTest, VolumeEventsScalePercentToMixingVolume)
+{
+    CRecorder notify;
+    CHostWindow window(320, 240);
+    CPlayerRun run(GetTestMedia().mp4, notify.Get());
+    run.Start();
+    ASSERT_TRUE(WaitRunning(5000));
+    EXPECT_EQ(ffplay_status().volume, 64);
+    struct {
+        int percent, volume;
+    } cases[] = {{50, 64}, {100, 128}, {1, 1}, {0, 0}, {250, 128}, {-20, 0}};
+    for (auto& c : cases) {
+        Push(FFPLAY_EVENT_VOLUME, &c.percent);
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        EXPECT_EQ(ffplay_status().volume, c.volume) << c.percent << "%";
+    }
+    int half = 50;
+    Push(FFPLAY_EVENT_VOLUME, &half);
+    Push(FFPLAY_EVENT_MUTE);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    EXPECT_EQ(ffplay_status().volume, 0);
+    EXPECT_TRUE(ffplay_status().running);   // silence, not a stop
+    EXPECT_FALSE(run.Finished());
+}
+
+TEST_F(PlayerTest, PictureEventsSetTheTablesAndReservedEventsChangeNothing)
+{
+    CRecorder notify;
+    CHostWindow window(320, 240);
+    CPlayerRun run(GetTestMedia().mp4, notify.Get());
+    run.Start();
+    ASSERT_TRUE(WaitRunning(5000));
+    int brightness = 40, contrast = -50, saturation = 20;
+    Push(FFPLAY_EVENT_BRIGHTNESS, &brightness);
+    Push(FFPLAY_EVENT_CONTRAST, &contrast);
+    Push(FFPLAY_EVENT_SATURATION, &saturation);
+    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    FFplayStatus s = ffplay_status();
+    EXPECT_DOUBLE_EQ(s.luma_brightness, 0.4);
+    EXPECT_DOUBLE_EQ(s.luma_contrast, 0.5);
+    EXPECT_DOUBLE_EQ(s.chroma_contrast, 1.2);
+    int any = 7;
+    Push(FFPLAY_EVENT_RESERVED1, &any);
+    Push(FFPLAY_EVENT_RESERVED2, &any);
+    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    FFplayStatus after = ffplay_status();
+    EXPECT_EQ(after.volume, s.volume);
+    EXPECT_EQ(after.paused, s.paused);
+    EXPECT_DOUBLE_EQ(after.luma_brightness, s.luma_brightness);
+    EXPECT_TRUE(after.running);
+}
+
+TEST_F(PlayerTest, CompareViewShowsBothPicturesBetweenGreyBands)
+{
+    g_nDisplayMode = 1;
+    CRecorder notify;
+    CHostWindow window(400, 200);
+    CPlayerRun run(GetTestMedia().mp4, notify.Get());
+    run.Start();
+    ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PREVIEW_RECT) > 3; }, 5000));
+    // 160x120 in a 400x200 window: each half is 200 wide, so 200 x 150.
+    const auto* rect = reinterpret_cast<const FFplayRect*>(notify.Messages().back().wParam);
+    EXPECT_EQ(rect, ffplay_compare_rects());
+    EXPECT_EQ(rect[0].x, 0);
+    EXPECT_EQ(rect[0].y, 25);
+    EXPECT_EQ(rect[0].w, 195);
+    EXPECT_EQ(rect[0].h, 150);
+    EXPECT_EQ(rect[1].x, 205);
+    EXPECT_EQ(rect[1].y, 25);
+    const float* aspect = reinterpret_cast<const float*>(notify.Messages().back().lParam);
+    EXPECT_NEAR(*aspect, 160.0f / 120.0f, 1e-4);
+
+    CTestHost& host = window.Host();
+    for (auto [x, y] : {std::pair{10, 5}, std::pair{390, 195}, std::pair{200, 100}}) {
+        CPixel p = host.At(x, y);
+        EXPECT_EQ(p.r, 240) << x << "," << y;
+        EXPECT_EQ(p.g, 240);
+        EXPECT_EQ(p.b, 240);
+    }
+    // Brightness acts on the right-hand picture only.
+    const double leftBefore = host.MeanLevel(20, 40, 150, 120);
+    const double rightBefore = host.MeanLevel(225, 40, 150, 120);
+    EXPECT_NEAR(leftBefore, rightBefore, 12.0);
+    int brightness = 60;
+    Push(FFPLAY_EVENT_BRIGHTNESS, &brightness);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_GT(host.MeanLevel(225, 40, 150, 120), host.MeanLevel(20, 40, 150, 120) + 40.0);
+
+    // A stop clears both pictures to black; the bands stay.
+    Push(FFPLAY_EVENT_STOP);
+    ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PLAY_FINISHED) == 1; }, 5000));
+    run.Join();
+    EXPECT_LT(host.MeanLevel(rect[0].x, rect[0].y, rect[0].w, rect[0].h), 1.0);
+    EXPECT_LT(host.MeanLevel(rect[1].x, rect[1].y, rect[1].w, rect[1].h), 1.0);
+    EXPECT_EQ(host.At(10, 5).r, 240);
+}
+
+TEST_F(PlayerTest, StopInSingleViewClearsTheWholeArea)
+{
+    CRecorder notify;
+    CHostWindow window(320, 240);
+    CPlayerRun run(GetTestMedia().mp4, notify.Get());
+    run.Start();
+    ASSERT_TRUE(WaitPosition(0.3, 5000));
+    EXPECT_GT(window.Host().MeanLevel(0, 0, 320, 240), 20.0);
+    Push(FFPLAY_EVENT_STOP);
+    ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PLAY_FINISHED) == 1; }, 5000));
+    run.Join();
+    EXPECT_LT(window.Host().MeanLevel(0, 0, 320, 240), 1.0);
+}
+
+TEST_F(PlayerTest, RunnerStopEndsThePlayer)
+{
+    CRecorder notify;
+    CHostWindow window(320, 240);
+    CPlayerRun run(GetTestMedia().mp4, notify.Get());
+    run.Start();
+    ASSERT_TRUE(WaitRunning(5000));
+    run.Runner().RequestStop();
+    ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PLAY_FINISHED) == 1; }, 5000));
+    run.Join();
+    EXPECT_FALSE(ffplay_status().running);
+}
+
+TEST_F(PlayerTest, SecondPlayerWaitsForTheFirst)
+{
+    CRecorder notifyA, notifyB;
+    CHostWindow window(320, 240);
+    CPlayerRun first(GetTestMedia().mp4, notifyA.Get());
+    first.Start();
+    ASSERT_TRUE(WaitRunning(5000));
+    CPlayerRun second(GetTestMedia().mkv, notifyB.Get());
+    second.Start();
+    notifyB.Pump(400);
+    EXPECT_FALSE(second.Finished());
+    EXPECT_EQ(notifyB.CountOf(WM_VXM_PREVIEW_PROGRESS), 0);   // it has not started playing
+    // The first one ends; the second one then plays.
+    first.Stop();
+    ASSERT_TRUE(notifyA.PumpUntil([&] { return notifyA.CountOf(WM_VXM_PLAY_FINISHED) == 1; }, 5000));
+    ASSERT_TRUE(notifyB.PumpUntil([&] { return notifyB.CountOf(WM_VXM_PREVIEW_PROGRESS) > 0; }, 5000));
+    second.Stop();
+    ASSERT_TRUE(notifyB.PumpUntil([&] { return notifyB.CountOf(WM_VXM_PLAY_FINISHED) == 1; }, 5000));
+}
+
+TEST_F(PlayerTest, StopWhileWaitingForTheLockGivesUpAndPostsTheEnd)
+{
+    CRecorder notifyA, notifyB;
+    CHostWindow window(320, 240);
+    CPlayerRun first(GetTestMedia().mp4, notifyA.Get());
+    first.Start();
+    ASSERT_TRUE(WaitRunning(5000));
+    CPlayerRun second(GetTestMedia().mkv, notifyB.Get());
+    second.Start();
+    notifyB.Pump(100);
+    second.Stop();
+    ASSERT_TRUE(notifyB.PumpUntil([&] { return notifyB.CountOf(WM_VXM_PLAY_FINISHED) == 1; }, 3000));
+    second.Join();
+    EXPECT_TRUE(ffplay_status().running);   // the first plays on
+    EXPECT_FALSE(first.Finished());
+}
+
+TEST_F(PlayerTest, FailedVideoModePostsTheEndAndLeavesTheLock)
+{
+    CRecorder notify;
+    CHostWindow window(0, 0);
+    CPlayerRun run(GetTestMedia().mp4, notify.Get());
+    run.Start();
+    ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PLAY_FINISHED) == 1; }, 5000));
+    run.Join();
+    EXPECT_EQ(run.Result(), -1);
+    ASSERT_TRUE(g_csPlayer.try_lock());
+    g_csPlayer.unlock();
+}
+
+TEST_F(PlayerTest, MissingInputAndUnreadableInputEndCleanly)
+{
+    CRecorder notify;
+    CHostWindow window(320, 240);
+    {
+        CPlayerRun run(GetTestMedia().corrupt, notify.Get());
+        run.Start();
+        ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PLAY_FINISHED) == 1; }, 5000));
+    }
+    {
+        CPlayerRun run(GetTestMedia().mp4, notify.Get(), L"-ast");   // option without its value
+        run.Start();
+        ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PLAY_FINISHED) == 2; }, 5000));
+    }
+    ASSERT_TRUE(g_csPlayer.try_lock());
+    g_csPlayer.unlock();
+}
+
+TEST_F(PlayerTest, FiftyStartsAndStopsLeakNoThreadNoDescriptorAndFreeTheLock)
+{
+    CRecorder notify;
+    CHostWindow window(320, 240);
+    {   // warm-up: one-time library state
+        CPlayerRun run(GetTestMedia().mp4, notify.Get());
+        run.Start();
+        WaitRunning(5000);
+    }
+    const int threads = CountThreads();
+    const int descriptors = CountDescriptors();
+    for (int i = 0; i < 50; i++) {
+        CPlayerRun run(GetTestMedia().mp4, notify.Get());
+        run.Start();
+        ASSERT_TRUE(WaitRunning(5000)) << "run " << i;
+        if (i % 2) std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        run.Stop();
+        run.Join();
+    }
+    notify.Pump(50);
+    EXPECT_EQ(notify.CountOf(WM_VXM_PLAY_FINISHED), 51);
+    EXPECT_EQ(CountThreads(), threads);
+    EXPECT_EQ(CountDescriptors(), descriptors);
+    ASSERT_TRUE(g_csPlayer.try_lock());
+    g_csPlayer.unlock();
+}
+
+}  // namespace
