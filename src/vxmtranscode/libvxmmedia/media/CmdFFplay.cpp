@@ -76,6 +76,9 @@ CCmdFFplay::~CCmdFFplay()
 
 int CCmdFFplay::Open(const std::wstring& commandLine, int jobType)
 {
+    if (m_hWatchThread)
+        Close();  // the watcher of an earlier run must not wait for this lock
+    std::lock_guard<std::mutex> openLock(m_openLock);
     if (!LaunchJob(jobType, commandLine)) {
         int error = errno ? errno : EINVAL;
         ReportOpenError(error);
@@ -240,6 +243,7 @@ void CCmdFFplay::WatchThread()
             SetExitCode(m_hChildProcess->GetExitCode());
     }
     int result = m_bStopRequested.load() || received_sigterm.load() == -1 ? -1 : GetExitCode();
+    { std::lock_guard<std::mutex> openDone(m_openLock); }
     std::lock_guard<std::mutex> lock(ConvertRunnerLock());
     if (m_pMedia && m_pMedia->m_pConvertRunner == this && m_pMedia->m_nMonitorThreadId != 0)
         PostThreadMessage(m_pMedia->m_nMonitorThreadId, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(result),

@@ -89,6 +89,9 @@ private:
     // The run's worker as the watcher and Close see it.
     bool WaitWorkerEnd(DWORD ms);
 
+    // Held by Open until it returns: the watcher reports no end before, so
+    // the end's handler never deletes a runner that Open still uses.
+    std::mutex m_openLock;
     mutable std::mutex m_workerLock;     // guards the worker pointers and the stop request
     std::unique_ptr<CMessageThread> m_pWorkerThread;
     std::unique_ptr<CEvent> m_pWorkerDone;
