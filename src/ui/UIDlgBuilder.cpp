@@ -1,5 +1,9 @@
 #include "ui/UIDlgBuilder.h"
 #include "ui/UIButton.h"
+#include "ui/UICombo.h"
+#include "ui/UIEdit.h"
+#include "ui/UIList.h"
+#include "ui/UIScrollBar.h"
 #include "ui/UIContainer.h"
 #include "ui/UIManager.h"
 #include "ui/UIProgress.h"
@@ -24,6 +28,13 @@ std::map<std::wstring, CDialogBuilder::ControlFactory>& Factories()
         {L"CheckBox", []() -> CControlUI* { return new CCheckBoxUI; }},
         {L"Progress", []() -> CControlUI* { return new CProgressUI; }},
         {L"Slider", []() -> CControlUI* { return new CSliderUI; }},
+        {L"Edit", []() -> CControlUI* { return new CEditUI; }},
+        {L"RichEdit", []() -> CControlUI* { return new CRichEditUI; }},
+        {L"Combo", []() -> CControlUI* { return new CComboUI; }},
+        {L"List", []() -> CControlUI* { return new CListUI; }},
+        {L"ListContainerElement", []() -> CControlUI* { return new CListContainerElementUI; }},
+        {L"ListLabelElement", []() -> CControlUI* { return new CListLabelElementUI; }},
+        {L"ScrollBar", []() -> CControlUI* { return new CScrollBarUI; }},
     };
     return table;
 }
