@@ -1,6 +1,7 @@
 // The job runner on its own: launching steps, their arguments, closing.
 #include "CmdFFplay.h"
 #include "RunnerHooks.h"
+#include "VXMMediaImpl.h"
 #include "cmdutils.h"
 #include "runner_support.h"
 #include "support/test_media.h"
@@ -175,6 +176,50 @@ TEST_F(JobRunner, DelAndRenStepsWorkOnRealFiles)
     EXPECT_EQ(content, "joined");
     std::ifstream(kept) >> content;
     EXPECT_EQ(content, "kept") << "a rename never replaces an existing file";
+}
+
+}  // namespace
+
+namespace {
+
+int TranscodeOpeningItsOutput(void*, CCmdFFplay* runner)
+{
+    runner->OnOutputOpened(0);
+    return 0;
+}
+
+TEST_F(JobRunner, AnOpenedOutputIsToldOnlyByTheMediasCurrentRunner)
+{
+    g_RunnerHooks.pfnTranscode = &TranscodeOpeningItsOutput;
+    CRecordingWindow window;
+    auto* media = new CVXMMediaImpl();
+    auto* runner = new CCmdFFplay();
+    runner->m_vecJobQueue.push_back(Step(L"ffmpeg x", PASS_ENCODE_1, L"", L"", JOB_TYPE_FFMPEG));
+    media->m_pConvertRunner = runner;
+    media->StartConvert(nullptr, window.Get(), 0);
+    ASSERT_TRUE(window.WaitFinished());
+    EXPECT_EQ(window.CountOf(WM_VXM_OUTPUT_OPENED, reinterpret_cast<LPARAM>(static_cast<IVXMMedia*>(media))), 1);
+
+    CCmdFFplay stranger;  // not the media's runner
+    stranger.m_pMedia = media;
+    stranger.m_hNotifyWnd = window.Get();
+    stranger.OnOutputOpened(0);
+    window.Pump(50);
+    EXPECT_EQ(window.CountOf(WM_VXM_OUTPUT_OPENED), 1);
+    media->Release();
+}
+
+TEST_F(JobRunner, TheRunKnowsItsMediaKind)
+{
+    CVXMMediaImpl media;
+    CCmdFFplay runner;
+    runner.m_pMedia = &media;
+    EXPECT_FALSE(runner.IsDvdTitleMedia());
+    media.m_nMediaKind = 1;
+    EXPECT_TRUE(runner.IsDvdTitleMedia());
+    media.m_nMediaKind = 2;
+    media.m_strCDDrive = L"/dev/sr0";
+    EXPECT_EQ(runner.CdDrivePath(), "/dev/sr0");
 }
 
 }  // namespace

@@ -250,6 +250,26 @@ void CCmdFFplay::WatchThread()
                           reinterpret_cast<LPARAM>(this));
 }
 
+bool CCmdFFplay::IsDvdTitleMedia() const
+{
+    return m_pMedia && m_pMedia->m_nMediaKind == 1;
+}
+
+std::string CCmdFFplay::CdDrivePath() const
+{
+    return m_pMedia && m_pMedia->m_nMediaKind == 2 ? WideToUtf8(m_pMedia->m_strCDDrive) : std::string();
+}
+
+void CCmdFFplay::OnOutputOpened(int)
+{
+    if (!m_pMedia || !m_hNotifyWnd)
+        return;
+    std::lock_guard<std::mutex> lock(ConvertRunnerLock());
+    if (m_pMedia->m_pConvertRunner != this && m_pMedia->m_pThumbnailRunner != this)
+        return;
+    PostMessage(m_hNotifyWnd, WM_VXM_OUTPUT_OPENED, 0, reinterpret_cast<LPARAM>(dynamic_cast<IVXMMedia*>(m_pMedia)));
+}
+
 double CCmdFFplay::GetPosition() const
 {
     double position = 0.0;

@@ -36,6 +36,12 @@ public:
     // child process still running is killed (its group) and reaped.
     void Close() override;
 
+    // The tool run's questions about the media it belongs to.
+    bool IsDvdTitleMedia() const override;
+    std::string CdDrivePath() const override;
+    // Tells the notify window, when this run is its media's current runner.
+    void OnOutputOpened(int outputIndex) override;
+
     // Launches the run; in mode 2 also the watcher. 1 on success, 0 on
     // failure (the runner is closed again).
     int Open(const std::wstring& commandLine, int jobType);
