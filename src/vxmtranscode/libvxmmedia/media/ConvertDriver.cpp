@@ -3,6 +3,7 @@
 #include "CmdFFplay.h"
 #include "EngineHooks.h"
 #include "EngineLog.h"
+#include "OutputProfile.h"
 #include "RunnerHooks.h"
 #include "VXMMessages.h"
 #include "platform/messages.h"
@@ -457,7 +458,7 @@ std::uint64_t ConvertEstimateOutputSize(const VXM_CONVERT_TARGET& target, IProfi
         if (cut != 0)
             length = cut - start;
     }
-    if (length == 0 || !profile)
+    if (length == 0 || !dynamic_cast<COutputProfile*>(profile))
         return 0;
     std::uint64_t bitrate = 0;
     if (target.pData->m_bHasAudio && !profile->IsAudioDisabled())
