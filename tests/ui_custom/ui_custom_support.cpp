@@ -1,0 +1,83 @@
+#include "ui_custom_support.h"
+#include "platform/text.h"
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+class CCustomUITestEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        const char* platform = std::getenv("QT_QPA_PLATFORM");
+        if (!platform || std::string(platform) == "offscreen") {
+            std::string path = std::string(VXM_BINARY_DIR) + "/tests/ui_custom_screen_" + std::to_string(getpid()) + ".json";
+            m_config = path;
+            QFile f(QString::fromStdString(path));
+            if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+                f.write(R"({"synchronousWindowSystemEvents": false, "windowFrameMargins": false,
+ "screens": [{"name": "pinned", "x": 0, "y": 0, "width": 1920, "height": 1080,
+ "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+                f.close();
+                setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + path).c_str(), 1);
+            }
+        }
+        EnsureUIApplication();
+        if (!m_config.empty()) QFile::remove(QString::fromStdString(m_config));
+        RegisterCustomControls();
+    }
+    void TearDown() override
+    {
+        CLanguageManager::Release();
+        ShutdownUIApplication();
+    }
+
+private:
+    std::string m_config;
+};
+::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new CCustomUITestEnvironment);
+}  // namespace
+
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs) return done();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        PumpThreadMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+void PumpFor(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    PumpUntil([&] { return timer.elapsed() >= ms; }, ms + 1000);
+}
+
+int CountNear(const QImage& image, const RECT& rc, QColor colour, int tolerance)
+{
+    int n = 0;
+    for (int y = std::max(0, static_cast<int>(rc.top)); y < std::min(image.height(), static_cast<int>(rc.bottom)); ++y)
+        for (int x = std::max(0, static_cast<int>(rc.left)); x < std::min(image.width(), static_cast<int>(rc.right)); ++x) {
+            QColor c = QColor::fromRgba(image.pixel(x, y));
+            if (c.alpha() < 128) continue;
+            if (std::abs(c.red() - colour.red()) <= tolerance && std::abs(c.green() - colour.green()) <= tolerance &&
+                std::abs(c.blue() - colour.blue()) <= tolerance)
+                ++n;
+        }
+    return n;
+}
+
+std::wstring SourcePath(const std::string& relative)
+{
+    return Utf8ToWide(std::string(VXM_SOURCE_DIR) + "/" + relative);
+}
