@@ -1,0 +1,65 @@
+#include "ui/desktop/QtDesktop.h"
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QUrl>
+
+namespace {
+QClipboard* Board() { return QGuiApplication::instance() ? QGuiApplication::clipboard() : nullptr; }
+}  // namespace
+
+CQtClipboard::CQtClipboard() : m_context(std::make_unique<QObject>()) {}
+CQtClipboard::~CQtClipboard() = default;
+
+bool CQtClipboard::HasText() const
+{
+    const QMimeData* data = Board() ? Board()->mimeData() : nullptr;
+    return data && data->hasText() && !data->hasUrls() && !data->text().isEmpty();
+}
+
+std::wstring CQtClipboard::GetText() const { return HasText() ? Board()->text().toStdWString() : std::wstring(); }
+
+void CQtClipboard::SetText(const std::wstring& text)
+{
+    if (Board()) Board()->setText(QString::fromStdWString(text));
+}
+
+bool CQtClipboard::HasFiles() const { return !GetFiles().empty(); }
+
+std::vector<std::wstring> CQtClipboard::GetFiles() const
+{
+    std::vector<std::wstring> files;
+    const QMimeData* data = Board() ? Board()->mimeData() : nullptr;
+    if (!data || !data->hasUrls()) return files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdWString());
+    return files;
+}
+
+void CQtClipboard::SetFiles(const std::vector<std::wstring>& files)
+{
+    if (!Board()) return;
+    auto* data = new QMimeData;
+    QList<QUrl> urls;
+    for (const std::wstring& f : files) urls << QUrl::fromLocalFile(QString::fromStdWString(f));
+    data->setUrls(urls);
+    Board()->setMimeData(data);
+}
+
+int CQtClipboard::Subscribe(std::function<void()> onChange)
+{
+    if (!onChange) return 0;
+    if (!m_connected && Board()) {
+        QObject::connect(Board(), &QClipboard::dataChanged, m_context.get(), [this] {
+            auto copy = m_subscribers;
+            for (auto& entry : copy)
+                if (m_subscribers.count(entry.first)) entry.second();
+        });
+        m_connected = true;
+    }
+    int token = m_nextToken++;
+    m_subscribers[token] = std::move(onChange);
+    return token;
+}
+
+void CQtClipboard::Unsubscribe(int token) { m_subscribers.erase(token); }
