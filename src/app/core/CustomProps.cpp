@@ -1,0 +1,189 @@
+// customprops.json on jsoncpp: the reader keeps comments, the styled writer
+// indents by three spaces.
+#include "CustomProps.h"
+#include "Log.h"
+#include "VXMGlobal.h"
+#include "platform/text.h"
+
+#include <json/reader.h>
+#include <json/writer.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path ToFsPath(const std::wstring& path)
+{
+    return fs::path(WideToUtf8(path));
+}
+
+std::string Render(const Json::Value& root)
+{
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    Json::StyledWriter writer;
+    return writer.write(root);
+#pragma GCC diagnostic pop
+}
+
+bool Parse(const std::string& text, Json::Value& root, std::string& errors)
+{
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    Json::Reader reader;
+    bool ok = reader.parse(text, root, true);
+    if (!ok) errors = reader.getFormattedErrorMessages();
+    return ok;
+#pragma GCC diagnostic pop
+}
+
+}  // namespace
+
+std::wstring GetCustomPropsPath()
+{
+    return JoinPath(GetAppDataFolder(), L"customprops.json");
+}
+
+CCustomProps::CCustomProps(std::wstring path) : m_path(path.empty() ? GetCustomPropsPath() : std::move(path)) {}
+
+CCustomProps::~CCustomProps() = default;
+
+bool CCustomProps::Load()
+{
+    m_root = std::make_unique<Json::Value>();
+    m_keepAside = false;
+    const fs::path path = ToFsPath(m_path);
+
+    std::error_code ec;
+    if (!fs::exists(path, ec)) return false;
+
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) {
+        LogError("main", "Could not open custom props file (error %d)\n", errno);
+        return false;
+    }
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    if (in.bad()) {
+        LogError("main", "Could not read from custom props file (error %d)\n", errno);
+        return false;
+    }
+    const std::string text = buffer.str();
+    if (text.empty()) return false;
+
+    Json::Value parsed;
+    std::string errors;
+    bool ok = false;
+    try {
+        ok = Parse(text, parsed, errors);
+    } catch (const std::exception& e) {
+        errors = e.what();
+    }
+    if (!ok) {
+        LogError("main", "Failed to parse configuration: %s", errors.c_str());
+        m_keepAside = true;
+        return false;
+    }
+    if (!parsed.isObject()) {
+        LogError("main", "Failed to parse configuration: %s", "the file does not hold a JSON object\n");
+        m_keepAside = true;
+        return false;
+    }
+    *m_root = std::move(parsed);
+    return true;
+}
+
+bool CCustomProps::Save()
+{
+    if (!m_root || m_root->empty()) return false;
+    const std::string text = Render(*m_root);
+    if (text.empty()) return false;
+
+    const fs::path path = ToFsPath(m_path);
+    std::error_code ec;
+    if (m_keepAside && fs::exists(path, ec)) {
+        fs::path aside = path;
+        aside += ".bad";
+        fs::rename(path, aside, ec);
+        if (ec) {
+            LogErrorW("main", L"Could not keep the unreadable file %s aside (error %d)\n", m_path.c_str(), ec.value());
+            return false;
+        }
+        LogInfoW("main", L"The unreadable file %s was kept as %s", m_path.c_str(), Utf8ToWide(aside.string()).c_str());
+    }
+    m_keepAside = false;
+
+    fs::path temp = path;
+    temp += ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out.is_open()) {
+            LogErrorW("main", L"could not open file %s (error %d)\n", m_path.c_str(), errno);
+            return false;
+        }
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.flush();
+        if (!out.good()) {
+            int error = errno;
+            out.close();
+            fs::remove(temp, ec);
+            LogErrorW("main", L"Could not write file %s (error %d)\n", m_path.c_str(), error);
+            return false;
+        }
+    }
+    fs::rename(temp, path, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        LogErrorW("main", L"Could not write file %s (error %d)\n", m_path.c_str(), ec.value());
+        return false;
+    }
+    return true;
+}
+
+Json::Value& CCustomProps::Parameter(int profileId, const char* key)
+{
+    Json::Value& profile = (*m_root)[std::to_string(profileId)];
+    if (!profile.isObject()) profile = Json::Value(Json::objectValue);
+    Json::Value& parameter = profile[key];
+    if (!parameter.isObject()) parameter = Json::Value(Json::objectValue);
+    return parameter;
+}
+
+void CCustomProps::SetCustomProp(int profileId, const char* defaultText, const char* addedText, const char* key)
+{
+    if (!m_root || !key) return;
+    Json::Value& parameter = Parameter(profileId, key);
+    parameter["default"] = defaultText ? defaultText : "";
+    if (addedText) {
+        Json::Value& values = parameter["values"];
+        if (!values.isArray()) values = Json::Value(Json::arrayValue);
+        values.append(addedText);
+    }
+}
+
+void CCustomProps::SetCustomPropDefault(int profileId, int value, const char* key)
+{
+    if (!m_root || !key) return;
+    Parameter(profileId, key)["default"] = value;
+}
+
+void CCustomProps::RemoveCustomPropValue(int profileId, const char* text, const char* key)
+{
+    if (!m_root || !key || !text) return;
+    Json::Value& parameter = Parameter(profileId, key);
+    const Json::Value& values = parameter["values"];
+    Json::Value kept;  // null until the first element is kept
+    if (values.isArray()) {
+        for (const Json::Value& element : values) {
+            if (element.isString() && element.asString() == text) continue;
+            kept.append(element);
+        }
+    }
+    parameter["values"] = kept;
+}

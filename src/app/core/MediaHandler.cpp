@@ -1,0 +1,324 @@
+// The engine bridge.
+#include "MediaHandler.h"
+#include "Log.h"
+#include "VXMGlobal.h"
+#include "VXMSettings.h"
+#include "IProfile.h"
+#include "VXMMediaExports.h"
+#include "platform/messages.h"
+
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+namespace {
+
+const char* const kCategory = "CMediaHandler";
+const char* const kConvertCategory = "?ConvertMedia@CMediaHandler@@QAE_NPAVIVXMMedia@@PAVIProfile@@@Z";
+
+std::mutex g_boxMutex;
+std::function<void(HWND, const std::wstring&, const std::wstring&)> g_errorBox;
+
+std::unique_ptr<CMediaHandler>& Instance()
+{
+    static std::unique_ptr<CMediaHandler> instance;
+    return instance;
+}
+
+bool PathExists(const std::wstring& path)
+{
+    std::error_code ec;
+    return !path.empty() && std::filesystem::exists(std::filesystem::path(ToUTF8(path)), ec);
+}
+
+// The part of the file name from its last dot, at most 256 characters.
+std::wstring Extension(const std::wstring& path)
+{
+    size_t slash = path.find_last_of(L"/\\");
+    size_t dot = path.rfind(L'.');
+    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) return std::wstring();
+    return path.substr(dot, 256);
+}
+
+std::wstring EnglishString(UINT id)
+{
+    if (id == IDS_OUTPUT_VOLUME_NOT_WRITABLE)
+        return L"The output volume %s can not be writable, please change the output folder and try again!";
+    return std::wstring();
+}
+
+// `text` with its first "%s" replaced by `value` (the text may be a
+// translation: it is never used as a format).
+std::wstring FillIn(std::wstring text, const std::wstring& value)
+{
+    size_t at = text.find(L"%s");
+    if (at != std::wstring::npos) text.replace(at, 2, value);
+    return text;
+}
+
+LPARAM MakeLParam(short low, unsigned short high)
+{
+    return static_cast<LPARAM>(static_cast<DWORD>(static_cast<WORD>(low)) | (static_cast<DWORD>(high) << 16));
+}
+
+}  // namespace
+
+void SetProgramErrorBox(std::function<void(HWND, const std::wstring&, const std::wstring&)> box)
+{
+    std::lock_guard<std::mutex> lock(g_boxMutex);
+    g_errorBox = std::move(box);
+}
+
+CMediaHandlerServices CMediaHandlerServices::Default()
+{
+    CMediaHandlerServices s;
+    s.createProfileManager = [] { return CreateProfileManger(); };
+    s.createMedia = [](IVXMMedia* source) { return CreateVXMMediaObject(source); };
+    s.createDVDFile = [] { return CreateVXMDVDFileObject(); };
+    s.createDownloader = [](const std::wstring& folder, HWND wnd) { return CreateVXMDownloader(folder, wnd); };
+    s.isWritableVolume = [](const std::wstring& path) { return IsWritableVolume(path); };
+    s.loadString = [](UINT id) { return EnglishString(id); };
+    s.errorBox = [](HWND owner, const std::wstring& text, const std::wstring& caption) {
+        std::function<void(HWND, const std::wstring&, const std::wstring&)> box;
+        {
+            std::lock_guard<std::mutex> lock(g_boxMutex);
+            box = g_errorBox;
+        }
+        if (box) box(owner, text, caption);
+    };
+    s.programFolder = [] { return GetProgramFolder(); };
+    s.dataFolder = [] { return GetAppDataFolder(); };
+    return s;
+}
+
+CMediaHandler* CMediaHandler::GetInstance()
+{
+    auto& instance = Instance();
+    if (!instance) instance = std::make_unique<CMediaHandler>();
+    return instance.get();
+}
+
+void CMediaHandler::DeleteInstance()
+{
+    Instance().reset();
+}
+
+CMediaHandler::CMediaHandler(CMediaHandlerServices services, CVXMSettings* settings)
+    : m_services(std::move(services)), m_pSettings(settings)
+{
+}
+
+CMediaHandler::~CMediaHandler()
+{
+    if (m_pDownloader) m_pDownloader->Release();
+    if (m_pDVDFile) m_pDVDFile->Release();
+    // The profile manager belongs to the engine.
+}
+
+CVXMSettings& CMediaHandler::Settings() const
+{
+    return m_pSettings ? *m_pSettings : *CVXMSettings::GetInstance();
+}
+
+bool CMediaHandler::Init(HWND mainWindow)
+{
+    m_hMainWnd = mainWindow;
+    if (!m_pProfileManager) {
+        IProfileManager* manager = m_services.createProfileManager();
+        if (!manager) return false;
+        std::wstring path = JoinPath(JoinPath(m_services.programFolder(), L"data"), L"profiles.xml");
+        if (!manager->LoadProfiles(path)) {
+            LogErrorW(kCategory, L"Load profiles from file %s failed", path.c_str());
+            // The engine keeps the manager and hands the same one out again.
+            return false;
+        }
+        m_pProfileManager = manager;
+    }
+
+    if (!m_pDownloader) {
+        m_pDownloader = m_services.createDownloader(Settings().OutputFolder, mainWindow);
+        if (m_pDownloader) m_pDownloader->SetWorkFolder(m_services.dataFolder() + L"/");
+    }
+    ApplySettings(m_pProfileManager);
+    LoadCustomProps();
+    return true;
+}
+
+void CMediaHandler::ApplySettings(IProfileManager* manager)
+{
+    if (manager) {
+        const CVXMSettings& s = Settings();
+        auto flag = [](int value) { return value != 0 ? 1 : 0; };
+        manager->SetOutVolume(s.OUT_VOLUME);
+        manager->SetObjectType(s.ObjectType);
+        manager->SetMP3Encode(s.MP3Encode);
+        manager->SetMP3VBRQuality(s.MP3VBRQuality);
+        manager->SetMP3Volume(s.MP3Volume);
+        manager->SetAudioQuality(s.AudioQuality);
+        manager->SetUseNVidiaCUDA(flag(s.UseNVidiaCUDA));
+        manager->SetCPUCores(s.CPUCores);
+        manager->SetUseOpenCL(flag(s.UseOpenCL));
+        manager->SetFitToWidth(flag(s.FitToWidth));
+        manager->SetFitToHeight(flag(s.FitToHeight));
+        manager->SetExpand2VideoSize(flag(s.Expand2VideoSize));
+        manager->SetRoundTo16Pixels(flag(s.RoundTo16Pixels));
+        manager->SetDeinterlace(flag(s.Deinterlace));
+        manager->SetMP4FastStart(flag(s.MP4FastStart));
+        manager->SetSubFontFile(s.SubFontFile);
+        manager->SetSubScale(static_cast<double>(s.SubScale));
+        manager->SetSubPosition(static_cast<double>(s.SubPosition));
+        manager->SetSubEncoding(s.SubEncoding);
+        manager->SetForceColor(s.bForceColor);
+        manager->SetForceBold(s.bForceBold);
+        manager->SetForceItalic(s.bForceItalic);
+        manager->SetForceUnderline(s.bForceUnderline);
+        manager->SetForceStrikeOut(s.bForceStrikeOut);
+        manager->SetForceShadow(s.bForceShadow);
+        manager->SetShadow(s.Shadow);
+        manager->SetForceOutLine(s.bForceOutLine);
+        manager->SetOutLine(s.OutLine);
+        manager->SetOutLineColor(s.OutLineColor);
+        manager->SetPrimaryColour(s.PrimaryColour);
+        manager->SetPixelAspect(s.pixel_aspect);
+        manager->SetLineSpacing(s.line_spacing);
+        manager->SetAddVCodecName(flag(s.AddVCodecName));
+        manager->SetUseSrcFileTime(flag(s.IsUseSrcFileTime));
+        manager->SetDVDUseDravel(flag(s.DVDUseDravel));
+    }
+    if (m_pDownloader) m_pDownloader->SetProxy(Settings().ProxyServer, Settings().ProxyPort);
+}
+
+IVXMMedia* CMediaHandler::AddFile(const std::wstring& path, short position, unsigned short flags)
+{
+    if (!PathExists(path)) return nullptr;
+    if (Extension(path) == L".cue") {
+        SendMessage(m_hMainWnd, WM_VXM_IMPORT_CUE, reinterpret_cast<WPARAM>(path.c_str()),
+                    static_cast<LPARAM>(static_cast<WORD>(position)));
+        return nullptr;
+    }
+    return LoadMediaFile(path, position, flags);
+}
+
+IVXMMedia* CMediaHandler::LoadMediaFile(const std::wstring& path, short position, unsigned short flags)
+{
+    IVXMMedia* media = m_services.createMedia(nullptr);
+    if (!media) return nullptr;
+    media->SetSourcePath(path);
+    if (media->Probe() < 0) {
+        media->Release();
+        return nullptr;
+    }
+    media->SetEndTime(media->GetClipLength());
+    media->IsProtected();
+    if (!PostMessage(m_hMainWnd, WM_VXM_MEDIA_LOADED, reinterpret_cast<WPARAM>(media), MakeLParam(position, flags))) {
+        // Nobody took it.
+        LogInfoW(kCategory, L"LoadMediaFile: no window took %s", path.c_str());
+        media->Release();
+        return nullptr;
+    }
+    return media;
+}
+
+bool CMediaHandler::ConvertMedia(IVXMMedia* media, IProfile* profile)
+{
+    if (!media || !profile) return false;
+    if (media->IsProtected()) return false;
+    if (media->GetConvertState() == 1) return false;
+
+    if (media->GetOutputFolder().empty()) {
+        std::wstring folder = JoinPath(Settings().OutputFolder, profile->GetFolder());
+        if (!m_services.isWritableVolume(folder)) {
+            std::wstring text = FillIn(m_services.loadString(IDS_OUTPUT_VOLUME_NOT_WRITABLE), folder);
+            LogInfoW(kConvertCategory, L"ConvertMedia() failed, %s", text.c_str());
+            if (m_services.errorBox) m_services.errorBox(m_hMainWnd, text, VXM_PRODUCT_NAME);
+            return false;
+        }
+        media->SetOutputFolder(folder);
+    }
+    media->StopPreview();
+    media->StartConvert(profile, m_hMainWnd, 1);
+    return true;
+}
+
+bool CMediaHandler::DownloadMedia(IVXMMedia* media, int flags)
+{
+    if (!media || !m_pDownloader) return false;
+    const CVXMSettings& s = Settings();
+    std::wstring thumbnail = GetTempThumbnailPath();
+    m_pDownloader->SetNicoUser(s.NicoUser);
+    m_pDownloader->SetNicoPasswd(s.NicoPasswd);
+    m_pDownloader->SetFaceBookUser(s.FaceBookUser);
+    m_pDownloader->SetFaceBookPasswd(s.FaceBookPasswd);
+    m_pDownloader->SetYTUser(s.YTUser);
+    m_pDownloader->SetYTPasswd(s.YTPasswd);
+    m_pDownloader->SetRetryTimes(s.RetryTimes);
+    m_pDownloader->SetUseTitleAsFileName(s.UseTitleAsFileName != 0 ? 1 : 0);
+    m_pDownloader->AddDownload(media->GetSourcePath(), media, s.OutputFolder, thumbnail, s.OnlineFMT, flags);
+    return m_pDownloader->StartDownloads() != 0;
+}
+
+IVXMDVDFile* CMediaHandler::OpenDVD(const std::wstring& path)
+{
+    IVXMDVDFile* dvd = m_services.createDVDFile();
+    if (!dvd) return nullptr;
+    dvd->SetWorkFolder(m_services.dataFolder());
+    dvd->SetPath(path);
+    if (m_pDVDFile) m_pDVDFile->Release();
+    m_pDVDFile = dvd;
+    return dvd;
+}
+
+bool CMediaHandler::IsiTunesInstalled()
+{
+    return false;
+}
+
+void CMediaHandler::PostiTunesFailure(UINT message, int code, const std::wstring& path)
+{
+    // Each message carries its own copy of the path.
+    auto* copy = new wchar_t[path.size() + 1];
+    std::memcpy(copy, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+    if (!PostMessageOwned(m_hMainWnd, message, static_cast<WPARAM>(code), copy,
+                          [](void* p) { delete[] static_cast<wchar_t*>(p); }))
+        delete[] copy;
+}
+
+void CMediaHandler::AddToiTunes(const std::wstring& path)
+{
+    if (!PathExists(path)) return;
+    if (!IsiTunesInstalled()) PostiTunesFailure(WM_VXM_ITUNES_ADD_FAILED, -1, path);
+}
+
+void CMediaHandler::QueryiTunesTrackInfo(const std::wstring& path)
+{
+    if (!PathExists(path)) return;
+    std::memset(m_trackInfo, 0, sizeof(m_trackInfo));
+    if (!IsiTunesInstalled()) PostiTunesFailure(WM_VXM_TRACK_INFO_FAILED, -1, path);
+}
+
+bool CMediaHandler::LoadCustomProps()
+{
+    m_customProps = std::make_unique<CCustomProps>(JoinPath(m_services.dataFolder(), L"customprops.json"));
+    return m_customProps->Load();
+}
+
+bool CMediaHandler::SaveCustomProps()
+{
+    return m_customProps && m_customProps->Save();
+}
+
+void CMediaHandler::SetCustomProp(int profileId, const char* defaultText, const char* addedText, const char* key)
+{
+    if (m_customProps) m_customProps->SetCustomProp(profileId, defaultText, addedText, key);
+}
+
+void CMediaHandler::SetCustomPropDefault(int profileId, int value, const char* key)
+{
+    if (m_customProps) m_customProps->SetCustomPropDefault(profileId, value, key);
+}
+
+void CMediaHandler::RemoveCustomPropValue(int profileId, const char* text, const char* key)
+{
+    if (m_customProps) m_customProps->RemoveCustomPropValue(profileId, text, key);
+}

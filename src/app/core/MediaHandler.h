@@ -1,0 +1,107 @@
+// The one bridge between the user interface and the media engine: the
+// profile catalogue, the downloader, new media objects for files, the start of
+// a conversion, DVD sources, the export to iTunes (not available here) and the
+// user's custom parameter values. Used on the UI thread.
+#pragma once
+#include "CustomProps.h"
+#include "VXMDownloader.h"
+#include "platform/types.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class CVXMSettings;
+class IProfile;
+class IProfileManager;
+class IVXMDVDFile;
+class IVXMMedia;
+
+// Messages of the handler to the main window.
+// Sent: wParam the cue sheet's path (const wchar_t*), lParam the list position (low 16 bits).
+constexpr UINT WM_VXM_IMPORT_CUE = 5127;
+// Posted: wParam the new IVXMMedia (the receiver takes it), lParam MAKELPARAM(position, flags).
+constexpr UINT WM_VXM_MEDIA_LOADED = 5120;
+// Posted: wParam -1 not installed, -2 failed to start; lParam a wchar_t[] copy
+// of the path made with new[]; the receiver frees it with delete[].
+constexpr UINT WM_VXM_ITUNES_ADD_FAILED = 2034;
+constexpr UINT WM_VXM_TRACK_INFO_FAILED = 2036;
+
+// UI text ids the handler shows.
+constexpr UINT IDS_OUTPUT_VOLUME_NOT_WRITABLE = 186;
+
+// What the handler needs from the engine and the desktop; tests replace parts.
+struct CMediaHandlerServices {
+    std::function<IProfileManager*()> createProfileManager;
+    std::function<IVXMMedia*(IVXMMedia* source)> createMedia;
+    std::function<IVXMDVDFile*()> createDVDFile;
+    std::function<IVXMDownloader*(const std::wstring& outputFolder, HWND mainWindow)> createDownloader;
+    std::function<bool(const std::wstring& path)> isWritableVolume;
+    std::function<std::wstring(UINT id)> loadString;
+    // An error box over the window (modal).
+    std::function<void(HWND owner, const std::wstring& text, const std::wstring& caption)> errorBox;
+    std::function<std::wstring()> programFolder;
+    std::function<std::wstring()> dataFolder;
+
+    // The engine's exports, the program's helpers and the program's error box.
+    static CMediaHandlerServices Default();
+};
+
+// The error box the handler uses by default (set by start-up once the UI is up;
+// until then errors are only logged).
+void SetProgramErrorBox(std::function<void(HWND, const std::wstring&, const std::wstring&)> box);
+
+class CMediaHandler {
+public:
+    static CMediaHandler* GetInstance();
+    // Ends the singleton (the main window's end).
+    static void DeleteInstance();
+
+    explicit CMediaHandler(CMediaHandlerServices services = CMediaHandlerServices::Default(),
+                           CVXMSettings* settings = nullptr);
+    virtual ~CMediaHandler();
+    CMediaHandler(const CMediaHandler&) = delete;
+    CMediaHandler& operator=(const CMediaHandler&) = delete;
+
+    // Loads the catalogue, makes the downloader, applies the settings and
+    // loads the custom values. False when the catalogue is not available.
+    bool Init(HWND mainWindow);
+    void ApplySettings(IProfileManager* manager);
+
+    // A ".cue" sheet is handed to the main window; other files are probed.
+    IVXMMedia* AddFile(const std::wstring& path, short position, unsigned short flags);
+    IVXMMedia* LoadMediaFile(const std::wstring& path, short position, unsigned short flags);
+    bool ConvertMedia(IVXMMedia* media, IProfile* profile);
+    bool DownloadMedia(IVXMMedia* media, int flags);
+    IVXMDVDFile* OpenDVD(const std::wstring& path);
+
+    bool IsiTunesInstalled();
+    void AddToiTunes(const std::wstring& path);
+    void QueryiTunesTrackInfo(const std::wstring& path);
+    const int* GetTrackInfo() const { return m_trackInfo; }
+
+    bool LoadCustomProps();
+    bool SaveCustomProps();
+    void SetCustomProp(int profileId, const char* defaultText, const char* addedText, const char* key);
+    void SetCustomPropDefault(int profileId, int value, const char* key);
+    void RemoveCustomPropValue(int profileId, const char* text, const char* key);
+    // Null before LoadCustomProps.
+    const Json::Value* GetCustomProps() const { return m_customProps ? m_customProps->GetRoot() : nullptr; }
+
+    IProfileManager* GetProfileManager() const { return m_pProfileManager; }
+    IVXMDownloader* GetDownloader() const { return m_pDownloader; }
+    HWND GetMainWindow() const { return m_hMainWnd; }
+
+private:
+    void PostiTunesFailure(UINT message, int code, const std::wstring& path);
+    CVXMSettings& Settings() const;
+
+    CMediaHandlerServices m_services;
+    CVXMSettings* m_pSettings;
+    HWND m_hMainWnd = nullptr;
+    IProfileManager* m_pProfileManager = nullptr;
+    IVXMDownloader* m_pDownloader = nullptr;
+    IVXMDVDFile* m_pDVDFile = nullptr;
+    std::unique_ptr<CCustomProps> m_customProps;
+    int m_trackInfo[4] = {0, 0, 0, 0};
+};
