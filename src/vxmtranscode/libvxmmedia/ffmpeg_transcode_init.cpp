@@ -1,0 +1,243 @@
+// Set-up of a transcoder run: decoders, filter graphs, encoders, stream
+// copies and the output headers.
+#include "ffmpeg_transcode.h"
+
+#include <cstring>
+
+extern "C" {
+#include <libavfilter/buffersink.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include "cmdutils.h"
+#include "ffmpeg_filter.h"
+
+CTranscodeRun::CTranscodeRun(CToolContext* c, CCmdFFplay* r) : ctx(c), runner(r)
+{
+    pkt = av_packet_alloc();
+    enc_pkt = av_packet_alloc();
+    decoded = av_frame_alloc();
+    filtered = av_frame_alloc();
+}
+
+CTranscodeRun::~CTranscodeRun()
+{
+    for (auto& o : ost) {
+        av_bsf_free(&o.bsf);
+        av_frame_free(&o.last_frame);
+    }
+    av_packet_free(&pkt);
+    av_packet_free(&enc_pkt);
+    av_frame_free(&decoded);
+    av_frame_free(&filtered);
+}
+
+namespace {
+
+int init_input_stream(CTranscodeRun& run, InputStream* ist)
+{
+    if (!ist->dec || !ist->dec_ctx) {
+        av_log(nullptr, AV_LOG_ERROR, "Decoder (codec %s) not found for input stream #%d:%d\n",
+               avcodec_get_name(ist->st->codecpar->codec_id), ist->file_index, ist->st->index);
+        return AVERROR(EINVAL);
+    }
+    ist->dec_ctx->pkt_timebase = ist->st->time_base;
+    if (!av_dict_get(ist->decoder_opts, "threads", nullptr, 0)) av_dict_set(&ist->decoder_opts, "threads", "auto", 0);
+    int ret = avcodec_open2(ist->dec_ctx, ist->dec, &ist->decoder_opts);
+    if (ret < 0) {
+        av_log(nullptr, AV_LOG_ERROR, "Error while opening decoder for input stream #%d:%d : %s\n", ist->file_index,
+               ist->st->index, err2str(ret).c_str());
+        return ret;
+    }
+    if (!ist->decoded_frame && !(ist->decoded_frame = av_frame_alloc())) return AVERROR(ENOMEM);
+    (void)run;
+    return 0;
+}
+
+int init_encoder(CTranscodeRun& run, OutputStream* ost)
+{
+    CToolContext* ctx = run.ctx;
+    AVCodecContext* enc = ost->enc_ctx;
+    if (!ost->enc) {
+        av_log(nullptr, AV_LOG_ERROR, "Encoder not found for output stream #%d:%d\n", ost->file_index, ost->index);
+        return AVERROR_ENCODER_NOT_FOUND;
+    }
+    InputStream* ist = ost->source_index >= 0 ? ctx->input_streams[ost->source_index].get() : nullptr;
+    AVRational fr{0, 0};
+
+    if (ost->filter && ost->filter->filter) {
+        AVFilterContext* sink = ost->filter->filter;
+        if (ost->enc->type == AVMEDIA_TYPE_VIDEO) {
+            enc->width = av_buffersink_get_w(sink);
+            enc->height = av_buffersink_get_h(sink);
+            enc->pix_fmt = static_cast<AVPixelFormat>(av_buffersink_get_format(sink));
+            fr = ost->frame_rate;
+            if (!fr.num) fr = av_buffersink_get_frame_rate(sink);
+            if (!fr.num && ist) fr = av_guess_frame_rate(ctx->input_files[ist->file_index]->ctx, ist->st, nullptr);
+            if (!fr.num || !fr.den) fr = AVRational{25, 1};
+            if (ost->enc->supported_framerates && !ost->force_fps) {
+                int idx = av_find_nearest_q_idx(fr, ost->enc->supported_framerates);
+                fr = ost->enc->supported_framerates[idx];
+            }
+            if (ost->enc->id == AV_CODEC_ID_MPEG4) av_reduce(&fr.num, &fr.den, fr.num, fr.den, 65535);
+            ost->frame_rate = fr;
+            enc->time_base = av_inv_q(fr);
+            enc->framerate = fr;
+            enc->sample_aspect_ratio =
+                ost->frame_aspect_ratio.num
+                    ? av_mul_q(ost->frame_aspect_ratio, AVRational{enc->height, enc->width})
+                    : av_buffersink_get_sample_aspect_ratio(sink);
+            ost->st->sample_aspect_ratio = enc->sample_aspect_ratio;
+            ost->st->avg_frame_rate = fr;
+            if (ctx->frame_bits_per_raw_sample) enc->bits_per_raw_sample = ctx->frame_bits_per_raw_sample;
+        } else {
+            enc->sample_rate = av_buffersink_get_sample_rate(sink);
+            enc->sample_fmt = static_cast<AVSampleFormat>(av_buffersink_get_format(sink));
+            av_channel_layout_uninit(&enc->ch_layout);
+            av_buffersink_get_ch_layout(sink, &enc->ch_layout);
+            enc->time_base = AVRational{1, enc->sample_rate};
+        }
+    } else if (ost->enc->type == AVMEDIA_TYPE_SUBTITLE) {
+        enc->time_base = AV_TIME_BASE_Q;
+        if (ist && ist->dec_ctx) {
+            enc->width = ist->dec_ctx->width;
+            enc->height = ist->dec_ctx->height;
+            if (ist->dec_ctx->subtitle_header) {
+                enc->subtitle_header = static_cast<uint8_t*>(av_mallocz(ist->dec_ctx->subtitle_header_size + 1));
+                if (!enc->subtitle_header) return AVERROR(ENOMEM);
+                memcpy(enc->subtitle_header, ist->dec_ctx->subtitle_header, ist->dec_ctx->subtitle_header_size);
+                enc->subtitle_header_size = ist->dec_ctx->subtitle_header_size;
+            }
+        }
+    } else {
+        av_log(nullptr, AV_LOG_ERROR, "Output stream #%d:%d has no filter graph\n", ost->file_index, ost->index);
+        return AVERROR(EINVAL);
+    }
+
+    if (!av_dict_get(ost->encoder_opts, "threads", nullptr, 0)) av_dict_set(&ost->encoder_opts, "threads", "auto", 0);
+    int ret = avcodec_open2(enc, ost->enc, &ost->encoder_opts);
+    if (ret < 0) {
+        av_log(nullptr, AV_LOG_ERROR,
+               "Error while opening encoder for output stream #%d:%d - maybe incorrect parameters such as bit_rate, "
+               "rate, width or height\n",
+               ost->file_index, ost->index);
+        return ret;
+    }
+    if (ost->enc->type == AVMEDIA_TYPE_AUDIO && !(ost->enc->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) &&
+        enc->frame_size > 0 && ost->filter && ost->filter->filter)
+        av_buffersink_set_frame_size(ost->filter->filter, enc->frame_size);
+    if (enc->bit_rate && enc->bit_rate < 1000 && enc->codec_id != AV_CODEC_ID_CODEC2)
+        av_log(nullptr, AV_LOG_WARNING,
+               "The bitrate parameter is set too low. It takes bits/s as argument, not kbits/s\n");
+
+    ret = avcodec_parameters_from_context(ost->st->codecpar, enc);
+    if (ret < 0) return ret;
+    ost->st->time_base = enc->time_base;
+    if (fr.num) ost->st->avg_frame_rate = fr;
+    if (enc->nb_coded_side_data) {
+        for (int i = 0; i < enc->nb_coded_side_data; i++) {
+            const AVPacketSideData* sd = &enc->coded_side_data[i];
+            uint8_t* dst = av_stream_new_side_data(ost->st, sd->type, sd->size);
+            if (!dst) return AVERROR(ENOMEM);
+            memcpy(dst, sd->data, sd->size);
+        }
+    }
+    run_of(run, ost).mux_tb = enc->time_base;
+    return 0;
+}
+
+int init_stream_copy(CTranscodeRun& run, OutputStream* ost)
+{
+    CToolContext* ctx = run.ctx;
+    if (ost->source_index < 0) return 0;  // attachments carry their own parameters
+    InputStream* ist = ctx->input_streams[ost->source_index].get();
+    AVFormatContext* oc = ctx->output_files[ost->file_index]->ctx;
+    uint32_t tag = ost->enc_ctx ? ost->enc_ctx->codec_tag : 0;
+    int ret = avcodec_parameters_copy(ost->st->codecpar, ist->st->codecpar);
+    if (ret < 0) return ret;
+    if (!tag) {
+        unsigned int codec_tag_tmp = 0;
+        const uint32_t in_tag = ist->st->codecpar->codec_tag;
+        if (!oc->oformat->codec_tag ||
+            av_codec_get_id(oc->oformat->codec_tag, in_tag) == ist->st->codecpar->codec_id ||
+            !av_codec_get_tag2(oc->oformat->codec_tag, ist->st->codecpar->codec_id, &codec_tag_tmp))
+            tag = in_tag;
+    }
+    ost->st->codecpar->codec_tag = tag;
+    ost->st->time_base = ist->st->time_base;
+    ost->st->avg_frame_rate = ist->st->avg_frame_rate;
+    ost->st->r_frame_rate = ist->st->r_frame_rate;
+    ost->st->sample_aspect_ratio = ist->st->sample_aspect_ratio;
+    ost->st->disposition = ist->st->disposition;
+    if (ost->frame_aspect_ratio.num && ost->st->codecpar->width) {
+        AVRational sar = av_mul_q(ost->frame_aspect_ratio,
+                                  AVRational{ost->st->codecpar->height, ost->st->codecpar->width});
+        ost->st->sample_aspect_ratio = ost->st->codecpar->sample_aspect_ratio = sar;
+    }
+    for (int i = 0; i < ist->st->nb_side_data; i++) {
+        const AVPacketSideData* sd = &ist->st->side_data[i];
+        uint8_t* dst = av_stream_new_side_data(ost->st, sd->type, sd->size);
+        if (!dst) return AVERROR(ENOMEM);
+        memcpy(dst, sd->data, sd->size);
+    }
+    run_of(run, ost).mux_tb = ist->st->time_base;
+    return 0;
+}
+
+}  // namespace
+
+int transcode_init(CTranscodeRun& run)
+{
+    CToolContext* ctx = run.ctx;
+    int ret;
+
+    for (auto& ip : ctx->input_streams) {
+        InputStream* ist = ip.get();
+        if (!ist->decoding_needed) continue;
+        if ((ret = init_input_stream(run, ist)) < 0) return ret;
+    }
+
+    // The subtitle stream to burn in, when "sst" names one of input file 0.
+    if (ctx->wanted_stream[AVMEDIA_TYPE_SUBTITLE] != -1 && !ctx->input_files.empty()) {
+        InputFile* f = ctx->input_files[0].get();
+        for (unsigned i = 0; i < f->ctx->nb_streams; i++) {
+            AVStream* st = f->ctx->streams[i];
+            if (!burn_in_matches(run, st)) continue;
+            InputStream* ist = ctx->input_streams[f->ist_index + i].get();
+            if ((ret = burn_in_open(run, st, ist)) < 0) return ret;
+            break;
+        }
+    }
+
+    for (auto& fg : ctx->filtergraphs) {
+        if ((ret = configure_filtergraph(fg.get(), ctx)) < 0) {
+            av_log(nullptr, AV_LOG_FATAL, "Error opening filters!\n");
+            return ret;
+        }
+    }
+
+    for (auto& op : ctx->output_streams) {
+        OutputStream* ost = op.get();
+        if (ost->encoding_needed)
+            ret = init_encoder(run, ost);
+        else
+            ret = init_stream_copy(run, ost);
+        if (ret < 0) return ret;
+        if ((ret = init_output_bsfs(run, ost)) < 0) return ret;
+        run_of(run, ost).initialized = true;
+    }
+
+    for (size_t i = 0; i < ctx->output_files.size(); i++) {
+        OutputFile* of = ctx->output_files[i].get();
+        ret = avformat_write_header(of->ctx, &of->opts);
+        if (ret < 0) {
+            av_log(nullptr, AV_LOG_ERROR,
+                   "Could not write header for output file #%zu (incorrect codec parameters ?): %s\n", i,
+                   err2str(ret).c_str());
+            return ret;
+        }
+        of->header_written = 1;
+        av_dump_format(of->ctx, static_cast<int>(i), of->ctx->url, 1);
+    }
+    return 0;
+}

@@ -1,0 +1,31 @@
+// Runs the in-process transcoder as the job runner does, and reads back
+// what an output file holds with Debian's ffprobe.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "CmdFFplay.h"
+
+namespace runtest {
+
+// Runs one command line (UTF-8, without the program name) on `runner`.
+// Returns the run's exit code.
+int RunTranscode(CCmdFFplay& runner, const std::string& line);
+int RunTranscode(const std::string& line);
+
+struct StreamInfo {
+    std::string type;     // video, audio, subtitle
+    std::string codec;
+    int width = 0, height = 0;
+    int sample_rate = 0, channels = 0;
+    long frames = 0;      // decoded frames (video) or packets (others)
+    double duration = 0;  // seconds
+};
+// The streams of a file in order; empty when ffprobe cannot read it.
+std::vector<StreamInfo> Probe(const std::string& path);
+// Decoded video frames as raw gray+chroma yuv420p bytes, one string per frame.
+std::vector<std::string> DecodeFrames(const std::string& path, int width, int height);
+
+inline std::string Q(const std::string& p) { return "\"" + p + "\""; }
+
+}  // namespace runtest
