@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineGlobals.h"
+#include "VXMUtils.h"
 #include "player_support.h"
 #include "support/test_media.h"
 
@@ -73,7 +74,8 @@ TEST_F(PlayerTest, PauseHoldsThePositionAndASeekWhilePausedResumes)
     Push(FFPLAY_EVENT_SEEK, &target);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_FALSE(ffplay_status().paused);
-    EXPECT_TRUE(WaitPosition(1.2, 3000));
+    // Landed there, not reached by playing on (that would take 0.9 s).
+    EXPECT_TRUE(WaitPosition(1.19, 500));
     EXPECT_EQ(notify.CountOf(WM_VXM_PLAY_FINISHED), 0);
     Push(FFPLAY_EVENT_STOP);
     ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PLAY_FINISHED) == 1; }, 5000));
@@ -311,6 +313,79 @@ TEST_F(PlayerTest, FiftyStartsAndStopsLeakNoThreadNoDescriptorAndFreeTheLock)
     EXPECT_EQ(CountDescriptors(), descriptors);
     ASSERT_TRUE(g_csPlayer.try_lock());
     g_csPlayer.unlock();
+}
+
+}  // namespace
+
+namespace {
+
+double SecondsUntilFinished(CRecorder& notify, int expected = 1)
+{
+    const auto start = std::chrono::steady_clock::now();
+    if (!notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PLAY_FINISHED) == expected; }, 10000)) return -1.0;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST_F(PlayerTest, StartAndDurationOptionsPlayOnlyTheTrimmedPart)
+{
+    CRecorder notify;
+    CHostWindow window(320, 240);
+    {
+        CPlayerRun run(GetTestMedia().mp4, notify.Get(), L"-ss 1.300");
+        run.Start();
+        ASSERT_TRUE(WaitRunning(5000));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_GE(ffplay_status().position, 1.2);
+        const double seconds = SecondsUntilFinished(notify);
+        EXPECT_GT(seconds, 0.0);
+        EXPECT_LT(seconds, 1.2);
+    }
+    {
+        CPlayerRun run(GetTestMedia().mp4, notify.Get(), L"-t 0.600");
+        run.Start();
+        const double seconds = SecondsUntilFinished(notify, 2);
+        EXPECT_GT(seconds, 0.4);
+        EXPECT_LT(seconds, 1.4);
+    }
+}
+
+TEST_F(PlayerTest, VideoFiltersOfTheCommandLineShapeThePicture)
+{
+    CRecorder notify;
+    CHostWindow window(320, 240);
+    CPlayerRun plain(GetTestMedia().mp4, notify.Get(), L"-vf \"crop=80:120:0:0\"");
+    plain.Start();
+    ASSERT_TRUE(WaitPosition(0.3, 5000));
+    // 80x120 fills the height: a 160-wide picture in the middle, black beside it.
+    EXPECT_NEAR(*ffplay_display_aspect(), 80.0f / 120.0f, 1e-4);
+    EXPECT_LT(window.Host().MeanLevel(0, 0, 70, 240), 1.0);
+    EXPECT_GT(window.Host().MeanLevel(90, 0, 140, 240), 20.0);
+}
+
+TEST_F(PlayerTest, UnknownFilterEndsThePlayCleanly)
+{
+    CRecorder notify;
+    CHostWindow window(320, 240);
+    CPlayerRun run(GetTestMedia().mp4, notify.Get(), L"-vf nosuchfilter");
+    run.Start();
+    EXPECT_GT(SecondsUntilFinished(notify), 0.0);
+    run.Join();
+    ASSERT_TRUE(g_csPlayer.try_lock());
+    g_csPlayer.unlock();
+}
+
+TEST_F(PlayerTest, SecondAudioInputPlaysBesideASilentMainInput)
+{
+    CRecorder notify;
+    CHostWindow window(320, 240);
+    const std::wstring extra = L"-an -extaudio \"" + AnsiToWide(GetTestMedia().mp3) + L"\"";
+    CPlayerRun run(GetTestMedia().mp4, notify.Get(), extra);
+    const int threads = CountThreads();
+    run.Start();
+    ASSERT_TRUE(WaitPosition(0.3, 5000));
+    EXPECT_GT(SecondsUntilFinished(notify), 0.5);
+    run.Join();
+    EXPECT_EQ(CountThreads(), threads);
 }
 
 }  // namespace

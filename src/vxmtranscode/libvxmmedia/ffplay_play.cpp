@@ -156,7 +156,10 @@ struct CVideoState {
     double clock_base = NAN;          // media time at clock_start
     double clock_start = 0.0;
     double paused_at = 0.0;
-    double frame_timer = 0.0;
+    std::atomic<double> seek_clock{NAN};   // set by the read thread after a seek
+    // Decoded pictures and samples before this time (seconds) are dropped, so
+    // a seek lands where it was asked and not on the keyframe before it.
+    std::atomic<double> skip_until{NAN};
     std::atomic<double> video_clock{NAN};
 
     std::thread read_tid, video_tid, audio_tid;
@@ -187,6 +190,12 @@ void SetStatus(const FFplayStatus& s)
 
 double MasterClock(CVideoState* is)
 {
+    const double seekClock = is->seek_clock.exchange(NAN);
+    if (!std::isnan(seekClock)) {
+        is->clock_base = seekClock;
+        is->clock_start = Now();
+        is->paused_at = is->clock_start;
+    }
     if (is->paused.load()) {
         double a = is->audio_clock.load();
         if (is->audio_open && !std::isnan(a)) return a;
@@ -210,7 +219,6 @@ void TogglePause(CVideoState* is)
     if (is->paused.load()) {
         if (!std::isnan(is->clock_base)) is->clock_start += Now() - is->paused_at;
         is->audio_clock_time = Now();
-        is->frame_timer = Now();
         if (is->audio_open) SDL_PauseAudio(0);
         is->paused = false;
     } else {
@@ -226,7 +234,8 @@ void TogglePause(CVideoState* is)
 void AudioCallback(void* opaque, Uint8* stream, int len)
 {
     auto* is = static_cast<CVideoState*>(opaque);
-    const int volume = std::clamp(is->opts->volume, 0, SDL_MIX_MAXVOLUME);
+    const int volume = std::clamp(std::atomic_ref<int>(is->opts->volume).load(std::memory_order_relaxed), 0,
+                                  SDL_MIX_MAXVOLUME);
     std::lock_guard<std::mutex> lock(is->audio_lock);
     const int serial = is->audioq.Serial();
     while (len > 0 && !is->audioq_out.empty()) {
@@ -313,6 +322,19 @@ void AudioThread(CVideoState* is)
             chunk.pts = frame->pts == AV_NOPTS_VALUE ? NAN : frame->pts * av_q2d(tb);
             chunk.serial = serial;
             av_frame_unref(frame);
+            const double skip = is->skip_until.load();
+            if (!std::isnan(skip) && !std::isnan(chunk.pts)) {
+                const double bytesPerSec = 2.0 * is->audio_channels * is->audio_rate;
+                const double end = chunk.pts + chunk.data.size() / bytesPerSec;
+                if (end <= skip) continue;
+                if (chunk.pts < skip) {
+                    const size_t frameBytes = 2u * is->audio_channels;
+                    size_t cut = static_cast<size_t>((skip - chunk.pts) * bytesPerSec) / frameBytes * frameBytes;
+                    cut = std::min(cut, chunk.data.size());
+                    chunk.data.erase(chunk.data.begin(), chunk.data.begin() + static_cast<long>(cut));
+                    chunk.pts += cut / bytesPerSec;
+                }
+            }
             std::unique_lock<std::mutex> lock(is->audio_lock);
             // About half a second of audio waits for the device.
             is->audio_cond.wait(lock, [&] {
@@ -447,6 +469,11 @@ void VideoThread(CVideoState* is)
                 if (ret < 0) break;
                 const AVRational tb = av_buffersink_get_time_base(vf.sink);
                 const double pts = filtered->pts == AV_NOPTS_VALUE ? NAN : filtered->pts * av_q2d(tb);
+                const double skip = is->skip_until.load();
+                if (!std::isnan(skip) && !std::isnan(pts) && pts + frameDuration <= skip) {
+                    av_frame_unref(filtered);
+                    continue;
+                }
                 QueuePicture(is, filtered, pts, frameDuration, serial);
                 av_frame_unref(filtered);
             }
@@ -558,8 +585,10 @@ void ReadThread(CVideoState* is)
                 const int64_t target = is->seek_pos;
                 is->seek_req = false;
                 lock.unlock();
+                is->skip_until = target / 1000000.0;
                 int ret = avformat_seek_file(is->ic, -1, INT64_MIN, target, INT64_MAX, 0);
                 if (ret < 0) {
+                    is->skip_until = NAN;
                     av_log(nullptr, AV_LOG_ERROR, "%s: error while seeking\n", is->filename.c_str());
                 } else {
                     if (is->audio_stream >= 0) {
@@ -577,8 +606,7 @@ void ReadThread(CVideoState* is)
                         is->pictq.clear();
                         is->pict_cond.notify_all();
                     }
-                    SetExternalClock(is, target / 1000000.0);
-                    is->frame_timer = Now();
+                    is->seek_clock = target / 1000000.0;
                     is->eof = false;
                     ended = false;
                 }
@@ -601,7 +629,14 @@ void ReadThread(CVideoState* is)
                 is->eof = true;
                 ended = true;
             } else if (is->ic->pb && is->ic->pb->error) {
-                break;
+                av_log(nullptr, AV_LOG_ERROR, "%s: read error\n", is->filename.c_str());
+                if (is->video_stream >= 0) is->videoq.PutNull(is->video_stream);
+                if (is->audio_stream >= 0) is->audioq.PutNull(is->audio_stream);
+                is->eof = true;
+                ended = true;
+            } else {
+                std::unique_lock<std::mutex> lock(is->seek_lock);
+                is->continue_read.wait_for(lock, std::chrono::milliseconds(10));
             }
             continue;
         }
@@ -646,6 +681,7 @@ int StreamOpen(CVideoState* is)
     if (o.start_time != AV_NOPTS_VALUE) {
         int64_t ts = o.start_time;
         if (is->ic->start_time != AV_NOPTS_VALUE) ts += is->ic->start_time;
+        is->skip_until = ts / 1000000.0;
         if (avformat_seek_file(is->ic, -1, INT64_MIN, ts, INT64_MAX, 0) < 0)
             av_log(nullptr, AV_LOG_WARNING, "%s: could not seek to position %0.3f\n", is->filename.c_str(),
                    ts / 1000000.0);
@@ -674,7 +710,6 @@ int StreamOpen(CVideoState* is)
         return AVERROR_STREAM_NOT_FOUND;
     }
     if (o.start_time != AV_NOPTS_VALUE) SetExternalClock(is, o.start_time / 1000000.0);
-    is->frame_timer = Now();
     is->read_tid = std::thread(ReadThread, is);
     if (is->audio_stream >= 0) {
         is->audio_tid = std::thread(AudioThread, is);
@@ -1021,10 +1056,12 @@ void EventLoop(CVideoState* is, CScreen& sc)
             if (ev.user.data1) RequestSeek(is, *static_cast<float*>(ev.user.data1));
             break;
         case FFPLAY_EVENT_VOLUME:
-            if (ev.user.data1) is->opts->volume = std::clamp(*static_cast<int*>(ev.user.data1) * 128 / 100, 0, 128);
+            if (ev.user.data1)
+                std::atomic_ref<int>(is->opts->volume)
+                    .store(std::clamp(*static_cast<int*>(ev.user.data1) * 128 / 100, 0, 128));
             break;
         case FFPLAY_EVENT_MUTE:
-            is->opts->volume = 0;
+            std::atomic_ref<int>(is->opts->volume).store(0);
             break;
         case FFPLAY_EVENT_BRIGHTNESS:
             if (ev.user.data1) {
