@@ -5,6 +5,7 @@
 #include "ui/UIList.h"
 #include "ui/UIScrollBar.h"
 #include "ui/UIContainer.h"
+#include "ui/UICustomControls.h"
 #include "ui/UIManager.h"
 #include "ui/UIProgress.h"
 #include "ui/UIRender.h"
@@ -35,6 +36,12 @@ std::map<std::wstring, CDialogBuilder::ControlFactory>& Factories()
         {L"ListContainerElement", []() -> CControlUI* { return new CListContainerElementUI; }},
         {L"ListLabelElement", []() -> CControlUI* { return new CListLabelElementUI; }},
         {L"ScrollBar", []() -> CControlUI* { return new CScrollBarUI; }},
+        {L"TimeEdit", []() -> CControlUI* { return new CTimeEditUI; }},
+        {L"CircularProgress", []() -> CControlUI* { return new CCircularProgressUI; }},
+        {L"CCircularProgress", []() -> CControlUI* { return new CCircularProgressUI; }},
+        {L"TextProgress", []() -> CControlUI* { return new CTextProgressUI; }},
+        {L"SizeProgress", []() -> CControlUI* { return new CSizeProgressUI; }},
+        {L"OverlapButton", []() -> CControlUI* { return new COverlapButton; }},
     };
     return table;
 }

@@ -15,6 +15,8 @@
 #include "ui/UIList.h"
 #include "ui/UICombo.h"
 #include "ui/UIMenu.h"
+#include "ui/UICustomControls.h"
+#include "ui/UILanguage.h"
 #include "ui/UIDlgBuilder.h"
 #include "ui/UIWindow.h"
 #include "ui/UIWindowImplBase.h"

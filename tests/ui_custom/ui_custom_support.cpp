@@ -29,7 +29,6 @@ public:
         }
         EnsureUIApplication();
         if (!m_config.empty()) QFile::remove(QString::fromStdString(m_config));
-        RegisterCustomControls();
     }
     void TearDown() override
     {

@@ -1,23 +1,241 @@
-// Job building of a profile. The builders are not part of this library yet:
-// both entries report failure and add no step, so no conversion can start
-// with a queue that claims to be complete.
-#include "OutputProfile.h"
+// Job building of a profile: output paths by container step, the subtitle
+// step, one encode builder per tool step and the join of a media's parts.
+#include <cstdlib>
 
 #include "EngineLog.h"
+#include "OutputProfile.h"
+#include "ProfileJobBuild.h"
+#include "ProfileMuxSteps.h"
+#include "RunnerHooks.h"
+#include "VXMUtils.h"
+
+// Defined by the mux and join code; null while it is not linked in.
+extern void BuildRawMp4CreatorCommands(const std::wstring&, const std::wstring&, VXM_JOB_QUEUE&, COutputProfile*,
+                                       bool, const std::wstring&, const std::wstring&, const std::wstring&)
+    __attribute__((weak));
+extern void BuildTsMuxerRemuxCommands(const std::wstring&, const std::wstring&, COutputProfile*, bool,
+                                      const std::wstring&, const std::wstring&, VXM_JOB_QUEUE&, int)
+    __attribute__((weak));
+extern void BuildApeCommands(const std::wstring&, VXM_JOB_QUEUE&, COutputProfile*, CVXMMediaBase*,
+                             const std::wstring*) __attribute__((weak));
+extern void BuildJoinRoute(CVXMMediaBase*, COutputProfile*, const std::wstring&, VXM_JOB_QUEUE&,
+                           const std::vector<std::wstring>&) __attribute__((weak));
+
+namespace {
+
+constexpr const char* kLogCategory = "JobBuild";
+
+void MissingStep(const char* what, const std::wstring& source)
+{
+    LogMessageW(kLogCategory, L"%s: %s is not built in; the step is left out", source.c_str(),
+                Utf8ToWide(what).c_str());
+}
+
+bool IsPs3Code(int code)
+{
+    return code >= 11 && code <= 14;
+}
+
+}  // namespace
 
 int COutputProfile::BuildCommands(CVXMMediaBase* media, const std::wstring& outputFolder,
                                   std::vector<std::wstring>& outputs, std::vector<std::wstring>& videoStreams,
-                                  std::vector<std::wstring>& audioStreams,
-                                  std::vector<std::unique_ptr<VXM_JOB_COMMAND>>& queue, CVXMMediaBase* parent)
+                                  std::vector<std::wstring>& audioStreams, VXM_JOB_QUEUE& queue,
+                                  CVXMMediaBase* parent)
 {
-    LogMessageA("COutputProfile::BuildCommands", "job building is not available for profile %d", m_nId);
-    return -1;
+    if (!media)
+        return -1;
+    const VXM_ENGINE_SETTINGS& settings = BuildSettings();
+    if (NeedsAviSynth(media)) {
+        LogMessageW(kLogCategory, L"%s: making 3D from a 2D source needs AviSynth, which this system does not have",
+                    media->m_strSourcePath.c_str());
+        return -1;
+    }
+    const std::wstring vcodec = GetVideoCodec();
+    const bool hardware = IsHardwareEncoderUsable(vcodec, settings.UseNVidiaCUDA) != 0;
+    const bool rawRoute = settings.UseNVidiaCUDA && media->m_nMediaKind != 1 && media->m_nMediaKind != 2 &&
+                          !media->m_lstVideo.empty() && !hardware && vcodec != L"x265";
+
+    // A tool step of engine mp4creator is what turns raw streams into the MP4.
+    bool hasMp4Creator = false;
+    for (const auto& command : m_lstCommands)
+        hasMp4Creator = hasMp4Creator || command->m_nEngine == PROFILE_ENGINE_MP4CREATOR;
+
+    VXM_MUX_PATHS mux;
+    std::wstring encodePath;
+    bool rateAllows = false;
+    switch (m_nMuxKind) {
+    case PROFILE_MUX_MP4CREATOR:
+    case PROFILE_MUX_MP4BOX:
+        if (!BuildMp4MuxCommands(media, this, outputFolder, parent, mux))
+            return -1;
+        rateAllows = !mux.sourceRate.empty() && std::wcstod(mux.sourceRate.c_str(), nullptr) >=
+                                                    std::wcstod(mux.targetRate.c_str(), nullptr);
+        // The raw-stream route encodes into an ".avi" that a later step muxes;
+        // without that step the output is the final file itself.
+        encodePath = rawRoute && hasMp4Creator && !IsPs3Code(m_nProfileCode) && rateAllows ? mux.aviPath
+                                                                                          : mux.finalOutput;
+        break;
+    case PROFILE_MUX_TSMUXER:
+        if (!BuildTsMuxerCommands(media, this, outputFolder, parent, mux))
+            return -1;
+        encodePath = mux.finalOutput;
+        break;
+    case PROFILE_MUX_M4A:
+        if (!BuildM4aMuxCommand(media, this, outputFolder, mux))
+            return -1;
+        encodePath = mux.finalOutput;
+        break;
+    default:
+        if (m_nProfileCode == PROFILE_CODE_PSP)
+            encodePath = MakePspOutputPath(media, this, outputFolder);
+        else if (m_nProfileCode == PROFILE_CODE_FLV || m_nProfileCode == PROFILE_CODE_SWF ||
+                 m_nProfileCode == PROFILE_CODE_ASF)
+            encodePath = MakeOutputPath(media, this, outputFolder);
+        else if (m_nProfileCode == PROFILE_CODE_3GP || m_nProfileCode == PROFILE_CODE_3G2)
+            encodePath = Make3gpOutputPath(media, this, outputFolder, &mux.aviPath);
+        else if (GetProfileFlag())
+            encodePath = MakeCodecNamedOutputPath(media, this, outputFolder);
+        else
+            encodePath = MakeOutputPath(media, this, outputFolder);
+        mux.finalOutput = encodePath;
+        break;
+    }
+    if (encodePath.empty())
+        return -1;
+
+    if (GetProfileFlag()) {
+        BuildSubtitleCommand(queue, this, media, outputFolder);
+        encodePath = MakeSegmentOutputName(encodePath, queue, media);
+        if (encodePath.empty())
+            return -1;
+    }
+
+    VXM_BUILD_ARGS args;
+    args.outputFolder = outputFolder;
+    args.queue = &queue;
+    args.profile = this;
+    args.media = media;
+    args.encodePath = encodePath;
+    args.thumbnailPath = mux.thumbnail;
+    args.parent = parent;
+    for (const auto& command : m_lstCommands) {
+        const int engine = command->m_nEngine;
+        const int type = command->m_nOutputType;
+        if (engine == PROFILE_ENGINE_MENCODER || engine == PROFILE_ENGINE_FFMPEG) {
+            switch (type) {
+            case PROFILE_OUTPUT_AVI: BuildAviCommand(args); break;
+            case PROFILE_OUTPUT_MPEG4_PSP: BuildMpeg4PspCommand(args); break;
+            case PROFILE_OUTPUT_MPEG: BuildMpegCommand(args); break;
+            case PROFILE_OUTPUT_FLV: BuildFlvCommand(args, true); break;
+            case PROFILE_OUTPUT_MPEG4: BuildMpeg4Command(args, rawRoute, hardware); break;
+            case PROFILE_OUTPUT_AVC_PSP: BuildAvcPspCommand(args); break;
+            case PROFILE_OUTPUT_AVC_PS3: BuildAvcPs3Command(args); break;
+            case PROFILE_OUTPUT_DVD: BuildDvdCommand(args); break;
+            case PROFILE_OUTPUT_3GP: Build3gpCommand(args); break;
+            case PROFILE_OUTPUT_SWF: BuildFlvCommand(args, false); break;
+            case PROFILE_OUTPUT_MKV: BuildMkvCommand(args); break;
+            case PROFILE_OUTPUT_MOV: BuildMovCommand(args); break;
+            case PROFILE_OUTPUT_ASF: BuildAsfCommand(args); break;
+            case PROFILE_OUTPUT_WEBM: BuildWebmCommand(args); break;
+            case PROFILE_OUTPUT_OGV: BuildOgvCommand(args); break;
+            case PROFILE_OUTPUT_GIF: BuildGifCommand(args); break;
+            default: break;
+            }
+        } else if (engine == PROFILE_ENGINE_MPLAYER) {
+            switch (type) {
+            case PROFILE_OUTPUT_WMV: BuildWmvCommand(args); break;
+            case PROFILE_OUTPUT_AAC: BuildAacCommand(args); break;
+            case PROFILE_OUTPUT_MP3: BuildMp3Command(args); break;
+            case PROFILE_OUTPUT_WAV: BuildWavCommand(args); break;
+            case PROFILE_OUTPUT_OGG: BuildOggCommand(args); break;
+            case PROFILE_OUTPUT_WMA: BuildWmaCommand(args); break;
+            case PROFILE_OUTPUT_DTS: BuildDtsCommand(args); break;
+            default: BuildAudioCommand(args); break;
+            }
+        } else if (engine == PROFILE_ENGINE_MAC && type == PROFILE_OUTPUT_APE) {
+            std::wstring folder = encodePath.substr(0, encodePath.rfind(L'/'));
+            std::wstring name = GetFileNamePart(encodePath, TRUE);
+            name = name.substr(0, name.rfind(L'.'));
+            const std::wstring wav = MakeUniqueOutputPath(L"wav", nullptr, folder, name);
+            if (!BuildApeCommands)
+                MissingStep("the APE encoder", media->m_strSourcePath);
+            else
+                BuildApeCommands(encodePath, queue, this, media, wav.empty() ? nullptr : &wav);
+        } else if (engine == PROFILE_ENGINE_MP4CREATOR) {
+            if (rawRoute && rateAllows && !IsPs3Code(m_nProfileCode)) {
+                if (!BuildRawMp4CreatorCommands)
+                    MissingStep("mp4creator", media->m_strSourcePath);
+                else
+                    BuildRawMp4CreatorCommands(mux.targetRate, encodePath, queue, this, media->m_bHasAudio != 0,
+                                               mux.videoStream, mux.audioStream, mux.finalOutput);
+                media->m_strOutputFile = mux.finalOutput;
+            }
+        } else if (engine == PROFILE_ENGINE_TSMUXER) {
+            if (!BuildTsMuxerRemuxCommands)
+                MissingStep("tsMuxeR", media->m_strSourcePath);
+            else
+                BuildTsMuxerRemuxCommands(mux.audioStream, mux.metaFile, this, media->m_bHasAudio != 0,
+                                          mux.videoStream, encodePath, queue, 1);
+        }
+        media->m_bDoubleLength = ProfileWToI(GetEncodePass()) == 2 ? 1 : 0;
+    }
+    videoStreams.push_back(mux.videoStream);
+    audioStreams.push_back(mux.audioStream);
+
+    const bool tsMuxed = m_lstCommands.size() >= 2 && m_lstCommands[1]->m_nEngine == PROFILE_ENGINE_TSMUXER;
+    if (!parent && !media->m_lstJoin.empty() && m_nProfileCode != 109) {
+        outputs.push_back(media->m_strOutputFile);
+        for (IVXMMedia* part : media->m_lstJoin) {
+            CVXMMediaBase* base = dynamic_cast<CVXMMediaBase*>(part);
+            if (!base)
+                continue;
+            BuildCommands(base, outputFolder, outputs, videoStreams, audioStreams, queue, media);
+            outputs.push_back(base->m_strOutputFile);
+        }
+        if (tsMuxed) {
+            BuildJoinCommands(media, mux.videoStream, queue, videoStreams);
+            BuildJoinCommands(media, mux.audioStream, queue, audioStreams);
+        } else {
+            BuildJoinCommands(media, media->m_strOutputFile, queue, outputs);
+        }
+    }
+    if (!parent && tsMuxed) {
+        if (!BuildTsMuxerRemuxCommands)
+            MissingStep("tsMuxeR", media->m_strSourcePath);
+        else
+            BuildTsMuxerRemuxCommands(mux.audioStream, mux.metaFile, this, media->m_bHasAudio != 0, mux.videoStream,
+                                      mux.finalOutput, queue, 2);
+    }
+    return 0;
 }
 
-int COutputProfile::BuildJoinCommands(CVXMMediaBase* media, const std::wstring& joinedOutput,
-                                      std::vector<std::unique_ptr<VXM_JOB_COMMAND>>& queue,
+int COutputProfile::BuildJoinCommands(CVXMMediaBase* media, const std::wstring& joinedOutput, VXM_JOB_QUEUE& queue,
                                       std::vector<std::wstring>& parts)
 {
-    LogMessageA("COutputProfile::BuildJoinCommands", "job building is not available for profile %d", m_nId);
-    return -1;
+    if (!BuildJoinRoute) {
+        MissingStep("joining", media ? media->m_strSourcePath : std::wstring());
+        parts.clear();
+        return -1;
+    }
+    BuildJoinRoute(media, this, joinedOutput, queue, parts);
+    parts.clear();
+    return 0;
+}
+
+int BuildMediaCommands(IVXMMedia* media, IProfile* profile, VXM_JOB_QUEUE& queue)
+{
+    CVXMMediaBase* base = dynamic_cast<CVXMMediaBase*>(media);
+    COutputProfile* output = dynamic_cast<COutputProfile*>(profile);
+    if (!base || !output)
+        return -1;
+    if (!queue.empty())
+        return 0;
+    base->m_strTempOutput.clear();
+    const std::wstring folder = base->m_strOutputFolder;
+    std::vector<std::wstring> outputs, videoStreams, audioStreams;
+    const int result = output->BuildCommands(base, folder, outputs, videoStreams, audioStreams, queue, nullptr);
+    if (result != 0)
+        ClearJobQueue(queue);  // a half-built job never runs
+    return result;
 }

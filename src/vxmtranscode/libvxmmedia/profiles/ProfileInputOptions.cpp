@@ -1,0 +1,539 @@
+// The prologue every transcode step starts with: input, trim, source tracks,
+// burn-in, overlays, volume, threads and the picture and fitting filters.
+#include <charconv>
+#include <cwctype>
+
+#include "EngineLog.h"
+#include "ProfileJobBuild.h"
+#include "VXMUtils.h"
+
+extern "C" {
+#include <libavcodec/codec_id.h>
+}
+
+namespace {
+
+constexpr const char* kLogCategory = "JobBuild";
+
+bool EqualsNoCase(const std::wstring& a, const wchar_t* b)
+{
+    std::size_t i = 0;
+    for (; i < a.size() && b[i]; ++i) {
+        if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i])))
+            return false;
+    }
+    return i == a.size() && !b[i];
+}
+
+void SplitSize(const std::wstring& size, int& width, int& height)
+{
+    width = ProfileWToI(size);
+    std::size_t x = size.find(L'x');
+    height = x == std::wstring::npos ? 0 : ProfileWToI(std::wstring_view(size).substr(x + 1));
+}
+
+int Even(int value)
+{
+    return value & ~1;
+}
+
+bool Is3DInForce(const CVXMMediaBase* media)
+{
+    return media->m_n3DMode != -1 && media->m_n3DOutput != -1 && media->m_n3DDepth != 0;
+}
+
+bool IsTextSubtitle(int codec)
+{
+    return codec == AV_CODEC_ID_SRT || codec == AV_CODEC_ID_SSA || codec == AV_CODEC_ID_ASS ||
+           codec == AV_CODEC_ID_SUBRIP;
+}
+
+bool IsSsaFamily(int codec)
+{
+    return codec == AV_CODEC_ID_SSA || codec == AV_CODEC_ID_ASS;
+}
+
+void BurnSubtitleFile(CFFMpegOpts& opts, const std::wstring& path)
+{
+    if (path.empty())
+        return;
+    AppendFilter(opts, L"-vf", L"ass=f='" + BuildSubtitleFilterArg(path, BuildSettings().subtitle));
+}
+
+void BurnExternal(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* profile, const VXM_SUBTITLE& subtitle)
+{
+    const int codec = SubtitleCodecOf(subtitle);
+    if (IsSsaFamily(codec))
+        BurnSubtitleFile(opts, profile->m_dSeekStart > 0 ? media->m_strTempFile : subtitle.m_strFilePath);
+    else if (codec == AV_CODEC_ID_SRT || codec == AV_CODEC_ID_SUBRIP)
+        BurnSubtitleFile(opts, subtitle.m_strFilePath);
+}
+
+void AddSourceSubtitles(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* profile)
+{
+    if (profile->m_nSkipSourceTracks || media->m_lstSubtitle.empty())
+        return;
+    const VXM_SUBTITLE* subtitle = nullptr;
+    if (media->m_nMediaKind == 1) {
+        IVXMMedia* title = dynamic_cast<IVXMMedia*>(media);
+        const int selected = title ? title->GetSelectedSubtitleStream() : -1;
+        if (selected == -1) {
+            for (const auto& s : media->m_lstSubtitle) {
+                if (title && s->m_nId == title->GetSubtitleId())
+                    subtitle = s.get();
+            }
+        } else {
+            subtitle = media->GetSubtitleAt(selected);
+        }
+        if (!subtitle)
+            return;
+        if (subtitle->m_bExternal)
+            BurnExternal(opts, media, profile, *subtitle);
+        else if (subtitle->m_nId >= 0) {
+            if (profile->m_nProfileCode == 28)
+                opts.AddFlag(L"-scodec copy");
+            else
+                opts.SetOption(L"-sst", L"%d", subtitle->m_nId);
+        }
+        return;
+    }
+    if (media->m_nMediaKind != 0)
+        return;
+    if (media->m_nSubtitleId >= 0) {
+        for (const auto& s : media->m_lstSubtitle) {
+            if (s->m_nId == media->m_nSubtitleId)
+                subtitle = s.get();
+        }
+    }
+    // An index out of the list's range is ignored.
+    if (media->m_pSelection && media->m_pSelection->m_nSubtitle >= 0) {
+        if (VXM_SUBTITLE* chosen = media->GetSubtitleAt(media->m_pSelection->m_nSubtitle))
+            subtitle = chosen;
+    }
+    if (!subtitle)
+        return;
+    if (subtitle->m_bExternal) {
+        BurnExternal(opts, media, profile, *subtitle);
+        return;
+    }
+    const int codec = SubtitleCodecOf(*subtitle);
+    if (profile->m_nProfileCode == 28)
+        opts.AddFlag(L"-scodec copy");
+    else if (IsTextSubtitle(codec))
+        BurnSubtitleFile(opts, media->m_strTempFile);
+    else if (IsListedSubtitleCodec(codec))
+        opts.SetOption(L"-sst", L"%d", subtitle->m_nId);
+}
+
+void AddSourceAudio(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* profile)
+{
+    if (profile->IsAudioDisabled())
+        return;
+    const VXM_AUDIO_TRACK* track = nullptr;
+    const IVXMAudio* discTrack = nullptr;
+    if (media->m_pSelection && media->m_pSelection->m_nAudio >= 0) {
+        if (media->m_nMediaKind == 1 || media->m_nMediaKind == 2) {
+            if (IVXMMedia* m = dynamic_cast<IVXMMedia*>(media)) {
+                const int index = m->GetSelectedAudioStream();
+                if (index >= 0 && index < m->GetAudioTrackCount())
+                    discTrack = m->GetAudioTrackAt(index);
+            }
+        } else {
+            track = media->GetAudioTrackAt(media->m_pSelection->m_nAudio);
+        }
+    }
+    if (track && track->m_bExternal) {
+        if (FileExists(track->m_strFilePath)) {
+            opts.SetInput2(track->m_strFilePath);
+            if (media->m_nVideoStreamIndex >= 0)
+                opts.SetOption(L"-map", L"0:%d -map 1:0", media->m_nVideoStreamIndex);
+            else
+                opts.SetOption(L"-map", L"0:v? -map 1:0");
+        } else {
+            LogMessageW(kLogCategory, L"the audio file %s is missing; the source's audio is kept",
+                        track->m_strFilePath.c_str());
+        }
+        return;
+    }
+    if (track) {
+        opts.SetOption(L"-ast", L"%d", track->m_nId);
+        return;
+    }
+    if (discTrack && discTrack->GetId() >= 0) {
+        opts.SetOption(L"-ast", L"%d", discTrack->GetId());
+        return;
+    }
+    if (media->m_nAudioTrackId >= 0)
+        opts.SetOption(L"-ast", L"%d", media->m_nAudioTrackId);
+}
+
+std::wstring DvdDeviceText(IVXMDVDTitle* title, const std::wstring& device)
+{
+    const int f = title ? title->GetFirstChapter() : -1;
+    const int l = title ? title->GetLastChapter() : -1;
+    const int a = title ? title->GetAngle() : -1;
+    const wchar_t* d = device.c_str();
+    if (f != -1 && a != -1)
+        return l == -1 ? FormatW(L"-dvd-device \"%s\" -chapter %d -angle %d", d, f, a)
+                       : FormatW(L"-dvd-device \"%s\" -chapter %d-%d -angle %d", d, f, l, a);
+    if (f == -1)
+        return a != -1 && l == -1 ? FormatW(L"-dvd-device \"%s\" -angle %d", d, a)
+                                  : FormatW(L"-dvd-device \"%s\"", d);
+    return l == -1 ? FormatW(L"-dvd-device \"%s\" -chapter %d", d, f)
+                   : FormatW(L"-dvd-device \"%s\" -chapter %d-%d", d, f, l);
+}
+
+}  // namespace
+
+const VXM_ENGINE_SETTINGS& BuildSettings()
+{
+    static const VXM_ENGINE_SETTINGS defaults;
+    const VXM_ENGINE_SETTINGS* settings = GetEngineSettings();
+    return settings ? *settings : defaults;
+}
+
+std::wstring FixedText(double value, int decimals)
+{
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (result.ec != std::errc())
+        return L"0";
+    return std::wstring(buffer, result.ptr);
+}
+
+void AppendFilter(CCmdOpts& opts, const wchar_t* option, const std::wstring& piece)
+{
+    opts.AppendToOption(option, TRUE, L",", L"%s", piece.c_str());
+}
+
+void FinishFilterOptions(CCmdOpts& opts)
+{
+    for (const wchar_t* name : {L"-vf", L"-af"}) {
+        for (const VXM_CMD_OPTION& option : opts.GetOptions()) {
+            if (option.strName == name && !option.strValue.empty() && option.strValue.front() != L'"') {
+                const std::wstring quoted = L"\"" + option.strValue + L"\"";
+                opts.SetOption(name, L"%s", quoted.c_str());
+                break;
+            }
+        }
+    }
+}
+
+void AddOutputPath(CCmdOpts& opts, const std::wstring& path)
+{
+    FinishFilterOptions(opts);
+    opts.AddFlag(QuoteArgument(path));
+}
+
+std::wstring StereoFilterText(int inputMode, int outputMode)
+{
+    static const wchar_t* const kLayouts[] = {L"arcg", L"arch", L"arcc", L"arcd", L"agmg", L"agmh",
+                                              L"agmc", L"agmd", L"aybg", L"aybh", L"aybc", L"aybd",
+                                              L"ml",   L"mr",   L"sbsl", L"sbsr", L"sbs2l", L"sbs2r",
+                                              L"abl",  L"abr",  L"ab2l", L"ab2r", L"irl",  L"irr"};
+    constexpr int count = static_cast<int>(std::size(kLayouts));
+    // The filter reads only the side-by-side, above-below and interleaved layouts.
+    if (inputMode < 14 || inputMode >= count || outputMode < 0 || outputMode >= count)
+        return {};
+    return FormatW(L"stereo3d=in=%s:out=%s", kLayouts[inputMode], kLayouts[outputMode]);
+}
+
+bool NeedsAviSynth(const CVXMMediaBase* media)
+{
+    return media->m_nMediaKind == 0 && Is3DInForce(media) && (media->m_n3DMode == 10 || media->m_n3DMode == 11) &&
+           !IsAviSynthAvailable();
+}
+
+void AddSeekOptions(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts)
+{
+    const double s = static_cast<unsigned>(media->m_nStartTime) / 1000.0;
+    const double e = static_cast<unsigned>(media->m_nEndTime) / 1000.0;
+    const double t = static_cast<unsigned>(media->GetEffectiveDuration()) / 1000.0;
+    const double d = e - s;
+    // A window whose end is not after its start has no length to write.
+    const bool validEnd = e != 0 && d > 0;
+    if (media->m_nMediaKind == 0) {
+        if (s != 0) {
+            profile->m_dSeekStart = s;
+            opts.SetOption(L"-ss", L"%s", FixedText(s, 3).c_str());
+        }
+        if (validEnd && (t == 0 || d <= t))
+            opts.SetOption(L"-t", L"%s", FixedText(d, 3).c_str());
+        return;
+    }
+    if (s == 0) {
+        if (validEnd && (d < t || media->m_nMediaKind == 2))
+            opts.SetOption(L"-t", L"%s", FixedText(d, 3).c_str());
+    } else if (validEnd && d <= t) {
+        profile->m_dSeekStart = s;
+        opts.SetOption(L"-ss", L"%s", FixedText(s, 3).c_str());
+        opts.SetOption(L"-t", L"%s", FixedText(d, 3).c_str());
+    }
+}
+
+void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* profile)
+{
+    const VXM_ENGINE_SETTINGS& settings = BuildSettings();
+    opts.ClearOptions();
+    AddLogoOverlay(media, opts);
+
+    const bool twoDToThreeD = Is3DInForce(media) && (media->m_n3DMode == 10 || media->m_n3DMode == 11);
+    if (media->m_nMediaKind == 1) {
+        IVXMDVDTitle* title = dynamic_cast<IVXMDVDTitle*>(dynamic_cast<IVXMMedia*>(media));
+        opts.SetInput(title ? title->GetSourcePath() : media->m_strSourcePath);
+        opts.SetOption(L"-f dvdnav", L"%s", DvdDeviceText(title, media->m_strDiscPath).c_str());
+    } else if (media->m_nMediaKind == 2) {
+        opts.SetInput(media->m_strCDDrive);
+        opts.SetOption(media->m_strInputOptions, L"-%s", media->m_strSourcePath.c_str());
+    } else if (twoDToThreeD) {
+        SplitSize(profile->GetVideoSize(), media->m_n3DWidth, media->m_n3DHeight);
+        VXM_3D_SCRIPT_SETTINGS script;
+        script.n3DOutput = media->m_n3DOutput;
+        script.n3DDepth = media->m_n3DDepth;
+        script.n3DWidth = media->m_n3DWidth;
+        script.n3DHeight = media->m_n3DHeight;
+        script.d3DDisplayRatio = media->m_d3DDisplayRatio;
+        const int written = BuildTwoDToThreeDScript(media->m_strSourcePath, media->m_str3DScriptFile, script,
+                                                    GetFileNamePart(media->m_strSourcePath, TRUE),
+                                                    media->m_str3DIndexFile);
+        opts.SetInput(written == 0 ? media->m_str3DScriptFile : media->m_strSourcePath);
+    } else {
+        opts.SetInput(media->m_strSourcePath);
+        if (Is3DInForce(media)) {
+            const std::wstring stereo = StereoFilterText(media->m_n3DMode, media->m_n3DOutput);
+            if (stereo.empty())
+                LogMessageA(kLogCategory, "3D layouts %d to %d cannot be converted; no 3D filter added",
+                            media->m_n3DMode, media->m_n3DOutput);
+            else
+                AppendFilter(opts, L"-vf", stereo);
+        }
+    }
+
+    profile->m_dSeekStart = 0;
+    AddSeekOptions(media, profile, opts);
+    AddSourceSubtitles(opts, media, profile);
+    AddSourceAudio(opts, media, profile);
+
+    if (media->m_bHasAudio && !profile->IsAudioDisabled() && !twoDToThreeD) {
+        if (profile->GetVolume() != 1.0f)
+            AppendFilter(opts, L"-af", L"volume=" + FixedText(profile->GetVolume(), 2));
+        else if (settings.OUT_VOLUME != 0)
+            AppendFilter(opts, L"-af", FormatW(L"volume=%ddB", settings.OUT_VOLUME));
+    }
+
+    const int mpegType = settings.MPEGType >= 1 ? 1 : 0;
+    profile->m_nAACMpegVersion = mpegType * 2 + 2;
+    profile->m_nAACProfile = 1;
+
+    profile->m_strMP3Options.clear();
+    if (settings.MP3Encode >= 1 && settings.MP3Encode <= 5)
+        profile->m_strMP3Options = FormatW(L"-aq %d", settings.MP3VBRQuality);
+    // The stock tools have no MP3 volume option: the volume filter does it.
+    if (settings.MP3Volume >= 1 && media->m_bHasAudio && !profile->IsAudioDisabled())
+        AppendFilter(opts, L"-af", FormatW(L"volume=%d", settings.MP3Volume));
+    if (settings.AudioQuality >= 1)
+        profile->m_strMP3Options += FormatW(L" -compression_level %d", settings.AudioQuality);
+
+    if (settings.CPUCores < 1) {
+        profile->m_strThreads = L"0";
+    } else {
+        profile->m_strThreads = FormatW(L"%d", settings.CPUCores);
+        opts.SetOption(L"-threads", L"%d", settings.CPUCores);
+    }
+
+    if (settings.Deinterlace)
+        AppendFilter(opts, L"-vf", L"kerndeint");
+    if (settings.InverseTelecine)
+        AppendFilter(opts, L"-vf", L"pullup");
+
+    if (IVXMVideo* video = media->GetSelectedVideoStream()) {
+        const double rate = video->GetFrameRate();
+        if (video->GetCodecName() == L"HDMV" && rate > 0 && rate < 1000)
+            opts.SetOption(L"-r", L"%s", FixedText(rate, 3).c_str());
+    }
+    const std::wstring codec = profile->GetVideoCodec();
+    if (codec == L"x264" || codec == L"mpeg2video")
+        opts.SetOption(L"-pix_fmt", L"yuv420p");
+
+    profile->m_strX264Options = settings.X264Options.empty() ? VXM_DEFAULT_X264_OPTIONS : settings.X264Options;
+    if (settings.UseOpenCL)
+        profile->m_strX264Options += L":opencl=1";
+
+    opts.AddFlag(L"-y");
+}
+
+void AddPictureFilters(CFFMpegOpts& opts, CVXMMediaBase* media)
+{
+    if (media->IsCropped())
+        AppendFilter(opts, L"-vf",
+                     FormatW(L"crop=%d:%d:%d:%d", media->m_nCropWidth, media->m_nCropHeight, media->m_nCropLeft,
+                             media->m_nCropTop));
+    if (media->m_nRotate != 0 || media->m_bFlipVertical || media->m_bFlipHorizontal) {
+        const int turns = ((media->m_nRotate % 4) + 4) % 4;
+        auto addTurns = [&] {
+            for (int i = 0; i < turns; ++i)
+                AppendFilter(opts, L"-vf", L"transpose=1");
+        };
+        if (media->m_bRotateFirst)
+            addTurns();
+        if (media->m_bFlipVertical)
+            AppendFilter(opts, L"-vf", L"vflip");
+        if (media->m_bFlipHorizontal)
+            AppendFilter(opts, L"-vf", L"hflip");
+        if (!media->m_bRotateFirst)
+            addTurns();
+    }
+    if (media->m_nBrightness != 0)
+        AppendFilter(opts, L"-vf", L"eq=brightness=" + FixedText(static_cast<float>(media->m_nBrightness) / 100.0f, 2));
+    if (media->m_nContrast != 0)
+        AppendFilter(opts, L"-vf",
+                     L"eq=contrast=" + FixedText(static_cast<float>(media->m_nContrast + 100) / 100.0f, 2));
+    if (media->m_nSaturation != 0)
+        AppendFilter(opts, L"-vf",
+                     L"eq=saturation=" + FixedText(static_cast<float>(media->m_nSaturation + 100) / 100.0f, 2));
+    // The clip-effect library does not exist on this system: no effect filter.
+    if (media->m_nEffectId >= 1)
+        LogMessageA(kLogCategory, "clip effect %d is not available; no effect filter added", media->m_nEffectId);
+}
+
+void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts,
+                           CVXMMediaBase* sizeSource)
+{
+    int w = 0, h = 0;
+    const VXM_ENGINE_SETTINGS& settings = BuildSettings();
+    AddScaleAndPadFilters(media, profile, opts, sizeSource, w, h, settings.FitToWidth != 0,
+                          settings.FitToHeight != 0);
+}
+
+void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts,
+                           CVXMMediaBase* sizeSource, int& outWidth, int& outHeight, bool fitToWidth,
+                           bool fitToHeight)
+{
+    const VXM_ENGINE_SETTINGS& settings = BuildSettings();
+    profile->m_strSize = profile->GetVideoSize();
+    int W = 0, H = 0;
+    SplitSize(profile->m_strSize, W, H);
+    IVXMVideo* video = (sizeSource ? sizeSource : media)->GetSelectedVideoStream();
+    if ((W == 0 || H == 0) && video) {
+        W = video->GetWidth();
+        H = video->GetHeight();
+    }
+    // Encoders of 4:2:0 pictures need even sizes.
+    W = Even(W);
+    H = Even(H);
+    auto vf = [&](const std::wstring& piece) { AppendFilter(opts, L"-vf", piece); };
+    const int w = video ? video->GetWidth() : 0;
+    const int h = video ? video->GetHeight() : 0;
+    if (video && w > 0 && h > 0 && W > 0 && H > 0) {
+        auto round = [&](int g) { return Even(settings.RoundTo16Pixels ? g / 16 * 16 : g); };
+        if (media->m_nRotate == 1 || media->m_nRotate == 3) {
+            const int S = Even(static_cast<int>(static_cast<long long>(h) * H / w));
+            vf(FormatW(L"scale=%d:%d", S, H));
+            if (W < S)
+                vf(FormatW(L"crop=%d:%d:%d:0", W, H, (S - W) / 2));
+            else
+                vf(FormatW(L"pad=%d:%d:%d:0", W, H, (W - S) / 2));
+        } else if (fitToWidth) {
+            int G = static_cast<int>(static_cast<long long>(h) * W / w);
+            if (settings.Expand2VideoSize) {
+                G = round(G);
+                vf(FormatW(L"scale=%d:%d", W, G));
+                if (G > H)
+                    vf(FormatW(L"crop=%d:%d:0:%d", W, H, (G - H) / 2));
+                else
+                    vf(FormatW(L"pad=%d:%d:0:%d", W, H, (H - G) / 2));
+            } else {
+                H = round(G);
+                vf(FormatW(L"scale=%d:%d", W, H));
+            }
+        } else if (fitToHeight) {
+            int G = static_cast<int>(static_cast<long long>(w) * H / h);
+            if (settings.Expand2VideoSize) {
+                G = round(G);
+                vf(FormatW(L"scale=%d:%d", G, H));
+                if (W < G)
+                    vf(FormatW(L"crop=%d:%d:%d:0", W, H, (G - W) / 2));
+                else
+                    vf(FormatW(L"pad=%d:%d:%d:0", W, H, (W - G) / 2));
+            } else {
+                W = round(G);
+                vf(FormatW(L"scale=%d:%d", W, H));
+            }
+        } else {
+            vf(FormatW(L"scale=%d:%d", W, H));
+        }
+    } else if (W > 0 && H > 0) {
+        vf(FormatW(L"scale=%d:%d", W, H));
+    }
+    profile->m_nScaledWidth = W;
+    profile->m_nScaledHeight = H;
+    outWidth = W;
+    outHeight = H;
+}
+
+void AddLogoOverlay(CVXMMediaBase* media, CFFMpegOpts& opts)
+{
+    IVXMVideo* video = media->GetSelectedVideoStream();
+    const int vw = video ? video->GetWidth() : 0;
+    const int vh = video ? video->GetHeight() : 0;
+    const VXM_WATERMARK& image = media->m_wmImage;
+    if (image.m_bEnabled && vw > 0 && vh > 0 && media->m_pImageWatermark && image.m_nRefWidth > 0 &&
+        image.m_nRefHeight > 0 && !image.m_strText.empty()) {
+        // The image file itself is overlaid, scaled and placed on the frame.
+        const double x = static_cast<double>(image.m_nX) * vw / image.m_nRefWidth;
+        const double y = static_cast<double>(image.m_nY) * vh / image.m_nRefHeight;
+        const int w = std::max(1, image.m_nWidth * vw / image.m_nRefWidth);
+        const int h = std::max(1, image.m_nHeight * vh / image.m_nRefHeight);
+        std::wstring path = image.m_strText;
+        EscapeFilterPath(path);
+        AppendFilter(opts, L"-vf",
+                     FormatW(L"movie='%s'[img];[img]scale=%d:%d[img];[in][img]overlay=%s:%s", path.c_str(), w, h,
+                             FixedText(x, 0).c_str(), FixedText(y, 0).c_str()));
+    }
+    if (media->m_wmText.m_bEnabled && media->m_pTextWatermark)
+        LogMessageA(kLogCategory, "the text watermark is not drawn into conversions on this system");
+}
+
+std::wstring GetAspectText(CVXMMediaBase* media, const std::wstring& aspect)
+{
+    std::wstring result = aspect;
+    if (EqualsNoCase(aspect, L"AUTO")) {
+        result = L"4:3";
+        if (IVXMVideo* video = media->GetSelectedVideoStream()) {
+            if (video->GetWidth() > 0 &&
+                static_cast<double>(video->GetHeight()) / video->GetWidth() == 0.5625)
+                result = L"16:9";
+        }
+    } else if (aspect == L"16/9") {
+        result = L"16:9";
+    } else if (aspect == L"4/3") {
+        result = L"4:3";
+    }
+    return result.empty() ? L"4:3" : result;
+}
+
+int ResolveAutoFramerate(double sourceRate, std::wstring& rate)
+{
+    if (!EqualsNoCase(rate, L"AUTO"))
+        return 0;
+    if (sourceRate >= 0 && sourceRate < 100)
+        return 1;
+    rate = L"25";
+    return 0;
+}
+
+int SubtitleCodecOf(const VXM_SUBTITLE& subtitle)
+{
+    if (!subtitle.m_bExternal)
+        return subtitle.m_nId2;
+    std::wstring ext = GetFileNamePart(subtitle.m_strFilePath, FALSE);
+    for (wchar_t& c : ext)
+        c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    if (ext == L"ass")
+        return AV_CODEC_ID_ASS;
+    if (ext == L"ssa")
+        return AV_CODEC_ID_SSA;
+    if (ext == L"srt")
+        return AV_CODEC_ID_SRT;
+    return AV_CODEC_ID_NONE;
+}

@@ -1,0 +1,122 @@
+// Job building: the shared input and filter options, the encode builders and
+// the output naming of a profile's conversion steps.
+#pragma once
+#include <string>
+
+#include "CmdOpts.h"
+#include "OutputProfile.h"
+#include "ProfileManager.h"
+#include "VXMMediaBase.h"
+
+// The engine settings the builders read; the defaults without a manager.
+const VXM_ENGINE_SETTINGS& BuildSettings();
+// Fixed-point text of a number, always with "." (whatever the process locale).
+std::wstring FixedText(double value, int decimals);
+
+// ---- Input and filter options ----
+// Appends one piece to a filter chain option ("-vf", "-af"); pieces are kept
+// unquoted and the chain is quoted once by FinishFilterOptions.
+void AppendFilter(CCmdOpts& opts, const wchar_t* option, const std::wstring& piece);
+// Quotes each filter chain as one command-line argument (once).
+void FinishFilterOptions(CCmdOpts& opts);
+// The output file as the last argument of a step.
+void AddOutputPath(CCmdOpts& opts, const std::wstring& path);
+
+void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* profile);
+void AddSeekOptions(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts);
+void AddPictureFilters(CFFMpegOpts& opts, CVXMMediaBase* media);
+// Fits the source into the profile's size; outWidth/outHeight get the frame size.
+void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts,
+                           CVXMMediaBase* sizeSource, int& outWidth, int& outHeight, bool fitToWidth,
+                           bool fitToHeight);
+void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts,
+                           CVXMMediaBase* sizeSource = nullptr);
+void AddLogoOverlay(CVXMMediaBase* media, CFFMpegOpts& opts);
+std::wstring GetAspectText(CVXMMediaBase* media, const std::wstring& aspect);
+// 1 when "AUTO" keeps the source rate (no frame-rate option); else 0 and
+// rate holds the text to write.
+int ResolveAutoFramerate(double sourceRate, std::wstring& rate);
+// The native stereo3d filter for the older numeric layouts; empty when either is unknown.
+std::wstring StereoFilterText(int inputMode, int outputMode);
+// True when a 2D-to-3D conversion is asked for that needs an AviSynth reader.
+bool NeedsAviSynth(const CVXMMediaBase* media);
+
+// ---- Encode builders ----
+struct VXM_BUILD_ARGS {
+    std::wstring outputFolder;
+    VXM_JOB_QUEUE* queue = nullptr;
+    COutputProfile* profile = nullptr;
+    CVXMMediaBase* media = nullptr;
+    std::wstring encodePath;
+    std::wstring thumbnailPath;
+    CVXMMediaBase* parent = nullptr;
+};
+void BuildMpeg4Command(const VXM_BUILD_ARGS& a, bool rawStreamRoute, bool hardwareEncoder);
+void BuildAvcPspCommand(const VXM_BUILD_ARGS& a);
+void BuildAvcPs3Command(const VXM_BUILD_ARGS& a);
+void BuildMpeg4PspCommand(const VXM_BUILD_ARGS& a);
+void BuildDvdCommand(const VXM_BUILD_ARGS& a);
+void BuildMpegCommand(const VXM_BUILD_ARGS& a);
+void BuildWmvCommand(const VXM_BUILD_ARGS& a);
+void BuildWmaCommand(const VXM_BUILD_ARGS& a);
+void BuildMp3Command(const VXM_BUILD_ARGS& a);
+void BuildOggCommand(const VXM_BUILD_ARGS& a);
+void BuildAacCommand(const VXM_BUILD_ARGS& a);
+void BuildWavCommand(const VXM_BUILD_ARGS& a);
+void BuildDtsCommand(const VXM_BUILD_ARGS& a);
+void BuildAudioCommand(const VXM_BUILD_ARGS& a);
+void Build3gpCommand(const VXM_BUILD_ARGS& a);
+void BuildAviCommand(const VXM_BUILD_ARGS& a);
+void BuildMkvCommand(const VXM_BUILD_ARGS& a);
+void BuildMovCommand(const VXM_BUILD_ARGS& a);
+void BuildFlvCommand(const VXM_BUILD_ARGS& a, bool flvMode);
+void BuildAsfCommand(const VXM_BUILD_ARGS& a);
+void BuildWebmCommand(const VXM_BUILD_ARGS& a);
+void BuildOgvCommand(const VXM_BUILD_ARGS& a);
+void BuildGifCommand(const VXM_BUILD_ARGS& a);
+
+// ---- Output names ----
+// Base name of a media's outputs (see the naming rules of the builders).
+std::wstring GetBurnTempOutputName(CVXMMediaBase* media, const std::wstring* codec);
+// First free "<folder>/<name>.<ext>", then "<name>_001" ... "_999"; a name is
+// free when no file has it and no build of this process has taken it. The
+// taken name is reserved process-wide. Empty when all 1,000 are taken.
+// base (optional) gets the taken path without its extension.
+std::wstring MakeUniqueOutputPath(const std::wstring& extension, std::wstring* base, const std::wstring& folder,
+                                  const std::wstring& name);
+std::wstring MakeOutputPath(CVXMMediaBase* media, COutputProfile* profile, const std::wstring& folder);
+std::wstring MakeCodecNamedOutputPath(CVXMMediaBase* media, COutputProfile* profile, const std::wstring& folder);
+std::wstring MakePspOutputPath(CVXMMediaBase* media, COutputProfile* profile, const std::wstring& folder);
+std::wstring Make3gpOutputPath(CVXMMediaBase* media, COutputProfile* profile, const std::wstring& folder,
+                               std::wstring* aviSibling);
+// The encode path itself or its "_%03d" form that no queued step writes and no
+// file has; also stored as the media's output. Empty when all are taken.
+std::wstring MakeSegmentOutputName(const std::wstring& path, const VXM_JOB_QUEUE& queue, CVXMMediaBase* media);
+// Forgets every reserved output name (tests).
+void ClearReservedOutputNames();
+
+// Paths chosen by a mux-kind step.
+struct VXM_MUX_PATHS {
+    std::wstring finalOutput;
+    std::wstring encodePath;
+    std::wstring aviPath;
+    std::wstring audioStream;
+    std::wstring videoStream;
+    std::wstring thumbnail;
+    std::wstring metaFile;
+    std::wstring sourceRate;  // decimal texts; empty when unknown
+    std::wstring targetRate;
+};
+bool BuildMp4MuxCommands(CVXMMediaBase* media, COutputProfile* profile, const std::wstring& folder,
+                         CVXMMediaBase* parent, VXM_MUX_PATHS& out);
+bool BuildTsMuxerCommands(CVXMMediaBase* media, COutputProfile* profile, const std::wstring& folder,
+                          CVXMMediaBase* parent, VXM_MUX_PATHS& out);
+bool BuildM4aMuxCommand(CVXMMediaBase* media, COutputProfile* profile, const std::wstring& folder,
+                        VXM_MUX_PATHS& out);
+
+// The subtitle a conversion cuts and burns in, copied out; false when none.
+bool GetSelectedSubtitle(CVXMMediaBase* media, VXM_SUBTITLE& out, int profileCode);
+void BuildSubtitleCommand(VXM_JOB_QUEUE& queue, COutputProfile* profile, CVXMMediaBase* media,
+                          const std::wstring& folder);
+// Codec of a subtitle record; external files by their extension.
+int SubtitleCodecOf(const VXM_SUBTITLE& subtitle);

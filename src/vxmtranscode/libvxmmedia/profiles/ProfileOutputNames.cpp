@@ -1,0 +1,373 @@
+// Output names of a conversion, the container step's file names and the
+// extraction of a subtitle that is cut and burnt in.
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <random>
+#include <set>
+
+#include "EngineLog.h"
+#include "ProfileJobBuild.h"
+#include "VXMUtils.h"
+
+extern "C" {
+#include <libavcodec/codec_id.h>
+}
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kLogCategory = "JobBuild";
+
+std::mutex& ReservedLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+// Names handed out by any build of this process; a conversion that has not
+// yet written its file still owns its name.
+std::set<std::wstring>& ReservedNames()
+{
+    static std::set<std::wstring> names;
+    return names;
+}
+
+bool PathExists(const std::wstring& path)
+{
+    std::error_code ec;
+    // A dangling link counts as taken: writing through it would land elsewhere.
+    return fs::symlink_status(fs::path(WideToUtf8(path)), ec).type() != fs::file_type::not_found;
+}
+
+int RandomNumber()
+{
+    static std::mutex lock;
+    static std::mt19937 rng{std::random_device{}()};
+    std::lock_guard<std::mutex> guard(lock);
+    return std::uniform_int_distribution<int>(0, 32767)(rng);
+}
+
+std::wstring TrimFolder(std::wstring folder)
+{
+    while (folder.size() > 1 && folder.back() == L'/')
+        folder.pop_back();
+    return folder;
+}
+
+void SplitPath(const std::wstring& path, std::wstring& folder, std::wstring& name, std::wstring& ext)
+{
+    const std::size_t slash = path.rfind(L'/');
+    folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+    name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = name.rfind(L'.');
+    ext = dot == std::wstring::npos ? std::wstring() : name.substr(dot);
+    if (dot != std::wstring::npos)
+        name.erase(dot);
+}
+
+std::wstring RateText(double rate)
+{
+    return FixedText(rate, 3);
+}
+
+// Source and target frame-rate texts of the container steps.
+void FrameRates(CVXMMediaBase* media, COutputProfile* profile, VXM_MUX_PATHS& out)
+{
+    double rate = -1;
+    if (IVXMVideo* video = media->FindSelectedVideoStream())
+        rate = video->GetFrameRate();
+    else if (media->m_nMediaKind == 1) {
+        IVXMDVDTitle* title = dynamic_cast<IVXMDVDTitle*>(dynamic_cast<IVXMMedia*>(media));
+        if (title && title->GetVideoStream())
+            rate = title->GetVideoStream()->GetFrameRate();
+        if (title && title->GetDisplayFormat() != L"?")
+            rate = title->GetVideoStandard() == L"NTSC" ? 23.976 : 29.97;
+    }
+    if (rate < 0)
+        return;
+    out.sourceRate = RateText(rate);
+    out.targetRate = out.sourceRate;
+    std::wstring target = profile->GetFramerate();
+    if (ResolveAutoFramerate(rate, target) != 1)
+        out.targetRate = target;
+}
+
+}  // namespace
+
+void ClearReservedOutputNames()
+{
+    std::lock_guard<std::mutex> guard(ReservedLock());
+    ReservedNames().clear();
+}
+
+std::wstring GetBurnTempOutputName(CVXMMediaBase* media, const std::wstring* codec)
+{
+    std::wstring base = media->m_strOutputName;
+    if (base.empty()) {
+        std::wstring folder, ext;
+        SplitPath(media->m_strSourcePath, folder, base, ext);
+    }
+    if (media->m_bBurnNaming) {
+        for (wchar_t c : base) {
+            if (static_cast<unsigned>(c) > 127) {
+                base = L"Burn_Temp";
+                break;
+            }
+        }
+    }
+    std::wstring result = base;
+    if (media->m_nMediaKind == 1) {
+        IVXMDVDTitle* title = dynamic_cast<IVXMDVDTitle*>(dynamic_cast<IVXMMedia*>(media));
+        result = (title ? title->GetDiscName() : std::wstring()) + L"_Title_" + base;
+    } else if (codec && !codec->empty() && BuildSettings().AddVCodecName) {
+        result = base + L"_" + *codec;
+    }
+    for (wchar_t& c : result) {
+        if (c == L'\'')
+            c = L'-';
+    }
+    // A name never leaves its folder.
+    RemoveInvalidNameChars(result);
+    return result.empty() ? std::wstring(L"output") : result;
+}
+
+std::wstring MakeUniqueOutputPath(const std::wstring& extension, std::wstring* base, const std::wstring& folder,
+                                  const std::wstring& name)
+{
+    const std::wstring dir = TrimFolder(folder);
+    CreateFolderTree(dir);
+    std::lock_guard<std::mutex> guard(ReservedLock());
+    for (int i = 0; i < 1000; ++i) {
+        const std::wstring taken = i == 0 ? name : FormatW(L"%s_%03d", name.c_str(), i);
+        const std::wstring candidate = dir + L"/" + taken + L"." + extension;
+        if (ReservedNames().count(candidate) || PathExists(candidate))
+            continue;
+        ReservedNames().insert(candidate);
+        if (base)
+            *base = dir + L"/" + taken;
+        return candidate;
+    }
+    LogMessageW(kLogCategory, L"every name of %s/%s.%s is taken", dir.c_str(), name.c_str(), extension.c_str());
+    if (base)
+        base->clear();
+    return {};
+}
+
+std::wstring MakeOutputPath(CVXMMediaBase* media, COutputProfile* profile, const std::wstring& folder)
+{
+    media->m_strOutputFile =
+        MakeUniqueOutputPath(profile->GetFileExt(), nullptr, folder, GetBurnTempOutputName(media, nullptr));
+    return media->m_strOutputFile;
+}
+
+std::wstring MakeCodecNamedOutputPath(CVXMMediaBase* media, COutputProfile* profile, const std::wstring& folder)
+{
+    const std::wstring codec = profile->GetVideoCodec();
+    media->m_strOutputFile =
+        MakeUniqueOutputPath(profile->GetFileExt(), nullptr, folder, GetBurnTempOutputName(media, &codec));
+    return media->m_strOutputFile;
+}
+
+std::wstring MakePspOutputPath(CVXMMediaBase* media, COutputProfile* profile, const std::wstring& folder)
+{
+    media->m_strOutputFile = MakeUniqueOutputPath(L"MP4", nullptr, folder, GetBurnTempOutputName(media, nullptr));
+    return media->m_strOutputFile;
+}
+
+std::wstring Make3gpOutputPath(CVXMMediaBase* media, COutputProfile* profile, const std::wstring& folder,
+                               std::wstring* aviSibling)
+{
+    const std::wstring codec = profile->GetVideoCodec();
+    std::wstring base;
+    media->m_strOutputFile =
+        MakeUniqueOutputPath(profile->GetFileExt(), &base, folder, GetBurnTempOutputName(media, &codec));
+    if (aviSibling)
+        *aviSibling = base.empty() ? std::wstring() : base + L".avi";
+    return media->m_strOutputFile;
+}
+
+std::wstring MakeSegmentOutputName(const std::wstring& path, const VXM_JOB_QUEUE& queue, CVXMMediaBase* media)
+{
+    std::wstring folder, name, ext;
+    SplitPath(path, folder, name, ext);
+    auto queued = [&](const std::wstring& candidate) {
+        for (const auto& step : queue) {
+            if (step && step->strOutput == candidate)
+                return true;
+        }
+        return false;
+    };
+    std::lock_guard<std::mutex> guard(ReservedLock());
+    for (int i = 0; i < 1000; ++i) {
+        const std::wstring candidate =
+            i == 0 ? path : folder + L"/" + FormatW(L"%s_%03d", name.c_str(), i) + ext;
+        if (queued(candidate) || PathExists(candidate))
+            continue;
+        // Another build's reserved name is taken; our own path is ours.
+        if (i > 0 && ReservedNames().count(candidate))
+            continue;
+        ReservedNames().insert(candidate);
+        media->m_strOutputFile = candidate;
+        return candidate;
+    }
+    LogMessageW(kLogCategory, L"every name of %s is taken", path.c_str());
+    media->m_strOutputFile.clear();
+    return {};
+}
+
+bool BuildMp4MuxCommands(CVXMMediaBase* media, COutputProfile* profile, const std::wstring& folder,
+                         CVXMMediaBase* parent, VXM_MUX_PATHS& out)
+{
+    const std::wstring vcodec = profile->GetVideoCodec();
+    std::wstring name = GetBurnTempOutputName(media, &vcodec);
+    if (parent)
+        name += FormatW(L"_%d", RandomNumber());
+    std::wstring base;
+    out.finalOutput =
+        MakeUniqueOutputPath(profile->GetName() == L"customized_m4v" ? L"m4v" : L"mp4", &base, folder, name);
+    if (out.finalOutput.empty())
+        return false;
+    out.aviPath = base + L".avi";
+    out.audioStream = base + L"." + profile->GetAudioCodec();
+    out.thumbnail = base + L".thm";
+    out.videoStream = base + (vcodec == L"x264" ? L".264" : L".m4v");
+    FrameRates(media, profile, out);
+    media->m_strOutputFile = out.finalOutput;
+    return true;
+}
+
+bool BuildTsMuxerCommands(CVXMMediaBase* media, COutputProfile* profile, const std::wstring& folder,
+                          CVXMMediaBase* parent, VXM_MUX_PATHS& out)
+{
+    const std::wstring vcodec = profile->GetVideoCodec();
+    std::wstring base;
+    out.finalOutput = MakeUniqueOutputPath(L"m2ts", &base, folder, GetBurnTempOutputName(media, &vcodec));
+    if (out.finalOutput.empty())
+        return false;
+    out.aviPath = base + L".avi";
+    out.thumbnail = base + L".thm";
+    out.metaFile = base + L".meta";
+    const std::wstring dir = TrimFolder(folder);
+    out.audioStream = CreateUniqueTempFile(dir, L"vxm", L"." + profile->GetAudioCodec());
+    out.videoStream = CreateUniqueTempFile(dir, L"vxm", vcodec == L"x264" ? L".264" : L".m4v");
+    if (IVXMVideo* video = media->FindSelectedVideoStream()) {
+        out.targetRate = RateText(video->GetFrameRate());
+        std::wstring target = profile->GetFramerate();
+        if (ResolveAutoFramerate(video->GetFrameRate(), target) != 1)
+            out.targetRate = target;
+    }
+    media->m_strOutputFile = out.finalOutput;
+    if (parent)
+        return true;
+    std::FILE* meta = std::fopen(WideToUtf8(out.metaFile).c_str(), "w+");
+    if (!meta) {
+        LogMessageW(kLogCategory, L"cannot create the tsMuxeR meta file %s", out.metaFile.c_str());
+        return true;
+    }
+    std::fprintf(meta, "MUXOPT --no-pcr-on-video-pid --new-audio-pes --vbr  --vbv-len=500\nV_MPEG4/ISO/AVC, \"%s\", fps=%s, insertSEI, contSPS\n",
+                 WideToUtf8(out.videoStream).c_str(), WideToUtf8(out.targetRate).c_str());
+    if (media->m_bHasAudio && !profile->IsAudioDisabled()) {
+        const std::wstring acodec = profile->GetAudioCodec();
+        const char* tag = acodec == L"aac" ? "A_AAC" : acodec == L"ac3" ? "A_AC3" : "";
+        std::fprintf(meta, "%s, \"%s\"", tag, WideToUtf8(out.audioStream).c_str());
+    }
+    std::fclose(meta);
+    return true;
+}
+
+bool BuildM4aMuxCommand(CVXMMediaBase* media, COutputProfile* profile, const std::wstring& folder,
+                        VXM_MUX_PATHS& out)
+{
+    std::wstring base;
+    out.finalOutput = MakeUniqueOutputPath(L"m4a", &base, folder, GetBurnTempOutputName(media, nullptr));
+    if (out.finalOutput.empty())
+        return false;
+    out.audioStream = base + L".aac";
+    media->m_strOutputFile = out.finalOutput;
+    return true;
+}
+
+bool GetSelectedSubtitle(CVXMMediaBase* media, VXM_SUBTITLE& out, int profileCode)
+{
+    const double start = static_cast<unsigned>(media->m_nStartTime) / 1000.0;
+    const VXM_SUBTITLE* candidate = nullptr;
+    if (media->m_nMediaKind == 0) {
+        if (media->m_lstSubtitle.empty())
+            return false;
+        if (media->m_nSubtitleId >= 0) {
+            for (const auto& s : media->m_lstSubtitle) {
+                if (s->m_nId == media->m_nSubtitleId)
+                    candidate = s.get();
+            }
+        }
+        if (media->m_pSelection && media->m_pSelection->m_nSubtitle >= 0) {
+            if (VXM_SUBTITLE* chosen = media->GetSubtitleAt(media->m_pSelection->m_nSubtitle))
+                candidate = chosen;
+        }
+        if (!candidate)
+            return false;
+        const int codec = SubtitleCodecOf(*candidate);
+        const bool text = codec == AV_CODEC_ID_SRT || codec == AV_CODEC_ID_SSA || codec == AV_CODEC_ID_ASS ||
+                          codec == AV_CODEC_ID_SUBRIP;
+        const bool qualifies = candidate->m_bExternal ? (codec == AV_CODEC_ID_SSA || codec == AV_CODEC_ID_ASS) && start > 0
+                                                      : profileCode != 28 && text;
+        if (!qualifies)
+            return false;
+    } else if (media->m_nMediaKind == 1) {
+        IVXMMedia* title = dynamic_cast<IVXMMedia*>(media);
+        if (media->m_lstSubtitle.empty() || !title)
+            return false;
+        const int selected = title->GetSelectedSubtitleStream();
+        candidate = selected >= 0 ? media->GetSubtitleAt(selected) : nullptr;
+        if (!candidate || !candidate->m_bExternal)
+            return false;
+        const int codec = SubtitleCodecOf(*candidate);
+        if (!((codec == AV_CODEC_ID_SSA || codec == AV_CODEC_ID_ASS) && start > 0))
+            return false;
+    } else {
+        return false;
+    }
+    out.m_nId = candidate->m_nId;
+    out.m_nId2 = candidate->m_nId2;
+    out.m_strLanguage = candidate->m_strLanguage;
+    out.m_strDescription = candidate->m_strDescription;
+    out.m_strLanguageText = candidate->m_strLanguageText;
+    out.m_strInfoText = candidate->m_strInfoText;
+    out.m_strDisplayName = candidate->m_strDisplayName;
+    out.m_bExternal = candidate->m_bExternal;
+    out.m_strFilePath = candidate->m_strFilePath;
+    return true;
+}
+
+void BuildSubtitleCommand(VXM_JOB_QUEUE& queue, COutputProfile* profile, CVXMMediaBase* media,
+                          const std::wstring& folder)
+{
+    VXM_SUBTITLE subtitle;
+    if (profile->m_nSkipSourceTracks || !GetSelectedSubtitle(media, subtitle, profile->m_nProfileCode))
+        return;
+    // The cut subtitle is a working file: it goes to the engine's temporary
+    // folder, and the conversion deletes it when it ends.
+    std::wstring temp = BuildSettings().strTempFolder;
+    if (temp.empty() || !CreateFolderTree(temp))
+        temp = TrimFolder(folder);
+    const std::wstring assPath = CreateUniqueTempFile(temp, L"vxmsub", L".ass");
+    if (assPath.empty()) {
+        LogMessageW(kLogCategory, L"cannot create a subtitle file in %s", temp.c_str());
+        return;
+    }
+    CFFMpegOpts opts;
+    opts.SetInput(subtitle.m_bExternal ? subtitle.m_strFilePath : media->m_strSourcePath);
+    if (!subtitle.m_bExternal)
+        opts.SetOption(L"-map", L"0:%d", subtitle.m_nId);
+    const int codec = SubtitleCodecOf(subtitle);
+    opts.SetOption(L"-scodec", L"%s", codec == AV_CODEC_ID_SSA || codec == AV_CODEC_ID_ASS ? L"copy" : L"ass");
+    const unsigned start = static_cast<unsigned>(media->m_nStartTime) / 1000;
+    if (start > 0)
+        opts.SetOption(L"-ss", L"%d", static_cast<int>(start));
+    opts.AddFlag(L"-y");  // the name was created empty to hold it
+    AddOutputPath(opts, assPath);
+    opts.AddJobCommand(queue, PASS_SUBTITLE, media->m_strSourcePath, media, 1, assPath);
+    media->m_strTempFile = assPath;
+}
