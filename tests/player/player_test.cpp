@@ -7,6 +7,10 @@
 #include "player_support.h"
 #include "support/test_media.h"
 
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
 using namespace playertest;
 using vxmtest::GetTestMedia;
 
@@ -386,6 +390,72 @@ TEST_F(PlayerTest, SecondAudioInputPlaysBesideASilentMainInput)
     EXPECT_GT(SecondsUntilFinished(notify), 0.5);
     run.Join();
     EXPECT_EQ(CountThreads(), threads);
+}
+
+}  // namespace
+
+namespace {
+
+// Stream id of the first stream of a type, read with the libraries.
+int StreamIdOf(const std::string& path, AVMediaType type, int* index)
+{
+    AVFormatContext* ic = nullptr;
+    if (avformat_open_input(&ic, path.c_str(), nullptr, nullptr) < 0) return -1;
+    avformat_find_stream_info(ic, nullptr);
+    int id = -1;
+    for (unsigned i = 0; i < ic->nb_streams && id < 0; i++)
+        if (ic->streams[i]->codecpar->codec_type == type) {
+            id = ic->streams[i]->id;
+            *index = static_cast<int>(i);
+        }
+    avformat_close_input(&ic);
+    return id;
+}
+
+TEST_F(PlayerTest, SubtitledSourceOpensItsSubtitleStreamAndPlaysToTheEnd)
+{
+    CRecorder notify;
+    CHostWindow window(320, 240);
+    int index = -1;
+    StreamIdOf(GetTestMedia().subtitled, AVMEDIA_TYPE_SUBTITLE, &index);
+    ASSERT_GE(index, 0);
+    CPlayerRun run(GetTestMedia().subtitled, notify.Get());
+    run.Start();
+    ASSERT_TRUE(WaitRunning(5000));
+    EXPECT_EQ(ffplay_status().subtitle_stream, index);
+    EXPECT_GT(SecondsUntilFinished(notify), 1.0);
+    run.Join();
+
+    CPlayerRun none(GetTestMedia().subtitled, notify.Get(), L"-sn");
+    none.Start();
+    ASSERT_TRUE(WaitRunning(5000));
+    EXPECT_EQ(ffplay_status().subtitle_stream, -1);
+}
+
+TEST_F(PlayerTest, DvdTitleChoosesAudioByStreamId)
+{
+    vxmtest::CTempDir dir;
+    const std::string path = dir.File("two_audio.ts");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", GetTestMedia().mp4, "-map", "0:v", "-map", "0:a", "-map", "0:a", "-c", "copy",
+                                    path}));
+    AVFormatContext* ic = nullptr;
+    ASSERT_EQ(avformat_open_input(&ic, path.c_str(), nullptr, nullptr), 0);
+    avformat_find_stream_info(ic, nullptr);
+    int lastAudio = -1;
+    for (unsigned i = 0; i < ic->nb_streams; i++)
+        if (ic->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) lastAudio = static_cast<int>(i);
+    ASSERT_GE(lastAudio, 1);
+    const int id = ic->streams[lastAudio]->id;   // a transport stream id, not a stream number
+    avformat_close_input(&ic);
+    ASSERT_GT(id, 100);
+
+    CRecorder notify;
+    CHostWindow window(320, 240);
+    CPlayerRun run(path, notify.Get(), L"-ast " + std::to_wstring(id));
+    run.Media().m_nMediaKind = 1;
+    run.Start();
+    ASSERT_TRUE(WaitRunning(5000));
+    EXPECT_EQ(ffplay_status().audio_stream, lastAudio);
 }
 
 }  // namespace

@@ -45,6 +45,9 @@ struct FFplayStatus {
     double luma_brightness = 0.0;
     double luma_contrast = 1.0;
     double chroma_contrast = 1.0;
+    int audio_stream = -1;          // stream indices in use, -1 none
+    int video_stream = -1;
+    int subtitle_stream = -1;
 };
 FFplayStatus ffplay_status();
 

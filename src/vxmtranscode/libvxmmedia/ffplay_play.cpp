@@ -110,6 +110,14 @@ struct CAudioChunk {
     int serial = 0;
 };
 
+// A decoded picture subtitle and the times (seconds) it is shown.
+struct CSubtitle {
+    AVSubtitle sub{};
+    double start = 0.0;
+    double end = 0.0;
+    int serial = 0;
+};
+
 // ---------------------------------------------------------------- the player
 
 struct CVideoState {
@@ -125,7 +133,12 @@ struct CVideoState {
     AVFormatContext* ic = nullptr;
     std::mutex ic_lock;
 
-    int video_stream = -1, audio_stream = -1;
+    int video_stream = -1, audio_stream = -1, subtitle_stream = -1;
+    AVCodecContext* sdec = nullptr;
+    CPacketQueue subtitleq;
+    std::mutex sub_lock;
+    std::deque<CSubtitle> subs;       // decoded picture subtitles, in time order
+    AVFrame* blended = nullptr;       // the shown picture with its subtitle
     AVCodecContext* vdec = nullptr;
     AVCodecContext* adec = nullptr;
     CPacketQueue videoq, audioq;
@@ -162,7 +175,7 @@ struct CVideoState {
     std::atomic<double> skip_until{NAN};
     std::atomic<double> video_clock{NAN};
 
-    std::thread read_tid, video_tid, audio_tid;
+    std::thread read_tid, video_tid, audio_tid, subtitle_tid;
 
     // display
     SDL_Overlay* overlay = nullptr;
@@ -177,6 +190,13 @@ struct CVideoState {
 std::mutex g_statusLock;
 FFplayStatus g_status;
 std::atomic<int> g_eventsOpen{0};
+std::mutex g_pushLock;   // no push while SDL's queue opens or closes
+
+void SetEventsOpen(int open)
+{
+    std::lock_guard<std::mutex> lock(g_pushLock);
+    g_eventsOpen = open;
+}
 FFplayRect g_rects[2];
 float g_aspect = 0.0f;
 
@@ -492,6 +512,99 @@ void VideoThread(CVideoState* is)
     av_frame_free(&filtered);
 }
 
+// ---------------------------------------------------------------- subtitles
+
+void SubtitleThread(CVideoState* is)
+{
+    int serial = -1;
+    while (!is->abort_request.load()) {
+        AVPacket* pkt = nullptr;
+        int pktSerial = 0;
+        if (!is->subtitleq.Get(&pkt, &pktSerial, is->abort_request)) continue;
+        if (pktSerial != serial) {
+            avcodec_flush_buffers(is->sdec);
+            serial = pktSerial;
+        }
+        if (!pkt->data) {
+            av_packet_free(&pkt);
+            continue;
+        }
+        CSubtitle sp;
+        int got = 0;
+        const int ret = avcodec_decode_subtitle2(is->sdec, &sp.sub, &got, pkt);
+        av_packet_free(&pkt);
+        if (ret < 0 || !got) continue;
+        if (sp.sub.format != 0) {   // text subtitles are drawn by the "subtitles" filter
+            avsubtitle_free(&sp.sub);
+            continue;
+        }
+        const double pts = sp.sub.pts != AV_NOPTS_VALUE ? sp.sub.pts / static_cast<double>(AV_TIME_BASE) : 0.0;
+        sp.start = pts + sp.sub.start_display_time / 1000.0;
+        sp.end = sp.sub.end_display_time ? pts + sp.sub.end_display_time / 1000.0 : INFINITY;
+        sp.serial = serial;
+        std::lock_guard<std::mutex> lock(is->sub_lock);
+        if (!is->subs.empty() && std::isinf(is->subs.back().end)) is->subs.back().end = sp.start;
+        while (is->subs.size() >= 16) {
+            avsubtitle_free(&is->subs.front().sub);
+            is->subs.pop_front();
+        }
+        is->subs.push_back(sp);
+    }
+}
+
+// Blends one palettized subtitle rectangle into a YUV 4:2:0 picture.
+void BlendSubtitleRect(AVFrame* dst, const AVSubtitleRect* r)
+{
+    if (r->type != SUBTITLE_BITMAP || !r->data[0] || !r->data[1]) return;
+    const auto* palette = reinterpret_cast<const uint32_t*>(r->data[1]);
+    for (int y = 0; y < r->h; y++) {
+        const int py = r->y + y;
+        if (py < 0 || py >= dst->height) continue;
+        for (int x = 0; x < r->w; x++) {
+            const int px = r->x + x;
+            if (px < 0 || px >= dst->width) continue;
+            const uint32_t c = palette[r->data[0][y * r->linesize[0] + x]];
+            const int a = (c >> 24) & 0xff, R = (c >> 16) & 0xff, G = (c >> 8) & 0xff, B = c & 0xff;
+            if (!a) continue;
+            const int Y = 16 + ((66 * R + 129 * G + 25 * B + 128) >> 8);
+            uint8_t& yp = dst->data[0][py * dst->linesize[0] + px];
+            yp = static_cast<uint8_t>((yp * (255 - a) + Y * a) / 255);
+            if ((px & 1) || (py & 1)) continue;
+            const int U = 128 + ((-38 * R - 74 * G + 112 * B + 128) >> 8);
+            const int V = 128 + ((112 * R - 94 * G - 18 * B + 128) >> 8);
+            uint8_t& up = dst->data[1][(py / 2) * dst->linesize[1] + px / 2];
+            uint8_t& vp = dst->data[2][(py / 2) * dst->linesize[2] + px / 2];
+            up = static_cast<uint8_t>((up * (255 - a) + U * a) / 255);
+            vp = static_cast<uint8_t>((vp * (255 - a) + V * a) / 255);
+        }
+    }
+}
+
+// The shown picture with the subtitle of its time blended in, or the picture itself.
+const AVFrame* SubtitledPicture(CVideoState* is)
+{
+    const AVFrame* f = is->shown.frame;
+    if (is->subtitle_stream < 0 || std::isnan(is->shown.pts)) return f;
+    std::lock_guard<std::mutex> lock(is->sub_lock);
+    const int serial = is->subtitleq.Serial();
+    while (!is->subs.empty() && (is->subs.front().serial != serial || is->subs.front().end < is->shown.pts)) {
+        avsubtitle_free(&is->subs.front().sub);
+        is->subs.pop_front();
+    }
+    if (is->subs.empty() || is->subs.front().start > is->shown.pts) return f;
+    av_frame_free(&is->blended);
+    is->blended = av_frame_alloc();
+    if (!is->blended) return f;
+    is->blended->format = f->format;
+    is->blended->width = f->width;
+    is->blended->height = f->height;
+    if (av_frame_get_buffer(is->blended, 0) < 0 || av_frame_copy(is->blended, f) < 0) return f;
+    is->blended->sample_aspect_ratio = f->sample_aspect_ratio;
+    const AVSubtitle& sub = is->subs.front().sub;
+    for (unsigned i = 0; i < sub.num_rects; i++) BlendSubtitleRect(is->blended, sub.rects[i]);
+    return is->blended;
+}
+
 // ---------------------------------------------------------------- reading
 
 int DecodeInterrupt(void* opaque)
@@ -601,6 +714,7 @@ void ReadThread(CVideoState* is)
                     }
                     if (is->video_stream >= 0) {
                         is->videoq.Flush();
+                        is->subtitleq.Flush();
                         std::lock_guard<std::mutex> pl(is->pict_lock);
                         for (CPicture& p : is->pictq) av_frame_free(&p.frame);
                         is->pictq.clear();
@@ -625,12 +739,14 @@ void ReadThread(CVideoState* is)
         if (ret < 0) {
             if (ret == AVERROR_EOF || avio_feof(is->ic->pb)) {
                 if (is->video_stream >= 0) is->videoq.PutNull(is->video_stream);
+                if (is->subtitle_stream >= 0) is->subtitleq.PutNull(is->subtitle_stream);
                 if (is->audio_stream >= 0) is->audioq.PutNull(is->audio_stream);
                 is->eof = true;
                 ended = true;
             } else if (is->ic->pb && is->ic->pb->error) {
                 av_log(nullptr, AV_LOG_ERROR, "%s: read error\n", is->filename.c_str());
                 if (is->video_stream >= 0) is->videoq.PutNull(is->video_stream);
+                if (is->subtitle_stream >= 0) is->subtitleq.PutNull(is->subtitle_stream);
                 if (is->audio_stream >= 0) is->audioq.PutNull(is->audio_stream);
                 is->eof = true;
                 ended = true;
@@ -646,6 +762,8 @@ void ReadThread(CVideoState* is)
         } else if (pkt->stream_index == is->video_stream && inRange &&
                    !(is->ic->streams[pkt->stream_index]->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
             is->videoq.Put(av_packet_clone(pkt));
+        } else if (pkt->stream_index == is->subtitle_stream && inRange) {
+            is->subtitleq.Put(av_packet_clone(pkt));
         }
         av_packet_unref(pkt);
     }
@@ -705,6 +823,14 @@ int StreamOpen(CVideoState* is)
         is->video_stream = video;
         is->ic->streams[video]->discard = AVDISCARD_DEFAULT;
     }
+    if (!o.video_disable && !o.subtitle_disable && !is->audio_only) {
+        const int sub = av_find_best_stream(is->ic, AVMEDIA_TYPE_SUBTITLE, WantedIndex(is, AVMEDIA_TYPE_SUBTITLE),
+                                            audio >= 0 ? audio : video, nullptr, 0);
+        if (sub >= 0 && OpenDecoder(is, sub, &is->sdec) == 0) {
+            is->subtitle_stream = sub;
+            is->ic->streams[sub]->discard = AVDISCARD_DEFAULT;
+        }
+    }
     if (is->video_stream < 0 && is->audio_stream < 0) {
         av_log(nullptr, AV_LOG_FATAL, "Failed to open file '%s' or configure filtergraph\n", is->filename.c_str());
         return AVERROR_STREAM_NOT_FOUND;
@@ -716,6 +842,7 @@ int StreamOpen(CVideoState* is)
         SDL_PauseAudio(0);
     }
     if (is->video_stream >= 0) is->video_tid = std::thread(VideoThread, is);
+    if (is->subtitle_stream >= 0) is->subtitle_tid = std::thread(SubtitleThread, is);
     return 0;
 }
 
@@ -726,6 +853,7 @@ void StreamClose(CVideoState* is)
     is->continue_read.notify_all();
     is->videoq.Wake();
     is->audioq.Wake();
+    is->subtitleq.Wake();
     is->pict_cond.notify_all();
     is->audio_cond.notify_all();
     if (is->audio_open) {
@@ -735,6 +863,12 @@ void StreamClose(CVideoState* is)
     if (is->read_tid.joinable()) is->read_tid.join();
     if (is->audio_tid.joinable()) is->audio_tid.join();
     if (is->video_tid.joinable()) is->video_tid.join();
+    if (is->subtitle_tid.joinable()) is->subtitle_tid.join();
+    for (CSubtitle& sp : is->subs) avsubtitle_free(&sp.sub);
+    is->subs.clear();
+    av_frame_free(&is->blended);
+    avcodec_free_context(&is->sdec);
+    is->subtitleq.Flush();
     is->videoq.Flush();
     is->audioq.Flush();
     for (CPicture& p : is->pictq) av_frame_free(&p.frame);
@@ -851,7 +985,8 @@ void DisplayPicture(CVideoState* is, CScreen& sc)
     if (!f || !sc.surface) return;
     EnsureOverlay(is->overlay, f, sc.surface);
     if (!is->overlay) return;
-    FillOverlay(is->overlay, f, nullptr);
+    const AVFrame* pic = SubtitledPicture(is);
+    FillOverlay(is->overlay, pic, nullptr);
     const SDL_Rect& win = sc.window;
     const Uint32 black = SDL_MapRGB(sc.surface->format, 0, 0, 0);
     SDL_Rect rect = DisplayRect(win, f, &g_aspect);
@@ -880,7 +1015,7 @@ void DisplayPicture(CVideoState* is, CScreen& sc)
         Present(sc, left);
         EnsureOverlay(is->overlay2, f, sc.surface);
         if (is->overlay2) {
-            FillOverlay(is->overlay2, f, is->opts->adjust);
+            FillOverlay(is->overlay2, pic, is->opts->adjust);
             SDL_DisplayYUVOverlay(is->overlay2, &right);
             Present(sc, right);
         }
@@ -970,6 +1105,9 @@ void PublishStatus(CVideoState* is, double position)
     s.luma_brightness = is->opts->adjust[0].brightness;
     s.luma_contrast = is->opts->adjust[0].contrast;
     s.chroma_contrast = is->opts->adjust[1].contrast;
+    s.audio_stream = is->audio_stream;
+    s.video_stream = is->video_stream;
+    s.subtitle_stream = is->subtitle_stream;
     SetStatus(s);
 }
 
@@ -1167,11 +1305,11 @@ int PlayLocked(CCmdFFplay* runner, FFplayOptions& opts)
     main.opts = &opts;
     main.filename = opts.input_filename;
     g_rects[0] = g_rects[1] = FFplayRect{0, 0, 0, 0};
-    g_eventsOpen = 1;
+    SetEventsOpen(1);
     if (StreamOpen(&main) < 0) {
         av_log(nullptr, AV_LOG_FATAL, "Failed to initialize VideoState!\n");
         StreamClose(&main);
-        g_eventsOpen = 0;
+        SetEventsOpen(0);
         return 0;
     }
     // A second, audio-only input heard with the main one.
@@ -1191,7 +1329,7 @@ int PlayLocked(CCmdFFplay* runner, FFplayOptions& opts)
     }
     PublishStatus(&main, 0.0);
     EventLoop(&main, sc);
-    g_eventsOpen = 0;
+    SetEventsOpen(0);
     StreamClose(&main);
     if (extra) StreamClose(extra.get());
     return 0;
@@ -1247,6 +1385,7 @@ void ffplay_request_quit(CCmdFFplay* runner)
 
 bool ffplay_push_event(int code, void* data1)
 {
+    std::lock_guard<std::mutex> lock(g_pushLock);
     if (!g_eventsOpen.load()) return false;
     SDL_Event ev{};
     ev.type = SDL_USEREVENT;
