@@ -34,6 +34,8 @@ int encode_frame(CTranscodeRun& run, OutputStream* ost, AVFrame* frame)
                    enc->codec_type == AVMEDIA_TYPE_VIDEO ? "Video encoding failed" : "Audio encoding failed");
             exit_program(run.ctx, 1);
         }
+        OutputStreamRun& r = run_of(run, ost);
+        if (r.pass_log && enc->stats_out) fprintf(r.pass_log, "%s", enc->stats_out);
         if (enc->codec_type == AVMEDIA_TYPE_VIDEO && pkt->duration == 0)
             pkt->duration = 1;  // one frame in the encoder's time base
         write_packet(run, ost, pkt, enc->time_base);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "ffmpeg_state.h"
@@ -35,6 +36,7 @@ struct OutputStreamRun {
     AVFrame* last_frame = nullptr;     // last video frame sent (for duplicates)
     int64_t copy_start_us = AV_NOPTS_VALUE;
     int last_dropped = 0;
+    FILE* pass_log = nullptr;          // first-pass statistics written here
 };
 
 // Run state of one input stream.

@@ -2,7 +2,9 @@
 // copies and the output headers.
 #include "ffmpeg_transcode.h"
 
+#include <cerrno>
 #include <cstring>
+#include <string>
 
 extern "C" {
 #include <libavfilter/buffersink.h>
@@ -24,8 +26,11 @@ CTranscodeRun::~CTranscodeRun()
 {
     for (auto& o : ost) {
         av_bsf_free(&o.bsf);
+        if (o.pass_log) fclose(o.pass_log);
         av_frame_free(&o.last_frame);
     }
+    for (auto& op : ctx->output_streams)
+        if (op->enc_ctx) av_freep(&op->enc_ctx->stats_in);
     av_packet_free(&pkt);
     av_packet_free(&enc_pkt);
     av_frame_free(&decoded);
@@ -51,6 +56,51 @@ int init_input_stream(CTranscodeRun& run, InputStream* ist)
     }
     if (!ist->decoded_frame && !(ist->decoded_frame = av_frame_alloc())) return AVERROR(ENOMEM);
     (void)run;
+    return 0;
+}
+
+// Two-pass encoding: the first pass writes the encoder's statistics to the
+// pass log, the second reads them back (libx264 keeps its own file).
+int init_pass_log(CTranscodeRun& run, OutputStream* ost)
+{
+    AVCodecContext* enc = ost->enc_ctx;
+    if (enc->codec_type != AVMEDIA_TYPE_VIDEO || !(enc->flags & (AV_CODEC_FLAG_PASS1 | AV_CODEC_FLAG_PASS2)))
+        return 0;
+    const int index = run.ctx->output_files[ost->file_index]->ost_index + ost->index;
+    const std::string name =
+        (ost->logfile_prefix.empty() ? std::string("ffmpeg2pass") : ost->logfile_prefix) + "-" + std::to_string(index) +
+        ".log";
+    if (!strcmp(ost->enc->name, "libx264")) {
+        av_dict_set(&ost->encoder_opts, "stats", name.c_str(), AV_DICT_DONT_OVERWRITE);
+        return 0;
+    }
+    if (enc->flags & AV_CODEC_FLAG_PASS2) {
+        char* logbuffer = nullptr;
+        FILE* f = fopen(name.c_str(), "rb");
+        if (f) {
+            fseek(f, 0, SEEK_END);
+            long size = ftell(f);
+            fseek(f, 0, SEEK_SET);
+            if (size >= 0 && (logbuffer = static_cast<char*>(av_malloc(size + 1)))) {
+                size_t got = fread(logbuffer, 1, static_cast<size_t>(size), f);
+                logbuffer[got] = 0;
+            }
+            fclose(f);
+        }
+        if (!logbuffer) {
+            av_log(nullptr, AV_LOG_FATAL, "Error reading log file '%s' for pass-2 encoding\n", name.c_str());
+            return AVERROR(EINVAL);
+        }
+        enc->stats_in = logbuffer;  // freed with the encoder context
+    }
+    if (enc->flags & AV_CODEC_FLAG_PASS1) {
+        OutputStreamRun& r = run_of(run, ost);
+        if (!(r.pass_log = fopen(name.c_str(), "wb"))) {
+            av_log(nullptr, AV_LOG_FATAL, "Cannot write log file '%s' for pass-1 encoding: %s\n", name.c_str(),
+                   strerror(errno));
+            return AVERROR(errno);
+        }
+    }
     return 0;
 }
 
@@ -115,6 +165,7 @@ int init_encoder(CTranscodeRun& run, OutputStream* ost)
     }
 
     if (!av_dict_get(ost->encoder_opts, "threads", nullptr, 0)) av_dict_set(&ost->encoder_opts, "threads", "auto", 0);
+    if (int ret = init_pass_log(run, ost); ret < 0) return ret;
     int ret = avcodec_open2(enc, ost->enc, &ost->encoder_opts);
     if (ret < 0) {
         av_log(nullptr, AV_LOG_ERROR,
