@@ -4,6 +4,7 @@
 #include "ui_test_support.h"
 #include "platform/online.h"
 #include "platform/optical.h"
+#include "ui/desktop/DeviceNotices.h"
 #include "ui/desktop/DropTarget.h"
 #include "ui/desktop/FakeDesktop.h"
 #include "ui/desktop/QtDesktop.h"
@@ -279,4 +280,30 @@ TEST(CPlatformTexts, CdromInfoMountsAndRoutesAreRead)
         "wlan0\t00000000\t0102A8C0\t0002\t0\t0\t600\t00000000\n";
     EXPECT_EQ(ParseDefaultRouteInterfaces(routes), (std::vector<std::string>{"eth0"}));
     EXPECT_TRUE(ParseDefaultRouteInterfaces("Iface\tDestination\n").empty());
+}
+
+TEST(CDeviceNoticeMessages, DiscNoticesReachTheWindowAsDeviceChangeWithTheDrive)
+{
+    CPaintManagerUI::SetResourcePath(TestSkinFolder());
+    CTestWindow wnd(L"controls.xml");
+    ASSERT_NE(wnd.Create(nullptr, L"Notices", UI_WNDSTYLE_FRAME, 0), nullptr);
+    std::vector<std::wstring> seen;
+    wnd.onMessage = [&](UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) -> LRESULT {
+        handled = msg == WM_DEVICECHANGE;
+        if (handled)
+            seen.push_back(std::to_wstring(wParam) + L" " + reinterpret_cast<const COpticalDrive*>(lParam)->device + L" " +
+                           reinterpret_cast<const COpticalDrive*>(lParam)->mountPoint);
+        return 0;
+    };
+    CFakeDesktop fake;
+    fake.drives.drives = {COpticalDrive{L"/dev/sr0", L"/media/cdrom"}};
+    {
+        CDeviceNoticeForwarder forwarder(wnd.GetHWND(), *Desktop().drives);
+        fake.drives.Notice(EDeviceNotice::Arrival, L"/dev/sr0");
+        fake.drives.Notice(EDeviceNotice::RemoveComplete, L"/dev/sr0");
+    }
+    // Gone with the forwarder.
+    fake.drives.Notice(EDeviceNotice::Arrival, L"/dev/sr0");
+    EXPECT_EQ(seen, (std::vector<std::wstring>{L"32768 /dev/sr0 /media/cdrom", L"32772 /dev/sr0 /media/cdrom"}));
+    EXPECT_EQ(fake.Calls().back(), L"Drives.Unsubscribe");
 }
