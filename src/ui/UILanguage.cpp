@@ -3,6 +3,7 @@
 #include "ui/UIControl.h"
 #include "ui/UIManager.h"
 #include "ui/UIMarkup.h"
+#include "ui/UIMenu.h"
 #include "ui/UIStringFormat.h"
 #include "ui/UIStringTable.h"
 #include "ui/UIWindow.h"
@@ -369,6 +370,30 @@ void CLanguageManager::TranslateMenu(const std::function<void(UINT, const std::w
         for (const auto& i : items) applyItem(i.first, i.second);
     if (applyPopup)
         for (const auto& p : popups) applyPopup(p.first, p.second);
+}
+
+void CLanguageManager::Translate(CMenu* menu) const
+{
+    if (!menu) return;
+    std::map<UINT, std::wstring> items;
+    std::map<std::wstring, std::wstring> popups;
+    TranslateMenu([&](UINT id, const std::wstring& t) { items[id] = t; },
+                  [&](const std::wstring& e, const std::wstring& t) { popups[e] = t; });
+    std::function<void(CMenu*)> walk = [&](CMenu* m) {
+        for (int pos = 0; pos < m->GetItemCount(); ++pos) {
+            CMenuItem* item = m->GetItem(static_cast<UINT>(pos), EMenuBy::Position);
+            if (!item || item->separator) continue;
+            if (item->popup) {
+                auto it = popups.find(item->text);
+                if (it != popups.end()) m->SetText(static_cast<UINT>(pos), it->second, EMenuBy::Position);
+                walk(item->popup.get());
+            } else {
+                auto it = items.find(item->id);
+                if (it != items.end()) m->SetText(static_cast<UINT>(pos), it->second, EMenuBy::Position);
+            }
+        }
+    };
+    walk(menu);
 }
 
 std::wstring CLanguageManager::GetXMLFilePath(const std::wstring& name) const

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class CMenu;
 class CPaintManagerUI;
 class CWindowWnd;
 
@@ -59,7 +60,8 @@ public:
     // Texts of a dialog template: item 0 is the caption.
     void Translate(UINT dialogId, const std::function<void(UINT itemId, const std::wstring& text)>& apply) const;
     // Texts of the menu items (by command id) and popups (by their English
-    // text) of a menu.
+    // text): into a menu loaded from the menu file, or handed out one by one.
+    void Translate(CMenu* menu) const;
     void TranslateMenu(const std::function<void(UINT commandId, const std::wstring& text)>& applyItem,
                        const std::function<void(const std::wstring& english, const std::wstring& text)>& applyPopup) const;
 

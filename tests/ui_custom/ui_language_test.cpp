@@ -300,6 +300,17 @@ TEST_F(LanguageFiles, WindowsAndDialogsTakeTheLanguagesTexts)
                         [&](const std::wstring& e, const std::wstring& t) { popups[e] = t; });
     EXPECT_EQ(items[32958], L"Hilfe...");
     EXPECT_EQ(popups[L"&File"], L"&Datei");
+
+    std::unique_ptr<CMenu> menu = CMenu::LoadText(
+        L"<Menus><Popup text=\"_MAIN_\"><Popup text=\"&amp;File\"><Item id=\"32958\" text=\"Help Contents...\"/>"
+        L"<Separator/><Item id=\"32771\" text=\"&amp;Open\"/></Popup></Popup></Menus>");
+    ASSERT_NE(menu, nullptr);
+    lang->Translate(menu.get());
+    EXPECT_EQ(menu->GetItemText(32958, EMenuBy::Command), L"Hilfe...");
+    EXPECT_EQ(menu->GetItemText(32771, EMenuBy::Command), L"&Open");
+    CMenu* main = menu->GetSubMenu(0);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->GetItemText(0, EMenuBy::Position), L"&Datei");
 }
 
 TEST_F(LanguageFiles, ALanguageMayCarryItsOwnSkinFile)
