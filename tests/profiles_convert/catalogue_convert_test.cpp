@@ -189,8 +189,12 @@ Outcome ConvertWithProfile(COutputProfile* profile, int index, const std::string
 
 }  // namespace
 
-TEST(CatalogueConversion, EveryProfileConvertsTheClipThroughFfmpeg)
+// The catalogue in four shards, so a test runner may run them side by side.
+class CatalogueConversion : public ::testing::TestWithParam<int> {};
+
+TEST_P(CatalogueConversion, EveryProfileOfTheShardConvertsTheClipThroughFfmpeg)
 {
+    constexpr int kShards = 4;
     vxmtest::CTempDir dir;
     CManagerScope scope(dir.Path());
     ASSERT_TRUE(scope.Loaded());
@@ -199,17 +203,18 @@ TEST(CatalogueConversion, EveryProfileConvertsTheClipThroughFfmpeg)
     ASSERT_EQ(count, 91);
 
     // Largest frames first, so the threads finish together.
-    std::vector<int> order(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i)
-        order[static_cast<std::size_t>(i)] = i;
+    std::vector<int> order;
+    for (int i = GetParam(); i < count; i += kShards)
+        order.push_back(i);
     auto area = [&](int i) { return scope.Profile(i)->GetVideoWidth() * scope.Profile(i)->GetVideoHeight(); };
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return area(a) > area(b); });
-    std::vector<Outcome> outcomes(static_cast<std::size_t>(count));
+    std::vector<Outcome> outcomes(order.size());
     std::atomic<int> next{0};
+    const int jobs = static_cast<int>(order.size());
     auto worker = [&] {
-        for (int k = next++; k < count; k = next++) {
+        for (int k = next++; k < jobs; k = next++) {
             const int i = order[static_cast<std::size_t>(k)];
-            outcomes[static_cast<std::size_t>(i)] = ConvertWithProfile(scope.Profile(i), i, dir.Path());
+            outcomes[static_cast<std::size_t>(k)] = ConvertWithProfile(scope.Profile(i), i, dir.Path());
         }
     };
     const unsigned threads = std::max(2u, std::min(8u, std::thread::hardware_concurrency()));
@@ -229,5 +234,8 @@ TEST(CatalogueConversion, EveryProfileConvertsTheClipThroughFfmpeg)
             ++converted;
     }
     std::printf("converted %d profiles; skipped (outside tools):\n%s", converted, skipped.c_str());
-    EXPECT_GE(converted, 80);
+    // Only jobs that need an outside muxer or the APE encoder may be skipped.
+    EXPECT_GE(converted, jobs - 3);
 }
+
+INSTANTIATE_TEST_SUITE_P(Shards, CatalogueConversion, ::testing::Range(0, 4));
