@@ -1,6 +1,5 @@
 // Start-up order, shut-down in reverse, and what every failure path leaves:
 // the exit code, the services taken down and the log closed last.
-#include "AppLanguage.h"
 #include "AppStartup.h"
 #include "Log.h"
 #include "VXMSettings.h"
@@ -312,18 +311,6 @@ TEST_F(CStartupTest, AShutdownRequestAfterTheWindowIsGoneDoesNothing)
     EXPECT_TRUE(PumpThreadMessages());
 }
 
-// ---- language ------------------------------------------------------------------------
-
-TEST(CUILanguage, AutoFollowsTheLocale)
-{
-    EXPECT_EQ(LanguageIdFromLocale("de_DE.UTF-8"), L"de");
-    EXPECT_EQ(LanguageIdFromLocale("zh_TW.UTF-8"), L"zh_tw");
-    EXPECT_EQ(LanguageIdFromLocale("C.UTF-8"), L"en");
-    EXPECT_EQ(LanguageIdFromLocale(""), L"en");
-    EXPECT_EQ(SetUILanguage(L"ja"), L"ja");
-    EXPECT_EQ(GetUILanguageId(), L"ja");
-}
-
 // ---- the real program ------------------------------------------------------------------
 
 // The program's own services, with the log in a temporary file, the
@@ -348,7 +335,12 @@ public:
     void UnregisterEngine() override { real.UnregisterEngine(); }
     void SetLocaleFile(const std::wstring& n) override { real.SetLocaleFile(n); }
     void LoadSettings() override { real.LoadSettings(); }
-    void SetLanguage(const std::wstring& id) override { real.SetLanguage(id); }
+    void SetLanguage(const std::wstring& id) override
+    {
+        real.SetLanguage(id);
+        language = real.GetLanguageId();
+    }
+    std::wstring language;
     std::wstring GetLanguageId() override { return real.GetLanguageId(); }
     void StartStatistics(const char* u, const std::wstring& s) override { real.StartStatistics(u, s); }
     void StartUpdater(const char* a, const std::string& l) override { real.StartUpdater(a, l); }
@@ -389,6 +381,7 @@ TEST_F(CStartupTest, TheProgramOpensItsWindowAndClosesCleanlyOnRequest)
     EXPECT_NE(lines.back().find("Logger uninitialized."), std::string::npos);
     EXPECT_FALSE(Contains(lines, "Load profiles from file"));
     EXPECT_FALSE(Contains(lines, "catalogue could not be loaded"));
+    EXPECT_FALSE(program.language.empty());
     SetProgramFolderForTesting(L"");
 }
 

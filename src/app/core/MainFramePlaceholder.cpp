@@ -29,6 +29,7 @@ public:
         CMediaHandler::GetInstance()->SaveCustomProps();
         CMediaHandler::DeleteInstance();
         CVXMSettings::GetInstance()->Save();
+        CLanguageManager::Release();
         PostQuitMessage(0);
         delete this;
     }

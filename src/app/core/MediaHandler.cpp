@@ -6,6 +6,7 @@
 #include "IProfile.h"
 #include "VXMMediaExports.h"
 #include "platform/messages.h"
+#include "ui/UILanguage.h"
 
 #include <cstring>
 #include <filesystem>
@@ -41,11 +42,9 @@ std::wstring Extension(const std::wstring& path)
     return path.substr(dot, 256);
 }
 
-std::wstring EnglishString(UINT id)
+std::wstring UIString(UINT id)
 {
-    if (id == IDS_OUTPUT_VOLUME_NOT_WRITABLE)
-        return L"The output volume %s can not be writable, please change the output folder and try again!";
-    return std::wstring();
+    return CLanguageManager::GetInstance()->LoadStringW(id);
 }
 
 // `text` with its first "%s" replaced by `value` (the text may be a
@@ -78,7 +77,7 @@ CMediaHandlerServices CMediaHandlerServices::Default()
     s.createDVDFile = [] { return CreateVXMDVDFileObject(); };
     s.createDownloader = [](const std::wstring& folder, HWND wnd) { return CreateVXMDownloader(folder, wnd); };
     s.isWritableVolume = [](const std::wstring& path) { return IsWritableVolume(path); };
-    s.loadString = [](UINT id) { return EnglishString(id); };
+    s.loadString = [](UINT id) { return UIString(id); };
     s.errorBox = [](HWND owner, const std::wstring& text, const std::wstring& caption) {
         std::function<void(HWND, const std::wstring&, const std::wstring&)> box;
         {

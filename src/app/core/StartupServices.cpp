@@ -1,7 +1,6 @@
 // The program's start-up services on this system: SIGPIPE ignored (a closed
 // pipe is an error result), libcurl's global state for the network, the Qt
 // application for every UI service, the framework's loop.
-#include "AppLanguage.h"
 #include "AppStartup.h"
 #include "Log.h"
 #include "MainFrameFactory.h"
@@ -95,7 +94,8 @@ public:
         CPaintManagerUI::SetInstance(nullptr);
         SetProgramErrorBox(&ShowErrorBox);
         CGlobalUIHooks hooks;
-        hooks.languageId = [] { return GetUILanguageId(); };
+        hooks.languageId = [] { return CLanguageManager::GetInstance()->GetLangID(); };
+        hooks.translate = [](const std::wstring& key) { return CLanguageManager::GetInstance()->TranslateDictionary(key); };
         hooks.errorBox = [](const std::wstring& text, const std::wstring& caption) { ShowErrorBox(nullptr, text, caption); };
         SetGlobalUIHooks(std::move(hooks));
         return true;
@@ -108,10 +108,10 @@ public:
     }
     void RegisterEngine() override { RegisterMediaLibrary(); }
     void UnregisterEngine() override { UnRegisterMediaLibrary(); }
-    void SetLocaleFile(const std::wstring& name) override { SetUILocaleFile(name); }
+    void SetLocaleFile(const std::wstring& name) override { CLanguageManager::GetInstance()->SetLocaleFile(name); }
     void LoadSettings() override { CVXMSettings::GetInstance()->Load(); }
-    void SetLanguage(const std::wstring& languageId) override { SetUILanguage(languageId); }
-    std::wstring GetLanguageId() override { return GetUILanguageId(); }
+    void SetLanguage(const std::wstring& languageId) override { CLanguageManager::GetInstance()->SetLang(languageId); }
+    std::wstring GetLanguageId() override { return CLanguageManager::GetInstance()->GetLangID(); }
     void StartStatistics(const char* user, const std::wstring& service) override
     {
         SetDefaultUser(user);
