@@ -19,6 +19,16 @@ void CTestHost::Present(const void* pixels, int pitch, int width, int height, co
     m_presents++;
 }
 
+bool CTestHost::WaitPresents(int count, int timeoutMs) const
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (m_presents.load() < count) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
 CPixel CTestHost::At(int x, int y) const
 {
     std::lock_guard<std::mutex> lock(m_lock);

@@ -33,6 +33,8 @@ public:
     // Mean of (r + g + b) / 3 over a rectangle.
     double MeanLevel(int x, int y, int w, int h) const;
     int Presents() const { return m_presents.load(); }
+    // Waits until at least `count` presents arrived in all.
+    bool WaitPresents(int count, int timeoutMs) const;
 
 private:
     int m_w, m_h;
