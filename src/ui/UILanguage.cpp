@@ -58,7 +58,7 @@ void CLanguageManager::Release()
     g_instance = nullptr;
 }
 
-CLanguageManager::CLanguageManager() : m_folder(GetSkinFolder() + L"/lang") {}
+CLanguageManager::CLanguageManager() : m_folder(GetProgramFolder() + L"/skin/lang") {}
 
 void CLanguageManager::SetLanguageFolder(const std::wstring& folder)
 {

@@ -27,7 +27,7 @@ public:
     static void Release();
 
     // Folder that holds one subfolder per language (default: the program's
-    // skin folder + "/lang").
+    // folder + "/skin/lang").
     void SetLanguageFolder(const std::wstring& folder);
     std::wstring GetLanguageFolder() const;
     // Base name of the language files ("pro" reads "<id>/pro.xml").

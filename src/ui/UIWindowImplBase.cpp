@@ -1,6 +1,7 @@
 #include "ui/UIWindowImplBase.h"
 #include "ui/UIControl.h"
 #include "ui/UIDlgBuilder.h"
+#include "ui/UILanguage.h"
 #include "ui/UIRender.h"
 #include <QDebug>
 #include <QWidget>
@@ -80,6 +81,8 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, BOOL& bHandled)
     m_PaintManager.AddPreMessageFilter(this);
 
     std::wstring skin = GetSkinFile();
+    // A skin file (not inline markup) may have its own copy for the UI language.
+    if (!skin.empty() && skin.find(L'<') == std::wstring::npos) skin = CLanguageManager::GetInstance()->GetXMLFilePath(skin);
     if (CPaintManagerUI::GetResourcePath().empty())
         CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + GetSkinFolder());
     CDialogBuilder builder;

@@ -323,3 +323,29 @@ TEST_F(LanguageFiles, ALanguageMayCarryItsOwnSkinFile)
     lang->SetLang(L"en");
     EXPECT_EQ(lang->GetXMLFilePath(L"main.xml"), L"main.xml");
 }
+
+TEST_F(LanguageFiles, WindowsAreBuiltFromTheLanguagesOwnSkinFile)
+{
+    const std::filesystem::path skins = std::filesystem::path(m_dir.Path()) / "skins";
+    const std::string layout = "<Window size=\"200,100\"><VerticalLayout name=\"root\"><Label name=\"title\" text=\"%s\"/></VerticalLayout></Window>";
+    auto make = [&](const char* text) {
+        std::string s = layout;
+        return s.replace(s.find("%s"), 2, text);
+    };
+    WriteFile(skins / "win.xml", make("English"));
+    AddLanguage("de", "");
+    WriteFile(m_folder / "de" / "win.xml", make("Deutsch"));
+    const std::wstring oldPath = CPaintManagerUI::GetResourcePath();
+    CPaintManagerUI::SetResourcePath(Utf8ToWide(skins.string()));
+    for (const char* id : {"de", "en"}) {
+        lang->SetLang(Utf8ToWide(id));
+        CMarkupWindow wnd(L"win.xml");
+        ASSERT_NE(wnd.Create(nullptr, L"lang", 0, 0), nullptr);
+        CControlUI* title = wnd.Manager().FindControl(L"title");
+        ASSERT_NE(title, nullptr);
+        EXPECT_EQ(title->GetText(), std::string(id) == "de" ? L"Deutsch" : L"English");
+        wnd.DestroyWindow();
+    }
+    CPaintManagerUI::SetResourcePath(oldPath);
+    PumpFor(10);
+}
