@@ -94,7 +94,8 @@ void CTimeEditUI::OpenPopup()
         if (!popup->Init()) {
             if (m_popup == popup) m_popup = nullptr;
             popup->DetachOwner();
-            popup->DestroyWindow();
+            if (popup->GetHWND()) popup->DestroyWindow();  // deletes itself in its final message
+            else delete popup;
             return;
         }
     } else {

@@ -7,6 +7,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QTimeEdit>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 using vxmtest::CTempDir;
@@ -360,6 +361,17 @@ TEST_F(TimeEditPopup, RemovingTheControlWithAnOpenPickerClosesIt)
     PumpFor(30);
     EXPECT_TRUE(host.isNull() || !host->isVisible());
     EXPECT_FALSE(Render().isNull());
+}
+
+TEST_F(TimeEditPopup, PointerIsATextCursorOverAnEnabledTimeEdit)
+{
+    Mouse(WM_MOUSEMOVE, 50, 270);
+    EXPECT_EQ(wnd->GetWidget()->cursor().shape(), Qt::IBeamCursor);
+    Mouse(WM_MOUSEMOVE, 250, 270);
+    EXPECT_EQ(wnd->GetWidget()->cursor().shape(), Qt::ArrowCursor);
+    te->SetEnabled(false);
+    Mouse(WM_MOUSEMOVE, 50, 270);
+    EXPECT_EQ(wnd->GetWidget()->cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(TimeEditPopup, DisabledTimeEditOpensNothing)
