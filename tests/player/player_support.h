@@ -27,7 +27,19 @@ struct CPixel {
 class CTestHost : public IPlayerHost {
 public:
     CTestHost(int w, int h) : m_w(w), m_h(h), m_pixels(static_cast<size_t>(w) * h, 0) {}
-    SIZE GetClientSize() override { return SIZE{m_w, m_h}; }
+    SIZE GetClientSize() override
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return SIZE{m_w, m_h};
+    }
+    // A new, cleared buffer of another size (the widget was resized).
+    void Resize(int w, int h)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_w = w;
+        m_h = h;
+        m_pixels.assign(static_cast<size_t>(w) * h, 0);
+    }
     void Present(const void* pixels, int pitch, int width, int height, const RECT& changed) override;
     CPixel At(int x, int y) const;
     // Mean of (r + g + b) / 3 over a rectangle.

@@ -461,3 +461,28 @@ TEST_F(PlayerTest, DvdTitleChoosesAudioByStreamId)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PlayerTest, HostResizeRedrawsThePictureAtTheNewSize)
+{
+    CRecorder notify;
+    CHostWindow window(320, 240);
+    CPlayerRun run(GetTestMedia().mp4, notify.Get());
+    run.Start();
+    ASSERT_TRUE(WaitRunning(5000));
+    ASSERT_TRUE(window.Host().WaitPresents(4, 5000));
+    Push(FFPLAY_EVENT_PAUSE);   // the picture stays; only the resize draws
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    window.Host().Resize(200, 300);
+    const int before = window.Host().Presents();
+    ASSERT_TRUE(ffplay_push_resize());
+    ASSERT_TRUE(window.Host().WaitPresents(before + 2, 3000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // 4:3 in 200x300: 200x150 in the middle, black above and below.
+    EXPECT_GT(window.Host().MeanLevel(0, 80, 200, 140), 20.0);
+    EXPECT_LT(window.Host().MeanLevel(0, 0, 200, 70), 1.0);
+    EXPECT_LT(window.Host().MeanLevel(0, 230, 200, 70), 1.0);
+}
+
+}  // namespace

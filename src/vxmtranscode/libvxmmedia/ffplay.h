@@ -34,6 +34,9 @@ void ffplay_request_quit(CCmdFFplay* runner);
 // Pushes a control event to the running player. False when no player
 // takes events now.
 bool ffplay_push_event(int code, void* data1);
+// Tells the running player that its host window changed size; it takes the
+// new size from the host and draws the picture again.
+bool ffplay_push_resize();
 
 // What the running player is doing (for the program's state queries and
 // tests); all zero while no player runs.

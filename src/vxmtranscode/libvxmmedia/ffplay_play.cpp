@@ -1171,6 +1171,10 @@ void EventLoop(CVideoState* is, CScreen& sc)
             if (sc.host) {
                 SIZE size = sc.host->GetClientSize();
                 if (size.cx > 0 && size.cy > 0) {
+                    // Overlays belong to the old mode.
+                    if (is->overlay) SDL_FreeYUVOverlay(is->overlay);
+                    if (is->overlay2) SDL_FreeYUVOverlay(is->overlay2);
+                    is->overlay = is->overlay2 = nullptr;
                     SDL_Surface* s = SDL_SetVideoMode(size.cx, size.cy, 32, SDL_SWSURFACE | SDL_RESIZABLE);
                     if (s) {
                         sc.surface = s;
@@ -1391,6 +1395,15 @@ bool ffplay_push_event(int code, void* data1)
     ev.type = SDL_USEREVENT;
     ev.user.code = code;
     ev.user.data1 = data1;
+    return SDL_PushEvent(&ev) == 0;
+}
+
+bool ffplay_push_resize()
+{
+    std::lock_guard<std::mutex> lock(g_pushLock);
+    if (!g_eventsOpen.load()) return false;
+    SDL_Event ev{};
+    ev.type = SDL_VIDEORESIZE;
     return SDL_PushEvent(&ev) == 0;
 }
 
