@@ -349,3 +349,35 @@ TEST_F(LanguageFiles, WindowsAreBuiltFromTheLanguagesOwnSkinFile)
     CPaintManagerUI::SetResourcePath(oldPath);
     PumpFor(10);
 }
+
+TEST(ShippedLanguages, EveryTranslationTakesTheArgumentsOfTheEnglishText)
+{
+    CLanguageManager::Release();
+    CLanguageManager* lang = CLanguageManager::GetInstance();
+    lang->SetLanguageFolder(SourcePath("skin/lang"));
+    std::vector<TLanguageInfo> list = lang->FindLanaguagesSupported();
+    ASSERT_GE(list.size(), 2u);
+    EXPECT_EQ(list[0].id, L"en");
+    for (const auto& info : list) {
+        CMarkup xml;
+        ASSERT_TRUE(xml.LoadFromFile(SourcePath("skin/lang/" + WideToUtf8(info.id) + "/pro.xml"))) << WideToUtf8(info.id);
+        int strings = 0;
+        for (const auto& e : xml.GetRoot()->children) {
+            if (e->name == L"String") {
+                ++strings;
+                const UINT id = static_cast<UINT>(std::stoul(e->GetAttribute(L"id")));
+                const wchar_t* english = FindEnglishString(id);
+                ASSERT_NE(english, nullptr) << WideToUtf8(info.id) << " has an unknown id " << id;
+                EXPECT_TRUE(HasSameFormatSignature(e->GetAttribute(L"text"), english))
+                    << WideToUtf8(info.id) << " id " << id << ": " << WideToUtf8(e->GetAttribute(L"text"));
+            } else if (e->name == L"Text") {
+                EXPECT_NE(FindEnglishDictionaryText(e->GetAttribute(L"key")), nullptr) << WideToUtf8(e->GetAttribute(L"key"));
+            }
+        }
+        EXPECT_GT(strings, 0) << WideToUtf8(info.id);
+        // The language can be chosen, and its texts are shown.
+        EXPECT_EQ(lang->SetLang(info.id), info.id);
+        EXPECT_FALSE(lang->LoadStringW(168).empty());
+    }
+    CLanguageManager::Release();
+}
