@@ -4,6 +4,7 @@
 #include "ui/UIEdit.h"
 #include "ui/UIList.h"
 #include "ui/UIScrollBar.h"
+#include "ui/UITreeView.h"
 #include "ui/UIContainer.h"
 #include "ui/UICustomControls.h"
 #include "ui/UIManager.h"
@@ -36,6 +37,7 @@ std::map<std::wstring, CDialogBuilder::ControlFactory>& Factories()
         {L"ListContainerElement", []() -> CControlUI* { return new CListContainerElementUI; }},
         {L"ListLabelElement", []() -> CControlUI* { return new CListLabelElementUI; }},
         {L"ScrollBar", []() -> CControlUI* { return new CScrollBarUI; }},
+        {L"TreeView", []() -> CControlUI* { return new CTreeViewUI; }},
         {L"TimeEdit", []() -> CControlUI* { return new CTimeEditUI; }},
         {L"CircularProgress", []() -> CControlUI* { return new CCircularProgressUI; }},
         {L"CCircularProgress", []() -> CControlUI* { return new CCircularProgressUI; }},

@@ -15,6 +15,7 @@
 #include "ui/UIList.h"
 #include "ui/UICombo.h"
 #include "ui/UIMenu.h"
+#include "ui/UITreeView.h"
 #include "ui/UICustomControls.h"
 #include "ui/UILanguage.h"
 #include "ui/UIDlgBuilder.h"

@@ -142,3 +142,15 @@ TEST_F(CTreeFixture, RemovingANodeTakesItsSubtreeAndKeepsTheRestInOrder)
     for (int i = 0; i < tree->GetCount(); ++i) EXPECT_EQ(tree->GetListItem(i)->GetIndex(), i);
     EXPECT_EQ(tree->GetRootNodes(), (std::vector<CTreeNodeUI*>{disk, other}));
 }
+
+TEST(CTreeFromSkin, TheSkinElementMakesATreeWithItsAttributes)
+{
+    CDialogBuilder builder;
+    CControlUI* control = builder.Create(L"<TreeView name=\"ID_FOLDERS\" checkboxes=\"true\" indent=\"20\" />");
+    ASSERT_NE(control, nullptr);
+    auto* tree = static_cast<CTreeViewUI*>(control->GetInterface(L"TreeView"));
+    ASSERT_NE(tree, nullptr);
+    EXPECT_TRUE(tree->HasCheckBoxes());
+    EXPECT_EQ(tree->GetIndent(), 20);
+    delete control;
+}
