@@ -1,0 +1,200 @@
+// The screen of the player: pictures, the compare view, borders and the
+// hand-over of changed pixels to the host window.
+#include "ffplay_state.h"
+
+namespace ffplay_detail {
+
+FFplayRect g_rects[2];
+float g_aspect = 0.0f;
+
+
+void Present(CScreen& sc, const SDL_Rect& r)
+{
+    if (!sc.surface || r.w == 0 || r.h == 0) return;
+    SDL_UpdateRect(sc.surface, r.x, r.y, r.w, r.h);
+    if (!sc.host) return;
+    RECT changed{r.x, r.y, r.x + r.w, r.y + r.h};
+    if (SDL_MUSTLOCK(sc.surface)) SDL_LockSurface(sc.surface);
+    sc.host->Present(sc.surface->pixels, sc.surface->pitch, sc.surface->w, sc.surface->h, changed);
+    if (SDL_MUSTLOCK(sc.surface)) SDL_UnlockSurface(sc.surface);
+}
+
+void FillRect(CScreen& sc, SDL_Rect r, Uint32 color)
+{
+    if (r.w == 0 || r.h == 0) return;
+    SDL_FillRect(sc.surface, &r, color);
+    Present(sc, r);
+}
+
+SDL_Rect DisplayRect(const SDL_Rect& win, const AVFrame* f, float* aspect)
+{
+    double sar = f->sample_aspect_ratio.num ? av_q2d(f->sample_aspect_ratio) : 1.0;
+    if (sar <= 0.0) sar = 1.0;
+    double ar = sar * f->width / f->height;
+    *aspect = static_cast<float>(ar);
+    int h = win.h;
+    int w = static_cast<int>(lrint(h * ar)) & ~1;
+    if (w > win.w) {
+        w = win.w;
+        h = static_cast<int>(lrint(w / ar)) & ~1;
+    }
+    SDL_Rect r;
+    r.x = static_cast<Sint16>(win.x + (win.w - w) / 2);
+    r.y = static_cast<Sint16>(win.y + (win.h - h) / 2);
+    r.w = static_cast<Uint16>(std::max(w, 1));
+    r.h = static_cast<Uint16>(std::max(h, 1));
+    return r;
+}
+
+void EnsureOverlay(SDL_Overlay*& ov, const AVFrame* f, SDL_Surface* screen)
+{
+    if (ov && ov->w == f->width && ov->h == f->height) return;
+    if (ov) SDL_FreeYUVOverlay(ov);
+    ov = SDL_CreateYUVOverlay(f->width, f->height, SDL_YV12_OVERLAY, screen);
+    if (ov && (ov->pitches[0] < f->width || ov->planes < 3)) {
+        SDL_FreeYUVOverlay(ov);
+        ov = nullptr;
+    }
+    if (!ov)
+        av_log(nullptr, AV_LOG_FATAL,
+               "Error: the video system does not support an image\nsize of %dx%d pixels. Try using -lowres or -vf "
+               "\"scale=w:h\"\nto reduce the image size.\n",
+               f->width, f->height);
+}
+
+void BuildTable(FFplayAdjustTable& t)
+{
+    if (t.built) return;
+    t.identity = t.contrast == 1.0 && t.brightness == 0.0 && t.gamma == 1.0;
+    for (int i = 0; i < 256; i++) {
+        double v = (i / 255.0 - 0.5) * t.contrast + 0.5 + t.brightness;
+        t.lut[i] = static_cast<uint8_t>(std::clamp(lrint(v * 255.0), 0L, 255L));
+    }
+    t.built = 1;
+}
+
+// Copies the frame into the overlay (YV12: Y, V, U), through the tables when given.
+void FillOverlay(SDL_Overlay* ov, const AVFrame* f, FFplayAdjustTable* tables)
+{
+    SDL_LockYUVOverlay(ov);
+    const int planeOf[3] = {0, 2, 1};
+    for (int p = 0; p < 3; p++) {
+        const int w = p ? (f->width + 1) / 2 : f->width;
+        const int h = p ? (f->height + 1) / 2 : f->height;
+        uint8_t* dst = ov->pixels[planeOf[p]];
+        const uint8_t* src = f->data[p];
+        FFplayAdjustTable* t = tables ? &tables[p] : nullptr;
+        if (t) BuildTable(*t);
+        for (int y = 0; y < h; y++) {
+            uint8_t* d = dst + y * ov->pitches[planeOf[p]];
+            const uint8_t* s = src + y * f->linesize[p];
+            if (t && !t->identity)
+                for (int x = 0; x < w; x++) d[x] = t->lut[s[x]];
+            else
+                memcpy(d, s, w);
+        }
+    }
+    SDL_UnlockYUVOverlay(ov);
+}
+
+void DisplayPicture(CVideoState* is, CScreen& sc)
+{
+    const AVFrame* f = is->shown.frame;
+    if (!f || !sc.surface) return;
+    EnsureOverlay(is->overlay, f, sc.surface);
+    if (!is->overlay) return;
+    const AVFrame* pic = SubtitledPicture(is);
+    FillOverlay(is->overlay, pic, nullptr);
+    const SDL_Rect& win = sc.window;
+    const Uint32 black = SDL_MapRGB(sc.surface->format, 0, 0, 0);
+    SDL_Rect rect = DisplayRect(win, f, &g_aspect);
+
+    if (g_nDisplayMode & 1) {
+        const int half = win.w / 2;
+        int h = win.h;
+        int w = static_cast<int>(h * g_aspect) & ~1;
+        if (w > half) {
+            w = half;
+            h = static_cast<int>(w / g_aspect) & ~1;
+        }
+        SDL_Rect left;
+        left.x = static_cast<Sint16>(win.x + (half - w) / 2);
+        left.y = static_cast<Sint16>(win.y + (win.h - h) / 2);
+        left.w = static_cast<Uint16>(std::max(w - 5, 1));
+        left.h = static_cast<Uint16>(std::max(h, 1));
+        SDL_Rect right = left;
+        right.x = static_cast<Sint16>(win.x + half + 5);
+        g_rects[0] = {left.x, left.y, left.w, left.h};
+        g_rects[1] = {right.x, right.y, right.w, right.h};
+        if (is->runner && is->runner->m_hNotifyWnd)
+            PostMessage(is->runner->m_hNotifyWnd, WM_VXM_PREVIEW_RECT, reinterpret_cast<WPARAM>(&g_rects[0]),
+                        reinterpret_cast<LPARAM>(&g_aspect));
+        SDL_DisplayYUVOverlay(is->overlay, &left);
+        Present(sc, left);
+        EnsureOverlay(is->overlay2, f, sc.surface);
+        if (is->overlay2) {
+            FillOverlay(is->overlay2, pic, is->opts->adjust);
+            SDL_DisplayYUVOverlay(is->overlay2, &right);
+            Present(sc, right);
+        }
+        // Grey bands: above, between and below the pictures.
+        const Uint32 grey = SDL_MapRGB(sc.surface->format, 240, 240, 240);
+        SDL_Rect top{win.x, win.y, win.w, static_cast<Uint16>(std::max(0, left.y - win.y))};
+        SDL_Rect gap{static_cast<Sint16>(left.x + left.w), left.y,
+                     static_cast<Uint16>(std::max(0, right.x - (left.x + left.w))), left.h};
+        const int bottomY = left.y + left.h;
+        SDL_Rect bottom{win.x, static_cast<Sint16>(bottomY), win.w,
+                        static_cast<Uint16>(std::max(0, win.y + win.h - bottomY))};
+        FillRect(sc, top, grey);
+        FillRect(sc, gap, grey);
+        FillRect(sc, bottom, grey);
+        is->last_rect = rect;
+        return;
+    }
+
+    if (is->force_refresh || memcmp(&rect, &is->last_rect, sizeof(rect)) != 0) {
+        // Black borders around the picture.
+        FillRect(sc, win, black);
+        is->force_refresh = false;
+    }
+    SDL_DisplayYUVOverlay(is->overlay, &rect);
+    Present(sc, rect);
+    is->last_rect = rect;
+}
+
+// Shows the next picture when its time has come.
+void VideoRefresh(CVideoState* is, CScreen& sc)
+{
+    if (is->video_stream < 0 || is->paused.load()) return;
+    std::unique_lock<std::mutex> lock(is->pict_lock);
+    const int serial = is->videoq.Serial();
+    while (!is->pictq.empty() && is->pictq.front().serial != serial) {
+        av_frame_free(&is->pictq.front().frame);
+        is->pictq.pop_front();
+    }
+    if (is->pictq.empty()) return;
+    CPicture& next = is->pictq.front();
+    double master = MasterClock(is);
+    if (std::isnan(master) && !std::isnan(next.pts)) {
+        SetExternalClock(is, next.pts);
+        master = next.pts;
+    }
+    const double diff = std::isnan(next.pts) || std::isnan(master) ? 0.0 : next.pts - master;
+    if (diff > 0.0 && diff < kNoSyncThreshold) return;   // not yet
+    // Too late: drop it when a later picture is already waiting.
+    if (diff < -kSyncThresholdMax && is->pictq.size() > 1 && is->opts->framedrop != 0) {
+        av_frame_free(&next.frame);
+        is->pictq.pop_front();
+        is->pict_cond.notify_all();
+        return;
+    }
+    av_frame_free(&is->shown.frame);
+    is->shown = next;
+    is->pictq.pop_front();
+    is->pict_cond.notify_all();
+    is->video_clock = is->shown.pts;
+    lock.unlock();
+    DisplayPicture(is, sc);
+}
+
+}  // namespace ffplay_detail
