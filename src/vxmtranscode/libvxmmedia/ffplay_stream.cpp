@@ -4,9 +4,11 @@
 
 namespace ffplay_detail {
 
+// A stop of the run also ends an open or a read that waits on a slow source.
 int DecodeInterrupt(void* opaque)
 {
-    return static_cast<CVideoState*>(opaque)->abort_request.load() ? 1 : 0;
+    auto* is = static_cast<CVideoState*>(opaque);
+    return is->abort_request.load() || (is->ctx && is->ctx->received_sigterm.load() != 0) ? 1 : 0;
 }
 
 int OpenDecoder(CVideoState* is, int index, AVCodecContext** out)
