@@ -117,12 +117,18 @@ Outcome ConvertWithProfile(COutputProfile* profile, int index, const std::string
         out.failure = "a null media was accepted";
         return out;
     }
-    const bool ape = profile->m_lstCommands.front()->m_nEngine == PROFILE_ENGINE_MAC;
     if (BuildMediaCommands(media.get(), profile, queue) != 0 || queue.empty()) {
-        if (ape) {
-            out.skipped = "the APE encoder";
-            return out;
+        // Without the mux and join code such jobs are refused as a whole.
+        for (const auto& command : profile->m_lstCommands) {
+            if (command->m_nEngine == PROFILE_ENGINE_MAC)
+                out.skipped = "the APE encoder";
+            else if (command->m_nEngine == PROFILE_ENGINE_TSMUXER)
+                out.skipped = "tsMuxeR";
+            else if (command->m_nEngine == PROFILE_ENGINE_MP4CREATOR)
+                out.skipped = "mp4creator";
         }
+        if (!out.skipped.empty())
+            return out;
         out.failure = "no job was built";
         return out;
     }

@@ -25,10 +25,13 @@ namespace {
 
 constexpr const char* kLogCategory = "JobBuild";
 
-void MissingStep(const char* what, const std::wstring& source)
+// A job that needs a step this build cannot make fails as a whole: a
+// conversion must not end with an unfinished file under the output's name.
+bool MissingStep(const char* what, const std::wstring& source)
 {
-    LogMessageW(kLogCategory, L"%s: %s is not built in; the step is left out", source.c_str(),
+    LogMessageW(kLogCategory, L"%s: the job needs %s, which is not available", source.c_str(),
                 Utf8ToWide(what).c_str());
+    return true;
 }
 
 bool IsPs3Code(int code)
@@ -111,6 +114,7 @@ int COutputProfile::BuildCommands(CVXMMediaBase* media, const std::wstring& outp
             return -1;
     }
 
+    bool missing = false;
     VXM_BUILD_ARGS args;
     args.outputFolder = outputFolder;
     args.queue = &queue;
@@ -159,13 +163,13 @@ int COutputProfile::BuildCommands(CVXMMediaBase* media, const std::wstring& outp
             name = name.substr(0, name.rfind(L'.'));
             const std::wstring wav = MakeUniqueOutputPath(L"wav", nullptr, folder, name);
             if (!BuildApeCommands)
-                MissingStep("the APE encoder", media->m_strSourcePath);
+                missing = MissingStep("the APE encoder", media->m_strSourcePath);
             else
                 BuildApeCommands(encodePath, queue, this, media, wav.empty() ? nullptr : &wav);
         } else if (engine == PROFILE_ENGINE_MP4CREATOR) {
             if (rawRoute && rateAllows && !IsPs3Code(m_nProfileCode)) {
                 if (!BuildRawMp4CreatorCommands)
-                    MissingStep("mp4creator", media->m_strSourcePath);
+                    missing = MissingStep("mp4creator", media->m_strSourcePath);
                 else
                     BuildRawMp4CreatorCommands(mux.targetRate, encodePath, queue, this, media->m_bHasAudio != 0,
                                                mux.videoStream, mux.audioStream, mux.finalOutput);
@@ -173,7 +177,7 @@ int COutputProfile::BuildCommands(CVXMMediaBase* media, const std::wstring& outp
             }
         } else if (engine == PROFILE_ENGINE_TSMUXER) {
             if (!BuildTsMuxerRemuxCommands)
-                MissingStep("tsMuxeR", media->m_strSourcePath);
+                missing = MissingStep("tsMuxeR", media->m_strSourcePath);
             else
                 BuildTsMuxerRemuxCommands(mux.audioStream, mux.metaFile, this, media->m_bHasAudio != 0,
                                           mux.videoStream, encodePath, queue, 1);
@@ -185,6 +189,7 @@ int COutputProfile::BuildCommands(CVXMMediaBase* media, const std::wstring& outp
 
     const bool tsMuxed = m_lstCommands.size() >= 2 && m_lstCommands[1]->m_nEngine == PROFILE_ENGINE_TSMUXER;
     if (!parent && !media->m_lstJoin.empty() && m_nProfileCode != 109) {
+        // A part that cannot be built fails the whole join.
         outputs.push_back(media->m_strOutputFile);
         for (IVXMMedia* part : media->m_lstJoin) {
             CVXMMediaBase* base = dynamic_cast<CVXMMediaBase*>(part);
@@ -193,28 +198,30 @@ int COutputProfile::BuildCommands(CVXMMediaBase* media, const std::wstring& outp
             BuildCommands(base, outputFolder, outputs, videoStreams, audioStreams, queue, media);
             outputs.push_back(base->m_strOutputFile);
         }
+        int joined = 0;
         if (tsMuxed) {
-            BuildJoinCommands(media, mux.videoStream, queue, videoStreams);
-            BuildJoinCommands(media, mux.audioStream, queue, audioStreams);
+            joined = BuildJoinCommands(media, mux.videoStream, queue, videoStreams);
+            joined |= BuildJoinCommands(media, mux.audioStream, queue, audioStreams);
         } else {
-            BuildJoinCommands(media, media->m_strOutputFile, queue, outputs);
+            joined = BuildJoinCommands(media, media->m_strOutputFile, queue, outputs);
         }
+        missing = missing || joined != 0;
     }
     if (!parent && tsMuxed) {
         if (!BuildTsMuxerRemuxCommands)
-            MissingStep("tsMuxeR", media->m_strSourcePath);
+            missing = MissingStep("tsMuxeR", media->m_strSourcePath);
         else
             BuildTsMuxerRemuxCommands(mux.audioStream, mux.metaFile, this, media->m_bHasAudio != 0, mux.videoStream,
                                       mux.finalOutput, queue, 2);
     }
-    return 0;
+    return missing ? -1 : 0;
 }
 
 int COutputProfile::BuildJoinCommands(CVXMMediaBase* media, const std::wstring& joinedOutput, VXM_JOB_QUEUE& queue,
                                       std::vector<std::wstring>& parts)
 {
     if (!BuildJoinRoute) {
-        MissingStep("joining", media ? media->m_strSourcePath : std::wstring());
+        MissingStep("the join steps", media ? media->m_strSourcePath : std::wstring());
         parts.clear();
         return -1;
     }
