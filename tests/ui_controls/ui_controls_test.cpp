@@ -317,3 +317,25 @@ TEST_F(CControlsFixture, RichEditAppendsAndClears)
     log->Clear();
     EXPECT_TRUE(log->GetText().empty());
 }
+
+TEST(CEditWithoutAWindow, KeysReachTheControlAndReturnCarriesTheText)
+{
+    struct CRecorder : INotifyUI {
+        void Notify(TNotifyUI& msg) override { seen.push_back(msg.sType + L":" + msg.pSender->GetText()); }
+        std::vector<std::wstring> seen;
+    } recorder;
+    CPaintManagerUI manager;
+    manager.SetInitSize(200, 40);
+    auto* edit = new CEditUI;
+    edit->SetNumberOnly(true);
+    ASSERT_TRUE(manager.AttachDialog(edit));
+    manager.AddNotifier(&recorder);
+    manager.SetFocus(edit);
+    LRESULT result = 0;
+    for (wchar_t ch : std::wstring(L"4x2")) manager.MessageHandler(WM_CHAR, ch, 0, result);
+    manager.MessageHandler(WM_KEYDOWN, VK_BACK, 0, result);
+    manager.MessageHandler(WM_CHAR, L'7', 0, result);
+    manager.MessageHandler(WM_KEYDOWN, VK_RETURN, 0, result);
+    EXPECT_EQ(recorder.seen, (std::vector<std::wstring>{L"textchanged:4", L"textchanged:42", L"textchanged:4",
+                                                         L"textchanged:47", L"return:47"}));
+}
