@@ -220,8 +220,12 @@ int COutputProfile::BuildCommands(CVXMMediaBase* media, const std::wstring& outp
 int COutputProfile::BuildJoinCommands(CVXMMediaBase* media, const std::wstring& joinedOutput, VXM_JOB_QUEUE& queue,
                                       std::vector<std::wstring>& parts)
 {
+    if (!media) {
+        parts.clear();
+        return -1;
+    }
     if (!BuildJoinRoute) {
-        MissingStep("the join steps", media ? media->m_strSourcePath : std::wstring());
+        MissingStep("the join steps", media->m_strSourcePath);
         parts.clear();
         return -1;
     }
