@@ -293,10 +293,18 @@ std::vector<std::string> Chunks(const std::string& text, const std::vector<size_
 // the leak checker is told to look away while locales change.
 class CLeakCheckPause {
 public:
+    CLeakCheckPause()
+    {
 #if defined(__SANITIZE_ADDRESS__)
-    CLeakCheckPause() { __lsan_disable(); }
-    ~CLeakCheckPause() { __lsan_enable(); }
+        __lsan_disable();
 #endif
+    }
+    ~CLeakCheckPause()
+    {
+#if defined(__SANITIZE_ADDRESS__)
+        __lsan_enable();
+#endif
+    }
 };
 
 CMPlayerParser& Parsed(CMPlayerParser& parser, const std::string& text)
