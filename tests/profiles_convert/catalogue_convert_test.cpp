@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -152,6 +153,13 @@ Outcome ConvertWithProfile(COutputProfile* profile, int index, const std::string
         std::string log;
         if (vxmtest::RunProgram(argv, &log) != 0) {
             out.failure = "step failed: " + N(step->strCmdLine) + "\n" + log;
+            return out;
+        }
+    }
+    for (const auto& step : queue) {
+        std::error_code ec;
+        if (step->nPassKind == PASS_THUMBNAIL && std::filesystem::file_size(N(step->strOutput), ec) == 0) {
+            out.failure = "empty thumbnail: " + N(step->strCmdLine);
             return out;
         }
     }

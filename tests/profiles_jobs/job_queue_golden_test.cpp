@@ -187,3 +187,33 @@ TEST_F(JobQueueGolden, MkvCopiesTheChosenSubtitle)
     ASSERT_EQ(lines.size(), 1u);  // no extraction: the stream is copied
     EXPECT_NE(lines[0].find(" -scodec copy "), std::string::npos) << lines[0];
 }
+
+TEST_F(JobQueueGolden, DvdNtscTwoPass)
+{
+    auto media = Media();
+    COutputProfile* profile = Named(L"dvd_ntsc");
+    profile->SetEncodePass(L"2");
+    auto lines = Build(*media, profile);
+    ASSERT_EQ(lines.size(), 2u);
+    const std::string common = "ffmpeg -i \"<src>\" -y  -target ntsc-dvd  -s 720x480 -r 29.97 -acodec ac3 -b:a 224k "
+                               "-ar 48000 -passlogfile \"<log>\" -vcodec mpeg2video -b:v 6000k -trellis 1 -mbd 2 "
+                               "-g 18 -aspect 4:3 -maxrate 9800k -bufsize 1835k -strict 0";
+    EXPECT_EQ(lines[0], common + " -pass 1 -an  \"<out>/clip_mpeg2.mpg\" ");
+    EXPECT_EQ(lines[1], common + " -pass 2 \"<out>/clip_mpeg2.mpg\" ");
+    EXPECT_EQ(m_steps[0].nPassKind, PASS_MPEG_1);
+    EXPECT_EQ(m_steps[1].nPassKind, PASS_MPEG_2);
+}
+
+TEST_F(JobQueueGolden, PspAvcWithThumbnail)
+{
+    auto media = Media();
+    auto lines = Build(*media, Named(L"psp_avc"));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "ffmpeg -i \"<src>\" -pix_fmt yuv420p -y  -vf \"scale=480:360,crop=480:272:0:44\" -ar 48000 "
+                        "-sws_flags 512 -vcodec libx264 -x264opts level=21:8x8dct=no:bframes=0:cabac=no:cqm=flat:"
+                        "weightp=0:bitrate=768:threads=0 -acodec aac -b:a 128k -profile:a 1 \"<out>/clip_x264.mp4\" ");
+    // A 2-second source gets its picture from the middle, not past its end.
+    EXPECT_EQ(lines[1], "ffmpeg -ss 1.000 -y  -i \"<src>\" -f image2 -vframes 1 -s 160x120 -an \"<out>/clip_x264.thm\"");
+    EXPECT_EQ(m_steps[1].nPassKind, PASS_THUMBNAIL);
+    EXPECT_EQ(m_steps[1].nFlag, 0);
+}

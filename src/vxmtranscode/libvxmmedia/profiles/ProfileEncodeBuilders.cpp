@@ -186,7 +186,13 @@ void ThumbnailStep(const VXM_BUILD_ARGS& a)
     t.AddFlag(L"-y");
     t.SetOption(L"-i", L"%s", QuoteArgument(a.media->m_strSourcePath).c_str());
     t.SetOption(L"-f", L"image2");
-    t.SetOption(L"-ss", L"5");
+    // Five seconds in, or the middle of a shorter source (a seek past the end
+    // writes an empty picture).
+    const int duration = a.media->m_nDuration;
+    if (duration > 0 && duration <= 5000)
+        t.SetOption(L"-ss", L"%s", FixedText(duration / 2000.0, 3).c_str());
+    else
+        t.SetOption(L"-ss", L"5");
     t.SetOption(L"-vframes", L"1");
     t.SetOption(L"-s", L"160x120");
     t.SetOption(L"-an", L"%s", QuoteArgument(a.thumbnailPath).c_str());
