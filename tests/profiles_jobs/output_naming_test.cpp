@@ -117,4 +117,8 @@ TEST_F(OutputNaming, JoinThatCannotBeMadeFailsTheWholeJob)
     EXPECT_EQ(BuildMediaCommands(media.get(), m_scope.ById(5), queue), -1);
     EXPECT_TRUE(queue.empty());
     media->ClearJoinList();
+    // The refused job's name is free again.
+    auto next = Media();
+    ASSERT_EQ(BuildMediaCommands(next.get(), m_scope.ById(5), queue), 0);
+    EXPECT_EQ(N(next->m_strOutputFile), m_dir.File("out/clip_xvid.avi"));
 }

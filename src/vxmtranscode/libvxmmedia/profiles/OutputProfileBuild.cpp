@@ -246,7 +246,13 @@ int BuildMediaCommands(IVXMMedia* media, IProfile* profile, VXM_JOB_QUEUE& queue
     const std::wstring folder = base->m_strOutputFolder;
     std::vector<std::wstring> outputs, videoStreams, audioStreams;
     const int result = output->BuildCommands(base, folder, outputs, videoStreams, audioStreams, queue, nullptr);
-    if (result != 0)
+    if (result != 0) {
         ClearJobQueue(queue);  // a half-built job never runs
+        ReleaseOutputName(base->m_strOutputFile);
+        for (IVXMMedia* part : base->m_lstJoin) {
+            if (CVXMMediaBase* data = dynamic_cast<CVXMMediaBase*>(part))
+                ReleaseOutputName(data->m_strOutputFile);
+        }
+    }
     return result;
 }

@@ -92,6 +92,8 @@ std::wstring Make3gpOutputPath(CVXMMediaBase* media, COutputProfile* profile, co
 // The encode path itself or its "_%03d" form that no queued step writes and no
 // file has; also stored as the media's output. Empty when all are taken.
 std::wstring MakeSegmentOutputName(const std::wstring& path, const VXM_JOB_QUEUE& queue, CVXMMediaBase* media);
+// Gives a reserved name back (a conversion that ended or was never built).
+void ReleaseOutputName(const std::wstring& path);
 // Forgets every reserved output name (tests).
 void ClearReservedOutputNames();
 

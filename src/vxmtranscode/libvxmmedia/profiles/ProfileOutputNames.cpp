@@ -96,6 +96,12 @@ void FrameRates(CVXMMediaBase* media, COutputProfile* profile, VXM_MUX_PATHS& ou
 
 }  // namespace
 
+void ReleaseOutputName(const std::wstring& path)
+{
+    std::lock_guard<std::mutex> guard(ReservedLock());
+    ReservedNames().erase(path);
+}
+
 void ClearReservedOutputNames()
 {
     std::lock_guard<std::mutex> guard(ReservedLock());
