@@ -10,7 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include "VXMJobType.h"
 #include "VXMMediaImpl.h"
+#include "platform/text.h"
 #include "run_support.h"
 #include "support/test_media.h"
 
@@ -178,4 +180,22 @@ TEST(RunControl, ARunAfterAFailedRunStartsClean)
               0);
     EXPECT_EQ(runner.main_return_code, 0);
     EXPECT_TRUE(runner.output_files.empty());  // the cleanup freed the run
+}
+
+TEST(RunControl, TheJobRunnerRunsATranscoderStepInProcess)
+{
+    vxmtest::CTempDir dir;
+    CCmdFFplay runner;
+    runner.m_nMode = 2;  // transcode, as the conversion driver sets it
+    const std::string out = dir.File("runner.mp4");
+    ASSERT_EQ(runner.Open(Utf8ToWide("ffmpeg -nostdin -loglevel quiet -y -i " + Q(vxmtest::GetTestMedia().mp4) +
+                                     " -vcodec mpeg4 -acodec aac " + Q(out)),
+                          JOB_TYPE_FFMPEG),
+              1);
+    ASSERT_TRUE(runner.WaitWorker(60000));
+    EXPECT_EQ(runner.GetExitCode(), 0);
+    auto s = Probe(out);
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_NEAR(s[0].frames, 50, 1);
+    runner.Close();
 }

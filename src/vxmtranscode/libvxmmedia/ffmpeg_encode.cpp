@@ -237,7 +237,8 @@ int reap_filters(CTranscodeRun& run, bool flush)
         AVCodecContext* enc = ost->enc_ctx;
         OutputFile* of = ctx->output_files[ost->file_index].get();
         for (;;) {
-            int ret = av_buffersink_get_frame_flags(sink, frame, AV_BUFFERSINK_FLAG_NO_REQUEST);
+            // At the end the sink asks its graph for what the filters still hold.
+            int ret = av_buffersink_get_frame_flags(sink, frame, flush ? 0 : AV_BUFFERSINK_FLAG_NO_REQUEST);
             if (ret < 0) {
                 if (ret != AVERROR(EAGAIN) && ret != AVERROR_EOF)
                     av_log(nullptr, AV_LOG_WARNING, "Error in av_buffersink_get_frame_flags(): %s\n",

@@ -159,7 +159,7 @@ void blend_subrect(uint8_t* const data[3], const int linesize[3], const AVSubtit
     const uint8_t* src = rect->data[0];
     const int sls = rect->linesize[0];
 
-    // Chroma sample of luma (x, y): blended from the n covered pixels.
+    // One chroma sample, blended with the sums over the luma samples it covers.
     auto chroma = [&](int cx, int cy, int alpha_sum, int usum, int vsum, int s) {
         const int a = alpha_sum >> 2;
         if (nv12) {
@@ -199,9 +199,8 @@ void blend_subrect(uint8_t* const data[3], const int linesize[3], const AVSubtit
                 }
             }
             const int n = rows * cols;
-            if (n == 1) asum = (pal[src[y * sls + x]] >> 24);
             const int s = n == 1 ? 0 : (n == 2 ? 1 : 2);
-            chroma(absx >> 1, absy >> 1, n == 1 ? asum : asum, usum, vsum, s);
+            chroma(absx >> 1, absy >> 1, asum, usum, vsum, s);
             x += cols;
         }
         y += rows;

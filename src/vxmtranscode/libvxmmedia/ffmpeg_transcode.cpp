@@ -194,19 +194,18 @@ int transcode_main(CTranscodeRun& run, const std::wstring& line)
     begin_transcoder_run(ctx);
     ctx->m_strCommandLine = line;
 
-    // The report file follows the engine's settings.
+    // The report file follows the engine's settings; it is handed over as
+    // the FFREPORT text (the process environment is not touched, as runs may
+    // go on side by side). The text keeps to 255 characters.
     av_log_set_flags(AV_LOG_SKIP_REPEATED);
-    if (g_bUseReportLog && !g_strReportLogPath.empty())
-        setenv("FFREPORT", ("file=" + g_strReportLogPath).substr(0, 250).c_str(), 1);
-    else
-        unsetenv("FFREPORT");
-
     std::vector<std::string> args = split_command_line_utf8(line);
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
-    parse_loglevel(static_cast<int>(args.size()), argv.data(), ctx->options.data(),
-                   g_bUseReportLog ? g_strReportLogPath.c_str() : nullptr);
+    std::string ffreport;
+    if (g_bUseReportLog && !g_strReportLogPath.empty()) ffreport = ("file=" + g_strReportLogPath).substr(0, 255);
+    parse_loglevel_with_report(static_cast<int>(args.size()), argv.data(), ctx->options.data(), nullptr,
+                               ffreport.empty() ? nullptr : ffreport.c_str());
 
     // "-d" as the first argument: a silent run; the argument is dropped.
     if (args.size() >= 2 && args[1] == "-d") {
