@@ -1,0 +1,27 @@
+// Messages the main window takes besides the engine's (VXMMessages.h) and
+// the engine bridge's (MediaHandler.h).
+#pragma once
+#include "platform/types.h"
+
+// The UI-by-message service: workers change controls through these.
+constexpr UINT WM_VXM_UI_FREE_SLOTS = 1281;
+constexpr UINT WM_VXM_UI_GET_SLOT = 1282;
+constexpr UINT WM_VXM_UI_REMOVE_ALL = 1283;
+constexpr UINT WM_VXM_UI_ADD_TEXT_ITEM = 1284;
+constexpr UINT WM_VXM_UI_SET_SLOT_INDEX = 1285;
+constexpr UINT WM_VXM_UI_SET_SLOT = 1286;
+constexpr UINT WM_VXM_UI_SELECT_ITEM = 1287;
+constexpr UINT WM_VXM_UI_GET_CUR_SEL = 1288;
+constexpr UINT WM_VXM_UI_INVALIDATE = 1289;
+constexpr UINT WM_VXM_UI_ENABLE = 1290;
+constexpr UINT WM_VXM_UI_SET_TEXT = 1291;
+constexpr UINT WM_VXM_UI_SET_PROGRESS_MIN = 1292;
+constexpr UINT WM_VXM_UI_SET_PROGRESS_MAX = 1293;
+constexpr UINT WM_VXM_UI_SET_PROGRESS = 1294;
+constexpr UINT WM_VXM_UI_PROGRESS_COMPLETE = 1295;
+
+constexpr UINT WM_VXM_CLIP_CHANGED = 10924;
+constexpr UINT WM_VXM_EFFECT_CHANGED = 10925;
+
+// The main pane's own timer.
+constexpr WPARAM MAIN_PANE_TIMER_ID = 100;

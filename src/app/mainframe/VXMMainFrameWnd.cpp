@@ -1,0 +1,341 @@
+#include "VXMMainFrameWnd.h"
+
+#include "DBHelper.h"
+#include "Log.h"
+#include "MainFrameFactory.h"
+#include "MainPaneMaker.h"
+#include "MediaHandler.h"
+#include "VXMSettings.h"
+#include "WindowPlacementText.h"
+#include "ui/UICustomControls.h"
+#include "ui/UILanguage.h"
+#include "ui/UIMessagePump.h"
+#include "ui/desktop/Desktop.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+const wchar_t* const kCaption = L"Vexmora Professional";
+
+// Looked up in InitWindow and on page changes; the skin must hold each.
+const wchar_t* const kControlNames[] = {
+    L"ID_OVERLAPBUTTON_CONVERT", L"ID_BTN_CLOSE_WINDOW", L"ID_BTN_MAXIMIZE_WINDOW", L"ID_BTN_RESTORE_WINDOW",
+    L"ID_BTN_MINIMIZE_WINDOW",   L"ID_BTN_SHOW_LEFT",    L"ID_BTN_HIDE_LEFT",       L"ID_BTN_SHOW_RIGHT",
+    L"ID_BTN_HIDE_RIGHT",        L"ID_LAYOUT_MAIN",      L"ID_LAYOUT_PLAYER",       L"ID_LAYOUT_RECORDER",
+    L"ID_LAYOUT_BURNER",         L"ID_LAYOUT_FOOTER",    L"ID_PANE_VIDEO_PLAYER",   L"ID_PANE_VIDEO_MAIN",
+    L"ID_PANE_VIDEO_BURNER",     L"ID_LABEL_STATUS_BOTTOM", L"ID_LABEL_BURNER_STATUS_BOTTOM",
+    L"ID_LAYOUT_FIRSTAID",       L"ID_CON_FIRSTAID_ADDFILES", L"ID_CON_FIRSTAID_CONVERT",
+    L"ID_CON_FIRSTAID_UNFOLD_LEFT", L"ID_LAYOUT_MEDIA_MAN", L"ID_LAYOUT_RIGHT",
+};
+
+constexpr int kSkinWidth = 1024;
+constexpr int kSkinHeight = 655;
+
+}  // namespace
+
+const wchar_t* const* CVXMMainFrameWnd::RequiredControlNames(int& count)
+{
+    count = static_cast<int>(std::size(kControlNames));
+    return kControlNames;
+}
+
+CVXMMainFrameWnd::CVXMMainFrameWnd(std::wstring commandLineFile) : m_commandLineFile(std::move(commandLineFile)) {}
+
+CVXMMainFrameWnd::~CVXMMainFrameWnd()
+{
+    for (auto& slot : m_slots) {
+        delete[] static_cast<char*>(slot);
+        slot = nullptr;
+    }
+}
+
+CControlUI* CVXMMainFrameWnd::CreateControl(const std::wstring& className)
+{
+    if (className == L"OverlapButton") return new COverlapButton();
+    if (className == L"CircularProgress") return new CCircularProgressUI();
+    if (className == L"TextProgress") return new CTextProgressUI();
+    if (className == L"MainPane" || className == L"BurnerPane" || className == L"PlayerPane")
+        return MakeMainFramePane(className, &m_PaintManager, this);
+    return nullptr;
+}
+
+LRESULT CVXMMainFrameWnd::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& handled)
+{
+    if (uMsg == WM_KEYDOWN) {
+        // Tab never moves the focus from one pane to the other.
+        if (wParam == VK_TAB && m_mainPane && m_burnPane) {
+            handled = true;
+            return 0;
+        }
+        if (wParam == VK_RETURN || wParam == VK_ESCAPE) return ResponseDefaultKeyEvent(wParam);
+    }
+    return 0;
+}
+
+CControlUI* CVXMMainFrameWnd::Find(const wchar_t* name) const
+{
+    return const_cast<CPaintManagerUI&>(m_PaintManager).FindControl(name);
+}
+
+void CVXMMainFrameWnd::ShowControl(const wchar_t* name, bool show) const
+{
+    if (CControlUI* control = Find(name)) control->SetVisible(show);
+}
+
+bool CVXMMainFrameWnd::IsShown(const wchar_t* name) const
+{
+    CControlUI* control = Find(name);
+    return control && control->IsVisible();
+}
+
+void CVXMMainFrameWnd::InitWindow()
+{
+    m_settings = CVXMSettings::GetInstance();
+    m_mediaHandler = CMediaHandler::GetInstance();
+    if (!m_mediaHandler->Init(GetHWND())) {
+        std::wstring text = CLanguageManager::GetInstance()->LoadStringW(105);
+        LogInfoW("?InitWindow@CVXMMainFrameWnd@@UAEXXZ", L"%ls", text.c_str());
+        if (auto* box = Desktop().messageBox) box->Show(GetHWND(), text, kCaption, MB_OK | MB_ICONERROR);
+    }
+    CDBHelper* db = CDBHelper::GetInstance();
+    if (db->Init() && m_mediaHandler->GetProfileManager()) {
+        db->AddGroups(m_mediaHandler->GetProfileManager());
+        db->AddProfiles(m_mediaHandler->GetProfileManager());
+    }
+
+    if (CControlUI* c = Find(L"ID_PANE_VIDEO_MAIN")) m_mainPane = dynamic_cast<IMainPane*>(c);
+    if (m_mainPane) m_mainPane->LoadLayout();
+
+    m_statusLabel = Find(L"ID_LABEL_STATUS_BOTTOM");
+    m_burnerStatusLabel = Find(L"ID_LABEL_BURNER_STATUS_BOTTOM");
+
+    RestorePlacement();
+    ShowControl(L"ID_LAYOUT_MEDIA_MAN", m_settings->ShowMM != 0);
+
+    bool addFiles = m_settings->IsShowFirstAidAddFiles != 0;
+    bool convert = m_settings->IsShowFirstAidConvert != 0;
+    bool unfold = m_settings->IsShowFirstAidUnfoldLeft != 0;
+    if (Find(L"ID_LAYOUT_FIRSTAID")) {
+        if (!addFiles && !convert && !unfold) {
+            ShowControl(L"ID_LAYOUT_FIRSTAID", false);
+        } else {
+            ShowControl(L"ID_CON_FIRSTAID_ADDFILES", addFiles);
+            ShowControl(L"ID_CON_FIRSTAID_CONVERT", convert);
+            ShowControl(L"ID_CON_FIRSTAID_UNFOLD_LEFT", unfold);
+            m_firstAidVisible = true;
+            ShowControl(L"ID_LAYOUT_FIRSTAID", true);
+        }
+    }
+    ShowStatusMessage(std::wstring());
+
+    if (CControlUI* c = Find(L"ID_PANE_VIDEO_BURNER")) m_burnPane = dynamic_cast<IMainPane*>(c);
+    if (m_burnPane) m_burnPane->LoadLayout();
+    if (CControlUI* c = Find(L"ID_PANE_VIDEO_PLAYER")) m_playerPane = dynamic_cast<IPlayerPane*>(c);
+    if (m_playerPane) {
+        m_playerPane->LinkPane(GetActivePane());
+        m_playerPane->LoadLayout();
+    }
+    SelectPage(0);
+
+    if (!m_commandLineFile.empty()) {
+        std::wstring file = m_commandLineFile;
+        file.erase(std::remove(file.begin(), file.end(), L'"'), file.end());
+        m_commandLineFile.clear();
+        if (!file.empty()) m_mediaHandler->AddFile(file, -1, 0);
+    }
+}
+
+void CVXMMainFrameWnd::RestorePlacement()
+{
+    std::vector<CScreenInfo> screens;
+    if (auto* s = Desktop().screens) screens = s->List();
+    WINDOWPLACEMENT placement;
+    if (!ParseWindowPlacement(m_settings->WindowPos, placement))
+        placement = DefaultWindowPlacement(screens, kSkinWidth, kSkinHeight);
+    MovePlacementOntoScreen(screens, placement);
+    SetPlacement(placement);
+    bool maximised = placement.showCmd == SW_SHOWMAXIMIZED;
+    ShowControl(L"ID_BTN_RESTORE_WINDOW", maximised);
+    ShowControl(L"ID_BTN_MAXIMIZE_WINDOW", !maximised);
+}
+
+void CVXMMainFrameWnd::SavePlacement()
+{
+    WINDOWPLACEMENT placement;
+    if (!GetPlacement(&placement)) return;
+    if (IsIconic()) placement.showCmd = SW_SHOW;
+    if (placement.flags & WPF_RESTORETOMAXIMIZED) placement.showCmd = SW_SHOWMAXIMIZED;
+    m_settings->WindowPos = FormatWindowPlacement(placement);
+}
+
+IMainPane* CVXMMainFrameWnd::GetActivePane() const { return m_page == 1 ? m_burnPane : m_mainPane; }
+
+void CVXMMainFrameWnd::SelectPage(int page)
+{
+    m_page = page;
+    if (page == 1 || page == 2) {
+        ShowControl(L"ID_CON_FIRSTAID_ADDFILES", false);
+        ShowControl(L"ID_CON_FIRSTAID_CONVERT", false);
+        ShowControl(L"ID_CON_FIRSTAID_UNFOLD_LEFT", false);
+    }
+    bool mediaMan = IsShown(L"ID_LAYOUT_MEDIA_MAN");
+    bool right = IsShown(L"ID_LAYOUT_RIGHT");
+    if (page == 0) {
+        ShowControl(L"ID_LAYOUT_MAIN", true);
+        ShowControl(L"ID_LABEL_STATUS_BOTTOM", true);
+        ShowControl(L"ID_LAYOUT_PLAYER", false);
+        ShowControl(L"ID_LAYOUT_BURNER", false);
+        ShowControl(L"ID_LABEL_BURNER_STATUS_BOTTOM", false);
+        if (m_playerPane) m_playerPane->StopAndReset();
+        ShowControl(L"ID_LAYOUT_FOOTER", true);
+        ShowControl(L"ID_BTN_SHOW_LEFT", !mediaMan);
+        ShowControl(L"ID_BTN_HIDE_LEFT", mediaMan);
+        ShowControl(L"ID_BTN_SHOW_RIGHT", !right);
+        ShowControl(L"ID_BTN_HIDE_RIGHT", right);
+        if (m_firstAidVisible) ShowControl(L"ID_LAYOUT_FIRSTAID", true);
+    } else if (page == 1) {
+        ShowControl(L"ID_LAYOUT_MAIN", false);
+        ShowControl(L"ID_LABEL_STATUS_BOTTOM", false);
+        ShowControl(L"ID_LAYOUT_PLAYER", false);
+        if (m_playerPane) m_playerPane->StopAndReset();
+        ShowControl(L"ID_LAYOUT_BURNER", true);
+        ShowControl(L"ID_LABEL_BURNER_STATUS_BOTTOM", true);
+        ShowControl(L"ID_LAYOUT_FOOTER", true);
+        ShowControl(L"ID_BTN_SHOW_LEFT", false);
+        ShowControl(L"ID_BTN_HIDE_LEFT", false);
+        ShowControl(L"ID_BTN_SHOW_RIGHT", !right);
+        ShowControl(L"ID_BTN_HIDE_RIGHT", right);
+        ShowControl(L"ID_LAYOUT_FIRSTAID", false);
+    } else {
+        ShowControl(L"ID_LAYOUT_MAIN", false);
+        ShowControl(L"ID_LAYOUT_PLAYER", true);
+        ShowControl(L"ID_LAYOUT_BURNER", false);
+        ShowControl(L"ID_LAYOUT_FOOTER", false);
+        ShowControl(L"ID_BTN_SHOW_LEFT", !mediaMan);
+        ShowControl(L"ID_BTN_HIDE_LEFT", mediaMan);
+        ShowControl(L"ID_BTN_SHOW_RIGHT", !right);
+        ShowControl(L"ID_BTN_HIDE_RIGHT", right);
+        ShowControl(L"ID_LAYOUT_FIRSTAID", false);
+    }
+    if (m_playerPane) m_playerPane->LinkPane(GetActivePane());
+}
+
+void CVXMMainFrameWnd::ShowStatusMessage(const std::wstring& text)
+{
+    m_statusText = text;
+    if (m_statusLabel) m_statusLabel->SetText(text);
+    if (m_burnerStatusLabel) m_burnerStatusLabel->SetText(text);
+}
+
+bool CVXMMainFrameWnd::StopRowsAndWait()
+{
+    if (m_mainPane) m_mainPane->StopAll();
+    if (m_burnPane) m_burnPane->StopAll();
+    // The rows end when their finished messages arrive: keep serving messages
+    // until none converts, for a bounded time.
+    auto converting = [this] {
+        return (m_mainPane && m_mainPane->IsConverting()) || (m_burnPane && m_burnPane->IsConverting());
+    };
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStopWaitMs);
+    while (converting() && std::chrono::steady_clock::now() < deadline) {
+        CEvent tick(true, false);
+        WaitWithMessageLoop(tick, 20);
+    }
+    if (converting()) {
+        LogInfo("CVideoConverterDlg", "Conversions still running after the stop; closing anyway");
+        return false;
+    }
+    return true;
+}
+
+bool CVXMMainFrameWnd::CanClose()
+{
+    IMainPane* pane = GetActivePane();
+    bool converting = (pane && pane->IsConverting()) || (m_mainPane && m_mainPane->IsConverting()) ||
+                      (m_burnPane && m_burnPane->IsConverting());
+    if (!converting) return true;
+    std::wstring text = CLanguageManager::GetInstance()->LoadStringW(184);
+    int answer = IDYES;
+    if (auto* box = Desktop().messageBox) answer = box->Show(GetHWND(), text, kCaption, MB_YESNO | MB_ICONINFORMATION);
+    if (answer != IDYES) return false;
+    StopRowsAndWait();
+    return true;
+}
+
+void CVXMMainFrameWnd::OnClick(TNotifyUI& msg)
+{
+    if (!msg.pSender) return;
+    const std::wstring& name = msg.pSender->GetName();
+    if (name == L"ID_BTN_CLOSE_WINDOW") {
+        if (CanClose()) Close(1);
+    } else if (name == L"ID_BTN_MINIMIZE_WINDOW") {
+        ::ShowWindow(GetHWND(), SW_MINIMIZE);
+    } else if (name == L"ID_BTN_MAXIMIZE_WINDOW") {
+        ::ShowWindow(GetHWND(), SW_SHOWMAXIMIZED);
+        ShowControl(L"ID_BTN_MAXIMIZE_WINDOW", false);
+        ShowControl(L"ID_BTN_RESTORE_WINDOW", true);
+    } else if (name == L"ID_BTN_RESTORE_WINDOW") {
+        ::ShowWindow(GetHWND(), SW_RESTORE);
+        ShowControl(L"ID_BTN_MAXIMIZE_WINDOW", true);
+        ShowControl(L"ID_BTN_RESTORE_WINDOW", false);
+    }
+}
+
+void CVXMMainFrameWnd::Notify(TNotifyUI& msg)
+{
+    if (msg.sType == L"overlap_buttondown" && msg.pSender) {
+        if (auto* overlap = dynamic_cast<COverlapButton*>(msg.pSender)) SelectPage(overlap->GetSelectedIndex());
+        return;
+    }
+    WindowImplBase::Notify(msg);
+}
+
+LRESULT CVXMMainFrameWnd::OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    SavePlacement();
+    if (m_playerPane) m_playerPane->StopAndReset();
+    bHandled = FALSE;
+    return 0;
+}
+
+LRESULT CVXMMainFrameWnd::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    WPARAM command = wParam & 0xFFF0;
+    if (command == SC_CLOSE) {
+        bHandled = TRUE;
+        if (CanClose()) SendMessage(WM_CLOSE);
+        return 0;
+    }
+    if ((command == SC_SCREENSAVE || command == SC_MONITORPOWER) && m_playerPane &&
+        (m_playerPane->GetState() == 1 || m_playerPane->GetState() == 2)) {
+        bHandled = TRUE;
+        return 0;
+    }
+    bool zoomed = IsZoomed();
+    LRESULT result = WindowImplBase::OnSysCommand(uMsg, wParam, lParam, bHandled);
+    if (zoomed != IsZoomed()) {
+        ShowControl(L"ID_BTN_MAXIMIZE_WINDOW", !IsZoomed());
+        ShowControl(L"ID_BTN_RESTORE_WINDOW", IsZoomed());
+    }
+    return result;
+}
+
+void CVXMMainFrameWnd::OnFinalMessage(HWND hwnd)
+{
+    WindowImplBase::OnFinalMessage(hwnd);
+    if (CMediaHandler* handler = m_mediaHandler) {
+        handler->SaveCustomProps();
+        CMediaHandler::DeleteInstance();
+        m_mediaHandler = nullptr;
+    }
+    if (m_settings) m_settings->Save();
+    CDBHelper::DeleteInstance();
+    CLanguageManager::Release();
+    PostQuitMessage(0);
+    delete this;
+}
+
+CWindowWnd* CreateMainFrameWnd(const std::wstring& commandLineFile) { return new CVXMMainFrameWnd(commandLineFile); }

@@ -1,0 +1,406 @@
+// The main window: its pages and panes, the command-line file, the engine's
+// messages from worker threads, closing while converting, and its skin.
+#include "fake_panes.h"
+
+#include "MainPaneMaker.h"
+#include "MediaHandler.h"
+#include "MPlayerEvents.h"
+#include "VXMMainFrameWnd.h"
+#include "VXMMessages.h"
+#include "VXMSettings.h"
+#include "support/test_media.h"
+#include "ui/UILib.h"
+#include "ui/UIMessagePump.h"
+#include "ui/desktop/DeviceNotices.h"
+#include "ui/desktop/FakeDesktop.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+bool Has(const std::vector<std::string>& log, const std::string& entry)
+{
+    return std::find(log.begin(), log.end(), entry) != log.end();
+}
+
+size_t IndexOf(const std::vector<std::string>& log, const std::string& entry)
+{
+    return static_cast<size_t>(std::find(log.begin(), log.end(), entry) - log.begin());
+}
+
+void Pump(const std::function<bool()>& done, int timeoutMs = 5000)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        CEvent tick(true, false);
+        WaitWithMessageLoop(tick, 10);
+    }
+}
+
+class CMainFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetUIQuit();
+        SetMainPaneMaker([this](const std::wstring& kind, CPaintManagerUI*, CVXMMainFrameWnd*) -> CControlUI* {
+            if (kind == L"MainPane") return mainPane = new CFakeMediaPane(0, log);
+            if (kind == L"BurnerPane") return burnPane = new CFakeMediaPane(1, log);
+            if (kind == L"PlayerPane") return playerPane = new CFakePlayerPane(log);
+            return nullptr;
+        });
+    }
+    void TearDown() override
+    {
+        if (window) {
+            window->DestroyWindow();
+            Pump([] { return false; }, 100);
+        }
+        SetMainPaneMaker(nullptr);
+        ResetUIQuit();
+    }
+
+    void Open(const std::wstring& file = L"")
+    {
+        CVXMSettings::GetInstance()->WindowPos = windowPos;
+        window = new CVXMMainFrameWnd(file);
+        hwnd = window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655);
+        ASSERT_NE(hwnd, nullptr);
+        window->ShowWindow(true);
+        closed = false;
+    }
+    bool Gone() const { return CWindowWnd::FromHandle(hwnd) == nullptr; }
+    CControlUI* Find(const wchar_t* name) { return window->GetPaintManager()->FindControl(name); }
+    bool Visible(const wchar_t* name)
+    {
+        CControlUI* c = Find(name);
+        return c && c->IsVisible();
+    }
+    // A marker posted last: everything posted before it was dispatched.
+    void PostAndWait(std::function<void(HWND)> post)
+    {
+        std::thread worker([&] { post(hwnd); PostMessageW(hwnd, WM_VXM_MPLAYER_EVENT, 99, 0); });
+        worker.join();
+        Pump([&] { return Has(log, "player: event 99 0"); });
+    }
+
+    CFakeDesktop desktop;
+    std::vector<std::string> log;
+    CFakeMediaPane* mainPane = nullptr;
+    CFakeMediaPane* burnPane = nullptr;
+    CFakePlayerPane* playerPane = nullptr;
+    CVXMMainFrameWnd* window = nullptr;
+    HWND hwnd = nullptr;
+    bool closed = false;
+    std::wstring windowPos;
+};
+
+// ---- pages and panes --------------------------------------------------------------------
+
+TEST_F(CMainFrameTest, OpensOnTheConverterPageWithBothPanesAndThePlayerBuilt)
+{
+    Open();
+    ASSERT_NE(mainPane, nullptr);
+    ASSERT_NE(burnPane, nullptr);
+    ASSERT_NE(playerPane, nullptr);
+    EXPECT_TRUE(Has(log, "main: layout"));
+    EXPECT_TRUE(Has(log, "burn: layout"));
+    EXPECT_TRUE(Has(log, "player: layout"));
+    EXPECT_EQ(window->GetPage(), 0);
+    EXPECT_EQ(window->GetActivePane(), mainPane);
+    EXPECT_EQ(playerPane->linked, mainPane);
+    EXPECT_TRUE(Visible(L"ID_LAYOUT_MAIN"));
+    EXPECT_FALSE(Visible(L"ID_LAYOUT_BURNER"));
+    EXPECT_FALSE(Visible(L"ID_LAYOUT_PLAYER"));
+    EXPECT_TRUE(Visible(L"ID_LABEL_STATUS_BOTTOM"));
+    EXPECT_FALSE(Visible(L"ID_LABEL_BURNER_STATUS_BOTTOM"));
+}
+
+TEST_F(CMainFrameTest, EachPageShowsItsOwnLayoutAndMakesItsPaneActive)
+{
+    Open();
+    window->SelectPage(1);
+    EXPECT_EQ(window->GetActivePane(), burnPane);
+    EXPECT_TRUE(Visible(L"ID_LAYOUT_BURNER"));
+    EXPECT_FALSE(Visible(L"ID_LAYOUT_MAIN"));
+    EXPECT_TRUE(Visible(L"ID_LABEL_BURNER_STATUS_BOTTOM"));
+    EXPECT_FALSE(Visible(L"ID_LAYOUT_FIRSTAID"));
+    EXPECT_FALSE(Visible(L"ID_BTN_SHOW_LEFT"));
+
+    window->SelectPage(2);
+    EXPECT_TRUE(Visible(L"ID_LAYOUT_PLAYER"));
+    EXPECT_FALSE(Visible(L"ID_LAYOUT_BURNER"));
+    EXPECT_FALSE(Visible(L"ID_LAYOUT_FOOTER"));
+    EXPECT_EQ(window->GetActivePane(), mainPane);
+
+    int resets = playerPane->resets;
+    window->SelectPage(0);
+    EXPECT_TRUE(Visible(L"ID_LAYOUT_MAIN"));
+    EXPECT_TRUE(Visible(L"ID_LAYOUT_FOOTER"));
+    EXPECT_GT(playerPane->resets, resets);  // leaving the player stops it
+}
+
+TEST_F(CMainFrameTest, FirstAidHintsStayHiddenWhenAllAreTurnedOff)
+{
+    auto* settings = CVXMSettings::GetInstance();
+    settings->IsShowFirstAidAddFiles = settings->IsShowFirstAidConvert = settings->IsShowFirstAidUnfoldLeft = 0;
+    Open();
+    EXPECT_FALSE(Visible(L"ID_LAYOUT_FIRSTAID"));
+    window->SelectPage(1);
+    window->SelectPage(0);
+    EXPECT_FALSE(Visible(L"ID_LAYOUT_FIRSTAID"));
+    settings->IsShowFirstAidAddFiles = settings->IsShowFirstAidConvert = settings->IsShowFirstAidUnfoldLeft = 1;
+}
+
+TEST_F(CMainFrameTest, TabIsSwallowedSoFocusNeverJumpsBetweenPanes)
+{
+    Open();
+    bool handled = false;
+    window->MessageHandler(WM_KEYDOWN, VK_TAB, 0, handled);
+    EXPECT_TRUE(handled);
+    handled = false;
+    window->MessageHandler(WM_KEYDOWN, VK_ESCAPE, 0, handled);
+    EXPECT_FALSE(handled);
+    EXPECT_FALSE(Gone());
+}
+
+// ---- the command-line file --------------------------------------------------------------
+
+TEST_F(CMainFrameTest, AFileNamedOnTheCommandLineIsAddedOnceWithoutItsQuotes)
+{
+    vxmtest::CTempDir dir;
+    std::string clip = dir.File("a clip.mp4");
+    ASSERT_TRUE(vxmtest::MakeVideoClip(clip, 1.0));
+    Open(L"\"" + std::wstring(clip.begin(), clip.end()) + L"\"");
+    Pump([&] { return !mainPane->added.empty(); }, 15000);
+    Pump([] { return false; }, 300);
+    ASSERT_EQ(mainPane->added.size(), 1u);
+    EXPECT_TRUE(Has(log, "main: add -1 0"));
+    EXPECT_TRUE(burnPane->added.empty());
+}
+
+TEST_F(CMainFrameTest, NoCommandLineFileAddsNothing)
+{
+    Open();
+    Pump([] { return false; }, 300);
+    EXPECT_TRUE(mainPane->added.empty());
+}
+
+// ---- engine messages from worker threads ------------------------------------------------
+
+TEST_F(CMainFrameTest, EngineMessagesReachThePaneThatHoldsTheMedia)
+{
+    Open();
+    mainPane->held = {FakeMedia(1)};
+    burnPane->held = {FakeMedia(2)};
+    PostAndWait([](HWND w) {
+        PostMessageW(w, WM_VXM_JOB_STARTED, 0, reinterpret_cast<LPARAM>(FakeMedia(1)));
+        PostMessageW(w, WM_VXM_JOB_STEP_STARTED, 1, reinterpret_cast<LPARAM>(FakeMedia(1)));
+        PostMessageW(w, WM_VXM_OUTPUT_OPENED, 0, reinterpret_cast<LPARAM>(FakeMedia(1)));
+        PostMessageW(w, WM_VXM_CONVERT_PROGRESS, 500, reinterpret_cast<LPARAM>(FakeMedia(1)));
+        PostMessageW(w, WM_VXM_CONVERT_PROGRESS, 250, reinterpret_cast<LPARAM>(FakeMedia(2)));
+        PostMessageW(w, WM_VXM_CONVERT_PROGRESS, 0, reinterpret_cast<LPARAM>(FakeMedia(1)));
+        PostMessageW(w, WM_VXM_JOB_STARTED, 0, reinterpret_cast<LPARAM>(FakeMedia(2)));
+        PostMessageW(w, WM_VXM_JOB_FINISHED, 0, reinterpret_cast<LPARAM>(FakeMedia(2)));
+        PostMessageW(w, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(FakeMedia(1)));
+        PostMessageW(w, WM_VXM_MPLAYER_EVENT, 3, 42);
+    });
+    std::vector<std::string> expected = {"main: started m1", "main: progress m1 500", "burn: progress m2 250",
+                                         "burn: started m2", "burn: finished m2 0",  "main: converted MP4",
+                                         "main: finished m1 -1", "player: event 3 42"};
+    std::vector<std::string> got;
+    for (const auto& e : log)
+        if (e.find("layout") == std::string::npos && e != "player: event 99 0") got.push_back(e);
+    EXPECT_EQ(got, expected);
+}
+
+TEST_F(CMainFrameTest, MessagesForMediaNoPaneHoldsAreDropped)
+{
+    Open();
+    mainPane->held = {FakeMedia(1)};
+    size_t before = log.size();
+    PostAndWait([](HWND w) {
+        PostMessageW(w, WM_VXM_JOB_STARTED, 0, reinterpret_cast<LPARAM>(FakeMedia(7)));
+        PostMessageW(w, WM_VXM_CONVERT_PROGRESS, 300, reinterpret_cast<LPARAM>(FakeMedia(7)));
+        PostMessageW(w, WM_VXM_JOB_FINISHED, 0, reinterpret_cast<LPARAM>(FakeMedia(7)));
+        PostMessageW(w, WM_VXM_JOIN_SUCCEEDED, 0, reinterpret_cast<LPARAM>(FakeMedia(7)));
+        PostMessageW(w, WM_VXM_JOB_FINISHED, 0, 0);
+        // The DVD analysis answers its own dialog, not the main window.
+        PostMessageW(w, WM_VXM_DVD_PARSED, 0, 0);
+    });
+    ASSERT_EQ(log.size(), before + 1);
+    EXPECT_EQ(log.back(), "player: event 99 0");
+    EXPECT_FALSE(Gone());
+}
+
+TEST_F(CMainFrameTest, AJoinedMediaLeavesTheActiveListAndAFailedJoinSaysSo)
+{
+    Open();
+    mainPane->held = {FakeMedia(1), FakeMedia(3)};
+    PostAndWait([](HWND w) {
+        PostMessageW(w, WM_VXM_JOIN_SUCCEEDED, 0, reinterpret_cast<LPARAM>(FakeMedia(1)));
+        const wchar_t path[] = L"/nowhere/joined.mp4";
+        auto* copy = new wchar_t[std::size(path)];
+        std::copy(std::begin(path), std::end(path), copy);
+        PostMessageW(w, WM_VXM_JOIN_FINISHED, 1, reinterpret_cast<LPARAM>(copy));
+    });
+    EXPECT_TRUE(Has(log, "main: removed m1"));
+    EXPECT_EQ(mainPane->held.count(FakeMedia(3)), 1u);
+    EXPECT_EQ(Find(L"ID_LABEL_STATUS_BOTTOM")->GetText(), L"Join source files failed!");
+    EXPECT_TRUE(mainPane->added.empty());
+}
+
+TEST_F(CMainFrameTest, ASuccessfulJoinAddsTheJoinedFile)
+{
+    vxmtest::CTempDir dir;
+    std::string clip = dir.File("joined.mp4");
+    ASSERT_TRUE(vxmtest::MakeVideoClip(clip, 1.0));
+    Open();
+    std::wstring wide(clip.begin(), clip.end());
+    std::thread worker([&] {
+        auto* copy = new wchar_t[wide.size() + 1];
+        std::wcscpy(copy, wide.c_str());
+        PostMessageW(hwnd, WM_VXM_JOIN_FINISHED, 0, reinterpret_cast<LPARAM>(copy));
+    });
+    worker.join();
+    Pump([&] { return !mainPane->added.empty(); }, 15000);
+    EXPECT_EQ(mainPane->added.size(), 1u);
+    EXPECT_EQ(Find(L"ID_LABEL_STATUS_BOTTOM")->GetText(), L"Join source files successfully!");
+}
+
+TEST_F(CMainFrameTest, ADeviceNoticeWithoutADriveIsIgnoredAndARemovedDriveLeavesBothPanes)
+{
+    Open();
+    size_t before = log.size();
+    EXPECT_EQ(SendMessageW(hwnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0), 1);
+    COpticalDrive empty;
+    EXPECT_EQ(SendMessageW(hwnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&empty)), 1);
+    EXPECT_EQ(log.size(), before);
+    COpticalDrive drive{L"/dev/sr0", L"/media/cdrom"};
+    SendMessageW(hwnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&drive));
+    EXPECT_TRUE(Has(log, "main: drive /dev/sr0"));
+    EXPECT_TRUE(Has(log, "burn: drive /dev/sr0"));
+}
+
+// ---- the UI service ----------------------------------------------------------------------
+
+TEST_F(CMainFrameTest, ServiceMessagesTouchOnlyThisWindowsControls)
+{
+    Open();
+    CControlUI* status = Find(L"ID_LABEL_STATUS_BOTTOM");
+    const wchar_t text[] = L"Scanning";
+    SendMessageW(hwnd, WM_VXM_UI_SET_TEXT, reinterpret_cast<WPARAM>(status), reinterpret_cast<LPARAM>(text));
+    EXPECT_EQ(status->GetText(), L"Scanning");
+
+    CLabelUI stranger;
+    stranger.SetText(L"mine");
+    SendMessageW(hwnd, WM_VXM_UI_SET_TEXT, reinterpret_cast<WPARAM>(&stranger), reinterpret_cast<LPARAM>(text));
+    SendMessageW(hwnd, WM_VXM_UI_ENABLE, 0x10, 0);  // not a control at all
+    EXPECT_EQ(stranger.GetText(), L"mine");
+}
+
+TEST_F(CMainFrameTest, UiSlotsKeepTheirBlocksAndAnswerZeroOutsideTheTable)
+{
+    Open();
+    auto* block = new char[8];
+    SendMessageW(hwnd, WM_VXM_UI_SET_SLOT_INDEX, 0, 3);
+    SendMessageW(hwnd, WM_VXM_UI_SET_SLOT, 0, reinterpret_cast<LPARAM>(block));
+    EXPECT_EQ(SendMessageW(hwnd, WM_VXM_UI_GET_SLOT, 0, 3), reinterpret_cast<LRESULT>(block));
+    EXPECT_EQ(SendMessageW(hwnd, WM_VXM_UI_GET_SLOT, 0, 16), 0);
+    EXPECT_EQ(SendMessageW(hwnd, WM_VXM_UI_GET_SLOT, 0, -1), 0);
+    SendMessageW(hwnd, WM_VXM_UI_FREE_SLOTS, 0, 0);
+    EXPECT_EQ(SendMessageW(hwnd, WM_VXM_UI_GET_SLOT, 0, 3), 0);
+}
+
+// ---- closing -----------------------------------------------------------------------------
+
+TEST_F(CMainFrameTest, ClosingWhileConvertingAsksAndNoKeepsTheWindowAndTheRows)
+{
+    Open();
+    mainPane->converting = true;
+    desktop.messageBox.answers = {IDNO};
+    SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Pump([] { return false; }, 100);
+    EXPECT_FALSE(Gone());
+    EXPECT_FALSE(Has(log, "main: stop"));
+    EXPECT_EQ(std::count_if(desktop.Calls().begin(), desktop.Calls().end(),
+                            [](const std::wstring& c) { return c.find(L"MessageBox") == 0; }),
+              1);
+    EXPECT_TRUE(mainPane->converting);
+}
+
+TEST_F(CMainFrameTest, YesStopsEveryRowOnBothPanesBeforeTheWindowGoes)
+{
+    Open();
+    mainPane->converting = true;
+    mainPane->held = {FakeMedia(1)};
+    burnPane->converting = true;
+    burnPane->held = {FakeMedia(2)};
+    // As the engine does: a stopped row ends a little later with a finished message.
+    auto finishLater = [this](IVXMMedia* media) {
+        return [this, media] {
+            std::thread([h = hwnd, media] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                PostMessageW(h, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(media));
+            }).detach();
+        };
+    };
+    mainPane->onStop = finishLater(FakeMedia(1));
+    burnPane->onStop = finishLater(FakeMedia(2));
+    desktop.messageBox.answers = {IDYES};
+    SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Pump([&] { return Gone(); });
+    ASSERT_TRUE(Gone());
+    window = nullptr;
+    ASSERT_TRUE(Has(log, "main: destroyed"));
+    EXPECT_LT(IndexOf(log, "main: stop"), IndexOf(log, "main: finished m1 -1"));
+    EXPECT_LT(IndexOf(log, "burn: stop"), IndexOf(log, "burn: finished m2 -1"));
+    EXPECT_LT(IndexOf(log, "main: finished m1 -1"), IndexOf(log, "main: destroyed"));
+    EXPECT_LT(IndexOf(log, "burn: finished m2 -1"), IndexOf(log, "main: destroyed"));
+}
+
+TEST_F(CMainFrameTest, ClosingWithNothingRunningAsksNothing)
+{
+    Open();
+    SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Pump([&] { return Gone(); });
+    EXPECT_TRUE(Gone());
+    window = nullptr;
+    EXPECT_TRUE(desktop.Calls().empty() ||
+                std::none_of(desktop.Calls().begin(), desktop.Calls().end(),
+                             [](const std::wstring& c) { return c.find(L"MessageBox") == 0; }));
+}
+
+// ---- the skin ----------------------------------------------------------------------------
+
+TEST_F(CMainFrameTest, EveryControlTheWindowLooksUpIsInTheSkin)
+{
+    Open();
+    int count = 0;
+    const wchar_t* const* names = CVXMMainFrameWnd::RequiredControlNames(count);
+    ASSERT_GT(count, 18);
+    for (int i = 0; i < count; ++i) EXPECT_NE(Find(names[i]), nullptr) << std::string(names[i], names[i] + std::wcslen(names[i]));
+}
+
+TEST_F(CMainFrameTest, TheMainWindowRendersToAPicture)
+{
+    Open();
+    window->ShowStatusMessage(L"Ready");
+    Pump([] { return false; }, 100);
+    QImage image = window->GetPaintManager()->RenderToImage();
+    ASSERT_FALSE(image.isNull());
+    EXPECT_GE(image.width(), 1000);
+    EXPECT_GE(image.height(), 600);
+    std::string path = std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/mainframe.png";
+    EXPECT_TRUE(image.save(QString::fromStdString(path), "PNG"));
+}
+
+}  // namespace
