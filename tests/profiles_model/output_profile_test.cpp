@@ -241,7 +241,7 @@ TEST(ProfileClone, RulesOfTheCloneActOnTheClonesOwnItems)
     EXPECT_EQ(Offered(p->GetVideoSizeItem()).size(), 5u);
 }
 
-TEST(ProfileJobs, BuildingJobsIsReportedAsAFailureUntilTheBuildersExist)
+TEST(ProfileJobs, BuildingWithoutAMediaObjectFailsAndAddsNoStep)
 {
     auto p = MakeProfile();
     std::vector<std::wstring> outputs, video, audio, parts;
