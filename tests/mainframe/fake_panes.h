@@ -54,7 +54,17 @@ public:
     void AddConvertedEntry(const std::wstring& profile) override { Note("converted " + std::string(profile.begin(), profile.end())); }
     void ImportCue(const std::wstring& path) override { Note("cue " + std::string(path.begin(), path.end())); }
 
+    bool CheckBurn() override
+    {
+        Note("check burn");
+        return mayBurn;
+    }
+    void RebuildSegments(IVXMMedia* media) override { Note("segments " + Id(media)); }
+    void RefreshEffectMark(IVXMMedia* media) override { Note("effects " + Id(media)); }
+    void SelectFirstManagerEntry() override { Note("manager first"); }
+
     std::set<IVXMMedia*> held;
+    bool mayBurn = false;
     std::vector<IVXMMedia*> added;
     bool converting = false;
     std::function<void()> onStop;

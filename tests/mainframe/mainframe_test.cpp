@@ -87,9 +87,10 @@ protected:
     // A marker posted last: everything posted before it was dispatched.
     void PostAndWait(std::function<void(HWND)> post)
     {
-        std::thread worker([&] { post(hwnd); PostMessageW(hwnd, WM_VXM_MPLAYER_EVENT, 99, 0); });
+        const int marker = ++markers;
+        std::thread worker([&] { post(hwnd); PostMessageW(hwnd, WM_VXM_MPLAYER_EVENT, 99, marker); });
         worker.join();
-        Pump([&] { return Has(log, "player: event 99 0"); });
+        Pump([&] { return Has(log, "player: event 99 " + std::to_string(marker)); });
     }
 
     CFakeDesktop desktop;
@@ -100,6 +101,7 @@ protected:
     CVXMMainFrameWnd* window = nullptr;
     HWND hwnd = nullptr;
     bool closed = false;
+    int markers = 0;
     std::wstring windowPos;
 };
 
@@ -218,7 +220,7 @@ TEST_F(CMainFrameTest, EngineMessagesReachThePaneThatHoldsTheMedia)
                                          "main: finished m1 -1", "player: event 3 42"};
     std::vector<std::string> got;
     for (const auto& e : log)
-        if (e.find("layout") == std::string::npos && e != "player: event 99 0") got.push_back(e);
+        if (e.find("layout") == std::string::npos && e.rfind("player: event 99 ", 0) != 0) got.push_back(e);
     EXPECT_EQ(got, expected);
 }
 
@@ -237,7 +239,7 @@ TEST_F(CMainFrameTest, MessagesForMediaNoPaneHoldsAreDropped)
         PostMessageW(w, WM_VXM_DVD_PARSED, 0, 0);
     });
     ASSERT_EQ(log.size(), before + 1);
-    EXPECT_EQ(log.back(), "player: event 99 0");
+    EXPECT_EQ(log.back(), "player: event 99 1");
     EXPECT_FALSE(Gone());
 }
 
@@ -288,6 +290,55 @@ TEST_F(CMainFrameTest, ADeviceNoticeWithoutADriveIsIgnoredAndARemovedDriveLeaves
     SendMessageW(hwnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&drive));
     EXPECT_TRUE(Has(log, "main: drive /dev/sr0"));
     EXPECT_TRUE(Has(log, "burn: drive /dev/sr0"));
+}
+
+TEST_F(CMainFrameTest, TheBurnCheckAnswersForTheBurnPaneAndClipChangesReachTheActiveList)
+{
+    Open();
+    burnPane->mayBurn = true;
+    EXPECT_EQ(SendMessageW(hwnd, WM_VXM_CHECK_BURN, 0, 0), 1);
+    burnPane->mayBurn = false;
+    EXPECT_EQ(SendMessageW(hwnd, WM_VXM_CHECK_BURN, 0, 0), 0);
+
+    mainPane->held = {FakeMedia(4)};
+    PostAndWait([](HWND w) {
+        PostMessageW(w, WM_VXM_CLIP_CHANGED, reinterpret_cast<WPARAM>(FakeMedia(4)), 0);
+        PostMessageW(w, WM_VXM_EFFECT_CHANGED, reinterpret_cast<WPARAM>(FakeMedia(4)), 0);
+        PostMessageW(w, WM_VXM_CLIP_CHANGED, reinterpret_cast<WPARAM>(FakeMedia(9)), 0);
+    });
+    EXPECT_TRUE(Has(log, "main: segments m4"));
+    EXPECT_TRUE(Has(log, "main: effects m4"));
+    EXPECT_FALSE(Has(log, "main: segments m9"));
+}
+
+TEST_F(CMainFrameTest, ALoadedMediaGoesToTheActivePane)
+{
+    Open();
+    window->SelectPage(1);
+    PostAndWait([](HWND w) {
+        // Position 2, flags 8 (keep preview).
+        PostMessageW(w, WM_VXM_MEDIA_LOADED, reinterpret_cast<WPARAM>(FakeMedia(5)), (8 << 16) | 2);
+    });
+    ASSERT_EQ(burnPane->added.size(), 1u);
+    EXPECT_TRUE(Has(log, "burn: add 2 8"));
+    EXPECT_FALSE(Has(log, "main: manager first"));
+    window->SelectPage(0);
+    PostAndWait([](HWND w) {
+        // An online media always goes to the end.
+        PostMessageW(w, WM_VXM_MEDIA_LOADED, reinterpret_cast<WPARAM>(FakeMedia(6)), (1 << 16) | 4);
+    });
+    EXPECT_TRUE(Has(log, "main: add -1 1"));
+    EXPECT_TRUE(Has(log, "main: manager first"));
+}
+
+TEST_F(CMainFrameTest, AFailedAddToTheMusicLibraryShowsItsReason)
+{
+    Open();
+    SendMessageW(hwnd, WM_VXM_ITUNES_ADD_FAILED, static_cast<WPARAM>(-2), 0);
+    std::wstring reason = Find(L"ID_LABEL_STATUS_BOTTOM")->GetText();
+    EXPECT_FALSE(reason.empty());
+    SendMessageW(hwnd, WM_VXM_ITUNES_ADD_FAILED, static_cast<WPARAM>(-1), 0);
+    EXPECT_NE(Find(L"ID_LABEL_STATUS_BOTTOM")->GetText(), reason);
 }
 
 // ---- the UI service ----------------------------------------------------------------------

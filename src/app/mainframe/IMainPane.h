@@ -37,6 +37,14 @@ public:
     virtual void AddConvertedEntry(const std::wstring& profileName) = 0;
     // Imports a cue sheet.
     virtual void ImportCue(const std::wstring& path) = 0;
+    // Burner pane: true when a burn may start now.
+    virtual bool CheckBurn() = 0;
+    // The media's clips changed: its child segment rows are built again.
+    virtual void RebuildSegments(IVXMMedia* media) = 0;
+    // The media's effects changed: its row's effect mark is refreshed.
+    virtual void RefreshEffectMark(IVXMMedia* media) = 0;
+    // Converter pane: the media manager selects its first entry.
+    virtual void SelectFirstManagerEntry() = 0;
 };
 
 class IPlayerPane {

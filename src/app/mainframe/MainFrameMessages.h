@@ -20,6 +20,9 @@ constexpr UINT WM_VXM_UI_SET_PROGRESS_MAX = 1293;
 constexpr UINT WM_VXM_UI_SET_PROGRESS = 1294;
 constexpr UINT WM_VXM_UI_PROGRESS_COMPLETE = 1295;
 
+// Sent by a burn row before it starts: 1 when the burn may start.
+constexpr UINT WM_VXM_CHECK_BURN = 5126;
+
 constexpr UINT WM_VXM_CLIP_CHANGED = 10924;
 constexpr UINT WM_VXM_EFFECT_CHANGED = 10925;
 

@@ -23,6 +23,10 @@ public:
     void RemoveDriveRows(const std::wstring&) override {}
     void AddConvertedEntry(const std::wstring&) override {}
     void ImportCue(const std::wstring&) override {}
+    bool CheckBurn() override { return false; }
+    void RebuildSegments(IVXMMedia*) override {}
+    void RefreshEffectMark(IVXMMedia*) override {}
+    void SelectFirstManagerEntry() override {}
 
 private:
     int m_mode;

@@ -6,6 +6,9 @@
 #include "VXMMessages.h"
 #include "ui/UIList.h"
 #include "ui/UIProgress.h"
+#include "VXMGlobal.h"
+#include "ui/UILanguage.h"
+#include "ui/desktop/Desktop.h"
 #include "ui/desktop/DeviceNotices.h"
 
 #include <memory>
@@ -179,7 +182,10 @@ bool CVXMMainFrameWnd::DispatchEngineMessage(UINT uMsg, WPARAM wParam, LPARAM lP
         auto position = static_cast<short>(lParam & 0xFFFF);
         auto flags = static_cast<unsigned short>((lParam >> 16) & 0xFFFF);
         if (flags & 1) position = -1;
-        if (IMainPane* pane = GetActivePane(); pane && loaded) pane->AddMedia(loaded, position, flags);
+        IMainPane* pane = GetActivePane();
+        if (!pane || !loaded) return true;
+        pane->AddMedia(loaded, position, flags);
+        if (m_page != 1 && m_mainPane) m_mainPane->SelectFirstManagerEntry();
         return true;
     }
     case WM_VXM_MPLAYER_EVENT:
@@ -187,6 +193,24 @@ bool CVXMMainFrameWnd::DispatchEngineMessage(UINT uMsg, WPARAM wParam, LPARAM lP
         return true;
     case WM_VXM_IMPORT_CUE:
         if (IMainPane* pane = GetActivePane(); pane && wParam) pane->ImportCue(reinterpret_cast<const wchar_t*>(wParam));
+        return true;
+    case WM_VXM_CHECK_BURN:
+        result = (m_burnPane && m_burnPane->CheckBurn()) ? 1 : 0;
+        return true;
+    case WM_VXM_CLIP_CHANGED:
+        if (IMainPane* pane = GetActivePane(); pane && pane->HoldsMedia(reinterpret_cast<IVXMMedia*>(wParam)))
+            pane->RebuildSegments(reinterpret_cast<IVXMMedia*>(wParam));
+        return false;
+    case WM_VXM_EFFECT_CHANGED:
+        if (IMainPane* pane = GetActivePane(); pane && pane->HoldsMedia(reinterpret_cast<IVXMMedia*>(wParam)))
+            pane->RefreshEffectMark(reinterpret_cast<IVXMMedia*>(wParam));
+        return false;
+    case WM_VXM_ITUNES_ADD_FAILED:
+        if (static_cast<int>(wParam) == -1) ShowStatusMessage(CLanguageManager::GetInstance()->LoadStringW(182));
+        else if (static_cast<int>(wParam) == -2) ShowStatusMessage(CLanguageManager::GetInstance()->LoadStringW(183));
+        return false;
+    case WM_HELP:
+        if (auto* shell = Desktop().shell) shell->Open(GetOnlineHelpURL());
         return true;
     case WM_DEVICECHANGE:
         result = OnDeviceChange(wParam, lParam);

@@ -1,19 +1,26 @@
 #include "VXMMainFrameWnd.h"
 
+#include "AppStartup.h"
 #include "DBHelper.h"
 #include "Log.h"
 #include "MainFrameFactory.h"
 #include "MainPaneMaker.h"
 #include "MediaHandler.h"
+#include "VXMMediaExports.h"
 #include "VXMSettings.h"
+#include "VXMStats.h"
+#include "VXMVersion.h"
 #include "WindowPlacementText.h"
 #include "ui/UICustomControls.h"
 #include "ui/UILanguage.h"
 #include "ui/UIMessagePump.h"
+#include "platform/folders.h"
+#include "platform/text.h"
 #include "ui/desktop/Desktop.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cwchar>
 #include <thread>
 
 namespace {
@@ -106,8 +113,30 @@ void CVXMMainFrameWnd::InitWindow()
         db->AddProfiles(m_mediaHandler->GetProfileManager());
     }
 
+    // The program's version: title text, statistics and the stored version.
+    {
+        wchar_t text[160];
+        std::swprintf(text, 160, L"%ls %d.%d.%d",
+                      CLanguageManager::GetInstance()->TranslateDictionary(kCaption).c_str(), VXM_VERSION_MAJOR,
+                      VXM_VERSION_MINOR, VXM_VERSION_BUILD);
+        m_versionText = text;
+        SetSendActionVersion(3, VXM_VERSION_MAJOR, VXM_VERSION_MINOR, VXM_VERSION_BUILD);
+        LogInfo("CVideoConverterDlg", "Version : %s", WideToUtf8(m_versionText).c_str());
+        m_settings->SaveVersion(m_versionText);
+    }
+    const std::string dataFolder = WideToUtf8(GetUserDataFolder());
+
     if (CControlUI* c = Find(L"ID_PANE_VIDEO_MAIN")) m_mainPane = dynamic_cast<IMainPane*>(c);
     if (m_mainPane) m_mainPane->LoadLayout();
+
+    // The engine's own log goes to the data folder when the user asked for it.
+    if (m_settings->UseTransLog) {
+        SetUseLogfile(1);
+        SetLogfilePath(dataFolder.c_str());
+    } else {
+        SetUseLogfile(0);
+        SetLogfilePath("");
+    }
 
     m_statusLabel = Find(L"ID_LABEL_STATUS_BOTTOM");
     m_burnerStatusLabel = Find(L"ID_LABEL_BURNER_STATUS_BOTTOM");
@@ -181,6 +210,8 @@ void CVXMMainFrameWnd::SelectPage(int page)
         ShowControl(L"ID_CON_FIRSTAID_CONVERT", false);
         ShowControl(L"ID_CON_FIRSTAID_UNFOLD_LEFT", false);
     }
+    static const int kPageActions[] = {60, 61, 63};
+    if (page >= 0 && page <= 2) SendUsageAction(32, kPageActions[page]);
     bool mediaMan = IsShown(L"ID_LAYOUT_MEDIA_MAN");
     bool right = IsShown(L"ID_LAYOUT_RIGHT");
     if (page == 0) {
@@ -270,7 +301,9 @@ void CVXMMainFrameWnd::OnClick(TNotifyUI& msg)
     if (!msg.pSender) return;
     const std::wstring& name = msg.pSender->GetName();
     if (name == L"ID_BTN_CLOSE_WINDOW") {
-        if (CanClose()) Close(1);
+        if (!CanClose()) return;
+        SendUsageAction(31, 0);
+        Close(1);
     } else if (name == L"ID_BTN_MINIMIZE_WINDOW") {
         ::ShowWindow(GetHWND(), SW_MINIMIZE);
     } else if (name == L"ID_BTN_MAXIMIZE_WINDOW") {
