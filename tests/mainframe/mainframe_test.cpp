@@ -8,6 +8,7 @@
 #include "VXMMainFrameWnd.h"
 #include "VXMMessages.h"
 #include "VXMSettings.h"
+#include "WindowPlacementText.h"
 #include "support/test_media.h"
 #include "ui/UILib.h"
 #include "ui/UIMessagePump.h"
@@ -416,6 +417,43 @@ TEST_F(CMainFrameTest, YesStopsEveryRowOnBothPanesBeforeTheWindowGoes)
     EXPECT_LT(IndexOf(log, "burn: stop"), IndexOf(log, "burn: finished m2 -1"));
     EXPECT_LT(IndexOf(log, "main: finished m1 -1"), IndexOf(log, "main: destroyed"));
     EXPECT_LT(IndexOf(log, "burn: finished m2 -1"), IndexOf(log, "main: destroyed"));
+}
+
+TEST_F(CMainFrameTest, TheCloseButtonAsksTooAndNoKeepsTheWindow)
+{
+    Open();
+    mainPane->converting = true;
+    desktop.messageBox.answers = {IDNO};
+    TNotifyUI click;
+    click.sType = L"click";
+    click.pSender = Find(L"ID_BTN_CLOSE_WINDOW");
+    window->Notify(click);
+    Pump([] { return false; }, 100);
+    EXPECT_FALSE(Gone());
+    EXPECT_FALSE(Has(log, "main: stop"));
+}
+
+TEST_F(CMainFrameTest, AStoredMaximisedPlacementStartsWithTheRestoreButton)
+{
+    windowPos = L"2,3,-1,-1,-8,-8,100,50,1124,705;";
+    Open();
+    EXPECT_TRUE(Visible(L"ID_BTN_RESTORE_WINDOW"));
+    EXPECT_FALSE(Visible(L"ID_BTN_MAXIMIZE_WINDOW"));
+}
+
+TEST_F(CMainFrameTest, ClosingStoresThePlacement)
+{
+    windowPos = L"0,1,-1,-1,-1,-1,120,80,1144,735;";
+    Open();
+    CVXMSettings::GetInstance()->WindowPos.clear();
+    SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Pump([&] { return Gone(); });
+    ASSERT_TRUE(Gone());
+    window = nullptr;
+    WINDOWPLACEMENT stored;
+    ASSERT_TRUE(ParseWindowPlacement(CVXMSettings::GetInstance()->WindowPos, stored));
+    EXPECT_EQ(stored.showCmd, 1u);
+    EXPECT_GT(stored.rcNormalPosition.right - stored.rcNormalPosition.left, 0);
 }
 
 TEST_F(CMainFrameTest, ClosingWithNothingRunningAsksNothing)
