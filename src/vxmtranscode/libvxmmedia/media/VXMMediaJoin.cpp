@@ -47,8 +47,6 @@ void CVXMMediaImpl::RemuxToMP4(const std::wstring& secondInput, const std::wstri
     std::wstring inputs = QuoteArgument(m_strSourcePath);
     if (!secondInput.empty())
         inputs += L" -i " + QuoteArgument(secondInput);
-    opts.SetOption(L"-i", L"%s -vcodec copy -acodec aac", inputs.c_str());
-
     std::wstring output;
     const std::wstring base = m_strOutputName.empty() ? m_strSourceTitle : m_strOutputName;
     if (!MakeUniqueFilePath(outputFolder, L"mp4", output, base) || output.empty()) {
@@ -56,7 +54,7 @@ void CVXMMediaImpl::RemuxToMP4(const std::wstring& secondInput, const std::wstri
         return;
     }
     m_strOutputFile = output;
-    opts.SetInput(QuoteArgument(output));
+    opts.SetOption(L"-i", L"%s -vcodec copy -acodec aac %s", inputs.c_str(), QuoteArgument(output).c_str());
 
     CCmdFFplay* runner = NewMediaRunner(m_pConvertRunner);
     if (!runner) {
@@ -65,19 +63,18 @@ void CVXMMediaImpl::RemuxToMP4(const std::wstring& secondInput, const std::wstri
     }
     ClearJobQueue(runner->m_vecJobQueue);
     opts.AddJobCommand(runner->m_vecJobQueue, PASS_MUX, m_strSourcePath, this, 1, output);
-    // The driver starts the step and its monitor; a failed start is posted
-    // as WM_VXM_JOB_FINISHED with -1, a failed step with its exit code.
+    // The driver starts the step and its monitor and tells the window of the
+    // step; a failed start ends with WM_VXM_JOB_FINISHED -1, a failed step
+    // with its exit code.
     ConvertStart(target, nullptr, hNotify, 0);
-    if (m_hMonitorThread)
-        PostMessage(hNotify, WM_VXM_JOB_STEP_STARTED, PASS_MUX, reinterpret_cast<LPARAM>(target.pMedia));
 }
 
 std::wstring BuildJoinCommandLine(const std::wstring& listPath, const std::wstring& outputPath)
 {
     CFFMpegOpts opts;
     // The output is a file the join made for itself (empty): -y writes it.
-    opts.SetOption(L"-f concat -safe 0 -i", L"%s -c copy -y", QuoteArgument(listPath).c_str());
-    opts.SetInput(QuoteArgument(outputPath));
+    opts.SetOption(L"-f concat -safe 0 -i", L"%s -c copy -y %s", QuoteArgument(listPath).c_str(),
+                   QuoteArgument(outputPath).c_str());
     return opts.BuildCommandLine();
 }
 

@@ -1,0 +1,56 @@
+// Helpers of the media operation tests: a window that keeps what the engine
+// posts, and a seam that records the command lines the runners are given.
+#pragma once
+#include "RunnerHooks.h"
+#include "VXMMessages.h"
+#include "platform/messages.h"
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace mediaopstest {
+
+struct CPosted {
+    UINT message;
+    long long wParam;
+    LPARAM lParam;
+    std::wstring text;  // the path of WM_VXM_JOIN_FINISHED
+};
+
+class CRecordingWindow {
+public:
+    CRecordingWindow();
+    HWND Get() const { return m_window.Get(); }
+    // Pumps the test thread's queue until a message of the kind came (true)
+    // or the time is up.
+    bool WaitFor(UINT message, int timeoutMs = 20000);
+    void Pump(int ms);
+    int CountOf(UINT message) const;
+    const std::vector<CPosted>& Messages() const { return m_messages; }
+
+private:
+    std::vector<CPosted> m_messages;
+    CMessageWindow m_window;
+};
+
+// Replaces the in-process entries by recorders that keep each command line
+// and answer with the given exit code; restores them when it goes.
+class CRecordingSeam {
+public:
+    explicit CRecordingSeam(int exitCode = 0);
+    ~CRecordingSeam();
+    std::vector<std::wstring> Lines() const;
+
+private:
+    VXM_RUNNER_HOOKS m_saved;
+};
+
+std::wstring W(const std::string& text);
+std::string N(const std::wstring& text);
+// The clip's duration in ms as Debian's ffprobe reads it; -1 on failure.
+int ProbeDurationMs(const std::string& path);
+// Number of streams of a kind ("v", "a", "s") in the file, by ffprobe.
+int CountStreams(const std::string& path, const std::string& kind);
+
+}  // namespace mediaopstest

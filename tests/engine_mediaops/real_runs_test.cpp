@@ -1,0 +1,80 @@
+// Probe, thumbnail and preview of the test clips with the real tools.
+#include "VXMMediaImpl.h"
+#include "mediaops_support.h"
+#include "support/test_media.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+using namespace mediaopstest;
+
+namespace {
+
+TEST(RealRuns, ProbeFillsDurationAndStreams)
+{
+    CVXMMediaImpl media;
+    media.SetSourcePath(W(vxmtest::GetTestMedia().mp4));
+    ASSERT_EQ(media.Probe(), 0);
+    EXPECT_NEAR(media.m_nDuration, 2000, 100);
+    EXPECT_EQ(media.GetVideoStreamCount(), 1);
+    EXPECT_EQ(media.GetAudioTrackCount(), 1);
+    EXPECT_EQ(media.m_pProbeRunner, nullptr);
+}
+
+TEST(RealRuns, ProbeOfACorruptFileFails)
+{
+    CVXMMediaImpl media;
+    media.SetSourcePath(W(vxmtest::GetTestMedia().folder + "/nothing-here.mp4"));
+    EXPECT_NE(media.Probe(), 0);
+}
+
+TEST(RealRuns, ThumbnailIsWrittenAndDecodable)
+{
+    vxmtest::CTempDir dir;
+    CVXMMediaImpl media;
+    media.SetSourcePath(W(vxmtest::GetTestMedia().mp4));
+    ASSERT_EQ(media.Probe(), 0);
+    const std::string thumb = dir.File("thumb.jpg");
+    media.SetThumbnailPath(W(thumb));
+    // Asked past the end of the 2-second clip: taken inside it all the same.
+    ASSERT_EQ(media.MakeThumbnail(30, 80, 60), 0);
+    ASSERT_TRUE(std::filesystem::exists(thumb));
+    std::string out;
+    ASSERT_EQ(vxmtest::RunProgram({"ffprobe", "-v", "error", "-show_entries", "stream=width,height", "-of",
+                                   "csv=p=0", thumb},
+                                  &out),
+              0);
+    EXPECT_EQ(out.substr(0, 5), "80,60");
+    // A second thumbnail replaces the program's own file.
+    ASSERT_EQ(media.MakeThumbnail(1, 0, 0), 0);
+    out.clear();
+    vxmtest::RunProgram({"ffprobe", "-v", "error", "-show_entries", "stream=width,height", "-of", "csv=p=0", thumb},
+                        &out);
+    EXPECT_EQ(out.substr(0, 5), "60,40");
+}
+
+TEST(RealRuns, PreviewStartsReportsAndStops)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    CRecordingWindow window;
+    CVXMMediaImpl media;
+    media.SetSourcePath(W(vxmtest::GetTestMedia().mp4));
+    ASSERT_EQ(media.Probe(), 0);
+    ASSERT_EQ(media.StartPreview(window.Get()), 0);
+    EXPECT_NE(media.GetPreviewState(), 0);
+    media.SetPreviewVolume(50);
+    media.TogglePreviewPause();
+    media.TogglePreviewPause();
+    media.SeekPreview(1.0f);
+    media.StopPreview();
+    EXPECT_EQ(media.GetPreviewState(), 0);
+    EXPECT_EQ(media.m_pPreviewRunner, nullptr);
+    EXPECT_TRUE(window.WaitFor(WM_VXM_PLAY_FINISHED, 5000));
+}
+
+}  // namespace
