@@ -16,6 +16,8 @@
 #include "ui/desktop/FakeDesktop.h"
 
 #include <QImage>
+#include <QPoint>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -173,6 +175,24 @@ TEST_F(CMainFrameTest, TabIsSwallowedSoFocusNeverJumpsBetweenPanes)
     window->MessageHandler(WM_KEYDOWN, VK_ESCAPE, 0, handled);
     EXPECT_FALSE(handled);
     EXPECT_FALSE(Gone());
+}
+
+TEST_F(CMainFrameTest, ThePageSwitchInTheCaptionBandIsPressedNotDragged)
+{
+    Open();
+    window->GetPaintManager()->RenderToImage();  // lays the controls out
+    auto hitAt = [&](CControlUI* control) {
+        RECT rc = control->GetPos();
+        QPoint global = window->GetWidget()->mapToGlobal(QPoint((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2));
+        return SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(global.x(), global.y()));
+    };
+    CControlUI* pages = Find(L"ID_OVERLAPBUTTON_CONVERT");
+    ASSERT_NE(pages, nullptr);
+    EXPECT_EQ(hitAt(pages), HTCLIENT);
+    EXPECT_EQ(hitAt(Find(L"ID_BTN_CLOSE_WINDOW")), HTCLIENT);
+    CControlUI* title = pages->GetParent()->GetInterface(L"IContainer") ? static_cast<CContainerUI*>(pages->GetParent())->GetItemAt(0) : nullptr;
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(hitAt(title), HTCAPTION);
 }
 
 // ---- the command-line file --------------------------------------------------------------

@@ -18,6 +18,9 @@
 #include "platform/text.h"
 #include "ui/desktop/Desktop.h"
 
+#include <QPoint>
+#include <QWidget>
+
 #include <algorithm>
 #include <chrono>
 #include <cwchar>
@@ -332,6 +335,17 @@ LRESULT CVXMMainFrameWnd::OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&
     if (m_playerPane) m_playerPane->StopAndReset();
     bHandled = FALSE;
     return 0;
+}
+
+LRESULT CVXMMainFrameWnd::OnNcHitTest(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    LRESULT hit = WindowImplBase::OnNcHitTest(uMsg, wParam, lParam, bHandled);
+    if (hit != HTCAPTION || !GetWidget()) return hit;
+    // The page switch sits in the caption band: pressing it must not drag the window.
+    QPoint local = GetWidget()->mapFromGlobal(QPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
+    CControlUI* control = m_PaintManager.FindControl(POINT{local.x(), local.y()});
+    if (control && control->GetClass() == L"OverlapButtonUI") return HTCLIENT;
+    return hit;
 }
 
 LRESULT CVXMMainFrameWnd::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
