@@ -56,6 +56,23 @@ TEST_F(JoinRemux, JoinOfTwoClipsLastsTheirSum)
     EXPECT_EQ(files, 1);
 }
 
+TEST_F(JoinRemux, JoinOfFilesWithQuotesInTheirNames)
+{
+    const std::string source = m_dir.File("it's \"one\".mp4");
+    fs::copy_file(vxmtest::GetTestMedia().mp4, source);
+    const std::string out = m_dir.File("out");
+    fs::create_directory(out);
+    CVXMMediaImpl first, second;
+    first.SetSourcePath(W(source));
+    second.SetSourcePath(W(source));
+    first.Join({&second}, W(out), m_window.Get());
+    ASSERT_TRUE(m_window.WaitFor(WM_VXM_JOIN_FINISHED, 2000));
+    const CPosted& done = m_window.Messages().front();
+    ASSERT_EQ(done.wParam, 0);
+    EXPECT_EQ(N(done.text).rfind(out + "/it's \"one\"_join_", 0), 0u) << N(done.text);
+    EXPECT_NEAR(ProbeDurationMs(N(done.text)), 2 * ProbeDurationMs(source), 100);
+}
+
 TEST_F(JoinRemux, FailedJoinLeavesUserFilesAndReportsTheCode)
 {
     // A user file where a join output could go stays as it was.

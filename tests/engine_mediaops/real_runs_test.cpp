@@ -1,5 +1,6 @@
 // Probe, thumbnail and preview of the test clips with the real tools.
 #include "VXMMediaImpl.h"
+#include "ffplay.h"
 #include "mediaops_support.h"
 #include "support/test_media.h"
 
@@ -67,8 +68,18 @@ TEST(RealRuns, PreviewStartsReportsAndStops)
     ASSERT_EQ(media.Probe(), 0);
     ASSERT_EQ(media.StartPreview(window.Get()), 0);
     EXPECT_NE(media.GetPreviewState(), 0);
+    // The player takes events once it has opened the clip.
+    for (int i = 0; i < 200 && !ffplay_status().running; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(ffplay_status().running);
     media.SetPreviewVolume(50);
     media.TogglePreviewPause();
+    bool paused = false;
+    for (int i = 0; i < 200 && !paused; ++i) {
+        paused = ffplay_status().paused != 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(paused);
     media.TogglePreviewPause();
     media.SeekPreview(1.0f);
     media.StopPreview();
