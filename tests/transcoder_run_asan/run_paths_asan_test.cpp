@@ -17,7 +17,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-int Run(CCmdFFplay& runner, const std::string& line)
+int RunLine(CCmdFFplay& runner, const std::string& line)
 {
     std::wstring wide = Utf8ToWide("ffmpeg -nostdin -loglevel quiet " + line);
     runner.exit_code = 0;
@@ -27,10 +27,10 @@ int Run(CCmdFFplay& runner, const std::string& line)
     return runner.exit_code ? runner.exit_code : result;
 }
 
-int Run(const std::string& line)
+int RunLine(const std::string& line)
 {
     CCmdFFplay runner;
-    return Run(runner, line);
+    return RunLine(runner, line);
 }
 
 std::string Q(const std::string& p) { return "\"" + p + "\""; }
@@ -41,32 +41,32 @@ TEST(RunPathsAsan, NormalRunsOfEveryKind)
 {
     const auto& m = vxmtest::GetTestMedia();
     vxmtest::CTempDir dir;
-    EXPECT_EQ(Run("-y -i " + Q(m.mp4) + " -vcodec libx264 -acodec aac " + Q(dir.File("a.mp4"))), 0);
-    EXPECT_EQ(Run("-y -i " + Q(m.subtitled) + " -scodec copy -vcodec mpeg4 -acodec copy " + Q(dir.File("b.mkv"))), 0);
-    EXPECT_EQ(Run("-y -i " + Q(m.subtitled) + " -map 0:2 -scodec ass " + Q(dir.File("c.ass"))), 0);
-    EXPECT_EQ(Run("-y -i " + Q(m.mp4) + " -vn -acodec libmp3lame -absf mp3decomp " + Q(dir.File("d.mp3"))) >= 0, true);
-    EXPECT_EQ(Run("-y -i " + Q(m.mp4) + " -an -vcodec mpeg4 -pass 1 -passlogfile " + Q(dir.File("log")) + " " +
+    EXPECT_EQ(RunLine("-y -i " + Q(m.mp4) + " -vcodec libx264 -acodec aac " + Q(dir.File("a.mp4"))), 0);
+    EXPECT_EQ(RunLine("-y -i " + Q(m.subtitled) + " -scodec copy -vcodec mpeg4 -acodec copy " + Q(dir.File("b.mkv"))), 0);
+    EXPECT_EQ(RunLine("-y -i " + Q(m.subtitled) + " -map 0:2 -scodec ass " + Q(dir.File("c.ass"))), 0);
+    EXPECT_EQ(RunLine("-y -i " + Q(m.mp4) + " -vn -acodec libmp3lame -absf mp3decomp " + Q(dir.File("d.mp3"))) >= 0, true);
+    EXPECT_EQ(RunLine("-y -i " + Q(m.mp4) + " -an -vcodec mpeg4 -pass 1 -passlogfile " + Q(dir.File("log")) + " " +
                   Q(dir.File("e.mp4"))),
               0);
-    EXPECT_EQ(Run("-y -i " + Q(m.mp4) + " -an -vcodec mpeg4 -pass 2 -passlogfile " + Q(dir.File("log")) + " " +
+    EXPECT_EQ(RunLine("-y -i " + Q(m.mp4) + " -an -vcodec mpeg4 -pass 2 -passlogfile " + Q(dir.File("log")) + " " +
                   Q(dir.File("e.mp4"))),
               0);
-    EXPECT_EQ(Run("-y -i " + Q(m.mp4) + " -vframes 1 -f image2 " + Q(dir.File("f.jpg"))), 0);
+    EXPECT_EQ(RunLine("-y -i " + Q(m.mp4) + " -vframes 1 -f image2 " + Q(dir.File("f.jpg"))), 0);
 }
 
 TEST(RunPathsAsan, FailuresFreeTheRun)
 {
     const auto& m = vxmtest::GetTestMedia();
     vxmtest::CTempDir dir;
-    EXPECT_EQ(Run("-y"), 1);
-    EXPECT_EQ(Run("-i " + Q(m.mp4)), 1);
-    EXPECT_EQ(Run("-y -i " + Q(m.corrupt) + " " + Q(dir.File("a.mp4"))), 1);
-    EXPECT_EQ(Run("-y -i " + Q(m.mp4) + " -vf scale=161:121 -vcodec libx264 " + Q(dir.File("b.mp4"))), 1);
-    EXPECT_EQ(Run("-y -i " + Q(m.mp4) + " -vf nosuchfilter " + Q(dir.File("c.mp4"))), 1);
-    EXPECT_EQ(Run("-y -i " + Q(m.mp4) + " -an -vcodec mpeg4 -pass 2 -passlogfile " + Q(dir.File("nolog")) + " " +
+    EXPECT_EQ(RunLine("-y"), 1);
+    EXPECT_EQ(RunLine("-i " + Q(m.mp4)), 1);
+    EXPECT_EQ(RunLine("-y -i " + Q(m.corrupt) + " " + Q(dir.File("a.mp4"))), 1);
+    EXPECT_EQ(RunLine("-y -i " + Q(m.mp4) + " -vn -acodec ac3 -ar 1000 " + Q(dir.File("b.ac3"))), 1);
+    EXPECT_EQ(RunLine("-y -i " + Q(m.mp4) + " -vf nosuchfilter " + Q(dir.File("c.mp4"))), 1);
+    EXPECT_EQ(RunLine("-y -i " + Q(m.mp4) + " -an -vcodec mpeg4 -pass 2 -passlogfile " + Q(dir.File("nolog")) + " " +
                   Q(dir.File("d.mp4"))),
               1);
-    EXPECT_EQ(Run("-y -i " + Q(m.mp4) + " " + Q(dir.File("no/such/folder/e.mp4"))), 1);
+    EXPECT_EQ(RunLine("-y -i " + Q(m.mp4) + " " + Q(dir.File("no/such/folder/e.mp4"))), 1);
 }
 
 TEST(RunPathsAsan, AStoppedRunFreesTheRun)
@@ -77,7 +77,7 @@ TEST(RunPathsAsan, AStoppedRunFreesTheRun)
     CCmdFFplay runner;
     const std::string out = dir.File("o.mp4");
     std::atomic<int> code{-100};
-    std::thread worker([&] { code = Run(runner, "-y -i " + Q(src) + " -vcodec libx264 -acodec aac " + Q(out)); });
+    std::thread worker([&] { code = RunLine(runner, "-y -i " + Q(src) + " -vcodec libx264 -acodec aac " + Q(out)); });
     for (int i = 0; i < 2000 && !std::filesystem::exists(out); i++) std::this_thread::sleep_for(5ms);
     std::this_thread::sleep_for(200ms);
     runner.RequestStop();
