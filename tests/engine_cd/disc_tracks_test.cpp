@@ -1,0 +1,153 @@
+// The audio-CD drive over a BIN/CUE image made here: its track list, the
+// track bounds and a track's preview.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "EngineHooks.h"
+#include "VXMDiscAudioTrack.h"
+#include "VXMDiscFile.h"
+#include "VXMMediaExports.h"
+#include "platform/text.h"
+#include "support/test_media.h"
+
+namespace {
+
+constexpr int kSectorBytes = 2352;
+constexpr int kSectors[3] = {188, 263, 338};  // 2.5067 s, 3.5067 s, 4.5067 s
+
+std::string Msf(int sector)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", sector / 4500, (sector / 75) % 60, sector % 75);
+    return text;
+}
+
+// Three tracks of raw CD audio with their CUE sheet; the path of the sheet.
+std::string MakeDiscImage(const vxmtest::CTempDir& dir)
+{
+    std::ofstream bin(dir.File("disc.bin"), std::ios::binary);
+    std::ofstream cue(dir.File("disc.cue"));
+    cue << "FILE \"disc.bin\" BINARY\n";
+    int sector = 0;
+    for (int i = 0; i < 3; ++i) {
+        const std::string raw = dir.File("t" + std::to_string(i) + ".raw");
+        const double seconds = kSectors[i] / 75.0;
+        EXPECT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i",
+                                        "sine=frequency=" + std::to_string(300 * (i + 1)) +
+                                            ":duration=" + std::to_string(seconds),
+                                        "-ar", "44100", "-ac", "2", "-f", "s16le", raw}));
+        std::ifstream in(raw, std::ios::binary);
+        std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        data.resize(static_cast<size_t>(kSectors[i]) * kSectorBytes, '\0');
+        bin.write(data.data(), static_cast<std::streamsize>(data.size()));
+        cue << "  TRACK 0" << i + 1 << " AUDIO\n    INDEX 01 " << Msf(sector) << "\n";
+        sector += kSectors[i];
+    }
+    return dir.File("disc.cue");
+}
+
+class DiscTracks : public testing::Test {
+protected:
+    static void SetUpTestSuite() { RegisterMediaLibrary(); }
+    void SetUp() override { m_cue = MakeDiscImage(m_dir); }
+    vxmtest::CTempDir m_dir;
+    std::string m_cue;
+};
+
+TEST_F(DiscTracks, ListsEachTrackWithItsBoundsToTheSector)
+{
+    CVXMDiscFileImpl drive;
+    drive.SetDrive(Utf8ToWide(m_cue));
+    ASSERT_EQ(drive.Open(), 0);
+    ASSERT_EQ(drive.GetTrackCount(), 3);
+    int start = 0;
+    for (int i = 0; i < 3; ++i) {
+        IVXMDiscAudiotrack* track = drive.GetTrackAt(i);
+        ASSERT_NE(track, nullptr);
+        const double wantStart = start * 1000.0 / 75, wantLength = kSectors[i] * 1000.0 / 75;
+        EXPECT_NEAR(track->GetDuration(), wantLength, 1000.0 / 75) << i;
+        EXPECT_NEAR(track->GetStartTime(), wantStart, 1000.0 / 75) << i;
+        EXPECT_NEAR(track->GetEndTime(), wantStart + wantLength, 1000.0 / 75) << i;
+        EXPECT_EQ(track->GetSourcePath(), L"track " + std::to_wstring(i + 1));
+        EXPECT_EQ(track->GetSourceTitle(), L"track " + std::to_wstring(i + 1));
+        EXPECT_EQ(track->GetDrivePath(), Utf8ToWide(m_cue));
+        EXPECT_EQ(track->GetMediaKind(), 2);
+        ASSERT_NE(track->GetAudioTrack(), nullptr);
+        EXPECT_EQ(track->GetAudioTrack()->GetSampleRate(), 44100);
+        EXPECT_EQ(track->GetAudioTrackCount(), 1);
+        EXPECT_EQ(track->GetVideoStreamCount(), 0);
+        track->Release();
+        start += kSectors[i];
+    }
+    EXPECT_EQ(drive.GetTrackAt(3), nullptr);
+}
+
+TEST_F(DiscTracks, SecondOpenKeepsOneSetOfTracks)
+{
+    CVXMDiscFileImpl drive;
+    drive.SetDrive(Utf8ToWide(m_cue));
+    ASSERT_EQ(drive.Open(), 0);
+    IVXMDiscAudiotrack* kept = drive.GetTrackAt(0);
+    ASSERT_EQ(drive.Open(), 0);
+    EXPECT_EQ(drive.GetTrackCount(), 3);
+    EXPECT_EQ(drive.GetTrackAt(3), nullptr);
+    // A track handed out before stays usable after the drive is gone.
+    EXPECT_EQ(kept->GetSourcePath(), L"track 1");
+    kept->Release();
+}
+
+TEST_F(DiscTracks, CopiedTrackKeepsItsRangeAndSharedAudio)
+{
+    CVXMDiscFileImpl drive;
+    drive.SetDrive(Utf8ToWide(m_cue));
+    ASSERT_EQ(drive.Open(), 0);
+    IVXMDiscAudiotrack* track = drive.GetTrackAt(2);
+    IVXMMedia* copy = CopyDiscTrackMedia(*track);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->GetStartTime(), track->GetStartTime());
+    EXPECT_EQ(copy->GetEndTime(), track->GetEndTime());
+    EXPECT_EQ(copy->GetAudioTrack(), track->GetAudioTrack());
+    track->Release();
+    EXPECT_EQ(copy->GetAudioTrack()->GetSampleRate(), 44100);  // outlives the first track
+    copy->Release();
+}
+
+TEST(DiscDrive, MissingDiscFailsAndMakesNoTracks)
+{
+    RegisterMediaLibrary();
+    CVXMDiscFileImpl drive;
+    drive.SetDrive(L"/nonexistent/drive/");
+    EXPECT_EQ(drive.GetDrive(), L"/nonexistent/drive");
+    EXPECT_EQ(drive.Open(), -1);
+    EXPECT_EQ(drive.GetTrackCount(), -1);
+    EXPECT_EQ(drive.GetTrackAt(0), nullptr);
+}
+
+TEST_F(DiscTracks, DISABLED_TrackPreviewPlaysFromTheTrackStart)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    CVXMDiscFileImpl drive;
+    drive.SetDrive(Utf8ToWide(m_cue));
+    ASSERT_EQ(drive.Open(), 0);
+    IVXMDiscAudiotrack* track = drive.GetTrackAt(1);
+    ASSERT_EQ(track->StartPreview(nullptr), 0);
+    float position = 0.0f;
+    for (int i = 0; i < 40 && position <= 0.0f; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        position = track->GetPreviewPosition();
+    }
+    EXPECT_GT(position, 0.0f);
+    EXPECT_LT(position, 2.0f);  // counted from the track start, not the disc start
+    track->StopPreview();
+    EXPECT_EQ(track->GetPreviewState(), 0);
+    track->Release();
+}
+
+}  // namespace
