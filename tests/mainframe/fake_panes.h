@@ -62,6 +62,13 @@ public:
     void RebuildSegments(IVXMMedia* media) override { Note("segments " + Id(media)); }
     void RefreshEffectMark(IVXMMedia* media) override { Note("effects " + Id(media)); }
     void SelectFirstManagerEntry() override { Note("manager first"); }
+    bool IsBurning() const override { return burning; }
+    void OpenInsertedDisc(const std::wstring& device, const std::wstring&) override
+    {
+        Note("open disc " + std::string(device.begin(), device.end()));
+    }
+    void SetDiscSize(int size) override { Note("disc size " + std::to_string(size)); }
+    bool burning = false;
 
     std::set<IVXMMedia*> held;
     bool mayBurn = false;
@@ -92,6 +99,10 @@ public:
     void OnPlayerEvent(WPARAM code, LPARAM value) override
     {
         m_log.push_back("player: event " + std::to_string(code) + " " + std::to_string(value));
+    }
+    void OnDriveRemoved(const std::wstring& device, const std::wstring&) override
+    {
+        m_log.push_back("player: drive " + std::string(device.begin(), device.end()));
     }
     IMainPane* linked = nullptr;
     int state = 0;

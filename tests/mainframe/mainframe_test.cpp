@@ -311,6 +311,31 @@ TEST_F(CMainFrameTest, ADeviceNoticeWithoutADriveIsIgnoredAndARemovedDriveLeaves
     SendMessageW(hwnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&drive));
     EXPECT_TRUE(Has(log, "main: drive /dev/sr0"));
     EXPECT_TRUE(Has(log, "burn: drive /dev/sr0"));
+    EXPECT_TRUE(Has(log, "player: drive /dev/sr0"));
+}
+
+TEST_F(CMainFrameTest, AnArrivedDiscOpensInTheActivePaneUnlessItBurns)
+{
+    Open();
+    COpticalDrive drive{L"/dev/sr0", L"/media/cdrom"};
+    SendMessageW(hwnd, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&drive));
+    EXPECT_TRUE(Has(log, "main: open disc /dev/sr0"));
+
+    window->SelectPage(1);
+    burnPane->burning = true;
+    size_t before = log.size();
+    SendMessageW(hwnd, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&drive));
+    SendMessageW(hwnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&drive));
+    EXPECT_EQ(log.size(), before);  // nothing while a burn runs
+}
+
+TEST_F(CMainFrameTest, ADiscSizeBelowOneIsZero)
+{
+    Open();
+    SendMessageW(hwnd, WM_VXM_UI_SET_DISC_SIZE, 4700, 0);
+    SendMessageW(hwnd, WM_VXM_UI_SET_DISC_SIZE, static_cast<WPARAM>(-5), 0);
+    EXPECT_TRUE(Has(log, "burn: disc size 4700"));
+    EXPECT_TRUE(Has(log, "burn: disc size 0"));
 }
 
 TEST_F(CMainFrameTest, TheBurnCheckAnswersForTheBurnPaneAndClipChangesReachTheActiveList)

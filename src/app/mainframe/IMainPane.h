@@ -45,6 +45,12 @@ public:
     virtual void RefreshEffectMark(IVXMMedia* media) = 0;
     // Converter pane: the media manager selects its first entry.
     virtual void SelectFirstManagerEntry() = 0;
+    // Burner pane: a burn is running.
+    virtual bool IsBurning() const = 0;
+    // A disc arrived in the drive (device, mount point): the pane opens it.
+    virtual void OpenInsertedDisc(const std::wstring& device, const std::wstring& mountPoint) = 0;
+    // Burner pane: both disc-size fields, then the disc-size meter again.
+    virtual void SetDiscSize(int size) = 0;
 };
 
 class IPlayerPane {
@@ -56,4 +62,6 @@ public:
     virtual int GetState() const = 0;
     virtual void StopAndReset() = 0;
     virtual void OnPlayerEvent(WPARAM code, LPARAM value) = 0;
+    // The drive was removed: the player stops when it plays from it.
+    virtual void OnDriveRemoved(const std::wstring& device, const std::wstring& mountPoint) = 0;
 };

@@ -19,6 +19,7 @@ constexpr UINT WM_VXM_UI_SET_PROGRESS_MIN = 1292;
 constexpr UINT WM_VXM_UI_SET_PROGRESS_MAX = 1293;
 constexpr UINT WM_VXM_UI_SET_PROGRESS = 1294;
 constexpr UINT WM_VXM_UI_PROGRESS_COMPLETE = 1295;
+constexpr UINT WM_VXM_UI_SET_DISC_SIZE = 1296;
 
 // Sent by a burn row before it starts: 1 when the burn may start.
 constexpr UINT WM_VXM_CHECK_BURN = 5126;

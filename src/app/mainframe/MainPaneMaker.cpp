@@ -27,6 +27,9 @@ public:
     void RebuildSegments(IVXMMedia*) override {}
     void RefreshEffectMark(IVXMMedia*) override {}
     void SelectFirstManagerEntry() override {}
+    bool IsBurning() const override { return false; }
+    void OpenInsertedDisc(const std::wstring&, const std::wstring&) override {}
+    void SetDiscSize(int) override {}
 
 private:
     int m_mode;
@@ -39,6 +42,7 @@ public:
     int GetState() const override { return 0; }
     void StopAndReset() override {}
     void OnPlayerEvent(WPARAM, LPARAM) override {}
+    void OnDriveRemoved(const std::wstring&, const std::wstring&) override {}
 };
 
 MainPaneMaker& Maker()

@@ -4,6 +4,7 @@
 #include "MediaHandler.h"
 #include "VXMMainFrameWnd.h"
 #include "VXMMessages.h"
+#include "ui/UICustomControls.h"
 #include "ui/UIList.h"
 #include "ui/UIProgress.h"
 #include "VXMGlobal.h"
@@ -55,8 +56,11 @@ LRESULT CVXMMainFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 bool CVXMMainFrameWnd::DispatchServiceMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     result = 0;
-    if (uMsg < WM_VXM_UI_FREE_SLOTS || uMsg > WM_VXM_UI_PROGRESS_COMPLETE) return false;
+    if (uMsg < WM_VXM_UI_FREE_SLOTS || uMsg > WM_VXM_UI_SET_DISC_SIZE) return false;
     switch (uMsg) {
+    case WM_VXM_UI_SET_DISC_SIZE:
+        if (m_burnPane) m_burnPane->SetDiscSize(static_cast<int>(wParam) < 1 ? 0 : static_cast<int>(wParam));
+        return true;
     case WM_VXM_UI_FREE_SLOTS:
         for (auto& slot : m_slots) {
             delete[] static_cast<char*>(slot);
@@ -239,9 +243,15 @@ LRESULT CVXMMainFrameWnd::OnDeviceChange(WPARAM event, LPARAM header)
     // A notice names its drive; one without a drive concerns nothing here.
     auto* drive = reinterpret_cast<const COpticalDrive*>(header);
     if (!drive || drive->device.empty()) return 1;
-    if (event == DBT_DEVICEREMOVECOMPLETE) {
+    IMainPane* active = GetActivePane();
+    if (active && active->IsBurning()) return 1;
+    if (event == DBT_DEVICEARRIVAL) {
+        auto* pages = dynamic_cast<COverlapButton*>(m_PaintManager.FindControl(L"ID_OVERLAPBUTTON_CONVERT"));
+        if (pages && pages->GetSelectedIndex() == 0 && active) active->OpenInsertedDisc(drive->device, drive->mountPoint);
+    } else if (event == DBT_DEVICEREMOVECOMPLETE) {
         if (m_mainPane) m_mainPane->RemoveDriveRows(drive->device);
         if (m_burnPane) m_burnPane->RemoveDriveRows(drive->device);
+        if (m_playerPane) m_playerPane->OnDriveRemoved(drive->device, drive->mountPoint);
     }
     return 1;
 }
