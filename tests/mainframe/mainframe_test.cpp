@@ -387,6 +387,14 @@ TEST_F(CMainFrameTest, AFailedAddToTheMusicLibraryShowsItsReason)
     EXPECT_NE(Find(L"ID_LABEL_STATUS_BOTTOM")->GetText(), reason);
 }
 
+TEST_F(CMainFrameTest, OnlyTheMainPaneTimerTicksTheMainPane)
+{
+    Open();
+    SendMessageW(hwnd, WM_TIMER, 100, 0);
+    SendMessageW(hwnd, WM_TIMER, 101, 0);
+    EXPECT_EQ(std::count(log.begin(), log.end(), std::string("main: tick")), 1);
+}
+
 // ---- the UI service ----------------------------------------------------------------------
 
 TEST_F(CMainFrameTest, ServiceMessagesTouchOnlyThisWindowsControls)
@@ -452,9 +460,17 @@ TEST_F(CMainFrameTest, YesStopsEveryRowOnBothPanesBeforeTheWindowGoes)
     };
     mainPane->onStop = finishLater(FakeMedia(1));
     burnPane->onStop = finishLater(FakeMedia(2));
-    desktop.messageBox.answers = {IDYES};
+    // A second close request while the rows stop asks nothing more.
+    burnPane->onStop = [this, stop = finishLater(FakeMedia(2))] {
+        stop();
+        PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    };
+    desktop.messageBox.answers = {IDYES, IDYES};
     SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     Pump([&] { return Gone(); });
+    EXPECT_EQ(std::count_if(desktop.Calls().begin(), desktop.Calls().end(),
+                            [](const std::wstring& c) { return c.find(L"MessageBox") == 0; }),
+              1);
     ASSERT_TRUE(Gone());
     window = nullptr;
     ASSERT_TRUE(Has(log, "main: destroyed"));

@@ -274,7 +274,7 @@ bool CVXMMainFrameWnd::StopRowsAndWait()
         return (m_mainPane && m_mainPane->IsConverting()) || (m_burnPane && m_burnPane->IsConverting());
     };
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStopWaitMs);
-    while (converting() && std::chrono::steady_clock::now() < deadline) {
+    while (converting() && std::chrono::steady_clock::now() < deadline && !IsUIQuitRequested()) {
         CEvent tick(true, false);
         WaitWithMessageLoop(tick, 20);
     }
@@ -287,6 +287,8 @@ bool CVXMMainFrameWnd::StopRowsAndWait()
 
 bool CVXMMainFrameWnd::CanClose()
 {
+    // A second close request while the rows stop waits for the first.
+    if (m_stopping) return false;
     IMainPane* pane = GetActivePane();
     bool converting = (pane && pane->IsConverting()) || (m_mainPane && m_mainPane->IsConverting()) ||
                       (m_burnPane && m_burnPane->IsConverting());
@@ -295,7 +297,9 @@ bool CVXMMainFrameWnd::CanClose()
     int answer = IDYES;
     if (auto* box = Desktop().messageBox) answer = box->Show(GetHWND(), text, kCaption, MB_YESNO | MB_ICONINFORMATION);
     if (answer != IDYES) return false;
+    m_stopping = true;
     StopRowsAndWait();
+    m_stopping = false;
     return true;
 }
 

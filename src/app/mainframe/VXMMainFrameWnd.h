@@ -79,6 +79,7 @@ private:
     CControlUI* m_statusLabel = nullptr;
     CControlUI* m_burnerStatusLabel = nullptr;
     bool m_firstAidVisible = false;
+    bool m_stopping = false;  // rows are being stopped for a close
     int m_page = 0;
     static constexpr int kSlotCount = 16;
     void* m_slots[kSlotCount] = {};
