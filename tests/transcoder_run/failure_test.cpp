@@ -4,6 +4,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "cmdutils.h"
+#include "ffmpeg_transcode.h"
+#include "platform/text.h"
 #include "run_support.h"
 #include "support/test_media.h"
 
@@ -58,4 +61,22 @@ TEST(RunFailures, AFileCutShortWhileReadingIsNotASuccess)
     } else {
         EXPECT_NE(code, 1);
     }
+}
+
+TEST(RunFailures, ASilentRunDropsItsFlagBeforeParsing)
+{
+    vxmtest::CTempDir dir;
+    CCmdFFplay runner;
+    std::wstring line = Utf8ToWide("ffmpeg -d -nostdin -y -i " + Q(vxmtest::GetTestMedia().mp4) +
+                                   " -vcodec mpeg4 -an " + Q(dir.File("d.mp4")));
+    int result = run_tool_guarded(&runner, [&line](CToolContext* c) {
+        return ffmpeg_transcode(const_cast<wchar_t*>(line.c_str()), static_cast<CCmdFFplay*>(c));
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(runner.exit_code, 0);
+    EXPECT_EQ(runner.run_as_daemon, 1);
+    auto s = Probe(dir.File("d.mp4"));
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_NEAR(s[0].frames, 50, 1);
+    av_log_set_callback(av_log_default_callback);
 }
