@@ -7,6 +7,7 @@
 #include "MPlayerEvents.h"
 #include "VXMMainFrameWnd.h"
 #include "VXMMessages.h"
+#include "UpdateOffer.h"
 #include "VXMSettings.h"
 #include "WindowPlacementText.h"
 #include "support/test_media.h"
@@ -393,6 +394,29 @@ TEST_F(CMainFrameTest, OnlyTheMainPaneTimerTicksTheMainPane)
     SendMessageW(hwnd, WM_TIMER, 100, 0);
     SendMessageW(hwnd, WM_TIMER, 101, 0);
     EXPECT_EQ(std::count(log.begin(), log.end(), std::string("main: tick")), 1);
+}
+
+TEST_F(CMainFrameTest, AnUpdateOfferOfTheSkippedVersionShowsNothing)
+{
+    std::vector<std::wstring> shown;
+    SetUpdateOfferHandler([&](HWND, const CVersionOffer& offer, const std::wstring& text) {
+        shown.push_back(offer.Text() + L" " + text);
+    });
+    Open();
+    CVXMSettings::GetInstance()->UpdateSkipVersion = L"2.1.300";
+    auto post = [&](WPARAM packed) {
+        auto* text = new wchar_t[5];
+        std::wcscpy(text, L"news");
+        PostMessageW(hwnd, WM_VXM_UPDATE_AVAILABLE, packed, reinterpret_cast<LPARAM>(text));
+    };
+    PostAndWait([&](HWND) {
+        post(2 | (1 << 8) | (300 << 16));  // the skipped one
+        post(2 | (2 << 8) | (5 << 16));
+    });
+    SetUpdateOfferHandler(nullptr);
+    CVXMSettings::GetInstance()->UpdateSkipVersion.clear();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], L"2.2.5 news");
 }
 
 // ---- the UI service ----------------------------------------------------------------------

@@ -21,6 +21,11 @@ constexpr UINT WM_VXM_UI_SET_PROGRESS = 1294;
 constexpr UINT WM_VXM_UI_PROGRESS_COMPLETE = 1295;
 constexpr UINT WM_VXM_UI_SET_DISC_SIZE = 1296;
 
+// The version check: an offer (same number as the preview's progress, which
+// goes to other windows) or a failure.
+constexpr UINT WM_VXM_UPDATE_AVAILABLE = 2038;
+constexpr UINT WM_VXM_UPDATE_FAILED = 2040;
+
 // Sent by a burn row before it starts: 1 when the burn may start.
 constexpr UINT WM_VXM_CHECK_BURN = 5126;
 

@@ -3,7 +3,9 @@
 #include "MainFrameMessages.h"
 #include "MediaHandler.h"
 #include "VXMMainFrameWnd.h"
+#include "UpdateOffer.h"
 #include "VXMMessages.h"
+#include "VXMSettings.h"
 #include "ui/UICustomControls.h"
 #include "ui/UIList.h"
 #include "ui/UIProgress.h"
@@ -198,6 +200,11 @@ bool CVXMMainFrameWnd::DispatchEngineMessage(UINT uMsg, WPARAM wParam, LPARAM lP
     case WM_VXM_IMPORT_CUE:
         if (IMainPane* pane = GetActivePane(); pane && wParam) pane->ImportCue(reinterpret_cast<const wchar_t*>(wParam));
         return true;
+    case WM_VXM_UPDATE_AVAILABLE:
+        HandleUpdateOffer(GetHWND(), wParam, lParam, m_settings ? m_settings->UpdateSkipVersion : std::wstring());
+        return false;
+    case WM_VXM_UPDATE_FAILED:
+        return false;
     case WM_VXM_CHECK_BURN:
         result = (m_burnPane && m_burnPane->CheckBurn()) ? 1 : 0;
         return true;
