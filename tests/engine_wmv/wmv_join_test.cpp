@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 
@@ -188,6 +189,50 @@ TEST(WmvDuration, AnUnreadableFileGivesNoDuration)
 {
     CTempDir dir;
     EXPECT_EQ(GetWMVDuration(W(dir.File("missing.wmv"))), -1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WmvJoin, MetadataAndMarkersAreCarriedToTheirPlace)
+{
+    CTempDir dir;
+    const std::string meta = dir.File("meta.txt");
+    {
+        FILE* f = std::fopen(meta.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fputs(";FFMETADATA1\ntitle=First\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=200\nEND=400\ntitle=Mark\n", f);
+        std::fclose(f);
+    }
+    const std::string clip = dir.File("m.wmv");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=1", "-f", "lavfi",
+                                    "-i", "sine=duration=1", "-i", meta, "-map", "0", "-map", "1", "-map_metadata",
+                                    "2", "-map_chapters", "2", "-c:v", "wmv2", "-c:a", "wmav2", "-ac", "2", "-f",
+                                    "asf", clip}));
+    const std::string out = dir.File("joined.wmv");
+    ASSERT_EQ(JoinWmvFiles({W(clip), W(clip)}, W(out), nullptr), 0);
+    std::string probe;
+    ASSERT_EQ(vxmtest::RunProgram({"ffprobe", "-v", "error", "-show_entries", "chapter=start_time:format_tags=title",
+                                   "-of", "default=nw=1", out},
+                                  &probe),
+              0);
+    std::vector<double> starts;
+    std::istringstream lines(probe);
+    std::string line;
+    bool titled = false;
+    while (std::getline(lines, line)) {
+        if (line.rfind("start_time=", 0) == 0)
+            starts.push_back(std::stod(line.substr(11)));
+        if (line == "TAG:title=First")
+            titled = true;
+    }
+    EXPECT_TRUE(titled);
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_NEAR(starts[0], 0.2, 0.01);
+    // The second input's marker sits after the whole first input.
+    const double first = VideoMs(clip) / 1000.0;
+    EXPECT_NEAR(starts[1], 0.2 + first, 0.06);
 }
 
 }  // namespace
