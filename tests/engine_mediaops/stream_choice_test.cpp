@@ -27,6 +27,15 @@ TEST_F(StreamChoice, AudioIndexUpToTheCountIsAccepted)
     EXPECT_EQ(m_media.SelectStreams(0, 0, 1), -1);   // no subtitle at all
 }
 
+TEST_F(StreamChoice, IndexesBelowNoneAreRefused)
+{
+    EXPECT_EQ(m_media.SelectStreams(0, 1, -1), 0);
+    EXPECT_EQ(m_media.SelectStreams(0, -5, -1), -1);
+    EXPECT_EQ(m_media.SelectStreams(-2, 1, -1), -1);
+    EXPECT_EQ(m_media.SelectStreams(0, 1, -7), -1);
+    EXPECT_EQ(m_media.GetSelectedAudioStream(), 1);  // unchanged
+}
+
 TEST_F(StreamChoice, NoSelectionReadsMinusOne)
 {
     CVXMMediaImpl fresh;

@@ -1,6 +1,7 @@
 // The preview player: its entry for the job runner, the clocks, the event
 // loop that obeys the control events, and the status it publishes.
 #include "ffplay_state.h"
+#include "VXMMediaBase.h"
 
 namespace ffplay_detail {
 
@@ -230,8 +231,12 @@ void EventLoop(CVideoState* is, CScreen& sc)
     }
 }
 
-HWND HostWindowFromEnvironment()
+// The host window: the media object's preview window, else the one named in
+// SDL_WINDOWID (read only; nothing sets it while players run).
+HWND HostWindowFor(const CCmdFFplay* runner)
 {
+    if (runner && runner->m_pMedia && runner->m_pMedia->m_hPreviewWnd)
+        return runner->m_pMedia->m_hPreviewWnd;
     const char* id = getenv("SDL_WINDOWID");
     if (!id || !*id) return nullptr;
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(strtoull(id, nullptr, 10)));
@@ -269,7 +274,7 @@ int PlayLocked(CCmdFFplay* runner, FFplayOptions& opts)
     } sdlQuit;
 
     CScreen sc;
-    if (HWND hwnd = HostWindowFromEnvironment()) {
+    if (HWND hwnd = HostWindowFor(runner)) {
         sc.host = FindPlayerHost(hwnd);
         SIZE size = sc.host ? sc.host->GetClientSize() : SIZE{};
         if (!sc.host || size.cx <= 0 || size.cy <= 0 ||

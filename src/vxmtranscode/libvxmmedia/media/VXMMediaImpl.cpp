@@ -138,7 +138,9 @@ int CVXMMediaImpl::RemoveSubtitleFile(int index) { return RemoveExternal(m_lstSu
 
 int CVXMMediaImpl::SelectStreams(int video, int audio, int subtitle)
 {
-    if (audio > GetAudioTrackCount() || subtitle > GetSubtitleCount())
+    // -1 means "none"; anything below or past the lists is refused.
+    if (video < -1 || audio < -1 || subtitle < -1 || audio > GetAudioTrackCount() ||
+        subtitle > GetSubtitleCount())
         return -1;
     SetStreamSelection(video, audio, subtitle);
     return 0;

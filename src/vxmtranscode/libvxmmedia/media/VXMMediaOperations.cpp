@@ -144,12 +144,11 @@ void CVXMMediaImpl::TakeSnapshot(const std::wstring& folder, int value)
 
 int CVXMMediaImpl::InitPreviewWindow(HWND hwnd)
 {
-    // The player finds its host window through SDL_WINDOWID.
+    // The player takes its host window from the media object.
     if (!hwnd)
         return -1;
     m_hPreviewWnd = hwnd;
-    const std::string id = std::to_string(reinterpret_cast<uintptr_t>(hwnd));
-    return setenv("SDL_WINDOWID", id.c_str(), 1) == 0 ? 0 : -1;
+    return 0;
 }
 
 std::wstring BuildPreviewCommandLine(CVXMMediaImpl& media)
