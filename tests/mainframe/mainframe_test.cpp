@@ -154,6 +154,23 @@ TEST_F(CMainFrameTest, EachPageShowsItsOwnLayoutAndMakesItsPaneActive)
     EXPECT_GT(playerPane->resets, resets);  // leaving the player stops it
 }
 
+TEST_F(CMainFrameTest, ThePageStripSwitchesPagesAndFollowsPagesChosenByTheCode)
+{
+    Open();
+    auto* pages = dynamic_cast<COverlapButton*>(Find(L"ID_OVERLAPBUTTON_CONVERT"));
+    ASSERT_NE(pages, nullptr);
+    EXPECT_EQ(pages->GetButtonCount(), 3);
+    pages->SetSelectedIndex(2);
+    TNotifyUI press;
+    press.sType = L"overlap_buttondown";
+    press.pSender = pages;
+    window->Notify(press);
+    EXPECT_EQ(window->GetPage(), 2);
+    EXPECT_TRUE(Visible(L"ID_LAYOUT_PLAYER"));
+    window->SelectPage(1);
+    EXPECT_EQ(pages->GetSelectedIndex(), 1);
+}
+
 TEST_F(CMainFrameTest, FirstAidHintsStayHiddenWhenAllAreTurnedOff)
 {
     auto* settings = CVXMSettings::GetInstance();

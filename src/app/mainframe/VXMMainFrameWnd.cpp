@@ -170,7 +170,7 @@ void CVXMMainFrameWnd::InitWindow()
         m_playerPane->LinkPane(GetActivePane());
         m_playerPane->LoadLayout();
     }
-    SelectPage(0);
+    ShowPage(m_page);
 
     if (!m_commandLineFile.empty()) {
         std::wstring file = m_commandLineFile;
@@ -215,6 +215,14 @@ void CVXMMainFrameWnd::SelectPage(int page)
     }
     static const int kPageActions[] = {60, 61, 63};
     if (page >= 0 && page <= 2) SendUsageAction(32, kPageActions[page]);
+    // The page strip shows the page also when the code chose it.
+    auto* pages = dynamic_cast<COverlapButton*>(Find(L"ID_OVERLAPBUTTON_CONVERT"));
+    if (pages && pages->GetSelectedIndex() != page) pages->SetSelectedIndex(page);
+    ShowPage(page);
+}
+
+void CVXMMainFrameWnd::ShowPage(int page)
+{
     bool mediaMan = IsShown(L"ID_LAYOUT_MEDIA_MAN");
     bool right = IsShown(L"ID_LAYOUT_RIGHT");
     if (page == 0) {

@@ -62,6 +62,8 @@ private:
     // A control pointer carried by a message, when it is one of this window's.
     CControlUI* OwnControl(WPARAM pointer) const;
     bool StopRowsAndWait();
+    // Shows the page's layouts and buttons (no usage action).
+    void ShowPage(int page);
     void RestorePlacement();
     void SavePlacement();
     CControlUI* Find(const wchar_t* name) const;
