@@ -592,6 +592,14 @@ TEST_F(CMainFrameTest, TheMainWindowRendersToAPicture)
     EXPECT_GE(image.height(), 600);
     std::string path = std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/mainframe.png";
     EXPECT_TRUE(image.save(QString::fromStdString(path), "PNG"));
+
+    window->SelectPage(1);
+    window->ShowStatusMessage(L"Burner ready");
+    QImage burner = window->GetPaintManager()->RenderToImage();
+    ASSERT_FALSE(burner.isNull());
+    EXPECT_NE(burner, image);  // another page is shown
+    std::string burnerPath = std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/mainframe-burner.png";
+    EXPECT_TRUE(burner.save(QString::fromStdString(burnerPath), "PNG"));
 }
 
 }  // namespace
