@@ -1,5 +1,6 @@
 // Child processes: posix_spawn from an argument list, pipes, one reaper thread per child.
 #include "platform/process.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -21,63 +22,6 @@
 extern char** environ;
 
 namespace {
-
-// Plain UTF-8 encoding, so no argument depends on another layer's conversions.
-std::string ToBytes(const std::wstring& text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (wchar_t wc : text) {
-        auto c = static_cast<std::uint32_t>(wc);
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::wstring FromBytes(const std::string& text)
-{
-    std::wstring out;
-    size_t i = 0;
-    while (i < text.size()) {
-        auto b = static_cast<unsigned char>(text[i]);
-        int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || (extra > 0 && i + static_cast<size_t>(extra) >= text.size())) {
-            out += L'\uFFFD';
-            ++i;
-            continue;
-        }
-        std::uint32_t c = extra == 0 ? b : (b & (0x3F >> extra));
-        bool ok = true;
-        for (int k = 1; k <= extra; ++k) {
-            auto n = static_cast<unsigned char>(text[i + k]);
-            if ((n & 0xC0) != 0x80) { ok = false; break; }
-            c = (c << 6) | (n & 0x3F);
-        }
-        if (!ok) {
-            out += L'\uFFFD';
-            ++i;
-            continue;
-        }
-        out += static_cast<wchar_t>(c);
-        i += extra + 1;
-    }
-    return out;
-}
 
 std::string ErrnoText(const char* what, int err)
 {
@@ -139,7 +83,7 @@ std::vector<std::string> BuildEnvironment(const std::vector<std::wstring>& extra
     std::vector<std::string> env;
     for (char** e = environ; e && *e; ++e) env.emplace_back(*e);
     for (const auto& w : extra) {
-        std::string entry = ToBytes(w);
+        std::string entry = WideToUtf8(w);
         size_t eq = entry.find('=');
         if (eq == std::string::npos || eq == 0) continue;
         std::string prefix = entry.substr(0, eq + 1);
@@ -323,7 +267,7 @@ bool CChildProcess::Start(const std::vector<std::wstring>& args, const CChildOpt
     }
     std::vector<std::string> argStrings;
     argStrings.reserve(args.size());
-    for (const auto& a : args) argStrings.push_back(ToBytes(a));
+    for (const auto& a : args) argStrings.push_back(WideToUtf8(a));
     std::string program = FindInPath(argStrings[0]);
     if (program.empty()) {
         s.lastError = "start: program not found: " + argStrings[0];
@@ -371,7 +315,7 @@ bool CChildProcess::Start(const std::vector<std::wstring>& args, const CChildOpt
     route(options.stdinMode, STDIN_FILENO, inPipe[0], O_RDONLY);
     route(options.stdoutMode, STDOUT_FILENO, outPipe[1], O_WRONLY);
     route(options.stderrMode, STDERR_FILENO, errPipe[1], O_WRONLY);
-    std::string folder = ToBytes(options.workingFolder);
+    std::string folder = WideToUtf8(options.workingFolder);
     if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     // Nothing of ours but the three standard streams reaches the child.
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
@@ -482,14 +426,14 @@ const std::string& CChildProcess::LastError() const { return m_state->lastError;
 
 std::wstring FindProgramInPath(const std::wstring& name)
 {
-    return FromBytes(FindInPath(ToBytes(name)));
+    return Utf8ToWide(FindInPath(WideToUtf8(name)));
 }
 
 bool StartDetachedProcess(const std::vector<std::wstring>& args)
 {
     if (args.empty()) return false;
     std::vector<std::string> argStrings;
-    for (const auto& a : args) argStrings.push_back(ToBytes(a));
+    for (const auto& a : args) argStrings.push_back(WideToUtf8(a));
     std::string program = FindInPath(argStrings[0]);
     if (program.empty()) return false;
     std::vector<char*> argv = PointerList(argStrings);

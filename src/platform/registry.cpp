@@ -1,5 +1,6 @@
 // The registry stand-in: an in-memory tree per root, loaded from and saved to a text file.
 #include "platform/registry.h"
+#include "platform/text.h"
 #include "platform/folders.h"
 
 #include <algorithm>
@@ -21,52 +22,7 @@ namespace {
 const char kHeader[] = "Vexmora registry 1";
 const char kTrailer[] = "end";
 
-std::string ToUtf8(const std::wstring& text)
-{
-    std::string out;
-    for (wchar_t wc : text) {
-        auto c = static_cast<std::uint32_t>(wc);
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
-// Strict decoding: false on any malformed sequence (a garbled file).
-bool FromUtf8(const std::string& text, std::wstring& out)
-{
-    out.clear();
-    size_t i = 0;
-    while (i < text.size()) {
-        auto b = static_cast<unsigned char>(text[i]);
-        int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || (extra > 0 && i + static_cast<size_t>(extra) >= text.size())) return false;
-        std::uint32_t c = extra == 0 ? b : (b & (0x3F >> extra));
-        for (int k = 1; k <= extra; ++k) {
-            auto n = static_cast<unsigned char>(text[i + k]);
-            if ((n & 0xC0) != 0x80) return false;
-            c = (c << 6) | (n & 0x3F);
-        }
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-        out += static_cast<wchar_t>(c);
-        i += extra + 1;
-    }
-    return true;
-}
 
 bool SameName(const std::wstring& a, const std::wstring& b)
 {
@@ -195,7 +151,7 @@ struct COp {
 void AppendEscaped(std::string& out, const std::wstring& text)
 {
     static const char hex[] = "0123456789abcdef";
-    for (char c : ToUtf8(text)) {
+    for (char c : WideToUtf8(text)) {
         auto u = static_cast<unsigned char>(c);
         switch (c) {
         case '\\': out += "\\\\"; break;
@@ -218,7 +174,7 @@ void AppendEscaped(std::string& out, const std::wstring& text)
 void WriteNode(std::string& out, const CNode& node, const std::wstring& path)
 {
     if (!path.empty() || !node.values.empty()) {
-        out += "\n[" + ToUtf8(path) + "]\n";
+        out += "\n[" + WideToUtf8(path) + "]\n";
         for (const auto& [name, value] : node.values) {
             out += '"';
             AppendEscaped(out, name);
@@ -276,7 +232,7 @@ bool ParseQuoted(const std::string& text, size_t& pos, std::wstring& out)
         char c = text[pos];
         if (c == '"') {
             ++pos;
-            return FromUtf8(bytes, out);
+            return Utf8ToWideStrict(bytes, out);
         }
         if (c != '\\') {
             bytes += c;
@@ -370,7 +326,7 @@ bool Parse(const std::string& text, CNode& root)
             if (line.back() != ']') return false;
             std::wstring path;
             CPath parts;
-            if (!FromUtf8(line.substr(1, line.size() - 2), path) || !SplitKeyPath(path, parts)) return false;
+            if (!Utf8ToWideStrict(line.substr(1, line.size() - 2), path) || !SplitKeyPath(path, parts)) return false;
             current = Make(root, parts);
             continue;
         }
@@ -390,7 +346,7 @@ RegistryReportHook g_reportHook = nullptr;
 void Report(const std::wstring& text)
 {
     if (g_reportHook) g_reportHook(text);
-    else std::fprintf(stderr, "registry: %s\n", ToUtf8(text).c_str());
+    else std::fprintf(stderr, "registry: %s\n", WideToUtf8(text).c_str());
 }
 
 std::string ErrnoText() { return std::strerror(errno); }
@@ -529,7 +485,7 @@ struct CRoot {
     {
         if (!overridePath.empty()) return overridePath;
         const std::string base = "/Kestrane/Vexmora Professional/";
-        if (handle == HKEY_CURRENT_USER) return ToUtf8(GetUserConfigFolder()) + base + "registry.txt";
+        if (handle == HKEY_CURRENT_USER) return WideToUtf8(GetUserConfigFolder()) + base + "registry.txt";
         if (handle == HKEY_LOCAL_MACHINE) return "/etc/xdg" + base + "machine.txt";
         return "/etc/xdg" + base + "classes.txt";
     }
@@ -551,7 +507,7 @@ struct CRoot {
             if (now == damagedStamp) return;
             damagedStamp = now;
             std::wstring wpath;
-            FromUtf8(path, wpath);
+            Utf8ToWideStrict(path, wpath);
             Report(L"the settings file " + wpath + L" is damaged; starting empty");
         }
     }
@@ -587,7 +543,7 @@ struct CRoot {
         for (const auto& op : pending) op.Apply(fresh);
         if (!WriteAtomically(path, Serialize(fresh), error)) {
             std::wstring werror;
-            FromUtf8(error, werror);
+            Utf8ToWideStrict(error, werror);
             Report(werror);
             return ERROR_WRITE_FAULT;
         }
@@ -885,7 +841,7 @@ void SetRegistryFile(HKEY rootKey, const std::wstring& path)
     CRoot* root = store.RootOf(rootKey);
     if (!root) return;
     root->Save();
-    root->overridePath = ToUtf8(path);
+    root->overridePath = WideToUtf8(path);
     root->loaded = false;
     root->pending.clear();
     root->tree = CNode();
@@ -898,7 +854,7 @@ std::wstring GetRegistryFile(HKEY rootKey)
     CRoot* root = store.RootOf(rootKey);
     if (!root) return {};
     std::wstring out;
-    FromUtf8(root->Path(), out);
+    Utf8ToWideStrict(root->Path(), out);
     return out;
 }
 

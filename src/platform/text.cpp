@@ -449,3 +449,25 @@ std::wstring ToUpperW(std::wstring_view text)
     for (auto& c : out) c = static_cast<wchar_t>(towupper_l(static_cast<wint_t>(c), loc));
     return out;
 }
+
+// Strict decoding: false on any malformed sequence (a garbled file).
+bool Utf8ToWideStrict(std::string_view text, std::wstring& out)
+{
+    out.clear();
+    size_t i = 0;
+    while (i < text.size()) {
+        auto b = static_cast<unsigned char>(text[i]);
+        int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
+        if (extra < 0 || (extra > 0 && i + static_cast<size_t>(extra) >= text.size())) return false;
+        std::uint32_t c = extra == 0 ? b : (b & (0x3F >> extra));
+        for (int k = 1; k <= extra; ++k) {
+            auto n = static_cast<unsigned char>(text[i + k]);
+            if ((n & 0xC0) != 0x80) return false;
+            c = (c << 6) | (n & 0x3F);
+        }
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+        out += static_cast<wchar_t>(c);
+        i += extra + 1;
+    }
+    return true;
+}

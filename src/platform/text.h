@@ -7,6 +7,8 @@
 // Invalid input never throws: bad bytes become U+FFFD.
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
+// Strict decoding for stored files: false on any malformed sequence.
+bool Utf8ToWideStrict(std::string_view text, std::wstring& out);
 
 // Wide formatting with the Windows runtime's conventions, which the code
 // base's format strings use: in a wide format "%s" is a wide string and "%S"
