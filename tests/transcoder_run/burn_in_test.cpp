@@ -130,8 +130,12 @@ TEST(BurnIn, ChangesThePixelsUnderTheSubtitleWhileItIsShown)
         SCOPED_TRACE("frame " + std::to_string(i));
         Diff d = Compare(a[i], b[i]);
         EXPECT_EQ(d.outside, 0);
-        if (i < 5 || i > 20) EXPECT_EQ(d.inside, 0);
-        if (i >= 6 && i <= 19) EXPECT_GT(d.inside, kRectW * kRectH / 2);
+        if (i < 5 || i > 20) {
+            EXPECT_EQ(d.inside, 0);
+        }
+        if (i >= 6 && i <= 19) {
+            EXPECT_GT(d.inside, kRectW * kRectH / 2);
+        }
     }
 }
 

@@ -123,7 +123,6 @@ void do_streamcopy(CTranscodeRun& run, InputStream* ist, OutputStream* ost, cons
     OutputFile* of = ctx->output_files[ost->file_index].get();
     InputFile* f = ctx->input_files[ist->file_index].get();
     const int64_t start_time = of->start_time == AV_NOPTS_VALUE ? 0 : of->start_time;
-    const int64_t ost_tb_start_time = av_rescale_q(start_time, AV_TIME_BASE_Q, ost->st->time_base);
 
     if (!ost->frame_number && !(in->flags & AV_PKT_FLAG_KEY) && !ost->copy_initial_nonkeyframes) return;
 
@@ -148,7 +147,6 @@ void do_streamcopy(CTranscodeRun& run, InputStream* ist, OutputStream* ost, cons
     AVRational tb = ist->st->time_base;
     if (pkt->pts != AV_NOPTS_VALUE) pkt->pts -= av_rescale_q(start_time, AV_TIME_BASE_Q, tb);
     if (pkt->dts != AV_NOPTS_VALUE) pkt->dts -= av_rescale_q(start_time, AV_TIME_BASE_Q, tb);
-    (void)ost_tb_start_time;
     write_packet(run, ost, pkt, tb);
     ost->frame_number++;
 }

@@ -31,10 +31,8 @@ struct OutputStreamRun {
     bool initialized = false;
     bool encoder_flushed = false;
     AVBSFContext* bsf = nullptr;       // chain of the stream's bitstream filters
-    AVRational mux_tb{0, 1};           // time base of the packets before the muxer
     int64_t end_pts_us = AV_NOPTS_VALUE;  // end of the last written packet
     AVFrame* last_frame = nullptr;     // last video frame sent (for duplicates)
-    int64_t copy_start_us = AV_NOPTS_VALUE;
     int last_dropped = 0;
     FILE* pass_log = nullptr;          // first-pass statistics written here
 };

@@ -193,7 +193,6 @@ int init_encoder(CTranscodeRun& run, OutputStream* ost)
             memcpy(dst, sd->data, sd->size);
         }
     }
-    run_of(run, ost).mux_tb = enc->time_base;
     return 0;
 }
 
@@ -231,7 +230,6 @@ int init_stream_copy(CTranscodeRun& run, OutputStream* ost)
         if (!dst) return AVERROR(ENOMEM);
         memcpy(dst, sd->data, sd->size);
     }
-    run_of(run, ost).mux_tb = ist->st->time_base;
     return 0;
 }
 
