@@ -18,6 +18,7 @@ void ClickAt(QWidget* widget, QPoint pt);
 void SendMouse(QWidget* widget, int type, QPoint pt, int button);
 // Centre of a control in its window.
 QPoint CenterOf(CControlUI* control);
+// Defined by each test program: the folder of its skin files.
 std::wstring TestSkinFolder();
 
 // A skinned window that records what reaches it.

@@ -84,8 +84,3 @@ QPoint CenterOf(CControlUI* control)
     const RECT& rc = control->GetPos();
     return QPoint((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
 }
-
-std::wstring TestSkinFolder()
-{
-    return Utf8ToWide(std::string(VXM_SOURCE_DIR) + "/tests/ui_controls/skin/");
-}
