@@ -32,6 +32,7 @@ extern "C" {
 #include "VXMUtils.h"
 #include "ffplay_host.h"
 #include "ffplay_options.h"
+#include "ffplay_snapshot.h"
 #include "platform/messages.h"
 
 namespace ffplay_detail {
@@ -188,6 +189,7 @@ struct CVideoState {
     SDL_Rect last_rect{0, 0, 0, 0};
     bool force_refresh = true;
     CPicture shown;                   // the picture on screen
+    CSnapshotWriters snapshots;       // writers of requested still pictures
     double last_status = 0.0;
 };
 

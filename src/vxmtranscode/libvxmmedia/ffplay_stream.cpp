@@ -242,6 +242,7 @@ void StreamClose(CVideoState* is)
     if (is->read_tid.joinable()) is->read_tid.join();
     if (is->audio_tid.joinable()) is->audio_tid.join();
     if (is->video_tid.joinable()) is->video_tid.join();
+    is->snapshots.Join();
     if (is->subtitle_tid.joinable()) is->subtitle_tid.join();
     for (CSubtitle& sp : is->subs) avsubtitle_free(&sp.sub);
     is->subs.clear();

@@ -2,6 +2,10 @@
 // of pictures waiting for their time.
 #include "ffplay_state.h"
 
+extern "C" {
+#include <libswscale/swscale.h>
+}
+
 namespace ffplay_detail {
 
 struct CVideoFilter {
@@ -105,6 +109,12 @@ void VideoThread(CVideoState* is)
             }
             if (ret < 0) break;
             frame->pts = frame->best_effort_timestamp;
+            if (is->runner && is->runner->m_bSnapshotRequest.exchange(0)) {
+                std::wstring folder;
+                if (const CVXMMediaBase* media = is->runner->m_pMedia)
+                    folder = !media->m_strSnapshotFolder.empty() ? media->m_strSnapshotFolder : media->m_strSourceFolder;
+                is->snapshots.Start(frame, folder, is->runner->m_nSnapshotArg, SWS_BICUBIC);
+            }
             if (!vf.graph || frame->width != vf.w || frame->height != vf.h || frame->format != vf.fmt) {
                 if (ConfigureVideoFilters(is, vf, frame) < 0) {
                     av_log(nullptr, AV_LOG_FATAL, "Failed to open file '%s' or configure filtergraph\n",
