@@ -1,0 +1,290 @@
+#include "MediaListItemUI.h"
+
+#include "MediaListUI.h"
+#include "VXMGlobal.h"
+#include "ui/UILanguage.h"
+
+#include <filesystem>
+
+namespace {
+constexpr UINT kDragTimer = 121;
+constexpr UINT kThumbTimer = 122;
+
+std::wstring StatusText(int id)
+{
+    std::wstring text = CLanguageManager::GetInstance()->LoadStringW(static_cast<UINT>(id));
+    if (!text.empty()) return text;
+    switch (id) {
+    case 167: return L"Converting...";
+    case 168: return L"Completed";
+    case 169: return L"Waiting...";
+    case 170: return L"Cancelled";
+    default: return {};
+    }
+}
+}  // namespace
+
+CMediaListItemUI::CMediaListItemUI(CPaintManagerUI* manager, CMediaListUI* owner, bool burnList, bool draggable)
+    : m_manager(manager), m_owner(owner), m_burnList(burnList), m_draggable(draggable)
+{
+}
+
+CMediaListItemUI::~CMediaListItemUI()
+{
+    CancelThumbnail();
+}
+
+CControlUI* CMediaListItemUI::Sub(const wchar_t* name) const
+{
+    return m_manager ? m_manager->FindSubControlByName(const_cast<CMediaListItemUI*>(this), name) : nullptr;
+}
+
+void CMediaListItemUI::Show(const wchar_t* name, bool visible) const
+{
+    if (CControlUI* c = Sub(name)) c->SetVisible(visible);
+}
+
+void CMediaListItemUI::DoInit()
+{
+    if (m_burnList) Show(L"ID_BUTTON_ITEM_OUTPUT_FORMAT", false);
+    if (auto* p = dynamic_cast<CProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT"))) {
+        p->SetMinValue(0);
+        p->SetMaxValue(1000);
+    }
+}
+
+void CMediaListItemUI::DoEvent(TEventUI& event)
+{
+    if (event.Type == UIEVENT_TIMER && event.wParam == kThumbTimer) {
+        ApplyThumbnailResult();
+        return;
+    }
+    if (event.Type == UIEVENT_TIMER && event.wParam == kDragTimer) {
+        if (m_manager) m_manager->KillTimer(this, kDragTimer);
+        return;
+    }
+    if (event.Type == UIEVENT_BUTTONUP && event.pSender && event.pSender != this && event.pSender->IsEnabled()) {
+        const std::wstring name = event.pSender->GetName();
+        if (name == L"ID_BUTTON_ITEM_CONVER_START") StartConvert();
+        else if (name == L"ID_BUTTON_ITEM_CONVERT_STOP") StopConvert();
+        else if (name == L"ID_BUTTON_ITEM_CONVERT_PAUSE") PauseConvert();
+        else if (name == L"ID_BUTTON_ITEM_CONVERT_RESUME") ResumeConvert();
+        else if (name == L"ID_BUTTON_ITEM_CLONE" || name == L"ID_BUTTON_ITEM_REMOVE") {
+            if (m_manager) m_manager->SendNotify(this, name == L"ID_BUTTON_ITEM_CLONE" ? L"item_clone" : L"item_remove");
+            return;
+        }
+    }
+    if (event.Type == UIEVENT_MOUSEHOVER || event.Type == UIEVENT_SETCURSOR) return;
+    CListContainerElementUI::DoEvent(event);
+}
+
+void CMediaListItemUI::SetMedia(IVXMMedia* media, bool makeThumbnail)
+{
+    m_media = media;
+    SetTag(reinterpret_cast<UINT_PTR>(media));
+    if (!media) return;
+    const bool prot = media->IsProtected() == 1;
+    if (prot)
+        for (const wchar_t* n : {L"ID_BUTTON_ITEM_CLIP", L"ID_BUTTON_ITEM_EFFECT", L"ID_BUTTON_ITEM_EDIT"})
+            if (CControlUI* c = Sub(n)) c->SetEnabled(false);
+    if (CControlUI* label = Sub(L"ID_LABEL_ITEM_SHORT_NAME")) {
+        const std::wstring out = media->GetOutputName();
+        label->SetText(out.empty() ? media->GetSourceTitle() : out);
+        label->SetToolTip(out.empty() ? media->GetSourcePath() : out);
+    }
+    IVXMVideo* video = media->GetVideoStream();
+    if (!video) {
+        m_shownImage = L"media_list\\audio.png";
+        if (CControlUI* t = Sub(L"ID_LAYOUT_THUMBNAIL_V")) t->SetBkImage(m_shownImage);
+        Show(L"ID_LAYOUT_MEDIA_INFO", false);
+    }
+    UpdateDuration();
+    if (prot) {
+        for (const wchar_t* n : {L"ID_COMBO_AUDIO_TRACK", L"ID_COMBO_SUBTITLE", L"ID_BUTTON_ITEM_CLONE"})
+            if (CControlUI* c = Sub(n)) c->SetEnabled(false);
+        return;
+    }
+    if (makeThumbnail) StartThumbnail();
+}
+
+void CMediaListItemUI::SetDuration(int ms)
+{
+    if (CControlUI* c = Sub(L"ID_LABEL_MEDIA_DURATION")) c->SetText(FormatTime(ms));
+}
+
+void CMediaListItemUI::UpdateDuration()
+{
+    if (m_media) SetDuration(m_media->GetClipLength());
+}
+
+IProfile* CMediaListItemUI::GetProfile() const
+{
+    return m_owner ? m_owner->GetCurrentProfile() : nullptr;
+}
+
+void CMediaListItemUI::StartConvert()
+{
+    if (!m_media || m_media->GetConvertState() == 1) return;
+    if (m_media->IsProtected() == 1) return;
+    if (m_owner) m_owner->BuildJoinList(m_media);
+    if (!m_owner || !m_owner->Convert(m_media, GetProfile())) return;
+    Show(L"ID_BUTTON_ITEM_CONVERT_RESUME", false);
+    Show(L"ID_BUTTON_ITEM_CONVERT_PAUSE", true);
+    Show(L"ID_CONTAINER_ITEM_CONVERT", true);
+    Show(L"ID_CONTAINER_ITEM_INFORMATION", false);
+    if (auto* p = dynamic_cast<CProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT"))) p->SetValue(0);
+}
+
+void CMediaListItemUI::PauseConvert()
+{
+    if (!m_media) return;
+    Show(L"ID_BUTTON_ITEM_CONVERT_RESUME", true);
+    Show(L"ID_BUTTON_ITEM_CONVERT_PAUSE", false);
+    m_media->PauseConvert();
+}
+
+void CMediaListItemUI::ResumeConvert()
+{
+    if (!m_media) return;
+    Show(L"ID_BUTTON_ITEM_CONVERT_RESUME", false);
+    Show(L"ID_BUTTON_ITEM_CONVERT_PAUSE", true);
+    m_media->ResumeConvert();
+}
+
+void CMediaListItemUI::StopConvert()
+{
+    if (!m_media || m_media->IsProtected() == 1) return;
+    m_media->StopConvert();
+    if (auto* p = dynamic_cast<CProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT"))) p->SetValue(0);
+    std::error_code ec;
+    const std::wstring out = m_media->GetOutputPath();
+    if (out.empty() || !std::filesystem::is_regular_file(std::filesystem::path(out), ec)) {
+        m_status = ITEM_STATUS_FAILED;
+        SetStatusText(170);
+    }
+}
+
+void CMediaListItemUI::SetProgress(int value)
+{
+    auto* p = dynamic_cast<CProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT"));
+    if (!p) return;
+    if (p->GetValue() == 0) {
+        Show(L"ID_CONTAINER_ITEM_CONVERT", true);
+        Show(L"ID_CONTAINER_ITEM_INFORMATION", false);
+    }
+    p->SetValue(std::clamp(value, 0, 1000));
+}
+
+void CMediaListItemUI::SetStatusText(int textId)
+{
+    CControlUI* label = Sub(L"ID_LABEL_ITEM_STATUS");
+    if (!label) return;
+    if (textId < 1) {
+        label->SetVisible(false);
+        return;
+    }
+    label->SetVisible(true);
+    label->SetText(StatusText(textId));
+}
+
+void CMediaListItemUI::UpdateStatus()
+{
+    if (!m_media) return;
+    const int state = m_media->GetConvertState();
+    if (state == 1) {
+        SetEnabled(false);
+        m_status = ITEM_STATUS_CONVERTING;
+        SetStatusText(167);
+    } else if (state == 0 || state == -1) {
+        SetEnabled(true);
+        if (CControlUI* c = Sub(L"ID_BUTTON_ITEM_CLONE")) c->SetEnabled(true);
+        m_status = state == -1 ? ITEM_STATUS_DONE : ITEM_STATUS_NONE;
+        SetStatusText(state == -1 ? 168 : 0);
+    }
+}
+
+void CMediaListItemUI::DisableButtons()
+{
+    for (const wchar_t* n : {L"ID_BUTTON_ITEM_CONVER_START", L"ID_BUTTON_ITEM_REMOVE", L"ID_BUTTON_ITEM_CLIP",
+                             L"ID_BUTTON_ITEM_EFFECT", L"ID_BUTTON_ITEM_EDIT", L"ID_BUTTON_ITEM_CLONE"})
+        if (CControlUI* c = Sub(n)) c->SetEnabled(false);
+}
+
+void CMediaListItemUI::SetJoinLayout(bool joined)
+{
+    Show(L"ID_PADDING_GENTER", !joined);
+    Show(L"ID_PROFILE_SEP", !joined);
+    Show(L"ID_BUTTON_ITEM_OUTPUT_FORMAT", !joined && !m_burnList);
+}
+
+void CMediaListItemUI::StartThumbnail()
+{
+    if (IsThumbnailRunning() || !m_media) return;  // never two at once
+    IVXMVideo* video = m_media->GetVideoStream();
+    if (!video || video->GetFrameRate() <= 0) return;
+    m_thumbResult = 0;
+    m_thumbStop = std::make_shared<std::atomic<bool>>(false);
+    IVXMMedia* media = m_media;
+    std::mutex* lock = m_owner ? &m_owner->ThumbnailLock() : nullptr;
+    auto stop = m_thumbStop;
+    const int seconds = media->GetStartTime() / 1000 + (media->GetClipLength() < 5001 ? 1 : 5);
+    m_thumbThread = std::thread([this, media, lock, stop, seconds] {
+        if (stop->load()) return;
+        std::unique_lock<std::mutex> guard;
+        if (lock) guard = std::unique_lock<std::mutex>(*lock);
+        if (stop->load()) return;
+        const int rc = media->MakeThumbnail(seconds, 58, 38);
+        m_thumbResult = rc == 0 ? 1 : -1;
+    });
+    if (m_manager) m_manager->SetTimer(this, kThumbTimer, 50);
+}
+
+void CMediaListItemUI::ApplyThumbnailResult()
+{
+    const int result = m_thumbResult.load();
+    if (result == 0) return;
+    if (m_manager) m_manager->KillTimer(this, kThumbTimer);
+    if (m_thumbThread.joinable()) m_thumbThread.join();
+    m_thumbResult = 0;
+    if (result != 1 || !m_media) return;
+    const std::wstring file = m_media->GetThumbnailPath();
+    std::error_code ec;
+    if (!file.empty() && std::filesystem::exists(std::filesystem::path(file), ec)) {
+        m_shownImage = file;
+        if (CControlUI* t = Sub(L"ID_LAYOUT_THUMBNAIL_V")) t->SetBkImage(file);
+    }
+}
+
+void CMediaListItemUI::CancelThumbnail()
+{
+    if (m_thumbStop) m_thumbStop->store(true);
+    if (m_thumbThread.joinable()) m_thumbThread.join();
+    if (m_manager) m_manager->KillTimer(this, kThumbTimer);
+    m_thumbResult = 0;
+}
+
+IVXMMedia* CMediaListItemUI::TakeMedia()
+{
+    CancelThumbnail();
+    IVXMMedia* media = m_media;
+    m_media = nullptr;
+    SetTag(0);
+    return media;
+}
+
+void CChildListItemUI::SetSegment(int index, int startMs, int endMs)
+{
+    m_segmentIndex = index;
+    m_segStart = startMs;
+    m_segEnd = endMs;
+}
+
+void CChildListItemUI::UpdateDuration()
+{
+    if (!m_media) return;
+    if (m_media->GetVideoStream() || m_media->GetAudioTrackCount() > 0) {
+        SetDuration(m_media->GetClipLength());
+        if (CControlUI* c = Sub(L"ID_LABEL_MEDIA_INFO"))
+            c->SetText(FormatTime(m_segStart) + L" - " + FormatTime(m_segEnd));
+    }
+}

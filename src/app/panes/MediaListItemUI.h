@@ -1,0 +1,93 @@
+// One row of a conversion list: the user's handle on one conversion job.
+#pragma once
+#include "IVXMMedia.h"
+#include "VXMItemStatus.h"
+#include "ui/UILib.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class CMediaListUI;
+
+class CMediaListItemUI : public CListContainerElementUI {
+public:
+    CMediaListItemUI(CPaintManagerUI* manager, CMediaListUI* owner, bool burnList, bool draggable);
+    ~CMediaListItemUI() override;
+
+    void DoInit() override;
+    void DoEvent(TEventUI& event) override;
+
+    virtual void SetMedia(IVXMMedia* media, bool makeThumbnail);
+    virtual void SetDuration(int ms);
+    virtual void UpdateDuration();
+    virtual void StartConvert();
+    virtual void StopConvert();
+    virtual void SetJoinLayout(bool joined);
+
+    void PauseConvert();
+    void ResumeConvert();
+    void SetProgress(int value);
+    void SetStatusText(int textId);
+    void UpdateStatus();
+    void DisableButtons();
+
+    IVXMMedia* GetMedia() const { return m_media; }
+    IProfile* GetProfile() const;
+    VXM_ITEM_STATUS GetStatus() const { return m_status; }
+    void SetStatus(VXM_ITEM_STATUS status) { m_status = status; }
+    bool IsChecked() const { return m_checked; }
+    bool IsDraggable() const { return m_draggable; }
+    virtual bool IsChildItem() const { return false; }
+    virtual IVXMMedia* GetParentMedia() const { return nullptr; }
+
+    // Stops and joins the thumbnail worker; safe to call more than once.
+    void CancelThumbnail();
+    bool IsThumbnailRunning() const { return m_thumbThread.joinable(); }
+    const std::wstring& GetShownImage() const { return m_shownImage; }
+    // Detaches the media (the list releases it).
+    IVXMMedia* TakeMedia();
+
+protected:
+    CControlUI* Sub(const wchar_t* name) const;
+    void Show(const wchar_t* name, bool visible) const;
+    void StartThumbnail();
+    void ApplyThumbnailResult();
+
+    CPaintManagerUI* m_manager = nullptr;
+    CMediaListUI* m_owner = nullptr;
+    IVXMMedia* m_media = nullptr;
+    bool m_burnList = false;
+    bool m_draggable = false;
+    bool m_checked = false;
+    VXM_ITEM_STATUS m_status = ITEM_STATUS_NONE;
+    std::wstring m_shownImage;
+    std::wstring m_thumbFile;
+
+    // Thumbnail worker: it never touches controls; its result is applied by
+    // a timer tick of the UI thread.
+    std::thread m_thumbThread;
+    std::shared_ptr<std::atomic<bool>> m_thumbStop;
+    std::atomic<int> m_thumbResult{0};  // 0 running/none, 1 done, -1 failed
+};
+
+// A segment of a parent media (one track of a cue sheet).
+class CChildListItemUI : public CMediaListItemUI {
+public:
+    CChildListItemUI(CPaintManagerUI* manager, CMediaListUI* owner, bool burnList)
+        : CMediaListItemUI(manager, owner, burnList, false) {}
+    bool IsChildItem() const override { return true; }
+    IVXMMedia* GetParentMedia() const override { return m_parent; }
+    void SetParentMedia(IVXMMedia* parent) { m_parent = parent; }
+    void SetSegment(int index, int startMs, int endMs);
+    int GetSegmentIndex() const { return m_segmentIndex; }
+    void UpdateDuration() override;
+
+private:
+    IVXMMedia* m_parent = nullptr;
+    int m_segmentIndex = -1;
+    int m_segStart = 0;
+    int m_segEnd = 0;
+};

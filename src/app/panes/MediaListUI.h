@@ -1,0 +1,57 @@
+// The conversion list: one row per media object.
+#pragma once
+#include "IProfile.h"
+#include "IVXMMedia.h"
+#include "MediaListItemUI.h"
+#include "ui/UILib.h"
+
+#include <functional>
+#include <mutex>
+
+enum class EMediaRowKind { File, DVD, Online, Child };
+
+class CMediaListUI : public CListUI {
+public:
+    using ConvertFn = std::function<bool(IVXMMedia*, IProfile*)>;
+
+    explicit CMediaListUI(bool burnList = false);
+    ~CMediaListUI() override;
+
+    bool IsBurnList() const { return m_burnList; }
+    IProfile* GetCurrentProfile() const { return m_profile; }
+    void SetCurrentProfile(IProfile* profile) { m_profile = profile; }
+    // Starts a conversion; defaults to the media handler.
+    void SetConverter(ConvertFn fn) { m_convert = std::move(fn); }
+    bool Convert(IVXMMedia* media, IProfile* profile);
+    std::mutex& ThumbnailLock() { return m_thumbLock; }
+    bool IsMultiSelectState() const { return GetSelCount() > 1; }
+
+    // Makes a row for the media; the list owns the media from here on.
+    CMediaListItemUI* AddMedia(IVXMMedia* media, EMediaRowKind kind, bool makeThumbnail, int index = -1);
+    CMediaListItemUI* GetMediaItem(int index) const;
+    // The row of a media still in the list; null for one already released,
+    // so late engine messages for it are ignored.
+    CMediaListItemUI* FindItem(IVXMMedia* media) const;
+    // Stops the row, takes a child's segment out of its parent, removes the
+    // media's child rows, releases the media.
+    void RemoveItem(CMediaListItemUI* row);
+    void RemoveAllItems();
+    // False (nothing moves) when an index is out of range.
+    bool MoveItem(int from, int to);
+    // Drop of a dragged row on a target; children follow their parent.
+    void DropItem(CMediaListItemUI* dragged, CMediaListItemUI* target);
+
+    void SetJoinMode(bool on);
+    bool IsJoinMode() const { return m_joinMode; }
+    void BuildJoinList(IVXMMedia* media);
+
+private:
+    void MoveChildrenAfter(CMediaListItemUI* parent, int oldIndex);
+    void ReleaseRow(CMediaListItemUI* row);
+
+    bool m_burnList = false;
+    bool m_joinMode = false;
+    IProfile* m_profile = nullptr;
+    ConvertFn m_convert;
+    std::mutex m_thumbLock;
+};

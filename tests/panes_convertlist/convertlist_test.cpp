@@ -1,0 +1,305 @@
+#include "list_fakes.h"
+#include "VXMGlobal.h"
+#include "panes/MediaListUI.h"
+#include "ui/UILib.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <memory>
+
+namespace {
+
+QApplication& App()
+{
+    static int argc = 1;
+    static char name[] = "test_panes_convertlist";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = [] {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        return new QApplication(argc, argv);
+    }();
+    return *app;
+}
+
+// A row with the sub-controls the tests look at.
+void AddRowControls(CMediaListItemUI* row)
+{
+    auto add = [row](CControlUI* c, const wchar_t* name) {
+        c->SetName(name);
+        row->Add(c);
+    };
+    add(new CLabelUI, L"ID_LABEL_ITEM_SHORT_NAME");
+    add(new CLabelUI, L"ID_LABEL_ITEM_STATUS");
+    add(new CLabelUI, L"ID_LABEL_MEDIA_DURATION");
+    add(new CProgressUI, L"ID_PROGRESS_ITEM_CONVERT");
+    add(new CVerticalLayoutUI, L"ID_CONTAINER_ITEM_CONVERT");
+    add(new CVerticalLayoutUI, L"ID_CONTAINER_ITEM_INFORMATION");
+    add(new CVerticalLayoutUI, L"ID_LAYOUT_THUMBNAIL_V");
+    add(new CVerticalLayoutUI, L"ID_LAYOUT_MEDIA_INFO");
+    add(new CButtonUI, L"ID_BUTTON_ITEM_CONVERT_PAUSE");
+    add(new CButtonUI, L"ID_BUTTON_ITEM_CONVERT_RESUME");
+    add(new CButtonUI, L"ID_BUTTON_ITEM_CLONE");
+    add(new CButtonUI, L"ID_BUTTON_ITEM_OUTPUT_FORMAT");
+}
+
+class ConvertList : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        App();
+        list = new CMediaListUI(false);
+        manager.AttachDialog(list);
+        list->SetCurrentProfile(&profile);
+        list->SetConverter([this](IVXMMedia* m, IProfile* p) {
+            converted.push_back(m);
+            return convertOk;
+        });
+    }
+    CFakeMedia* NewMedia(const std::wstring& title, int clip = 1000)
+    {
+        media.push_back(std::make_unique<CFakeMedia>(title, clip, &released));
+        media.back()->hasVideo = false;
+        return media.back().get();
+    }
+    CMediaListItemUI* AddRow(CFakeMedia* m, EMediaRowKind kind = EMediaRowKind::File)
+    {
+        CMediaListItemUI* row = list->AddMedia(m, kind, false);
+        AddRowControls(row);
+        row->DoInit();
+        row->SetMedia(m, false);
+        return row;
+    }
+    std::vector<std::wstring> Order() const
+    {
+        std::vector<std::wstring> out;
+        for (int i = 0; i < list->GetCount(); ++i)
+            out.push_back(static_cast<CFakeMedia*>(list->GetMediaItem(i)->GetMedia())->title);
+        return out;
+    }
+    std::wstring Text(CMediaListItemUI* row, const wchar_t* name)
+    {
+        return manager.FindSubControlByName(row, name)->GetText();
+    }
+    CControlUI* Sub(CMediaListItemUI* row, const wchar_t* name) { return manager.FindSubControlByName(row, name); }
+
+    CPaintManagerUI manager;
+    CMediaListUI* list = nullptr;
+    CStubProfile profile;
+    std::deque<std::unique_ptr<CFakeMedia>> media;
+    std::vector<CFakeMedia*> released;
+    std::vector<IVXMMedia*> converted;
+    bool convertOk = true;
+};
+
+TEST_F(ConvertList, RowShowsSourceTitleWhenNoOutputName)
+{
+    CMediaListItemUI* row = AddRow(NewMedia(L"holiday"));
+    EXPECT_EQ(Text(row, L"ID_LABEL_ITEM_SHORT_NAME"), L"holiday");
+    EXPECT_EQ(Sub(row, L"ID_LABEL_ITEM_SHORT_NAME")->GetToolTip(), L"/media/holiday.mp4");
+}
+
+TEST_F(ConvertList, AudioOnlySourceShowsAudioImageAndNoInfoLine)
+{
+    CMediaListItemUI* row = AddRow(NewMedia(L"song"));
+    EXPECT_EQ(row->GetShownImage(), L"media_list\\audio.png");
+    EXPECT_FALSE(Sub(row, L"ID_LAYOUT_MEDIA_INFO")->IsVisible());
+}
+
+TEST_F(ConvertList, EngineStatesMapToRowStatuses)
+{
+    CFakeMedia* m = NewMedia(L"a");
+    CMediaListItemUI* row = AddRow(m);
+    m->state = 1;
+    row->UpdateStatus();
+    EXPECT_EQ(row->GetStatus(), ITEM_STATUS_CONVERTING);
+    EXPECT_FALSE(row->IsEnabled());
+    EXPECT_EQ(Text(row, L"ID_LABEL_ITEM_STATUS"), L"Converting...");
+    m->state = -1;
+    row->UpdateStatus();
+    EXPECT_EQ(row->GetStatus(), ITEM_STATUS_DONE);
+    EXPECT_TRUE(row->IsEnabled());
+    EXPECT_EQ(Text(row, L"ID_LABEL_ITEM_STATUS"), L"Completed");
+    m->state = 0;
+    row->UpdateStatus();
+    EXPECT_EQ(row->GetStatus(), ITEM_STATUS_NONE);
+    EXPECT_FALSE(Sub(row, L"ID_LABEL_ITEM_STATUS")->IsVisible());
+    m->state = 7;
+    row->UpdateStatus();
+    EXPECT_EQ(row->GetStatus(), ITEM_STATUS_NONE);
+}
+
+TEST_F(ConvertList, JobControlReachesTheMediaObject)
+{
+    CFakeMedia* m = NewMedia(L"a");
+    CMediaListItemUI* row = AddRow(m);
+    row->StartConvert();
+    ASSERT_EQ(converted.size(), 1u);
+    EXPECT_EQ(converted[0], m);
+    EXPECT_TRUE(Sub(row, L"ID_CONTAINER_ITEM_CONVERT")->IsVisible());
+    EXPECT_FALSE(Sub(row, L"ID_CONTAINER_ITEM_INFORMATION")->IsVisible());
+    row->PauseConvert();
+    EXPECT_TRUE(Sub(row, L"ID_BUTTON_ITEM_CONVERT_RESUME")->IsVisible());
+    EXPECT_FALSE(Sub(row, L"ID_BUTTON_ITEM_CONVERT_PAUSE")->IsVisible());
+    row->ResumeConvert();
+    row->StopConvert();
+    EXPECT_EQ(m->calls, (std::vector<std::wstring>{L"pause", L"resume", L"stop"}));
+    // No output file after the stop: the job counts as cancelled.
+    EXPECT_EQ(row->GetStatus(), ITEM_STATUS_FAILED);
+    EXPECT_EQ(Text(row, L"ID_LABEL_ITEM_STATUS"), L"Cancelled");
+}
+
+TEST_F(ConvertList, RunningOrProtectedMediaIsNotStartedAgain)
+{
+    CFakeMedia* running = NewMedia(L"a");
+    running->state = 1;
+    AddRow(running)->StartConvert();
+    CFakeMedia* locked = NewMedia(L"b");
+    locked->protectedMedia = 1;
+    AddRow(locked)->StartConvert();
+    EXPECT_TRUE(converted.empty());
+}
+
+TEST_F(ConvertList, FailedStartLeavesRowInInformationView)
+{
+    convertOk = false;
+    CMediaListItemUI* row = AddRow(NewMedia(L"a"));
+    row->StartConvert();
+    EXPECT_TRUE(Sub(row, L"ID_CONTAINER_ITEM_INFORMATION")->IsVisible());
+}
+
+TEST_F(ConvertList, MoveItemChecksItsBounds)
+{
+    AddRow(NewMedia(L"a"));
+    AddRow(NewMedia(L"b"));
+    AddRow(NewMedia(L"c"));
+    EXPECT_FALSE(list->MoveItem(-1, 0));
+    EXPECT_FALSE(list->MoveItem(0, 3));
+    EXPECT_FALSE(list->MoveItem(5, 1));
+    EXPECT_EQ(Order(), (std::vector<std::wstring>{L"a", L"b", L"c"}));
+    EXPECT_TRUE(list->MoveItem(0, 2));
+    EXPECT_EQ(Order(), (std::vector<std::wstring>{L"b", L"c", L"a"}));
+    EXPECT_TRUE(list->MoveItem(2, 0));
+    EXPECT_EQ(Order(), (std::vector<std::wstring>{L"a", L"b", L"c"}));
+}
+
+TEST_F(ConvertList, DropOnItselfNothingOrChildChangesNothing)
+{
+    CFakeMedia* parent = NewMedia(L"p");
+    CMediaListItemUI* a = AddRow(NewMedia(L"a"));
+    CMediaListItemUI* p = AddRow(parent);
+    auto* child = static_cast<CChildListItemUI*>(AddRow(NewMedia(L"c1"), EMediaRowKind::Child));
+    child->SetParentMedia(parent);
+    list->DropItem(a, a);
+    list->DropItem(a, nullptr);
+    list->DropItem(a, child);
+    EXPECT_EQ(Order(), (std::vector<std::wstring>{L"a", L"p", L"c1"}));
+    (void)p;
+}
+
+TEST_F(ConvertList, MovedParentKeepsItsChildrenDirectlyBelow)
+{
+    CFakeMedia* parent = NewMedia(L"p");
+    CMediaListItemUI* a = AddRow(NewMedia(L"a"));
+    CMediaListItemUI* b = AddRow(NewMedia(L"b"));
+    CMediaListItemUI* p = AddRow(parent);
+    for (const wchar_t* t : {L"c1", L"c2"}) {
+        auto* c = static_cast<CChildListItemUI*>(AddRow(NewMedia(t), EMediaRowKind::Child));
+        c->SetParentMedia(parent);
+    }
+    list->DropItem(p, a);
+    EXPECT_EQ(Order(), (std::vector<std::wstring>{L"p", L"c1", L"c2", L"a", L"b"}));
+    list->DropItem(p, b);
+    EXPECT_EQ(Order(), (std::vector<std::wstring>{L"a", L"b", L"p", L"c1", L"c2"}));
+}
+
+TEST_F(ConvertList, RemovingParentRemovesChildrenAndReleasesMedia)
+{
+    CFakeMedia* parent = NewMedia(L"p");
+    AddRow(NewMedia(L"a"));
+    CMediaListItemUI* p = AddRow(parent);
+    CFakeMedia* c1 = NewMedia(L"c1");
+    static_cast<CChildListItemUI*>(AddRow(c1, EMediaRowKind::Child))->SetParentMedia(parent);
+    list->RemoveItem(p);
+    EXPECT_EQ(Order(), (std::vector<std::wstring>{L"a"}));
+    EXPECT_EQ(released, (std::vector<CFakeMedia*>{c1, parent}));
+    // Late engine messages for the released media find no row.
+    EXPECT_EQ(list->FindItem(parent), nullptr);
+    EXPECT_EQ(parent->calls.front(), L"stop");
+}
+
+TEST_F(ConvertList, JoinModeSumsDurationsAndSkipsProtectedMedia)
+{
+    CFakeMedia* first = NewMedia(L"a", 1000);
+    CMediaListItemUI* row = AddRow(first);
+    CFakeMedia* second = NewMedia(L"b", 2000);
+    AddRow(second);
+    CFakeMedia* locked = NewMedia(L"c", 3000);
+    locked->protectedMedia = 1;
+    AddRow(locked);
+    list->SetJoinMode(true);
+    EXPECT_EQ(Text(row, L"ID_LABEL_MEDIA_DURATION"), FormatTime(6000));
+    list->BuildJoinList(first);
+    EXPECT_EQ(first->joined, (std::vector<IVXMMedia*>{second}));
+    list->SetJoinMode(false);
+    EXPECT_TRUE(first->joined.empty());
+    EXPECT_EQ(Text(row, L"ID_LABEL_MEDIA_DURATION"), FormatTime(1000));
+}
+
+TEST_F(ConvertList, ThumbnailWorkerIsJoinedWhenRowIsRemoved)
+{
+    CFakeMedia* m = NewMedia(L"v", 10000);
+    m->hasVideo = true;
+    m->thumbDelayMs = 100;
+    CMediaListItemUI* row = list->AddMedia(m, EMediaRowKind::File, true);
+    ASSERT_NE(row, nullptr);
+    EXPECT_TRUE(row->IsThumbnailRunning());
+    list->RemoveItem(row);
+    // Removal waited for the worker: nothing runs on a released media.
+    EXPECT_EQ(m->running.load(), 0);
+    EXPECT_EQ(released, (std::vector<CFakeMedia*>{m}));
+}
+
+TEST_F(ConvertList, ThumbnailIsShownByTheUiThreadWhenReady)
+{
+    const std::string file = "/tmp/vxm_panes_thumb_test.png";
+    FILE* f = fopen(file.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    fclose(f);
+    CFakeMedia* m = NewMedia(L"v", 10000);
+    m->hasVideo = true;
+    m->thumbPath = std::wstring(file.begin(), file.end());
+    CMediaListItemUI* row = list->AddMedia(m, EMediaRowKind::File, true);
+    for (int i = 0; i < 200 && row->GetShownImage().empty(); ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(row->GetShownImage(), m->thumbPath);
+    EXPECT_FALSE(row->IsThumbnailRunning());
+    // Clip longer than 5 s: the frame 5 s after the start.
+    EXPECT_EQ(m->thumbSeconds.load(), 5);
+    std::remove(file.c_str());
+}
+
+TEST_F(ConvertList, OneThumbnailAtATimePerList)
+{
+    std::vector<CFakeMedia*> ms;
+    for (const wchar_t* t : {L"v1", L"v2", L"v3"}) {
+        CFakeMedia* m = NewMedia(t, 3000);
+        m->hasVideo = true;
+        m->thumbDelayMs = 30;
+        ms.push_back(m);
+        list->AddMedia(m, EMediaRowKind::File, true);
+    }
+    list->RemoveAllItems();
+    int running = 0;
+    for (CFakeMedia* m : ms) running += m->running.load() + (m->maxRunning.load() > 1);
+    EXPECT_EQ(running, 0);
+    EXPECT_EQ(released.size(), 3u);
+}
+
+}  // namespace

@@ -1,0 +1,75 @@
+// Fake media for the conversion list tests: records what the rows ask of it.
+#pragma once
+#include "../core_mediahandler/handler_fakes.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+class CFakeVideo : public IVXMVideo {
+public:
+    std::wstring GetCodecName() const override { return L"h264"; }
+    double GetBitrate() const override { return 1000; }
+    double GetFrameRate() const override { return 25; }
+    int GetWidth() const override { return 640; }
+    int GetHeight() const override { return 360; }
+    std::wstring GetInfoText() const override { return {}; }
+    int GetStreamIndex() const override { return 0; }
+    std::wstring GetInfoText2() const override { return {}; }
+    std::wstring GetInfoText3() const override { return {}; }
+    std::wstring GetInfoText4() const override { return {}; }
+    std::wstring GetInfoText5() const override { return {}; }
+    std::wstring GetInfoText6() const override { return {}; }
+};
+
+class CFakeMedia : public CStubMedia {
+public:
+    CFakeMedia(std::wstring title, int clipMs, std::vector<CFakeMedia*>* released = nullptr)
+        : title(std::move(title)), clip(clipMs), released(released) {}
+    std::wstring GetSourceTitle() const override { return title; }
+    std::wstring GetSourcePath() const override { return L"/media/" + title + L".mp4"; }
+    std::wstring GetOutputPath() const override { return outputPath; }
+    std::wstring GetThumbnailPath() const override { return thumbPath; }
+    int GetClipLength() const override { return clip; }
+    IVXMVideo* GetVideoStream() override { return hasVideo ? &video : nullptr; }
+    int GetConvertState() override { return state; }
+    int IsProtected() override { return protectedMedia; }
+    void PauseConvert() override { calls.push_back(L"pause"); }
+    void ResumeConvert() override { calls.push_back(L"resume"); }
+    void StopConvert() override { calls.push_back(L"stop"); }
+    void ClearJoinList() override { joined.clear(); }
+    void AddJoinMedia(IVXMMedia* m) override { joined.push_back(m); }
+    int MakeThumbnail(int seconds, int width, int height) override
+    {
+        const int now = ++running;
+        if (now > maxRunning) maxRunning = now;
+        thumbSeconds = seconds;
+        std::this_thread::sleep_for(std::chrono::milliseconds(thumbDelayMs));
+        --running;
+        ++thumbCalls;
+        return thumbResult;
+    }
+    void Release() override
+    {
+        if (released) released->push_back(this);
+    }
+
+    std::wstring title;
+    int clip = 0;
+    std::vector<CFakeMedia*>* released = nullptr;
+    std::wstring outputPath;
+    std::wstring thumbPath;
+    bool hasVideo = true;
+    int state = 0;
+    int protectedMedia = 0;
+    std::vector<std::wstring> calls;
+    std::vector<IVXMMedia*> joined;
+    CFakeVideo video;
+    std::atomic<int> running{0};
+    std::atomic<int> maxRunning{0};
+    std::atomic<int> thumbCalls{0};
+    std::atomic<int> thumbSeconds{0};
+    int thumbDelayMs = 0;
+    int thumbResult = 0;
+};
