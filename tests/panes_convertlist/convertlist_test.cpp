@@ -287,6 +287,7 @@ TEST_F(ConvertList, ThumbnailIsShownByTheUiThreadWhenReady)
 
 TEST_F(ConvertList, OneThumbnailAtATimePerList)
 {
+    CFakeMedia::ListWideMax() = 0;
     std::vector<CFakeMedia*> ms;
     for (const wchar_t* t : {L"v1", L"v2", L"v3"}) {
         CFakeMedia* m = NewMedia(t, 3000);
@@ -295,11 +296,79 @@ TEST_F(ConvertList, OneThumbnailAtATimePerList)
         ms.push_back(m);
         list->AddMedia(m, EMediaRowKind::File, true);
     }
+    for (int i = 0; i < 100 && CFakeMedia::ListWideMax() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    EXPECT_EQ(CFakeMedia::ListWideMax().load(), 1);
     list->RemoveAllItems();
     int running = 0;
     for (CFakeMedia* m : ms) running += m->running.load() + (m->maxRunning.load() > 1);
     EXPECT_EQ(running, 0);
     EXPECT_EQ(released.size(), 3u);
+}
+
+TEST_F(ConvertList, MenuEntriesFollowTheListState)
+{
+    EXPECT_FALSE(list->IsMenuEntryEnabled(32791, false));
+    EXPECT_FALSE(list->IsMenuEntryEnabled(32792, false));
+    EXPECT_FALSE(list->IsMenuEntryEnabled(32950, false));
+    CFakeMedia* a = NewMedia(L"a");
+    AddRow(a);
+    EXPECT_TRUE(list->IsMenuEntryEnabled(32792, false));
+    EXPECT_FALSE(list->IsMenuEntryEnabled(32950, false));  // join all needs two rows
+    AddRow(NewMedia(L"b"));
+    EXPECT_TRUE(list->IsMenuEntryEnabled(32950, false));
+    EXPECT_FALSE(list->IsMenuEntryEnabled(32951, false));
+    list->SetJoinMode(true);
+    EXPECT_FALSE(list->IsMenuEntryEnabled(32950, false));
+    EXPECT_TRUE(list->IsMenuEntryEnabled(32951, false));
+    list->SetJoinMode(false);
+
+    EXPECT_FALSE(list->IsMenuEntryEnabled(32801, false));  // nothing checked
+    EXPECT_FALSE(list->IsMenuEntryEnabled(32972, false));
+    list->SelectItem(0);
+    EXPECT_TRUE(list->IsMenuEntryEnabled(32794, false));
+    EXPECT_FALSE(list->IsMenuEntryEnabled(32795, false));
+    EXPECT_TRUE(list->OnMenuCommand(32794));
+    EXPECT_FALSE(list->IsMenuEntryEnabled(32794, false));
+    EXPECT_TRUE(list->IsMenuEntryEnabled(32795, false));
+    EXPECT_TRUE(list->IsMenuEntryEnabled(32801, false));
+    EXPECT_TRUE(list->IsMenuEntryEnabled(32972, false));
+    a->state = 1;
+    EXPECT_FALSE(list->IsMenuEntryEnabled(32801, false));
+    EXPECT_TRUE(list->IsMenuEntryEnabled(32802, false));
+    EXPECT_FALSE(list->IsMenuEntryEnabled(32799, false));  // no output file
+    EXPECT_TRUE(list->IsMenuEntryEnabled(32806, false));
+    EXPECT_FALSE(list->IsMenuEntryEnabled(32805, false));
+    EXPECT_TRUE(list->IsMenuEntryEnabled(32805, true));
+    EXPECT_FALSE(list->OnMenuCommand(32801));  // the main window's
+}
+
+TEST_F(ConvertList, JoinSelectedIsRefusedWithAChildRowAhead)
+{
+    CFakeMedia* parent = NewMedia(L"p");
+    AddRow(parent);
+    static_cast<CChildListItemUI*>(AddRow(NewMedia(L"c"), EMediaRowKind::Child))->SetParentMedia(parent);
+    AddRow(NewMedia(L"b"));
+    list->SelectItem(0);
+    EXPECT_FALSE(list->IsMenuEntryEnabled(32973, false));  // one row
+    list->SelectMultiItem(2);
+    EXPECT_TRUE(list->IsMenuEntryEnabled(32973, false));
+    list->SelectMultiItem(1);
+    EXPECT_FALSE(list->IsMenuEntryEnabled(32973, false));
+}
+
+TEST_F(ConvertList, RemoveMenuCommandReleasesTheSelectedRow)
+{
+    CFakeMedia* a = NewMedia(L"a");
+    AddRow(a);
+    AddRow(NewMedia(L"b"));
+    EXPECT_TRUE(list->OnMenuCommand(32791));  // nothing selected: nothing removed
+    EXPECT_EQ(list->GetCount(), 2);
+    list->SelectItem(0);
+    list->OnMenuCommand(32791);
+    EXPECT_EQ(Order(), (std::vector<std::wstring>{L"b"}));
+    EXPECT_EQ(released, (std::vector<CFakeMedia*>{a}));
 }
 
 }  // namespace

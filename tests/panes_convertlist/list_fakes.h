@@ -25,6 +25,10 @@ public:
 
 class CFakeMedia : public CStubMedia {
 public:
+    // Thumbnails running at once over every fake media.
+    static std::atomic<int>& ListWideRunning() { static std::atomic<int> n{0}; return n; }
+    static std::atomic<int>& ListWideMax() { static std::atomic<int> n{0}; return n; }
+
     CFakeMedia(std::wstring title, int clipMs, std::vector<CFakeMedia*>* released = nullptr)
         : title(std::move(title)), clip(clipMs), released(released) {}
     std::wstring GetSourceTitle() const override { return title; }
@@ -44,9 +48,12 @@ public:
     {
         const int now = ++running;
         if (now > maxRunning) maxRunning = now;
+        const int all = ++ListWideRunning();
+        if (all > ListWideMax()) ListWideMax() = all;
         thumbSeconds = seconds;
         std::this_thread::sleep_for(std::chrono::milliseconds(thumbDelayMs));
         --running;
+        --ListWideRunning();
         ++thumbCalls;
         return thumbResult;
     }

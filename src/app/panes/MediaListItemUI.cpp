@@ -107,6 +107,12 @@ void CMediaListItemUI::SetMedia(IVXMMedia* media, bool makeThumbnail)
     if (makeThumbnail) StartThumbnail();
 }
 
+void CMediaListItemUI::SetChecked(bool checked)
+{
+    m_checked = checked;
+    if (auto* box = dynamic_cast<COptionUI*>(Sub(L"ID_ITEM_CHECKED"))) box->Selected(checked, false);
+}
+
 void CMediaListItemUI::SetDuration(int ms)
 {
     if (CControlUI* c = Sub(L"ID_LABEL_MEDIA_DURATION")) c->SetText(FormatTime(ms));

@@ -39,8 +39,10 @@ public:
     VXM_ITEM_STATUS GetStatus() const { return m_status; }
     void SetStatus(VXM_ITEM_STATUS status) { m_status = status; }
     bool IsChecked() const { return m_checked; }
+    void SetChecked(bool checked);
     bool IsDraggable() const { return m_draggable; }
     virtual bool IsChildItem() const { return false; }
+    virtual bool IsOnlineItem() const { return false; }
     virtual IVXMMedia* GetParentMedia() const { return nullptr; }
 
     // Stops and joins the thumbnail worker; safe to call more than once.

@@ -2,6 +2,7 @@
 
 #include "MediaHandler.h"
 
+#include <filesystem>
 #include <vector>
 
 CMediaListUI::CMediaListUI(bool burnList) : m_burnList(burnList)
@@ -171,4 +172,97 @@ void CMediaListUI::BuildJoinList(IVXMMedia* media)
         IVXMMedia* m = row ? row->GetMedia() : nullptr;
         if (m && m != media && m->IsProtected() != 1) media->AddJoinMedia(m);
     }
+}
+
+namespace {
+CMediaListItemUI* RowOf(CControlUI* control)
+{
+    for (CControlUI* c = control; c; c = c->GetParent())
+        if (auto* row = dynamic_cast<CMediaListItemUI*>(c)) return row;
+    return nullptr;
+}
+
+bool FileExists(const std::wstring& path)
+{
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+}
+}  // namespace
+
+void CMediaListUI::CheckAll(bool check)
+{
+    for (int i = 0; i < GetCount(); ++i)
+        if (CMediaListItemUI* row = GetMediaItem(i)) row->SetChecked(check);
+}
+
+bool CMediaListUI::IsMenuEntryEnabled(UINT id, bool clipboardHasText) const
+{
+    const int count = GetCount();
+    CMediaListItemUI* selected = GetCurSel() >= 0 ? GetMediaItem(GetCurSel()) : nullptr;
+    IVXMMedia* selMedia = selected ? selected->GetMedia() : nullptr;
+    bool anyChecked = false, anyConverting = false;
+    for (int i = 0; i < count; ++i) {
+        CMediaListItemUI* row = GetMediaItem(i);
+        if (!row) continue;
+        anyChecked |= row->IsChecked();
+        anyConverting |= row->GetMedia() && row->GetMedia()->GetConvertState() == 1;
+    }
+    switch (id) {
+    case 32791: case 32796: return selected != nullptr;
+    case 32792: case 32793: return count > 0;
+    case 32972: return anyChecked;
+    case 32794: return selected && !selected->IsChecked();
+    case 32795: return selected && selected->IsChecked();
+    case 32973: {
+        const std::vector<int> sel = GetSelectedItems();
+        if (sel.size() < 2) return false;
+        for (int index : sel) {
+            CMediaListItemUI* row = GetMediaItem(index);
+            if (!row) continue;
+            if (row->GetMedia() && row->GetMedia()->GetConvertState() == 1) break;
+            if (row->IsChildItem() || row->IsOnlineItem()) return false;
+        }
+        return true;
+    }
+    case 32950: return !m_joinMode && count >= 2;
+    case 32951: return m_joinMode;
+    case 32805: return clipboardHasText;
+    case 32806: case 32798: return selMedia && !selMedia->GetSourcePath().empty();
+    case 32801: return anyChecked && !anyConverting;
+    case 32802: return anyConverting;
+    case 32799: return selMedia && FileExists(selMedia->GetOutputPath());
+    default: return true;
+    }
+}
+
+bool CMediaListUI::OnMenuCommand(UINT id)
+{
+    CMediaListItemUI* selected = GetCurSel() >= 0 ? GetMediaItem(GetCurSel()) : nullptr;
+    switch (id) {
+    case 32791: if (selected) RemoveItem(selected); return true;
+    case 32792: RemoveAllItems(); return true;
+    case 32793: CheckAll(true); return true;
+    case 32972: CheckAll(false); return true;
+    case 32794: if (selected) selected->SetChecked(true); return true;
+    case 32795: if (selected) selected->SetChecked(false); return true;
+    case 32796: case 32806: case 32798: case 32799: return true;
+    default: return false;
+    }
+}
+
+bool CMediaListUI::HandleNotify(TNotifyUI& msg)
+{
+    CMediaListItemUI* row = RowOf(msg.pSender);
+    if (!row || row->GetOwner() != static_cast<IListOwnerUI*>(this)) return false;
+    if (msg.sType == L"item_remove") {
+        RemoveItem(row);
+        return true;
+    }
+    if (msg.sType == L"selectchanged" && msg.pSender->GetName() == L"ID_ITEM_CHECKED") {
+        auto* box = dynamic_cast<COptionUI*>(msg.pSender);
+        row->SetChecked(box ? box->IsSelected() : !row->IsChecked());
+        if (GetManager()) GetManager()->SendNotify(row, L"item_checked", 0, m_burnList ? 1 : 0);
+        return true;
+    }
+    return false;
 }

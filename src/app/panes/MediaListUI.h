@@ -41,6 +41,14 @@ public:
     // Drop of a dragged row on a target; children follow their parent.
     void DropItem(CMediaListItemUI* dragged, CMediaListItemUI* target);
 
+    // The list's context menu: whether an entry is offered, and the
+    // commands the list handles itself (true when it took the id).
+    bool IsMenuEntryEnabled(UINT id, bool clipboardHasText) const;
+    bool OnMenuCommand(UINT id);
+    // Notifications of the rows; true when handled.
+    bool HandleNotify(TNotifyUI& msg);
+    void CheckAll(bool check);
+
     void SetJoinMode(bool on);
     bool IsJoinMode() const { return m_joinMode; }
     void BuildJoinList(IVXMMedia* media);
