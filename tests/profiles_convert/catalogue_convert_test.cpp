@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "../profiles_jobs/job_fixture.h"
+#include "CmdFFplay.h"
 #include "support/test_media.h"
 
 extern "C" {
@@ -101,6 +102,17 @@ std::string ExpectedAudio(const std::wstring& value, int outputType)
     return it == names.end() ? N(value) : it->second;
 }
 
+std::string StandInToolFolder()
+{
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    for (std::filesystem::path dir = exe.parent_path(); !dir.empty() && dir != dir.root_path();
+         dir = dir.parent_path())
+        if (std::filesystem::exists(dir / "bin/gnu/vxmmux"))
+            return (dir / "bin/gnu").string();
+    return "gnu";
+}
+
 struct Outcome {
     std::string profile;
     std::string skipped;   // the outside tool the job needs
@@ -134,22 +146,30 @@ Outcome ConvertWithProfile(COutputProfile* profile, int index, const std::string
         return out;
     }
     for (const auto& step : queue) {
-        if (step->nType != JOB_TYPE_FFMPEG) {
-            VXM_COMMAND_ARGS args = SplitJobCommandLine(step->strCmdLine);
-            out.skipped = args.args.empty() ? "?" : N(args.args[0]);
+        if (step->nType == JOB_TYPE_APE || step->nType == JOB_TYPE_WMV) {
+            out.skipped = step->nType == JOB_TYPE_APE ? "the APE encoder" : "the WMV join";
             return out;
         }
     }
     for (const auto& step : queue) {
-        VXM_COMMAND_ARGS args = SplitJobCommandLine(step->strCmdLine);
         std::vector<std::string> argv;
-        for (const std::wstring& a : args.args)
+        for (const std::wstring& a : JobProcessArguments(step->strCmdLine))
             argv.push_back(N(a));
-        if (argv.empty() || argv[0].find("ffmpeg") == std::string::npos) {
-            out.failure = "not an ffmpeg line: " + N(step->strCmdLine);
+        if (argv.empty()) {
+            out.failure = "empty step";
             return out;
         }
-        argv.insert(argv.begin() + 1, {"-nostdin", "-hide_banner", "-loglevel", "error"});
+        if (step->nType != JOB_TYPE_FFMPEG) {
+            // Outside muxers are the stand-in tool of the bin folder's "gnu" folder.
+            const std::string tool = std::filesystem::path(argv[0]).filename().string();
+            if (tool != "rm" && tool != "mv" && tool != "cp")
+                argv[0] = StandInToolFolder() + "/" + tool;
+        } else if (argv[0].find("ffmpeg") == std::string::npos) {
+            out.failure = "not an ffmpeg line: " + N(step->strCmdLine);
+            return out;
+        } else {
+            argv.insert(argv.begin() + 1, {"-nostdin", "-hide_banner", "-loglevel", "error"});
+        }
         std::string log;
         if (vxmtest::RunProgram(argv, &log) != 0) {
             out.failure = "step failed: " + N(step->strCmdLine) + "\n" + log;

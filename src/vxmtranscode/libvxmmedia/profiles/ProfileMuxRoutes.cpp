@@ -29,6 +29,7 @@ void BuildRawMp4CreatorCommands(const std::wstring& targetRate, const std::wstri
     {
         CFFMpegOpts demux;
         demux.SetInput(encodePath);
+        demux.AddFlag(L"-y");
         demux.SetOption(L"-vcodec", L"copy");
         demux.AddFlag(L"-an");
         demux.SetOption(L"-f", L"rawvideo");
@@ -38,6 +39,7 @@ void BuildRawMp4CreatorCommands(const std::wstring& targetRate, const std::wstri
     if (audio) {
         CFFMpegOpts demux;
         demux.SetInput(encodePath);
+        demux.AddFlag(L"-y");
         demux.AddFlag(L"-vn");
         demux.SetOption(L"-acodec", L"copy");
         AddOutputPath(demux, audioStream);
@@ -66,6 +68,8 @@ void BuildTsMuxerRemuxCommands(const std::wstring& audioStream, const std::wstri
     if (mode == 1) {
         CFFMpegOpts video;
         video.SetInput(encodedFile);
+        // The stream names are reserved by creating them: overwrite.
+        video.AddFlag(L"-y");
         video.SetOption(L"-vcodec", L"copy");
         video.SetOption(L"-f", L"rawvideo");
         video.SetOption(L"-an", L"%s", QuoteArgument(videoStream).c_str());
@@ -73,6 +77,7 @@ void BuildTsMuxerRemuxCommands(const std::wstring& audioStream, const std::wstri
         if (audio) {
             CFFMpegOpts sound;
             sound.SetInput(encodedFile);
+            sound.AddFlag(L"-y");
             sound.SetOption(L"-acodec", L"copy");
             sound.SetOption(L"-vn", L"%s", QuoteArgument(audioStream).c_str());
             sound.AddJobCommand(queue, PASS_DEMUX_AUDIO, encodedFile, nullptr, 0, audioStream);
