@@ -2,6 +2,7 @@
 // conversion operations live in VXMMediaConvert.cpp, remux and join in
 // VXMMediaJoin.cpp, the protected-content test in VXMMediaProtected.cpp.
 #include "VXMMediaImpl.h"
+#include "Watermarks.h"
 
 #include <cstdlib>
 #include <new>
@@ -339,5 +340,5 @@ void CVXMMediaImpl::AdjustPreview(int code, int value)
     }
 }
 
-SDL_Surface* CVXMMediaImpl::RenderTextWatermark() { return nullptr; }  // the watermark surfaces are not built in
-SDL_Surface* CVXMMediaImpl::LoadImageWatermark() { return nullptr; }
+SDL_Surface* CVXMMediaImpl::RenderTextWatermark() { return ::RenderTextWatermark(*this); }
+SDL_Surface* CVXMMediaImpl::LoadImageWatermark() { return ::LoadImageWatermark(*this); }
