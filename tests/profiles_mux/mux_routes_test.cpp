@@ -164,6 +164,8 @@ TEST_F(MuxRoutes, JoiningThreeClipsGivesTheSummedDurationAndLeavesNoListOrTempFi
     const std::string list = ListPathOf(queue);
     ASSERT_FALSE(list.empty()) << "the join goes through the concat list";
     EXPECT_TRUE(fs::exists(list));
+    // A failed or stopped conversion deletes its media's temporary files: the list is one of them.
+    EXPECT_EQ(N(first->m_strTempFile), list);
     const std::string failure = RunQueue(queue, m_tools);
     ASSERT_TRUE(failure.empty()) << failure;
     bool opened = false;

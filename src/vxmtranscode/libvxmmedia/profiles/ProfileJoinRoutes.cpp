@@ -107,6 +107,24 @@ void BuildConcatListJoinCommands(CVXMMediaBase* media, COutputProfile* profile, 
     shell.AddJobCommand(queue, PASS_PLAIN);
 }
 
+// The conversion deletes its media objects' temporary files when it ends,
+// failed or stopped too: the list goes into the first free slot. Without one
+// only the delete step of a finished join removes it.
+void RecordAsTempFile(CVXMMediaBase* media, const std::wstring& path)
+{
+    if (media->m_strTempFile.empty()) {
+        media->m_strTempFile = path;
+        return;
+    }
+    for (IVXMMedia* part : media->m_lstJoin) {
+        auto* base = dynamic_cast<CVXMMediaBase*>(part);
+        if (base && base->m_strTempFile.empty()) {
+            base->m_strTempFile = path;
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 void BuildJoinRoute(CVXMMediaBase* media, COutputProfile* profile, const std::wstring& joinedOutput,
@@ -117,6 +135,7 @@ void BuildJoinRoute(CVXMMediaBase* media, COutputProfile* profile, const std::ws
     const JoinNames names = SplitJoined(joinedOutput);
     std::wstring listPath;
     if (WriteConcatListFile(parts, listPath) == 0) {
+        RecordAsTempFile(media, listPath);
         BuildConcatListJoinCommands(media, profile, names, listPath, queue, parts);
         return;
     }
