@@ -1,6 +1,7 @@
 #include "list_fakes.h"
 #include "VXMGlobal.h"
 #include "panes/MediaListUI.h"
+#include "panes/OnlineMediaListItemUI.h"
 #include "ui/UILib.h"
 
 #include <QApplication>
@@ -368,6 +369,60 @@ TEST_F(ConvertList, RemoveMenuCommandReleasesTheSelectedRow)
     list->SelectItem(0);
     list->OnMenuCommand(32791);
     EXPECT_EQ(Order(), (std::vector<std::wstring>{L"b"}));
+    EXPECT_EQ(released, (std::vector<CFakeMedia*>{a}));
+}
+
+TEST_F(ConvertList, OnlineRowDownloadsAndRemovalCancelsIt)
+{
+    std::vector<IVXMMedia*> started, cancelled;
+    list->SetDownloader([&](IVXMMedia* m, int) { started.push_back(m); return true; },
+                        [&](IVXMMedia* m) { cancelled.push_back(m); });
+    CFakeMedia* m = NewMedia(L"clip");
+    CMediaListItemUI* row = AddRow(m, EMediaRowKind::Online);
+    EXPECT_TRUE(row->IsOnlineItem());
+    EXPECT_EQ(Text(row, L"ID_LABEL_ITEM_SHORT_NAME"), m->GetSourcePath());
+    EXPECT_FALSE(started.empty());
+    const size_t before = started.size();
+    row->StartConvert();
+    EXPECT_EQ(started.size(), before + 1);
+    EXPECT_TRUE(converted.empty());  // online rows download first
+    list->RemoveItem(row);
+    EXPECT_EQ(cancelled, (std::vector<IVXMMedia*>{m}));
+    EXPECT_EQ(released, (std::vector<CFakeMedia*>{m}));
+}
+
+TEST_F(ConvertList, TemplateElementNamesGiveTheFourRowKinds)
+{
+    EMediaRowKind kind = EMediaRowKind::File;
+    ASSERT_TRUE(CMediaListUI::KindOfElement(L"DVDMediaListContainerElement", kind));
+    EXPECT_EQ(kind, EMediaRowKind::DVD);
+    ASSERT_TRUE(CMediaListUI::KindOfElement(L"OnlineMediaListContainerElement", kind));
+    EXPECT_EQ(kind, EMediaRowKind::Online);
+    ASSERT_TRUE(CMediaListUI::KindOfElement(L"ChildListContainerElement", kind));
+    EXPECT_EQ(kind, EMediaRowKind::Child);
+    ASSERT_TRUE(CMediaListUI::KindOfElement(L"MediaListContainerElement", kind));
+    EXPECT_EQ(kind, EMediaRowKind::File);
+    EXPECT_FALSE(CMediaListUI::KindOfElement(L"ListContainerElement", kind));
+}
+
+TEST_F(ConvertList, DvdMainTitleIsMarked)
+{
+    CMediaListItemUI* row = AddRow(NewMedia(L"Title 1"), EMediaRowKind::DVD);
+    auto* dvd = dynamic_cast<CDVDMediaListItemUI*>(row);
+    ASSERT_NE(dvd, nullptr);
+    dvd->MarkMainTitle();
+    EXPECT_EQ(Text(row, L"ID_LABEL_ITEM_SHORT_NAME"), L"Title 1 (Main Title)");
+}
+
+TEST_F(ConvertList, RemoveNotificationFromARowRemovesIt)
+{
+    CFakeMedia* a = NewMedia(L"a");
+    CMediaListItemUI* row = AddRow(a);
+    TNotifyUI msg;
+    msg.sType = L"item_remove";
+    msg.pSender = row;
+    EXPECT_TRUE(list->HandleNotify(msg));
+    EXPECT_EQ(list->GetCount(), 0);
     EXPECT_EQ(released, (std::vector<CFakeMedia*>{a}));
 }
 

@@ -1,6 +1,7 @@
 #include "MediaListItemUI.h"
 
 #include "MediaListUI.h"
+#include "Log.h"
 #include "VXMGlobal.h"
 #include "ui/UILanguage.h"
 
@@ -252,7 +253,12 @@ void CMediaListItemUI::ApplyThumbnailResult()
     if (m_manager) m_manager->KillTimer(this, kThumbTimer);
     if (m_thumbThread.joinable()) m_thumbThread.join();
     m_thumbResult = 0;
-    if (result != 1 || !m_media) return;
+    if (!m_media) return;
+    if (result != 1) {
+        LogErrorW("CMediaListItemUI", L"Getting thumbnail %ls of file %ls failed!", m_media->GetThumbnailPath().c_str(),
+                  m_media->GetSourcePath().c_str());
+        return;
+    }
     const std::wstring file = m_media->GetThumbnailPath();
     std::error_code ec;
     if (!file.empty() && std::filesystem::exists(std::filesystem::path(file), ec)) {

@@ -1,6 +1,8 @@
 #include "MediaListUI.h"
 
 #include "MediaHandler.h"
+#include "OnlineMediaListItemUI.h"
+#include "VXMDownloader.h"
 
 #include <filesystem>
 #include <vector>
@@ -29,6 +31,8 @@ CMediaListItemUI* CMediaListUI::AddMedia(IVXMMedia* media, EMediaRowKind kind, b
     if (!media) return nullptr;
     CMediaListItemUI* row = nullptr;
     if (kind == EMediaRowKind::Child) row = new CChildListItemUI(GetManager(), this, m_burnList);
+    else if (kind == EMediaRowKind::Online) row = new COnlineMediaListItemUI(GetManager(), this, m_burnList);
+    else if (kind == EMediaRowKind::DVD) row = new CDVDMediaListItemUI(GetManager(), this, m_burnList);
     else row = new CMediaListItemUI(GetManager(), this, m_burnList, true);
     const bool added = index < 0 || index >= GetCount() ? Add(row) : AddAt(row, index);
     if (!added) {
@@ -37,6 +41,33 @@ CMediaListItemUI* CMediaListUI::AddMedia(IVXMMedia* media, EMediaRowKind kind, b
     }
     row->SetMedia(media, makeThumbnail);
     return row;
+}
+
+bool CMediaListUI::Download(IVXMMedia* media, int flag)
+{
+    if (m_download) return m_download(media, flag);
+    CMediaHandler* handler = CMediaHandler::GetInstance();
+    return handler && handler->DownloadMedia(media, flag);
+}
+
+void CMediaListUI::CancelDownload(IVXMMedia* media)
+{
+    if (m_cancel) {
+        m_cancel(media);
+        return;
+    }
+    CMediaHandler* handler = CMediaHandler::GetInstance();
+    if (handler && handler->GetDownloader()) handler->GetDownloader()->CancelDownload(media);
+}
+
+bool CMediaListUI::KindOfElement(const std::wstring& element, EMediaRowKind& kind)
+{
+    if (element == L"MediaListContainerElement") kind = EMediaRowKind::File;
+    else if (element == L"DVDMediaListContainerElement") kind = EMediaRowKind::DVD;
+    else if (element == L"OnlineMediaListContainerElement") kind = EMediaRowKind::Online;
+    else if (element == L"ChildListContainerElement") kind = EMediaRowKind::Child;
+    else return false;
+    return true;
 }
 
 CMediaListItemUI* CMediaListUI::GetMediaItem(int index) const

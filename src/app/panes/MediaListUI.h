@@ -23,6 +23,18 @@ public:
     // Starts a conversion; defaults to the media handler.
     void SetConverter(ConvertFn fn) { m_convert = std::move(fn); }
     bool Convert(IVXMMedia* media, IProfile* profile);
+    // Downloads of online rows; default to the media handler.
+    using DownloadFn = std::function<bool(IVXMMedia*, int)>;
+    using CancelFn = std::function<void(IVXMMedia*)>;
+    void SetDownloader(DownloadFn start, CancelFn cancel)
+    {
+        m_download = std::move(start);
+        m_cancel = std::move(cancel);
+    }
+    bool Download(IVXMMedia* media, int flag);
+    void CancelDownload(IVXMMedia* media);
+    // The row kind of a template element name; false for an unknown name.
+    static bool KindOfElement(const std::wstring& element, EMediaRowKind& kind);
     std::mutex& ThumbnailLock() { return m_thumbLock; }
     bool IsMultiSelectState() const { return GetSelCount() > 1; }
 
@@ -61,5 +73,7 @@ private:
     bool m_joinMode = false;
     IProfile* m_profile = nullptr;
     ConvertFn m_convert;
+    DownloadFn m_download;
+    CancelFn m_cancel;
     std::mutex m_thumbLock;
 };

@@ -1,0 +1,25 @@
+// A row for an online address: downloaded before it is converted.
+#pragma once
+#include "MediaListItemUI.h"
+
+class COnlineMediaListItemUI : public CMediaListItemUI {
+public:
+    COnlineMediaListItemUI(CPaintManagerUI* manager, CMediaListUI* owner, bool burnList)
+        : CMediaListItemUI(manager, owner, burnList, true) {}
+    bool IsOnlineItem() const override { return true; }
+    void SetMedia(IVXMMedia* media, bool makeThumbnail) override;
+    void StartConvert() override;
+    void StopConvert() override;
+
+private:
+    int m_downloadFlag = 0;
+};
+
+// A DVD title.
+class CDVDMediaListItemUI : public CMediaListItemUI {
+public:
+    CDVDMediaListItemUI(CPaintManagerUI* manager, CMediaListUI* owner, bool burnList)
+        : CMediaListItemUI(manager, owner, burnList, true) {}
+    // The disc's main title reads "<name> (Main Title)" in bold.
+    void MarkMainTitle();
+};
