@@ -46,6 +46,16 @@ void AddRowControls(CMediaListItemUI* row)
     add(new CButtonUI, L"ID_BUTTON_ITEM_CONVERT_RESUME");
     add(new CButtonUI, L"ID_BUTTON_ITEM_CLONE");
     add(new CButtonUI, L"ID_BUTTON_ITEM_OUTPUT_FORMAT");
+    add(new CButtonUI, L"ID_BUTTON_ITEM_REMOVE");
+    add(new CVerticalLayoutUI, L"ID_CONTAINER_ITEM_EDIT_NAME");
+    add(new CEditUI, L"ID_EDIT_ITEM_CHANGE_FILENAME");
+    auto* audio = new CComboUI;
+    for (const wchar_t* n : {L"ID_NO_AUDIO", L"ID_ADD_AUDIO"}) {
+        auto* item = new CListLabelElementUI;
+        item->SetName(n);
+        audio->Add(item);
+    }
+    add(audio, L"ID_COMBO_AUDIO_TRACK");
 }
 
 class ConvertList : public ::testing::Test {
@@ -424,6 +434,48 @@ TEST_F(ConvertList, RemoveNotificationFromARowRemovesIt)
     EXPECT_TRUE(list->HandleNotify(msg));
     EXPECT_EQ(list->GetCount(), 0);
     EXPECT_EQ(released, (std::vector<CFakeMedia*>{a}));
+}
+
+TEST_F(ConvertList, AudioTracksFillTheComboAheadOfItsTemplateRows)
+{
+    CFakeMedia* m = NewMedia(L"a");
+    m->audio = {CFakeAudio(L"Stereo", L"English"), CFakeAudio(L"Commentary", L"")};
+    CMediaListItemUI* row = AddRow(m);
+    auto* combo = dynamic_cast<CComboUI*>(Sub(row, L"ID_COMBO_AUDIO_TRACK"));
+    ASSERT_EQ(combo->GetCount(), 4);
+    EXPECT_EQ(combo->GetItemAt(0)->GetText(), L"Stereo (English)");
+    EXPECT_EQ(combo->GetItemAt(1)->GetText(), L"Commentary");
+    EXPECT_EQ(combo->GetItemAt(2)->GetName(), L"ID_NO_AUDIO");
+    EXPECT_EQ(combo->GetCurSel(), 0);
+}
+
+TEST_F(ConvertList, RenameKeepsOnlyChangedValidNames)
+{
+    CFakeMedia* m = NewMedia(L"holiday");
+    CMediaListItemUI* row = AddRow(m);
+    EXPECT_FALSE(row->SetOutputName(L""));
+    EXPECT_FALSE(row->SetOutputName(L"holiday"));  // the source title, no name set yet
+    EXPECT_TRUE(m->outputName.empty());
+    EXPECT_TRUE(row->SetOutputName(L"a:b/c*?"));
+    EXPECT_EQ(m->outputName, L"a_b_c__");
+    EXPECT_EQ(Text(row, L"ID_LABEL_ITEM_SHORT_NAME"), L"a_b_c__");
+    EXPECT_FALSE(row->SetOutputName(L"a_b_c__"));
+}
+
+TEST_F(ConvertList, NameEditHidesAndRestoresRemoveAndClone)
+{
+    CFakeMedia* m = NewMedia(L"holiday");
+    CMediaListItemUI* row = AddRow(m);
+    row->ShowNameEdit(true);
+    EXPECT_TRUE(Sub(row, L"ID_CONTAINER_ITEM_EDIT_NAME")->IsVisible());
+    EXPECT_FALSE(Sub(row, L"ID_BUTTON_ITEM_REMOVE")->IsVisible());
+    EXPECT_EQ(Text(row, L"ID_EDIT_ITEM_CHANGE_FILENAME"), L"holiday");
+    Sub(row, L"ID_EDIT_ITEM_CHANGE_FILENAME")->SetText(L"trip");
+    row->ApplyNameEdit();
+    EXPECT_EQ(m->outputName, L"trip");
+    row->ShowNameEdit(false);
+    EXPECT_TRUE(Sub(row, L"ID_BUTTON_ITEM_REMOVE")->IsVisible());
+    EXPECT_TRUE(Sub(row, L"ID_BUTTON_ITEM_CLONE")->IsVisible());
 }
 
 }  // namespace

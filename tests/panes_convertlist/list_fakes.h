@@ -23,6 +23,24 @@ public:
     std::wstring GetInfoText6() const override { return {}; }
 };
 
+class CFakeAudio : public IVXMAudio {
+public:
+    CFakeAudio(std::wstring name, std::wstring lang) : name(std::move(name)), lang(std::move(lang)) {}
+    int GetId() const override { return 0; }
+    std::wstring GetLanguage() const override { return {}; }
+    std::wstring GetDescription() const override { return {}; }
+    std::wstring GetLanguageText() const override { return lang; }
+    std::wstring GetCodecName() const override { return L"AAC"; }
+    int GetBitrate() const override { return 0; }
+    int GetSampleRate() const override { return 0; }
+    std::wstring GetInfoText() const override { return {}; }
+    int GetChannels() const override { return 2; }
+    int GetInfoValue() const override { return 0; }
+    std::wstring GetInfoText2() const override { return {}; }
+    std::wstring GetDisplayName() const override { return name; }
+    std::wstring name, lang;
+};
+
 class CFakeMedia : public CStubMedia {
 public:
     // Thumbnails running at once over every fake media.
@@ -36,6 +54,10 @@ public:
     std::wstring GetOutputPath() const override { return outputPath; }
     std::wstring GetThumbnailPath() const override { return thumbPath; }
     int GetClipLength() const override { return clip; }
+    std::wstring GetOutputName() const override { return outputName; }
+    void SetOutputName(const std::wstring& name) override { outputName = name; }
+    int GetAudioTrackCount() const override { return static_cast<int>(audio.size()); }
+    IVXMAudio* GetAudioTrackAt(int i) override { return i >= 0 && i < GetAudioTrackCount() ? &audio[i] : nullptr; }
     IVXMVideo* GetVideoStream() override { return hasVideo ? &video : nullptr; }
     int GetConvertState() override { return state; }
     int IsProtected() override { return protectedMedia; }
@@ -66,6 +88,8 @@ public:
     int clip = 0;
     std::vector<CFakeMedia*>* released = nullptr;
     std::wstring outputPath;
+    std::wstring outputName;
+    std::vector<CFakeAudio> audio;
     std::wstring thumbPath;
     bool hasVideo = true;
     int state = 0;

@@ -100,6 +100,7 @@ void CMediaListItemUI::SetMedia(IVXMMedia* media, bool makeThumbnail)
         Show(L"ID_LAYOUT_MEDIA_INFO", false);
     }
     UpdateDuration();
+    FillTrackCombos();
     if (prot) {
         for (const wchar_t* n : {L"ID_COMBO_AUDIO_TRACK", L"ID_COMBO_SUBTITLE", L"ID_BUTTON_ITEM_CLONE"})
             if (CControlUI* c = Sub(n)) c->SetEnabled(false);
@@ -299,4 +300,71 @@ void CChildListItemUI::UpdateDuration()
         if (CControlUI* c = Sub(L"ID_LABEL_MEDIA_INFO"))
             c->SetText(FormatTime(m_segStart) + L" - " + FormatTime(m_segEnd));
     }
+}
+
+void CMediaListItemUI::FillTrackCombos()
+{
+    auto label = [](const std::wstring& name, const std::wstring& lang) {
+        return lang.empty() ? name : name + L" (" + lang + L")";
+    };
+    auto addRow = [](CComboUI* combo, int index, const std::wstring& text) {
+        auto* item = new CListLabelElementUI;
+        item->SetText(text);
+        item->SetToolTip(text);
+        if (!combo->AddAt(item, index)) delete item;
+    };
+    if (auto* audio = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_AUDIO_TRACK"))) {
+        for (int i = 0; i < m_media->GetAudioTrackCount(); ++i)
+            if (IVXMAudio* a = m_media->GetAudioTrackAt(i)) addRow(audio, i, label(a->GetDisplayName(), a->GetLanguageText()));
+        audio->SetEnabled(true);
+        IProfile* profile = GetProfile();
+        const int sel = profile && profile->IsAudioDisabled() ? audio->GetCount() - 2 : 0;
+        audio->SelectItem(sel, false, false);
+    }
+    if (auto* subs = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_SUBTITLE"))) {
+        for (int i = 0; i < m_media->GetSubtitleCount(); ++i)
+            if (IVXMSubtitle* s = m_media->GetSubtitleAt(i)) addRow(subs, i, label(s->GetDisplayName(), s->GetLanguageText()));
+        subs->SelectItem(0, false, false);
+    }
+}
+
+void CMediaListItemUI::ShowNameEdit(bool show)
+{
+    CControlUI* box = Sub(L"ID_CONTAINER_ITEM_EDIT_NAME");
+    if (!box) return;
+    box->SetVisible(show);
+    if (show) {
+        if (CControlUI* edit = Sub(L"ID_EDIT_ITEM_CHANGE_FILENAME")) {
+            edit->SetVisible(true);
+            if (m_media) {
+                const std::wstring out = m_media->GetOutputName();
+                edit->SetText(out.empty() ? m_media->GetSourceTitle() : out);
+            }
+            edit->SetFocus();
+        }
+    }
+    Show(L"ID_BUTTON_ITEM_REMOVE", !show);
+    Show(L"ID_BUTTON_ITEM_CLONE", !show);
+}
+
+void CMediaListItemUI::ApplyNameEdit()
+{
+    CControlUI* edit = Sub(L"ID_EDIT_ITEM_CHANGE_FILENAME");
+    if (edit && SetOutputName(edit->GetText()) && m_manager)
+        m_manager->SendNotify(this, L"mediaitem_name_changed", reinterpret_cast<WPARAM>(edit));
+}
+
+bool CMediaListItemUI::SetOutputName(std::wstring text)
+{
+    if (!m_media || text.empty()) return false;
+    const std::wstring out = m_media->GetOutputName();
+    if (!out.empty() && out == text) return false;
+    if (out.empty() && text == m_media->GetSourceTitle()) return false;
+    ReplaceInvalidFileNameChars(text);
+    m_media->SetOutputName(text);
+    if (CControlUI* label = Sub(L"ID_LABEL_ITEM_SHORT_NAME")) {
+        label->SetText(text);
+        label->SetToolTip(text);
+    }
+    return true;
 }

@@ -27,6 +27,11 @@ public:
     virtual void StopConvert();
     virtual void SetJoinLayout(bool joined);
 
+    // Rename: the edit opens and closes; applying keeps a changed, valid name.
+    virtual void ShowNameEdit(bool show);
+    virtual void ApplyNameEdit();
+    bool SetOutputName(std::wstring text);
+
     void PauseConvert();
     void ResumeConvert();
     void SetProgress(int value);
@@ -56,6 +61,7 @@ protected:
     CControlUI* Sub(const wchar_t* name) const;
     void Show(const wchar_t* name, bool visible) const;
     void StartThumbnail();
+    void FillTrackCombos();
     void ApplyThumbnailResult();
 
     CPaintManagerUI* m_manager = nullptr;
