@@ -42,6 +42,8 @@ void AddRowControls(CMediaListItemUI* row)
     add(new CVerticalLayoutUI, L"ID_CONTAINER_ITEM_INFORMATION");
     add(new CVerticalLayoutUI, L"ID_LAYOUT_THUMBNAIL_V");
     add(new CVerticalLayoutUI, L"ID_LAYOUT_MEDIA_INFO");
+    add(new CButtonUI, L"ID_BUTTON_ITEM_CONVER_START");
+    add(new CButtonUI, L"ID_BUTTON_ITEM_CONVERT_STOP");
     add(new CButtonUI, L"ID_BUTTON_ITEM_CONVERT_PAUSE");
     add(new CButtonUI, L"ID_BUTTON_ITEM_CONVERT_RESUME");
     add(new CButtonUI, L"ID_BUTTON_ITEM_CLONE");
@@ -476,6 +478,30 @@ TEST_F(ConvertList, NameEditHidesAndRestoresRemoveAndClone)
     row->ShowNameEdit(false);
     EXPECT_TRUE(Sub(row, L"ID_BUTTON_ITEM_REMOVE")->IsVisible());
     EXPECT_TRUE(Sub(row, L"ID_BUTTON_ITEM_CLONE")->IsVisible());
+}
+
+void Release(CControlUI* button)
+{
+    TEventUI e;
+    e.Type = UIEVENT_BUTTONUP;
+    e.pSender = button;
+    button->Event(e);
+}
+
+TEST_F(ConvertList, RowButtonsReachTheMediaObject)
+{
+    CFakeMedia* m = NewMedia(L"a");
+    CMediaListItemUI* row = AddRow(m);
+    Release(Sub(row, L"ID_BUTTON_ITEM_CONVER_START"));
+    ASSERT_EQ(converted.size(), 1u);
+    Release(Sub(row, L"ID_BUTTON_ITEM_CONVERT_PAUSE"));
+    Release(Sub(row, L"ID_BUTTON_ITEM_CONVERT_RESUME"));
+    Release(Sub(row, L"ID_BUTTON_ITEM_CONVERT_STOP"));
+    EXPECT_EQ(m->calls, (std::vector<std::wstring>{L"pause", L"resume", L"stop"}));
+    // A disabled button does nothing.
+    Sub(row, L"ID_BUTTON_ITEM_CONVERT_STOP")->SetEnabled(false);
+    Release(Sub(row, L"ID_BUTTON_ITEM_CONVERT_STOP"));
+    EXPECT_EQ(m->calls.size(), 3u);
 }
 
 }  // namespace

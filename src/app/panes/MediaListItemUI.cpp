@@ -45,8 +45,19 @@ void CMediaListItemUI::Show(const wchar_t* name, bool visible) const
     if (CControlUI* c = Sub(name)) c->SetVisible(visible);
 }
 
+constexpr const wchar_t* kButtons[] = {
+    L"ID_BUTTON_ITEM_CHANGE_FILENAME", L"ID_BUTTON_ITEM_EDIT_OK", L"ID_BUTTON_ITEM_CONVER_START",
+    L"ID_BUTTON_ITEM_CONVERT_STOP", L"ID_BUTTON_ITEM_CONVERT_PAUSE", L"ID_BUTTON_ITEM_CONVERT_RESUME",
+    L"ID_BUTTON_ITEM_CLIP", L"ID_BUTTON_ITEM_EFFECT", L"ID_BUTTON_ITEM_EDIT", L"ID_BUTTON_ITEM_OUTPUT_FORMAT",
+    L"ID_BUTTON_ITEM_CLONE", L"ID_BUTTON_ITEM_REMOVE"};
+
 void CMediaListItemUI::DoInit()
 {
+    for (const wchar_t* name : kButtons)
+        if (CControlUI* b = Sub(name)) {
+            b->SetTag(reinterpret_cast<UINT_PTR>(this));
+            b->OnEvent += MakeDelegate(this, &CMediaListItemUI::OnSubEvent);
+        }
     if (m_burnList) Show(L"ID_BUTTON_ITEM_OUTPUT_FORMAT", false);
     if (auto* p = dynamic_cast<CProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT"))) {
         p->SetMinValue(0);
@@ -64,19 +75,29 @@ void CMediaListItemUI::DoEvent(TEventUI& event)
         if (m_manager) m_manager->KillTimer(this, kDragTimer);
         return;
     }
-    if (event.Type == UIEVENT_BUTTONUP && event.pSender && event.pSender != this && event.pSender->IsEnabled()) {
-        const std::wstring name = event.pSender->GetName();
-        if (name == L"ID_BUTTON_ITEM_CONVER_START") StartConvert();
-        else if (name == L"ID_BUTTON_ITEM_CONVERT_STOP") StopConvert();
-        else if (name == L"ID_BUTTON_ITEM_CONVERT_PAUSE") PauseConvert();
-        else if (name == L"ID_BUTTON_ITEM_CONVERT_RESUME") ResumeConvert();
-        else if (name == L"ID_BUTTON_ITEM_CLONE" || name == L"ID_BUTTON_ITEM_REMOVE") {
-            if (m_manager) m_manager->SendNotify(this, name == L"ID_BUTTON_ITEM_CLONE" ? L"item_clone" : L"item_remove");
-            return;
-        }
-    }
     if (event.Type == UIEVENT_MOUSEHOVER || event.Type == UIEVENT_SETCURSOR) return;
     CListContainerElementUI::DoEvent(event);
+}
+
+bool CMediaListItemUI::OnSubEvent(void* param)
+{
+    auto* event = static_cast<TEventUI*>(param);
+    if (!event || event->Type != UIEVENT_BUTTONUP || !event->pSender || !event->pSender->IsEnabled()) return true;
+    const std::wstring name = event->pSender->GetName();
+    if (name == L"ID_BUTTON_ITEM_CHANGE_FILENAME") ShowNameEdit(!Sub(L"ID_CONTAINER_ITEM_EDIT_NAME") ||
+                                                                !Sub(L"ID_CONTAINER_ITEM_EDIT_NAME")->IsVisible());
+    else if (name == L"ID_BUTTON_ITEM_EDIT_OK") ApplyNameEdit();
+    else if (name == L"ID_BUTTON_ITEM_CONVER_START") StartConvert();
+    else if (name == L"ID_BUTTON_ITEM_CONVERT_STOP") StopConvert();
+    else if (name == L"ID_BUTTON_ITEM_CONVERT_PAUSE") PauseConvert();
+    else if (name == L"ID_BUTTON_ITEM_CONVERT_RESUME") ResumeConvert();
+    else if (name == L"ID_BUTTON_ITEM_OUTPUT_FORMAT") {
+        if (m_manager) m_manager->SendNotify(this, L"show_item_profilewnd", reinterpret_cast<WPARAM>(event->pSender));
+    } else if (name == L"ID_BUTTON_ITEM_CLONE" || name == L"ID_BUTTON_ITEM_REMOVE") {
+        if (m_manager) m_manager->SendNotify(this, name == L"ID_BUTTON_ITEM_CLONE" ? L"item_clone" : L"item_remove");
+        return false;
+    }
+    return true;
 }
 
 void CMediaListItemUI::SetMedia(IVXMMedia* media, bool makeThumbnail)

@@ -61,6 +61,8 @@ protected:
     CControlUI* Sub(const wchar_t* name) const;
     void Show(const wchar_t* name, bool visible) const;
     void StartThumbnail();
+    // Events of the row's buttons; false ends the event there.
+    bool OnSubEvent(void* param);
     void FillTrackCombos();
     void ApplyThumbnailResult();
 
