@@ -276,8 +276,14 @@ bool BuildTsMuxerCommands(CVXMMediaBase* media, COutputProfile* profile, const s
                  WideToUtf8(out.videoStream).c_str(), WideToUtf8(out.targetRate).c_str());
     if (media->m_bHasAudio && !profile->IsAudioDisabled()) {
         const std::wstring acodec = profile->GetAudioCodec();
-        const char* tag = acodec == L"aac" ? "A_AAC" : acodec == L"ac3" ? "A_AC3" : "";
-        std::fprintf(meta, "%s, \"%s\"", tag, WideToUtf8(out.audioStream).c_str());
+        const char* tag = acodec == L"aac" ? "A_AAC"
+                          : acodec == L"ac3" ? "A_AC3"
+                          : (acodec == L"mp3" || acodec == L"mp2") ? "A_MP3"
+                          : acodec == L"dts" ? "A_DTS"
+                                             : "";
+        // A track without a codec name is refused by the muxer: leave it out.
+        if (*tag)
+            std::fprintf(meta, "%s, \"%s\"", tag, WideToUtf8(out.audioStream).c_str());
     }
     std::fclose(meta);
     return true;
