@@ -2,6 +2,9 @@
 // hand-over of changed pixels to the host window.
 #include "ffplay_state.h"
 
+#include "Watermarks.h"
+#include "ffplay_picture.h"
+
 namespace ffplay_detail {
 
 FFplayRect g_rects[2];
@@ -65,12 +68,23 @@ void EnsureOverlay(SDL_Overlay*& ov, const AVFrame* f, SDL_Surface* screen)
 void BuildTable(FFplayAdjustTable& t)
 {
     if (t.built) return;
-    t.identity = t.contrast == 1.0 && t.brightness == 0.0 && t.gamma == 1.0;
-    for (int i = 0; i < 256; i++) {
-        double v = (i / 255.0 - 0.5) * t.contrast + 0.5 + t.brightness;
-        t.lut[i] = static_cast<uint8_t>(std::clamp(lrint(v * 255.0), 0L, 255L));
-    }
+    t.identity = IsIdentityAdjust(t.contrast, t.brightness, t.gamma);
+    BuildAdjustLut(t.contrast, t.brightness, t.gamma, t.lut);
     t.built = 1;
+}
+
+// The media's text watermark on the screen at the picture's origin plus its
+// position.
+void DrawScreenWatermark(CVideoState* is, CScreen& sc, const SDL_Rect& rect)
+{
+    CVXMMediaBase* media = is->runner ? is->runner->m_pMedia : nullptr;
+    if (!media) return;
+    std::lock_guard<std::mutex> lock(WatermarkSwapLock());
+    SDL_Surface* wm = media->m_pTextWatermark;
+    if (!wm) return;
+    SDL_Rect dst{static_cast<Sint16>(rect.x + media->m_wmText.m_nX), static_cast<Sint16>(rect.y + media->m_wmText.m_nY),
+                 static_cast<Uint16>(wm->w), static_cast<Uint16>(wm->h)};
+    if (SDL_BlitSurface(wm, nullptr, sc.surface, &dst) == 0 && dst.w && dst.h) Present(sc, dst);
 }
 
 // Copies the frame into the overlay (YV12: Y, V, U), through the tables when given.
@@ -131,12 +145,16 @@ void DisplayPicture(CVideoState* is, CScreen& sc)
                         reinterpret_cast<LPARAM>(&g_aspect));
         SDL_DisplayYUVOverlay(is->overlay, &left);
         Present(sc, left);
-        EnsureOverlay(is->overlay2, f, sc.surface);
+        AVFrame* changed = ClipSettingsPicture(is->runner ? is->runner->m_pMedia : nullptr, pic);
+        const AVFrame* rightPic = changed ? changed : pic;
+        EnsureOverlay(is->overlay2, rightPic, sc.surface);
         if (is->overlay2) {
-            FillOverlay(is->overlay2, pic, is->opts->adjust);
+            FillOverlay(is->overlay2, rightPic, is->opts->adjust);
             SDL_DisplayYUVOverlay(is->overlay2, &right);
             Present(sc, right);
+            DrawScreenWatermark(is, sc, right);
         }
+        av_frame_free(&changed);
         // Grey bands: above, between and below the pictures.
         const Uint32 grey = SDL_MapRGB(sc.surface->format, 240, 240, 240);
         SDL_Rect top{win.x, win.y, win.w, static_cast<Uint16>(std::max(0, left.y - win.y))};
@@ -159,6 +177,7 @@ void DisplayPicture(CVideoState* is, CScreen& sc)
     }
     SDL_DisplayYUVOverlay(is->overlay, &rect);
     Present(sc, rect);
+    DrawScreenWatermark(is, sc, rect);
     is->last_rect = rect;
 }
 

@@ -175,3 +175,33 @@ bool CropAndScale(AVFrame* frame, int left, int top, int width, int height)
 }
 
 }  // namespace ffplay_detail
+
+#include "VXMMediaBase.h"
+
+namespace ffplay_detail {
+
+AVFrame* ClipSettingsPicture(const CVXMMediaBase* media, const AVFrame* picture)
+{
+    if (!media || !picture) return nullptr;
+    CPictureTransform t;
+    t.rotate = media->m_nRotate;
+    t.flipVertical = media->m_bFlipVertical != 0;
+    t.flipHorizontal = media->m_bFlipHorizontal != 0;
+    t.rotateFirst = media->m_bRotateFirst != 0;
+    const bool crop = media->IsCropped() && media->m_nCropWidth > 0 && media->m_nCropHeight > 0;
+    if (!crop && !t.flipVertical && !t.flipHorizontal && (t.rotate < 1 || t.rotate > 3)) return nullptr;
+    AVFrame* work = nullptr;
+    if (crop) {
+        work = av_frame_clone(picture);
+        if (!work || av_frame_make_writable(work) < 0 ||
+            !CropAndScale(work, media->m_nCropLeft, media->m_nCropTop, media->m_nCropWidth, media->m_nCropHeight)) {
+            av_frame_free(&work);
+            return nullptr;
+        }
+    }
+    AVFrame* out = TransformPicture(work ? work : picture, t);
+    av_frame_free(&work);
+    return out;
+}
+
+}  // namespace ffplay_detail

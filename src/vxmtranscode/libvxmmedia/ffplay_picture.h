@@ -35,3 +35,13 @@ AVFrame* TransformPicture(const AVFrame* src, const CPictureTransform& t);
 bool CropAndScale(AVFrame* frame, int left, int top, int width, int height);
 
 }  // namespace ffplay_detail
+
+class CVXMMediaBase;
+
+namespace ffplay_detail {
+
+// The picture with the media's crop, flips and rotation applied, as a new
+// frame; null when the media asks for no change (or there is no media).
+AVFrame* ClipSettingsPicture(const CVXMMediaBase* media, const AVFrame* picture);
+
+}  // namespace ffplay_detail
