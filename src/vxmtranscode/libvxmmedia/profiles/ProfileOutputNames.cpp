@@ -375,9 +375,10 @@ void BuildSubtitleCommand(VXM_JOB_QUEUE& queue, COutputProfile* profile, CVXMMed
         opts.SetOption(L"-map", L"0:%d", subtitle.m_nId);
     const int codec = SubtitleCodecOf(subtitle);
     opts.SetOption(L"-scodec", L"%s", codec == AV_CODEC_ID_SSA || codec == AV_CODEC_ID_ASS ? L"copy" : L"ass");
-    const unsigned start = static_cast<unsigned>(media->m_nStartTime) / 1000;
-    if (start > 0)
-        opts.SetOption(L"-ss", L"%d", static_cast<int>(start));
+    // Cut at the same millisecond the picture is cut at.
+    const unsigned startMs = media->m_nStartTime > 0 ? static_cast<unsigned>(media->m_nStartTime) : 0;
+    if (startMs > 0)
+        opts.SetOption(L"-ss", L"%u.%03u", startMs / 1000, startMs % 1000);
     opts.AddFlag(L"-y");  // the name was created empty to hold it
     AddOutputPath(opts, assPath);
     opts.AddJobCommand(queue, PASS_SUBTITLE, media->m_strSourcePath, media, 1, assPath);
