@@ -504,4 +504,19 @@ TEST_F(ConvertList, RowButtonsReachTheMediaObject)
     EXPECT_EQ(m->calls.size(), 3u);
 }
 
+TEST_F(ConvertList, RowsAreBuiltFromTheSkinTemplate)
+{
+    list->SetRowTemplate(EMediaRowKind::File, L"" VXM_SOURCE_DIR "/skin/convertlist_item.xml");
+    CFakeMedia* m = NewMedia(L"holiday");
+    CMediaListItemUI* row = list->AddMedia(m, EMediaRowKind::File, false);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(Text(row, L"ID_LABEL_ITEM_SHORT_NAME"), L"holiday");
+    Release(Sub(row, L"ID_BUTTON_ITEM_CONVER_START"));
+    EXPECT_EQ(converted.size(), 1u);
+    EXPECT_TRUE(Sub(row, L"ID_CONTAINER_ITEM_CONVERT")->IsVisible());
+    auto* combo = dynamic_cast<CComboUI*>(Sub(row, L"ID_COMBO_AUDIO_TRACK"));
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->GetCount(), 2);
+}
+
 }  // namespace

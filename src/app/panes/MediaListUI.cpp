@@ -7,6 +7,20 @@
 #include <filesystem>
 #include <vector>
 
+class CMediaListUI::CRowBuilder : public IDialogBuilderCallback {
+public:
+    explicit CRowBuilder(CMediaListUI* list) : m_list(list) {}
+    CControlUI* CreateControl(const std::wstring& name) override
+    {
+        EMediaRowKind kind;
+        if (!KindOfElement(name, kind)) return nullptr;
+        return m_list->NewRow(kind);
+    }
+
+private:
+    CMediaListUI* m_list;
+};
+
 CMediaListUI::CMediaListUI(bool burnList) : m_burnList(burnList)
 {
     SetMultiSelect(true);
@@ -30,10 +44,15 @@ CMediaListItemUI* CMediaListUI::AddMedia(IVXMMedia* media, EMediaRowKind kind, b
 {
     if (!media) return nullptr;
     CMediaListItemUI* row = nullptr;
-    if (kind == EMediaRowKind::Child) row = new CChildListItemUI(GetManager(), this, m_burnList);
-    else if (kind == EMediaRowKind::Online) row = new COnlineMediaListItemUI(GetManager(), this, m_burnList);
-    else if (kind == EMediaRowKind::DVD) row = new CDVDMediaListItemUI(GetManager(), this, m_burnList);
-    else row = new CMediaListItemUI(GetManager(), this, m_burnList, true);
+    const std::wstring& xml = m_templates[static_cast<int>(kind)];
+    if (!xml.empty()) {
+        CRowBuilder callback(this);
+        CDialogBuilder builder;
+        CControlUI* built = builder.Create(xml, {}, &callback);
+        row = dynamic_cast<CMediaListItemUI*>(built);
+        if (!row) delete built;
+    }
+    if (!row) row = NewRow(kind);
     const bool added = index < 0 || index >= GetCount() ? Add(row) : AddAt(row, index);
     if (!added) {
         delete row;
@@ -41,6 +60,21 @@ CMediaListItemUI* CMediaListUI::AddMedia(IVXMMedia* media, EMediaRowKind kind, b
     }
     row->SetMedia(media, makeThumbnail);
     return row;
+}
+
+CMediaListItemUI* CMediaListUI::NewRow(EMediaRowKind kind)
+{
+    switch (kind) {
+    case EMediaRowKind::Child: return new CChildListItemUI(GetManager(), this, m_burnList);
+    case EMediaRowKind::Online: return new COnlineMediaListItemUI(GetManager(), this, m_burnList);
+    case EMediaRowKind::DVD: return new CDVDMediaListItemUI(GetManager(), this, m_burnList);
+    default: return new CMediaListItemUI(GetManager(), this, m_burnList, true);
+    }
+}
+
+void CMediaListUI::SetRowTemplate(EMediaRowKind kind, std::wstring xml)
+{
+    m_templates[static_cast<int>(kind)] = std::move(xml);
 }
 
 bool CMediaListUI::Download(IVXMMedia* media, int flag)

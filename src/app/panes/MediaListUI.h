@@ -34,6 +34,9 @@ public:
     bool Download(IVXMMedia* media, int flag);
     void CancelDownload(IVXMMedia* media);
     // The row kind of a template element name; false for an unknown name.
+    // Markup (or a skin file name) of a row kind's template; its root element
+    // name picks the row class. Without a template a row is bare.
+    void SetRowTemplate(EMediaRowKind kind, std::wstring xml);
     static bool KindOfElement(const std::wstring& element, EMediaRowKind& kind);
     std::mutex& ThumbnailLock() { return m_thumbLock; }
     bool IsMultiSelectState() const { return GetSelCount() > 1; }
@@ -72,6 +75,9 @@ private:
     bool m_burnList = false;
     bool m_joinMode = false;
     IProfile* m_profile = nullptr;
+    class CRowBuilder;
+    CMediaListItemUI* NewRow(EMediaRowKind kind);
+    std::wstring m_templates[4];
     ConvertFn m_convert;
     DownloadFn m_download;
     CancelFn m_cancel;
