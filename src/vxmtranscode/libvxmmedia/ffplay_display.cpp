@@ -87,6 +87,26 @@ void DrawScreenWatermark(CVideoState* is, CScreen& sc, const SDL_Rect& rect)
     if (SDL_BlitSurface(wm, nullptr, sc.surface, &dst) == 0 && dst.w && dst.h) Present(sc, dst);
 }
 
+// The media's image watermark into the overlay, at its position scaled from
+// the reference picture to the video's size.
+void DrawImageWatermark(CVideoState* is, SDL_Overlay* ov)
+{
+    CVXMMediaBase* media = is->runner ? is->runner->m_pMedia : nullptr;
+    if (!media || !ov || ov->format != SDL_YV12_OVERLAY) return;
+    std::lock_guard<std::mutex> lock(WatermarkSwapLock());
+    if (!media->m_pImageWatermark) return;
+    const VXM_WATERMARK& wm = media->m_wmImage;
+    const int refW = wm.m_nRefWidth > 0 ? wm.m_nRefWidth : ov->w;
+    const int refH = wm.m_nRefHeight > 0 ? wm.m_nRefHeight : ov->h;
+    const int x = static_cast<int>(static_cast<int64_t>(std::max(wm.m_nX, 0)) * ov->w / refW);
+    const int y = static_cast<int>(static_cast<int64_t>(std::max(wm.m_nY, 0)) * ov->h / refH);
+    SDL_LockYUVOverlay(ov);
+    uint8_t* const planes[3] = {ov->pixels[0], ov->pixels[2], ov->pixels[1]};
+    const int pitches[3] = {ov->pitches[0], ov->pitches[2], ov->pitches[1]};
+    DrawSurfaceIntoYuv(media->m_pImageWatermark, planes, pitches, ov->w, ov->h, x, y);
+    SDL_UnlockYUVOverlay(ov);
+}
+
 // Copies the frame into the overlay (YV12: Y, V, U), through the tables when given.
 void FillOverlay(SDL_Overlay* ov, const AVFrame* f, FFplayAdjustTable* tables)
 {
@@ -119,6 +139,7 @@ void DisplayPicture(CVideoState* is, CScreen& sc)
     if (!is->overlay) return;
     const AVFrame* pic = SubtitledPicture(is);
     FillOverlay(is->overlay, pic, nullptr);
+    if (g_nDisplayMode & 2) DrawImageWatermark(is, is->overlay);
     const SDL_Rect& win = sc.window;
     const Uint32 black = SDL_MapRGB(sc.surface->format, 0, 0, 0);
     SDL_Rect rect = DisplayRect(win, f, &g_aspect);

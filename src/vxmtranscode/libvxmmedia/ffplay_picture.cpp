@@ -205,3 +205,40 @@ AVFrame* ClipSettingsPicture(const CVXMMediaBase* media, const AVFrame* picture)
 }
 
 }  // namespace ffplay_detail
+
+#include <SDL/SDL.h>
+
+#include "PreviewSurface.h"
+
+namespace ffplay_detail {
+
+bool DrawSurfaceIntoYuv(SDL_Surface* surface, uint8_t* const planes[3], const int pitches[3], int width, int height,
+                        int x, int y)
+{
+    if (!surface) return false;
+    const int bpp = surface->format->BitsPerPixel;
+    if (bpp != 8 && bpp != 16 && bpp != 32) return false;
+    if (x < 0 || y < 0 || x >= width || y >= height) return false;
+    const int w = std::min(surface->w, width - x);
+    const int h = std::min(surface->h, height - y);
+    LockSurfaceIfNeeded(surface);
+    for (int j = 0; j < h; ++j) {
+        const int py = y + j;
+        for (int i = 0; i < w; ++i) {
+            const int px = x + i;
+            Uint8 r, g, b;
+            SDL_GetRGB(GetPixel(surface, i, j), surface->format, &r, &g, &b);
+            planes[0][static_cast<ptrdiff_t>(py) * pitches[0] + px] =
+                static_cast<uint8_t>(((66 * r + 129 * g + 25 * b + 128) >> 8) + 16);
+            if (!(py & 1) && !(px & 1)) {
+                const ptrdiff_t c = static_cast<ptrdiff_t>(py / 2);
+                planes[2][c * pitches[2] + px / 2] = static_cast<uint8_t>(((112 * r - 94 * g - 18 * b + 128) >> 8) + 128);
+                planes[1][c * pitches[1] + px / 2] = static_cast<uint8_t>(((-38 * r - 74 * g + 112 * b + 128) >> 8) + 128);
+            }
+        }
+    }
+    UnlockSurfaceIfNeeded(surface);
+    return true;
+}
+
+}  // namespace ffplay_detail

@@ -45,3 +45,16 @@ namespace ffplay_detail {
 AVFrame* ClipSettingsPicture(const CVXMMediaBase* media, const AVFrame* picture);
 
 }  // namespace ffplay_detail
+
+struct SDL_Surface;
+
+namespace ffplay_detail {
+
+// Writes the surface's pixels (8, 16 or 32 bits; other depths draw nothing)
+// as YUV over a 4:2:0 picture at (x, y), clipped to the picture; chroma is
+// taken from the pixels at even rows and columns. No alpha blending.
+// planes/pitches: Y, U, V. False when nothing was drawn.
+bool DrawSurfaceIntoYuv(SDL_Surface* surface, uint8_t* const planes[3], const int pitches[3], int width, int height,
+                        int x, int y);
+
+}  // namespace ffplay_detail
