@@ -155,6 +155,31 @@ TEST(AdjustTable, FollowsContrastBrightnessAndGamma)
     EXPECT_EQ(lut[0], 0);
 }
 
+TEST(AdjustTable, BrightnessContrastAndSaturationMatchTheLibraryLut)
+{
+    // Y: contrast 1.3, brightness 0.1; U and V: contrast 0.6 (saturation).
+    AVFrame* in = Pattern(40, 30);
+    AVFrame* mine = av_frame_clone(in);
+    av_frame_make_writable(mine);
+    const double c[3] = {1.3, 0.6, 0.6}, b[3] = {0.1, 0.0, 0.0};
+    for (int p = 0; p < 3; ++p) {
+        uint8_t lut[256];
+        BuildAdjustLut(c[p], b[p], 1.0, lut);
+        ApplyAdjustLut(lut, mine->data[p], p ? 20 : 40, p ? 15 : 30, mine->linesize[p]);
+    }
+    auto expr = [](double contrast, double brightness) {
+        char e[256];
+        snprintf(e, sizeof(e), "if(lte((val/255-0.5)*%g+0.5+%g\\,0)\\,0\\,if(gte((val/255-0.5)*%g+0.5+%g\\,1)\\,255\\,"
+                 "trunc(256*((val/255-0.5)*%g+0.5+%g))))",
+                 contrast, brightness, contrast, brightness, contrast, brightness);
+        return std::string(e);
+    };
+    AVFrame* ref = Filtered(in, "lutyuv=y=" + expr(1.3, 0.1) + ":u=" + expr(0.6, 0.0) + ":v=" + expr(0.6, 0.0));
+    ASSERT_NE(ref, nullptr);
+    EXPECT_EQ(MaxDiff(mine, ref), 0);
+    for (AVFrame* f : {in, mine, ref}) av_frame_free(&f);
+}
+
 TEST(AdjustTable, AppliesToEveryByteOfARowNotAMultipleOfEight)
 {
     uint8_t lut[256];
