@@ -121,6 +121,30 @@ TEST_F(MuxRoutes, EveryProfileUsingAnOutsideMuxerGivesAFileFfmpegOpens)
     EXPECT_GT(routes, 0);
 }
 
+TEST_F(MuxRoutes, QuotesAndApostrophesInTheFolderSurviveTheMetaFileAndTheTools)
+{
+    vxmtest::CTempDir dir;
+    CManagerScope scope(dir.Path());
+    ASSERT_TRUE(scope.Loaded());
+    const std::string folder = dir.Path() + "/it's \"q\"";
+    fs::create_directories(folder);
+    for (int i = 0; i < scope.Manager().GetProfileCount(); ++i) {
+        COutputProfile* profile = scope.Profile(i);
+        if (!UsesEngine(profile, PROFILE_ENGINE_TSMUXER))
+            continue;
+        auto media = MakeMedia(vxmtest::GetTestMedia().mp4, folder);
+        VXM_JOB_QUEUE queue;
+        ASSERT_EQ(BuildMediaCommands(media.get(), profile, queue), 0);
+        const std::string failure = RunQueue(queue, m_tools);
+        EXPECT_TRUE(failure.empty()) << failure;
+        bool opened = false;
+        Duration(N(media->m_strOutputFile), &opened);
+        EXPECT_TRUE(opened) << N(media->m_strOutputFile);
+        return;
+    }
+    FAIL() << "no tsMuxeR profile in the catalogue";
+}
+
 std::string ListPathOf(const VXM_JOB_QUEUE& queue)
 {
     for (const auto& step : queue) {

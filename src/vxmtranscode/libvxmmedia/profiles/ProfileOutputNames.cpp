@@ -244,6 +244,18 @@ bool BuildMp4MuxCommands(CVXMMediaBase* media, COutputProfile* profile, const st
     return true;
 }
 
+// A path inside the meta file's quotes: quotes and backslashes escaped.
+static std::string MetaPath(const std::wstring& path)
+{
+    std::string out;
+    for (char c : WideToUtf8(path)) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        out += c;
+    }
+    return out;
+}
+
 bool BuildTsMuxerCommands(CVXMMediaBase* media, COutputProfile* profile, const std::wstring& folder,
                           CVXMMediaBase* parent, VXM_MUX_PATHS& out)
 {
@@ -273,7 +285,7 @@ bool BuildTsMuxerCommands(CVXMMediaBase* media, COutputProfile* profile, const s
         return true;
     }
     std::fprintf(meta, "MUXOPT --no-pcr-on-video-pid --new-audio-pes --vbr  --vbv-len=500\nV_MPEG4/ISO/AVC, \"%s\", fps=%s, insertSEI, contSPS\n",
-                 WideToUtf8(out.videoStream).c_str(), WideToUtf8(out.targetRate).c_str());
+                 MetaPath(out.videoStream).c_str(), WideToUtf8(out.targetRate).c_str());
     if (media->m_bHasAudio && !profile->IsAudioDisabled()) {
         const std::wstring acodec = profile->GetAudioCodec();
         const char* tag = acodec == L"aac" ? "A_AAC"
@@ -283,7 +295,7 @@ bool BuildTsMuxerCommands(CVXMMediaBase* media, COutputProfile* profile, const s
                                              : "";
         // A track without a codec name is refused by the muxer: leave it out.
         if (*tag)
-            std::fprintf(meta, "%s, \"%s\"", tag, WideToUtf8(out.audioStream).c_str());
+            std::fprintf(meta, "%s, \"%s\"", tag, MetaPath(out.audioStream).c_str());
     }
     std::fclose(meta);
     return true;
