@@ -102,7 +102,7 @@ protected:
 
     CPaintManagerUI manager;
     CMediaListUI* list = nullptr;
-    CStubProfile profile;
+    CFakeProfile profile;
     std::deque<std::unique_ptr<CFakeMedia>> media;
     std::vector<CFakeMedia*> released;
     std::vector<IVXMMedia*> converted;
@@ -517,6 +517,28 @@ TEST_F(ConvertList, RowsAreBuiltFromTheSkinTemplate)
     auto* combo = dynamic_cast<CComboUI*>(Sub(row, L"ID_COMBO_AUDIO_TRACK"));
     ASSERT_NE(combo, nullptr);
     EXPECT_EQ(combo->GetCount(), 2);
+}
+
+TEST_F(ConvertList, NoAudioChoiceGivesTheRowItsOwnProfile)
+{
+    CFakeMedia* m = NewMedia(L"a");
+    m->audio = {CFakeAudio(L"Stereo", L""), CFakeAudio(L"Surround", L"")};
+    CMediaListItemUI* row = AddRow(m);
+    row->SelectAudio(0);  // already selected: nothing happens
+    EXPECT_TRUE(m->selected.empty());
+    EXPECT_EQ(row->GetProfile(), &profile);
+    row->SelectAudio(1);
+    EXPECT_EQ(m->selected, (std::vector<int>{100}));
+    row->SelectAudio(2);  // ID_NO_AUDIO
+    auto* own = dynamic_cast<CFakeProfile*>(row->GetProfile());
+    ASSERT_NE(own, nullptr);
+    EXPECT_NE(own, &profile);
+    EXPECT_EQ(own->clonedFrom, &profile);
+    EXPECT_EQ(own->audioDisabled, 1);
+    EXPECT_EQ(profile.audioDisabled, 0);  // the list's profile is untouched
+    row->SelectAudio(0);
+    EXPECT_EQ(own->audioDisabled, 0);
+    EXPECT_EQ(m->selected.back(), 0);
 }
 
 }  // namespace

@@ -41,6 +41,23 @@ public:
     std::wstring name, lang;
 };
 
+class CFakeProfile : public CStubProfile {
+public:
+    std::unique_ptr<IProfile> Clone() const override
+    {
+        auto copy = std::make_unique<CFakeProfile>();
+        copy->audioDisabled = audioDisabled;
+        copy->clonedFrom = this;
+        return copy;
+    }
+    int IsAudioDisabled() const override { return audioDisabled; }
+    void SetAudioDisabled(int d) override { audioDisabled = d; }
+    void SetSkipSourceTracks(int skip) override { skipTracks = skip; }
+    int audioDisabled = 0;
+    int skipTracks = 0;
+    const CFakeProfile* clonedFrom = nullptr;
+};
+
 class CFakeMedia : public CStubMedia {
 public:
     // Thumbnails running at once over every fake media.
@@ -61,6 +78,11 @@ public:
     IVXMVideo* GetVideoStream() override { return hasVideo ? &video : nullptr; }
     int GetConvertState() override { return state; }
     int IsProtected() override { return protectedMedia; }
+    int SelectStreams(int v, int a, int s) override
+    {
+        selected.push_back(a * 100 + s);
+        return 0;
+    }
     void PauseConvert() override { calls.push_back(L"pause"); }
     void ResumeConvert() override { calls.push_back(L"resume"); }
     void StopConvert() override { calls.push_back(L"stop"); }
@@ -96,6 +118,7 @@ public:
     int protectedMedia = 0;
     std::vector<std::wstring> calls;
     std::vector<IVXMMedia*> joined;
+    std::vector<int> selected;  // audio * 100 + subtitle
     CFakeVideo video;
     std::atomic<int> running{0};
     std::atomic<int> maxRunning{0};

@@ -148,6 +148,7 @@ void CMediaListItemUI::UpdateDuration()
 
 IProfile* CMediaListItemUI::GetProfile() const
 {
+    if (m_ownProfile) return m_ownProfile.get();
     return m_owner ? m_owner->GetCurrentProfile() : nullptr;
 }
 
@@ -341,6 +342,7 @@ void CMediaListItemUI::FillTrackCombos()
         IProfile* profile = GetProfile();
         const int sel = profile && profile->IsAudioDisabled() ? audio->GetCount() - 2 : 0;
         audio->SelectItem(sel, false, false);
+        m_curAudio = sel;
     }
     if (auto* subs = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_SUBTITLE"))) {
         for (int i = 0; i < m_media->GetSubtitleCount(); ++i)
@@ -388,4 +390,43 @@ bool CMediaListItemUI::SetOutputName(std::wstring text)
         label->SetToolTip(text);
     }
     return true;
+}
+
+void CMediaListItemUI::SelectAudio(int index)
+{
+    auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_AUDIO_TRACK"));
+    CControlUI* item = combo ? combo->GetItemAt(index) : nullptr;
+    if (!item || index == m_curAudio || !m_media) return;
+    m_curAudio = index;
+    const std::wstring name = item->GetName();
+    if (name == L"ID_NO_AUDIO") {
+        IProfile* listProfile = m_owner ? m_owner->GetCurrentProfile() : nullptr;
+        if (!m_ownProfile && listProfile) {
+            m_ownProfile = listProfile->Clone();
+            if (m_ownProfile) m_ownProfile->SetSizeMode(listProfile->IsSizeMode());
+        }
+        if (m_ownProfile) m_ownProfile->SetAudioDisabled(1);
+        if (m_manager) m_manager->SendNotify(this, L"mediaitem_audiodisabled", 1, reinterpret_cast<LPARAM>(m_media));
+        return;
+    }
+    if (m_ownProfile) m_ownProfile->SetAudioDisabled(0);
+    if (m_manager) m_manager->SendNotify(this, L"mediaitem_audiodisabled", 0, reinterpret_cast<LPARAM>(m_media));
+    if (name != L"ID_ADD_AUDIO") m_media->SelectStreams(0, index, m_media->GetSelectedSubtitleStream());
+}
+
+void CMediaListItemUI::SelectSubtitle(int index)
+{
+    auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_SUBTITLE"));
+    CControlUI* item = combo ? combo->GetItemAt(index) : nullptr;
+    if (!item || !m_media) return;
+    m_curSubtitle = index;
+    const std::wstring name = item->GetName();
+    if (name == L"ID_NO_SUBTITLE") {
+        IProfile* listProfile = m_owner ? m_owner->GetCurrentProfile() : nullptr;
+        if (!m_ownProfile && listProfile) m_ownProfile = listProfile->Clone();
+        if (m_ownProfile) m_ownProfile->SetSkipSourceTracks(1);
+        return;
+    }
+    if (m_ownProfile) m_ownProfile->SetSkipSourceTracks(0);
+    if (name != L"ID_ADD_SUBTITLE") m_media->SelectStreams(0, m_curAudio, index);
 }

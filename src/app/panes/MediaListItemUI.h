@@ -1,5 +1,6 @@
 // One row of a conversion list: the user's handle on one conversion job.
 #pragma once
+#include "IProfile.h"
 #include "IVXMMedia.h"
 #include "VXMItemStatus.h"
 #include "ui/UILib.h"
@@ -31,6 +32,11 @@ public:
     virtual void ShowNameEdit(bool show);
     virtual void ApplyNameEdit();
     bool SetOutputName(std::wstring text);
+
+    // A row of the audio or subtitle combo was chosen.
+    void SelectAudio(int index);
+    void SelectSubtitle(int index);
+    IProfile* GetOwnProfile() const { return m_ownProfile.get(); }
 
     void PauseConvert();
     void ResumeConvert();
@@ -73,6 +79,9 @@ protected:
     bool m_draggable = false;
     bool m_checked = false;
     VXM_ITEM_STATUS m_status = ITEM_STATUS_NONE;
+    std::unique_ptr<IProfile> m_ownProfile;
+    int m_curAudio = 0;
+    int m_curSubtitle = 0;
     std::wstring m_shownImage;
     std::wstring m_thumbFile;
 

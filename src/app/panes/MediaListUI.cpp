@@ -323,6 +323,14 @@ bool CMediaListUI::HandleNotify(TNotifyUI& msg)
         RemoveItem(row);
         return true;
     }
+    if (msg.sType == L"itemselect" && msg.pSender->GetName() == L"ID_COMBO_AUDIO_TRACK") {
+        row->SelectAudio(static_cast<int>(msg.wParam));
+        return true;
+    }
+    if (msg.sType == L"itemselect" && msg.pSender->GetName() == L"ID_COMBO_SUBTITLE") {
+        row->SelectSubtitle(static_cast<int>(msg.wParam));
+        return true;
+    }
     if (msg.sType == L"selectchanged" && msg.pSender->GetName() == L"ID_ITEM_CHECKED") {
         auto* box = dynamic_cast<COptionUI*>(msg.pSender);
         row->SetChecked(box ? box->IsSelected() : !row->IsChecked());
