@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "EngineGlobals.h"
 #include "PreviewSurface.h"
 #include "SurfacePng.h"
 #include "VXMUtils.h"
@@ -90,6 +91,38 @@ TEST(YuvWatermark, RunningPlayerShowsTheImageAtItsScaledPosition)
     EXPECT_LT(inside.r, 40);
     EXPECT_LT(inside.b, 40);
     EXPECT_FALSE(before.g > 220 && before.r < 40 && before.b < 40);
+}
+
+TEST(YuvWatermark, CompareViewPutsTheScreenCopyOnTheRightPicture)
+{
+    vxmtest::CTempDir dir;
+    SDL_Surface* logo = Solid(20, 20, 32, 0, 255, 0);
+    ASSERT_EQ(SDL_SavePNG(logo, dir.File("logo.png")), 0);
+    SDL_FreeSurface(logo);
+    g_nDisplayMode = 3;
+    playertest::CRecorder notify;
+    playertest::CHostWindow window(400, 200);   // right picture at 205, 25
+    playertest::CPlayerRun run(vxmtest::GetTestMedia().mp4, notify.Get());
+    auto& wm = run.Media().m_wmImage;
+    wm.m_strText = AnsiToWide(dir.File("logo.png"));
+    wm.m_nRefWidth = 160;
+    wm.m_nRefHeight = 120;
+    wm.m_nX = 10;
+    wm.m_nY = 10;
+    ASSERT_NE(run.Media().LoadImageWatermark(), nullptr);
+    run.Start();
+    ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PREVIEW_RECT) > 3; }, 5000));
+    ASSERT_TRUE(ffplay_push_event(FFPLAY_EVENT_PAUSE, nullptr));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const playertest::CPixel right = window.Host().At(225, 45);
+    const playertest::CPixel left = window.Host().At(20, 45);
+    run.Stop();
+    run.Join();
+    g_nDisplayMode = 2;
+    EXPECT_EQ(right.r, 0);
+    EXPECT_EQ(right.g, 255);
+    EXPECT_EQ(right.b, 0);
+    EXPECT_FALSE(left.r == 0 && left.g == 255 && left.b == 0);
 }
 
 }  // namespace

@@ -73,18 +73,26 @@ void BuildTable(FFplayAdjustTable& t)
     t.built = 1;
 }
 
-// The media's text watermark on the screen at the picture's origin plus its
-// position.
-void DrawScreenWatermark(CVideoState* is, CScreen& sc, const SDL_Rect& rect)
+// Blits a watermark onto the screen at the picture's origin plus (x, y).
+void BlitWatermark(CScreen& sc, SDL_Surface* wm, const SDL_Rect& rect, int x, int y)
+{
+    SDL_Rect dst{static_cast<Sint16>(rect.x + x), static_cast<Sint16>(rect.y + y), static_cast<Uint16>(wm->w),
+                 static_cast<Uint16>(wm->h)};
+    if (SDL_BlitSurface(wm, nullptr, sc.surface, &dst) == 0 && dst.w && dst.h) Present(sc, dst);
+}
+
+// The media's watermarks on the screen: the text always, the image's screen
+// copy in the compare view when its reference size is known.
+void DrawScreenWatermark(CVideoState* is, CScreen& sc, const SDL_Rect& rect, bool compare = false)
 {
     CVXMMediaBase* media = is->runner ? is->runner->m_pMedia : nullptr;
     if (!media) return;
     std::lock_guard<std::mutex> lock(WatermarkSwapLock());
-    SDL_Surface* wm = media->m_pTextWatermark;
-    if (!wm) return;
-    SDL_Rect dst{static_cast<Sint16>(rect.x + media->m_wmText.m_nX), static_cast<Sint16>(rect.y + media->m_wmText.m_nY),
-                 static_cast<Uint16>(wm->w), static_cast<Uint16>(wm->h)};
-    if (SDL_BlitSurface(wm, nullptr, sc.surface, &dst) == 0 && dst.w && dst.h) Present(sc, dst);
+    const VXM_WATERMARK& img = media->m_wmImage;
+    if (compare && media->m_pImageWatermarkScaled && img.m_nRefWidth && img.m_nRefHeight)
+        BlitWatermark(sc, media->m_pImageWatermarkScaled, rect, img.m_nX, img.m_nY);
+    if (media->m_pTextWatermark)
+        BlitWatermark(sc, media->m_pTextWatermark, rect, media->m_wmText.m_nX, media->m_wmText.m_nY);
 }
 
 // The media's image watermark into the overlay, at its position scaled from
@@ -139,7 +147,7 @@ void DisplayPicture(CVideoState* is, CScreen& sc)
     if (!is->overlay) return;
     const AVFrame* pic = SubtitledPicture(is);
     FillOverlay(is->overlay, pic, nullptr);
-    if (g_nDisplayMode & 2) DrawImageWatermark(is, is->overlay);
+    if ((g_nDisplayMode & 2) && !(g_nDisplayMode & 1)) DrawImageWatermark(is, is->overlay);
     const SDL_Rect& win = sc.window;
     const Uint32 black = SDL_MapRGB(sc.surface->format, 0, 0, 0);
     SDL_Rect rect = DisplayRect(win, f, &g_aspect);
@@ -173,7 +181,7 @@ void DisplayPicture(CVideoState* is, CScreen& sc)
             FillOverlay(is->overlay2, rightPic, is->opts->adjust);
             SDL_DisplayYUVOverlay(is->overlay2, &right);
             Present(sc, right);
-            DrawScreenWatermark(is, sc, right);
+            DrawScreenWatermark(is, sc, right, true);
         }
         av_frame_free(&changed);
         // Grey bands: above, between and below the pictures.
