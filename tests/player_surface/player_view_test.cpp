@@ -78,4 +78,25 @@ TEST_F(PlayerView, CompareViewShowsTheRightPictureFlipped)
     EXPECT_GT(straight, flipped * 3);
 }
 
+TEST_F(PlayerView, QuarterTurnNarrowsThePictureBetweenBlackStrips)
+{
+    CRecorder notify;
+    CHostWindow window(320, 240);
+    CPlayerRun run(vxmtest::GetTestMedia().mp4, notify.Get());   // 160x120
+    run.Media().m_nRotate = 1;
+    run.Start();
+    ASSERT_TRUE(window.Host().WaitPresents(20, 5000));
+    ASSERT_TRUE(ffplay_push_event(FFPLAY_EVENT_PAUSE, nullptr));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // 120 * 240 / 160 = 180 wide: strips of 70 on each side.
+    const double leftStrip = window.Host().MeanLevel(0, 0, 70, 240);
+    const double rightStrip = window.Host().MeanLevel(250, 0, 70, 240);
+    const double picture = window.Host().MeanLevel(72, 0, 176, 240);
+    run.Stop();
+    run.Join();
+    EXPECT_LT(leftStrip, 1.0);
+    EXPECT_LT(rightStrip, 1.0);
+    EXPECT_GT(picture, 20.0);
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 // hand-over of changed pixels to the host window.
 #include "ffplay_state.h"
 
+#include "IVXMStreams.h"
 #include "Watermarks.h"
 #include "ffplay_picture.h"
 
@@ -93,6 +94,26 @@ void DrawScreenWatermark(CVideoState* is, CScreen& sc, const SDL_Rect& rect, boo
         BlitWatermark(sc, media->m_pImageWatermarkScaled, rect, img.m_nX, img.m_nY);
     if (media->m_pTextWatermark)
         BlitWatermark(sc, media->m_pTextWatermark, rect, media->m_wmText.m_nX, media->m_wmText.m_nY);
+}
+
+// A quarter-turned media shows its picture at the turned size: the
+// rectangle narrows to it and black strips fill its sides.
+void NarrowForQuarterTurn(CVideoState* is, CScreen& sc, SDL_Rect& rect, Uint32 black)
+{
+    const CVXMMediaBase* media = is->runner ? is->runner->m_pMedia : nullptr;
+    if (!media || (media->m_nRotate != 1 && media->m_nRotate != 3)) return;
+    const IVXMVideo* video = media->GetSelectedVideoStream();
+    if (!video || video->GetWidth() <= 0) return;
+    const int fit = video->GetHeight() * rect.h / video->GetWidth();
+    if (rect.w < fit) return;
+    const int m = (rect.w - fit) / 2;
+    if (m <= 0) return;
+    SDL_Rect leftBar{rect.x, rect.y, static_cast<Uint16>(m), rect.h};
+    SDL_Rect rightBar{static_cast<Sint16>(rect.x + rect.w - m), rect.y, static_cast<Uint16>(m), rect.h};
+    rect.x = static_cast<Sint16>(rect.x + m);
+    rect.w = static_cast<Uint16>(rect.w - 2 * m);
+    FillRect(sc, leftBar, black);
+    FillRect(sc, rightBar, black);
 }
 
 // The media's image watermark into the overlay, at its position scaled from
@@ -199,6 +220,7 @@ void DisplayPicture(CVideoState* is, CScreen& sc)
         return;
     }
 
+    NarrowForQuarterTurn(is, sc, rect, black);
     if (is->force_refresh || memcmp(&rect, &is->last_rect, sizeof(rect)) != 0) {
         // Black borders around the picture.
         FillRect(sc, win, black);
