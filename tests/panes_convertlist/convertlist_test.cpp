@@ -541,4 +541,47 @@ TEST_F(ConvertList, NoAudioChoiceGivesTheRowItsOwnProfile)
     EXPECT_EQ(m->selected.back(), 0);
 }
 
+class CListForwarder : public INotifyUI {
+public:
+    explicit CListForwarder(CMediaListUI* list) : m_list(list) {}
+    void Notify(TNotifyUI& msg) override
+    {
+        if (msg.sType.rfind(L"item_", 0) == 0) seen.push_back(msg.sType);
+        m_list->HandleNotify(msg);
+    }
+    std::vector<std::wstring> seen;
+
+private:
+    CMediaListUI* m_list;
+};
+
+void Send(CControlUI* c, EVENTTYPE_UI type, WPARAM wParam = 0)
+{
+    TEventUI e;
+    e.Type = type;
+    e.pSender = c;
+    e.wParam = wParam;
+    c->Event(e);
+}
+
+TEST_F(ConvertList, DraggingARowOntoAnotherMovesIt)
+{
+    CListForwarder forward(list);
+    manager.AddNotifier(&forward);
+    CMediaListItemUI* a = AddRow(NewMedia(L"a"));
+    AddRow(NewMedia(L"b"));
+    CMediaListItemUI* c = AddRow(NewMedia(L"c"));
+    Send(a, UIEVENT_BUTTONDOWN);
+    Send(a, UIEVENT_TIMER, 121);
+    EXPECT_TRUE(a->IsDragging());
+    Send(a, UIEVENT_MOUSEMOVE);
+    Send(c, UIEVENT_MOUSEENTER);
+    ASSERT_TRUE(c->IsHot());
+    Send(a, UIEVENT_BUTTONUP);
+    EXPECT_FALSE(a->IsDragging());
+    EXPECT_EQ(Order(), (std::vector<std::wstring>{L"b", L"c", L"a"}));
+    EXPECT_EQ(forward.seen, (std::vector<std::wstring>{L"item_begin_drag", L"item_dragging", L"item_end_drag"}));
+    manager.RemoveNotifier(&forward);
+}
+
 }  // namespace

@@ -71,9 +71,28 @@ void CMediaListItemUI::DoEvent(TEventUI& event)
         ApplyThumbnailResult();
         return;
     }
+    if (event.Type == UIEVENT_BUTTONDOWN && event.pSender == this && IsEnabled() && m_draggable &&
+        !(m_owner && m_owner->IsMultiSelectState())) {
+        if (m_manager) m_manager->SetTimer(this, kDragTimer, 100);
+    }
     if (event.Type == UIEVENT_TIMER && event.wParam == kDragTimer) {
         if (m_manager) m_manager->KillTimer(this, kDragTimer);
+        if (m_draggable) {
+            m_dragging = true;
+            if (m_manager)
+                m_manager->SendNotify(this, L"item_begin_drag",
+                                      reinterpret_cast<WPARAM>(static_cast<IListOwnerUI*>(m_owner)));
+        }
         return;
+    }
+    if (event.Type == UIEVENT_MOUSEMOVE && m_dragging && m_draggable) {
+        if (m_manager) m_manager->SendNotify(this, L"item_dragging");
+    }
+    if (event.Type == UIEVENT_BUTTONUP && m_draggable) {
+        const bool wasDragging = m_dragging;
+        m_dragging = false;
+        if (m_manager) m_manager->KillTimer(this, kDragTimer);
+        if (wasDragging && m_manager) m_manager->SendNotify(this, L"item_end_drag");
     }
     if (event.Type == UIEVENT_MOUSEHOVER || event.Type == UIEVENT_SETCURSOR) return;
     CListContainerElementUI::DoEvent(event);

@@ -52,6 +52,7 @@ public:
     bool IsChecked() const { return m_checked; }
     void SetChecked(bool checked);
     bool IsDraggable() const { return m_draggable; }
+    bool IsDragging() const { return m_dragging; }
     virtual bool IsChildItem() const { return false; }
     virtual bool IsOnlineItem() const { return false; }
     virtual IVXMMedia* GetParentMedia() const { return nullptr; }
@@ -78,6 +79,7 @@ protected:
     bool m_burnList = false;
     bool m_draggable = false;
     bool m_checked = false;
+    bool m_dragging = false;
     VXM_ITEM_STATUS m_status = ITEM_STATUS_NONE;
     std::unique_ptr<IProfile> m_ownProfile;
     int m_curAudio = 0;

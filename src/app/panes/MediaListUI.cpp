@@ -319,6 +319,19 @@ bool CMediaListUI::HandleNotify(TNotifyUI& msg)
 {
     CMediaListItemUI* row = RowOf(msg.pSender);
     if (!row || row->GetOwner() != static_cast<IListOwnerUI*>(this)) return false;
+    if (msg.sType == L"item_begin_drag") {
+        SelectItem(GetItemIndex(row));
+        return true;
+    }
+    if (msg.sType == L"item_end_drag") {
+        CMediaListItemUI* target = nullptr;
+        for (int i = 0; i < GetCount() && !target; ++i) {
+            CMediaListItemUI* r = GetMediaItem(i);
+            if (r && r->IsHot()) target = r;
+        }
+        DropItem(row, target);
+        return true;
+    }
     if (msg.sType == L"item_remove") {
         RemoveItem(row);
         return true;
