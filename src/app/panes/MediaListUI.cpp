@@ -344,6 +344,10 @@ bool CMediaListUI::HandleNotify(TNotifyUI& msg)
         row->SelectSubtitle(static_cast<int>(msg.wParam));
         return true;
     }
+    if (msg.sType == L"itemselect" && msg.pSender->GetName() == L"ID_COMBO_DVDANGLE") {
+        if (auto* dvd = dynamic_cast<CDVDMediaListItemUI*>(row)) dvd->SelectAngle(static_cast<int>(msg.wParam));
+        return true;
+    }
     if (msg.sType == L"selectchanged" && msg.pSender->GetName() == L"ID_ITEM_CHECKED") {
         auto* box = dynamic_cast<COptionUI*>(msg.pSender);
         row->SetChecked(box ? box->IsSelected() : !row->IsChecked());

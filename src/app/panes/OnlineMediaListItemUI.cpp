@@ -35,3 +35,34 @@ void CDVDMediaListItemUI::MarkMainTitle()
     label->SetFont(1);
     label->SetText(label->GetText() + L" (Main Title)");
 }
+
+void CDVDMediaListItemUI::SetMedia(IVXMMedia* media, bool makeThumbnail)
+{
+    CMediaListItemUI::SetMedia(media, makeThumbnail);
+    auto* title = media && media->GetMediaKind() == 1 ? dynamic_cast<IVXMDVDTitle*>(media) : nullptr;
+    if (!title) return;
+    const std::wstring text = title->GetDisplayFormat() + L" Title " + title->GetSourceTitle();
+    if (CControlUI* label = Sub(L"ID_LABEL_ITEM_SHORT_NAME")) {
+        label->SetText(text);
+        label->SetToolTip(text);
+    }
+    auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_DVDANGLE"));
+    const int angles = title->GetAngleCount();
+    if (!combo || angles < 2) {
+        Show(L"ID_LAYOUT_DVDANGLE", false);
+        return;
+    }
+    for (int i = 0; i < angles; ++i) {
+        auto* item = new CListLabelElementUI;
+        item->SetText(std::to_wstring(i));
+        if (!combo->AddAt(item, std::min(i + 1, combo->GetCount()))) delete item;
+    }
+    combo->SelectItem(0, false, false);
+    Show(L"ID_LAYOUT_DVDANGLE", true);
+}
+
+void CDVDMediaListItemUI::SelectAngle(int index)
+{
+    auto* title = m_media && m_media->GetMediaKind() == 1 ? dynamic_cast<IVXMDVDTitle*>(m_media) : nullptr;
+    if (title && index >= 0) title->SetAngle(index);
+}

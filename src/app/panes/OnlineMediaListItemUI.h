@@ -20,6 +20,9 @@ class CDVDMediaListItemUI : public CMediaListItemUI {
 public:
     CDVDMediaListItemUI(CPaintManagerUI* manager, CMediaListUI* owner, bool burnList)
         : CMediaListItemUI(manager, owner, burnList, true) {}
+    void SetMedia(IVXMMedia* media, bool makeThumbnail) override;
+    // The angle combo chose angle `index`.
+    void SelectAngle(int index);
     // The disc's main title reads "<name> (Main Title)" in bold.
     void MarkMainTitle();
 };
