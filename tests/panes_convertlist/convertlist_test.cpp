@@ -584,4 +584,29 @@ TEST_F(ConvertList, DraggingARowOntoAnotherMovesIt)
     manager.RemoveNotifier(&forward);
 }
 
+TEST_F(ConvertList, FirstProgressTickSwapsToTheProgressView)
+{
+    CMediaListItemUI* row = AddRow(NewMedia(L"a"));
+    Sub(row, L"ID_CONTAINER_ITEM_CONVERT")->SetVisible(false);
+    row->SetProgress(250);
+    EXPECT_TRUE(Sub(row, L"ID_CONTAINER_ITEM_CONVERT")->IsVisible());
+    EXPECT_FALSE(Sub(row, L"ID_CONTAINER_ITEM_INFORMATION")->IsVisible());
+    row->SetProgress(5000);  // kept in range
+    EXPECT_EQ(dynamic_cast<CProgressUI*>(Sub(row, L"ID_PROGRESS_ITEM_CONVERT"))->GetValue(), 1000);
+}
+
+TEST_F(ConvertList, BurnListRowsHideTheOutputFormatButton)
+{
+    CMediaListUI* burn = new CMediaListUI(true);
+    CPaintManagerUI burnManager;
+    burnManager.AttachDialog(burn);
+    CFakeMedia* m = NewMedia(L"a");
+    CMediaListItemUI* row = burn->AddMedia(m, EMediaRowKind::File, false);
+    AddRowControls(row);
+    row->DoInit();
+    EXPECT_FALSE(burnManager.FindSubControlByName(row, L"ID_BUTTON_ITEM_OUTPUT_FORMAT")->IsVisible());
+    row->SetJoinLayout(false);
+    EXPECT_FALSE(burnManager.FindSubControlByName(row, L"ID_BUTTON_ITEM_OUTPUT_FORMAT")->IsVisible());
+}
+
 }  // namespace

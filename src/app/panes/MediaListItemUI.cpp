@@ -333,6 +333,14 @@ void CChildListItemUI::SetSegment(int index, int startMs, int endMs)
     m_segEnd = endMs;
 }
 
+void CChildListItemUI::SetJoinLayout(bool joined)
+{
+    for (const wchar_t* n : {L"ID_ITEM_CHECKED", L"ID_BUTTON_ITEM_CHANGE_FILENAME", L"ID_BUTTON_ITEM_CONVER_START",
+                             L"ID_PROFILE_SEP"})
+        Show(n, !joined);
+    Show(L"ID_BUTTON_ITEM_OUTPUT_FORMAT", !joined && !m_burnList);
+}
+
 void CChildListItemUI::UpdateDuration()
 {
     if (!m_media) return;

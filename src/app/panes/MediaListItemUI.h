@@ -105,6 +105,7 @@ public:
     void SetSegment(int index, int startMs, int endMs);
     int GetSegmentIndex() const { return m_segmentIndex; }
     void UpdateDuration() override;
+    void SetJoinLayout(bool joined) override;
 
 private:
     IVXMMedia* m_parent = nullptr;
