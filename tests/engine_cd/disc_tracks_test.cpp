@@ -9,7 +9,12 @@
 #include <iterator>
 #include <thread>
 
+#include "CmdFFplay.h"
+#include "CmdOpts.h"
 #include "EngineHooks.h"
+#include "RunnerHooks.h"
+#include "SplitCommandLine.h"
+#include "VXMJobType.h"
 #include "VXMDiscAudioTrack.h"
 #include "VXMDiscFile.h"
 #include "VXMMediaExports.h"
@@ -129,24 +134,29 @@ TEST(DiscDrive, MissingDiscFailsAndMakesNoTracks)
     EXPECT_EQ(drive.GetTrackAt(0), nullptr);
 }
 
-TEST_F(DiscTracks, DISABLED_TrackPreviewPlaysFromTheTrackStart)
+std::wstring g_playLine;
+int RecordPlay(void* line, CCmdFFplay*)
 {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    g_playLine = static_cast<const wchar_t*>(line);
+    return 0;
+}
+
+TEST_F(DiscTracks, PreviewLineSeeksToTheTrackOnTheDisc)
+{
+    VXM_RUNNER_HOOKS saved = g_RunnerHooks;
+    g_RunnerHooks.pfnPlay = &RecordPlay;
     CVXMDiscFileImpl drive;
     drive.SetDrive(Utf8ToWide(m_cue));
     ASSERT_EQ(drive.Open(), 0);
     IVXMDiscAudiotrack* track = drive.GetTrackAt(1);
     ASSERT_EQ(track->StartPreview(nullptr), 0);
-    float position = 0.0f;
-    for (int i = 0; i < 40 && position <= 0.0f; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        position = track->GetPreviewPosition();
-    }
-    EXPECT_GT(position, 0.0f);
-    EXPECT_LT(position, 2.0f);  // counted from the track start, not the disc start
     track->StopPreview();
-    EXPECT_EQ(track->GetPreviewState(), 0);
+    g_RunnerHooks = saved;
+    // 188 sectors: 2.5067 s, kept to the millisecond, not 2 or 3 whole seconds.
+    EXPECT_NE(g_playLine.find(L" -f libcdio -track 2 -ss 2.506 -i \"\" -vn"), std::wstring::npos)
+        << WideToUtf8(g_playLine);
+    EXPECT_NE(g_playLine.find(L"-nodisp"), std::wstring::npos);
+    EXPECT_EQ(g_playLine.find(L" -t "), std::wstring::npos);
     track->Release();
 }
 
