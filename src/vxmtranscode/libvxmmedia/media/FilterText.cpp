@@ -54,6 +54,19 @@ std::wstring EscapeForCommandLine(const std::wstring& text)
     return out;
 }
 
+
+}  // namespace
+
+std::wstring EscapeFilterText(const std::wstring& text)
+{
+    return EscapeForCommandLine(EscapeForFilter(text));
+}
+
+void EscapeFilterPath(std::wstring& path)
+{
+    path = EscapeFilterText(path);
+}
+
 std::wstring FindFontFile(const char* family)
 {
     std::wstring result;
@@ -76,18 +89,6 @@ std::wstring FindFontFile(const char* family)
     }
     FcConfigDestroy(config);
     return result;
-}
-
-}  // namespace
-
-std::wstring EscapeFilterText(const std::wstring& text)
-{
-    return EscapeForCommandLine(EscapeForFilter(text));
-}
-
-void EscapeFilterPath(std::wstring& path)
-{
-    path = EscapeFilterText(path);
 }
 
 std::wstring GetDefaultSubtitleFontFile()

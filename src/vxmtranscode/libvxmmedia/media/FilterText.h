@@ -41,6 +41,8 @@ struct VXM_SUBTITLE_STYLE {
 
 // The font file used when the setting is empty: the system's match for
 // Tahoma (fontconfig), or "/usr/share/fonts/tahoma.ttf" when none is found.
+// File of the font fontconfig matches for a family name; empty when none.
+std::wstring FindFontFile(const char* family);
 std::wstring GetDefaultSubtitleFontFile();
 
 // ":position=..:force_style='..'..:font='..'" for the subtitle filter;

@@ -1,4 +1,6 @@
 #include "Watermarks.h"
+#include "FilterText.h"
+#include "platform/text.h"
 
 #include <SDL/SDL_image.h>
 #include <SDL/SDL_ttf.h>
@@ -74,7 +76,14 @@ std::mutex& WatermarkSwapLock()
     return lock;
 }
 
-const char* DefaultWatermarkFont() { return "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"; }
+const char* DefaultWatermarkFont()
+{
+    static const std::string font = [] {
+        std::string found = WideToUtf8(FindFontFile("DejaVu Sans"));
+        return found.empty() ? std::string("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf") : found;
+    }();
+    return font.c_str();
+}
 
 SDL_Surface* RenderTextWatermark(CVXMMediaBase& media)
 {
