@@ -6,6 +6,7 @@
 #include "support/test_media.h"
 
 #include <gtest/gtest.h>
+#include "support/test_locale.h"
 
 #include <clocale>
 #include <string>
@@ -133,14 +134,9 @@ TEST(WideFormat, NumbersUseAPointWhateverTheLocale)
     // A UI toolkit switches LC_NUMERIC to the user's; a German one writes "1,50".
     const char* old = setlocale(LC_NUMERIC, nullptr);
     std::string saved = old ? old : "C";
-    vxmtest::CTempDir locales;
-    if (!setlocale(LC_NUMERIC, "de_DE.UTF-8")) {
-        vxmtest::RunProgram({"localedef", "-i", "de_DE", "-f", "UTF-8", locales.File("de_DE.UTF-8")});
-        setenv("LOCPATH", locales.Path().c_str(), 1);
-        bool made = setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
-        unsetenv("LOCPATH");
-        if (!made) GTEST_SKIP() << "no locale with a decimal comma can be made here";
-    }
+    const std::string comma = vxmtest::DecimalCommaLocale();
+    if (comma.empty() || !setlocale(LC_NUMERIC, comma.c_str()))
+        GTEST_SKIP() << "no locale with a decimal comma can be made here";
     char probe[16];
     snprintf(probe, sizeof probe, "%.2f", 1.5);
     std::wstring w = FormatW(L"%.2f|%S", 1.5, "x");

@@ -1,6 +1,7 @@
 // What a conversion's job must not do: reuse names, leave working files in
 // the user's folder, write values the tools refuse, or drop the audio.
 #include <gtest/gtest.h>
+#include "support/test_locale.h"
 
 #include <clocale>
 #include <fstream>
@@ -107,8 +108,9 @@ TEST_F(JobFaults, NumbersUseADecimalPointInAnyLocale)
 {
     const char* previous = std::setlocale(LC_NUMERIC, nullptr);
     const std::string saved = previous ? previous : "C";
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
-        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    const std::string comma = vxmtest::DecimalCommaLocale();
+    if (comma.empty() || !std::setlocale(LC_NUMERIC, comma.c_str()))
+        GTEST_SKIP() << "no locale with a decimal comma can be made here";
     auto media = Media();
     media->m_nStartTime = 1500;
     const std::string line = Line(*media, m_scope.ById(5));

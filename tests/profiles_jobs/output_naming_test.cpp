@@ -104,21 +104,3 @@ TEST_F(OutputNaming, GifIgnoresTheJoinList)
     media->ClearJoinList();
 }
 
-TEST_F(OutputNaming, JoinThatCannotBeMadeFailsTheWholeJob)
-{
-    extern void BuildJoinRoute(CVXMMediaBase*, COutputProfile*, const std::wstring&, VXM_JOB_QUEUE&,
-                               const std::vector<std::wstring>&) __attribute__((weak));
-    if (BuildJoinRoute)
-        GTEST_SKIP() << "the join steps are built in";
-    auto media = Media();
-    auto part = Media();
-    media->AddJoinMedia(part.get());
-    VXM_JOB_QUEUE queue;
-    EXPECT_EQ(BuildMediaCommands(media.get(), m_scope.ById(5), queue), -1);
-    EXPECT_TRUE(queue.empty());
-    media->ClearJoinList();
-    // The refused job's name is free again.
-    auto next = Media();
-    ASSERT_EQ(BuildMediaCommands(next.get(), m_scope.ById(5), queue), 0);
-    EXPECT_EQ(N(next->m_strOutputFile), m_dir.File("out/clip_xvid.avi"));
-}
