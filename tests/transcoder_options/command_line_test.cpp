@@ -248,7 +248,7 @@ TEST(TimeSyntax, AnInvalidTimeEndsTheRunWithCode1)
     EXPECT_EQ(code, 1);
     EXPECT_EQ(ctx.exit_code, 1);
     EXPECT_FALSE(after);
-    EXPECT_TRUE(log.Contains("Invalid duration specification for ss: abc"));
+    EXPECT_TRUE(log.Contains("Invalid duration value for ss: abc"));
 }
 
 TEST(TimeSyntax, WithoutAContextAFailureOnlyLogs)

@@ -206,7 +206,7 @@ int64_t parse_time_or_die(CToolContext* ctx, const char* context, const char* ti
 {
     int64_t us = 0;
     if (av_parse_time(&us, timestr, is_duration) < 0) {
-        av_log(nullptr, AV_LOG_FATAL, "Invalid %s specification for %s: %s\n", is_duration ? "duration" : "date",
+        av_log(nullptr, AV_LOG_FATAL, "Invalid %s value for %s: %s\n", is_duration ? "duration" : "date",
                context, timestr);
         exit_program(ctx, 1);
         return INT64_MIN;

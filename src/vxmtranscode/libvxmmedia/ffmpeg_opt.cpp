@@ -137,7 +137,7 @@ int opt_map(void* optctx, const char*, const char* arg, CToolContext* ctx)
             }
         }
         if (i == ic->nb_streams) {
-            av_log(nullptr, AV_LOG_FATAL, "Sync stream specification in map %s does not match any streams.\n", arg);
+            av_log(nullptr, AV_LOG_FATAL, "Sync stream specifier in map %s does not match any streams.\n", arg);
             exit_program(ctx, 1);
         }
     }
