@@ -134,8 +134,9 @@ TEST_F(JoinRemux, RemuxLineAndItsEnd)
     EXPECT_EQ(media.GetOutputPath(), out);
     EXPECT_EQ(m_window.CountOf(WM_VXM_JOB_STEP_STARTED), 1);
     for (const CPosted& posted : m_window.Messages())
-        if (posted.message == WM_VXM_JOB_FINISHED)
+        if (posted.message == WM_VXM_JOB_FINISHED) {
             EXPECT_EQ(posted.wParam, 0);
+        }
 }
 
 TEST_F(JoinRemux, FailedRemuxPostsItsEndWithTheCode)
@@ -147,8 +148,9 @@ TEST_F(JoinRemux, FailedRemuxPostsItsEndWithTheCode)
     media.RemuxToMP4(L"", W(m_dir.Path()), m_window.Get());
     ASSERT_TRUE(m_window.WaitFor(WM_VXM_JOB_FINISHED, 5000));
     for (const CPosted& posted : m_window.Messages())
-        if (posted.message == WM_VXM_JOB_FINISHED)
+        if (posted.message == WM_VXM_JOB_FINISHED) {
             EXPECT_NE(posted.wParam, 0);
+        }
     EXPECT_EQ(media.m_pConvertRunner, nullptr);
 }
 
@@ -161,8 +163,9 @@ TEST_F(JoinRemux, RemuxToMp4KeepsTheStreams)
     media.RemuxToMP4(L"", W(m_dir.Path()), m_window.Get());
     ASSERT_TRUE(m_window.WaitFor(WM_VXM_JOB_FINISHED, 20000));
     for (const CPosted& posted : m_window.Messages())
-        if (posted.message == WM_VXM_JOB_FINISHED)
+        if (posted.message == WM_VXM_JOB_FINISHED) {
             ASSERT_EQ(posted.wParam, 0);
+        }
     const std::string out = m_dir.File("remuxed.mp4");
     ASSERT_EQ(N(media.GetOutputPath()), out);
     EXPECT_EQ(CountStreams(out, "v"), CountStreams(clips.mkv, "v"));

@@ -54,11 +54,10 @@ AVFrame* Filtered(const AVFrame* in, const std::string& chain)
         avfilter_graph_config(g, nullptr) >= 0) {
         AVFrame* copy = av_frame_clone(in);
         copy->pts = 0;
-        av_buffersrc_add_frame(src, copy);
+        const bool fed = av_buffersrc_add_frame(src, copy) >= 0 && av_buffersrc_add_frame(src, nullptr) >= 0;
         av_frame_free(&copy);
-        av_buffersrc_add_frame(src, nullptr);
         out = av_frame_alloc();
-        if (av_buffersink_get_frame(sink, out) < 0) av_frame_free(&out);
+        if (!fed || av_buffersink_get_frame(sink, out) < 0) av_frame_free(&out);
     }
     avfilter_inout_free(&inputs);
     avfilter_inout_free(&outputs);

@@ -45,10 +45,11 @@ TEST(TsMuxerMeta, NamesTheVideoAndTheAudioTrackWithTheirCodecs)
                   0u)
             << meta;
         const std::string codec = N(profile->GetAudioCodec());
-        if (codec == "aac")
+        if (codec == "aac") {
             EXPECT_NE(meta.find("\nA_AAC, \""), std::string::npos) << meta;
-        else if (codec == "ac3")
+        } else if (codec == "ac3") {
             EXPECT_NE(meta.find("\nA_AC3, \""), std::string::npos) << meta;
+        }
         EXPECT_EQ(meta.find("\n, "), std::string::npos) << "an audio track without a codec: " << meta;
         ++checked;
     }

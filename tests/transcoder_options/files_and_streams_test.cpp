@@ -117,7 +117,9 @@ TEST(OptionTable, HasItsOptionsInOrderWithUniqueNamesAndEndsWithAnEmptyRow)
                         addr < reinterpret_cast<const char*>(&ctx) + sizeof(ctx))
                 << d.name;
         }
-        if (d.flags & (OPT_SPEC | OPT_OFFSET)) EXPECT_TRUE(d.flags & (OPT_INPUT | OPT_OUTPUT)) << d.name;
+        if (d.flags & (OPT_SPEC | OPT_OFFSET)) {
+            EXPECT_TRUE(d.flags & (OPT_INPUT | OPT_OUTPUT)) << d.name;
+        }
     }
 }
 

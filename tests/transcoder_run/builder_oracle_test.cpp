@@ -26,7 +26,9 @@ void ExpectSame(const std::string& ours, const std::string& theirs)
         EXPECT_EQ(a[i].height, b[i].height);
         EXPECT_EQ(a[i].sample_rate, b[i].sample_rate);
         EXPECT_EQ(a[i].channels, b[i].channels);
-        if (a[i].type == "video") EXPECT_NEAR(a[i].frames, b[i].frames, 1);
+        if (a[i].type == "video") {
+            EXPECT_NEAR(a[i].frames, b[i].frames, 1);
+        }
         EXPECT_NEAR(a[i].duration, b[i].duration, 0.05);
     }
 }

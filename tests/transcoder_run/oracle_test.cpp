@@ -23,9 +23,10 @@ void ExpectSameOutput(const std::string& ours, const std::string& theirs)
         EXPECT_EQ(a[i].height, b[i].height);
         EXPECT_EQ(a[i].sample_rate, b[i].sample_rate);
         EXPECT_EQ(a[i].channels, b[i].channels);
-        if (a[i].type == "video") EXPECT_NEAR(a[i].frames, b[i].frames, 1);
-        const double frame = a[i].type == "video" ? 0.05 : 0.05;
-        EXPECT_NEAR(a[i].duration, b[i].duration, frame);
+        if (a[i].type == "video") {
+            EXPECT_NEAR(a[i].frames, b[i].frames, 1);
+        }
+        EXPECT_NEAR(a[i].duration, b[i].duration, 0.05);
     }
 }
 

@@ -129,7 +129,9 @@ TEST(CMenuModel, EveryIdOfTheDynamicSpacesMapsToExactlyOneRange)
     // The fixed ids of the menu file never fall into a dynamic range.
     auto menu = LoadMenu();
     for (UINT id : menu->CollectIds())
-        if (id != 50000) EXPECT_FALSE(space.Resolve(id, nullptr, nullptr)) << id;
+        if (id != 50000) {
+            EXPECT_FALSE(space.Resolve(id, nullptr, nullptr)) << id;
+        }
 }
 
 namespace {
