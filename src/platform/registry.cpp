@@ -566,6 +566,14 @@ struct VxmRegKey {
 
 namespace {
 
+// What an open key or root handle stands for.
+struct CResolvedKey {
+    CRoot* root = nullptr;
+    CPath path;
+    REGSAM access = 0;
+    VxmRegKey* handle = nullptr;  // null for a root
+};
+
 class CStore {
 public:
     std::mutex mutex;
@@ -589,21 +597,20 @@ public:
     }
 
     // A root or an open key: its root, its path and its access.
-    bool Resolve(HKEY key, CRoot*& root, CPath& path, REGSAM& access, VxmRegKey*& handle)
+    bool Resolve(HKEY key, CResolvedKey& out)
     {
-        handle = nullptr;
+        out = CResolvedKey();
         if (CRoot* r = RootOf(key)) {
-            root = r;
-            path.clear();
-            access = r->readOnly ? KEY_READ : KEY_ALL_ACCESS;
+            out.root = r;
+            out.access = r->readOnly ? KEY_READ : KEY_ALL_ACCESS;
             return true;
         }
         if (!key || !open.count(key)) return false;
-        handle = key;
-        root = RootOf(key->root);
-        path = key->path;
-        access = key->access;
-        return root != nullptr;
+        out.handle = key;
+        out.root = RootOf(key->root);
+        out.path = key->path;
+        out.access = key->access;
+        return out.root != nullptr;
     }
 };
 
@@ -657,17 +664,16 @@ static LONG OpenOrCreate(HKEY parent, const std::wstring& subKey, REGSAM access,
     *result = nullptr;
     CStore& store = Store();
     std::lock_guard<std::mutex> lock(store.mutex);
-    CRoot* root;
-    CPath path;
-    REGSAM parentAccess;
-    VxmRegKey* handle;
-    if (!store.Resolve(parent, root, path, parentAccess, handle)) return ERROR_INVALID_HANDLE;
+    CResolvedKey k;
+    if (!store.Resolve(parent, k)) return ERROR_INVALID_HANDLE;
+    CRoot* root = k.root;
+    CPath& path = k.path;
     CPath sub;
     if (!SplitKeyPath(subKey, sub)) return ERROR_INVALID_PARAMETER;
     if (root->readOnly && (create || Writes(access))) return ERROR_ACCESS_DENIED;
-    if (create && !(parentAccess & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
+    if (create && !(k.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
     root->Refresh();
-    if (handle && !Find(root->tree, path)) return ERROR_KEY_DELETED;
+    if (k.handle && !Find(root->tree, path)) return ERROR_KEY_DELETED;
     path.insert(path.end(), sub.begin(), sub.end());
     bool exists = Find(root->tree, path) != nullptr;
     bool changed = false;
@@ -711,13 +717,10 @@ LONG RegFlushKey(HKEY key)
 {
     CStore& store = Store();
     std::lock_guard<std::mutex> lock(store.mutex);
-    CRoot* root;
-    CPath path;
-    REGSAM access;
-    VxmRegKey* handle;
-    if (!store.Resolve(key, root, path, access, handle)) return ERROR_INVALID_HANDLE;
-    LONG status = root->Save();
-    if (status == ERROR_SUCCESS && handle) handle->changed = false;
+    CResolvedKey k;
+    if (!store.Resolve(key, k)) return ERROR_INVALID_HANDLE;
+    LONG status = k.root->Save();
+    if (status == ERROR_SUCCESS && k.handle) k.handle->changed = false;
     return status;
 }
 
@@ -725,11 +728,10 @@ LONG RegDeleteKey(HKEY parent, const std::wstring& subKey)
 {
     CStore& store = Store();
     std::lock_guard<std::mutex> lock(store.mutex);
-    CRoot* root;
-    CPath path;
-    REGSAM access;
-    VxmRegKey* handle;
-    if (!store.Resolve(parent, root, path, access, handle)) return ERROR_INVALID_HANDLE;
+    CResolvedKey k;
+    if (!store.Resolve(parent, k)) return ERROR_INVALID_HANDLE;
+    CRoot* root = k.root;
+    CPath& path = k.path;
     CPath sub;
     if (!SplitKeyPath(subKey, sub)) return ERROR_INVALID_PARAMETER;
     if (root->readOnly) return ERROR_ACCESS_DENIED;
@@ -745,46 +747,44 @@ LONG RegDeleteKey(HKEY parent, const std::wstring& subKey)
     return root->Save();
 }
 
-LONG RegQueryValueEx(HKEY key, const std::wstring& name, CRegValue* value)
+// Locks the store and finds the node of `key`, which must grant `needed`
+// (and be writable when `write`); `missing` answers a root path that is gone.
+template <class Fn>
+static LONG WithKeyNode(HKEY key, REGSAM needed, bool write, LONG missing, Fn&& fn)
 {
     CStore& store = Store();
     std::lock_guard<std::mutex> lock(store.mutex);
-    CRoot* root;
-    CPath path;
-    REGSAM access;
-    VxmRegKey* handle;
-    if (!store.Resolve(key, root, path, access, handle)) return ERROR_INVALID_HANDLE;
-    if (!(access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-    root->Refresh();
-    CNode* node = Find(root->tree, path);
-    if (!node) return handle ? ERROR_KEY_DELETED : ERROR_FILE_NOT_FOUND;
-    CRegValue* found = node->Value(name);
-    if (!found) return ERROR_FILE_NOT_FOUND;
-    if (value) *value = *found;
-    return ERROR_SUCCESS;
+    CResolvedKey k;
+    if (!store.Resolve(key, k)) return ERROR_INVALID_HANDLE;
+    if ((write && k.root->readOnly) || !(k.access & needed)) return ERROR_ACCESS_DENIED;
+    k.root->Refresh();
+    CNode* node = Find(k.root->tree, k.path);
+    if (!node) return k.handle ? ERROR_KEY_DELETED : missing;
+    return fn(k, *node);
+}
+
+LONG RegQueryValueEx(HKEY key, const std::wstring& name, CRegValue* value)
+{
+    return WithKeyNode(key, KEY_QUERY_VALUE, false, ERROR_FILE_NOT_FOUND, [&](CResolvedKey&, CNode& node) -> LONG {
+        CRegValue* found = node.Value(name);
+        if (!found) return ERROR_FILE_NOT_FOUND;
+        if (value) *value = *found;
+        return ERROR_SUCCESS;
+    });
 }
 
 static LONG ChangeValue(HKEY key, const std::wstring& name, const CRegValue* value)
 {
-    CStore& store = Store();
-    std::lock_guard<std::mutex> lock(store.mutex);
-    CRoot* root;
-    CPath path;
-    REGSAM access;
-    VxmRegKey* handle;
-    if (!store.Resolve(key, root, path, access, handle)) return ERROR_INVALID_HANDLE;
-    if (root->readOnly || !(access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-    root->Refresh();
-    CNode* node = Find(root->tree, path);
-    if (!node) return handle ? ERROR_KEY_DELETED : ERROR_FILE_NOT_FOUND;
-    if (!value && !node->Value(name)) return ERROR_FILE_NOT_FOUND;
-    if (value && value->type != REG_SZ && value->type != REG_DWORD && value->type != REG_BINARY)
-        return ERROR_INVALID_PARAMETER;
-    COp op{value ? COp::SetValue : COp::DeleteValue, path, name, value ? *value : CRegValue()};
-    op.Apply(root->tree);
-    root->pending.push_back(std::move(op));
-    if (handle) handle->changed = true;
-    return ERROR_SUCCESS;
+    return WithKeyNode(key, KEY_SET_VALUE, true, ERROR_FILE_NOT_FOUND, [&](CResolvedKey& k, CNode& node) -> LONG {
+        if (!value && !node.Value(name)) return ERROR_FILE_NOT_FOUND;
+        if (value && value->type != REG_SZ && value->type != REG_DWORD && value->type != REG_BINARY)
+            return ERROR_INVALID_PARAMETER;
+        COp op{value ? COp::SetValue : COp::DeleteValue, k.path, name, value ? *value : CRegValue()};
+        op.Apply(k.root->tree);
+        k.root->pending.push_back(std::move(op));
+        if (k.handle) k.handle->changed = true;
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegSetValueEx(HKEY key, const std::wstring& name, const CRegValue& value)
@@ -799,39 +799,21 @@ LONG RegDeleteValue(HKEY key, const std::wstring& name)
 
 LONG RegEnumKey(HKEY key, DWORD index, std::wstring* name)
 {
-    CStore& store = Store();
-    std::lock_guard<std::mutex> lock(store.mutex);
-    CRoot* root;
-    CPath path;
-    REGSAM access;
-    VxmRegKey* handle;
-    if (!store.Resolve(key, root, path, access, handle)) return ERROR_INVALID_HANDLE;
-    if (!(access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
-    root->Refresh();
-    CNode* node = Find(root->tree, path);
-    if (!node) return handle ? ERROR_KEY_DELETED : ERROR_NO_MORE_ITEMS;
-    if (index >= node->children.size()) return ERROR_NO_MORE_ITEMS;
-    if (name) *name = node->children[index]->name;
-    return ERROR_SUCCESS;
+    return WithKeyNode(key, KEY_ENUMERATE_SUB_KEYS, false, ERROR_NO_MORE_ITEMS, [&](CResolvedKey&, CNode& node) -> LONG {
+        if (index >= node.children.size()) return ERROR_NO_MORE_ITEMS;
+        if (name) *name = node.children[index]->name;
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegEnumValue(HKEY key, DWORD index, std::wstring* name, CRegValue* value)
 {
-    CStore& store = Store();
-    std::lock_guard<std::mutex> lock(store.mutex);
-    CRoot* root;
-    CPath path;
-    REGSAM access;
-    VxmRegKey* handle;
-    if (!store.Resolve(key, root, path, access, handle)) return ERROR_INVALID_HANDLE;
-    if (!(access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-    root->Refresh();
-    CNode* node = Find(root->tree, path);
-    if (!node) return handle ? ERROR_KEY_DELETED : ERROR_NO_MORE_ITEMS;
-    if (index >= node->values.size()) return ERROR_NO_MORE_ITEMS;
-    if (name) *name = node->values[index].first;
-    if (value) *value = node->values[index].second;
-    return ERROR_SUCCESS;
+    return WithKeyNode(key, KEY_QUERY_VALUE, false, ERROR_NO_MORE_ITEMS, [&](CResolvedKey&, CNode& node) -> LONG {
+        if (index >= node.values.size()) return ERROR_NO_MORE_ITEMS;
+        if (name) *name = node.values[index].first;
+        if (value) *value = node.values[index].second;
+        return ERROR_SUCCESS;
+    });
 }
 
 void SetRegistryFile(HKEY rootKey, const std::wstring& path)
