@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <unordered_set>
 
@@ -287,19 +288,21 @@ std::unordered_set<std::string> CDBHelper::Names(const char* sql)
     return names;
 }
 
-bool CDBHelper::AddGroups(const std::vector<VXM_HISTORY_GROUP>& groups)
+// Inserts, in one transaction, the entries whose names the mirror table
+// does not hold yet; `bind` fills the insert statement for entry i.
+bool CDBHelper::InsertMissing(const char* namesSql, const char* insertSql, const std::vector<std::wstring>& names,
+                              const std::function<void(CppSQLite3Statement&, size_t)>& bind)
 {
     if (!m_db)
         return false;
     try {
         m_db->execDML("begin");
-        std::unordered_set<std::string> known = Names(kSqlAllGroupNames);
-        for (const VXM_HISTORY_GROUP& group : groups) {
-            if (!known.insert(U8(group.name)).second)
+        std::unordered_set<std::string> known = Names(namesSql);
+        for (size_t i = 0; i < names.size(); ++i) {
+            if (!known.insert(U8(names[i])).second)
                 continue;
-            CppSQLite3Statement& insert = Statement(kSqlInsertGroup);
-            insert.bind(1, U8(group.name));
-            insert.bind(2, U8(group.desc));
+            CppSQLite3Statement& insert = Statement(insertSql);
+            bind(insert, i);
             insert.execDML();
         }
         m_db->execDML("end");
@@ -314,33 +317,28 @@ bool CDBHelper::AddGroups(const std::vector<VXM_HISTORY_GROUP>& groups)
     }
 }
 
+bool CDBHelper::AddGroups(const std::vector<VXM_HISTORY_GROUP>& groups)
+{
+    std::vector<std::wstring> names;
+    for (const VXM_HISTORY_GROUP& group : groups)
+        names.push_back(group.name);
+    return InsertMissing(kSqlAllGroupNames, kSqlInsertGroup, names, [&](CppSQLite3Statement& insert, size_t i) {
+        insert.bind(1, U8(groups[i].name));
+        insert.bind(2, U8(groups[i].desc));
+    });
+}
+
 bool CDBHelper::AddProfiles(const std::vector<VXM_HISTORY_PROFILE>& profiles)
 {
-    if (!m_db)
-        return false;
-    try {
-        m_db->execDML("begin");
-        std::unordered_set<std::string> known = Names(kSqlAllProfileNames);
-        for (const VXM_HISTORY_PROFILE& profile : profiles) {
-            if (!known.insert(U8(profile.name)).second)
-                continue;
-            CppSQLite3Statement& insert = Statement(kSqlInsertProfile);
-            insert.bind(1, U8(profile.name));
-            insert.bind(2, U8(profile.desc));
-            insert.bind(3, U8(profile.targetDevice));
-            insert.bind(4, 0);
-            insert.execDML();
-        }
-        m_db->execDML("end");
-        return true;
-    } catch (const CppSQLite3Exception& e) {
-        LogError(kLogCategory, "DB error occurred when inserting : %d : %s", e.errorCode(), e.errorMessage().c_str());
-        try {
-            m_db->execDML("rollback");
-        } catch (const CppSQLite3Exception&) {
-        }
-        return false;
-    }
+    std::vector<std::wstring> names;
+    for (const VXM_HISTORY_PROFILE& profile : profiles)
+        names.push_back(profile.name);
+    return InsertMissing(kSqlAllProfileNames, kSqlInsertProfile, names, [&](CppSQLite3Statement& insert, size_t i) {
+        insert.bind(1, U8(profiles[i].name));
+        insert.bind(2, U8(profiles[i].desc));
+        insert.bind(3, U8(profiles[i].targetDevice));
+        insert.bind(4, 0);
+    });
 }
 
 // ---------------------------------------------------------------- records

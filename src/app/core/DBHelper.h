@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -142,6 +143,8 @@ private:
     CppSQLite3Statement& Statement(const char* sql);
     int FindId(const char* sql, const std::wstring& name);
     std::unordered_set<std::string> Names(const char* sql);
+    bool InsertMissing(const char* namesSql, const char* insertSql, const std::vector<std::wstring>& names,
+                       const std::function<void(CppSQLite3Statement&, size_t)>& bind);
     std::wstring CopyThumbnail(const std::wstring& source);
     bool OpenCursor(const char* sql, const std::wstring* param, const char* errorText);
     bool ReadCursor(VXM_HISTORY_RECORD& record, int kind, const char* errorText);
