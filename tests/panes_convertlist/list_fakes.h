@@ -43,19 +43,118 @@ public:
 
 class CFakeProfile : public CStubProfile {
 public:
+    CFakeProfile() = default;
+    CFakeProfile(int id, std::wstring desc) : id(id), desc(std::move(desc)) {}
     std::unique_ptr<IProfile> Clone() const override
     {
-        auto copy = std::make_unique<CFakeProfile>();
+        auto copy = std::make_unique<CFakeProfile>(id, desc);
         copy->audioDisabled = audioDisabled;
+        copy->sizeMode = sizeMode;
+        copy->sourceBitrate = sourceBitrate;
         copy->clonedFrom = this;
         return copy;
     }
+    int GetId() const override { return id; }
+    std::wstring GetDesc() const override { return desc; }
+    bool IsSizeMode() const override { return sizeMode; }
+    void SetSizeMode(bool on) override { sizeMode = on; }
+    bool IsSourceBitrate() const override { return sourceBitrate; }
+    void SetSourceBitrate(bool on) override { sourceBitrate = on; }
     int IsAudioDisabled() const override { return audioDisabled; }
     void SetAudioDisabled(int d) override { audioDisabled = d; }
     void SetSkipSourceTracks(int skip) override { skipTracks = skip; }
+    int id = 0;
+    std::wstring desc;
     int audioDisabled = 0;
     int skipTracks = 0;
+    bool sizeMode = false;
+    bool sourceBitrate = false;
     const CFakeProfile* clonedFrom = nullptr;
+};
+
+class CFakeGroup : public IProfileGroup {
+public:
+    CFakeGroup(int id, std::wstring icon, int audio) : id(id), icon(std::move(icon)), audio(audio) {}
+    int ContainsCode(int) const override { return 1; }
+    std::wstring GetName() const override { return icon; }
+    std::wstring GetDesc() const override { return icon; }
+    std::wstring GetIcon() const override { return icon; }
+    int GetId() const override { return id; }
+    int GetReservedB() const override { return 0; }
+    int GetReservedA() const override { return 0; }
+    int GetBurn() const override { return 0; }
+    int GetHtml5() const override { return 0; }
+    int GetAudio() const override { return audio; }
+    int GetProfileCount() const override { return static_cast<int>(profiles.size()); }
+    IProfile* GetProfile(unsigned i) const override { return i < profiles.size() ? profiles[i] : nullptr; }
+    IProfile* FindProfileById(int pid) const override
+    {
+        for (IProfile* p : profiles)
+            if (p->GetId() == pid) return p;
+        return nullptr;
+    }
+    int id;
+    std::wstring icon;
+    int audio;
+    std::vector<IProfile*> profiles;
+};
+
+class CFakeCategory : public IProfileCategory {
+public:
+    CFakeCategory(int id, std::wstring name) : id(id), name(std::move(name)) {}
+    std::wstring GetName() const override { return name; }
+    std::wstring GetDesc() const override { return name; }
+    std::wstring GetIcon() const override { return {}; }
+    int GetId() const override { return id; }
+    IProfileGroup* GetGroup(unsigned i) const override { return i < groups.size() ? groups[i] : nullptr; }
+    IProfileGroup* FindGroupById(int gid) const override
+    {
+        for (IProfileGroup* g : groups)
+            if (g->GetId() == gid) return g;
+        return nullptr;
+    }
+    int GetGroupCount() const override { return static_cast<int>(groups.size()); }
+    int id;
+    std::wstring name;
+    std::vector<IProfileGroup*> groups;
+};
+
+// A catalogue of fake categories, groups and profiles (not owned).
+class CFakeCatalogue : public CRecordingProfileManager {
+public:
+    IProfile* FindProfileById(int id) const override
+    {
+        for (IProfileGroup* g : groups)
+            if (IProfile* p = g->FindProfileById(id)) return p;
+        return nullptr;
+    }
+    IProfileGroup* FindGroupById(int id) const override
+    {
+        for (IProfileGroup* g : groups)
+            if (g->GetId() == id) return g;
+        return nullptr;
+    }
+    int GetCategoryCount() const override { return static_cast<int>(categories.size()); }
+    IProfileCategory* GetCategory(int i) const override
+    {
+        return i >= 0 && i < GetCategoryCount() ? categories[i] : nullptr;
+    }
+    // As the engine's: the category's position, which the caller then passes
+    // to FindCategoryById.
+    int FindCategoryIndexByName(const std::wstring& name) const override
+    {
+        for (int i = 0; i < GetCategoryCount(); ++i)
+            if (categories[i]->GetName() == name) return i;
+        return -1;
+    }
+    IProfileCategory* FindCategoryById(int id) const override
+    {
+        for (IProfileCategory* c : categories)
+            if (c->GetId() == id) return c;
+        return nullptr;
+    }
+    std::vector<IProfileGroup*> groups;
+    std::vector<IProfileCategory*> categories;
 };
 
 class CFakeMedia : public CStubMedia {

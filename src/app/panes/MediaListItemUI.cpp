@@ -3,6 +3,7 @@
 #include "MediaListUI.h"
 #include "Log.h"
 #include "VXMGlobal.h"
+#include "VXMSettings.h"
 #include "ui/UILanguage.h"
 
 #include <filesystem>
@@ -63,6 +64,7 @@ void CMediaListItemUI::DoInit()
         p->SetMinValue(0);
         p->SetMaxValue(1000);
     }
+    RefreshProfileIcon(false);
 }
 
 void CMediaListItemUI::DoEvent(TEventUI& event)
@@ -163,6 +165,58 @@ void CMediaListItemUI::SetDuration(int ms)
 void CMediaListItemUI::UpdateDuration()
 {
     if (m_media) SetDuration(m_media->GetClipLength());
+}
+
+void CMediaListItemUI::SetProfile(int profileId, int groupId, int categoryId)
+{
+    if (profileId == m_profileId) return;
+    if (!SelectProfileById(profileId)) return;
+    m_groupId = groupId;
+    m_categoryId = categoryId;
+    RefreshProfileIcon(false);
+}
+
+bool CMediaListItemUI::SelectProfileById(int id)
+{
+    IProfileManager* catalogue = m_owner ? m_owner->GetProfileManager() : nullptr;
+    IProfile* found = catalogue ? catalogue->FindProfileById(id) : nullptr;
+    std::unique_ptr<IProfile> copy = found ? found->Clone() : nullptr;
+    if (!copy) {
+        // The row keeps its profile rather than losing it to an unknown id.
+        LogError("CMediaListItemUI", "profile %d is not in the catalogue; the row keeps its profile", id);
+        return false;
+    }
+    const bool audioWasDisabled = m_ownProfile && m_ownProfile->IsAudioDisabled();
+    if (IProfile* listProfile = m_owner ? m_owner->GetCurrentProfile() : nullptr) {
+        copy->SetSizeMode(listProfile->IsSizeMode());
+        copy->SetSourceBitrate(listProfile->IsSourceBitrate());
+    }
+    if (audioWasDisabled) copy->SetAudioDisabled(1);
+    m_ownProfile = std::move(copy);
+    m_profileId = id;
+    return true;
+}
+
+void CMediaListItemUI::RefreshProfileIcon(bool reset)
+{
+    if (reset) m_profileId = m_groupId = m_categoryId = -1;
+    IProfileManager* catalogue = m_owner ? m_owner->GetProfileManager() : nullptr;
+    int groupId = m_groupId;
+    if (groupId == -1) {
+        const CVXMSettings* settings = CVXMSettings::GetInstance();
+        groupId = m_burnList ? settings->nBurnerProfileGroup : settings->nProfileGroup;
+    }
+    IProfileGroup* group = catalogue ? catalogue->FindGroupById(groupId) : nullptr;
+    if (CControlUI* button = Sub(L"ID_BUTTON_ITEM_OUTPUT_FORMAT")) {
+        if (group) button->SetBkImage(L"file='profile_wnd/icons/small/" + group->GetIcon() + L"'");
+        IProfile* profile = GetProfile();
+        const std::wstring desc = profile ? profile->GetDesc() : std::wstring();
+        button->SetToolTip(CLanguageManager::GetInstance()->FormatString(155, desc.c_str()));
+    }
+    if (auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_AUDIO_TRACK")))
+        for (int i = 0; i < combo->GetCount(); ++i)
+            if (CControlUI* item = combo->GetItemAt(i); item && item->GetName() == L"ID_NO_AUDIO")
+                item->SetEnabled(!(group && group->GetAudio()));
 }
 
 IProfile* CMediaListItemUI::GetProfile() const

@@ -21,6 +21,10 @@ public:
     void DoInit() override;
     void DoEvent(TEventUI& event) override;
 
+    // The chooser's choice: selects the catalogue profile `profileId` as the
+    // row's own copy, keeps the group and category and refreshes the icon.
+    // Nothing changes for the current id or an id the catalogue lacks.
+    virtual void SetProfile(int profileId, int groupId, int categoryId);
     virtual void SetMedia(IVXMMedia* media, bool makeThumbnail);
     virtual void SetDuration(int ms);
     virtual void UpdateDuration();
@@ -37,6 +41,12 @@ public:
     void SelectAudio(int index);
     void SelectSubtitle(int index);
     IProfile* GetOwnProfile() const { return m_ownProfile.get(); }
+    int GetProfileId() const { return m_profileId; }
+    int GetGroupId() const { return m_groupId; }
+    int GetCategoryId() const { return m_categoryId; }
+    // Output-format button: the group's small icon and "Output to <desc>";
+    // with `reset` the row goes back to the default profile ids.
+    void RefreshProfileIcon(bool reset = false);
 
     void PauseConvert();
     void ResumeConvert();
@@ -72,6 +82,7 @@ protected:
     bool OnSubEvent(void* param);
     void FillTrackCombos();
     void ApplyThumbnailResult();
+    bool SelectProfileById(int id);
 
     CPaintManagerUI* m_manager = nullptr;
     CMediaListUI* m_owner = nullptr;
@@ -82,6 +93,9 @@ protected:
     bool m_dragging = false;
     VXM_ITEM_STATUS m_status = ITEM_STATUS_NONE;
     std::unique_ptr<IProfile> m_ownProfile;
+    int m_profileId = -1;  // -1: the settings' default
+    int m_groupId = -1;
+    int m_categoryId = -1;
     int m_curAudio = 0;
     int m_curSubtitle = 0;
     std::wstring m_shownImage;

@@ -4,6 +4,7 @@
 #include "OnlineMediaListItemUI.h"
 #include "VXMDownloader.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <vector>
 
@@ -31,6 +32,13 @@ CMediaListUI::~CMediaListUI()
     // Workers stop before any row or media goes away.
     for (int i = 0; i < GetCount(); ++i)
         if (CMediaListItemUI* row = GetMediaItem(i)) row->CancelThumbnail();
+}
+
+IProfileManager* CMediaListUI::GetProfileManager() const
+{
+    if (m_profileManager) return m_profileManager;
+    CMediaHandler* handler = CMediaHandler::GetInstance();
+    return handler ? handler->GetProfileManager() : nullptr;
 }
 
 bool CMediaListUI::Convert(IVXMMedia* media, IProfile* profile)
@@ -334,6 +342,14 @@ bool CMediaListUI::HandleNotify(TNotifyUI& msg)
     }
     if (msg.sType == L"item_remove") {
         RemoveItem(row);
+        return true;
+    }
+    if (msg.sType == L"item_profile_changed") {
+        // wParam: profile id; lParam: category id (low 32 bits), group id (high 32 bits).
+        const auto bits = static_cast<std::uint64_t>(msg.lParam);
+        row->SetProfile(static_cast<int>(static_cast<std::uint32_t>(msg.wParam)),
+                        static_cast<int>(static_cast<std::uint32_t>(bits >> 32)),
+                        static_cast<int>(static_cast<std::uint32_t>(bits & 0xFFFFFFFFu)));
         return true;
     }
     if (msg.sType == L"itemselect" && msg.pSender->GetName() == L"ID_COMBO_AUDIO_TRACK") {

@@ -18,6 +18,9 @@ public:
     ~CMediaListUI() override;
 
     bool IsBurnList() const { return m_burnList; }
+    // The profile catalogue; the media handler's unless one was set.
+    IProfileManager* GetProfileManager() const;
+    void SetProfileManager(IProfileManager* manager) { m_profileManager = manager; }
     IProfile* GetCurrentProfile() const { return m_profile; }
     void SetCurrentProfile(IProfile* profile) { m_profile = profile; }
     // Starts a conversion; defaults to the media handler.
@@ -75,6 +78,7 @@ private:
     bool m_burnList = false;
     bool m_joinMode = false;
     IProfile* m_profile = nullptr;
+    IProfileManager* m_profileManager = nullptr;
     class CRowBuilder;
     CMediaListItemUI* NewRow(EMediaRowKind kind);
     std::wstring m_templates[4];
