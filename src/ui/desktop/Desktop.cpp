@@ -1,4 +1,5 @@
 #include "ui/desktop/Desktop.h"
+#include "ui/desktop/OpticalDrives.h"
 #include "ui/desktop/QtDesktop.h"
 
 namespace {
@@ -8,7 +9,7 @@ struct CQtServices {
     CQtColourChooser colours;
     CQtShell shell;
     CQtClipboard clipboard;
-    CQtOpticalDrives drives;
+    CDesktopOpticalDrives drives;
     CQtOnlineState online;
     CQtScreens screens;
     CQtShutdown shutdown;

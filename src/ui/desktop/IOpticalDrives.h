@@ -25,4 +25,12 @@ public:
     // Notices run on the UI thread; the token removes the subscription.
     virtual int Subscribe(std::function<void(EDeviceNotice, const COpticalDrive&)> onNotice) = 0;
     virtual void Unsubscribe(int token) = 0;
+    // True when the drive reads DVDs.
+    virtual bool ReadsDVD(const std::wstring& device) { return !device.empty(); }
+    // The label of the disc in the drive; false when no disc can be read.
+    virtual bool GetVolumeLabel(const std::wstring& device, std::wstring& label)
+    {
+        label.clear();
+        return !device.empty() && GetState(device) == EDiscState::DiscPresent;
+    }
 };
