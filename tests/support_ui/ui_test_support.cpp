@@ -1,4 +1,5 @@
 #include "ui_test_support.h"
+#include "ui/UILanguage.h"
 #include "platform/text.h"
 #include "support/test_media.h"
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QMouseEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdlib>
 #include <unistd.h>
 #include <string>
@@ -35,7 +37,11 @@ public:
         EnsureUIApplication();
         if (!m_config.empty()) QFile::remove(QString::fromStdString(m_config));
     }
-    void TearDown() override { ShutdownUIApplication(); }
+    void TearDown() override
+    {
+        CLanguageManager::Release();
+        ShutdownUIApplication();
+    }
 
 private:
     std::string m_config;
@@ -83,4 +89,23 @@ QPoint CenterOf(CControlUI* control)
 {
     const RECT& rc = control->GetPos();
     return QPoint((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+}
+
+int CountNear(const QImage& image, const RECT& rc, QColor colour, int tolerance)
+{
+    int n = 0;
+    for (int y = std::max(0, static_cast<int>(rc.top)); y < std::min(image.height(), static_cast<int>(rc.bottom)); ++y)
+        for (int x = std::max(0, static_cast<int>(rc.left)); x < std::min(image.width(), static_cast<int>(rc.right)); ++x) {
+            QColor c = QColor::fromRgba(image.pixel(x, y));
+            if (c.alpha() < 128) continue;
+            if (std::abs(c.red() - colour.red()) <= tolerance && std::abs(c.green() - colour.green()) <= tolerance &&
+                std::abs(c.blue() - colour.blue()) <= tolerance)
+                ++n;
+        }
+    return n;
+}
+
+std::wstring SourcePath(const std::string& relative)
+{
+    return Utf8ToWide(std::string(VXM_SOURCE_DIR) + "/" + relative);
 }

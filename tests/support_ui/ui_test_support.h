@@ -2,6 +2,8 @@
 // 1920x1080 off-screen display, event pumping and synthetic mouse input.
 #pragma once
 #include "ui/UILib.h"
+#include <QColor>
+#include <QImage>
 #include <QPoint>
 #include <functional>
 #include <string>
@@ -18,7 +20,11 @@ void ClickAt(QWidget* widget, QPoint pt);
 void SendMouse(QWidget* widget, int type, QPoint pt, int button);
 // Centre of a control in its window.
 QPoint CenterOf(CControlUI* control);
-// Defined by each test program: the folder of its skin files.
+// Pixels of `image` inside `rc` whose colour is close to `colour`.
+int CountNear(const QImage& image, const RECT& rc, QColor colour, int tolerance = 40);
+// A path of the source tree.
+std::wstring SourcePath(const std::string& relative);
+// Defined by each test program that uses CTestWindow: the folder of its skin files.
 std::wstring TestSkinFolder();
 
 // A skinned window that records what reaches it.
@@ -69,4 +75,31 @@ public:
 
 private:
     std::wstring m_skin;
+};
+
+// A skinned window whose skin is the given markup.
+class CMarkupWindow : public WindowImplBase {
+public:
+    explicit CMarkupWindow(std::wstring markup) : m_markup(std::move(markup)) {}
+    std::wstring GetWindowClassName() const override { return L"VXMMarkupTestWindow"; }
+    std::wstring GetSkinFile() override { return m_markup; }
+    void Notify(TNotifyUI& msg) override
+    {
+        notifications.push_back(msg.sType + L":" + (msg.pSender ? msg.pSender->GetName() : std::wstring()));
+        WindowImplBase::Notify(msg);
+    }
+    CPaintManagerUI& Manager() { return m_PaintManager; }
+    template <class T>
+    T* Find(const std::wstring& name) { return static_cast<T*>(m_PaintManager.FindControl(name)); }
+    int Count(const std::wstring& entry) const
+    {
+        int n = 0;
+        for (const auto& e : notifications) n += e == entry;
+        return n;
+    }
+
+    std::vector<std::wstring> notifications;
+
+private:
+    std::wstring m_markup;
 };

@@ -1,6 +1,8 @@
 // The custom controls drawn into images and driven by the window's own
 // input messages.
-#include "ui_custom_support.h"
+#include "ui_test_support.h"
+#include "ui/UICustomControls.h"
+#include "ui/UILanguage.h"
 #include "platform/events.h"
 #include "support/test_media.h"
 #include <QApplication>

@@ -1,7 +1,9 @@
 // The UI texts: every id the program shows has its English text, language
 // files override it, and a translation that takes other arguments than the
 // English text is never used as a format.
-#include "ui_custom_support.h"
+#include "ui_test_support.h"
+#include "ui/UICustomControls.h"
+#include "ui/UILanguage.h"
 #include "ui/UIStringFormat.h"
 #include "ui/UIStringTable.h"
 #include "platform/text.h"
