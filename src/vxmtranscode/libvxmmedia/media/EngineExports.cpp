@@ -6,6 +6,7 @@
 #include "EngineHooks.h"
 #include "EngineLog.h"
 #include "VXMMediaImpl.h"
+#include "ape/ApeCompressor.h"
 #include "platform/module.h"
 
 extern "C" {
@@ -48,6 +49,7 @@ void RegisterMediaLibrary()
     avdevice_register_all();
     av_log_set_callback(DiscardFfmpegLog);
     av_log_set_level(AV_LOG_ERROR);
+    SetApeCompressor(&GetNativeApeCompressor());
 }
 
 void UnRegisterMediaLibrary()

@@ -1,0 +1,277 @@
+#include "ApeCompressor.h"
+
+#include "ApeFrameEncoder.h"
+#include "ApeWavReader.h"
+#include "EngineLog.h"
+#include "platform/text.h"
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <fstream>
+#include <vector>
+
+namespace {
+
+const char kLogCategory[] = "ApeCompressor";
+
+constexpr uint16_t kFileVersion = 3990;
+constexpr uint32_t kBlocksPerFrame = 73728 * 4;
+constexpr size_t kBlocksPerRead = 16384;
+constexpr uint32_t kDescriptorBytes = 52;
+constexpr uint32_t kHeaderBytes = 24;
+// Format flags: 8-bit, 24-bit, and "no stored WAV header" (readers make one).
+constexpr uint16_t kFlag8Bit = 1;
+constexpr uint16_t kFlag24Bit = 8;
+constexpr uint16_t kFlagCreateWavHeader = 32;
+
+void PutLe16(std::vector<uint8_t>& out, uint32_t value)
+{
+    out.push_back(static_cast<uint8_t>(value));
+    out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void PutLe32(std::vector<uint8_t>& out, uint32_t value)
+{
+    PutLe16(out, value & 0xFFFF);
+    PutLe16(out, value >> 16);
+}
+
+struct SApeLayout {
+    int level;
+    int channels;
+    int bitsPerSample;
+    int sampleRate;
+    uint32_t totalFrames;
+    uint32_t finalFrameBlocks;
+};
+
+// Descriptor, header and seek table (absolute frame offsets).
+std::vector<uint8_t> BuildHead(const SApeLayout& layout, const std::vector<uint32_t>& seekTable, uint64_t frameBytes)
+{
+    std::vector<uint8_t> head = {'M', 'A', 'C', ' '};
+    head.reserve(kDescriptorBytes + kHeaderBytes + seekTable.size() * 4);
+    PutLe16(head, kFileVersion);
+    PutLe16(head, 0);
+    PutLe32(head, kDescriptorBytes);
+    PutLe32(head, kHeaderBytes);
+    PutLe32(head, layout.totalFrames * 4);
+    PutLe32(head, 0);  // stored WAV header bytes
+    PutLe32(head, static_cast<uint32_t>(frameBytes));
+    PutLe32(head, static_cast<uint32_t>(frameBytes >> 32));
+    PutLe32(head, 0);  // terminating bytes
+    head.insert(head.end(), 16, 0);  // no MD5 given
+
+    uint16_t flags = kFlagCreateWavHeader;
+    if (layout.bitsPerSample == 8)
+        flags |= kFlag8Bit;
+    else if (layout.bitsPerSample == 24)
+        flags |= kFlag24Bit;
+    PutLe16(head, static_cast<uint32_t>(layout.level));
+    PutLe16(head, flags);
+    PutLe32(head, kBlocksPerFrame);
+    PutLe32(head, layout.finalFrameBlocks);
+    PutLe32(head, layout.totalFrames);
+    PutLe16(head, static_cast<uint32_t>(layout.bitsPerSample));
+    PutLe16(head, static_cast<uint32_t>(layout.channels));
+    PutLe32(head, static_cast<uint32_t>(layout.sampleRate));
+    for (uint32_t offset : seekTable)
+        PutLe32(head, offset);
+    return head;
+}
+
+// Frame data goes out in 32-bit little-endian words whose bytes a reader
+// takes most significant first; frames start at any byte.
+class CFrameDataWriter {
+public:
+    explicit CFrameDataWriter(std::ofstream& file) : m_file(file) {}
+    uint64_t Position() const { return m_nWritten + m_pending.size(); }
+    void Append(const std::vector<uint8_t>& bytes)
+    {
+        m_pending.insert(m_pending.end(), bytes.begin(), bytes.end());
+        Flush(false);
+    }
+    void Close() { Flush(true); }
+
+private:
+    void Flush(bool all)
+    {
+        if (all)
+            m_pending.resize((m_pending.size() + 3) & ~size_t{3}, 0);
+        const size_t words = m_pending.size() / 4;
+        for (size_t i = 0; i < words; ++i)
+            std::swap(m_pending[i * 4], m_pending[i * 4 + 3]), std::swap(m_pending[i * 4 + 1], m_pending[i * 4 + 2]);
+        m_file.write(reinterpret_cast<const char*>(m_pending.data()), static_cast<std::streamsize>(words * 4));
+        m_nWritten += words * 4;
+        m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(words * 4));
+    }
+
+    std::ofstream& m_file;
+    std::vector<uint8_t> m_pending;
+    uint64_t m_nWritten = 0;
+};
+
+class CProgress {
+public:
+    CProgress(uint64_t total, int* percent, const std::function<void(int)>& callback)
+        : m_nTotal(total), m_pPercent(percent), m_callback(callback)
+    {
+    }
+    void Report(uint64_t done)
+    {
+        const int thousandths = static_cast<int>(done * 100000 / m_nTotal);
+        if (thousandths == m_nLast)
+            return;
+        m_nLast = thousandths;
+        if (m_pPercent)
+            *m_pPercent = thousandths / 1000;
+        if (m_callback)
+            m_callback(thousandths);
+    }
+
+private:
+    uint64_t m_nTotal;
+    int* m_pPercent;
+    const std::function<void(int)>& m_callback;
+    int m_nLast = -1;
+};
+
+int CheckInput(const CApeWavReader& reader)
+{
+    if (reader.IsSupported())
+        return 0;
+    if (reader.Channels() != 1 && reader.Channels() != 2)
+        return VXM_APE_ERROR_UNSUPPORTED_CHANNELS;
+    if (reader.BitsPerSample() != 8 && reader.BitsPerSample() != 16 && reader.BitsPerSample() != 24)
+        return VXM_APE_ERROR_UNSUPPORTED_BIT_DEPTH;
+    return VXM_APE_ERROR_INVALID_INPUT;
+}
+
+// Codes every frame into `file` (positioned after the head).
+int WriteFrames(CApeWavReader& reader, const SApeLayout& layout, std::ofstream& file, uint64_t firstFrame,
+                std::vector<uint32_t>& seekTable, uint64_t& frameBytes, CProgress& progress,
+                const std::function<bool()>& stopRequested)
+{
+    CApeFrameEncoder encoder(layout.channels, layout.bitsPerSample, layout.level);
+    CFrameDataWriter writer(file);
+    std::vector<uint8_t> pcm(kBlocksPerRead * static_cast<size_t>(reader.BlockAlign()));
+    std::vector<uint8_t> frame;
+    uint64_t done = 0;
+    for (uint32_t index = 0; index < layout.totalFrames; ++index) {
+        const uint64_t offset = firstFrame + writer.Position();
+        if (offset > UINT32_MAX)
+            return VXM_APE_ERROR_INPUT_TOO_LARGE;
+        seekTable[index] = static_cast<uint32_t>(offset);
+        const uint32_t blocks = index + 1 == layout.totalFrames ? layout.finalFrameBlocks : kBlocksPerFrame;
+        encoder.Begin();
+        for (uint32_t coded = 0; coded < blocks;) {
+            if (stopRequested && stopRequested())
+                return VXM_APE_ERROR_USER_STOPPED;
+            const size_t count = std::min<size_t>(kBlocksPerRead, blocks - coded);
+            if (!reader.Read(pcm.data(), count))
+                return VXM_APE_ERROR_IO_READ;
+            encoder.Add(pcm.data(), count);
+            coded += static_cast<uint32_t>(count);
+            done += count;
+            progress.Report(done);
+        }
+        frame.clear();
+        encoder.Finish(frame);
+        writer.Append(frame);
+        if (!file)
+            return VXM_APE_ERROR_IO_WRITE;
+    }
+    writer.Close();
+    frameBytes = writer.Position();
+    return file ? 0 : VXM_APE_ERROR_IO_WRITE;
+}
+
+int CompressTo(const std::string& input, const std::filesystem::path& temporary, int level, int* percent,
+             const std::function<void(int)>& callback, const std::function<bool()>& stopRequested)
+{
+    CApeWavReader reader;
+    if (!reader.Open(input))
+        return VXM_APE_ERROR_INVALID_INPUT;
+    if (const int error = CheckInput(reader))
+        return error;
+    const uint64_t totalBlocks = reader.TotalBlocks();
+    if (totalBlocks == 0)
+        return VXM_APE_ERROR_INPUT_TOO_SMALL;
+
+    SApeLayout layout{level, reader.Channels(), reader.BitsPerSample(), reader.SampleRate(), 0, 0};
+    const uint64_t frames = (totalBlocks + kBlocksPerFrame - 1) / kBlocksPerFrame;
+    if (frames > UINT32_MAX / 4)
+        return VXM_APE_ERROR_INPUT_TOO_LARGE;
+    layout.totalFrames = static_cast<uint32_t>(frames);
+    layout.finalFrameBlocks = static_cast<uint32_t>(totalBlocks - (frames - 1) * kBlocksPerFrame);
+
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    if (!file)
+        return VXM_APE_ERROR_INVALID_OUTPUT;
+    std::vector<uint32_t> seekTable(layout.totalFrames, 0);
+    const std::vector<uint8_t> placeholder = BuildHead(layout, seekTable, 0);
+    file.write(reinterpret_cast<const char*>(placeholder.data()), static_cast<std::streamsize>(placeholder.size()));
+
+    CProgress progress(totalBlocks, percent, callback);
+    progress.Report(0);
+    uint64_t frameBytes = 0;
+    if (const int error =
+            WriteFrames(reader, layout, file, placeholder.size(), seekTable, frameBytes, progress, stopRequested))
+        return error;
+
+    const std::vector<uint8_t> head = BuildHead(layout, seekTable, frameBytes);
+    file.seekp(0);
+    file.write(reinterpret_cast<const char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    file.close();
+    return file ? 0 : VXM_APE_ERROR_IO_WRITE;
+}
+
+}  // namespace
+
+int CApeCompressor::CompressFile(const std::wstring& input, const std::wstring& output, int level, int* percent,
+                                 VXM_APE_PROGRESS_FUNC progress, const std::atomic<int>* killFlag)
+{
+    std::function<void(int)> report;
+    if (progress)
+        report = progress;
+    std::function<bool()> stopRequested;
+    if (killFlag)
+        stopRequested = [killFlag] { return killFlag->load() != 0; };
+    return Compress(input, output, level, percent, report, stopRequested);
+}
+
+int CApeCompressor::Compress(const std::wstring& input, const std::wstring& output, int level, int* percent,
+                             const std::function<void(int)>& progress, const std::function<bool()>& stopRequested)
+{
+    if (percent)
+        *percent = 0;
+    if (level < 1000 || level > 5000 || level % 1000 != 0) {
+        LogMessageA(kLogCategory, "APE compression level %d is not supported", level);
+        return VXM_APE_ERROR_BAD_LEVEL;
+    }
+    if (output.empty())
+        return VXM_APE_ERROR_INVALID_OUTPUT;
+    const std::string inputPath = WideToUtf8(input);
+    const std::filesystem::path target = std::filesystem::u8path(WideToUtf8(output));
+    std::filesystem::path temporary = target;
+    temporary += ".part";
+
+    const int result = CompressTo(inputPath, temporary, level, percent, progress, stopRequested);
+    std::error_code error;
+    if (result == 0) {
+        std::filesystem::rename(temporary, target, error);
+        if (!error)
+            return 0;
+        LogMessageA(kLogCategory, "cannot give \"%s\" its final name", WideToUtf8(output).c_str());
+    } else {
+        LogMessageA(kLogCategory, "APE compression of \"%s\" ended with %d", inputPath.c_str(), result);
+    }
+    std::filesystem::remove(temporary, error);
+    return result == 0 ? VXM_APE_ERROR_IO_WRITE : result;
+}
+
+CApeCompressor& GetNativeApeCompressor()
+{
+    static CApeCompressor compressor;
+    return compressor;
+}

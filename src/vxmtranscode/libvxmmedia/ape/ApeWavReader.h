@@ -1,0 +1,30 @@
+// Reads the PCM of a RIFF/WAVE file for the APE compressor.
+#pragma once
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+class CApeWavReader {
+public:
+    // False when the file cannot be opened or is no PCM WAV file.
+    bool Open(const std::string& path);
+    // False when the format is one the compressor cannot code.
+    bool IsSupported() const;
+
+    int Channels() const { return m_nChannels; }
+    int BitsPerSample() const { return m_nBitsPerSample; }
+    int SampleRate() const { return m_nSampleRate; }
+    int BlockAlign() const { return m_nChannels * (m_nBitsPerSample / 8); }
+    // Whole blocks of PCM in the data chunk (as far as the file holds them).
+    uint64_t TotalBlocks() const { return m_nTotalBlocks; }
+    // Reads `blocks` blocks into `buffer`; false on a read error.
+    bool Read(uint8_t* buffer, size_t blocks);
+
+private:
+    std::ifstream m_file;
+    int m_nChannels = 0;
+    int m_nBitsPerSample = 0;
+    int m_nSampleRate = 0;
+    int m_nFormatTag = 0;
+    uint64_t m_nTotalBlocks = 0;
+};
