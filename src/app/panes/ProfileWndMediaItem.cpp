@@ -1,0 +1,99 @@
+#include "ProfileWndMediaItem.h"
+
+#include "IProfile.h"
+#include "ui/UIManager.h"
+
+CMediaItemProfileWndUI::CMediaItemProfileWndUI(bool burnMode) : CProfileWndUI(-1, -1, -1, burnMode) {}
+
+CMediaItemProfileWndUI::~CMediaItemProfileWndUI()
+{
+    SetOwner(nullptr);
+    SetTargetRow(nullptr);
+}
+
+void CMediaItemProfileWndUI::InitWindow()
+{
+    CProfileWndUI::InitWindow();
+    if (CControlUI* layout = m_PaintManager.FindControl(L"ID_LAYOUT_PROFILE_APPLY_TO_ALL")) layout->SetVisible(false);
+}
+
+void CMediaItemProfileWndUI::SetOwner(CControlUI* owner)
+{
+    if (owner == m_owner) return;
+    if (m_owner) m_owner->OnDestroy -= MakeDelegate(this, &CMediaItemProfileWndUI::OnOwnerDestroyed);
+    m_owner = owner;
+    if (m_owner) m_owner->OnDestroy += MakeDelegate(this, &CMediaItemProfileWndUI::OnOwnerDestroyed);
+}
+
+void CMediaItemProfileWndUI::SetTargetRow(CControlUI* row)
+{
+    if (row == m_targetRow) return;
+    if (m_targetRow) m_targetRow->OnDestroy -= MakeDelegate(this, &CMediaItemProfileWndUI::OnTargetDestroyed);
+    m_targetRow = row;
+    if (m_targetRow) m_targetRow->OnDestroy += MakeDelegate(this, &CMediaItemProfileWndUI::OnTargetDestroyed);
+}
+
+bool CMediaItemProfileWndUI::OnOwnerDestroyed(void* control)
+{
+    if (control == m_owner) m_owner = nullptr;
+    return true;
+}
+
+bool CMediaItemProfileWndUI::OnTargetDestroyed(void* control)
+{
+    if (control == m_targetRow) m_targetRow = nullptr;
+    return true;
+}
+
+void CMediaItemProfileWndUI::FillProfiles(CProfileCategoryItemUI* row, int profileId)
+{
+    if (!m_profileList) return;
+    m_profileList->RemoveAll();
+    m_currentGroupRow = nullptr;
+    m_currentProfileRow = nullptr;
+    IProfileCategory* category = row ? row->GetCategory() : nullptr;
+    if (!category) return;
+
+    CProfileGroupItemUI* currentGroup = nullptr;
+    CProfileItemUI* current = nullptr;
+    const int groups = category->GetGroupCount();
+    for (int i = 0; i < groups; ++i) {
+        IProfileGroup* group = category->GetGroup(static_cast<unsigned>(i));
+        if (!group) continue;
+        CProfileGroupItemUI* groupRow = AddGroupRow(group);
+        const int profiles = group->GetProfileCount();
+        for (int j = 0; j < profiles; ++j) {
+            IProfile* profile = group->GetProfile(static_cast<unsigned>(j));
+            if (!profile) continue;
+            CProfileItemUI* profileRow = AddProfileRow(profile, groupRow);
+            // Only the row's own profile is marked; -1 marks none.
+            if (profileRow && !current && profileId != -1 && profile->GetId() == profileId) {
+                current = profileRow;
+                currentGroup = groupRow;
+            }
+        }
+    }
+    MakeCurrent(currentGroup, current);
+}
+
+void CMediaItemProfileWndUI::SelectCategory(CProfileCategoryItemUI* row)
+{
+    if (!row || row == m_currentCategoryRow) return;
+    FillProfiles(row, -1);
+    m_currentCategoryRow = row;
+}
+
+void CMediaItemProfileWndUI::SelectProfile(CProfileItemUI* row)
+{
+    if (!row || row == m_currentProfileRow) return;
+    Hide();
+    m_currentProfileRow = row;
+    m_currentGroupRow = row->GetGroupItem();
+    SProfileSelection choice;
+    if (!CurrentSelection(choice)) return;
+    RememberChoice(choice);
+    CPaintManagerUI* manager = m_owner ? m_owner->GetManager() : nullptr;
+    if (!manager || !m_targetRow) return;
+    manager->SendNotify(m_targetRow, kNotifyItemProfileChanged, MakeProfileSelectionWParam(choice.profileId),
+                        MakeProfileSelectionLParam(choice.categoryId, choice.groupId));
+}
