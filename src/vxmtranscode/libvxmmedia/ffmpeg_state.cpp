@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "cmdutils.h"
+#include "dvd/DvdInput.h"
 #include "ffmpeg_filter.h"
 
 namespace {
@@ -58,7 +59,7 @@ void CToolContext::FreeToolObjects()
     }
     output_streams.clear();
 
-    for (auto& f : input_files) avformat_close_input(&f->ctx);
+    for (auto& f : input_files) close_input_format(&f->ctx);
     input_files.clear();
 
     for (auto& ist : input_streams) {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "dvd/DvdArguments.h"
+
 extern "C" {
 #include <libavutil/pixdesc.h>
 }
@@ -221,6 +223,7 @@ int ffplay_parse_options(CToolContext* ctx, FFplayOptions& o, const std::vector<
 {
     if (!ctx) return AVERROR(EINVAL);
     prepare_app_arguments(ctx);
+    take_dvd_input_arguments(ctx);  // a DVD title's options go to the DVD input
     const int argc = ctx->argc;
     char** argv = ctx->argv_ptrs.data();
     bool handleoptions = true;

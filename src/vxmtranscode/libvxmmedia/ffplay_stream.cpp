@@ -2,6 +2,8 @@
 // thread and closing it with every thread joined.
 #include "ffplay_state.h"
 
+#include "dvd/DvdInput.h"
+
 namespace ffplay_detail {
 
 // A stop of the run also ends an open or a read that waits on a slow source.
@@ -161,7 +163,7 @@ int StreamOpen(CVideoState* is)
     av_dict_copy(&formatOpts, is->ctx->format_opts, 0);
     if (!av_dict_get(formatOpts, "scan_all_pmts", nullptr, AV_DICT_MATCH_CASE))
         av_dict_set(&formatOpts, "scan_all_pmts", "1", AV_DICT_DONT_OVERWRITE);
-    int err = avformat_open_input(&is->ic, is->filename.c_str(), o.file_iformat, &formatOpts);
+    int err = open_input_format(&is->ic, is->filename.c_str(), o.file_iformat, &formatOpts, is->ctx);
     av_dict_free(&formatOpts);
     if (err < 0) {
         print_error(is->filename.c_str(), err);
@@ -256,7 +258,7 @@ void StreamClose(CVideoState* is)
     av_frame_free(&is->shown.frame);
     avcodec_free_context(&is->vdec);
     avcodec_free_context(&is->adec);
-    avformat_close_input(&is->ic);
+    close_input_format(&is->ic);
     if (is->overlay) SDL_FreeYUVOverlay(is->overlay);
     if (is->overlay2) SDL_FreeYUVOverlay(is->overlay2);
     is->overlay = is->overlay2 = nullptr;

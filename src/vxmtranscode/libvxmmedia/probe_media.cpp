@@ -6,6 +6,7 @@
 #include "EngineLog.h"
 #include "VXMMediaBase.h"
 #include "VXMUtils.h"
+#include "dvd/DvdInput.h"
 #include "ffplay_options.h"
 
 // Reads the duration of a WMV or ASF file through the Windows Media side of
@@ -170,14 +171,14 @@ int probe_media_with_context(const std::wstring& commandLine, CVXMMediaBase* med
         ic->interrupt_callback.opaque = c;
         AVDictionary* formatOpts = nullptr;
         av_dict_copy(&formatOpts, c->format_opts, 0);
-        int err = avformat_open_input(&ic, opts.input_filename.c_str(), opts.file_iformat, &formatOpts);
+        int err = open_input_format(&ic, opts.input_filename.c_str(), opts.file_iformat, &formatOpts, c);
         av_dict_free(&formatOpts);
         if (err < 0) {
             print_error(opts.input_filename.c_str(), err);
             return err;
         }
         err = ProbeOpenedInput(ic, media, opts, c);
-        avformat_close_input(&ic);
+        close_input_format(&ic);
         return err;
     });
     // An exit request of the parser (a value that does not parse) is a failure.

@@ -1,0 +1,159 @@
+#include "DvdDisc.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "EngineLog.h"
+
+namespace {
+
+constexpr const char* kLogCategory = "CDvdDisc";
+
+// libdvdread's complaints go to the engine log at debug strength only: a
+// folder that is not a DVD is an answer, not an error.
+void DvdReadLog(void*, dvd_logger_level_t level, const char* format, va_list args)
+{
+    if (level != DVD_LOGGER_LEVEL_ERROR)
+        return;
+    char text[512];
+    std::vsnprintf(text, sizeof(text), format, args);
+    LogMessageA(kLogCategory, "libdvdread: %s", text);
+}
+
+const dvd_logger_cb kLogger = {DvdReadLog};
+
+int Bcd(std::uint8_t value)
+{
+    return (value >> 4) * 10 + (value & 0x0f);
+}
+
+}  // namespace
+
+int DvdTimeToMs(const dvd_time_t& time)
+{
+    const int rateBits = (time.frame_u & 0xc0) >> 6;
+    const double fps = rateBits == 1 ? 25.0 : rateBits == 3 ? 30000.0 / 1001.0 : 0.0;
+    const int frames = Bcd(time.frame_u & 0x3f);
+    int ms = (Bcd(time.hour) * 3600 + Bcd(time.minute) * 60 + Bcd(time.second)) * 1000;
+    if (fps > 0.0)
+        ms += static_cast<int>(frames * 1000.0 / fps);
+    return ms;
+}
+
+CDvdDisc::~CDvdDisc()
+{
+    for (auto& [number, ifo] : m_titleSets)
+        if (ifo)
+            ifoClose(ifo);
+    if (m_vmg)
+        ifoClose(m_vmg);
+    if (m_reader)
+        DVDClose(m_reader);
+}
+
+bool CDvdDisc::Open(const std::string& path)
+{
+    if (m_reader || path.empty())
+        return false;
+    m_reader = DVDOpen2(nullptr, &kLogger, path.c_str());
+    if (!m_reader)
+        return false;
+    m_vmg = ifoOpen(m_reader, 0);
+    if (!m_vmg || !m_vmg->tt_srpt || m_vmg->tt_srpt->nr_of_srpts == 0)
+        return false;
+    return true;
+}
+
+int CDvdDisc::TitleCount() const
+{
+    return m_vmg && m_vmg->tt_srpt ? m_vmg->tt_srpt->nr_of_srpts : 0;
+}
+
+const title_info_t* CDvdDisc::Title(int number) const
+{
+    if (number < 1 || number > TitleCount())
+        return nullptr;
+    return &m_vmg->tt_srpt->title[number - 1];
+}
+
+ifo_handle_t* CDvdDisc::TitleSet(int number)
+{
+    if (!m_reader || number < 1)
+        return nullptr;
+    auto it = m_titleSets.find(number);
+    if (it != m_titleSets.end())
+        return it->second;
+    ifo_handle_t* ifo = ifoOpen(m_reader, number);
+    if (ifo && (!ifo->vtsi_mat || !ifo->vts_ptt_srpt || !ifo->vts_pgcit)) {
+        ifoClose(ifo);
+        ifo = nullptr;
+    }
+    m_titleSets[number] = ifo;
+    return ifo;
+}
+
+pgc_t* CDvdDisc::TitlePgc(int title, int* pgcn)
+{
+    const title_info_t* info = Title(title);
+    if (!info)
+        return nullptr;
+    ifo_handle_t* vts = TitleSet(info->title_set_nr);
+    if (!vts || info->vts_ttn < 1 || info->vts_ttn > vts->vts_ptt_srpt->nr_of_srpts)
+        return nullptr;
+    const ttu_t& ttu = vts->vts_ptt_srpt->title[info->vts_ttn - 1];
+    if (ttu.nr_of_ptts < 1)
+        return nullptr;
+    const int n = ttu.ptt[0].pgcn;
+    if (n < 1 || n > vts->vts_pgcit->nr_of_pgci_srp)
+        return nullptr;
+    if (pgcn)
+        *pgcn = n;
+    return vts->vts_pgcit->pgci_srp[n - 1].pgc;
+}
+
+bool CDvdDisc::ChapterCells(int title, int first, int last, DvdCellRange& out)
+{
+    const title_info_t* info = Title(title);
+    if (!info)
+        return false;
+    ifo_handle_t* vts = TitleSet(info->title_set_nr);
+    if (!vts || info->vts_ttn < 1 || info->vts_ttn > vts->vts_ptt_srpt->nr_of_srpts)
+        return false;
+    const ttu_t& ttu = vts->vts_ptt_srpt->title[info->vts_ttn - 1];
+    if (first < 1)
+        first = 1;
+    if (first > ttu.nr_of_ptts || (last != -1 && (last < first || last > ttu.nr_of_ptts)))
+        return false;
+    const ptt_info_t& start = ttu.ptt[first - 1];
+    if (start.pgcn < 1 || start.pgcn > vts->vts_pgcit->nr_of_pgci_srp)
+        return false;
+    pgc_t* pgc = vts->vts_pgcit->pgci_srp[start.pgcn - 1].pgc;
+    if (!pgc || !pgc->program_map || !pgc->cell_playback || start.pgn < 1 || start.pgn > pgc->nr_of_programs)
+        return false;
+    out.title_set = info->title_set_nr;
+    out.pgc = pgc;
+    out.first_cell = pgc->program_map[start.pgn - 1];
+    out.last_cell = pgc->nr_of_cells;
+    // The range ends before the chapter after `last`, when that chapter
+    // lies in the same chain.
+    if (last != -1 && last < ttu.nr_of_ptts) {
+        const ptt_info_t& next = ttu.ptt[last];
+        if (next.pgcn == start.pgcn && next.pgn >= 1 && next.pgn <= pgc->nr_of_programs)
+            out.last_cell = pgc->program_map[next.pgn - 1] - 1;
+    }
+    return out.first_cell >= 1 && out.first_cell <= out.last_cell && out.last_cell <= pgc->nr_of_cells;
+}
+
+std::string CDvdDisc::VolumeLabel() const
+{
+    if (!m_reader)
+        return {};
+    char name[33] = {};
+    unsigned char set[128];
+    if (DVDUDFVolumeInfo(m_reader, name, sizeof(name), set, sizeof(set)) == 0 && name[0])
+        return name;
+    char iso[33] = {};
+    if (DVDISOVolumeInfo(m_reader, iso, sizeof(iso), set, sizeof(set)) == 0 && iso[0])
+        return iso;
+    return {};
+}

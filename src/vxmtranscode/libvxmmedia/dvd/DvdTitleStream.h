@@ -1,0 +1,52 @@
+// A DVD title's program stream as one seekable byte sequence: the sectors of
+// the title's cells (a chapter range of them, one angle of angle blocks) in
+// playing order.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DvdDisc.h"
+
+class CDvdTitleStream {
+public:
+    CDvdTitleStream() = default;
+    ~CDvdTitleStream();
+    CDvdTitleStream(const CDvdTitleStream&) = delete;
+    CDvdTitleStream& operator=(const CDvdTitleStream&) = delete;
+
+    // title 1-based; first/last chapter and angle 1-based or -1 (the whole
+    // title, the first angle). False with a log line when the device holds
+    // no such title or the range is not in it.
+    bool Open(const std::string& device, int title, int firstChapter, int lastChapter, int angle);
+    // Bytes read (0 at the end), or -1 on a read error.
+    int Read(std::uint8_t* buffer, int size);
+    // Absolute position; false when outside the stream.
+    bool Seek(std::int64_t position);
+    std::int64_t Position() const { return m_position; }
+    std::int64_t Size() const { return m_totalBlocks * DVD_VIDEO_LB_LEN; }
+    // Playing time of the chosen cells in ms.
+    int LengthMs() const { return m_lengthMs; }
+
+private:
+    struct Extent {
+        std::uint32_t first = 0;     // sector in the title set's VOBs
+        std::uint32_t count = 0;     // sectors
+        std::int64_t start = 0;      // first block's index in the stream
+    };
+    void AddExtent(std::uint32_t first, std::uint32_t count);
+    bool AddAngleCell(const cell_playback_t& cell, int angle);
+    bool FillCache(std::int64_t block);
+
+    CDvdDisc m_disc;
+    dvd_file_t* m_file = nullptr;
+    std::vector<Extent> m_extents;
+    std::int64_t m_totalBlocks = 0;
+    std::int64_t m_position = 0;
+    int m_lengthMs = 0;
+    // Blocks read ahead: m_cacheCount blocks from stream block m_cacheStart.
+    std::vector<std::uint8_t> m_cache;
+    std::int64_t m_cacheStart = -1;
+    int m_cacheCount = 0;
+};
