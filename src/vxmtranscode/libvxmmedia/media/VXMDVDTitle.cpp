@@ -1,0 +1,237 @@
+// Data, stream lists and DVD operations of a DVD title, and its conversion
+// (the shared conversion driver; the title's input is a disc address, never
+// opened beforehand as a file).
+#include "VXMDVDTitle.h"
+
+#include <iterator>
+#include <new>
+
+#include "ConvertDriver.h"
+#include "EngineHooks.h"
+#include "VXMMediaImpl.h"
+#include "Watermarks.h"
+
+namespace {
+
+template <class T>
+std::list<std::unique_ptr<T>> CopyList(const std::list<std::unique_ptr<T>>& source)
+{
+    std::list<std::unique_ptr<T>> copy;
+    for (const auto& record : source)
+        if (record)
+            copy.push_back(std::make_unique<T>(*record));
+    return copy;
+}
+
+template <class T>
+T* RecordAt(const std::list<std::unique_ptr<T>>& list, int index)
+{
+    if (index < 0 || static_cast<size_t>(index) >= list.size())
+        return nullptr;
+    return std::next(list.begin(), index)->get();
+}
+
+// Removes the external record at a list position; -1 when there is none.
+template <class T>
+int RemoveExternal(std::list<std::unique_ptr<T>>& list, int index)
+{
+    T* record = RecordAt(list, index);
+    if (!record || !record->m_bExternal)
+        return -1;
+    list.erase(std::next(list.begin(), index));
+    return 0;
+}
+
+VXM_CONVERT_TARGET TargetOf(CVXMDVDTitleImpl& title)
+{
+    return {static_cast<IVXMMedia*>(&title), static_cast<CVXMMediaBase*>(&title), &title.m_nPositionOffset};
+}
+
+}  // namespace
+
+CVXMDVDTitleImpl::CVXMDVDTitleImpl()
+{
+    m_nMediaKind = 1;
+}
+
+CVXMDVDTitleImpl::CVXMDVDTitleImpl(const CVXMDVDTitleImpl& other)
+    : IVXMDVDTitle(other),
+      CVXMMediaBase(other),
+      m_nPositionOffset(other.m_nPositionOffset),
+      m_nTitleNumber(other.m_nTitleNumber),
+      m_nTitleValueB(other.m_nTitleValueB),
+      m_strVideoStandard(other.m_strVideoStandard),
+      m_strDisplayFormat(other.m_strDisplayFormat),
+      m_strDiscName(other.m_strDiscName),
+      m_bMainTitle(other.m_bMainTitle),
+      m_nAngleCount(other.m_nAngleCount),
+      m_lstTitleVideo(CopyList(other.m_lstTitleVideo)),
+      m_lstTitleAudio(CopyList(other.m_lstTitleAudio)),
+      m_lstDVDChapters(CopyList(other.m_lstDVDChapters)),
+      m_lstDVDCells(CopyList(other.m_lstDVDCells)),
+      m_lstTitleSubtitle(CopyList(other.m_lstTitleSubtitle)),
+      m_nFirstChapter(other.m_nFirstChapter),
+      m_nLastChapter(other.m_nLastChapter),
+      m_nAngle(other.m_nAngle)
+{
+    m_nMediaKind = 1;
+}
+
+CVXMDVDTitleImpl::~CVXMDVDTitleImpl()
+{
+    // Runners read the lists: they stop before anything goes.
+    StopAndJoinAll();
+}
+
+IVXMMedia* CopyDVDTitleMedia(IVXMMedia& source)
+{
+    auto* title = dynamic_cast<CVXMDVDTitleImpl*>(&source);
+    if (!title)
+        return nullptr;
+    return new (std::nothrow) CVXMDVDTitleImpl(*title);
+}
+
+void CVXMDVDTitleImpl::SetSourcePath(const std::wstring& path)
+{
+    m_strSourcePath = path;
+    if (path.empty()) {
+        m_strSourceTitle.clear();
+        m_strSourceExt.clear();
+        m_strSourceFolder.clear();
+        return;
+    }
+    std::wstring folder, name, ext;
+    SplitMediaPath(path, folder, name, ext);
+    m_strSourceTitle = name + ext;  // "dvdnav://3" gives "3"
+    m_strSourceExt.clear();
+    m_strSourceFolder = m_strDiscPath;
+}
+
+IVXMVideo* CVXMDVDTitleImpl::GetVideoStream()
+{
+    return m_lstTitleVideo.empty() ? nullptr : m_lstTitleVideo.front().get();
+}
+
+IVXMVideo* CVXMDVDTitleImpl::GetVideoStreamAt(int index) { return RecordAt(m_lstTitleVideo, index); }
+IVXMAudio* CVXMDVDTitleImpl::GetAudioTrackAt(int index) { return RecordAt(m_lstTitleAudio, index); }
+IVXMSubtitle* CVXMDVDTitleImpl::GetSubtitleAt(int index) { return RecordAt(m_lstTitleSubtitle, index); }
+IVXMDVDChapter* CVXMDVDTitleImpl::GetChapterAt(int index) { return RecordAt(m_lstDVDChapters, index); }
+IVXMCell* CVXMDVDTitleImpl::GetCellAt(int index) { return RecordAt(m_lstDVDCells, index); }
+
+IVXMAudio* CVXMDVDTitleImpl::GetAudioTrack()
+{
+    for (const auto& track : m_lstTitleAudio)
+        if (track->m_nId == m_nAudioTrackId)
+            return track.get();
+    return nullptr;
+}
+
+IVXMSubtitle* CVXMDVDTitleImpl::GetSubtitle()
+{
+    for (const auto& subtitle : m_lstTitleSubtitle)
+        if (subtitle->m_nId == m_nSubtitleId)
+            return subtitle.get();
+    return nullptr;
+}
+
+int CVXMDVDTitleImpl::AddAudioFile(const std::wstring& path)
+{
+    if (path.empty())
+        return -1;
+    std::wstring folder, name, ext;
+    SplitMediaPath(path, folder, name, ext);
+    auto track = std::make_unique<VXM_AUDIO_TRACK>();
+    track->m_nId = -1;
+    track->m_bExternal = 1;
+    track->m_strFilePath = path;
+    track->m_strDisplayName = name + ext;
+    m_lstTitleAudio.push_back(std::move(track));
+    return 0;
+}
+
+int CVXMDVDTitleImpl::AddSubtitleFile(const std::wstring& path)
+{
+    if (path.empty())
+        return -1;
+    std::wstring folder, name, ext;
+    SplitMediaPath(path, folder, name, ext);
+    if (ext != L".srt" && ext != L".ass" && ext != L".ssa")
+        return -1;
+    auto subtitle = std::make_unique<VXM_SUBTITLE>();
+    subtitle->m_bExternal = 1;
+    subtitle->m_strFilePath = path;
+    subtitle->m_strDisplayName = name + ext;
+    m_lstTitleSubtitle.push_back(std::move(subtitle));
+    return 0;
+}
+
+int CVXMDVDTitleImpl::RemoveAudioFile(int index) { return RemoveExternal(m_lstTitleAudio, index); }
+int CVXMDVDTitleImpl::RemoveSubtitleFile(int index) { return RemoveExternal(m_lstTitleSubtitle, index); }
+
+int CVXMDVDTitleImpl::SelectStreams(int video, int audio, int subtitle)
+{
+    if (video < -1 || audio < -1 || subtitle < -1 || audio > GetAudioTrackCount() || subtitle > GetSubtitleCount())
+        return -1;
+    SetStreamSelection(video, audio, subtitle);
+    return 0;
+}
+
+int CVXMDVDTitleImpl::SetChapterRange(int first, int last)
+{
+    const int count = GetChapterCount();
+    if (last == 0) {
+        if (first < 1 || first > count)
+            return -1;
+        m_nFirstChapter = first;
+        m_nLastChapter = -1;
+        return 0;
+    }
+    if (first < 1 || first > last || last > count)
+        return -1;
+    m_nFirstChapter = first;
+    m_nLastChapter = last;
+    return 0;
+}
+
+int CVXMDVDTitleImpl::SetAngle(int angle)
+{
+    if (angle < 1 || angle > m_nAngleCount)
+        return -1;
+    m_nAngle = angle;
+    return 0;
+}
+
+int CVXMDVDTitleImpl::GetFirstChapter() const
+{
+    return m_nFirstChapter > GetChapterCount() ? GetChapterCount() : m_nFirstChapter;
+}
+
+int CVXMDVDTitleImpl::GetLastChapter() const
+{
+    return m_nLastChapter > GetChapterCount() ? GetChapterCount() : m_nLastChapter;
+}
+
+int CVXMDVDTitleImpl::GetAngle() const
+{
+    return m_nAngle > m_nAngleCount ? m_nAngleCount : m_nAngle;
+}
+
+void CVXMDVDTitleImpl::StartConvert(IProfile* profile, HWND hNotify, int flag)
+{
+    ConvertStart(TargetOf(*this), profile, hNotify, flag);
+}
+
+void CVXMDVDTitleImpl::PauseConvert() { ConvertPause(*this); }
+void CVXMDVDTitleImpl::ResumeConvert() { ConvertResume(*this); }
+void CVXMDVDTitleImpl::StopConvert() { ConvertStop(*this); }
+int CVXMDVDTitleImpl::GetConvertState() { return ConvertState(*this); }
+float CVXMDVDTitleImpl::GetConvertPosition() { return ConvertPosition(*this, m_nPositionOffset); }
+void CVXMDVDTitleImpl::ReportProgress(int who) { ConvertReportProgress(TargetOf(*this), who); }
+
+std::uint64_t CVXMDVDTitleImpl::EstimateOutputSize(IProfile* profile)
+{
+    return ConvertEstimateOutputSize(TargetOf(*this), profile);
+}
+
+SDL_Surface* CVXMDVDTitleImpl::RenderTextWatermark() { return ::RenderTextWatermark(*this); }
+SDL_Surface* CVXMDVDTitleImpl::LoadImageWatermark() { return ::LoadImageWatermark(*this); }

@@ -1,0 +1,141 @@
+// One title of an opened DVD as a media object. Its source is the title's
+// "dvdnav://N" address on the disc path (m_strDiscPath); its streams, chapters
+// and cells come from the DVD's structure and live in lists of its own (the
+// data half's stream lists hold what a probe of the title found).
+// VXMDVDTitle.cpp: data, lists and DVD operations; VXMDVDTitleFill.cpp: the
+// filling from the DVD information record; VXMDVDTitlePreview.cpp: probe,
+// thumbnail and preview.
+#pragma once
+#include <list>
+#include <memory>
+
+#include "IVXMMedia.h"
+#include "VXMMediaBase.h"
+
+struct dvd_title_record;
+
+class CVXMDVDTitleImpl : public IVXMDVDTitle, public CVXMMediaBase {
+public:
+    CVXMDVDTitleImpl();
+    CVXMDVDTitleImpl(const CVXMDVDTitleImpl& other);
+    ~CVXMDVDTitleImpl() override;
+
+    int Probe() override;
+    int MakeThumbnail(int seconds, int width, int height) override;
+    void TakeSnapshot(const std::wstring& folder, int value) override;
+    int InitPreviewWindow(HWND hwnd) override;
+    int StartPreview(HWND hNotify) override;
+    void SeekPreview(float seconds) override;
+    void TogglePreviewPause() override;
+    void StopPreview() override;
+    int GetPreviewState() override;
+    float GetPreviewPosition() override;
+    float GetConvertPosition() override;
+    void ReportProgress(int who) override;
+    void SetPreviewVolume(int percent) override;
+    void AdjustPreview(int code, int value) override;
+    std::uint64_t EstimateOutputSize(IProfile* profile) override;
+    void StartConvert(IProfile* profile, HWND hNotify, int flag) override;
+    void PauseConvert() override;
+    void ResumeConvert() override;
+    void StopConvert() override;
+    int GetConvertState() override;
+    void RemuxToMP4(const std::wstring&, const std::wstring&, HWND) override {}
+    void Join(std::vector<IVXMMedia*>, const std::wstring&, HWND) override {}
+    void Release() override { delete this; }
+
+    void SetSourcePath(const std::wstring& path) override;
+    std::wstring GetSourcePath() const override { return m_strSourcePath; }
+    std::wstring GetOutputFolder() const override { return m_strOutputFolder; }
+    void SetOutputFolder(const std::wstring& folder) override { CVXMMediaBase::SetOutputFolder(folder); }
+    std::wstring GetOutputPath() const override { return m_strOutputFile; }
+    std::wstring GetOutputName() const override { return m_strOutputName; }
+    void SetOutputName(const std::wstring& name) override { m_strOutputName = name; }
+    std::wstring GetThumbnailPath() const override { return m_strThumbnailPath; }
+    void SetThumbnailPath(const std::wstring& path) override { m_strThumbnailPath = path; }
+    void SetPreviewWindow(HWND hwnd) override { m_hPreviewWnd = hwnd; }
+    std::wstring GetSourceFolder() const override { return m_strSourceFolder; }
+    std::wstring GetSourceTitle() const override { return m_strSourceTitle; }
+    std::wstring GetSourceExtension() const override { return m_strSourceExt; }
+
+    int GetStartTime() const override { return m_nStartTime; }
+    int GetClipLength() const override { return GetEffectiveDuration(); }
+    int GetDuration() const override { return GetEffectiveDuration(); }
+    int GetEndTime() const override { return m_nEndTime; }
+    void SetDuration(int ms) override { m_nDuration = ms; }
+    void SetStartTime(int ms) override { m_nStartTime = ms; }
+    void SetEndTime(int ms) override { m_nEndTime = ms; }
+    void SetHasVideo(int hasVideo) override { m_bHasVideo = hasVideo; }
+
+    int GetVideoStreamIndex() const override { return m_nVideoStreamIndex; }
+    IVXMVideo* GetVideoStream() override;
+    int GetVideoStreamCount() const override { return static_cast<int>(m_lstTitleVideo.size()); }
+    IVXMVideo* GetVideoStreamAt(int index) override;
+    int GetAudioTrackId() const override { return m_nAudioTrackId; }
+    IVXMAudio* GetAudioTrack() override;
+    int GetAudioTrackCount() const override { return static_cast<int>(m_lstTitleAudio.size()); }
+    IVXMAudio* GetAudioTrackAt(int index) override;
+    int GetSubtitleId() const override { return m_nSubtitleId; }
+    IVXMSubtitle* GetSubtitle() override;
+    int GetSubtitleCount() const override { return static_cast<int>(m_lstTitleSubtitle.size()); }
+    IVXMSubtitle* GetSubtitleAt(int index) override;
+    int AddAudioFile(const std::wstring& path) override;
+    int AddSubtitleFile(const std::wstring& path) override;
+    int RemoveAudioFile(int index) override;
+    int RemoveSubtitleFile(int index) override;
+    int SelectStreams(int video, int audio, int subtitle) override;
+    int GetSelectedVideoStream() const override { return m_pSelection ? m_pSelection->m_nVideo : -1; }
+    int GetSelectedAudioStream() const override { return m_pSelection ? m_pSelection->m_nAudio : -1; }
+    int GetSelectedSubtitleStream() const override { return m_pSelection ? m_pSelection->m_nSubtitle : -1; }
+    int GetMediaKind() const override { return m_nMediaKind; }
+
+    void AddJoinMedia(IVXMMedia* media) override { CVXMMediaBase::AddJoinMedia(media); }
+    void ClearJoinList() override { CVXMMediaBase::ClearJoinList(); }
+
+    SDL_Surface* RenderTextWatermark() override;
+    SDL_Surface* LoadImageWatermark() override;
+    int IsProtected() override { return 0; }
+
+    int GetTitleInfoA() const override { return m_nTitleNumber; }
+    int GetTitleInfoB() const override { return m_nTitleValueB; }
+    std::wstring GetVideoStandard() const override { return m_strVideoStandard; }
+    std::wstring GetDisplayFormat() const override { return m_strDisplayFormat; }
+    std::wstring GetDiscName() const override { return m_strDiscName; }
+    int IsMainTitle() const override { return m_bMainTitle; }
+    std::wstring GetDiscPath() const override { return m_strDiscPath; }
+    int GetAngleCount() const override { return m_nAngleCount; }
+    int GetChapterCount() const override { return static_cast<int>(m_lstDVDChapters.size()); }
+    IVXMDVDChapter* GetChapterAt(int index) override;
+    int GetCellCount() const override { return static_cast<int>(m_lstDVDCells.size()); }
+    IVXMCell* GetCellAt(int index) override;
+    int SetChapterRange(int first, int last) override;
+    int SetAngle(int angle) override;
+    int GetFirstChapter() const override;
+    int GetLastChapter() const override;
+    int GetAngle() const override;
+
+    // Fills a new title from the DVD's record of it. `position` is the
+    // title's 1-based place in the disc's list.
+    void Fill(const dvd_title_record& record, int position, const std::wstring& discPath,
+              const std::wstring& discName);
+    void SetMainTitle(int main) { m_bMainTitle = main; }
+    // The player's command line for this title.
+    std::wstring BuildPreviewCommandLine() const;
+
+    int m_nPositionOffset = 0;
+    int m_nTitleNumber = -1;
+    int m_nTitleValueB = -1;
+    std::wstring m_strVideoStandard = L"NTSC";
+    std::wstring m_strDisplayFormat = L"LetterBox";
+    std::wstring m_strDiscName;
+    int m_bMainTitle = 0;
+    int m_nAngleCount = 0;
+    std::list<std::unique_ptr<VXM_VIDEO_STREAM>> m_lstTitleVideo;
+    std::list<std::unique_ptr<VXM_AUDIO_TRACK>> m_lstTitleAudio;
+    std::list<std::unique_ptr<VXM_DVD_CHAPTER>> m_lstDVDChapters;
+    std::list<std::unique_ptr<VXM_DVD_CELL>> m_lstDVDCells;
+    std::list<std::unique_ptr<VXM_SUBTITLE>> m_lstTitleSubtitle;
+    int m_nFirstChapter = -1;
+    int m_nLastChapter = -1;
+    int m_nAngle = -1;
+};

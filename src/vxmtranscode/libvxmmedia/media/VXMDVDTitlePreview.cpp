@@ -1,0 +1,265 @@
+// Probe, thumbnail and preview of a DVD title. Every line reads the title
+// through the DVD input: "-f dvdnav -dvd-device DISC" with "dvdnav://N".
+#include "VXMDVDTitle.h"
+
+#include "CmdFFplay.h"
+#include "CmdOpts.h"
+#include "EngineLog.h"
+#include "MediaRunners.h"
+#include "SplitCommandLine.h"
+#include "VXMJobType.h"
+#include "VXMMediaExports.h"
+#include "ffmpeg_legacy.h"
+#include "ffplay.h"
+#include "platform/module.h"
+#include "platform/text.h"
+
+namespace {
+
+constexpr const char* kLogCategory = "CVXMDVDTitleImpl";
+
+// Values the control events point to; one player runs at a time.
+struct TitlePreviewValues {
+    float fSeek = 0.0f;
+    int nVolume = 0;
+    int nBrightness = 0;
+    int nContrast = 0;
+    int nSaturation = 0;
+};
+TitlePreviewValues g_titlePreview;
+
+using GetEffectCmdFn = const wchar_t* (*)(int);
+
+bool PlayerRunning(CCmdFFplay* runner)
+{
+    return runner && runner->IsWorkerRunning();
+}
+
+// The "-f dvdnav" value: the disc with the chapter range and angle chosen.
+std::wstring DeviceText(const CVXMDVDTitleImpl& t)
+{
+    const int first = t.GetFirstChapter();
+    const int last = t.GetLastChapter();
+    const int angle = t.GetAngle();
+    const wchar_t* disc = t.m_strDiscPath.c_str();
+    if (first != -1 && angle != -1)
+        return last == -1 ? FormatW(L"-dvd-device \"%s\" -chapter %d -angle %d", disc, first, angle)
+                          : FormatW(L"-dvd-device \"%s\" -chapter %d-%d -angle %d", disc, first, last, angle);
+    if (first != -1)
+        return last == -1 ? FormatW(L"-dvd-device \"%s\" -chapter %d", disc, first)
+                          : FormatW(L"-dvd-device \"%s\" -chapter %d-%d", disc, first, last);
+    if (last == -1 && angle != -1)
+        return FormatW(L"-dvd-device \"%s\" -angle %d", disc, angle);
+    return FormatW(L"-dvd-device \"%s\"", disc);
+}
+
+// Runs a tool line on the slot's runner and waits; the run's exit code, or
+// -1 when it could not start.
+int RunAndWait(CVXMDVDTitleImpl& title, CCmdFFplay*& slot, int mode, const std::wstring& line)
+{
+    DeleteMediaRunner(slot);
+    CCmdFFplay* runner = NewMediaRunner(slot);
+    if (!runner)
+        return -1;
+    runner->m_nMode = mode;
+    runner->m_pMedia = &title;
+    runner->m_hNotifyWnd = nullptr;
+    int code = -1;
+    if (runner->Open(line, JOB_TYPE_FFMPEG)) {
+        runner->WaitWorker(INFINITE);
+        code = runner->GetExitCode();
+    } else {
+        LogMessageA(kLogCategory, "\"%s\" cannot start", WideToUtf8(line).c_str());
+    }
+    DeleteMediaRunner(slot);
+    return code;
+}
+
+}  // namespace
+
+int CVXMDVDTitleImpl::Probe()
+{
+    // The probe fills the data half; the title's own selection and length stay.
+    const int audioId = m_nAudioTrackId, subtitleId = m_nSubtitleId, videoIndex = m_nVideoStreamIndex;
+    const int duration = m_nDuration, endTime = m_nEndTime;
+    m_lstVideo.clear();
+    m_lstAudio.clear();
+    m_lstSubtitle.clear();
+    m_lstChapters.clear();
+    const std::wstring line = ToolPrefix(L"ffmpeg") + L" -i " + QuoteArgument(m_strSourcePath) +
+                              L" -f dvdnav " + DeviceText(*this);
+    const int code = RunAndWait(*this, m_pProbeRunner, 0, line);
+    m_nAudioTrackId = audioId;
+    m_nSubtitleId = subtitleId;
+    m_nVideoStreamIndex = videoIndex;
+    if (code != 0 || m_nDuration <= 0) {
+        m_nDuration = duration;
+        m_nEndTime = endTime;
+    }
+    if (code != 0)
+        LogMessageA(kLogCategory, "probe of title \"%s\" on \"%s\" failed: %d", WideToUtf8(m_strSourcePath).c_str(),
+                    WideToUtf8(m_strDiscPath).c_str(), code);
+    return code;
+}
+
+int CVXMDVDTitleImpl::MakeThumbnail(int seconds, int width, int height)
+{
+    const int seek = ThumbnailSeekSeconds(seconds, GetEffectiveDuration());
+    const bool sized = width > 0 && height > 0;
+    const std::wstring line = ToolPrefix(L"ffmpeg") +
+                              FormatW(L" -ss %d -f dvdnav -dvd-device \"%s\" -i \"%s\"", seek, m_strDiscPath.c_str(),
+                                      m_strSourcePath.c_str()) +
+                              FormatW(L" -vframes 1 -s %dx%d -y ", sized ? width : 60, sized ? height : 40) +
+                              QuoteArgument(m_strThumbnailPath);
+    LogMessageA(kLogCategory, "thumbnail: %s", WideToUtf8(line).c_str());
+    return RunAndWait(*this, m_pThumbnailRunner, 2, line);
+}
+
+void CVXMDVDTitleImpl::TakeSnapshot(const std::wstring& folder, int value)
+{
+    if (!PlayerRunning(m_pPreviewRunner))
+        return;
+    m_strSnapshotFolder = folder;
+    m_pPreviewRunner->RequestSnapshot(value);
+}
+
+int CVXMDVDTitleImpl::InitPreviewWindow(HWND hwnd)
+{
+    if (!hwnd)
+        return -1;
+    m_hPreviewWnd = hwnd;
+    return 0;
+}
+
+std::wstring CVXMDVDTitleImpl::BuildPreviewCommandLine() const
+{
+    CFFMpegOpts opts;
+    opts.SetOption(L"-f dvdnav", L"%s", DeviceText(*this).c_str());
+    if (m_nStartTime != 0)
+        opts.SetOption(L"-ss", L"%.3f", m_nStartTime / 1000.0);
+
+    auto* self = const_cast<CVXMDVDTitleImpl*>(this);
+    if (int index = GetSelectedAudioStream(); index != -1)
+        if (IVXMAudio* audio = self->GetAudioTrackAt(index))
+            opts.SetOption(L"-ast", L"%d", audio->GetId());
+    if (int index = GetSelectedSubtitleStream(); index != -1)
+        if (IVXMSubtitle* subtitle = self->GetSubtitleAt(index))
+            opts.SetOption(L"-sst", L"%d", subtitle->GetId());
+
+    if (IsCropped() == 1)
+        opts.AppendToOption(L"-vf", TRUE, L",", L"crop=%d:%d:%d:%d", m_nCropWidth, m_nCropHeight, m_nCropLeft,
+                            m_nCropTop);
+    if (m_nBrightness || m_nContrast || m_nSaturation) {
+        // The player's filters are the current library's: "mp=eq2" becomes "eq".
+        const std::wstring eq2 = FormatW(L"mp=eq2=1.5:%.2f:%.2f:%.2f", (m_nContrast + 100) / 100.0,
+                                         m_nBrightness / 100.0, (m_nSaturation + 100) / 100.0);
+        opts.AppendToOption(L"-vf", TRUE, L",", L"%s", Utf8ToWide(translate_filter_text(WideToUtf8(eq2))).c_str());
+    }
+    if (m_nEffectId > 0) {
+        CModule* module = LoadPrismelDll();
+        auto fn = module ? reinterpret_cast<GetEffectCmdFn>(module->GetSymbol("GetEffectCmd")) : nullptr;
+        const wchar_t* effect = fn ? fn(m_nEffectId) : nullptr;
+        if (effect && *effect)
+            opts.AppendToOption(L"-vf", TRUE, L",", L"\"%s\"", effect);
+        else
+            LogMessageA(kLogCategory, "clip effect %d unavailable: left out of the preview", m_nEffectId);
+    }
+    opts.SetInput(m_strSourcePath);
+    return opts.BuildCommandLine();
+}
+
+int CVXMDVDTitleImpl::StartPreview(HWND hNotify)
+{
+    if (PlayerRunning(m_pPreviewRunner))
+        StopPreview();  // one player at a time
+    DeleteMediaRunner(m_pPreviewRunner);
+    CCmdFFplay* runner = NewMediaRunner(m_pPreviewRunner);
+    if (!runner)
+        return -1;
+    if (m_hPreviewWnd && InitPreviewWindow(m_hPreviewWnd) != 0) {
+        DeleteMediaRunner(m_pPreviewRunner);
+        return -1;
+    }
+    runner->m_nMode = 1;
+    runner->m_pMedia = this;
+    runner->m_hNotifyWnd = hNotify;
+    runner->m_fProgressCount = 0.0f;
+
+    const std::wstring line = BuildPreviewCommandLine();
+    LogMessageA(kLogCategory, "preview: %s", WideToUtf8(line).c_str());
+    if (!runner->Open(line, JOB_TYPE_FFMPEG)) {
+        DeleteMediaRunner(m_pPreviewRunner);
+        return -1;
+    }
+    return 0;
+}
+
+void CVXMDVDTitleImpl::SeekPreview(float seconds)
+{
+    if (!PlayerRunning(m_pPreviewRunner))
+        return;
+    g_titlePreview.fSeek = seconds;
+    ffplay_push_event(FFPLAY_EVENT_SEEK, &g_titlePreview.fSeek);
+}
+
+void CVXMDVDTitleImpl::TogglePreviewPause()
+{
+    if (PlayerRunning(m_pPreviewRunner))
+        ffplay_push_event(FFPLAY_EVENT_PAUSE, nullptr);
+}
+
+void CVXMDVDTitleImpl::StopPreview()
+{
+    if (!m_pPreviewRunner)
+        return;
+    if (m_pPreviewRunner->IsWorkerRunning()) {
+        m_pPreviewRunner->RequestStop();
+        m_pPreviewRunner->WaitWorker(INFINITE);
+    }
+    DeleteMediaRunner(m_pPreviewRunner);
+}
+
+int CVXMDVDTitleImpl::GetPreviewState()
+{
+    if (!PlayerRunning(m_pPreviewRunner))
+        return 0;
+    return m_pPreviewRunner->m_dCurrentTime.load() == -1.0 ? -1 : 1;
+}
+
+float CVXMDVDTitleImpl::GetPreviewPosition()
+{
+    if (!PlayerRunning(m_pPreviewRunner))
+        return 0.0f;
+    return static_cast<float>(m_pPreviewRunner->GetPosition());
+}
+
+void CVXMDVDTitleImpl::SetPreviewVolume(int percent)
+{
+    if (!PlayerRunning(m_pPreviewRunner))
+        return;
+    g_titlePreview.nVolume = percent;
+    ffplay_push_event(FFPLAY_EVENT_VOLUME, &g_titlePreview.nVolume);
+}
+
+void CVXMDVDTitleImpl::AdjustPreview(int code, int value)
+{
+    if (!PlayerRunning(m_pPreviewRunner))
+        return;
+    switch (code) {
+    case FFPLAY_EVENT_CONTRAST:
+        g_titlePreview.nContrast = value;
+        ffplay_push_event(code, &g_titlePreview.nContrast);
+        break;
+    case FFPLAY_EVENT_SATURATION:
+        g_titlePreview.nSaturation = value;
+        ffplay_push_event(code, &g_titlePreview.nSaturation);
+        break;
+    case FFPLAY_EVENT_RESERVED2:
+        ffplay_push_event(code, &m_nEffectId);  // the effect event carries the effect id
+        break;
+    default:
+        g_titlePreview.nBrightness = value;
+        ffplay_push_event(code, &g_titlePreview.nBrightness);
+        break;
+    }
+}

@@ -1,0 +1,198 @@
+// Opening a DVD source: the detection, the watchdog and the parse thread
+// end in one parse message, after which the titles are there.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "VXMDVDFile.h"
+#include "VXMDVDTitle.h"
+#include "VXMMediaExports.h"
+#include "VXMMessages.h"
+#include "dvd_fixture.h"
+#include "platform/text.h"
+#include "support/test_media.h"
+
+using dvdtest::CNotifyWindow;
+using dvdtest::TestDvd;
+
+namespace {
+
+// A source opened on the test DVD, its parse message handled.
+struct COpenedDvd {
+    COpenedDvd()
+    {
+        source->SetPath(Utf8ToWide(TestDvd()));
+        EXPECT_EQ(source->Open(window.Get()), 0);
+        parsed = window.WaitFor(WM_VXM_DVD_PARSED, 10000);
+    }
+    ~COpenedDvd()
+    {
+        for (IVXMDVDTitle* title : handedOut)
+            title->Release();
+        source->Release();
+    }
+    IVXMDVDTitle* Title(unsigned index)
+    {
+        IVXMDVDTitle* title = source->GetTitleAt(index);
+        if (title && std::find(handedOut.begin(), handedOut.end(), title) == handedOut.end())
+            handedOut.push_back(title);
+        return title;
+    }
+
+    CNotifyWindow window;
+    IVXMDVDFile* source = CreateVXMDVDFileObject();
+    bool parsed = false;
+    std::vector<IVXMDVDTitle*> handedOut;
+};
+
+TEST(DvdSource, OpenFindsBothTitlesWithChaptersTracksAndLengths)
+{
+    ASSERT_FALSE(TestDvd().empty());
+    COpenedDvd dvd;
+    ASSERT_TRUE(dvd.parsed);
+    EXPECT_EQ(dvd.window.Last(WM_VXM_DVD_PARSED), 0);
+    EXPECT_EQ(dvd.window.Count(WM_VXM_DVD_PARSED), 1);
+    ASSERT_EQ(dvd.source->GetTitleCount(), 2);
+
+    IVXMDVDTitle* one = dvd.Title(0);
+    IVXMDVDTitle* two = dvd.Title(1);
+    ASSERT_NE(one, nullptr);
+    ASSERT_NE(two, nullptr);
+    EXPECT_EQ(dvd.source->GetTitleAt(2), nullptr);
+    EXPECT_EQ(one->GetMediaKind(), 1);
+    EXPECT_EQ(WideToUtf8(one->GetSourcePath()), "dvdnav://1");
+    EXPECT_EQ(WideToUtf8(two->GetSourceTitle()), "2");
+    EXPECT_EQ(WideToUtf8(one->GetDiscPath()), TestDvd());
+    EXPECT_EQ(WideToUtf8(one->GetDiscName()), "MY_DISC");
+    EXPECT_EQ(WideToUtf8(one->GetVideoStandard()), "PAL");
+    EXPECT_EQ(one->GetTitleInfoA(), 1);
+    EXPECT_EQ(two->GetTitleInfoA(), 2);
+
+    EXPECT_NEAR(one->GetDuration() / 1000.0, dvdtest::kTitle1Seconds, 0.5);
+    EXPECT_NEAR(two->GetDuration() / 1000.0, dvdtest::kTitle2Seconds, 0.5);
+    EXPECT_EQ(one->GetChapterCount(), 2);
+    EXPECT_EQ(two->GetChapterCount(), 3);
+    ASSERT_NE(two->GetChapterAt(2), nullptr);
+    EXPECT_NEAR(two->GetChapterAt(2)->GetStartTime(), 2.0, 0.5);
+    EXPECT_EQ(two->GetChapterAt(3), nullptr);
+    EXPECT_GE(two->GetCellCount(), 1);
+    EXPECT_EQ(one->GetAngleCount(), 1);
+
+    ASSERT_EQ(one->GetAudioTrackCount(), 1);
+    ASSERT_EQ(two->GetAudioTrackCount(), 2);
+    EXPECT_EQ(WideToUtf8(two->GetAudioTrackAt(1)->GetLanguage()), "de");
+    EXPECT_EQ(WideToUtf8(two->GetAudioTrackAt(0)->GetCodecName()), "AC3");
+    EXPECT_EQ(WideToUtf8(two->GetAudioTrackAt(1)->GetDisplayName()), "129 - de AC3");
+    ASSERT_NE(two->GetAudioTrack(), nullptr);
+    EXPECT_EQ(two->GetAudioTrack()->GetId(), 0x80);
+    ASSERT_NE(one->GetVideoStream(), nullptr);
+    EXPECT_EQ(WideToUtf8(one->GetVideoStream()->GetCodecName()), "mpeg2Video");
+    EXPECT_DOUBLE_EQ(one->GetVideoStream()->GetFrameRate(), 25.0);
+}
+
+TEST(DvdSource, TheLongerTitleIsTheMainTitle)
+{
+    ASSERT_FALSE(TestDvd().empty());
+    COpenedDvd dvd;
+    ASSERT_TRUE(dvd.parsed);
+    EXPECT_EQ(dvd.source->GetMainTitleInfo(), 2);
+    EXPECT_EQ(dvd.Title(0)->IsMainTitle(), 0);
+    EXPECT_EQ(dvd.Title(1)->IsMainTitle(), 1);
+}
+
+TEST(DvdSource, TitlesAreFoundByTheirNumbers)
+{
+    ASSERT_FALSE(TestDvd().empty());
+    COpenedDvd dvd;
+    ASSERT_TRUE(dvd.parsed);
+    IVXMDVDTitle* one = dvd.Title(0);
+    IVXMDVDTitle* two = dvd.Title(1);
+    EXPECT_EQ(dvd.source->GetTitleByNumber(1), one);
+    EXPECT_EQ(dvd.source->GetTitleByNumber(2), two);
+    EXPECT_EQ(dvd.source->GetTitleByNumber(0), nullptr);
+    EXPECT_EQ(dvd.source->GetTitleByNumber(3), nullptr);
+}
+
+TEST(DvdSource, ACancelledDetectionStillGivesTheTitlesAndTheLongestAsMain)
+{
+    ASSERT_FALSE(TestDvd().empty());
+    CNotifyWindow window;
+    IVXMDVDFile* source = CreateVXMDVDFileObject();
+    source->SetPath(Utf8ToWide(TestDvd()));
+    source->CancelOpen();
+    EXPECT_EQ(source->Open(window.Get()), 0);
+    ASSERT_TRUE(window.WaitFor(WM_VXM_DVD_PARSED, 10000));
+    EXPECT_EQ(source->GetTitleCount(), 2);
+    EXPECT_EQ(source->GetMainTitleInfo(), 2);
+    source->Release();  // titles never handed out go with the source
+}
+
+TEST(DvdSource, AFolderThatIsNotADvdFailsCleanlyAndQuickly)
+{
+    vxmtest::CTempDir dir;
+    ASSERT_TRUE(vxmtest::MakeVideoClip(dir.File("clip.mp4")));
+    CNotifyWindow window;
+    IVXMDVDFile* source = CreateVXMDVDFileObject();
+    source->SetPath(Utf8ToWide(dir.Path()));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(source->Open(window.Get()), 0);
+    ASSERT_TRUE(window.WaitFor(WM_VXM_DVD_PARSED, 10000));
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, CVXMDVDFileImpl::kDetectionLimit);
+    EXPECT_LT(took, std::chrono::seconds(5));
+    EXPECT_NE(window.Last(WM_VXM_DVD_PARSED), 0);
+    EXPECT_EQ(source->GetTitleCount(), 0);
+    EXPECT_EQ(source->GetTitleAt(0), nullptr);
+    EXPECT_EQ(source->GetMainTitleInfo(), -1);
+    source->Release();
+}
+
+TEST(DvdSource, AnUnreadablePathReturnsAtOnceWithoutAMessage)
+{
+    vxmtest::CTempDir dir;
+    CNotifyWindow window;
+    IVXMDVDFile* source = CreateVXMDVDFileObject();
+    source->SetPath(Utf8ToWide(dir.File("no such disc")));
+    EXPECT_EQ(source->Open(window.Get()), 0);
+    EXPECT_EQ(source->GetTitleCount(), -1);
+    EXPECT_FALSE(window.WaitFor(WM_VXM_DVD_PARSED, 300));
+    source->Release();
+}
+
+TEST(DvdSource, ReleasedBeforeItsReportTheSourceStopsAndNothingArrives)
+{
+    ASSERT_FALSE(TestDvd().empty());
+    CNotifyWindow window;
+    IVXMDVDFile* source = CreateVXMDVDFileObject();
+    source->SetPath(Utf8ToWide(TestDvd()));
+    EXPECT_EQ(source->Open(window.Get()), 0);
+    source->Release();  // the parse thread is joined; its report is dropped
+    EXPECT_FALSE(window.WaitFor(WM_VXM_DVD_PARSED, 500));
+}
+
+TEST(DvdSource, TheWindowMayReleaseTheSourceWhileHandlingTheReport)
+{
+    ASSERT_FALSE(TestDvd().empty());
+    CNotifyWindow window;
+    IVXMDVDFile* source = CreateVXMDVDFileObject();
+    int titles = -2;
+    IVXMDVDTitle* kept = nullptr;
+    window.m_onMessage = [&](UINT msg, WPARAM, LPARAM) {
+        if (msg != WM_VXM_DVD_PARSED || !source)
+            return;
+        titles = source->GetTitleCount();
+        kept = source->GetTitleAt(1);
+        source->Release();
+        source = nullptr;
+    };
+    source->SetPath(Utf8ToWide(TestDvd()));
+    EXPECT_EQ(source->Open(window.Get()), 0);
+    ASSERT_TRUE(window.WaitFor(WM_VXM_DVD_PARSED, 10000));
+    EXPECT_EQ(titles, 2);
+    ASSERT_NE(kept, nullptr);
+    // A title handed out outlives its source.
+    EXPECT_EQ(kept->GetChapterCount(), 3);
+    kept->Release();
+}
+
+}  // namespace
