@@ -1,0 +1,117 @@
+// The pane beside the conversion list (and beside the burn list) in which
+// the user sees and edits the output profile of the selected list item: its
+// name, output folder and trim times, and the profile's video and audio
+// parameters, one row each. A changed row goes into the item's IProfile,
+// becomes the user's default for that profile in the custom-values file
+// (saved at once) and counts as a usage action. Changes that concern the
+// list item itself go out as notifications for the main pane:
+//   "prop_name_changed"    wParam the name's CEditUI
+//   "prop_start_changed"   wParam the start row's CTimeEditUI
+//   "prop_end_changed"     wParam the end row's CTimeEditUI
+//   "dvd_chapter_changing" wParam MAKELPARAM(first, last)
+//   "prop_audiodisabled"   wParam 1 audio now off / 0, lParam the IVXMMedia*
+//   "cal_size"             wParam 0
+// lParam is the burn flag where not said otherwise; the sender is the pane.
+#pragma once
+#include "ui/UILib.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+class CCustomOptDlgUI;
+class CMediaHandler;
+class CPropListItemUI;
+class IProfile;
+class IProfileGroup;
+class IProfileItem;
+class IVXMMedia;
+
+class CProfileSettingsPaneUI : public CVerticalLayoutUI, public INotifyUI, public IDialogBuilderCallback {
+public:
+    enum ERow {
+        kName, kFolder, kDuration, kChapters, kStart, kEnd, kVideoSize, kQuality, kVideoCodec, kVideoBitrate,
+        kFrameRate, kAspect, kEncodePass, kAudioCodec, kAudioBitrate, kSampleRate, kChannels, kAudioOff,
+        kGifDuration, kGifInterval, kRowCount
+    };
+
+    CProfileSettingsPaneUI(CPaintManagerUI* manager, bool burn);
+    ~CProfileSettingsPaneUI() override;
+
+    std::wstring GetClass() const override;
+    void* GetInterface(const std::wstring& name) override;
+    void DoInit() override;
+    void Notify(TNotifyUI& msg) override;
+    // "PropListItem" and "TimeEdit" elements of the row templates.
+    CControlUI* CreateControl(const std::wstring& className) override;
+
+    // The media of the selected list item (may be null); borrowed.
+    void SetMedia(IVXMMedia* media) { m_media = media; }
+    IVXMMedia* GetMedia() const { return m_media; }
+    IProfile* GetProfile() const { return m_profile; }
+    bool IsBurn() const { return m_burn; }
+
+    // Builds every row again. `group` is the item's profile group (may be
+    // null), `text` the name to show (null: the media's), `profile` the
+    // profile to edit (null keeps the current one; borrowed), `readOnly`
+    // disables every parameter row.
+    void LoadProfile(IProfileGroup* group, const std::wstring* text, IProfile* profile, bool readOnly);
+    // Size mode without the source's bit rate: the profile's bit rate is
+    // shown, selected and fixed.
+    void RefreshVideoBitrate();
+
+    CPropListItemUI* GetRow(ERow row) const { return m_rows[row]; }
+    CControlUI* GetSection(int index) const { return index >= 0 && index < 3 ? m_sections[index] : nullptr; }
+    CCustomOptDlgUI* GetCustomOptDlg() const { return m_dialog.get(); }
+
+    // Test seams: the handler that keeps the custom values (null: the
+    // program's) and the usage-action sink (default: SendUsageAction).
+    void SetMediaHandler(CMediaHandler* handler) { m_handler = handler; }
+    void SetUsageSink(std::function<void(int action, int value)> sink) { m_usage = std::move(sink); }
+
+private:
+    CPaintManagerUI* Manager() const;
+    CMediaHandler* Handler() const;
+    CControlUI* FindNamed(const std::wstring& name) const;
+    CPropListItemUI* BuildRow(const std::wstring& templ, int section, UINT label, int at = -1);
+    CPropListItemUI* BuildComboRow(IProfileItem* item, int section, UINT label, const char* key,
+                                   const std::wstring& current);
+    void ForgetRows();
+    void ApplyStoredValues();
+    void FitSections();
+    void ApplyMedia(const std::wstring* text, const std::wstring& profileFolder);
+    int RowIndexOf(CControlUI* sender) const;
+    CPropListItemUI* RowOfKey(const std::string& key) const;
+
+    void OnComboChanged(int row, int index);
+    void StoreDefault(int row, const std::wstring& value, int index, bool sourceEntry);
+    void OnCustomAdd(int row, int index);
+    void OnCustomDel(int row, int index);
+    void ShowCustomDialog(int row);
+    void BrowseFolder();
+    void RequestRebuild();
+    void Rebuild();
+    void Usage(int value);
+    void SendToMainPane(const wchar_t* type, WPARAM wParam, LPARAM lParam);
+    // Runs `change` on the custom values and saves them when they changed.
+    void ChangeCustomProps(const std::function<void(CMediaHandler&)>& change);
+
+    CPaintManagerUI* m_pManager;
+    std::unique_ptr<CCustomOptDlgUI> m_dialog;
+    std::wstring m_sectionNames[3];
+    CControlUI* m_sections[3] = {nullptr, nullptr, nullptr};
+    CControlUI* m_optionButtons[3] = {nullptr, nullptr, nullptr};
+    CPropListItemUI* m_rows[kRowCount] = {};
+    IProfile* m_profile = nullptr;
+    IVXMMedia* m_media = nullptr;
+    IProfileGroup* m_group = nullptr;
+    bool m_readOnly = false;
+    bool m_burn;
+    bool m_quiet = true;
+    bool m_rebuildPending = false;
+    int m_followUpDepth = 0;
+    CMediaHandler* m_handler = nullptr;
+    std::function<void(int, int)> m_usage;
+    std::map<std::wstring, std::unique_ptr<CDialogBuilder>> m_builders;
+};
