@@ -45,7 +45,9 @@ TEST(ApeRoundTrip, TenSecondsOfMono24BitMadeByFfmpeg)
     const std::string wav =
         FfmpegWav(dir, "mono24.wav", "0.6*sin(2*PI*440*t)+0.35*(random(0)*2-1)", 48000, "pcm_s24le");
     ASSERT_FALSE(wav.empty());
-    ExpectRoundTrip(wav, 24);
+    const std::string ape = dir.File("mono24.ape");
+    ASSERT_EQ(GetNativeApeCompressor().CompressFile(W(wav), W(ape), 2000, nullptr, nullptr, nullptr), 0);
+    ExpectSamePcm(wav, ape, 24);
 }
 
 TEST(ApeRoundTrip, EveryDepthMonoAndStereo)

@@ -140,6 +140,8 @@ int CheckInput(const CApeWavReader& reader)
 {
     if (reader.IsSupported())
         return 0;
+    if (!reader.IsPcm())
+        return VXM_APE_ERROR_INVALID_INPUT;
     if (reader.Channels() != 1 && reader.Channels() != 2)
         return VXM_APE_ERROR_UNSUPPORTED_CHANNELS;
     if (reader.BitsPerSample() != 8 && reader.BitsPerSample() != 16 && reader.BitsPerSample() != 24)

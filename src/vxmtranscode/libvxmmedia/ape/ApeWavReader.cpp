@@ -74,9 +74,14 @@ bool CApeWavReader::Open(const std::string& path)
     return false;
 }
 
+bool CApeWavReader::IsPcm() const
+{
+    return m_nFormatTag == kFormatPcm;
+}
+
 bool CApeWavReader::IsSupported() const
 {
-    return m_nFormatTag == kFormatPcm && (m_nChannels == 1 || m_nChannels == 2) &&
+    return IsPcm() && (m_nChannels == 1 || m_nChannels == 2) &&
            (m_nBitsPerSample == 8 || m_nBitsPerSample == 16 || m_nBitsPerSample == 24) && m_nSampleRate > 0;
 }
 

@@ -10,6 +10,7 @@ public:
     bool Open(const std::string& path);
     // False when the format is one the compressor cannot code.
     bool IsSupported() const;
+    bool IsPcm() const;
 
     int Channels() const { return m_nChannels; }
     int BitsPerSample() const { return m_nBitsPerSample; }
