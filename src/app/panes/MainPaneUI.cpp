@@ -1,0 +1,922 @@
+#include "MainPaneUI.h"
+
+#include "AppStartup.h"
+#include "DBHelper.h"
+#include "Html5Page.h"
+#include "IProfile.h"
+#include "IVXMDVDFile.h"
+#include "IVXMDiscFile.h"
+#include "IVXMMedia.h"
+#include "Log.h"
+#include "MediaHandler.h"
+#include "MediaListUI.h"
+#include "OnlineMediaListItemUI.h"
+#include "VXMGlobal.h"
+#include "VXMMediaBase.h"
+#include "VXMMediaExports.h"
+#include "VXMMainFrameWnd.h"
+#include "VXMSettings.h"
+#include "platform/text.h"
+#include "ui/UICustomControls.h"
+#include "ui/UILanguage.h"
+#include "ui/desktop/Desktop.h"
+
+#if __has_include("ProfileSettingsPaneUI.h")
+#include "ProfileSettingsPaneUI.h"
+#define VXM_HAVE_PROFILE_SETTINGS 1
+#endif
+#if __has_include("ProfileWndUI.h")
+#include "ProfileWndUI.h"
+#define VXM_HAVE_PROFILE_CHOOSER 1
+#endif
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace {
+
+const char* const kCategory = "CMainPaneUI";
+const wchar_t* const kCaption = L"Vexmora Professional";
+
+// Row kinds in the order of the list's row kinds.
+constexpr int kRowFile = 0;
+constexpr int kRowDVD = 1;
+constexpr int kRowOnline = 2;
+constexpr int kRowChild = 3;
+
+// Row template files and the element name each must start with.
+struct SRowTemplate {
+    EMediaRowKind kind;
+    const wchar_t* file;
+    const wchar_t* element;
+};
+const SRowTemplate kRowTemplates[] = {
+    {EMediaRowKind::File, L"list_item_media.xml", L"MediaListContainerElement"},
+    {EMediaRowKind::DVD, L"list_item_dvd.xml", L"DVDMediaListContainerElement"},
+    {EMediaRowKind::Online, L"list_item_online.xml", L"OnlineMediaListContainerElement"},
+    {EMediaRowKind::Child, L"list_item_child.xml", L"ChildListContainerElement"},
+};
+// The conversion list's own row skin, used for a kind without its own file.
+const wchar_t* const kFallbackRowFile = L"convertlist_item.xml";
+
+bool FileExists(const std::wstring& path)
+{
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(WideToUtf8(path)), ec);
+}
+
+std::wstring ReadSkinFile(const std::wstring& name)
+{
+    std::ifstream in(std::filesystem::path(WideToUtf8(CPaintManagerUI::GetResourcePath() + name)), std::ios::binary);
+    if (!in) return {};
+    return Utf8ToWide(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+}
+
+// The markup with its root element renamed (opening and closing tag).
+std::wstring RenameRoot(std::wstring xml, const std::wstring& from, const std::wstring& to)
+{
+    const size_t open = xml.find(L"<" + from);
+    if (open == std::wstring::npos) return {};
+    xml.replace(open + 1, from.size(), to);
+    const size_t close = xml.rfind(L"</" + from);
+    if (close != std::wstring::npos) xml.replace(close + 2, from.size(), to);
+    return xml;
+}
+
+std::wstring Translated(const std::wstring& key) { return CLanguageManager::GetInstance()->TranslateDictionary(key); }
+
+}  // namespace
+
+CMainPaneUI::CMainPaneUI(CPaintManagerUI* manager, CVXMMainFrameWnd* frame, bool burnMode)
+    : m_paintManager(manager), m_frame(frame), m_burn(burnMode), m_templateFolder(GetModuleDirectory() + L"template/")
+{
+}
+
+CMainPaneUI::~CMainPaneUI()
+{
+    if (m_paintManager) m_paintManager->RemoveNotifier(this);
+    if (m_profileWnd && m_profileWnd->GetHWND()) m_profileWnd->DestroyWindow();
+    m_profileWnd.reset();
+}
+
+void* CMainPaneUI::GetInterface(const std::wstring& name)
+{
+    if (name == L"MainPaneUI") return this;
+    return CVerticalLayoutUI::GetInterface(name);
+}
+
+void CMainPaneUI::DoInit()
+{
+    if (m_paintManager) m_paintManager->AddNotifier(this);
+}
+
+std::wstring CMainPaneUI::GetModuleDirectory()
+{
+    std::wstring folder = GetProgramFolder();
+    if (folder.empty() || folder.back() != L'/') folder += L'/';
+    return folder;
+}
+
+IProfileManager* CMainPaneUI::GetProfileManager() const
+{
+    if (m_profileManager) return m_profileManager;
+    CMediaHandler* handler = CMediaHandler::GetInstance();
+    return handler ? handler->GetProfileManager() : nullptr;
+}
+
+CControlUI* CMainPaneUI::Find(const wchar_t* name) const
+{
+    return m_paintManager ? m_paintManager->FindSubControlByName(const_cast<CMainPaneUI*>(this), name) : nullptr;
+}
+
+CControlUI* CMainPaneUI::CreateControl(const std::wstring& name)
+{
+    // Panes another part of the program provides come from the skin's
+    // control table when they are registered there; otherwise their place
+    // stays an empty container.
+    auto registered = [&name]() -> CControlUI* {
+        if (CControlUI* c = CDialogBuilder::CreateBuiltinControl(name)) return c;
+        return new CVerticalLayoutUI;
+    };
+    if (name == L"MediaList") {
+        m_mediaList = new CMediaListUI(m_burn);
+        return m_mediaList;
+    }
+    if (name == L"ProfileSettingsPane") {
+#ifdef VXM_HAVE_PROFILE_SETTINGS
+        m_profileSettings = new CProfileSettingsPaneUI(m_paintManager, m_burn);
+        return m_profileSettings;
+#else
+        return registered();
+#endif
+    }
+    if (name == L"PreviewPane") {
+        CControlUI* c = CDialogBuilder::CreateBuiltinControl(name);
+        m_previewPane = c;
+        return c ? c : new CVerticalLayoutUI;
+    }
+    if (name == L"HistoryList") {
+        CControlUI* c = CDialogBuilder::CreateBuiltinControl(name);
+        m_historyList = c;
+        return c ? c : new CVerticalLayoutUI;
+    }
+    if (name == L"MediaManagerList") {
+        CControlUI* c = CDialogBuilder::CreateBuiltinControl(name);
+        m_mediaManagerList = c;
+        return c ? c : new CVerticalLayoutUI;
+    }
+    if (name == L"SizeProgress") return new CSizeProgressUI;
+    (void)registered;
+    return nullptr;
+}
+
+void CMainPaneUI::BuildPane()
+{
+    if (m_built) return;
+    m_built = true;
+    CDialogBuilder builder;
+    CControlUI* root = builder.Create(m_burn ? L"pane_burn.xml" : L"pane_main.xml", {}, this, m_paintManager);
+    if (!root) {
+        LogInfo(kCategory, "The pane's skin could not be built");
+        return;
+    }
+    // A bare placeholder left by the window's skin gives its room to the pane.
+    for (int i = GetCount() - 1; i >= 0; --i) {
+        CControlUI* child = GetItemAt(i);
+        if (child && child->GetClass() == L"ControlUI" && child->GetName().empty()) Remove(child);
+    }
+    if (!Add(root)) {
+        delete root;
+        return;
+    }
+    m_listTab = dynamic_cast<CTabLayoutUI*>(Find(m_burn ? L"ID_TAB_BURN_LISTS" : L"ID_TAB_LISTS"));
+    m_convertButton = Find(m_burn ? L"ID_BTN_DVD_CONVERT" : L"ID_BTN_CONVERT");
+    m_categoryButton = Find(L"ID_BTN_PROFILE_CATEGORY");
+    m_profileButton = Find(m_burn ? L"ID_BTN_DVD_PROFILE" : L"ID_BTN_PROFILE");
+    m_queue.SetList(m_mediaList);
+    LoadRowTemplates();
+    LoadAppleProfiles();
+    LoadCurrentProfile();
+    RefreshProfileButtons();
+    ShowCurrentProfileSettings(nullptr);
+    OnListChanged();
+}
+
+void CMainPaneUI::LoadRowTemplates()
+{
+    if (!m_mediaList) return;
+    const std::wstring fallback = ReadSkinFile(kFallbackRowFile);
+    for (const SRowTemplate& t : kRowTemplates) {
+        if (FileExists(CPaintManagerUI::GetResourcePath() + t.file)) {
+            m_mediaList->SetRowTemplate(t.kind, t.file);
+            continue;
+        }
+        std::wstring xml = RenameRoot(fallback, L"MediaListContainerElement", t.element);
+        if (!xml.empty()) m_mediaList->SetRowTemplate(t.kind, std::move(xml));
+    }
+}
+
+void CMainPaneUI::LoadAppleProfiles()
+{
+    m_appleProfiles.clear();
+    IProfileManager* manager = GetProfileManager();
+    if (!manager) return;
+    IProfileCategory* apple = manager->FindCategoryById(manager->FindCategoryIndexByName(L"apple"));
+    if (!apple) return;
+    for (int g = 0; g < apple->GetGroupCount(); ++g) {
+        IProfileGroup* group = apple->GetGroup(g);
+        for (int p = 0; group && p < group->GetProfileCount(); ++p)
+            if (IProfile* profile = group->GetProfile(static_cast<unsigned>(p))) m_appleProfiles.push_back(profile->GetName());
+    }
+}
+
+void CMainPaneUI::LoadCurrentProfile()
+{
+    IProfileManager* manager = GetProfileManager();
+    if (!manager || !m_mediaList) return;
+    CVXMSettings* s = CVXMSettings::GetInstance();
+    const int profileId = static_cast<int>(m_burn ? s->nBurnerProfile : s->nProfile);
+    const int groupId = static_cast<int>(m_burn ? s->nBurnerProfileGroup : s->nProfileGroup);
+    m_currentCategory = m_burn ? 13 : static_cast<int>(s->nProfileCategory);
+    IProfileGroup* group = manager->FindGroupById(groupId);
+    IProfile* profile = group ? group->FindProfileById(profileId) : nullptr;
+    if (!profile) profile = manager->FindProfileById(profileId);
+    if (!profile) {
+        // The stored choice is gone: the first profile of the category.
+        IProfileCategory* category = manager->FindCategoryById(m_currentCategory);
+        group = category ? category->GetGroup(0) : nullptr;
+        profile = group ? group->GetProfile(0) : nullptr;
+    }
+    m_currentGroup = group;
+    m_mediaList->SetCurrentProfile(profile);
+    if (!m_currentGroup && profile) m_currentGroup = GroupOfRow(nullptr);
+}
+
+IProfile* CMainPaneUI::GetCurrentProfile() const
+{
+    return m_mediaList ? m_mediaList->GetCurrentProfile() : nullptr;
+}
+
+IProfileGroup* CMainPaneUI::GroupOfRow(CMediaListItemUI* row) const
+{
+    IProfile* profile = row ? row->GetProfile() : GetCurrentProfile();
+    if (!profile) return nullptr;
+    const int id = profile->GetId();
+    if (m_currentGroup && m_currentGroup->FindProfileById(id)) return m_currentGroup;
+    IProfileManager* manager = GetProfileManager();
+    for (int g = 0; manager && g < manager->GetGroupCount(); ++g) {
+        IProfileGroup* group = manager->GetGroup(g);
+        if (group && group->FindProfileById(id)) return group;
+    }
+    return nullptr;
+}
+
+void CMainPaneUI::RefreshProfileButtons()
+{
+    IProfile* profile = GetCurrentProfile();
+    IProfileManager* manager = GetProfileManager();
+    IProfileCategory* category = manager ? manager->FindCategoryById(m_burn ? 13 : m_currentCategory) : nullptr;
+    if (m_categoryButton && category) {
+        m_categoryButton->SetText(Translated(category->GetName()));
+        m_categoryButton->SetToolTip(Translated(category->GetDesc()));
+    }
+    if (m_profileButton && profile) {
+        m_profileButton->SetText(Translated(profile->GetDesc()));
+        m_profileButton->SetToolTip(Translated(profile->GetDesc()));
+    }
+}
+
+void CMainPaneUI::ShowCurrentProfileSettings(CMediaListItemUI* row)
+{
+#ifdef VXM_HAVE_PROFILE_SETTINGS
+    auto* settings = dynamic_cast<CProfileSettingsPaneUI*>(m_profileSettings);
+    if (!settings) return;
+    if (!row) {
+        settings->SetMedia(nullptr);
+        settings->LoadProfile(m_currentGroup, nullptr, GetCurrentProfile(), false);
+        return;
+    }
+    IVXMMedia* media = row->GetMedia();
+    settings->SetMedia(media);
+    std::wstring name = media ? media->GetOutputName() : std::wstring();
+    if (media && name.empty()) name = media->GetSourceTitle();
+    settings->LoadProfile(GroupOfRow(row), &name, row->GetProfile(), m_mediaList && m_mediaList->IsJoinMode() &&
+                                                                         m_mediaList->GetItemIndex(row) > 0);
+#else
+    (void)row;
+#endif
+}
+
+void CMainPaneUI::SetStatusText(const std::wstring& text)
+{
+    if (m_frame) m_frame->ShowStatusMessage(text);
+}
+
+void CMainPaneUI::SelectListPage(int page)
+{
+    if (m_listTab && m_listTab->GetCurSel() != page) m_listTab->SelectItem(page);
+}
+
+CMediaListItemUI* CMainPaneUI::SelectedRow() const
+{
+    if (!m_mediaList || m_mediaList->GetCurSel() < 0) return nullptr;
+    return m_mediaList->GetMediaItem(m_mediaList->GetCurSel());
+}
+
+// ---- rows -------------------------------------------------------------------------------
+
+CMediaListItemUI* CMainPaneUI::AddRow(int position, IVXMMedia* media, int kind)
+{
+    if (!m_mediaList || !media) return nullptr;
+    static const EMediaRowKind kinds[] = {EMediaRowKind::File, EMediaRowKind::DVD, EMediaRowKind::Online,
+                                          EMediaRowKind::Child};
+    m_tags.erase(media);
+    CMediaListItemUI* row = m_mediaList->AddMedia(media, kinds[kind], true, position);
+    if (!row) return nullptr;
+    LocaliseRow(row);
+    const bool join = m_mediaList->IsJoinMode();
+    row->SetJoinLayout(join && !(m_mediaList->GetCount() == 1));
+    return row;
+}
+
+CMediaListItemUI* CMainPaneUI::AddFileRow(int position, IVXMMedia* media)
+{
+    CMediaListItemUI* row = AddRow(position, media, kRowFile);
+    if (!row) return nullptr;
+    row->SetChecked(true);
+    VXM_MEDIA_TAGS tags;
+    if (ReadMediaTags(media, tags) == 1) m_tags[media] = tags;
+    const std::wstring thumbnail = media->GetThumbnailPath();
+    if (FileExists(thumbnail))
+        if (CControlUI* c = m_paintManager ? m_paintManager->FindSubControlByName(row, L"ID_LAYOUT_THUMBNAIL_V") : nullptr)
+            c->SetBkImage(thumbnail);
+    if (m_paintManager) m_paintManager->SendNotify(this, L"item_created", 0, m_burn ? 1 : 0);
+    return row;
+}
+
+CMediaListItemUI* CMainPaneUI::AddDVDRow(int position, IVXMMedia* title)
+{
+    CMediaListItemUI* row = AddRow(position, title, kRowDVD);
+    if (!row) return nullptr;
+    if (m_paintManager) m_paintManager->SendNotify(this, L"item_created", 0, m_burn ? 1 : 0);
+    auto* dvd = dynamic_cast<IVXMDVDTitle*>(title);
+    if (dvd && title->GetClipLength() >= 180001 && dvd->IsMainTitle()) {
+        row->SetChecked(true);
+        if (auto* dvdRow = dynamic_cast<CDVDMediaListItemUI*>(row)) dvdRow->MarkMainTitle();
+    }
+    return row;
+}
+
+CMediaListItemUI* CMainPaneUI::AddOnlineRow(int position, IVXMMedia* media, int downloadFlag)
+{
+    (void)downloadFlag;  // the online row keeps its own download choice
+    CMediaListItemUI* row = AddRow(position, media, kRowOnline);
+    if (row) row->SetChecked(true);
+    return row;
+}
+
+CMediaListItemUI* CMainPaneUI::AddChildRow(IVXMMedia* child, int parentIndex, IVXMMedia* parent, int startMs,
+                                           int endMs, int segmentIndex)
+{
+    if (!m_mediaList || !child || !parent) return nullptr;
+    if (CMediaListItemUI* parentRow = m_mediaList->GetMediaItem(parentIndex)) parentRow->SetChecked(false);
+    CMediaListItemUI* row = AddRow(parentIndex + segmentIndex + 1, child, kRowChild);
+    if (!row) return nullptr;
+    if (auto* childRow = dynamic_cast<CChildListItemUI*>(row)) {
+        childRow->SetParentMedia(parent);
+        childRow->SetSegment(segmentIndex, startMs, endMs);
+        childRow->UpdateDuration();
+    }
+    row->SetOutputName(parent->GetSourceTitle() + L"_Segment_" + std::to_wstring(segmentIndex));
+    row->SetChecked(true);
+    return row;
+}
+
+void CMainPaneUI::LocaliseRow(CMediaListItemUI* row)
+{
+    if (!row || !m_paintManager) return;
+    for (const wchar_t* name : {L"ID_NO_SUBTITLE", L"ID_ADD_SUBTITLE", L"ID_NO_AUDIO", L"ID_ADD_AUDIO"}) {
+        CControlUI* control = m_paintManager->FindSubControlByName(row, name);
+        if (!control) continue;
+        std::wstring text = CLanguageManager::GetInstance()->FindLocaleAttributes(name);
+        if (text.empty()) continue;
+        // The attribute list of the entry: text="..." becomes the bare text.
+        const size_t at = text.find(L"text=\"");
+        if (at != std::wstring::npos) {
+            const size_t end = text.find(L'"', at + 6);
+            text = text.substr(at + 6, end == std::wstring::npos ? std::wstring::npos : end - at - 6);
+        }
+        if (!text.empty() && text != control->GetText()) control->SetText(text);
+    }
+}
+
+void CMainPaneUI::AddMedia(IVXMMedia* media, short position, unsigned short flags)
+{
+    if (!media) return;
+    if (!m_mediaList) {
+        media->Release();
+        return;
+    }
+    CMediaListItemUI* row = nullptr;
+    if (flags & 1) row = AddOnlineRow(-1, media, (flags & 4) ? 1 : 0);
+    else if (media->GetMediaKind() == 1) row = AddDVDRow(position, media);
+    else row = AddFileRow(position, media);
+    if (!row) {
+        // No row took it: nobody else will release it.
+        media->Release();
+        return;
+    }
+    SelectListPage(1);
+    OnListChanged();
+}
+
+bool CMainPaneUI::AddDVDTitles(IVXMDVDFile* dvd)
+{
+    const int count = dvd ? dvd->GetTitleCount() : 0;
+    if (count <= 0) {
+        const std::wstring text = CLanguageManager::GetInstance()->LoadStringW(122);
+        LogInfoW("?AddDVDTitles@CMainPaneUI@@QAE_NPAVIVXMDVDFile@@@Z", L"%ls", text.c_str());
+        if (auto* box = Desktop().messageBox) box->Show(m_paintManager ? m_paintManager->GetPaintWindow() : nullptr, text, kCaption, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        IVXMDVDTitle* title = dvd->GetTitleAt(i);
+        if (!title || title->GetClipLength() < 10000) continue;
+        title->SetEndTime(title->GetClipLength());
+        // The list owns its media: the row gets a copy of the disc's title.
+        IVXMMedia* copy = CreateVXMMediaObject(title);
+        if (copy) AddMedia(copy, -1, 0);
+    }
+    return true;
+}
+
+bool CMainPaneUI::AddCDTitles(IVXMDiscFile* disc)
+{
+    const int count = disc ? disc->GetTrackCount() : 0;
+    if (count <= 0) {
+        const std::wstring text = CLanguageManager::GetInstance()->LoadStringW(122);
+        LogInfoW("?AddCDTitles@CMainPaneUI@@QAE_NPAVIVXMDiscFile@@@Z", L"%ls", text.c_str());
+        if (auto* box = Desktop().messageBox) box->Show(m_paintManager ? m_paintManager->GetPaintWindow() : nullptr, text, kCaption, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        IVXMMedia* track = disc->GetTrackAt(i);
+        if (!track || !m_mediaList) continue;
+        IVXMMedia* copy = CreateVXMMediaObject(track);
+        if (!copy) continue;
+        if (m_burn)
+            if (auto* base = dynamic_cast<CVXMMediaBase*>(copy)) base->m_bBurnNaming = 1;
+        CMediaListItemUI* row = nullptr;
+        const int kind = copy->GetMediaKind();
+        if (kind == 1) row = AddDVDRow(-1, copy);
+        else if (kind == 0 || kind == 2) row = AddFileRow(-1, copy);
+        if (row) SelectListPage(1);
+        else copy->Release();
+    }
+    OnListChanged();
+    return true;
+}
+
+bool CMainPaneUI::HoldsMedia(IVXMMedia* media) const
+{
+    return m_mediaList && media && m_mediaList->FindItem(media);
+}
+
+void CMainPaneUI::RemoveMedia(IVXMMedia* media)
+{
+    if (!m_mediaList) return;
+    if (CMediaListItemUI* row = m_mediaList->FindItem(media)) {
+        m_tags.erase(media);
+        m_mediaList->RemoveItem(row);
+        OnListChanged();
+    }
+}
+
+void CMainPaneUI::RemoveDriveRows(const std::wstring& drive)
+{
+    if (!m_mediaList || drive.empty()) return;
+    for (int i = m_mediaList->GetCount() - 1; i >= 0; --i) {
+        CMediaListItemUI* row = m_mediaList->GetMediaItem(i);
+        IVXMMedia* media = row ? row->GetMedia() : nullptr;
+        if (!media) continue;
+        std::wstring from;
+        if (auto* title = dynamic_cast<IVXMDVDTitle*>(media)) from = title->GetDiscPath();
+        else if (auto* track = dynamic_cast<IVXMDiscAudiotrack*>(media)) from = track->GetDrivePath();
+        if (from == drive) {
+            m_tags.erase(media);
+            m_mediaList->RemoveItem(row);
+        }
+    }
+    OnListChanged();
+}
+
+void CMainPaneUI::ImportCue(const std::wstring& path)
+{
+    LogInfoW(kCategory, L"Cue sheet %ls: not imported by this pane", path.c_str());
+}
+
+void CMainPaneUI::RefreshEffectMark(IVXMMedia* media)
+{
+    CMediaListItemUI* row = m_mediaList ? m_mediaList->FindItem(media) : nullptr;
+    if (!row || !m_paintManager) return;
+    CControlUI* icon = m_paintManager->FindSubControlByName(row, L"ID_LAYOUT_EFFECT_ICON");
+    if (!icon) return;
+    bool changed = false;
+    if (auto* base = dynamic_cast<CVXMMediaBase*>(media)) {
+        IVXMVideo* video = media->GetVideoStream();
+        const bool cropSet = base->m_nCropWidth > 0 && base->m_nCropHeight > 0;
+        changed = (cropSet && video && (base->m_nCropWidth != video->GetWidth() || base->m_nCropHeight != video->GetHeight())) ||
+                  base->m_nEffectId > 0;
+    }
+    icon->SetVisible(changed);
+}
+
+// ---- converting -------------------------------------------------------------------------
+
+bool CMainPaneUI::IsConverting() const
+{
+    return m_queue.AnyConverting();
+}
+
+void CMainPaneUI::OnConvertClick()
+{
+    SendUsageAction(32, m_burn ? 101 : 100);
+    if (m_paintManager)
+        if (CControlUI* hint = m_paintManager->FindControl(L"ID_CON_FIRSTAID_CONVERT")) hint->SetVisible(false);
+    if (CheckBurn() && m_mediaList) ConvertAll();
+}
+
+bool CMainPaneUI::ConvertAll()
+{
+    if (!m_mediaList) return false;
+    CVXMSettings* s = CVXMSettings::GetInstance();
+    const SConvertAllResult result = m_queue.ConvertAll(static_cast<int>(s->SimConversionTasks), s->UseNVidiaCUDA != 0);
+    if (result.started == 0 && result.refused > 0 && !m_queue.AnyConverting()) {
+        // Every start was refused: no job will end, so the batch ends here.
+        OnAllJobsFinished(nullptr, -1);
+    }
+    return result.started > 0;
+}
+
+void CMainPaneUI::StopAll()
+{
+    m_queue.StopAll();
+}
+
+void CMainPaneUI::OnConversionStarted(IVXMMedia* media)
+{
+    CMediaListItemUI* row = m_mediaList ? m_mediaList->FindItem(media) : nullptr;
+    if (!row) return;
+    m_queue.NoteStarted();
+    if (row->GetStatus() != ITEM_STATUS_CONVERTING) {
+        row->SetProgress(0);
+        if (m_paintManager) {
+            if (CControlUI* c = m_paintManager->FindSubControlByName(row, L"ID_CONTAINER_ITEM_CONVERT")) c->SetVisible(true);
+            if (CControlUI* c = m_paintManager->FindSubControlByName(row, L"ID_CONTAINER_ITEM_INFORMATION")) c->SetVisible(false);
+        }
+        row->UpdateStatus();
+        if (m_paintManager) m_paintManager->SendNotify(row, L"transstarted", reinterpret_cast<WPARAM>(media), m_burn ? 1 : 0);
+    }
+    SetMergeButtonsEnabled(false);
+}
+
+void CMainPaneUI::SetProgress(IVXMMedia* media, int permille)
+{
+    if (CMediaListItemUI* row = m_mediaList ? m_mediaList->FindItem(media) : nullptr) row->SetProgress(permille);
+}
+
+bool CMainPaneUI::OnJobFinished(int result, IVXMMedia* media, std::wstring& profileName)
+{
+    IProfile* profile = OnJobFinished(media, result);
+    if (!profile) return HoldsMedia(media);
+    profileName = profile->GetName();
+    return true;
+}
+
+IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
+{
+    CMediaListItemUI* row = m_mediaList ? m_mediaList->FindItem(media) : nullptr;
+    if (!row) return nullptr;
+    IProfile* profile = row->GetProfile();
+    IProfileGroup* group = GroupOfRow(row);
+
+    if (auto it = m_tags.find(media); it != m_tags.end() && exitCode >= 0) WriteMediaTags(media, it->second, 0, 0);
+    if (m_paintManager) {
+        CControlUI* convert = m_paintManager->FindSubControlByName(row, L"ID_CONTAINER_ITEM_CONVERT");
+        CControlUI* info = m_paintManager->FindSubControlByName(row, L"ID_CONTAINER_ITEM_INFORMATION");
+        if (convert && info) {
+            convert->SetVisible(false);
+            info->SetVisible(true);
+        }
+    }
+    row->UpdateStatus();
+    if (exitCode >= 0) {
+        row->SetStatus(ITEM_STATUS_DONE);
+        row->SetStatusText(kStatusTextCompleted);
+        row->SetChecked(false);
+    } else {
+        // -1 failed; below that the job never ran (its input is missing):
+        // either way the queue must not start the row again.
+        CConversionQueue::MarkFailed(row);
+    }
+    if (m_paintManager) m_paintManager->SendNotify(row, L"transfinished", reinterpret_cast<WPARAM>(media), m_burn ? 1 : 0);
+    // A handler of the notification may have removed the row.
+    const bool rowAlive = m_mediaList->FindItem(media) == row;
+
+    m_queue.StartNext(rowAlive ? row : nullptr, CVXMSettings::GetInstance()->UseNVidiaCUDA != 0);
+
+    if (exitCode >= 0 && rowAlive) {
+        CDBHelper* db = CDBHelper::GetInstance();
+        if (db && !db->AddConvertedRecord(profile, media))
+            LogInfoW(kCategory, L"The history record of %ls was not written", media->GetOutputPath().c_str());
+        CVXMSettings* s = CVXMSettings::GetInstance();
+        if (s->IsExportToiTunes && profile) {
+            const std::wstring name = profile->GetName();
+            for (const std::wstring& apple : m_appleProfiles)
+                if (apple == name) {
+                    if (CMediaHandler* handler = CMediaHandler::GetInstance()) handler->AddToiTunes(media->GetOutputPath());
+                    break;
+                }
+        }
+        if (group && group->GetHtml5() && !media->GetOutputPath().empty())
+            WriteHTML5Page(media->GetOutputPath(), s->PreviewHTML5 != 0);
+    }
+    if (m_queue.TakeCompletion()) OnAllJobsFinished(rowAlive ? row : nullptr, exitCode);
+    return profile;
+}
+
+void CMainPaneUI::OnAllJobsFinished(CMediaListItemUI* row, int exitCode)
+{
+    (void)exitCode;
+    if (m_mediaList && m_mediaList->IsJoinMode())
+        for (int i = 1; i < m_mediaList->GetCount(); ++i)
+            if (CMediaListItemUI* r = m_mediaList->GetMediaItem(i)) r->UpdateStatus();
+    CVXMSettings* s = CVXMSettings::GetInstance();
+    if (s->ShutdownFlag) {
+        // Once: the next batch does not power off again unless asked.
+        s->ShutdownFlag = 0;
+        s->Save();
+        if (CControlUI* box = Find(L"IDC_PANE_CHECK_SHUTDOWN"))
+            if (auto* option = dynamic_cast<COptionUI*>(box)) option->Selected(false, false);
+        Shutdown();
+    }
+    if (!m_burn && row && s->OpenOutputFolderAfterConvertingFinished && row->GetMedia()) {
+        const std::wstring output = row->GetMedia()->GetOutputPath();
+        if (FileExists(output)) OpenInExplorer(output, m_paintManager ? m_paintManager->GetPaintWindow() : nullptr);
+    }
+    if (m_convertButton) m_convertButton->SetEnabled(true);
+    SetMergeButtonsEnabled(true);
+}
+
+void CMainPaneUI::SetMergeButtonsEnabled(bool enabled)
+{
+    if (CControlUI* on = Find(L"ID_BTN_MERGE_ON")) on->SetEnabled(enabled);
+    if (CControlUI* off = Find(L"ID_BTN_MERGE_OFF")) off->SetEnabled(enabled);
+}
+
+void CMainPaneUI::ShowMergeButtons(bool join)
+{
+    CControlUI* on = Find(L"ID_BTN_MERGE_ON");
+    CControlUI* off = Find(L"ID_BTN_MERGE_OFF");
+    if (on && off) {
+        on->SetVisible(!join);
+        off->SetVisible(join);
+    }
+    if (m_mediaList) m_mediaList->SetJoinMode(join);
+}
+
+// ---- profile chooser and selection ------------------------------------------------------
+
+void CMainPaneUI::ShowProfileWnd()
+{
+#ifdef VXM_HAVE_PROFILE_CHOOSER
+    HWND owner = m_paintManager ? m_paintManager->GetPaintWindow() : nullptr;
+    if (!m_profileWnd) {
+        CVXMSettings* s = CVXMSettings::GetInstance();
+        if (m_burn)
+            m_profileWnd = std::make_unique<CProfileWndUI>(13, static_cast<int>(s->nBurnerProfileGroup),
+                                                           static_cast<int>(s->nBurnerProfile), true);
+        else
+            m_profileWnd = std::make_unique<CProfileWndUI>(static_cast<int>(s->nProfileCategory),
+                                                           static_cast<int>(s->nProfileGroup),
+                                                           static_cast<int>(s->nProfile), false);
+    }
+    CControlUI* anchor = m_burn ? m_profileButton : m_categoryButton;
+    const double zoom = CPaintManagerUI::GetZoom() > 0 ? CPaintManagerUI::GetZoom() : 1.0;
+    RECT rc{0, 0, static_cast<LONG>(300 * zoom), static_cast<LONG>(500 * zoom)};
+    if (anchor) {
+        const RECT pos = anchor->GetPos();
+        POINT pt{pos.left, pos.bottom};
+        if (m_frame && m_frame->GetHWND()) {
+            const RECT win = m_frame->GetWindowRect();
+            pt.x += win.left;
+            pt.y += win.top;
+        }
+        rc = RECT{pt.x, pt.y, pt.x + rc.right, pt.y + rc.bottom};
+    }
+    if (!m_profileWnd->GetHWND())
+        m_profileWnd->Create(owner, L"VXMProfileWnd", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, rc);
+    m_profileWnd->ShowWindow(true);
+#endif
+}
+
+void CMainPaneUI::OnProfileSelected(WPARAM wParam, LPARAM lParam)
+{
+    OnProfileSelected(DecodeProfileSelection(wParam, lParam));
+}
+
+void CMainPaneUI::OnProfileSelected(const SProfileSelection& selection)
+{
+    IProfileManager* manager = GetProfileManager();
+    if (!manager || !m_mediaList) return;
+    IProfileGroup* group = manager->FindGroupById(selection.groupId);
+    IProfile* profile = group ? group->FindProfileById(selection.profileId) : nullptr;
+    if (!profile) profile = manager->FindProfileById(selection.profileId);
+    if (!profile) {
+        LogInfo(kCategory, "The chosen profile %d is not in the catalogue", selection.profileId);
+        return;
+    }
+    m_currentGroup = group;
+    m_currentCategory = selection.categoryId;
+    m_mediaList->SetCurrentProfile(profile);
+    if (!m_currentGroup) m_currentGroup = GroupOfRow(nullptr);
+    // Remembered for the next start.
+    CVXMSettings* s = CVXMSettings::GetInstance();
+    if (m_burn) {
+        s->nBurnerProfile = static_cast<decltype(s->nBurnerProfile)>(selection.profileId);
+        s->nBurnerProfileGroup = static_cast<decltype(s->nBurnerProfileGroup)>(selection.groupId);
+    } else {
+        s->nProfile = static_cast<decltype(s->nProfile)>(selection.profileId);
+        s->nProfileGroup = static_cast<decltype(s->nProfileGroup)>(selection.groupId);
+        s->nProfileCategory = static_cast<decltype(s->nProfileCategory)>(selection.categoryId);
+    }
+    RefreshProfileButtons();
+    ShowCurrentProfileSettings(SelectedRow());
+
+    bool applyToAll = false;
+    if (m_profileWnd && m_profileWnd->GetPaintManager())
+        if (auto* option = dynamic_cast<COptionUI*>(m_profileWnd->GetPaintManager()->FindControl(L"ID_BTN_PROFILE_APPLY_TO_ALL")))
+            applyToAll = option->IsSelected();
+    if (m_paintManager) m_paintManager->SendNotify(m_mediaList, L"global_profile_changed", applyToAll ? 1 : 0, m_burn ? 1 : 0);
+    SendUsageAction(m_burn ? 34 : 33, selection.profileId);
+}
+
+void CMainPaneUI::OnSelectionChanged(int index, bool withPreview)
+{
+    (void)withPreview;  // the preview pane is not part of this build
+    if (index < 0) {
+        ShowCurrentProfileSettings(nullptr);
+        SetStatusText({});
+        return;
+    }
+    if (!m_mediaList || !m_mediaList->IsVisible()) return;
+    CMediaListItemUI* row = m_mediaList->GetMediaItem(index);
+    if (!row) return;
+    ShowCurrentProfileSettings(row);
+    IVXMMedia* media = row->GetMedia();
+    SetStatusText(media ? media->GetSourcePath() : std::wstring());
+}
+
+void CMainPaneUI::RefreshSelection(bool withPreview)
+{
+    OnSelectionChanged(m_mediaList ? m_mediaList->GetCurSel() : -1, withPreview);
+}
+
+bool CMainPaneUI::IsShutdownChecked() const
+{
+    auto* box = dynamic_cast<COptionUI*>(Find(L"IDC_PANE_CHECK_SHUTDOWN"));
+    return box && box->IsSelected();
+}
+
+void CMainPaneUI::OnListChanged()
+{
+    if (!m_mediaList) return;
+    const int count = m_mediaList->GetCount();
+    if (CControlUI* toolbar = Find(L"ID_LAYOUT_MERGE_TOOLBAR")) {
+        toolbar->SetVisible(count >= 2);
+        if (count >= 2)
+            if (auto* box = dynamic_cast<COptionUI*>(Find(L"IDC_PANE_CHECK_SHUTDOWN")))
+                box->Selected(CVXMSettings::GetInstance()->ShutdownFlag != 0, false);
+    }
+    if (count > 0) {
+        SelectListPage(1);
+        if (m_mediaList->GetCurSel() < 0) m_mediaList->SelectItem(0);
+        return;
+    }
+    SelectListPage(0);
+    ShowCurrentProfileSettings(nullptr);
+    SetStatusText({});
+    if (m_burn && m_convertButton) m_convertButton->SetEnabled(true);
+}
+
+// ---- notifications ----------------------------------------------------------------------
+
+void CMainPaneUI::OnItemClone(CControlUI* sender)
+{
+    auto* row = dynamic_cast<CMediaListItemUI*>(sender);
+    if (!row || !row->GetMedia()) return;
+    if (IVXMMedia* copy = CreateVXMMediaObject(row->GetMedia())) {
+        if (!AddFileRow(-1, copy)) copy->Release();
+        else OnListChanged();
+    }
+}
+
+void CMainPaneUI::OnPropTime(TNotifyUI& msg, bool start)
+{
+    CMediaListItemUI* row = SelectedRow();
+    auto* edit = reinterpret_cast<CControlUI*>(msg.wParam);
+    auto* time = dynamic_cast<CTimeEditUI*>(edit);
+    if (!row || !row->GetMedia() || !time) return;
+    const int ms = time->GetValue();
+    if (start) row->GetMedia()->SetStartTime(ms);
+    else row->GetMedia()->SetEndTime(ms);
+    row->UpdateDuration();
+}
+
+void CMainPaneUI::OnDVDChapterChanging(WPARAM chapters)
+{
+    CMediaListItemUI* row = SelectedRow();
+    auto* title = row ? dynamic_cast<IVXMDVDTitle*>(row->GetMedia()) : nullptr;
+    if (!title) return;
+    const int first = static_cast<int>(chapters & 0xFFFF);
+    const int last = static_cast<int>((chapters >> 16) & 0xFFFF);
+    title->SetChapterRange(first, last);
+    if (m_paintManager)
+        m_paintManager->SendNotify(this, L"dvd_chapter_changed", static_cast<WPARAM>((last << 16) | first),
+                                   title->GetChapterCount());
+}
+
+void CMainPaneUI::OnPropAudioDisabled(WPARAM disabled, LPARAM mediaParam)
+{
+    if (!m_mediaList || !m_paintManager) return;
+    CMediaListItemUI* row = m_mediaList->FindItem(reinterpret_cast<IVXMMedia*>(mediaParam));
+    if (!row) return;
+    auto apply = [&](CMediaListItemUI* r) {
+        auto* combo = dynamic_cast<CComboUI*>(m_paintManager->FindSubControlByName(r, L"ID_COMBO_AUDIO_TRACK"));
+        if (!combo) return;
+        const int index = disabled ? combo->GetCount() - 2 : 0;
+        if (index >= 0) combo->SelectItem(index, false, false);
+    };
+    if (row->GetOwnProfile()) {
+        apply(row);
+        return;
+    }
+    for (int i = 0; i < m_mediaList->GetCount(); ++i)
+        if (CMediaListItemUI* r = m_mediaList->GetMediaItem(i)) apply(r);
+}
+
+void CMainPaneUI::Notify(TNotifyUI& msg)
+{
+    const std::wstring& type = msg.sType;
+    CControlUI* sender = msg.pSender;
+    const std::wstring name = sender ? sender->GetName() : std::wstring();
+    const bool lParamIsMode = msg.lParam != 0 ? m_burn : !m_burn;
+
+    // The list's rows report through the same paint manager.
+    if (m_mediaList && sender && m_mediaList->HandleNotify(msg)) {
+        if (type == L"item_remove") OnListChanged();
+        return;
+    }
+    if (type == L"click" && sender && IsVisible()) {
+        if (name == (m_burn ? L"ID_BTN_DVD_CONVERT" : L"ID_BTN_CONVERT")) {
+            OnConvertClick();
+        } else if (name == (m_burn ? L"ID_BTN_DVD_PROFILE_CATEGORY" : L"ID_BTN_PROFILE_CATEGORY") ||
+                   name == (m_burn ? L"ID_BTN_DVD_PROFILE" : L"ID_BTN_PROFILE")) {
+            if (m_paintManager)
+                if (CControlUI* hint = m_paintManager->FindControl(L"ID_CON_FIRSTAID_CONVERT")) hint->SetVisible(false);
+            ShowProfileWnd();
+        } else if (name == L"ID_BTN_MERGE_ON" && Find(L"ID_BTN_MERGE_ON") == sender) {
+            ShowMergeButtons(true);
+        } else if (name == L"ID_BTN_MERGE_OFF" && Find(L"ID_BTN_MERGE_OFF") == sender) {
+            ShowMergeButtons(false);
+        }
+        return;
+    }
+    if (type == L"selectchanged" && sender && name == L"IDC_PANE_CHECK_SHUTDOWN" && Find(L"IDC_PANE_CHECK_SHUTDOWN") == sender) {
+        if (auto* box = dynamic_cast<COptionUI*>(sender)) CVXMSettings::GetInstance()->ShutdownFlag = box->IsSelected() ? 1 : 0;
+        return;
+    }
+    if (type == L"selectchanged" || type == L"valuechanging" || type == L"itemselect") {
+        if (type == L"itemselect" && sender == m_mediaList) OnSelectionChanged(static_cast<int>(msg.wParam), true);
+        return;
+    }
+    if (type == L"item_selected" && sender == m_mediaList) {
+        OnSelectionChanged(static_cast<int>(msg.wParam), true);
+    } else if (type == L"prop_start_changed" && lParamIsMode) {
+        OnPropTime(msg, true);
+    } else if (type == L"prop_end_changed" && lParamIsMode) {
+        OnPropTime(msg, false);
+    } else if (type == L"prop_name_changed" && lParamIsMode) {
+        if (CMediaListItemUI* row = SelectedRow())
+            if (auto* edit = reinterpret_cast<CControlUI*>(msg.wParam)) row->SetOutputName(edit->GetText());
+    } else if (type == L"prop_audiodisabled") {
+        OnPropAudioDisabled(msg.wParam, msg.lParam);
+    } else if (type == L"dvd_chapter_changing" && lParamIsMode) {
+        OnDVDChapterChanging(msg.wParam);
+    } else if (type == L"item_clone") {
+        auto* row = dynamic_cast<CMediaListItemUI*>(sender);
+        if (row && m_mediaList && row->GetOwner() == static_cast<IListOwnerUI*>(m_mediaList)) OnItemClone(sender);
+    }
+}

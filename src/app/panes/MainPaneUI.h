@@ -1,0 +1,154 @@
+// The centre of the main window: the conversion list with its toolbar, the
+// panes beside it, convert all and stop all, and what happens when a
+// conversion job ends. The main window holds two: the converter pane and the
+// burner pane (burn mode), which differ in their skin and a few names.
+#pragma once
+#include "ConversionQueue.h"
+#include "IMainPane.h"
+#include "MediaTags.h"
+#include "ProfileChooserMessages.h"
+#include "ui/UILib.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CMediaListItemUI;
+class CMediaListUI;
+class CVXMMainFrameWnd;
+class IProfile;
+class IProfileGroup;
+class IProfileManager;
+class IVXMDVDFile;
+class IVXMDiscFile;
+class IVXMMedia;
+
+class CMainPaneUI : public CVerticalLayoutUI, public INotifyUI, public IDialogBuilderCallback, public IMainPane {
+public:
+    CMainPaneUI(CPaintManagerUI* manager, CVXMMainFrameWnd* frame, bool burnMode);
+    ~CMainPaneUI() override;
+
+    std::wstring GetClass() const override { return L"MainPaneUI"; }
+    void* GetInterface(const std::wstring& name) override;
+    void DoInit() override;
+    void Notify(TNotifyUI& msg) override;
+    CControlUI* CreateControl(const std::wstring& name) override;
+
+    // Loads "pane_main.xml" (or "pane_burn.xml") into the pane and sets up
+    // the list, its row templates and the current profile.
+    void BuildPane();
+    bool IsBurnMode() const { return m_burn; }
+    CMediaListUI* GetMediaList() const { return m_mediaList; }
+    CControlUI* GetProfileSettingsPane() const { return m_profileSettings; }
+    CConversionQueue& Queue() { return m_queue; }
+    IProfile* GetCurrentProfile() const;
+    IProfileGroup* GetCurrentGroup() const { return m_currentGroup; }
+    // Where the engine's catalogue comes from; defaults to the media handler's.
+    void SetProfileManager(IProfileManager* manager) { m_profileManager = manager; }
+    IProfileManager* GetProfileManager() const;
+
+    // Row makers: at the end for a negative position, else inserted there.
+    CMediaListItemUI* AddFileRow(int position, IVXMMedia* media);
+    CMediaListItemUI* AddDVDRow(int position, IVXMMedia* title);
+    CMediaListItemUI* AddOnlineRow(int position, IVXMMedia* media, int downloadFlag);
+    CMediaListItemUI* AddChildRow(IVXMMedia* child, int parentIndex, IVXMMedia* parent, int startMs, int endMs,
+                                  int segmentIndex);
+    void LocaliseRow(CMediaListItemUI* row);
+    bool AddDVDTitles(IVXMDVDFile* dvd);
+    bool AddCDTitles(IVXMDiscFile* disc);
+
+    // Convert all: true when a row started.
+    bool ConvertAll();
+    void OnConvertClick();
+    // The end of a media's job; the row's profile, null when no row holds it.
+    IProfile* OnJobFinished(IVXMMedia* media, int exitCode);
+    virtual void OnAllJobsFinished(CMediaListItemUI* row, int exitCode);
+    void SetMergeButtonsEnabled(bool enabled);
+    void ShowMergeButtons(bool join);
+    void ShowProfileWnd();
+    void OnSelectionChanged(int index, bool withPreview);
+    void OnListChanged();
+    // The chooser's choice (ids decoded from WM_VXM_PROFILE_SELECTED).
+    void OnProfileSelected(const SProfileSelection& selection);
+    // The profile group a row converts with: the pane's current group when it
+    // holds the row's profile, else the catalogue group that does.
+    IProfileGroup* GroupOfRow(CMediaListItemUI* row) const;
+    // Names of the profiles of the catalogue's "apple" category.
+    const std::vector<std::wstring>& GetAppleProfiles() const { return m_appleProfiles; }
+    // Program folder with a trailing slash.
+    static std::wstring GetModuleDirectory();
+
+    // What the main window's commands ask of a media pane.
+    void RefreshListState() { OnListChanged(); }
+    void RefreshSelection(bool withPreview);
+    void OnTransStarted() { SetMergeButtonsEnabled(false); }
+    bool IsShutdownChecked() const;
+    void ShowListTab() { SelectListPage(1); }
+
+    // IMainPane
+    int GetMode() const override { return m_burn ? 1 : 0; }
+    void LoadLayout() override { BuildPane(); }
+    bool HoldsMedia(IVXMMedia* media) const override;
+    void AddMedia(IVXMMedia* media, short position, unsigned short flags) override;
+    void OnConversionStarted(IVXMMedia* media) override;
+    void SetProgress(IVXMMedia* media, int permille) override;
+    bool OnJobFinished(int result, IVXMMedia* media, std::wstring& profileName) override;
+    void RemoveMedia(IVXMMedia* media) override;
+    bool IsConverting() const override;
+    void StopAll() override;
+    void OnTimerTick() override {}
+    void RemoveDriveRows(const std::wstring& drive) override;
+    void AddConvertedEntry(const std::wstring&) override {}
+    void ImportCue(const std::wstring& path) override;
+    bool CheckBurn() override { return true; }
+    void RebuildSegments(IVXMMedia*) override {}
+    void RefreshEffectMark(IVXMMedia* media) override;
+    void SelectFirstManagerEntry() override {}
+    bool IsBurning() const override { return false; }
+    void OpenInsertedDisc(const std::wstring&, const std::wstring&) override {}
+    void SetDiscSize(int size) override { m_discSize = size; }
+    void OnProfileSelected(WPARAM wParam, LPARAM lParam);
+
+private:
+    CControlUI* Find(const wchar_t* name) const;
+    void LoadRowTemplates();
+    void LoadCurrentProfile();
+    void LoadAppleProfiles();
+    void RefreshProfileButtons();
+    void ShowCurrentProfileSettings(CMediaListItemUI* row);
+    void SelectListPage(int page);
+    void SetStatusText(const std::wstring& text);
+    CMediaListItemUI* SelectedRow() const;
+    CMediaListItemUI* AddRow(int position, IVXMMedia* media, int kind);
+    void OnPropTime(TNotifyUI& msg, bool start);
+    void OnPropAudioDisabled(WPARAM disabled, LPARAM media);
+    void OnItemClone(CControlUI* sender);
+    void OnDVDChapterChanging(WPARAM chapters);
+
+    CPaintManagerUI* m_paintManager = nullptr;
+    CVXMMainFrameWnd* m_frame = nullptr;
+    bool m_burn = false;
+    bool m_built = false;
+    std::wstring m_templateFolder;
+    IProfileManager* m_profileManager = nullptr;
+    std::unique_ptr<CWindowWnd> m_profileWnd;  // the profile chooser, made on first use
+
+    CMediaListUI* m_mediaList = nullptr;
+    CControlUI* m_previewPane = nullptr;
+    CControlUI* m_profileSettings = nullptr;
+    CControlUI* m_historyList = nullptr;
+    CControlUI* m_mediaManagerList = nullptr;
+    CTabLayoutUI* m_listTab = nullptr;
+    CControlUI* m_convertButton = nullptr;
+    CControlUI* m_categoryButton = nullptr;
+    CControlUI* m_profileButton = nullptr;
+
+    CConversionQueue m_queue;
+    IProfileGroup* m_currentGroup = nullptr;
+    int m_currentCategory = -1;
+    std::vector<std::wstring> m_appleProfiles;
+    // Tags read from each file row's source, written into its output.
+    std::map<IVXMMedia*, VXM_MEDIA_TAGS> m_tags;
+    int m_discSize = 0;
+};

@@ -1,0 +1,157 @@
+// The main road, nothing faked but the desktop: the program's main window
+// starts offscreen, a clip is added through the media handler, a catalogue
+// profile is chosen through the chooser's message, convert all runs the
+// engine in this process, the row ends done, the output has the expected
+// streams, the history database holds the record and the HTML5 page lies
+// beside the output.
+#include "DBHelper.h"
+#include "IProfile.h"
+#include "MainPaneUI.h"
+#include "MainPaneMaker.h"
+#include "MediaHandler.h"
+#include "MediaListUI.h"
+#include "ProfileChooserMessages.h"
+#include "VXMMainFrameWnd.h"
+#include "VXMMediaExports.h"
+#include "VXMSettings.h"
+#include "platform/folders.h"
+#include "platform/text.h"
+#include "support/private_home.h"
+#include "support/test_media.h"
+#include "ui/UILib.h"
+#include "ui/UIMessagePump.h"
+#include "ui/desktop/FakeDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+namespace {
+
+std::wstring SourceDir() { return std::wstring(VXM_SOURCE_DIR, VXM_SOURCE_DIR + sizeof(VXM_SOURCE_DIR) - 1); }
+
+class CRoadEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        EnsureUIApplication();
+        RegisterMediaLibrary();
+        SetProgramFolderForTesting(SourceDir());
+        CPaintManagerUI::SetResourcePath(SourceDir() + L"/skin");
+    }
+    void TearDown() override
+    {
+        UnRegisterMediaLibrary();
+        ShutdownUIApplication();
+    }
+};
+
+[[maybe_unused]] const bool g_home = vxmtest::RegisterPrivateHome();
+[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new CRoadEnvironment);
+
+bool Pump(const std::function<bool()>& done, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        CEvent tick(true, false);
+        WaitWithMessageLoop(tick, 10);
+    }
+    return true;
+}
+
+TEST(ConvertRoad, AClipAddedAndConvertedEndsDoneWithItsStreamsHistoryAndPage)
+{
+    CFakeDesktop desktop;
+    vxmtest::CTempDir out;
+    const std::string clip = vxmtest::GetTestMedia().mp4;
+    ASSERT_FALSE(clip.empty());
+
+    SetMainPaneMaker(nullptr);
+    CVXMSettings* settings = CVXMSettings::GetInstance();
+    settings->OutputFolder = Utf8ToWide(out.Path());
+    settings->SimConversionTasks = 1;
+    settings->UseNVidiaCUDA = 0;
+    settings->ShutdownFlag = 0;
+    settings->PreviewHTML5 = 1;
+
+    auto* window = new CVXMMainFrameWnd(L"");
+    HWND hwnd = window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655);
+    ASSERT_NE(hwnd, nullptr);
+    window->ShowWindow(true);
+    auto* pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());
+    ASSERT_NE(pane, nullptr);
+    CMediaListUI* list = pane->GetMediaList();
+    ASSERT_NE(list, nullptr);
+
+    // The chooser's answer for the catalogue's HTML5 MP4 profile.
+    IProfileManager* catalogue = CMediaHandler::GetInstance()->GetProfileManager();
+    ASSERT_NE(catalogue, nullptr);
+    IProfileCategory* web = catalogue->FindCategoryById(catalogue->FindCategoryIndexByName(L"web"));
+    IProfileGroup* html5 = catalogue->FindGroupByName(L"html5");
+    ASSERT_TRUE(web && html5);
+    IProfile* chosen = nullptr;
+    for (int i = 0; i < html5->GetProfileCount() && !chosen; ++i)
+        if (IProfile* p = html5->GetProfile(static_cast<unsigned>(i)); p && p->GetFileExt() == L"mp4") chosen = p;
+    ASSERT_NE(chosen, nullptr);
+    PostMessageW(hwnd, WM_VXM_PROFILE_SELECTED, MakeProfileSelectionWParam(chosen->GetId()),
+                 MakeProfileSelectionLParam(web->GetId(), html5->GetId()));
+    ASSERT_TRUE(Pump([&] { return pane->GetCurrentProfile() == chosen; }, 3000));
+
+    ASSERT_NE(CMediaHandler::GetInstance()->AddFile(Utf8ToWide(clip), -1, 0), nullptr);
+    ASSERT_TRUE(Pump([&] { return list->GetCount() == 1; }, 3000));
+    CMediaListItemUI* row = list->GetMediaItem(0);
+    ASSERT_NE(row, nullptr);
+    EXPECT_TRUE(row->IsChecked());
+    IVXMMedia* media = row->GetMedia();
+
+    // Convert all, as the convert button does.
+    CControlUI* convert = window->GetPaintManager()->FindControl(L"ID_BTN_CONVERT");
+    ASSERT_NE(convert, nullptr);
+    window->GetPaintManager()->SendNotify(convert, L"click");
+    ASSERT_TRUE(Pump([&] { return row->GetStatus() == ITEM_STATUS_DONE || row->GetStatus() == ITEM_STATUS_FAILED; }, 15000));
+    EXPECT_EQ(row->GetStatus(), ITEM_STATUS_DONE);
+    EXPECT_FALSE(row->IsChecked());
+    EXPECT_FALSE(pane->Queue().IsRunning());
+
+    const std::wstring output = media->GetOutputPath();
+    ASSERT_FALSE(output.empty());
+    EXPECT_EQ(WideToUtf8(output).rfind(out.Path(), 0), 0u) << WideToUtf8(output);
+    ASSERT_TRUE(std::filesystem::exists(WideToUtf8(output)));
+
+    // The output opens with one video and one audio stream.
+    IVXMMedia* probe = CreateVXMMediaObject(nullptr);
+    ASSERT_NE(probe, nullptr);
+    probe->SetSourcePath(output);
+    EXPECT_GE(probe->Probe(), 0);
+    ASSERT_NE(probe->GetVideoStream(), nullptr);
+    EXPECT_EQ(probe->GetVideoStream()->GetWidth() > 0, true);
+    EXPECT_EQ(probe->GetAudioTrackCount(), 1);
+    EXPECT_NEAR(probe->GetDuration(), 2000, 300);
+    probe->Release();
+
+    // The history database holds the conversion.
+    CDBHelper* db = CDBHelper::GetInstance();
+    EXPECT_EQ(db->GetConvertedCount(chosen->GetName()), 1);
+    ASSERT_TRUE(db->GetConvertedRecords(chosen->GetName()));
+    VXM_HISTORY_RECORD record;
+    ASSERT_TRUE(db->ReadConvertedRecord(record));
+    EXPECT_EQ(record.firstPath, Utf8ToWide(clip));
+    EXPECT_EQ(record.secondPath, output);
+
+    // The HTML5 group's page lies beside the output and was opened.
+    std::filesystem::path page = std::filesystem::path(WideToUtf8(output)).replace_extension(".html");
+    EXPECT_TRUE(std::filesystem::exists(page));
+    bool opened = false;
+    for (const std::wstring& call : desktop.Calls()) opened |= call.find(L".html") != std::wstring::npos;
+    EXPECT_TRUE(opened);
+
+    window->DestroyWindow();
+    Pump([] { return false; }, 100);
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+// Media and profiles the queue tests steer by hand: a job "runs" from the
+// start until the test ends it.
+#pragma once
+#include "../core_mediahandler/handler_fakes.h"
+
+#include <string>
+#include <vector>
+
+class CQueueMedia : public CStubMedia {
+public:
+    explicit CQueueMedia(std::wstring title) : title(std::move(title)) {}
+    std::wstring GetSourceTitle() const override { return title; }
+    std::wstring GetSourcePath() const override { return L"/nowhere/" + title + L".avi"; }
+    std::wstring GetOutputPath() const override { return outputPath; }
+    int GetConvertState() override { return state; }
+    void StopConvert() override { state = 0; }
+    void Release() override { ++released; }
+    std::wstring title;
+    std::wstring outputPath;
+    int state = 0;
+    int released = 0;
+};
+
+class CExtProfile : public CStubProfile {
+public:
+    explicit CExtProfile(std::wstring ext, int id = 1) : ext(std::move(ext)), id(id) {}
+    std::wstring GetFileExt() const override { return ext; }
+    std::wstring GetName() const override { return L"profile-" + ext; }
+    int GetId() const override { return id; }
+    std::wstring ext;
+    int id;
+};
