@@ -4,6 +4,7 @@
 #include "props_fakes.h"
 
 #include "MediaHandler.h"
+#include "VXMMediaExports.h"
 #include "VXMSettings.h"
 #include "panes/CustomOptDlgUI.h"
 #include "panes/ProfileSettingsPaneUI.h"
@@ -12,6 +13,7 @@
 #include "platform/text.h"
 #include "support/test_media.h"
 #include "ui/UILib.h"
+#include "ui/desktop/FakeDesktop.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -459,6 +461,42 @@ TEST_F(PropsPane, AudioSwitchGoesToTheProfileAndTheMainPane)
     EXPECT_EQ(recorder.Count(L"prop_audiodisabled"), before);
 }
 
+TEST_F(PropsPane, BurnEditorAsksForTheSizeAfterEveryStoredChange)
+{
+    MakePane(true);
+    Load();
+    Choose(Pane::kAspect, L"4:3");
+    const TNotifyUI* cal = recorder.Last(L"cal_size");
+    ASSERT_NE(cal, nullptr);
+    EXPECT_EQ(cal->wParam, 0u);
+    EXPECT_EQ(cal->lParam, 1);
+    EXPECT_EQ(usage.back(), std::make_pair(38, 6));
+}
+
+TEST_F(PropsPane, BrowsedOutputFolderIsMadeAndGoesToTheMedia)
+{
+    CFakeDesktop desktop;
+    const std::string start = dir.File("start");
+    const std::string chosen = dir.File("chosen/deeper");
+    desktop.files.folderAnswer = Utf8ToWide(chosen);
+    MakePane();
+    CFakeMedia media;
+    media.outputFolder = Utf8ToWide(start);
+    Load(&media);
+    manager.SendNotify(Row(Pane::kFolder), L"prop_textbtn");
+    ASSERT_EQ(desktop.Calls().size(), 1u);
+    EXPECT_EQ(desktop.Calls()[0], L"Files.Folder: Please select the output folder :|" + Utf8ToWide(start));
+    EXPECT_TRUE(std::filesystem::is_directory(start));
+    EXPECT_TRUE(std::filesystem::is_directory(chosen));
+    EXPECT_EQ(Row(Pane::kFolder)->GetValueText(), Utf8ToWide(chosen));
+    EXPECT_EQ(media.outputFolder, Utf8ToWide(chosen));
+
+    // Cancelled: nothing changes.
+    desktop.files.folderAnswer.clear();
+    manager.SendNotify(Row(Pane::kFolder), L"prop_textbtn");
+    EXPECT_EQ(media.outputFolder, Utf8ToWide(chosen));
+}
+
 // ---- user values ------------------------------------------------------------
 
 TEST_F(PropsPane, AddedUserValuePersistsAndComesBack)
@@ -707,6 +745,46 @@ TEST_F(PropsPane, CustomDialogHidesWhenDeactivatedAndForgetsRebuiltRows)
     EXPECT_EQ(dlg->GetTarget(), nullptr);
     dlg->GetEdit()->SetText(L"256");
     EXPECT_FALSE(dlg->OnOK());
+}
+
+}  // namespace
+
+// ---- with the shipped catalogue ----------------------------------------------
+
+namespace {
+
+// The first profile whose video codec list offers a choice, cloned.
+std::unique_ptr<IProfile> CatalogueProfileWithCodecChoice()
+{
+    IProfileManager* manager = CreateProfileManger();
+    if (!manager || !manager->LoadProfiles(Utf8ToWide(std::string(VXM_SOURCE_DIR) + "/data/profiles.xml"))) return nullptr;
+    for (int i = 0; i < manager->GetProfileCount(); ++i) {
+        IProfile* p = manager->GetProfile(i);
+        IProfileItem* codecs = p ? p->GetVideoCodecItem() : nullptr;
+        if (codecs && codecs->IsVisible() == 1 && codecs->GetValueCount() > 1) return p->Clone();
+    }
+    return nullptr;
+}
+
+TEST_F(PropsPane, CatalogueProfileRebuildsAfterACodecChoice)
+{
+    std::unique_ptr<IProfile> real = CatalogueProfileWithCodecChoice();
+    ASSERT_NE(real, nullptr);
+    MakePane();
+    pane->LoadProfile(nullptr, nullptr, real.get(), false);
+    Settle();
+    CPropListItemUI* codec = Row(Pane::kVideoCodec);
+    ASSERT_NE(codec, nullptr);
+    EXPECT_EQ(codec->GetComboText(), real->GetVideoCodec());
+    const std::wstring other = codec->GetEntryText(codec->GetCurSel() == 0 ? 1 : 0);
+    Choose(Pane::kVideoCodec, other);
+    EXPECT_EQ(real->GetVideoCodec(), other);
+    ASSERT_NE(Row(Pane::kVideoCodec), nullptr);
+    EXPECT_EQ(Row(Pane::kVideoCodec)->GetComboText(), other);
+    // Every rebuilt row shows what the profile holds now.
+    if (CPropListItemUI* rate = Row(Pane::kVideoBitrate)) EXPECT_EQ(rate->GetComboText(), real->GetVideoBitrate());
+    if (CPropListItemUI* ab = Row(Pane::kAudioBitrate)) EXPECT_EQ(ab->GetComboText(), real->GetAudioBitrate());
+    EXPECT_EQ(Stored()[std::to_string(real->GetId())]["vc"]["default"].asString(), WideToUtf8(other));
 }
 
 }  // namespace
