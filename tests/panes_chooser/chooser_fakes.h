@@ -10,6 +10,7 @@
 class CFakeChooserProfile : public CStubProfile {
 public:
     CFakeChooserProfile(int id, std::wstring desc) : id(id), desc(std::move(desc)) {}
+    std::unique_ptr<IProfile> Clone() const override { return std::make_unique<CFakeChooserProfile>(id, desc); }
     int GetId() const override { return id; }
     std::wstring GetDesc() const override { return desc; }
     std::wstring GetName() const override { return desc; }
@@ -82,6 +83,12 @@ public:
         profileStore.push_back(std::make_unique<CFakeChooserProfile>(id, L"Profile " + std::to_wstring(id)));
         group->profiles.push_back(profileStore.back().get());
         return profileStore.back().get();
+    }
+    IProfile* FindProfileById(int id) const override
+    {
+        for (const auto& p : profileStore)
+            if (p->id == id) return p.get();
+        return nullptr;
     }
     int GetCategoryCount() const override { return static_cast<int>(categories.size()); }
     IProfileCategory* GetCategory(int i) const override

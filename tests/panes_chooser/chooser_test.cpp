@@ -1,5 +1,6 @@
 #include "chooser_fakes.h"
 #include "MediaHandler.h"
+#include "panes/MediaListUI.h"
 #include "panes/ProfileWndMediaItem.h"
 #include "panes/ProfileWndUI.h"
 #include "platform/messages.h"
@@ -478,6 +479,49 @@ TEST_F(ProfileChooser, RowChooserCarriesLargeIdsWhole)
     EXPECT_EQ(recorder.choices[0].profileId, 123456789);
     EXPECT_EQ(recorder.choices[0].groupId, 70000);
     EXPECT_EQ(recorder.choices[0].categoryId, 90000);
+}
+
+// The pane hands the list its notifications, as the main pane does.
+class CListNotifyForwarder : public INotifyUI {
+public:
+    explicit CListNotifyForwarder(CMediaListUI* list) : m_list(list) {}
+    void Notify(TNotifyUI& msg) override { m_list->HandleNotify(msg); }
+
+private:
+    CMediaListUI* m_list;
+};
+
+TEST_F(ProfileChooser, ChosenLargeIdsReachTheConversionListRow)
+{
+    CFakeCatalogue big;
+    auto* category = big.AddCategory(0x30000);
+    auto* group = big.AddGroup(category, 0x40000);
+    big.AddProfile(group, 0x50000);
+    big.AddProfile(group, 0x60001);
+
+    CPaintManagerUI listManager;
+    auto* list = new CMediaListUI(false);
+    listManager.AttachDialog(list);
+    list->SetProfileManager(&big);
+    CListNotifyForwarder forward(list);
+    listManager.AddNotifier(&forward);
+    CStubMedia media;
+    CMediaListItemUI* row = list->AddMedia(&media, EMediaRowKind::File, false);
+    ASSERT_NE(row, nullptr);
+
+    CMediaItemProfileWndUI wnd(false);
+    Open(wnd);
+    wnd.SetProfileManager(&big);
+    wnd.FillCategories(0, 0x50000);
+    wnd.SetOwner(list);
+    wnd.SetTargetRow(row);
+    ClickRow(ProfileRow(wnd, 0x60001));
+
+    EXPECT_EQ(row->GetProfileId(), 0x60001);
+    EXPECT_EQ(row->GetGroupId(), 0x40000);
+    EXPECT_EQ(row->GetCategoryId(), 0x30000);
+    ASSERT_NE(row->GetProfile(), nullptr);
+    EXPECT_EQ(row->GetProfile()->GetId(), 0x60001);
 }
 
 TEST(ProfileSelectionMessage, NegativeIdsSurviveTheRoundTrip)
