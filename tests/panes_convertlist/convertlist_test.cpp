@@ -21,7 +21,7 @@ TEST_F(ConvertList, RowShowsSourceTitleWhenNoOutputName)
 TEST_F(ConvertList, AudioOnlySourceShowsAudioImageAndNoInfoLine)
 {
     CMediaListItemUI* row = AddRow(NewMedia(L"song"));
-    EXPECT_EQ(row->GetShownImage(), L"media_list\\audio.png");
+    EXPECT_EQ(row->GetShownImage(), L"media_list/audio.png");
     EXPECT_FALSE(Sub(row, L"ID_LAYOUT_MEDIA_INFO")->IsVisible());
 }
 
@@ -181,14 +181,13 @@ TEST_F(ConvertList, ThumbnailWorkerIsJoinedWhenRowIsRemoved)
 
 TEST_F(ConvertList, ThumbnailIsShownByTheUiThreadWhenReady)
 {
-    const std::string file = "/tmp/vxm_panes_thumb_test.png";
-    FILE* f = fopen(file.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    fclose(f);
     CFakeMedia* m = NewMedia(L"v", 10000);
     m->hasVideo = true;
-    m->thumbPath = std::wstring(file.begin(), file.end());
+    m->writeThumbnail = true;
     CMediaListItemUI* row = list->AddMedia(m, EMediaRowKind::File, true);
+    // The row named a fresh temporary file for the engine's picture.
+    ASSERT_NE(m->thumbPath.find(L"vxmthm"), std::wstring::npos);
+    const std::string file(m->thumbPath.begin(), m->thumbPath.end());
     for (int i = 0; i < 200 && row->GetShownImage().empty(); ++i) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -448,7 +447,7 @@ public:
     explicit CListForwarder(CMediaListUI* list) : m_list(list) {}
     void Notify(TNotifyUI& msg) override
     {
-        if (msg.sType.rfind(L"item_", 0) == 0) seen.push_back(msg.sType);
+        if (msg.sType.rfind(L"item_", 0) == 0 && msg.sType != L"item_selected") seen.push_back(msg.sType);
         m_list->HandleNotify(msg);
     }
     std::vector<std::wstring> seen;

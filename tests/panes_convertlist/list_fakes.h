@@ -3,6 +3,7 @@
 #include "../core_mediahandler/handler_fakes.h"
 
 #include <atomic>
+#include <cstdio>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -55,6 +56,7 @@ public:
         return copy;
     }
     int GetId() const override { return id; }
+    std::wstring GetName() const override { return name; }
     std::wstring GetDesc() const override { return desc; }
     bool IsSizeMode() const override { return sizeMode; }
     void SetSizeMode(bool on) override { sizeMode = on; }
@@ -65,6 +67,7 @@ public:
     void SetSkipSourceTracks(int skip) override { skipTracks = skip; }
     int id = 0;
     std::wstring desc;
+    std::wstring name;
     int audioDisabled = 0;
     int skipTracks = 0;
     bool sizeMode = false;
@@ -169,6 +172,30 @@ public:
     std::wstring GetSourcePath() const override { return L"/media/" + title + L".mp4"; }
     std::wstring GetOutputPath() const override { return outputPath; }
     std::wstring GetThumbnailPath() const override { return thumbPath; }
+    void SetThumbnailPath(const std::wstring& path) override { thumbPath = path; }
+    std::wstring GetSourceExtension() const override { return L".mp4"; }
+    int GetStartTime() const override { return start; }
+    int GetEndTime() const override { return end; }
+    void SetStartTime(int ms) override { start = ms; }
+    void SetEndTime(int ms) override { end = ms; }
+    void SetDuration(int ms) override { clip = ms; }
+    int GetMediaKind() const override { return kind; }
+    void StopPreview() override { calls.push_back(L"stoppreview"); }
+    int GetSubtitleCount() const override { return subtitles; }
+    int AddAudioFile(const std::wstring& path) override
+    {
+        if (refuseFiles) return -1;
+        audio.emplace_back(path, L"");
+        return 0;
+    }
+    int AddSubtitleFile(const std::wstring& path) override
+    {
+        if (refuseFiles) return -1;
+        ++subtitles;
+        return 0;
+    }
+    int GetSelectedAudioStream() const override { return selected.empty() ? 0 : selected.back() / 100; }
+    int GetSelectedSubtitleStream() const override { return selected.empty() ? 0 : selected.back() % 100; }
     int GetClipLength() const override { return clip; }
     std::wstring GetOutputName() const override { return outputName; }
     void SetOutputName(const std::wstring& name) override { outputName = name; }
@@ -194,6 +221,10 @@ public:
         const int all = ++ListWideRunning();
         if (all > ListWideMax()) ListWideMax() = all;
         thumbSeconds = seconds;
+        if (writeThumbnail) {
+            const std::string file(thumbPath.begin(), thumbPath.end());
+            if (FILE* f = std::fopen(file.c_str(), "wb")) std::fclose(f);
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(thumbDelayMs));
         --running;
         --ListWideRunning();
@@ -225,4 +256,10 @@ public:
     std::atomic<int> thumbSeconds{0};
     int thumbDelayMs = 0;
     int thumbResult = 0;
+    bool writeThumbnail = false;
+    int start = 0;
+    int end = 0;
+    int kind = 0;
+    int subtitles = 0;
+    bool refuseFiles = false;
 };

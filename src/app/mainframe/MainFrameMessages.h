@@ -26,6 +26,15 @@ constexpr UINT WM_VXM_UI_SET_DISC_SIZE = 1296;
 constexpr UINT WM_VXM_UPDATE_AVAILABLE = 2038;
 constexpr UINT WM_VXM_UPDATE_FAILED = 2040;
 
+// Posted by a list row whose "add a file" choice was taken: wParam the row
+// (CMediaListItemUI*), lParam the combo's choice before it was opened.
+constexpr UINT WM_VXM_ADD_AUDIO_TRACK = 5124;
+constexpr UINT WM_VXM_ADD_SUBTITLE = 5125;
+
+// Posted by the window's drop target: lParam a wchar_t[] copy of the dropped
+// text made with new[]; the receiver frees it with delete[].
+constexpr UINT WM_VXM_TEXT_DROPPED = 5122;
+
 // Sent by a burn row before it starts: 1 when the burn may start.
 constexpr UINT WM_VXM_CHECK_BURN = 5126;
 

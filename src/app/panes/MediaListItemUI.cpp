@@ -1,16 +1,26 @@
 #include "MediaListItemUI.h"
 
 #include "MediaListUI.h"
+#include "AppStartup.h"
 #include "Log.h"
+#include "MainFrameMessages.h"
 #include "VXMGlobal.h"
+#include "VXMMediaBase.h"
+#include "VXMMediaExports.h"
 #include "VXMSettings.h"
+#include "platform/messages.h"
+#include "platform/module.h"
+#include "prismel/Prismel.h"
 #include "ui/UILanguage.h"
 
+#include <algorithm>
+#include <cwctype>
 #include <filesystem>
 
 namespace {
 constexpr UINT kDragTimer = 121;
 constexpr UINT kThumbTimer = 122;
+constexpr int kUsageGroup = 32;
 
 std::wstring StatusText(int id)
 {
@@ -96,6 +106,12 @@ void CMediaListItemUI::DoEvent(TEventUI& event)
         if (m_manager) m_manager->KillTimer(this, kDragTimer);
         if (wasDragging && m_manager) m_manager->SendNotify(this, L"item_end_drag");
     }
+    if (event.Type == UIEVENT_KILLFOCUS) {
+        Show(L"ID_CONTAINER_ITEM_EDIT_NAME", false);
+        Show(L"ID_BUTTON_ITEM_REMOVE", true);
+        Show(L"ID_BUTTON_ITEM_CLONE", true);
+    }
+    if (event.Type == UIEVENT_DBLCLICK && event.pSender == this) OnDoubleClick();
     if (event.Type == UIEVENT_MOUSEHOVER || event.Type == UIEVENT_SETCURSOR) return;
     CListContainerElementUI::DoEvent(event);
 }
@@ -103,22 +119,70 @@ void CMediaListItemUI::DoEvent(TEventUI& event)
 bool CMediaListItemUI::OnSubEvent(void* param)
 {
     auto* event = static_cast<TEventUI*>(param);
-    if (!event || event->Type != UIEVENT_BUTTONUP || !event->pSender || !event->pSender->IsEnabled()) return true;
+    if (!event || !event->pSender) return true;
     const std::wstring name = event->pSender->GetName();
+    if (event->Type == UIEVENT_DBLCLICK) {
+        if (name != L"ID_BUTTON_ITEM_CLONE" && name != L"ID_BUTTON_ITEM_REMOVE" && name != L"ID_BUTTON_ITEM_CONVER_START")
+            OnDoubleClick();
+        return true;
+    }
+    if (event->Type != UIEVENT_BUTTONUP || !event->pSender->IsEnabled()) return true;
     if (name == L"ID_BUTTON_ITEM_CHANGE_FILENAME") ShowNameEdit(!Sub(L"ID_CONTAINER_ITEM_EDIT_NAME") ||
                                                                 !Sub(L"ID_CONTAINER_ITEM_EDIT_NAME")->IsVisible());
     else if (name == L"ID_BUTTON_ITEM_EDIT_OK") ApplyNameEdit();
-    else if (name == L"ID_BUTTON_ITEM_CONVER_START") StartConvert();
-    else if (name == L"ID_BUTTON_ITEM_CONVERT_STOP") StopConvert();
+    else if (name == L"ID_BUTTON_ITEM_CONVER_START") {
+        SendUsageAction(kUsageGroup, 110);
+        StartConvert();
+    } else if (name == L"ID_BUTTON_ITEM_CONVERT_STOP") StopConvert();
     else if (name == L"ID_BUTTON_ITEM_CONVERT_PAUSE") PauseConvert();
     else if (name == L"ID_BUTTON_ITEM_CONVERT_RESUME") ResumeConvert();
-    else if (name == L"ID_BUTTON_ITEM_OUTPUT_FORMAT") {
+    else if (name == L"ID_BUTTON_ITEM_CLIP") {
+        SendUsageAction(kUsageGroup, 111);
+        ShowClipDialog();
+    } else if (name == L"ID_BUTTON_ITEM_EFFECT") {
+        SendUsageAction(kUsageGroup, 112);
+        ShowEffectDialog();
+    } else if (name == L"ID_BUTTON_ITEM_EDIT") {
+        SendUsageAction(kUsageGroup, 118);
+        ShowTagEditor();
+    } else if (name == L"ID_BUTTON_ITEM_OUTPUT_FORMAT") {
         if (m_manager) m_manager->SendNotify(this, L"show_item_profilewnd", reinterpret_cast<WPARAM>(event->pSender));
     } else if (name == L"ID_BUTTON_ITEM_CLONE" || name == L"ID_BUTTON_ITEM_REMOVE") {
-        if (m_manager) m_manager->SendNotify(this, name == L"ID_BUTTON_ITEM_CLONE" ? L"item_clone" : L"item_remove");
+        const bool clone = name == L"ID_BUTTON_ITEM_CLONE";
+        SendUsageAction(kUsageGroup, clone ? 114 : 115);
+        // The row may be gone once the notification returns.
+        if (m_manager) m_manager->SendNotify(this, clone ? L"item_clone" : L"item_remove");
         return false;
     }
     return true;
+}
+
+bool CMediaListItemUI::HasPlayableVideo() const
+{
+    if (!m_media) return false;
+    for (int i = 0; i < m_media->GetVideoStreamCount(); ++i)
+        if (IVXMVideo* v = m_media->GetVideoStreamAt(i); v && v->GetFrameRate() > 0) return true;
+    // Media that answer only with their selected stream.
+    IVXMVideo* v = m_media->GetVideoStreamCount() == 0 ? m_media->GetVideoStream() : nullptr;
+    return v && v->GetFrameRate() > 0;
+}
+
+void CMediaListItemUI::FillInfoLine(IVXMVideo* video)
+{
+    CControlUI* info = Sub(L"ID_LABEL_MEDIA_INFO");
+    if (!info || !video) return;
+    std::wstring codec = video->GetCodecName();
+    std::transform(codec.begin(), codec.end(), codec.begin(), [](wchar_t c) { return std::towupper(c); });
+    codec = codec.substr(0, 5);
+    info->SetText(codec + L" | " + std::to_wstring(video->GetWidth()) + L"x" + std::to_wstring(video->GetHeight()) +
+                  L" | " + std::to_wstring(static_cast<int>(video->GetFrameRate())) + L" FPS");
+}
+
+void CMediaListItemUI::PostToMainWindow(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    HWND window = m_manager ? m_manager->GetPaintWindow() : nullptr;
+    if (!window || !PostMessage(window, message, wParam, lParam))
+        LogError("CMediaListItemUI", "message %u could not reach the main window", message);
 }
 
 void CMediaListItemUI::SetMedia(IVXMMedia* media, bool makeThumbnail)
@@ -136,13 +200,20 @@ void CMediaListItemUI::SetMedia(IVXMMedia* media, bool makeThumbnail)
         label->SetToolTip(out.empty() ? media->GetSourcePath() : out);
     }
     IVXMVideo* video = media->GetVideoStream();
-    if (!video) {
-        m_shownImage = L"media_list\\audio.png";
+    if (video) {
+        FillInfoLine(video);
+    } else {
+        m_shownImage = L"media_list/audio.png";
         if (CControlUI* t = Sub(L"ID_LAYOUT_THUMBNAIL_V")) t->SetBkImage(m_shownImage);
         Show(L"ID_LAYOUT_MEDIA_INFO", false);
     }
     UpdateDuration();
     FillTrackCombos();
+    if (CControlUI* icon = Sub(L"ID_LAYOUT_EFFECT_ICONR")) {
+        std::wstring ext = media->GetSourceExtension();
+        if (!ext.empty() && ext[0] == L'.') ext.erase(0, 1);
+        icon->SetBkImage(L"music_thumb/" + ext + L".png");
+    }
     if (prot) {
         for (const wchar_t* n : {L"ID_COMBO_AUDIO_TRACK", L"ID_COMBO_SUBTITLE", L"ID_BUTTON_ITEM_CLONE"})
             if (CControlUI* c = Sub(n)) c->SetEnabled(false);
@@ -323,14 +394,27 @@ void CMediaListItemUI::SetJoinLayout(bool joined)
 void CMediaListItemUI::StartThumbnail()
 {
     if (IsThumbnailRunning() || !m_media) return;  // never two at once
-    IVXMVideo* video = m_media->GetVideoStream();
-    if (!video || video->GetFrameRate() <= 0) return;
+    const std::wstring file = GetTempThumbnailPath();
+    if (file.empty()) return;
+    m_thumbFile = file;
+    const bool video = HasPlayableVideo();
+    const bool cdTrack = m_media->GetMediaKind() == 2;
+    Show(L"TRACKANDSUBTITLE", video);
+    Show(L"ID_BUTTON_ITEM_EFFECT", video);
+    if (CControlUI* edit = Sub(L"ID_BUTTON_ITEM_EDIT")) {
+        edit->SetVisible(!video && !m_tagEditOff);
+        edit->SetEnabled(!cdTrack);
+    }
+    m_media->SetThumbnailPath(file);
+    if (!video) return;
     m_thumbResult = 0;
     m_thumbStop = std::make_shared<std::atomic<bool>>(false);
     IVXMMedia* media = m_media;
     std::mutex* lock = m_owner ? &m_owner->ThumbnailLock() : nullptr;
     auto stop = m_thumbStop;
     const int seconds = media->GetStartTime() / 1000 + (media->GetClipLength() < 5001 ? 1 : 5);
+    // The worker only calls the engine and stores the result; the UI
+    // thread's timer applies it to the controls.
     m_thumbThread = std::thread([this, media, lock, stop, seconds] {
         if (stop->load()) return;
         std::unique_lock<std::mutex> guard;
@@ -351,11 +435,11 @@ void CMediaListItemUI::ApplyThumbnailResult()
     m_thumbResult = 0;
     if (!m_media) return;
     if (result != 1) {
-        LogErrorW("CMediaListItemUI", L"Getting thumbnail %ls of file %ls failed!", m_media->GetThumbnailPath().c_str(),
+        LogErrorW("CMediaListItemUI", L"Getting thumbnail %ls of file %ls failed!", m_thumbFile.c_str(),
                   m_media->GetSourcePath().c_str());
         return;
     }
-    const std::wstring file = m_media->GetThumbnailPath();
+    const std::wstring file = m_thumbFile.empty() ? m_media->GetThumbnailPath() : m_thumbFile;
     std::error_code ec;
     if (!file.empty() && std::filesystem::exists(std::filesystem::path(file), ec)) {
         m_shownImage = file;
@@ -378,58 +462,6 @@ IVXMMedia* CMediaListItemUI::TakeMedia()
     m_media = nullptr;
     SetTag(0);
     return media;
-}
-
-void CChildListItemUI::SetSegment(int index, int startMs, int endMs)
-{
-    m_segmentIndex = index;
-    m_segStart = startMs;
-    m_segEnd = endMs;
-}
-
-void CChildListItemUI::SetJoinLayout(bool joined)
-{
-    for (const wchar_t* n : {L"ID_ITEM_CHECKED", L"ID_BUTTON_ITEM_CHANGE_FILENAME", L"ID_BUTTON_ITEM_CONVER_START",
-                             L"ID_PROFILE_SEP"})
-        Show(n, !joined);
-    Show(L"ID_BUTTON_ITEM_OUTPUT_FORMAT", !joined && !m_burnList);
-}
-
-void CChildListItemUI::UpdateDuration()
-{
-    if (!m_media) return;
-    if (m_media->GetVideoStream() || m_media->GetAudioTrackCount() > 0) {
-        SetDuration(m_media->GetClipLength());
-        if (CControlUI* c = Sub(L"ID_LABEL_MEDIA_INFO"))
-            c->SetText(FormatTime(m_segStart) + L" - " + FormatTime(m_segEnd));
-    }
-}
-
-void CMediaListItemUI::FillTrackCombos()
-{
-    auto label = [](const std::wstring& name, const std::wstring& lang) {
-        return lang.empty() ? name : name + L" (" + lang + L")";
-    };
-    auto addRow = [](CComboUI* combo, int index, const std::wstring& text) {
-        auto* item = new CListLabelElementUI;
-        item->SetText(text);
-        item->SetToolTip(text);
-        if (!combo->AddAt(item, index)) delete item;
-    };
-    if (auto* audio = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_AUDIO_TRACK"))) {
-        for (int i = 0; i < m_media->GetAudioTrackCount(); ++i)
-            if (IVXMAudio* a = m_media->GetAudioTrackAt(i)) addRow(audio, i, label(a->GetDisplayName(), a->GetLanguageText()));
-        audio->SetEnabled(true);
-        IProfile* profile = GetProfile();
-        const int sel = profile && profile->IsAudioDisabled() ? audio->GetCount() - 2 : 0;
-        audio->SelectItem(sel, false, false);
-        m_curAudio = sel;
-    }
-    if (auto* subs = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_SUBTITLE"))) {
-        for (int i = 0; i < m_media->GetSubtitleCount(); ++i)
-            if (IVXMSubtitle* s = m_media->GetSubtitleAt(i)) addRow(subs, i, label(s->GetDisplayName(), s->GetLanguageText()));
-        subs->SelectItem(0, false, false);
-    }
 }
 
 void CMediaListItemUI::ShowNameEdit(bool show)
@@ -473,41 +505,15 @@ bool CMediaListItemUI::SetOutputName(std::wstring text)
     return true;
 }
 
-void CMediaListItemUI::SelectAudio(int index)
+void CMediaListItemUI::ShowOutputInFolder()
 {
-    auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_AUDIO_TRACK"));
-    CControlUI* item = combo ? combo->GetItemAt(index) : nullptr;
-    if (!item || index == m_curAudio || !m_media) return;
-    m_curAudio = index;
-    const std::wstring name = item->GetName();
-    if (name == L"ID_NO_AUDIO") {
-        IProfile* listProfile = m_owner ? m_owner->GetCurrentProfile() : nullptr;
-        if (!m_ownProfile && listProfile) {
-            m_ownProfile = listProfile->Clone();
-            if (m_ownProfile) m_ownProfile->SetSizeMode(listProfile->IsSizeMode());
-        }
-        if (m_ownProfile) m_ownProfile->SetAudioDisabled(1);
-        if (m_manager) m_manager->SendNotify(this, L"mediaitem_audiodisabled", 1, reinterpret_cast<LPARAM>(m_media));
-        return;
-    }
-    if (m_ownProfile) m_ownProfile->SetAudioDisabled(0);
-    if (m_manager) m_manager->SendNotify(this, L"mediaitem_audiodisabled", 0, reinterpret_cast<LPARAM>(m_media));
-    if (name != L"ID_ADD_AUDIO") m_media->SelectStreams(0, index, m_media->GetSelectedSubtitleStream());
+    if (!m_media) return;
+    const std::wstring out = m_media->GetOutputPath();
+    std::error_code ec;
+    if (!out.empty() && std::filesystem::is_regular_file(std::filesystem::path(out), ec)) OpenInExplorer(out);
 }
 
-void CMediaListItemUI::SelectSubtitle(int index)
+bool CMediaListItemUI::IsJoinedItem() const
 {
-    auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_SUBTITLE"));
-    CControlUI* item = combo ? combo->GetItemAt(index) : nullptr;
-    if (!item || !m_media) return;
-    m_curSubtitle = index;
-    const std::wstring name = item->GetName();
-    if (name == L"ID_NO_SUBTITLE") {
-        IProfile* listProfile = m_owner ? m_owner->GetCurrentProfile() : nullptr;
-        if (!m_ownProfile && listProfile) m_ownProfile = listProfile->Clone();
-        if (m_ownProfile) m_ownProfile->SetSkipSourceTracks(1);
-        return;
-    }
-    if (m_ownProfile) m_ownProfile->SetSkipSourceTracks(0);
-    if (name != L"ID_ADD_SUBTITLE") m_media->SelectStreams(0, m_curAudio, index);
+    return m_owner && m_owner->IsJoinMode() && m_owner->GetItemIndex(const_cast<CMediaListItemUI*>(this)) > 0;
 }

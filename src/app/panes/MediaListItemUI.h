@@ -6,6 +6,7 @@
 #include "ui/UILib.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -40,6 +41,30 @@ public:
     // A row of the audio or subtitle combo was chosen.
     void SelectAudio(int index);
     void SelectSubtitle(int index);
+    // A combo's list opened: its choice is kept for a cancelled file dialog.
+    void OnComboDropDown(CControlUI* combo);
+    int GetAudioChoiceBeforeDropDown() const { return m_audioBeforeDrop; }
+    int GetSubtitleChoiceBeforeDropDown() const { return m_subtitleBeforeDrop; }
+    // The main window's answer to WM_VXM_ADD_AUDIO_TRACK / WM_VXM_ADD_SUBTITLE:
+    // a chosen file becomes a track row, null (cancelled) restores `previous`.
+    void AddAudioFile(const wchar_t* path, int previous);
+    void AddSubtitleFile(int previous, const wchar_t* path);
+
+    // The outside editors (trim; crop and effect) on this row's media.
+    virtual void ShowClipDialog();
+    virtual void ShowEffectDialog();
+    // Sends "item_dbclick" with the owner list.
+    virtual void OnDoubleClick();
+    // The tag editor: the hook shows it modally and returns 0 when accepted.
+    using TagEditorFn = std::function<int(CMediaListItemUI*)>;
+    static void SetTagEditor(TagEditorFn editor);
+    void ShowTagEditor();
+    void SetShownImage(const std::wstring& path) { m_shownImage = path; }
+    void SetTagEditOff(bool off) { m_tagEditOff = off; }
+    // Opens the folder of the output file when it exists.
+    void ShowOutputInFolder();
+    bool IsJoinedItem() const;
+    CMediaListUI* GetOwnerList() const { return m_owner; }
     IProfile* GetOwnProfile() const { return m_ownProfile.get(); }
     int GetProfileId() const { return m_profileId; }
     int GetGroupId() const { return m_groupId; }
@@ -56,6 +81,7 @@ public:
     void DisableButtons();
 
     IVXMMedia* GetMedia() const { return m_media; }
+    bool IsBurnListRow() const { return m_burnList; }
     IProfile* GetProfile() const;
     VXM_ITEM_STATUS GetStatus() const { return m_status; }
     void SetStatus(VXM_ITEM_STATUS status) { m_status = status; }
@@ -81,6 +107,10 @@ protected:
     // Events of the row's buttons; false ends the event there.
     bool OnSubEvent(void* param);
     void FillTrackCombos();
+    void FillInfoLine(IVXMVideo* video);
+    void PostToMainWindow(UINT message, WPARAM wParam, LPARAM lParam) const;
+    void RunEditor(const char* entry);
+    bool HasPlayableVideo() const;
     void ApplyThumbnailResult();
     bool SelectProfileById(int id);
 
@@ -98,6 +128,9 @@ protected:
     int m_categoryId = -1;
     int m_curAudio = 0;
     int m_curSubtitle = 0;
+    int m_audioBeforeDrop = 0;
+    int m_subtitleBeforeDrop = 0;
+    bool m_tagEditOff = false;
     std::wstring m_shownImage;
     std::wstring m_thumbFile;
 
@@ -118,6 +151,8 @@ public:
     void SetParentMedia(IVXMMedia* parent) { m_parent = parent; }
     void SetSegment(int index, int startMs, int endMs);
     int GetSegmentIndex() const { return m_segmentIndex; }
+    int GetSegmentStart() const { return m_segStart; }
+    int GetSegmentEnd() const { return m_segEnd; }
     void UpdateDuration() override;
     void SetJoinLayout(bool joined) override;
 

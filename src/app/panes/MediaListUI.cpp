@@ -1,10 +1,19 @@
 #include "MediaListUI.h"
 
+#include "AppStartup.h"
+#include "Log.h"
 #include "MediaHandler.h"
+#include "MediaListDragWnd.h"
 #include "OnlineMediaListItemUI.h"
 #include "VXMDownloader.h"
+#include "VXMGlobal.h"
+#include "VXMMediaBase.h"
+#include "VXMSettings.h"
+#include "ui/UIMenu.h"
+#include "ui/desktop/Desktop.h"
 
 #include <cstdint>
+#include <cwctype>
 #include <filesystem>
 #include <vector>
 
@@ -32,6 +41,47 @@ CMediaListUI::~CMediaListUI()
     // Workers stop before any row or media goes away.
     for (int i = 0; i < GetCount(); ++i)
         if (CMediaListItemUI* row = GetMediaItem(i)) row->CancelThumbnail();
+    CloseDragWindow();
+    if (m_profileWnd && m_profileWnd->GetHWND()) m_profileWnd->DestroyWindow();
+}
+
+namespace {
+bool IsListRow(CControlUI* control)
+{
+    if (!control) return false;
+    std::wstring cls = control->GetClass();
+    for (wchar_t& c : cls) c = static_cast<wchar_t>(std::towlower(c));
+    return cls == L"listcontainerelementui";
+}
+}  // namespace
+
+bool CMediaListUI::Add(CControlUI* control)
+{
+    return IsListRow(control) && CListUI::Add(control);
+}
+
+bool CMediaListUI::AddAt(CControlUI* control, int index)
+{
+    return IsListRow(control) && CListUI::AddAt(control, index);
+}
+
+bool CMediaListUI::Remove(CControlUI* control, bool doNotDestroy)
+{
+    return IsListRow(control) && CListUI::Remove(control, doNotDestroy);
+}
+
+bool CMediaListUI::RemoveAt(int index, bool doNotDestroy)
+{
+    return IsListRow(GetItemAt(index)) && CListUI::RemoveAt(index, doNotDestroy);
+}
+
+bool CMediaListUI::SelectItem(int index, bool takeFocus)
+{
+    if (index >= 0 && index == GetCurSel() && IsMultiSelectState()) return true;
+    if (index < 0) return false;
+    if (!CListUI::SelectItem(index, takeFocus)) return false;
+    if (GetManager()) GetManager()->SendNotify(this, L"item_selected", static_cast<WPARAM>(index), m_burnList ? 1 : 0);
+    return true;
 }
 
 IProfileManager* CMediaListUI::GetProfileManager() const
@@ -130,15 +180,24 @@ CMediaListItemUI* CMediaListUI::FindItem(IVXMMedia* media) const
 void CMediaListUI::ReleaseRow(CMediaListItemUI* row)
 {
     row->StopConvert();
+    // A child row's segment leaves its parent's segment list.
+    if (auto* child = dynamic_cast<CChildListItemUI*>(row))
+        if (auto* parent = dynamic_cast<CVXMMediaBase*>(child->GetParentMedia())) {
+            auto& segments = parent->m_lstClipSegments;
+            for (auto it = segments.begin(); it != segments.end(); ++it)
+                if (it->m_nStart == child->GetSegmentStart() && it->m_nEnd == child->GetSegmentEnd()) {
+                    segments.erase(it);
+                    break;
+                }
+        }
+    // The row lets go of its media first: later engine messages for it find no row.
     IVXMMedia* media = row->TakeMedia();
     Remove(row);
-    // A child row's media is a segment view of its parent and goes with it.
     if (media) media->Release();
 }
 
-void CMediaListUI::RemoveItem(CMediaListItemUI* row)
+void CMediaListUI::ReleaseRowAndChildren(CMediaListItemUI* row)
 {
-    if (!row || GetItemIndex(row) < 0) return;
     IVXMMedia* media = row->GetMedia();
     if (media) {
         std::vector<CMediaListItemUI*> children;
@@ -146,10 +205,28 @@ void CMediaListUI::RemoveItem(CMediaListItemUI* row)
             CMediaListItemUI* r = GetMediaItem(i);
             if (r && r != row && r->GetParentMedia() == media) children.push_back(r);
         }
-        for (CMediaListItemUI* child : children) ReleaseRow(child);
+        // Children from the last: each takes its own segment out of the parent.
+        for (auto it = children.rbegin(); it != children.rend(); ++it) ReleaseRow(*it);
     }
     ReleaseRow(row);
+}
+
+void CMediaListUI::SendRemoved()
+{
+    if (GetManager()) GetManager()->SendNotify(this, L"item_removed", reinterpret_cast<WPARAM>(this), m_burnList ? 1 : 0);
+}
+
+void CMediaListUI::RemoveItem(CMediaListItemUI* row)
+{
+    if (!row || GetItemIndex(row) < 0) return;
+    ReleaseRowAndChildren(row);
     if (m_joinMode) SetJoinMode(true);
+    SendRemoved();
+}
+
+void CMediaListUI::RemoveItem(CMediaListItemUI* row, IVXMMedia* media)
+{
+    RemoveItem(row ? row : FindItem(media));
 }
 
 void CMediaListUI::RemoveAllItems()
@@ -157,6 +234,76 @@ void CMediaListUI::RemoveAllItems()
     for (int i = GetCount() - 1; i >= 0; --i) {
         if (i >= GetCount()) continue;
         if (CMediaListItemUI* row = GetMediaItem(i)) RemoveItem(row);
+    }
+}
+
+bool CMediaListUI::IsConverting() const
+{
+    for (int i = 0; i < GetCount(); ++i)
+        if (CMediaListItemUI* row = GetMediaItem(i); row && row->GetMedia() && row->GetMedia()->GetConvertState() == 1)
+            return true;
+    return false;
+}
+
+int CMediaListUI::CountChecked() const
+{
+    int n = 0;
+    for (int i = 0; i < GetCount(); ++i)
+        if (CMediaListItemUI* row = GetMediaItem(i); row && row->IsChecked()) ++n;
+    return n;
+}
+
+CChildListItemUI* CMediaListUI::FindChildItem(int segmentIndex, IVXMMedia* parent) const
+{
+    for (int i = GetCount() - 1; i >= 0; --i) {
+        auto* child = dynamic_cast<CChildListItemUI*>(GetItemAt(i));
+        if (child && child->GetParentMedia() == parent && child->GetSegmentIndex() == segmentIndex) return child;
+    }
+    return nullptr;
+}
+
+void CMediaListUI::SyncChildItems(IVXMMedia* parent)
+{
+    auto* data = dynamic_cast<CVXMMediaBase*>(parent);
+    if (!parent) return;
+    std::vector<CChildListItemUI*> stale;
+    for (int i = 0; i < GetCount(); ++i) {
+        auto* child = dynamic_cast<CChildListItemUI*>(GetItemAt(i));
+        if (!child || child->GetParentMedia() != parent) continue;
+        bool stands = false;
+        if (data && child->GetSegmentIndex() >= 0 &&
+            child->GetSegmentIndex() < static_cast<int>(data->m_lstClipSegments.size())) {
+            auto it = std::next(data->m_lstClipSegments.begin(), child->GetSegmentIndex());
+            stands = it->m_nStart == child->GetSegmentStart() && it->m_nEnd == child->GetSegmentEnd();
+        }
+        if (!stands) stale.push_back(child);
+    }
+    // Their segments are already gone from the parent: release the rows only.
+    for (CChildListItemUI* child : stale) {
+        child->StopConvert();
+        IVXMMedia* media = child->TakeMedia();
+        Remove(child);
+        if (media) media->Release();
+    }
+    if (!stale.empty()) {
+        if (m_joinMode) SetJoinMode(true);
+        SendRemoved();
+    }
+}
+
+void CMediaListUI::SetChildItemRange(IVXMMedia* parent, int segmentIndex, int startMs, int endMs)
+{
+    if (endMs < startMs) return;
+    for (int i = 0; i < GetCount(); ++i) {
+        auto* child = dynamic_cast<CChildListItemUI*>(GetItemAt(i));
+        if (!child || child->GetParentMedia() != parent || child->GetSegmentIndex() != segmentIndex) continue;
+        if (IVXMMedia* media = child->GetMedia()) {
+            media->SetStartTime(startMs);
+            media->SetEndTime(endMs);
+            media->SetDuration(endMs - startMs);
+        }
+        child->SetSegment(segmentIndex, startMs, endMs);
+        child->UpdateDuration();
     }
 }
 
@@ -308,30 +455,183 @@ bool CMediaListUI::IsMenuEntryEnabled(UINT id, bool clipboardHasText) const
     }
 }
 
+CMediaListItemUI* CMediaListUI::GetSelectedMediaItem() const
+{
+    return GetCurSel() >= 0 ? GetMediaItem(GetCurSel()) : nullptr;
+}
+
+void CMediaListUI::UpdateContextMenu(CMenu* menu) const
+{
+    if (!menu) return;
+    const IClipboard* clipboard = Desktop().clipboard;
+    const bool hasText = clipboard && clipboard->HasText();
+    for (UINT id : {32791u, 32792u, 32793u, 32972u, 32794u, 32795u, 32796u, 32973u, 32950u, 32951u, 32805u, 32806u,
+                    32801u, 32802u, 32798u, 32799u})
+        menu->Enable(id, IsMenuEntryEnabled(id, hasText));
+}
+
+void CMediaListUI::RemoveSelected()
+{
+    if (CMediaListItemUI* row = GetSelectedMediaItem()) RemoveItem(row);
+}
+
+void CMediaListUI::CheckSelected()
+{
+    if (CMediaListItemUI* row = GetSelectedMediaItem()) row->SetChecked(true);
+}
+
+void CMediaListUI::UncheckSelected()
+{
+    if (CMediaListItemUI* row = GetSelectedMediaItem()) row->SetChecked(false);
+}
+
+void CMediaListUI::RenameSelected()
+{
+    if (CMediaListItemUI* row = GetSelectedMediaItem()) row->ShowNameEdit(true);
+}
+
+void CMediaListUI::CopyURLToClipboard()
+{
+    CMediaListItemUI* row = GetSelectedMediaItem();
+    IVXMMedia* media = row ? row->GetMedia() : nullptr;
+    if (!media || media->GetSourcePath().empty()) return;
+    if (IClipboard* clipboard = Desktop().clipboard) clipboard->SetText(media->GetSourcePath());
+}
+
+void CMediaListUI::OpenSourceLocation()
+{
+    CMediaListItemUI* row = GetSelectedMediaItem();
+    IVXMMedia* media = row ? row->GetMedia() : nullptr;
+    if (media && !media->GetSourcePath().empty()) OpenInExplorer(media->GetSourcePath());
+}
+
+void CMediaListUI::OpenDestinationLocation()
+{
+    if (CMediaListItemUI* row = GetSelectedMediaItem()) row->ShowOutputInFolder();
+}
+
 bool CMediaListUI::OnMenuCommand(UINT id)
 {
-    CMediaListItemUI* selected = GetCurSel() >= 0 ? GetMediaItem(GetCurSel()) : nullptr;
     switch (id) {
-    case 32791: if (selected) RemoveItem(selected); return true;
+    case 32791: RemoveSelected(); return true;
     case 32792: RemoveAllItems(); return true;
     case 32793: CheckAll(true); return true;
     case 32972: CheckAll(false); return true;
-    case 32794: if (selected) selected->SetChecked(true); return true;
-    case 32795: if (selected) selected->SetChecked(false); return true;
-    case 32796: case 32806: case 32798: case 32799: return true;
+    case 32794: CheckSelected(); return true;
+    case 32795: UncheckSelected(); return true;
+    case 32796: RenameSelected(); return true;
+    case 32806: CopyURLToClipboard(); return true;
+    case 32798: OpenSourceLocation(); return true;
+    case 32799: OpenDestinationLocation(); return true;
     default: return false;
     }
 }
 
+void CMediaListUI::OnItemM4vRecorded(IVXMMedia* oldMedia, IVXMMedia* newMedia)
+{
+    if (oldMedia) RemoveItem(nullptr, oldMedia);
+    if (!oldMedia || !newMedia) return;
+    if (CMediaListItemUI* row = FindItem(newMedia)) Convert(newMedia, row->GetProfile());
+}
+
+void CMediaListUI::OnItemClip()
+{
+    CMediaListItemUI* row = GetSelectedMediaItem();
+    if (row && row->IsChildItem()) row = FindItem(row->GetParentMedia());
+    if (row) row->ShowClipDialog();
+}
+
+void CMediaListUI::OnItemEffect()
+{
+    if (CMediaListItemUI* row = GetSelectedMediaItem()) row->ShowEffectDialog();
+}
+
+void CMediaListUI::LoadAppleProfiles()
+{
+    m_appleProfiles.clear();
+    IProfileManager* catalogue = GetProfileManager();
+    if (!catalogue) return;
+    IProfileCategory* apple = catalogue->FindCategoryById(catalogue->FindCategoryIndexByName(L"apple"));
+    if (!apple) return;
+    for (int g = 0; g < apple->GetGroupCount(); ++g) {
+        IProfileGroup* group = apple->GetGroup(static_cast<unsigned>(g));
+        if (!group) continue;
+        for (int p = 0; p < group->GetProfileCount(); ++p)
+            if (IProfile* profile = group->GetProfile(static_cast<unsigned>(p))) m_appleProfiles.push_back(profile->GetName());
+    }
+}
+
+bool CMediaListUI::JoinSelected()
+{
+    const std::vector<int> selected = GetSelectedItems();
+    std::vector<IVXMMedia*> media;
+    for (int index : selected)
+        if (CMediaListItemUI* row = GetMediaItem(index); row && row->GetMedia()) media.push_back(row->GetMedia());
+    if (media.size() < 2) return false;
+    SendUsageAction(32, 113);
+    IVXMMedia* base = media.front();
+    std::vector<IVXMMedia*> others(media.begin() + 1, media.end());
+    const std::wstring folder = CVXMSettings::GetInstance()->OutputFolder + L"/Join";
+    if (!CreateFolderTree(folder)) {
+        LogErrorW("CMediaListUI", L"The join folder %ls could not be made", folder.c_str());
+        return false;
+    }
+    if (m_join) {
+        m_join(base, std::move(others), folder);
+    } else {
+        HWND window = GetManager() ? GetManager()->GetPaintWindow() : nullptr;
+        base->Join(std::move(others), folder, window);
+    }
+    return true;
+}
+
 bool CMediaListUI::HandleNotify(TNotifyUI& msg)
 {
-    CMediaListItemUI* row = RowOf(msg.pSender);
-    if (!row || row->GetOwner() != static_cast<IListOwnerUI*>(this)) return false;
-    if (msg.sType == L"item_begin_drag") {
-        SelectItem(GetItemIndex(row));
+    const std::wstring& type = msg.sType;
+    // Notifications of the list as a whole.
+    if (type == L"global_profile_changed") {
+        // Another pane's list speaks for its own rows.
+        if (msg.pSender != this && dynamic_cast<CMediaListUI*>(msg.pSender)) return false;
+        for (int i = 0; i < GetCount(); ++i)
+            if (CMediaListItemUI* row = GetMediaItem(i)) row->RefreshProfileIcon(msg.wParam != 0);
+        return msg.pSender == this;
+    }
+    if (type == L"item_m4v_recorded") {
+        auto* oldMedia = reinterpret_cast<IVXMMedia*>(msg.wParam);
+        if (!FindItem(oldMedia)) return false;
+        OnItemM4vRecorded(oldMedia, reinterpret_cast<IVXMMedia*>(msg.lParam));
         return true;
     }
-    if (msg.sType == L"item_end_drag") {
+    if ((type == L"item_clip" || type == L"item_effect") && !m_burnList) {
+        if (type == L"item_clip") OnItemClip();
+        else OnItemEffect();
+        return true;
+    }
+    if (type == L"selectall" && msg.pSender == this) {
+        SelectAllItems();
+        return true;
+    }
+    CMediaListItemUI* row = RowOf(msg.pSender);
+    if (!row || row->GetOwner() != static_cast<IListOwnerUI*>(this)) return false;
+    if (type == L"itemclick") {
+        if (GetCurSel() < 0 && GetManager())
+            GetManager()->SendNotify(this, L"item_selected", static_cast<WPARAM>(-1), m_burnList ? 1 : 0);
+        return false;
+    }
+    // Row notifications that name a list name this one.
+    if (msg.wParam != 0 && (type == L"item_begin_drag" || type == L"item_dbclick") &&
+        msg.wParam != reinterpret_cast<WPARAM>(static_cast<IListOwnerUI*>(this)))
+        return false;
+    if (type == L"item_begin_drag") {
+        OnItemBeginDrag(row);
+        return true;
+    }
+    if (type == L"item_dragging") {
+        OnItemDragging(row);
+        return true;
+    }
+    if (type == L"item_end_drag") {
+        CloseDragWindow();
         CMediaListItemUI* target = nullptr;
         for (int i = 0; i < GetCount() && !target; ++i) {
             CMediaListItemUI* r = GetMediaItem(i);
@@ -340,11 +640,16 @@ bool CMediaListUI::HandleNotify(TNotifyUI& msg)
         DropItem(row, target);
         return true;
     }
-    if (msg.sType == L"item_remove") {
+    if (type == L"item_remove") {
         RemoveItem(row);
         return true;
     }
-    if (msg.sType == L"item_profile_changed") {
+    if (type == L"item_dbclick") return true;
+    if (type == L"show_item_profilewnd") {
+        OnShowItemProfileWnd(row, reinterpret_cast<CControlUI*>(msg.wParam));
+        return true;
+    }
+    if (type == L"item_profile_changed") {
         // wParam: profile id; lParam: category id (low 32 bits), group id (high 32 bits).
         const auto bits = static_cast<std::uint64_t>(msg.lParam);
         row->SetProfile(static_cast<int>(static_cast<std::uint32_t>(msg.wParam)),
@@ -352,23 +657,89 @@ bool CMediaListUI::HandleNotify(TNotifyUI& msg)
                         static_cast<int>(static_cast<std::uint32_t>(bits & 0xFFFFFFFFu)));
         return true;
     }
-    if (msg.sType == L"itemselect" && msg.pSender->GetName() == L"ID_COMBO_AUDIO_TRACK") {
+    const std::wstring name = msg.pSender->GetName();
+    if (type == L"dropdown" && (name == L"ID_COMBO_AUDIO_TRACK" || name == L"ID_COMBO_SUBTITLE")) {
+        row->OnComboDropDown(msg.pSender);
+        return true;
+    }
+    if (type == L"itemselect" && name == L"ID_COMBO_AUDIO_TRACK") {
         row->SelectAudio(static_cast<int>(msg.wParam));
         return true;
     }
-    if (msg.sType == L"itemselect" && msg.pSender->GetName() == L"ID_COMBO_SUBTITLE") {
+    if (type == L"itemselect" && name == L"ID_COMBO_SUBTITLE") {
         row->SelectSubtitle(static_cast<int>(msg.wParam));
         return true;
     }
-    if (msg.sType == L"itemselect" && msg.pSender->GetName() == L"ID_COMBO_DVDANGLE") {
+    if (type == L"itemselect" && name == L"ID_COMBO_DVDANGLE") {
         if (auto* dvd = dynamic_cast<CDVDMediaListItemUI*>(row)) dvd->SelectAngle(static_cast<int>(msg.wParam));
         return true;
     }
-    if (msg.sType == L"selectchanged" && msg.pSender->GetName() == L"ID_ITEM_CHECKED") {
+    if (type == L"return" && name == L"ID_EDIT_ITEM_CHANGE_FILENAME") {
+        row->ShowNameEdit(false);
+        msg.pSender->SetVisible(false);
+        row->ApplyNameEdit();
+        return true;
+    }
+    if (type == L"selectchanged" && name == L"ID_ITEM_CHECKED") {
         auto* box = dynamic_cast<COptionUI*>(msg.pSender);
         row->SetChecked(box ? box->IsSelected() : !row->IsChecked());
         if (GetManager()) GetManager()->SendNotify(row, L"item_checked", 0, m_burnList ? 1 : 0);
         return true;
     }
     return false;
+}
+
+void CMediaListUI::CloseDragWindow()
+{
+    if (!m_dragWnd) return;
+    if (m_dragWnd->GetHWND()) m_dragWnd->DestroyWindow();
+    m_dragWnd.reset();
+}
+
+void CMediaListUI::OnItemBeginDrag(CMediaListItemUI* row)
+{
+    SelectItem(GetItemIndex(row));
+    CloseDragWindow();
+    CPaintManagerUI* manager = GetManager();
+    if (!manager) return;
+    m_dragRect = row->GetPos();
+    m_dragStart = manager->GetMousePos();
+    HWND window = manager->GetPaintWindow();
+    // Without a window there is nothing to float over.
+    if (!window) return;
+    RECT onScreen = m_dragRect;
+    RECT frame{};
+    if (GetWindowRect(window, &frame)) {
+        onScreen.left += frame.left;
+        onScreen.right += frame.left;
+        onScreen.top += frame.top;
+        onScreen.bottom += frame.top;
+    }
+    m_dragWnd = std::make_unique<CMediaItemDragWnd>(manager, row);
+    if (!m_dragWnd->Create(window, L"MediaDragWnd", WS_POPUP, 0, onScreen)) {
+        m_dragWnd.reset();
+        return;
+    }
+    m_dragWnd->ShowWindow(true, false);
+}
+
+void CMediaListUI::OnItemDragging(CMediaListItemUI* row)
+{
+    CPaintManagerUI* manager = GetManager();
+    if (!m_dragWnd || !manager) return;
+    const POINT now = manager->GetMousePos();
+    RECT moved = m_dragRect;
+    const int dx = now.x - m_dragStart.x, dy = now.y - m_dragStart.y;
+    moved.left += dx;
+    moved.right += dx;
+    moved.top += dy;
+    moved.bottom += dy;
+    RECT frame{};
+    if (GetWindowRect(manager->GetPaintWindow(), &frame)) {
+        moved.left += frame.left;
+        moved.right += frame.left;
+        moved.top += frame.top;
+        moved.bottom += frame.top;
+    }
+    m_dragWnd->MoveTo(moved);
 }

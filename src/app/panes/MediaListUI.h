@@ -6,7 +6,13 @@
 #include "ui/UILib.h"
 
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <string>
+#include <vector>
+
+class CMenu;
+class CMediaItemDragWnd;
 
 enum class EMediaRowKind { File, DVD, Online, Child };
 
@@ -44,15 +50,36 @@ public:
     std::mutex& ThumbnailLock() { return m_thumbLock; }
     bool IsMultiSelectState() const { return GetSelCount() > 1; }
 
+    // Only list rows (class "ListContainerElementUI" or its kinds) are taken.
+    bool Add(CControlUI* control) override;
+    bool AddAt(CControlUI* control, int index) override;
+    bool Remove(CControlUI* control, bool doNotDestroy = false) override;
+    bool RemoveAt(int index, bool doNotDestroy = false) override;
+    // Sends "item_selected" (wParam index, lParam kind) after a selection.
+    bool SelectItem(int index, bool takeFocus = false) override;
+
     // Makes a row for the media; the list owns the media from here on.
     CMediaListItemUI* AddMedia(IVXMMedia* media, EMediaRowKind kind, bool makeThumbnail, int index = -1);
     CMediaListItemUI* GetMediaItem(int index) const;
     // The row of a media still in the list; null for one already released,
     // so late engine messages for it are ignored.
     CMediaListItemUI* FindItem(IVXMMedia* media) const;
+    CMediaListItemUI* FindItemByMedia(IVXMMedia* media) const { return FindItem(media); }
+    // A row whose media's engine job runs.
+    bool IsConverting() const;
+    int CountChecked() const;
+    // Child rows (segments of a parent media).
+    CChildListItemUI* FindChildItem(int segmentIndex, IVXMMedia* parent) const;
+    // Removes the child rows whose segment no longer stands at their index
+    // in the parent's segment list.
+    void SyncChildItems(IVXMMedia* parent);
+    // The segment `segmentIndex` of `parent` now runs from start to end (ms).
+    void SetChildItemRange(IVXMMedia* parent, int segmentIndex, int startMs, int endMs);
     // Stops the row, takes a child's segment out of its parent, removes the
     // media's child rows, releases the media.
     void RemoveItem(CMediaListItemUI* row);
+    // The row may be null: it is then found by its media.
+    void RemoveItem(CMediaListItemUI* row, IVXMMedia* media);
     void RemoveAllItems();
     // False (nothing moves) when an index is out of range.
     bool MoveItem(int from, int to);
@@ -66,12 +93,51 @@ public:
     // Notifications of the rows; true when handled.
     bool HandleNotify(TNotifyUI& msg);
     void CheckAll(bool check);
+    // Greys the entries of the list's context menu that are not offered now.
+    void UpdateContextMenu(CMenu* menu) const;
+    void RemoveSelected();
+    void CheckSelected();
+    void UncheckSelected();
+    void RenameSelected();
+    void CopyURLToClipboard();
+    void OpenSourceLocation();
+    void OpenDestinationLocation();
+    CMediaListItemUI* GetSelectedMediaItem() const;
+
+    // The recorded m4v replaced `oldMedia`: its row goes, the new media's
+    // row (if any) starts converting.
+    void OnItemM4vRecorded(IVXMMedia* oldMedia, IVXMMedia* newMedia);
+    // The selected row's editors (a child row's parent row for the trim).
+    void OnItemClip();
+    void OnItemEffect();
+    // The row's profile chooser under its output-format button.
+    void OnShowItemProfileWnd(CMediaListItemUI* row, CControlUI* button);
+    // Where the chooser goes: below the button, kept on the screen.
+    static RECT PlaceItemProfileWnd(const RECT& buttonOnScreen, int screenWidth, int screenHeight, double zoom);
+    // Names of the profiles of the category "apple", in catalogue order.
+    void LoadAppleProfiles();
+    const std::vector<std::wstring>& GetAppleProfileNames() const { return m_appleProfiles; }
+    // Joins the selected rows' media into one file under <output>/Join.
+    // Runs the engine's join, which blocks; false when fewer than two rows
+    // are selected or the folder cannot be made.
+    bool JoinSelected();
+    // The join itself; defaults to IVXMMedia::Join.
+    using JoinFn = std::function<void(IVXMMedia* base, std::vector<IVXMMedia*> others, const std::wstring& folder)>;
+    void SetJoiner(JoinFn fn) { m_join = std::move(fn); }
 
     void SetJoinMode(bool on);
     bool IsJoinMode() const { return m_joinMode; }
     void BuildJoinList(IVXMMedia* media);
 
+    // Drag image of a row: the drag window shown while a row is dragged.
+    CMediaItemDragWnd* GetDragWindow() const { return m_dragWnd.get(); }
+
 private:
+    void CloseDragWindow();
+    void OnItemBeginDrag(CMediaListItemUI* row);
+    void OnItemDragging(CMediaListItemUI* row);
+    void ReleaseRowAndChildren(CMediaListItemUI* row);
+    void SendRemoved();
     void MoveChildrenAfter(CMediaListItemUI* parent, int oldIndex);
     void ReleaseRow(CMediaListItemUI* row);
 
@@ -86,4 +152,10 @@ private:
     DownloadFn m_download;
     CancelFn m_cancel;
     std::mutex m_thumbLock;
+    std::vector<std::wstring> m_appleProfiles;
+    JoinFn m_join;
+    std::unique_ptr<CMediaItemDragWnd> m_dragWnd;
+    POINT m_dragStart{};
+    RECT m_dragRect{};
+    std::unique_ptr<WindowImplBase> m_profileWnd;  // the row chooser; one, kept here
 };

@@ -25,4 +25,9 @@ public:
     void SelectAngle(int index);
     // The disc's main title reads "<name> (Main Title)" in bold.
     void MarkMainTitle();
+    // The first selection makes the title's thumbnail.
+    bool Select(bool select = true) override;
+
+private:
+    bool m_thumbnailAsked = false;
 };

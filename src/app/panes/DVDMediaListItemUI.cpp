@@ -1,0 +1,56 @@
+// A DVD title as a list row: its name, angles and lazy thumbnail.
+#include "OnlineMediaListItemUI.h"
+
+#include "MediaListUI.h"
+
+#include <algorithm>
+
+void CDVDMediaListItemUI::MarkMainTitle()
+{
+    auto* label = dynamic_cast<CLabelUI*>(Sub(L"ID_LABEL_ITEM_SHORT_NAME"));
+    if (!label) return;
+    label->SetFont(1);
+    label->SetText(label->GetText() + L" (Main Title)");
+}
+
+void CDVDMediaListItemUI::SetMedia(IVXMMedia* media, bool makeThumbnail)
+{
+    // The title's picture is made when the row is first selected.
+    CMediaListItemUI::SetMedia(media, false);
+    auto* title = media && media->GetMediaKind() == 1 ? dynamic_cast<IVXMDVDTitle*>(media) : nullptr;
+    if (!title) return;
+    const std::wstring text = title->GetDisplayFormat() + L" Title " + title->GetSourceTitle();
+    if (CControlUI* label = Sub(L"ID_LABEL_ITEM_SHORT_NAME")) {
+        label->SetText(text);
+        label->SetToolTip(text);
+    }
+    auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_DVDANGLE"));
+    const int angles = title->GetAngleCount();
+    if (!combo || angles < 2) {
+        Show(L"ID_LAYOUT_DVDANGLE", false);
+        return;
+    }
+    for (int i = 0; i < angles; ++i) {
+        auto* item = new CListLabelElementUI;
+        item->SetText(std::to_wstring(i));
+        if (!combo->AddAt(item, std::min(i + 1, combo->GetCount()))) delete item;
+    }
+    combo->SelectItem(0, false, false);
+    Show(L"ID_LAYOUT_DVDANGLE", true);
+}
+
+void CDVDMediaListItemUI::SelectAngle(int index)
+{
+    auto* title = m_media && m_media->GetMediaKind() == 1 ? dynamic_cast<IVXMDVDTitle*>(m_media) : nullptr;
+    if (title && index >= 0) title->SetAngle(index);
+}
+
+bool CDVDMediaListItemUI::Select(bool select)
+{
+    const bool done = CMediaListItemUI::Select(select);
+    if (select && m_media && !m_thumbnailAsked && m_media->GetPreviewState() != 1 && m_media->GetConvertState() != 1) {
+        m_thumbnailAsked = true;
+        StartThumbnail();
+    }
+    return done;
+}

@@ -1,0 +1,168 @@
+// A row's audio and subtitle combos: track rows, the no-track and
+// add-a-file choices, and files added through the main window.
+#include "MediaListItemUI.h"
+
+#include "AppStartup.h"
+#include "Log.h"
+#include "MainFrameMessages.h"
+#include "MediaListUI.h"
+#include "VXMMediaBase.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+constexpr int kUsageGroup = 32;
+}  // namespace
+
+void CMediaListItemUI::FillTrackCombos()
+{
+    auto label = [](const std::wstring& name, const std::wstring& lang) {
+        return lang.empty() ? name : name + L" (" + lang + L")";
+    };
+    auto addRow = [](CComboUI* combo, int index, const std::wstring& text) {
+        auto* item = new CListLabelElementUI;
+        item->SetText(text);
+        item->SetToolTip(text);
+        if (!combo->AddAt(item, index)) delete item;
+    };
+    if (auto* audio = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_AUDIO_TRACK"))) {
+        for (int i = 0; i < m_media->GetAudioTrackCount(); ++i)
+            if (IVXMAudio* a = m_media->GetAudioTrackAt(i)) addRow(audio, i, label(a->GetDisplayName(), a->GetLanguageText()));
+        audio->SetEnabled(true);
+        IProfile* profile = GetProfile();
+        const int sel = profile && profile->IsAudioDisabled() ? audio->GetCount() - 2 : 0;
+        audio->SelectItem(sel, false, false);
+        m_curAudio = sel;
+    }
+    if (auto* subs = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_SUBTITLE"))) {
+        for (int i = 0; i < m_media->GetSubtitleCount(); ++i)
+            if (IVXMSubtitle* s = m_media->GetSubtitleAt(i)) addRow(subs, i, label(s->GetDisplayName(), s->GetLanguageText()));
+        subs->SelectItem(0, false, false);
+    }
+}
+
+void CMediaListItemUI::SelectAudio(int index)
+{
+    auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_AUDIO_TRACK"));
+    CControlUI* item = combo ? combo->GetItemAt(index) : nullptr;
+    if (!item || index == m_curAudio || !m_media) return;
+    m_curAudio = index;
+    auto* data = dynamic_cast<CVXMMediaBase*>(m_media);
+    const std::wstring name = item->GetName();
+    if (name == L"ID_NO_AUDIO") {
+        IProfile* listProfile = m_owner ? m_owner->GetCurrentProfile() : nullptr;
+        if (!m_ownProfile && listProfile) {
+            m_ownProfile = listProfile->Clone();
+            if (m_ownProfile) {
+                m_ownProfile->SetSizeMode(listProfile->IsSizeMode());
+                m_ownProfile->SetSourceBitrate(listProfile->IsSourceBitrate());
+            }
+            listProfile->SetAudioDisabled(0);
+        }
+        if (m_ownProfile) m_ownProfile->SetAudioDisabled(1);
+        if (data) data->m_bNoAudio = 1;
+        if (m_manager) m_manager->SendNotify(this, L"mediaitem_audiodisabled", 1, reinterpret_cast<LPARAM>(m_media));
+        return;
+    }
+    if (m_ownProfile) m_ownProfile->SetAudioDisabled(0);
+    if (data) data->m_bNoAudio = 0;
+    if (m_manager) m_manager->SendNotify(this, L"mediaitem_audiodisabled", 0, reinterpret_cast<LPARAM>(m_media));
+    if (name == L"ID_ADD_AUDIO")
+        PostToMainWindow(WM_VXM_ADD_AUDIO_TRACK, reinterpret_cast<WPARAM>(this), m_audioBeforeDrop);
+    else
+        m_media->SelectStreams(0, index, m_media->GetSelectedSubtitleStream());
+}
+
+void CMediaListItemUI::SelectSubtitle(int index)
+{
+    auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_SUBTITLE"));
+    CControlUI* item = combo ? combo->GetItemAt(index) : nullptr;
+    if (!item || !m_media) return;
+    SendUsageAction(kUsageGroup, 117);
+    m_curSubtitle = index;
+    auto* data = dynamic_cast<CVXMMediaBase*>(m_media);
+    const std::wstring name = item->GetName();
+    if (name == L"ID_NO_SUBTITLE") {
+        IProfile* listProfile = m_owner ? m_owner->GetCurrentProfile() : nullptr;
+        if (!m_ownProfile && listProfile) m_ownProfile = listProfile->Clone();
+        if (m_ownProfile) m_ownProfile->SetSkipSourceTracks(1);
+        if (data) data->m_bNoSubtitle = 1;
+        return;
+    }
+    if (m_ownProfile) m_ownProfile->SetSkipSourceTracks(0);
+    if (data) data->m_bNoSubtitle = 0;
+    if (name == L"ID_ADD_SUBTITLE")
+        PostToMainWindow(WM_VXM_ADD_SUBTITLE, reinterpret_cast<WPARAM>(this), m_subtitleBeforeDrop);
+    else
+        m_media->SelectStreams(0, m_media->GetSelectedAudioStream(), index);
+}
+
+void CMediaListItemUI::OnComboDropDown(CControlUI* combo)
+{
+    auto* c = dynamic_cast<CComboUI*>(combo);
+    if (!c) return;
+    if (c->GetName() == L"ID_COMBO_AUDIO_TRACK") {
+        SendUsageAction(kUsageGroup, 116);
+        m_audioBeforeDrop = c->GetCurSel();
+    } else if (c->GetName() == L"ID_COMBO_SUBTITLE") {
+        m_subtitleBeforeDrop = c->GetCurSel();
+    }
+}
+
+namespace {
+// A combo row for an added file: its name, the full path as tooltip and data.
+CListLabelElementUI* FileRow(const std::wstring& path)
+{
+    auto* item = new CListLabelElementUI;
+    item->SetFixedHeight(25);
+    item->SetText(std::filesystem::path(path).stem().wstring());
+    item->SetToolTip(path);
+    item->SetUserData(path);
+    return item;
+}
+}  // namespace
+
+void CMediaListItemUI::AddAudioFile(const wchar_t* path, int previous)
+{
+    auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_AUDIO_TRACK"));
+    auto restore = [&] {
+        if (combo) combo->SelectItem(previous, false, false);
+        m_curAudio = previous;
+    };
+    if (!path || !*path || !m_media) return restore();
+    if (m_media->AddAudioFile(path) == -1) {
+        LogErrorW("CMediaListItemUI", L"audio file %ls was refused", path);
+        return restore();
+    }
+    const int at = std::max(0, m_media->GetAudioTrackCount() - 1);
+    if (combo) {
+        CListLabelElementUI* item = FileRow(path);
+        if (!combo->AddAt(item, at)) delete item;
+        combo->SelectItem(at, false, false);
+    }
+    m_curAudio = at;
+    m_media->SelectStreams(0, at, m_media->GetSelectedSubtitleStream());
+}
+
+void CMediaListItemUI::AddSubtitleFile(int previous, const wchar_t* path)
+{
+    auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_SUBTITLE"));
+    auto restore = [&] {
+        if (combo) combo->SelectItem(previous, false, false);
+        m_curSubtitle = previous;
+    };
+    if (!path || !*path || !m_media) return restore();
+    if (m_media->AddSubtitleFile(path) == -1) {
+        LogErrorW("CMediaListItemUI", L"subtitle file %ls was refused", path);
+        return restore();
+    }
+    const int at = std::max(0, m_media->GetSubtitleCount() - 1);
+    if (combo) {
+        CListLabelElementUI* item = FileRow(path);
+        if (!combo->AddAt(item, at)) delete item;
+        combo->SelectItem(at, false, false);
+    }
+    m_curSubtitle = at;
+    m_media->SelectStreams(0, m_media->GetSelectedAudioStream(), at);
+}
