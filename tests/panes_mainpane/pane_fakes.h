@@ -13,10 +13,13 @@ public:
     std::wstring GetSourcePath() const override { return L"/nowhere/" + title + L".avi"; }
     std::wstring GetOutputPath() const override { return outputPath; }
     int GetConvertState() override { return state; }
+    std::wstring GetOutputName() const override { return outputName; }
+    void SetOutputName(const std::wstring& name) override { outputName = name; }
     void StopConvert() override { state = 0; }
     void Release() override { ++released; }
     std::wstring title;
     std::wstring outputPath;
+    std::wstring outputName;
     int state = 0;
     int released = 0;
 };

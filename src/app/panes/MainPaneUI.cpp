@@ -442,12 +442,15 @@ bool CMainPaneUI::AddDVDTitles(IVXMDVDFile* dvd)
         return false;
     }
     for (int i = 0; i < count; ++i) {
-        IVXMDVDTitle* title = dvd->GetTitleAt(i);
-        if (!title || title->GetClipLength() < 10000) continue;
+        // A title handed out is ours: a row takes it, or it is released here.
+        IVXMDVDTitle* title = dvd->GetTitleAt(static_cast<unsigned>(i));
+        if (!title) continue;
+        if (title->GetClipLength() < 10000) {
+            title->Release();
+            continue;
+        }
         title->SetEndTime(title->GetClipLength());
-        // The list owns its media: the row gets a copy of the disc's title.
-        IVXMMedia* copy = CreateVXMMediaObject(title);
-        if (copy) AddMedia(copy, -1, 0);
+        AddMedia(title, -1, 0);
     }
     return true;
 }
@@ -462,18 +465,17 @@ bool CMainPaneUI::AddCDTitles(IVXMDiscFile* disc)
         return false;
     }
     for (int i = 0; i < count; ++i) {
+        // A track handed out is ours: a row takes it, or it is released here.
         IVXMMedia* track = disc->GetTrackAt(i);
-        if (!track || !m_mediaList) continue;
-        IVXMMedia* copy = CreateVXMMediaObject(track);
-        if (!copy) continue;
+        if (!track) continue;
         if (m_burn)
-            if (auto* base = dynamic_cast<CVXMMediaBase*>(copy)) base->m_bBurnNaming = 1;
+            if (auto* base = dynamic_cast<CVXMMediaBase*>(track)) base->m_bBurnNaming = 1;
         CMediaListItemUI* row = nullptr;
-        const int kind = copy->GetMediaKind();
-        if (kind == 1) row = AddDVDRow(-1, copy);
-        else if (kind == 0 || kind == 2) row = AddFileRow(-1, copy);
+        const int kind = track->GetMediaKind();
+        if (kind == 1) row = AddDVDRow(-1, track);
+        else if (kind == 0 || kind == 2) row = AddFileRow(-1, track);
         if (row) SelectListPage(1);
-        else copy->Release();
+        else track->Release();
     }
     OnListChanged();
     return true;
@@ -527,8 +529,13 @@ void CMainPaneUI::RefreshEffectMark(IVXMMedia* media)
     if (auto* base = dynamic_cast<CVXMMediaBase*>(media)) {
         IVXMVideo* video = media->GetVideoStream();
         const bool cropSet = base->m_nCropWidth > 0 && base->m_nCropHeight > 0;
-        changed = (cropSet && video && (base->m_nCropWidth != video->GetWidth() || base->m_nCropHeight != video->GetHeight())) ||
-                  base->m_nEffectId > 0;
+        const bool cropped =
+            cropSet && video && (base->m_nCropWidth != video->GetWidth() || base->m_nCropHeight != video->GetHeight());
+        // Any effect away from its neutral value.
+        const bool effects = base->m_nBrightness != 0 || base->m_nContrast != 0 || base->m_nSaturation != 0 ||
+                             base->m_nEffectId > 0 || base->m_nRotate != 0 || base->m_bFlipVertical != 0 ||
+                             base->m_bFlipHorizontal != 0 || base->m_n3DOutput != -1;
+        changed = cropped || effects;
     }
     icon->SetVisible(changed);
 }
@@ -716,9 +723,19 @@ void CMainPaneUI::ShowProfileWnd()
         }
         rc = RECT{pt.x, pt.y, pt.x + rc.right, pt.y + rc.bottom};
     }
-    if (!m_profileWnd->GetHWND())
-        m_profileWnd->Create(owner, L"VXMProfileWnd", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, rc);
-    m_profileWnd->ShowWindow(true);
+    // The chooser's own Create: it remembers the window its result goes to.
+    auto* chooser = static_cast<CProfileWndUI*>(m_profileWnd.get());
+    if (!chooser->GetHWND()) {
+        chooser->Create(owner, L"VXMProfileWnd", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, rc);
+    } else {
+        WINDOWPLACEMENT placement{};
+        if (chooser->GetPlacement(&placement)) {
+            placement.rcNormalPosition = rc;
+            placement.showCmd = SW_SHOWNORMAL;
+            chooser->SetPlacement(placement);
+        }
+    }
+    chooser->ShowWindow(true);
 #endif
 }
 

@@ -1,0 +1,127 @@
+// The rows the pane makes for new media: DVD titles and their main title,
+// segment rows of a parent, rows of a removed drive.
+#include "pane_fakes.h"
+#include "../panes_props/props_fakes.h"
+
+#include "MainPaneUI.h"
+#include "MediaListUI.h"
+#include "VXMSettings.h"
+#include "ui/desktop/FakeDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+class CTitle : public CFakeDVDTitle {
+public:
+    CTitle(int clipMs, bool main, std::wstring disc = L"/dev/sr0") : clip(clipMs), main(main), disc(std::move(disc)) {}
+    int GetClipLength() const override { return clip; }
+    int IsMainTitle() const override { return main ? 1 : 0; }
+    std::wstring GetDiscPath() const override { return disc; }
+    void SetEndTime(int ms) override { end = ms; }
+    void Release() override { ++released; }
+    int clip;
+    bool main;
+    std::wstring disc;
+    int end = 0;
+    int released = 0;
+};
+
+class CDisc : public CStubDVDFile {
+public:
+    int GetTitleCount() const override { return static_cast<int>(titles.size()); }
+    IVXMDVDTitle* GetTitleAt(unsigned int index) override { return index < titles.size() ? titles[index] : nullptr; }
+    std::vector<IVXMDVDTitle*> titles;
+};
+
+class CRowsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        pane = std::make_unique<CMainPaneUI>(nullptr, nullptr, false);
+        pane->BuildPane();
+        list = pane->GetMediaList();
+        ASSERT_NE(list, nullptr);
+    }
+    void TearDown() override { pane.reset(); }
+
+    CFakeDesktop desktop;
+    std::unique_ptr<CMainPaneUI> pane;
+    CMediaListUI* list = nullptr;
+};
+
+TEST_F(CRowsTest, ADVDTitleOfTenSecondsIsAddedAndOneMillisecondShorterIsReleased)
+{
+    CTitle enough(10000, false), shorter(9999, false);
+    CDisc disc;
+    disc.titles = {&shorter, &enough};
+    EXPECT_TRUE(pane->AddDVDTitles(&disc));
+    ASSERT_EQ(list->GetCount(), 1);
+    EXPECT_EQ(list->GetMediaItem(0)->GetMedia(), &enough);
+    EXPECT_EQ(enough.end, 10000);
+    EXPECT_EQ(shorter.released, 1);
+    EXPECT_EQ(enough.released, 0);
+}
+
+TEST_F(CRowsTest, ADiscWithoutTitlesShowsAnErrorAndAddsNothing)
+{
+    CDisc disc;
+    EXPECT_FALSE(pane->AddDVDTitles(&disc));
+    EXPECT_EQ(list->GetCount(), 0);
+    bool shown = false;
+    for (const std::wstring& call : desktop.Calls()) shown |= call.rfind(L"MessageBox", 0) == 0;
+    EXPECT_TRUE(shown);
+}
+
+TEST_F(CRowsTest, OnlyAMainTitleLongerThanThreeMinutesComesChecked)
+{
+    CTitle longMain(180001, true), exactMain(180000, true), longOther(500000, false);
+    EXPECT_TRUE(pane->AddDVDRow(-1, &longMain)->IsChecked());
+    EXPECT_FALSE(pane->AddDVDRow(-1, &exactMain)->IsChecked());
+    EXPECT_FALSE(pane->AddDVDRow(-1, &longOther)->IsChecked());
+}
+
+TEST_F(CRowsTest, ASegmentRowGoesUnderItsParentNamedAfterItAndTheParentIsUnchecked)
+{
+    CQueueMedia parent(L"concert"), other(L"other"), first(L"seg0"), second(L"seg1");
+    pane->AddFileRow(-1, &parent);
+    pane->AddFileRow(-1, &other);
+    ASSERT_TRUE(list->GetMediaItem(0)->IsChecked());
+    CMediaListItemUI* a = pane->AddChildRow(&first, 0, &parent, 0, 60000, 0);
+    CMediaListItemUI* b = pane->AddChildRow(&second, 0, &parent, 60000, 90000, 1);
+    ASSERT_TRUE(a && b);
+    EXPECT_FALSE(list->GetMediaItem(0)->IsChecked());
+    EXPECT_EQ(list->GetItemIndex(a), 1);
+    EXPECT_EQ(list->GetItemIndex(b), 2);
+    EXPECT_EQ(list->GetMediaItem(3)->GetMedia(), &other);
+    EXPECT_EQ(first.outputName, L"concert_Segment_0");
+    EXPECT_EQ(second.outputName, L"concert_Segment_1");
+    EXPECT_TRUE(a->IsChecked());
+    EXPECT_EQ(a->GetParentMedia(), &parent);
+}
+
+TEST_F(CRowsTest, TheRowsOfARemovedDriveGoAndOthersStay)
+{
+    CTitle fromDrive(200000, false, L"/dev/sr0"), fromOther(200000, false, L"/dev/sr1");
+    CQueueMedia file(L"file");
+    pane->AddDVDRow(-1, &fromDrive);
+    pane->AddDVDRow(-1, &fromOther);
+    pane->AddFileRow(-1, &file);
+    pane->RemoveDriveRows(L"/dev/sr0");
+    ASSERT_EQ(list->GetCount(), 2);
+    EXPECT_EQ(list->GetMediaItem(0)->GetMedia(), &fromOther);
+    EXPECT_EQ(fromDrive.released, 1);
+}
+
+TEST_F(CRowsTest, AMediaNoRowCanTakeIsReleased)
+{
+    CMainPaneUI bare(nullptr, nullptr, false);  // never built: no list
+    CQueueMedia media(L"m");
+    bare.AddMedia(&media, -1, 0);
+    EXPECT_EQ(media.released, 1);
+}
+
+}  // namespace
