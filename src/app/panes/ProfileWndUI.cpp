@@ -306,6 +306,8 @@ CProfileCategoryItemUI* CProfileWndUI::AddCategoryRow(IProfileCategory* category
         option->SetAttribute(L"hotimage", CategoryImage(icon, L"0,34,35,68"));
         option->SetAttribute(L"selectedimage", CategoryImage(icon, L"0,0,35,34"));
         option->SetToolTip(Translate(category->GetDesc()));
+        // A skin without the icon strip names the category instead.
+        if (!m_PaintManager.GetImage(L"profile_wnd/" + icon)) option->SetText(Translate(category->GetDesc()));
     }
     return row;
 }
