@@ -4,7 +4,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
+#include <fstream>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "VXMMessages.h"
 #include "support/test_media.h"
@@ -43,17 +47,40 @@ bool Author(const std::string& disc, const std::string& clip, const std::string&
                                &output) == 0;
 }
 
-std::string MakeDvd(const vxmtest::CTempDir& dir)
+// Made once per build folder under a file lock, like the standard clips,
+// and shared by every test process (no test changes it).
+std::string MakeDvd()
 {
-    const std::string disc = dir.File("MY_DISC");
-    if (!MakeClip(dir.File("one.mpg"), kTitle1Seconds, 1) || !MakeClip(dir.File("two.mpg"), kTitle2Seconds, 2))
+    const std::string folder = std::string(VXM_BINARY_DIR) + "/tests/media/dvd-v1";
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    const int lock = ::open((folder + "/.lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+    if (lock >= 0)
+        ::flock(lock, LOCK_EX);
+    struct Unlock {
+        int fd;
+        ~Unlock()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } unlock{lock};
+    const std::string disc = folder + "/MY_DISC";
+    const std::string stamp = folder + "/.complete";
+    if (std::filesystem::exists(stamp))
+        return disc;
+    std::filesystem::remove_all(disc, ec);
+    const std::string one = folder + "/one.mpg", two = folder + "/two.mpg";
+    if (!MakeClip(one, kTitle1Seconds, 1) || !MakeClip(two, kTitle2Seconds, 2))
         return {};
-    if (!Author(disc, dir.File("one.mpg"), "0,1", "ac3+en") ||
-        !Author(disc, dir.File("two.mpg"), "0,1,2", "ac3+en,ac3+de"))
+    if (!Author(disc, one, "0,1", "ac3+en") || !Author(disc, two, "0,1,2", "ac3+en,ac3+de"))
         return {};
     std::string output;
     if (vxmtest::RunProgram({"/usr/bin/env", "VIDEO_FORMAT=PAL", "dvdauthor", "-o", disc, "-T"}, &output) != 0)
         return {};
+    std::filesystem::remove(one, ec);
+    std::filesystem::remove(two, ec);
+    std::ofstream(stamp) << "ok\n";
     return disc;
 }
 
@@ -61,8 +88,7 @@ std::string MakeDvd(const vxmtest::CTempDir& dir)
 
 const std::string& TestDvd()
 {
-    static const std::unique_ptr<vxmtest::CTempDir> dir = std::make_unique<vxmtest::CTempDir>();
-    static const std::string disc = MakeDvd(*dir);
+    static const std::string disc = MakeDvd();
     return disc;
 }
 

@@ -2,9 +2,11 @@
 // program stream by libavformat, and the DVD options of a player line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "dvd/DvdArguments.h"
+#include "dvd/DvdInfo.h"
 #include "dvd/DvdInput.h"
 #include "dvd_fixture.h"
 
@@ -17,7 +19,38 @@ struct Opened {
     double seconds = -1;
     int videoStreams = 0;
     std::set<int> audioIds;
+    double videoSeconds = -1;   // first to last picture
+    double audioStart = -1;     // seconds of the first audio packet after the first picture
+    double audioSeconds = -1;   // first to last audio packet
 };
+
+// Spans of the video and the first audio stream, read packet by packet.
+void ReadSpans(AVFormatContext* ic, Opened& out)
+{
+    const int video = av_find_best_stream(ic, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    const int audio = av_find_best_stream(ic, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    double v0 = 1e9, v1 = -1e9, a0 = 1e9, a1 = -1e9;
+    AVPacket* pkt = av_packet_alloc();
+    while (av_read_frame(ic, pkt) >= 0) {
+        const AVStream* st = ic->streams[pkt->stream_index];
+        if (pkt->pts != AV_NOPTS_VALUE) {
+            const double t = pkt->pts * av_q2d(st->time_base);
+            const double end = t + pkt->duration * av_q2d(st->time_base);
+            if (pkt->stream_index == video) {
+                v0 = std::min(v0, t);
+                v1 = std::max(v1, end);
+            } else if (pkt->stream_index == audio) {
+                a0 = std::min(a0, t);
+                a1 = std::max(a1, end);
+            }
+        }
+        av_packet_unref(pkt);
+    }
+    av_packet_free(&pkt);
+    out.videoSeconds = v1 - v0;
+    out.audioStart = a0 - v0;
+    out.audioSeconds = a1 - a0;
+}
 
 Opened OpenTitle(int title, int first = -1, int last = -1, int angle = -1)
 {
@@ -42,6 +75,7 @@ Opened OpenTitle(int title, int first = -1, int last = -1, int angle = -1)
         else if (st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
             result.audioIds.insert(st->id);
     }
+    ReadSpans(ic, result);
     close_input_format(&ic);
     EXPECT_EQ(ic, nullptr);
     return result;
@@ -62,16 +96,31 @@ TEST(DvdInput, EachTitleReadsWithItsLengthAndTracks)
     EXPECT_EQ(two.audioIds, (std::set<int>{0x80, 0x81}));
 }
 
-TEST(DvdInput, AChapterRangeReadsOnlyThoseChapters)
+TEST(DvdInput, AChapterRangeReadsOnlyThoseChaptersWithTheirOwnSound)
 {
     ASSERT_FALSE(TestDvd().empty());
-    // Chapter 2 of title 2 alone lasts about 1 s; chapters 2-3 about 2.5 s.
+    dvd_info info;
+    ASSERT_EQ(parse_dvd(info, TestDvd().c_str(), 0), 0);
+    const auto& chapters = info.titles[1].chapters;
+    const double length = info.titles[1].LengthMs() / 1000.0;
+
+    // Chapter 2 alone, and chapters 2 to 3 (to the end).
     const Opened second = OpenTitle(2, 2, -1);
     ASSERT_EQ(second.error, 0);
-    EXPECT_NEAR(second.seconds, 1.0, 0.5);
+    EXPECT_NEAR(second.videoSeconds, chapters[2].start_time - chapters[1].start_time, 0.1);
     const Opened tail = OpenTitle(2, 2, 3);
     ASSERT_EQ(tail.error, 0);
-    EXPECT_NEAR(tail.seconds, dvdtest::kTitle2Seconds - 1.0, 0.5);
+    EXPECT_NEAR(tail.videoSeconds, length - chapters[1].start_time, 0.1);
+
+    // The multiplexer sends sound ahead of the pictures: the range's sound
+    // neither starts before its first picture nor stops short of its end.
+    for (const Opened* range : {&second, &tail}) {
+        EXPECT_GE(range->audioStart, -0.01);
+        EXPECT_LT(range->audioStart, 0.1);
+        EXPECT_NEAR(range->audioSeconds, range->videoSeconds, 0.1);
+    }
+    const Opened whole = OpenTitle(2);
+    EXPECT_NEAR(whole.audioSeconds, whole.videoSeconds, 0.1);
 }
 
 TEST(DvdInput, TitlesChaptersAndAnglesThatDoNotExistAreRefused)

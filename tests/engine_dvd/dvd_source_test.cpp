@@ -2,6 +2,8 @@
 // end in one parse message, after which the titles are there.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <chrono>
 
 #include "VXMDVDFile.h"
@@ -130,7 +132,7 @@ TEST(DvdSource, ACancelledDetectionStillGivesTheTitlesAndTheLongestAsMain)
 TEST(DvdSource, AFolderThatIsNotADvdFailsCleanlyAndQuickly)
 {
     vxmtest::CTempDir dir;
-    ASSERT_TRUE(vxmtest::MakeVideoClip(dir.File("clip.mp4")));
+    std::ofstream(dir.File("notes.txt")) << "not a disc\n";
     CNotifyWindow window;
     IVXMDVDFile* source = CreateVXMDVDFileObject();
     source->SetPath(Utf8ToWide(dir.Path()));

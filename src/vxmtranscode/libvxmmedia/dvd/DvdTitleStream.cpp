@@ -12,6 +12,8 @@ namespace {
 
 constexpr const char* kLogCategory = "CDvdTitleStream";
 constexpr int kCacheBlocks = 64;
+// Audio sent ahead of the pictures lies within the first second or so.
+constexpr std::int64_t kEarlyAudioBlocks = 1024;
 
 // A navigation pack: a pack header followed by the PCI and DSI private streams.
 bool IsNavPack(const std::uint8_t* block)
@@ -123,7 +125,67 @@ bool CDvdTitleStream::Open(const std::string& device, int title, int firstChapte
         return false;
     }
     m_cache.resize(static_cast<size_t>(kCacheBlocks) * DVD_VIDEO_LB_LEN);
+    if (range.first_cell > 1)
+        m_startPts = VobuTime(pgc.cell_playback[range.first_cell - 1].first_sector, false);
+    if (range.last_cell < pgc.nr_of_cells)
+        AddTail(pgc, range.last_cell);
     return true;
+}
+
+std::int64_t CDvdTitleStream::VobuTime(std::uint32_t sector, bool end)
+{
+    std::uint8_t block[DVD_VIDEO_LB_LEN];
+    if (DVDReadBlocks(m_file, static_cast<int>(sector), 1, block) != 1 || !IsNavPack(block))
+        return -1;
+    pci_t pci;
+    navRead_PCI(&pci, block + 0x2d);
+    return end ? pci.pci_gi.vobu_e_ptm : pci.pci_gi.vobu_s_ptm;
+}
+
+void CDvdTitleStream::MaskPack(std::uint8_t* pack, bool tail) const
+{
+    static const std::uint8_t kPackStart[] = {0x00, 0x00, 0x01, 0xba};
+    if (std::memcmp(pack, kPackStart, 4) != 0 || (pack[4] & 0xc0) != 0x40)
+        return;  // not an MPEG-2 pack
+    size_t pos = 14 + (pack[13] & 7);
+    while (pos + 6 <= DVD_VIDEO_LB_LEN) {
+        std::uint8_t* pes = pack + pos;
+        if (pes[0] != 0 || pes[1] != 0 || pes[2] != 1)
+            return;
+        const std::uint8_t id = pes[3];
+        const size_t length = (static_cast<size_t>(pes[4]) << 8) | pes[5];
+        const bool audio = id == 0xbd || (id >= 0xc0 && id <= 0xdf);
+        std::int64_t pts = -1;
+        if (audio && pos + 14 <= DVD_VIDEO_LB_LEN && (pes[7] & 0x80))
+            pts = (static_cast<std::int64_t>((pes[9] >> 1) & 7) << 30) | (static_cast<std::int64_t>(pes[10]) << 22) |
+                  (static_cast<std::int64_t>(pes[11] >> 1) << 15) | (static_cast<std::int64_t>(pes[12]) << 7) |
+                  (pes[13] >> 1);
+        const bool early = pts >= 0 && m_startPts >= 0 && pts < m_startPts;
+        const bool drop = tail ? id != 0xbb && (!audio || pts < 0 || pts >= m_endPts || early) : audio && early;
+        if (drop)
+            pes[3] = 0xbe;  // a padding packet of the same length
+        pos += 6 + length;
+    }
+}
+
+void CDvdTitleStream::AddTail(const pgc_t& pgc, int lastCell)
+{
+    m_endPts = VobuTime(pgc.cell_playback[lastCell - 1].last_vobu_start_sector, true);
+    if (m_endPts < 0)
+        return;
+    m_tailStart = m_totalBlocks;
+    // The next cells' first blocks (for an angle block, its first cell).
+    std::int64_t left = kEarlyAudioBlocks;
+    for (int c = lastCell + 1; c <= pgc.nr_of_cells && left > 0; ++c) {
+        const cell_playback_t& cell = pgc.cell_playback[c - 1];
+        if (cell.block_type == BLOCK_TYPE_ANGLE_BLOCK && cell.block_mode != BLOCK_MODE_FIRST_CELL)
+            continue;
+        if (cell.last_sector < cell.first_sector)
+            continue;
+        const std::int64_t count = std::min<std::int64_t>(left, cell.last_sector - cell.first_sector + 1);
+        AddExtent(cell.first_sector, static_cast<std::uint32_t>(count));
+        left -= count;
+    }
 }
 
 bool CDvdTitleStream::FillCache(std::int64_t block)
@@ -142,6 +204,12 @@ bool CDvdTitleStream::FillCache(std::int64_t block)
         return false;
     m_cacheStart = block;
     m_cacheCount = static_cast<int>(got);
+    for (int i = 0; i < m_cacheCount; ++i) {
+        const std::int64_t b = block + i;
+        const bool tail = m_tailStart >= 0 && b >= m_tailStart;
+        if (tail || (m_startPts >= 0 && b < kEarlyAudioBlocks))
+            MaskPack(m_cache.data() + static_cast<size_t>(i) * DVD_VIDEO_LB_LEN, tail);
+    }
     return true;
 }
 

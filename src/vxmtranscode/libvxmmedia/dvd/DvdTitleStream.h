@@ -38,6 +38,17 @@ private:
     void AddExtent(std::uint32_t first, std::uint32_t count);
     bool AddAngleCell(const cell_playback_t& cell, int angle);
     bool FillCache(std::int64_t block);
+    // Presentation start or end (90 kHz) of the VOBU whose navigation pack
+    // is at the sector; -1 when it cannot be read.
+    std::int64_t VobuTime(std::uint32_t sector, bool end);
+    // The multiplexer sends audio ahead of its pictures: a range that starts
+    // inside a chain carries audio of the chapter before it, and the audio of
+    // its own end lies in the cells after it. Packets outside the range's
+    // time become padding: early audio at the start; in the tail read after
+    // the range, everything but the audio that plays before its end.
+    void MaskPack(std::uint8_t* pack, bool tail) const;
+    // Appends the tail: the first blocks of the cells after `lastCell`.
+    void AddTail(const pgc_t& pgc, int lastCell);
 
     CDvdDisc m_disc;
     dvd_file_t* m_file = nullptr;
@@ -45,6 +56,9 @@ private:
     std::int64_t m_totalBlocks = 0;
     std::int64_t m_position = 0;
     int m_lengthMs = 0;
+    std::int64_t m_startPts = -1;    // 90 kHz; -1: nothing to drop at the start
+    std::int64_t m_endPts = -1;      // 90 kHz; -1: no tail
+    std::int64_t m_tailStart = -1;   // first block of the tail
     // Blocks read ahead: m_cacheCount blocks from stream block m_cacheStart.
     std::vector<std::uint8_t> m_cache;
     std::int64_t m_cacheStart = -1;
