@@ -68,10 +68,31 @@ TEST(ApeRoundTrip, EveryCompressionLevel)
     CTempDir dir;
     const std::string stereo = WriteWav(dir, "stereo.wav", {2, 16, 6000});
     const std::string mono = WriteWav(dir, "mono.wav", {1, 24, 6000});
+    const std::string stereo24 = WriteWav(dir, "stereo24.wav", {2, 24, 6000});
     for (int level : {1000, 2000, 3000, 4000, 5000}) {
         SCOPED_TRACE(level);
         ExpectRoundTrip(stereo, 16, level);
         ExpectRoundTrip(mono, 24, level);
+        ExpectRoundTrip(stereo24, 24, level);
+    }
+}
+
+TEST(ApeRoundTrip, JumpsBetweenTheExtremesOfTheRange)
+{
+    // The largest side values and residuals the coder can meet.
+    CTempDir dir;
+    for (int bits : {8, 16, 24}) {
+        SCOPED_TRACE(bits);
+        SWavSpec spec{2, bits, 6000};
+        spec.extreme = true;
+        const std::string stereo = WriteWav(dir, "stereo" + std::to_string(bits) + ".wav", spec);
+        spec.channels = 1;
+        const std::string mono = WriteWav(dir, "mono" + std::to_string(bits) + ".wav", spec);
+        for (int level : {1000, 2000, 3000, 4000, 5000}) {
+            SCOPED_TRACE(level);
+            ExpectRoundTrip(stereo, bits, level);
+            ExpectRoundTrip(mono, bits, level);
+        }
     }
 }
 

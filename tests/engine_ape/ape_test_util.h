@@ -39,6 +39,8 @@ struct SWavSpec {
     size_t blocks = 8000;
     bool silent = false;
     int rate = 8000;
+    // Random jumps between the extremes of the sample range instead.
+    bool extreme = false;
 };
 
 // A PCM WAV of a sine plus noise per channel (or silence), made here so that
@@ -49,11 +51,14 @@ inline std::string WriteWav(const CTempDir& dir, const std::string& name, const 
     pcm.reserve(spec.blocks * spec.channels * spec.bits / 8);
     std::mt19937 random(12345);
     std::uniform_real_distribution<double> noise(-0.3, 0.3);
+    std::uniform_int_distribution<int> pick(0, 3);
     const double full = std::ldexp(1.0, spec.bits - 1) - 1.0;
+    const int32_t extremes[4] = {static_cast<int32_t>(-full - 1), static_cast<int32_t>(full), 0,
+                                 static_cast<int32_t>(-full - 1)};
     for (size_t i = 0; i < spec.blocks; ++i) {
         for (int ch = 0; ch < spec.channels; ++ch) {
             const double value = spec.silent ? 0.0 : 0.6 * std::sin(i * (0.05 + 0.02 * ch)) + noise(random);
-            const auto sample = static_cast<int32_t>(std::lround(value * full));
+            const auto sample = spec.extreme ? extremes[pick(random)] : static_cast<int32_t>(std::lround(value * full));
             if (spec.bits == 8)
                 pcm.push_back(static_cast<uint8_t>(sample + 128));
             else

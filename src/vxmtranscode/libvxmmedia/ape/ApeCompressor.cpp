@@ -5,9 +5,15 @@
 #include "EngineLog.h"
 #include "platform/text.h"
 
+extern "C" {
+#include <libavutil/md5.h>
+#include <libavutil/mem.h>
+}
+
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <fstream>
 #include <vector>
 
@@ -46,7 +52,15 @@ struct SApeLayout {
     uint32_t finalFrameBlocks;
 };
 
-// Descriptor, header and seek table (absolute frame offsets).
+struct SMd5Deleter {
+    void operator()(AVMD5* md5) const { av_free(md5); }
+};
+using MD5Ptr = std::unique_ptr<AVMD5, SMd5Deleter>;
+
+constexpr size_t kMd5Offset = 36;
+
+// Descriptor, header and seek table (absolute frame offsets). The MD5 is
+// left zero here.
 std::vector<uint8_t> BuildHead(const SApeLayout& layout, const std::vector<uint32_t>& seekTable, uint64_t frameBytes)
 {
     std::vector<uint8_t> head = {'M', 'A', 'C', ' '};
@@ -60,7 +74,7 @@ std::vector<uint8_t> BuildHead(const SApeLayout& layout, const std::vector<uint3
     PutLe32(head, static_cast<uint32_t>(frameBytes));
     PutLe32(head, static_cast<uint32_t>(frameBytes >> 32));
     PutLe32(head, 0);  // terminating bytes
-    head.insert(head.end(), 16, 0);  // no MD5 given
+    head.insert(head.end(), 16, 0);  // MD5, filled in at the end
 
     uint16_t flags = kFlagCreateWavHeader;
     if (layout.bitsPerSample == 8)
@@ -84,7 +98,7 @@ std::vector<uint8_t> BuildHead(const SApeLayout& layout, const std::vector<uint3
 // takes most significant first; frames start at any byte.
 class CFrameDataWriter {
 public:
-    explicit CFrameDataWriter(std::ofstream& file) : m_file(file) {}
+    CFrameDataWriter(std::ofstream& file, AVMD5* md5) : m_file(file), m_pMd5(md5) {}
     uint64_t Position() const { return m_nWritten + m_pending.size(); }
     void Append(const std::vector<uint8_t>& bytes)
     {
@@ -102,11 +116,13 @@ private:
         for (size_t i = 0; i < words; ++i)
             std::swap(m_pending[i * 4], m_pending[i * 4 + 3]), std::swap(m_pending[i * 4 + 1], m_pending[i * 4 + 2]);
         m_file.write(reinterpret_cast<const char*>(m_pending.data()), static_cast<std::streamsize>(words * 4));
+        av_md5_update(m_pMd5, m_pending.data(), words * 4);
         m_nWritten += words * 4;
         m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(words * 4));
     }
 
     std::ofstream& m_file;
+    AVMD5* m_pMd5;
     std::vector<uint8_t> m_pending;
     uint64_t m_nWritten = 0;
 };
@@ -150,12 +166,12 @@ int CheckInput(const CApeWavReader& reader)
 }
 
 // Codes every frame into `file` (positioned after the head).
-int WriteFrames(CApeWavReader& reader, const SApeLayout& layout, std::ofstream& file, uint64_t firstFrame,
+int WriteFrames(CApeWavReader& reader, const SApeLayout& layout, std::ofstream& file, AVMD5* md5, uint64_t firstFrame,
                 std::vector<uint32_t>& seekTable, uint64_t& frameBytes, CProgress& progress,
                 const std::function<bool()>& stopRequested)
 {
     CApeFrameEncoder encoder(layout.channels, layout.bitsPerSample, layout.level);
-    CFrameDataWriter writer(file);
+    CFrameDataWriter writer(file, md5);
     std::vector<uint8_t> pcm(kBlocksPerRead * static_cast<size_t>(reader.BlockAlign()));
     std::vector<uint8_t> frame;
     uint64_t done = 0;
@@ -189,7 +205,7 @@ int WriteFrames(CApeWavReader& reader, const SApeLayout& layout, std::ofstream& 
 }
 
 int CompressTo(const std::string& input, const std::filesystem::path& temporary, int level, int* percent,
-             const std::function<void(int)>& callback, const std::function<bool()>& stopRequested)
+               const std::function<void(int)>& callback, const std::function<bool()>& stopRequested)
 {
     CApeWavReader reader;
     if (!reader.Open(input))
@@ -216,12 +232,19 @@ int CompressTo(const std::string& input, const std::filesystem::path& temporary,
 
     CProgress progress(totalBlocks, percent, callback);
     progress.Report(0);
+    MD5Ptr md5(av_md5_alloc());
+    if (!md5)
+        return VXM_APE_ERROR_IO_WRITE;
+    av_md5_init(md5.get());
     uint64_t frameBytes = 0;
-    if (const int error =
-            WriteFrames(reader, layout, file, placeholder.size(), seekTable, frameBytes, progress, stopRequested))
+    if (const int error = WriteFrames(reader, layout, file, md5.get(), placeholder.size(), seekTable, frameBytes,
+                                      progress, stopRequested))
         return error;
 
-    const std::vector<uint8_t> head = BuildHead(layout, seekTable, frameBytes);
+    // The file's MD5 covers the frame data, then the header and seek table.
+    std::vector<uint8_t> head = BuildHead(layout, seekTable, frameBytes);
+    av_md5_update(md5.get(), head.data() + kDescriptorBytes, head.size() - kDescriptorBytes);
+    av_md5_final(md5.get(), head.data() + kMd5Offset);
     file.seekp(0);
     file.write(reinterpret_cast<const char*>(head.data()), static_cast<std::streamsize>(head.size()));
     file.close();

@@ -7,6 +7,7 @@ extern "C" {
 CApeFrameEncoder::CApeFrameEncoder(int channels, int bitsPerSample, int level)
     : m_nChannels(channels), m_nBitsPerSample(bitsPerSample)
 {
+    m_predictor.SetWide(CApePredictor::UsesWidePrediction(channels, bitsPerSample, level));
     for (int ch = 0; ch < m_nChannels; ++ch) {
         // A reader runs the stages first to last, so the coder runs them
         // last to first.

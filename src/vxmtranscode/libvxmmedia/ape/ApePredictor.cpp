@@ -71,9 +71,20 @@ int32_t CApePredictor::Compress(int channel, int32_t value, int32_t other)
 
     // First stage: the value less 31/32 of the previous one.
     const int32_t stageA = Sub(value, Scaled31(c.filterA));
-    const int32_t combined =
-        static_cast<int32_t>(predictionA + static_cast<uint32_t>(static_cast<int32_t>(predictionB) >> 1)) >> 10;
-    const int32_t residual = Sub(stageA, combined);
+    int32_t residual;
+    if (m_bWide) {
+        int64_t wideA = 0;
+        for (int i = 0; i < 4; ++i)
+            wideA += int64_t{c.delayA[i]} * static_cast<int32_t>(c.coeffsA[i]);
+        int64_t wideB = 0;
+        for (int i = 0; i < 5; ++i)
+            wideB += int64_t{c.delayB[i]} * static_cast<int32_t>(c.coeffsB[i]);
+        residual = static_cast<int32_t>(stageA - ((wideA + (wideB >> 1)) >> 10));
+    } else {
+        const int32_t combined =
+            static_cast<int32_t>(predictionA + static_cast<uint32_t>(static_cast<int32_t>(predictionB) >> 1)) >> 10;
+        residual = Sub(stageA, combined);
+    }
 
     c.lastA = stageA;
     c.filterA = value;
