@@ -90,12 +90,14 @@ void CProfileWndUI::OnFinalMessage(HWND hwnd)
 
 void CProfileWndUI::Notify(TNotifyUI& msg)
 {
+    auto row = [&msg](const wchar_t* face) { return msg.pSender ? msg.pSender->GetInterface(face) : nullptr; };
     if (msg.sType == kNotifyCategoryChanged) {
-        SelectCategory(static_cast<CProfileCategoryItemUI*>(msg.pSender));
+        SelectCategory(static_cast<CProfileCategoryItemUI*>(row(L"ProfileCategoryItem")));
     } else if (msg.sType == kNotifyGroupExpand) {
-        ExpandGroup(static_cast<CProfileGroupItemUI*>(msg.pSender), static_cast<int>(msg.wParam), msg.lParam != 0);
+        ExpandGroup(static_cast<CProfileGroupItemUI*>(row(L"ProfileGroupItem")), static_cast<int>(msg.wParam),
+                    msg.lParam != 0);
     } else if (msg.sType == kNotifyProfileChanged) {
-        SelectProfile(static_cast<CProfileItemUI*>(msg.pSender));
+        SelectProfile(static_cast<CProfileItemUI*>(row(L"ProfileItem")));
     }
     WindowImplBase::Notify(msg);
 }
