@@ -386,6 +386,12 @@ void CMediaListItemUI::DisableButtons()
 
 void CMediaListItemUI::SetJoinLayout(bool joined)
 {
+    const double zoom = CPaintManagerUI::GetZoom() > 0 ? CPaintManagerUI::GetZoom() : 1.0;
+    // A joined row is a slimmer, indented part of the first row's output.
+    SetFixedHeight(static_cast<int>((joined ? 50 : 60) * zoom));
+    SetPadding(RECT{joined ? 20 : 0, 0, 0, 0});
+    SetBorderSize(joined ? 1 : 0);
+    if (CControlUI* column = Sub(L"ID_LAYOUT_THUMBNAIL_H")) column->SetFixedWidth(static_cast<int>((joined ? 55 : 60) * zoom));
     Show(L"ID_PADDING_GENTER", !joined);
     Show(L"ID_PROFILE_SEP", !joined);
     Show(L"ID_BUTTON_ITEM_OUTPUT_FORMAT", !joined && !m_burnList);

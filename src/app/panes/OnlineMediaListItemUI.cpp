@@ -27,3 +27,8 @@ void COnlineMediaListItemUI::StopConvert()
     Show(L"ID_CONTAINER_ITEM_CONVERT", false);
     if (auto* p = dynamic_cast<CProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT"))) p->SetValue(0);
 }
+
+void COnlineMediaListItemUI::OnDoubleClick()
+{
+    if (m_media && m_owner) m_owner->Download(m_media, m_downloadFlag);
+}

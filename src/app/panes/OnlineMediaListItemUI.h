@@ -10,6 +10,8 @@ public:
     void SetMedia(IVXMMedia* media, bool makeThumbnail) override;
     void StartConvert() override;
     void StopConvert() override;
+    // A double click starts the download again.
+    void OnDoubleClick() override;
 
 private:
     int m_downloadFlag = 0;
