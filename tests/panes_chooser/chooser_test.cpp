@@ -453,34 +453,6 @@ TEST_F(ProfileChooser, IdsAbove65535ArriveWhole)
     EXPECT_EQ(got[1].categoryId, 0x10001);
 }
 
-TEST_F(ProfileChooser, RowChooserCarriesLargeIdsWhole)
-{
-    CFakeCatalogue big;
-    auto* category = big.AddCategory(90000);
-    auto* group = big.AddGroup(category, 70000);
-    big.AddProfile(group, 1);
-    big.AddProfile(group, 123456789);
-    CMediaItemProfileWndUI wnd(false);
-    wnd.SetProfileManager(&big);
-    ASSERT_NE(wnd.Create(parent.Get(), L"VXMProfileWnd", kPopupStyle, 0, 0, 0, 300, 500), nullptr);
-    CPaintManagerUI listManager;
-    auto* list = new CVerticalLayoutUI;
-    auto* row = new CControlUI;
-    list->Add(row);
-    listManager.AttachDialog(list);
-    CRecordingList recorder;
-    listManager.AddNotifier(&recorder);
-    wnd.FillCategories(0, 1);
-    wnd.SetOwner(list);
-    wnd.SetTargetRow(row);
-
-    ClickRow(ProfileRow(wnd, 123456789));
-    ASSERT_EQ(recorder.choices.size(), 1u);
-    EXPECT_EQ(recorder.choices[0].profileId, 123456789);
-    EXPECT_EQ(recorder.choices[0].groupId, 70000);
-    EXPECT_EQ(recorder.choices[0].categoryId, 90000);
-}
-
 // The pane hands the list its notifications, as the main pane does.
 class CListNotifyForwarder : public INotifyUI {
 public:
