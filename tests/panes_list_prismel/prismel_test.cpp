@@ -310,3 +310,38 @@ TEST(PrismelDialogs, NoDialogForMediaWithoutVideoOrForeignObjects)
 }
 
 }  // namespace
+
+// A list row's trim button: the editor library's dialog trims the row's
+// engine media and tells the window that owns the list.
+#include "panes/MediaListUI.h"
+#include "ui/UILib.h"
+
+namespace {
+
+TEST(PrismelFromARow, TrimDialogOfARowTrimsItsMediaAndTellsTheListWindow)
+{
+    App();
+    Owner window;
+    CPaintManagerUI manager;
+    manager.Init(window.Handle(), nullptr);
+    auto* list = new CMediaListUI(false);
+    manager.AttachDialog(list);
+    IVXMMedia* media = VideoMedia().release();
+    CMediaListItemUI* row = list->AddMedia(media, EMediaRowKind::File, false);
+    ASSERT_NE(row, nullptr);
+    OnDialog([](QDialog* d) {
+        SetSpin(d, "start", 2500);
+        SetSpin(d, "end", 7000);
+        d->accept();
+    });
+    row->ShowClipDialog();
+    EXPECT_EQ(media->GetStartTime(), 2500);
+    EXPECT_EQ(media->GetEndTime(), 7000);
+    window.Drain();
+    ASSERT_EQ(window.got.size(), 1u);
+    EXPECT_EQ(window.got[0].first, PRISMEL_CLIP_CHANGED);
+    EXPECT_EQ(window.got[0].second, reinterpret_cast<WPARAM>(media));
+    list->RemoveItem(row);  // releases the media
+}
+
+}  // namespace

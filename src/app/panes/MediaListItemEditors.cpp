@@ -3,6 +3,7 @@
 #include "MediaListItemUI.h"
 
 #include "Log.h"
+#include "MainFrameMessages.h"
 #include "MediaListUI.h"
 #include "VXMMediaBase.h"
 #include "VXMMediaExports.h"
@@ -11,6 +12,10 @@
 #include "ui/UILanguage.h"
 
 #include <string>
+
+// The editors report to the main window with its own message numbers.
+static_assert(PRISMEL_CLIP_CHANGED == WM_VXM_CLIP_CHANGED);
+static_assert(PRISMEL_EFFECT_CHANGED == WM_VXM_EFFECT_CHANGED);
 
 namespace {
 CMediaListItemUI::TagEditorFn& TagEditor()
