@@ -1,5 +1,6 @@
 // The pane's tests run offscreen, in their own home folders, with the skin of
 // the source tree.
+#include "VXMMediaExports.h"
 #include "platform/folders.h"
 #include "support/private_home.h"
 #include "ui/UILib.h"
@@ -19,10 +20,15 @@ public:
     {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         EnsureUIApplication();
+        RegisterMediaLibrary();
         SetProgramFolderForTesting(SourceDir());
         CPaintManagerUI::SetResourcePath(SourceDir() + L"/skin/");
     }
-    void TearDown() override { ShutdownUIApplication(); }
+    void TearDown() override
+    {
+        UnRegisterMediaLibrary();
+        ShutdownUIApplication();
+    }
 };
 
 [[maybe_unused]] const bool g_home = vxmtest::RegisterPrivateHome();

@@ -671,7 +671,8 @@ void CMainPaneUI::OnAllJobsFinished(CMediaListItemUI* row, int exitCode)
     }
     if (!m_burn && row && s->OpenOutputFolderAfterConvertingFinished && row->GetMedia()) {
         const std::wstring output = row->GetMedia()->GetOutputPath();
-        if (FileExists(output)) OpenInExplorer(output, m_paintManager ? m_paintManager->GetPaintWindow() : nullptr);
+        if (FileExists(output))
+            if (IShell* shell = Desktop().shell) shell->ShowInFolder(output);
     }
     if (m_convertButton) m_convertButton->SetEnabled(true);
     SetMergeButtonsEnabled(true);

@@ -67,6 +67,8 @@ public:
     void SetMergeButtonsEnabled(bool enabled);
     void ShowMergeButtons(bool join);
     void ShowProfileWnd();
+    // The profile chooser, once shown.
+    CWindowWnd* GetProfileWnd() const { return m_profileWnd.get(); }
     void OnSelectionChanged(int index, bool withPreview);
     void OnListChanged();
     // The chooser's choice (ids decoded from WM_VXM_PROFILE_SELECTED).

@@ -1,0 +1,211 @@
+// The pane in the program's main window: its skin, what the list shows as
+// rows come and go, the status line, the chooser's answer and the actions
+// at the end of a batch.
+#include "pane_fakes.h"
+
+#include "IProfile.h"
+#include "MainPaneMaker.h"
+#include "MainPaneUI.h"
+#include "MediaHandler.h"
+#include "MediaListUI.h"
+#include "ProfileChooserMessages.h"
+#include "ProfileWndRows.h"
+#include "ProfileWndUI.h"
+#include "VXMMainFrameWnd.h"
+#include "VXMMessages.h"
+#include "VXMSettings.h"
+#include "support/test_media.h"
+#include "ui/UILib.h"
+#include "ui/UIMessagePump.h"
+#include "ui/desktop/FakeDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+bool Pump(const std::function<bool()>& done, int timeoutMs = 3000)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        CEvent tick(true, false);
+        WaitWithMessageLoop(tick, 10);
+    }
+    return true;
+}
+
+class CPaneWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetMainPaneMaker(nullptr);
+        settings = CVXMSettings::GetInstance();
+        settings->SimConversionTasks = 1;
+        settings->UseNVidiaCUDA = 0;
+        settings->ShutdownFlag = 0;
+        settings->OpenOutputFolderAfterConvertingFinished = 0;
+        window = new CVXMMainFrameWnd(L"");
+        hwnd = window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655);
+        ASSERT_NE(hwnd, nullptr);
+        window->ShowWindow(true);
+        pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());
+        ASSERT_NE(pane, nullptr);
+        list = pane->GetMediaList();
+        ASSERT_NE(list, nullptr);
+        list->SetConverter([this](IVXMMedia* media, IProfile*) {
+            auto* m = static_cast<CQueueMedia*>(media);
+            starts.push_back(m->title);
+            m->state = 1;
+            return true;
+        });
+    }
+    void TearDown() override
+    {
+        // The rows' media belong to the test.
+        if (list) list->RemoveAll();
+        if (window) window->DestroyWindow();
+        Pump([] { return false; }, 50);
+    }
+
+    CMediaListItemUI* Add(const std::wstring& title)
+    {
+        media.push_back(std::make_unique<CQueueMedia>(title));
+        pane->AddMedia(media.back().get(), -1, 0);
+        return list->FindItem(media.back().get());
+    }
+    CControlUI* Find(const wchar_t* name) { return window->GetPaintManager()->FindControl(name); }
+    std::wstring RowText(CMediaListItemUI* row, const wchar_t* name)
+    {
+        CControlUI* c = window->GetPaintManager()->FindSubControlByName(row, name);
+        return c && c->IsVisible() ? c->GetText() : std::wstring();
+    }
+    std::wstring StatusLine() { return Find(L"ID_LABEL_STATUS_BOTTOM")->GetText(); }
+
+    CFakeDesktop desktop;
+    CVXMSettings* settings = nullptr;
+    CVXMMainFrameWnd* window = nullptr;
+    HWND hwnd = nullptr;
+    CMainPaneUI* pane = nullptr;
+    CMediaListUI* list = nullptr;
+    std::vector<std::unique_ptr<CQueueMedia>> media;
+    std::vector<std::wstring> starts;
+};
+
+TEST_F(CPaneWindowTest, TheListPageShowsOnlyWithRowsAndTheJoinBarFromTwoRows)
+{
+    auto* tab = dynamic_cast<CTabLayoutUI*>(Find(L"ID_TAB_LISTS"));
+    ASSERT_NE(tab, nullptr);
+    EXPECT_EQ(tab->GetCurSel(), 0);
+    EXPECT_FALSE(Find(L"ID_LAYOUT_MERGE_TOOLBAR")->IsVisible());
+    Add(L"a");
+    EXPECT_EQ(tab->GetCurSel(), 1);
+    EXPECT_FALSE(Find(L"ID_LAYOUT_MERGE_TOOLBAR")->IsVisible());
+    Add(L"b");
+    EXPECT_TRUE(Find(L"ID_LAYOUT_MERGE_TOOLBAR")->IsVisible());
+    EXPECT_EQ(list->GetCurSel(), 0);
+    pane->RemoveMedia(media[0].get());
+    pane->RemoveMedia(media[1].get());
+    EXPECT_EQ(tab->GetCurSel(), 0);
+    EXPECT_EQ(StatusLine(), L"");
+}
+
+TEST_F(CPaneWindowTest, TheSelectedRowsSourceIsOnTheStatusLine)
+{
+    Add(L"first");
+    Add(L"second");
+    list->SelectItem(1);
+    EXPECT_EQ(StatusLine(), L"/nowhere/second.avi");
+}
+
+TEST_F(CPaneWindowTest, WaitingRowsSayWaitingAndTheFinishedRowSaysCompleted)
+{
+    CMediaListItemUI* a = Add(L"a");
+    CMediaListItemUI* b = Add(L"b");
+    window->GetPaintManager()->SendNotify(Find(L"ID_BTN_CONVERT"), L"click");
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(RowText(b, L"ID_LABEL_ITEM_STATUS"), L"Waiting...");
+    media[0]->state = 0;
+    PostMessageW(hwnd, WM_VXM_JOB_FINISHED, 0, reinterpret_cast<LPARAM>(media[0].get()));
+    ASSERT_TRUE(Pump([&] { return starts.size() == 2; }));
+    EXPECT_EQ(RowText(a, L"ID_LABEL_ITEM_STATUS"), L"Completed");
+    EXPECT_EQ(a->GetStatus(), ITEM_STATUS_DONE);
+}
+
+TEST_F(CPaneWindowTest, AtTheEndOfTheBatchTheOutputFolderOpensOnceAndTheButtonsComeBack)
+{
+    vxmtest::CTempDir dir;
+    std::ofstream(dir.File("a.mp4")) << "x";
+    std::ofstream(dir.File("b.mp4")) << "x";
+    settings->OpenOutputFolderAfterConvertingFinished = 1;
+    Add(L"a");
+    Add(L"b");
+    const std::string a = dir.File("a.mp4"), b = dir.File("b.mp4");
+    media[0]->outputPath = std::wstring(a.begin(), a.end());
+    media[1]->outputPath = std::wstring(b.begin(), b.end());
+    ASSERT_TRUE(pane->ConvertAll());
+    pane->OnConversionStarted(media[0].get());
+    EXPECT_FALSE(Find(L"ID_BTN_MERGE_ON")->IsEnabled());
+    for (int i = 0; i < 2; ++i) {
+        media[i]->state = 0;
+        PostMessageW(hwnd, WM_VXM_JOB_FINISHED, 0, reinterpret_cast<LPARAM>(media[i].get()));
+        ASSERT_TRUE(Pump([&] { return list->GetMediaItem(i)->GetStatus() == ITEM_STATUS_DONE; }));
+    }
+    int shown = 0;
+    for (const std::wstring& call : desktop.Calls()) shown += call.rfind(L"Shell.ShowInFolder", 0) == 0;
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(Find(L"ID_BTN_MERGE_ON")->IsEnabled());
+    EXPECT_TRUE(Find(L"ID_BTN_CONVERT")->IsEnabled());
+}
+
+TEST_F(CPaneWindowTest, TheChoosersAnswerBecomesTheListsProfileAndIsRemembered)
+{
+    IProfileManager* catalogue = CMediaHandler::GetInstance()->GetProfileManager();
+    ASSERT_NE(catalogue, nullptr);
+    IProfileGroup* webm = catalogue->FindGroupByName(L"webm");
+    ASSERT_NE(webm, nullptr);
+    IProfile* profile = webm->GetProfile(0);
+    ASSERT_NE(profile, nullptr);
+    PostMessageW(hwnd, WM_VXM_PROFILE_SELECTED, MakeProfileSelectionWParam(profile->GetId()),
+                 MakeProfileSelectionLParam(0, webm->GetId()));
+    ASSERT_TRUE(Pump([&] { return pane->GetCurrentProfile() == profile; }));
+    EXPECT_EQ(pane->GetCurrentGroup(), webm);
+    EXPECT_EQ(settings->nProfile, profile->GetId());
+    EXPECT_EQ(settings->nProfileGroup, webm->GetId());
+    EXPECT_EQ(Find(L"ID_BTN_PROFILE")->GetText(), profile->GetDesc());
+}
+
+TEST_F(CPaneWindowTest, AnIdMissingFromTheCatalogueChangesNothing)
+{
+    IProfile* before = pane->GetCurrentProfile();
+    ASSERT_NE(before, nullptr);
+    PostMessageW(hwnd, WM_VXM_PROFILE_SELECTED, MakeProfileSelectionWParam(987654), MakeProfileSelectionLParam(0, 987));
+    Pump([] { return false; }, 100);
+    EXPECT_EQ(pane->GetCurrentProfile(), before);
+}
+
+TEST_F(CPaneWindowTest, AProfilePickedInTheChooserOpenedByTheProfileButtonBecomesTheListsProfile)
+{
+    window->GetPaintManager()->SendNotify(Find(L"ID_BTN_PROFILE"), L"click");
+    auto* chooser = dynamic_cast<CProfileWndUI*>(pane->GetProfileWnd());
+    ASSERT_NE(chooser, nullptr);
+    ASSERT_NE(chooser->GetHWND(), nullptr);
+    EXPECT_EQ(chooser->GetParentWindow(), hwnd);
+    // The user picks the last profile the chooser lists.
+    auto* rows = dynamic_cast<CListUI*>(chooser->GetPaintManager()->FindControl(L"ID_LIST_PROFILE"));
+    ASSERT_NE(rows, nullptr);
+    CProfileItemUI* pick = nullptr;
+    for (int i = 0; i < rows->GetCount(); ++i)
+        if (auto* row = dynamic_cast<CProfileItemUI*>(rows->GetItemAt(i))) pick = row;
+    ASSERT_NE(pick, nullptr);
+    ASSERT_NE(pick->GetProfile(), pane->GetCurrentProfile());
+    chooser->SelectProfile(pick);
+    EXPECT_TRUE(Pump([&] { return pane->GetCurrentProfile() == pick->GetProfile(); }));
+}
+
+}  // namespace
