@@ -5,7 +5,18 @@
 #include "platform/types.h"
 #include <string>
 
+class CMenu;
+class IVXMDiscFile;
+class IVXMDVDFile;
 class IVXMMedia;
+
+// What a row made from a cue sheet's track shows besides its media.
+struct CCueRowInfo {
+    std::wstring performer;
+    std::wstring album;
+    std::wstring title;
+    std::wstring trackNumber;  // decimal, 1-based
+};
 
 class IMainPane {
 public:
@@ -51,6 +62,58 @@ public:
     virtual void OpenInsertedDisc(const std::wstring& device, const std::wstring& mountPoint) = 0;
     // Burner pane: both disc-size fields, then the disc-size meter again.
     virtual void SetDiscSize(int size) = 0;
+    // The profile chooser's choice (WM_VXM_PROFILE_SELECTED's wParam and lParam).
+    virtual void OnProfileSelected(WPARAM, LPARAM) {}
+
+    // ---- the main window's commands, menus and notifications ----
+    // Join (true) or unjoin all rows: the merge buttons and the list's join mode.
+    virtual void ShowMergeButtons(bool) {}
+    // Starts the checked rows; false when none started.
+    virtual bool ConvertAll() { return false; }
+    // An edit or media-manager menu command: the media manager's handler on
+    // its tab, else the list's.
+    virtual void OnListCommand(UINT) {}
+    // Enables the entries of the row context menu ("_MEDIA_LIST_", or "_MEDIAMAN_" when `mediaManager`).
+    virtual void PrepareListMenu(CMenu&, bool /*mediaManager*/) {}
+    // Where a point of the window (client coordinates) lies: 0 elsewhere,
+    // 1 the list tab area, 2 the media-manager list.
+    virtual int ContextArea(POINT) const { return 0; }
+    virtual void JoinSelected() {}
+    // The preview takes a snapshot.
+    virtual void TakeSnapshot() {}
+    // Rows were added or removed: the join toolbar and the preview follow.
+    virtual void RefreshListState() {}
+    // The checked or selected rows changed.
+    virtual void RefreshSelection(bool /*withPreview*/) {}
+    // The media plays in the preview unless it converts.
+    virtual void PlayInPreview(IVXMMedia*) {}
+    // A conversion started: the join control and the merge buttons are disabled.
+    virtual void OnTransStarted() {}
+    // Burner pane: the disc-size meter again.
+    virtual void UpdateDiscSizeMeter() {}
+    // A history category was chosen in the pane's category list.
+    virtual void OnHistoryCategory(int) {}
+    // The pane's "shut down when done" check box.
+    virtual bool IsShutdownChecked() const { return false; }
+    // The right column is shown or hidden; the preview pauses while hidden.
+    virtual void SetRightColumnShown(bool) {}
+
+    // ---- adding media ----
+    // Rows for the titles of an opened DVD / the tracks of an audio CD; false
+    // (and an error box) when there is none.
+    virtual bool AddDVDTitles(IVXMDVDFile*) { return false; }
+    virtual bool AddCDTitles(IVXMDiscFile*) { return false; }
+    // Removes the DVD-title and CD-track rows taken from the path (see
+    // IsPathOfRow in MediaFolders.h); true when one went.
+    virtual bool RemoveRowsOfPath(const std::wstring&) { return false; }
+    // A row at the end for one track of a cue sheet (the pane takes the media).
+    virtual bool AddCueTrackRow(IVXMMedia* track, const CCueRowInfo&)
+    {
+        AddMedia(track, -1, 0);
+        return true;
+    }
+    // The list tab shows the list (tab 1).
+    virtual void ShowListTab() {}
 };
 
 class IPlayerPane {
@@ -64,4 +127,47 @@ public:
     virtual void OnPlayerEvent(WPARAM code, LPARAM value) = 0;
     // The drive was removed: the player stops when it plays from it.
     virtual void OnDriveRemoved(const std::wstring& device, const std::wstring& mountPoint) = 0;
+
+    // ---- commands of the player's menu ----
+    virtual void OpenFiles() {}
+    virtual void OpenDVDFolder() {}
+    virtual void OpenDVDDrive() {}
+    virtual void OpenDVDImage() {}
+    // A dropped file plays now / joins the play list.
+    virtual void OpenFile(const std::wstring&) {}
+    virtual void AddToPlaylist(const std::wstring&) {}
+    virtual void TogglePlaylist() {}
+    virtual void AddToConverter() {}
+    virtual void Play() {}
+    virtual void Pause() {}
+    virtual void Stop() {}
+    virtual void ToggleFullScreen() {}
+    virtual void ToggleAlwaysOnTop() {}
+    virtual void Seek(int /*seconds*/) {}
+    // 0.0 fits the window.
+    virtual void SetZoom(double) {}
+    virtual void SetAspectRatio(double) {}
+    // The fixed-ratio flag: set by a chosen ratio, cleared by "Auto".
+    virtual void SetFixedRatio(bool) {}
+    // The playing video's size; false when nothing plays.
+    virtual bool GetVideoSize(int& width, int& height) const
+    {
+        width = height = 0;
+        return false;
+    }
+    // A slave command to the running player; false when no player runs.
+    virtual bool SendPlayerCommand(const std::string&) { return false; }
+    virtual void SetDeinterlace(int) {}
+    virtual void SetVideoOutput(int) {}
+    virtual void SetRotation(int) {}
+    virtual bool IsMuted() const { return false; }
+    virtual void SetMute(bool) {}
+    virtual void SetAudioChannels(int) {}
+    virtual void SelectAudioByIndex(int) {}
+    // -1: no subtitle.
+    virtual void SelectSubtitleByIndex(int) {}
+    virtual void LoadSubtitleFile() {}
+    virtual void SelectTitleByIndex(int) {}
+    // Fills and enables the player's context menu before it opens.
+    virtual void PreparePlayerMenu(CMenu&) {}
 };

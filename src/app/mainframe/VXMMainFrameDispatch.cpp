@@ -2,6 +2,7 @@
 #include "MPlayerEvents.h"
 #include "MainFrameMessages.h"
 #include "MediaHandler.h"
+#include "ProfileChooserMessages.h"
 #include "VXMMainFrameWnd.h"
 #include "UpdateOffer.h"
 #include "VXMMessages.h"
@@ -13,6 +14,9 @@
 #include "ui/UILanguage.h"
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/DeviceNotices.h"
+
+#include <QPoint>
+#include <QWidget>
 
 #include <memory>
 
@@ -49,6 +53,14 @@ LRESULT CVXMMainFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
     LRESULT result = 0;
     if (uMsg == WM_TIMER && wParam == MAIN_PANE_TIMER_ID) {
         if (m_mainPane) m_mainPane->OnTimerTick();
+    } else if (uMsg == WM_CONTEXTMENU) {
+        // Before the controls: the row and player menus open here.
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (QWidget* widget = GetWidget()) {
+            QPoint local = widget->mapFromGlobal(QPoint(pt.x, pt.y));
+            pt = POINT{local.x(), local.y()};
+        }
+        if (OnContextMenu(pt)) return 0;
     } else if (DispatchServiceMessage(uMsg, wParam, lParam, result)) {
         return result;
     }
@@ -194,11 +206,32 @@ bool CVXMMainFrameWnd::DispatchEngineMessage(UINT uMsg, WPARAM wParam, LPARAM lP
         if (m_page != 1 && m_mainPane) m_mainPane->SelectFirstManagerEntry();
         return true;
     }
+    case WM_VXM_PROFILE_SELECTED:
+        if (IMainPane* pane = GetActivePane()) pane->OnProfileSelected(wParam, lParam);
+        return true;
     case WM_VXM_MPLAYER_EVENT:
         if (m_playerPane) m_playerPane->OnPlayerEvent(wParam, lParam);
         return true;
     case WM_VXM_IMPORT_CUE:
-        if (IMainPane* pane = GetActivePane(); pane && wParam) pane->ImportCue(reinterpret_cast<const wchar_t*>(wParam));
+        if (wParam) ImportCue(reinterpret_cast<const wchar_t*>(wParam));
+        return true;
+    case WM_COMMAND:
+        return OnCommand(LOWORD(wParam));
+    case WM_INITMENUPOPUP:
+        OnInitMenuPopup(reinterpret_cast<CMenu*>(wParam));
+        return true;
+    case WM_DROPFILES:
+        if (wParam) OnDropFiles(*reinterpret_cast<const std::vector<std::wstring>*>(wParam));
+        return true;
+    case WM_VXM_TEXT_DROPPED: {
+        // The receiver owns the copy.
+        std::unique_ptr<wchar_t[]> text(reinterpret_cast<wchar_t*>(lParam));
+        if (text) OnTextDropped(text.get());
+        return true;
+    }
+    case WM_VXM_ADD_AUDIO_TRACK:
+    case WM_VXM_ADD_SUBTITLE:
+        OnAddTrackFile(uMsg, wParam, lParam);
         return true;
     case WM_VXM_UPDATE_AVAILABLE:
         HandleUpdateOffer(GetHWND(), wParam, lParam, m_settings ? m_settings->UpdateSkipVersion : std::wstring());
@@ -253,8 +286,14 @@ LRESULT CVXMMainFrameWnd::OnDeviceChange(WPARAM event, LPARAM header)
     IMainPane* active = GetActivePane();
     if (active && active->IsBurning()) return 1;
     if (event == DBT_DEVICEARRIVAL) {
+        // No disc opens by itself while the user picks a drive.
         auto* pages = dynamic_cast<COverlapButton*>(m_PaintManager.FindControl(L"ID_OVERLAPBUTTON_CONVERT"));
-        if (pages && pages->GetSelectedIndex() == 0 && active) active->OpenInsertedDisc(drive->device, drive->mountPoint);
+        if (pages && pages->GetSelectedIndex() == 0 && active && !m_driveDialogOpen) {
+            active->OpenInsertedDisc(drive->device, drive->mountPoint);
+            ShowStatusMessage(CLanguageManager::GetInstance()->LoadStringW(120));
+            active->RemoveRowsOfPath(drive->device);
+            OpenDisc(active, drive->device);
+        }
     } else if (event == DBT_DEVICEREMOVECOMPLETE) {
         if (m_mainPane) m_mainPane->RemoveDriveRows(drive->device);
         if (m_burnPane) m_burnPane->RemoveDriveRows(drive->device);

@@ -1,5 +1,6 @@
 #include "VXMMainFrameWnd.h"
 
+#include "MainFrameCommands.h"
 #include "AppStartup.h"
 #include "DBHelper.h"
 #include "Log.h"
@@ -13,7 +14,9 @@
 #include "WindowPlacementText.h"
 #include "ui/UICustomControls.h"
 #include "ui/UILanguage.h"
+#include "ui/UIMenu.h"
 #include "ui/UIMessagePump.h"
+#include "ui/desktop/DropTarget.h"
 #include "platform/folders.h"
 #include "platform/text.h"
 #include "ui/desktop/Desktop.h"
@@ -56,6 +59,7 @@ CVXMMainFrameWnd::CVXMMainFrameWnd(std::wstring commandLineFile) : m_commandLine
 
 CVXMMainFrameWnd::~CVXMMainFrameWnd()
 {
+    StopDropsAndClipboard();
     for (auto& slot : m_slots) {
         delete[] static_cast<char*>(slot);
         slot = nullptr;
@@ -81,6 +85,13 @@ LRESULT CVXMMainFrameWnd::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam
             return 0;
         }
         if (wParam == VK_RETURN || wParam == VK_ESCAPE) return ResponseDefaultKeyEvent(wParam);
+        // Ctrl+V pastes into the active pane; handled only when something was taken.
+        if (wParam == 'V' && GetKeyState(VK_CONTROL) < 0) {
+            if (IMainPane* pane = GetActivePane(); pane && Paste(pane)) {
+                handled = true;
+                return 0;
+            }
+        }
     }
     return 0;
 }
@@ -171,6 +182,12 @@ void CVXMMainFrameWnd::InitWindow()
         m_playerPane->LoadLayout();
     }
     ShowPage(m_page);
+
+    // The menus, drops and the clipboard's changes.
+    std::wstring menuError;
+    m_menus = CMenu::LoadFile(CPaintManagerUI::GetResourcePath() + L"/" + kMenuFile, &menuError);
+    if (!m_menus) LogInfoW("CVideoConverterDlg", L"Menus not loaded: %ls", menuError.c_str());
+    StartDropsAndClipboard();
 
     if (!m_commandLineFile.empty()) {
         std::wstring file = m_commandLineFile;
@@ -316,9 +333,7 @@ void CVXMMainFrameWnd::OnClick(TNotifyUI& msg)
     if (!msg.pSender) return;
     const std::wstring& name = msg.pSender->GetName();
     if (name == L"ID_BTN_CLOSE_WINDOW") {
-        if (!CanClose()) return;
-        SendUsageAction(31, 0);
-        Close(1);
+        CloseMainWindow();
     } else if (name == L"ID_BTN_MINIMIZE_WINDOW") {
         ::ShowWindow(GetHWND(), SW_MINIMIZE);
     } else if (name == L"ID_BTN_MAXIMIZE_WINDOW") {
@@ -329,15 +344,15 @@ void CVXMMainFrameWnd::OnClick(TNotifyUI& msg)
         ::ShowWindow(GetHWND(), SW_RESTORE);
         ShowControl(L"ID_BTN_MAXIMIZE_WINDOW", true);
         ShowControl(L"ID_BTN_RESTORE_WINDOW", false);
+    } else {
+        bool taken = false;
+        OnClickCommand(name, msg.pSender, taken);
     }
 }
 
 void CVXMMainFrameWnd::Notify(TNotifyUI& msg)
 {
-    if (msg.sType == L"overlap_buttondown" && msg.pSender) {
-        if (auto* overlap = dynamic_cast<COverlapButton*>(msg.pSender)) SelectPage(overlap->GetSelectedIndex());
-        return;
-    }
+    if (NotifyMap(msg)) return;
     WindowImplBase::Notify(msg);
 }
 
@@ -384,6 +399,7 @@ LRESULT CVXMMainFrameWnd::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, 
 
 void CVXMMainFrameWnd::OnFinalMessage(HWND hwnd)
 {
+    StopDropsAndClipboard();
     WindowImplBase::OnFinalMessage(hwnd);
     if (CMediaHandler* handler = m_mediaHandler) {
         handler->SaveCustomProps();

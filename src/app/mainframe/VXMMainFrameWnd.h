@@ -7,9 +7,13 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+class CDropTarget;
 class CMediaHandler;
+class CMenu;
 class CVXMSettings;
+class IDropSink;
 
 class CVXMMainFrameWnd : public WindowImplBase {
 public:
@@ -49,6 +53,44 @@ public:
     static const wchar_t* const* RequiredControlNames(int& count);
     // Longest wait for stopped rows to end when closing.
     static constexpr DWORD kStopWaitMs = 10000;
+    // Longest dropped or pasted path taken.
+    static constexpr size_t kMaxDroppedPath = 260;
+
+    // ---- commands, menus and notifications ----
+    // A menu command; false when no entry of the command table holds it.
+    bool OnCommand(UINT id);
+    // The popup of the menu file at `position`, run under a control or at a point.
+    UINT ShowPopup(int position, CControlUI* under);
+    UINT ShowPopupAt(int position, POINT screenPt);
+    // The row or player context menu at a point of the window; false when none opens there.
+    bool OnContextMenu(POINT clientPt);
+    void CloseMainWindow();
+    void ShowOptions();
+    void OpenOutputFolder();
+    void OpenSnapshotFolder();
+    // The copy of the menu file the window's popups come from (null when it did not load).
+    CMenu* GetMenus() const { return m_menus.get(); }
+
+    // ---- adding media ----
+    void AddFiles();
+    void AddFolder();
+    void AddDVDImage();
+    void OpenDiscDrive();
+    void OpenURLs();
+    // Adds what the clipboard holds (a file list first, else text) to the
+    // pane; false when it held neither.
+    bool Paste(IMainPane* pane);
+    // Dropped (or pasted) files, in order.
+    void OnDropFiles(const std::vector<std::wstring>& paths);
+    // Dropped text: an address becomes an online row.
+    void OnTextDropped(const std::wstring& text);
+    // One row per track of the cue sheet, into the active pane.
+    void ImportCue(const std::wstring& cuePath);
+    // Opens a DVD (disc, folder or image) or an audio CD with the progress
+    // dialog and hands its titles to the pane.
+    void OpenDisc(IMainPane* pane, const std::wstring& root);
+    // A row asked for an audio or subtitle file (WM_VXM_ADD_AUDIO_TRACK / WM_VXM_ADD_SUBTITLE).
+    void OnAddTrackFile(UINT uMsg, WPARAM row, LPARAM previous);
 
 protected:
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
@@ -80,6 +122,37 @@ private:
     IPlayerPane* m_playerPane = nullptr;
     CControlUI* m_statusLabel = nullptr;
     CControlUI* m_burnerStatusLabel = nullptr;
+    // Commands, menus, drops (MainFrameCommands.cpp, MainFrameAddMedia.cpp).
+    void OnClickCommand(const std::wstring& name, CControlUI* sender, bool& taken);
+    bool NotifyMap(TNotifyUI& msg);
+    void HideFirstAid(const wchar_t* content);
+    void HideAllFirstAid();
+    void ToggleMediaManager();
+    void ToggleRightColumn();
+    void OnFullScreen(bool on);
+    void RunPlayerCommand(UINT id);
+    // Language (50000 and up; below: the stored LangID again) and skin menu entries.
+    void ApplyLanguageCommand(UINT id);
+    void ApplySkinCommand(UINT id);
+    LRESULT OnInitMenuPopup(CMenu* menu);
+    void ApplyAspectRatio(UINT id);
+    void StartDropsAndClipboard();
+    void StopDropsAndClipboard();
+    // The add commands' start folder (the probed DefaultMediaFolder).
+    std::wstring StartFolder();
+    void RememberFolder(const std::wstring& folder);
+    // A dropped folder: its disc, or its media files.
+    void AddFolderContents(const std::wstring& folder);
+    bool IsPlayerShown() const;
+
+    std::unique_ptr<CMenu> m_menus;
+    std::unique_ptr<IDropSink> m_dropSink;
+    std::unique_ptr<CDropTarget> m_dropTarget;
+    int m_clipboardToken = 0;
+    bool m_driveDialogOpen = false;  // no disc opens by itself meanwhile
+    bool m_optionsShown = false;
+    bool m_fullScreen = false;
+    RECT m_savedRect{};
     bool m_firstAidVisible = false;
     bool m_stopping = false;  // rows are being stopped for a close
     int m_page = 0;

@@ -1,0 +1,26 @@
+// Folders the add commands work with: the media files of a folder, the
+// probed start folder of the open dialogs, and whether a row's disc or drive
+// path belongs to a given path.
+#pragma once
+#include <chrono>
+#include <string>
+#include <vector>
+
+// The media files directly in `folder` (one level), sorted by name. Entries
+// are taken only when they are (or link to) regular files with a supported
+// extension; sub-folders, links to folders and broken or looping links are
+// left out, so no scan can run in a circle.
+std::vector<std::wstring> ListFolderMedia(const std::wstring& folder);
+
+// The start folder of an open dialog: `folder` when it can be listed within
+// `wait`; else the user's videos folder (made when missing), or empty. A
+// probe still running after the wait finishes on its own; its answer is dropped.
+std::wstring ProbeDefaultMediaFolder(const std::wstring& folder,
+                                     std::chrono::milliseconds wait = std::chrono::milliseconds(2000));
+// Probes that outlived their wait and have not ended yet.
+int PendingFolderProbes();
+
+// True when a row's disc or drive path and `path` name the same place or
+// one lies inside the other, part by part ("/media/DVD" is not inside
+// "/media/DVD2"). Empty paths match nothing.
+bool IsPathOfRow(const std::wstring& rowPath, const std::wstring& path);
