@@ -99,9 +99,17 @@ TEST(ApeRoundTrip, JumpsBetweenTheExtremesOfTheRange)
 TEST(ApeRoundTrip, SilenceStaysSilentAndSmall)
 {
     CTempDir dir;
-    const std::string wav = WriteWav(dir, "silence.wav", {2, 16, 3 * 44100, true, 44100});
+    const std::string wav = WriteWav(dir, "silence.wav", {2, 16, 3 * 44100, 3 * 44100, 44100});
     ExpectRoundTrip(wav, 16);
     EXPECT_LT(std::filesystem::file_size(wav + ".2000.ape"), std::filesystem::file_size(wav) / 100);
+    ExpectRoundTrip(WriteWav(dir, "mono8.wav", {1, 8, 5000, 5000}), 8);
+}
+
+TEST(ApeRoundTrip, SoundAfterASilentFrame)
+{
+    CTempDir dir;
+    ExpectRoundTrip(WriteWav(dir, "stereo.wav", {2, 24, kBlocksPerFrame + 5000, kBlocksPerFrame}), 24);
+    ExpectRoundTrip(WriteWav(dir, "mono.wav", {1, 16, kBlocksPerFrame + 5000, kBlocksPerFrame + 10}), 16);
 }
 
 TEST(ApeRoundTrip, OneSample)

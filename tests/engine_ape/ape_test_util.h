@@ -38,7 +38,8 @@ struct SWavSpec {
     int channels = 2;
     int bits = 16;
     size_t blocks = 8000;
-    bool silent = false;
+    // Blocks of silence at the start.
+    size_t silentBlocks = 0;
     int rate = 8000;
     // Random jumps between the extremes of the sample range instead.
     bool extreme = false;
@@ -58,8 +59,8 @@ inline std::string WriteWav(const CTempDir& dir, const std::string& name, const 
                                  static_cast<int32_t>(-full - 1)};
     for (size_t i = 0; i < spec.blocks; ++i) {
         for (int ch = 0; ch < spec.channels; ++ch) {
-            const double value = spec.silent ? 0.0 : 0.6 * std::sin(i * (0.05 + 0.02 * ch)) + noise(random);
-            const auto sample = spec.extreme ? extremes[pick(random)] : static_cast<int32_t>(std::lround(value * full));
+            const double value = i < spec.silentBlocks ? 0.0 : 0.6 * std::sin(i * (0.05 + 0.02 * ch)) + noise(random);
+            const auto sample = spec.extreme && i >= spec.silentBlocks ? extremes[pick(random)] : static_cast<int32_t>(std::lround(value * full));
             if (spec.bits == 8)
                 pcm.push_back(static_cast<uint8_t>(sample + 128));
             else
