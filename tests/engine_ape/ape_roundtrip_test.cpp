@@ -83,11 +83,11 @@ TEST(ApeRoundTrip, JumpsBetweenTheExtremesOfTheRange)
     CTempDir dir;
     for (int bits : {8, 16, 24}) {
         SCOPED_TRACE(bits);
-        SWavSpec spec{2, bits, 6000};
-        spec.extreme = true;
-        const std::string stereo = WriteWav(dir, "stereo" + std::to_string(bits) + ".wav", spec);
-        spec.channels = 1;
-        const std::string mono = WriteWav(dir, "mono" + std::to_string(bits) + ".wav", spec);
+        SWavShape shape{2, bits, 6000};
+        shape.extreme = true;
+        const std::string stereo = WriteWav(dir, "stereo" + std::to_string(bits) + ".wav", shape);
+        shape.channels = 1;
+        const std::string mono = WriteWav(dir, "mono" + std::to_string(bits) + ".wav", shape);
         for (int level : {1000, 2000, 3000, 4000, 5000}) {
             SCOPED_TRACE(level);
             ExpectRoundTrip(stereo, bits, level);

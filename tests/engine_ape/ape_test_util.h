@@ -34,7 +34,7 @@ inline void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes)
         out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-struct SWavSpec {
+struct SWavShape {
     int channels = 2;
     int bits = 16;
     size_t blocks = 8000;
@@ -47,24 +47,24 @@ struct SWavSpec {
 
 // A PCM WAV of a sine plus noise per channel (or silence), made here so that
 // lengths are exact to the sample.
-inline std::string WriteWav(const CTempDir& dir, const std::string& name, const SWavSpec& spec)
+inline std::string WriteWav(const CTempDir& dir, const std::string& name, const SWavShape& shape)
 {
     std::vector<uint8_t> pcm;
-    pcm.reserve(spec.blocks * spec.channels * spec.bits / 8);
+    pcm.reserve(shape.blocks * shape.channels * shape.bits / 8);
     std::mt19937 random(12345);
     std::uniform_real_distribution<double> noise(-0.3, 0.3);
     std::uniform_int_distribution<int> pick(0, 3);
-    const double full = std::ldexp(1.0, spec.bits - 1) - 1.0;
+    const double full = std::ldexp(1.0, shape.bits - 1) - 1.0;
     const int32_t extremes[4] = {static_cast<int32_t>(-full - 1), static_cast<int32_t>(full), 0,
                                  static_cast<int32_t>(-full - 1)};
-    for (size_t i = 0; i < spec.blocks; ++i) {
-        for (int ch = 0; ch < spec.channels; ++ch) {
-            const double value = i < spec.silentBlocks ? 0.0 : 0.6 * std::sin(i * (0.05 + 0.02 * ch)) + noise(random);
-            const auto sample = spec.extreme && i >= spec.silentBlocks ? extremes[pick(random)] : static_cast<int32_t>(std::lround(value * full));
-            if (spec.bits == 8)
+    for (size_t i = 0; i < shape.blocks; ++i) {
+        for (int ch = 0; ch < shape.channels; ++ch) {
+            const double value = i < shape.silentBlocks ? 0.0 : 0.6 * std::sin(i * (0.05 + 0.02 * ch)) + noise(random);
+            const auto sample = shape.extreme && i >= shape.silentBlocks ? extremes[pick(random)] : static_cast<int32_t>(std::lround(value * full));
+            if (shape.bits == 8)
                 pcm.push_back(static_cast<uint8_t>(sample + 128));
             else
-                PutLe(pcm, static_cast<uint32_t>(sample), spec.bits / 8);
+                PutLe(pcm, static_cast<uint32_t>(sample), shape.bits / 8);
         }
     }
     std::vector<uint8_t> wav = {'R', 'I', 'F', 'F'};
@@ -72,11 +72,11 @@ inline std::string WriteWav(const CTempDir& dir, const std::string& name, const 
     wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
     PutLe(wav, 16, 4);
     PutLe(wav, 1, 2);
-    PutLe(wav, spec.channels, 2);
-    PutLe(wav, spec.rate, 4);
-    PutLe(wav, spec.rate * spec.channels * spec.bits / 8, 4);
-    PutLe(wav, spec.channels * spec.bits / 8, 2);
-    PutLe(wav, spec.bits, 2);
+    PutLe(wav, shape.channels, 2);
+    PutLe(wav, shape.rate, 4);
+    PutLe(wav, shape.rate * shape.channels * shape.bits / 8, 4);
+    PutLe(wav, shape.channels * shape.bits / 8, 2);
+    PutLe(wav, shape.bits, 2);
     wav.insert(wav.end(), {'d', 'a', 't', 'a'});
     PutLe(wav, static_cast<uint32_t>(pcm.size()), 4);
     wav.insert(wav.end(), pcm.begin(), pcm.end());
