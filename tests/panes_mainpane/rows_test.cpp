@@ -5,7 +5,11 @@
 
 #include "MainPaneUI.h"
 #include "MediaListUI.h"
+#include "VXMMediaBase.h"
+#include "VXMMediaExports.h"
 #include "VXMSettings.h"
+#include "platform/text.h"
+#include "support/test_media.h"
 #include "ui/desktop/FakeDesktop.h"
 
 #include <gtest/gtest.h>
@@ -122,6 +126,57 @@ TEST_F(CRowsTest, AMediaNoRowCanTakeIsReleased)
     CQueueMedia media(L"m");
     bare.AddMedia(&media, -1, 0);
     EXPECT_EQ(media.released, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// Segments of a real media object, as the clip editor leaves them.
+class CSegmentRowsTest : public CRowsTest {
+protected:
+    CVXMMediaBase* Parent()
+    {
+        IVXMMedia* media = CreateVXMMediaObject(nullptr);
+        media->SetSourcePath(Utf8ToWide(vxmtest::GetTestMedia().mp4));
+        EXPECT_GE(media->Probe(), 0);
+        pane->AddFileRow(-1, media);  // the list owns it from here
+        parent = media;
+        return dynamic_cast<CVXMMediaBase*>(media);
+    }
+    int Children() const
+    {
+        int n = 0;
+        for (int i = 0; i < list->GetCount(); ++i) n += list->GetMediaItem(i)->IsChildItem() ? 1 : 0;
+        return n;
+    }
+    IVXMMedia* parent = nullptr;
+};
+
+TEST_F(CSegmentRowsTest, EachSegmentGetsAChildRowAndAGoneSegmentLosesItAtTheNextChange)
+{
+    CVXMMediaBase* data = Parent();
+    ASSERT_NE(data, nullptr);
+    data->m_lstClipSegments = {{0, 500}, {700, 1500}};
+    pane->RebuildSegments(parent);
+    ASSERT_EQ(Children(), 2);
+    auto* second = dynamic_cast<CChildListItemUI*>(list->GetMediaItem(2));
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->GetSegmentIndex(), 1);
+    EXPECT_EQ(second->GetMedia()->GetStartTime(), 700);
+    EXPECT_EQ(second->GetMedia()->GetEndTime(), 1500);
+
+    // The second segment moves, then the last one goes.
+    data->m_lstClipSegments = {{0, 500}, {800, 1200}};
+    pane->RebuildSegments(parent);
+    ASSERT_EQ(Children(), 2);
+    EXPECT_EQ(list->GetMediaItem(2)->GetMedia()->GetStartTime(), 800);
+    data->m_lstClipSegments = {{0, 500}};
+    pane->RebuildSegments(parent);
+    EXPECT_EQ(Children(), 1);
+    data->m_lstClipSegments.clear();
+    pane->RebuildSegments(parent);
+    EXPECT_EQ(Children(), 0);
 }
 
 }  // namespace

@@ -33,6 +33,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <list>
 #include <system_error>
 
 namespace {
@@ -517,6 +518,30 @@ void CMainPaneUI::RemoveDriveRows(const std::wstring& drive)
 void CMainPaneUI::ImportCue(const std::wstring& path)
 {
     LogInfoW(kCategory, L"Cue sheet %ls: not imported by this pane", path.c_str());
+}
+
+void CMainPaneUI::RebuildSegments(IVXMMedia* media)
+{
+    auto* data = dynamic_cast<CVXMMediaBase*>(media);
+    if (!data || !m_mediaList || !m_mediaList->FindItem(media)) return;
+    int k = 0;
+    // A copy of the list: adding a child row does not change it, but keep
+    // the walk independent of the rows anyway.
+    const std::list<VXM_CLIP_SEGMENT> segments = data->m_lstClipSegments;
+    for (const VXM_CLIP_SEGMENT& segment : segments) {
+        if (m_mediaList->FindChildItem(k, media)) {
+            m_mediaList->SetChildItemRange(media, k, segment.m_nStart, segment.m_nEnd);
+        } else if (IVXMMedia* copy = CreateVXMMediaObject(media)) {
+            copy->SetStartTime(segment.m_nStart);
+            copy->SetEndTime(segment.m_nEnd);
+            copy->SetDuration(segment.m_nEnd - segment.m_nStart);
+            const int parentIndex = m_mediaList->GetItemIndex(m_mediaList->FindItem(media));
+            if (!AddChildRow(copy, parentIndex, media, segment.m_nStart, segment.m_nEnd, k)) copy->Release();
+        }
+        ++k;
+    }
+    m_mediaList->SyncChildItems(media);
+    OnListChanged();
 }
 
 void CMainPaneUI::RefreshEffectMark(IVXMMedia* media)

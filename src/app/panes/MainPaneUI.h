@@ -104,7 +104,7 @@ public:
     void AddConvertedEntry(const std::wstring&) override {}
     void ImportCue(const std::wstring& path) override;
     bool CheckBurn() override { return true; }
-    void RebuildSegments(IVXMMedia*) override {}
+    void RebuildSegments(IVXMMedia* media) override;
     void RefreshEffectMark(IVXMMedia* media) override;
     void SelectFirstManagerEntry() override {}
     bool IsBurning() const override { return false; }
