@@ -316,3 +316,23 @@ TEST_F(ListOps, ChooserIsPlacedBelowItsButtonAndKeptOnScreen)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ListOps, RightClickAsksForTheListMenuAtThePoint)
+{
+    CMediaListItemUI* row = AddRow(NewMedia(L"a"));
+    CRecorder menu(L"media_contextmenu");
+    manager.AddNotifier(&menu);
+    TEventUI e;
+    e.Type = UIEVENT_CONTEXTMENU;
+    e.pSender = row;
+    e.ptMouse = POINT{40, 12};
+    row->Event(e);  // a row's right click reaches its list
+    manager.RemoveNotifier(&menu);
+    ASSERT_EQ(menu.seen.size(), 1u);
+    EXPECT_EQ(menu.seen[0].first, 40u);
+    EXPECT_EQ(menu.seen[0].second, 12);
+}
+
+}  // namespace

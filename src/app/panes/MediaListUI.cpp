@@ -75,6 +75,24 @@ bool CMediaListUI::RemoveAt(int index, bool doNotDestroy)
     return IsListRow(GetItemAt(index)) && CListUI::RemoveAt(index, doNotDestroy);
 }
 
+void CMediaListUI::DoEvent(TEventUI& event)
+{
+    if (ForwardDisabledMouseEvent(event)) return;
+    if (event.Type == UIEVENT_CONTEXTMENU) {
+        if (CPaintManagerUI* manager = GetManager()) {
+            POINT pt = event.ptMouse;
+            RECT frame{};
+            if (GetWindowRect(manager->GetPaintWindow(), &frame)) {
+                pt.x += frame.left;
+                pt.y += frame.top;
+            }
+            manager->SendNotify(this, L"media_contextmenu", static_cast<WPARAM>(pt.x), static_cast<LPARAM>(pt.y));
+        }
+        return;
+    }
+    CListUI::DoEvent(event);
+}
+
 bool CMediaListUI::SelectItem(int index, bool takeFocus)
 {
     if (index >= 0 && index == GetCurSel() && IsMultiSelectState()) return true;

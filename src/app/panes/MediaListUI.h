@@ -55,6 +55,8 @@ public:
     bool AddAt(CControlUI* control, int index) override;
     bool Remove(CControlUI* control, bool doNotDestroy = false) override;
     bool RemoveAt(int index, bool doNotDestroy = false) override;
+    // A context-menu click sends "media_contextmenu" with the point on the screen.
+    void DoEvent(TEventUI& event) override;
     // Sends "item_selected" (wParam index, lParam kind) after a selection.
     bool SelectItem(int index, bool takeFocus = false) override;
 
