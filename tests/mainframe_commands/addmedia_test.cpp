@@ -3,7 +3,11 @@
 // the drive choice and discs.
 #include "recording_panes.h"
 
+#include "DVDOpenDlgUI.h"
 #include "DlgSelectDVD.h"
+#include "IVXMDVDFile.h"
+#include "IVXMDiscFile.h"
+#include "VXMMessages.h"
 #include "MainFrameMessages.h"
 #include "MediaFileTypes.h"
 #include "MediaFolders.h"
@@ -12,8 +16,12 @@
 #include "support/test_media.h"
 #include "ui/UILanguage.h"
 
+#include <QTimer>
+
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <map>
 #include <set>
 
@@ -448,13 +456,138 @@ TEST_F(CAddMediaTest, ADiscThatCannotBeReadSaysSoUnlessTheUserSkipped)
 
 TEST_F(CAddMediaTest, ADiscArrivingOnTheConverterPageOpens)
 {
+    desktop.drives.drives = {COpticalDrive{L"/dev/sr0", L"/media/me/DISC"}};
     Open();
-    COpticalDrive drive{L"/dev/sr0", L"/media/me/DISC"};
     discResult.opened = true;
-    SendMessageW(hwnd, WM_DEVICECHANGE, 0x8000, reinterpret_cast<LPARAM>(&drive));
+    // The drives' notice reaches the window by itself.
+    desktop.drives.Notice(EDeviceNotice::Arrival, L"/dev/sr0");
     EXPECT_TRUE(Has(log, "main: remove rows of /dev/sr0"));
     EXPECT_TRUE(Has(log, "dialog: open disc /dev/sr0"));
     EXPECT_TRUE(Has(log, "main: dvd titles"));
 }
 
 }  // namespace
+
+// ---- the disc-open window ---------------------------------------------------------------------
+
+// A DVD source whose open the test steers: it reports through the window as
+// the engine does (a message sent from the worker thread).
+class CScriptedDVD : public IVXMDVDFile {
+public:
+    void SetPath(const std::wstring& path) override { m_path = path; }
+    void CancelOpen() override
+    {
+        cancelled = true;
+        m_cancel.Set();
+    }
+    void SetWorkFolder(const std::wstring&) override {}
+    int Open(HWND notify) override
+    {
+        openThread = std::this_thread::get_id();
+        if (waitForCancel) m_cancel.Wait(5000);
+        if (titles >= 0) {
+            int result = cancelled ? -1 : 0;
+            ::SendMessage(notify, WM_VXM_DVD_PARSED, reinterpret_cast<WPARAM>(&result), 0);
+        }
+        return 0;
+    }
+    int GetTitleCount() const override { return titles; }
+    IVXMDVDTitle* GetTitleAt(unsigned int) override { return nullptr; }
+    IVXMDVDTitle* GetTitleByNumber(int) override { return nullptr; }
+    int GetMainTitleInfo() const override { return -1; }
+    std::wstring GetPath() const override { return m_path; }
+    void Release() override {}
+
+    int titles = 3;
+    bool waitForCancel = false;
+    std::atomic<bool> cancelled{false};
+    std::thread::id openThread;
+
+private:
+    std::wstring m_path;
+    CEvent m_cancel{true, false};
+};
+
+class CScriptedDisc : public IVXMDiscFile {
+public:
+    void SetDrive(const std::wstring& path) override { drive = path; }
+    int Open(HWND) override { return opens ? 0 : -1; }
+    int GetTrackCount() const override { return opens ? 5 : -1; }
+    IVXMDiscAudiotrack* GetTrackAt(int) override { return nullptr; }
+    std::wstring GetDrive() const override { return drive; }
+    void Release() override {}
+    bool opens = false;
+    std::wstring drive;
+};
+
+class CDVDOpenTest : public ::testing::Test {
+protected:
+    // Runs the window modally; the code it closed with.
+    UINT Run(CDVDOpenDlgUI& dialog, const std::function<void(CDVDOpenDlgUI&)>& whileOpen = {})
+    {
+        ResetUIQuit();
+        if (!dialog.Create(nullptr, L"VXMDVDOpenDlg", WS_POPUP | WS_VISIBLE, 0)) return 9999;
+        if (whileOpen) {
+            CDVDOpenDlgUI* d = &dialog;
+            QTimer::singleShot(50, [d, whileOpen] { whileOpen(*d); });
+        }
+        UINT code = dialog.ShowModal();
+        dialog.JoinWorker();
+        return code;
+    }
+};
+
+TEST_F(CDVDOpenTest, AnAnalysedDVDClosesTheWindowWithItsResult)
+{
+    CScriptedDVD dvd;
+    CScriptedDisc disc;
+    CDVDOpenDlgUI dialog(L"/dev/sr0", &dvd, &disc);
+    EXPECT_EQ(Run(dialog), 0u);
+    EXPECT_EQ(dialog.GetOpenResult(), 0);
+    EXPECT_FALSE(dialog.IsAudioCD());
+    EXPECT_FALSE(dialog.WasCancelled());
+    EXPECT_NE(dvd.openThread, std::this_thread::get_id()) << "the analysis runs beside the UI thread";
+}
+
+TEST_F(CDVDOpenTest, NoDVDButReadableTracksIsAnAudioCD)
+{
+    CScriptedDVD dvd;
+    dvd.titles = -1;
+    CScriptedDisc disc;
+    disc.opens = true;
+    CDVDOpenDlgUI dialog(L"/dev/sr0", &dvd, &disc);
+    EXPECT_EQ(Run(dialog), 0u);
+    EXPECT_TRUE(dialog.IsAudioCD());
+    EXPECT_EQ(disc.drive, L"/dev/sr0");
+}
+
+TEST_F(CDVDOpenTest, NeitherDVDNorCDEndsTheWindowWithoutADisc)
+{
+    CScriptedDVD dvd;
+    dvd.titles = -1;
+    CScriptedDisc disc;
+    CDVDOpenDlgUI dialog(L"/dev/sr0", &dvd, &disc);
+    EXPECT_EQ(Run(dialog), 0u);
+    EXPECT_FALSE(dialog.IsAudioCD());
+    EXPECT_EQ(dialog.GetOpenResult(), -1);
+}
+
+TEST_F(CDVDOpenTest, SkipCancelsTheAnalysisAndTheWindowWaitsForItsEnd)
+{
+    CScriptedDVD dvd;
+    dvd.waitForCancel = true;
+    CScriptedDisc disc;
+    CDVDOpenDlgUI dialog(L"/dev/sr0", &dvd, &disc);
+    UINT code = Run(dialog, [](CDVDOpenDlgUI& d) {
+        CButtonUI skip;
+        skip.SetName(L"ID_BUTTON_DVDOPEN_SKIP");
+        TNotifyUI msg;
+        msg.sType = L"click";
+        msg.pSender = &skip;
+        d.Notify(msg);
+    });
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(dvd.cancelled);
+    EXPECT_TRUE(dialog.WasCancelled());
+    EXPECT_EQ(dialog.GetOpenResult(), -1);
+}

@@ -21,6 +21,7 @@
 #include "ui/UICustomControls.h"
 #include "ui/UILanguage.h"
 #include "ui/desktop/Desktop.h"
+#include "ui/desktop/DeviceNotices.h"
 #include "ui/desktop/DropTarget.h"
 
 #include <filesystem>
@@ -101,6 +102,7 @@ void CVXMMainFrameWnd::StartDropsAndClipboard()
 {
     m_dropSink = std::make_unique<CFrameDropSink>(GetHWND());
     if (GetWidget()) m_dropTarget = std::make_unique<CDropTarget>(GetWidget(), m_dropSink.get());
+    if (IOpticalDrives* drives = Desktop().drives) m_deviceNotices = std::make_unique<CDeviceNoticeForwarder>(GetHWND(), *drives);
     if (IClipboard* clipboard = Desktop().clipboard) {
         m_clipboardToken = clipboard->Subscribe([this] {
             if (m_settings && m_settings->MonitorClipboard)
@@ -113,6 +115,7 @@ void CVXMMainFrameWnd::StopDropsAndClipboard()
 {
     if (m_clipboardToken && Desktop().clipboard) Desktop().clipboard->Unsubscribe(m_clipboardToken);
     m_clipboardToken = 0;
+    m_deviceNotices.reset();
     m_dropTarget.reset();
     m_dropSink.reset();
 }

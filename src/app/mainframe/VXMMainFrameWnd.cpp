@@ -16,6 +16,7 @@
 #include "ui/UILanguage.h"
 #include "ui/UIMenu.h"
 #include "ui/UIMessagePump.h"
+#include "ui/desktop/DeviceNotices.h"
 #include "ui/desktop/DropTarget.h"
 #include "platform/folders.h"
 #include "platform/text.h"

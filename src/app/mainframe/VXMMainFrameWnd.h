@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class CDeviceNoticeForwarder;
 class CDropTarget;
 class CMediaHandler;
 class CMenu;
@@ -148,6 +149,7 @@ private:
     std::unique_ptr<CMenu> m_menus;
     std::unique_ptr<IDropSink> m_dropSink;
     std::unique_ptr<CDropTarget> m_dropTarget;
+    std::unique_ptr<CDeviceNoticeForwarder> m_deviceNotices;  // discs arriving and going
     int m_clipboardToken = 0;
     bool m_driveDialogOpen = false;  // no disc opens by itself meanwhile
     bool m_optionsShown = false;
