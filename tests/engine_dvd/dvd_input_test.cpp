@@ -123,6 +123,32 @@ TEST(DvdInput, AChapterRangeReadsOnlyThoseChaptersWithTheirOwnSound)
     EXPECT_NEAR(whole.audioSeconds, whole.videoSeconds, 0.1);
 }
 
+TEST(DvdInput, ATitleSeeksToATime)
+{
+    ASSERT_FALSE(TestDvd().empty());
+    LegacyInputRequest req;
+    req.dvd = true;
+    req.dvd_device = TestDvd();
+    req.title = 2;
+    AVFormatContext* ic = nullptr;
+    ASSERT_EQ(open_dvd_title_input(req, AVIOInterruptCB{}, &ic), 0);
+    ASSERT_GE(avformat_find_stream_info(ic, nullptr), 0);
+    const int video = av_find_best_stream(ic, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    ASSERT_GE(video, 0);
+    const int64_t target = ic->start_time + 2 * AV_TIME_BASE;
+    ASSERT_GE(avformat_seek_file(ic, -1, INT64_MIN, target, INT64_MAX, 0), 0);
+    double first = -1;
+    AVPacket* pkt = av_packet_alloc();
+    while (first < 0 && av_read_frame(ic, pkt) >= 0) {
+        if (pkt->stream_index == video && pkt->pts != AV_NOPTS_VALUE)
+            first = (pkt->pts - ic->streams[video]->start_time) * av_q2d(ic->streams[video]->time_base);
+        av_packet_unref(pkt);
+    }
+    av_packet_free(&pkt);
+    close_input_format(&ic);
+    EXPECT_NEAR(first, 2.0, 0.7);
+}
+
 TEST(DvdInput, TitlesChaptersAndAnglesThatDoNotExistAreRefused)
 {
     ASSERT_FALSE(TestDvd().empty());
