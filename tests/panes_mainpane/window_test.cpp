@@ -15,6 +15,7 @@
 #include "VXMMessages.h"
 #include "VXMSettings.h"
 #include "support/test_media.h"
+#include "ui/UILanguage.h"
 #include "ui/UILib.h"
 #include "ui/UIMessagePump.h"
 #include "ui/desktop/FakeDesktop.h"
@@ -206,6 +207,47 @@ TEST_F(CPaneWindowTest, AProfilePickedInTheChooserOpenedByTheProfileButtonBecome
     ASSERT_NE(pick->GetProfile(), pane->GetCurrentProfile());
     chooser->SelectProfile(pick);
     EXPECT_TRUE(Pump([&] { return pane->GetCurrentProfile() == pick->GetProfile(); }));
+}
+
+}  // namespace
+
+namespace {
+
+class CNamedProfile : public CExtProfile {
+public:
+    explicit CNamedProfile(std::wstring name) : CExtProfile(L"m4v"), name(std::move(name)) {}
+    std::wstring GetName() const override { return name; }
+    std::wstring name;
+};
+
+TEST_F(CPaneWindowTest, AnOutputOfAnAppleProfileGoesToTheMusicLibraryWhenAsked)
+{
+    const std::vector<std::wstring>& apple = list->GetAppleProfileNames();
+    ASSERT_FALSE(apple.empty());
+    vxmtest::CTempDir dir;
+    const std::string out = dir.File("a.m4v");
+    std::ofstream(out) << "x";
+    CNamedProfile profile(apple.front());
+    list->SetCurrentProfile(&profile);
+    Add(L"a");
+    media[0]->outputPath = std::wstring(out.begin(), out.end());
+
+    settings->IsExportToiTunes = 0;
+    ASSERT_TRUE(pane->ConvertAll());
+    media[0]->state = 0;
+    pane->OnJobFinished(media[0].get(), 0);
+    const std::wstring notInstalled = CLanguageManager::GetInstance()->LoadStringW(182);
+    Pump([] { return false; }, 100);
+    EXPECT_NE(StatusLine(), notInstalled);
+
+    // Asked for: this system has no music library, which the status line says.
+    settings->IsExportToiTunes = 1;
+    list->GetMediaItem(0)->SetChecked(true);
+    ASSERT_TRUE(pane->ConvertAll());
+    media[0]->state = 0;
+    pane->OnJobFinished(media[0].get(), 0);
+    EXPECT_TRUE(Pump([&] { return StatusLine() == notInstalled; }));
+    settings->IsExportToiTunes = 0;
 }
 
 }  // namespace

@@ -198,7 +198,7 @@ void CMainPaneUI::BuildPane()
     m_profileButton = Find(m_burn ? L"ID_BTN_DVD_PROFILE" : L"ID_BTN_PROFILE");
     m_queue.SetList(m_mediaList);
     LoadRowTemplates();
-    LoadAppleProfiles();
+    if (m_mediaList) m_mediaList->LoadAppleProfiles();
     LoadCurrentProfile();
     RefreshProfileButtons();
     ShowCurrentProfileSettings(nullptr);
@@ -216,20 +216,6 @@ void CMainPaneUI::LoadRowTemplates()
         }
         std::wstring xml = RenameRoot(fallback, L"MediaListContainerElement", t.element);
         if (!xml.empty()) m_mediaList->SetRowTemplate(t.kind, std::move(xml));
-    }
-}
-
-void CMainPaneUI::LoadAppleProfiles()
-{
-    m_appleProfiles.clear();
-    IProfileManager* manager = GetProfileManager();
-    if (!manager) return;
-    IProfileCategory* apple = manager->FindCategoryById(manager->FindCategoryIndexByName(L"apple"));
-    if (!apple) return;
-    for (int g = 0; g < apple->GetGroupCount(); ++g) {
-        IProfileGroup* group = apple->GetGroup(g);
-        for (int p = 0; group && p < group->GetProfileCount(); ++p)
-            if (IProfile* profile = group->GetProfile(static_cast<unsigned>(p))) m_appleProfiles.push_back(profile->GetName());
     }
 }
 
@@ -666,7 +652,7 @@ IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
         CVXMSettings* s = CVXMSettings::GetInstance();
         if (s->IsExportToiTunes && profile) {
             const std::wstring name = profile->GetName();
-            for (const std::wstring& apple : m_appleProfiles)
+            for (const std::wstring& apple : m_mediaList->GetAppleProfileNames())
                 if (apple == name) {
                     if (CMediaHandler* handler = CMediaHandler::GetInstance()) handler->AddToiTunes(media->GetOutputPath());
                     break;
@@ -842,6 +828,10 @@ void CMainPaneUI::OnListChanged()
         if (count >= 2)
             if (auto* box = dynamic_cast<COptionUI*>(Find(L"IDC_PANE_CHECK_SHUTDOWN")))
                 box->Selected(CVXMSettings::GetInstance()->ShutdownFlag != 0, false);
+    }
+    if (m_burn) {
+        if (CControlUI* footer = Find(L"ID_LAYOUT_BURNER_FOOTER")) footer->SetVisible(false);
+        if (CControlUI* size = Find(L"ID_LAYOUT_BURNER_SIZE_FOOTER")) size->SetVisible(count > 0);
     }
     if (count > 0) {
         SelectListPage(1);

@@ -76,8 +76,6 @@ public:
     // The profile group a row converts with: the pane's current group when it
     // holds the row's profile, else the catalogue group that does.
     IProfileGroup* GroupOfRow(CMediaListItemUI* row) const;
-    // Names of the profiles of the catalogue's "apple" category.
-    const std::vector<std::wstring>& GetAppleProfiles() const { return m_appleProfiles; }
     // Program folder with a trailing slash.
     static std::wstring GetModuleDirectory();
 
@@ -116,7 +114,6 @@ private:
     CControlUI* Find(const wchar_t* name) const;
     void LoadRowTemplates();
     void LoadCurrentProfile();
-    void LoadAppleProfiles();
     void RefreshProfileButtons();
     void ShowCurrentProfileSettings(CMediaListItemUI* row);
     void SelectListPage(int page);
@@ -149,7 +146,6 @@ private:
     CConversionQueue m_queue;
     IProfileGroup* m_currentGroup = nullptr;
     int m_currentCategory = -1;
-    std::vector<std::wstring> m_appleProfiles;
     // Tags read from each file row's source, written into its output.
     std::map<IVXMMedia*, VXM_MEDIA_TAGS> m_tags;
     int m_discSize = 0;
