@@ -4,7 +4,9 @@
 
 #include <fstream>
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 #include "VXMDVDFile.h"
 #include "VXMDVDTitle.h"
@@ -161,15 +163,37 @@ TEST(DvdSource, AnUnreadablePathReturnsAtOnceWithoutAMessage)
     source->Release();
 }
 
-TEST(DvdSource, ReleasedBeforeItsReportTheSourceStopsAndNothingArrives)
+TEST(DvdSource, OpenReturnsOnceTheReportIsHandledAndLeavesNothingRunning)
 {
     ASSERT_FALSE(TestDvd().empty());
     CNotifyWindow window;
     IVXMDVDFile* source = CreateVXMDVDFileObject();
     source->SetPath(Utf8ToWide(TestDvd()));
     EXPECT_EQ(source->Open(window.Get()), 0);
-    source->Release();  // the parse thread is joined; its report is dropped
-    EXPECT_FALSE(window.WaitFor(WM_VXM_DVD_PARSED, 500));
+    EXPECT_EQ(window.Count(WM_VXM_DVD_PARSED), 1);
+    source->Release();
+    EXPECT_FALSE(window.WaitFor(WM_USER + 1, 300));  // nothing of the source is left to post
+    EXPECT_EQ(window.Count(WM_VXM_DVD_PARSED), 1);
+}
+
+TEST(DvdSource, OpenOnAWorkerThreadReportsToTheWindowsThread)
+{
+    ASSERT_FALSE(TestDvd().empty());
+    CNotifyWindow window;
+    IVXMDVDFile* source = CreateVXMDVDFileObject();
+    source->SetPath(Utf8ToWide(TestDvd()));
+    const HWND target = window.Get();
+    std::atomic<bool> returned{false};
+    std::thread worker([&] {
+        source->Open(target);
+        returned = true;
+    });
+    EXPECT_TRUE(window.WaitFor(WM_VXM_DVD_PARSED, 10000));
+    worker.join();
+    EXPECT_TRUE(returned.load());
+    EXPECT_EQ(window.Last(WM_VXM_DVD_PARSED), 0);
+    EXPECT_EQ(source->GetTitleCount(), 2);
+    source->Release();
 }
 
 TEST(DvdSource, TheWindowMayReleaseTheSourceWhileHandlingTheReport)

@@ -45,7 +45,8 @@ CVXMDVDFileImpl::~CVXMDVDFileImpl()
     if (m_pParseThread)
         m_pParseThread->Join();
     m_pParseThread.reset();
-    m_pWindow.reset();  // a parse report still queued goes with it
+    if (m_pOpenState)
+        m_pOpenState->alive = false;  // an Open loop still running stops calling in
     if (m_nDiscSize != 0)
         m_dravel.ReleaseDravel();
     for (size_t i = 0; i < m_vecTitles.size(); ++i)
@@ -101,13 +102,18 @@ int CVXMDVDFileImpl::Open(HWND hNotify)
     m_dravel.InitDravel();
     if (m_bCancel.load())
         m_dravel.SetFindEnd();
-    m_pWindow = std::make_unique<CMessageWindow>([this](HWND, UINT msg, WPARAM wParam, LPARAM) -> LRESULT {
+    auto state = std::make_shared<COpenState>();
+    m_pOpenState = state;
+    CMessageWindow window([this, state](HWND, UINT msg, WPARAM wParam, LPARAM) -> LRESULT {
+        if (!state->alive)
+            return 0;
         if ((msg == WM_TIMER && wParam == kWatchdogTimer) || msg == kDetectionEnded)
             OnWatchdogTick();
         else if (msg == kParsedMessage)
             ReportParsed();
         return 0;
     });
+    m_hRelay = window.Get();
     m_pDetectThread = std::make_unique<CMessageThread>();
     if (!m_pDetectThread->Start([this](CMessageThread&) { DetectionThread(); })) {
         LogMessageA(kLogCategory, "the main-movie detection cannot start");
@@ -116,12 +122,14 @@ int CVXMDVDFileImpl::Open(HWND hNotify)
 
     m_bWatchDone = false;
     m_startTick = std::chrono::steady_clock::now();
-    SetTimer(m_pWindow->Get(), kWatchdogTimer, 1000);
+    SetTimer(window.Get(), kWatchdogTimer, 1000);
+    // From the report on, this object may be gone: only `state` is read.
     MSG msg;
-    while (!m_bWatchDone) {
+    while (!state->reported && state->alive) {
         if (GetMessage(&msg, nullptr, 0, 0) <= 0) {
-            // The program is quitting: the watch ends and the quit goes on to its loop.
-            FinishWatch();
+            // The program is quitting: the watch ends, the quit goes on to its loop.
+            if (state->alive && !m_bWatchDone)
+                FinishWatch();
             PostQuitMessage(0);
             break;
         }
@@ -139,7 +147,7 @@ void CVXMDVDFileImpl::DetectionThread()
     const char* text = detect.c_str();
     m_nDetectResult = m_dravel.FindTitleNrOfMainmovie(&text, m_nDiscSize, &m_nMainMovie, &m_nAnswer2, &m_nAnswer3);
     // The watchdog need not wait for its next tick.
-    PostMessage(m_pWindow->Get(), kDetectionEnded, 0, 0);
+    PostMessage(m_hRelay.load(), kDetectionEnded, 0, 0);
 }
 
 void CVXMDVDFileImpl::OnWatchdogTick()
@@ -161,8 +169,7 @@ void CVXMDVDFileImpl::FinishWatch()
     if (m_bWatchDone)
         return;
     m_bWatchDone = true;
-    if (m_pWindow)
-        KillTimer(m_pWindow->Get(), kWatchdogTimer);
+    KillTimer(m_hRelay.load(), kWatchdogTimer);
     // The detection has ended before the parse reads its answer.
     m_dravel.SetFindEnd();
     if (m_pDetectThread)
@@ -185,8 +192,9 @@ void CVXMDVDFileImpl::ParseThread()
         BuildTitleList();
     else
         LogMessageA(kLogCategory, "\"%s\" is not a readable DVD (%d)", path.c_str(), result);
-    // The report is made on the caller's thread, where the object lives.
-    PostMessage(m_pWindow->Get(), kParsedMessage, 0, 0);
+    // The report is made on Open's thread, which waits for it. A post to a
+    // window that is gone (Open ended on a quit) fails and is dropped.
+    PostMessage(m_hRelay.load(), kParsedMessage, 0, 0);
 }
 
 void CVXMDVDFileImpl::BuildTitleList()
@@ -228,6 +236,9 @@ void CVXMDVDFileImpl::ReportParsed()
 {
     if (m_pParseThread)
         m_pParseThread->Join();  // it has posted; it ends now
-    // The window may release this object while it handles the message.
+    if (m_pOpenState)
+        m_pOpenState->reported = true;
+    // The window may release this object while it handles the message:
+    // nothing of it is touched afterwards.
     SendMessage(m_hNotify, WM_VXM_DVD_PARSED, reinterpret_cast<WPARAM>(&m_nParseResult), 0);
 }

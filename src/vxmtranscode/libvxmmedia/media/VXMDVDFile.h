@@ -1,9 +1,10 @@
 // A DVD source (a disc, an image or a folder with a DVD's files) opened into
 // titles. Open runs the main-movie detection on a thread while the caller's
 // thread pumps messages and a 1 s watchdog watches it; then a parse thread
-// reads the disc's structure, builds the titles and has WM_VXM_DVD_PARSED
-// sent to the notify window on the caller's thread. The destructor stops
-// and joins both threads.
+// reads the disc's structure and builds the titles, and the caller's thread
+// sends WM_VXM_DVD_PARSED to the notify window before Open returns (so the
+// report reaches the window even when Open runs on a worker thread that ends
+// right after). The destructor stops and joins both threads.
 #pragma once
 #include <atomic>
 #include <chrono>
@@ -61,12 +62,19 @@ private:
     std::vector<CVXMDVDTitleImpl*> m_vecTitles;   // those not handed out are owned here
     std::vector<bool> m_vecHandedOut;
     std::wstring m_strWorkFolder;
+    // What Open's loop and its window share with the object; the object may
+    // be released while its report is handled.
+    struct COpenState {
+        std::atomic<bool> alive{true};
+        std::atomic<bool> reported{false};
+    };
+    std::shared_ptr<COpenState> m_pOpenState;
+    std::atomic<HWND> m_hRelay{nullptr};   // Open's window: watchdog timer and parse report
     bool m_bWatchDone = false;
     std::chrono::steady_clock::time_point m_startTick;
     int m_nParseResult = -1;
     std::unique_ptr<CMessageThread> m_pDetectThread;
     std::unique_ptr<CMessageThread> m_pParseThread;
-    std::unique_ptr<CMessageWindow> m_pWindow;    // watchdog timer and parse report, caller's thread
     HWND m_hNotify = nullptr;
     dvd_info m_info;
     CDravel m_dravel;
