@@ -111,8 +111,9 @@ pgc_t* CDvdDisc::TitlePgc(int title, int* pgcn)
     return vts->vts_pgcit->pgci_srp[n - 1].pgc;
 }
 
-bool CDvdDisc::ChapterCells(int title, int first, int last, DvdCellRange& out)
+bool CDvdDisc::ChapterCells(int title, int first, int last, std::vector<DvdCellRange>& out)
 {
+    out.clear();
     const title_info_t* info = Title(title);
     if (!info)
         return false;
@@ -122,26 +123,28 @@ bool CDvdDisc::ChapterCells(int title, int first, int last, DvdCellRange& out)
     const ttu_t& ttu = vts->vts_ptt_srpt->title[info->vts_ttn - 1];
     if (first < 1)
         first = 1;
-    if (first > ttu.nr_of_ptts || (last != -1 && (last < first || last > ttu.nr_of_ptts)))
+    if (last == -1)
+        last = ttu.nr_of_ptts;
+    if (first > ttu.nr_of_ptts || last < first || last > ttu.nr_of_ptts)
         return false;
-    const ptt_info_t& start = ttu.ptt[first - 1];
-    if (start.pgcn < 1 || start.pgcn > vts->vts_pgcit->nr_of_pgci_srp)
-        return false;
-    pgc_t* pgc = vts->vts_pgcit->pgci_srp[start.pgcn - 1].pgc;
-    if (!pgc || !pgc->program_map || !pgc->cell_playback || start.pgn < 1 || start.pgn > pgc->nr_of_programs)
-        return false;
-    out.title_set = info->title_set_nr;
-    out.pgc = pgc;
-    out.first_cell = pgc->program_map[start.pgn - 1];
-    out.last_cell = pgc->nr_of_cells;
-    // The range ends before the chapter after `last`, when that chapter
-    // lies in the same chain.
-    if (last != -1 && last < ttu.nr_of_ptts) {
-        const ptt_info_t& next = ttu.ptt[last];
-        if (next.pgcn == start.pgcn && next.pgn >= 1 && next.pgn <= pgc->nr_of_programs)
-            out.last_cell = pgc->program_map[next.pgn - 1] - 1;
+    for (int j = first; j <= last; ++j) {
+        const ptt_info_t& ptt = ttu.ptt[j - 1];
+        if (ptt.pgcn < 1 || ptt.pgcn > vts->vts_pgcit->nr_of_pgci_srp)
+            return false;
+        pgc_t* pgc = vts->vts_pgcit->pgci_srp[ptt.pgcn - 1].pgc;
+        if (!pgc || !pgc->program_map || !pgc->cell_playback || ptt.pgn < 1 || ptt.pgn > pgc->nr_of_programs)
+            return false;
+        const int firstCell = pgc->program_map[ptt.pgn - 1];
+        const int lastCell = ptt.pgn < pgc->nr_of_programs ? pgc->program_map[ptt.pgn] - 1 : pgc->nr_of_cells;
+        if (firstCell < 1 || lastCell < firstCell || lastCell > pgc->nr_of_cells)
+            return false;
+        if (!out.empty() && out.back().pgc == pgc && out.back().last_cell + 1 == firstCell) {
+            out.back().last_cell = lastCell;  // the next chapter of the same chain
+            continue;
+        }
+        out.push_back(DvdCellRange{info->title_set_nr, pgc, firstCell, lastCell});
     }
-    return out.first_cell >= 1 && out.first_cell <= out.last_cell && out.last_cell <= pgc->nr_of_cells;
+    return !out.empty();
 }
 
 std::string CDvdDisc::VolumeLabel() const

@@ -5,13 +5,14 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <dvdread/dvd_reader.h>
 #include <dvdread/ifo_read.h>
 #include <dvdread/ifo_types.h>
 
-// The cells one title (or one chapter range of it) plays, in a single
-// program chain: cells first..last are 1-based cell numbers of `pgc`.
+// Cells a title (or a chapter range of it) plays in one program chain:
+// cells first..last are 1-based cell numbers of `pgc`.
 struct DvdCellRange {
     int title_set = 0;
     pgc_t* pgc = nullptr;
@@ -37,10 +38,10 @@ public:
     // The program chain of the title's first chapter (1-based pgc number in
     // `pgcn`); null when the title set cannot be read.
     pgc_t* TitlePgc(int title, int* pgcn = nullptr);
-    // Cells of chapters first..last (1-based; last -1 = to the end of the
-    // chain), for the given 1-based angle (angle blocks: that angle's cell).
-    // False when the title or a chapter does not exist.
-    bool ChapterCells(int title, int first, int last, DvdCellRange& out);
+    // Cells of chapters first..last (1-based; last -1 = to the title's
+    // end), one range per program chain in playing order. False when the
+    // title or a chapter does not exist.
+    bool ChapterCells(int title, int first, int last, std::vector<DvdCellRange>& out);
     // The disc's volume name; "" when it has none (a folder).
     std::string VolumeLabel() const;
 

@@ -89,20 +89,37 @@ bool CDvdTitleStream::Open(const std::string& device, int title, int firstChapte
     }
     // "-chapter N" alone plays chapter N only; no chapter plays the whole title.
     const int last = firstChapter < 1 ? -1 : lastChapter < 1 ? firstChapter : lastChapter;
-    DvdCellRange range;
-    if (!m_disc.ChapterCells(title, firstChapter, last, range)) {
+    std::vector<DvdCellRange> ranges;
+    if (!m_disc.ChapterCells(title, firstChapter, last, ranges)) {
         LogMessageA(kLogCategory, "title %d of \"%s\" has no chapters %d to %d", title, device.c_str(), firstChapter,
                     lastChapter);
         return false;
     }
-    m_file = DVDOpenFile(m_disc.Reader(), range.title_set, DVD_READ_TITLE_VOBS);
+    m_file = DVDOpenFile(m_disc.Reader(), ranges.front().title_set, DVD_READ_TITLE_VOBS);
     if (!m_file) {
-        LogMessageA(kLogCategory, "the video files of title set %d cannot be opened", range.title_set);
+        LogMessageA(kLogCategory, "the video files of title set %d cannot be opened", ranges.front().title_set);
         return false;
     }
+    for (const DvdCellRange& range : ranges)
+        if (!AddCells(*range.pgc, range.first_cell, range.last_cell, angle))
+            return false;
+    if (m_totalBlocks == 0) {
+        LogMessageA(kLogCategory, "title %d of \"%s\" holds no video", title, device.c_str());
+        return false;
+    }
+    m_cache.resize(static_cast<size_t>(kCacheBlocks) * DVD_VIDEO_LB_LEN);
+    const DvdCellRange& head = ranges.front();
+    if (head.first_cell > 1)
+        m_startPts = VobuTime(head.pgc->cell_playback[head.first_cell - 1].first_sector, false);
+    const DvdCellRange& end = ranges.back();
+    if (end.last_cell < end.pgc->nr_of_cells)
+        AddTail(*end.pgc, end.last_cell);
+    return true;
+}
 
-    const pgc_t& pgc = *range.pgc;
-    for (int c = range.first_cell; c <= range.last_cell;) {
+bool CDvdTitleStream::AddCells(const pgc_t& pgc, int first, int last, int angle)
+{
+    for (int c = first; c <= last;) {
         const cell_playback_t& cell = pgc.cell_playback[c - 1];
         if (cell.block_type == BLOCK_TYPE_ANGLE_BLOCK && cell.block_mode == BLOCK_MODE_FIRST_CELL) {
             int end = c;
@@ -120,15 +137,6 @@ bool CDvdTitleStream::Open(const std::string& device, int title, int firstChapte
         m_lengthMs += DvdTimeToMs(cell.playback_time);
         ++c;
     }
-    if (m_totalBlocks == 0) {
-        LogMessageA(kLogCategory, "title %d of \"%s\" holds no video", title, device.c_str());
-        return false;
-    }
-    m_cache.resize(static_cast<size_t>(kCacheBlocks) * DVD_VIDEO_LB_LEN);
-    if (range.first_cell > 1)
-        m_startPts = VobuTime(pgc.cell_playback[range.first_cell - 1].first_sector, false);
-    if (range.last_cell < pgc.nr_of_cells)
-        AddTail(pgc, range.last_cell);
     return true;
 }
 

@@ -36,6 +36,9 @@ private:
         std::int64_t start = 0;      // first block's index in the stream
     };
     void AddExtent(std::uint32_t first, std::uint32_t count);
+    // Cells first..last (1-based) of a chain; of an angle block only the
+    // angle's own cell.
+    bool AddCells(const pgc_t& pgc, int first, int last, int angle);
     bool AddAngleCell(const cell_playback_t& cell, int angle);
     bool FillCache(std::int64_t block);
     // Presentation start or end (90 kHz) of the VOBU whose navigation pack
