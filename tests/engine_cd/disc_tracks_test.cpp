@@ -18,44 +18,14 @@
 #include "VXMDiscAudioTrack.h"
 #include "VXMDiscFile.h"
 #include "VXMMediaExports.h"
+#include "disc_image.h"
 #include "platform/text.h"
 #include "support/test_media.h"
 
 namespace {
 
-constexpr int kSectorBytes = 2352;
-constexpr int kSectors[3] = {188, 263, 338};  // 2.5067 s, 3.5067 s, 4.5067 s
-
-std::string Msf(int sector)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", sector / 4500, (sector / 75) % 60, sector % 75);
-    return text;
-}
-
-// Three tracks of raw CD audio with their CUE sheet; the path of the sheet.
-std::string MakeDiscImage(const vxmtest::CTempDir& dir)
-{
-    std::ofstream bin(dir.File("disc.bin"), std::ios::binary);
-    std::ofstream cue(dir.File("disc.cue"));
-    cue << "FILE \"disc.bin\" BINARY\n";
-    int sector = 0;
-    for (int i = 0; i < 3; ++i) {
-        const std::string raw = dir.File("t" + std::to_string(i) + ".raw");
-        const double seconds = kSectors[i] / 75.0;
-        EXPECT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i",
-                                        "sine=frequency=" + std::to_string(300 * (i + 1)) +
-                                            ":duration=" + std::to_string(seconds),
-                                        "-ar", "44100", "-ac", "2", "-f", "s16le", raw}));
-        std::ifstream in(raw, std::ios::binary);
-        std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        data.resize(static_cast<size_t>(kSectors[i]) * kSectorBytes, '\0');
-        bin.write(data.data(), static_cast<std::streamsize>(data.size()));
-        cue << "  TRACK 0" << i + 1 << " AUDIO\n    INDEX 01 " << Msf(sector) << "\n";
-        sector += kSectors[i];
-    }
-    return dir.File("disc.cue");
-}
+using cdtest::kSectors;
+using cdtest::MakeDiscImage;
 
 class DiscTracks : public testing::Test {
 protected:

@@ -262,7 +262,7 @@ TEST(LegacyInputs, ATrackIsItsChapterTimeRange)
     OptionGroup g;
     OptionsContext o;
     o.g = &g;
-    o.start_time = 250000;
+    o.start_time = 1250000;  // a position on the disc, inside the track
     int code = run_tool_guarded(&ctx, [&](CToolContext* c) { return open_input_file(&o, disc.c_str(), c); });
     ASSERT_EQ(code, 0);
     EXPECT_EQ(ctx.input_files[0]->start_time, 1250000);

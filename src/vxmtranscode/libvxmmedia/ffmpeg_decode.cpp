@@ -6,6 +6,7 @@ extern "C" {
 #include <libavfilter/buffersrc.h>
 }
 
+#include "cd_input.h"
 #include "cmdutils.h"
 
 void do_subtitle_out(CTranscodeRun& run, OutputStream* ost, AVSubtitle* sub);
@@ -144,7 +145,9 @@ int process_input(CTranscodeRun& run, int file_index)
     AVFormatContext* is = ifile->ctx;
     AVPacket* pkt = run.pkt;
 
-    int ret = av_read_frame(is, pkt);
+    int ret = ifile->read_end_reached ? AVERROR_EOF : av_read_frame(is, pkt);
+    if (ret >= 0 && ifile->read_end != INT64_MAX && cd_packet_reaches(is, pkt, ifile->read_end))
+        ifile->read_end_reached = 1;  // a source without an end of its own (CD)
     if (ret == AVERROR(EAGAIN)) return ret;
     if (ret < 0) {
         const bool read_error = ret != AVERROR_EOF && !avio_feof(is->pb);

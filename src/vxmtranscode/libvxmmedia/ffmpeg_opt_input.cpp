@@ -11,6 +11,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "cd_input.h"
 #include "ffmpeg_opt.h"
 #include "ffmpeg_opt_internal.h"
 
@@ -234,19 +235,15 @@ int open_input_file(OptionsContext* o, const char* filename, CToolContext* ctx)
         if (ic->nb_streams == 0) exit_program(ctx, 1);
     }
 
-    // A CD track is its chapter's time range on the disc.
-    if (legacy && legacy->cd_track > 0) {
-        if (legacy->cd_track > static_cast<int>(ic->nb_chapters)) {
-            av_log(nullptr, AV_LOG_FATAL, "Track %d does not exist on %s.\n", legacy->cd_track, filename);
+    // A CD input reads its track's range (the whole disc without a track);
+    // "-ss" and "-t" are positions on the disc.
+    int64_t read_end = INT64_MAX;
+    if (is_cd_input(ic) || (legacy && legacy->cd_track > 0)) {
+        const int track = legacy ? legacy->cd_track : -1;
+        if (cd_input_range(ic, track, o->start_time, o->recording_time, read_end) < 0) {
+            av_log(nullptr, AV_LOG_FATAL, "Track %d does not exist on %s.\n", track, filename);
             exit_program(ctx, 1);
         }
-        AVChapter* ch = ic->chapters[legacy->cd_track - 1];
-        int64_t ch_start = av_rescale_q(ch->start, ch->time_base, AV_TIME_BASE_Q);
-        int64_t ch_end = av_rescale_q(ch->end, ch->time_base, AV_TIME_BASE_Q);
-        int64_t ss = o->start_time == AV_NOPTS_VALUE ? 0 : o->start_time;
-        int64_t left = ch_end - ch_start - ss;
-        o->start_time = ch_start + ss;
-        if (left < o->recording_time) o->recording_time = left > 0 ? left : 0;
     }
 
     int64_t timestamp = o->start_time == AV_NOPTS_VALUE ? 0 : o->start_time;
@@ -272,6 +269,9 @@ int open_input_file(OptionsContext* o, const char* filename, CToolContext* ctx)
     file->ts_offset = o->input_ts_offset - (ctx->copy_ts ? 0 : timestamp);
     file->nb_streams = static_cast<int>(ic->nb_streams);
     file->rate_emu = o->rate_emu;
+    file->read_end = read_end;
+    // An empty range reads nothing: past the disc's end a read never returns.
+    file->read_end_reached = read_end != INT64_MAX && timestamp >= read_end;
     file->accurate_seek = o->accurate_seek;
 
     add_input_streams(o, ic, ctx);

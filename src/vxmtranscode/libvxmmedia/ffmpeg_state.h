@@ -101,6 +101,8 @@ struct InputFile {
     int nb_streams = 0;
     int nb_streams_warn = 0;
     int rate_emu = 0;
+    int64_t read_end = INT64_MAX;        // AV_TIME_BASE; reading stops at the packet that reaches it
+    int read_end_reached = 0;
 };
 
 struct OutputStream {

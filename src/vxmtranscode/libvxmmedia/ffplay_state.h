@@ -138,6 +138,8 @@ struct CVideoState {
 
     AVFormatContext* ic = nullptr;
     std::mutex ic_lock;
+    int64_t read_end = INT64_MAX;     // AV_TIME_BASE; a CD input is read up to there
+    bool read_end_reached = false;    // read thread only
 
     int video_stream = -1, audio_stream = -1, subtitle_stream = -1;
     AVCodecContext* sdec = nullptr;

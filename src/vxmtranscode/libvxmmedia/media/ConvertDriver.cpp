@@ -125,15 +125,21 @@ void DeleteTempFile(CVXMMediaBase& data)
     data.m_strTempFile.clear();
 }
 
-// Takes the next step off the queue and checks its input. 0, or the code
-// the conversion ends with.
-int TakeNextStep(CCmdFFplay& runner, VXM_JOB_COMMAND& job)
+// Media read from a disc (DVD title, CD track) rather than from a file.
+bool IsDiscMedia(const CVXMMediaBase& data)
+{
+    return data.m_nMediaKind != 0;
+}
+
+// Takes the next step off the queue and checks its input (unless told not
+// to). 0, or the code the conversion ends with.
+int TakeNextStep(CCmdFFplay& runner, VXM_JOB_COMMAND& job, bool testInput = true)
 {
     if (!PopJob(runner.m_vecJobQueue, runner.m_pCurrentJob, runner.m_bTrackPosition, job)) {
         LogMessageA(kLogCategory, "the next step of the job has no command line");
         return -1;
     }
-    if (!job.strInput.empty() && !IsDeviceInput(job.strInput) && !FileExists(job.strInput)) {
+    if (testInput && !job.strInput.empty() && !IsDeviceInput(job.strInput) && !FileExists(job.strInput)) {
         LogMessageA(kLogCategory, "the input \"%s\" of a job step cannot be opened", Utf8(job.strInput).c_str());
         return -2;
     }
@@ -229,7 +235,7 @@ void FinishDone(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, HWND hNoti
     }
     DeleteTempFile(data);
     data.DeletePassLogFiles();
-    if (result == 0)
+    if (result == 0 && !IsDiscMedia(data))
         data.CopySourceFileTimes();
     *target.pPositionOffset = 0;
     MarkMonitorDone(data);
@@ -242,7 +248,8 @@ void FinishDone(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, HWND hNoti
 bool HandleStepEnd(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, int result, HWND hNotify, int value)
 {
     const int kind = runner->m_pCurrentJob ? runner->m_pCurrentJob->nPassKind : PASS_PLAIN;
-    if (result == 1 && AcceptsExitCodeOne(kind))
+    // A disc step's every non-zero exit is a failure.
+    if (result == 1 && AcceptsExitCodeOne(kind) && !IsDiscMedia(*target.pData))
         result = 0;
     if (runner->IsStopRequested())
         result = -1;  // a stop between two steps is a stop too
@@ -250,7 +257,8 @@ bool HandleStepEnd(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, int res
     if (result == 0 && !runner->m_vecJobQueue.empty()) {
         if (kind != PASS_SUBTITLE && kind != PASS_THUMBNAIL)
             *target.pPositionOffset = static_cast<int>(*target.pPositionOffset + runner->GetPosition());
-        LogMessageA(kLogCategory, "current Transcode pos is %d", *target.pPositionOffset);
+        if (!IsDiscMedia(*target.pData))
+            LogMessageA(kLogCategory, "current Transcode pos is %d", *target.pPositionOffset);
         runner->Close();
         PostMessage(hNotify, WM_VXM_JOB_STARTED, 0, MediaParam(target));
         VXM_JOB_COMMAND job;
@@ -337,7 +345,8 @@ void ConvertStart(const VXM_CONVERT_TARGET& target, IProfile* profile, HWND hNot
         else
             LogMessageA(kLogCategory, "no job can be built for \"%s\": the job builder is not built in",
                         Utf8(data.m_strSourcePath).c_str());
-        runner->m_fProgressCount = 0.0f;
+        if (data.m_nMediaKind != 2)
+            runner->m_fProgressCount = 0.0f;
     }
     if (runner->m_vecJobQueue.empty()) {
         LogMessageA(kLogCategory, "the job of \"%s\" has no step", Utf8(data.m_strSourcePath).c_str());
@@ -346,7 +355,8 @@ void ConvertStart(const VXM_CONVERT_TARGET& target, IProfile* profile, HWND hNot
     }
 
     VXM_JOB_COMMAND job;
-    if (int result = TakeNextStep(*runner, job)) {
+    // A CD track's input is the drive: it is not opened to test it.
+    if (int result = TakeNextStep(*runner, job, data.m_nMediaKind != 2)) {
         FailBeforeMonitor(target, result, hNotify);
         return;
     }

@@ -1,6 +1,8 @@
 // Preview, conversion and copying of an audio-CD track.
 #include "VXMDiscAudioTrack.h"
 
+#include <algorithm>
+#include <mutex>
 #include <new>
 
 #include "CmdFFplay.h"
@@ -10,30 +12,58 @@
 #include "EngineLog.h"
 #include "MediaRunners.h"
 #include "VXMJobType.h"
+#include "VXMMediaImpl.h"
+#include "VXMMessages.h"
+#include "platform/messages.h"
+#include "ffplay.h"
 #include "platform/text.h"
 
 namespace {
+
 constexpr const char* kLogCategory = "CVXMDiscAudioTrackImpl";
+
+// Values the control events point to; one player runs at a time.
+struct TrackPreviewValues {
+    float fSeek = 0.0f;
+    int nVolume = 0;
+};
+TrackPreviewValues g_trackPreview;
+
+bool PlayerRunning(CCmdFFplay* runner)
+{
+    return runner && runner->IsWorkerRunning();
 }
+
+VXM_CONVERT_TARGET TargetOf(CVXMDiscAudioTrackImpl& track)
+{
+    return {static_cast<IVXMMedia*>(&track), static_cast<CVXMMediaBase*>(&track), &track.m_nPositionOffset};
+}
+
+}  // namespace
 
 CVXMDiscAudioTrackImpl::CVXMDiscAudioTrackImpl()
 {
-    m_media.m_nMediaKind = 2;
-    m_media.m_bHasVideo = 0;
+    m_nMediaKind = 2;
+    m_bHasVideo = 0;
 }
 
 CVXMDiscAudioTrackImpl::CVXMDiscAudioTrackImpl(const CVXMDiscAudioTrackImpl& other)
     : IVXMDiscAudiotrack(other),
+      CVXMMediaBase(other),
       m_pAudioTrack(other.m_pAudioTrack),
       m_nReserved(other.m_nReserved),
       m_llChapterStart(other.m_llChapterStart),
       m_llChapterEnd(other.m_llChapterEnd),
       m_llChapterStartMs(other.m_llChapterStartMs),
       m_llChapterEndMs(other.m_llChapterEndMs),
-      m_nPositionOffset(other.m_nPositionOffset),
-      m_media(other.m_media)
+      m_nPositionOffset(other.m_nPositionOffset)
 {
-    m_media.m_nMediaKind = 2;
+    m_nMediaKind = 2;
+}
+
+CVXMDiscAudioTrackImpl::~CVXMDiscAudioTrackImpl()
+{
+    StopAndJoinAll();
 }
 
 IVXMMedia* CopyDiscTrackMedia(IVXMMedia& source)
@@ -46,85 +76,184 @@ IVXMMedia* CopyDiscTrackMedia(IVXMMedia& source)
 
 void CVXMDiscAudioTrackImpl::SetSourcePath(const std::wstring& path)
 {
-    m_media.m_strSourcePath = path;
+    m_strSourcePath = path;
     if (path.empty()) {
-        m_media.m_strSourceTitle.clear();
-        m_media.m_strSourceExt.clear();
-        m_media.m_strSourceFolder.clear();
+        m_strSourceTitle.clear();
+        m_strSourceExt.clear();
+        m_strSourceFolder.clear();
         return;
     }
     std::wstring folder, name, ext;
     SplitMediaPath(path, folder, name, ext);
-    m_media.m_strSourceTitle = name + ext;  // "track 3" has no extension
-    m_media.m_strSourceExt.clear();
-    m_media.m_strSourceFolder = m_media.m_strDiscPath;
+    m_strSourceTitle = name + ext;  // "track 3" has no extension
+    m_strSourceExt.clear();
+    m_strSourceFolder = m_strDiscPath;
+}
+
+int CVXMDiscAudioTrackImpl::InitPreviewWindow(HWND hwnd)
+{
+    if (!hwnd)
+        return -1;
+    m_hPreviewWnd = hwnd;
+    return 0;
+}
+
+std::wstring CVXMDiscAudioTrackImpl::BuildPreviewCommandLine() const
+{
+    CFFMpegOpts opts;
+    opts.SetInput(GetDrivePath());
+    opts.SetOption(m_strInputOptions, L"-%s", m_strSourcePath.c_str());
+    opts.AddFlag(L"-vn");
+    opts.AddFlag(L"-nodisp");
+    // Milliseconds kept: a whole-second cut would start inside the previous track.
+    const double start = m_nStartTime / 1000.0;
+    const double end = m_nEndTime / 1000.0;
+    const double length = GetEffectiveDuration() / 1000.0;
+    if (m_nStartTime != 0)
+        opts.SetOption(L"-ss", L"%.3f", start);
+    if ((m_nEndTime != 0 && end - start < length) || length + 1 < m_nAux36)
+        opts.SetOption(L"-t", L"%.3f", end - start);
+    return opts.BuildCommandLine();
 }
 
 int CVXMDiscAudioTrackImpl::StartPreview(HWND hNotify)
 {
-    if (m_media.m_pPreviewRunner && m_media.m_pPreviewRunner->IsWorkerRunning())
-        m_media.StopPreview();  // one player at a time
-    DeleteMediaRunner(m_media.m_pPreviewRunner);
-    CCmdFFplay* runner = NewMediaRunner(m_media.m_pPreviewRunner);
+    if (PlayerRunning(m_pPreviewRunner))
+        StopPreview();  // one player at a time
+    DeleteMediaRunner(m_pPreviewRunner);
+    CCmdFFplay* runner = NewMediaRunner(m_pPreviewRunner);
     if (!runner)
         return -1;
-    if (m_media.m_hPreviewWnd && m_media.InitPreviewWindow(m_media.m_hPreviewWnd) != 0) {
-        DeleteMediaRunner(m_media.m_pPreviewRunner);
+    if (m_hPreviewWnd && InitPreviewWindow(m_hPreviewWnd) != 0) {
+        DeleteMediaRunner(m_pPreviewRunner);
         return -1;
     }
     runner->m_nMode = 1;
-    runner->m_pMedia = &m_media;
+    runner->m_pMedia = this;
     runner->m_hNotifyWnd = hNotify;
 
-    CFFMpegOpts opts;
-    opts.SetInput(GetDrivePath());
-    opts.SetOption(m_media.m_strInputOptions, L"-%s", m_media.m_strSourcePath.c_str());
-    opts.AddFlag(L"-vn");
-    opts.AddFlag(L"-nodisp");
-    // Milliseconds kept: a whole-second cut would start inside the previous track.
-    const double start = GetStartTime() / 1000.0;
-    const double end = GetEndTime() / 1000.0;
-    const double length = GetClipLength() / 1000.0;
-    if (GetStartTime() != 0)
-        opts.SetOption(L"-ss", L"%.3f", start);
-    if ((GetEndTime() != 0 && end - start < length) || length + 1 < m_media.m_nAux36)
-        opts.SetOption(L"-t", L"%.3f", end - start);
-
-    const std::wstring line = opts.BuildCommandLine();
+    const std::wstring line = BuildPreviewCommandLine();
     LogMessageA(kLogCategory, "preview: %s", WideToUtf8(line).c_str());
     if (!runner->Open(line, JOB_TYPE_FFMPEG)) {
-        DeleteMediaRunner(m_media.m_pPreviewRunner);
+        DeleteMediaRunner(m_pPreviewRunner);
         return -1;
     }
     return 0;
 }
 
+void CVXMDiscAudioTrackImpl::SeekPreview(float seconds)
+{
+    if (!PlayerRunning(m_pPreviewRunner))
+        return;
+    g_trackPreview.fSeek = seconds;
+    ffplay_push_event(FFPLAY_EVENT_SEEK, &g_trackPreview.fSeek);
+}
+
+void CVXMDiscAudioTrackImpl::TogglePreviewPause()
+{
+    if (PlayerRunning(m_pPreviewRunner))
+        ffplay_push_event(FFPLAY_EVENT_PAUSE, nullptr);
+}
+
+void CVXMDiscAudioTrackImpl::StopPreview()
+{
+    if (!m_pPreviewRunner)
+        return;
+    if (m_pPreviewRunner->IsWorkerRunning()) {
+        m_pPreviewRunner->RequestStop();
+        m_pPreviewRunner->WaitWorker(INFINITE);
+    }
+    DeleteMediaRunner(m_pPreviewRunner);
+}
+
+int CVXMDiscAudioTrackImpl::GetPreviewState()
+{
+    if (!PlayerRunning(m_pPreviewRunner))
+        return 0;
+    return m_pPreviewRunner->m_dCurrentTime.load() == -1.0 ? -1 : 1;
+}
+
 float CVXMDiscAudioTrackImpl::GetPreviewPosition()
 {
-    CCmdFFplay* runner = m_media.m_pPreviewRunner;
-    if (!runner || !runner->IsWorkerRunning())
+    if (!PlayerRunning(m_pPreviewRunner))
         return 0.0f;
-    const float position = static_cast<float>(runner->GetPosition());
+    // The player's clock runs on the disc: the track counts from its start.
+    const float position = static_cast<float>(m_pPreviewRunner->GetPosition());
     const float start = static_cast<float>(m_llChapterStartMs / 1000.0);
     return position < start ? 0.0f : position - start;
 }
 
+void CVXMDiscAudioTrackImpl::SetPreviewVolume(int percent)
+{
+    if (!PlayerRunning(m_pPreviewRunner))
+        return;
+    g_trackPreview.nVolume = percent;
+    ffplay_push_event(FFPLAY_EVENT_VOLUME, &g_trackPreview.nVolume);
+}
+
 float CVXMDiscAudioTrackImpl::GetConvertPosition()
 {
-    return ConvertPosition(m_media, m_nPositionOffset);
+    std::lock_guard<std::mutex> lock(ConvertRunnerLock());
+    CCmdFFplay* runner = m_pConvertRunner;
+    if (!runner || !runner->IsWorkerRunning())
+        return 0.0f;
+    return static_cast<float>(runner->GetPosition()) + static_cast<float>(m_nPositionOffset);
 }
 
 void CVXMDiscAudioTrackImpl::StartConvert(IProfile* profile, HWND hNotify, int flag)
 {
-    ConvertStart(VXM_CONVERT_TARGET{this, &m_media, &m_nPositionOffset}, profile, hNotify, flag);
+    ConvertStart(TargetOf(*this), profile, hNotify, flag);
+}
+
+void CVXMDiscAudioTrackImpl::PauseConvert()
+{
+    ConvertPause(*this);
+}
+
+void CVXMDiscAudioTrackImpl::ResumeConvert()
+{
+    ConvertResume(*this);
+}
+
+void CVXMDiscAudioTrackImpl::StopConvert()
+{
+    ConvertStop(*this);
+}
+
+int CVXMDiscAudioTrackImpl::GetConvertState()
+{
+    return ConvertState(*this);
 }
 
 void CVXMDiscAudioTrackImpl::ReportProgress(int who)
 {
-    ConvertReportProgress(VXM_CONVERT_TARGET{this, &m_media, &m_nPositionOffset}, who);
+    // Both positions count from the track's start on the disc (the output's
+    // time and the player's clock less the chapter start), so only a trim
+    // inside the track is taken off here.
+    const bool player = who == 1;
+    const int length = GetEffectiveDuration();
+    float percent = 0.0f;
+    if (length != 0) {
+        const float position = player ? GetPreviewPosition() : GetConvertPosition();
+        const float skipped = player ? static_cast<float>(m_nStartTime - m_llChapterStartMs) : 0.0f;
+        percent = std::clamp((position * 1000.0f - skipped) * 100.0f / static_cast<float>(length), 0.0f, 100.0f);
+    }
+    std::lock_guard<std::mutex> lock(ConvertRunnerLock());
+    CCmdFFplay* runner = player ? m_pPreviewRunner : m_pConvertRunner;
+    if (!runner)
+        return;
+    // Every third report is posted.
+    const float before = runner->m_fProgressCount;
+    runner->m_fProgressCount = before + 1.0f;
+    if (before < 2.0f)
+        return;
+    runner->m_fProgressCount = 0.0f;
+    PostMessage(runner->m_hNotifyWnd, player ? WM_VXM_PREVIEW_PROGRESS : WM_VXM_CONVERT_PROGRESS,
+                static_cast<WPARAM>(10 * static_cast<int>(percent)),
+                reinterpret_cast<LPARAM>(static_cast<IVXMMedia*>(this)));
 }
 
 std::uint64_t CVXMDiscAudioTrackImpl::EstimateOutputSize(IProfile* profile)
 {
-    return ConvertEstimateOutputSize(VXM_CONVERT_TARGET{this, &m_media, &m_nPositionOffset}, profile);
+    return ConvertEstimateOutputSize(TargetOf(*this), profile);
 }

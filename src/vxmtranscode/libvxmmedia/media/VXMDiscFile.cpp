@@ -21,9 +21,16 @@ IVXMDiscFile* NewDiscFileObject()
 
 CVXMDiscFileImpl::~CVXMDiscFileImpl()
 {
+    FreeTracks();
+}
+
+void CVXMDiscFileImpl::FreeTracks()
+{
     for (size_t i = 0; i < m_vecTracks.size(); ++i)
         if (!m_vecHandedOut[i])
             delete m_vecTracks[i];
+    m_vecTracks.clear();
+    m_vecHandedOut.clear();
 }
 
 void CVXMDiscFileImpl::SetDrive(const std::wstring& path)
@@ -49,17 +56,16 @@ int CVXMDiscFileImpl::Open(HWND)
     probe->SetSourcePath(m_strDrive);
     probe->m_strInputOptions = L"-f libcdio";
     const int result = probe->Probe();
+    // A second Open reads the disc afresh instead of adding its tracks twice;
+    // a disc that cannot be read leaves no tracks of the one before.
+    FreeTracks();
     if (result < 0) {
         LogMessageA(kLogCategory, "no disc could be read from \"%s\" (%d)", WideToUtf8(m_strDrive).c_str(), result);
+        m_nTrackCount = -1;
+        m_pAudioTrack.reset();
+        m_strVolumeLabel.clear();
         return -1;
     }
-
-    // A second Open reads the disc afresh instead of adding its tracks twice.
-    for (size_t i = 0; i < m_vecTracks.size(); ++i)
-        if (!m_vecHandedOut[i])
-            delete m_vecTracks[i];
-    m_vecTracks.clear();
-    m_vecHandedOut.clear();
 
     m_pAudioTrack.reset();
     for (const auto& audio : probe->m_lstAudio) {
@@ -78,9 +84,8 @@ int CVXMDiscFileImpl::Open(HWND)
         auto* track = new (std::nothrow) CVXMDiscAudioTrackImpl();
         if (!track)
             break;
-        CVXMMediaBase& data = track->Data();
-        data.m_strInputOptions = L"-f libcdio";
-        data.m_strCDDrive = m_strDrive;
+        track->m_strInputOptions = L"-f libcdio";
+        track->m_strCDDrive = m_strDrive;
         track->SetSourcePath(L"track " + std::to_wstring(number));
         track->m_llChapterStart = chapter->m_llStart;
         track->m_llChapterEnd = chapter->m_llEnd;
@@ -91,7 +96,7 @@ int CVXMDiscFileImpl::Open(HWND)
         track->SetStartTime(static_cast<int>(chapter->m_llStartMs));
         track->SetEndTime(static_cast<int>(chapter->m_llEndMs));
         track->SetHasVideo(0);
-        data.m_bHasAudio = 1;
+        track->m_bHasAudio = 1;
         track->m_pAudioTrack = m_pAudioTrack;
         m_vecTracks.push_back(track);
         m_vecHandedOut.push_back(false);

@@ -23,6 +23,9 @@ public:
     std::wstring GetVolumeLabel() const { return m_strVolumeLabel; }
 
 private:
+    // Deletes the tracks not handed out and empties the list.
+    void FreeTracks();
+
     std::wstring m_strDrive;
     std::wstring m_strVolumeLabel;
     std::shared_ptr<VXM_AUDIO_TRACK> m_pAudioTrack;
