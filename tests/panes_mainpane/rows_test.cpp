@@ -120,6 +120,17 @@ TEST_F(CRowsTest, TheRowsOfARemovedDriveGoAndOthersStay)
     EXPECT_EQ(fromDrive.released, 1);
 }
 
+TEST_F(CRowsTest, TheRowsOfAFolderOpenedAgainGoButNotThoseOfALookAlikeFolder)
+{
+    CTitle same(200000, false, L"/media/DVD"), lookAlike(200000, false, L"/media/DVD2");
+    pane->AddDVDRow(-1, &same);
+    pane->AddDVDRow(-1, &lookAlike);
+    EXPECT_TRUE(pane->RemoveRowsOfPath(L"/media/DVD/VIDEO_TS"));
+    ASSERT_EQ(list->GetCount(), 1);
+    EXPECT_EQ(list->GetMediaItem(0)->GetMedia(), &lookAlike);
+    EXPECT_FALSE(pane->RemoveRowsOfPath(L""));
+}
+
 TEST_F(CRowsTest, AMediaNoRowCanTakeIsReleased)
 {
     CMainPaneUI bare(nullptr, nullptr, false);  // never built: no list

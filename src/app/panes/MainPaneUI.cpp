@@ -9,6 +9,7 @@
 #include "IVXMMedia.h"
 #include "Log.h"
 #include "MediaHandler.h"
+#include "MediaFolders.h"
 #include "MediaListUI.h"
 #include "OnlineMediaListItemUI.h"
 #include "VXMGlobal.h"
@@ -819,6 +820,55 @@ bool CMainPaneUI::IsShutdownChecked() const
     return box && box->IsSelected();
 }
 
+void CMainPaneUI::OnListCommand(UINT id)
+{
+    if (!m_mediaList) return;
+    m_mediaList->OnMenuCommand(id);
+    OnListChanged();
+}
+
+void CMainPaneUI::PrepareListMenu(CMenu& menu, bool mediaManager)
+{
+    if (!mediaManager && m_mediaList) m_mediaList->UpdateContextMenu(&menu);
+}
+
+int CMainPaneUI::ContextArea(POINT client) const
+{
+    auto inside = [&client](CControlUI* c) {
+        if (!c || !c->IsVisible()) return false;
+        const RECT& r = c->GetPos();
+        return client.x >= r.left && client.x < r.right && client.y >= r.top && client.y < r.bottom;
+    };
+    if (inside(m_listTab)) return 1;
+    if (inside(m_mediaManagerList)) return 2;
+    return 0;
+}
+
+void CMainPaneUI::JoinSelected()
+{
+    if (m_mediaList) m_mediaList->JoinSelected();
+}
+
+bool CMainPaneUI::RemoveRowsOfPath(const std::wstring& path)
+{
+    if (!m_mediaList) return false;
+    bool removed = false;
+    for (int i = m_mediaList->GetCount() - 1; i >= 0; --i) {
+        if (i >= m_mediaList->GetCount()) continue;
+        CMediaListItemUI* row = m_mediaList->GetMediaItem(i);
+        IVXMMedia* media = row ? row->GetMedia() : nullptr;
+        std::wstring from;
+        if (auto* title = dynamic_cast<IVXMDVDTitle*>(media)) from = title->GetDiscPath();
+        else if (auto* track = dynamic_cast<IVXMDiscAudiotrack*>(media)) from = track->GetDrivePath();
+        if (!IsPathOfRow(from, path)) continue;
+        m_tags.erase(media);
+        m_mediaList->RemoveItem(row);
+        removed = true;
+    }
+    if (removed) OnListChanged();
+    return removed;
+}
+
 void CMainPaneUI::OnListChanged()
 {
     if (!m_mediaList) return;
@@ -920,24 +970,13 @@ void CMainPaneUI::Notify(TNotifyUI& msg)
             if (m_paintManager)
                 if (CControlUI* hint = m_paintManager->FindControl(L"ID_CON_FIRSTAID_CONVERT")) hint->SetVisible(false);
             ShowProfileWnd();
-        } else if (name == L"ID_BTN_MERGE_ON" && Find(L"ID_BTN_MERGE_ON") == sender) {
-            ShowMergeButtons(true);
-        } else if (name == L"ID_BTN_MERGE_OFF" && Find(L"ID_BTN_MERGE_OFF") == sender) {
-            ShowMergeButtons(false);
         }
         return;
     }
-    if (type == L"selectchanged" && sender && name == L"IDC_PANE_CHECK_SHUTDOWN" && Find(L"IDC_PANE_CHECK_SHUTDOWN") == sender) {
-        if (auto* box = dynamic_cast<COptionUI*>(sender)) CVXMSettings::GetInstance()->ShutdownFlag = box->IsSelected() ? 1 : 0;
-        return;
-    }
-    if (type == L"selectchanged" || type == L"valuechanging" || type == L"itemselect") {
-        if (type == L"itemselect" && sender == m_mediaList) OnSelectionChanged(static_cast<int>(msg.wParam), true);
-        return;
-    }
-    if (type == L"item_selected" && sender == m_mediaList) {
-        OnSelectionChanged(static_cast<int>(msg.wParam), true);
-    } else if (type == L"prop_start_changed" && lParamIsMode) {
+    // The main window takes the list's selection and check notifications,
+    // the join buttons and the shut-down box.
+    if (type == L"selectchanged" || type == L"valuechanging" || type == L"itemselect") return;
+    if (type == L"prop_start_changed" && lParamIsMode) {
         OnPropTime(msg, true);
     } else if (type == L"prop_end_changed" && lParamIsMode) {
         OnPropTime(msg, false);

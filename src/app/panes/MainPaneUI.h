@@ -55,17 +55,17 @@ public:
     CMediaListItemUI* AddChildRow(IVXMMedia* child, int parentIndex, IVXMMedia* parent, int startMs, int endMs,
                                   int segmentIndex);
     void LocaliseRow(CMediaListItemUI* row);
-    bool AddDVDTitles(IVXMDVDFile* dvd);
-    bool AddCDTitles(IVXMDiscFile* disc);
+    bool AddDVDTitles(IVXMDVDFile* dvd) override;
+    bool AddCDTitles(IVXMDiscFile* disc) override;
 
     // Convert all: true when a row started.
-    bool ConvertAll();
+    bool ConvertAll() override;
     void OnConvertClick();
     // The end of a media's job; the row's profile, null when no row holds it.
     IProfile* OnJobFinished(IVXMMedia* media, int exitCode);
     virtual void OnAllJobsFinished(CMediaListItemUI* row, int exitCode);
     void SetMergeButtonsEnabled(bool enabled);
-    void ShowMergeButtons(bool join);
+    void ShowMergeButtons(bool join) override;
     void ShowProfileWnd();
     // The profile chooser, once shown.
     CWindowWnd* GetProfileWnd() const { return m_profileWnd.get(); }
@@ -80,11 +80,16 @@ public:
     static std::wstring GetModuleDirectory();
 
     // What the main window's commands ask of a media pane.
-    void RefreshListState() { OnListChanged(); }
-    void RefreshSelection(bool withPreview);
-    void OnTransStarted() { SetMergeButtonsEnabled(false); }
-    bool IsShutdownChecked() const;
-    void ShowListTab() { SelectListPage(1); }
+    void RefreshListState() override { OnListChanged(); }
+    void RefreshSelection(bool withPreview) override;
+    void OnTransStarted() override { SetMergeButtonsEnabled(false); }
+    bool IsShutdownChecked() const override;
+    void ShowListTab() override { SelectListPage(1); }
+    void OnListCommand(UINT id) override;
+    void PrepareListMenu(CMenu& menu, bool mediaManager) override;
+    int ContextArea(POINT client) const override;
+    void JoinSelected() override;
+    bool RemoveRowsOfPath(const std::wstring& path) override;
 
     // IMainPane
     int GetMode() const override { return m_burn ? 1 : 0; }
@@ -108,7 +113,7 @@ public:
     bool IsBurning() const override { return false; }
     void OpenInsertedDisc(const std::wstring&, const std::wstring&) override {}
     void SetDiscSize(int size) override { m_discSize = size; }
-    void OnProfileSelected(WPARAM wParam, LPARAM lParam);
+    void OnProfileSelected(WPARAM wParam, LPARAM lParam) override;
 
 private:
     CControlUI* Find(const wchar_t* name) const;
