@@ -4,6 +4,8 @@
 #include "recording_panes.h"
 
 #include "DVDOpenDlgUI.h"
+#include "panes/MainPaneUI.h"
+#include "panes/MediaListUI.h"
 #include "DlgSelectDVD.h"
 #include "IVXMDVDFile.h"
 #include "IVXMDiscFile.h"
@@ -590,4 +592,36 @@ TEST_F(CDVDOpenTest, SkipCancelsTheAnalysisAndTheWindowWaitsForItsEnd)
     EXPECT_TRUE(dvd.cancelled);
     EXPECT_TRUE(dialog.WasCancelled());
     EXPECT_EQ(dialog.GetOpenResult(), -1);
+}
+
+// ---- with the program's own panes -------------------------------------------------------------
+
+TEST(AddMediaRoad, DroppedFilesAndAPastedAddressBecomeRowsOfTheConverterList)
+{
+    const auto& media = vxmtest::GetTestMedia();
+    CFakeDesktop desktop;
+    ResetUIQuit();
+    SetMainPaneMaker(nullptr);
+    auto* window = new CVXMMainFrameWnd(L"");
+    HWND hwnd = window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655);
+    ASSERT_NE(hwnd, nullptr);
+    auto* pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());
+    ASSERT_NE(pane, nullptr);
+    ASSERT_NE(pane->GetMediaList(), nullptr);
+    CMediaListUI* list = pane->GetMediaList();
+    const int before = list->GetCount();
+
+    std::vector<std::wstring> dropped = {Utf8ToWide(media.mp4), Utf8ToWide(media.mp3)};
+    SendMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(&dropped), 0);
+    Pump([&] { return list->GetCount() >= before + 2; });
+    EXPECT_EQ(list->GetCount(), before + 2);
+
+    desktop.clipboard.ExternalChange(L"https://example.com/watch?v=road");
+    EXPECT_TRUE(window->Paste(pane));
+    Pump([&] { return list->GetCount() >= before + 3; });
+    EXPECT_EQ(list->GetCount(), before + 3);
+
+    window->DestroyWindow();
+    Pump([] { return false; }, 100);
+    ResetUIQuit();
 }

@@ -10,6 +10,7 @@
 #include "VXMGlobal.h"
 #include "VXMSettings.h"
 #include "VXMUpdater.h"
+#include "panes/MediaListItemUI.h"
 #include "platform/folders.h"
 #include "platform/text.h"
 #include "ui/UICustomControls.h"
@@ -515,11 +516,11 @@ UINT CVXMMainFrameWnd::ShowPopupAt(int position, POINT screenPt)
                           screenPt.y, GetHWND());
 }
 
-bool CVXMMainFrameWnd::OnContextMenu(POINT clientPt)
+bool CVXMMainFrameWnd::OnContextMenu(POINT screen)
 {
-    QPoint global(clientPt.x, clientPt.y);
-    if (GetWidget()) global = GetWidget()->mapToGlobal(global);
-    POINT screen{global.x(), global.y()};
+    QPoint local(screen.x, screen.y);
+    if (GetWidget()) local = GetWidget()->mapFromGlobal(local);
+    POINT clientPt{local.x(), local.y()};
     if (IsShown(L"ID_LAYOUT_MAIN") || IsShown(L"ID_LAYOUT_BURNER")) {
         IMainPane* pane = GetActivePane();
         int area = pane ? pane->ContextArea(clientPt) : 0;
@@ -575,15 +576,10 @@ void CVXMMainFrameWnd::OnFullScreen(bool on)
 bool CVXMMainFrameWnd::NotifyMap(TNotifyUI& msg)
 {
     const std::wstring& type = msg.sType;
+    // The lists and rows name their pane by its burn flag in lParam.
     auto paneOf = [this](LPARAM burn) { return burn ? m_burnPane : m_mainPane; };
-    // A pane named by wParam, when it is one of ours; else the active one.
-    auto paneIn = [this](WPARAM w) -> IMainPane* {
-        auto* control = reinterpret_cast<CControlUI*>(w);
-        for (IMainPane* pane : {m_mainPane, m_burnPane})
-            if (pane && control && dynamic_cast<CControlUI*>(pane) == control) return pane;
-        return GetActivePane();
-    };
     if (type == L"media_contextmenu") {
+        // The row's point, on the screen.
         OnContextMenu(POINT{static_cast<LONG>(msg.wParam), static_cast<LONG>(msg.lParam)});
     } else if (type == L"windowinit") {
     } else if (type == L"itemselect") {
@@ -597,18 +593,22 @@ bool CVXMMainFrameWnd::NotifyMap(TNotifyUI& msg)
     } else if (type == L"item_created" || type == L"item_removed") {
         if (IMainPane* pane = paneOf(msg.lParam)) pane->RefreshListState();
     } else if (type == L"item_dbclick") {
-        // wParam set: the iTunes track information of the row's file.
-        IVXMMedia* media = msg.pSender ? reinterpret_cast<IVXMMedia*>(msg.pSender->GetTag()) : nullptr;
-        if (!media) return true;
-        if (msg.wParam != 0) {
+        // wParam 1: the iTunes track information of the row's file (rows
+        // otherwise name their list there).
+        auto* row = dynamic_cast<CMediaListItemUI*>(msg.pSender);
+        IVXMMedia* media = row ? row->GetMedia() : nullptr;
+        if (!media) return false;
+        if (msg.wParam == 1) {
             if (m_mediaHandler) m_mediaHandler->QueryiTunesTrackInfo(media->GetSourcePath());
         } else if (IMainPane* pane = GetActivePane(); pane && media->GetConvertState() != 1) {
             pane->PlayInPreview(media);
         }
     } else if (type == L"item_checked") {
-        if (IMainPane* pane = paneIn(msg.wParam)) pane->RefreshSelection(false);
+        if (IMainPane* pane = paneOf(msg.lParam)) pane->RefreshSelection(false);
+        return false;
     } else if (type == L"item_selected") {
-        if (IMainPane* pane = paneIn(msg.wParam)) pane->RefreshSelection(true);
+        if (IMainPane* pane = paneOf(msg.lParam)) pane->RefreshSelection(true);
+        return false;
     } else if (type == L"overlap_buttondown") {
         if (auto* overlap = dynamic_cast<COverlapButton*>(msg.pSender)) SelectPage(overlap->GetSelectedIndex());
     } else if (type == L"add_to_converter") {

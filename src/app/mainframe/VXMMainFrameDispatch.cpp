@@ -15,8 +15,6 @@
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/DeviceNotices.h"
 
-#include <QPoint>
-#include <QWidget>
 
 #include <memory>
 
@@ -55,12 +53,7 @@ LRESULT CVXMMainFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
         if (m_mainPane) m_mainPane->OnTimerTick();
     } else if (uMsg == WM_CONTEXTMENU) {
         // Before the controls: the row and player menus open here.
-        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (QWidget* widget = GetWidget()) {
-            QPoint local = widget->mapFromGlobal(QPoint(pt.x, pt.y));
-            pt = POINT{local.x(), local.y()};
-        }
-        if (OnContextMenu(pt)) return 0;
+        if (OnContextMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) return 0;
     } else if (DispatchServiceMessage(uMsg, wParam, lParam, result)) {
         return result;
     }

@@ -63,8 +63,8 @@ public:
     // The popup of the menu file at `position`, run under a control or at a point.
     UINT ShowPopup(int position, CControlUI* under);
     UINT ShowPopupAt(int position, POINT screenPt);
-    // The row or player context menu at a point of the window; false when none opens there.
-    bool OnContextMenu(POINT clientPt);
+    // The row or player context menu at a point of the screen; false when none opens there.
+    bool OnContextMenu(POINT screenPt);
     void CloseMainWindow();
     void ShowOptions();
     void OpenOutputFolder();
