@@ -109,6 +109,24 @@ TEST(FolderScan, StartFolderIsTheGivenOneWhenListableElseTheVideosFolder)
     EXPECT_EQ(PendingFolderProbes(), 0);
 }
 
+TEST(FolderScan, AFolderThatAnswersLateIsLeftToFinishAndTheVideosFolderIsUsed)
+{
+    auto release = std::make_shared<CEvent>(true, false);
+    auto started = std::chrono::steady_clock::now();
+    std::wstring chosen = ProbeDefaultMediaFolder(L"/net/slow/share", std::chrono::milliseconds(100),
+                                                  [release](const std::wstring&) {
+                                                      release->Wait(5000);
+                                                      return true;
+                                                  });
+    auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(chosen, GetUserVideosFolder());
+    EXPECT_LT(waited, std::chrono::milliseconds(1500));
+    EXPECT_EQ(PendingFolderProbes(), 1) << "the late probe goes on by itself";
+    release->Set();
+    Pump([] { return PendingFolderProbes() == 0; }, 3000);
+    EXPECT_EQ(PendingFolderProbes(), 0) << "its end is joined";
+}
+
 TEST(RowPaths, WholePathPartsMatchAndEmptyMatchesNothing)
 {
     EXPECT_TRUE(IsPathOfRow(L"/media/me/DVD", L"/media/me/DVD"));
@@ -275,6 +293,16 @@ TEST_F(CAddMediaTest, AddressesOfTheAddressDialogBecomeOnlineRowsInOrder)
     EXPECT_EQ(mainPane->rows[0].source, L"https://example.com/1");
     EXPECT_EQ(mainPane->rows[1].source, L"https://example.com/2");
     EXPECT_EQ(mainPane->rows[1].flags, 1u);
+}
+
+TEST_F(CAddMediaTest, ATrackFileRequestOfARowThatWentOpensNothing)
+{
+    Open();
+    desktop.log.entries.clear();
+    PostMessageW(hwnd, WM_VXM_ADD_AUDIO_TRACK, 0x1234, 0);
+    PostMessageW(hwnd, WM_VXM_ADD_SUBTITLE, 0, 0);
+    Settle();
+    for (const std::wstring& call : desktop.Calls()) EXPECT_EQ(call.find(L"Files.Open"), std::wstring::npos);
 }
 
 // ---- cue sheets -------------------------------------------------------------------------------

@@ -130,26 +130,35 @@ std::vector<std::wstring> ListFolderMedia(const std::wstring& folder)
 
 std::wstring ProbeDefaultMediaFolder(const std::wstring& folder, std::chrono::milliseconds wait)
 {
+    return ProbeDefaultMediaFolder(folder, wait, [](const std::wstring& path) {
+        std::error_code ec;
+        fs::directory_iterator it(fs::path(WideToUtf8(path)), ec);
+        return !ec;
+    });
+}
+
+std::wstring ProbeDefaultMediaFolder(const std::wstring& folder, std::chrono::milliseconds wait,
+                                     std::function<bool(const std::wstring&)> listable)
+{
     ProbeThreads().JoinEnded();
     if (folder.empty()) return VideosFolder();
     auto state = std::make_shared<CProbeState>();
-    std::thread probe([state, path = WideToUtf8(folder)] {
-        std::error_code ec;
-        fs::directory_iterator it(fs::path(path), ec);
+    std::thread probe([state, folder, listable = std::move(listable)] {
+        bool ok = listable(folder);
         std::lock_guard<std::mutex> lock(state->mutex);
-        state->listable = !ec;
+        state->listable = ok;
         state->finished = true;
         state->done.notify_all();
     });
-    bool finished, listable;
+    bool finished, found;
     {
         std::unique_lock<std::mutex> lock(state->mutex);
         finished = state->done.wait_for(lock, wait, [&] { return state->finished; });
-        listable = state->listable;
+        found = state->listable;
     }
     if (finished) {
         probe.join();
-        if (listable) return folder;
+        if (found) return folder;
     } else {
         LogInfoW("CVXMMainFrameWnd", L"The folder %s did not answer in time", folder.c_str());
         ProbeThreads().Keep(std::move(probe), state);

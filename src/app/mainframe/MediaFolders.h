@@ -3,6 +3,7 @@
 // path belongs to a given path.
 #pragma once
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ std::vector<std::wstring> ListFolderMedia(const std::wstring& folder);
 // probe still running after the wait finishes on its own; its answer is dropped.
 std::wstring ProbeDefaultMediaFolder(const std::wstring& folder,
                                      std::chrono::milliseconds wait = std::chrono::milliseconds(2000));
+// The same with the listing given (tests: a folder that answers late).
+std::wstring ProbeDefaultMediaFolder(const std::wstring& folder, std::chrono::milliseconds wait,
+                                     std::function<bool(const std::wstring&)> listable);
 // Probes that outlived their wait and have not ended yet.
 int PendingFolderProbes();
 
