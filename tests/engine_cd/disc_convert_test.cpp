@@ -15,6 +15,7 @@ extern "C" {
 }
 
 #include "../profiles_jobs/job_fixture.h"
+#include "CmdFFplay.h"
 #include "VXMDiscAudioTrack.h"
 #include "VXMDiscFile.h"
 #include "VXMMediaExports.h"
@@ -185,6 +186,45 @@ TEST_F(DiscConvert, EachTrackBecomesAWaveFileOfExactlyThatTrack)
 TEST_F(DiscConvert, EachTrackBecomesAnMp3FileOfThatTrack)
 {
     ConvertAll(22, "mp3");
+}
+
+// A conversion of the track that runs exactly these child steps.
+int RunSteps(IVXMDiscAudiotrack* track, CFinishWindow& window,
+             std::vector<std::unique_ptr<VXM_JOB_COMMAND>> steps)
+{
+    auto* data = dynamic_cast<CVXMDiscAudioTrackImpl*>(track);
+    data->m_pConvertRunner = new CCmdFFplay();
+    for (auto& step : steps)
+        data->m_pConvertRunner->m_vecJobQueue.push_back(std::move(step));
+    track->StartConvert(nullptr, window.Get(), 0);
+    return window.WaitFinished(track);
+}
+
+std::unique_ptr<VXM_JOB_COMMAND> ChildStep(const std::wstring& line, int passKind, const std::wstring& input = L"")
+{
+    auto step = std::make_unique<VXM_JOB_COMMAND>();
+    step->nType = JOB_TYPE_PROCESS;
+    step->nPassKind = passKind;
+    step->strCmdLine = line;
+    step->strInput = input;
+    return step;
+}
+
+TEST_F(DiscConvert, AStepEndingWithOneFailsWhateverItsPass)
+{
+    // A file's second pass may end with 1; a disc's may not.
+    CFinishWindow window;
+    std::vector<std::unique_ptr<VXM_JOB_COMMAND>> steps;
+    steps.push_back(ChildStep(L"false", PASS_ENCODE_2));
+    EXPECT_EQ(RunSteps(m_tracks[0], window, std::move(steps)), 1);
+}
+
+TEST_F(DiscConvert, TheFirstStepsInputIsTheDriveAndIsNotTestedAsAFile)
+{
+    CFinishWindow window;
+    std::vector<std::unique_ptr<VXM_JOB_COMMAND>> steps;
+    steps.push_back(ChildStep(L"true", PASS_PLAIN, Utf8ToWide(m_dir.File("no such drive"))));
+    EXPECT_EQ(RunSteps(m_tracks[1], window, std::move(steps)), 0);
 }
 
 }  // namespace
