@@ -140,7 +140,9 @@ CControlUI* CMainPaneUI::CreateControl(const std::wstring& name)
     // stays an empty container.
     auto registered = [&name]() -> CControlUI* {
         if (CControlUI* c = CDialogBuilder::CreateBuiltinControl(name)) return c;
-        return new CVerticalLayoutUI;
+        auto* place = new CVerticalLayoutUI;  // kept empty and out of sight
+        place->SetVisible(false);
+        return place;
     };
     if (name == L"MediaList") {
         m_mediaList = new CMediaListUI(m_burn);
@@ -154,23 +156,16 @@ CControlUI* CMainPaneUI::CreateControl(const std::wstring& name)
         return registered();
 #endif
     }
-    if (name == L"PreviewPane") {
-        CControlUI* c = CDialogBuilder::CreateBuiltinControl(name);
-        m_previewPane = c;
-        return c ? c : new CVerticalLayoutUI;
-    }
-    if (name == L"HistoryList") {
-        CControlUI* c = CDialogBuilder::CreateBuiltinControl(name);
-        m_historyList = c;
-        return c ? c : new CVerticalLayoutUI;
-    }
-    if (name == L"MediaManagerList") {
-        CControlUI* c = CDialogBuilder::CreateBuiltinControl(name);
-        m_mediaManagerList = c;
-        return c ? c : new CVerticalLayoutUI;
+    CControlUI** field = name == L"PreviewPane"        ? &m_previewPane
+                         : name == L"HistoryList"      ? &m_historyList
+                         : name == L"MediaManagerList" ? &m_mediaManagerList
+                                                       : nullptr;
+    if (field) {
+        CControlUI* c = registered();
+        *field = c->IsVisible() ? c : nullptr;
+        return c;
     }
     if (name == L"SizeProgress") return new CSizeProgressUI;
-    (void)registered;
     return nullptr;
 }
 
