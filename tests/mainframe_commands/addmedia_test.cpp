@@ -16,6 +16,7 @@
 #include "MediaHandler.h"
 #include "platform/folders.h"
 #include "support/test_media.h"
+#include "ui/UICombo.h"
 #include "ui/UILanguage.h"
 
 #include <QTimer>
@@ -651,5 +652,47 @@ TEST(AddMediaRoad, DroppedFilesAndAPastedAddressBecomeRowsOfTheConverterList)
 
     window->DestroyWindow();
     Pump([] { return false; }, 100);
+    ResetUIQuit();
+}
+
+TEST(DriveChoiceWindow, ShowsTheChoiceAndFollowsANotice)
+{
+    CFakeDesktopLog log;
+    CLabelledDrives drives(log);
+    drives.drives = {COpticalDrive{L"/dev/sr0", L""}};
+    ResetUIQuit();
+    {
+        CDlgSelectDVD dialog(drives);
+        ASSERT_NE(dialog.Create(nullptr, L"VXMSelectDVDDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+        CPaintManagerUI* pm = dialog.GetPaintManager();
+        auto* combo = dynamic_cast<CComboUI*>(pm->FindControl(L"IDC_COMBO_DRIVES"));
+        ASSERT_NE(combo, nullptr);
+        ASSERT_EQ(combo->GetCount(), 1);
+        EXPECT_EQ(combo->GetItemAt(0)->GetText(), L"[sr0] ");
+        EXPECT_FALSE(pm->FindControl(L"IDOK")->IsEnabled());
+        EXPECT_TRUE(pm->FindControl(L"IDC_BUTTON_EJECT")->IsEnabled());
+
+        // A disc arrives: its label shows and OK can be pressed.
+        drives.labels[L"/dev/sr0"] = L"HOLIDAY";
+        drives.Notice(EDeviceNotice::Arrival, L"/dev/sr0");
+        EXPECT_EQ(combo->GetItemAt(0)->GetText(), L"[sr0] HOLIDAY");
+        EXPECT_TRUE(pm->FindControl(L"IDOK")->IsEnabled());
+        dialog.DestroyWindow();
+        Pump([] { return false; }, 50);
+    }
+    {
+        drives.cdOnly = {L"/dev/sr0"};
+        CDlgSelectDVD dialog(drives);
+        ASSERT_NE(dialog.Create(nullptr, L"VXMSelectDVDDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+        CPaintManagerUI* pm = dialog.GetPaintManager();
+        auto* combo = dynamic_cast<CComboUI*>(pm->FindControl(L"IDC_COMBO_DRIVES"));
+        ASSERT_NE(combo, nullptr);
+        EXPECT_EQ(combo->GetItemAt(0)->GetText(), L"No usable DVD drive found");
+        EXPECT_FALSE(combo->IsEnabled());
+        EXPECT_FALSE(pm->FindControl(L"IDOK")->IsEnabled());
+        EXPECT_FALSE(pm->FindControl(L"IDC_BUTTON_LOAD")->IsEnabled());
+        dialog.DestroyWindow();
+        Pump([] { return false; }, 50);
+    }
     ResetUIQuit();
 }

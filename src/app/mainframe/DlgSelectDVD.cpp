@@ -145,7 +145,13 @@ void CDlgSelectDVD::OnClick(TNotifyUI& msg)
     }
 }
 
-void CDlgSelectDVD::OnFinalMessage(HWND hwnd) { WindowImplBase::OnFinalMessage(hwnd); }
+void CDlgSelectDVD::OnFinalMessage(HWND hwnd)
+{
+    // No notice reaches a window that is gone.
+    if (m_token) m_drives.Unsubscribe(m_token);
+    m_token = 0;
+    WindowImplBase::OnFinalMessage(hwnd);
+}
 
 std::wstring RunSelectDVDDialog(HWND owner)
 {
