@@ -10,10 +10,13 @@
 #include "VXMSettings.h"
 #include "platform/text.h"
 #include "support/test_media.h"
+#include "ui/UIMessagePump.h"
 #include "ui/desktop/FakeDesktop.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -40,6 +43,17 @@ public:
     IVXMDVDTitle* GetTitleAt(unsigned int index) override { return index < titles.size() ? titles[index] : nullptr; }
     std::vector<IVXMDVDTitle*> titles;
 };
+
+// A removed row's media is released once the list's queued release runs.
+bool Settle(const std::function<bool()>& done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        CEvent tick(true, false);
+        WaitWithMessageLoop(tick, 5);
+    }
+    return done();
+}
 
 class CRowsTest : public ::testing::Test {
 protected:
@@ -117,7 +131,7 @@ TEST_F(CRowsTest, TheRowsOfARemovedDriveGoAndOthersStay)
     pane->RemoveDriveRows(L"/dev/sr0");
     ASSERT_EQ(list->GetCount(), 2);
     EXPECT_EQ(list->GetMediaItem(0)->GetMedia(), &fromOther);
-    EXPECT_EQ(fromDrive.released, 1);
+    EXPECT_TRUE(Settle([&] { return fromDrive.released == 1; }));
 }
 
 TEST_F(CRowsTest, TheRowsOfAFolderOpenedAgainGoButNotThoseOfALookAlikeFolder)
@@ -128,6 +142,7 @@ TEST_F(CRowsTest, TheRowsOfAFolderOpenedAgainGoButNotThoseOfALookAlikeFolder)
     EXPECT_TRUE(pane->RemoveRowsOfPath(L"/media/DVD/VIDEO_TS"));
     ASSERT_EQ(list->GetCount(), 1);
     EXPECT_EQ(list->GetMediaItem(0)->GetMedia(), &lookAlike);
+    EXPECT_TRUE(Settle([&] { return same.released == 1; }));
     EXPECT_FALSE(pane->RemoveRowsOfPath(L""));
 }
 
