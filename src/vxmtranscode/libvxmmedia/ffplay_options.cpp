@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "cd_input.h"
 #include "dvd/DvdArguments.h"
 
 extern "C" {
@@ -224,6 +225,7 @@ int ffplay_parse_options(CToolContext* ctx, FFplayOptions& o, const std::vector<
     if (!ctx) return AVERROR(EINVAL);
     prepare_app_arguments(ctx);
     take_dvd_input_arguments(ctx);  // a DVD title's options go to the DVD input
+    take_cd_input_arguments(ctx);   // a CD track's option and drive
     const int argc = ctx->argc;
     char** argv = ctx->argv_ptrs.data();
     bool handleoptions = true;

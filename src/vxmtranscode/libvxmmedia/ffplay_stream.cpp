@@ -2,6 +2,7 @@
 // thread and closing it with every thread joined.
 #include "ffplay_state.h"
 
+#include "cd_input.h"
 #include "dvd/DvdInput.h"
 
 namespace ffplay_detail {
@@ -102,6 +103,7 @@ void ReadThread(CVideoState* is)
                         is->pict_cond.notify_all();
                     }
                     is->seek_clock = target / 1000000.0;
+                    is->read_end_reached = target >= is->read_end;
                     is->eof = false;
                     ended = false;
                 }
@@ -116,7 +118,8 @@ void ReadThread(CVideoState* is)
             is->continue_read.wait_for(lock, std::chrono::milliseconds(10));
             continue;
         }
-        int ret = av_read_frame(is->ic, pkt);
+        int ret = is->read_end_reached ? AVERROR_EOF : av_read_frame(is->ic, pkt);
+        if (ret >= 0 && cd_packet_reaches(is->ic, pkt, is->read_end)) is->read_end_reached = true;
         if (ret < 0) {
             if (ret == AVERROR_EOF || avio_feof(is->ic->pb)) {
                 if (is->video_stream >= 0) is->videoq.PutNull(is->video_stream);
@@ -176,6 +179,14 @@ int StreamOpen(CVideoState* is)
     if (err < 0) {
         av_log(nullptr, AV_LOG_WARNING, "%s: could not find codec parameters\n", is->filename.c_str());
         return err;
+    }
+    // A CD input plays its track's range; it never reports the disc's end itself.
+    if (is_cd_input(is->ic) && !is->audio_only) {
+        if (cd_player_range(is->ctx, is->ic, o.start_time, o.duration, is->read_end) < 0) {
+            av_log(nullptr, AV_LOG_FATAL, "%s: no such track on the disc\n", is->filename.c_str());
+            return AVERROR(EINVAL);
+        }
+        is->read_end_reached = (o.start_time == AV_NOPTS_VALUE ? 0 : o.start_time) >= is->read_end;
     }
     if (o.start_time != AV_NOPTS_VALUE) {
         int64_t ts = o.start_time;

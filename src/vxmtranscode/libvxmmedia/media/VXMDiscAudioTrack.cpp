@@ -145,7 +145,9 @@ void CVXMDiscAudioTrackImpl::SeekPreview(float seconds)
 {
     if (!PlayerRunning(m_pPreviewRunner))
         return;
-    g_trackPreview.fSeek = seconds;
+    // The caller counts from the track's start (as GetPreviewPosition does);
+    // the player's clock runs on the disc.
+    g_trackPreview.fSeek = static_cast<float>(m_llChapterStartMs / 1000.0) + std::max(0.0f, seconds);
     ffplay_push_event(FFPLAY_EVENT_SEEK, &g_trackPreview.fSeek);
 }
 

@@ -1,0 +1,140 @@
+// Previewing audio-CD tracks of a BIN/CUE image made here with the player
+// on SDL's dummy drivers: a track plays from its place on the disc to its
+// own end (not into the next track), and the last one to the disc's end.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "VXMDiscAudioTrack.h"
+#include "VXMDiscFile.h"
+#include "VXMMediaExports.h"
+#include "VXMMessages.h"
+#include "disc_image.h"
+#include "platform/events.h"
+#include "platform/messages.h"
+#include "platform/text.h"
+
+namespace {
+
+using namespace cdtest;
+
+const bool g_dummyDrivers = [] {
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    return true;
+}();
+
+struct PlayOutcome {
+    bool finished = false;
+    double seconds = 0;        // from the start to the end message
+    float lastPosition = -1;   // the track's last position seen while playing
+    float firstPosition = -1;
+};
+
+// Plays the track from `intoTrackMs` after its start to its end.
+PlayOutcome PlayTail(IVXMDiscAudiotrack* track, int intoTrackMs)
+{
+    PlayOutcome out;
+    auto* data = dynamic_cast<CVXMDiscAudioTrackImpl*>(track);
+    track->SetStartTime(static_cast<int>(data->m_llChapterStartMs) + intoTrackMs);
+    bool ended = false;
+    CMessageWindow notify([&](HWND, UINT msg, WPARAM, LPARAM lParam) -> LRESULT {
+        if (msg == WM_VXM_PLAY_FINISHED && lParam == reinterpret_cast<LPARAM>(static_cast<IVXMMedia*>(track)))
+            ended = true;
+        return 0;
+    });
+    const auto began = std::chrono::steady_clock::now();
+    if (track->StartPreview(notify.Get()) != 0)
+        return out;
+    const INT64 deadline = GetTickCount64() + 8000;
+    while (!ended && GetTickCount64() < deadline) {
+        if (track->GetPreviewState() == 1) {
+            const float position = track->GetPreviewPosition();
+            if (out.firstPosition < 0 && position > 0)
+                out.firstPosition = position;
+            out.lastPosition = std::max(out.lastPosition, position);
+        }
+        MSG msg;
+        if (GetMessageTimeout(&msg, 10))
+            DispatchMessage(&msg);
+    }
+    out.finished = ended;
+    out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    track->StopPreview();
+    return out;
+}
+
+class DiscPreview : public testing::Test {
+protected:
+    static void SetUpTestSuite() { RegisterMediaLibrary(); }
+    void SetUp() override
+    {
+        m_drive.SetDrive(Utf8ToWide(MakeDiscImage(m_dir)));
+        ASSERT_EQ(m_drive.Open(), 0);
+        ASSERT_EQ(m_drive.GetTrackCount(), kTrackCount);
+    }
+    vxmtest::CTempDir m_dir;
+    CVXMDiscFileImpl m_drive;
+};
+
+TEST_F(DiscPreview, TrackPlaysToItsOwnEndNotIntoTheNext)
+{
+    IVXMDiscAudiotrack* track = m_drive.GetTrackAt(1);
+    const PlayOutcome played = PlayTail(track, 2800);
+    EXPECT_TRUE(played.finished);
+    // 0.7 s are left of the track; the next track would add 4.5 s.
+    EXPECT_GE(played.seconds, 0.5);
+    EXPECT_LT(played.seconds, 2.5);
+    // Positions count from the track's start.
+    EXPECT_NEAR(played.firstPosition, 2.8, 0.3);
+    EXPECT_NEAR(played.lastPosition, TrackSeconds(1), 0.3);
+    EXPECT_EQ(track->GetPreviewState(), 0);
+    track->Release();
+}
+
+TEST_F(DiscPreview, LastTrackEndsAtTheEndOfTheDisc)
+{
+    IVXMDiscAudiotrack* track = m_drive.GetTrackAt(2);
+    const PlayOutcome played = PlayTail(track, 3800);
+    EXPECT_TRUE(played.finished);
+    EXPECT_GE(played.seconds, 0.5);
+    EXPECT_LT(played.seconds, 2.5);
+    EXPECT_NEAR(played.lastPosition, TrackSeconds(2), 0.3);
+    track->Release();
+}
+
+TEST_F(DiscPreview, ASeekCountsFromTheTracksStart)
+{
+    IVXMDiscAudiotrack* track = m_drive.GetTrackAt(1);
+    bool ended = false;
+    CMessageWindow notify([&](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
+        ended = ended || msg == WM_VXM_PLAY_FINISHED;
+        return 0;
+    });
+    ASSERT_EQ(track->StartPreview(notify.Get()), 0);
+    const INT64 deadline = GetTickCount64() + 5000;
+    // Once it plays (the player takes events from then on).
+    while (track->GetPreviewPosition() < 0.1f && GetTickCount64() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const INT64 seeked = GetTickCount64();
+    track->SeekPreview(3.0f);
+    float position = 0;
+    while (!ended && GetTickCount64() < deadline) {
+        if (track->GetPreviewState() == 1)
+            position = std::max(position, track->GetPreviewPosition());
+        MSG msg;
+        if (GetMessageTimeout(&msg, 10))
+            DispatchMessage(&msg);
+    }
+    // From 3.0 s into the track to its end at 3.5 s, not into track 1 or 3.
+    EXPECT_TRUE(ended);
+    EXPECT_LT(GetTickCount64() - seeked, 1500);
+    EXPECT_NEAR(position, TrackSeconds(1), 0.3);
+    track->StopPreview();
+    track->Release();
+}
+
+}  // namespace
