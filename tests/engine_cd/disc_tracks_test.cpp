@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -65,16 +66,45 @@ TEST_F(DiscTracks, ListsEachTrackWithItsBoundsToTheSector)
 
 TEST_F(DiscTracks, SecondOpenKeepsOneSetOfTracks)
 {
+    IVXMDiscAudiotrack* kept = nullptr;
+    {
+        CVXMDiscFileImpl drive;
+        drive.SetDrive(Utf8ToWide(m_cue));
+        ASSERT_EQ(drive.Open(), 0);
+        kept = drive.GetTrackAt(0);
+        ASSERT_EQ(drive.Open(), 0);
+        EXPECT_EQ(drive.GetTrackCount(), 3);
+        EXPECT_EQ(drive.GetTrackAt(3), nullptr);
+        IVXMDiscAudiotrack* fresh = drive.GetTrackAt(0);
+        EXPECT_NE(fresh, kept);  // the disc was read afresh
+        fresh->Release();
+    }
+    // A track handed out before stays usable after the drive is gone.
+    EXPECT_EQ(kept->GetSourcePath(), L"track 1");
+    EXPECT_EQ(kept->GetAudioTrack()->GetSampleRate(), 44100);
+    kept->Release();
+}
+
+TEST_F(DiscTracks, OpenReadsTheDiscNowInTheDrive)
+{
     CVXMDiscFileImpl drive;
     drive.SetDrive(Utf8ToWide(m_cue));
     ASSERT_EQ(drive.Open(), 0);
-    IVXMDiscAudiotrack* kept = drive.GetTrackAt(0);
+    // Another disc: the first two tracks only.
+    std::string sheet;
+    {
+        std::ifstream in(m_cue);
+        sheet.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::ofstream(m_cue, std::ios::trunc) << sheet.substr(0, sheet.find("  TRACK 03"));
     ASSERT_EQ(drive.Open(), 0);
-    EXPECT_EQ(drive.GetTrackCount(), 3);
-    EXPECT_EQ(drive.GetTrackAt(3), nullptr);
-    // A track handed out before stays usable after the drive is gone.
-    EXPECT_EQ(kept->GetSourcePath(), L"track 1");
-    kept->Release();
+    EXPECT_EQ(drive.GetTrackCount(), 2);
+    EXPECT_EQ(drive.GetTrackAt(2), nullptr);
+    // No disc at all: no tracks of the one before are left.
+    std::remove(m_cue.c_str());
+    EXPECT_EQ(drive.Open(), -1);
+    EXPECT_EQ(drive.GetTrackCount(), -1);
+    EXPECT_EQ(drive.GetTrackAt(0), nullptr);
 }
 
 TEST_F(DiscTracks, CopiedTrackKeepsItsRangeAndSharedAudio)
