@@ -119,8 +119,6 @@ int ClampPopupX(int x, int y)
     return std::clamp<int>(x, nearest->workArea.left, std::max<int>(nearest->workArea.left, nearest->workArea.right - 1));
 }
 
-std::wstring Text(UINT id) { return CLanguageManager::GetInstance()->LoadStringW(id); }
-
 // Languages of the language menu: "auto", then each supported one.
 std::vector<std::wstring> LanguageIds()
 {
