@@ -9,6 +9,7 @@
 #include "VXMSettings.h"
 #include "platform/folders.h"
 #include "ui/UICircularProgress.h"
+#include "ui/UIMessagePump.h"
 
 namespace {
 constexpr UINT kSpinMs = 100;
@@ -23,7 +24,9 @@ CDVDOpenDlgUI::~CDVDOpenDlgUI() { JoinWorker(); }
 
 void CDVDOpenDlgUI::JoinWorker()
 {
-    if (m_worker.joinable()) m_worker.join();
+    if (!m_worker.joinable()) return;
+    WaitWithMessageLoop(m_workerDone);
+    m_worker.join();
 }
 
 void CDVDOpenDlgUI::InitWindow()
@@ -46,6 +49,7 @@ void CDVDOpenDlgUI::Work(HWND window)
         if (m_disc->Open(window) == 0) m_audioCD = true;
     }
     ::PostMessage(window, WM_DVDOPEN_WORKER_DONE, 0, 0);
+    m_workerDone.Set();
 }
 
 void CDVDOpenDlgUI::OnClick(TNotifyUI& msg)

@@ -3,6 +3,7 @@
 // the UI thread, when the engine reports the analysis or the worker ends.
 #pragma once
 #include "MainFrameDialogs.h"
+#include "platform/events.h"
 #include "ui/UILib.h"
 
 #include <atomic>
@@ -28,7 +29,8 @@ public:
     int GetOpenResult() const { return m_openResult; }
     bool IsAudioCD() const { return m_audioCD; }
     bool WasCancelled() const { return m_cancelled; }
-    // Waits for the worker (also done by the destructor).
+    // Waits for the worker while serving messages, so an engine call of the
+    // worker that sends to the window can end (also done by the destructor).
     void JoinWorker();
 
     // The worker's own message to the window: it has ended.
@@ -41,6 +43,7 @@ private:
     IVXMDVDFile* m_dvd;
     IVXMDiscFile* m_disc;
     std::thread m_worker;
+    CEvent m_workerDone{true, false};
     std::atomic<bool> m_audioCD{false};
     int m_openResult = -1;
     bool m_closing = false;
