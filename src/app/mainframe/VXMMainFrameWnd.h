@@ -54,8 +54,6 @@ public:
     static const wchar_t* const* RequiredControlNames(int& count);
     // Longest wait for stopped rows to end when closing.
     static constexpr DWORD kStopWaitMs = 10000;
-    // Longest dropped or pasted path taken.
-    static constexpr size_t kMaxDroppedPath = 260;
 
     // ---- commands, menus and notifications ----
     // A menu command; false when no entry of the command table holds it.
