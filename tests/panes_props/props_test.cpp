@@ -343,7 +343,9 @@ TEST_F(PropsPane, EachRowChangeGoesToTheProfileCountsAndIsStored)
         EXPECT_TRUE(Called(c.call)) << WideToUtf8(c.call);
         ASSERT_EQ(usage.size(), 1u) << WideToUtf8(c.call);
         EXPECT_EQ(usage[0], std::make_pair(37, c.action));
-        if (c.key) EXPECT_EQ(Stored()["12"][c.key]["default"].asString(), WideToUtf8(c.choice));
+        if (c.key) {
+            EXPECT_EQ(Stored()["12"][c.key]["default"].asString(), WideToUtf8(c.choice));
+        }
     }
     EXPECT_FALSE(Stored()["12"].isMember("ch"));
     EXPECT_EQ(recorder.Count(L"cal_size"), 0);
@@ -782,8 +784,12 @@ TEST_F(PropsPane, CatalogueProfileRebuildsAfterACodecChoice)
     ASSERT_NE(Row(Pane::kVideoCodec), nullptr);
     EXPECT_EQ(Row(Pane::kVideoCodec)->GetComboText(), other);
     // Every rebuilt row shows what the profile holds now.
-    if (CPropListItemUI* rate = Row(Pane::kVideoBitrate)) EXPECT_EQ(rate->GetComboText(), real->GetVideoBitrate());
-    if (CPropListItemUI* ab = Row(Pane::kAudioBitrate)) EXPECT_EQ(ab->GetComboText(), real->GetAudioBitrate());
+    if (CPropListItemUI* rate = Row(Pane::kVideoBitrate)) {
+        EXPECT_EQ(rate->GetComboText(), real->GetVideoBitrate());
+    }
+    if (CPropListItemUI* ab = Row(Pane::kAudioBitrate)) {
+        EXPECT_EQ(ab->GetComboText(), real->GetAudioBitrate());
+    }
     EXPECT_EQ(Stored()[std::to_string(real->GetId())]["vc"]["default"].asString(), WideToUtf8(other));
 }
 
