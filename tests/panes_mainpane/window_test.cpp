@@ -138,6 +138,33 @@ TEST_F(CPaneWindowTest, WaitingRowsSayWaitingAndTheFinishedRowSaysCompleted)
     EXPECT_EQ(a->GetStatus(), ITEM_STATUS_DONE);
 }
 
+// Removes the row whose job ended as soon as the end is announced.
+class CRemoveOnFinish : public INotifyUI {
+public:
+    explicit CRemoveOnFinish(CMediaListUI* list) : list(list) {}
+    void Notify(TNotifyUI& msg) override
+    {
+        if (msg.sType == L"transfinished")
+            if (auto* row = dynamic_cast<CMediaListItemUI*>(msg.pSender)) list->RemoveItem(row);
+    }
+    CMediaListUI* list;
+};
+
+TEST_F(CPaneWindowTest, ARowRemovedWhenItsEndIsAnnouncedStillLetsTheNextRowStart)
+{
+    Add(L"a");
+    Add(L"b");
+    CRemoveOnFinish remover(list);
+    window->GetPaintManager()->AddNotifier(&remover);
+    ASSERT_TRUE(pane->ConvertAll());
+    media[0]->state = 0;
+    PostMessageW(hwnd, WM_VXM_JOB_FINISHED, 0, reinterpret_cast<LPARAM>(media[0].get()));
+    EXPECT_TRUE(Pump([&] { return starts.size() == 2; }));
+    EXPECT_EQ(list->GetCount(), 1);
+    EXPECT_EQ(starts.back(), L"b");
+    window->GetPaintManager()->RemoveNotifier(&remover);
+}
+
 TEST_F(CPaneWindowTest, AtTheEndOfTheBatchTheOutputFolderOpensOnceAndTheButtonsComeBack)
 {
     vxmtest::CTempDir dir;

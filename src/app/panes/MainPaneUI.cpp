@@ -92,7 +92,7 @@ std::wstring Translated(const std::wstring& key) { return CLanguageManager::GetI
 }  // namespace
 
 CMainPaneUI::CMainPaneUI(CPaintManagerUI* manager, CVXMMainFrameWnd* frame, bool burnMode)
-    : m_paintManager(manager), m_frame(frame), m_burn(burnMode), m_templateFolder(GetModuleDirectory() + L"template/")
+    : m_paintManager(manager), m_frame(frame), m_burn(burnMode)
 {
 }
 
@@ -603,9 +603,9 @@ void CMainPaneUI::SetProgress(IVXMMedia* media, int permille)
 
 bool CMainPaneUI::OnJobFinished(int result, IVXMMedia* media, std::wstring& profileName)
 {
-    IProfile* profile = OnJobFinished(media, result);
-    if (!profile) return HoldsMedia(media);
-    profileName = profile->GetName();
+    if (!HoldsMedia(media)) return false;
+    OnJobFinished(media, result);
+    profileName = m_finishedProfileName;
     return true;
 }
 
@@ -615,6 +615,8 @@ IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
     if (!row) return nullptr;
     IProfile* profile = row->GetProfile();
     IProfileGroup* group = GroupOfRow(row);
+    // Kept now: a row removed by a handler below takes its own profile along.
+    m_finishedProfileName = profile ? profile->GetName() : std::wstring();
 
     if (auto it = m_tags.find(media); it != m_tags.end() && exitCode >= 0) WriteMediaTags(media, it->second, 0, 0);
     if (m_paintManager) {

@@ -61,7 +61,8 @@ public:
     // Convert all: true when a row started.
     bool ConvertAll() override;
     void OnConvertClick();
-    // The end of a media's job; the row's profile, null when no row holds it.
+    // The end of a media's job; the row's profile, null when no row holds it
+    // (valid until the row goes).
     IProfile* OnJobFinished(IVXMMedia* media, int exitCode);
     virtual void OnAllJobsFinished(CMediaListItemUI* row, int exitCode);
     void SetMergeButtonsEnabled(bool enabled);
@@ -134,7 +135,6 @@ private:
     CVXMMainFrameWnd* m_frame = nullptr;
     bool m_burn = false;
     bool m_built = false;
-    std::wstring m_templateFolder;
     IProfileManager* m_profileManager = nullptr;
     std::unique_ptr<CWindowWnd> m_profileWnd;  // the profile chooser, made on first use
 
@@ -154,4 +154,5 @@ private:
     // Tags read from each file row's source, written into its output.
     std::map<IVXMMedia*, VXM_MEDIA_TAGS> m_tags;
     int m_discSize = 0;
+    std::wstring m_finishedProfileName;  // of the row whose job ended last
 };
