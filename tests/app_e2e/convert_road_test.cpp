@@ -129,8 +129,12 @@ TEST(ConvertRoad, AClipAddedAndConvertedEndsDoneWithItsStreamsHistoryAndPage)
     probe->SetSourcePath(output);
     EXPECT_GE(probe->Probe(), 0);
     ASSERT_NE(probe->GetVideoStream(), nullptr);
-    EXPECT_EQ(probe->GetVideoStream()->GetWidth() > 0, true);
+    EXPECT_GT(probe->GetVideoStream()->GetWidth(), 0);
     EXPECT_EQ(probe->GetAudioTrackCount(), 1);
+    // The HTML5 MP4 profile: H.264 video and AAC audio.
+    EXPECT_EQ(probe->GetVideoStream()->GetCodecName(), L"h264");
+    ASSERT_NE(probe->GetAudioTrack(), nullptr);
+    EXPECT_EQ(probe->GetAudioTrack()->GetCodecName(), L"AAC");
     EXPECT_NEAR(probe->GetDuration(), 2000, 300);
     probe->Release();
 
