@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <filesystem>
 
 #include "EngineLog.h"
 
@@ -54,6 +55,11 @@ CDvdDisc::~CDvdDisc()
 bool CDvdDisc::Open(const std::string& path)
 {
     if (m_reader || path.empty())
+        return false;
+    // A path that is not there is answered here: the reader would complain
+    // on the console for it.
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec))
         return false;
     m_reader = DVDOpen2(nullptr, &kLogger, path.c_str());
     if (!m_reader)
