@@ -141,6 +141,7 @@ TEST_F(ConvertList, RemovingParentRemovesChildrenAndReleasesMedia)
     static_cast<CChildListItemUI*>(AddRow(c1, EMediaRowKind::Child))->SetParentMedia(parent);
     list->RemoveItem(p);
     EXPECT_EQ(Order(), (std::vector<std::wstring>{L"a"}));
+    Pump();
     EXPECT_EQ(released, (std::vector<CFakeMedia*>{c1, parent}));
     // Late engine messages for the released media find no row.
     EXPECT_EQ(list->FindItem(parent), nullptr);
@@ -176,6 +177,7 @@ TEST_F(ConvertList, ThumbnailWorkerIsJoinedWhenRowIsRemoved)
     list->RemoveItem(row);
     // Removal waited for the worker: nothing runs on a released media.
     EXPECT_EQ(m->running.load(), 0);
+    Pump();
     EXPECT_EQ(released, (std::vector<CFakeMedia*>{m}));
 }
 
@@ -218,6 +220,7 @@ TEST_F(ConvertList, OneThumbnailAtATimePerList)
     int running = 0;
     for (CFakeMedia* m : ms) running += m->running.load() + (m->maxRunning.load() > 1);
     EXPECT_EQ(running, 0);
+    Pump();
     EXPECT_EQ(released.size(), 3u);
 }
 
@@ -282,6 +285,7 @@ TEST_F(ConvertList, RemoveMenuCommandReleasesTheSelectedRow)
     list->SelectItem(0);
     list->OnMenuCommand(32791);
     EXPECT_EQ(Order(), (std::vector<std::wstring>{L"b"}));
+    Pump();
     EXPECT_EQ(released, (std::vector<CFakeMedia*>{a}));
 }
 
@@ -301,6 +305,7 @@ TEST_F(ConvertList, OnlineRowDownloadsAndRemovalCancelsIt)
     EXPECT_TRUE(converted.empty());  // online rows download first
     list->RemoveItem(row);
     EXPECT_EQ(cancelled, (std::vector<IVXMMedia*>{m}));
+    Pump();
     EXPECT_EQ(released, (std::vector<CFakeMedia*>{m}));
 }
 
@@ -336,6 +341,7 @@ TEST_F(ConvertList, RemoveNotificationFromARowRemovesIt)
     msg.pSender = row;
     EXPECT_TRUE(list->HandleNotify(msg));
     EXPECT_EQ(list->GetCount(), 0);
+    Pump();
     EXPECT_EQ(released, (std::vector<CFakeMedia*>{a}));
 }
 

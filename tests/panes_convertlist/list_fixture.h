@@ -3,6 +3,7 @@
 #pragma once
 #include "list_fakes.h"
 #include "panes/MediaListUI.h"
+#include "platform/messages.h"
 #include "ui/UILib.h"
 
 #include <QApplication>
@@ -74,6 +75,13 @@ protected:
         media.push_back(std::make_unique<CFakeMedia>(title, clip, &released));
         media.back()->hasVideo = false;
         return media.back().get();
+    }
+    // Removed rows' media are released by the UI thread's queue.
+    void TearDown() override { Pump(); }
+    void Pump()
+    {
+        MSG msg;
+        while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
     }
     CMediaListItemUI* AddRow(CFakeMedia* m, EMediaRowKind kind = EMediaRowKind::File)
     {

@@ -65,6 +65,7 @@ TEST_F(ListOps, RemovingAChildRowTakesItsSegmentOutOfTheParent)
     Child(parent, 2, 2000, 3000, L"t3");
     list->RemoveItem(second);
     EXPECT_EQ(Segments(parent), (std::vector<std::pair<int, int>>{{0, 1000}, {2000, 3000}}));
+    Pump();
     ASSERT_EQ(released.size(), 1u);
     EXPECT_EQ(released[0]->title, L"t2");
     // The third segment now stands at index 1: its row no longer matches.
@@ -88,6 +89,7 @@ TEST_F(ListOps, RemovingTheParentRemovesEveryChild)
     list->RemoveItem(parentRow);
     manager.RemoveNotifier(&removed);
     EXPECT_EQ(Order(), (std::vector<std::wstring>{L"other"}));
+    Pump();
     EXPECT_EQ(released.size(), 2u);
     ASSERT_EQ(removed.seen.size(), 1u);
     EXPECT_EQ(removed.seen[0].first, reinterpret_cast<WPARAM>(list));
@@ -119,6 +121,7 @@ TEST_F(ListOps, LateEngineMessagesFindNoRowForReleasedMedia)
     EXPECT_EQ(list->FindItemByMedia(a), nullptr);
     // A second removal by the same media finds nothing and releases nothing.
     list->RemoveItem(nullptr, a);
+    Pump();
     EXPECT_EQ(released.size(), 1u);
 }
 
@@ -333,6 +336,37 @@ TEST_F(ListOps, RightClickAsksForTheListMenuAtThePoint)
     ASSERT_EQ(menu.seen.size(), 1u);
     EXPECT_EQ(menu.seen[0].first, 40u);
     EXPECT_EQ(menu.seen[0].second, 12);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ListOps, RemovedMediaOutlivesTheEngineMessagesQueuedForIt)
+{
+    // Engine messages come through the list's window.
+    HWND window = CreateMessageWindow([](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; });
+    manager.Init(window, nullptr);
+    CFakeMedia* a = NewMedia(L"a");
+    AddRow(a);
+    // An engine message about the media, queued before the removal.
+    bool seenWhileAlive = false;
+    CMediaListUI* theList = list;
+    std::vector<CFakeMedia*>* gone = &released;
+    HWND engineTarget = CreateMessageWindow([&](HWND, UINT, WPARAM wParam, LPARAM) -> LRESULT {
+        auto* media = reinterpret_cast<CFakeMedia*>(wParam);
+        // The row is gone, but the address still names the old media.
+        seenWhileAlive = theList->FindItem(media) == nullptr && gone->empty();
+        return 0;
+    });
+    PostMessage(engineTarget, WM_USER + 7, reinterpret_cast<WPARAM>(a), 0);
+    list->RemoveItem(nullptr, a);
+    EXPECT_TRUE(released.empty());
+    Pump();
+    EXPECT_TRUE(seenWhileAlive);
+    EXPECT_EQ(released, (std::vector<CFakeMedia*>{a}));
+    DestroyMessageWindow(engineTarget);
+    DestroyMessageWindow(window);
 }
 
 }  // namespace

@@ -38,7 +38,11 @@ protected:
         });
         manager.Init(window, nullptr);
     }
-    void TearDown() override { DestroyMessageWindow(window); }
+    void TearDown() override
+    {
+        ConvertList::TearDown();
+        DestroyMessageWindow(window);
+    }
     CMediaListItemUI* DetailRow(CFakeMedia* m, bool thumbnail)
     {
         CMediaListItemUI* row = list->AddMedia(m, EMediaRowKind::File, false);

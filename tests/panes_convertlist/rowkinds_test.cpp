@@ -47,6 +47,7 @@ TEST_F(RowKinds, EachSkinBuildsItsRowKindWithTheNamedControls)
                                     L"ID_PROGRESS_ITEM_CONVERT", L"ID_ITEM_CHECKED"})
             EXPECT_NE(Sub(row, name), nullptr) << name;
     list->RemoveItem(dvd);  // the title is the test's
+    Pump();
 }
 
 TEST_F(RowKinds, DvdTitleOffersItsAnglesAndMakesItsThumbnailWhenFirstSelected)
@@ -78,6 +79,7 @@ TEST_F(RowKinds, DvdTitleOffersItsAnglesAndMakesItsThumbnailWhenFirstSelected)
     row->CancelThumbnail();
     EXPECT_EQ(title.thumbnails.load(), 1);
     list->RemoveItem(row);
+    Pump();
 }
 
 TEST_F(RowKinds, DvdTitleWithOneAngleHidesTheAngleChoice)
@@ -86,6 +88,7 @@ TEST_F(RowKinds, DvdTitleWithOneAngleHidesTheAngleChoice)
     CMediaListItemUI* row = Built(EMediaRowKind::DVD, "list_item_dvd.xml", &title);
     EXPECT_FALSE(Sub(row, L"ID_LAYOUT_DVDANGLE")->IsVisible());
     list->RemoveItem(row);
+    Pump();
 }
 
 TEST_F(RowKinds, JoinedRowsAreSlimIndentedAndWithoutTheirOwnProfile)

@@ -2,6 +2,7 @@
 #include "OnlineMediaListItemUI.h"
 
 #include "MediaListUI.h"
+#include "ui/UILanguage.h"
 
 #include <algorithm>
 
@@ -36,6 +37,7 @@ void CDVDMediaListItemUI::SetMedia(IVXMMedia* media, bool makeThumbnail)
         if (!combo->AddAt(item, std::min(i + 1, combo->GetCount()))) delete item;
     }
     combo->SelectItem(0, false, false);
+    combo->SetToolTip(CLanguageManager::GetInstance()->LoadStringW(158));
     Show(L"ID_LAYOUT_DVDANGLE", true);
 }
 

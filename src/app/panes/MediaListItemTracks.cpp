@@ -7,6 +7,7 @@
 #include "MainFrameMessages.h"
 #include "MediaListUI.h"
 #include "VXMMediaBase.h"
+#include "ui/UILanguage.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -33,12 +34,15 @@ void CMediaListItemUI::FillTrackCombos()
         IProfile* profile = GetProfile();
         const int sel = profile && profile->IsAudioDisabled() ? audio->GetCount() - 2 : 0;
         audio->SelectItem(sel, false, false);
+        audio->SetToolTip(CLanguageManager::GetInstance()->LoadStringW(156));
         m_curAudio = sel;
     }
     if (auto* subs = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_SUBTITLE"))) {
         for (int i = 0; i < m_media->GetSubtitleCount(); ++i)
             if (IVXMSubtitle* s = m_media->GetSubtitleAt(i)) addRow(subs, i, label(s->GetDisplayName(), s->GetLanguageText()));
         subs->SelectItem(0, false, false);
+        subs->SetToolTip(CLanguageManager::GetInstance()->LoadStringW(157));
+        m_curSubtitle = 0;
     }
 }
 

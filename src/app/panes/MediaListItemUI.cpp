@@ -1,16 +1,11 @@
 #include "MediaListItemUI.h"
 
-#include "MediaListUI.h"
 #include "AppStartup.h"
 #include "Log.h"
-#include "MainFrameMessages.h"
+#include "MediaListUI.h"
 #include "VXMGlobal.h"
-#include "VXMMediaBase.h"
-#include "VXMMediaExports.h"
 #include "VXMSettings.h"
 #include "platform/messages.h"
-#include "platform/module.h"
-#include "prismel/Prismel.h"
 #include "ui/UILanguage.h"
 
 #include <algorithm>

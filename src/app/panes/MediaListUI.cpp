@@ -9,6 +9,7 @@
 #include "VXMGlobal.h"
 #include "VXMMediaBase.h"
 #include "VXMSettings.h"
+#include "platform/messages.h"
 #include "ui/UIMenu.h"
 #include "ui/desktop/Desktop.h"
 
@@ -43,6 +44,34 @@ CMediaListUI::~CMediaListUI()
         if (CMediaListItemUI* row = GetMediaItem(i)) row->CancelThumbnail();
     CloseDragWindow();
     if (m_profileWnd && m_profileWnd->GetHWND()) m_profileWnd->DestroyWindow();
+    // Media still waiting for their release go now (the target frees them).
+    if (m_releaseTarget) DestroyMessageWindow(m_releaseTarget);
+}
+
+namespace {
+constexpr UINT kReleaseMedia = WM_USER + 1;
+
+void ReleaseMedia(void* media)
+{
+    static_cast<IVXMMedia*>(media)->Release();
+}
+}  // namespace
+
+void CMediaListUI::ReleaseLater(IVXMMedia* media)
+{
+    if (!media) return;
+    // Engine messages reach a list only through its window's queue: without
+    // a window none can be waiting.
+    if (!GetManager() || !GetManager()->GetPaintWindow()) {
+        media->Release();
+        return;
+    }
+    if (!m_releaseTarget)
+        m_releaseTarget = CreateMessageWindow([](HWND, UINT msg, WPARAM, LPARAM lParam) -> LRESULT {
+            if (msg == kReleaseMedia && lParam) ReleaseMedia(reinterpret_cast<void*>(lParam));
+            return 0;
+        });
+    if (!PostMessageOwned(m_releaseTarget, kReleaseMedia, 0, media, ReleaseMedia)) media->Release();
 }
 
 namespace {
@@ -198,6 +227,7 @@ CMediaListItemUI* CMediaListUI::FindItem(IVXMMedia* media) const
 void CMediaListUI::ReleaseRow(CMediaListItemUI* row)
 {
     row->StopConvert();
+    if (IVXMMedia* media = row->GetMedia()) media->StopPreview();
     // A child row's segment leaves its parent's segment list.
     if (auto* child = dynamic_cast<CChildListItemUI*>(row))
         if (auto* parent = dynamic_cast<CVXMMediaBase*>(child->GetParentMedia())) {
@@ -211,7 +241,7 @@ void CMediaListUI::ReleaseRow(CMediaListItemUI* row)
     // The row lets go of its media first: later engine messages for it find no row.
     IVXMMedia* media = row->TakeMedia();
     Remove(row);
-    if (media) media->Release();
+    ReleaseLater(media);
 }
 
 void CMediaListUI::ReleaseRowAndChildren(CMediaListItemUI* row)
@@ -301,7 +331,7 @@ void CMediaListUI::SyncChildItems(IVXMMedia* parent)
         child->StopConvert();
         IVXMMedia* media = child->TakeMedia();
         Remove(child);
-        if (media) media->Release();
+        ReleaseLater(media);
     }
     if (!stale.empty()) {
         if (m_joinMode) SetJoinMode(true);

@@ -139,6 +139,10 @@ private:
     void OnItemBeginDrag(CMediaListItemUI* row);
     void OnItemDragging(CMediaListItemUI* row);
     void ReleaseRowAndChildren(CMediaListItemUI* row);
+    // A removed row's media is stopped at once and released after the
+    // messages already queued for it: none can reach a new media that takes
+    // its address.
+    void ReleaseLater(IVXMMedia* media);
     void SendRemoved();
     void MoveChildrenAfter(CMediaListItemUI* parent, int oldIndex);
     void ReleaseRow(CMediaListItemUI* row);
@@ -159,5 +163,6 @@ private:
     std::unique_ptr<CMediaItemDragWnd> m_dragWnd;
     POINT m_dragStart{};
     RECT m_dragRect{};
-    std::unique_ptr<WindowImplBase> m_profileWnd;  // the row chooser; one, kept here
+    std::unique_ptr<WindowImplBase> m_profileWnd;
+    HWND m_releaseTarget = nullptr;  // the row chooser; one, kept here
 };
