@@ -3,6 +3,8 @@
 #include "list_fixture.h"
 #include "dvd_fakes.h"
 #include "panes/OnlineMediaListItemUI.h"
+#include "MainFrameMessages.h"
+#include "platform/messages.h"
 #include "ui/UICustomControls.h"
 
 #include <QCoreApplication>
@@ -119,6 +121,49 @@ TEST_F(RowKinds, OnlineRowDoubleClickDownloadsAgain)
     EXPECT_EQ(downloads, 1);
     row->OnDoubleClick();
     EXPECT_EQ(downloads, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RowKinds, BurnRowStartsOnlyWhenTheBurnPaneAllows)
+{
+    int answer = 0;
+    int asked = 0;
+    HWND window = CreateMessageWindow([&](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
+        if (msg != WM_VXM_CHECK_BURN) return 0;
+        ++asked;
+        return answer;
+    });
+    auto* burn = new CMediaListUI(true);
+    CPaintManagerUI burnManager;
+    burnManager.Init(window, nullptr);
+    burnManager.AttachDialog(burn);
+    burn->SetConverter([this](IVXMMedia* m, IProfile*) {
+        converted.push_back(m);
+        return true;
+    });
+    CMediaListItemUI* row = burn->AddMedia(NewMedia(L"a"), EMediaRowKind::File, false);
+    row->StartConvert();
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(converted.empty());
+    answer = 1;
+    row->StartConvert();
+    EXPECT_EQ(converted.size(), 1u);
+    burn->RemoveAll();
+    DestroyMessageWindow(window);
+}
+
+TEST_F(RowKinds, ProgressCountsTheRemainingTimeFromTheStart)
+{
+    CMediaListItemUI* row = Built(EMediaRowKind::File, "convertlist_item.xml", NewMedia(L"a"));
+    auto* bar = dynamic_cast<CTextProgressUI*>(Sub(row, L"ID_PROGRESS_ITEM_CONVERT"));
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->GetStartTick(), 0u);
+    row->SetProgress(10);
+    EXPECT_NE(bar->GetStartTick(), 0u);
+    EXPECT_EQ(bar->GetMaxValue(), 1000);
 }
 
 }  // namespace

@@ -5,7 +5,10 @@
 #include "MediaListUI.h"
 #include "VXMGlobal.h"
 #include "VXMSettings.h"
+#include "MainFrameMessages.h"
+#include "platform/events.h"
 #include "platform/messages.h"
+#include "ui/UICustomControls.h"
 #include "ui/UILanguage.h"
 
 #include <algorithm>
@@ -293,7 +296,13 @@ IProfile* CMediaListItemUI::GetProfile() const
 
 void CMediaListItemUI::StartConvert()
 {
-    if (!m_media || m_media->GetConvertState() == 1) return;
+    if (!m_media) return;
+    if (m_burnList) {
+        // The burn pane says whether a burn may start now.
+        HWND window = m_manager ? m_manager->GetPaintWindow() : nullptr;
+        if (!window || SendMessage(window, WM_VXM_CHECK_BURN, 0, 0) == 0) return;
+    }
+    if (m_media->GetConvertState() == 1) return;
     if (m_media->IsProtected() == 1) return;
     if (m_owner) m_owner->BuildJoinList(m_media);
     if (!m_owner || !m_owner->Convert(m_media, GetProfile())) return;
@@ -302,6 +311,7 @@ void CMediaListItemUI::StartConvert()
     Show(L"ID_CONTAINER_ITEM_CONVERT", true);
     Show(L"ID_CONTAINER_ITEM_INFORMATION", false);
     if (auto* p = dynamic_cast<CProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT"))) p->SetValue(0);
+    if (auto* t = dynamic_cast<CTextProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT"))) t->SetStartTick(GetTickCount());
 }
 
 void CMediaListItemUI::PauseConvert()
@@ -338,6 +348,8 @@ void CMediaListItemUI::SetProgress(int value)
     auto* p = dynamic_cast<CProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT"));
     if (!p) return;
     if (p->GetValue() == 0) {
+        // The remaining-time estimate counts from the first tick.
+        if (auto* t = dynamic_cast<CTextProgressUI*>(p)) t->SetStartTick(GetTickCount());
         Show(L"ID_CONTAINER_ITEM_CONVERT", true);
         Show(L"ID_CONTAINER_ITEM_INFORMATION", false);
     }
