@@ -55,3 +55,31 @@ TEST_F(ConvertList, CloneRemoveAndFormatButtonsSpeakForTheirRow)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ConvertList, FocusOpensTheNameEditAndReturnAppliesIt)
+{
+    CFakeMedia* m = NewMedia(L"holiday");
+    CMediaListItemUI* row = AddRow(m);
+    CControlUI* box = Sub(row, L"ID_CONTAINER_ITEM_EDIT_NAME");
+    CControlUI* edit = Sub(row, L"ID_EDIT_ITEM_CHANGE_FILENAME");
+    box->SetVisible(false);
+    TEventUI focus;
+    focus.Type = UIEVENT_SETFOCUS;
+    focus.pSender = edit;
+    edit->Event(focus);
+    EXPECT_TRUE(box->IsVisible());
+    EXPECT_EQ(edit->GetText(), L"holiday");
+    edit->SetText(L"trip: day 1");
+    TNotifyUI msg;
+    msg.sType = L"return";
+    msg.pSender = edit;
+    EXPECT_TRUE(list->HandleNotify(msg));
+    EXPECT_FALSE(box->IsVisible());
+    EXPECT_TRUE(Sub(row, L"ID_BUTTON_ITEM_REMOVE")->IsVisible());
+    // The colon cannot stand in a file name.
+    EXPECT_EQ(m->outputName, L"trip_ day 1");
+}
+
+}  // namespace

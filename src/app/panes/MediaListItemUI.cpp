@@ -67,6 +67,10 @@ void CMediaListItemUI::DoInit()
             b->SetTag(reinterpret_cast<UINT_PTR>(this));
             b->OnEvent += MakeDelegate(this, &CMediaListItemUI::OnSubEvent);
         }
+    if (CControlUI* edit = Sub(L"ID_EDIT_ITEM_CHANGE_FILENAME")) {
+        edit->SetTag(reinterpret_cast<UINT_PTR>(this));
+        edit->OnEvent += MakeDelegate(this, &CMediaListItemUI::OnSubEvent);
+    }
     if (m_burnList) Show(L"ID_BUTTON_ITEM_OUTPUT_FORMAT", false);
     if (auto* p = dynamic_cast<CProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT"))) {
         p->SetMinValue(0);
@@ -119,6 +123,12 @@ bool CMediaListItemUI::OnSubEvent(void* param)
     auto* event = static_cast<TEventUI*>(param);
     if (!event || !event->pSender) return true;
     const std::wstring name = event->pSender->GetName();
+    if (event->Type == UIEVENT_SETFOCUS && name == L"ID_EDIT_ITEM_CHANGE_FILENAME") {
+        // Focus reaching the name edit opens it.
+        CControlUI* box = Sub(L"ID_CONTAINER_ITEM_EDIT_NAME");
+        if (box && !box->IsVisible()) ShowNameEdit(true);
+        return true;
+    }
     if (event->Type == UIEVENT_DBLCLICK) {
         if (name != L"ID_BUTTON_ITEM_CLONE" && name != L"ID_BUTTON_ITEM_REMOVE" && name != L"ID_BUTTON_ITEM_CONVER_START")
             OnDoubleClick();
