@@ -970,6 +970,12 @@ void CMainPaneUI::Notify(TNotifyUI& msg)
         }
         return;
     }
+    if (type == L"language_changed") {
+        // The button texts come from the catalogue through the dictionary.
+        RefreshProfileButtons();
+        for (int i = 0; m_mediaList && i < m_mediaList->GetCount(); ++i) LocaliseRow(m_mediaList->GetMediaItem(i));
+        return;
+    }
     // The main window takes the list's selection and check notifications,
     // the join buttons and the shut-down box.
     if (type == L"selectchanged" || type == L"valuechanging" || type == L"itemselect") return;
