@@ -205,4 +205,21 @@ TEST_F(CSegmentRowsTest, EachSegmentGetsAChildRowAndAGoneSegmentLosesItAtTheNext
     EXPECT_EQ(Children(), 0);
 }
 
+TEST_F(CSegmentRowsTest, ACloneOfARowIsACopyOfItsMediaAtTheEnd)
+{
+    Parent();
+    CQueueMedia other(L"other");
+    pane->AddFileRow(-1, &other);
+    TNotifyUI msg;
+    msg.sType = L"item_clone";
+    msg.pSender = list->GetMediaItem(0);
+    pane->Notify(msg);
+    ASSERT_EQ(list->GetCount(), 3);
+    IVXMMedia* copy = list->GetMediaItem(2)->GetMedia();
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy, parent);
+    EXPECT_EQ(copy->GetSourcePath(), parent->GetSourcePath());
+    EXPECT_TRUE(list->GetMediaItem(2)->IsChecked());
+}
+
 }  // namespace
