@@ -17,11 +17,17 @@ public:
     void SetOutputName(const std::wstring& name) override { outputName = name; }
     void StopConvert() override { state = 0; }
     void Release() override { ++released; }
+    void SetStartTime(int ms) override { start = ms; }
+    void SetEndTime(int ms) override { end = ms; }
+    int GetStartTime() const override { return start; }
+    int GetEndTime() const override { return end; }
     std::wstring title;
     std::wstring outputPath;
     std::wstring outputName;
     int state = 0;
     int released = 0;
+    int start = 0;
+    int end = 0;
 };
 
 class CExtProfile : public CStubProfile {

@@ -11,6 +11,7 @@
 #include "platform/text.h"
 #include "support/test_media.h"
 #include "ui/UIMessagePump.h"
+#include "ui/UITimeEdit.h"
 #include "ui/desktop/FakeDesktop.h"
 
 #include <gtest/gtest.h>
@@ -144,6 +145,30 @@ TEST_F(CRowsTest, TheRowsOfAFolderOpenedAgainGoButNotThoseOfALookAlikeFolder)
     EXPECT_EQ(list->GetMediaItem(0)->GetMedia(), &lookAlike);
     EXPECT_TRUE(Settle([&] { return same.released == 1; }));
     EXPECT_FALSE(pane->RemoveRowsOfPath(L""));
+}
+
+TEST_F(CRowsTest, TrimTimesFromTheSettingsPaneReachTheSelectedRowOfTheirOwnPaneOnly)
+{
+    CQueueMedia first(L"first"), second(L"second");
+    pane->AddFileRow(-1, &first);
+    pane->AddFileRow(-1, &second);
+    list->SelectItem(1);
+    CTimeEditUI time;
+    time.SetValue(1500);
+    TNotifyUI msg;
+    msg.sType = L"prop_start_changed";
+    msg.wParam = reinterpret_cast<WPARAM>(&time);
+    msg.lParam = 1;  // from the burner's settings pane
+    pane->Notify(msg);
+    EXPECT_EQ(second.start, 0);
+    msg.lParam = 0;
+    pane->Notify(msg);
+    EXPECT_EQ(second.start, 1500);
+    msg.sType = L"prop_end_changed";
+    time.SetValue(4000);
+    pane->Notify(msg);
+    EXPECT_EQ(second.end, 4000);
+    EXPECT_EQ(first.start, 0);
 }
 
 TEST_F(CRowsTest, AMediaNoRowCanTakeIsReleased)
