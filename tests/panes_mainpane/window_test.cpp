@@ -278,3 +278,21 @@ TEST_F(CPaneWindowTest, AnOutputOfAnAppleProfileGoesToTheMusicLibraryWhenAsked)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CPaneWindowTest, TheBurnerPaneStartsWithADiscProfileThoughTheStoredChoiceIsNone)
+{
+    auto* burn = dynamic_cast<CMainPaneUI*>(window->GetBurnPane());
+    ASSERT_NE(burn, nullptr);
+    EXPECT_TRUE(burn->IsBurnMode());
+    ASSERT_NE(burn->GetMediaList(), nullptr);
+    EXPECT_TRUE(burn->GetMediaList()->IsBurnList());
+    EXPECT_FALSE(list->IsBurnList());
+    ASSERT_NE(burn->GetCurrentGroup(), nullptr);
+    EXPECT_NE(burn->GetCurrentGroup()->GetBurn(), 0);
+    ASSERT_NE(pane->GetCurrentGroup(), nullptr);
+    EXPECT_EQ(pane->GetCurrentGroup()->GetBurn(), 0);
+}
+
+}  // namespace

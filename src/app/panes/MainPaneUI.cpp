@@ -223,18 +223,21 @@ void CMainPaneUI::LoadCurrentProfile()
     const int profileId = static_cast<int>(m_burn ? s->nBurnerProfile : s->nProfile);
     const int groupId = static_cast<int>(m_burn ? s->nBurnerProfileGroup : s->nProfileGroup);
     m_currentCategory = m_burn ? 13 : static_cast<int>(s->nProfileCategory);
+    // The burner converts to disc groups only, the converter never does.
+    auto fits = [this](IProfileGroup* g) { return g && (g->GetBurn() != 0) == m_burn; };
     IProfileGroup* group = manager->FindGroupById(groupId);
-    IProfile* profile = group ? group->FindProfileById(profileId) : nullptr;
-    if (!profile) profile = manager->FindProfileById(profileId);
+    IProfile* profile = fits(group) ? group->FindProfileById(profileId) : nullptr;
     if (!profile) {
-        // The stored choice is gone: the first profile of the category.
+        // The stored choice is gone or of the other pane: the first profile
+        // of the category.
         IProfileCategory* category = manager->FindCategoryById(m_currentCategory);
+        if (!category || !fits(category->GetGroup(0))) category = manager->FindCategoryById(m_burn ? 13 : 0);
         group = category ? category->GetGroup(0) : nullptr;
-        profile = group ? group->GetProfile(0) : nullptr;
+        profile = fits(group) ? group->GetProfile(0) : nullptr;
+        if (!profile) group = nullptr;
     }
     m_currentGroup = group;
     m_mediaList->SetCurrentProfile(profile);
-    if (!m_currentGroup && profile) m_currentGroup = GroupOfRow(nullptr);
 }
 
 IProfile* CMainPaneUI::GetCurrentProfile() const
