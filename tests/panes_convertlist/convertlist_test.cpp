@@ -191,7 +191,7 @@ TEST_F(ConvertList, ThumbnailIsShownByTheUiThreadWhenReady)
     ASSERT_NE(m->thumbPath.find(L"vxmthm"), std::wstring::npos);
     const std::string file(m->thumbPath.begin(), m->thumbPath.end());
     for (int i = 0; i < 200 && row->GetShownImage().empty(); ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        Pump();  // the worker's result comes through the UI thread's queue
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     EXPECT_EQ(row->GetShownImage(), m->thumbPath);

@@ -70,7 +70,7 @@ TEST_F(RowKinds, DvdTitleOffersItsAnglesAndMakesItsThumbnailWhenFirstSelected)
     EXPECT_EQ(title.thumbnails.load(), 0);
     list->SelectItem(0);
     for (int i = 0; i < 200 && title.thumbnails.load() == 0; ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        Pump();  // the worker's result comes through the UI thread's queue
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     EXPECT_EQ(title.thumbnails.load(), 1);

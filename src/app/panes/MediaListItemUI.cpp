@@ -17,7 +17,6 @@
 
 namespace {
 constexpr UINT kDragTimer = 121;
-constexpr UINT kThumbTimer = 122;
 constexpr int kUsageGroup = 32;
 
 std::wstring StatusText(int id)
@@ -81,10 +80,6 @@ void CMediaListItemUI::DoInit()
 
 void CMediaListItemUI::DoEvent(TEventUI& event)
 {
-    if (event.Type == UIEVENT_TIMER && event.wParam == kThumbTimer) {
-        ApplyThumbnailResult();
-        return;
-    }
     if (event.Type == UIEVENT_BUTTONDOWN && event.pSender == this && IsEnabled() && m_draggable &&
         !(m_owner && m_owner->IsMultiSelectState())) {
         if (m_manager) m_manager->SetTimer(this, kDragTimer, 100);
@@ -432,30 +427,42 @@ void CMediaListItemUI::StartThumbnail()
     if (!video) return;
     m_thumbResult = 0;
     m_thumbStop = std::make_shared<std::atomic<bool>>(false);
+    static std::atomic<unsigned> tickets{0};
+    unsigned ticket = ++tickets;
+    if (ticket == 0) ticket = ++tickets;
+    m_thumbTicket = ticket;
     IVXMMedia* media = m_media;
     std::mutex* lock = m_owner ? &m_owner->ThumbnailLock() : nullptr;
+    const HWND done = m_owner ? m_owner->GetQueueTarget() : nullptr;
     auto stop = m_thumbStop;
     const int seconds = media->GetStartTime() / 1000 + (media->GetClipLength() < 5001 ? 1 : 5);
-    // The worker only calls the engine and stores the result; the UI
-    // thread's timer applies it to the controls.
-    m_thumbThread = std::thread([this, media, lock, stop, seconds] {
+    // The worker only calls the engine, stores the result and posts its
+    // ticket; the UI thread applies the result to the controls.
+    m_thumbThread = std::thread([this, media, lock, stop, seconds, done, ticket] {
         if (stop->load()) return;
         std::unique_lock<std::mutex> guard;
         if (lock) guard = std::unique_lock<std::mutex>(*lock);
         if (stop->load()) return;
         const int rc = media->MakeThumbnail(seconds, 58, 38);
         m_thumbResult = rc == 0 ? 1 : -1;
+        if (done) PostMessage(done, CMediaListUI::kThumbnailDone, ticket, 0);
     });
-    if (m_manager) m_manager->SetTimer(this, kThumbTimer, 50);
+}
+
+bool CMediaListItemUI::OnThumbnailDone(unsigned ticket)
+{
+    if (ticket == 0 || ticket != m_thumbTicket) return false;
+    ApplyThumbnailResult();
+    return true;
 }
 
 void CMediaListItemUI::ApplyThumbnailResult()
 {
     const int result = m_thumbResult.load();
     if (result == 0) return;
-    if (m_manager) m_manager->KillTimer(this, kThumbTimer);
     if (m_thumbThread.joinable()) m_thumbThread.join();
     m_thumbResult = 0;
+    m_thumbTicket = 0;
     if (!m_media) return;
     if (result != 1) {
         LogErrorW("CMediaListItemUI", L"Getting thumbnail %ls of file %ls failed!", m_thumbFile.c_str(),
@@ -474,8 +481,8 @@ void CMediaListItemUI::CancelThumbnail()
 {
     if (m_thumbStop) m_thumbStop->store(true);
     if (m_thumbThread.joinable()) m_thumbThread.join();
-    if (m_manager) m_manager->KillTimer(this, kThumbTimer);
     m_thumbResult = 0;
+    m_thumbTicket = 0;
 }
 
 IVXMMedia* CMediaListItemUI::TakeMedia()

@@ -111,7 +111,12 @@ protected:
     void PostToMainWindow(UINT message, WPARAM wParam, LPARAM lParam) const;
     void RunEditor(const char* entry);
     bool HasPlayableVideo() const;
-    void ApplyThumbnailResult();
+public:
+    // The worker of ticket `ticket` finished (the list's queue calls this
+    // on the UI thread); false when the ticket is not this row's.
+    bool OnThumbnailDone(unsigned ticket);
+
+protected:
     bool SelectProfileById(int id);
 
     CPaintManagerUI* m_manager = nullptr;
@@ -134,11 +139,13 @@ protected:
     std::wstring m_shownImage;
     std::wstring m_thumbFile;
 
-    // Thumbnail worker: it never touches controls; its result is applied by
-    // a timer tick of the UI thread.
+    void ApplyThumbnailResult();
+    // Thumbnail worker: it never touches controls; it posts its ticket to the
+    // list's queue and the UI thread applies the result.
     std::thread m_thumbThread;
     std::shared_ptr<std::atomic<bool>> m_thumbStop;
     std::atomic<int> m_thumbResult{0};  // 0 running/none, 1 done, -1 failed
+    unsigned m_thumbTicket = 0;         // 0: no worker
 };
 
 // A segment of a parent media (one track of a cue sheet).

@@ -57,6 +57,23 @@ void ReleaseMedia(void* media)
 }
 }  // namespace
 
+HWND CMediaListUI::GetQueueTarget()
+{
+    if (!m_releaseTarget)
+        m_releaseTarget = CreateMessageWindow([this](HWND, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (msg == kReleaseMedia && lParam) {
+                ReleaseMedia(reinterpret_cast<void*>(lParam));
+            } else if (msg == kThumbnailDone) {
+                // A row that was removed or restarted meanwhile has another ticket.
+                for (int i = 0; i < GetCount(); ++i)
+                    if (CMediaListItemUI* row = GetMediaItem(i); row && row->OnThumbnailDone(static_cast<unsigned>(wParam)))
+                        break;
+            }
+            return 0;
+        });
+    return m_releaseTarget;
+}
+
 void CMediaListUI::ReleaseLater(IVXMMedia* media)
 {
     if (!media) return;
@@ -66,12 +83,7 @@ void CMediaListUI::ReleaseLater(IVXMMedia* media)
         media->Release();
         return;
     }
-    if (!m_releaseTarget)
-        m_releaseTarget = CreateMessageWindow([](HWND, UINT msg, WPARAM, LPARAM lParam) -> LRESULT {
-            if (msg == kReleaseMedia && lParam) ReleaseMedia(reinterpret_cast<void*>(lParam));
-            return 0;
-        });
-    if (!PostMessageOwned(m_releaseTarget, kReleaseMedia, 0, media, ReleaseMedia)) media->Release();
+    if (!PostMessageOwned(GetQueueTarget(), kReleaseMedia, 0, media, ReleaseMedia)) media->Release();
 }
 
 namespace {

@@ -48,6 +48,10 @@ public:
     void SetRowTemplate(EMediaRowKind kind, std::wstring xml);
     static bool KindOfElement(const std::wstring& element, EMediaRowKind& kind);
     std::mutex& ThumbnailLock() { return m_thumbLock; }
+    // The list's own message target on the UI thread: thumbnail workers post
+    // kThumbnailDone (wParam the worker's ticket) to it.
+    static constexpr UINT kThumbnailDone = WM_USER + 2;
+    HWND GetQueueTarget();
     bool IsMultiSelectState() const { return GetSelCount() > 1; }
 
     // Only list rows (class "ListContainerElementUI" or its kinds) are taken.
