@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "job_fixture.h"
+#include "EngineGlobals.h"
+#include "platform/module.h"
 #include "support/test_media.h"
 #include "VXMUtils.h"
 
@@ -216,4 +218,26 @@ TEST_F(JobQueueGolden, PspAvcWithThumbnail)
     EXPECT_EQ(lines[1], "ffmpeg -ss 1.000 -y  -i \"<src>\" -f image2 -vframes 1 -s 160x120 -an \"<out>/clip_x264.thm\"");
     EXPECT_EQ(m_steps[1].nPassKind, PASS_THUMBNAIL);
     EXPECT_EQ(m_steps[1].nFlag, 0);
+}
+
+// A clip effect puts the effect library's chain into the filter chain; later
+// effects also ask for 4:2:0 output. A missing library adds nothing.
+TEST_F(JobQueueGolden, ClipEffectChainFromTheEffectLibrary)
+{
+    CModule library(VXM_BIN_DIR "/libprismel.so");
+    ASSERT_TRUE(library.IsLoaded());
+    auto effectOf = reinterpret_cast<const wchar_t* (*)(int)>(library.GetSymbol("GetEffectCmd"));
+    ASSERT_NE(effectOf, nullptr);
+    CModule* const kept = g_hPrismelModule;
+    g_hPrismelModule = &library;
+    for (int id : {1, 3}) {
+        auto media = Media({640, 480});
+        media->m_nEffectId = id;
+        auto lines = Build(*media, m_scope.ById(5));
+        ASSERT_EQ(lines.size(), 1u);
+        const std::wstring chain = effectOf(id);
+        EXPECT_NE(lines[0].find("-vf \"" + std::string(chain.begin(), chain.end())), std::string::npos) << lines[0];
+        EXPECT_EQ(lines[0].find("-pix_fmt yuv420p") != std::string::npos, id > 2) << lines[0];
+    }
+    g_hPrismelModule = kept;
 }

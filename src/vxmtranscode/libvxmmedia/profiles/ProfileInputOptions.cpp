@@ -6,6 +6,8 @@
 #include "EngineLog.h"
 #include "ProfileJobBuild.h"
 #include "VXMUtils.h"
+#include "VXMMediaExports.h"
+#include "platform/module.h"
 
 extern "C" {
 #include <libavcodec/codec_id.h>
@@ -391,9 +393,20 @@ void AddPictureFilters(CFFMpegOpts& opts, CVXMMediaBase* media)
     if (media->m_nSaturation != 0)
         AppendFilter(opts, L"-vf",
                      L"eq=saturation=" + FixedText(static_cast<float>(media->m_nSaturation + 100) / 100.0f, 2));
-    // The clip-effect library does not exist on this system: no effect filter.
-    if (media->m_nEffectId >= 1)
-        LogMessageA(kLogCategory, "clip effect %d is not available; no effect filter added", media->m_nEffectId);
+    if (media->m_nEffectId >= 1) {
+        // A missing library or export adds no effect filter.
+        using GetEffectCmdFn = const wchar_t* (*)(int);
+        CModule* module = LoadPrismelDll();
+        auto fn = module ? reinterpret_cast<GetEffectCmdFn>(module->GetSymbol("GetEffectCmd")) : nullptr;
+        const wchar_t* effect = fn ? fn(media->m_nEffectId) : nullptr;
+        if (effect && *effect) {
+            AppendFilter(opts, L"-vf", effect);
+            if (media->m_nEffectId > 2)
+                opts.SetOption(L"-pix_fmt", L"yuv420p");
+        } else {
+            LogMessageA(kLogCategory, "clip effect %d unavailable: no effect filter added", media->m_nEffectId);
+        }
+    }
 }
 
 void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts,
