@@ -6,6 +6,7 @@
 #include "CmdOpts.h"
 #include "EngineLog.h"
 #include "MediaRunners.h"
+#include "PreviewRun.h"
 #include "SplitCommandLine.h"
 #include "VXMJobType.h"
 #include "VXMMediaExports.h"
@@ -17,23 +18,6 @@
 namespace {
 
 constexpr const char* kLogCategory = "CVXMDVDTitleImpl";
-
-// Values the control events point to; one player runs at a time.
-struct TitlePreviewValues {
-    float fSeek = 0.0f;
-    int nVolume = 0;
-    int nBrightness = 0;
-    int nContrast = 0;
-    int nSaturation = 0;
-};
-TitlePreviewValues g_titlePreview;
-
-using GetEffectCmdFn = const wchar_t* (*)(int);
-
-bool PlayerRunning(CCmdFFplay* runner)
-{
-    return runner && runner->IsWorkerRunning();
-}
 
 // The "-f dvdnav" value: the disc with the chapter range and angle chosen.
 std::wstring DeviceText(const CVXMDVDTitleImpl& t)
@@ -53,26 +37,13 @@ std::wstring DeviceText(const CVXMDVDTitleImpl& t)
     return FormatW(L"-dvd-device \"%s\"", disc);
 }
 
-// Runs a tool line on the slot's runner and waits; the run's exit code, or
-// -1 when it could not start.
+// Runs a tool line on a fresh runner in the slot and waits; the run's exit
+// code, or -1 when it could not start.
 int RunAndWait(CVXMDVDTitleImpl& title, CCmdFFplay*& slot, int mode, const std::wstring& line)
 {
-    DeleteMediaRunner(slot);
-    CCmdFFplay* runner = NewMediaRunner(slot);
-    if (!runner)
-        return -1;
-    runner->m_nMode = mode;
-    runner->m_pMedia = &title;
-    runner->m_hNotifyWnd = nullptr;
-    int code = -1;
-    if (runner->Open(line, JOB_TYPE_FFMPEG)) {
-        runner->WaitWorker(INFINITE);
-        code = runner->GetExitCode();
-    } else {
+    return RunToolAndWait(slot, title, mode, line, true, [&line] {
         LogMessageA(kLogCategory, "\"%s\" cannot start", WideToUtf8(line).c_str());
-    }
-    DeleteMediaRunner(slot);
-    return code;
+    });
 }
 
 }  // namespace
@@ -117,18 +88,12 @@ int CVXMDVDTitleImpl::MakeThumbnail(int seconds, int width, int height)
 
 void CVXMDVDTitleImpl::TakeSnapshot(const std::wstring& folder, int value)
 {
-    if (!PlayerRunning(m_pPreviewRunner))
-        return;
-    m_strSnapshotFolder = folder;
-    m_pPreviewRunner->RequestSnapshot(value);
+    RequestPreviewSnapshot(m_pPreviewRunner, *this, folder, value);
 }
 
 int CVXMDVDTitleImpl::InitPreviewWindow(HWND hwnd)
 {
-    if (!hwnd)
-        return -1;
-    m_hPreviewWnd = hwnd;
-    return 0;
+    return SetPreviewHost(*this, hwnd);
 }
 
 std::wstring CVXMDVDTitleImpl::BuildPreviewCommandLine() const
@@ -155,111 +120,50 @@ std::wstring CVXMDVDTitleImpl::BuildPreviewCommandLine() const
                                          m_nBrightness / 100.0, (m_nSaturation + 100) / 100.0);
         opts.AppendToOption(L"-vf", TRUE, L",", L"%s", Utf8ToWide(translate_filter_text(WideToUtf8(eq2))).c_str());
     }
-    if (m_nEffectId > 0) {
-        CModule* module = LoadPrismelDll();
-        auto fn = module ? reinterpret_cast<GetEffectCmdFn>(module->GetSymbol("GetEffectCmd")) : nullptr;
-        const wchar_t* effect = fn ? fn(m_nEffectId) : nullptr;
-        if (effect && *effect)
-            opts.AppendToOption(L"-vf", TRUE, L",", L"\"%s\"", effect);
-        else
-            LogMessageA(kLogCategory, "clip effect %d unavailable: left out of the preview", m_nEffectId);
-    }
+    if (m_nEffectId > 0)
+        AppendEffectFilter(opts, m_nEffectId, kLogCategory);
     opts.SetInput(m_strSourcePath);
     return opts.BuildCommandLine();
 }
 
 int CVXMDVDTitleImpl::StartPreview(HWND hNotify)
 {
-    if (PlayerRunning(m_pPreviewRunner))
-        StopPreview();  // one player at a time
-    DeleteMediaRunner(m_pPreviewRunner);
-    CCmdFFplay* runner = NewMediaRunner(m_pPreviewRunner);
-    if (!runner)
-        return -1;
-    if (m_hPreviewWnd && InitPreviewWindow(m_hPreviewWnd) != 0) {
-        DeleteMediaRunner(m_pPreviewRunner);
-        return -1;
-    }
-    runner->m_nMode = 1;
-    runner->m_pMedia = this;
-    runner->m_hNotifyWnd = hNotify;
-    runner->m_fProgressCount = 0.0f;
-
-    const std::wstring line = BuildPreviewCommandLine();
-    LogMessageA(kLogCategory, "preview: %s", WideToUtf8(line).c_str());
-    if (!runner->Open(line, JOB_TYPE_FFMPEG)) {
-        DeleteMediaRunner(m_pPreviewRunner);
-        return -1;
-    }
-    return 0;
+    return StartPreviewRun(m_pPreviewRunner, *this, *this, hNotify, [this] { return BuildPreviewCommandLine(); },
+                           kLogCategory);
 }
 
 void CVXMDVDTitleImpl::SeekPreview(float seconds)
 {
-    if (!PlayerRunning(m_pPreviewRunner))
-        return;
-    g_titlePreview.fSeek = seconds;
-    ffplay_push_event(FFPLAY_EVENT_SEEK, &g_titlePreview.fSeek);
+    PushPreviewSeek(m_pPreviewRunner, seconds);
 }
 
 void CVXMDVDTitleImpl::TogglePreviewPause()
 {
-    if (PlayerRunning(m_pPreviewRunner))
-        ffplay_push_event(FFPLAY_EVENT_PAUSE, nullptr);
+    PushPreviewPause(m_pPreviewRunner);
 }
 
 void CVXMDVDTitleImpl::StopPreview()
 {
-    if (!m_pPreviewRunner)
-        return;
-    if (m_pPreviewRunner->IsWorkerRunning()) {
-        m_pPreviewRunner->RequestStop();
-        m_pPreviewRunner->WaitWorker(INFINITE);
-    }
-    DeleteMediaRunner(m_pPreviewRunner);
+    StopPreviewRun(m_pPreviewRunner);
 }
 
 int CVXMDVDTitleImpl::GetPreviewState()
 {
-    if (!PlayerRunning(m_pPreviewRunner))
-        return 0;
-    return m_pPreviewRunner->m_dCurrentTime.load() == -1.0 ? -1 : 1;
+    return PreviewRunState(m_pPreviewRunner);
 }
 
 float CVXMDVDTitleImpl::GetPreviewPosition()
 {
-    if (!PlayerRunning(m_pPreviewRunner))
-        return 0.0f;
-    return static_cast<float>(m_pPreviewRunner->GetPosition());
+    return PreviewRunPosition(m_pPreviewRunner);
 }
 
 void CVXMDVDTitleImpl::SetPreviewVolume(int percent)
 {
-    if (!PlayerRunning(m_pPreviewRunner))
-        return;
-    g_titlePreview.nVolume = percent;
-    ffplay_push_event(FFPLAY_EVENT_VOLUME, &g_titlePreview.nVolume);
+    PushPreviewVolume(m_pPreviewRunner, percent);
 }
 
 void CVXMDVDTitleImpl::AdjustPreview(int code, int value)
 {
-    if (!PlayerRunning(m_pPreviewRunner))
-        return;
-    switch (code) {
-    case FFPLAY_EVENT_CONTRAST:
-        g_titlePreview.nContrast = value;
-        ffplay_push_event(code, &g_titlePreview.nContrast);
-        break;
-    case FFPLAY_EVENT_SATURATION:
-        g_titlePreview.nSaturation = value;
-        ffplay_push_event(code, &g_titlePreview.nSaturation);
-        break;
-    case FFPLAY_EVENT_RESERVED2:
-        ffplay_push_event(code, &m_nEffectId);  // the effect event carries the effect id
-        break;
-    default:
-        g_titlePreview.nBrightness = value;
-        ffplay_push_event(code, &g_titlePreview.nBrightness);
-        break;
-    }
+    // The first reserved event carries the value as brightness here.
+    PushPreviewAdjust(m_pPreviewRunner, code, value, &m_nEffectId, false);
 }

@@ -11,6 +11,7 @@
 #include "EngineHooks.h"
 #include "EngineLog.h"
 #include "MediaRunners.h"
+#include "PreviewRun.h"
 #include "VXMJobType.h"
 #include "VXMMediaImpl.h"
 #include "VXMMessages.h"
@@ -21,18 +22,6 @@
 namespace {
 
 constexpr const char* kLogCategory = "CVXMDiscAudioTrackImpl";
-
-// Values the control events point to; one player runs at a time.
-struct TrackPreviewValues {
-    float fSeek = 0.0f;
-    int nVolume = 0;
-};
-TrackPreviewValues g_trackPreview;
-
-bool PlayerRunning(CCmdFFplay* runner)
-{
-    return runner && runner->IsWorkerRunning();
-}
 
 VXM_CONVERT_TARGET TargetOf(CVXMDiscAudioTrackImpl& track)
 {
@@ -92,10 +81,7 @@ void CVXMDiscAudioTrackImpl::SetSourcePath(const std::wstring& path)
 
 int CVXMDiscAudioTrackImpl::InitPreviewWindow(HWND hwnd)
 {
-    if (!hwnd)
-        return -1;
-    m_hPreviewWnd = hwnd;
-    return 0;
+    return SetPreviewHost(*this, hwnd);
 }
 
 std::wstring CVXMDiscAudioTrackImpl::BuildPreviewCommandLine() const
@@ -118,79 +104,46 @@ std::wstring CVXMDiscAudioTrackImpl::BuildPreviewCommandLine() const
 
 int CVXMDiscAudioTrackImpl::StartPreview(HWND hNotify)
 {
-    if (PlayerRunning(m_pPreviewRunner))
-        StopPreview();  // one player at a time
-    DeleteMediaRunner(m_pPreviewRunner);
-    CCmdFFplay* runner = NewMediaRunner(m_pPreviewRunner);
-    if (!runner)
-        return -1;
-    if (m_hPreviewWnd && InitPreviewWindow(m_hPreviewWnd) != 0) {
-        DeleteMediaRunner(m_pPreviewRunner);
-        return -1;
-    }
-    runner->m_nMode = 1;
-    runner->m_pMedia = this;
-    runner->m_hNotifyWnd = hNotify;
-
-    const std::wstring line = BuildPreviewCommandLine();
-    LogMessageA(kLogCategory, "preview: %s", WideToUtf8(line).c_str());
-    if (!runner->Open(line, JOB_TYPE_FFMPEG)) {
-        DeleteMediaRunner(m_pPreviewRunner);
-        return -1;
-    }
-    return 0;
+    return StartPreviewRun(m_pPreviewRunner, *this, *this, hNotify, [this] { return BuildPreviewCommandLine(); },
+                           kLogCategory);
 }
 
 void CVXMDiscAudioTrackImpl::SeekPreview(float seconds)
 {
-    if (!PlayerRunning(m_pPreviewRunner))
-        return;
     // The caller counts from the track's start (as GetPreviewPosition does);
     // the player's clock runs on the disc.
-    g_trackPreview.fSeek = static_cast<float>(m_llChapterStartMs / 1000.0) + std::max(0.0f, seconds);
-    ffplay_push_event(FFPLAY_EVENT_SEEK, &g_trackPreview.fSeek);
+    if (PreviewRunning(m_pPreviewRunner))
+        PushPreviewSeek(m_pPreviewRunner, static_cast<float>(m_llChapterStartMs / 1000.0) + std::max(0.0f, seconds));
 }
 
 void CVXMDiscAudioTrackImpl::TogglePreviewPause()
 {
-    if (PlayerRunning(m_pPreviewRunner))
-        ffplay_push_event(FFPLAY_EVENT_PAUSE, nullptr);
+    PushPreviewPause(m_pPreviewRunner);
 }
 
 void CVXMDiscAudioTrackImpl::StopPreview()
 {
-    if (!m_pPreviewRunner)
-        return;
-    if (m_pPreviewRunner->IsWorkerRunning()) {
-        m_pPreviewRunner->RequestStop();
-        m_pPreviewRunner->WaitWorker(INFINITE);
-    }
-    DeleteMediaRunner(m_pPreviewRunner);
+    StopPreviewRun(m_pPreviewRunner);
 }
 
 int CVXMDiscAudioTrackImpl::GetPreviewState()
 {
-    if (!PlayerRunning(m_pPreviewRunner))
-        return 0;
-    return m_pPreviewRunner->m_dCurrentTime.load() == -1.0 ? -1 : 1;
+    return PreviewRunState(m_pPreviewRunner);
 }
 
 float CVXMDiscAudioTrackImpl::GetPreviewPosition()
 {
-    if (!PlayerRunning(m_pPreviewRunner))
+    if (!PreviewRunning(m_pPreviewRunner))
         return 0.0f;
     // The player's clock runs on the disc: the track counts from its start.
-    const float position = static_cast<float>(m_pPreviewRunner->GetPosition());
+    const float position = PreviewRunPosition(m_pPreviewRunner);
     const float start = static_cast<float>(m_llChapterStartMs / 1000.0);
     return position < start ? 0.0f : position - start;
 }
 
 void CVXMDiscAudioTrackImpl::SetPreviewVolume(int percent)
 {
-    if (!PlayerRunning(m_pPreviewRunner))
-        return;
-    g_trackPreview.nVolume = percent;
-    ffplay_push_event(FFPLAY_EVENT_VOLUME, &g_trackPreview.nVolume);
+    PushPreviewVolume(m_pPreviewRunner, percent);
 }
 
 float CVXMDiscAudioTrackImpl::GetConvertPosition()

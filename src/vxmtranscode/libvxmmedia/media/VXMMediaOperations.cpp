@@ -14,6 +14,7 @@
 #include "EngineLog.h"
 #include "FilterText.h"
 #include "MediaRunners.h"
+#include "PreviewRun.h"
 #include "ProfileJobBuild.h"
 #include "SplitCommandLine.h"
 #include "VXMMediaExports.h"
@@ -25,19 +26,6 @@
 namespace {
 
 constexpr const char* kLogCategory = "CVXMMediaImpl";
-
-// Values the control events point to. One player runs at a time, so one set
-// serves every media object; each is written before its event is pushed.
-struct PreviewControlValues {
-    float fSeek = 0.0f;
-    int nVolume = 0;
-    int nContrast = 0;
-    int nSaturation = 0;
-    int nBrightness = 0;
-};
-PreviewControlValues g_previewValues;
-
-using GetEffectCmdFn = const wchar_t* (*)(int);
 
 }  // namespace
 
@@ -69,25 +57,12 @@ void DeleteMediaRunner(CCmdFFplay*& slot)
 
 int CVXMMediaImpl::Probe()
 {
-    CCmdFFplay* runner = NewMediaRunner(m_pProbeRunner);
-    if (!runner)
-        return -1;
-    runner->m_nMode = 0;
-    runner->m_pMedia = this;
-
     std::wstring line = ToolPrefix(L"ffmpeg") + L" -i " + QuoteArgument(m_strSourcePath);
     if (!m_strInputOptions.empty())
         line += L" " + m_strInputOptions;
-
-    int code = -1;
-    if (runner->Open(line, JOB_TYPE_FFMPEG)) {
-        runner->WaitWorker(INFINITE);
-        code = runner->GetExitCode();
-    } else {
+    return RunToolAndWait(m_pProbeRunner, *this, 0, line, false, [this] {
         LogMessageA(kLogCategory, "the probe of \"%s\" cannot start", WideToUtf8(m_strSourcePath).c_str());
-    }
-    DeleteMediaRunner(m_pProbeRunner);
-    return code;
+    });
 }
 
 int ThumbnailSeekSeconds(int seconds, int clipLengthMs)
@@ -101,14 +76,6 @@ int ThumbnailSeekSeconds(int seconds, int clipLengthMs)
 
 int CVXMMediaImpl::MakeThumbnail(int seconds, int width, int height)
 {
-    DeleteMediaRunner(m_pThumbnailRunner);
-    CCmdFFplay* runner = NewMediaRunner(m_pThumbnailRunner);
-    if (!runner)
-        return -1;
-    runner->m_nMode = 2;
-    runner->m_pMedia = this;
-    runner->m_hNotifyWnd = nullptr;
-
     const int seek = ThumbnailSeekSeconds(seconds, GetEffectiveDuration());
     std::wstring line = ToolPrefix(L"ffmpeg") + L" -ss " + std::to_wstring(seek) + L" -i " +
                         QuoteArgument(m_strSourcePath);
@@ -116,40 +83,18 @@ int CVXMMediaImpl::MakeThumbnail(int seconds, int width, int height)
     line += L" -vframes 1 -s " + std::to_wstring(sized ? width : 60) + L"x" + std::to_wstring(sized ? height : 40) +
             L" -y " + QuoteArgument(m_strThumbnailPath);
     LogMessageA(kLogCategory, "thumbnail: %s", WideToUtf8(line).c_str());
-
-    int code = -1;
-    if (runner->Open(line, JOB_TYPE_FFMPEG)) {
-        runner->WaitWorker(INFINITE);
-        code = runner->GetExitCode();
-    }
-    DeleteMediaRunner(m_pThumbnailRunner);
-    return code;
+    return RunToolAndWait(m_pThumbnailRunner, *this, 2, line, true);
 }
-
-namespace {
-
-bool PlayerRunning(CCmdFFplay* runner)
-{
-    return runner && runner->IsWorkerRunning();
-}
-
-}  // namespace
 
 void CVXMMediaImpl::TakeSnapshot(const std::wstring& folder, int value)
 {
-    if (!m_bHasVideo || !PlayerRunning(m_pPreviewRunner))
-        return;
-    m_strSnapshotFolder = folder;
-    m_pPreviewRunner->RequestSnapshot(value);
+    if (m_bHasVideo)
+        RequestPreviewSnapshot(m_pPreviewRunner, *this, folder, value);
 }
 
 int CVXMMediaImpl::InitPreviewWindow(HWND hwnd)
 {
-    // The player takes its host window from the media object.
-    if (!hwnd)
-        return -1;
-    m_hPreviewWnd = hwnd;
-    return 0;
+    return SetPreviewHost(*this, hwnd);
 }
 
 std::wstring BuildPreviewCommandLine(CVXMMediaImpl& media)
@@ -187,16 +132,8 @@ std::wstring BuildPreviewCommandLine(CVXMMediaImpl& media)
     if (subtitle)
         opts.SetOption(L"-sst", L"%d", subtitle->m_nId);
 
-    if (media.m_nEffectId > 0) {
-        // Without the effect library the effect is dropped, not the preview.
-        CModule* module = LoadPrismelDll();
-        auto fn = module ? reinterpret_cast<GetEffectCmdFn>(module->GetSymbol("GetEffectCmd")) : nullptr;
-        const wchar_t* effect = fn ? fn(media.m_nEffectId) : nullptr;
-        if (effect && *effect)
-            opts.AppendToOption(L"-vf", TRUE, L",", L"\"%s\"", effect);
-        else
-            LogMessageA(kLogCategory, "clip effect %d unavailable: left out of the preview", media.m_nEffectId);
-    }
+    if (media.m_nEffectId > 0)
+        AppendEffectFilter(opts, media.m_nEffectId, kLogCategory);
 
     if ((g_nDisplayMode & 1) == 0 && (g_nDisplayMode & 2) != 0) {
         if (media.m_nBrightness || media.m_nContrast || media.m_nSaturation)
@@ -243,101 +180,43 @@ std::wstring BuildPreviewCommandLine(CVXMMediaImpl& media)
 
 int CVXMMediaImpl::StartPreview(HWND hNotify)
 {
-    if (PlayerRunning(m_pPreviewRunner))
-        StopPreview();  // one player at a time
-    DeleteMediaRunner(m_pPreviewRunner);
-    CCmdFFplay* runner = NewMediaRunner(m_pPreviewRunner);
-    if (!runner)
-        return -1;
-    if (m_hPreviewWnd && InitPreviewWindow(m_hPreviewWnd) != 0) {
-        DeleteMediaRunner(m_pPreviewRunner);
-        return -1;
-    }
-    runner->m_nMode = 1;
-    runner->m_pMedia = this;
-    runner->m_hNotifyWnd = hNotify;
-    runner->m_fProgressCount = 0.0f;
-
-    const std::wstring line = BuildPreviewCommandLine(*this);
-    LogMessageA(kLogCategory, "preview: %s", WideToUtf8(line).c_str());
-    if (!runner->Open(line, JOB_TYPE_FFMPEG)) {
-        DeleteMediaRunner(m_pPreviewRunner);
-        return -1;
-    }
-    return 0;
+    return StartPreviewRun(m_pPreviewRunner, *this, *this, hNotify, [this] { return BuildPreviewCommandLine(*this); },
+                           kLogCategory);
 }
 
 void CVXMMediaImpl::SeekPreview(float seconds)
 {
-    if (!PlayerRunning(m_pPreviewRunner))
-        return;
-    g_previewValues.fSeek = seconds;
-    ffplay_push_event(FFPLAY_EVENT_SEEK, &g_previewValues.fSeek);
+    PushPreviewSeek(m_pPreviewRunner, seconds);
 }
 
 void CVXMMediaImpl::TogglePreviewPause()
 {
-    if (PlayerRunning(m_pPreviewRunner))
-        ffplay_push_event(FFPLAY_EVENT_PAUSE, nullptr);
+    PushPreviewPause(m_pPreviewRunner);
 }
 
 void CVXMMediaImpl::StopPreview()
 {
-    if (!m_pPreviewRunner)
-        return;
-    if (m_pPreviewRunner->IsWorkerRunning()) {
-        m_pPreviewRunner->RequestStop();
-        m_pPreviewRunner->WaitWorker(INFINITE);
-    }
-    DeleteMediaRunner(m_pPreviewRunner);
+    StopPreviewRun(m_pPreviewRunner);
 }
 
 int CVXMMediaImpl::GetPreviewState()
 {
-    if (!PlayerRunning(m_pPreviewRunner))
-        return 0;
-    return m_pPreviewRunner->m_dCurrentTime.load() == -1.0 ? -1 : 1;
+    return PreviewRunState(m_pPreviewRunner);
 }
 
 float CVXMMediaImpl::GetPreviewPosition()
 {
-    if (!PlayerRunning(m_pPreviewRunner))
-        return 0.0f;
-    return static_cast<float>(m_pPreviewRunner->GetPosition());
+    return PreviewRunPosition(m_pPreviewRunner);
 }
 
 void CVXMMediaImpl::SetPreviewVolume(int percent)
 {
-    if (!PlayerRunning(m_pPreviewRunner))
-        return;
-    g_previewValues.nVolume = percent;
-    ffplay_push_event(FFPLAY_EVENT_VOLUME, &g_previewValues.nVolume);
+    PushPreviewVolume(m_pPreviewRunner, percent);
 }
 
 void CVXMMediaImpl::AdjustPreview(int code, int value)
 {
-    if (!PlayerRunning(m_pPreviewRunner))
-        return;
-    switch (code) {
-    case FFPLAY_EVENT_CONTRAST:
-        g_previewValues.nContrast = value;
-        ffplay_push_event(code, &g_previewValues.nContrast);
-        break;
-    case FFPLAY_EVENT_SATURATION:
-        g_previewValues.nSaturation = value;
-        ffplay_push_event(code, &g_previewValues.nSaturation);
-        break;
-    case FFPLAY_EVENT_RESERVED1:
-        ffplay_push_event(code, nullptr);
-        break;
-    case FFPLAY_EVENT_RESERVED2:
-        ffplay_push_event(code, &m_nEffectId);
-        break;
-    default:
-        g_previewValues.nBrightness = value;
-        ffplay_push_event(code, &g_previewValues.nBrightness);
-        break;
-    }
+    PushPreviewAdjust(m_pPreviewRunner, code, value, &m_nEffectId, true);
 }
 
 SDL_Surface* CVXMMediaImpl::RenderTextWatermark() { return ::RenderTextWatermark(*this); }
