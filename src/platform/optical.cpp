@@ -42,6 +42,22 @@ std::string Unescape(const std::string& field)
     return out;
 }
 
+std::string_view Trim(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    return s;
+}
+
+std::vector<std::string> Columns(std::string_view rest)
+{
+    std::vector<std::string> out;
+    std::istringstream fields{std::string(rest)};
+    std::string value;
+    while (fields >> value) out.push_back(value);
+    return out;
+}
+
 bool IsOpticalDevice(const std::string& device)
 {
     for (const std::string& name : ParseCdromInfoDrives(ReadFile("/proc/sys/dev/cdrom/info")))
@@ -62,21 +78,34 @@ private:
 };
 }  // namespace
 
-std::vector<std::string> ParseCdromInfoDrives(std::string_view info)
+std::vector<CCdromInfoDrive> ParseCdromInfo(std::string_view info)
 {
-    std::vector<std::string> names;
+    std::vector<CCdromInfoDrive> drives;
+    std::vector<std::string> dvd;
     size_t pos = 0;
     while (pos < info.size()) {
         size_t end = info.find('\n', pos);
         if (end == std::string_view::npos) end = info.size();
         std::string_view line = info.substr(pos, end - pos);
         pos = end + 1;
-        const std::string_view key = "drive name:";
-        if (line.substr(0, key.size()) != key) continue;
-        std::istringstream fields{std::string(line.substr(key.size()))};
-        std::string name;
-        while (fields >> name) names.push_back(name);
+        size_t colon = line.find(':');
+        if (colon == std::string_view::npos) continue;
+        std::string_view key = Trim(line.substr(0, colon));
+        std::string_view rest = line.substr(colon + 1);
+        if (key == "drive name") {
+            for (const std::string& name : Columns(rest)) drives.push_back(CCdromInfoDrive{name, false});
+        } else if (key == "Can read DVD") {
+            dvd = Columns(rest);
+        }
     }
+    for (size_t i = 0; i < drives.size() && i < dvd.size(); ++i) drives[i].readsDVD = dvd[i] == "1";
+    return drives;
+}
+
+std::vector<std::string> ParseCdromInfoDrives(std::string_view info)
+{
+    std::vector<std::string> names;
+    for (CCdromInfoDrive& drive : ParseCdromInfo(info)) names.push_back(std::move(drive.name));
     return names;
 }
 
@@ -88,17 +117,22 @@ std::vector<std::wstring> ListOpticalDrives()
     return out;
 }
 
-EOpticalState GetOpticalState(const std::wstring& device)
+EOpticalState OpticalStateOfStatus(int status)
 {
-    CDeviceFd fd(device);
-    if (fd.Get() < 0) return EOpticalState::Unknown;
-    switch (::ioctl(fd.Get(), CDROM_DRIVE_STATUS, CDSL_CURRENT)) {
+    switch (status) {
     case CDS_NO_DISC: return EOpticalState::NoDisc;
     case CDS_TRAY_OPEN: return EOpticalState::TrayOpen;
     case CDS_DRIVE_NOT_READY: return EOpticalState::NotReady;
     case CDS_DISC_OK: return EOpticalState::DiscPresent;
     default: return EOpticalState::Unknown;
     }
+}
+
+EOpticalState GetOpticalState(const std::wstring& device)
+{
+    CDeviceFd fd(device);
+    if (fd.Get() < 0) return EOpticalState::Unknown;
+    return OpticalStateOfStatus(::ioctl(fd.Get(), CDROM_DRIVE_STATUS, CDSL_CURRENT));
 }
 
 bool EjectOpticalMedia(const std::wstring& device)
@@ -121,9 +155,9 @@ bool LoadOpticalMedia(const std::wstring& device)
     return true;
 }
 
-std::wstring OpticalMountPoint(const std::wstring& device)
+std::wstring MountPointIn(std::string_view mountsText, const std::wstring& device)
 {
-    std::istringstream mounts(ReadFile("/proc/mounts"));
+    std::istringstream mounts{std::string(mountsText)};
     std::string line;
     const std::string dev = WideToUtf8(device);
     while (std::getline(mounts, line)) {
@@ -132,6 +166,11 @@ std::wstring OpticalMountPoint(const std::wstring& device)
         if ((fields >> source >> target) && Unescape(source) == dev) return Utf8ToWide(Unescape(target));
     }
     return std::wstring();
+}
+
+std::wstring OpticalMountPoint(const std::wstring& device)
+{
+    return MountPointIn(ReadFile("/proc/mounts"), device);
 }
 
 std::string MountDeviceOf(std::string_view mountsText, const std::string& path)

@@ -54,46 +54,6 @@ private:
     int m_fd;
 };
 
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
-
-std::vector<std::string> Columns(std::string_view rest)
-{
-    std::vector<std::string> out;
-    std::istringstream fields{std::string(rest)};
-    std::string value;
-    while (fields >> value) out.push_back(value);
-    return out;
-}
-
-// /proc/mounts writes spaces and other bytes as \ooo.
-std::string UnescapeMountField(const std::string& field)
-{
-    std::string out;
-    for (size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            int v = 0;
-            bool ok = true;
-            for (size_t k = 1; k <= 3; ++k) {
-                char c = field[i + k];
-                if (c < '0' || c > '7') ok = false;
-                else v = v * 8 + (c - '0');
-            }
-            if (ok) {
-                out += static_cast<char>(v);
-                i += 3;
-                continue;
-            }
-        }
-        out += field[i];
-    }
-    return out;
-}
-
 std::wstring TrimLabel(std::wstring label)
 {
     while (!label.empty() && (label.back() == L' ' || label.back() == L'\0')) label.pop_back();
@@ -115,41 +75,9 @@ IOpticalDeviceCalls& OpticalDeviceCalls()
 
 void SetOpticalDeviceCalls(IOpticalDeviceCalls* calls) { g_calls = calls; }
 
-std::vector<CCdromInfoDrive> ParseCdromInfo(std::string_view info)
-{
-    std::vector<CCdromInfoDrive> drives;
-    std::vector<std::string> dvd;
-    size_t pos = 0;
-    while (pos < info.size()) {
-        size_t end = info.find('\n', pos);
-        if (end == std::string_view::npos) end = info.size();
-        std::string_view line = info.substr(pos, end - pos);
-        pos = end + 1;
-        size_t colon = line.find(':');
-        if (colon == std::string_view::npos) continue;
-        std::string_view key = Trim(line.substr(0, colon));
-        std::string_view rest = line.substr(colon + 1);
-        if (key == "drive name") {
-            for (const std::string& name : Columns(rest)) drives.push_back(CCdromInfoDrive{name, false});
-        } else if (key == "Can read DVD") {
-            dvd = Columns(rest);
-        }
-    }
-    for (size_t i = 0; i < drives.size() && i < dvd.size(); ++i) drives[i].readsDVD = dvd[i] == "1";
-    return drives;
-}
-
 std::wstring DriveMountPoint(const std::wstring& device)
 {
-    std::istringstream mounts(OpticalDeviceCalls().ReadText("/proc/mounts"));
-    std::string line;
-    const std::string dev = WideToUtf8(device);
-    while (std::getline(mounts, line)) {
-        std::istringstream fields(line);
-        std::string source, target;
-        if ((fields >> source >> target) && UnescapeMountField(source) == dev) return Utf8ToWide(UnescapeMountField(target));
-    }
-    return std::wstring();
+    return MountPointIn(OpticalDeviceCalls().ReadText("/proc/mounts"), device);
 }
 
 std::vector<COpticalDriveInfo> EnumerateOpticalDrives()
@@ -171,13 +99,7 @@ EOpticalState QueryDriveState(const std::wstring& device)
 {
     CDevice fd(device);
     if (!fd.IsOpen()) return EOpticalState::Unknown;
-    switch (fd.Ioctl(CDROM_DRIVE_STATUS, CDSL_CURRENT)) {
-    case CDS_NO_DISC: return EOpticalState::NoDisc;
-    case CDS_TRAY_OPEN: return EOpticalState::TrayOpen;
-    case CDS_DRIVE_NOT_READY: return EOpticalState::NotReady;
-    case CDS_DISC_OK: return EOpticalState::DiscPresent;
-    default: return EOpticalState::Unknown;
-    }
+    return OpticalStateOfStatus(fd.Ioctl(CDROM_DRIVE_STATUS, CDSL_CURRENT));
 }
 
 bool DriveReadsDVD(const std::wstring& device)

@@ -38,14 +38,6 @@ struct COpticalDriveInfo {
     bool readsDVD = false;
 };
 
-// A drive named in the kernel's CD-ROM table and whether it reads DVDs.
-struct CCdromInfoDrive {
-    std::string name;  // "sr0"
-    bool readsDVD = false;
-};
-// Parses /proc/sys/dev/cdrom/info: the "drive name:" row and the "Can read DVD:" row, column by column.
-std::vector<CCdromInfoDrive> ParseCdromInfo(std::string_view info);
-
 std::vector<COpticalDriveInfo> EnumerateOpticalDrives();
 EOpticalState QueryDriveState(const std::wstring& device);
 // The drive's capability mask says DVD; when the drive cannot be asked, the kernel's table.
