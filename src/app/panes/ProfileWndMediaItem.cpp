@@ -47,33 +47,8 @@ bool CMediaItemProfileWndUI::OnTargetDestroyed(void* control)
 
 void CMediaItemProfileWndUI::FillProfiles(CProfileCategoryItemUI* row, int profileId)
 {
-    if (!m_profileList) return;
-    m_profileList->RemoveAll();
-    m_currentGroupRow = nullptr;
-    m_currentProfileRow = nullptr;
-    IProfileCategory* category = row ? row->GetCategory() : nullptr;
-    if (!category) return;
-
-    CProfileGroupItemUI* currentGroup = nullptr;
-    CProfileItemUI* current = nullptr;
-    const int groups = category->GetGroupCount();
-    for (int i = 0; i < groups; ++i) {
-        IProfileGroup* group = category->GetGroup(static_cast<unsigned>(i));
-        if (!group) continue;
-        CProfileGroupItemUI* groupRow = AddGroupRow(group);
-        const int profiles = group->GetProfileCount();
-        for (int j = 0; j < profiles; ++j) {
-            IProfile* profile = group->GetProfile(static_cast<unsigned>(j));
-            if (!profile) continue;
-            CProfileItemUI* profileRow = AddProfileRow(profile, groupRow);
-            // Only the row's own profile is marked; -1 marks none.
-            if (profileRow && !current && profileId != -1 && profile->GetId() == profileId) {
-                current = profileRow;
-                currentGroup = groupRow;
-            }
-        }
-    }
-    MakeCurrent(currentGroup, current);
+    // Only the row's own profile is marked; -1 marks none.
+    FillProfileRows(row, profileId, false);
 }
 
 void CMediaItemProfileWndUI::SelectCategory(CProfileCategoryItemUI* row)

@@ -174,6 +174,11 @@ void CProfileWndUI::FillCategories(int categoryIndex, int profileId)
 
 void CProfileWndUI::FillProfiles(CProfileCategoryItemUI* row, int profileId)
 {
+    FillProfileRows(row, profileId, true);
+}
+
+void CProfileWndUI::FillProfileRows(CProfileCategoryItemUI* row, int profileId, bool firstWhenNone)
+{
     if (!m_profileList) return;
     m_profileList->RemoveAll();
     m_currentGroupRow = nullptr;
@@ -194,7 +199,7 @@ void CProfileWndUI::FillProfiles(CProfileCategoryItemUI* row, int profileId)
             if (!profile) continue;
             CProfileItemUI* profileRow = AddProfileRow(profile, groupRow);
             if (!profileRow || current) continue;
-            const bool match = profileId != -1 ? profile->GetId() == profileId : (i == 0 && j == 0);
+            const bool match = profileId != -1 ? profile->GetId() == profileId : (firstWhenNone && i == 0 && j == 0);
             if (match) {
                 current = profileRow;
                 currentGroup = groupRow;
@@ -292,14 +297,22 @@ CControlUI* CProfileWndUI::BuildRow(CDialogBuilder& builder, bool& parsed, const
     return control;
 }
 
-CProfileCategoryItemUI* CProfileWndUI::AddCategoryRow(IProfileCategory* category, int index)
+void* CProfileWndUI::AddListRow(CListUI* list, CDialogBuilder& builder, bool& parsed, const wchar_t* file,
+                              const wchar_t* rowInterface)
 {
-    CControlUI* control = BuildRow(m_categoryBuilder, m_categoryParsed, L"profile_category_item.xml");
-    auto* row = control ? static_cast<CProfileCategoryItemUI*>(control->GetInterface(L"ProfileCategoryItem")) : nullptr;
-    if (!row || !m_categoryList->Add(row)) {
+    CControlUI* control = BuildRow(builder, parsed, file);
+    void* row = control ? control->GetInterface(rowInterface) : nullptr;
+    if (!row || !list->Add(control)) {
         delete control;
         return nullptr;
     }
+    return row;
+}
+
+CProfileCategoryItemUI* CProfileWndUI::AddCategoryRow(IProfileCategory* category, int index)
+{
+    auto* row = static_cast<CProfileCategoryItemUI*>(AddListRow(m_categoryList, m_categoryBuilder, m_categoryParsed, L"profile_category_item.xml", L"ProfileCategoryItem"));
+    if (!row) return nullptr;
     row->SetCategory(category);
     row->SetCategoryIndex(index);
     if (COptionUI* option = row->GetCategoryButton()) {
@@ -316,12 +329,8 @@ CProfileCategoryItemUI* CProfileWndUI::AddCategoryRow(IProfileCategory* category
 
 CProfileGroupItemUI* CProfileWndUI::AddGroupRow(IProfileGroup* group)
 {
-    CControlUI* control = BuildRow(m_groupBuilder, m_groupParsed, L"profile_group_item.xml");
-    auto* row = control ? static_cast<CProfileGroupItemUI*>(control->GetInterface(L"ProfileGroupItem")) : nullptr;
-    if (!row || !m_profileList->Add(row)) {
-        delete control;
-        return nullptr;
-    }
+    auto* row = static_cast<CProfileGroupItemUI*>(AddListRow(m_profileList, m_groupBuilder, m_groupParsed, L"profile_group_item.xml", L"ProfileGroupItem"));
+    if (!row) return nullptr;
     row->SetGroup(group);
     if (CLabelUI* label = row->GetNameLabel()) label->SetText(Translate(group->GetDesc()));
     if (CControlUI* icon = row->GetIconControl()) icon->SetBkImage(L"profile_wnd/icons/" + group->GetIcon());
@@ -330,12 +339,8 @@ CProfileGroupItemUI* CProfileWndUI::AddGroupRow(IProfileGroup* group)
 
 CProfileItemUI* CProfileWndUI::AddProfileRow(IProfile* profile, CProfileGroupItemUI* groupRow)
 {
-    CControlUI* control = BuildRow(m_profileBuilder, m_profileParsed, L"profile_item.xml");
-    auto* row = control ? static_cast<CProfileItemUI*>(control->GetInterface(L"ProfileItem")) : nullptr;
-    if (!row || !m_profileList->Add(row)) {
-        delete control;
-        return nullptr;
-    }
+    auto* row = static_cast<CProfileItemUI*>(AddListRow(m_profileList, m_profileBuilder, m_profileParsed, L"profile_item.xml", L"ProfileItem"));
+    if (!row) return nullptr;
     row->SetProfile(profile);
     row->SetGroupItem(groupRow);
     if (CLabelUI* label = row->GetLabel()) label->SetText(Translate(profile->GetDesc()));

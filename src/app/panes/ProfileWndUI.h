@@ -85,6 +85,10 @@ protected:
     CProfileGroupItemUI* AddGroupRow(IProfileGroup* group);
     CProfileItemUI* AddProfileRow(IProfile* profile, CProfileGroupItemUI* groupRow);
     void MakeCurrent(CProfileGroupItemUI* groupRow, CProfileItemUI* profileRow);
+    // Fills the profile list with the category's groups and profiles and marks
+    // profileId's row; with no profile id (-1), the very first profile when
+    // firstWhenNone, else none.
+    void FillProfileRows(CProfileCategoryItemUI* row, int profileId, bool firstWhenNone);
 
     bool m_burnMode;
     CListUI* m_profileList = nullptr;
@@ -99,6 +103,10 @@ protected:
 
 private:
     CControlUI* BuildRow(CDialogBuilder& builder, bool& parsed, const wchar_t* file);
+    // Builds a row from its template and adds it to the list: the row's
+    // rowInterface, or null (nothing added) when either step fails.
+    void* AddListRow(CListUI* list, CDialogBuilder& builder, bool& parsed, const wchar_t* file,
+                     const wchar_t* rowInterface);
 
     HWND m_parent = nullptr;
     IProfileManager* m_manager = nullptr;
