@@ -16,7 +16,7 @@
 #include "VXMSettings.h"
 #include "platform/folders.h"
 #include "platform/text.h"
-#include "support/private_home.h"
+#include "support/main_window_environment.h"
 #include "support/test_media.h"
 #include "ui/UILib.h"
 #include "ui/UIMessagePump.h"
@@ -31,38 +31,9 @@
 
 namespace {
 
-std::wstring SourceDir() { return std::wstring(VXM_SOURCE_DIR, VXM_SOURCE_DIR + sizeof(VXM_SOURCE_DIR) - 1); }
+[[maybe_unused]] const bool g_env = vxmtest::RegisterMainWindowEnvironment();
 
-class CRoadEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        EnsureUIApplication();
-        RegisterMediaLibrary();
-        SetProgramFolderForTesting(SourceDir());
-        CPaintManagerUI::SetResourcePath(SourceDir() + L"/skin");
-    }
-    void TearDown() override
-    {
-        UnRegisterMediaLibrary();
-        ShutdownUIApplication();
-    }
-};
-
-[[maybe_unused]] const bool g_home = vxmtest::RegisterPrivateHome();
-[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new CRoadEnvironment);
-
-bool Pump(const std::function<bool()>& done, int timeoutMs)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        CEvent tick(true, false);
-        WaitWithMessageLoop(tick, 10);
-    }
-    return true;
-}
+using vxmtest::PumpUntil;
 
 TEST(ConvertRoad, AClipAddedAndConvertedEndsDoneWithItsStreamsHistoryAndPage)
 {
@@ -100,10 +71,10 @@ TEST(ConvertRoad, AClipAddedAndConvertedEndsDoneWithItsStreamsHistoryAndPage)
     ASSERT_NE(chosen, nullptr);
     PostMessageW(hwnd, WM_VXM_PROFILE_SELECTED, MakeProfileSelectionWParam(chosen->GetId()),
                  MakeProfileSelectionLParam(web->GetId(), html5->GetId()));
-    ASSERT_TRUE(Pump([&] { return pane->GetCurrentProfile() == chosen; }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return pane->GetCurrentProfile() == chosen; }, 3000));
 
     ASSERT_NE(CMediaHandler::GetInstance()->AddFile(Utf8ToWide(clip), -1, 0), nullptr);
-    ASSERT_TRUE(Pump([&] { return list->GetCount() == 1; }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return list->GetCount() == 1; }, 3000));
     CMediaListItemUI* row = list->GetMediaItem(0);
     ASSERT_NE(row, nullptr);
     EXPECT_TRUE(row->IsChecked());
@@ -113,7 +84,7 @@ TEST(ConvertRoad, AClipAddedAndConvertedEndsDoneWithItsStreamsHistoryAndPage)
     CControlUI* convert = window->GetPaintManager()->FindControl(L"ID_BTN_CONVERT");
     ASSERT_NE(convert, nullptr);
     window->GetPaintManager()->SendNotify(convert, L"click");
-    ASSERT_TRUE(Pump([&] { return row->GetStatus() == ITEM_STATUS_DONE || row->GetStatus() == ITEM_STATUS_FAILED; }, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return row->GetStatus() == ITEM_STATUS_DONE || row->GetStatus() == ITEM_STATUS_FAILED; }, 15000));
     EXPECT_EQ(row->GetStatus(), ITEM_STATUS_DONE);
     EXPECT_FALSE(row->IsChecked());
     EXPECT_FALSE(pane->Queue().IsRunning());
@@ -155,7 +126,7 @@ TEST(ConvertRoad, AClipAddedAndConvertedEndsDoneWithItsStreamsHistoryAndPage)
     EXPECT_TRUE(opened);
 
     window->DestroyWindow();
-    Pump([] { return false; }, 100);
+    PumpUntil([] { return false; }, 100);
 }
 
 }  // namespace

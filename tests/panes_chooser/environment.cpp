@@ -1,31 +1,9 @@
 // The chooser tests run offscreen, in their own home folders, with the skin
-// and catalogue of the source tree.
-#include "platform/folders.h"
-#include "support/private_home.h"
-#include "ui/UILib.h"
-#include "ui/UIMessagePump.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
+// and catalogue of the source tree (no engine).
+#include "support/main_window_environment.h"
 
 namespace {
 
-std::wstring SourceDir() { return std::wstring(VXM_SOURCE_DIR, VXM_SOURCE_DIR + sizeof(VXM_SOURCE_DIR) - 1); }
-
-class CChooserEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        EnsureUIApplication();
-        SetProgramFolderForTesting(SourceDir());
-        CPaintManagerUI::SetResourcePath(SourceDir() + L"/skin/");
-    }
-    void TearDown() override { ShutdownUIApplication(); }
-};
-
-[[maybe_unused]] const bool g_home = vxmtest::RegisterPrivateHome();
-[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new CChooserEnvironment);
+[[maybe_unused]] const bool g_env = vxmtest::RegisterMainWindowEnvironment(false);
 
 }  // namespace

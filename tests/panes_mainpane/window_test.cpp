@@ -14,6 +14,7 @@
 #include "VXMMainFrameWnd.h"
 #include "VXMMessages.h"
 #include "VXMSettings.h"
+#include "support/main_window_environment.h"
 #include "support/test_media.h"
 #include "ui/UILanguage.h"
 #include "ui/UILib.h"
@@ -30,16 +31,7 @@
 
 namespace {
 
-bool Pump(const std::function<bool()>& done, int timeoutMs = 3000)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        CEvent tick(true, false);
-        WaitWithMessageLoop(tick, 10);
-    }
-    return true;
-}
+bool Pump(const std::function<bool()>& done, int timeoutMs = 3000) { return vxmtest::PumpUntil(done, timeoutMs); }
 
 class CPaneWindowTest : public ::testing::Test {
 protected:

@@ -1,0 +1,66 @@
+// Program tests that open windows run offscreen, in a private home (see
+// private_home.h), with the skin and catalogue of the source tree and, when
+// asked, the engine registered. Header only: it needs the program's UI and
+// engine, which only the program's test programs link; include it from one
+// file of such a program and call RegisterMainWindowEnvironment() at load.
+#pragma once
+#include "VXMMediaExports.h"
+#include "platform/folders.h"
+#include "support/private_home.h"
+#include "ui/UILib.h"
+#include "ui/UIMessagePump.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+namespace vxmtest {
+
+inline std::wstring SourceDirW() { return std::wstring(VXM_SOURCE_DIR, VXM_SOURCE_DIR + sizeof(VXM_SOURCE_DIR) - 1); }
+
+class CMainWindowEnvironment : public ::testing::Environment {
+public:
+    explicit CMainWindowEnvironment(bool withEngine) : m_withEngine(withEngine) {}
+    void SetUp() override
+    {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        EnsureUIApplication();
+        if (m_withEngine) RegisterMediaLibrary();
+        SetProgramFolderForTesting(SourceDirW());
+        CPaintManagerUI::SetResourcePath(SourceDirW() + L"/skin");
+    }
+    void TearDown() override
+    {
+        if (m_withEngine) UnRegisterMediaLibrary();
+        ShutdownUIApplication();
+    }
+
+private:
+    bool m_withEngine;
+};
+
+// The private home first, so that it is there before the window environment
+// starts and goes only after it ended.
+inline bool RegisterMainWindowEnvironment(bool withEngine = true)
+{
+    RegisterPrivateHome();
+    ::testing::AddGlobalTestEnvironment(new CMainWindowEnvironment(withEngine));
+    return true;
+}
+
+// Runs the UI thread's messages until done() holds; false after timeoutMs.
+inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        CEvent tick(true, false);
+        WaitWithMessageLoop(tick, 10);
+    }
+    return true;
+}
+
+}  // namespace vxmtest
