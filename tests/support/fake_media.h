@@ -1,0 +1,180 @@
+// Stand-ins for the engine's objects shared by the program's tests: every
+// operation answers zero or empty. Tests derive from them and override what
+// they watch. Header only (the engine's interfaces are not linked into every
+// test program).
+#pragma once
+#include "IProfile.h"
+#include "IVXMDVDFile.h"
+#include "IVXMMedia.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Every IVXMMedia operation of TBase (IVXMMedia or one of its kinds) answers
+// zero or empty.
+template <class TBase>
+class TStubMedia : public TBase {
+public:
+    int Probe() override { return {}; }
+    int MakeThumbnail(int seconds, int width, int height) override { return {}; }
+    void TakeSnapshot(const std::wstring& folder, int value) override { }
+    int InitPreviewWindow(HWND hwnd) override { return {}; }
+    int StartPreview(HWND hNotify) override { return {}; }
+    void SeekPreview(float seconds) override { }
+    void TogglePreviewPause() override { }
+    void StopPreview() override { }
+    int GetPreviewState() override { return {}; }
+    float GetPreviewPosition() override { return {}; }
+    float GetConvertPosition() override { return {}; }
+    void ReportProgress(int who) override { }
+    void SetPreviewVolume(int percent) override { }
+    void AdjustPreview(int code, int value) override { }
+    std::uint64_t EstimateOutputSize(IProfile* profile) override { return {}; }
+    void StartConvert(IProfile* profile, HWND hNotify, int flag) override { }
+    void PauseConvert() override { }
+    void ResumeConvert() override { }
+    void StopConvert() override { }
+    int GetConvertState() override { return {}; }
+    void RemuxToMP4(const std::wstring& secondInput, const std::wstring& outputFolder, HWND hNotify) override { }
+    void Join(std::vector<IVXMMedia*> others, const std::wstring& outputFolder, HWND hNotify) override { }
+    void Release() override { }
+    void SetSourcePath(const std::wstring& path) override { }
+    std::wstring GetSourcePath() const override { return {}; }
+    std::wstring GetOutputFolder() const override { return {}; }
+    void SetOutputFolder(const std::wstring& folder) override { }
+    std::wstring GetOutputPath() const override { return {}; }
+    std::wstring GetOutputName() const override { return {}; }
+    void SetOutputName(const std::wstring& name) override { }
+    std::wstring GetThumbnailPath() const override { return {}; }
+    void SetThumbnailPath(const std::wstring& path) override { }
+    void SetPreviewWindow(HWND hwnd) override { }
+    std::wstring GetSourceFolder() const override { return {}; }
+    std::wstring GetSourceTitle() const override { return {}; }
+    std::wstring GetSourceExtension() const override { return {}; }
+    int GetStartTime() const override { return {}; }
+    int GetClipLength() const override { return {}; }
+    int GetDuration() const override { return {}; }
+    int GetEndTime() const override { return {}; }
+    void SetDuration(int ms) override { }
+    void SetStartTime(int ms) override { }
+    void SetEndTime(int ms) override { }
+    void SetHasVideo(int hasVideo) override { }
+    int GetVideoStreamIndex() const override { return {}; }
+    IVXMVideo* GetVideoStream() override { return {}; }
+    int GetVideoStreamCount() const override { return {}; }
+    IVXMVideo* GetVideoStreamAt(int index) override { return {}; }
+    int GetAudioTrackId() const override { return {}; }
+    IVXMAudio* GetAudioTrack() override { return {}; }
+    int GetAudioTrackCount() const override { return {}; }
+    IVXMAudio* GetAudioTrackAt(int index) override { return {}; }
+    int GetSubtitleId() const override { return {}; }
+    IVXMSubtitle* GetSubtitle() override { return {}; }
+    int GetSubtitleCount() const override { return {}; }
+    IVXMSubtitle* GetSubtitleAt(int index) override { return {}; }
+    int AddAudioFile(const std::wstring& path) override { return {}; }
+    int AddSubtitleFile(const std::wstring& path) override { return {}; }
+    int RemoveAudioFile(int index) override { return {}; }
+    int RemoveSubtitleFile(int index) override { return {}; }
+    int SelectStreams(int video, int audio, int subtitle) override { return {}; }
+    int GetSelectedVideoStream() const override { return {}; }
+    int GetSelectedAudioStream() const override { return {}; }
+    int GetSelectedSubtitleStream() const override { return {}; }
+    int GetMediaKind() const override { return {}; }
+    void AddJoinMedia(IVXMMedia* media) override { }
+    void ClearJoinList() override { }
+    SDL_Surface* RenderTextWatermark() override { return {}; }
+    SDL_Surface* LoadImageWatermark() override { return {}; }
+    int IsProtected() override { return {}; }
+};
+
+using CStubMedia = TStubMedia<IVXMMedia>;
+
+class CStubProfile : public IProfile {
+public:
+    std::unique_ptr<IProfile> Clone() const override { return {}; }
+    std::wstring GetName() const override { return {}; }
+    std::wstring GetDesc() const override { return {}; }
+    int GetId() const override { return {}; }
+    std::wstring GetTargetDevice() const override { return {}; }
+    std::wstring GetFolder() const override { return {}; }
+    int GetProfileFlag() const override { return {}; }
+    std::wstring GetTvSystem() const override { return {}; }
+    std::wstring GetFileExt() const override { return {}; }
+    int GetVideoHeight() const override { return {}; }
+    int GetVideoWidth() const override { return {}; }
+    std::wstring GetVideoCodec() override { return {}; }
+    void SetVideoCodec(const std::wstring& value) override { }
+    IProfileItem* GetVideoCodecItem() override { return {}; }
+    std::wstring GetVideoSize() override { return {}; }
+    void SetVideoSize(const std::wstring& value) override { }
+    int RemoveVideoSize(const std::wstring& value) override { return {}; }
+    IProfileItem* GetVideoSizeItem() override { return {}; }
+    std::wstring GetAspect() override { return {}; }
+    void SetAspect(const std::wstring& value) override { }
+    IProfileItem* GetAspectItem() override { return {}; }
+    std::wstring GetVideoBitrate() override { return {}; }
+    void SetVideoBitrate(const std::wstring& value) override { }
+    int RemoveVideoBitrate(const std::wstring& value) override { return {}; }
+    IProfileItem* GetVideoBitrateItem() override { return {}; }
+    std::wstring GetFramerate() override { return {}; }
+    void SetFramerate(const std::wstring& value) override { }
+    int RemoveFramerate(const std::wstring& value) override { return {}; }
+    IProfileItem* GetFramerateItem() override { return {}; }
+    std::wstring GetVideoProfile() override { return {}; }
+    IProfileItem* GetVideoProfileItem() override { return {}; }
+    void SetVideoProfile(const std::wstring& value) override { }
+    std::wstring GetEncodePass() override { return {}; }
+    IProfileItem* GetEncodePassItem() override { return {}; }
+    void SetEncodePass(const std::wstring& value) override { }
+    std::wstring GetAudioCodec() override { return {}; }
+    void SetAudioCodec(const std::wstring& value) override { }
+    IProfileItem* GetAudioCodecItem() override { return {}; }
+    std::wstring GetAudioBitrate() override { return {}; }
+    void SetAudioBitrate(const std::wstring& value) override { }
+    int RemoveAudioBitrate(const std::wstring& value) override { return {}; }
+    IProfileItem* GetAudioBitrateItem() override { return {}; }
+    std::wstring GetSampleRate() override { return {}; }
+    void SetSampleRate(const std::wstring& value) override { }
+    IProfileItem* GetSampleRateItem() override { return {}; }
+    std::wstring GetChannel() override { return {}; }
+    void SetChannel(const std::wstring& value) override { }
+    IProfileItem* GetChannelItem() override { return {}; }
+    int IsAudioDisabled() const override { return {}; }
+    void SetAudioDisabled(int disabled) override { }
+    float GetVolume() const override { return {}; }
+    void SetVolume(float factor) override { }
+    void SetSkipSourceTracks(int skip) override { }
+    std::wstring GetAVSync() override { return {}; }
+    void SetAVSync(const std::wstring& value) override { }
+    IProfileItem* GetAVSyncItem() override { return {}; }
+    std::wstring GetPicDuration() const override { return {}; }
+    void SetPicDuration(const std::wstring& value) override { }
+    IProfileItem* GetPicDurationItem() override { return {}; }
+    std::wstring GetPicInterval() const override { return {}; }
+    void SetPicInterval(const std::wstring& value) override { }
+    IProfileItem* GetPicIntervalItem() override { return {}; }
+    int GetVideoQualityMode() const override { return {}; }
+    void SetVideoQualityMode(int mode) override { }
+    int GetAudioQualityMode() const override { return {}; }
+    void SetAudioQualityMode(int mode) override { }
+    bool IsSizeMode() const override { return {}; }
+    void SetSizeMode(bool on) override { }
+    bool IsSourceBitrate() const override { return {}; }
+    void SetSourceBitrate(bool on) override { }
+};
+
+class CStubDVDFile : public IVXMDVDFile {
+public:
+    void SetPath(const std::wstring& path) override { }
+    void CancelOpen() override { }
+    void SetWorkFolder(const std::wstring& folder) override { }
+    int Open(HWND hNotify) override { return {}; }
+    int GetTitleCount() const override { return {}; }
+    IVXMDVDTitle* GetTitleAt(unsigned int index) override { return {}; }
+    IVXMDVDTitle* GetTitleByNumber(int number) override { return {}; }
+    int GetMainTitleInfo() const override { return {}; }
+    std::wstring GetPath() const override { return {}; }
+    void Release() override { }
+};
