@@ -30,6 +30,26 @@ public:
     std::vector<SProfileSelection> choices;
 };
 
+// A list window holding one row, its notifications recorded: the owner and
+// target row of a row chooser.
+struct CRowChooserOwner {
+    CRowChooserOwner()
+    {
+        list->Add(row);
+        manager.AttachDialog(list);
+        manager.AddNotifier(&recorder);
+    }
+    void Attach(CMediaItemProfileWndUI& wnd)
+    {
+        wnd.SetOwner(list);
+        wnd.SetTargetRow(row);
+    }
+    CPaintManagerUI manager;
+    CVerticalLayoutUI* list = new CVerticalLayoutUI;
+    CControlUI* row = new CControlUI;
+    CRecordingList recorder;
+};
+
 std::vector<int> CategoryIds(CProfileWndUI& wnd)
 {
     std::vector<int> ids;
@@ -309,21 +329,14 @@ TEST_F(ProfileChooser, RowChooserCategoryClickRefillsWithoutReporting)
 {
     CMediaItemProfileWndUI wnd(false);
     Open(wnd);
-    CPaintManagerUI listManager;
-    auto* list = new CVerticalLayoutUI;
-    auto* row = new CControlUI;
-    list->Add(row);
-    listManager.AttachDialog(list);
-    CRecordingList recorder;
-    listManager.AddNotifier(&recorder);
+    CRowChooserOwner owner;
     wnd.FillCategories(0, 1001);
-    wnd.SetOwner(list);
-    wnd.SetTargetRow(row);
+    owner.Attach(wnd);
 
     ClickCategory(CategoryRow(wnd, 1));
     EXPECT_EQ(ProfileListRows(wnd), (std::vector<std::string>{"g110", "p1100", "p1101"}));
     EXPECT_EQ(wnd.GetCurrentProfileRow(), nullptr);
-    EXPECT_TRUE(recorder.choices.empty());
+    EXPECT_TRUE(owner.recorder.choices.empty());
     EXPECT_TRUE(Received().empty());
     EXPECT_TRUE(wnd.IsVisible());
 }
@@ -379,31 +392,24 @@ TEST_F(ProfileChooser, RowChooserSendsTheChoiceToTheListOnBehalfOfTheRow)
 {
     CMediaItemProfileWndUI wnd(false);
     Open(wnd);
-    CPaintManagerUI listManager;
-    auto* list = new CVerticalLayoutUI;
-    auto* row = new CControlUI;
-    list->Add(row);
-    listManager.AttachDialog(list);
-    CRecordingList recorder;
-    listManager.AddNotifier(&recorder);
+    CRowChooserOwner owner;
     wnd.SetInitialCategory(0);
     wnd.SetCurrentProfileId(1000);
     wnd.FillCategories(0, 1000);
-    wnd.SetOwner(list);
-    wnd.SetTargetRow(row);
+    owner.Attach(wnd);
 
     // The row's own profile again: nothing, and the chooser stays open.
     ClickRow(ProfileRow(wnd, 1000));
     EXPECT_TRUE(wnd.IsVisible());
-    EXPECT_TRUE(recorder.choices.empty());
+    EXPECT_TRUE(owner.recorder.choices.empty());
 
     ClickRow(ProfileRow(wnd, 1001));
     EXPECT_FALSE(wnd.IsVisible());
-    ASSERT_EQ(recorder.choices.size(), 1u);
-    EXPECT_EQ(recorder.senders[0], row);
-    EXPECT_EQ(recorder.choices[0].profileId, 1001);
-    EXPECT_EQ(recorder.choices[0].groupId, 100);
-    EXPECT_EQ(recorder.choices[0].categoryId, 0);
+    ASSERT_EQ(owner.recorder.choices.size(), 1u);
+    EXPECT_EQ(owner.recorder.senders[0], owner.row);
+    EXPECT_EQ(owner.recorder.choices[0].profileId, 1001);
+    EXPECT_EQ(owner.recorder.choices[0].groupId, 100);
+    EXPECT_EQ(owner.recorder.choices[0].categoryId, 0);
     EXPECT_TRUE(Received().empty());
 }
 
@@ -411,21 +417,14 @@ TEST_F(ProfileChooser, RowChooserForgetsARowThatWasDestroyed)
 {
     CMediaItemProfileWndUI wnd(false);
     Open(wnd);
-    CPaintManagerUI listManager;
-    auto* list = new CVerticalLayoutUI;
-    auto* row = new CControlUI;
-    list->Add(row);
-    listManager.AttachDialog(list);
-    CRecordingList recorder;
-    listManager.AddNotifier(&recorder);
+    CRowChooserOwner owner;
     wnd.FillCategories(0, 1000);
-    wnd.SetOwner(list);
-    wnd.SetTargetRow(row);
+    owner.Attach(wnd);
 
-    list->Remove(row);
+    owner.list->Remove(owner.row);
     EXPECT_EQ(wnd.GetTargetRow(), nullptr);
     ClickRow(ProfileRow(wnd, 1001));
-    EXPECT_TRUE(recorder.choices.empty());
+    EXPECT_TRUE(owner.recorder.choices.empty());
 }
 
 // ---- ids travel whole

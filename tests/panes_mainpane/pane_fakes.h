@@ -1,7 +1,7 @@
 // Media and profiles the queue tests steer by hand: a job "runs" from the
 // start until the test ends it.
 #pragma once
-#include "../core_mediahandler/handler_fakes.h"
+#include "support/fake_media.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // lists the way the catalogue does (a setter adds a missing value), a media
 // and a DVD title.
 #pragma once
-#include "../core_mediahandler/handler_fakes.h"
+#include "support/fake_media.h"
 #include "IVXMStreams.h"
 
 #include <algorithm>
