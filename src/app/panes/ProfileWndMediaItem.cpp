@@ -65,8 +65,7 @@ void CMediaItemProfileWndUI::SelectProfile(CProfileItemUI* row)
     m_currentProfileRow = row;
     m_currentGroupRow = row->GetGroupItem();
     SProfileSelection choice;
-    if (!CurrentSelection(choice)) return;
-    RememberChoice(choice);
+    if (!TakeCurrentChoice(choice)) return;
     CPaintManagerUI* manager = m_owner ? m_owner->GetManager() : nullptr;
     if (!manager || !m_targetRow) return;
     manager->SendNotify(m_targetRow, kNotifyItemProfileChanged, MakeProfileSelectionWParam(choice.profileId),

@@ -221,12 +221,7 @@ void CProfileWndUI::SelectCategory(CProfileCategoryItemUI* row)
     if (!row || row == m_currentCategoryRow) return;
     FillProfiles(row, -1);
     m_currentCategoryRow = row;
-    SProfileSelection choice;
-    if (!CurrentSelection(choice)) return;
-    RememberChoice(choice);
-    if (m_parent)
-        ::PostMessage(m_parent, WM_VXM_PROFILE_SELECTED, MakeProfileSelectionWParam(choice.profileId),
-                      MakeProfileSelectionLParam(choice.categoryId, choice.groupId));
+    PostCurrentChoice();
 }
 
 void CProfileWndUI::SelectProfile(CProfileItemUI* row)
@@ -239,12 +234,22 @@ void CProfileWndUI::SelectProfile(CProfileItemUI* row)
     m_currentGroupRow = row->GetGroupItem();
     m_currentProfileRow = row;
     Hide();
-    SProfileSelection choice;
-    if (!CurrentSelection(choice)) return;
+    PostCurrentChoice();
+}
+
+bool CProfileWndUI::TakeCurrentChoice(SProfileSelection& choice)
+{
+    if (!CurrentSelection(choice)) return false;
     RememberChoice(choice);
-    if (m_parent)
-        ::PostMessage(m_parent, WM_VXM_PROFILE_SELECTED, MakeProfileSelectionWParam(choice.profileId),
-                      MakeProfileSelectionLParam(choice.categoryId, choice.groupId));
+    return true;
+}
+
+void CProfileWndUI::PostCurrentChoice()
+{
+    SProfileSelection choice;
+    if (!TakeCurrentChoice(choice) || !m_parent) return;
+    ::PostMessage(m_parent, WM_VXM_PROFILE_SELECTED, MakeProfileSelectionWParam(choice.profileId),
+                  MakeProfileSelectionLParam(choice.categoryId, choice.groupId));
 }
 
 bool CProfileWndUI::CurrentSelection(SProfileSelection& out) const

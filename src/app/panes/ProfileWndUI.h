@@ -78,6 +78,8 @@ protected:
     bool CurrentSelection(SProfileSelection& out) const;
     // Remembers a reported choice so that a refill shows it again.
     void RememberChoice(const SProfileSelection& choice);
+    // The current choice, remembered for a refill; false when no profile is current.
+    bool TakeCurrentChoice(SProfileSelection& choice);
     void FindControls();
     void Hide();
 
@@ -102,6 +104,8 @@ protected:
     CProfileItemUI* m_currentProfileRow = nullptr;
 
 private:
+    // Takes the current choice and posts it to the parent window.
+    void PostCurrentChoice();
     CControlUI* BuildRow(CDialogBuilder& builder, bool& parsed, const wchar_t* file);
     // Builds a row from its template and adds it to the list: the row's
     // rowInterface, or null (nothing added) when either step fails.
