@@ -445,8 +445,13 @@ void ConvertReportProgress(const VXM_CONVERT_TARGET& target, int who)
         percent = std::min(static_cast<float>(length), played) * 100.0f / static_cast<float>(length);
         percent = std::clamp(percent, 0.0f, 100.0f);
     }
+    PostRunnerProgress(*target.pData, target.pMedia, player, percent);
+}
+
+void PostRunnerProgress(CVXMMediaBase& data, IVXMMedia* media, bool player, float percent)
+{
     std::lock_guard<std::mutex> lock(ConvertRunnerLock());
-    CCmdFFplay* runner = player ? target.pData->m_pPreviewRunner : target.pData->m_pConvertRunner;
+    CCmdFFplay* runner = player ? data.m_pPreviewRunner : data.m_pConvertRunner;
     if (!runner)
         return;
     const float before = runner->m_fProgressCount;
@@ -455,7 +460,7 @@ void ConvertReportProgress(const VXM_CONVERT_TARGET& target, int who)
         return;
     runner->m_fProgressCount = 0.0f;
     PostMessage(runner->m_hNotifyWnd, player ? WM_VXM_PREVIEW_PROGRESS : WM_VXM_CONVERT_PROGRESS,
-                static_cast<WPARAM>(10 * static_cast<int>(percent)), MediaParam(target));
+                static_cast<WPARAM>(10 * static_cast<int>(percent)), reinterpret_cast<LPARAM>(media));
 }
 
 std::uint64_t ConvertEstimateOutputSize(const VXM_CONVERT_TARGET& target, IProfile* profile)

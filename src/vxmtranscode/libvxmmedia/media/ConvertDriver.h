@@ -26,4 +26,7 @@ float ConvertPosition(CVXMMediaBase& data, int positionOffset);
 int ConvertState(CVXMMediaBase& data);
 // who: 1 the preview player, anything else the converter.
 void ConvertReportProgress(const VXM_CONVERT_TARGET& target, int who);
+// Posts every third progress report of the player's (`player`) or the
+// converter's runner to its window: percent in tenths, lParam the media.
+void PostRunnerProgress(CVXMMediaBase& data, IVXMMedia* media, bool player, float percent);
 std::uint64_t ConvertEstimateOutputSize(const VXM_CONVERT_TARGET& target, IProfile* profile);

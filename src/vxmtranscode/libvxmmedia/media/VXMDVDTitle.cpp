@@ -8,6 +8,7 @@
 
 #include "ConvertDriver.h"
 #include "EngineHooks.h"
+#include "MediaRecords.h"
 #include "VXMMediaImpl.h"
 #include "Watermarks.h"
 
@@ -21,25 +22,6 @@ std::list<std::unique_ptr<T>> CopyList(const std::list<std::unique_ptr<T>>& sour
         if (record)
             copy.push_back(std::make_unique<T>(*record));
     return copy;
-}
-
-template <class T>
-T* RecordAt(const std::list<std::unique_ptr<T>>& list, int index)
-{
-    if (index < 0 || static_cast<size_t>(index) >= list.size())
-        return nullptr;
-    return std::next(list.begin(), index)->get();
-}
-
-// Removes the external record at a list position; -1 when there is none.
-template <class T>
-int RemoveExternal(std::list<std::unique_ptr<T>>& list, int index)
-{
-    T* record = RecordAt(list, index);
-    if (!record || !record->m_bExternal)
-        return -1;
-    list.erase(std::next(list.begin(), index));
-    return 0;
 }
 
 VXM_CONVERT_TARGET TargetOf(CVXMDVDTitleImpl& title)
@@ -93,18 +75,7 @@ IVXMMedia* CopyDVDTitleMedia(IVXMMedia& source)
 
 void CVXMDVDTitleImpl::SetSourcePath(const std::wstring& path)
 {
-    m_strSourcePath = path;
-    if (path.empty()) {
-        m_strSourceTitle.clear();
-        m_strSourceExt.clear();
-        m_strSourceFolder.clear();
-        return;
-    }
-    std::wstring folder, name, ext;
-    SplitMediaPath(path, folder, name, ext);
-    m_strSourceTitle = name + ext;  // "dvdnav://3" gives "3"
-    m_strSourceExt.clear();
-    m_strSourceFolder = m_strDiscPath;
+    SetDiscSourcePath(*this, path);  // "dvdnav://3" gives "3"
 }
 
 IVXMVideo* CVXMDVDTitleImpl::GetVideoStream()
@@ -134,46 +105,15 @@ IVXMSubtitle* CVXMDVDTitleImpl::GetSubtitle()
     return nullptr;
 }
 
-int CVXMDVDTitleImpl::AddAudioFile(const std::wstring& path)
-{
-    if (path.empty())
-        return -1;
-    std::wstring folder, name, ext;
-    SplitMediaPath(path, folder, name, ext);
-    auto track = std::make_unique<VXM_AUDIO_TRACK>();
-    track->m_nId = -1;
-    track->m_bExternal = 1;
-    track->m_strFilePath = path;
-    track->m_strDisplayName = name + ext;
-    m_lstTitleAudio.push_back(std::move(track));
-    return 0;
-}
-
-int CVXMDVDTitleImpl::AddSubtitleFile(const std::wstring& path)
-{
-    if (path.empty())
-        return -1;
-    std::wstring folder, name, ext;
-    SplitMediaPath(path, folder, name, ext);
-    if (ext != L".srt" && ext != L".ass" && ext != L".ssa")
-        return -1;
-    auto subtitle = std::make_unique<VXM_SUBTITLE>();
-    subtitle->m_bExternal = 1;
-    subtitle->m_strFilePath = path;
-    subtitle->m_strDisplayName = name + ext;
-    m_lstTitleSubtitle.push_back(std::move(subtitle));
-    return 0;
-}
+int CVXMDVDTitleImpl::AddAudioFile(const std::wstring& path) { return AddExternalAudio(m_lstTitleAudio, path); }
+int CVXMDVDTitleImpl::AddSubtitleFile(const std::wstring& path) { return AddExternalSubtitle(m_lstTitleSubtitle, path); }
 
 int CVXMDVDTitleImpl::RemoveAudioFile(int index) { return RemoveExternal(m_lstTitleAudio, index); }
 int CVXMDVDTitleImpl::RemoveSubtitleFile(int index) { return RemoveExternal(m_lstTitleSubtitle, index); }
 
 int CVXMDVDTitleImpl::SelectStreams(int video, int audio, int subtitle)
 {
-    if (video < -1 || audio < -1 || subtitle < -1 || audio > GetAudioTrackCount() || subtitle > GetSubtitleCount())
-        return -1;
-    SetStreamSelection(video, audio, subtitle);
-    return 0;
+    return SelectMediaStreams(*this, video, audio, subtitle, GetAudioTrackCount(), GetSubtitleCount());
 }
 
 int CVXMDVDTitleImpl::SetChapterRange(int first, int last)

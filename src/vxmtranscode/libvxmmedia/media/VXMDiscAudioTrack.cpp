@@ -10,6 +10,7 @@
 #include "ConvertDriver.h"
 #include "EngineHooks.h"
 #include "EngineLog.h"
+#include "MediaRecords.h"
 #include "MediaRunners.h"
 #include "PreviewRun.h"
 #include "VXMJobType.h"
@@ -65,18 +66,7 @@ IVXMMedia* CopyDiscTrackMedia(IVXMMedia& source)
 
 void CVXMDiscAudioTrackImpl::SetSourcePath(const std::wstring& path)
 {
-    m_strSourcePath = path;
-    if (path.empty()) {
-        m_strSourceTitle.clear();
-        m_strSourceExt.clear();
-        m_strSourceFolder.clear();
-        return;
-    }
-    std::wstring folder, name, ext;
-    SplitMediaPath(path, folder, name, ext);
-    m_strSourceTitle = name + ext;  // "track 3" has no extension
-    m_strSourceExt.clear();
-    m_strSourceFolder = m_strDiscPath;
+    SetDiscSourcePath(*this, path);  // "track 3" has no extension
 }
 
 int CVXMDiscAudioTrackImpl::InitPreviewWindow(HWND hwnd)
@@ -193,19 +183,7 @@ void CVXMDiscAudioTrackImpl::ReportProgress(int who)
         const float skipped = player ? static_cast<float>(m_nStartTime - m_llChapterStartMs) : 0.0f;
         percent = std::clamp((position * 1000.0f - skipped) * 100.0f / static_cast<float>(length), 0.0f, 100.0f);
     }
-    std::lock_guard<std::mutex> lock(ConvertRunnerLock());
-    CCmdFFplay* runner = player ? m_pPreviewRunner : m_pConvertRunner;
-    if (!runner)
-        return;
-    // Every third report is posted.
-    const float before = runner->m_fProgressCount;
-    runner->m_fProgressCount = before + 1.0f;
-    if (before < 2.0f)
-        return;
-    runner->m_fProgressCount = 0.0f;
-    PostMessage(runner->m_hNotifyWnd, player ? WM_VXM_PREVIEW_PROGRESS : WM_VXM_CONVERT_PROGRESS,
-                static_cast<WPARAM>(10 * static_cast<int>(percent)),
-                reinterpret_cast<LPARAM>(static_cast<IVXMMedia*>(this)));
+    PostRunnerProgress(*this, this, player, percent);
 }
 
 std::uint64_t CVXMDiscAudioTrackImpl::EstimateOutputSize(IProfile* profile)

@@ -1,5 +1,7 @@
 #include "VXMMediaImpl.h"
 
+#include "MediaRecords.h"
+
 void SplitMediaPath(const std::wstring& path, std::wstring& folder, std::wstring& name, std::wstring& ext)
 {
     size_t slash = path.find_last_of(L"/\\");
@@ -84,66 +86,15 @@ IVXMSubtitle* CVXMMediaImpl::GetSubtitle() { return FindSelectedSubtitle(); }
 int CVXMMediaImpl::GetSubtitleCount() const { return static_cast<int>(m_lstSubtitle.size()); }
 IVXMSubtitle* CVXMMediaImpl::GetSubtitleAt(int index) { return CVXMMediaBase::GetSubtitleAt(index); }
 
-int CVXMMediaImpl::AddAudioFile(const std::wstring& path)
-{
-    if (path.empty())
-        return -1;
-    std::wstring folder, name, ext;
-    SplitMediaPath(path, folder, name, ext);
-    auto track = std::make_unique<VXM_AUDIO_TRACK>();
-    track->m_nId = -1;
-    track->m_bExternal = 1;
-    track->m_strFilePath = path;
-    track->m_strDisplayName = name + ext;
-    m_lstAudio.push_back(std::move(track));
-    return 0;
-}
-
-int CVXMMediaImpl::AddSubtitleFile(const std::wstring& path)
-{
-    if (path.empty())
-        return -1;
-    std::wstring folder, name, ext;
-    SplitMediaPath(path, folder, name, ext);
-    if (ext != L".srt" && ext != L".ass" && ext != L".ssa")
-        return -1;
-    auto subtitle = std::make_unique<VXM_SUBTITLE>();
-    subtitle->m_bExternal = 1;
-    subtitle->m_strFilePath = path;
-    subtitle->m_strDisplayName = name + ext;
-    m_lstSubtitle.push_back(std::move(subtitle));
-    return 0;
-}
-
-namespace {
-
-// Removes the external record at a list position; -1 when there is none.
-template <class T>
-int RemoveExternal(std::list<std::unique_ptr<T>>& list, int index)
-{
-    if (index < 0 || static_cast<size_t>(index) >= list.size())
-        return -1;
-    auto it = list.begin();
-    std::advance(it, index);
-    if (!(*it)->m_bExternal)
-        return -1;
-    list.erase(it);
-    return 0;
-}
-
-}  // namespace
+int CVXMMediaImpl::AddAudioFile(const std::wstring& path) { return AddExternalAudio(m_lstAudio, path); }
+int CVXMMediaImpl::AddSubtitleFile(const std::wstring& path) { return AddExternalSubtitle(m_lstSubtitle, path); }
 
 int CVXMMediaImpl::RemoveAudioFile(int index) { return RemoveExternal(m_lstAudio, index); }
 int CVXMMediaImpl::RemoveSubtitleFile(int index) { return RemoveExternal(m_lstSubtitle, index); }
 
 int CVXMMediaImpl::SelectStreams(int video, int audio, int subtitle)
 {
-    // -1 means "none"; anything below or past the lists is refused.
-    if (video < -1 || audio < -1 || subtitle < -1 || audio > GetAudioTrackCount() ||
-        subtitle > GetSubtitleCount())
-        return -1;
-    SetStreamSelection(video, audio, subtitle);
-    return 0;
+    return SelectMediaStreams(*this, video, audio, subtitle, GetAudioTrackCount(), GetSubtitleCount());
 }
 
 int CVXMMediaImpl::GetSelectedVideoStream() const { return m_pSelection ? m_pSelection->m_nVideo : -1; }
