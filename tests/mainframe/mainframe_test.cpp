@@ -10,6 +10,7 @@
 #include "UpdateOffer.h"
 #include "VXMSettings.h"
 #include "WindowPlacementText.h"
+#include "support/main_window_environment.h"
 #include "support/test_media.h"
 #include "ui/UILib.h"
 #include "ui/UIMessagePump.h"
@@ -41,14 +42,7 @@ size_t IndexOf(const std::vector<std::string>& log, const std::string& entry)
     return static_cast<size_t>(std::find(log.begin(), log.end(), entry) - log.begin());
 }
 
-void Pump(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-        CEvent tick(true, false);
-        WaitWithMessageLoop(tick, 10);
-    }
-}
+void Pump(const std::function<bool()>& done, int timeoutMs = 5000) { vxmtest::PumpUntil(done, timeoutMs); }
 
 class CMainFrameTest : public ::testing::Test {
 protected:

@@ -12,6 +12,7 @@
 #include "ui/UIMenu.h"
 #include "ui/UIMessagePump.h"
 #include "ui/desktop/FakeDesktop.h"
+#include "support/main_window_environment.h"
 
 #include <gtest/gtest.h>
 
@@ -28,14 +29,7 @@ inline bool Has(const std::vector<std::string>& log, const std::string& entry)
     return std::find(log.begin(), log.end(), entry) != log.end();
 }
 
-inline void Pump(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-        CEvent tick(true, false);
-        WaitWithMessageLoop(tick, 10);
-    }
-}
+inline void Pump(const std::function<bool()>& done, int timeoutMs = 5000) { vxmtest::PumpUntil(done, timeoutMs); }
 
 // A row the pane was given.
 struct CRecordedRow {
