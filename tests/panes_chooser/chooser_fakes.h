@@ -1,7 +1,7 @@
 // A small catalogue for the chooser tests: categories by index, their groups
 // and profiles, with any ids the test wants.
 #pragma once
-#include "../core_mediahandler/handler_fakes.h"
+#include "support/fake_media.h"
 
 #include <deque>
 #include <memory>
