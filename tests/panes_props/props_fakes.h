@@ -185,28 +185,4 @@ public:
     CFakeVideo video;
 };
 
-// A DVD title: every media operation answers zero or empty.
-class CFakeDVDTitle : public TStubMedia<IVXMDVDTitle> {
-public:
-    int GetMediaKind() const override { return 1; }
-    int GetTitleInfoA() const override { return 1; }
-    int GetTitleInfoB() const override { return 0; }
-    std::wstring GetVideoStandard() const override { return {}; }
-    std::wstring GetDisplayFormat() const override { return {}; }
-    std::wstring GetDiscName() const override { return {}; }
-    int IsMainTitle() const override { return 1; }
-    std::wstring GetDiscPath() const override { return {}; }
-    int GetAngleCount() const override { return 1; }
-    int GetChapterCount() const override { return chapters; }
-    IVXMDVDChapter* GetChapterAt(int) override { return nullptr; }
-    int GetCellCount() const override { return 0; }
-    IVXMCell* GetCellAt(int) override { return nullptr; }
-    int SetChapterRange(int f, int l) override { first = f; last = l; return 0; }
-    int SetAngle(int) override { return 0; }
-    int GetFirstChapter() const override { return first; }
-    int GetLastChapter() const override { return last; }
-    int GetAngle() const override { return -1; }
-    int chapters = 8;
-    int first = -1;
-    int last = -1;
-};
+using CFakeDVDTitle = CStubDVDTitle;

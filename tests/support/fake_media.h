@@ -92,6 +92,33 @@ public:
 
 using CStubMedia = TStubMedia<IVXMMedia>;
 
+// A DVD title of eight chapters: the chapter range is kept, all else answers
+// zero or empty.
+class CStubDVDTitle : public TStubMedia<IVXMDVDTitle> {
+public:
+    int GetMediaKind() const override { return 1; }
+    int GetTitleInfoA() const override { return 1; }
+    int GetTitleInfoB() const override { return 0; }
+    std::wstring GetVideoStandard() const override { return {}; }
+    std::wstring GetDisplayFormat() const override { return {}; }
+    std::wstring GetDiscName() const override { return {}; }
+    int IsMainTitle() const override { return 1; }
+    std::wstring GetDiscPath() const override { return {}; }
+    int GetAngleCount() const override { return 1; }
+    int GetChapterCount() const override { return chapters; }
+    IVXMDVDChapter* GetChapterAt(int) override { return nullptr; }
+    int GetCellCount() const override { return 0; }
+    IVXMCell* GetCellAt(int) override { return nullptr; }
+    int SetChapterRange(int f, int l) override { first = f; last = l; return 0; }
+    int SetAngle(int) override { return 0; }
+    int GetFirstChapter() const override { return first; }
+    int GetLastChapter() const override { return last; }
+    int GetAngle() const override { return -1; }
+    int chapters = 8;
+    int first = -1;
+    int last = -1;
+};
+
 class CStubProfile : public IProfile {
 public:
     std::unique_ptr<IProfile> Clone() const override { return {}; }
