@@ -37,8 +37,7 @@ CVXMDVDTitleImpl::CVXMDVDTitleImpl()
 }
 
 CVXMDVDTitleImpl::CVXMDVDTitleImpl(const CVXMDVDTitleImpl& other)
-    : IVXMDVDTitle(other),
-      CVXMMediaBase(other),
+    : CVXMMediaObject(other),
       m_nPositionOffset(other.m_nPositionOffset),
       m_nTitleNumber(other.m_nTitleNumber),
       m_nTitleValueB(other.m_nTitleValueB),

@@ -11,10 +11,11 @@
 
 #include "IVXMMedia.h"
 #include "VXMMediaBase.h"
+#include "VXMMediaObject.h"
 
 struct dvd_title_record;
 
-class CVXMDVDTitleImpl : public IVXMDVDTitle, public CVXMMediaBase {
+class CVXMDVDTitleImpl : public CVXMMediaObject<IVXMDVDTitle> {
 public:
     CVXMDVDTitleImpl();
     CVXMDVDTitleImpl(const CVXMDVDTitleImpl& other);
@@ -23,16 +24,11 @@ public:
     int Probe() override;
     int MakeThumbnail(int seconds, int width, int height) override;
     void TakeSnapshot(const std::wstring& folder, int value) override;
-    int InitPreviewWindow(HWND hwnd) override;
     int StartPreview(HWND hNotify) override;
     void SeekPreview(float seconds) override;
-    void TogglePreviewPause() override;
-    void StopPreview() override;
-    int GetPreviewState() override;
     float GetPreviewPosition() override;
     float GetConvertPosition() override;
     void ReportProgress(int who) override;
-    void SetPreviewVolume(int percent) override;
     void AdjustPreview(int code, int value) override;
     std::uint64_t EstimateOutputSize(IProfile* profile) override;
     void StartConvert(IProfile* profile, HWND hNotify, int flag) override;
@@ -42,29 +38,9 @@ public:
     int GetConvertState() override;
     void RemuxToMP4(const std::wstring&, const std::wstring&, HWND) override {}
     void Join(std::vector<IVXMMedia*>, const std::wstring&, HWND) override {}
-    void Release() override { delete this; }
 
     void SetSourcePath(const std::wstring& path) override;
-    std::wstring GetSourcePath() const override { return m_strSourcePath; }
-    std::wstring GetOutputFolder() const override { return m_strOutputFolder; }
-    void SetOutputFolder(const std::wstring& folder) override { CVXMMediaBase::SetOutputFolder(folder); }
-    std::wstring GetOutputPath() const override { return m_strOutputFile; }
-    std::wstring GetOutputName() const override { return m_strOutputName; }
-    void SetOutputName(const std::wstring& name) override { m_strOutputName = name; }
-    std::wstring GetThumbnailPath() const override { return m_strThumbnailPath; }
-    void SetThumbnailPath(const std::wstring& path) override { m_strThumbnailPath = path; }
-    void SetPreviewWindow(HWND hwnd) override { m_hPreviewWnd = hwnd; }
-    std::wstring GetSourceFolder() const override { return m_strSourceFolder; }
-    std::wstring GetSourceTitle() const override { return m_strSourceTitle; }
-    std::wstring GetSourceExtension() const override { return m_strSourceExt; }
 
-    int GetStartTime() const override { return m_nStartTime; }
-    int GetClipLength() const override { return GetEffectiveDuration(); }
-    int GetDuration() const override { return GetEffectiveDuration(); }
-    int GetEndTime() const override { return m_nEndTime; }
-    void SetDuration(int ms) override { m_nDuration = ms; }
-    void SetStartTime(int ms) override { m_nStartTime = ms; }
-    void SetEndTime(int ms) override { m_nEndTime = ms; }
     void SetHasVideo(int hasVideo) override { m_bHasVideo = hasVideo; }
 
     int GetVideoStreamIndex() const override { return m_nVideoStreamIndex; }
@@ -88,9 +64,6 @@ public:
     int GetSelectedAudioStream() const override { return m_pSelection ? m_pSelection->m_nAudio : -1; }
     int GetSelectedSubtitleStream() const override { return m_pSelection ? m_pSelection->m_nSubtitle : -1; }
     int GetMediaKind() const override { return m_nMediaKind; }
-
-    void AddJoinMedia(IVXMMedia* media) override { CVXMMediaBase::AddJoinMedia(media); }
-    void ClearJoinList() override { CVXMMediaBase::ClearJoinList(); }
 
     SDL_Surface* RenderTextWatermark() override;
     SDL_Surface* LoadImageWatermark() override;

@@ -91,11 +91,6 @@ void CVXMDVDTitleImpl::TakeSnapshot(const std::wstring& folder, int value)
     RequestPreviewSnapshot(m_pPreviewRunner, *this, folder, value);
 }
 
-int CVXMDVDTitleImpl::InitPreviewWindow(HWND hwnd)
-{
-    return SetPreviewHost(*this, hwnd);
-}
-
 std::wstring CVXMDVDTitleImpl::BuildPreviewCommandLine() const
 {
     CFFMpegOpts opts;
@@ -137,29 +132,9 @@ void CVXMDVDTitleImpl::SeekPreview(float seconds)
     PushPreviewSeek(m_pPreviewRunner, seconds);
 }
 
-void CVXMDVDTitleImpl::TogglePreviewPause()
-{
-    PushPreviewPause(m_pPreviewRunner);
-}
-
-void CVXMDVDTitleImpl::StopPreview()
-{
-    StopPreviewRun(m_pPreviewRunner);
-}
-
-int CVXMDVDTitleImpl::GetPreviewState()
-{
-    return PreviewRunState(m_pPreviewRunner);
-}
-
 float CVXMDVDTitleImpl::GetPreviewPosition()
 {
     return PreviewRunPosition(m_pPreviewRunner);
-}
-
-void CVXMDVDTitleImpl::SetPreviewVolume(int percent)
-{
-    PushPreviewVolume(m_pPreviewRunner, percent);
 }
 
 void CVXMDVDTitleImpl::AdjustPreview(int code, int value)

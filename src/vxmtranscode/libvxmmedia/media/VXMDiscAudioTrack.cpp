@@ -38,8 +38,7 @@ CVXMDiscAudioTrackImpl::CVXMDiscAudioTrackImpl()
 }
 
 CVXMDiscAudioTrackImpl::CVXMDiscAudioTrackImpl(const CVXMDiscAudioTrackImpl& other)
-    : IVXMDiscAudiotrack(other),
-      CVXMMediaBase(other),
+    : CVXMMediaObject(other),
       m_pAudioTrack(other.m_pAudioTrack),
       m_nReserved(other.m_nReserved),
       m_llChapterStart(other.m_llChapterStart),
@@ -67,11 +66,6 @@ IVXMMedia* CopyDiscTrackMedia(IVXMMedia& source)
 void CVXMDiscAudioTrackImpl::SetSourcePath(const std::wstring& path)
 {
     SetDiscSourcePath(*this, path);  // "track 3" has no extension
-}
-
-int CVXMDiscAudioTrackImpl::InitPreviewWindow(HWND hwnd)
-{
-    return SetPreviewHost(*this, hwnd);
 }
 
 std::wstring CVXMDiscAudioTrackImpl::BuildPreviewCommandLine() const
@@ -106,21 +100,6 @@ void CVXMDiscAudioTrackImpl::SeekPreview(float seconds)
         PushPreviewSeek(m_pPreviewRunner, static_cast<float>(m_llChapterStartMs / 1000.0) + std::max(0.0f, seconds));
 }
 
-void CVXMDiscAudioTrackImpl::TogglePreviewPause()
-{
-    PushPreviewPause(m_pPreviewRunner);
-}
-
-void CVXMDiscAudioTrackImpl::StopPreview()
-{
-    StopPreviewRun(m_pPreviewRunner);
-}
-
-int CVXMDiscAudioTrackImpl::GetPreviewState()
-{
-    return PreviewRunState(m_pPreviewRunner);
-}
-
 float CVXMDiscAudioTrackImpl::GetPreviewPosition()
 {
     if (!PreviewRunning(m_pPreviewRunner))
@@ -129,11 +108,6 @@ float CVXMDiscAudioTrackImpl::GetPreviewPosition()
     const float position = PreviewRunPosition(m_pPreviewRunner);
     const float start = static_cast<float>(m_llChapterStartMs / 1000.0);
     return position < start ? 0.0f : position - start;
-}
-
-void CVXMDiscAudioTrackImpl::SetPreviewVolume(int percent)
-{
-    PushPreviewVolume(m_pPreviewRunner, percent);
 }
 
 float CVXMDiscAudioTrackImpl::GetConvertPosition()

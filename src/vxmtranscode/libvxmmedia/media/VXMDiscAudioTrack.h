@@ -7,8 +7,9 @@
 
 #include "IVXMMedia.h"
 #include "VXMMediaBase.h"
+#include "VXMMediaObject.h"
 
-class CVXMDiscAudioTrackImpl : public IVXMDiscAudiotrack, public CVXMMediaBase {
+class CVXMDiscAudioTrackImpl : public CVXMMediaObject<IVXMDiscAudiotrack> {
 public:
     CVXMDiscAudioTrackImpl();
     CVXMDiscAudioTrackImpl(const CVXMDiscAudioTrackImpl& other);
@@ -18,16 +19,11 @@ public:
     int Probe() override { return -1; }
     int MakeThumbnail(int, int, int) override { return -1; }
     void TakeSnapshot(const std::wstring&, int) override {}
-    int InitPreviewWindow(HWND hwnd) override;
     int StartPreview(HWND hNotify) override;
     void SeekPreview(float seconds) override;
-    void TogglePreviewPause() override;
-    void StopPreview() override;
-    int GetPreviewState() override;
     float GetPreviewPosition() override;
     float GetConvertPosition() override;
     void ReportProgress(int who) override;
-    void SetPreviewVolume(int percent) override;
     void AdjustPreview(int, int) override {}
     std::uint64_t EstimateOutputSize(IProfile* profile) override;
     void StartConvert(IProfile* profile, HWND hNotify, int flag) override;
@@ -37,29 +33,9 @@ public:
     int GetConvertState() override;
     void RemuxToMP4(const std::wstring&, const std::wstring&, HWND) override {}
     void Join(std::vector<IVXMMedia*>, const std::wstring&, HWND) override {}
-    void Release() override { delete this; }
 
     void SetSourcePath(const std::wstring& path) override;
-    std::wstring GetSourcePath() const override { return m_strSourcePath; }
-    std::wstring GetOutputFolder() const override { return m_strOutputFolder; }
-    void SetOutputFolder(const std::wstring& folder) override { CVXMMediaBase::SetOutputFolder(folder); }
-    std::wstring GetOutputPath() const override { return m_strOutputFile; }
-    std::wstring GetOutputName() const override { return m_strOutputName; }
-    void SetOutputName(const std::wstring& name) override { m_strOutputName = name; }
-    std::wstring GetThumbnailPath() const override { return m_strThumbnailPath; }
-    void SetThumbnailPath(const std::wstring& path) override { m_strThumbnailPath = path; }
-    void SetPreviewWindow(HWND hwnd) override { m_hPreviewWnd = hwnd; }
-    std::wstring GetSourceFolder() const override { return m_strSourceFolder; }
-    std::wstring GetSourceTitle() const override { return m_strSourceTitle; }
-    std::wstring GetSourceExtension() const override { return m_strSourceExt; }
 
-    int GetStartTime() const override { return m_nStartTime; }
-    int GetClipLength() const override { return GetEffectiveDuration(); }
-    int GetDuration() const override { return GetEffectiveDuration(); }
-    int GetEndTime() const override { return m_nEndTime; }
-    void SetDuration(int ms) override { m_nDuration = ms; }
-    void SetStartTime(int ms) override { m_nStartTime = ms; }
-    void SetEndTime(int ms) override { m_nEndTime = ms; }
     void SetHasVideo(int) override { m_bHasVideo = 0; }
 
     int GetVideoStreamIndex() const override { return -1; }
@@ -83,8 +59,6 @@ public:
     int GetSelectedAudioStream() const override { return 0; }
     int GetSelectedSubtitleStream() const override { return 0; }
     int GetMediaKind() const override { return 2; }
-    void AddJoinMedia(IVXMMedia* media) override { CVXMMediaBase::AddJoinMedia(media); }
-    void ClearJoinList() override { CVXMMediaBase::ClearJoinList(); }
     SDL_Surface* RenderTextWatermark() override { return nullptr; }
     SDL_Surface* LoadImageWatermark() override { return nullptr; }
     int IsProtected() override { return 0; }

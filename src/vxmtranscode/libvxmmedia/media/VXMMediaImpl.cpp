@@ -20,23 +20,18 @@ void SplitMediaPath(const std::wstring& path, std::wstring& folder, std::wstring
 CVXMMediaImpl::CVXMMediaImpl() = default;
 
 CVXMMediaImpl::CVXMMediaImpl(const CVXMMediaImpl& other)
-    : IVXMMedia(other), CVXMMediaBase(other), m_nPositionOffset(other.m_nPositionOffset)
+    : CVXMMediaObject(other), m_nPositionOffset(other.m_nPositionOffset)
 {
 }
 
 CVXMMediaImpl::CVXMMediaImpl(const CVXMMediaBase& data, int positionOffset)
-    : CVXMMediaBase(data), m_nPositionOffset(positionOffset)
+    : CVXMMediaObject(data), m_nPositionOffset(positionOffset)
 {
 }
 
 CVXMMediaImpl::~CVXMMediaImpl()
 {
     StopAndJoinAll();
-}
-
-void CVXMMediaImpl::Release()
-{
-    delete this;
 }
 
 void CVXMMediaImpl::SetSourcePath(const std::wstring& path)
@@ -51,26 +46,6 @@ void CVXMMediaImpl::SetSourcePath(const std::wstring& path)
     SplitMediaPath(path, m_strSourceFolder, m_strSourceTitle, m_strSourceExt);
 }
 
-std::wstring CVXMMediaImpl::GetSourcePath() const { return m_strSourcePath; }
-std::wstring CVXMMediaImpl::GetOutputFolder() const { return m_strOutputFolder; }
-void CVXMMediaImpl::SetOutputFolder(const std::wstring& folder) { CVXMMediaBase::SetOutputFolder(folder); }
-std::wstring CVXMMediaImpl::GetOutputPath() const { return m_strOutputFile; }
-std::wstring CVXMMediaImpl::GetOutputName() const { return m_strOutputName; }
-void CVXMMediaImpl::SetOutputName(const std::wstring& name) { m_strOutputName = name; }
-std::wstring CVXMMediaImpl::GetThumbnailPath() const { return m_strThumbnailPath; }
-void CVXMMediaImpl::SetThumbnailPath(const std::wstring& path) { m_strThumbnailPath = path; }
-void CVXMMediaImpl::SetPreviewWindow(HWND hwnd) { m_hPreviewWnd = hwnd; }
-std::wstring CVXMMediaImpl::GetSourceFolder() const { return m_strSourceFolder; }
-std::wstring CVXMMediaImpl::GetSourceTitle() const { return m_strSourceTitle; }
-std::wstring CVXMMediaImpl::GetSourceExtension() const { return m_strSourceExt; }
-
-int CVXMMediaImpl::GetStartTime() const { return m_nStartTime; }
-int CVXMMediaImpl::GetClipLength() const { return GetEffectiveDuration(); }
-int CVXMMediaImpl::GetDuration() const { return GetEffectiveDuration(); }
-int CVXMMediaImpl::GetEndTime() const { return m_nEndTime; }
-void CVXMMediaImpl::SetDuration(int ms) { m_nDuration = ms; }
-void CVXMMediaImpl::SetStartTime(int ms) { m_nStartTime = ms; }
-void CVXMMediaImpl::SetEndTime(int ms) { m_nEndTime = ms; }
 void CVXMMediaImpl::SetHasVideo(int hasVideo) { m_bHasVideo = hasVideo; }
 
 int CVXMMediaImpl::GetVideoStreamIndex() const { return m_nVideoStreamIndex; }
@@ -102,5 +77,3 @@ int CVXMMediaImpl::GetSelectedAudioStream() const { return m_pSelection ? m_pSel
 int CVXMMediaImpl::GetSelectedSubtitleStream() const { return m_pSelection ? m_pSelection->m_nSubtitle : -1; }
 int CVXMMediaImpl::GetMediaKind() const { return m_nMediaKind; }
 
-void CVXMMediaImpl::AddJoinMedia(IVXMMedia* media) { CVXMMediaBase::AddJoinMedia(media); }
-void CVXMMediaImpl::ClearJoinList() { CVXMMediaBase::ClearJoinList(); }

@@ -5,8 +5,9 @@
 #pragma once
 #include "IVXMMedia.h"
 #include "VXMMediaBase.h"
+#include "VXMMediaObject.h"
 
-class CVXMMediaImpl : public IVXMMedia, public CVXMMediaBase {
+class CVXMMediaImpl : public CVXMMediaObject<IVXMMedia> {
 public:
     CVXMMediaImpl();
     CVXMMediaImpl(const CVXMMediaImpl& other);
@@ -17,16 +18,11 @@ public:
     int Probe() override;
     int MakeThumbnail(int seconds, int width, int height) override;
     void TakeSnapshot(const std::wstring& folder, int value) override;
-    int InitPreviewWindow(HWND hwnd) override;
     int StartPreview(HWND hNotify) override;
     void SeekPreview(float seconds) override;
-    void TogglePreviewPause() override;
-    void StopPreview() override;
-    int GetPreviewState() override;
     float GetPreviewPosition() override;
     float GetConvertPosition() override;
     void ReportProgress(int who) override;
-    void SetPreviewVolume(int percent) override;
     void AdjustPreview(int code, int value) override;
     std::uint64_t EstimateOutputSize(IProfile* profile) override;
     void StartConvert(IProfile* profile, HWND hNotify, int flag) override;
@@ -36,29 +32,9 @@ public:
     int GetConvertState() override;
     void RemuxToMP4(const std::wstring& secondInput, const std::wstring& outputFolder, HWND hNotify) override;
     void Join(std::vector<IVXMMedia*> others, const std::wstring& outputFolder, HWND hNotify) override;
-    void Release() override;
 
     void SetSourcePath(const std::wstring& path) override;
-    std::wstring GetSourcePath() const override;
-    std::wstring GetOutputFolder() const override;
-    void SetOutputFolder(const std::wstring& folder) override;
-    std::wstring GetOutputPath() const override;
-    std::wstring GetOutputName() const override;
-    void SetOutputName(const std::wstring& name) override;
-    std::wstring GetThumbnailPath() const override;
-    void SetThumbnailPath(const std::wstring& path) override;
-    void SetPreviewWindow(HWND hwnd) override;
-    std::wstring GetSourceFolder() const override;
-    std::wstring GetSourceTitle() const override;
-    std::wstring GetSourceExtension() const override;
 
-    int GetStartTime() const override;
-    int GetClipLength() const override;
-    int GetDuration() const override;
-    int GetEndTime() const override;
-    void SetDuration(int ms) override;
-    void SetStartTime(int ms) override;
-    void SetEndTime(int ms) override;
     void SetHasVideo(int hasVideo) override;
 
     int GetVideoStreamIndex() const override;
@@ -82,9 +58,6 @@ public:
     int GetSelectedAudioStream() const override;
     int GetSelectedSubtitleStream() const override;
     int GetMediaKind() const override;
-
-    void AddJoinMedia(IVXMMedia* media) override;
-    void ClearJoinList() override;
 
     SDL_Surface* RenderTextWatermark() override;
     SDL_Surface* LoadImageWatermark() override;

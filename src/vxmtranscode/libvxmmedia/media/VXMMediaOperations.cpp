@@ -92,11 +92,6 @@ void CVXMMediaImpl::TakeSnapshot(const std::wstring& folder, int value)
         RequestPreviewSnapshot(m_pPreviewRunner, *this, folder, value);
 }
 
-int CVXMMediaImpl::InitPreviewWindow(HWND hwnd)
-{
-    return SetPreviewHost(*this, hwnd);
-}
-
 std::wstring BuildPreviewCommandLine(CVXMMediaImpl& media)
 {
     CFFMpegOpts opts;
@@ -189,29 +184,9 @@ void CVXMMediaImpl::SeekPreview(float seconds)
     PushPreviewSeek(m_pPreviewRunner, seconds);
 }
 
-void CVXMMediaImpl::TogglePreviewPause()
-{
-    PushPreviewPause(m_pPreviewRunner);
-}
-
-void CVXMMediaImpl::StopPreview()
-{
-    StopPreviewRun(m_pPreviewRunner);
-}
-
-int CVXMMediaImpl::GetPreviewState()
-{
-    return PreviewRunState(m_pPreviewRunner);
-}
-
 float CVXMMediaImpl::GetPreviewPosition()
 {
     return PreviewRunPosition(m_pPreviewRunner);
-}
-
-void CVXMMediaImpl::SetPreviewVolume(int percent)
-{
-    PushPreviewVolume(m_pPreviewRunner, percent);
 }
 
 void CVXMMediaImpl::AdjustPreview(int code, int value)
