@@ -28,18 +28,5 @@ public:
     int angles = 1;
     int chosenAngle = -1;
     std::atomic<int> thumbnails{0};
-    struct CVideo : IVXMVideo {
-        std::wstring GetCodecName() const override { return L"mpeg2video"; }
-        double GetBitrate() const override { return 0; }
-        double GetFrameRate() const override { return 25; }
-        int GetWidth() const override { return 720; }
-        int GetHeight() const override { return 576; }
-        std::wstring GetInfoText() const override { return {}; }
-        int GetStreamIndex() const override { return 0; }
-        std::wstring GetInfoText2() const override { return {}; }
-        std::wstring GetInfoText3() const override { return {}; }
-        std::wstring GetInfoText4() const override { return {}; }
-        std::wstring GetInfoText5() const override { return {}; }
-        std::wstring GetInfoText6() const override { return {}; }
-    } video;
+    CStubVideo video{L"mpeg2video", 0, 720, 576};
 };

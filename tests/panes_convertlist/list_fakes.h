@@ -1,6 +1,6 @@
 // Fake media for the conversion list tests: records what the rows ask of it.
 #pragma once
-#include "../core_mediahandler/handler_fakes.h"
+#include "support/fake_media.h"
 
 #include <atomic>
 #include <cstdio>
@@ -8,20 +8,9 @@
 #include <thread>
 #include <vector>
 
-class CFakeVideo : public IVXMVideo {
+class CFakeVideo : public CStubVideo {
 public:
-    std::wstring GetCodecName() const override { return L"h264"; }
-    double GetBitrate() const override { return 1000; }
-    double GetFrameRate() const override { return 25; }
-    int GetWidth() const override { return 640; }
-    int GetHeight() const override { return 360; }
-    std::wstring GetInfoText() const override { return {}; }
-    int GetStreamIndex() const override { return 0; }
-    std::wstring GetInfoText2() const override { return {}; }
-    std::wstring GetInfoText3() const override { return {}; }
-    std::wstring GetInfoText4() const override { return {}; }
-    std::wstring GetInfoText5() const override { return {}; }
-    std::wstring GetInfoText6() const override { return {}; }
+    CFakeVideo() : CStubVideo(L"h264", 1000) {}
 };
 
 class CFakeAudio : public IVXMAudio {

@@ -152,20 +152,9 @@ public:
     std::vector<std::wstring> calls;
 };
 
-class CFakeVideo : public IVXMVideo {
+class CFakeVideo : public CStubVideo {
 public:
-    std::wstring GetCodecName() const override { return L"h264"; }
-    double GetBitrate() const override { return 1536; }
-    double GetFrameRate() const override { return 25; }
-    int GetWidth() const override { return 640; }
-    int GetHeight() const override { return 360; }
-    std::wstring GetInfoText() const override { return {}; }
-    int GetStreamIndex() const override { return 0; }
-    std::wstring GetInfoText2() const override { return {}; }
-    std::wstring GetInfoText3() const override { return {}; }
-    std::wstring GetInfoText4() const override { return {}; }
-    std::wstring GetInfoText5() const override { return {}; }
-    std::wstring GetInfoText6() const override { return {}; }
+    CFakeVideo() : CStubVideo(L"h264", 1536) {}
 };
 
 class CFakeMedia : public CStubMedia {

@@ -92,6 +92,31 @@ public:
 
 using CStubMedia = TStubMedia<IVXMMedia>;
 
+// A video stream of the given codec, bit rate and size at 25 frames a second.
+class CStubVideo : public IVXMVideo {
+public:
+    CStubVideo(std::wstring codec = L"h264", double bitrate = 1000, int width = 640, int height = 360)
+        : m_codec(std::move(codec)), m_bitrate(bitrate), m_width(width), m_height(height) {}
+    std::wstring GetCodecName() const override { return m_codec; }
+    double GetBitrate() const override { return m_bitrate; }
+    double GetFrameRate() const override { return 25; }
+    int GetWidth() const override { return m_width; }
+    int GetHeight() const override { return m_height; }
+    std::wstring GetInfoText() const override { return {}; }
+    int GetStreamIndex() const override { return 0; }
+    std::wstring GetInfoText2() const override { return {}; }
+    std::wstring GetInfoText3() const override { return {}; }
+    std::wstring GetInfoText4() const override { return {}; }
+    std::wstring GetInfoText5() const override { return {}; }
+    std::wstring GetInfoText6() const override { return {}; }
+
+private:
+    std::wstring m_codec;
+    double m_bitrate;
+    int m_width;
+    int m_height;
+};
+
 // A DVD title of eight chapters: the chapter range is kept, all else answers
 // zero or empty.
 class CStubDVDTitle : public TStubMedia<IVXMDVDTitle> {
