@@ -44,24 +44,9 @@ public:
     std::vector<IProfile*> profiles;
 };
 
-class CFakeChooserCategory : public IProfileCategory {
+class CFakeChooserCategory : public CStubCategory {
 public:
-    CFakeChooserCategory(int id, std::wstring desc) : id(id), desc(std::move(desc)) {}
-    std::wstring GetName() const override { return desc; }
-    std::wstring GetDesc() const override { return desc; }
-    std::wstring GetIcon() const override { return L"category.png"; }
-    int GetId() const override { return id; }
-    IProfileGroup* GetGroup(unsigned i) const override { return i < groups.size() ? groups[i] : nullptr; }
-    IProfileGroup* FindGroupById(int gid) const override
-    {
-        for (IProfileGroup* g : groups)
-            if (g->GetId() == gid) return g;
-        return nullptr;
-    }
-    int GetGroupCount() const override { return static_cast<int>(groups.size()); }
-    int id;
-    std::wstring desc;
-    std::vector<IProfileGroup*> groups;
+    CFakeChooserCategory(int id, std::wstring desc) : CStubCategory(id, std::move(desc), L"category.png") {}
 };
 
 class CFakeCatalogue : public CRecordingProfileManager {

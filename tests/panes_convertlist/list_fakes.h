@@ -91,25 +91,7 @@ public:
     std::vector<IProfile*> profiles;
 };
 
-class CFakeCategory : public IProfileCategory {
-public:
-    CFakeCategory(int id, std::wstring name) : id(id), name(std::move(name)) {}
-    std::wstring GetName() const override { return name; }
-    std::wstring GetDesc() const override { return name; }
-    std::wstring GetIcon() const override { return {}; }
-    int GetId() const override { return id; }
-    IProfileGroup* GetGroup(unsigned i) const override { return i < groups.size() ? groups[i] : nullptr; }
-    IProfileGroup* FindGroupById(int gid) const override
-    {
-        for (IProfileGroup* g : groups)
-            if (g->GetId() == gid) return g;
-        return nullptr;
-    }
-    int GetGroupCount() const override { return static_cast<int>(groups.size()); }
-    int id;
-    std::wstring name;
-    std::vector<IProfileGroup*> groups;
-};
+using CFakeCategory = CStubCategory;
 
 // A catalogue of fake categories, groups and profiles (not owned).
 class CFakeCatalogue : public CRecordingProfileManager {

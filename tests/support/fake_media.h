@@ -233,6 +233,29 @@ public:
 };
 
 // A profile manager that notes every engine-setting call as "Name=value".
+// A category of the given groups (not owned).
+class CStubCategory : public IProfileCategory {
+public:
+    CStubCategory(int id, std::wstring name, std::wstring icon = {})
+        : id(id), name(std::move(name)), icon(std::move(icon)) {}
+    std::wstring GetName() const override { return name; }
+    std::wstring GetDesc() const override { return name; }
+    std::wstring GetIcon() const override { return icon; }
+    int GetId() const override { return id; }
+    IProfileGroup* GetGroup(unsigned i) const override { return i < groups.size() ? groups[i] : nullptr; }
+    IProfileGroup* FindGroupById(int gid) const override
+    {
+        for (IProfileGroup* g : groups)
+            if (g->GetId() == gid) return g;
+        return nullptr;
+    }
+    int GetGroupCount() const override { return static_cast<int>(groups.size()); }
+    int id;
+    std::wstring name;
+    std::wstring icon;
+    std::vector<IProfileGroup*> groups;
+};
+
 class CRecordingProfileManager : public IProfileManager {
 public:
     std::vector<std::string> calls;
