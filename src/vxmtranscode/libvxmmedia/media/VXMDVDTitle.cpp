@@ -24,11 +24,6 @@ std::list<std::unique_ptr<T>> CopyList(const std::list<std::unique_ptr<T>>& sour
     return copy;
 }
 
-VXM_CONVERT_TARGET TargetOf(CVXMDVDTitleImpl& title)
-{
-    return {static_cast<IVXMMedia*>(&title), static_cast<CVXMMediaBase*>(&title), &title.m_nPositionOffset};
-}
-
 }  // namespace
 
 CVXMDVDTitleImpl::CVXMDVDTitleImpl()
@@ -38,7 +33,6 @@ CVXMDVDTitleImpl::CVXMDVDTitleImpl()
 
 CVXMDVDTitleImpl::CVXMDVDTitleImpl(const CVXMDVDTitleImpl& other)
     : CVXMMediaObject(other),
-      m_nPositionOffset(other.m_nPositionOffset),
       m_nTitleNumber(other.m_nTitleNumber),
       m_nTitleValueB(other.m_nTitleValueB),
       m_strVideoStandard(other.m_strVideoStandard),
@@ -153,23 +147,6 @@ int CVXMDVDTitleImpl::GetLastChapter() const
 int CVXMDVDTitleImpl::GetAngle() const
 {
     return m_nAngle > m_nAngleCount ? m_nAngleCount : m_nAngle;
-}
-
-void CVXMDVDTitleImpl::StartConvert(IProfile* profile, HWND hNotify, int flag)
-{
-    ConvertStart(TargetOf(*this), profile, hNotify, flag);
-}
-
-void CVXMDVDTitleImpl::PauseConvert() { ConvertPause(*this); }
-void CVXMDVDTitleImpl::ResumeConvert() { ConvertResume(*this); }
-void CVXMDVDTitleImpl::StopConvert() { ConvertStop(*this); }
-int CVXMDVDTitleImpl::GetConvertState() { return ConvertState(*this); }
-float CVXMDVDTitleImpl::GetConvertPosition() { return ConvertPosition(*this, m_nPositionOffset); }
-void CVXMDVDTitleImpl::ReportProgress(int who) { ConvertReportProgress(TargetOf(*this), who); }
-
-std::uint64_t CVXMDVDTitleImpl::EstimateOutputSize(IProfile* profile)
-{
-    return ConvertEstimateOutputSize(TargetOf(*this), profile);
 }
 
 SDL_Surface* CVXMDVDTitleImpl::RenderTextWatermark() { return ::RenderTextWatermark(*this); }

@@ -27,15 +27,7 @@ public:
     int StartPreview(HWND hNotify) override;
     void SeekPreview(float seconds) override;
     float GetPreviewPosition() override;
-    float GetConvertPosition() override;
-    void ReportProgress(int who) override;
     void AdjustPreview(int code, int value) override;
-    std::uint64_t EstimateOutputSize(IProfile* profile) override;
-    void StartConvert(IProfile* profile, HWND hNotify, int flag) override;
-    void PauseConvert() override;
-    void ResumeConvert() override;
-    void StopConvert() override;
-    int GetConvertState() override;
     void RemuxToMP4(const std::wstring&, const std::wstring&, HWND) override {}
     void Join(std::vector<IVXMMedia*>, const std::wstring&, HWND) override {}
 
@@ -95,7 +87,6 @@ public:
     // The player's command line for this title.
     std::wstring BuildPreviewCommandLine() const;
 
-    int m_nPositionOffset = 0;
     int m_nTitleNumber = -1;
     int m_nTitleValueB = -1;
     std::wstring m_strVideoStandard = L"NTSC";

@@ -24,11 +24,6 @@ namespace {
 
 constexpr const char* kLogCategory = "CVXMDiscAudioTrackImpl";
 
-VXM_CONVERT_TARGET TargetOf(CVXMDiscAudioTrackImpl& track)
-{
-    return {static_cast<IVXMMedia*>(&track), static_cast<CVXMMediaBase*>(&track), &track.m_nPositionOffset};
-}
-
 }  // namespace
 
 CVXMDiscAudioTrackImpl::CVXMDiscAudioTrackImpl()
@@ -44,8 +39,7 @@ CVXMDiscAudioTrackImpl::CVXMDiscAudioTrackImpl(const CVXMDiscAudioTrackImpl& oth
       m_llChapterStart(other.m_llChapterStart),
       m_llChapterEnd(other.m_llChapterEnd),
       m_llChapterStartMs(other.m_llChapterStartMs),
-      m_llChapterEndMs(other.m_llChapterEndMs),
-      m_nPositionOffset(other.m_nPositionOffset)
+      m_llChapterEndMs(other.m_llChapterEndMs)
 {
     m_nMediaKind = 2;
 }
@@ -119,31 +113,6 @@ float CVXMDiscAudioTrackImpl::GetConvertPosition()
     return static_cast<float>(runner->GetPosition()) + static_cast<float>(m_nPositionOffset);
 }
 
-void CVXMDiscAudioTrackImpl::StartConvert(IProfile* profile, HWND hNotify, int flag)
-{
-    ConvertStart(TargetOf(*this), profile, hNotify, flag);
-}
-
-void CVXMDiscAudioTrackImpl::PauseConvert()
-{
-    ConvertPause(*this);
-}
-
-void CVXMDiscAudioTrackImpl::ResumeConvert()
-{
-    ConvertResume(*this);
-}
-
-void CVXMDiscAudioTrackImpl::StopConvert()
-{
-    ConvertStop(*this);
-}
-
-int CVXMDiscAudioTrackImpl::GetConvertState()
-{
-    return ConvertState(*this);
-}
-
 void CVXMDiscAudioTrackImpl::ReportProgress(int who)
 {
     // Both positions count from the track's start on the disc (the output's
@@ -160,7 +129,3 @@ void CVXMDiscAudioTrackImpl::ReportProgress(int who)
     PostRunnerProgress(*this, this, player, percent);
 }
 
-std::uint64_t CVXMDiscAudioTrackImpl::EstimateOutputSize(IProfile* profile)
-{
-    return ConvertEstimateOutputSize(TargetOf(*this), profile);
-}

@@ -25,12 +25,6 @@ public:
     float GetConvertPosition() override;
     void ReportProgress(int who) override;
     void AdjustPreview(int, int) override {}
-    std::uint64_t EstimateOutputSize(IProfile* profile) override;
-    void StartConvert(IProfile* profile, HWND hNotify, int flag) override;
-    void PauseConvert() override;
-    void ResumeConvert() override;
-    void StopConvert() override;
-    int GetConvertState() override;
     void RemuxToMP4(const std::wstring&, const std::wstring&, HWND) override {}
     void Join(std::vector<IVXMMedia*>, const std::wstring&, HWND) override {}
 
@@ -74,5 +68,4 @@ public:
     std::int64_t m_llChapterEnd = 0;
     std::int64_t m_llChapterStartMs = 0;  // the same bounds in milliseconds
     std::int64_t m_llChapterEndMs = 0;
-    int m_nPositionOffset = 0;
 };

@@ -20,12 +20,12 @@ void SplitMediaPath(const std::wstring& path, std::wstring& folder, std::wstring
 CVXMMediaImpl::CVXMMediaImpl() = default;
 
 CVXMMediaImpl::CVXMMediaImpl(const CVXMMediaImpl& other)
-    : CVXMMediaObject(other), m_nPositionOffset(other.m_nPositionOffset)
+    : CVXMMediaObject(other)
 {
 }
 
 CVXMMediaImpl::CVXMMediaImpl(const CVXMMediaBase& data, int positionOffset)
-    : CVXMMediaObject(data), m_nPositionOffset(positionOffset)
+    : CVXMMediaObject(data, positionOffset)
 {
 }
 

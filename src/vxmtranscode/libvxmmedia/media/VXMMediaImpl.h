@@ -21,15 +21,7 @@ public:
     int StartPreview(HWND hNotify) override;
     void SeekPreview(float seconds) override;
     float GetPreviewPosition() override;
-    float GetConvertPosition() override;
-    void ReportProgress(int who) override;
     void AdjustPreview(int code, int value) override;
-    std::uint64_t EstimateOutputSize(IProfile* profile) override;
-    void StartConvert(IProfile* profile, HWND hNotify, int flag) override;
-    void PauseConvert() override;
-    void ResumeConvert() override;
-    void StopConvert() override;
-    int GetConvertState() override;
     void RemuxToMP4(const std::wstring& secondInput, const std::wstring& outputFolder, HWND hNotify) override;
     void Join(std::vector<IVXMMedia*> others, const std::wstring& outputFolder, HWND hNotify) override;
 
@@ -63,7 +55,6 @@ public:
     SDL_Surface* LoadImageWatermark() override;
     int IsProtected() override;
 
-    int m_nPositionOffset = 0;  // whole seconds of output of the finished steps
 };
 
 // Splits a path as the path splitter does: folder (with its trailing

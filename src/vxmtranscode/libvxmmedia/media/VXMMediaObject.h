@@ -1,8 +1,9 @@
 // The part every media object (file, DVD title, CD track) answers the same
 // way: an interface `I` of the IVXMMedia family over the data half, with the
-// names, times, joining and the preview's window, pause, stop, state and
-// volume. The objects add what differs.
+// names, times, joining, the preview's window, pause, stop, state and volume,
+// and the conversion through the shared driver. The objects add what differs.
 #pragma once
+#include "ConvertDriver.h"
 #include "IVXMMedia.h"
 #include "PreviewRun.h"
 #include "VXMMediaBase.h"
@@ -11,8 +12,14 @@ template <class I>
 class CVXMMediaObject : public I, public CVXMMediaBase {
 public:
     CVXMMediaObject() = default;
-    CVXMMediaObject(const CVXMMediaObject& other) : I(other), CVXMMediaBase(other) {}
-    explicit CVXMMediaObject(const CVXMMediaBase& data) : CVXMMediaBase(data) {}
+    CVXMMediaObject(const CVXMMediaObject& other)
+        : I(other), CVXMMediaBase(other), m_nPositionOffset(other.m_nPositionOffset)
+    {
+    }
+    CVXMMediaObject(const CVXMMediaBase& data, int positionOffset)
+        : CVXMMediaBase(data), m_nPositionOffset(positionOffset)
+    {
+    }
 
     int InitPreviewWindow(HWND hwnd) override { return SetPreviewHost(*this, hwnd); }
     void TogglePreviewPause() override { PushPreviewPause(m_pPreviewRunner); }
@@ -44,4 +51,27 @@ public:
 
     void AddJoinMedia(IVXMMedia* media) override { CVXMMediaBase::AddJoinMedia(media); }
     void ClearJoinList() override { CVXMMediaBase::ClearJoinList(); }
+
+    void StartConvert(IProfile* profile, HWND hNotify, int flag) override
+    {
+        ConvertStart(ConvertTarget(), profile, hNotify, flag);
+    }
+    void PauseConvert() override { ConvertPause(*this); }
+    void ResumeConvert() override { ConvertResume(*this); }
+    void StopConvert() override { ConvertStop(*this); }
+    int GetConvertState() override { return ConvertState(*this); }
+    float GetConvertPosition() override { return ConvertPosition(*this, m_nPositionOffset); }
+    void ReportProgress(int who) override { ConvertReportProgress(ConvertTarget(), who); }
+    std::uint64_t EstimateOutputSize(IProfile* profile) override
+    {
+        return ConvertEstimateOutputSize(ConvertTarget(), profile);
+    }
+
+    // The object as the conversion driver sees it.
+    VXM_CONVERT_TARGET ConvertTarget()
+    {
+        return {static_cast<IVXMMedia*>(this), static_cast<CVXMMediaBase*>(this), &m_nPositionOffset};
+    }
+
+    int m_nPositionOffset = 0;  // whole seconds of output of the finished steps
 };

@@ -1,5 +1,5 @@
 // Probe, thumbnail and preview operations of the file media object. The
-// conversion operations live in VXMMediaConvert.cpp, remux and join in
+// conversion operations come from VXMMediaObject.h, remux and join from
 // VXMMediaJoin.cpp, the protected-content test in VXMMediaProtected.cpp.
 #include "VXMMediaImpl.h"
 #include "Watermarks.h"
