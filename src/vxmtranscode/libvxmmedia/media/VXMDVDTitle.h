@@ -25,8 +25,6 @@ public:
     int MakeThumbnail(int seconds, int width, int height) override;
     void TakeSnapshot(const std::wstring& folder, int value) override;
     int StartPreview(HWND hNotify) override;
-    void SeekPreview(float seconds) override;
-    float GetPreviewPosition() override;
     void AdjustPreview(int code, int value) override;
     void RemuxToMP4(const std::wstring&, const std::wstring&, HWND) override {}
     void Join(std::vector<IVXMMedia*>, const std::wstring&, HWND) override {}

@@ -127,16 +127,6 @@ int CVXMDVDTitleImpl::StartPreview(HWND hNotify)
                            kLogCategory);
 }
 
-void CVXMDVDTitleImpl::SeekPreview(float seconds)
-{
-    PushPreviewSeek(m_pPreviewRunner, seconds);
-}
-
-float CVXMDVDTitleImpl::GetPreviewPosition()
-{
-    return PreviewRunPosition(m_pPreviewRunner);
-}
-
 void CVXMDVDTitleImpl::AdjustPreview(int code, int value)
 {
     // The first reserved event carries the value as brightness here.

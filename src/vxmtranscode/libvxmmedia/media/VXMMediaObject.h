@@ -22,6 +22,8 @@ public:
     }
 
     int InitPreviewWindow(HWND hwnd) override { return SetPreviewHost(*this, hwnd); }
+    void SeekPreview(float seconds) override { PushPreviewSeek(m_pPreviewRunner, seconds); }
+    float GetPreviewPosition() override { return PreviewRunPosition(m_pPreviewRunner); }
     void TogglePreviewPause() override { PushPreviewPause(m_pPreviewRunner); }
     void StopPreview() override { StopPreviewRun(m_pPreviewRunner); }
     int GetPreviewState() override { return PreviewRunState(m_pPreviewRunner); }

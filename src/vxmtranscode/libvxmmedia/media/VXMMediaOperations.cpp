@@ -179,16 +179,6 @@ int CVXMMediaImpl::StartPreview(HWND hNotify)
                            kLogCategory);
 }
 
-void CVXMMediaImpl::SeekPreview(float seconds)
-{
-    PushPreviewSeek(m_pPreviewRunner, seconds);
-}
-
-float CVXMMediaImpl::GetPreviewPosition()
-{
-    return PreviewRunPosition(m_pPreviewRunner);
-}
-
 void CVXMMediaImpl::AdjustPreview(int code, int value)
 {
     PushPreviewAdjust(m_pPreviewRunner, code, value, &m_nEffectId, true);
