@@ -285,10 +285,15 @@ TEST_F(ConvertDriver, StopDuringAChildStepEndsItAndRemovesTheOutputs)
 
 TEST_F(ConvertDriver, AStepThatIgnoresInterruptIsKilledAfterTheTimeout)
 {
-    const std::wstring stubborn = Quoted(WriteScript(m_dir.File("stubborn.sh"), "trap '' INT\nsleep 30\nsleep 30"));
+    // The step says when it ignores the interrupt: a stop before that would end it at once.
+    const std::string ready = m_dir.File("trapped");
+    const std::wstring stubborn = Quoted(
+        WriteScript(m_dir.File("stubborn.sh"), "trap '' INT\ntouch '" + ready + "'\nsleep 30\nsleep 30"));
     IVXMMedia* media = NewMedia(Steps(Step(stubborn)));
     media->StartConvert(nullptr, m_window.Get(), 0);
-    m_window.Pump(200);
+    for (int i = 0; i < 250 && !Exists(ready); ++i)
+        m_window.Pump(20);
+    ASSERT_TRUE(Exists(ready));
     const INT64 start = GetTickCount64();
     media->StopConvert();
     const INT64 took = GetTickCount64() - start;
