@@ -71,10 +71,10 @@ TEST(ConvertRoad, AClipAddedAndConvertedEndsDoneWithItsStreamsHistoryAndPage)
     ASSERT_NE(chosen, nullptr);
     PostMessageW(hwnd, WM_VXM_PROFILE_SELECTED, MakeProfileSelectionWParam(chosen->GetId()),
                  MakeProfileSelectionLParam(web->GetId(), html5->GetId()));
-    ASSERT_TRUE(PumpUntil([&] { return pane->GetCurrentProfile() == chosen; }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return pane->GetCurrentProfile() == chosen; }, 20000));
 
     ASSERT_NE(CMediaHandler::GetInstance()->AddFile(Utf8ToWide(clip), -1, 0), nullptr);
-    ASSERT_TRUE(PumpUntil([&] { return list->GetCount() == 1; }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return list->GetCount() == 1; }, 20000));
     CMediaListItemUI* row = list->GetMediaItem(0);
     ASSERT_NE(row, nullptr);
     EXPECT_TRUE(row->IsChecked());
@@ -84,7 +84,7 @@ TEST(ConvertRoad, AClipAddedAndConvertedEndsDoneWithItsStreamsHistoryAndPage)
     CControlUI* convert = window->GetPaintManager()->FindControl(L"ID_BTN_CONVERT");
     ASSERT_NE(convert, nullptr);
     window->GetPaintManager()->SendNotify(convert, L"click");
-    ASSERT_TRUE(PumpUntil([&] { return row->GetStatus() == ITEM_STATUS_DONE || row->GetStatus() == ITEM_STATUS_FAILED; }, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return row->GetStatus() == ITEM_STATUS_DONE || row->GetStatus() == ITEM_STATUS_FAILED; }, 60000));
     EXPECT_EQ(row->GetStatus(), ITEM_STATUS_DONE);
     EXPECT_FALSE(row->IsChecked());
     EXPECT_FALSE(pane->Queue().IsRunning());
