@@ -9,27 +9,6 @@ using namespace runtest;
 
 namespace {
 
-void ExpectSameOutput(const std::string& ours, const std::string& theirs)
-{
-    auto a = Probe(ours);
-    auto b = Probe(theirs);
-    ASSERT_FALSE(b.empty());
-    ASSERT_EQ(a.size(), b.size());
-    for (size_t i = 0; i < a.size(); i++) {
-        SCOPED_TRACE("stream " + std::to_string(i));
-        EXPECT_EQ(a[i].type, b[i].type);
-        EXPECT_EQ(a[i].codec, b[i].codec);
-        EXPECT_EQ(a[i].width, b[i].width);
-        EXPECT_EQ(a[i].height, b[i].height);
-        EXPECT_EQ(a[i].sample_rate, b[i].sample_rate);
-        EXPECT_EQ(a[i].channels, b[i].channels);
-        if (a[i].type == "video") {
-            EXPECT_NEAR(a[i].frames, b[i].frames, 1);
-        }
-        EXPECT_NEAR(a[i].duration, b[i].duration, 0.05);
-    }
-}
-
 struct OracleLine {
     const char* what;
     std::string args;   // before the output name

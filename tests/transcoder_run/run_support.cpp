@@ -1,5 +1,7 @@
 #include "run_support.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -82,6 +84,27 @@ std::vector<std::string> DecodeFrames(const std::string& path, int width, int he
     std::string buf(size, '\0');
     while (in.read(buf.data(), static_cast<std::streamsize>(size))) frames.push_back(buf);
     return frames;
+}
+
+void ExpectSameOutput(const std::string& ours, const std::string& theirs)
+{
+    auto a = Probe(ours);
+    auto b = Probe(theirs);
+    ASSERT_FALSE(b.empty()) << theirs;
+    ASSERT_EQ(a.size(), b.size()) << ours;
+    for (size_t i = 0; i < a.size(); i++) {
+        SCOPED_TRACE("stream " + std::to_string(i));
+        EXPECT_EQ(a[i].type, b[i].type);
+        EXPECT_EQ(a[i].codec, b[i].codec);
+        EXPECT_EQ(a[i].width, b[i].width);
+        EXPECT_EQ(a[i].height, b[i].height);
+        EXPECT_EQ(a[i].sample_rate, b[i].sample_rate);
+        EXPECT_EQ(a[i].channels, b[i].channels);
+        if (a[i].type == "video") {
+            EXPECT_NEAR(a[i].frames, b[i].frames, 1);
+        }
+        EXPECT_NEAR(a[i].duration, b[i].duration, 0.05);
+    }
 }
 
 }  // namespace runtest
