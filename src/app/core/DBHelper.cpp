@@ -16,6 +16,19 @@
 
 namespace fs = std::filesystem;
 
+// When a listing shows a video text at all (a frame rate always shows it).
+enum class HistoryVideoShown { WhenAnyText, Always, WhenSize };
+
+// Where a listing's columns stand and how its display texts are made.
+struct HistoryRecordLayout {
+    int kindColumn;  // -1: every row is of `kind`
+    int kind;
+    int id, firstPath, secondPath, thumbnail, duration, date;
+    int videoCodec, fps, videoSize, audioCodec, audioBitrate;
+    bool upperSize;
+    HistoryVideoShown videoShown;
+};
+
 namespace {
 
 const char* const kLogCategory = "CDBHelper";
@@ -141,9 +154,40 @@ std::wstring StoredAudioText(const CppSQLite3Query& q, int codecCol, int bitrate
     return Upper(text);
 }
 
-std::string FpsSuffix(int fps)
+using Shown = HistoryVideoShown;
+// Columns of `SELECT * FROM converted`, `SELECT * FROM downloaded` and the recycle bin's union.
+const HistoryRecordLayout kConvertedLayout{-1, 0, 0, 3, 4, 5, 6, 16, 7, 9, 10, 11, 12, true, Shown::WhenAnyText};
+const HistoryRecordLayout kDownloadedLayout{-1, 1, 0, 2, 3, 4, 5, 15, 6, 8, 9, 10, 11, false, Shown::Always};
+const HistoryRecordLayout kRecycledLayout{0, 0, 1, 3, 4, 5, 6, 16, 7, 9, 10, 11, 12, false, Shown::WhenSize};
+
+VXM_HISTORY_RECORD ReadRecord(const CppSQLite3Query& q, const HistoryRecordLayout& c)
 {
-    return " | " + std::to_string(fps) + " FPS";
+    VXM_HISTORY_RECORD r;
+    r.kind = c.kindColumn >= 0 ? q.getIntField(c.kindColumn) : c.kind;
+    r.id = q.getInt64Field(c.id);
+    r.firstPath = Utf8ToWide(q.getStringField(c.firstPath));
+    r.secondPath = Utf8ToWide(q.getStringField(c.secondPath));
+    r.durationMs = q.getInt64Field(c.duration);
+    r.thumbnailPath = Utf8ToWide(q.getStringField(c.thumbnail));
+    r.date = q.getInt64Field(c.date);
+    std::wstring codec = Upper(q.getStringField(c.videoCodec));
+    std::wstring size = c.upperSize ? Upper(q.getStringField(c.videoSize)) : Utf8ToWide(q.getStringField(c.videoSize));
+    int fps = q.getIntField(c.fps);
+    bool shown = fps != 0 || c.videoShown == Shown::Always || !size.empty() ||
+                 (c.videoShown == Shown::WhenAnyText && !codec.empty());
+    if (shown) {
+        r.videoText = codec + L" | " + size;
+        if (fps != 0)
+            r.videoText += L" | " + std::to_wstring(fps) + L" FPS";
+    }
+    r.audioText = r.kind == 0 ? StoredAudioText(q, c.audioCodec, c.audioBitrate)
+                              : DownloadAudioText(q, c.audioCodec, c.audioBitrate);
+    return r;
+}
+
+void LogDbError(const char* what, const CppSQLite3Exception& e)
+{
+    LogError(kLogCategory, "DB error occurred when %s : %d : %s", what, e.errorCode(), e.errorMessage().c_str());
 }
 
 }  // namespace
@@ -188,6 +232,20 @@ CppSQLite3Statement& CDBHelper::Statement(const char* sql)
     return it->second;
 }
 
+// Runs `body` on an open database; a database error is logged and gives `failed`.
+template <class T, class F>
+T CDBHelper::Guarded(const char* what, T noDatabase, T failed, F&& body)
+{
+    if (!m_db)
+        return noDatabase;
+    try {
+        return body();
+    } catch (const CppSQLite3Exception& e) {
+        LogDbError(what, e);
+        return failed;
+    }
+}
+
 std::wstring CDBHelper::GetThumbnailsFolder() const
 {
     return m_dataFolder + L"/Thumbnails";
@@ -227,7 +285,7 @@ bool CDBHelper::Init(const std::wstring& dataFolder)
         }
         return true;
     } catch (const CppSQLite3Exception& e) {
-        LogError(kLogCategory, "DB error occurred when init tables : %d : %s", e.errorCode(), e.errorMessage().c_str());
+        LogDbError("init tables", e);
         return false;
     }
 }
@@ -250,28 +308,12 @@ int CDBHelper::FindId(const char* sql, const std::wstring& name)
 
 int CDBHelper::FindGroup(const std::wstring& name)
 {
-    if (!m_db)
-        return -1;
-    try {
-        return FindId(kSqlFindGroup, name);
-    } catch (const CppSQLite3Exception& e) {
-        LogError(kLogCategory, "DB error occurred when searching group : %d : %s", e.errorCode(),
-                 e.errorMessage().c_str());
-        return -1;
-    }
+    return Guarded("searching group", -1, -1, [&] { return FindId(kSqlFindGroup, name); });
 }
 
 int CDBHelper::FindProfile(const std::wstring& name)
 {
-    if (!m_db)
-        return -1;
-    try {
-        return FindId(kSqlFindProfile, name);
-    } catch (const CppSQLite3Exception& e) {
-        LogError(kLogCategory, "DB error occurred when searching profile : %d : %s", e.errorCode(),
-                 e.errorMessage().c_str());
-        return -1;
-    }
+    return Guarded("searching profile", -1, -1, [&] { return FindId(kSqlFindProfile, name); });
 }
 
 // Every name a mirror table holds, read once so a large catalogue is checked
@@ -308,7 +350,7 @@ bool CDBHelper::InsertMissing(const char* namesSql, const char* insertSql, const
         m_db->execDML("end");
         return true;
     } catch (const CppSQLite3Exception& e) {
-        LogError(kLogCategory, "DB error occurred when inserting : %d : %s", e.errorCode(), e.errorMessage().c_str());
+        LogDbError("inserting", e);
         try {
             m_db->execDML("rollback");
         } catch (const CppSQLite3Exception&) {
@@ -373,20 +415,33 @@ std::wstring CDBHelper::CopyThumbnail(const std::wstring& source)
     return {};
 }
 
-bool CDBHelper::AddConvertedRecord(const VXM_CONVERTED_INFO& info)
+// One history record: `bind` fills the values before the date (the thumbnail
+// copy's path given) and answers the date's place.
+template <class F>
+bool CDBHelper::InsertRecord(const char* sql, const std::wstring& thumbnailSource, F&& bind)
 {
     if (!m_db)
         return false;
-    std::wstring thumbnail = CopyThumbnail(info.thumbnailSource);
+    std::wstring thumbnail = CopyThumbnail(thumbnailSource);
     std::int64_t date = g_now();
-    try {
-        CppSQLite3Statement& insert = Statement(kSqlInsertConverted);
+    return Guarded("inserting", false, false, [&] {
+        CppSQLite3Statement& insert = Statement(sql);
+        insert.bind(bind(insert, U8(thumbnail)), date);
+        insert.execDML();
+        return true;
+    });
+}
+
+bool CDBHelper::AddConvertedRecord(const VXM_CONVERTED_INFO& info)
+{
+    return InsertRecord(kSqlInsertConverted, info.thumbnailSource, [&](CppSQLite3Statement& insert,
+                                                                       const std::string& thumbnail) {
         int i = 1;
         insert.bind(i++, U8(info.profileName));
         insert.bind(i++, std::string("n/a"));
         insert.bind(i++, U8(info.sourcePath));
         insert.bind(i++, U8(info.outputPath));
-        insert.bind(i++, U8(thumbnail));
+        insert.bind(i++, thumbnail);
         insert.bind(i++, info.durationMs);
         insert.bind(i++, U8(info.videoCodec));
         insert.bind(i++, U8(info.videoBitrate));
@@ -397,28 +452,19 @@ bool CDBHelper::AddConvertedRecord(const VXM_CONVERTED_INFO& info)
         insert.bind(i++, U8(info.sampleRate));
         insert.bind(i++, U8(info.channels));
         insert.bind(i++, info.audioDisabled ? 1 : 0);
-        insert.bind(i++, date);
-        insert.execDML();
-        return true;
-    } catch (const CppSQLite3Exception& e) {
-        LogError(kLogCategory, "DB error occurred when inserting : %d : %s", e.errorCode(), e.errorMessage().c_str());
-        return false;
-    }
+        return i;
+    });
 }
 
 bool CDBHelper::AddDownloadedRecord(const VXM_DOWNLOADED_INFO& info)
 {
-    if (!m_db)
-        return false;
-    std::wstring thumbnail = CopyThumbnail(info.thumbnailSource);
-    std::int64_t date = g_now();
-    try {
-        CppSQLite3Statement& insert = Statement(kSqlInsertDownloaded);
+    return InsertRecord(kSqlInsertDownloaded, info.thumbnailSource, [&](CppSQLite3Statement& insert,
+                                                                        const std::string& thumbnail) {
         int i = 1;
         insert.bind(i++, U8(info.siteName));
         insert.bind(i++, U8(info.pageUrl));
         insert.bind(i++, U8(info.localFile));
-        insert.bind(i++, U8(thumbnail));
+        insert.bind(i++, thumbnail);
         insert.bind(i++, info.durationMs);
         if (info.hasVideo) {
             insert.bind(i++, U8(info.videoCodec));
@@ -442,13 +488,8 @@ bool CDBHelper::AddDownloadedRecord(const VXM_DOWNLOADED_INFO& info)
                 insert.bind(i++, std::string());
         }
         insert.bind(i++, info.audioTrackCount <= 0 ? 1 : 0);
-        insert.bind(i++, date);
-        insert.execDML();
-        return true;
-    } catch (const CppSQLite3Exception& e) {
-        LogError(kLogCategory, "DB error occurred when inserting : %d : %s", e.errorCode(), e.errorMessage().c_str());
-        return false;
-    }
+        return i;
+    });
 }
 
 // ---------------------------------------------------------------- lists and counts
@@ -456,115 +497,73 @@ bool CDBHelper::AddDownloadedRecord(const VXM_DOWNLOADED_INFO& info)
 bool CDBHelper::GetHistoryProfiles(std::vector<std::wstring>& targetDevices, std::vector<std::wstring>& names,
                                    std::vector<std::wstring>& descs)
 {
-    if (!m_db)
-        return false;
-    try {
+    return Guarded("get profiles", false, false, [&] {
         CppSQLite3Query q = m_db->execQuery(kSqlHistoryProfiles);
-        while (!q.eof()) {
+        for (; !q.eof(); q.nextRow()) {
             targetDevices.push_back(Utf8ToWide(q.getStringField(0)));
             names.push_back(Utf8ToWide(q.getStringField(1)));
             descs.push_back(Utf8ToWide(q.getStringField(2)));
-            q.nextRow();
         }
         return true;
-    } catch (const CppSQLite3Exception& e) {
-        LogError(kLogCategory, "DB error occurred when get profiles : %d : %s", e.errorCode(), e.errorMessage().c_str());
-        return false;
-    }
+    });
 }
 
 bool CDBHelper::GetDownloadedSites(std::vector<std::wstring>& sites)
 {
-    if (!m_db)
-        return false;
-    try {
+    return Guarded("get downloaded sites", false, false, [&] {
         CppSQLite3Query q = m_db->execQuery(kSqlDownloadedSites);
-        while (!q.eof()) {
+        for (; !q.eof(); q.nextRow())
             sites.push_back(Utf8ToWide(q.getStringField(0)));
-            q.nextRow();
-        }
         return true;
-    } catch (const CppSQLite3Exception& e) {
-        LogError(kLogCategory, "DB error occurred when get downloaded sites : %d : %s", e.errorCode(),
-                 e.errorMessage().c_str());
-        return false;
-    }
+    });
 }
 
 int CDBHelper::GetConvertedCount(const std::wstring& profileName)
 {
-    if (!m_db)
-        return 0;
-    try {
-        return FindId(kSqlConvertedCount, profileName);
-    } catch (const CppSQLite3Exception& e) {
-        LogError(kLogCategory, "DB error occurred when get converted count : %d : %s", e.errorCode(),
-                 e.errorMessage().c_str());
-        return -1;
-    }
+    return Guarded("get converted count", 0, -1, [&] { return FindId(kSqlConvertedCount, profileName); });
 }
 
 int CDBHelper::GetDownloadedCount(const std::wstring& siteName)
 {
-    if (!m_db)
-        return 0;
-    try {
-        return FindId(kSqlDownloadedCount, siteName);
-    } catch (const CppSQLite3Exception& e) {
-        LogError(kLogCategory, "DB error occurred when get downloaded count : %d : %s", e.errorCode(),
-                 e.errorMessage().c_str());
-        return -1;
-    }
+    return Guarded("get downloaded count", 0, -1, [&] { return FindId(kSqlDownloadedCount, siteName); });
 }
 
 int CDBHelper::GetRecycledCount()
 {
-    if (!m_db)
-        return 0;
-    try {
-        return m_db->execScalar(kSqlRecycledCount);
-    } catch (const CppSQLite3Exception& e) {
-        LogError(kLogCategory, "DB error occurred when get recorded count : %d : %s", e.errorCode(),
-                 e.errorMessage().c_str());
-        return -1;
-    }
+    return Guarded("get recorded count", 0, -1, [&] { return m_db->execScalar(kSqlRecycledCount); });
 }
 
 // ---------------------------------------------------------------- cursor
 
-bool CDBHelper::OpenCursor(const char* sql, const std::wstring* param, const char* errorText)
+bool CDBHelper::OpenCursor(const char* sql, const std::wstring* param, const char* what)
 {
-    if (!m_db)
-        return false;
     m_cursor.reset();
-    try {
+    return Guarded(what, false, false, [&] {
         CppSQLite3Statement stmt = m_db->compileStatement(sql);
         if (param)
             stmt.bind(1, U8(*param));
         m_cursor = std::make_unique<CppSQLite3Query>(stmt.detachQuery());
         return true;
-    } catch (const CppSQLite3Exception& e) {
-        LogError(kLogCategory, errorText, e.errorCode(), e.errorMessage().c_str());
-        return false;
-    }
+    });
 }
 
 bool CDBHelper::GetConvertedRecords(const std::wstring& profileName)
 {
-    return OpenCursor(kSqlConvertedRecords, &profileName, "DB error occurred when get converted records : %d : %s");
+    return OpenCursor(kSqlConvertedRecords, &profileName, "get converted records");
 }
 
 bool CDBHelper::GetDownloadedRecords(const std::wstring& siteName)
 {
-    return OpenCursor(kSqlDownloadedRecords, &siteName, "DB error occurred when get downloaded records : %d : %s");
+    return OpenCursor(kSqlDownloadedRecords, &siteName, "get downloaded records");
 }
 
 bool CDBHelper::GetRecycledRecords()
 {
-    return OpenCursor(kSqlRecycledRecords, nullptr, "DB error occurred when get recycled records : %d : %s");
+    return OpenCursor(kSqlRecycledRecords, nullptr, "get recycled records");
 }
 
-bool CDBHelper::ReadCursor(VXM_HISTORY_RECORD& record, int kind, const char* errorText)
+// The cursor's next row in `layout`; false (and the cursor closed) at its end or on an error.
+bool CDBHelper::ReadCursor(VXM_HISTORY_RECORD& record, const HistoryRecordLayout& layout, const char* what)
 {
     if (!m_cursor)
         return false;
@@ -574,59 +573,12 @@ bool CDBHelper::ReadCursor(VXM_HISTORY_RECORD& record, int kind, const char* err
             m_cursor.reset();
             return false;
         }
-        VXM_HISTORY_RECORD r;
-        if (kind == 0) {  // converted
-            r.id = q.getInt64Field(0);
-            r.firstPath = Utf8ToWide(q.getStringField(3));
-            r.secondPath = Utf8ToWide(q.getStringField(4));
-            r.durationMs = q.getInt64Field(6);
-            r.thumbnailPath = Utf8ToWide(q.getStringField(5));
-            r.date = q.getInt64Field(16);
-            std::string codec = q.getStringField(7);
-            std::string size = q.getStringField(10);
-            int fps = q.getIntField(9);
-            if (fps != 0)
-                r.videoText = Upper(codec + " | " + size + FpsSuffix(fps));
-            else if (!codec.empty() || !size.empty())
-                r.videoText = Upper(codec + " | " + size);
-            r.audioText = StoredAudioText(q, 11, 12);
-        } else if (kind == 1) {  // downloaded
-            r.kind = 1;
-            r.id = q.getInt64Field(0);
-            r.firstPath = Utf8ToWide(q.getStringField(2));
-            r.secondPath = Utf8ToWide(q.getStringField(3));
-            r.durationMs = q.getInt64Field(5);
-            r.thumbnailPath = Utf8ToWide(q.getStringField(4));
-            r.date = q.getInt64Field(15);
-            std::wstring codec = Upper(q.getStringField(6));
-            std::wstring size = Utf8ToWide(q.getStringField(9));
-            int fps = q.getIntField(8);
-            r.videoText = codec + L" | " + size;
-            if (fps != 0)
-                r.videoText += Utf8ToWide(FpsSuffix(fps));
-            r.audioText = DownloadAudioText(q, 10, 11);
-        } else {  // recycle bin union
-            r.kind = q.getIntField(0);
-            r.id = q.getInt64Field(1);
-            r.firstPath = Utf8ToWide(q.getStringField(3));
-            r.secondPath = Utf8ToWide(q.getStringField(4));
-            r.durationMs = q.getInt64Field(6);
-            r.thumbnailPath = Utf8ToWide(q.getStringField(5));
-            r.date = q.getInt64Field(16);
-            std::wstring codec = Upper(q.getStringField(7));
-            std::wstring size = Utf8ToWide(q.getStringField(10));
-            int fps = q.getIntField(9);
-            if (fps != 0)
-                r.videoText = codec + L" | " + size + Utf8ToWide(FpsSuffix(fps));
-            else if (!size.empty())
-                r.videoText = codec + L" | " + size;
-            r.audioText = r.kind == 0 ? StoredAudioText(q, 11, 12) : DownloadAudioText(q, 11, 12);
-        }
+        VXM_HISTORY_RECORD r = ReadRecord(q, layout);
         q.nextRow();
         record = std::move(r);
         return true;
     } catch (const CppSQLite3Exception& e) {
-        LogError(kLogCategory, errorText, e.errorCode(), e.errorMessage().c_str());
+        LogDbError(what, e);
         m_cursor.reset();
         return false;
     }
@@ -634,35 +586,29 @@ bool CDBHelper::ReadCursor(VXM_HISTORY_RECORD& record, int kind, const char* err
 
 bool CDBHelper::ReadConvertedRecord(VXM_HISTORY_RECORD& record)
 {
-    return ReadCursor(record, 0, "DB error occurred when get converted records : %d : %s");
+    return ReadCursor(record, kConvertedLayout, "get converted records");
 }
 
 bool CDBHelper::ReadDownloadedRecord(VXM_HISTORY_RECORD& record)
 {
-    return ReadCursor(record, 1, "DB error occurred when get downloaded records : %d : %s");
+    return ReadCursor(record, kDownloadedLayout, "get downloaded records");
 }
 
 bool CDBHelper::ReadRecycledRecord(VXM_HISTORY_RECORD& record)
 {
-    return ReadCursor(record, 2, "DB error occurred when get recycled records : %d : %s");
+    return ReadCursor(record, kRecycledLayout, "get recycled records");
 }
 
 // ---------------------------------------------------------------- recycle bin
 
 bool CDBHelper::DeleteRecord(const char* softSql, const char* purgeSql, std::int64_t id, bool purge)
 {
-    if (!m_db)
-        return false;
-    try {
+    return Guarded("update records", false, false, [&] {
         CppSQLite3Statement& update = Statement(purge ? purgeSql : softSql);
         update.bind(1, id);
         update.execDML();
         return true;
-    } catch (const CppSQLite3Exception& e) {
-        LogError(kLogCategory, "DB error occurred when update records : %d : %s", e.errorCode(),
-                 e.errorMessage().c_str());
-        return false;
-    }
+    });
 }
 
 bool CDBHelper::DeleteConvertedRecord(std::int64_t id, bool purge)

@@ -13,6 +13,7 @@
 
 class IProfile;
 class IProfileManager;
+struct HistoryRecordLayout;
 class IVXMMedia;
 
 // File name of the history database in the per-user data folder (spelled so:
@@ -146,8 +147,12 @@ private:
     bool InsertMissing(const char* namesSql, const char* insertSql, const std::vector<std::wstring>& names,
                        const std::function<void(CppSQLite3Statement&, size_t)>& bind);
     std::wstring CopyThumbnail(const std::wstring& source);
-    bool OpenCursor(const char* sql, const std::wstring* param, const char* errorText);
-    bool ReadCursor(VXM_HISTORY_RECORD& record, int kind, const char* errorText);
+    template <class F>
+    bool InsertRecord(const char* sql, const std::wstring& thumbnailSource, F&& bind);
+    template <class T, class F>
+    T Guarded(const char* what, T noDatabase, T failed, F&& body);
+    bool OpenCursor(const char* sql, const std::wstring* param, const char* what);
+    bool ReadCursor(VXM_HISTORY_RECORD& record, const HistoryRecordLayout& layout, const char* what);
     bool DeleteRecord(const char* softSql, const char* purgeSql, std::int64_t id, bool purge);
     void DropStatements();
 
