@@ -12,6 +12,7 @@
 #include <mutex>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/types.h>
@@ -421,6 +422,15 @@ int CChildProcess::GetTermSignal() const
 bool CChildProcess::Interrupt() { return m_state->Signal(SIGINT, "interrupt"); }
 bool CChildProcess::Terminate() { return m_state->Signal(SIGTERM, "terminate"); }
 bool CChildProcess::Kill() { return m_state->Signal(SIGKILL, "kill"); }
+
+bool CChildProcess::SetNiceness(int niceness)
+{
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    if (m_state->pid <= 0 || m_state->reaped) return false;
+    if (::setpriority(PRIO_PGRP, static_cast<id_t>(m_state->pid), niceness) == 0) return true;
+    m_state->lastError = ErrnoText("priority", errno);
+    return false;
+}
 
 const std::string& CChildProcess::LastError() const { return m_state->lastError; }
 

@@ -86,6 +86,9 @@ public:
     bool Interrupt();
     bool Terminate();
     bool Kill();
+    // Sets the niceness of the child's process group (0 normal, 19 lowest);
+    // false when the child has ended or the value is not allowed.
+    bool SetNiceness(int niceness);
 
     // Text of the last failure of Start or of a signal.
     const std::string& LastError() const;

@@ -101,4 +101,19 @@ private:
     CMessageWindow m_window;
 };
 
+inline size_t Count(const std::vector<SEvent>& events, WPARAM code)
+{
+    size_t n = 0;
+    for (const SEvent& e : events) n += e.code == code;
+    return n;
+}
+
+// The last event of the code; null when none came.
+inline const SEvent* Last(const std::vector<SEvent>& events, WPARAM code)
+{
+    for (auto it = events.rbegin(); it != events.rend(); ++it)
+        if (it->code == code) return &*it;
+    return nullptr;
+}
+
 }  // namespace mplayertest

@@ -28,18 +28,6 @@ auto Has(WPARAM code)
     };
 }
 
-size_t Count(const std::vector<SEvent>& events, WPARAM code)
-{
-    return std::count_if(events.begin(), events.end(), [code](const SEvent& e) { return e.code == code; });
-}
-
-const SEvent* Last(const std::vector<SEvent>& events, WPARAM code)
-{
-    for (auto it = events.rbegin(); it != events.rend(); ++it)
-        if (it->code == code) return &*it;
-    return nullptr;
-}
-
 // Feeds the child's standard output to the parser on a reader thread, as the
 // runner does; stops and joins before the child goes away.
 class COutputReader {

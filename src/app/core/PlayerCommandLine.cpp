@@ -1,0 +1,143 @@
+#include "PlayerCommandLine.h"
+
+#include "vxmtranscode/libvxmmedia/media/SplitCommandLine.h"
+
+namespace {
+
+bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
+
+// The folder of a Blu-ray path: the text behind the prefix it starts with
+// (or, as a last resort, behind the first prefix it contains).
+std::wstring BlurayFolder(const std::wstring& path)
+{
+    for (const wchar_t* prefix : {L"bluray:", L"br://"}) {
+        const size_t at = path.find(prefix);
+        if (at != std::wstring::npos) return path.substr(at + std::wstring(prefix).size());
+    }
+    return path;
+}
+
+// "track N" of an audio CD as the player's CD input.
+std::wstring CdTrackInput(const std::wstring& path)
+{
+    const size_t at = path.find(L"track ");
+    size_t i = at + 6;
+    std::wstring number;
+    while (i < path.size() && path[i] >= L'0' && path[i] <= L'9') number += path[i++];
+    return L"cdda://" + (number.empty() ? std::wstring(L"1") : number);
+}
+
+const wchar_t* DeinterlaceFilter(int mode)
+{
+    switch (mode) {
+    case 1: return L"pp=lb";
+    case 4: return L"pp=li";
+    case 7: return L"yadif";
+    case 8: return L"yadif=1";
+    case 9: return L"pp=l5";
+    case 10: return L"pp=lb";
+    case 11: return L"kerndeint=5";
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
+std::wstring PlayerVideoDriver(int mode)
+{
+    switch (mode) {
+    case PLAYER_VO_X11: return L"x11";
+    case PLAYER_VO_XV: return L"xv";
+    case PLAYER_VO_GL: return L"gl";
+    case PLAYER_VO_SDL: return L"sdl";
+    case PLAYER_VO_VDPAU: return L"vdpau";
+    default: return {};
+    }
+}
+
+int PlayerNiceness(int processPriority)
+{
+    switch (processPriority) {
+    case 4: return 5;    // below normal
+    case 5: return 19;   // idle
+    default: return 0;
+    }
+}
+
+CPlayerStartKind BuildPlayerCommandLine(CPlayerStartParams& p, CMPlayerOpts& opts)
+{
+    CPlayerStartKind kind;
+    const std::wstring& path = p.path;
+    if (p.windowId != 0) opts.SetOption(L"-wid", L"%lu", p.windowId);
+    for (const wchar_t* flag : {L"-slave", L"-identify", L"-quiet", L"-ass", L"-fontconfig", L"-embeddedfonts"})
+        opts.AddFlag(flag);
+    opts.SetOption(L"-ass-line-spacing", L"0");
+    opts.SetOption(L"-ass-font-scale", L"1");
+    opts.AddFlag(L"-nomouseinput");
+
+    std::wstring input = path;
+    if (Contains(path, L"dvdnav")) {
+        opts.SetOption(L"-dvd-device", L"%ls", QuoteArgument(p.discDevice).c_str());
+        kind.isDisc = true;
+    } else if (Contains(path, L"br://") || Contains(path, L"bluray:")) {
+        kind.isBluray = true;
+    } else if (Contains(path, L"track ")) {
+        opts.SetOption(L"-cdrom-device", L"%ls", QuoteArgument(p.discDevice).c_str());
+        input = CdTrackInput(path);
+        kind.isDisc = true;
+    }
+    if (kind.isBluray) {
+        opts.SetOption(L"-bluray-device", L"%ls", QuoteArgument(BlurayFolder(path)).c_str());
+        input = L"bd://0";
+    }
+    opts.SetInput(input);
+
+    const std::wstring videoDriver = p.videoDriver.empty() ? PlayerVideoDriver(p.videoOutputMode) : p.videoDriver;
+    if (!videoDriver.empty()) opts.SetOption(L"-vo", L"%ls", videoDriver.c_str());
+    if (p.videoDriver.empty() && (p.videoOutputMode == PLAYER_VO_GL || p.videoOutputMode == PLAYER_VO_SDL))
+        opts.AddFlag(L"-nokeepaspect");
+    opts.SetOption(L"-ao", L"%ls", p.audioDriver.empty() ? L"pulse,alsa" : p.audioDriver.c_str());
+    for (const wchar_t* flag : {L"-nocache", L"-framedrop", L"-nodr", L"-double"}) opts.AddFlag(flag);
+    opts.SetOption(L"-colorkey", L"0x020202");
+    opts.SetOption(L"-monitorpixelaspect", L"1");
+    opts.AddFlag(L"-slices");
+    opts.SetOption(L"-dvdangle", L"1");
+    opts.AddFlag(L"-softvol");
+    opts.SetOption(L"-softvol-max", L"110");
+    opts.SetOption(L"-channels", L"%ls", p.channelMode == 1 ? L"4" : p.channelMode == 2 ? L"6" : L"2");
+    opts.SetOption(L"-volume", L"%d", p.muted ? 0 : p.volume);
+    if (p.audioId != -1) opts.SetOption(L"-aid", L"%d", p.audioId);
+    if (p.hasEntry && !kind.isDisc) opts.SetOption(L"-ss", L"%d", static_cast<int32_t>(p.resumeSeconds));
+    if (p.hasEntry && !p.subtitleFile.empty()) opts.SetOption(L"-sub", L"%ls", QuoteArgument(p.subtitleFile).c_str());
+    if (p.subtitleId >= 0) opts.SetOption(L"-sid", L"%d", p.subtitleId);
+    if (p.videoOutputMode == PLAYER_VO_GL || p.videoOutputMode == PLAYER_VO_SDL || kind.isDisc)
+        p.useFullScreenOption = false;
+    opts.AddFlag(p.useFullScreenOption ? L"-fs" : L"-nofs");
+    if (Contains(path, L".mts") || Contains(path, L".m2ts")) opts.SetOption(L"-demuxer", L"lavf");
+
+    if (p.rotateMode == 1 || p.rotateMode == 2)
+        opts.AppendToOption(L"-vf", TRUE, L",", L"rotate=%d", p.rotateMode);
+    else if (p.rotateMode == 3)
+        opts.AppendToOption(L"-vf", TRUE, L",", L"harddup,flip");
+    else if (p.rotateMode == 4)
+        opts.AppendToOption(L"-vf", TRUE, L",", L"mirror");
+    if (const wchar_t* filter = DeinterlaceFilter(p.deinterlaceMode))
+        opts.AppendToOption(L"-vf", TRUE, L",", L"%ls", filter);
+    if (p.playMode == PLAY_MODE_REPEAT_ONE) opts.SetOption(L"-loop", L"0");
+    if (!p.cropFilter.empty()) opts.AppendToOption(L"-vf", TRUE, L",", L"crop=%ls", p.cropFilter.c_str());
+    // The process priority is given to the child after its start (PlayerNiceness).
+    opts.SetOption(L"-lavdopts", L"threads=%d", p.decoderThreads + 1);
+    opts.SetOption(L"-osdlevel", L"%d", p.showOsd ? 3 : 0);
+    if (!p.subCodePage.empty()) opts.SetOption(L"-subcp", L"%ls", p.subCodePage.c_str());
+    if (!p.subFontFile.empty()) opts.SetOption(L"-font", L"%ls", QuoteArgument(p.subFontFile).c_str());
+    if (p.useAssFilter)
+        opts.AppendToOption(L"-vf", TRUE, L",", L"ass,screenshot");
+    else
+        opts.SetOption(L"-vf", L"screenshot");
+    opts.SetOption(L"-sub-fuzziness", L"%d", p.subFuzziness);
+    if (p.channelRouting == 1)
+        opts.AppendToOption(L"-af", TRUE, L",", L"channels=2:2:0:1:0:0");
+    else if (p.channelRouting == 2)
+        opts.AppendToOption(L"-af", TRUE, L",", L"channels=2:2:1:0:1:1");
+    return kind;
+}
