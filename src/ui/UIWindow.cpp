@@ -259,6 +259,14 @@ CWindowWnd* CWindowWnd::FromHandle(HWND hwnd)
     return it == r.end() ? nullptr : it->second;
 }
 
+CWindowWnd* CWindowWnd::FromWidget(const QWidget* widget)
+{
+    if (!widget) return nullptr;
+    for (const auto& [hwnd, wnd] : WindowRegistry())
+        if (wnd->GetWidget() == widget) return wnd;
+    return nullptr;
+}
+
 HWND CWindowWnd::Create(HWND parent, const std::wstring& name, DWORD style, DWORD exStyle, const RECT& rc)
 {
     return Create(parent, name, style, exStyle, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
@@ -318,7 +326,11 @@ UINT CWindowWnd::ShowModal()
     m_modal = &state;
     CWindowWnd* ownerWnd = FromHandle(m_owner);
     QPointer<QWidget> owner = ownerWnd ? ownerWnd->GetWidget() : nullptr;
-    if (owner) owner->setEnabled(false);
+    if (owner) {
+        owner->setEnabled(false);
+        // Qt disables the owner's child windows with it: this one takes input.
+        w->setEnabled(true);
+    }
     ShowWindow(true, true);
     std::shared_ptr<Shared> shared = m_shared;
     RunNestedUILoop([&state] { return state.done; });

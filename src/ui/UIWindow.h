@@ -33,6 +33,8 @@ public:
     operator HWND() const { return m_hwnd; }
     QWidget* GetWidget() const;
     static CWindowWnd* FromHandle(HWND hwnd);
+    // The window whose widget this is (null for other widgets).
+    static CWindowWnd* FromWidget(const QWidget* widget);
 
     virtual std::wstring GetWindowClassName() const = 0;
     virtual UINT GetClassStyle() const { return 0; }

@@ -1,5 +1,8 @@
 // Per-control timers and modal windows.
 #include "ui_test_support.h"
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -106,6 +109,45 @@ TEST(UIModal, ShowModalReturnsTheCodeGivenToCloseAndFreesTheOwner)
     EXPECT_TRUE(ownerDisabledWhileModal);
     EXPECT_TRUE(owner.GetWidget()->isEnabled());
     EXPECT_EQ(dialog.finalCount, 1);
+}
+
+// A modal window over an owner closes by each of its ways while the owner is
+// disabled: a button, Escape and the system close.
+TEST(UIModal, ModalOverAnOwnerClosesByItsButtonEscapeAndTheSystemClose)
+{
+    CPaintManagerUI::SetResourcePath(TestSkinFolder());
+    CTestWindow owner(L"demo.xml");
+    ASSERT_NE(owner.Create(nullptr, L"Owner", UI_WNDSTYLE_FRAME, 0), nullptr);
+    const std::vector<std::pair<const char*, std::function<void(CModalDialog&)>>> ways = {
+        {"button", [](CModalDialog& d) { ClickAt(d.GetWidget(), CenterOf(d.Manager().FindControl(L"ID_BTN_CONVERT"))); }},
+        {"escape", [](CModalDialog& d) {
+             QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+             QApplication::sendEvent(d.GetWidget(), &press);
+         }},
+        {"system close", [](CModalDialog& d) { d.GetWidget()->close(); }},
+    };
+    for (const auto& [way, close] : ways) {
+        CModalDialog dialog;
+        ASSERT_NE(dialog.Create(owner.GetHWND(), L"Dialog", UI_WNDSTYLE_DIALOG & ~WS_VISIBLE, 0), nullptr);
+        dialog.onClick = [&](TNotifyUI& msg) {
+            if (msg.pSender->GetName() == L"ID_BTN_CONVERT") dialog.Close(5);
+        };
+        bool enabledWhileModal = false;
+        dialog.onNotify = [&](TNotifyUI& msg) {
+            if (msg.sType != DUI_MSGTYPE_WINDOWINIT) return;
+            enabledWhileModal = dialog.GetWidget()->isEnabled() && !owner.GetWidget()->isEnabled();
+            CModalDialog* d = &dialog;
+            auto fn = close;
+            QTimer::singleShot(0, [d, fn] { fn(*d); });
+        };
+        // A way that does not close the window must not hang the test.
+        QTimer::singleShot(3000, [&dialog] { if (dialog.GetHWND()) dialog.DestroyWindow(); });
+        UINT code = dialog.ShowModal();
+        EXPECT_TRUE(enabledWhileModal) << way;
+        EXPECT_EQ(code, std::string(way) == "button" ? 5u : static_cast<UINT>(IDCANCEL)) << way;
+        EXPECT_EQ(dialog.finalCount, 1) << way;
+        EXPECT_TRUE(owner.GetWidget()->isEnabled()) << way;
+    }
 }
 
 TEST(UIModal, ModalClosedFromAClickHandlerReturnsThatCode)

@@ -56,19 +56,26 @@ void CDVDOpenDlgUI::OnClick(TNotifyUI& msg)
 {
     if (!msg.pSender) return;
     const std::wstring& name = msg.pSender->GetName();
-    if (name == L"ID_BUTTON_DVDOPEN_SKIP" || name == L"IDC_BUTTON_CLOSE_WINDOW") {
-        m_cancelled = true;
-        if (m_dvd) m_dvd->CancelOpen();
-    }
+    if (name == L"ID_BUTTON_DVDOPEN_SKIP" || name == L"IDC_BUTTON_CLOSE_WINDOW") Cancel();
+}
+
+void CDVDOpenDlgUI::Cancel()
+{
+    m_cancelled = true;
+    if (m_dvd) m_dvd->CancelOpen();
 }
 
 LRESULT CDVDOpenDlgUI::ResponseDefaultKeyEvent(WPARAM wParam)
 {
-    if (wParam == VK_ESCAPE) {
-        m_cancelled = true;
-        if (m_dvd) m_dvd->CancelOpen();
-    }
+    if (wParam == VK_ESCAPE) Cancel();
     return TRUE;
+}
+
+LRESULT CDVDOpenDlgUI::OnClose(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    bHandled = !m_closing;
+    if (!m_closing) Cancel();
+    return 0;
 }
 
 LRESULT CDVDOpenDlgUI::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)

@@ -23,6 +23,8 @@ public:
     // Return and Escape cancel the analysis; the window waits for it to end.
     LRESULT ResponseDefaultKeyEvent(WPARAM wParam) override;
     LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
+    // The system close cancels as Skip does; the window goes when the analysis ends.
+    LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     void OnFinalMessage(HWND hwnd) override;
 
     // After the modal run: the engine's open result (-1 when none came) and whether the disc is an audio CD.
@@ -38,6 +40,7 @@ public:
 
 private:
     void Work(HWND window);
+    void Cancel();
 
     std::wstring m_root;
     IVXMDVDFile* m_dvd;
