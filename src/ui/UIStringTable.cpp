@@ -103,6 +103,16 @@ const std::vector<TUIStringEntry> kStrings = {
 const std::vector<TUIDictionaryEntry> kDictionary = {
     {L"ID_STRING_ORIGINAL_BITRATE", L"Original"},
     {L"ID_STRING_BD_CRYPTED", L"This Blu-ray disc is encrypted and cannot be read!"},
+    {L"ID_STRING_BURN_MENU_TITLE", L"My DVD"},
+    {L"ID_STRING_BURN_MIXED_TV", L"The checked files are for different TV systems (PAL and NTSC), and one disc holds only one. Please choose the same disc format for all of them."},
+    {L"ID_STRING_BURN_NO_AVCHD", L"AVCHD discs cannot be made on this system (the tool that writes their streams is not available); the files are converted but not burnt"},
+    {L"ID_STRING_BURN_NO_TOOLS", L"Discs cannot be made on this system: %s missing."},
+    {L"ID_STRING_BURN_TO_ISO", L"ISO image file"},
+    {L"ID_STRING_BURN_SPEED_MAX", L"Max"},
+    {L"ID_STRING_BURN_NAVI_MENU", L"Back to the menu after each title"},
+    {L"ID_STRING_BURN_NAVI_NEXT", L"Play the next title"},
+    {L"ID_STRING_BURN_NAVI_ALL", L"Play all titles at start"},
+    {L"ID_STRING_BURN_NOT_YET", L"Burning is not available in this version."},
 };
 }  // namespace
 

@@ -196,6 +196,7 @@ void CMainPaneUI::BuildPane()
     LoadRowTemplates();
     if (m_mediaList) m_mediaList->LoadAppleProfiles();
     LoadCurrentProfile();
+    if (m_burn) LoadBurnSettings();
     RefreshProfileButtons();
     ShowCurrentProfileSettings(nullptr);
     OnListChanged();
@@ -401,6 +402,8 @@ void CMainPaneUI::LocaliseRow(CMediaListItemUI* row)
 void CMainPaneUI::AddMedia(IVXMMedia* media, short position, unsigned short flags)
 {
     if (!media) return;
+    // The engine names the outputs of burn rows its own way.
+    if (auto* base = dynamic_cast<CVXMMediaBase*>(media)) base->m_bBurnNaming = m_burn ? 1 : 0;
     if (!m_mediaList) {
         media->Release();
         return;
@@ -668,7 +671,6 @@ IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
 
 void CMainPaneUI::OnAllJobsFinished(CMediaListItemUI* row, int exitCode)
 {
-    (void)exitCode;
     if (m_mediaList && m_mediaList->IsJoinMode())
         for (int i = 1; i < m_mediaList->GetCount(); ++i)
             if (CMediaListItemUI* r = m_mediaList->GetMediaItem(i)) r->UpdateStatus();
@@ -688,6 +690,10 @@ void CMainPaneUI::OnAllJobsFinished(CMediaListItemUI* row, int exitCode)
     }
     if (m_convertButton) m_convertButton->SetEnabled(true);
     SetMergeButtonsEnabled(true);
+    if (m_burn) {
+        StoreMenuSettings();
+        if (exitCode >= 0) ShowBurner();
+    }
 }
 
 void CMainPaneUI::SetMergeButtonsEnabled(bool enabled)
@@ -784,6 +790,11 @@ void CMainPaneUI::OnProfileSelected(const SProfileSelection& selection)
     }
     RefreshProfileButtons();
     ShowCurrentProfileSettings(SelectedRow());
+    if (m_burn) {
+        InitBurner(profile);
+        ShowSettingsPage(-1);
+        UpdateSizeMeter();
+    }
 
     bool applyToAll = false;
     if (m_profileWnd && m_profileWnd->GetPaintManager())
@@ -812,6 +823,7 @@ void CMainPaneUI::OnSelectionChanged(int index, bool withPreview)
 void CMainPaneUI::RefreshSelection(bool withPreview)
 {
     OnSelectionChanged(m_mediaList ? m_mediaList->GetCurSel() : -1, withPreview);
+    UpdateSizeMeter();  // a row's check moves the disc total
 }
 
 bool CMainPaneUI::IsShutdownChecked() const
@@ -879,10 +891,7 @@ void CMainPaneUI::OnListChanged()
             if (auto* box = dynamic_cast<COptionUI*>(Find(L"IDC_PANE_CHECK_SHUTDOWN")))
                 box->Selected(CVXMSettings::GetInstance()->ShutdownFlag != 0, false);
     }
-    if (m_burn) {
-        if (CControlUI* footer = Find(L"ID_LAYOUT_BURNER_FOOTER")) footer->SetVisible(false);
-        if (CControlUI* size = Find(L"ID_LAYOUT_BURNER_SIZE_FOOTER")) size->SetVisible(count > 0);
-    }
+    if (m_burn && !m_burning) SetBurning(false);
     if (count > 0) {
         SelectListPage(1);
         if (m_mediaList->GetCurSel() < 0) m_mediaList->SelectItem(0);
@@ -916,6 +925,7 @@ void CMainPaneUI::OnPropTime(TNotifyUI& msg, bool start)
     if (start) row->GetMedia()->SetStartTime(ms);
     else row->GetMedia()->SetEndTime(ms);
     row->UpdateDuration();
+    UpdateSizeMeter();
 }
 
 void CMainPaneUI::OnDVDChapterChanging(WPARAM chapters)
@@ -948,6 +958,7 @@ void CMainPaneUI::OnPropAudioDisabled(WPARAM disabled, LPARAM mediaParam)
     }
     for (int i = 0; i < m_mediaList->GetCount(); ++i)
         if (CMediaListItemUI* r = m_mediaList->GetMediaItem(i)) apply(r);
+    UpdateSizeMeter();
 }
 
 void CMainPaneUI::Notify(TNotifyUI& msg)
@@ -962,6 +973,7 @@ void CMainPaneUI::Notify(TNotifyUI& msg)
         if (type == L"item_remove") OnListChanged();
         return;
     }
+    if (IsVisible() && OnBurnNotify(msg)) return;
     if (type == L"click" && sender && IsVisible()) {
         if (name == (m_burn ? L"ID_BTN_DVD_CONVERT" : L"ID_BTN_CONVERT")) {
             OnConvertClick();

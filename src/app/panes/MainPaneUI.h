@@ -3,6 +3,7 @@
 // conversion job ends. The main window holds two: the converter pane and the
 // burner pane (burn mode), which differ in their skin and a few names.
 #pragma once
+#include "BurnerRecords.h"
 #include "ConversionQueue.h"
 #include "IMainPane.h"
 #include "MediaTags.h"
@@ -107,17 +108,43 @@ public:
     void RemoveDriveRows(const std::wstring& drive) override;
     void AddConvertedEntry(const std::wstring&) override {}
     void ImportCue(const std::wstring& path) override;
-    bool CheckBurn() override { return true; }
+    bool CheckBurn() override;
     void RebuildSegments(IVXMMedia* media) override;
     void RefreshEffectMark(IVXMMedia* media) override;
     void SelectFirstManagerEntry() override {}
-    bool IsBurning() const override { return false; }
+    bool IsBurning() const override { return m_burning; }
     void OpenInsertedDisc(const std::wstring&, const std::wstring&) override {}
-    void SetDiscSize(int size) override { m_discSize = size; }
+    void SetDiscSize(int size) override;
+    void UpdateDiscSizeMeter() override { UpdateSizeMeter(); }
     void OnProfileSelected(WPARAM wParam, LPARAM lParam) override;
+
+    // ---- burn pane: disc size, bit-rate fit, checks, burner hand-over ----
+    void UpdateSizeMeter();
+    void ComputeProjectedSize();
+    // Sets the video bit rate of every row with video; the count of them.
+    int SetRowsVideoBitrate(int kbps);
+    void FitVideoBitrate();
+    // KiB.
+    int GetProjectedSize() const { return m_projectedSize; }
+    int GetDiscCapacity() const { return m_discCapacity; }
+    void InitBurner(IProfile* profile);
+    // Hands the converted rows to the burner; returns when its window closed.
+    void ShowBurner();
+    void SetBurning(bool busy);
+    void OnBurnTimer();
+    void ShowSettingsPage(int page);
+    void StoreMenuSettings();
+    VXM_BURNER_RECORD& BurnerRecord() { return m_burner; }
+    VXM_DVD_MENU_SETTINGS& MenuSettings() { return m_menu; }
+    void DoEvent(TEventUI& event) override;
 
 private:
     CControlUI* Find(const wchar_t* name) const;
+    void LoadBurnSettings();
+    bool OnBurnNotify(TNotifyUI& msg);
+    void OnDiscSizeChosen();
+    void ChangeTemplate(int step, bool wrap);
+    void BrowseMenuFile(bool audio);
     void LoadRowTemplates();
     void LoadCurrentProfile();
     void RefreshProfileButtons();
@@ -153,6 +180,15 @@ private:
     int m_currentCategory = -1;
     // Tags read from each file row's source, written into its output.
     std::map<IVXMMedia*, VXM_MEDIA_TAGS> m_tags;
-    int m_discSize = 0;
+    // Burn pane.
+    int m_projectedSize = 0;            // KiB
+    int m_discCapacity = 0x480000;      // KiB
+    int m_detectedCapacity = 0;         // of the disc in the burner, 0 none
+    DWORD m_burnStartTick = 0;
+    bool m_burning = false;
+    int m_templateIndex = 0;
+    int m_settingsPage = 0;
+    VXM_BURNER_RECORD m_burner;
+    VXM_DVD_MENU_SETTINGS m_menu;
     std::wstring m_finishedProfileName;  // of the row whose job ended last
 };

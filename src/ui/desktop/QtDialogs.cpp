@@ -45,12 +45,14 @@ int CQtMessageBox::Show(HWND owner, const std::wstring& text, const std::wstring
     case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case MB_YESNOCANCEL: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
     case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MB_RETRYCANCEL: box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel); break;
     default: box.setStandardButtons(QMessageBox::Ok); break;
     }
     switch (box.exec()) {
     case QMessageBox::Ok: return static_cast<int>(IDOK);
     case QMessageBox::Yes: return IDYES;
     case QMessageBox::No: return IDNO;
+    case QMessageBox::Retry: return IDRETRY;
     default:
         // Closing a yes/no box without an answer means no.
         return (type & 0x0F) == MB_YESNO ? IDNO : static_cast<int>(IDCANCEL);
