@@ -119,6 +119,9 @@ void CButtonUI::PaintStatusImage(QPainter& painter)
 {
     if (!IsEnabled()) {
         if (!m_disabledImage.empty() && DrawImage(painter, m_disabledImage)) return;
+        // Without its own picture a disabled button shows the normal one faded.
+        if (!m_normalImage.empty()) DrawImage(painter, m_normalImage, L"fade='90'");
+        return;
     } else if (m_buttonState & UISTATE_PUSHED) {
         if (!m_pushedImage.empty() && DrawImage(painter, m_pushedImage)) return;
     } else if (m_buttonState & UISTATE_HOT) {

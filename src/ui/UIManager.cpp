@@ -1,5 +1,6 @@
 #include "ui/UIManager.h"
 #include "ui/UIControl.h"
+#include "ui/UIImageLookup.h"
 #include "ui/UIMessagePump.h"
 #include "ui/UIRender.h"
 #include "ui/UIWindow.h"
@@ -195,7 +196,16 @@ const QImage* CPaintManagerUI::GetImage(const std::wstring& file)
     if (file.empty()) return nullptr;
     auto it = m_images.find(file);
     if (it == m_images.end()) {
-        QImage img(QString::fromStdWString(ResolveImagePath(file)));
+        QImage img;
+        if (std::wstring icon = ThemeIconName(file); !icon.empty()) {
+            img = LoadThemeIcon(icon);
+        } else {
+            std::wstring path = ResolveImagePath(file);
+            // A drawing of the same name stands in for a missing bitmap.
+            const std::wstring twin = SvgTwinName(file);
+            if (!QFileInfo::exists(QString::fromStdWString(path)) && !twin.empty()) path = ResolveImagePath(twin);
+            img = QImage(QString::fromStdWString(path));
+        }
         it = m_images.emplace(file, img).first;
     }
     return it->second.isNull() ? nullptr : &it->second;

@@ -1,4 +1,5 @@
 #include "ui/UIMenu.h"
+#include "ui/UIImageLookup.h"
 #include "ui/UIMarkup.h"
 #include <QAction>
 #include <QCursor>
@@ -6,6 +7,18 @@
 #include <QMenu>
 #include <QPointer>
 #include <cwchar>
+
+namespace {
+// "icon:NAME" comes from the icon theme, anything else is an image file.
+QIcon MenuIcon(const std::wstring& icon)
+{
+    if (std::wstring name = ThemeIconName(icon); !name.empty()) {
+        QImage image = LoadThemeIcon(name, 32);
+        return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
+    }
+    return QIcon(QString::fromStdWString(icon));
+}
+}  // namespace
 
 namespace {
 bool ParseMenu(const CMarkupElement& element, CMenu& menu, std::wstring* error)
@@ -92,7 +105,7 @@ private:
                 action->setCheckable(true);
                 action->setChecked(true);
             }
-            if (!item->icon.empty()) action->setIcon(QIcon(QString::fromStdWString(item->icon)));
+            if (!item->icon.empty()) action->setIcon(MenuIcon(item->icon));
         }
     }
 };

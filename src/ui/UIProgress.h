@@ -49,6 +49,8 @@ public:
     SIZE GetThumbSize() const { return m_thumbSize; }
     void SetThumbSize(SIZE size) { m_thumbSize = size; }
     RECT GetThumbRect() const;
+    // The thumb is held by the mouse.
+    bool IsDragging() const { return (m_buttonState & UISTATE_CAPTURED) != 0; }
 
     void DoEvent(TEventUI& event) override;
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;

@@ -199,6 +199,7 @@ bool CRenderEngine::DrawImageString(QPainter& painter, CPaintManagerUI* manager,
     painter.save();
     painter.setClipRect(ToQRect(clip), Qt::IntersectClip);
     painter.setOpacity(painter.opacity() * info.fade / 255.0);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     QRect dst = ToQRect(rcDest);
     if (info.xtiled || info.ytiled) {
         int stepX = info.xtiled ? src.width() : dst.width();

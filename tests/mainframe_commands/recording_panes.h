@@ -51,7 +51,13 @@ public:
     }
 
     int GetMode() const override { return m_mode; }
-    void LoadLayout() override {}
+    // The pane's right column, as the real panes' skins have it.
+    void LoadLayout() override
+    {
+        auto* right = new CVerticalLayoutUI;
+        right->SetName(L"ID_LAYOUT_RIGHT");
+        Add(right);
+    }
     bool HoldsMedia(IVXMMedia*) const override { return false; }
     void AddMedia(IVXMMedia* media, short position, unsigned short flags) override
     {

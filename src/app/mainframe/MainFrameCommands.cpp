@@ -7,6 +7,7 @@
 #include "Log.h"
 #include "IVXMMedia.h"
 #include "MediaHandler.h"
+#include "SkinFolders.h"
 #include "VXMGlobal.h"
 #include "VXMSettings.h"
 #include "VXMUpdater.h"
@@ -119,28 +120,6 @@ int ClampPopupX(int x, int y)
     return std::clamp<int>(x, nearest->workArea.left, std::max<int>(nearest->workArea.left, nearest->workArea.right - 1));
 }
 
-// Languages of the language menu: "auto", then each supported one.
-std::vector<std::wstring> LanguageIds()
-{
-    std::vector<std::wstring> ids = {L"auto"};
-    for (const TLanguageInfo& info : CLanguageManager::GetInstance()->FindLanaguagesSupported()) ids.push_back(info.id);
-    return ids;
-}
-
-// Skins of the skin menu: folders named "skin-*" in the program's skins folder.
-std::vector<std::wstring> SkinNames()
-{
-    std::vector<std::wstring> names;
-    std::error_code ec;
-    const std::filesystem::path folder(WideToUtf8(JoinPath(GetProgramFolder(), L"skins")));
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::wstring name = Utf8ToWide(it->path().filename().string());
-        if (name.rfind(L"skin-", 0) == 0 && it->is_directory(ec)) names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 }  // namespace
 
 const std::vector<CMainFrameCommand>& MainFrameCommandTable() { return Table(); }
@@ -196,8 +175,9 @@ void CVXMMainFrameWnd::ToggleMediaManager()
 void CVXMMainFrameWnd::ToggleRightColumn()
 {
     SendUsageAction(32, 0);
-    bool show = !IsShown(L"ID_LAYOUT_RIGHT");
-    ShowControl(L"ID_LAYOUT_RIGHT", show);
+    CControlUI* column = RightColumn();
+    bool show = !(column && column->IsVisible());
+    if (column) column->SetVisible(show);
     ShowControl(L"ID_BTN_SHOW_RIGHT", !show);
     ShowControl(L"ID_BTN_HIDE_RIGHT", show);
     if (IMainPane* pane = GetActivePane()) pane->SetRightColumnShown(show);
@@ -296,7 +276,7 @@ void CVXMMainFrameWnd::OpenSnapshotFolder()
 void CVXMMainFrameWnd::ApplyLanguageCommand(UINT id)
 {
     if (id >= ID_LANGUAGE_AUTO) {
-        std::vector<std::wstring> ids = LanguageIds();
+        std::vector<std::wstring> ids = MainFrameLanguageIds();
         UINT index = id - ID_LANGUAGE_AUTO;
         if (index >= ids.size()) return;
         m_settings->LangID = ids[index];
@@ -305,18 +285,27 @@ void CVXMMainFrameWnd::ApplyLanguageCommand(UINT id)
     CLanguageManager::GetInstance()->SetLang(m_settings->LangID);
     ShowStatusMessage(std::wstring());
     if (CControlUI* root = m_PaintManager.GetRoot()) m_PaintManager.SendNotify(root, L"language_changed", 0, 0, false);
+    BuildMenus();
     m_PaintManager.UpdateUI();
 }
 
 void CVXMMainFrameWnd::ApplySkinCommand(UINT id)
 {
-    std::vector<std::wstring> skins = SkinNames();
+    std::vector<std::wstring> skins = FindSkinNames();
     UINT index = id - ID_SKIN_FIRST;
     if (index >= skins.size()) return;
-    m_settings->SkinDir = skins[index];
-    m_settings->Save();
-    m_PaintManager.AddDefaultAttributeList(L"ImageFolder", JoinPath(JoinPath(GetProgramFolder(), L"skins"), skins[index]));
+    ApplySkin(skins[index]);
+    BuildMenus();
     m_PaintManager.UpdateUI();
+}
+
+void CVXMMainFrameWnd::ApplySkin(const std::wstring& skin)
+{
+    m_settings->SkinDir = skin.empty() ? kDefaultSkin : skin;
+    m_settings->Save();
+    ApplySkinImageFolders(m_PaintManager, m_settings->SkinDir);
+    m_PaintManager.RemoveAllImages();
+    m_PaintManager.Invalidate();
 }
 
 // ---- menu commands ----------------------------------------------------------------------------
@@ -614,7 +603,10 @@ bool CVXMMainFrameWnd::NotifyMap(TNotifyUI& msg)
         const wchar_t* file = reinterpret_cast<const wchar_t*>(msg.wParam);
         if (file && *file && m_mediaHandler) m_mediaHandler->AddFile(file, -1, 0);
     } else if (type == L"add_to_player") {
+        // wParam the media, lParam its position in milliseconds.
+        auto* media = reinterpret_cast<IVXMMedia*>(msg.wParam);
         SelectPage(2);
+        if (media && m_playerPane) m_playerPane->OpenAndPlay(media->GetSourcePath(), static_cast<float>(msg.lParam) / 1000.0f);
     } else if (type == L"update_status") {
         std::wstring text = CLanguageManager::GetInstance()->LoadStringW(static_cast<UINT>(msg.wParam));
         if (msg.lParam) {

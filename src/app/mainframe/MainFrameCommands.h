@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class CMenu;
 class CMenuIdSpace;
 
 // Popups of the menu file, by position.
@@ -109,3 +110,13 @@ struct CMainFrameCommand {
 const std::vector<CMainFrameCommand>& MainFrameCommandTable();
 // The entry holding an id; null when none does.
 const CMainFrameCommand* FindMainFrameCommand(UINT id);
+
+// The language menu's list: "auto", then every language with a file.
+std::vector<std::wstring> MainFrameLanguageIds();
+// The "&Language" popup: "&Auto", a separator, one entry per language
+// (ID_LANGUAGE_FIRST + position); the current one is checked.
+void FillLanguageMenu(CMenu& menus, const std::wstring& current);
+// The "&Skins" popup: one entry per skin folder (ID_SKIN_FIRST + position).
+void FillSkinMenu(CMenu& menus, const std::wstring& current);
+// Icons of the commands that carry one, wherever they stand.
+void SetMenuIcons(CMenu& menus);

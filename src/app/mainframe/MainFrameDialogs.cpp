@@ -1,4 +1,5 @@
 #include "MainFrameDialogs.h"
+#include "AboutDlgUI.h"
 #include "DVDOpenDlgUI.h"
 #include "DlgSelectDVD.h"
 
@@ -10,6 +11,7 @@ CMainFrameDialogs& Own()
         CMainFrameDialogs d;
         d.chooseDrive = RunSelectDVDDialog;
         d.openDisc = RunDVDOpenDialog;
+        d.about = RunAboutDialog;
         return d;
     }();
     return dialogs;

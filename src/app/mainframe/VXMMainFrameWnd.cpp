@@ -7,6 +7,7 @@
 #include "MainFrameFactory.h"
 #include "MainPaneMaker.h"
 #include "MediaHandler.h"
+#include "SkinFolders.h"
 #include "VXMMediaExports.h"
 #include "VXMSettings.h"
 #include "VXMStats.h"
@@ -42,7 +43,7 @@ const wchar_t* const kControlNames[] = {
     L"ID_LAYOUT_BURNER",         L"ID_LAYOUT_FOOTER",    L"ID_PANE_VIDEO_PLAYER",   L"ID_PANE_VIDEO_MAIN",
     L"ID_PANE_VIDEO_BURNER",     L"ID_LABEL_STATUS_BOTTOM", L"ID_LABEL_BURNER_STATUS_BOTTOM",
     L"ID_LAYOUT_FIRSTAID",       L"ID_CON_FIRSTAID_ADDFILES", L"ID_CON_FIRSTAID_CONVERT",
-    L"ID_CON_FIRSTAID_UNFOLD_LEFT", L"ID_LAYOUT_MEDIA_MAN", L"ID_LAYOUT_RIGHT",
+    L"ID_CON_FIRSTAID_UNFOLD_LEFT", L"ID_LAYOUT_MEDIA_MAN",
 };
 
 constexpr int kSkinWidth = 1024;
@@ -116,6 +117,7 @@ bool CVXMMainFrameWnd::IsShown(const wchar_t* name) const
 void CVXMMainFrameWnd::InitWindow()
 {
     m_settings = CVXMSettings::GetInstance();
+    ApplySkinImageFolders(m_PaintManager, m_settings->SkinDir);
     m_mediaHandler = CMediaHandler::GetInstance();
     if (!m_mediaHandler->Init(GetHWND())) {
         std::wstring text = CLanguageManager::GetInstance()->LoadStringW(105);
@@ -185,9 +187,7 @@ void CVXMMainFrameWnd::InitWindow()
     ShowPage(m_page);
 
     // The menus, drops and the clipboard's changes.
-    std::wstring menuError;
-    m_menus = CMenu::LoadFile(CPaintManagerUI::GetResourcePath() + L"/" + kMenuFile, &menuError);
-    if (!m_menus) LogInfoW("CVideoConverterDlg", L"Menus not loaded: %ls", menuError.c_str());
+    BuildMenus();
     StartDropsAndClipboard();
 
     if (!m_commandLineFile.empty()) {
@@ -239,10 +239,19 @@ void CVXMMainFrameWnd::SelectPage(int page)
     ShowPage(page);
 }
 
+CControlUI* CVXMMainFrameWnd::RightColumn() const
+{
+    auto* pane = dynamic_cast<CControlUI*>(GetActivePane());
+    CControlUI* column = pane ? const_cast<CPaintManagerUI&>(m_PaintManager).FindSubControlByName(pane, L"ID_LAYOUT_RIGHT")
+                              : nullptr;
+    return column ? column : Find(L"ID_LAYOUT_RIGHT");
+}
+
 void CVXMMainFrameWnd::ShowPage(int page)
 {
     bool mediaMan = IsShown(L"ID_LAYOUT_MEDIA_MAN");
-    bool right = IsShown(L"ID_LAYOUT_RIGHT");
+    CControlUI* rightColumn = RightColumn();
+    bool right = rightColumn && rightColumn->IsVisible();
     if (page == 0) {
         ShowControl(L"ID_LAYOUT_MAIN", true);
         ShowControl(L"ID_LABEL_STATUS_BOTTOM", true);
@@ -270,6 +279,11 @@ void CVXMMainFrameWnd::ShowPage(int page)
         ShowControl(L"ID_BTN_HIDE_RIGHT", right);
         ShowControl(L"ID_LAYOUT_FIRSTAID", false);
     } else {
+        // A playing or paused preview goes on in the player from where it is.
+        std::wstring path;
+        float seconds = 0.0f;
+        if (m_mainPane && m_playerPane && m_mainPane->HandPreviewToPlayer(path, seconds))
+            m_playerPane->OpenAndPlay(path, seconds);
         ShowControl(L"ID_LAYOUT_MAIN", false);
         ShowControl(L"ID_LAYOUT_PLAYER", true);
         ShowControl(L"ID_LAYOUT_BURNER", false);

@@ -133,6 +133,12 @@ private:
     // Language (50000 and up; below: the stored LangID again) and skin menu entries.
     void ApplyLanguageCommand(UINT id);
     void ApplySkinCommand(UINT id);
+    // Images from the skin's folder (the default skin behind it), kept in the settings.
+    void ApplySkin(const std::wstring& skin);
+    // Loads the menu file and fills the language and skin popups and the icons.
+    void BuildMenus();
+    // The active pane's right column (preview and settings), else the window's.
+    CControlUI* RightColumn() const;
     LRESULT OnInitMenuPopup(CMenu* menu);
     void ApplyAspectRatio(UINT id);
     void StartDropsAndClipboard();

@@ -8,10 +8,12 @@
 #include "IVXMDiscFile.h"
 #include "IVXMMedia.h"
 #include "Log.h"
+#include "MainFrameCommands.h"
 #include "MediaHandler.h"
 #include "MediaFolders.h"
 #include "MediaListUI.h"
 #include "OnlineMediaListItemUI.h"
+#include "PreviewPaneUI.h"
 #include "VXMGlobal.h"
 #include "VXMMediaBase.h"
 #include "VXMMediaExports.h"
@@ -20,6 +22,7 @@
 #include "platform/text.h"
 #include "ui/UICustomControls.h"
 #include "ui/UILanguage.h"
+#include "ui/UIMenu.h"
 #include "ui/desktop/Desktop.h"
 
 #if __has_include("ProfileSettingsPaneUI.h")
@@ -156,8 +159,11 @@ CControlUI* CMainPaneUI::CreateControl(const std::wstring& name)
         return registered();
 #endif
     }
-    CControlUI** field = name == L"PreviewPane"        ? &m_previewPane
-                         : name == L"HistoryList"      ? &m_historyList
+    if (name == L"PreviewPane") {
+        m_previewPane = new CPreviewPaneUI(m_paintManager);
+        return m_previewPane;
+    }
+    CControlUI** field = name == L"HistoryList"        ? &m_historyList
                          : name == L"MediaManagerList" ? &m_mediaManagerList
                                                        : nullptr;
     if (field) {
@@ -193,6 +199,13 @@ void CMainPaneUI::BuildPane()
     m_categoryButton = Find(L"ID_BTN_PROFILE_CATEGORY");
     m_profileButton = Find(m_burn ? L"ID_BTN_DVD_PROFILE" : L"ID_BTN_PROFILE");
     m_queue.SetList(m_mediaList);
+    if (m_previewPane && !m_burn) {
+        CVXMMainFrameWnd* frame = m_frame;
+        m_previewPane->SetSnapshotMenu([frame]() -> CMenu* {
+            return frame && frame->GetMenus() ? frame->GetMenus()->GetSubMenu(MENU_SNAPSHOT) : nullptr;
+        });
+        m_previewPane->LoadLayout();
+    }
     LoadRowTemplates();
     if (m_mediaList) m_mediaList->LoadAppleProfiles();
     LoadCurrentProfile();
@@ -806,8 +819,8 @@ void CMainPaneUI::OnProfileSelected(const SProfileSelection& selection)
 
 void CMainPaneUI::OnSelectionChanged(int index, bool withPreview)
 {
-    (void)withPreview;  // the preview pane is not part of this build
     if (index < 0) {
+        if (withPreview && m_previewPane) m_previewPane->SetMedia(nullptr);
         ShowCurrentProfileSettings(nullptr);
         SetStatusText({});
         return;
@@ -817,7 +830,28 @@ void CMainPaneUI::OnSelectionChanged(int index, bool withPreview)
     if (!row) return;
     ShowCurrentProfileSettings(row);
     IVXMMedia* media = row->GetMedia();
+    if (withPreview && m_previewPane && media != m_previewPane->GetMedia()) m_previewPane->SetMedia(media);
     SetStatusText(media ? media->GetSourcePath() : std::wstring());
+}
+
+void CMainPaneUI::PlayInPreview(IVXMMedia* media)
+{
+    if (m_previewPane && media && media->GetConvertState() != 1) m_previewPane->Play(media);
+}
+
+void CMainPaneUI::TakeSnapshot()
+{
+    if (m_previewPane) m_previewPane->TakeSnapshot();
+}
+
+void CMainPaneUI::SetRightColumnShown(bool shown)
+{
+    if (m_previewPane && !shown) m_previewPane->PauseIfPlaying();
+}
+
+bool CMainPaneUI::HandPreviewToPlayer(std::wstring& path, float& seconds)
+{
+    return m_previewPane && m_previewPane->HandOver(path, seconds);
 }
 
 void CMainPaneUI::RefreshSelection(bool withPreview)
@@ -884,6 +918,9 @@ bool CMainPaneUI::RemoveRowsOfPath(const std::wstring& path)
 void CMainPaneUI::OnListChanged()
 {
     if (!m_mediaList) return;
+    // The previewed row went: the preview lets go of its media before it is released.
+    if (m_previewPane && m_previewPane->GetMedia() && !HoldsMedia(m_previewPane->GetMedia()))
+        m_previewPane->SetMedia(nullptr);
     const int count = m_mediaList->GetCount();
     if (CControlUI* toolbar = Find(L"ID_LAYOUT_MERGE_TOOLBAR")) {
         toolbar->SetVisible(count >= 2);

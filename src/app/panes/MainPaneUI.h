@@ -17,6 +17,7 @@
 
 class CMediaListItemUI;
 class CMediaListUI;
+class CPreviewPaneUI;
 class CVXMMainFrameWnd;
 class IProfile;
 class IProfileGroup;
@@ -92,6 +93,11 @@ public:
     int ContextArea(POINT client) const override;
     void JoinSelected() override;
     bool RemoveRowsOfPath(const std::wstring& path) override;
+    void PlayInPreview(IVXMMedia* media) override;
+    void TakeSnapshot() override;
+    void SetRightColumnShown(bool shown) override;
+    bool HandPreviewToPlayer(std::wstring& path, float& seconds) override;
+    CPreviewPaneUI* GetPreviewPane() const { return m_previewPane; }
 
     // IMainPane
     int GetMode() const override { return m_burn ? 1 : 0; }
@@ -166,7 +172,7 @@ private:
     std::unique_ptr<CWindowWnd> m_profileWnd;  // the profile chooser, made on first use
 
     CMediaListUI* m_mediaList = nullptr;
-    CControlUI* m_previewPane = nullptr;
+    CPreviewPaneUI* m_previewPane = nullptr;
     CControlUI* m_profileSettings = nullptr;
     CControlUI* m_historyList = nullptr;
     CControlUI* m_mediaManagerList = nullptr;

@@ -1,5 +1,7 @@
 #include "ffplay_host.h"
 
+#include "ffplay.h"
+
 #include <map>
 #include <mutex>
 
@@ -35,3 +37,5 @@ std::shared_ptr<IPlayerHost> FindPlayerHost(HWND hwnd)
     auto it = Hosts().find(hwnd);
     return it == Hosts().end() ? nullptr : it->second;
 }
+
+bool NotifyPlayerHostResized() { return ffplay_push_resize(); }

@@ -1,24 +1,6 @@
-// The host window the player draws into. The program registers one under
-// its window handle; the player finds it through SDL_WINDOWID (the handle's
-// value in decimal), takes its size as the window rectangle and hands it
-// the changed pixels of its 32-bit screen after every picture and fill.
+// The host window the player draws into (the interface the program sees).
+// The player finds it through the media object's preview window, else
+// through SDL_WINDOWID (the handle's value in decimal).
 #pragma once
 
-#include <memory>
-
-#include "platform/types.h"
-
-class IPlayerHost {
-public:
-    virtual ~IPlayerHost() = default;
-    // Size of the host's client area in pixels.
-    virtual SIZE GetClientSize() = 0;
-    // The screen after a change: `pixels` holds `height` rows of `pitch`
-    // bytes, 32-bit XRGB; `changed` is the part that changed. Called on the
-    // player's thread; the host copies what it needs and repaints later.
-    virtual void Present(const void* pixels, int pitch, int width, int height, const RECT& changed) = 0;
-};
-
-void RegisterPlayerHost(HWND hwnd, std::shared_ptr<IPlayerHost> host);
-void UnregisterPlayerHost(HWND hwnd);
-std::shared_ptr<IPlayerHost> FindPlayerHost(HWND hwnd);
+#include "VXMPlayerHost.h"

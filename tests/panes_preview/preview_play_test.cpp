@@ -1,0 +1,236 @@
+// A real clip previewed in the main window's preview pane through the
+// engine's player: the painted pane against what Debian's ffmpeg decodes at
+// the same time, pause, seek, stop and a snapshot.
+#include "IVXMMedia.h"
+#include "MainPaneUI.h"
+#include "MediaListUI.h"
+#include "MediaPreviewUI.h"
+#include "PreviewPaneUI.h"
+#include "VXMMainFrameWnd.h"
+#include "VXMMediaExports.h"
+#include "VXMSettings.h"
+#include "platform/text.h"
+#include "support/main_window_environment.h"
+#include "support/test_media.h"
+#include "ui/desktop/FakeDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+using vxmtest::PumpUntil;
+
+// A clip whose colours turn 60 degrees of hue per second: frames a second
+// apart differ plainly, neighbouring frames hardly.
+const std::string& HueClip()
+{
+    static const std::string path = [] {
+        const std::string file = vxmtest::GetTestMedia().folder + "/preview_hue.mkv";
+        if (!std::filesystem::exists(file))
+            vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=6,hue=h=t*60", "-c:v",
+                                "mpeg4", "-q:v", "2", file});
+        return file;
+    }();
+    return path;
+}
+
+// The frame Debian's ffmpeg decodes at `seconds`.
+QImage DecodeAt(const std::string& clip, double seconds, const std::string& folder)
+{
+    char at[32];
+    std::snprintf(at, sizeof at, "%.3f", seconds);
+    const std::string out = folder + "/frame_" + at + ".png";
+    if (!vxmtest::RunFfmpeg({"-ss", at, "-i", clip, "-frames:v", "1", out})) return QImage();
+    return QImage(QString::fromStdString(out)).convertToFormat(QImage::Format_RGB32);
+}
+
+// The part of the painted picture that is not border.
+QRect PictureRect(const QImage& image)
+{
+    int left = image.width(), top = image.height(), right = -1, bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            QRgb p = image.pixel(x, y);
+            if (qRed(p) + qGreen(p) + qBlue(p) > 90) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+// Mean absolute difference per channel of two pictures of the same size.
+double Difference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size() || a.isNull()) return 255.0;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+// The painted picture against the frames around a position: the player's
+// clock and its screen may be a frame or two apart.
+double DifferenceAround(const QImage& painted, double seconds, const std::string& folder);
+
+// How far the painted picture is from a decoded frame, scaled to the same place.
+double DifferenceToFrame(const QImage& painted, const QImage& frame)
+{
+    QRect rect = PictureRect(painted);
+    if (rect.width() < 40 || rect.height() < 30 || frame.isNull()) return 255.0;
+    QImage shown = painted.copy(rect).convertToFormat(QImage::Format_RGB32);
+    QImage expected = frame.scaled(rect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return Difference(shown.scaled(40, 30), expected.scaled(40, 30));
+}
+
+double DifferenceAround(const QImage& painted, double seconds, const std::string& folder)
+{
+    double best = 255.0;
+    for (double t = std::max(0.0, seconds - 0.24); t <= seconds + 0.24; t += 0.08)
+        best = std::min(best, DifferenceToFrame(painted, DecodeAt(HueClip(), t, folder)));
+    return best;
+}
+
+double MeanLevel(const QImage& image)
+{
+    double sum = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            QRgb p = image.pixel(x, y);
+            sum += (qRed(p) + qGreen(p) + qBlue(p)) / 3.0;
+        }
+    return image.isNull() ? 255.0 : sum / (image.width() * image.height());
+}
+
+class CPreviewPlayTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings = CVXMSettings::GetInstance();
+        settings->SnapshotFolder = Utf8ToWide(temp.Path());
+        window = new CVXMMainFrameWnd(L"");
+        ASSERT_NE(window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655),
+                  nullptr);
+        window->ShowWindow(true);
+        auto* pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());
+        ASSERT_NE(pane, nullptr);
+        preview = pane->GetPreviewPane();
+        ASSERT_NE(preview, nullptr);
+        ASSERT_NE(preview->GetPreviewControl(), nullptr);
+        media = CreateVXMMediaObject(nullptr);
+        media->SetSourcePath(Utf8ToWide(HueClip()));
+        ASSERT_EQ(media->Probe(), 0);
+        pane->AddMedia(media, -1, 0);
+        // The list selects its first row, and the preview takes its media.
+        ASSERT_TRUE(PumpUntil([&] { return preview->GetMedia() == media; }, 3000));
+    }
+    void TearDown() override
+    {
+        if (window) window->DestroyWindow();
+        PumpUntil([] { return false; }, 50);
+    }
+    QImage Painted() { return window->GetPaintManager()->RenderToImage(preview->GetPreviewControl()); }
+    // Waits for the player to reach a position and the pane to show a picture.
+    bool PlayingPast(double seconds)
+    {
+        return PumpUntil([&] { return preview->GetPreviewControl()->Pixels()->HasPicture() &&
+                                      media->GetPreviewPosition() >= seconds; }, 15000);
+    }
+    void Press(const wchar_t* name)
+    {
+        CControlUI* button = window->GetPaintManager()->FindControl(name);
+        ASSERT_NE(button, nullptr);
+        TEventUI event;
+        event.Type = UIEVENT_BUTTONDOWN;
+        event.pSender = button;
+        event.ptMouse = POINT{(button->GetPos().left + button->GetPos().right) / 2,
+                              (button->GetPos().top + button->GetPos().bottom) / 2};
+        button->Event(event);
+    }
+
+    vxmtest::CTempDir temp;
+    CFakeDesktop desktop;
+    CVXMSettings* settings = nullptr;
+    CVXMMainFrameWnd* window = nullptr;
+    CPreviewPaneUI* preview = nullptr;
+    IVXMMedia* media = nullptr;
+};
+
+TEST_F(CPreviewPlayTest, TheClipPlaysInThePaneAsFfmpegDecodesItAndPausesSeeksAndStops)
+{
+    EXPECT_EQ(preview->GetPlayState(), PREVIEW_STOPPED);
+    Press(L"ID_BUTTON_PREVIEW_PLAY");
+    EXPECT_EQ(preview->GetPlayState(), PREVIEW_PLAYING);
+    ASSERT_TRUE(PlayingPast(1.0));
+
+    // Paused: the picture is the frame of the position and stays.
+    Press(L"ID_BUTTON_PREVIEW_PAUSE");
+    EXPECT_EQ(preview->GetPlayState(), PREVIEW_PAUSED);
+    PumpUntil([] { return false; }, 300);
+    const double pausedAt = media->GetPreviewPosition();
+    const QImage paused = Painted();
+    EXPECT_LT(DifferenceAround(paused, pausedAt, temp.Path()), 15.0) << "at " << pausedAt;
+    EXPECT_GT(DifferenceToFrame(paused, DecodeAt(HueClip(), pausedAt + 2.5, temp.Path())), 40.0);
+    PumpUntil([] { return false; }, 400);
+    EXPECT_LT(Difference(Painted(), paused), 1.0);
+    EXPECT_NEAR(media->GetPreviewPosition(), pausedAt, 0.05);
+
+    // A seek to 80 % of the clip, playing again: the picture follows.
+    Press(L"ID_BUTTON_PREVIEW_PLAY");
+    preview->Seek(800);
+    ASSERT_TRUE(PumpUntil([&] { return media->GetPreviewPosition() >= 4.9; }, 10000));
+    Press(L"ID_BUTTON_PREVIEW_PAUSE");
+    PumpUntil([] { return false; }, 300);
+    const double seekedAt = media->GetPreviewPosition();
+    EXPECT_GE(seekedAt, 4.8);
+    const QImage seeked = Painted();
+    EXPECT_LT(DifferenceAround(seeked, seekedAt, temp.Path()), 15.0) << "at " << seekedAt;
+    EXPECT_GT(DifferenceToFrame(seeked, DecodeAt(HueClip(), pausedAt, temp.Path())), 40.0);
+
+    // Stopped: black again, and the window the player drew into is gone.
+    Press(L"ID_BUTTON_PREVIEW_STOP");
+    EXPECT_EQ(preview->GetPlayState(), PREVIEW_STOPPED);
+    EXPECT_LT(MeanLevel(Painted()), 30.0);
+    ASSERT_TRUE(PumpUntil([&] { return preview->GetPreviewControl()->GetPreviewWindow() == nullptr; }, 5000));
+    EXPECT_LT(MeanLevel(Painted()), 30.0);
+    EXPECT_EQ(media->GetPreviewState(), 0);
+}
+
+TEST_F(CPreviewPlayTest, ASnapshotIsAPngOfTheFrameBeingShown)
+{
+    Press(L"ID_BUTTON_PREVIEW_PLAY");
+    ASSERT_TRUE(PlayingPast(1.0));
+    const double at = media->GetPreviewPosition();
+    Press(L"ID_BUTTON_PREVIEW_SNAPSHOT");
+    EXPECT_EQ(preview->GetSnapshotCount(), 1);
+    EXPECT_EQ(window->GetPaintManager()->FindControl(L"ID_BUTTON_PREVIEW_SNAPSHOT")->GetText(), L"1");
+    std::filesystem::path written;
+    ASSERT_TRUE(PumpUntil([&] {
+        for (const auto& entry : std::filesystem::directory_iterator(temp.Path()))
+            if (entry.path().extension() == ".png" && std::filesystem::file_size(entry.path()) > 0) written = entry.path();
+        return !written.empty();
+    }, 10000));
+    QImage snapshot(QString::fromStdString(written.string()));
+    ASSERT_FALSE(snapshot.isNull());
+    EXPECT_EQ(snapshot.size(), QSize(160, 120));
+    snapshot = snapshot.convertToFormat(QImage::Format_RGB32);
+    // The decoder runs a little ahead of the screen.
+    double best = 255.0;
+    for (double t = at - 0.1; t <= at + 0.5; t += 0.1)
+        best = std::min(best, Difference(snapshot.scaled(40, 30), DecodeAt(HueClip(), t, temp.Path()).scaled(40, 30)));
+    EXPECT_LT(best, 12.0);
+    preview->Stop();
+}
+
+}  // namespace
