@@ -2,8 +2,21 @@
 #include "AboutDlgUI.h"
 #include "DVDOpenDlgUI.h"
 #include "DlgSelectDVD.h"
+#include "OptionDlgUI.h"
+#include "VXMMainFrameWnd.h"
 
 namespace {
+
+// The options over the main window, whose folders its buttons open.
+int RunProgramOptions(HWND owner)
+{
+    COptionDlgUI::CHooks hooks;
+    if (auto* frame = dynamic_cast<CVXMMainFrameWnd*>(CWindowWnd::FromHandle(owner))) {
+        hooks.openOutputFolder = [frame] { frame->OpenOutputFolder(); };
+        hooks.openSnapshotFolder = [frame] { frame->OpenSnapshotFolder(); };
+    }
+    return RunOptionsDialog(CVXMSettings::GetInstance(), owner, std::move(hooks));
+}
 
 CMainFrameDialogs& Own()
 {
@@ -12,6 +25,7 @@ CMainFrameDialogs& Own()
         d.chooseDrive = RunSelectDVDDialog;
         d.openDisc = RunDVDOpenDialog;
         d.about = RunAboutDialog;
+        d.options = RunProgramOptions;
         return d;
     }();
     return dialogs;

@@ -52,6 +52,13 @@ bool CFakeColourChooser::Choose(HWND, DWORD initial, DWORD& chosen)
     return answer;
 }
 
+bool CFakeColourChooser::ChooseWithTransparency(HWND, DWORD initial, const std::wstring& transparencyLabel, DWORD& chosen)
+{
+    m_log.Add(L"Colours.ChooseWithTransparency: " + std::to_wstring(initial) + L" " + transparencyLabel);
+    if (answer) chosen = colour;
+    return answer;
+}
+
 bool CFakeShell::Open(const std::wstring& target)
 {
     m_log.Add(L"Shell.Open: " + target);

@@ -42,6 +42,8 @@ class CFakeColourChooser : public IColourChooser {
 public:
     explicit CFakeColourChooser(CFakeDesktopLog& log) : m_log(log) {}
     bool Choose(HWND owner, DWORD initial, DWORD& chosen) override;
+    bool ChooseWithTransparency(HWND owner, DWORD initial, const std::wstring& transparencyLabel,
+                                DWORD& chosen) override;
     bool answer = false;
     DWORD colour = 0;
 private:

@@ -22,6 +22,8 @@ public:
 class CQtColourChooser : public IColourChooser {
 public:
     bool Choose(HWND owner, DWORD initial, DWORD& chosen) override;
+    bool ChooseWithTransparency(HWND owner, DWORD initial, const std::wstring& transparencyLabel,
+                                DWORD& chosen) override;
 };
 
 class CQtShell : public IShell {

@@ -1,8 +1,13 @@
 #include "ui/desktop/QtDesktop.h"
 #include "ui/UIWindow.h"
+#include <QBoxLayout>
 #include <QColorDialog>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QSlider>
 #include <QStringList>
 #include <QWidget>
 
@@ -19,6 +24,34 @@ QString QtFilters(const CFileRequest& request, QString* selected)
     for (const CFileFilter& f : request.filters) list << QString::fromStdWString(FormatFilterForQt(f));
     if (selected && request.filterIndex >= 0 && request.filterIndex < list.size()) *selected = list[request.filterIndex];
     return list.join(QStringLiteral(";;"));
+}
+
+QColor FromColorRef(DWORD colour)
+{
+    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF), static_cast<int>((colour >> 16) & 0xFF));
+}
+
+DWORD ToColorRef(const QColor& c)
+{
+    return static_cast<DWORD>(c.red()) | (static_cast<DWORD>(c.green()) << 8) | (static_cast<DWORD>(c.blue()) << 16);
+}
+
+// The custom colours start as a fixed row once per process; the user's own
+// choices stay for the rest of it.
+void InitCustomColours()
+{
+    static const bool done = [] {
+        static const DWORD start[16] = {0x000000, 0xFFFFFF, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFF00, 0xFF00FF, 0x00FFFF,
+                                        0x000080, 0x008000, 0x800000, 0x404040, 0x808080, 0xC0C0C0, 0x000000, 0x000000};
+        for (int i = 0; i < 16 && i < QColorDialog::customCount(); ++i) QColorDialog::setCustomColor(i, FromColorRef(start[i]));
+        return true;
+    }();
+    (void)done;
+}
+
+QString PercentText(int transparency)
+{
+    return QStringLiteral("%1%").arg(transparency * 100 / 255);
 }
 
 QString StartPath(const CFileRequest& request)
@@ -93,9 +126,48 @@ std::wstring CQtFileChooser::ChooseFolder(HWND owner, const std::wstring& title,
 
 bool CQtColourChooser::Choose(HWND owner, DWORD initial, DWORD& chosen)
 {
-    QColor start(static_cast<int>(initial & 0xFF), static_cast<int>((initial >> 8) & 0xFF), static_cast<int>((initial >> 16) & 0xFF));
-    QColor c = QColorDialog::getColor(start, OwnerWidget(owner));
+    InitCustomColours();
+    QColor c = QColorDialog::getColor(FromColorRef(initial), OwnerWidget(owner));
     if (!c.isValid()) return false;
-    chosen = static_cast<DWORD>(c.red()) | (static_cast<DWORD>(c.green()) << 8) | (static_cast<DWORD>(c.blue()) << 16);
+    chosen = ToColorRef(c);
+    return true;
+}
+
+bool CQtColourChooser::ChooseWithTransparency(HWND owner, DWORD initial, const std::wstring& transparencyLabel,
+                                              DWORD& chosen)
+{
+    InitCustomColours();
+    QDialog dialog(OwnerWidget(owner));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* colours = new QColorDialog(FromColorRef(initial), &dialog);
+    colours->setWindowFlags(Qt::Widget);
+    colours->setOptions(QColorDialog::NoButtons | QColorDialog::DontUseNativeDialog);
+    dialog.setWindowTitle(colours->windowTitle());
+    layout->addWidget(colours);
+
+    // The transparency row: label, percentage and a slider over 0..255.
+    auto* row = new QHBoxLayout;
+    auto* label = new QLabel(QString::fromStdWString(transparencyLabel), &dialog);
+    auto* percent = new QLabel(&dialog);
+    percent->setObjectName(QStringLiteral("transparencyPercent"));
+    percent->setMinimumWidth(40);
+    auto* slider = new QSlider(Qt::Horizontal, &dialog);
+    slider->setObjectName(QStringLiteral("transparencySlider"));
+    slider->setRange(0, 255);
+    slider->setValue(static_cast<int>((initial >> 24) & 0xFF));
+    percent->setText(PercentText(slider->value()));
+    QObject::connect(slider, &QSlider::valueChanged, percent, [percent](int value) { percent->setText(PercentText(value)); });
+    row->addWidget(label);
+    row->addWidget(percent);
+    row->addWidget(slider, 1);
+    layout->addLayout(row);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    if (dialog.exec() != QDialog::Accepted) return false;
+    chosen = ToColorRef(colours->currentColor()) | (static_cast<DWORD>(slider->value()) << 24);
     return true;
 }
