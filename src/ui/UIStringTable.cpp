@@ -112,7 +112,15 @@ const std::vector<TUIDictionaryEntry> kDictionary = {
     {L"ID_STRING_BURN_NAVI_MENU", L"Back to the menu after each title"},
     {L"ID_STRING_BURN_NAVI_NEXT", L"Play the next title"},
     {L"ID_STRING_BURN_NAVI_ALL", L"Play all titles at start"},
-    {L"ID_STRING_BURN_NOT_YET", L"Burning is not available in this version."},
+    {L"ID_STRING_BURN_STAGE_MENU", L"Making the DVD menu..."},
+    {L"ID_STRING_BURN_STAGE_AUTHOR", L"Authoring the DVD..."},
+    {L"ID_STRING_BURN_STAGE_IMAGE", L"Making the disc image..."},
+    {L"ID_STRING_BURN_STAGE_WRITE", L"Writing the disc..."},
+    {L"ID_STRING_BURN_DONE", L"Completed"},
+    {L"ID_STRING_BURN_STOPPED", L"Stopped"},
+    {L"ID_STRING_BURN_FAILED", L"Burning failed: %s"},
+    {L"ID_STRING_BURN_CLOSE", L"Close"},
+    {L"ID_STRING_BURN_SAVE_ISO", L"Save the disc image as"},
 };
 }  // namespace
 

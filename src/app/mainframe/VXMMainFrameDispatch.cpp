@@ -1,4 +1,5 @@
 // Messages from the engine, the workers and the UI service reach the panes here.
+#include "Burner.h"
 #include "MPlayerEvents.h"
 #include "MainFrameMessages.h"
 #include "MediaHandler.h"
@@ -292,5 +293,6 @@ LRESULT CVXMMainFrameWnd::OnDeviceChange(WPARAM event, LPARAM header)
         if (m_burnPane) m_burnPane->RemoveDriveRows(drive->device);
         if (m_playerPane) m_playerPane->OnDriveRemoved(drive->device, drive->mountPoint);
     }
+    BurnDeviceChanged(GetHWND(), event, header);
     return 1;
 }
