@@ -1,5 +1,6 @@
 #include "MPlayerParser.h"
 
+#include "LinearPattern.h"
 #include "Log.h"
 #include "platform/messages.h"
 #include "platform/text.h"
@@ -9,8 +10,6 @@
 #include <cmath>
 #include <cstring>
 #include <cwchar>
-#include <locale>
-#include <regex>
 #include <vector>
 
 namespace {
@@ -119,23 +118,17 @@ constexpr SPatternRow kPatternRows[] = {
 constexpr size_t kPatternCount = sizeof(kPatternRows) / sizeof(kPatternRows[0]);
 
 struct SCompiledPatterns {
-    std::wregex regex[kPatternCount];
-    bool valid[kPatternCount] = {};
+    CLinearPattern pattern[kPatternCount];
 };
 
-// Built once, on first use; character classes follow the "C" locale.
+// Built once, on first use.
 const SCompiledPatterns& CompiledPatterns()
 {
     static const SCompiledPatterns* patterns = [] {
         auto* built = new SCompiledPatterns;
         for (size_t i = 0; i < kPatternCount; ++i) {
-            try {
-                built->regex[i].imbue(std::locale::classic());
-                built->regex[i].assign(kPatternRows[i].pattern, std::regex::ECMAScript);
-                built->valid[i] = true;
-            } catch (const std::regex_error& e) {
-                LogError("mplayer", "Output pattern %zu does not compile: %s", i + 1, e.what());
-            }
+            if (!built->pattern[i].Compile(kPatternRows[i].pattern))
+                LogError("mplayer", "Output pattern %zu does not compile.", i + 1);
         }
         return built;
     }();
@@ -164,6 +157,13 @@ int32_t ToInt32(double value)
 }
 
 }  // namespace
+
+std::vector<std::wstring_view> MplayerOutputPatterns()
+{
+    std::vector<std::wstring_view> texts;
+    for (const SPatternRow& row : kPatternRows) texts.emplace_back(row.pattern);
+    return texts;
+}
 
 int32_t MplayerReadInt(std::wstring_view text)
 {
@@ -357,20 +357,12 @@ void CMPlayerParser::ParsePatterns(const std::wstring& line)
     const SCompiledPatterns& patterns = CompiledPatterns();
     for (size_t i = 0; i < kPatternCount; ++i) {
         const SPatternRow& row = kPatternRows[i];
-        if (!patterns.valid[i] || line.find(row.required) == std::wstring::npos) continue;
-        std::wsmatch found;
-        std::wsmatch whole;
-        std::wstring matched;
-        try {
-            if (!std::regex_search(line, found, patterns.regex[i])) continue;
-            matched = found.str(0);
-            // The groups come from matching the found text again as a whole.
-            if (!std::regex_match(matched, whole, patterns.regex[i])) return;
-        } catch (const std::regex_error& e) {
-            LogError("mplayer", "Output pattern %zu failed on a line: %s", i + 1, e.what());
-            return;
-        }
-        auto group = [&](int n) { return whole.str(n); };
+        if (!patterns.pattern[i].IsValid() || line.find(row.required) == std::wstring::npos) continue;
+        // The search gives the leftmost match with the greedy choice at every
+        // branch; matching that text again as a whole gives the same groups.
+        std::vector<std::wstring_view> groups;
+        if (!patterns.pattern[i].Search(line, groups)) continue;
+        auto group = [&](int n) { return std::wstring(groups[static_cast<size_t>(n)]); };
         switch (row.action) {
         case EPatternAction::DvdTitleLength:
             Insert(row.table, MplayerReadInt(group(row.key)), MplayerFormatSeconds(MplayerReadReal(group(row.value))));
@@ -397,7 +389,7 @@ void CMPlayerParser::ParsePatterns(const std::wstring& line)
         }
         case EPatternAction::ScanDone: {
             auto payload = std::make_unique<CMplayerEventPayload>();
-            payload->text = matched;
+            payload->text = group(0);
             PostRecord(MPLAYER_EVENT_SCAN_DONE, std::move(payload));
             break;
         }

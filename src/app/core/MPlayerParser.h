@@ -16,6 +16,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using CMplayerTable = std::map<int32_t, std::wstring>;
 
@@ -25,9 +26,9 @@ class CMPlayerParser {
 public:
     // A line longer than this without a line break is dropped.
     static constexpr size_t kMaxLineBytes = 1024 * 1024;
-    // Longer lines only get the fixed-text tests: the pattern matcher recurses
-    // once per character and would run out of stack on a very long line.
-    static constexpr size_t kMaxPatternLine = 4608;
+    // Longer lines only get the fixed-text tests (the pattern search keeps
+    // 16 bytes per character while it runs).
+    static constexpr size_t kMaxPatternLine = 64 * 1024;
 
     explicit CMPlayerParser(HWND notifyWindow = nullptr);
     CMPlayerParser(const CMPlayerParser&) = delete;
@@ -90,5 +91,7 @@ private:
 // or not finite).
 int32_t MplayerReadInt(std::wstring_view text);
 double MplayerReadReal(std::wstring_view text);
+// The texts of the output patterns, in the order they are tried.
+std::vector<std::wstring_view> MplayerOutputPatterns();
 // Seconds as "hh:mm:ss" (truncated).
 std::wstring MplayerFormatSeconds(double seconds);
