@@ -452,14 +452,17 @@ TEST_F(ProfileChooser, IdsAbove65535ArriveWhole)
     EXPECT_EQ(got[1].categoryId, 0x10001);
 }
 
-// The pane hands the list its notifications, as the main pane does.
+// The row's new profile is set as the main window sets it.
 class CListNotifyForwarder : public INotifyUI {
 public:
-    explicit CListNotifyForwarder(CMediaListUI* list) : m_list(list) {}
-    void Notify(TNotifyUI& msg) override { m_list->HandleNotify(msg); }
-
-private:
-    CMediaListUI* m_list;
+    explicit CListNotifyForwarder(CMediaListUI*) {}
+    void Notify(TNotifyUI& msg) override
+    {
+        auto* row = dynamic_cast<CMediaListItemUI*>(msg.pSender);
+        if (msg.sType != kNotifyItemProfileChanged || !row) return;
+        const SProfileSelection choice = DecodeProfileSelection(msg.wParam, msg.lParam);
+        row->SetProfile(choice.profileId, choice.groupId, choice.categoryId);
+    }
 };
 
 TEST_F(ProfileChooser, ChosenLargeIdsReachTheConversionListRow)

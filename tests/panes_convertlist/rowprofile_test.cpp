@@ -108,18 +108,4 @@ TEST_F(RowProfile, ResetFollowsTheSettingsGroup)
     settings->nProfileGroup = saved;
 }
 
-TEST_F(RowProfile, ChooserNotificationReachesTheRow)
-{
-    CMediaListItemUI* row = AddRow(NewMedia(L"a"));
-    TNotifyUI msg;
-    msg.sType = L"item_profile_changed";
-    msg.pSender = row;
-    msg.wParam = 8;
-    msg.lParam = (static_cast<LPARAM>(3) << 32) | 1;
-    EXPECT_TRUE(list->HandleNotify(msg));
-    EXPECT_EQ(row->GetProfileId(), 8);
-    EXPECT_EQ(row->GetGroupId(), 3);
-    EXPECT_EQ(row->GetCategoryId(), 1);
-}
-
 }  // namespace

@@ -9,6 +9,8 @@
 #include "MediaHandler.h"
 #include "MediaListUI.h"
 #include "ProfileChooserMessages.h"
+#include "ProfileSettingsPaneUI.h"
+#include "PropListItemUI.h"
 #include "ProfileWndRows.h"
 #include "ProfileWndUI.h"
 #include "VXMMainFrameWnd.h"
@@ -226,6 +228,41 @@ TEST_F(CPaneWindowTest, AProfilePickedInTheChooserOpenedByTheProfileButtonBecome
     ASSERT_NE(pick->GetProfile(), pane->GetCurrentProfile());
     chooser->SelectProfile(pick);
     EXPECT_TRUE(Pump([&] { return pane->GetCurrentProfile() == pick->GetProfile(); }));
+}
+
+TEST_F(CPaneWindowTest, ARowsChosenProfileIsTheOneTheSettingsPaneEditsThroughALanguageSwitch)
+{
+    IProfileManager* catalogue = CMediaHandler::GetInstance()->GetProfileManager();
+    IProfileGroup* webm = catalogue ? catalogue->FindGroupByName(L"webm") : nullptr;
+    ASSERT_NE(webm, nullptr);
+    ASSERT_GE(webm->GetProfileCount(), 2);
+    auto* settingsPane = dynamic_cast<CProfileSettingsPaneUI*>(pane->GetProfileSettingsPane());
+    ASSERT_NE(settingsPane, nullptr);
+    CMediaListItemUI* row = Add(L"a");
+    ASSERT_EQ(list->GetCurSel(), 0);
+    // The row's chooser answers twice: each answer replaces the row's profile.
+    for (int i : {0, 1}) {
+        const int id = webm->GetProfile(i)->GetId();
+        window->GetPaintManager()->SendNotify(row, kNotifyItemProfileChanged, MakeProfileSelectionWParam(id),
+                                              MakeProfileSelectionLParam(0, webm->GetId()));
+        ASSERT_EQ(row->GetProfileId(), id);
+        EXPECT_EQ(row->GetGroupId(), webm->GetId());
+        EXPECT_EQ(row->GetCategoryId(), 0);
+        EXPECT_EQ(settingsPane->GetProfile(), row->GetProfile()) << "answer " << i;
+    }
+    CControlUI* root = window->GetPaintManager()->GetRoot();
+    window->GetPaintManager()->SendNotify(root, L"language_changed");
+    ASSERT_EQ(settingsPane->GetProfile(), row->GetProfile());
+    // An edit of a parameter reaches the row's profile.
+    CPropListItemUI* bitrate = settingsPane->GetRow(CProfileSettingsPaneUI::kAudioBitrate);
+    ASSERT_NE(bitrate, nullptr);
+    ASSERT_GE(bitrate->GetCount(), 2);
+    const int pick = bitrate->GetCombo()->GetCurSel() == 0 ? 1 : 0;
+    {
+        CDispatchScope scope(window->GetPaintManager());
+        bitrate->GetCombo()->SelectItem(pick, false, true);
+    }
+    EXPECT_EQ(row->GetProfile()->GetAudioBitrate(), bitrate->GetEntryText(pick));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "panes/ProfileSettingsPaneUI.h"
 #include "panes/PropComboValueUI.h"
 #include "panes/PropListItemUI.h"
+#include "panes/SharedProfile.h"
 #include "platform/text.h"
 #include "support/test_media.h"
 #include "ui/UILib.h"
@@ -139,7 +140,7 @@ protected:
     void Load(IVXMMedia* media = nullptr, IProfileGroup* group = nullptr, bool readOnly = false)
     {
         pane->SetMedia(media);
-        pane->LoadProfile(group, nullptr, &profile, readOnly);
+        pane->LoadProfile(group, nullptr, BorrowProfile(&profile), readOnly);
         Settle();
     }
     static void Settle()
@@ -773,7 +774,7 @@ TEST_F(PropsPane, CatalogueProfileRebuildsAfterACodecChoice)
     std::unique_ptr<IProfile> real = CatalogueProfileWithCodecChoice();
     ASSERT_NE(real, nullptr);
     MakePane();
-    pane->LoadProfile(nullptr, nullptr, real.get(), false);
+    pane->LoadProfile(nullptr, nullptr, BorrowProfile(real.get()), false);
     Settle();
     CPropListItemUI* codec = Row(Pane::kVideoCodec);
     ASSERT_NE(codec, nullptr);

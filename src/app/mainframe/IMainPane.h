@@ -5,6 +5,7 @@
 #include "platform/types.h"
 #include <string>
 
+class CControlUI;
 class CMenu;
 class IVXMDiscFile;
 class IVXMDVDFile;
@@ -83,6 +84,8 @@ public:
     virtual void TakeSnapshot() {}
     // Rows were added or removed: the join toolbar and the preview follow.
     virtual void RefreshListState() {}
+    // A row of the pane got another profile: the pane's editors show it.
+    virtual void ShowRowProfile(CControlUI*) {}
     // The checked or selected rows changed.
     virtual void RefreshSelection(bool /*withPreview*/) {}
     // The media plays in the preview unless it converts.

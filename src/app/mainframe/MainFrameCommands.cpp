@@ -12,6 +12,7 @@
 #include "VXMSettings.h"
 #include "VXMUpdater.h"
 #include "panes/MediaListItemUI.h"
+#include "panes/ProfileChooserMessages.h"
 #include "platform/folders.h"
 #include "platform/text.h"
 #include "ui/UICustomControls.h"
@@ -590,6 +591,12 @@ bool CVXMMainFrameWnd::NotifyMap(TNotifyUI& msg)
         } else if (IMainPane* pane = GetActivePane(); pane && media->GetConvertState() != 1) {
             pane->PlayInPreview(media);
         }
+    } else if (type == L"item_profile_changed") {
+        auto* row = dynamic_cast<CMediaListItemUI*>(msg.pSender);
+        if (!row) return false;
+        const SProfileSelection choice = DecodeProfileSelection(msg.wParam, msg.lParam);
+        row->SetProfile(choice.profileId, choice.groupId, choice.categoryId);
+        if (IMainPane* pane = GetActivePane()) pane->ShowRowProfile(row);
     } else if (type == L"item_checked") {
         if (IMainPane* pane = paneOf(msg.lParam)) pane->RefreshSelection(false);
         return false;

@@ -24,6 +24,7 @@
 #include "ui/UILanguage.h"
 #include "ui/UIMenu.h"
 #include "ui/desktop/Desktop.h"
+#include "SharedProfile.h"
 
 #if __has_include("ProfileSettingsPaneUI.h")
 #include "ProfileSettingsPaneUI.h"
@@ -295,15 +296,15 @@ void CMainPaneUI::ShowCurrentProfileSettings(CMediaListItemUI* row)
     if (!settings) return;
     if (!row) {
         settings->SetMedia(nullptr);
-        settings->LoadProfile(m_currentGroup, nullptr, GetCurrentProfile(), false);
+        settings->LoadProfile(m_currentGroup, nullptr, BorrowProfile(GetCurrentProfile()), false);
         return;
     }
     IVXMMedia* media = row->GetMedia();
     settings->SetMedia(media);
     std::wstring name = media ? media->GetOutputName() : std::wstring();
     if (media && name.empty()) name = media->GetSourceTitle();
-    settings->LoadProfile(GroupOfRow(row), &name, row->GetProfile(), m_mediaList && m_mediaList->IsJoinMode() &&
-                                                                         m_mediaList->GetItemIndex(row) > 0);
+    settings->LoadProfile(GroupOfRow(row), &name, row->ShareProfile(),
+                          m_mediaList && m_mediaList->IsJoinMode() && m_mediaList->GetItemIndex(row) > 0);
 #else
     (void)row;
 #endif
@@ -852,6 +853,14 @@ void CMainPaneUI::SetRightColumnShown(bool shown)
 bool CMainPaneUI::HandPreviewToPlayer(std::wstring& path, float& seconds)
 {
     return m_previewPane && m_previewPane->HandOver(path, seconds);
+}
+
+void CMainPaneUI::ShowRowProfile(CControlUI* control)
+{
+    auto* row = dynamic_cast<CMediaListItemUI*>(control);
+    if (!row || !m_mediaList || row->GetOwner() != static_cast<IListOwnerUI*>(m_mediaList)) return;
+    if (m_previewPane) m_previewPane->SetMedia(row->GetMedia());
+    ShowCurrentProfileSettings(row);
 }
 
 void CMainPaneUI::RefreshSelection(bool withPreview)

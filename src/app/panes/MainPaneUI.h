@@ -84,6 +84,7 @@ public:
 
     // What the main window's commands ask of a media pane.
     void RefreshListState() override { OnListChanged(); }
+    void ShowRowProfile(CControlUI* row) override;
     void RefreshSelection(bool withPreview) override;
     void OnTransStarted() override { SetMergeButtonsEnabled(false); }
     bool IsShutdownChecked() const override;

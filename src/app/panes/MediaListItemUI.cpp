@@ -1,4 +1,5 @@
 #include "MediaListItemUI.h"
+#include "SharedProfile.h"
 
 #include "AppStartup.h"
 #include "Log.h"
@@ -291,6 +292,12 @@ void CMediaListItemUI::RefreshProfileIcon(bool reset)
         for (int i = 0; i < combo->GetCount(); ++i)
             if (CControlUI* item = combo->GetItemAt(i); item && item->GetName() == L"ID_NO_AUDIO")
                 item->SetEnabled(!(group && group->GetAudio()));
+}
+
+std::shared_ptr<IProfile> CMediaListItemUI::ShareProfile() const
+{
+    if (m_ownProfile) return m_ownProfile;
+    return BorrowProfile(m_owner ? m_owner->GetCurrentProfile() : nullptr);
 }
 
 IProfile* CMediaListItemUI::GetProfile() const

@@ -66,6 +66,9 @@ public:
     bool IsJoinedItem() const;
     CMediaListUI* GetOwnerList() const { return m_owner; }
     IProfile* GetOwnProfile() const { return m_ownProfile.get(); }
+    // The profile the row converts to, for an editor that shows it: the
+    // row's own (shared) or the list's (borrowed).
+    std::shared_ptr<IProfile> ShareProfile() const;
     int GetProfileId() const { return m_profileId; }
     int GetGroupId() const { return m_groupId; }
     int GetCategoryId() const { return m_categoryId; }
@@ -127,7 +130,7 @@ protected:
     bool m_checked = false;
     bool m_dragging = false;
     VXM_ITEM_STATUS m_status = ITEM_STATUS_NONE;
-    std::unique_ptr<IProfile> m_ownProfile;
+    std::shared_ptr<IProfile> m_ownProfile;
     int m_profileId = -1;  // -1: the settings' default
     int m_groupId = -1;
     int m_categoryId = -1;

@@ -709,14 +709,6 @@ bool CMediaListUI::HandleNotify(TNotifyUI& msg)
         OnShowItemProfileWnd(row, reinterpret_cast<CControlUI*>(msg.wParam));
         return true;
     }
-    if (type == L"item_profile_changed") {
-        // wParam: profile id; lParam: category id (low 32 bits), group id (high 32 bits).
-        const auto bits = static_cast<std::uint64_t>(msg.lParam);
-        row->SetProfile(static_cast<int>(static_cast<std::uint32_t>(msg.wParam)),
-                        static_cast<int>(static_cast<std::uint32_t>(bits >> 32)),
-                        static_cast<int>(static_cast<std::uint32_t>(bits & 0xFFFFFFFFu)));
-        return true;
-    }
     const std::wstring name = msg.pSender->GetName();
     if (type == L"dropdown" && (name == L"ID_COMBO_AUDIO_TRACK" || name == L"ID_COMBO_SUBTITLE")) {
         row->OnComboDropDown(msg.pSender);

@@ -216,14 +216,15 @@ void CProfileSettingsPaneUI::ForgetRows()
     for (auto& row : m_rows) row = nullptr;
 }
 
-void CProfileSettingsPaneUI::LoadProfile(IProfileGroup* group, const std::wstring* text, IProfile* profile, bool readOnly)
+void CProfileSettingsPaneUI::LoadProfile(IProfileGroup* group, const std::wstring* text, std::shared_ptr<IProfile> profile,
+                                         bool readOnly)
 {
     CPaintManagerUI* manager = Manager();
     // Rows taken out while one of them is still reporting are destroyed
     // once that report is over.
     CDispatchScope scope(manager);
     m_quiet = true;
-    if (profile) m_profile = profile;
+    if (profile) m_profile = std::move(profile);
     m_group = group;
     m_readOnly = readOnly;
     if (!m_profile) {
@@ -235,7 +236,7 @@ void CProfileSettingsPaneUI::LoadProfile(IProfileGroup* group, const std::wstrin
         if (auto* container = section ? static_cast<IContainerUI*>(section->GetInterface(L"IContainer")) : nullptr)
             container->RemoveAll();
 
-    IProfile* p = m_profile;
+    IProfile* p = m_profile.get();
     m_rows[kName] = BuildRow(L"prop_edit.xml", kBasic, 136);
     m_rows[kFolder] = BuildRow(L"prop_textbtn.xml", kBasic, 172);
     m_rows[kDuration] = BuildRow(L"prop_timeedit.xml", kBasic, 137);
@@ -475,7 +476,7 @@ void CProfileSettingsPaneUI::OnComboChanged(int row, int index)
     // else runs: a rebuild replaces every row.
     const std::wstring value = sender->GetEntryText(index);
     if (index < 0 || index >= sender->GetCount()) return;
-    IProfile* p = m_profile;
+    IProfile* p = m_profile.get();
     bool rebuild = false;
     bool sourceEntry = false;
 

@@ -49,14 +49,15 @@ public:
     // The media of the selected list item (may be null); borrowed.
     void SetMedia(IVXMMedia* media) { m_media = media; }
     IVXMMedia* GetMedia() const { return m_media; }
-    IProfile* GetProfile() const { return m_profile; }
+    IProfile* GetProfile() const { return m_profile.get(); }
     bool IsBurn() const { return m_burn; }
 
     // Builds every row again. `group` is the item's profile group (may be
     // null), `text` the name to show (null: the media's), `profile` the
-    // profile to edit (null keeps the current one; borrowed), `readOnly`
-    // disables every parameter row.
-    void LoadProfile(IProfileGroup* group, const std::wstring* text, IProfile* profile, bool readOnly);
+    // profile to edit (null keeps the current one; held until another comes,
+    // so a row that replaces its profile never leaves the pane a freed one),
+    // `readOnly` disables every parameter row.
+    void LoadProfile(IProfileGroup* group, const std::wstring* text, std::shared_ptr<IProfile> profile, bool readOnly);
     // Size mode without the source's bit rate: the profile's bit rate is
     // shown, selected and fixed.
     void RefreshVideoBitrate();
@@ -103,7 +104,7 @@ private:
     CControlUI* m_sections[3] = {nullptr, nullptr, nullptr};
     CControlUI* m_optionButtons[3] = {nullptr, nullptr, nullptr};
     CPropListItemUI* m_rows[kRowCount] = {};
-    IProfile* m_profile = nullptr;
+    std::shared_ptr<IProfile> m_profile;
     IVXMMedia* m_media = nullptr;
     IProfileGroup* m_group = nullptr;
     bool m_readOnly = false;
