@@ -5,6 +5,8 @@
 #include "MainPaneUI.h"
 #include "MediaListUI.h"
 #include "VXMSettings.h"
+#include "platform/text.h"
+#include "ui/desktop/FakeDesktop.h"
 
 #include <gtest/gtest.h>
 
@@ -160,13 +162,18 @@ TEST_F(CQueueTest, ARefusedStartMarksTheRowFailedAndTheNextRowStarts)
     EXPECT_EQ(pane->completions, 1);
 }
 
-TEST_F(CQueueTest, WhenEveryStartIsRefusedTheCompletionActionsRunOnce)
+TEST_F(CQueueTest, ABatchWhoseEveryStartIsRefusedNeverShutsTheMachineDown)
 {
+    CFakeDesktop desktop;
+    settings->ShutdownFlag = 1;
     AddRows(2);
     refused = {L"m0", L"m1"};
     EXPECT_FALSE(pane->ConvertAll());
-    EXPECT_EQ(pane->completions, 1);
+    EXPECT_EQ(pane->completions, 0);
     EXPECT_FALSE(pane->Queue().IsRunning());
+    for (const std::wstring& call : desktop.Calls()) EXPECT_EQ(call.find(L"PowerOff"), std::wstring::npos) << WideToUtf8(call);
+    EXPECT_EQ(settings->ShutdownFlag, 1) << "the user's choice stays for a batch that runs";
+    settings->ShutdownFlag = 0;
 }
 
 TEST_F(CQueueTest, NothingCheckedStartsNothingAndCompletesNothing)

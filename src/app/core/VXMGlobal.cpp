@@ -8,6 +8,7 @@
 #include "platform/system.h"
 #include "platform/text.h"
 #include "platform/volume.h"
+#include "ui/desktop/Desktop.h"
 
 #include <atomic>
 #include <clocale>
@@ -426,7 +427,8 @@ CDisableScreenSave::~CDisableScreenSave()
 void Shutdown()
 {
     std::wstring error;
-    if (!RequestPowerOff(error)) {
+    IShutdown* shutdown = Desktop().shutdown;
+    if (!shutdown || !shutdown->PowerOff(error)) {
         LogInfoW("?Shutdown@@YAXXZ", L"%s", error.c_str());
         ShowError(error, VXM_PRODUCT_NAME);
     }

@@ -588,8 +588,9 @@ bool CMainPaneUI::ConvertAll()
     CVXMSettings* s = CVXMSettings::GetInstance();
     const SConvertAllResult result = m_queue.ConvertAll(static_cast<int>(s->SimConversionTasks), s->UseNVidiaCUDA != 0);
     if (result.started == 0 && result.refused > 0 && !m_queue.AnyConverting()) {
-        // Every start was refused: no job will end, so the batch ends here.
-        OnAllJobsFinished(nullptr, -1);
+        // Every start was refused: nothing ran, so no end-of-batch action
+        // (shutting the machine down, opening the output folder) runs either.
+        LogInfo(kCategory, "No checked row could start: the batch ends before it ran");
     }
     return result.started > 0;
 }
