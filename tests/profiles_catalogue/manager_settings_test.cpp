@@ -118,7 +118,7 @@ TEST_F(ManagerSettings, DefaultsAreThoseTheBuildersExpect)
     EXPECT_EQ(s.MPEGType, 1);
     EXPECT_EQ(s.MP3VBRQuality, 4);
     EXPECT_EQ(s.DVDUseDravel, 1);
-    EXPECT_EQ(s.X264Options, L"level=13:cabac=no:8x8dct=no:ref=2:me=umh:bframes=0:subq=6:trellis=0:weightp=0");
+    EXPECT_EQ(s.X264Options, L"cabac=no:8x8dct=no:ref=2:me=umh:bframes=0:subq=6:trellis=0:weightp=0");
     EXPECT_EQ(s.subtitle.nScale, 100);
     EXPECT_EQ(s.subtitle.nPosition, 10);
     EXPECT_EQ(s.subtitle.nEncoding, 1);

@@ -13,7 +13,7 @@ using namespace jobtest;
 namespace {
 
 const std::string kFfmpeg = "\"" + WideToUtf8(FindToolPath(L"ffmpeg")) + "\"";
-const std::string kX264 = "level=13:cabac=no:8x8dct=no:ref=2:me=umh:bframes=0:subq=6:trellis=0:weightp=0";
+const std::string kX264 = "cabac=no:8x8dct=no:ref=2:me=umh:bframes=0:subq=6:trellis=0:weightp=0";
 
 class JobQueueGolden : public ::testing::Test {
 protected:
@@ -68,8 +68,8 @@ TEST_F(JobQueueGolden, SinglePassMp4)
     auto media = Media();
     auto lines = Build(*media, m_scope.ById(0));
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "ffmpeg -i \"<src>\" -pix_fmt yuv420p -y  -vf \"scale=160:120,pad=160:120:0:0\" -ar 44100 -ac 2 -acodec aac "
-                        "-b:a 128k -profile:a 1 -vcodec libx264 -b:v 2000k -x264opts " + kX264 +
+    EXPECT_EQ(lines[0], "ffmpeg -i \"<src>\" -pix_fmt yuv420p -y  -vf \"scale=160:120,pad=160:120:0:0\" -acodec aac "
+                        "-b:a 128k -profile:a 1 -ar 44100 -ac 2 -vcodec libx264 -b:v 2000k -x264opts " + kX264 +
                         " -threads 0 \"<out>/clip_x264.mp4\" ");
     EXPECT_EQ(m_steps[0].nPassKind, PASS_ENCODE_1);
     EXPECT_EQ(N(m_steps[0].strOutput), m_dir.File("out/clip_x264.mp4"));
@@ -84,10 +84,10 @@ TEST_F(JobQueueGolden, TwoPassMp4SharesOnePassLogOutsideTheOutputFolder)
     profile->SetEncodePass(L"2");
     auto lines = Build(*media, profile);
     ASSERT_EQ(lines.size(), 2u);
-    const std::string common = "ffmpeg -i \"<src>\" -pix_fmt yuv420p -y  -vf \"scale=160:120,pad=160:120:0:0\" -ar 44100 -ac 2 "
-                               "-acodec aac -b:a 128k -profile:a 1 -vcodec libx264 -b:v 2000k -x264opts " + kX264 +
+    const std::string common = "ffmpeg -i \"<src>\" -pix_fmt yuv420p -y  -vf \"scale=160:120,pad=160:120:0:0\" "
+                               "-acodec aac -b:a 128k -profile:a 1 -ar 44100 -ac 2 -vcodec libx264 -b:v 2000k -x264opts " + kX264 +
                                " -threads 0";
-    EXPECT_EQ(lines[0], common + " -an  -passlogfile \"<log>\" -pass 1 \"<out>/clip_x264.mp4\" ");
+    EXPECT_EQ(lines[0], common + " -passlogfile \"<log>\" -pass 1 -an  \"<out>/clip_x264.mp4\" ");
     EXPECT_EQ(lines[1], common + " -passlogfile \"<log>\" -pass 2 \"<out>/clip_x264.mp4\" ");
     EXPECT_EQ(m_steps[1].nPassKind, PASS_ENCODE_2);
     EXPECT_EQ(media->m_bDoubleLength, 1);
@@ -101,7 +101,7 @@ TEST_F(JobQueueGolden, AudioOnlyMp3)
     auto media = Media(shape);
     auto lines = Build(*media, Named(L"mp3_audio"));
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "ffmpeg -i \"<src>\" -y  -vn  -acodec libmp3lame -ab 192k -ar 44100 -ac 2  -f mp3 "
+    EXPECT_EQ(lines[0], "ffmpeg -i \"<src>\" -y  -vn  -acodec libmp3lame -b:a 192k -ar 44100 -ac 2 -f mp3 "
                         "\"<out>/clip.mp3\" ");
 }
 
@@ -120,7 +120,7 @@ TEST_F(JobQueueGolden, TrimCropAndRotateOnAvi)
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "ffmpeg -i \"<src>\" -ss 0.500 -t 1.000 -y  -vf \"crop=1900:1000:8:0,transpose=1,"
                         "scale=152:272,pad=480:272:164:0\" -vcodec libxvid -b:v 1500k -bf 0 -aspect 480:272 "
-                        "-acodec libmp3lame -b:a 128k  -ar 44100 -ac 2 \"<out>/clip_xvid.avi\" ");
+                        "-acodec libmp3lame -b:a 128k -ar 44100 -ac 2 \"<out>/clip_xvid.avi\" ");
 }
 
 TEST_F(JobQueueGolden, DeinterlaceScaleAndPadVolumeOnMkv)
@@ -159,7 +159,7 @@ TEST_F(JobQueueGolden, ExternalAudioBecomesTheSecondInput)
     auto lines = Build(*media, m_scope.ById(0));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "ffmpeg -i \"<src>\" -i \"" + audio + "\" -map 0:0 -map 1:0 -pix_fmt yuv420p -y  "
-                        "-vf \"scale=160:120,pad=160:120:0:0\" -ar 44100 -ac 2 -acodec aac -b:a 128k -profile:a 1 -vcodec libx264 "
+                        "-vf \"scale=160:120,pad=160:120:0:0\" -acodec aac -b:a 128k -profile:a 1 -ar 44100 -ac 2 -vcodec libx264 "
                         "-b:v 2000k -x264opts " + kX264 + " -threads 0 \"<out>/clip_x264.mp4\" ");
 }
 
@@ -198,7 +198,7 @@ TEST_F(JobQueueGolden, DvdNtscTwoPass)
     auto lines = Build(*media, profile);
     ASSERT_EQ(lines.size(), 2u);
     const std::string common = "ffmpeg -i \"<src>\" -y  -target ntsc-dvd  -s 720x480 -r 29.97 -acodec ac3 -b:a 224k "
-                               "-ar 48000 -passlogfile \"<log>\" -vcodec mpeg2video -b:v 6000k -trellis 1 -mbd 2 "
+                               "-ar 48000 -ac 2 -passlogfile \"<log>\" -vcodec mpeg2video -b:v 6000k -trellis 1 -mbd 2 "
                                "-g 18 -aspect 4:3 -maxrate 9800k -bufsize 1835k -strict 0";
     EXPECT_EQ(lines[0], common + " -pass 1 -an  \"<out>/clip_mpeg2.mpg\" ");
     EXPECT_EQ(lines[1], common + " -pass 2 \"<out>/clip_mpeg2.mpg\" ");
@@ -211,9 +211,10 @@ TEST_F(JobQueueGolden, PspAvcWithThumbnail)
     auto media = Media();
     auto lines = Build(*media, Named(L"psp_avc"));
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "ffmpeg -i \"<src>\" -pix_fmt yuv420p -y  -vf \"scale=480:360,crop=480:272:0:44\" -ar 48000 "
+    EXPECT_EQ(lines[0], "ffmpeg -i \"<src>\" -pix_fmt yuv420p -y  -vf \"scale=480:360,crop=480:272:0:44\" "
                         "-sws_flags 512 -vcodec libx264 -x264opts level=21:8x8dct=no:bframes=0:cabac=no:cqm=flat:"
-                        "weightp=0:bitrate=768:threads=0 -acodec aac -b:a 128k -profile:a 1 \"<out>/clip_x264.mp4\" ");
+                        "weightp=0:bitrate=768:threads=0 -acodec aac -b:a 128k -profile:a 1 -ar 48000 -ac 2 "
+                        "\"<out>/clip_x264.mp4\" ");
     // A 2-second source gets its picture from the middle, not past its end.
     EXPECT_EQ(lines[1], "ffmpeg -ss 1.000 -y  -i \"<src>\" -f image2 -vframes 1 -s 160x120 -an \"<out>/clip_x264.thm\"");
     EXPECT_EQ(m_steps[1].nPassKind, PASS_THUMBNAIL);

@@ -10,7 +10,7 @@ using namespace runtest;
 
 namespace {
 
-const std::string kX264 = "level=13:cabac=no:8x8dct=no:ref=2:me=umh:bframes=0:subq=6:trellis=0:weightp=0";
+const std::string kX264 = "cabac=no:8x8dct=no:ref=2:me=umh:bframes=0:subq=6:trellis=0:weightp=0";
 
 // Runs `line` with <out> replaced by an output of ours, then of ffmpeg's.
 void RunBoth(const vxmtest::CTempDir& dir, const std::string& name, const std::string& line,

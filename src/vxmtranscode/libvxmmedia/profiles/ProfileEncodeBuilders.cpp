@@ -10,6 +10,56 @@ namespace {
 
 constexpr const char* kLogCategory = "JobBuild";
 
+// The lowest H.264 level (times ten) whose frame size and macroblock rate
+// hold a frame; 0 when the frame is unknown.
+int NeededH264Level(int width, int height, double fps)
+{
+    struct Limit {
+        int level;
+        double mbPerSecond;
+        int frameMbs;
+    };
+    static constexpr Limit kLimits[] = {
+        {10, 1485, 99},     {11, 3000, 396},     {12, 6000, 396},     {13, 11880, 396},    {21, 19800, 792},
+        {22, 20250, 1620},  {30, 40500, 1620},   {31, 108000, 3600},  {32, 216000, 5120},  {40, 245760, 8192},
+        {42, 522240, 8704}, {50, 589824, 22080}, {51, 983040, 36864}, {52, 2073600, 36864}};
+    if (width <= 0 || height <= 0 || fps <= 0)
+        return 0;
+    const double mbs = ((width + 15) / 16) * ((height + 15) / 16);
+    for (const Limit& limit : kLimits)
+        if (mbs <= limit.frameMbs && mbs * fps <= limit.mbPerSecond)
+            return limit.level;
+    return 0;
+}
+
+// An x264 option text whose declared level holds the frame: a level below
+// what the frame size and rate need (or any level when the frame is unknown)
+// is left out, so that x264 sets the level from the frame. The rest of the
+// text stays as it is.
+std::wstring FitX264Level(const std::wstring& text, int width, int height, double fps)
+{
+    const int needed = NeededH264Level(width, height, fps);
+    std::wstring out;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(L':', start);
+        if (end == std::wstring::npos)
+            end = text.size();
+        const std::wstring item = text.substr(start, end - start);
+        bool keep = true;
+        if (item.rfind(L"level=", 0) == 0) {
+            double level = std::wcstod(item.c_str() + 6, nullptr);
+            if (level < 7)
+                level *= 10;  // "4.1" or "4" rather than "41"
+            keep = needed > 0 && level + 0.5 >= needed;
+        }
+        if (keep && !item.empty())
+            out += (out.empty() ? L"" : L":") + item;
+        start = end + 1;
+    }
+    return out;
+}
+
 struct CBuild {
     const VXM_BUILD_ARGS& a;
     COutputProfile* p;
@@ -95,6 +145,52 @@ struct CBuild {
         const std::wstring base = PassLogBase();
         o.SetOption(L"-passlogfile", L"%s", QuoteArgument(base).c_str());
     }
+    // Queues the step, or its two passes sharing one pass log when the profile
+    // asks for two. `mark` writes the pass number (0 for a single step) into a
+    // step; the first pass drops audio when `quietFirst` (it is encoded once,
+    // in the second), and "-an" goes wherever audio is off.
+    template <typename MarkPass>
+    void QueuePasses(MarkPass mark, bool quietFirst, int single, int first, int second)
+    {
+        if (!TwoPass()) {
+            mark(opts, 0);
+            if (AudioOff())
+                opts.AddFlag(L"-an");
+            Queue(opts, single);
+            return;
+        }
+        PassLog(opts);
+        CFFMpegOpts two;
+        two.CopyFrom(opts);
+        mark(opts, 1);
+        if (quietFirst || AudioOff())
+            opts.AddFlag(L"-an");
+        mark(two, 2);
+        if (AudioOff())
+            two.AddFlag(L"-an");
+        Queue(opts, first);
+        Queue(two, second);
+    }
+    static void PassOption(CFFMpegOpts& o, int pass)
+    {
+        if (pass)
+            o.SetOption(L"-pass", L"%d", pass);
+    }
+    // The frame rate of the output: the profile's, else the source's; 0 when unknown.
+    double OutputFrameRate()
+    {
+        IVXMVideo* video = m->GetSelectedVideoStream();
+        const double source = video ? video->GetFrameRate() : 0;
+        std::wstring rate = p->GetFramerate();
+        if (ResolveAutoFramerate(source, rate) == 1)
+            return source;
+        return std::wcstod(rate.c_str(), nullptr);
+    }
+    // An x264 option text fitted to this step's frame (after the scale step).
+    std::wstring X264(const std::wstring& text)
+    {
+        return FitX264Level(text, p->m_nScaledWidth, p->m_nScaledHeight, OutputFrameRate());
+    }
     std::wstring Ab() { return p->GetAudioBitrate(); }
     std::wstring Vb() { return p->GetVideoBitrate(); }
 };
@@ -111,14 +207,84 @@ std::wstring EncoderName(const std::wstring& codec)
     return codec;
 }
 
-// "lib%s" of an audio codec value, as the stock encoder names go.
-std::wstring LibAudioEncoder(const std::wstring& codec)
+// A builder's audio part. The profile's codec, bitrate, sample rate and
+// channels are what the user was shown: they are written whenever the
+// profile holds them, the fixed values only stand in for a missing one.
+struct AudioPart {
+    const wchar_t* encoder = nullptr;  // fixed encoder; null: the profile's codec
+    const wchar_t* bitrate = nullptr;  // stand-in bitrate (kbit/s)
+    const wchar_t* rate = nullptr;     // stand-in sample rate
+    const wchar_t* channels = L"2";    // stand-in channel count
+    const wchar_t* extra = nullptr;    // text after the bitrate
+};
+
+bool IsAacValue(const std::wstring& codec)
 {
-    if (codec == L"aac" || codec == L"faac" || codec == L"libfaac")
-        return L"aac";
-    if (codec.rfind(L"lib", 0) == 0)
-        return codec;
-    return L"lib" + codec;
+    return codec == L"aac" || codec == L"faac" || codec == L"libfaac";
+}
+
+// Encoder options of a profile's audio codec value: the encoder and what
+// follows its bitrate; `bitrate` and `resample` tell whether the encoder
+// takes them (a stream copy takes neither).
+struct AudioEncoder {
+    std::wstring name;
+    std::wstring extra;
+    bool bitrate = true;
+    bool resample = true;
+};
+
+AudioEncoder AudioEncoderOf(const COutputProfile& p, const std::wstring& codec)
+{
+    AudioEncoder e;
+    if (IsAacValue(codec)) {
+        e.name = L"aac";
+        e.extra = FormatW(L"-profile:a %d", p.m_nAACProfile);
+    } else if (codec == L"mp3" || codec == L"libmp3lame") {
+        e.name = L"libmp3lame";
+        e.extra = p.m_strMP3Options;
+    } else if (codec == L"vorbis" || codec == L"opus") {
+        e.name = L"lib" + codec;  // the native encoders are experimental
+    } else if (codec == L"pcm" || codec == L"pcm_s16le") {
+        e.name = L"pcm_s16le";
+        e.bitrate = false;
+    } else if (codec == L"Original") {
+        e.name = L"copy";
+        e.bitrate = e.resample = false;
+    } else {
+        e.name = EncoderName(codec);
+    }
+    return e;
+}
+
+// The audio options of a step, or "-an" when the profile turns audio off
+// (unless the builder handles "-an" itself for its passes).
+void AddAudioOptions(CBuild& b, const AudioPart& part, bool markOff = true)
+{
+    if (b.AudioOff()) {
+        if (markOff)
+            b.opts.AddFlag(L"-an");
+        return;
+    }
+    AudioEncoder e = AudioEncoderOf(*b.p, part.encoder ? part.encoder : b.p->GetAudioCodec());
+    if (part.extra)
+        e.extra = part.extra;
+    auto value = [](const std::wstring& shown, const wchar_t* standIn) {
+        return shown.empty() && standIn ? std::wstring(standIn) : shown;
+    };
+    b.opts.SetOption(L"-acodec", L"%s", e.name.c_str());
+    const std::wstring bitrate = value(b.Ab(), part.bitrate);
+    if (e.bitrate && !bitrate.empty())
+        b.opts.SetOption(L"-b:a", L"%sk%s%s", bitrate.c_str(), e.extra.empty() ? L"" : L" ", e.extra.c_str());
+    else if (!e.extra.empty())
+        b.opts.AddFlag(e.extra);
+    if (!e.resample)
+        return;
+    const std::wstring rate = value(b.p->GetSampleRate(), part.rate);
+    const std::wstring channels = value(b.p->GetChannel(), part.channels);
+    if (!rate.empty())
+        b.opts.SetOption(L"-ar", L"%s", rate.c_str());
+    if (!channels.empty())
+        b.opts.SetOption(L"-ac", L"%s", channels.c_str());
 }
 
 void AvcCommon(const VXM_BUILD_ARGS& a, bool ps3)
@@ -126,9 +292,6 @@ void AvcCommon(const VXM_BUILD_ARGS& a, bool ps3)
     CBuild b(a);
     b.Prologue(true);
     b.SlashAspect();
-    b.opts.SetOption(L"-ar", L"%s", b.c(b.p->GetSampleRate()));
-    if (ps3)
-        b.opts.SetOption(L"-ac", L"%s", b.c(b.p->GetChannel()));
     b.FrameRate();
     b.opts.SetOption(L"-sws_flags", L"%d", 512);
     const std::wstring size = b.p->GetVideoSize();
@@ -150,32 +313,15 @@ void AvcCommon(const VXM_BUILD_ARGS& a, bool ps3)
                        vb.c_str(), threads.c_str());
     }
     b.opts.SetOption(L"-vcodec", L"libx264");
-    b.opts.SetOption(L"-x264opts", L"%s", x264.c_str());
+    b.opts.SetOption(L"-x264opts", L"%s", b.X264(x264).c_str());
     if (BuildSettings().UseOpenCL)
         b.opts.AppendToOption(L"-x264opts", TRUE, L":", L"opencl=1");
-    const std::wstring ac = b.p->GetAudioCodec();
-    if (!ps3 || ac == L"aac" || ac == L"faac" || ac == L"libfaac")
-        b.opts.SetOption(L"-acodec", L"aac -b:a %sk -profile:a %d", b.c(b.Ab()), b.p->m_nAACProfile);
-    else
-        b.opts.SetOption(L"-acodec", L"%s -b:a %sk", b.c(ac), b.c(b.Ab()));
+    AudioPart audio;
+    if (!ps3)
+        audio.encoder = L"aac";
+    AddAudioOptions(b, audio, false);
 
-    if (b.TwoPass()) {
-        b.PassLog(b.opts);
-        CFFMpegOpts second;
-        second.CopyFrom(b.opts);
-        b.opts.SetOption(L"-pass", L"%d", 1);
-        if (b.m->m_bHasVideo || b.AudioOff())
-            b.opts.AddFlag(L"-an");
-        second.SetOption(L"-pass", L"%d", 2);
-        if (b.AudioOff())
-            second.AddFlag(L"-an");
-        b.Queue(b.opts, PASS_ENCODE_1);
-        b.Queue(second, PASS_ENCODE_2);
-    } else {
-        if (b.AudioOff())
-            b.opts.AddFlag(L"-an");
-        b.Queue(b.opts, PASS_ENCODE_1);
-    }
+    b.QueuePasses(CBuild::PassOption, b.m->m_bHasVideo != 0, PASS_ENCODE_1, PASS_ENCODE_1, PASS_ENCODE_2);
 }
 
 void ThumbnailStep(const VXM_BUILD_ARGS& a)
@@ -199,35 +345,6 @@ void ThumbnailStep(const VXM_BUILD_ARGS& a)
     t.AddJobCommand(*a.queue, PASS_THUMBNAIL, a.media->m_strSourcePath, a.media, 0, a.thumbnailPath);
 }
 
-// Audio part shared by the AVI and MKV builders.
-void AviAudio(CBuild& b, bool mkv)
-{
-    if (b.AudioOff()) {
-        b.opts.AddFlag(L"-an");
-        return;
-    }
-    const std::wstring ac = b.p->GetAudioCodec();
-    if (ac == L"Original") {
-        b.opts.SetOption(L"-acodec", L"copy");
-    } else if (ac == L"pcm") {
-        b.opts.SetOption(L"-acodec", L"pcm_s16le");
-    } else if (ac == L"mp3") {
-        b.opts.SetOption(L"-acodec", L"libmp3lame");
-        b.opts.SetOption(L"-b:a", L"%sk %s", b.c(b.Ab()), b.c(b.p->m_strMP3Options));
-    } else if (ac == L"aac" || ac == L"faac") {
-        b.opts.SetOption(L"-acodec", L"aac");
-        b.opts.SetOption(L"-b:a", L"%sk -profile:a %d", b.c(b.Ab()), b.p->m_nAACProfile);
-    } else {
-        b.opts.SetOption(L"-acodec", L"%s -b:a %sk", b.c(EncoderName(ac)), b.c(b.Ab()));
-    }
-    if (mkv) {
-        b.opts.SetOption(L"-ar", L"%s -ac %s", b.c(b.p->GetSampleRate()), b.c(b.p->GetChannel()));
-    } else {
-        b.opts.SetOption(L"-ar", L"%s", b.c(b.p->GetSampleRate()));
-        b.opts.SetOption(L"-ac", L"%s", b.c(b.p->GetChannel()));
-    }
-}
-
 }  // namespace
 
 void BuildMpeg4Command(const VXM_BUILD_ARGS& a, bool rawStreamRoute, bool hardwareEncoder)
@@ -241,24 +358,12 @@ void BuildMpeg4Command(const VXM_BUILD_ARGS& a, bool rawStreamRoute, bool hardwa
     const std::wstring vcodec = b.p->GetVideoCodec();
     if (vcodec == L"xvid")
         A.SetOption(L"-aspect", L"%s", b.Aspect().c_str());
-    A.SetOption(L"-ar", L"%s", b.c(b.p->GetSampleRate()));
-    A.SetOption(L"-ac", L"%s", b.c(b.p->GetChannel()));
     b.FrameRate();
-
-    const std::wstring ac = b.p->GetAudioCodec();
-    if (ac == L"aac")
-        A.SetOption(L"-acodec", L"aac -b:a %sk -profile:a %d", b.c(b.Ab()), b.p->m_nAACProfile);
-    else if (ac == L"ac3")
-        A.SetOption(L"-acodec", L"ac3 -b:a %sk", b.c(b.Ab()));  // MP4 carries AC-3 itself
-    else if (ac == L"mp3") {
-        A.SetOption(L"-acodec", L"libmp3lame");
-        A.SetOption(L"-b:a", L"%sk", b.c(b.Ab()));
-        A.SetOption(L"-ar", L"%s %s", b.c(b.p->GetSampleRate()), b.c(b.p->m_strMP3Options));
-    }
+    AddAudioOptions(b, {}, false);  // MP4 carries AC-3 itself
 
     const std::wstring vb = b.Vb();
     const std::wstring& threads = b.p->m_strThreads;
-    const std::wstring& x264 = b.p->m_strX264Options;
+    const std::wstring x264 = b.X264(b.p->m_strX264Options);
     if (vcodec == L"xvid") {
         A.SetOption(L"-vcodec", L"libxvid");
         A.SetOption(L"-b:v", L"%sk", b.c(vb));
@@ -288,25 +393,7 @@ void BuildMpeg4Command(const VXM_BUILD_ARGS& a, bool rawStreamRoute, bool hardwa
             A.SetOption(L"-b:v", L"%sk -threads %s", b.c(vb), b.c(threads));
         }
     }
-    if (b.m->m_bHasVideo || b.AudioOff())
-        A.AddFlag(L"-an");
-
-    const bool twoPass = b.TwoPass();
-    CFFMpegOpts B;
-    if (twoPass) {
-        b.PassLog(A);
-        B.CopyFrom(A);
-        A.SetOption(L"-pass", L"%d", 1);
-        B.SetOption(L"-pass", L"%d", 2);
-    } else if (!b.AudioOff()) {
-        A.RemoveOption(L"-an");
-    }
-    b.Queue(A, PASS_ENCODE_1);
-    if (twoPass) {
-        if (!b.AudioOff())
-            B.RemoveOption(L"-an");
-        b.Queue(B, PASS_ENCODE_2);
-    }
+    b.QueuePasses(CBuild::PassOption, b.m->m_bHasVideo != 0, PASS_ENCODE_1, PASS_ENCODE_1, PASS_ENCODE_2);
 }
 
 void BuildAvcPspCommand(const VXM_BUILD_ARGS& a)
@@ -327,15 +414,13 @@ void BuildMpeg4PspCommand(const VXM_BUILD_ARGS& a)
     b.SlashAspect();
     b.FrameRate();
     b.opts.SetOption(L"-f", L"psp");
-    b.opts.SetOption(L"-vcodec", L"mpeg4 -b:v %sk -acodec aac -b:a %sk -profile:a %d", b.c(b.Vb()), b.c(b.Ab()),
-                     b.p->m_nAACProfile);
+    b.opts.SetOption(L"-vcodec", L"mpeg4 -b:v %sk", b.c(b.Vb()));
     std::wstring title = GetFileNamePart(b.m->m_strSourcePath, TRUE);
     const std::size_t dot = title.rfind(L'.');
     if (dot != std::wstring::npos)
         title.erase(dot);
     b.opts.SetOption(L"-metadata", L"%s", QuoteArgument(L"title=" + title).c_str());
-    if (b.AudioOff())
-        b.opts.AddFlag(L"-an");
+    AddAudioOptions(b, {.encoder = L"aac"});
     b.Queue(b.opts, PASS_ENCODE_1);
     ThumbnailStep(a);
 }
@@ -360,27 +445,14 @@ void BuildDvdCommand(const VXM_BUILD_ARGS& a)
     const std::wstring vcodec = FormatW(L"mpeg2video -b:v %sk -trellis 1 -mbd 2 -g %d -aspect %s -maxrate 9800k "
                                         L"-bufsize 1835k -strict 0",
                                         b.c(b.Vb()), gop, aspect.c_str());
-    if (!b.AudioOff()) {
-        b.opts.SetOption(L"-acodec", L"%s -b:a %sk", b.c(EncoderName(b.p->GetAudioCodec())), b.c(b.Ab()));
-        b.opts.SetOption(L"-ar", L"%s", b.c(b.p->GetSampleRate()));
-    }
-    if (b.TwoPass()) {
-        b.PassLog(b.opts);
-        CFFMpegOpts second;
-        second.CopyFrom(b.opts);
-        b.opts.SetOption(L"-vcodec", L"%s -pass 1", vcodec.c_str());
-        b.opts.AddFlag(L"-an");
-        second.SetOption(L"-vcodec", L"%s -pass 2", vcodec.c_str());
-        if (b.AudioOff())
-            second.AddFlag(L"-an");
-        b.Queue(b.opts, PASS_MPEG_1);
-        b.Queue(second, PASS_MPEG_2);
-    } else {
-        b.opts.SetOption(L"-vcodec", L"%s", vcodec.c_str());
-        if (b.AudioOff())
-            b.opts.AddFlag(L"-an");
-        b.Queue(b.opts, PASS_MPEG_SINGLE);
-    }
+    AddAudioOptions(b, {}, false);
+    auto mark = [&vcodec](CFFMpegOpts& o, int pass) {
+        if (pass)
+            o.SetOption(L"-vcodec", L"%s -pass %d", vcodec.c_str(), pass);
+        else
+            o.SetOption(L"-vcodec", L"%s", vcodec.c_str());
+    };
+    b.QueuePasses(mark, true, PASS_MPEG_SINGLE, PASS_MPEG_1, PASS_MPEG_2);
 }
 
 void BuildMpegCommand(const VXM_BUILD_ARGS& a)
@@ -402,27 +474,8 @@ void BuildMpegCommand(const VXM_BUILD_ARGS& a)
     const std::wstring vb = b.Vb();
     b.opts.SetOption(L"-vcodec", L"%s -b:v %sk -trellis 1 -mbd 2 -g %d -aspect %s -minrate %sk -maxrate %sk -bufsize %dk",
                      codec, b.c(vb), gop, aspect.c_str(), b.c(vb), b.c(vb), buffer);
-    if (!b.AudioOff()) {
-        b.opts.SetOption(L"-acodec", L"%s -b:a %sk -ac %s", b.c(EncoderName(b.p->GetAudioCodec())), b.c(b.Ab()),
-                         b.c(b.p->GetChannel()));
-        b.opts.SetOption(L"-ar", L"%s", b.c(b.p->GetSampleRate()));
-    }
-    if (b.TwoPass()) {
-        b.PassLog(b.opts);
-        CFFMpegOpts second;
-        second.CopyFrom(b.opts);
-        b.opts.AddFlag(L"-pass 1");
-        b.opts.AddFlag(L"-an");
-        second.AddFlag(L"-pass 2");
-        if (b.AudioOff())
-            second.AddFlag(L"-an");
-        b.Queue(b.opts, PASS_MPEG_1);
-        b.Queue(second, PASS_MPEG_2);
-    } else {
-        if (b.AudioOff())
-            b.opts.AddFlag(L"-an");
-        b.Queue(b.opts, PASS_MPEG_SINGLE);
-    }
+    AddAudioOptions(b, {}, false);
+    b.QueuePasses(CBuild::PassOption, true, PASS_MPEG_SINGLE, PASS_MPEG_1, PASS_MPEG_2);
 }
 
 void BuildWmvCommand(const VXM_BUILD_ARGS& a)
@@ -431,99 +484,59 @@ void BuildWmvCommand(const VXM_BUILD_ARGS& a)
     b.Prologue(true, a.parent);
     b.opts.SetOption(L"-vcodec", L"wmv2");
     b.opts.SetOption(L"-b:v", L"%sk", b.c(b.Vb()));
-    if (!b.AudioOff()) {
-        b.opts.SetOption(L"-acodec", L"wmav2");
-        b.opts.SetOption(L"-b:a", L"64k -ar 48000 -ac 2");
-    } else {
-        b.opts.AddFlag(L"-an");
-    }
+    AddAudioOptions(b, {.encoder = L"wmav2", .bitrate = L"64", .rate = L"48000"});
     b.Queue(b.opts, PASS_PLAIN, 0);
 }
 
-void BuildWmaCommand(const VXM_BUILD_ARGS& a)
+namespace {
+
+// An audio-only step: no video, the audio part, an optional container.
+void AudioOnlyCommand(const VXM_BUILD_ARGS& a, const AudioPart& part, const wchar_t* format = nullptr, int flag = 1)
 {
     CBuild b(a);
     b.Prologue(false);
     b.opts.AddFlag(L"-vn");
-    b.opts.SetOption(L"-acodec", L"wmav2");
-    b.opts.SetOption(L"-ar", L"44100");
-    b.opts.SetOption(L"-b:a", L"128k");
-    b.opts.SetOption(L"-ac", L"2");
-    b.Queue(b.opts, PASS_PLAIN, 0);
+    AddAudioOptions(b, part);
+    if (format)
+        b.opts.SetOption(L"-f", L"%s", format);
+    b.Queue(b.opts, PASS_PLAIN, flag);
+}
+
+}  // namespace
+
+void BuildWmaCommand(const VXM_BUILD_ARGS& a)
+{
+    AudioOnlyCommand(a, {.encoder = L"wmav2", .bitrate = L"128", .rate = L"44100"}, nullptr, 0);
 }
 
 void BuildMp3Command(const VXM_BUILD_ARGS& a)
 {
-    CBuild b(a);
-    b.Prologue(false);
-    b.opts.AddFlag(L"-vn");
-    b.opts.SetOption(L"-acodec", L"libmp3lame");
-    b.opts.SetOption(L"-ab", L"%sk", b.c(b.Ab()));
-    b.opts.SetOption(L"-ar", L"%s", b.c(b.p->GetSampleRate()));
-    b.opts.SetOption(L"-ac", L"%s %s", b.c(b.p->GetChannel()), b.c(b.p->m_strMP3Options));
-    b.opts.SetOption(L"-f", L"mp3");
-    b.Queue(b.opts, PASS_PLAIN);
+    AudioOnlyCommand(a, {.encoder = L"libmp3lame"}, L"mp3");
 }
 
 void BuildOggCommand(const VXM_BUILD_ARGS& a)
 {
-    CBuild b(a);
-    b.Prologue(false);
-    b.opts.AddFlag(L"-vn");
-    b.opts.SetOption(L"-acodec", L"libvorbis");
-    b.opts.SetOption(L"-f", L"ogg");
-    b.opts.SetOption(L"-b:a", L"%sk", b.c(b.Ab()));
-    b.opts.SetOption(L"-ar", L"%s", b.c(b.p->GetSampleRate()));
-    b.opts.SetOption(L"-ac", L"%s", b.c(b.p->GetChannel()));
-    b.Queue(b.opts, PASS_PLAIN);
+    AudioOnlyCommand(a, {.encoder = L"libvorbis"}, L"ogg");
 }
 
 void BuildAacCommand(const VXM_BUILD_ARGS& a)
 {
-    CBuild b(a);
-    b.Prologue(false);
-    b.opts.AddFlag(L"-vn");
-    b.opts.SetOption(L"-acodec", L"aac");
-    b.opts.SetOption(L"-profile:a", L"%d", b.p->m_nAACProfile);
-    b.opts.SetOption(L"-ab", L"%sk", b.c(b.Ab()));
-    b.opts.SetOption(L"-ar", L"%s", b.c(b.p->GetSampleRate()));
-    b.opts.SetOption(L"-ac", L"%s", b.c(b.p->GetChannel()));
-    b.Queue(b.opts, PASS_PLAIN);
+    AudioOnlyCommand(a, {.encoder = L"aac"});
 }
 
 void BuildWavCommand(const VXM_BUILD_ARGS& a)
 {
-    CBuild b(a);
-    b.Prologue(false);
-    b.opts.AddFlag(L"-vn");
-    b.opts.SetOption(L"-acodec", L"pcm_s16le");
-    b.opts.SetOption(L"-ar", L"48000");
-    b.opts.SetOption(L"-ac", L"%s", b.c(b.p->GetChannel()));
-    b.opts.SetOption(L"-b:a", L"192k");
-    b.Queue(b.opts, PASS_PLAIN);
+    AudioOnlyCommand(a, {.encoder = L"pcm_s16le", .rate = L"48000"});
 }
 
 void BuildDtsCommand(const VXM_BUILD_ARGS& a)
 {
-    CBuild b(a);
-    b.Prologue(false);
-    b.opts.AddFlag(L"-vn");
-    b.opts.SetOption(L"-acodec", L"dca -strict -2");
-    b.opts.SetOption(L"-ar", L"%s", b.c(b.p->GetSampleRate()));
-    b.opts.SetOption(L"-ac", L"%s", b.c(b.p->GetChannel()));
-    b.Queue(b.opts, PASS_PLAIN);
+    AudioOnlyCommand(a, {.encoder = L"dca", .extra = L"-strict -2"});
 }
 
 void BuildAudioCommand(const VXM_BUILD_ARGS& a)
 {
-    CBuild b(a);
-    b.Prologue(false);
-    b.opts.AddFlag(L"-vn");
-    b.opts.SetOption(L"-acodec", L"%s", b.c(EncoderName(b.p->GetAudioCodec())));
-    b.opts.SetOption(L"-ar", L"%s", b.c(b.p->GetSampleRate()));
-    b.opts.SetOption(L"-b:a", L"%sk", b.c(b.Ab()));
-    b.opts.SetOption(L"-ac", L"%s", b.c(b.p->GetChannel()));
-    b.Queue(b.opts, PASS_PLAIN);
+    AudioOnlyCommand(a, {});
 }
 
 void Build3gpCommand(const VXM_BUILD_ARGS& a)
@@ -543,14 +556,7 @@ void Build3gpCommand(const VXM_BUILD_ARGS& a)
     b.opts.SetOption(L"-b:v", L"%sk", b.c(b.Vb()));
     if (!b.p->GetFramerate().empty() && b.p->GetFramerate() != L"Auto")
         b.opts.SetOption(L"-r", L"%s", b.c(b.p->GetFramerate()));
-    if (b.AudioOff()) {
-        b.opts.AddFlag(L"-an");
-    } else {
-        b.opts.SetOption(L"-acodec", L"%s", b.c(LibAudioEncoder(b.p->GetAudioCodec())));
-        b.opts.SetOption(L"-ac", L"%s", b.c(b.p->GetChannel()));
-        b.opts.SetOption(L"-ar", L"%s", b.c(b.p->GetSampleRate()));
-        b.opts.SetOption(L"-b:a", L"%sk", b.c(b.Ab()));
-    }
+    AddAudioOptions(b, {});
     b.Queue(b.opts, PASS_PLAIN);
 }
 
@@ -583,7 +589,7 @@ void BuildAviCommand(const VXM_BUILD_ARGS& a)
         o.SetOption(L"-vcodec", L"mpeg1video -b:v %sk -trellis 1 -mbd 2 -g %d -aspect %s -maxrate 1152k -bufsize 327k -b 1152k",
                     b.c(vb), gop, aspect.c_str());
     } else if (vcodec.find(L"x264") != std::wstring::npos) {
-        o.SetOption(L"-vcodec", L"libx264 -b:v %sk -x264opts %s", b.c(vb), b.c(b.p->m_strX264Options));
+        o.SetOption(L"-vcodec", L"libx264 -b:v %sk -x264opts %s", b.c(vb), b.c(b.X264(b.p->m_strX264Options)));
     } else if (vcodec == L"huffyuv") {
         o.SetOption(L"-vcodec", L"ffvhuff -pred 2 -context 1");
     } else {
@@ -591,7 +597,7 @@ void BuildAviCommand(const VXM_BUILD_ARGS& a)
     }
     if (vcodec != L"xvid" && vcodec != L"Original")
         o.SetOption(L"-aspect", L"%s", aspect.c_str());
-    AviAudio(b, false);
+    AddAudioOptions(b, {});
     b.Queue(o, PASS_PLAIN);
 }
 
@@ -623,13 +629,13 @@ void BuildMkvCommand(const VXM_BUILD_ARGS& a)
                     b.c(vb), gop, as);
     } else if (vcodec.find(L"x264") != std::wstring::npos) {
         o.SetOption(L"-vcodec", L"libx264 -b:v %sk -aspect %s -x264opts %s", b.c(vb), as,
-                    b.c(b.p->m_strX264Options));
+                    b.c(b.X264(b.p->m_strX264Options)));
     } else if (vcodec == L"huffyuv") {
         o.SetOption(L"-vcodec", L"ffvhuff -pred 2 -context 1");
     } else {
         o.SetOption(L"-vcodec", L"%s -b:v %sk -aspect %s", b.c(EncoderName(vcodec)), b.c(vb), as);
     }
-    AviAudio(b, true);
+    AddAudioOptions(b, {});
     o.AddFlag(L"-f matroska");
     b.Queue(o, PASS_PLAIN);
 }
@@ -649,96 +655,72 @@ void BuildMovCommand(const VXM_BUILD_ARGS& a)
     } else if (vcodec == L"mpeg4") {
         o.SetOption(L"-vcodec", L"mpeg4 -mbd 2 -trellis 1 -b:v %sk", b.c(vb));
     } else if (vcodec == L"x264") {
-        o.SetOption(L"-vcodec", L"libx264 -b:v %sk -x264opts %s", b.c(vb), b.c(b.p->m_strX264Options));
+        o.SetOption(L"-vcodec", L"libx264 -b:v %sk -x264opts %s", b.c(vb), b.c(b.X264(b.p->m_strX264Options)));
     }
-    const std::wstring ac = b.p->GetAudioCodec();
-    if (b.AudioOff()) {
-        o.AddFlag(L"-an");
-    } else if (ac == L"aac") {
-        o.SetOption(L"-acodec", L"aac -b:a %sk -profile:a %d", b.c(b.Ab()), b.p->m_nAACProfile);
-    } else if (ac == L"mp3") {
-        o.SetOption(L"-acodec", L"libmp3lame");
-        o.SetOption(L"-b:a", L"%sk", b.c(b.Ab()));
-        o.SetOption(L"-ar", L"%s %s", b.c(b.p->GetSampleRate()), b.c(b.p->m_strMP3Options));
-    }
+    AddAudioOptions(b, {});
     o.AddFlag(L"-f mov");
     b.Queue(o, PASS_PLAIN);
 }
 
-void BuildFlvCommand(const VXM_BUILD_ARGS& a, bool flvMode)
+namespace {
+
+// A single-step video builder of the smaller containers, told by its row.
+struct PlainVideo {
+    bool aviRate = false;            // frame rate as the AVI family (else the source's or the profile's)
+    bool aspect = false;             // "-aspect" of the aspect value
+    const wchar_t* format = nullptr; // "-f"
+    const wchar_t* encoder;          // "-vcodec" text before the bitrate; null: the codec's encoder
+    const wchar_t* options = L"";    // "-vcodec" text after the bitrate
+    AudioPart audio;
+    bool noSubtitles = false;
+    bool withMedia = true;
+};
+
+void PlainVideoCommand(const VXM_BUILD_ARGS& a, const PlainVideo& row)
 {
     CBuild b(a);
     b.Prologue(true);
     CFFMpegOpts& o = b.opts;
-    b.FrameRate();
-    o.SetOption(L"-f", L"%s", flvMode ? L"flv" : L"swf");
+    if (row.aviRate)
+        b.AviFrameRate();
+    else
+        b.FrameRate();
+    if (row.aspect)
+        o.SetOption(L"-aspect", L"%s", GetAspectText(b.m, b.p->GetAspect()).c_str());
+    if (row.format)
+        o.SetOption(L"-f", L"%s", row.format);
+    const std::wstring encoder = row.encoder ? row.encoder : EncoderName(b.p->GetVideoCodec());
+    o.SetOption(L"-vcodec", L"%s -b:v %sk%s", encoder.c_str(), b.c(b.Vb()), row.options);
+    if (row.noSubtitles)
+        o.AddFlag(L"-sn");
+    AddAudioOptions(b, row.audio);
+    b.Queue(o, PASS_PLAIN, 1, row.withMedia);
+}
+
+}  // namespace
+
+void BuildFlvCommand(const VXM_BUILD_ARGS& a, bool flvMode)
+{
     // The zero-vector flag lives with the MPEG video encoders' own flags.
-    o.SetOption(L"-vcodec", L"flv -b:v %sk -mbd 2 -mpv_flags +mv0 -trellis 1", b.c(b.Vb()));
-    if (b.AudioOff()) {
-        o.AddFlag(L"-an");
-    } else {
-        o.SetOption(L"-ar", L"%s", b.c(b.p->GetSampleRate()));
-        o.SetOption(L"-acodec", L"libmp3lame");
-        o.SetOption(L"-b:a", L"%sk %s", b.c(b.Ab()), b.c(b.p->m_strMP3Options));
-    }
-    b.Queue(o, PASS_PLAIN);
+    PlainVideoCommand(a, {.format = flvMode ? L"flv" : L"swf", .encoder = L"flv",
+                          .options = L" -mbd 2 -mpv_flags +mv0 -trellis 1", .audio = {.encoder = L"libmp3lame"}});
 }
 
 void BuildAsfCommand(const VXM_BUILD_ARGS& a)
 {
-    CBuild b(a);
-    b.Prologue(true);
-    CFFMpegOpts& o = b.opts;
-    b.FrameRate();
-    o.AddFlag(L"-f asf");
-    if (b.AudioOff()) {
-        o.SetOption(L"-vcodec", L"%s -b:v %sk", b.c(EncoderName(b.p->GetVideoCodec())), b.c(b.Vb()));
-        o.AddFlag(L"-an");
-    } else {
-        o.SetOption(L"-vcodec", L"%s -b:v %sk -acodec %s -b:a %sk", b.c(EncoderName(b.p->GetVideoCodec())),
-                    b.c(b.Vb()), b.c(EncoderName(b.p->GetAudioCodec())), b.c(b.Ab()));
-        o.SetOption(L"-ar", L"%s", b.c(b.p->GetSampleRate()));
-        const std::wstring ch = b.p->GetChannel();
-        o.SetOption(L"-ac", L"%s", ch.empty() ? L"2" : ch.c_str());
-    }
-    b.Queue(o, PASS_PLAIN);
+    PlainVideoCommand(a, {.format = L"asf", .encoder = nullptr, .audio = {}});
 }
 
 void BuildWebmCommand(const VXM_BUILD_ARGS& a)
 {
-    CBuild b(a);
-    b.Prologue(true);
-    CFFMpegOpts& o = b.opts;
-    b.AviFrameRate();
-    o.SetOption(L"-aspect", L"%s", GetAspectText(b.m, b.p->GetAspect()).c_str());
-    o.SetOption(L"-vcodec", L"libvpx -b:v %sk", b.c(b.Vb()));
-    o.SetOption(L"-f", L"webm");
-    o.AddFlag(L"-sn");
-    if (b.AudioOff()) {
-        o.AddFlag(L"-an");
-    } else {
-        o.SetOption(L"-ar", L"%s -ac 2", b.c(b.p->GetSampleRate()));
-        o.SetOption(L"-acodec", L"%s -b:a %sk", b.c(LibAudioEncoder(b.p->GetAudioCodec())), b.c(b.Ab()));
-    }
-    b.Queue(o, PASS_PLAIN, 1, false);
+    PlainVideoCommand(a, {.aviRate = true, .aspect = true, .format = L"webm", .encoder = L"libvpx", .audio = {},
+                          .noSubtitles = true, .withMedia = false});
 }
 
 void BuildOgvCommand(const VXM_BUILD_ARGS& a)
 {
-    CBuild b(a);
-    b.Prologue(true);
-    CFFMpegOpts& o = b.opts;
-    b.AviFrameRate();
-    o.SetOption(L"-aspect", L"%s", GetAspectText(b.m, b.p->GetAspect()).c_str());
-    o.SetOption(L"-vcodec", L"libtheora -b:v %sk", b.c(b.Vb()));
-    if (b.AudioOff()) {
-        o.AddFlag(L"-an");
-    } else {
-        o.SetOption(L"-ar", L"%s -ac 2", b.c(b.p->GetSampleRate()));
-        o.SetOption(L"-acodec", L"%s -b:a %sk -global_quality 2000 -rc_lookahead 0", b.c(LibAudioEncoder(b.p->GetAudioCodec())),
-                    b.c(b.Ab()));
-    }
-    b.Queue(o, PASS_PLAIN);
+    PlainVideoCommand(a, {.aviRate = true, .aspect = true, .encoder = L"libtheora",
+                          .audio = {.extra = L"-global_quality 2000 -rc_lookahead 0"}});
 }
 
 void BuildGifCommand(const VXM_BUILD_ARGS& a)

@@ -9,8 +9,9 @@
 #include "OutputProfile.h"
 #include "ProfileCategories.h"
 
+// No level: x264 sets it from the frame size and rate.
 inline constexpr const wchar_t* VXM_DEFAULT_X264_OPTIONS =
-    L"level=13:cabac=no:8x8dct=no:ref=2:me=umh:bframes=0:subq=6:trellis=0:weightp=0";
+    L"cabac=no:8x8dct=no:ref=2:me=umh:bframes=0:subq=6:trellis=0:weightp=0";
 
 // Settings the program pushes in through the manager's setters; the builders,
 // the conversion driver and the DVD code read them. Fields carry the names of
