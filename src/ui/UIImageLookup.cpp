@@ -12,6 +12,12 @@ void EnsureIconThemes()
         if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == QLatin1String("hicolor"))
             QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
         if (QIcon::themeName().isEmpty()) QIcon::setThemeName(QStringLiteral("Adwaita"));
+        // The system's themes also when the data folders point elsewhere.
+        QStringList paths = QIcon::themeSearchPaths();
+        if (!paths.contains(QStringLiteral("/usr/share/icons"))) {
+            paths.append(QStringLiteral("/usr/share/icons"));
+            QIcon::setThemeSearchPaths(paths);
+        }
         return true;
     }();
     (void)ready;

@@ -101,6 +101,9 @@ const std::vector<TUIStringEntry> kStrings = {
 };
 
 const std::vector<TUIDictionaryEntry> kDictionary = {
+    // Names of the skins in the skin menu.
+    {L"skin-blue", L"Blue"},
+    {L"skin-dark", L"Dark"},
     {L"ID_STRING_ORIGINAL_BITRATE", L"Original"},
     {L"ID_STRING_BD_CRYPTED", L"This Blu-ray disc is encrypted and cannot be read!"},
     {L"ID_STRING_BURN_MENU_TITLE", L"My DVD"},

@@ -23,10 +23,14 @@ inline std::wstring SourceDirW() { return std::wstring(VXM_SOURCE_DIR, VXM_SOURC
 
 class CMainWindowEnvironment : public ::testing::Environment {
 public:
-    explicit CMainWindowEnvironment(bool withEngine) : m_withEngine(withEngine) {}
+    // `offscreen` false keeps the platform the test runs on (xcb under xvfb-run).
+    explicit CMainWindowEnvironment(bool withEngine, bool offscreen = true)
+        : m_withEngine(withEngine), m_offscreen(offscreen)
+    {
+    }
     void SetUp() override
     {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        if (m_offscreen) setenv("QT_QPA_PLATFORM", "offscreen", 1);
         EnsureUIApplication();
         if (m_withEngine) RegisterMediaLibrary();
         SetProgramFolderForTesting(SourceDirW());
@@ -40,14 +44,15 @@ public:
 
 private:
     bool m_withEngine;
+    bool m_offscreen;
 };
 
 // The private home first, so that it is there before the window environment
 // starts and goes only after it ended.
-inline bool RegisterMainWindowEnvironment(bool withEngine = true)
+inline bool RegisterMainWindowEnvironment(bool withEngine = true, bool offscreen = true)
 {
     RegisterPrivateHome();
-    ::testing::AddGlobalTestEnvironment(new CMainWindowEnvironment(withEngine));
+    ::testing::AddGlobalTestEnvironment(new CMainWindowEnvironment(withEngine, offscreen));
     return true;
 }
 

@@ -284,6 +284,7 @@ void CVXMMainFrameWnd::ApplyLanguageCommand(UINT id)
         m_settings->Save();
     }
     CLanguageManager::GetInstance()->SetLang(m_settings->LangID);
+    CLanguageManager::GetInstance()->Translate(this);
     ShowStatusMessage(std::wstring());
     if (CControlUI* root = m_PaintManager.GetRoot()) m_PaintManager.SendNotify(root, L"language_changed", 0, 0, false);
     BuildMenus();

@@ -186,8 +186,8 @@ void CVXMMainFrameWnd::InitWindow()
     }
     ShowPage(m_page);
 
-    // The menus, drops and the clipboard's changes.
-    BuildMenus();
+    // The language (which builds the menus), drops and the clipboard's changes.
+    ApplyLanguageCommand(0);
     StartDropsAndClipboard();
 
     if (!m_commandLineFile.empty()) {
