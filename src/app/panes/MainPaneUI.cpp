@@ -333,7 +333,6 @@ CMediaListItemUI* CMainPaneUI::AddRow(int position, IVXMMedia* media, int kind)
     if (!m_mediaList || !media) return nullptr;
     static const EMediaRowKind kinds[] = {EMediaRowKind::File, EMediaRowKind::DVD, EMediaRowKind::Online,
                                           EMediaRowKind::Child};
-    m_tags.erase(media);
     CMediaListItemUI* row = m_mediaList->AddMedia(media, kinds[kind], true, position);
     if (!row) return nullptr;
     LocaliseRow(row);
@@ -348,11 +347,16 @@ CMediaListItemUI* CMainPaneUI::AddFileRow(int position, IVXMMedia* media)
     if (!row) return nullptr;
     row->SetChecked(true);
     VXM_MEDIA_TAGS tags;
-    if (ReadMediaTags(media, tags) == 1) m_tags[media] = tags;
+    const bool tagged = ReadMediaTags(media, tags) == 1;
     const std::wstring thumbnail = media->GetThumbnailPath();
-    if (FileExists(thumbnail))
+    if (FileExists(thumbnail)) {
+        // A cover read from the tags is the row's picture, and the one written again.
+        if (tagged && !media->GetVideoStream()) tags.cover = thumbnail;
+        row->SetShownImage(thumbnail);
         if (CControlUI* c = m_paintManager ? m_paintManager->FindSubControlByName(row, L"ID_LAYOUT_THUMBNAIL_V") : nullptr)
             c->SetBkImage(thumbnail);
+    }
+    if (tagged) row->SetTags(tags);
     if (m_paintManager) m_paintManager->SendNotify(this, L"item_created", 0, m_burn ? 1 : 0);
     return row;
 }
@@ -493,7 +497,6 @@ void CMainPaneUI::RemoveMedia(IVXMMedia* media)
 {
     if (!m_mediaList) return;
     if (CMediaListItemUI* row = m_mediaList->FindItem(media)) {
-        m_tags.erase(media);
         m_mediaList->RemoveItem(row);
         OnListChanged();
     }
@@ -509,10 +512,7 @@ void CMainPaneUI::RemoveDriveRows(const std::wstring& drive)
         std::wstring from;
         if (auto* title = dynamic_cast<IVXMDVDTitle*>(media)) from = title->GetDiscPath();
         else if (auto* track = dynamic_cast<IVXMDiscAudiotrack*>(media)) from = track->GetDrivePath();
-        if (from == drive) {
-            m_tags.erase(media);
-            m_mediaList->RemoveItem(row);
-        }
+        if (from == drive) m_mediaList->RemoveItem(row);
     }
     OnListChanged();
 }
@@ -639,7 +639,7 @@ IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
     // Kept now: a row removed by a handler below takes its own profile along.
     m_finishedProfileName = profile ? profile->GetName() : std::wstring();
 
-    if (auto it = m_tags.find(media); it != m_tags.end() && exitCode >= 0) WriteMediaTags(media, it->second, 0, 0);
+    if (row->HasTags() && exitCode >= 0) WriteMediaTags(media, row->GetTags(), 0, 0);
     if (m_paintManager) {
         CControlUI* convert = m_paintManager->FindSubControlByName(row, L"ID_CONTAINER_ITEM_CONVERT");
         CControlUI* info = m_paintManager->FindSubControlByName(row, L"ID_CONTAINER_ITEM_INFORMATION");
@@ -917,7 +917,6 @@ bool CMainPaneUI::RemoveRowsOfPath(const std::wstring& path)
         if (auto* title = dynamic_cast<IVXMDVDTitle*>(media)) from = title->GetDiscPath();
         else if (auto* track = dynamic_cast<IVXMDiscAudiotrack*>(media)) from = track->GetDrivePath();
         if (!IsPathOfRow(from, path)) continue;
-        m_tags.erase(media);
         m_mediaList->RemoveItem(row);
         removed = true;
     }

@@ -185,8 +185,6 @@ private:
     CConversionQueue m_queue;
     IProfileGroup* m_currentGroup = nullptr;
     int m_currentCategory = -1;
-    // Tags read from each file row's source, written into its output.
-    std::map<IVXMMedia*, VXM_MEDIA_TAGS> m_tags;
     // Burn pane.
     int m_projectedSize = 0;            // KiB
     int m_discCapacity = 0x480000;      // KiB

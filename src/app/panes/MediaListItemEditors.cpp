@@ -2,6 +2,7 @@
 // library, and the tag editor hook.
 #include "MediaListItemUI.h"
 
+#include "EditMusicDlg.h"
 #include "Log.h"
 #include "MainFrameMessages.h"
 #include "MediaListUI.h"
@@ -20,7 +21,7 @@ static_assert(PRISMEL_EFFECT_CHANGED == WM_VXM_EFFECT_CHANGED);
 namespace {
 CMediaListItemUI::TagEditorFn& TagEditor()
 {
-    static CMediaListItemUI::TagEditorFn editor;
+    static CMediaListItemUI::TagEditorFn editor = RunEditMusicDialog;
     return editor;
 }
 }  // namespace
@@ -68,7 +69,7 @@ void CMediaListItemUI::SetTagEditor(TagEditorFn editor)
 
 void CMediaListItemUI::ShowTagEditor()
 {
-    // The tag editor dialog plugs in here; without it the button does nothing.
+    // Without an editor the button does nothing.
     if (!TagEditor() || !m_media) return;
     if (TagEditor()(this) != 0) return;
     m_media->SetThumbnailPath(m_shownImage);

@@ -2,6 +2,7 @@
 #pragma once
 #include "IProfile.h"
 #include "IVXMMedia.h"
+#include "MediaTags.h"
 #include "VXMItemStatus.h"
 #include "ui/UILib.h"
 
@@ -61,6 +62,11 @@ public:
     void ShowTagEditor();
     void SetShownImage(const std::wstring& path) { m_shownImage = path; }
     void SetTagEditOff(bool off) { m_tagEditOff = off; }
+    // The row's audio tags: read from the source when the row is added,
+    // changed by the tag editor, written into the output when the job ends.
+    const VXM_MEDIA_TAGS& GetTags() const { return m_tags; }
+    void SetTags(const VXM_MEDIA_TAGS& tags) { m_tags = tags; m_hasTags = true; }
+    bool HasTags() const { return m_hasTags; }
     // Opens the folder of the output file when it exists.
     void ShowOutputInFolder();
     bool IsJoinedItem() const;
@@ -139,6 +145,8 @@ protected:
     int m_audioBeforeDrop = 0;
     int m_subtitleBeforeDrop = 0;
     bool m_tagEditOff = false;
+    VXM_MEDIA_TAGS m_tags;
+    bool m_hasTags = false;
     std::wstring m_shownImage;
     std::wstring m_thumbFile;
 

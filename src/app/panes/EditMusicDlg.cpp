@@ -1,0 +1,204 @@
+#include "EditMusicDlg.h"
+
+#include "Log.h"
+#include "MainFrameMessages.h"
+#include "MediaListItemUI.h"
+#include "MediaListUI.h"
+#include "MediaTags.h"
+#include "VXMGlobal.h"
+#include "VXMSettings.h"
+#include "platform/folders.h"
+#include "ui/desktop/Desktop.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+constexpr const char* kCategory = "CEditMusicDlg";
+
+// The row's values and the edits that show them, with their labels.
+struct CTagField {
+    std::wstring VXM_MEDIA_TAGS::*value;
+    const wchar_t* edit;
+    const wchar_t* label;
+};
+
+const CTagField kFields[] = {
+    {&VXM_MEDIA_TAGS::artist, L"IDC_EDIT_ARTIST", L"ID_L_ARTIST"},
+    {&VXM_MEDIA_TAGS::title, L"IDC_EDIT_TITLE", L"ID_L_TITLE"},
+    {&VXM_MEDIA_TAGS::album, L"IDC_EDIT_ALBUM", L"ID_L_ALBUM"},
+    {&VXM_MEDIA_TAGS::year, L"IDC_EDIT_YEAR", L"ID_L_YEAR"},
+    {&VXM_MEDIA_TAGS::comment, L"IDC_EDIT_COMMENT", L"ID_L_COMMENT"},
+    {&VXM_MEDIA_TAGS::genre, L"IDC_EDIT_GENRE", L"ID_L_GENRE"},
+    {&VXM_MEDIA_TAGS::track, L"IDC_EDIT_TRACK", L"ID_L_TRACK"},
+    {&VXM_MEDIA_TAGS::lyrics, L"IDC_EDIT_LYDRIC", nullptr},
+};
+
+const wchar_t* const kTagViewParts[] = {L"ID_LAYOUT_IMAGE_PAD", L"ID_LAYOUT_TITLE", L"ID_LAYOUT_RIGHT"};
+const wchar_t* const kListViewParts[] = {L"ID_LAYOUT_LISTTAG", L"ID_LAYOUT_LYDRIC"};
+
+bool IsPictureFile(const std::wstring& path)
+{
+    std::error_code ec;
+    return !path.empty() && path[0] == L'/' && std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+}
+
+}  // namespace
+
+CEditMusicDlg::CEditMusicDlg(CMediaListItemUI* row) : m_row(row), m_media(row ? row->GetMedia() : nullptr) {}
+
+void CEditMusicDlg::InitWindow()
+{
+    m_PaintManager.AddDefaultAttributeList(L"ImageFolder", JoinPath(JoinPath(GetProgramFolder(), L"skins"), CVXMSettings::GetInstance()->SkinDir));
+    LoadTags();
+    m_PaintManager.NeedUpdate();
+}
+
+void CEditMusicDlg::LoadTags()
+{
+    if (!m_row) return;
+    const VXM_MEDIA_TAGS& tags = m_row->GetTags();
+    for (const CTagField& field : kFields) {
+        SetEditText(field.edit, tags.*field.value);
+        if (field.label)
+            if (CControlUI* label = m_PaintManager.FindControl(field.label)) label->SetText(tags.*field.value);
+    }
+    ShowCover(m_row->GetShownImage());
+    ShowView(0);
+    CPaintManagerUI* rowManager = m_row->GetManager();
+    CControlUI* shown = rowManager ? rowManager->FindSubControlByName(m_row, L"ID_LABEL_ITEM_SHORT_NAME") : nullptr;
+    if (CControlUI* name = m_PaintManager.FindControl(L"ID_MEDIA_OUTPUTNAME"))
+        if (shown) name->SetText(shown->GetText());
+}
+
+void CEditMusicDlg::ShowView(int view)
+{
+    if (view == m_view) return;
+    m_view = view;
+    for (const wchar_t* name : kTagViewParts)
+        if (CControlUI* part = m_PaintManager.FindControl(name)) part->SetVisible(view == 1);
+    for (const wchar_t* name : kListViewParts)
+        if (CControlUI* part = m_PaintManager.FindControl(name)) part->SetVisible(view != 1);
+    const wchar_t* shownSwitch = view == 1 ? L"IDC_LABEL_EDIT_MUSIC" : L"IDC_LABEL_EDIT_LYDRIC";
+    if (auto* option = dynamic_cast<COptionUI*>(m_PaintManager.FindControl(shownSwitch))) option->Selected(true, false);
+}
+
+void CEditMusicDlg::ChooseCover()
+{
+    IFileChooser* chooser = Desktop().files;
+    if (!chooser || !m_row) return;
+    CFileRequest request;
+    request.owner = GetHWND();
+    request.filters = ParseFileFilters(L"Image Files (all types)|*.jpg;*.gif;*.png|");
+    std::vector<std::wstring> chosen = chooser->OpenFiles(request);
+    if (chosen.empty()) return;
+    // The cover is the row's at once, whatever the dialog ends with.
+    m_row->SetShownImage(chosen.front());
+    VXM_MEDIA_TAGS tags = m_row->GetTags();
+    tags.cover = chosen.front();
+    m_row->SetTags(tags);
+    ShowCover(chosen.front());
+}
+
+void CEditMusicDlg::Accept()
+{
+    if (!m_row) {
+        Close(1);
+        return;
+    }
+    VXM_MEDIA_TAGS tags = m_row->GetTags();
+    for (const CTagField& field : kFields) tags.*field.value = EditText(field.edit);
+    if (IsPictureFile(m_row->GetShownImage())) tags.cover = m_row->GetShownImage();
+    m_row->SetTags(tags);
+
+    const bool toSource = m_row->GetStatus() != ITEM_STATUS_DONE;
+    if (toSource && !SourceIsFree()) {
+        LogInfoW(kCategory, L"%ls is being converted; its tags go into the output only",
+                 m_media ? m_media->GetSourcePath().c_str() : L"");
+    } else if (m_media && WriteMediaTags(m_media, tags, toSource ? 1 : 0, 1) != 1) {
+        LogErrorW(kCategory, L"Tags not written into %ls",
+                  (toSource ? m_media->GetSourcePath() : m_media->GetOutputPath()).c_str());
+    }
+    Close(0);
+}
+
+bool CEditMusicDlg::SourceIsFree() const
+{
+    CMediaListUI* list = m_row->GetOwnerList();
+    if (!list || !m_media) return true;
+    const std::wstring source = m_media->GetSourcePath();
+    for (int i = 0; i < list->GetCount(); ++i) {
+        CMediaListItemUI* other = list->GetMediaItem(i);
+        IVXMMedia* media = other ? other->GetMedia() : nullptr;
+        if (media && other->GetStatus() == ITEM_STATUS_CONVERTING && media->GetSourcePath() == source) return false;
+    }
+    return true;
+}
+
+void CEditMusicDlg::Notify(TNotifyUI& msg)
+{
+    if (msg.sType == DUI_MSGTYPE_WINDOWINIT) return;
+    if (msg.sType == DUI_MSGTYPE_CLICK) {
+        const std::wstring name = msg.pSender ? msg.pSender->GetName() : std::wstring();
+        if (name == L"ID_BUTTON_OK") Accept();
+        else if (name == L"ID_BUTTON_CANCEL" || name == L"IDC_BUTTON_CLOSE_WINDOW") Close(1);
+        else if (name == L"IDC_LABEL_EDIT_MUSIC") ShowView(1);
+        else if (name == L"IDC_LABEL_EDIT_LYDRIC") ShowView(0);
+        else if (name == L"IDC_EDIT_IMG") ChooseCover();
+        else if (name == L"ID_BUTTON_RESET") LoadTags();
+        return;
+    }
+    WindowImplBase::Notify(msg);
+}
+
+LRESULT CEditMusicDlg::HandleCustomMessage(UINT uMsg, WPARAM, LPARAM lParam, BOOL& bHandled)
+{
+    // Dropped text adds nothing while the editor is open; the copy is the receiver's.
+    if (uMsg == WM_VXM_TEXT_DROPPED) {
+        delete[] reinterpret_cast<wchar_t*>(lParam);
+        bHandled = TRUE;
+        return 0;
+    }
+    bHandled = FALSE;
+    return 0;
+}
+
+LRESULT CEditMusicDlg::ResponseDefaultKeyEvent(WPARAM wParam)
+{
+    if (wParam == VK_ESCAPE) {
+        Close(1);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+std::wstring CEditMusicDlg::EditText(const wchar_t* name) const
+{
+    CControlUI* edit = m_PaintManager.FindControl(name);
+    return edit ? edit->GetText() : std::wstring();
+}
+
+void CEditMusicDlg::SetEditText(const wchar_t* name, const std::wstring& text)
+{
+    if (CControlUI* edit = m_PaintManager.FindControl(name)) {
+        edit->SetText(std::wstring());
+        edit->SetText(text);
+    }
+}
+
+void CEditMusicDlg::ShowCover(const std::wstring& path)
+{
+    if (CControlUI* cover = m_PaintManager.FindControl(L"IDC_EDIT_IMG")) cover->SetBkImage(path);
+}
+
+int RunEditMusicDialog(CMediaListItemUI* row)
+{
+    if (!row) return 1;
+    CPaintManagerUI* manager = row->GetManager();
+    CEditMusicDlg dialog(row);
+    if (!dialog.Create(manager ? manager->GetPaintWindow() : nullptr, L"VXMEditMusicDlg", WS_POPUP | WS_VISIBLE, 0))
+        return 1;
+    dialog.CenterWindow();
+    return static_cast<int>(dialog.ShowModal());
+}

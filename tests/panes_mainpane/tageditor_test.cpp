@@ -1,0 +1,213 @@
+// The audio tag editor on real files of four formats: the edits and a cover
+// reach the file (read back by TagLib and by ffprobe), and the conversion that
+// ends afterwards writes the edited tags into its output.
+#include "EditMusicDlg.h"
+#include "MainFrameMessages.h"
+#include "MainPaneUI.h"
+#include "MediaListItemUI.h"
+#include "MediaTags.h"
+#include "platform/text.h"
+#include "support/fake_media.h"
+#include "support/test_media.h"
+#include "ui/desktop/FakeDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+class CSongMedia : public CStubMedia {
+public:
+    std::wstring GetSourcePath() const override { return source; }
+    std::wstring GetSourceTitle() const override { return L"song"; }
+    std::wstring GetOutputPath() const override { return output; }
+    std::wstring GetThumbnailPath() const override { return thumbnail; }
+    void SetThumbnailPath(const std::wstring& path) override { thumbnail = path; }
+    std::wstring source;
+    std::wstring output;
+    std::wstring thumbnail;
+};
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// "key=value" lines of the container's and the streams' tags, and a line
+// "attached_pic=1" per cover stream, as ffprobe reports them; keys in lower
+// case (Vorbis comments carry them in upper case).
+std::string Probe(const std::string& path)
+{
+    std::string out;
+    vxmtest::RunProgram({"ffprobe", "-v", "error", "-show_entries",
+                         "format_tags=title,artist,album,genre:stream_tags=title,artist,album,genre:stream_disposition=attached_pic",
+                         "-of", "default=nw=1:nk=0", path},
+                        &out);
+    for (size_t line = 0; line < out.size();) {
+        const size_t equals = out.find('=', line);
+        if (equals == std::string::npos) break;
+        for (size_t i = line; i < equals; ++i)
+            if (out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
+        const size_t end = out.find('\n', equals);
+        line = end == std::string::npos ? out.size() : end + 1;
+    }
+    return out;
+}
+
+struct CFormat {
+    const char* extension;
+    std::vector<std::string> codec;
+};
+
+class CTagEditorTest : public ::testing::TestWithParam<CFormat> {
+protected:
+    void SetUp() override
+    {
+        const CFormat& f = GetParam();
+        source = dir.File(std::string("song.") + f.extension);
+        std::vector<std::string> args = {"-f", "lavfi", "-i", "sine=frequency=440:duration=1"};
+        args.insert(args.end(), f.codec.begin(), f.codec.end());
+        for (const char* tag : {"title=Old Title", "artist=Old Artist", "album=Old Album"}) {
+            args.push_back("-metadata");
+            args.push_back(tag);
+        }
+        args.push_back(source);
+        ASSERT_TRUE(vxmtest::RunFfmpeg(args));
+        cover = dir.File("cover.png");
+        ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "color=c=red:s=32x32", "-frames:v", "1", cover}));
+        media.source = Utf8ToWide(source);
+        pane = std::make_unique<CMainPaneUI>(nullptr, nullptr, false);
+        pane->BuildPane();
+        row = pane->AddFileRow(-1, &media);
+        ASSERT_NE(row, nullptr);
+    }
+    void TearDown() override { pane.reset(); }
+
+    std::unique_ptr<CEditMusicDlg> OpenEditor()
+    {
+        auto dialog = std::make_unique<CEditMusicDlg>(row);
+        EXPECT_NE(dialog->Create(nullptr, L"VXMEditMusicDlg", WS_POPUP, 0), nullptr);
+        return dialog;
+    }
+    static CControlUI* Control(CEditMusicDlg& d, const wchar_t* name) { return d.GetPaintManager()->FindControl(name); }
+    static void Click(CEditMusicDlg& d, const wchar_t* name)
+    {
+        d.GetPaintManager()->SendNotify(Control(d, name), DUI_MSGTYPE_CLICK);
+    }
+
+    vxmtest::CTempDir dir;
+    std::string source;
+    std::string cover;
+    CSongMedia media;  // outlives the pane and its row
+    CFakeDesktop desktop;
+    std::unique_ptr<CMainPaneUI> pane;
+    CMediaListItemUI* row = nullptr;
+};
+
+TEST_P(CTagEditorTest, EditsAndCoverReachTheFileAndTheLaterConversionOutput)
+{
+    ASSERT_TRUE(row->HasTags());
+    auto editor = OpenEditor();
+    EXPECT_EQ(Control(*editor, L"IDC_EDIT_TITLE")->GetText(), L"Old Title");
+    EXPECT_EQ(Control(*editor, L"ID_L_ARTIST")->GetText(), L"Old Artist");
+    EXPECT_TRUE(Control(*editor, L"ID_LAYOUT_LISTTAG")->IsVisible());
+    EXPECT_FALSE(Control(*editor, L"ID_LAYOUT_RIGHT")->IsVisible());
+    Click(*editor, L"IDC_LABEL_EDIT_MUSIC");
+    EXPECT_EQ(editor->GetView(), 1);
+    EXPECT_TRUE(Control(*editor, L"ID_LAYOUT_RIGHT")->IsVisible());
+    EXPECT_FALSE(Control(*editor, L"ID_LAYOUT_LISTTAG")->IsVisible());
+
+    // Reset brings back the row's values.
+    Control(*editor, L"IDC_EDIT_TITLE")->SetText(L"typo");
+    Click(*editor, L"ID_BUTTON_RESET");
+    EXPECT_EQ(Control(*editor, L"IDC_EDIT_TITLE")->GetText(), L"Old Title");
+
+    const std::vector<std::pair<const wchar_t*, std::wstring>> edits = {
+        {L"IDC_EDIT_TITLE", L"Night Caf\u00e9"}, {L"IDC_EDIT_ARTIST", L"The Edits"}, {L"IDC_EDIT_ALBUM", L"Second Take"},
+        {L"IDC_EDIT_YEAR", L"2024"},           {L"IDC_EDIT_TRACK", L"7"},         {L"IDC_EDIT_GENRE", L"Jazz"},
+        {L"IDC_EDIT_COMMENT", L"edited here"},   {L"IDC_EDIT_LYDRIC", L"la la la"}};
+    for (const auto& [name, text] : edits) Control(*editor, name)->SetText(text);
+    desktop.files.openAnswer = {Utf8ToWide(cover)};
+    Click(*editor, L"IDC_EDIT_IMG");
+    EXPECT_EQ(row->GetShownImage(), Utf8ToWide(cover));
+    EXPECT_EQ(Control(*editor, L"IDC_EDIT_IMG")->GetBkImage(), Utf8ToWide(cover));
+    Click(*editor, L"ID_BUTTON_OK");
+    EXPECT_EQ(row->GetTags().title, L"Night Caf\u00e9");
+
+    // TagLib reads the edits and the cover back from the source.
+    VXM_MEDIA_TAGS read;
+    const std::string coverOut = dir.File("cover-read.bin");
+    ASSERT_EQ(ReadMediaTagsFromFile(media.source, read, Utf8ToWide(coverOut)), 1);
+    EXPECT_EQ(read.title, L"Night Caf\u00e9");
+    EXPECT_EQ(read.artist, L"The Edits");
+    EXPECT_EQ(read.album, L"Second Take");
+    EXPECT_EQ(read.year, L"2024");
+    EXPECT_EQ(read.track, L"7");
+    EXPECT_EQ(read.genre, L"Jazz");
+    EXPECT_EQ(read.comment, L"edited here");
+    EXPECT_EQ(read.lyrics, L"la la la");
+    EXPECT_EQ(ReadBytes(coverOut), ReadBytes(cover));
+    // And so does ffprobe, cover stream included.
+    const std::string probed = Probe(source);
+    EXPECT_NE(probed.find("title=Night Caf\xc3\xa9"), std::string::npos) << probed;
+    EXPECT_NE(probed.find("album=Second Take"), std::string::npos) << probed;
+    EXPECT_NE(probed.find("attached_pic=1"), std::string::npos) << probed;
+
+    // A conversion that ends now writes the edited tags into its untagged output.
+    const std::string output = dir.File(std::string("converted.") + GetParam().extension);
+    std::vector<std::string> convert = {"-i", source, "-map", "0:a", "-map_metadata", "-1"};
+    convert.insert(convert.end(), GetParam().codec.begin(), GetParam().codec.end());
+    convert.push_back(output);
+    ASSERT_TRUE(vxmtest::RunFfmpeg(convert));
+    media.output = Utf8ToWide(output);
+    pane->OnJobFinished(&media, 0);
+    VXM_MEDIA_TAGS converted;
+    ASSERT_EQ(ReadMediaTagsFromFile(media.output, converted, L""), 1);
+    EXPECT_EQ(converted.title, L"Night Caf\u00e9");
+    EXPECT_EQ(converted.artist, L"The Edits");
+    EXPECT_EQ(converted.track, L"7");
+    EXPECT_NE(Probe(output).find("artist=The Edits"), std::string::npos);
+
+    // Once converted, an edit goes into the output and leaves the source alone.
+    ASSERT_EQ(row->GetStatus(), ITEM_STATUS_DONE);
+    auto again = OpenEditor();
+    Control(*again, L"IDC_EDIT_TITLE")->SetText(L"After");
+    Click(*again, L"ID_BUTTON_OK");
+    ASSERT_EQ(ReadMediaTagsFromFile(media.output, converted, L""), 1);
+    EXPECT_EQ(converted.title, L"After");
+    ASSERT_EQ(ReadMediaTagsFromFile(media.source, read, L""), 1);
+    EXPECT_EQ(read.title, L"Night Caf\u00e9");
+}
+
+TEST_P(CTagEditorTest, CancelKeepsTheRowButTheChosenCoverAndDroppedTextIsSwallowed)
+{
+    auto editor = OpenEditor();
+    Control(*editor, L"IDC_EDIT_ARTIST")->SetText(L"Never Stored");
+    desktop.files.openAnswer = {Utf8ToWide(cover)};
+    Click(*editor, L"IDC_EDIT_IMG");
+    BOOL handled = FALSE;
+    editor->HandleCustomMessage(WM_VXM_TEXT_DROPPED, 0, reinterpret_cast<LPARAM>(new wchar_t[8]{L"http"}), handled);
+    EXPECT_TRUE(handled);
+    Click(*editor, L"ID_BUTTON_CANCEL");
+    EXPECT_EQ(row->GetTags().artist, L"Old Artist");
+    EXPECT_EQ(row->GetTags().cover, Utf8ToWide(cover));
+    EXPECT_EQ(row->GetShownImage(), Utf8ToWide(cover));
+    VXM_MEDIA_TAGS read;
+    ASSERT_EQ(ReadMediaTagsFromFile(media.source, read, L""), 1);
+    EXPECT_EQ(read.artist, L"Old Artist");
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, CTagEditorTest,
+                         ::testing::Values(CFormat{"mp3", {"-c:a", "libmp3lame", "-b:a", "64k"}},
+                                           CFormat{"m4a", {"-c:a", "aac", "-b:a", "64k"}},
+                                           CFormat{"flac", {"-c:a", "flac"}},
+                                           CFormat{"ogg", {"-c:a", "libvorbis", "-q:a", "1"}}),
+                         [](const auto& info) { return std::string(info.param.extension); });
+
+}  // namespace
