@@ -483,18 +483,21 @@ void SetThreadWakeHook(DWORD threadId, ThreadWakeHook hook)
     if (call) (*call)();
 }
 
-BOOL PumpThreadMessages()
+BOOL PumpThreadMessages(DWORD budgetMs)
 {
     ThreadQueue& q = CurrentQueue();
     std::unique_lock<std::mutex> lock(q.mutex);
     q.wakePending = false;
     // Only what is queued now: a handler that posts to itself cannot keep us here.
     size_t budget = q.posted.size();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs);
     BOOL result = TRUE;
     for (;;) {
         ServeSendsLocked(q, lock);
         MSG m;
-        if (budget == 0 || !TakeLocked(q, &m, nullptr, 0, 0, true)) break;
+        if (budget == 0 || (budgetMs != INFINITE && std::chrono::steady_clock::now() >= deadline) ||
+            !TakeLocked(q, &m, nullptr, 0, 0, true))
+            break;
         --budget;
         if (m.message == WM_QUIT) {
             result = FALSE;

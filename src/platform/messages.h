@@ -86,7 +86,10 @@ using ThreadWakeHook = std::function<void()>;
 void SetThreadWakeHook(DWORD threadId, ThreadWakeHook hook);
 // Dispatches everything queued for the calling thread (and serves waiting
 // sends) without blocking. Returns FALSE if a WM_QUIT was met (it is consumed).
-BOOL PumpThreadMessages();
+// With a budget it stops once that many milliseconds were spent and calls
+// the wake hook again for the rest, so a hosted loop gets its turn between
+// batches of a flood of messages.
+BOOL PumpThreadMessages(DWORD budgetMs = 0xFFFFFFFF);  // INFINITE: no budget
 
 // Timers: WM_TIMER with wParam = id on the owner's thread, every `periodMs`.
 // Setting an existing id restarts it. A killed timer never fires again (a tick

@@ -23,7 +23,8 @@ void* CContainerUI::GetInterface(const std::wstring& name)
 
 CControlUI* CContainerUI::GetItemAt(int index) const
 {
-    if (index < 0 || index >= GetCount()) return nullptr;
+    // The items themselves: a subclass may give GetCount another meaning.
+    if (index < 0 || static_cast<size_t>(index) >= m_items.size()) return nullptr;
     return m_items[static_cast<size_t>(index)];
 }
 

@@ -25,7 +25,9 @@ void QuitAllLoops()
 
 void PumpOnUIThread()
 {
-    if (!PumpThreadMessages()) QuitAllLoops();
+    // A frame's worth at a time: painting and input get their turn between
+    // the batches of a flood of posted messages.
+    if (!PumpThreadMessages(8)) QuitAllLoops();
 }
 }  // namespace
 

@@ -1,4 +1,5 @@
 #include "list_fixture.h"
+#include "WorkPool.h"
 #include "VXMGlobal.h"
 #include "panes/OnlineMediaListItemUI.h"
 
@@ -201,27 +202,65 @@ TEST_F(ConvertList, ThumbnailIsShownByTheUiThreadWhenReady)
     std::remove(file.c_str());
 }
 
-TEST_F(ConvertList, OneThumbnailAtATimePerList)
+TEST_F(ConvertList, ThumbnailsRunSideBySideOnlyAsWideAsThePool)
 {
+    const int pool = static_cast<int>(MediaWorkPool().ThreadCount());
     CFakeMedia::ListWideMax() = 0;
     std::vector<CFakeMedia*> ms;
-    for (const wchar_t* t : {L"v1", L"v2", L"v3"}) {
-        CFakeMedia* m = NewMedia(t, 3000);
+    for (int i = 0; i < pool * 3; ++i) {
+        CFakeMedia* m = NewMedia(L"v" + std::to_wstring(i), 3000);
         m->hasVideo = true;
         m->thumbDelayMs = 30;
         ms.push_back(m);
         list->AddMedia(m, EMediaRowKind::File, true);
     }
-    for (int i = 0; i < 100 && CFakeMedia::ListWideMax() == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    std::this_thread::sleep_for(std::chrono::milliseconds(40));
-    EXPECT_EQ(CFakeMedia::ListWideMax().load(), 1);
+    // One thread per file would run them all at once.
+    auto allMade = [&] {
+        for (CFakeMedia* m : ms)
+            if (m->thumbCalls.load() == 0) return false;
+        return true;
+    };
+    for (int i = 0; i < 400 && !allMade(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(allMade());
+    EXPECT_LE(CFakeMedia::ListWideMax().load(), pool);
+    if (pool > 1) {
+        EXPECT_GT(CFakeMedia::ListWideMax().load(), 1);
+    }
     list->RemoveAllItems();
-    int running = 0;
-    for (CFakeMedia* m : ms) running += m->running.load() + (m->maxRunning.load() > 1);
-    EXPECT_EQ(running, 0);
     Pump();
-    EXPECT_EQ(released.size(), 3u);
+    EXPECT_EQ(released.size(), ms.size());
+}
+
+TEST_F(ConvertList, RemovedRowsNeverMakeTheirWaitingThumbnails)
+{
+    // Every pool thread busy with a slow thumbnail; the rows behind them wait.
+    const int pool = static_cast<int>(MediaWorkPool().ThreadCount());
+    std::vector<CFakeMedia*> busy, waiting;
+    for (int i = 0; i < pool; ++i) {
+        CFakeMedia* m = NewMedia(L"busy" + std::to_wstring(i), 3000);
+        m->hasVideo = true;
+        m->thumbDelayMs = 150;
+        busy.push_back(m);
+        list->AddMedia(m, EMediaRowKind::File, true);
+    }
+    std::vector<CMediaListItemUI*> rows;
+    for (int i = 0; i < 5; ++i) {
+        CFakeMedia* m = NewMedia(L"wait" + std::to_wstring(i), 3000);
+        m->hasVideo = true;
+        waiting.push_back(m);
+        rows.push_back(list->AddMedia(m, EMediaRowKind::File, true));
+    }
+    for (CMediaListItemUI* row : rows) list->RemoveItem(row);
+    // The removal did not wait for the busy ones: none has ended yet.
+    int ended = 0;
+    for (CFakeMedia* m : busy) ended += m->thumbCalls.load();
+    EXPECT_EQ(ended, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Pump();
+    for (CFakeMedia* m : waiting) EXPECT_EQ(m->thumbCalls.load(), 0);
+    EXPECT_EQ(released.size(), waiting.size());
+    list->RemoveAllItems();
+    Pump();
 }
 
 TEST_F(ConvertList, MenuEntriesFollowTheListState)

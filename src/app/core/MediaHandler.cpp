@@ -199,17 +199,60 @@ IVXMMedia* CMediaHandler::AddFile(const std::wstring& path, short position, unsi
     return LoadMediaFile(path, position, flags);
 }
 
-IVXMMedia* CMediaHandler::LoadMediaFile(const std::wstring& path, short position, unsigned short flags)
+namespace {
+
+// A probed media object for the file, null when the file is no media.
+IVXMMedia* ProbedMedia(const std::function<IVXMMedia*(IVXMMedia*)>& create, const std::wstring& path)
 {
-    IVXMMedia* media = m_services.createMedia(nullptr);
+    IVXMMedia* media = create(nullptr);
     if (!media) return nullptr;
     media->SetSourcePath(path);
     if (media->Probe() < 0) {
         media->Release();
+        LogInfoW(kCategory, L"%ls is no media file", path.c_str());
         return nullptr;
     }
     media->SetEndTime(media->GetClipLength());
     media->IsProtected();
+    return media;
+}
+
+}  // namespace
+
+void CancelQueuedMediaFiles()
+{
+    if (auto& instance = Instance()) instance->CancelQueuedFiles();
+}
+
+void CMediaHandler::QueueFiles(const std::vector<std::wstring>& paths, short position, unsigned short flags)
+{
+    if (!m_loader) {
+        // Copies only: a probe may still end after the handler has gone.
+        auto create = m_services.createMedia;
+        const HWND window = m_hMainWnd;
+        m_loader = std::make_unique<CMediaLoader>(
+            [create](const std::wstring& path) { return ProbedMedia(create, path); },
+            [window](IVXMMedia* media, short at, unsigned short bits) {
+                return PostMessage(window, WM_VXM_MEDIA_LOADED, reinterpret_cast<WPARAM>(media), MakeLParam(at, bits)) != 0;
+            });
+    }
+    std::vector<std::wstring> files;
+    for (const std::wstring& path : paths) {
+        if (Extension(path) == L".cue") AddFile(path, position, flags);
+        else files.push_back(path);
+    }
+    m_loader->Queue(files, position, flags);
+}
+
+void CMediaHandler::CancelQueuedFiles()
+{
+    if (m_loader) m_loader->CancelAll();
+}
+
+IVXMMedia* CMediaHandler::LoadMediaFile(const std::wstring& path, short position, unsigned short flags)
+{
+    IVXMMedia* media = ProbedMedia(m_services.createMedia, path);
+    if (!media) return nullptr;
     if (!PostMessage(m_hMainWnd, WM_VXM_MEDIA_LOADED, reinterpret_cast<WPARAM>(media), MakeLParam(position, flags))) {
         // Nobody took it.
         LogInfoW(kCategory, L"LoadMediaFile: no window took %s", path.c_str());

@@ -4,6 +4,7 @@
 // user's custom parameter values. Used on the UI thread.
 #pragma once
 #include "CustomProps.h"
+#include "MediaLoader.h"
 #include "VXMDownloader.h"
 #include "platform/types.h"
 
@@ -71,6 +72,13 @@ public:
     // A ".cue" sheet is handed to the main window; other files are probed.
     IVXMMedia* AddFile(const std::wstring& path, short position, unsigned short flags);
     IVXMMedia* LoadMediaFile(const std::wstring& path, short position, unsigned short flags);
+    // Many files at once, off the UI thread: cue sheets are handed on at
+    // once, other files are probed on the media pool and posted as
+    // WM_VXM_MEDIA_LOADED in the order given; files that are no media are
+    // left out with a log line.
+    void QueueFiles(const std::vector<std::wstring>& paths, short position, unsigned short flags);
+    // Queued files not yet posted are dropped.
+    void CancelQueuedFiles();
     bool ConvertMedia(IVXMMedia* media, IProfile* profile);
     bool DownloadMedia(IVXMMedia* media, int flags);
     IVXMDVDFile* OpenDVD(const std::wstring& path);
@@ -103,5 +111,9 @@ private:
     IVXMDownloader* m_pDownloader = nullptr;
     IVXMDVDFile* m_pDVDFile = nullptr;
     std::unique_ptr<CCustomProps> m_customProps;
+    std::unique_ptr<CMediaLoader> m_loader;
     int m_trackInfo[4] = {0, 0, 0, 0};
 };
+
+// Drops the files the media handler still probes, if there is a handler.
+void CancelQueuedMediaFiles();

@@ -149,6 +149,12 @@ void CVXMMainFrameWnd::OnDropFiles(const std::vector<std::wstring>& paths)
 {
     SendUsageAction(32, m_page == 1 ? 84 : 74);
     bool first = true;
+    // Files are probed off the UI thread, in the order they were dropped.
+    std::vector<std::wstring> files;
+    auto queueFiles = [&] {
+        if (m_mediaHandler && !files.empty()) m_mediaHandler->QueueFiles(files, -1, 0);
+        files.clear();
+    };
     for (const std::wstring& dropped : paths) {
         // The whole path, however long: a cut one would name another file.
         const std::wstring& path = dropped;
@@ -160,10 +166,15 @@ void CVXMMainFrameWnd::OnDropFiles(const std::vector<std::wstring>& paths)
             continue;
         }
         first = false;
-        if (IsFolder(path)) AddFolderContents(path);
-        else if (m_mediaHandler) m_mediaHandler->AddFile(path, -1, 0);
+        if (IsFolder(path)) {
+            queueFiles();
+            AddFolderContents(path);
+        } else {
+            files.push_back(path);
+        }
         if (m_page != 1) SelectPage(0);
     }
+    queueFiles();
 }
 
 void CVXMMainFrameWnd::OnTextDropped(const std::wstring& text)
@@ -190,10 +201,8 @@ void CVXMMainFrameWnd::AddFiles()
     request.multiSelect = true;
     std::vector<std::wstring> files = chooser->OpenFiles(request);
     if (files.empty()) return;
-    m_PaintManager.SetCursor(IDC_WAIT);
     RememberFolder(ParentFolder(files.front()));
-    for (const std::wstring& file : files) m_mediaHandler->AddFile(file, -1, 0);
-    m_PaintManager.SetCursor(IDC_ARROW);
+    m_mediaHandler->QueueFiles(files, -1, 0);
 }
 
 void CVXMMainFrameWnd::AddFolderContents(const std::wstring& folder)
@@ -210,7 +219,7 @@ void CVXMMainFrameWnd::AddFolderContents(const std::wstring& folder)
         m_mediaHandler->LoadMediaFile(L"bluray:" + folder, -1, 0);
         return;
     }
-    for (const std::wstring& file : ListFolderMedia(folder)) m_mediaHandler->AddFile(file, -1, 0);
+    m_mediaHandler->QueueFiles(ListFolderMedia(folder), -1, 0);
 }
 
 void CVXMMainFrameWnd::AddFolder()

@@ -132,9 +132,25 @@ IProfileManager* CMainPaneUI::GetProfileManager() const
     return handler ? handler->GetProfileManager() : nullptr;
 }
 
+namespace {
+// The pane's own control of that name; the rows of its list are not searched
+// (with thousands of rows a search through them costs more than the change).
+CControlUI* FindOutsideList(CControlUI* control, const std::wstring& name, const CControlUI* list)
+{
+    if (!control || control == list) return nullptr;
+    if (control->GetName() == name) return control;
+    auto* container = dynamic_cast<CContainerUI*>(control);
+    if (!container) return nullptr;
+    // The container's own items (a row class may count something else).
+    for (int i = 0; i < container->CContainerUI::GetCount(); ++i)
+        if (CControlUI* found = FindOutsideList(container->GetItemAt(i), name, list)) return found;
+    return nullptr;
+}
+}  // namespace
+
 CControlUI* CMainPaneUI::Find(const wchar_t* name) const
 {
-    return m_paintManager ? m_paintManager->FindSubControlByName(const_cast<CMainPaneUI*>(this), name) : nullptr;
+    return FindOutsideList(const_cast<CMainPaneUI*>(this), name, m_mediaList);
 }
 
 CControlUI* CMainPaneUI::CreateControl(const std::wstring& name)

@@ -1,5 +1,6 @@
 #include "MediaListItemUI.h"
 #include "SharedProfile.h"
+#include "WorkPool.h"
 
 #include "AppStartup.h"
 #include "Log.h"
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <filesystem>
+#include <unordered_map>
 
 namespace {
 constexpr UINT kDragTimer = 121;
@@ -42,6 +44,7 @@ CMediaListItemUI::CMediaListItemUI(CPaintManagerUI* manager, CMediaListUI* owner
 CMediaListItemUI::~CMediaListItemUI()
 {
     CancelThumbnail();
+    RemoveThumbnailFile();
 }
 
 CControlUI* CMediaListItemUI::Sub(const wchar_t* name) const
@@ -416,11 +419,28 @@ void CMediaListItemUI::SetJoinLayout(bool joined)
     Show(L"ID_BUTTON_ITEM_OUTPUT_FORMAT", !joined && !m_burnList);
 }
 
+namespace {
+// Rows with a thumbnail task by ticket (UI thread only); a row leaves it when
+// its task is cancelled or applied, and at the latest in its destructor.
+std::unordered_map<unsigned, CMediaListItemUI*>& ThumbnailRows()
+{
+    static std::unordered_map<unsigned, CMediaListItemUI*> rows;
+    return rows;
+}
+}  // namespace
+
+bool CMediaListItemUI::ThumbnailDone(unsigned ticket)
+{
+    auto it = ThumbnailRows().find(ticket);
+    return it != ThumbnailRows().end() && it->second->OnThumbnailDone(ticket);
+}
+
 void CMediaListItemUI::StartThumbnail()
 {
     if (IsThumbnailRunning() || !m_media) return;  // never two at once
     const std::wstring file = GetTempThumbnailPath();
     if (file.empty()) return;
+    RemoveThumbnailFile();
     m_thumbFile = file;
     const bool video = HasPlayableVideo();
     const bool cdTrack = m_media->GetMediaKind() == 2;
@@ -432,28 +452,33 @@ void CMediaListItemUI::StartThumbnail()
     }
     m_media->SetThumbnailPath(file);
     if (!video) return;
-    m_thumbResult = 0;
-    m_thumbStop = std::make_shared<std::atomic<bool>>(false);
     static std::atomic<unsigned> tickets{0};
     unsigned ticket = ++tickets;
     if (ticket == 0) ticket = ++tickets;
     m_thumbTicket = ticket;
+    ThumbnailRows()[ticket] = this;
+    auto result = std::make_shared<std::atomic<int>>(0);
+    m_thumbResult = result;
     IVXMMedia* media = m_media;
-    std::mutex* lock = m_owner ? &m_owner->ThumbnailLock() : nullptr;
     const HWND done = m_owner ? m_owner->GetQueueTarget() : nullptr;
-    auto stop = m_thumbStop;
     const int seconds = media->GetStartTime() / 1000 + (media->GetClipLength() < 5001 ? 1 : 5);
-    // The worker only calls the engine, stores the result and posts its
-    // ticket; the UI thread applies the result to the controls.
-    m_thumbThread = std::thread([this, media, lock, stop, seconds, done, ticket] {
-        if (stop->load()) return;
-        std::unique_lock<std::mutex> guard;
-        if (lock) guard = std::unique_lock<std::mutex>(*lock);
-        if (stop->load()) return;
+    // The task only calls the engine, stores the result and posts its ticket;
+    // the UI thread applies the result to the controls. Removing the row
+    // cancels it (or waits for it) before the media goes.
+    m_thumbTask = MediaWorkPool().Submit([media, result, seconds, done, ticket] {
         const int rc = media->MakeThumbnail(seconds, 58, 38);
-        m_thumbResult = rc == 0 ? 1 : -1;
+        result->store(rc == 0 ? 1 : -1);
         if (done) PostMessage(done, CMediaListUI::kThumbnailDone, ticket, 0);
     });
+    if (m_thumbTask == 0) ForgetThumbnailTask();
+}
+
+void CMediaListItemUI::ForgetThumbnailTask()
+{
+    if (m_thumbTicket) ThumbnailRows().erase(m_thumbTicket);
+    m_thumbTask = 0;
+    m_thumbResult.reset();
+    m_thumbTicket = 0;
 }
 
 bool CMediaListItemUI::OnThumbnailDone(unsigned ticket)
@@ -465,11 +490,10 @@ bool CMediaListItemUI::OnThumbnailDone(unsigned ticket)
 
 void CMediaListItemUI::ApplyThumbnailResult()
 {
-    const int result = m_thumbResult.load();
+    const int result = m_thumbResult ? m_thumbResult->load() : 0;
     if (result == 0) return;
-    if (m_thumbThread.joinable()) m_thumbThread.join();
-    m_thumbResult = 0;
-    m_thumbTicket = 0;
+    MediaWorkPool().Cancel(m_thumbTask);  // ended: returns at once
+    ForgetThumbnailTask();
     if (!m_media) return;
     if (result != 1) {
         LogErrorW("CMediaListItemUI", L"Getting thumbnail %ls of file %ls failed!", m_thumbFile.c_str(),
@@ -486,10 +510,17 @@ void CMediaListItemUI::ApplyThumbnailResult()
 
 void CMediaListItemUI::CancelThumbnail()
 {
-    if (m_thumbStop) m_thumbStop->store(true);
-    if (m_thumbThread.joinable()) m_thumbThread.join();
-    m_thumbResult = 0;
-    m_thumbTicket = 0;
+    if (m_thumbTask) MediaWorkPool().Cancel(m_thumbTask);
+    ForgetThumbnailTask();
+}
+
+// The row's temporary picture goes with the row (the history keeps copies).
+void CMediaListItemUI::RemoveThumbnailFile()
+{
+    if (m_thumbFile.empty()) return;
+    std::error_code ec;
+    std::filesystem::remove(std::filesystem::path(m_thumbFile), ec);
+    m_thumbFile.clear();
 }
 
 IVXMMedia* CMediaListItemUI::TakeMedia()

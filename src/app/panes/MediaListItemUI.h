@@ -11,7 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
+#include <cstdint>
 
 class CMediaListUI;
 
@@ -102,9 +102,10 @@ public:
     virtual bool IsOnlineItem() const { return false; }
     virtual IVXMMedia* GetParentMedia() const { return nullptr; }
 
-    // Stops and joins the thumbnail worker; safe to call more than once.
+    // Drops the thumbnail task, or waits for it when it runs; safe to call
+    // more than once.
     void CancelThumbnail();
-    bool IsThumbnailRunning() const { return m_thumbThread.joinable(); }
+    bool IsThumbnailRunning() const { return m_thumbTask != 0; }
     const std::wstring& GetShownImage() const { return m_shownImage; }
     // Detaches the media (the list releases it).
     IVXMMedia* TakeMedia();
@@ -124,6 +125,8 @@ public:
     // The worker of ticket `ticket` finished (the list's queue calls this
     // on the UI thread); false when the ticket is not this row's.
     bool OnThumbnailDone(unsigned ticket);
+    // Hands a finished ticket to the row that waits for it, if any is left.
+    static bool ThumbnailDone(unsigned ticket);
 
 protected:
     bool SelectProfileById(int id);
@@ -151,12 +154,13 @@ protected:
     std::wstring m_thumbFile;
 
     void ApplyThumbnailResult();
-    // Thumbnail worker: it never touches controls; it posts its ticket to the
-    // list's queue and the UI thread applies the result.
-    std::thread m_thumbThread;
-    std::shared_ptr<std::atomic<bool>> m_thumbStop;
-    std::atomic<int> m_thumbResult{0};  // 0 running/none, 1 done, -1 failed
-    unsigned m_thumbTicket = 0;         // 0: no worker
+    void RemoveThumbnailFile();
+    void ForgetThumbnailTask();
+    // Thumbnail task on the media pool: it never touches controls; it posts
+    // its ticket to the list's queue and the UI thread applies the result.
+    std::uint64_t m_thumbTask = 0;                    // pool ticket; 0: none
+    std::shared_ptr<std::atomic<int>> m_thumbResult;  // 0 running, 1 done, -1 failed
+    unsigned m_thumbTicket = 0;                       // 0: no task
 };
 
 // A segment of a parent media (one track of a cue sheet).

@@ -65,9 +65,7 @@ HWND CMediaListUI::GetQueueTarget()
                 ReleaseMedia(reinterpret_cast<void*>(lParam));
             } else if (msg == kThumbnailDone) {
                 // A row that was removed or restarted meanwhile has another ticket.
-                for (int i = 0; i < GetCount(); ++i)
-                    if (CMediaListItemUI* row = GetMediaItem(i); row && row->OnThumbnailDone(static_cast<unsigned>(wParam)))
-                        break;
+                CMediaListItemUI::ThumbnailDone(static_cast<unsigned>(wParam));
             }
             return 0;
         });
@@ -161,11 +159,19 @@ CMediaListItemUI* CMediaListUI::AddMedia(IVXMMedia* media, EMediaRowKind kind, b
 {
     if (!media) return nullptr;
     CMediaListItemUI* row = nullptr;
-    const std::wstring& xml = m_templates[static_cast<int>(kind)];
+    const int slot = static_cast<int>(kind);
+    const std::wstring& xml = m_templates[slot];
     if (!xml.empty()) {
+        // The template is read once per kind; each row is built from the parsed markup.
         CRowBuilder callback(this);
-        CDialogBuilder builder;
-        CControlUI* built = builder.Create(xml, {}, &callback);
+        CControlUI* built = nullptr;
+        if (m_builders[slot]) {
+            built = m_builders[slot]->Create(&callback);
+        } else {
+            auto builder = std::make_unique<CDialogBuilder>();
+            built = builder->Create(xml, {}, &callback);
+            if (built) m_builders[slot] = std::move(builder);
+        }
         row = dynamic_cast<CMediaListItemUI*>(built);
         if (!row) delete built;
     }
@@ -192,6 +198,7 @@ CMediaListItemUI* CMediaListUI::NewRow(EMediaRowKind kind)
 void CMediaListUI::SetRowTemplate(EMediaRowKind kind, std::wstring xml)
 {
     m_templates[static_cast<int>(kind)] = std::move(xml);
+    m_builders[static_cast<int>(kind)].reset();
 }
 
 bool CMediaListUI::Download(IVXMMedia* media, int flag)
@@ -291,10 +298,25 @@ void CMediaListUI::RemoveItem(CMediaListItemUI* row, IVXMMedia* media)
 
 void CMediaListUI::RemoveAllItems()
 {
-    for (int i = GetCount() - 1; i >= 0; --i) {
-        if (i >= GetCount()) continue;
-        if (CMediaListItemUI* row = GetMediaItem(i)) RemoveItem(row);
+    // Files still being probed for this list are not added any more.
+    CancelQueuedMediaFiles();
+    // Every row goes at once: no search for children, one join rebuild and
+    // one notice for all, rows taken from the end.
+    std::vector<CMediaListItemUI*> rows;
+    for (int i = 0; i < GetCount(); ++i)
+        if (CMediaListItemUI* row = GetMediaItem(i)) rows.push_back(row);
+    if (rows.empty()) return;
+    for (CMediaListItemUI* row : rows) {
+        row->StopConvert();
+        if (IVXMMedia* media = row->GetMedia()) media->StopPreview();
     }
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        IVXMMedia* media = (*it)->TakeMedia();
+        Remove(*it);
+        ReleaseLater(media);
+    }
+    if (m_joinMode) SetJoinMode(true);
+    SendRemoved();
 }
 
 bool CMediaListUI::IsConverting() const

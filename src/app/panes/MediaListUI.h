@@ -47,7 +47,6 @@ public:
     // name picks the row class. Without a template a row is bare.
     void SetRowTemplate(EMediaRowKind kind, std::wstring xml);
     static bool KindOfElement(const std::wstring& element, EMediaRowKind& kind);
-    std::mutex& ThumbnailLock() { return m_thumbLock; }
     // The list's own message target on the UI thread: thumbnail workers post
     // kThumbnailDone (wParam the worker's ticket) to it.
     static constexpr UINT kThumbnailDone = WM_USER + 2;
@@ -158,10 +157,10 @@ private:
     class CRowBuilder;
     CMediaListItemUI* NewRow(EMediaRowKind kind);
     std::wstring m_templates[4];
+    std::unique_ptr<CDialogBuilder> m_builders[4];  // parsed templates
     ConvertFn m_convert;
     DownloadFn m_download;
     CancelFn m_cancel;
-    std::mutex m_thumbLock;
     std::vector<std::wstring> m_appleProfiles;
     JoinFn m_join;
     std::unique_ptr<CMediaItemDragWnd> m_dragWnd;

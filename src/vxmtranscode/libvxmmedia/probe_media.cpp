@@ -60,6 +60,8 @@ int64_t ToMilliseconds(int64_t t, AVRational tb)
 int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOptions& opts, CToolContext* ctx)
 {
     std::vector<AVDictionary*> streamOpts = setup_find_stream_info_opts(ic, ctx->codec_opts);
+    // A probe decodes a few frames: one thread each, as many files are probed side by side.
+    for (AVDictionary*& d : streamOpts) av_dict_set(&d, "threads", "1", AV_DICT_DONT_OVERWRITE);
     int err = avformat_find_stream_info(ic, streamOpts.empty() ? nullptr : streamOpts.data());
     for (AVDictionary*& d : streamOpts) av_dict_free(&d);
     if (err < 0) {

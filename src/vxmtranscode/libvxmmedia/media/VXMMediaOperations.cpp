@@ -77,10 +77,11 @@ int ThumbnailSeekSeconds(int seconds, int clipLengthMs)
 int CVXMMediaImpl::MakeThumbnail(int seconds, int width, int height)
 {
     const int seek = ThumbnailSeekSeconds(seconds, GetEffectiveDuration());
-    std::wstring line = ToolPrefix(L"ffmpeg") + L" -ss " + std::to_wstring(seek) + L" -i " +
+    // One thread for one small picture: many thumbnails run side by side.
+    std::wstring line = ToolPrefix(L"ffmpeg") + L" -threads 1 -ss " + std::to_wstring(seek) + L" -i " +
                         QuoteArgument(m_strSourcePath);
     const bool sized = width > 0 && height > 0;
-    line += L" -vframes 1 -s " + std::to_wstring(sized ? width : 60) + L"x" + std::to_wstring(sized ? height : 40) +
+    line += L" -threads 1 -vframes 1 -s " + std::to_wstring(sized ? width : 60) + L"x" + std::to_wstring(sized ? height : 40) +
             L" -y " + QuoteArgument(m_strThumbnailPath);
     LogMessageA(kLogCategory, "thumbnail: %s", WideToUtf8(line).c_str());
     return RunToolAndWait(m_pThumbnailRunner, *this, 2, line, true);

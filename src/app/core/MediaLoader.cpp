@@ -1,0 +1,99 @@
+#include "MediaLoader.h"
+#include "WorkPool.h"
+
+#include <cstdint>
+#include <deque>
+#include <mutex>
+
+struct CMediaLoader::CState {
+    struct CSlot {
+        IVXMMedia* media = nullptr;
+        bool probed = false;
+        bool dropped = false;
+        short position = -1;
+        unsigned short flags = 0;
+    };
+    ProbeFn probe;
+    DeliverFn deliver;
+    std::mutex mutex;
+    // Slots from the oldest waiting one on.
+    std::deque<std::shared_ptr<CSlot>> slots;
+
+    // Hands on every finished slot at the front; called under the lock.
+    void DeliverReady()
+    {
+        while (!slots.empty() && slots.front()->probed) {
+            std::shared_ptr<CSlot> slot = slots.front();
+            slots.pop_front();
+            if (slot->media && !deliver(slot->media, slot->position, slot->flags)) slot->media->Release();
+        }
+    }
+};
+
+CMediaLoader::CMediaLoader(ProbeFn probe, DeliverFn deliver) : m_state(std::make_shared<CState>())
+{
+    m_state->probe = std::move(probe);
+    m_state->deliver = std::move(deliver);
+}
+
+CMediaLoader::~CMediaLoader()
+{
+    // Tasks that have not started find the state gone; running ones find
+    // their slot dropped.
+    CancelAll();
+}
+
+void CMediaLoader::Queue(const std::vector<std::wstring>& paths, short position, unsigned short flags)
+{
+    std::weak_ptr<CState> weak = m_state;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        auto slot = std::make_shared<CState::CSlot>();
+        slot->position = position < 0 ? position : static_cast<short>(position + i);
+        slot->flags = flags;
+        {
+            std::lock_guard<std::mutex> lock(m_state->mutex);
+            m_state->slots.push_back(slot);
+        }
+        const std::wstring path = paths[i];
+        const std::uint64_t task = MediaWorkPool().Submit([weak, slot, path] {
+            std::shared_ptr<CState> state = weak.lock();
+            if (!state) return;
+            {
+                std::lock_guard<std::mutex> lock(state->mutex);
+                if (slot->dropped) return;
+            }
+            IVXMMedia* media = state->probe(path);
+            std::lock_guard<std::mutex> lock(state->mutex);
+            if (slot->dropped) {
+                // Dropped while it ran: what it made goes.
+                if (media) media->Release();
+                return;
+            }
+            slot->media = media;
+            slot->probed = true;
+            state->DeliverReady();
+        });
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        if (task == 0) slot->probed = true;  // the pool is stopping: nothing to hand on
+        m_state->DeliverReady();
+    }
+}
+
+void CMediaLoader::CancelAll()
+{
+    // Probes that have not started end at once when their turn comes; a
+    // running one releases what it made.
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    for (auto& slot : m_state->slots) {
+        slot->dropped = true;
+        if (slot->media) slot->media->Release();
+        slot->media = nullptr;
+    }
+    m_state->slots.clear();
+}
+
+size_t CMediaLoader::Waiting() const
+{
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    return m_state->slots.size();
+}

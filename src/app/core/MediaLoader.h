@@ -1,0 +1,38 @@
+// Probes files on the media pool and hands them on in the order they were
+// queued, whatever order the probes end in: adding a folder of thousands of
+// files never holds the UI thread, and the list keeps the order of adding.
+#pragma once
+#include "IVXMMedia.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CMediaLoader {
+public:
+    // Runs on a worker: the probed media, or null when the file is no media.
+    using ProbeFn = std::function<IVXMMedia*(const std::wstring& path)>;
+    // Runs on a worker, in queue order; false when nobody took the media
+    // (the loader releases it then).
+    using DeliverFn = std::function<bool(IVXMMedia* media, short position, unsigned short flags)>;
+
+    CMediaLoader(ProbeFn probe, DeliverFn deliver);
+    // Drops what waits and waits for the probes that run.
+    ~CMediaLoader();
+    CMediaLoader(const CMediaLoader&) = delete;
+    CMediaLoader& operator=(const CMediaLoader&) = delete;
+
+    // A position of -1 appends; otherwise the files take the positions from
+    // `position` on, in order.
+    void Queue(const std::vector<std::wstring>& paths, short position, unsigned short flags);
+    // Files not yet handed on are not handed on; returns at once (a probe
+    // that runs ends on its own and its media is released).
+    void CancelAll();
+    // Files queued and not yet handed on or dropped.
+    size_t Waiting() const;
+
+private:
+    struct CState;
+    std::shared_ptr<CState> m_state;
+};

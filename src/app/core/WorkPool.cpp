@@ -1,0 +1,111 @@
+#include "WorkPool.h"
+#include "platform/memory.h"
+
+#include <algorithm>
+#include <memory>
+
+CWorkPool::CWorkPool(unsigned threads, std::function<void()> idle) : m_idle(std::move(idle))
+{
+    threads = std::max(1u, threads);
+    for (unsigned i = 0; i < threads; ++i) m_threads.emplace_back([this] { Work(); });
+}
+
+CWorkPool::~CWorkPool()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+        m_queue.clear();
+    }
+    m_wake.notify_all();
+    for (std::thread& thread : m_threads) thread.join();
+}
+
+CWorkPool::Ticket CWorkPool::Submit(std::function<void()> task)
+{
+    if (!task) return 0;
+    Ticket ticket;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_stop) return 0;
+        ticket = ++m_next;
+        m_queue.push_back(CTask{ticket, std::move(task)});
+    }
+    m_wake.notify_one();
+    return ticket;
+}
+
+void CWorkPool::Cancel(Ticket ticket)
+{
+    if (ticket == 0) return;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    auto waiting = std::find_if(m_queue.begin(), m_queue.end(), [ticket](const CTask& t) { return t.ticket == ticket; });
+    if (waiting != m_queue.end()) {
+        // Destroyed outside the lock: what the task holds may take time to go.
+        CTask dropped = std::move(*waiting);
+        m_queue.erase(waiting);
+        lock.unlock();
+        return;
+    }
+    m_ended.wait(lock, [&] { return m_running.count(ticket) == 0; });
+}
+
+size_t CWorkPool::Pending() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_queue.size() + m_running.size();
+}
+
+void CWorkPool::Work()
+{
+    for (;;) {
+        CTask task;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait(lock, [&] { return m_stop || !m_queue.empty(); });
+            if (m_queue.empty()) return;  // stopping
+            task = std::move(m_queue.front());
+            m_queue.pop_front();
+            m_running.insert(task.ticket);
+        }
+        task.run();
+        task.run = nullptr;
+        bool idle;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_running.erase(task.ticket);
+            idle = m_queue.empty() && m_running.empty() && !m_stop;
+        }
+        m_ended.notify_all();
+        if (idle && m_idle) m_idle();
+    }
+}
+
+namespace {
+std::mutex g_poolMutex;
+std::unique_ptr<CWorkPool> g_pool;
+}  // namespace
+
+CWorkPool& MediaWorkPool()
+{
+    std::lock_guard<std::mutex> lock(g_poolMutex);
+    if (!g_pool) {
+        const unsigned cores = std::max(2u, std::thread::hardware_concurrency());
+        // The engine runs each probe and thumbnail on threads of its own: with
+        // an arena per core, not per thread, freed memory is reused instead of
+        // kept.
+        LimitAllocatorArenas(cores);
+        // One core is left to the UI thread.
+        g_pool = std::make_unique<CWorkPool>(cores - 1, [] { ReturnFreeMemory(); });
+    }
+    return *g_pool;
+}
+
+void StopMediaWorkPool()
+{
+    std::unique_ptr<CWorkPool> pool;
+    {
+        std::lock_guard<std::mutex> lock(g_poolMutex);
+        pool = std::move(g_pool);
+    }
+}

@@ -1,0 +1,56 @@
+// A fixed set of worker threads that take tasks in the order they were queued:
+// the probes and thumbnails of many files run on about one thread per core
+// instead of one thread per file.
+#pragma once
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+class CWorkPool {
+public:
+    using Ticket = std::uint64_t;
+
+    // `idle` runs on a worker each time the last task ended and none waits.
+    explicit CWorkPool(unsigned threads, std::function<void()> idle = nullptr);
+    // Drops the waiting tasks, lets the running ones end, joins every worker.
+    ~CWorkPool();
+    CWorkPool(const CWorkPool&) = delete;
+    CWorkPool& operator=(const CWorkPool&) = delete;
+
+    // Queues a task; 0 once the pool is stopping.
+    Ticket Submit(std::function<void()> task);
+    // Drops a task that has not started; a running one is waited for. After
+    // the call the task is not running and never will.
+    void Cancel(Ticket ticket);
+    unsigned ThreadCount() const { return static_cast<unsigned>(m_threads.size()); }
+    // Tasks waiting or running.
+    size_t Pending() const;
+
+private:
+    void Work();
+
+    struct CTask {
+        Ticket ticket;
+        std::function<void()> run;
+    };
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_ended;
+    std::deque<CTask> m_queue;
+    std::set<Ticket> m_running;
+    Ticket m_next = 0;
+    bool m_stop = false;
+    std::function<void()> m_idle;
+    std::vector<std::thread> m_threads;
+};
+
+// The program's pool for probing files and making thumbnails: one worker per
+// core, made on first use.
+CWorkPool& MediaWorkPool();
+// Stops and joins the pool's workers (at shut-down, before the engine goes).
+void StopMediaWorkPool();

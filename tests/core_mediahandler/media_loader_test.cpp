@@ -1,0 +1,138 @@
+// Many files probed off the UI thread: they are handed on in the order they
+// were queued whatever order the probes end in, and files dropped before
+// their turn are never probed or handed on.
+#include "MediaLoader.h"
+#include "WorkPool.h"
+#include "support/fake_media.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class CLoadedMedia : public CStubMedia {
+public:
+    CLoadedMedia(std::wstring path, std::atomic<int>& released) : m_path(std::move(path)), m_released(released) {}
+    std::wstring GetSourcePath() const override { return m_path; }
+    void Release() override
+    {
+        ++m_released;
+        delete this;
+    }
+
+private:
+    std::wstring m_path;
+    std::atomic<int>& m_released;
+};
+
+// What the loader handed on, in order; each handed-on media is released here.
+struct CReceiver {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::vector<std::wstring> paths;
+    std::vector<short> positions;
+
+    bool Take(IVXMMedia* media, short position)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        paths.push_back(media->GetSourcePath());
+        positions.push_back(position);
+        media->Release();
+        arrived.notify_all();
+        return true;
+    }
+    bool WaitFor(size_t count)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        return arrived.wait_for(lock, 10s, [&] { return paths.size() >= count; });
+    }
+};
+
+std::vector<std::wstring> Names(int count)
+{
+    std::vector<std::wstring> names;
+    for (int i = 0; i < count; ++i) names.push_back(L"/clips/" + std::to_wstring(i) + L".mp4");
+    return names;
+}
+
+TEST(MediaLoader, FilesArriveInTheOrderQueuedWhenLaterProbesEndFirst)
+{
+    std::atomic<int> released{0};
+    CReceiver receiver;
+    const std::vector<std::wstring> files = Names(24);
+    {
+        // The earlier the file, the slower its probe; every third is no media.
+        CMediaLoader loader(
+            [&](const std::wstring& path) -> IVXMMedia* {
+                const int n = std::stoi(path.substr(7));
+                std::this_thread::sleep_for(std::chrono::milliseconds((24 - n) * 3));
+                if (n % 3 == 2) return nullptr;
+                return new CLoadedMedia(path, released);
+            },
+            [&](IVXMMedia* media, short position, unsigned short) { return receiver.Take(media, position); });
+        loader.Queue(files, 5, 0);
+        ASSERT_TRUE(receiver.WaitFor(16));
+        EXPECT_EQ(loader.Waiting(), 0u);
+    }
+    std::vector<std::wstring> expected;
+    std::vector<short> positions;
+    for (int i = 0; i < 24; ++i)
+        if (i % 3 != 2) {
+            expected.push_back(files[i]);
+            positions.push_back(static_cast<short>(5 + i));
+        }
+    EXPECT_EQ(receiver.paths, expected);
+    // Each file keeps the place it was queued for.
+    EXPECT_EQ(receiver.positions, positions);
+    EXPECT_EQ(released.load(), 16);
+}
+
+TEST(MediaLoader, DroppedFilesAreNeitherProbedNorHandedOnAndNothingLeaks)
+{
+    std::atomic<int> released{0}, made{0}, probed{0};
+    std::mutex gate;
+    std::condition_variable opened;
+    bool open = false;
+    CReceiver receiver;
+    const int pool = static_cast<int>(MediaWorkPool().ThreadCount());
+    {
+        CMediaLoader loader(
+            [&](const std::wstring& path) -> IVXMMedia* {
+                ++probed;
+                // The first probes hold every worker until the test lets them go.
+                std::unique_lock<std::mutex> lock(gate);
+                opened.wait(lock, [&] { return open; });
+                ++made;
+                return new CLoadedMedia(path, released);
+            },
+            [&](IVXMMedia* media, short position, unsigned short) { return receiver.Take(media, position); });
+        loader.Queue(Names(pool + 50), -1, 0);
+        for (int i = 0; i < 200 && probed.load() < pool; ++i) std::this_thread::sleep_for(5ms);
+        ASSERT_EQ(probed.load(), pool);
+        loader.CancelAll();
+        EXPECT_EQ(loader.Waiting(), 0u);
+        {
+            std::lock_guard<std::mutex> lock(gate);
+            open = true;
+        }
+        opened.notify_all();
+        // The running probes end and release what they made; nothing waits.
+        for (int i = 0; i < 400 && released.load() < made.load(); ++i) std::this_thread::sleep_for(5ms);
+        for (int i = 0; i < 400 && MediaWorkPool().Pending() > 0; ++i) std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_EQ(probed.load(), pool);
+    EXPECT_TRUE(receiver.paths.empty());
+    EXPECT_EQ(released.load(), made.load());
+    EXPECT_EQ(made.load(), pool);
+}
+
+}  // namespace
