@@ -86,7 +86,7 @@ TEST_F(CommandLines, ThumbnailLine)
     CRecordingSeam seam;
     EXPECT_EQ(m_media.MakeThumbnail(3, 120, 90), 0);
     EXPECT_EQ(OnlyLine(seam),
-              Prefix() + L" -ss 3 -i \"/media/clips/holiday.mp4\" -vframes 1 -s 120x90 -y \"/tmp/t.jpg\"");
+              Prefix() + L" -threads 1 -ss 3 -i \"/media/clips/holiday.mp4\" -threads 1 -vframes 1 -s 120x90 -y \"/tmp/t.jpg\"");
     EXPECT_EQ(m_media.m_pThumbnailRunner, nullptr);
 }
 
