@@ -479,3 +479,16 @@ bool StartDetachedProcess(const std::vector<std::wstring>& args)
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
+
+int GetCurrentProcessNumber()
+{
+    return static_cast<int>(::getpid());
+}
+
+bool IsProcessRunning(int pid)
+{
+    if (pid <= 0)
+        return false;
+    // EPERM: it exists but belongs to someone else.
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}

@@ -106,6 +106,11 @@ private:
 // program cannot be found or the start failed.
 bool StartDetachedProcess(const std::vector<std::wstring>& args);
 
+// The id of this process.
+int GetCurrentProcessNumber();
+// True while a process of that id exists (ours or anyone's).
+bool IsProcessRunning(int pid);
+
 // Full path of a program name as PATH finds it (a name with a '/' is checked as
 // is); empty when there is none that can be executed.
 std::wstring FindProgramInPath(const std::wstring& name);

@@ -82,6 +82,7 @@ public:
     std::unique_ptr<VXM_JOB_COMMAND> m_pCurrentJob;
     BOOL m_bTrackPosition = TRUE;
     std::atomic<int> m_bReportFinish{1}; // 0: the monitor posts no end message
+    std::wstring m_strPartialOutput;      // the output's temporary name while the job runs
     int m_nJobType = 0;
     std::atomic<int> m_nKillFlag{0};     // 1 asks a WMV or APE step to stop
 

@@ -4,6 +4,7 @@
 #include "EngineHooks.h"
 #include "EngineLog.h"
 #include "OutputProfile.h"
+#include "PartialOutput.h"
 #include "RunnerHooks.h"
 #include "VXMMessages.h"
 #include "platform/messages.h"
@@ -74,8 +75,9 @@ bool OnMonitorThread(const CVXMMediaBase& data)
     return data.m_hMonitorThread && data.m_hMonitorThread->GetThreadId() == GetCurrentThreadId();
 }
 
-// Takes the conversion runner away from the media, then closes and deletes it.
-void DeleteConvertRunner(CVXMMediaBase& data)
+// Takes the conversion runner away from the media, then closes and deletes
+// it. The temporary name of the output it was writing.
+std::wstring DeleteConvertRunner(CVXMMediaBase& data)
 {
     CCmdFFplay* runner = nullptr;
     {
@@ -83,10 +85,21 @@ void DeleteConvertRunner(CVXMMediaBase& data)
         runner = data.m_pConvertRunner;
         data.m_pConvertRunner = nullptr;
     }
+    std::wstring partial;
     if (runner) {
         runner->Close();
+        partial = std::move(runner->m_strPartialOutput);
         delete runner;
     }
+    return partial;
+}
+
+// The same for a conversion that did not succeed: its partial output goes.
+void DiscardConvertRunner(CVXMMediaBase& data)
+{
+    const std::wstring partial = DeleteConvertRunner(data);
+    if (!partial.empty())
+        DropPartialOutput(partial);
 }
 
 // Joins an ended (or ending) monitor thread. Only the program's thread calls it.
@@ -165,7 +178,7 @@ void FinishFailed(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, int resu
     CVXMMediaBase& data = *target.pData;
     VXM_JOB_QUEUE started = std::move(runner->m_vecDoneJobs);
     const bool report = runner->m_bReportFinish.load() != 0;
-    DeleteConvertRunner(data);
+    DiscardConvertRunner(data);
 
     // The outputs of the started steps are partial: remove them (never a source).
     std::vector<CVXMMediaBase*> joined = JoinedMedia(data);
@@ -208,11 +221,13 @@ void FinishDone(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, HWND hNoti
     }
 
     const bool report = runner->m_bReportFinish.load() != 0;
-    DeleteConvertRunner(data);
+    const std::wstring partial = DeleteConvertRunner(data);
     if (!data.m_strOutputName.empty())
         data.m_strOutputName.clear();
 
     int result = 0;
+    if (!partial.empty() && !FinishPartialOutput(partial, data.m_strOutputFile))
+        result = 1;
     std::vector<CVXMMediaBase*> joined = JoinedMedia(data);
     if (!joined.empty()) {
         for (CVXMMediaBase* media : joined) {
@@ -301,7 +316,7 @@ void MonitorThread(VXM_CONVERT_TARGET target, HWND hNotify, int value)
 // hears the code.
 void FailBeforeMonitor(const VXM_CONVERT_TARGET& target, int result, HWND hNotify)
 {
-    DeleteConvertRunner(*target.pData);
+    DiscardConvertRunner(*target.pData);
     PostMessage(hNotify, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(result), MediaParam(target));
 }
 
@@ -353,6 +368,9 @@ void ConvertStart(const VXM_CONVERT_TARGET& target, IProfile* profile, HWND hNot
         FailBeforeMonitor(target, -1, hNotify);
         return;
     }
+    // The output is written under a temporary name (a join has its own).
+    if (profile && data.m_lstJoin.empty())
+        runner->m_strPartialOutput = UsePartialOutput(runner->m_vecJobQueue, data.m_strOutputFile);
 
     VXM_JOB_COMMAND job;
     // A CD track's input is the drive: it is not opened to test it.
@@ -412,7 +430,7 @@ void ConvertStop(CVXMMediaBase& data)
     JoinMonitorThread(data);
     // A runner left without a monitor (its start failed half-way) goes too.
     if (data.m_pConvertRunner)
-        DeleteConvertRunner(data);
+        DiscardConvertRunner(data);
 }
 
 float ConvertPosition(CVXMMediaBase& data, int positionOffset)
@@ -496,7 +514,7 @@ void StopMediaRunners(CVXMMediaBase& data)
     }
     JoinMonitorThread(data);
     if (data.m_pConvertRunner)
-        DeleteConvertRunner(data);
+        DiscardConvertRunner(data);
     for (CCmdFFplay** slot : {&data.m_pProbeRunner, &data.m_pPreviewRunner, &data.m_pThumbnailRunner}) {
         CCmdFFplay* runner = nullptr;
         {

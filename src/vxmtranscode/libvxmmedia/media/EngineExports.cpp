@@ -5,6 +5,7 @@
 #include "EngineGlobals.h"
 #include "EngineHooks.h"
 #include "EngineLog.h"
+#include "PartialOutput.h"
 #include "VXMMediaImpl.h"
 #include "ape/ApeCompressor.h"
 #include "platform/module.h"
@@ -50,6 +51,7 @@ void RegisterMediaLibrary()
     av_log_set_callback(DiscardFfmpegLog);
     av_log_set_level(AV_LOG_ERROR);
     SetApeCompressor(&GetNativeApeCompressor());
+    CleanStalePartialOutputs();  // what a killed run left
 }
 
 void UnRegisterMediaLibrary()
