@@ -134,6 +134,14 @@ std::wstring GetUserMusicFolder()
 
 std::wstring GetUserHomeFolder() { return Wide(Home()); }
 
+std::wstring GetUserDesktopFolder()
+{
+    std::string dir = UserDir("XDG_DESKTOP_DIR");
+    if (dir.empty()) dir = Home() + "/Desktop";
+    std::error_code ec;
+    return fs::is_directory(dir, ec) && TrimSlash(dir) != TrimSlash(Home()) ? Wide(TrimSlash(dir)) : std::wstring();
+}
+
 std::wstring GetProgramFolder() { return Wide(ProgramFolder()); }
 
 std::wstring GetProgramDataFolder() { return Wide(Ensure(ProgramFolder() + "/data")); }

@@ -14,6 +14,8 @@ std::wstring GetUserConfigFolder();
 std::wstring GetUserVideosFolder();
 std::wstring GetUserMusicFolder();
 std::wstring GetUserHomeFolder();
+// The user's desktop folder (XDG user dirs, else ~/Desktop); empty when there is none. Never created.
+std::wstring GetUserDesktopFolder();
 // Folder of the running executable, and its "data", "gnu" and "skin" folders.
 std::wstring GetProgramFolder();
 std::wstring GetProgramDataFolder();

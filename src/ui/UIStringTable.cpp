@@ -124,6 +124,7 @@ const std::vector<TUIDictionaryEntry> kDictionary = {
     {L"ID_STRING_BURN_FAILED", L"Burning failed: %s"},
     {L"ID_STRING_BURN_CLOSE", L"Close"},
     {L"ID_STRING_BURN_SAVE_ISO", L"Save the disc image as"},
+    {L"ID_STRING_BATCH_COMPUTER", L"Computer"},
 };
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "MainFrameDialogs.h"
 #include "AboutDlgUI.h"
 #include "DVDOpenDlgUI.h"
+#include "DlgBatchAdd.h"
 #include "DlgSelectDVD.h"
 #include "OptionDlgUI.h"
 #include "VXMMainFrameWnd.h"
@@ -25,6 +26,7 @@ CMainFrameDialogs& Own()
         d.chooseDrive = RunSelectDVDDialog;
         d.openDisc = RunDVDOpenDialog;
         d.about = RunAboutDialog;
+        d.batchAdd = [](HWND owner) { RunBatchAddDialog(owner); };
         d.options = RunProgramOptions;
         return d;
     }();

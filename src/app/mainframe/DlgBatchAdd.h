@@ -1,0 +1,59 @@
+// The batch-add dialog: the user ticks folders in the folder tree and every
+// supported media file directly inside them (and their sub-folders) is added
+// to the active list. A worker walks the folders; it never touches the
+// controls but posts its status, and closing the dialog stops and joins it.
+#pragma once
+#include "BatchAddScan.h"
+#include "platform/events.h"
+#include "ui/UILib.h"
+
+#include <functional>
+#include <string>
+#include <thread>
+
+class CFolderTreeUI;
+
+// Posted by the worker when it has walked every folder (wParam 0, lParam 0).
+constexpr UINT WM_VXM_BATCH_SCAN_DONE = 0x9401;
+
+class CDlgBatchAdd : public WindowImplBase {
+public:
+    using AddFn = std::function<void(const std::wstring& path)>;
+    // `add` runs on the worker for every media file; empty: the media handler's AddFile.
+    explicit CDlgBatchAdd(AddFn add = {});
+    ~CDlgBatchAdd() override;
+
+    std::wstring GetWindowClassName() const override { return L"VXMBatchAddDlg"; }
+    std::wstring GetSkinFile() override { return L"dlg_batch_add.xml"; }
+    CControlUI* CreateControl(const std::wstring& className) override;
+    void InitWindow() override;
+    void Notify(TNotifyUI& msg) override;
+    void OnClick(TNotifyUI& msg) override;
+    LRESULT ResponseDefaultKeyEvent(WPARAM wParam) override;
+    LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
+    LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
+
+    CFolderTreeUI* GetTree() const { return m_tree; }
+    bool IsScanning() const { return m_worker.joinable(); }
+    // OK: starts the walk; false when it cannot start.
+    bool StartScan();
+    // Cancel: stops and joins a running walk, then closes with IDCANCEL.
+    void Cancel();
+
+    // Posted by the worker: lParam a std::wstring* status text, owned by the receiver.
+    static constexpr UINT WM_BATCH_STATUS = 0x0400 + 2301;
+
+private:
+    void Work(HWND window, std::vector<SFolderPick> picks);
+    void StopWorker();
+
+    AddFn m_add;
+    CFolderTreeUI* m_tree = nullptr;
+    CControlUI* m_status = nullptr;
+    CEvent m_stop{true, false};
+    CEvent m_workerDone{true, false};
+    std::thread m_worker;
+};
+
+// Runs the dialog modally over the owner: 1 when the walk ended, IDCANCEL otherwise.
+int RunBatchAddDialog(HWND owner);

@@ -1,0 +1,142 @@
+#include "FolderTreeUI.h"
+
+#include "platform/filesystems.h"
+#include "platform/folders.h"
+#include "platform/text.h"
+#include "ui/UILanguage.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void Pick(const CTreeNodeUI* node, const std::set<CTreeNodeUI*>& loaded, std::vector<SFolderPick>& out)
+{
+    if (!node->IsChecked() && !node->IsBold()) return;  // nothing ticked here or below
+    SFolderPick pick;
+    pick.path = node->GetUserData();
+    pick.ticked = node->IsChecked();
+    pick.loaded = loaded.count(const_cast<CTreeNodeUI*>(node)) != 0 && !node->GetChildNodes().empty();
+    for (const CTreeNodeUI* child : node->GetChildNodes()) Pick(child, loaded, pick.children);
+    out.push_back(std::move(pick));
+}
+
+}  // namespace
+
+CFolderTreeUI::CFolderTreeUI() { SetCheckBoxes(true); }
+
+std::wstring CFolderTreeUI::GetClass() const { return L"FolderTreeUI"; }
+
+void* CFolderTreeUI::GetInterface(const std::wstring& name)
+{
+    if (name == L"FolderTree") return this;
+    return CTreeViewUI::GetInterface(name);
+}
+
+CTreeNodeUI* CFolderTreeUI::AddFolder(const std::wstring& path, const std::wstring& text, CTreeNodeUI* parent, int kind)
+{
+    CTreeNodeUI* node = AddNode(text, parent);
+    if (!node) return nullptr;
+    node->SetUserData(path);
+    node->SetTag(static_cast<UINT_PTR>(kind));
+    node->SetToolTip(path);
+    node->SetMayHaveChildren(true);
+    return node;
+}
+
+void CFolderTreeUI::FillRoot()
+{
+    RemoveAll();
+    const std::wstring home = GetUserHomeFolder();
+    CTreeNodeUI* homeNode = AddFolder(home, fs::path(WideToUtf8(home)).filename().wstring(), nullptr, KIND_HOME);
+    CTreeNodeUI* computer =
+        AddFolder({}, CLanguageManager::GetInstance()->TranslateDictionary(L"ID_STRING_BATCH_COMPUTER"), nullptr, KIND_COMPUTER);
+    if (computer) {
+        // The volumes keep the mount table's order.
+        AddFolder(L"/", L"/", computer, KIND_FOLDER);
+        for (const std::wstring& volume : ListUserVolumes())
+            AddFolder(volume, fs::path(WideToUtf8(volume)).filename().wstring(), computer, KIND_FOLDER);
+        m_filled.insert(computer);
+    }
+    if (homeNode) {
+        Expand(homeNode, true);
+        SelectItem(GetItemIndex(homeNode));
+    }
+}
+
+void CFolderTreeUI::FillChildren(CTreeNodeUI* node)
+{
+    if (!node || m_filled.count(node)) return;
+    m_filled.insert(node);
+    const std::wstring path = node->GetUserData();
+    if (path.empty()) return;
+    std::vector<std::pair<std::wstring, std::wstring>> folders;  // name, path
+    std::error_code ec;
+    fs::directory_iterator it(fs::path(WideToUtf8(path)), fs::directory_options::skip_permission_denied, ec);
+    for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_directory(typeError)) continue;
+        const std::wstring child = Utf8ToWide(it->path().string());
+        if (IsPseudoFileSystem(child)) continue;
+        folders.emplace_back(Utf8ToWide(it->path().filename().string()), child);
+    }
+    std::sort(folders.begin(), folders.end(), [](const auto& a, const auto& b) {
+        const int order = CompareNoCaseW(a.first, b.first);
+        return order != 0 ? order < 0 : a.first < b.first;
+    });
+    for (const auto& folder : folders) AddFolder(folder.second, folder.first, node, KIND_FOLDER);
+    ApplyStateToSubtree(node);
+}
+
+void CFolderTreeUI::Refresh(CTreeNodeUI* node)
+{
+    if (!node) return;
+    const bool expanded = node->IsExpanded();
+    RemoveChildNodes(node);
+    // Only nodes still in the tree stay marked as filled.
+    std::set<CTreeNodeUI*> kept;
+    for (int i = 0; i < GetCount(); ++i)
+        if (auto* n = dynamic_cast<CTreeNodeUI*>(GetItemAt(i)); n && n != node && m_filled.count(n)) kept.insert(n);
+    m_filled.swap(kept);
+    node->SetMayHaveChildren(true);
+    if (expanded) {
+        Expand(node, false);
+        FillChildren(node);
+        Expand(node, true);
+    }
+}
+
+std::wstring CFolderTreeUI::GetItemPath(CTreeNodeUI* node) const
+{
+    if (!node && GetCurSel() >= 0) node = dynamic_cast<CTreeNodeUI*>(GetItemAt(GetCurSel()));
+    return node ? node->GetUserData() : std::wstring();
+}
+
+CTreeNodeUI* CFolderTreeUI::FindNodeByPath(const std::wstring& path) const
+{
+    for (int i = 0; i < GetCount(); ++i)
+        if (auto* node = dynamic_cast<CTreeNodeUI*>(GetItemAt(i)); node && node->GetUserData() == path) return node;
+    return nullptr;
+}
+
+std::vector<SFolderPick> CFolderTreeUI::TakePicks() const
+{
+    std::vector<SFolderPick> picks;
+    for (const CTreeNodeUI* root : GetRootNodes()) Pick(root, m_filled, picks);
+    return picks;
+}
+
+bool CFolderTreeUI::Remove(CControlUI* control, bool doNotDestroy)
+{
+    m_filled.erase(dynamic_cast<CTreeNodeUI*>(control));
+    return CTreeViewUI::Remove(control, doNotDestroy);
+}
+
+void CFolderTreeUI::RemoveAll()
+{
+    m_filled.clear();
+    CTreeViewUI::RemoveAll();
+}

@@ -1,0 +1,9 @@
+// The dialog's tests run offscreen, in their own home folders, with the skin
+// of the source tree.
+#include "support/main_window_environment.h"
+
+namespace {
+
+[[maybe_unused]] const bool g_env = vxmtest::RegisterMainWindowEnvironment();
+
+}  // namespace
