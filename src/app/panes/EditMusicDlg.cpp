@@ -66,10 +66,11 @@ void CEditMusicDlg::LoadTags()
     }
     ShowCover(m_row->GetShownImage());
     ShowView(0);
-    CPaintManagerUI* rowManager = m_row->GetManager();
-    CControlUI* shown = rowManager ? rowManager->FindSubControlByName(m_row, L"ID_LABEL_ITEM_SHORT_NAME") : nullptr;
-    if (CControlUI* name = m_PaintManager.FindControl(L"ID_MEDIA_OUTPUTNAME"))
-        if (shown) name->SetText(shown->GetText());
+    // The name as the row shows it: the output name, else the source's title.
+    if (CControlUI* name = m_PaintManager.FindControl(L"ID_MEDIA_OUTPUTNAME"); name && m_media) {
+        const std::wstring output = m_media->GetOutputName();
+        name->SetText(output.empty() ? m_media->GetSourceTitle() : output);
+    }
 }
 
 void CEditMusicDlg::ShowView(int view)

@@ -1,0 +1,153 @@
+// On an X display: every page of the options dialog and both views of the
+// tag editor, drawn and kept as screenshots in the build folder.
+#include "EditMusicDlg.h"
+#include "MainPaneUI.h"
+#include "MediaListItemUI.h"
+#include "OptionDlgUI.h"
+#include "VXMMediaExports.h"
+#include "VXMSettings.h"
+#include "platform/folders.h"
+#include "platform/text.h"
+#include "support/fake_media.h"
+#include "support/main_window_environment.h"
+#include "support/private_home.h"
+#include "support/test_media.h"
+#include "ui/desktop/FakeDesktop.h"
+#include "ui/desktop/QtDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QSlider>
+#include <QTimer>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <QWidget>
+
+#include <memory>
+#include <set>
+#include <string>
+
+namespace {
+
+class CX11Environment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        EnsureUIApplication();
+        RegisterMediaLibrary();
+        SetProgramFolderForTesting(vxmtest::SourceDirW());
+        CPaintManagerUI::SetResourcePath(vxmtest::SourceDirW() + L"/skin");
+    }
+    void TearDown() override
+    {
+        UnRegisterMediaLibrary();
+        ShutdownUIApplication();
+    }
+};
+
+[[maybe_unused]] const bool g_env = [] {
+    vxmtest::RegisterPrivateHome();
+    ::testing::AddGlobalTestEnvironment(new CX11Environment);
+    return true;
+}();
+
+// Draws the window and saves it; the number of distinct colours it holds.
+size_t Shoot(CWindowWnd& window, const std::string& name)
+{
+    vxmtest::PumpUntil([] { return false; }, 150);
+    QImage image = window.GetWidget()->grab().toImage();
+    image.save(QString::fromStdString(std::string(VXM_SCREENSHOT_DIR) + "/" + name + ".png"));
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 2)
+        for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
+    return colours.size();
+}
+
+class CSong : public CStubMedia {
+public:
+    std::wstring GetSourcePath() const override { return source; }
+    std::wstring GetSourceTitle() const override { return L"Night Cafe"; }
+    std::wstring GetOutputName() const override { return L"Night Cafe"; }
+    std::wstring GetThumbnailPath() const override { return thumbnail; }
+    void SetThumbnailPath(const std::wstring& path) override { thumbnail = path; }
+    std::wstring source;
+    std::wstring thumbnail;
+};
+
+}  // namespace
+
+TEST(DialogScreenshots, EveryOptionsPage)
+{
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    CVXMSettings* settings = CVXMSettings::GetInstance();
+    settings->OutputFolder = L"/home/user/Videos/Vexmora Professional";
+    settings->SnapshotFolder = L"/home/user/Videos/Vexmora Professional/Snapshot";
+    settings->PrimaryColour = static_cast<int>(0x4000D7FF);
+    settings->bForceColor = 1;
+    settings->SubEncoding = 1252;
+    COptionDlgUI dialog(settings);
+    ASSERT_NE(dialog.Create(nullptr, L"VXMOptionDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+    static const char* const pages[] = {"general", "video", "audio", "online", "dvd", "subtitles", "record", "misc"};
+    for (int page = 0; page < 8; ++page) {
+        dialog.SelectTab(page);
+        EXPECT_GT(Shoot(dialog, std::string("options_") + pages[page]), 4u) << pages[page];
+    }
+    dialog.DestroyWindow();
+}
+
+TEST(DialogScreenshots, TagEditorInBothViews)
+{
+    vxmtest::CTempDir dir;
+    const std::string song = dir.File("song.mp3");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=duration=1", "-metadata", "title=Night Cafe", "-metadata",
+                                    "artist=The Edits", "-metadata", "album=Second Take", "-metadata", "date=2024",
+                                    "-metadata", "genre=Jazz", song}));
+    const std::string cover = dir.File("cover.png");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=s=170x170", "-frames:v", "1", cover}));
+    CSong media;
+    media.source = Utf8ToWide(song);
+    CFakeDesktop desktop;
+    auto pane = std::make_unique<CMainPaneUI>(nullptr, nullptr, false);
+    pane->BuildPane();
+    CMediaListItemUI* row = pane->AddFileRow(-1, &media);
+    ASSERT_NE(row, nullptr);
+    {
+        CEditMusicDlg dialog(row);
+        ASSERT_NE(dialog.Create(nullptr, L"VXMEditMusicDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+        CPaintManagerUI* pm = dialog.GetPaintManager();
+        pm->FindControl(L"IDC_EDIT_LYDRIC")->SetText(L"Under the lamps of the night cafe\nwe played till the morning came");
+        EXPECT_GT(Shoot(dialog, "tag_editor_list"), 4u);
+        desktop.files.openAnswer = {Utf8ToWide(cover)};
+        pm->SendNotify(pm->FindControl(L"IDC_EDIT_IMG"), DUI_MSGTYPE_CLICK);
+        dialog.ShowView(1);
+        EXPECT_GT(Shoot(dialog, "tag_editor_tags"), 4u);
+        dialog.DestroyWindow();
+    }
+    pane.reset();
+}
+
+TEST(DialogScreenshots, ColourChooserWithTransparency)
+{
+    // The chooser runs its own loop: a timer shoots it, drags the
+    // transparency to 128 and presses OK.
+    QString percent;
+    QTimer::singleShot(300, [&percent] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        auto* slider = dialog->findChild<QSlider*>(QStringLiteral("transparencySlider"));
+        if (slider) slider->setValue(128);
+        if (auto* label = dialog->findChild<QLabel*>(QStringLiteral("transparencyPercent"))) percent = label->text();
+        dialog->grab().save(QStringLiteral(VXM_SCREENSHOT_DIR "/colour_chooser.png"));
+        dialog->accept();
+    });
+    CQtColourChooser chooser;
+    DWORD chosen = 0;
+    ASSERT_TRUE(chooser.ChooseWithTransparency(nullptr, 0x4000D7FF, L"Transparency:", chosen));
+    EXPECT_EQ(chosen, 0x8000D7FFu);
+    EXPECT_EQ(percent, QStringLiteral("50%"));
+}
