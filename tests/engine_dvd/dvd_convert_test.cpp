@@ -118,4 +118,26 @@ TEST_F(DvdTitleRuns, PreviewPlaysTheTitleAndStops)
     EXPECT_TRUE(window.WaitFor(WM_VXM_PLAY_FINISHED, 5000));
 }
 
+TEST_F(DvdTitleRuns, ADiscPathWithQuotesStaysOnePathInEveryLine)
+{
+    // The same disc under a name that would end a quoted argument.
+    const std::string disc = m_dir.File("my \"disc\" -y -i x");
+    std::filesystem::copy(TestDvd(), disc, std::filesystem::copy_options::recursive);
+    jobtest::CManagerScope scope(m_dir.Path());
+    ASSERT_TRUE(scope.Loaded());
+    Title(0).m_strDiscPath = Utf8ToWide(disc);
+
+    const std::string thumb = m_dir.File("thumb.jpg");
+    Title(0).SetThumbnailPath(Utf8ToWide(thumb));
+    EXPECT_EQ(Title(0).MakeThumbnail(1, 80, 60), 0);
+    EXPECT_TRUE(std::filesystem::exists(thumb));
+
+    CNotifyWindow window;
+    Title(0).SetOutputFolder(Utf8ToWide(m_dir.Path()));
+    Title(0).StartConvert(scope.ById(0), window.Get(), 0);
+    ASSERT_TRUE(window.WaitFor(WM_VXM_JOB_FINISHED, 60000));
+    EXPECT_EQ(window.Last(WM_VXM_JOB_FINISHED), 0);
+    EXPECT_NEAR(dvdtest::FileSeconds(WideToUtf8(Title(0).GetOutputPath())), dvdtest::kTitle1Seconds, 0.5);
+}
+
 }  // namespace

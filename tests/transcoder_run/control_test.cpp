@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <mutex>
 #include <thread>
@@ -195,4 +196,19 @@ TEST(RunControl, TheJobRunnerRunsATranscoderStepInProcess)
     ASSERT_EQ(s.size(), 2u);
     EXPECT_NEAR(s[0].frames, 50, 1);
     runner.Close();
+}
+
+TEST(RunControl, ARunLeavesTheProcessSignalHandlingAsItWas)
+{
+    struct sigaction before[2] = {}, after[2] = {};
+    const int signals[2] = {SIGTERM, SIGINT};
+    for (int i = 0; i < 2; ++i)
+        sigaction(signals[i], nullptr, &before[i]);
+    vxmtest::CTempDir dir;
+    CCmdFFplay runner;
+    EXPECT_EQ(RunTranscode(runner, "-y -i " + Q(vxmtest::GetTestMedia().mp4) + " -t 0.2 " + Q(dir.File("a.mp4"))), 0);
+    for (int i = 0; i < 2; ++i) {
+        sigaction(signals[i], nullptr, &after[i]);
+        EXPECT_EQ(after[i].sa_handler, before[i].sa_handler) << "signal " << signals[i];
+    }
 }

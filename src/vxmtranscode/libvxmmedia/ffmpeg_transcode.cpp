@@ -2,7 +2,6 @@
 // the flush and the end of the run.
 #include "ffmpeg_transcode.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -23,8 +22,6 @@ extern "C" {
 namespace {
 
 void silent_log(void*, int, const char*, va_list) {}
-
-void ignore_signal(int) {}
 
 // The output stream whose muxed time is the smallest (the one to feed next).
 OutputStream* choose_output(CTranscodeRun& run)
@@ -220,9 +217,6 @@ int transcode_main(CTranscodeRun& run, const std::wstring& line)
         }
         ctx->m_strCommandLine = rest;
     }
-
-    std::signal(SIGINT, ignore_signal);
-    std::signal(SIGTERM, ignore_signal);
 
     if (ffmpeg_parse_options(0, ctx, nullptr) < 0) exit_program(ctx, 1);
     run.ost.assign(ctx->output_streams.size(), OutputStreamRun{});

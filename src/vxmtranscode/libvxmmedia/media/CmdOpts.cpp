@@ -44,6 +44,17 @@ std::wstring InterpreterToolPrefix(const std::wstring& toolName)
     return L"cmd.exe /c \"" + ToolPrefix(toolName);
 }
 
+std::wstring DvdDeviceOptions(const std::wstring& disc, int firstChapter, int lastChapter, int angle)
+{
+    std::wstring text = L"-dvd-device " + QuoteArgument(disc);
+    if (firstChapter != -1)
+        text += lastChapter == -1 ? FormatW(L" -chapter %d", firstChapter)
+                                  : FormatW(L" -chapter %d-%d", firstChapter, lastChapter);
+    if (angle != -1 && (firstChapter != -1 || lastChapter == -1))
+        text += FormatW(L" -angle %d", angle);
+    return text;
+}
+
 CCmdOpts::~CCmdOpts() = default;
 
 void CCmdOpts::SetInput(std::wstring_view text)

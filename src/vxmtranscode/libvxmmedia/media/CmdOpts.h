@@ -123,3 +123,7 @@ public:
 // and for tools run through the interpreter cmd.exe /c ""<path>".
 std::wstring ToolPrefix(const std::wstring& toolName);
 std::wstring InterpreterToolPrefix(const std::wstring& toolName);
+
+// The DVD input's options for a disc folder (quoted as any path) with the
+// chapter range and angle chosen (-1: none).
+std::wstring DvdDeviceOptions(const std::wstring& disc, int firstChapter, int lastChapter, int angle);

@@ -22,19 +22,7 @@ constexpr const char* kLogCategory = "CVXMDVDTitleImpl";
 // The "-f dvdnav" value: the disc with the chapter range and angle chosen.
 std::wstring DeviceText(const CVXMDVDTitleImpl& t)
 {
-    const int first = t.GetFirstChapter();
-    const int last = t.GetLastChapter();
-    const int angle = t.GetAngle();
-    const wchar_t* disc = t.m_strDiscPath.c_str();
-    if (first != -1 && angle != -1)
-        return last == -1 ? FormatW(L"-dvd-device \"%s\" -chapter %d -angle %d", disc, first, angle)
-                          : FormatW(L"-dvd-device \"%s\" -chapter %d-%d -angle %d", disc, first, last, angle);
-    if (first != -1)
-        return last == -1 ? FormatW(L"-dvd-device \"%s\" -chapter %d", disc, first)
-                          : FormatW(L"-dvd-device \"%s\" -chapter %d-%d", disc, first, last);
-    if (last == -1 && angle != -1)
-        return FormatW(L"-dvd-device \"%s\" -angle %d", disc, angle);
-    return FormatW(L"-dvd-device \"%s\"", disc);
+    return DvdDeviceOptions(t.m_strDiscPath, t.GetFirstChapter(), t.GetLastChapter(), t.GetAngle());
 }
 
 // Runs a tool line on a fresh runner in the slot and waits; the run's exit
@@ -78,8 +66,8 @@ int CVXMDVDTitleImpl::MakeThumbnail(int seconds, int width, int height)
     const int seek = ThumbnailSeekSeconds(seconds, GetEffectiveDuration());
     const bool sized = width > 0 && height > 0;
     const std::wstring line = ToolPrefix(L"ffmpeg") +
-                              FormatW(L" -ss %d -f dvdnav -dvd-device \"%s\" -i \"%s\"", seek, m_strDiscPath.c_str(),
-                                      m_strSourcePath.c_str()) +
+                              FormatW(L" -ss %d -f dvdnav ", seek) + DvdDeviceOptions(m_strDiscPath, -1, -1, -1) +
+                              L" -i " + QuoteArgument(m_strSourcePath) +
                               FormatW(L" -vframes 1 -s %dx%d -y ", sized ? width : 60, sized ? height : 40) +
                               QuoteArgument(m_strThumbnailPath);
     LogMessageA(kLogCategory, "thumbnail: %s", WideToUtf8(line).c_str());

@@ -169,22 +169,6 @@ void AddSourceAudio(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* pro
         opts.SetOption(L"-ast", L"%d", media->m_nAudioTrackId);
 }
 
-std::wstring DvdDeviceText(IVXMDVDTitle* title, const std::wstring& device)
-{
-    const int f = title ? title->GetFirstChapter() : -1;
-    const int l = title ? title->GetLastChapter() : -1;
-    const int a = title ? title->GetAngle() : -1;
-    const wchar_t* d = device.c_str();
-    if (f != -1 && a != -1)
-        return l == -1 ? FormatW(L"-dvd-device \"%s\" -chapter %d -angle %d", d, f, a)
-                       : FormatW(L"-dvd-device \"%s\" -chapter %d-%d -angle %d", d, f, l, a);
-    if (f == -1)
-        return a != -1 && l == -1 ? FormatW(L"-dvd-device \"%s\" -angle %d", d, a)
-                                  : FormatW(L"-dvd-device \"%s\"", d);
-    return l == -1 ? FormatW(L"-dvd-device \"%s\" -chapter %d", d, f)
-                   : FormatW(L"-dvd-device \"%s\" -chapter %d-%d", d, f, l);
-}
-
 }  // namespace
 
 const VXM_ENGINE_SETTINGS& BuildSettings()
@@ -283,7 +267,11 @@ void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputPr
     if (media->m_nMediaKind == 1) {
         IVXMDVDTitle* title = dynamic_cast<IVXMDVDTitle*>(dynamic_cast<IVXMMedia*>(media));
         opts.SetInput(title ? title->GetSourcePath() : media->m_strSourcePath);
-        opts.SetOption(L"-f dvdnav", L"%s", DvdDeviceText(title, media->m_strDiscPath).c_str());
+        const std::wstring device =
+            title ? DvdDeviceOptions(media->m_strDiscPath, title->GetFirstChapter(), title->GetLastChapter(),
+                                     title->GetAngle())
+                  : DvdDeviceOptions(media->m_strDiscPath, -1, -1, -1);
+        opts.SetOption(L"-f dvdnav", L"%s", device.c_str());
     } else if (media->m_nMediaKind == 2) {
         opts.SetInput(media->m_strCDDrive);
         opts.SetOption(media->m_strInputOptions, L"-%s", media->m_strSourcePath.c_str());
