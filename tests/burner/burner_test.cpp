@@ -40,12 +40,18 @@ protected:
         SetBurnToolFolder({});
         const std::string source = vxmtest::GetTestMedia().mp4;
         ASSERT_FALSE(source.empty());
-        // Two rows as the DVD profile converts them: MPEG-2 program streams.
-        ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", source, "-target", "ntsc-dvd", dir.File("first clip.mpg")}));
-        ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", source, "-t", "1", "-target", "ntsc-dvd", dir.File("second & last.mpg")}));
+        // Two rows as the DVD profile converts them: MPEG-2 program streams,
+        // in a folder whose paths are longer than 260 characters.
+        const std::string deep = dir.File(std::string(120, 'd') + "/" + std::string(120, 'e'));
+        fs::create_directories(deep);
+        const std::string first = deep + "/first clip.mpg";
+        const std::string second = deep + "/second & last.mpg";
+        ASSERT_GT(first.size(), 260u);
+        ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", source, "-target", "ntsc-dvd", first}));
+        ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", source, "-t", "1", "-target", "ntsc-dvd", second}));
         files.resize(2);
-        files[0] = {W(dir.File("first clip.mpg")), 0, 2.0, L"First clip"};
-        files[1] = {W(dir.File("second & last.mpg")), 0, 1.0, L"Second & last"};
+        files[0] = {W(first), 0, 2.0, L"First clip"};
+        files[1] = {W(second), 0, 1.0, L"Second & last"};
         menu.templateFile = W(std::string(VXM_SOURCE_DIR) + "/data/template/basic.xml");
         menu.menuTitle = L"Holiday";
         menu.musicDuration = 2;
