@@ -20,6 +20,7 @@ public:
     void SetHotTextColor(DWORD argb) { m_hotTextColor = argb; }
     void SetPushedTextColor(DWORD argb) { m_pushedTextColor = argb; }
     UINT GetButtonState() const { return m_buttonState; }
+    bool HasImage() const { return !m_normalImage.empty(); }
 
     void DoEvent(TEventUI& event) override;
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
@@ -68,10 +69,19 @@ protected:
     DWORD m_selectedBkColor = 0;
 };
 
+// A check box whose skin names no picture draws its own box and tick at
+// its left edge, with the text beside it.
 class CCheckBoxUI : public COptionUI {
 public:
     std::wstring GetClass() const override;
     void* GetInterface(const std::wstring& name) override;
     void SetCheck(bool check, bool triggerEvent = true) { Selected(check, triggerEvent); }
     bool GetCheck() const { return IsSelected(); }
+    void PaintStatusImage(QPainter& painter) override;
+    void PaintText(QPainter& painter) override;
+    SIZE EstimateSize(SIZE available) override;
+    // Width of the drawn box and its gap to the text.
+    static constexpr int kBoxSize = 14;
+    static constexpr int kBoxGap = 6;
+    bool DrawsOwnBox() const { return m_normalImage.empty() && m_selectedImage.empty(); }
 };

@@ -201,7 +201,20 @@ void CContainerUI::SetPos(RECT rc, bool needInvalidate)
 void CContainerUI::DoEvent(TEventUI& event)
 {
     if (ForwardDisabledMouseEvent(event)) return;
+    if (event.Type == UIEVENT_SCROLLWHEEL && m_scrollRange > 0) {
+        const int step = CPaintManagerUI::Scale(30);
+        SetScrollPos(m_scrollY + (LOWORD(event.wParam) == SB_LINEUP ? -step : step));
+        return;
+    }
     CControlUI::DoEvent(event);
+}
+
+void CContainerUI::SetScrollPos(int y)
+{
+    y = std::clamp(y, 0, std::max(0, m_scrollRange));
+    if (y == m_scrollY) return;
+    m_scrollY = y;
+    NeedUpdate();
 }
 
 void CContainerUI::DoPaint(QPainter& painter, const RECT& rcPaint)
@@ -226,6 +239,17 @@ void CContainerUI::DoPaint(QPainter& painter, const RECT& rcPaint)
             painter.restore();
         }
     }
+    if (m_scrollRange > 0 && anyArea) {
+        // Where the view is within the children.
+        const RECT content = ContentRect();
+        const int track = content.bottom - content.top;
+        const int thumb = std::max(16, track * track / (track + m_scrollRange));
+        const int top = content.top + (track - thumb) * m_scrollY / m_scrollRange;
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0x8A, 0x97, 0xA8, 0xC0));
+        painter.drawRoundedRect(QRectF(content.right - 5, top + 1, 4, thumb - 2), 2, 2);
+    }
     painter.restore();
 }
 
@@ -233,6 +257,7 @@ void CContainerUI::SetAttribute(const std::wstring& name, const std::wstring& va
 {
     if (name == L"inset") SetInset(CPaintManagerUI::Scale(ParseRect(value)));
     else if (name == L"childpadding") SetChildPadding(CPaintManagerUI::Scale(static_cast<int>(std::wcstol(value.c_str(), nullptr, 10))));
+    else if (name == L"vscrollbar") m_vscroll = ParseBool(value);
     else CControlUI::SetAttribute(name, value);
 }
 
@@ -274,7 +299,10 @@ void CContainerUI::LayoutLinear(bool vertical)
     int share = stretchCount > 0 ? remaining / stretchCount : 0;
     int leftover = stretchCount > 0 ? remaining - share * stretchCount : 0;
 
-    int pos = vertical ? content.top : content.left;
+    // A scrolling layout moves its children up by the scroll position.
+    m_scrollRange = m_vscroll && vertical ? std::max(0, fixedTotal - mainSize) : 0;
+    m_scrollY = std::clamp(m_scrollY, 0, m_scrollRange);
+    int pos = vertical ? content.top - m_scrollY : content.left;
     int stretchSeen = 0;
     for (size_t i = 0; i < items.size(); ++i) {
         CControlUI* c = items[i];

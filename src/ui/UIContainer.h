@@ -41,6 +41,13 @@ public:
     bool IsAutoDestroy() const { return m_autoDestroy; }
     void SetAutoDestroy(bool autoDestroy) { m_autoDestroy = autoDestroy; }
 
+    // A vertical layout with "vscrollbar" scrolls its children with the
+    // wheel when they do not fit; a thin bar shows where the view is.
+    bool IsScrollable() const { return m_vscroll; }
+    int GetScrollPos() const { return m_scrollY; }
+    int GetScrollRange() const { return m_scrollRange; }
+    void SetScrollPos(int y);
+
     RECT GetInset() const { return m_rcInset; }
     void SetInset(const RECT& rc);
     int GetChildPadding() const { return m_childPadding; }
@@ -69,6 +76,9 @@ protected:
     RECT m_rcInset;
     int m_childPadding = 0;
     bool m_autoDestroy = true;
+    bool m_vscroll = false;
+    int m_scrollY = 0;
+    int m_scrollRange = 0;
 };
 
 class CVerticalLayoutUI : public CContainerUI {

@@ -204,6 +204,13 @@ const QImage* CPaintManagerUI::GetImage(const std::wstring& file)
             // A drawing of the same name stands in for a missing bitmap.
             const std::wstring twin = SvgTwinName(file);
             if (!QFileInfo::exists(QString::fromStdWString(path)) && !twin.empty()) path = ResolveImagePath(twin);
+            // Then the folder's own stand-in for pictures it lacks.
+            if (!QFileInfo::exists(QString::fromStdWString(path)) && !twin.empty()) {
+                std::wstring name = file;
+                std::replace(name.begin(), name.end(), L'\\', L'/');
+                const size_t cut = name.rfind(L'/');
+                if (cut != std::wstring::npos) path = ResolveImagePath(name.substr(0, cut) + L"/default.svg");
+            }
             img = QImage(QString::fromStdWString(path));
         }
         it = m_images.emplace(file, img).first;

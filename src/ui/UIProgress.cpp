@@ -2,6 +2,7 @@
 #include "ui/UIManager.h"
 #include "ui/UIRender.h"
 #include <QPainter>
+#include <QRegion>
 #include <algorithm>
 
 CProgressUI::CProgressUI()
@@ -63,6 +64,26 @@ RECT CProgressUI::FilledRect() const
 
 void CProgressUI::PaintStatusImage(QPainter& painter)
 {
+    if (DrawsOwnBar()) {
+        RECT clip;
+        if (!IntersectRect(&clip, m_rcItem, m_rcPaint)) return;
+        painter.save();
+        painter.setClipRect(ToQRect(clip), Qt::IntersectClip);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        const QRectF track = QRectF(ToQRect(m_rcItem)).adjusted(0.5, 0.5, -0.5, -0.5);
+        if (!m_bkColor) {
+            painter.setBrush(QColor(0xE3, 0xE8, 0xEF));
+            painter.drawRoundedRect(track, 3, 3);
+        }
+        const RECT filled = FilledRect();
+        if (!IsRectEmpty(filled)) {
+            painter.setBrush(IsEnabled() ? QColor(0x3A, 0x6E, 0xA5) : QColor(0xA8, 0xB4, 0xC3));
+            painter.drawRoundedRect(QRectF(ToQRect(filled)).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+        }
+        painter.restore();
+        return;
+    }
     RECT filled = FilledRect();
     RECT clip;
     if (!IntersectRect(&clip, filled, m_rcPaint)) return;
@@ -73,6 +94,30 @@ void CProgressUI::PaintStatusImage(QPainter& painter)
         DrawImage(painter, m_foreImage);
         painter.restore();
     }
+}
+
+void CProgressUI::PaintText(QPainter& painter) { DrawBarText(painter, m_text); }
+
+void CProgressUI::DrawBarText(QPainter& painter, const std::wstring& text)
+{
+    if (text.empty()) return;
+    const DWORD colour = EffectiveTextColor(m_textColor);
+    const RECT rc = TextRect();
+    if (!DrawsOwnBar()) {
+        CRenderEngine::DrawText(painter, m_manager, rc, text, colour, m_font, m_textStyle | DT_SINGLELINE);
+        return;
+    }
+    const QRect fill = ToQRect(FilledRect());
+    painter.save();
+    QRegion beside = QRegion(ToQRect(m_rcItem)).subtracted(QRegion(fill));
+    painter.setClipRegion(beside, Qt::IntersectClip);
+    CRenderEngine::DrawText(painter, m_manager, rc, text, colour, m_font, m_textStyle | DT_SINGLELINE);
+    painter.restore();
+    if (fill.isEmpty()) return;
+    painter.save();
+    painter.setClipRect(fill, Qt::IntersectClip);
+    CRenderEngine::DrawText(painter, m_manager, rc, text, 0xFFFFFFFF, m_font, m_textStyle | DT_SINGLELINE);
+    painter.restore();
 }
 
 CSliderUI::CSliderUI()

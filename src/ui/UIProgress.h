@@ -20,11 +20,16 @@ public:
     void SetForeImage(const std::wstring& image) { m_foreImage = image; Invalidate(); }
 
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
+    // Without a fore colour or image the bar draws its own track and fill.
     void PaintStatusImage(QPainter& painter) override;
+    void PaintText(QPainter& painter) override;
 
 protected:
     // The filled part of the bar.
     RECT FilledRect() const;
+    bool DrawsOwnBar() const { return !m_foreColor && m_foreImage.empty(); }
+    // Text on the bar: light over the fill, the text colour beside it.
+    void DrawBarText(QPainter& painter, const std::wstring& text);
 
     bool m_horizontal = true;
     int m_min = 0;

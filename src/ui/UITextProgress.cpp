@@ -49,12 +49,7 @@ std::wstring CTextProgressUI::MakeText(DWORD now) const
     return FormatW(L"%d%% (%s %d%s)", percent, label.c_str(), s, us.c_str());
 }
 
-void CTextProgressUI::PaintText(QPainter& painter)
-{
-    const DWORD colour = EffectiveTextColor(m_textColor);
-    CRenderEngine::DrawText(painter, m_manager, TextRect(), MakeText(GetTickCount()), colour, m_font,
-                            m_textStyle | DT_SINGLELINE);
-}
+void CTextProgressUI::PaintText(QPainter& painter) { DrawBarText(painter, MakeText(GetTickCount())); }
 
 std::wstring CSizeProgressUI::GetClass() const { return L"SizeProgressUI"; }
 

@@ -100,7 +100,7 @@ TEST_F(RowKinds, JoinedRowsAreSlimIndentedAndWithoutTheirOwnProfile)
     list->SetJoinMode(true);
     EXPECT_TRUE(second->IsJoinedItem());
     EXPECT_FALSE(list->GetMediaItem(0)->IsJoinedItem());
-    EXPECT_EQ(second->GetFixedHeight(), 50);
+    EXPECT_EQ(second->GetFixedHeight(), CMediaListItemUI::kJoinedRowHeight);
     EXPECT_EQ(second->GetPadding().left, 20);
     EXPECT_EQ(second->GetBorderSize(), 1);
     EXPECT_EQ(Sub(second, L"ID_LAYOUT_THUMBNAIL_H")->GetFixedWidth(), 55);
@@ -108,7 +108,7 @@ TEST_F(RowKinds, JoinedRowsAreSlimIndentedAndWithoutTheirOwnProfile)
     EXPECT_FALSE(Sub(second, L"ID_BUTTON_ITEM_CONVER_START")->IsEnabled());
     list->SetJoinMode(false);
     EXPECT_FALSE(second->IsJoinedItem());
-    EXPECT_EQ(second->GetFixedHeight(), 60);
+    EXPECT_EQ(second->GetFixedHeight(), CMediaListItemUI::kRowHeight);
     EXPECT_EQ(second->GetPadding().left, 0);
     EXPECT_TRUE(Sub(second, L"ID_BUTTON_ITEM_OUTPUT_FORMAT")->IsVisible());
 }

@@ -23,6 +23,9 @@
 #include "platform/text.h"
 #include "ui/desktop/Desktop.h"
 
+#include <QApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QPoint>
 #include <QWidget>
 
@@ -118,6 +121,9 @@ void CVXMMainFrameWnd::InitWindow()
 {
     m_settings = CVXMSettings::GetInstance();
     ApplySkinImageFolders(m_PaintManager, m_settings->SkinDir);
+    // The program's mark on this window and every window it opens.
+    if (const QImage* mark = m_PaintManager.GetImage(L"about\\logo.png"))
+        QApplication::setWindowIcon(QIcon(QPixmap::fromImage(*mark)));
     m_mediaHandler = CMediaHandler::GetInstance();
     if (!m_mediaHandler->Init(GetHWND())) {
         std::wstring text = CLanguageManager::GetInstance()->LoadStringW(105);

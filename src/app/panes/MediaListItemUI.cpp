@@ -409,8 +409,9 @@ void CMediaListItemUI::DisableButtons()
 void CMediaListItemUI::SetJoinLayout(bool joined)
 {
     const double zoom = CPaintManagerUI::GetZoom() > 0 ? CPaintManagerUI::GetZoom() : 1.0;
-    // A joined row is a slimmer, indented part of the first row's output.
-    SetFixedHeight(static_cast<int>((joined ? 50 : 60) * zoom));
+    // A joined row is an indented part of the first row's output; both hold
+    // the name, the information or progress line and the track choices.
+    SetFixedHeight(static_cast<int>((joined ? kJoinedRowHeight : kRowHeight) * zoom));
     SetPadding(RECT{joined ? 20 : 0, 0, 0, 0});
     SetBorderSize(joined ? 1 : 0);
     if (CControlUI* column = Sub(L"ID_LAYOUT_THUMBNAIL_H")) column->SetFixedWidth(static_cast<int>((joined ? 55 : 60) * zoom));

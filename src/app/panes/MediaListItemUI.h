@@ -33,6 +33,9 @@ public:
     virtual void StartConvert();
     virtual void StopConvert();
     virtual void SetJoinLayout(bool joined);
+    // Row heights at zoom 1: a row, and a row joined to the one above.
+    static constexpr int kRowHeight = 72;
+    static constexpr int kJoinedRowHeight = 68;
 
     // Rename: the edit opens and closes; applying keeps a changed, valid name.
     virtual void ShowNameEdit(bool show);

@@ -1,0 +1,148 @@
+// Every skin file and window of the program at the design size 1024x655 with
+// long sample texts: every picture a skin names loads, every button shows a
+// picture or a text, no visible text is cut off unless it elides, and no two
+// visible controls overlap.
+#include "AboutDlgUI.h"
+#include "MainPaneUI.h"
+#include "MediaListUI.h"
+#include "SkinFolders.h"
+#include "VXMMainFrameWnd.h"
+#include "support/fake_media.h"
+#include "support/main_window_environment.h"
+#include "support/skin_check.h"
+#include "ui/UIMarkup.h"
+#include "ui/desktop/FakeDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <filesystem>
+
+namespace {
+
+std::string Joined(const std::vector<std::string>& problems)
+{
+    std::string text;
+    for (const std::string& p : problems) text += "\n  " + p;
+    return text;
+}
+
+bool EndsWith(std::wstring text, const std::wstring& end)
+{
+    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+void CheckElement(const CMarkupElement& e, CPaintManagerUI& pm, const std::string& file, std::vector<std::string>& problems)
+{
+    bool picture = false;
+    for (const auto& [name, value] : e.attributes) {
+        if (!EndsWith(name, L"image") || value.empty()) continue;
+        picture = true;
+        const std::wstring image = ParseImageString(value).file;
+        if (!pm.GetImage(image)) problems.push_back(file + ": " + WideToUtf8(e.GetAttribute(L"name")) + " " + WideToUtf8(name) + " '" + WideToUtf8(image) + "' does not load");
+    }
+    if (e.name == L"Button" && !picture && e.GetAttribute(L"text").empty())
+        problems.push_back(file + ": button " + WideToUtf8(e.GetAttribute(L"name")) + " has neither picture nor text");
+    for (const auto& child : e.children) CheckElement(*child, pm, file, problems);
+}
+
+TEST(SkinFiles, EveryPictureLoadsAndEveryButtonShowsAPictureOrAText)
+{
+    CPaintManagerUI pm;
+    ApplySkinImageFolders(pm, kDefaultSkin);
+    std::vector<std::string> problems;
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(VXM_SOURCE_DIR) + "/skin")) {
+        if (entry.path().extension() != ".xml") continue;
+        CMarkup xml;
+        ASSERT_TRUE(xml.LoadFromFile(Utf8ToWide(entry.path().string()))) << entry.path();
+        CheckElement(*xml.GetRoot(), pm, entry.path().filename().string(), problems);
+        ++files;
+    }
+    EXPECT_GT(files, 20);
+    EXPECT_TRUE(problems.empty()) << Joined(problems);
+    // Every skin's pictures stand in for the default's or add to them.
+    for (const std::wstring& skin : FindSkinNames()) {
+        ApplySkinImageFolders(pm, skin);
+        pm.RemoveAllImages();
+        EXPECT_NE(pm.GetImage(L"preview\\bk_preview.png"), nullptr) << WideToUtf8(skin);
+    }
+}
+
+// A file row with a long name and a video, one without video, and a DVD title.
+class CSampleMedia : public CStubMedia {
+public:
+    CSampleMedia(std::wstring title, bool video) : title(std::move(title)), hasVideo(video) {}
+    std::wstring GetSourceTitle() const override { return title; }
+    std::wstring GetSourcePath() const override { return L"/home/someone/Videos/holidays/2026/" + title + L".mkv"; }
+    std::wstring GetSourceExtension() const override { return hasVideo ? L".mkv" : L".flac"; }
+    int GetDuration() const override { return 5025000; }
+    int GetClipLength() const override { return 5025000; }
+    IVXMVideo* GetVideoStream() override { return hasVideo ? &video : nullptr; }
+    int GetVideoStreamCount() const override { return hasVideo ? 1 : 0; }
+    IVXMVideo* GetVideoStreamAt(int) override { return hasVideo ? &video : nullptr; }
+    std::wstring title;
+    bool hasVideo;
+    CStubVideo video{L"h264", 12000, 1920, 1080};
+};
+
+class CWindowSkins : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window = new CVXMMainFrameWnd(L"");
+        ASSERT_NE(window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655),
+                  nullptr);
+        window->ShowWindow(true);
+        window->ResizeClient(1024, 655);
+        pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());
+        ASSERT_NE(pane, nullptr);
+    }
+    void TearDown() override
+    {
+        if (pane && pane->GetMediaList()) pane->GetMediaList()->RemoveAll();
+        if (window) window->DestroyWindow();
+        vxmtest::PumpUntil([] { return false; }, 50);
+    }
+    std::vector<std::string> Problems()
+    {
+        vxmtest::PumpUntil([] { return false; }, 30);
+        return vxmtest::CheckLayout(*window->GetPaintManager());
+    }
+
+    CFakeDesktop desktop;
+    CVXMMainFrameWnd* window = nullptr;
+    CMainPaneUI* pane = nullptr;
+    CSampleMedia video{L"A very long name of a holiday video filmed high up in the mountains at sunrise", true};
+    CSampleMedia audio{L"Symphony No. 9 in D minor, Op. 125 - IV. Presto - Allegro assai (live recording)", false};
+    CStubDVDTitle dvd;
+};
+
+TEST_F(CWindowSkins, TheConvertBurnAndPlayPagesFitAtTheDesignSize)
+{
+    pane->AddMedia(&video, -1, 0);
+    pane->AddMedia(&audio, -1, 0);
+    pane->AddMedia(&dvd, -1, 0);
+    EXPECT_TRUE(Problems().empty()) << "convert page:" << Joined(Problems());
+    EXPECT_EQ(window->GetPaintManager()->GetRoot()->GetWidth(), 1024);
+    window->SelectPage(1);
+    EXPECT_TRUE(Problems().empty()) << "burn page:" << Joined(Problems());
+    window->SelectPage(2);
+    EXPECT_TRUE(Problems().empty()) << "play page:" << Joined(Problems());
+    window->SelectPage(0);
+}
+
+TEST_F(CWindowSkins, TheAboutBoxFits)
+{
+    auto* about = new CAboutDlgUI;
+    ASSERT_NE(about->Create(window->GetHWND(), L"VXMAboutDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+    const std::vector<std::string> problems = vxmtest::CheckLayout(*about->GetPaintManager());
+    EXPECT_TRUE(problems.empty()) << Joined(problems);
+    about->DestroyWindow();
+    vxmtest::PumpUntil([] { return false; }, 30);
+    delete about;
+}
+
+}  // namespace

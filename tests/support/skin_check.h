@@ -1,0 +1,107 @@
+// Checks of a laid-out window that every skin must pass: each visible text
+// fits its control unless the control elides it, visible siblings do not
+// overlap, visible controls stay inside their parent, and every visible
+// button shows a picture or a text. Header only (it needs the UI, which only
+// the program's and the UI's test programs link): call CheckLayout on a
+// window's paint manager after its layout, at the size to check.
+#pragma once
+#include "ui/UIButton.h"
+#include "ui/UIContainer.h"
+#include "ui/UIManager.h"
+#include "ui/UIRender.h"
+#include "platform/text.h"
+
+#include <string>
+#include <vector>
+
+namespace vxmtest {
+
+inline std::string ControlId(CControlUI* c)
+{
+    std::wstring name = c->GetName().empty() ? L"<" + c->GetClass() + L">" : c->GetName();
+    if (CControlUI* parent = c->GetParent(); parent && c->GetName().empty() && !parent->GetName().empty())
+        name = parent->GetName() + L"/" + name;
+    return WideToUtf8(name);
+}
+
+inline bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
+
+// Lists, trees, combos and scrolling layouts scroll or drop down: their
+// children may lie outside them.
+inline bool Scrolls(CControlUI* c)
+{
+    const std::wstring cls = c->GetClass();
+    if (auto* container = dynamic_cast<CContainerUI*>(c); container && container->IsScrollable()) return true;
+    return (Contains(cls, L"List") && !Contains(cls, L"Element")) || Contains(cls, L"Tree") || Contains(cls, L"Combo");
+}
+
+inline void CheckText(CPaintManagerUI& pm, CControlUI* c, std::vector<std::string>& problems)
+{
+    auto* label = dynamic_cast<CLabelUI*>(c);
+    const std::wstring cls = c->GetClass();
+    if (!label || c->GetText().empty() || Contains(cls, L"Edit") || Contains(cls, L"Progress")) return;
+    const UINT style = label->GetTextStyle();
+    const RECT rc = c->GetPos();
+    const RECT pad = label->GetTextPadding();
+    int width = rc.right - rc.left - pad.left - pad.right;
+    const int height = rc.bottom - rc.top - pad.top - pad.bottom;
+    if (auto* box = dynamic_cast<CCheckBoxUI*>(c); box && box->DrawsOwnBox())
+        width -= CPaintManagerUI::Scale(CCheckBoxUI::kBoxSize + CCheckBoxUI::kBoxGap);
+    if (style & DT_WORDBREAK) {
+        const SIZE need = CRenderEngine::MeasureText(&pm, c->GetText(), label->GetFont(), style, width);
+        if (need.cy > height + 2) problems.push_back(ControlId(c) + ": text taller than the control");
+        return;
+    }
+    const SIZE need = CRenderEngine::MeasureText(&pm, c->GetText(), label->GetFont(), style, 0);
+    if (!(style & DT_END_ELLIPSIS) && need.cx > width + 1)
+        problems.push_back(ControlId(c) + ": text \"" + WideToUtf8(c->GetText()) + "\" wider than the control (" +
+                           std::to_string(need.cx) + " > " + std::to_string(width) + ")");
+    if (need.cy > height + 3) problems.push_back(ControlId(c) + ": text taller than the control");
+}
+
+inline void CheckControl(CPaintManagerUI& pm, CControlUI* c, std::vector<std::string>& problems)
+{
+    if (!c->IsVisible()) return;
+    const RECT rc = c->GetPos();
+    if (IsRectEmpty(rc)) return;
+    CheckText(pm, c, problems);
+    if (auto* button = dynamic_cast<CButtonUI*>(c); button && !dynamic_cast<CCheckBoxUI*>(c)) {
+        if (c->GetText().empty() && c->GetBkImage().empty() && !button->HasImage())
+            problems.push_back(ControlId(c) + ": a button with neither picture nor text");
+    }
+    auto* container = dynamic_cast<IContainerUI*>(c);
+    if (!container) return;
+    const bool scrolls = Scrolls(c);
+    std::vector<CControlUI*> shown;
+    for (int i = 0; i < container->GetCount(); ++i) {
+        CControlUI* child = container->GetItemAt(i);
+        if (!child || !child->IsVisible() || child->IsFloat() || IsRectEmpty(child->GetPos())) continue;
+        const RECT r = child->GetPos();
+        if (scrolls) {
+            // Only what is in view counts.
+            RECT seen;
+            if (IntersectRect(&seen, r, rc) && EqualRect(seen, r)) shown.push_back(child);
+            continue;
+        }
+        if (r.left < rc.left || r.top < rc.top || r.right > rc.right || r.bottom > rc.bottom)
+            problems.push_back(ControlId(child) + ": outside its parent " + ControlId(c));
+        for (CControlUI* other : shown) {
+            RECT both;
+            if (IntersectRect(&both, r, other->GetPos()))
+                problems.push_back(ControlId(child) + " overlaps " + ControlId(other));
+        }
+        shown.push_back(child);
+    }
+    for (CControlUI* child : shown) CheckControl(pm, child, problems);
+}
+
+// Every problem of the window as laid out now (empty when none).
+inline std::vector<std::string> CheckLayout(CPaintManagerUI& pm)
+{
+    std::vector<std::string> problems;
+    pm.UpdateLayout();
+    if (CControlUI* root = pm.GetRoot()) CheckControl(pm, root, problems);
+    return problems;
+}
+
+}  // namespace vxmtest
