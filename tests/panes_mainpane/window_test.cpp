@@ -3,6 +3,7 @@
 // at the end of a batch.
 #include "pane_fakes.h"
 
+#include "DBHelper.h"
 #include "IProfile.h"
 #include "MainPaneMaker.h"
 #include "MainPaneUI.h"
@@ -130,6 +131,29 @@ TEST_F(CPaneWindowTest, WaitingRowsSayWaitingAndTheFinishedRowSaysCompleted)
     ASSERT_TRUE(Pump([&] { return starts.size() == 2; }));
     EXPECT_EQ(RowText(a, L"ID_LABEL_ITEM_STATUS"), L"Completed");
     EXPECT_EQ(a->GetStatus(), ITEM_STATUS_DONE);
+}
+
+TEST_F(CPaneWindowTest, OnlyAJobEndingWithZeroIsCompletedAndRecordedInTheHistory)
+{
+    CDBHelper* db = CDBHelper::GetInstance();
+    ASSERT_NE(db, nullptr);
+    const std::wstring profile = pane->GetCurrentProfile()->GetName();
+    const int before = db->GetConvertedCount(profile);
+    CMediaListItemUI* a = Add(L"a");
+    CMediaListItemUI* b = Add(L"b");
+    ASSERT_TRUE(pane->ConvertAll());
+    // A failed step of the job: a positive code.
+    media[0]->state = 0;
+    PostMessageW(hwnd, WM_VXM_JOB_FINISHED, 1, reinterpret_cast<LPARAM>(media[0].get()));
+    ASSERT_TRUE(Pump([&] { return starts.size() == 2; }));
+    EXPECT_EQ(a->GetStatus(), ITEM_STATUS_FAILED);
+    EXPECT_NE(RowText(a, L"ID_LABEL_ITEM_STATUS"), L"Completed");
+    EXPECT_EQ(db->GetConvertedCount(profile), before);
+    media[1]->state = 0;
+    PostMessageW(hwnd, WM_VXM_JOB_FINISHED, 0, reinterpret_cast<LPARAM>(media[1].get()));
+    ASSERT_TRUE(Pump([&] { return b->GetStatus() == ITEM_STATUS_DONE; }));
+    EXPECT_EQ(RowText(b, L"ID_LABEL_ITEM_STATUS"), L"Completed");
+    EXPECT_EQ(db->GetConvertedCount(profile), before + 1);
 }
 
 // Removes the row whose job ended as soon as the end is announced.

@@ -655,7 +655,10 @@ IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
     // Kept now: a row removed by a handler below takes its own profile along.
     m_finishedProfileName = profile ? profile->GetName() : std::wstring();
 
-    if (row->HasTags() && exitCode >= 0) WriteMediaTags(media, row->GetTags(), 0, 0);
+    // Only 0 is success: a positive code is a failed step, -1 a failure,
+    // below that the job never ran.
+    const bool succeeded = exitCode == 0;
+    if (row->HasTags() && succeeded) WriteMediaTags(media, row->GetTags(), 0, 0);
     if (m_paintManager) {
         CControlUI* convert = m_paintManager->FindSubControlByName(row, L"ID_CONTAINER_ITEM_CONVERT");
         CControlUI* info = m_paintManager->FindSubControlByName(row, L"ID_CONTAINER_ITEM_INFORMATION");
@@ -665,13 +668,12 @@ IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
         }
     }
     row->UpdateStatus();
-    if (exitCode >= 0) {
+    if (succeeded) {
         row->SetStatus(ITEM_STATUS_DONE);
         row->SetStatusText(kStatusTextCompleted);
         row->SetChecked(false);
     } else {
-        // -1 failed; below that the job never ran (its input is missing):
-        // either way the queue must not start the row again.
+        // Either way the queue must not start the row again.
         CConversionQueue::MarkFailed(row);
     }
     if (m_paintManager) m_paintManager->SendNotify(row, L"transfinished", reinterpret_cast<WPARAM>(media), m_burn ? 1 : 0);
@@ -680,7 +682,7 @@ IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
 
     m_queue.StartNext(rowAlive ? row : nullptr, CVXMSettings::GetInstance()->UseNVidiaCUDA != 0);
 
-    if (exitCode >= 0 && rowAlive) {
+    if (succeeded && rowAlive) {
         CDBHelper* db = CDBHelper::GetInstance();
         if (db && !db->AddConvertedRecord(profile, media))
             LogInfoW(kCategory, L"The history record of %ls was not written", media->GetOutputPath().c_str());
@@ -723,7 +725,7 @@ void CMainPaneUI::OnAllJobsFinished(CMediaListItemUI* row, int exitCode)
     SetMergeButtonsEnabled(true);
     if (m_burn) {
         StoreMenuSettings();
-        if (exitCode >= 0) ShowBurner();
+        if (exitCode == 0) ShowBurner();
     }
 }
 
