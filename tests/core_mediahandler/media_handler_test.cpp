@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -214,6 +215,20 @@ TEST_F(CHandlerTest, ALoadedMediaIsPostedWithItsPositionAndFlags)
     EXPECT_EQ(m_window.received[0].msg, WM_VXM_MEDIA_LOADED);
     EXPECT_EQ(reinterpret_cast<IVXMMedia*>(m_window.received[0].wParam), media);
     EXPECT_EQ(static_cast<DWORD>(m_window.received[0].lParam), 0x0008FFFFu);
+    media->Release();
+}
+
+TEST_F(CHandlerTest, ARelativeNameIsTakenAsAFileOfTheWorkingFolder)
+{
+    auto handler = MakeHandler();
+    std::wstring whole = MakeFile("pipe:0");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir.Path());
+    IVXMMedia* media = handler->AddFile(L"pipe:0", -1, 0);
+    std::filesystem::current_path(before);
+    ASSERT_NE(media, nullptr);
+    EXPECT_EQ(m_lastMedia->source, whole);
+    m_window.Pump();
     media->Release();
 }
 

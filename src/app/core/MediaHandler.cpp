@@ -188,8 +188,10 @@ void CMediaHandler::ApplySettings(IProfileManager* manager)
     if (m_pDownloader) m_pDownloader->SetProxy(Settings().ProxyServer, Settings().ProxyPort);
 }
 
-IVXMMedia* CMediaHandler::AddFile(const std::wstring& path, short position, unsigned short flags)
+IVXMMedia* CMediaHandler::AddFile(const std::wstring& name, short position, unsigned short flags)
 {
+    // Command line, drops, pastes and folders all come here.
+    const std::wstring path = AbsolutePath(name);
     if (!PathExists(path)) return nullptr;
     if (Extension(path) == L".cue") {
         SendMessage(m_hMainWnd, WM_VXM_IMPORT_CUE, reinterpret_cast<WPARAM>(path.c_str()),

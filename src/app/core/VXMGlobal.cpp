@@ -160,6 +160,15 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name)
     return base + L"/" + name;
 }
 
+std::wstring AbsolutePath(const std::wstring& path)
+{
+    if (path.empty() || path.front() == L'/') return path;
+    std::error_code ec;
+    std::filesystem::path whole = std::filesystem::absolute(std::filesystem::path(WideToUtf8(path)), ec);
+    if (ec) return JoinPath(L".", path);
+    return Utf8ToWide(whole.string());
+}
+
 bool IsWritableVolume(const std::wstring& path)
 {
     return IsVolumeWritable(path);

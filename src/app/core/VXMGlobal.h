@@ -36,6 +36,9 @@ std::wstring GetMyMusicFolder();
 std::wstring GetTempThumbnailPath();
 // Folder and name with exactly one '/' between them.
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+// The path from the root: a relative name is taken from the working folder,
+// so that no name ("pipe:0", "concat:a|b") reads as anything but a file.
+std::wstring AbsolutePath(const std::wstring& path);
 // False on a read-only volume (a disc) or when the path's volume cannot be found.
 bool IsWritableVolume(const std::wstring& path);
 // Creates the folder and every missing parent; true when it exists afterwards.
