@@ -63,6 +63,31 @@ TEST_F(OutputNaming, ExistingFileGetsTheNextNumber)
     EXPECT_EQ(N(media->m_strOutputFile), m_dir.File("out/clip_x264_001.mp4"));
 }
 
+TEST_F(OutputNaming, ANameTooLongForTheFileSystemIsCutAtACharacterBoundaryAndConverts)
+{
+    // 124 two-byte characters: 248 bytes, beyond what a name plus its extension may hold.
+    std::wstring longName(124, L'\u00e9');
+    auto media = Media();
+    media->m_strOutputName = longName;
+    VXM_JOB_QUEUE queue;
+    ASSERT_EQ(BuildMediaCommands(media.get(), m_scope.ById(0), queue), 0);
+    const std::string output = N(media->m_strOutputFile);
+    ASSERT_FALSE(output.empty());
+    const std::string file = output.substr(output.rfind('/') + 1);
+    EXPECT_LE(file.size(), 255u);
+    EXPECT_EQ(N(W(file)), file) << "no character is split";
+    EXPECT_EQ(file.rfind("\xc3\xa9\xc3\xa9", 0), 0u);
+    // The file system takes the name, and a second conversion still gets one.
+    std::ofstream(output).put('x');
+    ASSERT_TRUE(std::ifstream(output).good());
+    auto second = Media();
+    second->m_strOutputName = longName;
+    VXM_JOB_QUEUE again;
+    ASSERT_EQ(BuildMediaCommands(second.get(), m_scope.ById(0), again), 0);
+    EXPECT_NE(second->m_strOutputFile, media->m_strOutputFile);
+    EXPECT_FALSE(second->m_strOutputFile.empty());
+}
+
 TEST_F(OutputNaming, OnlyAMuxerStepGivesAnEmptyQueue)
 {
     COutputProfile* profile = m_scope.ById(0);

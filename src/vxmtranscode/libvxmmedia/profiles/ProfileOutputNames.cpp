@@ -49,6 +49,29 @@ int RandomNumber()
     return std::uniform_int_distribution<int>(0, 32767)(rng);
 }
 
+// A file name of Linux file systems holds at most 255 bytes. An output name
+// leaves room for its number ("_999"), its extension and the suffix of a
+// temporary name while it is written.
+constexpr std::size_t kNameMaxBytes = 255;
+constexpr std::size_t kNumberBytes = 4;
+constexpr std::size_t kTemporaryRoom = 24;
+
+// `name` cut at a character boundary so that it and `extension` fit.
+std::wstring FitName(const std::wstring& name, const std::wstring& extension)
+{
+    const std::size_t reserved = kNumberBytes + 1 + WideToUtf8(extension).size() + kTemporaryRoom;
+    const std::size_t room = kNameMaxBytes > reserved ? kNameMaxBytes - reserved : 1;
+    std::size_t bytes = 0;
+    std::size_t keep = 0;
+    for (; keep < name.size(); ++keep) {
+        const std::size_t size = WideToUtf8(name.substr(keep, 1)).size();
+        if (bytes + size > room)
+            break;
+        bytes += size;
+    }
+    return name.substr(0, keep);
+}
+
 std::wstring TrimFolder(std::wstring folder)
 {
     while (folder.size() > 1 && folder.back() == L'/')
@@ -140,8 +163,11 @@ std::wstring GetBurnTempOutputName(CVXMMediaBase* media, const std::wstring* cod
 }
 
 std::wstring MakeUniqueOutputPath(const std::wstring& extension, std::wstring* base, const std::wstring& folder,
-                                  const std::wstring& name)
+                                  const std::wstring& wholeName)
 {
+    const std::wstring name = FitName(wholeName, extension);
+    if (name.size() < wholeName.size())
+        LogMessageW(kLogCategory, L"the output name %s is cut to %s to fit the file system", wholeName.c_str(), name.c_str());
     const std::wstring dir = TrimFolder(folder);
     CreateFolderTree(dir);
     std::lock_guard<std::mutex> guard(ReservedLock());
