@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <unistd.h>
+
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -358,12 +361,20 @@ public:
     }
     int RunMessageLoop() override
     {
+        if (endBySignal) {
+            // The process is asked to end, as a logout or `kill` does.
+            std::thread killer([] { ::kill(::getpid(), SIGTERM); });
+            int code = real.RunMessageLoop();
+            killer.join();
+            return code;
+        }
         std::thread updater([this] { closedByRequest = win_sparkle_request_shutdown(); });
         int code = real.RunMessageLoop();
         updater.join();
         return code;
     }
     RECT shownSize{};
+    bool endBySignal = false;
 
 private:
     std::string m_log;
@@ -382,6 +393,22 @@ TEST_F(CStartupTest, TheProgramOpensItsWindowAndClosesCleanlyOnRequest)
     EXPECT_FALSE(Contains(lines, "Load profiles from file"));
     EXPECT_FALSE(Contains(lines, "catalogue could not be loaded"));
     EXPECT_FALSE(program.language.empty());
+    SetProgramFolderForTesting(L"");
+}
+
+TEST_F(CStartupTest, TheProgramEndsOnSIGTERMAsAClosedWindowDoesAndGivesTheSignalBack)
+{
+    SetProgramFolderForTesting(std::wstring(VXM_SOURCE_DIR, VXM_SOURCE_DIR + sizeof(VXM_SOURCE_DIR) - 1));
+    CRealProgram program(LogPath());
+    program.endBySignal = true;
+    EXPECT_EQ(RunProgram(program, L""), 0);
+    auto lines = ReadLines(LogPath());
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(Contains(lines, "Ending on signal 15"));
+    EXPECT_NE(lines.back().find("Logger uninitialized."), std::string::npos);
+    struct sigaction now {};
+    ASSERT_EQ(::sigaction(SIGTERM, nullptr, &now), 0);
+    EXPECT_EQ(now.sa_handler, SIG_DFL) << "the process's own handling is back once the program ended";
     SetProgramFolderForTesting(L"");
 }
 

@@ -2,6 +2,8 @@
 // messages from worker threads, closing while converting, and its skin.
 #include "fake_panes.h"
 
+#include "AppStartup.h"
+
 #include "MainPaneMaker.h"
 #include "MediaHandler.h"
 #include "MPlayerEvents.h"
@@ -24,6 +26,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -513,6 +516,24 @@ TEST_F(CMainFrameTest, YesStopsEveryRowOnBothPanesBeforeTheWindowGoes)
     EXPECT_LT(IndexOf(log, "burn: stop"), IndexOf(log, "burn: finished m2 -1"));
     EXPECT_LT(IndexOf(log, "main: finished m1 -1"), IndexOf(log, "main: destroyed"));
     EXPECT_LT(IndexOf(log, "burn: finished m2 -1"), IndexOf(log, "main: destroyed"));
+}
+
+TEST_F(CMainFrameTest, ARequestToEndStopsTheRowsWithoutAskingThenTheWindowGoes)
+{
+    Open();
+    mainPane->converting = true;
+    mainPane->held = {FakeMedia(1)};
+    mainPane->onStop = [this] {
+        mainPane->converting = false;
+        PostMessageW(hwnd, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(FakeMedia(1)));
+    };
+    PostMessageW(hwnd, WM_VXM_TERMINATE, SIGTERM, 0);
+    Pump([&] { return Gone(); });
+    ASSERT_TRUE(Gone());
+    window = nullptr;
+    for (const std::wstring& call : desktop.Calls()) EXPECT_NE(call.find(L"MessageBox"), 0u);
+    ASSERT_TRUE(Has(log, "main: stop"));
+    EXPECT_LT(IndexOf(log, "main: stop"), IndexOf(log, "main: destroyed"));
 }
 
 TEST_F(CMainFrameTest, TheCloseButtonAsksTooAndNoKeepsTheWindow)

@@ -6,6 +6,7 @@
 #include "VXMStats.h"
 #include "VXMUpdater.h"
 #include "platform/messages.h"
+#include "platform/signals.h"
 #include "platform/text.h"
 
 #include <atomic>
@@ -156,7 +157,15 @@ int RunProgram(IStartupServices& services, const std::wstring& commandLineFile)
     SetMainWindowHandle(hwnd);
     SendUsageAction(kStartupAction, 0);
 
+    // A request to end the process closes the window the way the user does.
+    CTerminationWatch termination;
+    if (!termination.Start([](int signal) {
+            if (HWND main = g_mainWindow.load()) PostMessage(main, WM_VXM_TERMINATE, static_cast<WPARAM>(signal), 0);
+        }))
+        LogError("main", "The end-of-process signals could not be watched.");
+
     services.RunMessageLoop();
+    termination.Stop();
 
     // The main window has ended itself; nothing may reach it any more.
     SetMainWindowHandle(nullptr);

@@ -60,6 +60,10 @@ void SendUsageAction(int action, int value);
 // The update framework's shut-down request (any thread): asks the main window to close.
 void OnUpdaterShutdownRequest();
 
+// Posted to the main window when the process is asked to end (SIGTERM,
+// SIGINT; wParam the signal): it ends as a closed window does, without asking.
+constexpr UINT WM_VXM_TERMINATE = 5128;
+
 // The main window's handle while the UI loop runs, else null.
 HWND GetMainWindowHandle();
 void SetMainWindowHandle(HWND hwnd);

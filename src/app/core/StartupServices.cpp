@@ -10,6 +10,7 @@
 #include "VXMSettings.h"
 #include "VXMStats.h"
 #include "VXMUpdater.h"
+#include "platform/signals.h"
 #include "platform/system.h"
 #include "ui/UILib.h"
 
@@ -18,7 +19,6 @@
 #include <QMessageBox>
 #include <QWidget>
 
-#include <csignal>
 #include <cstring>
 #include <cstdlib>
 #include <filesystem>
@@ -77,7 +77,7 @@ void ShowErrorBox(HWND owner, const std::wstring& text, const std::wstring& capt
 
 class CProgramStartupServices : public IStartupServices {
 public:
-    void IgnoreBrokenPipes() override { std::signal(SIGPIPE, SIG_IGN); }
+    void IgnoreBrokenPipes() override { IgnoreBrokenPipeSignal(); }
     void InitLog(const char* path) override { InitLogger(path); }
     void UninitLog() override { UninitLogger(); }
     int StartNetwork() override { return static_cast<int>(curl_global_init(CURL_GLOBAL_DEFAULT)); }

@@ -1,5 +1,7 @@
 // Messages from the engine, the workers and the UI service reach the panes here.
+#include "AppStartup.h"
 #include "Burner.h"
+#include "Log.h"
 #include "MPlayerEvents.h"
 #include "MainFrameMessages.h"
 #include "MediaHandler.h"
@@ -152,6 +154,17 @@ bool CVXMMainFrameWnd::DispatchEngineMessage(UINT uMsg, WPARAM wParam, LPARAM lP
     result = 0;
     auto* media = reinterpret_cast<IVXMMedia*>(lParam);
     switch (uMsg) {
+    case WM_VXM_TERMINATE:
+        // As a closed window: running conversions stop (their partial outputs
+        // go) and the settings are saved, without asking the user.
+        LogInfo("CVXMMainFrameWnd", "Ending on signal %d", static_cast<int>(wParam));
+        if (!m_stopping) {
+            m_stopping = true;
+            StopRowsAndWait();
+            m_stopping = false;
+            SendMessage(WM_CLOSE);
+        }
+        return true;
     case WM_VXM_JOB_FINISHED: {
         // The burn pane first, then the main pane; a media no pane holds any
         // more is dropped.
