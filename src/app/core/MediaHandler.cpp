@@ -313,6 +313,12 @@ IVXMDVDFile* CMediaHandler::OpenDVD(const std::wstring& path)
     return dvd;
 }
 
+void CMediaHandler::CloseDVD()
+{
+    if (m_pDVDFile) m_pDVDFile->Release();
+    m_pDVDFile = nullptr;
+}
+
 bool CMediaHandler::IsiTunesInstalled()
 {
     return false;

@@ -82,6 +82,9 @@ public:
     bool ConvertMedia(IVXMMedia* media, IProfile* profile);
     bool DownloadMedia(IVXMMedia* media, int flags);
     IVXMDVDFile* OpenDVD(const std::wstring& path);
+    // Releases the DVD object of the last OpenDVD (the titles handed out stay).
+    void CloseDVD();
+    IVXMDVDFile* GetDVDFile() const { return m_pDVDFile; }
 
     bool IsiTunesInstalled();
     void AddToiTunes(const std::wstring& path);

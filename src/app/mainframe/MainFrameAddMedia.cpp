@@ -309,7 +309,9 @@ void CVXMMainFrameWnd::OpenDisc(IMainPane* pane, const std::wstring& root)
         LogInfoW(kCategory, L"%ls (%ls)", text.c_str(), root.c_str());
         if (auto* box = Desktop().messageBox) box->Show(GetHWND(), text, L"Vexmora Professional", MB_OK | MB_ICONERROR);
     }
+    // The rows hold their titles and tracks; the disc objects go.
     if (result.disc) result.disc->Release();
+    if (m_mediaHandler) m_mediaHandler->CloseDVD();
     ShowStatusMessage(std::wstring());
 }
 

@@ -607,6 +607,11 @@ bool CMainPaneUI::ConvertAll()
         // Every start was refused: nothing ran, so no end-of-batch action
         // (shutting the machine down, opening the output folder) runs either.
         LogInfo(kCategory, "No checked row could start: the batch ends before it ran");
+    } else if (result.started == 0 && result.refused == 0 && m_mediaList->GetCount() > 0) {
+        // Rows that come unchecked (DVD titles but the main one) wait for
+        // the user's tick: say so rather than doing nothing.
+        LogInfo(kCategory, "Convert all: no row is checked");
+        SetStatusText(Translated(L"ID_STRING_NOTHING_CHECKED"));
     }
     return result.started > 0;
 }

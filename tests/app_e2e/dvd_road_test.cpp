@@ -1,0 +1,96 @@
+// A DVD folder through the program: "Open DVD Folder" analyses it, its
+// titles become rows, and a title row converts to a playable file.
+#include "IProfile.h"
+#include "IVXMMedia.h"
+#include "MainFrameCommands.h"
+#include "MainPaneUI.h"
+#include "MainPaneMaker.h"
+#include "MediaHandler.h"
+#include "MediaListUI.h"
+#include "ProfileChooserMessages.h"
+#include "VXMMainFrameWnd.h"
+#include "VXMMediaExports.h"
+#include "VXMSettings.h"
+#include "platform/text.h"
+#include "support/main_window_environment.h"
+#include "support/test_media.h"
+#include "ui/desktop/FakeDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using vxmtest::PumpUntil;
+
+// A disc folder with one 12-second PAL title.
+std::string MakeDisc(const vxmtest::CTempDir& dir)
+{
+    const std::string clip = dir.File("title.mpg");
+    if (!vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=352x288:rate=25", "-f", "lavfi", "-i",
+                             "sine=f=440:sample_rate=48000", "-t", "12", "-target", "pal-dvd", "-s", "352x288",
+                             "-b:v", "800k", "-b:a", "128k", clip}))
+        return {};
+    const std::string disc = dir.File("DISC");
+    std::string output;
+    if (vxmtest::RunProgram({"/usr/bin/env", "VIDEO_FORMAT=PAL", "dvdauthor", "-o", disc, "-t", clip}, &output) != 0 ||
+        vxmtest::RunProgram({"/usr/bin/env", "VIDEO_FORMAT=PAL", "dvdauthor", "-o", disc, "-T"}, &output) != 0)
+        return {};
+    return disc;
+}
+
+TEST(DVDRoad, ATitleOfAnOpenedDVDFolderConverts)
+{
+    vxmtest::CTempDir dir;
+    const std::string disc = MakeDisc(dir);
+    ASSERT_FALSE(disc.empty());
+    CFakeDesktop desktop;
+    desktop.files.folderAnswer = Utf8ToWide(disc);
+
+    SetMainPaneMaker(nullptr);
+    CVXMSettings* settings = CVXMSettings::GetInstance();
+    settings->OutputFolder = Utf8ToWide(dir.File("out"));
+    settings->SimConversionTasks = 1;
+    settings->ShutdownFlag = 0;
+    auto* window = new CVXMMainFrameWnd(L"");
+    HWND hwnd = window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655);
+    ASSERT_NE(hwnd, nullptr);
+    auto* pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());
+    ASSERT_NE(pane, nullptr);
+    CMediaListUI* list = pane->GetMediaList();
+
+    SendMessageW(hwnd, WM_COMMAND, ID_OPEN_DVD_FOLDER, 0);
+    ASSERT_TRUE(PumpUntil([&] { return list->GetCount() == 1; }, 30000));
+    CMediaListItemUI* row = list->GetMediaItem(0);
+    IVXMMedia* title = row->GetMedia();
+    ASSERT_NE(dynamic_cast<IVXMDVDTitle*>(title), nullptr);
+
+    EXPECT_EQ(CMediaHandler::GetInstance()->GetDVDFile(), nullptr) << "the disc object goes once its titles are rows";
+
+    // A short title comes unchecked: converting all says why nothing starts.
+    ASSERT_FALSE(row->IsChecked());
+    CControlUI* convert = window->GetPaintManager()->FindControl(L"ID_BTN_CONVERT");
+    window->GetPaintManager()->SendNotify(convert, L"click");
+    EXPECT_EQ(title->GetConvertState(), 0);
+    EXPECT_EQ(window->GetPaintManager()->FindControl(L"ID_LABEL_STATUS_BOTTOM")->GetText(),
+              L"No item of the list is checked: tick the box of each item to convert.");
+
+    row->SetChecked(true);
+    window->GetPaintManager()->SendNotify(convert, L"click");
+    ASSERT_TRUE(PumpUntil([&] { return row->GetStatus() == ITEM_STATUS_DONE || row->GetStatus() == ITEM_STATUS_FAILED; }, 120000));
+    EXPECT_EQ(row->GetStatus(), ITEM_STATUS_DONE);
+    const std::wstring output = title->GetOutputPath();
+    ASSERT_FALSE(output.empty());
+    EXPECT_TRUE(std::filesystem::exists(WideToUtf8(output))) << WideToUtf8(output);
+    IVXMMedia* probe = CreateVXMMediaObject(nullptr);
+    probe->SetSourcePath(output);
+    EXPECT_GE(probe->Probe(), 0);
+    EXPECT_NEAR(probe->GetDuration(), 12000, 1000);
+    probe->Release();
+
+    window->DestroyWindow();
+    PumpUntil([] { return false; }, 100);
+}
+
+}  // namespace
