@@ -535,7 +535,27 @@ void CMainPaneUI::RemoveDriveRows(const std::wstring& drive)
 
 void CMainPaneUI::ImportCue(const std::wstring& path)
 {
-    LogInfoW(kCategory, L"Cue sheet %ls: not imported by this pane", path.c_str());
+    // The main window reads the sheet and hands its tracks to the active pane.
+    HWND window = m_paintManager ? m_paintManager->GetPaintWindow() : nullptr;
+    if (!window) {
+        LogInfoW(kCategory, L"Cue sheet %ls: no window imports it", path.c_str());
+        return;
+    }
+    SendMessage(window, WM_VXM_IMPORT_CUE, reinterpret_cast<WPARAM>(path.c_str()), 0);
+}
+
+bool CMainPaneUI::AddCueTrackRow(IVXMMedia* track, const CCueRowInfo& info)
+{
+    // Added as any loaded media (a media no row takes is released there).
+    AddMedia(track, -1, 0);
+    if (!m_mediaList || !m_mediaList->FindItem(track)) return false;
+    // The track's tags are the sheet's, not the whole file's.
+    VXM_MEDIA_TAGS& tags = m_tags[track];
+    tags.artist = info.performer;
+    tags.album = info.album;
+    tags.title = info.title;
+    tags.track = info.trackNumber;
+    return true;
 }
 
 void CMainPaneUI::RebuildSegments(IVXMMedia* media)

@@ -115,6 +115,7 @@ public:
     void RemoveDriveRows(const std::wstring& drive) override;
     void AddConvertedEntry(const std::wstring&) override {}
     void ImportCue(const std::wstring& path) override;
+    bool AddCueTrackRow(IVXMMedia* track, const CCueRowInfo& info) override;
     bool CheckBurn() override;
     void RebuildSegments(IVXMMedia* media) override;
     void RefreshEffectMark(IVXMMedia* media) override;
