@@ -1,16 +1,11 @@
 // A cue sheet through the program: each track becomes a row and converts to
 // a file that carries the sheet's tags for that track, not the album file's.
+#include "program_window.h"
+
 #include "IProfile.h"
-#include "MainPaneUI.h"
-#include "MainPaneMaker.h"
 #include "MediaHandler.h"
-#include "MediaListUI.h"
 #include "MediaTags.h"
 #include "ProfileChooserMessages.h"
-#include "VXMMainFrameWnd.h"
-#include "VXMSettings.h"
-#include "platform/text.h"
-#include "support/main_window_environment.h"
 #include "support/test_media.h"
 #include "ui/desktop/FakeDesktop.h"
 
@@ -34,22 +29,15 @@ TEST(CueRoad, ATrackOfACueSheetConvertsWithTheSheetsTagsForThatTrack)
                        << "  TRACK 01 AUDIO\n    TITLE \"Opening\"\n    INDEX 01 00:00:00\n"
                        << "  TRACK 02 AUDIO\n    TITLE \"Closing\"\n    PERFORMER \"Guest\"\n    INDEX 01 00:02:00\n";
     CFakeDesktop desktop;
-    SetMainPaneMaker(nullptr);
-    CVXMSettings* settings = CVXMSettings::GetInstance();
-    settings->OutputFolder = Utf8ToWide(dir.File("out"));
-    settings->SimConversionTasks = 1;
-    settings->ShutdownFlag = 0;
-    auto* window = new CVXMMainFrameWnd(L"");
-    HWND hwnd = window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655);
-    ASSERT_NE(hwnd, nullptr);
-    auto* pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());
-    ASSERT_NE(pane, nullptr);
-    CMediaListUI* list = pane->GetMediaList();
+    CProgramWindow program(dir.File("out"));
+    ASSERT_TRUE(program.IsUp());
+    CMainPaneUI* pane = program.pane;
+    CMediaListUI* list = program.list;
 
     IProfileManager* catalogue = CMediaHandler::GetInstance()->GetProfileManager();
     IProfileGroup* mp3 = catalogue ? catalogue->FindGroupByName(L"mp3") : nullptr;
     ASSERT_TRUE(mp3 && mp3->GetProfile(0));
-    PostMessageW(hwnd, WM_VXM_PROFILE_SELECTED, MakeProfileSelectionWParam(mp3->GetProfile(0)->GetId()),
+    PostMessageW(program.hwnd, WM_VXM_PROFILE_SELECTED, MakeProfileSelectionWParam(mp3->GetProfile(0)->GetId()),
                  MakeProfileSelectionLParam(catalogue->FindCategoryIndexByName(L"audio"), mp3->GetId()));
     ASSERT_TRUE(PumpUntil([&] { return pane->GetCurrentProfile() == mp3->GetProfile(0); }, 20000));
 
@@ -70,9 +58,6 @@ TEST(CueRoad, ATrackOfACueSheetConvertsWithTheSheetsTagsForThatTrack)
     EXPECT_EQ(tags.artist, L"Guest");
     EXPECT_EQ(tags.album, L"Live Album");
     EXPECT_EQ(tags.track, L"2");
-
-    window->DestroyWindow();
-    PumpUntil([] { return false; }, 100);
 }
 
 }  // namespace

@@ -1,18 +1,11 @@
 // A DVD folder through the program: "Open DVD Folder" analyses it, its
 // titles become rows, and a title row converts to a playable file.
-#include "IProfile.h"
+#include "program_window.h"
+
 #include "IVXMMedia.h"
 #include "MainFrameCommands.h"
-#include "MainPaneUI.h"
-#include "MainPaneMaker.h"
 #include "MediaHandler.h"
-#include "MediaListUI.h"
-#include "ProfileChooserMessages.h"
-#include "VXMMainFrameWnd.h"
 #include "VXMMediaExports.h"
-#include "VXMSettings.h"
-#include "platform/text.h"
-#include "support/main_window_environment.h"
 #include "support/test_media.h"
 #include "ui/desktop/FakeDesktop.h"
 
@@ -48,19 +41,12 @@ TEST(DVDRoad, ATitleOfAnOpenedDVDFolderConverts)
     CFakeDesktop desktop;
     desktop.files.folderAnswer = Utf8ToWide(disc);
 
-    SetMainPaneMaker(nullptr);
-    CVXMSettings* settings = CVXMSettings::GetInstance();
-    settings->OutputFolder = Utf8ToWide(dir.File("out"));
-    settings->SimConversionTasks = 1;
-    settings->ShutdownFlag = 0;
-    auto* window = new CVXMMainFrameWnd(L"");
-    HWND hwnd = window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655);
-    ASSERT_NE(hwnd, nullptr);
-    auto* pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());
-    ASSERT_NE(pane, nullptr);
-    CMediaListUI* list = pane->GetMediaList();
+    CProgramWindow program(dir.File("out"));
+    ASSERT_TRUE(program.IsUp());
+    CVXMMainFrameWnd* window = program.window;
+    CMediaListUI* list = program.list;
 
-    SendMessageW(hwnd, WM_COMMAND, ID_OPEN_DVD_FOLDER, 0);
+    SendMessageW(program.hwnd, WM_COMMAND, ID_OPEN_DVD_FOLDER, 0);
     ASSERT_TRUE(PumpUntil([&] { return list->GetCount() == 1; }, 30000));
     CMediaListItemUI* row = list->GetMediaItem(0);
     IVXMMedia* title = row->GetMedia();
@@ -88,9 +74,6 @@ TEST(DVDRoad, ATitleOfAnOpenedDVDFolderConverts)
     EXPECT_GE(probe->Probe(), 0);
     EXPECT_NEAR(probe->GetDuration(), 12000, 1000);
     probe->Release();
-
-    window->DestroyWindow();
-    PumpUntil([] { return false; }, 100);
 }
 
 }  // namespace
