@@ -548,13 +548,15 @@ bool CMainPaneUI::AddCueTrackRow(IVXMMedia* track, const CCueRowInfo& info)
 {
     // Added as any loaded media (a media no row takes is released there).
     AddMedia(track, -1, 0);
-    if (!m_mediaList || !m_mediaList->FindItem(track)) return false;
+    CMediaListItemUI* row = m_mediaList ? m_mediaList->FindItem(track) : nullptr;
+    if (!row) return false;
     // The track's tags are the sheet's, not the whole file's.
-    VXM_MEDIA_TAGS& tags = m_tags[track];
+    VXM_MEDIA_TAGS tags = row->HasTags() ? row->GetTags() : VXM_MEDIA_TAGS();
     tags.artist = info.performer;
     tags.album = info.album;
     tags.title = info.title;
     tags.track = info.trackNumber;
+    row->SetTags(tags);
     return true;
 }
 
