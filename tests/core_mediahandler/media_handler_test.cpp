@@ -438,15 +438,6 @@ TEST_F(CHandlerTest, ADownloadGivesTheAccountsThenQueuesAndStarts)
     EXPECT_EQ(downloader->calls, expected);
 }
 
-TEST_F(CHandlerTest, TheStandInDownloaderRefusesEveryDownload)
-{
-    auto handler = MakeHandler();
-    ASSERT_NE(handler->GetDownloader(), nullptr);
-    CFakeMedia media;
-    media.source = L"https://example.invalid/v";
-    EXPECT_FALSE(handler->DownloadMedia(&media, 0));
-}
-
 // ---- iTunes (not on this system) ----------------------------------------------
 
 TEST_F(CHandlerTest, AnExportToiTunesReportsItIsNotInstalledWithItsOwnCopyOfThePath)
