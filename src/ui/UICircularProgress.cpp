@@ -22,6 +22,9 @@ void CCircularProgressUI::SetAttribute(const std::wstring& name, const std::wstr
         SetTickColor(static_cast<DWORD>(std::wcstoul(v.c_str(), nullptr, 16)));
     } else if (name == L"transparent") {
         SetTransparent(CompareNoCaseW(value, L"true") == 0);
+    } else if (name == L"interval") {
+        const long ms = std::wcstol(value.c_str(), nullptr, 10);
+        if (ms >= 10) m_interval = static_cast<UINT>(ms);
     } else {
         CContainerUI::SetAttribute(name, value);
     }

@@ -26,6 +26,8 @@ public:
     void SetTextWidth(int width) { m_textWidth = width; m_ticks.clear(); Invalidate(); }
     void SetPercent(int value) { m_percent = value; Invalidate(); }
     int GetPercent() const { return m_percent; }
+    // Milliseconds between two steps (attribute "interval").
+    UINT GetInterval() const { return m_interval; }
 
     // One animation step: the alpha of the first tick moves on.
     void Step();
@@ -45,6 +47,7 @@ public:
 private:
     int NextAlpha(int alpha) const;
 
+    UINT m_interval = 80;
     int m_tickCount = 12;
     double m_angleStep = 30.0;
     int m_alpha = 255;

@@ -5,6 +5,7 @@
 #include "MediaFileTypes.h"
 #include "MediaFolders.h"
 #include "VXMMainFrameWnd.h"
+#include "WindowDropSink.h"
 
 #include "AppStartup.h"
 #include "CueObject.h"
@@ -63,27 +64,6 @@ LPARAM MediaLoadedParam(short position, unsigned short flags)
     return static_cast<LPARAM>(static_cast<DWORD>(static_cast<WORD>(position)) | (static_cast<DWORD>(flags) << 16));
 }
 
-// Drops on the window reach the window as messages.
-class CFrameDropSink : public IDropSink {
-public:
-    explicit CFrameDropSink(HWND window) : m_window(window) {}
-    void OnFilesDropped(const std::vector<std::wstring>& files, POINT) override
-    {
-        std::vector<std::wstring> copy = files;
-        ::SendMessage(m_window, WM_DROPFILES, reinterpret_cast<WPARAM>(&copy), 0);
-    }
-    void OnTextDropped(const std::wstring& text, POINT) override
-    {
-        auto* copy = new wchar_t[text.size() + 1];
-        std::copy(text.c_str(), text.c_str() + text.size() + 1, copy);
-        if (!PostMessageOwned(m_window, WM_VXM_TEXT_DROPPED, 0, copy, [](void* p) { delete[] static_cast<wchar_t*>(p); }))
-            delete[] copy;
-    }
-
-private:
-    HWND m_window;
-};
-
 }  // namespace
 
 // ---- start folder, drops and the clipboard ------------------------------------------------------
@@ -100,7 +80,7 @@ bool CVXMMainFrameWnd::IsPlayerShown() const { return IsShown(L"ID_LAYOUT_PLAYER
 
 void CVXMMainFrameWnd::StartDropsAndClipboard()
 {
-    m_dropSink = std::make_unique<CFrameDropSink>(GetHWND());
+    m_dropSink = std::make_unique<CWindowDropSink>(GetHWND());
     if (GetWidget()) m_dropTarget = std::make_unique<CDropTarget>(GetWidget(), m_dropSink.get());
     if (IOpticalDrives* drives = Desktop().drives) m_deviceNotices = std::make_unique<CDeviceNoticeForwarder>(GetHWND(), *drives);
     if (IClipboard* clipboard = Desktop().clipboard) {
@@ -275,19 +255,22 @@ void CVXMMainFrameWnd::OpenDiscDrive()
     OpenDisc(pane, device);
 }
 
-void CVXMMainFrameWnd::OpenURLs()
+void CVXMMainFrameWnd::OpenURLs(bool mp3)
 {
     SendUsageAction(32, m_page == 1 ? 85 : 75);
     const auto& dialogs = MainFrameDialogs();
-    if (!dialogs.urls) {
+    const auto& dialog = mp3 ? dialogs.mp3Urls : dialogs.urls;
+    if (!dialog) {
         LogInfo(kCategory, "The address dialog is not available");
         return;
     }
-    for (const std::wstring& address : dialogs.urls(GetHWND())) {
+    // Flag 4: the online row downloads the sound only.
+    const unsigned short flags = mp3 ? 1 | 4 : 1;
+    for (const std::wstring& address : dialog(GetHWND())) {
         IVXMMedia* media = CreateVXMMediaObject(nullptr);
         if (!media) break;
         media->SetSourcePath(address);
-        if (!::PostMessage(GetHWND(), WM_VXM_MEDIA_LOADED, reinterpret_cast<WPARAM>(media), MediaLoadedParam(-1, 1)))
+        if (!::PostMessage(GetHWND(), WM_VXM_MEDIA_LOADED, reinterpret_cast<WPARAM>(media), MediaLoadedParam(-1, flags)))
             media->Release();
     }
 }

@@ -330,8 +330,8 @@ bool CVXMMainFrameWnd::OnCommand(UINT id)
     case ID_BATCH_ADD:
         if (dialogs.batchAdd) dialogs.batchAdd(GetHWND());
         break;
-    case ID_IMPORT_FROM_WEB:
-    case ID_DOWNLOAD_MP3: OpenURLs(); break;
+    case ID_IMPORT_FROM_WEB: OpenURLs(false); break;
+    case ID_DOWNLOAD_MP3: OpenURLs(true); break;
     case ID_SET_OUTPUT_FOLDER:
     case ID_CHANGE_SNAPSHOT_FOLDER: {
         bool output = command->first == ID_SET_OUTPUT_FOLDER;

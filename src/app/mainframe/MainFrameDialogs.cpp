@@ -5,6 +5,8 @@
 #include "DlgSelectDVD.h"
 #include "OptionDlgUI.h"
 #include "VXMMainFrameWnd.h"
+#include "SelectFormatDlgUI.h"
+#include "URLDlgUI.h"
 
 namespace {
 
@@ -28,6 +30,9 @@ CMainFrameDialogs& Own()
         d.about = RunAboutDialog;
         d.batchAdd = [](HWND owner) { RunBatchAddDialog(owner); };
         d.options = RunProgramOptions;
+        d.urls = [](HWND owner) { return RunURLDialog(owner, false); };
+        d.mp3Urls = [](HWND owner) { return RunURLDialog(owner, true); };
+        d.chooseFormat = RunSelectFormatDialog;
         return d;
     }();
     return dialogs;
@@ -58,6 +63,9 @@ void SetMainFrameDialogs(const CMainFrameDialogs* dialogs)
     g_current.batchAdd = Either(dialogs->batchAdd, own.batchAdd);
     g_current.checkForUpdates = Either(dialogs->checkForUpdates, own.checkForUpdates);
     g_current.urls = Either(dialogs->urls, own.urls);
+    // A replacement that answers the address dialog answers its MP3 form too.
+    g_current.mp3Urls = Either(dialogs->mp3Urls, Either(dialogs->urls, own.mp3Urls));
+    g_current.chooseFormat = Either(dialogs->chooseFormat, own.chooseFormat);
     g_current.chooseDrive = Either(dialogs->chooseDrive, own.chooseDrive);
     g_current.openDisc = Either(dialogs->openDisc, own.openDisc);
 }

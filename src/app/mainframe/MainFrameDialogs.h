@@ -10,6 +10,7 @@
 
 class IVXMDiscFile;
 class IVXMDVDFile;
+struct VXM_FORMAT_REQUEST;
 
 // What opening a disc gave: a DVD with titles, an audio CD with tracks, or nothing.
 struct COpenDiscResult {
@@ -26,8 +27,13 @@ struct CMainFrameDialogs {
     std::function<void(HWND owner)> about;
     std::function<void(HWND owner)> batchAdd;
     std::function<void(HWND owner)> checkForUpdates;
-    // The addresses the user entered, in order; empty when cancelled.
+    // The addresses the user entered, in order; empty when cancelled. The
+    // MP3 form's addresses are downloaded as sound only.
     std::function<std::vector<std::wstring>(HWND owner)> urls;
+    std::function<std::vector<std::wstring>(HWND owner)> mp3Urls;
+    // The downloader asks which format to fetch: 0 when one was chosen (its
+    // index is in the request), else cancelled.
+    std::function<int(HWND owner, VXM_FORMAT_REQUEST& request)> chooseFormat;
     // The chosen drive's device ("/dev/sr0"); empty when cancelled.
     std::function<std::wstring(HWND owner)> chooseDrive;
     // Opens a disc, a DVD folder or a disc image with the progress dialog.

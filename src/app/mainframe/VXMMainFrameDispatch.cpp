@@ -145,7 +145,9 @@ bool CVXMMainFrameWnd::DispatchServiceMessage(UINT uMsg, WPARAM wParam, LPARAM l
 LRESULT CVXMMainFrameWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
 {
     LRESULT result = 0;
-    bHandled = DispatchEngineMessage(uMsg, wParam, lParam, result) ? TRUE : FALSE;
+    bHandled = DispatchEngineMessage(uMsg, wParam, lParam, result) || DispatchDownloaderMessage(uMsg, wParam, lParam)
+                   ? TRUE
+                   : FALSE;
     return result;
 }
 

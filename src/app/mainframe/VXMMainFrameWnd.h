@@ -11,7 +11,10 @@
 
 class CDeviceNoticeForwarder;
 class CDropTarget;
+class CFormatRequestTicket;
 class CMediaHandler;
+class CMediaListUI;
+struct VXM_DOWNLOAD_RECORD;
 class CMenu;
 class CVXMSettings;
 class IDropSink;
@@ -75,7 +78,8 @@ public:
     void AddFolder();
     void AddDVDImage();
     void OpenDiscDrive();
-    void OpenURLs();
+    // The address dialog; its MP3 form downloads the sound only.
+    void OpenURLs(bool mp3 = false);
     // Adds what the clipboard holds (a file list first, else text) to the
     // pane; false when it held neither.
     bool Paste(IMainPane* pane);
@@ -99,6 +103,10 @@ private:
     bool DispatchEngineMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool DispatchServiceMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void OnJoinFinished(WPARAM code, LPARAM path);
+    // The downloader's messages (MainFrameDownloads.cpp); true when taken.
+    bool DispatchDownloaderMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    void OnDownloaderEvent(int type, const VXM_DOWNLOAD_RECORD& record, IMainPane* pane, CMediaListUI* list);
+    void OnSelectFormat(CFormatRequestTicket& ticket);
     LRESULT OnDeviceChange(WPARAM event, LPARAM header);
     // A control pointer carried by a message, when it is one of this window's.
     CControlUI* OwnControl(WPARAM pointer) const;

@@ -4,11 +4,21 @@
 #include "IVXMMedia.h"
 #include "Log.h"
 #include "MediaListUI.h"
+#include "OnlineMediaListItemUI.h"
 
 namespace {
 const char* const kCategory = "CConversionQueue";
 
 bool IsRunningMedia(IVXMMedia* media) { return media && media->GetConvertState() == 1; }
+
+// An online row converts once its file is downloaded: it is marked and waits.
+bool HoldForDownload(CMediaListItemUI* row)
+{
+    auto* online = dynamic_cast<COnlineMediaListItemUI*>(row);
+    if (!online) return false;
+    online->SetConvertAfterDownload(true);
+    return true;
+}
 }  // namespace
 
 bool CConversionQueue::IsMp4Output(IProfile* profile)
@@ -79,7 +89,7 @@ SConvertAllResult CConversionQueue::ConvertAll(int limit, bool hardware)
     int mp4 = 0;
     for (int i = 0; i < m_list->GetCount(); ++i) {
         CMediaListItemUI* row = m_list->GetMediaItem(i);
-        if (!row || !row->IsChecked() || !row->GetMedia()) continue;
+        if (!row || !row->IsChecked() || !row->GetMedia() || HoldForDownload(row)) continue;
         const bool isMp4 = IsMp4Output(row->GetProfile());
         if (IsRunningMedia(row->GetMedia())) {
             // Already converting: it holds one of the places.
@@ -109,7 +119,7 @@ CMediaListItemUI* CConversionQueue::StartNext(CMediaListItemUI* finished, bool h
     bool waiting = false;
     for (int i = 0; i < m_list->GetCount(); ++i) {
         CMediaListItemUI* row = m_list->GetMediaItem(i);
-        if (!row || row == finished || !row->IsChecked()) continue;
+        if (!row || row == finished || !row->IsChecked() || HoldForDownload(row)) continue;
         const VXM_ITEM_STATUS status = row->GetStatus();
         if (status == ITEM_STATUS_FAILED || status == ITEM_STATUS_DONE) continue;
         IVXMMedia* media = row->GetMedia();

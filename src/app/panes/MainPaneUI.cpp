@@ -344,12 +344,12 @@ CMediaListItemUI* CMainPaneUI::SelectedRow() const
 
 // ---- rows -------------------------------------------------------------------------------
 
-CMediaListItemUI* CMainPaneUI::AddRow(int position, IVXMMedia* media, int kind)
+CMediaListItemUI* CMainPaneUI::AddRow(int position, IVXMMedia* media, int kind, int downloadFlag)
 {
     if (!m_mediaList || !media) return nullptr;
     static const EMediaRowKind kinds[] = {EMediaRowKind::File, EMediaRowKind::DVD, EMediaRowKind::Online,
                                           EMediaRowKind::Child};
-    CMediaListItemUI* row = m_mediaList->AddMedia(media, kinds[kind], true, position);
+    CMediaListItemUI* row = m_mediaList->AddMedia(media, kinds[kind], true, position, downloadFlag);
     if (!row) return nullptr;
     LocaliseRow(row);
     const bool join = m_mediaList->IsJoinMode();
@@ -392,8 +392,7 @@ CMediaListItemUI* CMainPaneUI::AddDVDRow(int position, IVXMMedia* title)
 
 CMediaListItemUI* CMainPaneUI::AddOnlineRow(int position, IVXMMedia* media, int downloadFlag)
 {
-    (void)downloadFlag;  // the online row keeps its own download choice
-    CMediaListItemUI* row = AddRow(position, media, kRowOnline);
+    CMediaListItemUI* row = AddRow(position, media, kRowOnline, downloadFlag);
     if (row) row->SetChecked(true);
     return row;
 }
@@ -448,8 +447,14 @@ void CMainPaneUI::AddMedia(IVXMMedia* media, short position, unsigned short flag
     else row = AddFileRow(position, media);
     if (!row) {
         // No row took it: nobody else will release it.
+        m_convertWhenAdded.erase(media);
         media->Release();
         return;
+    }
+    if ((flags & 8) && m_convertWhenAdded.erase(media)) {
+        // A downloaded file whose online row was asked to convert.
+        m_queue.NoteStarted();
+        row->StartConvert();
     }
     SelectListPage(1);
     OnListChanged();

@@ -12,6 +12,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,8 @@ public:
     CMediaListItemUI* AddFileRow(int position, IVXMMedia* media);
     CMediaListItemUI* AddDVDRow(int position, IVXMMedia* title);
     CMediaListItemUI* AddOnlineRow(int position, IVXMMedia* media, int downloadFlag);
+    // The downloaded media converts as soon as its row is added.
+    void ConvertWhenAdded(IVXMMedia* media) { m_convertWhenAdded.insert(media); }
     CMediaListItemUI* AddChildRow(IVXMMedia* child, int parentIndex, IVXMMedia* parent, int startMs, int endMs,
                                   int segmentIndex);
     void LocaliseRow(CMediaListItemUI* row);
@@ -160,7 +163,7 @@ private:
     void SelectListPage(int page);
     void SetStatusText(const std::wstring& text);
     CMediaListItemUI* SelectedRow() const;
-    CMediaListItemUI* AddRow(int position, IVXMMedia* media, int kind);
+    CMediaListItemUI* AddRow(int position, IVXMMedia* media, int kind, int downloadFlag = 0);
     void OnPropTime(TNotifyUI& msg, bool start);
     void OnPropAudioDisabled(WPARAM disabled, LPARAM media);
     void OnItemClone(CControlUI* sender);
@@ -196,5 +199,6 @@ private:
     int m_settingsPage = 0;
     VXM_BURNER_RECORD m_burner;
     VXM_DVD_MENU_SETTINGS m_menu;
+    std::set<IVXMMedia*> m_convertWhenAdded;
     std::wstring m_finishedProfileName;  // of the row whose job ended last
 };

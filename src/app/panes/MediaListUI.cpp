@@ -155,7 +155,8 @@ bool CMediaListUI::Convert(IVXMMedia* media, IProfile* profile)
     return handler && handler->ConvertMedia(media, profile);
 }
 
-CMediaListItemUI* CMediaListUI::AddMedia(IVXMMedia* media, EMediaRowKind kind, bool makeThumbnail, int index)
+CMediaListItemUI* CMediaListUI::AddMedia(IVXMMedia* media, EMediaRowKind kind, bool makeThumbnail, int index,
+                                         int downloadFlag)
 {
     if (!media) return nullptr;
     CMediaListItemUI* row = nullptr;
@@ -181,6 +182,7 @@ CMediaListItemUI* CMediaListUI::AddMedia(IVXMMedia* media, EMediaRowKind kind, b
         delete row;
         return nullptr;
     }
+    if (auto* online = dynamic_cast<COnlineMediaListItemUI*>(row)) online->SetDownloadFlag(downloadFlag);
     row->SetMedia(media, makeThumbnail);
     return row;
 }

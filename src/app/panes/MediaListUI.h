@@ -12,6 +12,8 @@
 #include <vector>
 
 class CMenu;
+class COnlineMediaListItemUI;
+struct VXM_DOWNLOAD_RECORD;
 class CMediaItemDragWnd;
 
 enum class EMediaRowKind { File, DVD, Online, Child };
@@ -63,8 +65,10 @@ public:
     // Sends "item_selected" (wParam index, lParam kind) after a selection.
     bool SelectItem(int index, bool takeFocus = false) override;
 
-    // Makes a row for the media; the list owns the media from here on.
-    CMediaListItemUI* AddMedia(IVXMMedia* media, EMediaRowKind kind, bool makeThumbnail, int index = -1);
+    // Makes a row for the media; the list owns the media from here on. An
+    // online row gets `downloadFlag` before its download starts.
+    CMediaListItemUI* AddMedia(IVXMMedia* media, EMediaRowKind kind, bool makeThumbnail, int index = -1,
+                               int downloadFlag = 0);
     CMediaListItemUI* GetMediaItem(int index) const;
     // The row of a media still in the list; null for one already released,
     // so late engine messages for it are ignored.
@@ -108,6 +112,19 @@ public:
     void OpenSourceLocation();
     void OpenDestinationLocation();
     CMediaListItemUI* GetSelectedMediaItem() const;
+
+    // The downloader's reports on the online row of the record's media
+    // (nothing when the list has no such row; MediaListDownloads.cpp).
+    void OnDownloadStarted(const VXM_DOWNLOAD_RECORD& record);
+    void OnDownloadFinished(const VXM_DOWNLOAD_RECORD& record, bool success);
+    // A text id, or 0 for the record's own status text; a part after the
+    // first names the row "<part title> - #<n> of <count>".
+    void SetDownloadStatus(int textId, const VXM_DOWNLOAD_RECORD& record);
+    void OnDownloadProgress(const VXM_DOWNLOAD_RECORD& record, int value);
+    void SetDownloadThumbnail(const VXM_DOWNLOAD_RECORD& record);
+    // The row's index, -1 without one.
+    int ResetDownloadItem(const VXM_DOWNLOAD_RECORD& record, bool remove, bool reset);
+    COnlineMediaListItemUI* FindOnlineItem(const VXM_DOWNLOAD_RECORD& record) const;
 
     // The recorded m4v replaced `oldMedia`: its row goes, the new media's
     // row (if any) starts converting.

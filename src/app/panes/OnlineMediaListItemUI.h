@@ -13,8 +13,35 @@ public:
     // A double click starts the download again.
     void OnDoubleClick() override;
 
+    // Handed unchanged to the download (set before the media).
+    void SetDownloadFlag(int flag) { m_downloadFlag = flag; }
+    int GetDownloadFlag() const { return m_downloadFlag; }
+    // The download status label: the text of `textId` (formatted with
+    // `extra` when given, and remembered); with id 0, "<remembered> : <extra>",
+    // or nothing (forgetting the id) without extra. A state text (id not 0)
+    // shows the information line in place of the progress bar.
+    void SetDownloadStatusText(int textId, const std::wstring& extra = std::wstring());
+    int GetStatusTextId() const { return m_statusTextId; }
+    // The busy ring turns while the address is analysed.
+    void StartRing();
+    void StopRing();
+    // The information line in place of the progress bar, the progress at 0.
+    void ShowInformation();
+    const std::wstring& GetTitle() const { return m_title; }
+    void SetTitle(const std::wstring& title) { m_title = title; }
+    const std::wstring& GetPartText() const { return m_partText; }
+    // False when the part is the one already shown.
+    bool SetPartText(const std::wstring& part);
+    // Convert-all reached this row while it downloads: the downloaded file converts.
+    void SetConvertAfterDownload(bool convert) { m_convertAfterDownload = convert; }
+    bool IsConvertAfterDownload() const { return m_convertAfterDownload; }
+
 private:
     int m_downloadFlag = 0;
+    int m_statusTextId = 0;
+    std::wstring m_title;
+    std::wstring m_partText;
+    bool m_convertAfterDownload = false;
 };
 
 // A DVD title.
