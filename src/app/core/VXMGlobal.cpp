@@ -10,6 +10,7 @@
 #include "platform/volume.h"
 #include "ui/desktop/Desktop.h"
 
+#include <cwctype>
 #include <atomic>
 #include <clocale>
 #include <ctime>
@@ -209,6 +210,14 @@ int SplitString(const std::wstring& text, const std::wstring& separator, std::ve
     }
     keep(text.substr(start));
     return static_cast<int>(pieces.size());
+}
+
+std::wstring TrimSpace(const std::wstring& text)
+{
+    size_t first = 0, last = text.size();
+    while (first < last && std::iswspace(text[first])) ++first;
+    while (last > first && std::iswspace(text[last - 1])) --last;
+    return text.substr(first, last - first);
 }
 
 std::wstring IntToString(int value)

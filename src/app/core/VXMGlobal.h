@@ -50,6 +50,8 @@ std::string ToUTF8(const std::wstring& text);
 // separator); pieces are trimmed of white space, empty ones dropped. Returns the count.
 int SplitString(const std::wstring& text, const std::wstring& separator, std::vector<std::wstring>& pieces);
 std::wstring IntToString(int value);
+// The text without white space at either end.
+std::wstring TrimSpace(const std::wstring& text);
 // Every : / \ * ? " < > | becomes '_'.
 void ReplaceInvalidFileNameChars(std::wstring& name);
 

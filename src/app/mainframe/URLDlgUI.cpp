@@ -30,14 +30,6 @@ const CSitePage kSitePages[] = {
     {L"ID_BTN_NICO", L"https://www.nicovideo.jp/"},
 };
 
-std::wstring Trim(const std::wstring& text)
-{
-    size_t first = 0, last = text.size();
-    while (first < last && std::iswspace(text[first])) ++first;
-    while (last > first && std::iswspace(text[last - 1])) --last;
-    return text.substr(first, last - first);
-}
-
 }  // namespace
 
 CURLDlgUI::CURLDlgUI(bool mp3) : m_mp3(mp3) {}
@@ -139,7 +131,7 @@ void CURLDlgUI::PlaceEditor(CControlUI* row)
 void CURLDlgUI::CommitEdit()
 {
     if (!IsEditing()) return;
-    const std::wstring text = Trim(m_edit->GetText());
+    const std::wstring text = TrimSpace(m_edit->GetText());
     m_edit->SetVisible(false);
     if (m_newRow) {
         CListLabelElementUI* row = m_newRow;
@@ -159,7 +151,7 @@ void CURLDlgUI::CommitEdit()
 
 void CURLDlgUI::OnAddURL(const std::wstring& dropped)
 {
-    const std::wstring text = Trim(dropped);
+    const std::wstring text = TrimSpace(dropped);
     if (!IsURL(text)) return;
     if (IsEditing()) {
         m_edit->SetText(text);
@@ -173,7 +165,7 @@ bool CURLDlgUI::PasteFromClipboard()
 {
     IClipboard* clipboard = Desktop().clipboard;
     if (!clipboard || !clipboard->HasText()) return false;
-    const std::wstring text = Trim(clipboard->GetText());
+    const std::wstring text = TrimSpace(clipboard->GetText());
     if (IsURL(text)) AddRow(text);
     return true;
 }

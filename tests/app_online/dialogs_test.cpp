@@ -1,0 +1,172 @@
+// The online address dialog and the download format dialog, driven through
+// their operations and buttons.
+#include "SelectFormatDlgUI.h"
+#include "URLDlgUI.h"
+
+#include "platform/messages.h"
+#include "support/main_window_environment.h"
+#include "ui/UIButton.h"
+#include "ui/UIEdit.h"
+#include "ui/UILib.h"
+#include "ui/desktop/FakeDesktop.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::wstring> Rows(const CURLDlgUI& dialog)
+{
+    std::vector<std::wstring> rows;
+    for (int i = 0; i < dialog.GetURLCount(); ++i) rows.push_back(dialog.GetURLAt(i));
+    return rows;
+}
+
+// Clicks a control of the dialog from inside its modal loop.
+UINT ClickDuringModal(WindowImplBase& dialog, const wchar_t* name)
+{
+    CMessageWindow clicker([&](HWND, UINT, WPARAM, LPARAM) -> LRESULT {
+        CDispatchScope scope(dialog.GetPaintManager());
+        TNotifyUI msg;
+        msg.sType = L"click";
+        msg.pSender = dialog.GetPaintManager()->FindControl(name);
+        dialog.OnClick(msg);
+        return 0;
+    });
+    PostMessage(clicker.Get(), WM_USER, 0, 0);
+    return dialog.ShowModal();
+}
+
+struct CURLDialogTest : ::testing::Test {
+    void SetUp() override
+    {
+        ASSERT_NE(dialog.Create(nullptr, L"VXMURLDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+        dialog.ShowWindow(true);
+    }
+    void TearDown() override
+    {
+        if (dialog.GetHWND()) dialog.DestroyWindow();
+        vxmtest::PumpUntil([] { return false; }, 50);
+    }
+    void Type(const std::wstring& text)
+    {
+        ASSERT_TRUE(dialog.IsEditing());
+        dialog.GetEditor()->SetText(text);
+        dialog.CommitEdit();
+    }
+    CFakeDesktop desktop;
+    CURLDlgUI dialog;
+};
+
+TEST_F(CURLDialogTest, ANewRowKeepsOnlyAnAddress)
+{
+    dialog.BeginNewRow();
+    dialog.OpenEditorOnNewRow();
+    Type(L"");
+    EXPECT_TRUE(Rows(dialog).empty());
+    dialog.BeginNewRow();
+    dialog.OpenEditorOnNewRow();
+    Type(L"not an address");
+    EXPECT_TRUE(Rows(dialog).empty());
+    EXPECT_FALSE(dialog.IsEditing());
+    dialog.BeginNewRow();
+    dialog.OpenEditorOnNewRow();
+    Type(L"https://vimeo.com/1");
+    EXPECT_EQ(Rows(dialog), std::vector<std::wstring>{L"https://vimeo.com/1"});
+
+    // Editing a row: an address replaces it, other text leaves it.
+    dialog.EditSelectedRow();
+    Type(L"https://vimeo.com/2");
+    dialog.EditSelectedRow();
+    Type(L"oops");
+    EXPECT_EQ(Rows(dialog), std::vector<std::wstring>{L"https://vimeo.com/2"});
+}
+
+TEST_F(CURLDialogTest, DroppedAndPastedTextAddsOnlyAddresses)
+{
+    dialog.OnAddURL(L"some words");
+    desktop.clipboard.SetText(L"more words");
+    EXPECT_TRUE(dialog.PasteFromClipboard());
+    EXPECT_TRUE(Rows(dialog).empty());
+    dialog.OnAddURL(L"https://a.example.com/1");
+    desktop.clipboard.SetText(L"  https://b.example.com/2\n");
+    dialog.PasteFromClipboard();
+    EXPECT_EQ(Rows(dialog), (std::vector<std::wstring>{L"https://a.example.com/1", L"https://b.example.com/2"}));
+}
+
+TEST_F(CURLDialogTest, UpDownAndRemoveActOnTheSelectedRow)
+{
+    for (const wchar_t* url : {L"https://a.example.com/1", L"https://a.example.com/2", L"https://a.example.com/3"}) dialog.OnAddURL(url);
+    auto* list = dynamic_cast<CListUI*>(dialog.GetPaintManager()->FindControl(L"IDC_LIST_URLS"));
+    ASSERT_NE(list, nullptr);
+    list->SelectItem(0);
+    dialog.MoveSelected(-1);  // already first
+    dialog.MoveSelected(1);
+    EXPECT_EQ(list->GetCurSel(), 1);
+    EXPECT_EQ(Rows(dialog), (std::vector<std::wstring>{L"https://a.example.com/2", L"https://a.example.com/1", L"https://a.example.com/3"}));
+    dialog.RemoveSelected();
+    EXPECT_EQ(Rows(dialog), (std::vector<std::wstring>{L"https://a.example.com/2", L"https://a.example.com/3"}));
+}
+
+TEST_F(CURLDialogTest, TheCloseButtonCancelsEvenWithRowsAndStartHandsThemOver)
+{
+    dialog.OnAddURL(L"https://a.example.com/1");
+    std::vector<std::wstring> started;
+    dialog.OnStart = [&] { started = Rows(dialog); };
+    EXPECT_EQ(ClickDuringModal(dialog, L"IDC_BUTTON_CLOSE_WINDOW"), 1u);
+    EXPECT_TRUE(started.empty());
+
+    CURLDlgUI second(true);
+    ASSERT_NE(second.Create(nullptr, L"VXMURLDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+    second.OnAddURL(L"https://a.example.com/2");
+    second.OnStart = [&] { started = Rows(second); };
+    EXPECT_EQ(ClickDuringModal(second, L"ID_BUTTON_START_DOWNLOAD"), 0u);
+    EXPECT_EQ(started, std::vector<std::wstring>{L"https://a.example.com/2"});
+}
+
+TEST(SelectFormatDialog, RowsShowTheFormatsAndTheCheckedRowIsTheAnswer)
+{
+    VXM_FORMAT_REQUEST request;
+    request.title = L"Clip";
+    VXM_FORMAT_RECORD small;
+    small.quality = "360p";
+    small.description = "640x360";
+    small.mediaType = L"video/mp4";
+    small.size = 1572864;
+    VXM_FORMAT_RECORD large = small;
+    large.quality = "1080p";
+    large.description.clear();
+    large.size = 5000000000ull;
+    request.formats = {small, large};
+
+    CSelectFormatDlgUI dialog(request);
+    ASSERT_NE(dialog.Create(nullptr, L"VXMSelectFormatDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+    CPaintManagerUI* pm = dialog.GetPaintManager();
+    EXPECT_EQ(pm->FindControl(L"IDC_LABEL_SELECT_FORMAT")->GetText(), L"Select a format - Clip");
+    CListUI* list = dialog.GetFormatList();
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->GetCount(), 2);
+    auto option = [&](int row) {
+        return dynamic_cast<COptionUI*>(pm->FindSubControlByName(list->GetItemAt(row), L"ID_OPTION_FORMAT"));
+    };
+    auto text = [&](int row, const wchar_t* name) { return pm->FindSubControlByName(list->GetItemAt(row), name)->GetText(); };
+    EXPECT_TRUE(option(0)->IsSelected());
+    EXPECT_EQ(text(0, L"ID_LABEL_MEDIA_SIZE"), L"1.50 MB");
+    EXPECT_EQ(text(1, L"ID_LABEL_MEDIA_SIZE"), L"4768.37 MB");  // past 4 GiB
+    EXPECT_EQ(text(0, L"ID_LABEL_MEDIA_QUALITY"), L"360p (640x360)");
+    EXPECT_EQ(text(1, L"ID_LABEL_MEDIA_QUALITY"), L"1080p");
+    EXPECT_EQ(text(0, L"ID_LABEL_MEDIA_TYPE"), L"video/mp4");
+    large.quality.clear();
+    large.description = "1920x1080";
+    EXPECT_EQ(CSelectFormatDlgUI::QualityText(large), L"1920x1080");
+
+    option(1)->Selected(true);
+    EXPECT_FALSE(option(0)->IsSelected());
+    EXPECT_EQ(ClickDuringModal(dialog, L"ID_BUTTON_OK"), 0u);
+    EXPECT_EQ(request.chosen, 1);
+
+    // Nothing to choose from: cancelled without a dialog.
+    VXM_FORMAT_REQUEST empty;
+    EXPECT_EQ(RunSelectFormatDialog(nullptr, empty), 1);
+}
+
+}  // namespace
