@@ -1,16 +1,21 @@
 // The online address dialog and the download format dialog, driven through
 // their operations and buttons.
+#include "DlgModuleUpdate.h"
+#include "ModuleUpdate.h"
 #include "SelectFormatDlgUI.h"
 #include "URLDlgUI.h"
 
 #include "platform/messages.h"
 #include "support/main_window_environment.h"
+#include "support/update_server.h"
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
 #include "ui/UILib.h"
 #include "ui/desktop/FakeDesktop.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace {
 
@@ -167,6 +172,22 @@ TEST(SelectFormatDialog, RowsShowTheFormatsAndTheCheckedRowIsTheAnswer)
     // Nothing to choose from: cancelled without a dialog.
     VXM_FORMAT_REQUEST empty;
     EXPECT_EQ(RunSelectFormatDialog(nullptr, empty), 1);
+}
+
+TEST(ModuleUpdateDialog, InstallFetchesTheToolOverHttpsAndEndsWithOne)
+{
+    vxmtest::CTempDir served;
+    std::ofstream(served.File("yt-dlp")) << "#!/bin/sh\necho 2099.01.01\n";
+    vxmtest::CUpdateServer server(served.Path(), true);
+    SetUpdateServer(server.Base());
+    CDlgModuleUpdate dialog;
+    ASSERT_NE(dialog.Create(nullptr, L"VXMModuleUpdateDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+    EXPECT_EQ(dialog.GetPaintManager()->FindControl(L"IDC_LABEL_MODULE")->GetText(),
+              L"A new version of download engine available, do you want to update it now?");
+    EXPECT_EQ(ClickDuringModal(dialog, L"IDOK"), 1u);
+    std::ifstream tool(WideToUtf8(ModuleToolPath()));
+    std::string text((std::istreambuf_iterator<char>(tool)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "#!/bin/sh\necho 2099.01.01\n");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "platform/thread.h"
 #include "support/private_home.h"
 #include "support/test_media.h"
+#include "support/update_server.h"
 
 #include <gtest/gtest.h>
 
@@ -31,39 +32,6 @@ std::string ReadFile(const std::string& path)
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// The server as a child process; it ends with the object.
-class CServer {
-public:
-    explicit CServer(const std::string& folder, bool https = false)
-    {
-        std::vector<std::wstring> args = {L"python3", Utf8ToWide(std::string(VXM_SOURCE_DIR) + "/tests/support/fake_update_server.py"),
-                                          Utf8ToWide(folder)};
-        if (https) {
-            const std::string cert = folder + "/cert.pem", key = folder + "/key.pem";
-            EXPECT_EQ(vxmtest::RunProgram({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out",
-                                           cert, "-days", "1", "-subj", "/CN=127.0.0.1", "-addext",
-                                           "subjectAltName=IP:127.0.0.1"}),
-                      0);
-            args.insert(args.end(), {Utf8ToWide(cert), Utf8ToWide(key)});
-            CCheckUpdateDlg::SetCAFile(Utf8ToWide(cert));
-        }
-        CChildOptions options;
-        options.stderrMode = EChildStream::Null;
-        EXPECT_TRUE(m_child.Start(args, options));
-        std::string line;
-        char c;
-        while (m_child.ReadStdout(&c, 1, 10000) == 1 && c != '\n') line += c;
-        m_base = std::string(https ? "https" : "http") + "://127.0.0.1:" + line;
-    }
-    ~CServer() { CCheckUpdateDlg::SetCAFile(L""); }
-    std::wstring Url(const std::string& path) const { return Utf8ToWide(m_base + path); }
-    std::wstring Base() const { return Utf8ToWide(m_base); }
-
-private:
-    CChildProcess m_child;
-    std::string m_base;
-};
-
 struct CHttpTest : ::testing::Test {
     vxmtest::CTempDir served, out;
     std::wstring Target(const std::string& name = "file.bin") const { return Utf8ToWide(out.File(name)); }
@@ -71,7 +39,7 @@ struct CHttpTest : ::testing::Test {
 
 TEST_F(CHttpTest, AServerThatAnswers404FiveTimesCreatesNoFile)
 {
-    CServer server(served.Path());
+    vxmtest::CUpdateServer server(served.Path());
     EXPECT_FALSE(CCheckUpdateDlg::GetFile(nullptr, nullptr, server.Url("/missing"), Target()));
     EXPECT_FALSE(fs::exists(out.File("file.bin")));
     EXPECT_EQ(ReadFile(served.File("heads.log")), "HEAD\nHEAD\nHEAD\nHEAD\nHEAD\n");
@@ -79,7 +47,7 @@ TEST_F(CHttpTest, AServerThatAnswers404FiveTimesCreatesNoFile)
 
 TEST_F(CHttpTest, TheSizeCapHoldsAtItsBoundaryAndWithoutALength)
 {
-    CServer server(served.Path());
+    vxmtest::CUpdateServer server(served.Path());
     EXPECT_TRUE(CCheckUpdateDlg::GetFile(nullptr, nullptr, server.Url("/size/10485760"), Target()));
     EXPECT_EQ(fs::file_size(out.File("file.bin")), 10485760u);
     EXPECT_FALSE(CCheckUpdateDlg::GetFile(nullptr, nullptr, server.Url("/size/10485761"), Target("over.bin")));
@@ -92,14 +60,14 @@ TEST_F(CHttpTest, TheSizeCapHoldsAtItsBoundaryAndWithoutALength)
 
 TEST_F(CHttpTest, ABodyShorterThanItsLengthFailsAndLeavesNoFile)
 {
-    CServer server(served.Path());
+    vxmtest::CUpdateServer server(served.Path());
     EXPECT_FALSE(CCheckUpdateDlg::GetFile(nullptr, nullptr, server.Url("/truncated"), Target()));
     EXPECT_FALSE(fs::exists(out.File("file.bin")));
 }
 
 TEST_F(CHttpTest, ProgressRisesToTheAnnouncedSize)
 {
-    CServer server(served.Path());
+    vxmtest::CUpdateServer server(served.Path());
     std::vector<WPARAM> sizes, progress;
     CMessageWindow window([&](HWND, UINT msg, WPARAM w, LPARAM) -> LRESULT {
         if (msg == WM_VXM_UPDATE_DOWNLOAD_SIZE) sizes.push_back(w);
@@ -119,13 +87,13 @@ TEST_F(CHttpTest, TheToolComesOnlyOverHttpsAndReplacesTheOldOne)
 {
     WriteFile(served.File("yt-dlp"), "#!/bin/sh\necho 2099.01.01\n");
     {
-        CServer plain(served.Path());
+        vxmtest::CUpdateServer plain(served.Path());
         SetUpdateServer(plain.Base());
         WriteFile(WideToUtf8(ModuleToolPath()), "old tool");
         EXPECT_FALSE(DownloadModule(nullptr, nullptr, {}));
         EXPECT_EQ(ReadFile(WideToUtf8(ModuleToolPath())), "old tool");
     }
-    CServer secure(served.Path(), true);
+    vxmtest::CUpdateServer secure(served.Path(), true);
     SetUpdateServer(secure.Base());
     ASSERT_TRUE(DownloadModule(nullptr, nullptr, {}));
     EXPECT_EQ(ReadFile(WideToUtf8(ModuleToolPath())), "#!/bin/sh\necho 2099.01.01\n");
@@ -138,7 +106,7 @@ TEST_F(CHttpTest, TheToolComesOnlyOverHttpsAndReplacesTheOldOne)
 TEST_F(CHttpTest, ACancelDuringAStalledTransferEndsAndKeepsTheOldTool)
 {
     WriteFile(served.File("stall"), "");
-    CServer secure(served.Path(), true);
+    vxmtest::CUpdateServer secure(served.Path(), true);
     SetUpdateServer(secure.Base());
     WriteFile(WideToUtf8(ModuleToolPath()), "old tool");
     CEvent cancel(true, false), started(true, false);
@@ -161,7 +129,7 @@ TEST_F(CHttpTest, ACancelDuringAStalledTransferEndsAndKeepsTheOldTool)
 TEST_F(CHttpTest, OnlyANewerToolVersionIsOffered)
 {
     WriteFile(served.File("ver_youtube-dl.ini"), "[General]\nversion=20991231\n");
-    CServer server(served.Path());
+    vxmtest::CUpdateServer server(served.Path());
     SetUpdateServer(server.Base());
     std::vector<std::pair<WPARAM, LPARAM>> offers;
     CMessageWindow window([&](HWND, UINT msg, WPARAM w, LPARAM l) -> LRESULT {

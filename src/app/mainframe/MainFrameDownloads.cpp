@@ -3,6 +3,12 @@
 #include "VXMMainFrameWnd.h"
 
 #include "DBHelper.h"
+#include "DlgModuleUpdate.h"
+#include "HttpDownload.h"
+#include "Log.h"
+#include "ModuleUpdate.h"
+#include "VXMSettings.h"
+#include "ui/desktop/Desktop.h"
 #include "MainFrameDialogs.h"
 #include "MediaHandler.h"
 #include "VXMDownloader.h"
@@ -28,6 +34,12 @@ CMediaListUI* ListOf(IMainPane* pane)
 
 bool CVXMMainFrameWnd::DispatchDownloaderMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    if (uMsg == WM_VXM_MODULE_UPDATE_AVAILABLE) {
+        CHttpGetOptions options;
+        if (m_settings) options.proxy = MakeProxyText(m_settings->ProxyServer, m_settings->ProxyPort);
+        RunModuleUpdateDialog(GetHWND(), options);
+        return true;
+    }
     if (uMsg == WM_VXM_DOWNLOADER_SELECT_FORMAT) {
         // Dropped unanswered, the question cancels its download.
         std::unique_ptr<CFormatRequestTicket> ticket(reinterpret_cast<CFormatRequestTicket*>(lParam));
@@ -104,4 +116,18 @@ void CVXMMainFrameWnd::OnSelectFormat(CFormatRequestTicket& ticket)
     const auto& dialogs = MainFrameDialogs();
     if (!dialogs.chooseFormat) return;
     if (dialogs.chooseFormat(GetHWND(), ticket.Request()) == 0) ticket.Choose();
+}
+
+void CVXMMainFrameWnd::StartModuleVersionCheck()
+{
+    IOnlineState* online = Desktop().online;
+    if (!online || !online->IsOnline() || !m_mediaHandler || !m_mediaHandler->GetDownloader()) return;
+    // Without a known version every offer would look newer.
+    const int installed = m_mediaHandler->GetDownloader()->GetToolVersion();
+    if (installed <= 0) return;
+    LogInfo("CVideoConverterDlg", "Internet connection available, checking module version...");
+    CHttpGetOptions options;
+    if (m_settings) options.proxy = MakeProxyText(m_settings->ProxyServer, m_settings->ProxyPort);
+    m_moduleCheck = std::make_unique<CModuleVersionCheck>();
+    m_moduleCheck->Start(installed, GetHWND(), options);
 }

@@ -6,6 +6,7 @@
 #include "Log.h"
 #include "MainFrameFactory.h"
 #include "MainPaneMaker.h"
+#include "ModuleUpdate.h"
 #include "MediaHandler.h"
 #include "SkinFolders.h"
 #include "VXMMediaExports.h"
@@ -64,6 +65,7 @@ CVXMMainFrameWnd::CVXMMainFrameWnd(std::wstring commandLineFile) : m_commandLine
 
 CVXMMainFrameWnd::~CVXMMainFrameWnd()
 {
+    m_moduleCheck.reset();
     StopDropsAndClipboard();
     for (auto& slot : m_slots) {
         delete[] static_cast<char*>(slot);
@@ -165,6 +167,7 @@ void CVXMMainFrameWnd::InitWindow()
     m_burnerStatusLabel = Find(L"ID_LABEL_BURNER_STATUS_BOTTOM");
 
     RestorePlacement();
+    StartModuleVersionCheck();
     ShowControl(L"ID_LAYOUT_MEDIA_MAN", m_settings->ShowMM != 0);
 
     bool addFiles = m_settings->IsShowFirstAidAddFiles != 0;
@@ -420,6 +423,7 @@ LRESULT CVXMMainFrameWnd::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, 
 
 void CVXMMainFrameWnd::OnFinalMessage(HWND hwnd)
 {
+    m_moduleCheck.reset();
     StopDropsAndClipboard();
     WindowImplBase::OnFinalMessage(hwnd);
     if (CMediaHandler* handler = m_mediaHandler) {

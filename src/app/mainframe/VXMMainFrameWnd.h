@@ -14,6 +14,7 @@ class CDropTarget;
 class CFormatRequestTicket;
 class CMediaHandler;
 class CMediaListUI;
+class CModuleVersionCheck;
 struct VXM_DOWNLOAD_RECORD;
 class CMenu;
 class CVXMSettings;
@@ -107,6 +108,8 @@ private:
     bool DispatchDownloaderMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
     void OnDownloaderEvent(int type, const VXM_DOWNLOAD_RECORD& record, IMainPane* pane, CMediaListUI* list);
     void OnSelectFormat(CFormatRequestTicket& ticket);
+    // Online, with a known tool version: the tool's version check starts.
+    void StartModuleVersionCheck();
     LRESULT OnDeviceChange(WPARAM event, LPARAM header);
     // A control pointer carried by a message, when it is one of this window's.
     CControlUI* OwnControl(WPARAM pointer) const;
@@ -159,6 +162,7 @@ private:
     bool IsPlayerShown() const;
 
     std::unique_ptr<CMenu> m_menus;
+    std::unique_ptr<CModuleVersionCheck> m_moduleCheck;
     std::unique_ptr<IDropSink> m_dropSink;
     std::unique_ptr<CDropTarget> m_dropTarget;
     std::unique_ptr<CDeviceNoticeForwarder> m_deviceNotices;  // discs arriving and going
