@@ -3,8 +3,10 @@
 #include "DVDOpenDlgUI.h"
 #include "DlgBatchAdd.h"
 #include "DlgSelectDVD.h"
+#include "DlgSoftwareUpdate.h"
 #include "OptionDlgUI.h"
 #include "VXMMainFrameWnd.h"
+#include "VXMSettings.h"
 #include "SelectFormatDlgUI.h"
 #include "URLDlgUI.h"
 
@@ -33,6 +35,12 @@ CMainFrameDialogs& Own()
         d.urls = [](HWND owner) { return RunURLDialog(owner, false); };
         d.mp3Urls = [](HWND owner) { return RunURLDialog(owner, true); };
         d.chooseFormat = RunSelectFormatDialog;
+        d.checkForUpdates = [](HWND owner) {
+            CHttpGetOptions options;
+            const CVXMSettings* s = CVXMSettings::GetInstance();
+            options.proxy = MakeProxyText(s->ProxyServer, s->ProxyPort);
+            RunUpdateCheckDialog(owner, options);
+        };
         return d;
     }();
     return dialogs;

@@ -1,4 +1,5 @@
 #include "UpdateOffer.h"
+#include "DlgSoftwareUpdate.h"
 #include "Log.h"
 #include "platform/text.h"
 
@@ -37,5 +38,5 @@ void HandleUpdateOffer(HWND owner, WPARAM packed, LPARAM whatsNew, const std::ws
     if (!skippedVersion.empty() && skippedVersion == offer.Text()) return;
     std::wstring notes = text ? std::wstring(text.get()) : std::wstring();
     if (Handler()) Handler()(owner, offer, notes);
-    else LogInfo("CVideoConverterDlg", "A newer version is offered: %s", WideToUtf8(offer.Text()).c_str());
+    else RunSoftwareUpdateDialog(owner, CProgramVersion{offer.major, offer.minor, offer.build}, notes);
 }

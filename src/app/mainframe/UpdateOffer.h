@@ -12,7 +12,7 @@ struct CVersionOffer {
 };
 CVersionOffer UnpackVersionOffer(WPARAM packed);
 
-// Shows the offer (the update dialog). Until that dialog exists the offer is logged.
+// Shows the offer; the program update dialog unless a handler is set.
 using UpdateOfferHandler = std::function<void(HWND owner, const CVersionOffer& offer, const std::wstring& whatsNew)>;
 void SetUpdateOfferHandler(UpdateOfferHandler handler);
 // Takes the text back into ownership and frees it on every path; shows the

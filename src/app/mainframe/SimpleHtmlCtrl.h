@@ -1,0 +1,40 @@
+// The simple HTML control: release notes in a read-only rich-text edit. The
+// HTML becomes RTF (SimpleHtml.h); our own reader of exactly the RTF control
+// words the converter writes fills the edit's document; links keep their
+// character ranges, so a click can be resolved to an address.
+#pragma once
+#include "SimpleHtml.h"
+#include "ui/UIEdit.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QTextDocument;
+
+// Fills the document from the converter's RTF (fonts, colours, bold, italic,
+// underline, sizes, breaks, alignment; table cells become tabs).
+void FillDocumentFromRtf(const std::wstring& rtf, QTextDocument& document);
+
+class CSimpleHtmlCtrl : public CRichEditUI {
+public:
+    std::wstring GetClass() const override { return L"SimpleHtmlUI"; }
+    void SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init = true) override;
+
+    // Read-only, window background, wrapped to the control's width.
+    void InitControl();
+    // False when the HTML cannot be converted: the control keeps what it showed.
+    bool SetHtml(const std::wstring& html);
+    // The address of the first link whose range covers [start, end].
+    bool FindLink(int start, int end, std::wstring& address) const;
+    const std::vector<CHtmlLink>& GetLinks() const { return m_conversion.links; }
+    const std::wstring& GetRtf() const { return m_conversion.rtf; }
+    // A left click on a link.
+    std::function<void(const std::wstring& address)> OnLinkClicked;
+
+private:
+    void ShowConversion();
+
+    CHtmlConversion m_conversion;
+    bool m_converted = false;
+};
