@@ -1,0 +1,79 @@
+// The program update dialog on a real X display: the check against a server
+// on 127.0.0.1 finds a newer version, and the offer with its release notes is
+// saved as a screenshot for a look.
+#include "DlgSoftwareUpdate.h"
+#include "ModuleUpdate.h"
+#include "SimpleHtmlCtrl.h"
+
+#include "platform/folders.h"
+#include "support/private_home.h"
+#include "support/update_server.h"
+#include "ui/UILib.h"
+#include "ui/UIMessagePump.h"
+#include "ui/desktop/FakeDesktop.h"
+
+#include <QPixmap>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+
+namespace {
+
+[[maybe_unused]] const bool g_home = vxmtest::RegisterPrivateHome();
+
+class CX11Environment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        EnsureUIApplication();
+        const std::string source = VXM_SOURCE_DIR;
+        SetProgramFolderForTesting(std::wstring(source.begin(), source.end()));
+        CPaintManagerUI::SetResourcePath(std::wstring(source.begin(), source.end()) + L"/skin");
+    }
+    void TearDown() override { ShutdownUIApplication(); }
+};
+[[maybe_unused]] const auto* g_env = ::testing::AddGlobalTestEnvironment(new CX11Environment);
+
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        CEvent tick(true, false);
+        WaitWithMessageLoop(tick, 10);
+    }
+    return true;
+}
+
+TEST(UpdateDialogScreenshot, TheOfferWithReleaseNotes)
+{
+    CFakeDesktop desktop;
+    vxmtest::CTempDir served;
+    std::ofstream(served.File("version.ini"))
+        << "[General]\nmajor_version=1\nminor_version=2\nbuild=0\n"
+           "whatsnew=<b>What's new in 1.2</b><br>- Online videos download with progress, parts and MP3.<br>"
+           "- <font color=\"#c00000\">Faster</font> conversions of <i>long</i> files.<br>"
+           "See the <a href=\"https://example.com/release-notes\">full release notes</a> for more.\n";
+    vxmtest::CUpdateServer server(served.Path());
+    SetUpdateServer(server.Base());
+
+    CDlgSoftwareUpdate dialog(CProgramVersion{1, 0, 0}, CProgramVersion());
+    dialog.SetCheckFirst(true);
+    ASSERT_NE(dialog.Create(nullptr, L"VXMSoftwareUpdateDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+    dialog.CenterWindow();
+    dialog.ShowWindow(true);
+    ASSERT_TRUE(PumpUntil([&] { return dialog.GetPaintManager()->FindControl(L"IDOK")->IsVisible(); }, 15000));
+    PumpUntil([] { return false; }, 500);  // painted
+    std::wstring address;
+    ASSERT_NE(dialog.GetNotesControl(), nullptr);
+    EXPECT_EQ(dialog.GetNotesControl()->GetLinks().size(), 1u);
+    const QPixmap shot = dialog.GetWidget()->grab();
+    EXPECT_FALSE(shot.isNull());
+    EXPECT_TRUE(shot.save(QStringLiteral(VXM_SCREENSHOT_DIR "/update_dialog.png")));
+    dialog.DestroyWindow();
+    PumpUntil([] { return false; }, 50);
+}
+
+}  // namespace
