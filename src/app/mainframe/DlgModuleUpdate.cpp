@@ -14,6 +14,7 @@ CDlgModuleUpdate::~CDlgModuleUpdate() { StopDownload(); }
 
 void CDlgModuleUpdate::InitWindow()
 {
+    CLanguageManager::GetInstance()->Translate(this);
     if (CControlUI* label = m_PaintManager.FindControl(L"IDC_LABEL_MODULE"))
         label->SetText(CLanguageManager::GetInstance()->LoadStringW(kTextAsk));
 }

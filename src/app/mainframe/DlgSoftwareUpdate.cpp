@@ -130,6 +130,7 @@ void CDlgSoftwareUpdate::SetLabel(const wchar_t* name, const std::wstring& text,
 
 void CDlgSoftwareUpdate::InitWindow()
 {
+    CLanguageManager::GetInstance()->Translate(this);
     m_notesCtrl = dynamic_cast<CSimpleHtmlCtrl*>(m_PaintManager.FindControl(L"IDC_RICHEDIT_NOTES"));
     if (m_notesCtrl) {
         m_notesCtrl->InitControl();

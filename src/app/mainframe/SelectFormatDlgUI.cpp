@@ -4,6 +4,7 @@
 #include "ui/UIButton.h"
 #include "ui/UIContainer.h"
 #include "ui/UILabel.h"
+#include "ui/UILanguage.h"
 #include "ui/UIList.h"
 
 namespace {
@@ -65,6 +66,7 @@ CControlUI* CSelectFormatDlgUI::MakeRow(const VXM_FORMAT_RECORD& format)
 
 void CSelectFormatDlgUI::InitWindow()
 {
+    CLanguageManager::GetInstance()->Translate(this);
     if (CControlUI* label = m_PaintManager.FindControl(L"IDC_LABEL_SELECT_FORMAT"))
         label->SetText(label->GetText() + L" - " + m_request.title);
     m_list = dynamic_cast<CListUI*>(m_PaintManager.FindControl(L"IDC_LIST_FORMATS"));

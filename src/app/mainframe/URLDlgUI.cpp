@@ -4,6 +4,7 @@
 #include "VXMGlobal.h"
 #include "WindowDropSink.h"
 #include "ui/UIEdit.h"
+#include "ui/UILanguage.h"
 #include "ui/UIList.h"
 #include "ui/UIScrollBar.h"
 #include "ui/desktop/Desktop.h"
@@ -42,6 +43,7 @@ CURLDlgUI::~CURLDlgUI()
 
 void CURLDlgUI::InitWindow()
 {
+    CLanguageManager::GetInstance()->Translate(this);
     m_list = dynamic_cast<CListUI*>(m_PaintManager.FindControl(L"IDC_LIST_URLS"));
     m_edit = dynamic_cast<CEditUI*>(m_PaintManager.FindControl(L"IDC_EDIT_NEW_URL"));
     m_addButton = m_PaintManager.FindControl(L"IDC_BTN_NEW_URL");
