@@ -43,7 +43,13 @@ bool CVXMMainFrameWnd::DispatchDownloaderMessage(UINT uMsg, WPARAM wParam, LPARA
     if (uMsg == WM_VXM_DOWNLOADER_SELECT_FORMAT) {
         // Dropped unanswered, the question cancels its download.
         std::unique_ptr<CFormatRequestTicket> ticket(reinterpret_cast<CFormatRequestTicket*>(lParam));
-        if (ticket) OnSelectFormat(*ticket);
+        if (!ticket) return true;
+        // No question for a row that has gone meanwhile.
+        for (IMainPane* pane : {m_mainPane, m_burnPane})
+            if (CMediaListUI* list = ListOf(pane); list && list->FindItemByMedia(ticket->Request().media)) {
+                OnSelectFormat(*ticket);
+                break;
+            }
         return true;
     }
     if (uMsg != WM_VXM_DOWNLOADER_EVENT && uMsg != WM_VXM_DOWNLOADER_PROGRESS && uMsg != WM_VXM_DOWNLOADER_STATUS)
