@@ -204,6 +204,11 @@ TEST_F(CBatchAddDialogTest, CancelStopsAndJoinsTheWorkerAndKeepsWhatWasAdded)
     dialog.GetTree()->SetCheck(dialog.GetTree()->FindNodeByPath(W(videos)), true);
     ASSERT_TRUE(dialog.StartScan());
     ASSERT_TRUE(vxmtest::PumpUntil([&] { return count.load() == 1; }, 5000));
+    // The worker's status reaches the dialog's line through the UI thread.
+    CControlUI* status = dialog.GetPaintManager()->FindControl(L"ID_LABEL_BATCH_STATUS");
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(vxmtest::PumpUntil([&] { return status->GetText().rfind(L"Adding " + W(videos), 0) == 0; }, 5000))
+        << WideToUtf8(status->GetText());
     release.Set();
     dialog.Cancel();
     EXPECT_FALSE(dialog.IsScanning());

@@ -1,5 +1,7 @@
 // The burn page: the disc-size meter and the bit-rate fit over rows of known
 // sizes, the checks before converting, and the burn flag of its media.
+#include "../../src/vxmtranscode/libvxmmedia/dvd/DvdInfo.h"
+#include "BurnWindow.h"
 #include "BurnerRecords.h"
 #include "IProfile.h"
 #include "MainPaneMaker.h"
@@ -11,12 +13,16 @@
 #include "VXMSettings.h"
 #include "support/fake_media.h"
 #include "support/main_window_environment.h"
+#include "support/test_media.h"
+#include "platform/text.h"
+#include "VXMGlobal.h"
 #include "ui/UILib.h"
 #include "ui/desktop/FakeDesktop.h"
 
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -35,8 +41,12 @@ public:
         return static_cast<std::uint64_t>(seconds) * static_cast<std::uint64_t>(video + audio) / 8;
     }
     std::wstring GetSourceTitle() const override { return L"clip"; }
+    std::wstring GetOutputPath() const override { return output; }
+    std::wstring GetOutputName() const override { return name; }
     int GetClipLength() const override { return seconds * 1000; }
     int seconds;
+    std::wstring output;
+    std::wstring name;
 };
 
 class CBurnPaneTest : public ::testing::Test {
@@ -213,6 +223,35 @@ TEST_F(CBurnPaneTest, MediaAddedToABurnPageAreMarkedForTheBurner)
     if (auto* mainPane = dynamic_cast<CMainPaneUI*>(window->GetMainPane())) mainPane->GetMediaList()->RemoveAll();
     burnMedia->Release();
     convertMedia->Release();
+}
+
+TEST_F(CBurnPaneTest, AfterTheLastJobTheConvertedRowsGoToTheBurnerAndItsFilesAreCleanedUp)
+{
+    vxmtest::CTempDir dir;
+    const std::string source = vxmtest::GetTestMedia().mp4;
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", source, "-target", "ntsc-dvd", dir.File("a.mpg")}));
+    CMediaListItemUI* first = Add(2);
+    CMediaListItemUI* missing = Add(2);
+    CMediaListItemUI* second = Add(2);
+    ASSERT_TRUE(first && missing && second);
+    media[0]->output = Utf8ToWide(dir.File("a.mpg"));
+    media[0]->name = L"Beach";
+    media[1]->output = Utf8ToWide(dir.File("never made.mpg"));  // left out
+    media[2]->output = media[0]->output;
+    media[2]->name = L"Dunes";
+    desktop.files.saveAnswer = Utf8ToWide(dir.File("disc.iso"));
+    Find(L"ID_EDIT_MUSIC_DURATION")->SetText(L"1");  // a short menu
+    SetBurnWindowAutoClose(true);
+    pane->OnAllJobsFinished(nullptr, 0);
+    SetBurnWindowAutoClose(false);
+
+    dvd_info info;
+    ASSERT_EQ(parse_dvd(info, dir.File("disc.iso").c_str(), 0), 0);
+    EXPECT_EQ(info.titles.size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(WideToUtf8(JoinPath(GetAppDataFolder(), L"dvd_temp"))));
+    EXPECT_FALSE(pane->IsBurning());
+    EXPECT_EQ(Find(L"ID_EDIT_BURNSTATUS")->GetText(), L"Completed");
+    EXPECT_TRUE(Find(L"ID_BTN_DVD_CONVERT")->IsEnabled());
 }
 
 }  // namespace

@@ -74,9 +74,9 @@ void CDlgBatchAdd::Work(HWND window, std::vector<SFolderPick> picks)
 {
     // The status goes to the window as a posted text; the controls stay the UI thread's.
     auto status = [window](EScanStep step, const std::wstring& path) {
-        const UINT id = step == EScanStep::Collecting ? 175 : 128;
-        auto text = std::make_unique<std::wstring>(CLanguageManager::GetInstance()->FormatString(id, path.c_str()));
-        if (::PostMessage(window, WM_BATCH_STATUS, 0, reinterpret_cast<LPARAM>(text.get()))) text.release();
+        auto text = std::make_unique<std::wstring>(path);
+        if (::PostMessage(window, WM_BATCH_STATUS, static_cast<WPARAM>(step), reinterpret_cast<LPARAM>(text.get())))
+            text.release();
     };
     std::vector<std::wstring> folders;
     const bool done = CollectCheckedFolders(picks, m_stop, status, folders) && AddMediaOfFolders(folders, m_stop, status, m_add);
@@ -115,8 +115,9 @@ LRESULT CDlgBatchAdd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lPara
 {
     if (uMsg == WM_BATCH_STATUS) {
         bHandled = TRUE;
-        std::unique_ptr<std::wstring> text(reinterpret_cast<std::wstring*>(lParam));
-        if (text && m_status) m_status->SetText(*text);
+        std::unique_ptr<std::wstring> path(reinterpret_cast<std::wstring*>(lParam));
+        const UINT id = static_cast<EScanStep>(wParam) == EScanStep::Collecting ? 175 : 128;
+        if (path && m_status) m_status->SetText(CLanguageManager::GetInstance()->FormatString(id, path->c_str()));
         return 0;
     }
     if (uMsg == WM_VXM_BATCH_SCAN_DONE) {

@@ -40,7 +40,7 @@ public:
     // Cancel: stops and joins a running walk, then closes with IDCANCEL.
     void Cancel();
 
-    // Posted by the worker: lParam a std::wstring* status text, owned by the receiver.
+    // Posted by the worker: wParam the EScanStep, lParam a std::wstring* path, owned by the receiver.
     static constexpr UINT WM_BATCH_STATUS = 0x0400 + 2301;
 
 private:

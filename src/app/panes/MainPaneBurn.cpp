@@ -54,10 +54,6 @@ bool IsFile(const std::wstring& path)
     return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(WideToUtf8(path)), ec);
 }
 
-}  // namespace
-
-// ---- settings ---------------------------------------------------------------------------
-
 std::wstring BurnTemplateFolder() { return CMainPaneUI::GetModuleDirectory() + L"data/template/"; }
 
 std::vector<std::wstring> BurnTemplates()
@@ -71,6 +67,10 @@ std::vector<std::wstring> BurnTemplates()
     std::sort(out.begin(), out.end());
     return out;
 }
+
+}  // namespace
+
+// ---- settings ---------------------------------------------------------------------------
 
 void CMainPaneUI::LoadBurnSettings()
 {
