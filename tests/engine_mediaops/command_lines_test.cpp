@@ -51,7 +51,7 @@ TEST_F(CommandLines, ProbeRunsTheSourceAndReturnsTheToolsCode)
 {
     CRecordingSeam seam(3);
     EXPECT_EQ(m_media.Probe(), 3);
-    EXPECT_EQ(OnlyLine(seam), Prefix() + L" -i \"/media/clips/holiday.mp4\"");
+    EXPECT_EQ(OnlyLine(seam), Prefix() + L" -i \"file:/media/clips/holiday.mp4\"");
     EXPECT_EQ(m_media.m_pProbeRunner, nullptr);
 }
 
@@ -75,7 +75,7 @@ TEST_F(CommandLines, QuotesInPathsStayOneArgument)
     ASSERT_EQ(lines.size(), 2u);
     auto probeArgs = SplitCommandLine(lines[0]);
     ASSERT_GE(probeArgs.size(), 3u);
-    EXPECT_EQ(probeArgs[2], path);
+    EXPECT_EQ(probeArgs[2], L"file:" + path);
     auto thumbArgs = SplitCommandLine(lines[1]);
     EXPECT_EQ(thumbArgs.back(), m_media.m_strThumbnailPath);
 }
@@ -86,7 +86,7 @@ TEST_F(CommandLines, ThumbnailLine)
     CRecordingSeam seam;
     EXPECT_EQ(m_media.MakeThumbnail(3, 120, 90), 0);
     EXPECT_EQ(OnlyLine(seam),
-              Prefix() + L" -threads 1 -ss 3 -i \"/media/clips/holiday.mp4\" -threads 1 -vframes 1 -s 120x90 -y \"/tmp/t.jpg\"");
+              Prefix() + L" -threads 1 -ss 3 -i \"file:/media/clips/holiday.mp4\" -threads 1 -vframes 1 -s 120x90 -y \"/tmp/t.jpg\"");
     EXPECT_EQ(m_media.m_pThumbnailRunner, nullptr);
 }
 
@@ -130,7 +130,7 @@ TEST_F(CommandLines, PreviewTrimInSeconds)
 TEST_F(CommandLines, PreviewWithoutTrimPlaysTheWholeSource)
 {
     const std::wstring line = PreviewLine();
-    EXPECT_EQ(line, Prefix() + L" -i \"/media/clips/holiday.mp4\"") << N(line);
+    EXPECT_EQ(line, Prefix() + L" -i \"file:/media/clips/holiday.mp4\"") << N(line);
 }
 
 TEST_F(CommandLines, StreamChoiceChangesThePreviewJob)
@@ -161,7 +161,7 @@ TEST_F(CommandLines, ExternalAudioFileIsPlayedBesideTheSource)
     auto at = std::find(args.begin(), args.end(), L"-extaudio");
     ASSERT_NE(at, args.end()) << N(line);
     ASSERT_NE(at + 1, args.end());
-    EXPECT_EQ(*(at + 1), L"/music/it's \"dub\".mp3");
+    EXPECT_EQ(*(at + 1), L"file:/music/it's \"dub\".mp3");
     EXPECT_NE(std::find(args.begin(), args.end(), L"-an"), args.end());
 }
 

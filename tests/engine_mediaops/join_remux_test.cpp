@@ -127,8 +127,8 @@ TEST_F(JoinRemux, RemuxLineAndItsEnd)
     auto lines = seam.Lines();
     ASSERT_EQ(lines.size(), 2u);  // the probe, then the remux
     const std::wstring out = W(m_dir.File("clip \"one\".mp4"));
-    const std::wstring quotedDir = L"\"" + W(m_dir.Path());
-    EXPECT_EQ(lines[1], ToolPrefix(L"ffmpeg") + L" -i " + quotedDir + L"/clip \\\"one\\\".avi\" -i \"/media/dub.m4a\"" +
+    const std::wstring quotedDir = L"\"file:" + W(m_dir.Path());
+    EXPECT_EQ(lines[1], ToolPrefix(L"ffmpeg") + L" -i " + quotedDir + L"/clip \\\"one\\\".avi\" -i \"file:/media/dub.m4a\"" +
                             L" -vcodec copy -acodec aac \"" + W(m_dir.Path()) + L"/clip \\\"one\\\".mp4\"")
         << N(lines[1]);
     EXPECT_EQ(media.GetOutputPath(), out);

@@ -88,4 +88,26 @@ TEST(RealRuns, PreviewStartsReportsAndStops)
     EXPECT_TRUE(window.WaitFor(WM_VXM_PLAY_FINISHED, 5000));
 }
 
+TEST(RealRuns, ANameThatLooksLikeAProtocolIsAFile)
+{
+    // As a protocol, "concat:a.mp4|b.mp4" would read a.mp4 (audio only) and
+    // b.mp4 (missing); as the file it is, it holds the video clip.
+    vxmtest::CTempDir dir;
+    std::filesystem::copy_file(vxmtest::GetTestMedia().mp3, dir.File("a.mp4"));
+    std::filesystem::copy_file(vxmtest::GetTestMedia().mp4, dir.File("concat:a.mp4|b.mp4"));
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    CVXMMediaImpl media;
+    media.SetSourcePath(W("concat:a.mp4|b.mp4"));
+    const int probed = media.Probe();
+    const int videos = media.GetVideoStreamCount();
+    media.SetThumbnailPath(W(dir.File("thumb.jpg")));
+    const int thumbnail = media.MakeThumbnail(1, 80, 60);
+    std::filesystem::current_path(before);
+    EXPECT_EQ(probed, 0);
+    EXPECT_EQ(videos, 1);
+    EXPECT_EQ(thumbnail, 0);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("thumb.jpg")));
+}
+
 }  // namespace

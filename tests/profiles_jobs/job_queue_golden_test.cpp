@@ -68,7 +68,7 @@ TEST_F(JobQueueGolden, SinglePassMp4)
     auto media = Media();
     auto lines = Build(*media, m_scope.ById(0));
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "ffmpeg -i \"<src>\" -pix_fmt yuv420p -y  -vf \"scale=160:120,pad=160:120:0:0\" -acodec aac "
+    EXPECT_EQ(lines[0], "ffmpeg -i \"file:<src>\" -pix_fmt yuv420p -y  -vf \"scale=160:120,pad=160:120:0:0\" -acodec aac "
                         "-b:a 128k -profile:a 1 -ar 44100 -ac 2 -vcodec libx264 -b:v 2000k -x264opts " + kX264 +
                         " -threads 0 \"<out>/clip_x264.mp4\" ");
     EXPECT_EQ(m_steps[0].nPassKind, PASS_ENCODE_1);
@@ -84,7 +84,7 @@ TEST_F(JobQueueGolden, TwoPassMp4SharesOnePassLogOutsideTheOutputFolder)
     profile->SetEncodePass(L"2");
     auto lines = Build(*media, profile);
     ASSERT_EQ(lines.size(), 2u);
-    const std::string common = "ffmpeg -i \"<src>\" -pix_fmt yuv420p -y  -vf \"scale=160:120,pad=160:120:0:0\" "
+    const std::string common = "ffmpeg -i \"file:<src>\" -pix_fmt yuv420p -y  -vf \"scale=160:120,pad=160:120:0:0\" "
                                "-acodec aac -b:a 128k -profile:a 1 -ar 44100 -ac 2 -vcodec libx264 -b:v 2000k -x264opts " + kX264 +
                                " -threads 0";
     EXPECT_EQ(lines[0], common + " -passlogfile \"<log>\" -pass 1 -an  \"<out>/clip_x264.mp4\" ");
@@ -101,7 +101,7 @@ TEST_F(JobQueueGolden, AudioOnlyMp3)
     auto media = Media(shape);
     auto lines = Build(*media, Named(L"mp3_audio"));
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "ffmpeg -i \"<src>\" -y  -vn  -acodec libmp3lame -b:a 192k -ar 44100 -ac 2 -f mp3 "
+    EXPECT_EQ(lines[0], "ffmpeg -i \"file:<src>\" -y  -vn  -acodec libmp3lame -b:a 192k -ar 44100 -ac 2 -f mp3 "
                         "\"<out>/clip.mp3\" ");
 }
 
@@ -118,7 +118,7 @@ TEST_F(JobQueueGolden, TrimCropAndRotateOnAvi)
     profile->SetVideoSize(L"480x272");
     auto lines = Build(*media, profile);
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "ffmpeg -i \"<src>\" -ss 0.500 -t 1.000 -y  -vf \"crop=1900:1000:8:0,transpose=1,"
+    EXPECT_EQ(lines[0], "ffmpeg -i \"file:<src>\" -ss 0.500 -t 1.000 -y  -vf \"crop=1900:1000:8:0,transpose=1,"
                         "scale=152:272,pad=480:272:164:0\" -vcodec libxvid -b:v 1500k -bf 0 -aspect 480:272 "
                         "-acodec libmp3lame -b:a 128k -ar 44100 -ac 2 \"<out>/clip_xvid.avi\" ");
 }
@@ -134,7 +134,7 @@ TEST_F(JobQueueGolden, DeinterlaceScaleAndPadVolumeOnMkv)
     auto lines = Build(*media, profile);
     ASSERT_EQ(lines.size(), 1u);
     // The chain starts at the deinterlacer, so it stands before the pixel format.
-    EXPECT_EQ(lines[0], "ffmpeg -i \"<src>\" -af \"volume=1.50\" -vf \"kerndeint,pullup,scale=640:360,pad=640:480:0:60\" "
+    EXPECT_EQ(lines[0], "ffmpeg -i \"file:<src>\" -af \"volume=1.50\" -vf \"kerndeint,pullup,scale=640:360,pad=640:480:0:60\" "
                         "-pix_fmt yuv420p -y  -vcodec libx264 -b:v 2000k -aspect 16:9 -x264opts " + kX264 +
                         " -acodec aac -b:a 128k -profile:a 1 -ar 48000 -ac 2 "
                         "-f matroska  \"<out>/clip_x264.mkv\" ");
@@ -158,7 +158,7 @@ TEST_F(JobQueueGolden, ExternalAudioBecomesTheSecondInput)
     media->SetStreamSelection(0, 1, -1);
     auto lines = Build(*media, m_scope.ById(0));
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "ffmpeg -i \"<src>\" -i \"" + audio + "\" -map 0:0 -map 1:0 -pix_fmt yuv420p -y  "
+    EXPECT_EQ(lines[0], "ffmpeg -i \"file:<src>\" -i \"file:" + audio + "\" -map 0:0 -map 1:0 -pix_fmt yuv420p -y  "
                         "-vf \"scale=160:120,pad=160:120:0:0\" -acodec aac -b:a 128k -profile:a 1 -ar 44100 -ac 2 -vcodec libx264 "
                         "-b:v 2000k -x264opts " + kX264 + " -threads 0 \"<out>/clip_x264.mp4\" ");
 }
@@ -174,7 +174,7 @@ TEST_F(JobQueueGolden, EmbeddedTextSubtitleIsExtractedThenBurntIn)
     ASSERT_EQ(ass.rfind(m_dir.File("Temp/vxmsub"), 0), 0u) << ass;
     std::string shown = ass;
     Replace(shown, m_dir.Path(), "<tmp>");
-    EXPECT_EQ(lines[0], "ffmpeg -i \"<src>\" -map 0:2 -scodec ass -y  \"" + shown + "\" ");
+    EXPECT_EQ(lines[0], "ffmpeg -i \"file:<src>\" -map 0:2 -scodec ass -y  \"" + shown + "\" ");
     EXPECT_EQ(m_steps[0].nPassKind, PASS_SUBTITLE);
     EXPECT_NE(lines[1].find(" -vf \"ass=f='" + shown + "':position=10:force_style='"), std::string::npos)
         << lines[1];
@@ -197,7 +197,7 @@ TEST_F(JobQueueGolden, DvdNtscTwoPass)
     profile->SetEncodePass(L"2");
     auto lines = Build(*media, profile);
     ASSERT_EQ(lines.size(), 2u);
-    const std::string common = "ffmpeg -i \"<src>\" -y  -target ntsc-dvd  -s 720x480 -r 29.97 -acodec ac3 -b:a 224k "
+    const std::string common = "ffmpeg -i \"file:<src>\" -y  -target ntsc-dvd  -s 720x480 -r 29.97 -acodec ac3 -b:a 224k "
                                "-ar 48000 -ac 2 -passlogfile \"<log>\" -vcodec mpeg2video -b:v 6000k -trellis 1 -mbd 2 "
                                "-g 18 -aspect 4:3 -maxrate 9800k -bufsize 1835k -strict 0";
     EXPECT_EQ(lines[0], common + " -pass 1 -an  \"<out>/clip_mpeg2.mpg\" ");
@@ -211,12 +211,12 @@ TEST_F(JobQueueGolden, PspAvcWithThumbnail)
     auto media = Media();
     auto lines = Build(*media, Named(L"psp_avc"));
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "ffmpeg -i \"<src>\" -pix_fmt yuv420p -y  -vf \"scale=480:360,crop=480:272:0:44\" "
+    EXPECT_EQ(lines[0], "ffmpeg -i \"file:<src>\" -pix_fmt yuv420p -y  -vf \"scale=480:360,crop=480:272:0:44\" "
                         "-sws_flags 512 -vcodec libx264 -x264opts level=21:8x8dct=no:bframes=0:cabac=no:cqm=flat:"
                         "weightp=0:bitrate=768:threads=0 -acodec aac -b:a 128k -profile:a 1 -ar 48000 -ac 2 "
                         "\"<out>/clip_x264.mp4\" ");
     // A 2-second source gets its picture from the middle, not past its end.
-    EXPECT_EQ(lines[1], "ffmpeg -ss 1.000 -y  -i \"<src>\" -f image2 -vframes 1 -s 160x120 -an \"<out>/clip_x264.thm\"");
+    EXPECT_EQ(lines[1], "ffmpeg -ss 1.000 -y  -i \"file:<src>\" -f image2 -vframes 1 -s 160x120 -an \"<out>/clip_x264.thm\"");
     EXPECT_EQ(m_steps[1].nPassKind, PASS_THUMBNAIL);
     EXPECT_EQ(m_steps[1].nFlag, 0);
 }

@@ -44,6 +44,11 @@ std::wstring InterpreterToolPrefix(const std::wstring& toolName)
     return L"cmd.exe /c \"" + ToolPrefix(toolName);
 }
 
+std::wstring FileInputName(const std::wstring& path)
+{
+    return path.empty() ? path : L"file:" + path;
+}
+
 std::wstring DvdDeviceOptions(const std::wstring& disc, int firstChapter, int lastChapter, int angle)
 {
     std::wstring text = L"-dvd-device " + QuoteArgument(disc);

@@ -124,6 +124,10 @@ public:
 std::wstring ToolPrefix(const std::wstring& toolName);
 std::wstring InterpreterToolPrefix(const std::wstring& toolName);
 
+// A local file as an input name of the FFmpeg libraries: "file:" before it,
+// so that a name such as "pipe:0" or "concat:a|b" is a file, never a protocol.
+std::wstring FileInputName(const std::wstring& path);
+
 // The DVD input's options for a disc folder (quoted as any path) with the
 // chapter range and angle chosen (-1: none).
 std::wstring DvdDeviceOptions(const std::wstring& disc, int firstChapter, int lastChapter, int angle);

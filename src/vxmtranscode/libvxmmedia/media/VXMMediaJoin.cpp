@@ -44,9 +44,9 @@ void CVXMMediaImpl::RemuxToMP4(const std::wstring& secondInput, const std::wstri
     }
 
     CFFMpegOpts opts;
-    std::wstring inputs = QuoteArgument(m_strSourcePath);
+    std::wstring inputs = QuoteArgument(FileInputName(m_strSourcePath));
     if (!secondInput.empty())
-        inputs += L" -i " + QuoteArgument(secondInput);
+        inputs += L" -i " + QuoteArgument(FileInputName(secondInput));
     std::wstring output;
     const std::wstring base = m_strOutputName.empty() ? m_strSourceTitle : m_strOutputName;
     if (!MakeUniqueFilePath(outputFolder, L"mp4", output, base) || output.empty()) {

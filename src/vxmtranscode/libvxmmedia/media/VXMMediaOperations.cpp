@@ -27,6 +27,15 @@ namespace {
 
 constexpr const char* kLogCategory = "CVXMMediaImpl";
 
+// The source as an input name: a file's path is a file; a drive read through
+// an input format of its own stays as it is.
+std::wstring SourceInputName(const CVXMMediaImpl& media)
+{
+    if (media.m_nMediaKind != 0 || !media.m_strInputOptions.empty())
+        return media.m_strSourcePath;
+    return FileInputName(media.m_strSourcePath);
+}
+
 }  // namespace
 
 CCmdFFplay* NewMediaRunner(CCmdFFplay*& slot)
@@ -57,7 +66,7 @@ void DeleteMediaRunner(CCmdFFplay*& slot)
 
 int CVXMMediaImpl::Probe()
 {
-    std::wstring line = ToolPrefix(L"ffmpeg") + L" -i " + QuoteArgument(m_strSourcePath);
+    std::wstring line = ToolPrefix(L"ffmpeg") + L" -i " + QuoteArgument(SourceInputName(*this));
     if (!m_strInputOptions.empty())
         line += L" " + m_strInputOptions;
     return RunToolAndWait(m_pProbeRunner, *this, 0, line, false, [this] {
@@ -79,7 +88,7 @@ int CVXMMediaImpl::MakeThumbnail(int seconds, int width, int height)
     const int seek = ThumbnailSeekSeconds(seconds, GetEffectiveDuration());
     // One thread for one small picture: many thumbnails run side by side.
     std::wstring line = ToolPrefix(L"ffmpeg") + L" -threads 1 -ss " + std::to_wstring(seek) + L" -i " +
-                        QuoteArgument(m_strSourcePath);
+                        QuoteArgument(SourceInputName(*this));
     const bool sized = width > 0 && height > 0;
     line += L" -threads 1 -vframes 1 -s " + std::to_wstring(sized ? width : 60) + L"x" + std::to_wstring(sized ? height : 40) +
             L" -y " + QuoteArgument(m_strThumbnailPath);
@@ -96,7 +105,6 @@ void CVXMMediaImpl::TakeSnapshot(const std::wstring& folder, int value)
 std::wstring BuildPreviewCommandLine(CVXMMediaImpl& media)
 {
     CFFMpegOpts opts;
-    std::wstring input = media.m_strSourcePath;
     if (media.m_n3DMode != -1 && media.m_n3DOutput != -1 && media.m_n3DDepth != 0) {
         if (media.m_n3DMode == 10 || media.m_n3DMode == 11)
             LogMessageA(kLogCategory, "no 2D-to-3D script reader here: the preview shows the source");
@@ -168,9 +176,9 @@ std::wstring BuildPreviewCommandLine(CVXMMediaImpl& media)
         opts.AddFlag(L"-an");
     } else if (audio && !audio->m_strFilePath.empty()) {
         opts.AddFlag(L"-an");
-        opts.SetOption(L"-extaudio", L"%s", QuoteArgument(audio->m_strFilePath).c_str());
+        opts.SetOption(L"-extaudio", L"%s", QuoteArgument(FileInputName(audio->m_strFilePath)).c_str());
     }
-    opts.SetInput(input);
+    opts.SetInput(SourceInputName(media));
     return opts.BuildCommandLine();
 }
 

@@ -49,7 +49,8 @@ CInputPtr OpenInput(const std::wstring& path)
 {
     const std::string name = WideToUtf8(path);
     AVFormatContext* ic = nullptr;
-    int err = avformat_open_input(&ic, name.c_str(), nullptr, nullptr);
+    // A file, whatever its name looks like.
+    int err = avformat_open_input(&ic, ("file:" + name).c_str(), nullptr, nullptr);
     if (err < 0) {
         LogMessageA(kLogCategory, "Could not open input file %s (%s)", name.c_str(), ErrorText(err).c_str());
         return nullptr;
@@ -304,7 +305,7 @@ int GetWMVDuration(const std::wstring& path)
 {
     const std::string name = WideToUtf8(path);
     AVFormatContext* raw = nullptr;
-    int err = avformat_open_input(&raw, name.c_str(), nullptr, nullptr);
+    int err = avformat_open_input(&raw, ("file:" + name).c_str(), nullptr, nullptr);
     if (err < 0) {
         std::printf("Could not open %s to read its duration (%s)\n", name.c_str(), ErrorText(err).c_str());
         return -1;

@@ -330,7 +330,7 @@ void ThumbnailStep(const VXM_BUILD_ARGS& a)
         return;
     CFFMpegOpts t;
     t.AddFlag(L"-y");
-    t.SetOption(L"-i", L"%s", QuoteArgument(a.media->m_strSourcePath).c_str());
+    t.SetOption(L"-i", L"%s", QuoteArgument(FileInputName(a.media->m_strSourcePath)).c_str());
     t.SetOption(L"-f", L"image2");
     // Five seconds in, or the middle of a shorter source (a seek past the end
     // writes an empty picture).

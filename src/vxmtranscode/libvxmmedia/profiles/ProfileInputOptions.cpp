@@ -146,7 +146,7 @@ void AddSourceAudio(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* pro
     }
     if (track && track->m_bExternal) {
         if (FileExists(track->m_strFilePath)) {
-            opts.SetInput2(track->m_strFilePath);
+            opts.SetInput2(FileInputName(track->m_strFilePath));
             if (media->m_nVideoStreamIndex >= 0)
                 opts.SetOption(L"-map", L"0:%d -map 1:0", media->m_nVideoStreamIndex);
             else
@@ -286,9 +286,9 @@ void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputPr
         const int written = BuildTwoDToThreeDScript(media->m_strSourcePath, media->m_str3DScriptFile, script,
                                                     GetFileNamePart(media->m_strSourcePath, TRUE),
                                                     media->m_str3DIndexFile);
-        opts.SetInput(written == 0 ? media->m_str3DScriptFile : media->m_strSourcePath);
+        opts.SetInput(FileInputName(written == 0 ? media->m_str3DScriptFile : media->m_strSourcePath));
     } else {
-        opts.SetInput(media->m_strSourcePath);
+        opts.SetInput(FileInputName(media->m_strSourcePath));
         if (Is3DInForce(media)) {
             const std::wstring stereo = StereoFilterText(media->m_n3DMode, media->m_n3DOutput);
             if (stereo.empty())

@@ -408,7 +408,7 @@ void BuildSubtitleCommand(VXM_JOB_QUEUE& queue, COutputProfile* profile, CVXMMed
         return;
     }
     CFFMpegOpts opts;
-    opts.SetInput(subtitle.m_bExternal ? subtitle.m_strFilePath : media->m_strSourcePath);
+    opts.SetInput(FileInputName(subtitle.m_bExternal ? subtitle.m_strFilePath : media->m_strSourcePath));
     if (!subtitle.m_bExternal)
         opts.SetOption(L"-map", L"0:%d", subtitle.m_nId);
     const int codec = SubtitleCodecOf(subtitle);
