@@ -71,23 +71,7 @@ TEST(SkinFiles, EveryPictureLoadsAndEveryButtonShowsAPictureOrAText)
     }
 }
 
-// A file row with a long name and a video, one without video, and a DVD title.
-class CSampleMedia : public CStubMedia {
-public:
-    CSampleMedia(std::wstring title, bool video) : title(std::move(title)), hasVideo(video) {}
-    std::wstring GetSourceTitle() const override { return title; }
-    std::wstring GetSourcePath() const override { return L"/home/someone/Videos/holidays/2026/" + title + L".mkv"; }
-    std::wstring GetSourceExtension() const override { return hasVideo ? L".mkv" : L".flac"; }
-    int GetDuration() const override { return 5025000; }
-    int GetClipLength() const override { return 5025000; }
-    IVXMVideo* GetVideoStream() override { return hasVideo ? &video : nullptr; }
-    int GetVideoStreamCount() const override { return hasVideo ? 1 : 0; }
-    IVXMVideo* GetVideoStreamAt(int) override { return hasVideo ? &video : nullptr; }
-    std::wstring title;
-    bool hasVideo;
-    CStubVideo video{L"h264", 12000, 1920, 1080};
-};
-
+// Rows: a long-named video, a long-named piece of music and a DVD title.
 class CWindowSkins : public ::testing::Test {
 protected:
     void SetUp() override

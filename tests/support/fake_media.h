@@ -117,6 +117,24 @@ private:
     int m_height;
 };
 
+// A media file with a long name for layout checks: a 1080p video, or only
+// sound; 83 minutes long.
+class CSampleMedia : public TStubMedia<IVXMMedia> {
+public:
+    CSampleMedia(std::wstring title, bool video) : title(std::move(title)), hasVideo(video) {}
+    std::wstring GetSourceTitle() const override { return title; }
+    std::wstring GetSourcePath() const override { return L"/home/someone/Videos/holidays/2026/" + title + L".mkv"; }
+    std::wstring GetSourceExtension() const override { return hasVideo ? L".mkv" : L".flac"; }
+    int GetDuration() const override { return 5025000; }
+    int GetClipLength() const override { return 5025000; }
+    IVXMVideo* GetVideoStream() override { return hasVideo ? &video : nullptr; }
+    int GetVideoStreamCount() const override { return hasVideo ? 1 : 0; }
+    IVXMVideo* GetVideoStreamAt(int) override { return hasVideo ? &video : nullptr; }
+    std::wstring title;
+    bool hasVideo;
+    CStubVideo video{L"h264", 12000, 1920, 1080};
+};
+
 // A DVD title of eight chapters: the chapter range is kept, all else answers
 // zero or empty.
 class CStubDVDTitle : public TStubMedia<IVXMDVDTitle> {

@@ -1,0 +1,78 @@
+// The main window's pages under a real X server at the design size, with a
+// video, a piece of music and a DVD title converting, and the profile
+// chooser open: pictures kept in the build's screenshot folder, and the
+// layout checks on each page as drawn there.
+#include "MainPaneUI.h"
+#include "MediaListUI.h"
+#include "VXMMainFrameWnd.h"
+#include "support/fake_media.h"
+#include "support/main_window_environment.h"
+#include "support/skin_check.h"
+#include "ui/desktop/FakeDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <QPixmap>
+#include <QWidget>
+
+namespace {
+
+[[maybe_unused]] const bool g_env = vxmtest::RegisterMainWindowEnvironment(true, false);
+
+void Save(QWidget* widget, const std::string& name)
+{
+    ASSERT_NE(widget, nullptr);
+    vxmtest::PumpUntil([] { return false; }, 200);
+    EXPECT_TRUE(widget->grab().save(QString::fromStdString(std::string(VXM_SCREENSHOT_DIR) + "/" + name + ".png")));
+}
+
+std::string Joined(const std::vector<std::string>& problems)
+{
+    std::string text;
+    for (const std::string& p : problems) text += "\n  " + p;
+    return text;
+}
+
+TEST(MainWindowLook, PagesWithConvertingRowsAndTheProfileChooser)
+{
+    CFakeDesktop desktop;
+    CSampleMedia video{L"A very long name of a holiday video filmed high up in the mountains at sunrise", true};
+    CSampleMedia music{L"Symphony No. 9 in D minor, Op. 125 - IV. Presto - Allegro assai (live recording)", false};
+    CStubDVDTitle dvd;
+    auto* window = new CVXMMainFrameWnd(L"");
+    ASSERT_NE(window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655),
+              nullptr);
+    window->ShowWindow(true);
+    window->ResizeClient(1024, 655);
+    auto* pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());
+    ASSERT_NE(pane, nullptr);
+    for (IVXMMedia* m : {static_cast<IVXMMedia*>(&video), static_cast<IVXMMedia*>(&music), static_cast<IVXMMedia*>(&dvd)})
+        pane->AddMedia(m, -1, 0);
+    pane->OnConversionStarted(&video);
+    pane->SetProgress(&video, 420);
+    pane->OnConversionStarted(&music);
+    pane->SetProgress(&music, 80);
+
+    Save(window->GetWidget(), "main_convert");
+    EXPECT_TRUE(vxmtest::CheckLayout(*window->GetPaintManager()).empty())
+        << Joined(vxmtest::CheckLayout(*window->GetPaintManager()));
+    window->SelectPage(1);
+    Save(window->GetWidget(), "main_burn");
+    window->SelectPage(2);
+    Save(window->GetWidget(), "main_play");
+    window->SelectPage(0);
+
+    pane->ShowProfileWnd();
+    if (CWindowWnd* chooser = pane->GetProfileWnd()) {
+        Save(chooser->GetWidget(), "profile_chooser");
+        if (chooser->GetPaintManager()) {
+            const std::vector<std::string> problems = vxmtest::CheckLayout(*chooser->GetPaintManager());
+            EXPECT_TRUE(problems.empty()) << Joined(problems);
+        }
+    }
+    pane->GetMediaList()->RemoveAll();
+    window->DestroyWindow();
+    vxmtest::PumpUntil([] { return false; }, 100);
+}
+
+}  // namespace
