@@ -63,6 +63,19 @@ struct OptionDef {
     const char* argname = nullptr;
 };
 
+// One row of a tool's option table.
+template <class T>
+OptionDef option_row(const char* name, int flags, T target, const char* help, const char* argname = nullptr)
+{
+    OptionDef d;
+    d.name = name;
+    d.flags = flags;
+    d.u = target;
+    d.help = help;
+    d.argname = argname;
+    return d;
+}
+
 // One option found on the command line, with its definition.
 struct Option {
     const OptionDef* opt = nullptr;

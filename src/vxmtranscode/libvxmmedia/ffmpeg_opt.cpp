@@ -605,13 +605,7 @@ int opt_target(void* optctx, const char*, const char* arg, CToolContext* ctx)
 template <class T>
 OptionDef def(const char* name, int flags, T target, const char* help, const char* argname = nullptr)
 {
-    OptionDef d;
-    d.name = name;
-    d.flags = flags;
-    d.u = target;
-    d.help = help;
-    d.argname = argname;
-    return d;
+    return option_row(name, flags, target, help, argname);
 }
 
 }  // namespace

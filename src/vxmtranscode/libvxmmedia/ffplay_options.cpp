@@ -130,13 +130,7 @@ int opt_default_row(void*, const char* opt, const char* arg, CToolContext* ctx)
 
 OptionDef Row(const char* name, int flags, OptionTarget target, const char* help, const char* argname = nullptr)
 {
-    OptionDef d;
-    d.name = name;
-    d.flags = flags;
-    d.u = target;
-    d.help = help;
-    d.argname = argname;
-    return d;
+    return option_row(name, flags, std::move(target), help, argname);
 }
 
 }  // namespace
