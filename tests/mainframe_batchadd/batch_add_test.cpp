@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
+#include <thread>
+
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -209,8 +213,14 @@ TEST_F(CBatchAddDialogTest, CancelStopsAndJoinsTheWorkerAndKeepsWhatWasAdded)
     ASSERT_NE(status, nullptr);
     EXPECT_TRUE(vxmtest::PumpUntil([&] { return status->GetText().rfind(L"Adding " + W(videos), 0) == 0; }, 5000))
         << WideToUtf8(status->GetText());
-    release.Set();
+    // The held file is let go only after the cancel has asked the worker to
+    // stop (released at once, the worker could finish the folder first).
+    std::thread later([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        release.Set();
+    });
     dialog.Cancel();
+    later.join();
     EXPECT_FALSE(dialog.IsScanning());
     EXPECT_LT(count.load(), 21);
 }

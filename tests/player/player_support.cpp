@@ -157,6 +157,16 @@ bool WaitRunning(int timeoutMs)
     return false;
 }
 
+bool WaitStatus(const std::function<bool(const FFplayStatus&)>& done, int timeoutMs)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < end) {
+        if (done(ffplay_status())) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return done(ffplay_status());
+}
+
 static int CountEntries(const char* dir)
 {
     int n = 0;

@@ -113,6 +113,9 @@ private:
 // Waits (sleeping) until the player reports running or position past `seconds`.
 bool WaitPosition(double seconds, int timeoutMs);
 bool WaitRunning(int timeoutMs);
+// Waits until the player's status meets `done` (events are handled on the
+// player's thread, later on a loaded machine); false after timeoutMs.
+bool WaitStatus(const std::function<bool(const FFplayStatus&)>& done, int timeoutMs = 5000);
 int CountThreads();
 int CountDescriptors();
 

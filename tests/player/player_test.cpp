@@ -113,13 +113,14 @@ TEST_F(PlayerTest, VolumeEventsScalePercentToMixingVolume)
     } cases[] = {{50, 64}, {100, 128}, {1, 1}, {0, 0}, {250, 128}, {-20, 0}};
     for (auto& c : cases) {
         Push(FFPLAY_EVENT_VOLUME, &c.percent);
-        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        WaitStatus([&](const FFplayStatus& s) { return s.volume == c.volume; });
         EXPECT_EQ(ffplay_status().volume, c.volume) << c.percent << "%";
     }
     int half = 50;
     Push(FFPLAY_EVENT_VOLUME, &half);
+    WaitStatus([](const FFplayStatus& s) { return s.volume == 64; });
     Push(FFPLAY_EVENT_MUTE);
-    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    WaitStatus([](const FFplayStatus& s) { return s.volume == 0; });
     EXPECT_EQ(ffplay_status().volume, 0);
     EXPECT_TRUE(ffplay_status().running);   // silence, not a stop
     EXPECT_FALSE(run.Finished());
@@ -136,7 +137,7 @@ TEST_F(PlayerTest, PictureEventsSetTheTablesAndReservedEventsChangeNothing)
     Push(FFPLAY_EVENT_BRIGHTNESS, &brightness);
     Push(FFPLAY_EVENT_CONTRAST, &contrast);
     Push(FFPLAY_EVENT_SATURATION, &saturation);
-    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    WaitStatus([](const FFplayStatus& st) { return st.chroma_contrast == 1.2; });
     FFplayStatus s = ffplay_status();
     EXPECT_DOUBLE_EQ(s.luma_brightness, 0.4);
     EXPECT_DOUBLE_EQ(s.luma_contrast, 0.5);
