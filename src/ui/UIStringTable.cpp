@@ -107,6 +107,7 @@ const std::vector<TUIDictionaryEntry> kDictionary = {
     {L"ID_STRING_ORIGINAL_BITRATE", L"Original"},
     {L"ID_STRING_BD_CRYPTED", L"This Blu-ray disc is encrypted and cannot be read!"},
     {L"ID_STRING_NOTHING_CHECKED", L"No item of the list is checked: tick the box of each item to convert."},
+    {L"ID_STRING_IMAGE_FILES", L"Image Files (all types)"},
     {L"ID_STRING_BURN_MENU_TITLE", L"My DVD"},
     {L"ID_STRING_BURN_MIXED_TV", L"The checked files are for different TV systems (PAL and NTSC), and one disc holds only one. Please choose the same disc format for all of them."},
     {L"ID_STRING_BURN_NO_AVCHD", L"AVCHD discs cannot be made on this system (the tool that writes their streams is not available); the files are converted but not burnt"},

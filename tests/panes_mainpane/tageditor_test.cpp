@@ -203,6 +203,23 @@ TEST_P(CTagEditorTest, CancelKeepsTheRowButTheChosenCoverAndDroppedTextIsSwallow
     EXPECT_EQ(read.artist, L"Old Artist");
 }
 
+TEST_P(CTagEditorTest, ASourceBeingConvertedByAnotherRowIsNotWrittenButTheRowKeepsTheEdit)
+{
+    CSongMedia twin;
+    twin.source = media.source;
+    CMediaListItemUI* other = pane->AddFileRow(-1, &twin);
+    ASSERT_NE(other, nullptr);
+    other->SetStatus(ITEM_STATUS_CONVERTING);
+    auto editor = OpenEditor();
+    Control(*editor, L"IDC_EDIT_ALBUM")->SetText(L"Held Back");
+    Click(*editor, L"ID_BUTTON_OK");
+    EXPECT_EQ(row->GetTags().album, L"Held Back");
+    VXM_MEDIA_TAGS read;
+    ASSERT_EQ(ReadMediaTagsFromFile(media.source, read, L""), 1);
+    EXPECT_EQ(read.album, L"Old Album");
+    pane.reset();  // the rows go before their media
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, CTagEditorTest,
                          ::testing::Values(CFormat{"mp3", {"-c:a", "libmp3lame", "-b:a", "64k"}},
                                            CFormat{"m4a", {"-c:a", "aac", "-b:a", "64k"}},

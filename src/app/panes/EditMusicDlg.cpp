@@ -91,7 +91,8 @@ void CEditMusicDlg::ChooseCover()
     if (!chooser || !m_row) return;
     CFileRequest request;
     request.owner = GetHWND();
-    request.filters = ParseFileFilters(L"Image Files (all types)|*.jpg;*.gif;*.png|");
+    const std::wstring name = CLanguageManager::GetInstance()->TranslateDictionary(L"ID_STRING_IMAGE_FILES");
+    request.filters = ParseFileFilters(name + L"|*.jpg;*.gif;*.png|");
     std::vector<std::wstring> chosen = chooser->OpenFiles(request);
     if (chosen.empty()) return;
     // The cover is the row's at once, whatever the dialog ends with.
