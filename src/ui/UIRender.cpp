@@ -104,6 +104,7 @@ TDrawInfo ParseImageString(const std::wstring& text)
             else if (key == L"source") { info.source = ParseRect(value); info.hasSource = true; }
             else if (key == L"corner") info.corner = ParseRect(value);
             else if (key == L"dest") { info.dest = ParseRect(value); info.hasDest = true; }
+            else if (key == L"align") info.centered = value == L"center";
             else if (key == L"fade") info.fade = std::clamp(static_cast<int>(std::wcstol(value.c_str(), nullptr, 10)), 0, 255);
             else if (key == L"hole") info.hole = ParseBool(value);
             else if (key == L"xtiled") info.xtiled = ParseBool(value);
@@ -188,7 +189,13 @@ bool CRenderEngine::DrawImageString(QPainter& painter, CPaintManagerUI* manager,
     QRect src = info.hasSource ? ToQRect(info.source) : img->rect();
     src = src.intersected(img->rect());
     RECT rcDest = rcItem;
-    if (info.hasDest) {
+    if (info.centered) {
+        const int w = info.hasDest ? info.dest.right - info.dest.left : src.width();
+        const int h = info.hasDest ? info.dest.bottom - info.dest.top : src.height();
+        const int left = (rcItem.left + rcItem.right - w) / 2;
+        const int top = (rcItem.top + rcItem.bottom - h) / 2;
+        rcDest = MakeRect(left, top, left + w, top + h);
+    } else if (info.hasDest) {
         rcDest = MakeRect(rcItem.left + info.dest.left, rcItem.top + info.dest.top,
                           rcItem.left + info.dest.right, rcItem.top + info.dest.bottom);
         rcDest.right = std::min(rcDest.right, rcItem.right);

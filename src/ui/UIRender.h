@@ -40,6 +40,7 @@ struct TDrawInfo {
     bool hole = false;
     bool xtiled = false;
     bool ytiled = false;
+    bool centered = false;  // align='center': the dest size (or the image's) centred in the item
     DWORD mask = 0;
 };
 TDrawInfo ParseImageString(const std::wstring& text);
