@@ -9,6 +9,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <thread>
 
 using namespace mediaopstest;
@@ -31,6 +36,23 @@ TEST(RealRuns, ProbeOfACorruptFileFails)
     CVXMMediaImpl media;
     media.SetSourcePath(W(vxmtest::GetTestMedia().folder + "/nothing-here.mp4"));
     EXPECT_NE(media.Probe(), 0);
+}
+
+TEST(RealRuns, APipeIsRefusedAtOnceInsteadOfWaitingForAWriter)
+{
+    vxmtest::CTempDir dir;
+    const std::string fifo = dir.File("clip.mp4");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    CVXMMediaImpl media;
+    media.SetSourcePath(W(fifo));
+    auto probe = std::async(std::launch::async, [&] { return media.Probe(); });
+    if (probe.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Still waiting for a writer: let it see the end so the test can finish.
+        int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0) close(writer);
+        ADD_FAILURE() << "the probe waited for a writer of the pipe";
+    }
+    EXPECT_NE(probe.get(), 0);
 }
 
 TEST(RealRuns, ThumbnailIsWrittenAndDecodable)

@@ -5,6 +5,7 @@
 #include "Watermarks.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <new>
 #include <string>
 
@@ -64,8 +65,26 @@ void DeleteMediaRunner(CCmdFFplay*& slot)
     }
 }
 
+namespace {
+// A pipe, socket or character device would hold the probe until someone
+// writes to it: only what is no such thing is read.
+bool IsReadableSource(const std::wstring& path)
+{
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(std::filesystem::path(WideToUtf8(path)), ec);
+    if (ec) return true;  // not a local path (or gone): the probe says why
+    return status.type() != std::filesystem::file_type::fifo && status.type() != std::filesystem::file_type::socket &&
+           status.type() != std::filesystem::file_type::character;
+}
+}  // namespace
+
 int CVXMMediaImpl::Probe()
 {
+    if (!IsReadableSource(m_strSourcePath)) {
+        LogMessageA(kLogCategory, "\"%s\" is a pipe, socket or character device: not probed",
+                    WideToUtf8(m_strSourcePath).c_str());
+        return -1;
+    }
     std::wstring line = ToolPrefix(L"ffmpeg") + L" -i " + QuoteArgument(SourceInputName(*this));
     if (!m_strInputOptions.empty())
         line += L" " + m_strInputOptions;
