@@ -181,7 +181,18 @@ void CMainPaneUI::ChangeTemplate(int step, bool wrap)
     m_menu.templateFile = templates[static_cast<size_t>(index)];
     if (step != 0) SendUsageAction(35, index);
     const std::wstring preview = GetXMLImg(m_menu.templateFile.c_str());
+    if (preview != m_menuPreview) RemoveMenuPreview();
+    m_menuPreview = preview;
     if (CControlUI* c = Find(L"ID_BTN_CHANGE_TEMPLATE_IMG")) c->SetBkImage(preview);
+}
+
+// The preview picture is the pane's own: it goes with the pane.
+void CMainPaneUI::RemoveMenuPreview()
+{
+    if (m_menuPreview.empty()) return;
+    std::error_code ec;
+    std::filesystem::remove(std::filesystem::path(WideToUtf8(m_menuPreview)), ec);
+    m_menuPreview.clear();
 }
 
 void CMainPaneUI::BrowseMenuFile(bool audio)

@@ -105,6 +105,7 @@ CMainPaneUI::~CMainPaneUI()
     if (m_paintManager) m_paintManager->RemoveNotifier(this);
     if (m_profileWnd && m_profileWnd->GetHWND()) m_profileWnd->DestroyWindow();
     m_profileWnd.reset();
+    RemoveMenuPreview();
 }
 
 void* CMainPaneUI::GetInterface(const std::wstring& name)

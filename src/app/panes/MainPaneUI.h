@@ -155,6 +155,7 @@ private:
     bool OnBurnNotify(TNotifyUI& msg);
     void OnDiscSizeChosen();
     void ChangeTemplate(int step, bool wrap);
+    void RemoveMenuPreview();
     void BrowseMenuFile(bool audio);
     void LoadRowTemplates();
     void LoadCurrentProfile();
@@ -196,6 +197,7 @@ private:
     DWORD m_burnStartTick = 0;
     bool m_burning = false;
     int m_templateIndex = 0;
+    std::wstring m_menuPreview;  // the template's preview picture in the temporary folder
     int m_settingsPage = 0;
     VXM_BURNER_RECORD m_burner;
     VXM_DVD_MENU_SETTINGS m_menu;
