@@ -19,7 +19,8 @@ public:
     int GetTrackCount() const override { return m_nTrackCount; }
     IVXMDiscAudiotrack* GetTrackAt(int index) override;
     std::wstring GetDrive() const override { return m_strDrive; }
-    void Release() override {}
+    // Made with new by the engine's factory; tracks handed out stay with their owners.
+    void Release() override { delete this; }
     std::wstring GetVolumeLabel() const { return m_strVolumeLabel; }
 
 private:
