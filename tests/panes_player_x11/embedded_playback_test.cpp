@@ -27,8 +27,18 @@ namespace {
 
 class CX11Environment : public ::testing::Environment {
 public:
-    void SetUp() override { EnsureUIApplication(); }
-    void TearDown() override { ShutdownUIApplication(); }
+    void SetUp() override
+    {
+        EnsureUIApplication();
+        RegisterMediaLibrary();
+        SetProgramFolderForTesting(vxmtest::SourceDirW());
+        CPaintManagerUI::SetResourcePath(vxmtest::SourceDirW() + L"/skin");
+    }
+    void TearDown() override
+    {
+        UnRegisterMediaLibrary();
+        ShutdownUIApplication();
+    }
 };
 
 [[maybe_unused]] const bool g_env = [] {

@@ -178,4 +178,10 @@ public:
     virtual void SelectTitleByIndex(int) {}
     // Fills and enables the player's context menu before it opens.
     virtual void PreparePlayerMenu(CMenu&) {}
+    // The main window's player menu, which the pane opens parts of (not owned).
+    virtual void SetPlayerMenu(CMenu*) {}
+    virtual void PlayPrevious() {}
+    virtual void PlayNext() {}
+    // DVD navigation: the disc's main menu.
+    virtual void ShowDvdMenu() {}
 };

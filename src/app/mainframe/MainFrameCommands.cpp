@@ -93,6 +93,10 @@ const std::vector<CMainFrameCommand>& Table()
         {ID_SUBTITLE_TRACK_FIRST, kSubtitleTrackCount, "player subtitle"},
         {ID_PLAYER_SUBTITLE_LOAD, 1, "player subtitle file"},
         {ID_DVD_TITLE_FIRST, kDVDTitleCount, "player title"},
+        {ID_PLAYER_PREVIOUS, 2, "player previous/next"},
+        {ID_PLAYER_AUDIO_DEFAULT, 1, "player audio track"},
+        {ID_PLAYER_SUBTITLE_DEFAULT, 1, "player subtitle"},
+        {ID_PLAYER_DVD_MENU, 1, "player DVD menu"},
     };
     return table;
 }
@@ -453,6 +457,16 @@ void CVXMMainFrameWnd::RunPlayerCommand(UINT id)
         player->LoadSubtitleFile();
     } else if (InRange(id, ID_DVD_TITLE_FIRST, kDVDTitleCount)) {
         player->SelectTitleByIndex(static_cast<int>(id - ID_DVD_TITLE_FIRST));
+    } else if (id == ID_PLAYER_PREVIOUS) {
+        player->PlayPrevious();
+    } else if (id == ID_PLAYER_NEXT) {
+        player->PlayNext();
+    } else if (id == ID_PLAYER_AUDIO_DEFAULT) {
+        player->SelectAudioByIndex(-1);
+    } else if (id == ID_PLAYER_SUBTITLE_DEFAULT) {
+        player->SelectSubtitleByIndex(-2);
+    } else if (id == ID_PLAYER_DVD_MENU) {
+        player->ShowDvdMenu();
     }
 }
 

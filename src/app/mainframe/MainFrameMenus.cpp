@@ -106,4 +106,5 @@ void CVXMMainFrameWnd::BuildMenus()
     FillSkinMenu(*menus, m_settings ? m_settings->SkinDir : std::wstring(kDefaultSkin));
     SetMenuIcons(*menus);
     m_menus = std::move(menus);
+    if (m_playerPane) m_playerPane->SetPlayerMenu(m_menus->GetSubMenu(MENU_PLAYER));
 }

@@ -1,22 +1,12 @@
 #include "MainPaneMaker.h"
 #include "IMainPane.h"
 #include "panes/MainPaneUI.h"
+#include "panes/PlayerPaneUI.h"
 #include "ui/UIContainer.h"
 
 #include <string>
 
 namespace {
-
-// The player page's pane until the player pane takes its place.
-class CPlayerPaneStandIn : public CVerticalLayoutUI, public IPlayerPane {
-public:
-    void LoadLayout() override {}
-    void LinkPane(IMainPane*) override {}
-    int GetState() const override { return 0; }
-    void StopAndReset() override {}
-    void OnPlayerEvent(WPARAM, LPARAM) override {}
-    void OnDriveRemoved(const std::wstring&, const std::wstring&) override {}
-};
 
 MainPaneMaker& Maker()
 {
@@ -31,7 +21,7 @@ CControlUI* MakeMainFramePane(const std::wstring& kind, CPaintManagerUI* manager
     if (Maker()) return Maker()(kind, manager, frame);
     if (kind == L"MainPane") return new CMainPaneUI(manager, frame, false);
     if (kind == L"BurnerPane") return new CMainPaneUI(manager, frame, true);
-    if (kind == L"PlayerPane") return new CPlayerPaneStandIn();
+    if (kind == L"PlayerPane") return new CPlayerPaneUI(manager);
     return nullptr;
 }
 

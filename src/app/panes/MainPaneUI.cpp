@@ -1,4 +1,5 @@
 #include "MainPaneUI.h"
+#include "PaneSkin.h"
 
 #include "AppStartup.h"
 #include "DBHelper.h"
@@ -197,19 +198,8 @@ void CMainPaneUI::BuildPane()
 {
     if (m_built) return;
     m_built = true;
-    CDialogBuilder builder;
-    CControlUI* root = builder.Create(m_burn ? L"pane_burn.xml" : L"pane_main.xml", {}, this, m_paintManager);
-    if (!root) {
+    if (!LoadPaneSkin(*this, m_burn ? L"pane_burn.xml" : L"pane_main.xml", this, m_paintManager)) {
         LogInfo(kCategory, "The pane's skin could not be built");
-        return;
-    }
-    // A bare placeholder left by the window's skin gives its room to the pane.
-    for (int i = GetCount() - 1; i >= 0; --i) {
-        CControlUI* child = GetItemAt(i);
-        if (child && child->GetClass() == L"ControlUI" && child->GetName().empty()) Remove(child);
-    }
-    if (!Add(root)) {
-        delete root;
         return;
     }
     m_listTab = dynamic_cast<CTabLayoutUI*>(Find(m_burn ? L"ID_TAB_BURN_LISTS" : L"ID_TAB_LISTS"));
