@@ -5,6 +5,7 @@
 #include "PlayerPaneUI.h"
 #include "VXMMainFrameWnd.h"
 #include "VXMSettings.h"
+#include "support/fake_media.h"
 #include "support/main_window_environment.h"
 #include "support/test_media.h"
 #include "platform/text.h"
@@ -110,6 +111,37 @@ TEST_F(CPlayerPaneTest, TheMenuHasItsStructureAndFollowsThePage)
     EXPECT_TRUE(menu->IsChecked(32917));  // 150%
     EXPECT_TRUE(menu->IsChecked(ID_PLAYER_SUBTITLE_HIDE));
     EXPECT_FALSE(menu->IsChecked(ID_PLAYER_SUBTITLE_DEFAULT));
+}
+
+TEST_F(CPlayerPaneTest, AMediaHandedOverPlaysFromItsPositionAndDiscSourcesShareOneEntry)
+{
+    ASSERT_FALSE(FindProgramInPath(L"mplayer").empty()) << "Debian's mplayer is not installed";
+    vxmtest::CTempDir dir;
+    const std::string clip = dir.File("handed over.mp4");
+    ASSERT_TRUE(vxmtest::MakeVideoClip(clip, 6.0));
+    struct CClip : CStubMedia {
+        std::wstring path;
+        std::wstring GetSourcePath() const override { return path; }
+    } media;
+    media.path = Utf8ToWide(clip);
+    window->GetPaintManager()->SendNotify(pane, L"add_to_player", reinterpret_cast<WPARAM>(&media), 3000);
+    ASSERT_EQ(pane->PlayState, PLAY_STATE_PLAYING);
+    EXPECT_EQ(pane->CurrentPath, media.path);
+    ASSERT_TRUE(Pump([this] { return pane->PositionSeconds >= 3.0; }));
+
+    // Every DVD source plays as the one "dvdnav://" entry; the source moves.
+    struct CTitle : CStubDVDTitle {
+        std::wstring GetDiscPath() const override { return L"/media/MY_DVD/"; }
+    } title;
+    window->GetPaintManager()->SendNotify(pane, L"add_to_player", reinterpret_cast<WPARAM>(&title), 0);
+    EXPECT_EQ(pane->DiscDevice, L"/media/MY_DVD");
+    EXPECT_EQ(pane->CurrentPath, L"dvdnav://");
+    pane->PlayDisc(L"/images/film.iso");
+    EXPECT_EQ(pane->DiscDevice, L"/images/film.iso");
+    EXPECT_EQ(pane->GetPlaylist().Size(), 2u);
+    EXPECT_EQ(pane->GetPlaylist().Find(L"dvdnav://"), 1);
+    pane->Stop();
+    EXPECT_EQ(pane->GetPlayer(), nullptr);
 }
 
 TEST_F(CPlayerPaneTest, ARealSessionPlaysPausesSeeksSwitchesTracksAndMovesOn)

@@ -4,6 +4,7 @@
 
 #include "AppStartup.h"
 #include "DlgSelectDVD.h"
+#include "IVXMMedia.h"
 #include "MainFrameCommands.h"
 #include "MediaFileTypes.h"
 #include "VXMGlobal.h"
@@ -126,11 +127,8 @@ void CPlayerPaneUI::RemoveSelectedEntry()
     if (m_scanning || !m_playlist) return;
     const int selected = m_playlist->GetCurSel();
     if (!Playlist.At(selected)) return;
-    // Only the playing entry stops the playback.
-    if (selected == Playlist.CurrentIndex()) {
-        StopPlayback();
-        LeaveFullScreen();
-    }
+    StopPlayback();
+    LeaveFullScreen();
     Playlist.Remove(selected);
     m_playlist->RemoveAt(selected);
     const PlaylistEntry* current = Playlist.Current();
@@ -241,6 +239,19 @@ void CPlayerPaneUI::PlayDisc(const std::wstring& source)
     DiscDevice = source;
     while (DiscDevice.size() > 1 && DiscDevice.back() == L'/') DiscDevice.pop_back();
     OpenAndPlay(L"dvdnav://", 0.0);
+}
+
+void CPlayerPaneUI::PlayMedia(IVXMMedia* media, double startSeconds)
+{
+    if (!media || m_scanning) return;
+    switch (media->GetMediaKind()) {
+    case 1: PlayDisc(static_cast<IVXMDVDTitle*>(media)->GetDiscPath()); break;
+    case 2:
+        DiscDevice = static_cast<IVXMDiscAudiotrack*>(media)->GetDrivePath();
+        OpenAndPlay(media->GetSourcePath(), startSeconds);
+        break;
+    default: OpenAndPlay(media->GetSourcePath(), startSeconds); break;
+    }
 }
 
 void CPlayerPaneUI::LoadSubtitleFile()

@@ -203,6 +203,9 @@ void CPlayerPaneUI::Notify(TNotifyUI& msg)
         PlayEntry(m_playlist->GetItemIndex(sender));
     } else if (type == L"dvdnavmousemove" && fromPlayer) {
         SetMousePosition(GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam));
+    } else if (type == L"add_to_player" && msg.wParam) {
+        // The preview hands its media over with its position in milliseconds.
+        PlayMedia(reinterpret_cast<IVXMMedia*>(msg.wParam), static_cast<double>(msg.lParam) / 1000.0);
     } else if (type == L"showmainrightkeymenu" && fromPlayer) {
         const QPoint at = QCursor::pos();
         ::PostMessage(PaintWindow(), WM_CONTEXTMENU, 0, MAKELPARAM(at.x(), at.y()));

@@ -93,6 +93,9 @@ public:
     void ClearPlaylist();
     void ScanMediaFolder(const std::wstring& folder);
     void PlayDisc(const std::wstring& source);
+    // A media handed over by another page, from the given second: a DVD
+    // title plays its disc, a CD track its drive.
+    void PlayMedia(IVXMMedia* media, double startSeconds);
     // The "Open" entries of the player menu at the open-menu button.
     void ShowOpenMenu();
 
