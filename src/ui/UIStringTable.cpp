@@ -127,6 +127,7 @@ const std::vector<TUIDictionaryEntry> kDictionary = {
     {L"ID_STRING_BURN_CLOSE", L"Close"},
     {L"ID_STRING_BURN_SAVE_ISO", L"Save the disc image as"},
     {L"ID_STRING_BATCH_COMPUTER", L"Computer"},
+    {L"ID_STRING_PLAYER_SUBTITLE_NAME", L"This subtitle file cannot be loaded: its name holds a quote or a line break."},
 };
 }  // namespace
 
