@@ -3,13 +3,16 @@
 // profile is chosen through the chooser's message, convert all runs the
 // engine in this process, the row ends done, the output has the expected
 // streams, the history database holds the record and the HTML5 page lies
-// beside the output.
+// beside the output; the media manager counts the record under its profile
+// and lists it, a removal moves it to the recycle bin and a restore back.
 #include "DBHelper.h"
+#include "HistoryListUI.h"
 #include "IProfile.h"
 #include "MainPaneUI.h"
 #include "MainPaneMaker.h"
 #include "MediaHandler.h"
 #include "MediaListUI.h"
+#include "MediaManagerListUI.h"
 #include "ProfileChooserMessages.h"
 #include "VXMMainFrameWnd.h"
 #include "VXMMediaExports.h"
@@ -124,6 +127,34 @@ TEST(ConvertRoad, AClipAddedAndConvertedEndsDoneWithItsStreamsHistoryAndPage)
     bool opened = false;
     for (const std::wstring& call : desktop.Calls()) opened |= call.find(L".html") != std::wstring::npos;
     EXPECT_TRUE(opened);
+
+    // The media manager counts it under its profile without a restart, and lists it.
+    CMediaManagerListUI* tree = pane->GetMediaManagerList();
+    CHistoryListUI* history = pane->GetHistoryList();
+    ASSERT_TRUE(tree && history);
+    CMediaManagerElementUI* node = tree->FindChild(MEDIAMAN_PROFILE, chosen->GetName());
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->GetRecordCount(), 1);
+    EXPECT_EQ(node->GetNodeText(), chosen->GetTargetDevice());
+    tree->SelectItem(tree->GetItemIndex(node));
+    ASSERT_EQ(history->GetCount(), 1);
+    EXPECT_TRUE(history->IsVisible());
+    EXPECT_EQ(history->GetHistoryItem(0)->GetOutputPath(), output);
+    // Removed, it moves to the recycle bin; restored, it is back under its profile.
+    CMediaManagerElementUI* bin = tree->GetTopNode(MEDIAMAN_RECYCLE_BIN);
+    ASSERT_NE(bin, nullptr);
+    history->SelectItem(0);
+    ASSERT_TRUE(history->OnMenuCommand(32791));
+    EXPECT_EQ(history->GetCount(), 0);
+    EXPECT_EQ(node->GetRecordCount(), 0);
+    EXPECT_EQ(bin->GetRecordCount(), 1);
+    tree->SelectItem(tree->GetItemIndex(bin));
+    ASSERT_EQ(history->GetCount(), 1);
+    history->GetHistoryItem(0)->SendRecordNotify(L"historyitem_restore");
+    EXPECT_EQ(history->GetCount(), 0);
+    EXPECT_EQ(bin->GetRecordCount(), 0);
+    EXPECT_EQ(node->GetRecordCount(), 1);
+    EXPECT_EQ(db->GetConvertedCount(chosen->GetName()), 1);
 
     window->DestroyWindow();
     PumpUntil([] { return false; }, 100);

@@ -23,7 +23,7 @@ enum class HistoryVideoShown { WhenAnyText, Always, WhenSize };
 struct HistoryRecordLayout {
     int kindColumn;  // -1: every row is of `kind`
     int kind;
-    int id, firstPath, secondPath, thumbnail, duration, date;
+    int id, owner, firstPath, secondPath, thumbnail, duration, date;
     int videoCodec, fps, videoSize, audioCodec, audioBitrate;
     bool upperSize;
     HistoryVideoShown videoShown;
@@ -86,6 +86,8 @@ const char kSqlRecycleConverted[] = "UPDATE converted SET is_deleted = 1 WHERE i
 const char kSqlPurgeConverted[] = "UPDATE converted SET is_deleted = 2 WHERE id = ? AND is_deleted = 1;";
 const char kSqlRecycleDownloaded[] = "UPDATE downloaded SET is_deleted = 1 WHERE id = ? AND is_deleted = 0;";
 const char kSqlPurgeDownloaded[] = "UPDATE downloaded SET is_deleted = 2 WHERE id = ? AND is_deleted = 1;";
+const char kSqlRestoreConverted[] = "UPDATE converted SET is_deleted = 0 WHERE id = ? AND is_deleted = 1;";
+const char kSqlRestoreDownloaded[] = "UPDATE downloaded SET is_deleted = 0 WHERE id = ? AND is_deleted = 1;";
 const char kSqlRecycledCount[] =
     "SELECT COUNT(*) FROM (SELECT id FROM converted WHERE is_deleted = 1 UNION ALL SELECT id FROM downloaded "
     "WHERE is_deleted = 1 UNION ALL SELECT id FROM recorded WHERE is_deleted = 1);";
@@ -156,15 +158,16 @@ std::wstring StoredAudioText(const CppSQLite3Query& q, int codecCol, int bitrate
 
 using Shown = HistoryVideoShown;
 // Columns of `SELECT * FROM converted`, `SELECT * FROM downloaded` and the recycle bin's union.
-const HistoryRecordLayout kConvertedLayout{-1, 0, 0, 3, 4, 5, 6, 16, 7, 9, 10, 11, 12, true, Shown::WhenAnyText};
-const HistoryRecordLayout kDownloadedLayout{-1, 1, 0, 2, 3, 4, 5, 15, 6, 8, 9, 10, 11, false, Shown::Always};
-const HistoryRecordLayout kRecycledLayout{0, 0, 1, 3, 4, 5, 6, 16, 7, 9, 10, 11, 12, false, Shown::WhenSize};
+const HistoryRecordLayout kConvertedLayout{-1, 0, 0, 1, 3, 4, 5, 6, 16, 7, 9, 10, 11, 12, true, Shown::WhenAnyText};
+const HistoryRecordLayout kDownloadedLayout{-1, 1, 0, 1, 2, 3, 4, 5, 15, 6, 8, 9, 10, 11, false, Shown::Always};
+const HistoryRecordLayout kRecycledLayout{0, 0, 1, 2, 3, 4, 5, 6, 16, 7, 9, 10, 11, 12, false, Shown::WhenSize};
 
 VXM_HISTORY_RECORD ReadRecord(const CppSQLite3Query& q, const HistoryRecordLayout& c)
 {
     VXM_HISTORY_RECORD r;
     r.kind = c.kindColumn >= 0 ? q.getIntField(c.kindColumn) : c.kind;
     r.id = q.getInt64Field(c.id);
+    r.ownerName = Utf8ToWide(q.getStringField(c.owner));
     r.firstPath = Utf8ToWide(q.getStringField(c.firstPath));
     r.secondPath = Utf8ToWide(q.getStringField(c.secondPath));
     r.durationMs = q.getInt64Field(c.duration);
@@ -601,10 +604,10 @@ bool CDBHelper::ReadRecycledRecord(VXM_HISTORY_RECORD& record)
 
 // ---------------------------------------------------------------- recycle bin
 
-bool CDBHelper::DeleteRecord(const char* softSql, const char* purgeSql, std::int64_t id, bool purge)
+bool CDBHelper::UpdateRecord(const char* sql, std::int64_t id)
 {
     return Guarded("update records", false, false, [&] {
-        CppSQLite3Statement& update = Statement(purge ? purgeSql : softSql);
+        CppSQLite3Statement& update = Statement(sql);
         update.bind(1, id);
         update.execDML();
         return true;
@@ -613,10 +616,20 @@ bool CDBHelper::DeleteRecord(const char* softSql, const char* purgeSql, std::int
 
 bool CDBHelper::DeleteConvertedRecord(std::int64_t id, bool purge)
 {
-    return DeleteRecord(kSqlRecycleConverted, kSqlPurgeConverted, id, purge);
+    return UpdateRecord(purge ? kSqlPurgeConverted : kSqlRecycleConverted, id);
 }
 
 bool CDBHelper::DeleteDownloadedRecord(std::int64_t id, bool purge)
 {
-    return DeleteRecord(kSqlRecycleDownloaded, kSqlPurgeDownloaded, id, purge);
+    return UpdateRecord(purge ? kSqlPurgeDownloaded : kSqlRecycleDownloaded, id);
+}
+
+bool CDBHelper::RestoreConvertedRecord(std::int64_t id)
+{
+    return UpdateRecord(kSqlRestoreConverted, id);
+}
+
+bool CDBHelper::RestoreDownloadedRecord(std::int64_t id)
+{
+    return UpdateRecord(kSqlRestoreDownloaded, id);
 }

@@ -74,6 +74,7 @@ struct VXM_DOWNLOADED_INFO {
 struct VXM_HISTORY_RECORD {
     std::int64_t id = 0;
     int kind = 0;               // recycle bin: 0 converted, 1 downloaded, 2 recorded
+    std::wstring ownerName;     // the record's profile or site
     std::wstring firstPath;     // source path / page address
     std::wstring secondPath;    // output path / saved file
     std::wstring videoText;
@@ -122,6 +123,9 @@ public:
 
     bool DeleteConvertedRecord(std::int64_t id, bool purge);
     bool DeleteDownloadedRecord(std::int64_t id, bool purge);
+    // A record in the recycle bin is live again.
+    bool RestoreConvertedRecord(std::int64_t id);
+    bool RestoreDownloadedRecord(std::int64_t id);
 
     int GetRecycledCount();
     bool GetRecycledRecords();
@@ -153,7 +157,7 @@ private:
     T Guarded(const char* what, T noDatabase, T failed, F&& body);
     bool OpenCursor(const char* sql, const std::wstring* param, const char* what);
     bool ReadCursor(VXM_HISTORY_RECORD& record, const HistoryRecordLayout& layout, const char* what);
-    bool DeleteRecord(const char* softSql, const char* purgeSql, std::int64_t id, bool purge);
+    bool UpdateRecord(const char* sql, std::int64_t id);
     void DropStatements();
 
     // Order matters: statements and cursor go before the connection.

@@ -8,6 +8,7 @@
 #include "MainPaneMaker.h"
 #include "ModuleUpdate.h"
 #include "MediaHandler.h"
+#include "MediaManagerListUI.h"
 #include "SkinFolders.h"
 #include "VXMMediaExports.h"
 #include "VXMSettings.h"
@@ -78,6 +79,7 @@ CControlUI* CVXMMainFrameWnd::CreateControl(const std::wstring& className)
     if (className == L"OverlapButton") return new COverlapButton();
     if (className == L"CircularProgress") return new CCircularProgressUI();
     if (className == L"TextProgress") return new CTextProgressUI();
+    if (className == L"MediaManagerList") return new CMediaManagerListUI();
     if (className == L"MainPane" || className == L"BurnerPane" || className == L"PlayerPane")
         return MakeMainFramePane(className, &m_PaintManager, this);
     return nullptr;

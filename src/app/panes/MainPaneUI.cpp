@@ -3,6 +3,7 @@
 
 #include "AppStartup.h"
 #include "DBHelper.h"
+#include "HistoryListUI.h"
 #include "Html5Page.h"
 #include "IProfile.h"
 #include "IVXMDVDFile.h"
@@ -13,6 +14,7 @@
 #include "MediaHandler.h"
 #include "MediaFolders.h"
 #include "MediaListUI.h"
+#include "MediaManagerListUI.h"
 #include "OnlineMediaListItemUI.h"
 #include "PreviewPaneUI.h"
 #include "VXMGlobal.h"
@@ -104,6 +106,7 @@ CMainPaneUI::CMainPaneUI(CPaintManagerUI* manager, CVXMMainFrameWnd* frame, bool
 CMainPaneUI::~CMainPaneUI()
 {
     if (m_paintManager) m_paintManager->RemoveNotifier(this);
+    if (m_historyList) m_historyList->SetReleaseHook(nullptr);  // the preview may go first
     if (m_profileWnd && m_profileWnd->GetHWND()) m_profileWnd->DestroyWindow();
     m_profileWnd.reset();
     RemoveMenuPreview();
@@ -182,13 +185,13 @@ CControlUI* CMainPaneUI::CreateControl(const std::wstring& name)
         m_previewPane = new CPreviewPaneUI(m_paintManager);
         return m_previewPane;
     }
-    CControlUI** field = name == L"HistoryList"        ? &m_historyList
-                         : name == L"MediaManagerList" ? &m_mediaManagerList
-                                                       : nullptr;
-    if (field) {
-        CControlUI* c = registered();
-        *field = c->IsVisible() ? c : nullptr;
-        return c;
+    if (name == L"HistoryList") {
+        m_historyList = new CHistoryListUI;
+        return m_historyList;
+    }
+    if (name == L"MediaManagerList") {
+        m_mediaManagerList = new CMediaManagerListUI;
+        return m_mediaManagerList;
     }
     if (name == L"SizeProgress") return new CSizeProgressUI;
     return nullptr;
@@ -215,6 +218,7 @@ void CMainPaneUI::BuildPane()
         m_previewPane->LoadLayout();
     }
     LoadRowTemplates();
+    LinkHistory();
     if (m_mediaList) m_mediaList->LoadAppleProfiles();
     LoadCurrentProfile();
     if (m_burn) LoadBurnSettings();
@@ -919,6 +923,14 @@ bool CMainPaneUI::IsShutdownChecked() const
 
 void CMainPaneUI::OnListCommand(UINT id)
 {
+    if (id >= 32974 && id <= 32976) {
+        if (m_mediaManagerList) m_mediaManagerList->OnMenuCommand(id);
+        return;
+    }
+    if (IsHistoryShown()) {
+        m_historyList->OnMenuCommand(id);
+        return;
+    }
     if (!m_mediaList) return;
     m_mediaList->OnMenuCommand(id);
     OnListChanged();
@@ -926,7 +938,67 @@ void CMainPaneUI::OnListCommand(UINT id)
 
 void CMainPaneUI::PrepareListMenu(CMenu& menu, bool mediaManager)
 {
-    if (!mediaManager && m_mediaList) m_mediaList->UpdateContextMenu(&menu);
+    if (mediaManager) {
+        if (m_mediaManagerList) m_mediaManagerList->UpdateContextMenu(&menu);
+    } else if (IsHistoryShown()) {
+        m_historyList->UpdateContextMenu(&menu);
+    } else if (m_mediaList) {
+        m_mediaList->UpdateContextMenu(&menu);
+    }
+}
+
+// ---- history ------------------------------------------------------------------------------
+
+// The media manager lives in the pane's skin or beside the pane in the window's.
+void CMainPaneUI::LinkHistory()
+{
+    if (m_burn) return;
+    if (!m_mediaManagerList && m_paintManager)
+        m_mediaManagerList = dynamic_cast<CMediaManagerListUI*>(m_paintManager->FindControl(L"ID_LIST_HISTORY_CATEGORY"));
+    if (m_historyList) {
+        m_historyList->LoadAppleProfiles();
+        m_historyList->SetReleaseHook([this](IVXMMedia* media) {
+            if (m_previewPane && m_previewPane->GetMedia() == media) m_previewPane->SetMedia(nullptr);
+        });
+    }
+    if (!m_mediaManagerList) return;
+    m_mediaManagerList->SetHistoryList(m_historyList);
+    m_mediaManagerList->BuildTree();
+}
+
+bool CMainPaneUI::IsHistoryShown() const
+{
+    return m_historyList && m_listTab && m_listTab->GetCurSel() == 2;
+}
+
+void CMainPaneUI::OnHistoryCategory(int index)
+{
+    if (!m_mediaManagerList) return;
+    CMediaManagerElementUI* node = m_mediaManagerList->GetNode(index);
+    if (!node) return;
+    if (m_mediaManagerList->LoadHistory(index)) {
+        SelectListPage(2);
+        SetStatusText({});
+    } else if (node->GetKind() == MEDIAMAN_CONVERSION) {
+        OnListChanged();
+    }
+}
+
+void CMainPaneUI::AddConvertedEntry(const std::wstring& profileName)
+{
+    if (!m_mediaManagerList) return;
+    IProfileManager* catalogue = GetProfileManager();
+    for (int i = 0; catalogue && i < catalogue->GetProfileCount(); ++i)
+        if (IProfile* profile = catalogue->GetProfile(i); profile && profile->GetName() == profileName) {
+            m_mediaManagerList->AddConvertedEntry(profileName, profile->GetTargetDevice(), profile->GetDesc());
+            return;
+        }
+    m_mediaManagerList->AddConvertedEntry(profileName, profileName, {});
+}
+
+void CMainPaneUI::SelectFirstManagerEntry()
+{
+    if (m_mediaManagerList) m_mediaManagerList->SelectItem(0);
 }
 
 int CMainPaneUI::ContextArea(POINT client) const

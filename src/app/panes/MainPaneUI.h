@@ -16,8 +16,10 @@
 #include <string>
 #include <vector>
 
+class CHistoryListUI;
 class CMediaListItemUI;
 class CMediaListUI;
+class CMediaManagerListUI;
 class CPreviewPaneUI;
 class CVXMMainFrameWnd;
 class IProfile;
@@ -43,6 +45,8 @@ public:
     void BuildPane();
     bool IsBurnMode() const { return m_burn; }
     CMediaListUI* GetMediaList() const { return m_mediaList; }
+    CHistoryListUI* GetHistoryList() const { return m_historyList; }
+    CMediaManagerListUI* GetMediaManagerList() const { return m_mediaManagerList; }
     CControlUI* GetProfileSettingsPane() const { return m_profileSettings; }
     CConversionQueue& Queue() { return m_queue; }
     IProfile* GetCurrentProfile() const;
@@ -116,13 +120,14 @@ public:
     void StopAll() override;
     void OnTimerTick() override {}
     void RemoveDriveRows(const std::wstring& drive) override;
-    void AddConvertedEntry(const std::wstring&) override {}
+    void AddConvertedEntry(const std::wstring& profileName) override;
     void ImportCue(const std::wstring& path) override;
     bool AddCueTrackRow(IVXMMedia* track, const CCueRowInfo& info) override;
     bool CheckBurn() override;
     void RebuildSegments(IVXMMedia* media) override;
     void RefreshEffectMark(IVXMMedia* media) override;
-    void SelectFirstManagerEntry() override {}
+    void SelectFirstManagerEntry() override;
+    void OnHistoryCategory(int index) override;
     bool IsBurning() const override { return m_burning; }
     void OpenInsertedDisc(const std::wstring&, const std::wstring&) override {}
     void SetDiscSize(int size) override;
@@ -162,6 +167,8 @@ private:
     void RefreshProfileButtons();
     void ShowCurrentProfileSettings(CMediaListItemUI* row);
     void SelectListPage(int page);
+    void LinkHistory();
+    bool IsHistoryShown() const;
     void SetStatusText(const std::wstring& text);
     CMediaListItemUI* SelectedRow() const;
     CMediaListItemUI* AddRow(int position, IVXMMedia* media, int kind, int downloadFlag = 0);
@@ -180,8 +187,8 @@ private:
     CMediaListUI* m_mediaList = nullptr;
     CPreviewPaneUI* m_previewPane = nullptr;
     CControlUI* m_profileSettings = nullptr;
-    CControlUI* m_historyList = nullptr;
-    CControlUI* m_mediaManagerList = nullptr;
+    CHistoryListUI* m_historyList = nullptr;
+    CMediaManagerListUI* m_mediaManagerList = nullptr;
     CTabLayoutUI* m_listTab = nullptr;
     CControlUI* m_convertButton = nullptr;
     CControlUI* m_categoryButton = nullptr;
