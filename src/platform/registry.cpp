@@ -4,10 +4,12 @@
 #include "platform/folders.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <cwctype>
+#include <dirent.h>
 #include <fcntl.h>
 #include <map>
 #include <memory>
@@ -148,10 +150,28 @@ struct COp {
 
 // ---- file text ----------------------------------------------------------
 
-void AppendEscaped(std::string& out, const std::wstring& text)
+void AppendHex(std::string& out, unsigned char u)
 {
     static const char hex[] = "0123456789abcdef";
-    for (char c : WideToUtf8(text)) {
+    out += "\\x";
+    out += hex[u >> 4];
+    out += hex[u & 15];
+}
+
+// A byte of a name that is not UTF-8 (carried as U+DC80..U+DCFF) is written
+// as "\xHH", so the file stays UTF-8 and the name comes back unchanged.
+bool IsCarriedByte(wchar_t c) { return c >= 0xDC80 && c <= 0xDCFF; }
+
+void AppendEscaped(std::string& out, const std::wstring& text)
+{
+    std::string utf8;
+    for (wchar_t w : text) {
+        if (IsCarriedByte(w)) {
+            AppendHex(out, static_cast<unsigned char>(w - 0xDC00));
+            continue;
+        }
+        utf8 = WideToUtf8(std::wstring_view(&w, 1));
+        for (char c : utf8) {
         auto u = static_cast<unsigned char>(c);
         switch (c) {
         case '\\': out += "\\\\"; break;
@@ -160,13 +180,11 @@ void AppendEscaped(std::string& out, const std::wstring& text)
         case '\r': out += "\\r"; break;
         case '\t': out += "\\t"; break;
         default:
-            if (u < 0x20 || u == 0x7F) {
-                out += "\\x";
-                out += hex[u >> 4];
-                out += hex[u & 15];
-            } else {
+            if (u < 0x20 || u == 0x7F)
+                AppendHex(out, u);
+            else
                 out += c;
-            }
+        }
         }
     }
 }
@@ -227,12 +245,22 @@ int HexDigit(char c)
 bool ParseQuoted(const std::string& text, size_t& pos, std::wstring& out)
 {
     if (pos >= text.size() || text[pos] != '"') return false;
-    std::string bytes;
+    std::string bytes;  // UTF-8 read since the last carried byte
+    std::wstring done;
+    auto flush = [&] {
+        std::wstring part;
+        if (!Utf8ToWideStrict(bytes, part)) return false;
+        done += part;
+        bytes.clear();
+        return true;
+    };
     for (++pos; pos < text.size(); ++pos) {
         char c = text[pos];
         if (c == '"') {
             ++pos;
-            return Utf8ToWideStrict(bytes, out);
+            if (!flush()) return false;
+            out = std::move(done);
+            return true;
         }
         if (c != '\\') {
             bytes += c;
@@ -249,7 +277,13 @@ bool ParseQuoted(const std::string& text, size_t& pos, std::wstring& out)
             if (pos + 2 >= text.size()) return false;
             int hi = HexDigit(text[pos + 1]), lo = HexDigit(text[pos + 2]);
             if (hi < 0 || lo < 0) return false;
-            bytes += static_cast<char>(hi * 16 + lo);
+            const int value = hi * 16 + lo;
+            if (value >= 0x80) {
+                if (!flush()) return false;
+                done += static_cast<wchar_t>(0xDC00 + value);
+            } else {
+                bytes += static_cast<char>(value);
+            }
             pos += 2;
             break;
         }
@@ -434,6 +468,27 @@ private:
     int m_fd = -1;
 };
 
+// Temporary files of saves that never finished (the program was killed
+// between writing and renaming): "<file>.XXXXXX" beside the file. Run with
+// the file's lock held, so no other save is under way.
+void RemoveStaleTemporaries(const std::string& path)
+{
+    const std::string folder = FolderOf(path);
+    const size_t slash = path.find_last_of('/');
+    const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".";
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        if (!std::all_of(name.begin() + static_cast<long>(prefix.size()), name.end(),
+                         [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }))
+            continue;
+        ::unlink((folder + "/" + name).c_str());
+    }
+    ::closedir(dir);
+}
+
 bool WriteAtomically(const std::string& path, const std::string& text, std::string& error)
 {
     std::string folder = FolderOf(path);
@@ -538,6 +593,7 @@ struct CRoot {
             Report(L"cannot lock the settings file " + std::wstring(path.begin(), path.end()));
             return ERROR_WRITE_FAULT;
         }
+        RemoveStaleTemporaries(path);
         CNode fresh;
         ReadInto(fresh, path);
         for (const auto& op : pending) op.Apply(fresh);

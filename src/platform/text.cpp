@@ -13,6 +13,12 @@
 namespace {
 
 constexpr wchar_t kReplacement = 0xFFFD;
+// A byte that is no part of a valid sequence is carried as U+DC80..U+DCFF
+// (a lone low surrogate, never a character) and written back as that byte.
+constexpr char32_t kEscapeFirst = 0xDC80;
+constexpr char32_t kEscapeLast = 0xDCFF;
+
+wchar_t EscapeByte(unsigned char b) { return static_cast<wchar_t>(0xDC00 + b); }
 
 bool IsScalar(char32_t c) { return c < 0xD800 || (c > 0xDFFF && c <= 0x10FFFF); }
 
@@ -65,6 +71,19 @@ public:
 private:
     locale_t m_old;
 };
+
+// Widths and precisions, written or passed with '*', are cut here (the
+// translation check of the UI refuses written ones above it).
+constexpr int kMaxFormatWidth = 65536;
+
+// Digits of a width or precision, held at most one past the cap (no overflow).
+int ReadCount(const wchar_t*& p)
+{
+    int value = 0;
+    for (; *p >= L'0' && *p <= L'9'; ++p)
+        if (value <= kMaxFormatWidth) value = value * 10 + (*p - L'0');
+    return value > kMaxFormatWidth ? kMaxFormatWidth : value;
+}
 
 void AppendPadded(std::wstring& out, std::wstring_view text, int width, bool left)
 {
@@ -133,7 +152,7 @@ std::wstring Utf8ToWide(std::string_view text)
             if (b == 0xF0) lo = 0x90;
             if (b == 0xF4) hi = 0x8F;
         } else {
-            out += kReplacement;  // lone continuation byte, C0/C1, F5..FF
+            out += EscapeByte(b);  // lone continuation byte, C0/C1, F5..FF
             ++i;
             continue;
         }
@@ -147,8 +166,11 @@ std::wstring Utf8ToWide(std::string_view text)
             }
             c = (c << 6) | (p[j] & 0x3F);
         }
-        // A broken sequence becomes one U+FFFD; decoding resumes at the byte that broke it.
-        out += ok ? static_cast<wchar_t>(c) : kReplacement;
+        // Each byte of a broken sequence is escaped; decoding resumes at the byte that broke it.
+        if (ok)
+            out += static_cast<wchar_t>(c);
+        else
+            for (size_t k = i; k < j; ++k) out += EscapeByte(p[k]);
         i = j;
     }
     return out;
@@ -167,6 +189,10 @@ std::string WideToUtf8(std::wstring_view text)
                 c = 0x10000 + ((c - 0xD800) << 10) + (d - 0xDC00);
                 ++i;
             }
+        }
+        if (c >= kEscapeFirst && c <= kEscapeLast) {
+            out += static_cast<char>(c - 0xDC00);
+            continue;
         }
         AppendUtf8(out, c);
     }
@@ -222,16 +248,17 @@ std::wstring FormatWV(const wchar_t* format, va_list argsIn)
             starWidth = true;
             width = va_arg(args, int);
             if (width < 0) {
+                // A negative width pads on the right.
                 left = true;
-                width = -width;
+                spec += '-';
+                width = width < -kMaxFormatWidth ? kMaxFormatWidth : -width;
             }
+            if (width > kMaxFormatWidth) width = kMaxFormatWidth;
             spec += '*';
             ++p;
-        } else {
-            while (*p >= L'0' && *p <= L'9') {
-                width = width * 10 + (*p - L'0');
-                spec += static_cast<char>(*p++);
-            }
+        } else if (*p >= L'0' && *p <= L'9') {
+            width = ReadCount(p);
+            spec += std::to_string(width);
         }
         if (*p == L'.') {
             spec += '.';
@@ -239,14 +266,13 @@ std::wstring FormatWV(const wchar_t* format, va_list argsIn)
             precision = 0;
             if (*p == L'*') {
                 starPrec = true;
-                precision = va_arg(args, int);
+                precision = va_arg(args, int);  // negative: none
+                if (precision > kMaxFormatWidth) precision = kMaxFormatWidth;
                 spec += '*';
                 ++p;
             } else {
-                while (*p >= L'0' && *p <= L'9') {
-                    precision = precision * 10 + (*p - L'0');
-                    spec += static_cast<char>(*p++);
-                }
+                precision = ReadCount(p);
+                spec += std::to_string(precision);
             }
         }
 

@@ -4,7 +4,10 @@
 #include <string>
 #include <string_view>
 
-// Invalid input never throws: bad bytes become U+FFFD.
+// Invalid input never throws. Bytes that are not UTF-8 (a file name in
+// another encoding) are carried as U+DC80..U+DCFF and written back as the
+// same bytes, so every byte string survives Utf8ToWide and WideToUtf8.
+// Other wide values that are no character become U+FFFD.
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
 // Strict decoding for stored files: false on any malformed sequence.

@@ -1,5 +1,6 @@
 // The registry stand-in: keys and values, the file on disk, damage and concurrency.
 #include "platform/registry.h"
+#include "platform/text.h"
 #include "support/test_media.h"
 
 #include <gtest/gtest.h>
@@ -291,4 +292,43 @@ TEST_F(RegistryTest, ProcessesSavingAtOnceLeaveAWholeFileWithEveryValue)
     EXPECT_EQ(g_reports, 0);
     for (const auto& entry : fs::directory_iterator(m_user.parent_path()))
         EXPECT_TRUE(entry.path() == m_user || entry.path().extension() == ".lock") << entry.path() << " left behind";
+}
+
+TEST_F(RegistryTest, TemporaryFilesOfInterruptedSavesAreRemovedByTheNextSave)
+{
+    // What a save killed between writing and renaming leaves beside the file.
+    WriteText(m_user.string() + ".Ab3xZ9", "Vexmora registry 1\n[Software\\Half]\n");
+    WriteText(m_user.string() + ".q1w2e3", "");
+    WriteText(m_user.string() + ".lock", "");
+    WriteText(m_user.string() + ".notes", "the user's own");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, L"Software\\C", KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueEx(key, L"Name", CRegValue::String(L"abc")), ERROR_SUCCESS);
+    ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    EXPECT_FALSE(fs::exists(m_user.string() + ".Ab3xZ9"));
+    EXPECT_FALSE(fs::exists(m_user.string() + ".q1w2e3"));
+    EXPECT_TRUE(fs::exists(m_user.string() + ".lock"));
+    EXPECT_TRUE(fs::exists(m_user.string() + ".notes"));
+    int left = 0;
+    for (const auto& entry : fs::directory_iterator(m_user.parent_path()))
+        left += entry.path().filename().string().rfind("registry.txt.", 0) == 0;
+    EXPECT_EQ(left, 2);
+}
+
+TEST_F(RegistryTest, ANameThatIsNotUtf8ComesBackUnchangedAndTheFileStaysReadable)
+{
+    const std::wstring folder = Utf8ToWide("/home/user/caf\xE9 \xFF");  // Latin-1 bytes in a folder name
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, L"Software\\C", KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueEx(key, L"Folder", CRegValue::String(folder)), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueEx(key, L"Other", CRegValue::String(L"kept")), ERROR_SUCCESS);
+    ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    Reload();
+    CRegValue value;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, L"Software\\C", KEY_READ, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryValueEx(key, L"Folder", &value), ERROR_SUCCESS);
+    EXPECT_EQ(WideToUtf8(value.text), "/home/user/caf\xE9 \xFF");
+    EXPECT_EQ(RegQueryValueEx(key, L"Other", &value), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(g_reports, 0);
 }

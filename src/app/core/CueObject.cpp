@@ -50,10 +50,8 @@ std::wstring DecodeSheet(std::string_view bytes)
         return DecodeUtf16(bytes.substr(2), false);
     if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF")
         return DecodeUtf16(bytes.substr(2), true);
-    std::wstring text = Utf8ToWide(bytes);
-    bool replaced = text.find(L'\xFFFD') != std::wstring::npos;
-    if (!replaced || bytes.find("\xEF\xBF\xBD") != std::string_view::npos)
-        return text;
+    std::wstring text;
+    if (Utf8ToWideStrict(bytes, text)) return text;
     // Not UTF-8: sheets from Windows ripping tools are in the ANSI code page.
     text.clear();
     text.reserve(bytes.size());
