@@ -16,12 +16,21 @@ std::wstring CMarkupElement::GetAttribute(const std::wstring& attr, const std::w
     return fallback;
 }
 
+// Deepest nesting of elements a skin or language file may have.
+constexpr size_t kMarkupMaxDepth = 256;
+
 static bool ParseXml(QXmlStreamReader& reader, std::unique_ptr<CMarkupElement>& root, std::wstring& error)
 {
     std::vector<CMarkupElement*> stack;
     while (!reader.atEnd()) {
         QXmlStreamReader::TokenType token = reader.readNext();
         if (token == QXmlStreamReader::StartElement) {
+            if (stack.size() >= kMarkupMaxDepth) {
+                error = L"elements nested deeper than " + std::to_wstring(kMarkupMaxDepth) + L" (line " +
+                        std::to_wstring(reader.lineNumber()) + L")";
+                root.reset();
+                return false;
+            }
             auto element = std::make_unique<CMarkupElement>();
             element->name = reader.name().toString().toStdWString();
             element->line = static_cast<int>(reader.lineNumber());

@@ -19,7 +19,9 @@ struct CMarkupElement {
 
 class CMarkup {
 public:
-    // Parses XML text; false (and an error text) when it is not well formed.
+    // Parses XML text; false (and an error text) when it is not well formed
+    // or nests elements deeper than 256 levels (building and freeing such a
+    // tree would exhaust the stack).
     bool Load(const std::wstring& xml);
     bool LoadFromFile(const std::wstring& path);
     void Release() { m_root.reset(); m_error.clear(); }

@@ -4,6 +4,19 @@
 #include <QtGlobal>
 #include <cwchar>
 
+namespace {
+
+// A written width or precision the formatter takes as it stands.
+bool WithinFormatWidth(const std::wstring& format, size_t from, size_t to)
+{
+    long long value = 0;
+    for (size_t k = from; k < to; ++k)
+        if ((value = value * 10 + (format[k] - L'0')) > kMaxFormatWidth) return false;
+    return true;
+}
+
+}  // namespace
+
 bool GetFormatSignature(const std::wstring& format, std::wstring* signature)
 {
     std::wstring sig;
@@ -27,6 +40,7 @@ bool GetFormatSignature(const std::wstring& format, std::wstring* signature)
             size_t digits = i;
             while (i < n && format[i] >= L'0' && format[i] <= L'9') ++i;
             if (i < n && format[i] == L'$' && i > digits) return false;  // positional
+            if (!WithinFormatWidth(format, digits, i)) return false;
         }
         if (i < n && format[i] == L'.') {
             ++i;
@@ -34,7 +48,9 @@ bool GetFormatSignature(const std::wstring& format, std::wstring* signature)
                 sig += L'i';
                 ++i;
             } else {
+                const size_t digits = i;
                 while (i < n && format[i] >= L'0' && format[i] <= L'9') ++i;
+                if (!WithinFormatWidth(format, digits, i)) return false;
             }
         }
         std::wstring length;

@@ -4,6 +4,7 @@
 #include "ui_test_support.h"
 #include "ui/UICustomControls.h"
 #include "ui/UILanguage.h"
+#include "ui/UIMarkup.h"
 #include "ui/UIStringFormat.h"
 #include "ui/UIStringTable.h"
 #include "platform/text.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 using vxmtest::CTempDir;
+#include <climits>
 #include <filesystem>
 #include <fstream>
 
@@ -383,3 +385,37 @@ TEST(ShippedLanguages, EveryTranslationTakesTheArgumentsOfTheEnglishText)
     }
     CLanguageManager::Release();
 }
+
+namespace {
+
+TEST(UIFormatWidth, WidthsAndPrecisionsStopAtTheCapAndTranslationsAboveItAreRefused)
+{
+    EXPECT_EQ(FormatW(L"%4294967297d", 7), std::wstring(kMaxFormatWidth - 1, L' ') + L"7");
+    const std::wstring left = FormatW(L"%*d|", INT_MIN, 7);
+    EXPECT_EQ(left, L"7" + std::wstring(kMaxFormatWidth - 1, L' ') + L"|");
+    EXPECT_EQ(FormatW(L"%.99999999999s", L"abc"), L"abc");
+    EXPECT_EQ(FormatW(L"%9999999999.2f", 1.5).size(), static_cast<size_t>(kMaxFormatWidth));
+    EXPECT_TRUE(GetFormatSignature(L"%65536d", nullptr));
+    EXPECT_FALSE(GetFormatSignature(L"%65537d", nullptr));
+    EXPECT_FALSE(GetFormatSignature(L"%.99999999999s", nullptr));
+    EXPECT_EQ(FormatChecked(L"%99999999999d Dateien", L"%d files", 3), L"3 files");
+}
+
+TEST(UIMarkupDepth, NestingBeyondTheLimitIsRefusedWithoutAFault)
+{
+    auto nested = [](int depth) {
+        std::wstring xml;
+        xml.reserve(static_cast<size_t>(depth) * 7);
+        for (int i = 0; i < depth; ++i) xml += L"<a>";
+        for (int i = 0; i < depth; ++i) xml += L"</a>";
+        return xml;
+    };
+    CMarkup markup;
+    EXPECT_FALSE(markup.Load(nested(1'000'000)));
+    EXPECT_NE(markup.GetLastErrorMessage().find(L"deeper"), std::wstring::npos);
+    EXPECT_FALSE(markup.IsValid());
+    EXPECT_TRUE(markup.Load(nested(256)));  // the deepest nesting taken
+    EXPECT_FALSE(markup.Load(nested(257)));
+}
+
+}  // namespace
