@@ -38,6 +38,25 @@ std::string Ensure(const std::string& path)
 
 std::wstring Wide(const std::string& path) { return Utf8ToWide(path); }
 
+// Makes `path` and its missing parents, each new one mode 0700.
+bool MakeMissingFolders(const std::string& path)
+{
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+    const size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !MakeMissingFolders(path.substr(0, slash))) return false;
+    return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+// The folder exists and is the user's alone.
+bool EnsurePrivate(const std::string& path)
+{
+    struct stat st;
+    if (path.empty() || !MakeMissingFolders(path) || stat(path.c_str(), &st) != 0) return false;
+    if (!S_ISDIR(st.st_mode) || st.st_uid != getuid()) return false;
+    return (st.st_mode & 077) == 0 || chmod(path.c_str(), st.st_mode & 0700) == 0;
+}
+
 // An absolute path from the environment, or empty (XDG ignores relative ones).
 std::string EnvPath(const char* name)
 {
@@ -114,7 +133,16 @@ bool UsableTempFolder(const std::string& path)
 
 }  // namespace
 
-std::wstring GetUserDataFolder() { return Wide(Ensure(DataHome() + "/" + kMaker + "/" + kProduct)); }
+std::wstring GetUserDataFolder()
+{
+    const std::string path = DataHome() + "/" + kMaker + "/" + kProduct;
+    EnsurePrivate(path);
+    return Wide(TrimSlash(path));
+}
+
+bool MakePrivateFolder(const std::wstring& path) { return EnsurePrivate(TrimSlash(WideToUtf8(path))); }
+
+bool MakePrivateFile(const std::wstring& path) { return chmod(WideToUtf8(path).c_str(), 0600) == 0; }
 
 std::wstring GetMakerSharedFolder() { return Wide(Ensure(DataHome() + "/" + kMaker + "/Common")); }
 

@@ -4,7 +4,8 @@
 #pragma once
 #include <string>
 
-// $XDG_DATA_HOME/Kestrane/Vexmora Professional
+// $XDG_DATA_HOME/Kestrane/Vexmora Professional, mode 0700: it holds the
+// user's file paths (history, thumbnails, log, custom values).
 std::wstring GetUserDataFolder();
 // $XDG_DATA_HOME/Kestrane/Common
 std::wstring GetMakerSharedFolder();
@@ -21,6 +22,11 @@ std::wstring GetProgramFolder();
 std::wstring GetProgramDataFolder();
 std::wstring GetToolsFolder();
 std::wstring GetSkinFolder();
+// A folder of the user's own data: made with its missing parents mode 0700,
+// and an existing one of the user's closed to others. False when it cannot be.
+bool MakePrivateFolder(const std::wstring& path);
+// A file of the user's own data: readable and writable by the user alone (0600).
+bool MakePrivateFile(const std::wstring& path);
 // Temporary folder of the program: $TMPDIR/Kestrane-<uid>, mode 0700.
 std::wstring GetTempFolder();
 // Overrides for tests: the program folder (data, gnu and skin follow it).

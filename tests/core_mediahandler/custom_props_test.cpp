@@ -201,3 +201,52 @@ TEST_F(CCustomPropsTest, TheHandlerKeepsTheValuesInThePerUserDataFolder)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CCustomPropsTest, TextsASaveCouldNotWriteBackAreRefusedOnLoadAndKeptAside)
+{
+    const std::string files[] = {
+        "{ \"12\" : { \"vsize\" : { \"default\" : \"caf\xE9\" } } }\n",           // not UTF-8
+        "{ \"12\" : { \"vs\\u0000ize\" : { \"default\" : \"a\" } } }\n",       // NUL in a name
+        "{ \"12\" : { \"vsize\" : { \"values\" : [ \"\\udc80\" ] } } }\n",    // lone surrogate
+    };
+    for (const std::string& text : files) {
+        std::filesystem::remove(File() + ".bad");
+        std::ofstream(File(), std::ios::binary | std::ios::trunc) << text;
+        CCustomProps props(Path());
+        EXPECT_FALSE(props.Load()) << text;
+        props.SetCustomProp(3, "800", "800", "vb");
+        ASSERT_TRUE(props.Save());
+        EXPECT_EQ(ReadText(File() + ".bad"), text);  // the user's file, byte for byte
+    }
+    EXPECT_NE(ReadText(m_dir.File("vxm.log")).find("Failed to parse configuration: the file holds"), std::string::npos);
+
+    // Text that is UTF-8 comes back as it was.
+    const std::string text = "{ \"12\" : { \"title\" : { \"default\" : \"Gr\xC3\xBC\xC3\x9F\x65 \xE2\x98\x83\" } } }";
+    std::ofstream(File(), std::ios::binary | std::ios::trunc) << text;
+    CCustomProps props(Path());
+    ASSERT_TRUE(props.Load());
+    ASSERT_TRUE(props.Save());
+    CCustomProps again(Path());
+    ASSERT_TRUE(again.Load());
+    EXPECT_EQ((*again.GetRoot())["12"]["title"]["default"].asString(), "Gr\xC3\xBC\xC3\x9F\x65 \xE2\x98\x83");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CCustomPropsTest, ACommentBesideTheLastValueNeverSwallowsTheClosingBracket)
+{
+    std::ofstream(File(), std::ios::binary | std::ios::trunc) << "{\n   \"12\" : [ \"a\" ]//  }   \n}";
+    CCustomProps props(Path());
+    ASSERT_TRUE(props.Load());
+    props.SetCustomProp(7, "640x480", nullptr, "vsize");
+    ASSERT_TRUE(props.Save());
+    CCustomProps again(Path());
+    ASSERT_TRUE(again.Load()) << ReadText(File());
+    EXPECT_TRUE(*again.GetRoot() == *props.GetRoot());
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include "CustomProps.h"
 #include "Log.h"
 #include "VXMGlobal.h"
+#include "platform/folders.h"
 #include "platform/text.h"
 
 #include <json/reader.h>
@@ -32,6 +33,14 @@ std::string Render(const Json::Value& root)
 #pragma GCC diagnostic pop
 }
 
+std::string RenderWithoutComments(const Json::Value& root)
+{
+    Json::StreamWriterBuilder builder;
+    builder["commentStyle"] = "None";
+    builder["indentation"] = "   ";
+    return Json::writeString(builder, root) + "\n";
+}
+
 bool Parse(const std::string& text, Json::Value& root, std::string& errors)
 {
 #pragma GCC diagnostic push
@@ -41,6 +50,56 @@ bool Parse(const std::string& text, Json::Value& root, std::string& errors)
     if (!ok) errors = reader.getFormattedErrorMessages();
     return ok;
 #pragma GCC diagnostic pop
+}
+
+// Bytes that are not UTF-8 come out of Utf8ToWide as U+DC80..U+DCFF.
+bool IsValidUtf8(std::string_view text)
+{
+    for (wchar_t c : Utf8ToWide(text))
+        if (c >= 0xDC80 && c <= 0xDCFF) return false;
+    return true;
+}
+
+// Texts the writer gives back as read: UTF-8 throughout, and names without
+// NUL (it cuts a name there). `where` names the first one that is not.
+bool HoldsPlainText(const Json::Value& value, std::string& where)
+{
+    if (value.isString()) {
+        const char* begin = nullptr;
+        const char* end = nullptr;
+        value.getString(&begin, &end);
+        if (IsValidUtf8(std::string_view(begin, static_cast<size_t>(end - begin)))) return true;
+        where = "a value that is not UTF-8";
+        return false;
+    }
+    if (value.isObject()) {
+        for (auto it = value.begin(); it != value.end(); ++it) {
+            const char* end = nullptr;
+            const char* begin = it.memberName(&end);
+            const std::string_view name(begin, static_cast<size_t>(end - begin));
+            if (!IsValidUtf8(name) || name.find('\0') != std::string_view::npos) {
+                where = "a name that is not plain UTF-8 text";
+                return false;
+            }
+            if (!HoldsPlainText(*it, where)) return false;
+        }
+    } else if (value.isArray()) {
+        for (const Json::Value& element : value)
+            if (!HoldsPlainText(element, where)) return false;
+    }
+    return true;
+}
+
+// The text loads again as exactly this tree.
+bool ReadsBackAs(const std::string& text, const Json::Value& root)
+{
+    Json::Value again;
+    std::string errors;
+    try {
+        return Parse(text, again, errors) && again == root;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 }  // namespace
@@ -95,6 +154,13 @@ bool CCustomProps::Load()
         m_keepAside = true;
         return false;
     }
+    // A value a save could not write back unchanged: the file is not taken.
+    std::string where;
+    if (!HoldsPlainText(parsed, where)) {
+        LogError("main", "Failed to parse configuration: the file holds %s", where.c_str());
+        m_keepAside = true;
+        return false;
+    }
     *m_root = std::move(parsed);
     return true;
 }
@@ -102,8 +168,14 @@ bool CCustomProps::Load()
 bool CCustomProps::Save()
 {
     if (!m_root || m_root->empty()) return false;
-    const std::string text = Render(*m_root);
-    if (text.empty()) return false;
+    std::string text = Render(*m_root);
+    // The styled writer can close a bracket inside a comment it keeps: a text
+    // that would not load as this tree is written again without comments.
+    if (!ReadsBackAs(text, *m_root)) text = RenderWithoutComments(*m_root);
+    if (text.empty() || !ReadsBackAs(text, *m_root)) {
+        LogErrorW("main", L"Could not write file %s: the values do not read back as written\n", m_path.c_str());
+        return false;
+    }
 
     const fs::path path = ToFsPath(m_path);
     std::error_code ec;
@@ -136,6 +208,11 @@ bool CCustomProps::Save()
             LogErrorW("main", L"Could not write file %s (error %d)\n", m_path.c_str(), error);
             return false;
         }
+    }
+    if (!MakePrivateFile(Utf8ToWide(temp.string()))) {
+        fs::remove(temp, ec);
+        LogErrorW("main", L"Could not write file %s (error %d)\n", m_path.c_str(), errno);
+        return false;
     }
     fs::rename(temp, path, ec);
     if (ec) {

@@ -12,6 +12,7 @@
 
 #include "Log.h"
 #include "VXMGlobal.h"
+#include "platform/folders.h"
 #include "platform/text.h"
 
 namespace fs = std::filesystem;
@@ -286,6 +287,8 @@ bool CDBHelper::Init(const std::wstring& dataFolder)
                 m_db->execDML(table.create);
             }
         }
+        // The history holds the user's file paths: the user's alone.
+        MakePrivateFile(m_dbPath);
         return true;
     } catch (const CppSQLite3Exception& e) {
         LogDbError("init tables", e);
@@ -394,7 +397,7 @@ std::wstring CDBHelper::CopyThumbnail(const std::wstring& source)
 {
     std::error_code ec;
     fs::path folder(U8(GetThumbnailsFolder()));
-    fs::create_directories(folder, ec);
+    MakePrivateFolder(GetThumbnailsFolder());
     if (source.empty())
         return {};
     fs::path from(U8(source));
@@ -410,7 +413,9 @@ std::wstring CDBHelper::CopyThumbnail(const std::wstring& source)
         if (!claim)
             continue;
         std::fclose(claim);
-        if (fs::copy_file(from, target, fs::copy_options::overwrite_existing, ec))
+        MakePrivateFile(Utf8ToWide(target.string()));
+        if (fs::copy_file(from, target, fs::copy_options::overwrite_existing, ec) &&
+            MakePrivateFile(Utf8ToWide(target.string())))
             return Utf8ToWide(target.string());
         fs::remove(target, ec);
         return {};

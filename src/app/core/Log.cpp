@@ -1,6 +1,7 @@
 // The program's log on log4cpp: one file appender on the root category.
 #include "Log.h"
 #include "VXMGlobal.h"
+#include "platform/folders.h"
 #include "platform/text.h"
 
 #include <log4cpp/Category.hh>
@@ -108,8 +109,9 @@ void InitLogger(const char* path)
         std::uintmax_t size = std::filesystem::file_size(logPath, ec);
         if (!ec && size > kMaxLogSize) truncated = std::filesystem::remove(logPath, ec) && !ec;
 
-        if (!file.empty() && CanAppend(logPath)) {
-            auto* appender = new log4cpp::FileAppender("default", file, true, 0644);
+        // The log names the user's files: the user's alone.
+        if (!file.empty() && CanAppend(logPath) && MakePrivateFile(Utf8ToWide(file))) {
+            auto* appender = new log4cpp::FileAppender("default", file, true, 0600);
             appender->setLayout(new log4cpp::TTCLayout());
             root.addAppender(appender);  // the category owns it
         }
