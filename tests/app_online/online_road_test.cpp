@@ -6,6 +6,7 @@
 #include "MainFrameDialogs.h"
 #include "MainPaneMaker.h"
 #include "MainPaneUI.h"
+#include "MediaManagerListUI.h"
 #include "MediaHandler.h"
 #include "MediaListUI.h"
 #include "OnlineMediaListItemUI.h"
@@ -155,6 +156,12 @@ TEST_F(COnlineFixture, APastedAddressDownloadsIsRecordedAndConvertsAsAsked)
     ASSERT_TRUE(db->ReadDownloadedRecord(record));
     EXPECT_EQ(record.firstPath, L"https://vimeo.com/42");
     EXPECT_EQ(record.secondPath, Utf8ToWide(downloaded));
+    // The media manager counts it under its site without a restart.
+    CMediaManagerListUI* tree = m_pane->GetMediaManagerList();
+    ASSERT_NE(tree, nullptr);
+    CMediaManagerElementUI* site = tree->FindChild(MEDIAMAN_SITE, L"Vimeo");
+    ASSERT_NE(site, nullptr);
+    EXPECT_EQ(site->GetRecordCount(), 1);
 
     // Convert-all reached the online row, so the downloaded file converts.
     ASSERT_TRUE(PumpUntil([&] { return fileRow->GetStatus() == ITEM_STATUS_DONE || fileRow->GetStatus() == ITEM_STATUS_FAILED; },

@@ -47,6 +47,8 @@ public:
     virtual void RemoveDriveRows(const std::wstring& drive) = 0;
     // Counts one converted entry in the media manager (converter pane).
     virtual void AddConvertedEntry(const std::wstring& profileName) = 0;
+    // Counts one downloaded entry under its site in the media manager.
+    virtual void AddDownloadedEntry(const std::wstring& siteName) {}
     // Imports a cue sheet.
     virtual void ImportCue(const std::wstring& path) = 0;
     // Burner pane: true when a burn may start now.

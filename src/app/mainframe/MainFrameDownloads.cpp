@@ -94,7 +94,10 @@ void CVXMMainFrameWnd::OnDownloaderEvent(int type, const VXM_DOWNLOAD_RECORD& re
         const int position = row ? list->GetItemIndex(row) : -1;
         IVXMMedia* media = m_mediaHandler ? m_mediaHandler->AddFile(record.filePath, static_cast<short>(position), 8) : nullptr;
         if (!media) break;
-        CDBHelper::GetInstance()->AddDownloadedRecord(record.siteName, record.pageUrl, record.thumbnailPath, media);
+        // The media manager counts it under its site once the history holds it.
+        if (CDBHelper::GetInstance()->AddDownloadedRecord(record.siteName, record.pageUrl, record.thumbnailPath, media) &&
+            m_mainPane)
+            m_mainPane->AddDownloadedEntry(record.siteName);
         // A conversion asked for while the file was on its way starts when its row is there.
         if (auto* mainPane = dynamic_cast<CMainPaneUI*>(pane); mainPane && row && row->IsConvertAfterDownload())
             mainPane->ConvertWhenAdded(media);

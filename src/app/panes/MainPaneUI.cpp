@@ -996,6 +996,11 @@ void CMainPaneUI::AddConvertedEntry(const std::wstring& profileName)
     m_mediaManagerList->AddConvertedEntry(profileName, profileName, {});
 }
 
+void CMainPaneUI::AddDownloadedEntry(const std::wstring& siteName)
+{
+    if (m_mediaManagerList) m_mediaManagerList->AddDownloadedEntry(siteName);
+}
+
 void CMainPaneUI::SelectFirstManagerEntry()
 {
     if (m_mediaManagerList) m_mediaManagerList->SelectItem(0);

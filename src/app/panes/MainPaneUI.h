@@ -121,6 +121,7 @@ public:
     void OnTimerTick() override {}
     void RemoveDriveRows(const std::wstring& drive) override;
     void AddConvertedEntry(const std::wstring& profileName) override;
+    void AddDownloadedEntry(const std::wstring& siteName) override;
     void ImportCue(const std::wstring& path) override;
     bool AddCueTrackRow(IVXMMedia* track, const CCueRowInfo& info) override;
     bool CheckBurn() override;
