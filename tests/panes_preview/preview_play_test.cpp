@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QImage>
 
 #include <cmath>
@@ -32,9 +34,16 @@ const std::string& HueClip()
 {
     static const std::string path = [] {
         const std::string file = vxmtest::GetTestMedia().folder + "/preview_hue.mkv";
-        if (!std::filesystem::exists(file))
-            vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=6,hue=h=t*60", "-c:v",
-                                "mpeg4", "-q:v", "2", file});
+        if (!std::filesystem::exists(file)) {
+            // Written under a name of this process and renamed whole: test
+            // programs running side by side never read a half-written clip.
+            const std::string part = file + "." + std::to_string(getpid()) + ".part";
+            if (vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=6,hue=h=t*60", "-c:v",
+                                    "mpeg4", "-q:v", "2", "-f", "matroska", part})) {
+                std::error_code ec;
+                std::filesystem::rename(part, file, ec);
+            }
+        }
         return file;
     }();
     return path;
