@@ -25,27 +25,8 @@
 
 namespace {
 
-class CX11Environment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        EnsureUIApplication();
-        RegisterMediaLibrary();
-        SetProgramFolderForTesting(vxmtest::SourceDirW());
-        CPaintManagerUI::SetResourcePath(vxmtest::SourceDirW() + L"/skin");
-    }
-    void TearDown() override
-    {
-        UnRegisterMediaLibrary();
-        ShutdownUIApplication();
-    }
-};
-
-[[maybe_unused]] const bool g_env = [] {
-    vxmtest::RegisterPrivateHome();
-    ::testing::AddGlobalTestEnvironment(new CX11Environment);
-    return true;
-}();
+// On the X display xvfb-run gives.
+[[maybe_unused]] const bool g_env = vxmtest::RegisterMainWindowEnvironment(true, false);
 
 bool Pump(const std::function<bool()>& done, int timeoutMs) { return vxmtest::PumpUntil(done, timeoutMs); }
 
