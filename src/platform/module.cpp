@@ -2,7 +2,11 @@
 #include "platform/module.h"
 
 #include <dlfcn.h>
+#include <link.h>
+#include <filesystem>
 #include <utility>
+
+#include "platform/text.h"
 
 CModule::CModule(const std::string& name)
 {
@@ -32,4 +36,17 @@ void CModule::Unload()
 {
     if (m_handle) dlclose(m_handle);
     m_handle = nullptr;
+}
+
+std::wstring GetModuleFolder(const void* address)
+{
+    Dl_info info{};
+    link_map* map = nullptr;
+    if (!address || dladdr1(address, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) == 0 || !map) return {};
+    // The main program's entry has no name (its reported one is argv[0]).
+    const std::filesystem::path self = map->l_name && map->l_name[0] ? map->l_name : "/proc/self/exe";
+    std::error_code ec;
+    const std::filesystem::path file = std::filesystem::canonical(self, ec);
+    if (ec) return {};
+    return Utf8ToWide(file.parent_path().string());
 }

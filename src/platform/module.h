@@ -1,4 +1,4 @@
-// Dynamic loading of shared libraries by name.
+// Dynamic loading of shared libraries by name, and where loaded code lives.
 #pragma once
 #include <string>
 
@@ -21,3 +21,7 @@ public:
 private:
     void* m_handle = nullptr;
 };
+
+// Folder of the executable or shared library that holds `address` (code or
+// data of it); empty when unknown.
+std::wstring GetModuleFolder(const void* address);

@@ -1,12 +1,15 @@
 // A DVD folder through the program: "Open DVD Folder" analyses it, its
-// titles become rows, and a title row converts to a playable file.
+// titles become rows, and a title row converts to a playable file; a
+// damaged DVD folder is refused with a message.
 #include "program_window.h"
 
 #include "IVXMMedia.h"
 #include "MainFrameCommands.h"
 #include "MediaHandler.h"
 #include "VXMMediaExports.h"
+#include "support/dvd_damage.h"
 #include "support/test_media.h"
+#include "ui/UILanguage.h"
 #include "ui/desktop/FakeDesktop.h"
 
 #include <gtest/gtest.h>
@@ -74,6 +77,33 @@ TEST(DVDRoad, ATitleOfAnOpenedDVDFolderConverts)
     EXPECT_GE(probe->Probe(), 0);
     EXPECT_NEAR(probe->GetDuration(), 12000, 1000);
     probe->Release();
+}
+
+// A DVD folder whose information files crash the DVD parser: the program
+// says it cannot read the disc and goes on without rows.
+TEST(DVDRoad, ADamagedDVDFolderIsRefusedWithAMessage)
+{
+    vxmtest::CTempDir dir;
+    const std::string disc = MakeDisc(dir);
+    ASSERT_FALSE(disc.empty());
+    const std::string damaged = dir.File("DAMAGED");
+    ASSERT_TRUE(vxmtest::CopyDamagedDvd(disc, damaged, vxmtest::DvdDamages().front()));
+    CFakeDesktop desktop;
+    desktop.files.folderAnswer = Utf8ToWide(damaged);
+
+    CProgramWindow program(dir.File("out"));
+    ASSERT_TRUE(program.IsUp());
+    const std::wstring text = CLanguageManager::GetInstance()->LoadStringW(122);
+    ASSERT_FALSE(text.empty());
+    auto told = [&] {
+        for (const std::wstring& call : desktop.Calls())
+            if (call.rfind(L"MessageBox.Show:", 0) == 0 && call.find(text) != std::wstring::npos) return true;
+        return false;
+    };
+    SendMessageW(program.hwnd, WM_COMMAND, ID_OPEN_DVD_FOLDER, 0);
+    ASSERT_TRUE(PumpUntil(told, 60000));
+    EXPECT_EQ(program.list->GetCount(), 0);
+    EXPECT_EQ(CMediaHandler::GetInstance()->GetDVDFile(), nullptr);
 }
 
 }  // namespace

@@ -25,12 +25,14 @@ struct dvd_chapter_entry {
     int first_cell = 0;        // first cell of the chapter (1-based)
     int last_cell = 0;         // last cell of the chapter (1-based)
     int cell_index = -1;       // first cell as a 0-based index into the title's cells
+    int pgc_cells = 0;         // cells of the chapter's program chain
 };
 
 struct dvd_cell_entry {
     float time = 0.0f;         // playback length in seconds
     int first_sector = 0;
     int last_sector = 0;
+    int last_vobu_sector = 0;  // navigation pack of the cell's last VOBU
     int block_type = 0;        // 1: part of an angle block
     int block_mode = 0;
 };
@@ -55,6 +57,7 @@ struct dvd_title_record {
     std::string height;
     std::string display_format;   // "LetterBox", "PanScan", ...
     int angle_count = 0;
+    int chain_length_ms = 0;   // summed playing time of the title's program chains
     std::vector<dvd_audio_entry> audio;
     std::vector<dvd_chapter_entry> chapters;
     std::vector<dvd_cell_entry> cells;
@@ -70,6 +73,7 @@ struct dvd_info {
 };
 
 // Reads the structure of the DVD at `path` (a device, an image, a disc's root
-// or a VIDEO_TS folder) into `info`. 0 on success; -1 when the path holds no
-// readable DVD (then `info` is left empty). `flags` is reserved (0).
+// or a VIDEO_TS folder) into `info`, through the DVD reader tool (see
+// DvdStructure.h). 0 on success; -1 when the path holds no readable DVD
+// (then `info` is left empty). `flags` is reserved (0).
 int parse_dvd(dvd_info& info, const char* path, int flags);

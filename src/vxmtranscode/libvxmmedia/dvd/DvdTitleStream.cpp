@@ -1,16 +1,33 @@
 #include "DvdTitleStream.h"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
+#include <dvdread/ifo_types.h>
 #include <dvdread/nav_read.h>
 #include <dvdread/nav_types.h>
 
+#include "DvdStructure.h"
 #include "EngineLog.h"
 
 namespace {
 
 constexpr const char* kLogCategory = "CDvdTitleStream";
+
+// libdvdread's errors go to the engine log; its notes are dropped.
+void DvdReadLog(void*, dvd_logger_level_t level, const char* format, va_list args)
+{
+    if (level != DVD_LOGGER_LEVEL_ERROR)
+        return;
+    char text[512];
+    std::vsnprintf(text, sizeof(text), format, args);
+    LogMessageA(kLogCategory, "libdvdread: %s", text);
+}
+
+const dvd_logger_cb kLogger = {DvdReadLog};
+
 constexpr int kCacheBlocks = 64;
 // Audio sent ahead of the pictures lies within the first second or so.
 constexpr std::int64_t kEarlyAudioBlocks = 1024;
@@ -28,6 +45,38 @@ CDvdTitleStream::~CDvdTitleStream()
 {
     if (m_file)
         DVDCloseFile(m_file);
+    if (m_reader)
+        DVDClose(m_reader);
+}
+
+const dvd_cell_entry& CDvdTitleStream::Cell(const Chain& chain, int number) const
+{
+    return m_title->cells[chain.first + static_cast<size_t>(number) - 1];
+}
+
+bool CDvdTitleStream::ChapterCells(const dvd_title_record& title, int first, int last, std::vector<CellRange>& out)
+{
+    out.clear();
+    const int count = static_cast<int>(title.chapters.size());
+    if (first < 1)
+        first = 1;
+    if (last == -1)
+        last = count;
+    if (first > count || last < first || last > count)
+        return false;
+    for (int j = first; j <= last; ++j) {
+        const dvd_chapter_entry& c = title.chapters[j - 1];
+        const long long chainStart = static_cast<long long>(c.cell_index) - (c.first_cell - 1);
+        if (c.first_cell < 1 || c.last_cell < c.first_cell || c.last_cell > c.pgc_cells || chainStart < 0 ||
+            chainStart + c.pgc_cells > static_cast<long long>(title.cells.size()))
+            return false;
+        if (!out.empty() && out.back().pgc == c.pgc && out.back().last_cell + 1 == c.first_cell) {
+            out.back().last_cell = c.last_cell;  // the next chapter of the same chain
+            continue;
+        }
+        out.push_back(CellRange{Chain{static_cast<size_t>(chainStart), c.pgc_cells}, c.pgc, c.first_cell, c.last_cell});
+    }
+    return !out.empty();
 }
 
 void CDvdTitleStream::AddExtent(std::uint32_t first, std::uint32_t count)
@@ -48,11 +97,12 @@ void CDvdTitleStream::AddExtent(std::uint32_t first, std::uint32_t count)
 
 // The VOBUs of one angle's cell in an interleaved block, followed through
 // the search information of their navigation packs.
-bool CDvdTitleStream::AddAngleCell(const cell_playback_t& cell, int angle)
+bool CDvdTitleStream::AddAngleCell(const dvd_cell_entry& cell, int angle)
 {
     std::uint8_t block[DVD_VIDEO_LB_LEN];
-    std::uint32_t sector = cell.first_sector;
-    for (int guard = 0; sector <= cell.last_sector && guard < 1000000; ++guard) {
+    std::uint32_t sector = static_cast<std::uint32_t>(cell.first_sector);
+    const std::uint32_t lastSector = static_cast<std::uint32_t>(cell.last_sector);
+    for (int guard = 0; sector <= lastSector && guard < 1000000; ++guard) {
         if (DVDReadBlocks(m_file, static_cast<int>(sector), 1, block) != 1 || !IsNavPack(block)) {
             LogMessageA(kLogCategory, "no navigation pack at sector %u of angle %d", sector, angle);
             return false;
@@ -72,69 +122,73 @@ bool CDvdTitleStream::AddAngleCell(const cell_playback_t& cell, int angle)
 
 bool CDvdTitleStream::Open(const std::string& device, int title, int firstChapter, int lastChapter, int angle)
 {
-    if (!m_disc.Open(device)) {
+    // Only a disc the reader tool could read is opened here.
+    m_disc = KnownDvdStructure(device);
+    if (!m_disc) {
         LogMessageA(kLogCategory, "\"%s\" holds no readable DVD", device.c_str());
         return false;
     }
-    const title_info_t* info = m_disc.Title(title);
-    if (!info) {
+    for (const dvd_title_record& r : m_disc->titles)
+        if (r.title_number == title)
+            m_title = &r;
+    if (!m_title) {
         LogMessageA(kLogCategory, "\"%s\" has no title %d", device.c_str(), title);
         return false;
     }
     if (angle < 1)
         angle = 1;
-    if (angle > std::max<int>(1, info->nr_of_angles)) {
+    if (angle > std::max(1, m_title->angle_count)) {
         LogMessageA(kLogCategory, "title %d has no angle %d", title, angle);
         return false;
     }
     // "-chapter N" alone plays chapter N only; no chapter plays the whole title.
     const int last = firstChapter < 1 ? -1 : lastChapter < 1 ? firstChapter : lastChapter;
-    std::vector<DvdCellRange> ranges;
-    if (!m_disc.ChapterCells(title, firstChapter, last, ranges)) {
+    std::vector<CellRange> ranges;
+    if (!ChapterCells(*m_title, firstChapter, last, ranges)) {
         LogMessageA(kLogCategory, "title %d of \"%s\" has no chapters %d to %d", title, device.c_str(), firstChapter,
                     lastChapter);
         return false;
     }
-    m_file = DVDOpenFile(m_disc.Reader(), ranges.front().title_set, DVD_READ_TITLE_VOBS);
+    m_reader = DVDOpen2(nullptr, &kLogger, device.c_str());
+    m_file = m_reader ? DVDOpenFile(m_reader, m_title->second_value, DVD_READ_TITLE_VOBS) : nullptr;
     if (!m_file) {
-        LogMessageA(kLogCategory, "the video files of title set %d cannot be opened", ranges.front().title_set);
+        LogMessageA(kLogCategory, "the video files of title set %d cannot be opened", m_title->second_value);
         return false;
     }
-    for (const DvdCellRange& range : ranges)
-        if (!AddCells(*range.pgc, range.first_cell, range.last_cell, angle))
+    for (const CellRange& range : ranges)
+        if (!AddCells(range.chain, range.first_cell, range.last_cell, angle))
             return false;
     if (m_totalBlocks == 0) {
         LogMessageA(kLogCategory, "title %d of \"%s\" holds no video", title, device.c_str());
         return false;
     }
     m_cache.resize(static_cast<size_t>(kCacheBlocks) * DVD_VIDEO_LB_LEN);
-    const DvdCellRange& head = ranges.front();
+    const CellRange& head = ranges.front();
     if (head.first_cell > 1)
-        m_startPts = VobuTime(head.pgc->cell_playback[head.first_cell - 1].first_sector, false);
-    const DvdCellRange& end = ranges.back();
-    if (end.last_cell < end.pgc->nr_of_cells)
-        AddTail(*end.pgc, end.last_cell);
+        m_startPts = VobuTime(static_cast<std::uint32_t>(Cell(head.chain, head.first_cell).first_sector), false);
+    const CellRange& end = ranges.back();
+    if (end.last_cell < end.chain.count)
+        AddTail(end.chain, end.last_cell);
     return true;
 }
 
-bool CDvdTitleStream::AddCells(const pgc_t& pgc, int first, int last, int angle)
+bool CDvdTitleStream::AddCells(const Chain& chain, int first, int last, int angle)
 {
     for (int c = first; c <= last;) {
-        const cell_playback_t& cell = pgc.cell_playback[c - 1];
+        const dvd_cell_entry& cell = Cell(chain, c);
         if (cell.block_type == BLOCK_TYPE_ANGLE_BLOCK && cell.block_mode == BLOCK_MODE_FIRST_CELL) {
             int end = c;
-            while (end < pgc.nr_of_cells && pgc.cell_playback[end - 1].block_mode != BLOCK_MODE_LAST_CELL)
+            while (end < chain.count && Cell(chain, end).block_mode != BLOCK_MODE_LAST_CELL)
                 ++end;
             const int pick = c + angle - 1 <= end ? c + angle - 1 : c;
-            if (!AddAngleCell(pgc.cell_playback[pick - 1], angle))
+            if (!AddAngleCell(Cell(chain, pick), angle))
                 return false;
-            m_lengthMs += DvdTimeToMs(pgc.cell_playback[pick - 1].playback_time);
             c = end + 1;
             continue;
         }
         if (cell.last_sector >= cell.first_sector)
-            AddExtent(cell.first_sector, cell.last_sector - cell.first_sector + 1);
-        m_lengthMs += DvdTimeToMs(cell.playback_time);
+            AddExtent(static_cast<std::uint32_t>(cell.first_sector),
+                      static_cast<std::uint32_t>(cell.last_sector - cell.first_sector + 1));
         ++c;
     }
     return true;
@@ -176,22 +230,22 @@ void CDvdTitleStream::MaskPack(std::uint8_t* pack, bool tail) const
     }
 }
 
-void CDvdTitleStream::AddTail(const pgc_t& pgc, int lastCell)
+void CDvdTitleStream::AddTail(const Chain& chain, int lastCell)
 {
-    m_endPts = VobuTime(pgc.cell_playback[lastCell - 1].last_vobu_start_sector, true);
+    m_endPts = VobuTime(static_cast<std::uint32_t>(Cell(chain, lastCell).last_vobu_sector), true);
     if (m_endPts < 0)
         return;
     m_tailStart = m_totalBlocks;
     // The next cells' first blocks (for an angle block, its first cell).
     std::int64_t left = kEarlyAudioBlocks;
-    for (int c = lastCell + 1; c <= pgc.nr_of_cells && left > 0; ++c) {
-        const cell_playback_t& cell = pgc.cell_playback[c - 1];
+    for (int c = lastCell + 1; c <= chain.count && left > 0; ++c) {
+        const dvd_cell_entry& cell = Cell(chain, c);
         if (cell.block_type == BLOCK_TYPE_ANGLE_BLOCK && cell.block_mode != BLOCK_MODE_FIRST_CELL)
             continue;
         if (cell.last_sector < cell.first_sector)
             continue;
         const std::int64_t count = std::min<std::int64_t>(left, cell.last_sector - cell.first_sector + 1);
-        AddExtent(cell.first_sector, static_cast<std::uint32_t>(count));
+        AddExtent(static_cast<std::uint32_t>(cell.first_sector), static_cast<std::uint32_t>(count));
         left -= count;
     }
 }

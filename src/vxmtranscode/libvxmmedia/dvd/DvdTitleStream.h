@@ -1,13 +1,17 @@
 // A DVD title's program stream as one seekable byte sequence: the sectors of
 // the title's cells (a chapter range of them, one angle of angle blocks) in
-// playing order.
+// playing order. The cells come from the structure the DVD reader tool
+// answered for the disc (DvdStructure.h); libdvdread only reads the title
+// set's video files here, never the disc's information files.
 #pragma once
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "DvdDisc.h"
+#include <dvdread/dvd_reader.h>
+
+#include "DvdInfo.h"
 
 class CDvdTitleStream {
 public:
@@ -26,8 +30,24 @@ public:
     bool Seek(std::int64_t position);
     std::int64_t Position() const { return m_position; }
     std::int64_t Size() const { return m_totalBlocks * DVD_VIDEO_LB_LEN; }
-    // Playing time of the chosen cells in ms.
-    int LengthMs() const { return m_lengthMs; }
+
+    // The cells of one program chain of a title: cells 1..count of the chain
+    // are the title's cells first..first + count - 1 (0-based).
+    struct Chain {
+        size_t first = 0;
+        int count = 0;
+    };
+    // Cells of chapters first..last (1-based; last -1 = to the title's end)
+    // of one program chain each, in playing order: cells first_cell..last_cell
+    // (1-based in `chain`). False when a chapter is not there or its cells lie
+    // outside the title's.
+    struct CellRange {
+        Chain chain;
+        int pgc = 0;
+        int first_cell = 0;
+        int last_cell = 0;
+    };
+    static bool ChapterCells(const dvd_title_record& title, int first, int last, std::vector<CellRange>& out);
 
 private:
     struct Extent {
@@ -35,11 +55,12 @@ private:
         std::uint32_t count = 0;     // sectors
         std::int64_t start = 0;      // first block's index in the stream
     };
+    const dvd_cell_entry& Cell(const Chain& chain, int number) const;
     void AddExtent(std::uint32_t first, std::uint32_t count);
     // Cells first..last (1-based) of a chain; of an angle block only the
     // angle's own cell.
-    bool AddCells(const pgc_t& pgc, int first, int last, int angle);
-    bool AddAngleCell(const cell_playback_t& cell, int angle);
+    bool AddCells(const Chain& chain, int first, int last, int angle);
+    bool AddAngleCell(const dvd_cell_entry& cell, int angle);
     bool FillCache(std::int64_t block);
     // Presentation start or end (90 kHz) of the VOBU whose navigation pack
     // is at the sector; -1 when it cannot be read.
@@ -51,14 +72,15 @@ private:
     // the range, everything but the audio that plays before its end.
     void MaskPack(std::uint8_t* pack, bool tail) const;
     // Appends the tail: the first blocks of the cells after `lastCell`.
-    void AddTail(const pgc_t& pgc, int lastCell);
+    void AddTail(const Chain& chain, int lastCell);
 
-    CDvdDisc m_disc;
+    std::shared_ptr<const dvd_info> m_disc;
+    const dvd_title_record* m_title = nullptr;
+    dvd_reader_t* m_reader = nullptr;
     dvd_file_t* m_file = nullptr;
     std::vector<Extent> m_extents;
     std::int64_t m_totalBlocks = 0;
     std::int64_t m_position = 0;
-    int m_lengthMs = 0;
     std::int64_t m_startPts = -1;    // 90 kHz; -1: nothing to drop at the start
     std::int64_t m_endPts = -1;      // 90 kHz; -1: no tail
     std::int64_t m_tailStart = -1;   // first block of the tail

@@ -1,40 +1,17 @@
 #include "MainMovie.h"
 
-#include "DvdDisc.h"
+#include "DvdStructure.h"
 #include "EngineLog.h"
 
 namespace {
 constexpr const char* kLogCategory = "CDravel";
-
-// Length in ms and chapter count of a title; -1 when it cannot be read.
-int TitleLength(CDvdDisc& disc, int number, int& chapters)
-{
-    chapters = 0;
-    const title_info_t* info = disc.Title(number);
-    ifo_handle_t* vts = info ? disc.TitleSet(info->title_set_nr) : nullptr;
-    if (!vts || info->vts_ttn < 1 || info->vts_ttn > vts->vts_ptt_srpt->nr_of_srpts)
-        return -1;
-    const ttu_t& ttu = vts->vts_ptt_srpt->title[info->vts_ttn - 1];
-    chapters = ttu.nr_of_ptts;
-    int length = 0;
-    int lastChain = -1;
-    for (int j = 0; j < ttu.nr_of_ptts; ++j) {
-        const int pgcn = ttu.ptt[j].pgcn;
-        if (pgcn == lastChain)
-            continue;
-        lastChain = pgcn;
-        if (pgcn < 1 || pgcn > vts->vts_pgcit->nr_of_pgci_srp || !vts->vts_pgcit->pgci_srp[pgcn - 1].pgc)
-            return -1;
-        length += DvdTimeToMs(vts->vts_pgcit->pgci_srp[pgcn - 1].pgc->playback_time);
-    }
-    return length;
-}
 }  // namespace
 
 void CDravel::InitDravel()
 {
     m_bStop.store(false);
     m_bFindEnd.store(false);
+    m_read.reset();
 }
 
 int CDravel::FindTitleNrOfMainmovie(const char* const* path, int discSizeMiB, std::atomic<int>* mainMovie,
@@ -47,31 +24,33 @@ int CDravel::FindTitleNrOfMainmovie(const char* const* path, int discSizeMiB, st
 
     if (!path || !*path || discSizeMiB <= 0 || !mainMovie)
         return -1;
-    CDvdDisc disc;
-    if (!disc.Open(*path))
+    if (m_bStop.load()) {
+        LogMessageA(kLogCategory, "main-movie detection of \"%s\" stopped before it began", *path);
         return -1;
-    int best = -1, bestLength = -1, bestChapters = -1;
-    for (int n = 1; n <= disc.TitleCount(); ++n) {
-        if (m_bStop.load()) {
-            LogMessageA(kLogCategory, "main-movie detection of \"%s\" stopped at title %d", *path, n);
-            return -1;
-        }
-        int count = 0;
-        const int length = TitleLength(disc, n, count);
-        if (length > bestLength || (length == bestLength && count > bestChapters)) {
-            best = n;
-            bestLength = length;
-            bestChapters = count;
-        }
     }
-    if (best < 0)
+    auto info = std::make_shared<dvd_info>();
+    if (ReadDvdStructure(*path, *info, &m_bStop) != 0)
+        return -1;
+    const dvd_title_record* best = nullptr;
+    for (const dvd_title_record& r : info->titles) {
+        if (!best || r.chain_length_ms > best->chain_length_ms ||
+            (r.chain_length_ms == best->chain_length_ms && r.chapters.size() > best->chapters.size()))
+            best = &r;
+    }
+    if (!best)
         return -1;
     if (chapters)
-        chapters->store(bestChapters);
+        chapters->store(static_cast<int>(best->chapters.size()));
     if (titleSet)
-        titleSet->store(disc.Title(best)->title_set_nr);
-    mainMovie->store(best);
+        titleSet->store(best->second_value);
+    mainMovie->store(best->title_number);
+    m_read = std::move(info);
     return 0;
+}
+
+std::shared_ptr<const dvd_info> CDravel::TakeStructure()
+{
+    return std::move(m_read);
 }
 
 void CDravel::ReleaseDravel()

@@ -186,7 +186,12 @@ void CVXMDVDFileImpl::FinishWatch()
 void CVXMDVDFileImpl::ParseThread()
 {
     const std::string path = WideToAnsi(m_strPath);
-    const int result = parse_dvd(m_info, path.c_str(), 0);
+    // The detection has read the disc already, unless it was stopped first.
+    int result = 0;
+    if (std::shared_ptr<const dvd_info> read = m_dravel.TakeStructure())
+        m_info = *read;
+    else
+        result = parse_dvd(m_info, path.c_str(), 0);
     m_nParseResult = result;
     if (result == 0)
         BuildTitleList();

@@ -1,7 +1,9 @@
 // A DVD source (a disc, an image or a folder with a DVD's files) opened into
 // titles. Open runs the main-movie detection on a thread while the caller's
-// thread pumps messages and a 1 s watchdog watches it; then a parse thread
-// reads the disc's structure and builds the titles, and the caller's thread
+// thread pumps messages and a 1 s watchdog watches it; the detection reads
+// the disc's structure through the DVD reader tool, a child process (see
+// dvd/DvdStructure.h). Then a parse thread builds the titles from that read
+// (reading the disc itself when the detection was stopped first), and the caller's thread
 // sends WM_VXM_DVD_PARSED to the notify window before Open returns (so the
 // report reaches the window even when Open runs on a worker thread that ends
 // right after). The destructor stops and joins both threads.

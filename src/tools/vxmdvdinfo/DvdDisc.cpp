@@ -4,21 +4,17 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "EngineLog.h"
-
 namespace {
 
-constexpr const char* kLogCategory = "CDvdDisc";
-
-// libdvdread's complaints go to the engine log at debug strength only: a
-// folder that is not a DVD is an answer, not an error.
+// libdvdread's errors go to standard error, which the engine logs when the
+// read fails; its notes are dropped.
 void DvdReadLog(void*, dvd_logger_level_t level, const char* format, va_list args)
 {
     if (level != DVD_LOGGER_LEVEL_ERROR)
         return;
     char text[512];
     std::vsnprintf(text, sizeof(text), format, args);
-    LogMessageA(kLogCategory, "libdvdread: %s", text);
+    std::fprintf(stderr, "libdvdread: %s\n", text);
 }
 
 const dvd_logger_cb kLogger = {DvdReadLog};
@@ -98,59 +94,13 @@ ifo_handle_t* CDvdDisc::TitleSet(int number)
     return ifo;
 }
 
-pgc_t* CDvdDisc::TitlePgc(int title, int* pgcn)
+bool CDvdDisc::HasTitleVideo(int number)
 {
-    const title_info_t* info = Title(title);
-    if (!info)
-        return nullptr;
-    ifo_handle_t* vts = TitleSet(info->title_set_nr);
-    if (!vts || info->vts_ttn < 1 || info->vts_ttn > vts->vts_ptt_srpt->nr_of_srpts)
-        return nullptr;
-    const ttu_t& ttu = vts->vts_ptt_srpt->title[info->vts_ttn - 1];
-    if (ttu.nr_of_ptts < 1)
-        return nullptr;
-    const int n = ttu.ptt[0].pgcn;
-    if (n < 1 || n > vts->vts_pgcit->nr_of_pgci_srp)
-        return nullptr;
-    if (pgcn)
-        *pgcn = n;
-    return vts->vts_pgcit->pgci_srp[n - 1].pgc;
-}
-
-bool CDvdDisc::ChapterCells(int title, int first, int last, std::vector<DvdCellRange>& out)
-{
-    out.clear();
-    const title_info_t* info = Title(title);
-    if (!info)
+    dvd_file_t* file = m_reader ? DVDOpenFile(m_reader, number, DVD_READ_TITLE_VOBS) : nullptr;
+    if (!file)
         return false;
-    ifo_handle_t* vts = TitleSet(info->title_set_nr);
-    if (!vts || info->vts_ttn < 1 || info->vts_ttn > vts->vts_ptt_srpt->nr_of_srpts)
-        return false;
-    const ttu_t& ttu = vts->vts_ptt_srpt->title[info->vts_ttn - 1];
-    if (first < 1)
-        first = 1;
-    if (last == -1)
-        last = ttu.nr_of_ptts;
-    if (first > ttu.nr_of_ptts || last < first || last > ttu.nr_of_ptts)
-        return false;
-    for (int j = first; j <= last; ++j) {
-        const ptt_info_t& ptt = ttu.ptt[j - 1];
-        if (ptt.pgcn < 1 || ptt.pgcn > vts->vts_pgcit->nr_of_pgci_srp)
-            return false;
-        pgc_t* pgc = vts->vts_pgcit->pgci_srp[ptt.pgcn - 1].pgc;
-        if (!pgc || !pgc->program_map || !pgc->cell_playback || ptt.pgn < 1 || ptt.pgn > pgc->nr_of_programs)
-            return false;
-        const int firstCell = pgc->program_map[ptt.pgn - 1];
-        const int lastCell = ptt.pgn < pgc->nr_of_programs ? pgc->program_map[ptt.pgn] - 1 : pgc->nr_of_cells;
-        if (firstCell < 1 || lastCell < firstCell || lastCell > pgc->nr_of_cells)
-            return false;
-        if (!out.empty() && out.back().pgc == pgc && out.back().last_cell + 1 == firstCell) {
-            out.back().last_cell = lastCell;  // the next chapter of the same chain
-            continue;
-        }
-        out.push_back(DvdCellRange{info->title_set_nr, pgc, firstCell, lastCell});
-    }
-    return !out.empty();
+    DVDCloseFile(file);
+    return true;
 }
 
 std::string CDvdDisc::VolumeLabel() const

@@ -1,16 +1,12 @@
-// The DVD structure reader: the title table and the title sets' program
-// chains turned into the DVD information record.
-#include "DvdInfo.h"
+#include "DiscStructure.h"
 
 #include <cstdio>
 #include <vector>
 
+#include "DvdAnswer.h"
 #include "DvdDisc.h"
-#include "EngineLog.h"
 
 namespace {
-
-constexpr const char* kLogCategory = "parse_dvd";
 
 std::string LanguageText(std::uint16_t code)
 {
@@ -167,6 +163,7 @@ bool ReadTitle(CDvdDisc& disc, int number, dvd_title_record& r)
             chains.push_back(pgcn);
     }
     int lengthMs = 0;
+    int chainMs = 0;
     bool streamsRead = false;
     std::vector<int> chainStartMs, chainCellBase;
     for (int pgcn : chains) {
@@ -180,6 +177,7 @@ bool ReadTitle(CDvdDisc& disc, int number, dvd_title_record& r)
             FillSubtitles(*vts->vtsi_mat, *pgc, r);
             streamsRead = true;
         }
+        chainMs += DvdTimeToMs(pgc->playback_time);
         chainStartMs.push_back(lengthMs);
         chainCellBase.push_back(static_cast<int>(r.cells.size()));
         for (int c = 0; pgc->cell_playback && c < pgc->nr_of_cells; ++c) {
@@ -189,6 +187,7 @@ bool ReadTitle(CDvdDisc& disc, int number, dvd_title_record& r)
             e.time = static_cast<float>(ms / 1000.0);
             e.first_sector = static_cast<int>(cell.first_sector);
             e.last_sector = static_cast<int>(cell.last_sector);
+            e.last_vobu_sector = static_cast<int>(cell.last_vobu_start_sector);
             e.block_type = cell.block_type;
             e.block_mode = cell.block_mode;
             r.cells.push_back(e);
@@ -203,7 +202,8 @@ bool ReadTitle(CDvdDisc& disc, int number, dvd_title_record& r)
         while (chain < chains.size() && chains[chain] != ptt.pgcn)
             ++chain;
         const pgc_t* pgc = vts->vts_pgcit->pgci_srp[ptt.pgcn - 1].pgc;
-        if (chain == chains.size() || !pgc->program_map || ptt.pgn < 1 || ptt.pgn > pgc->nr_of_programs)
+        if (chain == chains.size() || !pgc->program_map || !pgc->cell_playback || ptt.pgn < 1 ||
+            ptt.pgn > pgc->nr_of_programs)
             continue;
         dvd_chapter_entry e;
         e.pgc = ptt.pgcn;
@@ -211,6 +211,7 @@ bool ReadTitle(CDvdDisc& disc, int number, dvd_title_record& r)
         e.first_cell = pgc->program_map[ptt.pgn - 1];
         e.last_cell = ptt.pgn < pgc->nr_of_programs ? pgc->program_map[ptt.pgn] - 1 : pgc->nr_of_cells;
         e.cell_index = chainCellBase[chain] + e.first_cell - 1;
+        e.pgc_cells = pgc->nr_of_cells;
         int startMs = chainStartMs[chain];
         for (int c = 0; c + 1 < e.first_cell && c < pgc->nr_of_cells; ++c)
             if (CountsToLength(pgc->cell_playback[c]))
@@ -223,39 +224,41 @@ bool ReadTitle(CDvdDisc& disc, int number, dvd_title_record& r)
     r.minutes = lengthMs / 60000 % 60;
     r.seconds = lengthMs / 1000 % 60;
     r.milliseconds = lengthMs % 1000;
+    r.chain_length_ms = chainMs;
     return true;
 }
 
 }  // namespace
 
-int parse_dvd(dvd_info& info, const char* path, int)
+bool ReadDiscStructure(const std::string& path, dvd_info& info)
 {
     info = dvd_info();
     CDvdDisc disc;
-    if (!path || !disc.Open(path)) {
-        LogMessageA(kLogCategory, "\"%s\" holds no readable DVD", path ? path : "");
-        return -1;
+    if (!disc.Open(path)) {
+        std::fprintf(stderr, "\"%s\" holds no readable DVD\n", path.c_str());
+        return false;
     }
-    dvd_info out;
-    out.volume_label = disc.VolumeLabel();
+    info.volume_label = disc.VolumeLabel();
     int longest = -1;
     for (int n = 1; n <= disc.TitleCount(); ++n) {
         dvd_title_record r;
-        if (!ReadTitle(disc, n, r)) {
-            LogMessageA(kLogCategory, "title %d of \"%s\" cannot be read; left out", n, path);
+        if (!ReadTitle(disc, n, r) || !DvdTitleFitsAnswer(r)) {
+            std::fprintf(stderr, "title %d cannot be read; left out\n", n);
             continue;
         }
-        out.titles.push_back(std::move(r));
-        const int length = out.titles.back().LengthMs();
+        // The engine reads the title's video files: open them here first.
+        if (!disc.HasTitleVideo(r.second_value))
+            std::fprintf(stderr, "the video files of title %d cannot be opened\n", n);
+        info.titles.push_back(std::move(r));
+        const int length = info.titles.back().LengthMs();
         if (longest < 0 || length > longest) {
             longest = length;
-            out.main_title = static_cast<int>(out.titles.size());
+            info.main_title = static_cast<int>(info.titles.size());
         }
     }
-    if (out.titles.empty()) {
-        LogMessageA(kLogCategory, "\"%s\" has no readable title", path);
-        return -1;
+    if (info.titles.empty()) {
+        std::fprintf(stderr, "\"%s\" has no readable title\n", path.c_str());
+        return false;
     }
-    info = std::move(out);
-    return 0;
+    return true;
 }
