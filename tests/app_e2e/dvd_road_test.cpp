@@ -7,7 +7,7 @@
 #include "MediaHandler.h"
 #include "VXMMediaExports.h"
 #include "support/test_media.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 
