@@ -237,6 +237,19 @@ double XmlParseFloat(std::string_view text)
     return negative ? -value : value;
 }
 
+namespace {
+
+// A high surrogate in `c` followed by the low surrogate `lo` becomes the one
+// code point they stand for; true when they were joined.
+bool JoinSurrogates(char32_t& c, char32_t lo)
+{
+    if (c < 0xD800 || c > 0xDBFF || lo < 0xDC00 || lo > 0xDFFF) return false;
+    c = 0x10000 + ((c - 0xD800) << 10) + (lo - 0xDC00);
+    return true;
+}
+
+}  // namespace
+
 std::string XmlWideToUtf8(std::wstring_view text)
 {
     std::string out;
@@ -244,13 +257,7 @@ std::string XmlWideToUtf8(std::wstring_view text)
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = static_cast<char32_t>(text[i]);
         if constexpr (sizeof(wchar_t) == 2) {
-            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-                char32_t lo = static_cast<char32_t>(text[i + 1]);
-                if (lo >= 0xDC00 && lo <= 0xDFFF) {
-                    c = 0x10000 + ((c - 0xD800) << 10) + (lo - 0xDC00);
-                    ++i;
-                }
-            }
+            if (i + 1 < text.size() && JoinSurrogates(c, static_cast<char32_t>(text[i + 1]))) ++i;
         }
         AppendUtf8(out, c);
     }
@@ -268,13 +275,7 @@ std::string XmlUtf16LeToUtf8(std::string_view bytes)
     };
     for (std::size_t k = 0; k < units; ++k) {
         char32_t c = unit(k);
-        if (c >= 0xD800 && c <= 0xDBFF && k + 1 < units) {
-            char32_t lo = unit(k + 1);
-            if (lo >= 0xDC00 && lo <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (lo - 0xDC00);
-                ++k;
-            }
-        }
+        if (k + 1 < units && JoinSurrogates(c, unit(k + 1))) ++k;
         AppendUtf8(out, c);
     }
     return out;
