@@ -476,11 +476,7 @@ void CListUI::SetPos(RECT rc, bool needInvalidate)
     int y = content.top - m_scroll->GetScrollPos();
     bool first = true;
     for (CControlUI* c : m_items) {
-        if (!c->IsVisible()) continue;
-        if (c->IsFloat()) {
-            SetFloatPos(c);
-            continue;
-        }
+        if (!IsFlowChild(c)) continue;
         RECT p = c->GetPadding();
         if (!first) y += m_childPadding;
         first = false;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -50,7 +51,12 @@ protected:
     {
         m_folder = std::filesystem::temp_directory_path() /
                    ("vxm-public-host-" + std::to_string(std::random_device{}()));
-        std::filesystem::create_directories(m_folder);
+        std::filesystem::create_directories(m_folder / "data");
+        std::filesystem::create_directories(m_folder / "config");
+        // The engine's settings and log go to a home of the test's own.
+        setenv("HOME", m_folder.c_str(), 1);
+        setenv("XDG_DATA_HOME", (m_folder / "data").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (m_folder / "config").c_str(), 1);
         RegisterMediaLibrary();
     }
     void TearDown() override

@@ -89,15 +89,22 @@ bool IsSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-template <typename T>
-T ParseInteger(std::string_view text)
+// Where a number's digits start: after leading white space and one sign.
+std::size_t NumberStart(std::string_view text, bool& negative)
 {
     std::size_t i = 0;
     while (i < text.size() && IsSpace(text[i]))
         ++i;
-    bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
+    return i;
+}
+
+template <typename T>
+T ParseInteger(std::string_view text)
+{
+    bool negative = false;
+    std::size_t i = NumberStart(text, negative);
     // Accumulate as a negative number so that the minimum fits; saturate.
     T value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
@@ -222,12 +229,8 @@ std::int64_t XmlParseInt64(std::string_view text)
 
 double XmlParseFloat(std::string_view text)
 {
-    std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i]))
-        ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
+    std::size_t i = NumberStart(text, negative);
     double value = 0.0;
     auto res = std::from_chars(text.data() + i, text.data() + text.size(), value, std::chars_format::general);
     if (res.ec == std::errc::result_out_of_range)
