@@ -1,5 +1,6 @@
 // Text helpers of the XML model: entities, numbers, patterns and UTF forms.
 #include "XmlDocument.h"
+#include "platform/text.h"
 
 #include <cctype>
 #include <charconv>
@@ -8,27 +9,6 @@
 #include <limits>
 
 namespace {
-
-void AppendUtf8(std::string& out, char32_t code)
-{
-    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        code = 0xFFFD;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 bool StartsWith(std::string_view text, std::size_t at, std::string_view what)
 {
