@@ -22,8 +22,6 @@ wchar_t EscapeByte(unsigned char b) { return static_cast<wchar_t>(0xDC00 + b); }
 
 bool IsScalar(char32_t c) { return c < 0xD800 || (c > 0xDFFF && c <= 0x10FFFF); }
 
-}
-
 // Numbers are formatted as the "C" locale does whatever the process locale
 // is (a UI toolkit may switch LC_NUMERIC to the user's): command lines and
 // stored values need '.' as the decimal point.
@@ -119,6 +117,7 @@ void AppendUtf8(std::string& out, char32_t c)
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
+}
 
 std::wstring Utf8ToWide(std::string_view text)
 {
