@@ -3,7 +3,7 @@
 // Titles handed out outlive the source; their holder releases each one.
 #pragma once
 #include "IVXMMedia.h"
-#include "platform/types.h"
+#include "VXMTypes.h"
 #include <string>
 
 class IVXMDVDFile {

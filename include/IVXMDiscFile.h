@@ -2,7 +2,7 @@
 // Tracks handed out belong to the caller, who releases each one.
 #pragma once
 #include "IVXMMedia.h"
-#include "platform/types.h"
+#include "VXMTypes.h"
 #include <string>
 
 class IVXMDiscFile {

@@ -3,7 +3,7 @@
 // Texts cross as wide strings by value; times are milliseconds unless named.
 #pragma once
 #include "IVXMStreams.h"
-#include "platform/types.h"
+#include "VXMTypes.h"
 #include <cstdint>
 #include <string>
 #include <vector>

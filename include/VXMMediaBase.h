@@ -5,15 +5,15 @@
 #pragma once
 #include "IVXMMedia.h"
 #include "VXMStreamRecords.h"
-#include "platform/events.h"
-#include "platform/thread.h"
-#include "platform/types.h"
+#include "VXMEvents.h"
+#include "VXMTypes.h"
 #include <list>
 #include <memory>
 #include <string>
 #include <vector>
 
 class CCmdFFplay;
+class CMessageThread;
 struct SDL_Surface;
 
 // Watermark settings of a media object. The event guards the swap of the

@@ -2,7 +2,7 @@
 // hands it. The numbers start at WM_USER + 1000; several of them mean
 // something else when another window receives them.
 #pragma once
-#include "platform/types.h"
+#include "VXMTypes.h"
 
 // Sent by the DVD analysis thread: wParam points at the int open result, lParam 0.
 constexpr UINT WM_VXM_DVD_PARSED = 2024;

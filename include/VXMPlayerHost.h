@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "platform/types.h"
+#include "VXMTypes.h"
 
 class IPlayerHost {
 public:

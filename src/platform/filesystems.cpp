@@ -2,6 +2,7 @@
 
 #include "platform/text.h"
 
+#include <sys/stat.h>
 #include <sys/statfs.h>
 
 #include <fstream>
@@ -75,4 +76,12 @@ bool IsPseudoFileSystem(const std::wstring& path)
     default:
         return false;
     }
+}
+
+bool GetFileIdentity(const std::filesystem::path& path, CFileIdentity& identity)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return false;
+    identity = CFileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    return true;
 }

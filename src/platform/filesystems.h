@@ -1,6 +1,9 @@
 // Mounted file systems: the volumes a user browses, and the kernel's pseudo
 // file systems that a folder walk must not enter.
 #pragma once
+#include <compare>
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -10,3 +13,13 @@ std::vector<std::wstring> ListUserVolumes();
 // True when `path` lies on a pseudo file system (proc, sysfs, devices,
 // cgroups, tracing...) or cannot be asked.
 bool IsPseudoFileSystem(const std::wstring& path);
+
+// Where a file or folder lives (device and inode): paths that reach the same
+// one through links have the same identity.
+struct CFileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    auto operator<=>(const CFileIdentity&) const = default;
+};
+// False when the path cannot be asked.
+bool GetFileIdentity(const std::filesystem::path& path, CFileIdentity& identity);

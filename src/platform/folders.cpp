@@ -1,6 +1,7 @@
 // Where the program keeps its files: XDG folders of the user, the folder of
 // the executable, and a private temporary folder.
 #include "platform/folders.h"
+#include "platform/environment.h"
 
 #include "platform/text.h"
 
@@ -60,9 +61,9 @@ bool EnsurePrivate(const std::string& path)
 // An absolute path from the environment, or empty (XDG ignores relative ones).
 std::string EnvPath(const char* name)
 {
-    const char* v = std::getenv(name);
-    if (!v || v[0] != '/') return {};
-    return TrimSlash(v);
+    std::optional<std::string> v = GetEnvironmentValue(name);
+    if (!v || v->empty() || (*v)[0] != '/') return {};
+    return TrimSlash(*v);
 }
 
 std::string Home()

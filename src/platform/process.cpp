@@ -1,5 +1,6 @@
 // Child processes: posix_spawn from an argument list, pipes, one reaper thread per child.
 #include "platform/process.h"
+#include "platform/environment.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -64,8 +65,7 @@ std::string FindInPath(const std::string& name)
 {
     if (name.empty()) return {};
     if (name.find('/') != std::string::npos) return IsExecutableFile(name) ? name : std::string();
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+    std::string dirs = GetEnvironmentValue("PATH").value_or("/usr/local/bin:/usr/bin:/bin");
     size_t start = 0;
     while (start <= dirs.size()) {
         size_t end = dirs.find(':', start);

@@ -25,6 +25,10 @@ std::wstring FormatWV(const wchar_t* format, va_list args);
 std::string FormatA(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string FormatAV(const char* format, va_list args);
 
+// Appends one code point as UTF-8; a surrogate or a value past U+10FFFF
+// becomes U+FFFD.
+void AppendUtf8(std::string& out, char32_t c);
+
 // Case-insensitive comparison of wide texts (simple case folding).
 int CompareNoCaseW(std::wstring_view a, std::wstring_view b);
 std::wstring ToLowerW(std::wstring_view text);

@@ -6,13 +6,6 @@
 #include <QWidget>
 #include <algorithm>
 
-namespace {
-IListItemUI* AsListItem(CControlUI* control)
-{
-    return control ? static_cast<IListItemUI*>(control->GetInterface(L"ListItem")) : nullptr;
-}
-}  // namespace
-
 CComboUI::CComboUI()
 {
     m_textPadding = MakeRect(4, 0, 16, 0);
@@ -54,11 +47,7 @@ bool CComboUI::Remove(CControlUI* control, bool doNotDestroy)
 {
     int index = GetItemIndex(control);
     if (index < 0) return false;
-    if (IListItemUI* item = AsListItem(control)) {
-        item->Select(false);
-        item->SetOwner(nullptr);
-        item->SetIndex(-1);
-    }
+    DetachListItem(control);
     if (!CContainerUI::Remove(control, doNotDestroy)) return false;
     Reindex(index);
     if (m_curSel == index) m_curSel = -1;

@@ -183,16 +183,20 @@ void CContainerUI::SetFloatPos(CControlUI* child)
     child->SetPos(rc, false);
 }
 
+bool CContainerUI::IsFlowChild(CControlUI* child)
+{
+    if (!child->IsVisible()) return false;
+    if (!child->IsFloat()) return true;
+    SetFloatPos(child);
+    return false;
+}
+
 void CContainerUI::SetPos(RECT rc, bool needInvalidate)
 {
     CControlUI::SetPos(rc, needInvalidate);
     RECT content = ContentRect();
     for (CControlUI* c : m_items) {
-        if (!c->IsVisible()) continue;
-        if (c->IsFloat()) {
-            SetFloatPos(c);
-            continue;
-        }
+        if (!IsFlowChild(c)) continue;
         RECT p = c->GetPadding();
         c->SetPos(MakeRect(content.left + p.left, content.top + p.top, content.right - p.right, content.bottom - p.bottom), false);
     }
@@ -306,11 +310,7 @@ void CContainerUI::LayoutLinear(bool vertical)
     int stretchSeen = 0;
     for (size_t i = 0; i < items.size(); ++i) {
         CControlUI* c = items[i];
-        if (!c->IsVisible()) continue;
-        if (c->IsFloat()) {
-            SetFloatPos(c);
-            continue;
-        }
+        if (!IsFlowChild(c)) continue;
         RECT p = c->GetPadding();
         int main = vertical ? wanted[i].cy : wanted[i].cx;
         if (main == 0) {
@@ -433,11 +433,7 @@ void CTabLayoutUI::SetPos(RECT rc, bool needInvalidate)
     CControlUI::SetPos(rc, needInvalidate);
     RECT content = ContentRect();
     for (CControlUI* c : m_items) {
-        if (!c->IsVisible()) continue;
-        if (c->IsFloat()) {
-            SetFloatPos(c);
-            continue;
-        }
+        if (!IsFlowChild(c)) continue;
         RECT p = c->GetPadding();
         c->SetPos(MakeRect(content.left + p.left, content.top + p.top, content.right - p.right, content.bottom - p.bottom), false);
     }

@@ -68,6 +68,9 @@ public:
 protected:
     // Places a float child at its offset inside this container.
     void SetFloatPos(CControlUI* child);
+    // True for a visible child the layout places in its flow; a floating
+    // child is placed here by its own position instead.
+    bool IsFlowChild(CControlUI* child);
     RECT ContentRect() const;
     void LayoutLinear(bool vertical);
     void ReleaseChild(CControlUI* control, bool destroy);

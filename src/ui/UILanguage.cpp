@@ -203,15 +203,16 @@ std::vector<TLanguageInfo> CLanguageManager::FindLanaguagesSupported() const
     return out;
 }
 
+std::pair<std::shared_ptr<const CLanguageManager::TLanguageData>, std::shared_ptr<const CLanguageManager::TLanguageData>>
+CLanguageManager::Languages() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return {m_current, m_english};
+}
+
 std::wstring CLanguageManager::LoadStringW(UINT id) const
 {
-    std::shared_ptr<const TLanguageData> cur;
-    std::shared_ptr<const TLanguageData> english;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        cur = m_current;
-        english = m_english;
-    }
+    const auto [cur, english] = Languages();
     if (cur) {
         auto it = cur->strings.find(id);
         if (it != cur->strings.end() && !it->second.empty()) return it->second;
@@ -226,13 +227,7 @@ std::wstring CLanguageManager::LoadStringW(UINT id) const
 
 std::wstring CLanguageManager::TranslateDictionary(const std::wstring& key) const
 {
-    std::shared_ptr<const TLanguageData> cur;
-    std::shared_ptr<const TLanguageData> english;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        cur = m_current;
-        english = m_english;
-    }
+    const auto [cur, english] = Languages();
     UINT id = 0;
     const bool numeric = ParseId(key, &id);
     if (cur) {
@@ -255,13 +250,7 @@ std::wstring CLanguageManager::TranslateDictionary(const std::wstring& key) cons
 
 std::wstring CLanguageManager::FindLocaleAttributes(const std::wstring& controlName) const
 {
-    std::shared_ptr<const TLanguageData> cur;
-    std::shared_ptr<const TLanguageData> english;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        cur = m_current;
-        english = m_english;
-    }
+    const auto [cur, english] = Languages();
     for (const auto& data : {cur, english}) {
         if (!data) continue;
         auto it = data->controls.find(controlName);
@@ -329,13 +318,7 @@ void CLanguageManager::Translate(CWindowWnd* window) const
 void CLanguageManager::Translate(UINT dialogId, const std::function<void(UINT, const std::wstring&)>& apply) const
 {
     if (!apply) return;
-    std::shared_ptr<const TLanguageData> cur;
-    std::shared_ptr<const TLanguageData> english;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        cur = m_current;
-        english = m_english;
-    }
+    const auto [cur, english] = Languages();
     std::map<UINT, std::wstring> texts;
     for (const auto& data : {english, cur}) {  // the current language wins
         if (!data) continue;
@@ -350,13 +333,7 @@ void CLanguageManager::Translate(UINT dialogId, const std::function<void(UINT, c
 void CLanguageManager::TranslateMenu(const std::function<void(UINT, const std::wstring&)>& applyItem,
                                      const std::function<void(const std::wstring&, const std::wstring&)>& applyPopup) const
 {
-    std::shared_ptr<const TLanguageData> cur;
-    std::shared_ptr<const TLanguageData> english;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        cur = m_current;
-        english = m_english;
-    }
+    const auto [cur, english] = Languages();
     std::map<UINT, std::wstring> items;
     std::map<std::wstring, std::wstring> popups;
     for (const auto& data : {english, cur}) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CMenu;
@@ -78,6 +79,8 @@ public:
 private:
     CLanguageManager();
     std::shared_ptr<const TLanguageData> Current() const;
+    // The current language and English, taken together under the lock.
+    std::pair<std::shared_ptr<const TLanguageData>, std::shared_ptr<const TLanguageData>> Languages() const;
     std::shared_ptr<TLanguageData> Load(const std::wstring& id) const;
     std::wstring FilePath(const std::wstring& id) const;
 

@@ -7,11 +7,21 @@
 #include <QTextDocument>
 #include <algorithm>
 
-namespace {
 IListItemUI* AsListItem(CControlUI* control)
 {
     return control ? static_cast<IListItemUI*>(control->GetInterface(L"ListItem")) : nullptr;
 }
+
+void DetachListItem(CControlUI* control)
+{
+    if (IListItemUI* item = AsListItem(control)) {
+        item->Select(false);
+        item->SetOwner(nullptr);
+        item->SetIndex(-1);
+    }
+}
+
+namespace {
 int ToInt(const std::wstring& v) { return static_cast<int>(std::wcstol(v.c_str(), nullptr, 10)); }
 }  // namespace
 
@@ -226,11 +236,7 @@ bool CListUI::Remove(CControlUI* control, bool doNotDestroy)
 {
     int index = GetItemIndex(control);
     if (index < 0) return false;
-    if (IListItemUI* item = AsListItem(control)) {
-        item->Select(false);
-        item->SetOwner(nullptr);
-        item->SetIndex(-1);
-    }
+    DetachListItem(control);
     if (!CVerticalLayoutUI::Remove(control, doNotDestroy)) return false;
     Reindex(index);
     if (m_curSel == index) {
@@ -250,12 +256,7 @@ bool CListUI::RemoveAt(int index, bool doNotDestroy)
 
 void CListUI::RemoveAll()
 {
-    for (CControlUI* c : m_items)
-        if (IListItemUI* item = AsListItem(c)) {
-            item->Select(false);
-            item->SetOwner(nullptr);
-            item->SetIndex(-1);
-        }
+    for (CControlUI* c : m_items) DetachListItem(c);
     m_curSel = -1;
     CVerticalLayoutUI::RemoveAll();
     if (m_scroll) m_scroll->SetScrollPos(0);
@@ -475,11 +476,7 @@ void CListUI::SetPos(RECT rc, bool needInvalidate)
     int y = content.top - m_scroll->GetScrollPos();
     bool first = true;
     for (CControlUI* c : m_items) {
-        if (!c->IsVisible()) continue;
-        if (c->IsFloat()) {
-            SetFloatPos(c);
-            continue;
-        }
+        if (!IsFlowChild(c)) continue;
         RECT p = c->GetPadding();
         if (!first) y += m_childPadding;
         first = false;

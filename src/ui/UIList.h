@@ -57,6 +57,11 @@ public:
     virtual bool IsHot() const = 0;
 };
 
+// The row interface of a control; null for none or a control that is no row.
+IListItemUI* AsListItem(CControlUI* control);
+// A row leaving its list: unselected, without owner and index.
+void DetachListItem(CControlUI* control);
+
 // The state and input handling shared by both row kinds.
 class CListItemBase : public IListItemUI {
 public:

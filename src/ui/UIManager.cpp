@@ -20,6 +20,18 @@ HINSTANCE g_instance = nullptr;
 std::wstring g_resourcePath;
 double g_zoom = 1.0;
 
+// The point of a mouse message; with a host, the message carries a screen
+// point (context menu, wheel) and the result is in the host's coordinates.
+POINT MessagePoint(LPARAM lParam, const QWidget* screenHost = nullptr)
+{
+    POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (screenHost) {
+        QPoint local = screenHost->mapFromGlobal(QPoint(pt.x, pt.y));
+        pt = POINT{local.x(), local.y()};
+    }
+    return pt;
+}
+
 CControlUI* FindControlFromPoint(CControlUI* control, void*) { return control; }
 CControlUI* FindControlFromName(CControlUI* control, void* data)
 {
@@ -581,9 +593,7 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         NeedUpdate();
         return false;
     case WM_MOUSEMOVE: {
-        POINT pt;
-        pt.x = GET_X_LPARAM(lParam);
-        pt.y = GET_Y_LPARAM(lParam);
+        POINT pt = MessagePoint(lParam);
         m_ptLastMouse = pt;
         if (m_hoverTimer) m_hoverTimer->start();
         CControlUI* control = FindControl(pt);
@@ -604,9 +614,7 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN: {
-        POINT pt;
-        pt.x = GET_X_LPARAM(lParam);
-        pt.y = GET_Y_LPARAM(lParam);
+        POINT pt = MessagePoint(lParam);
         m_ptLastMouse = pt;
         CControlUI* control = FindControl(pt);
         if (!control) return false;
@@ -621,9 +629,7 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         return true;
     }
     case WM_LBUTTONUP: {
-        POINT pt;
-        pt.x = GET_X_LPARAM(lParam);
-        pt.y = GET_Y_LPARAM(lParam);
+        POINT pt = MessagePoint(lParam);
         m_ptLastMouse = pt;
         CControlUI* control = m_click;
         m_click = nullptr;
@@ -633,28 +639,14 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         return true;
     }
     case WM_CONTEXTMENU: {
-        POINT pt;
-        pt.x = GET_X_LPARAM(lParam);
-        pt.y = GET_Y_LPARAM(lParam);
-        if (m_host) {
-            QPoint local = m_host->mapFromGlobal(QPoint(pt.x, pt.y));
-            pt.x = local.x();
-            pt.y = local.y();
-        }
+        POINT pt = MessagePoint(lParam, m_host);
         CControlUI* control = FindControl(pt);
         if (!control) return false;
         SendMouseEvent(control, UIEVENT_CONTEXTMENU, pt, wParam, lParam);
         return true;
     }
     case WM_MOUSEWHEEL: {
-        POINT pt;
-        pt.x = GET_X_LPARAM(lParam);
-        pt.y = GET_Y_LPARAM(lParam);
-        if (m_host) {
-            QPoint local = m_host->mapFromGlobal(QPoint(pt.x, pt.y));
-            pt.x = local.x();
-            pt.y = local.y();
-        }
+        POINT pt = MessagePoint(lParam, m_host);
         CControlUI* control = FindControl(pt);
         if (!control) return false;
         short delta = static_cast<short>(HIWORD(wParam));

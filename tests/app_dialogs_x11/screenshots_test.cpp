@@ -12,7 +12,7 @@
 #include "support/main_window_environment.h"
 #include "support/private_home.h"
 #include "support/test_media.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 #include "ui/desktop/QtDesktop.h"
 
 #include <gtest/gtest.h>

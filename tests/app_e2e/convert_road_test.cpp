@@ -23,7 +23,7 @@
 #include "support/test_media.h"
 #include "ui/UILib.h"
 #include "ui/UIMessagePump.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 

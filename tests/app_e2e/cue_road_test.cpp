@@ -7,7 +7,7 @@
 #include "MediaTags.h"
 #include "ProfileChooserMessages.h"
 #include "support/test_media.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "support/dvd_damage.h"
 #include "support/test_media.h"
 #include "ui/UILanguage.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "support/fake_media.h"
 #include "support/main_window_environment.h"
 #include "support/skin_check.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
 #include "ui/UILib.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 

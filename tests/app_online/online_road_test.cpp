@@ -17,7 +17,7 @@
 #include "support/main_window_environment.h"
 #include "support/test_media.h"
 #include "ui/UILib.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <QApplication>
 #include <QKeyEvent>

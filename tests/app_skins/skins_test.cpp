@@ -11,7 +11,7 @@
 #include "support/main_window_environment.h"
 #include "support/skin_check.h"
 #include "ui/UIMarkup.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 

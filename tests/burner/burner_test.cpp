@@ -10,7 +10,7 @@
 #include "support/test_media.h"
 #include "ui/UICombo.h"
 #include "ui/UILib.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 #include "EngineHooks.h"
 #include "VXMMediaImpl.h"
 #include "platform/messages.h"
+#include "platform/thread.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 #include "EngineHooks.h"
 #include "RunnerHooks.h"
 #include "VXMMediaImpl.h"
+#include "platform/thread.h"
 #include "runner_support.h"
 #include "support/test_media.h"
 

@@ -17,7 +17,7 @@
 #include "ui/UILib.h"
 #include "ui/UIMessagePump.h"
 #include "ui/desktop/DeviceNotices.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <QImage>
 #include <QPoint>

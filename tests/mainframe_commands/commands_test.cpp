@@ -6,7 +6,7 @@
 #include "MainFrameCommands.h"
 #include "VXMGlobal.h"
 #include "support/test_media.h"
-#include "ui/UIMenuScript.h"
+#include "UIMenuScript.h"
 
 #include <filesystem>
 #include <set>

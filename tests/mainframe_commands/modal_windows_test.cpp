@@ -6,7 +6,7 @@
 #include "scripted_discs.h"
 #include "platform/text.h"
 #include "support/main_window_environment.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -11,7 +11,7 @@
 #include "ui/UIContainer.h"
 #include "ui/UIMenu.h"
 #include "ui/UIMessagePump.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 #include "support/main_window_environment.h"
 
 #include <gtest/gtest.h>

@@ -7,8 +7,8 @@
 #include "support/main_window_environment.h"
 #include "ui/UILanguage.h"
 #include "ui/UIMenu.h"
-#include "ui/UIMenuScript.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "UIMenuScript.h"
+#include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "support/main_window_environment.h"
 #include "support/update_server.h"
 #include "ui/UILib.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <QTextCursor>
 #include <QTextDocument>

@@ -10,7 +10,7 @@
 #include "support/update_server.h"
 #include "ui/UILib.h"
 #include "ui/UIMessagePump.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <QPixmap>
 #include <QWidget>

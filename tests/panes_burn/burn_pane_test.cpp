@@ -17,7 +17,7 @@
 #include "platform/text.h"
 #include "VXMGlobal.h"
 #include "ui/UILib.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 

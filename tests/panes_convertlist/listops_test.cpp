@@ -8,7 +8,7 @@
 #include "VXMSettings.h"
 #include "support/test_media.h"
 #include "ui/UIMenu.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <filesystem>
 

@@ -16,7 +16,7 @@
 #include "support/test_media.h"
 #include "ui/UILib.h"
 #include "ui/UIMenu.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "MediaListUI.h"
 #include "VXMSettings.h"
 #include "platform/text.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 #include "support/test_media.h"
 #include "ui/UIMessagePump.h"
 #include "ui/UITimeEdit.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 

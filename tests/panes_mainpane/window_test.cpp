@@ -22,7 +22,7 @@
 #include "ui/UILanguage.h"
 #include "ui/UILib.h"
 #include "ui/UIMessagePump.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "support/fake_media.h"
 #include "support/main_window_environment.h"
 #include "ui/UIProgress.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 

@@ -14,7 +14,7 @@
 #include "platform/text.h"
 #include "support/test_media.h"
 #include "ui/UILib.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -9,7 +9,7 @@
 #include "platform/text.h"
 #include "support/main_window_environment.h"
 #include "support/test_media.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 

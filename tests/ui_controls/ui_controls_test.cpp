@@ -1,7 +1,7 @@
 // Edits, combos and lists in a real (off-screen) window: what the user does
 // and the notifications it raises.
 #include "ui_test_support.h"
-#include "ui/UIMenuScript.h"
+#include "UIMenuScript.h"
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -6,7 +6,7 @@
 #include "platform/optical.h"
 #include "ui/desktop/DeviceNotices.h"
 #include "ui/desktop/DropTarget.h"
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 #include "ui/desktop/QtDesktop.h"
 #include <QApplication>
 #include <QDragEnterEvent>

@@ -1,7 +1,7 @@
 // Menus: the menu file, edits by id and by position, popups run by a
 // scripted runner for a window, and the id spaces of dynamic entries.
 #include "ui_test_support.h"
-#include "ui/UIMenuScript.h"
+#include "UIMenuScript.h"
 #include <gtest/gtest.h>
 #include <set>
 

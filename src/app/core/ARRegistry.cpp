@@ -85,11 +85,8 @@ BOOL CARRegistry::ValueExists(const std::wstring& name)
     return status == ERROR_SUCCESS;
 }
 
-BOOL CARRegistry::CreateKey(const std::wstring& subKey)
+BOOL CARRegistry::TakeKey(LONG status, HKEY key, const std::wstring& subKey)
 {
-    if (m_bReadOnly) return FALSE;
-    HKEY key = nullptr;
-    LONG status = RegCreateKeyEx(m_hKey, ExpandKey(subKey), KEY_ALL_ACCESS, &key);
     Record(status, nullptr);
     if (status != ERROR_SUCCESS) return FALSE;
     CloseKey();
@@ -98,16 +95,19 @@ BOOL CARRegistry::CreateKey(const std::wstring& subKey)
     return TRUE;
 }
 
+BOOL CARRegistry::CreateKey(const std::wstring& subKey)
+{
+    if (m_bReadOnly) return FALSE;
+    HKEY key = nullptr;
+    const LONG status = RegCreateKeyEx(m_hKey, ExpandKey(subKey), KEY_ALL_ACCESS, &key);
+    return TakeKey(status, key, subKey);
+}
+
 BOOL CARRegistry::OpenKey(const std::wstring& subKey)
 {
     HKEY key = nullptr;
-    LONG status = RegOpenKeyEx(m_hKey, ExpandKey(subKey), Access(), &key);
-    Record(status, nullptr);
-    if (status != ERROR_SUCCESS) return FALSE;
-    CloseKey();
-    m_hKey = key;
-    m_strKeyName = subKey;
-    return TRUE;
+    const LONG status = RegOpenKeyEx(m_hKey, ExpandKey(subKey), Access(), &key);
+    return TakeKey(status, key, subKey);
 }
 
 void CARRegistry::CloseKey()

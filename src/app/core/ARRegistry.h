@@ -58,6 +58,8 @@ private:
     HKEY Root() const;
     REGSAM Access() const;
     void Record(LONG status, const CRegValue* value);
+    // After an open or create: the opened key becomes the current one.
+    BOOL TakeKey(LONG status, HKEY key, const std::wstring& subKey);
     bool DeleteTree(HKEY parent, const std::wstring& subKey);
 
     LONG m_nLastStatus = 0;

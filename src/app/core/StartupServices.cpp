@@ -10,6 +10,7 @@
 #include "VXMSettings.h"
 #include "VXMStats.h"
 #include "VXMUpdater.h"
+#include "platform/environment.h"
 #include "platform/signals.h"
 #include "platform/system.h"
 #include "ui/UILib.h"
@@ -19,9 +20,8 @@
 #include <QMessageBox>
 #include <QWidget>
 
-#include <cstring>
-#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -31,12 +31,6 @@ namespace {
 int CanShutdown()
 {
     return 1;
-}
-
-bool IsSet(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value && *value;
 }
 
 // True when an X11 display of this machine is named and its socket exists,
@@ -53,15 +47,14 @@ bool XDisplayReachable(const std::string& display)
 // Qt ends the process when its platform cannot start; find out first.
 bool CanShowWindows(std::wstring& error)
 {
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    std::string name = platform ? platform : "";
+    std::string name = GetEnvironmentValue("QT_QPA_PLATFORM").value_or("");
     bool onScreen = name.empty() || name.rfind("xcb", 0) == 0 || name.rfind("wayland", 0) == 0;
     if (!onScreen) return true;  // offscreen, vnc and the like need no display
-    if (IsSet("WAYLAND_DISPLAY") && name.rfind("xcb", 0) != 0) return true;
-    const char* display = std::getenv("DISPLAY");
-    if (display && XDisplayReachable(display)) return true;
-    error = display && *display
-                ? L"Vexmora Professional cannot reach the display \"" + std::wstring(display, display + std::strlen(display)) +
+    if (IsEnvironmentSet("WAYLAND_DISPLAY") && name.rfind("xcb", 0) != 0) return true;
+    std::optional<std::string> display = GetEnvironmentValue("DISPLAY");
+    if (display && XDisplayReachable(*display)) return true;
+    error = display && !display->empty()
+                ? L"Vexmora Professional cannot reach the display \"" + std::wstring(display->begin(), display->end()) +
                       L"\". Start it on a desktop, or under a virtual display: xvfb-run -a VXMPro"
                 : L"Vexmora Professional needs a graphical display and none was found (DISPLAY and WAYLAND_DISPLAY are not "
                   L"set). Start it on a desktop, or under a virtual display: xvfb-run -a VXMPro";

@@ -127,46 +127,43 @@ CListLabelElementUI* FileRow(const std::wstring& path)
 }
 }  // namespace
 
-void CMediaListItemUI::AddAudioFile(const wchar_t* path, int previous)
+int CMediaListItemUI::AddStreamFile(const wchar_t* comboName, const wchar_t* kind, const wchar_t* path, int previous,
+                                    int& current, const std::function<int(const wchar_t*)>& add)
 {
-    auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_AUDIO_TRACK"));
+    auto* combo = dynamic_cast<CComboUI*>(Sub(comboName));
     auto restore = [&] {
         if (combo) combo->SelectItem(previous, false, false);
-        m_curAudio = previous;
+        current = previous;
+        return -1;
     };
     if (!path || !*path || !m_media) return restore();
-    if (m_media->AddAudioFile(path) == -1) {
-        LogErrorW("CMediaListItemUI", L"audio file %ls was refused", path);
+    const int count = add(path);
+    if (count < 0) {
+        LogErrorW("CMediaListItemUI", L"%ls file %ls was refused", kind, path);
         return restore();
     }
-    const int at = std::max(0, m_media->GetAudioTrackCount() - 1);
+    const int at = std::max(0, count - 1);
     if (combo) {
         CListLabelElementUI* item = FileRow(path);
         if (!combo->AddAt(item, at)) delete item;
         combo->SelectItem(at, false, false);
     }
-    m_curAudio = at;
-    m_media->SelectStreams(0, at, m_media->GetSelectedSubtitleStream());
+    current = at;
+    return at;
+}
+
+void CMediaListItemUI::AddAudioFile(const wchar_t* path, int previous)
+{
+    const int at = AddStreamFile(L"ID_COMBO_AUDIO_TRACK", L"audio", path, previous, m_curAudio, [this](const wchar_t* file) {
+        return m_media->AddAudioFile(file) == -1 ? -1 : m_media->GetAudioTrackCount();
+    });
+    if (at >= 0) m_media->SelectStreams(0, at, m_media->GetSelectedSubtitleStream());
 }
 
 void CMediaListItemUI::AddSubtitleFile(int previous, const wchar_t* path)
 {
-    auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_SUBTITLE"));
-    auto restore = [&] {
-        if (combo) combo->SelectItem(previous, false, false);
-        m_curSubtitle = previous;
-    };
-    if (!path || !*path || !m_media) return restore();
-    if (m_media->AddSubtitleFile(path) == -1) {
-        LogErrorW("CMediaListItemUI", L"subtitle file %ls was refused", path);
-        return restore();
-    }
-    const int at = std::max(0, m_media->GetSubtitleCount() - 1);
-    if (combo) {
-        CListLabelElementUI* item = FileRow(path);
-        if (!combo->AddAt(item, at)) delete item;
-        combo->SelectItem(at, false, false);
-    }
-    m_curSubtitle = at;
-    m_media->SelectStreams(0, m_media->GetSelectedAudioStream(), at);
+    const int at = AddStreamFile(L"ID_COMBO_SUBTITLE", L"subtitle", path, previous, m_curSubtitle, [this](const wchar_t* file) {
+        return m_media->AddSubtitleFile(file) == -1 ? -1 : m_media->GetSubtitleCount();
+    });
+    if (at >= 0) m_media->SelectStreams(0, m_media->GetSelectedAudioStream(), at);
 }

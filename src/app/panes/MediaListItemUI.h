@@ -132,6 +132,12 @@ public:
     static bool ThumbnailDone(unsigned ticket);
 
 protected:
+    // Adds a file of streams through `add` (which answers the new stream count,
+    // or -1 when the media refuses the file) and a row for it to the combo;
+    // a refusal puts the combo and `current` back to `previous`. The new
+    // stream's index, or -1.
+    int AddStreamFile(const wchar_t* comboName, const wchar_t* kind, const wchar_t* path, int previous, int& current,
+                      const std::function<int(const wchar_t*)>& add);
     bool SelectProfileById(int id);
 
     CPaintManagerUI* m_manager = nullptr;

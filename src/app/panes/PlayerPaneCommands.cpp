@@ -216,26 +216,22 @@ bool CPlayerPaneUI::LoadSubtitleFile(const std::wstring& path)
     return Send(text);
 }
 
-bool CPlayerPaneUI::SelectAudio(int id)
+bool CPlayerPaneUI::SwitchStream(int& current, int id, const std::wstring& command)
 {
     SeekPending = true;
-    if (id == AudioId) return false;
-    AudioId = id;
-    return Send(PlayerCommand::SwitchAudio(id));
+    if (id == current) return false;
+    current = id;
+    return Send(command);
 }
+
+bool CPlayerPaneUI::SelectAudio(int id) { return SwitchStream(AudioId, id, PlayerCommand::SwitchAudio(id)); }
 
 void CPlayerPaneUI::SelectAudioByIndex(int index)
 {
     SelectAudio(KeyAt(Player ? Player->Output().GetAudioTracks() : CMplayerTable{}, index));
 }
 
-bool CPlayerPaneUI::SelectSubtitle(int id)
-{
-    SeekPending = true;
-    if (id == SubtitleId) return false;
-    SubtitleId = id;
-    return Send(PlayerCommand::SelectSubtitle(id));
-}
+bool CPlayerPaneUI::SelectSubtitle(int id) { return SwitchStream(SubtitleId, id, PlayerCommand::SelectSubtitle(id)); }
 
 void CPlayerPaneUI::SelectSubtitleByIndex(int index)
 {

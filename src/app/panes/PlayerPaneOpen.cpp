@@ -9,6 +9,7 @@
 #include "MediaFileTypes.h"
 #include "VXMGlobal.h"
 #include "VXMSettings.h"
+#include "platform/filesystems.h"
 #include "platform/text.h"
 #include "ui/UILanguage.h"
 #include "ui/UIList.h"
@@ -22,7 +23,6 @@
 
 #include <filesystem>
 #include <set>
-#include <sys/stat.h>
 
 namespace {
 
@@ -192,14 +192,14 @@ void CPlayerPaneUI::ScanMediaFolder(const std::wstring& folder)
     // through a link (same device and inode) is not entered twice, and no
     // other open or clear runs meanwhile.
     m_scanning = true;
-    std::set<std::pair<dev_t, ino_t>> seen;
+    std::set<CFileIdentity> seen;
     std::vector<std::filesystem::path> todo = {std::filesystem::path(WideToUtf8(folder))};
     std::vector<std::wstring> found;
     while (!todo.empty()) {
         const std::filesystem::path dir = todo.back();
         todo.pop_back();
-        struct stat info {};
-        if (::stat(dir.c_str(), &info) != 0 || !seen.insert({info.st_dev, info.st_ino}).second) continue;
+        CFileIdentity identity;
+        if (!GetFileIdentity(dir, identity) || !seen.insert(identity).second) continue;
         std::error_code error;
         std::vector<std::filesystem::path> subfolders;
         for (std::filesystem::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {

@@ -194,6 +194,8 @@ private:
     void ApplyZoom();
     void RestartIfPlaying();
     bool Send(const std::wstring& text);
+    // Makes `id` the current stream of its kind; false when it already was.
+    bool SwitchStream(int& current, int id, const std::wstring& command);
     // Stops the player and drops its answers still queued.
     void EndPlayer();
     HWND PaintWindow() const;

@@ -37,6 +37,15 @@ std::string AvError(int code)
     return text;
 }
 
+// False, with "<name>: <reason>" in `error`, when `rc` is an error.
+bool Succeeded(int rc, const std::string& name, std::string& error)
+{
+    if (rc >= 0)
+        return true;
+    error = name + ": " + AvError(rc);
+    return false;
+}
+
 bool OpenInput(const MuxInput& in, InputPtr& out, std::string& error)
 {
     AVFormatContext* ctx = nullptr;
@@ -96,11 +105,14 @@ bool WriteHeader(AVFormatContext* oc, const std::string& output, bool faststart,
         av_dict_set(&opts, "movflags", "+faststart", 0);
     int rc = avformat_write_header(oc, &opts);
     av_dict_free(&opts);
-    if (rc < 0) {
-        error = output + ": " + AvError(rc);
-        return false;
-    }
-    return true;
+    return Succeeded(rc, output, error);
+}
+
+// Writes one packet, its byte position dropped.
+bool WritePacket(AVFormatContext* oc, AVPacket* pkt, const std::string& output, std::string& error)
+{
+    pkt->pos = -1;
+    return Succeeded(av_interleaved_write_frame(oc, pkt), output, error);
 }
 
 }  // namespace
@@ -168,24 +180,15 @@ bool RemuxInputs(const std::vector<MuxInput>& inputs, const std::string& output,
             ++n;
             av_packet_rescale_ts(pkt.get(), ist->time_base, ost->time_base);
             pkt->stream_index = target;
-            pkt->pos = -1;
-            rc = av_interleaved_write_frame(oc.get(), pkt.get());
-            if (rc < 0) {
-                error = output + ": " + AvError(rc);
+            if (!WritePacket(oc.get(), pkt.get(), output, error))
                 return false;
-            }
         }
         if (rc != AVERROR_EOF) {
             error = inputs[i].path + ": " + AvError(rc);
             return false;
         }
     }
-    int rc = av_write_trailer(oc.get());
-    if (rc < 0) {
-        error = output + ": " + AvError(rc);
-        return false;
-    }
-    return true;
+    return Succeeded(av_write_trailer(oc.get()), output, error);
 }
 
 bool JoinInputs(const std::vector<std::string>& inputs, const std::string& output, std::string& error)
@@ -244,12 +247,8 @@ bool JoinInputs(const std::vector<std::string>& inputs, const std::string& outpu
                 if (end > endTs[s])
                     endTs[s] = end;
             }
-            pkt->pos = -1;
-            rc = av_interleaved_write_frame(oc.get(), pkt.get());
-            if (rc < 0) {
-                error = output + ": " + AvError(rc);
+            if (!WritePacket(oc.get(), pkt.get(), output, error))
                 return false;
-            }
         }
         if (rc != AVERROR_EOF) {
             error = inputs[i] + ": " + AvError(rc);
@@ -266,10 +265,5 @@ bool JoinInputs(const std::vector<std::string>& inputs, const std::string& outpu
         for (unsigned s = 0; s < streams; ++s)
             offset[s] = av_rescale_q(baseUs, AV_TIME_BASE_Q, oc->streams[s]->time_base);
     }
-    int rc = av_write_trailer(oc.get());
-    if (rc < 0) {
-        error = output + ": " + AvError(rc);
-        return false;
-    }
-    return true;
+    return Succeeded(av_write_trailer(oc.get()), output, error);
 }

@@ -5,7 +5,6 @@
 #include <memory>
 
 class QObject;
-class QTimer;
 
 class CQtMessageBox : public IMessageBox {
 public:
@@ -50,28 +49,6 @@ private:
     std::map<int, std::function<void()>> m_subscribers;
     int m_nextToken = 1;
     bool m_connected = false;
-};
-
-// Drive states are polled while someone listens for notices.
-class CQtOpticalDrives : public IOpticalDrives {
-public:
-    CQtOpticalDrives();
-    ~CQtOpticalDrives() override;
-    std::vector<COpticalDrive> List() override;
-    bool IsOpticalPath(const std::wstring& path) override;
-    EDiscState GetState(const std::wstring& device) override;
-    bool Eject(const std::wstring& device) override;
-    bool Load(const std::wstring& device) override;
-    int Subscribe(std::function<void(EDeviceNotice, const COpticalDrive&)> onNotice) override;
-    void Unsubscribe(int token) override;
-
-private:
-    void Poll();
-
-    std::unique_ptr<QTimer> m_timer;
-    std::map<int, std::function<void(EDeviceNotice, const COpticalDrive&)>> m_subscribers;
-    std::map<std::wstring, bool> m_present;
-    int m_nextToken = 1;
 };
 
 class CQtOnlineState : public IOnlineState {

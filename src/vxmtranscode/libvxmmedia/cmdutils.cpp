@@ -31,6 +31,7 @@ extern "C" {
 
 #include <SDL.h>
 
+#include "platform/environment.h"
 #include "platform/folders.h"
 #include "platform/text.h"
 
@@ -555,11 +556,10 @@ int parse_optgroup(void* optctx, OptionGroup* g, CToolContext* ctx)
     return 0;
 }
 
-int parse_options(CToolContext* ctx, const OptionDef* options, std::string* input_filename)
+int walk_arguments(CToolContext* ctx, const std::function<int(const char* opt, const char* arg)>& on_option,
+                   const std::function<void(const char* arg)>& on_argument)
 {
-    if (!ctx) return AVERROR(EINVAL);
-    prepare_app_arguments(ctx);
-    int argc = ctx->argc;
+    const int argc = ctx->argc;
     char** argv = ctx->argv_ptrs.data();
     bool handleoptions = true;
     for (int optindex = 1; optindex < argc;) {
@@ -569,22 +569,72 @@ int parse_options(CToolContext* ctx, const OptionDef* options, std::string* inpu
                 handleoptions = false;
                 continue;
             }
-            opt++;
-            const char* arg = optindex < argc ? argv[optindex] : nullptr;
-            int ret = parse_option(nullptr, opt, arg, options, ctx);
-            if (ret < 0) exit_program(ctx, 1);
+            int ret = on_option(opt + 1, optindex < argc ? argv[optindex] : nullptr);
+            if (ret < 0) return ret;
             optindex += ret;
-        } else if (input_filename) {
-            const char* name = !strcmp(opt, "-") ? "pipe:" : opt;
-            if (!input_filename->empty()) {
-                av_log(nullptr, AV_LOG_FATAL, "Argument '%s' provided as input filename, but '%s' was already specified.\n",
-                       name, input_filename->c_str());
-                exit_program(nullptr, 1);
-            }
-            *input_filename = name;
+        } else {
+            on_argument(opt);
         }
     }
     return 0;
+}
+
+bool take_input_filename(std::string& input_filename, const char* arg)
+{
+    const char* name = !strcmp(arg, "-") ? "pipe:" : arg;
+    const bool first = input_filename.empty();
+    if (!first) {
+        av_log(nullptr, AV_LOG_FATAL, "Argument '%s' provided as input filename, but '%s' was already specified.\n",
+               name, input_filename.c_str());
+    }
+    input_filename = name;
+    return first;
+}
+
+int parse_options(CToolContext* ctx, const OptionDef* options, std::string* input_filename)
+{
+    if (!ctx) return AVERROR(EINVAL);
+    prepare_app_arguments(ctx);
+    walk_arguments(
+        ctx,
+        [&](const char* opt, const char* arg) {
+            int ret = parse_option(nullptr, opt, arg, options, ctx);
+            if (ret < 0) exit_program(ctx, 1);
+            return ret;
+        },
+        [&](const char* arg) {
+            if (input_filename && !take_input_filename(*input_filename, arg)) exit_program(nullptr, 1);
+        });
+    return 0;
+}
+
+void append_common_options(std::vector<OptionDef>& t)
+{
+    const OptionHandler list = show_listing;
+    const OptionHandler help = show_help_noop;
+    t.push_back(option_row("L", OPT_EXIT, list, "show license"));
+    t.push_back(option_row("h", OPT_EXIT, help, "show help", "topic"));
+    t.push_back(option_row("?", OPT_EXIT, help, "show help", "topic"));
+    t.push_back(option_row("help", OPT_EXIT, help, "show help", "topic"));
+    t.push_back(option_row("-help", OPT_EXIT, help, "show help", "topic"));
+    t.push_back(option_row("version", OPT_EXIT, OptionHandler(show_version), "show version"));
+    t.push_back(option_row("formats", OPT_EXIT, list, "show available formats"));
+    t.push_back(option_row("codecs", OPT_EXIT, list, "show available codecs"));
+    t.push_back(option_row("decoders", OPT_EXIT, list, "show available decoders"));
+    t.push_back(option_row("encoders", OPT_EXIT, list, "show available encoders"));
+    t.push_back(option_row("bsfs", OPT_EXIT, list, "show available bit stream filters"));
+    t.push_back(option_row("protocols", OPT_EXIT, list, "show available protocols"));
+    t.push_back(option_row("filters", OPT_EXIT, list, "show available filters"));
+    t.push_back(option_row("pix_fmts", OPT_EXIT, list, "show available pixel formats"));
+    t.push_back(option_row("layouts", OPT_EXIT, list, "show standard channel layouts"));
+    t.push_back(option_row("sample_fmts", OPT_EXIT, list, "show available audio sample formats"));
+    t.push_back(option_row("colors", OPT_EXIT, list, "show available color names"));
+    t.push_back(option_row("loglevel", HAS_ARG, OptionHandler(opt_loglevel), "set logging level", "loglevel"));
+    t.push_back(option_row("v", HAS_ARG, OptionHandler(opt_loglevel), "set logging level", "loglevel"));
+    t.push_back(option_row("report", 0, OptionHandler(opt_report), "generate a report"));
+    t.push_back(option_row("max_alloc", HAS_ARG, OptionHandler(opt_max_alloc), "set maximum size of a single allocated block",
+                           "bytes"));
+    t.push_back(option_row("cpuflags", HAS_ARG | OPT_EXPERT, OptionHandler(opt_cpuflags), "force specific cpu flags", "flags"));
 }
 
 int locate_option(int argc, char** argv, const OptionDef* options, const char* optname)
@@ -660,20 +710,25 @@ double get_rotation(AVStream* st)
 
 // ---------------------------------------------------------------- presets
 
+std::vector<std::string> preset_search_folders(const char* env_name, const char* home_sub, const std::string& last)
+{
+    std::vector<std::string> bases;
+    if (std::optional<std::string> d = GetEnvironmentValue(env_name)) bases.push_back(*d);
+    std::string home = WideToUtf8(GetUserHomeFolder());
+    if (!home.empty()) bases.push_back(home + "/" + home_sub);
+    if (!last.empty()) bases.push_back(last);
+    return bases;
+}
+
 namespace {
 
 // Folders searched for ".ffpreset" files, read once per process.
 const std::vector<std::string>& preset_base_folders()
 {
-    static std::once_flag once;
-    static std::vector<std::string> bases;
-    std::call_once(once, [] {
-        if (const char* d = getenv("FFMPEG_DATADIR")) bases.push_back(d);
-        std::string home = WideToUtf8(GetUserHomeFolder());
-        if (!home.empty()) bases.push_back(home + "/.ffmpeg");
+    static const std::vector<std::string> bases = [] {
         std::string prog = WideToUtf8(GetProgramFolder());
-        if (!prog.empty()) bases.push_back(prog + "/ffpresets");
-    });
+        return preset_search_folders("FFMPEG_DATADIR", ".ffmpeg", prog.empty() ? prog : prog + "/ffpresets");
+    }();
     return bases;
 }
 

@@ -151,6 +151,18 @@ int write_option(void* optctx, const OptionDef* po, const char* opt, const char*
 // replaces the first). Options a table does not name go to its "default"
 // row (opt_default). A failing option ends the run with code 1.
 int parse_options(CToolContext* ctx, const OptionDef* options, std::string* input_filename);
+// The one walk over a run's prepared arguments: each "-name" goes to
+// `on_option` (the name without its dash, and the next argument or null),
+// which returns how many arguments after the name it took, or a negative
+// error that ends the walk with that error; "--" ends the options. Every
+// other argument goes to `on_argument`.
+int walk_arguments(CToolContext* ctx, const std::function<int(const char* opt, const char* arg)>& on_option,
+                   const std::function<void(const char* arg)>& on_argument);
+// Takes a bare argument as the input name ("-" is "pipe:"). False, with a
+// log line, when a name was already given: the new one replaces it.
+bool take_input_filename(std::string& input_filename, const char* arg);
+// The rows every tool's table starts with: help, listings, logging, limits.
+void append_common_options(std::vector<OptionDef>& table);
 const OptionDef* find_option(const OptionDef* po, const char* name);
 int locate_option(int argc, char** argv, const OptionDef* options, const char* optname);
 // Routes an option no table defines to the codec, format, scaler or
@@ -182,6 +194,9 @@ double get_rotation(AVStream* st);
 
 // Finds "<name>.ffpreset" / "<codec>-<name>.ffpreset"; empty when none opens.
 std::string get_preset_file(const char* preset_name, int is_path, const char* codec_name);
+// Folders searched for preset files: the one named by the variable `env_name`
+// (when set), `home_sub` in the user's home folder, then `last`.
+std::vector<std::string> preset_search_folders(const char* env_name, const char* home_sub, const std::string& last);
 int opt_loglevel(void* optctx, const char* opt, const char* arg, CToolContext* ctx);
 int opt_report(void* optctx, const char* opt, const char* arg, CToolContext* ctx);
 int opt_max_alloc(void* optctx, const char* opt, const char* arg, CToolContext* ctx);

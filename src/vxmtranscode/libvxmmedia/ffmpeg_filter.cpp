@@ -317,6 +317,23 @@ void sub2video_prepare(InputStream* ist, CToolContext* ctx)
     ist->dec_ctx->pix_fmt = AV_PIX_FMT_RGB32;
 }
 
+// The end of every input chain: the input file's trim, then the link to the graph's input pad.
+int finish_input_chain(FilterGraph* fg, InputStream* ist, AVFilterContext* last_filter, int pad_idx, AVFilterInOut* in,
+                       CToolContext* ctx)
+{
+    InputFile* f = ctx->input_files[ist->file_index].get();
+    int64_t tsoffset = 0;
+    if (ctx->copy_ts) {
+        tsoffset = f->start_time == AV_NOPTS_VALUE ? 0 : f->start_time;
+        if (f->ctx->start_time != AV_NOPTS_VALUE) tsoffset += f->ctx->start_time;
+    }
+    std::string tname = fmt("trim for input stream %d:%d", ist->file_index, ist->st->index);
+    int ret = insert_trim(fg, (f->start_time == AV_NOPTS_VALUE || !f->accurate_seek) ? AV_NOPTS_VALUE : tsoffset,
+                          f->recording_time, &last_filter, &pad_idx, tname);
+    if (ret < 0) return ret;
+    return avfilter_link(last_filter, 0, in->filter_ctx, in->pad_idx);
+}
+
 int configure_input_video_filter(FilterGraph* fg, InputFilter* ifilter, AVFilterInOut* in, CToolContext* ctx)
 {
     InputStream* ist = ifilter->ist;
@@ -355,22 +372,12 @@ int configure_input_video_filter(FilterGraph* fg, InputFilter* ifilter, AVFilter
         if ((ret = insert_filter(fg, &last_filter, &pad_idx, "yadif", "", n)) < 0) return ret;
     }
 
-    int64_t tsoffset = 0;
-    if (ctx->copy_ts) {
-        tsoffset = f->start_time == AV_NOPTS_VALUE ? 0 : f->start_time;
-        if (f->ctx->start_time != AV_NOPTS_VALUE) tsoffset += f->ctx->start_time;
-    }
-    std::string tname = fmt("trim for input stream %d:%d", ist->file_index, ist->st->index);
-    ret = insert_trim(fg, (f->start_time == AV_NOPTS_VALUE || !f->accurate_seek) ? AV_NOPTS_VALUE : tsoffset,
-                      f->recording_time, &last_filter, &pad_idx, tname);
-    if (ret < 0) return ret;
-    return avfilter_link(last_filter, 0, in->filter_ctx, in->pad_idx);
+    return finish_input_chain(fg, ist, last_filter, pad_idx, in, ctx);
 }
 
 int configure_input_audio_filter(FilterGraph* fg, InputFilter* ifilter, AVFilterInOut* in, CToolContext* ctx)
 {
     InputStream* ist = ifilter->ist;
-    InputFile* f = ctx->input_files[ist->file_index].get();
     AVCodecContext* dec = ist->dec_ctx;
     if (dec->sample_fmt == AV_SAMPLE_FMT_NONE || !dec->sample_rate) {
         av_log(nullptr, AV_LOG_ERROR, "Input stream #%d:%d has no audio format.\n", ist->file_index, ist->st->index);
@@ -406,16 +413,7 @@ int configure_input_audio_filter(FilterGraph* fg, InputFilter* ifilter, AVFilter
         if ((ret = insert_filter(fg, &last_filter, &pad_idx, "volume", a.c_str(), n)) < 0) return ret;
     }
 
-    int64_t tsoffset = 0;
-    if (ctx->copy_ts) {
-        tsoffset = f->start_time == AV_NOPTS_VALUE ? 0 : f->start_time;
-        if (f->ctx->start_time != AV_NOPTS_VALUE) tsoffset += f->ctx->start_time;
-    }
-    std::string tname = fmt("trim for input stream %d:%d", ist->file_index, ist->st->index);
-    ret = insert_trim(fg, (f->start_time == AV_NOPTS_VALUE || !f->accurate_seek) ? AV_NOPTS_VALUE : tsoffset,
-                      f->recording_time, &last_filter, &pad_idx, tname);
-    if (ret < 0) return ret;
-    return avfilter_link(last_filter, 0, in->filter_ctx, in->pad_idx);
+    return finish_input_chain(fg, ist, last_filter, pad_idx, in, ctx);
 }
 
 int configure_input_filter(FilterGraph* fg, InputFilter* ifilter, AVFilterInOut* in, CToolContext* ctx)

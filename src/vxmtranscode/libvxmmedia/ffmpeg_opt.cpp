@@ -56,6 +56,22 @@ const AVCodec* find_codec_or_die(const char* name, AVMediaType type, int encoder
     return codec;
 }
 
+void resolve_stop_time(OptionsContext* o, CToolContext* ctx)
+{
+    if (o->stop_time != INT64_MAX && o->recording_time != INT64_MAX) {
+        o->stop_time = INT64_MAX;
+        av_log(nullptr, AV_LOG_WARNING, "-t and -to cannot be used together; using -t.\n");
+    }
+    if (o->stop_time != INT64_MAX && o->recording_time == INT64_MAX) {
+        int64_t start_time = o->start_time == AV_NOPTS_VALUE ? 0 : o->start_time;
+        if (o->stop_time <= start_time) {
+            av_log(nullptr, AV_LOG_ERROR, "-to value smaller than -ss; aborting.\n");
+            exit_program(ctx, 1);
+        }
+        o->recording_time = o->stop_time - start_time;
+    }
+}
+
 void exit_if_no_memory(void* p, const char* what, CToolContext* ctx)
 {
     if (!p) {
@@ -620,33 +636,7 @@ void build_option_table(CToolContext* c)
     auto& t = c->options;
     t.clear();
     t.reserve(146);
-    auto L = [](const char*) {};
-    (void)L;
-    OptionHandler list = show_listing;
-    OptionHandler help = show_help_noop;
-
-    t.push_back(def("L", OPT_EXIT, list, "show license"));
-    t.push_back(def("h", OPT_EXIT, help, "show help", "topic"));
-    t.push_back(def("?", OPT_EXIT, help, "show help", "topic"));
-    t.push_back(def("help", OPT_EXIT, help, "show help", "topic"));
-    t.push_back(def("-help", OPT_EXIT, help, "show help", "topic"));
-    t.push_back(def("version", OPT_EXIT, OptionHandler(show_version), "show version"));
-    t.push_back(def("formats", OPT_EXIT, list, "show available formats"));
-    t.push_back(def("codecs", OPT_EXIT, list, "show available codecs"));
-    t.push_back(def("decoders", OPT_EXIT, list, "show available decoders"));
-    t.push_back(def("encoders", OPT_EXIT, list, "show available encoders"));
-    t.push_back(def("bsfs", OPT_EXIT, list, "show available bit stream filters"));
-    t.push_back(def("protocols", OPT_EXIT, list, "show available protocols"));
-    t.push_back(def("filters", OPT_EXIT, list, "show available filters"));
-    t.push_back(def("pix_fmts", OPT_EXIT, list, "show available pixel formats"));
-    t.push_back(def("layouts", OPT_EXIT, list, "show standard channel layouts"));
-    t.push_back(def("sample_fmts", OPT_EXIT, list, "show available audio sample formats"));
-    t.push_back(def("colors", OPT_EXIT, list, "show available color names"));
-    t.push_back(def("loglevel", HAS_ARG, OptionHandler(opt_loglevel), "set logging level", "loglevel"));
-    t.push_back(def("v", HAS_ARG, OptionHandler(opt_loglevel), "set logging level", "loglevel"));
-    t.push_back(def("report", 0, OptionHandler(opt_report), "generate a report"));
-    t.push_back(def("max_alloc", HAS_ARG, OptionHandler(opt_max_alloc), "set maximum size of a single allocated block", "bytes"));
-    t.push_back(def("cpuflags", HAS_ARG | OPT_EXPERT, OptionHandler(opt_cpuflags), "force specific cpu flags", "flags"));
+    append_common_options(t);
     t.push_back(def("f", HAS_ARG | OPT_STRING | OFF | IO, &O::format, "force format", "fmt"));
     t.push_back(def("y", OPT_BOOL, &c->file_overwrite, "overwrite output files"));
     t.push_back(def("n", OPT_BOOL, &c->no_file_overwrite, "never overwrite output files"));

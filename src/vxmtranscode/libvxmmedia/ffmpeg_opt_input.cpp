@@ -134,18 +134,7 @@ const LegacyInputRequest* legacy_request_for(CToolContext* ctx, int input_index)
 
 int open_input_file(OptionsContext* o, const char* filename, CToolContext* ctx)
 {
-    if (o->stop_time != INT64_MAX && o->recording_time != INT64_MAX) {
-        o->stop_time = INT64_MAX;
-        av_log(nullptr, AV_LOG_WARNING, "-t and -to cannot be used together; using -t.\n");
-    }
-    if (o->stop_time != INT64_MAX && o->recording_time == INT64_MAX) {
-        int64_t start_time = o->start_time == AV_NOPTS_VALUE ? 0 : o->start_time;
-        if (o->stop_time <= start_time) {
-            av_log(nullptr, AV_LOG_ERROR, "-to value smaller than -ss; aborting.\n");
-            exit_program(ctx, 1);
-        }
-        o->recording_time = o->stop_time - start_time;
-    }
+    resolve_stop_time(o, ctx);
 
     const AVInputFormat* file_iformat = nullptr;
     if (!o->format.empty()) {

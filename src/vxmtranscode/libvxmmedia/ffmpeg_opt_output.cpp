@@ -15,8 +15,6 @@ extern "C" {
 #include "ffmpeg_filter.h"
 #include "ffmpeg_opt.h"
 #include "ffmpeg_opt_internal.h"
-#include "platform/folders.h"
-#include "platform/text.h"
 // ---------------------------------------------------------------- output streams
 
 namespace {
@@ -24,14 +22,8 @@ namespace {
 // Folders searched for ".avpreset" files, read once per process.
 const std::vector<std::string>& avpreset_base_folders()
 {
-    static std::once_flag once;
-    static std::vector<std::string> bases;
-    std::call_once(once, [] {
-        if (const char* d = getenv("AVCONV_DATADIR")) bases.push_back(d);
-        std::string home = WideToUtf8(GetUserHomeFolder());
-        if (!home.empty()) bases.push_back(home + "/.avconv");
-        bases.push_back("/usr/share/ffmpeg");
-    });
+    static const std::vector<std::string> bases =
+        preset_search_folders("AVCONV_DATADIR", ".avconv", "/usr/share/ffmpeg");
     return bases;
 }
 
@@ -629,18 +621,7 @@ int stream_number(const InputStream* ist, CToolContext* ctx)
 
 int open_output_file(OptionsContext* o, const char* filename, CToolContext* ctx)
 {
-    if (o->stop_time != INT64_MAX && o->recording_time != INT64_MAX) {
-        o->stop_time = INT64_MAX;
-        av_log(nullptr, AV_LOG_WARNING, "-t and -to cannot be used together; using -t.\n");
-    }
-    if (o->stop_time != INT64_MAX && o->recording_time == INT64_MAX) {
-        int64_t start_time = o->start_time == AV_NOPTS_VALUE ? 0 : o->start_time;
-        if (o->stop_time <= start_time) {
-            av_log(nullptr, AV_LOG_ERROR, "-to value smaller than -ss; aborting.\n");
-            exit_program(ctx, 1);
-        }
-        o->recording_time = o->stop_time - start_time;
-    }
+    resolve_stop_time(o, ctx);
     if (!strcmp(filename, "-")) filename = "pipe:";
 
     auto of_owned = std::make_unique<OutputFile>();

@@ -68,14 +68,8 @@ void AudioThread(CVideoState* is)
     int serial = -1;
     const AVRational tb = is->ic->streams[is->audio_stream]->time_base;
     while (!is->abort_request.load()) {
-        AVPacket* pkt = nullptr;
-        int pktSerial = 0;
-        if (!is->audioq.Get(&pkt, &pktSerial, is->abort_request)) continue;
-        if (pktSerial != serial) {
-            avcodec_flush_buffers(is->adec);
-            serial = pktSerial;
-            is->audio_finished = false;
-        }
+        AVPacket* pkt = NextPacket(is, is->audioq, is->adec, serial, &is->audio_finished);
+        if (!pkt) continue;
         int ret = avcodec_send_packet(is->adec, pkt->data ? pkt : nullptr);
         av_packet_free(&pkt);
         if (ret < 0 && ret != AVERROR(EAGAIN) && ret != AVERROR_EOF) continue;

@@ -142,33 +142,10 @@ void ffplay_reset_options(FFplayOptions& o)
 
 std::vector<OptionDef> ffplay_option_table(FFplayOptions& o)
 {
-    const OptionHandler list = show_listing;
-    const OptionHandler help = show_help_noop;
     const int E = OPT_EXPERT;
     std::vector<OptionDef> t;
     t.reserve(64);
-    t.push_back(Row("L", OPT_EXIT, list, "show license"));
-    t.push_back(Row("h", OPT_EXIT, help, "show help", "topic"));
-    t.push_back(Row("?", OPT_EXIT, help, "show help", "topic"));
-    t.push_back(Row("help", OPT_EXIT, help, "show help", "topic"));
-    t.push_back(Row("-help", OPT_EXIT, help, "show help", "topic"));
-    t.push_back(Row("version", OPT_EXIT, OptionHandler(show_version), "show version"));
-    t.push_back(Row("formats", OPT_EXIT, list, "show available formats"));
-    t.push_back(Row("codecs", OPT_EXIT, list, "show available codecs"));
-    t.push_back(Row("decoders", OPT_EXIT, list, "show available decoders"));
-    t.push_back(Row("encoders", OPT_EXIT, list, "show available encoders"));
-    t.push_back(Row("bsfs", OPT_EXIT, list, "show available bit stream filters"));
-    t.push_back(Row("protocols", OPT_EXIT, list, "show available protocols"));
-    t.push_back(Row("filters", OPT_EXIT, list, "show available filters"));
-    t.push_back(Row("pix_fmts", OPT_EXIT, list, "show available pixel formats"));
-    t.push_back(Row("layouts", OPT_EXIT, list, "show standard channel layouts"));
-    t.push_back(Row("sample_fmts", OPT_EXIT, list, "show available audio sample formats"));
-    t.push_back(Row("colors", OPT_EXIT, list, "show available color names"));
-    t.push_back(Row("loglevel", HAS_ARG, OptionHandler(opt_loglevel), "set logging level", "loglevel"));
-    t.push_back(Row("v", HAS_ARG, OptionHandler(opt_loglevel), "set logging level", "loglevel"));
-    t.push_back(Row("report", 0, OptionHandler(opt_report), "generate a report"));
-    t.push_back(Row("max_alloc", HAS_ARG, OptionHandler(opt_max_alloc), "set maximum size of a single allocated block", "bytes"));
-    t.push_back(Row("cpuflags", HAS_ARG | E, OptionHandler(opt_cpuflags), "force specific cpu flags", "flags"));
+    append_common_options(t);
     t.push_back(Row("x", HAS_ARG, OptionHandler(opt_width), "force displayed width", "width"));
     t.push_back(Row("y", HAS_ARG, OptionHandler(opt_height), "force displayed height", "height"));
     t.push_back(Row("s", HAS_ARG | OPT_VIDEO, OptionHandler(opt_frame_size), "set frame size (WxH or abbreviation)", "size"));
@@ -220,49 +197,25 @@ int ffplay_parse_options(CToolContext* ctx, FFplayOptions& o, const std::vector<
     prepare_app_arguments(ctx);
     take_dvd_input_arguments(ctx);  // a DVD title's options go to the DVD input
     take_cd_input_arguments(ctx);   // a CD track's option and drive
-    const int argc = ctx->argc;
-    char** argv = ctx->argv_ptrs.data();
-    bool handleoptions = true;
-    for (int optindex = 1; optindex < argc;) {
-        const char* opt = argv[optindex++];
-        if (handleoptions && opt[0] == '-' && opt[1] != '\0') {
-            if (opt[1] == '-' && opt[2] == '\0') {
-                handleoptions = false;
-                continue;
-            }
-            opt++;
-            const char* arg = optindex < argc ? argv[optindex] : nullptr;
+    return walk_arguments(
+        ctx,
+        [&](const char* opt, const char* arg) {
             const OptionDef* po = find_option(table.data(), opt);
             bool known = po->name != nullptr;
             if (!known && opt[0] == 'n' && opt[1] == 'o') {
                 const OptionDef* neg = find_option(table.data(), opt + 2);
                 known = neg->name && (neg->flags & OPT_BOOL);
             }
-            if (known) {
-                int ret = parse_option(&o, opt, arg, table.data(), ctx);
-                if (ret < 0) return ret;
-                optindex += ret;
-                continue;
-            }
+            if (known) return parse_option(&o, opt, arg, table.data(), ctx);
             // Not one of the table's: the library option sets of the run.
             int ret = arg ? opt_default(nullptr, opt, arg, ctx) : AVERROR_OPTION_NOT_FOUND;
-            if (ret >= 0) {
-                optindex++;
-                continue;
-            }
+            if (ret >= 0) return 1;
             if (ret == AVERROR_OPTION_NOT_FOUND) {
                 av_log(nullptr, AV_LOG_ERROR, "Unrecognized option '%s'\n", opt);
                 return AVERROR(EINVAL);
             }
             av_log(nullptr, AV_LOG_ERROR, "Error parsing option '%s' with argument '%s'.\n", opt, arg);
             return ret;
-        }
-        const char* name = !strcmp(opt, "-") ? "pipe:" : opt;
-        if (!o.input_filename.empty()) {
-            av_log(nullptr, AV_LOG_FATAL, "Argument '%s' provided as input filename, but '%s' was already specified.\n",
-                   name, o.input_filename.c_str());
-        }
-        o.input_filename = name;
-    }
-    return 0;
+        },
+        [&](const char* arg) { take_input_filename(o.input_filename, arg); });
 }

@@ -2,6 +2,7 @@
 // loop that obeys the control events, and the status it publishes.
 #include "ffplay_state.h"
 #include "VXMMediaBase.h"
+#include "platform/environment.h"
 
 namespace ffplay_detail {
 
@@ -237,9 +238,9 @@ HWND HostWindowFor(const CCmdFFplay* runner)
 {
     if (runner && runner->m_pMedia && runner->m_pMedia->m_hPreviewWnd)
         return runner->m_pMedia->m_hPreviewWnd;
-    const char* id = getenv("SDL_WINDOWID");
-    if (!id || !*id) return nullptr;
-    return reinterpret_cast<HWND>(static_cast<uintptr_t>(strtoull(id, nullptr, 10)));
+    const std::string id = GetEnvironmentValue("SDL_WINDOWID").value_or("");
+    if (id.empty()) return nullptr;
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(strtoull(id.c_str(), nullptr, 10)));
 }
 
 void PostFinished(CCmdFFplay* runner)

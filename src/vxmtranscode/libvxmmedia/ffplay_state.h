@@ -217,6 +217,11 @@ void AudioThread(CVideoState* is);
 void VideoThread(CVideoState* is);
 // subtitles (ffplay_subtitle.cpp)
 void SubtitleThread(CVideoState* is);
+// The next packet of a decoding thread's queue, or null when none came. A
+// packet of a new serial (after a seek) flushes `dec` first and clears
+// `finished` when given. The caller frees the packet.
+AVPacket* NextPacket(CVideoState* is, CPacketQueue& q, AVCodecContext* dec, int& serial,
+                     std::atomic<bool>* finished);
 const AVFrame* SubtitledPicture(CVideoState* is);
 // input (ffplay_stream.cpp): open starts the threads, close joins them
 int StreamOpen(CVideoState* is);

@@ -3,17 +3,26 @@
 
 namespace ffplay_detail {
 
+AVPacket* NextPacket(CVideoState* is, CPacketQueue& q, AVCodecContext* dec, int& serial,
+                     std::atomic<bool>* finished)
+{
+    AVPacket* pkt = nullptr;
+    int pktSerial = 0;
+    if (!q.Get(&pkt, &pktSerial, is->abort_request)) return nullptr;
+    if (pktSerial != serial) {
+        avcodec_flush_buffers(dec);
+        serial = pktSerial;
+        if (finished) *finished = false;
+    }
+    return pkt;
+}
+
 void SubtitleThread(CVideoState* is)
 {
     int serial = -1;
     while (!is->abort_request.load()) {
-        AVPacket* pkt = nullptr;
-        int pktSerial = 0;
-        if (!is->subtitleq.Get(&pkt, &pktSerial, is->abort_request)) continue;
-        if (pktSerial != serial) {
-            avcodec_flush_buffers(is->sdec);
-            serial = pktSerial;
-        }
+        AVPacket* pkt = NextPacket(is, is->subtitleq, is->sdec, serial, nullptr);
+        if (!pkt) continue;
         if (!pkt->data) {
             av_packet_free(&pkt);
             continue;

@@ -90,14 +90,8 @@ void VideoThread(CVideoState* is)
     const double frameDuration = rate.num && rate.den ? av_q2d(AVRational{rate.den, rate.num}) : 0.04;
     bool failed = false;
     while (!is->abort_request.load() && !failed) {
-        AVPacket* pkt = nullptr;
-        int pktSerial = 0;
-        if (!is->videoq.Get(&pkt, &pktSerial, is->abort_request)) continue;
-        if (pktSerial != serial) {
-            avcodec_flush_buffers(is->vdec);
-            serial = pktSerial;
-            is->video_finished = false;
-        }
+        AVPacket* pkt = NextPacket(is, is->videoq, is->vdec, serial, &is->video_finished);
+        if (!pkt) continue;
         int ret = avcodec_send_packet(is->vdec, pkt->data ? pkt : nullptr);
         av_packet_free(&pkt);
         if (ret < 0 && ret != AVERROR(EAGAIN) && ret != AVERROR_EOF) continue;

@@ -3,6 +3,7 @@
 #include "CmdFFplay.h"
 #include "EngineHooks.h"
 #include "EngineLog.h"
+#include "platform/thread.h"
 #include "OutputProfile.h"
 #include "PartialOutput.h"
 #include "RunnerHooks.h"

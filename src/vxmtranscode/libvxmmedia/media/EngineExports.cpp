@@ -40,6 +40,22 @@ IVXMMedia* NewFileMedia(IVXMMedia* source)
     return new CVXMMediaImpl();
 }
 
+// An object from a factory hook; null when the hook is not built in (logged)
+// or memory runs out.
+template <class T>
+T* MakeFromHook(T* (*hook)(), const char* missing)
+{
+    if (!hook) {
+        LogMessageA(kLogCategory, "%s", missing);
+        return nullptr;
+    }
+    try {
+        return hook();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
 }  // namespace
 
 extern "C" {
@@ -80,28 +96,12 @@ IVXMMedia* CreateVXMMediaObject(IVXMMedia* source)
 
 IVXMDVDFile* CreateVXMDVDFileObject()
 {
-    if (!g_EngineHooks.pfnNewDVDFileObject) {
-        LogMessageA(kLogCategory, "CreateVXMDVDFileObject: DVD sources are not built in");
-        return nullptr;
-    }
-    try {
-        return g_EngineHooks.pfnNewDVDFileObject();
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    return MakeFromHook(g_EngineHooks.pfnNewDVDFileObject, "CreateVXMDVDFileObject: DVD sources are not built in");
 }
 
 IVXMDiscFile* CreateVXMDiscFileObject()
 {
-    if (!g_EngineHooks.pfnNewDiscFileObject) {
-        LogMessageA(kLogCategory, "CreateVXMDiscFileObject: audio CDs are not built in");
-        return nullptr;
-    }
-    try {
-        return g_EngineHooks.pfnNewDiscFileObject();
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    return MakeFromHook(g_EngineHooks.pfnNewDiscFileObject, "CreateVXMDiscFileObject: audio CDs are not built in");
 }
 
 IProfileManager* CreateProfileManger()

@@ -3,6 +3,7 @@
 #include "EngineHooks.h"
 #include "EngineLog.h"
 #include "platform/text.h"
+#include "platform/thread.h"
 
 #include <SDL.h>
 

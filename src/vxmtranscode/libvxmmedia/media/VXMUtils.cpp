@@ -1,4 +1,5 @@
 #include "VXMUtils.h"
+#include "platform/environment.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -48,8 +49,8 @@ std::vector<std::wstring> ToolSearchFolders()
             return g_toolSearchOverride;
     }
     std::vector<std::wstring> folders{GetToolsFolder()};
-    if (const char* path = std::getenv("PATH")) {
-        std::string_view rest(path);
+    if (const std::optional<std::string> path = GetEnvironmentValue("PATH")) {
+        std::string_view rest(*path);
         while (!rest.empty()) {
             const size_t colon = rest.find(':');
             const std::string_view dir = rest.substr(0, colon);

@@ -1,6 +1,8 @@
 // Output profiles: value access, limit evaluation, quality presets and cloning.
 #include "OutputProfile.h"
 
+#include "platform/text.h"
+
 #include <atomic>
 #include <cmath>
 #include <cwctype>
@@ -16,12 +18,7 @@ int DrawStamp()
 
 bool EqualsNoCase(const std::wstring& a, const wchar_t* b)
 {
-    std::size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i])))
-            return false;
-    }
-    return i == a.size() && !b[i];
+    return CompareNoCaseW(a, b) == 0;
 }
 
 // How a preset compares with the current values: each comparison is made only

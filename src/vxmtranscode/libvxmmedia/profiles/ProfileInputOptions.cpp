@@ -19,12 +19,7 @@ constexpr const char* kLogCategory = "JobBuild";
 
 bool EqualsNoCase(const std::wstring& a, const wchar_t* b)
 {
-    std::size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i])))
-            return false;
-    }
-    return i == a.size() && !b[i];
+    return CompareNoCaseW(a, b) == 0;
 }
 
 void SplitSize(const std::wstring& size, int& width, int& height)

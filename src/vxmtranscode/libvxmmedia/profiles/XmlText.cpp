@@ -1,5 +1,6 @@
 // Text helpers of the XML model: entities, numbers, patterns and UTF forms.
 #include "XmlDocument.h"
+#include "platform/text.h"
 
 #include <cctype>
 #include <charconv>
@@ -8,27 +9,6 @@
 #include <limits>
 
 namespace {
-
-void AppendUtf8(std::string& out, char32_t code)
-{
-    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        code = 0xFFFD;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 bool StartsWith(std::string_view text, std::size_t at, std::string_view what)
 {
@@ -89,15 +69,22 @@ bool IsSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-template <typename T>
-T ParseInteger(std::string_view text)
+// Where a number's digits start: after leading white space and one sign.
+std::size_t NumberStart(std::string_view text, bool& negative)
 {
     std::size_t i = 0;
     while (i < text.size() && IsSpace(text[i]))
         ++i;
-    bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
+    return i;
+}
+
+template <typename T>
+T ParseInteger(std::string_view text)
+{
+    bool negative = false;
+    std::size_t i = NumberStart(text, negative);
     // Accumulate as a negative number so that the minimum fits; saturate.
     T value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
@@ -222,12 +209,8 @@ std::int64_t XmlParseInt64(std::string_view text)
 
 double XmlParseFloat(std::string_view text)
 {
-    std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i]))
-        ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
+    std::size_t i = NumberStart(text, negative);
     double value = 0.0;
     auto res = std::from_chars(text.data() + i, text.data() + text.size(), value, std::chars_format::general);
     if (res.ec == std::errc::result_out_of_range)
@@ -237,6 +220,19 @@ double XmlParseFloat(std::string_view text)
     return negative ? -value : value;
 }
 
+namespace {
+
+// A high surrogate in `c` followed by the low surrogate `lo` becomes the one
+// code point they stand for; true when they were joined.
+bool JoinSurrogates(char32_t& c, char32_t lo)
+{
+    if (c < 0xD800 || c > 0xDBFF || lo < 0xDC00 || lo > 0xDFFF) return false;
+    c = 0x10000 + ((c - 0xD800) << 10) + (lo - 0xDC00);
+    return true;
+}
+
+}  // namespace
+
 std::string XmlWideToUtf8(std::wstring_view text)
 {
     std::string out;
@@ -244,13 +240,7 @@ std::string XmlWideToUtf8(std::wstring_view text)
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = static_cast<char32_t>(text[i]);
         if constexpr (sizeof(wchar_t) == 2) {
-            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-                char32_t lo = static_cast<char32_t>(text[i + 1]);
-                if (lo >= 0xDC00 && lo <= 0xDFFF) {
-                    c = 0x10000 + ((c - 0xD800) << 10) + (lo - 0xDC00);
-                    ++i;
-                }
-            }
+            if (i + 1 < text.size() && JoinSurrogates(c, static_cast<char32_t>(text[i + 1]))) ++i;
         }
         AppendUtf8(out, c);
     }
@@ -268,13 +258,7 @@ std::string XmlUtf16LeToUtf8(std::string_view bytes)
     };
     for (std::size_t k = 0; k < units; ++k) {
         char32_t c = unit(k);
-        if (c >= 0xD800 && c <= 0xDBFF && k + 1 < units) {
-            char32_t lo = unit(k + 1);
-            if (lo >= 0xDC00 && lo <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (lo - 0xDC00);
-                ++k;
-            }
-        }
+        if (k + 1 < units && JoinSurrogates(c, unit(k + 1))) ++k;
         AppendUtf8(out, c);
     }
     return out;

@@ -1,4 +1,4 @@
-#include "ui/desktop/FakeDesktop.h"
+#include "FakeDesktop.h"
 
 namespace {
 std::wstring Join(const std::vector<std::wstring>& items)
