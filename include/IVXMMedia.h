@@ -11,10 +11,18 @@
 class IProfile;
 struct SDL_Surface;
 
+// What a failed Probe returns (0 and above: probed).
+enum VXM_PROBE_RESULT {
+    VXM_PROBE_FAILED = -1,     // cannot run, stream information unreadable, or another failure
+    VXM_PROBE_NOT_FOUND = -2,  // no such file
+    VXM_PROBE_NO_ACCESS = -3,  // not readable by this user
+    VXM_PROBE_NOT_MEDIA = -4,  // no format the engine reads, or no stream in it
+};
+
 class IVXMMedia {
 public:
     // Probing, thumbnails and the preview player.
-    virtual int Probe() = 0;                                        // exit code; -1 cannot run
+    virtual int Probe() = 0;                                        // >= 0 probed, else VXM_PROBE_RESULT
     virtual int MakeThumbnail(int seconds, int width, int height) = 0;
     virtual void TakeSnapshot(const std::wstring& folder, int value) = 0;
     virtual int InitPreviewWindow(HWND hwnd) = 0;                   // 0 done, -1 failed

@@ -132,6 +132,8 @@ public:
 
     // Deletes the pass-log file and its ".mbtree" companion; empties the field.
     void DeletePassLogFiles();
+    // Deletes the watermark pictures written for the conversion's overlays.
+    void DeleteOverlayFiles();
     // Copies the source's file times to m_strOutputFile when the engine
     // setting asks for it.
     void CopySourceFileTimes();
@@ -163,6 +165,7 @@ public:
     std::list<std::unique_ptr<VXM_SUBTITLE>> m_lstSubtitle;
     std::list<std::unique_ptr<VXM_MEDIA_CHAPTER>> m_lstChapters;   // not copied
     std::wstring m_strPassLogFile;
+    std::vector<std::wstring> m_vecOverlayFiles;  // watermark PNGs of the conversion; not copied
     std::wstring m_strOutputFile;
     std::wstring m_strAux5;
     std::wstring m_strAux6;
@@ -172,6 +175,7 @@ public:
     std::wstring m_strAux8;                 // not copied
     std::wstring m_strThumbnailPath;
     std::wstring m_strSnapshotFolder;
+    std::wstring m_strLastError;            // why the last conversion failed (a tool's error line); not copied
     int m_nMediaKind = 0;                   // 0 file, 1 DVD title, 2 audio-CD track
     std::wstring m_strCDDrive;
     std::wstring m_strDiscPath;

@@ -6,8 +6,10 @@
 #include "CmdFFplay.h"
 #include "VXMApeCompress.h"
 #include "VXMMediaExports.h"
+#include "tool_log.h"
 
 #include <atomic>
+#include <cstdarg>
 #include <mutex>
 
 using namespace apetest;
@@ -30,6 +32,35 @@ struct CUnregister {
     ~CUnregister() { SetApeCompressor(nullptr); }
 };
 
+// The engine's log lines while it lives, one text each.
+std::mutex g_logLock;
+std::string g_log;
+void KeepLog(const char* category, const char* format, ...)
+{
+    char text[1200];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    std::lock_guard<std::mutex> lock(g_logLock);
+    g_log += std::string(category) + ": " + text + "\n";
+}
+void DropLogW(const char*, const wchar_t*, ...) {}
+
+struct CLogCapture {
+    CLogCapture()
+    {
+        g_log.clear();
+        VXMMediaSetLogFunc(&KeepLog, &DropLogW);
+    }
+    ~CLogCapture() { VXMMediaSetLogFunc(nullptr, nullptr); }
+    std::string Text() const
+    {
+        std::lock_guard<std::mutex> lock(g_logLock);
+        return g_log;
+    }
+};
+
 TEST(ApeStep, TheRegisteredEngineCompressesThroughTheStep)
 {
     RegisterMediaLibrary();
@@ -39,9 +70,12 @@ TEST(ApeStep, TheRegisteredEngineCompressesThroughTheStep)
     const std::string ape = dir.File("out.ape");
     CCmdFFplay runner;
     SetJob(runner, wav, ape);
+    CLogCapture log;
     testing::internal::CaptureStderr();
     const int result = ApeEncodeThread(&runner);
-    const std::string printed = testing::internal::GetCapturedStderr();
+    // The host's standard error is left alone: it all goes to the log.
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    const std::string printed = log.Text();
     EXPECT_EQ(result, 0);
     ExpectDecodesTo(ape, wav, 16);
     // The first progress line (nothing done yet) tells no infinite time.
@@ -59,9 +93,14 @@ TEST(ApeStep, AMissingInputEndsTheStepWithMinusOne)
     CTempDir dir;
     CCmdFFplay runner;
     SetJob(runner, dir.File("absent.wav"), dir.File("out.ape"));
+    CLogCapture log;
+    CToolLogScope run(&runner);
     testing::internal::CaptureStderr();
     EXPECT_EQ(ApeEncodeThread(&runner), -1);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("Input File Not Found"), std::string::npos);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_NE(log.Text().find("ApeJob: Input File Not Found"), std::string::npos) << log.Text();
+    // The reason stays with the run for the conversion's end.
+    EXPECT_NE(runner.LastErrorLine().find("Input File Not Found"), std::string::npos);
     EXPECT_TRUE(NoOutputLeft(dir.File("out.ape")));
 }
 

@@ -2,7 +2,9 @@
 // source: duration, stream records, selected streams and chapters.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <unistd.h>
 #include <thread>
 
 #include "CmdFFplay.h"
@@ -97,7 +99,7 @@ void ExpectMatchesLibraries(const std::string& path)
             EXPECT_EQ(v.m_nWidth, par->width);
             EXPECT_EQ(v.m_nHeight, par->height);
             EXPECT_EQ(v.m_nStreamIndex, static_cast<int>(i));
-            EXPECT_EQ(v.m_strCodecName, W(dec->name));
+            EXPECT_EQ(v.m_strCodecName, W(avcodec_get_name(par->codec_id)));
             EXPECT_DOUBLE_EQ(v.m_dFrameRate, av_q2d(st->avg_frame_rate));
             const int64_t rate = par->bit_rate ? par->bit_rate : ref.ic->bit_rate;
             EXPECT_DOUBLE_EQ(v.m_dBitrate, static_cast<double>(rate / 1000));
@@ -111,7 +113,7 @@ void ExpectMatchesLibraries(const std::string& path)
             EXPECT_EQ(a.m_nSampleRate, par->sample_rate);
             EXPECT_EQ(a.m_nChannels, par->ch_layout.nb_channels);
             EXPECT_EQ(a.m_nBitrate, static_cast<int>(par->bit_rate));
-            std::wstring codec = W(dec->name);
+            std::wstring codec = W(avcodec_get_name(par->codec_id));
             for (wchar_t& c : codec) c = static_cast<wchar_t>(towupper(c));
             EXPECT_EQ(a.m_strCodecName, codec);
         } else if (par->codec_type == AVMEDIA_TYPE_SUBTITLE) {
@@ -157,11 +159,30 @@ TEST(ProbeFailures, CorruptFileFailsWithoutStreams)
     EXPECT_TRUE(media.m_lstVideo.empty());
 }
 
-TEST(ProbeFailures, MissingFileGivesTheOpenError)
+TEST(ProbeFailures, FailuresGiveTheDocumentedCodes)
 {
     vxmtest::CTempDir dir;
     CVXMMediaImpl media;
-    EXPECT_EQ(ProbeOnWorker(media, dir.File("absent.mp4")), AVERROR(ENOENT));
+    EXPECT_EQ(ProbeOnWorker(media, dir.File("absent.mp4")), VXM_PROBE_NOT_FOUND);
+    const std::string locked = dir.File("locked.mp4");
+    std::filesystem::copy_file(GetTestMedia().mp4, locked);
+    std::filesystem::permissions(locked, std::filesystem::perms::none);
+    if (geteuid() != 0) {  // root reads it all the same
+        CVXMMediaImpl lockedMedia;
+        EXPECT_EQ(ProbeOnWorker(lockedMedia, locked), VXM_PROBE_NO_ACCESS);
+    }
+    const std::string text = dir.File("notes.mp4");
+    std::ofstream(text) << "these are not the frames you are looking for\n";
+    CVXMMediaImpl textMedia;
+    EXPECT_EQ(ProbeOnWorker(textMedia, text), VXM_PROBE_NOT_MEDIA);
+}
+
+TEST(ProbeMatchesLibraries, MpegAudioIsNamedByItsCodec)
+{
+    CVXMMediaImpl media;
+    ASSERT_GE(ProbeOnWorker(media, GetTestMedia().mp3), 0);
+    ASSERT_EQ(media.m_lstAudio.size(), 1u);
+    EXPECT_EQ(media.m_lstAudio.front()->m_strCodecName, L"MP3");
 }
 
 TEST(ProbeFailures, TextThatIsNoMediaFails)

@@ -169,6 +169,18 @@ TEST_F(ConvertDriver, FalseAsTheOnlyStepFails)
     EXPECT_EQ(FinishCode(media), 1);
 }
 
+TEST_F(ConvertDriver, AFailedChildToolLeavesItsLastErrorLineWithTheMedia)
+{
+    const std::string script = WriteScript(m_dir.File("tool.sh"),
+                                           "printf 'working 10%%\\rworking 90%%\\r' >&2\n"
+                                           "echo 'tool: cannot write out.mp4' >&2\nexit 3");
+    IVXMMedia* media = NewMedia(Steps(Step(L"\"" + W(script) + L"\"")));
+    media->StartConvert(nullptr, m_window.Get(), 0);
+    ASSERT_TRUE(m_window.WaitFinished());
+    EXPECT_EQ(FinishCode(media), 3);
+    EXPECT_EQ(Data(media)->m_strLastError, L"tool: cannot write out.mp4");
+}
+
 TEST_F(ConvertDriver, TemporaryAndPassLogFilesGoWhenTheConversionFails)
 {
     IVXMMedia* media = NewMedia(Steps(Step(L"false")));

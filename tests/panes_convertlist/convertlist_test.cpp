@@ -47,6 +47,13 @@ TEST_F(ConvertList, EngineStatesMapToRowStatuses)
     m->state = 7;
     row->UpdateStatus();
     EXPECT_EQ(row->GetStatus(), ITEM_STATUS_NONE);
+    // A failure's reason is the status's tooltip until the status changes.
+    row->SetStatusText(170);
+    row->SetStatusToolTip(L"Unknown encoder 'x'");
+    EXPECT_EQ(Sub(row, L"ID_LABEL_ITEM_STATUS")->GetToolTip(), L"Unknown encoder 'x'");
+    m->state = 1;  // converting again
+    row->UpdateStatus();
+    EXPECT_EQ(Sub(row, L"ID_LABEL_ITEM_STATUS")->GetToolTip(), L"");
 }
 
 TEST_F(ConvertList, JobControlReachesTheMediaObject)

@@ -4,6 +4,7 @@
 
 #include "MainPaneUI.h"
 #include "MediaListUI.h"
+#include "VXMMediaBase.h"
 #include "VXMSettings.h"
 #include "platform/text.h"
 #include "FakeDesktop.h"
@@ -124,6 +125,29 @@ TEST_F(CQueueTest, AFailedRowStaysCheckedAndIsNeverStartedAgain)
     End(2, 0);
     EXPECT_EQ(starts, (std::vector<std::wstring>{L"m0", L"m1", L"m2"}));
     EXPECT_EQ(pane->completions, 1);
+}
+
+// A media whose engine half holds why its conversion failed.
+class CFailingMedia : public CQueueMedia, public CVXMMediaBase {
+public:
+    using CQueueMedia::CQueueMedia;
+};
+
+TEST_F(CQueueTest, AFailedRowShowsTheToolsReasonOnItsStatusUntilItRunsAgain)
+{
+    auto owned = std::make_unique<CFailingMedia>(L"f");
+    CFailingMedia& failing = *owned;
+    media.push_back(std::move(owned));
+    failing.m_strLastError = L"clip.mp4: Invalid data found when processing input";
+    CMediaListItemUI* row = pane->AddFileRow(-1, &failing);
+    ASSERT_NE(row, nullptr);
+    pane->ConvertAll();
+    failing.state = 0;
+    pane->OnJobFinished(&failing, 1);
+    EXPECT_EQ(row->GetStatus(), ITEM_STATUS_FAILED);
+    EXPECT_EQ(row->GetStatusToolTip(), failing.m_strLastError);
+    row->SetStatusText(167);  // converting again
+    EXPECT_EQ(row->GetStatusToolTip(), L"");
 }
 
 TEST_F(CQueueTest, AJobWhoseInputIsMissingMarksItsRowFailedSoTheQueueDoesNotLoop)

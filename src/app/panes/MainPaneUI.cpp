@@ -702,6 +702,12 @@ IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
     } else {
         // Either way the queue must not start the row again.
         CConversionQueue::MarkFailed(row);
+        // Why, in the tool's words, where the status says "failed".
+        if (auto* data = dynamic_cast<CVXMMediaBase*>(media); data && !data->m_strLastError.empty()) {
+            row->SetStatusToolTip(data->m_strLastError);
+            LogInfoW(kCategory, L"The conversion of %ls failed: %ls", media->GetSourcePath().c_str(),
+                     data->m_strLastError.c_str());
+        }
     }
     if (m_paintManager) m_paintManager->SendNotify(row, L"transfinished", reinterpret_cast<WPARAM>(media), m_burn ? 1 : 0);
     // A handler of the notification may have removed the row.

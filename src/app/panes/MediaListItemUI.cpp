@@ -374,13 +374,21 @@ void CMediaListItemUI::SetProgress(int value)
 void CMediaListItemUI::SetStatusText(int textId)
 {
     CControlUI* label = Sub(L"ID_LABEL_ITEM_STATUS");
+    m_statusToolTip.clear();
     if (!label) return;
+    label->SetToolTip(std::wstring());
     if (textId < 1) {
         label->SetVisible(false);
         return;
     }
     label->SetVisible(true);
     label->SetText(StatusText(textId));
+}
+
+void CMediaListItemUI::SetStatusToolTip(const std::wstring& text)
+{
+    m_statusToolTip = text;
+    if (CControlUI* label = Sub(L"ID_LABEL_ITEM_STATUS")) label->SetToolTip(text);
 }
 
 void CMediaListItemUI::UpdateStatus()

@@ -88,7 +88,11 @@ public:
     void PauseConvert();
     void ResumeConvert();
     void SetProgress(int value);
+    // Shows the status text `textId` (none below 1) without a tooltip.
     void SetStatusText(int textId);
+    // The status's tooltip: why the row's conversion failed.
+    void SetStatusToolTip(const std::wstring& text);
+    const std::wstring& GetStatusToolTip() const { return m_statusToolTip; }
     void UpdateStatus();
     void DisableButtons();
 
@@ -160,6 +164,7 @@ protected:
     VXM_MEDIA_TAGS m_tags;
     bool m_hasTags = false;
     std::wstring m_shownImage;
+    std::wstring m_statusToolTip;  // why the last conversion failed
     std::wstring m_thumbFile;
 
     void ApplyThumbnailResult();

@@ -216,6 +216,8 @@ void parse_loglevel(int argc, char** argv, const OptionDef* options, const char*
 void parse_loglevel_with_report(int argc, char** argv, const OptionDef* options, const char* report_folder,
                                 const char* ffreport);
 int init_report(const char* folder, const char* env);
+// FFmpeg's log goes to the engine's log (and to the report file when one is open).
+void install_tool_log_callback();
 // Name of the report file for a folder and a local time ("<folder>/ffmpeg-YYYYMMDD-HHMMSS.log").
 std::string expand_report_name(const std::string& folder, const struct tm& tm);
 // Quoting of one argument in the report's "Command line:" block.

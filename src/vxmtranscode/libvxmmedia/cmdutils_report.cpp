@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "cmdutils.h"
+#include "tool_log.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ void log_callback_report(void* ptr, int level, const char* fmt, va_list vl)
 {
     va_list vl2;
     va_copy(vl2, vl);
-    av_log_default_callback(ptr, level, fmt, vl);
+    tool_log_callback(ptr, level, fmt, vl);
     std::lock_guard<std::mutex> lock(g_reportMutex);
     char line[1024];
     av_log_format_line(ptr, level, fmt, vl2, line, sizeof(line), &g_reportPrintPrefix);
@@ -36,6 +37,12 @@ void log_callback_report(void* ptr, int level, const char* fmt, va_list vl)
 }  // namespace
 
 // ---------------------------------------------------------------- log level and report
+
+void install_tool_log_callback()
+{
+    std::lock_guard<std::mutex> lock(g_reportMutex);
+    av_log_set_callback(g_reportFile ? log_callback_report : tool_log_callback);
+}
 
 int opt_loglevel(void*, const char*, const char* arg, CToolContext*)
 {

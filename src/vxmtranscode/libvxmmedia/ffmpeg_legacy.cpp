@@ -62,19 +62,6 @@ std::string unquote(const std::string& v)
     return v;
 }
 
-// mplayer's stereo3d codes, in their order.
-const char* const kStereoCodes[] = {"arcg", "arch", "arcc", "arcd", "agmg", "agmh", "agmc", "agmd",
-                                    "aybg", "aybh", "aybc", "aybd", "ml",   "mr",   "sbsl", "sbsr",
-                                    "sbs2l", "sbs2r", "abl", "abr", "ab2l", "ab2r", "irl", "irr"};
-
-std::string stereo_code(const std::string& v)
-{
-    char* end = nullptr;
-    long n = strtol(v.c_str(), &end, 10);
-    if (!v.empty() && !*end && n >= 0 && n < static_cast<long>(std::size(kStereoCodes))) return kStereoCodes[n];
-    return v;
-}
-
 std::string translate_mp(const std::string& args)
 {
     std::vector<std::string> parts = split_top(args, ":");
@@ -85,10 +72,18 @@ std::string translate_mp(const std::string& args)
     if (eq != std::string::npos) vals.push_back(first.substr(eq + 1));
     for (size_t i = 1; i < parts.size(); i++) vals.push_back(parts[i]);
     if (name == "stereo3d") {
-        std::string r = "stereo3d";
-        if (!vals.empty()) r += "=in=" + stereo_code(vals[0]);
-        if (vals.size() > 1) r += ":out=" + stereo_code(vals[1]);
-        return r;
+        char* end1 = nullptr;
+        char* end2 = nullptr;
+        const long in = vals.size() > 0 ? strtol(vals[0].c_str(), &end1, 10) : -1;
+        const long out = vals.size() > 1 ? strtol(vals[1].c_str(), &end2, 10) : -1;
+        const bool numeric = vals.size() == 2 && !vals[0].empty() && !*end1 && !vals[1].empty() && !*end2;
+        if (!numeric) return "stereo3d" + (vals.empty() ? std::string() : "=" + args.substr(eq + 1));
+        std::string r = stereo3d_filter_text(in, out);
+        if (!r.empty()) return r;
+        // A layout the filter cannot read: the picture passes unchanged.
+        av_log(nullptr, AV_LOG_WARNING, "3D layouts %ld to %ld cannot be converted; the picture is left as it is.\n",
+               in, out);
+        return "null";
     }
     if (name == "eq2") {
         static const char* const keys[] = {"gamma", "contrast", "brightness", "saturation",
@@ -185,6 +180,18 @@ std::string translate_filter_item(const std::string& item)
 }
 
 }  // namespace
+
+std::string stereo3d_filter_text(long input_layout, long output_layout)
+{
+    // mplayer's stereo3d codes, in their order.
+    static const char* const layouts[] = {"arcg", "arch", "arcc", "arcd", "agmg", "agmh", "agmc", "agmd",
+                                          "aybg", "aybh", "aybc", "aybd", "ml",   "mr",   "sbsl", "sbsr",
+                                          "sbs2l", "sbs2r", "abl", "abr", "ab2l", "ab2r", "irl", "irr"};
+    constexpr long count = static_cast<long>(std::size(layouts));
+    // The filter reads only the side-by-side, above-below and interleaved layouts.
+    if (input_layout < 14 || input_layout >= count || output_layout < 0 || output_layout >= count) return {};
+    return std::string("stereo3d=in=") + layouts[input_layout] + ":out=" + layouts[output_layout];
+}
 
 std::string translate_filter_text(const std::string& graph)
 {

@@ -15,5 +15,9 @@ void translate_legacy_arguments(std::vector<std::string>& args, CToolContext* ct
 // options of "ass"/"subtitles" become the stock filters' options.
 std::string translate_filter_text(const std::string& graph);
 
+// The stereo3d filter for the older numeric layouts ("stereo3d=in=..:out=.."),
+// empty when the filter cannot read the input layout or either is unknown.
+std::string stereo3d_filter_text(long input_layout, long output_layout);
+
 // The stock encoder name for an encoder name of the older tool, or the name.
 std::string translate_encoder_name(const std::string& name);

@@ -85,6 +85,18 @@ void CToolContext::FreeToolObjects()
     av_dict_free(&resample_opts);
 }
 
+void CToolContext::SetLastErrorLine(const std::string& line)
+{
+    std::lock_guard<std::mutex> lock(m_errorLock);
+    m_strLastErrorLine = line;
+}
+
+std::string CToolContext::LastErrorLine() const
+{
+    std::lock_guard<std::mutex> lock(m_errorLock);
+    return m_strLastErrorLine;
+}
+
 void CToolContext::ResetToolState()
 {
     FreeToolObjects();

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -211,6 +212,12 @@ public:
     // The drive of a CD track run (its command line names no input).
     virtual std::string CdDrivePath() const { return {}; }
 
+    // The last error line the run logged (FFmpeg's or the tool's own);
+    // empty when none. Written by the run's thread, read by any.
+    void SetLastErrorLine(const std::string& line);
+    std::string LastErrorLine() const;
+    void ClearLastErrorLine() { SetLastErrorLine(std::string()); }
+
     // ---- command line of the run ----
     std::wstring m_strCommandLine;
     std::vector<std::string> argv_storage;   // UTF-8 arguments of prepare_app_arguments
@@ -281,6 +288,10 @@ public:
     uint64_t decode_error_stat[2] = {0, 0};
     int exit_code = 0;                        // code of the ended run
     AVIOInterruptCB int_cb{};                 // installed in every input and output of the run
+
+private:
+    mutable std::mutex m_errorLock;
+    std::string m_strLastErrorLine;
 };
 
 // The transcoder's exit callback: frees the run's files, streams and graphs,

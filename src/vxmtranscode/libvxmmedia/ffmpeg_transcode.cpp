@@ -195,6 +195,7 @@ int transcode_main(CTranscodeRun& run, const std::wstring& line)
     // the FFREPORT text (the process environment is not touched, as runs may
     // go on side by side). The text keeps to 255 characters.
     av_log_set_flags(AV_LOG_SKIP_REPEATED);
+    install_tool_log_callback();  // a silent run before leaves its callback behind
     std::vector<std::string> args = split_command_line_utf8(line);
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());

@@ -4,6 +4,7 @@
 
 #include "cd_input.h"
 #include "dvd/DvdArguments.h"
+#include "ffmpeg_legacy.h"
 
 extern "C" {
 #include <libavutil/pixdesc.h>
@@ -100,7 +101,8 @@ int opt_show_mode(void* optctx, const char* opt, const char* arg, CToolContext* 
 
 int opt_add_vfilter(void* optctx, const char*, const char* arg, CToolContext*)
 {
-    Target(optctx)->vfilters_list.emplace_back(arg);
+    // The older filter texts become the current ones, as for conversions.
+    Target(optctx)->vfilters_list.emplace_back(translate_filter_text(arg));
     return 0;
 }
 

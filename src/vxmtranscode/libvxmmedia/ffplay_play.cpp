@@ -327,6 +327,9 @@ int PlayLocked(CCmdFFplay* runner, FFplayOptions& opts)
         if (StreamOpen(extra.get()) < 0) av_log(nullptr, AV_LOG_ERROR, "Failed to open '%s'\n", opts.extaudio.c_str());
         o->video_disable = videoDisable;
     }
+    // Without a picture the play has started once its input is open; with
+    // one, once the first picture passed the filters.
+    if (main.video_stream < 0 && runner) runner->SetPlayerStarted();
     PublishStatus(&main, 0.0);
     EventLoop(&main, sc);
     SetEventsOpen(0);
@@ -375,7 +378,8 @@ int ffplay_play(void* commandLine, CCmdFFplay* runner)
     av_dict_free(&runner->swr_opts);
     // The pane must not stay "playing": the end is posted on every path.
     PostFinished(runner);
-    return result;
+    // A play that never started failed (input, filters or window).
+    return result != 0 ? result : (runner->IsPlayerStarted() ? 0 : -1);
 }
 
 void ffplay_request_quit(CCmdFFplay* runner)

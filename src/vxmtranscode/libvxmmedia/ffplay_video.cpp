@@ -116,6 +116,7 @@ void VideoThread(CVideoState* is)
                     failed = true;
                     break;
                 }
+                if (is->runner) is->runner->SetPlayerStarted();
             }
             ret = av_buffersrc_add_frame(vf.src, frame);
             if (ret < 0) break;

@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "CmdFFplay.h"
+#include "IVXMMedia.h"
 #include "EngineLog.h"
 #include "VXMMediaBase.h"
 #include "VXMUtils.h"
@@ -100,7 +101,7 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
             rec->m_nWidth = par->width;
             rec->m_nHeight = par->height;
             rec->m_nStreamIndex = index;
-            if (dec && dec->name && dec->name[0]) rec->m_strCodecName = AnsiToWide(dec->name);
+            if (dec) rec->m_strCodecName = AnsiToWide(avcodec_get_name(par->codec_id));
             const int64_t bitRate = par->bit_rate != 0 ? par->bit_rate : ic->bit_rate;
             rec->m_dBitrate = static_cast<double>(bitRate / 1000);
             rec->m_dFrameRate = ProbeFrameRate(st);
@@ -112,7 +113,9 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
             if (index == audio) media->m_nAudioTrackId = index;
             const int channels = par->ch_layout.nb_channels;
             if (par->bit_rate != 0 || par->sample_rate != 0 || channels > 0) {
-                media->AddAudioTrack(LanguageOf(st), nullptr, dec ? dec->name : nullptr, nullptr, nullptr, channels,
+                // The codec's name ("mp3"), not the decoder's ("mp3float").
+                media->AddAudioTrack(LanguageOf(st), nullptr, dec ? avcodec_get_name(par->codec_id) : nullptr,
+                                     nullptr, nullptr, channels,
                                      static_cast<int>(par->codec_id), nullptr, index, 0,
                                      static_cast<int>(par->bit_rate), par->sample_rate);
                 media->m_bHasAudio = 1;
@@ -144,6 +147,27 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
         media->m_lstChapters.push_back(std::move(rec));
     }
     return err;
+}
+
+// The documented result of a failed probe for an FFmpeg error code.
+int ProbeFailureCode(int err)
+{
+    switch (err) {
+    case AVERROR(ENOENT):
+    case AVERROR(ENOTDIR):
+        return VXM_PROBE_NOT_FOUND;
+    case AVERROR(EACCES):
+    case AVERROR(EPERM):
+        return VXM_PROBE_NO_ACCESS;
+    case AVERROR_INVALIDDATA:
+    case AVERROR_DEMUXER_NOT_FOUND:
+    case AVERROR_STREAM_NOT_FOUND:
+    case AVERROR_DECODER_NOT_FOUND:
+    case AVERROR_PROTOCOL_NOT_FOUND:
+        return VXM_PROBE_NOT_MEDIA;
+    default:
+        return VXM_PROBE_FAILED;
+    }
 }
 
 }  // namespace
@@ -199,8 +223,10 @@ int probe_media_with_context(const std::wstring& commandLine, CVXMMediaBase* med
     av_dict_free(&ctx->format_opts);
     av_dict_free(&ctx->sws_dict);
     av_dict_free(&ctx->swr_opts);
-    if (result < 0)
+    if (result < 0) {
         LogMessageA(kLogCategory, "probe of \"%s\" failed: %d", WideToAnsi(media->m_strSourcePath).c_str(), result);
+        result = ProbeFailureCode(result);
+    }
     return result;
 }
 

@@ -10,9 +10,9 @@ class CToolContext;
 
 // The runner's entry for a probe run: the command line is a wide string
 // (program path, "-i", the source, input options). Uses the media's probe
-// runner as run context; -1 without one. Returns a negative FFmpeg error
-// code when the input does not open, -1 when its stream information cannot
-// be read, else the non-negative result of that step.
+// runner as run context; -1 without one. Returns one of the VXM_PROBE_
+// failure codes of IVXMMedia.h, else the non-negative result of reading the
+// stream information.
 int probe_media(void* commandLine, CVXMMediaBase* media);
 
 // The same with an explicit run context (tests, other callers).

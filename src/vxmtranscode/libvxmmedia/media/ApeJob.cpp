@@ -2,6 +2,7 @@
 
 #include "CmdFFplay.h"
 #include "EngineLog.h"
+#include "tool_log.h"
 #include "platform/text.h"
 
 #include <chrono>
@@ -24,9 +25,8 @@ public:
             *percent = 0;
         if (killFlag && killFlag->load() != 0)
             return VXM_APE_ERROR_USER_STOPPED;
-        LogMessageA(kLogCategory, "APE encoder not available: \"%s\" was not compressed",
-                    WideToUtf8(input).c_str());
-        std::fputs("APE encoder not available\n", stderr);
+        log_tool_error(kLogCategory, "APE encoder not available: \"%s\" was not compressed",
+                       WideToUtf8(input).c_str());
         return VXM_APE_ERROR_NO_ENCODER;
     }
 };
@@ -34,8 +34,10 @@ public:
 CMissingApeCompressor g_missingCompressor;
 std::atomic<IApeCompressor*> g_pCompressor{nullptr};
 
-// Start of the current encoding; one process-wide value.
+// Start of the current encoding and the last tenth of it logged; one
+// process-wide value each.
 std::atomic<long long> g_nApeStartMs{0};
+std::atomic<int> g_nApeLoggedTenth{-1};
 
 long long NowMs()
 {
@@ -62,9 +64,9 @@ std::string FormatApeProgress(int progress, double elapsed)
     const double fraction = progress / 100000.0;
     if (fraction <= 0.0) {
         // Nothing done yet: no remaining time can be told.
-        std::snprintf(line, sizeof(line), "Progress: %.1f%% (%.1f seconds total)          \r", 0.0, elapsed);
+        std::snprintf(line, sizeof(line), "Progress: %.1f%% (%.1f seconds total)", 0.0, elapsed);
     } else {
-        std::snprintf(line, sizeof(line), "Progress: %.1f%% (%.1f seconds remaining, %.1f seconds total)          \r",
+        std::snprintf(line, sizeof(line), "Progress: %.1f%% (%.1f seconds remaining, %.1f seconds total)",
                       fraction * 100.0, elapsed * (1.0 / fraction - 1.0), elapsed);
     }
     return line;
@@ -72,8 +74,12 @@ std::string FormatApeProgress(int progress, double elapsed)
 
 void ApeProgressCallback(int progress)
 {
+    // One line for each tenth done: the log is no progress bar.
+    const int tenth = progress / 10000;
+    if (g_nApeLoggedTenth.exchange(tenth) == tenth)
+        return;
     const double elapsed = static_cast<double>(NowMs() - g_nApeStartMs.load()) / 1000.0;
-    std::fputs(FormatApeProgress(progress, elapsed).c_str(), stderr);
+    LogMessageA(kLogCategory, "%s", FormatApeProgress(progress, elapsed).c_str());
 }
 
 int ApeEncodeThread(CCmdFFplay* runner)
@@ -87,21 +93,21 @@ int ApeEncodeThread(CCmdFFplay* runner)
     {
         std::ifstream probe(WideToUtf8(input), std::ios::binary);
         if (input.empty() || !probe) {
-            std::fputs("Input File Not Found...\n\n", stderr);
-            LogMessageA(kLogCategory, "APE input \"%s\" not found", WideToUtf8(input).c_str());
+            log_tool_error(kLogCategory, "Input File Not Found: \"%s\"", WideToUtf8(input).c_str());
             return -1;
         }
     }
     g_nApeStartMs = NowMs();
-    std::fputs("Converting...\n", stderr);
+    g_nApeLoggedTenth = -1;
+    LogMessageA(kLogCategory, "Converting...");
     // The runner's kill flag is left as it is: a stop asked before this point
     // still ends the step.
     int percent = 0;
     const int result = GetApeCompressor().CompressFile(input, output, VXM_APE_COMPRESSION_LEVEL, &percent,
                                                        &ApeProgressCallback, &runner->m_nKillFlag);
     if (result == 0)
-        std::fputs("\nSuccess...\n", stderr);
+        LogMessageA(kLogCategory, "Success...");
     else
-        std::fprintf(stderr, "\nError: %i\n", result);
+        log_tool_error(kLogCategory, "APE compression failed: error %i", result);
     return result;
 }

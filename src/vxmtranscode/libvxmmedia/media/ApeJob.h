@@ -1,5 +1,5 @@
 // The APE step: compresses the WAV file of a job record into a Monkey's
-// Audio file through a compressor, printing its progress on standard error.
+// Audio file through a compressor, logging its progress and errors.
 #pragma once
 #include <atomic>
 #include <string>
@@ -33,7 +33,7 @@ void SetApeCompressor(IApeCompressor* compressor);
 // 0 on success, -1 when the input is missing, else the compressor's code.
 int ApeEncodeThread(CCmdFFplay* runner);
 
-// Writes the progress line on standard error.
+// Logs the progress line (once for each tenth done).
 void ApeProgressCallback(int progress);
 // The progress line's text for the elapsed seconds ("" for no time).
 std::string FormatApeProgress(int progress, double elapsedSeconds);

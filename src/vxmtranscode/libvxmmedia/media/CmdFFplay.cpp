@@ -1,4 +1,5 @@
 #include "CmdFFplay.h"
+#include "tool_log.h"
 
 #include "EngineLog.h"
 #include "RunnerHooks.h"
@@ -79,6 +80,7 @@ int CCmdFFplay::Open(const std::wstring& commandLine, int jobType)
     if (m_hWatchThread)
         Close();  // the watcher of an earlier run must not wait for this lock
     std::lock_guard<std::mutex> openLock(m_openLock);
+    ClearLastErrorLine();  // the error of this step, not of one before
     if (!LaunchJob(jobType, commandLine)) {
         int error = errno ? errno : EINVAL;
         ReportOpenError(error);
@@ -140,7 +142,9 @@ int CCmdFFplay::LaunchJob(int jobType, const std::wstring& commandLine)
     CChildOptions options;
     options.stdinMode = EChildStream::Null;
     options.stdoutMode = EChildStream::Null;
-    options.stderrMode = EChildStream::Null;
+    // A conversion step's watcher reads what the tool says on its error
+    // stream; nothing else would read it, so other runs drop it.
+    options.stderrMode = m_nMode == 2 ? EChildStream::Pipe : EChildStream::Null;
     auto child = std::make_unique<CChildProcess>();
     if (!child->Start(args, options)) {
         LogMessageA(kLogCategory, "cannot start \"%s\": %s", WideToUtf8(args[0]).c_str(), child->LastError().c_str());
@@ -154,6 +158,7 @@ int CCmdFFplay::LaunchJob(int jobType, const std::wstring& commandLine)
 
 void CCmdFFplay::WorkerThread(int jobType)
 {
+    CToolLogScope logScope(this);  // the run's error lines are kept here
     int code = 0;
     if (jobType == JOB_TYPE_FFMPEG) {
         RunThread();
@@ -179,8 +184,7 @@ void CCmdFFplay::RunThread()
     void* line = const_cast<wchar_t*>(m_strCommandLine.c_str());
     if (m_nMode == 1) {
         if (g_RunnerHooks.pfnPlay) {
-            g_RunnerHooks.pfnPlay(line, this);
-            SetExitCode(0);
+            SetExitCode(g_RunnerHooks.pfnPlay(line, this) != 0 ? 1 : 0);
         } else {
             LogMessageA(kLogCategory, "the player cannot run: it is not built in");
             SetExitCode(VXM_EXIT_TOOL_MISSING);
@@ -227,9 +231,27 @@ bool CCmdFFplay::WaitWorkerEnd(DWORD ms)
 void CCmdFFplay::WatchThread()
 {
     m_bWatching = 1;
+    CChildProcess* child = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_workerLock);
+        child = m_hChildProcess.get();  // replaced only by Close, after this thread ended
+    }
+    CToolErrorStream errors(*this);
+    bool reading = child && child->StderrFd() >= 0;
+    const DWORD poll = static_cast<DWORD>(m_nWatchPollMs > 0 ? m_nWatchPollMs : 100);
     for (;;) {
-        if (WaitWorkerEnd(static_cast<DWORD>(m_nWatchPollMs > 0 ? m_nWatchPollMs : 100)))
+        if (reading) {
+            char buffer[1024];
+            const long n = child->ReadStderr(buffer, sizeof(buffer), poll);
+            if (n > 0)
+                errors.Add(buffer, static_cast<size_t>(n));
+            else if (n != CHILD_READ_TIMEOUT)
+                reading = false;  // the tool closed it
+            if (WaitWorkerEnd(0))
+                break;
+        } else if (WaitWorkerEnd(poll)) {
             break;
+        }
         // A child step that did not end on SIGINT is killed with its group.
         if (m_bStopRequested.load() && GetTickCount64() - m_nStopTick.load() >= kChildStopTimeoutMs) {
             std::lock_guard<std::mutex> lock(m_workerLock);
@@ -237,6 +259,14 @@ void CCmdFFplay::WatchThread()
                 m_hChildProcess->Kill();
         }
     }
+    // What the tool wrote before it ended.
+    for (char buffer[1024]; reading;) {
+        const long n = child->ReadStderr(buffer, sizeof(buffer), 0);
+        reading = n > 0;
+        if (reading)
+            errors.Add(buffer, static_cast<size_t>(n));
+    }
+    errors.Finish();
     {
         std::lock_guard<std::mutex> lock(m_workerLock);
         if (m_hChildProcess)
@@ -300,6 +330,18 @@ void CCmdFFplay::RequestStop()
 bool CCmdFFplay::WaitWorker(DWORD ms)
 {
     return WaitWorkerEnd(ms);
+}
+
+bool CCmdFFplay::WaitPlayerStart(DWORD ms)
+{
+    const INT64 deadline = static_cast<INT64>(GetTickCount64()) + ms;
+    while (!m_bPlayerStarted.load()) {
+        if (WaitWorkerEnd(10))
+            return m_bPlayerStarted.load() || GetExitCode() == 0;
+        if (static_cast<INT64>(GetTickCount64()) >= deadline)
+            return true;
+    }
+    return true;
 }
 
 bool CCmdFFplay::IsWorkerRunning() const

@@ -63,6 +63,13 @@ public:
     void SetExitCode(int code) { m_dwExitCode = static_cast<DWORD>(code); }
     int GetExitCode() const { return static_cast<int>(m_dwExitCode.load()); }
     void RequestSnapshot(int value);
+    // The player has opened its input and shows (or sounds) it.
+    void SetPlayerStarted() { m_bPlayerStarted = true; }
+    bool IsPlayerStarted() const { return m_bPlayerStarted.load(); }
+    // Waits until the player plays (true) or its worker ended (false, the
+    // player failed when the exit code is not 0); true as well when the time
+    // ran out with the player still starting.
+    bool WaitPlayerStart(DWORD ms);
 
     int m_nReserved0 = 0;
     int m_nReserved1 = 1;
@@ -103,6 +110,7 @@ private:
     std::unique_ptr<CMessageThread> m_pWorkerThread;
     std::unique_ptr<CEvent> m_pWorkerDone;
     std::atomic<bool> m_bStopRequested{false};
+    std::atomic<bool> m_bPlayerStarted{false};
     std::atomic<INT64> m_nStopTick{0};
 };
 

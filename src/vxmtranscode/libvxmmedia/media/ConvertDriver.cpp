@@ -177,6 +177,8 @@ bool LaunchStep(const VXM_CONVERT_TARGET& target, CCmdFFplay& runner, const VXM_
 void FinishFailed(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, int result, HWND hNotify)
 {
     CVXMMediaBase& data = *target.pData;
+    if (result != -1)  // a stop is no failure to explain
+        data.m_strLastError = Utf8ToWide(runner->LastErrorLine());
     VXM_JOB_QUEUE started = std::move(runner->m_vecDoneJobs);
     const bool report = runner->m_bReportFinish.load() != 0;
     DiscardConvertRunner(data);
@@ -197,9 +199,11 @@ void FinishFailed(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, int resu
     for (CVXMMediaBase* media : joined) {
         DeleteTempFile(*media);
         media->DeletePassLogFiles();
+        media->DeleteOverlayFiles();
     }
     DeleteTempFile(data);
     data.DeletePassLogFiles();
+    data.DeleteOverlayFiles();
     if (!data.m_strTempOutput.empty())
         DeleteFileIfPresent(data.m_strTempOutput);
 
@@ -235,6 +239,7 @@ void FinishDone(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, HWND hNoti
             if (FileExists(media->m_strOutputFile))
                 DeleteFileIfPresent(media->m_strOutputFile);
             media->DeletePassLogFiles();
+            media->DeleteOverlayFiles();
             DeleteTempFile(*media);
         }
         if (!data.m_strTempOutput.empty()) {
@@ -251,6 +256,7 @@ void FinishDone(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, HWND hNoti
     }
     DeleteTempFile(data);
     data.DeletePassLogFiles();
+    data.DeleteOverlayFiles();
     if (result == 0 && !IsDiscMedia(data))
         data.CopySourceFileTimes();
     *target.pPositionOffset = 0;
@@ -340,6 +346,8 @@ void ConvertStart(const VXM_CONVERT_TARGET& target, IProfile* profile, HWND hNot
     JoinMonitorThread(data);  // the monitor of an earlier conversion
 
     PostMessage(hNotify, WM_VXM_JOB_STARTED, 0, MediaParam(target));
+    if (profile)
+        data.m_strLastError.clear();
 
     CCmdFFplay* runner = data.m_pConvertRunner;
     if (!runner) {

@@ -8,6 +8,7 @@
 #include "PartialOutput.h"
 #include "VXMMediaImpl.h"
 #include "ape/ApeCompressor.h"
+#include "tool_log.h"
 #include "platform/module.h"
 
 extern "C" {
@@ -21,9 +22,6 @@ namespace {
 
 constexpr const char* kLogCategory = "VXMMediaExports";
 constexpr const char* kPrismelLibrary = "libprismel.so";
-
-// FFmpeg's own log output is dropped unless a tool run installs its report callback.
-void DiscardFfmpegLog(void*, int, const char*, va_list) {}
 
 CModule g_prismelModule;
 
@@ -64,7 +62,7 @@ void RegisterMediaLibrary()
 {
     av_log_set_flags(AV_LOG_SKIP_REPEATED);
     avdevice_register_all();
-    av_log_set_callback(DiscardFfmpegLog);
+    av_log_set_callback(tool_log_callback);  // FFmpeg's lines go to the engine's log
     av_log_set_level(AV_LOG_ERROR);
     SetApeCompressor(&GetNativeApeCompressor());
     CleanStalePartialOutputs();  // what a killed run left

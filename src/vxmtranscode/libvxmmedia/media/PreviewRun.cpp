@@ -28,6 +28,10 @@ PreviewControlValues g_previewValues;
 
 using GetEffectCmdFn = const wchar_t* (*)(int);
 
+// How long a start waits to learn whether the player plays; a player still
+// opening then (waiting for another to end) counts as started.
+constexpr DWORD kPlayerStartWaitMs = 5000;
+
 }  // namespace
 
 bool PreviewRunning(CCmdFFplay* runner)
@@ -77,6 +81,13 @@ int StartPreviewRun(CCmdFFplay*& slot, IVXMMedia& media, CVXMMediaBase& data, HW
     const std::wstring line = buildLine();
     LogMessageA(logCategory, "preview: %s", WideToUtf8(line).c_str());
     if (!runner->Open(line, JOB_TYPE_FFMPEG)) {
+        DeleteMediaRunner(slot);
+        return -1;
+    }
+    // A player that ends before it plays (input or filters that do not
+    // open) is a failed start, not a started one.
+    if (!runner->WaitPlayerStart(kPlayerStartWaitMs)) {
+        LogMessageA(logCategory, "the preview player ended without playing");
         DeleteMediaRunner(slot);
         return -1;
     }

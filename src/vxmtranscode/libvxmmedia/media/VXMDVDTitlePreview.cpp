@@ -10,7 +10,6 @@
 #include "SplitCommandLine.h"
 #include "VXMJobType.h"
 #include "VXMMediaExports.h"
-#include "ffmpeg_legacy.h"
 #include "ffplay.h"
 #include "platform/module.h"
 #include "platform/text.h"
@@ -97,12 +96,9 @@ std::wstring CVXMDVDTitleImpl::BuildPreviewCommandLine() const
     if (IsCropped() == 1)
         opts.AppendToOption(L"-vf", TRUE, L",", L"crop=%d:%d:%d:%d", m_nCropWidth, m_nCropHeight, m_nCropLeft,
                             m_nCropTop);
-    if (m_nBrightness || m_nContrast || m_nSaturation) {
-        // The player's filters are the current library's: "mp=eq2" becomes "eq".
-        const std::wstring eq2 = FormatW(L"mp=eq2=1.5:%.2f:%.2f:%.2f", (m_nContrast + 100) / 100.0,
-                                         m_nBrightness / 100.0, (m_nSaturation + 100) / 100.0);
-        opts.AppendToOption(L"-vf", TRUE, L",", L"%s", Utf8ToWide(translate_filter_text(WideToUtf8(eq2))).c_str());
-    }
+    if (m_nBrightness || m_nContrast || m_nSaturation)
+        opts.AppendToOption(L"-vf", TRUE, L",", L"mp=eq2=1.5:%.2f:%.2f:%.2f", (m_nContrast + 100) / 100.0,
+                            m_nBrightness / 100.0, (m_nSaturation + 100) / 100.0);
     if (m_nEffectId > 0)
         AppendEffectFilter(opts, m_nEffectId, kLogCategory);
     opts.SetInput(m_strSourcePath);

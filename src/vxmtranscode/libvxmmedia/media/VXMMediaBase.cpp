@@ -421,6 +421,13 @@ void CVXMMediaBase::DeletePassLogFiles()
     m_strPassLogFile.clear();
 }
 
+void CVXMMediaBase::DeleteOverlayFiles()
+{
+    for (const std::wstring& path : m_vecOverlayFiles)
+        DeleteIfPresent(path);
+    m_vecOverlayFiles.clear();
+}
+
 void CVXMMediaBase::CopySourceFileTimes()
 {
     if (!g_EngineHooks.pfnIsUseSrcFileTimeSet || !g_EngineHooks.pfnIsUseSrcFileTimeSet())

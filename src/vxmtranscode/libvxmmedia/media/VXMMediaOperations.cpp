@@ -179,7 +179,7 @@ std::wstring BuildPreviewCommandLine(CVXMMediaImpl& media)
     }
 
     if (!media.m_bNoSubtitle) {
-        const VXM_SUBTITLE_STYLE style;
+        const VXM_SUBTITLE_STYLE& style = BuildSettings().subtitle;
         VXM_SUBTITLE embedded;
         if (subtitle && !subtitle->m_strFilePath.empty()) {
             opts.AppendToOption(L"-vf", TRUE, L",", L"\"subtitles='%s\"",

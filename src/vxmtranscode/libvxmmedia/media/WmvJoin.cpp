@@ -3,6 +3,7 @@
 #include "CmdFFplay.h"
 #include "EngineLog.h"
 #include "VXMMediaBase.h"
+#include "tool_log.h"
 #include "platform/text.h"
 
 #include <cstdio>
@@ -52,13 +53,13 @@ CInputPtr OpenInput(const std::wstring& path)
     // A file, whatever its name looks like.
     int err = avformat_open_input(&ic, ("file:" + name).c_str(), nullptr, nullptr);
     if (err < 0) {
-        LogMessageA(kLogCategory, "Could not open input file %s (%s)", name.c_str(), ErrorText(err).c_str());
+        log_tool_error(kLogCategory, "Could not open input file %s (%s)", name.c_str(), ErrorText(err).c_str());
         return nullptr;
     }
     CInputPtr input(ic);
     err = avformat_find_stream_info(ic, nullptr);
     if (err < 0) {
-        LogMessageA(kLogCategory, "Open failed for file %s (%s)", name.c_str(), ErrorText(err).c_str());
+        log_tool_error(kLogCategory, "Open failed for file %s (%s)", name.c_str(), ErrorText(err).c_str());
         return nullptr;
     }
     return input;
@@ -172,7 +173,7 @@ int JoinWmvFiles(const std::vector<std::wstring>& inputs, const std::wstring& ou
     std::vector<std::vector<int>> map;
     if (!MatchStreams(opened, map)) {
         std::fputs("Profile Mismatch\nCan not continue... Aborting the process\n", stdout);
-        LogMessageA(kLogCategory, "the files cannot be joined: their streams differ");
+        log_tool_error(kLogCategory, "the files cannot be joined: their streams differ");
         return VXM_WMV_E_FAIL;
     }
 
@@ -180,7 +181,7 @@ int JoinWmvFiles(const std::vector<std::wstring>& inputs, const std::wstring& ou
     AVFormatContext* ocRaw = nullptr;
     int err = avformat_alloc_output_context2(&ocRaw, nullptr, "asf", outName.c_str());
     if (err < 0 || !ocRaw) {
-        LogMessageA(kLogCategory, "Could not create the writer (%s)", ErrorText(err).c_str());
+        log_tool_error(kLogCategory, "Could not create the writer (%s)", ErrorText(err).c_str());
         return VXM_WMV_E_FAIL;
     }
     COutputPtr oc(ocRaw);
@@ -207,13 +208,13 @@ int JoinWmvFiles(const std::vector<std::wstring>& inputs, const std::wstring& ou
 
     err = avio_open(&oc->pb, outName.c_str(), AVIO_FLAG_WRITE);
     if (err < 0) {
-        LogMessageA(kLogCategory, "Could not set output file %s (%s)", outName.c_str(), ErrorText(err).c_str());
+        log_tool_error(kLogCategory, "Could not set output file %s (%s)", outName.c_str(), ErrorText(err).c_str());
         return VXM_WMV_E_FAIL;
     }
     written = true;
     err = avformat_write_header(oc.get(), nullptr);
     if (err < 0) {
-        LogMessageA(kLogCategory, "BeginWriting failed (%s)", ErrorText(err).c_str());
+        log_tool_error(kLogCategory, "BeginWriting failed (%s)", ErrorText(err).c_str());
         return fail(VXM_WMV_E_FAIL);
     }
 
@@ -240,8 +241,8 @@ int JoinWmvFiles(const std::vector<std::wstring>& inputs, const std::wstring& ou
             if (err == AVERROR_EOF)
                 break;
             if (err < 0) {
-                LogMessageA(kLogCategory, "Stream copying failed for the file %zu (%s)", k + 1,
-                            ErrorText(err).c_str());
+                log_tool_error(kLogCategory, "Stream copying failed for the file %zu (%s)", k + 1,
+                               ErrorText(err).c_str());
                 return fail(VXM_WMV_E_FAIL);
             }
             const int target = pkt->stream_index < static_cast<int>(map[k].size()) ? map[k][pkt->stream_index] : -1;

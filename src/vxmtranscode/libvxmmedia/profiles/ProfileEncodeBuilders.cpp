@@ -127,11 +127,7 @@ struct CBuild {
     // files when the conversion ends.
     std::wstring PassLogBase()
     {
-        std::wstring folder = BuildSettings().strTempFolder;
-        if (folder.empty() || !CreateFolderTree(folder)) {
-            std::error_code ec;
-            folder = Utf8ToWide(std::filesystem::temp_directory_path(ec).string());
-        }
+        const std::wstring folder = EngineTempFolder();
         const std::wstring log = CreateUniqueTempFile(folder, L"vxmpass", L"-0.log");
         if (log.empty()) {
             LogMessageW(kLogCategory, L"cannot create a pass-log file in %s", folder.c_str());

@@ -7,6 +7,7 @@
 #include "ProfileJobBuild.h"
 #include "VXMUtils.h"
 #include "VXMMediaExports.h"
+#include "ffmpeg_legacy.h"
 #include "platform/module.h"
 
 extern "C" {
@@ -208,15 +209,7 @@ void AddOutputPath(CCmdOpts& opts, const std::wstring& path)
 
 std::wstring StereoFilterText(int inputMode, int outputMode)
 {
-    static const wchar_t* const kLayouts[] = {L"arcg", L"arch", L"arcc", L"arcd", L"agmg", L"agmh",
-                                              L"agmc", L"agmd", L"aybg", L"aybh", L"aybc", L"aybd",
-                                              L"ml",   L"mr",   L"sbsl", L"sbsr", L"sbs2l", L"sbs2r",
-                                              L"abl",  L"abr",  L"ab2l", L"ab2r", L"irl",  L"irr"};
-    constexpr int count = static_cast<int>(std::size(kLayouts));
-    // The filter reads only the side-by-side, above-below and interleaved layouts.
-    if (inputMode < 14 || inputMode >= count || outputMode < 0 || outputMode >= count)
-        return {};
-    return FormatW(L"stereo3d=in=%s:out=%s", kLayouts[inputMode], kLayouts[outputMode]);
+    return Utf8ToWide(stereo3d_filter_text(inputMode, outputMode));
 }
 
 bool NeedsAviSynth(const CVXMMediaBase* media)
@@ -465,29 +458,6 @@ void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpe
     profile->m_nScaledHeight = H;
     outWidth = W;
     outHeight = H;
-}
-
-void AddLogoOverlay(CVXMMediaBase* media, CFFMpegOpts& opts)
-{
-    IVXMVideo* video = media->GetSelectedVideoStream();
-    const int vw = video ? video->GetWidth() : 0;
-    const int vh = video ? video->GetHeight() : 0;
-    const VXM_WATERMARK& image = media->m_wmImage;
-    if (image.m_bEnabled && vw > 0 && vh > 0 && media->m_pImageWatermark && image.m_nRefWidth > 0 &&
-        image.m_nRefHeight > 0 && !image.m_strText.empty()) {
-        // The image file itself is overlaid, scaled and placed on the frame.
-        const double x = static_cast<double>(image.m_nX) * vw / image.m_nRefWidth;
-        const double y = static_cast<double>(image.m_nY) * vh / image.m_nRefHeight;
-        const int w = std::max(1, image.m_nWidth * vw / image.m_nRefWidth);
-        const int h = std::max(1, image.m_nHeight * vh / image.m_nRefHeight);
-        std::wstring path = image.m_strText;
-        EscapeFilterPath(path);
-        AppendFilter(opts, L"-vf",
-                     FormatW(L"movie='%s'[img];[img]scale=%d:%d[img];[in][img]overlay=%s:%s", path.c_str(), w, h,
-                             FixedText(x, 0).c_str(), FixedText(y, 0).c_str()));
-    }
-    if (media->m_wmText.m_bEnabled && media->m_pTextWatermark)
-        LogMessageA(kLogCategory, "the text watermark is not drawn into conversions on this system");
 }
 
 std::wstring GetAspectText(CVXMMediaBase* media, const std::wstring& aspect)

@@ -31,7 +31,10 @@ void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpe
                            bool fitToHeight);
 void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts,
                            CVXMMediaBase* sizeSource = nullptr);
+// Lays the media's image and text watermarks over the frame ("-vf").
 void AddLogoOverlay(CVXMMediaBase* media, CFFMpegOpts& opts);
+// The engine's temporary folder (made when missing), else the system's.
+std::wstring EngineTempFolder();
 std::wstring GetAspectText(CVXMMediaBase* media, const std::wstring& aspect);
 // 1 when "AUTO" keeps the source rate (no frame-rate option); else 0 and
 // rate holds the text to write.

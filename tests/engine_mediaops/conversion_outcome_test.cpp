@@ -1,0 +1,157 @@
+// What a real conversion leaves behind: the watermarks drawn into its
+// picture, no watermark file, and for a failed one the tool's own reason.
+#include "EngineGlobals.h"
+#include "ProfileJobBuild.h"
+#include "ProfileManager.h"
+#include "VXMMediaExports.h"
+#include "VXMMediaImpl.h"
+#include "mediaops_support.h"
+#include "support/test_media.h"
+
+#include <gtest/gtest.h>
+
+#include <SDL/SDL.h>
+
+#include <cstdarg>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+
+using namespace mediaopstest;
+
+namespace {
+
+std::mutex g_logLock;
+std::vector<std::string> g_logLines;
+
+void KeepLog(const char* category, const char* format, ...)
+{
+    char text[2048];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    std::lock_guard<std::mutex> lock(g_logLock);
+    g_logLines.push_back(std::string(category) + ": " + text);
+}
+void DropLogW(const char*, const wchar_t*, ...) {}
+
+// A 32-bit ARGB surface of one opaque colour.
+SDL_Surface* SolidSurface(int w, int h, uint32_t argb)
+{
+    SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000);
+    SDL_FillRect(s, nullptr, argb);
+    return s;
+}
+
+void Place(VXM_WATERMARK& mark, int x, int y, int w, int h)
+{
+    mark.m_bEnabled = 1;
+    mark.m_nX = x;
+    mark.m_nY = y;
+    mark.m_nWidth = w;
+    mark.m_nHeight = h;
+    mark.m_nRefWidth = 160;
+    mark.m_nRefHeight = 120;
+}
+
+class ConversionOutcome : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        VXMMediaSetLogFunc(&KeepLog, &DropLogW);
+        m_manager = new CProfileManager(W(m_dir.Path()));
+        g_pProfileManager = m_manager;
+        ASSERT_TRUE(m_manager->LoadProfiles(W(std::string(VXM_SOURCE_DIR) + "/data/profiles.xml")));
+        std::filesystem::copy_file(vxmtest::GetTestMedia().mp4, m_dir.File("clip.mp4"));
+        m_media.SetSourcePath(W(m_dir.File("clip.mp4")));
+        ASSERT_EQ(m_media.Probe(), 0);
+        m_media.SetOutputFolder(W(m_dir.File("out")));
+        std::filesystem::create_directory(m_dir.File("out"));
+    }
+    void TearDown() override
+    {
+        VXMMediaSetLogFunc(nullptr, nullptr);
+        ClearReservedOutputNames();
+        g_pProfileManager = nullptr;
+        m_manager->Release();
+    }
+    // Converts with the AVI (MPEG-4 part 2) profile; the end message's code.
+    long long Convert()
+    {
+        CRecordingWindow window;
+        m_media.StartConvert(m_manager->FindProfileById(5), window.Get(), 0);
+        EXPECT_TRUE(window.WaitFor(WM_VXM_JOB_FINISHED, 120000));
+        for (const CPosted& p : window.Messages())
+            if (p.message == WM_VXM_JOB_FINISHED) return p.wParam;
+        return -100;
+    }
+    // The first frame of the output at the source's size, as RGB bytes.
+    std::string FirstFrame()
+    {
+        const std::string raw = m_dir.File("frame.rgb");
+        EXPECT_TRUE(vxmtest::RunFfmpeg({"-i", N(m_media.GetOutputPath()), "-frames:v", "1", "-vf", "scale=160:120",
+                                        "-f", "rawvideo", "-pix_fmt", "rgb24", raw}));
+        std::ifstream in(raw, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+
+    vxmtest::CTempDir m_dir;
+    CProfileManager* m_manager = nullptr;
+    CVXMMediaImpl m_media;
+};
+
+struct CRgb {
+    int r, g, b;
+};
+CRgb PixelAt(const std::string& frame, int x, int y)
+{
+    const size_t i = (static_cast<size_t>(y) * 160 + x) * 3;
+    if (frame.size() < i + 3) return {-1, -1, -1};
+    return {static_cast<unsigned char>(frame[i]), static_cast<unsigned char>(frame[i + 1]),
+            static_cast<unsigned char>(frame[i + 2])};
+}
+
+TEST_F(ConversionOutcome, TextAndPreparedImageWatermarksAreDrawnIntoThePicture)
+{
+    Place(m_media.m_wmText, 8, 8, 40, 30);
+    m_media.m_pTextWatermark = SolidSurface(40, 30, 0xFFFF0000);  // red
+    Place(m_media.m_wmImage, 100, 70, 40, 30);
+    m_media.m_pImageWatermark = SolidSurface(40, 30, 0xFF0000FF);  // blue
+    m_media.m_pImageWatermarkScaled = SolidSurface(40, 30, 0xFF0000FF);
+    ASSERT_EQ(Convert(), 0);
+
+    const std::string frame = FirstFrame();
+    const CRgb text = PixelAt(frame, 28, 23);
+    EXPECT_GT(text.r, 180);
+    EXPECT_LT(text.g, 80);
+    EXPECT_LT(text.b, 80);
+    const CRgb image = PixelAt(frame, 120, 85);
+    EXPECT_LT(image.r, 80);
+    EXPECT_LT(image.g, 80);
+    EXPECT_GT(image.b, 180);
+    // Outside both the clip's own picture shows: not one of the two colours.
+    const CRgb between = PixelAt(frame, 80, 60);
+    EXPECT_FALSE(between.r > 180 && between.g < 80 && between.b < 80);
+    // The watermark pictures went with the conversion.
+    EXPECT_TRUE(m_media.m_vecOverlayFiles.empty());
+    for (const auto& entry : std::filesystem::directory_iterator(N(BuildSettings().strTempFolder)))
+        EXPECT_NE(entry.path().extension(), ".png") << entry.path();
+}
+
+TEST_F(ConversionOutcome, AFailedConversionKeepsTheToolsErrorLine)
+{
+    // The source turns out not to be media once the conversion reads it.
+    std::ofstream(m_dir.File("clip.mp4"), std::ios::trunc) << "these are not the frames you are looking for\n";
+    const long long code = Convert();
+    EXPECT_NE(code, 0);
+    EXPECT_NE(code, -1);
+    EXPECT_NE(m_media.m_strLastError.find(L"Invalid data found"), std::wstring::npos) << N(m_media.m_strLastError);
+    std::lock_guard<std::mutex> lock(g_logLock);
+    bool logged = false;
+    for (const std::string& line : g_logLines)
+        logged = logged || (line.rfind("ffmpeg: ", 0) == 0 && line.find("Invalid data found") != std::string::npos);
+    EXPECT_TRUE(logged);
+}
+
+}  // namespace
