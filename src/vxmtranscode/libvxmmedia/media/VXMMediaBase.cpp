@@ -420,6 +420,13 @@ void CVXMMediaBase::DeletePassLogFiles()
     m_strPassLogFile.clear();
 }
 
+void CVXMMediaBase::DeleteJobTempFiles()
+{
+    for (const std::wstring& path : m_vecJobTempFiles)
+        DeleteIfPresent(path);
+    m_vecJobTempFiles.clear();
+}
+
 void CVXMMediaBase::CopySourceFileTimes()
 {
     if (!g_EngineHooks.pfnIsUseSrcFileTimeSet || !g_EngineHooks.pfnIsUseSrcFileTimeSet())
