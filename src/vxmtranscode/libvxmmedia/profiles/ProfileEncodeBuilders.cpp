@@ -417,9 +417,9 @@ void BuildMpeg4Command(const VXM_BUILD_ARGS& a, bool rawStreamRoute, bool hardwa
             A.SetOption(L"-b:v", L"%sk%s -threads %s", b.c(vb), b.c(x264), b.c(threads));
         }
     } else if (vcodec == L"x265") {
-        // The x264 option text serves x265 too, but its H.264 level is no
-        // HEVC level: x265 refuses most of them.
-        const std::wstring x265 = EncoderOptionText(L"-x265opts", WithoutLevel(b.p->m_strX264Options));
+        // The x264 option text serves x265 too (under the stock option name),
+        // but its H.264 level is no HEVC level: x265 refuses most of them.
+        const std::wstring x265 = EncoderOptionText(L"-x265-params", WithoutLevel(b.p->m_strX264Options));
         A.SetOption(L"-vcodec", hardwareEncoder ? L"hevc_nvenc" : L"libx265");
         A.SetOption(L"-b:v", L"%sk%s -threads %s", b.c(vb), b.c(x265), b.c(threads));
         if (hardwareEncoder)
