@@ -134,6 +134,9 @@ public:
     void DeletePassLogFiles();
     // Deletes the watermark pictures written for the conversion's overlays.
     void DeleteOverlayFiles();
+    // Deletes the files the conversion's job made for its own steps
+    // (m_vecJobTempFiles) and empties the list.
+    void DeleteJobTempFiles();
     // Copies the source's file times to m_strOutputFile when the engine
     // setting asks for it.
     void CopySourceFileTimes();
@@ -170,6 +173,9 @@ public:
     std::wstring m_strAux5;
     std::wstring m_strAux6;
     std::wstring m_strTempOutput;
+    // Working files a job made beside its output (stream files, tool
+    // scripts): no step's output, gone when the conversion ends. Not copied.
+    std::vector<std::wstring> m_vecJobTempFiles;
     std::wstring m_strOutputName;
     std::wstring m_strOutputFolder;         // without a trailing separator
     std::wstring m_strAux8;                 // not copied

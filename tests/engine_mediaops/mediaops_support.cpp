@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <set>
+#include <sstream>
 #include <thread>
 
 namespace mediaopstest {
@@ -137,10 +139,13 @@ int CountStreams(const std::string& path, const std::string& kind)
                              "csv=p=0", path},
                             &out) != 0)
         return -1;
-    int lines = 0;
-    for (char c : out)
-        lines += c == '\n';
-    return lines;
+    // A program lists its streams once more (MPEG-TS): each index counts once.
+    std::set<std::string> indexes;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty())
+            indexes.insert(line);
+    return static_cast<int>(indexes.size());
 }
 
 }  // namespace mediaopstest

@@ -33,6 +33,12 @@ TEST_F(OutputEstimate, DisabledAudioAndMissingStreamsCountNothing)
     EXPECT_EQ(m_media.EstimateOutputSize(&m_profile), 0u);
 }
 
+TEST_F(OutputEstimate, OnlyADisableValueOfExactlyYesLeavesTheAudioOut)
+{
+    m_profile.m_items[ITEM_DISABLE_AUDIO].m_strValue = L"yes";
+    EXPECT_EQ(m_media.EstimateOutputSize(&m_profile), 60u * 1128u / 8u);
+}
+
 TEST_F(OutputEstimate, ATrimWindowSetsTheLength)
 {
     m_media.SetStartTime(10000);

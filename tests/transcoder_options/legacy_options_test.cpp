@@ -136,19 +136,20 @@ TEST(LegacyFlags, Mv0GoesToTheVideoEncoderOnly)
 
 // ---------------------------------------------------------------- mp3vol
 
-TEST(LegacyAudio, Mp3VolumeBecomesAVolumeFilterOfItsOutput)
+// The setting's step n (stored n + 1) is a gain of n dB, never n times.
+TEST(LegacyAudio, Mp3VolumeBecomesADecibelGainOfItsOutput)
 {
     EXPECT_EQ(Translate({"-i", "a", "-aq", "2", "-mp3vol", "3", "o.mp3"}),
-              (Args{"-i", "a", "-aq", "2", "-af", "volume=3", "o.mp3"}));
+              (Args{"-i", "a", "-aq", "2", "-af", "volume=2dB", "o.mp3"}));
     EXPECT_EQ(Translate({"-i", "a", "-af", "volume=0.50", "-ar", "44100", "-mp3vol", "3", "o.mp3"}),
-              (Args{"-i", "a", "-af", "volume=0.50,volume=3", "-ar", "44100", "o.mp3"}));
+              (Args{"-i", "a", "-af", "volume=0.50,volume=2dB", "-ar", "44100", "o.mp3"}));
     EXPECT_EQ(Translate({"-i", "a", "-mp3vol", "3", "-af", "volume=2dB", "o.mp3", "-af", "anull", "o2.wav"}),
-              (Args{"-i", "a", "-af", "volume=3,volume=2dB", "o.mp3", "-af", "anull", "o2.wav"}));
+              (Args{"-i", "a", "-af", "volume=2dB,volume=2dB", "o.mp3", "-af", "anull", "o2.wav"}));
 
     const auto& m = vxmtest::GetTestMedia();
     CToolContext ctx;
     ASSERT_EQ(ParseLine(ctx, "-i " + Q(m.wav) + " -acodec libmp3lame -b:a 64k -ar 44100 -aq 2 -mp3vol 3 -f null -"), 0);
-    EXPECT_EQ(ctx.output_streams[0]->avfilter, "volume=3");
+    EXPECT_EQ(ctx.output_streams[0]->avfilter, "volume=2dB");
     EXPECT_EQ(ConfigureAll(ctx), 0);
 }
 

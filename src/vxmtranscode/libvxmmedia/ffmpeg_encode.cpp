@@ -38,6 +38,7 @@ int encode_frame(CTranscodeRun& run, OutputStream* ost, AVFrame* frame)
         if (r.pass_log && enc->stats_out) fprintf(r.pass_log, "%s", enc->stats_out);
         if (enc->codec_type == AVMEDIA_TYPE_VIDEO && pkt->duration == 0)
             pkt->duration = 1;  // one frame in the encoder's time base
+        if (!run.ctx->vstats_filename.empty()) write_video_stats(run, ost, pkt);
         write_packet(run, ost, pkt, enc->time_base);
     }
 }

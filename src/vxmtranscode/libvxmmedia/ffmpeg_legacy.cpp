@@ -1,6 +1,7 @@
 // Older option and filter syntax, rewritten before parsing.
 #include "ffmpeg_legacy.h"
 
+#include "VXMUtils.h"
 #include "cmdutils.h"
 
 #include <cstdlib>
@@ -293,7 +294,7 @@ void translate_legacy_arguments(std::vector<std::string>& args, CToolContext* ct
             }
         }
         if (a == "-mp3vol" && has_next) {
-            std::string vol = "volume=" + args[++i];
+            std::string vol = "volume=" + std::to_string(Mp3VolumeGainDb(atoi(args[++i].c_str()))) + "dB";
             if (group_af >= 0) {
                 out[group_af] += "," + vol;
             } else {

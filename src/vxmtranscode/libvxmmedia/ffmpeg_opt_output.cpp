@@ -617,6 +617,27 @@ int stream_number(const InputStream* ist, CToolContext* ctx)
     return ctx->IsDvdTitleMedia() ? ist->st->id : ist->st->index;
 }
 
+// True when the output takes its streams of this type ("v", "a", "s") as
+// they are.
+bool copies_type(OptionsContext* o, const char* type)
+{
+    const SpecifierOpt* so = match_type_opt(o->codec_names, type);
+    if (!so) so = match_type_opt(o->codec_names, "");
+    return so && so->str == "copy";
+}
+
+// The automatic choice passes over a stream it would have to decode but
+// cannot (no decoder: a damaged or unknown stream), so that the rest still
+// converts. A copy takes the stream as it is; a stream chosen by "-map" or
+// "ast" is needed and fails when its decoder is opened.
+bool decodable_or_copied(const InputStream* ist, bool copy)
+{
+    if (copy || ist->dec) return true;
+    av_log(nullptr, AV_LOG_WARNING, "Input stream #%d:%d (codec %s) cannot be decoded; it is left out.\n",
+           ist->file_index, ist->st->index, avcodec_get_name(ist->st->codecpar->codec_id));
+    return false;
+}
+
 }  // namespace
 
 int open_output_file(OptionsContext* o, const char* filename, CToolContext* ctx)
@@ -668,10 +689,12 @@ int open_output_file(OptionsContext* o, const char* filename, CToolContext* ctx)
         // Video: the input stream with the largest picture.
         if (!o->video_disable && av_guess_codec(oc->oformat, nullptr, filename, nullptr, AVMEDIA_TYPE_VIDEO) !=
                                      AV_CODEC_ID_NONE) {
+            const bool copy = copies_type(o, "v");
             int area = 0, idx = -1;
             for (size_t i = 0; i < ctx->input_streams.size(); i++) {
                 InputStream* ist = ctx->input_streams[i].get();
                 if (ist->st->codecpar->codec_type != AVMEDIA_TYPE_VIDEO) continue;
+                if (!decodable_or_copied(ist, copy)) continue;
                 // A cover picture counts only when nothing else is there.
                 int new_area = (ist->st->disposition & AV_DISPOSITION_ATTACHED_PIC)
                                    ? 1
@@ -687,11 +710,13 @@ int open_output_file(OptionsContext* o, const char* filename, CToolContext* ctx)
         if (!o->audio_disable && av_guess_codec(oc->oformat, nullptr, filename, nullptr, AVMEDIA_TYPE_AUDIO) !=
                                      AV_CODEC_ID_NONE) {
             const int wanted = ctx->wanted_stream[AVMEDIA_TYPE_AUDIO];
+            const bool copy = copies_type(o, "a");
             int best_channels = 0, idx = -1;
             for (size_t i = 0; i < ctx->input_streams.size(); i++) {
                 InputStream* ist = ctx->input_streams[i].get();
                 if (ist->st->codecpar->codec_type != AVMEDIA_TYPE_AUDIO) continue;
                 if (wanted == -1) {
+                    if (!decodable_or_copied(ist, copy)) continue;
                     int ch = ist->st->codecpar->ch_layout.nb_channels;
                     if (ch > best_channels || idx < 0) {
                         best_channels = ch;
@@ -707,8 +732,10 @@ int open_output_file(OptionsContext* o, const char* filename, CToolContext* ctx)
         // Subtitles: the first one, when the format takes subtitles.
         const SpecifierOpt* scn = match_type_opt(o->codec_names, "s");
         if (!o->subtitle_disable && (avcodec_find_encoder(oc->oformat->subtitle_codec) || scn)) {
+            const bool copy = copies_type(o, "s");
             for (size_t i = 0; i < ctx->input_streams.size(); i++) {
-                if (ctx->input_streams[i]->st->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE) {
+                const InputStream* ist = ctx->input_streams[i].get();
+                if (ist->st->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE && decodable_or_copied(ist, copy)) {
                     new_subtitle_stream(o, oc, static_cast<int>(i), ctx);
                     break;
                 }

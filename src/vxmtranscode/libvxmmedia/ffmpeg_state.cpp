@@ -2,10 +2,12 @@
 #include "ffmpeg_state.h"
 
 #include <atomic>
+#include <cstdio>
 
 #include "cmdutils.h"
 #include "dvd/DvdInput.h"
 #include "ffmpeg_filter.h"
+#include "platform/resources.h"
 
 namespace {
 
@@ -150,6 +152,10 @@ void CToolContext::ResetToolState()
 void ffmpeg_cleanup(int code, CToolContext* ctx)
 {
     if (!ctx) return;
+    if (ctx->do_benchmark) {
+        printf("bench: maxrss=%ikB\n", static_cast<int>(GetProcessPeakMemoryBytes() / 1024));
+        fflush(stdout);
+    }
     ctx->FreeToolObjects();
     ctx->vstats_filename.clear();
 

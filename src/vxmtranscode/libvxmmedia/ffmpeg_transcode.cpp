@@ -17,6 +17,7 @@ extern "C" {
 #include "VXMMediaBase.h"
 #include "cmdutils.h"
 #include "ffmpeg_opt.h"
+#include "platform/resources.h"
 #include "platform/text.h"
 
 namespace {
@@ -236,7 +237,12 @@ int transcode_main(CTranscodeRun& run, const std::wstring& line)
         exit_program(ctx, 1);
     }
 
+    const int64_t user_time_start = GetProcessUserTimeUs();
     if (transcode(run) < 0) exit_program(ctx, 1);
+    if (ctx->do_benchmark) {
+        printf("bench: utime=%0.3fs\n", (GetProcessUserTimeUs() - user_time_start) / 1000000.0);
+        fflush(stdout);
+    }
 
     av_log(nullptr, AV_LOG_DEBUG, "%" PRIu64 " frames successfully decoded, %" PRIu64 " decoding errors\n",
            ctx->decode_error_stat[0], ctx->decode_error_stat[1]);

@@ -35,6 +35,7 @@ struct OutputStreamRun {
     AVFrame* last_frame = nullptr;     // last video frame sent (for duplicates)
     int last_dropped = 0;
     FILE* pass_log = nullptr;          // first-pass statistics written here
+    int stats_frames = 0;              // packets counted in the "vstats" file
 };
 
 // Run state of one input stream.
@@ -134,3 +135,6 @@ void subtitle_palette_to_yuva(AVSubtitle* sub);
 
 // ---- report (ffmpeg_report.cpp) ----
 void print_report(CTranscodeRun& run, bool is_last, int64_t timer_start, int64_t cur_time);
+// "vstats": one line per encoded video packet (in the encoder's time base,
+// before it is written) to the statistics file, opened by the first one.
+void write_video_stats(CTranscodeRun& run, OutputStream* ost, const AVPacket* pkt);

@@ -133,6 +133,7 @@ std::vector<CVXMMediaBase*> JoinedMedia(const CVXMMediaBase& data)
 
 void DeleteTempFile(CVXMMediaBase& data)
 {
+    data.DeleteJobTempFiles();
     if (data.m_strTempFile.empty())
         return;
     DeleteFileIfPresent(data.m_strTempFile);
@@ -324,6 +325,9 @@ void MonitorThread(VXM_CONVERT_TARGET target, HWND hNotify, int value)
 void FailBeforeMonitor(const VXM_CONVERT_TARGET& target, int result, HWND hNotify)
 {
     DiscardConvertRunner(*target.pData);
+    target.pData->DeleteJobTempFiles();
+    for (CVXMMediaBase* media : JoinedMedia(*target.pData))
+        media->DeleteJobTempFiles();
     PostMessage(hNotify, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(result), MediaParam(target));
 }
 
@@ -500,10 +504,12 @@ std::uint64_t ConvertEstimateOutputSize(const VXM_CONVERT_TARGET& target, IProfi
         if (cut != 0)
             length = cut - start;
     }
-    if (length == 0 || !dynamic_cast<COutputProfile*>(profile))
+    auto* output = dynamic_cast<COutputProfile*>(profile);
+    if (length == 0 || !output)
         return 0;
     std::uint64_t bitrate = 0;
-    if (target.pData->m_bHasAudio && !profile->IsAudioDisabled())
+    // Audio counts unless the disable-stream value is exactly "Yes".
+    if (target.pData->m_bHasAudio && output->GetItem(ITEM_DISABLE_AUDIO)->m_strValue != L"Yes")
         bitrate = static_cast<std::uint64_t>(std::max(0, std::atoi(Utf8(profile->GetAudioBitrate()).c_str())));
     if (target.pData->m_bHasVideo)
         bitrate += static_cast<std::uint64_t>(std::max(0, std::atoi(Utf8(profile->GetVideoBitrate()).c_str())));

@@ -428,6 +428,13 @@ void CVXMMediaBase::DeleteOverlayFiles()
     m_vecOverlayFiles.clear();
 }
 
+void CVXMMediaBase::DeleteJobTempFiles()
+{
+    for (const std::wstring& path : m_vecJobTempFiles)
+        DeleteIfPresent(path);
+    m_vecJobTempFiles.clear();
+}
+
 void CVXMMediaBase::CopySourceFileTimes()
 {
     if (!g_EngineHooks.pfnIsUseSrcFileTimeSet || !g_EngineHooks.pfnIsUseSrcFileTimeSet())

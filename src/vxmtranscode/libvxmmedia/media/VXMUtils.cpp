@@ -171,6 +171,11 @@ std::wstring CreateUniqueTempFile(const std::wstring& folder, const std::wstring
     return {};
 }
 
+int Mp3VolumeGainDb(int setting)
+{
+    return setting >= 1 && setting <= 11 ? setting - 1 : 0;
+}
+
 double GetDiskOrFileSizeGB(const std::wstring& path)
 {
     const fs::path p = ToPath(path);

@@ -52,6 +52,11 @@ BOOL GetShortPath(const std::wstring& longPath, std::wstring& out);
 // part after its last "." (the whole name when it has none).
 std::wstring GetFileNamePart(const std::wstring& path, BOOL keepName);
 
+// The MP3 volume setting is a gain step: its list shows "Default" (0), then
+// the steps 0 to 10 (stored 1 to 11). Step n raises the level by n dB; 0 for
+// "Default" and for values out of the list.
+int Mp3VolumeGainDb(int setting);
+
 // Characters a file name may not hold: \ / : * ? " < > |
 bool IsInvalidNameChar(wchar_t c);
 void RemoveInvalidNameChars(std::wstring& text);

@@ -67,6 +67,7 @@ int COutputProfile::BuildCommands(CVXMMediaBase* media, const std::wstring& outp
     VXM_MUX_PATHS mux;
     std::wstring encodePath;
     bool rateAllows = false;
+    bool rawVideoCopied = false;  // a later step copies the encoded video out as a raw stream
     switch (m_nMuxKind) {
     case PROFILE_MUX_MP4CREATOR:
     case PROFILE_MUX_MP4BOX:
@@ -76,13 +77,14 @@ int COutputProfile::BuildCommands(CVXMMediaBase* media, const std::wstring& outp
                                                     std::wcstod(mux.targetRate.c_str(), nullptr);
         // The raw-stream route encodes into an ".avi" that a later step muxes;
         // without that step the output is the final file itself.
-        encodePath = rawRoute && hasMp4Creator && !IsPs3Code(m_nProfileCode) && rateAllows ? mux.aviPath
-                                                                                          : mux.finalOutput;
+        rawVideoCopied = rawRoute && hasMp4Creator && !IsPs3Code(m_nProfileCode) && rateAllows;
+        encodePath = rawVideoCopied ? mux.aviPath : mux.finalOutput;
         break;
     case PROFILE_MUX_TSMUXER:
         if (!BuildTsMuxerCommands(media, this, outputFolder, parent, mux))
             return -1;
         encodePath = mux.finalOutput;
+        rawVideoCopied = !mux.videoStream.empty();
         break;
     case PROFILE_MUX_M4A:
         if (!BuildM4aMuxCommand(media, this, outputFolder, mux))
@@ -123,6 +125,8 @@ int COutputProfile::BuildCommands(CVXMMediaBase* media, const std::wstring& outp
     args.encodePath = encodePath;
     args.thumbnailPath = mux.thumbnail;
     args.parent = parent;
+    if (rawVideoCopied)
+        args.constantRate = mux.targetRate;
     for (const auto& command : m_lstCommands) {
         const int engine = command->m_nEngine;
         const int type = command->m_nOutputType;
@@ -249,9 +253,12 @@ int BuildMediaCommands(IVXMMedia* media, IProfile* profile, VXM_JOB_QUEUE& queue
     if (result != 0) {
         ClearJobQueue(queue);  // a half-built job never runs
         ReleaseOutputName(base->m_strOutputFile);
+        base->DeleteJobTempFiles();
         for (IVXMMedia* part : base->m_lstJoin) {
-            if (CVXMMediaBase* data = dynamic_cast<CVXMMediaBase*>(part))
+            if (CVXMMediaBase* data = dynamic_cast<CVXMMediaBase*>(part)) {
                 ReleaseOutputName(data->m_strOutputFile);
+                data->DeleteJobTempFiles();
+            }
         }
     }
     return result;

@@ -32,13 +32,10 @@ int NeededH264Level(int width, int height, double fps)
     return 0;
 }
 
-// An x264 option text whose declared level holds the frame: a level below
-// what the frame size and rate need (or any level when the frame is unknown)
-// is left out, so that x264 sets the level from the frame. The rest of the
-// text stays as it is.
-std::wstring FitX264Level(const std::wstring& text, int width, int height, double fps)
+// The items of an option text ("name=value:name=value") that `keep` takes.
+template <typename Keep>
+std::wstring KeepOptionItems(const std::wstring& text, Keep keep)
 {
-    const int needed = NeededH264Level(width, height, fps);
     std::wstring out;
     std::size_t start = 0;
     while (start <= text.size()) {
@@ -46,18 +43,45 @@ std::wstring FitX264Level(const std::wstring& text, int width, int height, doubl
         if (end == std::wstring::npos)
             end = text.size();
         const std::wstring item = text.substr(start, end - start);
-        bool keep = true;
-        if (item.rfind(L"level=", 0) == 0) {
-            double level = std::wcstod(item.c_str() + 6, nullptr);
-            if (level < 7)
-                level *= 10;  // "4.1" or "4" rather than "41"
-            keep = needed > 0 && level + 0.5 >= needed;
-        }
-        if (keep && !item.empty())
+        if (!item.empty() && keep(item))
             out += (out.empty() ? L"" : L":") + item;
         start = end + 1;
     }
     return out;
+}
+
+bool IsLevelItem(const std::wstring& item)
+{
+    return item.rfind(L"level=", 0) == 0;
+}
+
+// An x264 option text whose declared level holds the frame: a level below
+// what the frame size and rate need (or any level when the frame is unknown)
+// is left out, so that x264 sets the level from the frame. The rest of the
+// text stays as it is.
+std::wstring FitX264Level(const std::wstring& text, int width, int height, double fps)
+{
+    const int needed = NeededH264Level(width, height, fps);
+    return KeepOptionItems(text, [needed](const std::wstring& item) {
+        if (!IsLevelItem(item))
+            return true;
+        double level = std::wcstod(item.c_str() + 6, nullptr);
+        if (level < 7)
+            level *= 10;  // "4.1" or "4" rather than "41"
+        return needed > 0 && level + 0.5 >= needed;
+    });
+}
+
+// The option text without its level.
+std::wstring WithoutLevel(const std::wstring& text)
+{
+    return KeepOptionItems(text, [](const std::wstring& item) { return !IsLevelItem(item); });
+}
+
+// " <option> <text>", or nothing for an empty text (the option needs a value).
+std::wstring EncoderOptionText(const wchar_t* option, const std::wstring& text)
+{
+    return text.empty() ? std::wstring() : L" " + std::wstring(option) + L" " + text;
 }
 
 struct CBuild {
@@ -83,6 +107,11 @@ struct CBuild {
     // "-r" of the frame-rate value unless "Auto" keeps the source rate.
     void FrameRate()
     {
+        if (!a.constantRate.empty()) {
+            opts.SetOption(L"-r", L"%s", c(a.constantRate));
+            opts.SetOption(L"-vsync", L"cfr");
+            return;
+        }
         IVXMVideo* video = m->GetSelectedVideoStream();
         if (!video)
             return;
@@ -110,13 +139,17 @@ struct CBuild {
         else if (aspect == L"4/3")
             opts.SetOption(L"-aspect", L"4:3");
     }
-    // Aspect text of the AVI family; xvid takes the frame's own ratio.
+    // Aspect text of the AVI family. xvid with an automatic aspect takes the
+    // fitted frame's own ratio (4:3 while the frame is unknown); a chosen
+    // aspect is kept.
     std::wstring Aspect()
     {
-        std::wstring aspect = GetAspectText(m, p->GetAspect());
-        if (p->GetVideoCodec() == L"xvid" && p->m_nScaledWidth > 0 && p->m_nScaledHeight > 0)
-            aspect = FormatW(L"%d:%d", p->m_nScaledWidth, p->m_nScaledHeight);
-        return aspect;
+        const std::wstring value = p->GetAspect();
+        if (p->GetVideoCodec() != L"xvid" || !(value.empty() || EqualsNoCase(value, L"AUTO")))
+            return GetAspectText(m, value);
+        if (p->m_nScaledWidth > 0 && p->m_nScaledHeight > 0)
+            return FormatW(L"%d:%d", p->m_nScaledWidth, p->m_nScaledHeight);
+        return L"4:3";
     }
     void Queue(CFFMpegOpts& o, int passKind, int flag = 1, bool withMedia = true)
     {
@@ -359,7 +392,7 @@ void BuildMpeg4Command(const VXM_BUILD_ARGS& a, bool rawStreamRoute, bool hardwa
 
     const std::wstring vb = b.Vb();
     const std::wstring& threads = b.p->m_strThreads;
-    const std::wstring x264 = b.X264(b.p->m_strX264Options);
+    const std::wstring x264 = EncoderOptionText(L"-x264opts", b.X264(b.p->m_strX264Options));
     if (vcodec == L"xvid") {
         A.SetOption(L"-vcodec", L"libxvid");
         A.SetOption(L"-b:v", L"%sk", b.c(vb));
@@ -369,7 +402,7 @@ void BuildMpeg4Command(const VXM_BUILD_ARGS& a, bool rawStreamRoute, bool hardwa
     } else if (vcodec == L"x264") {
         if (hardwareEncoder) {
             A.SetOption(L"-vcodec", L"h264_nvenc");
-            A.SetOption(L"-b:v", L"%sk -threads %s", b.c(vb), b.c(threads));
+            A.SetOption(L"-b:v", L"%sk%s -threads %s", b.c(vb), b.c(x264), b.c(threads));
             b.p->SetEncodePass(L"1");
         } else if (rawStreamRoute) {
             A.SetOption(L"-vcodec", L"h264_nvenc");
@@ -377,17 +410,16 @@ void BuildMpeg4Command(const VXM_BUILD_ARGS& a, bool rawStreamRoute, bool hardwa
             b.p->SetEncodePass(L"1");
         } else {
             A.SetOption(L"-vcodec", L"libx264");
-            A.SetOption(L"-b:v", L"%sk -x264opts %s -threads %s", b.c(vb), b.c(x264), b.c(threads));
+            A.SetOption(L"-b:v", L"%sk%s -threads %s", b.c(vb), b.c(x264), b.c(threads));
         }
     } else if (vcodec == L"x265") {
-        if (hardwareEncoder) {
-            A.SetOption(L"-vcodec", L"hevc_nvenc");
-            A.SetOption(L"-b:v", L"%sk -threads %s", b.c(vb), b.c(threads));
+        // The x264 option text serves x265 too (under the stock option name),
+        // but its H.264 level is no HEVC level: x265 refuses most of them.
+        const std::wstring x265 = EncoderOptionText(L"-x265-params", WithoutLevel(b.p->m_strX264Options));
+        A.SetOption(L"-vcodec", hardwareEncoder ? L"hevc_nvenc" : L"libx265");
+        A.SetOption(L"-b:v", L"%sk%s -threads %s", b.c(vb), b.c(x265), b.c(threads));
+        if (hardwareEncoder)
             b.p->SetEncodePass(L"1");
-        } else {
-            A.SetOption(L"-vcodec", L"libx265");
-            A.SetOption(L"-b:v", L"%sk -threads %s", b.c(vb), b.c(threads));
-        }
     }
     b.QueuePasses(CBuild::PassOption, b.m->m_bHasVideo != 0, PASS_ENCODE_1, PASS_ENCODE_1, PASS_ENCODE_2);
 }

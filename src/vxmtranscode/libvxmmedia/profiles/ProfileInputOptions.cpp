@@ -14,14 +14,14 @@ extern "C" {
 #include <libavcodec/codec_id.h>
 }
 
-namespace {
-
-constexpr const char* kLogCategory = "JobBuild";
-
 bool EqualsNoCase(const std::wstring& a, const wchar_t* b)
 {
     return CompareNoCaseW(a, b) == 0;
 }
+
+namespace {
+
+constexpr const char* kLogCategory = "JobBuild";
 
 void SplitSize(const std::wstring& size, int& width, int& height)
 {
@@ -307,8 +307,9 @@ void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputPr
     if (settings.MP3Encode >= 1 && settings.MP3Encode <= 5)
         profile->m_strMP3Options = FormatW(L"-aq %d", settings.MP3VBRQuality);
     // The stock tools have no MP3 volume option: the volume filter does it.
-    if (settings.MP3Volume >= 1 && media->m_bHasAudio && !profile->IsAudioDisabled())
-        AppendFilter(opts, L"-af", FormatW(L"volume=%d", settings.MP3Volume));
+    if (const int gain = Mp3VolumeGainDb(settings.MP3Volume); gain > 0 && media->m_bHasAudio &&
+                                                              !profile->IsAudioDisabled())
+        AppendFilter(opts, L"-af", FormatW(L"volume=%ddB", gain));
     if (settings.AudioQuality >= 1)
         profile->m_strMP3Options += FormatW(L" -compression_level %d", settings.AudioQuality);
 

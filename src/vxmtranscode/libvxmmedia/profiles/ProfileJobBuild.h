@@ -10,6 +10,8 @@
 
 // The engine settings the builders read; the defaults without a manager.
 const VXM_ENGINE_SETTINGS& BuildSettings();
+// True when a equals b but for the case of its letters.
+bool EqualsNoCase(const std::wstring& a, const wchar_t* b);
 // Fixed-point text of a number, always with "." (whatever the process locale).
 std::wstring FixedText(double value, int decimals);
 
@@ -53,6 +55,10 @@ struct VXM_BUILD_ARGS {
     std::wstring encodePath;
     std::wstring thumbnailPath;
     CVXMMediaBase* parent = nullptr;
+    // Set when the encoded video is copied out as a raw stream that a muxer
+    // times again at this one rate: the encode then holds a frame for every
+    // step of that rate, whatever the source's timing.
+    std::wstring constantRate;
 };
 void BuildMpeg4Command(const VXM_BUILD_ARGS& a, bool rawStreamRoute, bool hardwareEncoder);
 void BuildAvcPspCommand(const VXM_BUILD_ARGS& a);

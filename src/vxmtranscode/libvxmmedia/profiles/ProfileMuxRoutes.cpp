@@ -66,14 +66,17 @@ void BuildTsMuxerRemuxCommands(const std::wstring& audioStream, const std::wstri
 {
     const bool audio = AudioWanted(hasAudio, profile) && !audioStream.empty();
     if (mode == 1) {
-        CFFMpegOpts video;
-        video.SetInput(encodedFile);
-        // The stream names are reserved by creating them: overwrite.
-        video.AddFlag(L"-y");
-        video.SetOption(L"-vcodec", L"copy");
-        video.SetOption(L"-f", L"rawvideo");
-        video.SetOption(L"-an", L"%s", QuoteArgument(videoStream).c_str());
-        video.AddJobCommand(queue, PASS_DEMUX_VIDEO, encodedFile, nullptr, 0, videoStream);
+        // The stream names are reserved by creating them: overwrite. A
+        // source without picture has no video stream file.
+        if (!videoStream.empty()) {
+            CFFMpegOpts video;
+            video.SetInput(encodedFile);
+            video.AddFlag(L"-y");
+            video.SetOption(L"-vcodec", L"copy");
+            video.SetOption(L"-f", L"rawvideo");
+            video.SetOption(L"-an", L"%s", QuoteArgument(videoStream).c_str());
+            video.AddJobCommand(queue, PASS_DEMUX_VIDEO, encodedFile, nullptr, 0, videoStream);
+        }
         if (audio) {
             CFFMpegOpts sound;
             sound.SetInput(encodedFile);
@@ -87,7 +90,7 @@ void BuildTsMuxerRemuxCommands(const std::wstring& audioStream, const std::wstri
     CTsMuxeROpts mux;
     mux.SetInput(QuoteArgument(metaFile));
     mux.SetInput2(QuoteArgument(encodedFile));
-    mux.AddJobCommand(queue, PASS_TSMUX, videoStream, nullptr, 0, encodedFile);
+    mux.AddJobCommand(queue, PASS_TSMUX, videoStream.empty() ? audioStream : videoStream, nullptr, 0, encodedFile);
     CSysCmdOpts shell;
     AddDelete(shell, queue, videoStream);
     if (audio)

@@ -1,5 +1,6 @@
 // Output names of a conversion, the container step's file names and the
 // extraction of a subtitle that is cut and burnt in.
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
@@ -282,6 +283,30 @@ static std::string MetaPath(const std::wstring& path)
     return out;
 }
 
+namespace {
+
+// The meta file's name of an audio codec value; none for a codec the muxer
+// does not take.
+const char* TsMuxerAudioTag(const std::wstring& codec)
+{
+    return codec == L"aac"                     ? "A_AAC"
+           : codec == L"ac3"                   ? "A_AC3"
+           : (codec == L"mp3" || codec == L"mp2") ? "A_MP3"
+           : codec == L"dts"                   ? "A_DTS"
+                                               : nullptr;
+}
+
+// A new stream file for the job; the media deletes it when the conversion ends.
+std::wstring JobStreamFile(CVXMMediaBase* media, const std::wstring& folder, const std::wstring& extension)
+{
+    std::wstring path = CreateUniqueTempFile(folder, L"vxm", extension);
+    if (!path.empty())
+        media->m_vecJobTempFiles.push_back(path);
+    return path;
+}
+
+}  // namespace
+
 bool BuildTsMuxerCommands(CVXMMediaBase* media, COutputProfile* profile, const std::wstring& folder,
                           CVXMMediaBase* parent, VXM_MUX_PATHS& out)
 {
@@ -294,9 +319,14 @@ bool BuildTsMuxerCommands(CVXMMediaBase* media, COutputProfile* profile, const s
     out.thumbnail = base + L".thm";
     out.metaFile = base + L".meta";
     const std::wstring dir = TrimFolder(folder);
-    out.audioStream = CreateUniqueTempFile(dir, L"vxm", L"." + profile->GetAudioCodec());
-    out.videoStream = CreateUniqueTempFile(dir, L"vxm", vcodec == L"x264" ? L".264" : L".m4v");
-    if (IVXMVideo* video = media->FindSelectedVideoStream()) {
+    // Stream files only for the tracks the muxer gets: a source without
+    // picture has no video track, a track without a codec name is refused.
+    const char* audioTag = TsMuxerAudioTag(profile->GetAudioCodec());
+    IVXMVideo* video = media->FindSelectedVideoStream();
+    if (media->m_bHasAudio && !profile->IsAudioDisabled() && audioTag)
+        out.audioStream = JobStreamFile(media, dir, L"." + profile->GetAudioCodec());
+    if (video) {
+        out.videoStream = JobStreamFile(media, dir, vcodec == L"x264" ? L".264" : L".m4v");
         out.targetRate = RateText(video->GetFrameRate());
         std::wstring target = profile->GetFramerate();
         if (ResolveAutoFramerate(video->GetFrameRate(), target) != 1)
@@ -305,24 +335,23 @@ bool BuildTsMuxerCommands(CVXMMediaBase* media, COutputProfile* profile, const s
     media->m_strOutputFile = out.finalOutput;
     if (parent)
         return true;
-    std::FILE* meta = std::fopen(WideToUtf8(out.metaFile).c_str(), "w+");
+    // Made new, never over a file of that name, which would be deleted with the job's files.
+    std::FILE* meta = std::fopen(WideToUtf8(out.metaFile).c_str(), "wx");
+    if (!meta && errno == EEXIST) {
+        out.metaFile = CreateUniqueTempFile(dir, L"vxm", L".meta");
+        meta = out.metaFile.empty() ? nullptr : std::fopen(WideToUtf8(out.metaFile).c_str(), "w");
+    }
     if (!meta) {
         LogMessageW(kLogCategory, L"cannot create the tsMuxeR meta file %s", out.metaFile.c_str());
         return true;
     }
-    std::fprintf(meta, "MUXOPT --no-pcr-on-video-pid --new-audio-pes --vbr  --vbv-len=500\nV_MPEG4/ISO/AVC, \"%s\", fps=%s, insertSEI, contSPS\n",
-                 MetaPath(out.videoStream).c_str(), WideToUtf8(out.targetRate).c_str());
-    if (media->m_bHasAudio && !profile->IsAudioDisabled()) {
-        const std::wstring acodec = profile->GetAudioCodec();
-        const char* tag = acodec == L"aac" ? "A_AAC"
-                          : acodec == L"ac3" ? "A_AC3"
-                          : (acodec == L"mp3" || acodec == L"mp2") ? "A_MP3"
-                          : acodec == L"dts" ? "A_DTS"
-                                             : "";
-        // A track without a codec name is refused by the muxer: leave it out.
-        if (*tag)
-            std::fprintf(meta, "%s, \"%s\"", tag, MetaPath(out.audioStream).c_str());
-    }
+    media->m_vecJobTempFiles.push_back(out.metaFile);
+    std::fprintf(meta, "MUXOPT --no-pcr-on-video-pid --new-audio-pes --vbr  --vbv-len=500\n");
+    if (!out.videoStream.empty())
+        std::fprintf(meta, "V_MPEG4/ISO/AVC, \"%s\", fps=%s, insertSEI, contSPS\n", MetaPath(out.videoStream).c_str(),
+                     WideToUtf8(out.targetRate).c_str());
+    if (!out.audioStream.empty())
+        std::fprintf(meta, "%s, \"%s\"", audioTag, MetaPath(out.audioStream).c_str());
     std::fclose(meta);
     return true;
 }
