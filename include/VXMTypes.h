@@ -28,3 +28,13 @@ using HWND = VxmWindow*;
 struct RECT { LONG left = 0, top = 0, right = 0, bottom = 0; };
 struct POINT { LONG x = 0, y = 0; };
 struct SIZE { LONG cx = 0, cy = 0; };
+
+// Base of a class whose objects own something that must not be copied
+// (a handle, a thread, a child process, a lock).
+class CNonCopyable {
+protected:
+    CNonCopyable() = default;
+    ~CNonCopyable() = default;
+    CNonCopyable(const CNonCopyable&) = delete;
+    CNonCopyable& operator=(const CNonCopyable&) = delete;
+};

@@ -35,12 +35,10 @@ struct CChildOptions {
 
 constexpr long CHILD_READ_TIMEOUT = -2;
 
-class CChildProcess {
+class CChildProcess : private CNonCopyable {
 public:
     CChildProcess();
     ~CChildProcess();
-    CChildProcess(const CChildProcess&) = delete;
-    CChildProcess& operator=(const CChildProcess&) = delete;
 
     // args[0] is the program: a path, or a name searched in PATH. Every
     // argument reaches the child byte for byte (UTF-8). False, with

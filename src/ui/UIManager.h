@@ -18,12 +18,10 @@ class QPainter;
 class QTimer;
 class QWidget;
 
-class CPaintManagerUI {
+class CPaintManagerUI : private CNonCopyable {
 public:
     CPaintManagerUI();
     ~CPaintManagerUI();
-    CPaintManagerUI(const CPaintManagerUI&) = delete;
-    CPaintManagerUI& operator=(const CPaintManagerUI&) = delete;
 
     // Process-wide services.
     static void SetInstance(HINSTANCE instance);

@@ -22,12 +22,10 @@ struct WINDOWPLACEMENT {
 constexpr UINT WPF_RESTORETOMAXIMIZED = 0x0002;
 constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000);
 
-class CWindowWnd {
+class CWindowWnd : private CNonCopyable {
 public:
     CWindowWnd();
     virtual ~CWindowWnd();
-    CWindowWnd(const CWindowWnd&) = delete;
-    CWindowWnd& operator=(const CWindowWnd&) = delete;
 
     HWND GetHWND() const { return m_hwnd; }
     operator HWND() const { return m_hwnd; }

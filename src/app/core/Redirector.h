@@ -21,15 +21,13 @@
 #include <mutex>
 #include <string>
 
-class CRedirector {
+class CRedirector : private CNonCopyable {
 public:
     CRedirector();
     // Stops the output thread and ends the child (as CRedirector::Close).
     // A subclass whose sinks use its own fields calls Close in its own
     // destructor, so no chunk reaches a half-destroyed object.
     virtual ~CRedirector();
-    CRedirector(const CRedirector&) = delete;
-    CRedirector& operator=(const CRedirector&) = delete;
 
     // One NUL-terminated chunk of the child's output, at most 255 bytes.
     // Runs on the output thread.

@@ -112,12 +112,10 @@ int ProbeCUDALibrary(const std::string& libraryName);
 // Keeps the screen saver and idle power saving away while it lives. Guards
 // nest: the desktop's idle behaviour comes back when the last one goes, and
 // also when the process dies.
-class CDisableScreenSave {
+class CDisableScreenSave : private CNonCopyable {
 public:
     CDisableScreenSave();
     virtual ~CDisableScreenSave();
-    CDisableScreenSave(const CDisableScreenSave&) = delete;
-    CDisableScreenSave& operator=(const CDisableScreenSave&) = delete;
 };
 
 // Powers the computer off through the session manager (asked for by the

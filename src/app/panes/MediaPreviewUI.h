@@ -36,14 +36,12 @@ private:
     bool m_any = false;
 };
 
-class CMediaPreviewWnd {
+class CMediaPreviewWnd : private CNonCopyable {
 public:
     explicit CMediaPreviewWnd(CMediaPreviewUI* owner);
     // Unregisters the host first: the player never presents into a window
     // that is gone.
     ~CMediaPreviewWnd();
-    CMediaPreviewWnd(const CMediaPreviewWnd&) = delete;
-    CMediaPreviewWnd& operator=(const CMediaPreviewWnd&) = delete;
 
     HWND GetHWND() const { return m_hwnd; }
     static constexpr const wchar_t* kClassName = L"VXMMediaPreviewWnd";

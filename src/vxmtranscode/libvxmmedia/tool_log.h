@@ -3,6 +3,7 @@
 // the run's context, so a failed step can tell why it failed.
 #pragma once
 
+#include "VXMTypes.h"
 #include <cstdarg>
 #include <string>
 
@@ -14,12 +15,10 @@ class CToolContext;
 void tool_log_callback(void* ptr, int level, const char* fmt, va_list vl);
 
 // Makes `ctx` the run of the calling thread while the object lives.
-class CToolLogScope {
+class CToolLogScope : private CNonCopyable {
 public:
     explicit CToolLogScope(CToolContext* ctx);
     ~CToolLogScope();
-    CToolLogScope(const CToolLogScope&) = delete;
-    CToolLogScope& operator=(const CToolLogScope&) = delete;
 
 private:
     CToolContext* m_previous;

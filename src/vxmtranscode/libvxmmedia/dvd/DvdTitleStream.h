@@ -4,6 +4,7 @@
 // answered for the disc (DvdStructure.h); libdvdread only reads the title
 // set's video files here, never the disc's information files.
 #pragma once
+#include "VXMTypes.h"
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,12 +14,10 @@
 
 #include "DvdInfo.h"
 
-class CDvdTitleStream {
+class CDvdTitleStream : private CNonCopyable {
 public:
     CDvdTitleStream() = default;
     ~CDvdTitleStream();
-    CDvdTitleStream(const CDvdTitleStream&) = delete;
-    CDvdTitleStream& operator=(const CDvdTitleStream&) = delete;
 
     // title 1-based; first/last chapter and angle 1-based or -1 (the whole
     // title, the first angle). False with a log line when the device holds
