@@ -189,26 +189,43 @@ std::shared_ptr<Window> FindWindow(HWND hwnd)
     return it == r.windows.end() ? nullptr : it->second;
 }
 
-BOOL PostEntry(HWND hwnd, Posted&& entry)
+// Stamps and queues `entry` on `q`, whose lock the caller holds; answers the
+// wake hook to run once the locks are let go.
+std::shared_ptr<ThreadWakeHook> PushLocked(ThreadQueue& q, Posted&& entry)
 {
-    if (!hwnd) return FALSE;
+    entry.msg.time = GetTickCount();
+    q.posted.push_back(std::move(entry));
+    return ArrivedLocked(q);
+}
+
+// Finds `key` in the registry's `map` under its read lock and hands the entry
+// to `queue`, which answers false to refuse; the wake hook it sets runs after
+// the lock is let go.
+template <class Map, class Key, class Queue>
+BOOL PostVia(Map Registry::*map, const Key& key, Queue&& queue)
+{
     std::shared_ptr<ThreadWakeHook> hook;
     {
         Registry& r = Reg();
         std::shared_lock<std::shared_mutex> reg(r.mutex);
-        auto it = r.windows.find(hwnd);
-        if (it == r.windows.end()) return FALSE;
-        Window& w = *it->second;
-        ThreadQueue& q = *w.queue;
-        std::lock_guard<std::mutex> lock(q.mutex);
-        if (!w.alive.load() || !q.alive) return FALSE;
-        entry.msg.hwnd = hwnd;
-        entry.msg.time = GetTickCount();
-        q.posted.push_back(std::move(entry));
-        hook = ArrivedLocked(q);
+        auto it = (r.*map).find(key);
+        if (it == (r.*map).end() || !queue(*it->second, hook)) return FALSE;
     }
     if (hook && *hook) (*hook)();
     return TRUE;
+}
+
+BOOL PostEntry(HWND hwnd, Posted&& entry)
+{
+    if (!hwnd) return FALSE;
+    return PostVia(&Registry::windows, hwnd, [&](Window& w, std::shared_ptr<ThreadWakeHook>& hook) {
+        ThreadQueue& q = *w.queue;
+        std::lock_guard<std::mutex> lock(q.mutex);
+        if (!w.alive.load() || !q.alive) return false;
+        entry.msg.hwnd = hwnd;
+        hook = PushLocked(q, std::move(entry));
+        return true;
+    });
 }
 
 LRESULT CallHandler(const std::shared_ptr<Window>& w, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -400,25 +417,16 @@ DWORD GetCurrentThreadId()
 
 BOOL PostThreadMessage(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    std::shared_ptr<ThreadWakeHook> hook;
-    {
-        Registry& r = Reg();
-        std::shared_lock<std::shared_mutex> reg(r.mutex);
-        auto it = r.threads.find(threadId);
-        if (it == r.threads.end()) return FALSE;
-        ThreadQueue& q = *it->second;
+    return PostVia(&Registry::threads, threadId, [&](ThreadQueue& q, std::shared_ptr<ThreadWakeHook>& hook) {
         std::lock_guard<std::mutex> lock(q.mutex);
-        if (!q.alive) return FALSE;
+        if (!q.alive) return false;
         Posted p;
         p.msg.message = msg;
         p.msg.wParam = wParam;
         p.msg.lParam = lParam;
-        p.msg.time = GetTickCount();
-        q.posted.push_back(std::move(p));
-        hook = ArrivedLocked(q);
-    }
-    if (hook && *hook) (*hook)();
-    return TRUE;
+        hook = PushLocked(q, std::move(p));
+        return true;
+    });
 }
 
 int GetMessage(MSG* msg, HWND hwnd, UINT msgMin, UINT msgMax)

@@ -135,24 +135,25 @@ EOpticalState GetOpticalState(const std::wstring& device)
     return OpticalStateOfStatus(::ioctl(fd.Get(), CDROM_DRIVE_STATUS, CDSL_CURRENT));
 }
 
-bool EjectOpticalMedia(const std::wstring& device)
+// One tray request; a failure is reported on standard error as "<what> of <device> failed".
+static bool TrayRequest(const std::wstring& device, unsigned long request, const char* what)
 {
     CDeviceFd fd(device);
-    if (fd.Get() < 0 || ::ioctl(fd.Get(), CDROMEJECT, 0) != 0) {
-        std::fprintf(stderr, "eject of %s failed\n", WideToUtf8(device).c_str());
+    if (fd.Get() < 0 || ::ioctl(fd.Get(), request, 0) != 0) {
+        std::fprintf(stderr, "%s of %s failed\n", what, WideToUtf8(device).c_str());
         return false;
     }
     return true;
 }
 
+bool EjectOpticalMedia(const std::wstring& device)
+{
+    return TrayRequest(device, CDROMEJECT, "eject");
+}
+
 bool LoadOpticalMedia(const std::wstring& device)
 {
-    CDeviceFd fd(device);
-    if (fd.Get() < 0 || ::ioctl(fd.Get(), CDROMCLOSETRAY, 0) != 0) {
-        std::fprintf(stderr, "closing the tray of %s failed\n", WideToUtf8(device).c_str());
-        return false;
-    }
-    return true;
+    return TrayRequest(device, CDROMCLOSETRAY, "closing the tray");
 }
 
 std::wstring MountPointIn(std::string_view mountsText, const std::wstring& device)

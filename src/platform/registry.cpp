@@ -713,38 +713,57 @@ CRegValue CRegValue::Binary(const void* data, size_t size)
     return v;
 }
 
+// Locks the store and resolves `key` (a root or an open key).
+template <class Fn>
+static LONG WithResolvedKey(HKEY key, Fn&& fn)
+{
+    CStore& store = Store();
+    std::lock_guard<std::mutex> lock(store.mutex);
+    CResolvedKey k;
+    if (!store.Resolve(key, k)) return ERROR_INVALID_HANDLE;
+    return fn(store, k);
+}
+
+// As WithResolvedKey for `parent`, and splits `subKey` into `sub`; the caller
+// appends `sub` to the resolved path after its own checks.
+template <class Fn>
+static LONG WithSubKey(HKEY parent, const std::wstring& subKey, Fn&& fn)
+{
+    return WithResolvedKey(parent, [&](CStore& store, CResolvedKey& k) -> LONG {
+        CPath sub;
+        if (!SplitKeyPath(subKey, sub)) return ERROR_INVALID_PARAMETER;
+        return fn(store, k, sub);
+    });
+}
+
 static LONG OpenOrCreate(HKEY parent, const std::wstring& subKey, REGSAM access, HKEY* result, bool create,
                          DWORD* disposition)
 {
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = nullptr;
-    CStore& store = Store();
-    std::lock_guard<std::mutex> lock(store.mutex);
-    CResolvedKey k;
-    if (!store.Resolve(parent, k)) return ERROR_INVALID_HANDLE;
-    CRoot* root = k.root;
-    CPath& path = k.path;
-    CPath sub;
-    if (!SplitKeyPath(subKey, sub)) return ERROR_INVALID_PARAMETER;
-    if (root->readOnly && (create || Writes(access))) return ERROR_ACCESS_DENIED;
-    if (create && !(k.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
-    root->Refresh();
-    if (k.handle && !Find(root->tree, path)) return ERROR_KEY_DELETED;
-    path.insert(path.end(), sub.begin(), sub.end());
-    bool exists = Find(root->tree, path) != nullptr;
-    bool changed = false;
-    if (!exists) {
-        if (!create) return ERROR_FILE_NOT_FOUND;
-        COp op{COp::CreateKey, path, {}, {}};
-        op.Apply(root->tree);
-        root->pending.push_back(std::move(op));
-        changed = true;
-    }
-    if (disposition) *disposition = exists ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
-    auto* key = new VxmRegKey{root->handle, path, access, changed};
-    store.open.insert(key);
-    *result = key;
-    return ERROR_SUCCESS;
+    return WithSubKey(parent, subKey, [&](CStore& store, CResolvedKey& k, const CPath& sub) -> LONG {
+        CRoot* root = k.root;
+        CPath& path = k.path;
+        if (root->readOnly && (create || Writes(access))) return ERROR_ACCESS_DENIED;
+        if (create && !(k.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
+        root->Refresh();
+        if (k.handle && !Find(root->tree, path)) return ERROR_KEY_DELETED;
+        path.insert(path.end(), sub.begin(), sub.end());
+        bool exists = Find(root->tree, path) != nullptr;
+        bool changed = false;
+        if (!exists) {
+            if (!create) return ERROR_FILE_NOT_FOUND;
+            COp op{COp::CreateKey, path, {}, {}};
+            op.Apply(root->tree);
+            root->pending.push_back(std::move(op));
+            changed = true;
+        }
+        if (disposition) *disposition = exists ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
+        auto* key = new VxmRegKey{root->handle, path, access, changed};
+        store.open.insert(key);
+        *result = key;
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegOpenKeyEx(HKEY parent, const std::wstring& subKey, REGSAM access, HKEY* result)
@@ -771,36 +790,30 @@ LONG RegCloseKey(HKEY key)
 
 LONG RegFlushKey(HKEY key)
 {
-    CStore& store = Store();
-    std::lock_guard<std::mutex> lock(store.mutex);
-    CResolvedKey k;
-    if (!store.Resolve(key, k)) return ERROR_INVALID_HANDLE;
-    LONG status = k.root->Save();
-    if (status == ERROR_SUCCESS && k.handle) k.handle->changed = false;
-    return status;
+    return WithResolvedKey(key, [](CStore&, CResolvedKey& k) -> LONG {
+        LONG status = k.root->Save();
+        if (status == ERROR_SUCCESS && k.handle) k.handle->changed = false;
+        return status;
+    });
 }
 
 LONG RegDeleteKey(HKEY parent, const std::wstring& subKey)
 {
-    CStore& store = Store();
-    std::lock_guard<std::mutex> lock(store.mutex);
-    CResolvedKey k;
-    if (!store.Resolve(parent, k)) return ERROR_INVALID_HANDLE;
-    CRoot* root = k.root;
-    CPath& path = k.path;
-    CPath sub;
-    if (!SplitKeyPath(subKey, sub)) return ERROR_INVALID_PARAMETER;
-    if (root->readOnly) return ERROR_ACCESS_DENIED;
-    root->Refresh();
-    path.insert(path.end(), sub.begin(), sub.end());
-    if (path.empty()) return ERROR_ACCESS_DENIED;  // a root is never deleted
-    CNode* node = Find(root->tree, path);
-    if (!node) return ERROR_FILE_NOT_FOUND;
-    if (!node->children.empty()) return ERROR_ACCESS_DENIED;
-    COp op{COp::DeleteKey, path, {}, {}};
-    op.Apply(root->tree);
-    root->pending.push_back(std::move(op));
-    return root->Save();
+    return WithSubKey(parent, subKey, [](CStore&, CResolvedKey& k, const CPath& sub) -> LONG {
+        CRoot* root = k.root;
+        CPath& path = k.path;
+        if (root->readOnly) return ERROR_ACCESS_DENIED;
+        root->Refresh();
+        path.insert(path.end(), sub.begin(), sub.end());
+        if (path.empty()) return ERROR_ACCESS_DENIED;  // a root is never deleted
+        CNode* node = Find(root->tree, path);
+        if (!node) return ERROR_FILE_NOT_FOUND;
+        if (!node->children.empty()) return ERROR_ACCESS_DENIED;
+        COp op{COp::DeleteKey, path, {}, {}};
+        op.Apply(root->tree);
+        root->pending.push_back(std::move(op));
+        return root->Save();
+    });
 }
 
 // Locks the store and finds the node of `key`, which must grant `needed`
@@ -808,15 +821,13 @@ LONG RegDeleteKey(HKEY parent, const std::wstring& subKey)
 template <class Fn>
 static LONG WithKeyNode(HKEY key, REGSAM needed, bool write, LONG missing, Fn&& fn)
 {
-    CStore& store = Store();
-    std::lock_guard<std::mutex> lock(store.mutex);
-    CResolvedKey k;
-    if (!store.Resolve(key, k)) return ERROR_INVALID_HANDLE;
-    if ((write && k.root->readOnly) || !(k.access & needed)) return ERROR_ACCESS_DENIED;
-    k.root->Refresh();
-    CNode* node = Find(k.root->tree, k.path);
-    if (!node) return k.handle ? ERROR_KEY_DELETED : missing;
-    return fn(k, *node);
+    return WithResolvedKey(key, [&](CStore&, CResolvedKey& k) -> LONG {
+        if ((write && k.root->readOnly) || !(k.access & needed)) return ERROR_ACCESS_DENIED;
+        k.root->Refresh();
+        CNode* node = Find(k.root->tree, k.path);
+        if (!node) return k.handle ? ERROR_KEY_DELETED : missing;
+        return fn(k, *node);
+    });
 }
 
 LONG RegQueryValueEx(HKEY key, const std::wstring& name, CRegValue* value)

@@ -276,46 +276,24 @@ std::wstring FormatWV(const wchar_t* format, va_list argsIn)
             }
         }
 
-        enum { kDefault, kShort, kChar, kLong, kLongLong, kSize, kMax, kDiff, kLongDouble, kWide, kNarrow } len = kDefault;
-        if (wcsncmp(p, L"I64", 3) == 0) {
-            len = kLongLong;
-            p += 3;
-        } else if (wcsncmp(p, L"I32", 3) == 0) {
-            len = kDefault;
-            p += 3;
-        } else if (*p == L'I') {
-            len = kSize;
-            ++p;
-        } else if (p[0] == L'h' && p[1] == L'h') {
-            len = kChar;
-            p += 2;
-        } else if (p[0] == L'l' && p[1] == L'l') {
-            len = kLongLong;
-            p += 2;
-        } else if (*p == L'h') {
-            len = kShort;
-            ++p;
-        } else if (*p == L'l') {
-            len = kLong;
-            ++p;
-        } else if (*p == L'q') {
-            len = kLongLong;
-            ++p;
-        } else if (*p == L'z') {
-            len = kSize;
-            ++p;
-        } else if (*p == L'j') {
-            len = kMax;
-            ++p;
-        } else if (*p == L't') {
-            len = kDiff;
-            ++p;
-        } else if (*p == L'L') {
-            len = kLongDouble;
-            ++p;
-        } else if (*p == L'w') {
-            len = kWide;
-            ++p;
+        enum ELength { kDefault, kShort, kChar, kLong, kLongLong, kSize, kMax, kDiff, kLongDouble, kWide, kNarrow };
+        struct CLengthPrefix {
+            const wchar_t* text;
+            ELength length;
+        };
+        // A longer prefix stands before the shorter one it begins with.
+        static constexpr CLengthPrefix kLengthPrefixes[] = {
+            {L"I64", kLongLong}, {L"I32", kDefault}, {L"I", kSize}, {L"hh", kChar}, {L"ll", kLongLong},
+            {L"h", kShort},      {L"l", kLong},      {L"q", kLongLong}, {L"z", kSize}, {L"j", kMax},
+            {L"t", kDiff},       {L"L", kLongDouble}, {L"w", kWide}};
+        ELength len = kDefault;
+        for (const CLengthPrefix& prefix : kLengthPrefixes) {
+            const size_t n = wcslen(prefix.text);
+            if (wcsncmp(p, prefix.text, n) == 0) {
+                len = prefix.length;
+                p += n;
+                break;
+            }
         }
 
         wchar_t conv = *p;
