@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstring>
 #include <ctime>
+#include <initializer_list>
 #include <mutex>
+#include <utility>
 
 extern "C" {
 #include <libavcodec/bsf.h>
@@ -318,28 +320,26 @@ int opt_qscale(void* optctx, const char* opt, const char* arg, CToolContext* c)
     return forward(optctx, s.c_str(), arg, c);
 }
 
-int opt_profile(void* optctx, const char* opt, const char* arg, CToolContext*)
+// "-name" alone is ambiguous: it warns and sets the video one, "videoName".
+int set_codec_opt_or_video(void* optctx, const char* opt, const char* arg, const char* name, const char* videoName)
 {
     OptionsContext* o = OC(optctx);
-    if (!strcmp(opt, "profile")) {
-        av_log(nullptr, AV_LOG_WARNING, "Please use -profile:a or -profile:v, -profile is ambiguous\n");
-        av_dict_set(&o->g->codec_opts, "profile:v", arg, 0);
-        return 0;
+    if (!strcmp(opt, name)) {
+        av_log(nullptr, AV_LOG_WARNING, "Please use -%s:a or -%s:v, -%s is ambiguous\n", name, name, name);
+        opt = videoName;
     }
     av_dict_set(&o->g->codec_opts, opt, arg, 0);
     return 0;
 }
 
+int opt_profile(void* optctx, const char* opt, const char* arg, CToolContext*)
+{
+    return set_codec_opt_or_video(optctx, opt, arg, "profile", "profile:v");
+}
+
 int opt_bitrate(void* optctx, const char* opt, const char* arg, CToolContext*)
 {
-    OptionsContext* o = OC(optctx);
-    if (!strcmp(opt, "b")) {
-        av_log(nullptr, AV_LOG_WARNING, "Please use -b:a or -b:v, -b is ambiguous\n");
-        av_dict_set(&o->g->codec_opts, "b:v", arg, 0);
-        return 0;
-    }
-    av_dict_set(&o->g->codec_opts, opt, arg, 0);
-    return 0;
+    return set_codec_opt_or_video(optctx, opt, arg, "b", "b:v");
 }
 
 int opt_channel_layout(void* optctx, const char* opt, const char* arg, CToolContext* ctx)
@@ -553,55 +553,32 @@ int opt_target(void* optctx, const char*, const char* arg, CToolContext* ctx)
     auto P = [&](const char* name, const char* value) { forward(optctx, name, value, ctx); };
     auto D = [&](const char* key, const char* value) { set_group_opt(o, key, value); };
     const bool pal = norm == PAL;
-    if (t == "vcd") {
-        P("c:v", "mpeg1video");
-        P("c:a", "mp2");
-        P("f", "vcd");
-        P("s", pal ? "352x288" : "352x240");
-        P("r", frame_rates[norm]);
+    // A disc target: its codecs, format and picture size, the norm's frame
+    // rate, then `group` into the group's options and the audio sample rate.
+    using Pair = std::pair<const char*, const char*>;
+    auto disc = [&](const char* vcodec, const char* acodec, const char* format, const char* size, const char* pixfmt,
+                    std::initializer_list<Pair> group, const char* arate) {
+        for (const Pair& f : {Pair{"c:v", vcodec}, {"c:a", acodec}, {"f", format}, {"s", size}, {"r", frame_rates[norm]}})
+            P(f.first, f.second);
+        if (pixfmt) P("pix_fmt", pixfmt);
         D("g", pal ? "15" : "18");
-        D("b:v", "1150000");
-        D("maxrate:v", "1150000");
-        D("minrate:v", "1150000");
-        D("bufsize:v", "327680");
-        D("b:a", "224000");
-        P("ar", "44100");
+        for (const Pair& g : group) D(g.first, g.second);
+        P("ar", arate);
+    };
+    if (t == "vcd") {
+        disc("mpeg1video", "mp2", "vcd", pal ? "352x288" : "352x240", nullptr,
+             {{"b:v", "1150000"}, {"maxrate:v", "1150000"}, {"minrate:v", "1150000"}, {"bufsize:v", "327680"},
+              {"b:a", "224000"}, {"packetsize", "2324"}, {"muxrate", "1411200"}}, "44100");
         P("ac", "2");
-        D("packetsize", "2324");
-        D("muxrate", "1411200");
         o->mux_preload = (36000 + 3 * 1200) / 90000.0f;
     } else if (t == "svcd") {
-        P("c:v", "mpeg2video");
-        P("c:a", "mp2");
-        P("f", "svcd");
-        P("s", pal ? "480x576" : "480x480");
-        P("r", frame_rates[norm]);
-        P("pix_fmt", "yuv420p");
-        D("g", pal ? "15" : "18");
-        D("b:v", "2040000");
-        D("maxrate:v", "2516000");
-        D("minrate:v", "0");
-        D("bufsize:v", "1835008");
-        D("scan_offset", "1");
-        D("b:a", "224000");
-        P("ar", "44100");
-        D("packetsize", "2324");
+        disc("mpeg2video", "mp2", "svcd", pal ? "480x576" : "480x480", "yuv420p",
+             {{"b:v", "2040000"}, {"maxrate:v", "2516000"}, {"minrate:v", "0"}, {"bufsize:v", "1835008"},
+              {"scan_offset", "1"}, {"b:a", "224000"}, {"packetsize", "2324"}}, "44100");
     } else if (t == "dvd") {
-        P("c:v", "mpeg2video");
-        P("c:a", "ac3");
-        P("f", "dvd");
-        P("s", pal ? "720x576" : "720x480");
-        P("r", frame_rates[norm]);
-        P("pix_fmt", "yuv420p");
-        D("g", pal ? "15" : "18");
-        D("b:v", "6000000");
-        D("maxrate:v", "9000000");
-        D("minrate:v", "0");
-        D("bufsize:v", "1835008");
-        D("packetsize", "2048");
-        D("muxrate", "10080000");
-        D("b:a", "448000");
-        P("ar", "48000");
+        disc("mpeg2video", "ac3", "dvd", pal ? "720x576" : "720x480", "yuv420p",
+             {{"b:v", "6000000"}, {"maxrate:v", "9000000"}, {"minrate:v", "0"}, {"bufsize:v", "1835008"},
+              {"packetsize", "2048"}, {"muxrate", "10080000"}, {"b:a", "448000"}}, "48000");
     } else if (t == "dv" || t == "dv50") {
         P("f", "dv");
         P("s", pal ? "720x576" : "720x480");

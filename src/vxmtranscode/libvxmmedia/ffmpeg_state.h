@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "VXMTypes.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavfilter/avfilter.h>
@@ -189,17 +191,51 @@ struct FilterGraph {
     std::vector<std::unique_ptr<OutputFilter>> outputs;
 };
 
+// The transcoder's option variables with their start values; every run
+// starts from these.
+struct CToolOptionVars {
+    float audio_drift_threshold = 0.1f;
+    float dts_delta_threshold = 10;
+    float dts_error_threshold = 3600 * 30;
+    float max_error_rate = 2.0f / 3;
+    int audio_volume = 256;
+    int audio_sync_method = 0;
+    int video_sync_method = -1;
+    int do_deinterlace = 0;
+    int do_benchmark = 0;
+    int do_benchmark_all = 0;
+    int do_hex_dump = 0;
+    int do_pkt_dump = 0;
+    int copy_ts = 0;
+    int copy_tb = -1;
+    int debug_ts = 0;
+    int exit_on_error = 0;
+    int print_stats = 1;
+    int qp_hist = 0;
+    int stdin_interaction = 1;
+    int frame_bits_per_raw_sample = 0;
+    int intra_only = 0;
+    int do_psnr = 0;
+    int input_sync = 0;
+    int override_ffserver = 0;
+    int file_overwrite = 0;
+    int no_file_overwrite = 0;
+    int video_discard = 0;
+    int intra_dc_precision = 8;
+    int wanted_stream[AVMEDIA_TYPE_NB] = {-1, -1, 0, -1, 0};  // video, audio, data, subtitle, attachment
+    std::string vstats_filename;
+    int run_as_daemon = 0;
+};
+
 // The tool state of one run. The job runner owns one (or derives from it)
 // and hands it to the transcoder, the player's parser and the probe.
-class CToolContext {
+class CToolContext : public CToolOptionVars, private CNonCopyable {
 public:
     CToolContext();
     virtual ~CToolContext();
-    CToolContext(const CToolContext&) = delete;
-    CToolContext& operator=(const CToolContext&) = delete;
 
     // Frees files, streams, graphs and per-run dictionaries, then sets every
-    // option variable to its start value. Called at the start of every run.
+    // option variable (CToolOptionVars) to its start value. Called at the start of every run.
     void ResetToolState();
     // Frees files, streams, graphs and dictionaries only.
     void FreeToolObjects();
@@ -244,40 +280,8 @@ public:
     std::vector<LegacyInputRequest> legacy_inputs;
     int input_stream_potentially_available = 0;
 
-    // ---- option variables ----
-    float audio_drift_threshold = 0.1f;
-    float dts_delta_threshold = 10;
-    float dts_error_threshold = 3600 * 30;
-    float max_error_rate = 2.0f / 3;
-    int audio_volume = 256;
-    int audio_sync_method = 0;
-    int video_sync_method = -1;
-    int do_deinterlace = 0;
-    int do_benchmark = 0;
-    int do_benchmark_all = 0;
-    int do_hex_dump = 0;
-    int do_pkt_dump = 0;
-    int copy_ts = 0;
-    int copy_tb = -1;
-    int debug_ts = 0;
-    int exit_on_error = 0;
-    int print_stats = 1;
-    int qp_hist = 0;
-    int stdin_interaction = 1;
-    int frame_bits_per_raw_sample = 0;
-    int intra_only = 0;
-    int do_psnr = 0;
-    int input_sync = 0;
-    int override_ffserver = 0;
-    int file_overwrite = 0;
-    int no_file_overwrite = 0;
-    int video_discard = 0;
-    int intra_dc_precision = 8;
-    int wanted_stream[AVMEDIA_TYPE_NB] = {-1, -1, 0, -1, 0};  // video, audio, data, subtitle, attachment
-    std::string vstats_filename;
     FILE* vstats_file = nullptr;             // opened by the first encoded frame when a name is set
     AVIOContext* progress_avio = nullptr;
-    int run_as_daemon = 0;
 
     // ---- run control ----
     std::atomic<int> received_sigterm{0};     // stop word: non-zero asks the run to stop

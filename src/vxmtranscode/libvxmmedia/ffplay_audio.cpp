@@ -68,18 +68,8 @@ void AudioThread(CVideoState* is)
     int serial = -1;
     const AVRational tb = is->ic->streams[is->audio_stream]->time_base;
     while (!is->abort_request.load()) {
-        AVPacket* pkt = NextPacket(is, is->audioq, is->adec, serial, &is->audio_finished);
-        if (!pkt) continue;
-        int ret = avcodec_send_packet(is->adec, pkt->data ? pkt : nullptr);
-        av_packet_free(&pkt);
-        if (ret < 0 && ret != AVERROR(EAGAIN) && ret != AVERROR_EOF) continue;
-        while (!is->abort_request.load()) {
-            ret = avcodec_receive_frame(is->adec, frame);
-            if (ret == AVERROR_EOF) {
-                is->audio_finished = true;
-                break;
-            }
-            if (ret < 0) break;
+        if (!SendNextPacket(is, is->audioq, is->adec, serial, is->audio_finished)) continue;
+        while (!is->abort_request.load() && ReceiveFrame(is->adec, frame, is->audio_finished)) {
             if (!swr || frame->sample_rate != swrRate || frame->format != swrFmt ||
                 av_channel_layout_compare(&frame->ch_layout, &swrLayout)) {
                 swr_free(&swr);

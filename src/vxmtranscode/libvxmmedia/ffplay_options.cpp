@@ -1,6 +1,7 @@
 #include "ffplay_options.h"
 
 #include <cstring>
+#include <optional>
 
 #include "cd_input.h"
 #include "dvd/DvdArguments.h"
@@ -57,19 +58,32 @@ int opt_frame_pix_fmt(void* optctx, const char*, const char* arg, CToolContext*)
     return 0;
 }
 
+struct NamedMode {
+    const char* name;
+    int value;
+};
+
+// The value `arg` names in `modes`; empty when it names none.
+template <std::size_t N>
+std::optional<int> named_mode(const NamedMode (&modes)[N], const char* arg)
+{
+    for (const NamedMode& m : modes)
+        if (!strcmp(arg, m.name)) return m.value;
+    return std::nullopt;
+}
+
+constexpr NamedMode kSyncModes[] = {
+    {"audio", AV_SYNC_AUDIO_MASTER}, {"video", AV_SYNC_VIDEO_MASTER}, {"ext", AV_SYNC_EXTERNAL_CLOCK}};
+constexpr NamedMode kShowModes[] = {{"video", SHOW_MODE_VIDEO}, {"waves", SHOW_MODE_WAVES}, {"rdft", SHOW_MODE_RDFT}};
+
 int opt_sync(void* optctx, const char* opt, const char* arg, CToolContext*)
 {
-    FFplayOptions* o = Target(optctx);
-    if (!strcmp(arg, "audio"))
-        o->av_sync_type = AV_SYNC_AUDIO_MASTER;
-    else if (!strcmp(arg, "video"))
-        o->av_sync_type = AV_SYNC_VIDEO_MASTER;
-    else if (!strcmp(arg, "ext"))
-        o->av_sync_type = AV_SYNC_EXTERNAL_CLOCK;
-    else {
+    const std::optional<int> mode = named_mode(kSyncModes, arg);
+    if (!mode) {
         av_log(nullptr, AV_LOG_ERROR, "Unknown value for %s: %s\n", opt, arg);
         return AVERROR(EINVAL);
     }
+    Target(optctx)->av_sync_type = *mode;
     return 0;
 }
 
@@ -87,15 +101,9 @@ int opt_duration(void* optctx, const char* opt, const char* arg, CToolContext* c
 
 int opt_show_mode(void* optctx, const char* opt, const char* arg, CToolContext* ctx)
 {
-    FFplayOptions* o = Target(optctx);
-    if (!strcmp(arg, "video"))
-        o->show_mode = SHOW_MODE_VIDEO;
-    else if (!strcmp(arg, "waves"))
-        o->show_mode = SHOW_MODE_WAVES;
-    else if (!strcmp(arg, "rdft"))
-        o->show_mode = SHOW_MODE_RDFT;
-    else
-        o->show_mode = static_cast<int>(parse_number_or_die(ctx, opt, arg, OPT_INT, 0, SHOW_MODE_RDFT));
+    const std::optional<int> mode = named_mode(kShowModes, arg);
+    Target(optctx)->show_mode =
+        mode ? *mode : static_cast<int>(parse_number_or_die(ctx, opt, arg, OPT_INT, 0, SHOW_MODE_RDFT));
     return 0;
 }
 

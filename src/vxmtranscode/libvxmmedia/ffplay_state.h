@@ -222,6 +222,12 @@ void SubtitleThread(CVideoState* is);
 // `finished` when given. The caller frees the packet.
 AVPacket* NextPacket(CVideoState* is, CPacketQueue& q, AVCodecContext* dec, int& serial,
                      std::atomic<bool>* finished);
+// Sends the queue's next packet (null data: the drain) to `dec`; false when
+// none came or the decoder refused it.
+bool SendNextPacket(CVideoState* is, CPacketQueue& q, AVCodecContext* dec, int& serial, std::atomic<bool>& finished);
+// The next decoded frame of `dec`; false when it wants a packet, failed or
+// reached the end (which sets `finished`).
+bool ReceiveFrame(AVCodecContext* dec, AVFrame* frame, std::atomic<bool>& finished);
 const AVFrame* SubtitledPicture(CVideoState* is);
 // input (ffplay_stream.cpp): open starts the threads, close joins them
 int StreamOpen(CVideoState* is);

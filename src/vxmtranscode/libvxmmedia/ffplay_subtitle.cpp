@@ -17,6 +17,22 @@ AVPacket* NextPacket(CVideoState* is, CPacketQueue& q, AVCodecContext* dec, int&
     return pkt;
 }
 
+bool SendNextPacket(CVideoState* is, CPacketQueue& q, AVCodecContext* dec, int& serial, std::atomic<bool>& finished)
+{
+    AVPacket* pkt = NextPacket(is, q, dec, serial, &finished);
+    if (!pkt) return false;
+    const int ret = avcodec_send_packet(dec, pkt->data ? pkt : nullptr);
+    av_packet_free(&pkt);
+    return ret >= 0 || ret == AVERROR(EAGAIN) || ret == AVERROR_EOF;
+}
+
+bool ReceiveFrame(AVCodecContext* dec, AVFrame* frame, std::atomic<bool>& finished)
+{
+    const int ret = avcodec_receive_frame(dec, frame);
+    if (ret == AVERROR_EOF) finished = true;
+    return ret >= 0;
+}
+
 void SubtitleThread(CVideoState* is)
 {
     int serial = -1;

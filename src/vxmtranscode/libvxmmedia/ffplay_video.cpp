@@ -90,18 +90,8 @@ void VideoThread(CVideoState* is)
     const double frameDuration = rate.num && rate.den ? av_q2d(AVRational{rate.den, rate.num}) : 0.04;
     bool failed = false;
     while (!is->abort_request.load() && !failed) {
-        AVPacket* pkt = NextPacket(is, is->videoq, is->vdec, serial, &is->video_finished);
-        if (!pkt) continue;
-        int ret = avcodec_send_packet(is->vdec, pkt->data ? pkt : nullptr);
-        av_packet_free(&pkt);
-        if (ret < 0 && ret != AVERROR(EAGAIN) && ret != AVERROR_EOF) continue;
-        while (!is->abort_request.load()) {
-            ret = avcodec_receive_frame(is->vdec, frame);
-            if (ret == AVERROR_EOF) {
-                is->video_finished = true;
-                break;
-            }
-            if (ret < 0) break;
+        if (!SendNextPacket(is, is->videoq, is->vdec, serial, is->video_finished)) continue;
+        while (!is->abort_request.load() && ReceiveFrame(is->vdec, frame, is->video_finished)) {
             frame->pts = frame->best_effort_timestamp;
             if (is->runner && is->runner->m_bSnapshotRequest.exchange(0)) {
                 std::wstring folder;
@@ -118,7 +108,7 @@ void VideoThread(CVideoState* is)
                 }
                 if (is->runner) is->runner->SetPlayerStarted();
             }
-            ret = av_buffersrc_add_frame(vf.src, frame);
+            int ret = av_buffersrc_add_frame(vf.src, frame);
             if (ret < 0) break;
             while (!is->abort_request.load()) {
                 ret = av_buffersink_get_frame(vf.sink, filtered);
