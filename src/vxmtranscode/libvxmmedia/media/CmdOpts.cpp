@@ -185,10 +185,7 @@ void CCmdOpts::AddJobCommand(VXM_JOB_QUEUE& queue, int passKind, std::wstring_vi
     queue.push_back(std::move(record));
 }
 
-CFFMpegOpts::CFFMpegOpts()
-{
-    m_strPrefix = ToolPrefix(L"ffmpeg");
-}
+CFFMpegOpts::CFFMpegOpts() : CCmdOpts(ToolPrefix(L"ffmpeg")) {}
 
 const std::wstring& CFFMpegOpts::BuildCommandLine()
 {
@@ -227,42 +224,18 @@ const std::wstring& CFFMpegOpts::BuildCommandLine()
     return m_strCmdLine;
 }
 
-CSysCmdOpts::CSysCmdOpts()
-{
-    m_strPrefix = L"cmd.exe /c";
-}
+CSysCmdOpts::CSysCmdOpts() : CCmdOpts(L"cmd.exe /c") {}
 
-CMP4CreatorOpts::CMP4CreatorOpts()
-{
-    m_strPrefix = InterpreterToolPrefix(L"mp4creator");
-}
+CMP4CreatorOpts::CMP4CreatorOpts() : CCmdOpts(InterpreterToolPrefix(L"mp4creator")) {}
 
-CMP4BoxOpts::CMP4BoxOpts()
-{
-    m_strPrefix = InterpreterToolPrefix(L"mp4box");
-}
+CMP4BoxOpts::CMP4BoxOpts() : CCmdOpts(InterpreterToolPrefix(L"mp4box")) {}
 
-CWMVOpts::CWMVOpts()
-{
-    m_strPrefix = ToolPrefix(L"ffmpeg");
-}
+CWMVOpts::CWMVOpts() : CCmdOpts(ToolPrefix(L"ffmpeg")) {}
 
-CFLVOpts::CFLVOpts()
-{
-    m_strPrefix = InterpreterToolPrefix(L"flvbind");
-}
+CFLVOpts::CFLVOpts() : CCmdOpts(InterpreterToolPrefix(L"flvbind")) {}
 
-CAPEOpts::CAPEOpts()
-{
-    m_strPrefix = ToolPrefix(L"ffmpeg");
-}
+CAPEOpts::CAPEOpts() : CCmdOpts(ToolPrefix(L"ffmpeg")) {}
 
-CTsMuxeROpts::CTsMuxeROpts()
-{
-    m_strPrefix = InterpreterToolPrefix(L"tsmuxer");
-}
+CTsMuxeROpts::CTsMuxeROpts() : CCmdOpts(InterpreterToolPrefix(L"tsmuxer")) {}
 
-CQTFastStartOpts::CQTFastStartOpts()
-{
-    m_strPrefix = InterpreterToolPrefix(L"qt-faststart");
-}
+CQTFastStartOpts::CQTFastStartOpts() : CCmdOpts(InterpreterToolPrefix(L"qt-faststart")) {}

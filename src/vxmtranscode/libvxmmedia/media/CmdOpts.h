@@ -6,6 +6,7 @@
 #include <list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "JobCommand.h"
 #include "platform/types.h"
@@ -18,6 +19,8 @@ struct VXM_CMD_OPTION {
 class CCmdOpts {
 public:
     CCmdOpts() = default;
+    // `prefix`: the start of every line, the tool's path.
+    explicit CCmdOpts(std::wstring prefix) : m_strPrefix(std::move(prefix)) {}
     virtual ~CCmdOpts();
 
     // File arguments 1 to 3. A text that is already one double-quoted argument

@@ -58,27 +58,21 @@ std::string ScaledStack(const char* stack)
 
 std::string OutputBlock(int mode)
 {
+    if (mode >= 12 && mode <= 19) {
+        // Side by side (12-15) or one above the other (16-19), each as f1 f2
+        // and f2 f1; the last two of each four scale the stacked picture.
+        const int k = mode - 12;
+        const std::string stack =
+            std::string(k < 4 ? "StackHorizontal" : "StackVertical") + (k % 2 ? "(f2, f1)" : "(f1, f2)");
+        if (k % 4 >= 2)
+            return ScaledStack(stack.c_str());
+        return "    video3d = " + stack + ".swscale(colorspace=\"yv12\")\n \treturn video3d";
+    }
     switch (mode) {
     case 9:
         return "    f1 = f1.ConvertToYV12(matrix=\"PC.601\").tweak(bright=12.5, sat=1.25, coring=false)\n"
                " \tf1 = f1.ConvertToRGB32\n \tf1 = f1.Levels(0, 1.05, 255, 0, 255, coring=false)\n"
                " \tMergeRGB(f2.ShowRed, f1.ShowGreen, f1.ShowBlue)\n";
-    case 12:
-        return "    video3d = StackHorizontal(f1, f2).swscale(colorspace=\"yv12\")\n \treturn video3d";
-    case 13:
-        return "    video3d = StackHorizontal(f2, f1).swscale(colorspace=\"yv12\")\n \treturn video3d";
-    case 14:
-        return ScaledStack("StackHorizontal(f1, f2)");
-    case 15:
-        return ScaledStack("StackHorizontal(f2, f1)");
-    case 16:
-        return "    video3d = StackVertical(f1, f2).swscale(colorspace=\"yv12\")\n \treturn video3d";
-    case 17:
-        return "    video3d = StackVertical(f2, f1).swscale(colorspace=\"yv12\")\n \treturn video3d";
-    case 18:
-        return ScaledStack("StackVertical(f1, f2)");
-    case 19:
-        return ScaledStack("StackVertical(f2, f1)");
     case 20: case 21:
         return "    f1 = SeparateFields(f1)\n \tf1 = SelectEven(f1)\n \tf2 = SeparateFields(f2)\n"
                " \tf2 = SelectOdd(f2)\n \tinterleave(f2,f1)\n \tAssumeFieldBased()\n \tweave()\n";

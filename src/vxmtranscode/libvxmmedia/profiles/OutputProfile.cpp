@@ -87,27 +87,15 @@ int COutputProfile::RemoveValue(int index, const std::wstring& value)
     return RemoveItemValue(value, GetItem(index));
 }
 
-void COutputProfile::SetVideoCodec(const std::wstring& value)
+void COutputProfile::SetVideoQualityValue(int index, const std::wstring& value)
 {
-    SetValue(ITEM_VIDEO_CODEC, value);
+    SetValue(index, value);
     UpdateVideoQualityMode();
 }
 
-void COutputProfile::SetVideoBitrate(const std::wstring& value)
+void COutputProfile::SetAudioQualityValue(int index, const std::wstring& value)
 {
-    SetValue(ITEM_VIDEO_BITRATE, value);
-    UpdateVideoQualityMode();
-}
-
-void COutputProfile::SetAudioCodec(const std::wstring& value)
-{
-    SetValue(ITEM_AUDIO_CODEC, value);
-    UpdateAudioQualityMode();
-}
-
-void COutputProfile::SetAudioBitrate(const std::wstring& value)
-{
-    SetValue(ITEM_AUDIO_BITRATE, value);
+    SetValue(index, value);
     UpdateAudioQualityMode();
 }
 

@@ -55,7 +55,7 @@ public:
     int GetVideoWidth() const override;
 
     std::wstring GetVideoCodec() override { return EvaluatedValue(ITEM_VIDEO_CODEC); }
-    void SetVideoCodec(const std::wstring& value) override;
+    void SetVideoCodec(const std::wstring& value) override { SetVideoQualityValue(ITEM_VIDEO_CODEC, value); }
     IProfileItem* GetVideoCodecItem() override { return Item(ITEM_VIDEO_CODEC); }
     std::wstring GetVideoSize() override { return EvaluatedValue(ITEM_VIDEO_SIZE); }
     void SetVideoSize(const std::wstring& value) override { SetValue(ITEM_VIDEO_SIZE, value); }
@@ -65,7 +65,7 @@ public:
     void SetAspect(const std::wstring& value) override { SetValue(ITEM_ASPECT, value); }
     IProfileItem* GetAspectItem() override { return Item(ITEM_ASPECT); }
     std::wstring GetVideoBitrate() override { return EvaluatedValue(ITEM_VIDEO_BITRATE); }
-    void SetVideoBitrate(const std::wstring& value) override;
+    void SetVideoBitrate(const std::wstring& value) override { SetVideoQualityValue(ITEM_VIDEO_BITRATE, value); }
     int RemoveVideoBitrate(const std::wstring& value) override { return RemoveValue(ITEM_VIDEO_BITRATE, value); }
     IProfileItem* GetVideoBitrateItem() override { return Item(ITEM_VIDEO_BITRATE); }
     std::wstring GetFramerate() override { return EvaluatedValue(ITEM_FRAMERATE); }
@@ -80,10 +80,10 @@ public:
     void SetEncodePass(const std::wstring& value) override { SetValue(ITEM_ENCODE_PASS, value); }
 
     std::wstring GetAudioCodec() override { return EvaluatedValue(ITEM_AUDIO_CODEC); }
-    void SetAudioCodec(const std::wstring& value) override;
+    void SetAudioCodec(const std::wstring& value) override { SetAudioQualityValue(ITEM_AUDIO_CODEC, value); }
     IProfileItem* GetAudioCodecItem() override { return Item(ITEM_AUDIO_CODEC); }
     std::wstring GetAudioBitrate() override { return EvaluatedValue(ITEM_AUDIO_BITRATE); }
-    void SetAudioBitrate(const std::wstring& value) override;
+    void SetAudioBitrate(const std::wstring& value) override { SetAudioQualityValue(ITEM_AUDIO_BITRATE, value); }
     int RemoveAudioBitrate(const std::wstring& value) override { return RemoveValue(ITEM_AUDIO_BITRATE, value); }
     IProfileItem* GetAudioBitrateItem() override { return Item(ITEM_AUDIO_BITRATE); }
     std::wstring GetSampleRate() override { return EvaluatedValue(ITEM_SAMPLE_RATE); }
@@ -187,6 +187,9 @@ private:
     IProfileItem* Item(int index) { return &m_items[static_cast<std::size_t>(index)]; }
     std::wstring EvaluatedValue(int index);
     void SetValue(int index, const std::wstring& value);
+    // SetValue of a codec or bit rate item, then the side's quality mode anew.
+    void SetVideoQualityValue(int index, const std::wstring& value);
+    void SetAudioQualityValue(int index, const std::wstring& value);
     int RemoveValue(int index, const std::wstring& value);
     void InstallActiveRule(_OUTPUT_AV_PARAMETER_ITEM* item);
     void RemoveActiveRule(_OUTPUT_AV_PARAMETER_ITEM* item);

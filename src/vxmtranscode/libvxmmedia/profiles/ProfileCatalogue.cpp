@@ -48,6 +48,57 @@ int AttrInt(const CXmlElement* e, const char* name)
     return v ? XmlParseInt(v->GetValue()) : 0;
 }
 
+// Sets `out` from the attribute when the element has it.
+void ReadAttr(const CXmlElement* e, const char* name, std::wstring& out)
+{
+    if (HasAttr(e, name))
+        out = AttrText(e, name);
+}
+
+void ReadAttr(const CXmlElement* e, const char* name, int& out)
+{
+    if (HasAttr(e, name))
+        out = AttrInt(e, name);
+}
+
+// Text attributes that set a field of the same meaning.
+template <class T>
+struct CTextAttr {
+    const char* name;
+    std::wstring T::*field;
+};
+
+template <class T, std::size_t N>
+void ReadTextAttrs(const CXmlElement* e, const CTextAttr<T> (&attrs)[N], T& target)
+{
+    for (const CTextAttr<T>& attr : attrs)
+        ReadAttr(e, attr.name, target.*attr.field);
+}
+
+using CItem = _OUTPUT_AV_PARAMETER_ITEM;
+const CTextAttr<CItem> kItemTexts[] = {
+    {"desc", &CItem::m_strDesc}, {"validchar", &CItem::m_strValidChars}, {"editmask", &CItem::m_strEditMask},
+    {"edittpl", &CItem::m_strEditTemplate}, {"maxvalue", &CItem::m_strMaxValue}, {"minvalue", &CItem::m_strMinValue}};
+
+const CTextAttr<COutputProfile> kProfileTexts[] = {
+    {"desc", &COutputProfile::m_strDesc}, {"tv_system", &COutputProfile::m_strTvSystem},
+    {"target_device", &COutputProfile::m_strTargetDevice}, {"file_ext", &COutputProfile::m_strFileExt},
+    {"folder", &COutputProfile::m_strFolder}};
+
+// A category or a group: name, description and id are required, the icon is not.
+template <class T>
+std::unique_ptr<T> ReadCatalogueEntry(const CXmlElement* e)
+{
+    if (!HasAttr(e, "name") || !HasAttr(e, "desc") || !HasAttr(e, "id"))
+        return nullptr;
+    auto entry = std::make_unique<T>();
+    entry->m_strName = AttrText(e, "name");
+    entry->m_strDesc = AttrText(e, "desc");
+    entry->m_nId = AttrInt(e, "id");
+    ReadAttr(e, "icon", entry->m_strIcon);
+    return entry;
+}
+
 // The element's text: its first piece of character content without the
 // blanks, tabs, CR and LF around it.
 std::wstring ElementText(const CXmlElement* e)
@@ -128,25 +179,12 @@ const EngineName* FindEngine(const EngineName (&table)[N], const CXmlVariable* n
 void LoadParameterItem(_OUTPUT_AV_PARAMETER_ITEM* item, const CXmlElement* element)
 {
     item->m_strName = HasAttr(element, "name") ? AttrText(element, "name") : AnsiToWide(element->GetName());
-    if (HasAttr(element, "desc"))
-        item->m_strDesc = AttrText(element, "desc");
+    ReadTextAttrs(element, kItemTexts, *item);
     ApplyFlag(element, "visible", PROFILE_ITEM_VISIBLE, item->m_nFlags);
     ApplyFlag(element, "editable", PROFILE_ITEM_EDITABLE, item->m_nFlags);
     ApplyFlag(element, "readonly", PROFILE_ITEM_READONLY, item->m_nFlags);
-    if (HasAttr(element, "validchar"))
-        item->m_strValidChars = AttrText(element, "validchar");
-    if (HasAttr(element, "editmask"))
-        item->m_strEditMask = AttrText(element, "editmask");
-    if (HasAttr(element, "edittpl"))
-        item->m_strEditTemplate = AttrText(element, "edittpl");
-    if (HasAttr(element, "maxchar"))
-        item->m_nMaxChars = AttrInt(element, "maxchar");
-    if (HasAttr(element, "maxvalue"))
-        item->m_strMaxValue = AttrText(element, "maxvalue");
-    if (HasAttr(element, "minvalue"))
-        item->m_strMinValue = AttrText(element, "minvalue");
-    if (HasAttr(element, "h264_profile"))
-        item->m_nH264Profile = AttrInt(element, "h264_profile");
+    ReadAttr(element, "maxchar", item->m_nMaxChars);
+    ReadAttr(element, "h264_profile", item->m_nH264Profile);
 }
 
 // The parameter element named elementName below parent fills item: its
@@ -341,36 +379,20 @@ bool LoadProfileCatalogue(const std::wstring& path, std::vector<std::unique_ptr<
     }
 
     for (std::size_t i = 0; i < categoryList->GetChildCount(); ++i) {
-        const CXmlElement* e = categoryList->GetChild(i);
-        if (!HasAttr(e, "name") || !HasAttr(e, "desc") || !HasAttr(e, "id"))
-            continue;
-        auto category = std::make_unique<_PROFILE_CATEGORY>();
-        category->m_strName = AttrText(e, "name");
-        category->m_strDesc = AttrText(e, "desc");
-        category->m_nId = AttrInt(e, "id");
-        if (HasAttr(e, "icon"))
-            category->m_strIcon = AttrText(e, "icon");
-        categories.push_back(std::move(category));
+        if (auto category = ReadCatalogueEntry<_PROFILE_CATEGORY>(categoryList->GetChild(i)))
+            categories.push_back(std::move(category));
     }
 
     for (std::size_t i = 0; i < groupList->GetChildCount(); ++i) {
         const CXmlElement* e = groupList->GetChild(i);
-        if (!HasAttr(e, "name") || !HasAttr(e, "desc") || !HasAttr(e, "id"))
+        auto group = ReadCatalogueEntry<_PROFILE_GROUP>(e);
+        if (!group)
             continue;
-        auto group = std::make_unique<_PROFILE_GROUP>();
-        group->m_strName = AttrText(e, "name");
-        group->m_strDesc = AttrText(e, "desc");
-        group->m_nId = AttrInt(e, "id");
-        if (HasAttr(e, "icon"))
-            group->m_strIcon = AttrText(e, "icon");
         if (HasAttr(e, "in_category"))
             AssignGroupToCategories(categories, group.get(), AttrText(e, "in_category"));
-        if (HasAttr(e, "burn"))
-            group->m_nBurn = AttrInt(e, "burn");
-        if (HasAttr(e, "html5"))
-            group->m_nHtml5 = AttrInt(e, "html5");
-        if (HasAttr(e, "audio"))
-            group->m_nAudio = AttrInt(e, "audio");
+        ReadAttr(e, "burn", group->m_nBurn);
+        ReadAttr(e, "html5", group->m_nHtml5);
+        ReadAttr(e, "audio", group->m_nAudio);
         groups.push_back(std::move(group));
     }
 
@@ -381,18 +403,8 @@ bool LoadProfileCatalogue(const std::wstring& path, std::vector<std::unique_ptr<
         auto profile = std::make_unique<COutputProfile>();
         profile->m_strName = AttrText(e, "name");
         profile->m_nProfileCode = LookupProfileCode(profile->m_strName);
-        if (HasAttr(e, "desc"))
-            profile->m_strDesc = AttrText(e, "desc");
-        if (HasAttr(e, "tv_system"))
-            profile->m_strTvSystem = AttrText(e, "tv_system");
-        if (HasAttr(e, "id"))
-            profile->m_nId = AttrInt(e, "id");
-        if (HasAttr(e, "target_device"))
-            profile->m_strTargetDevice = AttrText(e, "target_device");
-        if (HasAttr(e, "file_ext"))
-            profile->m_strFileExt = AttrText(e, "file_ext");
-        if (HasAttr(e, "folder"))
-            profile->m_strFolder = AttrText(e, "folder");
+        ReadTextAttrs(e, kProfileTexts, *profile);
+        ReadAttr(e, "id", profile->m_nId);
         if (HasAttr(e, "groups"))
             AssignProfileToGroups(groups, profile.get(), AttrText(e, "groups"));
         LoadProfileParams(profile.get(), e);

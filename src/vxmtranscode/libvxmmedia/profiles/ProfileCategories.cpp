@@ -39,16 +39,12 @@ void ForEachNamedEntry(const List& list, const std::wstring& names, Link link)
 
 IProfileGroup* _PROFILE_CATEGORY::GetGroup(unsigned index) const
 {
-    return index < m_lstGroups.size() ? m_lstGroups[index] : nullptr;
+    return CatalogueEntryAt(m_lstGroups, index);
 }
 
 IProfileGroup* _PROFILE_CATEGORY::FindGroupById(int id) const
 {
-    for (_PROFILE_GROUP* group : m_lstGroups) {
-        if (group && group->GetId() == id)
-            return group;
-    }
-    return nullptr;
+    return CatalogueEntryWithId(m_lstGroups, id);
 }
 
 int _PROFILE_GROUP::ContainsCode(int categoryIndex) const
@@ -61,16 +57,12 @@ int _PROFILE_GROUP::ContainsCode(int categoryIndex) const
 
 IProfile* _PROFILE_GROUP::GetProfile(unsigned index) const
 {
-    return index < m_lstProfiles.size() ? m_lstProfiles[index] : nullptr;
+    return CatalogueEntryAt(m_lstProfiles, index);
 }
 
 IProfile* _PROFILE_GROUP::FindProfileById(int id) const
 {
-    for (IProfile* profile : m_lstProfiles) {
-        if (profile && profile->GetId() == id)
-            return profile;
-    }
-    return nullptr;
+    return CatalogueEntryWithId(m_lstProfiles, id);
 }
 
 int FindEntryIndexByName(const PROFILE_CATEGORY_LIST& list, const std::wstring& name)

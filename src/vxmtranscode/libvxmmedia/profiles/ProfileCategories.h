@@ -58,6 +58,39 @@ struct _PROFILE_GROUP : public IProfileGroup {
 using PROFILE_CATEGORY_LIST = std::vector<std::unique_ptr<_PROFILE_CATEGORY>>;
 using PROFILE_GROUP_LIST = std::vector<std::unique_ptr<_PROFILE_GROUP>>;
 
+// Lookups in the catalogue's lists, owning (unique_ptr) or not (plain pointers).
+template <class T>
+T* CatalogueEntry(T* entry)
+{
+    return entry;
+}
+
+template <class T>
+T* CatalogueEntry(const std::unique_ptr<T>& entry)
+{
+    return entry.get();
+}
+
+// The entry at `index`, or null outside the list.
+template <class List>
+auto CatalogueEntryAt(const List& list, long long index) -> decltype(CatalogueEntry(list[0]))
+{
+    if (index < 0 || index >= static_cast<long long>(list.size()))
+        return nullptr;
+    return CatalogueEntry(list[static_cast<std::size_t>(index)]);
+}
+
+// The first entry whose id is `id`, or null.
+template <class List>
+auto CatalogueEntryWithId(const List& list, int id) -> decltype(CatalogueEntry(list[0]))
+{
+    for (const auto& entry : list) {
+        if (entry && entry->GetId() == id)
+            return CatalogueEntry(entry);
+    }
+    return nullptr;
+}
+
 // Index of the first entry whose name equals name exactly; -1 when none.
 int FindEntryIndexByName(const PROFILE_CATEGORY_LIST& list, const std::wstring& name);
 int FindEntryIndexByName(const PROFILE_GROUP_LIST& list, const std::wstring& name);

@@ -588,14 +588,28 @@ void Build3gpCommand(const VXM_BUILD_ARGS& a)
     b.Queue(b.opts, PASS_PLAIN);
 }
 
+namespace {
+
+// The values the AVI and Matroska video choices read, after the common prologue.
+struct CAviLikeVideo {
+    int gop;
+    std::wstring aspect;
+    std::wstring vcodec;
+    std::wstring vb;
+};
+
+CAviLikeVideo BeginAviLike(CBuild& b)
+{
+    b.Prologue(true);
+    return {b.AviFrameRate(), b.Aspect(), b.p->GetVideoCodec(), b.Vb()};
+}
+
+}  // namespace
+
 void BuildAviCommand(const VXM_BUILD_ARGS& a)
 {
     CBuild b(a);
-    b.Prologue(true);
-    const int gop = b.AviFrameRate();
-    const std::wstring aspect = b.Aspect();
-    const std::wstring vcodec = b.p->GetVideoCodec();
-    const std::wstring vb = b.Vb();
+    const auto [gop, aspect, vcodec, vb] = BeginAviLike(b);
     CFFMpegOpts& o = b.opts;
     if (vcodec == L"xvid") {
         const std::wstring vp = b.p->GetVideoProfile();
@@ -632,11 +646,7 @@ void BuildAviCommand(const VXM_BUILD_ARGS& a)
 void BuildMkvCommand(const VXM_BUILD_ARGS& a)
 {
     CBuild b(a);
-    b.Prologue(true);
-    const int gop = b.AviFrameRate();
-    const std::wstring aspect = b.Aspect();
-    const std::wstring vcodec = b.p->GetVideoCodec();
-    const std::wstring vb = b.Vb();
+    const auto [gop, aspect, vcodec, vb] = BeginAviLike(b);
     CFFMpegOpts& o = b.opts;
     const wchar_t* as = aspect.c_str();
     if (vcodec == L"xvid") {

@@ -97,17 +97,7 @@ void AddSourceSubtitles(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile*
     }
     if (media->m_nMediaKind != 0)
         return;
-    if (media->m_nSubtitleId >= 0) {
-        for (const auto& s : media->m_lstSubtitle) {
-            if (s->m_nId == media->m_nSubtitleId)
-                subtitle = s.get();
-        }
-    }
-    // An index out of the list's range is ignored.
-    if (media->m_pSelection && media->m_pSelection->m_nSubtitle >= 0) {
-        if (VXM_SUBTITLE* chosen = media->GetSubtitleAt(media->m_pSelection->m_nSubtitle))
-            subtitle = chosen;
-    }
+    subtitle = ChosenFileSubtitle(media);
     if (!subtitle)
         return;
     if (subtitle->m_bExternal) {
@@ -416,35 +406,29 @@ void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpe
     const int h = video ? video->GetHeight() : 0;
     if (video && w > 0 && h > 0 && W > 0 && H > 0) {
         auto round = [&](int g) { return Even(settings.RoundTo16Pixels ? g / 16 * 16 : g); };
-        if (media->m_nRotate == 1 || media->m_nRotate == 3) {
-            const int S = Even(static_cast<int>(static_cast<long long>(h) * H / w));
-            vf(FormatW(L"scale=%d:%d", S, H));
-            if (W < S)
-                vf(FormatW(L"crop=%d:%d:%d:0", W, H, (S - W) / 2));
+        // Scales to sw x sh (one side already W or H), then crops or pads the
+        // other side to W x H around the centre.
+        auto scaleToFit = [&](int sw, int sh) {
+            vf(FormatW(L"scale=%d:%d", sw, sh));
+            if (sw > W || sh > H)
+                vf(FormatW(L"crop=%d:%d:%d:%d", W, H, (sw - W) / 2, (sh - H) / 2));
             else
-                vf(FormatW(L"pad=%d:%d:%d:0", W, H, (W - S) / 2));
+                vf(FormatW(L"pad=%d:%d:%d:%d", W, H, (W - sw) / 2, (H - sh) / 2));
+        };
+        if (media->m_nRotate == 1 || media->m_nRotate == 3) {
+            scaleToFit(Even(static_cast<int>(static_cast<long long>(h) * H / w)), H);
         } else if (fitToWidth) {
-            int G = static_cast<int>(static_cast<long long>(h) * W / w);
+            const int G = static_cast<int>(static_cast<long long>(h) * W / w);
             if (settings.Expand2VideoSize) {
-                G = round(G);
-                vf(FormatW(L"scale=%d:%d", W, G));
-                if (G > H)
-                    vf(FormatW(L"crop=%d:%d:0:%d", W, H, (G - H) / 2));
-                else
-                    vf(FormatW(L"pad=%d:%d:0:%d", W, H, (H - G) / 2));
+                scaleToFit(W, round(G));
             } else {
                 H = round(G);
                 vf(FormatW(L"scale=%d:%d", W, H));
             }
         } else if (fitToHeight) {
-            int G = static_cast<int>(static_cast<long long>(w) * H / h);
+            const int G = static_cast<int>(static_cast<long long>(w) * H / h);
             if (settings.Expand2VideoSize) {
-                G = round(G);
-                vf(FormatW(L"scale=%d:%d", G, H));
-                if (W < G)
-                    vf(FormatW(L"crop=%d:%d:%d:0", W, H, (G - W) / 2));
-                else
-                    vf(FormatW(L"pad=%d:%d:%d:0", W, H, (W - G) / 2));
+                scaleToFit(round(G), H);
             } else {
                 W = round(G);
                 vf(FormatW(L"scale=%d:%d", W, H));

@@ -45,6 +45,9 @@ int ResolveAutoFramerate(double sourceRate, std::wstring& rate);
 std::wstring StereoFilterText(int inputMode, int outputMode);
 // True when a 2D-to-3D conversion is asked for that needs an AviSynth reader.
 bool NeedsAviSynth(const CVXMMediaBase* media);
+// The subtitle a file's conversion uses: the one the selection names (an index
+// out of range is ignored), else the last one with the chosen id; null when none.
+VXM_SUBTITLE* ChosenFileSubtitle(CVXMMediaBase* media);
 
 // ---- Encode builders ----
 struct VXM_BUILD_ARGS {

@@ -96,9 +96,7 @@ int CProfileManager::FindProfileIndexByName(const std::wstring& name) const
 
 IProfile* CProfileManager::GetProfile(int index) const
 {
-    if (index < 0 || index >= GetProfileCount())
-        return nullptr;
-    return m_lstProfiles[static_cast<std::size_t>(index)].get();
+    return CatalogueEntryAt(m_lstProfiles, index);
 }
 
 IProfile* CProfileManager::FindProfileByName(const std::wstring& name) const
@@ -112,10 +110,7 @@ IProfile* CProfileManager::FindProfileByName(const std::wstring& name) const
 
 IProfile* CProfileManager::FindProfileById(int id) const
 {
-    for (const auto& profile : m_lstProfiles)
-        if (profile->m_nId == id)
-            return profile.get();
-    return nullptr;
+    return CatalogueEntryWithId(m_lstProfiles, id);
 }
 
 void CProfileManager::SetCurrentProfile(IProfile* profile)
@@ -136,23 +131,17 @@ void CProfileManager::SetCurrentProfile(IProfile* profile)
 
 IProfileGroup* CProfileManager::GetGroup(int index) const
 {
-    if (index < 0 || index >= GetGroupCount())
-        return nullptr;
-    return m_lstGroups[static_cast<std::size_t>(index)].get();
+    return CatalogueEntryAt(m_lstGroups, index);
 }
 
 IProfileGroup* CProfileManager::FindGroupByName(const std::wstring& name) const
 {
-    const int index = FindEntryIndexByName(m_lstGroups, name);
-    return index < 0 ? nullptr : m_lstGroups[static_cast<std::size_t>(index)].get();
+    return CatalogueEntryAt(m_lstGroups, FindEntryIndexByName(m_lstGroups, name));
 }
 
 IProfileGroup* CProfileManager::FindGroupById(int id) const
 {
-    for (const auto& group : m_lstGroups)
-        if (group->m_nId == id)
-            return group.get();
-    return nullptr;
+    return CatalogueEntryWithId(m_lstGroups, id);
 }
 
 IProfileGroup* CProfileManager::GetCurrentGroup() const
@@ -176,17 +165,12 @@ void CProfileManager::SetCurrentGroupByName(const std::wstring& name)
 
 IProfileCategory* CProfileManager::GetCategory(int index) const
 {
-    if (index < 0 || index >= GetCategoryCount())
-        return nullptr;
-    return m_lstCategories[static_cast<std::size_t>(index)].get();
+    return CatalogueEntryAt(m_lstCategories, index);
 }
 
 IProfileCategory* CProfileManager::FindCategoryById(int id) const
 {
-    for (const auto& category : m_lstCategories)
-        if (category->m_nId == id)
-            return category.get();
-    return nullptr;
+    return CatalogueEntryWithId(m_lstCategories, id);
 }
 
 int CProfileManager::FindCategoryIndexByName(const std::wstring& name) const

@@ -368,6 +368,22 @@ bool BuildM4aMuxCommand(CVXMMediaBase* media, COutputProfile* profile, const std
     return true;
 }
 
+VXM_SUBTITLE* ChosenFileSubtitle(CVXMMediaBase* media)
+{
+    VXM_SUBTITLE* subtitle = nullptr;
+    if (media->m_nSubtitleId >= 0) {
+        for (const auto& s : media->m_lstSubtitle) {
+            if (s->m_nId == media->m_nSubtitleId)
+                subtitle = s.get();
+        }
+    }
+    if (media->m_pSelection && media->m_pSelection->m_nSubtitle >= 0) {
+        if (VXM_SUBTITLE* chosen = media->GetSubtitleAt(media->m_pSelection->m_nSubtitle))
+            subtitle = chosen;
+    }
+    return subtitle;
+}
+
 bool GetSelectedSubtitle(CVXMMediaBase* media, VXM_SUBTITLE& out, int profileCode)
 {
     const double start = static_cast<unsigned>(media->m_nStartTime) / 1000.0;
@@ -375,16 +391,7 @@ bool GetSelectedSubtitle(CVXMMediaBase* media, VXM_SUBTITLE& out, int profileCod
     if (media->m_nMediaKind == 0) {
         if (media->m_lstSubtitle.empty())
             return false;
-        if (media->m_nSubtitleId >= 0) {
-            for (const auto& s : media->m_lstSubtitle) {
-                if (s->m_nId == media->m_nSubtitleId)
-                    candidate = s.get();
-            }
-        }
-        if (media->m_pSelection && media->m_pSelection->m_nSubtitle >= 0) {
-            if (VXM_SUBTITLE* chosen = media->GetSubtitleAt(media->m_pSelection->m_nSubtitle))
-                candidate = chosen;
-        }
+        candidate = ChosenFileSubtitle(media);
         if (!candidate)
             return false;
         const int codec = SubtitleCodecOf(*candidate);

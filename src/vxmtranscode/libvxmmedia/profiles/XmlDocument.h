@@ -59,6 +59,12 @@ XML_VERSION XmlGetVersion();
 std::string XmlDecodeEntities(std::string_view source, std::size_t maxBytes = std::string::npos);
 std::string XmlEncodeEntities(std::string_view source);
 
+// Blank, tab, CR or LF: what separates the parts of a tag (so attributes may
+// stand on lines of their own) and what is cut from the ends of text.
+bool XmlIsBlank(char c);
+std::string_view XmlTrim(std::string_view s);
+std::string_view XmlTrimRight(std::string_view s);
+
 // "*" matches any run and "?" any one character; letters compare without case.
 bool XmlMatchPattern(std::string_view text, std::string_view pattern);
 

@@ -6,19 +6,6 @@
 
 namespace {
 
-bool IsTagBlank(char c)
-{
-    // Line breaks inside a tag separate like blanks, so attributes may stand on their own lines.
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::string TrimRightBlanks(std::string_view s)
-{
-    while (!s.empty() && IsTagBlank(s.back()))
-        s.remove_suffix(1);
-    return std::string(s);
-}
-
 // Decoded name, without a copy when there is nothing to decode.
 bool NameEquals(const std::string& raw, std::string_view name)
 {
@@ -60,7 +47,7 @@ void AppendIndent(std::string& out, const CXmlElement& e, int depth)
 // ---- CXmlVariable ----
 
 CXmlVariable::CXmlVariable(std::string rawName, std::string rawValue)
-    : m_strName(TrimRightBlanks(rawName)), m_strValue(std::move(rawValue))
+    : m_strName(std::string(XmlTrimRight(rawName))), m_strValue(std::move(rawValue))
 {
 }
 
@@ -81,7 +68,7 @@ std::string CXmlVariable::GetValue(std::size_t maxBytes) const
 
 void CXmlVariable::SetName(std::string_view name)
 {
-    m_strName = TrimRightBlanks(XmlEncodeEntities(name));
+    m_strName = std::string(XmlTrimRight(XmlEncodeEntities(name)));
 }
 
 void CXmlVariable::SetValue(std::string_view value)
@@ -148,7 +135,7 @@ std::unique_ptr<CXmlElement> CXmlElement::FromTag(std::string_view tag)
     if (i < tag.size() && tag[i] == '<')
         ++i;
     std::size_t nameStart = i;
-    while (i < tag.size() && !IsTagBlank(tag[i]) && tag[i] != '"' && tag[i] != '/' && tag[i] != '>')
+    while (i < tag.size() && !XmlIsBlank(tag[i]) && tag[i] != '"' && tag[i] != '/' && tag[i] != '>')
         ++i;
     e->m_strName = XmlEncodeEntities(tag.substr(nameStart, i - nameStart));
 
@@ -157,7 +144,7 @@ std::unique_ptr<CXmlElement> CXmlElement::FromTag(std::string_view tag)
     thread_local std::vector<CXmlVariable> found;
     found.clear();
     while (i < tag.size()) {
-        while (i < tag.size() && IsTagBlank(tag[i]))
+        while (i < tag.size() && XmlIsBlank(tag[i]))
             ++i;
         if (i >= tag.size() || tag[i] == '>' || tag[i] == '/')
             break;
@@ -165,7 +152,7 @@ std::unique_ptr<CXmlElement> CXmlElement::FromTag(std::string_view tag)
         if (eq == std::string_view::npos)
             break;
         std::size_t q = eq + 1;
-        while (q < tag.size() && IsTagBlank(tag[q]))
+        while (q < tag.size() && XmlIsBlank(tag[q]))
             ++q;
         if (q >= tag.size() || tag[q] != '"')
             break;

@@ -7,20 +7,6 @@
 
 namespace {
 
-bool IsTextBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && IsTextBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsTextBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
 bool At(std::string_view text, std::size_t pos, std::string_view what)
 {
     return text.size() - pos >= what.size() && text.compare(pos, what.size(), what) == 0;
@@ -62,7 +48,7 @@ CXmlParser::Result CXmlParser::Parse(std::string_view text, std::size_t start, C
     for (;;) {
         std::size_t lt = text.find('<', pos);
         if (!open.empty()) {
-            std::string_view piece = Trim(text.substr(pos, (lt == std::string_view::npos ? text.size() : lt) - pos));
+            std::string_view piece = XmlTrim(text.substr(pos, (lt == std::string_view::npos ? text.size() : lt) - pos));
             if (!piece.empty()) {
                 CXmlElement* cur = open.back();
                 cur->AddRawContent(std::string(piece), static_cast<int>(cur->GetChildCount()));

@@ -197,6 +197,25 @@ bool XmlMatchPattern(std::string_view text, std::string_view pattern)
     return p == pattern.size();
 }
 
+bool XmlIsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+std::string_view XmlTrimRight(std::string_view s)
+{
+    while (!s.empty() && XmlIsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string_view XmlTrim(std::string_view s)
+{
+    while (!s.empty() && XmlIsBlank(s.front()))
+        s.remove_prefix(1);
+    return XmlTrimRight(s);
+}
+
 int XmlParseInt(std::string_view text)
 {
     return ParseInteger<int>(text);
