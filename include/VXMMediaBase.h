@@ -16,8 +16,22 @@ class CCmdFFplay;
 class CMessageThread;
 struct SDL_Surface;
 
+// An event that belongs to one record (manual reset, set): a copy of the
+// record gets an event of its own instead of sharing the original's.
+class CRecordEvent {
+public:
+    CRecordEvent() : m_event(std::make_unique<CEvent>(true, true)) {}
+    CRecordEvent(const CRecordEvent&) : CRecordEvent() {}
+    CRecordEvent& operator=(const CRecordEvent&) { return *this; }
+    CEvent* operator->() const { return m_event.get(); }
+    CEvent* get() const { return m_event.get(); }
+
+private:
+    std::unique_ptr<CEvent> m_event;
+};
+
 // Watermark settings of a media object. The event guards the swap of the
-// watermark surface; a copy gets its own event (manual reset, set).
+// watermark surface; a copy gets its own event.
 struct VXM_WATERMARK {
     int m_bEnabled = 0;
     int m_nScaleMode = 1;           // 0: sizes in reference units, 1: the factors below
@@ -37,12 +51,7 @@ struct VXM_WATERMARK {
     double m_dScaleY = 1.0;
     int m_nAux7 = 100;
     std::wstring m_strText;         // watermark text, or image path
-    std::unique_ptr<CEvent> m_hSwapEvent = std::make_unique<CEvent>(true, true);
-
-    VXM_WATERMARK() = default;
-    VXM_WATERMARK(const VXM_WATERMARK& other);
-    VXM_WATERMARK& operator=(const VXM_WATERMARK& other);
-    ~VXM_WATERMARK() = default;
+    CRecordEvent m_hSwapEvent;
 };
 
 struct VXM_TEXT_WATERMARK : public VXM_WATERMARK {

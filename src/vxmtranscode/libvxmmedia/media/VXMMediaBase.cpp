@@ -65,39 +65,6 @@ void DeleteIfPresent(const std::wstring& path)
 
 }  // namespace
 
-VXM_WATERMARK::VXM_WATERMARK(const VXM_WATERMARK& other)
-{
-    *this = other;
-}
-
-VXM_WATERMARK& VXM_WATERMARK::operator=(const VXM_WATERMARK& other)
-{
-    if (this == &other)
-        return *this;
-    m_bEnabled = other.m_bEnabled;
-    m_nScaleMode = other.m_nScaleMode;
-    m_nX = other.m_nX;
-    m_nY = other.m_nY;
-    m_nWidth = other.m_nWidth;
-    m_nHeight = other.m_nHeight;
-    m_nAux1 = other.m_nAux1;
-    m_nAux2 = other.m_nAux2;
-    m_nRefWidth = other.m_nRefWidth;
-    m_nRefHeight = other.m_nRefHeight;
-    m_nAux3 = other.m_nAux3;
-    m_nAux4 = other.m_nAux4;
-    m_nAux5 = other.m_nAux5;
-    m_nAux6 = other.m_nAux6;
-    m_dScaleX = other.m_dScaleX;
-    m_dScaleY = other.m_dScaleY;
-    m_nAux7 = other.m_nAux7;
-    m_strText = other.m_strText;
-    // The event guards this record's own surface: never shared.
-    if (!m_hSwapEvent)
-        m_hSwapEvent = std::make_unique<CEvent>(true, true);
-    return *this;
-}
-
 VXM_STREAM_SELECTION::VXM_STREAM_SELECTION(const VXM_STREAM_SELECTION& other)
     : m_pOverrides(other.m_pOverrides ? std::make_unique<VXM_PARAM_OVERRIDES>(*other.m_pOverrides) : nullptr),
       m_nVideo(other.m_nVideo),
