@@ -1,6 +1,7 @@
 // Thin C++ layer over SQLite 3: result codes become CppSQLite3Exception.
 // The exception never leaves the program's database code (CDBHelper catches it).
 #pragma once
+#include "platform/types.h"
 #include <cstdint>
 #include <string>
 
@@ -75,6 +76,13 @@ public:
     void bind(int param, int value) { bind(param, static_cast<std::int64_t>(value)); }
     void bind(int param, double value);
     void bindNull(int param);
+    // Binds `values` to the places from `first` on; answers the place after the last.
+    template <class... T>
+    int bindFrom(int first, const T&... values)
+    {
+        (bind(first++, values), ...);
+        return first;
+    }
 
     // Runs to completion; returns the number of changed rows. Resets afterwards.
     int execDML();
@@ -94,12 +102,10 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
 };
 
-class CppSQLite3DB {
+class CppSQLite3DB : private CNonCopyable {
 public:
     CppSQLite3DB() = default;
     ~CppSQLite3DB();
-    CppSQLite3DB(const CppSQLite3DB&) = delete;
-    CppSQLite3DB& operator=(const CppSQLite3DB&) = delete;
 
     void open(const std::string& utf8Path);
     void close();

@@ -269,6 +269,15 @@ int CueObject::Parse(std::string_view bytes, const std::wstring& cuePath)
         if (word.empty())
             continue;
         CueTrack* track = inTrack && !m_tracks.empty() ? &m_tracks.back() : nullptr;
+        // A text of the track inside a track, of the sheet before the first one.
+        auto setText = [&](std::wstring CueTrack::*trackText, std::wstring& sheetText, bool& haveSheetText) {
+            if (track) {
+                track->*trackText = Value(rest);
+            } else if (!inTrack) {
+                sheetText = Value(rest);
+                haveSheetText = true;
+            }
+        };
 
         if (KeywordIs(word, L"FILE")) {
             std::wstring name = FileValue(rest);
@@ -292,19 +301,9 @@ int CueObject::Parse(std::string_view bytes, const std::wstring& cuePath)
             m_tracks.push_back(std::move(next));
             started.push_back(false);
         } else if (KeywordIs(word, L"TITLE")) {
-            if (track)
-                track->m_strTitle = Value(rest);
-            else if (!inTrack) {
-                m_strTitle = Value(rest);
-                haveTitle = true;
-            }
+            setText(&CueTrack::m_strTitle, m_strTitle, haveTitle);
         } else if (KeywordIs(word, L"PERFORMER")) {
-            if (track)
-                track->m_strPerformer = Value(rest);
-            else if (!inTrack) {
-                m_strPerformer = Value(rest);
-                havePerformer = true;
-            }
+            setText(&CueTrack::m_strPerformer, m_strPerformer, havePerformer);
         } else if (KeywordIs(word, L"INDEX")) {
             if (!track || started.back())
                 continue;

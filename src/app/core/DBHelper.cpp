@@ -365,28 +365,29 @@ bool CDBHelper::InsertMissing(const char* namesSql, const char* insertSql, const
     }
 }
 
-bool CDBHelper::AddGroups(const std::vector<VXM_HISTORY_GROUP>& groups)
+template <class Entry>
+static std::vector<std::wstring> NamesOf(const std::vector<Entry>& entries)
 {
     std::vector<std::wstring> names;
-    for (const VXM_HISTORY_GROUP& group : groups)
-        names.push_back(group.name);
-    return InsertMissing(kSqlAllGroupNames, kSqlInsertGroup, names, [&](CppSQLite3Statement& insert, size_t i) {
-        insert.bind(1, U8(groups[i].name));
-        insert.bind(2, U8(groups[i].desc));
+    for (const Entry& entry : entries)
+        names.push_back(entry.name);
+    return names;
+}
+
+bool CDBHelper::AddGroups(const std::vector<VXM_HISTORY_GROUP>& groups)
+{
+    return InsertMissing(kSqlAllGroupNames, kSqlInsertGroup, NamesOf(groups), [&](CppSQLite3Statement& insert, size_t i) {
+        insert.bindFrom(1, U8(groups[i].name), U8(groups[i].desc));
     });
 }
 
 bool CDBHelper::AddProfiles(const std::vector<VXM_HISTORY_PROFILE>& profiles)
 {
-    std::vector<std::wstring> names;
-    for (const VXM_HISTORY_PROFILE& profile : profiles)
-        names.push_back(profile.name);
-    return InsertMissing(kSqlAllProfileNames, kSqlInsertProfile, names, [&](CppSQLite3Statement& insert, size_t i) {
-        insert.bind(1, U8(profiles[i].name));
-        insert.bind(2, U8(profiles[i].desc));
-        insert.bind(3, U8(profiles[i].targetDevice));
-        insert.bind(4, 0);
-    });
+    return InsertMissing(kSqlAllProfileNames, kSqlInsertProfile, NamesOf(profiles),
+                         [&](CppSQLite3Statement& insert, size_t i) {
+                             const VXM_HISTORY_PROFILE& p = profiles[i];
+                             insert.bindFrom(1, U8(p.name), U8(p.desc), U8(p.targetDevice), 0);
+                         });
 }
 
 // ---------------------------------------------------------------- records
@@ -444,23 +445,11 @@ bool CDBHelper::AddConvertedRecord(const VXM_CONVERTED_INFO& info)
 {
     return InsertRecord(kSqlInsertConverted, info.thumbnailSource, [&](CppSQLite3Statement& insert,
                                                                        const std::string& thumbnail) {
-        int i = 1;
-        insert.bind(i++, U8(info.profileName));
-        insert.bind(i++, std::string("n/a"));
-        insert.bind(i++, U8(info.sourcePath));
-        insert.bind(i++, U8(info.outputPath));
-        insert.bind(i++, thumbnail);
-        insert.bind(i++, info.durationMs);
-        insert.bind(i++, U8(info.videoCodec));
-        insert.bind(i++, U8(info.videoBitrate));
-        insert.bind(i++, LeadingInteger(info.frameRate));
-        insert.bind(i++, U8(info.videoSize));
-        insert.bind(i++, U8(info.audioCodec));
-        insert.bind(i++, U8(info.audioBitrate));
-        insert.bind(i++, U8(info.sampleRate));
-        insert.bind(i++, U8(info.channels));
-        insert.bind(i++, info.audioDisabled ? 1 : 0);
-        return i;
+        return insert.bindFrom(1, U8(info.profileName), std::string("n/a"), U8(info.sourcePath), U8(info.outputPath),
+                               thumbnail, info.durationMs, U8(info.videoCodec), U8(info.videoBitrate),
+                               LeadingInteger(info.frameRate), U8(info.videoSize), U8(info.audioCodec),
+                               U8(info.audioBitrate), U8(info.sampleRate), U8(info.channels),
+                               info.audioDisabled ? 1 : 0);
     });
 }
 
@@ -468,35 +457,20 @@ bool CDBHelper::AddDownloadedRecord(const VXM_DOWNLOADED_INFO& info)
 {
     return InsertRecord(kSqlInsertDownloaded, info.thumbnailSource, [&](CppSQLite3Statement& insert,
                                                                         const std::string& thumbnail) {
-        int i = 1;
-        insert.bind(i++, U8(info.siteName));
-        insert.bind(i++, U8(info.pageUrl));
-        insert.bind(i++, U8(info.localFile));
-        insert.bind(i++, thumbnail);
-        insert.bind(i++, info.durationMs);
-        if (info.hasVideo) {
-            insert.bind(i++, U8(info.videoCodec));
-            insert.bind(i++, FormatA("%.0lf", info.videoBitrateKbps));
-            // As text, so the column's numeric affinity stores it as before ("29.97").
-            insert.bind(i++, FormatA("%.2lf", info.frameRate));
-            insert.bind(i++, FormatA("%dx%d", info.width, info.height));
-        } else {
-            insert.bind(i++, std::string("-"));
-            insert.bind(i++, std::string("-"));
-            insert.bind(i++, std::string("0.00"));
-            insert.bind(i++, std::string("-"));
-        }
-        if (info.hasAudio) {
-            insert.bind(i++, U8(info.audioCodec));
-            insert.bind(i++, std::to_string(info.audioBitrate));
-            insert.bind(i++, std::to_string(info.sampleRate));
-            insert.bind(i++, std::to_string(info.channels));
-        } else {
-            for (int k = 0; k < 4; ++k)
-                insert.bind(i++, std::string());
-        }
-        insert.bind(i++, info.audioTrackCount <= 0 ? 1 : 0);
-        return i;
+        int i = insert.bindFrom(1, U8(info.siteName), U8(info.pageUrl), U8(info.localFile), thumbnail,
+                                info.durationMs);
+        // The frame rate as text, so the column's numeric affinity stores it as before ("29.97").
+        if (info.hasVideo)
+            i = insert.bindFrom(i, U8(info.videoCodec), FormatA("%.0lf", info.videoBitrateKbps),
+                                FormatA("%.2lf", info.frameRate), FormatA("%dx%d", info.width, info.height));
+        else
+            i = insert.bindFrom(i, std::string("-"), std::string("-"), std::string("0.00"), std::string("-"));
+        if (info.hasAudio)
+            i = insert.bindFrom(i, U8(info.audioCodec), std::to_string(info.audioBitrate),
+                                std::to_string(info.sampleRate), std::to_string(info.channels));
+        else
+            i = insert.bindFrom(i, std::string(), std::string(), std::string(), std::string());
+        return insert.bindFrom(i, info.audioTrackCount <= 0 ? 1 : 0);
     });
 }
 

@@ -407,17 +407,10 @@ public:
             if (!found->second->IsFinished()) return 0;
             m_jobs.erase(found);
         }
-        CJobConfig config;
-        config.address = address;
-        config.media = media;
-        config.outputFolder = outputFolder.empty() ? m_outputFolder : outputFolder;
-        config.thumbnailPath = thumbnailPath;
-        config.format = format;
-        config.flags = flags;
-        config.retries = m_retries;
-        config.useTitle = m_useTitle;
-        config.target = m_target;
-        m_jobs[media] = std::make_unique<CDownloadJob>(std::move(config));
+        m_jobs[media] = std::make_unique<CDownloadJob>(CJobConfig{
+            .address = address, .media = media, .outputFolder = outputFolder.empty() ? m_outputFolder : outputFolder,
+            .thumbnailPath = thumbnailPath, .format = format, .flags = flags, .retries = m_retries,
+            .useTitle = m_useTitle, .target = m_target});
         return 1;
     }
 

@@ -291,7 +291,13 @@ bool CMPlayerParser::ParseFixedText(const std::wstring& line)
         const size_t pos = line.find(row.text);
         if (pos == std::wstring::npos) continue;
         const std::wstring_view value = std::wstring_view(line).substr(pos + std::wcslen(row.text));
-        auto record = [&] { return std::make_unique<CMplayerEventPayload>(); };
+        // Posts a record that `fill` completes.
+        auto post = [&](auto fill) {
+            auto payload = std::make_unique<CMplayerEventPayload>();
+            fill(*payload);
+            PostRecord(row.code, std::move(payload));
+        };
+        using Payload = CMplayerEventPayload;
         switch (row.action) {
         case EFixedAction::Post:
             PostValue(row.code, 0);
@@ -301,37 +307,22 @@ bool CMPlayerParser::ParseFixedText(const std::wstring& line)
             break;
         case EFixedAction::PostAspect: {
             const float aspect = ToFloat(MplayerReadReal(value));
-            if (std::fabs(aspect) >= 0.001f) {
-                auto payload = record();
-                payload->fValue = aspect;
-                PostRecord(row.code, std::move(payload));
-            }
+            if (std::fabs(aspect) >= 0.001f)
+                post([&](Payload& p) { p.fValue = aspect; });
             break;
         }
-        case EFixedAction::PostDouble: {
-            auto payload = record();
-            payload->dValue = MplayerReadReal(value);
-            PostRecord(row.code, std::move(payload));
+        case EFixedAction::PostDouble:
+            post([&](Payload& p) { p.dValue = MplayerReadReal(value); });
             break;
-        }
-        case EFixedAction::PostFloat: {
-            auto payload = record();
-            payload->fValue = ToFloat(MplayerReadReal(value));
-            PostRecord(row.code, std::move(payload));
+        case EFixedAction::PostFloat:
+            post([&](Payload& p) { p.fValue = ToFloat(MplayerReadReal(value)); });
             break;
-        }
-        case EFixedAction::PostInt32: {
-            auto payload = record();
-            payload->nValue = MplayerReadInt(value);
-            PostRecord(row.code, std::move(payload));
+        case EFixedAction::PostInt32:
+            post([&](Payload& p) { p.nValue = MplayerReadInt(value); });
             break;
-        }
-        case EFixedAction::PostText: {
-            auto payload = record();
-            payload->text.assign(value);
-            PostRecord(row.code, std::move(payload));
+        case EFixedAction::PostText:
+            post([&](Payload& p) { p.text.assign(value); });
             break;
-        }
         case EFixedAction::DvdTitle: {
             const int32_t title = MplayerReadInt(value);
             m_currentDvdTitle.store(title);

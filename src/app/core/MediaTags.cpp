@@ -93,26 +93,21 @@ Cover LoadCover(const std::wstring& path)
     return cover;
 }
 
-void SetTextFields(Tag* tag, const VXM_MEDIA_TAGS& tags)
+// The text fields, each converted by `text` (ID3v1 stores Latin-1 only).
+void SetTextFields(Tag* tag, const VXM_MEDIA_TAGS& tags, String (*text)(const std::wstring&) = Wide)
 {
-    tag->setTitle(Wide(tags.title));
-    tag->setArtist(Wide(tags.artist));
-    tag->setAlbum(Wide(tags.album));
-    tag->setComment(Wide(tags.comment));
-    tag->setGenre(Wide(tags.genre));
+    tag->setTitle(text(tags.title));
+    tag->setArtist(text(tags.artist));
+    tag->setAlbum(text(tags.album));
+    tag->setComment(text(tags.comment));
+    tag->setGenre(text(tags.genre));
     tag->setYear(Number(tags.year));
     tag->setTrack(Number(tags.track));
 }
 
 void SetBasicTags(ID3v1::Tag* tag, const VXM_MEDIA_TAGS& tags)
 {
-    tag->setTitle(Latin1(tags.title));
-    tag->setArtist(Latin1(tags.artist));
-    tag->setAlbum(Latin1(tags.album));
-    tag->setComment(Latin1(tags.comment));
-    tag->setGenre(Latin1(tags.genre));
-    tag->setYear(Number(tags.year));
-    tag->setTrack(Number(tags.track));
+    SetTextFields(tag, tags, Latin1);
 }
 
 void SetID3v2Cover(ID3v2::Tag* tag, const VXM_MEDIA_TAGS& tags)
