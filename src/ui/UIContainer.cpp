@@ -337,40 +337,28 @@ void CContainerUI::LayoutLinear(bool vertical)
     }
 }
 
-std::wstring CVerticalLayoutUI::GetClass() const { return L"VerticalLayoutUI"; }
-
-void* CVerticalLayoutUI::GetInterface(const std::wstring& name)
-{
-    if (name == L"VerticalLayout") return static_cast<CVerticalLayoutUI*>(this);
-    return CContainerUI::GetInterface(name);
-}
-
-void CVerticalLayoutUI::SetPos(RECT rc, bool needInvalidate)
+void CLinearLayoutUI::SetPos(RECT rc, bool needInvalidate)
 {
     CControlUI::SetPos(rc, needInvalidate);
-    LayoutLinear(true);
+    LayoutLinear(m_vertical);
+}
+
+std::wstring CVerticalLayoutUI::GetClass() const { return L"VerticalLayoutUI"; }
+void* CVerticalLayoutUI::GetInterface(const std::wstring& name)
+{
+    return ControlInterface<CLinearLayoutUI>(this, name, L"VerticalLayout");
 }
 
 std::wstring CHorizontalLayoutUI::GetClass() const { return L"HorizontalLayoutUI"; }
-
 void* CHorizontalLayoutUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"HorizontalLayout") return static_cast<CHorizontalLayoutUI*>(this);
-    return CContainerUI::GetInterface(name);
-}
-
-void CHorizontalLayoutUI::SetPos(RECT rc, bool needInvalidate)
-{
-    CControlUI::SetPos(rc, needInvalidate);
-    LayoutLinear(false);
+    return ControlInterface<CLinearLayoutUI>(this, name, L"HorizontalLayout");
 }
 
 std::wstring CTabLayoutUI::GetClass() const { return L"TabLayoutUI"; }
-
 void* CTabLayoutUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"TabLayout") return static_cast<CTabLayoutUI*>(this);
-    return CContainerUI::GetInterface(name);
+    return ControlInterface<CContainerUI>(this, name, L"TabLayout");
 }
 
 bool CTabLayoutUI::Add(CControlUI* control)
@@ -426,17 +414,6 @@ bool CTabLayoutUI::SelectItem(int index)
 bool CTabLayoutUI::SelectItem(CControlUI* control)
 {
     return SelectItem(GetItemIndex(control));
-}
-
-void CTabLayoutUI::SetPos(RECT rc, bool needInvalidate)
-{
-    CControlUI::SetPos(rc, needInvalidate);
-    RECT content = ContentRect();
-    for (CControlUI* c : m_items) {
-        if (!IsFlowChild(c)) continue;
-        RECT p = c->GetPadding();
-        c->SetPos(MakeRect(content.left + p.left, content.top + p.top, content.right - p.right, content.bottom - p.bottom), false);
-    }
 }
 
 void CTabLayoutUI::SetAttribute(const std::wstring& name, const std::wstring& value)

@@ -84,18 +84,30 @@ protected:
     int m_scrollRange = 0;
 };
 
-class CVerticalLayoutUI : public CContainerUI {
+// A container that stacks its children along one axis.
+class CLinearLayoutUI : public CContainerUI {
 public:
-    std::wstring GetClass() const override;
-    void* GetInterface(const std::wstring& name) override;
     void SetPos(RECT rc, bool needInvalidate = true) override;
+
+protected:
+    explicit CLinearLayoutUI(bool vertical) : m_vertical(vertical) {}
+
+private:
+    bool m_vertical;
 };
 
-class CHorizontalLayoutUI : public CContainerUI {
+class CVerticalLayoutUI : public CLinearLayoutUI {
 public:
+    CVerticalLayoutUI() : CLinearLayoutUI(true) {}
     std::wstring GetClass() const override;
     void* GetInterface(const std::wstring& name) override;
-    void SetPos(RECT rc, bool needInvalidate = true) override;
+};
+
+class CHorizontalLayoutUI : public CLinearLayoutUI {
+public:
+    CHorizontalLayoutUI() : CLinearLayoutUI(false) {}
+    std::wstring GetClass() const override;
+    void* GetInterface(const std::wstring& name) override;
 };
 
 // Shows exactly one child (the current selection) over the whole area.
@@ -110,7 +122,6 @@ public:
     int GetCurSel() const { return m_curSel; }
     bool SelectItem(int index);
     bool SelectItem(CControlUI* control);
-    void SetPos(RECT rc, bool needInvalidate = true) override;
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
 
 private:

@@ -21,12 +21,10 @@ constexpr UINT UISTATE_CAPTURED = 0x40;
 constexpr UINT UIFLAG_TABSTOP = 0x01;
 constexpr UINT UIFLAG_SETCURSOR = 0x02;
 
-class CControlUI {
+class CControlUI : private CNonCopyable {
 public:
     CControlUI();
     virtual ~CControlUI();
-    CControlUI(const CControlUI&) = delete;
-    CControlUI& operator=(const CControlUI&) = delete;
 
     virtual std::wstring GetClass() const;
     virtual void* GetInterface(const std::wstring& name);
@@ -162,3 +160,12 @@ protected:
     DWORD m_borderColor = 0;
     int m_borderSize = 0;
 };
+
+// GetInterface of a control class: the control itself under its own name,
+// else what its base class `Base` answers.
+template <class Base, class Self>
+void* ControlInterface(Self* self, const std::wstring& name, const wchar_t* ownName)
+{
+    if (name == ownName) return static_cast<void*>(self);
+    return self->Base::GetInterface(name);
+}

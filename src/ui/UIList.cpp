@@ -89,72 +89,28 @@ DWORD CListItemBase::StateTextColor(const CControlUI* self) const
     return info->textColor;
 }
 
-std::wstring CListContainerElementUI::GetClass() const { return L"ListContainerElementUI"; }
+void CListItemBase::PaintStateBkColor(const CControlUI* self, QPainter& painter) const
+{
+    DWORD color = StateBkColor(self);
+    if (color) CRenderEngine::DrawColor(painter, self->GetPos(), color);
+}
 
+std::wstring CListContainerElementUI::GetClass() const { return L"ListContainerElementUI"; }
 void* CListContainerElementUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"ListItem") return static_cast<IListItemUI*>(this);
-    if (name == L"ListContainerElement") return static_cast<CListContainerElementUI*>(this);
-    return CHorizontalLayoutUI::GetInterface(name);
-}
-
-bool CListContainerElementUI::Select(bool select)
-{
-    if (m_selected != select) {
-        m_selected = select;
-        Invalidate();
-    }
-    return true;
-}
-
-void CListContainerElementUI::DoEvent(TEventUI& event)
-{
-    if (ForwardDisabledMouseEvent(event)) return;
-    if (HandleItemEvent(this, event)) return;
-    CHorizontalLayoutUI::DoEvent(event);
-}
-
-void CListContainerElementUI::PaintBkColor(QPainter& painter)
-{
-    DWORD color = StateBkColor(this);
-    if (color) CRenderEngine::DrawColor(painter, m_rcItem, color);
+    return ControlInterface<CListElementUI<CHorizontalLayoutUI>>(this, name, L"ListContainerElement");
 }
 
 std::wstring CListLabelElementUI::GetClass() const { return L"ListLabelElementUI"; }
-
 void* CListLabelElementUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"ListItem") return static_cast<IListItemUI*>(this);
-    if (name == L"ListLabelElement") return static_cast<CListLabelElementUI*>(this);
-    return CLabelUI::GetInterface(name);
-}
-
-bool CListLabelElementUI::Select(bool select)
-{
-    if (m_selected != select) {
-        m_selected = select;
-        Invalidate();
-    }
-    return true;
-}
-
-void CListLabelElementUI::DoEvent(TEventUI& event)
-{
-    if (ForwardDisabledMouseEvent(event)) return;
-    if (HandleItemEvent(this, event)) return;
-    CLabelUI::DoEvent(event);
+    return ControlInterface<CListElementUI<CLabelUI>>(this, name, L"ListLabelElement");
 }
 
 void CListLabelElementUI::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
     if (name == L"showhtml") m_showHtml = ParseBool(value);
     else CLabelUI::SetAttribute(name, value);
-}
-
-void CListLabelElementUI::PaintBkColor(QPainter& painter)
-{
-    DWORD color = StateBkColor(this);
-    if (color) CRenderEngine::DrawColor(painter, m_rcItem, color);
 }
 
 void CListLabelElementUI::PaintText(QPainter& painter)

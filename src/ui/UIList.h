@@ -78,6 +78,7 @@ protected:
     // Background and text colour for the row's state (0: none).
     DWORD StateBkColor(const CControlUI* self) const;
     DWORD StateTextColor(const CControlUI* self) const;
+    void PaintStateBkColor(const CControlUI* self, QPainter& painter) const;
 
     int m_index = -1;
     IListOwnerUI* m_owner = nullptr;
@@ -152,23 +153,44 @@ protected:
     int m_scrollWidth = 10;
 };
 
-class CListContainerElementUI : public CHorizontalLayoutUI, public CListItemBase {
+// A row over a control class: the row state and input of CListItemBase with
+// the control's own layout and drawing.
+template <class Control>
+class CListElementUI : public Control, public CListItemBase {
 public:
-    std::wstring GetClass() const override;
-    void* GetInterface(const std::wstring& name) override;
-    bool Select(bool select = true) override;
-    void DoEvent(TEventUI& event) override;
-    void PaintBkColor(QPainter& painter) override;
+    void* GetInterface(const std::wstring& name) override
+    {
+        if (name == L"ListItem") return static_cast<IListItemUI*>(this);
+        return Control::GetInterface(name);
+    }
+    bool Select(bool select = true) override
+    {
+        if (m_selected != select) {
+            m_selected = select;
+            this->Invalidate();
+        }
+        return true;
+    }
+    void DoEvent(TEventUI& event) override
+    {
+        if (this->ForwardDisabledMouseEvent(event)) return;
+        if (HandleItemEvent(this, event)) return;
+        Control::DoEvent(event);
+    }
+    void PaintBkColor(QPainter& painter) override { PaintStateBkColor(this, painter); }
 };
 
-class CListLabelElementUI : public CLabelUI, public CListItemBase {
+class CListContainerElementUI : public CListElementUI<CHorizontalLayoutUI> {
 public:
     std::wstring GetClass() const override;
     void* GetInterface(const std::wstring& name) override;
-    bool Select(bool select = true) override;
-    void DoEvent(TEventUI& event) override;
+};
+
+class CListLabelElementUI : public CListElementUI<CLabelUI> {
+public:
+    std::wstring GetClass() const override;
+    void* GetInterface(const std::wstring& name) override;
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
-    void PaintBkColor(QPainter& painter) override;
     void PaintText(QPainter& painter) override;
 
 private:
