@@ -410,7 +410,7 @@ public:
         m_jobs[media] = std::make_unique<CDownloadJob>(CJobConfig{
             .address = address, .media = media, .outputFolder = outputFolder.empty() ? m_outputFolder : outputFolder,
             .thumbnailPath = thumbnailPath, .format = format, .flags = flags, .retries = m_retries,
-            .useTitle = m_useTitle, .target = m_target});
+            .useTitle = m_useTitle, .tool = {}, .target = m_target});
         return 1;
     }
 

@@ -16,19 +16,16 @@ std::wstring StoredArgument(std::wstring_view text)
 
 int JobTypeOf(const CCmdOpts& opts)
 {
-    const std::type_info& type = typeid(opts);
-    if (type == typeid(CFFMpegOpts))
-        return JOB_TYPE_FFMPEG;
-    if (type == typeid(CMP4BoxOpts))
-        return JOB_TYPE_MP4BOX;
-    if (type == typeid(CMP4CreatorOpts))
-        return JOB_TYPE_MP4CREATOR;
-    if (type == typeid(CWMVOpts))
-        return JOB_TYPE_WMV;
-    if (type == typeid(CFLVOpts))
-        return JOB_TYPE_FLV;
-    if (type == typeid(CAPEOpts))
-        return JOB_TYPE_APE;
+    struct CKind {
+        const std::type_info& type;
+        int jobType;
+    };
+    static const CKind kKinds[] = {{typeid(CFFMpegOpts), JOB_TYPE_FFMPEG}, {typeid(CMP4BoxOpts), JOB_TYPE_MP4BOX},
+                                   {typeid(CMP4CreatorOpts), JOB_TYPE_MP4CREATOR}, {typeid(CWMVOpts), JOB_TYPE_WMV},
+                                   {typeid(CFLVOpts), JOB_TYPE_FLV}, {typeid(CAPEOpts), JOB_TYPE_APE}};
+    for (const CKind& kind : kKinds)
+        if (typeid(opts) == kind.type)
+            return kind.jobType;
     return JOB_TYPE_PROCESS;
 }
 

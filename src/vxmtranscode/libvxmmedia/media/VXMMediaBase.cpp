@@ -56,6 +56,18 @@ T* RecordAt(const std::list<std::unique_ptr<T>>& list, int index)
     return it->get();
 }
 
+// The record whose id is `id`, else the first one; null for an empty list.
+template <class T>
+T* RecordWithIdOrFirst(const std::list<std::unique_ptr<T>>& list, int id)
+{
+    if (list.empty())
+        return nullptr;
+    for (const auto& record : list)
+        if (record->m_nId == id)
+            return record.get();
+    return list.front().get();
+}
+
 // Deletes a file when it is there; silent otherwise.
 void DeleteIfPresent(const std::wstring& path)
 {
@@ -247,22 +259,12 @@ VXM_SUBTITLE* CVXMMediaBase::GetSubtitleAt(int index) const
 
 VXM_AUDIO_TRACK* CVXMMediaBase::FindSelectedAudioTrack() const
 {
-    if (m_lstAudio.empty())
-        return nullptr;
-    for (const auto& track : m_lstAudio)
-        if (track->m_nId == m_nAudioTrackId)
-            return track.get();
-    return m_lstAudio.front().get();
+    return RecordWithIdOrFirst(m_lstAudio, m_nAudioTrackId);
 }
 
 VXM_SUBTITLE* CVXMMediaBase::FindSelectedSubtitle() const
 {
-    if (m_lstSubtitle.empty())
-        return nullptr;
-    for (const auto& subtitle : m_lstSubtitle)
-        if (subtitle->m_nId == m_nSubtitleId)
-            return subtitle.get();
-    return m_lstSubtitle.front().get();
+    return RecordWithIdOrFirst(m_lstSubtitle, m_nSubtitleId);
 }
 
 void CVXMMediaBase::AddAudioTrack(const char* language, const char* description, const char* codec,

@@ -181,6 +181,18 @@ void ApplyPreset(COutputProfile* profile, int mode, _OUTPUT_AV_PARAMETER_ITEM* c
     apply(bitrate, highBitrate, lowBitrate);
 }
 
+// The mode becomes high or low when codec and bit rate match that preset (low
+// when both do); otherwise it stays.
+void MatchQualityMode(int& mode, const _OUTPUT_AV_PARAMETER_ITEM& codec, const _OUTPUT_AV_PARAMETER_ITEM& bitrate,
+                      const std::wstring& highCodec, const std::wstring& lowCodec, const std::wstring& highBitrate,
+                      const std::wstring& lowBitrate)
+{
+    if (PresetMatches(highCodec, codec.m_strValue, highBitrate, bitrate.m_strValue))
+        mode = QUALITY_MODE_HIGH;
+    if (PresetMatches(lowCodec, codec.m_strValue, lowBitrate, bitrate.m_strValue))
+        mode = QUALITY_MODE_LOW;
+}
+
 }  // namespace
 
 void COutputProfile::ApplyVideoPreset()
@@ -197,22 +209,14 @@ void COutputProfile::ApplyAudioPreset()
 
 void COutputProfile::UpdateVideoQualityMode()
 {
-    const std::wstring& codec = m_items[ITEM_VIDEO_CODEC].m_strValue;
-    const std::wstring& bitrate = m_items[ITEM_VIDEO_BITRATE].m_strValue;
-    if (PresetMatches(m_strHighVideoCodec, codec, m_strHighVideoBitrate, bitrate))
-        m_nVideoQualityMode = QUALITY_MODE_HIGH;
-    if (PresetMatches(m_strLowVideoCodec, codec, m_strLowVideoBitrate, bitrate))
-        m_nVideoQualityMode = QUALITY_MODE_LOW;
+    MatchQualityMode(m_nVideoQualityMode, m_items[ITEM_VIDEO_CODEC], m_items[ITEM_VIDEO_BITRATE], m_strHighVideoCodec,
+                     m_strLowVideoCodec, m_strHighVideoBitrate, m_strLowVideoBitrate);
 }
 
 void COutputProfile::UpdateAudioQualityMode()
 {
-    const std::wstring& codec = m_items[ITEM_AUDIO_CODEC].m_strValue;
-    const std::wstring& bitrate = m_items[ITEM_AUDIO_BITRATE].m_strValue;
-    if (PresetMatches(m_strHighAudioCodec, codec, m_strHighAudioBitrate, bitrate))
-        m_nAudioQualityMode = QUALITY_MODE_HIGH;
-    if (PresetMatches(m_strLowAudioCodec, codec, m_strLowAudioBitrate, bitrate))
-        m_nAudioQualityMode = QUALITY_MODE_LOW;
+    MatchQualityMode(m_nAudioQualityMode, m_items[ITEM_AUDIO_CODEC], m_items[ITEM_AUDIO_BITRATE], m_strHighAudioCodec,
+                     m_strLowAudioCodec, m_strHighAudioBitrate, m_strLowAudioBitrate);
 }
 
 void COutputProfile::EvaluateLimits(_OUTPUT_AV_PARAMETER_ITEM* item)

@@ -45,27 +45,15 @@ int ProfileWToI(std::wstring_view text)
 }
 
 _OUTPUT_AV_PARAMETER_ITEM::_OUTPUT_AV_PARAMETER_ITEM(const _OUTPUT_AV_PARAMETER_ITEM& other)
+    : IProfileItem(), _OUTPUT_AV_PARAMETER_VALUES(other)
 {
-    *this = other;
 }
 
 _OUTPUT_AV_PARAMETER_ITEM& _OUTPUT_AV_PARAMETER_ITEM::operator=(const _OUTPUT_AV_PARAMETER_ITEM& other)
 {
     if (this == &other)
         return *this;
-    m_nFlags = other.m_nFlags;
-    m_strName = other.m_strName;
-    m_strDesc = other.m_strDesc;
-    m_strValue = other.m_strValue;
-    m_strEditMask = other.m_strEditMask;
-    m_strEditTemplate = other.m_strEditTemplate;
-    m_strValidChars = other.m_strValidChars;
-    m_lstValues = other.m_lstValues;
-    m_nMaxChars = other.m_nMaxChars;
-    m_strMaxValue = other.m_strMaxValue;
-    m_strMinValue = other.m_strMinValue;
-    m_nH264Profile = other.m_nH264Profile;
-    m_strDefault = other.m_strDefault;
+    static_cast<_OUTPUT_AV_PARAMETER_VALUES&>(*this) = other;
     // Limits point at items of the source profile: the copy starts without any.
     m_lstLimits.clear();
     m_nLimitsActive = 0;

@@ -19,7 +19,24 @@ enum PROFILE_ITEM_FLAG : int {
 // The runtime's _wtoi without its overflow: blanks, sign, digits; 0 when none.
 int ProfileWToI(std::wstring_view text);
 
-struct _OUTPUT_AV_PARAMETER_ITEM : public IProfileItem {
+// What a copy of an item takes: values, lists and hints.
+struct _OUTPUT_AV_PARAMETER_VALUES {
+    int m_nFlags = 0;
+    std::wstring m_strName;
+    std::wstring m_strDesc;
+    std::wstring m_strValue;
+    std::wstring m_strEditMask;
+    std::wstring m_strEditTemplate;
+    std::wstring m_strValidChars;
+    std::vector<std::wstring> m_lstValues;
+    int m_nMaxChars = 0;
+    std::wstring m_strMaxValue;
+    std::wstring m_strMinValue;
+    int m_nH264Profile = 77;
+    std::wstring m_strDefault;
+};
+
+struct _OUTPUT_AV_PARAMETER_ITEM : public IProfileItem, public _OUTPUT_AV_PARAMETER_VALUES {
     _OUTPUT_AV_PARAMETER_ITEM() = default;
     // A copy takes values, lists and hints, but no installed limits.
     _OUTPUT_AV_PARAMETER_ITEM(const _OUTPUT_AV_PARAMETER_ITEM& other);
@@ -49,19 +66,6 @@ struct _OUTPUT_AV_PARAMETER_ITEM : public IProfileItem {
     // Rebuilds the limited list from the installed limits; may change the current value.
     void ApplyLimits();
 
-    int m_nFlags = 0;
-    std::wstring m_strName;
-    std::wstring m_strDesc;
-    std::wstring m_strValue;
-    std::wstring m_strEditMask;
-    std::wstring m_strEditTemplate;
-    std::wstring m_strValidChars;
-    std::vector<std::wstring> m_lstValues;
-    int m_nMaxChars = 0;
-    std::wstring m_strMaxValue;
-    std::wstring m_strMinValue;
-    int m_nH264Profile = 77;
-    std::wstring m_strDefault;
     std::vector<_PROFILE_LIMIT> m_lstLimits;  // installed on this item, in installation order
     int m_nLimitsActive = 0;                  // 1 while this item's rule is installed on others
     std::wstring m_strActiveValue;

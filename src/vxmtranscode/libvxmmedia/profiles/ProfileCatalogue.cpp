@@ -48,6 +48,19 @@ int AttrInt(const CXmlElement* e, const char* name)
     return v ? XmlParseInt(v->GetValue()) : 0;
 }
 
+// Calls fn for each child of the parent's first `name` child; false when the
+// parent has no such child.
+template <class Fn>
+bool ForEachChildOf(const CXmlElement* parent, const char* name, Fn&& fn)
+{
+    const CXmlElement* list = parent->FindChildElement(name);
+    if (!list)
+        return false;
+    for (std::size_t i = 0; i < list->GetChildCount(); ++i)
+        fn(list->GetChild(i));
+    return true;
+}
+
 // Sets `out` from the attribute when the element has it.
 void ReadAttr(const CXmlElement* e, const char* name, std::wstring& out)
 {
@@ -266,13 +279,9 @@ void LoadQualityPresets(const CXmlElement* params, COutputProfile* profile)
 // element below its rule holders. False when there is no "limits".
 bool LoadProfileLimits(const CXmlElement* params, COutputProfile* profile)
 {
-    const CXmlElement* limits = params->FindChildElement("limits");
-    if (!limits)
-        return false;
-    for (std::size_t i = 0; i < limits->GetChildCount(); ++i) {
-        const CXmlElement* limit = limits->GetChild(i);
+    return ForEachChildOf(params, "limits", [&](const CXmlElement* limit) {
         if (!HasAttr(limit, "depend") || !HasAttr(limit, "value"))
-            continue;
+            return;
         _PROFILE_LIMIT_RULE rule;
         rule.m_strDependName = AttrText(limit, "depend");
         rule.m_strDependValue = AttrText(limit, "value");
@@ -288,22 +297,20 @@ bool LoadProfileLimits(const CXmlElement* params, COutputProfile* profile)
                 for (std::size_t r = 0; r < holder->GetChildCount(); ++r) {
                     const CXmlElement* element = holder->GetChild(r);
                     const std::string kind = element->GetName();
-                    _PROFILE_LIMIT entry;
-                    entry.m_pLimitedItem = limited;
-                    entry.m_pSourceItem = rule.m_pSourceItem;
-                    entry.m_strDependValue = rule.m_strDependValue;
-                    entry.m_strItemName = itemName;
-                    entry.m_nKind = kind == "equal" ? PROFILE_LIMIT_EQUAL
-                                    : kind == "min" ? PROFILE_LIMIT_MIN
-                                                    : PROFILE_LIMIT_MAX;
-                    entry.m_strValue = ElementText(element);
-                    rule.m_lstLimits.push_back(std::move(entry));
+                    const int limitKind = kind == "equal" ? PROFILE_LIMIT_EQUAL
+                                          : kind == "min"   ? PROFILE_LIMIT_MIN
+                                                            : PROFILE_LIMIT_MAX;
+                    rule.m_lstLimits.push_back(_PROFILE_LIMIT{.m_pLimitedItem = limited,
+                                                              .m_pSourceItem = rule.m_pSourceItem,
+                                                              .m_strDependValue = rule.m_strDependValue,
+                                                              .m_strItemName = itemName,
+                                                              .m_nKind = limitKind,
+                                                              .m_strValue = ElementText(element)});
                 }
             }
         }
         profile->m_lstRules.push_back(std::move(rule));
-    }
-    return true;
+    });
 }
 
 // The profile's parameters, presets, quality modes and limits. False when
@@ -327,19 +334,15 @@ bool LoadProfileParams(COutputProfile* profile, const CXmlElement* profileElemen
 // The profile's tool steps and mux kind. False when there is no "commands".
 bool LoadProfileCommands(const CXmlElement* profileElement, COutputProfile* profile)
 {
-    const CXmlElement* commands = profileElement->FindChildElement("commands");
-    if (!commands)
-        return false;
-    for (std::size_t i = 0; i < commands->GetChildCount(); ++i) {
-        const CXmlElement* command = commands->GetChild(i);
+    return ForEachChildOf(profileElement, "commands", [&](const CXmlElement* command) {
         const CXmlVariable* type = FindAttr(command, "type");
         if (!type)
-            continue;
+            return;
         const std::string typeText = type->GetValue();
         if (typeText == "transcode") {
             const EngineName* engine = FindEngine(kTranscodeEngines, FindAttr(command, "name"));
             if (!engine)
-                continue;
+                return;
             auto record = std::make_unique<_PROFILE_COMMAND>();
             record->m_nEngine = engine->engine;
             if (const CXmlVariable* output = FindAttr(command, "output")) {
@@ -352,14 +355,13 @@ bool LoadProfileCommands(const CXmlElement* profileElement, COutputProfile* prof
         } else if (typeText == "mux") {
             const EngineName* engine = FindEngine(kMuxEngines, FindAttr(command, "name"));
             if (!engine)
-                continue;
+                return;
             auto record = std::make_unique<_PROFILE_COMMAND>();
             record->m_nEngine = engine->engine;
             profile->m_lstCommands.push_back(std::move(record));
             profile->m_nMuxKind = engine->muxKind;
         }
-    }
-    return true;
+    });
 }
 
 bool LoadProfileCatalogue(const std::wstring& path, std::vector<std::unique_ptr<COutputProfile>>& profiles,

@@ -35,6 +35,20 @@ void ForEachNamedEntry(const List& list, const std::wstring& names, Link link)
     }
 }
 
+// Links `entry` both ways with each entry of `list` that `names` names: the
+// index goes to the entry's `indexes`, the entry to that list entry's `members`.
+template <typename List, typename Entry, typename Owner, typename Members>
+void LinkNamedEntries(List& list, Entry* entry, std::vector<int> Entry::*indexes, Members Owner::*members,
+                      const std::wstring& names)
+{
+    if (!entry)
+        return;
+    ForEachNamedEntry(list, names, [&](int index) {
+        (entry->*indexes).push_back(index);
+        (list[static_cast<std::size_t>(index)].get()->*members).push_back(entry);
+    });
+}
+
 }  // namespace
 
 IProfileGroup* _PROFILE_CATEGORY::GetGroup(unsigned index) const
@@ -77,20 +91,10 @@ int FindEntryIndexByName(const PROFILE_GROUP_LIST& list, const std::wstring& nam
 
 void AssignGroupToCategories(PROFILE_CATEGORY_LIST& categories, _PROFILE_GROUP* group, const std::wstring& names)
 {
-    if (!group)
-        return;
-    ForEachNamedEntry(categories, names, [&](int index) {
-        group->m_lstCategoryIndexes.push_back(index);
-        categories[static_cast<std::size_t>(index)]->m_lstGroups.push_back(group);
-    });
+    LinkNamedEntries(categories, group, &_PROFILE_GROUP::m_lstCategoryIndexes, &_PROFILE_CATEGORY::m_lstGroups, names);
 }
 
 void AssignProfileToGroups(PROFILE_GROUP_LIST& groups, COutputProfile* profile, const std::wstring& names)
 {
-    if (!profile)
-        return;
-    ForEachNamedEntry(groups, names, [&](int index) {
-        profile->m_lstGroupIndexes.push_back(index);
-        groups[static_cast<std::size_t>(index)]->m_lstProfiles.push_back(profile);
-    });
+    LinkNamedEntries(groups, profile, &COutputProfile::m_lstGroupIndexes, &_PROFILE_GROUP::m_lstProfiles, names);
 }

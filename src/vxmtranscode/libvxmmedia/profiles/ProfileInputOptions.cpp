@@ -255,12 +255,9 @@ void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputPr
         opts.SetOption(media->m_strInputOptions, L"-%s", media->m_strSourcePath.c_str());
     } else if (twoDToThreeD) {
         SplitSize(profile->GetVideoSize(), media->m_n3DWidth, media->m_n3DHeight);
-        VXM_3D_SCRIPT_SETTINGS script;
-        script.n3DOutput = media->m_n3DOutput;
-        script.n3DDepth = media->m_n3DDepth;
-        script.n3DWidth = media->m_n3DWidth;
-        script.n3DHeight = media->m_n3DHeight;
-        script.d3DDisplayRatio = media->m_d3DDisplayRatio;
+        const VXM_3D_SCRIPT_SETTINGS script{.n3DOutput = media->m_n3DOutput, .n3DDepth = media->m_n3DDepth,
+                                            .n3DWidth = media->m_n3DWidth, .n3DHeight = media->m_n3DHeight,
+                                            .d3DDisplayRatio = media->m_d3DDisplayRatio};
         const int written = BuildTwoDToThreeDScript(media->m_strSourcePath, media->m_str3DScriptFile, script,
                                                     GetFileNamePart(media->m_strSourcePath, TRUE),
                                                     media->m_str3DIndexFile);

@@ -415,15 +415,7 @@ bool GetSelectedSubtitle(CVXMMediaBase* media, VXM_SUBTITLE& out, int profileCod
     } else {
         return false;
     }
-    out.m_nId = candidate->m_nId;
-    out.m_nId2 = candidate->m_nId2;
-    out.m_strLanguage = candidate->m_strLanguage;
-    out.m_strDescription = candidate->m_strDescription;
-    out.m_strLanguageText = candidate->m_strLanguageText;
-    out.m_strInfoText = candidate->m_strInfoText;
-    out.m_strDisplayName = candidate->m_strDisplayName;
-    out.m_bExternal = candidate->m_bExternal;
-    out.m_strFilePath = candidate->m_strFilePath;
+    out = *candidate;
     return true;
 }
 
