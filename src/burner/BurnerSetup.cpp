@@ -52,10 +52,18 @@ void FillRecorders(CComboUI* combo)
     combo->SelectItem(select, false, false);
 }
 
+// Fills a combo once; later calls only put its texts into the language now
+// in use, keeping the choice.
 void FillOnce(CControlUI* control, std::initializer_list<std::wstring> entries, int select)
 {
     auto* combo = dynamic_cast<CComboUI*>(control);
-    if (!combo || combo->GetCount() > 0) return;
+    if (!combo) return;
+    if (combo->GetCount() == static_cast<int>(entries.size())) {
+        int i = 0;
+        for (const std::wstring& e : entries) combo->GetItemAt(i++)->SetText(e);
+        return;
+    }
+    if (combo->GetCount() > 0) return;
     for (const std::wstring& e : entries) AddEntry(combo, e, e);
     combo->SelectItem(select, false, false);
 }

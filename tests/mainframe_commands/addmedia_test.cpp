@@ -22,6 +22,9 @@
 
 #include <QTimer>
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -69,8 +72,9 @@ TEST(SupportedExtension, DialogFiltersStartWithAllMediaAndEndWithAllFiles)
 
 // ---- folders ----------------------------------------------------------------------------------
 
-// A folder with two clips, a clip under a link, an unsupported file, a
-// sub-folder with a clip, a link to the folder itself and a looping link.
+// A folder with clips (two under names the extension table lacks), a clip
+// under a link, a text file, a pipe, a sub-folder with a clip, a link to the
+// folder itself and a looping link.
 struct CClipFolder {
     CClipFolder()
     {
@@ -79,25 +83,40 @@ struct CClipFolder {
         fs::create_directories(root + "/sub");
         fs::copy_file(media.mp4, root + "/b clip.mp4");
         fs::copy_file(media.mkv, root + "/a clip.MKV");
+        fs::copy_file(media.mp4, root + "/recording.vro");
+        fs::copy_file(media.mkv, root + "/movie.divx");
         fs::copy_file(media.mp4, root + "/sub/deeper.mp4");
         std::ofstream(root + "/notes.txt") << "not media\n";
+        EXPECT_EQ(mkfifo((root + "/pipe.mp4").c_str(), 0600), 0);
         fs::create_symlink(media.wav, root + "/linked.wav");
         fs::create_symlink(".", root + "/self.mp4");  // a folder under a media name
         fs::create_symlink("loop2.mp4", root + "/loop1.mp4");
         fs::create_symlink("loop1.mp4", root + "/loop2.mp4");
     }
+    // The names of `wanted` in the order the folder lists them.
+    std::vector<std::wstring> InListingOrder(const std::set<std::string>& wanted) const
+    {
+        std::vector<std::wstring> out;
+        DIR* d = opendir(root.c_str());
+        while (dirent* e = d ? readdir(d) : nullptr)
+            if (wanted.count(e->d_name)) out.push_back(Utf8ToWide(root + "/" + e->d_name));
+        if (d) closedir(d);
+        EXPECT_EQ(out.size(), wanted.size());
+        return out;
+    }
     vxmtest::CTempDir dir;
     std::string root;
 };
 
-TEST(FolderScan, TakesTheMediaFilesOfOneLevelAndNoLinkLoop)
+const std::set<std::string> kFolderMedia = {"a clip.MKV", "b clip.mp4", "recording.vro", "movie.divx", "linked.wav"};
+
+TEST(FolderScan, TakesEveryRegularFileOfOneLevelInListingOrder)
 {
     CClipFolder folder;
-    auto files = ListFolderMedia(Utf8ToWide(folder.root));
-    std::vector<std::wstring> expected = {Utf8ToWide(folder.root + "/a clip.MKV"), Utf8ToWide(folder.root + "/b clip.mp4"),
-                                          Utf8ToWide(folder.root + "/linked.wav")};
-    EXPECT_EQ(files, expected);
-    EXPECT_TRUE(ListFolderMedia(Utf8ToWide(folder.dir.File("missing"))).empty());
+    std::set<std::string> regular = kFolderMedia;
+    regular.insert("notes.txt");
+    EXPECT_EQ(ListFolderFiles(Utf8ToWide(folder.root)), folder.InListingOrder(regular));
+    EXPECT_TRUE(ListFolderFiles(Utf8ToWide(folder.dir.File("missing"))).empty());
 }
 
 TEST(FolderScan, StartFolderIsTheGivenOneWhenListableElseTheVideosFolder)
@@ -155,17 +174,16 @@ protected:
     void WaitForRows(size_t count) { Pump([&] { return RowCount() >= count; }); }
 };
 
-TEST_F(CAddMediaTest, AddingAFolderAddsItsClipsOnly)
+TEST_F(CAddMediaTest, AddingAFolderAddsEveryClipOfItInListingOrder)
 {
     CClipFolder folder;
     Open();
     desktop.files.folderAnswer = Utf8ToWide(folder.root);
     SendMessageW(hwnd, WM_COMMAND, 32782, 0);
-    WaitForRows(3);
+    WaitForRows(kFolderMedia.size());
     Settle();
-    std::vector<std::wstring> expected = {Utf8ToWide(folder.root + "/a clip.MKV"), Utf8ToWide(folder.root + "/b clip.mp4"),
-                                          Utf8ToWide(folder.root + "/linked.wav")};
-    EXPECT_EQ(Sources(), expected);
+    // The text file reaches the handler, which refuses it.
+    EXPECT_EQ(Sources(), folder.InListingOrder(kFolderMedia));
     for (const CRecordedRow& row : mainPane->rows) {
         EXPECT_EQ(row.position, -1);
         EXPECT_EQ(row.flags, 0u);
@@ -386,19 +404,11 @@ TEST_F(CCueTest, ASheetWhoseAudioIsMissingAddsNothing)
 
 // ---- drives and discs -------------------------------------------------------------------------
 
-// Drives whose discs carry labels.
+// Drives whose discs carry labels, some of them reading CDs only.
 class CLabelledDrives : public CFakeOpticalDrives {
 public:
     explicit CLabelledDrives(CFakeDesktopLog& log) : CFakeOpticalDrives(log) {}
     bool ReadsDVD(const std::wstring& device) override { return !cdOnly.count(device); }
-    bool GetVolumeLabel(const std::wstring& device, std::wstring& label) override
-    {
-        auto it = labels.find(device);
-        if (it == labels.end()) return false;
-        label = it->second;
-        return true;
-    }
-    std::map<std::wstring, std::wstring> labels;
     std::set<std::wstring> cdOnly;
 };
 

@@ -140,7 +140,7 @@ public:
     CFakeMedia(std::wstring title, int clipMs, std::vector<CFakeMedia*>* released = nullptr)
         : title(std::move(title)), clip(clipMs), released(released) {}
     std::wstring GetSourceTitle() const override { return title; }
-    std::wstring GetSourcePath() const override { return L"/media/" + title + L".mp4"; }
+    std::wstring GetSourcePath() const override { return source.empty() ? L"/media/" + title + L".mp4" : source; }
     std::wstring GetOutputPath() const override { return outputPath; }
     std::wstring GetThumbnailPath() const override { return thumbPath; }
     void SetThumbnailPath(const std::wstring& path) override { thumbPath = path; }
@@ -208,6 +208,7 @@ public:
     }
 
     std::wstring title;
+    std::wstring source;  // empty: "/media/<title>.mp4"
     int clip = 0;
     std::vector<CFakeMedia*>* released = nullptr;
     std::wstring outputPath;

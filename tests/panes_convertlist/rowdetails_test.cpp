@@ -3,6 +3,9 @@
 #include "list_fixture.h"
 #include "MainFrameMessages.h"
 #include "platform/messages.h"
+#include "FakeDesktop.h"
+#include "ui/desktop/Desktop.h"
+
 
 namespace {
 
@@ -202,6 +205,33 @@ TEST_F(RowDetails, DoubleClickNamesTheOwnerList)
     manager.RemoveNotifier(&notifier);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0], reinterpret_cast<WPARAM>(static_cast<IListOwnerUI*>(list)));
+}
+
+TEST_F(RowDetails, ABlurayDiscIsNamedAfterItsLabelElseAfterItsDrive)
+{
+    CFakeDesktopLog log;
+    CFakeOpticalDrives drives(log);
+    drives.drives = {COpticalDrive{L"/dev/sr0", L"/media/me/BD"}, COpticalDrive{L"/dev/sr1", L"/media/me/DISC"}};
+    drives.labels[L"/dev/sr0"] = L"HOLIDAY: PART 1/2";
+    CDesktopServices services;
+    services.drives = &drives;
+    SetDesktopServices(&services);
+    auto named = [&](const std::wstring& source) {
+        CFakeMedia* m = NewMedia(L"BDMV");
+        m->source = source;
+        CMediaListItemUI* row = DetailRow(m, false);
+        EXPECT_EQ(Text(row, L"ID_LABEL_ITEM_SHORT_NAME"), m->outputName.empty() ? L"BDMV" : m->outputName);
+        return m->outputName;
+    };
+    // The label, cleaned of what a file name cannot hold.
+    EXPECT_EQ(named(L"bluray:/media/me/BD/"), L"HOLIDAY_ PART 1_2");
+    // A disc whose label cannot be read: the drive and "_".
+    EXPECT_EQ(named(L"bluray:/media/me/DISC"), L"sr1_");
+    EXPECT_EQ(named(L"bluray:/dev/sr1"), L"sr1_");
+    // A Blu-ray folder on no drive keeps its own name, and so does a file.
+    EXPECT_EQ(named(L"bluray:/home/me/BD"), L"");
+    EXPECT_EQ(named(L"/media/me/BD/film.m2ts"), L"");
+    SetDesktopServices(nullptr);
 }
 
 }  // namespace

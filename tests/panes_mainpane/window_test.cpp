@@ -9,14 +9,18 @@
 #include "MainPaneUI.h"
 #include "MediaHandler.h"
 #include "MediaListUI.h"
+#include "PreviewPaneUI.h"
 #include "ProfileChooserMessages.h"
 #include "ProfileSettingsPaneUI.h"
 #include "PropListItemUI.h"
 #include "ProfileWndRows.h"
 #include "ProfileWndUI.h"
 #include "VXMMainFrameWnd.h"
+#include "VXMMediaExports.h"
 #include "VXMMessages.h"
 #include "VXMSettings.h"
+#include "VXMStats.h"
+#include "platform/text.h"
 #include "support/main_window_environment.h"
 #include "support/test_media.h"
 #include "ui/UILanguage.h"
@@ -27,6 +31,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -346,6 +351,215 @@ TEST_F(CPaneWindowTest, TheBurnerPaneStartsWithADiscProfileThoughTheStoredChoice
     EXPECT_NE(burn->GetCurrentGroup()->GetBurn(), 0);
     ASSERT_NE(pane->GetCurrentGroup(), nullptr);
     EXPECT_EQ(pane->GetCurrentGroup()->GetBurn(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+COptionUI* Heading(CMainPaneUI* owner, const wchar_t* name)
+{
+    CControlUI* settings = owner->GetProfileSettingsPane();
+    return dynamic_cast<COptionUI*>(settings->GetManager()->FindSubControlByName(settings, name));
+}
+
+// The settings pages sent as usage actions so far.
+std::vector<int> PageActions()
+{
+    std::vector<int> pages;
+    for (const CStatsAction& a : GetRecordedStatsActions())
+        if (a.action == 32 && a.value >= 120 && a.value < 150) pages.push_back(a.value);
+    return pages;
+}
+
+TEST_F(CPaneWindowTest, TheSettingsHeadingsShowOneSectionAtATimeAndEachChangeCounts)
+{
+    settings->UseSendAction = 1;
+    ClearRecordedStatsActions();
+    auto* settingsPane = dynamic_cast<CProfileSettingsPaneUI*>(pane->GetProfileSettingsPane());
+    ASSERT_NE(settingsPane, nullptr);
+    auto shown = [](CProfileSettingsPaneUI* p) {
+        std::vector<bool> out;
+        for (int i = 0; i < 3; ++i) out.push_back(p->GetSection(i)->IsVisible());
+        return out;
+    };
+    using Shown = std::vector<bool>;
+    EXPECT_EQ(shown(settingsPane), (Shown{true, false, false}));
+    for (const wchar_t* name : {L"ID_OPTION_AUDIO_OPTIONS", L"ID_OPTION_VIDEO_OPTIONS", L"ID_OPTION_BASIC_SETTINGS"})
+        ASSERT_NE(Heading(pane, name), nullptr) << WideToUtf8(name);
+
+    Heading(pane, L"ID_OPTION_AUDIO_OPTIONS")->Activate();
+    EXPECT_EQ(shown(settingsPane), (Shown{false, true, false}));
+    EXPECT_TRUE(Heading(pane, L"ID_OPTION_AUDIO_OPTIONS")->IsSelected());
+    EXPECT_FALSE(Heading(pane, L"ID_OPTION_BASIC_SETTINGS")->IsSelected());
+    // The pane's rows are laid out where the section shows.
+    window->GetPaintManager()->UpdateLayout();
+    CPropListItemUI* codec = settingsPane->GetRow(CProfileSettingsPaneUI::kAudioCodec);
+    ASSERT_NE(codec, nullptr);
+    EXPECT_TRUE(codec->IsVisible());
+    EXPECT_GT(codec->GetPos().bottom, codec->GetPos().top);
+
+    Heading(pane, L"ID_OPTION_VIDEO_OPTIONS")->Activate();
+    EXPECT_EQ(shown(settingsPane), (Shown{false, false, true}));
+    // The heading of the page shown stays pressed and counts nothing more.
+    Heading(pane, L"ID_OPTION_VIDEO_OPTIONS")->Activate();
+    EXPECT_EQ(shown(settingsPane), (Shown{false, false, true}));
+    EXPECT_TRUE(Heading(pane, L"ID_OPTION_VIDEO_OPTIONS")->IsSelected());
+    EXPECT_EQ(pane->GetSettingsPage(), 2);
+    EXPECT_EQ(PageActions(), (std::vector<int>{121, 122}));
+
+    // The burn page's headings switch its own settings only.
+    auto* burn = dynamic_cast<CMainPaneUI*>(window->GetBurnPane());
+    ASSERT_NE(burn, nullptr);
+    auto* burnSettings = dynamic_cast<CProfileSettingsPaneUI*>(burn->GetProfileSettingsPane());
+    ASSERT_NE(burnSettings, nullptr);
+    window->SelectPage(1);
+    Heading(burn, L"ID_OPTION_AUDIO_OPTIONS")->Activate();
+    EXPECT_EQ(shown(burnSettings), (Shown{false, true, false}));
+    EXPECT_EQ(settingsPane->GetShownSection(), 2);
+    // Its burner page leaves the profile's page as it is.
+    auto* burnerOptions = dynamic_cast<COptionUI*>(Find(L"ID_OPTION_CONFIG_BURNER_OPTIONS"));
+    ASSERT_NE(burnerOptions, nullptr);
+    burnerOptions->Activate();
+    EXPECT_TRUE(Find(L"ID_CON_BURNER_OPTIONS")->IsVisible());
+    EXPECT_FALSE(Find(L"ID_CON_BURNER_DVD_MENU")->IsVisible());
+    EXPECT_EQ(shown(burnSettings), (Shown{false, true, false}));
+    EXPECT_EQ(PageActions(), (std::vector<int>{121, 122, 141, 143}));
+    settings->UseSendAction = 0;
+}
+
+// A clip the preview can start, whose file exists.
+class CPreviewMedia : public CQueueMedia {
+public:
+    CPreviewMedia(std::wstring title, std::wstring path) : CQueueMedia(std::move(title)), path(std::move(path)) {}
+    std::wstring GetSourcePath() const override { return path; }
+    int StartPreview(HWND) override
+    {
+        ++previews;
+        return 0;
+    }
+    std::wstring path;
+    int previews = 0;
+};
+
+TEST_F(CPaneWindowTest, ADoubleClickedRowPlaysInThePreviewUnlessItsFileIsLookedUpInTheMusicLibrary)
+{
+    vxmtest::CTempDir dir;
+    const std::string file = dir.File("clip.mp4");
+    std::ofstream(file) << "x";
+    CPreviewMedia clip(L"clip", Utf8ToWide(file));
+    pane->AddMedia(&clip, -1, 0);
+    CMediaListItemUI* row = list->FindItem(&clip);
+    ASSERT_NE(row, nullptr);
+    CPreviewPaneUI* preview = pane->GetPreviewPane();
+    ASSERT_NE(preview, nullptr);
+
+    settings->IsExportToiTunes = 0;
+    row->OnDoubleClick();
+    EXPECT_EQ(clip.previews, 1);
+    EXPECT_EQ(preview->GetMedia(), &clip);
+    EXPECT_EQ(preview->GetPlayState(), PREVIEW_PLAYING);
+    preview->Stop();
+
+    // A converting row does not play.
+    clip.state = 1;
+    row->OnDoubleClick();
+    EXPECT_EQ(clip.previews, 1);
+    clip.state = 0;
+
+    // With the export on, the file is looked up instead; this system has no
+    // music library, which the status line says.
+    settings->IsExportToiTunes = 1;
+    row->OnDoubleClick();
+    const std::wstring notInstalled = CLanguageManager::GetInstance()->LoadStringW(182);
+    EXPECT_TRUE(Pump([&] { return StatusLine() == notInstalled; }));
+    EXPECT_EQ(clip.previews, 1);
+    settings->IsExportToiTunes = 0;
+    list->RemoveAll();
+}
+
+TEST_F(CPaneWindowTest, TheSettingsAudioSwitchMovesTheRowsChoiceAndTheUserCanPickTheTrackAgain)
+{
+    IVXMMedia* clip = CreateVXMMediaObject(nullptr);
+    clip->SetSourcePath(Utf8ToWide(vxmtest::GetTestMedia().mp4));
+    ASSERT_GE(clip->Probe(), 0);
+    pane->AddMedia(clip, -1, 0);  // the list owns it from here
+    CMediaListItemUI* row = list->FindItem(clip);
+    ASSERT_NE(row, nullptr);
+    IProfile* listProfile = pane->GetCurrentProfile();
+    ASSERT_NE(listProfile, nullptr);
+    // The row converts with a profile of its own, which the settings pane shows.
+    list->SelectItem(0);
+    window->GetPaintManager()->SendNotify(row, kNotifyItemProfileChanged, MakeProfileSelectionWParam(listProfile->GetId()),
+                                          MakeProfileSelectionLParam(0, pane->GetCurrentGroup()->GetId()));
+    ASSERT_NE(row->GetOwnProfile(), nullptr);
+    auto* settingsPane = dynamic_cast<CProfileSettingsPaneUI*>(pane->GetProfileSettingsPane());
+    ASSERT_EQ(settingsPane->GetProfile(), row->GetProfile());
+    auto* combo = dynamic_cast<CComboUI*>(window->GetPaintManager()->FindSubControlByName(row, L"ID_COMBO_AUDIO_TRACK"));
+    ASSERT_NE(combo, nullptr);
+    ASSERT_EQ(combo->GetCount(), 3) << "one track, no audio, add a file";
+
+    // The user turns the sound off on the audio page of the settings.
+    Heading(pane, L"ID_OPTION_AUDIO_OPTIONS")->Activate();
+    CPropListItemUI* audioOff = settingsPane->GetRow(CProfileSettingsPaneUI::kAudioOff);
+    ASSERT_NE(audioOff, nullptr);
+    {
+        CDispatchScope scope(window->GetPaintManager());
+        audioOff->GetCheckBox()->Selected(true);
+    }
+    EXPECT_EQ(row->GetOwnProfile()->IsAudioDisabled(), 1);
+    EXPECT_EQ(combo->GetCurSel(), 1);
+    EXPECT_EQ(row->GetAudioChoice(), 1);
+
+    // Picking the track again brings the sound back.
+    row->SelectAudio(0);
+    EXPECT_EQ(row->GetOwnProfile()->IsAudioDisabled(), 0);
+    EXPECT_FALSE(audioOff->IsTicked());
+}
+
+TEST_F(CPaneWindowTest, ALanguageSwitchFillsTheOpenChooserAndTheBurnersChoicesInTheNewLanguage)
+{
+    auto* burn = dynamic_cast<CMainPaneUI*>(window->GetBurnPane());
+    ASSERT_NE(burn, nullptr);
+    window->SelectPage(1);
+    burn->ShowProfileWnd();
+    auto* chooser = dynamic_cast<CProfileWndUI*>(burn->GetProfileWnd());
+    ASSERT_TRUE(chooser && chooser->GetHWND());
+    const std::wstring desc = burn->GetCurrentProfile()->GetDesc();
+    auto shownDesc = [&] {
+        auto* rows = dynamic_cast<CListUI*>(chooser->GetPaintManager()->FindControl(L"ID_LIST_PROFILE"));
+        for (int i = 0; rows && i < rows->GetCount(); ++i)
+            if (auto* r = dynamic_cast<CProfileItemUI*>(rows->GetItemAt(i)); r && r->GetProfile()->GetDesc() == desc)
+                return r->GetLabel()->GetText();
+        return std::wstring(L"(no row)");
+    };
+    auto* speeds = dynamic_cast<CComboUI*>(window->GetPaintManager()->FindControl(L"ID_COMBO_WRITE_SPEED"));
+    ASSERT_TRUE(speeds && speeds->GetCount() > 0);
+    EXPECT_EQ(shownDesc(), desc);
+
+    vxmtest::CTempDir dir;
+    std::filesystem::create_directories(dir.File("xx"));
+    std::ofstream(dir.File("xx/pro.xml"))
+        << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Language id=\"xx\" name=\"Test\">\n"
+        << "  <Text key=\"" << WideToUtf8(desc) << "\" text=\"Scheibe XX\"/>\n"
+        << "  <Text key=\"ID_STRING_BURN_SPEED_MAX\" text=\"Schnellste\"/>\n"
+        << "  <Control name=\"ID_BUTTON_ALL_EXPAND\" attributes='tooltip=\"Alle aufklappen\"'/>\n"
+        << "</Language>\n";
+    CLanguageManager* language = CLanguageManager::GetInstance();
+    const std::wstring folder = language->GetLanguageFolder();
+    const std::wstring was = language->GetLangID();
+    language->SetLanguageFolder(Utf8ToWide(dir.Path()));
+    ASSERT_EQ(language->SetLang(L"xx"), L"xx");
+    CControlUI* root = window->GetPaintManager()->GetRoot();
+    window->GetPaintManager()->SendNotify(root, L"language_changed");
+    EXPECT_EQ(shownDesc(), L"Scheibe XX");
+    EXPECT_EQ(chooser->GetPaintManager()->FindControl(L"ID_BUTTON_ALL_EXPAND")->GetToolTip(), L"Alle aufklappen");
+    EXPECT_EQ(speeds->GetItemAt(0)->GetText(), L"Schnellste");
+
+    language->SetLanguageFolder(folder);
+    language->SetLang(was);
+    window->GetPaintManager()->SendNotify(root, L"language_changed");
+    EXPECT_EQ(shownDesc(), desc);
 }
 
 }  // namespace

@@ -220,6 +220,9 @@ TEST_F(PropsPane, LoadingShowsTemplateRowsWithUserValuesAndDefaults)
     EXPECT_EQ(Row(Pane::kVideoCodec)->GetParent(), pane->GetSection(2));
     EXPECT_EQ(Row(Pane::kAudioCodec)->GetParent(), pane->GetSection(1));
     EXPECT_EQ(Row(Pane::kVideoSize)->GetParent(), pane->GetSection(0));
+    // Only the basic page shows at first; the video page shows its shown rows.
+    EXPECT_FALSE(Row(Pane::kAspect)->IsVisible());
+    pane->ShowSection(2);
     EXPECT_FALSE(Row(Pane::kGifDuration)->IsVisible());
     EXPECT_TRUE(Row(Pane::kAspect)->IsVisible());
     // A single-entry list cannot be changed; without a media the item rows are off.

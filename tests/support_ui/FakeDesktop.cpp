@@ -148,6 +148,14 @@ EDiscState CFakeOpticalDrives::GetState(const std::wstring& device)
     return it == states.end() ? EDiscState::Unknown : it->second;
 }
 
+bool CFakeOpticalDrives::GetVolumeLabel(const std::wstring& device, std::wstring& label)
+{
+    auto it = labels.find(device);
+    if (it == labels.end()) return IOpticalDrives::GetVolumeLabel(device, label);
+    label = it->second;
+    return true;
+}
+
 bool CFakeOpticalDrives::Eject(const std::wstring& device)
 {
     m_log.Add(L"Drives.Eject: " + device);

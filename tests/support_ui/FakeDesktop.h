@@ -92,10 +92,13 @@ public:
     bool Load(const std::wstring& device) override;
     int Subscribe(std::function<void(EDeviceNotice, const COpticalDrive&)> onNotice) override;
     void Unsubscribe(int token) override;
+    // The label given for the device, else the interface's answer.
+    bool GetVolumeLabel(const std::wstring& device, std::wstring& label) override;
     // A disc arriving in or leaving a drive of the list.
     void Notice(EDeviceNotice notice, const std::wstring& device);
     std::vector<COpticalDrive> drives;
     std::map<std::wstring, EDiscState> states;
+    std::map<std::wstring, std::wstring> labels;
 private:
     CFakeDesktopLog& m_log;
     std::map<int, std::function<void(EDeviceNotice, const COpticalDrive&)>> m_subscribers;

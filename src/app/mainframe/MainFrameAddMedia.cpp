@@ -199,7 +199,7 @@ void CVXMMainFrameWnd::AddFolderContents(const std::wstring& folder)
         m_mediaHandler->LoadMediaFile(L"bluray:" + folder, -1, 0);
         return;
     }
-    m_mediaHandler->QueueFiles(ListFolderMedia(folder), -1, 0);
+    m_mediaHandler->QueueFiles(ListFolderFiles(folder), -1, 0);
 }
 
 void CVXMMainFrameWnd::AddFolder()

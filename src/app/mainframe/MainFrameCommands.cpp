@@ -596,12 +596,12 @@ bool CVXMMainFrameWnd::NotifyMap(TNotifyUI& msg)
     } else if (type == L"item_created" || type == L"item_removed") {
         if (IMainPane* pane = paneOf(msg.lParam)) pane->RefreshListState();
     } else if (type == L"item_dbclick") {
-        // wParam 1: the iTunes track information of the row's file (rows
-        // otherwise name their list there).
+        // Rows name their list in wParam. With the export to iTunes on, the
+        // row's file is looked up there; else the row plays in the preview.
         auto* row = dynamic_cast<CMediaListItemUI*>(msg.pSender);
         IVXMMedia* media = row ? row->GetMedia() : nullptr;
         if (!media) return false;
-        if (msg.wParam == 1) {
+        if (msg.wParam != 0 && m_settings && m_settings->IsExportToiTunes) {
             if (m_mediaHandler) m_mediaHandler->QueryiTunesTrackInfo(media->GetSourcePath());
         } else if (IMainPane* pane = GetActivePane(); pane && media->GetConvertState() != 1) {
             pane->PlayInPreview(media);

@@ -1,11 +1,9 @@
 #include "MediaFolders.h"
-#include "MediaFileTypes.h"
 
 #include "Log.h"
 #include "platform/folders.h"
 #include "platform/text.h"
 
-#include <algorithm>
 #include <condition_variable>
 #include <filesystem>
 #include <list>
@@ -107,7 +105,7 @@ bool Within(const std::wstring& inner, const std::wstring& outer)
 
 }  // namespace
 
-std::vector<std::wstring> ListFolderMedia(const std::wstring& folder)
+std::vector<std::wstring> ListFolderFiles(const std::wstring& folder)
 {
     std::vector<std::wstring> files;
     std::error_code ec;
@@ -119,12 +117,10 @@ std::vector<std::wstring> ListFolderMedia(const std::wstring& folder)
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) break;
         std::error_code entryError;
-        // Follows a link; a broken or looping link is no regular file.
+        // Follows a link; a broken or looping link, a pipe or a device is no regular file.
         if (!it->is_regular_file(entryError) || entryError) continue;
-        std::wstring path = Utf8ToWide(it->path().string());
-        if (IsSupportedMediaFile(path)) files.push_back(std::move(path));
+        files.push_back(Utf8ToWide(it->path().string()));
     }
-    std::sort(files.begin(), files.end());
     return files;
 }
 

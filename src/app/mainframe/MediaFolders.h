@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
-// The media files directly in `folder` (one level), sorted by name. Entries
-// are taken only when they are (or link to) regular files with a supported
-// extension; sub-folders, links to folders and broken or looping links are
-// left out, so no scan can run in a circle.
-std::vector<std::wstring> ListFolderMedia(const std::wstring& folder);
+// The files directly in `folder` (one level), in listing order, whatever
+// their extension: the media handler refuses what it cannot open. Entries
+// are taken only when they are (or link to) regular files; sub-folders,
+// pipes, links to folders and broken or looping links are left out, so no
+// scan can run in a circle or wait on a pipe.
+std::vector<std::wstring> ListFolderFiles(const std::wstring& folder);
 
 // The start folder of an open dialog: `folder` when it can be listed within
 // `wait`; else the user's videos folder (made when missing), or empty. A

@@ -259,9 +259,13 @@ bool CVXMMainFrameWnd::DispatchEngineMessage(UINT uMsg, WPARAM wParam, LPARAM lP
             pane->RefreshEffectMark(reinterpret_cast<IVXMMedia*>(wParam));
         return false;
     case WM_VXM_ITUNES_ADD_FAILED:
+    case WM_VXM_TRACK_INFO_FAILED: {
+        // The path copy is the receiver's.
+        std::unique_ptr<wchar_t[]> path(reinterpret_cast<wchar_t*>(lParam));
         if (static_cast<int>(wParam) == -1) ShowStatusMessage(CLanguageManager::GetInstance()->LoadStringW(182));
         else if (static_cast<int>(wParam) == -2) ShowStatusMessage(CLanguageManager::GetInstance()->LoadStringW(183));
         return false;
+    }
     case WM_HELP:
         if (auto* shell = Desktop().shell) shell->Open(GetOnlineHelpURL());
         return true;

@@ -140,13 +140,17 @@ void CMainPaneUI::StoreMenuSettings()
 
 void CMainPaneUI::ShowSettingsPage(int page)
 {
-    if (!m_burn) return;
     if (page >= 0 && page != m_settingsPage) {
         m_settingsPage = page;
-        SendUsageAction(32, 140 + page);
+        SendUsageAction(32, (m_burn ? 140 : 120) + page);
     }
-    // Page 3: the burner's options, else the disc's menu.
-    const bool options = m_settingsPage == 3;
+    // Pages 0-2: the profile settings' basic, audio and video sections.
+    if (page >= 0 && page <= 2)
+        if (auto* settings = dynamic_cast<CProfileSettingsPaneUI*>(m_profileSettings)) settings->ShowSection(page);
+    if (page == 3 || page == 4) m_burnerPage = page;
+    if (!m_burn) return;
+    // Page 3: the burner's options, 4 the disc's menu.
+    const bool options = m_burnerPage == 3;
     if (CControlUI* c = Find(L"ID_CON_BURNER_OPTIONS")) c->SetVisible(options);
     if (CControlUI* c = Find(L"ID_CON_BURNER_DVD_MENU")) c->SetVisible(!options);
     if (auto* o = dynamic_cast<COptionUI*>(Find(L"ID_OPTION_CONFIG_BURNER_OPTIONS"))) o->Selected(options, false);

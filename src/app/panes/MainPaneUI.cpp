@@ -158,6 +158,21 @@ CControlUI* CMainPaneUI::Find(const wchar_t* name) const
     return FindOutsideList(const_cast<CMainPaneUI*>(this), name, m_mediaList);
 }
 
+int CMainPaneUI::SettingsPageOf(CControlUI* control) const
+{
+    static const wchar_t* const headings[] = {L"ID_OPTION_BASIC_SETTINGS", L"ID_OPTION_AUDIO_OPTIONS",
+                                              L"ID_OPTION_VIDEO_OPTIONS"};
+    const std::wstring name = control ? control->GetName() : std::wstring();
+    for (int page = 0; page < 3; ++page) {
+        if (name != headings[page]) continue;
+        // Both panes' settings carry these headings: only this pane's count.
+        for (CControlUI* c = control; c; c = c->GetParent())
+            if (c == m_profileSettings) return page;
+        return -1;
+    }
+    return -1;
+}
+
 CControlUI* CMainPaneUI::CreateControl(const std::wstring& name)
 {
     // Panes another part of the program provides come from the skin's
@@ -781,6 +796,22 @@ void CMainPaneUI::ShowMergeButtons(bool join)
 
 // ---- profile chooser and selection ------------------------------------------------------
 
+void CMainPaneUI::Retranslate()
+{
+    // The button texts come from the catalogue through the dictionary.
+    RefreshProfileButtons();
+    for (int i = 0; m_mediaList && i < m_mediaList->GetCount(); ++i) LocaliseRow(m_mediaList->GetMediaItem(i));
+#ifdef VXM_HAVE_PROFILE_CHOOSER
+    // A chooser already made is filled again in the new language.
+    if (auto* chooser = static_cast<CProfileWndUI*>(m_profileWnd.get()); chooser && chooser->GetHWND()) {
+        CLanguageManager::GetInstance()->Translate(chooser);
+        chooser->Reload();
+    }
+#endif
+    // The burner takes the language when it is set up.
+    if (m_burn) InitBurner(GetCurrentProfile());
+}
+
 void CMainPaneUI::ShowProfileWnd()
 {
 #ifdef VXM_HAVE_PROFILE_CHOOSER
@@ -1113,21 +1144,16 @@ void CMainPaneUI::OnDVDChapterChanging(WPARAM chapters)
 
 void CMainPaneUI::OnPropAudioDisabled(WPARAM disabled, LPARAM mediaParam)
 {
-    if (!m_mediaList || !m_paintManager) return;
+    if (!m_mediaList) return;
     CMediaListItemUI* row = m_mediaList->FindItem(reinterpret_cast<IVXMMedia*>(mediaParam));
     if (!row) return;
-    auto apply = [&](CMediaListItemUI* r) {
-        auto* combo = dynamic_cast<CComboUI*>(m_paintManager->FindSubControlByName(r, L"ID_COMBO_AUDIO_TRACK"));
-        if (!combo) return;
-        const int index = disabled ? combo->GetCount() - 2 : 0;
-        if (index >= 0) combo->SelectItem(index, false, false);
-    };
+    // A row's own profile concerns that row; the list's profile every row.
     if (row->GetOwnProfile()) {
-        apply(row);
-        return;
+        row->ShowAudioOff(disabled != 0);
+    } else {
+        for (int i = 0; i < m_mediaList->GetCount(); ++i)
+            if (CMediaListItemUI* r = m_mediaList->GetMediaItem(i)) r->ShowAudioOff(disabled != 0);
     }
-    for (int i = 0; i < m_mediaList->GetCount(); ++i)
-        if (CMediaListItemUI* r = m_mediaList->GetMediaItem(i)) apply(r);
     UpdateSizeMeter();
 }
 
@@ -1147,6 +1173,8 @@ void CMainPaneUI::Notify(TNotifyUI& msg)
     if (type == L"click" && sender && IsVisible()) {
         if (name == (m_burn ? L"ID_BTN_DVD_CONVERT" : L"ID_BTN_CONVERT")) {
             OnConvertClick();
+        } else if (int page = SettingsPageOf(sender); page >= 0) {
+            ShowSettingsPage(page);
         } else if (name == (m_burn ? L"ID_BTN_DVD_PROFILE_CATEGORY" : L"ID_BTN_PROFILE_CATEGORY") ||
                    name == (m_burn ? L"ID_BTN_DVD_PROFILE" : L"ID_BTN_PROFILE")) {
             if (m_paintManager)
@@ -1156,9 +1184,7 @@ void CMainPaneUI::Notify(TNotifyUI& msg)
         return;
     }
     if (type == L"language_changed") {
-        // The button texts come from the catalogue through the dictionary.
-        RefreshProfileButtons();
-        for (int i = 0; m_mediaList && i < m_mediaList->GetCount(); ++i) LocaliseRow(m_mediaList->GetMediaItem(i));
+        Retranslate();
         return;
     }
     // The main window takes the list's selection and check notifications,

@@ -77,6 +77,9 @@ public:
     void SetMergeButtonsEnabled(bool enabled);
     void ShowMergeButtons(bool join) override;
     void ShowProfileWnd();
+    // A language change: the profile buttons, the rows, the chooser and the
+    // burner's set-up in the new language.
+    void Retranslate();
     // The profile chooser, once shown.
     CWindowWnd* GetProfileWnd() const { return m_profileWnd.get(); }
     void OnSelectionChanged(int index, bool withPreview);
@@ -149,7 +152,12 @@ public:
     void ShowBurner();
     void SetBurning(bool busy);
     void OnBurnTimer();
+    // Page 0-2: the profile settings' basic, audio or video section; 3 and 4
+    // (burn pane): the burner's options or the disc menu; -1 keeps the pages
+    // and refreshes what the menu switches enable. A change counts as a
+    // usage action.
     void ShowSettingsPage(int page);
+    int GetSettingsPage() const { return m_settingsPage; }
     void StoreMenuSettings();
     VXM_BURNER_RECORD& BurnerRecord() { return m_burner; }
     VXM_DVD_MENU_SETTINGS& MenuSettings() { return m_menu; }
@@ -157,6 +165,8 @@ public:
 
 private:
     CControlUI* Find(const wchar_t* name) const;
+    // The settings page a heading of this pane's profile settings shows, or -1.
+    int SettingsPageOf(CControlUI* control) const;
     void LoadBurnSettings();
     bool OnBurnNotify(TNotifyUI& msg);
     void OnDiscSizeChosen();
@@ -206,7 +216,8 @@ private:
     bool m_burning = false;
     int m_templateIndex = 0;
     std::wstring m_menuPreview;  // the template's preview picture in the temporary folder
-    int m_settingsPage = 0;
+    int m_settingsPage = 0;  // the page chosen last
+    int m_burnerPage = 4;    // of the burn pane's own settings: 3 burner, 4 disc menu
     VXM_BURNER_RECORD m_burner;
     VXM_DVD_MENU_SETTINGS m_menu;
     std::set<IVXMMedia*> m_convertWhenAdded;

@@ -78,6 +78,17 @@ void CMediaListItemUI::SelectAudio(int index)
         m_media->SelectStreams(0, index, m_media->GetSelectedSubtitleStream());
 }
 
+void CMediaListItemUI::ShowAudioOff(bool off)
+{
+    auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_AUDIO_TRACK"));
+    if (!combo) return;
+    // The next-to-last entry is the no-audio one.
+    const int index = off ? combo->GetCount() - 2 : 0;
+    if (index < 0 || index >= combo->GetCount()) return;
+    m_curAudio = index;
+    combo->SelectItem(index, false, false);
+}
+
 void CMediaListItemUI::SelectSubtitle(int index)
 {
     auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_SUBTITLE"));

@@ -12,6 +12,7 @@
 #include "platform/messages.h"
 #include "ui/UICustomControls.h"
 #include "ui/UILanguage.h"
+#include "ui/desktop/Desktop.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -33,6 +34,35 @@ std::wstring StatusText(int id)
     case 170: return L"Cancelled";
     default: return {};
     }
+}
+
+std::wstring WithoutTrailingSlash(std::wstring path)
+{
+    while (path.size() > 1 && path.back() == L'/') path.pop_back();
+    return path;
+}
+
+// A "bluray:" source on an optical drive (its device or mount point) is
+// named after the disc: its label, else the drive's name and "_". Empty for
+// every other source.
+std::wstring DiscOutputName(const std::wstring& source)
+{
+    static const std::wstring prefix = L"bluray:";
+    if (source.rfind(prefix, 0) != 0) return {};
+    IOpticalDrives* drives = Desktop().drives;
+    if (!drives) return {};
+    const std::wstring where = WithoutTrailingSlash(source.substr(prefix.size()));
+    if (where.empty()) return {};
+    for (const COpticalDrive& drive : drives->List()) {
+        if (drive.device != where && (drive.mountPoint.empty() || WithoutTrailingSlash(drive.mountPoint) != where))
+            continue;
+        std::wstring name;
+        if (!drives->GetVolumeLabel(drive.device, name) || name.empty())
+            name = drive.device.substr(drive.device.find_last_of(L'/') + 1) + L"_";
+        ReplaceInvalidFileNameChars(name);
+        return name;
+    }
+    return {};
 }
 }  // namespace
 
@@ -201,6 +231,7 @@ void CMediaListItemUI::SetMedia(IVXMMedia* media, bool makeThumbnail)
     if (prot)
         for (const wchar_t* n : {L"ID_BUTTON_ITEM_CLIP", L"ID_BUTTON_ITEM_EFFECT", L"ID_BUTTON_ITEM_EDIT"})
             if (CControlUI* c = Sub(n)) c->SetEnabled(false);
+    if (const std::wstring disc = DiscOutputName(media->GetSourcePath()); !disc.empty()) media->SetOutputName(disc);
     if (CControlUI* label = Sub(L"ID_LABEL_ITEM_SHORT_NAME")) {
         const std::wstring out = media->GetOutputName();
         label->SetText(out.empty() ? media->GetSourceTitle() : out);

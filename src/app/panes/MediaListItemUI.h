@@ -44,6 +44,11 @@ public:
 
     // A row of the audio or subtitle combo was chosen.
     void SelectAudio(int index);
+    // The profile's audio switch changed elsewhere: the combo shows the
+    // no-audio entry or the first track, without a notification, and keeps
+    // it as the current choice.
+    void ShowAudioOff(bool off);
+    int GetAudioChoice() const { return m_curAudio; }
     void SelectSubtitle(int index);
     // A combo's list opened: its choice is kept for a cancelled file dialog.
     void OnComboDropDown(CControlUI* combo);

@@ -156,7 +156,25 @@ void CProfileSettingsPaneUI::DoInit()
     m_optionButtons[1] = FindNamed(L"ID_OPTION_AUDIO_OPTIONS");
     m_optionButtons[2] = FindNamed(L"ID_OPTION_VIDEO_OPTIONS");
     for (int i = 0; i < 3; ++i) m_sections[i] = FindNamed(m_sectionNames[i]);
+    ShowSection(m_shownSection);
     if (manager) manager->AddNotifier(this);
+}
+
+void CProfileSettingsPaneUI::ShowSection(int index)
+{
+    if (index < kBasic || index > kVideo) return;
+    m_shownSection = index;
+    const int shown = SectionOnScreen();
+    for (int i = 0; i < 3; ++i) {
+        if (m_sections[i]) m_sections[i]->SetVisible(i == shown);
+        if (auto* heading = dynamic_cast<COptionUI*>(m_optionButtons[i])) heading->Selected(i == shown, false);
+    }
+    FitSections();
+}
+
+int CProfileSettingsPaneUI::SectionOnScreen() const
+{
+    return m_shownSection == kVideo && m_videoHidden ? kBasic : m_shownSection;
 }
 
 CPropListItemUI* CProfileSettingsPaneUI::BuildRow(const std::wstring& templ, int section, UINT label, int at)
@@ -291,6 +309,8 @@ void CProfileSettingsPaneUI::LoadProfile(IProfileGroup* group, const std::wstrin
         if (m_rows[kAudioOff]) m_rows[kAudioOff]->SetValueEnabled(!audioGroup && !m_readOnly);
         if (!m_burn)
             if (CControlUI* video = FindNamed(L"ID_MAIN_VIDEO_OPTIONS")) video->SetVisible(!audioGroup);
+        m_videoHidden = !m_burn && audioGroup;
+        ShowSection(m_shownSection);
     }
     FitSections();
     m_quiet = false;
@@ -307,6 +327,13 @@ void CProfileSettingsPaneUI::FitSections()
             if (auto* row = dynamic_cast<CPropListItemUI*>(container->GetItemAt(i)); row && row->IsShown())
                 height += row->GetFixedHeight();
         section->SetFixedHeight(height);
+    }
+    // The video heading and its section share a box (which an audio group
+    // hides): as tall as what it shows.
+    if (CControlUI* box = FindNamed(m_burn ? L"ID_MAIN_VIDEO_OPTIONS_BURN" : L"ID_MAIN_VIDEO_OPTIONS")) {
+        int height = m_optionButtons[kVideo] ? m_optionButtons[kVideo]->GetFixedHeight() : 0;
+        if (SectionOnScreen() == kVideo && m_sections[kVideo]) height += m_sections[kVideo]->GetFixedHeight();
+        box->SetFixedHeight(height);
     }
 }
 

@@ -62,6 +62,12 @@ public:
     // shown, selected and fixed.
     void RefreshVideoBitrate();
 
+    // The page shown: one section (0 basic, 1 audio, 2 video) under its
+    // heading, the other two folded. Where an audio group hides the video
+    // heading, its page shows the basic section.
+    void ShowSection(int index);
+    int GetShownSection() const { return m_shownSection; }
+
     CPropListItemUI* GetRow(ERow row) const { return m_rows[row]; }
     CControlUI* GetSection(int index) const { return index >= 0 && index < 3 ? m_sections[index] : nullptr; }
     CCustomOptDlgUI* GetCustomOptDlg() const { return m_dialog.get(); }
@@ -81,6 +87,8 @@ private:
     void ForgetRows();
     void ApplyStoredValues();
     void FitSections();
+    // The section on screen: the one asked for, else (video of an audio group) the basic one.
+    int SectionOnScreen() const;
     void ApplyMedia(const std::wstring* text, const std::wstring& profileFolder);
     int RowIndexOf(CControlUI* sender) const;
     CPropListItemUI* RowOfKey(const std::string& key) const;
@@ -108,6 +116,8 @@ private:
     IVXMMedia* m_media = nullptr;
     IProfileGroup* m_group = nullptr;
     bool m_readOnly = false;
+    int m_shownSection = 0;
+    bool m_videoHidden = false;  // an audio group's profile
     bool m_burn;
     bool m_quiet = true;
     bool m_rebuildPending = false;

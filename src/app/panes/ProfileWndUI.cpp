@@ -68,6 +68,7 @@ void CProfileWndUI::InitWindow()
     const std::wstring skinDir = CVXMSettings::GetInstance()->SkinDir;
     m_PaintManager.AddDefaultAttributeList(L"ImageFolder", JoinPath(JoinPath(GetProgramFolder(), L"skin"), skinDir));
     m_PaintManager.UpdateUI();
+    CLanguageManager::GetInstance()->Translate(this);
 
     FindControls();
     if (m_categoryList && m_categoryList->GetParent()) m_categoryList->GetParent()->SetVisible(!m_burnMode);
