@@ -2,10 +2,12 @@
 
 #include "platform/text.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 namespace {
@@ -84,4 +86,16 @@ bool GetFileIdentity(const std::filesystem::path& path, CFileIdentity& identity)
     if (::stat(path.c_str(), &info) != 0) return false;
     identity = CFileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
     return true;
+}
+
+std::vector<std::wstring> ListFolderEntries(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(WideToUtf8(folder).c_str()), ::closedir);
+    if (!dir) return names;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(Utf8ToWide(name));
+    }
+    return names;
 }

@@ -23,3 +23,7 @@ struct CFileIdentity {
 };
 // False when the path cannot be asked.
 bool GetFileIdentity(const std::filesystem::path& path, CFileIdentity& identity);
+
+// Names of the entries of a folder (no "." or ".."), in the lossless wide
+// mapping of Utf8ToWide; empty when the folder cannot be listed.
+std::vector<std::wstring> ListFolderEntries(const std::wstring& folder);

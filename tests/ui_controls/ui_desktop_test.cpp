@@ -4,6 +4,9 @@
 #include "ui_test_support.h"
 #include "platform/online.h"
 #include "platform/optical.h"
+#include "platform/text.h"
+#include "support/test_media.h"
+#include "ui/desktop/ChosenNames.h"
 #include "ui/desktop/DeviceNotices.h"
 #include "ui/desktop/DropTarget.h"
 #include "FakeDesktop.h"
@@ -11,10 +14,14 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QMimeData>
 #include <QUrl>
 #include <QWidget>
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <filesystem>
 
 TEST(CFakeDesktopServices, EveryFakeRecordsWhatTheCodeAskedOfIt)
 {
@@ -115,6 +122,24 @@ TEST(CFakeDesktopServices, TheQtServicesComeBackWhenTheFakesGo)
     EXPECT_EQ(Desktop().shell, &shell);
     EXPECT_NE(Desktop().clipboard, nullptr);
     SetDesktopServices(nullptr);
+}
+
+TEST(CChosenNames, ANameQtDecodesLossilyIsMappedBackToTheFoldersRealEntry)
+{
+    vxmtest::CTempDir dir;
+    const std::string folder = dir.File("d\xffir");
+    const std::string file = folder + "/clip\xfe\xfd.mp4";
+    std::filesystem::create_directory(folder);
+    for (const std::string& name : {file, folder + "/clip\xfex.mp4", folder + "/clip.mp4"}) std::ofstream(name) << "x";
+    const QString shown = QFile::decodeName(QByteArray::fromStdString(file));
+    ASSERT_TRUE(shown.contains(QChar::ReplacementCharacter));
+
+    const std::wstring chosen = RealChosenPath(shown);
+    EXPECT_EQ(WideToUtf8(chosen), file);
+    EXPECT_TRUE(std::filesystem::exists(WideToUtf8(chosen)));
+    // A name Qt read whole stays as it is.
+    const std::string whole = dir.Path() + "/\u00e9t\u00e9.mp4";
+    EXPECT_EQ(RealChosenPath(QString::fromStdString(whole)), Utf8ToWide(whole));
 }
 
 TEST(CFileFilterText, FilterTextsSplitIntoNamesAndPatterns)

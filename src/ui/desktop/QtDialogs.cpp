@@ -1,4 +1,5 @@
 #include "ui/desktop/QtDesktop.h"
+#include "ui/desktop/ChosenNames.h"
 #include "ui/UIWindow.h"
 #include <QBoxLayout>
 #include <QColorDialog>
@@ -101,10 +102,10 @@ std::vector<std::wstring> CQtFileChooser::OpenFiles(const CFileRequest& request)
     std::vector<std::wstring> out;
     if (request.multiSelect) {
         for (const QString& f : QFileDialog::getOpenFileNames(parent, title, StartPath(request), filters, &selected))
-            out.push_back(f.toStdWString());
+            out.push_back(RealChosenPath(f));
     } else {
         QString f = QFileDialog::getOpenFileName(parent, title, StartPath(request), filters, &selected);
-        if (!f.isEmpty()) out.push_back(f.toStdWString());
+        if (!f.isEmpty()) out.push_back(RealChosenPath(f));
     }
     return out;
 }
@@ -113,15 +114,14 @@ std::wstring CQtFileChooser::SaveFile(const CFileRequest& request)
 {
     QString selected;
     QString filters = QtFilters(request, &selected);
-    return QFileDialog::getSaveFileName(OwnerWidget(request.owner), QString::fromStdWString(request.title), StartPath(request),
-                                        filters, &selected)
-        .toStdWString();
+    return RealChosenPath(QFileDialog::getSaveFileName(OwnerWidget(request.owner), QString::fromStdWString(request.title),
+                                                       StartPath(request), filters, &selected));
 }
 
 std::wstring CQtFileChooser::ChooseFolder(HWND owner, const std::wstring& title, const std::wstring& start)
 {
-    return QFileDialog::getExistingDirectory(OwnerWidget(owner), QString::fromStdWString(title), QString::fromStdWString(start))
-        .toStdWString();
+    return RealChosenPath(
+        QFileDialog::getExistingDirectory(OwnerWidget(owner), QString::fromStdWString(title), QString::fromStdWString(start)));
 }
 
 bool CQtColourChooser::Choose(HWND owner, DWORD initial, DWORD& chosen)
