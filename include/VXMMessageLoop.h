@@ -6,6 +6,7 @@
 #include "VXMTypes.h"
 #include <functional>
 #include <memory>
+#include <string>
 
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;
@@ -45,6 +46,11 @@ BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // As PostMessage, but the payload in lParam is freed with `deleter` if it is
 // never delivered. After a successful post the receiver owns it.
 BOOL PostMessageOwned(HWND hwnd, UINT msg, WPARAM wParam, void* payload, PayloadDeleter deleter);
+
+// As PostMessageOwned, with the payload in wParam and a plain lParam.
+BOOL PostMessageOwnedW(HWND hwnd, UINT msg, void* payload, LPARAM lParam, PayloadDeleter deleter);
+// Posts a copy of `text` (a wchar_t[] the receiver frees with delete[]) in lParam.
+BOOL PostMessageText(HWND hwnd, UINT msg, WPARAM wParam, const std::wstring& text);
 
 // Posts a typed heap payload; the pointer is released only when the post succeeds.
 template <class T>

@@ -56,11 +56,11 @@ void CBurnWindowUI::InitWindow()
         m_job, m_buttons,
         [window](const SBurnReport& report) {
             auto copy = std::make_unique<SBurnReport>(report);
-            if (::PostMessage(window, WM_BURN_REPORT, 0, reinterpret_cast<LPARAM>(copy.get()))) copy.release();
+            PostMessagePayload(window, WM_BURN_REPORT, 0, copy);
         },
         [window](const SBurnResult& result) {
             auto copy = std::make_unique<SBurnResult>(result);
-            if (::PostMessage(window, WM_BURN_DONE, 0, reinterpret_cast<LPARAM>(copy.get()))) copy.release();
+            PostMessagePayload(window, WM_BURN_DONE, 0, copy);
         });
     SetTexts(Text(L"ID_STRING_BURN_STAGE_MENU"), {}, 0);
 }

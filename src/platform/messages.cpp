@@ -25,6 +25,7 @@ namespace {
 
 struct Posted {
     MSG msg;
+    void* owned = nullptr;  // wParam or lParam, freed by `deleter` when never delivered
     PayloadDeleter deleter = nullptr;
     std::shared_ptr<TimerState> timer;  // set for WM_TIMER made by a timer
 };
@@ -79,7 +80,7 @@ void FreePayloads(std::deque<Posted>& dropped)
 {
     for (Posted& p : dropped) {
         if (p.timer) p.timer->pending.store(false);
-        if (p.deleter && p.msg.lParam) p.deleter(reinterpret_cast<void*>(p.msg.lParam));
+        if (p.deleter && p.owned) p.deleter(p.owned);
     }
     dropped.clear();
 }
@@ -376,8 +377,29 @@ BOOL PostMessageOwned(HWND hwnd, UINT msg, WPARAM wParam, void* payload, Payload
     p.msg.message = msg;
     p.msg.wParam = wParam;
     p.msg.lParam = reinterpret_cast<LPARAM>(payload);
+    p.owned = payload;
     p.deleter = deleter;
     return PostEntry(hwnd, std::move(p));
+}
+
+BOOL PostMessageOwnedW(HWND hwnd, UINT msg, void* payload, LPARAM lParam, PayloadDeleter deleter)
+{
+    Posted p;
+    p.msg.message = msg;
+    p.msg.wParam = reinterpret_cast<WPARAM>(payload);
+    p.msg.lParam = lParam;
+    p.owned = payload;
+    p.deleter = deleter;
+    return PostEntry(hwnd, std::move(p));
+}
+
+BOOL PostMessageText(HWND hwnd, UINT msg, WPARAM wParam, const std::wstring& text)
+{
+    auto copy = std::make_unique<wchar_t[]>(text.size() + 1);
+    std::copy(text.c_str(), text.c_str() + text.size() + 1, copy.get());
+    if (!PostMessageOwned(hwnd, msg, wParam, copy.get(), [](void* p) { delete[] static_cast<wchar_t*>(p); })) return FALSE;
+    copy.release();
+    return TRUE;
 }
 
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)

@@ -218,6 +218,18 @@ TEST_F(CHandlerTest, ALoadedMediaIsPostedWithItsPositionAndFlags)
     media->Release();
 }
 
+TEST_F(CHandlerTest, ALoadedMediaTheWindowNeverReadIsReleasedWithTheWindow)
+{
+    auto window = std::make_unique<CMainWindow>();
+    CMediaHandler handler(m_services, &m_settings);
+    handler.Init(window->Get());
+    ASSERT_NE(handler.AddFile(MakeFile("clip.mp4"), -1, 0), nullptr);
+    EXPECT_FALSE(m_released);
+    window.reset();
+    EXPECT_TRUE(m_released);
+    EXPECT_TRUE(m_window.received.empty());
+}
+
 TEST_F(CHandlerTest, ARelativeNameIsTakenAsAFileOfTheWorkingFolder)
 {
     auto handler = MakeHandler();

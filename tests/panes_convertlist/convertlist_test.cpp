@@ -156,6 +156,45 @@ TEST_F(ConvertList, RemovingParentRemovesChildrenAndReleasesMedia)
     EXPECT_EQ(parent->calls.front(), L"stop");
 }
 
+// Notes its release among its calls.
+class CWatchedMedia : public CFakeMedia {
+public:
+    using CFakeMedia::CFakeMedia;
+    void Release() override
+    {
+        calls.push_back(L"release");
+        CFakeMedia::Release();
+    }
+};
+
+TEST_F(ConvertList, AListDestroyedWithRowsStopsThenReleasesEachRowsMediaOnce)
+{
+    auto make = [this](const wchar_t* title) {
+        media.push_back(std::make_unique<CWatchedMedia>(title, 1000, &released));
+        return media.back().get();
+    };
+    CFakeMedia* parent = make(L"p");
+    CFakeMedia* child = make(L"c");
+    CFakeMedia* other = make(L"o");
+    CMediaListUI* kept = list;
+    {
+        CPaintManagerUI owner;
+        list = new CMediaListUI(false);
+        owner.AttachDialog(list);
+        AddRow(parent);
+        static_cast<CChildListItemUI*>(AddRow(child, EMediaRowKind::Child))->SetParentMedia(parent);
+        AddRow(other);
+        for (CFakeMedia* m : {parent, child, other}) m->calls.clear();
+    }
+    list = kept;
+    // A child's media goes before its parent's; nothing waits for a pump.
+    EXPECT_EQ(released, (std::vector<CFakeMedia*>{other, child, parent}));
+    for (CFakeMedia* m : {parent, child, other})
+        EXPECT_EQ(m->calls, (std::vector<std::wstring>{L"stop", L"stoppreview", L"release"})) << m->title;
+    Pump();
+    EXPECT_EQ(released.size(), 3u);
+}
+
 TEST_F(ConvertList, JoinModeSumsDurationsAndSkipsProtectedMedia)
 {
     CFakeMedia* first = NewMedia(L"a", 1000);

@@ -104,12 +104,14 @@ protected:
     }
     CControlUI* Sub(CMediaListItemUI* row, const wchar_t* name) { return manager.FindSubControlByName(row, name); }
 
-    CPaintManagerUI manager;
-    CMediaListUI* list = nullptr;
+    // The list releases its rows' media when it goes: the fakes and what
+    // they record outlive the manager that owns it.
     CFakeProfile profile;
     std::deque<std::unique_ptr<CFakeMedia>> media;
     std::vector<CFakeMedia*> released;
     std::vector<IVXMMedia*> converted;
     bool convertOk = true;
+    CPaintManagerUI manager;
+    CMediaListUI* list = nullptr;
 };
 

@@ -76,6 +76,7 @@ TEST_F(CRowsTest, ADVDTitleOfTenSecondsIsAddedAndOneMillisecondShorterIsReleased
 {
     CTitle enough(10000, false), shorter(9999, false);
     CDisc disc;
+    TOwnerEndsFirst end(pane);
     disc.titles = {&shorter, &enough};
     EXPECT_TRUE(pane->AddDVDTitles(&disc));
     ASSERT_EQ(list->GetCount(), 1);
@@ -98,6 +99,7 @@ TEST_F(CRowsTest, ADiscWithoutTitlesShowsAnErrorAndAddsNothing)
 TEST_F(CRowsTest, OnlyAMainTitleLongerThanThreeMinutesComesChecked)
 {
     CTitle longMain(180001, true), exactMain(180000, true), longOther(500000, false);
+    TOwnerEndsFirst end(pane);
     EXPECT_TRUE(pane->AddDVDRow(-1, &longMain)->IsChecked());
     EXPECT_FALSE(pane->AddDVDRow(-1, &exactMain)->IsChecked());
     EXPECT_FALSE(pane->AddDVDRow(-1, &longOther)->IsChecked());
@@ -106,6 +108,7 @@ TEST_F(CRowsTest, OnlyAMainTitleLongerThanThreeMinutesComesChecked)
 TEST_F(CRowsTest, ASegmentRowGoesUnderItsParentNamedAfterItAndTheParentIsUnchecked)
 {
     CQueueMedia parent(L"concert"), other(L"other"), first(L"seg0"), second(L"seg1");
+    TOwnerEndsFirst end(pane);
     pane->AddFileRow(-1, &parent);
     pane->AddFileRow(-1, &other);
     ASSERT_TRUE(list->GetMediaItem(0)->IsChecked());
@@ -126,6 +129,7 @@ TEST_F(CRowsTest, TheRowsOfARemovedDriveGoAndOthersStay)
 {
     CTitle fromDrive(200000, false, L"/dev/sr0"), fromOther(200000, false, L"/dev/sr1");
     CQueueMedia file(L"file");
+    TOwnerEndsFirst end(pane);
     pane->AddDVDRow(-1, &fromDrive);
     pane->AddDVDRow(-1, &fromOther);
     pane->AddFileRow(-1, &file);
@@ -138,6 +142,7 @@ TEST_F(CRowsTest, TheRowsOfARemovedDriveGoAndOthersStay)
 TEST_F(CRowsTest, TheRowsOfAFolderOpenedAgainGoButNotThoseOfALookAlikeFolder)
 {
     CTitle same(200000, false, L"/media/DVD"), lookAlike(200000, false, L"/media/DVD2");
+    TOwnerEndsFirst end(pane);
     pane->AddDVDRow(-1, &same);
     pane->AddDVDRow(-1, &lookAlike);
     EXPECT_TRUE(pane->RemoveRowsOfPath(L"/media/DVD/VIDEO_TS"));
@@ -150,6 +155,7 @@ TEST_F(CRowsTest, TheRowsOfAFolderOpenedAgainGoButNotThoseOfALookAlikeFolder)
 TEST_F(CRowsTest, TrimTimesFromTheSettingsPaneReachTheSelectedRowOfTheirOwnPaneOnly)
 {
     CQueueMedia first(L"first"), second(L"second");
+    TOwnerEndsFirst end(pane);
     pane->AddFileRow(-1, &first);
     pane->AddFileRow(-1, &second);
     list->SelectItem(1);
@@ -234,6 +240,7 @@ TEST_F(CSegmentRowsTest, ACloneOfARowIsACopyOfItsMediaAtTheEnd)
 {
     Parent();
     CQueueMedia other(L"other");
+    TOwnerEndsFirst end(pane);
     pane->AddFileRow(-1, &other);
     TNotifyUI msg;
     msg.sType = L"item_clone";

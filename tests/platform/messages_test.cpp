@@ -9,6 +9,7 @@
 #include <atomic>
 #include <memory>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -135,6 +136,31 @@ TEST_F(MessageCore, HandleDestroyedWithOwnedPayloadsQueuedFreesEachOnce)
     EXPECT_EQ(delivered, 5);
     EXPECT_EQ(handled, 0);
     EXPECT_EQ(Payload::destroyed.load(), 10);
+}
+
+TEST_F(MessageCore, PayloadInWParamIsFreedOnlyWhenNeverDelivered)
+{
+    auto drop = [](void* p) { delete static_cast<Payload*>(p); };
+    std::vector<std::pair<int, LPARAM>> seen;
+    CMessageWindow reader([&](HWND, UINT, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        std::unique_ptr<Payload> p(reinterpret_cast<Payload*>(wParam));
+        seen.emplace_back(p->value, lParam);
+        return 0;
+    });
+    HWND doomed = CreateMessageWindow([](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; });
+    ASSERT_TRUE(PostMessageOwnedW(reader.Get(), WM_APP_DATA, new Payload(1), 0x00080001, drop));
+    ASSERT_TRUE(PostMessageOwnedW(doomed, WM_APP_DATA, new Payload(2), 0x00080002, drop));
+    ASSERT_TRUE(DestroyMessageWindow(doomed));
+    EXPECT_EQ(Payload::destroyed.load(), 1);
+    auto* refused = new Payload(3);
+    EXPECT_FALSE(PostMessageOwnedW(doomed, WM_APP_DATA, refused, 0, drop));
+    EXPECT_EQ(Payload::destroyed.load(), 1);  // still the caller's
+    delete refused;
+
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+    EXPECT_EQ(seen, (std::vector<std::pair<int, LPARAM>>{{1, 0x00080001}}));
+    EXPECT_EQ(Payload::destroyed.load(), 3);
 }
 
 TEST_F(MessageCore, ThreadThatEndsWithPayloadsQueuedFreesThemOnce)

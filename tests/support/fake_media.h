@@ -92,6 +92,21 @@ public:
 
 using CStubMedia = TStubMedia<IVXMMedia>;
 
+// A pane or list releases its rows' media when it goes, so stand-ins a test
+// made on its stack must outlive it. Declared after them, this ends their
+// owner first, at the end of the same scope.
+template <class TOwner>
+class TOwnerEndsFirst {
+public:
+    explicit TOwnerEndsFirst(std::unique_ptr<TOwner>& owner) : m_owner(owner) {}
+    ~TOwnerEndsFirst() { m_owner.reset(); }
+    TOwnerEndsFirst(const TOwnerEndsFirst&) = delete;
+    TOwnerEndsFirst& operator=(const TOwnerEndsFirst&) = delete;
+
+private:
+    std::unique_ptr<TOwner>& m_owner;
+};
+
 // A video stream of the given codec, bit rate and size at 25 frames a second.
 class CStubVideo : public IVXMVideo {
 public:

@@ -61,7 +61,17 @@ LPARAM MakeLParam(short low, unsigned short high)
     return static_cast<LPARAM>(static_cast<DWORD>(static_cast<WORD>(low)) | (static_cast<DWORD>(high) << 16));
 }
 
+void ReleaseLoadedMedia(void* media)
+{
+    static_cast<IVXMMedia*>(media)->Release();
+}
+
 }  // namespace
+
+bool PostMediaLoaded(HWND window, IVXMMedia* media, short position, unsigned short flags)
+{
+    return PostMessageOwnedW(window, WM_VXM_MEDIA_LOADED, media, MakeLParam(position, flags), ReleaseLoadedMedia) != 0;
+}
 
 void SetProgramErrorBox(std::function<void(HWND, const std::wstring&, const std::wstring&)> box)
 {
@@ -235,7 +245,7 @@ void CMediaHandler::QueueFiles(const std::vector<std::wstring>& paths, short pos
         m_loader = std::make_unique<CMediaLoader>(
             [create](const std::wstring& path) { return ProbedMedia(create, path); },
             [window](IVXMMedia* media, short at, unsigned short bits) {
-                return PostMessage(window, WM_VXM_MEDIA_LOADED, reinterpret_cast<WPARAM>(media), MakeLParam(at, bits)) != 0;
+                return PostMediaLoaded(window, media, at, bits);
             });
     }
     std::vector<std::wstring> files;
@@ -255,7 +265,7 @@ IVXMMedia* CMediaHandler::LoadMediaFile(const std::wstring& path, short position
 {
     IVXMMedia* media = ProbedMedia(m_services.createMedia, path);
     if (!media) return nullptr;
-    if (!PostMessage(m_hMainWnd, WM_VXM_MEDIA_LOADED, reinterpret_cast<WPARAM>(media), MakeLParam(position, flags))) {
+    if (!PostMediaLoaded(m_hMainWnd, media, position, flags)) {
         // Nobody took it.
         LogInfoW(kCategory, L"LoadMediaFile: no window took %s", path.c_str());
         media->Release();
@@ -327,11 +337,7 @@ bool CMediaHandler::IsiTunesInstalled()
 void CMediaHandler::PostiTunesFailure(UINT message, int code, const std::wstring& path)
 {
     // Each message carries its own copy of the path.
-    auto* copy = new wchar_t[path.size() + 1];
-    std::memcpy(copy, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
-    if (!PostMessageOwned(m_hMainWnd, message, static_cast<WPARAM>(code), copy,
-                          [](void* p) { delete[] static_cast<wchar_t*>(p); }))
-        delete[] copy;
+    PostMessageText(m_hMainWnd, message, static_cast<WPARAM>(code), path);
 }
 
 void CMediaHandler::AddToiTunes(const std::wstring& path)

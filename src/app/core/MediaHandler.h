@@ -23,6 +23,10 @@ class IVXMMedia;
 constexpr UINT WM_VXM_IMPORT_CUE = 5127;
 // Posted: wParam the new IVXMMedia (the receiver takes it), lParam MAKELPARAM(position, flags).
 constexpr UINT WM_VXM_MEDIA_LOADED = 5120;
+// Posts WM_VXM_MEDIA_LOADED owning the media: a message never delivered (the
+// window went first) releases it. False when the post failed; the caller
+// still holds the media then.
+bool PostMediaLoaded(HWND window, IVXMMedia* media, short position, unsigned short flags);
 // Posted: wParam -1 not installed, -2 failed to start; lParam a wchar_t[] copy
 // of the path made with new[]; the receiver frees it with delete[].
 constexpr UINT WM_VXM_ITUNES_ADD_FAILED = 2034;

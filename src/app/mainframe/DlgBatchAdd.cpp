@@ -75,8 +75,7 @@ void CDlgBatchAdd::Work(HWND window, std::vector<SFolderPick> picks)
     // The status goes to the window as a posted text; the controls stay the UI thread's.
     auto status = [window](EScanStep step, const std::wstring& path) {
         auto text = std::make_unique<std::wstring>(path);
-        if (::PostMessage(window, WM_BATCH_STATUS, static_cast<WPARAM>(step), reinterpret_cast<LPARAM>(text.get())))
-            text.release();
+        PostMessagePayload(window, WM_BATCH_STATUS, static_cast<WPARAM>(step), text);
     };
     std::vector<std::wstring> folders;
     const bool done = CollectCheckedFolders(picks, m_stop, status, folders) && AddMediaOfFolders(folders, m_stop, status, m_add);

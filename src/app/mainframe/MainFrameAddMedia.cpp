@@ -59,11 +59,6 @@ std::wstring Trimmed(const std::wstring& text)
     return text.substr(first, last - first + 1);
 }
 
-LPARAM MediaLoadedParam(short position, unsigned short flags)
-{
-    return static_cast<LPARAM>(static_cast<DWORD>(static_cast<WORD>(position)) | (static_cast<DWORD>(flags) << 16));
-}
-
 }  // namespace
 
 // ---- start folder, drops and the clipboard ------------------------------------------------------
@@ -116,8 +111,7 @@ bool CVXMMainFrameWnd::Paste(IMainPane* pane)
     if (IsURL(text)) {
         if (IVXMMedia* media = CreateVXMMediaObject(nullptr)) {
             media->SetSourcePath(text);
-            if (!::PostMessage(GetHWND(), WM_VXM_MEDIA_LOADED, reinterpret_cast<WPARAM>(media), MediaLoadedParam(-1, 1)))
-                media->Release();
+            if (!PostMediaLoaded(GetHWND(), media, -1, 1)) media->Release();
         }
     } else if (m_mediaHandler) {
         m_mediaHandler->AddFile(text, -1, 0);
@@ -164,8 +158,7 @@ void CVXMMainFrameWnd::OnTextDropped(const std::wstring& text)
     IVXMMedia* media = CreateVXMMediaObject(nullptr);
     if (!media) return;
     media->SetSourcePath(address);
-    if (!::PostMessage(GetHWND(), WM_VXM_MEDIA_LOADED, reinterpret_cast<WPARAM>(media), MediaLoadedParam(-1, 1)))
-        media->Release();
+    if (!PostMediaLoaded(GetHWND(), media, -1, 1)) media->Release();
 }
 
 // ---- open commands ----------------------------------------------------------------------------
@@ -270,8 +263,7 @@ void CVXMMainFrameWnd::OpenURLs(bool mp3)
         IVXMMedia* media = CreateVXMMediaObject(nullptr);
         if (!media) break;
         media->SetSourcePath(address);
-        if (!::PostMessage(GetHWND(), WM_VXM_MEDIA_LOADED, reinterpret_cast<WPARAM>(media), MediaLoadedParam(-1, flags)))
-            media->Release();
+        if (!PostMediaLoaded(GetHWND(), media, -1, flags)) media->Release();
     }
 }
 

@@ -209,8 +209,13 @@ bool CVXMMainFrameWnd::DispatchEngineMessage(UINT uMsg, WPARAM wParam, LPARAM lP
         auto position = static_cast<short>(lParam & 0xFFFF);
         auto flags = static_cast<unsigned short>((lParam >> 16) & 0xFFFF);
         if (flags & 1) position = -1;
+        if (!loaded) return true;
         IMainPane* pane = GetActivePane();
-        if (!pane || !loaded) return true;
+        if (!pane) {
+            // The message owned it and no pane takes it.
+            loaded->Release();
+            return true;
+        }
         pane->AddMedia(loaded, position, flags);
         if (m_page != 1 && m_mainPane) m_mainPane->SelectFirstManagerEntry();
         return true;

@@ -19,10 +19,7 @@ public:
     }
     void OnTextDropped(const std::wstring& text, POINT) override
     {
-        auto* copy = new wchar_t[text.size() + 1];
-        std::copy(text.c_str(), text.c_str() + text.size() + 1, copy);
-        if (!PostMessageOwned(m_window, WM_VXM_TEXT_DROPPED, 0, copy, [](void* p) { delete[] static_cast<wchar_t*>(p); }))
-            delete[] copy;
+        PostMessageText(m_window, WM_VXM_TEXT_DROPPED, 0, text);
     }
 
 private:

@@ -13,6 +13,7 @@
 #include "ui/UIMenu.h"
 #include "ui/desktop/Desktop.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cwctype>
 #include <filesystem>
@@ -46,6 +47,19 @@ CMediaListUI::~CMediaListUI()
     if (m_profileWnd && m_profileWnd->GetHWND()) m_profileWnd->DestroyWindow();
     // Media still waiting for their release go now (the target frees them).
     if (m_releaseTarget) DestroyMessageWindow(m_releaseTarget);
+    // The rows' media stop, then each is released once; the rows go with the
+    // base list.
+    std::vector<IVXMMedia*> owned;
+    for (int i = 0; i < GetCount(); ++i) {
+        CMediaListItemUI* row = GetMediaItem(i);
+        IVXMMedia* media = row ? row->TakeMedia() : nullptr;
+        if (!media || std::find(owned.begin(), owned.end(), media) != owned.end()) continue;
+        media->StopConvert();
+        media->StopPreview();
+        owned.push_back(media);
+    }
+    // From the last row: a child segment's media goes before its parent's.
+    for (auto it = owned.rbegin(); it != owned.rend(); ++it) (*it)->Release();
 }
 
 namespace {

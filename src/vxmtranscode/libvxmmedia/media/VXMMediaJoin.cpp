@@ -120,10 +120,7 @@ void CVXMMediaImpl::Join(std::vector<IVXMMedia*> others, const std::wstring& out
         RemoveFile(output);  // ours, partial
     }
 
-    auto* copy = new wchar_t[output.size() + 1];
-    std::wcscpy(copy, output.c_str());
-    if (!PostMessage(hNotify, WM_VXM_JOIN_FINISHED, static_cast<WPARAM>(result), reinterpret_cast<LPARAM>(copy)))
-        delete[] copy;
+    PostMessageText(hNotify, WM_VXM_JOIN_FINISHED, static_cast<WPARAM>(result), output);
     if (result == 0) {
         PostMessage(hNotify, WM_VXM_JOIN_SUCCEEDED, 0, reinterpret_cast<LPARAM>(static_cast<IVXMMedia*>(this)));
         for (IVXMMedia* media : others)
