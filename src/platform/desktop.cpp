@@ -2,6 +2,7 @@
 #include "platform/desktop.h"
 #include "platform/events.h"
 #include "platform/process.h"
+#include "platform/text.h"
 
 #include <memory>
 #include <mutex>
@@ -10,6 +11,14 @@ namespace {
 
 std::mutex g_mutex;
 std::vector<std::wstring> g_fileManager = {L"xdg-open"};
+std::vector<std::wstring> g_fileSelector = {L"dbus-send",
+                                            L"--session",
+                                            L"--print-reply",
+                                            L"--reply-timeout=1500",
+                                            L"--dest=org.freedesktop.FileManager1",
+                                            L"--type=method_call",
+                                            L"/org/freedesktop/FileManager1",
+                                            L"org.freedesktop.FileManager1.ShowItems"};
 std::vector<std::wstring> g_powerOff = {L"systemctl", L"--no-ask-password", L"poweroff"};
 std::vector<std::wstring> g_inhibit = {L"systemd-inhibit", L"--what=idle", L"--who=Vexmora Professional",
                                        L"--why=Playing a video", L"--mode=block", L"cat"};
@@ -17,6 +26,7 @@ int g_holds = 0;
 std::unique_ptr<CChildProcess> g_inhibitor;
 
 DWORD g_powerOffWaitMs = 30000;
+constexpr DWORD kFileSelectorWaitMs = 2000;
 constexpr DWORD kInhibitorStopMs = 2000;
 
 std::wstring Widen(const std::string& text)
@@ -35,6 +45,44 @@ bool OpenFolderInFileManager(const std::wstring& folder)
     }
     args.push_back(folder);
     return StartDetachedProcess(args);
+}
+
+std::wstring FileUriOfPath(const std::wstring& path)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::wstring uri = L"file://";
+    for (unsigned char c : WideToUtf8(path)) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+                           c == '.' || c == '_' || c == '~' || c == '/';
+        if (plain) {
+            uri += static_cast<wchar_t>(c);
+        } else {
+            uri += L'%';
+            uri += static_cast<wchar_t>(kHex[c >> 4]);
+            uri += static_cast<wchar_t>(kHex[c & 15]);
+        }
+    }
+    return uri;
+}
+
+bool ShowFileInFileManager(const std::wstring& file)
+{
+    std::vector<std::wstring> args;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        args = g_fileSelector;
+    }
+    args.push_back(L"array:string:" + FileUriOfPath(file));
+    args.push_back(L"string:");
+    CChildOptions options;
+    options.stdoutMode = EChildStream::Null;
+    options.stderrMode = EChildStream::Null;
+    CChildProcess child;
+    int code = -1;
+    if (child.Start(args, options) && child.Wait(kFileSelectorWaitMs, &code) && code == 0) return true;
+    const size_t slash = file.find_last_of(L'/');
+    const std::wstring folder = slash == std::wstring::npos ? L"." : slash == 0 ? L"/" : file.substr(0, slash);
+    return OpenFolderInFileManager(folder);
 }
 
 bool RequestPowerOff(std::wstring& error)
@@ -126,6 +174,7 @@ void SetDesktopCommandForTesting(EDesktopCommand which, const std::vector<std::w
     std::lock_guard<std::mutex> lock(g_mutex);
     switch (which) {
     case EDesktopCommand::FileManager: g_fileManager = args; break;
+    case EDesktopCommand::FileSelector: g_fileSelector = args; break;
     case EDesktopCommand::PowerOff: g_powerOff = args; break;
     case EDesktopCommand::IdleInhibit: g_inhibit = args; break;
     }

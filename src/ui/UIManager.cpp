@@ -651,6 +651,14 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         if (!control) return false;
         short delta = static_cast<short>(HIWORD(wParam));
         SendMouseEvent(control, UIEVENT_SCROLLWHEEL, pt, MAKELPARAM(delta > 0 ? SB_LINEUP : SB_LINEDOWN, 0), lParam);
+        // The content moved under a resting mouse: hover and tooltip follow
+        // the control now under it.
+        UpdateLayout();
+        m_ptLastMouse = pt;
+        if (!m_click) {
+            SetHover(FindControl(pt), pt);
+            if (m_hoverTimer) m_hoverTimer->start();
+        }
         return true;
     }
     case WM_KEYDOWN:

@@ -106,6 +106,8 @@ public:
 
     // Focus, capture, cursor.
     CControlUI* GetFocus() const { return m_focus; }
+    // The control under the mouse (its tooltip is the one shown).
+    CControlUI* GetHover() const { return m_hover; }
     void SetFocus(CControlUI* control);
     void SetFocusNeeded(CControlUI* control);
     void SetCapture();

@@ -3,11 +3,14 @@
 #include "core_test_support.h"
 #include "platform/desktop.h"
 #include "platform/messages.h"
+#include "platform/text.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -18,6 +21,7 @@ protected:
         // Harmless stand-ins: the inhibitor runs until its input ends.
         SetDesktopCommandForTesting(EDesktopCommand::IdleInhibit, {L"cat"});
         SetDesktopCommandForTesting(EDesktopCommand::FileManager, {L"true"});
+        SetDesktopCommandForTesting(EDesktopCommand::FileSelector, {L"false"});
         SetDesktopCommandForTesting(EDesktopCommand::PowerOff, {L"/bin/sh", L"-c", L"echo not allowed >&2; exit 1"});
     }
     void TearDown() override { SetGlobalUIHooks({}); }
@@ -62,6 +66,34 @@ TEST_F(SessionTest, OpenInExplorerReportsAMissingPathAsTwo)
     EXPECT_GT(OpenInExplorer(std::filesystem::path(file).wstring()), 32);
     SetDesktopCommandForTesting(EDesktopCommand::FileManager, {L"vxm-no-such-file-manager"});
     EXPECT_LE(OpenInExplorer(std::filesystem::path(dir.Path()).wstring()), 32);
+}
+
+TEST_F(SessionTest, AFileIsShownSelectedThroughTheFileManagerServiceAndItsFolderOpensWithoutIt)
+{
+    vxmtest::CTempDir dir;
+    const std::string file = dir.File("a b,c\xC3\xA9.mp4");
+    std::ofstream(file) << "x";
+    const std::string asked = dir.File("asked.txt");
+    const std::wstring record = Utf8ToWide("printf '%s %s' \"$1\" \"$2\" > '" + asked + "'");
+    SetDesktopCommandForTesting(EDesktopCommand::FileSelector, {L"/bin/sh", L"-c", record, L"sh"});
+    EXPECT_EQ(OpenInExplorer(Utf8ToWide(file)), VXM_SHELL_OK);
+    std::string line;
+    std::getline(std::ifstream(asked), line);
+    EXPECT_EQ(line, "array:string:" + WideToUtf8(FileUriOfPath(Utf8ToWide(dir.Path()))) + "/a%20b%2Cc%C3%A9.mp4 string:");
+
+    // No service: the folder opens in the file manager.
+    const std::string opened = dir.File("opened.txt");
+    SetDesktopCommandForTesting(EDesktopCommand::FileSelector, {L"false"});
+    SetDesktopCommandForTesting(EDesktopCommand::FileManager,
+                                {L"/bin/sh", L"-c", Utf8ToWide("printf '%s' \"$1\" > '" + opened + "'"), L"sh"});
+    EXPECT_EQ(OpenInExplorer(Utf8ToWide(file)), VXM_SHELL_OK);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    std::string folder;
+    while (folder.empty() && std::chrono::steady_clock::now() < until) {
+        std::getline(std::ifstream(opened), folder);
+        if (folder.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(folder, dir.Path());
 }
 
 TEST_F(SessionTest, ARefusedPowerOffIsLoggedShownAndTheLoopStillEnds)

@@ -14,6 +14,7 @@
 #include "WindowPlacementText.h"
 #include "support/main_window_environment.h"
 #include "support/test_media.h"
+#include "platform/text.h"
 #include "ui/UILib.h"
 #include "ui/UIMessagePump.h"
 #include "ui/desktop/DeviceNotices.h"
@@ -177,6 +178,52 @@ TEST_F(CMainFrameTest, FirstAidHintsStayHiddenWhenAllAreTurnedOff)
     window->SelectPage(1);
     window->SelectPage(0);
     EXPECT_FALSE(Visible(L"ID_LAYOUT_FIRSTAID"));
+    settings->IsShowFirstAidAddFiles = settings->IsShowFirstAidConvert = settings->IsShowFirstAidUnfoldLeft = 1;
+}
+
+TEST_F(CMainFrameTest, DismissedHintsStayGoneAndTheBandLeavesNoEmptyBlock)
+{
+    auto* settings = CVXMSettings::GetInstance();
+    settings->IsShowFirstAidAddFiles = settings->IsShowFirstAidConvert = settings->IsShowFirstAidUnfoldLeft = 1;
+    Open();
+    auto click = [this](const wchar_t* name) {
+        TNotifyUI msg;
+        msg.sType = L"click";
+        msg.pSender = Find(name);
+        ASSERT_NE(msg.pSender, nullptr) << WideToUtf8(name);
+        window->Notify(msg);
+    };
+    CControlUI* band = Find(L"ID_LAYOUT_FIRSTAID");
+    ASSERT_NE(band, nullptr);
+    const int fullHeight = band->GetFixedHeight();
+    const int hintHeight = Find(L"ID_CON_FIRSTAID_ADDFILES")->GetFixedHeight();
+    EXPECT_TRUE(Visible(L"ID_CON_FIRSTAID_ADDFILES"));
+
+    click(L"ID_BTN_FIRSTAID_ADDFILES");
+    EXPECT_EQ(settings->IsShowFirstAidAddFiles, 0u);
+    EXPECT_TRUE(Visible(L"ID_LAYOUT_FIRSTAID"));
+    EXPECT_EQ(band->GetFixedHeight(), fullHeight - hintHeight);
+    // Back on the converter page only the hints still due show.
+    window->SelectPage(1);
+    window->SelectPage(0);
+    EXPECT_FALSE(Visible(L"ID_CON_FIRSTAID_ADDFILES"));
+    EXPECT_TRUE(Visible(L"ID_CON_FIRSTAID_CONVERT"));
+    EXPECT_TRUE(Visible(L"ID_CON_FIRSTAID_UNFOLD_LEFT"));
+    EXPECT_TRUE(Visible(L"ID_LAYOUT_FIRSTAID"));
+
+    click(L"ID_BTN_FIRSTAID_CONVERT");
+    click(L"ID_BTN_FIRSTAID_UNFOLD_LEFT");
+    EXPECT_FALSE(Visible(L"ID_LAYOUT_FIRSTAID"));
+    window->SelectPage(2);
+    window->SelectPage(0);
+    EXPECT_FALSE(Visible(L"ID_LAYOUT_FIRSTAID"));
+    // What was below the band now follows the control above it.
+    window->GetPaintManager()->UpdateLayout();
+    auto* parent = dynamic_cast<CContainerUI*>(band->GetParent());
+    ASSERT_NE(parent, nullptr);
+    const int at = parent->GetItemIndex(band);
+    ASSERT_GT(at, 0);
+    EXPECT_EQ(parent->GetItemAt(at + 1)->GetPos().top, parent->GetItemAt(at - 1)->GetPos().bottom);
     settings->IsShowFirstAidAddFiles = settings->IsShowFirstAidConvert = settings->IsShowFirstAidUnfoldLeft = 1;
 }
 

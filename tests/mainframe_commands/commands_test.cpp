@@ -371,6 +371,7 @@ TEST_F(CClickTest, RowContextMenuIsPreparedAndItsChoiceReachesTheList)
     Open();
     mainPane->contextArea = 1;
     mainPane->converting = true;
+    mainPane->completedRowSelected = true;
     desktop.clipboard.SetText(L"https://example.com/clip");
     runner.Choose(ID_LIST_RENAME);
     TNotifyUI msg;
@@ -382,9 +383,16 @@ TEST_F(CClickTest, RowContextMenuIsPreparedAndItsChoiceReachesTheList)
     EXPECT_TRUE(Has(log, "main: list command " + std::to_string(ID_LIST_RENAME)));
     CMenu* list = window->GetMenus()->GetSubMenu(MENU_MEDIA_LIST);
     EXPECT_TRUE(list->IsEnabled(ID_PASTE_VIDEO_URL));
-    EXPECT_FALSE(list->IsEnabled(ID_LIST_OPEN_DESTINATION));
+    EXPECT_TRUE(list->IsEnabled(ID_LIST_OPEN_DESTINATION));
     EXPECT_FALSE(list->IsEnabled(ID_START_CONVERTING));
     EXPECT_TRUE(list->IsEnabled(ID_STOP_CONVERTING));
+
+    // The pane's list has the last word: the history's menu never converts.
+    mainPane->historyShown = true;
+    runner.Choose(0);
+    window->Notify(msg);
+    EXPECT_FALSE(list->IsEnabled(ID_START_CONVERTING));
+    EXPECT_FALSE(list->IsEnabled(ID_STOP_CONVERTING));
 
     // The media manager's own menu on the converter page.
     mainPane->contextArea = 2;

@@ -3,6 +3,7 @@
 #pragma once
 #include "IMainPane.h"
 #include "IVXMMedia.h"
+#include "MainFrameCommands.h"
 #include "MainFrameDialogs.h"
 #include "MainPaneMaker.h"
 #include "VXMMainFrameWnd.h"
@@ -89,7 +90,18 @@ public:
         return true;
     }
     void OnListCommand(UINT id) override { Note("list command " + std::to_string(id)); }
-    void PrepareListMenu(CMenu&, bool manager) override { Note(manager ? "prepare manager menu" : "prepare list menu"); }
+    void PrepareListMenu(CMenu& menu, bool manager) override
+    {
+        Note(manager ? "prepare manager menu" : "prepare list menu");
+        if (manager) return;
+        // As the real lists: a selected completed row offers its output; the
+        // history never converts.
+        menu.Enable(ID_LIST_OPEN_DESTINATION, completedRowSelected);
+        if (historyShown) {
+            menu.Enable(ID_START_CONVERTING, false);
+            menu.Enable(ID_STOP_CONVERTING, false);
+        }
+    }
     int ContextArea(POINT) const override { return contextArea; }
     void JoinSelected() override { Note("join selected"); }
     void TakeSnapshot() override { Note("snapshot"); }
@@ -126,6 +138,8 @@ public:
 
     std::vector<CRecordedRow> rows;
     bool converting = false;
+    bool completedRowSelected = false;
+    bool historyShown = false;
     bool shutdownChecked = false;
     int contextArea = 0;
 

@@ -5,7 +5,9 @@
 #include "MainFrameMessages.h"
 #include "MainPaneUI.h"
 #include "MediaListItemUI.h"
+#include "MediaListUI.h"
 #include "MediaTags.h"
+#include "VXMMediaExports.h"
 #include "platform/text.h"
 #include "support/fake_media.h"
 #include "support/test_media.h"
@@ -218,6 +220,43 @@ TEST_P(CTagEditorTest, ASourceBeingConvertedByAnotherRowIsNotWrittenButTheRowKee
     ASSERT_EQ(ReadMediaTagsFromFile(media.source, read, L""), 1);
     EXPECT_EQ(read.album, L"Old Album");
     pane.reset();  // the rows go before their media
+}
+
+TEST_P(CTagEditorTest, ACueTrackKeepsTheSheetsTagsInItsCloneAndAnEditNeverReachesTheSheetsAudioFile)
+{
+    IVXMMedia* track = CreateVXMMediaObject(nullptr);
+    ASSERT_NE(track, nullptr);
+    track->SetSourcePath(media.source);
+    ASSERT_GE(track->Probe(), 0);
+    ASSERT_TRUE(pane->AddCueTrackRow(track, CCueRowInfo{L"The Band", L"Live Album", L"Opening", L"1"}));
+    CMediaListUI* list = pane->GetMediaList();
+    CMediaListItemUI* cueRow = list->FindItem(track);
+    ASSERT_NE(cueRow, nullptr);
+    EXPECT_TRUE(cueRow->IsFromCueSheet());
+    EXPECT_FALSE(row->IsFromCueSheet());
+    EXPECT_EQ(cueRow->GetTags().title, L"Opening");
+
+    // A clone is a track of the same sheet.
+    TNotifyUI clone;
+    clone.sType = L"item_clone";
+    clone.pSender = cueRow;
+    pane->Notify(clone);
+    CMediaListItemUI* copy = list->GetMediaItem(list->GetCount() - 1);
+    ASSERT_NE(copy, cueRow);
+    EXPECT_TRUE(copy->IsFromCueSheet());
+    EXPECT_EQ(copy->GetTags().title, L"Opening");
+    EXPECT_EQ(copy->GetTags().album, L"Live Album");
+    EXPECT_EQ(copy->GetTags().track, L"1");
+
+    auto editor = std::make_unique<CEditMusicDlg>(cueRow);
+    ASSERT_NE(editor->Create(nullptr, L"VXMEditMusicDlg", WS_POPUP, 0), nullptr);
+    Control(*editor, L"IDC_EDIT_TITLE")->SetText(L"Opening (edited)");
+    Click(*editor, L"ID_BUTTON_OK");
+    EXPECT_EQ(cueRow->GetTags().title, L"Opening (edited)");
+    VXM_MEDIA_TAGS read;
+    ASSERT_EQ(ReadMediaTagsFromFile(media.source, read, L""), 1);
+    EXPECT_EQ(read.title, L"Old Title");
+    EXPECT_EQ(read.album, L"Old Album");
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, CTagEditorTest,

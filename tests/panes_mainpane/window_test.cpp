@@ -5,6 +5,7 @@
 
 #include "DBHelper.h"
 #include "IProfile.h"
+#include "MainFrameCommands.h"
 #include "MainPaneMaker.h"
 #include "MainPaneUI.h"
 #include "MediaHandler.h"
@@ -27,9 +28,16 @@
 #include "ui/UILib.h"
 #include "ui/UIMessagePump.h"
 #include "FakeDesktop.h"
+#include "UIMenuScript.h"
+#include "ui/UIMenu.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -560,6 +568,93 @@ TEST_F(CPaneWindowTest, ALanguageSwitchFillsTheOpenChooserAndTheBurnersChoicesIn
     language->SetLang(was);
     window->GetPaintManager()->SendNotify(root, L"language_changed");
     EXPECT_EQ(shownDesc(), desc);
+// The row context menu opened over the list tab, answered by the script.
+void OpenRowMenu(CVXMMainFrameWnd* window, CControlUI* over)
+{
+    const RECT& rc = over->GetPos();
+    const QPoint screen = window->GetWidget()->mapToGlobal(QPoint((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2));
+    TNotifyUI msg;
+    msg.sType = L"media_contextmenu";
+    msg.wParam = static_cast<WPARAM>(screen.x());
+    msg.lParam = static_cast<LPARAM>(screen.y());
+    window->Notify(msg);
+}
+
+TEST_F(CPaneWindowTest, ACompletedRowsOutputIsShownSelectedFromTheRowMenuAndTheHistoryMenuNeverConverts)
+{
+    vxmtest::CTempDir dir;
+    const std::string out = dir.File("a.mp4");
+    std::ofstream(out) << "x";
+    Add(L"a");
+    media[0]->outputPath = Utf8ToWide(out);
+    ASSERT_TRUE(pane->ConvertAll());
+    media[0]->state = 0;
+    PostMessageW(hwnd, WM_VXM_JOB_FINISHED, 0, reinterpret_cast<LPARAM>(media[0].get()));
+    ASSERT_TRUE(Pump([&] { return list->GetMediaItem(0)->GetStatus() == ITEM_STATUS_DONE; }));
+    list->SelectItem(0);
+    window->GetPaintManager()->UpdateLayout();
+
+    CScriptedMenuRunner runner;
+    CMenuRunnerScope scope(&runner);
+    runner.Choose(ID_LIST_OPEN_DESTINATION);
+    OpenRowMenu(window, Find(L"ID_TAB_LISTS"));
+    ASSERT_EQ(runner.shown.size(), 1u);
+    CMenu* menu = window->GetMenus()->GetSubMenu(MENU_MEDIA_LIST);
+    EXPECT_TRUE(menu->IsEnabled(ID_LIST_OPEN_DESTINATION));
+    EXPECT_TRUE(menu->IsEnabled(ID_START_CONVERTING));
+    EXPECT_FALSE(menu->IsEnabled(ID_STOP_CONVERTING));
+    EXPECT_NE(std::find(desktop.Calls().begin(), desktop.Calls().end(), L"Shell.ShowInFolder: " + Utf8ToWide(out)),
+              desktop.Calls().end());
+
+    // The history page: its rows are never converted from the menu.
+    auto* tab = dynamic_cast<CTabLayoutUI*>(Find(L"ID_TAB_LISTS"));
+    ASSERT_NE(tab, nullptr);
+    tab->SelectItem(2);
+    window->GetPaintManager()->UpdateLayout();
+    runner.Choose(0);
+    OpenRowMenu(window, tab);
+    ASSERT_EQ(runner.shown.size(), 2u);
+    EXPECT_FALSE(menu->IsEnabled(ID_START_CONVERTING));
+    EXPECT_FALSE(menu->IsEnabled(ID_STOP_CONVERTING));
+}
+
+TEST_F(CPaneWindowTest, DeleteRemovesEverySelectedRowButNotWhileANameIsTyped)
+{
+    for (const wchar_t* title : {L"a", L"b", L"c", L"d"}) Add(title);
+    list->SelectItem(0, true);
+    list->SelectMultiItem(2, true);
+    ASSERT_EQ(list->GetSelectedItems(), (std::vector<int>{0, 2}));
+    auto pressDelete = [this] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+        QApplication::sendEvent(window->GetWidget(), &press);
+    };
+
+    CMediaListItemUI* b = list->GetMediaItem(1);
+    b->ShowNameEdit(true);
+    pressDelete();
+    EXPECT_EQ(list->GetCount(), 4);
+    b->ShowNameEdit(false);
+
+    list->GetMediaItem(2)->SetFocus();
+    pressDelete();
+    ASSERT_EQ(list->GetCount(), 2);
+    EXPECT_EQ(list->GetMediaItem(0)->GetMedia(), media[1].get());
+    EXPECT_EQ(list->GetMediaItem(1)->GetMedia(), media[3].get());
+}
+
+TEST_F(CPaneWindowTest, TheOutputFolderFieldFollowsSetOutputFolderAtOnce)
+{
+    vxmtest::CTempDir dir;
+    const std::wstring chosen = Utf8ToWide(dir.Path());
+    auto* settingsPane = dynamic_cast<CProfileSettingsPaneUI*>(pane->GetProfileSettingsPane());
+    ASSERT_NE(settingsPane, nullptr);
+    CPropListItemUI* folder = settingsPane->GetRow(CProfileSettingsPaneUI::kFolder);
+    ASSERT_NE(folder, nullptr);
+    ASSERT_NE(folder->GetValueText().rfind(chosen, 0), 0u);
+    desktop.files.folderAnswer = chosen;
+    window->OnCommand(ID_SET_OUTPUT_FOLDER);
+    EXPECT_EQ(settings->OutputFolder, chosen);
+    EXPECT_EQ(folder->GetValueText().rfind(chosen, 0), 0u) << WideToUtf8(folder->GetValueText());
 }
 
 }  // namespace

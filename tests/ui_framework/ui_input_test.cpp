@@ -239,3 +239,32 @@ TEST_F(CInputFixture, HoverEnterAndLeaveFollowTheMouse)
     SendMouse(widget, QEvent::MouseMove, QPoint(5, 200), Qt::NoButton);
     EXPECT_FALSE(add->GetButtonState() & UISTATE_HOT);
 }
+
+TEST(CWheelHoverTest, AfterAWheelScrollHoverAndTooltipBelongToTheControlNowUnderTheMouse)
+{
+    std::wstring markup = L"<Window size=\"300,200\"><VerticalLayout name=\"root\" vscrollbar=\"true\">";
+    for (int i = 0; i < 20; ++i) {
+        const std::wstring n = std::to_wstring(i);
+        markup += L"<Button name=\"b" + n + L"\" height=\"30\" text=\"row " + n + L"\" tooltip=\"tip " + n + L"\" />";
+    }
+    markup += L"</VerticalLayout></Window>";
+    CMarkupWindow wnd(markup);
+    ASSERT_NE(wnd.Create(nullptr, L"wheel", 0, 0), nullptr);
+    wnd.ShowWindow(true);
+    ASSERT_TRUE(PumpUntil([&] { return wnd.Count(L"windowinit:root") == 1; }));
+    auto* first = wnd.Find<CButtonUI>(L"b0");
+    const QPoint pt = CenterOf(first);
+    wnd.DeliverMessage(WM_MOUSEMOVE, 0, MAKELPARAM(pt.x(), pt.y()));
+    ASSERT_TRUE(first->GetButtonState() & UISTATE_HOT);
+
+    const QPoint screen = wnd.GetWidget()->mapToGlobal(pt);
+    wnd.DeliverMessage(WM_MOUSEWHEEL, static_cast<WPARAM>(MAKELPARAM(0, static_cast<WORD>(-120))), MAKELPARAM(screen.x(), screen.y()));
+    CControlUI* under = wnd.Manager().FindControl(POINT{pt.x(), pt.y()});
+    ASSERT_NE(under, nullptr);
+    ASSERT_NE(under, first);
+    EXPECT_FALSE(first->GetButtonState() & UISTATE_HOT);
+    EXPECT_TRUE(static_cast<CButtonUI*>(under)->GetButtonState() & UISTATE_HOT);
+    EXPECT_EQ(wnd.Manager().GetHover(), under);
+    wnd.DestroyWindow();
+    PumpFor(20);
+}

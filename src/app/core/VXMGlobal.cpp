@@ -365,10 +365,10 @@ int OpenInExplorer(const std::wstring& path, HWND /*owner*/)
     fs::path target = ToPath(path);
     std::error_code ec;
     if (!fs::exists(target, ec)) return VXM_SHELL_FILE_NOT_FOUND;
-    // A file is shown through its folder.
-    fs::path folder = fs::is_directory(target, ec) ? target : target.parent_path();
-    if (folder.empty()) folder = ".";
-    return OpenFolderInFileManager(FromPath(folder)) ? VXM_SHELL_OK : VXM_SHELL_NO_ASSOCIATION;
+    // A file is shown selected in its folder.
+    if (!fs::is_directory(target, ec))
+        return ShowFileInFileManager(FromPath(fs::absolute(target, ec))) ? VXM_SHELL_OK : VXM_SHELL_NO_ASSOCIATION;
+    return OpenFolderInFileManager(FromPath(target)) ? VXM_SHELL_OK : VXM_SHELL_NO_ASSOCIATION;
 }
 
 std::wstring GetOnlineHelpURL()

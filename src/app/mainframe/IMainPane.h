@@ -122,6 +122,8 @@ public:
     }
     // The list tab shows the list (tab 1).
     virtual void ShowListTab() {}
+    // The output folder setting changed: the pane's folder field follows.
+    virtual void OnOutputFolderChanged() {}
 };
 
 class IPlayerPane {

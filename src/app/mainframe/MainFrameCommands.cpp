@@ -24,6 +24,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
 #include <cstdio>
 #include <filesystem>
 
@@ -154,10 +155,36 @@ void CVXMMainFrameWnd::HideFirstAid(const wchar_t* content)
     if (std::wstring(content) == L"ID_CON_FIRSTAID_ADDFILES") s.IsShowFirstAidAddFiles = 0;
     else if (std::wstring(content) == L"ID_CON_FIRSTAID_CONVERT") s.IsShowFirstAidConvert = 0;
     else if (std::wstring(content) == L"ID_CON_FIRSTAID_UNFOLD_LEFT") s.IsShowFirstAidUnfoldLeft = 0;
-    if (!s.IsShowFirstAidAddFiles && !s.IsShowFirstAidConvert && !s.IsShowFirstAidUnfoldLeft) {
-        m_firstAidVisible = false;
-        ShowControl(L"ID_LAYOUT_FIRSTAID", false);
+    ShowDueFirstAid();
+}
+
+void CVXMMainFrameWnd::ShowDueFirstAid()
+{
+    CControlUI* band = Find(L"ID_LAYOUT_FIRSTAID");
+    if (!band || !m_settings) return;
+    const CVXMSettings& s = *m_settings;
+    const std::pair<const wchar_t*, bool> hints[] = {
+        {L"ID_CON_FIRSTAID_ADDFILES", s.IsShowFirstAidAddFiles != 0},
+        {L"ID_CON_FIRSTAID_CONVERT", s.IsShowFirstAidConvert != 0},
+        {L"ID_CON_FIRSTAID_UNFOLD_LEFT", s.IsShowFirstAidUnfoldLeft != 0},
+    };
+    if (m_firstAidHeight < 0) m_firstAidHeight = band->GetFixedHeight();
+    int height = m_firstAidHeight;
+    bool any = false;
+    for (const auto& [name, due] : hints) {
+        CControlUI* hint = Find(name);
+        if (!hint) continue;
+        hint->SetVisible(due && m_page == 0);
+        any |= due;
+        if (!due) height -= hint->GetFixedHeight();
     }
+    m_firstAidVisible = any;
+    // A band of fixed height shrinks by the hints gone.
+    if (m_firstAidHeight > 0) band->SetFixedHeight(std::max(0, height));
+    band->SetVisible(any && m_page == 0);
+    // What lies below moves up at once: no empty block is left painted.
+    if (CControlUI* parent = band->GetParent()) parent->NeedUpdate();
+    m_PaintManager.Invalidate();
 }
 
 void CVXMMainFrameWnd::HideAllFirstAid()
@@ -259,7 +286,14 @@ void CVXMMainFrameWnd::ShowOptions()
     if (result == 0) {
         m_settings->Save();
         ApplyLanguageCommand(0);
+        OutputFolderChanged();
     }
+}
+
+void CVXMMainFrameWnd::OutputFolderChanged()
+{
+    for (IMainPane* pane : {m_mainPane, m_burnPane})
+        if (pane) pane->OnOutputFolderChanged();
 }
 
 void CVXMMainFrameWnd::OpenOutputFolder()
@@ -345,6 +379,7 @@ bool CVXMMainFrameWnd::OnCommand(UINT id)
         if (!chosen.empty()) {
             setting = chosen;
             m_settings->Save();
+            if (output) OutputFolderChanged();
         }
         break;
     }
@@ -547,14 +582,14 @@ LRESULT CVXMMainFrameWnd::OnInitMenuPopup(CMenu* menu)
     IMainPane* pane = GetActivePane();
     if (menu == m_menus->GetSubMenu(MENU_MEDIA_LIST) || menu == m_menus->GetSubMenu(MENU_MEDIAMAN)) {
         bool manager = menu == m_menus->GetSubMenu(MENU_MEDIAMAN);
-        if (pane) pane->PrepareListMenu(*menu, manager);
         if (!manager) {
             bool converting = pane && pane->IsConverting();
             menu->Enable(ID_PASTE_VIDEO_URL, Desktop().clipboard && Desktop().clipboard->HasText());
-            menu->Enable(ID_LIST_OPEN_DESTINATION, false);
             menu->Enable(ID_START_CONVERTING, !converting);
             menu->Enable(ID_STOP_CONVERTING, converting);
         }
+        // The list shown has the last word (the history list never converts).
+        if (pane) pane->PrepareListMenu(*menu, manager);
     } else if (menu == m_menus->GetSubMenu(MENU_PLAYER)) {
         if (m_playerPane) m_playerPane->PreparePlayerMenu(*menu);
     }

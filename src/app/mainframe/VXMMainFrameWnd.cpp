@@ -172,20 +172,7 @@ void CVXMMainFrameWnd::InitWindow()
     StartModuleVersionCheck();
     ShowControl(L"ID_LAYOUT_MEDIA_MAN", m_settings->ShowMM != 0);
 
-    bool addFiles = m_settings->IsShowFirstAidAddFiles != 0;
-    bool convert = m_settings->IsShowFirstAidConvert != 0;
-    bool unfold = m_settings->IsShowFirstAidUnfoldLeft != 0;
-    if (Find(L"ID_LAYOUT_FIRSTAID")) {
-        if (!addFiles && !convert && !unfold) {
-            ShowControl(L"ID_LAYOUT_FIRSTAID", false);
-        } else {
-            ShowControl(L"ID_CON_FIRSTAID_ADDFILES", addFiles);
-            ShowControl(L"ID_CON_FIRSTAID_CONVERT", convert);
-            ShowControl(L"ID_CON_FIRSTAID_UNFOLD_LEFT", unfold);
-            m_firstAidVisible = true;
-            ShowControl(L"ID_LAYOUT_FIRSTAID", true);
-        }
-    }
+    ShowDueFirstAid();
     ShowStatusMessage(std::wstring());
 
     if (CControlUI* c = Find(L"ID_PANE_VIDEO_BURNER")) m_burnPane = dynamic_cast<IMainPane*>(c);
@@ -275,7 +262,7 @@ void CVXMMainFrameWnd::ShowPage(int page)
         ShowControl(L"ID_BTN_HIDE_LEFT", mediaMan);
         ShowControl(L"ID_BTN_SHOW_RIGHT", !right);
         ShowControl(L"ID_BTN_HIDE_RIGHT", right);
-        if (m_firstAidVisible) ShowControl(L"ID_LAYOUT_FIRSTAID", true);
+        ShowDueFirstAid();
     } else if (page == 1) {
         ShowControl(L"ID_LAYOUT_MAIN", false);
         ShowControl(L"ID_LABEL_STATUS_BOTTOM", false);

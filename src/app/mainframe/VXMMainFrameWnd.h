@@ -70,6 +70,10 @@ public:
     void CloseMainWindow();
     void ShowOptions();
     void OpenOutputFolder();
+    // Both panes show the output folder setting again.
+    void OutputFolderChanged();
+    // A first-use hint ("ID_CON_FIRSTAID_...") is dismissed for good.
+    void HideFirstAid(const wchar_t* content);
     void OpenSnapshotFolder();
     // The copy of the menu file the window's popups come from (null when it did not load).
     CMenu* GetMenus() const { return m_menus.get(); }
@@ -135,8 +139,10 @@ private:
     // Commands, menus, drops (MainFrameCommands.cpp, MainFrameAddMedia.cpp).
     void OnClickCommand(const std::wstring& name, CControlUI* sender, bool& taken);
     bool NotifyMap(TNotifyUI& msg);
-    void HideFirstAid(const wchar_t* content);
     void HideAllFirstAid();
+    // The hints still due show on the converter page; the band fits them and
+    // goes with the last one.
+    void ShowDueFirstAid();
     void ToggleMediaManager();
     void ToggleRightColumn();
     void OnFullScreen(bool on);
@@ -172,6 +178,7 @@ private:
     bool m_fullScreen = false;
     RECT m_savedRect{};
     bool m_firstAidVisible = false;
+    int m_firstAidHeight = -1;  // the band's height in the skin, read once
     bool m_stopping = false;  // rows are being stopped for a close
     int m_page = 0;
     static constexpr int kSlotCount = 16;

@@ -115,7 +115,10 @@ void CEditMusicDlg::Accept()
     m_row->SetTags(tags);
 
     const bool toSource = m_row->GetStatus() != ITEM_STATUS_DONE;
-    if (toSource && !SourceIsFree()) {
+    if (toSource && m_row->IsFromCueSheet()) {
+        LogInfoW(kCategory, L"%ls holds a whole cue sheet; the track's tags go into its output only",
+                 m_media ? m_media->GetSourcePath().c_str() : L"");
+    } else if (toSource && !SourceIsFree()) {
         LogInfoW(kCategory, L"%ls is being converted; its tags go into the output only",
                  m_media ? m_media->GetSourcePath().c_str() : L"");
     } else if (m_media && WriteMediaTags(m_media, tags, toSource ? 1 : 0, 1) != 1) {

@@ -88,7 +88,13 @@ void CHistoryListItemUI::SendStatus(UINT textId, const std::wstring* arg)
 void CHistoryListItemUI::ShowFileInFolder(const std::wstring& path)
 {
     if (path.empty()) return;
-    SendStatus(OpenInExplorer(path) == VXM_SHELL_FILE_NOT_FOUND ? kTextFileNotFound : 0);
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::path(path), ec)) {
+        SendStatus(kTextFileNotFound);
+        return;
+    }
+    if (IShell* shell = Desktop().shell) shell->ShowInFolder(path);
+    SendStatus(0);
 }
 
 bool CHistoryListItemUI::IsSourceAvailable() const

@@ -74,7 +74,7 @@ public:
 
     // The row context menu while the history shows.
     void UpdateContextMenu(CMenu* menu) const;
-    bool OnMenuCommand(UINT id);
+    bool OnMenuCommand(UINT id) override;
     void RemoveSelected();
     void RemoveAllItems();
     void CopyURLToClipboard();

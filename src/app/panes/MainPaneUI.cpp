@@ -336,6 +336,11 @@ void CMainPaneUI::ShowCurrentProfileSettings(CMediaListItemUI* row)
 #endif
 }
 
+void CMainPaneUI::OnOutputFolderChanged()
+{
+    if (auto* settings = dynamic_cast<CProfileSettingsPaneUI*>(m_profileSettings)) settings->RefreshOutputFolder();
+}
+
 void CMainPaneUI::SetStatusText(const std::wstring& text)
 {
     if (m_frame) m_frame->ShowStatusMessage(text);
@@ -572,6 +577,7 @@ bool CMainPaneUI::AddCueTrackRow(IVXMMedia* track, const CCueRowInfo& info)
     tags.title = info.title;
     tags.track = info.trackNumber;
     row->SetTags(tags);
+    row->SetFromCueSheet(true);
     return true;
 }
 
@@ -622,6 +628,13 @@ void CMainPaneUI::RefreshEffectMark(IVXMMedia* media)
 
 // ---- converting -------------------------------------------------------------------------
 
+void CMainPaneUI::HideConvertHint()
+{
+    if (m_frame) m_frame->HideFirstAid(L"ID_CON_FIRSTAID_CONVERT");
+    else if (CControlUI* hint = m_paintManager ? m_paintManager->FindControl(L"ID_CON_FIRSTAID_CONVERT") : nullptr)
+        hint->SetVisible(false);
+}
+
 bool CMainPaneUI::IsConverting() const
 {
     return m_queue.AnyConverting();
@@ -630,8 +643,7 @@ bool CMainPaneUI::IsConverting() const
 void CMainPaneUI::OnConvertClick()
 {
     SendUsageAction(32, m_burn ? 101 : 100);
-    if (m_paintManager)
-        if (CControlUI* hint = m_paintManager->FindControl(L"ID_CON_FIRSTAID_CONVERT")) hint->SetVisible(false);
+    HideConvertHint();
     if (CheckBurn() && m_mediaList) ConvertAll();
 }
 
@@ -981,6 +993,9 @@ void CMainPaneUI::PrepareListMenu(CMenu& menu, bool mediaManager)
         m_historyList->UpdateContextMenu(&menu);
     } else if (m_mediaList) {
         m_mediaList->UpdateContextMenu(&menu);
+        const bool converting = IsConverting();
+        menu.Enable(32801, !converting);
+        menu.Enable(32802, converting);
     }
 }
 
@@ -1111,8 +1126,17 @@ void CMainPaneUI::OnItemClone(CControlUI* sender)
     auto* row = dynamic_cast<CMediaListItemUI*>(sender);
     if (!row || !row->GetMedia()) return;
     if (IVXMMedia* copy = CreateVXMMediaObject(row->GetMedia())) {
-        if (!AddFileRow(-1, copy)) copy->Release();
-        else OnListChanged();
+        CMediaListItemUI* clone = AddFileRow(-1, copy);
+        if (!clone) {
+            copy->Release();
+            return;
+        }
+        // A cue track's copy keeps the sheet's tags, not the whole file's.
+        if (row->IsFromCueSheet()) {
+            clone->SetTags(row->GetTags());
+            clone->SetFromCueSheet(true);
+        }
+        OnListChanged();
     }
 }
 
@@ -1177,8 +1201,7 @@ void CMainPaneUI::Notify(TNotifyUI& msg)
             ShowSettingsPage(page);
         } else if (name == (m_burn ? L"ID_BTN_DVD_PROFILE_CATEGORY" : L"ID_BTN_PROFILE_CATEGORY") ||
                    name == (m_burn ? L"ID_BTN_DVD_PROFILE" : L"ID_BTN_PROFILE")) {
-            if (m_paintManager)
-                if (CControlUI* hint = m_paintManager->FindControl(L"ID_CON_FIRSTAID_CONVERT")) hint->SetVisible(false);
+            HideConvertHint();
             ShowProfileWnd();
         }
         return;

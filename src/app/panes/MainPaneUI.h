@@ -70,6 +70,8 @@ public:
     // Convert all: true when a row started.
     bool ConvertAll() override;
     void OnConvertClick();
+    // The converter's first-use hint goes (the main window's, when there is one).
+    void HideConvertHint();
     // The end of a media's job; the row's profile, null when no row holds it
     // (valid until the row goes).
     IProfile* OnJobFinished(IVXMMedia* media, int exitCode);
@@ -94,6 +96,7 @@ public:
 
     // What the main window's commands ask of a media pane.
     void RefreshListState() override { OnListChanged(); }
+    void OnOutputFolderChanged() override;
     void ShowRowProfile(CControlUI* row) override;
     void RefreshSelection(bool withPreview) override;
     void OnTransStarted() override { SetMergeButtonsEnabled(false); }

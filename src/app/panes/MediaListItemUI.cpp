@@ -591,6 +591,12 @@ void CMediaListItemUI::ShowNameEdit(bool show)
     Show(L"ID_BUTTON_ITEM_CLONE", !show);
 }
 
+bool CMediaListItemUI::IsNameEditShown() const
+{
+    CControlUI* box = Sub(L"ID_CONTAINER_ITEM_EDIT_NAME");
+    return box && box->IsVisible();
+}
+
 void CMediaListItemUI::ApplyNameEdit()
 {
     CControlUI* edit = Sub(L"ID_EDIT_ITEM_CHANGE_FILENAME");
@@ -618,7 +624,8 @@ void CMediaListItemUI::ShowOutputInFolder()
     if (!m_media) return;
     const std::wstring out = m_media->GetOutputPath();
     std::error_code ec;
-    if (!out.empty() && std::filesystem::is_regular_file(std::filesystem::path(out), ec)) OpenInExplorer(out);
+    if (out.empty() || !std::filesystem::is_regular_file(std::filesystem::path(out), ec)) return;
+    if (IShell* shell = Desktop().shell) shell->ShowInFolder(out);
 }
 
 bool CMediaListItemUI::IsJoinedItem() const

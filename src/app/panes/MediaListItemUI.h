@@ -39,6 +39,8 @@ public:
 
     // Rename: the edit opens and closes; applying keeps a changed, valid name.
     virtual void ShowNameEdit(bool show);
+    // True while the output name is being edited.
+    bool IsNameEditShown() const;
     virtual void ApplyNameEdit();
     bool SetOutputName(std::wstring text);
 
@@ -75,6 +77,10 @@ public:
     const VXM_MEDIA_TAGS& GetTags() const { return m_tags; }
     void SetTags(const VXM_MEDIA_TAGS& tags) { m_tags = tags; m_hasTags = true; }
     bool HasTags() const { return m_hasTags; }
+    // A track of a cue sheet: its tags are the sheet's, and its source is the
+    // whole sheet's audio file, which never takes one track's tags.
+    void SetFromCueSheet(bool fromCue) { m_fromCueSheet = fromCue; }
+    bool IsFromCueSheet() const { return m_fromCueSheet; }
     // Opens the folder of the output file when it exists.
     void ShowOutputInFolder();
     bool IsJoinedItem() const;
@@ -168,6 +174,7 @@ protected:
     bool m_tagEditOff = false;
     VXM_MEDIA_TAGS m_tags;
     bool m_hasTags = false;
+    bool m_fromCueSheet = false;
     std::wstring m_shownImage;
     std::wstring m_statusToolTip;  // why the last conversion failed
     std::wstring m_thumbFile;

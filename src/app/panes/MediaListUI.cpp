@@ -10,6 +10,7 @@
 #include "VXMMediaBase.h"
 #include "VXMSettings.h"
 #include "platform/messages.h"
+#include "ui/UIEdit.h"
 #include "ui/UIMenu.h"
 #include "ui/desktop/Desktop.h"
 
@@ -141,6 +142,12 @@ void CMediaListUI::DoEvent(TEventUI& event)
             }
             manager->SendNotify(this, L"media_contextmenu", static_cast<WPARAM>(pt.x), static_cast<LPARAM>(pt.y));
         }
+        return;
+    }
+    // Delete removes the selected rows, as the menu's "Remove" does; never
+    // while a name is being typed.
+    if (event.Type == UIEVENT_KEYDOWN && event.chKey == VK_DELETE) {
+        if (!IsEditingName()) OnMenuCommand(32791);
         return;
     }
     CListUI::DoEvent(event);
@@ -570,7 +577,24 @@ void CMediaListUI::UpdateContextMenu(CMenu* menu) const
 
 void CMediaListUI::RemoveSelected()
 {
-    if (CMediaListItemUI* row = GetSelectedMediaItem()) RemoveItem(row);
+    std::vector<CMediaListItemUI*> rows;
+    for (int index : GetSelectedItems())
+        if (CMediaListItemUI* row = GetMediaItem(index)) rows.push_back(row);
+    if (rows.empty()) return;
+    // From the last: a segment row goes before its parent would take it along.
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+        if (GetItemIndex(*it) >= 0) ReleaseRowAndChildren(*it);
+    if (m_joinMode) SetJoinMode(true);
+    SendRemoved();
+}
+
+bool CMediaListUI::IsEditingName() const
+{
+    CPaintManagerUI* manager = GetManager();
+    if (manager && dynamic_cast<CEditUI*>(manager->GetFocus())) return true;
+    for (int i = 0; i < GetCount(); ++i)
+        if (CMediaListItemUI* row = GetMediaItem(i); row && row->IsNameEditShown()) return true;
+    return false;
 }
 
 void CMediaListUI::CheckSelected()

@@ -98,12 +98,13 @@ public:
     // The list's context menu: whether an entry is offered, and the
     // commands the list handles itself (true when it took the id).
     bool IsMenuEntryEnabled(UINT id, bool clipboardHasText) const;
-    bool OnMenuCommand(UINT id);
+    virtual bool OnMenuCommand(UINT id);
     // Notifications of the rows; true when handled.
     bool HandleNotify(TNotifyUI& msg);
     void CheckAll(bool check);
     // Greys the entries of the list's context menu that are not offered now.
     void UpdateContextMenu(CMenu* menu) const;
+    // Every selected row goes (with its segment rows), one notice for all.
     void RemoveSelected();
     void CheckSelected();
     void UncheckSelected();
@@ -112,6 +113,8 @@ public:
     void OpenSourceLocation();
     void OpenDestinationLocation();
     CMediaListItemUI* GetSelectedMediaItem() const;
+    // A row's name edit is open or an edit field has the focus.
+    bool IsEditingName() const;
 
     // The downloader's reports on the online row of the record's media
     // (nothing when the list has no such row; MediaListDownloads.cpp).

@@ -294,11 +294,10 @@ void CProfileSettingsPaneUI::LoadProfile(IProfileGroup* group, const std::wstrin
             m_rows[r]->SetTextButtonEnabled(false);
         }
 
-    const std::wstring profileFolder = JoinPath(CVXMSettings::GetInstance()->OutputFolder, p->GetFolder());
+    const std::wstring profileFolder = ProfileOutputFolder();
     if (CPropListItemUI* folder = m_rows[kFolder]) {
-        const std::wstring shown = p->GetFolder().empty() ? CVXMSettings::GetInstance()->OutputFolder : profileFolder;
-        folder->SetValueText(shown);
-        folder->SetValueToolTip(shown);
+        folder->SetValueText(profileFolder);
+        folder->SetValueToolTip(profileFolder);
     }
 
     ApplyStoredValues();
@@ -314,6 +313,23 @@ void CProfileSettingsPaneUI::LoadProfile(IProfileGroup* group, const std::wstrin
     }
     FitSections();
     m_quiet = false;
+}
+
+std::wstring CProfileSettingsPaneUI::ProfileOutputFolder() const
+{
+    const std::wstring& output = CVXMSettings::GetInstance()->OutputFolder;
+    const IProfile* p = m_profile.get();
+    return !p || p->GetFolder().empty() ? output : JoinPath(output, p->GetFolder());
+}
+
+void CProfileSettingsPaneUI::RefreshOutputFolder()
+{
+    CPropListItemUI* folder = m_rows[kFolder];
+    if (!folder || !m_profile) return;
+    const std::wstring own = m_media ? m_media->GetOutputFolder() : std::wstring();
+    const std::wstring shown = own.empty() ? ProfileOutputFolder() : own;
+    folder->SetValueText(shown);
+    folder->SetValueToolTip(shown);
 }
 
 void CProfileSettingsPaneUI::FitSections()

@@ -61,6 +61,9 @@ public:
     // Size mode without the source's bit rate: the profile's bit rate is
     // shown, selected and fixed.
     void RefreshVideoBitrate();
+    // The output folder setting changed: the folder row shows it (a media's
+    // own folder stays).
+    void RefreshOutputFolder();
 
     // The page shown: one section (0 basic, 1 audio, 2 video) under its
     // heading, the other two folded. Where an audio group hides the video
@@ -90,6 +93,8 @@ private:
     // The section on screen: the one asked for, else (video of an audio group) the basic one.
     int SectionOnScreen() const;
     void ApplyMedia(const std::wstring* text, const std::wstring& profileFolder);
+    // The folder the profile writes into under the output folder setting.
+    std::wstring ProfileOutputFolder() const;
     int RowIndexOf(CControlUI* sender) const;
     CPropListItemUI* RowOfKey(const std::string& key) const;
 

@@ -15,6 +15,7 @@ bool CQtShell::Open(const std::wstring& target)
 bool CQtShell::ShowInFolder(const std::wstring& path)
 {
     QFileInfo info(QString::fromStdWString(path));
+    if (info.isFile()) return ShowFileInFileManager(info.absoluteFilePath().toStdWString());
     QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
     if (!QFileInfo(folder).isDir()) return false;
     return OpenFolderInFileManager(folder.toStdWString());
