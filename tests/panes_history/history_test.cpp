@@ -5,6 +5,7 @@
 #include "CppSQLite3.h"
 #include "DBHelper.h"
 #include "HistoryListUI.h"
+#include "MainFrameCommands.h"
 #include "MainPaneMaker.h"
 #include "MainPaneUI.h"
 #include "MediaManagerListUI.h"
@@ -17,10 +18,16 @@
 #include "ui/UILib.h"
 #include "ui/UIMenu.h"
 #include "FakeDesktop.h"
+#include "UIMenuScript.h"
+
+#include <QPoint>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -221,6 +228,47 @@ TEST_F(HistoryPanes, ARefusedChangeLeavesRowsAndCountsAndSaysSo)
     for (const std::wstring& call : desktop.Calls())
         boxes += call.find(L"The history could not be changed") != std::wstring::npos;
     EXPECT_EQ(boxes, 2);
+}
+
+TEST_F(HistoryPanes, TheRowMenuOffersAnExistingOutputShownSelectedAndNeverConverting)
+{
+    std::ofstream(out.File("a.mp4")) << "x";
+    Open();
+    Choose(MEDIAMAN_PROFILE, L"phone-mp4");
+    ASSERT_EQ(history->GetCount(), 2);
+    int present = -1;
+    for (int i = 0; i < history->GetCount(); ++i)
+        if (history->GetHistoryItem(i)->GetOutputPath() == W(out.File("a.mp4"))) present = i;
+    ASSERT_GE(present, 0);
+    CScriptedMenuRunner runner;
+    CMenuRunnerScope scope(&runner);
+    CMenu* menu = window->GetMenus()->GetSubMenu(MENU_MEDIA_LIST);
+    ASSERT_NE(menu, nullptr);
+    auto openMenu = [&](UINT choice) {
+        window->GetPaintManager()->UpdateLayout();
+        const RECT& rc = history->GetPos();
+        const QPoint screen = window->GetWidget()->mapToGlobal(QPoint((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2));
+        runner.Choose(choice);
+        TNotifyUI msg;
+        msg.sType = L"media_contextmenu";
+        msg.wParam = static_cast<WPARAM>(screen.x());
+        msg.lParam = static_cast<LPARAM>(screen.y());
+        window->Notify(msg);
+    };
+
+    history->SelectItem(present);
+    openMenu(ID_LIST_OPEN_DESTINATION);
+    ASSERT_EQ(runner.shown.size(), 1u);
+    EXPECT_TRUE(menu->IsEnabled(ID_LIST_OPEN_DESTINATION));
+    EXPECT_FALSE(menu->IsEnabled(ID_START_CONVERTING));
+    EXPECT_FALSE(menu->IsEnabled(ID_STOP_CONVERTING));
+    EXPECT_NE(std::find(desktop.Calls().begin(), desktop.Calls().end(), L"Shell.ShowInFolder: " + W(out.File("a.mp4"))),
+              desktop.Calls().end());
+
+    // The other row's output is gone: nothing to show.
+    history->SelectItem(1 - present);
+    openMenu(0);
+    EXPECT_FALSE(menu->IsEnabled(ID_LIST_OPEN_DESTINATION));
 }
 
 TEST_F(HistoryPanes, NewConversionsJoinTheirNodeAndTheShownList)

@@ -568,6 +568,12 @@ TEST_F(CPaneWindowTest, ALanguageSwitchFillsTheOpenChooserAndTheBurnersChoicesIn
     language->SetLang(was);
     window->GetPaintManager()->SendNotify(root, L"language_changed");
     EXPECT_EQ(shownDesc(), desc);
+}
+
+}  // namespace
+
+namespace {
+
 // The row context menu opened over the list tab, answered by the script.
 void OpenRowMenu(CVXMMainFrameWnd* window, CControlUI* over)
 {
