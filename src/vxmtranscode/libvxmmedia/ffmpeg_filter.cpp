@@ -334,6 +334,15 @@ int finish_input_chain(FilterGraph* fg, InputStream* ist, AVFilterContext* last_
     return avfilter_link(last_filter, 0, in->filter_ctx, in->pad_idx);
 }
 
+// The source filter ("buffer" or "abuffer") that feeds an input stream into the graph.
+int create_input_source(FilterGraph* fg, InputFilter* ifilter, const char* filter, const std::string& args)
+{
+    const InputStream* ist = ifilter->ist;
+    std::string name = fmt("graph %d input from stream %d:%d", fg->index, ist->file_index, ist->st->index);
+    return avfilter_graph_create_filter(&ifilter->filter, avfilter_get_by_name(filter), name.c_str(), args.c_str(),
+                                        nullptr, fg->graph);
+}
+
 int configure_input_video_filter(FilterGraph* fg, InputFilter* ifilter, AVFilterInOut* in, CToolContext* ctx)
 {
     InputStream* ist = ifilter->ist;
@@ -354,10 +363,7 @@ int configure_input_video_filter(FilterGraph* fg, InputFilter* ifilter, AVFilter
     std::string args = fmt("video_size=%dx%d:pix_fmt=%s:time_base=%d/%d:pixel_aspect=%d/%d", ist->dec_ctx->width,
                            ist->dec_ctx->height, av_get_pix_fmt_name(pix), tb.num, tb.den, sar.num, sar.den);
     if (fr.num && fr.den) args += fmt(":frame_rate=%d/%d", fr.num, fr.den);
-    std::string name = fmt("graph %d input from stream %d:%d", fg->index, ist->file_index, ist->st->index);
-
-    int ret = avfilter_graph_create_filter(&ifilter->filter, avfilter_get_by_name("buffer"), name.c_str(),
-                                           args.c_str(), nullptr, fg->graph);
+    int ret = create_input_source(fg, ifilter, "buffer", args);
     if (ret < 0) return ret;
     AVFilterContext* last_filter = ifilter->filter;
     int pad_idx = 0;
@@ -392,9 +398,7 @@ int configure_input_audio_filter(FilterGraph* fg, InputFilter* ifilter, AVFilter
     } else {
         args += fmt(":channels=%d", dec->ch_layout.nb_channels);
     }
-    std::string name = fmt("graph %d input from stream %d:%d", fg->index, ist->file_index, ist->st->index);
-    int ret = avfilter_graph_create_filter(&ifilter->filter, avfilter_get_by_name("abuffer"), name.c_str(),
-                                           args.c_str(), nullptr, fg->graph);
+    int ret = create_input_source(fg, ifilter, "abuffer", args);
     if (ret < 0) return ret;
     AVFilterContext* last_filter = ifilter->filter;
     int pad_idx = 0;
