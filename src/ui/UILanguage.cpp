@@ -266,14 +266,18 @@ static std::wstring EnglishOf(UINT id)
     return text ? text : std::wstring();
 }
 
+// Formats `translated` once its arguments match `english`'s; a text without
+// an English original is taken as it is.
+static std::wstring FormatAgainstEnglish(const std::wstring& translated, const std::wstring& english, va_list args)
+{
+    return FormatCheckedV(translated, english.empty() ? translated : english, args);
+}
+
 std::wstring CLanguageManager::FormatString(UINT id, ...) const
 {
-    std::wstring english = EnglishOf(id);
-    std::wstring translated = LoadStringW(id);
-    if (english.empty()) english = translated;
     va_list args;
     va_start(args, id);
-    std::wstring out = FormatCheckedV(translated, english, args);
+    std::wstring out = FormatAgainstEnglish(LoadStringW(id), EnglishOf(id), args);
     va_end(args);
     return out;
 }
@@ -284,11 +288,9 @@ std::wstring CLanguageManager::FormatDictionary(const std::wstring& key, ...) co
     UINT id = 0;
     if (const wchar_t* text = FindEnglishDictionaryText(key)) english = text;
     else if (ParseId(key, &id)) english = EnglishOf(id);
-    std::wstring translated = TranslateDictionary(key);
-    if (english.empty()) english = translated;
     va_list args;
     va_start(args, key);
-    std::wstring out = FormatCheckedV(translated, english, args);
+    std::wstring out = FormatAgainstEnglish(TranslateDictionary(key), english, args);
     va_end(args);
     return out;
 }

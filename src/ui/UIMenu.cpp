@@ -199,33 +199,24 @@ CMenu* CMenu::FindOwner(UINT id)
     return owner;
 }
 
-bool CMenu::Enable(UINT idOrPos, bool enable, EMenuBy by)
+bool CMenu::SetFlag(UINT idOrPos, EMenuBy by, bool CMenuItem::*flag, bool on)
 {
     CMenuItem* item = GetItem(idOrPos, by);
     if (!item) return false;
-    item->enabled = enable;
+    item->*flag = on;
     return true;
 }
 
-bool CMenu::IsEnabled(UINT idOrPos, EMenuBy by) const
+bool CMenu::HasFlag(UINT idOrPos, EMenuBy by, bool CMenuItem::*flag) const
 {
     const CMenuItem* item = GetItem(idOrPos, by);
-    return item && item->enabled;
+    return item && item->*flag;
 }
 
-bool CMenu::Check(UINT idOrPos, bool check, EMenuBy by)
-{
-    CMenuItem* item = GetItem(idOrPos, by);
-    if (!item) return false;
-    item->checked = check;
-    return true;
-}
-
-bool CMenu::IsChecked(UINT idOrPos, EMenuBy by) const
-{
-    const CMenuItem* item = GetItem(idOrPos, by);
-    return item && item->checked;
-}
+bool CMenu::Enable(UINT idOrPos, bool enable, EMenuBy by) { return SetFlag(idOrPos, by, &CMenuItem::enabled, enable); }
+bool CMenu::IsEnabled(UINT idOrPos, EMenuBy by) const { return HasFlag(idOrPos, by, &CMenuItem::enabled); }
+bool CMenu::Check(UINT idOrPos, bool check, EMenuBy by) { return SetFlag(idOrPos, by, &CMenuItem::checked, check); }
+bool CMenu::IsChecked(UINT idOrPos, EMenuBy by) const { return HasFlag(idOrPos, by, &CMenuItem::checked); }
 
 bool CMenu::SetText(UINT idOrPos, const std::wstring& text, EMenuBy by)
 {

@@ -72,6 +72,8 @@ public:
 
 private:
     CMenuItem* FindById(UINT id, CMenu** owner, int* pos);
+    bool SetFlag(UINT idOrPos, EMenuBy by, bool CMenuItem::*flag, bool on);
+    bool HasFlag(UINT idOrPos, EMenuBy by, bool CMenuItem::*flag) const;
 
     std::wstring m_text;
     std::vector<CMenuItem> m_items;
