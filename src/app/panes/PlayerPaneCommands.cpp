@@ -73,41 +73,24 @@ bool CPlayerPaneUI::Start()
     if (!m_mediaPlayer || CurrentPath.empty()) return false;
     if (!m_mediaPlayer->VideoWindow) m_mediaPlayer->CreateVideoWindow();
 
-    CPlayerStartParams params;
-    params.path = CurrentPath;
-    params.discDevice = DiscDevice;
-    params.windowId = m_mediaPlayer->VideoWindow ? m_mediaPlayer->VideoWindow->GetNativeId() : 0;
-    params.videoOutputMode = VideoOutputMode;
-    params.channelMode = ChannelMode;
-    params.volume = Volume;
-    params.muted = Muted;
-    params.audioId = AudioId;
-    params.subtitleId = SubtitleId;
-    if (ResumeEntry || RestartPending) {
-        RestartPending = false;
-        if (const PlaylistEntry* entry = Playlist.Current()) {
-            params.hasEntry = true;
-            params.resumeSeconds = entry->ResumeSeconds;
-            params.subtitleFile = entry->SubtitleFile;
-        }
-    }
-    params.useFullScreenOption = UseFullScreenOption;
-    params.rotateMode = RotateMode;
-    params.deinterlaceMode = DeinterlaceMode;
-    params.playMode = PlayMode;
-    params.cropFilter = CropFilter;
-    params.decoderThreads = DecoderThreads;
-    params.showOsd = ShowOsd;
-    if (CVXMSettings* settings = CVXMSettings::GetInstance()) {
-        const std::string iconvName = CodePageIconvName(static_cast<unsigned>(settings->SubEncoding));
-        params.subCodePage.assign(iconvName.begin(), iconvName.end());
-        params.subFontFile = settings->SubFontFile;
-    }
-    params.useAssFilter = UseAssFilter;
-    params.subFuzziness = SubFuzziness;
-    params.channelRouting = ChannelRouting;
-    params.videoDriver = m_testVideoDriver;
-    params.audioDriver = m_testAudioDriver;
+    // A play-list entry resumes where it stopped, with its subtitle file.
+    const PlaylistEntry* entry = ResumeEntry || RestartPending ? Playlist.Current() : nullptr;
+    RestartPending = false;
+    const CVXMSettings* settings = CVXMSettings::GetInstance();
+    const std::string iconvName =
+        settings ? CodePageIconvName(static_cast<unsigned>(settings->SubEncoding)) : std::string();
+    CPlayerStartParams params{
+        .path = CurrentPath, .discDevice = DiscDevice,
+        .windowId = m_mediaPlayer->VideoWindow ? m_mediaPlayer->VideoWindow->GetNativeId() : 0,
+        .videoOutputMode = VideoOutputMode, .channelMode = ChannelMode, .volume = Volume, .muted = Muted,
+        .audioId = AudioId, .subtitleId = SubtitleId, .hasEntry = entry != nullptr,
+        .resumeSeconds = entry ? entry->ResumeSeconds : 0, .subtitleFile = entry ? entry->SubtitleFile : std::wstring(),
+        .useFullScreenOption = UseFullScreenOption, .rotateMode = RotateMode, .deinterlaceMode = DeinterlaceMode,
+        .playMode = PlayMode, .cropFilter = CropFilter, .decoderThreads = DecoderThreads, .showOsd = ShowOsd,
+        .subCodePage = std::wstring(iconvName.begin(), iconvName.end()),
+        .subFontFile = settings ? settings->SubFontFile : std::wstring(), .useAssFilter = UseAssFilter,
+        .subFuzziness = SubFuzziness, .channelRouting = ChannelRouting, .videoDriver = m_testVideoDriver,
+        .audioDriver = m_testAudioDriver};
     // The player draws into the window; without one (no X display) it
     // would open a window of its own.
     if (params.windowId == 0 && params.videoDriver.empty()) params.videoDriver = L"null";
