@@ -12,6 +12,21 @@ std::string ConnectionMessage(sqlite3* db)
     return text ? text : "";
 }
 
+// Runs the statement to its first row as a query. On an error an owned
+// statement is finalized, a borrowed one reset, and the error thrown.
+CppSQLite3Query FirstRow(sqlite3* db, sqlite3_stmt* stmt, bool owned)
+{
+    int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_DONE || rc == SQLITE_ROW)
+        return CppSQLite3Query(db, stmt, rc == SQLITE_DONE, owned);
+    std::string detail = ConnectionMessage(db);
+    if (owned)
+        sqlite3_finalize(stmt);
+    else
+        sqlite3_reset(stmt);
+    throw CppSQLite3Exception(rc, detail);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- exception
@@ -44,45 +59,67 @@ const char* CppSQLite3Exception::errorCodeAsString(int errorCode)
 
 // ---------------------------------------------------------------- query
 
-CppSQLite3Query::CppSQLite3Query(sqlite3* db, sqlite3_stmt* stmt, bool eof, bool ownStatement)
-    : m_db(db), m_stmt(stmt), m_eof(eof), m_cols(sqlite3_column_count(stmt)), m_ownStatement(ownStatement)
+CppSQLite3Handle::CppSQLite3Handle(CppSQLite3Handle&& other) noexcept
+    : m_db(std::exchange(other.m_db, nullptr)),
+      m_stmt(std::exchange(other.m_stmt, nullptr)),
+      m_owned(std::exchange(other.m_owned, false))
 {
 }
 
-CppSQLite3Query::~CppSQLite3Query()
-{
-    release();
-}
-
-CppSQLite3Query::CppSQLite3Query(CppSQLite3Query&& other) noexcept
-{
-    *this = std::move(other);
-}
-
-CppSQLite3Query& CppSQLite3Query::operator=(CppSQLite3Query&& other) noexcept
+CppSQLite3Handle& CppSQLite3Handle::operator=(CppSQLite3Handle&& other) noexcept
 {
     if (this != &other) {
         release();
         m_db = std::exchange(other.m_db, nullptr);
         m_stmt = std::exchange(other.m_stmt, nullptr);
-        m_eof = std::exchange(other.m_eof, true);
-        m_cols = std::exchange(other.m_cols, 0);
-        m_ownStatement = std::exchange(other.m_ownStatement, false);
+        m_owned = std::exchange(other.m_owned, false);
     }
     return *this;
 }
 
-void CppSQLite3Query::release() noexcept
+void CppSQLite3Handle::release() noexcept
 {
-    if (m_stmt && m_ownStatement)
+    if (m_stmt && m_owned)
         sqlite3_finalize(m_stmt);
     m_stmt = nullptr;
 }
 
-void CppSQLite3Query::checkStatement() const
+void CppSQLite3Handle::checkStatement() const
 {
     if (!m_stmt)
         throw CppSQLite3Exception(CPPSQLITE_ERROR, "Null Virtual Machine pointer");
+}
+
+void CppSQLite3Handle::finalizeStatement()
+{
+    sqlite3_stmt* stmt = std::exchange(m_stmt, nullptr);
+    if (stmt && m_owned) {
+        int rc = sqlite3_finalize(stmt);
+        if (rc != SQLITE_OK)
+            throw CppSQLite3Exception(rc, ConnectionMessage(m_db));
+    }
+}
+
+// ---------------------------------------------------------------- query
+
+CppSQLite3Query::CppSQLite3Query(sqlite3* db, sqlite3_stmt* stmt, bool eof, bool ownStatement)
+    : CppSQLite3Handle(db, stmt, ownStatement), m_eof(eof), m_cols(sqlite3_column_count(stmt))
+{
+}
+
+CppSQLite3Query::CppSQLite3Query(CppSQLite3Query&& other) noexcept
+    : CppSQLite3Handle(std::move(other)), m_eof(std::exchange(other.m_eof, true)), m_cols(std::exchange(other.m_cols, 0))
+{
+}
+
+CppSQLite3Query& CppSQLite3Query::operator=(CppSQLite3Query&& other) noexcept
+{
+    if (this != &other) {
+        CppSQLite3Handle::operator=(std::move(other));
+        m_eof = std::exchange(other.m_eof, true);
+        m_cols = std::exchange(other.m_cols, 0);
+    }
+    return *this;
 }
 
 void CppSQLite3Query::checkField(int field) const
@@ -144,51 +181,7 @@ std::string CppSQLite3Query::getStringField(int field) const
     return std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_column_bytes(m_stmt, field)));
 }
 
-void CppSQLite3Query::finalize()
-{
-    if (m_stmt && m_ownStatement) {
-        int rc = sqlite3_finalize(m_stmt);
-        m_stmt = nullptr;
-        if (rc != SQLITE_OK)
-            throw CppSQLite3Exception(rc, ConnectionMessage(m_db));
-    }
-    m_stmt = nullptr;
-}
-
 // ---------------------------------------------------------------- statement
-
-CppSQLite3Statement::~CppSQLite3Statement()
-{
-    release();
-}
-
-CppSQLite3Statement::CppSQLite3Statement(CppSQLite3Statement&& other) noexcept
-{
-    *this = std::move(other);
-}
-
-CppSQLite3Statement& CppSQLite3Statement::operator=(CppSQLite3Statement&& other) noexcept
-{
-    if (this != &other) {
-        release();
-        m_db = std::exchange(other.m_db, nullptr);
-        m_stmt = std::exchange(other.m_stmt, nullptr);
-    }
-    return *this;
-}
-
-void CppSQLite3Statement::release() noexcept
-{
-    if (m_stmt)
-        sqlite3_finalize(m_stmt);
-    m_stmt = nullptr;
-}
-
-void CppSQLite3Statement::checkStatement() const
-{
-    if (!m_stmt)
-        throw CppSQLite3Exception(CPPSQLITE_ERROR, "Null Virtual Machine pointer");
-}
 
 void CppSQLite3Statement::bind(int param, const std::string& value)
 {
@@ -239,27 +232,13 @@ int CppSQLite3Statement::execDML()
 CppSQLite3Query CppSQLite3Statement::execQuery()
 {
     checkStatement();
-    int rc = sqlite3_step(m_stmt);
-    if (rc == SQLITE_DONE)
-        return CppSQLite3Query(m_db, m_stmt, true, false);
-    if (rc == SQLITE_ROW)
-        return CppSQLite3Query(m_db, m_stmt, false, false);
-    std::string detail = ConnectionMessage(m_db);
-    sqlite3_reset(m_stmt);
-    throw CppSQLite3Exception(rc, detail);
+    return FirstRow(m_db, m_stmt, false);
 }
 
 CppSQLite3Query CppSQLite3Statement::detachQuery()
 {
     checkStatement();
-    int rc = sqlite3_step(m_stmt);
-    if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
-        std::string detail = ConnectionMessage(m_db);
-        release();
-        throw CppSQLite3Exception(rc, detail);
-    }
-    sqlite3_stmt* stmt = std::exchange(m_stmt, nullptr);
-    return CppSQLite3Query(m_db, stmt, rc == SQLITE_DONE, true);
+    return FirstRow(m_db, std::exchange(m_stmt, nullptr), true);
 }
 
 void CppSQLite3Statement::reset()
@@ -267,16 +246,6 @@ void CppSQLite3Statement::reset()
     if (m_stmt) {
         sqlite3_reset(m_stmt);
         sqlite3_clear_bindings(m_stmt);
-    }
-}
-
-void CppSQLite3Statement::finalize()
-{
-    if (m_stmt) {
-        int rc = sqlite3_finalize(m_stmt);
-        m_stmt = nullptr;
-        if (rc != SQLITE_OK)
-            throw CppSQLite3Exception(rc, ConnectionMessage(m_db));
     }
 }
 
@@ -354,15 +323,7 @@ sqlite3_stmt* CppSQLite3DB::compile(const char* sql)
 
 CppSQLite3Query CppSQLite3DB::execQuery(const char* sql)
 {
-    sqlite3_stmt* stmt = compile(sql);
-    int rc = sqlite3_step(stmt);
-    if (rc == SQLITE_DONE)
-        return CppSQLite3Query(m_db, stmt, true, true);
-    if (rc == SQLITE_ROW)
-        return CppSQLite3Query(m_db, stmt, false, true);
-    std::string detail = ConnectionMessage(m_db);
-    sqlite3_finalize(stmt);
-    throw CppSQLite3Exception(rc, detail);
+    return FirstRow(m_db, compile(sql), true);
 }
 
 int CppSQLite3DB::execScalar(const char* sql)

@@ -26,14 +26,35 @@ private:
     std::string m_message;
 };
 
-class CppSQLite3Query {
+// The compiled statement a query or a statement holds: finalized when it
+// goes, unless it is only borrowed (a query run from a reusable statement).
+class CppSQLite3Handle {
+public:
+    CppSQLite3Handle(const CppSQLite3Handle&) = delete;
+    CppSQLite3Handle& operator=(const CppSQLite3Handle&) = delete;
+
+protected:
+    CppSQLite3Handle() = default;
+    CppSQLite3Handle(sqlite3* db, sqlite3_stmt* stmt, bool owned) : m_db(db), m_stmt(stmt), m_owned(owned) {}
+    ~CppSQLite3Handle() { release(); }
+    // Takes the statement over; the source loses it.
+    CppSQLite3Handle(CppSQLite3Handle&& other) noexcept;
+    CppSQLite3Handle& operator=(CppSQLite3Handle&& other) noexcept;
+
+    void checkStatement() const;
+    void release() noexcept;
+    // Lets the statement go; an owned one is finalized, and SQLite's error thrown.
+    void finalizeStatement();
+
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_stmt = nullptr;
+    bool m_owned = false;
+};
+
+class CppSQLite3Query : public CppSQLite3Handle {
 public:
     CppSQLite3Query() = default;
     CppSQLite3Query(sqlite3* db, sqlite3_stmt* stmt, bool eof, bool ownStatement);
-    ~CppSQLite3Query();
-    CppSQLite3Query(const CppSQLite3Query&) = delete;
-    CppSQLite3Query& operator=(const CppSQLite3Query&) = delete;
-    // Takes the statement over; the source loses it.
     CppSQLite3Query(CppSQLite3Query&& other) noexcept;
     CppSQLite3Query& operator=(CppSQLite3Query&& other) noexcept;
 
@@ -45,31 +66,23 @@ public:
     std::int64_t getInt64Field(int field) const;
     double getFloatField(int field) const;
     std::string getStringField(int field) const;
-    void finalize();
+    void finalize() { finalizeStatement(); }
 
 private:
-    void checkStatement() const;
     void checkField(int field) const;
-    void release() noexcept;
 
-    sqlite3* m_db = nullptr;
-    sqlite3_stmt* m_stmt = nullptr;
     bool m_eof = true;
     int m_cols = 0;
-    bool m_ownStatement = false;
 };
 
 // A compiled statement with bound parameters (1-based, as SQLite counts them).
 // Reusable: execDML and reset leave it ready for the next set of values.
-class CppSQLite3Statement {
+class CppSQLite3Statement : public CppSQLite3Handle {
 public:
     CppSQLite3Statement() = default;
-    CppSQLite3Statement(sqlite3* db, sqlite3_stmt* stmt) : m_db(db), m_stmt(stmt) {}
-    ~CppSQLite3Statement();
-    CppSQLite3Statement(const CppSQLite3Statement&) = delete;
-    CppSQLite3Statement& operator=(const CppSQLite3Statement&) = delete;
-    CppSQLite3Statement(CppSQLite3Statement&& other) noexcept;
-    CppSQLite3Statement& operator=(CppSQLite3Statement&& other) noexcept;
+    CppSQLite3Statement(sqlite3* db, sqlite3_stmt* stmt) : CppSQLite3Handle(db, stmt, true) {}
+    CppSQLite3Statement(CppSQLite3Statement&& other) noexcept = default;
+    CppSQLite3Statement& operator=(CppSQLite3Statement&& other) noexcept = default;
 
     void bind(int param, const std::string& value);
     void bind(int param, std::int64_t value);
@@ -92,14 +105,7 @@ public:
     // Runs to the first row and hands the statement over to the query.
     CppSQLite3Query detachQuery();
     void reset();
-    void finalize();
-
-private:
-    void checkStatement() const;
-    void release() noexcept;
-
-    sqlite3* m_db = nullptr;
-    sqlite3_stmt* m_stmt = nullptr;
+    void finalize() { finalizeStatement(); }
 };
 
 class CppSQLite3DB : private CNonCopyable {
