@@ -13,8 +13,7 @@ std::wstring CButtonUI::GetClass() const { return L"ButtonUI"; }
 
 void* CButtonUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"Button") return static_cast<CButtonUI*>(this);
-    return CLabelUI::GetInterface(name);
+    return ControlInterface<CLabelUI>(this, name, L"Button");
 }
 
 UINT CButtonUI::GetControlFlags() const
@@ -144,8 +143,7 @@ std::wstring COptionUI::GetClass() const { return L"OptionUI"; }
 
 void* COptionUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"Option") return static_cast<COptionUI*>(this);
-    return CButtonUI::GetInterface(name);
+    return ControlInterface<CButtonUI>(this, name, L"Option");
 }
 
 void COptionUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init)
@@ -229,8 +227,7 @@ std::wstring CCheckBoxUI::GetClass() const { return L"CheckBoxUI"; }
 
 void* CCheckBoxUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"CheckBox") return static_cast<CCheckBoxUI*>(this);
-    return COptionUI::GetInterface(name);
+    return ControlInterface<COptionUI>(this, name, L"CheckBox");
 }
 
 void CCheckBoxUI::PaintStatusImage(QPainter& painter)

@@ -33,8 +33,7 @@ std::wstring CEditUI::GetClass() const { return L"EditUI"; }
 
 void* CEditUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"Edit") return static_cast<CEditUI*>(this);
-    return CLabelUI::GetInterface(name);
+    return ControlInterface<CLabelUI>(this, name, L"Edit");
 }
 
 UINT CEditUI::GetControlFlags() const { return IsEnabled() ? UIFLAG_TABSTOP | UIFLAG_SETCURSOR : 0; }
@@ -214,8 +213,7 @@ std::wstring CRichEditUI::GetClass() const { return L"RichEditUI"; }
 
 void* CRichEditUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"RichEdit") return static_cast<CRichEditUI*>(this);
-    return CControlUI::GetInterface(name);
+    return ControlInterface<CControlUI>(this, name, L"RichEdit");
 }
 
 void CRichEditUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init)

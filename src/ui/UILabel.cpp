@@ -8,8 +8,7 @@ std::wstring CLabelUI::GetClass() const { return L"LabelUI"; }
 
 void* CLabelUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"Label") return static_cast<CLabelUI*>(this);
-    return CControlUI::GetInterface(name);
+    return ControlInterface<CControlUI>(this, name, L"Label");
 }
 
 void CLabelUI::SetTextStyle(UINT style) { m_textStyle = style; Invalidate(); }
@@ -92,6 +91,5 @@ std::wstring CTextUI::GetClass() const { return L"TextUI"; }
 
 void* CTextUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"Text") return static_cast<CTextUI*>(this);
-    return CLabelUI::GetInterface(name);
+    return ControlInterface<CLabelUI>(this, name, L"Text");
 }

@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 HINSTANCE g_instance = nullptr;
@@ -588,6 +589,12 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
     if (RunFilters(m_filters, uMsg, wParam, lParam, result)) return true;
     if (!m_root) return false;
     result = 0;
+    // Sends a mouse event to the control; false (the message not used) when there is none.
+    auto sendTo = [&](CControlUI* control, int type, POINT pt, WPARAM w) {
+        if (!control) return false;
+        SendMouseEvent(control, type, pt, w, lParam);
+        return true;
+    };
     switch (uMsg) {
     case WM_SIZE:
         NeedUpdate();
@@ -631,26 +638,19 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
     case WM_LBUTTONUP: {
         POINT pt = MessagePoint(lParam);
         m_ptLastMouse = pt;
-        CControlUI* control = m_click;
-        m_click = nullptr;
+        CControlUI* control = std::exchange(m_click, nullptr);
         ReleaseCapture();
-        if (!control) return false;
-        SendMouseEvent(control, UIEVENT_BUTTONUP, pt, wParam, lParam);
-        return true;
+        return sendTo(control, UIEVENT_BUTTONUP, pt, wParam);
     }
     case WM_CONTEXTMENU: {
         POINT pt = MessagePoint(lParam, m_host);
-        CControlUI* control = FindControl(pt);
-        if (!control) return false;
-        SendMouseEvent(control, UIEVENT_CONTEXTMENU, pt, wParam, lParam);
-        return true;
+        return sendTo(FindControl(pt), UIEVENT_CONTEXTMENU, pt, wParam);
     }
     case WM_MOUSEWHEEL: {
         POINT pt = MessagePoint(lParam, m_host);
-        CControlUI* control = FindControl(pt);
-        if (!control) return false;
-        short delta = static_cast<short>(HIWORD(wParam));
-        SendMouseEvent(control, UIEVENT_SCROLLWHEEL, pt, MAKELPARAM(delta > 0 ? SB_LINEUP : SB_LINEDOWN, 0), lParam);
+        const short delta = static_cast<short>(HIWORD(wParam));
+        if (!sendTo(FindControl(pt), UIEVENT_SCROLLWHEEL, pt, MAKELPARAM(delta > 0 ? SB_LINEUP : SB_LINEDOWN, 0)))
+            return false;
         // The content moved under a resting mouse: hover and tooltip follow
         // the control now under it.
         UpdateLayout();

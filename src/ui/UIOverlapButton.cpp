@@ -25,8 +25,7 @@ std::wstring COverlapButton::GetClass() const { return L"OverlapButtonUI"; }
 
 void* COverlapButton::GetInterface(const std::wstring& name)
 {
-    if (name == L"OverlapButton") return static_cast<COverlapButton*>(this);
-    return CControlUI::GetInterface(name);
+    return ControlInterface<CControlUI>(this, name, L"OverlapButton");
 }
 
 void COverlapButton::SetAttribute(const std::wstring& name, const std::wstring& value)

@@ -14,8 +14,7 @@ std::wstring CProgressUI::GetClass() const { return L"ProgressUI"; }
 
 void* CProgressUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"Progress") return static_cast<CProgressUI*>(this);
-    return CLabelUI::GetInterface(name);
+    return ControlInterface<CLabelUI>(this, name, L"Progress");
 }
 
 void CProgressUI::SetMinValue(int min)
@@ -129,8 +128,7 @@ std::wstring CSliderUI::GetClass() const { return L"SliderUI"; }
 
 void* CSliderUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"Slider") return static_cast<CSliderUI*>(this);
-    return CProgressUI::GetInterface(name);
+    return ControlInterface<CProgressUI>(this, name, L"Slider");
 }
 
 UINT CSliderUI::GetControlFlags() const

@@ -12,8 +12,7 @@ std::wstring CScrollBarUI::GetClass() const { return L"ScrollBarUI"; }
 
 void* CScrollBarUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"ScrollBar") return static_cast<CScrollBarUI*>(this);
-    return CControlUI::GetInterface(name);
+    return ControlInterface<CControlUI>(this, name, L"ScrollBar");
 }
 
 void CScrollBarUI::SetScrollRange(int range)

@@ -13,8 +13,7 @@ std::wstring CTextProgressUI::GetClass() const { return L"TextProgressUI"; }
 
 void* CTextProgressUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"TextProgress") return static_cast<CTextProgressUI*>(this);
-    return CProgressUI::GetInterface(name);
+    return ControlInterface<CProgressUI>(this, name, L"TextProgress");
 }
 
 int CTextProgressUI::GetPercent() const
@@ -55,8 +54,7 @@ std::wstring CSizeProgressUI::GetClass() const { return L"SizeProgressUI"; }
 
 void* CSizeProgressUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"SizeProgress") return static_cast<CSizeProgressUI*>(this);
-    return CProgressUI::GetInterface(name);
+    return ControlInterface<CProgressUI>(this, name, L"SizeProgress");
 }
 
 bool CSizeProgressUI::IsOverLimit() const

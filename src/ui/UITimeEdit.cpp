@@ -32,8 +32,7 @@ std::wstring CTimeEditUI::GetClass() const { return L"TimeEditUI"; }
 
 void* CTimeEditUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"TimeEdit") return static_cast<CTimeEditUI*>(this);
-    return CLabelUI::GetInterface(name);
+    return ControlInterface<CLabelUI>(this, name, L"TimeEdit");
 }
 
 SYSTEMTIME CTimeEditUI::SplitMs(int ms)

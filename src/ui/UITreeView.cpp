@@ -13,8 +13,7 @@ std::wstring CTreeNodeUI::GetClass() const { return L"TreeNodeUI"; }
 
 void* CTreeNodeUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"TreeNode") return static_cast<CTreeNodeUI*>(this);
-    return CListLabelElementUI::GetInterface(name);
+    return ControlInterface<CListLabelElementUI>(this, name, L"TreeNode");
 }
 
 CTreeViewUI* CTreeNodeUI::Tree() const
@@ -102,8 +101,7 @@ std::wstring CTreeViewUI::GetClass() const { return L"TreeViewUI"; }
 
 void* CTreeViewUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"TreeView") return static_cast<CTreeViewUI*>(this);
-    return CListUI::GetInterface(name);
+    return ControlInterface<CListUI>(this, name, L"TreeView");
 }
 
 int CTreeViewUI::LastRowOf(CTreeNodeUI* node) const

@@ -1,23 +1,21 @@
 // Stand-in for the statistics library: keeps the last actions in memory and
 // sends nothing.
 #include "VXMStats.h"
-
-#include <mutex>
+#include "LockedState.h"
 
 namespace {
 
 constexpr size_t kMaxKept = 256;
 
 struct CStatsState {
-    std::mutex mutex;
     std::string user;
     std::wstring service;
     std::vector<CStatsAction> actions;
 };
 
-CStatsState& State()
+CLockedState<CStatsState>& State()
 {
-    static CStatsState state;
+    static CLockedState<CStatsState> state;
     return state;
 }
 
@@ -25,34 +23,30 @@ CStatsState& State()
 
 void SetDefaultUser(const char* user)
 {
-    std::lock_guard<std::mutex> lock(State().mutex);
-    State().user = user ? user : "";
+    State().With([&](CStatsState& s) { s.user = user ? user : ""; });
 }
 
 void SetSendActionService(const wchar_t* service)
 {
-    std::lock_guard<std::mutex> lock(State().mutex);
-    State().service = service ? service : L"";
+    State().With([&](CStatsState& s) { s.service = service ? service : L""; });
 }
 
 void SetSendActionVersion(int, int, int, int) {}
 
 void SendStatsAction(int action, const char* user, int value)
 {
-    std::lock_guard<std::mutex> lock(State().mutex);
-    auto& actions = State().actions;
-    if (actions.size() >= kMaxKept) actions.erase(actions.begin());
-    actions.push_back({action, user ? user : "", value});
+    State().With([&](CStatsState& s) {
+        if (s.actions.size() >= kMaxKept) s.actions.erase(s.actions.begin());
+        s.actions.push_back({action, user ? user : "", value});
+    });
 }
 
 std::vector<CStatsAction> GetRecordedStatsActions()
 {
-    std::lock_guard<std::mutex> lock(State().mutex);
-    return State().actions;
+    return State().With([](CStatsState& s) { return s.actions; });
 }
 
 void ClearRecordedStatsActions()
 {
-    std::lock_guard<std::mutex> lock(State().mutex);
-    State().actions.clear();
+    State().With([](CStatsState& s) { s.actions.clear(); });
 }

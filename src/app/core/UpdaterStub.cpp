@@ -1,14 +1,13 @@
 // Stand-in for the update framework: settings and callbacks only.
 #include "VXMUpdater.h"
+#include "LockedState.h"
 #include "Log.h"
 
-#include <mutex>
 #include <string>
 
 namespace {
 
 struct CUpdaterState {
-    std::mutex mutex;
     std::string appcast;
     std::string locale;
     bool running = false;
@@ -16,9 +15,9 @@ struct CUpdaterState {
     win_sparkle_shutdown_request_callback_t shutdownRequest = nullptr;
 };
 
-CUpdaterState& State()
+CLockedState<CUpdaterState>& State()
 {
-    static CUpdaterState state;
+    static CLockedState<CUpdaterState> state;
     return state;
 }
 
@@ -26,40 +25,36 @@ CUpdaterState& State()
 
 void win_sparkle_set_appcast_url(const char* url)
 {
-    std::lock_guard<std::mutex> lock(State().mutex);
-    State().appcast = url ? url : "";
+    State().With([&](CUpdaterState& s) { s.appcast = url ? url : ""; });
 }
 
 void win_sparkle_init()
 {
-    std::lock_guard<std::mutex> lock(State().mutex);
-    State().running = true;
+    State().With([](CUpdaterState& s) { s.running = true; });
 }
 
 void win_sparkle_cleanup()
 {
-    std::lock_guard<std::mutex> lock(State().mutex);
-    State().running = false;
-    State().canShutdown = nullptr;
-    State().shutdownRequest = nullptr;
+    State().With([](CUpdaterState& s) {
+        s.running = false;
+        s.canShutdown = nullptr;
+        s.shutdownRequest = nullptr;
+    });
 }
 
 void win_sparkle_set_can_shutdown_callback(win_sparkle_can_shutdown_callback_t callback)
 {
-    std::lock_guard<std::mutex> lock(State().mutex);
-    State().canShutdown = callback;
+    State().With([&](CUpdaterState& s) { s.canShutdown = callback; });
 }
 
 void win_sparkle_set_shutdown_request_callback(win_sparkle_shutdown_request_callback_t callback)
 {
-    std::lock_guard<std::mutex> lock(State().mutex);
-    State().shutdownRequest = callback;
+    State().With([&](CUpdaterState& s) { s.shutdownRequest = callback; });
 }
 
 void win_sparkle_set_locale(const char* lang)
 {
-    std::lock_guard<std::mutex> lock(State().mutex);
-    State().locale = lang ? lang : "";
+    State().With([&](CUpdaterState& s) { s.locale = lang ? lang : ""; });
 }
 
 void win_sparkle_check_update_with_ui()
@@ -69,15 +64,9 @@ void win_sparkle_check_update_with_ui()
 
 bool win_sparkle_request_shutdown()
 {
-    win_sparkle_can_shutdown_callback_t canShutdown;
-    win_sparkle_shutdown_request_callback_t request;
-    {
-        std::lock_guard<std::mutex> lock(State().mutex);
-        if (!State().running) return false;
-        canShutdown = State().canShutdown;
-        request = State().shutdownRequest;
-    }
-    if (!request || (canShutdown && !canShutdown())) return false;
-    request();
+    // The callbacks run outside the lock: they may call back into this stand-in.
+    const CUpdaterState s = State().With([](CUpdaterState& state) { return state; });
+    if (!s.running || !s.shutdownRequest || (s.canShutdown && !s.canShutdown())) return false;
+    s.shutdownRequest();
     return true;
 }
