@@ -6,6 +6,7 @@
 #include "DBHelper.h"
 #include "IProfile.h"
 #include "MainFrameCommands.h"
+#include "MainFrameDialogs.h"
 #include "MainPaneMaker.h"
 #include "MainPaneUI.h"
 #include "MediaHandler.h"
@@ -661,6 +662,21 @@ TEST_F(CPaneWindowTest, TheOutputFolderFieldFollowsSetOutputFolderAtOnce)
     window->OnCommand(ID_SET_OUTPUT_FOLDER);
     EXPECT_EQ(settings->OutputFolder, chosen);
     EXPECT_EQ(folder->GetValueText().rfind(chosen, 0), 0u) << WideToUtf8(folder->GetValueText());
+
+    // The options dialog's OK, likewise.
+    const std::wstring other = chosen + L"/other";
+    CMainFrameDialogs dialogs;
+    dialogs.options = [&](HWND) {
+        settings->OutputFolder = other;
+        return 0;
+    };
+    SetMainFrameDialogs(&dialogs);
+    window->OnCommand(ID_OPTIONS);
+    SetMainFrameDialogs(nullptr);
+    // The language applied again built the rows anew.
+    folder = settingsPane->GetRow(CProfileSettingsPaneUI::kFolder);
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(folder->GetValueText().rfind(other, 0), 0u) << WideToUtf8(folder->GetValueText());
 }
 
 }  // namespace
