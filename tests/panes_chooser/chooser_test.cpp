@@ -473,13 +473,13 @@ TEST_F(ProfileChooser, ChosenLargeIdsReachTheConversionListRow)
     big.AddProfile(group, 0x50000);
     big.AddProfile(group, 0x60001);
 
+    CStubMedia media;  // outlives the list, which releases it
     CPaintManagerUI listManager;
     auto* list = new CMediaListUI(false);
     listManager.AttachDialog(list);
     list->SetProfileManager(&big);
     CListNotifyForwarder forward(list);
     listManager.AddNotifier(&forward);
-    CStubMedia media;
     CMediaListItemUI* row = list->AddMedia(&media, EMediaRowKind::File, false);
     ASSERT_NE(row, nullptr);
 
