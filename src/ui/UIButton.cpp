@@ -204,8 +204,25 @@ void COptionUI::SetAttribute(const std::wstring& name, const std::wstring& value
     else CButtonUI::SetAttribute(name, value);
 }
 
+bool COptionUI::DrawsOwnMark() const
+{
+    return !m_group.empty() && m_normalImage.empty() && m_selectedImage.empty() && !m_selectedBkColor;
+}
+
+QRectF COptionUI::MarkRect() const
+{
+    const int size = CPaintManagerUI::Scale(kBoxSize);
+    const int left = m_rcItem.left + m_rcTextPadding.left + 1;
+    const int top = (m_rcItem.top + m_rcItem.bottom - size) / 2;
+    return QRectF(left + 0.5, top + 0.5, size - 1, size - 1);
+}
+
 void COptionUI::PaintStatusImage(QPainter& painter)
 {
+    if (DrawsOwnMark()) {
+        CRenderEngine::DrawRadioMark(painter, MarkRect(), m_selected, (m_buttonState & UISTATE_HOT) != 0, IsEnabled());
+        return;
+    }
     if (m_selected) {
         if (m_selectedBkColor) CRenderEngine::DrawColor(painter, m_rcPaint, m_selectedBkColor);
         if ((m_buttonState & UISTATE_HOT) && !m_selectedHotImage.empty() && DrawImage(painter, m_selectedHotImage)) return;
@@ -214,13 +231,33 @@ void COptionUI::PaintStatusImage(QPainter& painter)
     CButtonUI::PaintStatusImage(painter);
 }
 
+void COptionUI::PaintTextBesideMark(QPainter& painter)
+{
+    if (m_text.empty()) return;
+    RECT rc = TextRect();
+    rc.left += CPaintManagerUI::Scale(kBoxSize + kBoxGap);
+    DWORD color = m_selected && m_selectedTextColor ? m_selectedTextColor : m_textColor;
+    CRenderEngine::DrawText(painter, m_manager, rc, m_text, EffectiveTextColor(color), m_font, m_textStyle);
+}
+
 void COptionUI::PaintText(QPainter& painter)
 {
+    if (DrawsOwnMark()) {
+        PaintTextBesideMark(painter);
+        return;
+    }
     if (m_selected && m_selectedTextColor && !m_text.empty()) {
         CRenderEngine::DrawText(painter, m_manager, TextRect(), m_text, EffectiveTextColor(m_selectedTextColor), m_font, m_textStyle);
         return;
     }
     CButtonUI::PaintText(painter);
+}
+
+SIZE COptionUI::EstimateSize(SIZE available)
+{
+    SIZE size = CButtonUI::EstimateSize(available);
+    if (DrawsOwnMark() && m_autoCalcWidth) size.cx += CPaintManagerUI::Scale(kBoxSize + kBoxGap);
+    return size;
 }
 
 std::wstring CCheckBoxUI::GetClass() const { return L"CheckBoxUI"; }
@@ -237,47 +274,5 @@ void CCheckBoxUI::PaintStatusImage(QPainter& painter)
         return;
     }
     if (m_selected && m_selectedBkColor) CRenderEngine::DrawColor(painter, m_rcPaint, m_selectedBkColor);
-    const int size = CPaintManagerUI::Scale(kBoxSize);
-    const int left = m_rcItem.left + m_rcTextPadding.left + 1;
-    const int top = (m_rcItem.top + m_rcItem.bottom - size) / 2;
-    const QRectF box(left + 0.5, top + 0.5, size - 1, size - 1);
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    if (!IsEnabled()) painter.setOpacity(0.45);
-    const bool hot = (m_buttonState & UISTATE_HOT) != 0;
-    const QColor accent(0x3A, 0x6E, 0xA5);
-    painter.setPen(QPen(m_selected || hot ? accent : QColor(0x8A, 0x97, 0xA8), 1.2));
-    painter.setBrush(m_selected ? accent : QColor(Qt::white));
-    painter.drawRoundedRect(box, 2.5, 2.5);
-    if (m_selected) {
-        QPen tick(Qt::white, 2.0);
-        tick.setCapStyle(Qt::RoundCap);
-        tick.setJoinStyle(Qt::RoundJoin);
-        painter.setPen(tick);
-        const double s = size;
-        const QPointF points[] = {QPointF(left + s * 0.22, top + s * 0.52), QPointF(left + s * 0.42, top + s * 0.72),
-                                  QPointF(left + s * 0.78, top + s * 0.30)};
-        painter.drawPolyline(points, 3);
-    }
-    painter.restore();
-}
-
-void CCheckBoxUI::PaintText(QPainter& painter)
-{
-    if (!DrawsOwnBox()) {
-        COptionUI::PaintText(painter);
-        return;
-    }
-    if (m_text.empty()) return;
-    RECT rc = TextRect();
-    rc.left += CPaintManagerUI::Scale(kBoxSize + kBoxGap);
-    DWORD color = m_selected && m_selectedTextColor ? m_selectedTextColor : m_textColor;
-    CRenderEngine::DrawText(painter, m_manager, rc, m_text, EffectiveTextColor(color), m_font, m_textStyle);
-}
-
-SIZE CCheckBoxUI::EstimateSize(SIZE available)
-{
-    SIZE size = COptionUI::EstimateSize(available);
-    if (DrawsOwnBox() && m_autoCalcWidth) size.cx += CPaintManagerUI::Scale(kBoxSize + kBoxGap);
-    return size;
+    CRenderEngine::DrawCheckMark(painter, MarkRect(), m_selected, (m_buttonState & UISTATE_HOT) != 0, IsEnabled());
 }

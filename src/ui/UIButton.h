@@ -1,6 +1,7 @@
 // Buttons: the push button, the option (with groups) and the check box.
 #pragma once
 #include "ui/UILabel.h"
+#include <QRectF>
 
 class CButtonUI : public CLabelUI {
 public:
@@ -21,6 +22,7 @@ public:
     void SetPushedTextColor(DWORD argb) { m_pushedTextColor = argb; }
     UINT GetButtonState() const { return m_buttonState; }
     bool HasImage() const { return !m_normalImage.empty(); }
+    const std::wstring& GetNormalImage() const { return m_normalImage; }
 
     void DoEvent(TEventUI& event) override;
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
@@ -42,7 +44,9 @@ protected:
 
 // A button with a selected state. Options of one group select exclusively.
 // A click sends "click" first; then the state flips and "selectchanged"
-// follows.
+// follows. A grouped option whose skin gives it neither picture nor selected
+// background draws a radio circle (with its dot when selected) at its left
+// edge, with the text beside it.
 class COptionUI : public CButtonUI {
 public:
     ~COptionUI() override;
@@ -59,8 +63,20 @@ public:
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
     void PaintStatusImage(QPainter& painter) override;
     void PaintText(QPainter& painter) override;
+    SIZE EstimateSize(SIZE available) override;
+
+    // Width and gap of a drawn box or circle, and whether this option draws
+    // one (then its text starts right of it).
+    static constexpr int kBoxSize = 14;
+    static constexpr int kBoxGap = 6;
+    virtual bool DrawsOwnMark() const;
 
 protected:
+    // The mark's square at the left edge, centred vertically.
+    QRectF MarkRect() const;
+    // The text beside the drawn mark.
+    void PaintTextBesideMark(QPainter& painter);
+
     bool m_selected = false;
     std::wstring m_group;
     std::wstring m_selectedImage;
@@ -78,10 +94,6 @@ public:
     void SetCheck(bool check, bool triggerEvent = true) { Selected(check, triggerEvent); }
     bool GetCheck() const { return IsSelected(); }
     void PaintStatusImage(QPainter& painter) override;
-    void PaintText(QPainter& painter) override;
-    SIZE EstimateSize(SIZE available) override;
-    // Width of the drawn box and its gap to the text.
-    static constexpr int kBoxSize = 14;
-    static constexpr int kBoxGap = 6;
+    bool DrawsOwnMark() const override { return DrawsOwnBox(); }
     bool DrawsOwnBox() const { return m_normalImage.empty() && m_selectedImage.empty(); }
 };

@@ -137,6 +137,9 @@ CControlUI* CContainerUI::FindControl(FINDCONTROLPROC proc, void* data, UINT fla
     if (flags & UIFIND_ME_FIRST) {
         if (CControlUI* r = CControlUI::FindControl(proc, data, flags)) return r;
     }
+    // The scroll strip lies over the children's right edge: it takes the mouse first.
+    if ((flags & UIFIND_HITTEST) && PtInRect(ScrollStripRect(), *static_cast<POINT*>(data)))
+        if (CControlUI* r = CControlUI::FindControl(proc, data, flags)) return r;
     RECT content = ContentRect();
     auto visit = [&](CControlUI* child) -> CControlUI* {
         CControlUI* r = child->FindControl(proc, data, flags);
@@ -210,7 +213,62 @@ void CContainerUI::DoEvent(TEventUI& event)
         SetScrollPos(m_scrollY + (LOWORD(event.wParam) == SB_LINEUP ? -step : step));
         return;
     }
+    if (DoScrollBarEvent(event)) return;
     CControlUI::DoEvent(event);
+}
+
+RECT CContainerUI::ScrollStripRect() const
+{
+    if (!m_vscroll || m_scrollRange <= 0) return RECT{};
+    const RECT content = ContentRect();
+    return MakeRect(content.right - CPaintManagerUI::Scale(8), content.top, content.right, content.bottom);
+}
+
+RECT CContainerUI::ScrollThumbRect() const
+{
+    const RECT strip = ScrollStripRect();
+    const int track = strip.bottom - strip.top;
+    if (track <= 0) return RECT{};
+    const int thumb = std::min(track, std::max(16, track * track / (track + m_scrollRange)));
+    const int top = strip.top + static_cast<int>(static_cast<long long>(track - thumb) * m_scrollY / m_scrollRange);
+    return MakeRect(strip.left, top, strip.right, top + thumb);
+}
+
+bool CContainerUI::DoScrollBarEvent(const TEventUI& event)
+{
+    switch (event.Type) {
+    case UIEVENT_BUTTONDOWN:
+    case UIEVENT_DBLCLICK: {
+        if (!PtInRect(ScrollStripRect(), event.ptMouse)) return false;
+        const RECT thumb = ScrollThumbRect();
+        const RECT content = ContentRect();
+        const int page = std::max(1, content.bottom - content.top);
+        if (PtInRect(thumb, event.ptMouse)) {
+            m_thumbDragging = true;
+            m_dragStartY = event.ptMouse.y;
+            m_dragStartScroll = m_scrollY;
+        } else {
+            SetScrollPos(m_scrollY + (event.ptMouse.y < thumb.top ? -page : page));
+        }
+        return true;
+    }
+    case UIEVENT_MOUSEMOVE: {
+        if (!m_thumbDragging) return false;
+        const RECT strip = ScrollStripRect();
+        const RECT thumb = ScrollThumbRect();
+        const int travel = (strip.bottom - strip.top) - (thumb.bottom - thumb.top);
+        if (travel > 0)
+            SetScrollPos(m_dragStartScroll +
+                         static_cast<int>(static_cast<long long>(event.ptMouse.y - m_dragStartY) * m_scrollRange / travel));
+        return true;
+    }
+    case UIEVENT_BUTTONUP:
+        if (!m_thumbDragging) return false;
+        m_thumbDragging = false;
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CContainerUI::SetScrollPos(int y)
@@ -243,16 +301,14 @@ void CContainerUI::DoPaint(QPainter& painter, const RECT& rcPaint)
             painter.restore();
         }
     }
-    if (m_scrollRange > 0 && anyArea) {
+    if (const RECT thumb = ScrollThumbRect(); !IsRectEmpty(thumb) && anyArea) {
         // Where the view is within the children.
-        const RECT content = ContentRect();
-        const int track = content.bottom - content.top;
-        const int thumb = std::max(16, track * track / (track + m_scrollRange));
-        const int top = content.top + (track - thumb) * m_scrollY / m_scrollRange;
+        const bool wide = m_thumbDragging;
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(0x8A, 0x97, 0xA8, 0xC0));
-        painter.drawRoundedRect(QRectF(content.right - 5, top + 1, 4, thumb - 2), 2, 2);
+        painter.setBrush(wide ? QColor(0x5F, 0x6F, 0x84, 0xE0) : QColor(0x8A, 0x97, 0xA8, 0xC0));
+        const int width = wide ? 6 : 4;
+        painter.drawRoundedRect(QRectF(thumb.right - width - 1, thumb.top + 1, width, thumb.bottom - thumb.top - 2), 2, 2);
     }
     painter.restore();
 }

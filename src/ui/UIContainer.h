@@ -42,7 +42,8 @@ public:
     void SetAutoDestroy(bool autoDestroy) { m_autoDestroy = autoDestroy; }
 
     // A vertical layout with "vscrollbar" scrolls its children with the
-    // wheel when they do not fit; a thin bar shows where the view is.
+    // wheel when they do not fit; a thin bar shows where the view is. Its
+    // thumb drags with the mouse, and a press beside it pages.
     bool IsScrollable() const { return m_vscroll; }
     int GetScrollPos() const { return m_scrollY; }
     int GetScrollRange() const { return m_scrollRange; }
@@ -73,6 +74,11 @@ protected:
     bool IsFlowChild(CControlUI* child);
     RECT ContentRect() const;
     void LayoutLinear(bool vertical);
+    // The strip at the right edge that holds the scroll thumb, and the
+    // thumb in it (empty rectangles while nothing scrolls).
+    RECT ScrollStripRect() const;
+    RECT ScrollThumbRect() const;
+    bool DoScrollBarEvent(const TEventUI& event);
     void ReleaseChild(CControlUI* control, bool destroy);
 
     std::vector<CControlUI*> m_items;
@@ -82,6 +88,9 @@ protected:
     bool m_vscroll = false;
     int m_scrollY = 0;
     int m_scrollRange = 0;
+    bool m_thumbDragging = false;
+    int m_dragStartY = 0;
+    int m_dragStartScroll = 0;
 };
 
 // A container that stacks its children along one axis.

@@ -19,6 +19,7 @@
 namespace {
 HINSTANCE g_instance = nullptr;
 std::wstring g_resourcePath;
+std::vector<std::wstring> g_sharedImageFolders;
 double g_zoom = 1.0;
 
 // The point of a mouse message; with a host, the message carries a screen
@@ -109,6 +110,8 @@ void CPaintManagerUI::SetResourcePath(const std::wstring& path)
 
 const std::wstring& CPaintManagerUI::GetResourcePath() { return g_resourcePath; }
 
+void CPaintManagerUI::SetSharedImageFolders(std::vector<std::wstring> folders) { g_sharedImageFolders = std::move(folders); }
+
 void CPaintManagerUI::MessageLoop() { RunUIMessageLoop(); }
 
 double CPaintManagerUI::GetZoom() { return g_zoom; }
@@ -198,6 +201,8 @@ std::wstring CPaintManagerUI::ResolveImagePath(const std::wstring& file) const
         std::wstring folder = GetDefaultAttributeList(key);
         if (!folder.empty() && exists(join(folder, name))) return join(folder, name);
     }
+    for (const std::wstring& folder : g_sharedImageFolders)
+        if (!folder.empty() && exists(join(folder, name))) return join(folder, name);
     if (!g_resourcePath.empty() && exists(g_resourcePath + name)) return g_resourcePath + name;
     std::wstring inst = GetInstancePath();
     if (!inst.empty() && exists(inst + name)) return inst + name;

@@ -29,6 +29,9 @@ public:
     static std::wstring GetInstancePath();
     static void SetResourcePath(const std::wstring& path);
     static const std::wstring& GetResourcePath();
+    // Picture folders of every window, searched after a window's own
+    // "ImageFolder" and "DefaultImageFolder" (the program's chosen skin).
+    static void SetSharedImageFolders(std::vector<std::wstring> folders);
     // Runs the UI thread's loop until a quit message arrives.
     static void MessageLoop();
     static double GetZoom();

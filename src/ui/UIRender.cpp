@@ -284,3 +284,48 @@ SIZE CRenderEngine::MeasureText(CPaintManagerUI* manager, const std::wstring& te
     s.cy = r.height();
     return s;
 }
+
+namespace {
+
+const QColor kMarkAccent(0x3A, 0x6E, 0xA5);
+const QColor kMarkEdge(0x8A, 0x97, 0xA8);
+
+}  // namespace
+
+void CRenderEngine::DrawCheckMark(QPainter& painter, const QRectF& box, bool checked, bool hot, bool enabled)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!enabled) painter.setOpacity(0.45);
+    painter.setPen(QPen(checked || hot ? kMarkAccent : kMarkEdge, 1.2));
+    painter.setBrush(checked ? kMarkAccent : QColor(Qt::white));
+    painter.drawRoundedRect(box, 2.5, 2.5);
+    if (checked) {
+        QPen tick(Qt::white, 2.0);
+        tick.setCapStyle(Qt::RoundCap);
+        tick.setJoinStyle(Qt::RoundJoin);
+        painter.setPen(tick);
+        const double left = box.left() - 0.5, top = box.top() - 0.5, s = box.width() + 1;
+        const QPointF points[] = {QPointF(left + s * 0.22, top + s * 0.52), QPointF(left + s * 0.42, top + s * 0.72),
+                                  QPointF(left + s * 0.78, top + s * 0.30)};
+        painter.drawPolyline(points, 3);
+    }
+    painter.restore();
+}
+
+void CRenderEngine::DrawRadioMark(QPainter& painter, const QRectF& box, bool checked, bool hot, bool enabled)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!enabled) painter.setOpacity(0.45);
+    painter.setPen(QPen(checked || hot ? kMarkAccent : kMarkEdge, 1.2));
+    painter.setBrush(QColor(Qt::white));
+    painter.drawEllipse(box);
+    if (checked) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(kMarkAccent);
+        const double inset = box.width() * 0.28;
+        painter.drawEllipse(box.adjusted(inset, inset, -inset, -inset));
+    }
+    painter.restore();
+}

@@ -3,6 +3,7 @@
 #pragma once
 #include "platform/types.h"
 #include <QRect>
+#include <QRectF>
 #include <string>
 
 class QPainter;
@@ -58,4 +59,8 @@ public:
                          DWORD argb, int font, UINT style);
     // Size the text needs within `width` (0: unlimited).
     static SIZE MeasureText(CPaintManagerUI* manager, const std::wstring& text, int font, UINT style, int width);
+    // The drawn marks of check boxes (a box, ticked when chosen) and radio
+    // buttons (a circle with a dot when chosen) in `box`.
+    static void DrawCheckMark(QPainter& painter, const QRectF& box, bool checked, bool hot, bool enabled);
+    static void DrawRadioMark(QPainter& painter, const QRectF& box, bool checked, bool hot, bool enabled);
 };

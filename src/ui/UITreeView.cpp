@@ -81,9 +81,8 @@ void CTreeNodeUI::PaintText(QPainter& painter)
     text.left += kButton + 4;
     if (tree && tree->HasCheckBoxes()) {
         RECT c = GetCheckBoxRect();
-        CRenderEngine::DrawColor(painter, c, 0xFFFFFFFF);
-        CRenderEngine::DrawBorder(painter, c, 1, 0xFF606870);
-        if (m_checked) CRenderEngine::DrawColor(painter, MakeRect(c.left + 3, c.top + 3, c.right - 3, c.bottom - 3), 0xFF2A6FC9);
+        CRenderEngine::DrawCheckMark(painter, QRectF(c.left + 0.5, c.top + 0.5, c.right - c.left - 1, c.bottom - c.top - 1),
+                                     m_checked, false, IsEnabled());
         text.left = c.right + 4;
     }
     if (m_text.empty() || !m_manager) return;

@@ -1,9 +1,11 @@
-// On an X display: every page of the options dialog and both views of the
-// tag editor, drawn and kept as screenshots in the build folder.
+// On an X display: every page of the options dialog (in English and in
+// German) and both views of the tag editor, checked by the layout check and
+// kept as screenshots in the build folder.
 #include "EditMusicDlg.h"
 #include "MainPaneUI.h"
 #include "MediaListItemUI.h"
 #include "OptionDlgUI.h"
+#include "SkinFolders.h"
 #include "VXMMediaExports.h"
 #include "VXMSettings.h"
 #include "platform/folders.h"
@@ -11,8 +13,10 @@
 #include "support/fake_media.h"
 #include "support/main_window_environment.h"
 #include "support/private_home.h"
+#include "support/skin_check.h"
 #include "support/test_media.h"
 #include "FakeDesktop.h"
+#include "ui/UILanguage.h"
 #include "ui/desktop/QtDesktop.h"
 
 #include <gtest/gtest.h>
@@ -38,9 +42,13 @@ namespace {
 [[maybe_unused]] const bool g_env = vxmtest::RegisterMainWindowEnvironment(true, false);
 
 // Draws the window and saves it; the number of distinct colours it holds.
+// The window's layout passes the layout check.
 size_t Shoot(CWindowWnd& window, const std::string& name)
 {
     vxmtest::PumpUntil([] { return false; }, 150);
+    std::string problems;
+    for (const std::string& p : vxmtest::CheckLayout(*window.GetPaintManager())) problems += "\n  " + p;
+    EXPECT_TRUE(problems.empty()) << name << ":" << problems;
     QImage image = window.GetWidget()->grab().toImage();
     image.save(QString::fromStdString(std::string(VXM_SCREENSHOT_DIR) + "/" + name + ".png"));
     std::set<QRgb> colours;
@@ -65,24 +73,32 @@ public:
 TEST(DialogScreenshots, EveryOptionsPage)
 {
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    ApplySkinImageFolders(kDefaultSkin);
     CVXMSettings* settings = CVXMSettings::GetInstance();
     settings->OutputFolder = L"/home/user/Videos/Vexmora Professional";
     settings->SnapshotFolder = L"/home/user/Videos/Vexmora Professional/Snapshot";
     settings->PrimaryColour = static_cast<int>(0x4000D7FF);
     settings->bForceColor = 1;
     settings->SubEncoding = 1252;
-    COptionDlgUI dialog(settings);
-    ASSERT_NE(dialog.Create(nullptr, L"VXMOptionDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
-    static const char* const pages[] = {"general", "video", "audio", "online", "dvd", "subtitles", "record", "misc"};
-    for (int page = 0; page < 8; ++page) {
-        dialog.SelectTab(page);
-        EXPECT_GT(Shoot(dialog, std::string("options_") + pages[page]), 4u) << pages[page];
+    for (const wchar_t* lang : {L"en", L"de"}) {
+        CLanguageManager::GetInstance()->SetLang(lang);
+        const std::string suffix = std::wstring(lang) == L"en" ? "" : "_" + WideToUtf8(lang);
+        COptionDlgUI dialog(settings);
+        ASSERT_NE(dialog.Create(nullptr, L"VXMOptionDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+        static const char* const pages[] = {"general", "video", "audio", "online", "dvd", "subtitles", "record", "misc"};
+        for (int page = 0; page < 8; ++page) {
+            dialog.SelectTab(page);
+            EXPECT_GT(Shoot(dialog, std::string("options_") + pages[page] + suffix), 4u) << pages[page];
+        }
+        dialog.DestroyWindow();
+        vxmtest::PumpUntil([] { return false; }, 30);
     }
-    dialog.DestroyWindow();
+    CLanguageManager::GetInstance()->SetLang(L"en");
 }
 
 TEST(DialogScreenshots, TagEditorInBothViews)
 {
+    ApplySkinImageFolders(kDefaultSkin);
     vxmtest::CTempDir dir;
     const std::string song = dir.File("song.mp3");
     ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=duration=1", "-metadata", "title=Night Cafe", "-metadata",

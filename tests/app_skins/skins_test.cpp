@@ -1,7 +1,9 @@
 // Every skin file and window of the program at the design size 1024x655 with
 // long sample texts: every picture a skin names loads, every button shows a
 // picture or a text, no visible text is cut off unless it elides, and no two
-// visible controls overlap.
+// visible controls overlap. Every page follows a resize to full screen
+// without uncovered areas, and the program shows its own mark on its
+// windows and in its desktop entry.
 #include "AboutDlgUI.h"
 #include "MainPaneUI.h"
 #include "MediaListUI.h"
@@ -15,9 +17,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+
 #include <algorithm>
 #include <cwctype>
 #include <filesystem>
+#include <fstream>
+#include <map>
 
 namespace {
 
@@ -116,6 +125,78 @@ TEST_F(CWindowSkins, TheConvertBurnAndPlayPagesFitAtTheDesignSize)
     window->SelectPage(2);
     EXPECT_TRUE(Problems().empty()) << "play page:" << Joined(Problems());
     window->SelectPage(0);
+}
+
+// Pixels of the window's own background: where no control draws.
+int Uncovered(CPaintManagerUI& pm)
+{
+    const QImage image = pm.RenderToImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == 0xFFFF00FFu;
+    return count;
+}
+
+TEST_F(CWindowSkins, EveryPageFollowsAResizeToFullScreenWithoutUncoveredAreas)
+{
+    pane->AddMedia(&video, -1, 0);
+    pane->AddMedia(&audio, -1, 0);
+    pane->AddMedia(&dvd, -1, 0);
+    CPaintManagerUI& pm = *window->GetPaintManager();
+    // The window's background in a colour no control uses shows what no control covers.
+    pm.GetRoot()->SetBkColor(0xFFFF00FF);
+    for (int page : {0, 1, 2}) {
+        window->SelectPage(page);
+        window->ResizeClient(1024, 655);
+        vxmtest::PumpUntil([] { return false; }, 30);
+        pm.UpdateLayout();
+        const int designSize = Uncovered(pm);
+        window->ResizeClient(1920, 1080);
+        vxmtest::PumpUntil([] { return false; }, 30);
+        ASSERT_EQ(pm.GetRoot()->GetWidth(), 1920) << "page " << page;
+        ASSERT_EQ(pm.GetRoot()->GetHeight(), 1080) << "page " << page;
+        EXPECT_TRUE(Problems().empty()) << "page " << page << " at full screen:" << Joined(Problems());
+        // Seams between areas may lengthen with the window, no area may open up.
+        const int fullScreen = Uncovered(pm);
+        EXPECT_LE(fullScreen, designSize * 2 + 2000) << "page " << page << ": " << designSize << " uncovered pixels at "
+                                                     << "1024x655, " << fullScreen << " at 1920x1080";
+    }
+    window->SelectPage(0);
+    window->ResizeClient(1024, 655);
+}
+
+TEST_F(CWindowSkins, TheWindowsCarryTheProgramsOwnMarkAtEverySize)
+{
+    const QIcon icon = QApplication::windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    // Drawn from the drawing, not blown up from a small picture.
+    const QImage large = icon.pixmap(256, 256).toImage();
+    EXPECT_EQ(large.width(), 256);
+    EXPECT_EQ(QApplication::windowIcon().pixmap(16, 16).width(), 16);
+    EXPECT_NE(large.pixel(128, 40), large.pixel(4, 128)) << "the mark is drawn, not a blank square";
+}
+
+TEST(DesktopEntry, StartsTheProgramOfThisBuildWithItsOwnMark)
+{
+    const std::string folder = VXM_BIN_DIR;
+    std::ifstream file(folder + "/vexmora-professional.desktop");
+    ASSERT_TRUE(file.good());
+    std::map<std::string, std::string> keys;
+    std::string line;
+    ASSERT_TRUE(std::getline(file, line));
+    EXPECT_EQ(line, "[Desktop Entry]");
+    while (std::getline(file, line))
+        if (const size_t eq = line.find('='); eq != std::string::npos) keys[line.substr(0, eq)] = line.substr(eq + 1);
+    EXPECT_EQ(keys["Type"], "Application");
+    EXPECT_EQ(keys["Name"], "Vexmora Professional");
+    EXPECT_EQ(keys["Exec"], folder + "/VXMPro %f");
+    const std::string icon = keys["Icon"];
+    ASSERT_TRUE(std::filesystem::exists(icon)) << icon;
+    EXPECT_EQ(std::filesystem::path(icon).extension(), ".svg");
+    EXPECT_EQ(std::filesystem::weakly_canonical(icon), std::filesystem::weakly_canonical(std::string(VXM_SOURCE_DIR) +
+                                                                                        "/skin/skin-blue/about/logo.svg"));
+    const QImage drawn = QIcon(QString::fromStdString(icon)).pixmap(128, 128).toImage();
+    EXPECT_EQ(drawn.width(), 128);
 }
 
 TEST_F(CWindowSkins, TheAboutBoxFits)

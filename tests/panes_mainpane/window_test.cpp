@@ -294,7 +294,7 @@ TEST_F(CPaneWindowTest, ARowsChosenProfileIsTheOneTheSettingsPaneEditsThroughALa
     // An edit of a parameter reaches the row's profile.
     CPropListItemUI* bitrate = settingsPane->GetRow(CProfileSettingsPaneUI::kAudioBitrate);
     ASSERT_NE(bitrate, nullptr);
-    ASSERT_GE(bitrate->GetCount(), 2);
+    ASSERT_GE(bitrate->GetValueCount(), 2);
     const int pick = bitrate->GetCombo()->GetCurSel() == 0 ? 1 : 0;
     {
         CDispatchScope scope(window->GetPaintManager());

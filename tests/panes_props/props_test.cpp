@@ -24,6 +24,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -151,7 +152,7 @@ protected:
     std::vector<std::wstring> Entries(Pane::ERow r) const
     {
         std::vector<std::wstring> out;
-        for (int i = 0; i < Row(r)->GetCount(); ++i) out.push_back(Row(r)->GetEntryText(i));
+        for (int i = 0; i < Row(r)->GetValueCount(); ++i) out.push_back(Row(r)->GetEntryText(i));
         return out;
     }
     bool Called(const std::wstring& call) const
@@ -232,12 +233,49 @@ TEST_F(PropsPane, LoadingShowsTemplateRowsWithUserValuesAndDefaults)
     EXPECT_FALSE(Row(Pane::kStart)->GetTimeControl()->IsEnabled());
     EXPECT_EQ(Row(Pane::kFolder)->GetValueText(), L"/out");
     // Quality entries of the convert editor; the bit-rate row offers the source's.
-    EXPECT_EQ(Row(Pane::kQuality)->GetCount(), 3);
+    EXPECT_EQ(Row(Pane::kQuality)->GetValueCount(), 3);
     EXPECT_EQ(Entries(Pane::kVideoBitrate).back(), L"Original");
     // Editable items get the button row.
     EXPECT_NE(Row(Pane::kVideoSize)->GetComboButton(), nullptr);
     EXPECT_EQ(Row(Pane::kAspect)->GetComboButton(), nullptr);
     EXPECT_TRUE(usage.empty());
+}
+
+TEST_F(PropsPane, RowsKeepTheirTemplateOrderAndShownRowsStackWithoutOverlapWhenThePaneScrolls)
+{
+    MakePane();
+    Load();
+    // Shorter than the rows: the pane scrolls.
+    pane->SetPos(MakeRect(0, 0, 300, 240), false);
+    // Each row's controls stand in the template's order: the name left of its value.
+    for (Pane::ERow r : {Pane::kName, Pane::kVideoSize, Pane::kAudioCodec, Pane::kAudioOff}) {
+        CPropListItemUI* row = Row(r);
+        ASSERT_NE(row, nullptr);
+        ASSERT_GE(row->GetCount(), 2) << r;
+        EXPECT_EQ(row->GetItemAt(0)->GetName(), L"ID_PROP_NAME") << r;
+        EXPECT_LE(row->GetItemAt(0)->GetPos().right, row->GetItemAt(1)->GetPos().left) << r;
+    }
+    EXPECT_EQ(Row(Pane::kVideoSize)->GetCount(), 3);  // name, combo and its button
+    EXPECT_EQ(Row(Pane::kVideoSize)->GetValueCount(), 3);
+    // Every shown section title and row, in the order of the pane, lies
+    // below the one before it: no group runs into the next.
+    std::vector<CControlUI*> stack;
+    std::function<void(CControlUI*)> walk = [&](CControlUI* c) {
+        if (!c->IsVisible()) return;
+        if (dynamic_cast<CPropListItemUI*>(c) || (dynamic_cast<COptionUI*>(c) && c->GetName().rfind(L"ID_OPTION_", 0) == 0)) {
+            stack.push_back(c);
+            return;
+        }
+        if (auto* container = dynamic_cast<CContainerUI*>(c))
+            for (int i = 0; i < container->GetCount(); ++i) walk(container->GetItemAt(i));
+    };
+    walk(pane);
+    ASSERT_GE(stack.size(), 6u);
+    for (size_t i = 1; i < stack.size(); ++i) {
+        EXPECT_GT(stack[i]->GetHeight(), 0) << WideToUtf8(stack[i]->GetName()) << " " << i;
+        EXPECT_GE(stack[i]->GetPos().top, stack[i - 1]->GetPos().bottom)
+            << WideToUtf8(stack[i]->GetName()) << " " << i << " runs into " << WideToUtf8(stack[i - 1]->GetName());
+    }
 }
 
 TEST_F(PropsPane, MediaFieldsFillTheBasicRows)
@@ -369,7 +407,7 @@ TEST_F(PropsPane, BurnQualitySizeEntryStoresNothingAndAsksForTheSize)
 {
     MakePane(true);
     Load();
-    ASSERT_EQ(Row(Pane::kQuality)->GetCount(), 4);
+    ASSERT_EQ(Row(Pane::kQuality)->GetValueCount(), 4);
     Choose(Pane::kQuality, L"Fit to Disc Size");
     EXPECT_TRUE(profile.sizeMode);
     EXPECT_FALSE(FileExists());
@@ -538,7 +576,7 @@ TEST_F(PropsPane, AddingAValueThatIsListedOnlySelectsIt)
     Load();
     const int index = Row(Pane::kVideoSize)->AddUserValue(L"1280x720");
     EXPECT_EQ(index, 2);
-    EXPECT_EQ(Row(Pane::kVideoSize)->GetCount(), 3);
+    EXPECT_EQ(Row(Pane::kVideoSize)->GetValueCount(), 3);
     EXPECT_EQ(recorder.Count(L"prop_custom_add"), 0);
     EXPECT_EQ(Row(Pane::kVideoSize)->GetComboText(), L"1280x720");
     EXPECT_FALSE(Stored()["12"]["vsize"].isMember("values"));
@@ -691,7 +729,7 @@ TEST_F(PropsPane, CustomValueDialogAcceptsOnlyWholeNumbersWithinTheLimits)
         dlg->GetEdit()->SetText(text);
         EXPECT_FALSE(dlg->OnOK()) << WideToUtf8(text);
     }
-    EXPECT_EQ(Row(Pane::kAudioBitrate)->GetCount(), 2);
+    EXPECT_EQ(Row(Pane::kAudioBitrate)->GetValueCount(), 2);
     EXPECT_FALSE(FileExists());
 
     dlg->GetEdit()->SetText(L"256");

@@ -1,7 +1,7 @@
 // Checks of a laid-out window that every skin must pass: each visible text
 // fits its control unless the control elides it, visible siblings do not
-// overlap, visible controls stay inside their parent, and every visible
-// button shows a picture or a text. Header only (it needs the UI, which only
+// overlap, visible controls stay inside their parent, every picture a visible
+// control names loads, and every visible button shows a picture or a text. Header only (it needs the UI, which only
 // the program's and the UI's test programs link): call CheckLayout on a
 // window's paint manager after its layout, at the size to check.
 #pragma once
@@ -45,8 +45,8 @@ inline void CheckText(CPaintManagerUI& pm, CControlUI* c, std::vector<std::strin
     const RECT pad = label->GetTextPadding();
     int width = rc.right - rc.left - pad.left - pad.right;
     const int height = rc.bottom - rc.top - pad.top - pad.bottom;
-    if (auto* box = dynamic_cast<CCheckBoxUI*>(c); box && box->DrawsOwnBox())
-        width -= CPaintManagerUI::Scale(CCheckBoxUI::kBoxSize + CCheckBoxUI::kBoxGap);
+    if (auto* option = dynamic_cast<COptionUI*>(c); option && option->DrawsOwnMark())
+        width -= CPaintManagerUI::Scale(COptionUI::kBoxSize + COptionUI::kBoxGap);
     if (style & DT_WORDBREAK) {
         const SIZE need = CRenderEngine::MeasureText(&pm, c->GetText(), label->GetFont(), style, width);
         if (need.cy > height + 2) problems.push_back(ControlId(c) + ": text taller than the control");
@@ -59,14 +59,24 @@ inline void CheckText(CPaintManagerUI& pm, CControlUI* c, std::vector<std::strin
     if (need.cy > height + 3) problems.push_back(ControlId(c) + ": text taller than the control");
 }
 
+inline void CheckPicture(CPaintManagerUI& pm, CControlUI* c, const std::wstring& image, std::vector<std::string>& problems)
+{
+    if (image.empty()) return;
+    const std::wstring file = ParseImageString(image).file;
+    if (!pm.GetImage(file)) problems.push_back(ControlId(c) + ": picture '" + WideToUtf8(file) + "' does not load");
+}
+
 inline void CheckControl(CPaintManagerUI& pm, CControlUI* c, std::vector<std::string>& problems)
 {
     if (!c->IsVisible()) return;
     const RECT rc = c->GetPos();
     if (IsRectEmpty(rc)) return;
     CheckText(pm, c, problems);
+    CheckPicture(pm, c, c->GetBkImage(), problems);
+    if (auto* button = dynamic_cast<CButtonUI*>(c)) CheckPicture(pm, c, button->GetNormalImage(), problems);
     if (auto* button = dynamic_cast<CButtonUI*>(c); button && !dynamic_cast<CCheckBoxUI*>(c)) {
-        if (c->GetText().empty() && c->GetBkImage().empty() && !button->HasImage())
+        auto* option = dynamic_cast<COptionUI*>(c);
+        if (c->GetText().empty() && c->GetBkImage().empty() && !button->HasImage() && !(option && option->DrawsOwnMark()))
             problems.push_back(ControlId(c) + ": a button with neither picture nor text");
     }
     auto* container = dynamic_cast<IContainerUI*>(c);

@@ -26,8 +26,15 @@ std::vector<std::wstring> FindSkinNames()
     return names;
 }
 
+void ApplySkinImageFolders(const std::wstring& skin)
+{
+    CPaintManagerUI::SetSharedImageFolders(
+        {GetSkinImageFolder(skin.empty() ? kDefaultSkin : skin), GetSkinImageFolder(kDefaultSkin)});
+}
+
 void ApplySkinImageFolders(CPaintManagerUI& manager, const std::wstring& skin)
 {
+    ApplySkinImageFolders(skin);
     manager.AddDefaultAttributeList(L"DefaultImageFolder", GetSkinImageFolder(kDefaultSkin));
     manager.AddDefaultAttributeList(L"ImageFolder", GetSkinImageFolder(skin.empty() ? kDefaultSkin : skin));
 }

@@ -15,5 +15,8 @@ std::wstring GetSkinsFolder();
 std::wstring GetSkinImageFolder(const std::wstring& skin);
 // The "skin-*" folders present, sorted by name.
 std::vector<std::wstring> FindSkinNames();
-// Points a window's image lookups at the skin (the default skin behind it).
+// Points the image lookups of every window of the program at the skin (the
+// default skin behind it)...
+void ApplySkinImageFolders(const std::wstring& skin);
+// ... and those of this window, where they come first.
 void ApplySkinImageFolders(CPaintManagerUI& manager, const std::wstring& skin);

@@ -6,8 +6,6 @@
 #include "MediaHandler.h"
 #include "VXMMediaExports.h"
 #include "VXMMessages.h"
-#include "VXMSettings.h"
-#include "platform/folders.h"
 #include "ui/UICircularProgress.h"
 #include "ui/UIMessagePump.h"
 
@@ -31,8 +29,6 @@ void CDVDOpenDlgUI::JoinWorker()
 
 void CDVDOpenDlgUI::InitWindow()
 {
-    CVXMSettings* settings = CVXMSettings::GetInstance();
-    m_PaintManager.AddDefaultAttributeList(L"ImageFolder", GetProgramFolder() + L"/skins/" + settings->SkinDir);
     if (auto* progress = dynamic_cast<CCircularProgressUI*>(m_PaintManager.FindControl(L"ID_CIRCULAR_PROGRESS")))
         m_PaintManager.SetTimer(progress, CCircularProgressUI::kAnimationTimerId, kSpinMs);
     HWND window = GetHWND();

@@ -10,10 +10,8 @@
 namespace {
 
 const wchar_t* const kRowAttributes = L"height=\"25\" bordersize=\"0\" bordercolor=\"#33999999\" rectangular=\"true\"";
-const wchar_t* const kOptionAttributes =
-    L"width=\"17\" normalimage=\"file='radiobtn.png' source='0,0,17,17'\" "
-    L"selectedimage=\"file='radiobtn.png' source='0,34,17,51'\" group=\"format\" padding=\"0,4,0,4\" "
-    L"bkcolor=\"#FFFFFFFF\" selectedbkcolor=\"#FF3A6EA5\" bordersize=\"1\" bordercolor=\"#FF7A8A9A\"";
+// A radio button of the "format" group (drawn by the option itself).
+const wchar_t* const kOptionAttributes = L"width=\"17\" group=\"format\" padding=\"0,4,0,4\"";
 
 COptionUI* RowOption(CControlUI* row)
 {
@@ -55,8 +53,8 @@ CControlUI* CSelectFormatDlgUI::MakeRow(const VXM_FORMAT_RECORD& format)
         inner->Add(label);
         return label;
     };
-    addLabel(L"ID_LABEL_MEDIA_TYPE", format.mediaType, L"width=\"200\" mouse=\"false\" padding=\"10,0,0,0\"");
-    addLabel(L"ID_LABEL_MEDIA_QUALITY", QualityText(format), L"width=\"80\" mouse=\"false\" padding=\"10,0,0,0\"");
+    addLabel(L"ID_LABEL_MEDIA_TYPE", format.mediaType, L"width=\"140\" mouse=\"false\" padding=\"10,0,0,0\" endellipsis=\"true\"");
+    addLabel(L"ID_LABEL_MEDIA_QUALITY", QualityText(format), L"width=\"150\" mouse=\"false\" padding=\"10,0,0,0\" endellipsis=\"true\"");
     inner->Add(new CControlUI());
     CLabelUI* size = addLabel(L"ID_LABEL_MEDIA_SIZE", SizeText(format.size),
                               L"width=\"80\" textcolor=\"#FFBE2805\" mouse=\"false\" align=\"right\"");

@@ -76,6 +76,9 @@ CListLabelElementUI* CURLDlgUI::AddRow(const std::wstring& text)
     if (!m_list) return nullptr;
     auto* row = new CListLabelElementUI();
     row->SetText(text);
+    // A long address ends in an ellipsis; the editor shows it whole.
+    row->SetAttribute(L"endellipsis", L"true");
+    row->SetAttribute(L"textpadding", L"4,0,4,0");
     if (!m_list->Add(row)) {
         delete row;
         return nullptr;

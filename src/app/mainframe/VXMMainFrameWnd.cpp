@@ -125,9 +125,11 @@ void CVXMMainFrameWnd::InitWindow()
 {
     m_settings = CVXMSettings::GetInstance();
     ApplySkinImageFolders(m_PaintManager, m_settings->SkinDir);
-    // The program's mark on this window and every window it opens.
-    if (const QImage* mark = m_PaintManager.GetImage(L"about\\logo.png"))
-        QApplication::setWindowIcon(QIcon(QPixmap::fromImage(*mark)));
+    // The program's mark on this window and every window it opens, drawn
+    // at every size the desktop asks for.
+    if (const QIcon mark(QString::fromStdWString(GetSkinImageFolder(kDefaultSkin) + L"/about/logo.svg"));
+        !mark.pixmap(64, 64).isNull())
+        QApplication::setWindowIcon(mark);
     m_mediaHandler = CMediaHandler::GetInstance();
     if (!m_mediaHandler->Init(GetHWND())) {
         std::wstring text = CLanguageManager::GetInstance()->LoadStringW(105);

@@ -220,7 +220,7 @@ CPropListItemUI* CProfileSettingsPaneUI::BuildComboRow(IProfileItem* item, int s
     row->SelectValue(current);
     row->SetVisible(item->IsVisible() == 1);
     row->SetLimits(item->GetMinValue(), item->GetMaxValue());
-    row->SetValueEnabled(row->GetCount() > 1 && !m_readOnly);
+    row->SetValueEnabled(row->GetValueCount() > 1 && !m_readOnly);
     return row;
 }
 
@@ -389,7 +389,7 @@ void CProfileSettingsPaneUI::ApplyStoredValues()
         if (!def) continue;
         if (def->isIntegral()) {
             const Json::LargestInt index = def->asLargestInt();
-            if (index >= 0 && index < row->GetCount()) row->SelectIndex(static_cast<int>(index));
+            if (index >= 0 && index < row->GetValueCount()) row->SelectIndex(static_cast<int>(index));
         } else if (def->isString()) {
             row->SelectValue(Utf8ToWide(def->asString()));
         }
@@ -518,7 +518,7 @@ void CProfileSettingsPaneUI::OnComboChanged(int row, int index)
     // Everything the change needs is read from the row before anything
     // else runs: a rebuild replaces every row.
     const std::wstring value = sender->GetEntryText(index);
-    if (index < 0 || index >= sender->GetCount()) return;
+    if (index < 0 || index >= sender->GetValueCount()) return;
     IProfile* p = m_profile.get();
     bool rebuild = false;
     bool sourceEntry = false;
@@ -602,7 +602,7 @@ void CProfileSettingsPaneUI::OnCustomAdd(int row, int index)
 {
     if (!m_profile || !TakesUserValues(row)) return;
     CPropListItemUI* sender = m_rows[row];
-    if (index < 0 || index >= sender->GetCount()) return;
+    if (index < 0 || index >= sender->GetValueCount()) return;
     const std::wstring value = sender->GetEntryText(index);
     switch (row) {
     case kVideoSize: m_profile->SetVideoSize(value); break;
@@ -620,7 +620,7 @@ void CProfileSettingsPaneUI::OnCustomAdd(int row, int index)
 void CProfileSettingsPaneUI::OnCustomDel(int row, int index)
 {
     CPropListItemUI* sender = m_rows[row];
-    if (!m_profile || index < 0 || index >= sender->GetCount()) return;
+    if (!m_profile || index < 0 || index >= sender->GetValueCount()) return;
     const std::wstring value = sender->GetEntryText(index);
     if (TakesUserValues(row)) {
         switch (row) {

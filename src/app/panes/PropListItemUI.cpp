@@ -203,7 +203,7 @@ void CPropListItemUI::SetTextButtonEnabled(bool enabled)
 
 int CPropListItemUI::GetCurSel() const { return m_combo ? m_combo->GetCurSel() : -1; }
 
-int CPropListItemUI::GetCount() const { return m_combo ? m_combo->GetCount() : 0; }
+int CPropListItemUI::GetValueCount() const { return m_combo ? m_combo->GetCount() : 0; }
 
 std::wstring CPropListItemUI::GetEntryText(int index) const
 {
@@ -215,7 +215,7 @@ bool CPropListItemUI::SelectIndex(int index) { return m_combo && m_combo->Select
 
 int CPropListItemUI::FindValue(const std::wstring& text) const
 {
-    for (int i = 0; i < GetCount(); ++i)
+    for (int i = 0; i < GetValueCount(); ++i)
         if (GetEntryText(i) == text) return i;
     return -1;
 }

@@ -50,7 +50,8 @@ public:
 
     // Combo: -1 without a combo.
     int GetCurSel() const;
-    int GetCount() const;
+    // Entries of the combo (the row's own GetCount counts its controls).
+    int GetValueCount() const;
     std::wstring GetEntryText(int index) const;
     // Selects that entry; the combo reports the change.
     bool SelectIndex(int index);
