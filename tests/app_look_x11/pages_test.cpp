@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QPixmap>
+#include <QRect>
 #include <QWidget>
 
 namespace {
@@ -24,6 +25,27 @@ void Save(QWidget* widget, const std::string& name)
     ASSERT_NE(widget, nullptr);
     vxmtest::PumpUntil([] { return false; }, 200);
     EXPECT_TRUE(widget->grab().save(QString::fromStdString(std::string(VXM_SCREENSHOT_DIR) + "/" + name + ".png")));
+}
+
+// The part of the window a control covers.
+void SaveArea(CWindowWnd* window, CControlUI* control, const std::string& name)
+{
+    vxmtest::PumpUntil([] { return false; }, 200);
+    const RECT rc = control->GetPos();
+    const QPixmap area = window->GetWidget()->grab(QRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top));
+    EXPECT_FALSE(area.isNull()) << name;
+    EXPECT_TRUE(area.save(QString::fromStdString(std::string(VXM_SCREENSHOT_DIR) + "/" + name + ".png")));
+}
+
+// The first scrolling layout inside a control.
+CContainerUI* FindScrolling(CControlUI* control)
+{
+    auto* container = dynamic_cast<CContainerUI*>(control);
+    if (!container) return nullptr;
+    if (container->IsScrollable() && container->IsVisible()) return container;
+    for (int i = 0; i < container->GetCount(); ++i)
+        if (CContainerUI* inner = FindScrolling(container->GetItemAt(i))) return inner;
+    return nullptr;
 }
 
 std::string Joined(const std::vector<std::string>& problems)
@@ -56,6 +78,21 @@ TEST(MainWindowLook, PagesWithConvertingRowsAndTheProfileChooser)
     Save(window->GetWidget(), "main_convert");
     EXPECT_TRUE(vxmtest::CheckLayout(*window->GetPaintManager()).empty())
         << Joined(vxmtest::CheckLayout(*window->GetPaintManager()));
+    // The parameter editor of the selected row, at its top and scrolled to its end.
+    CControlUI* editor = pane->GetProfileSettingsPane();
+    ASSERT_NE(editor, nullptr);
+    SaveArea(window, editor, "parameter_editor");
+    if (auto* body = FindScrolling(editor)) {
+        body->SetScrollPos(body->GetScrollRange());
+        SaveArea(window, editor, "parameter_editor_end");
+        body->SetScrollPos(0);
+    }
+    // At full screen the whole editor shows beside the longer list.
+    window->ResizeClient(1920, 1080);
+    Save(window->GetWidget(), "main_convert_fullscreen");
+    EXPECT_TRUE(vxmtest::CheckLayout(*window->GetPaintManager()).empty())
+        << Joined(vxmtest::CheckLayout(*window->GetPaintManager()));
+    window->ResizeClient(1024, 655);
     window->SelectPage(1);
     Save(window->GetWidget(), "main_burn");
     window->SelectPage(2);

@@ -323,12 +323,15 @@ CProfileCategoryItemUI* CProfileWndUI::AddCategoryRow(IProfileCategory* category
     row->SetCategoryIndex(index);
     if (COptionUI* option = row->GetCategoryButton()) {
         const std::wstring icon = category->GetIcon();
-        option->SetAttribute(L"normalimage", CategoryImage(icon, L"0,68,35,102"));
-        option->SetAttribute(L"hotimage", CategoryImage(icon, L"0,34,35,68"));
-        option->SetAttribute(L"selectedimage", CategoryImage(icon, L"0,0,35,34"));
         option->SetToolTip(Translate(category->GetDesc()));
         // A skin without the icon strip names the category instead.
-        if (!m_PaintManager.GetImage(L"profile_wnd/" + icon)) option->SetText(Translate(category->GetDesc()));
+        if (m_PaintManager.GetImage(L"profile_wnd/" + icon)) {
+            option->SetAttribute(L"normalimage", CategoryImage(icon, L"0,68,35,102"));
+            option->SetAttribute(L"hotimage", CategoryImage(icon, L"0,34,35,68"));
+            option->SetAttribute(L"selectedimage", CategoryImage(icon, L"0,0,35,34"));
+        } else {
+            option->SetText(Translate(category->GetDesc()));
+        }
     }
     return row;
 }
