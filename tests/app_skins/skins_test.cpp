@@ -9,9 +9,11 @@
 #include "MediaListUI.h"
 #include "SkinFolders.h"
 #include "VXMMainFrameWnd.h"
+#include "VXMSettings.h"
 #include "support/fake_media.h"
 #include "support/main_window_environment.h"
 #include "support/skin_check.h"
+#include "ui/UILanguage.h"
 #include "ui/UIMarkup.h"
 #include "FakeDesktop.h"
 
@@ -197,6 +199,35 @@ TEST(DesktopEntry, StartsTheProgramOfThisBuildWithItsOwnMark)
                                                                                         "/skin/skin-blue/about/logo.svg"));
     const QImage drawn = QIcon(QString::fromStdString(icon)).pixmap(128, 128).toImage();
     EXPECT_EQ(drawn.width(), 128);
+}
+
+// The same window in German, whose texts are the longest.
+class CGermanWindowSkins : public CWindowSkins {
+protected:
+    void SetUp() override
+    {
+        CVXMSettings::GetInstance()->LangID = L"de";
+        CWindowSkins::SetUp();
+    }
+    void TearDown() override
+    {
+        CWindowSkins::TearDown();
+        CVXMSettings::GetInstance()->LangID = L"auto";
+        CLanguageManager::GetInstance()->SetLang(L"en");
+    }
+};
+
+TEST_F(CGermanWindowSkins, TheConvertBurnAndPlayPagesFitInGerman)
+{
+    ASSERT_EQ(CLanguageManager::GetInstance()->GetLangID(), L"de");
+    pane->AddMedia(&video, -1, 0);
+    pane->AddMedia(&audio, -1, 0);
+    pane->AddMedia(&dvd, -1, 0);
+    for (int page : {0, 1, 2}) {
+        window->SelectPage(page);
+        EXPECT_TRUE(Problems().empty()) << "page " << page << ":" << Joined(Problems());
+    }
+    window->SelectPage(0);
 }
 
 TEST_F(CWindowSkins, TheAboutBoxFits)
