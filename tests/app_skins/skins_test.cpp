@@ -74,6 +74,9 @@ TEST(SkinFiles, EveryPictureLoadsAndEveryButtonShowsAPictureOrAText)
     }
     EXPECT_GT(files, 20);
     EXPECT_TRUE(problems.empty()) << Joined(problems);
+    // Pictures the code sets: a user value's remove button, a folded media-manager node.
+    for (const wchar_t* picture : {L"media_list\\remove.png", L"common\\chevron_right.png"})
+        EXPECT_NE(pm.GetImage(picture), nullptr) << WideToUtf8(picture);
     // Every skin's pictures stand in for the default's or add to them.
     for (const std::wstring& skin : FindSkinNames()) {
         ApplySkinImageFolders(pm, skin);

@@ -61,7 +61,9 @@ void CMediaManagerElementUI::DoEvent(TEventUI& event)
 void CMediaManagerElementUI::SetExpanded(bool expanded)
 {
     m_expanded = expanded;
-    if (CControlUI* button = Sub(L"ID_MEDIAMAN_BTN_EXPAND")) button->SetText(expanded ? L"-" : L"+");
+    if (auto* button = dynamic_cast<CButtonUI*>(Sub(L"ID_MEDIAMAN_BTN_EXPAND")))
+        button->SetNormalImage(expanded ? L"file='common\\chevron_down.png' dest='1,1,17,17'"
+                                        : L"file='common\\chevron_right.png' dest='1,1,17,17'");
 }
 
 void CMediaManagerElementUI::SetCount(int count)
