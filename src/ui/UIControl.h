@@ -84,8 +84,6 @@ public:
     virtual SIZE EstimateSize(SIZE available);
 
     virtual bool IsVisible() const { return m_visible && m_internVisible; }
-    // Its own visibility, whatever its ancestors'.
-    bool IsOwnVisible() const { return m_visible; }
     virtual void SetVisible(bool visible = true);
     // Visibility imposed by a hidden ancestor.
     virtual void SetInternVisible(bool visible = true);
