@@ -34,22 +34,14 @@ bool CDBHelper::AddProfiles(IProfileManager* manager)
 
 VXM_CONVERTED_INFO CDBHelper::MakeConvertedInfo(IProfile* profile, IVXMMedia* media)
 {
-    VXM_CONVERTED_INFO info;
-    info.profileName = profile->GetName();
-    info.sourcePath = media->GetSourcePath();
-    info.outputPath = media->GetOutputPath();
-    info.thumbnailSource = media->GetThumbnailPath();
-    info.durationMs = media->GetDuration();
-    info.videoCodec = profile->GetVideoCodec();
-    info.videoBitrate = profile->GetVideoBitrate();
-    info.frameRate = profile->GetFramerate();
-    info.videoSize = profile->GetVideoSize();
-    info.audioCodec = profile->GetAudioCodec();
-    info.audioBitrate = profile->GetAudioBitrate();
-    info.sampleRate = profile->GetSampleRate();
-    info.channels = profile->GetChannel();
-    info.audioDisabled = profile->IsAudioDisabled() != 0;
-    return info;
+    return VXM_CONVERTED_INFO{
+        .profileName = profile->GetName(), .sourcePath = media->GetSourcePath(),
+        .outputPath = media->GetOutputPath(), .thumbnailSource = media->GetThumbnailPath(),
+        .durationMs = media->GetDuration(), .videoCodec = profile->GetVideoCodec(),
+        .videoBitrate = profile->GetVideoBitrate(), .frameRate = profile->GetFramerate(),
+        .videoSize = profile->GetVideoSize(), .audioCodec = profile->GetAudioCodec(),
+        .audioBitrate = profile->GetAudioBitrate(), .sampleRate = profile->GetSampleRate(),
+        .channels = profile->GetChannel(), .audioDisabled = profile->IsAudioDisabled() != 0};
 }
 
 VXM_DOWNLOADED_INFO CDBHelper::MakeDownloadedInfo(const std::wstring& siteName, const std::wstring& pageUrl,

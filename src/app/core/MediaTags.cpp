@@ -301,6 +301,39 @@ void ReadXiph(VXM_MEDIA_TAGS& tags, Ogg::XiphComment* comment, const std::wstrin
 
 // ----------------------------------------------------------------- dispatch
 
+// Writes the tags into a file of a known format other than MPEG; false for
+// an unknown format.
+bool SetFileTags(File* file, const VXM_MEDIA_TAGS& tags, bool mp4Cover)
+{
+    if (auto* vorbis = dynamic_cast<Ogg::Vorbis::File*>(file)) {
+        SetXiphFields(vorbis->tag(), tags, true);
+    } else if (auto* speex = dynamic_cast<Ogg::Speex::File*>(file)) {
+        SetXiphFields(speex->tag(), tags, true);
+    } else if (auto* tta = dynamic_cast<TrueAudio::File*>(file)) {
+        WriteId3Pair(tta, tags);
+    } else if (auto* wav = dynamic_cast<RIFF::WAV::File*>(file)) {
+        SetID3v2Cover(wav->ID3v2Tag(), tags);
+    } else if (auto* wavpack = dynamic_cast<WavPack::File*>(file)) {
+        SetTextFields(wavpack->tag(), tags);
+    } else if (auto* mp4 = dynamic_cast<MP4::File*>(file)) {
+        SetMp4Tags(mp4->tag(), tags, mp4Cover);
+    } else if (auto* oggFlac = dynamic_cast<Ogg::FLAC::File*>(file)) {
+        SetXiphFields(oggFlac->tag(), tags, true);
+    } else if (auto* aiff = dynamic_cast<RIFF::AIFF::File*>(file)) {
+        SetID3v2Cover(aiff->tag(), tags);
+    } else if (auto* ape = dynamic_cast<APE::File*>(file)) {
+        SetTextFields(ape->tag(), tags);
+    } else if (auto* flac = dynamic_cast<FLAC::File*>(file)) {
+        SetXiphFields(flac->xiphComment(true), tags, false);
+        SetFlacPicture(flac, tags);
+    } else if (auto* asf = dynamic_cast<ASF::File*>(file)) {
+        SetAsfTags(asf->tag(), tags);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 // 1 when the format was handled and saved; 0 for an unknown format or a failed save.
 int WriteFile(File* file, const VXM_MEDIA_TAGS& tags, bool mp4Cover)
 {
@@ -308,40 +341,8 @@ int WriteFile(File* file, const VXM_MEDIA_TAGS& tags, bool mp4Cover)
     if (auto* mpeg = dynamic_cast<MPEG::File*>(file)) {
         WriteId3Pair(mpeg, tags);
         saved = mpeg->save(MPEG::File::AllTags, File::StripNone, ID3v2::v3, File::DoNotDuplicate);
-    } else if (auto* vorbis = dynamic_cast<Ogg::Vorbis::File*>(file)) {
-        SetXiphFields(vorbis->tag(), tags, true);
-        saved = vorbis->save();
-    } else if (auto* speex = dynamic_cast<Ogg::Speex::File*>(file)) {
-        SetXiphFields(speex->tag(), tags, true);
-        saved = speex->save();
-    } else if (auto* tta = dynamic_cast<TrueAudio::File*>(file)) {
-        WriteId3Pair(tta, tags);
-        saved = tta->save();
-    } else if (auto* wav = dynamic_cast<RIFF::WAV::File*>(file)) {
-        SetID3v2Cover(wav->ID3v2Tag(), tags);
-        saved = wav->save();
-    } else if (auto* wavpack = dynamic_cast<WavPack::File*>(file)) {
-        SetTextFields(wavpack->tag(), tags);
-        saved = wavpack->save();
-    } else if (auto* mp4 = dynamic_cast<MP4::File*>(file)) {
-        SetMp4Tags(mp4->tag(), tags, mp4Cover);
-        saved = mp4->save();
-    } else if (auto* oggFlac = dynamic_cast<Ogg::FLAC::File*>(file)) {
-        SetXiphFields(oggFlac->tag(), tags, true);
-        saved = oggFlac->save();
-    } else if (auto* aiff = dynamic_cast<RIFF::AIFF::File*>(file)) {
-        SetID3v2Cover(aiff->tag(), tags);
-        saved = aiff->save();
-    } else if (auto* ape = dynamic_cast<APE::File*>(file)) {
-        SetTextFields(ape->tag(), tags);
-        saved = ape->save();
-    } else if (auto* flac = dynamic_cast<FLAC::File*>(file)) {
-        SetXiphFields(flac->xiphComment(true), tags, false);
-        SetFlacPicture(flac, tags);
-        saved = flac->save();
-    } else if (auto* asf = dynamic_cast<ASF::File*>(file)) {
-        SetAsfTags(asf->tag(), tags);
-        saved = asf->save();
+    } else if (SetFileTags(file, tags, mp4Cover)) {
+        saved = file->save();
     } else {
         return 0;
     }
@@ -350,21 +351,26 @@ int WriteFile(File* file, const VXM_MEDIA_TAGS& tags, bool mp4Cover)
     return saved ? 1 : 0;
 }
 
+// The ID3v2 tag when the file has one, else the ID3v1 tag; false when it has neither.
+template <class F>
+bool ReadId3Pair(VXM_MEDIA_TAGS& tags, F* file, const std::wstring& coverOut)
+{
+    if (file->hasID3v2Tag())
+        ReadID3v2Cover(tags, file->ID3v2Tag(), coverOut);
+    else if (file->hasID3v1Tag())
+        ReadBasicTags(tags, file->ID3v1Tag());
+    else
+        return false;
+    return true;
+}
+
 int ReadFile(File* file, VXM_MEDIA_TAGS& tags, const std::wstring& coverOut)
 {
     if (auto* mpeg = dynamic_cast<MPEG::File*>(file)) {
-        if (mpeg->hasID3v2Tag())
-            ReadID3v2Cover(tags, mpeg->ID3v2Tag(), coverOut);
-        else if (mpeg->hasID3v1Tag())
-            ReadBasicTags(tags, mpeg->ID3v1Tag());
-        else
+        if (!ReadId3Pair(tags, mpeg, coverOut))
             return 0;
     } else if (auto* tta = dynamic_cast<TrueAudio::File*>(file)) {
-        if (tta->hasID3v2Tag())
-            ReadID3v2Cover(tags, tta->ID3v2Tag(), coverOut);
-        else if (tta->hasID3v1Tag())
-            ReadBasicTags(tags, tta->ID3v1Tag());
-        else
+        if (!ReadId3Pair(tags, tta, coverOut))
             return 0;
     } else if (auto* vorbis = dynamic_cast<Ogg::Vorbis::File*>(file)) {
         ReadXiph(tags, vorbis->tag(), coverOut);
