@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QSaveFile>
 #include <QString>
 
 #include <algorithm>
@@ -166,5 +167,9 @@ std::wstring GetXMLImg(const wchar_t* templatePath)
     }
     const std::wstring stem = std::filesystem::path(templatePath).stem().wstring();
     const std::wstring out = GetTempFolder() + L"/vxm_menu_" + stem + L".png";
-    return image.save(Q(out), "PNG") ? out : std::wstring();
+    // Written aside and put in place whole: another window or another copy
+    // of the program may be reading the same preview.
+    QSaveFile file(Q(out));
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) return {};
+    return out;
 }

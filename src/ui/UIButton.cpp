@@ -237,7 +237,9 @@ void COptionUI::PaintTextBesideMark(QPainter& painter)
     RECT rc = TextRect();
     rc.left += CPaintManagerUI::Scale(kBoxSize + kBoxGap);
     DWORD color = m_selected && m_selectedTextColor ? m_selectedTextColor : m_textColor;
-    CRenderEngine::DrawText(painter, m_manager, rc, m_text, EffectiveTextColor(color), m_font, m_textStyle);
+    // The text stands right beside its mark, whatever the alignment.
+    const UINT style = (m_textStyle & ~static_cast<UINT>(DT_CENTER | DT_RIGHT)) | DT_LEFT;
+    CRenderEngine::DrawText(painter, m_manager, rc, m_text, EffectiveTextColor(color), m_font, style);
 }
 
 void COptionUI::PaintText(QPainter& painter)

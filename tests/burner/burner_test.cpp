@@ -14,10 +14,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QString>
+
+#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 #include <sys/stat.h>
 
 namespace {
@@ -166,6 +171,27 @@ TEST_F(CBurnerTest, TheMenuReturnsOrPlaysOnAsChosen)
     plan = DvdAuthorPlan(job, {});
     EXPECT_EQ(plan.find(L"<menus>"), std::wstring::npos);
     EXPECT_EQ(plan.find(L"call menu"), std::wstring::npos);
+}
+
+TEST(MenuPreview, AReaderNeverSeesAHalfWrittenPreviewWhileItIsDrawnAgain)
+{
+    const std::wstring templ = W(std::string(VXM_SOURCE_DIR) + "/data/template/basic.xml");
+    const std::wstring first = GetXMLImg(templ.c_str());
+    ASSERT_FALSE(first.empty());
+    const QString path = QString::fromStdWString(first);
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 40; ++i) EXPECT_EQ(GetXMLImg(templ.c_str()), first);
+        done = true;
+    });
+    int reads = 0, broken = 0;
+    while (!done) {
+        ++reads;
+        broken += QImage(path).isNull();
+    }
+    writer.join();
+    EXPECT_GT(reads, 10);
+    EXPECT_EQ(broken, 0) << "of " << reads << " reads";
 }
 
 }  // namespace
