@@ -58,13 +58,7 @@ CVXMDVDTitleImpl::~CVXMDVDTitleImpl()
     StopAndJoinAll();
 }
 
-IVXMMedia* CopyDVDTitleMedia(IVXMMedia& source)
-{
-    auto* title = dynamic_cast<CVXMDVDTitleImpl*>(&source);
-    if (!title)
-        return nullptr;
-    return new (std::nothrow) CVXMDVDTitleImpl(*title);
-}
+IVXMMedia* CopyDVDTitleMedia(IVXMMedia& source) { return CopyMediaAs<CVXMDVDTitleImpl>(source); }
 
 void CVXMDVDTitleImpl::SetSourcePath(const std::wstring& path)
 {
@@ -96,17 +90,6 @@ IVXMSubtitle* CVXMDVDTitleImpl::GetSubtitle()
         if (subtitle->m_nId == m_nSubtitleId)
             return subtitle.get();
     return nullptr;
-}
-
-int CVXMDVDTitleImpl::AddAudioFile(const std::wstring& path) { return AddExternalAudio(m_lstTitleAudio, path); }
-int CVXMDVDTitleImpl::AddSubtitleFile(const std::wstring& path) { return AddExternalSubtitle(m_lstTitleSubtitle, path); }
-
-int CVXMDVDTitleImpl::RemoveAudioFile(int index) { return RemoveExternal(m_lstTitleAudio, index); }
-int CVXMDVDTitleImpl::RemoveSubtitleFile(int index) { return RemoveExternal(m_lstTitleSubtitle, index); }
-
-int CVXMDVDTitleImpl::SelectStreams(int video, int audio, int subtitle)
-{
-    return SelectMediaStreams(*this, video, audio, subtitle, GetAudioTrackCount(), GetSubtitleCount());
 }
 
 int CVXMDVDTitleImpl::SetChapterRange(int first, int last)

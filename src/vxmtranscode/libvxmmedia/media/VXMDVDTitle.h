@@ -45,11 +45,6 @@ public:
     IVXMSubtitle* GetSubtitle() override;
     int GetSubtitleCount() const override { return static_cast<int>(m_lstTitleSubtitle.size()); }
     IVXMSubtitle* GetSubtitleAt(int index) override;
-    int AddAudioFile(const std::wstring& path) override;
-    int AddSubtitleFile(const std::wstring& path) override;
-    int RemoveAudioFile(int index) override;
-    int RemoveSubtitleFile(int index) override;
-    int SelectStreams(int video, int audio, int subtitle) override;
     int GetSelectedVideoStream() const override { return m_pSelection ? m_pSelection->m_nVideo : -1; }
     int GetSelectedAudioStream() const override { return m_pSelection ? m_pSelection->m_nAudio : -1; }
     int GetSelectedSubtitleStream() const override { return m_pSelection ? m_pSelection->m_nSubtitle : -1; }
@@ -100,4 +95,8 @@ public:
     int m_nFirstChapter = -1;
     int m_nLastChapter = -1;
     int m_nAngle = -1;
+
+protected:
+    std::list<std::unique_ptr<VXM_AUDIO_TRACK>>& AudioTracks() override { return m_lstTitleAudio; }
+    std::list<std::unique_ptr<VXM_SUBTITLE>>& Subtitles() override { return m_lstTitleSubtitle; }
 };

@@ -49,13 +49,7 @@ CVXMDiscAudioTrackImpl::~CVXMDiscAudioTrackImpl()
     StopAndJoinAll();
 }
 
-IVXMMedia* CopyDiscTrackMedia(IVXMMedia& source)
-{
-    auto* track = dynamic_cast<CVXMDiscAudioTrackImpl*>(&source);
-    if (!track)
-        return nullptr;
-    return new (std::nothrow) CVXMDiscAudioTrackImpl(*track);
-}
+IVXMMedia* CopyDiscTrackMedia(IVXMMedia& source) { return CopyMediaAs<CVXMDiscAudioTrackImpl>(source); }
 
 void CVXMDiscAudioTrackImpl::SetSourcePath(const std::wstring& path)
 {

@@ -61,17 +61,6 @@ IVXMSubtitle* CVXMMediaImpl::GetSubtitle() { return FindSelectedSubtitle(); }
 int CVXMMediaImpl::GetSubtitleCount() const { return static_cast<int>(m_lstSubtitle.size()); }
 IVXMSubtitle* CVXMMediaImpl::GetSubtitleAt(int index) { return CVXMMediaBase::GetSubtitleAt(index); }
 
-int CVXMMediaImpl::AddAudioFile(const std::wstring& path) { return AddExternalAudio(m_lstAudio, path); }
-int CVXMMediaImpl::AddSubtitleFile(const std::wstring& path) { return AddExternalSubtitle(m_lstSubtitle, path); }
-
-int CVXMMediaImpl::RemoveAudioFile(int index) { return RemoveExternal(m_lstAudio, index); }
-int CVXMMediaImpl::RemoveSubtitleFile(int index) { return RemoveExternal(m_lstSubtitle, index); }
-
-int CVXMMediaImpl::SelectStreams(int video, int audio, int subtitle)
-{
-    return SelectMediaStreams(*this, video, audio, subtitle, GetAudioTrackCount(), GetSubtitleCount());
-}
-
 int CVXMMediaImpl::GetSelectedVideoStream() const { return m_pSelection ? m_pSelection->m_nVideo : -1; }
 int CVXMMediaImpl::GetSelectedAudioStream() const { return m_pSelection ? m_pSelection->m_nAudio : -1; }
 int CVXMMediaImpl::GetSelectedSubtitleStream() const { return m_pSelection ? m_pSelection->m_nSubtitle : -1; }

@@ -39,11 +39,6 @@ public:
     IVXMSubtitle* GetSubtitle() override;
     int GetSubtitleCount() const override;
     IVXMSubtitle* GetSubtitleAt(int index) override;
-    int AddAudioFile(const std::wstring& path) override;
-    int AddSubtitleFile(const std::wstring& path) override;
-    int RemoveAudioFile(int index) override;
-    int RemoveSubtitleFile(int index) override;
-    int SelectStreams(int video, int audio, int subtitle) override;
     int GetSelectedVideoStream() const override;
     int GetSelectedAudioStream() const override;
     int GetSelectedSubtitleStream() const override;

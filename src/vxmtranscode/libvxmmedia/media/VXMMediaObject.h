@@ -5,8 +5,11 @@
 #pragma once
 #include "ConvertDriver.h"
 #include "IVXMMedia.h"
+#include "MediaRecords.h"
 #include "PreviewRun.h"
 #include "VXMMediaBase.h"
+
+#include <new>
 
 template <class I>
 class CVXMMediaObject : public I, public CVXMMediaBase {
@@ -51,6 +54,16 @@ public:
     void SetStartTime(int ms) override { m_nStartTime = ms; }
     void SetEndTime(int ms) override { m_nEndTime = ms; }
 
+    // Outside audio and subtitle files join the object's own track lists.
+    int AddAudioFile(const std::wstring& path) override { return AddExternalAudio(AudioTracks(), path); }
+    int AddSubtitleFile(const std::wstring& path) override { return AddExternalSubtitle(Subtitles(), path); }
+    int RemoveAudioFile(int index) override { return RemoveExternal(AudioTracks(), index); }
+    int RemoveSubtitleFile(int index) override { return RemoveExternal(Subtitles(), index); }
+    int SelectStreams(int video, int audio, int subtitle) override
+    {
+        return SelectMediaStreams(*this, video, audio, subtitle, this->GetAudioTrackCount(), this->GetSubtitleCount());
+    }
+
     void AddJoinMedia(IVXMMedia* media) override { CVXMMediaBase::AddJoinMedia(media); }
     void ClearJoinList() override { CVXMMediaBase::ClearJoinList(); }
 
@@ -76,4 +89,17 @@ public:
     }
 
     int m_nPositionOffset = 0;  // whole seconds of output of the finished steps
+
+protected:
+    // The lists the object's tracks live in: the data half's unless the object keeps its own.
+    virtual std::list<std::unique_ptr<VXM_AUDIO_TRACK>>& AudioTracks() { return m_lstAudio; }
+    virtual std::list<std::unique_ptr<VXM_SUBTITLE>>& Subtitles() { return m_lstSubtitle; }
 };
+
+// A new copy of source when it is a T; null for any other object.
+template <class T>
+IVXMMedia* CopyMediaAs(IVXMMedia& source)
+{
+    auto* object = dynamic_cast<T*>(&source);
+    return object ? new (std::nothrow) T(*object) : nullptr;
+}
