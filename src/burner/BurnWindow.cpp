@@ -42,7 +42,7 @@ std::wstring ControlText(CControlUI* control) { return control ? control->GetTex
 void SetBurnWindowAutoClose(bool close) { g_autoClose = close; }
 
 CBurnWindowUI::CBurnWindowUI(SBurnJob job, std::vector<SMenuButton> buttons, SBurnerSetup* setup)
-    : m_job(std::move(job)), m_buttons(std::move(buttons)), m_setup(setup)
+    : WindowImplBase(L"VXMBurnWnd", L"dlg_burn.xml"), m_job(std::move(job)), m_buttons(std::move(buttons)), m_setup(setup)
 {
 }
 

@@ -12,8 +12,6 @@ public:
     CBurnWindowUI(SBurnJob job, std::vector<SMenuButton> buttons, SBurnerSetup* setup);
     ~CBurnWindowUI() override;
 
-    std::wstring GetWindowClassName() const override { return L"VXMBurnWnd"; }
-    std::wstring GetSkinFile() override { return L"dlg_burn.xml"; }
     void InitWindow() override;
     void OnClick(TNotifyUI& msg) override;
     LRESULT ResponseDefaultKeyEvent(WPARAM wParam) override;

@@ -78,6 +78,11 @@ class WindowImplBase : public CWindowWnd,
                        public IDialogBuilderCallback {
 public:
     WindowImplBase() = default;
+    // A window of a fixed class name built from one skin file.
+    WindowImplBase(std::wstring className, std::wstring skinFile)
+        : m_className(std::move(className)), m_skinFile(std::move(skinFile))
+    {
+    }
     ~WindowImplBase() override;
 
     CPaintManagerUI* GetPaintManager() override { return &m_PaintManager; }
@@ -94,7 +99,8 @@ public:
     CControlUI* CreateControl(const std::wstring& className) override { return nullptr; }
 
     virtual std::wstring GetSkinFolder() { return std::wstring(); }
-    virtual std::wstring GetSkinFile() = 0;
+    std::wstring GetWindowClassName() const override { return m_className; }
+    virtual std::wstring GetSkinFile() { return m_skinFile; }
     virtual UILIB_RESOURCETYPE GetResourceType() const { return UILIB_FILE; }
 
     virtual LRESULT OnCreate(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
@@ -115,6 +121,10 @@ protected:
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 
     CPaintManagerUI m_PaintManager;
+
+private:
+    std::wstring m_className;
+    std::wstring m_skinFile;
 
     DUI_DECLARE_MESSAGE_MAP()
 };

@@ -5,8 +5,7 @@
 
 class CAboutDlgUI : public WindowImplBase {
 public:
-    std::wstring GetWindowClassName() const override { return L"VXMAboutDlg"; }
-    std::wstring GetSkinFile() override { return L"dlg_about.xml"; }
+    CAboutDlgUI() : WindowImplBase(L"VXMAboutDlg", L"dlg_about.xml") {}
     void InitWindow() override;
     void OnClick(TNotifyUI& msg) override;
 };

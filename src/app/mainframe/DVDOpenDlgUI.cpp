@@ -14,7 +14,7 @@ constexpr UINT kSpinMs = 100;
 }
 
 CDVDOpenDlgUI::CDVDOpenDlgUI(std::wstring root, IVXMDVDFile* dvd, IVXMDiscFile* disc)
-    : m_root(std::move(root)), m_dvd(dvd), m_disc(disc)
+    : WindowImplBase(L"VXMDVDOpenDlg", L"dlg_dvd_open.xml"), m_root(std::move(root)), m_dvd(dvd), m_disc(disc)
 {
 }
 

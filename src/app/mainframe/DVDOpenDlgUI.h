@@ -16,8 +16,6 @@ public:
     CDVDOpenDlgUI(std::wstring root, IVXMDVDFile* dvd, IVXMDiscFile* disc);
     ~CDVDOpenDlgUI() override;
 
-    std::wstring GetWindowClassName() const override { return L"VXMDVDOpenDlg"; }
-    std::wstring GetSkinFile() override { return L"dlg_dvd_open.xml"; }
     void InitWindow() override;
     void OnClick(TNotifyUI& msg) override;
     // Return and Escape cancel the analysis; the window waits for it to end.

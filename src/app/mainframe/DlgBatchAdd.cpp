@@ -8,7 +8,7 @@
 
 #include <memory>
 
-CDlgBatchAdd::CDlgBatchAdd(AddFn add) : m_add(std::move(add))
+CDlgBatchAdd::CDlgBatchAdd(AddFn add) : WindowImplBase(L"VXMBatchAddDlg", L"dlg_batch_add.xml"), m_add(std::move(add))
 {
     if (!m_add)
         m_add = [](const std::wstring& path) {

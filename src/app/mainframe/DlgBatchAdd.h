@@ -23,8 +23,6 @@ public:
     explicit CDlgBatchAdd(AddFn add = {});
     ~CDlgBatchAdd() override;
 
-    std::wstring GetWindowClassName() const override { return L"VXMBatchAddDlg"; }
-    std::wstring GetSkinFile() override { return L"dlg_batch_add.xml"; }
     CControlUI* CreateControl(const std::wstring& className) override;
     void InitWindow() override;
     void Notify(TNotifyUI& msg) override;

@@ -10,11 +10,12 @@
 
 class CDlgModuleUpdate : public WindowImplBase {
 public:
-    explicit CDlgModuleUpdate(CHttpGetOptions options = {}) : m_options(std::move(options)) {}
+    explicit CDlgModuleUpdate(CHttpGetOptions options = {}) 
+        : WindowImplBase(L"VXMModuleUpdateDlg", L"dlg_module_update.xml"), m_options(std::move(options))
+    {
+    }
     ~CDlgModuleUpdate() override;
 
-    std::wstring GetWindowClassName() const override { return L"VXMModuleUpdateDlg"; }
-    std::wstring GetSkinFile() override { return L"dlg_module_update.xml"; }
     void InitWindow() override;
     void OnClick(TNotifyUI& msg) override;
     LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;

@@ -75,7 +75,10 @@ bool CDriveChoice::OnNotice(EDeviceNotice notice, const COpticalDrive& drive)
     return changed;
 }
 
-CDlgSelectDVD::CDlgSelectDVD(IOpticalDrives& drives) : m_drives(drives), m_choice(drives) {}
+CDlgSelectDVD::CDlgSelectDVD(IOpticalDrives& drives)
+    : WindowImplBase(L"VXMSelectDVDDlg", L"dlg_select_dvd.xml"), m_drives(drives), m_choice(drives)
+{
+}
 
 CDlgSelectDVD::~CDlgSelectDVD()
 {

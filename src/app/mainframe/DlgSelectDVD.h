@@ -49,8 +49,6 @@ public:
     explicit CDlgSelectDVD(IOpticalDrives& drives);
     ~CDlgSelectDVD() override;
 
-    std::wstring GetWindowClassName() const override { return L"VXMSelectDVDDlg"; }
-    std::wstring GetSkinFile() override { return L"dlg_select_dvd.xml"; }
     void InitWindow() override;
     void Notify(TNotifyUI& msg) override;
     void OnClick(TNotifyUI& msg) override;

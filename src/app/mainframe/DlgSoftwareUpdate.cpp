@@ -94,7 +94,7 @@ CProgramVersion RunningProgramVersion()
 }
 
 CDlgSoftwareUpdate::CDlgSoftwareUpdate(const CProgramVersion& running, const CProgramVersion& offered)
-    : m_running(running), m_offered(offered)
+    : WindowImplBase(L"VXMSoftwareUpdateDlg", L"dlg_software_update.xml"), m_running(running), m_offered(offered)
 {
 }
 

@@ -32,8 +32,6 @@ public:
     CDlgSoftwareUpdate(const CProgramVersion& running, const CProgramVersion& offered);
     ~CDlgSoftwareUpdate() override;
 
-    std::wstring GetWindowClassName() const override { return L"VXMSoftwareUpdateDlg"; }
-    std::wstring GetSkinFile() override { return L"dlg_software_update.xml"; }
     CControlUI* CreateControl(const std::wstring& className) override;
     void InitWindow() override;
     void OnClick(TNotifyUI& msg) override;

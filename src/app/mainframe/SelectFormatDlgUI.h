@@ -8,10 +8,11 @@
 
 class CSelectFormatDlgUI : public WindowImplBase {
 public:
-    explicit CSelectFormatDlgUI(VXM_FORMAT_REQUEST& request) : m_request(request) {}
+    explicit CSelectFormatDlgUI(VXM_FORMAT_REQUEST& request) 
+        : WindowImplBase(L"VXMSelectFormatDlg", L"dlg_select_fmt.xml"), m_request(request)
+    {
+    }
 
-    std::wstring GetWindowClassName() const override { return L"VXMSelectFormatDlg"; }
-    std::wstring GetSkinFile() override { return L"dlg_select_fmt.xml"; }
     void InitWindow() override;
     void OnClick(TNotifyUI& msg) override;
 

@@ -33,7 +33,10 @@ const CSitePage kSitePages[] = {
 
 }  // namespace
 
-CURLDlgUI::CURLDlgUI(bool mp3) : m_mp3(mp3) {}
+CURLDlgUI::CURLDlgUI(bool mp3)
+    : WindowImplBase(L"VXMURLDlg", mp3 ? L"dlg_import_mp3.xml" : L"dlg_import_urls.xml"), m_mp3(mp3)
+{
+}
 
 CURLDlgUI::~CURLDlgUI()
 {

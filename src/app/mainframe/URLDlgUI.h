@@ -18,8 +18,6 @@ public:
     explicit CURLDlgUI(bool mp3 = false);
     ~CURLDlgUI() override;
 
-    std::wstring GetWindowClassName() const override { return L"VXMURLDlg"; }
-    std::wstring GetSkinFile() override { return m_mp3 ? L"dlg_import_mp3.xml" : L"dlg_import_urls.xml"; }
     void InitWindow() override;
     void Notify(TNotifyUI& msg) override;
     void OnClick(TNotifyUI& msg) override;

@@ -47,7 +47,7 @@ public:
     CCustomOptDlgUI* m_dialog;
 };
 
-CCustomOptDlgUI::CCustomOptDlgUI() = default;
+CCustomOptDlgUI::CCustomOptDlgUI() : WindowImplBase(L"VXMCustomOptDlg", L"dlg_custom_opt.xml") {}
 
 CCustomOptDlgUI::~CCustomOptDlgUI()
 {

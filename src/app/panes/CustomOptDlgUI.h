@@ -19,8 +19,6 @@ public:
     CCustomOptDlgUI();
     ~CCustomOptDlgUI() override;
 
-    std::wstring GetWindowClassName() const override { return L"VXMCustomOptDlg"; }
-    std::wstring GetSkinFile() override { return L"dlg_custom_opt.xml"; }
     std::wstring GetSkinFolder() override { return L"skin"; }
     void InitWindow() override;
     void Notify(TNotifyUI& msg) override;

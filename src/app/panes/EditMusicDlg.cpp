@@ -46,7 +46,8 @@ bool IsPictureFile(const std::wstring& path)
 
 }  // namespace
 
-CEditMusicDlg::CEditMusicDlg(CMediaListItemUI* row) : m_row(row), m_media(row ? row->GetMedia() : nullptr) {}
+CEditMusicDlg::CEditMusicDlg(CMediaListItemUI* row)
+    : WindowImplBase(L"VXMEditMusicDlg", L"dlg_edit_music.xml"), m_row(row), m_media(row ? row->GetMedia() : nullptr) {}
 
 void CEditMusicDlg::InitWindow()
 {

@@ -15,8 +15,6 @@ class CEditMusicDlg : public WindowImplBase {
 public:
     explicit CEditMusicDlg(CMediaListItemUI* row);
 
-    std::wstring GetWindowClassName() const override { return L"VXMEditMusicDlg"; }
-    std::wstring GetSkinFile() override { return L"dlg_edit_music.xml"; }
     void InitWindow() override;
     void Notify(TNotifyUI& msg) override;
     LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;

@@ -30,7 +30,9 @@ DUI_ON_MSGTYPE(DUI_MSGTYPE_WINDOWINIT, CProfileWndUI::OnWindowInit)
 DUI_END_MESSAGE_MAP()
 
 CProfileWndUI::CProfileWndUI(int categoryIndex, int groupId, int profileId, bool burnMode)
-    : m_burnMode(burnMode), m_initialCategory(categoryIndex), m_initialGroup(groupId), m_currentProfileId(profileId)
+    : WindowImplBase(L"VXMProfileWnd", L"profile_wnd.xml"),
+      m_burnMode(burnMode),
+      m_initialCategory(categoryIndex), m_initialGroup(groupId), m_currentProfileId(profileId)
 {
 }
 

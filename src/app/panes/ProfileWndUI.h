@@ -30,9 +30,7 @@ public:
     HWND Create(HWND parent, const std::wstring& name, DWORD style, DWORD exStyle, const RECT& rc);
     HWND GetParentWindow() const { return m_parent; }
 
-    std::wstring GetWindowClassName() const override { return L"VXMProfileWnd"; }
     std::wstring GetSkinFolder() override { return L"skin"; }
-    std::wstring GetSkinFile() override { return L"profile_wnd.xml"; }
 
     void InitWindow() override;
     void OnFinalMessage(HWND hwnd) override;
