@@ -62,7 +62,10 @@ const wchar_t* const* CVXMMainFrameWnd::RequiredControlNames(int& count)
     return kControlNames;
 }
 
-CVXMMainFrameWnd::CVXMMainFrameWnd(std::wstring commandLineFile) : m_commandLineFile(std::move(commandLineFile)) {}
+CVXMMainFrameWnd::CVXMMainFrameWnd(std::wstring commandLineFile)
+    : WindowImplBase(L"VXMProMainFrame", L"main.xml"), m_commandLineFile(std::move(commandLineFile))
+{
+}
 
 CVXMMainFrameWnd::~CVXMMainFrameWnd()
 {
@@ -253,30 +256,18 @@ void CVXMMainFrameWnd::ShowPage(int page)
     CControlUI* rightColumn = RightColumn();
     bool right = rightColumn && rightColumn->IsVisible();
     if (page == 0) {
-        ShowControl(L"ID_LAYOUT_MAIN", true);
+        ShowLayouts(true, false, false, true);
         ShowControl(L"ID_LABEL_STATUS_BOTTOM", true);
-        ShowControl(L"ID_LAYOUT_PLAYER", false);
-        ShowControl(L"ID_LAYOUT_BURNER", false);
         ShowControl(L"ID_LABEL_BURNER_STATUS_BOTTOM", false);
         if (m_playerPane) m_playerPane->StopAndReset();
-        ShowControl(L"ID_LAYOUT_FOOTER", true);
-        ShowControl(L"ID_BTN_SHOW_LEFT", !mediaMan);
-        ShowControl(L"ID_BTN_HIDE_LEFT", mediaMan);
-        ShowControl(L"ID_BTN_SHOW_RIGHT", !right);
-        ShowControl(L"ID_BTN_HIDE_RIGHT", right);
+        ShowSideButtons(true, mediaMan, right);
         ShowDueFirstAid();
     } else if (page == 1) {
-        ShowControl(L"ID_LAYOUT_MAIN", false);
+        ShowLayouts(false, false, true, true);
         ShowControl(L"ID_LABEL_STATUS_BOTTOM", false);
-        ShowControl(L"ID_LAYOUT_PLAYER", false);
-        if (m_playerPane) m_playerPane->StopAndReset();
-        ShowControl(L"ID_LAYOUT_BURNER", true);
         ShowControl(L"ID_LABEL_BURNER_STATUS_BOTTOM", true);
-        ShowControl(L"ID_LAYOUT_FOOTER", true);
-        ShowControl(L"ID_BTN_SHOW_LEFT", false);
-        ShowControl(L"ID_BTN_HIDE_LEFT", false);
-        ShowControl(L"ID_BTN_SHOW_RIGHT", !right);
-        ShowControl(L"ID_BTN_HIDE_RIGHT", right);
+        if (m_playerPane) m_playerPane->StopAndReset();
+        ShowSideButtons(false, false, right);
         ShowControl(L"ID_LAYOUT_FIRSTAID", false);
     } else {
         // A playing or paused preview goes on in the player from where it is.
@@ -284,17 +275,27 @@ void CVXMMainFrameWnd::ShowPage(int page)
         float seconds = 0.0f;
         if (m_mainPane && m_playerPane && m_mainPane->HandPreviewToPlayer(path, seconds))
             m_playerPane->OpenAndPlay(path, seconds);
-        ShowControl(L"ID_LAYOUT_MAIN", false);
-        ShowControl(L"ID_LAYOUT_PLAYER", true);
-        ShowControl(L"ID_LAYOUT_BURNER", false);
-        ShowControl(L"ID_LAYOUT_FOOTER", false);
-        ShowControl(L"ID_BTN_SHOW_LEFT", !mediaMan);
-        ShowControl(L"ID_BTN_HIDE_LEFT", mediaMan);
-        ShowControl(L"ID_BTN_SHOW_RIGHT", !right);
-        ShowControl(L"ID_BTN_HIDE_RIGHT", right);
+        ShowLayouts(false, true, false, false);
+        ShowSideButtons(true, mediaMan, right);
         ShowControl(L"ID_LAYOUT_FIRSTAID", false);
     }
     if (m_playerPane) m_playerPane->LinkPane(GetActivePane());
+}
+
+void CVXMMainFrameWnd::ShowLayouts(bool main, bool player, bool burner, bool footer) const
+{
+    ShowControl(L"ID_LAYOUT_MAIN", main);
+    ShowControl(L"ID_LAYOUT_PLAYER", player);
+    ShowControl(L"ID_LAYOUT_BURNER", burner);
+    ShowControl(L"ID_LAYOUT_FOOTER", footer);
+}
+
+void CVXMMainFrameWnd::ShowSideButtons(bool hasLeft, bool leftOpen, bool rightOpen) const
+{
+    ShowControl(L"ID_BTN_SHOW_LEFT", hasLeft && !leftOpen);
+    ShowControl(L"ID_BTN_HIDE_LEFT", hasLeft && leftOpen);
+    ShowControl(L"ID_BTN_SHOW_RIGHT", !rightOpen);
+    ShowControl(L"ID_BTN_HIDE_RIGHT", rightOpen);
 }
 
 void CVXMMainFrameWnd::ShowStatusMessage(const std::wstring& text)

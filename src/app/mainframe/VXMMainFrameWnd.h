@@ -26,10 +26,8 @@ public:
     explicit CVXMMainFrameWnd(std::wstring commandLineFile);
     ~CVXMMainFrameWnd() override;
 
-    std::wstring GetWindowClassName() const override { return L"VXMProMainFrame"; }
     UINT GetClassStyle() const override { return CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS; }
     std::wstring GetSkinFolder() override { return L"skin"; }
-    std::wstring GetSkinFile() override { return L"main.xml"; }
     LRESULT ResponseDefaultKeyEvent(WPARAM) override { return 0; }
     CControlUI* CreateControl(const std::wstring& className) override;
     LRESULT MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& handled) override;
@@ -125,6 +123,10 @@ private:
     CControlUI* Find(const wchar_t* name) const;
     void ShowControl(const wchar_t* name, bool show) const;
     bool IsShown(const wchar_t* name) const;
+    // The four page layouts, and the buttons that open or close the side
+    // columns (hasLeft false: the page has no left column).
+    void ShowLayouts(bool main, bool player, bool burner, bool footer) const;
+    void ShowSideButtons(bool hasLeft, bool leftOpen, bool rightOpen) const;
 
     CVXMSettings* m_settings = nullptr;
     CMediaHandler* m_mediaHandler = nullptr;

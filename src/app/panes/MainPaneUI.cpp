@@ -475,15 +475,18 @@ void CMainPaneUI::AddMedia(IVXMMedia* media, short position, unsigned short flag
     OnListChanged();
 }
 
+bool CMainPaneUI::ReportNoTitles(const char* logCategory)
+{
+    const std::wstring text = CLanguageManager::GetInstance()->LoadStringW(122);
+    LogInfoW(logCategory, L"%ls", text.c_str());
+    if (auto* box = Desktop().messageBox) box->Show(m_paintManager ? m_paintManager->GetPaintWindow() : nullptr, text, kCaption, MB_OK | MB_ICONERROR);
+    return false;
+}
+
 bool CMainPaneUI::AddDVDTitles(IVXMDVDFile* dvd)
 {
     const int count = dvd ? dvd->GetTitleCount() : 0;
-    if (count <= 0) {
-        const std::wstring text = CLanguageManager::GetInstance()->LoadStringW(122);
-        LogInfoW("?AddDVDTitles@CMainPaneUI@@QAE_NPAVIVXMDVDFile@@@Z", L"%ls", text.c_str());
-        if (auto* box = Desktop().messageBox) box->Show(m_paintManager ? m_paintManager->GetPaintWindow() : nullptr, text, kCaption, MB_OK | MB_ICONERROR);
-        return false;
-    }
+    if (count <= 0) return ReportNoTitles("?AddDVDTitles@CMainPaneUI@@QAE_NPAVIVXMDVDFile@@@Z");
     for (int i = 0; i < count; ++i) {
         // A title handed out is ours: a row takes it, or it is released here.
         IVXMDVDTitle* title = dvd->GetTitleAt(static_cast<unsigned>(i));
@@ -501,12 +504,7 @@ bool CMainPaneUI::AddDVDTitles(IVXMDVDFile* dvd)
 bool CMainPaneUI::AddCDTitles(IVXMDiscFile* disc)
 {
     const int count = disc ? disc->GetTrackCount() : 0;
-    if (count <= 0) {
-        const std::wstring text = CLanguageManager::GetInstance()->LoadStringW(122);
-        LogInfoW("?AddCDTitles@CMainPaneUI@@QAE_NPAVIVXMDiscFile@@@Z", L"%ls", text.c_str());
-        if (auto* box = Desktop().messageBox) box->Show(m_paintManager ? m_paintManager->GetPaintWindow() : nullptr, text, kCaption, MB_OK | MB_ICONERROR);
-        return false;
-    }
+    if (count <= 0) return ReportNoTitles("?AddCDTitles@CMainPaneUI@@QAE_NPAVIVXMDiscFile@@@Z");
     for (int i = 0; i < count; ++i) {
         // A track handed out is ours: a row takes it, or it is released here.
         IVXMMedia* track = disc->GetTrackAt(i);

@@ -168,6 +168,8 @@ public:
 
 private:
     CControlUI* Find(const wchar_t* name) const;
+    // An opened disc without titles: logs and shows the message; false.
+    bool ReportNoTitles(const char* logCategory);
     // The settings page a heading of this pane's profile settings shows, or -1.
     int SettingsPageOf(CControlUI* control) const;
     void LoadBurnSettings();
