@@ -23,22 +23,13 @@ void* CComboUI::GetInterface(const std::wstring& name)
     return CContainerUI::GetInterface(name);
 }
 
-void CComboUI::Reindex(int from)
-{
-    for (int i = std::max(0, from); i < GetCount(); ++i)
-        if (IListItemUI* item = AsListItem(GetItemAt(i))) item->SetIndex(i);
-}
-
 bool CComboUI::Add(CControlUI* control) { return CComboUI::AddAt(control, GetCount()); }
 
 bool CComboUI::AddAt(CControlUI* control, int index)
 {
     if (!CContainerUI::AddAt(control, index)) return false;
-    if (IListItemUI* item = AsListItem(control)) {
-        item->SetOwner(this);
-        item->Select(false);
-    }
-    Reindex(index);
+    AttachListItem(control, this);
+    ReindexListItems(*this, index);
     if (m_curSel >= index) ++m_curSel;
     return true;
 }
@@ -49,7 +40,7 @@ bool CComboUI::Remove(CControlUI* control, bool doNotDestroy)
     if (index < 0) return false;
     DetachListItem(control);
     if (!CContainerUI::Remove(control, doNotDestroy)) return false;
-    Reindex(index);
+    ReindexListItems(*this, index);
     if (m_curSel == index) m_curSel = -1;
     else if (m_curSel > index) --m_curSel;
     Invalidate();

@@ -36,8 +36,6 @@ public:
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
 
 private:
-    void Reindex(int from);
-
     TListInfoUI m_info;
     int m_curSel = -1;
     bool m_pushed = false;

@@ -12,6 +12,20 @@ IListItemUI* AsListItem(CControlUI* control)
     return control ? static_cast<IListItemUI*>(control->GetInterface(L"ListItem")) : nullptr;
 }
 
+void AttachListItem(CControlUI* control, IListOwnerUI* owner)
+{
+    if (IListItemUI* item = AsListItem(control)) {
+        item->SetOwner(owner);
+        item->Select(false);
+    }
+}
+
+void ReindexListItems(CContainerUI& rows, int from)
+{
+    for (int i = std::max(0, from); i < rows.GetCount(); ++i)
+        if (IListItemUI* item = AsListItem(rows.GetItemAt(i))) item->SetIndex(i);
+}
+
 void DetachListItem(CControlUI* control)
 {
     if (IListItemUI* item = AsListItem(control)) {
@@ -168,22 +182,13 @@ void* CListUI::GetInterface(const std::wstring& name)
 
 IListItemUI* CListUI::GetListItem(int index) const { return AsListItem(GetItemAt(index)); }
 
-void CListUI::Reindex(int from)
-{
-    for (int i = std::max(0, from); i < GetCount(); ++i)
-        if (IListItemUI* item = GetListItem(i)) item->SetIndex(i);
-}
-
 bool CListUI::Add(CControlUI* control) { return CListUI::AddAt(control, GetCount()); }
 
 bool CListUI::AddAt(CControlUI* control, int index)
 {
     if (!CVerticalLayoutUI::AddAt(control, index)) return false;
-    if (IListItemUI* item = AsListItem(control)) {
-        item->SetOwner(this);
-        if (item->IsSelected()) item->Select(false);
-    }
-    Reindex(index);
+    AttachListItem(control, this);
+    ReindexListItems(*this, index);
     if (m_curSel >= index) ++m_curSel;
     return true;
 }
@@ -194,7 +199,7 @@ bool CListUI::Remove(CControlUI* control, bool doNotDestroy)
     if (index < 0) return false;
     DetachListItem(control);
     if (!CVerticalLayoutUI::Remove(control, doNotDestroy)) return false;
-    Reindex(index);
+    ReindexListItems(*this, index);
     if (m_curSel == index) {
         // The current row went: the first remaining selected row takes over.
         m_curSel = GetNextSelItem(-1);

@@ -59,8 +59,12 @@ public:
 
 // The row interface of a control; null for none or a control that is no row.
 IListItemUI* AsListItem(CControlUI* control);
+// A row joining a list: owned by it, unselected until the owner selects it.
+void AttachListItem(CControlUI* control, IListOwnerUI* owner);
 // A row leaving its list: unselected, without owner and index.
 void DetachListItem(CControlUI* control);
+// Gives the rows from `from` on their positions in `rows` as index.
+void ReindexListItems(CContainerUI& rows, int from);
 
 // The state and input handling shared by both row kinds.
 class CListItemBase : public IListItemUI {
@@ -139,7 +143,6 @@ public:
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
 
 protected:
-    void Reindex(int from);
     // Sends "itemselect" unless nothing changed.
     void NotifySelection(int oldCurSel, bool changed);
     bool ClearSelection();
