@@ -611,10 +611,7 @@ void CProfileSettingsPaneUI::OnCustomAdd(int row, int index)
     case kAudioBitrate: m_profile->SetAudioBitrate(value); break;
     default: return;
     }
-    const int id = m_profile->GetId();
-    const std::string key = sender->GetKey();
-    const std::string text = ToUTF8(value);
-    ChangeCustomProps([&](CMediaHandler& h) { h.SetCustomProp(id, text.c_str(), text.c_str(), key.c_str()); });
+    StoreCustomValue(sender, value, true);
 }
 
 void CProfileSettingsPaneUI::OnCustomDel(int row, int index)
@@ -630,14 +627,22 @@ void CProfileSettingsPaneUI::OnCustomDel(int row, int index)
         case kAudioBitrate: m_profile->RemoveAudioBitrate(value); break;
         default: break;
         }
-        const int id = m_profile->GetId();
-        const std::string key = sender->GetKey();
-        const std::string text = ToUTF8(value);
-        ChangeCustomProps([&](CMediaHandler& h) { h.RemoveCustomPropValue(id, text.c_str(), key.c_str()); });
+        StoreCustomValue(sender, value, false);
     }
     // The entry is still reporting its own press: it is destroyed after that.
     CDispatchScope scope(Manager());
     sender->RemoveValueAt(index);
+}
+
+void CProfileSettingsPaneUI::StoreCustomValue(CPropListItemUI* row, const std::wstring& value, bool add)
+{
+    const int id = m_profile->GetId();
+    const std::string key = row->GetKey();
+    const std::string text = ToUTF8(value);
+    ChangeCustomProps([&](CMediaHandler& h) {
+        if (add) h.SetCustomProp(id, text.c_str(), text.c_str(), key.c_str());
+        else h.RemoveCustomPropValue(id, text.c_str(), key.c_str());
+    });
 }
 
 void CProfileSettingsPaneUI::ShowCustomDialog(int row)

@@ -110,6 +110,8 @@ private:
     void SendToMainPane(const wchar_t* type, WPARAM wParam, LPARAM lParam);
     // Runs `change` on the custom values and saves them when they changed.
     void ChangeCustomProps(const std::function<void(CMediaHandler&)>& change);
+    // Adds (or removes) a user value of a row to (from) the stored custom values.
+    void StoreCustomValue(CPropListItemUI* row, const std::wstring& value, bool add);
 
     CPaintManagerUI* m_pManager;
     std::unique_ptr<CCustomOptDlgUI> m_dialog;
