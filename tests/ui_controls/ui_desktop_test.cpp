@@ -12,6 +12,7 @@
 #include "FakeDesktop.h"
 #include "ui/desktop/QtDesktop.h"
 #include <QApplication>
+#include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -231,6 +232,49 @@ TEST(CDropTargetOnAWidget, FileListsAndTextReachTheSinkWithTheEffectRule)
     EXPECT_FALSE(Drop(w, text, Qt::CopyAction, Qt::NoModifier));
     EXPECT_TRUE(sink.text.empty());
     EXPECT_EQ(target.GetLastEffect(), DROPEFFECT_NONE);
+}
+
+// A name that is not UTF-8, as a file manager offers it: percent-escaped in
+// the URI list, or raw bytes in plain text.
+TEST(CDropTargetOnAWidget, DroppedAndPastedNamesThatAreNotUtf8OpenTheirFile)
+{
+    vxmtest::CTempDir dir;
+    const std::string folder = dir.File("d\xffir");
+    const std::string file = folder + "/clip \xff\xfe.mp4";
+    std::filesystem::create_directory(folder);
+    std::ofstream(file) << "x";
+    const QByteArray escaped = "file://" + QByteArray::fromStdString(file).toPercentEncoding("/");
+    auto opens = [](const std::wstring& path) { return std::ifstream(WideToUtf8(path)).good(); };
+
+    QWidget w;
+    w.resize(200, 200);
+    CRecordingSink sink;
+    CDropTarget target(&w, &sink);
+    QMimeData dropped;
+    dropped.setData(QStringLiteral("text/uri-list"), "# a comment\r\n" + escaped + "\r\nfile://elsewhere/x.mp4\r\n");
+    ASSERT_TRUE(Drop(w, dropped, Qt::CopyAction, Qt::NoModifier));
+    ASSERT_EQ(sink.files.size(), 1u);
+    EXPECT_EQ(WideToUtf8(sink.files[0]), file);
+    EXPECT_TRUE(opens(sink.files[0]));
+
+    QMimeData text;
+    text.setData(QStringLiteral("text/plain"), QByteArray::fromStdString(file));
+    ASSERT_TRUE(Drop(w, text, Qt::CopyAction, Qt::NoModifier));
+    EXPECT_TRUE(opens(sink.text));
+
+    // Pasted, and put back on the clipboard by the program.
+    CQtClipboard clipboard;
+    auto* copied = new QMimeData;
+    copied->setData(QStringLiteral("text/uri-list"), escaped + "\r\n");
+    QGuiApplication::clipboard()->setMimeData(copied);
+    ASSERT_EQ(clipboard.GetFiles().size(), 1u);
+    EXPECT_TRUE(opens(clipboard.GetFiles()[0]));
+    clipboard.SetFiles(clipboard.GetFiles());
+    EXPECT_EQ(clipboard.GetFiles(), std::vector<std::wstring>{Utf8ToWide(file)});
+    auto* plain = new QMimeData;
+    plain->setData(QStringLiteral("text/plain"), QByteArray::fromStdString(file));
+    QGuiApplication::clipboard()->setMimeData(plain);
+    EXPECT_TRUE(opens(clipboard.GetText()));
 }
 
 TEST(CQtDesktopServices, ClipboardCarriesTextAndFilesAndSignalsChanges)

@@ -1,10 +1,10 @@
 #include "ui/desktop/DropTarget.h"
+#include "ui/desktop/MimeNames.h"
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPointer>
-#include <QUrl>
 #include <QWidget>
 
 DWORD ChooseDropEffect(bool accepted, WPARAM keyState, DWORD allowed)
@@ -41,15 +41,6 @@ WPARAM KeyState(Qt::KeyboardModifiers mods)
     if (mods & Qt::ControlModifier) k |= MK_CONTROL;
     if (mods & Qt::ShiftModifier) k |= MK_SHIFT;
     return k;
-}
-
-std::vector<std::wstring> LocalFiles(const QMimeData* data)
-{
-    std::vector<std::wstring> files;
-    if (!data || !data->hasUrls()) return files;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdWString());
-    return files;
 }
 }  // namespace
 
@@ -89,9 +80,9 @@ protected:
             POINT pt;
             pt.x = p.x();
             pt.y = p.y();
-            std::vector<std::wstring> files = LocalFiles(data);
+            std::vector<std::wstring> files = LocalFilesOf(data);
             if (!files.empty() && m_sink->AcceptsFiles()) m_sink->OnFilesDropped(files, pt);
-            else m_sink->OnTextDropped(data->text().toStdWString(), pt);
+            else m_sink->OnTextDropped(PlainTextOf(data), pt);
             return true;
         }
         default:
@@ -103,8 +94,8 @@ private:
     bool Accepts(const QMimeData* data) const
     {
         if (!data || !m_sink) return false;
-        if (m_sink->AcceptsFiles() && !LocalFiles(data).empty()) return true;
-        return m_sink->AcceptsText() && data->hasText() && !data->text().isEmpty();
+        if (m_sink->AcceptsFiles() && !LocalFilesOf(data).empty()) return true;
+        return m_sink->AcceptsText() && !PlainTextOf(data).empty();
     }
     bool Answer(QDropEvent* e, bool accepted)
     {

@@ -1,8 +1,8 @@
 #include "ui/desktop/QtDesktop.h"
+#include "ui/desktop/MimeNames.h"
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QUrl>
 
 namespace {
 QClipboard* Board() { return QGuiApplication::instance() ? QGuiApplication::clipboard() : nullptr; }
@@ -14,10 +14,10 @@ CQtClipboard::~CQtClipboard() = default;
 bool CQtClipboard::HasText() const
 {
     const QMimeData* data = Board() ? Board()->mimeData() : nullptr;
-    return data && data->hasText() && !data->hasUrls() && !data->text().isEmpty();
+    return data && !data->hasUrls() && !PlainTextOf(data).empty();
 }
 
-std::wstring CQtClipboard::GetText() const { return HasText() ? Board()->text().toStdWString() : std::wstring(); }
+std::wstring CQtClipboard::GetText() const { return HasText() ? PlainTextOf(Board()->mimeData()) : std::wstring(); }
 
 void CQtClipboard::SetText(const std::wstring& text)
 {
@@ -28,22 +28,12 @@ bool CQtClipboard::HasFiles() const { return !GetFiles().empty(); }
 
 std::vector<std::wstring> CQtClipboard::GetFiles() const
 {
-    std::vector<std::wstring> files;
-    const QMimeData* data = Board() ? Board()->mimeData() : nullptr;
-    if (!data || !data->hasUrls()) return files;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdWString());
-    return files;
+    return LocalFilesOf(Board() ? Board()->mimeData() : nullptr);
 }
 
 void CQtClipboard::SetFiles(const std::vector<std::wstring>& files)
 {
-    if (!Board()) return;
-    auto* data = new QMimeData;
-    QList<QUrl> urls;
-    for (const std::wstring& f : files) urls << QUrl::fromLocalFile(QString::fromStdWString(f));
-    data->setUrls(urls);
-    Board()->setMimeData(data);
+    if (Board()) Board()->setMimeData(MimeDataForFiles(files));
 }
 
 int CQtClipboard::Subscribe(std::function<void()> onChange)
