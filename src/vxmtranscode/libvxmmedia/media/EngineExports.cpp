@@ -10,6 +10,7 @@
 #include "ape/ApeCompressor.h"
 #include "tool_log.h"
 #include "platform/module.h"
+#include "platform/text.h"
 
 extern "C" {
 #include <libavdevice/avdevice.h>
@@ -121,7 +122,11 @@ IProfileManager* CreateProfileManger()
 CModule* LoadPrismelDll()
 {
     if (!g_hPrismelModule) {
-        g_prismelModule = CModule(kPrismelLibrary);
+        // From the engine's own folder first: a search by name follows the
+        // caller's run path, which the sanitizers' interposed loader lacks.
+        const std::wstring folder = GetModuleFolder(&g_prismelModule);
+        if (!folder.empty()) g_prismelModule = CModule(WideToUtf8(folder) + "/" + kPrismelLibrary);
+        if (!g_prismelModule.IsLoaded()) g_prismelModule = CModule(kPrismelLibrary);
         if (g_prismelModule.IsLoaded())
             g_hPrismelModule = &g_prismelModule;
     }
