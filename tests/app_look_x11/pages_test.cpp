@@ -48,6 +48,23 @@ CContainerUI* FindScrolling(CControlUI* control)
     return nullptr;
 }
 
+// A DVD title as the disc reader fills it: MPEG-2 video at the NTSC size,
+// its number as title, 47 minutes.
+class CSampleDVDTitle : public CStubDVDTitle {
+public:
+    std::wstring GetSourceTitle() const override { return L"1"; }
+    std::wstring GetSourcePath() const override { return L"dvdnav://0"; }
+    std::wstring GetDiscName() const override { return L"HOLIDAYS_2026"; }
+    std::wstring GetVideoStandard() const override { return L"NTSC"; }
+    std::wstring GetDisplayFormat() const override { return L"16:9"; }
+    int GetDuration() const override { return 2832000; }
+    int GetClipLength() const override { return 2832000; }
+    IVXMVideo* GetVideoStream() override { return &video; }
+    int GetVideoStreamCount() const override { return 1; }
+    IVXMVideo* GetVideoStreamAt(int) override { return &video; }
+    CStubVideo video{L"mpeg2Video", 8000, 720, 480};
+};
+
 std::string Joined(const std::vector<std::string>& problems)
 {
     std::string text;
@@ -60,7 +77,7 @@ TEST(MainWindowLook, PagesWithConvertingRowsAndTheProfileChooser)
     CFakeDesktop desktop;
     CSampleMedia video{L"A very long name of a holiday video filmed high up in the mountains at sunrise", true};
     CSampleMedia music{L"Symphony No. 9 in D minor, Op. 125 - IV. Presto - Allegro assai (live recording)", false};
-    CStubDVDTitle dvd;
+    CSampleDVDTitle dvd;
     auto* window = new CVXMMainFrameWnd(L"");
     ASSERT_NE(window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655),
               nullptr);
