@@ -10,7 +10,7 @@
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QString>
 
 #include <algorithm>
@@ -165,11 +165,17 @@ std::wstring GetXMLImg(const wchar_t* templatePath)
         p.fillRect(QRect(first.left() + 2, first.top() + first.height() / 4, first.height() / 3, first.height() / 2),
                    QColor::fromRgba(look.highlight));
     }
+    // Each caller gets a file of its own, which it removes when done: other
+    // windows or copies of the program keep their previews.
     const std::wstring stem = std::filesystem::path(templatePath).stem().wstring();
-    const std::wstring out = GetTempFolder() + L"/vxm_menu_" + stem + L".png";
-    // Written aside and put in place whole: another window or another copy
-    // of the program may be reading the same preview.
-    QSaveFile file(Q(out));
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) return {};
+    QTemporaryFile file(Q(GetTempFolder() + L"/vxm_menu_" + stem + L"_XXXXXX.png"));
+    file.setAutoRemove(false);
+    if (!file.open()) return {};
+    const std::wstring out = file.fileName().toStdWString();
+    if (!image.save(&file, "PNG")) {
+        file.remove();
+        return {};
+    }
+    file.close();
     return out;
 }
