@@ -6,6 +6,7 @@
 #include "ui/UIScrollBar.h"
 #include "ui/UITreeView.h"
 #include "ui/UIContainer.h"
+#include "ui/UILanguage.h"
 #include "ui/UICustomControls.h"
 #include "ui/UIManager.h"
 #include "ui/UIProgress.h"
@@ -169,6 +170,11 @@ CControlUI* CDialogBuilder::ParseOne(const CMarkupElement* element, CControlUI* 
         if (!defaults.empty()) control->ApplyAttributeList(defaults);
     }
     for (const auto& a : element->attributes) control->SetAttribute(a.first, a.second);
+    // The UI language's texts of a named control, for windows and list rows alike.
+    if (!control->GetName().empty()) {
+        const std::wstring texts = CLanguageManager::GetInstance()->FindLocaleAttributes(control->GetName());
+        if (!texts.empty()) control->ApplyAttributeList(texts);
+    }
     if (parent) {
         auto* container = static_cast<IContainerUI*>(parent->GetInterface(L"IContainer"));
         if (!container || !container->Add(control)) {

@@ -184,7 +184,7 @@ TEST(ModuleUpdateDialog, InstallFetchesTheToolOverHttpsAndEndsWithOne)
     ASSERT_NE(dialog.Create(nullptr, L"VXMModuleUpdateDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
     EXPECT_EQ(dialog.GetPaintManager()->FindControl(L"IDC_LABEL_MODULE")->GetText(),
               L"A new version of download engine available, do you want to update it now?");
-    EXPECT_EQ(ClickDuringModal(dialog, L"IDOK"), 1u);
+    EXPECT_EQ(ClickDuringModal(dialog, L"IDC_BTN_INSTALL_UPDATE"), 1u);
     std::ifstream tool(WideToUtf8(ModuleToolPath()));
     std::string text((std::istreambuf_iterator<char>(tool)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, "#!/bin/sh\necho 2099.01.01\n");

@@ -64,7 +64,7 @@ TEST(UpdateDialogScreenshot, TheOfferWithReleaseNotes)
     ASSERT_NE(dialog.Create(nullptr, L"VXMSoftwareUpdateDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
     dialog.CenterWindow();
     dialog.ShowWindow(true);
-    ASSERT_TRUE(PumpUntil([&] { return dialog.GetPaintManager()->FindControl(L"IDOK")->IsVisible(); }, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return dialog.GetPaintManager()->FindControl(L"IDC_BTN_INSTALL_UPDATE")->IsVisible(); }, 15000));
     PumpUntil([] { return false; }, 500);  // painted
     std::wstring address;
     ASSERT_NE(dialog.GetNotesControl(), nullptr);

@@ -22,7 +22,7 @@ void CDlgModuleUpdate::InitWindow()
 void CDlgModuleUpdate::StartDownload()
 {
     if (m_worker) return;
-    if (CControlUI* ok = m_PaintManager.FindControl(L"IDOK")) ok->SetVisible(false);
+    if (CControlUI* ok = m_PaintManager.FindControl(L"IDC_BTN_INSTALL_UPDATE")) ok->SetVisible(false);
     if (auto* bar = dynamic_cast<CProgressUI*>(m_PaintManager.FindControl(L"IDC_PROGRESS_MODULE"))) {
         bar->SetMinValue(0);
         bar->SetMaxValue(100);
@@ -48,7 +48,7 @@ void CDlgModuleUpdate::OnClick(TNotifyUI& msg)
 {
     if (!msg.pSender) return;
     const std::wstring& name = msg.pSender->GetName();
-    if (name == L"IDOK") {
+    if (name == L"IDC_BTN_INSTALL_UPDATE") {
         StartDownload();
     } else if (name == L"IDCANCEL" || name == L"IDC_BUTTON_CLOSE_WINDOW") {
         StopDownload();

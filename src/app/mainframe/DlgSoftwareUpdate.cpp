@@ -161,7 +161,7 @@ void CDlgSoftwareUpdate::ShowChecking()
     if (CControlUI* notes = m_PaintManager.FindControl(L"IDC_LABEL_NOTES")) notes->SetVisible(false);
     SetLabel(L"IDC_LABEL_DETAIL", std::wstring(), false);
     SetLabel(L"IDC_LABEL_HEADLINE", lang->FormatString(kTextChecking, VXM_PRODUCT_NAME));
-    for (const wchar_t* name : {L"IDOK", L"IDC_BTN_SKIP_VERSION", L"IDC_BTN_REMIND_LATER"})
+    for (const wchar_t* name : {L"IDC_BTN_INSTALL_UPDATE", L"IDC_BTN_SKIP_VERSION", L"IDC_BTN_REMIND_LATER"})
         if (CControlUI* c = m_PaintManager.FindControl(name)) c->SetVisible(false);
     const SIZE size = m_PaintManager.GetClientSize();
     if (m_fullHeight == 0) m_fullHeight = size.cy;
@@ -173,7 +173,7 @@ void CDlgSoftwareUpdate::ShowOffer()
     CLanguageManager* lang = CLanguageManager::GetInstance();
     if (m_notesCtrl) m_notesCtrl->SetVisible(true);
     if (CControlUI* notes = m_PaintManager.FindControl(L"IDC_LABEL_NOTES")) notes->SetVisible(true);
-    for (const wchar_t* name : {L"IDOK", L"IDC_BTN_SKIP_VERSION", L"IDC_BTN_REMIND_LATER"})
+    for (const wchar_t* name : {L"IDC_BTN_INSTALL_UPDATE", L"IDC_BTN_SKIP_VERSION", L"IDC_BTN_REMIND_LATER"})
         if (CControlUI* c = m_PaintManager.FindControl(name)) c->SetVisible(true);
     if (CControlUI* cancel = m_PaintManager.FindControl(L"IDCANCEL")) cancel->SetVisible(false);
     SetLabel(L"IDC_LABEL_HEADLINE", lang->FormatString(kTextAvailable, VXM_PRODUCT_NAME));
@@ -186,7 +186,7 @@ void CDlgSoftwareUpdate::OnClick(TNotifyUI& msg)
 {
     if (!msg.pSender) return;
     const std::wstring& name = msg.pSender->GetName();
-    if (name == L"IDOK") {
+    if (name == L"IDC_BTN_INSTALL_UPDATE") {
         if (IShell* shell = Desktop().shell) shell->Open(GetInstallerDownloadURL());
         Close(1);
     } else if (name == L"IDC_BTN_SKIP_VERSION") {
