@@ -73,28 +73,42 @@ void AppendPadded(std::wstring& out, std::wstring_view text, int width, bool lef
     if (left) out.append(pad, L' ');
 }
 
-// Formats one numeric conversion with snprintf (which reports the length it
-// needs) and widens the ASCII result.
+// Runs a snprintf-like call (which reports the length it needs) into a
+// stack buffer, and once more into a buffer of that length when it did not
+// fit; empty on an error.
+template <class Run>
+std::string PrintToString(Run run)
+{
+    char stack[512];
+    int n = run(stack, sizeof stack);
+    if (n < 0) return {};
+    if (static_cast<size_t>(n) < sizeof stack) return std::string(stack, n);
+    std::string out(static_cast<size_t>(n) + 1, '\0');
+    n = run(out.data(), out.size());
+    out.resize(n < 0 ? 0 : n);
+    return out;
+}
+
+// Formats one numeric conversion with snprintf and widens the ASCII result.
 template <class T>
 void AppendNumber(std::wstring& out, const char* spec, int width, int precision, bool starWidth, bool starPrec, T value)
 {
-    char stack[128];
-    int n;
-    auto run = [&](char* buf, size_t size) {
+    const std::string text = PrintToString([&](char* buf, size_t size) {
         if (starWidth && starPrec) return snprintf(buf, size, spec, width, precision, value);
         if (starWidth) return snprintf(buf, size, spec, width, value);
         if (starPrec) return snprintf(buf, size, spec, precision, value);
         return snprintf(buf, size, spec, value);
-    };
-    n = run(stack, sizeof stack);
-    if (n < 0) return;
-    if (static_cast<size_t>(n) < sizeof stack) {
-        out.append(stack, stack + n);
-        return;
-    }
-    std::string big(static_cast<size_t>(n) + 1, '\0');
-    n = run(big.data(), big.size());
-    if (n > 0) out.append(big.begin(), big.begin() + n);
+    });
+    out.append(text.begin(), text.end());
+}
+
+// The text with each character mapped in the case locale.
+std::wstring MapCase(std::wstring_view text, wint_t (*map)(wint_t, locale_t))
+{
+    locale_t loc = CaseLocale();
+    std::wstring out(text);
+    for (auto& c : out) c = static_cast<wchar_t>(map(static_cast<wint_t>(c), loc));
+    return out;
 }
 
 }  // namespace
@@ -410,19 +424,13 @@ std::string FormatAV(const char* format, va_list args)
 {
     if (!format) return {};
     CClassicLocaleScope classic;
-    char stack[512];
-    va_list copy;
-    va_copy(copy, args);
-    int n = vsnprintf(stack, sizeof stack, format, copy);
-    va_end(copy);
-    if (n < 0) return {};
-    if (static_cast<size_t>(n) < sizeof stack) return std::string(stack, n);
-    std::string out(static_cast<size_t>(n) + 1, '\0');
-    va_copy(copy, args);
-    n = vsnprintf(out.data(), out.size(), format, copy);
-    va_end(copy);
-    out.resize(n < 0 ? 0 : n);
-    return out;
+    return PrintToString([&](char* buf, size_t size) {
+        va_list copy;
+        va_copy(copy, args);
+        int n = vsnprintf(buf, size, format, copy);
+        va_end(copy);
+        return n;
+    });
 }
 
 int CompareNoCaseW(std::wstring_view a, std::wstring_view b)
@@ -438,21 +446,8 @@ int CompareNoCaseW(std::wstring_view a, std::wstring_view b)
     return a.size() < b.size() ? -1 : 1;
 }
 
-std::wstring ToLowerW(std::wstring_view text)
-{
-    locale_t loc = CaseLocale();
-    std::wstring out(text);
-    for (auto& c : out) c = static_cast<wchar_t>(towlower_l(static_cast<wint_t>(c), loc));
-    return out;
-}
-
-std::wstring ToUpperW(std::wstring_view text)
-{
-    locale_t loc = CaseLocale();
-    std::wstring out(text);
-    for (auto& c : out) c = static_cast<wchar_t>(towupper_l(static_cast<wint_t>(c), loc));
-    return out;
-}
+std::wstring ToLowerW(std::wstring_view text) { return MapCase(text, towlower_l); }
+std::wstring ToUpperW(std::wstring_view text) { return MapCase(text, towupper_l); }
 
 // Strict decoding: false on any malformed sequence (a garbled file).
 bool Utf8ToWideStrict(std::string_view text, std::wstring& out)

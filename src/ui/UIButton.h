@@ -18,8 +18,6 @@ public:
     void SetPushedImage(const std::wstring& image) { m_pushedImage = image; Invalidate(); }
     void SetFocusedImage(const std::wstring& image) { m_focusedImage = image; Invalidate(); }
     void SetDisabledImage(const std::wstring& image) { m_disabledImage = image; Invalidate(); }
-    void SetHotTextColor(DWORD argb) { m_hotTextColor = argb; }
-    void SetPushedTextColor(DWORD argb) { m_pushedTextColor = argb; }
     UINT GetButtonState() const { return m_buttonState; }
     bool HasImage() const { return !m_normalImage.empty(); }
     const std::wstring& GetNormalImage() const { return m_normalImage; }

@@ -120,8 +120,6 @@ void CCircularProgressUI::DoPaint(QPainter& painter, const RECT& rcPaint)
                                     DT_SINGLELINE | DT_VCENTER | DT_NOCLIP | DT_NOPREFIX);
         }
     }
-    painter.save();
-    painter.setClipRect(ToQRect(m_rcPaint), Qt::IntersectClip);
+    CPaintClip clip(painter, m_rcPaint);
     painter.drawImage(QPoint(m_rcItem.left, m_rcItem.top), buffer);
-    painter.restore();
 }

@@ -18,9 +18,7 @@ public:
 
     // 0 counter-clockwise, 1 clockwise.
     void SetDirection(int direction) { m_direction = direction ? 1 : 0; m_ticks.clear(); }
-    DWORD GetTickColor() const { return m_tickColor; }
     void SetTickColor(DWORD argb) { m_tickColor = argb; Invalidate(); }
-    bool IsTransparent() const { return m_transparent; }
     void SetTransparent(bool transparent) { m_transparent = transparent; Invalidate(); }
     // Width of the percentage text right of the ring (0: no text).
     void SetTextWidth(int width) { m_textWidth = width; m_ticks.clear(); Invalidate(); }
@@ -37,7 +35,6 @@ public:
     int GetCurrentAlpha() const { return m_alpha; }
     // Alpha of tick i for the current step.
     int TickAlpha(int index) const;
-    int GetTickTotal() const { return m_tickCount; }
     int GetPenWidth() const { return m_penWidth; }
     double GetInnerRadius() const { return m_inner; }
     double GetOuterRadius() const { return m_outer; }

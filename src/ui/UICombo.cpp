@@ -20,49 +20,7 @@ void* CComboUI::GetInterface(const std::wstring& name)
 {
     if (name == L"Combo") return static_cast<CComboUI*>(this);
     if (name == L"IListOwner" || name == L"ListOwner") return static_cast<IListOwnerUI*>(this);
-    return CContainerUI::GetInterface(name);
-}
-
-bool CComboUI::Add(CControlUI* control) { return CComboUI::AddAt(control, GetCount()); }
-
-bool CComboUI::AddAt(CControlUI* control, int index)
-{
-    if (!CContainerUI::AddAt(control, index)) return false;
-    AttachListItem(control, this);
-    ReindexListItems(*this, index);
-    if (m_curSel >= index) ++m_curSel;
-    return true;
-}
-
-bool CComboUI::Remove(CControlUI* control, bool doNotDestroy)
-{
-    int index = GetItemIndex(control);
-    if (index < 0) return false;
-    DetachListItem(control);
-    if (!CContainerUI::Remove(control, doNotDestroy)) return false;
-    ReindexListItems(*this, index);
-    if (m_curSel == index) m_curSel = -1;
-    else if (m_curSel > index) --m_curSel;
-    Invalidate();
-    return true;
-}
-
-bool CComboUI::RemoveAt(int index, bool doNotDestroy)
-{
-    CControlUI* control = GetItemAt(index);
-    return control ? Remove(control, doNotDestroy) : false;
-}
-
-void CComboUI::RemoveAll()
-{
-    for (CControlUI* c : m_items)
-        if (IListItemUI* item = AsListItem(c)) {
-            item->Select(false);
-            item->SetOwner(nullptr);
-        }
-    m_curSel = -1;
-    CContainerUI::RemoveAll();
-    Invalidate();
+    return CListOwnerUI::GetInterface(name);
 }
 
 std::wstring CComboUI::GetText() const
@@ -89,7 +47,6 @@ bool CComboUI::SelectItem(int index, bool takeFocus, bool triggerEvent)
 }
 
 void CComboUI::ItemPressed(int index, WORD) { SelectItem(index, false, true); }
-void CComboUI::ItemEvent(TEventUI& event) { DoEvent(event); }
 
 bool CComboUI::Activate()
 {
@@ -182,8 +139,7 @@ void CComboUI::DoPaint(QPainter& painter, const RECT& rcPaint)
 {
     RECT rcTemp;
     if (!IntersectRect(&rcTemp, rcPaint, m_rcItem)) return;
-    painter.save();
-    painter.setClipRect(ToQRect(rcTemp), Qt::IntersectClip);
+    CPaintClip clip(painter, rcTemp);
     CControlUI::DoPaint(painter, rcPaint);
     if (m_hot && !m_hotImage.empty()) DrawImage(painter, m_hotImage);
     else if (!m_normalImage.empty()) DrawImage(painter, m_normalImage);
@@ -199,7 +155,6 @@ void CComboUI::DoPaint(QPainter& painter, const RECT& rcPaint)
     painter.setBrush(QColor::fromRgba(color));
     const QPointF arrow[3] = {QPointF(cx - 4, cy - 2), QPointF(cx + 4, cy - 2), QPointF(cx, cy + 3)};
     painter.drawPolygon(arrow, 3);
-    painter.restore();
 }
 
 CControlUI* CComboUI::FindControl(FINDCONTROLPROC proc, void* data, UINT flags)

@@ -5,7 +5,7 @@
 #pragma once
 #include "ui/UIList.h"
 
-class CComboUI : public CContainerUI, public IListOwnerUI {
+class CComboUI : public CListOwnerUI<CContainerUI> {
 public:
     CComboUI();
     std::wstring GetClass() const override;
@@ -14,20 +14,11 @@ public:
     // Opens the drop-down list.
     bool Activate() override;
 
-    bool Add(CControlUI* control) override;
-    bool AddAt(CControlUI* control, int index) override;
-    bool Remove(CControlUI* control, bool doNotDestroy = false) override;
-    bool RemoveAt(int index, bool doNotDestroy = false) override;
-    void RemoveAll() override;
-
     std::wstring GetText() const override;
-    TListInfoUI* GetListInfo() override { return &m_info; }
-    int GetCurSel() const override { return m_curSel; }
     bool SelectItem(int index, bool takeFocus = false) override { return SelectItem(index, takeFocus, true); }
     // triggerEvent false: the selection changes without a notification.
     bool SelectItem(int index, bool takeFocus, bool triggerEvent);
     void ItemPressed(int index, WORD keyState) override;
-    void ItemEvent(TEventUI& event) override;
 
     void SetPos(RECT rc, bool needInvalidate = true) override;
     void DoEvent(TEventUI& event) override;
@@ -36,8 +27,6 @@ public:
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
 
 private:
-    TListInfoUI m_info;
-    int m_curSel = -1;
     bool m_pushed = false;
     bool m_hot = false;
     int m_font = -1;

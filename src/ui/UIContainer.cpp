@@ -283,8 +283,7 @@ void CContainerUI::DoPaint(QPainter& painter, const RECT& rcPaint)
 {
     RECT rcTemp;
     if (!IntersectRect(&rcTemp, rcPaint, m_rcItem)) return;
-    painter.save();
-    painter.setClipRect(ToQRect(rcTemp), Qt::IntersectClip);
+    CPaintClip clip(painter, rcTemp);
     CControlUI::DoPaint(painter, rcPaint);
     RECT rcChildren;
     bool anyArea = IntersectRect(&rcChildren, rcTemp, ContentRect());
@@ -295,10 +294,8 @@ void CContainerUI::DoPaint(QPainter& painter, const RECT& rcPaint)
         if (c->IsFloat()) {
             c->DoPaint(painter, rcPaint);
         } else if (anyArea) {
-            painter.save();
-            painter.setClipRect(ToQRect(rcChildren), Qt::IntersectClip);
+            CPaintClip childClip(painter, rcChildren);
             c->DoPaint(painter, rcChildren);
-            painter.restore();
         }
     }
     if (const RECT thumb = ScrollThumbRect(); !IsRectEmpty(thumb) && anyArea) {
@@ -310,7 +307,6 @@ void CContainerUI::DoPaint(QPainter& painter, const RECT& rcPaint)
         const int width = wide ? 6 : 4;
         painter.drawRoundedRect(QRectF(thumb.right - width - 1, thumb.top + 1, width, thumb.bottom - thumb.top - 2), 2, 2);
     }
-    painter.restore();
 }
 
 void CContainerUI::SetAttribute(const std::wstring& name, const std::wstring& value)

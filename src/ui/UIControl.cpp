@@ -39,38 +39,11 @@ void CControlUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool i
     if (init && m_parent) Init();
 }
 
-void CControlUI::SetText(const std::wstring& text)
-{
-    if (m_text == text) return;
-    m_text = text;
-    Invalidate();
-}
-
-void CControlUI::SetBkColor(DWORD argb)
-{
-    if (m_bkColor == argb) return;
-    m_bkColor = argb;
-    Invalidate();
-}
-
-void CControlUI::SetBkImage(const std::wstring& image)
-{
-    if (m_bkImage == image) return;
-    m_bkImage = image;
-    Invalidate();
-}
-
-void CControlUI::SetBorderColor(DWORD argb)
-{
-    m_borderColor = argb;
-    Invalidate();
-}
-
-void CControlUI::SetBorderSize(int size)
-{
-    m_borderSize = size;
-    Invalidate();
-}
+void CControlUI::SetText(const std::wstring& text) { ChangeLook(m_text, text); }
+void CControlUI::SetBkColor(DWORD argb) { ChangeLook(m_bkColor, argb); }
+void CControlUI::SetBkImage(const std::wstring& image) { ChangeLook(m_bkImage, image); }
+void CControlUI::SetBorderColor(DWORD argb) { ChangeLook(m_borderColor, argb); }
+void CControlUI::SetBorderSize(int size) { ChangeLook(m_borderSize, size); }
 
 void CControlUI::SetPos(RECT rc, bool needInvalidate)
 {
@@ -107,24 +80,19 @@ void CControlUI::SetFloat(bool isFloat)
     NeedParentUpdate();
 }
 
-void CControlUI::SetFixedWidth(int cx)
+void CControlUI::SetSizeLimit(LONG& field, int value)
 {
-    if (cx < 0) return;
-    m_fixed.cx = cx;
+    if (value < 0) return;
+    field = value;
     NeedParentUpdate();
 }
 
-void CControlUI::SetFixedHeight(int cy)
-{
-    if (cy < 0) return;
-    m_fixed.cy = cy;
-    NeedParentUpdate();
-}
-
-void CControlUI::SetMinWidth(int cx) { if (cx >= 0) { m_min.cx = cx; NeedParentUpdate(); } }
-void CControlUI::SetMaxWidth(int cx) { if (cx >= 0) { m_max.cx = cx; NeedParentUpdate(); } }
-void CControlUI::SetMinHeight(int cy) { if (cy >= 0) { m_min.cy = cy; NeedParentUpdate(); } }
-void CControlUI::SetMaxHeight(int cy) { if (cy >= 0) { m_max.cy = cy; NeedParentUpdate(); } }
+void CControlUI::SetFixedWidth(int cx) { SetSizeLimit(m_fixed.cx, cx); }
+void CControlUI::SetFixedHeight(int cy) { SetSizeLimit(m_fixed.cy, cy); }
+void CControlUI::SetMinWidth(int cx) { SetSizeLimit(m_min.cx, cx); }
+void CControlUI::SetMaxWidth(int cx) { SetSizeLimit(m_max.cx, cx); }
+void CControlUI::SetMinHeight(int cy) { SetSizeLimit(m_min.cy, cy); }
+void CControlUI::SetMaxHeight(int cy) { SetSizeLimit(m_max.cy, cy); }
 
 SIZE CControlUI::EstimateSize(SIZE)
 {

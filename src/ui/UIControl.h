@@ -132,6 +132,17 @@ protected:
     // Mouse events (9-18) of a mouse-disabled control go to its parent;
     // true when the event was passed on.
     bool ForwardDisabledMouseEvent(TEventUI& event);
+    // Keeps a changed look value and repaints the control.
+    template <class T>
+    void ChangeLook(T& field, const T& value)
+    {
+        if (field == value) return;
+        field = value;
+        Invalidate();
+    }
+    // Keeps a size of the layout (a negative one is refused) and lets the
+    // parent place its children again.
+    void SetSizeLimit(LONG& field, int value);
 
     CPaintManagerUI* m_manager = nullptr;
     CControlUI* m_parent = nullptr;

@@ -25,11 +25,8 @@ public:
     void SetText(const std::wstring& text) override;
     bool IsReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool readOnly);
-    bool IsPasswordMode() const { return m_password; }
     void SetPasswordMode(bool password);
-    bool IsNumberOnly() const { return m_numberOnly; }
     void SetNumberOnly(bool numberOnly);
-    int GetMaxChar() const { return m_maxChar; }
     void SetMaxChar(int maxChar);
     // The Qt editor while the control is being edited (null otherwise).
     QLineEdit* GetEditor() const;

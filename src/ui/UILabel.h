@@ -12,7 +12,6 @@ public:
     void SetTextStyle(UINT style);
     DWORD GetTextColor() const { return m_textColor; }
     void SetTextColor(DWORD argb);
-    DWORD GetDisabledTextColor() const { return m_disabledTextColor; }
     void SetDisabledTextColor(DWORD argb);
     int GetFont() const { return m_font; }
     void SetFont(int index);

@@ -145,11 +145,9 @@ void CListLabelElementUI::PaintText(QPainter& painter)
         doc.setHtml(QStringLiteral("<body>") + QString::fromStdWString(m_text) + QStringLiteral("</body>"));
         int top = rc.top;
         if (m_textStyle & DT_VCENTER) top += std::max(0, (rc.bottom - rc.top - static_cast<int>(doc.size().height())) / 2);
-        painter.save();
-        painter.setClipRect(ToQRect(rc), Qt::IntersectClip);
+        CPaintClip clip(painter, rc);
         painter.translate(rc.left, top);
         doc.drawContents(&painter);
-        painter.restore();
         return;
     }
     CRenderEngine::DrawText(painter, m_manager, rc, m_text, color, font, m_textStyle);
@@ -177,49 +175,12 @@ void* CListUI::GetInterface(const std::wstring& name)
 {
     if (name == L"List") return static_cast<CListUI*>(this);
     if (name == L"IList" || name == L"ListOwner") return static_cast<IListOwnerUI*>(this);
-    return CVerticalLayoutUI::GetInterface(name);
-}
-
-IListItemUI* CListUI::GetListItem(int index) const { return AsListItem(GetItemAt(index)); }
-
-bool CListUI::Add(CControlUI* control) { return CListUI::AddAt(control, GetCount()); }
-
-bool CListUI::AddAt(CControlUI* control, int index)
-{
-    if (!CVerticalLayoutUI::AddAt(control, index)) return false;
-    AttachListItem(control, this);
-    ReindexListItems(*this, index);
-    if (m_curSel >= index) ++m_curSel;
-    return true;
-}
-
-bool CListUI::Remove(CControlUI* control, bool doNotDestroy)
-{
-    int index = GetItemIndex(control);
-    if (index < 0) return false;
-    DetachListItem(control);
-    if (!CVerticalLayoutUI::Remove(control, doNotDestroy)) return false;
-    ReindexListItems(*this, index);
-    if (m_curSel == index) {
-        // The current row went: the first remaining selected row takes over.
-        m_curSel = GetNextSelItem(-1);
-    } else if (m_curSel > index) {
-        --m_curSel;
-    }
-    return true;
-}
-
-bool CListUI::RemoveAt(int index, bool doNotDestroy)
-{
-    CControlUI* control = GetItemAt(index);
-    return control ? Remove(control, doNotDestroy) : false;
+    return CListOwnerUI::GetInterface(name);
 }
 
 void CListUI::RemoveAll()
 {
-    for (CControlUI* c : m_items) DetachListItem(c);
-    m_curSel = -1;
-    CVerticalLayoutUI::RemoveAll();
+    CListOwnerUI::RemoveAll();
     if (m_scroll) m_scroll->SetScrollPos(0);
 }
 
@@ -337,15 +298,6 @@ int CListUI::GetSelCount() const
     return n;
 }
 
-int CListUI::GetNextSelItem(int after) const
-{
-    for (int i = std::max(0, after + 1); i < GetCount(); ++i) {
-        IListItemUI* item = GetListItem(i);
-        if (item && item->IsSelected()) return i;
-    }
-    return -1;
-}
-
 std::vector<int> CListUI::GetSelectedItems() const
 {
     std::vector<int> out;
@@ -376,8 +328,6 @@ void CListUI::ItemPressed(int index, WORD keyState)
     }
     SelectItem(index, true);
 }
-
-void CListUI::ItemEvent(TEventUI& event) { DoEvent(event); }
 
 int CListUI::GetScrollPos() const { return m_scroll ? m_scroll->GetScrollPos() : 0; }
 void CListUI::SetScrollPos(int pos) { if (m_scroll) m_scroll->SetScrollPos(pos); }

@@ -10,6 +10,7 @@
 #pragma once
 #include "ui/UIContainer.h"
 #include "ui/UILabel.h"
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -90,23 +91,73 @@ protected:
     bool m_hot = false;
 };
 
-class CListUI : public CVerticalLayoutUI, public IListOwnerUI {
+// A container owning list rows: rows join and leave through Add and Remove
+// (every one of these may be overridden by a list of the program), and the
+// current index follows them.
+template <class Container>
+class CListOwnerUI : public Container, public IListOwnerUI {
+public:
+    bool Add(CControlUI* control) override { return CListOwnerUI::AddAt(control, this->GetCount()); }
+    bool AddAt(CControlUI* control, int index) override
+    {
+        if (!Container::AddAt(control, index)) return false;
+        AttachListItem(control, this);
+        ReindexListItems(*this, index);
+        if (m_curSel >= index) ++m_curSel;
+        return true;
+    }
+    bool Remove(CControlUI* control, bool doNotDestroy = false) override
+    {
+        int index = this->GetItemIndex(control);
+        if (index < 0) return false;
+        DetachListItem(control);
+        if (!Container::Remove(control, doNotDestroy)) return false;
+        ReindexListItems(*this, index);
+        // The current row went: the first remaining selected row takes over.
+        if (m_curSel == index) m_curSel = GetNextSelItem(-1);
+        else if (m_curSel > index) --m_curSel;
+        return true;
+    }
+    bool RemoveAt(int index, bool doNotDestroy = false) override
+    {
+        CControlUI* control = this->GetItemAt(index);
+        return control ? Remove(control, doNotDestroy) : false;
+    }
+    void RemoveAll() override
+    {
+        for (CControlUI* c : this->m_items) DetachListItem(c);
+        m_curSel = -1;
+        Container::RemoveAll();
+    }
+
+    TListInfoUI* GetListInfo() override { return &m_info; }
+    int GetCurSel() const override { return m_curSel; }
+    IListItemUI* GetListItem(int index) const { return AsListItem(this->GetItemAt(index)); }
+    // The first selected row after `after` (-1 starts at the top); -1 when none.
+    int GetNextSelItem(int after) const
+    {
+        for (int i = std::max(0, after + 1); i < this->GetCount(); ++i) {
+            IListItemUI* item = GetListItem(i);
+            if (item && item->IsSelected()) return i;
+        }
+        return -1;
+    }
+    void ItemEvent(TEventUI& event) override { this->DoEvent(event); }
+
+protected:
+    TListInfoUI m_info;
+    int m_curSel = -1;
+};
+
+class CListUI : public CListOwnerUI<CVerticalLayoutUI> {
 public:
     CListUI();
     ~CListUI() override;
     std::wstring GetClass() const override;
     void* GetInterface(const std::wstring& name) override;
     UINT GetControlFlags() const override { return UIFLAG_TABSTOP; }
-
-    // Rows; every one of these may be overridden by a list of the program.
-    bool Add(CControlUI* control) override;
-    bool AddAt(CControlUI* control, int index) override;
-    bool Remove(CControlUI* control, bool doNotDestroy = false) override;
-    bool RemoveAt(int index, bool doNotDestroy = false) override;
     void RemoveAll() override;
 
-    TListInfoUI* GetListInfo() override { return &m_info; }
-    int GetCurSel() const override { return m_curSel; }
     // Selects exactly that row (-1: none) and sends "itemselect" when the
     // selection changed.
     bool SelectItem(int index, bool takeFocus = false) override;
@@ -118,10 +169,7 @@ public:
     bool SelectAllItems();
     void UnSelectAllItems();
     int GetSelCount() const;
-    // The first selected row after `after` (-1 starts at the top); -1 when none.
-    int GetNextSelItem(int after) const;
     std::vector<int> GetSelectedItems() const;
-    IListItemUI* GetListItem(int index) const;
 
     // Index of the row under a point of the window (-1: none).
     int HitTestRow(POINT pt) const;
@@ -133,7 +181,6 @@ public:
     void LineDown();
 
     void ItemPressed(int index, WORD keyState) override;
-    void ItemEvent(TEventUI& event) override;
 
     void SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init = true) override;
     void SetPos(RECT rc, bool needInvalidate = true) override;
@@ -148,8 +195,6 @@ protected:
     bool ClearSelection();
     int RowHeight(CControlUI* row, int width);
 
-    TListInfoUI m_info;
-    int m_curSel = -1;
     bool m_multiSelect = false;
     int m_defaultRowHeight = 24;
     std::unique_ptr<CScrollBarUI> m_scroll;

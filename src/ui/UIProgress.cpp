@@ -66,8 +66,7 @@ void CProgressUI::PaintStatusImage(QPainter& painter)
     if (DrawsOwnBar()) {
         RECT clip;
         if (!IntersectRect(&clip, m_rcItem, m_rcPaint)) return;
-        painter.save();
-        painter.setClipRect(ToQRect(clip), Qt::IntersectClip);
+        CPaintClip clipScope(painter, clip);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
         const QRectF track = QRectF(ToQRect(m_rcItem)).adjusted(0.5, 0.5, -0.5, -0.5);
@@ -80,7 +79,6 @@ void CProgressUI::PaintStatusImage(QPainter& painter)
             painter.setBrush(IsEnabled() ? QColor(0x3A, 0x6E, 0xA5) : QColor(0xA8, 0xB4, 0xC3));
             painter.drawRoundedRect(QRectF(ToQRect(filled)).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
         }
-        painter.restore();
         return;
     }
     RECT filled = FilledRect();
@@ -88,10 +86,8 @@ void CProgressUI::PaintStatusImage(QPainter& painter)
     if (!IntersectRect(&clip, filled, m_rcPaint)) return;
     if (m_foreColor) CRenderEngine::DrawColor(painter, clip, m_foreColor);
     if (!m_foreImage.empty()) {
-        painter.save();
-        painter.setClipRect(ToQRect(clip), Qt::IntersectClip);
+        CPaintClip clipScope(painter, clip);
         DrawImage(painter, m_foreImage);
-        painter.restore();
     }
 }
 
@@ -113,10 +109,8 @@ void CProgressUI::DrawBarText(QPainter& painter, const std::wstring& text)
     CRenderEngine::DrawText(painter, m_manager, rc, text, colour, m_font, m_textStyle | DT_SINGLELINE);
     painter.restore();
     if (fill.isEmpty()) return;
-    painter.save();
-    painter.setClipRect(fill, Qt::IntersectClip);
+    CPaintClip clip(painter, fill);
     CRenderEngine::DrawText(painter, m_manager, rc, text, 0xFFFFFFFF, m_font, m_textStyle | DT_SINGLELINE);
-    painter.restore();
 }
 
 CSliderUI::CSliderUI()

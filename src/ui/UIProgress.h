@@ -8,7 +8,6 @@ public:
     std::wstring GetClass() const override;
     void* GetInterface(const std::wstring& name) override;
 
-    bool IsHorizontal() const { return m_horizontal; }
     void SetHorizontal(bool horizontal = true) { m_horizontal = horizontal; Invalidate(); }
     int GetMinValue() const { return m_min; }
     void SetMinValue(int min);
@@ -49,9 +48,7 @@ public:
     UINT GetControlFlags() const override;
     void SetEnabled(bool enabled = true) override;
 
-    int GetChangeStep() const { return m_step; }
     void SetChangeStep(int step) { m_step = step; }
-    SIZE GetThumbSize() const { return m_thumbSize; }
     void SetThumbSize(SIZE size) { m_thumbSize = size; }
     RECT GetThumbRect() const;
     // The thumb is held by the mouse.

@@ -121,6 +121,14 @@ static QColor ToQColor(DWORD argb)
     return QColor((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, (argb >> 24) & 0xFF);
 }
 
+CPaintClip::CPaintClip(QPainter& painter, const QRect& rc) : m_painter(painter)
+{
+    painter.save();
+    painter.setClipRect(rc, Qt::IntersectClip);
+}
+
+CPaintClip::~CPaintClip() { m_painter.restore(); }
+
 void CRenderEngine::DrawColor(QPainter& painter, const RECT& rc, DWORD argb)
 {
     if (IsRectEmpty(rc) || (argb >> 24) == 0) return;
@@ -203,8 +211,7 @@ bool CRenderEngine::DrawImageString(QPainter& painter, CPaintManagerUI* manager,
     }
     RECT clip;
     if (!IntersectRect(&clip, rcDest, rcPaint) || src.isEmpty()) return true;
-    painter.save();
-    painter.setClipRect(ToQRect(clip), Qt::IntersectClip);
+    CPaintClip clipScope(painter, clip);
     painter.setOpacity(painter.opacity() * info.fade / 255.0);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     QRect dst = ToQRect(rcDest);
@@ -217,7 +224,6 @@ bool CRenderEngine::DrawImageString(QPainter& painter, CPaintManagerUI* manager,
     } else {
         DrawNinePatch(painter, *img, dst, src, info.corner, info.hole);
     }
-    painter.restore();
     return true;
 }
 

@@ -46,6 +46,20 @@ struct TDrawInfo {
 };
 TDrawInfo ParseImageString(const std::wstring& text);
 
+// Saves the painter and narrows its clip to a rectangle; restores the
+// painter when the scope ends.
+class CPaintClip {
+public:
+    CPaintClip(QPainter& painter, const QRect& rc);
+    CPaintClip(QPainter& painter, const RECT& rc) : CPaintClip(painter, ToQRect(rc)) {}
+    ~CPaintClip();
+    CPaintClip(const CPaintClip&) = delete;
+    CPaintClip& operator=(const CPaintClip&) = delete;
+
+private:
+    QPainter& m_painter;
+};
+
 class CRenderEngine {
 public:
     static void DrawColor(QPainter& painter, const RECT& rc, DWORD argb);

@@ -14,9 +14,7 @@ public:
     void SetScrollRange(int range);
     int GetScrollPos() const { return m_pos; }
     void SetScrollPos(int pos);
-    int GetLineSize() const { return m_lineSize; }
     void SetLineSize(int size) { m_lineSize = size > 0 ? size : 1; }
-    int GetPageSize() const { return m_pageSize; }
     void SetPageSize(int size) { m_pageSize = size > 0 ? size : 1; }
     void LineUp() { SetScrollPos(m_pos - m_lineSize); }
     void LineDown() { SetScrollPos(m_pos + m_lineSize); }
