@@ -33,10 +33,17 @@ namespace {
 const wchar_t* const kSocialPageA = L"https://social.kestrane.example/vexmora";
 const wchar_t* const kSocialPageB = L"https://community.kestrane.example/vexmora";
 
+// The video outputs are not one range: one entry each.
+std::vector<CMainFrameCommand> WithVideoOutputs(std::vector<CMainFrameCommand> commands)
+{
+    for (UINT id : kPlayerVideoOutputIds) commands.push_back({id, 1, "player video output"});
+    return commands;
+}
+
 // Every command the window takes; a range is one entry.
 const std::vector<CMainFrameCommand>& Table()
 {
-    static const std::vector<CMainFrameCommand> table = {
+    static const std::vector<CMainFrameCommand> table = WithVideoOutputs({
         {ID_ADD_VIDEO_FILES, 1, "add files"},
         {ID_OPEN_DVD_DRIVE, 2, "open disc drive"},
         {ID_OPEN_DVD_FOLDER, 1, "add folder"},
@@ -83,9 +90,6 @@ const std::vector<CMainFrameCommand>& Table()
         {ID_PLAYER_RATIO_1_1, 1, "player ratio"},
         {ID_PLAYER_RATIO_FIRST, 8, "player ratio"},
         {ID_PLAYER_DEINTERLACE_FIRST, 7, "player deinterlace"},
-        {32860, 3, "player video output"},
-        {32864, 1, "player video output"},
-        {32906, 2, "player video output"},
         {ID_PLAYER_ROTATE_FIRST, 5, "player rotation"},
         {ID_PLAYER_MUTE, 1, "player mute"},
         {ID_PLAYER_CHANNELS_FIRST, 3, "player channels"},
@@ -98,11 +102,31 @@ const std::vector<CMainFrameCommand>& Table()
         {ID_PLAYER_AUDIO_DEFAULT, 1, "player audio track"},
         {ID_PLAYER_SUBTITLE_DEFAULT, 1, "player subtitle"},
         {ID_PLAYER_DVD_MENU, 1, "player DVD menu"},
-    };
+    });
     return table;
 }
 
 bool InRange(UINT id, UINT first, UINT count) { return id >= first && id - first < count; }
+
+// Player commands that take no value.
+struct CPlainPlayerCommand {
+    UINT id;
+    void (IPlayerPane::*run)();
+};
+
+const CPlainPlayerCommand kPlainPlayerCommands[] = {
+    {ID_PLAYER_PLAYLIST, &IPlayerPane::TogglePlaylist},
+    {ID_PLAYER_ADD_TO_CONVERTER, &IPlayerPane::AddToConverter},
+    {ID_PLAYER_PLAY, &IPlayerPane::Play},
+    {ID_PLAYER_PAUSE, &IPlayerPane::Pause},
+    {ID_PLAYER_STOP, &IPlayerPane::Stop},
+    {ID_PLAYER_FULLSCREEN, &IPlayerPane::ToggleFullScreen},
+    {ID_PLAYER_TOPMOST, &IPlayerPane::ToggleAlwaysOnTop},
+    {ID_PLAYER_SUBTITLE_LOAD, &IPlayerPane::LoadSubtitleFile},
+    {ID_PLAYER_PREVIOUS, &IPlayerPane::PlayPrevious},
+    {ID_PLAYER_NEXT, &IPlayerPane::PlayNext},
+    {ID_PLAYER_DVD_MENU, &IPlayerPane::ShowDvdMenu},
+};
 
 // Keeps a popup's x on the monitor that holds the point, else on the nearest one.
 int ClampPopupX(int x, int y)
@@ -439,6 +463,11 @@ void CVXMMainFrameWnd::RunPlayerCommand(UINT id)
 {
     IPlayerPane* player = m_playerPane;
     if (!player) return;
+    for (const CPlainPlayerCommand& command : kPlainPlayerCommands) {
+        if (command.id != id) continue;
+        (player->*command.run)();
+        return;
+    }
     if (InRange(id, ID_PLAYER_OPEN_FILES, 4)) {
         SendUsageAction(32, 91 + static_cast<int>(id - ID_PLAYER_OPEN_FILES));
         switch (id - ID_PLAYER_OPEN_FILES) {
@@ -447,20 +476,6 @@ void CVXMMainFrameWnd::RunPlayerCommand(UINT id)
         case 2: player->OpenDVDDrive(); break;
         default: player->OpenDVDImage(); break;
         }
-    } else if (id == ID_PLAYER_PLAYLIST) {
-        player->TogglePlaylist();
-    } else if (id == ID_PLAYER_ADD_TO_CONVERTER) {
-        player->AddToConverter();
-    } else if (id == ID_PLAYER_PLAY) {
-        player->Play();
-    } else if (id == ID_PLAYER_PAUSE) {
-        player->Pause();
-    } else if (id == ID_PLAYER_STOP) {
-        player->Stop();
-    } else if (id == ID_PLAYER_FULLSCREEN) {
-        player->ToggleFullScreen();
-    } else if (id == ID_PLAYER_TOPMOST) {
-        player->ToggleAlwaysOnTop();
     } else if (InRange(id, ID_PLAYER_SEEK_FIRST, 6)) {
         static const int kSeconds[] = {10, 60, 600, -10, -60, -600};
         player->Seek(kSeconds[id - ID_PLAYER_SEEK_FIRST]);
@@ -488,20 +503,12 @@ void CVXMMainFrameWnd::RunPlayerCommand(UINT id)
         player->SelectSubtitleByIndex(-1);
     } else if (InRange(id, ID_SUBTITLE_TRACK_FIRST, kSubtitleTrackCount)) {
         player->SelectSubtitleByIndex(static_cast<int>(id - ID_SUBTITLE_TRACK_FIRST));
-    } else if (id == ID_PLAYER_SUBTITLE_LOAD) {
-        player->LoadSubtitleFile();
     } else if (InRange(id, ID_DVD_TITLE_FIRST, kDVDTitleCount)) {
         player->SelectTitleByIndex(static_cast<int>(id - ID_DVD_TITLE_FIRST));
-    } else if (id == ID_PLAYER_PREVIOUS) {
-        player->PlayPrevious();
-    } else if (id == ID_PLAYER_NEXT) {
-        player->PlayNext();
     } else if (id == ID_PLAYER_AUDIO_DEFAULT) {
         player->SelectAudioByIndex(-1);
     } else if (id == ID_PLAYER_SUBTITLE_DEFAULT) {
         player->SelectSubtitleByIndex(-2);
-    } else if (id == ID_PLAYER_DVD_MENU) {
-        player->ShowDvdMenu();
     }
 }
 

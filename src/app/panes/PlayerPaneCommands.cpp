@@ -22,6 +22,8 @@
 namespace {
 
 const char* const kCategory = "CPlayerPaneUI";
+// The player's process priority (2: normal).
+constexpr int kProcessPriority = 2;
 
 // Menu positions of the deinterlace and rotation entries, as modes.
 constexpr int kDeinterlaceModes[] = {0, 1, 4, 7, 8, 9, 11};
@@ -74,7 +76,7 @@ bool CPlayerPaneUI::Start()
     if (!m_mediaPlayer->VideoWindow) m_mediaPlayer->CreateVideoWindow();
 
     // A play-list entry resumes where it stopped, with its subtitle file.
-    const PlaylistEntry* entry = ResumeEntry || RestartPending ? Playlist.Current() : nullptr;
+    const PlaylistEntry* entry = Playlist.Current();
     RestartPending = false;
     const CVXMSettings* settings = CVXMSettings::GetInstance();
     const std::string iconvName =
@@ -86,10 +88,9 @@ bool CPlayerPaneUI::Start()
         .audioId = AudioId, .subtitleId = SubtitleId, .hasEntry = entry != nullptr,
         .resumeSeconds = entry ? entry->ResumeSeconds : 0, .subtitleFile = entry ? entry->SubtitleFile : std::wstring(),
         .useFullScreenOption = UseFullScreenOption, .rotateMode = RotateMode, .deinterlaceMode = DeinterlaceMode,
-        .playMode = PlayMode, .cropFilter = CropFilter, .decoderThreads = DecoderThreads, .showOsd = ShowOsd,
+        .playMode = PlayMode,
         .subCodePage = std::wstring(iconvName.begin(), iconvName.end()),
-        .subFontFile = settings ? settings->SubFontFile : std::wstring(), .useAssFilter = UseAssFilter,
-        .subFuzziness = SubFuzziness, .channelRouting = ChannelRouting, .videoDriver = m_testVideoDriver,
+        .subFontFile = settings ? settings->SubFontFile : std::wstring(), .videoDriver = m_testVideoDriver,
         .audioDriver = m_testAudioDriver};
     // The player draws into the window; without one (no X display) it
     // would open a window of its own.
@@ -100,10 +101,9 @@ bool CPlayerPaneUI::Start()
     UseFullScreenOption = params.useFullScreenOption;
 
     EndPlayer();
-    Player = StartPlayer(opts.BuildCommandLine(), PaintWindow(), PlayerNiceness(ProcessPriority));
+    Player = StartPlayer(opts.BuildCommandLine(), PaintWindow(), PlayerNiceness(kProcessPriority));
     if (!Player) return false;
     IsDisc = kind.isDisc;
-    IsBluray = kind.isBluray;
     if (m_manager) m_manager->SetTimer(this, kPositionTimer, 400);
     LengthSeconds = PositionSeconds = 0.0;
     SetPlayState(PLAY_STATE_PLAYING);

@@ -29,14 +29,6 @@ namespace {
 
 const char* const kCategory = "CPlayerPaneUI";
 
-// The buttons whose press (not release) runs their action.
-const wchar_t* const kButtons[] = {
-    L"ID_BTN_PLAYER_PLAY",     L"ID_BTN_PLAYER_PAUSE",   L"ID_BTN_PLAYER_STOP",       L"ID_BTN_PLAYER_PREV",
-    L"ID_BTN_PLAYER_NEXT",     L"ID_BTN_PLAYER_MUTEON",  L"ID_BTN_PLAYER_MUTEOFF",    L"ID_BTN_PLAYER_FORWARD",
-    L"ID_BTN_PLAYER_BACKWARD", L"ID_BTN_PLAYER_OPEN",    L"ID_BTN_PLAYER_ADDFILE",    L"ID_BTN_PLAYLIST_ADD",
-    L"ID_BTN_PLAYER_OPEN_MENU", L"ID_BTN_PLAYER_SHOW_LISTS", L"ID_BTN_PLAYER_FULLSCREEN", L"ID_BTN_PLAYLIST_DEL",
-    L"ID_BTN_PLAYLIST_CLEAR",  L"ID_BTN_ADD_CONVERTER"};
-
 // "hh:mm:ss.t" of seconds (tenths truncated).
 std::wstring ClockText(double seconds)
 {
@@ -87,6 +79,31 @@ CControlUI* CPlayerPaneUI::Find(const wchar_t* name) const
 
 HWND CPlayerPaneUI::PaintWindow() const { return m_manager ? m_manager->GetPaintWindow() : nullptr; }
 
+const CPlayerPaneUI::CButtonAction CPlayerPaneUI::kButtonActions[] = {
+    {L"ID_BTN_PLAYER_PLAY",
+     [](CPlayerPaneUI& p, bool running) {
+         if (running) p.TogglePause();
+         else p.Start();
+     }},
+    {L"ID_BTN_PLAYER_PAUSE", [](CPlayerPaneUI& p, bool running) { if (running) p.TogglePause(); }},
+    {L"ID_BTN_PLAYER_STOP", [](CPlayerPaneUI& p, bool running) { if (running) p.StopPlayback(); }},
+    {L"ID_BTN_PLAYER_PREV", [](CPlayerPaneUI& p, bool) { p.PlayPrevious(); }},
+    {L"ID_BTN_PLAYER_NEXT", [](CPlayerPaneUI& p, bool) { p.PlayNext(); }},
+    {L"ID_BTN_PLAYER_MUTEON", [](CPlayerPaneUI& p, bool) { p.SetMute(true); }},
+    {L"ID_BTN_PLAYER_MUTEOFF", [](CPlayerPaneUI& p, bool) { p.SetMute(false); }},
+    {L"ID_BTN_PLAYER_FORWARD", [](CPlayerPaneUI& p, bool) { p.SeekByCombo(true); }},
+    {L"ID_BTN_PLAYER_BACKWARD", [](CPlayerPaneUI& p, bool) { p.SeekByCombo(false); }},
+    {L"ID_BTN_PLAYER_OPEN", [](CPlayerPaneUI& p, bool) { p.OpenFiles(); }},
+    {L"ID_BTN_PLAYER_ADDFILE", [](CPlayerPaneUI& p, bool) { p.OpenFiles(); }},
+    {L"ID_BTN_PLAYLIST_ADD", [](CPlayerPaneUI& p, bool) { p.OpenFiles(); }},
+    {L"ID_BTN_PLAYER_OPEN_MENU", [](CPlayerPaneUI& p, bool) { p.ShowOpenMenu(); }},
+    {L"ID_BTN_PLAYER_SHOW_LISTS", [](CPlayerPaneUI& p, bool) { p.TogglePlaylist(); }},
+    {L"ID_BTN_PLAYER_FULLSCREEN", [](CPlayerPaneUI& p, bool) { p.ToggleFullScreen(); }},
+    {L"ID_BTN_PLAYLIST_DEL", [](CPlayerPaneUI& p, bool) { p.RemoveSelectedEntry(); }},
+    {L"ID_BTN_PLAYLIST_CLEAR", [](CPlayerPaneUI& p, bool) { p.ClearPlaylist(); }},
+    {L"ID_BTN_ADD_CONVERTER", [](CPlayerPaneUI& p, bool) { p.AddToConverter(); }},
+};
+
 void CPlayerPaneUI::LoadLayout()
 {
     if (m_mediaPlayer) return;
@@ -116,8 +133,8 @@ void CPlayerPaneUI::LoadLayout()
     if (m_playModeCombo) m_playModeCombo->SelectItem(PlayMode, false, false);
     for (const wchar_t* name : {L"ID_COMBO_PLAYER_BACKWARD", L"ID_COMBO_PLAYER_FORWARD"})
         if (auto* combo = dynamic_cast<CComboUI*>(Find(name))) combo->SelectItem(0, false, false);
-    for (const wchar_t* name : kButtons)
-        if (CControlUI* button = Find(name)) button->OnEvent += MakeDelegate(this, &CPlayerPaneUI::OnButtonEvent);
+    for (const CButtonAction& action : kButtonActions)
+        if (CControlUI* button = Find(action.name)) button->OnEvent += MakeDelegate(this, &CPlayerPaneUI::OnButtonEvent);
     if (CVXMSettings* settings = CVXMSettings::GetInstance()) VideoOutputMode = settings->MPLAYER_VO_N;
     SetPlayState(PLAY_STATE_IDLE);
 }
@@ -133,35 +150,10 @@ bool CPlayerPaneUI::OnButtonEvent(void* param)
 void CPlayerPaneUI::RunButton(const std::wstring& name)
 {
     const bool running = PlayState == PLAY_STATE_PLAYING || PlayState == PLAY_STATE_PAUSED;
-    if (name == L"ID_BTN_PLAYER_PLAY") {
-        if (running) TogglePause();
-        else Start();
-    } else if (name == L"ID_BTN_PLAYER_PAUSE") {
-        if (running) TogglePause();
-    } else if (name == L"ID_BTN_PLAYER_STOP") {
-        if (running) StopPlayback();
-    } else if (name == L"ID_BTN_PLAYER_PREV") {
-        PlayPrevious();
-    } else if (name == L"ID_BTN_PLAYER_NEXT") {
-        PlayNext();
-    } else if (name == L"ID_BTN_PLAYER_MUTEON" || name == L"ID_BTN_PLAYER_MUTEOFF") {
-        SetMute(name == L"ID_BTN_PLAYER_MUTEON");
-    } else if (name == L"ID_BTN_PLAYER_FORWARD" || name == L"ID_BTN_PLAYER_BACKWARD") {
-        SeekByCombo(name == L"ID_BTN_PLAYER_FORWARD");
-    } else if (name == L"ID_BTN_PLAYER_OPEN" || name == L"ID_BTN_PLAYER_ADDFILE" || name == L"ID_BTN_PLAYLIST_ADD") {
-        OpenFiles();
-    } else if (name == L"ID_BTN_PLAYER_OPEN_MENU") {
-        ShowOpenMenu();
-    } else if (name == L"ID_BTN_PLAYER_SHOW_LISTS") {
-        TogglePlaylist();
-    } else if (name == L"ID_BTN_PLAYER_FULLSCREEN") {
-        ToggleFullScreen();
-    } else if (name == L"ID_BTN_PLAYLIST_DEL") {
-        RemoveSelectedEntry();
-    } else if (name == L"ID_BTN_PLAYLIST_CLEAR") {
-        ClearPlaylist();
-    } else if (name == L"ID_BTN_ADD_CONVERTER") {
-        AddToConverter();
+    for (const CButtonAction& action : kButtonActions) {
+        if (name != action.name) continue;
+        action.run(*this, running);
+        return;
     }
 }
 

@@ -142,21 +142,13 @@ public:
     std::vector<std::wstring> PendingFiles;
     CPlayerPlaylist Playlist;
     bool IsDisc = false;
-    bool IsBluray = false;
     int VideoOutputMode = PLAYER_VO_X11;
     int ChannelMode = 0;
-    bool ResumeEntry = true;
     bool RestartPending = false;
     bool UseFullScreenOption = true;
     int RotateMode = -1;
     int DeinterlaceMode = 0;
     int PlayMode = PLAY_MODE_SEQUENTIAL;
-    int ProcessPriority = 2;
-    int DecoderThreads = 0;
-    bool ShowOsd = false;
-    bool UseAssFilter = true;
-    int ChannelRouting = 0;
-    int SubFuzziness = 0;
     double ZoomFactor = 0.0;
     double LengthSeconds = 0.0;
     double PositionSeconds = 0.0;
@@ -170,7 +162,6 @@ public:
     int AudioId = -1;
     int SubtitleId = -2;
     int CurrentDvdTitle = -1;
-    std::wstring CropFilter;
     bool AlwaysOnTop = false;
     bool Zoomed = false;
     RECT SavedWindowSize{};
@@ -179,6 +170,14 @@ public:
     CMenu* PlayerMenu = nullptr;
 
 private:
+    // A button whose press (not release) runs its action; `running` is true
+    // while something plays or pauses.
+    struct CButtonAction {
+        const wchar_t* name;
+        void (*run)(CPlayerPaneUI& pane, bool running);
+    };
+    static const CButtonAction kButtonActions[];
+
     CControlUI* Find(const wchar_t* name) const;
     bool OnButtonEvent(void* param);
     void RunButton(const std::wstring& name);

@@ -16,6 +16,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -124,19 +125,23 @@ void CPreviewPaneUI::LoadLayout()
     m_preview = dynamic_cast<CMediaPreviewUI*>(Find(L"ID_MEDIA_PREVIEW"));
     m_position = dynamic_cast<CSliderUI*>(Find(L"ID_SLIDER_PREVIEW"));
     m_volumeSlider = dynamic_cast<CSliderUI*>(Find(L"ID_SLIDER_PREVIEW_VOLUME"));
-    m_play = Find(L"ID_BUTTON_PREVIEW_PLAY");
-    m_stop = Find(L"ID_BUTTON_PREVIEW_STOP");
-    m_pause = Find(L"ID_BUTTON_PREVIEW_PAUSE");
-    m_snapshot = Find(L"ID_BUTTON_PREVIEW_SNAPSHOT");
-    m_snapshotMenuButton = Find(L"ID_BUTTON_PREVIEW_SNAPSHOT_MENU");
-    m_muteOn = Find(L"ID_BUTTON_PREVIEW_MUTE_ON");
-    m_muteOff = Find(L"ID_BUTTON_PREVIEW_MUTE_OFF");
-    m_toPlayer = Find(L"ID_BUTTON_MEDIA_TO_PLAYWND");
-    m_clip = Find(L"ID_BUTTON_PREVIEW_CLIP");
-    m_effect = Find(L"ID_BUTTON_PREVIEW_EFFECT");
-    for (CControlUI* b : {m_play, m_stop, m_pause, m_snapshot, m_snapshotMenuButton, m_muteOn, m_muteOff, m_toPlayer,
-                          m_clip, m_effect})
-        if (b) b->OnEvent += MakeDelegate(this, &CPreviewPaneUI::OnButtonEvent);
+    // The buttons, each run on its press.
+    static const std::pair<CControlUI* CPreviewPaneUI::*, const wchar_t*> kButtons[] = {
+        {&CPreviewPaneUI::m_play, L"ID_BUTTON_PREVIEW_PLAY"},
+        {&CPreviewPaneUI::m_stop, L"ID_BUTTON_PREVIEW_STOP"},
+        {&CPreviewPaneUI::m_pause, L"ID_BUTTON_PREVIEW_PAUSE"},
+        {&CPreviewPaneUI::m_snapshot, L"ID_BUTTON_PREVIEW_SNAPSHOT"},
+        {&CPreviewPaneUI::m_snapshotMenuButton, L"ID_BUTTON_PREVIEW_SNAPSHOT_MENU"},
+        {&CPreviewPaneUI::m_muteOn, L"ID_BUTTON_PREVIEW_MUTE_ON"},
+        {&CPreviewPaneUI::m_muteOff, L"ID_BUTTON_PREVIEW_MUTE_OFF"},
+        {&CPreviewPaneUI::m_toPlayer, L"ID_BUTTON_MEDIA_TO_PLAYWND"},
+        {&CPreviewPaneUI::m_clip, L"ID_BUTTON_PREVIEW_CLIP"},
+        {&CPreviewPaneUI::m_effect, L"ID_BUTTON_PREVIEW_EFFECT"},
+    };
+    for (const auto& [member, name] : kButtons) {
+        this->*member = Find(name);
+        if (CControlUI* button = this->*member) button->OnEvent += MakeDelegate(this, &CPreviewPaneUI::OnButtonEvent);
+    }
     if (m_position) {
         m_position->SetMinValue(0);
         m_position->SetMaxValue(1000);

@@ -86,11 +86,27 @@ int ActionOfRow(int row)
     }
 }
 
-// The rows whose lists take the user's own values.
-bool TakesUserValues(int row)
+// The rows whose lists take the user's own values, with the profile's calls
+// that add and remove such a value.
+struct CUserValueRow {
+    int row;
+    void (IProfile::*add)(const std::wstring&);
+    int (IProfile::*remove)(const std::wstring&);
+};
+
+const CUserValueRow kUserValueRows[] = {
+    {CProfileSettingsPaneUI::kVideoSize, &IProfile::SetVideoSize, &IProfile::RemoveVideoSize},
+    {CProfileSettingsPaneUI::kVideoBitrate, &IProfile::SetVideoBitrate, &IProfile::RemoveVideoBitrate},
+    {CProfileSettingsPaneUI::kFrameRate, &IProfile::SetFramerate, &IProfile::RemoveFramerate},
+    {CProfileSettingsPaneUI::kAudioBitrate, &IProfile::SetAudioBitrate, &IProfile::RemoveAudioBitrate},
+};
+
+// Null for a row with fixed values.
+const CUserValueRow* UserValueRow(int row)
 {
-    return row == CProfileSettingsPaneUI::kVideoSize || row == CProfileSettingsPaneUI::kVideoBitrate ||
-           row == CProfileSettingsPaneUI::kFrameRate || row == CProfileSettingsPaneUI::kAudioBitrate;
+    for (const CUserValueRow& r : kUserValueRows)
+        if (r.row == row) return &r;
+    return nullptr;
 }
 
 }  // namespace
@@ -600,17 +616,12 @@ void CProfileSettingsPaneUI::ChangeCustomProps(const std::function<void(CMediaHa
 
 void CProfileSettingsPaneUI::OnCustomAdd(int row, int index)
 {
-    if (!m_profile || !TakesUserValues(row)) return;
+    const CUserValueRow* userValues = UserValueRow(row);
+    if (!m_profile || !userValues) return;
     CPropListItemUI* sender = m_rows[row];
     if (index < 0 || index >= sender->GetValueCount()) return;
     const std::wstring value = sender->GetEntryText(index);
-    switch (row) {
-    case kVideoSize: m_profile->SetVideoSize(value); break;
-    case kVideoBitrate: m_profile->SetVideoBitrate(value); break;
-    case kFrameRate: m_profile->SetFramerate(value); break;
-    case kAudioBitrate: m_profile->SetAudioBitrate(value); break;
-    default: return;
-    }
+    ((*m_profile).*userValues->add)(value);
     StoreCustomValue(sender, value, true);
 }
 
@@ -619,14 +630,8 @@ void CProfileSettingsPaneUI::OnCustomDel(int row, int index)
     CPropListItemUI* sender = m_rows[row];
     if (!m_profile || index < 0 || index >= sender->GetValueCount()) return;
     const std::wstring value = sender->GetEntryText(index);
-    if (TakesUserValues(row)) {
-        switch (row) {
-        case kVideoSize: m_profile->RemoveVideoSize(value); break;
-        case kVideoBitrate: m_profile->RemoveVideoBitrate(value); break;
-        case kFrameRate: m_profile->RemoveFramerate(value); break;
-        case kAudioBitrate: m_profile->RemoveAudioBitrate(value); break;
-        default: break;
-        }
+    if (const CUserValueRow* userValues = UserValueRow(row)) {
+        ((*m_profile).*userValues->remove)(value);
         StoreCustomValue(sender, value, false);
     }
     // The entry is still reporting its own press: it is destroyed after that.
