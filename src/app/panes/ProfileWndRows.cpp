@@ -14,47 +14,53 @@ T* FindChild(CControlUI* row, const wchar_t* name, const wchar_t* face)
 
 }  // namespace
 
-// ---- category row
+// ---- what every row does
 
-CProfileCategoryItemUI::~CProfileCategoryItemUI()
+CProfileRowUI::~CProfileRowUI()
 {
-    if (m_button) m_button->OnNotify -= MakeDelegate(this, &CProfileCategoryItemUI::OnButtonNotify);
+    if (m_watched) m_watched->OnNotify -= MakeDelegate(this, &CProfileRowUI::OnOptionNotify);
 }
 
-void* CProfileCategoryItemUI::GetInterface(const std::wstring& name)
+void* CProfileRowUI::GetInterface(const std::wstring& name)
 {
-    if (name == L"ProfileCategoryItem") return this;
+    if (name == m_interfaceName) return this;
     return CListContainerElementUI::GetInterface(name);
 }
+
+void CProfileRowUI::Report(const wchar_t* type, WPARAM wParam, LPARAM lParam)
+{
+    if (m_chooserManager) m_chooserManager->SendNotify(this, type, wParam, lParam);
+}
+
+void CProfileRowUI::WatchOption(COptionUI* option)
+{
+    m_watched = option;
+    if (m_watched) m_watched->OnNotify += MakeDelegate(this, &CProfileRowUI::OnOptionNotify);
+}
+
+bool CProfileRowUI::OnOptionNotify(void* param)
+{
+    auto* msg = static_cast<TNotifyUI*>(param);
+    if (msg->pSender == m_watched && msg->sType == DUI_MSGTYPE_SELECTCHANGED) OnOptionChanged(m_watched);
+    return true;
+}
+
+// ---- category row
 
 void CProfileCategoryItemUI::DoInit()
 {
     if (m_button) return;
     m_button = FindChild<COptionUI>(this, L"ID_BTN_CATEGORY", L"Option");
-    if (m_button) m_button->OnNotify += MakeDelegate(this, &CProfileCategoryItemUI::OnButtonNotify);
+    WatchOption(m_button);
 }
 
-bool CProfileCategoryItemUI::OnButtonNotify(void* param)
+void CProfileCategoryItemUI::OnOptionChanged(COptionUI* option)
 {
-    auto* msg = static_cast<TNotifyUI*>(param);
-    if (msg->pSender != m_button || msg->sType != DUI_MSGTYPE_SELECTCHANGED) return true;
     // Only a selection counts; the option losing its selection is not a choice.
-    if (m_button->IsSelected() && m_chooserManager) m_chooserManager->SendNotify(this, kNotifyCategoryChanged, 0, 0);
-    return true;
+    if (option->IsSelected()) Report(kNotifyCategoryChanged);
 }
 
 // ---- group row
-
-CProfileGroupItemUI::~CProfileGroupItemUI()
-{
-    if (m_expandButton) m_expandButton->OnNotify -= MakeDelegate(this, &CProfileGroupItemUI::OnButtonNotify);
-}
-
-void* CProfileGroupItemUI::GetInterface(const std::wstring& name)
-{
-    if (name == L"ProfileGroupItem") return this;
-    return CListContainerElementUI::GetInterface(name);
-}
 
 void CProfileGroupItemUI::DoInit()
 {
@@ -62,10 +68,8 @@ void CProfileGroupItemUI::DoInit()
     m_icon = FindChild<CControlUI>(this, L"ID_CTRL_GROUP_ICON", L"Control");
     m_name = FindChild<CLabelUI>(this, L"ID_LABEL_GROUP_NAME", L"Label");
     m_expandButton = FindChild<COptionUI>(this, L"ID_BTN_GROUP_EXPAND", L"Option");
-    if (m_expandButton) {
-        m_expandButton->Selected(!m_expanded, false);
-        m_expandButton->OnNotify += MakeDelegate(this, &CProfileGroupItemUI::OnButtonNotify);
-    }
+    if (m_expandButton) m_expandButton->Selected(!m_expanded, false);
+    WatchOption(m_expandButton);
 }
 
 void CProfileGroupItemUI::Expand(bool expand)
@@ -74,18 +78,14 @@ void CProfileGroupItemUI::Expand(bool expand)
     if (m_expandButton) m_expandButton->Selected(!expand, false);
 }
 
-bool CProfileGroupItemUI::OnButtonNotify(void* param)
+void CProfileGroupItemUI::OnOptionChanged(COptionUI*)
 {
-    auto* msg = static_cast<TNotifyUI*>(param);
-    if (msg->pSender != m_expandButton || msg->sType != DUI_MSGTYPE_SELECTCHANGED) return true;
-    if (m_chooserManager)
-        m_chooserManager->SendNotify(this, kNotifyGroupExpand, static_cast<WPARAM>(GetIndex()), m_expanded ? 0 : 1);
-    return true;
+    Report(kNotifyGroupExpand, static_cast<WPARAM>(GetIndex()), m_expanded ? 0 : 1);
 }
 
 // ---- profile row
 
-CProfileItemUI::CProfileItemUI(CPaintManagerUI* chooserManager) : m_chooserManager(chooserManager)
+CProfileItemUI::CProfileItemUI(CPaintManagerUI* chooserManager) : CProfileRowUI(chooserManager, L"ProfileItem")
 {
     OnNotify += MakeDelegate(this, &CProfileItemUI::OnOwnNotify);
 }
@@ -93,12 +93,6 @@ CProfileItemUI::CProfileItemUI(CPaintManagerUI* chooserManager) : m_chooserManag
 CProfileItemUI::~CProfileItemUI()
 {
     OnNotify -= MakeDelegate(this, &CProfileItemUI::OnOwnNotify);
-}
-
-void* CProfileItemUI::GetInterface(const std::wstring& name)
-{
-    if (name == L"ProfileItem") return this;
-    return CListContainerElementUI::GetInterface(name);
 }
 
 void CProfileItemUI::DoInit()
@@ -109,7 +103,6 @@ void CProfileItemUI::DoInit()
 bool CProfileItemUI::OnOwnNotify(void* param)
 {
     auto* msg = static_cast<TNotifyUI*>(param);
-    if (msg->pSender == this && msg->sType == DUI_MSGTYPE_ITEMCLICK && m_chooserManager)
-        m_chooserManager->SendNotify(this, kNotifyProfileChanged, 0, 0);
+    if (msg->pSender == this && msg->sType == DUI_MSGTYPE_ITEMCLICK) Report(kNotifyProfileChanged);
     return true;
 }

@@ -19,13 +19,41 @@ inline constexpr const wchar_t* kNotifyCategoryChanged = L"category_changed";
 inline constexpr const wchar_t* kNotifyGroupExpand = L"group_expand";
 inline constexpr const wchar_t* kNotifyProfileChanged = L"profile_changed";
 
-class CProfileCategoryItemUI : public CListContainerElementUI {
+// What the three rows share: the interface name they answer to (their class
+// name is that name with "UI"), the report to the chooser and the watch on
+// one option button of the row.
+class CProfileRowUI : public CListContainerElementUI {
 public:
-    explicit CProfileCategoryItemUI(CPaintManagerUI* chooserManager) : m_chooserManager(chooserManager) {}
-    ~CProfileCategoryItemUI() override;
-
-    std::wstring GetClass() const override { return L"ProfileCategoryItemUI"; }
+    std::wstring GetClass() const override { return std::wstring(m_interfaceName) + L"UI"; }
     void* GetInterface(const std::wstring& name) override;
+
+protected:
+    CProfileRowUI(CPaintManagerUI* chooserManager, const wchar_t* interfaceName)
+        : m_chooserManager(chooserManager), m_interfaceName(interfaceName)
+    {
+    }
+    ~CProfileRowUI() override;
+
+    // Sends `type` through the chooser's paint manager, the row being the sender.
+    void Report(const wchar_t* type, WPARAM wParam = 0, LPARAM lParam = 0);
+    // OnOptionChanged runs on each selection change of `option` (a child of the row).
+    void WatchOption(COptionUI* option);
+    virtual void OnOptionChanged(COptionUI*) {}
+
+private:
+    bool OnOptionNotify(void* param);
+
+    CPaintManagerUI* m_chooserManager;
+    const wchar_t* m_interfaceName;
+    COptionUI* m_watched = nullptr;
+};
+
+class CProfileCategoryItemUI : public CProfileRowUI {
+public:
+    explicit CProfileCategoryItemUI(CPaintManagerUI* chooserManager) : CProfileRowUI(chooserManager, L"ProfileCategoryItem")
+    {
+    }
+
     void DoInit() override;
 
     IProfileCategory* GetCategory() const { return reinterpret_cast<IProfileCategory*>(GetTag()); }
@@ -36,20 +64,16 @@ public:
     void SetCategoryIndex(int index) { m_categoryIndex = index; }
 
 private:
-    bool OnButtonNotify(void* param);
+    void OnOptionChanged(COptionUI* option) override;
 
-    CPaintManagerUI* m_chooserManager;
     COptionUI* m_button = nullptr;
     int m_categoryIndex = -1;
 };
 
-class CProfileGroupItemUI : public CListContainerElementUI {
+class CProfileGroupItemUI : public CProfileRowUI {
 public:
-    explicit CProfileGroupItemUI(CPaintManagerUI* chooserManager) : m_chooserManager(chooserManager) {}
-    ~CProfileGroupItemUI() override;
+    explicit CProfileGroupItemUI(CPaintManagerUI* chooserManager) : CProfileRowUI(chooserManager, L"ProfileGroupItem") {}
 
-    std::wstring GetClass() const override { return L"ProfileGroupItemUI"; }
-    void* GetInterface(const std::wstring& name) override;
     void DoInit() override;
 
     IProfileGroup* GetGroup() const { return reinterpret_cast<IProfileGroup*>(GetTag()); }
@@ -63,22 +87,19 @@ public:
     COptionUI* GetExpandButton() const { return m_expandButton; }
 
 private:
-    bool OnButtonNotify(void* param);
+    void OnOptionChanged(COptionUI* option) override;
 
-    CPaintManagerUI* m_chooserManager;
     bool m_expanded = true;
     CControlUI* m_icon = nullptr;
     CLabelUI* m_name = nullptr;
     COptionUI* m_expandButton = nullptr;
 };
 
-class CProfileItemUI : public CListContainerElementUI {
+class CProfileItemUI : public CProfileRowUI {
 public:
     explicit CProfileItemUI(CPaintManagerUI* chooserManager);
     ~CProfileItemUI() override;
 
-    std::wstring GetClass() const override { return L"ProfileItemUI"; }
-    void* GetInterface(const std::wstring& name) override;
     void DoInit() override;
 
     IProfile* GetProfile() const { return reinterpret_cast<IProfile*>(GetTag()); }
@@ -90,7 +111,6 @@ public:
 private:
     bool OnOwnNotify(void* param);
 
-    CPaintManagerUI* m_chooserManager;
     CProfileGroupItemUI* m_groupItem = nullptr;
     CLabelUI* m_label = nullptr;
 };
