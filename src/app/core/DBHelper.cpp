@@ -83,12 +83,13 @@ const char kSqlDownloadedSites[] = "SELECT DISTINCT website_name FROM downloaded
 const char kSqlDownloadedCount[] = "SELECT COUNT(*) FROM downloaded WHERE website_name = ? AND is_deleted = 0;";
 const char kSqlDownloadedRecords[] =
     "SELECT * FROM downloaded WHERE website_name = ? AND is_deleted = 0 ORDER BY download_date DESC;";
-const char kSqlRecycleConverted[] = "UPDATE converted SET is_deleted = 1 WHERE id = ? AND is_deleted = 0;";
-const char kSqlPurgeConverted[] = "UPDATE converted SET is_deleted = 2 WHERE id = ? AND is_deleted = 1;";
-const char kSqlRecycleDownloaded[] = "UPDATE downloaded SET is_deleted = 1 WHERE id = ? AND is_deleted = 0;";
-const char kSqlPurgeDownloaded[] = "UPDATE downloaded SET is_deleted = 2 WHERE id = ? AND is_deleted = 1;";
-const char kSqlRestoreConverted[] = "UPDATE converted SET is_deleted = 0 WHERE id = ? AND is_deleted = 1;";
-const char kSqlRestoreDownloaded[] = "UPDATE downloaded SET is_deleted = 0 WHERE id = ? AND is_deleted = 1;";
+// A record's is_deleted moves from the state it is in to the next: listed ->
+// recycled -> purged, or back from recycled to listed.
+const char kSqlMoveConverted[] = "UPDATE converted SET is_deleted = ? WHERE id = ? AND is_deleted = ?;";
+const char kSqlMoveDownloaded[] = "UPDATE downloaded SET is_deleted = ? WHERE id = ? AND is_deleted = ?;";
+constexpr int kListed = 0;
+constexpr int kRecycled = 1;
+constexpr int kPurged = 2;
 const char kSqlRecycledCount[] =
     "SELECT COUNT(*) FROM (SELECT id FROM converted WHERE is_deleted = 1 UNION ALL SELECT id FROM downloaded "
     "WHERE is_deleted = 1 UNION ALL SELECT id FROM recorded WHERE is_deleted = 1);";
@@ -583,11 +584,13 @@ bool CDBHelper::ReadRecycledRecord(VXM_HISTORY_RECORD& record)
 
 // ---------------------------------------------------------------- recycle bin
 
-bool CDBHelper::UpdateRecord(const char* sql, std::int64_t id)
+bool CDBHelper::MoveRecord(const char* sql, std::int64_t id, int from, int to)
 {
     return Guarded("update records", false, false, [&] {
         CppSQLite3Statement& update = Statement(sql);
-        update.bind(1, id);
+        update.bind(1, to);
+        update.bind(2, id);
+        update.bind(3, from);
         update.execDML();
         return true;
     });
@@ -595,20 +598,22 @@ bool CDBHelper::UpdateRecord(const char* sql, std::int64_t id)
 
 bool CDBHelper::DeleteConvertedRecord(std::int64_t id, bool purge)
 {
-    return UpdateRecord(purge ? kSqlPurgeConverted : kSqlRecycleConverted, id);
+    return purge ? MoveRecord(kSqlMoveConverted, id, kRecycled, kPurged)
+                 : MoveRecord(kSqlMoveConverted, id, kListed, kRecycled);
 }
 
 bool CDBHelper::DeleteDownloadedRecord(std::int64_t id, bool purge)
 {
-    return UpdateRecord(purge ? kSqlPurgeDownloaded : kSqlRecycleDownloaded, id);
+    return purge ? MoveRecord(kSqlMoveDownloaded, id, kRecycled, kPurged)
+                 : MoveRecord(kSqlMoveDownloaded, id, kListed, kRecycled);
 }
 
 bool CDBHelper::RestoreConvertedRecord(std::int64_t id)
 {
-    return UpdateRecord(kSqlRestoreConverted, id);
+    return MoveRecord(kSqlMoveConverted, id, kRecycled, kListed);
 }
 
 bool CDBHelper::RestoreDownloadedRecord(std::int64_t id)
 {
-    return UpdateRecord(kSqlRestoreDownloaded, id);
+    return MoveRecord(kSqlMoveDownloaded, id, kRecycled, kListed);
 }

@@ -157,7 +157,8 @@ private:
     T Guarded(const char* what, T noDatabase, T failed, F&& body);
     bool OpenCursor(const char* sql, const std::wstring* param, const char* what);
     bool ReadCursor(VXM_HISTORY_RECORD& record, const HistoryRecordLayout& layout, const char* what);
-    bool UpdateRecord(const char* sql, std::int64_t id);
+    // Runs a kSqlMove statement: record `id` goes from state `from` to `to`.
+    bool MoveRecord(const char* sql, std::int64_t id, int from, int to);
     void DropStatements();
 
     // Order matters: statements and cursor go before the connection.

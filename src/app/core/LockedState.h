@@ -1,5 +1,5 @@
-// A process-wide record behind its own mutex: With(fn) runs fn on the record
-// under the lock and answers what fn answers.
+// The process-wide record of type T behind its own mutex: With(fn) runs fn on
+// the record under the lock and answers what fn answers.
 #pragma once
 #include <mutex>
 
@@ -7,13 +7,22 @@ template <class T>
 class CLockedState {
 public:
     template <class Fn>
-    auto With(Fn&& fn)
+    static auto With(Fn&& fn)
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return fn(m_value);
+        CRecord& record = Record();
+        std::lock_guard<std::mutex> lock(record.mutex);
+        return fn(record.value);
     }
 
 private:
-    std::mutex m_mutex;
-    T m_value;
+    struct CRecord {
+        std::mutex mutex;
+        T value;
+    };
+
+    static CRecord& Record()
+    {
+        static CRecord record;
+        return record;
+    }
 };

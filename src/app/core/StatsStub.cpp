@@ -13,29 +13,25 @@ struct CStatsState {
     std::vector<CStatsAction> actions;
 };
 
-CLockedState<CStatsState>& State()
-{
-    static CLockedState<CStatsState> state;
-    return state;
-}
+using State = CLockedState<CStatsState>;
 
 }  // namespace
 
 void SetDefaultUser(const char* user)
 {
-    State().With([&](CStatsState& s) { s.user = user ? user : ""; });
+    State::With([&](CStatsState& s) { s.user = user ? user : ""; });
 }
 
 void SetSendActionService(const wchar_t* service)
 {
-    State().With([&](CStatsState& s) { s.service = service ? service : L""; });
+    State::With([&](CStatsState& s) { s.service = service ? service : L""; });
 }
 
 void SetSendActionVersion(int, int, int, int) {}
 
 void SendStatsAction(int action, const char* user, int value)
 {
-    State().With([&](CStatsState& s) {
+    State::With([&](CStatsState& s) {
         if (s.actions.size() >= kMaxKept) s.actions.erase(s.actions.begin());
         s.actions.push_back({action, user ? user : "", value});
     });
@@ -43,10 +39,10 @@ void SendStatsAction(int action, const char* user, int value)
 
 std::vector<CStatsAction> GetRecordedStatsActions()
 {
-    return State().With([](CStatsState& s) { return s.actions; });
+    return State::With([](CStatsState& s) { return s.actions; });
 }
 
 void ClearRecordedStatsActions()
 {
-    State().With([](CStatsState& s) { s.actions.clear(); });
+    State::With([](CStatsState& s) { s.actions.clear(); });
 }

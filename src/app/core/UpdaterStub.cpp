@@ -15,27 +15,23 @@ struct CUpdaterState {
     win_sparkle_shutdown_request_callback_t shutdownRequest = nullptr;
 };
 
-CLockedState<CUpdaterState>& State()
-{
-    static CLockedState<CUpdaterState> state;
-    return state;
-}
+using State = CLockedState<CUpdaterState>;
 
 }  // namespace
 
 void win_sparkle_set_appcast_url(const char* url)
 {
-    State().With([&](CUpdaterState& s) { s.appcast = url ? url : ""; });
+    State::With([&](CUpdaterState& s) { s.appcast = url ? url : ""; });
 }
 
 void win_sparkle_init()
 {
-    State().With([](CUpdaterState& s) { s.running = true; });
+    State::With([](CUpdaterState& s) { s.running = true; });
 }
 
 void win_sparkle_cleanup()
 {
-    State().With([](CUpdaterState& s) {
+    State::With([](CUpdaterState& s) {
         s.running = false;
         s.canShutdown = nullptr;
         s.shutdownRequest = nullptr;
@@ -44,17 +40,17 @@ void win_sparkle_cleanup()
 
 void win_sparkle_set_can_shutdown_callback(win_sparkle_can_shutdown_callback_t callback)
 {
-    State().With([&](CUpdaterState& s) { s.canShutdown = callback; });
+    State::With([&](CUpdaterState& s) { s.canShutdown = callback; });
 }
 
 void win_sparkle_set_shutdown_request_callback(win_sparkle_shutdown_request_callback_t callback)
 {
-    State().With([&](CUpdaterState& s) { s.shutdownRequest = callback; });
+    State::With([&](CUpdaterState& s) { s.shutdownRequest = callback; });
 }
 
 void win_sparkle_set_locale(const char* lang)
 {
-    State().With([&](CUpdaterState& s) { s.locale = lang ? lang : ""; });
+    State::With([&](CUpdaterState& s) { s.locale = lang ? lang : ""; });
 }
 
 void win_sparkle_check_update_with_ui()
@@ -65,7 +61,7 @@ void win_sparkle_check_update_with_ui()
 bool win_sparkle_request_shutdown()
 {
     // The callbacks run outside the lock: they may call back into this stand-in.
-    const CUpdaterState s = State().With([](CUpdaterState& state) { return state; });
+    const CUpdaterState s = State::With([](CUpdaterState& state) { return state; });
     if (!s.running || !s.shutdownRequest || (s.canShutdown && !s.canShutdown())) return false;
     s.shutdownRequest();
     return true;

@@ -366,7 +366,6 @@ CMediaListItemUI* CMainPaneUI::AddRow(int position, IVXMMedia* media, int kind, 
                                           EMediaRowKind::Child};
     CMediaListItemUI* row = m_mediaList->AddMedia(media, kinds[kind], true, position, downloadFlag);
     if (!row) return nullptr;
-    LocaliseRow(row);
     const bool join = m_mediaList->IsJoinMode();
     row->SetJoinLayout(join && !(m_mediaList->GetCount() == 1));
     return row;
@@ -427,24 +426,6 @@ CMediaListItemUI* CMainPaneUI::AddChildRow(IVXMMedia* child, int parentIndex, IV
     row->SetOutputName(parent->GetSourceTitle() + L"_Segment_" + std::to_wstring(segmentIndex));
     row->SetChecked(true);
     return row;
-}
-
-void CMainPaneUI::LocaliseRow(CMediaListItemUI* row)
-{
-    if (!row || !m_paintManager) return;
-    for (const wchar_t* name : {L"ID_NO_SUBTITLE", L"ID_ADD_SUBTITLE", L"ID_NO_AUDIO", L"ID_ADD_AUDIO"}) {
-        CControlUI* control = m_paintManager->FindSubControlByName(row, name);
-        if (!control) continue;
-        std::wstring text = CLanguageManager::GetInstance()->FindLocaleAttributes(name);
-        if (text.empty()) continue;
-        // The attribute list of the entry: text="..." becomes the bare text.
-        const size_t at = text.find(L"text=\"");
-        if (at != std::wstring::npos) {
-            const size_t end = text.find(L'"', at + 6);
-            text = text.substr(at + 6, end == std::wstring::npos ? std::wstring::npos : end - at - 6);
-        }
-        if (!text.empty() && text != control->GetText()) control->SetText(text);
-    }
 }
 
 void CMainPaneUI::AddMedia(IVXMMedia* media, short position, unsigned short flags)
@@ -810,7 +791,6 @@ void CMainPaneUI::Retranslate()
 {
     // The button texts come from the catalogue through the dictionary.
     RefreshProfileButtons();
-    for (int i = 0; m_mediaList && i < m_mediaList->GetCount(); ++i) LocaliseRow(m_mediaList->GetMediaItem(i));
 #ifdef VXM_HAVE_PROFILE_CHOOSER
     // A chooser already made is filled again in the new language.
     if (auto* chooser = static_cast<CProfileWndUI*>(m_profileWnd.get()); chooser && chooser->GetHWND()) {

@@ -63,7 +63,6 @@ public:
     void ConvertWhenAdded(IVXMMedia* media) { m_convertWhenAdded.insert(media); }
     CMediaListItemUI* AddChildRow(IVXMMedia* child, int parentIndex, IVXMMedia* parent, int startMs, int endMs,
                                   int segmentIndex);
-    void LocaliseRow(CMediaListItemUI* row);
     bool AddDVDTitles(IVXMDVDFile* dvd) override;
     bool AddCDTitles(IVXMDiscFile* disc) override;
 

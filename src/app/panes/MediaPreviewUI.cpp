@@ -131,8 +131,6 @@ LRESULT CMediaPreviewWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 
 CMediaPreviewUI::CMediaPreviewUI() : m_pixels(std::make_shared<CPreviewPixels>()) {}
 
-CMediaPreviewUI::~CMediaPreviewUI() { m_window.reset(); }
-
 void* CMediaPreviewUI::GetInterface(const std::wstring& name)
 {
     if (name == L"MediaPreview") return this;

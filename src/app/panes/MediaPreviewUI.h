@@ -57,7 +57,6 @@ private:
 class CMediaPreviewUI : public CContainerUI {
 public:
     CMediaPreviewUI();
-    ~CMediaPreviewUI() override;
 
     std::wstring GetClass() const override { return L"MediaPlayerUI"; }
     void* GetInterface(const std::wstring& name) override;
@@ -75,5 +74,5 @@ public:
 
 private:
     std::shared_ptr<CPreviewPixels> m_pixels;
-    std::unique_ptr<CMediaPreviewWnd> m_window;
+    std::unique_ptr<CMediaPreviewWnd> m_window;  // after m_pixels: the window goes first
 };
