@@ -128,6 +128,23 @@ TEST_F(CURLDialogTest, TheCloseButtonCancelsEvenWithRowsAndStartHandsThemOver)
     EXPECT_EQ(started, std::vector<std::wstring>{L"https://a.example.com/2"});
 }
 
+TEST_F(CURLDialogTest, ASiteButtonOpensItsPage)
+{
+    for (const wchar_t* name : {L"ID_BTN_VIMEO", L"IDC_BTN_MORE_SITES", L"IDC_BTN_REMOVE_URL"}) {
+        TNotifyUI msg;
+        msg.sType = L"click";
+        msg.pSender = dialog.GetPaintManager()->FindControl(name);
+        ASSERT_NE(msg.pSender, nullptr) << name;
+        dialog.OnClick(msg);
+    }
+    std::vector<std::wstring> opened;
+    for (const std::wstring& call : desktop.Calls())
+        if (call.rfind(L"Shell.Open: ", 0) == 0) opened.push_back(call);
+    EXPECT_EQ(opened, (std::vector<std::wstring>{
+                          L"Shell.Open: https://vimeo.com/",
+                          L"Shell.Open: https://github.com/yt-dlp/yt-dlp/blob/master/supportedsites.md"}));
+}
+
 TEST(SelectFormatDialog, RowsShowTheFormatsAndTheCheckedRowIsTheAnswer)
 {
     VXM_FORMAT_REQUEST request;

@@ -11,28 +11,6 @@
 
 #include <cwctype>
 
-namespace {
-
-// The pages the site buttons open.
-struct CSitePage {
-    const wchar_t* button;
-    const wchar_t* address;
-};
-const CSitePage kSitePages[] = {
-    {L"IDC_BTN_MORE_SITES", L"https://github.com/yt-dlp/yt-dlp/blob/master/supportedsites.md"},
-    {L"ID_BTN_YOUTUBE", L"https://www.youtube.com/"},
-    {L"ID_BTN_URL_FACEBOOK", L"https://www.facebook.com/watch/"},
-    {L"ID_BTN_VIMEO", L"https://vimeo.com/"},
-    {L"ID_BTN_DAILYMOTION", L"https://www.dailymotion.com/"},
-    {L"ID_BTN_XVIDEOS", L"https://www.xvideos.com/"},
-    {L"ID_BTN_YOUPORN", L"https://www.youporn.com/"},
-    {L"ID_BTN_LIVELEAK", L"https://www.itemfix.com/"},
-    {L"ID_BTN_METACAFE", L"https://www.metacafe.com/"},
-    {L"ID_BTN_NICO", L"https://www.nicovideo.jp/"},
-};
-
-}  // namespace
-
 CURLDlgUI::CURLDlgUI(bool mp3)
     : WindowImplBase(L"VXMURLDlg", mp3 ? L"dlg_import_mp3.xml" : L"dlg_import_urls.xml"), m_mp3(mp3)
 {
@@ -233,12 +211,9 @@ void CURLDlgUI::OnClick(TNotifyUI& msg)
         MoveSelected(-1);
     } else if (name == L"IDC_BTN_DOWN_URL") {
         MoveSelected(1);
-    } else {
-        for (const CSitePage& page : kSitePages)
-            if (name == page.button) {
-                if (IShell* shell = Desktop().shell) shell->Open(page.address);
-                return;
-            }
+    } else if (const std::wstring page = msg.pSender->GetUserData(); !page.empty()) {
+        // A site button carries the address of the page it opens.
+        if (IShell* shell = Desktop().shell) shell->Open(page);
     }
 }
 
