@@ -68,6 +68,11 @@ TEST(SupportedExtension, DialogFiltersStartWithAllMediaAndEndWithAllFiles)
             offered = offered || std::find(f.patterns.begin(), f.patterns.end(), pattern) != f.patterns.end();
         EXPECT_TRUE(offered) << Narrow(pattern);
     }
+    // All media offers every pattern of the filters between it and all files.
+    const std::vector<std::wstring>& all = filters.front().patterns;
+    for (size_t i = 1; i + 1 < filters.size(); ++i)
+        for (const std::wstring& pattern : filters[i].patterns)
+            EXPECT_NE(std::find(all.begin(), all.end(), pattern), all.end()) << Narrow(pattern);
 }
 
 // ---- folders ----------------------------------------------------------------------------------

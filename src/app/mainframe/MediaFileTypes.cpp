@@ -19,65 +19,41 @@ const wchar_t* const kPatterns[] = {
     L"*.wv", L"*.wma", L"*.xa", L"*.bik", L"*.r3d", L"*.mvi", L"*.f4f",
 };
 
-struct CFilterRow {
-    const wchar_t* name;
-    const wchar_t* patterns;
-};
-
-const CFilterRow kMediaFilters[] = {
-    {L"Media Files (all types)", L"*.wmv;*.asf;*.avi;*.mp4;*.mpeg4;*.mov;*.3gp;*.3g2;*.3gp2;*.3gpp;*.m2ts;*.mts;*.ts;*.tp;*.flv;*.f4v;*.rm;*.rv;*.rmvb;*.mpg;*.mpeg;*.mpeg1;*.mpeg2;*.trp;*.m2p;*.m2t;*.mod;*.vob;*.dv;*.m1v;*.m2v;*.mkv;*.m4v;*.dvr-ms;*.ms-dvr;*.qt;*.dat;*.avs;*.amv;*.divx;*.ogm;*.ogv;*.mpv;*.mpe;*.vro;*.ogg;*.tod;*.nsv;*.iso;*.webm;*.mxf;*.au;*.aif;*.aiff;*.aifc;*.aac;*.ac3;*.adts;*.alaw;*.amr;*.apc;*.ape;*.cue;*.caf;*.dts;*.gsd;*.gsm;*.flac;*.mka;*.mlp;*.mmf;*.m4a;*.m4r;*.mp1;*.mp2;*.mp3;*.mpeg3;*.m4b;*.mpga;*.mpc;*.mp+;*.m2a;*.nut;*.ogg;*.oma;*.qcp;*.ra;*.ram;*.rmj;*.shn;*.tta;*.voc;*.w64;*.wav;*.wv;*.wma;*.xa;*.bik;*.r3d;*.mvi;*.f4f"},
-    {L"Windows Media Files (*.avi;*.wmv;*.asf;*.dvr-ms;*.ms-dvr)", L"*.avi;*.wmv;*.asf;*.dvr-ms;*.ms-dvr"},
-    {L"MOV/MP4 Files (*.mov;*.mp4;*.3gp;*.3g2;*.m4v;*.qt;*.3gp2;*.3gpp;*.mpeg4)", L"*.mov;*.mp4;*.3gp;*.3g2;*.m4v;*.qt;*.3gp2;*.3gpp;*.mpeg4"},
-    {L"Real Media Files (*.rm;*.rmvb;*.rv)", L"*.rm;*.rmvb;*.rv"},
-    {L"Flash Video Files (*.flv;*.f4v)", L"*.flv;*.f4v"},
-    {L"Matroska Video Files (*.mkv, *.webm)", L"*.mkv;*.webm"},
-    {L"AviSynth Scripts (*.avs)", L"*.avs"},
-    {L"High Definition Video File (*.m2ts;*.mts;*.tod)", L"*.m2ts;*.mts;*.tod"},
-    {L"MPEG-1 Video Files (*.m1v;*.mpe;*.mpg;*.mpv;*.dat;*.mpeg;*.mpeg1)", L"*.m1v;*.mpe;*.mpg;*.mpv;*.dat;*.mpeg;*.mpeg1"},
-    {L"MPEG-2 Video Files (*.m2v;*.mpe;*.mpg;*.mpv;*.vob;*.mpeg;*.mpeg2;*.m2p;*.mod)", L"*.m2v;*.mpe;*.mpg;*.mpv;*.vob;*.mpeg;*.mpeg2;*.m2p;*.mod"},
-    {L"MPEG Transport Stream Files (*.ts;*.tp;*.m2t;*.trp)", L"*.ts;*.tp;*.m2t;*.trp"},
-    {L"Divx Video Files (*.divx)", L"*.divx"},
-    {L"Ogg Media Files (*.ogm;*.ogv;*.ogg)", L"*.ogm;*.ogv;*.ogg"},
-    {L"DVD-VR Video Files (*.vro)", L"*.vro"},
-    {L"Nullsoft Stream Video Files (*.nsv)", L"*.nsv"},
-    {L"ISO Image (*.iso)", L"*.iso"},
-    {L"Material eXchange Format Files (*.mxf)", L"*.mxf"},
-    {L"Other Video Files (*.dv;*.amv;*.gxf)", L"*.dv;*.amv;*.gxf"},
-    {L"Audio Files (all types)", L"*.au;*.aif;*.aiff;*.aifc;*.aac;*.ac3;*.adts;*.alaw;*.amr;*.apc;*.ape;*.cue;*.caf;*.dts;*.gsd;*.gsm;*.flac;*.mka;*.mlp;*.mmf;*.m4a;*.m4r;*.mp1;*.mp2;*.mp3;*.mpeg3;*.m4b;*.mpga;*.mpc;*.mp+;*.m2a;*.nut;*.ogg;*.oma;*.qcp;*.ra;*.ram;*.rmj;*.shn;*.tta;*.voc;*.w64;*.wav;*.wv;*.wma;*.xa"},
-    {L"MP3 Files (*.mp3)", L"*.mp3"},
-    {L"WAV Files (*.wav)", L"*.wav"},
-    {L"WMA Files (*.wma)", L"*.wma"},
-    {L"FLAC Files (*.flac)", L"*.flac"},
-    {L"AC3 Files (*.ac3)", L"*.ac3"},
-    {L"AAC Files (*.aac)", L"*.aac"},
-    {L"M4A Files (*.m4a;*.m4r)", L"*.m4a;*.m4r"},
-    {L"OGG Files (*.ogg)", L"*.ogg"},
-    {L"AMR Files (*.amr)", L"*.amr"},
-    {L"Bink Video Files (*.bik)", L"*.bik"},
-    {L"Red Digital Camera Recording Files (*.r3d)", L"*.r3d"},
-    {L"Canon Powershot Recording Fiels (*.mvi)", L"*.mvi"},
-    {L"Adobe Fragmented Files (*.f4f)", L"*.f4f"},
-    {L"All Files (*.*)", L"*.*"},
-};
-
-std::vector<CFileFilter> Build(const CFilterRow* rows, size_t count)
-{
-    std::vector<CFileFilter> out;
-    for (size_t i = 0; i < count; ++i) {
-        CFileFilter filter;
-        filter.name = rows[i].name;
-        std::wstring list = rows[i].patterns;
-        size_t start = 0;
-        while (start <= list.size()) {
-            size_t end = list.find(L';', start);
-            if (end == std::wstring::npos) end = list.size();
-            if (end > start) filter.patterns.push_back(list.substr(start, end - start));
-            start = end + 1;
-        }
-        out.push_back(std::move(filter));
-    }
-    return out;
-}
+// The add-files dialog's filters as the choosers read them ("Name|patterns|..."),
+// after the first one, all media, which is made of them.
+const wchar_t kMediaFilters[] =
+    L"Windows Media Files (*.avi;*.wmv;*.asf;*.dvr-ms;*.ms-dvr)|*.avi;*.wmv;*.asf;*.dvr-ms;*.ms-dvr|"
+    L"MOV/MP4 Files (*.mov;*.mp4;*.3gp;*.3g2;*.m4v;*.qt;*.3gp2;*.3gpp;*.mpeg4)|*.mov;*.mp4;*.3gp;*.3g2;*.m4v;*.qt;*.3gp2;*.3gpp;*.mpeg4|"
+    L"Real Media Files (*.rm;*.rmvb;*.rv)|*.rm;*.rmvb;*.rv|"
+    L"Flash Video Files (*.flv;*.f4v)|*.flv;*.f4v|"
+    L"Matroska Video Files (*.mkv, *.webm)|*.mkv;*.webm|"
+    L"AviSynth Scripts (*.avs)|*.avs|"
+    L"High Definition Video File (*.m2ts;*.mts;*.tod)|*.m2ts;*.mts;*.tod|"
+    L"MPEG-1 Video Files (*.m1v;*.mpe;*.mpg;*.mpv;*.dat;*.mpeg;*.mpeg1)|*.m1v;*.mpe;*.mpg;*.mpv;*.dat;*.mpeg;*.mpeg1|"
+    L"MPEG-2 Video Files (*.m2v;*.mpe;*.mpg;*.mpv;*.vob;*.mpeg;*.mpeg2;*.m2p;*.mod)|*.m2v;*.mpe;*.mpg;*.mpv;*.vob;*.mpeg;*.mpeg2;*.m2p;*.mod|"
+    L"MPEG Transport Stream Files (*.ts;*.tp;*.m2t;*.trp)|*.ts;*.tp;*.m2t;*.trp|"
+    L"Divx Video Files (*.divx)|*.divx|"
+    L"Ogg Media Files (*.ogm;*.ogv;*.ogg)|*.ogm;*.ogv;*.ogg|"
+    L"DVD-VR Video Files (*.vro)|*.vro|"
+    L"Nullsoft Stream Video Files (*.nsv)|*.nsv|"
+    L"ISO Image (*.iso)|*.iso|"
+    L"Material eXchange Format Files (*.mxf)|*.mxf|"
+    L"Other Video Files (*.dv;*.amv;*.gxf)|*.dv;*.amv;*.gxf|"
+    L"Audio Files (all types)|*.au;*.aif;*.aiff;*.aifc;*.aac;*.ac3;*.adts;*.alaw;*.amr;*.apc;*.ape;*.cue;*.caf;*.dts;*.gsd;*.gsm;*.flac;*.mka;*.mlp;*.mmf;*.m4a;*.m4r;*.mp1;*.mp2;*.mp3;*.mpeg3;*.m4b;*.mpga;*.mpc;*.mp+;*.m2a;*.nut;*.ogg;*.oma;*.qcp;*.ra;*.ram;*.rmj;*.shn;*.tta;*.voc;*.w64;*.wav;*.wv;*.wma;*.xa|"
+    L"MP3 Files (*.mp3)|*.mp3|"
+    L"WAV Files (*.wav)|*.wav|"
+    L"WMA Files (*.wma)|*.wma|"
+    L"FLAC Files (*.flac)|*.flac|"
+    L"AC3 Files (*.ac3)|*.ac3|"
+    L"AAC Files (*.aac)|*.aac|"
+    L"M4A Files (*.m4a;*.m4r)|*.m4a;*.m4r|"
+    L"OGG Files (*.ogg)|*.ogg|"
+    L"AMR Files (*.amr)|*.amr|"
+    L"Bink Video Files (*.bik)|*.bik|"
+    L"Red Digital Camera Recording Files (*.r3d)|*.r3d|"
+    L"Canon Powershot Recording Fiels (*.mvi)|*.mvi|"
+    L"Adobe Fragmented Files (*.f4f)|*.f4f|"
+    L"All Files (*.*)|*.*|";
 
 }  // namespace
 
@@ -99,22 +75,30 @@ bool IsSupportedMediaFile(const std::wstring& path)
     return std::find(patterns.begin(), patterns.end(), pattern) != patterns.end();
 }
 
-std::vector<CFileFilter> MediaFileFilters() { return Build(kMediaFilters, std::size(kMediaFilters)); }
+std::vector<CFileFilter> MediaFileFilters()
+{
+    std::vector<CFileFilter> filters = ParseFileFilters(kMediaFilters);
+    // All media: the patterns of every filter but the last, all files.
+    CFileFilter all{L"Media Files (all types)", {}};
+    for (size_t i = 0; i + 1 < filters.size(); ++i)
+        for (const std::wstring& pattern : filters[i].patterns)
+            if (std::find(all.patterns.begin(), all.patterns.end(), pattern) == all.patterns.end())
+                all.patterns.push_back(pattern);
+    filters.insert(filters.begin(), std::move(all));
+    return filters;
+}
 
 std::vector<CFileFilter> AudioFileFilters()
 {
-    static const CFilterRow rows[] = {{L"Audio Files", L"*.mp3;*.wav;*.wma;*.m4a;*.ogg;*.aac"}, {L"All Files (*.*)", L"*.*"}};
-    return Build(rows, std::size(rows));
+    return ParseFileFilters(L"Audio Files|*.mp3;*.wav;*.wma;*.m4a;*.ogg;*.aac|All Files (*.*)|*.*|");
 }
 
 std::vector<CFileFilter> SubtitleFileFilters()
 {
-    static const CFilterRow rows[] = {{L"Subtitle Files", L"*.srt;*.ass"}, {L"All Files (*.*)", L"*.*"}};
-    return Build(rows, std::size(rows));
+    return ParseFileFilters(L"Subtitle Files|*.srt;*.ass|All Files (*.*)|*.*|");
 }
 
 std::vector<CFileFilter> DVDImageFileFilters()
 {
-    static const CFilterRow rows[] = {{L"DVD Image Files", L"*.iso"}, {L"All Files (*.*)", L"*.*"}};
-    return Build(rows, std::size(rows));
+    return ParseFileFilters(L"DVD Image Files|*.iso|All Files (*.*)|*.*|");
 }
