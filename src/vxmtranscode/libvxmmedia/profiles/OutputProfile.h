@@ -14,24 +14,25 @@
 class CVXMMediaBase;
 struct VXM_JOB_COMMAND;
 
-// The fifteen items of a profile, in their fixed order.
+// The fifteen items of a profile, in their fixed order: each is its index in
+// the item array, and PROFILE_ITEM_COUNT follows the last.
 enum PROFILE_ITEM_INDEX : int {
-    ITEM_VIDEO_CODEC = 0,
-    ITEM_VIDEO_SIZE = 1,
-    ITEM_ASPECT = 2,
-    ITEM_VIDEO_BITRATE = 3,
-    ITEM_FRAMERATE = 4,
-    ITEM_VIDEO_PROFILE = 5,
-    ITEM_ENCODE_PASS = 6,
-    ITEM_AUDIO_CODEC = 7,
-    ITEM_AUDIO_BITRATE = 8,
-    ITEM_SAMPLE_RATE = 9,
-    ITEM_CHANNEL = 10,
-    ITEM_DISABLE_AUDIO = 11,
-    ITEM_AV_SYNC = 12,
-    ITEM_PIC_DURATION = 13,
-    ITEM_PIC_INTERVAL = 14,
-    PROFILE_ITEM_COUNT = 15,
+    ITEM_VIDEO_CODEC,
+    ITEM_VIDEO_SIZE,
+    ITEM_ASPECT,
+    ITEM_VIDEO_BITRATE,
+    ITEM_FRAMERATE,
+    ITEM_VIDEO_PROFILE,
+    ITEM_ENCODE_PASS,
+    ITEM_AUDIO_CODEC,
+    ITEM_AUDIO_BITRATE,
+    ITEM_SAMPLE_RATE,
+    ITEM_CHANNEL,
+    ITEM_DISABLE_AUDIO,
+    ITEM_AV_SYNC,
+    ITEM_PIC_DURATION,
+    ITEM_PIC_INTERVAL,
+    PROFILE_ITEM_COUNT,
 };
 
 class COutputProfile : public IProfile {
