@@ -167,17 +167,14 @@ public:
     const XML_TEXT_PIECE* GetContentPiece(std::size_t index) const;
     void AddContent(std::string_view text, int position = -1);
     void AddRawContent(std::string rawText, int position);
-    bool RemoveContent(std::size_t index);
 
     std::size_t GetCommentCount() const { return Comments().size(); }
     const XML_TEXT_PIECE* GetComment(std::size_t index) const;
     void AddComment(std::string_view text, int position = -1);
-    bool RemoveComment(std::size_t index);
 
     std::size_t GetCDataCount() const { return CData().size(); }
     const XML_TEXT_PIECE* GetCData(std::size_t index) const;
     void AddCData(std::string_view text, int position = -1);
-    bool RemoveCData(std::size_t index);
 
     // References to other elements; entries naming a removed child go with it.
     std::size_t GetReferenceCount() const { return Refs().size(); }
@@ -211,8 +208,6 @@ public:
     void Write(std::string& out, int depth = 0) const;
 
 private:
-    friend class CXmlParser;
-    std::vector<std::unique_ptr<CXmlElement>>& Children() { return m_vecChildren; }
     void AddPiece(std::vector<XML_TEXT_PIECE>& list, std::string text, int position);
 
     std::string m_strName;

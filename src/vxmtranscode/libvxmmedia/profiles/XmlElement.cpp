@@ -120,8 +120,6 @@ CXmlElement::~CXmlElement()
     while (!pending.empty()) {
         std::unique_ptr<CXmlElement> e = std::move(pending.back());
         pending.pop_back();
-        if (!e)
-            continue;
         for (auto& c : e->m_vecChildren)
             pending.push_back(std::move(c));
         e->m_vecChildren.clear();
@@ -188,7 +186,7 @@ CXmlElement* CXmlElement::GetChild(std::size_t index) const
 int CXmlElement::FindChild(std::string_view name) const
 {
     for (std::size_t i = 0; i < m_vecChildren.size(); ++i) {
-        if (m_vecChildren[i] && NameEquals(m_vecChildren[i]->m_strName, name))
+        if (NameEquals(m_vecChildren[i]->m_strName, name))
             return static_cast<int>(i);
     }
     return -1;
@@ -222,12 +220,10 @@ std::unique_ptr<CXmlElement> CXmlElement::DetachChild(std::size_t index)
         return nullptr;
     std::unique_ptr<CXmlElement> child = std::move(m_vecChildren[index]);
     m_vecChildren.erase(m_vecChildren.begin() + static_cast<std::ptrdiff_t>(index));
-    if (child) {
-        CXmlElement* gone = child.get();
-        if (m_pExtras)
-            std::erase_if(m_pExtras->refs, [gone](const XML_ELEMENT_REF& r) { return r.pElement == gone; });
-        child->m_pParent = nullptr;
-    }
+    CXmlElement* gone = child.get();
+    if (m_pExtras)
+        std::erase_if(m_pExtras->refs, [gone](const XML_ELEMENT_REF& r) { return r.pElement == gone; });
+    child->m_pParent = nullptr;
     return child;
 }
 
@@ -248,8 +244,6 @@ int CXmlElement::CountElements(int depth) const
         auto [e, left] = work.back();
         work.pop_back();
         for (const auto& c : e->m_vecChildren) {
-            if (!c)
-                continue;
             ++count;
             if (left != 0)
                 work.emplace_back(c.get(), left < 0 ? -1 : left - 1);
@@ -355,11 +349,6 @@ void CXmlElement::AddRawContent(std::string rawText, int position)
     AddPiece(m_vecContents, std::move(rawText), position);
 }
 
-bool CXmlElement::RemoveContent(std::size_t index)
-{
-    return EraseAt(m_vecContents, index);
-}
-
 const XML_TEXT_PIECE* CXmlElement::GetComment(std::size_t index) const
 {
     return At(Comments(), index);
@@ -370,11 +359,6 @@ void CXmlElement::AddComment(std::string_view text, int position)
     AddPiece(MakeExtras().comments, std::string(text), position);
 }
 
-bool CXmlElement::RemoveComment(std::size_t index)
-{
-    return m_pExtras && EraseAt(m_pExtras->comments, index);
-}
-
 const XML_TEXT_PIECE* CXmlElement::GetCData(std::size_t index) const
 {
     return At(CData(), index);
@@ -383,11 +367,6 @@ const XML_TEXT_PIECE* CXmlElement::GetCData(std::size_t index) const
 void CXmlElement::AddCData(std::string_view text, int position)
 {
     AddPiece(MakeExtras().cdata, std::string(text), position);
-}
-
-bool CXmlElement::RemoveCData(std::size_t index)
-{
-    return m_pExtras && EraseAt(m_pExtras->cdata, index);
 }
 
 const XML_ELEMENT_REF* CXmlElement::GetReference(std::size_t index) const
@@ -411,8 +390,7 @@ void CXmlElement::SetFormat(bool useSpaces, int indentCount, bool singleLine)
         e->m_nIndent = indentCount;
         e->m_bSingleLine = singleLine;
         for (auto& c : e->m_vecChildren)
-            if (c)
-                work.push_back(c.get());
+            work.push_back(c.get());
     }
 }
 
@@ -435,8 +413,6 @@ void CXmlElement::SortChildren(const XmlElementCompare& less)
     auto byName = [](const CXmlElement& a, const CXmlElement& b) { return a.GetName() < b.GetName(); };
     std::stable_sort(m_vecChildren.begin(), m_vecChildren.end(),
                      [&](const std::unique_ptr<CXmlElement>& a, const std::unique_ptr<CXmlElement>& b) {
-                         if (!a || !b)
-                             return static_cast<bool>(a) && !b;
                          return less ? less(*a, *b) : byName(*a, *b);
                      });
 }
@@ -472,8 +448,6 @@ std::unique_ptr<CXmlElement> CXmlElement::Duplicate() const
         auto [src, dst] = work.back();
         work.pop_back();
         for (const auto& c : src->m_vecChildren) {
-            if (!c)
-                continue;
             CXmlElement* copy = dst->AddChild(copyOne(*c));
             work.emplace_back(c.get(), copy);
         }
@@ -505,8 +479,7 @@ std::size_t CXmlElement::GetMemoryUsage() const
             total += e->m_pExtras->refs.capacity() * sizeof(XML_ELEMENT_REF);
         }
         for (const auto& c : e->m_vecChildren)
-            if (c)
-                work.push_back(c.get());
+            work.push_back(c.get());
     }
     return total;
 }
@@ -533,16 +506,8 @@ bool CXmlElement::IsEqual(const CXmlElement& other) const
         if (!samePieces(a->m_vecContents, b->m_vecContents) || !samePieces(a->Comments(), b->Comments()) ||
             !samePieces(a->CData(), b->CData()))
             return false;
-        for (std::size_t i = 0; i < a->m_vecChildren.size(); ++i) {
-            const CXmlElement* ca = a->m_vecChildren[i].get();
-            const CXmlElement* cb = b->m_vecChildren[i].get();
-            if (!ca || !cb) {
-                if (ca != cb)
-                    return false;
-                continue;
-            }
-            work.emplace_back(ca, cb);
-        }
+        for (std::size_t i = 0; i < a->m_vecChildren.size(); ++i)
+            work.emplace_back(a->m_vecChildren[i].get(), b->m_vecChildren[i].get());
     }
     return true;
 }
@@ -561,33 +526,26 @@ void CXmlElement::Write(std::string& out, int depth) const
             std::size_t ppos = static_cast<std::size_t>(p.nPosition < 0 ? 0 : p.nPosition);
             return last ? ppos >= pos : ppos == pos;
         };
-        for (const auto& p : e.Comments()) {
-            if (!at(p))
-                continue;
-            AppendIndent(out, e, d + 1);
-            out += "<!--";
-            out += p.strText;
-            out += "-->\r\n";
-        }
-        for (const auto& p : e.m_vecContents) {
-            if (!at(p))
-                continue;
-            if (singleLine) {
-                out += p.strText;
-            } else {
+        // Each piece due here on its own indented line, between open and close.
+        auto writeLines = [&](const std::vector<XML_TEXT_PIECE>& pieces, const char* open, const char* close) {
+            for (const auto& p : pieces) {
+                if (!at(p))
+                    continue;
                 AppendIndent(out, e, d + 1);
+                out += open;
                 out += p.strText;
-                out += "\r\n";
+                out += close;
             }
+        };
+        writeLines(e.Comments(), "<!--", "-->\r\n");
+        if (singleLine) {
+            for (const auto& p : e.m_vecContents)
+                if (at(p))
+                    out += p.strText;
+        } else {
+            writeLines(e.m_vecContents, "", "\r\n");
         }
-        for (const auto& p : e.CData()) {
-            if (!at(p))
-                continue;
-            AppendIndent(out, e, d + 1);
-            out += "<![CDATA[";
-            out += p.strText;
-            out += "]]>\r\n";
-        }
+        writeLines(e.CData(), "<![CDATA[", "]]>\r\n");
     };
 
     std::vector<Frame> stack{{this, depth, SIZE_MAX, false}};
@@ -621,10 +579,8 @@ void CXmlElement::Write(std::string& out, int depth) const
         if (f.next < e.m_vecChildren.size()) {
             std::size_t pos = f.next++;
             writePiecesAt(e, f.depth, pos, false, f.singleLine);
-            if (const CXmlElement* c = e.m_vecChildren[pos].get()) {
-                int d = f.depth + 1;
-                stack.push_back(Frame{c, d, SIZE_MAX, false});  // f is not used after this
-            }
+            // f is not used after this: the push may move the frames.
+            stack.push_back(Frame{e.m_vecChildren[pos].get(), f.depth + 1, SIZE_MAX, false});
             continue;
         }
         writePiecesAt(e, f.depth, e.m_vecChildren.size(), true, f.singleLine);

@@ -110,8 +110,7 @@ int CXmlElement::Query(std::string_view query, int depth, std::vector<CXmlElemen
     // Document order: children before later siblings.
     std::vector<std::pair<CXmlElement*, int>> work;
     for (auto it = m_vecChildren.rbegin(); it != m_vecChildren.rend(); ++it)
-        if (*it)
-            work.emplace_back(it->get(), depth);
+        work.emplace_back(it->get(), depth);
     while (!work.empty()) {
         auto [e, left] = work.back();
         work.pop_back();
