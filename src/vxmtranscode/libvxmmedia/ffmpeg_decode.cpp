@@ -63,7 +63,6 @@ int receive_frames(CTranscodeRun& run, InputStream* ist)
         }
         if (dec->codec_type == AVMEDIA_TYPE_VIDEO) {
             frame->pts = frame->best_effort_timestamp;
-            ist->frames_decoded++;
         } else {
             AVRational out_tb{1, frame->sample_rate};
             if (frame->pts != AV_NOPTS_VALUE) {
@@ -73,8 +72,6 @@ int receive_frames(CTranscodeRun& run, InputStream* ist)
                 frame->pts = ir.next_audio_pts;
             }
             if (frame->pts != AV_NOPTS_VALUE) ir.next_audio_pts = frame->pts + frame->nb_samples;
-            ist->frames_decoded++;
-            ist->samples_decoded += frame->nb_samples;
         }
         if ((ret = send_frame_to_filters(ist, frame)) < 0) return ret;
     }
@@ -204,7 +201,6 @@ int process_input(CTranscodeRun& run, int file_index)
         if (pkt->pts != AV_NOPTS_VALUE) pkt->pts = static_cast<int64_t>(pkt->pts * ist->ts_scale);
         if (pkt->dts != AV_NOPTS_VALUE) pkt->dts = static_cast<int64_t>(pkt->dts * ist->ts_scale);
     }
-    if (pkt->dts != AV_NOPTS_VALUE) ist->dts = av_rescale_q(pkt->dts, ist->st->time_base, AV_TIME_BASE_Q);
 
     if (burn) {
         burn_in_take_packet(run, pkt);

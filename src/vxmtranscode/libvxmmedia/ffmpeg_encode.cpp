@@ -155,8 +155,7 @@ void do_video_out(CTranscodeRun& run, OutputStream* ost, AVFrame* frame, double 
         encode_frame(run, ost, in_picture);
         ost->sync_opts++;
         ost->frame_number++;
-        ost->frames_encoded++;
-    }
+        }
     if (!r.last_frame) r.last_frame = av_frame_alloc();
     if (r.last_frame) {
         av_frame_unref(r.last_frame);
@@ -176,7 +175,6 @@ void do_audio_out(CTranscodeRun& run, OutputStream* ost, AVFrame* frame)
         return;
     }
     ost->sync_opts = frame->pts + frame->nb_samples;
-    ost->frames_encoded++;
     encode_frame(run, ost, frame);
 }
 

@@ -485,8 +485,6 @@ void init_input_filter(FilterGraph* fg, AVFilterInOut* in, CToolContext* ctx)
 
     auto ifilter = std::make_unique<InputFilter>();
     ifilter->ist = ist;
-    ifilter->graph = fg;
-    ifilter->name = in->name ? in->name : "";
     ist->filters.push_back(ifilter.get());
     fg->inputs.push_back(std::move(ifilter));
 }
@@ -523,7 +521,6 @@ FilterGraph* init_simple_filtergraph(InputStream* ist, OutputStream* ost, CToolC
 
     auto ifilter = std::make_unique<InputFilter>();
     ifilter->ist = ist;
-    ifilter->graph = fg.get();
     ist->filters.push_back(ifilter.get());
     fg->inputs.push_back(std::move(ifilter));
 
@@ -641,7 +638,6 @@ int configure_filtergraph(FilterGraph* fg, CToolContext* ctx)
     avfilter_inout_free(&outputs);
 
     if ((ret = avfilter_graph_config(fg->graph, nullptr)) < 0) goto fail;
-    fg->configured = 1;
     fg->reconfiguration = 1;
 
     for (auto& of : fg->outputs) {
@@ -658,7 +654,6 @@ fail:
     avfilter_graph_free(&fg->graph);
     for (auto& in : fg->inputs) in->filter = nullptr;
     for (auto& of : fg->outputs) of->filter = nullptr;
-    fg->configured = 0;
     return ret;
 }
 

@@ -45,7 +45,6 @@ void mux_packet(CTranscodeRun& run, OutputStream* ost, AVPacket* pkt)
     }
     ost->last_mux_dts = pkt->dts;
     ost->data_size += pkt->size;
-    ost->packets_written++;
     int64_t end = pkt->pts != AV_NOPTS_VALUE ? pkt->pts : pkt->dts;
     if (end != AV_NOPTS_VALUE) {
         end = av_rescale_q(end + pkt->duration, st->time_base, AV_TIME_BASE_Q);

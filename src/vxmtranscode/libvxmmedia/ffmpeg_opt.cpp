@@ -135,25 +135,20 @@ int opt_map(void* optctx, const char*, const char* arg, CToolContext* ctx)
         negative = 1;
         map.erase(0, 1);
     }
-    int sync_file_idx = -1, sync_stream_idx = 0;
+    // A sync stream after the comma must exist; the streams are timed by their own clocks.
     if (auto comma = map.find(','); comma != std::string::npos) {
         std::string sync = map.substr(comma + 1);
         map.resize(comma);
         char* p = nullptr;
-        sync_file_idx = static_cast<int>(strtol(sync.c_str(), &p, 0));
+        const int sync_file_idx = static_cast<int>(strtol(sync.c_str(), &p, 0));
         if (sync_file_idx >= static_cast<int>(ctx->input_files.size()) || sync_file_idx < 0) {
             av_log(nullptr, AV_LOG_FATAL, "Invalid sync file index: %d.\n", sync_file_idx);
             exit_program(ctx, 1);
         }
         if (*p) p++;
         AVFormatContext* ic = ctx->input_files[sync_file_idx]->ctx;
-        unsigned i;
-        for (i = 0; i < ic->nb_streams; i++) {
-            if (check_stream_specifier(ic, ic->streams[i], p) == 1) {
-                sync_stream_idx = static_cast<int>(i);
-                break;
-            }
-        }
+        unsigned i = 0;
+        while (i < ic->nb_streams && check_stream_specifier(ic, ic->streams[i], p) != 1) i++;
         if (i == ic->nb_streams) {
             av_log(nullptr, AV_LOG_FATAL, "Sync stream specifier in map %s does not match any streams.\n", arg);
             exit_program(ctx, 1);
@@ -196,13 +191,6 @@ int opt_map(void* optctx, const char*, const char* arg, CToolContext* ctx)
         StreamMap m;
         m.file_index = file_idx;
         m.stream_index = static_cast<int>(i);
-        if (sync_file_idx >= 0) {
-            m.sync_file_index = sync_file_idx;
-            m.sync_stream_index = sync_stream_idx;
-        } else {
-            m.sync_file_index = file_idx;
-            m.sync_stream_index = static_cast<int>(i);
-        }
         o->stream_maps.push_back(m);
     }
     if (o->stream_maps.size() == before) {

@@ -13,8 +13,6 @@ struct StreamMap {
     int disabled = 0;
     int file_index = 0;
     int stream_index = 0;
-    int sync_file_index = 0;
-    int sync_stream_index = 0;
     std::string linklabel;   // "[label]" of a complex graph's output
 };
 

@@ -58,8 +58,6 @@ void add_input_streams(OptionsContext* o, AVFormatContext* ic, CToolContext* ctx
                     exit_program(ctx, 1);
                 }
             }
-            if (const SpecifierOpt* so = match_per_stream_opt(o->top_field_first, ic, st, ctx))
-                raw->top_field_first = so->i;
             break;
         }
         case AVMEDIA_TYPE_AUDIO: {
@@ -79,8 +77,6 @@ void add_input_streams(OptionsContext* o, AVFormatContext* ic, CToolContext* ctx
             break;
         }
         case AVMEDIA_TYPE_SUBTITLE: {
-            if (const SpecifierOpt* so = match_per_stream_opt(o->fix_sub_duration, ic, st, ctx))
-                raw->fix_sub_duration = so->i;
             if (const SpecifierOpt* so = match_per_stream_opt(o->canvas_sizes, ic, st, ctx)) {
                 if (av_parse_video_size(&raw->dec_ctx->width, &raw->dec_ctx->height, so->str.c_str()) < 0) {
                     av_log(nullptr, AV_LOG_FATAL, "Invalid canvas size: %s.\n", so->str.c_str());
@@ -257,7 +253,6 @@ int open_input_file(OptionsContext* o, const char* filename, CToolContext* ctx)
     file->input_ts_offset = o->input_ts_offset;
     file->ts_offset = o->input_ts_offset - (ctx->copy_ts ? 0 : timestamp);
     file->nb_streams = static_cast<int>(ic->nb_streams);
-    file->rate_emu = o->rate_emu;
     file->read_end = read_end;
     // An empty range reads nothing: past the disc's end a read never returns.
     file->read_end_reached = read_end != INT64_MAX && timestamp >= read_end;

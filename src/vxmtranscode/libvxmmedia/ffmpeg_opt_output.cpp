@@ -317,14 +317,11 @@ OutputStream* new_video_stream(OptionsContext* o, AVFormatContext* oc, int sourc
         if (ctx->do_psnr) video_enc->flags |= AV_CODEC_FLAG_PSNR;
 
         if (const SpecifierOpt* so = match_per_stream_opt(o->pass, oc, st, ctx)) {
-            ost->pass = so->i;
             if (so->i & 1) video_enc->flags |= AV_CODEC_FLAG_PASS1;
             if (so->i & 2) video_enc->flags |= AV_CODEC_FLAG_PASS2;
         }
         if (const SpecifierOpt* so = match_per_stream_opt(o->passlogfiles, oc, st, ctx))
             ost->logfile_prefix = so->str;
-        if (const SpecifierOpt* so = match_per_stream_opt(o->forced_key_frames, oc, st, ctx))
-            ost->forced_keyframes = so->str;
         if (const SpecifierOpt* so = match_per_stream_opt(o->force_fps, oc, st, ctx)) ost->force_fps = so->i;
         if (const SpecifierOpt* so = match_per_stream_opt(o->top_field_first, oc, st, ctx))
             ost->top_field_first = so->i;

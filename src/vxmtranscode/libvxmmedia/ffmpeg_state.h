@@ -63,32 +63,14 @@ struct InputStream {
     const AVCodec* dec = nullptr;
     AVDictionary* decoder_opts = nullptr;
     AVRational framerate{0, 0};     // forced input frame rate ("r" on the input)
-    int top_field_first = -1;
     int guess_layout_max = INT_MAX;
-    int autorotate = 0;              // inputs are never rotated by their metadata
-    int fix_sub_duration = 0;
-    int64_t ts_scale_num = 1;
     double ts_scale = 1.0;
-    int64_t start = AV_NOPTS_VALUE;
-    int64_t next_dts = AV_NOPTS_VALUE;
-    int64_t dts = AV_NOPTS_VALUE;
-    int64_t next_pts = AV_NOPTS_VALUE;
-    int64_t pts = AV_NOPTS_VALUE;
-    int saw_first_ts = 0;
     struct {
-        int w = 0, h = 0;
-        int64_t last_pts = AV_NOPTS_VALUE;
-        int64_t end_pts = AV_NOPTS_VALUE;
-        AVFrame* frame = nullptr;
+        int w = 0, h = 0;                // canvas of a subtitle stream feeding a video pad
     } sub2video;
     std::vector<InputFilter*> filters;   // owned by their graphs
     AVFrame* decoded_frame = nullptr;
-    AVFrame* filter_frame = nullptr;
-    AVSubtitle prev_sub_subtitle{};
-    int prev_sub_got_output = 0;
     int wanted_for_burn_in = 0;          // chosen by "sst" for burning into the picture
-    uint64_t frames_decoded = 0;
-    uint64_t samples_decoded = 0;
 };
 
 struct InputFile {
@@ -97,13 +79,10 @@ struct InputFile {
     int ist_index = 0;                   // index of the file's first stream in input_streams
     int64_t input_ts_offset = 0;
     int64_t ts_offset = 0;
-    int64_t last_ts = 0;
     int64_t start_time = AV_NOPTS_VALUE;
     int64_t recording_time = INT64_MAX;
     int accurate_seek = 1;
     int nb_streams = 0;
-    int nb_streams_warn = 0;
-    int rate_emu = 0;
     int64_t read_end = INT64_MAX;        // AV_TIME_BASE; reading stops at the packet that reaches it
     int read_end_reached = 0;
 };
@@ -116,7 +95,6 @@ struct OutputStream {
     int encoding_needed = 0;
     int frame_number = 0;
     int64_t sync_opts = 0;
-    int64_t first_pts = AV_NOPTS_VALUE;
     int64_t last_mux_dts = AV_NOPTS_VALUE;
     const AVCodec* enc = nullptr;
     AVCodecContext* enc_ctx = nullptr;
@@ -125,12 +103,10 @@ struct OutputStream {
     int force_fps = 0;
     int top_field_first = -1;
     AVRational frame_aspect_ratio{0, 0};
-    std::string forced_keyframes;
     std::vector<int> audio_channels_map;
     std::string logfile_prefix;
     std::string avfilter;                // filter text of a simple graph
     std::string apad;
-    std::string disposition;
     std::vector<std::string> bitstream_filters;
     OutputFilter* filter = nullptr;      // owned by its graph
     AVDictionary* encoder_opts = nullptr;
@@ -140,16 +116,9 @@ struct OutputStream {
     int64_t sws_flags = SWS_BICUBIC_DEFAULT;
     int stream_copy = 0;
     int finished = 0;
-    int unavailable = 0;
     int keep_pix_fmt = 0;
     int copy_initial_nonkeyframes = 0;
     int copy_prior_start = -1;
-    int inputs_done = 0;
-    int pass = 0;
-    const char* attachment_filename = nullptr;
-    int64_t error[4]{};
-    uint64_t packets_written = 0;
-    uint64_t frames_encoded = 0;
     uint64_t data_size = 0;
     static constexpr int64_t SWS_BICUBIC_DEFAULT = 4;  // value of SWS_BICUBIC
 };
@@ -168,8 +137,6 @@ struct OutputFile {
 struct InputFilter {
     AVFilterContext* filter = nullptr;
     InputStream* ist = nullptr;
-    FilterGraph* graph = nullptr;
-    std::string name;
 };
 
 struct OutputFilter {
@@ -186,7 +153,6 @@ struct FilterGraph {
     std::string graph_desc;              // empty for a simple graph
     AVFilterGraph* graph = nullptr;
     int reconfiguration = 0;
-    int configured = 0;
     std::vector<std::unique_ptr<InputFilter>> inputs;
     std::vector<std::unique_ptr<OutputFilter>> outputs;
 };
