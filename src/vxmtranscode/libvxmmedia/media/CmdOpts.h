@@ -54,11 +54,8 @@ public:
                        int extra = 0);
 
     const std::list<VXM_CMD_OPTION>& GetOptions() const { return m_options; }
-    const std::wstring& GetPrefix() const { return m_strPrefix; }
-    const std::wstring& GetCmdLine() const { return m_strCmdLine; }
     const std::wstring& GetInput1() const { return m_strInput1; }
     const std::wstring& GetInput2() const { return m_strInput2; }
-    const std::wstring& GetInput3() const { return m_strInput3; }
 
 protected:
     VXM_CMD_OPTION* FindOption(std::wstring_view name);

@@ -32,18 +32,6 @@ CVXMDiscAudioTrackImpl::CVXMDiscAudioTrackImpl()
     m_bHasVideo = 0;
 }
 
-CVXMDiscAudioTrackImpl::CVXMDiscAudioTrackImpl(const CVXMDiscAudioTrackImpl& other)
-    : CVXMMediaObject(other),
-      m_pAudioTrack(other.m_pAudioTrack),
-      m_nReserved(other.m_nReserved),
-      m_llChapterStart(other.m_llChapterStart),
-      m_llChapterEnd(other.m_llChapterEnd),
-      m_llChapterStartMs(other.m_llChapterStartMs),
-      m_llChapterEndMs(other.m_llChapterEndMs)
-{
-    m_nMediaKind = 2;
-}
-
 CVXMDiscAudioTrackImpl::~CVXMDiscAudioTrackImpl()
 {
     StopAndJoinAll();

@@ -12,7 +12,7 @@
 class CVXMDiscAudioTrackImpl : public CVXMMediaObject<IVXMDiscAudiotrack> {
 public:
     CVXMDiscAudioTrackImpl();
-    CVXMDiscAudioTrackImpl(const CVXMDiscAudioTrackImpl& other);
+    CVXMDiscAudioTrackImpl(const CVXMDiscAudioTrackImpl& other) = default;
     ~CVXMDiscAudioTrackImpl() override;
 
     // The drive object probes the disc: a track has nothing to probe or show.
@@ -63,9 +63,5 @@ public:
 
     // Shared by every track of a disc; lives as long as the last of them.
     std::shared_ptr<VXM_AUDIO_TRACK> m_pAudioTrack;
-    int m_nReserved = 0;
-    std::int64_t m_llChapterStart = 0;    // whole seconds on the disc
-    std::int64_t m_llChapterEnd = 0;
-    std::int64_t m_llChapterStartMs = 0;  // the same bounds in milliseconds
-    std::int64_t m_llChapterEndMs = 0;
+    std::int64_t m_llChapterStartMs = 0;  // the track's start on the disc, in milliseconds
 };

@@ -87,10 +87,7 @@ int CVXMDiscFileImpl::Open(HWND)
         track->m_strInputOptions = L"-f libcdio";
         track->m_strCDDrive = m_strDrive;
         track->SetSourcePath(L"track " + std::to_wstring(number));
-        track->m_llChapterStart = chapter->m_llStart;
-        track->m_llChapterEnd = chapter->m_llEnd;
         track->m_llChapterStartMs = chapter->m_llStartMs;
-        track->m_llChapterEndMs = chapter->m_llEndMs;
         // Millisecond bounds: whole seconds would put part of one track into the next.
         track->SetDuration(static_cast<int>(chapter->m_llEndMs - chapter->m_llStartMs));
         track->SetStartTime(static_cast<int>(chapter->m_llStartMs));
