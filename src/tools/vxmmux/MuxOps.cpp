@@ -1,5 +1,7 @@
 #include "MuxOps.h"
 
+#include "AvHandles.h"
+
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/avutil.h>
@@ -12,41 +14,16 @@ extern "C" {
 
 namespace {
 
-struct InputCloser {
-    void operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
-};
-using InputPtr = std::unique_ptr<AVFormatContext, InputCloser>;
-
-struct OutputCloser {
-    void operator()(AVFormatContext* ctx) const {
-        if (ctx->pb && !(ctx->oformat->flags & AVFMT_NOFILE))
-            avio_closep(&ctx->pb);
-        avformat_free_context(ctx);
-    }
-};
-using OutputPtr = std::unique_ptr<AVFormatContext, OutputCloser>;
-
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-
-std::string AvError(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
-
 // False, with "<name>: <reason>" in `error`, when `rc` is an error.
 bool Succeeded(int rc, const std::string& name, std::string& error)
 {
     if (rc >= 0)
         return true;
-    error = name + ": " + AvError(rc);
+    error = name + ": " + AvErrorText(rc);
     return false;
 }
 
-bool OpenInput(const MuxInput& in, InputPtr& out, std::string& error)
+bool OpenInput(const MuxInput& in, CAvInputPtr& out, std::string& error)
 {
     AVFormatContext* ctx = nullptr;
     AVDictionary* opts = nullptr;
@@ -55,24 +32,24 @@ bool OpenInput(const MuxInput& in, InputPtr& out, std::string& error)
     int rc = avformat_open_input(&ctx, in.path.c_str(), nullptr, &opts);
     av_dict_free(&opts);
     if (rc < 0) {
-        error = in.path + ": " + AvError(rc);
+        error = in.path + ": " + AvErrorText(rc);
         return false;
     }
     out.reset(ctx);
     rc = avformat_find_stream_info(ctx, nullptr);
     if (rc < 0) {
-        error = in.path + ": " + AvError(rc);
+        error = in.path + ": " + AvErrorText(rc);
         return false;
     }
     return true;
 }
 
-bool OpenOutput(const std::string& output, const char* formatName, OutputPtr& out, std::string& error)
+bool OpenOutput(const std::string& output, const char* formatName, CAvOutputPtr& out, std::string& error)
 {
     AVFormatContext* ctx = nullptr;
     int rc = avformat_alloc_output_context2(&ctx, nullptr, formatName, output.c_str());
     if (rc < 0 || !ctx) {
-        error = output + ": " + AvError(rc);
+        error = output + ": " + AvErrorText(rc);
         return false;
     }
     out.reset(ctx);
@@ -96,7 +73,7 @@ bool WriteHeader(AVFormatContext* oc, const std::string& output, bool faststart,
     if (!(oc->oformat->flags & AVFMT_NOFILE)) {
         int rc = avio_open(&oc->pb, output.c_str(), AVIO_FLAG_WRITE);
         if (rc < 0) {
-            error = output + ": " + AvError(rc);
+            error = output + ": " + AvErrorText(rc);
             return false;
         }
     }
@@ -120,9 +97,9 @@ bool WritePacket(AVFormatContext* oc, AVPacket* pkt, const std::string& output, 
 bool RemuxInputs(const std::vector<MuxInput>& inputs, const std::string& output, const char* formatName,
                  bool faststart, std::string& error)
 {
-    std::vector<InputPtr> ins(inputs.size());
+    std::vector<CAvInputPtr> ins(inputs.size());
     std::vector<std::vector<int>> map(inputs.size());
-    OutputPtr oc;
+    CAvOutputPtr oc;
     if (!OpenOutput(output, formatName, oc, error))
         return false;
     for (size_t i = 0; i < inputs.size(); ++i) {
@@ -147,7 +124,7 @@ bool RemuxInputs(const std::vector<MuxInput>& inputs, const std::string& output,
     if (!WriteHeader(oc.get(), output, faststart, error))
         return false;
 
-    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    CAvPacketPtr pkt(av_packet_alloc());
     for (size_t i = 0; i < ins.size(); ++i) {
         std::vector<int64_t> counter(ins[i]->nb_streams, 0);
         std::vector<int64_t> lastDts(ins[i]->nb_streams, AV_NOPTS_VALUE);
@@ -184,7 +161,7 @@ bool RemuxInputs(const std::vector<MuxInput>& inputs, const std::string& output,
                 return false;
         }
         if (rc != AVERROR_EOF) {
-            error = inputs[i].path + ": " + AvError(rc);
+            error = inputs[i].path + ": " + AvErrorText(rc);
             return false;
         }
     }
@@ -197,11 +174,11 @@ bool JoinInputs(const std::vector<std::string>& inputs, const std::string& outpu
         error = "nothing to join";
         return false;
     }
-    std::vector<InputPtr> ins(inputs.size());
+    std::vector<CAvInputPtr> ins(inputs.size());
     for (size_t i = 0; i < inputs.size(); ++i)
         if (!OpenInput(MuxInput{inputs[i], {}}, ins[i], error))
             return false;
-    OutputPtr oc;
+    CAvOutputPtr oc;
     if (!OpenOutput(output, nullptr, oc, error))
         return false;
     for (unsigned s = 0; s < ins[0]->nb_streams; ++s)
@@ -215,7 +192,7 @@ bool JoinInputs(const std::vector<std::string>& inputs, const std::string& outpu
     std::vector<int64_t> endTs(streams, 0);
     int64_t baseUs = 0;
     std::vector<int64_t> lastDts(streams, AV_NOPTS_VALUE);
-    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    CAvPacketPtr pkt(av_packet_alloc());
     for (size_t i = 0; i < ins.size(); ++i) {
         AVFormatContext* ic = ins[i].get();
         std::vector<int64_t> firstTs(ic->nb_streams, AV_NOPTS_VALUE);
@@ -251,7 +228,7 @@ bool JoinInputs(const std::vector<std::string>& inputs, const std::string& outpu
                 return false;
         }
         if (rc != AVERROR_EOF) {
-            error = inputs[i] + ": " + AvError(rc);
+            error = inputs[i] + ": " + AvErrorText(rc);
             return false;
         }
         // The next file starts where this one ended.

@@ -3,6 +3,7 @@
 #include "CmdFFplay.h"
 #include "EngineLog.h"
 #include "VXMMediaBase.h"
+#include "av/AvHandles.h"
 #include "tool_log.h"
 #include "platform/text.h"
 
@@ -20,46 +21,20 @@ namespace {
 
 const char kLogCategory[] = "WmvJoin";
 
-struct CInputCloser {
-    void operator()(AVFormatContext* ic) const { avformat_close_input(&ic); }
-};
-using CInputPtr = std::unique_ptr<AVFormatContext, CInputCloser>;
-
-struct COutputCloser {
-    void operator()(AVFormatContext* oc) const
-    {
-        if (oc->pb)
-            avio_closep(&oc->pb);
-        avformat_free_context(oc);
-    }
-};
-using COutputPtr = std::unique_ptr<AVFormatContext, COutputCloser>;
-
-struct CPacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-
-std::string ErrorText(int err)
-{
-    char buf[AV_ERROR_MAX_STRING_SIZE] = {0};
-    av_strerror(err, buf, sizeof(buf));
-    return buf;
-}
-
-CInputPtr OpenInput(const std::wstring& path)
+CAvInputPtr OpenInput(const std::wstring& path)
 {
     const std::string name = WideToUtf8(path);
     AVFormatContext* ic = nullptr;
     // A file, whatever its name looks like.
     int err = avformat_open_input(&ic, ("file:" + name).c_str(), nullptr, nullptr);
     if (err < 0) {
-        log_tool_error(kLogCategory, "Could not open input file %s (%s)", name.c_str(), ErrorText(err).c_str());
+        log_tool_error(kLogCategory, "Could not open input file %s (%s)", name.c_str(), AvErrorText(err).c_str());
         return nullptr;
     }
-    CInputPtr input(ic);
+    CAvInputPtr input(ic);
     err = avformat_find_stream_info(ic, nullptr);
     if (err < 0) {
-        log_tool_error(kLogCategory, "Open failed for file %s (%s)", name.c_str(), ErrorText(err).c_str());
+        log_tool_error(kLogCategory, "Open failed for file %s (%s)", name.c_str(), AvErrorText(err).c_str());
         return nullptr;
     }
     return input;
@@ -89,7 +64,7 @@ bool StreamsMatch(const AVCodecParameters* a, const AVCodecParameters* b)
 
 // For each input, the first input's stream index each of its streams feeds
 // (-1 for none). False when an input lacks a match for some stream.
-bool MatchStreams(const std::vector<CInputPtr>& inputs, std::vector<std::vector<int>>& map)
+bool MatchStreams(const std::vector<CAvInputPtr>& inputs, std::vector<std::vector<int>>& map)
 {
     const AVFormatContext* first = inputs[0].get();
     const unsigned count = first->nb_streams;
@@ -163,9 +138,9 @@ int JoinWmvFiles(const std::vector<std::wstring>& inputs, const std::wstring& ou
 {
     if (inputs.empty() || output.empty())
         return VXM_WMV_E_INVALIDARG;
-    std::vector<CInputPtr> opened;
+    std::vector<CAvInputPtr> opened;
     for (const std::wstring& path : inputs) {
-        CInputPtr ic = OpenInput(path);
+        CAvInputPtr ic = OpenInput(path);
         if (!ic)
             return VXM_WMV_E_FAIL;
         opened.push_back(std::move(ic));
@@ -181,10 +156,10 @@ int JoinWmvFiles(const std::vector<std::wstring>& inputs, const std::wstring& ou
     AVFormatContext* ocRaw = nullptr;
     int err = avformat_alloc_output_context2(&ocRaw, nullptr, "asf", outName.c_str());
     if (err < 0 || !ocRaw) {
-        log_tool_error(kLogCategory, "Could not create the writer (%s)", ErrorText(err).c_str());
+        log_tool_error(kLogCategory, "Could not create the writer (%s)", AvErrorText(err).c_str());
         return VXM_WMV_E_FAIL;
     }
-    COutputPtr oc(ocRaw);
+    CAvOutputPtr oc(ocRaw);
     const AVFormatContext* first = opened[0].get();
     for (unsigned c = 0; c < first->nb_streams; ++c) {
         AVStream* st = avformat_new_stream(oc.get(), nullptr);
@@ -208,17 +183,17 @@ int JoinWmvFiles(const std::vector<std::wstring>& inputs, const std::wstring& ou
 
     err = avio_open(&oc->pb, outName.c_str(), AVIO_FLAG_WRITE);
     if (err < 0) {
-        log_tool_error(kLogCategory, "Could not set output file %s (%s)", outName.c_str(), ErrorText(err).c_str());
+        log_tool_error(kLogCategory, "Could not set output file %s (%s)", outName.c_str(), AvErrorText(err).c_str());
         return VXM_WMV_E_FAIL;
     }
     written = true;
     err = avformat_write_header(oc.get(), nullptr);
     if (err < 0) {
-        log_tool_error(kLogCategory, "BeginWriting failed (%s)", ErrorText(err).c_str());
+        log_tool_error(kLogCategory, "BeginWriting failed (%s)", AvErrorText(err).c_str());
         return fail(VXM_WMV_E_FAIL);
     }
 
-    std::unique_ptr<AVPacket, CPacketFree> pkt(av_packet_alloc());
+    CAvPacketPtr pkt(av_packet_alloc());
     if (!pkt)
         return fail(VXM_WMV_E_FAIL);
     const AVRational us = AV_TIME_BASE_Q;
@@ -242,7 +217,7 @@ int JoinWmvFiles(const std::vector<std::wstring>& inputs, const std::wstring& ou
                 break;
             if (err < 0) {
                 log_tool_error(kLogCategory, "Stream copying failed for the file %zu (%s)", k + 1,
-                               ErrorText(err).c_str());
+                               AvErrorText(err).c_str());
                 return fail(VXM_WMV_E_FAIL);
             }
             const int target = pkt->stream_index < static_cast<int>(map[k].size()) ? map[k][pkt->stream_index] : -1;
@@ -266,7 +241,7 @@ int JoinWmvFiles(const std::vector<std::wstring>& inputs, const std::wstring& ou
             pkt->pos = -1;
             err = av_interleaved_write_frame(oc.get(), pkt.get());
             if (err < 0) {
-                LogMessageA(kLogCategory, "Error in WriteStreamSample (%s)", ErrorText(err).c_str());
+                LogMessageA(kLogCategory, "Error in WriteStreamSample (%s)", AvErrorText(err).c_str());
                 return fail(VXM_WMV_E_FAIL);
             }
         }
@@ -274,7 +249,7 @@ int JoinWmvFiles(const std::vector<std::wstring>& inputs, const std::wstring& ou
     }
     err = av_write_trailer(oc.get());
     if (err < 0) {
-        LogMessageA(kLogCategory, "Could not EndWriting (%s)", ErrorText(err).c_str());
+        LogMessageA(kLogCategory, "Could not EndWriting (%s)", AvErrorText(err).c_str());
         return fail(VXM_WMV_E_FAIL);
     }
     return VXM_WMV_OK;
@@ -308,10 +283,10 @@ int GetWMVDuration(const std::wstring& path)
     AVFormatContext* raw = nullptr;
     int err = avformat_open_input(&raw, ("file:" + name).c_str(), nullptr, nullptr);
     if (err < 0) {
-        std::printf("Could not open %s to read its duration (%s)\n", name.c_str(), ErrorText(err).c_str());
+        std::printf("Could not open %s to read its duration (%s)\n", name.c_str(), AvErrorText(err).c_str());
         return -1;
     }
-    CInputPtr ic(raw);
+    CAvInputPtr ic(raw);
     if (ic->duration == AV_NOPTS_VALUE && avformat_find_stream_info(ic.get(), nullptr) < 0) {
         std::printf("Could not read the duration of %s\n", name.c_str());
         return -1;

@@ -1,0 +1,39 @@
+// Owning handles of FFmpeg format contexts and packets, and the text of an
+// FFmpeg error code. Header only: the stand-alone tools use it too.
+#pragma once
+#include <memory>
+#include <string>
+
+extern "C" {
+#include <libavcodec/packet.h>
+#include <libavformat/avformat.h>
+#include <libavutil/error.h>
+}
+
+struct CAvInputCloser {
+    void operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
+};
+using CAvInputPtr = std::unique_ptr<AVFormatContext, CAvInputCloser>;
+
+// Closes the file the output writes (when its format has one) and frees the context.
+struct CAvOutputCloser {
+    void operator()(AVFormatContext* ctx) const
+    {
+        if (ctx->pb && !(ctx->oformat->flags & AVFMT_NOFILE))
+            avio_closep(&ctx->pb);
+        avformat_free_context(ctx);
+    }
+};
+using CAvOutputPtr = std::unique_ptr<AVFormatContext, CAvOutputCloser>;
+
+struct CAvPacketFree {
+    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
+using CAvPacketPtr = std::unique_ptr<AVPacket, CAvPacketFree>;
+
+inline std::string AvErrorText(int code)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return text;
+}
