@@ -166,16 +166,13 @@ CControlUI* CComboUI::FindControl(FINDCONTROLPROC proc, void* data, UINT flags)
 
 void CComboUI::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
+    if (SetListInfoAttribute(m_info, name, value)) return;
     if (name == L"font") m_font = static_cast<int>(std::wcstol(value.c_str(), nullptr, 10));
     else if (name == L"textcolor") m_textColor = ParseColor(value);
     else if (name == L"textpadding") m_textPadding = CPaintManagerUI::Scale(ParseRect(value));
     else if (name == L"normalimage") m_normalImage = value;
     else if (name == L"hotimage") m_hotImage = value;
-    else if (name == L"itemfont") m_info.font = static_cast<int>(std::wcstol(value.c_str(), nullptr, 10));
-    else if (name == L"itemtextcolor") m_info.textColor = ParseColor(value);
-    else if (name == L"itemselectedbkcolor") m_info.selectedBkColor = ParseColor(value);
-    else if (name == L"itemhotbkcolor") m_info.hotBkColor = ParseColor(value);
-    else if (name == L"dropbox" || name == L"dropboxsize" || name == L"itemshowhtml" || name == L"vscrollbar") {
+    else if (name == L"dropbox" || name == L"dropboxsize" || name == L"vscrollbar") {
         // Looks of the drop-down list; the runner draws it.
     } else CContainerUI::SetAttribute(name, value);
 }

@@ -342,9 +342,7 @@ void CContainerUI::LayoutLinear(bool vertical)
         if (main == 0) {
             ++stretchCount;
         } else {
-            int lo = vertical ? c->GetMinHeight() : c->GetMinWidth();
-            int hi = vertical ? c->GetMaxHeight() : c->GetMaxWidth();
-            main = std::clamp(main, lo, std::max(lo, hi));
+            main = c->ClampSize(main, vertical);
             if (vertical) wanted[i].cy = main; else wanted[i].cx = main;
             fixedTotal += main;
         }
@@ -367,10 +365,7 @@ void CContainerUI::LayoutLinear(bool vertical)
         int main = vertical ? wanted[i].cy : wanted[i].cx;
         if (main == 0) {
             ++stretchSeen;
-            main = share + (stretchSeen == stretchCount ? leftover : 0);
-            int lo = vertical ? c->GetMinHeight() : c->GetMinWidth();
-            int hi = vertical ? c->GetMaxHeight() : c->GetMaxWidth();
-            main = std::clamp(main, lo, std::max(lo, hi));
+            main = c->ClampSize(share + (stretchSeen == stretchCount ? leftover : 0), vertical);
         }
         int cross = vertical ? wanted[i].cx : wanted[i].cy;
         int crossAvail = crossSize - (vertical ? p.left + p.right : p.top + p.bottom);

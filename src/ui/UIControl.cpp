@@ -94,6 +94,13 @@ void CControlUI::SetMaxWidth(int cx) { SetSizeLimit(m_max.cx, cx); }
 void CControlUI::SetMinHeight(int cy) { SetSizeLimit(m_min.cy, cy); }
 void CControlUI::SetMaxHeight(int cy) { SetSizeLimit(m_max.cy, cy); }
 
+int CControlUI::ClampSize(int size, bool height) const
+{
+    const int lo = height ? m_min.cy : m_min.cx;
+    const int hi = height ? m_max.cy : m_max.cx;
+    return std::clamp(size, lo, std::max(lo, hi));
+}
+
 SIZE CControlUI::EstimateSize(SIZE)
 {
     return m_fixed;

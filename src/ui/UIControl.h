@@ -72,14 +72,12 @@ public:
     void SetFixedWidth(int cx);
     int GetFixedHeight() const { return m_fixed.cy; }
     void SetFixedHeight(int cy);
-    int GetMinWidth() const { return m_min.cx; }
     void SetMinWidth(int cx);
-    int GetMaxWidth() const { return m_max.cx; }
     void SetMaxWidth(int cx);
-    int GetMinHeight() const { return m_min.cy; }
     void SetMinHeight(int cy);
-    int GetMaxHeight() const { return m_max.cy; }
     void SetMaxHeight(int cy);
+    // `size` held within the control's minimum and maximum height (or width).
+    int ClampSize(int size, bool height) const;
     // Size wanted inside `available`; 0 in a dimension means "stretch".
     virtual SIZE EstimateSize(SIZE available);
 

@@ -39,6 +39,28 @@ namespace {
 int ToInt(const std::wstring& v) { return static_cast<int>(std::wcstol(v.c_str(), nullptr, 10)); }
 }  // namespace
 
+bool SetListInfoAttribute(TListInfoUI& info, const std::wstring& name, const std::wstring& value)
+{
+    static const std::pair<const wchar_t*, DWORD TListInfoUI::*> kColours[] = {
+        {L"itemtextcolor", &TListInfoUI::textColor},
+        {L"itembkcolor", &TListInfoUI::bkColor},
+        {L"itemselectedtextcolor", &TListInfoUI::selectedTextColor},
+        {L"itemselectedbkcolor", &TListInfoUI::selectedBkColor},
+        {L"itemhottextcolor", &TListInfoUI::hotTextColor},
+        {L"itemhotbkcolor", &TListInfoUI::hotBkColor},
+        {L"itemdisabledtextcolor", &TListInfoUI::disabledTextColor},
+    };
+    for (const auto& [key, field] : kColours) {
+        if (name != key) continue;
+        info.*field = ParseColor(value);
+        return true;
+    }
+    if (name == L"itemfont") info.font = ToInt(value);
+    else if (name == L"itemshowhtml") info.showHtml = ParseBool(value);
+    else return false;
+    return true;
+}
+
 // ---- rows ---------------------------------------------------------------
 
 bool CListItemBase::HandleItemEvent(CControlUI* self, TEventUI& event)
@@ -471,16 +493,8 @@ CControlUI* CListUI::FindControl(FINDCONTROLPROC proc, void* data, UINT flags)
 
 void CListUI::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
+    if (SetListInfoAttribute(m_info, name, value)) return;
     if (name == L"multiselect") SetMultiSelect(ParseBool(value));
-    else if (name == L"itemfont") m_info.font = ToInt(value);
-    else if (name == L"itemtextcolor") m_info.textColor = ParseColor(value);
-    else if (name == L"itembkcolor") m_info.bkColor = ParseColor(value);
-    else if (name == L"itemselectedtextcolor") m_info.selectedTextColor = ParseColor(value);
-    else if (name == L"itemselectedbkcolor") m_info.selectedBkColor = ParseColor(value);
-    else if (name == L"itemhottextcolor") m_info.hotTextColor = ParseColor(value);
-    else if (name == L"itemhotbkcolor") m_info.hotBkColor = ParseColor(value);
-    else if (name == L"itemdisabledtextcolor") m_info.disabledTextColor = ParseColor(value);
-    else if (name == L"itemshowhtml") m_info.showHtml = ParseBool(value);
     else if (name == L"itemheight") m_defaultRowHeight = CPaintManagerUI::Scale(ToInt(value));
     else if (name == L"scrollwidth") m_scrollWidth = CPaintManagerUI::Scale(ToInt(value));
     else if (name == L"vscrollbar") {

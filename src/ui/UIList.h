@@ -33,6 +33,10 @@ struct TListInfoUI {
     bool showHtml = false;
 };
 
+// Reads an attribute of the rows' looks ("itemfont", "itemtextcolor",
+// "itemshowhtml", ...) into `info`; false for any other name.
+bool SetListInfoAttribute(TListInfoUI& info, const std::wstring& name, const std::wstring& value);
+
 class IListOwnerUI {
 public:
     virtual ~IListOwnerUI() = default;

@@ -81,12 +81,10 @@ public:
     ~CTimeEditWnd() override;
 
     std::wstring GetWindowClassName() const override { return L"TimeEditWnd"; }
-    std::wstring GetSuperClassName() const { return L"SysDateTimePick32"; }
     // Creates the window over the owner's rectangle and fills it in.
     bool Init();
     void DetachOwner() { m_owner = nullptr; }
     QTimeEdit* GetEditor() const;
-    const std::wstring& GetFormat() const { return m_format; }
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
