@@ -1,5 +1,7 @@
 #include "player_support.h"
 
+#include <gtest/gtest.h>
+
 #include <dirent.h>
 #include <cstdlib>
 
@@ -79,6 +81,14 @@ int CRecorder::CountOf(UINT message) const
     int n = 0;
     for (const CPosted& p : m_messages) n += p.message == message;
     return n;
+}
+
+CPosted CRecorder::LastOf(UINT message) const
+{
+    for (auto it = m_messages.rbegin(); it != m_messages.rend(); ++it)
+        if (it->message == message) return *it;
+    ADD_FAILURE() << "no message " << message;
+    return {};
 }
 
 CHostWindow::CHostWindow(int w, int h)

@@ -70,6 +70,8 @@ public:
     void Pump(int ms);
     int CountOf(UINT message) const;
     std::vector<CPosted> Messages() const { return m_messages; }
+    // The last message of this kind; the test fails where none came.
+    CPosted LastOf(UINT message) const;
 
 private:
     std::vector<CPosted> m_messages;

@@ -162,7 +162,10 @@ TEST_F(PlayerTest, CompareViewShowsBothPicturesBetweenGreyBands)
     run.Start();
     ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PREVIEW_RECT) > 3; }, 5000));
     // 160x120 in a 400x200 window: each half is 200 wide, so 200 x 150.
-    const auto* rect = reinterpret_cast<const FFplayRect*>(notify.Messages().back().wParam);
+    // Other notices may come after it: take the last rectangle notice.
+    const CPosted last = notify.LastOf(WM_VXM_PREVIEW_RECT);
+    const auto* rect = reinterpret_cast<const FFplayRect*>(last.wParam);
+    ASSERT_NE(rect, nullptr);
     EXPECT_EQ(rect, ffplay_compare_rects());
     EXPECT_EQ(rect[0].x, 0);
     EXPECT_EQ(rect[0].y, 25);
@@ -170,7 +173,7 @@ TEST_F(PlayerTest, CompareViewShowsBothPicturesBetweenGreyBands)
     EXPECT_EQ(rect[0].h, 150);
     EXPECT_EQ(rect[1].x, 205);
     EXPECT_EQ(rect[1].y, 25);
-    const float* aspect = reinterpret_cast<const float*>(notify.Messages().back().lParam);
+    const float* aspect = reinterpret_cast<const float*>(last.lParam);
     EXPECT_NEAR(*aspect, 160.0f / 120.0f, 1e-4);
 
     CTestHost& host = window.Host();
