@@ -8,8 +8,6 @@
 namespace {
 
 struct CUpdaterState {
-    std::string appcast;
-    std::string locale;
     bool running = false;
     win_sparkle_can_shutdown_callback_t canShutdown = nullptr;
     win_sparkle_shutdown_request_callback_t shutdownRequest = nullptr;
@@ -19,10 +17,7 @@ using State = CLockedState<CUpdaterState>;
 
 }  // namespace
 
-void win_sparkle_set_appcast_url(const char* url)
-{
-    State::With([&](CUpdaterState& s) { s.appcast = url ? url : ""; });
-}
+void win_sparkle_set_appcast_url(const char*) {}
 
 void win_sparkle_init()
 {
@@ -48,10 +43,7 @@ void win_sparkle_set_shutdown_request_callback(win_sparkle_shutdown_request_call
     State::With([&](CUpdaterState& s) { s.shutdownRequest = callback; });
 }
 
-void win_sparkle_set_locale(const char* lang)
-{
-    State::With([&](CUpdaterState& s) { s.locale = lang ? lang : ""; });
-}
+void win_sparkle_set_locale(const char*) {}
 
 void win_sparkle_check_update_with_ui()
 {

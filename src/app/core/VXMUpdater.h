@@ -1,7 +1,7 @@
 // The update framework's calls, in the shape the program makes them. The
-// program's own update check is not part of this build: the framework only
-// keeps its settings and callbacks, and a shut-down request reaches the
-// program through the registered callback.
+// program's own update check is not part of this build: the framework takes
+// its settings without using them and keeps its callbacks; a shut-down
+// request reaches the program through the registered callback.
 #pragma once
 
 using win_sparkle_can_shutdown_callback_t = int (*)();

@@ -292,14 +292,9 @@ void CHistoryListUI::UpdateContextMenu(CMenu* menu) const
 
 bool CHistoryListUI::OnMenuCommand(UINT id)
 {
-    switch (id) {
-    case 32791: RemoveSelected(); return true;
-    case 32792: RemoveAllItems(); return true;
-    case 32806: CopyURLToClipboard(); return true;
-    case 32798: OpenSourceLocation(); return true;
-    case 32799: OpenDestinationLocation(); return true;
-    default: return false;
-    }
+    for (UINT checkOrRename : {32793u, 32972u, 32794u, 32795u, 32796u})
+        if (id == checkOrRename) return false;
+    return CMediaListUI::OnMenuCommand(id);
 }
 
 void CHistoryListUI::RemoveSelected()

@@ -74,12 +74,13 @@ public:
 
     // The row context menu while the history shows.
     void UpdateContextMenu(CMenu* menu) const;
+    // The list's commands but checking and renaming, on history rows.
     bool OnMenuCommand(UINT id) override;
-    void RemoveSelected();
-    void RemoveAllItems();
-    void CopyURLToClipboard();
-    void OpenSourceLocation();
-    void OpenDestinationLocation();
+    void RemoveSelected() override;
+    void RemoveAllItems() override;
+    void CopyURLToClipboard() override;
+    void OpenSourceLocation() override;
+    void OpenDestinationLocation() override;
 
 private:
     class CRowBuilder;

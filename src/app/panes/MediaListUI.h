@@ -89,7 +89,7 @@ public:
     void RemoveItem(CMediaListItemUI* row);
     // The row may be null: it is then found by its media.
     void RemoveItem(CMediaListItemUI* row, IVXMMedia* media);
-    void RemoveAllItems();
+    virtual void RemoveAllItems();
     // False (nothing moves) when an index is out of range.
     bool MoveItem(int from, int to);
     // Drop of a dragged row on a target; children follow their parent.
@@ -105,13 +105,13 @@ public:
     // Greys the entries of the list's context menu that are not offered now.
     void UpdateContextMenu(CMenu* menu) const;
     // Every selected row goes (with its segment rows), one notice for all.
-    void RemoveSelected();
+    virtual void RemoveSelected();
     void CheckSelected();
     void UncheckSelected();
     void RenameSelected();
-    void CopyURLToClipboard();
-    void OpenSourceLocation();
-    void OpenDestinationLocation();
+    virtual void CopyURLToClipboard();
+    virtual void OpenSourceLocation();
+    virtual void OpenDestinationLocation();
     CMediaListItemUI* GetSelectedMediaItem() const;
     // A row's name edit is open or an edit field has the focus.
     bool IsEditingName() const;

@@ -262,41 +262,33 @@ bool CPlayerPaneUI::SetMousePosition(int x, int y) { return Send(PlayerCommand::
 
 bool CPlayerPaneUI::DvdMenuClick() { return Send(PlayerCommand::kDvdMenuClick); }
 
-void CPlayerPaneUI::RestartIfPlaying()
+bool CPlayerPaneUI::ChangeMode(int& current, int mode)
 {
-    if (PlayState != PLAY_STATE_PLAYING) return;
-    RestartPending = true;
-    StopPlayback();
-    Start();
+    if (mode == current) return false;
+    current = mode;
+    if (PlayState == PLAY_STATE_PLAYING) {
+        RestartPending = true;
+        StopPlayback();
+        Start();
+    }
+    return true;
 }
 
 void CPlayerPaneUI::SetRotationMode(int mode)
 {
-    if (mode == RotateMode) return;
-    RotateMode = mode;
-    RestartIfPlaying();
-    UpdatePlayerMenu();
+    if (ChangeMode(RotateMode, mode)) UpdatePlayerMenu();
 }
 
-void CPlayerPaneUI::SetDeinterlaceMode(int mode)
-{
-    if (mode == DeinterlaceMode) return;
-    DeinterlaceMode = mode;
-    RestartIfPlaying();
-}
+void CPlayerPaneUI::SetDeinterlaceMode(int mode) { ChangeMode(DeinterlaceMode, mode); }
 
 void CPlayerPaneUI::SetVideoOutputMode(int mode)
 {
-    if (mode == VideoOutputMode || mode < 0 || mode > 5) return;
-    VideoOutputMode = mode;
-    RestartIfPlaying();
+    if (mode >= 0 && mode <= 5) ChangeMode(VideoOutputMode, mode);
 }
 
 void CPlayerPaneUI::SetChannelMode(int mode)
 {
-    if (mode == ChannelMode || mode < 0 || mode > 2) return;
-    ChannelMode = mode;
-    RestartIfPlaying();
+    if (mode >= 0 && mode <= 2) ChangeMode(ChannelMode, mode);
 }
 
 void CPlayerPaneUI::SetDeinterlace(int position)

@@ -259,13 +259,8 @@ void CPlayerPaneUI::SetLoading(int state, bool shown, const std::wstring* text)
 void CPlayerPaneUI::ResetMediaInfo()
 {
     LengthSeconds = PositionSeconds = 0.0;
-    VideoWidth = VideoHeight = VideoBitrate = AudioBitrate = AudioRate = ChannelCount = 0;
-    FrameRate = VideoAspect = 0.0f;
-    Demuxer.clear();
-    VideoCodec.clear();
-    AudioCodec.clear();
+    VideoWidth = VideoHeight = 0;
     IsDisc = false;
-    AudioOnly = false;
     InDvdMenu = false;
     if (m_slider) m_slider->SetValue(0);
 }
@@ -312,12 +307,8 @@ void CPlayerPaneUI::OnPlayerEvent(WPARAM code, LPARAM value)
     case MPLAYER_EVENT_VIDEO_WIDTH: VideoWidth = static_cast<int>(value); break;
     case MPLAYER_EVENT_VIDEO_HEIGHT:
         VideoHeight = static_cast<int>(value);
-        if (VideoWidth > 0 && VideoHeight > 0) {
-            VideoAspect = static_cast<float>(VideoWidth) / static_cast<float>(VideoHeight);
-            if (!Zoomed && ZoomFactor != 0.0) ApplyZoom();
-        }
+        if (VideoWidth > 0 && VideoHeight > 0 && !Zoomed && ZoomFactor != 0.0) ApplyZoom();
         break;
-    case MPLAYER_EVENT_VIDEO_ASPECT: VideoAspect = p.fValue; break;
     case MPLAYER_EVENT_LENGTH:
         if (PlayState == PLAY_STATE_PLAYING && LoadingShown) SetLoading(PLAY_STATE_PLAYING, false);
         LengthSeconds = p.dValue;
@@ -328,15 +319,6 @@ void CPlayerPaneUI::OnPlayerEvent(WPARAM code, LPARAM value)
         break;
     case MPLAYER_EVENT_DVDNAV_MENU: InDvdMenu = true; break;
     case MPLAYER_EVENT_DVDNAV_MOVIE: InDvdMenu = false; break;
-    case MPLAYER_EVENT_DEMUXER: Demuxer = p.text; break;
-    case MPLAYER_EVENT_VIDEO_CODEC: VideoCodec = p.text; break;
-    case MPLAYER_EVENT_AUDIO_CODEC: AudioCodec = p.text; break;
-    case MPLAYER_EVENT_VIDEO_BITRATE: VideoBitrate = p.nValue; break;
-    case MPLAYER_EVENT_VIDEO_FPS: FrameRate = p.fValue; break;
-    case MPLAYER_EVENT_AUDIO_BITRATE: AudioBitrate = p.nValue; break;
-    case MPLAYER_EVENT_AUDIO_RATE: AudioRate = p.nValue; break;
-    case MPLAYER_EVENT_AUDIO_NCH: ChannelCount = p.nValue; break;
-    case MPLAYER_EVENT_AUDIO_ONLY: AudioOnly = true; break;
     case MPLAYER_EVENT_FILE_SUB_ID: SelectSubtitleFile(p.nValue); break;
     case MPLAYER_EVENT_BLURAY_TITLE_LENGTH: LengthSeconds = p.fValue; break;
     case MPLAYER_EVENT_VO_SIZE: {
@@ -347,7 +329,6 @@ void CPlayerPaneUI::OnPlayerEvent(WPARAM code, LPARAM value)
         if (width > 0 && height > 0) {
             VideoWidth = width;
             VideoHeight = height;
-            VideoAspect = static_cast<float>(width) / static_cast<float>(height);
         }
         break;
     }

@@ -153,12 +153,8 @@ public:
     double LengthSeconds = 0.0;
     double PositionSeconds = 0.0;
     bool InDvdMenu = false;
-    bool AudioOnly = false;
     int AspectMode = 0;
     int VideoWidth = 0, VideoHeight = 0;
-    int VideoBitrate = 0, AudioBitrate = 0, AudioRate = 0, ChannelCount = 0;
-    float FrameRate = 0.0f, VideoAspect = 0.0f;
-    std::wstring Demuxer, VideoCodec, AudioCodec;
     int AudioId = -1;
     int SubtitleId = -2;
     int CurrentDvdTitle = -1;
@@ -191,7 +187,9 @@ private:
     void OnEndOfFile();
     void LeaveFullScreen();
     void ApplyZoom();
-    void RestartIfPlaying();
+    // Sets a mode the player starts with; a playing file restarts with it.
+    // False when the mode was already set.
+    bool ChangeMode(int& current, int mode);
     bool Send(const std::wstring& text);
     // Makes `id` the current stream of its kind; false when it already was.
     bool SwitchStream(int& current, int id, const std::wstring& command);
