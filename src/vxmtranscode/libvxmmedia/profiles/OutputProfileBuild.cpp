@@ -39,6 +39,55 @@ bool IsPs3Code(int code)
     return code >= 11 && code <= 14;
 }
 
+using EncodeBuilder = void (*)(const VXM_BUILD_ARGS&);
+
+// Encode builders of transcode steps by output type: video types belong to
+// mencoder and ffmpeg steps, audio types to mplayer steps.
+struct ENCODE_BUILDER_ROW {
+    int nOutputType;
+    bool bAudio;
+    EncodeBuilder build;
+};
+
+const ENCODE_BUILDER_ROW kEncodeBuilders[] = {
+    {PROFILE_OUTPUT_AVI, false, BuildAviCommand},
+    {PROFILE_OUTPUT_MPEG4_PSP, false, BuildMpeg4PspCommand},
+    {PROFILE_OUTPUT_MPEG, false, BuildMpegCommand},
+    {PROFILE_OUTPUT_FLV, false, BuildFlvCommand},
+    {PROFILE_OUTPUT_MPEG4, false, BuildMpeg4Command},
+    {PROFILE_OUTPUT_AVC_PSP, false, BuildAvcPspCommand},
+    {PROFILE_OUTPUT_AVC_PS3, false, BuildAvcPs3Command},
+    {PROFILE_OUTPUT_DVD, false, BuildDvdCommand},
+    {PROFILE_OUTPUT_3GP, false, Build3gpCommand},
+    {PROFILE_OUTPUT_SWF, false, BuildSwfCommand},
+    {PROFILE_OUTPUT_MKV, false, BuildMkvCommand},
+    {PROFILE_OUTPUT_MOV, false, BuildMovCommand},
+    {PROFILE_OUTPUT_ASF, false, BuildAsfCommand},
+    {PROFILE_OUTPUT_WEBM, false, BuildWebmCommand},
+    {PROFILE_OUTPUT_OGV, false, BuildOgvCommand},
+    {PROFILE_OUTPUT_GIF, false, BuildGifCommand},
+    {PROFILE_OUTPUT_WMV, true, BuildWmvCommand},
+    {PROFILE_OUTPUT_AAC, true, BuildAacCommand},
+    {PROFILE_OUTPUT_MP3, true, BuildMp3Command},
+    {PROFILE_OUTPUT_WAV, true, BuildWavCommand},
+    {PROFILE_OUTPUT_OGG, true, BuildOggCommand},
+    {PROFILE_OUTPUT_WMA, true, BuildWmaCommand},
+    {PROFILE_OUTPUT_DTS, true, BuildDtsCommand},
+};
+
+// The builder of a transcode step; null when the step makes no encode. An
+// mplayer step of a type without its own builder makes a plain audio encode.
+EncodeBuilder FindEncodeBuilder(int engine, int type)
+{
+    const bool audio = engine == PROFILE_ENGINE_MPLAYER;
+    if (!audio && engine != PROFILE_ENGINE_MENCODER && engine != PROFILE_ENGINE_FFMPEG)
+        return nullptr;
+    for (const ENCODE_BUILDER_ROW& row : kEncodeBuilders)
+        if (row.nOutputType == type && row.bAudio == audio)
+            return row.build;
+    return audio ? BuildAudioCommand : nullptr;
+}
+
 }  // namespace
 
 int COutputProfile::BuildCommands(CVXMMediaBase* media, const std::wstring& outputFolder,
@@ -127,40 +176,13 @@ int COutputProfile::BuildCommands(CVXMMediaBase* media, const std::wstring& outp
     args.parent = parent;
     if (rawVideoCopied)
         args.constantRate = mux.targetRate;
+    args.rawStreamRoute = rawRoute;
+    args.hardwareEncoder = hardware;
     for (const auto& command : m_lstCommands) {
         const int engine = command->m_nEngine;
         const int type = command->m_nOutputType;
-        if (engine == PROFILE_ENGINE_MENCODER || engine == PROFILE_ENGINE_FFMPEG) {
-            switch (type) {
-            case PROFILE_OUTPUT_AVI: BuildAviCommand(args); break;
-            case PROFILE_OUTPUT_MPEG4_PSP: BuildMpeg4PspCommand(args); break;
-            case PROFILE_OUTPUT_MPEG: BuildMpegCommand(args); break;
-            case PROFILE_OUTPUT_FLV: BuildFlvCommand(args, true); break;
-            case PROFILE_OUTPUT_MPEG4: BuildMpeg4Command(args, rawRoute, hardware); break;
-            case PROFILE_OUTPUT_AVC_PSP: BuildAvcPspCommand(args); break;
-            case PROFILE_OUTPUT_AVC_PS3: BuildAvcPs3Command(args); break;
-            case PROFILE_OUTPUT_DVD: BuildDvdCommand(args); break;
-            case PROFILE_OUTPUT_3GP: Build3gpCommand(args); break;
-            case PROFILE_OUTPUT_SWF: BuildFlvCommand(args, false); break;
-            case PROFILE_OUTPUT_MKV: BuildMkvCommand(args); break;
-            case PROFILE_OUTPUT_MOV: BuildMovCommand(args); break;
-            case PROFILE_OUTPUT_ASF: BuildAsfCommand(args); break;
-            case PROFILE_OUTPUT_WEBM: BuildWebmCommand(args); break;
-            case PROFILE_OUTPUT_OGV: BuildOgvCommand(args); break;
-            case PROFILE_OUTPUT_GIF: BuildGifCommand(args); break;
-            default: break;
-            }
-        } else if (engine == PROFILE_ENGINE_MPLAYER) {
-            switch (type) {
-            case PROFILE_OUTPUT_WMV: BuildWmvCommand(args); break;
-            case PROFILE_OUTPUT_AAC: BuildAacCommand(args); break;
-            case PROFILE_OUTPUT_MP3: BuildMp3Command(args); break;
-            case PROFILE_OUTPUT_WAV: BuildWavCommand(args); break;
-            case PROFILE_OUTPUT_OGG: BuildOggCommand(args); break;
-            case PROFILE_OUTPUT_WMA: BuildWmaCommand(args); break;
-            case PROFILE_OUTPUT_DTS: BuildDtsCommand(args); break;
-            default: BuildAudioCommand(args); break;
-            }
+        if (const EncodeBuilder build = FindEncodeBuilder(engine, type)) {
+            build(args);
         } else if (engine == PROFILE_ENGINE_MAC && type == PROFILE_OUTPUT_APE) {
             std::wstring folder = encodePath.substr(0, encodePath.rfind(L'/'));
             std::wstring name = GetFileNamePart(encodePath, TRUE);

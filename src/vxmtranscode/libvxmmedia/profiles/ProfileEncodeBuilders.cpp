@@ -376,7 +376,7 @@ void ThumbnailStep(const VXM_BUILD_ARGS& a)
 
 }  // namespace
 
-void BuildMpeg4Command(const VXM_BUILD_ARGS& a, bool rawStreamRoute, bool hardwareEncoder)
+void BuildMpeg4Command(const VXM_BUILD_ARGS& a)
 {
     CBuild b(a);
     CFFMpegOpts& A = b.opts;
@@ -400,11 +400,11 @@ void BuildMpeg4Command(const VXM_BUILD_ARGS& a, bool rawStreamRoute, bool hardwa
         A.SetOption(L"-vcodec", L"mpeg4");
         A.SetOption(L"-b:v", L"%sk -threads %s", b.c(vb), b.c(threads));
     } else if (vcodec == L"x264") {
-        if (hardwareEncoder) {
+        if (a.hardwareEncoder) {
             A.SetOption(L"-vcodec", L"h264_nvenc");
             A.SetOption(L"-b:v", L"%sk%s -threads %s", b.c(vb), b.c(x264), b.c(threads));
             b.p->SetEncodePass(L"1");
-        } else if (rawStreamRoute) {
+        } else if (a.rawStreamRoute) {
             A.SetOption(L"-vcodec", L"h264_nvenc");
             A.SetOption(L"-b:v", L"%sk", b.c(vb));
             b.p->SetEncodePass(L"1");
@@ -416,9 +416,9 @@ void BuildMpeg4Command(const VXM_BUILD_ARGS& a, bool rawStreamRoute, bool hardwa
         // The x264 option text serves x265 too (under the stock option name),
         // but its H.264 level is no HEVC level: x265 refuses most of them.
         const std::wstring x265 = EncoderOptionText(L"-x265-params", WithoutLevel(b.p->m_strX264Options));
-        A.SetOption(L"-vcodec", hardwareEncoder ? L"hevc_nvenc" : L"libx265");
+        A.SetOption(L"-vcodec", a.hardwareEncoder ? L"hevc_nvenc" : L"libx265");
         A.SetOption(L"-b:v", L"%sk%s -threads %s", b.c(vb), b.c(x265), b.c(threads));
-        if (hardwareEncoder)
+        if (a.hardwareEncoder)
             b.p->SetEncodePass(L"1");
     }
     b.QueuePasses(CBuild::PassOption, b.m->m_bHasVideo != 0, PASS_ENCODE_1, PASS_ENCODE_1, PASS_ENCODE_2);
@@ -735,13 +735,24 @@ void PlainVideoCommand(const VXM_BUILD_ARGS& a, const PlainVideo& row)
     b.Queue(o, PASS_PLAIN, 1, row.withMedia);
 }
 
-}  // namespace
-
-void BuildFlvCommand(const VXM_BUILD_ARGS& a, bool flvMode)
+// Flash video in its FLV or SWF container.
+void FlashVideoCommand(const VXM_BUILD_ARGS& a, const wchar_t* format)
 {
     // The zero-vector flag lives with the MPEG video encoders' own flags.
-    PlainVideoCommand(a, {.format = flvMode ? L"flv" : L"swf", .encoder = L"flv",
-                          .options = L" -mbd 2 -mpv_flags +mv0 -trellis 1", .audio = {.encoder = L"libmp3lame"}});
+    PlainVideoCommand(a, {.format = format, .encoder = L"flv", .options = L" -mbd 2 -mpv_flags +mv0 -trellis 1",
+                          .audio = {.encoder = L"libmp3lame"}});
+}
+
+}  // namespace
+
+void BuildFlvCommand(const VXM_BUILD_ARGS& a)
+{
+    FlashVideoCommand(a, L"flv");
+}
+
+void BuildSwfCommand(const VXM_BUILD_ARGS& a)
+{
+    FlashVideoCommand(a, L"swf");
 }
 
 void BuildAsfCommand(const VXM_BUILD_ARGS& a)

@@ -62,8 +62,12 @@ struct VXM_BUILD_ARGS {
     // times again at this one rate: the encode then holds a frame for every
     // step of that rate, whatever the source's timing.
     std::wstring constantRate;
+    // The MP4 encode's video: bound for a raw stream that a later step muxes,
+    // or made by the NVIDIA encoder.
+    bool rawStreamRoute = false;
+    bool hardwareEncoder = false;
 };
-void BuildMpeg4Command(const VXM_BUILD_ARGS& a, bool rawStreamRoute, bool hardwareEncoder);
+void BuildMpeg4Command(const VXM_BUILD_ARGS& a);
 void BuildAvcPspCommand(const VXM_BUILD_ARGS& a);
 void BuildAvcPs3Command(const VXM_BUILD_ARGS& a);
 void BuildMpeg4PspCommand(const VXM_BUILD_ARGS& a);
@@ -81,7 +85,8 @@ void Build3gpCommand(const VXM_BUILD_ARGS& a);
 void BuildAviCommand(const VXM_BUILD_ARGS& a);
 void BuildMkvCommand(const VXM_BUILD_ARGS& a);
 void BuildMovCommand(const VXM_BUILD_ARGS& a);
-void BuildFlvCommand(const VXM_BUILD_ARGS& a, bool flvMode);
+void BuildFlvCommand(const VXM_BUILD_ARGS& a);
+void BuildSwfCommand(const VXM_BUILD_ARGS& a);
 void BuildAsfCommand(const VXM_BUILD_ARGS& a);
 void BuildWebmCommand(const VXM_BUILD_ARGS& a);
 void BuildOgvCommand(const VXM_BUILD_ARGS& a);
