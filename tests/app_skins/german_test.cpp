@@ -7,6 +7,7 @@
 #include "VXMSettings.h"
 #include "platform/text.h"
 #include "support/main_window_environment.h"
+#include "support/skin_check.h"
 #include "ui/UILanguage.h"
 #include "ui/UIMarkup.h"
 #include "ui/UIStringTable.h"
@@ -139,15 +140,11 @@ TEST(GermanLanguage, EveryTextOfEverySkinFileAndMenuHasAGermanTranslation)
     const CGerman german = ReadGerman();
     std::vector<std::string> problems;
     std::set<std::wstring> named;
-    int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(std::string(VXM_SOURCE_DIR) + "/skin")) {
-        if (entry.path().extension() != ".xml") continue;
-        CMarkup xml;
-        ASSERT_TRUE(xml.LoadFromFile(Utf8ToWide(entry.path().string()))) << entry.path();
-        if (entry.path().filename() == "menus.xml") CheckMenu(*xml.GetRoot(), german, problems);
-        else CheckSkinElement(*xml.GetRoot(), german, entry.path().filename().string(), named, problems);
-        ++files;
-    }
+    const int files = vxmtest::ForEachSkinFile(std::string(VXM_SOURCE_DIR) + "/skin", problems,
+                                               [&](const std::string& file, const CMarkupElement& root) {
+                                                   if (file == "menus.xml") CheckMenu(root, german, problems);
+                                                   else CheckSkinElement(root, german, file, named, problems);
+                                               });
     EXPECT_GT(files, 30);
     // A German entry for a control no skin file has is a misspelt name.
     for (const auto& [name, attributes] : german.controls)

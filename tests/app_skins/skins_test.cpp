@@ -64,14 +64,10 @@ TEST(SkinFiles, EveryPictureLoadsAndEveryButtonShowsAPictureOrAText)
     CPaintManagerUI pm;
     ApplySkinImageFolders(pm, kDefaultSkin);
     std::vector<std::string> problems;
-    int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(std::string(VXM_SOURCE_DIR) + "/skin")) {
-        if (entry.path().extension() != ".xml") continue;
-        CMarkup xml;
-        ASSERT_TRUE(xml.LoadFromFile(Utf8ToWide(entry.path().string()))) << entry.path();
-        CheckElement(*xml.GetRoot(), pm, entry.path().filename().string(), problems);
-        ++files;
-    }
+    const int files = vxmtest::ForEachSkinFile(std::string(VXM_SOURCE_DIR) + "/skin", problems,
+                                               [&](const std::string& file, const CMarkupElement& root) {
+                                                   CheckElement(root, pm, file, problems);
+                                               });
     EXPECT_GT(files, 20);
     EXPECT_TRUE(problems.empty()) << Joined(problems);
     // Pictures the code sets: a user value's remove button, a folded media-manager node.

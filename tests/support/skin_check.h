@@ -8,13 +8,36 @@
 #include "ui/UIButton.h"
 #include "ui/UIContainer.h"
 #include "ui/UIManager.h"
+#include "ui/UIMarkup.h"
 #include "ui/UIRender.h"
 #include "platform/text.h"
 
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace vxmtest {
+
+// Calls `each` with the file name and root element of every skin XML file
+// under `skinFolder`; a file that does not parse is reported as a problem.
+// Returns how many files it read.
+inline int ForEachSkinFile(const std::string& skinFolder, std::vector<std::string>& problems,
+                           const std::function<void(const std::string&, const CMarkupElement&)>& each)
+{
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(skinFolder)) {
+        if (entry.path().extension() != ".xml") continue;
+        CMarkup xml;
+        if (!xml.LoadFromFile(Utf8ToWide(entry.path().string()))) {
+            problems.push_back(entry.path().string() + " does not parse");
+            continue;
+        }
+        each(entry.path().filename().string(), *xml.GetRoot());
+        ++files;
+    }
+    return files;
+}
 
 inline std::string ControlId(CControlUI* c)
 {
