@@ -22,6 +22,34 @@ wchar_t EscapeByte(unsigned char b) { return static_cast<wchar_t>(0xDC00 + b); }
 
 bool IsScalar(char32_t c) { return c < 0xD800 || (c > 0xDFFF && c <= 0x10FFFF); }
 
+bool IsEscapedByte(char32_t c) { return c >= kEscapeFirst && c <= kEscapeLast; }
+
+// One character of wide text as WideToUtf8 reads it: a UTF-16 pair that
+// slipped into a wide string is joined into one code point.
+struct CWideChar {
+    char32_t code;
+    size_t size;  // wide values taken
+};
+
+CWideChar ReadWideChar(std::wstring_view text, size_t i)
+{
+    auto c = static_cast<char32_t>(text[i]);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
+        auto d = static_cast<char32_t>(text[i + 1]);
+        if (d >= 0xDC00 && d <= 0xDFFF) return {0x10000 + ((c - 0xD800) << 10) + (d - 0xDC00), 2};
+    }
+    return {c, 1};
+}
+
+// Bytes of one code point in WideToUtf8's output (a non-character becomes
+// U+FFFD, three bytes).
+size_t Utf8Size(char32_t c)
+{
+    if (IsEscapedByte(c)) return 1;
+    if (!IsScalar(c)) return 3;
+    return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+}
+
 // Numbers are formatted as the "C" locale does whatever the process locale
 // is (a UI toolkit may switch LC_NUMERIC to the user's): command lines and
 // stored values need '.' as the decimal point.
@@ -194,23 +222,27 @@ std::string WideToUtf8(std::wstring_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        auto c = static_cast<char32_t>(text[i]);
-        // A UTF-16 pair that slipped into a wide string is joined; a lone half is replaced.
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-            auto d = static_cast<char32_t>(text[i + 1]);
-            if (d >= 0xDC00 && d <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (d - 0xDC00);
-                ++i;
-            }
-        }
-        if (c >= kEscapeFirst && c <= kEscapeLast) {
-            out += static_cast<char>(c - 0xDC00);
-            continue;
-        }
-        AppendUtf8(out, c);
+    for (size_t i = 0; i < text.size();) {
+        const CWideChar c = ReadWideChar(text, i);
+        i += c.size;
+        if (IsEscapedByte(c.code))
+            out += static_cast<char>(c.code - 0xDC00);
+        else
+            AppendUtf8(out, c.code);
     }
     return out;
+}
+
+std::wstring CutUtf8Bytes(std::wstring_view text, size_t maxBytes)
+{
+    size_t bytes = 0, i = 0;
+    while (i < text.size()) {
+        const CWideChar c = ReadWideChar(text, i);
+        bytes += Utf8Size(c.code);
+        if (bytes > maxBytes) break;
+        i += c.size;
+    }
+    return std::wstring(text.substr(0, i));
 }
 
 std::wstring FormatW(const wchar_t* format, ...)

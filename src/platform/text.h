@@ -13,6 +13,11 @@ std::string WideToUtf8(std::wstring_view text);
 // Strict decoding for stored files: false on any malformed sequence.
 bool Utf8ToWideStrict(std::string_view text, std::wstring& out);
 
+// The longest start of `text` whose UTF-8 form (as WideToUtf8 writes it) has
+// at most `maxBytes` bytes, cut between characters: a file name's limit is in
+// bytes. A carried byte (U+DC80..U+DCFF) counts as the one byte it stands for.
+std::wstring CutUtf8Bytes(std::wstring_view text, size_t maxBytes);
+
 // Wide formatting with the Windows runtime's conventions, which the code
 // base's format strings use: in a wide format "%s" is a wide string and "%S"
 // a narrow one, "%c" a wide character; "%I64d"/"%I64u" are 64-bit.
