@@ -10,7 +10,7 @@
 #include "DlgModuleUpdate.h"
 #include "DlgSelectDVD.h"
 #include "DlgSoftwareUpdate.h"
-#include "FolderTreeUI.h"
+#include "CheckShellFolderCtrl.h"
 #include "SelectFormatDlgUI.h"
 #include "SkinFolders.h"
 #include "URLDlgUI.h"
@@ -115,7 +115,7 @@ TEST_P(EveryDialog, BatchAddWithItsFolderTree)
         fs::create_directories(home / name);
     CDlgBatchAdd dialog([](const std::wstring&) {});
     ASSERT_NE(dialog.Create(nullptr, L"VXMBatchAddDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
-    CFolderTreeUI* tree = dialog.GetTree();
+    CCheckShellFolderCtrl* tree = dialog.GetTree();
     ASSERT_NE(tree, nullptr);
     CTreeNodeUI* videos = tree->FindNodeByPath(Utf8ToWide((home / "Videos").string()));
     ASSERT_NE(videos, nullptr);

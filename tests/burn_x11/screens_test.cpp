@@ -1,7 +1,7 @@
 // The burn page with its disc-size meter and the batch-add dialog, drawn on
 // an X display and kept as pictures.
 #include "DlgBatchAdd.h"
-#include "FolderTreeUI.h"
+#include "CheckShellFolderCtrl.h"
 #include "IProfile.h"
 #include "MainPaneMaker.h"
 #include "MainPaneUI.h"
@@ -91,7 +91,7 @@ TEST(BurnScreens, TheBatchAddDialogShowsTheFolderTree)
     CDlgBatchAdd dialog([](const std::wstring&) {});
     ASSERT_NE(dialog.Create(nullptr, L"VXMBatchAddDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
     dialog.CenterWindow();
-    CFolderTreeUI* tree = dialog.GetTree();
+    CCheckShellFolderCtrl* tree = dialog.GetTree();
     CTreeNodeUI* videos = tree->FindNodeByPath(Utf8ToWide((home / "Videos").string()));
     ASSERT_NE(videos, nullptr);
     tree->FillChildren(videos);

@@ -3,7 +3,7 @@
 // asked; the dialog's folder tree and its worker.
 #include "BatchAddScan.h"
 #include "DlgBatchAdd.h"
-#include "FolderTreeUI.h"
+#include "CheckShellFolderCtrl.h"
 #include "platform/folders.h"
 #include "platform/text.h"
 #include "support/main_window_environment.h"
@@ -164,7 +164,7 @@ TEST_F(CBatchAddDialogTest, TheTreeOpensOnHomeAndTheTickedFolderIsAddedByTheWork
         added.push_back(path);
     });
     ASSERT_NE(dialog.Create(nullptr, L"VXMBatchAddDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
-    CFolderTreeUI* tree = dialog.GetTree();
+    CCheckShellFolderCtrl* tree = dialog.GetTree();
     ASSERT_NE(tree, nullptr);
     CTreeNodeUI* homeNode = tree->FindNodeByPath(W(home));
     ASSERT_NE(homeNode, nullptr);

@@ -1,6 +1,6 @@
 #include "DlgBatchAdd.h"
 
-#include "FolderTreeUI.h"
+#include "CheckShellFolderCtrl.h"
 #include "Log.h"
 #include "MediaHandler.h"
 #include "ui/UILanguage.h"
@@ -20,14 +20,14 @@ CDlgBatchAdd::~CDlgBatchAdd() { StopWorker(); }
 
 CControlUI* CDlgBatchAdd::CreateControl(const std::wstring& className)
 {
-    if (className == L"FolderTree") return new CFolderTreeUI;
+    if (className == L"CheckShellFolder") return new CCheckShellFolderCtrl;
     return nullptr;
 }
 
 void CDlgBatchAdd::InitWindow()
 {
     CLanguageManager::GetInstance()->Translate(&m_PaintManager);
-    m_tree = dynamic_cast<CFolderTreeUI*>(m_PaintManager.FindControl(L"ID_TREE_BATCH_FOLDERS"));
+    m_tree = dynamic_cast<CCheckShellFolderCtrl*>(m_PaintManager.FindControl(L"ID_TREE_BATCH_FOLDERS"));
     m_status = m_PaintManager.FindControl(L"ID_LABEL_BATCH_STATUS");
     if (m_tree) m_tree->FillRoot();
 }

@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-class CFolderTreeUI;
+class CCheckShellFolderCtrl;
 
 // Posted by the worker when it has walked every folder (wParam 0, lParam 0).
 constexpr UINT WM_VXM_BATCH_SCAN_DONE = 0x9401;
@@ -31,7 +31,7 @@ public:
     LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
 
-    CFolderTreeUI* GetTree() const { return m_tree; }
+    CCheckShellFolderCtrl* GetTree() const { return m_tree; }
     bool IsScanning() const { return m_worker.joinable(); }
     // OK: starts the walk; false when it cannot start.
     bool StartScan();
@@ -46,7 +46,7 @@ private:
     void StopWorker();
 
     AddFn m_add;
-    CFolderTreeUI* m_tree = nullptr;
+    CCheckShellFolderCtrl* m_tree = nullptr;
     CControlUI* m_status = nullptr;
     CEvent m_stop{true, false};
     CEvent m_workerDone{true, false};

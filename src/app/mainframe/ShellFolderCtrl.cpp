@@ -1,4 +1,4 @@
-#include "FolderTreeUI.h"
+#include "ShellFolderCtrl.h"
 
 #include "platform/filesystems.h"
 #include "platform/folders.h"
@@ -13,30 +13,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Pick(const CTreeNodeUI* node, const std::set<CTreeNodeUI*>& loaded, std::vector<SFolderPick>& out)
-{
-    if (!node->IsChecked() && !node->IsBold()) return;  // nothing ticked here or below
-    SFolderPick pick;
-    pick.path = node->GetUserData();
-    pick.ticked = node->IsChecked();
-    pick.loaded = loaded.count(const_cast<CTreeNodeUI*>(node)) != 0 && !node->GetChildNodes().empty();
-    for (const CTreeNodeUI* child : node->GetChildNodes()) Pick(child, loaded, pick.children);
-    out.push_back(std::move(pick));
-}
-
 }  // namespace
 
-CFolderTreeUI::CFolderTreeUI() { SetCheckBoxes(true); }
+std::wstring CShellFolderCtrl::GetClass() const { return L"ShellFolderCtrl"; }
 
-std::wstring CFolderTreeUI::GetClass() const { return L"FolderTreeUI"; }
-
-void* CFolderTreeUI::GetInterface(const std::wstring& name)
+void* CShellFolderCtrl::GetInterface(const std::wstring& name)
 {
-    if (name == L"FolderTree") return this;
+    if (name == L"ShellFolder") return this;
     return CTreeViewUI::GetInterface(name);
 }
 
-CTreeNodeUI* CFolderTreeUI::AddFolder(const std::wstring& path, const std::wstring& text, CTreeNodeUI* parent, int kind)
+CTreeNodeUI* CShellFolderCtrl::AddFolder(const std::wstring& path, const std::wstring& text, CTreeNodeUI* parent, int kind)
 {
     CTreeNodeUI* node = AddNode(text, parent);
     if (!node) return nullptr;
@@ -47,7 +34,7 @@ CTreeNodeUI* CFolderTreeUI::AddFolder(const std::wstring& path, const std::wstri
     return node;
 }
 
-void CFolderTreeUI::FillRoot()
+void CShellFolderCtrl::FillRoot()
 {
     RemoveAll();
     const std::wstring home = GetUserHomeFolder();
@@ -67,7 +54,7 @@ void CFolderTreeUI::FillRoot()
     }
 }
 
-void CFolderTreeUI::FillChildren(CTreeNodeUI* node)
+void CShellFolderCtrl::FillChildren(CTreeNodeUI* node)
 {
     if (!node || m_filled.count(node)) return;
     m_filled.insert(node);
@@ -88,10 +75,10 @@ void CFolderTreeUI::FillChildren(CTreeNodeUI* node)
         return order != 0 ? order < 0 : a.first < b.first;
     });
     for (const auto& folder : folders) AddFolder(folder.second, folder.first, node, KIND_FOLDER);
-    ApplyStateToSubtree(node);
+    OnChildrenFilled(node);
 }
 
-void CFolderTreeUI::Refresh(CTreeNodeUI* node)
+void CShellFolderCtrl::Refresh(CTreeNodeUI* node)
 {
     if (!node) return;
     const bool expanded = node->IsExpanded();
@@ -109,33 +96,26 @@ void CFolderTreeUI::Refresh(CTreeNodeUI* node)
     }
 }
 
-std::wstring CFolderTreeUI::GetItemPath(CTreeNodeUI* node) const
+std::wstring CShellFolderCtrl::GetItemPath(CTreeNodeUI* node) const
 {
     if (!node && GetCurSel() >= 0) node = dynamic_cast<CTreeNodeUI*>(GetItemAt(GetCurSel()));
     return node ? node->GetUserData() : std::wstring();
 }
 
-CTreeNodeUI* CFolderTreeUI::FindNodeByPath(const std::wstring& path) const
+CTreeNodeUI* CShellFolderCtrl::FindNodeByPath(const std::wstring& path) const
 {
     for (int i = 0; i < GetCount(); ++i)
         if (auto* node = dynamic_cast<CTreeNodeUI*>(GetItemAt(i)); node && node->GetUserData() == path) return node;
     return nullptr;
 }
 
-std::vector<SFolderPick> CFolderTreeUI::TakePicks() const
-{
-    std::vector<SFolderPick> picks;
-    for (const CTreeNodeUI* root : GetRootNodes()) Pick(root, m_filled, picks);
-    return picks;
-}
-
-bool CFolderTreeUI::Remove(CControlUI* control, bool doNotDestroy)
+bool CShellFolderCtrl::Remove(CControlUI* control, bool doNotDestroy)
 {
     m_filled.erase(dynamic_cast<CTreeNodeUI*>(control));
     return CTreeViewUI::Remove(control, doNotDestroy);
 }
 
-void CFolderTreeUI::RemoveAll()
+void CShellFolderCtrl::RemoveAll()
 {
     m_filled.clear();
     CTreeViewUI::RemoveAll();

@@ -1,19 +1,15 @@
-// The folder tree of the batch-add dialog, with check boxes: the home
-// folder (its folders, the desktop among them) and the computer ("/" and
-// the mounted volumes), filled lazily as nodes open. Ticks cover the whole
-// loaded subtree; the ticked folders are handed out as a SFolderPick tree.
+// A folder tree: the home folder (its folders, the desktop among them) and
+// the computer ("/" and the mounted volumes), filled lazily as nodes open.
 #pragma once
-#include "BatchAddScan.h"
 #include "ui/UITreeView.h"
 
 #include <set>
 #include <string>
 
-class CFolderTreeUI : public CTreeViewUI {
+class CShellFolderCtrl : public CTreeViewUI {
 public:
     enum EKind { KIND_FOLDER = 0, KIND_COMPUTER = 3, KIND_HOME = 4 };
 
-    CFolderTreeUI();
     std::wstring GetClass() const override;
     void* GetInterface(const std::wstring& name) override;
 
@@ -27,14 +23,16 @@ public:
     // when there is none.
     std::wstring GetItemPath(CTreeNodeUI* node = nullptr) const;
     CTreeNodeUI* FindNodeByPath(const std::wstring& path) const;
-    // What is ticked, for the worker.
-    std::vector<SFolderPick> TakePicks() const;
 
     bool Remove(CControlUI* control, bool doNotDestroy = false) override;
     void RemoveAll() override;
 
-private:
-    CTreeNodeUI* AddFolder(const std::wstring& path, const std::wstring& text, CTreeNodeUI* parent, int kind);
+protected:
+    // Runs once a node's children are listed.
+    virtual void OnChildrenFilled(CTreeNodeUI*) {}
 
     std::set<CTreeNodeUI*> m_filled;
+
+private:
+    CTreeNodeUI* AddFolder(const std::wstring& path, const std::wstring& text, CTreeNodeUI* parent, int kind);
 };
