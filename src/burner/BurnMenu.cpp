@@ -3,6 +3,7 @@
 
 #include "Burner.h"
 #include "platform/folders.h"
+#include "platform/paths.h"
 #include "ui/UIMarkup.h"
 
 #include <QColor>
@@ -167,7 +168,7 @@ std::wstring GetXMLImg(const wchar_t* templatePath)
     }
     // Each caller gets a file of its own, which it removes when done: other
     // windows or copies of the program keep their previews.
-    const std::wstring stem = std::filesystem::path(templatePath).stem().wstring();
+    const std::wstring stem = WideFromPath(PathFromWide(templatePath).stem());
     QTemporaryFile file(Q(GetTempFolder() + L"/vxm_menu_" + stem + L"_XXXXXX.png"));
     file.setAutoRemove(false);
     if (!file.open()) return {};

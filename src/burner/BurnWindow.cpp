@@ -6,6 +6,7 @@
 #include "BurnerTools.h"
 #include "Burner.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 #include "ui/UICombo.h"
 #include "ui/UILanguage.h"
 #include "ui/UIProgress.h"
@@ -177,7 +178,7 @@ int ShowDUI(HWND owner, const VXM_BURN_FILE* files, VXM_DVD_MENU_SETTINGS* menu,
     std::vector<SMenuButton> buttons;
     if (job.withMenu()) {
         std::error_code ec;
-        std::filesystem::create_directories(std::filesystem::path(WideToUtf8(job.tempFolder)), ec);
+        std::filesystem::create_directories(PathFromWide(job.tempFolder), ec);
         SMenuTemplate look;
         LoadMenuTemplate(job.menu.templateFile, look);
         if (!DrawMenuPictures(job, look, buttons)) {
@@ -197,6 +198,6 @@ int ShowDUI(HWND owner, const VXM_BURN_FILE* files, VXM_DVD_MENU_SETTINGS* menu,
     }
     // Intermediate files go with the window.
     std::error_code ec;
-    std::filesystem::remove_all(std::filesystem::path(WideToUtf8(job.tempFolder)), ec);
+    std::filesystem::remove_all(PathFromWide(job.tempFolder), ec);
     return result;
 }

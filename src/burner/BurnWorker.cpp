@@ -3,6 +3,7 @@
 #include "BurnerTools.h"
 #include "platform/process.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 
 #include <cstdio>
 #include <cwctype>
@@ -14,11 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path P(const std::wstring& path) { return fs::path(WideToUtf8(path)); }
-
 bool WriteText(const std::wstring& path, const std::wstring& text)
 {
-    std::ofstream out(P(path), std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathFromWide(path), std::ios::binary | std::ios::trunc);
     out << WideToUtf8(text);
     return static_cast<bool>(out);
 }
@@ -43,7 +42,7 @@ double AuthoredMB(const std::wstring& line)
     return std::wcstod(line.c_str() + at + 4, nullptr);
 }
 
-std::wstring ToolName(const std::wstring& path) { return fs::path(path).filename().wstring(); }
+std::wstring ToolName(const std::wstring& path) { return WideFromPath(PathFromWide(path).filename()); }
 
 }  // namespace
 
@@ -75,10 +74,10 @@ void CBurnWorker::Join()
 SBurnResult CBurnWorker::Run()
 {
     std::error_code ec;
-    fs::create_directories(P(m_job.tempFolder), ec);
-    fs::remove_all(P(DvdFolder(m_job)), ec);
+    fs::create_directories(PathFromWide(m_job.tempFolder), ec);
+    fs::remove_all(PathFromWide(DvdFolder(m_job)), ec);
     m_inputMB = 1;
-    for (const VXM_BURN_FILE& f : m_job.files) m_inputMB += static_cast<double>(fs::file_size(P(f.path), ec)) / 1048576.0;
+    for (const VXM_BURN_FILE& f : m_job.files) m_inputMB += static_cast<double>(fs::file_size(PathFromWide(f.path), ec)) / 1048576.0;
 
     const bool toImageFile = m_job.device.empty();
     const bool menu = m_job.withMenu() && !m_buttons.empty();
@@ -109,13 +108,13 @@ SBurnResult CBurnWorker::Run()
     const std::wstring image = toImageFile ? m_job.imagePath + L".part" : ImageOf(m_job);
     r = RunTool(ImageArgs(maker, xorriso, m_job, image), EBurnStage::Image, authored, toImageFile ? 99 : 60);
     if (r.code != 1) {
-        fs::remove(P(image), ec);
+        fs::remove(PathFromWide(image), ec);
         return r;
     }
     if (toImageFile) {
-        fs::rename(P(image), P(m_job.imagePath), ec);
+        fs::rename(PathFromWide(image), PathFromWide(m_job.imagePath), ec);
         if (ec) {
-            fs::remove(P(image), ec);
+            fs::remove(PathFromWide(image), ec);
             return {-1, m_job.imagePath + L": " + Utf8ToWide(ec.message())};
         }
     } else {
@@ -190,13 +189,13 @@ SBurnResult CBurnWorker::RunFiltered(const std::vector<std::wstring>& args, cons
     if (!child.Start(args, options)) return {-1, ToolName(args[0]) + L": " + Utf8ToWide(child.LastError())};
     // The input goes in on a feeder while the output is read here.
     std::thread feeder([&child, &input] {
-        std::ifstream in(P(input), std::ios::binary);
+        std::ifstream in(PathFromWide(input), std::ios::binary);
         char block[65536];
         while (in.read(block, sizeof block) || in.gcount() > 0)
             if (child.WriteStdin(block, static_cast<size_t>(in.gcount())) < 0) break;
         child.CloseStdin();
     });
-    std::ofstream out(P(output), std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathFromWide(output), std::ios::binary | std::ios::trunc);
     char buffer[65536];
     bool stopped = false;
     for (;;) {

@@ -2,6 +2,7 @@
 
 #include "platform/process.h"
 #include "ui/UILanguage.h"
+#include "platform/paths.h"
 
 #include <filesystem>
 #include <system_error>
@@ -28,7 +29,7 @@ std::wstring FindNamed(const std::wstring& name)
     if (!g_toolFolder.empty()) {
         const std::wstring path = g_toolFolder + L"/" + name;
         std::error_code ec;
-        if (std::filesystem::exists(std::filesystem::path(path), ec)) return FindProgramInPath(path);
+        if (std::filesystem::exists(PathFromWide(path), ec)) return FindProgramInPath(path);
     }
     return FindProgramInPath(name);
 }

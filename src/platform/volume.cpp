@@ -1,5 +1,6 @@
 // Volumes through statvfs and statfs.
 #include "platform/volume.h"
+#include "platform/paths.h"
 
 #include <filesystem>
 #include <sys/statfs.h>
@@ -14,7 +15,7 @@ bool IsVolumeWritable(const std::wstring& path)
 {
     if (path.empty()) return false;
     std::error_code ec;
-    std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(path), ec);
+    std::filesystem::path p = std::filesystem::absolute(PathFromWide(path), ec);
     if (ec) return false;
     while (!std::filesystem::exists(p, ec)) {
         if (!p.has_relative_path()) return false;

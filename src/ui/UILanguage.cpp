@@ -9,6 +9,7 @@
 #include "ui/UIWindow.h"
 #include "platform/folders.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 #include <QFileInfo>
 #include <QLocale>
 #include <QString>
@@ -193,7 +194,7 @@ std::vector<TLanguageInfo> CLanguageManager::FindLanaguagesSupported() const
     std::filesystem::path folder(Narrow(GetLanguageFolder()));
     std::vector<std::wstring> ids;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-        if (entry.is_directory(ec)) ids.push_back(Utf8ToWide(entry.path().filename().string()));
+        if (entry.is_directory(ec)) ids.push_back(WideFromPath(entry.path().filename()));
     std::sort(ids.begin(), ids.end(), [](const std::wstring& a, const std::wstring& b) {
         if ((a == L"en") != (b == L"en")) return a == L"en";
         return a < b;

@@ -11,6 +11,7 @@
 #include "ui/UICombo.h"
 #include "ui/UILib.h"
 #include "FakeDesktop.h"
+#include "platform/paths.h"
 
 #include <gtest/gtest.h>
 
@@ -180,9 +181,9 @@ TEST(MenuPreview, EachPreviewIsItsCallersOwnSoRemovingOneLeavesTheOthers)
     ASSERT_FALSE(second.empty());
     EXPECT_NE(first, second);
     EXPECT_FALSE(QImage(QString::fromStdWString(first)).isNull());
-    fs::remove(fs::path(first));
+    fs::remove(PathFromWide(first));
     EXPECT_FALSE(QImage(QString::fromStdWString(second)).isNull());
-    fs::remove(fs::path(second));
+    fs::remove(PathFromWide(second));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #pragma once
 #include "Log.h"
 #include "platform/registry.h"
+#include "platform/text.h"
 #include "support/test_media.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +39,7 @@ protected:
     {
         m_settings = m_dir.File("config/registry.txt");
         m_log = m_dir.File("vxm.log");
-        SetRegistryFile(HKEY_CURRENT_USER, std::filesystem::path(m_settings).wstring());
+        SetRegistryFile(HKEY_CURRENT_USER, Utf8ToWide(m_settings));
         InitLogger(m_log.c_str());
     }
     void TearDown() override
@@ -47,7 +48,7 @@ protected:
         SetRegistryFile(HKEY_CURRENT_USER, L"");
     }
     // Drops what the registry holds in memory, as a new start of the program would.
-    void Restart() { SetRegistryFile(HKEY_CURRENT_USER, std::filesystem::path(m_settings).wstring()); }
+    void Restart() { SetRegistryFile(HKEY_CURRENT_USER, Utf8ToWide(m_settings)); }
 
     vxmtest::CTempDir m_dir;
     std::string m_settings;

@@ -1,6 +1,7 @@
 // Global helpers: time and date texts, paths, text splitting, addresses, disc folders.
 #include "VXMGlobal.h"
 #include "core_test_support.h"
+#include "platform/paths.h"
 
 #include <gtest/gtest.h>
 
@@ -84,11 +85,11 @@ TEST(Paths, DataFoldersExistAndLieUnderTheMakersFolder)
 {
     std::wstring data = GetAppDataFolder();
     std::wstring common = GetCommonAppDataFolder();
-    EXPECT_TRUE(fs::is_directory(fs::path(data)));
-    EXPECT_TRUE(fs::is_directory(fs::path(common)));
-    EXPECT_EQ(fs::path(data).filename(), "Vexmora Professional");
-    EXPECT_EQ(fs::path(common).filename(), "Common");
-    EXPECT_EQ(fs::path(data).parent_path().filename(), "Kestrane");
+    EXPECT_TRUE(fs::is_directory(PathFromWide(data)));
+    EXPECT_TRUE(fs::is_directory(PathFromWide(common)));
+    EXPECT_EQ(PathFromWide(data).filename(), "Vexmora Professional");
+    EXPECT_EQ(PathFromWide(common).filename(), "Common");
+    EXPECT_EQ(PathFromWide(data).parent_path().filename(), "Kestrane");
 }
 
 TEST(Paths, ThumbnailNamesAreFreshPngNames)
@@ -97,16 +98,16 @@ TEST(Paths, ThumbnailNamesAreFreshPngNames)
     std::wstring b = GetTempThumbnailPath();
     ASSERT_FALSE(a.empty());
     EXPECT_NE(a, b);
-    EXPECT_EQ(fs::path(a).extension(), ".png");
-    EXPECT_EQ(fs::path(a).filename().string().rfind("vxmthm", 0), 0u);
-    EXPECT_FALSE(fs::exists(fs::path(a)));
+    EXPECT_EQ(PathFromWide(a).extension(), ".png");
+    EXPECT_EQ(PathFromWide(a).filename().string().rfind("vxmthm", 0), 0u);
+    EXPECT_FALSE(fs::exists(PathFromWide(a)));
 }
 
 TEST(Paths, WritableVolumes)
 {
     vxmtest::CTempDir dir;
-    EXPECT_TRUE(IsWritableVolume(fs::path(dir.Path()).wstring()));
-    EXPECT_TRUE(IsWritableVolume(fs::path(dir.File("not/yet/there")).wstring()));
+    EXPECT_TRUE(IsWritableVolume(Utf8ToWide(dir.Path())));
+    EXPECT_TRUE(IsWritableVolume(Utf8ToWide(dir.File("not/yet/there"))));
     EXPECT_FALSE(IsWritableVolume(L""));
 }
 
@@ -202,27 +203,27 @@ TEST_F(DiscFolderTest, ADvdFolderHoldsVideoTsWithItsIfo)
 {
     Make("disc/VIDEO_TS/VIDEO_TS.IFO", true);
     fs::path disc = fs::path(m_dir.Path()) / "disc";
-    EXPECT_TRUE(IsDVDFolder(disc.wstring()));
-    EXPECT_TRUE(IsDVDFolder(disc.wstring() + L"/"));
-    EXPECT_TRUE(IsDVDFolder((disc / "VIDEO_TS").wstring())) << "the VIDEO_TS folder itself";
+    EXPECT_TRUE(IsDVDFolder(WideFromPath(disc)));
+    EXPECT_TRUE(IsDVDFolder(WideFromPath(disc) + L"/"));
+    EXPECT_TRUE(IsDVDFolder(WideFromPath(disc / "VIDEO_TS"))) << "the VIDEO_TS folder itself";
 }
 
 TEST_F(DiscFolderTest, LetterCaseOfTheDiscNamesDoesNotMatter)
 {
     Make("lower/video_ts/video_ts.ifo", true);
     fs::path lower = fs::path(m_dir.Path()) / "lower";
-    EXPECT_TRUE(IsDVDFolder(lower.wstring()));
-    EXPECT_TRUE(IsDVDFolder((lower / "video_ts").wstring()));
+    EXPECT_TRUE(IsDVDFolder(WideFromPath(lower)));
+    EXPECT_TRUE(IsDVDFolder(WideFromPath(lower / "video_ts")));
 }
 
 TEST_F(DiscFolderTest, NoIfoOrNoFolderIsNoDvd)
 {
     Make("empty/VIDEO_TS");
-    EXPECT_FALSE(IsDVDFolder((fs::path(m_dir.Path()) / "empty").wstring()));
-    EXPECT_FALSE(IsDVDFolder((fs::path(m_dir.Path()) / "missing").wstring()));
+    EXPECT_FALSE(IsDVDFolder(WideFromPath(fs::path(m_dir.Path()) / "empty")));
+    EXPECT_FALSE(IsDVDFolder(WideFromPath(fs::path(m_dir.Path()) / "missing")));
     EXPECT_FALSE(IsDVDFolder(L""));
     Make("ifofolder/VIDEO_TS/VIDEO_TS.IFO");  // a folder, not a file
-    EXPECT_FALSE(IsDVDFolder((fs::path(m_dir.Path()) / "ifofolder").wstring()));
+    EXPECT_FALSE(IsDVDFolder(WideFromPath(fs::path(m_dir.Path()) / "ifofolder")));
 }
 
 TEST_F(DiscFolderTest, BluRayFoldersAndEncryptedOnes)
@@ -234,13 +235,13 @@ TEST_F(DiscFolderTest, BluRayFoldersAndEncryptedOnes)
     Make("bdlower/bdmv");
     Make("crypted/BDMV");
     Make("crypted/aacs");
-    EXPECT_TRUE(IsBDFolder((fs::path(m_dir.Path()) / "bd").wstring()));
-    EXPECT_TRUE(IsBDFolder((fs::path(m_dir.Path()) / "bdlower").wstring()));
+    EXPECT_TRUE(IsBDFolder(WideFromPath(fs::path(m_dir.Path()) / "bd")));
+    EXPECT_TRUE(IsBDFolder(WideFromPath(fs::path(m_dir.Path()) / "bdlower")));
     EXPECT_TRUE(boxes.empty());
-    EXPECT_FALSE(IsBDFolder((fs::path(m_dir.Path()) / "crypted").wstring()));
+    EXPECT_FALSE(IsBDFolder(WideFromPath(fs::path(m_dir.Path()) / "crypted")));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], L"[ID_STRING_BD_CRYPTED]");
-    EXPECT_FALSE(IsBDFolder((fs::path(m_dir.Path()) / "nothing").wstring()));
+    EXPECT_FALSE(IsBDFolder(WideFromPath(fs::path(m_dir.Path()) / "nothing")));
     SetGlobalUIHooks({});
 }
 

@@ -167,7 +167,7 @@ TEST_F(LogTest, NoPathMeansTheDefaultLogInTheDataFolder)
     InitLogger(nullptr);
     LogInfo("main", "default place");
     UninitLogger();
-    auto lines = coretest::ReadLines(std::filesystem::path(expected).string());
+    auto lines = coretest::ReadLines(WideToUtf8(expected));
     ASSERT_GE(lines.size(), 3u);
     bool found = false;
     for (const auto& l : lines) found = found || Message(l) == "default place";

@@ -59,13 +59,13 @@ TEST_F(SessionTest, AGuardWithoutAnInhibitorServiceIsHarmless)
 TEST_F(SessionTest, OpenInExplorerReportsAMissingPathAsTwo)
 {
     vxmtest::CTempDir dir;
-    EXPECT_EQ(OpenInExplorer(std::filesystem::path(dir.File("missing.mp4")).wstring()), VXM_SHELL_FILE_NOT_FOUND);
-    EXPECT_GT(OpenInExplorer(std::filesystem::path(dir.Path()).wstring()), 32);
+    EXPECT_EQ(OpenInExplorer(Utf8ToWide(dir.File("missing.mp4"))), VXM_SHELL_FILE_NOT_FOUND);
+    EXPECT_GT(OpenInExplorer(Utf8ToWide(dir.Path())), 32);
     std::string file = dir.File("clip.mp4");
     std::ofstream(file) << "x";
-    EXPECT_GT(OpenInExplorer(std::filesystem::path(file).wstring()), 32);
+    EXPECT_GT(OpenInExplorer(Utf8ToWide(file)), 32);
     SetDesktopCommandForTesting(EDesktopCommand::FileManager, {L"vxm-no-such-file-manager"});
-    EXPECT_LE(OpenInExplorer(std::filesystem::path(dir.Path()).wstring()), 32);
+    EXPECT_LE(OpenInExplorer(Utf8ToWide(dir.Path())), 32);
 }
 
 TEST_F(SessionTest, AFileIsShownSelectedThroughTheFileManagerServiceAndItsFolderOpensWithoutIt)

@@ -5,6 +5,7 @@
 #include "VXMMediaImpl.h"
 #include "mediaops_support.h"
 #include "support/test_media.h"
+#include "platform/paths.h"
 
 #include <gtest/gtest.h>
 
@@ -65,7 +66,7 @@ TEST_F(ConversionJob, ExternalAudioFileIsAnInputOfTheJob)
 TEST_F(ConversionJob, ExternalSubtitleFileIsInTheJob)
 {
     const std::wstring srt = W(vxmtest::GetTestMedia().srt);
-    const std::wstring name = std::filesystem::path(srt).stem().wstring();
+    const std::wstring name = WideFromPath(PathFromWide(srt).stem());
     EXPECT_EQ(Job().find(name), std::wstring::npos);
     ASSERT_EQ(m_media.AddSubtitleFile(srt), 0);
     ASSERT_EQ(m_media.SelectStreams(-1, -1, 0), 0);

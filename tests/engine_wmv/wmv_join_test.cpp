@@ -5,6 +5,7 @@
 #include "WmvJoin.h"
 #include "platform/text.h"
 #include "support/test_media.h"
+#include "platform/paths.h"
 
 #include <gtest/gtest.h>
 
@@ -180,7 +181,7 @@ TEST(WmvJoin, TheStepStopsWhenTheRunnerIsAskedTo)
     runner.m_pMedia = &media;
     runner.m_nKillFlag = 1;
     EXPECT_NE(WmvJoinThread(&runner), 0);
-    EXPECT_FALSE(std::filesystem::exists(media.m_strTempOutput));
+    EXPECT_FALSE(std::filesystem::exists(PathFromWide(media.m_strTempOutput)));
     media.m_lstJoin.clear();
     media.m_bHasJoinList = 0;
 }

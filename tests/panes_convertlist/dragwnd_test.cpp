@@ -1,6 +1,7 @@
 // The floating picture of a dragged row.
 #include "list_fixture.h"
 #include "panes/MediaListDragWnd.h"
+#include "platform/paths.h"
 
 #include <QCoreApplication>
 
@@ -23,7 +24,7 @@ TEST_F(ConvertList, DragWindowShowsThePictureOfTheRow)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     ASSERT_FALSE(drag.GetImageFile().empty());
-    const std::filesystem::path file(drag.GetImageFile());
+    const std::filesystem::path file = PathFromWide(drag.GetImageFile());
     EXPECT_EQ(file.filename(), "dragitem.bmp");
     // 200 x 60 pixels of 24 bits.
     EXPECT_EQ(std::filesystem::file_size(file), 54u + 600u * 60u);

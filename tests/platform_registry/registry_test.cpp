@@ -2,6 +2,7 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "support/test_media.h"
+#include "platform/paths.h"
 
 #include <gtest/gtest.h>
 
@@ -39,8 +40,8 @@ protected:
     {
         m_user = fs::path(m_dir.Path()) / "config" / "registry.txt";
         m_machine = fs::path(m_dir.Path()) / "machine.txt";
-        SetRegistryFile(HKEY_CURRENT_USER, m_user.wstring());
-        SetRegistryFile(HKEY_LOCAL_MACHINE, m_machine.wstring());
+        SetRegistryFile(HKEY_CURRENT_USER, WideFromPath(m_user));
+        SetRegistryFile(HKEY_LOCAL_MACHINE, WideFromPath(m_machine));
         g_reports = 0;
         SetRegistryReportHook(CountReport);
     }
@@ -51,7 +52,7 @@ protected:
         SetRegistryFile(HKEY_LOCAL_MACHINE, L"");
     }
     // Forgets what is in memory: the next access reads the file, as a new process would.
-    void Reload() { SetRegistryFile(HKEY_CURRENT_USER, m_user.wstring()); }
+    void Reload() { SetRegistryFile(HKEY_CURRENT_USER, WideFromPath(m_user)); }
 
     vxmtest::CTempDir m_dir;
     fs::path m_user;
@@ -177,7 +178,7 @@ TEST_F(RegistryTest, MachineRootIsReadOnlyAndEmptyWithoutItsFile)
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, L"Software", KEY_READ, &key), ERROR_FILE_NOT_FOUND);
     WriteText(m_machine, "Vexmora registry 1\n[Software\\Kestrane]\n\"Path\"=sz:\"/opt/vxm\"\nend\n");
-    SetRegistryFile(HKEY_LOCAL_MACHINE, m_machine.wstring());
+    SetRegistryFile(HKEY_LOCAL_MACHINE, WideFromPath(m_machine));
     ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, L"Software\\Kestrane", KEY_READ, &key), ERROR_SUCCESS);
     CRegValue v;
     ASSERT_EQ(RegQueryValueEx(key, L"Path", &v), ERROR_SUCCESS);
@@ -235,7 +236,7 @@ TEST_F(RegistryTest, AnotherProcessesChangeIsSeenAndKept)
     pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-        SetRegistryFile(HKEY_CURRENT_USER, m_user.wstring());
+        SetRegistryFile(HKEY_CURRENT_USER, WideFromPath(m_user));
         HKEY k = nullptr;
         bool ok = RegOpenKeyEx(HKEY_CURRENT_USER, L"Software\\D", KEY_ALL_ACCESS, &k) == ERROR_SUCCESS &&
                   RegSetValueEx(k, L"Theirs", CRegValue::Dword(2)) == ERROR_SUCCESS && RegCloseKey(k) == ERROR_SUCCESS;
@@ -264,7 +265,7 @@ TEST_F(RegistryTest, ProcessesSavingAtOnceLeaveAWholeFileWithEveryValue)
         pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
-            SetRegistryFile(HKEY_CURRENT_USER, m_user.wstring());
+            SetRegistryFile(HKEY_CURRENT_USER, WideFromPath(m_user));
             bool ok = true;
             for (int i = 0; i < kValues && ok; ++i) {
                 HKEY k = nullptr;

@@ -74,7 +74,9 @@ TEST_F(PublicHost, ProbesAndHearsTheEndOfAConversionThroughItsOwnLoop)
     WriteWav(wav);
     IVXMMedia* media = CreateVXMMediaObject(nullptr);
     ASSERT_NE(media, nullptr);
-    media->SetSourcePath(wav.wstring());
+    // The folder and the name are ASCII: the host widens them byte by byte.
+    const std::string narrow = wav.string();
+    media->SetSourcePath(std::wstring(narrow.begin(), narrow.end()));
     EXPECT_EQ(media->Probe(), 0);
     EXPECT_NEAR(media->GetDuration(), 1000, 100);
     EXPECT_EQ(media->GetAudioTrackCount(), 1);

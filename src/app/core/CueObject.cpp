@@ -7,6 +7,7 @@
 
 #include "Log.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -198,7 +199,7 @@ int CueObject::Load(const std::wstring& cuePath)
 {
     Clear();
     namespace fs = std::filesystem;
-    fs::path path(WideToUtf8(cuePath));
+    const fs::path path = PathFromWide(cuePath);
     std::error_code ec;
     std::uintmax_t size = fs::file_size(path, ec);
     if (ec) {

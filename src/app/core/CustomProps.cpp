@@ -5,6 +5,7 @@
 #include "VXMGlobal.h"
 #include "platform/folders.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 
 #include <json/reader.h>
 #include <json/writer.h>
@@ -18,11 +19,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path ToFsPath(const std::wstring& path)
-{
-    return fs::path(WideToUtf8(path));
-}
 
 std::string Render(const Json::Value& root)
 {
@@ -117,7 +113,7 @@ bool CCustomProps::Load()
 {
     m_root = std::make_unique<Json::Value>();
     m_keepAside = false;
-    const fs::path path = ToFsPath(m_path);
+    const fs::path path = PathFromWide(m_path);
 
     std::error_code ec;
     if (!fs::exists(path, ec)) return false;
@@ -177,7 +173,7 @@ bool CCustomProps::Save()
         return false;
     }
 
-    const fs::path path = ToFsPath(m_path);
+    const fs::path path = PathFromWide(m_path);
     std::error_code ec;
     if (m_keepAside && fs::exists(path, ec)) {
         fs::path aside = path;
@@ -187,7 +183,7 @@ bool CCustomProps::Save()
             LogErrorW("main", L"Could not keep the unreadable file %s aside (error %d)\n", m_path.c_str(), ec.value());
             return false;
         }
-        LogInfoW("main", L"The unreadable file %s was kept as %s", m_path.c_str(), Utf8ToWide(aside.string()).c_str());
+        LogInfoW("main", L"The unreadable file %s was kept as %s", m_path.c_str(), WideFromPath(aside).c_str());
     }
     m_keepAside = false;
 
@@ -209,7 +205,7 @@ bool CCustomProps::Save()
             return false;
         }
     }
-    if (!MakePrivateFile(Utf8ToWide(temp.string()))) {
+    if (!MakePrivateFile(WideFromPath(temp))) {
         fs::remove(temp, ec);
         LogErrorW("main", L"Could not write file %s (error %d)\n", m_path.c_str(), errno);
         return false;

@@ -14,6 +14,7 @@
 #include "VXMGlobal.h"
 #include "platform/folders.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 
 namespace fs = std::filesystem;
 
@@ -415,10 +416,10 @@ std::wstring CDBHelper::CopyThumbnail(const std::wstring& source)
         if (!claim)
             continue;
         std::fclose(claim);
-        MakePrivateFile(Utf8ToWide(target.string()));
+        MakePrivateFile(WideFromPath(target));
         if (fs::copy_file(from, target, fs::copy_options::overwrite_existing, ec) &&
-            MakePrivateFile(Utf8ToWide(target.string())))
-            return Utf8ToWide(target.string());
+            MakePrivateFile(WideFromPath(target)))
+            return WideFromPath(target);
         fs::remove(target, ec);
         return {};
     }

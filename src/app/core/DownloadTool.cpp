@@ -2,6 +2,7 @@
 
 #include "VXMGlobal.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 
 #include <json/json.h>
 
@@ -193,12 +194,12 @@ std::vector<std::wstring> BuildDownloadArgs(const CDownloadToolOptions& options,
                              L"-o", task.outputBase + L".%(ext)s"});
     if (task.mp3) args.insert(args.end(), {L"-x", L"--audio-format", L"mp3"});
     if (!task.thumbnailPath.empty()) {
-        std::filesystem::path thumb(WideToUtf8(task.thumbnailPath));
-        std::wstring ext = Utf8ToWide(thumb.extension().string());
+        std::filesystem::path thumb = PathFromWide(task.thumbnailPath);
+        std::wstring ext = WideFromPath(thumb.extension());
         if (!ext.empty()) ext.erase(0, 1);
         thumb.replace_extension();
         args.insert(args.end(), {L"--write-thumbnail", L"--convert-thumbnails", ext.empty() ? L"png" : ext, L"-o",
-                                 L"thumbnail:" + Utf8ToWide(thumb.string()) + L".%(ext)s"});
+                                 L"thumbnail:" + WideFromPath(thumb) + L".%(ext)s"});
     }
     args.insert(args.end(), {L"--", task.address});
     return args;
@@ -313,7 +314,7 @@ std::string MakeNetrc(const std::vector<CSiteAccount>& accounts)
 bool WritePrivateFile(const std::wstring& path, const std::string& content)
 {
     namespace fs = std::filesystem;
-    const fs::path file(WideToUtf8(path));
+    const fs::path file = PathFromWide(path);
     std::error_code ec;
     {
         // Created empty and closed to the others before anything is written.

@@ -10,6 +10,7 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/thread.h"
+#include "platform/paths.h"
 
 #include <atomic>
 #include <filesystem>
@@ -275,7 +276,7 @@ void CDownloadJob::Run(CEvent& stop)
     if (format.empty()) return Event(DOWNLOAD_EVENT_CANCELLED);
 
     std::error_code ec;
-    fs::create_directories(fs::path(WideToUtf8(m_config.outputFolder)), ec);
+    fs::create_directories(PathFromWide(m_config.outputFolder), ec);
     for (int i = 0; i < m_record.partCount; ++i) {
         const ERun state = FetchPart(analysis, i, format, stop);
         if (state == ERun::Cancelled) return Event(DOWNLOAD_EVENT_CANCELLED);
@@ -310,7 +311,7 @@ void CDownloadJob::CheckThumbnail()
 {
     if (m_thumbnailPosted || m_config.thumbnailPath.empty()) return;
     std::error_code ec;
-    if (!fs::is_regular_file(fs::path(WideToUtf8(m_config.thumbnailPath)), ec)) return;
+    if (!fs::is_regular_file(PathFromWide(m_config.thumbnailPath), ec)) return;
     m_thumbnailPosted = true;
     m_record.thumbnailPath = m_config.thumbnailPath;
     Event(DOWNLOAD_EVENT_THUMBNAIL);
@@ -363,7 +364,7 @@ ERun CDownloadJob::FetchPart(const CAnalysis& analysis, int index, const std::ws
         });
         if (run.state == ERun::Cancelled || run.state == ERun::NotStarted) break;
         std::error_code ec;
-        if (run.state == ERun::Ok && !file.empty() && fs::is_regular_file(fs::path(WideToUtf8(file)), ec)) {
+        if (run.state == ERun::Ok && !file.empty() && fs::is_regular_file(PathFromWide(file), ec)) {
             m_record.filePath = file;
             break;
         }
@@ -373,7 +374,7 @@ ERun CDownloadJob::FetchPart(const CAnalysis& analysis, int index, const std::ws
     if (run.state == ERun::Cancelled) {
         // The tool's unfinished pieces of this part go.
         std::error_code ec;
-        const fs::path base(WideToUtf8(task.outputBase));
+        const fs::path base = PathFromWide(task.outputBase);
         for (const auto& entry : fs::directory_iterator(base.parent_path(), ec)) {
             const std::string fileName = entry.path().filename().string();
             const std::string ext = entry.path().extension().string();
@@ -387,7 +388,7 @@ ERun CDownloadJob::FetchPart(const CAnalysis& analysis, int index, const std::ws
         Log("Download of %s failed: %s", WideToUtf8(part.pageUrl).c_str(), WideToUtf8(m_record.errorText).c_str());
         return run.state;
     }
-    m_record.statusText = fs::path(WideToUtf8(m_record.filePath)).filename().wstring();
+    m_record.statusText = WideFromPath(PathFromWide(m_record.filePath).filename());
     Log("Downloaded %s", WideToUtf8(m_record.filePath).c_str());
     return ERun::Ok;
 }
@@ -477,7 +478,7 @@ private:
                                              {"facebook", m_accounts[2].user, m_accounts[2].password}});
         const std::wstring path = JoinPath(m_workFolder.empty() ? GetTempFolder() : m_workFolder, L"accounts.netrc");
         std::error_code ec;
-        if (netrc.empty()) fs::remove(fs::path(WideToUtf8(path)), ec);
+        if (netrc.empty()) fs::remove(PathFromWide(path), ec);
         else if (WritePrivateFile(path, netrc)) options.netrcPath = path;
         else Log("Cannot write the accounts file %s", WideToUtf8(path).c_str());
         return options;
@@ -492,7 +493,7 @@ private:
             key = g_toolOverride;
         }
         std::error_code ec;
-        const fs::path copy(WideToUtf8(JoinPath(m_workFolder, L"yt-dlp")));
+        const fs::path copy = PathFromWide(JoinPath(m_workFolder, L"yt-dlp"));
         if (!m_workFolder.empty() && fs::exists(copy, ec))
             key += L"|" + std::to_wstring(fs::last_write_time(copy, ec).time_since_epoch().count());
         if (!m_toolKnown || key != m_toolKey) {

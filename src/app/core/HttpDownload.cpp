@@ -3,6 +3,7 @@
 #include "Log.h"
 #include "platform/messages.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 
 #include <curl/curl.h>
 
@@ -155,7 +156,7 @@ bool CCheckUpdateDlg::GetFile(HWND notifyWindow, CEvent* cancelEvent, const std:
     }
     if (length >= 0 && notifyWindow) PostMessage(notifyWindow, WM_VXM_UPDATE_DOWNLOAD_SIZE, static_cast<WPARAM>(length), 0);
 
-    const std::filesystem::path target(WideToUtf8(filePath));
+    const std::filesystem::path target = PathFromWide(filePath);
     std::unique_ptr<FILE, CFileCloser> file(std::fopen(target.c_str(), "wb"));
     if (!file) {
         LogInfoW(kCategory, L"Cannot create %s", filePath.c_str());

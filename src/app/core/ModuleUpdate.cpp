@@ -5,6 +5,7 @@
 #include "VXMGlobal.h"
 #include "platform/messages.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 
 #include <filesystem>
 #include <mutex>
@@ -58,7 +59,7 @@ bool DownloadModule(HWND notifyWindow, CEvent* cancelEvent, const CHttpGetOption
     secure.httpsOnly = true;  // an executable never comes over plain http
     if (!CCheckUpdateDlg::GetFile(notifyWindow, cancelEvent, GetUpdateServer() + L"/yt-dlp", partial, secure)) return false;
     std::error_code ec;
-    const fs::path from(WideToUtf8(partial)), to(WideToUtf8(target));
+    const fs::path from = PathFromWide(partial), to = PathFromWide(target);
     fs::permissions(from, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
                               fs::perms::others_exec,
                     fs::perm_options::replace, ec);

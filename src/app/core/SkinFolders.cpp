@@ -3,6 +3,7 @@
 #include "VXMGlobal.h"
 #include "platform/folders.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 #include "ui/UIManager.h"
 
 #include <algorithm>
@@ -17,9 +18,9 @@ std::vector<std::wstring> FindSkinNames()
 {
     std::vector<std::wstring> names;
     std::error_code ec;
-    const std::filesystem::path folder(WideToUtf8(GetSkinsFolder()));
+    const std::filesystem::path folder = PathFromWide(GetSkinsFolder());
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::wstring name = Utf8ToWide(it->path().filename().string());
+        std::wstring name = WideFromPath(it->path().filename());
         if (name.rfind(L"skin-", 0) == 0 && it->is_directory(ec)) names.push_back(name);
     }
     std::sort(names.begin(), names.end());

@@ -8,6 +8,7 @@
 #include "platform/system.h"
 #include "platform/text.h"
 #include "platform/volume.h"
+#include "platform/paths.h"
 #include "ui/desktop/Desktop.h"
 
 #include <cwctype>
@@ -58,16 +59,6 @@ std::wstring Trim(const std::wstring& text)
     return text.substr(begin, end - begin);
 }
 
-fs::path ToPath(const std::wstring& text)
-{
-    return fs::path(WideToUtf8(text));
-}
-
-std::wstring FromPath(const fs::path& path)
-{
-    return Utf8ToWide(path.string());
-}
-
 std::wstring CutTrailingSeparators(std::wstring path)
 {
     while (path.size() > 1 && (path.back() == L'/' || path.back() == L'\\')) path.pop_back();
@@ -84,7 +75,7 @@ fs::path FindEntryNoCase(const fs::path& folder, const std::wstring& name)
     fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
     if (ec) return {};
     for (const auto& entry : it) {
-        if (CompareNoCaseW(Utf8ToWide(entry.path().filename().string()), name) == 0) return entry.path();
+        if (CompareNoCaseW(WideFromPath(entry.path().filename()), name) == 0) return entry.path();
     }
     return {};
 }
@@ -139,7 +130,7 @@ std::wstring GetMyMusicFolder()
 
 std::wstring GetTempThumbnailPath()
 {
-    fs::path folder = ToPath(GetTempFolder());
+    fs::path folder = PathFromWide(GetTempFolder());
     std::error_code ec;
     fs::create_directories(folder, ec);
     std::random_device device;
@@ -149,7 +140,7 @@ std::wstring GetTempThumbnailPath()
         std::string name = "vxmthm";
         for (int i = 0; i < 8; ++i) name += letters[random() % (sizeof(letters) - 1)];
         fs::path candidate = folder / (name + ".png");
-        if (!fs::exists(candidate, ec)) return FromPath(candidate);
+        if (!fs::exists(candidate, ec)) return WideFromPath(candidate);
     }
     return L"";
 }
@@ -165,9 +156,9 @@ std::wstring AbsolutePath(const std::wstring& path)
 {
     if (path.empty() || path.front() == L'/') return path;
     std::error_code ec;
-    std::filesystem::path whole = std::filesystem::absolute(std::filesystem::path(WideToUtf8(path)), ec);
+    std::filesystem::path whole = std::filesystem::absolute(PathFromWide(path), ec);
     if (ec) return JoinPath(L".", path);
-    return Utf8ToWide(whole.string());
+    return WideFromPath(whole);
 }
 
 bool IsWritableVolume(const std::wstring& path)
@@ -179,8 +170,8 @@ bool CreateFolderTree(const std::wstring& path)
 {
     if (path.empty()) return false;
     std::error_code ec;
-    fs::create_directories(ToPath(path), ec);
-    return fs::is_directory(ToPath(path), ec);
+    fs::create_directories(PathFromWide(path), ec);
+    return fs::is_directory(PathFromWide(path), ec);
 }
 
 // ---- text ---------------------------------------------------------------
@@ -314,7 +305,7 @@ const VXM_OS_VERSION& GetOSVersionInfo()
 
 bool IsBDFolder(const std::wstring& folder)
 {
-    fs::path base = ToPath(CutTrailingSeparators(folder));
+    fs::path base = PathFromWide(CutTrailingSeparators(folder));
     if (folder.empty() || !IsFolder(base)) return false;
     if (IsFolder(FindEntryNoCase(base, L"AACS"))) {
         CGlobalUIHooks hooks = Hooks();
@@ -329,7 +320,7 @@ bool IsBDFolder(const std::wstring& folder)
 bool IsDVDFolder(const std::wstring& folder)
 {
     if (folder.empty()) return false;
-    fs::path base = ToPath(CutTrailingSeparators(folder));
+    fs::path base = PathFromWide(CutTrailingSeparators(folder));
     if (!IsFolder(base)) return false;
     auto holdsIfo = [](const fs::path& videoTs) {
         fs::path ifo = FindEntryNoCase(videoTs, L"VIDEO_TS.IFO");
@@ -339,7 +330,7 @@ bool IsDVDFolder(const std::wstring& folder)
     fs::path child = FindEntryNoCase(base, L"VIDEO_TS");
     if (IsFolder(child) && holdsIfo(child)) return true;
     // The folder itself may be the VIDEO_TS folder.
-    std::wstring own = Utf8ToWide(base.filename().string());
+    std::wstring own = WideFromPath(base.filename());
     return CompareNoCaseW(own, L"VIDEO_TS") == 0 && holdsIfo(base);
 }
 
@@ -362,13 +353,13 @@ bool IsURL(const std::wstring& text)
 int OpenInExplorer(const std::wstring& path, HWND /*owner*/)
 {
     if (path.empty()) return VXM_SHELL_FILE_NOT_FOUND;
-    fs::path target = ToPath(path);
+    fs::path target = PathFromWide(path);
     std::error_code ec;
     if (!fs::exists(target, ec)) return VXM_SHELL_FILE_NOT_FOUND;
     // A file is shown selected in its folder.
     if (!fs::is_directory(target, ec))
-        return ShowFileInFileManager(FromPath(fs::absolute(target, ec))) ? VXM_SHELL_OK : VXM_SHELL_NO_ASSOCIATION;
-    return OpenFolderInFileManager(FromPath(target)) ? VXM_SHELL_OK : VXM_SHELL_NO_ASSOCIATION;
+        return ShowFileInFileManager(WideFromPath(fs::absolute(target, ec))) ? VXM_SHELL_OK : VXM_SHELL_NO_ASSOCIATION;
+    return OpenFolderInFileManager(WideFromPath(target)) ? VXM_SHELL_OK : VXM_SHELL_NO_ASSOCIATION;
 }
 
 std::wstring GetOnlineHelpURL()

@@ -3,6 +3,7 @@
 #include "MediaFileTypes.h"
 #include "platform/filesystems.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 
 #include <filesystem>
 #include <set>
@@ -21,12 +22,12 @@ public:
 
     bool Node(const SFolderPick& node)
     {
-        const bool added = node.ticked && !node.path.empty() && Take(fs::path(WideToUtf8(node.path)));
+        const bool added = node.ticked && !node.path.empty() && Take(PathFromWide(node.path));
         for (const SFolderPick& child : node.children) {
             if (m_stop.Wait(0) == WAIT_OBJECT_0) return false;
             if (!Node(child)) return false;
         }
-        if (added && !node.loaded) return Walk(fs::path(WideToUtf8(node.path)));
+        if (added && !node.loaded) return Walk(PathFromWide(node.path));
         return true;
     }
 
@@ -38,7 +39,7 @@ private:
         fs::path canonical = fs::canonical(folder, ec);
         if (ec) canonical = folder.lexically_normal();
         if (!m_seen.insert(canonical.string()).second) return false;
-        m_out.push_back(Utf8ToWide(folder.string()));
+        m_out.push_back(WideFromPath(folder));
         if (m_status) m_status(EScanStep::Collecting, m_out.back());
         return true;
     }
@@ -55,7 +56,7 @@ private:
             const fs::directory_entry& entry = *it;
             std::error_code typeError;
             if (entry.is_symlink(typeError) || !entry.is_directory(typeError)) continue;
-            if (IsPseudoFileSystem(Utf8ToWide(entry.path().string()))) continue;
+            if (IsPseudoFileSystem(WideFromPath(entry.path()))) continue;
             if (Take(entry.path()) && !Walk(entry.path())) return false;
         }
         return true;
@@ -86,14 +87,14 @@ bool AddMediaOfFolders(const std::vector<std::wstring>& folders, CEvent& stop, c
 {
     for (const std::wstring& folder : folders) {
         std::error_code ec;
-        fs::directory_iterator it(fs::path(WideToUtf8(folder)), fs::directory_options::skip_permission_denied, ec);
+        fs::directory_iterator it(PathFromWide(folder), fs::directory_options::skip_permission_denied, ec);
         if (ec) continue;
         for (const fs::directory_iterator end; it != end; it.increment(ec)) {
             if (stop.Wait(0) == WAIT_OBJECT_0) return false;
             if (ec) break;
             std::error_code typeError;
             if (it->is_directory(typeError)) continue;
-            const std::wstring path = Utf8ToWide(it->path().string());
+            const std::wstring path = WideFromPath(it->path());
             if (!IsSupportedMediaFile(path)) continue;
             if (status) status(EScanStep::Adding, path);
             if (add) add(path);

@@ -19,6 +19,7 @@
 #include "panes/MediaListItemUI.h"
 #include "platform/messages.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 #include "ui/UICustomControls.h"
 #include "ui/UILanguage.h"
 #include "ui/desktop/Desktop.h"
@@ -35,13 +36,13 @@ const char* const kCategory = "CVXMMainFrameWnd";
 bool IsFolder(const std::wstring& path)
 {
     std::error_code ec;
-    return std::filesystem::is_directory(std::filesystem::path(WideToUtf8(path)), ec);
+    return std::filesystem::is_directory(PathFromWide(path), ec);
 }
 
 bool Exists(const std::wstring& path)
 {
     std::error_code ec;
-    return std::filesystem::exists(std::filesystem::path(WideToUtf8(path)), ec);
+    return std::filesystem::exists(PathFromWide(path), ec);
 }
 
 std::wstring ParentFolder(const std::wstring& path)

@@ -3,6 +3,7 @@
 #include "Log.h"
 #include "platform/folders.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 
 #include <condition_variable>
 #include <filesystem>
@@ -84,8 +85,8 @@ std::wstring VideosFolder()
     std::wstring videos = GetUserVideosFolder();
     if (videos.empty()) return std::wstring();
     std::error_code ec;
-    fs::create_directories(fs::path(WideToUtf8(videos)), ec);
-    return fs::is_directory(fs::path(WideToUtf8(videos)), ec) ? videos : std::wstring();
+    fs::create_directories(PathFromWide(videos), ec);
+    return fs::is_directory(PathFromWide(videos), ec) ? videos : std::wstring();
 }
 
 std::wstring Normalised(std::wstring path)
@@ -109,7 +110,7 @@ std::vector<std::wstring> ListFolderFiles(const std::wstring& folder)
 {
     std::vector<std::wstring> files;
     std::error_code ec;
-    fs::directory_iterator it(fs::path(WideToUtf8(folder)), fs::directory_options::skip_permission_denied, ec);
+    fs::directory_iterator it(PathFromWide(folder), fs::directory_options::skip_permission_denied, ec);
     if (ec) {
         LogInfoW("CVXMMainFrameWnd", L"Cannot list the folder %s", folder.c_str());
         return files;
@@ -119,7 +120,7 @@ std::vector<std::wstring> ListFolderFiles(const std::wstring& folder)
         std::error_code entryError;
         // Follows a link; a broken or looping link, a pipe or a device is no regular file.
         if (!it->is_regular_file(entryError) || entryError) continue;
-        files.push_back(Utf8ToWide(it->path().string()));
+        files.push_back(WideFromPath(it->path()));
     }
     return files;
 }
@@ -128,7 +129,7 @@ std::wstring ProbeDefaultMediaFolder(const std::wstring& folder, std::chrono::mi
 {
     return ProbeDefaultMediaFolder(folder, wait, [](const std::wstring& path) {
         std::error_code ec;
-        fs::directory_iterator it(fs::path(WideToUtf8(path)), ec);
+        fs::directory_iterator it(PathFromWide(path), ec);
         return !ec;
     });
 }

@@ -3,6 +3,7 @@
 #include "platform/filesystems.h"
 #include "platform/folders.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 #include "ui/UILanguage.h"
 
 #include <algorithm>
@@ -38,14 +39,14 @@ void CShellFolderCtrl::FillRoot()
 {
     RemoveAll();
     const std::wstring home = GetUserHomeFolder();
-    CTreeNodeUI* homeNode = AddFolder(home, fs::path(WideToUtf8(home)).filename().wstring(), nullptr, KIND_HOME);
+    CTreeNodeUI* homeNode = AddFolder(home, WideFromPath(PathFromWide(home).filename()), nullptr, KIND_HOME);
     CTreeNodeUI* computer =
         AddFolder({}, CLanguageManager::GetInstance()->TranslateDictionary(L"ID_STRING_BATCH_COMPUTER"), nullptr, KIND_COMPUTER);
     if (computer) {
         // The volumes keep the mount table's order.
         AddFolder(L"/", L"/", computer, KIND_FOLDER);
         for (const std::wstring& volume : ListUserVolumes())
-            AddFolder(volume, fs::path(WideToUtf8(volume)).filename().wstring(), computer, KIND_FOLDER);
+            AddFolder(volume, WideFromPath(PathFromWide(volume).filename()), computer, KIND_FOLDER);
         m_filled.insert(computer);
     }
     if (homeNode) {
@@ -62,13 +63,13 @@ void CShellFolderCtrl::FillChildren(CTreeNodeUI* node)
     if (path.empty()) return;
     std::vector<std::pair<std::wstring, std::wstring>> folders;  // name, path
     std::error_code ec;
-    fs::directory_iterator it(fs::path(WideToUtf8(path)), fs::directory_options::skip_permission_denied, ec);
+    fs::directory_iterator it(PathFromWide(path), fs::directory_options::skip_permission_denied, ec);
     for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
         if (!it->is_directory(typeError)) continue;
-        const std::wstring child = Utf8ToWide(it->path().string());
+        const std::wstring child = WideFromPath(it->path());
         if (IsPseudoFileSystem(child)) continue;
-        folders.emplace_back(Utf8ToWide(it->path().filename().string()), child);
+        folders.emplace_back(WideFromPath(it->path().filename()), child);
     }
     std::sort(folders.begin(), folders.end(), [](const auto& a, const auto& b) {
         const int order = CompareNoCaseW(a.first, b.first);

@@ -9,6 +9,7 @@
 #include "VXMSettings.h"
 #include "platform/folders.h"
 #include "ui/desktop/Desktop.h"
+#include "platform/paths.h"
 
 #include <filesystem>
 #include <system_error>
@@ -41,7 +42,7 @@ const wchar_t* const kListViewParts[] = {L"ID_LAYOUT_LISTTAG", L"ID_LAYOUT_LYDRI
 bool IsPictureFile(const std::wstring& path)
 {
     std::error_code ec;
-    return !path.empty() && path[0] == L'/' && std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+    return !path.empty() && path[0] == L'/' && std::filesystem::is_regular_file(PathFromWide(path), ec);
 }
 
 }  // namespace

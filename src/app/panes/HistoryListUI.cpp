@@ -4,6 +4,7 @@
 #include "VXMGlobal.h"
 #include "VXMMediaExports.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 #include "ui/UILanguage.h"
 #include "ui/UIMenu.h"
 #include "ui/desktop/Desktop.h"
@@ -22,7 +23,7 @@ constexpr UINT kTextFileNotFound = 126;
 bool FileExists(const std::wstring& path)
 {
     std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(WideToUtf8(path)), ec);
+    return !path.empty() && std::filesystem::is_regular_file(PathFromWide(path), ec);
 }
 
 // Only web pages are handed to the desktop to open.
@@ -89,7 +90,7 @@ void CHistoryListItemUI::ShowFileInFolder(const std::wstring& path)
 {
     if (path.empty()) return;
     std::error_code ec;
-    if (!std::filesystem::exists(std::filesystem::path(path), ec)) {
+    if (!std::filesystem::exists(PathFromWide(path), ec)) {
         SendStatus(kTextFileNotFound);
         return;
     }
@@ -113,7 +114,7 @@ void CHistoryListItemUI::Fill(const VXM_HISTORY_RECORD& record, int kind, bool a
     m_outputPath = record.secondPath;
     m_ownerName = record.ownerName;
     if (CControlUI* label = Sub(L"ID_LABEL_ITEM_SHORT_NAME")) {
-        label->SetText(std::filesystem::path(WideToUtf8(m_outputPath)).filename().wstring());
+        label->SetText(WideFromPath(PathFromWide(m_outputPath).filename()));
         label->SetToolTip(m_outputPath);
     }
     Show(L"ID_LAYOUT_MEDIA_INFO", !record.videoText.empty());

@@ -3,6 +3,7 @@
 #include "Log.h"
 #include "VXMGlobal.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 #include "ui/desktop/Desktop.h"
 
 #include <cctype>
@@ -18,8 +19,6 @@ namespace {
 const char* const kCategory = "CMediaListUI";
 const std::string kFilePlaceholder = "$VIDEO_FILE";
 const std::string kMimePlaceholder = "$VIDEO_MIME";
-
-std::filesystem::path FsPath(const std::wstring& path) { return std::filesystem::path(WideToUtf8(path)); }
 
 std::wstring Lower(std::wstring text)
 {
@@ -135,7 +134,7 @@ std::string FillHtml5Template(const std::string& templateText, const std::wstrin
 bool WriteHTML5Page(const std::wstring& outputPath, bool open, const std::wstring& templatePath)
 {
     if (outputPath.empty()) return false;
-    std::ifstream in(FsPath(templatePath), std::ios::binary);
+    std::ifstream in(PathFromWide(templatePath), std::ios::binary);
     if (!in) {
         LogError(kCategory, "Generating HTML5 page, could not open template file (error %d)\n", errno);
         return false;
@@ -152,7 +151,7 @@ bool WriteHTML5Page(const std::wstring& outputPath, bool open, const std::wstrin
     const std::string page = FillHtml5Template(text, outputPath);
     const std::wstring pagePath = Html5PagePath(outputPath);
     // Written under a temporary name, so a failed write leaves no half page.
-    const std::filesystem::path target = FsPath(pagePath);
+    const std::filesystem::path target = PathFromWide(pagePath);
     std::filesystem::path temp = target;
     temp += ".part";
     {

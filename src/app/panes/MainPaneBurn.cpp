@@ -13,6 +13,7 @@
 #include "VXMGlobal.h"
 #include "VXMSettings.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 #include "ui/UICustomControls.h"
 #include "ui/UILanguage.h"
 #include "ui/desktop/Desktop.h"
@@ -51,7 +52,7 @@ int TextToInt(const std::wstring& text) { return static_cast<int>(std::wcstol(te
 bool IsFile(const std::wstring& path)
 {
     std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(WideToUtf8(path)), ec);
+    return !path.empty() && std::filesystem::is_regular_file(PathFromWide(path), ec);
 }
 
 std::wstring BurnTemplateFolder() { return CMainPaneUI::GetModuleDirectory() + L"data/template/"; }
@@ -62,7 +63,7 @@ std::vector<std::wstring> BurnTemplates()
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(WideToUtf8(BurnTemplateFolder()), ec)) {
         if (entry.path().extension() == ".xml" && entry.is_regular_file(ec))
-            out.push_back(Utf8ToWide(entry.path().string()));
+            out.push_back(WideFromPath(entry.path()));
     }
     std::sort(out.begin(), out.end());
     return out;
@@ -195,7 +196,7 @@ void CMainPaneUI::RemoveMenuPreview()
 {
     if (m_menuPreview.empty()) return;
     std::error_code ec;
-    std::filesystem::remove(std::filesystem::path(WideToUtf8(m_menuPreview)), ec);
+    std::filesystem::remove(PathFromWide(m_menuPreview), ec);
     m_menuPreview.clear();
 }
 

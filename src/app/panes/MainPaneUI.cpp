@@ -23,6 +23,7 @@
 #include "VXMMainFrameWnd.h"
 #include "VXMSettings.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 #include "ui/UICustomControls.h"
 #include "ui/UILanguage.h"
 #include "ui/UIMenu.h"
@@ -73,12 +74,12 @@ const wchar_t* const kFallbackRowFile = L"convertlist_item.xml";
 bool FileExists(const std::wstring& path)
 {
     std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(WideToUtf8(path)), ec);
+    return !path.empty() && std::filesystem::is_regular_file(PathFromWide(path), ec);
 }
 
 std::wstring ReadSkinFile(const std::wstring& name)
 {
-    std::ifstream in(std::filesystem::path(WideToUtf8(CPaintManagerUI::GetResourcePath() + name)), std::ios::binary);
+    std::ifstream in(PathFromWide(CPaintManagerUI::GetResourcePath() + name), std::ios::binary);
     if (!in) return {};
     return Utf8ToWide(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
 }

@@ -7,6 +7,7 @@
 #include "platform/text.h"
 #include "ui/UICustomControls.h"
 #include "ui/UILanguage.h"
+#include "platform/paths.h"
 
 #include <filesystem>
 #include <regex>
@@ -93,7 +94,7 @@ void CMediaListUI::SetDownloadThumbnail(const VXM_DOWNLOAD_RECORD& record)
     if (!row || record.thumbnailPath.empty()) return;
     row->SetShownImage(record.thumbnailPath);
     std::error_code ec;
-    if (!std::filesystem::exists(std::filesystem::path(record.thumbnailPath), ec)) return;
+    if (!std::filesystem::exists(PathFromWide(record.thumbnailPath), ec)) return;
     if (CControlUI* c = GetManager() ? GetManager()->FindSubControlByName(row, L"ID_LAYOUT_THUMBNAIL_V") : nullptr)
         c->SetBkImage(record.thumbnailPath);
 }

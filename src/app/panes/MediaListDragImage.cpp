@@ -1,4 +1,5 @@
 #include "MediaListDragImage.h"
+#include "platform/paths.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -55,7 +56,7 @@ bool WriteDragBitmap(const std::wstring& path, int width, int height, const std:
         out.insert(out.end(), row, row + width * 3);
         out.insert(out.end(), stride - width * 3, 0);
     }
-    const std::filesystem::path file(path);
+    const std::filesystem::path file = PathFromWide(path);
     std::ofstream stream(file, std::ios::binary | std::ios::trunc);
     if (!stream) return false;
     stream.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));

@@ -4,6 +4,7 @@
 #include "MediaListDragImage.h"
 #include "VXMGlobal.h"
 #include "ui/UILanguage.h"
+#include "platform/paths.h"
 
 #include <QImage>
 #include <QWidget>
@@ -27,7 +28,7 @@ std::wstring CMediaItemDragWnd::GetSkinFile()
     // The skin file when the skin has one, else the same layout built in.
     const std::wstring file = CLanguageManager::GetInstance()->GetXMLFilePath(L"media_drag.xml");
     std::error_code ec;
-    if (!file.empty() && std::filesystem::exists(std::filesystem::path(file), ec)) return L"media_drag.xml";
+    if (!file.empty() && std::filesystem::exists(PathFromWide(file), ec)) return L"media_drag.xml";
     return kSkin;
 }
 

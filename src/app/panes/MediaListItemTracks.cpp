@@ -8,6 +8,7 @@
 #include "MediaListUI.h"
 #include "VXMMediaBase.h"
 #include "ui/UILanguage.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -131,7 +132,7 @@ CListLabelElementUI* FileRow(const std::wstring& path)
 {
     auto* item = new CListLabelElementUI;
     item->SetFixedHeight(25);
-    item->SetText(std::filesystem::path(path).stem().wstring());
+    item->SetText(WideFromPath(PathFromWide(path).stem()));
     item->SetToolTip(path);
     item->SetUserData(path);
     return item;

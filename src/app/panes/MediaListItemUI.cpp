@@ -13,6 +13,7 @@
 #include "ui/UICustomControls.h"
 #include "ui/UILanguage.h"
 #include "ui/desktop/Desktop.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -383,7 +384,7 @@ void CMediaListItemUI::StopConvert()
     if (auto* p = dynamic_cast<CProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT"))) p->SetValue(0);
     std::error_code ec;
     const std::wstring out = m_media->GetOutputPath();
-    if (out.empty() || !std::filesystem::is_regular_file(std::filesystem::path(out), ec)) {
+    if (out.empty() || !std::filesystem::is_regular_file(PathFromWide(out), ec)) {
         m_status = ITEM_STATUS_FAILED;
         SetStatusText(170);
     }
@@ -542,7 +543,7 @@ void CMediaListItemUI::ApplyThumbnailResult()
     }
     const std::wstring file = m_thumbFile.empty() ? m_media->GetThumbnailPath() : m_thumbFile;
     std::error_code ec;
-    if (!file.empty() && std::filesystem::exists(std::filesystem::path(file), ec)) {
+    if (!file.empty() && std::filesystem::exists(PathFromWide(file), ec)) {
         m_shownImage = file;
         if (CControlUI* t = Sub(L"ID_LAYOUT_THUMBNAIL_V")) t->SetBkImage(file);
     }
@@ -559,7 +560,7 @@ void CMediaListItemUI::RemoveThumbnailFile()
 {
     if (m_thumbFile.empty()) return;
     std::error_code ec;
-    std::filesystem::remove(std::filesystem::path(m_thumbFile), ec);
+    std::filesystem::remove(PathFromWide(m_thumbFile), ec);
     m_thumbFile.clear();
 }
 
@@ -624,7 +625,7 @@ void CMediaListItemUI::ShowOutputInFolder()
     if (!m_media) return;
     const std::wstring out = m_media->GetOutputPath();
     std::error_code ec;
-    if (out.empty() || !std::filesystem::is_regular_file(std::filesystem::path(out), ec)) return;
+    if (out.empty() || !std::filesystem::is_regular_file(PathFromWide(out), ec)) return;
     if (IShell* shell = Desktop().shell) shell->ShowInFolder(out);
 }
 

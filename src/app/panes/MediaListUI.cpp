@@ -13,6 +13,7 @@
 #include "ui/UIEdit.h"
 #include "ui/UIMenu.h"
 #include "ui/desktop/Desktop.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -510,7 +511,7 @@ CMediaListItemUI* RowOf(CControlUI* control)
 bool FileExists(const std::wstring& path)
 {
     std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+    return !path.empty() && std::filesystem::is_regular_file(PathFromWide(path), ec);
 }
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include "VXMSettings.h"
 #include "platform/filesystems.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 #include "ui/UILanguage.h"
 #include "ui/UIList.h"
 #include "ui/UIMenu.h"
@@ -193,7 +194,7 @@ void CPlayerPaneUI::ScanMediaFolder(const std::wstring& folder)
     // other open or clear runs meanwhile.
     m_scanning = true;
     std::set<CFileIdentity> seen;
-    std::vector<std::filesystem::path> todo = {std::filesystem::path(WideToUtf8(folder))};
+    std::vector<std::filesystem::path> todo = {PathFromWide(folder)};
     std::vector<std::wstring> found;
     while (!todo.empty()) {
         const std::filesystem::path dir = todo.back();
@@ -204,7 +205,7 @@ void CPlayerPaneUI::ScanMediaFolder(const std::wstring& folder)
         std::vector<std::filesystem::path> subfolders;
         for (std::filesystem::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
             std::error_code typeError;
-            const std::wstring path = Utf8ToWide(it->path().string());
+            const std::wstring path = WideFromPath(it->path());
             if (it->is_directory(typeError)) subfolders.push_back(it->path());
             else if (IsSupportedMediaFile(path)) found.push_back(path);
         }

@@ -7,6 +7,7 @@
 #include "MediaPreviewUI.h"
 #include "VXMSettings.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 #include "ui/UIMenu.h"
 #include "ui/UIProgress.h"
 #include "ui/desktop/Desktop.h"
@@ -38,7 +39,7 @@ const SButtonAction kButtonActions[] = {
 bool FileExists(const std::wstring& path)
 {
     std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(WideToUtf8(path)), ec);
+    return !path.empty() && std::filesystem::is_regular_file(PathFromWide(path), ec);
 }
 
 bool IsWebSource(const std::wstring& path)

@@ -4,6 +4,7 @@
 #include "ApeWavReader.h"
 #include "EngineLog.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 
 extern "C" {
 #include <libavutil/md5.h>
@@ -277,7 +278,7 @@ int CApeCompressor::Compress(const std::wstring& input, const std::wstring& outp
     if (output.empty())
         return VXM_APE_ERROR_INVALID_OUTPUT;
     const std::string inputPath = WideToUtf8(input);
-    const std::filesystem::path target = std::filesystem::u8path(WideToUtf8(output));
+    const std::filesystem::path target = PathFromWide(output);
     std::filesystem::path temporary = target;
     temporary += ".part";
 

@@ -10,6 +10,7 @@
 #include "VXMMessages.h"
 #include "platform/messages.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -22,20 +23,15 @@ constexpr const char* kLogCategory = "ConvertDriver";
 
 namespace fs = std::filesystem;
 
-fs::path FsPath(const std::wstring& path)
-{
-    return fs::path(WideToUtf8(path));
-}
-
 // A file exists for the driver when it can be opened for reading.
 bool FileExists(const std::wstring& path)
 {
     if (path.empty())
         return false;
     std::error_code ec;
-    if (fs::is_directory(FsPath(path), ec))
+    if (fs::is_directory(PathFromWide(path), ec))
         return false;
-    std::ifstream file(FsPath(path), std::ios::binary);
+    std::ifstream file(PathFromWide(path), std::ios::binary);
     return file.is_open();
 }
 
@@ -44,7 +40,7 @@ void DeleteFileIfPresent(const std::wstring& path)
     if (path.empty())
         return;
     std::error_code ec;
-    if (fs::is_regular_file(FsPath(path), ec) && !fs::remove(FsPath(path), ec))
+    if (fs::is_regular_file(PathFromWide(path), ec) && !fs::remove(PathFromWide(path), ec))
         LogMessageA(kLogCategory, "cannot delete \"%s\": %s", WideToUtf8(path).c_str(), ec.message().c_str());
 }
 
@@ -247,7 +243,7 @@ void FinishDone(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, HWND hNoti
             if (FileExists(data.m_strOutputFile))
                 DeleteFileIfPresent(data.m_strOutputFile);
             std::error_code ec;
-            fs::rename(FsPath(data.m_strTempOutput), FsPath(data.m_strOutputFile), ec);
+            fs::rename(PathFromWide(data.m_strTempOutput), PathFromWide(data.m_strOutputFile), ec);
             if (ec) {
                 LogMessageA(kLogCategory, "cannot rename \"%s\" to \"%s\": %s", Utf8(data.m_strTempOutput).c_str(),
                             Utf8(data.m_strOutputFile).c_str(), ec.message().c_str());

@@ -5,6 +5,7 @@
 #include "platform/folders.h"
 #include "platform/process.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 
 #include <atomic>
 #include <filesystem>
@@ -19,20 +20,15 @@ constexpr std::size_t kMaxNameBytes = 255;
 
 namespace fs = std::filesystem;
 
-fs::path FsPath(const std::wstring& path)
-{
-    return fs::path(WideToUtf8(path));
-}
-
 fs::path JournalFolder()
 {
-    return FsPath(GetUserDataFolder()) / "PartialOutputs";
+    return PathFromWide(GetUserDataFolder()) / "PartialOutputs";
 }
 
 // "<process>-<n>" of a temporary's name; empty for any other name.
 std::string JournalKey(const std::wstring& partial)
 {
-    const std::string name = FsPath(partial).filename().string();
+    const std::string name = PathFromWide(partial).filename().string();
     const std::string prefix = WideToUtf8(kPrefix);
     if (name.rfind(prefix, 0) != 0)
         return {};
@@ -80,7 +76,7 @@ void ReplaceQuoted(std::wstring& line, const std::wstring& from, const std::wstr
 std::wstring MakePartialOutputPath(const std::wstring& output)
 {
     static std::atomic<unsigned> counter{0};
-    const fs::path path = FsPath(output);
+    const fs::path path = PathFromWide(output);
     const std::string head = WideToUtf8(kPrefix) + std::to_string(GetCurrentProcessNumber()) + "-" +
                              std::to_string(++counter) + "-";
     std::string name = path.filename().string();
@@ -89,7 +85,7 @@ std::wstring MakePartialOutputPath(const std::wstring& output)
         const std::string ext = path.extension().string();
         name = ext.size() + head.size() < kMaxNameBytes ? "part" + ext : "part";
     }
-    return Utf8ToWide((path.parent_path() / (head + name)).string());
+    return WideFromPath((path.parent_path() / (head + name)));
 }
 
 std::wstring UsePartialOutput(VXM_JOB_QUEUE& queue, const std::wstring& output)
@@ -126,15 +122,15 @@ bool FinishPartialOutput(const std::wstring& partial, const std::wstring& output
 {
     std::error_code ec;
     bool ok = true;
-    if (fs::exists(FsPath(partial), ec)) {
-        fs::rename(FsPath(partial), FsPath(output), ec);
+    if (fs::exists(PathFromWide(partial), ec)) {
+        fs::rename(PathFromWide(partial), PathFromWide(output), ec);
         if (ec) {
             LogMessageA(kLogCategory, "cannot rename \"%s\" to \"%s\": %s", WideToUtf8(partial).c_str(),
                         WideToUtf8(output).c_str(), ec.message().c_str());
-            RemoveFile(FsPath(partial));
+            RemoveFile(PathFromWide(partial));
             ok = false;
         }
-    } else if (!fs::exists(FsPath(output), ec)) {
+    } else if (!fs::exists(PathFromWide(output), ec)) {
         LogMessageA(kLogCategory, "the output \"%s\" was not written", WideToUtf8(output).c_str());
         ok = false;
     }
@@ -144,7 +140,7 @@ bool FinishPartialOutput(const std::wstring& partial, const std::wstring& output
 
 void DropPartialOutput(const std::wstring& partial)
 {
-    RemoveFile(FsPath(partial));
+    RemoveFile(PathFromWide(partial));
     RemoveJournalEntry(partial);
 }
 

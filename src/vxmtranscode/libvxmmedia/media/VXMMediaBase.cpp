@@ -4,6 +4,7 @@
 #include "EngineLog.h"
 #include "platform/text.h"
 #include "platform/thread.h"
+#include "platform/paths.h"
 
 #include <SDL.h>
 
@@ -18,11 +19,6 @@ constexpr const char* kLogCategory = "CVXMMediaBase";
 std::wstring NarrowToWide(const char* text)
 {
     return text ? Utf8ToWide(text) : std::wstring();
-}
-
-std::filesystem::path ToFsPath(const std::wstring& path)
-{
-    return std::filesystem::path(WideToUtf8(path));
 }
 
 // A copy of a surface in its own format; null for null.
@@ -72,7 +68,7 @@ T* RecordWithIdOrFirst(const std::list<std::unique_ptr<T>>& list, int id)
 void DeleteIfPresent(const std::wstring& path)
 {
     std::error_code ec;
-    std::filesystem::remove(ToFsPath(path), ec);
+    std::filesystem::remove(PathFromWide(path), ec);
 }
 
 }  // namespace
@@ -411,8 +407,8 @@ void CVXMMediaBase::CopySourceFileTimes()
     if (m_strSourcePath.empty() || m_strOutputFile.empty())
         return;
     std::error_code ec;
-    auto source = ToFsPath(m_strSourcePath);
-    auto output = ToFsPath(m_strOutputFile);
+    auto source = PathFromWide(m_strSourcePath);
+    auto output = PathFromWide(m_strOutputFile);
     auto time = std::filesystem::last_write_time(source, ec);
     if (ec || !std::filesystem::is_regular_file(output, ec))
         return;

@@ -16,6 +16,7 @@
 #include "platform/events.h"
 #include "platform/messages.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ constexpr const char* kLogCategory = "CVXMMediaImpl";
 void RemoveFile(const std::wstring& path)
 {
     std::error_code ec;
-    std::filesystem::remove(std::filesystem::path(WideToUtf8(path)), ec);
+    std::filesystem::remove(PathFromWide(path), ec);
 }
 
 }  // namespace

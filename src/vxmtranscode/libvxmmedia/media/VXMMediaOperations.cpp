@@ -23,6 +23,7 @@
 #include "platform/events.h"
 #include "platform/module.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ namespace {
 bool IsReadableSource(const std::wstring& path)
 {
     std::error_code ec;
-    const std::filesystem::file_status status = std::filesystem::status(std::filesystem::path(WideToUtf8(path)), ec);
+    const std::filesystem::file_status status = std::filesystem::status(PathFromWide(path), ec);
     if (ec) return true;  // not a local path (or gone): the probe says why
     return status.type() != std::filesystem::file_type::fifo && status.type() != std::filesystem::file_type::socket &&
            status.type() != std::filesystem::file_type::character;

@@ -1,5 +1,6 @@
 #include "VXMUtils.h"
 #include "platform/environment.h"
+#include "platform/paths.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -21,11 +22,6 @@ std::wstring Trimmed(std::wstring_view text)
 {
     std::wstring s(text);
     return TrimLeft(TrimRight(s));
-}
-
-fs::path ToPath(const std::wstring& path)
-{
-    return fs::path(WideToUtf8(path));
 }
 
 std::mutex g_toolSearchLock;
@@ -117,7 +113,7 @@ BOOL CreateFolderTree(const std::wstring& path)
     if (path.empty())
         return FALSE;
     std::error_code ec;
-    const fs::path folder = ToPath(path);
+    const fs::path folder = PathFromWide(path);
     fs::create_directories(folder, ec);
     return fs::is_directory(folder, ec) ? TRUE : FALSE;
 }
@@ -143,7 +139,7 @@ BOOL MakeUniqueFilePath(const std::wstring& folder, const std::wstring& extensio
         const std::wstring candidate = dir + L"/" + name + L"." + extension;
         std::error_code ec;
         // A dangling link counts as taken: writing through it would land elsewhere.
-        if (fs::symlink_status(ToPath(candidate), ec).type() == fs::file_type::not_found) {
+        if (fs::symlink_status(PathFromWide(candidate), ec).type() == fs::file_type::not_found) {
             out = candidate;
             return TRUE;
         }
@@ -178,7 +174,7 @@ int Mp3VolumeGainDb(int setting)
 
 double GetDiskOrFileSizeGB(const std::wstring& path)
 {
-    const fs::path p = ToPath(path);
+    const fs::path p = PathFromWide(path);
     std::error_code ec;
     const fs::file_status st = fs::status(p, ec);
     std::uintmax_t bytes = 0;
@@ -257,7 +253,7 @@ std::wstring FindToolPath(const std::wstring& name)
     const std::vector<std::wstring> folders = ToolSearchFolders();
     for (const std::wstring& folder : folders) {
         const std::wstring candidate = folder + L"/" + name;
-        if (IsExecutableFile(ToPath(candidate)))
+        if (IsExecutableFile(PathFromWide(candidate)))
             return candidate;
     }
     return folders.front() + L"/" + name;

@@ -6,6 +6,7 @@
 #include "av/AvHandles.h"
 #include "tool_log.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 
 #include <cstdio>
 #include <cstring>
@@ -260,9 +261,9 @@ int WmvJoinThread(CCmdFFplay* runner)
     if (!runner || !runner->m_pMedia)
         return VXM_WMV_E_INVALIDARG;
     CVXMMediaBase& media = *runner->m_pMedia;
-    const std::filesystem::path out(media.m_strOutputFile);
-    std::filesystem::path temp = out.parent_path() / (out.stem().wstring() + L"_temp" + out.extension().wstring());
-    media.m_strTempOutput = temp.wstring();
+    const std::filesystem::path out = PathFromWide(media.m_strOutputFile);
+    const std::filesystem::path temp = out.parent_path() / (out.stem().native() + "_temp" + out.extension().native());
+    media.m_strTempOutput = WideFromPath(temp);
     if (!media.m_bHasJoinList)
         return VXM_WMV_OK;
     std::vector<std::wstring> inputs{media.m_strOutputFile};

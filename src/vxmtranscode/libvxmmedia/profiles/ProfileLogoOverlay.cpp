@@ -12,6 +12,7 @@
 #include "VXMUtils.h"
 #include "Watermarks.h"
 #include "platform/text.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ std::wstring EngineTempFolder()
     std::wstring folder = BuildSettings().strTempFolder;
     if (folder.empty() || !CreateFolderTree(folder)) {
         std::error_code ec;
-        folder = Utf8ToWide(std::filesystem::temp_directory_path(ec).string());
+        folder = WideFromPath(std::filesystem::temp_directory_path(ec));
     }
     return folder;
 }

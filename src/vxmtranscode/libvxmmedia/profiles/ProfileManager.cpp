@@ -9,6 +9,7 @@
 #include "EngineLog.h"
 #include "VXMMediaExports.h"
 #include "VXMUtils.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ CProfileManager::~CProfileManager()
     // The temp folder holds only the engine's intermediate files.
     if (!m_settings.strTempFolder.empty()) {
         std::error_code ec;
-        std::filesystem::remove_all(std::filesystem::path(WideToUtf8(m_settings.strTempFolder)), ec);
+        std::filesystem::remove_all(PathFromWide(m_settings.strTempFolder), ec);
         if (ec)
             LogMessageW(kLogCategory, L"cannot remove the folder %s", m_settings.strTempFolder.c_str());
     }

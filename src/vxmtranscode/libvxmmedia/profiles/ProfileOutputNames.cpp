@@ -10,6 +10,7 @@
 #include "EngineLog.h"
 #include "ProfileJobBuild.h"
 #include "VXMUtils.h"
+#include "platform/paths.h"
 
 extern "C" {
 #include <libavcodec/codec_id.h>
@@ -39,7 +40,7 @@ bool PathExists(const std::wstring& path)
 {
     std::error_code ec;
     // A dangling link counts as taken: writing through it would land elsewhere.
-    return fs::symlink_status(fs::path(WideToUtf8(path)), ec).type() != fs::file_type::not_found;
+    return fs::symlink_status(PathFromWide(path), ec).type() != fs::file_type::not_found;
 }
 
 int RandomNumber()
