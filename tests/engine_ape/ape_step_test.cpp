@@ -23,11 +23,6 @@ void SetJob(CCmdFFplay& runner, const std::string& input, const std::string& out
     runner.m_pCurrentJob->strOutput = W(output);
 }
 
-bool NoOutputLeft(const std::string& output)
-{
-    return !std::filesystem::exists(output) && !std::filesystem::exists(output + ".part");
-}
-
 struct CUnregister {
     ~CUnregister() { SetApeCompressor(nullptr); }
 };
@@ -230,13 +225,6 @@ TEST(ApeStep, ADataSizeBeyondTheFileReadsToItsEnd)
     }
     ExpectRoundTrip(wav, 16);
 }
-
-class CKillAfterProgress : public IAPEProgressCallback {
-public:
-    int calls = 0;
-    void Progress(int) override { ++calls; }
-    int GetKillFlag() override { return calls > 1; }
-};
 
 TEST(ApeExports, TheFileFunctionsCompressAndStop)
 {

@@ -1,6 +1,7 @@
 // Helpers of the APE tests: exact-length WAV files and FFmpeg's decoding.
 #pragma once
 #include "ape/ApeCompressor.h"
+#include "VXMApeCompress.h"
 #include "ape_decode.h"
 #include "support/test_media.h"
 
@@ -84,6 +85,19 @@ inline std::string WriteWav(const CTempDir& dir, const std::string& name, const 
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(wav.data()), wav.size());
     return path;
 }
+
+inline bool NoOutputLeft(const std::string& output)
+{
+    return !std::filesystem::exists(output) && !std::filesystem::exists(output + ".part");
+}
+
+// Asks to stop once the work has reported progress twice.
+class CKillAfterProgress : public IAPEProgressCallback {
+public:
+    int calls = 0;
+    void Progress(int) override { ++calls; }
+    int GetKillFlag() override { return calls > 1; }
+};
 
 // The data chunk and channel count of a PCM WAV file's bytes.
 inline std::vector<uint8_t> WavData(const std::vector<uint8_t>& file, int& channels)

@@ -1,15 +1,12 @@
 #include "ApeCompressor.h"
 
 #include "ApeFrameEncoder.h"
+#include "ApeOutputFile.h"
 #include "ApeWavReader.h"
 #include "EngineLog.h"
-#include "platform/text.h"
 #include "platform/paths.h"
 
-extern "C" {
-#include <libavutil/md5.h>
-#include <libavutil/mem.h>
-}
+#include "av/AvHandles.h"
 
 #include <cstring>
 #include <filesystem>
@@ -52,11 +49,6 @@ struct SApeLayout {
     uint32_t totalFrames;
     uint32_t finalFrameBlocks;
 };
-
-struct SMd5Deleter {
-    void operator()(AVMD5* md5) const { av_free(md5); }
-};
-using MD5Ptr = std::unique_ptr<AVMD5, SMd5Deleter>;
 
 constexpr size_t kMd5Offset = 36;
 
@@ -128,31 +120,6 @@ private:
     uint64_t m_nWritten = 0;
 };
 
-class CProgress {
-public:
-    CProgress(uint64_t total, int* percent, const std::function<void(int)>& callback)
-        : m_nTotal(total), m_pPercent(percent), m_callback(callback)
-    {
-    }
-    void Report(uint64_t done)
-    {
-        const int thousandths = static_cast<int>(done * 100000 / m_nTotal);
-        if (thousandths == m_nLast)
-            return;
-        m_nLast = thousandths;
-        if (m_pPercent)
-            *m_pPercent = thousandths / 1000;
-        if (m_callback)
-            m_callback(thousandths);
-    }
-
-private:
-    uint64_t m_nTotal;
-    int* m_pPercent;
-    const std::function<void(int)>& m_callback;
-    int m_nLast = -1;
-};
-
 int CheckInput(const CApeWavReader& reader)
 {
     if (reader.IsSupported())
@@ -167,9 +134,8 @@ int CheckInput(const CApeWavReader& reader)
 }
 
 // Codes every frame into `file` (positioned after the head).
-int WriteFrames(CApeWavReader& reader, const SApeLayout& layout, std::ofstream& file, AVMD5* md5, uint64_t firstFrame,
-                std::vector<uint32_t>& seekTable, uint64_t& frameBytes, CProgress& progress,
-                const std::function<bool()>& stopRequested)
+int WriteFrames(IApePcmSource& reader, const SApeLayout& layout, std::ofstream& file, AVMD5* md5, uint64_t firstFrame,
+                std::vector<uint32_t>& seekTable, uint64_t& frameBytes, CApeProgress& progress)
 {
     CApeFrameEncoder encoder(layout.channels, layout.bitsPerSample, layout.level);
     CFrameDataWriter writer(file, md5);
@@ -184,11 +150,11 @@ int WriteFrames(CApeWavReader& reader, const SApeLayout& layout, std::ofstream& 
         const uint32_t blocks = index + 1 == layout.totalFrames ? layout.finalFrameBlocks : kBlocksPerFrame;
         encoder.Begin();
         for (uint32_t coded = 0; coded < blocks;) {
-            if (stopRequested && stopRequested())
+            if (progress.StopRequested())
                 return VXM_APE_ERROR_USER_STOPPED;
             const size_t count = std::min<size_t>(kBlocksPerRead, blocks - coded);
             if (!reader.Read(pcm.data(), count))
-                return VXM_APE_ERROR_IO_READ;
+                return reader.ReadError();
             encoder.Add(pcm.data(), count);
             coded += static_cast<uint32_t>(count);
             done += count;
@@ -205,14 +171,8 @@ int WriteFrames(CApeWavReader& reader, const SApeLayout& layout, std::ofstream& 
     return file ? 0 : VXM_APE_ERROR_IO_WRITE;
 }
 
-int CompressTo(const std::string& input, const std::filesystem::path& temporary, int level, int* percent,
-               const std::function<void(int)>& callback, const std::function<bool()>& stopRequested)
+int CompressTo(IApePcmSource& reader, const std::filesystem::path& temporary, int level, const SApeProgressSink& sink)
 {
-    CApeWavReader reader;
-    if (!reader.Open(input))
-        return VXM_APE_ERROR_INVALID_INPUT;
-    if (const int error = CheckInput(reader))
-        return error;
     const uint64_t totalBlocks = reader.TotalBlocks();
     if (totalBlocks == 0)
         return VXM_APE_ERROR_INPUT_TOO_SMALL;
@@ -231,15 +191,15 @@ int CompressTo(const std::string& input, const std::filesystem::path& temporary,
     const std::vector<uint8_t> placeholder = BuildHead(layout, seekTable, 0);
     file.write(reinterpret_cast<const char*>(placeholder.data()), static_cast<std::streamsize>(placeholder.size()));
 
-    CProgress progress(totalBlocks, percent, callback);
+    CApeProgress progress(sink, totalBlocks);
     progress.Report(0);
-    MD5Ptr md5(av_md5_alloc());
+    CAvMd5Ptr md5(av_md5_alloc());
     if (!md5)
         return VXM_APE_ERROR_IO_WRITE;
     av_md5_init(md5.get());
     uint64_t frameBytes = 0;
-    if (const int error = WriteFrames(reader, layout, file, md5.get(), placeholder.size(), seekTable, frameBytes,
-                                      progress, stopRequested))
+    if (const int error =
+            WriteFrames(reader, layout, file, md5.get(), placeholder.size(), seekTable, frameBytes, progress))
         return error;
 
     // The file's MD5 covers the frame data, then the header and seek table.
@@ -252,48 +212,53 @@ int CompressTo(const std::string& input, const std::filesystem::path& temporary,
     return file ? 0 : VXM_APE_ERROR_IO_WRITE;
 }
 
+bool CheckLevel(int level)
+{
+    if (level >= 1000 && level <= 5000 && level % 1000 == 0)
+        return true;
+    LogMessageA(kLogCategory, "APE compression level %d is not supported", level);
+    return false;
+}
+
 }  // namespace
 
 int CApeCompressor::CompressFile(const std::wstring& input, const std::wstring& output, int level, int* percent,
                                  VXM_APE_PROGRESS_FUNC progress, const std::atomic<int>* killFlag)
 {
-    std::function<void(int)> report;
+    SApeProgressSink sink;
+    sink.percent = percent;
     if (progress)
-        report = progress;
-    std::function<bool()> stopRequested;
+        sink.progress = progress;
     if (killFlag)
-        stopRequested = [killFlag] { return killFlag->load() != 0; };
-    return Compress(input, output, level, percent, report, stopRequested);
+        sink.stopRequested = [killFlag] { return killFlag->load() != 0; };
+    return Compress(input, output, level, sink);
 }
 
-int CApeCompressor::Compress(const std::wstring& input, const std::wstring& output, int level, int* percent,
-                             const std::function<void(int)>& progress, const std::function<bool()>& stopRequested)
+int CApeCompressor::Compress(const std::wstring& input, const std::wstring& output, int level,
+                             const SApeProgressSink& sink)
 {
-    if (percent)
-        *percent = 0;
-    if (level < 1000 || level > 5000 || level % 1000 != 0) {
-        LogMessageA(kLogCategory, "APE compression level %d is not supported", level);
+    if (sink.percent)
+        *sink.percent = 0;
+    if (!CheckLevel(level))
         return VXM_APE_ERROR_BAD_LEVEL;
-    }
-    if (output.empty())
-        return VXM_APE_ERROR_INVALID_OUTPUT;
-    const std::string inputPath = WideToUtf8(input);
-    const std::filesystem::path target = PathFromWide(output);
-    std::filesystem::path temporary = target;
-    temporary += ".part";
+    CApeWavReader reader;
+    if (!reader.Open(PathFromWide(input).string()))
+        return VXM_APE_ERROR_INVALID_INPUT;
+    if (const int error = CheckInput(reader))
+        return error;
+    return CompressSource(reader, output, level, sink);
+}
 
-    const int result = CompressTo(inputPath, temporary, level, percent, progress, stopRequested);
-    std::error_code error;
-    if (result == 0) {
-        std::filesystem::rename(temporary, target, error);
-        if (!error)
-            return 0;
-        LogMessageA(kLogCategory, "cannot give \"%s\" its final name", WideToUtf8(output).c_str());
-    } else {
-        LogMessageA(kLogCategory, "APE compression of \"%s\" ended with %d", inputPath.c_str(), result);
-    }
-    std::filesystem::remove(temporary, error);
-    return result == 0 ? VXM_APE_ERROR_IO_WRITE : result;
+int CApeCompressor::CompressSource(IApePcmSource& source, const std::wstring& output, int level,
+                                   const SApeProgressSink& sink)
+{
+    if (sink.percent)
+        *sink.percent = 0;
+    if (!CheckLevel(level))
+        return VXM_APE_ERROR_BAD_LEVEL;
+    return WriteApeOutput(output, [&](const std::filesystem::path& temporary) {
+        return CompressTo(source, temporary, level, sink);
+    });
 }
 
 CApeCompressor& GetNativeApeCompressor()

@@ -1,5 +1,7 @@
 #include "ApeWavReader.h"
 
+#include "ApeErrors.h"
+
 #include <cstring>
 #include <filesystem>
 
@@ -89,4 +91,9 @@ bool CApeWavReader::Read(uint8_t* buffer, size_t blocks)
 {
     const auto bytes = static_cast<std::streamsize>(blocks * static_cast<size_t>(BlockAlign()));
     return static_cast<bool>(m_file.read(reinterpret_cast<char*>(buffer), bytes));
+}
+
+int CApeWavReader::ReadError() const
+{
+    return VXM_APE_ERROR_IO_READ;
 }

@@ -1,10 +1,12 @@
 // Reads the PCM of a RIFF/WAVE file for the APE compressor.
 #pragma once
+#include "ApePcmSource.h"
+
 #include <cstdint>
 #include <fstream>
 #include <string>
 
-class CApeWavReader {
+class CApeWavReader : public IApePcmSource {
 public:
     // False when the file cannot be opened or is no PCM WAV file.
     bool Open(const std::string& path);
@@ -12,14 +14,14 @@ public:
     bool IsSupported() const;
     bool IsPcm() const;
 
-    int Channels() const { return m_nChannels; }
-    int BitsPerSample() const { return m_nBitsPerSample; }
-    int SampleRate() const { return m_nSampleRate; }
-    int BlockAlign() const { return m_nChannels * (m_nBitsPerSample / 8); }
+    int Channels() const override { return m_nChannels; }
+    int BitsPerSample() const override { return m_nBitsPerSample; }
+    int SampleRate() const override { return m_nSampleRate; }
     // Whole blocks of PCM in the data chunk (as far as the file holds them).
-    uint64_t TotalBlocks() const { return m_nTotalBlocks; }
+    uint64_t TotalBlocks() const override { return m_nTotalBlocks; }
     // Reads `blocks` blocks into `buffer`; false on a read error.
-    bool Read(uint8_t* buffer, size_t blocks);
+    bool Read(uint8_t* buffer, size_t blocks) override;
+    int ReadError() const override;
 
 private:
     std::ifstream m_file;

@@ -8,6 +8,8 @@ extern "C" {
 #include <libavcodec/packet.h>
 #include <libavformat/avformat.h>
 #include <libavutil/error.h>
+#include <libavutil/md5.h>
+#include <libavutil/mem.h>
 }
 
 struct CAvInputCloser {
@@ -30,6 +32,11 @@ struct CAvPacketFree {
     void operator()(AVPacket* packet) const { av_packet_free(&packet); }
 };
 using CAvPacketPtr = std::unique_ptr<AVPacket, CAvPacketFree>;
+
+struct CAvMd5Free {
+    void operator()(AVMD5* md5) const { av_free(md5); }
+};
+using CAvMd5Ptr = std::unique_ptr<AVMD5, CAvMd5Free>;
 
 inline std::string AvErrorText(int code)
 {
