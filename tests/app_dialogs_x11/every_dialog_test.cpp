@@ -56,7 +56,7 @@ public:
     void CancelOpen() override { m_cancel.Set(); }
     int Open(HWND) override
     {
-        m_cancel.Wait(10000);
+        m_cancel.Wait();
         return -1;
     }
     int GetTitleCount() const override { return -1; }
@@ -79,7 +79,7 @@ protected:
     // Lays the window out at its size, checks it and keeps its picture.
     void Look(CWindowWnd& window, const std::string& name, bool pump = true)
     {
-        if (pump) vxmtest::PumpUntil([] { return false; }, 150);
+        if (pump) vxmtest::PumpPending();
         CPaintManagerUI* pm = window.GetPaintManager();
         ASSERT_NE(pm, nullptr) << name;
         const std::vector<std::string> problems = vxmtest::CheckLayout(*pm);
@@ -93,7 +93,7 @@ protected:
     void Close(T& dialog)
     {
         dialog.DestroyWindow();
-        vxmtest::PumpUntil([] { return false; }, 30);
+        vxmtest::PumpPending();
     }
 
     CFakeDesktop desktop;
@@ -124,7 +124,7 @@ TEST_P(EveryDialog, BatchAddWithItsFolderTree)
     tree->SetCheck(videos, true);
     Look(dialog, "batch_add");
     dialog.Close(IDCANCEL);
-    vxmtest::PumpUntil([] { return false; }, 30);
+    vxmtest::PumpPending();
 }
 
 TEST_P(EveryDialog, BurnProgress)
@@ -141,7 +141,7 @@ TEST_P(EveryDialog, BurnProgress)
     ::SendMessage(window.GetHWND(), CBurnWindowUI::WM_BURN_REPORT, 0, reinterpret_cast<LPARAM>(report.release()));
     Look(window, "burn", false);
     window.DestroyWindow();
-    vxmtest::PumpUntil([] { return false; }, 30);
+    vxmtest::PumpPending();
 }
 
 TEST_P(EveryDialog, CustomValueInBothForms)

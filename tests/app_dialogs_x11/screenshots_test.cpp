@@ -45,7 +45,7 @@ namespace {
 // The window's layout passes the layout check.
 size_t Shoot(CWindowWnd& window, const std::string& name)
 {
-    vxmtest::PumpUntil([] { return false; }, 150);
+    vxmtest::PumpPending();
     std::string problems;
     for (const std::string& p : vxmtest::CheckLayout(*window.GetPaintManager())) problems += "\n  " + p;
     EXPECT_TRUE(problems.empty()) << name << ":" << problems;
@@ -91,7 +91,7 @@ TEST(DialogScreenshots, EveryOptionsPage)
             EXPECT_GT(Shoot(dialog, std::string("options_") + pages[page] + suffix), 4u) << pages[page];
         }
         dialog.DestroyWindow();
-        vxmtest::PumpUntil([] { return false; }, 30);
+        vxmtest::PumpPending();
     }
     CLanguageManager::GetInstance()->SetLang(L"en");
 }

@@ -36,6 +36,7 @@ namespace {
 
 [[maybe_unused]] const bool g_env = vxmtest::RegisterMainWindowEnvironment();
 
+using vxmtest::PumpPending;
 using vxmtest::PumpUntil;
 
 TEST(ConvertRoad, AClipAddedAndConvertedEndsDoneWithItsStreamsHistoryAndPage)
@@ -74,10 +75,10 @@ TEST(ConvertRoad, AClipAddedAndConvertedEndsDoneWithItsStreamsHistoryAndPage)
     ASSERT_NE(chosen, nullptr);
     PostMessageW(hwnd, WM_VXM_PROFILE_SELECTED, MakeProfileSelectionWParam(chosen->GetId()),
                  MakeProfileSelectionLParam(web->GetId(), html5->GetId()));
-    ASSERT_TRUE(PumpUntil([&] { return pane->GetCurrentProfile() == chosen; }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return pane->GetCurrentProfile() == chosen; }));
 
     ASSERT_NE(CMediaHandler::GetInstance()->AddFile(Utf8ToWide(clip), -1, 0), nullptr);
-    ASSERT_TRUE(PumpUntil([&] { return list->GetCount() == 1; }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return list->GetCount() == 1; }));
     CMediaListItemUI* row = list->GetMediaItem(0);
     ASSERT_NE(row, nullptr);
     EXPECT_TRUE(row->IsChecked());
@@ -87,7 +88,7 @@ TEST(ConvertRoad, AClipAddedAndConvertedEndsDoneWithItsStreamsHistoryAndPage)
     CControlUI* convert = window->GetPaintManager()->FindControl(L"ID_BTN_CONVERT");
     ASSERT_NE(convert, nullptr);
     window->GetPaintManager()->SendNotify(convert, L"click");
-    ASSERT_TRUE(PumpUntil([&] { return row->GetStatus() == ITEM_STATUS_DONE || row->GetStatus() == ITEM_STATUS_FAILED; }, 60000));
+    ASSERT_TRUE(PumpUntil([&] { return row->GetStatus() == ITEM_STATUS_DONE || row->GetStatus() == ITEM_STATUS_FAILED; }));
     EXPECT_EQ(row->GetStatus(), ITEM_STATUS_DONE);
     EXPECT_FALSE(row->IsChecked());
     EXPECT_FALSE(pane->Queue().IsRunning());
@@ -157,7 +158,7 @@ TEST(ConvertRoad, AClipAddedAndConvertedEndsDoneWithItsStreamsHistoryAndPage)
     EXPECT_EQ(db->GetConvertedCount(chosen->GetName()), 1);
 
     window->DestroyWindow();
-    PumpUntil([] { return false; }, 100);
+    PumpPending();
 }
 
 }  // namespace

@@ -39,17 +39,16 @@ TEST(CueRoad, ATrackOfACueSheetConvertsWithTheSheetsTagsForThatTrack)
     ASSERT_TRUE(mp3 && mp3->GetProfile(0));
     PostMessageW(program.hwnd, WM_VXM_PROFILE_SELECTED, MakeProfileSelectionWParam(mp3->GetProfile(0)->GetId()),
                  MakeProfileSelectionLParam(catalogue->FindCategoryIndexByName(L"audio"), mp3->GetId()));
-    ASSERT_TRUE(PumpUntil([&] { return pane->GetCurrentProfile() == mp3->GetProfile(0); }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return pane->GetCurrentProfile() == mp3->GetProfile(0); }));
 
     pane->ImportCue(Utf8ToWide(cue));
-    ASSERT_TRUE(PumpUntil([&] { return list->GetCount() == 2; }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return list->GetCount() == 2; }));
     CMediaListItemUI* first = list->GetMediaItem(0);
     first->SetChecked(false);
     CMediaListItemUI* second = list->GetMediaItem(1);
     IVXMMedia* track = second->GetMedia();
     ASSERT_TRUE(pane->ConvertAll());
-    ASSERT_TRUE(PumpUntil([&] { return second->GetStatus() == ITEM_STATUS_DONE || second->GetStatus() == ITEM_STATUS_FAILED; },
-                          60000));
+    ASSERT_TRUE(PumpUntil([&] { return second->GetStatus() == ITEM_STATUS_DONE || second->GetStatus() == ITEM_STATUS_FAILED; }));
     ASSERT_EQ(second->GetStatus(), ITEM_STATUS_DONE);
 
     VXM_MEDIA_TAGS tags;

@@ -50,7 +50,7 @@ TEST(DVDRoad, ATitleOfAnOpenedDVDFolderConverts)
     CMediaListUI* list = program.list;
 
     SendMessageW(program.hwnd, WM_COMMAND, ID_OPEN_DVD_FOLDER, 0);
-    ASSERT_TRUE(PumpUntil([&] { return list->GetCount() == 1; }, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return list->GetCount() == 1; }));
     CMediaListItemUI* row = list->GetMediaItem(0);
     IVXMMedia* title = row->GetMedia();
     ASSERT_NE(dynamic_cast<IVXMDVDTitle*>(title), nullptr);
@@ -67,7 +67,7 @@ TEST(DVDRoad, ATitleOfAnOpenedDVDFolderConverts)
 
     row->SetChecked(true);
     window->GetPaintManager()->SendNotify(convert, L"click");
-    ASSERT_TRUE(PumpUntil([&] { return row->GetStatus() == ITEM_STATUS_DONE || row->GetStatus() == ITEM_STATUS_FAILED; }, 120000));
+    ASSERT_TRUE(PumpUntil([&] { return row->GetStatus() == ITEM_STATUS_DONE || row->GetStatus() == ITEM_STATUS_FAILED; }));
     EXPECT_EQ(row->GetStatus(), ITEM_STATUS_DONE);
     const std::wstring output = title->GetOutputPath();
     ASSERT_FALSE(output.empty());
@@ -101,7 +101,7 @@ TEST(DVDRoad, ADamagedDVDFolderIsRefusedWithAMessage)
         return false;
     };
     SendMessageW(program.hwnd, WM_COMMAND, ID_OPEN_DVD_FOLDER, 0);
-    ASSERT_TRUE(PumpUntil(told, 60000));
+    ASSERT_TRUE(PumpUntil(told));
     EXPECT_EQ(program.list->GetCount(), 0);
     EXPECT_EQ(CMediaHandler::GetInstance()->GetDVDFile(), nullptr);
 }

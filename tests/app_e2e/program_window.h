@@ -29,7 +29,7 @@ public:
     ~CProgramWindow()
     {
         if (hwnd) window->DestroyWindow();
-        vxmtest::PumpUntil([] { return false; }, 100);
+        vxmtest::PumpPending();
     }
     CProgramWindow(const CProgramWindow&) = delete;
     CProgramWindow& operator=(const CProgramWindow&) = delete;

@@ -23,14 +23,14 @@ namespace {
 void Save(QWidget* widget, const std::string& name)
 {
     ASSERT_NE(widget, nullptr);
-    vxmtest::PumpUntil([] { return false; }, 200);
+    vxmtest::PumpPending();
     EXPECT_TRUE(widget->grab().save(QString::fromStdString(std::string(VXM_SCREENSHOT_DIR) + "/" + name + ".png")));
 }
 
 // The part of the window a control covers.
 void SaveArea(CWindowWnd* window, CControlUI* control, const std::string& name)
 {
-    vxmtest::PumpUntil([] { return false; }, 200);
+    vxmtest::PumpPending();
     const RECT rc = control->GetPos();
     const QPixmap area = window->GetWidget()->grab(QRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top));
     EXPECT_FALSE(area.isNull()) << name;
@@ -126,7 +126,7 @@ TEST(MainWindowLook, PagesWithConvertingRowsAndTheProfileChooser)
     }
     pane->GetMediaList()->RemoveAll();
     window->DestroyWindow();
-    vxmtest::PumpUntil([] { return false; }, 100);
+    vxmtest::PumpPending();
 }
 
 }  // namespace

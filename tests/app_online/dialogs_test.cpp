@@ -50,7 +50,7 @@ struct CURLDialogTest : ::testing::Test {
     void TearDown() override
     {
         if (dialog.GetHWND()) dialog.DestroyWindow();
-        vxmtest::PumpUntil([] { return false; }, 50);
+        vxmtest::PumpPending();
     }
     void Type(const std::wstring& text)
     {

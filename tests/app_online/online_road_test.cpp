@@ -32,6 +32,7 @@ namespace {
 
 [[maybe_unused]] const bool g_env = vxmtest::RegisterMainWindowEnvironment();
 
+using vxmtest::PumpPending;
 using vxmtest::PumpUntil;
 
 void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
@@ -77,7 +78,7 @@ protected:
     void TearDown() override
     {
         if (m_window) m_window->DestroyWindow();
-        PumpUntil([] { return false; }, 100);
+        PumpPending();
         SetMainFrameDialogs(nullptr);
         VXMDownloaderSetToolPath(L"");
     }
@@ -102,7 +103,7 @@ TEST_F(COnlineFixture, APastedAddressDownloadsIsRecordedAndConvertsAsAsked)
 {
     m_desktop.clipboard.SetText(L"https://vimeo.com/42\n");
     PressCtrlV();
-    ASSERT_TRUE(PumpUntil([&] { return m_list->GetCount() == 1; }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return m_list->GetCount() == 1; }));
     auto* online = dynamic_cast<COnlineMediaListItemUI*>(m_list->GetMediaItem(0));
     ASSERT_NE(online, nullptr);
     EXPECT_EQ(online->GetMedia()->GetSourcePath(), L"https://vimeo.com/42");
@@ -130,8 +131,7 @@ TEST_F(COnlineFixture, APastedAddressDownloadsIsRecordedAndConvertsAsAsked)
             }
             fileRow = m_list->GetCount() == 1 ? m_list->GetMediaItem(0) : nullptr;
             return fileRow != nullptr;
-        },
-        30000));
+        }));
     EXPECT_GE(seen.size(), 3u);
     EXPECT_TRUE(barShown);
     EXPECT_EQ(m_asked, std::vector<std::wstring>{L"A Clip"});
@@ -164,8 +164,7 @@ TEST_F(COnlineFixture, APastedAddressDownloadsIsRecordedAndConvertsAsAsked)
     EXPECT_EQ(site->GetRecordCount(), 1);
 
     // Convert-all reached the online row, so the downloaded file converts.
-    ASSERT_TRUE(PumpUntil([&] { return fileRow->GetStatus() == ITEM_STATUS_DONE || fileRow->GetStatus() == ITEM_STATUS_FAILED; },
-                          60000));
+    ASSERT_TRUE(PumpUntil([&] { return fileRow->GetStatus() == ITEM_STATUS_DONE || fileRow->GetStatus() == ITEM_STATUS_FAILED; }));
     EXPECT_EQ(fileRow->GetStatus(), ITEM_STATUS_DONE);
     const std::wstring output = fileRow->GetMedia()->GetOutputPath();
     EXPECT_FALSE(output.empty());

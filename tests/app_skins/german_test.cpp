@@ -202,7 +202,7 @@ protected:
     void TearDown() override
     {
         if (window) window->DestroyWindow();
-        vxmtest::PumpUntil([] { return false; }, 50);
+        vxmtest::PumpPending();
         CVXMSettings::GetInstance()->LangID = L"auto";
         CLanguageManager::GetInstance()->SetLang(L"en");
     }

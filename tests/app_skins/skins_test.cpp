@@ -98,11 +98,11 @@ protected:
     {
         if (pane && pane->GetMediaList()) pane->GetMediaList()->RemoveAll();
         if (window) window->DestroyWindow();
-        vxmtest::PumpUntil([] { return false; }, 50);
+        vxmtest::PumpPending();
     }
     std::vector<std::string> Problems()
     {
-        vxmtest::PumpUntil([] { return false; }, 30);
+        vxmtest::PumpPending();
         return vxmtest::CheckLayout(*window->GetPaintManager());
     }
 
@@ -149,11 +149,11 @@ TEST_F(CWindowSkins, EveryPageFollowsAResizeToFullScreenWithoutUncoveredAreas)
     for (int page : {0, 1, 2}) {
         window->SelectPage(page);
         window->ResizeClient(1024, 655);
-        vxmtest::PumpUntil([] { return false; }, 30);
+        vxmtest::PumpPending();
         pm.UpdateLayout();
         const int designSize = Uncovered(pm);
         window->ResizeClient(1920, 1080);
-        vxmtest::PumpUntil([] { return false; }, 30);
+        vxmtest::PumpPending();
         ASSERT_EQ(pm.GetRoot()->GetWidth(), 1920) << "page " << page;
         ASSERT_EQ(pm.GetRoot()->GetHeight(), 1080) << "page " << page;
         EXPECT_TRUE(Problems().empty()) << "page " << page << " at full screen:" << Joined(Problems());
@@ -236,7 +236,7 @@ TEST_F(CWindowSkins, TheAboutBoxFits)
     const std::vector<std::string> problems = vxmtest::CheckLayout(*about->GetPaintManager());
     EXPECT_TRUE(problems.empty()) << Joined(problems);
     about->DestroyWindow();
-    vxmtest::PumpUntil([] { return false; }, 30);
+    vxmtest::PumpPending();
     delete about;
 }
 

@@ -50,7 +50,7 @@ public:
 
 bool Save(CPaintManagerUI* manager, const char* name)
 {
-    vxmtest::PumpUntil([] { return false; }, 200);
+    vxmtest::PumpPending();
     const QImage image = manager->RenderToImage();
     const QString path = QString(VXM_SCREENSHOT_DIR) + "/" + name;
     return !image.isNull() && image.save(path, "PNG");
@@ -80,7 +80,7 @@ TEST(BurnScreens, TheBurnPageShowsItsMeterUnderTheRows)
     EXPECT_TRUE(Save(window->GetPaintManager(), "burn_page.png"));
     pane->GetMediaList()->RemoveAll();
     window->DestroyWindow();
-    vxmtest::PumpUntil([] { return false; }, 50);
+    vxmtest::PumpPending();
 }
 
 TEST(BurnScreens, TheBatchAddDialogShowsTheFolderTree)
@@ -99,7 +99,7 @@ TEST(BurnScreens, TheBatchAddDialogShowsTheFolderTree)
     tree->SetCheck(videos, true);
     EXPECT_TRUE(Save(dialog.GetPaintManager(), "batch_add.png"));
     dialog.Close(IDCANCEL);
-    vxmtest::PumpUntil([] { return false; }, 50);
+    vxmtest::PumpPending();
 }
 
 }  // namespace

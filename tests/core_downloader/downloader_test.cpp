@@ -15,6 +15,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <sys/stat.h>
@@ -102,26 +103,28 @@ protected:
         return m_downloader->StartDownloads() != 0;
     }
 
-    // Pumps until an event of one of the kinds arrived; false after 20 s.
+    // Pumps until an event of one of the kinds arrived (the test's time-out is the only limit).
     bool WaitForEvent(std::initializer_list<int> kinds)
     {
-        for (int i = 0; i < 2000; ++i) {
+        return Pump([&] {
             for (const CReceived& r : m_received)
                 if (r.message == WM_VXM_DOWNLOADER_EVENT)
                     for (int kind : kinds)
                         if (static_cast<int>(r.wParam) == kind) return true;
-            MSG msg;
-            if (GetMessageTimeout(&msg, 10)) DispatchMessage(&msg);
-        }
-        return false;
+            return false;
+        });
     }
     bool WaitForRequest()
     {
-        for (int i = 0; i < 2000 && m_requests.empty(); ++i) {
+        return Pump([&] { return !m_requests.empty(); });
+    }
+    bool Pump(const std::function<bool()>& done)
+    {
+        while (!done()) {
             MSG msg;
             if (GetMessageTimeout(&msg, 10)) DispatchMessage(&msg);
         }
-        return !m_requests.empty();
+        return true;
     }
 
     std::vector<int> Events() const
@@ -265,11 +268,7 @@ TEST_F(CDownloadFixture, ACancelDuringTheTransferEndsCancelledAndLeavesNoPartial
     Control("analysis.json", Video("1", "Clip", ThreeFormats()));
     Control("mode", "hang-download");
     ASSERT_TRUE(Start());
-    for (int i = 0; i < 2000 && !fs::exists(m_out.File("Clip.mp4.part")); ++i) {
-        MSG msg;
-        if (GetMessageTimeout(&msg, 10)) DispatchMessage(&msg);
-    }
-    ASSERT_TRUE(fs::exists(m_out.File("Clip.mp4.part")));
+    ASSERT_TRUE(Pump([&] { return fs::exists(m_out.File("Clip.mp4.part")); }));
     m_downloader->CancelDownload(Media());
     ASSERT_TRUE(WaitForEvent({DOWNLOAD_EVENT_CANCELLED, DOWNLOAD_EVENT_ALL_DONE, DOWNLOAD_EVENT_FAILED}));
     EXPECT_EQ(Events().back(), DOWNLOAD_EVENT_CANCELLED);

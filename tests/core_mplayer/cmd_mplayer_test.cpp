@@ -31,11 +31,11 @@ TEST(MplayerRunner, PlaysAnswersAndQuitsThroughTheRunner)
     player->SetNotifyWindow(sink.Hwnd());
     ASSERT_TRUE(player->Open(L"mplayer -slave -idle -quiet -identify -nolirc -vo null -ao null \"" + W(media.mkv) +
                              L"\""));
-    ASSERT_TRUE(sink.WaitUntil([](const std::vector<SEvent>& e) { return Has(e, MPLAYER_EVENT_VO_SIZE); }, 20000));
+    ASSERT_TRUE(sink.WaitUntil([](const std::vector<SEvent>& e) { return Has(e, MPLAYER_EVENT_VO_SIZE); }));
     ASSERT_TRUE(player->Printf(L"pausing_keep get_time_length\n"));
-    ASSERT_TRUE(sink.WaitUntil([](const std::vector<SEvent>& e) { return Has(e, MPLAYER_EVENT_LENGTH); }, 10000));
+    ASSERT_TRUE(sink.WaitUntil([](const std::vector<SEvent>& e) { return Has(e, MPLAYER_EVENT_LENGTH); }));
     ASSERT_TRUE(player->Printf(L"quit\n"));
-    ASSERT_TRUE(sink.WaitUntil([](const std::vector<SEvent>& e) { return Has(e, MPLAYER_EVENT_EXIT); }, 10000));
+    ASSERT_TRUE(sink.WaitUntil([](const std::vector<SEvent>& e) { return Has(e, MPLAYER_EVENT_EXIT); }));
     EXPECT_EQ(player->Output().GetAudioTracks().size(), 1u);
     player.reset();
 
@@ -58,7 +58,7 @@ TEST(MplayerRunner, DeletingARunningPlayerStopsItAndFreesItsEvents)
         ASSERT_TRUE(player->Open(L"mplayer -slave -idle -quiet -identify -nolirc -vo null -ao null \"" +
                                  W(media.mp4) + L"\""));
         ASSERT_TRUE(
-            sink.WaitUntil([](const std::vector<SEvent>& e) { return Has(e, MPLAYER_EVENT_VO_SIZE); }, 20000));
+            sink.WaitUntil([](const std::vector<SEvent>& e) { return Has(e, MPLAYER_EVENT_VO_SIZE); }));
         ASSERT_TRUE(player->Printf(L"get_time_pos\n"));
         player.reset();  // still playing
     }

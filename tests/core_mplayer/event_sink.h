@@ -68,12 +68,10 @@ public:
         return out;
     }
 
-    // Dispatches until `done` holds for the events received so far, or the time runs out.
-    bool WaitUntil(const std::function<bool(const std::vector<SEvent>&)>& done, int timeoutMs)
+    // Dispatches until `done` holds for the events received so far.
+    bool WaitUntil(const std::function<bool(const std::vector<SEvent>&)>& done)
     {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (!done(m_events)) {
-            if (std::chrono::steady_clock::now() >= end) return false;
             MSG msg;
             if (GetMessageTimeout(&msg, 50)) DispatchMessage(&msg);
         }

@@ -23,7 +23,7 @@ double Position(CEventSink& sink, CCmdMplayer* player)
 {
     const size_t before = Count(sink.Events(), MPLAYER_EVENT_TIME_POSITION);
     if (!SendPlayerCommand(player, L"pausing_keep get_time_pos\n")) return -1.0;
-    if (!sink.WaitUntil([before](const auto& e) { return Count(e, MPLAYER_EVENT_TIME_POSITION) > before; }, 10000))
+    if (!sink.WaitUntil([before](const auto& e) { return Count(e, MPLAYER_EVENT_TIME_POSITION) > before; }))
         return -1.0;
     return Last(sink.Events(), MPLAYER_EVENT_TIME_POSITION)->d;
 }
@@ -50,13 +50,13 @@ TEST(PlayerRun, TheStartLineAndSlaveCommandsDriveTheRealPlayer)
     ASSERT_TRUE(player);
     const int pid = static_cast<int>(player->m_dwProcessId);
 
-    ASSERT_TRUE(sink.WaitUntil([](const auto& e) { return Count(e, MPLAYER_EVENT_VO_SIZE) > 0; }, 20000));
+    ASSERT_TRUE(sink.WaitUntil([](const auto& e) { return Count(e, MPLAYER_EVENT_VO_SIZE) > 0; }));
     EXPECT_EQ(Last(sink.Events(), MPLAYER_EVENT_VO_SIZE)->text, L"160x120");
 
     // Paused, the position stays where it is.
     ASSERT_TRUE(SendPlayerCommand(player.get(), PlayerCommand::kPause));
     ASSERT_TRUE(SendPlayerCommand(player.get(), L"pausing_keep get_time_length\n"));
-    ASSERT_TRUE(sink.WaitUntil([](const auto& e) { return Count(e, MPLAYER_EVENT_LENGTH) > 0; }, 10000));
+    ASSERT_TRUE(sink.WaitUntil([](const auto& e) { return Count(e, MPLAYER_EVENT_LENGTH) > 0; }));
     EXPECT_NEAR(Last(sink.Events(), MPLAYER_EVENT_LENGTH)->d, 8.0, 0.2);
     const double paused = Position(sink, player.get());
     EXPECT_GE(paused, 0.0);
@@ -74,7 +74,7 @@ TEST(PlayerRun, TheStartLineAndSlaveCommandsDriveTheRealPlayer)
     ASSERT_TRUE(SendPlayerCommand(player.get(), PlayerCommand::kTimePosition));
     ASSERT_TRUE(SendPlayerCommand(player.get(), PlayerCommand::kTimeLength));
     const size_t lengths = Count(sink.Events(), MPLAYER_EVENT_LENGTH);
-    ASSERT_TRUE(sink.WaitUntil([lengths](const auto& e) { return Count(e, MPLAYER_EVENT_LENGTH) > lengths; }, 10000));
+    ASSERT_TRUE(sink.WaitUntil([lengths](const auto& e) { return Count(e, MPLAYER_EVENT_LENGTH) > lengths; }));
     EXPECT_GE(Last(sink.Events(), MPLAYER_EVENT_TIME_POSITION)->d, position);
 
     StopPlayer(player);

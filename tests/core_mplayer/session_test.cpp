@@ -12,6 +12,7 @@
 
 #include "MPlayerParser.h"
 #include "event_sink.h"
+#include "platform/events.h"
 #include "platform/process.h"
 #include "support/test_media.h"
 
@@ -83,31 +84,29 @@ TEST(MplayerSession, RealPlayerAnswersLengthPositionPauseSeekAndQuit)
     COutputReader reader(player, parser);
 
     // The video output is set up once playback runs.
-    ASSERT_TRUE(sink.WaitUntil(Has(MPLAYER_EVENT_VO_SIZE), 20000));
+    ASSERT_TRUE(sink.WaitUntil(Has(MPLAYER_EVENT_VO_SIZE)));
     ASSERT_TRUE(player.WriteStdin("pause\n"));
     ASSERT_TRUE(player.WriteStdin("pausing_keep get_time_length\n"));
     ASSERT_TRUE(player.WriteStdin("pausing_keep get_time_pos\n"));
-    ASSERT_TRUE(sink.WaitUntil([](const std::vector<SEvent>& e) { return Count(e, MPLAYER_EVENT_TIME_POSITION) >= 1; },
-                               10000));
+    ASSERT_TRUE(sink.WaitUntil([](const std::vector<SEvent>& e) { return Count(e, MPLAYER_EVENT_TIME_POSITION) >= 1; }));
 
     // Seek to 1 s and ask for the position until the seek shows.
     ASSERT_TRUE(player.WriteStdin("pausing_keep seek 1 2\n"));
     bool seeked = false;
-    for (int poll = 0; poll < 50 && !seeked; ++poll) {
+    while (!seeked) {
         ASSERT_TRUE(player.WriteStdin("pausing_keep get_time_pos\n"));
         const size_t answered = Count(sink.Events(), MPLAYER_EVENT_TIME_POSITION);
         ASSERT_TRUE(sink.WaitUntil(
-            [answered](const std::vector<SEvent>& e) { return Count(e, MPLAYER_EVENT_TIME_POSITION) > answered; },
-            10000));
+            [answered](const std::vector<SEvent>& e) { return Count(e, MPLAYER_EVENT_TIME_POSITION) > answered; }));
         seeked = Last(sink.Events(), MPLAYER_EVENT_TIME_POSITION)->d >= 0.9;
         if (!seeked) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     EXPECT_TRUE(seeked);
 
     ASSERT_TRUE(player.WriteStdin("quit\n"));
-    ASSERT_TRUE(sink.WaitUntil(Has(MPLAYER_EVENT_EXIT), 10000));
+    ASSERT_TRUE(sink.WaitUntil(Has(MPLAYER_EVENT_EXIT)));
     int exitCode = -1;
-    EXPECT_TRUE(player.Wait(10000, &exitCode));
+    EXPECT_TRUE(player.Wait(INFINITE, &exitCode));
     EXPECT_EQ(exitCode, 0);
 
     const std::vector<SEvent> events = sink.Drain();

@@ -299,7 +299,7 @@ TEST(PlayerStop, CommandsToAnEndedPlayerAreDropped)
     std::signal(SIGPIPE, SIG_DFL);  // a write to the ended player must not raise it
     std::unique_ptr<CCmdMplayer> player = StartPlayer(L"/bin/true", nullptr, 0);
     ASSERT_TRUE(player);
-    ASSERT_TRUE(player->m_hChildProcess->Wait(10000));
+    ASSERT_TRUE(player->m_hChildProcess->Wait(INFINITE));
     EXPECT_FALSE(SendPlayerCommand(player.get(), PlayerCommand::kPause));
     EXPECT_FALSE(player->Printf(L"%ls", PlayerCommand::kPause));
     EXPECT_FALSE(SendPlayerCommand(nullptr, PlayerCommand::kPause));

@@ -116,11 +116,11 @@ TEST_F(CHttpTest, ACancelDuringAStalledTransferEndsAndKeepsTheOldTool)
         started.Set();
         result = DownloadModule(nullptr, &cancel, {}) ? 1 : 0;
     }));
-    started.Wait(5000);
+    started.Wait();
     Sleep(500);  // the transfer is under way and stalls
     EXPECT_EQ(result.load(), -1);
     cancel.Set();
-    ASSERT_TRUE(worker.Join(5000));
+    ASSERT_TRUE(worker.Join(INFINITE));
     EXPECT_EQ(result.load(), 0);
     EXPECT_EQ(ReadFile(WideToUtf8(ModuleToolPath())), "old tool");
     EXPECT_FALSE(fs::exists(WideToUtf8(ModuleToolPath()) + ".module"));
@@ -139,7 +139,7 @@ TEST_F(CHttpTest, OnlyANewerToolVersionIsOffered)
     for (int installed : {20230304, 20991231}) {
         CModuleVersionCheck check;
         ASSERT_TRUE(check.Start(installed, window.Get(), {}));
-        ASSERT_TRUE(check.Join(10000));
+        ASSERT_TRUE(check.Join(INFINITE));
         EXPECT_EQ(check.GetOfferedVersion(), 20991231);
     }
     MSG msg;

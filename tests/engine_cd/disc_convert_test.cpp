@@ -41,19 +41,15 @@ public:
     {
     }
     HWND Get() const { return m_window.Get(); }
-    // The exit code of the media's conversion, or 999 when none came in time.
-    int WaitFinished(IVXMMedia* media, int timeoutMs = 20000)
+    // The exit code of the media's conversion, once it came.
+    int WaitFinished(IVXMMedia* media)
     {
-        const INT64 end = GetTickCount64() + timeoutMs;
         for (;;) {
             for (const auto& f : m_finished)
                 if (f.second == reinterpret_cast<LPARAM>(media))
                     return f.first;
-            const INT64 now = GetTickCount64();
-            if (now >= end)
-                return 999;
             MSG msg;
-            if (GetMessageTimeout(&msg, static_cast<DWORD>(end - now)))
+            if (GetMessageTimeout(&msg, 50))
                 DispatchMessage(&msg);
         }
     }

@@ -49,8 +49,7 @@ PlayOutcome PlayTail(IVXMDiscAudiotrack* track, int intoTrackMs)
     const auto began = std::chrono::steady_clock::now();
     if (track->StartPreview(notify.Get()) != 0)
         return out;
-    const INT64 deadline = GetTickCount64() + 8000;
-    while (!ended && GetTickCount64() < deadline) {
+    while (!ended) {
         if (track->GetPreviewState() == 1) {
             const float position = track->GetPreviewPosition();
             if (out.firstPosition < 0 && position > 0)
@@ -115,23 +114,24 @@ TEST_F(DiscPreview, ASeekCountsFromTheTracksStart)
         return 0;
     });
     ASSERT_EQ(track->StartPreview(notify.Get()), 0);
-    const INT64 deadline = GetTickCount64() + 5000;
     // Once it plays (the player takes events from then on).
-    while (track->GetPreviewPosition() < 0.1f && GetTickCount64() < deadline)
+    while (track->GetPreviewPosition() < 0.1f)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    const INT64 seeked = GetTickCount64();
     track->SeekPreview(3.0f);
     float position = 0;
-    while (!ended && GetTickCount64() < deadline) {
-        if (track->GetPreviewState() == 1)
-            position = std::max(position, track->GetPreviewPosition());
+    bool playedThrough = false;  // a position the seek jumped over
+    while (!ended) {
+        if (track->GetPreviewState() == 1) {
+            const float now = track->GetPreviewPosition();
+            playedThrough = playedThrough || (now > 1.0f && now < 2.5f);
+            position = std::max(position, now);
+        }
         MSG msg;
         if (GetMessageTimeout(&msg, 10))
             DispatchMessage(&msg);
     }
     // From 3.0 s into the track to its end at 3.5 s, not into track 1 or 3.
-    EXPECT_TRUE(ended);
-    EXPECT_LT(GetTickCount64() - seeked, 1500);
+    EXPECT_FALSE(playedThrough);
     EXPECT_NEAR(position, TrackSeconds(1), 0.3);
     track->StopPreview();
     track->Release();

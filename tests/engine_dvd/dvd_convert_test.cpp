@@ -28,7 +28,7 @@ protected:
         IVXMDVDFile* source = CreateVXMDVDFileObject();
         source->SetPath(Utf8ToWide(TestDvd()));
         source->Open(window.Get());
-        ASSERT_TRUE(window.WaitFor(WM_VXM_DVD_PARSED, 10000));
+        ASSERT_TRUE(window.WaitFor(WM_VXM_DVD_PARSED));
         ASSERT_EQ(source->GetTitleCount(), 2);
         for (unsigned i = 0; i < 2; ++i)
             m_titles[i].reset(dynamic_cast<CVXMDVDTitleImpl*>(source->GetTitleAt(i)));
@@ -50,7 +50,7 @@ TEST_F(DvdTitleRuns, EachTitleConvertsToMp4WithItsLength)
         CNotifyWindow window;
         Title(i).SetOutputFolder(Utf8ToWide(m_dir.Path()));
         Title(i).StartConvert(scope.ById(0), window.Get(), 0);
-        ASSERT_TRUE(window.WaitFor(WM_VXM_JOB_FINISHED, 60000)) << "title " << i + 1;
+        ASSERT_TRUE(window.WaitFor(WM_VXM_JOB_FINISHED)) << "title " << i + 1;
         EXPECT_EQ(window.Last(WM_VXM_JOB_FINISHED), 0) << "title " << i + 1;
         const std::string output = WideToUtf8(Title(i).GetOutputPath());
         EXPECT_EQ(std::filesystem::path(output).extension(), ".mp4");
@@ -66,7 +66,7 @@ TEST_F(DvdTitleRuns, AChapterOfATitleConvertsAlone)
     CNotifyWindow window;
     Title(1).SetOutputFolder(Utf8ToWide(m_dir.Path()));
     Title(1).StartConvert(scope.ById(0), window.Get(), 0);
-    ASSERT_TRUE(window.WaitFor(WM_VXM_JOB_FINISHED, 60000));
+    ASSERT_TRUE(window.WaitFor(WM_VXM_JOB_FINISHED));
     EXPECT_EQ(window.Last(WM_VXM_JOB_FINISHED), 0);
     const double expected = Title(1).GetDuration() / 1000.0 - Title(1).GetChapterAt(2)->GetStartTime();
     EXPECT_NEAR(dvdtest::FileSeconds(WideToUtf8(Title(1).GetOutputPath())), expected, 0.2);
@@ -105,7 +105,7 @@ TEST_F(DvdTitleRuns, PreviewPlaysTheTitleAndStops)
     ASSERT_EQ(Title(1).SelectStreams(-1, 1, -1), 0);  // the second ("de") track
     ASSERT_EQ(Title(1).StartPreview(window.Get()), 0);
     bool moving = false;
-    for (int i = 0; i < 300 && !moving; ++i) {
+    while (!moving) {
         moving = ffplay_status().running && Title(1).GetPreviewPosition() > 0.3f;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -115,7 +115,7 @@ TEST_F(DvdTitleRuns, PreviewPlaysTheTitleAndStops)
     Title(1).StopPreview();
     EXPECT_EQ(Title(1).GetPreviewState(), 0);
     EXPECT_EQ(Title(1).m_pPreviewRunner, nullptr);
-    EXPECT_TRUE(window.WaitFor(WM_VXM_PLAY_FINISHED, 5000));
+    EXPECT_TRUE(window.WaitFor(WM_VXM_PLAY_FINISHED));
 }
 
 TEST_F(DvdTitleRuns, ADiscPathWithQuotesStaysOnePathInEveryLine)
@@ -135,7 +135,7 @@ TEST_F(DvdTitleRuns, ADiscPathWithQuotesStaysOnePathInEveryLine)
     CNotifyWindow window;
     Title(0).SetOutputFolder(Utf8ToWide(m_dir.Path()));
     Title(0).StartConvert(scope.ById(0), window.Get(), 0);
-    ASSERT_TRUE(window.WaitFor(WM_VXM_JOB_FINISHED, 60000));
+    ASSERT_TRUE(window.WaitFor(WM_VXM_JOB_FINISHED));
     EXPECT_EQ(window.Last(WM_VXM_JOB_FINISHED), 0);
     EXPECT_NEAR(dvdtest::FileSeconds(WideToUtf8(Title(0).GetOutputPath())), dvdtest::kTitle1Seconds, 0.5);
 }

@@ -105,15 +105,11 @@ CNotifyWindow::CNotifyWindow()
 {
 }
 
-bool CNotifyWindow::WaitFor(UINT message, int timeoutMs)
+bool CNotifyWindow::WaitFor(UINT message)
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (Count(message) == 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
-            return false;
         MSG msg;
-        if (GetMessageTimeout(&msg, static_cast<DWORD>(std::min<long long>(left.count(), 50))))
+        if (GetMessageTimeout(&msg, 50))
             DispatchMessage(&msg);
     }
     return true;

@@ -26,7 +26,7 @@ public:
     HWND Get() const { return m_window.Get(); }
     // Pumps the thread's messages until `message` reached the window (true)
     // or the time is up.
-    bool WaitFor(UINT message, int timeoutMs);
+    bool WaitFor(UINT message);
     int Count(UINT message) const;
     // wParam of the last message of that number (for the parse message: the result).
     long long Last(UINT message) const;

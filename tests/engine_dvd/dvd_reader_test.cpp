@@ -112,7 +112,7 @@ TEST_F(DvdReader, DiscsWhoseInformationFilesCrashTheParserAreRefused)
         IVXMDVDFile* source = CreateVXMDVDFileObject();
         source->SetPath(Utf8ToWide(disc));
         source->Open(window.Get());
-        ASSERT_TRUE(window.WaitFor(WM_VXM_DVD_PARSED, 30000));
+        ASSERT_TRUE(window.WaitFor(WM_VXM_DVD_PARSED));
         EXPECT_NE(window.Last(WM_VXM_DVD_PARSED), 0);
         EXPECT_EQ(source->GetTitleCount(), 0);
         source->Release();

@@ -81,7 +81,7 @@ protected:
     {
         CRecordingWindow window;
         m_media.StartConvert(m_manager->FindProfileById(5), window.Get(), 0);
-        EXPECT_TRUE(window.WaitFor(WM_VXM_JOB_FINISHED, 120000));
+        EXPECT_TRUE(window.WaitFor(WM_VXM_JOB_FINISHED));
         for (const CPosted& p : window.Messages())
             if (p.message == WM_VXM_JOB_FINISHED) return p.wParam;
         return -100;

@@ -26,7 +26,7 @@ TEST_F(JoinRemux, JoinOfNothingPostsNothing)
     CVXMMediaImpl media;
     media.SetSourcePath(W(vxmtest::GetTestMedia().mp4));
     media.Join({}, W(m_dir.Path()), m_window.Get());
-    m_window.Pump(50);
+    m_window.Pump();
     EXPECT_TRUE(m_window.Messages().empty());
 }
 
@@ -37,7 +37,7 @@ TEST_F(JoinRemux, JoinOfTwoClipsLastsTheirSum)
     first.SetSourcePath(W(clips.mp4));
     second.SetSourcePath(W(clips.mp4));
     first.Join({&second}, W(m_dir.Path()), m_window.Get());
-    ASSERT_TRUE(m_window.WaitFor(WM_VXM_JOIN_FINISHED, 2000));
+    ASSERT_TRUE(m_window.WaitFor(WM_VXM_JOIN_FINISHED));
     const CPosted& done = m_window.Messages().front();
     ASSERT_EQ(done.wParam, 0);
     const std::string out = N(done.text);
@@ -66,7 +66,7 @@ TEST_F(JoinRemux, JoinOfFilesWithQuotesInTheirNames)
     first.SetSourcePath(W(source));
     second.SetSourcePath(W(source));
     first.Join({&second}, W(out), m_window.Get());
-    ASSERT_TRUE(m_window.WaitFor(WM_VXM_JOIN_FINISHED, 2000));
+    ASSERT_TRUE(m_window.WaitFor(WM_VXM_JOIN_FINISHED));
     const CPosted& done = m_window.Messages().front();
     ASSERT_EQ(done.wParam, 0);
     EXPECT_EQ(N(done.text).rfind(out + "/it's \"one\"_join_", 0), 0u) << N(done.text);
@@ -82,7 +82,7 @@ TEST_F(JoinRemux, FailedJoinLeavesUserFilesAndReportsTheCode)
     first.SetSourcePath(W(m_dir.File("missing.mp4")));
     second.SetSourcePath(W(m_dir.File("also missing.mp4")));
     first.Join({&second}, W(m_dir.Path()), m_window.Get());
-    ASSERT_TRUE(m_window.WaitFor(WM_VXM_JOIN_FINISHED, 2000));
+    ASSERT_TRUE(m_window.WaitFor(WM_VXM_JOIN_FINISHED));
     EXPECT_NE(m_window.Messages().front().wParam, 0);
     EXPECT_EQ(m_window.CountOf(WM_VXM_JOIN_SUCCEEDED), 0);
     std::ifstream in(keep);
@@ -103,7 +103,7 @@ TEST_F(JoinRemux, JoinsNeverShareAnOutput)
     second.SetSourcePath(L"/media/b.mp4");
     first.Join({&second}, W(m_dir.Path()), m_window.Get());
     first.Join({&second}, W(m_dir.Path()), m_window.Get());
-    m_window.Pump(50);
+    m_window.Pump();
     ASSERT_EQ(m_window.CountOf(WM_VXM_JOIN_FINISHED), 2);
     std::vector<std::wstring> outputs;
     for (const CPosted& posted : m_window.Messages())
@@ -123,7 +123,7 @@ TEST_F(JoinRemux, RemuxLineAndItsEnd)
     std::ofstream(source) << "stand-in";
     media.SetSourcePath(W(source));
     media.RemuxToMP4(L"/media/dub.m4a", W(m_dir.Path()), m_window.Get());
-    ASSERT_TRUE(m_window.WaitFor(WM_VXM_JOB_FINISHED, 5000));
+    ASSERT_TRUE(m_window.WaitFor(WM_VXM_JOB_FINISHED));
     auto lines = seam.Lines();
     ASSERT_EQ(lines.size(), 2u);  // the probe, then the remux
     const std::wstring out = W(m_dir.File("clip \"one\".mp4"));
@@ -146,7 +146,7 @@ TEST_F(JoinRemux, FailedRemuxPostsItsEndWithTheCode)
     std::ofstream(m_dir.File("clip.avi")) << "stand-in";
     media.SetSourcePath(W(m_dir.File("clip.avi")));
     media.RemuxToMP4(L"", W(m_dir.Path()), m_window.Get());
-    ASSERT_TRUE(m_window.WaitFor(WM_VXM_JOB_FINISHED, 5000));
+    ASSERT_TRUE(m_window.WaitFor(WM_VXM_JOB_FINISHED));
     for (const CPosted& posted : m_window.Messages())
         if (posted.message == WM_VXM_JOB_FINISHED) {
             EXPECT_NE(posted.wParam, 0);
@@ -161,7 +161,7 @@ TEST_F(JoinRemux, RemuxToMp4KeepsTheStreams)
     media.SetSourcePath(W(clips.mkv));
     media.SetOutputName(L"remuxed");
     media.RemuxToMP4(L"", W(m_dir.Path()), m_window.Get());
-    ASSERT_TRUE(m_window.WaitFor(WM_VXM_JOB_FINISHED, 20000));
+    ASSERT_TRUE(m_window.WaitFor(WM_VXM_JOB_FINISHED));
     for (const CPosted& posted : m_window.Messages())
         if (posted.message == WM_VXM_JOB_FINISHED) {
             ASSERT_EQ(posted.wParam, 0);
@@ -182,7 +182,7 @@ TEST_F(JoinRemux, RemuxNeverWritesOverAnExistingFile)
     std::ofstream(m_dir.File("clip.avi")) << "stand-in";
     media.SetSourcePath(W(m_dir.File("clip.avi")));
     media.RemuxToMP4(L"", W(m_dir.Path()), m_window.Get());
-    ASSERT_TRUE(m_window.WaitFor(WM_VXM_JOB_FINISHED, 5000));
+    ASSERT_TRUE(m_window.WaitFor(WM_VXM_JOB_FINISHED));
     EXPECT_NE(N(media.GetOutputPath()), taken);
 }
 

@@ -59,25 +59,16 @@ CRecordingWindow::CRecordingWindow()
 {
 }
 
-bool CRecordingWindow::WaitFor(UINT message, int timeoutMs)
+bool CRecordingWindow::WaitFor(UINT message)
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < end) {
-        PumpThreadMessages();
-        if (CountOf(message) > 0)
-            return true;
+    for (PumpThreadMessages(); CountOf(message) == 0; PumpThreadMessages())
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return false;
+    return true;
 }
 
-void CRecordingWindow::Pump(int ms)
+void CRecordingWindow::Pump()
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-        PumpThreadMessages();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    PumpThreadMessages();
 }
 
 int CRecordingWindow::CountOf(UINT message) const

@@ -22,10 +22,10 @@ class CRecordingWindow {
 public:
     CRecordingWindow();
     HWND Get() const { return m_window.Get(); }
-    // Pumps the test thread's queue until a message of the kind came (true)
-    // or the time is up.
-    bool WaitFor(UINT message, int timeoutMs = 20000);
-    void Pump(int ms);
+    // Pumps the test thread's queue until a message of the kind came.
+    bool WaitFor(UINT message);
+    // Dispatches what is queued now.
+    void Pump();
     int CountOf(UINT message) const;
     const std::vector<CPosted>& Messages() const { return m_messages; }
 

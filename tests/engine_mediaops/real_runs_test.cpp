@@ -45,14 +45,8 @@ TEST(RealRuns, APipeIsRefusedAtOnceInsteadOfWaitingForAWriter)
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     CVXMMediaImpl media;
     media.SetSourcePath(W(fifo));
-    auto probe = std::async(std::launch::async, [&] { return media.Probe(); });
-    if (probe.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-        // Still waiting for a writer: let it see the end so the test can finish.
-        int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-        if (writer >= 0) close(writer);
-        ADD_FAILURE() << "the probe waited for a writer of the pipe";
-    }
-    EXPECT_NE(probe.get(), 0);
+    // A probe that waits for a writer never returns: the test's time-out fails it.
+    EXPECT_NE(media.Probe(), 0);
 }
 
 TEST(RealRuns, ThumbnailIsWrittenAndDecodable)
@@ -91,13 +85,13 @@ TEST(RealRuns, PreviewStartsReportsAndStops)
     ASSERT_EQ(media.StartPreview(window.Get()), 0);
     EXPECT_NE(media.GetPreviewState(), 0);
     // The player takes events once it has opened the clip.
-    for (int i = 0; i < 200 && !ffplay_status().running; ++i)
+    while (!ffplay_status().running)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(ffplay_status().running);
     media.SetPreviewVolume(50);
     media.TogglePreviewPause();
     bool paused = false;
-    for (int i = 0; i < 200 && !paused; ++i) {
+    while (!paused) {
         paused = ffplay_status().paused != 0;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -107,7 +101,7 @@ TEST(RealRuns, PreviewStartsReportsAndStops)
     media.StopPreview();
     EXPECT_EQ(media.GetPreviewState(), 0);
     EXPECT_EQ(media.m_pPreviewRunner, nullptr);
-    EXPECT_TRUE(window.WaitFor(WM_VXM_PLAY_FINISHED, 5000));
+    EXPECT_TRUE(window.WaitFor(WM_VXM_PLAY_FINISHED));
 }
 
 TEST(RealRuns, ANameThatLooksLikeAProtocolIsAFile)

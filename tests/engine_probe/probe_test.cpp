@@ -280,7 +280,7 @@ TEST(ProbeRunner, ModeZeroRunnerReportsTheProbeResult)
     runner->m_pMedia = &media;
     media.m_pProbeRunner = runner;
     ASSERT_EQ(runner->Open(ProbeLine(GetTestMedia().mp4), JOB_TYPE_FFMPEG), 1);
-    ASSERT_TRUE(runner->WaitWorker(20000));
+    ASSERT_TRUE(runner->WaitWorker(INFINITE));
     EXPECT_GE(runner->GetExitCode(), 0);
     EXPECT_EQ(media.m_lstVideo.size(), 1u);
     EXPECT_EQ(media.m_lstAudio.size(), 1u);
@@ -293,7 +293,7 @@ TEST(ProbeRunner, ModeZeroRunnerReportsTheProbeResult)
     runner->m_pMedia = &broken;
     broken.m_pProbeRunner = runner;
     ASSERT_EQ(runner->Open(ProbeLine(GetTestMedia().corrupt), JOB_TYPE_FFMPEG), 1);
-    ASSERT_TRUE(runner->WaitWorker(20000));
+    ASSERT_TRUE(runner->WaitWorker(INFINITE));
     EXPECT_LT(runner->GetExitCode(), 0);
     broken.m_pProbeRunner = nullptr;
     delete runner;

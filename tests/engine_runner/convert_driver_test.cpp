@@ -116,7 +116,7 @@ TEST_F(ConvertDriver, ThreeStepsPostStartedAndStepStartedThriceAndFinishedOnce)
                                       Step(L"true", PASS_PLAIN)));
     media->StartConvert(nullptr, m_window.Get(), 0);
     ASSERT_TRUE(m_window.WaitFinished());
-    m_window.Pump(100);
+    m_window.Pump();
     Seq expected = {{WM_VXM_JOB_STARTED, 0}, {WM_VXM_JOB_STEP_STARTED, PASS_ENCODE_1},
                     {WM_VXM_JOB_STARTED, 0}, {WM_VXM_JOB_STEP_STARTED, PASS_ENCODE_2},
                     {WM_VXM_JOB_STARTED, 0}, {WM_VXM_JOB_STEP_STARTED, PASS_PLAIN},
@@ -154,7 +154,7 @@ TEST_F(ConvertDriver, AFailedStepEndsTheJobWithItsCodeAndRunsNothingAfter)
                                       Step(L"touch " + Quoted(marker))));
     media->StartConvert(nullptr, m_window.Get(), 0);
     ASSERT_TRUE(m_window.WaitFinished());
-    m_window.Pump(300);
+    m_window.Pump();
     EXPECT_EQ(FinishCode(media), 3);
     EXPECT_EQ(m_window.CountOf(WM_VXM_JOB_STEP_STARTED), 2);
     EXPECT_FALSE(Exists(marker));
@@ -203,7 +203,7 @@ TEST_F(ConvertDriver, AnEmptyQueueStillPostsFinishedWithAFailure)
 {
     IVXMMedia* media = NewMedia({});
     media->StartConvert(nullptr, m_window.Get(), 0);
-    m_window.Pump(50);
+    m_window.Pump();
     Seq expected = {{WM_VXM_JOB_STARTED, 0}, {WM_VXM_JOB_FINISHED, -1}};
     EXPECT_EQ(Sequence(media), expected);
     EXPECT_EQ(Data(media)->m_pConvertRunner, nullptr);
@@ -215,7 +215,7 @@ TEST_F(ConvertDriver, AProfileWithoutAJobBuilderFailsCleanly)
     g_RunnerHooks.pfnBuildMediaCommands = nullptr;
     IVXMMedia* media = NewMedia({});
     media->StartConvert(reinterpret_cast<IProfile*>(&m_dir), m_window.Get(), 0);
-    m_window.Pump(50);
+    m_window.Pump();
     EXPECT_EQ(FinishCode(media), -1);
 }
 
@@ -223,7 +223,7 @@ TEST_F(ConvertDriver, AnUnreadableFirstInputEndsWithMinusTwo)
 {
     IVXMMedia* media = NewMedia(Steps(Step(L"true", PASS_ENCODE_1, W(m_dir.File("missing.mp4")))));
     media->StartConvert(nullptr, m_window.Get(), 0);
-    m_window.Pump(50);
+    m_window.Pump();
     Seq expected = {{WM_VXM_JOB_STARTED, 0}, {WM_VXM_JOB_FINISHED, -2}};
     EXPECT_EQ(Sequence(media), expected);
     EXPECT_EQ(Data(media)->m_hMonitorThread, nullptr);
@@ -251,10 +251,10 @@ TEST_F(ConvertDriver, AStartWhileConvertingIsRefused)
     IVXMMedia* media = NewMedia(Steps(Step(L"sleep 30")));
     media->StartConvert(nullptr, m_window.Get(), 0);
     media->StartConvert(nullptr, m_window.Get(), 0);
-    m_window.Pump(100);
+    m_window.Pump();
     EXPECT_EQ(m_window.CountOf(WM_VXM_JOB_STARTED), 1);
     media->StopConvert();
-    m_window.Pump(50);
+    m_window.Pump();
     EXPECT_EQ(FinishCode(media), -1);
 }
 
@@ -282,14 +282,14 @@ TEST_F(ConvertDriver, StopDuringAChildStepEndsItAndRemovesTheOutputs)
                                       Step(writer, PASS_ENCODE_2, L"", W(output))));
     media->StartConvert(nullptr, m_window.Get(), 0);
     while (m_window.CountOf(WM_VXM_JOB_STEP_STARTED) < 2)
-        m_window.Pump(20);
-    for (int i = 0; i < 100 && !Exists(output); ++i)
+        m_window.Pump();
+    while (!Exists(output))
         Sleep(20);
     ASSERT_TRUE(Exists(first));
     const INT64 start = GetTickCount64();
     media->StopConvert();
     EXPECT_LT(GetTickCount64() - start, 5000);
-    m_window.Pump(50);
+    m_window.Pump();
     EXPECT_EQ(FinishCode(media), -1);
     EXPECT_FALSE(Exists(first));
     EXPECT_FALSE(Exists(output));
@@ -304,15 +304,15 @@ TEST_F(ConvertDriver, AStepThatIgnoresInterruptIsKilledAfterTheTimeout)
         WriteScript(m_dir.File("stubborn.sh"), "trap '' INT\ntouch '" + ready + "'\nsleep 30\nsleep 30"));
     IVXMMedia* media = NewMedia(Steps(Step(stubborn)));
     media->StartConvert(nullptr, m_window.Get(), 0);
-    for (int i = 0; i < 250 && !Exists(ready); ++i)
-        m_window.Pump(20);
+    while (!Exists(ready))
+        m_window.Pump();
     ASSERT_TRUE(Exists(ready));
     const INT64 start = GetTickCount64();
     media->StopConvert();
     const INT64 took = GetTickCount64() - start;
     EXPECT_GE(took, 900);
     EXPECT_LT(took, 5000);
-    m_window.Pump(50);
+    m_window.Pump();
     EXPECT_EQ(FinishCode(media), -1);
 }
 
@@ -326,7 +326,7 @@ TEST_F(ConvertDriver, AStopBetweenTwoStepsIsAStop)
         std::lock_guard<std::mutex> lock(ConvertRunnerLock());
         CCmdFFplay* runner = Data(media)->m_pConvertRunner;
         ASSERT_NE(runner, nullptr);
-        EXPECT_TRUE(runner->WaitWorker(10000));
+        EXPECT_TRUE(runner->WaitWorker(INFINITE));
         Sleep(200);
         runner->RequestStop();
     }
@@ -340,7 +340,7 @@ TEST_F(ConvertDriver, StopWithNothingRunningDoesNothing)
 {
     IVXMMedia* media = NewMedia({});
     media->StopConvert();
-    m_window.Pump(20);
+    m_window.Pump();
     EXPECT_TRUE(m_window.Messages().empty());
 }
 
@@ -348,12 +348,12 @@ TEST_F(ConvertDriver, ReleasingAConvertingMediaStopsItWithoutAMessage)
 {
     IVXMMedia* media = NewMedia(Steps(Step(L"sleep 30")));
     media->StartConvert(nullptr, m_window.Get(), 0);
-    m_window.Pump(100);
+    m_window.Pump();
     m_media.clear();
     const INT64 start = GetTickCount64();
     media->Release();
     EXPECT_LT(GetTickCount64() - start, 5000);
-    m_window.Pump(100);
+    m_window.Pump();
     EXPECT_EQ(m_window.CountOf(WM_VXM_JOB_FINISHED), 0);
 }
 
@@ -370,8 +370,8 @@ TEST_F(ConvertDriver, EightConversionsAtOnceEachFinishWithTheirOwnMessages)
     }
     for (IVXMMedia* media : medias)
         media->StartConvert(nullptr, m_window.Get(), 0);
-    ASSERT_TRUE(m_window.WaitFinished(8, 30000));
-    m_window.Pump(200);
+    ASSERT_TRUE(m_window.WaitFinished(8));
+    m_window.Pump();
     for (int i = 0; i < 8; ++i) {
         const bool fail = i % 4 == 3;
         EXPECT_EQ(m_window.CountOf(WM_VXM_JOB_FINISHED, Param(medias[i])), 1) << i;
@@ -497,7 +497,7 @@ TEST_F(ConvertDriver, StoppingAPausedInProcessStepEndsIt)
     g_RunnerHooks.pfnTranscode = &TranscodeUntilStopped;
     IVXMMedia* media = NewMedia(Steps(Step(L"ffmpeg a", PASS_ENCODE_1, L"", L"", JOB_TYPE_FFMPEG)));
     media->StartConvert(nullptr, m_window.Get(), 0);
-    m_window.Pump(100);
+    m_window.Pump();
     EXPECT_EQ(media->GetConvertState(), 1);
     media->PauseConvert();
     EXPECT_FALSE(Data(media)->m_hPauseEvent->IsSet());
@@ -505,7 +505,7 @@ TEST_F(ConvertDriver, StoppingAPausedInProcessStepEndsIt)
     EXPECT_TRUE(Data(media)->m_hPauseEvent->IsSet());
     media->PauseConvert();
     media->StopConvert();
-    m_window.Pump(50);
+    m_window.Pump();
     EXPECT_EQ(FinishCode(media), -1);
 }
 
@@ -549,9 +549,9 @@ TEST_F(ConvertDriver, StopReachesWmvAndApeStepsThroughTheirKillFlag)
         CRecordingWindow window;
         IVXMMedia* media = NewMedia(Steps(Step(L"join", PASS_JOIN, L"", L"", type)));
         media->StartConvert(nullptr, window.Get(), 0);
-        window.Pump(100);
+        window.Pump();
         media->StopConvert();
-        window.Pump(50);
+        window.Pump();
         ASSERT_EQ(window.CountOf(WM_VXM_JOB_FINISHED), 1) << type;
         EXPECT_EQ(window.Messages().back().wParam, -1) << type;
     }

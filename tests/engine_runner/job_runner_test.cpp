@@ -55,7 +55,7 @@ TEST_F(JobRunner, AChildStepKeepsItsExitCode)
     const std::string script = WriteScript(m_dir.File("seven.sh"), "exit 7");
     auto runner = std::make_unique<CCmdFFplay>();
     ASSERT_EQ(runner->Open(L"\"" + W(script) + L"\"", JOB_TYPE_PROCESS), 1);
-    EXPECT_TRUE(runner->WaitWorker(10000));
+    EXPECT_TRUE(runner->WaitWorker(INFINITE));
     runner->Close();
     EXPECT_EQ(runner->GetExitCode(), 7);
 }
@@ -107,7 +107,7 @@ TEST_F(JobRunner, ATranscodeThatExitsWithACodeLeavesItInTheRunner)
     auto runner = std::make_unique<CCmdFFplay>();
     runner->m_nMode = 2;
     ASSERT_EQ(runner->Open(L"ffmpeg x", JOB_TYPE_FFMPEG), 1);
-    EXPECT_TRUE(runner->WaitWorker(10000));
+    EXPECT_TRUE(runner->WaitWorker(INFINITE));
     EXPECT_EQ(runner->GetExitCode(), 4);
 }
 
@@ -116,7 +116,7 @@ TEST_F(JobRunner, TheProbeResultIsTheExitCode)
     g_RunnerHooks.pfnProbe = [](void*, CVXMMediaBase*) { return 5; };
     auto runner = std::make_unique<CCmdFFplay>();
     ASSERT_EQ(runner->Open(L"probe x", JOB_TYPE_FFMPEG), 1);
-    EXPECT_TRUE(runner->WaitWorker(10000));
+    EXPECT_TRUE(runner->WaitWorker(INFINITE));
     EXPECT_EQ(runner->GetExitCode(), 5);
 }
 
@@ -167,7 +167,7 @@ TEST_F(JobRunner, DelAndRenStepsWorkOnRealFiles)
                                      L"cmd.exe /c ren \"" + W(m_dir.File("j.mp4")) + L"\" \"kept.mp4\"\""}) {
         CCmdFFplay runner;
         ASSERT_EQ(runner.Open(line, JOB_TYPE_PROCESS), 1);
-        EXPECT_TRUE(runner.WaitWorker(10000));
+        EXPECT_TRUE(runner.WaitWorker(INFINITE));
     }
     EXPECT_FALSE(std::filesystem::exists(victim));
     EXPECT_FALSE(std::filesystem::exists(temp));
@@ -204,7 +204,7 @@ TEST_F(JobRunner, AnOpenedOutputIsToldOnlyByTheMediasCurrentRunner)
     stranger.m_pMedia = media;
     stranger.m_hNotifyWnd = window.Get();
     stranger.OnOutputOpened(0);
-    window.Pump(50);
+    window.Pump();
     EXPECT_EQ(window.CountOf(WM_VXM_OUTPUT_OPENED), 1);
     media->Release();
 }

@@ -123,12 +123,12 @@ TEST_F(PartialOutput, AStopLeavesNothingUnderEitherName)
 {
     const std::string ready = m_dir.File("ready");
     Start("echo data > \"$1\"\ntouch '" + ready + "'\nexec sleep 30");
-    for (int i = 0; i < 250 && !fs::exists(ready); ++i)
-        m_window.Pump(20);
+    while (!fs::exists(ready))
+        m_window.Pump();
     ASSERT_TRUE(fs::exists(ready));
     ASSERT_EQ(JournalEntries().size(), 1u);
     m_media->StopConvert();
-    m_window.Pump(50);
+    m_window.Pump();
     EXPECT_EQ(FinishCode(), -1);
     EXPECT_TRUE(Leftovers(m_dir.Path()).empty());
     EXPECT_TRUE(JournalEntries().empty());
@@ -139,7 +139,7 @@ TEST_F(PartialOutput, TheNextStartRemovesWhatAKilledRunLeft)
     // A run that has ended (a reaped child's id) and one that still runs (ours).
     CChildProcess gone;
     ASSERT_TRUE(gone.Start({L"true"}));
-    ASSERT_TRUE(gone.Wait(5000));
+    ASSERT_TRUE(gone.Wait(INFINITE));
     const std::string journal = WideToUtf8(GetUserDataFolder()) + "/PartialOutputs";
     fs::create_directories(journal);
     auto leave = [&](int pid, const std::string& name) {

@@ -19,28 +19,19 @@ CRecordingWindow::CRecordingWindow()
 {
 }
 
-bool CRecordingWindow::WaitFinished(int count, int timeoutMs)
+bool CRecordingWindow::WaitFinished(int count)
 {
-    const INT64 end = GetTickCount64() + timeoutMs;
     while (CountOf(WM_VXM_JOB_FINISHED) < count) {
-        const INT64 now = GetTickCount64();
-        if (now >= end)
-            return false;
         MSG msg;
-        if (GetMessageTimeout(&msg, static_cast<DWORD>(end - now)))
+        if (GetMessageTimeout(&msg, 50))
             DispatchMessage(&msg);
     }
     return true;
 }
 
-void CRecordingWindow::Pump(int ms)
+void CRecordingWindow::Pump()
 {
-    const INT64 end = GetTickCount64() + ms;
-    for (INT64 now = GetTickCount64(); now < end; now = GetTickCount64()) {
-        MSG msg;
-        if (GetMessageTimeout(&msg, static_cast<DWORD>(end - now)))
-            DispatchMessage(&msg);
-    }
+    PumpThreadMessages();
 }
 
 std::vector<CPosted> CRecordingWindow::MessagesFor(LPARAM media) const
@@ -113,14 +104,10 @@ int CountThreads()
     return n;
 }
 
-bool SettlesTo(int children, int threads, int timeoutMs)
+bool SettlesTo(int children, int threads)
 {
-    const INT64 end = GetTickCount64() + timeoutMs;
-    while (CountChildProcesses() > children || CountThreads() > threads) {
-        if (GetTickCount64() >= end)
-            return false;
+    while (CountChildProcesses() > children || CountThreads() > threads)
         Sleep(20);
-    }
     return true;
 }
 

@@ -24,10 +24,10 @@ public:
     CRecordingWindow();
     HWND Get() const { return m_window.Get(); }
     // Pumps the test thread's queue until `count` WM_VXM_JOB_FINISHED have
-    // arrived or the time is up. True when they came.
-    bool WaitFinished(int count = 1, int timeoutMs = 20000);
-    // Pumps for a while without waiting for anything in particular.
-    void Pump(int ms);
+    // arrived (the test's time-out is the only limit).
+    bool WaitFinished(int count = 1);
+    // Dispatches what is queued now.
+    void Pump();
     std::vector<CPosted> Messages() const { return m_messages; }
     std::vector<CPosted> MessagesFor(LPARAM media) const;
     int CountOf(UINT message, LPARAM media = 0) const;
@@ -48,7 +48,7 @@ std::string WriteScript(const std::string& path, const std::string& body);
 int CountChildProcesses();
 int CountThreads();
 // Waits until the counts drop to the given values (threads end a moment
-// after they were joined or reaped). True when they did.
-bool SettlesTo(int children, int threads, int timeoutMs = 5000);
+// after they were joined or reaped).
+bool SettlesTo(int children, int threads);
 
 }  // namespace runnertest

@@ -46,7 +46,8 @@ size_t IndexOf(const std::vector<std::string>& log, const std::string& entry)
     return static_cast<size_t>(std::find(log.begin(), log.end(), entry) - log.begin());
 }
 
-void Pump(const std::function<bool()>& done, int timeoutMs = 5000) { vxmtest::PumpUntil(done, timeoutMs); }
+void Pump(const std::function<bool()>& done) { vxmtest::PumpUntil(done); }
+using vxmtest::PumpPending;
 
 class CMainFrameTest : public ::testing::Test {
 protected:
@@ -64,7 +65,7 @@ protected:
     {
         if (window) {
             window->DestroyWindow();
-            Pump([] { return false; }, 100);
+            PumpPending();
         }
         SetMainPaneMaker(nullptr);
         ResetUIQuit();
@@ -265,8 +266,8 @@ TEST_F(CMainFrameTest, AFileNamedOnTheCommandLineIsAddedOnceWithoutItsQuotes)
     std::string clip = dir.File("a clip.mp4");
     ASSERT_TRUE(vxmtest::MakeVideoClip(clip, 1.0));
     Open(L"\"" + std::wstring(clip.begin(), clip.end()) + L"\"");
-    Pump([&] { return !mainPane->added.empty(); }, 15000);
-    Pump([] { return false; }, 300);
+    Pump([&] { return !mainPane->added.empty(); });
+    PumpPending();
     ASSERT_EQ(mainPane->added.size(), 1u);
     EXPECT_TRUE(Has(log, "main: add -1 0"));
     EXPECT_TRUE(burnPane->added.empty());
@@ -275,7 +276,7 @@ TEST_F(CMainFrameTest, AFileNamedOnTheCommandLineIsAddedOnceWithoutItsQuotes)
 TEST_F(CMainFrameTest, NoCommandLineFileAddsNothing)
 {
     Open();
-    Pump([] { return false; }, 300);
+    PumpPending();
     EXPECT_TRUE(mainPane->added.empty());
 }
 
@@ -356,7 +357,7 @@ TEST_F(CMainFrameTest, ASuccessfulJoinAddsTheJoinedFile)
         PostMessageW(hwnd, WM_VXM_JOIN_FINISHED, 0, reinterpret_cast<LPARAM>(copy));
     });
     worker.join();
-    Pump([&] { return !mainPane->added.empty(); }, 15000);
+    Pump([&] { return !mainPane->added.empty(); });
     EXPECT_EQ(mainPane->added.size(), 1u);
     EXPECT_EQ(Find(L"ID_LABEL_STATUS_BOTTOM")->GetText(), L"Join source files successfully!");
 }
@@ -518,7 +519,7 @@ TEST_F(CMainFrameTest, ClosingWhileConvertingAsksAndNoKeepsTheWindowAndTheRows)
     mainPane->converting = true;
     desktop.messageBox.answers = {IDNO};
     SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-    Pump([] { return false; }, 100);
+    PumpPending();
     EXPECT_FALSE(Gone());
     EXPECT_FALSE(Has(log, "main: stop"));
     EXPECT_EQ(std::count_if(desktop.Calls().begin(), desktop.Calls().end(),
@@ -592,7 +593,7 @@ TEST_F(CMainFrameTest, TheCloseButtonAsksTooAndNoKeepsTheWindow)
     click.sType = L"click";
     click.pSender = Find(L"ID_BTN_CLOSE_WINDOW");
     window->Notify(click);
-    Pump([] { return false; }, 100);
+    PumpPending();
     EXPECT_FALSE(Gone());
     EXPECT_FALSE(Has(log, "main: stop"));
 }
@@ -647,7 +648,7 @@ TEST_F(CMainFrameTest, TheMainWindowRendersToAPicture)
 {
     Open();
     window->ShowStatusMessage(L"Ready");
-    Pump([] { return false; }, 100);
+    PumpPending();
     QImage image = window->GetPaintManager()->RenderToImage();
     ASSERT_FALSE(image.isNull());
     EXPECT_GE(image.width(), 1000);

@@ -191,7 +191,7 @@ TEST_F(CBatchAddDialogTest, TheTreeOpensOnHomeAndTheTickedFolderIsAddedByTheWork
 
     ASSERT_TRUE(dialog.StartScan());
     EXPECT_FALSE(tree->IsVisible());
-    ASSERT_TRUE(vxmtest::PumpUntil([&] { return dialog.GetHWND() == nullptr || !::IsWindow(dialog.GetHWND()); }, 10000));
+    ASSERT_TRUE(vxmtest::PumpUntil([&] { return dialog.GetHWND() == nullptr || !::IsWindow(dialog.GetHWND()); }));
     std::lock_guard<std::mutex> lock(mutex);
     EXPECT_EQ(added.size(), 21u);
 }
@@ -202,16 +202,16 @@ TEST_F(CBatchAddDialogTest, CancelStopsAndJoinsTheWorkerAndKeepsWhatWasAdded)
     CEvent release(true, false);
     CDlgBatchAdd dialog([&](const std::wstring&) {
         ++count;
-        release.Wait(5000);  // held until the test cancels
+        release.Wait();  // held until the test cancels
     });
     ASSERT_NE(dialog.Create(nullptr, L"VXMBatchAddDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
     dialog.GetTree()->SetCheck(dialog.GetTree()->FindNodeByPath(W(videos)), true);
     ASSERT_TRUE(dialog.StartScan());
-    ASSERT_TRUE(vxmtest::PumpUntil([&] { return count.load() == 1; }, 5000));
+    ASSERT_TRUE(vxmtest::PumpUntil([&] { return count.load() == 1; }));
     // The worker's status reaches the dialog's line through the UI thread.
     CControlUI* status = dialog.GetPaintManager()->FindControl(L"ID_LABEL_BATCH_STATUS");
     ASSERT_NE(status, nullptr);
-    EXPECT_TRUE(vxmtest::PumpUntil([&] { return status->GetText().rfind(L"Adding " + W(videos), 0) == 0; }, 5000))
+    EXPECT_TRUE(vxmtest::PumpUntil([&] { return status->GetText().rfind(L"Adding " + W(videos), 0) == 0; }))
         << WideToUtf8(status->GetText());
     // The held file is let go only after the cancel has asked the worker to
     // stop (released at once, the worker could finish the folder first).

@@ -141,7 +141,7 @@ TEST(FolderScan, AFolderThatAnswersLateIsLeftToFinishAndTheVideosFolderIsUsed)
     auto started = std::chrono::steady_clock::now();
     std::wstring chosen = ProbeDefaultMediaFolder(L"/net/slow/share", std::chrono::milliseconds(100),
                                                   [release](const std::wstring&) {
-                                                      release->Wait(5000);
+                                                      release->Wait();
                                                       return true;
                                                   });
     auto waited = std::chrono::steady_clock::now() - started;
@@ -149,7 +149,7 @@ TEST(FolderScan, AFolderThatAnswersLateIsLeftToFinishAndTheVideosFolderIsUsed)
     EXPECT_LT(waited, std::chrono::milliseconds(1500));
     EXPECT_EQ(PendingFolderProbes(), 1) << "the late probe goes on by itself";
     release->Set();
-    Pump([] { return PendingFolderProbes() == 0; }, 3000);
+    Pump([] { return PendingFolderProbes() == 0; });
     EXPECT_EQ(PendingFolderProbes(), 0) << "its end is joined";
 }
 
@@ -617,7 +617,7 @@ TEST(AddMediaRoad, DroppedFilesAndAPastedAddressBecomeRowsOfTheConverterList)
     EXPECT_EQ(list->GetCount(), before + 3);
 
     window->DestroyWindow();
-    Pump([] { return false; }, 100);
+    PumpPending();
     ResetUIQuit();
 }
 
@@ -644,7 +644,7 @@ TEST(DriveChoiceWindow, ShowsTheChoiceAndFollowsANotice)
         EXPECT_EQ(combo->GetItemAt(0)->GetText(), L"[sr0] HOLIDAY");
         EXPECT_TRUE(pm->FindControl(L"IDOK")->IsEnabled());
         dialog.DestroyWindow();
-        Pump([] { return false; }, 50);
+        PumpPending();
     }
     {
         drives.cdOnly = {L"/dev/sr0"};
@@ -658,7 +658,7 @@ TEST(DriveChoiceWindow, ShowsTheChoiceAndFollowsANotice)
         EXPECT_FALSE(pm->FindControl(L"IDOK")->IsEnabled());
         EXPECT_FALSE(pm->FindControl(L"IDC_BUTTON_LOAD")->IsEnabled());
         dialog.DestroyWindow();
-        Pump([] { return false; }, 50);
+        PumpPending();
     }
     ResetUIQuit();
 }

@@ -30,7 +30,8 @@ inline bool Has(const std::vector<std::string>& log, const std::string& entry)
     return std::find(log.begin(), log.end(), entry) != log.end();
 }
 
-inline void Pump(const std::function<bool()>& done, int timeoutMs = 5000) { vxmtest::PumpUntil(done, timeoutMs); }
+inline void Pump(const std::function<bool()>& done) { vxmtest::PumpUntil(done); }
+using vxmtest::PumpPending;
 
 // A row the pane was given.
 struct CRecordedRow {
@@ -256,7 +257,7 @@ protected:
     {
         if (window) {
             window->DestroyWindow();
-            Pump([] { return false; }, 100);
+            PumpPending();
         }
         SetMainFrameDialogs(nullptr);
         SetMainPaneMaker(nullptr);
@@ -273,7 +274,7 @@ protected:
         ASSERT_NE(player, nullptr);
     }
     // Messages posted so far are dispatched.
-    void Settle() { Pump([] { return false; }, 150); }
+    void Settle() { PumpPending(); }
     size_t RowCount() const { return mainPane ? mainPane->rows.size() : 0; }
 
     CFakeDesktop desktop;

@@ -8,6 +8,7 @@
 #include "platform/messages.h"
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -17,13 +18,14 @@ public:
     void CancelOpen() override
     {
         cancelled = true;
+        if (onCancel) onCancel();
         m_cancel.Set();
     }
     void SetWorkFolder(const std::wstring&) override {}
     int Open(HWND notify) override
     {
         openThread = std::this_thread::get_id();
-        if (waitForCancel) m_cancel.Wait(5000);
+        if (waitForCancel) m_cancel.Wait();
         if (titles >= 0) {
             int result = cancelled ? -1 : 0;
             ::SendMessage(notify, WM_VXM_DVD_PARSED, reinterpret_cast<WPARAM>(&result), 0);
@@ -39,6 +41,7 @@ public:
 
     int titles = 3;
     bool waitForCancel = false;
+    std::function<void()> onCancel;  // runs on the cancelling thread before the open goes on
     std::atomic<bool> cancelled{false};
     std::thread::id openThread;
 

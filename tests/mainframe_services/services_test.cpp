@@ -32,7 +32,7 @@ protected:
     void TearDown() override
     {
         if (window) window->DestroyWindow();
-        vxmtest::PumpUntil([] { return false; }, 50);
+        vxmtest::PumpPending();
         settings->LangID = L"auto";
         settings->SkinDir = L"skin-blue";
         CLanguageManager::GetInstance()->SetLang(L"en");
@@ -158,7 +158,7 @@ TEST_F(CServicesTest, TheAboutBoxShowsTheVersionOpensItsPagesAndCloses)
     // Every image of the box loads.
     EXPECT_NE(pm->GetImage(L"about\\logo.png"), nullptr);
     pm->SendNotify(pm->FindControl(L"ID_BUTTON_OK"), L"click");
-    EXPECT_TRUE(vxmtest::PumpUntil([&] { return CWindowWnd::FromHandle(handle) == nullptr; }, 2000));
+    EXPECT_TRUE(vxmtest::PumpUntil([&] { return CWindowWnd::FromHandle(handle) == nullptr; }));
     delete about;
 }
 

@@ -43,7 +43,7 @@ struct CUpdateDialogTest : ::testing::Test {
         ASSERT_NE(dialog.Create(nullptr, L"VXMSoftwareUpdateDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
         dialog.ShowWindow(true);
         EXPECT_EQ(Text(dialog, L"IDC_LABEL_HEADLINE"), L"Checking new version of Vexmora Professional, please wait...");
-        ASSERT_TRUE(vxmtest::PumpUntil([&] { return Shown(dialog, L"IDC_LABEL_DETAIL"); }, 15000));
+        ASSERT_TRUE(vxmtest::PumpUntil([&] { return Shown(dialog, L"IDC_LABEL_DETAIL"); }));
     }
     CFakeDesktop desktop;
     vxmtest::CTempDir served;
@@ -117,7 +117,7 @@ TEST_F(CUpdateDialogTest, SkipThisVersionStoresTheOffer)
     dialog.OnClick(click);
     EXPECT_EQ(CVXMSettings::GetInstance()->UpdateSkipVersion, L"3.1.7");
     CVXMSettings::GetInstance()->UpdateSkipVersion.clear();
-    vxmtest::PumpUntil([] { return false; }, 50);
+    vxmtest::PumpPending();
 }
 
 TEST(UpdateVersions, WordsKeepTheirLowBitsAndOnlyWebLinksOpen)

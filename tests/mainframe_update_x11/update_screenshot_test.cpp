@@ -7,6 +7,7 @@
 
 #include "platform/folders.h"
 #include "support/private_home.h"
+#include "support/pump.h"
 #include "support/update_server.h"
 #include "ui/UILib.h"
 #include "ui/UIMessagePump.h"
@@ -36,16 +37,8 @@ public:
 };
 [[maybe_unused]] const auto* g_env = ::testing::AddGlobalTestEnvironment(new CX11Environment);
 
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        CEvent tick(true, false);
-        WaitWithMessageLoop(tick, 10);
-    }
-    return true;
-}
+using vxmtest::PumpPending;
+using vxmtest::PumpUntil;
 
 TEST(UpdateDialogScreenshot, TheOfferWithReleaseNotes)
 {
@@ -64,8 +57,8 @@ TEST(UpdateDialogScreenshot, TheOfferWithReleaseNotes)
     ASSERT_NE(dialog.Create(nullptr, L"VXMSoftwareUpdateDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
     dialog.CenterWindow();
     dialog.ShowWindow(true);
-    ASSERT_TRUE(PumpUntil([&] { return dialog.GetPaintManager()->FindControl(L"IDC_BTN_INSTALL_UPDATE")->IsVisible(); }, 15000));
-    PumpUntil([] { return false; }, 500);  // painted
+    ASSERT_TRUE(PumpUntil([&] { return dialog.GetPaintManager()->FindControl(L"IDC_BTN_INSTALL_UPDATE")->IsVisible(); }));
+    PumpPending();  // painted
     std::wstring address;
     ASSERT_NE(dialog.GetNotesControl(), nullptr);
     EXPECT_EQ(dialog.GetNotesControl()->GetLinks().size(), 1u);
@@ -73,7 +66,7 @@ TEST(UpdateDialogScreenshot, TheOfferWithReleaseNotes)
     EXPECT_FALSE(shot.isNull());
     EXPECT_TRUE(shot.save(QStringLiteral(VXM_SCREENSHOT_DIR "/update_dialog.png")));
     dialog.DestroyWindow();
-    PumpUntil([] { return false; }, 50);
+    PumpPending();
 }
 
 }  // namespace

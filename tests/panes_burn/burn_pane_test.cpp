@@ -77,7 +77,7 @@ protected:
     {
         if (list) list->RemoveAll();
         if (window) window->DestroyWindow();
-        vxmtest::PumpUntil([] { return false; }, 30);
+        vxmtest::PumpPending();
     }
     CMediaListItemUI* Add(int seconds)
     {

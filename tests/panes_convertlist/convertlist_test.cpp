@@ -237,7 +237,7 @@ TEST_F(ConvertList, ThumbnailIsShownByTheUiThreadWhenReady)
     // The row named a fresh temporary file for the engine's picture.
     ASSERT_NE(m->thumbPath.find(L"vxmthm"), std::wstring::npos);
     const std::string file(m->thumbPath.begin(), m->thumbPath.end());
-    for (int i = 0; i < 200 && row->GetShownImage().empty(); ++i) {
+    while (row->GetShownImage().empty()) {
         Pump();  // the worker's result comes through the UI thread's queue
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -266,7 +266,7 @@ TEST_F(ConvertList, ThumbnailsRunSideBySideOnlyAsWideAsThePool)
             if (m->thumbCalls.load() == 0) return false;
         return true;
     };
-    for (int i = 0; i < 400 && !allMade(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (!allMade()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_TRUE(allMade());
     EXPECT_LE(CFakeMedia::ListWideMax().load(), pool);
     if (pool > 1) {

@@ -19,7 +19,7 @@ TEST_F(ConvertList, DragWindowShowsThePictureOfTheRow)
     CMediaItemDragWnd drag(&manager, row);
     ASSERT_NE(drag.Create(nullptr, L"MediaDragWnd", WS_POPUP, 0, RECT{10, 10, 210, 70}), nullptr);
     drag.ShowWindow(true, false);
-    for (int i = 0; i < 200 && drag.GetImageFile().empty(); ++i) {
+    while (drag.GetImageFile().empty()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }

@@ -80,7 +80,7 @@ protected:
     void TearDown() override
     {
         if (window) window->DestroyWindow();
-        vxmtest::PumpUntil([] { return false; }, 50);
+        vxmtest::PumpPending();
         CDBHelper::DeleteInstance();
     }
     void Open()

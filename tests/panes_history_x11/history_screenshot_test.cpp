@@ -68,7 +68,7 @@ TEST(HistoryScreenshot, UnfoldedMediaManagerShowsNodesCountsAndRows)
     CMediaManagerElementUI* phone = tree->FindChild(MEDIAMAN_PROFILE, L"phone-mp4");
     ASSERT_NE(phone, nullptr);
     tree->SelectItem(tree->GetItemIndex(phone));
-    vxmtest::PumpUntil([] { return false; }, 500);
+    vxmtest::PumpPending();
 
     EXPECT_TRUE(tree->IsVisible());
     EXPECT_GT(tree->GetPos().right - tree->GetPos().left, 150);
@@ -83,7 +83,7 @@ TEST(HistoryScreenshot, UnfoldedMediaManagerShowsNodesCountsAndRows)
     const std::string file = std::string(VXM_SCREENSHOT_DIR) + "/history_media_manager.png";
     EXPECT_TRUE(window->GetWidget()->grab().save(QString::fromStdString(file)));
     window->DestroyWindow();
-    vxmtest::PumpUntil([] { return false; }, 50);
+    vxmtest::PumpPending();
     CDBHelper::DeleteInstance();
 }
 

@@ -48,8 +48,7 @@ public:
 // A removed row's media is released once the list's queued release runs.
 bool Settle(const std::function<bool()>& done)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
+    while (!done()) {
         CEvent tick(true, false);
         WaitWithMessageLoop(tick, 5);
     }

@@ -48,7 +48,8 @@
 
 namespace {
 
-bool Pump(const std::function<bool()>& done, int timeoutMs = 3000) { return vxmtest::PumpUntil(done, timeoutMs); }
+bool Pump(const std::function<bool()>& done) { return vxmtest::PumpUntil(done); }
+using vxmtest::PumpPending;
 
 class CPaneWindowTest : public ::testing::Test {
 protected:
@@ -80,7 +81,7 @@ protected:
         // The rows' media belong to the test.
         if (list) list->RemoveAll();
         if (window) window->DestroyWindow();
-        Pump([] { return false; }, 50);
+        PumpPending();
     }
 
     CMediaListItemUI* Add(const std::wstring& title)
@@ -245,7 +246,7 @@ TEST_F(CPaneWindowTest, AnIdMissingFromTheCatalogueChangesNothing)
     IProfile* before = pane->GetCurrentProfile();
     ASSERT_NE(before, nullptr);
     PostMessageW(hwnd, WM_VXM_PROFILE_SELECTED, MakeProfileSelectionWParam(987654), MakeProfileSelectionLParam(0, 987));
-    Pump([] { return false; }, 100);
+    PumpPending();
     EXPECT_EQ(pane->GetCurrentProfile(), before);
 }
 
@@ -331,7 +332,7 @@ TEST_F(CPaneWindowTest, AnOutputOfAnAppleProfileGoesToTheMusicLibraryWhenAsked)
     media[0]->state = 0;
     pane->OnJobFinished(media[0].get(), 0);
     const std::wstring notInstalled = CLanguageManager::GetInstance()->LoadStringW(182);
-    Pump([] { return false; }, 100);
+    PumpPending();
     EXPECT_NE(StatusLine(), notInstalled);
 
     // Asked for: this system has no music library, which the status line says.

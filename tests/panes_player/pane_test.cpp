@@ -40,7 +40,7 @@ protected:
     {
         if (window && window->GetHWND()) window->DestroyWindow();
     }
-    bool Pump(const std::function<bool()>& done, int timeoutMs = 20000) { return vxmtest::PumpUntil(done, timeoutMs); }
+    bool Pump(const std::function<bool()>& done) { return vxmtest::PumpUntil(done); }
 
     CVXMMainFrameWnd* window = nullptr;
     CPlayerPaneUI* pane = nullptr;

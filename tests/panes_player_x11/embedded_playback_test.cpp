@@ -28,7 +28,8 @@ namespace {
 // On the X display xvfb-run gives.
 [[maybe_unused]] const bool g_env = vxmtest::RegisterMainWindowEnvironment(true, false);
 
-bool Pump(const std::function<bool()>& done, int timeoutMs) { return vxmtest::PumpUntil(done, timeoutMs); }
+bool Pump(const std::function<bool()>& done) { return vxmtest::PumpUntil(done); }
+using vxmtest::PumpPending;
 
 // Distinct colours of the image, counted up to a bound.
 size_t Colours(const QImage& image)
@@ -56,7 +57,7 @@ TEST(EmbeddedPlayback, TheClipPlaysInsideTheVideoWindow)
     ASSERT_NE(host->Create(nullptr, L"player", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 40, 40, 480, 360), nullptr);
     host->ShowWindow(true);
     CMediaPlayerUI* control = host->Player();
-    ASSERT_TRUE(Pump([control] { return control->GetHeight() > 100; }, 5000));
+    ASSERT_TRUE(Pump([control] { return control->GetHeight() > 100; }));
     control->CreateVideoWindow();
     control->OnPlayerResize(nullptr);
     ASSERT_NE(control->VideoWindow, nullptr);
@@ -81,8 +82,7 @@ TEST(EmbeddedPlayback, TheClipPlaysInsideTheVideoWindow)
         [&] {
             picture = QGuiApplication::primaryScreen()->grabWindow(id).toImage();
             return !picture.isNull() && Colours(picture) > 16;
-        },
-        20000);
+        });
     if (!picture.isNull()) picture.save(QStringLiteral(VXM_SCREENSHOT_DIR "/player_video_window.png"));
     EXPECT_TRUE(drawn) << "colours in the window: " << (picture.isNull() ? 0 : Colours(picture));
     EXPECT_TRUE(player && player->IsChildRunning());
@@ -93,5 +93,5 @@ TEST(EmbeddedPlayback, TheClipPlaysInsideTheVideoWindow)
     host->DestroyWindow();
     EXPECT_EQ(::kill(pid, 0), -1);
     EXPECT_EQ(errno, ESRCH);
-    Pump([] { return false; }, 50);
+    PumpPending();
 }

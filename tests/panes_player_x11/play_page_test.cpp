@@ -48,8 +48,7 @@ TEST(PlayPage, TheClipPlaysOnThePageWithItsControls)
             for (int y = 100; y < 400 && colours.size() < 40; y += 3)
                 for (int x = 100; x < 700; x += 3) colours.insert(page.pixel(x, y) & 0xF0F0F0);
             return colours.size() >= 40 && pane->PositionSeconds > 1.0;
-        },
-        20000);
+        });
     page.save(QStringLiteral(VXM_SCREENSHOT_DIR "/player_page.png"));
     EXPECT_TRUE(drawn);
     pane->Stop();

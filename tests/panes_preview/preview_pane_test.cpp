@@ -85,7 +85,7 @@ protected:
             window->GetPaintManager()->RemoveNotifier(&sent);
             window->DestroyWindow();
         }
-        vxmtest::PumpUntil([] { return false; }, 50);
+        vxmtest::PumpPending();
     }
     CControlUI* Find(const wchar_t* name) { return window->GetPaintManager()->FindControl(name); }
     CSliderUI* Volume() { return dynamic_cast<CSliderUI*>(Find(L"ID_SLIDER_PREVIEW_VOLUME")); }
@@ -206,13 +206,13 @@ TEST_F(CPreviewPaneTest, TheEndOfAnEarlierRunLeavesTheNewOnePlaying)
     ASSERT_NE(surface, nullptr);
     // The first run's end arrives while the second plays.
     PostMessage(surface, WM_VXM_PLAY_FINISHED, 0, reinterpret_cast<LPARAM>(static_cast<IVXMMedia*>(&media)));
-    vxmtest::PumpUntil([] { return false; }, 100);
+    vxmtest::PumpPending();
     EXPECT_EQ(picture->GetPreviewWindow(), surface);
     EXPECT_EQ(preview->GetPlayState(), PREVIEW_PLAYING);
     // The second run ends: the window goes, the pane is stopped.
     media.running = 0;
     PostMessage(surface, WM_VXM_PLAY_FINISHED, 0, reinterpret_cast<LPARAM>(static_cast<IVXMMedia*>(&media)));
-    ASSERT_TRUE(vxmtest::PumpUntil([&] { return picture->GetPreviewWindow() == nullptr; }, 2000));
+    ASSERT_TRUE(vxmtest::PumpUntil([&] { return picture->GetPreviewWindow() == nullptr; }));
     EXPECT_EQ(preview->GetPlayState(), PREVIEW_STOPPED);
 }
 

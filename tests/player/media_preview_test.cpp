@@ -29,7 +29,7 @@ CShownPreview ShowPreview(CVXMMediaImpl& media)
     CShownPreview out;
     out.started = media.StartPreview(notify.Get());
     if (out.started != 0) return out;
-    out.moving = WaitPosition(0.5, 10000) && window.Host().WaitPresents(window.Host().Presents() + 3, 10000);
+    out.moving = WaitPosition(0.5) && window.Host().WaitPresents(window.Host().Presents() + 3);
     out.aspect = *ffplay_display_aspect();
     out.centreLevel = window.Host().MeanLevel(120, 40, 80, 160);
     media.StopPreview();

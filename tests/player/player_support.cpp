@@ -21,13 +21,9 @@ void CTestHost::Present(const void* pixels, int pitch, int width, int height, co
     m_presents++;
 }
 
-bool CTestHost::WaitPresents(int count, int timeoutMs) const
+bool CTestHost::WaitPresents(int count) const
 {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (m_presents.load() < count) {
-        if (std::chrono::steady_clock::now() >= end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    while (m_presents.load() < count) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return true;
 }
 
@@ -57,23 +53,16 @@ CRecorder::CRecorder()
 {
 }
 
-bool CRecorder::PumpUntil(const std::function<bool()>& pred, int timeoutMs)
+bool CRecorder::PumpUntil(const std::function<bool()>& pred)
 {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < end) {
-        MSG msg;
-        while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
-        if (pred()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    MSG msg;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
-    return pred();
+    for (Pump(); !pred(); Pump()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return true;
 }
 
-void CRecorder::Pump(int ms)
+void CRecorder::Pump()
 {
-    PumpUntil([] { return false; }, ms);
+    MSG msg;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
 }
 
 int CRecorder::CountOf(UINT message) const
@@ -146,35 +135,25 @@ void CPlayerRun::Join()
     if (m_thread.joinable()) m_thread.join();
 }
 
-bool WaitPosition(double seconds, int timeoutMs)
+bool WaitPosition(double seconds)
 {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < end) {
-        FFplayStatus s = ffplay_status();
-        if (s.running && s.position >= seconds) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return false;
+    return WaitStatus([seconds](const FFplayStatus& s) { return s.running && s.position >= seconds; });
 }
 
-bool WaitRunning(int timeoutMs)
+bool WaitRunning()
 {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < end) {
-        if (ffplay_status().running) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return false;
+    return WaitStatus([](const FFplayStatus& s) { return s.running != 0; });
 }
 
-bool WaitStatus(const std::function<bool(const FFplayStatus&)>& done, int timeoutMs)
+bool WaitStatus(const std::function<bool(const FFplayStatus&)>& done)
 {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < end) {
-        if (done(ffplay_status())) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return done(ffplay_status());
+    return WaitUntil([&] { return done(ffplay_status()); });
+}
+
+bool WaitUntil(const std::function<bool()>& done)
+{
+    while (!done()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return true;
 }
 
 static int CountEntries(const char* dir)

@@ -46,7 +46,7 @@ public:
     double MeanLevel(int x, int y, int w, int h) const;
     int Presents() const { return m_presents.load(); }
     // Waits until at least `count` presents arrived in all.
-    bool WaitPresents(int count, int timeoutMs) const;
+    bool WaitPresents(int count) const;
 
 private:
     int m_w, m_h;
@@ -65,9 +65,10 @@ class CRecorder {
 public:
     CRecorder();
     HWND Get() const { return m_window.Get(); }
-    // Pumps the test thread's queue until `pred` holds or the time is up.
-    bool PumpUntil(const std::function<bool()>& pred, int timeoutMs);
-    void Pump(int ms);
+    // Pumps the test thread's queue until `pred` holds.
+    bool PumpUntil(const std::function<bool()>& pred);
+    // Dispatches what is queued now.
+    void Pump();
     int CountOf(UINT message) const;
     std::vector<CPosted> Messages() const { return m_messages; }
     // The last message of this kind; the test fails where none came.
@@ -113,11 +114,13 @@ private:
 };
 
 // Waits (sleeping) until the player reports running or position past `seconds`.
-bool WaitPosition(double seconds, int timeoutMs);
-bool WaitRunning(int timeoutMs);
+bool WaitPosition(double seconds);
+bool WaitRunning();
 // Waits until the player's status meets `done` (events are handled on the
-// player's thread, later on a loaded machine); false after timeoutMs.
-bool WaitStatus(const std::function<bool(const FFplayStatus&)>& done, int timeoutMs = 5000);
+// player's thread, later on a loaded machine).
+bool WaitStatus(const std::function<bool(const FFplayStatus&)>& done);
+// Waits (sleeping) until `done` holds, e.g. for the host's picture.
+bool WaitUntil(const std::function<bool()>& done);
 int CountThreads();
 int CountDescriptors();
 

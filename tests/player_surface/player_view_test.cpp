@@ -39,8 +39,7 @@ TEST_F(PlayerView, TextWatermarkIsDrawnAtItsPosition)
     ASSERT_EQ(wm.m_nX, 10);
     ASSERT_EQ(wm.m_nY, 60);
     run.Start();
-    ASSERT_TRUE(window.Host().WaitPresents(20, 5000));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(window.Host().WaitPresents(20));
     auto orange = [](CPixel p) { return p.r > 245 && std::abs(p.g - 128) < 6 && p.b < 10; };
     int inside = 0, outside = 0;
     for (int y = 0; y < 240; ++y)
@@ -62,9 +61,9 @@ TEST_F(PlayerView, CompareViewShowsTheRightPictureFlipped)
     CPlayerRun run(vxmtest::GetTestMedia().mp4, notify.Get());
     run.Media().m_bFlipVertical = 1;
     run.Start();
-    ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PREVIEW_RECT) > 3; }, 5000));
+    ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PREVIEW_RECT) > 3; }));
     ASSERT_TRUE(ffplay_push_event(FFPLAY_EVENT_PAUSE, nullptr));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(playertest::WaitStatus([](const FFplayStatus& s) { return s.paused != 0; }));
     CTestHost& host = window.Host();
     double flipped = 0, straight = 0;
     for (int k = 0; k < 15; ++k) {
@@ -85,9 +84,9 @@ TEST_F(PlayerView, QuarterTurnNarrowsThePictureBetweenBlackStrips)
     CPlayerRun run(vxmtest::GetTestMedia().mp4, notify.Get());   // 160x120
     run.Media().m_nRotate = 1;
     run.Start();
-    ASSERT_TRUE(window.Host().WaitPresents(20, 5000));
+    ASSERT_TRUE(window.Host().WaitPresents(20));
     ASSERT_TRUE(ffplay_push_event(FFPLAY_EVENT_PAUSE, nullptr));
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_TRUE(playertest::WaitStatus([](const FFplayStatus& s) { return s.paused != 0; }));
     // 120 * 240 / 160 = 180 wide: strips of 70 on each side.
     const double leftStrip = window.Host().MeanLevel(0, 0, 70, 240);
     const double rightStrip = window.Host().MeanLevel(250, 0, 70, 240);

@@ -81,8 +81,7 @@ TEST(YuvWatermark, RunningPlayerShowsTheImageAtItsScaledPosition)
     wm.m_nY = 120;   // 60 in the video, 120 on the screen
     ASSERT_NE(run.Media().LoadImageWatermark(), nullptr);
     run.Start();
-    ASSERT_TRUE(window.Host().WaitPresents(20, 5000));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(window.Host().WaitPresents(20));
     const playertest::CPixel inside = window.Host().At(100, 140);
     const playertest::CPixel before = window.Host().At(76, 140);
     run.Stop();
@@ -111,9 +110,9 @@ TEST(YuvWatermark, CompareViewPutsTheScreenCopyOnTheRightPicture)
     wm.m_nY = 10;
     ASSERT_NE(run.Media().LoadImageWatermark(), nullptr);
     run.Start();
-    ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PREVIEW_RECT) > 3; }, 5000));
+    ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PREVIEW_RECT) > 3; }));
     ASSERT_TRUE(ffplay_push_event(FFPLAY_EVENT_PAUSE, nullptr));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(playertest::WaitStatus([](const FFplayStatus& s) { return s.paused != 0; }));
     const playertest::CPixel right = window.Host().At(225, 45);
     const playertest::CPixel left = window.Host().At(20, 45);
     run.Stop();

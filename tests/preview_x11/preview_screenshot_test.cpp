@@ -58,12 +58,12 @@ TEST(PreviewScreenshot, TheConvertPageWithAClipPreviewing)
     media->SetSourcePath(Utf8ToWide(clip));
     ASSERT_EQ(media->Probe(), 0);
     pane->AddMedia(media, -1, 0);
-    ASSERT_TRUE(vxmtest::PumpUntil([&] { return preview->GetMedia() == media; }, 3000));
+    ASSERT_TRUE(vxmtest::PumpUntil([&] { return preview->GetMedia() == media; }));
 
     preview->Play(nullptr);
-    ASSERT_TRUE(vxmtest::PumpUntil([&] { return media->GetPreviewPosition() >= 1.5; }, 15000));
+    ASSERT_TRUE(vxmtest::PumpUntil([&] { return media->GetPreviewPosition() >= 1.5; }));
     preview->PauseIfPlaying();
-    vxmtest::PumpUntil([] { return false; }, 500);
+    vxmtest::PumpPending();
 
     QWidget* widget = window->GetWidget();
     ASSERT_NE(widget, nullptr);
@@ -76,7 +76,7 @@ TEST(PreviewScreenshot, TheConvertPageWithAClipPreviewing)
 
     preview->Stop();
     window->DestroyWindow();
-    vxmtest::PumpUntil([] { return false; }, 100);
+    vxmtest::PumpPending();
 }
 
 }  // namespace

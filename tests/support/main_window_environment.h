@@ -7,6 +7,7 @@
 #include "VXMMediaExports.h"
 #include "platform/folders.h"
 #include "support/private_home.h"
+#include "support/pump.h"
 #include "ui/UILib.h"
 #include "ui/UIMessagePump.h"
 
@@ -53,18 +54,6 @@ inline bool RegisterMainWindowEnvironment(bool withEngine = true, bool offscreen
 {
     RegisterPrivateHome();
     ::testing::AddGlobalTestEnvironment(new CMainWindowEnvironment(withEngine, offscreen));
-    return true;
-}
-
-// Runs the UI thread's messages until done() holds; false after timeoutMs.
-inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        CEvent tick(true, false);
-        WaitWithMessageLoop(tick, 10);
-    }
     return true;
 }
 

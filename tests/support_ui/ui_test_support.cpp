@@ -49,26 +49,6 @@ private:
 ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new CUITestEnvironment);
 }  // namespace
 
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) return done();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        PumpThreadMessages();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-void PumpFor(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    PumpUntil([&] { return timer.elapsed() >= ms; }, ms + 1000);
-}
-
 void SendMouse(QWidget* widget, int type, QPoint pt, int button)
 {
     auto b = static_cast<Qt::MouseButton>(button);

@@ -1,6 +1,7 @@
 // Helpers of the UI framework tests: a Qt application on a pinned
 // 1920x1080 off-screen display, event pumping and synthetic mouse input.
 #pragma once
+#include "support/pump.h"
 #include "ui/UILib.h"
 #include <QColor>
 #include <QImage>
@@ -11,10 +12,8 @@
 
 class QWidget;
 
-// Runs Qt events and the UI thread's posted messages until `done` holds or
-// the time is up; returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000);
-void PumpFor(int ms);
+using vxmtest::PumpPending;
+using vxmtest::PumpUntil;
 // Press and release of the left button at a point of the widget.
 void ClickAt(QWidget* widget, QPoint pt);
 void SendMouse(QWidget* widget, int type, QPoint pt, int button);

@@ -78,7 +78,7 @@ TEST(RunPathsAsan, AStoppedRunFreesTheRun)
     const std::string out = dir.File("o.mp4");
     std::atomic<int> code{-100};
     std::thread worker([&] { code = RunLine(runner, "-y -i " + Q(src) + " -vcodec libx264 -acodec aac " + Q(out)); });
-    for (int i = 0; i < 2000 && !std::filesystem::exists(out); i++) std::this_thread::sleep_for(5ms);
+    while (!std::filesystem::exists(out)) std::this_thread::sleep_for(5ms);
     std::this_thread::sleep_for(200ms);
     runner.RequestStop();
     worker.join();

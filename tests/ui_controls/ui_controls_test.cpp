@@ -48,7 +48,7 @@ struct CControlsFixture : ::testing::Test {
             list->Add(row);
         }
         wnd->Manager().UpdateLayout();
-        PumpFor(20);
+        PumpPending();
     }
     std::vector<CNote> Notes(const std::wstring& type) const
     {
@@ -258,7 +258,7 @@ TEST_F(CControlsFixture, RowsRemovedAndAddedDuringTheListsOwnNotificationAreSafe
     ClickAt(widget, CenterOf(list->GetItemAt(3)));
     EXPECT_EQ(list->GetCount(), 0);
     EXPECT_EQ(list->GetCurSel(), -1);
-    PumpFor(20);
+    PumpPending();
     // And the list still works.
     onNote = nullptr;
     AddRows(2);
@@ -291,7 +291,7 @@ TEST_F(CControlsFixture, LongListsScrollAndTheHotRowTestFollowsTheScroll)
     top.y = rc.top + 5;
     EXPECT_EQ(list->HitTestRow(top), 0);
     list->SelectItem(29);
-    PumpFor(20);
+    PumpUntil([&] { return list->GetScrollPos() > 0; });
     EXPECT_GT(list->GetScrollPos(), 0);
     POINT bottom;
     bottom.x = rc.left + 5;

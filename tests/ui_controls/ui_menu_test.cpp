@@ -184,7 +184,7 @@ TEST_F(CMenuWindowFixture, OpeningASubMenuSendsItsInitMessageAndReturnCmdPostsNo
     UINT id = TrackPopupMenu(menu->GetSubMenu(0), TPM_RETURNCMD, 0, 0, wnd->GetHWND());
     EXPECT_EQ(id, 50000u);
     EXPECT_EQ(opened, (std::vector<std::wstring>{L"_MAIN_", L"&Language"}));
-    PumpFor(50);
+    PumpPending();
     EXPECT_TRUE(commands.empty());
 }
 
@@ -195,6 +195,6 @@ TEST_F(CMenuWindowFixture, DisabledUnknownOrCancelledChoicesGiveNoCommand)
     runner.Choose(32772);  // an id of another popup
     runner.Choose(0);      // closed without a choice
     for (int i = 0; i < 3; ++i) EXPECT_EQ(TrackPopupMenu(menu->GetSubMenu(0), 0, 0, 0, wnd->GetHWND()), 0u);
-    PumpFor(50);
+    PumpPending();
     EXPECT_TRUE(commands.empty());
 }

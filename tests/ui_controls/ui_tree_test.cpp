@@ -33,7 +33,7 @@ struct CTreeFixture : ::testing::Test {
     {
         wnd->Manager().NeedUpdate();
         wnd->Manager().UpdateLayout();
-        PumpFor(10);
+        PumpPending();
     }
     std::vector<std::wstring> VisibleTexts() const
     {

@@ -44,7 +44,7 @@ protected:
     {
         if (wnd && wnd->GetHWND()) wnd->DestroyWindow();
         wnd.reset();
-        PumpFor(20);
+        PumpPending();
     }
     LRESULT Mouse(UINT msg, int x, int y) { return wnd->DeliverMessage(msg, 0, MAKELPARAM(x, y)); }
     QImage Render() { return wnd->Manager().RenderToImage(); }
@@ -360,7 +360,7 @@ TEST_F(TimeEditPopup, RemovingTheControlWithAnOpenPickerClosesIt)
     auto* root = static_cast<CContainerUI*>(wnd->Manager().GetRoot());
     ASSERT_TRUE(root->Remove(te));
     te = nullptr;
-    PumpFor(30);
+    PumpUntil([&] { return host.isNull() || !host->isVisible(); });
     EXPECT_TRUE(host.isNull() || !host->isVisible());
     EXPECT_FALSE(Render().isNull());
 }

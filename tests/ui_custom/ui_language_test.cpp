@@ -351,7 +351,7 @@ TEST_F(LanguageFiles, WindowsAreBuiltFromTheLanguagesOwnSkinFile)
         wnd.DestroyWindow();
     }
     CPaintManagerUI::SetResourcePath(oldPath);
-    PumpFor(10);
+    PumpPending();
 }
 
 TEST(ShippedLanguages, EveryTranslationTakesTheArgumentsOfTheEnglishText)

@@ -170,7 +170,7 @@ TEST_F(CInputFixture, AsyncNotifyArrivesOnTheNextLoopTurnAndNotForARemovedSender
     wnd->Manager().SendNotify(convert, L"later", 0, 0, true);
     auto* row = static_cast<CContainerUI*>(convert->GetParent()->GetInterface(L"Container"));
     ASSERT_TRUE(row->Remove(convert));
-    PumpFor(50);
+    PumpPending();
     EXPECT_EQ(wnd->Count(L"later:ID_BTN_CONVERT"), 0);
 }
 
@@ -266,5 +266,5 @@ TEST(CWheelHoverTest, AfterAWheelScrollHoverAndTooltipBelongToTheControlNowUnder
     EXPECT_TRUE(static_cast<CButtonUI*>(under)->GetButtonState() & UISTATE_HOT);
     EXPECT_EQ(wnd.Manager().GetHover(), under);
     wnd.DestroyWindow();
-    PumpFor(20);
+    PumpPending();
 }

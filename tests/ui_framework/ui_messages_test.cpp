@@ -131,6 +131,6 @@ TEST_F(CMessageFixture, WindowClosedByCloseIsDestroyedAndGetsItsFinalMessageOnce
     ASSERT_TRUE(PumpUntil([&] { return wnd->finalCount == 1; }));
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(wnd->GetWidget(), nullptr);
-    PumpFor(20);
+    PumpPending();
     EXPECT_EQ(wnd->finalCount, 1);
 }

@@ -39,7 +39,7 @@ protected:
     {
         if (wnd && wnd->GetHWND()) wnd->DestroyWindow();
         wnd.reset();
-        PumpFor(20);
+        PumpPending();
     }
     void Mouse(UINT msg, int x, int y) { wnd->DeliverMessage(msg, 0, MAKELPARAM(x, y)); }
 

@@ -65,7 +65,7 @@ TEST_F(CWindowFixture, WindowTakesSizeCaptionAndFramelessFromTheSkinAndInitsOnce
     EXPECT_EQ(wnd->initCount, 1);
     wnd->ShowWindow(true);
     w->resize(700, 420);
-    PumpFor(50);
+    ASSERT_TRUE(PumpUntil([&] { return wnd->Manager().GetRoot()->GetWidth() == 700; }));
     EXPECT_EQ(wnd->Count(L"windowinit:root"), 1);
     EXPECT_EQ(wnd->Manager().GetRoot()->GetWidth(), 700);
 }

@@ -1,5 +1,6 @@
 // Under AddressSanitizer: controls and windows that remove or delete
 // themselves while their own event, notification or timer is running.
+#include "support/pump.h"
 #include "ui/UILib.h"
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,16 +22,8 @@ public:
 };
 ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new CAppEnvironment);
 
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        PumpThreadMessages();
-    }
-    return done();
-}
+using vxmtest::PumpPending;
+using vxmtest::PumpUntil;
 
 void Mouse(QWidget* w, QEvent::Type type, QPoint pt)
 {
@@ -170,7 +163,7 @@ TEST(UISelfRemoval, ControlRemovedInItsOwnTimerEvent)
     }, &ticks);
     wnd.Manager().SetTimer(ticker, 5, 5);
     ASSERT_TRUE(PumpUntil([&] { return ticks > 0; }));
-    PumpUntil([] { return false; }, 60);
+    PumpPending();
     EXPECT_EQ(ticks, 1);
 }
 

@@ -24,7 +24,8 @@ void CDVDOpenDlgUI::JoinWorker()
 {
     if (!m_worker.joinable()) return;
     WaitWithMessageLoop(m_workerDone);
-    m_worker.join();
+    // The wait serves messages: the worker's own end message may have joined it meanwhile.
+    if (m_worker.joinable()) m_worker.join();
 }
 
 void CDVDOpenDlgUI::InitWindow()

@@ -89,7 +89,8 @@ void CDlgBatchAdd::StopWorker()
     m_stop.Set();
     // Serves messages meanwhile: an added cue sheet is sent to the main window.
     WaitWithMessageLoop(m_workerDone);
-    m_worker.join();
+    // The scan's end message, served by the wait, may have joined it meanwhile.
+    if (m_worker.joinable()) m_worker.join();
 }
 
 void CDlgBatchAdd::Cancel()
