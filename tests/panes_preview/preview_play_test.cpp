@@ -21,6 +21,7 @@
 #include <QImage>
 
 #include <cmath>
+#include <map>
 #include <cstdio>
 #include <filesystem>
 
@@ -50,14 +51,18 @@ const std::string& HueClip()
     return path;
 }
 
-// The frame Debian's ffmpeg decodes at `seconds`.
+// The frame Debian's ffmpeg decodes at `seconds` (each decoded once: the
+// waits below compare the pane with the same frames again and again).
 QImage DecodeAt(const std::string& clip, double seconds, const std::string& folder)
 {
     char at[32];
     std::snprintf(at, sizeof at, "%.3f", seconds);
+    static std::map<std::string, QImage> decoded;
+    const std::string key = clip + "@" + at;
+    if (auto it = decoded.find(key); it != decoded.end()) return it->second;
     const std::string out = folder + "/frame_" + at + ".png";
     if (!vxmtest::RunFfmpeg({"-ss", at, "-i", clip, "-frames:v", "1", out})) return QImage();
-    return QImage(QString::fromStdString(out)).convertToFormat(QImage::Format_RGB32);
+    return decoded[key] = QImage(QString::fromStdString(out)).convertToFormat(QImage::Format_RGB32);
 }
 
 // The part of the painted picture that is not border.
@@ -107,7 +112,9 @@ double DifferenceToFrame(const QImage& painted, const QImage& frame)
 double DifferenceAround(const QImage& painted, double seconds, const std::string& folder)
 {
     double best = 255.0;
-    for (double t = std::max(0.0, seconds - 0.24); t <= seconds + 0.24; t += 0.08)
+    // On the frame grid of the 25 fps clip, so that the decoded frames are met again.
+    const double at = std::round(seconds * 25.0) / 25.0;
+    for (double t = std::max(0.0, at - 0.24); t <= at + 0.24; t += 0.08)
         best = std::min(best, DifferenceToFrame(painted, DecodeAt(HueClip(), t, folder)));
     return best;
 }
