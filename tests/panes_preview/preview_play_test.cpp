@@ -18,6 +18,7 @@
 
 #include <unistd.h>
 
+#include <QElapsedTimer>
 #include <QImage>
 
 #include <cmath>
@@ -158,6 +159,25 @@ protected:
         PumpPending();
     }
     QImage Painted() { return window->GetPaintManager()->RenderToImage(preview->GetPreviewControl()); }
+    // Waits until the player took the pause: its position and the pane's
+    // picture hold for a fifth of a second (five frames of the clip).
+    void WaitUntilPaused()
+    {
+        double last = -1.0;
+        QImage shown;
+        QElapsedTimer still;
+        PumpUntil([&] {
+            const double now = media->GetPreviewPosition();
+            QImage picture = Painted();
+            if (now != last || picture != shown) {
+                last = now;
+                shown = std::move(picture);
+                still.restart();
+                return false;
+            }
+            return still.elapsed() >= 200;
+        });
+    }
     // Waits for the player to reach a position and the pane to show a picture.
     bool PlayingPast(double seconds)
     {
@@ -194,11 +214,10 @@ TEST_F(CPreviewPlayTest, TheClipPlaysInThePaneAsFfmpegDecodesItAndPausesSeeksAnd
     // Paused: the picture is the frame of the position and stays.
     Press(L"ID_BUTTON_PREVIEW_PAUSE");
     EXPECT_EQ(preview->GetPlayState(), PREVIEW_PAUSED);
-    // The player thread ends the picture under way: then the pane shows the frame of the position.
-    ASSERT_TRUE(PumpUntil(
-        [&] { return DifferenceAround(Painted(), media->GetPreviewPosition(), temp.Path()) < 15.0; }));
+    WaitUntilPaused();
     const double pausedAt = media->GetPreviewPosition();
     const QImage paused = Painted();
+    EXPECT_LT(DifferenceAround(paused, pausedAt, temp.Path()), 15.0) << "at " << pausedAt;
     EXPECT_GT(DifferenceToFrame(paused, DecodeAt(HueClip(), pausedAt + 2.5, temp.Path())), 40.0);
     PumpPending();
     EXPECT_LT(Difference(Painted(), paused), 1.0);
@@ -209,11 +228,11 @@ TEST_F(CPreviewPlayTest, TheClipPlaysInThePaneAsFfmpegDecodesItAndPausesSeeksAnd
     preview->Seek(800);
     ASSERT_TRUE(PumpUntil([&] { return media->GetPreviewPosition() >= 4.9; }));
     Press(L"ID_BUTTON_PREVIEW_PAUSE");
-    ASSERT_TRUE(PumpUntil(
-        [&] { return DifferenceAround(Painted(), media->GetPreviewPosition(), temp.Path()) < 15.0; }));
+    WaitUntilPaused();
     const double seekedAt = media->GetPreviewPosition();
     EXPECT_GE(seekedAt, 4.8);
     const QImage seeked = Painted();
+    EXPECT_LT(DifferenceAround(seeked, seekedAt, temp.Path()), 15.0) << "at " << seekedAt;
     EXPECT_GT(DifferenceToFrame(seeked, DecodeAt(HueClip(), pausedAt, temp.Path())), 40.0);
 
     // Stopped: black again, and the window the player drew into is gone.
