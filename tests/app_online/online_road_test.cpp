@@ -171,6 +171,55 @@ TEST_F(COnlineFixture, APastedAddressDownloadsIsRecordedAndConvertsAsAsked)
     EXPECT_TRUE(std::filesystem::exists(WideToUtf8(output)));
 }
 
+TEST_F(COnlineFixture, APlaylistShowsItsPartFromTheDownloadersOwnTextsAndEachFileJoinsItsSiteAtOnce)
+{
+    std::string entries;
+    for (const char* id : {"p1", "p2"})
+        entries += std::string(entries.empty() ? "" : ",") + R"({"id":")" + id + R"(","title":"Episode )" + id +
+                   R"(","webpage_url":"https://vimeo.com/)" + id + R"(","formats":[)" +
+                   R"({"format_id":"18","ext":"mp4","format_note":"360p","vcodec":"avc1","acodec":"mp4a"}]})";
+    WriteFile(m_control.File("analysis.json"),
+              R"({"_type":"playlist","title":"Series","extractor_key":"Vimeo","entries":[)" + entries + "]}");
+    CDBHelper* db = CDBHelper::GetInstance();
+    const int before = db->GetDownloadedCount(L"Vimeo");  // earlier tests' downloads
+    m_desktop.clipboard.SetText(L"https://vimeo.com/series\n");
+    PressCtrlV();
+    ASSERT_TRUE(PumpUntil([&] { return m_list->GetCount() == 1; }));
+    auto* online = dynamic_cast<COnlineMediaListItemUI*>(m_list->GetMediaItem(0));
+    ASSERT_NE(online, nullptr);
+    CPaintManagerUI* pm = m_window->GetPaintManager();
+    CControlUI* name = pm->FindSubControlByName(online, L"ID_LABEL_ITEM_SHORT_NAME");
+    ASSERT_NE(name, nullptr);
+    // The second part on its way: the name label says so, and the first
+    // part's file already counts under its site in the media manager.
+    ASSERT_TRUE(PumpUntil([&] { return m_list->GetItemIndex(online) < 0 || name->GetText() == L"Series - Part 2"; }));
+    ASSERT_GE(m_list->GetItemIndex(online), 0) << "the row went before its second part showed";
+    EXPECT_EQ(online->GetMedia()->GetOutputName(), L"Episode p2 - #2 of 2");
+    CMediaManagerListUI* tree = m_pane->GetMediaManagerList();
+    ASSERT_NE(tree, nullptr);
+    CMediaManagerElementUI* site = tree->FindChild(MEDIAMAN_SITE, L"Vimeo");
+    ASSERT_NE(site, nullptr);
+    EXPECT_EQ(site->GetRecordCount(), before + 1);
+    EXPECT_EQ(site->GetParentNode(), tree->GetTopNode(MEDIAMAN_DOWNLOADED));
+    ASSERT_TRUE(PumpUntil([&] { return m_list->GetItemIndex(online) < 0; }));
+    EXPECT_EQ(site->GetRecordCount(), before + 2);
+    EXPECT_TRUE(std::filesystem::exists(m_out.File("Series - part2.mp4")));
+}
+
+TEST_F(COnlineFixture, AFailedDownloadShowsTheToolsReasonAsItsTooltip)
+{
+    WriteFile(m_control.File("mode"), "fail-download-9");
+    m_desktop.clipboard.SetText(L"https://vimeo.com/42\n");
+    PressCtrlV();
+    ASSERT_TRUE(PumpUntil([&] { return m_list->GetCount() == 1; }));
+    auto* online = dynamic_cast<COnlineMediaListItemUI*>(m_list->GetMediaItem(0));
+    ASSERT_NE(online, nullptr);
+    CControlUI* status = m_window->GetPaintManager()->FindSubControlByName(online, L"ID_LABEL_DOWNLOAD_STATUS");
+    ASSERT_NE(status, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return status->GetText() == L"Download video file failed."; }));
+    EXPECT_EQ(status->GetToolTip(), L"unable to download video data: HTTP Error 503");
+}
+
 TEST_F(COnlineFixture, OnlineRowsKeepTheirDownloadFlagAndShowTheDownloadersReports)
 {
     std::vector<int> flags;

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <json/json.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -103,14 +104,14 @@ protected:
         return m_downloader->StartDownloads() != 0;
     }
 
-    // Pumps until an event of one of the kinds arrived (the test's time-out is the only limit).
-    bool WaitForEvent(std::initializer_list<int> kinds)
+    // Pumps until an event of one of the kinds arrived after the first `skip`
+    // events (the test's time-out is the only limit).
+    bool WaitForEvent(std::initializer_list<int> kinds, size_t skip = 0)
     {
         return Pump([&] {
-            for (const CReceived& r : m_received)
-                if (r.message == WM_VXM_DOWNLOADER_EVENT)
-                    for (int kind : kinds)
-                        if (static_cast<int>(r.wParam) == kind) return true;
+            const std::vector<int> events = Events();
+            for (size_t i = skip; i < events.size(); ++i)
+                if (std::find(kinds.begin(), kinds.end(), events[i]) != kinds.end()) return true;
             return false;
         });
     }
@@ -396,6 +397,159 @@ TEST_F(CDownloadFixture, TheToolVersionIsReadFromTheTool)
     EXPECT_EQ(m_downloader->GetToolVersion(), 0);
 }
 
+// Titles as servers send them, through the fake tool that reads the output
+// template as yt-dlp does: each ends in a file under a name that no
+// character of the title turned into a template, a variable or a second line.
+TEST_F(CDownloadFixture, AnyTitleEndsInARecordedFileUnderASafeName)
+{
+    const std::wstring cjk(150, L'\u6771');
+    const struct {
+        std::wstring title;
+        std::wstring name;
+    } cases[] = {
+        {L"a\nb", L"a_b.mp4"},
+        {L"x%(id)s", L"x%(id)s.mp4"},
+        {L"50% off %(", L"50% off %(.mp4"},
+        {L"Caf\u00e9", L"Caf\u00e9.mp4"},
+        {L"$HOME and ${HOME}", L"\uFF04HOME and \uFF04{HOME}.mp4"},
+        {cjk, std::wstring(58, L'\u6771') + L".mp4"},  // 174 bytes of UTF-8
+    };
+    for (const auto& c : cases) {
+        Json::Value video;
+        video["id"] = "v1";
+        video["title"] = WideToUtf8(c.title);
+        video["extractor_key"] = "Vimeo";
+        Json::Value format;
+        format["format_id"] = "18";
+        format["ext"] = "mp4";
+        video["formats"].append(format);
+        Control("analysis.json", Json::FastWriter().write(video));
+        const size_t before = Events().size();
+        ASSERT_TRUE(Start());
+        ASSERT_TRUE(WaitForEvent({DOWNLOAD_EVENT_ALL_DONE, DOWNLOAD_EVENT_FAILED, DOWNLOAD_EVENT_ANALYSIS_FAILED}, before));
+        ASSERT_EQ(Events().back(), DOWNLOAD_EVENT_ALL_DONE) << WideToUtf8(c.title);
+        const std::wstring path = Last(DOWNLOAD_EVENT_FILE_DONE)->record->filePath;
+        EXPECT_EQ(path, Utf8ToWide(m_out.Path()) + L"/" + c.name);
+        EXPECT_TRUE(fs::is_regular_file(WideToUtf8(path))) << WideToUtf8(path);
+        EXPECT_EQ(Last(DOWNLOAD_EVENT_FILE_DONE)->record->title, c.title);
+    }
+    // Nothing but the downloads landed in the output folder.
+    EXPECT_EQ(static_cast<size_t>(std::distance(fs::directory_iterator(m_out.Path()), fs::directory_iterator())),
+              std::size(cases));
+}
+
+TEST_F(CDownloadFixture, NumbersBeyondTheirRangeAreIgnoredAndTheDownloadGoesOn)
+{
+    Control("analysis.json", Video("1", "Tall", R"({"format_id":"18","ext":"mp4","height":3e9,"filesize":1e300},)"
+                                                R"({"format_id":"22","ext":"mp4","height":-5,"filesize_approx":12345.5},)"
+                                                R"({"format_id":"37","ext":"mp4","height":1080,"filesize":"big"})"));
+    Control("mode", "huge-progress");
+    m_answer = 0;
+    ASSERT_TRUE(Start(ONLINE_FORMAT_ASK));
+    ASSERT_TRUE(WaitForEvent({DOWNLOAD_EVENT_ALL_DONE, DOWNLOAD_EVENT_FAILED, DOWNLOAD_EVENT_ANALYSIS_FAILED}));
+    EXPECT_EQ(Events().back(), DOWNLOAD_EVENT_ALL_DONE);
+    ASSERT_EQ(m_requests.size(), 1u);
+    const auto& formats = m_requests.front().formats;
+    ASSERT_EQ(formats.size(), 3u);
+    EXPECT_EQ(formats[0].quality, "");  // a height of 3e9 is none
+    EXPECT_EQ(formats[0].size, 0u);
+    EXPECT_EQ(formats[1].quality, "");
+    EXPECT_EQ(formats[1].size, 12345u);
+    EXPECT_EQ(formats[2].quality, "1080p");
+    for (const CReceived& r : m_received) {
+        if (r.message == WM_VXM_DOWNLOADER_PROGRESS) EXPECT_LE(r.wParam, 1000u);
+    }
+}
+
+TEST_F(CDownloadFixture, AnAnalysisDeeperThanAnyVideoIsAFailedAnalysisWithItsReason)
+{
+    Control("analysis.json", std::string(5000, '[') + std::string(5000, ']'));
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitForEvent({DOWNLOAD_EVENT_ANALYSIS_FAILED, DOWNLOAD_EVENT_ALL_DONE}));
+    EXPECT_EQ(Events().back(), DOWNLOAD_EVENT_ANALYSIS_FAILED);
+    const std::wstring reason = Last(DOWNLOAD_EVENT_ANALYSIS_FAILED)->record->errorText;
+    EXPECT_EQ(reason.rfind(L"The download tool's analysis cannot be read: ", 0), 0u) << WideToUtf8(reason);
+    EXPECT_EQ(Calls().size(), 1u);
+}
+
+TEST_F(CDownloadFixture, AFailedDownloadLeavesNoPiecesAndKeepsTheToolsReason)
+{
+    Control("analysis.json", Video("1", "Clip", ThreeFormats()));
+    Control("mode", "fail-with-pieces");
+    WriteFile(m_out.File("Clip.2.mp4.part"), "another title's piece");
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitForEvent({DOWNLOAD_EVENT_ALL_DONE, DOWNLOAD_EVENT_FAILED}));
+    EXPECT_EQ(Events().back(), DOWNLOAD_EVENT_FAILED);
+    EXPECT_EQ(Last(DOWNLOAD_EVENT_FAILED)->record->errorText, L"fragment 2 not found, unable to continue");
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(m_out.Path())) left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"Clip.2.mp4.part"});
+}
+
+TEST_F(CDownloadFixture, ADownloadStartedAgainRightAfterAStopRunsAfterTheStoppedOne)
+{
+    Control("analysis.json", Video("1", "Clip", ThreeFormats()));
+    Control("mode", "hang-download");
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(Pump([&] { return fs::exists(m_out.File("Clip.mp4.part")); }));
+    Control("mode", "");
+    m_downloader->CancelDownload(Media());
+    EXPECT_TRUE(Start());  // at once: the stopped one may still be ending
+    ASSERT_TRUE(WaitForEvent({DOWNLOAD_EVENT_ALL_DONE, DOWNLOAD_EVENT_FAILED}));
+    const std::vector<int> events = Events();
+    const auto cancelled = std::find(events.begin(), events.end(), DOWNLOAD_EVENT_CANCELLED);
+    ASSERT_NE(cancelled, events.end());
+    EXPECT_EQ(std::count(cancelled, events.end(), DOWNLOAD_EVENT_STARTED), 1);  // the new one, after
+    EXPECT_EQ(events.back(), DOWNLOAD_EVENT_ALL_DONE);
+    EXPECT_TRUE(fs::exists(m_out.File("Clip.mp4")));
+}
+
+TEST_F(CDownloadFixture, StartingDoesNotWaitForTheToolsVersion)
+{
+    Control("analysis.json", Video("1", "Clip", ThreeFormats()));
+    Control("mode", "hang-version");
+    // The tool answers "--version" only when released; starting returns before.
+    ASSERT_TRUE(Start());
+    Control("release", "");
+    ASSERT_TRUE(WaitForEvent({DOWNLOAD_EVENT_ALL_DONE, DOWNLOAD_EVENT_FAILED, DOWNLOAD_EVENT_ANALYSIS_FAILED}));
+    EXPECT_EQ(Events().back(), DOWNLOAD_EVENT_ALL_DONE);
+}
+
+TEST_F(CDownloadFixture, AToolThatNeverTellsItsVersionHasNone)
+{
+    Control("mode", "hang-version");
+    EXPECT_EQ(m_downloader->GetToolVersion(), 0);  // after the probe's time limit
+}
+
+TEST_F(CDownloadFixture, TheAccountsFileIsReplacedWholeAndGoesWithTheLastAccount)
+{
+    Control("analysis.json", Video("1", "Clip", ThreeFormats()));
+    const std::string netrc = m_control.File("accounts.netrc");
+    auto run = [&] {
+        const size_t before = Events().size();
+        ASSERT_TRUE(Start());
+        ASSERT_TRUE(WaitForEvent({DOWNLOAD_EVENT_ALL_DONE, DOWNLOAD_EVENT_FAILED}, before));
+    };
+    m_downloader->SetYTUser(L"someone");
+    m_downloader->SetYTPasswd(L"first");
+    run();
+    struct stat first {};
+    ASSERT_EQ(stat(netrc.c_str(), &first), 0);
+    m_downloader->SetYTPasswd(L"second");
+    run();
+    struct stat second {};
+    ASSERT_EQ(stat(netrc.c_str(), &second), 0);
+    // A new file renamed into place: a reader of the old one read it whole.
+    EXPECT_NE(first.st_ino, second.st_ino);
+    EXPECT_EQ(second.st_mode & 0777, 0600u);
+    std::ifstream in(netrc);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "machine youtube login someone password second\n");
+    m_downloader->SetYTUser(L"");
+    run();
+    EXPECT_FALSE(fs::exists(netrc));
+    EXPECT_EQ(After(Calls().back(), "--netrc-location"), "");
+}
+
 TEST(DownloadTool, ArgumentListsPutTheAddressAfterADoubleDash)
 {
     CDownloadToolOptions options;
@@ -427,6 +581,21 @@ TEST(DownloadTool, ProgressIsSpreadOverThePartsWithoutDividingByZero)
     EXPECT_EQ(line.total, 0u);
     EXPECT_EQ(OverallPermille(line, 0, 0), 0);
     EXPECT_FALSE(ParseProgressLine("[download]  50.0% of 10MiB", line));
+    // Numbers past any size are clamped, never cast out of range.
+    ASSERT_TRUE(ParseProgressLine("[vxm-progress] 1e300 1e300 NA 1e300", line));
+    EXPECT_EQ(line.done, line.total);
+    EXPECT_EQ(line.speed, 0);
+    EXPECT_EQ(OverallPermille(line, 0, 1), 1000);
+    ASSERT_TRUE(ParseProgressLine("[vxm-progress] 40000000000000000 80000000000000000 NA NA", line));
+    EXPECT_EQ(OverallPermille(line, 0, 1), 500);
+    // The finished file is a JSON string: a line feed or quote in it is data.
+    std::wstring path;
+    ASSERT_TRUE(ParseFileLine(R"([vxm-file] "/out/a\nb \"q\" \u6771\ud83c\udfac.mp4")", path));
+    EXPECT_EQ(path, L"/out/a\nb \"q\" \u6771\U0001F3AC.mp4");
+    ASSERT_TRUE(ParseFileLine(R"([vxm-file] "/out/\udcff.mp4")", path));
+    EXPECT_EQ(WideToUtf8(path), "/out/\xff.mp4");  // a byte of a name that is no UTF-8
+    EXPECT_FALSE(ParseFileLine(R"([vxm-file] "/out/a.mp4)", path));
+    EXPECT_FALSE(ParseFileLine("[vxm-file] /out/a.mp4", path));
     EXPECT_EQ(SpeedText(1572864), L"1.5 MiB/s");
     EXPECT_EQ(ParseToolVersion("2023.03.04\n"), 20230304);
     EXPECT_EQ(ParseToolVersion("garbage"), 0);

@@ -76,9 +76,9 @@ TEST(Paths, JoinPathPutsExactlyOneSlashBetween)
 
 TEST(Paths, InvalidFileNameCharactersBecomeUnderscores)
 {
-    std::wstring name = L"a:b/c\\d*e?f\"g<h>i|j.k \u00e9";
+    std::wstring name = L"a:b/c\\d*e?f\"g<h>i|j.k \u00e9\n\t\x7f\x1b";
     ReplaceInvalidFileNameChars(name);
-    EXPECT_EQ(name, L"a_b_c_d_e_f_g_h_i_j.k \u00e9");
+    EXPECT_EQ(name, L"a_b_c_d_e_f_g_h_i_j.k \u00e9____");
 }
 
 TEST(Paths, DataFoldersExistAndLieUnderTheMakersFolder)

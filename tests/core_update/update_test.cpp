@@ -138,7 +138,7 @@ TEST_F(CHttpTest, OnlyANewerToolVersionIsOffered)
     });
     for (int installed : {20230304, 20991231}) {
         CModuleVersionCheck check;
-        ASSERT_TRUE(check.Start(installed, window.Get(), {}));
+        ASSERT_TRUE(check.Start([installed] { return installed; }, window.Get(), {}));
         ASSERT_TRUE(check.Join(INFINITE));
         EXPECT_EQ(check.GetOfferedVersion(), 20991231);
     }

@@ -16,12 +16,12 @@ CHtmlConversionInput Input()
     return input;
 }
 
-// The body: what follows the header "...\\fs24" up to the closing brace.
+// The body: what follows the header "...\\fs24 " up to the closing brace.
 std::wstring Body(const std::wstring& html, CHtmlConversion* out = nullptr)
 {
     CHtmlConversion conversion;
     EXPECT_TRUE(ConvertHtmlToRtf(html, Input(), conversion)) << html;
-    const std::wstring head = L"\\pard\\plain\\tx0\\fs24";
+    const std::wstring head = L"\\pard\\plain\\tx0\\fs24 ";
     const size_t at = conversion.rtf.find(head);
     if (out) *out = conversion;
     if (at == std::wstring::npos) return L"<no header>";
@@ -33,7 +33,7 @@ TEST(SimpleHtml, TheWholeTextHasTheFontAndColourTables)
     CHtmlConversion out;
     ASSERT_TRUE(ConvertHtmlToRtf(L"Hi", Input(), out));
     EXPECT_EQ(out.rtf, L"{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 DejaVu Sans;}}{\\colortbl ;\\red0\\green0\\blue0;"
-                       L"\\red255\\green255\\blue255;}\\pard\\plain\\tx0\\fs24Hi}");
+                       L"\\red255\\green255\\blue255;}\\pard\\plain\\tx0\\fs24 Hi}");
 }
 
 TEST(SimpleHtml, BreaksAndParagraphs)
@@ -71,6 +71,9 @@ TEST(SimpleHtml, FontColoursSizesAndFaces)
     ASSERT_EQ(out.colours.size(), 3u);  // red once
     EXPECT_EQ(out.colours[2], 0x0000FFu);
     EXPECT_EQ(out.fonts.back(), L"mono");
+    // A face is a name in the font table, never RTF of its own.
+    EXPECT_EQ(Body(L"<font face=\"a;}}inject{\\x\">s</font>", &out), L"{\\f1 s}\r\n");
+    EXPECT_EQ(out.fonts.back(), L"ainjectx");
     // Unquoted "#..." reads as empty: black, the text colour, so nothing changes.
     EXPECT_EQ(Body(L"<font color=#ff0000 size=3>x</font>"), L"{x}\r\n");
     EXPECT_EQ(Body(L"<font size=9>x</font>"), L"{x}\r\n");
@@ -92,12 +95,16 @@ TEST(SimpleHtml, BodyDivAndTables)
     CHtmlConversion out;
     EXPECT_EQ(Body(L"<body bgcolor=\"#0000ff\" leftmargin=2>x</body>", &out),
               L"{\\margt120\\margb120\\li30\\ri120\\highlight3 x}\r\n");
+    // Without a format change the last margin still ends before the text.
+    EXPECT_EQ(Body(L"<body>2024 release"), L"{\\margt120\\margb120\\li120\\ri120 2024 release");
+    // Margins beyond any screen stay within what an RTF number holds.
+    EXPECT_EQ(Body(L"<body leftmargin=999999999>x"), L"{\\margt120\\margb120\\li2147483647\\ri120 x");
     EXPECT_EQ(out.background, 0xFF0000u);
     EXPECT_EQ(Body(L"a<div align=center>b</div>c"), L"a{\\par \\qc b\\par }\r\nc");
     EXPECT_EQ(Body(L"<table border=2><col width=10><tr><td>x</td></tr></table>"),
               L"{\\par\\trowd \\trgaph108\\trleft-108\\trbrdrt\\brdrs\\brdrw2 \\trbrdrl\\brdrs\\brdrw2 "
               L"\\trbrdrb\\brdrs\\brdrw2 \\trbrdrr\\brdrs\\brdrw2 "
-              L"\\clbrdrt\\brdrw15\\brdrs\\clbrdrl\\brdrw15\\brdrs\\clbrdrb\\brdrw15\\brdrs\\clbrdrr\\brdrw15\\brdrs\\cellx150"
+              L"\\clbrdrt\\brdrw15\\brdrs\\clbrdrl\\brdrw15\\brdrs\\clbrdrb\\brdrw15\\brdrs\\clbrdrr\\brdrw15\\brdrs\\cellx150 "
               L"\\intbl \\par x\\cell \\row }\r\n");
 }
 

@@ -69,4 +69,39 @@ TEST(UpdateDialogScreenshot, TheOfferWithReleaseNotes)
     PumpPending();
 }
 
+// Notes as a hostile or careless server may write them: digits first, an
+// emoji, a font face that tries to be RTF; and a check that failed. Both
+// saved for a look.
+TEST(UpdateDialogScreenshot, NotesAsWrittenAndAFailedCheck)
+{
+    CFakeDesktop desktop;
+    CDlgSoftwareUpdate offer(CProgramVersion{1, 0, 0}, CProgramVersion{6, 8, 0});
+    offer.SetNotes(L"6.8 is out \U0001F600<br><body>2024 release notes<br>"
+                   L"<font face=\"a;}}inject{\">This line is safe</font> and so is <b>this</b>.");
+    ASSERT_NE(offer.Create(nullptr, L"VXMSoftwareUpdateDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+    offer.CenterWindow();
+    offer.ShowWindow(true);
+    PumpPending();  // painted
+    ASSERT_NE(offer.GetNotesControl(), nullptr);
+    EXPECT_EQ(offer.GetNotesControl()->GetText(),
+              L"6.8 is out \U0001F600\n2024 release notes\nThis line is safe and so is this.");
+    EXPECT_TRUE(offer.GetWidget()->grab().save(QStringLiteral(VXM_SCREENSHOT_DIR "/update_dialog_notes.png")));
+    offer.DestroyWindow();
+
+    vxmtest::CTempDir served;  // no version.ini: the check fails
+    vxmtest::CUpdateServer server(served.Path());
+    SetUpdateServer(server.Base());
+    CDlgSoftwareUpdate check(CProgramVersion{1, 0, 0}, CProgramVersion());
+    check.SetCheckFirst(true);
+    ASSERT_NE(check.Create(nullptr, L"VXMSoftwareUpdateDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+    check.CenterWindow();
+    check.ShowWindow(true);
+    CControlUI* headline = check.GetPaintManager()->FindControl(L"IDC_LABEL_HEADLINE");
+    ASSERT_TRUE(PumpUntil([&] { return headline->GetText().rfind(L"Cannot", 0) == 0; }));
+    PumpPending();  // painted
+    EXPECT_TRUE(check.GetWidget()->grab().save(QStringLiteral(VXM_SCREENSHOT_DIR "/update_dialog_failed.png")));
+    check.DestroyWindow();
+    PumpPending();
+}
+
 }  // namespace

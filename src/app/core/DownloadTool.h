@@ -1,8 +1,10 @@
 // The online-video download tool (yt-dlp) as the downloader drives it: the
-// argument lists of an analysis and of a download, and readers of what the
-// tool prints. No state, no threads: the downloader (Downloader.cpp) runs the
+// argument lists of an analysis and of a download, the names of downloaded
+// files and the accounts file (readers of what the tool prints:
+// DownloadToolOutput.h). No state, no threads: the downloader (Downloader.cpp) runs the
 // tool with these.
 #pragma once
+#include "DownloadToolOutput.h"
 #include "VXMDownloader.h"
 
 #include <cstdint>
@@ -15,25 +17,6 @@ struct CDownloadToolOptions {
     std::wstring proxyPort;
     std::wstring netrcPath;     // empty: no accounts
 };
-
-struct CAnalysedPart {
-    std::wstring title;
-    std::wstring id;
-    std::wstring pageUrl;
-};
-
-// What an analysis (the tool's JSON) says about an address.
-struct CAnalysis {
-    std::wstring title;
-    std::wstring siteName;
-    std::wstring thumbnailUrl;
-    std::vector<CAnalysedPart> parts;         // one for a single video
-    std::vector<VXM_FORMAT_RECORD> formats;   // of the first part; complete (picture and sound) first
-};
-
-// False, with the reason in `error`, for text that is not an analysis or that
-// offers nothing to download.
-bool ParseAnalysis(const std::string& json, const std::wstring& address, CAnalysis& out, std::wstring& error);
 
 std::vector<std::wstring> BuildAnalysisArgs(const CDownloadToolOptions& options, const std::wstring& address);
 
@@ -51,27 +34,6 @@ std::vector<std::wstring> BuildDownloadArgs(const CDownloadToolOptions& options,
 // id when one was picked.
 std::wstring FormatSelector(int choice, bool mp3);
 
-// Lines of a download run.
-struct CProgressLine {
-    std::uint64_t done = 0;
-    std::uint64_t total = 0;  // 0 when unknown
-    double speed = 0;         // bytes per second, 0 when unknown
-};
-bool ParseProgressLine(const std::string& line, CProgressLine& out);
-// The finished file's path line.
-bool ParseFileLine(const std::string& line, std::wstring& path);
-// "ERROR: <text>" lines: the text.
-bool ParseErrorLine(const std::string& line, std::wstring& text);
-
-// Tenths of a percent of a part's progress, spread over the parts; never
-// above 1000, never a division by zero.
-int OverallPermille(const CProgressLine& progress, int partIndex, int partCount);
-// "1.5 MiB/s"; empty when unknown.
-std::wstring SpeedText(double bytesPerSecond);
-
-// "2023.03.04" -> 20230304; 0 when the text is no version.
-int ParseToolVersion(const std::string& text);
-
 // Site accounts in the tool's netrc form (machine names of the sites).
 struct CSiteAccount {
     const char* machine;
@@ -84,7 +46,11 @@ std::string MakeNetrc(const std::vector<CSiteAccount>& accounts);
 // Writes the file readable by its owner only (mode 0600, also when it existed).
 bool WritePrivateFile(const std::wstring& path, const std::string& content);
 
-// The file name of a download: the title (or the id), made safe, with
-// " - part<N>" for part N of several.
+// The longest name a download gets, in UTF-8 bytes: a file name holds 255, and
+// the extension and the tool's suffixes (".f137.webm.part", ".ytdl") need the rest.
+constexpr size_t kMaxDownloadNameBytes = 175;
+
+// The file name of a download without its extension: the title (or the id),
+// made safe, cut to kMaxDownloadNameBytes with " - part<N>" for part N of several.
 std::wstring DownloadFileName(const std::wstring& title, const std::wstring& id, bool useTitle, int partIndex,
                               int partCount);

@@ -7,16 +7,18 @@
 #include "VXMGlobal.h"
 #include "platform/events.h"
 #include "platform/messages.h"
+#include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/thread.h"
-#include "platform/paths.h"
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <regex>
 
 namespace fs = std::filesystem;
 
@@ -60,11 +62,12 @@ void TakeLines(std::string& pending, const std::function<void(const std::string&
     pending.erase(0, start);
 }
 
-// Runs the tool until it ends or `stop` is set. With `collect`, standard
-// output is kept whole; else each line of it goes to onLine. Standard error
-// only feeds the error text.
+// Runs the tool until it ends or `stop` is set, or until `timeLimitMs` passed
+// (then it is killed and the run failed). With `collect`, standard output is
+// kept whole; else each line of it goes to onLine. Standard error only feeds
+// the error text.
 CRunResult RunTool(const std::vector<std::wstring>& args, CEvent& stop, bool collect,
-                   const std::function<void(const std::string&)>& onLine)
+                   const std::function<void(const std::string&)>& onLine, DWORD timeLimitMs = INFINITE)
 {
     CRunResult result;
     CChildProcess child;
@@ -75,6 +78,11 @@ CRunResult RunTool(const std::vector<std::wstring>& args, CEvent& stop, bool col
         result.lastError = Utf8ToWide(child.LastError());
         return result;
     }
+    const auto started = std::chrono::steady_clock::now();
+    auto outOfTime = [&] {
+        return timeLimitMs != INFINITE &&
+               std::chrono::steady_clock::now() - started >= std::chrono::milliseconds(timeLimitMs);
+    };
     std::string lineBuffer, errorBuffer;
     auto onErrorLine = [&](const std::string& line) {
         std::wstring text;
@@ -86,10 +94,17 @@ CRunResult RunTool(const std::vector<std::wstring>& args, CEvent& stop, bool col
         if (ParseErrorLine(line, text)) result.lastError = text;
         else if (onLine) onLine(line);
     };
+    auto stopChild = [&](int signalWaitMs) {
+        if (signalWaitMs > 0) child.Interrupt();
+        if (signalWaitMs <= 0 || !child.Wait(static_cast<DWORD>(signalWaitMs))) {
+            child.Kill();
+            child.Wait(CChildProcess::INFINITE_WAIT);
+        }
+    };
     char buffer[8192];
     bool outOpen = true, errOpen = true;
     while (outOpen || errOpen) {
-        if (stop.IsSet()) break;
+        if (stop.IsSet() || outOfTime()) break;
         if (outOpen) {
             const long n = child.ReadStdout(buffer, sizeof buffer, 50);
             if (n > 0) {
@@ -113,34 +128,38 @@ CRunResult RunTool(const std::vector<std::wstring>& args, CEvent& stop, bool col
         }
     }
     if (stop.IsSet()) {
-        child.Interrupt();
-        if (!child.Wait(2000)) {
-            child.Kill();
-            child.Wait(CChildProcess::INFINITE_WAIT);
-        }
+        stopChild(2000);
         result.state = ERun::Cancelled;
         return result;
     }
     if (!lineBuffer.empty()) onOutLine(lineBuffer);
     if (!errorBuffer.empty()) onErrorLine(errorBuffer);
-    while (!child.Wait(100, &result.exitCode)) {
+    bool ended = false;
+    while (!(ended = child.Wait(100, &result.exitCode)) && !outOfTime()) {
         if (stop.Wait(0) == WAIT_OBJECT_0) {
-            child.Kill();
-            child.Wait(CChildProcess::INFINITE_WAIT);
+            stopChild(0);
             result.state = ERun::Cancelled;
             return result;
         }
+    }
+    if (!ended) {
+        stopChild(0);
+        Log("%s did not end within %u ms", WideToUtf8(args.front()).c_str(), static_cast<unsigned>(timeLimitMs));
+        result.state = ERun::Failed;
+        result.lastError = L"The download tool did not answer in time.";
+        return result;
     }
     result.state = result.exitCode == 0 ? ERun::Ok : ERun::Failed;
     return result;
 }
 
-int ToolVersion(const std::wstring& tool)
+// How long "--version" may take: a tool that hangs is no tool.
+constexpr DWORD kVersionTimeLimitMs = 10000;
+
+int ToolVersion(const std::wstring& tool, CEvent& stop)
 {
     if (tool.empty()) return 0;
-    CEvent never(true, false);
-    std::string out;
-    CRunResult run = RunTool({tool, L"--version"}, never, true, nullptr);
+    CRunResult run = RunTool({tool, L"--version"}, stop, true, nullptr, kVersionTimeLimitMs);
     return run.state == ERun::Ok ? ParseToolVersion(run.output) : 0;
 }
 
@@ -149,26 +168,72 @@ struct CToolChoice {
     int version = 0;
 };
 
-// The override, else the newer of the work folder's copy and the system's.
-CToolChoice ChooseTool(const std::wstring& workFolder)
-{
-    std::wstring forced;
+// Which download tool runs: the override, else the newer of the work
+// folder's copy and the system's. Asking a tool its version runs it, so this
+// happens on worker threads only, one probe at a time, and again only when
+// the override or the work folder's copy changed.
+class CToolProbe {
+public:
+    void SetWorkFolder(const std::wstring& folder)
     {
-        std::lock_guard<std::mutex> lock(g_toolLock);
-        forced = g_toolOverride;
+        std::lock_guard<std::mutex> lock(m_stateLock);
+        m_workFolder = folder;
     }
-    if (!forced.empty()) return {forced, ToolVersion(forced)};
-    CToolChoice best;
-    std::vector<std::wstring> candidates;
-    if (!workFolder.empty()) candidates.push_back(JoinPath(workFolder, L"yt-dlp"));
-    candidates.push_back(FindProgramInPath(L"yt-dlp"));
-    for (const std::wstring& candidate : candidates) {
-        if (candidate.empty() || FindProgramInPath(candidate).empty()) continue;
-        const int version = ToolVersion(candidate);
-        if (best.path.empty() || version > best.version) best = {candidate, version};
+
+    CToolChoice Resolve(CEvent& stop)
+    {
+        std::lock_guard<std::mutex> probing(m_probeLock);
+        std::wstring workFolder;
+        {
+            std::lock_guard<std::mutex> lock(m_stateLock);
+            workFolder = m_workFolder;
+        }
+        std::wstring forced;
+        {
+            std::lock_guard<std::mutex> lock(g_toolLock);
+            forced = g_toolOverride;
+        }
+        std::wstring key = forced + L"|" + workFolder;
+        std::error_code ec;
+        const fs::path copy = PathFromWide(JoinPath(workFolder, L"yt-dlp"));
+        if (!workFolder.empty() && fs::exists(copy, ec))
+            key += L"|" + std::to_wstring(fs::last_write_time(copy, ec).time_since_epoch().count());
+        {
+            std::lock_guard<std::mutex> lock(m_stateLock);
+            if (m_known && key == m_key) return m_choice;
+        }
+        const CToolChoice choice = Choose(forced, workFolder, stop);
+        if (stop.IsSet()) return choice;  // cut short: asked again next time
+        std::lock_guard<std::mutex> lock(m_stateLock);
+        m_choice = choice;
+        m_key = key;
+        m_known = true;
+        return choice;
     }
-    return best;
-}
+
+private:
+    static CToolChoice Choose(const std::wstring& forced, const std::wstring& workFolder, CEvent& stop)
+    {
+        if (!forced.empty()) return {forced, ToolVersion(forced, stop)};
+        CToolChoice best;
+        std::vector<std::wstring> candidates;
+        if (!workFolder.empty()) candidates.push_back(JoinPath(workFolder, L"yt-dlp"));
+        candidates.push_back(FindProgramInPath(L"yt-dlp"));
+        for (const std::wstring& candidate : candidates) {
+            if (candidate.empty() || FindProgramInPath(candidate).empty()) continue;
+            const int version = ToolVersion(candidate, stop);
+            if (best.path.empty() || version > best.version) best = {candidate, version};
+        }
+        return best;
+    }
+
+    std::mutex m_probeLock;  // held through a probe
+    std::mutex m_stateLock;  // held only to read or write the fields below
+    std::wstring m_workFolder;
+    CToolChoice m_choice;
+    std::wstring m_key;
+    bool m_known = false;
+};
 
 struct CJobConfig {
     std::wstring address;
@@ -179,7 +244,8 @@ struct CJobConfig {
     int flags = 0;
     int retries = 0;
     bool useTitle = true;
-    CDownloadToolOptions tool;
+    CDownloadToolOptions tool;        // all but the tool's path, which the worker asks the probe for
+    std::shared_ptr<CToolProbe> probe;
     HWND target = nullptr;
 };
 
@@ -192,11 +258,16 @@ public:
     }
     ~CDownloadJob() { m_thread.reset(); }  // stops and joins
 
+    // A download of the same media that was stopped and is still ending: this
+    // one starts when it has ended, so its reports come first.
+    void Follow(std::unique_ptr<CDownloadJob> previous) { m_previous = std::move(previous); }
+
     bool Start(const CDownloadToolOptions& tool)
     {
         m_config.tool = tool;
         m_thread = std::make_unique<CMessageThread>();
         return m_thread->Start([this](CMessageThread& thread) {
+            m_previous.reset();  // waits for it
             Run(thread.StopEvent());
             m_finished = true;
         });
@@ -206,6 +277,7 @@ public:
         if (m_thread) m_thread->StopEvent().Set();
     }
     bool IsStarted() const { return m_thread != nullptr; }
+    bool IsCancelled() const { return m_thread && m_thread->StopEvent().IsSet(); }
     bool IsFinished() const { return m_finished.load(); }
 
 private:
@@ -215,7 +287,14 @@ private:
         if (!PostMessagePayload(m_config.target, message, wParam, copy))
             Log("No window took message %u of %s", message, WideToUtf8(m_config.address).c_str());
     }
-    void Event(EDownloadEvent event) { Post(WM_VXM_DOWNLOADER_EVENT, event); }
+    void Event(EDownloadEvent event)
+    {
+        // The last word of a run: from here on the media may start a new one.
+        if (event == DOWNLOAD_EVENT_ANALYSIS_FAILED || event == DOWNLOAD_EVENT_FAILED ||
+            event == DOWNLOAD_EVENT_CANCELLED || event == DOWNLOAD_EVENT_TOOL_FAILED || event == DOWNLOAD_EVENT_ALL_DONE)
+            m_finished = true;
+        Post(WM_VXM_DOWNLOADER_EVENT, event);
+    }
 
     void Run(CEvent& stop);
     // The format selector; empty when the download was cancelled.
@@ -225,6 +304,7 @@ private:
 
     CJobConfig m_config;
     VXM_DOWNLOAD_RECORD m_record;  // the worker's own; messages carry copies
+    std::unique_ptr<CDownloadJob> m_previous;
     std::unique_ptr<CMessageThread> m_thread;
     std::atomic<bool> m_finished{false};
     bool m_thumbnailPosted = false;
@@ -235,6 +315,8 @@ private:
 void CDownloadJob::Run(CEvent& stop)
 {
     Event(DOWNLOAD_EVENT_STARTED);
+    m_config.tool.tool = m_config.probe ? m_config.probe->Resolve(stop).path : std::wstring();
+    if (stop.IsSet()) return Event(DOWNLOAD_EVENT_CANCELLED);
     if (m_config.tool.tool.empty()) {
         m_record.errorText = L"The download tool (yt-dlp) is not installed.";
         Log("No download tool for %s", WideToUtf8(m_config.address).c_str());
@@ -307,6 +389,24 @@ std::wstring CDownloadJob::ChooseFormat(const CAnalysis& analysis, CEvent& stop)
     return Utf8ToWide(analysis.formats[static_cast<size_t>(chosen)].formatId);
 }
 
+// The tool's unfinished pieces of a part ("<name>.mp4.part", "<name>.f137.mp4.ytdl",
+// "<name>.mp4.part-Frag3") go when the part was stopped or failed.
+void RemoveUnfinishedPieces(const std::wstring& outputBase)
+{
+    // After the name: a format id, the extension, the piece's own suffix; so
+    // that "<name>.2.mp4.part" (another title) is not taken for one.
+    static const std::regex piece(R"(^(f[^.]+\.)?[A-Za-z0-9]+\.(part|ytdl|part-Frag[0-9]+(\.part)?)$)");
+    std::error_code ec;
+    const fs::path base = PathFromWide(outputBase);
+    const std::string prefix = base.filename().string() + ".";
+    for (const auto& entry : fs::directory_iterator(base.parent_path(), ec)) {
+        const std::string fileName = entry.path().filename().string();
+        std::error_code removed;
+        if (fileName.rfind(prefix, 0) == 0 && std::regex_match(fileName.substr(prefix.size()), piece))
+            fs::remove(entry.path(), removed);
+    }
+}
+
 void CDownloadJob::CheckThumbnail()
 {
     if (m_thumbnailPosted || m_config.thumbnailPath.empty()) return;
@@ -371,18 +471,8 @@ ERun CDownloadJob::FetchPart(const CAnalysis& analysis, int index, const std::ws
         if (run.state == ERun::Ok) run.state = ERun::Failed;  // ended well but named no file
     }
     CheckThumbnail();
-    if (run.state == ERun::Cancelled) {
-        // The tool's unfinished pieces of this part go.
-        std::error_code ec;
-        const fs::path base = PathFromWide(task.outputBase);
-        for (const auto& entry : fs::directory_iterator(base.parent_path(), ec)) {
-            const std::string fileName = entry.path().filename().string();
-            const std::string ext = entry.path().extension().string();
-            if (fileName.rfind(base.filename().string() + ".", 0) == 0 && (ext == ".part" || ext == ".ytdl"))
-                fs::remove(entry.path(), ec);
-        }
-        return run.state;
-    }
+    if (run.state != ERun::Ok) RemoveUnfinishedPieces(task.outputBase);
+    if (run.state == ERun::Cancelled) return run.state;
     if (run.state != ERun::Ok) {
         m_record.errorText = run.lastError.empty() ? L"The download failed." : run.lastError;
         Log("Download of %s failed: %s", WideToUtf8(part.pageUrl).c_str(), WideToUtf8(m_record.errorText).c_str());
@@ -402,16 +492,21 @@ public:
     {
         if (address.empty() || !media) return 0;
         std::lock_guard<std::mutex> lock(m_lock);
-        auto found = m_jobs.find(media);
-        if (found != m_jobs.end()) {
-            // One download per media: a running one goes on.
-            if (!found->second->IsFinished()) return 0;
-            m_jobs.erase(found);
-        }
-        m_jobs[media] = std::make_unique<CDownloadJob>(CJobConfig{
+        auto job = std::make_unique<CDownloadJob>(CJobConfig{
             .address = address, .media = media, .outputFolder = outputFolder.empty() ? m_outputFolder : outputFolder,
             .thumbnailPath = thumbnailPath, .format = format, .flags = flags, .retries = m_retries,
-            .useTitle = m_useTitle, .tool = {}, .target = m_target});
+            .useTitle = m_useTitle, .tool = {}, .probe = m_probe, .target = m_target});
+        auto found = m_jobs.find(media);
+        if (found != m_jobs.end()) {
+            CDownloadJob& current = *found->second;
+            // One download per media: a queued or running one goes on.
+            if (!current.IsStarted()) return 1;
+            if (!current.IsFinished() && !current.IsCancelled()) return 0;
+            // Stopped but still ending: the new one follows it.
+            if (!current.IsFinished()) job->Follow(std::move(found->second));
+            m_jobs.erase(found);
+        }
+        m_jobs[media] = std::move(job);
         return 1;
     }
 
@@ -445,16 +540,23 @@ public:
     void SetFaceBookUser(const std::wstring& user) override { m_accounts[2].user = user; }
     void SetFaceBookPasswd(const std::wstring& password) override { m_accounts[2].password = password; }
     void SetUseTitleAsFileName(int use) override { m_useTitle = use != 0; }
-    void SetWorkFolder(const std::wstring& folder) override { m_workFolder = folder; }
+    void SetWorkFolder(const std::wstring& folder) override
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_workFolder = folder;
+        m_probe->SetWorkFolder(folder);
+    }
     void SetProxy(const std::wstring& server, const std::wstring& port) override
     {
         m_proxyServer = server;
         m_proxyPort = port;
     }
+    // Runs the tool: never on the UI thread (the main window asks from its
+    // version check's thread).
     int GetToolVersion() override
     {
-        std::lock_guard<std::mutex> lock(m_lock);
-        return Tool().version;
+        CEvent never(true, false);
+        return m_probe->Resolve(never).version;
     }
 
 private:
@@ -470,7 +572,6 @@ private:
     CDownloadToolOptions ToolOptions()
     {
         CDownloadToolOptions options;
-        options.tool = Tool().path;
         options.proxyServer = m_proxyServer;
         options.proxyPort = m_proxyPort;
         const std::string netrc = MakeNetrc({{"youtube", m_accounts[0].user, m_accounts[0].password},
@@ -482,26 +583,6 @@ private:
         else if (WritePrivateFile(path, netrc)) options.netrcPath = path;
         else Log("Cannot write the accounts file %s", WideToUtf8(path).c_str());
         return options;
-    }
-
-    // The choice is made again when the override or the work folder's copy changed.
-    const CToolChoice& Tool()
-    {
-        std::wstring key;
-        {
-            std::lock_guard<std::mutex> lock(g_toolLock);
-            key = g_toolOverride;
-        }
-        std::error_code ec;
-        const fs::path copy = PathFromWide(JoinPath(m_workFolder, L"yt-dlp"));
-        if (!m_workFolder.empty() && fs::exists(copy, ec))
-            key += L"|" + std::to_wstring(fs::last_write_time(copy, ec).time_since_epoch().count());
-        if (!m_toolKnown || key != m_toolKey) {
-            m_tool = ChooseTool(m_workFolder);
-            m_toolKey = key;
-            m_toolKnown = true;
-        }
-        return m_tool;
     }
 
     struct CAccount {
@@ -517,9 +598,7 @@ private:
     CAccount m_accounts[3];
     std::wstring m_workFolder;
     std::wstring m_proxyServer, m_proxyPort;
-    CToolChoice m_tool;
-    std::wstring m_toolKey;
-    bool m_toolKnown = false;
+    std::shared_ptr<CToolProbe> m_probe = std::make_shared<CToolProbe>();
 };
 
 }  // namespace

@@ -35,11 +35,14 @@ void SetUpdateServer(const std::wstring& address)
 std::wstring ModuleVersionFilePath() { return JoinPath(GetAppDataFolder(), L"yt_ver.ini"); }
 std::wstring ModuleToolPath() { return JoinPath(GetAppDataFolder(), L"yt-dlp"); }
 
-bool CModuleVersionCheck::Start(int installed, HWND mainWindow, const CHttpGetOptions& options)
+bool CModuleVersionCheck::Start(std::function<int()> installedVersion, HWND mainWindow, const CHttpGetOptions& options)
 {
     const std::wstring url = GetUpdateServer() + L"/ver_youtube-dl.ini";
     const std::wstring path = ModuleVersionFilePath();
-    return m_thread.Start([this, installed, mainWindow, options, url, path](CMessageThread& thread) {
+    return m_thread.Start([this, installedVersion, mainWindow, options, url, path](CMessageThread& thread) {
+        // Without a known version every offer would look newer.
+        const int installed = installedVersion ? installedVersion() : 0;
+        if (installed <= 0 || thread.StopEvent().IsSet()) return;
         LogInfoW("CheckModuleVersionThread", L"Downloading youtube-dl version file %s...", path.c_str());
         if (!CCheckUpdateDlg::GetFile(nullptr, &thread.StopEvent(), url, path, options)) return;
         const int offered = ReadIniInt(path, L"General", L"version", 0);

@@ -7,6 +7,7 @@
 #include "platform/types.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,12 +25,13 @@ void SetUpdateServer(const std::wstring& address);
 std::wstring ModuleVersionFilePath();
 std::wstring ModuleToolPath();
 
-// Fetches the version file; when it names a version above `installed`,
-// posts WM_VXM_MODULE_UPDATE_AVAILABLE to the window. The thread stops with
-// its object.
+// Asks `installedVersion` (on its own thread: it may run the tool) and, when
+// that is known (above 0), fetches the version file; when the file names a
+// version above it, posts WM_VXM_MODULE_UPDATE_AVAILABLE to the window. The
+// thread stops with its object.
 class CModuleVersionCheck {
 public:
-    bool Start(int installed, HWND mainWindow, const CHttpGetOptions& options);
+    bool Start(std::function<int()> installedVersion, HWND mainWindow, const CHttpGetOptions& options);
     // The version the file named (0 before, or when it could not be read).
     int GetOfferedVersion() const { return m_offered.load(); }
     bool Join(DWORD timeoutMs) { return m_thread.Join(timeoutMs); }

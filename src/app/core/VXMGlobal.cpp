@@ -224,6 +224,8 @@ void ReplaceInvalidFileNameChars(std::wstring& name)
             c = L'_';
             break;
         default:
+            // Control characters (a line feed in a title) are no part of a name.
+            if (c < 0x20 || c == 0x7F) c = L'_';
             break;
         }
     }

@@ -52,7 +52,7 @@ int SplitString(const std::wstring& text, const std::wstring& separator, std::ve
 std::wstring IntToString(int value);
 // The text without white space at either end.
 std::wstring TrimSpace(const std::wstring& text);
-// Every : / \ * ? " < > | becomes '_'.
+// Every : / \ * ? " < > | and every control character becomes '_'.
 void ReplaceInvalidFileNameChars(std::wstring& name);
 
 // "hh:mm:ss" or "hh:mm:ss.t" (tenths, cut not rounded; no tenth below 100 ms).

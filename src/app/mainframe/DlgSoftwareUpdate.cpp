@@ -79,8 +79,12 @@ CProgramVersion VersionOfWord(WPARAM word)
     return v;
 }
 
-bool IsNewerVersion(const CProgramVersion& offer, const CProgramVersion& running)
+bool IsNewerVersion(const CProgramVersion& offerAsRead, const CProgramVersion& runningAsRead)
 {
+    // Compared as the version word carries them (8, 8 and 16 bits), so that
+    // what is called newer is what the dialog then shows.
+    const CProgramVersion offer = VersionOfWord(MakeVersionWord(offerAsRead));
+    const CProgramVersion running = VersionOfWord(MakeVersionWord(runningAsRead));
     if (offer.major != running.major) return offer.major > running.major;
     if (offer.minor != running.minor) return offer.minor > running.minor;
     return offer.build > running.build;
@@ -217,7 +221,9 @@ LRESULT CDlgSoftwareUpdate::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM
         SetLabel(L"IDCANCEL", lang->LoadStringW(kTextClose));
         break;
     case WM_VXM_UPDATE_DIALOG_FAILED:
-        SetLabel(L"IDC_LABEL_DETAIL", lang->FormatString(kTextFailed, VXM_PRODUCT_NAME));
+        // The failure is the headline: no "please wait" is left above it.
+        SetLabel(L"IDC_LABEL_HEADLINE", lang->FormatString(kTextFailed, VXM_PRODUCT_NAME));
+        SetLabel(L"IDC_LABEL_DETAIL", std::wstring(), false);
         SetLabel(L"IDCANCEL", lang->LoadStringW(kTextClose));
         break;
     default:

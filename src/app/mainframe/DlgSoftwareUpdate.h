@@ -24,7 +24,8 @@ struct CProgramVersion {
 };
 WPARAM MakeVersionWord(const CProgramVersion& version);
 CProgramVersion VersionOfWord(WPARAM word);
-// True when `offer` is newer than `running`.
+// True when `offer` is newer than `running` as the version word carries
+// them (major and minor 8 bits, build 16 bits).
 bool IsNewerVersion(const CProgramVersion& offer, const CProgramVersion& running);
 
 class CDlgSoftwareUpdate : public WindowImplBase {

@@ -106,7 +106,12 @@ void CVXMMainFrameWnd::OnDownloaderEvent(int type, const VXM_DOWNLOAD_RECORD& re
     case DOWNLOAD_EVENT_FAILED:
     case DOWNLOAD_EVENT_TOOL_FAILED:
     case DOWNLOAD_EVENT_CANCELLED:
-        if (row) row->SetDownloadStatusText(type == DOWNLOAD_EVENT_CANCELLED ? kTextDownloadCancelled : kTextDownloadFailed);
+        if (row) {
+            row->SetDownloadStatusText(type == DOWNLOAD_EVENT_CANCELLED ? kTextDownloadCancelled : kTextDownloadFailed);
+            // The tool's own words for the failure, as failed conversions have them.
+            if (type != DOWNLOAD_EVENT_CANCELLED && !record.errorText.empty())
+                row->SetDownloadStatusToolTip(record.errorText);
+        }
         list->ResetDownloadItem(record, false, true);
         break;
     case DOWNLOAD_EVENT_ALL_DONE:
@@ -131,12 +136,12 @@ void CVXMMainFrameWnd::StartModuleVersionCheck()
 {
     IOnlineState* online = Desktop().online;
     if (!online || !online->IsOnline() || !m_mediaHandler || !m_mediaHandler->GetDownloader()) return;
-    // Without a known version every offer would look newer.
-    const int installed = m_mediaHandler->GetDownloader()->GetToolVersion();
-    if (installed <= 0) return;
     LogInfo("CVideoConverterDlg", "Internet connection available, checking module version...");
     CHttpGetOptions options;
     if (m_settings) options.proxy = MakeProxyText(m_settings->ProxyServer, m_settings->ProxyPort);
+    // The installed version is asked on the check's thread: asking runs the
+    // tool, which may hang. The check ends before the downloader goes.
+    IVXMDownloader* downloader = m_mediaHandler->GetDownloader();
     m_moduleCheck = std::make_unique<CModuleVersionCheck>();
-    m_moduleCheck->Start(installed, GetHWND(), options);
+    m_moduleCheck->Start([downloader] { return downloader->GetToolVersion(); }, GetHWND(), options);
 }

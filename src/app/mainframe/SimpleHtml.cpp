@@ -2,6 +2,8 @@
 
 #include "platform/text.h"
 
+#include <algorithm>
+#include <climits>
 #include <cwctype>
 #include <optional>
 
@@ -47,6 +49,35 @@ std::optional<std::wstring> ReadAttribute(const std::wstring& attributes, const 
     }
     if (value.size() > kMaxValue) value.resize(kMaxValue);
     return value;
+}
+
+// Pixels in twips, kept within what an RTF number holds.
+long long Twips(long long pixels, int twipsPerPixel)
+{
+    return std::clamp<long long>(pixels * twipsPerPixel, INT_MIN, INT_MAX);
+}
+
+// A face name as the RTF font table can hold it: its entries end at ';' and
+// its groups at braces, so those (and backslashes and control characters)
+// are no part of a name.
+std::wstring FontTableName(const std::wstring& face)
+{
+    std::wstring name;
+    for (wchar_t c : face)
+        if (c >= 0x20 && c != 0x7F && c != L';' && c != L'{' && c != L'}' && c != L'\\') name += c;
+    return name;
+}
+
+// Ends with a control word that has no delimiter yet ("\\li120"): text that
+// follows would be read as part of it.
+bool EndsWithControlWord(const std::wstring& fragment)
+{
+    size_t at = fragment.size();
+    while (at > 0 && std::iswdigit(fragment[at - 1])) --at;
+    if (at > 0 && fragment[at - 1] == L'-') --at;
+    const size_t letters = at;
+    while (at > 0 && fragment[at - 1] >= L'a' && fragment[at - 1] <= L'z') --at;
+    return at < letters && at > 0 && fragment[at - 1] == L'\\';
 }
 
 int Number(const std::wstring& value)
@@ -95,7 +126,8 @@ public:
         m_out.colours = {input.text, input.background};
         m_out.background = input.background;
         m_twips = 1440 / (input.pixelsPerInch > 0 ? input.pixelsPerInch : 96);
-        m_state.face = input.face.size() > kMaxFace ? input.face.substr(0, kMaxFace) : input.face;
+        m_out.fonts.front() = FontTableName(input.face);
+        m_state.face = m_out.fonts.front().substr(0, kMaxFace);
         m_state.size = HtmlBaseFontSize(input.fontHeight);
     }
 
@@ -104,12 +136,14 @@ public:
         size_t i = 0;
         while (true) {
             while (i < html.size() && html[i] != L'<') Text(html, i, body);
+            m_out.length = m_count;
             if (i >= html.size()) return true;
             const size_t close = html.find(L'>', i + 1);
             std::wstring tag = html.substr(i + 1, close == std::wstring::npos ? std::wstring::npos : close - i - 1);
             if (tag.size() > kMaxTag) tag.resize(kMaxTag);
             for (wchar_t& c : tag) c = static_cast<wchar_t>(std::towlower(c));
             if (!Tag(tag, body)) return false;
+            m_out.length = m_count;
             if (close == std::wstring::npos) return true;  // cut off: handled, and the end
             i = close + 1;
         }
@@ -168,8 +202,15 @@ private:
         default:
             break;
         }
-        out += c;
-        ++m_count;
+        // Positions count UTF-16 units, as the shown document does: a
+        // character beyond U+FFFF takes two. No character at all shows as U+FFFD.
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+            out += L'\uFFFD';
+            ++m_count;
+        } else {
+            out += c;
+            m_count += c > 0xFFFF ? 2 : 1;
+        }
         m_white = m_lineStart = false;
     }
 
@@ -232,13 +273,13 @@ private:
                 m_out.background = ParseColour(*v);
                 m_state.highlight = ColourIndex(m_out.background);
             }
-            fragment = FormatW(L"\\margt%d\\margb%d\\li%d\\ri%d", m_state.top * m_twips, m_state.bottom * m_twips,
-                               m_state.left * m_twips, m_state.right * m_twips);
+            fragment = FormatW(L"\\margt%lld\\margb%lld\\li%lld\\ri%lld", Twips(m_state.top, m_twips),
+                               Twips(m_state.bottom, m_twips), Twips(m_state.left, m_twips), Twips(m_state.right, m_twips));
             group = EGroup::Open;
         } else if (name == L"font") {
             if (auto v = attribute(L"color")) m_state.colour = ColourIndex(ParseColour(*v));
             if (auto v = attribute(L"size")) m_state.size = SizeOfHtmlSize(Number(*v));
-            if (auto v = attribute(L"face")) m_state.face = v->substr(0, kMaxFace);
+            if (auto v = attribute(L"face")) m_state.face = FontTableName(*v).substr(0, kMaxFace);
             group = EGroup::Open;
         } else if (name == L"a") {
             if (auto v = attribute(L"href")) {
@@ -273,9 +314,9 @@ private:
             group = EGroup::Open;
         } else if (name == L"col") {
             const long width = attribute(L"width") ? Number(*attribute(L"width")) : 0;
-            m_cellEdge += width * m_twips;
+            m_cellEdge = std::clamp<long long>(m_cellEdge + Twips(width, m_twips), INT_MIN, INT_MAX);
             fragment = L"\\clbrdrt\\brdrw15\\brdrs\\clbrdrl\\brdrw15\\brdrs\\clbrdrb\\brdrw15\\brdrs\\clbrdrr\\brdrw15\\brdrs" +
-                       FormatW(L"\\cellx%ld", m_cellEdge);
+                       FormatW(L"\\cellx%lld", m_cellEdge);
             m_white = true;
         } else if (name == L"tr") {
             fragment = L"\\intbl ";
@@ -321,7 +362,7 @@ private:
             if (m_state.highlight != previous.highlight) out += FormatW(L"\\highlight%d", m_state.highlight + 1), any = true;
             if (m_state.size != previous.size) out += FormatW(L"\\fs%d", m_state.size), any = true;
             if (m_state.face != previous.face) out += FormatW(L"\\f%d", FontIndex(m_state.face)), any = true;
-            if (any) out += L" ";
+            if (any || EndsWithControlWord(fragment)) out += L" ";
         } else if (group == EGroup::Close) {
             if (m_stack.empty()) return false;
             m_state = m_stack.back();
@@ -329,6 +370,7 @@ private:
             out += fragment + L"}\r\n";
         } else {
             out += fragment;
+            if (EndsWithControlWord(fragment)) out += L" ";
         }
         return true;
     }
@@ -340,7 +382,7 @@ private:
     int m_count = 0;
     bool m_lineStart = false;
     bool m_white = true;
-    long m_cellEdge = 0;
+    long long m_cellEdge = 0;
     std::wstring m_linkAddress;
     int m_linkStart = 0;
     bool m_hasLink = false;
@@ -372,9 +414,11 @@ bool ConvertHtmlToRtf(const std::wstring& html, const CHtmlConversionInput& inpu
     }
     std::wstring& rtf = out.rtf;
     rtf = L"{\\rtf1\\ansi\\deff0{\\fonttbl";
-    for (size_t i = 0; i < out.fonts.size(); ++i) rtf += FormatW(L"{\\f%d\\fnil\\fcharset0 %s;}", static_cast<int>(i), out.fonts[i].c_str());
+    for (size_t i = 0; i < out.fonts.size(); ++i)
+        rtf += FormatW(L"{\\f%d\\fnil\\fcharset0 %s;}", static_cast<int>(i), out.fonts[i].c_str());
     rtf += L"}{\\colortbl ;";
     for (HtmlColour c : out.colours) rtf += FormatW(L"\\red%d\\green%d\\blue%d;", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-    rtf += L"}\\pard\\plain\\tx0" + FormatW(L"\\fs%d", HtmlBaseFontSize(input.fontHeight)) + body + L"}";
+    // A space ends the size's control word: the body's first digits are text.
+    rtf += L"}\\pard\\plain\\tx0" + FormatW(L"\\fs%d ", HtmlBaseFontSize(input.fontHeight)) + body + L"}";
     return true;
 }

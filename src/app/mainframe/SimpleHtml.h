@@ -26,6 +26,7 @@ struct CHtmlConversion {
     std::vector<HtmlColour> colours;    // colour table; 0 text, 1 background
     std::vector<CHtmlLink> links;
     HtmlColour background = 0;          // a body "bgcolor" changes it
+    int length = 0;                     // positions of the shown text (UTF-16 units)
 };
 
 struct CHtmlConversionInput {

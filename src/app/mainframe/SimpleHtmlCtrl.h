@@ -3,18 +3,17 @@
 // words the converter writes fills the edit's document; links keep their
 // character ranges, so a click can be resolved to an address.
 #pragma once
+#include "RtfDocument.h"
 #include "SimpleHtml.h"
 #include "ui/UIEdit.h"
+
+#include <QPointer>
 
 #include <functional>
 #include <string>
 #include <vector>
 
-class QTextDocument;
-
-// Fills the document from the converter's RTF (fonts, colours, bold, italic,
-// underline, sizes, breaks, alignment; table cells become tabs).
-void FillDocumentFromRtf(const std::wstring& rtf, QTextDocument& document);
+class QObject;
 
 class CSimpleHtmlCtrl : public CRichEditUI {
 public:
@@ -29,12 +28,18 @@ public:
     bool FindLink(int start, int end, std::wstring& address) const;
     const std::vector<CHtmlLink>& GetLinks() const { return m_conversion.links; }
     const std::wstring& GetRtf() const { return m_conversion.rtf; }
-    // A left click on a link.
+    // A left click on a link: pressed and released on the same link, told
+    // once, on the release.
     std::function<void(const std::wstring& address)> OnLinkClicked;
+    // The shown character under a point of the edit's view; -1 for none
+    // (past the end of a line, between lines, outside the text).
+    int CharacterAt(int x, int y) const;
 
 private:
     void ShowConversion();
+    void WatchLinkClicks();
 
     CHtmlConversion m_conversion;
     bool m_converted = false;
+    QPointer<QObject> m_clickWatcher;
 };

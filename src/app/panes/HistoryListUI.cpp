@@ -305,8 +305,8 @@ void CHistoryListUI::RemoveSelected()
 
 void CHistoryListUI::RemoveAllItems()
 {
-    for (int i = GetCount() - 1; i >= 0; --i)
-        if (CHistoryListItemUI* row = GetHistoryItem(i)) row->SendRecordNotify(L"historyitem_remove");
+    // One request for the whole list: a refusing database is then reported once.
+    if (CPaintManagerUI* manager = GetManager()) manager->SendNotify(this, L"historyitem_removeall");
 }
 
 void CHistoryListUI::CopyURLToClipboard()

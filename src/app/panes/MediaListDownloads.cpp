@@ -4,6 +4,7 @@
 #include "OnlineMediaListItemUI.h"
 
 #include "VXMDownloader.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "ui/UICustomControls.h"
 #include "ui/UILanguage.h"
@@ -19,10 +20,11 @@ constexpr int kTextAnalysed = 110;
 constexpr int kTextAnalysisFailed = 111;
 constexpr int kTextPart = 187;
 
-// The part number in a file name ("Title - part2.mp4").
+// The part number in the downloader's status texts: the part's file name
+// ("Title - part2", "Title - part2  (1.5 MiB/s)", "Title - part2.mp4").
 const std::wregex& PartPattern()
 {
-    static const std::wregex pattern(L"part(\\d+)\\.", std::regex::ECMAScript);
+    static const std::wregex pattern(L" - part(\\d+)(?=[.\\s]|$)", std::regex::ECMAScript);
     return pattern;
 }
 
@@ -80,9 +82,12 @@ void CMediaListUI::OnDownloadProgress(const VXM_DOWNLOAD_RECORD& record, int val
     row->SetProgress(value);
     if (record.statusText.empty()) return;
     row->SetToolTip(record.statusText);
-    std::wsmatch match;
-    if (!std::regex_search(record.statusText, match, PartPattern())) return;
-    const std::wstring part = match.size() > 1 ? match[1].str() : match[0].str();
+    if (record.partCount < 2) return;
+    // The last match: the name ends with the part, whatever the title holds.
+    std::wstring part;
+    for (std::wsregex_iterator it(record.statusText.begin(), record.statusText.end(), PartPattern()), end; it != end; ++it)
+        part = (*it)[1].str();
+    if (part.empty()) return;
     if (!row->SetPartText(part)) return;
     if (CControlUI* label = GetManager() ? GetManager()->FindSubControlByName(row, L"ID_LABEL_ITEM_SHORT_NAME") : nullptr)
         label->SetText(CLanguageManager::GetInstance()->FormatString(kTextPart, row->GetTitle().c_str(), part.c_str()));

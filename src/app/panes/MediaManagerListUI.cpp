@@ -298,7 +298,19 @@ void CMediaManagerListUI::ShowUpdateFailed()
                   CLanguageManager::GetInstance()->LoadStringW(103), MB_OK | MB_ICONERROR);
 }
 
-bool CMediaManagerListUI::DeleteRecord(CHistoryListItemUI* row)
+bool CMediaManagerListUI::DeleteRecord(CHistoryListItemUI* row) { return DeleteRecord(row, true); }
+
+bool CMediaManagerListUI::DeleteAllRecords()
+{
+    if (!m_historyList) return false;
+    bool refused = false;
+    for (int i = m_historyList->GetCount() - 1; i >= 0; --i)
+        if (CHistoryListItemUI* row = m_historyList->GetHistoryItem(i); row && !DeleteRecord(row, false)) refused = true;
+    if (refused) ShowUpdateFailed();
+    return !refused;
+}
+
+bool CMediaManagerListUI::DeleteRecord(CHistoryListItemUI* row, bool report)
 {
     if (!row || !m_historyList || row->GetOwner() != static_cast<IListOwnerUI*>(m_historyList)) return false;
     CMediaManagerElementUI* bin = GetTopNode(MEDIAMAN_RECYCLE_BIN);
@@ -310,7 +322,7 @@ bool CMediaManagerListUI::DeleteRecord(CHistoryListItemUI* row)
         const bool done = kind == 0 ? db->DeleteConvertedRecord(row->GetRecordId(), purge)
                                     : db->DeleteDownloadedRecord(row->GetRecordId(), purge);
         if (!done) {
-            ShowUpdateFailed();
+            if (report) ShowUpdateFailed();
             return false;
         }
         CMediaManagerElementUI* node =
@@ -365,6 +377,8 @@ void CMediaManagerListUI::Notify(TNotifyUI& msg)
         auto* row = dynamic_cast<CHistoryListItemUI*>(msg.pSender);
         if (msg.sType == L"historyitem_remove") DeleteRecord(row);
         else RestoreRecord(row);
+    } else if (msg.sType == L"historyitem_removeall" && msg.pSender == m_historyList) {
+        DeleteAllRecords();
     } else if (msg.sType == L"language_changed") {
         BuildTree();
     } else if (msg.sType == L"click" && msg.pSender && msg.pSender->GetName() == L"ID_MEDIAMAN_BTN_EXPAND") {

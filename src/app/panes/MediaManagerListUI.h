@@ -83,6 +83,9 @@ public:
     // A history row asks to leave (to the recycle bin, or for good from it) or
     // to come back from the recycle bin; false when the database refused.
     bool DeleteRecord(CHistoryListItemUI* row);
+    // Every row of the history list leaves as DeleteRecord does; one message
+    // when the database refused any. False when any was refused.
+    bool DeleteAllRecords();
     bool RestoreRecord(CHistoryListItemUI* row);
 
     void UpdateContextMenu(CMenu* menu) const;
@@ -105,6 +108,7 @@ private:
     void AddEntry(int kind, const std::wstring& name, const std::wstring& text, const std::wstring& tooltip);
     void PaintSelection(CMediaManagerElementUI* node, bool selected);
     void ShowUpdateFailed();
+    bool DeleteRecord(CHistoryListItemUI* row, bool report);
 
     CDBHelper* m_db = nullptr;
     CHistoryListUI* m_historyList = nullptr;

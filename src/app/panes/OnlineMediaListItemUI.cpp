@@ -60,6 +60,11 @@ void COnlineMediaListItemUI::SetDownloadStatusText(int textId, const std::wstrin
     Show(L"ID_CONTAINER_ITEM_INFORMATION", true);
 }
 
+void COnlineMediaListItemUI::SetDownloadStatusToolTip(const std::wstring& text)
+{
+    if (CControlUI* label = Sub(L"ID_LABEL_DOWNLOAD_STATUS")) label->SetToolTip(text);
+}
+
 void COnlineMediaListItemUI::StartRing()
 {
     auto* ring = dynamic_cast<CCircularProgressUI*>(Sub(L"ID_CIRCULAR_PROGRESS"));

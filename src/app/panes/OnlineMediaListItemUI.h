@@ -22,6 +22,8 @@ public:
     // shows the information line in place of the progress bar.
     void SetDownloadStatusText(int textId, const std::wstring& extra = std::wstring());
     int GetStatusTextId() const { return m_statusTextId; }
+    // The status label's tooltip (a failure's reason under its short text).
+    void SetDownloadStatusToolTip(const std::wstring& text);
     // The busy ring turns while the address is analysed.
     void StartRing();
     void StopRing();
