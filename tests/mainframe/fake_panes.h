@@ -1,6 +1,7 @@
 // Panes that record what the main window hands them.
 #pragma once
 #include "IMainPane.h"
+#include "IVXMMedia.h"
 #include "MainFrameMessages.h"
 #include "ui/UIContainer.h"
 #include "ui/UIWindow.h"
@@ -16,10 +17,23 @@ inline IVXMMedia* FakeMedia(int i)
     return reinterpret_cast<IVXMMedia*>(&objects[i]);
 }
 
+inline bool IsFakeMedia(IVXMMedia* media)
+{
+    for (int i = 0; i < 16; ++i)
+        if (FakeMedia(i) == media) return true;
+    return false;
+}
+
 class CFakeMediaPane : public CVerticalLayoutUI, public IMainPane {
 public:
     CFakeMediaPane(int mode, std::vector<std::string>& log) : m_mode(mode), m_log(log) {}
-    ~CFakeMediaPane() override { Note("destroyed"); }
+    ~CFakeMediaPane() override
+    {
+        // A pane owns the media it is given: the engine's are released here.
+        for (IVXMMedia* media : added)
+            if (!IsFakeMedia(media)) media->Release();
+        Note("destroyed");
+    }
 
     int GetMode() const override { return m_mode; }
     void LoadLayout() override { Note("layout"); }

@@ -525,6 +525,7 @@ TEST_F(CPaneWindowTest, TheSettingsAudioSwitchMovesTheRowsChoiceAndTheUserCanPic
     row->SelectAudio(0);
     EXPECT_EQ(row->GetOwnProfile()->IsAudioDisabled(), 0);
     EXPECT_FALSE(audioOff->IsTicked());
+    list->RemoveAllItems();  // releases the clip, which the fixture's end would not
 }
 
 TEST_F(CPaneWindowTest, ALanguageSwitchFillsTheOpenChooserAndTheBurnersChoicesInTheNewLanguage)

@@ -1,6 +1,7 @@
 // A small skinned window holding one player control, for the video window's
 // tests (off screen and on an X display).
 #pragma once
+#include "MPlayerEvents.h"
 #include "MediaPlayerUI.h"
 #include "ui/UILib.h"
 
@@ -25,6 +26,21 @@ public:
     {
         notifications.push_back(msg.sType);
         WindowImplBase::Notify(msg);
+    }
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        // A player started on this window reports here: its records are freed.
+        if (message == WM_VXM_MPLAYER_EVENT) {
+            TakeMplayerEventPayload(wParam, lParam);
+            return 0;
+        }
+        return WindowImplBase::HandleMessage(message, wParam, lParam);
+    }
+    // The window is made with new and goes with its last message.
+    void OnFinalMessage(HWND hwnd) override
+    {
+        WindowImplBase::OnFinalMessage(hwnd);
+        delete this;
     }
     CMediaPlayerUI* Player() { return static_cast<CMediaPlayerUI*>(m_PaintManager.FindControl(L"player")); }
     size_t Count(const std::wstring& type) const

@@ -29,7 +29,9 @@ protected:
     }
     void TearDown() override
     {
+        // The window deletes itself with its last message.
         if (host && host->GetHWND()) host->DestroyWindow();
+        else delete host;
     }
     RECT VideoRect() const
     {
