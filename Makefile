@@ -35,9 +35,11 @@ test-slow: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
 	  ctest --output-on-failure -j $(JOBS) -L slow
 
-# AddressSanitizer + UndefinedBehaviorSanitizer build in its own folder, every test.
+# AddressSanitizer + UndefinedBehaviorSanitizer build in its own folder, every
+# test but the slow ones, each checked for leaks (system libraries' own leaks
+# are named in tests/third_party_leaks.supp).
 asan: deps
-	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVXM_SANITIZE=ON -DVXM_BIN_DIR=$(CURDIR)/build-asan/bin
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVXM_SANITIZE=ON -DVXM_BIN_DIR=$(CURDIR)/build-asan/bin $(CMAKE_FLAGS)
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && QT_QPA_PLATFORM=offscreen SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
 	  ctest --output-on-failure -j $(JOBS) -LE slow
