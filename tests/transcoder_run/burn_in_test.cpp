@@ -21,63 +21,6 @@ namespace {
 constexpr int kW = 320, kH = 240;
 constexpr int kRectX = 100, kRectY = 180, kRectW = 120, kRectH = 30;
 
-// Writes a Matroska file with one DVD subtitle: a white box shown from 0.5 s
-// for 1.5 s.
-bool WriteDvdSubtitle(const std::string& path)
-{
-    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_DVD_SUBTITLE);
-    AVFormatContext* oc = nullptr;
-    if (!codec || avformat_alloc_output_context2(&oc, nullptr, "matroska", path.c_str()) < 0) return false;
-    AVCodecContext* enc = avcodec_alloc_context3(codec);
-    enc->width = kW;
-    enc->height = kH;
-    enc->time_base = AVRational{1, 1000};
-    bool ok = avcodec_open2(enc, codec, nullptr) >= 0;
-    AVStream* st = avformat_new_stream(oc, nullptr);
-    ok = ok && st && avcodec_parameters_from_context(st->codecpar, enc) >= 0;
-    st->time_base = AVRational{1, 1000};
-    ok = ok && avio_open(&oc->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0 && avformat_write_header(oc, nullptr) >= 0;
-    if (ok) {
-        AVSubtitleRect rect{};
-        std::vector<uint8_t> index(kRectW * kRectH, 1);
-        uint32_t palette[4] = {0x00000000, 0xFFFFFFFF, 0xFF000000, 0xFF808080};
-        rect.x = kRectX;
-        rect.y = kRectY;
-        rect.w = kRectW;
-        rect.h = kRectH;
-        rect.nb_colors = 4;
-        rect.type = SUBTITLE_BITMAP;
-        rect.data[0] = index.data();
-        rect.linesize[0] = kRectW;
-        rect.data[1] = reinterpret_cast<uint8_t*>(palette);
-        AVSubtitleRect* rects[1] = {&rect};
-        AVSubtitle sub{};
-        sub.format = 0;
-        sub.start_display_time = 0;
-        sub.end_display_time = 1500;
-        sub.num_rects = 1;
-        sub.rects = rects;
-        sub.pts = 500000;
-        std::vector<uint8_t> buf(1 << 16);
-        int size = avcodec_encode_subtitle(enc, buf.data(), static_cast<int>(buf.size()), &sub);
-        ok = size > 0;
-        if (ok) {
-            AVPacket* pkt = av_packet_alloc();
-            av_new_packet(pkt, size);
-            memcpy(pkt->data, buf.data(), size);
-            pkt->pts = pkt->dts = av_rescale_q(500, AVRational{1, 1000}, st->time_base);
-            pkt->duration = av_rescale_q(1500, AVRational{1, 1000}, st->time_base);
-            pkt->stream_index = 0;
-            ok = av_interleaved_write_frame(oc, pkt) >= 0 && av_write_trailer(oc) >= 0;
-            av_packet_free(&pkt);
-        }
-    }
-    avcodec_free_context(&enc);
-    if (oc->pb) avio_closep(&oc->pb);
-    avformat_free_context(oc);
-    return ok;
-}
-
 bool InRect(int x, int y, int plane)
 {
     const int s = plane ? 1 : 0;
@@ -109,13 +52,9 @@ Diff Compare(const std::string& a, const std::string& b)
 TEST(BurnIn, ChangesThePixelsUnderTheSubtitleWhileItIsShown)
 {
     vxmtest::CTempDir dir;
-    const std::string video = dir.File("video.mkv");
-    const std::string subs = dir.File("subs.mkv");
-    const std::string merged = dir.File("merged.mkv");
-    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=10:duration=3", "-c:v", "ffv1",
-                                    "-pix_fmt", "yuv420p", video}));
-    ASSERT_TRUE(WriteDvdSubtitle(subs));
-    ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", video, "-i", subs, "-map", "0:v", "-map", "1:s", "-c", "copy", merged}));
+    // A white box shown from 0.5 s for 1.5 s.
+    const std::string merged = MakeSubtitledVideo(dir, "merged", kW, kH, {{500, 1500, kRectX, kRectY, kRectW, kRectH, 0xFFFFFFFF}});
+    ASSERT_FALSE(merged.empty());
 
     const std::string plain = dir.File("plain.nut");
     const std::string burnt = dir.File("burnt.nut");

@@ -3,15 +3,100 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <fstream>
 #include <sstream>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+#include "av/AvHandles.h"
 #include "cmdutils.h"
 #include "ffmpeg_transcode.h"
 #include "platform/text.h"
 #include "support/test_media.h"
 
 namespace runtest {
+
+namespace {
+
+struct CEncoderFree {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+
+// Codes one box as a packet of the file's one stream.
+bool WriteBox(AVFormatContext* oc, AVCodecContext* enc, const DvdSubtitleBox& box)
+{
+    std::vector<uint8_t> index(static_cast<size_t>(box.w) * box.h, 1);
+    uint32_t palette[4] = {0x00000000, box.argb, 0xFF000000, 0xFF808080};
+    AVSubtitleRect rect{};
+    rect.x = box.x;
+    rect.y = box.y;
+    rect.w = box.w;
+    rect.h = box.h;
+    rect.nb_colors = 4;
+    rect.type = SUBTITLE_BITMAP;
+    rect.data[0] = index.data();
+    rect.linesize[0] = box.w;
+    rect.data[1] = reinterpret_cast<uint8_t*>(palette);
+    AVSubtitleRect* rects[1] = {&rect};
+    AVSubtitle sub{};
+    sub.end_display_time = static_cast<uint32_t>(box.duration_ms);
+    sub.num_rects = 1;
+    sub.rects = rects;
+    sub.pts = box.start_ms * 1000LL;
+    std::vector<uint8_t> buf(1 << 16);
+    const int size = avcodec_encode_subtitle(enc, buf.data(), static_cast<int>(buf.size()), &sub);
+    CAvPacketPtr pkt(av_packet_alloc());
+    if (size <= 0 || !pkt || av_new_packet(pkt.get(), size) < 0) return false;
+    memcpy(pkt->data, buf.data(), size);
+    const AVRational ms{1, 1000};
+    pkt->pts = pkt->dts = av_rescale_q(box.start_ms, ms, oc->streams[0]->time_base);
+    pkt->duration = av_rescale_q(box.duration_ms, ms, oc->streams[0]->time_base);
+    return av_interleaved_write_frame(oc, pkt.get()) >= 0;
+}
+
+// A Matroska file with one DVD subtitle stream of the boxes.
+bool WriteDvdSubtitles(const std::string& path, int width, int height, const std::vector<DvdSubtitleBox>& boxes)
+{
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_DVD_SUBTITLE);
+    AVFormatContext* raw = nullptr;
+    if (!codec || avformat_alloc_output_context2(&raw, nullptr, "matroska", path.c_str()) < 0) return false;
+    CAvOutputPtr oc(raw);
+    std::unique_ptr<AVCodecContext, CEncoderFree> enc(avcodec_alloc_context3(codec));
+    enc->width = width;
+    enc->height = height;
+    enc->time_base = AVRational{1, 1000};
+    AVStream* st = avformat_new_stream(oc.get(), nullptr);
+    if (avcodec_open2(enc.get(), codec, nullptr) < 0 || !st || avcodec_parameters_from_context(st->codecpar, enc.get()) < 0)
+        return false;
+    st->time_base = AVRational{1, 1000};
+    if (avio_open(&oc->pb, path.c_str(), AVIO_FLAG_WRITE) < 0 || avformat_write_header(oc.get(), nullptr) < 0)
+        return false;
+    for (const DvdSubtitleBox& box : boxes)
+        if (!WriteBox(oc.get(), enc.get(), box)) return false;
+    return av_write_trailer(oc.get()) >= 0;
+}
+
+}  // namespace
+
+std::string MakeSubtitledVideo(const vxmtest::CTempDir& dir, const std::string& name, int width, int height,
+                               const std::vector<DvdSubtitleBox>& boxes)
+{
+    const std::string video = dir.File(name + " video.mkv");
+    const std::string subs = dir.File(name + " subs.mkv");
+    const std::string merged = dir.File(name + ".mkv");
+    const std::string source =
+        "testsrc=size=" + std::to_string(width) + "x" + std::to_string(height) + ":rate=10:duration=3";
+    if (!vxmtest::RunFfmpeg({"-f", "lavfi", "-i", source, "-c:v", "ffv1", "-pix_fmt", "yuv420p", video}) ||
+        !WriteDvdSubtitles(subs, width, height, boxes) ||
+        !vxmtest::RunFfmpeg({"-i", video, "-i", subs, "-map", "0:v", "-map", "1:s", "-c", "copy", merged}))
+        return {};
+    return merged;
+}
 
 int RunTranscode(CCmdFFplay& runner, const std::string& line)
 {

@@ -1,10 +1,12 @@
 // Runs the in-process transcoder as the job runner does, and reads back
 // what an output file holds with Debian's ffprobe.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "CmdFFplay.h"
+#include "support/test_media.h"
 
 namespace runtest {
 
@@ -28,6 +30,18 @@ std::vector<StreamInfo> Probe(const std::string& path);
 void ExpectSameOutput(const std::string& ours, const std::string& theirs);
 // Decoded video frames as raw gray+chroma yuv420p bytes, one string per frame.
 std::vector<std::string> DecodeFrames(const std::string& path, int width, int height);
+
+// One picture of a DVD subtitle stream: a box of one colour (ARGB) shown
+// from `start_ms` for `duration_ms`.
+struct DvdSubtitleBox {
+    int start_ms, duration_ms;
+    int x, y, w, h;
+    uint32_t argb;
+};
+// A Matroska file `name`.mkv in `dir`: 3 s of 10 fps test video (FFV1) of
+// width x height and a DVD subtitle stream of the boxes. Empty on failure.
+std::string MakeSubtitledVideo(const vxmtest::CTempDir& dir, const std::string& name, int width, int height,
+                               const std::vector<DvdSubtitleBox>& boxes);
 
 inline std::string Q(const std::string& p) { return "\"" + p + "\""; }
 

@@ -8,6 +8,7 @@ extern "C" {
 
 #include "cd_input.h"
 #include "cmdutils.h"
+#include "ffmpeg_sub2video.h"
 
 void do_subtitle_out(CTranscodeRun& run, OutputStream* ost, AVSubtitle* sub);
 
@@ -92,6 +93,7 @@ int decode_subtitle(CTranscodeRun& run, InputStream* ist, const AVPacket* pkt)
     ctx->decode_error_stat[0]++;
     if (sub.pts == AV_NOPTS_VALUE && pkt->pts != AV_NOPTS_VALUE)
         sub.pts = av_rescale_q(pkt->pts, ist->st->time_base, AV_TIME_BASE_Q);
+    sub2video_update(ist, INT64_MIN, &sub);
     for (auto& op : ctx->output_streams) {
         OutputStream* ost = op.get();
         if (ost->source_index < 0 || ctx->input_streams[ost->source_index].get() != ist) continue;
@@ -132,6 +134,7 @@ void flush_input_stream(CTranscodeRun& run, InputStream* ist)
     ir.eof_sent = true;
     if (ist->dec_ctx && avcodec_is_open(ist->dec_ctx) && ist->dec_ctx->codec_type != AVMEDIA_TYPE_SUBTITLE)
         decode_packet(run, ist, nullptr);
+    if (ist->sub2video.frame) sub2video_flush(ist);
     close_filter_inputs(ist, AV_NOPTS_VALUE);
 }
 
@@ -207,6 +210,7 @@ int process_input(CTranscodeRun& run, int file_index)
         return 0;
     }
 
+    sub2video_heartbeat(ctx, ist, pkt->pts);
     if (ist->decoding_needed) {
         ret = decode_packet(run, ist, pkt);
         if (ret < 0) {

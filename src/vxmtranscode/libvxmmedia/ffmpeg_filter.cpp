@@ -295,8 +295,8 @@ int configure_output_filter(FilterGraph* fg, OutputFilter* ofilter, AVFilterInOu
     }
 }
 
-// Canvas of a subtitle stream that feeds a video pad.
-void sub2video_prepare(InputStream* ist, CToolContext* ctx)
+// Canvas of a subtitle stream that feeds a video pad. 0 or a negative error.
+int sub2video_prepare(InputStream* ist, CToolContext* ctx)
 {
     int w = ist->dec_ctx->width, h = ist->dec_ctx->height;
     if (!(w && h)) {
@@ -315,6 +315,11 @@ void sub2video_prepare(InputStream* ist, CToolContext* ctx)
     ist->sub2video.w = ist->dec_ctx->width = w;
     ist->sub2video.h = ist->dec_ctx->height = h;
     ist->dec_ctx->pix_fmt = AV_PIX_FMT_RGB32;
+    if (!ist->sub2video.frame && !(ist->sub2video.frame = av_frame_alloc())) return AVERROR(ENOMEM);
+    ist->sub2video.last_pts = INT64_MIN;
+    ist->sub2video.end_pts = INT64_MIN;
+    ist->sub2video.initialize = 1;
+    return 0;
 }
 
 // The end of every input chain: the input file's trim, then the link to the graph's input pad.
@@ -353,7 +358,10 @@ int configure_input_video_filter(FilterGraph* fg, InputFilter* ifilter, AVFilter
     AVRational sar = ist->st->sample_aspect_ratio.num ? ist->st->sample_aspect_ratio
                                                       : ist->dec_ctx->sample_aspect_ratio;
     if (!sar.den) sar = AVRational{0, 1};
-    if (ist->st->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE) sub2video_prepare(ist, ctx);
+    if (ist->st->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE) {
+        const int ret = sub2video_prepare(ist, ctx);
+        if (ret < 0) return ret;
+    }
 
     AVPixelFormat pix = ist->dec_ctx->pix_fmt;
     if (pix == AV_PIX_FMT_NONE) {

@@ -66,6 +66,7 @@ void CToolContext::FreeToolObjects()
 
     for (auto& ist : input_streams) {
         av_frame_free(&ist->decoded_frame);
+        av_frame_free(&ist->sub2video.frame);
         av_dict_free(&ist->decoder_opts);
         avcodec_free_context(&ist->dec_ctx);
     }

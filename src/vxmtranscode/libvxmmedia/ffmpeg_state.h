@@ -67,6 +67,10 @@ struct InputStream {
     double ts_scale = 1.0;
     struct {
         int w = 0, h = 0;                // canvas of a subtitle stream feeding a video pad
+        AVFrame* frame = nullptr;        // the canvas (RGB32); null while no graph takes the stream
+        int64_t last_pts = INT64_MIN;    // time of the canvas last sent (stream time base)
+        int64_t end_pts = INT64_MIN;     // end of the subtitle on it
+        int initialize = 0;              // nothing sent yet: the first heartbeat starts it
     } sub2video;
     std::vector<InputFilter*> filters;   // owned by their graphs
     AVFrame* decoded_frame = nullptr;
