@@ -201,9 +201,22 @@ int opt_loglevel(void* optctx, const char* opt, const char* arg, CToolContext* c
 int opt_report(void* optctx, const char* opt, const char* arg, CToolContext* ctx);
 int opt_max_alloc(void* optctx, const char* opt, const char* arg, CToolContext* ctx);
 int opt_cpuflags(void* optctx, const char* opt, const char* arg, CToolContext* ctx);
+// Writes text to the run's console (CToolContext::WriteOutput; the standard
+// output without a context).
+void print_console(CToolContext* ctx, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// FFmpeg's banner lines, unless "hide_banner" was asked by any run or the
+// command line asks for "version".
+void show_banner(CToolContext* ctx, int argc, char** argv, const OptionDef* options);
 int show_help_noop(void* optctx, const char* opt, const char* arg, CToolContext* ctx);
 int show_version(void* optctx, const char* opt, const char* arg, CToolContext* ctx);
+// The listing the option names: "formats", "devices", "codecs", "decoders",
+// "encoders", "bsfs", "protocols", "filters", "pix_fmts", "sample_fmts",
+// "layouts", "colors" or "L" (the license).
 int show_listing(void* optctx, const char* opt, const char* arg, CToolContext* ctx);
+// The sources (sinks) that the input (output) devices find; `arg` is
+// "[device][,option=value...]" to ask one device only.
+int show_sources(void* optctx, const char* opt, const char* arg, CToolContext* ctx);
+int show_sinks(void* optctx, const char* opt, const char* arg, CToolContext* ctx);
 void print_error(const char* filename, int err);
 // FFmpeg's text for an error code.
 std::string err2str(int err);

@@ -85,6 +85,12 @@ void CToolContext::FreeToolObjects()
     av_dict_free(&resample_opts);
 }
 
+void CToolContext::WriteOutput(const std::string& text)
+{
+    fwrite(text.data(), 1, text.size(), stdout);
+    fflush(stdout);
+}
+
 void CToolContext::SetLastErrorLine(const std::string& line)
 {
     std::lock_guard<std::mutex> lock(m_errorLock);

@@ -218,6 +218,10 @@ public:
     // The drive of a CD track run (its command line names no input).
     virtual std::string CdDrivePath() const { return {}; }
 
+    // The tool's console text (banner, listings). The standard output here;
+    // a host that wants it overrides this.
+    virtual void WriteOutput(const std::string& text);
+
     // The last error line the run logged (FFmpeg's or the tool's own);
     // empty when none. Written by the run's thread, read by any.
     void SetLastErrorLine(const std::string& line);
