@@ -130,19 +130,28 @@ TEST_F(CURLDialogTest, TheCloseButtonCancelsEvenWithRowsAndStartHandsThemOver)
 
 TEST_F(CURLDialogTest, ASiteButtonOpensItsPage)
 {
-    for (const wchar_t* name : {L"ID_BTN_VIMEO", L"IDC_BTN_MORE_SITES", L"IDC_BTN_REMOVE_URL"}) {
-        TNotifyUI msg;
-        msg.sType = L"click";
-        msg.pSender = dialog.GetPaintManager()->FindControl(name);
-        ASSERT_NE(msg.pSender, nullptr) << name;
-        dialog.OnClick(msg);
+    CURLDlgUI mp3(true);
+    ASSERT_NE(mp3.Create(nullptr, L"VXMURLDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+    for (CURLDlgUI* form : {&dialog, &mp3}) {
+        for (const wchar_t* name : {L"ID_BTN_VIMEO", L"ID_BTN_XVIDEOS", L"ID_BTN_YOUPORN", L"IDC_BTN_MORE_SITES",
+                                    L"IDC_BTN_REMOVE_URL"}) {
+            TNotifyUI msg;
+            msg.sType = L"click";
+            msg.pSender = form->GetPaintManager()->FindControl(name);
+            ASSERT_NE(msg.pSender, nullptr) << name;
+            form->OnClick(msg);
+        }
     }
+    mp3.DestroyWindow();
     std::vector<std::wstring> opened;
     for (const std::wstring& call : desktop.Calls())
         if (call.rfind(L"Shell.Open: ", 0) == 0) opened.push_back(call);
-    EXPECT_EQ(opened, (std::vector<std::wstring>{
-                          L"Shell.Open: https://vimeo.com/",
-                          L"Shell.Open: https://github.com/yt-dlp/yt-dlp/blob/master/supportedsites.md"}));
+    const std::vector<std::wstring> pages = {
+        L"Shell.Open: https://vimeo.com/", L"Shell.Open: https://www.xvideos.com/", L"Shell.Open: https://www.youporn.com/",
+        L"Shell.Open: https://github.com/yt-dlp/yt-dlp/blob/master/supportedsites.md"};
+    std::vector<std::wstring> twice = pages;
+    twice.insert(twice.end(), pages.begin(), pages.end());
+    EXPECT_EQ(opened, twice);
 }
 
 TEST(SelectFormatDialog, RowsShowTheFormatsAndTheCheckedRowIsTheAnswer)
