@@ -141,7 +141,10 @@ void CPaintManagerUI::Init(HWND hwnd, QWidget* host, CWindowWnd* window)
         if (!m_hover) return;
         CControlUI* hover = m_hover;
         SendMouseEvent(hover, UIEVENT_MOUSEHOVER, m_ptLastMouse, 0, 0);
-        if (m_hover == hover && m_host && !hover->GetToolTip().empty())
+        // Only where the pointer still is over this window itself: moved on
+        // into a child window (a video), it brings the window no move.
+        const bool stillHere = m_host && QApplication::widgetAt(QCursor::pos()) == m_host;
+        if (m_hover == hover && stillHere && !hover->GetToolTip().empty())
             QToolTip::showText(m_host->mapToGlobal(QPoint(m_ptLastMouse.x, m_ptLastMouse.y)),
                                QString::fromStdWString(hover->GetToolTip()), m_host);
     });

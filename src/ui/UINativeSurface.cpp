@@ -9,8 +9,9 @@
 
 namespace {
 
-// Paints the surface black the first time and nothing after that, so Qt
-// never paints over what the other program drew.
+// Paints the surface black the first time and after each change of its
+// size (rows the other program leaves undrawn show nothing old), and
+// nothing else, so Qt never paints over what the other program drew.
 class CFirstPaintBlack : public QObject {
 public:
     explicit CFirstPaintBlack(QWidget* widget) : QObject(widget) {}
@@ -18,6 +19,11 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (event->type() == QEvent::Resize) {
+            m_first = true;
+            static_cast<QWidget*>(watched)->update();
+            return false;
+        }
         if (event->type() != QEvent::Paint) return false;
         if (m_first) {
             m_first = false;

@@ -56,7 +56,7 @@ TEST(PlayerStartLine, AFileGetsEveryOptionInOrder)
     p.resumeSeconds = 42;
     const Args expected = {
         L"-wid", L"4194307", L"-slave", L"-identify", L"-quiet", L"-ass", L"-fontconfig", L"-embeddedfonts",
-        L"-ass-line-spacing", L"0", L"-ass-font-scale", L"1", L"-nomouseinput", L"-vo", L"x11", L"-ao",
+        L"-ass-line-spacing", L"0", L"-ass-font-scale", L"1", L"-nomouseinput", L"-vo", L"x11", L"-zoom", L"-ao",
         L"pulse,alsa", L"-nocache", L"-framedrop", L"-nodr", L"-double", L"-colorkey", L"0x020202",
         L"-monitorpixelaspect", L"1", L"-slices", L"-dvdangle", L"1", L"-softvol", L"-softvol-max", L"110",
         L"-channels", L"2", L"-volume", L"50", L"-ss", L"42", L"-fs", L"-lavdopts", L"threads=1", L"-osdlevel",
@@ -111,6 +111,27 @@ TEST(PlayerStartLine, AnAudioCdTrackPlaysFromTheCdDevice)
     EXPECT_FALSE(HasArg(args, L"-f"));
 }
 
+TEST(PlayerStartLine, AFileIsAFileWhateverWordsItsNameHolds)
+{
+    for (const wchar_t* path : {L"/music/Bonus track 2.mp3", L"/music/soundtrack 2.mp3", L"track 2.mkv",
+                                L"/films/bluray: notes.mkv", L"/films/from br://x.mkv", L"/films/dvdnav rip.mkv",
+                                L"/films/dvdnav://.mkv"}) {
+        CPlayerStartParams p = FileParams();
+        p.path = path;
+        p.discDevice = L"/dev/sr0";
+        p.hasEntry = true;
+        p.resumeSeconds = 12;
+        CPlayerStartKind kind;
+        const Args args = Build(p, &kind);
+        EXPECT_FALSE(kind.isDisc) << path;
+        EXPECT_FALSE(kind.isBluray) << path;
+        EXPECT_EQ(args.back(), path);
+        EXPECT_EQ(ValueOf(args, L"-ss"), L"12") << path;
+        for (const wchar_t* disc : {L"-dvd-device", L"-cdrom-device", L"-bluray-device"})
+            EXPECT_FALSE(HasArg(args, disc)) << path << " " << disc;
+    }
+}
+
 TEST(PlayerStartLine, TransportStreamsUseTheLavfDemuxer)
 {
     CPlayerStartParams p = FileParams();
@@ -118,7 +139,11 @@ TEST(PlayerStartLine, TransportStreamsUseTheLavfDemuxer)
     EXPECT_EQ(ValueOf(Build(p), L"-demuxer"), L"lavf");
     p.path = L"/media/clip.mts";
     EXPECT_EQ(ValueOf(Build(p), L"-demuxer"), L"lavf");
+    p.path = L"/media/CLIP.MTS";
+    EXPECT_EQ(ValueOf(Build(p), L"-demuxer"), L"lavf");
     p.path = L"/media/clip.ts";
+    EXPECT_FALSE(HasArg(Build(p), L"-demuxer"));
+    p.path = L"/media/old.mts clips/clip.mp4";
     EXPECT_FALSE(HasArg(Build(p), L"-demuxer"));
 }
 
@@ -250,7 +275,6 @@ TEST(PlayerSlaveCommands, TextsAreExact)
     EXPECT_EQ(SwitchTitle(4), L"switch_title 4\n");
     EXPECT_EQ(std::wstring(kDvdMenu), L"dvdnav menu\n");
     EXPECT_EQ(std::wstring(kFrameStep), L"frame_step\n");
-    EXPECT_EQ(std::wstring(kVideoFullScreen), L"pausing_keep vo_fullscreen\n");
     EXPECT_EQ(SwitchRatio(PlayerAspectRatio(7, 0, 0)), L"pausing_keep switch_ratio 1.777778\n");
     EXPECT_EQ(SwitchRatio(PlayerAspectRatio(3, 0, 0)), L"pausing_keep switch_ratio 1.333333\n");
     EXPECT_EQ(MousePosition(-3, 40), L"set_mouse_pos -3 40\n");

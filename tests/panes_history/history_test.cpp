@@ -8,7 +8,9 @@
 #include "MainFrameCommands.h"
 #include "MainPaneMaker.h"
 #include "MainPaneUI.h"
+#include "IVXMMedia.h"
 #include "MediaManagerListUI.h"
+#include "PreviewPaneUI.h"
 #include "VXMGlobal.h"
 #include "VXMMainFrameWnd.h"
 #include "VXMSettings.h"
@@ -31,6 +33,11 @@
 
 namespace {
 
+const bool g_drivers = [] {
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    return true;
+}();
 [[maybe_unused]] const bool g_env = vxmtest::RegisterMainWindowEnvironment();
 
 namespace fs = std::filesystem;
@@ -269,6 +276,31 @@ TEST_F(HistoryPanes, TheRowMenuOffersAnExistingOutputShownSelectedAndNeverConver
     history->SelectItem(1 - present);
     openMenu(0);
     EXPECT_FALSE(menu->IsEnabled(ID_LIST_OPEN_DESTINATION));
+}
+
+TEST_F(HistoryPanes, ADoubleClickOnARowsNamePlaysItsOutputInThePreview)
+{
+    const std::string output = out.File("Vacances à Nice – 夏.mp4");
+    ASSERT_TRUE(vxmtest::MakeVideoClip(output, 6.0));
+    ASSERT_TRUE(db->AddConvertedRecord(Converted(L"web-webm", W(output))));
+    Open();
+    window->ShowWindow(true);
+    Choose(MEDIAMAN_PROFILE, L"web-webm");
+    int row = -1;
+    for (int i = 0; i < history->GetCount(); ++i)
+        if (history->GetHistoryItem(i)->GetOutputPath() == W(output)) row = i;
+    ASSERT_GE(row, 0);
+    CControlUI* name = history->GetHistoryItem(row)->FindSubControl(L"ID_LABEL_ITEM_SHORT_NAME");
+    ASSERT_NE(name, nullptr);
+    ASSERT_TRUE(vxmtest::PumpUntil([&] { return name->GetPos().right > name->GetPos().left; }));
+    vxmtest::DoubleClickAt(window->GetWidget(), name->GetPos());
+    CPreviewPaneUI* preview = pane->GetPreviewPane();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->GetPlayState(), PREVIEW_PLAYING);
+    ASSERT_NE(preview->GetMedia(), nullptr);
+    EXPECT_EQ(preview->GetMedia()->GetSourcePath(), W(output));
+    EXPECT_TRUE(vxmtest::PumpUntil([&] { return preview->GetMedia()->GetPreviewPosition() >= 0.5; }));
+    preview->Stop();
 }
 
 TEST_F(HistoryPanes, NewConversionsJoinTheirNodeAndTheShownList)

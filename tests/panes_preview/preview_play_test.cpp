@@ -13,6 +13,8 @@
 #include "support/main_window_environment.h"
 #include "support/test_media.h"
 #include "FakeDesktop.h"
+#include "MediaListItemUI.h"
+#include "ui/UIProgress.h"
 
 #include <gtest/gtest.h>
 
@@ -242,6 +244,48 @@ TEST_F(CPreviewPlayTest, TheClipPlaysInThePaneAsFfmpegDecodesItAndPausesSeeksAnd
     ASSERT_TRUE(PumpUntil([&] { return preview->GetPreviewControl()->GetPreviewWindow() == nullptr; }));
     EXPECT_LT(MeanLevel(Painted()), 30.0);
     EXPECT_EQ(media->GetPreviewState(), 0);
+}
+
+TEST_F(CPreviewPlayTest, APausedSeekShowsThePictureOfTheNewPlaceAndStaysPaused)
+{
+    Press(L"ID_BUTTON_PREVIEW_PLAY");
+    ASSERT_TRUE(PlayingPast(1.0));
+    Press(L"ID_BUTTON_PREVIEW_PAUSE");
+    ASSERT_EQ(preview->GetPlayState(), PREVIEW_PAUSED);
+
+    // The slider still moves while paused: dragged to 80 %.
+    auto* slider = dynamic_cast<CSliderUI*>(window->GetPaintManager()->FindControl(L"ID_SLIDER_PREVIEW"));
+    ASSERT_TRUE(slider && slider->IsEnabled());
+    slider->SetValue(800);
+    window->GetPaintManager()->SendNotify(slider, L"valuechanged");
+    ASSERT_TRUE(PumpUntil([&] { return media->GetPreviewPosition() >= 4.7; }));
+    // Settled: the position and the picture hold, and the picture is the one there.
+    WaitUntilPaused();
+    const double at = media->GetPreviewPosition();
+    EXPECT_EQ(preview->GetPlayState(), PREVIEW_PAUSED);
+    EXPECT_LT(at, 5.6);
+    EXPECT_LT(DifferenceAround(Painted(), at, temp.Path()), 15.0) << "at " << at;
+    EXPECT_GT(slider->GetValue(), 750);
+
+    // Play goes on from there.
+    Press(L"ID_BUTTON_PREVIEW_PLAY");
+    EXPECT_EQ(preview->GetPlayState(), PREVIEW_PLAYING);
+    ASSERT_TRUE(PumpUntil([&] { return media->GetPreviewPosition() >= at + 0.3; }));
+    preview->Stop();
+}
+
+TEST_F(CPreviewPlayTest, ADoubleClickOnARowsNamePlaysItInThePreview)
+{
+    auto* pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());
+    CMediaListItemUI* row = pane->GetMediaList()->GetMediaItem(0);
+    ASSERT_NE(row, nullptr);
+    CControlUI* name = row->FindSubControl(L"ID_LABEL_ITEM_SHORT_NAME");
+    ASSERT_TRUE(name && name->IsVisible());
+    ASSERT_TRUE(PumpUntil([&] { return name->GetPos().right > name->GetPos().left; }));
+    vxmtest::DoubleClickAt(window->GetWidget(), name->GetPos());
+    EXPECT_EQ(preview->GetPlayState(), PREVIEW_PLAYING);
+    ASSERT_TRUE(PlayingPast(0.5));
+    preview->Stop();
 }
 
 TEST_F(CPreviewPlayTest, ASnapshotIsAPngOfTheFrameBeingShown)

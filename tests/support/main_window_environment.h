@@ -4,6 +4,7 @@
 // engine, which only the program's test programs link; include it from one
 // file of such a program and call RegisterMainWindowEnvironment() at load.
 #pragma once
+#include "VXMMainFrameWnd.h"
 #include "VXMMediaExports.h"
 #include "platform/folders.h"
 #include "support/private_home.h"
@@ -12,6 +13,10 @@
 #include "ui/UIMessagePump.h"
 
 #include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWidget>
 
 #include <chrono>
 #include <cstdlib>
@@ -55,6 +60,31 @@ inline bool RegisterMainWindowEnvironment(bool withEngine = true, bool offscreen
     RegisterPrivateHome();
     ::testing::AddGlobalTestEnvironment(new CMainWindowEnvironment(withEngine, offscreen));
     return true;
+}
+
+// The program's main window at its skin's size, shown; null when it could not
+// be made. It deletes itself when destroyed.
+inline CVXMMainFrameWnd* OpenMainWindow(int x = 0, int y = 0)
+{
+    auto* window = new CVXMMainFrameWnd(L"");
+    if (!window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, x, y, 1024, 655))
+        return nullptr;
+    window->ShowWindow(true);
+    return window;
+}
+
+// A double click of the left button at the centre of a rectangle of the
+// window, as the mouse gives it: press, release, double click, release.
+inline void DoubleClickAt(QWidget* widget, const RECT& rc)
+{
+    const QPointF at((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                              QEvent::MouseButtonRelease}) {
+        const bool down = type != QEvent::MouseButtonRelease;
+        QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton, down ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    }
 }
 
 }  // namespace vxmtest

@@ -2,29 +2,51 @@
 
 #include "vxmtranscode/libvxmmedia/media/SplitCommandLine.h"
 
+#include <algorithm>
+#include <cwctype>
+#include <string_view>
+
 namespace {
 
-bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
+bool StartsWith(const std::wstring& text, std::wstring_view prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 
-// The folder of a Blu-ray path: the text behind the prefix it starts with
-// (or, as a last resort, behind the first prefix it contains).
+// The form a source has, read from the whole text: a DVD navigation source
+// ("dvdnav://"), a Blu-ray folder or drive ("bluray:..." or "br://..."), an
+// audio CD track ("track N", nothing else) or a file. A file's name never
+// makes it a disc, whatever words it holds.
+enum class ESourceForm { File, Dvd, Bluray, CdTrack };
+
+constexpr std::wstring_view kBlurayPrefixes[] = {L"bluray:", L"br://"};
+
+ESourceForm SourceForm(const std::wstring& path)
+{
+    if (StartsWith(path, L"dvdnav://")) return ESourceForm::Dvd;
+    for (std::wstring_view prefix : kBlurayPrefixes)
+        if (StartsWith(path, prefix)) return ESourceForm::Bluray;
+    constexpr std::wstring_view track = L"track ";
+    if (StartsWith(path, track) && path.size() > track.size() &&
+        std::all_of(path.begin() + static_cast<std::ptrdiff_t>(track.size()), path.end(),
+                    [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
+        return ESourceForm::CdTrack;
+    return ESourceForm::File;
+}
+
+// The folder or drive of a Blu-ray source: the text behind its prefix.
 std::wstring BlurayFolder(const std::wstring& path)
 {
-    for (const wchar_t* prefix : {L"bluray:", L"br://"}) {
-        const size_t at = path.find(prefix);
-        if (at != std::wstring::npos) return path.substr(at + std::wstring(prefix).size());
-    }
+    for (std::wstring_view prefix : kBlurayPrefixes)
+        if (StartsWith(path, prefix)) return path.substr(prefix.size());
     return path;
 }
 
-// "track N" of an audio CD as the player's CD input.
-std::wstring CdTrackInput(const std::wstring& path)
+// A file whose extension (any case) is one of a transport stream's.
+bool IsTransportStreamFile(const std::wstring& path)
 {
-    const size_t at = path.find(L"track ");
-    size_t i = at + 6;
-    std::wstring number;
-    while (i < path.size() && path[i] >= L'0' && path[i] <= L'9') number += path[i++];
-    return L"cdda://" + (number.empty() ? std::wstring(L"1") : number);
+    const size_t dot = path.rfind(L'.');
+    if (dot == std::wstring::npos || path.find(L'/', dot) != std::wstring::npos) return false;
+    std::wstring extension = path.substr(dot);
+    for (wchar_t& c : extension) c = static_cast<wchar_t>(std::towlower(c));
+    return extension == L".mts" || extension == L".m2ts";
 }
 
 const wchar_t* DeinterlaceFilter(int mode)
@@ -76,19 +98,22 @@ CPlayerStartKind BuildPlayerCommandLine(CPlayerStartParams& p, CMPlayerOpts& opt
     opts.AddFlag(L"-nomouseinput");
 
     std::wstring input = path;
-    if (Contains(path, L"dvdnav")) {
+    switch (SourceForm(path)) {
+    case ESourceForm::Dvd:
         opts.SetOption(L"-dvd-device", L"%ls", QuoteArgument(p.discDevice).c_str());
         kind.isDisc = true;
-    } else if (Contains(path, L"br://") || Contains(path, L"bluray:")) {
+        break;
+    case ESourceForm::Bluray:
         kind.isBluray = true;
-    } else if (Contains(path, L"track ")) {
-        opts.SetOption(L"-cdrom-device", L"%ls", QuoteArgument(p.discDevice).c_str());
-        input = CdTrackInput(path);
-        kind.isDisc = true;
-    }
-    if (kind.isBluray) {
         opts.SetOption(L"-bluray-device", L"%ls", QuoteArgument(BlurayFolder(path)).c_str());
         input = L"bd://0";
+        break;
+    case ESourceForm::CdTrack:
+        opts.SetOption(L"-cdrom-device", L"%ls", QuoteArgument(p.discDevice).c_str());
+        input = L"cdda://" + path.substr(6);
+        kind.isDisc = true;
+        break;
+    case ESourceForm::File: break;
     }
     opts.SetInput(input);
 
@@ -96,6 +121,8 @@ CPlayerStartKind BuildPlayerCommandLine(CPlayerStartParams& p, CMPlayerOpts& opt
     if (!videoDriver.empty()) opts.SetOption(L"-vo", L"%ls", videoDriver.c_str());
     if (p.videoDriver.empty() && (p.videoOutputMode == PLAYER_VO_GL || p.videoOutputMode == PLAYER_VO_SDL))
         opts.AddFlag(L"-nokeepaspect");
+    // The picture is scaled to the window also where the output cannot scale itself (x11).
+    opts.AddFlag(L"-zoom");
     opts.SetOption(L"-ao", L"%ls", p.audioDriver.empty() ? L"pulse,alsa" : p.audioDriver.c_str());
     for (const wchar_t* flag : {L"-nocache", L"-framedrop", L"-nodr", L"-double"}) opts.AddFlag(flag);
     opts.SetOption(L"-colorkey", L"0x020202");
@@ -113,7 +140,7 @@ CPlayerStartKind BuildPlayerCommandLine(CPlayerStartParams& p, CMPlayerOpts& opt
     if (p.videoOutputMode == PLAYER_VO_GL || p.videoOutputMode == PLAYER_VO_SDL || kind.isDisc)
         p.useFullScreenOption = false;
     opts.AddFlag(p.useFullScreenOption ? L"-fs" : L"-nofs");
-    if (Contains(path, L".mts") || Contains(path, L".m2ts")) opts.SetOption(L"-demuxer", L"lavf");
+    if (IsTransportStreamFile(path)) opts.SetOption(L"-demuxer", L"lavf");
 
     if (p.rotateMode == 1 || p.rotateMode == 2)
         opts.AppendToOption(L"-vf", TRUE, L",", L"rotate=%d", p.rotateMode);

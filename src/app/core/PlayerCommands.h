@@ -11,10 +11,11 @@ inline constexpr const wchar_t* kPause = L"pause\n";
 inline constexpr const wchar_t* kRemoveSubtitles = L"pausing_keep sub_remove\n";
 inline constexpr const wchar_t* kDvdMenu = L"dvdnav menu\n";
 inline constexpr const wchar_t* kFrameStep = L"frame_step\n";
-inline constexpr const wchar_t* kVideoFullScreen = L"pausing_keep vo_fullscreen\n";
 inline constexpr const wchar_t* kDvdMenuClick = L"pausing_keep_force dvdnav mouse\n";
 inline constexpr const wchar_t* kTimePosition = L"get_time_pos\n";
 inline constexpr const wchar_t* kTimeLength = L"get_time_length\n";
+// The position asked while paused, without resuming.
+inline constexpr const wchar_t* kTimePositionPaused = L"pausing_keep_force get_time_pos\n";
 inline constexpr const wchar_t* kQuit = L"quit\n";
 
 std::wstring Volume(int volume);

@@ -102,9 +102,9 @@ public:
     virtual bool IsShutdownChecked() const { return false; }
     // The right column is shown or hidden; the preview pauses while hidden.
     virtual void SetRightColumnShown(bool) {}
-    // A playing or paused preview stops and gives its source and position
+    // A playing or paused preview stops and gives its media and position
     // (seconds) to the player; false when none plays.
-    virtual bool HandPreviewToPlayer(std::wstring& /*path*/, float& /*seconds*/) { return false; }
+    virtual bool HandPreviewToPlayer(IVXMMedia*& /*media*/, float& /*seconds*/) { return false; }
 
     // ---- adding media ----
     // Rows for the titles of an opened DVD / the tracks of an audio CD; false
@@ -145,8 +145,9 @@ public:
     virtual void OpenDVDImage() {}
     // A dropped file plays now / joins the play list.
     virtual void OpenFile(const std::wstring&) {}
-    // Opens a file and plays it from a position (seconds).
-    virtual void OpenAndPlay(const std::wstring&, float) {}
+    // Plays a media of another page from a position (seconds): a file as
+    // it is, a DVD title from its disc, a CD track from its drive.
+    virtual void PlayMedia(IVXMMedia*, double) {}
     virtual void AddToPlaylist(const std::wstring&) {}
     virtual void TogglePlaylist() {}
     virtual void AddToConverter() {}

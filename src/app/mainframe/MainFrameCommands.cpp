@@ -21,6 +21,7 @@
 #include "ui/desktop/Desktop.h"
 
 #include <QPoint>
+#include <QToolTip>
 #include <QWidget>
 
 #include <algorithm>
@@ -608,13 +609,39 @@ LRESULT CVXMMainFrameWnd::OnInitMenuPopup(CMenu* menu)
 void CVXMMainFrameWnd::OnFullScreen(bool on)
 {
     QWidget* widget = GetWidget();
-    if (!widget) return;
-    if (on && !m_fullScreen) {
-        widget->showFullScreen();
+    if (!widget || on == m_fullScreen) return;
+    // A tip left from the window as it was would float over the picture.
+    QToolTip::hideText();
+    CControlUI* player = Find(L"ID_LAYOUT_PLAYER");
+    if (on) {
+        m_wasMaximized = widget->isMaximized();
+        const QRect normal = widget->isMaximized() ? widget->normalGeometry() : widget->geometry();
+        m_normalGeometry = RECT{normal.left(), normal.top(), normal.right() + 1, normal.bottom() + 1};
+        // Everything beside the player page's way up to the root goes: the
+        // title bar, the side columns, their buttons, the footer.
+        m_hiddenForFullScreen.clear();
+        for (CControlUI* c = player; c && c->GetParent(); c = c->GetParent()) {
+            auto* parent = dynamic_cast<CContainerUI*>(c->GetParent());
+            for (int i = 0; parent && i < parent->GetCount(); ++i) {
+                CControlUI* sibling = parent->GetItemAt(i);
+                if (sibling == c || !sibling->IsVisible()) continue;
+                sibling->SetVisible(false);
+                m_hiddenForFullScreen.push_back(sibling);
+            }
+        }
         m_fullScreen = true;
-    } else if (!on && m_fullScreen) {
-        widget->showNormal();
+        widget->showFullScreen();
+    } else {
+        for (CControlUI* c : m_hiddenForFullScreen) c->SetVisible(true);
+        m_hiddenForFullScreen.clear();
         m_fullScreen = false;
+        if (m_wasMaximized) {
+            widget->showMaximized();
+        } else {
+            widget->showNormal();
+            widget->setGeometry(m_normalGeometry.left, m_normalGeometry.top, m_normalGeometry.right - m_normalGeometry.left,
+                                m_normalGeometry.bottom - m_normalGeometry.top);
+        }
     }
 }
 
@@ -667,10 +694,8 @@ bool CVXMMainFrameWnd::NotifyMap(TNotifyUI& msg)
         const wchar_t* file = reinterpret_cast<const wchar_t*>(msg.wParam);
         if (file && *file && m_mediaHandler) m_mediaHandler->AddFile(file, -1, 0);
     } else if (type == L"add_to_player") {
-        // wParam the media, lParam its position in milliseconds.
-        auto* media = reinterpret_cast<IVXMMedia*>(msg.wParam);
+        // The player page plays the media itself (it hears the same notice).
         SelectPage(2);
-        if (media && m_playerPane) m_playerPane->OpenAndPlay(media->GetSourcePath(), static_cast<float>(msg.lParam) / 1000.0f);
     } else if (type == L"update_status") {
         std::wstring text = CLanguageManager::GetInstance()->LoadStringW(static_cast<UINT>(msg.wParam));
         if (msg.lParam) {

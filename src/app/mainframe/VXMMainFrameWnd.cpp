@@ -96,6 +96,12 @@ LRESULT CVXMMainFrameWnd::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam
             handled = true;
             return 0;
         }
+        // Escape leaves the player's full screen wherever the focus is.
+        if (wParam == VK_ESCAPE && m_fullScreen && m_playerPane) {
+            m_playerPane->ToggleFullScreen();
+            handled = true;
+            return 0;
+        }
         if (wParam == VK_RETURN || wParam == VK_ESCAPE) return ResponseDefaultKeyEvent(wParam);
         // Ctrl+V pastes into the active pane; handled only when something was taken.
         if (wParam == 'V' && GetKeyState(VK_CONTROL) < 0) {
@@ -271,10 +277,10 @@ void CVXMMainFrameWnd::ShowPage(int page)
         ShowControl(L"ID_LAYOUT_FIRSTAID", false);
     } else {
         // A playing or paused preview goes on in the player from where it is.
-        std::wstring path;
+        IVXMMedia* media = nullptr;
         float seconds = 0.0f;
-        if (m_mainPane && m_playerPane && m_mainPane->HandPreviewToPlayer(path, seconds))
-            m_playerPane->OpenAndPlay(path, seconds);
+        if (m_mainPane && m_playerPane && m_mainPane->HandPreviewToPlayer(media, seconds))
+            m_playerPane->PlayMedia(media, seconds);
         ShowLayouts(false, true, false, false);
         ShowSideButtons(true, mediaMan, right);
         ShowControl(L"ID_LAYOUT_FIRSTAID", false);

@@ -147,6 +147,8 @@ private:
     void ShowDueFirstAid();
     void ToggleMediaManager();
     void ToggleRightColumn();
+    // The player's picture alone on the whole screen, or the window back
+    // as it was before (maximised or at its place and size).
     void OnFullScreen(bool on);
     void RunPlayerCommand(UINT id);
     // Language (50000 and up; below: the stored LangID again) and skin menu entries.
@@ -178,6 +180,9 @@ private:
     bool m_driveDialogOpen = false;  // no disc opens by itself meanwhile
     bool m_optionsShown = false;
     bool m_fullScreen = false;
+    bool m_wasMaximized = false;      // before full screen
+    RECT m_normalGeometry{};          // the window's place and size before full screen
+    std::vector<CControlUI*> m_hiddenForFullScreen;
     RECT m_savedRect{};
     bool m_firstAidVisible = false;
     int m_firstAidHeight = -1;  // the band's height in the skin, read once

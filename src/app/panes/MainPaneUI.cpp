@@ -924,9 +924,9 @@ void CMainPaneUI::SetRightColumnShown(bool shown)
     if (m_previewPane && !shown) m_previewPane->PauseIfPlaying();
 }
 
-bool CMainPaneUI::HandPreviewToPlayer(std::wstring& path, float& seconds)
+bool CMainPaneUI::HandPreviewToPlayer(IVXMMedia*& media, float& seconds)
 {
-    return m_previewPane && m_previewPane->HandOver(path, seconds);
+    return m_previewPane && m_previewPane->HandOver(media, seconds);
 }
 
 void CMainPaneUI::ShowRowProfile(CControlUI* control)

@@ -109,7 +109,7 @@ public:
     void PlayInPreview(IVXMMedia* media) override;
     void TakeSnapshot() override;
     void SetRightColumnShown(bool shown) override;
-    bool HandPreviewToPlayer(std::wstring& path, float& seconds) override;
+    bool HandPreviewToPlayer(IVXMMedia*& media, float& seconds) override;
     CPreviewPaneUI* GetPreviewPane() const { return m_previewPane; }
 
     // IMainPane

@@ -143,7 +143,9 @@ void CMediaListItemUI::DoEvent(TEventUI& event)
         Show(L"ID_BUTTON_ITEM_REMOVE", true);
         Show(L"ID_BUTTON_ITEM_CLONE", true);
     }
-    if (event.Type == UIEVENT_DBLCLICK && event.pSender == this) OnDoubleClick();
+    // A double click on the row or on any part of it that passes the click
+    // on (its name, its thumbnail, its layouts) is the row's; buttons keep theirs.
+    if (event.Type == UIEVENT_DBLCLICK) OnDoubleClick();
     if (event.Type == UIEVENT_MOUSEHOVER || event.Type == UIEVENT_SETCURSOR) return;
     CListContainerElementUI::DoEvent(event);
 }

@@ -4,6 +4,8 @@
 #include "ui/UIManager.h"
 #include "ui/UINativeSurface.h"
 
+#include <algorithm>
+
 namespace {
 
 bool InRect(const RECT& rc, int x, int y) { return x >= rc.left && x < rc.right && y >= rc.top && y < rc.bottom; }
@@ -29,6 +31,10 @@ LRESULT CMediaPlayerWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     case WM_CHAR:
         if (wParam == 27 && Owner && Owner->FullScreen) Notify(L"fullscreen");
+        return 0;
+    case WM_KEYDOWN:
+        // Escape comes as a key only (it has no character here).
+        if (wParam == VK_ESCAPE && Owner && Owner->FullScreen) Notify(L"fullscreen");
         return 0;
     case WM_LBUTTONDOWN:
         if (wParam & kMarkedClick) {
@@ -139,7 +145,24 @@ bool CMediaPlayerUI::OnPlayerResize(void*)
         rc.right -= 1;
         rc.bottom -= 1;
     }
+    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    if (m_aspect > 0.0 && width > 0 && height > 0) {
+        // The player fills the window: the window has the picture's shape.
+        const int fitWidth = std::min(width, static_cast<int>(height * m_aspect + 0.5));
+        const int fitHeight = std::min(height, static_cast<int>(fitWidth / m_aspect + 0.5));
+        rc.left += (width - fitWidth) / 2;
+        rc.top += (height - fitHeight) / 2;
+        rc.right = rc.left + fitWidth;
+        rc.bottom = rc.top + fitHeight;
+    }
     MoveChildWindow(*VideoWindow, rc.left, rc.top, rc.right, rc.bottom);
     VideoWindow->ShowWindow(true, false);
     return true;
+}
+
+void CMediaPlayerUI::SetPictureAspect(double aspect)
+{
+    if (aspect == m_aspect) return;
+    m_aspect = aspect;
+    OnPlayerResize(nullptr);
 }

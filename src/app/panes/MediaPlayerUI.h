@@ -49,9 +49,12 @@ public:
     // paint window inside the control (one pixel in from left and right).
     void CreateVideoWindow();
     void DestroyVideoWindow();
-    // Bound to the control's size event: the window covers the control,
-    // one pixel in on every side unless in full screen. Always handled.
+    // Bound to the control's size event: the window takes the control, one
+    // pixel in on every side unless in full screen, at the picture's shape
+    // (centred, the rest shows the control's black). Always handled.
     bool OnPlayerResize(void* param);
+    // Width / height of the picture the player shows; 0 fills the control.
+    void SetPictureAspect(double aspect);
 
     CMediaPlayerWnd* GetVideoWindow() const { return VideoWindow; }
     // Called before the video window is destroyed while something may still
@@ -63,4 +66,5 @@ public:
 
 private:
     std::function<void()> m_beforeDestroy;
+    double m_aspect = 0.0;
 };

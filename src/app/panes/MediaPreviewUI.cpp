@@ -70,6 +70,7 @@ void CPreviewPixels::Copy(const void* pixels, int pitch, int width, int height, 
         for (int x = left; x < right; ++x) line[x] = row[x] | 0xFF000000u;
     }
     m_any = true;
+    ++m_pictures;
 }
 
 void CPreviewPixels::Clear()
@@ -83,6 +84,12 @@ bool CPreviewPixels::HasPicture() const
 {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_any;
+}
+
+uint64_t CPreviewPixels::PictureCount() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_pictures;
 }
 
 QImage CPreviewPixels::Picture() const

@@ -9,6 +9,7 @@
 #include <QImage>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 
@@ -26,6 +27,8 @@ public:
     // Black again, no picture.
     void Clear();
     bool HasPicture() const;
+    // Pictures received so far.
+    uint64_t PictureCount() const;
     // A copy of the screen; null image when nothing was drawn.
     QImage Picture() const;
 
@@ -34,6 +37,7 @@ private:
     SIZE m_size{0, 0};
     QImage m_image;
     bool m_any = false;
+    uint64_t m_pictures = 0;
 };
 
 class CMediaPreviewWnd : private CNonCopyable {

@@ -102,7 +102,12 @@ bool CPlayerPaneUI::Start()
 
     EndPlayer();
     Player = StartPlayer(opts.BuildCommandLine(), PaintWindow(), PlayerNiceness(kProcessPriority));
-    if (!Player) return false;
+    if (!Player) {
+        // The run this start replaced is gone too: the pane rests stopped,
+        // without a timer, a picture window or a "playing" state.
+        if (!StopPlayback() && m_mediaPlayer) m_mediaPlayer->DestroyVideoWindow();
+        return false;
+    }
     IsDisc = kind.isDisc;
     if (m_manager) m_manager->SetTimer(this, kPositionTimer, 400);
     LengthSeconds = PositionSeconds = 0.0;
@@ -117,7 +122,8 @@ bool CPlayerPaneUI::Start()
 
 bool CPlayerPaneUI::StopPlayback()
 {
-    if (!Player || PlayState == PLAY_STATE_IDLE || PlayState == PLAY_STATE_STOPPED) {
+    // Playing or paused without a player (its restart failed) stops as well.
+    if (PlayState != PLAY_STATE_PLAYING && PlayState != PLAY_STATE_PAUSED) {
         if (Player) EndPlayer();  // a player left behind goes too
         return false;
     }
@@ -143,17 +149,21 @@ bool CPlayerPaneUI::StopPlayback()
 
 bool CPlayerPaneUI::SetVolume(int volume)
 {
+    // Kept also while nothing plays: the next start takes it.
+    Volume = volume;
     if (!Send(PlayerCommand::Volume(volume))) return false;
     if (CControlUI* c = Find(L"ID_BTN_PLAYER_MUTEON")) c->SetVisible(true);
     if (CControlUI* c = Find(L"ID_BTN_PLAYER_MUTEOFF")) c->SetVisible(false);
-    Volume = volume;
     return true;
 }
 
 bool CPlayerPaneUI::Seek(int value, int type)
 {
     SeekPending = true;
-    return Send(PlayerCommand::Seek(value, type));
+    if (!Send(PlayerCommand::Seek(value, type))) return false;
+    // The player shows the new picture and stays paused; its answer shows the new time.
+    if (PlayState == PLAY_STATE_PAUSED) Send(PlayerCommand::kTimePositionPaused);
+    return true;
 }
 
 void CPlayerPaneUI::SetMute(bool on)
@@ -236,8 +246,6 @@ bool CPlayerPaneUI::FrameStep()
     if (m_manager) m_manager->KillTimer(this, kPositionTimer);
     return Send(PlayerCommand::kFrameStep);
 }
-
-bool CPlayerPaneUI::ToggleVideoFullScreen() { return Send(PlayerCommand::kVideoFullScreen); }
 
 bool CPlayerPaneUI::SetAspectRatioMode(int mode)
 {

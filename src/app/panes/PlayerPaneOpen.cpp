@@ -9,9 +9,10 @@
 #include "MediaFileTypes.h"
 #include "VXMGlobal.h"
 #include "VXMSettings.h"
-#include "platform/filesystems.h"
+#include "WaitCursor.h"
+#include "Log.h"
+#include "PlayerFolderScan.h"
 #include "platform/text.h"
-#include "platform/paths.h"
 #include "ui/UILanguage.h"
 #include "ui/UIList.h"
 #include "ui/UIMenu.h"
@@ -19,20 +20,13 @@
 #include "ui/desktop/IFileChooser.h"
 #include "ui/desktop/IScreens.h"
 
-#include <QGuiApplication>
 #include <QWidget>
-
-#include <filesystem>
-#include <set>
 
 namespace {
 
-// The wait cursor while a chooser's choice is taken in.
-class CWaitCursor {
-public:
-    CWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-};
+const char* const kCategory = "CPlayerPaneUI";
+// The folder walk's result, to the pane's own message target.
+constexpr UINT WM_VXM_PLAYER_FOLDER_SCANNED = WM_USER + 1;
 
 std::wstring ParentFolder(const std::wstring& path)
 {
@@ -177,43 +171,51 @@ void CPlayerPaneUI::OpenDVDFolder()
         Desktop().files->ChooseFolder(PaintWindow(), title, settings ? settings->DefaultMediaFolder : std::wstring());
     if (folder.empty()) return;
     if (settings) settings->DefaultMediaFolder = folder;
-    CWaitCursor wait;
     if (IsDVDFolder(folder)) {
+        CWaitCursor wait;
         PlayDisc(folder);
         return;
     }
-    PendingFiles.clear();
-    ScanMediaFolder(folder);
-    OpenAndPlay(std::wstring(), 0.0);
+    OpenMediaFolder(folder);
 }
 
-void CPlayerPaneUI::ScanMediaFolder(const std::wstring& folder)
+void CPlayerPaneUI::OpenMediaFolder(const std::wstring& folder)
 {
-    // Depth first, in the file system's order. A folder reached again
-    // through a link (same device and inode) is not entered twice, and no
-    // other open or clear runs meanwhile.
+    if (m_scanning) return;
+    // Nothing else opens, removes or clears until the walk's result came.
     m_scanning = true;
-    std::set<CFileIdentity> seen;
-    std::vector<std::filesystem::path> todo = {PathFromWide(folder)};
-    std::vector<std::wstring> found;
-    while (!todo.empty()) {
-        const std::filesystem::path dir = todo.back();
-        todo.pop_back();
-        CFileIdentity identity;
-        if (!GetFileIdentity(dir, identity) || !seen.insert(identity).second) continue;
-        std::error_code error;
-        std::vector<std::filesystem::path> subfolders;
-        for (std::filesystem::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
-            std::error_code typeError;
-            const std::wstring path = WideFromPath(it->path());
-            if (it->is_directory(typeError)) subfolders.push_back(it->path());
-            else if (IsSupportedMediaFile(path)) found.push_back(path);
+    m_scanCursor = std::make_unique<CWaitCursor>();
+    m_scanTarget = std::make_unique<CMessageWindow>([this](HWND, UINT msg, WPARAM, LPARAM lParam) -> LRESULT {
+        if (msg != WM_VXM_PLAYER_FOLDER_SCANNED) return 0;
+        std::unique_ptr<std::vector<std::wstring>> found(reinterpret_cast<std::vector<std::wstring>*>(lParam));
+        OnFolderScanned(found ? std::move(*found) : std::vector<std::wstring>());
+        return 0;
+    });
+    const HWND target = m_scanTarget->Get();
+    const bool started = m_scanThread.Start([folder, target](CMessageThread& self) {
+        auto found = std::make_unique<std::vector<std::wstring>>();
+        try {
+            *found = ScanFolderForMedia(folder, self.StopEvent());
+        } catch (const std::exception& e) {
+            LogError(kCategory, "The walk of a folder failed: %s", e.what());
+            found->clear();
         }
-        // The first subfolder is scanned next.
-        todo.insert(todo.end(), subfolders.rbegin(), subfolders.rend());
-    }
-    PendingFiles.insert(PendingFiles.end(), found.begin(), found.end());
+        PostMessagePayload(target, WM_VXM_PLAYER_FOLDER_SCANNED, 0, found);
+    });
+    if (!started) OnFolderScanned({});
+}
+
+void CPlayerPaneUI::OnFolderScanned(std::vector<std::wstring> found)
+{
+    m_scanThread.Join();
     m_scanning = false;
+    m_scanCursor.reset();
+    if (found.empty()) {
+        LogInfo(kCategory, "The folder holds no media file the player plays");
+        return;
+    }
+    PendingFiles = std::move(found);
+    OpenAndPlay(std::wstring(), 0.0);
 }
 
 void CPlayerPaneUI::OpenDVDDrive()

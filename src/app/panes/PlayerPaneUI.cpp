@@ -44,7 +44,15 @@ CPlayerPaneUI::CPlayerPaneUI(CPaintManagerUI* manager) : m_paintManager(manager)
 
 CPlayerPaneUI::~CPlayerPaneUI()
 {
+    // A folder walk still running is dropped with its result.
+    m_scanTarget.reset();
+    m_scanThread.Stop();
+    m_scanThread.Join();
     StopPlayer(Player);
+    // The video window goes with the controls, after this pane's members:
+    // nothing may call back into the pane then.
+    if (m_mediaPlayer) m_mediaPlayer->SetBeforeWindowDestroyed(nullptr);
+    if (m_manager) m_manager->KillTimer(this, kPositionTimer);
     if (m_paintManager) m_paintManager->RemoveNotifier(this);
 }
 
@@ -227,8 +235,9 @@ void CPlayerPaneUI::SetPlayState(int state)
     } else {
         if (m_toolbarLayout) m_toolbarLayout->SetEnabled(true);
         if (m_slider) m_slider->SetEnabled(running);
+        // Pause toggles: pressed again while paused it resumes.
         enable(L"ID_BTN_PLAYER_PLAY", !playing);
-        enable(L"ID_BTN_PLAYER_PAUSE", playing);
+        enable(L"ID_BTN_PLAYER_PAUSE", running);
         enable(L"ID_BTN_PLAYER_STOP", running);
         enable(L"ID_BTN_PLAYER_FORWARD", running);
         enable(L"ID_BTN_PLAYER_BACKWARD", running);
@@ -263,6 +272,7 @@ void CPlayerPaneUI::ResetMediaInfo()
     IsDisc = false;
     InDvdMenu = false;
     if (m_slider) m_slider->SetValue(0);
+    UpdatePictureShape();
 }
 
 void CPlayerPaneUI::UpdatePositionDisplay()
@@ -291,10 +301,24 @@ void CPlayerPaneUI::UpdatePositionDisplay()
         SeekPending = false;
         m_seekTicks = 0;
     }
+    ShowPosition();
+}
+
+void CPlayerPaneUI::ShowPosition()
+{
+    if (!(PositionSeconds >= 0.0) || !(LengthSeconds > 0.0)) return;
     const double position = std::min(PositionSeconds, LengthSeconds);
-    if (m_slider) m_slider->SetValue(static_cast<int>(position / LengthSeconds * 1000.0));
+    if (m_slider && !m_slider->IsDragging()) m_slider->SetValue(static_cast<int>(position / LengthSeconds * 1000.0));
     if (CControlUI* label = Find(L"ID_LABEL_PLAYER_TIME"))
         label->SetText(ClockText(PositionSeconds) + L"/" + ClockText(LengthSeconds));
+}
+
+void CPlayerPaneUI::UpdatePictureShape()
+{
+    if (!m_mediaPlayer) return;
+    double aspect = AspectMode != 0 ? PlayerAspectRatio(AspectMode, VideoWidth, VideoHeight) : 0.0;
+    if (aspect <= 0.0 && VideoWidth > 0 && VideoHeight > 0) aspect = static_cast<double>(VideoWidth) / VideoHeight;
+    m_mediaPlayer->SetPictureAspect(aspect);
 }
 
 void CPlayerPaneUI::OnPlayerEvent(WPARAM code, LPARAM value)
@@ -308,6 +332,7 @@ void CPlayerPaneUI::OnPlayerEvent(WPARAM code, LPARAM value)
     case MPLAYER_EVENT_VIDEO_HEIGHT:
         VideoHeight = static_cast<int>(value);
         if (VideoWidth > 0 && VideoHeight > 0 && !Zoomed && ZoomFactor != 0.0) ApplyZoom();
+        UpdatePictureShape();
         break;
     case MPLAYER_EVENT_LENGTH:
         if (PlayState == PLAY_STATE_PLAYING && LoadingShown) SetLoading(PLAY_STATE_PLAYING, false);
@@ -316,6 +341,8 @@ void CPlayerPaneUI::OnPlayerEvent(WPARAM code, LPARAM value)
     case MPLAYER_EVENT_TIME_POSITION:
         PositionSeconds = p.dValue;
         Playlist.SetCurrentResume(p.dValue);
+        // Paused, the timer sleeps: a seek's answer shows at once.
+        if (PlayState == PLAY_STATE_PAUSED) ShowPosition();
         break;
     case MPLAYER_EVENT_DVDNAV_MENU: InDvdMenu = true; break;
     case MPLAYER_EVENT_DVDNAV_MOVIE: InDvdMenu = false; break;
@@ -329,6 +356,7 @@ void CPlayerPaneUI::OnPlayerEvent(WPARAM code, LPARAM value)
         if (width > 0 && height > 0) {
             VideoWidth = width;
             VideoHeight = height;
+            UpdatePictureShape();
         }
         break;
     }
@@ -367,11 +395,13 @@ void CPlayerPaneUI::LeaveFullScreen()
 void CPlayerPaneUI::SetFullScreen(bool on)
 {
     if (!m_mediaPlayer) return;
+    // The player draws into the video window, which covers the screen with
+    // the main window: the player itself is not switched to full screen.
     m_mediaPlayer->FullScreen = on;
     if (m_playlistLayout) m_playlistLayout->SetVisible(PlaylistShown && !on);
-    ToggleVideoFullScreen();
     if (m_toolbarLayout) m_toolbarLayout->SetVisible(!on);
     if (m_sliderLayout) m_sliderLayout->SetVisible(!on);
+    m_mediaPlayer->OnPlayerResize(nullptr);
     if (m_mediaPlayer->VideoWindow && m_mediaPlayer->VideoWindow->GetWidget())
         m_mediaPlayer->VideoWindow->GetWidget()->setFocus();
     if (PlayState == PLAY_STATE_PAUSED) {

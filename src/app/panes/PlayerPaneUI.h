@@ -8,6 +8,8 @@
 #include "MediaPlayerUI.h"
 #include "PlayerCommandLine.h"
 #include "PlayerPlaylist.h"
+#include "WaitCursor.h"
+#include "platform/thread.h"
 #include "ui/UIContainer.h"
 #include "ui/UIManager.h"
 
@@ -91,11 +93,12 @@ public:
     void ShowDvdMenu() override { DvdMenu(); }
     void RemoveSelectedEntry();
     void ClearPlaylist();
-    void ScanMediaFolder(const std::wstring& folder);
+    // A folder without a DVD structure: its media files are gathered off the
+    // UI thread (the window keeps painting), then they play.
+    void OpenMediaFolder(const std::wstring& folder);
+    bool IsScanning() const { return m_scanning; }
     void PlayDisc(const std::wstring& source);
-    // A media handed over by another page, from the given second: a DVD
-    // title plays its disc, a CD track its drive.
-    void PlayMedia(IVXMMedia* media, double startSeconds);
+    void PlayMedia(IVXMMedia* media, double startSeconds) override;
     // The "Open" entries of the player menu at the open-menu button.
     void ShowOpenMenu();
 
@@ -111,7 +114,6 @@ public:
     bool SelectTitle(int position);
     bool DvdMenu();
     bool FrameStep();
-    bool ToggleVideoFullScreen();
     bool SetAspectRatioMode(int mode);
     bool SetMousePosition(int x, int y);
     bool DvdMenuClick();
@@ -129,6 +131,7 @@ public:
     // Output drivers the player uses in place of the usual ones (tests).
     void SetOutputDriversForTesting(std::wstring video, std::wstring audio);
     CCmdMplayer* GetPlayer() const { return Player.get(); }
+    CMediaPlayerUI* GetPlayerControl() const { return m_mediaPlayer; }
     CPlayerPlaylist& GetPlaylist() { return Playlist; }
 
     // ---- state ----
@@ -182,6 +185,11 @@ private:
     void AddPlaylistRow(int index);
     void SelectRow(int index);
     void ResetMediaInfo();
+    // The slider and the time label at the last position the player told.
+    void ShowPosition();
+    // The picture's shape the video window keeps, from what the player told.
+    void UpdatePictureShape();
+    void OnFolderScanned(std::vector<std::wstring> found);
     void SetPlayState(int state);
     void SetLoading(int state, bool shown, const std::wstring* text = nullptr);
     void OnEndOfFile();
@@ -208,6 +216,10 @@ private:
     CControlUI* m_playlistLayout = nullptr;
     std::unique_ptr<CDisableScreenSave> m_screenSaverGuard;
     bool m_scanning = false;
+    // The folder walk's thread and the target its result is posted to.
+    CMessageThread m_scanThread;
+    std::unique_ptr<CMessageWindow> m_scanTarget;
+    std::unique_ptr<CWaitCursor> m_scanCursor;
     int m_seekTicks = 0;
     std::wstring m_testVideoDriver;
     std::wstring m_testAudioDriver;
