@@ -237,6 +237,9 @@ public:
     CCmdFFplay* m_pThumbnailRunner = nullptr;
     DWORD m_nMonitorThreadId = 0;
     std::unique_ptr<CMessageThread> m_hMonitorThread;
+    // Set (under the conversion runner lock) when the media starts to go:
+    // from then on nothing is posted for it. Never copied.
+    bool m_bReleasing = false;
     std::unique_ptr<CEvent> m_hPauseEvent;      // manual reset; set = running
     int m_bDoubleLength = 0;
     int m_bHasJoinList = 0;                     // 1 while m_lstJoin is not empty

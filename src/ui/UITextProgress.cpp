@@ -27,11 +27,13 @@ int CTextProgressUI::GetPercent() const
 std::wstring CTextProgressUI::MakeText(DWORD now) const
 {
     const int percent = GetPercent();
-    if (m_startTick == 0 || m_max <= m_min || m_value <= m_min) return FormatW(L"%d%%", percent);
+    const int from = std::max(m_startValue, m_min);
     // 64-bit: a long job times a wide range overflows 32 bits.
     const std::uint64_t elapsed = static_cast<DWORD>(now - m_startTick);
+    // Without a measured rate (nothing done since the start, or no time gone) no estimate.
+    if (m_startTick == 0 || m_max <= m_min || m_value <= from || elapsed == 0) return FormatW(L"%d%%", percent);
     const std::uint64_t left = static_cast<std::uint64_t>(static_cast<std::int64_t>(m_max) - m_value);
-    const std::uint64_t done = static_cast<std::uint64_t>(static_cast<std::int64_t>(m_value) - m_min);
+    const std::uint64_t done = static_cast<std::uint64_t>(static_cast<std::int64_t>(m_value) - from);
     const std::uint64_t remainingMs = elapsed * left / done;
     const std::uint64_t seconds = remainingMs / 1000;
     const int h = static_cast<int>(std::min<std::uint64_t>(seconds / 3600, INT32_MAX));

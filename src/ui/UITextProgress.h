@@ -8,8 +8,10 @@ public:
     std::wstring GetClass() const override;
     void* GetInterface(const std::wstring& name) override;
 
-    // Tick count (ms) when the work started; 0 shows no time estimate.
-    void SetStartTick(DWORD tick) { m_startTick = tick; Invalidate(); }
+    // Tick count (ms) from which the rate is measured, with the value the bar
+    // has then; 0 shows no time estimate. The time left is shown once the
+    // value has moved on from there.
+    void SetStartTick(DWORD tick) { m_startTick = tick; m_startValue = m_value; Invalidate(); }
     DWORD GetStartTick() const { return m_startTick; }
     // Percentage of the range, 0 for an empty range.
     int GetPercent() const;
@@ -20,6 +22,7 @@ public:
 
 private:
     DWORD m_startTick = 0;
+    int m_startValue = 0;
 };
 
 class CSizeProgressUI : public CProgressUI {

@@ -136,7 +136,9 @@ TEST(ConvertRoad, AClipAddedAndConvertedEndsDoneWithItsStreamsHistoryAndPage)
     CMediaManagerElementUI* node = tree->FindChild(MEDIAMAN_PROFILE, chosen->GetName());
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(node->GetRecordCount(), 1);
-    EXPECT_EQ(node->GetNodeText(), chosen->GetTargetDevice());
+    // Without a target device the node reads as the profile's description.
+    ASSERT_TRUE(chosen->GetTargetDevice().empty());
+    EXPECT_EQ(node->GetNodeText(), chosen->GetDesc());
     tree->SelectItem(tree->GetItemIndex(node));
     ASSERT_EQ(history->GetCount(), 1);
     EXPECT_TRUE(history->IsVisible());

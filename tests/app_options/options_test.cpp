@@ -339,6 +339,17 @@ TEST_F(COptionsTest, NumbersOutOfRangeLeaveTheSettingAsItWas)
     EXPECT_EQ(settings->pixel_aspect, 100);
     EXPECT_EQ(settings->line_spacing, 10);
 
+    // Numbers a double holds but an int does not are refused the same way.
+    for (const wchar_t* huge : {L"nan", L"inf", L"-inf", L"1e300"}) {
+        dialog->DestroyWindow();
+        Open();
+        UserSets(Control(L"IDC_EDIT_ASPECT_RATIO"), huge);
+        UserSets(Control(L"IDC_EDIT_LINE_SPACING"), huge);
+        Click(L"ID_BUTTON_OK");
+        EXPECT_EQ(settings->pixel_aspect, 100) << WideToUtf8(huge);
+        EXPECT_EQ(settings->line_spacing, 10) << WideToUtf8(huge);
+    }
+
     dialog->DestroyWindow();
     Open();
     UserSets(Control(L"IDC_DOWNLOAD_RETRY_TIMES"), L"0");

@@ -349,7 +349,11 @@ TEST_F(TagFiles, FilesOfNoKnownFormatAreLeftAloneAndReportZero)
     EXPECT_EQ(ReadMediaTagsFromFile(W(text), read, L""), 0);
     EXPECT_EQ(read.title, L"unchanged");
     EXPECT_EQ(ReadMediaTagsFromFile(W(m_dir.File("missing.mp3")), read, L""), 0);
-    EXPECT_EQ(WriteMediaTagsToFile(W(m_dir.File("missing.mp3")), t, true), 0);
+    // A file that is not there cannot be written, and says why.
+    std::string why;
+    EXPECT_EQ(WriteMediaTagsToFile(W(m_dir.File("missing.mp3")), t, true, &why), kTagsNotWritten);
+    EXPECT_NE(why.find("No such file"), std::string::npos) << why;
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("missing.mp3")));
 }
 
 TEST(ImageMime, NamesAndSignaturesGiveTheType)

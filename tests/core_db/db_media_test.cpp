@@ -79,7 +79,7 @@ TEST_F(HistoryDbTest, DownloadWithoutStreamsStoresPlaceholdersAndNoAudio)
 TEST_F(HistoryDbTest, MissingEngineObjectsAreRefused)
 {
     EXPECT_FALSE(m_db.AddDownloadedRecord(L"S", L"u", L"", nullptr));
-    EXPECT_FALSE(m_db.AddConvertedRecord(nullptr, nullptr));
+    EXPECT_FALSE(m_db.AddConvertedRecord(nullptr, nullptr, nullptr, nullptr));
     EXPECT_FALSE(m_db.AddGroups(static_cast<IProfileManager*>(nullptr)));
     EXPECT_FALSE(m_db.AddProfiles(static_cast<IProfileManager*>(nullptr)));
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM downloaded"), 0);

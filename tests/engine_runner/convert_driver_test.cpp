@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 
@@ -567,6 +568,54 @@ TEST_F(ConvertDriver, WmvAndApeStepsFailWhenNotBuiltIn)
         media->StartConvert(nullptr, window.Get(), 0);
         ASSERT_TRUE(window.WaitFinished());
         EXPECT_EQ(window.Messages().back().wParam, VXM_EXIT_TOOL_MISSING) << type;
+    }
+}
+
+// ---- a media that goes while it converts ----
+
+// The transcoder as the program meets it: it reports progress until it is
+// stopped, and once more on its way out, as the real one's last report does.
+int TranscodeReportingUntilStopped(void*, CCmdFFplay* runner)
+{
+    IVXMMedia* media = dynamic_cast<IVXMMedia*>(runner->m_pMedia);
+    for (int tick = 0; runner->received_sigterm.load() != -1; ++tick) {
+        runner->m_dCurrentTime = tick * 0.01;
+        media->ReportProgress(2);
+        Sleep(1);
+    }
+    for (int i = 0; i < 3; ++i)
+        media->ReportProgress(2);
+    return 0;
+}
+
+TEST_F(ConvertDriver, NothingIsPostedForAMediaOnceItsReleaseBegan)
+{
+    g_RunnerHooks.pfnTranscode = &TranscodeReportingUntilStopped;
+    constexpr UINT kReleaseBegins = WM_USER + 77;
+    auto pumpUntil = [](const std::function<bool()>& done) {
+        MSG msg;
+        while (!done() && GetMessage(&msg, nullptr, 0, 0) > 0)
+            DispatchMessage(&msg);
+    };
+    for (int run = 0; run < 20; ++run) {
+        IVXMMedia* media = NewMedia(Steps(Step(L"ffmpeg a", PASS_ENCODE_1, L"", L"", JOB_TYPE_FFMPEG)));
+        m_media.pop_back();
+        media->SetDuration(1000000);
+        media->StartConvert(nullptr, m_window.Get(), 0);
+        // Mid-run: the progress reports come.
+        pumpUntil([&] { return m_window.CountOf(WM_VXM_CONVERT_PROGRESS, Param(media)) > 0; });
+        // Whatever is queued behind this mark was posted after the release began.
+        PostMessage(m_window.Get(), kReleaseBegins, static_cast<WPARAM>(run), 0);
+        media->Release();
+        PostMessage(m_window.Get(), kReleaseBegins + 1, static_cast<WPARAM>(run), 0);
+        pumpUntil([&] { return m_window.CountOf(kReleaseBegins + 1) > run; });
+        bool released = false;
+        for (const CPosted& m : m_window.Messages()) {
+            if (m.message == kReleaseBegins && m.wParam == run)
+                released = true;
+            EXPECT_FALSE(released && m.lParam == Param(media))
+                << "run " << run << ": message " << m.message << " after the release began";
+        }
     }
 }
 

@@ -254,4 +254,16 @@ TEST_F(CBurnPaneTest, AfterTheLastJobTheConvertedRowsGoToTheBurnerAndItsFilesAre
     EXPECT_TRUE(Find(L"ID_BTN_DVD_CONVERT")->IsEnabled());
 }
 
+TEST_F(CBurnPaneTest, ABurnCancelledAtTheImageDialogLeavesNoIntermediateFolder)
+{
+    vxmtest::CTempDir dir;
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", vxmtest::GetTestMedia().mp4, "-target", "ntsc-dvd", dir.File("a.mpg")}));
+    ASSERT_NE(Add(2), nullptr);
+    media[0]->output = Utf8ToWide(dir.File("a.mpg"));
+    desktop.files.saveAnswer.clear();  // the user cancels the image's name
+    pane->OnAllJobsFinished(nullptr, 0);
+    EXPECT_FALSE(std::filesystem::exists(WideToUtf8(JoinPath(GetAppDataFolder(), L"dvd_temp"))));
+    EXPECT_FALSE(pane->IsBurning());
+}
+
 }  // namespace

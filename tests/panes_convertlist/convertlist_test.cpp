@@ -69,7 +69,16 @@ TEST_F(ConvertList, JobControlReachesTheMediaObject)
     EXPECT_TRUE(Sub(row, L"ID_BUTTON_ITEM_CONVERT_RESUME")->IsVisible());
     EXPECT_FALSE(Sub(row, L"ID_BUTTON_ITEM_CONVERT_PAUSE")->IsVisible());
     row->ResumeConvert();
+    // The engine waits for the conversion to end: the row says it stops meanwhile.
+    m->state = 1;
     row->StopConvert();
+    EXPECT_TRUE(row->IsStopping());
+    EXPECT_EQ(Text(row, L"ID_LABEL_ITEM_STATUS"), L"Stopping...");
+    row->StartConvert();
+    EXPECT_EQ(converted.size(), 1u);  // not again before the stop ended
+    m->state = 0;
+    Pump();
+    EXPECT_FALSE(row->IsStopping());
     EXPECT_EQ(m->calls, (std::vector<std::wstring>{L"pause", L"resume", L"stop"}));
     // No output file after the stop: the job counts as cancelled.
     EXPECT_EQ(row->GetStatus(), ITEM_STATUS_FAILED);
@@ -153,7 +162,8 @@ TEST_F(ConvertList, RemovingParentRemovesChildrenAndReleasesMedia)
     EXPECT_EQ(released, (std::vector<CFakeMedia*>{c1, parent}));
     // Late engine messages for the released media find no row.
     EXPECT_EQ(list->FindItem(parent), nullptr);
-    EXPECT_EQ(parent->calls.front(), L"stop");
+    // Its preview stops at once, its conversion with its release.
+    EXPECT_EQ(parent->calls, (std::vector<std::wstring>{L"stoppreview", L"stop"}));
 }
 
 // Notes its release among its calls.
@@ -190,7 +200,7 @@ TEST_F(ConvertList, AListDestroyedWithRowsStopsThenReleasesEachRowsMediaOnce)
     // A child's media goes before its parent's; nothing waits for a pump.
     EXPECT_EQ(released, (std::vector<CFakeMedia*>{other, child, parent}));
     for (CFakeMedia* m : {parent, child, other})
-        EXPECT_EQ(m->calls, (std::vector<std::wstring>{L"stop", L"stoppreview", L"release"})) << m->title;
+        EXPECT_EQ(m->calls, (std::vector<std::wstring>{L"stoppreview", L"stop", L"release"})) << m->title;
     Pump();
     EXPECT_EQ(released.size(), 3u);
 }
@@ -488,7 +498,10 @@ TEST_F(ConvertList, RowButtonsReachTheMediaObject)
     ASSERT_EQ(converted.size(), 1u);
     Release(Sub(row, L"ID_BUTTON_ITEM_CONVERT_PAUSE"));
     Release(Sub(row, L"ID_BUTTON_ITEM_CONVERT_RESUME"));
+    m->state = 1;
     Release(Sub(row, L"ID_BUTTON_ITEM_CONVERT_STOP"));
+    m->state = 0;
+    Pump();
     EXPECT_EQ(m->calls, (std::vector<std::wstring>{L"pause", L"resume", L"stop"}));
     // A disabled button does nothing.
     Sub(row, L"ID_BUTTON_ITEM_CONVERT_STOP")->SetEnabled(false);

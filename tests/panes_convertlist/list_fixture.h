@@ -2,6 +2,7 @@
 // fake media and a profile, and rows with the sub-controls the tests read.
 #pragma once
 #include "list_fakes.h"
+#include "MediaStopper.h"
 #include "panes/MediaListUI.h"
 #include "platform/messages.h"
 #include "ui/UILib.h"
@@ -76,12 +77,16 @@ protected:
         media.back()->hasVideo = false;
         return media.back().get();
     }
-    // Removed rows' media are released by the UI thread's queue.
+    // Removed rows' media go through the UI thread's queue to the media
+    // stopper, which stops and releases them and reports a row's stop back.
     void TearDown() override { Pump(); }
     void Pump()
     {
         MSG msg;
-        while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
+        for (int round = 0; round < 2; ++round) {
+            while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
+            MediaStopper().Drain();
+        }
     }
     CMediaListItemUI* AddRow(CFakeMedia* m, EMediaRowKind kind = EMediaRowKind::File)
     {

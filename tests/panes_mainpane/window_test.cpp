@@ -152,7 +152,8 @@ TEST_F(CPaneWindowTest, OnlyAJobEndingWithZeroIsCompletedAndRecordedInTheHistory
 {
     CDBHelper* db = CDBHelper::GetInstance();
     ASSERT_NE(db, nullptr);
-    const std::wstring profile = pane->GetCurrentProfile()->GetName();
+    // The name the history keeps the profile under.
+    const std::wstring profile = CDBHelper::HistoryProfileName(pane->GetProfileManager(), pane->GetCurrentProfile());
     const int before = db->GetConvertedCount(profile);
     CMediaListItemUI* a = Add(L"a");
     CMediaListItemUI* b = Add(L"b");

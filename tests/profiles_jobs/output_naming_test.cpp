@@ -53,6 +53,15 @@ TEST_F(OutputNaming, NameCannotLeaveItsFolder)
     EXPECT_EQ(name.find(L'/'), std::wstring::npos) << N(name);
 }
 
+TEST_F(OutputNaming, ControlCharactersInANameBecomeUnderscores)
+{
+    auto media = Media("in/x\nz.mp4");
+    const std::wstring codec = L"x264";
+    EXPECT_EQ(GetBurnTempOutputName(media.get(), &codec), L"x_z_x264");
+    media->m_strOutputName = L"line\tone\r\x7f";
+    EXPECT_EQ(GetBurnTempOutputName(media.get(), nullptr), L"line_one__");
+}
+
 TEST_F(OutputNaming, ExistingFileGetsTheNextNumber)
 {
     CreateFolderTree(W(m_dir.File("out")));

@@ -4,6 +4,7 @@
 // engine, which only the program's test programs link; include it from one
 // file of such a program and call RegisterMainWindowEnvironment() at load.
 #pragma once
+#include "MediaStopper.h"
 #include "VXMMainFrameWnd.h"
 #include "VXMMediaExports.h"
 #include "platform/folders.h"
@@ -44,6 +45,7 @@ public:
     }
     void TearDown() override
     {
+        StopMediaStopper();
         if (m_withEngine) UnRegisterMediaLibrary();
         ShutdownUIApplication();
     }

@@ -137,18 +137,33 @@ TEST_F(CustomControls, TextProgressShowsPercentAndTimeLeft)
     EXPECT_EQ(tp->GetClass(), L"TextProgressUI");
     EXPECT_NE(tp->GetInterface(L"TextProgress"), nullptr);
     const DWORD now = 5000000;
+    const int half = tp->GetValue();
     EXPECT_EQ(tp->MakeText(now), L"50%");
-    tp->SetStartTick(now - 10000);
+    // Measured from nothing done: as long again as it took.
+    auto measure = [&](DWORD start, int from, int to) {
+        tp->SetValue(from);
+        tp->SetStartTick(start);
+        tp->SetValue(to);
+    };
+    measure(now - 10000, 0, half);
     EXPECT_EQ(tp->MakeText(now), L"50% (Time left: 10s)");
-    tp->SetStartTick(now - 2 * 3600000 - 61000);
+    measure(now - 2 * 3600000 - 61000, 0, half);
     EXPECT_EQ(tp->MakeText(now), L"50% (Time left: 2h 1m 1s)");
+    // The first report came at 30 %: the rate is what was done since then.
+    tp->SetMaxValue(1000);
+    measure(now - 20000, 300, 500);
+    EXPECT_EQ(tp->MakeText(now), L"50% (Time left: 50s)");
+    // No report since the start, or no time gone: no estimate rather than "0s".
+    measure(now - 20000, 300, 300);
+    EXPECT_EQ(tp->MakeText(now), L"30%");
+    measure(now, 300, 500);
+    EXPECT_EQ(tp->MakeText(now), L"50%");
     // 40 minutes over a wide range: far beyond 32 bits in between.
     tp->SetMaxValue(100000);
-    tp->SetValue(50000);
-    tp->SetStartTick(now - 40 * 60000);
+    measure(now - 40 * 60000, 0, 50000);
     EXPECT_EQ(tp->MakeText(now), L"50% (Time left: 40m 0s)");
     // The tick count wraps round between start and now.
-    tp->SetStartTick(0xFFFFF000u);
+    measure(0xFFFFF000u, 0, 50000);
     EXPECT_EQ(tp->MakeText(0x00000FA0u), L"50% (Time left: 8s)");
     // Nothing done yet: no estimate.
     tp->SetValue(0);

@@ -447,7 +447,7 @@ bool CDBHelper::AddConvertedRecord(const VXM_CONVERTED_INFO& info)
 {
     return InsertRecord(kSqlInsertConverted, info.thumbnailSource, [&](CppSQLite3Statement& insert,
                                                                        const std::string& thumbnail) {
-        return insert.bindFrom(1, U8(info.profileName), std::string("n/a"), U8(info.sourcePath), U8(info.outputPath),
+        return insert.bindFrom(1, U8(info.profileName), U8(info.groupName), U8(info.sourcePath), U8(info.outputPath),
                                thumbnail, info.durationMs, U8(info.videoCodec), U8(info.videoBitrate),
                                LeadingInteger(info.frameRate), U8(info.videoSize), U8(info.audioCodec),
                                U8(info.audioBitrate), U8(info.sampleRate), U8(info.channels),

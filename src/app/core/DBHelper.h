@@ -12,6 +12,7 @@
 #include "CppSQLite3.h"
 
 class IProfile;
+class IProfileGroup;
 class IProfileManager;
 struct HistoryRecordLayout;
 class IVXMMedia;
@@ -33,12 +34,13 @@ struct VXM_HISTORY_PROFILE {
 
 // What a finished conversion records: the profile's values as text.
 struct VXM_CONVERTED_INFO {
-    std::wstring profileName;
+    std::wstring profileName;      // the profile's history name (HistoryProfileName)
+    std::wstring groupName = L"n/a";
     std::wstring sourcePath;
     std::wstring outputPath;
     std::wstring thumbnailSource;  // image to copy into the thumbnails folder
     std::int64_t durationMs = 0;
-    std::wstring videoCodec;
+    std::wstring videoCodec;       // the video fields stay empty for an output without video
     std::wstring videoBitrate;
     std::wstring frameRate;        // stored as its leading integer
     std::wstring videoSize;
@@ -134,10 +136,17 @@ public:
     // The program's forms: the catalogue and media objects read into the records above.
     bool AddGroups(IProfileManager* manager);
     bool AddProfiles(IProfileManager* manager);
-    bool AddConvertedRecord(IProfile* profile, IVXMMedia* media);
+    // The row's profile (a copy of a catalogue profile), its group (may be null) and media.
+    bool AddConvertedRecord(IProfileManager* catalogue, IProfile* profile, IProfileGroup* group, IVXMMedia* media);
     bool AddDownloadedRecord(const std::wstring& siteName, const std::wstring& pageUrl,
                              const std::wstring& thumbnailImage, IVXMMedia* media);
-    static VXM_CONVERTED_INFO MakeConvertedInfo(IProfile* profile, IVXMMedia* media);
+    static VXM_CONVERTED_INFO MakeConvertedInfo(IProfile* profile, IProfileGroup* group, IVXMMedia* media);
+    // The name a profile's conversions are recorded and listed under: its
+    // own name, with "#" and its id where the catalogue has several profiles
+    // of that name (the name is the builders' code, shared by kindred profiles).
+    static std::wstring HistoryProfileName(IProfileManager* catalogue, IProfile* profile);
+    // The catalogue profile of a history name; null for none.
+    static IProfile* FindHistoryProfile(IProfileManager* catalogue, const std::wstring& historyName);
     static VXM_DOWNLOADED_INFO MakeDownloadedInfo(const std::wstring& siteName, const std::wstring& pageUrl,
                                                   const std::wstring& thumbnailImage, IVXMMedia* media);
 

@@ -18,30 +18,77 @@ bool CDBHelper::AddGroups(IProfileManager* manager)
     return AddGroups(groups);
 }
 
+namespace {
+
+// The catalogue's profiles, in order (an absent one ends the list).
+template <class F>
+void ForEachProfile(IProfileManager* catalogue, F&& visit)
+{
+    for (int i = 0; catalogue && i < catalogue->GetProfileCount(); ++i) {
+        IProfile* profile = catalogue->GetProfile(i);
+        if (!profile)
+            break;
+        if (!visit(profile))
+            break;
+    }
+}
+
+}  // namespace
+
+std::wstring CDBHelper::HistoryProfileName(IProfileManager* catalogue, IProfile* profile)
+{
+    if (!profile)
+        return {};
+    const std::wstring name = profile->GetName();
+    int same = 0;
+    ForEachProfile(catalogue, [&](IProfile* p) {
+        same += p->GetName() == name ? 1 : 0;
+        return same < 2;
+    });
+    return same > 1 ? name + L"#" + std::to_wstring(profile->GetId()) : name;
+}
+
+IProfile* CDBHelper::FindHistoryProfile(IProfileManager* catalogue, const std::wstring& historyName)
+{
+    IProfile* found = nullptr;
+    ForEachProfile(catalogue, [&](IProfile* p) {
+        if (HistoryProfileName(catalogue, p) == historyName)
+            found = p;
+        return found == nullptr;
+    });
+    return found;
+}
+
 bool CDBHelper::AddProfiles(IProfileManager* manager)
 {
     if (!manager)
         return false;
     std::vector<VXM_HISTORY_PROFILE> profiles;
-    for (int i = 0; i < manager->GetProfileCount(); ++i) {
-        IProfile* profile = manager->GetProfile(i);
-        if (!profile)
-            break;
-        profiles.push_back({profile->GetName(), profile->GetDesc(), profile->GetTargetDevice()});
-    }
+    ForEachProfile(manager, [&](IProfile* profile) {
+        profiles.push_back({HistoryProfileName(manager, profile), profile->GetDesc(), profile->GetTargetDevice()});
+        return true;
+    });
     return AddProfiles(profiles);
 }
 
-VXM_CONVERTED_INFO CDBHelper::MakeConvertedInfo(IProfile* profile, IVXMMedia* media)
+VXM_CONVERTED_INFO CDBHelper::MakeConvertedInfo(IProfile* profile, IProfileGroup* group, IVXMMedia* media)
 {
-    return VXM_CONVERTED_INFO{
-        .profileName = profile->GetName(), .sourcePath = media->GetSourcePath(),
-        .outputPath = media->GetOutputPath(), .thumbnailSource = media->GetThumbnailPath(),
-        .durationMs = media->GetDuration(), .videoCodec = profile->GetVideoCodec(),
-        .videoBitrate = profile->GetVideoBitrate(), .frameRate = profile->GetFramerate(),
-        .videoSize = profile->GetVideoSize(), .audioCodec = profile->GetAudioCodec(),
-        .audioBitrate = profile->GetAudioBitrate(), .sampleRate = profile->GetSampleRate(),
-        .channels = profile->GetChannel(), .audioDisabled = profile->IsAudioDisabled() != 0};
+    VXM_CONVERTED_INFO info{
+        .profileName = profile->GetName(), .groupName = group ? group->GetName() : std::wstring(L"n/a"),
+        .sourcePath = media->GetSourcePath(), .outputPath = media->GetOutputPath(),
+        .thumbnailSource = media->GetThumbnailPath(), .durationMs = media->GetDuration(),
+        .audioCodec = profile->GetAudioCodec(), .audioBitrate = profile->GetAudioBitrate(),
+        .sampleRate = profile->GetSampleRate(), .channels = profile->GetChannel(),
+        .audioDisabled = profile->IsAudioDisabled() != 0};
+    // Video is recorded only where the output has some: not for an audio
+    // group's profile, nor for a source without moving pictures (a cover is none).
+    if (media->GetVideoStream() && !(group && group->GetAudio())) {
+        info.videoCodec = profile->GetVideoCodec();
+        info.videoBitrate = profile->GetVideoBitrate();
+        info.frameRate = profile->GetFramerate();
+        info.videoSize = profile->GetVideoSize();
+    }
+    return info;
 }
 
 VXM_DOWNLOADED_INFO CDBHelper::MakeDownloadedInfo(const std::wstring& siteName, const std::wstring& pageUrl,
@@ -72,11 +119,14 @@ VXM_DOWNLOADED_INFO CDBHelper::MakeDownloadedInfo(const std::wstring& siteName, 
     return info;
 }
 
-bool CDBHelper::AddConvertedRecord(IProfile* profile, IVXMMedia* media)
+bool CDBHelper::AddConvertedRecord(IProfileManager* catalogue, IProfile* profile, IProfileGroup* group,
+                                   IVXMMedia* media)
 {
     if (!profile || !media || !m_db)
         return false;
-    return AddConvertedRecord(MakeConvertedInfo(profile, media));
+    VXM_CONVERTED_INFO info = MakeConvertedInfo(profile, group, media);
+    info.profileName = HistoryProfileName(catalogue, profile);
+    return AddConvertedRecord(info);
 }
 
 bool CDBHelper::AddDownloadedRecord(const std::wstring& siteName, const std::wstring& pageUrl,

@@ -47,15 +47,6 @@ std::wstring UIString(UINT id)
     return CLanguageManager::GetInstance()->LoadStringW(id);
 }
 
-// `text` with its first "%s" replaced by `value` (the text may be a
-// translation: it is never used as a format).
-std::wstring FillIn(std::wstring text, const std::wstring& value)
-{
-    size_t at = text.find(L"%s");
-    if (at != std::wstring::npos) text.replace(at, 2, value);
-    return text;
-}
-
 LPARAM MakeLParam(short low, unsigned short high)
 {
     return static_cast<LPARAM>(static_cast<DWORD>(static_cast<WORD>(low)) | (static_cast<DWORD>(high) << 16));
@@ -283,7 +274,7 @@ bool CMediaHandler::ConvertMedia(IVXMMedia* media, IProfile* profile)
     if (media->GetOutputFolder().empty()) {
         std::wstring folder = JoinPath(Settings().OutputFolder, profile->GetFolder());
         if (!m_services.isWritableVolume(folder)) {
-            std::wstring text = FillIn(m_services.loadString(IDS_OUTPUT_VOLUME_NOT_WRITABLE), folder);
+            std::wstring text = FillIn(m_services.loadString(IDS_OUTPUT_VOLUME_NOT_WRITABLE), {folder});
             LogInfoW(kConvertCategory, L"ConvertMedia() failed, %s", text.c_str());
             if (m_services.errorBox) m_services.errorBox(m_hMainWnd, text, VXM_PRODUCT_NAME);
             return false;

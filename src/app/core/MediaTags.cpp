@@ -1,6 +1,7 @@
 #include "MediaTags.h"
 
 #include <fstream>
+#include <vector>
 
 #include <taglib/aifffile.h>
 #include <taglib/apefile.h>
@@ -17,6 +18,7 @@
 #include <taglib/mpegfile.h>
 #include <taglib/oggflacfile.h>
 #include <taglib/speexfile.h>
+#include <taglib/tbytevectorstream.h>
 #include <taglib/trueaudiofile.h>
 #include <taglib/unsynchronizedlyricsframe.h>
 #include <taglib/vorbisfile.h>
@@ -26,6 +28,7 @@
 
 #include "IVXMMedia.h"
 #include "Log.h"
+#include "platform/filecontent.h"
 #include "platform/text.h"
 
 using namespace TagLib;
@@ -34,6 +37,18 @@ namespace {
 
 const char* const kLogCategory = "MediaTags";
 const char* const kMp4Lyrics = "\251lyr";
+// A file is tagged in memory: beyond this size it is left alone.
+constexpr std::size_t kMaxTaggedFileBytes = std::size_t{2} << 30;
+
+// A file's bytes in memory under the file's name, by which TagLib knows its format.
+class NamedByteStream : public ByteVectorStream {
+public:
+    NamedByteStream(const ByteVector& data, std::string name) : ByteVectorStream(data), m_name(std::move(name)) {}
+    FileName name() const override { return m_name.c_str(); }
+
+private:
+    std::string m_name;
+};
 
 String Wide(const std::wstring& text)
 {
@@ -114,22 +129,27 @@ void SetID3v2Cover(ID3v2::Tag* tag, const VXM_MEDIA_TAGS& tags)
 {
     Cover cover = LoadCover(tags.cover);
     if (cover.valid) {
-        ID3v2::AttachedPictureFrame* front = nullptr;
-        for (ID3v2::Frame* frame : tag->frameList("APIC")) {
+        // The new picture replaces the cover the file shows: its front covers
+        // and the pictures of no stated kind ("Other", as most tools store a
+        // cover). It comes first; other pictures (back, artist) stay after it.
+        std::vector<ID3v2::Frame*> kept;
+        const ID3v2::FrameList pictures = tag->frameList("APIC");
+        for (ID3v2::Frame* frame : pictures) {
             auto* picture = dynamic_cast<ID3v2::AttachedPictureFrame*>(frame);
-            if (picture && picture->type() == ID3v2::AttachedPictureFrame::FrontCover) {
-                front = picture;
-                break;
-            }
+            const bool shown = !picture || picture->type() == ID3v2::AttachedPictureFrame::FrontCover ||
+                               picture->type() == ID3v2::AttachedPictureFrame::Other;
+            tag->removeFrame(frame, shown);
+            if (!shown)
+                kept.push_back(frame);
         }
-        if (!front) {
-            front = new ID3v2::AttachedPictureFrame;
-            front->setType(ID3v2::AttachedPictureFrame::FrontCover);
-            tag->addFrame(front);
-        }
+        auto* front = new ID3v2::AttachedPictureFrame;
+        front->setType(ID3v2::AttachedPictureFrame::FrontCover);
         front->setMimeType(cover.mime);
         front->setPicture(cover.data);
         front->setDescription("Cover");
+        tag->addFrame(front);
+        for (ID3v2::Frame* frame : kept)
+            tag->addFrame(frame);
     }
     // One lyrics frame: the new text replaces the old.
     tag->removeFrames("USLT");
@@ -334,7 +354,7 @@ bool SetFileTags(File* file, const VXM_MEDIA_TAGS& tags, bool mp4Cover)
     return true;
 }
 
-// 1 when the format was handled and saved; 0 for an unknown format or a failed save.
+// 1 when the format was handled and saved; 0 for an unknown format, -1 for a failed save.
 int WriteFile(File* file, const VXM_MEDIA_TAGS& tags, bool mp4Cover)
 {
     bool saved = false;
@@ -346,9 +366,7 @@ int WriteFile(File* file, const VXM_MEDIA_TAGS& tags, bool mp4Cover)
     } else {
         return 0;
     }
-    if (!saved)
-        LogError(kLogCategory, "Saving the tags of %s failed", file->name());
-    return saved ? 1 : 0;
+    return saved ? 1 : -1;
 }
 
 // The ID3v2 tag when the file has one, else the ID3v1 tag; false when it has neither.
@@ -472,17 +490,37 @@ std::string ImageMimeTypeFromName(const std::wstring& path)
 
 // ----------------------------------------------------------------- entry points
 
-int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, bool mp4Cover)
+int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, bool mp4Cover, std::string* why)
 {
-    std::string name = FileNameOf(path);
-    FileRef ref(name.c_str(), true);
-    if (ref.isNull() || !ref.tag())
-        return 0;
-    if (ref.file()->readOnly()) {
-        LogError(kLogCategory, "Cannot write tags into %s: the file is read-only", name.c_str());
-        return 0;
+    const std::string name = FileNameOf(path);
+    std::string reason;
+    auto fail = [&](const std::string& what) {
+        LogError(kLogCategory, "Cannot write tags into %s: %s", name.c_str(), what.c_str());
+        if (why)
+            *why = what;
+        return kTagsNotWritten;
+    };
+    // TagLib changes the file in memory; the whole file then takes the old
+    // one's place, so a save that fails half-way never damages it.
+    std::string bytes;
+    if (!ReadFileContent(path, bytes, kMaxTaggedFileBytes, &reason))
+        return fail(reason);
+    NamedByteStream stream(ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size())), name);
+    std::string().swap(bytes);
+    {
+        FileRef ref(&stream, true);
+        if (ref.isNull() || !ref.tag())
+            return kTagsFormatUnknown;
+        const int written = WriteFile(ref.file(), tags, mp4Cover);
+        if (written == 0)
+            return kTagsFormatUnknown;
+        if (written < 0)
+            return fail("the tags could not be made");
     }
-    return WriteFile(ref.file(), tags, mp4Cover);
+    const ByteVector* changed = stream.data();
+    if (!ReplaceFileContent(path, std::string_view(changed->data(), changed->size()), &reason))
+        return fail(reason);
+    return kTagsWritten;
 }
 
 int ReadMediaTagsFromFile(const std::wstring& path, VXM_MEDIA_TAGS& tags, const std::wstring& coverOut)
@@ -494,11 +532,11 @@ int ReadMediaTagsFromFile(const std::wstring& path, VXM_MEDIA_TAGS& tags, const 
     return ReadFile(ref.file(), tags, coverOut);
 }
 
-int WriteMediaTags(IVXMMedia* media, const VXM_MEDIA_TAGS& tags, int toSource, int mp4Cover)
+int WriteMediaTags(IVXMMedia* media, const VXM_MEDIA_TAGS& tags, int toSource, int mp4Cover, std::string* why)
 {
     if (!media)
-        return 0;
-    return WriteMediaTagsToFile(toSource ? media->GetSourcePath() : media->GetOutputPath(), tags, mp4Cover != 0);
+        return kTagsFormatUnknown;
+    return WriteMediaTagsToFile(toSource ? media->GetSourcePath() : media->GetOutputPath(), tags, mp4Cover != 0, why);
 }
 
 int ReadMediaTags(IVXMMedia* media, VXM_MEDIA_TAGS& tags)

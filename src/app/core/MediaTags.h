@@ -40,9 +40,17 @@ public:
 // MIME type by the name alone, as ImageFile falls back to.
 std::string ImageMimeTypeFromName(const std::wstring& path);
 
-// Writes the fields into the file; 1 when its format was handled, else 0.
-// The cover goes into MP4 files only when `mp4Cover` is set.
-int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, bool mp4Cover);
+// Results of the writers.
+constexpr int kTagsWritten = 1;
+constexpr int kTagsFormatUnknown = 0;  // no writer knows the file: it is unchanged
+constexpr int kTagsNotWritten = -1;    // the file could not be written: it is unchanged
+
+// Writes the fields into the file. The cover goes into MP4 files only when
+// `mp4Cover` is set. The file is changed as a whole (a copy beside it takes
+// its place when complete): a failure leaves it as it was, and `why` says
+// what went wrong.
+int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, bool mp4Cover,
+                         std::string* why = nullptr);
 // Reads the fields from the file; 1 when its format was handled, else 0 (the
 // fields are then unchanged). A front cover found is written to `coverOut`
 // when that is not empty.
@@ -50,5 +58,6 @@ int ReadMediaTagsFromFile(const std::wstring& path, VXM_MEDIA_TAGS& tags, const 
 
 // The row's forms: write into the media's source (toSource nonzero) or
 // output file; read from its source, the cover into its thumbnail file.
-int WriteMediaTags(IVXMMedia* media, const VXM_MEDIA_TAGS& tags, int toSource, int mp4Cover);
+int WriteMediaTags(IVXMMedia* media, const VXM_MEDIA_TAGS& tags, int toSource, int mp4Cover,
+                   std::string* why = nullptr);
 int ReadMediaTags(IVXMMedia* media, VXM_MEDIA_TAGS& tags);

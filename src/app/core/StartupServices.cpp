@@ -5,6 +5,7 @@
 #include "Log.h"
 #include "MainFrameFactory.h"
 #include "MediaHandler.h"
+#include "MediaStopper.h"
 #include "VXMDownloader.h"
 #include "VXMMediaExports.h"
 #include "VXMSettings.h"
@@ -100,7 +101,12 @@ public:
         ShutdownUIApplication();
     }
     void RegisterEngine() override { RegisterMediaLibrary(); }
-    void UnregisterEngine() override { UnRegisterMediaLibrary(); }
+    void UnregisterEngine() override
+    {
+        // Media still being stopped or released go before the engine does.
+        StopMediaStopper();
+        UnRegisterMediaLibrary();
+    }
     void SetLocaleFile(const std::wstring& name) override { CLanguageManager::GetInstance()->SetLocaleFile(name); }
     void LoadSettings() override { CVXMSettings::GetInstance()->Load(); }
     void SetLanguage(const std::wstring& languageId) override { CLanguageManager::GetInstance()->SetLang(languageId); }

@@ -181,6 +181,18 @@ std::string ToUTF8(const std::wstring& text)
     return WideToUtf8(text);
 }
 
+std::wstring FillIn(std::wstring text, std::initializer_list<std::wstring> values)
+{
+    size_t from = 0;
+    for (const std::wstring& value : values) {
+        const size_t at = text.find(L"%s", from);
+        if (at == std::wstring::npos) break;
+        text.replace(at, 2, value);
+        from = at + value.size();
+    }
+    return text;
+}
+
 int SplitString(const std::wstring& text, const std::wstring& separator, std::vector<std::wstring>& pieces)
 {
     pieces.clear();

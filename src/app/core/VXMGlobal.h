@@ -6,6 +6,7 @@
 #include "platform/folders.h"  // GetProgramFolder, GetToolsFolder, GetTempFolder
 #include "platform/types.h"
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,9 @@ bool CreateFolderTree(const std::wstring& path);
 
 // Text.
 std::string ToUTF8(const std::wstring& text);
+// `text` with its "%s" replaced by `values` in turn (the text may be a
+// translation: it is never used as a format, and a value is never read again).
+std::wstring FillIn(std::wstring text, std::initializer_list<std::wstring> values);
 // Each occurrence of `separator` starts a new piece (the piece keeps the
 // separator); pieces are trimmed of white space, empty ones dropped. Returns the count.
 int SplitString(const std::wstring& text, const std::wstring& separator, std::vector<std::wstring>& pieces);

@@ -588,13 +588,19 @@ LRESULT CVXMMainFrameWnd::OnInitMenuPopup(CMenu* menu)
     CLanguageManager::GetInstance()->Translate(menu);
     if (!m_menus) return 0;
     IMainPane* pane = GetActivePane();
-    if (menu == m_menus->GetSubMenu(MENU_MEDIA_LIST) || menu == m_menus->GetSubMenu(MENU_MEDIAMAN)) {
+    // Start exactly while the active pane does not convert, Stop exactly while it does.
+    auto enableConverting = [pane, menu] {
+        const bool converting = pane && pane->IsConverting();
+        menu->Enable(ID_START_CONVERTING, !converting);
+        menu->Enable(ID_STOP_CONVERTING, converting);
+    };
+    if (menu == m_menus->GetSubMenu(MENU_MAIN)) {
+        enableConverting();
+    } else if (menu == m_menus->GetSubMenu(MENU_MEDIA_LIST) || menu == m_menus->GetSubMenu(MENU_MEDIAMAN)) {
         bool manager = menu == m_menus->GetSubMenu(MENU_MEDIAMAN);
         if (!manager) {
-            bool converting = pane && pane->IsConverting();
             menu->Enable(ID_PASTE_VIDEO_URL, Desktop().clipboard && Desktop().clipboard->HasText());
-            menu->Enable(ID_START_CONVERTING, !converting);
-            menu->Enable(ID_STOP_CONVERTING, converting);
+            enableConverting();
         }
         // The list shown has the last word (the history list never converts).
         if (pane) pane->PrepareListMenu(*menu, manager);
@@ -698,11 +704,7 @@ bool CVXMMainFrameWnd::NotifyMap(TNotifyUI& msg)
         SelectPage(2);
     } else if (type == L"update_status") {
         std::wstring text = CLanguageManager::GetInstance()->LoadStringW(static_cast<UINT>(msg.wParam));
-        if (msg.lParam) {
-            std::wstring arg = reinterpret_cast<const wchar_t*>(msg.lParam);
-            size_t at = text.find(L"%s");
-            if (at != std::wstring::npos) text.replace(at, 2, arg);
-        }
+        if (msg.lParam) text = FillIn(text, {reinterpret_cast<const wchar_t*>(msg.lParam)});
         ShowStatusMessage(msg.wParam == 0 ? std::wstring() : text);
     } else if (type == L"transstarted") {
         if (IMainPane* pane = paneOf(msg.lParam)) pane->OnTransStarted();

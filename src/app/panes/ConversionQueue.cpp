@@ -9,7 +9,8 @@
 namespace {
 const char* const kCategory = "CConversionQueue";
 
-bool IsRunningMedia(IVXMMedia* media) { return media && media->GetConvertState() == 1; }
+// Running, with or without a position yet (-1), or still stopping.
+bool IsRunningMedia(IVXMMedia* media) { return media && media->GetConvertState() != 0; }
 
 // An online row converts once its file is downloaded: it is marked and waits.
 bool HoldForDownload(CMediaListItemUI* row)
@@ -60,6 +61,13 @@ bool CConversionQueue::AnyConverting() const
     return false;
 }
 
+bool CConversionQueue::AnyStopping() const
+{
+    for (int i = 0; m_list && i < m_list->GetCount(); ++i)
+        if (CMediaListItemUI* row = m_list->GetMediaItem(i); row && row->IsStopping()) return true;
+    return false;
+}
+
 int CConversionQueue::RunningMp4Rows() const
 {
     int count = 0;
@@ -89,7 +97,7 @@ SConvertAllResult CConversionQueue::ConvertAll(int limit, bool hardware)
     int mp4 = 0;
     for (int i = 0; i < m_list->GetCount(); ++i) {
         CMediaListItemUI* row = m_list->GetMediaItem(i);
-        if (!row || !row->IsChecked() || !row->GetMedia() || HoldForDownload(row)) continue;
+        if (!row || !row->IsChecked() || !row->GetMedia() || row->IsStopping() || HoldForDownload(row)) continue;
         const bool isMp4 = IsMp4Output(row->GetProfile());
         if (IsRunningMedia(row->GetMedia())) {
             // Already converting: it holds one of the places.
@@ -119,7 +127,7 @@ CMediaListItemUI* CConversionQueue::StartNext(CMediaListItemUI* finished, bool h
     bool waiting = false;
     for (int i = 0; i < m_list->GetCount(); ++i) {
         CMediaListItemUI* row = m_list->GetMediaItem(i);
-        if (!row || row == finished || !row->IsChecked() || HoldForDownload(row)) continue;
+        if (!row || row == finished || !row->IsChecked() || row->IsStopping() || HoldForDownload(row)) continue;
         const VXM_ITEM_STATUS status = row->GetStatus();
         if (status == ITEM_STATUS_FAILED || status == ITEM_STATUS_DONE) continue;
         IVXMMedia* media = row->GetMedia();

@@ -49,6 +49,8 @@ public:
     // row converts any more.
     bool TakeCompletion();
     bool AnyConverting() const;
+    // Some row's stop has not ended yet (it cannot start before).
+    bool AnyStopping() const;
 
     static bool IsMp4Output(IProfile* profile);
     // Marks a row as failed ("Cancelled" text), leaving its check box.

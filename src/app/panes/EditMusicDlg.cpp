@@ -8,6 +8,7 @@
 #include "VXMGlobal.h"
 #include "VXMSettings.h"
 #include "platform/folders.h"
+#include "platform/text.h"
 #include "ui/desktop/Desktop.h"
 #include "platform/paths.h"
 
@@ -114,7 +115,6 @@ void CEditMusicDlg::Accept()
     VXM_MEDIA_TAGS tags = m_row->GetTags();
     for (const CTagField& field : kFields) tags.*field.value = EditText(field.edit);
     if (IsPictureFile(m_row->GetShownImage())) tags.cover = m_row->GetShownImage();
-    m_row->SetTags(tags);
 
     const bool toSource = m_row->GetStatus() != ITEM_STATUS_DONE;
     if (toSource && m_row->IsFromCueSheet()) {
@@ -123,11 +123,27 @@ void CEditMusicDlg::Accept()
     } else if (toSource && !SourceIsFree()) {
         LogInfoW(kCategory, L"%ls is being converted; its tags go into the output only",
                  m_media ? m_media->GetSourcePath().c_str() : L"");
-    } else if (m_media && WriteMediaTags(m_media, tags, toSource ? 1 : 0, 1) != 1) {
-        LogErrorW(kCategory, L"Tags not written into %ls",
-                  (toSource ? m_media->GetSourcePath() : m_media->GetOutputPath()).c_str());
+    } else if (m_media) {
+        const std::wstring file = toSource ? m_media->GetSourcePath() : m_media->GetOutputPath();
+        std::string why;
+        const int written = WriteMediaTags(m_media, tags, toSource ? 1 : 0, 1, &why);
+        if (written == kTagsNotWritten) {
+            // Nothing changed, in the file or in the row: the user may cancel or try again.
+            ReportNotWritten(file, why);
+            return;
+        }
+        if (written != kTagsWritten) LogInfoW(kCategory, L"%ls has no tags this program can write", file.c_str());
     }
+    m_row->SetTags(tags);
     Close(0);
+}
+
+void CEditMusicDlg::ReportNotWritten(const std::wstring& file, const std::string& why)
+{
+    CLanguageManager* lang = CLanguageManager::GetInstance();
+    const std::wstring text = FillIn(lang->TranslateDictionary(L"ID_STRING_TAGS_NOT_WRITTEN"), {file, Utf8ToWide(why)});
+    LogErrorW(kCategory, L"%ls", text.c_str());
+    if (IMessageBox* box = Desktop().messageBox) box->Show(GetHWND(), text, lang->LoadStringW(103), MB_OK | MB_ICONERROR);
 }
 
 bool CEditMusicDlg::SourceIsFree() const

@@ -36,6 +36,8 @@ private:
     void ShowCover(const std::wstring& path);
     // True when the tags may go into the row's source file now.
     bool SourceIsFree() const;
+    // Tells the user that the file kept its old tags, and why.
+    void ReportNotWritten(const std::wstring& file, const std::string& why);
 
     CMediaListItemUI* m_row;
     IVXMMedia* m_media;

@@ -1,8 +1,11 @@
 #include "HistoryListUI.h"
 
+#include "IProfile.h"
 #include "Log.h"
+#include "MediaHandler.h"
 #include "VXMGlobal.h"
 #include "VXMMediaExports.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/paths.h"
 #include "ui/UILanguage.h"
@@ -245,8 +248,12 @@ void CHistoryListUI::LoadConverted(const std::wstring& profileName)
 {
     Clear();
     m_recycleBin = false;
+    // The catalogue name behind the history name, as the Apple list holds it.
+    CMediaHandler* handler = CMediaHandler::GetInstance();
+    IProfile* profile = CDBHelper::FindHistoryProfile(handler ? handler->GetProfileManager() : nullptr, profileName);
+    const std::wstring name = profile ? profile->GetName() : profileName;
     const std::vector<std::wstring>& apple = GetAppleProfileNames();
-    const bool appleProfile = std::find(apple.begin(), apple.end(), profileName) != apple.end();
+    const bool appleProfile = std::find(apple.begin(), apple.end(), name) != apple.end();
     CDBHelper* db = Database();
     if (!db->GetConvertedRecords(profileName)) return;
     VXM_HISTORY_RECORD record;

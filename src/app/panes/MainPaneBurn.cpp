@@ -12,6 +12,7 @@
 #include "MediaListUI.h"
 #include "VXMGlobal.h"
 #include "VXMSettings.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/paths.h"
 #include "ui/UICustomControls.h"
@@ -400,6 +401,16 @@ void CMainPaneUI::ShowBurner()
     const std::wstring temp = JoinPath(GetAppDataFolder(), L"dvd_temp");
     std::error_code ec;
     std::filesystem::create_directories(WideToUtf8(temp), ec);
+    // The burner's intermediate files go however it returns (no tools, the
+    // image dialog cancelled, a failed burn).
+    struct CTempFolder {
+        std::filesystem::path path;
+        ~CTempFolder()
+        {
+            std::error_code removeError;
+            std::filesystem::remove_all(path, removeError);
+        }
+    } tempFolder{PathFromWide(temp)};
     StoreMenuSettings();
     SetBurning(true);
     const int result = ShowDUI(owner, files.data(), &m_menu, temp.c_str(), 0,
@@ -426,7 +437,7 @@ void CMainPaneUI::SetBurning(bool busy)
         if (auto* progress = dynamic_cast<CProgressUI*>(m_burner.progress)) progress->SetValue(0);
     }
     UpdateSizeMeter();
-    if (m_convertButton) m_convertButton->SetEnabled(!busy);
+    RefreshConvertButton();
 }
 
 void CMainPaneUI::OnBurnTimer()

@@ -617,7 +617,7 @@ void CMainPaneUI::HideConvertHint()
 
 bool CMainPaneUI::IsConverting() const
 {
-    return m_queue.AnyConverting();
+    return m_queue.AnyConverting() || m_queue.AnyStopping();
 }
 
 void CMainPaneUI::OnConvertClick()
@@ -665,6 +665,13 @@ void CMainPaneUI::OnConversionStarted(IVXMMedia* media)
         if (m_paintManager) m_paintManager->SendNotify(row, L"transstarted", reinterpret_cast<WPARAM>(media), m_burn ? 1 : 0);
     }
     SetMergeButtonsEnabled(false);
+    RefreshConvertButton();
+}
+
+void CMainPaneUI::RefreshConvertButton()
+{
+    // Convert is offered exactly while the pane converts nothing (and burns nothing).
+    if (m_convertButton) m_convertButton->SetEnabled(!m_burning && !IsConverting());
 }
 
 void CMainPaneUI::SetProgress(IVXMMedia* media, int permille)
@@ -687,7 +694,7 @@ IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
     IProfile* profile = row->GetProfile();
     IProfileGroup* group = GroupOfRow(row);
     // Kept now: a row removed by a handler below takes its own profile along.
-    m_finishedProfileName = profile ? profile->GetName() : std::wstring();
+    m_finishedProfileName = CDBHelper::HistoryProfileName(GetProfileManager(), profile);
 
     // Only 0 is success: a positive code is a failed step, -1 a failure,
     // below that the job never ran.
@@ -724,7 +731,7 @@ IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
 
     if (succeeded && rowAlive) {
         CDBHelper* db = CDBHelper::GetInstance();
-        if (db && !db->AddConvertedRecord(profile, media))
+        if (db && !db->AddConvertedRecord(GetProfileManager(), profile, group, media))
             LogInfoW(kCategory, L"The history record of %ls was not written", media->GetOutputPath().c_str());
         CVXMSettings* s = CVXMSettings::GetInstance();
         if (s->IsExportToiTunes && profile) {
@@ -739,6 +746,7 @@ IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
             WriteHTML5Page(media->GetOutputPath(), s->PreviewHTML5 != 0);
     }
     if (m_queue.TakeCompletion()) OnAllJobsFinished(rowAlive ? row : nullptr, exitCode);
+    RefreshConvertButton();
     return profile;
 }
 
@@ -761,7 +769,7 @@ void CMainPaneUI::OnAllJobsFinished(CMediaListItemUI* row, int exitCode)
         if (FileExists(output))
             if (IShell* shell = Desktop().shell) shell->ShowInFolder(output);
     }
-    if (m_convertButton) m_convertButton->SetEnabled(true);
+    RefreshConvertButton();
     SetMergeButtonsEnabled(true);
     if (m_burn) {
         StoreMenuSettings();
@@ -1018,13 +1026,10 @@ void CMainPaneUI::OnHistoryCategory(int index)
 void CMainPaneUI::AddConvertedEntry(const std::wstring& profileName)
 {
     if (!m_mediaManagerList) return;
-    IProfileManager* catalogue = GetProfileManager();
-    for (int i = 0; catalogue && i < catalogue->GetProfileCount(); ++i)
-        if (IProfile* profile = catalogue->GetProfile(i); profile && profile->GetName() == profileName) {
-            m_mediaManagerList->AddConvertedEntry(profileName, profile->GetTargetDevice(), profile->GetDesc());
-            return;
-        }
-    m_mediaManagerList->AddConvertedEntry(profileName, profileName, {});
+    if (IProfile* profile = CDBHelper::FindHistoryProfile(GetProfileManager(), profileName))
+        m_mediaManagerList->AddConvertedEntry(profileName, profile->GetTargetDevice(), profile->GetDesc());
+    else
+        m_mediaManagerList->AddConvertedEntry(profileName, {}, {});
 }
 
 void CMainPaneUI::AddDownloadedEntry(const std::wstring& siteName)
@@ -1095,7 +1100,7 @@ void CMainPaneUI::OnListChanged()
     SelectListPage(0);
     ShowCurrentProfileSettings(nullptr);
     SetStatusText({});
-    if (m_burn && m_convertButton) m_convertButton->SetEnabled(true);
+    if (m_burn) RefreshConvertButton();
 }
 
 // ---- notifications ----------------------------------------------------------------------
@@ -1167,6 +1172,10 @@ void CMainPaneUI::Notify(TNotifyUI& msg)
     const std::wstring name = sender ? sender->GetName() : std::wstring();
     const bool lParamIsMode = msg.lParam != 0 ? m_burn : !m_burn;
 
+    if (type == L"item_stopped" && sender && sender == m_mediaList) {
+        RefreshConvertButton();  // a row's stop ended: it may start again
+        return;
+    }
     // The list's rows report through the same paint manager.
     if (m_mediaList && sender && m_mediaList->HandleNotify(msg)) {
         if (type == L"item_remove") OnListChanged();

@@ -76,6 +76,8 @@ public:
     IProfile* OnJobFinished(IVXMMedia* media, int exitCode);
     virtual void OnAllJobsFinished(CMediaListItemUI* row, int exitCode);
     void SetMergeButtonsEnabled(bool enabled);
+    // The convert button follows the pane: enabled exactly while nothing converts or burns.
+    void RefreshConvertButton();
     void ShowMergeButtons(bool join) override;
     void ShowProfileWnd();
     // A language change: the profile buttons, the rows, the chooser and the

@@ -5,15 +5,17 @@
 #include "AppStartup.h"
 #include "Log.h"
 #include "MediaListUI.h"
+#include "MediaStopper.h"
 #include "VXMGlobal.h"
 #include "VXMSettings.h"
 #include "MainFrameMessages.h"
 #include "platform/events.h"
 #include "platform/messages.h"
+#include "platform/paths.h"
+#include "platform/text.h"
 #include "ui/UICustomControls.h"
 #include "ui/UILanguage.h"
 #include "ui/desktop/Desktop.h"
-#include "platform/paths.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -345,7 +347,8 @@ IProfile* CMediaListItemUI::GetProfile() const
 
 void CMediaListItemUI::StartConvert()
 {
-    if (!m_media) return;
+    // A row whose stop has not ended yet cannot start again.
+    if (!m_media || m_stopping) return;
     if (m_burnList) {
         // The burn pane says whether a burn may start now.
         HWND window = m_manager ? m_manager->GetPaintWindow() : nullptr;
@@ -381,11 +384,33 @@ void CMediaListItemUI::ResumeConvert()
 
 void CMediaListItemUI::StopConvert()
 {
-    if (!m_media || m_media->IsProtected() == 1) return;
-    m_media->StopConvert();
+    if (!m_media || m_media->IsProtected() == 1 || m_stopping) return;
+    // Running, or between two steps of its job.
+    if (m_status == ITEM_STATUS_CONVERTING || m_media->GetConvertState() != 0) {
+        // The engine waits for the conversion to end: the media stopper does
+        // that waiting, and the row says so until it is over.
+        m_stopping = true;
+        if (CControlUI* label = Sub(L"ID_LABEL_ITEM_STATUS")) {
+            label->SetVisible(true);
+            label->SetText(CLanguageManager::GetInstance()->TranslateDictionary(L"ID_STRING_STOPPING"));
+        }
+        MediaStopper().Stop(m_media, m_owner ? m_owner->GetQueueTarget() : nullptr, CMediaListUI::kStopDone);
+        return;
+    }
+    ShowStopped();
+}
+
+void CMediaListItemUI::OnStopDone()
+{
+    m_stopping = false;
+    ShowStopped();
+}
+
+void CMediaListItemUI::ShowStopped()
+{
     if (auto* p = dynamic_cast<CProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT"))) p->SetValue(0);
     std::error_code ec;
-    const std::wstring out = m_media->GetOutputPath();
+    const std::wstring out = m_media ? m_media->GetOutputPath() : std::wstring();
     if (out.empty() || !std::filesystem::is_regular_file(PathFromWide(out), ec)) {
         m_status = ITEM_STATUS_FAILED;
         SetStatusText(170);
@@ -396,13 +421,15 @@ void CMediaListItemUI::SetProgress(int value)
 {
     auto* p = dynamic_cast<CProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT"));
     if (!p) return;
-    if (p->GetValue() == 0) {
-        // The remaining-time estimate counts from the first tick.
+    const bool first = p->GetValue() == 0;
+    p->SetValue(std::clamp(value, 0, 1000));
+    if (first) {
+        // The rate is measured from the first report on: the time left shows
+        // from the next one.
         if (auto* t = dynamic_cast<CTextProgressUI*>(p)) t->SetStartTick(GetTickCount());
         Show(L"ID_CONTAINER_ITEM_CONVERT", true);
         Show(L"ID_CONTAINER_ITEM_INFORMATION", false);
     }
-    p->SetValue(std::clamp(value, 0, 1000));
 }
 
 void CMediaListItemUI::SetStatusText(int textId)

@@ -31,7 +31,11 @@ public:
     virtual void SetDuration(int ms);
     virtual void UpdateDuration();
     virtual void StartConvert();
+    // A running conversion is stopped off the UI thread: the row shows
+    // "Stopping..." until OnStopDone.
     virtual void StopConvert();
+    void OnStopDone();
+    bool IsStopping() const { return m_stopping; }
     virtual void SetJoinLayout(bool joined);
     // Row heights at zoom 1: a row, and a row joined to the one above.
     static constexpr int kRowHeight = 72;
@@ -139,6 +143,8 @@ protected:
     void PostToMainWindow(UINT message, WPARAM wParam, LPARAM lParam) const;
     void RunEditor(const char* entry);
     bool HasPlayableVideo() const;
+    // No conversion runs (any more): the bar empties, a row without output failed.
+    void ShowStopped();
 public:
     // The worker of ticket `ticket` finished (the list's queue calls this
     // on the UI thread); false when the ticket is not this row's.
@@ -175,6 +181,7 @@ protected:
     VXM_MEDIA_TAGS m_tags;
     bool m_hasTags = false;
     bool m_fromCueSheet = false;
+    bool m_stopping = false;  // a stop was asked for and has not ended
     std::wstring m_shownImage;
     std::wstring m_statusToolTip;  // why the last conversion failed
     std::wstring m_thumbFile;

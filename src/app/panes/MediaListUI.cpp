@@ -4,6 +4,7 @@
 #include "Log.h"
 #include "MediaHandler.h"
 #include "MediaListDragWnd.h"
+#include "MediaStopper.h"
 #include "OnlineMediaListItemUI.h"
 #include "VXMDownloader.h"
 #include "VXMGlobal.h"
@@ -47,21 +48,21 @@ CMediaListUI::~CMediaListUI()
         if (CMediaListItemUI* row = GetMediaItem(i)) row->CancelThumbnail();
     CloseDragWindow();
     if (m_profileWnd && m_profileWnd->GetHWND()) m_profileWnd->DestroyWindow();
-    // Media still waiting for their release go now (the target frees them).
+    // Media still waiting for their release go now (the target hands them on).
     if (m_releaseTarget) DestroyMessageWindow(m_releaseTarget);
-    // The rows' media stop, then each is released once; the rows go with the
-    // base list.
+    // The rows' media stop, then each is released once, after whatever the
+    // stopper was still doing for them; the rows go with the base list.
     std::vector<IVXMMedia*> owned;
     for (int i = 0; i < GetCount(); ++i) {
         CMediaListItemUI* row = GetMediaItem(i);
         IVXMMedia* media = row ? row->TakeMedia() : nullptr;
         if (!media || std::find(owned.begin(), owned.end(), media) != owned.end()) continue;
-        media->StopConvert();
         media->StopPreview();
         owned.push_back(media);
     }
     // From the last row: a child segment's media goes before its parent's.
-    for (auto it = owned.rbegin(); it != owned.rend(); ++it) (*it)->Release();
+    for (auto it = owned.rbegin(); it != owned.rend(); ++it) MediaStopper().Release(*it);
+    MediaStopper().Drain();
 }
 
 namespace {
@@ -69,7 +70,7 @@ constexpr UINT kReleaseMedia = WM_USER + 1;
 
 void ReleaseMedia(void* media)
 {
-    static_cast<IVXMMedia*>(media)->Release();
+    MediaStopper().Release(static_cast<IVXMMedia*>(media));
 }
 }  // namespace
 
@@ -79,6 +80,8 @@ HWND CMediaListUI::GetQueueTarget()
         m_releaseTarget = CreateMessageWindow([this](HWND, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
             if (msg == kReleaseMedia && lParam) {
                 ReleaseMedia(reinterpret_cast<void*>(lParam));
+            } else if (msg == kStopDone) {
+                OnStopDone(reinterpret_cast<IVXMMedia*>(lParam));
             } else if (msg == kThumbnailDone) {
                 // A row that was removed or restarted meanwhile has another ticket.
                 CMediaListItemUI::ThumbnailDone(static_cast<unsigned>(wParam));
@@ -94,10 +97,18 @@ void CMediaListUI::ReleaseLater(IVXMMedia* media)
     // Engine messages reach a list only through its window's queue: without
     // a window none can be waiting.
     if (!GetManager() || !GetManager()->GetPaintWindow()) {
-        media->Release();
+        ReleaseMedia(media);
         return;
     }
-    if (!PostMessageOwned(GetQueueTarget(), kReleaseMedia, 0, media, ReleaseMedia)) media->Release();
+    if (!PostMessageOwned(GetQueueTarget(), kReleaseMedia, 0, media, ReleaseMedia)) ReleaseMedia(media);
+}
+
+void CMediaListUI::OnStopDone(IVXMMedia* media)
+{
+    CMediaListItemUI* row = FindItem(media);
+    if (!row) return;  // removed meanwhile
+    row->OnStopDone();
+    if (GetManager()) GetManager()->SendNotify(this, L"item_stopped", reinterpret_cast<WPARAM>(media), m_burnList ? 1 : 0);
 }
 
 namespace {
@@ -267,10 +278,17 @@ CMediaListItemUI* CMediaListUI::FindItem(IVXMMedia* media) const
     return nullptr;
 }
 
+// A row going: its download is cancelled and its preview stopped at once;
+// its conversion stops with its release, off the UI thread.
+static void StopForRemoval(CMediaListItemUI* row)
+{
+    if (row->IsOnlineItem()) row->StopConvert();
+    if (IVXMMedia* media = row->GetMedia()) media->StopPreview();
+}
+
 void CMediaListUI::ReleaseRow(CMediaListItemUI* row)
 {
-    row->StopConvert();
-    if (IVXMMedia* media = row->GetMedia()) media->StopPreview();
+    StopForRemoval(row);
     // A child row's segment leaves its parent's segment list.
     if (auto* child = dynamic_cast<CChildListItemUI*>(row))
         if (auto* parent = dynamic_cast<CVXMMediaBase*>(child->GetParentMedia())) {
@@ -330,10 +348,7 @@ void CMediaListUI::RemoveAllItems()
     for (int i = 0; i < GetCount(); ++i)
         if (CMediaListItemUI* row = GetMediaItem(i)) rows.push_back(row);
     if (rows.empty()) return;
-    for (CMediaListItemUI* row : rows) {
-        row->StopConvert();
-        if (IVXMMedia* media = row->GetMedia()) media->StopPreview();
-    }
+    for (CMediaListItemUI* row : rows) StopForRemoval(row);
     for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
         IVXMMedia* media = (*it)->TakeMedia();
         Remove(*it);
@@ -386,7 +401,6 @@ void CMediaListUI::SyncChildItems(IVXMMedia* parent)
     }
     // Their segments are already gone from the parent: release the rows only.
     for (CChildListItemUI* child : stale) {
-        child->StopConvert();
         IVXMMedia* media = child->TakeMedia();
         Remove(child);
         ReleaseLater(media);

@@ -50,8 +50,10 @@ public:
     void SetRowTemplate(EMediaRowKind kind, std::wstring xml);
     static bool KindOfElement(const std::wstring& element, EMediaRowKind& kind);
     // The list's own message target on the UI thread: thumbnail workers post
-    // kThumbnailDone (wParam the worker's ticket) to it.
+    // kThumbnailDone (wParam the worker's ticket) to it, the media stopper
+    // kStopDone (lParam the media) when a row's stop has ended.
     static constexpr UINT kThumbnailDone = WM_USER + 2;
+    static constexpr UINT kStopDone = WM_USER + 3;
     HWND GetQueueTarget();
     bool IsMultiSelectState() const { return GetSelCount() > 1; }
 
@@ -162,10 +164,12 @@ private:
     void OnItemBeginDrag(CMediaListItemUI* row);
     void OnItemDragging(CMediaListItemUI* row);
     void ReleaseRowAndChildren(CMediaListItemUI* row);
-    // A removed row's media is stopped at once and released after the
-    // messages already queued for it: none can reach a new media that takes
-    // its address.
+    // A removed row's media goes to the media stopper after the messages
+    // already queued for it (none can reach a new media that takes its
+    // address), which stops and releases it off the UI thread.
     void ReleaseLater(IVXMMedia* media);
+    // A row's stop ended: the row may start again, the pane hears of it.
+    void OnStopDone(IVXMMedia* media);
     void SendRemoved();
     void MoveChildrenAfter(CMediaListItemUI* parent, int oldIndex);
     void ReleaseRow(CMediaListItemUI* row);

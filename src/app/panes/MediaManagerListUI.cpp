@@ -30,6 +30,15 @@ std::wstring Dictionary(const std::wstring& key)
     return CLanguageManager::GetInstance()->TranslateDictionary(key);
 }
 
+// A profile's node reads as its target device, else as its description,
+// else as its history name: never blank.
+std::wstring ProfileNodeText(const std::wstring& device, const std::wstring& desc, const std::wstring& name)
+{
+    if (!device.empty()) return Dictionary(device);
+    if (!desc.empty()) return Dictionary(desc);
+    return name;
+}
+
 // A name from the history used as one folder name: separators and dot
 // names would lead out of the output folder.
 std::wstring AsFolderName(const std::wstring& name)
@@ -191,7 +200,7 @@ CMediaManagerElementUI* CMediaManagerListUI::AddChild(CMediaManagerElementUI* pa
     node->SetToolTip(tooltip);
     node->SetFixedHeight(CPaintManagerUI::Scale(20));
     node->SetAttribute(L"bottombordersize", L"1");
-    node->SetAttribute(L"inset", L"24,0,10,0");
+    node->SetAttribute(L"inset", L"16,0,6,0");
     node->ShowExpandButton(false);
     node->SetCount(count);
     node->SetVisible(parent->IsExpanded());
@@ -209,8 +218,8 @@ void CMediaManagerListUI::BuildTree()
     std::vector<std::wstring> devices, names, descs;
     db->GetHistoryProfiles(devices, names, descs);
     for (size_t i = 0; i < names.size(); ++i)
-        AddChild(converted, MEDIAMAN_PROFILE, Dictionary(devices[i]), Dictionary(descs[i]), names[i],
-                 db->GetConvertedCount(names[i]), false);
+        AddChild(converted, MEDIAMAN_PROFILE, ProfileNodeText(devices[i], descs[i], names[i]), Dictionary(descs[i]),
+                 names[i], db->GetConvertedCount(names[i]), false);
     std::vector<std::wstring> sites;
     db->GetDownloadedSites(sites);
     for (const std::wstring& site : sites)
@@ -239,7 +248,8 @@ void CMediaManagerListUI::AddEntry(int kind, const std::wstring& name, const std
 void CMediaManagerListUI::AddConvertedEntry(const std::wstring& profileName, const std::wstring& targetDevice,
                                             const std::wstring& description)
 {
-    AddEntry(MEDIAMAN_PROFILE, profileName, targetDevice, description);
+    AddEntry(MEDIAMAN_PROFILE, profileName, ProfileNodeText(targetDevice, description, profileName),
+             Dictionary(description));
 }
 
 void CMediaManagerListUI::AddDownloadedEntry(const std::wstring& siteName)
@@ -355,15 +365,15 @@ bool CMediaManagerListUI::RestoreRecord(CHistoryListItemUI* row)
         AddEntry(MEDIAMAN_SITE, owner, owner, {});
     } else {
         // The node's texts come from the catalogue mirror, as when the tree is built.
-        std::wstring device = owner, desc;
+        std::wstring device, desc;
         std::vector<std::wstring> devices, names, descs;
         db->GetHistoryProfiles(devices, names, descs);
         for (size_t i = 0; i < names.size(); ++i)
             if (names[i] == owner) {
-                device = Dictionary(devices[i]);
-                desc = Dictionary(descs[i]);
+                device = devices[i];
+                desc = descs[i];
             }
-        AddEntry(MEDIAMAN_PROFILE, owner, device, desc);
+        AddConvertedEntry(owner, device, desc);
     }
     m_historyList->RemoveRow(row);
     return true;
@@ -425,13 +435,9 @@ std::wstring CMediaManagerListUI::FolderOfNode(int index) const
     case MEDIAMAN_PROFILE: {
         CMediaHandler* handler = CMediaHandler::GetInstance();
         IProfileManager* catalogue = handler ? handler->GetProfileManager() : nullptr;
-        for (int i = 0; catalogue && i < catalogue->GetProfileCount(); ++i) {
-            IProfile* profile = catalogue->GetProfile(i);
-            if (!profile || profile->GetName() != node->GetName()) continue;
-            const std::wstring name = AsFolderName(profile->GetFolder());
-            return name.empty() ? std::wstring() : settings->OutputFolder + L"/" + name;
-        }
-        return {};
+        IProfile* profile = CDBHelper::FindHistoryProfile(catalogue, node->GetName());
+        const std::wstring name = profile ? AsFolderName(profile->GetFolder()) : std::wstring();
+        return name.empty() ? std::wstring() : settings->OutputFolder + L"/" + name;
     }
     default: return {};
     }

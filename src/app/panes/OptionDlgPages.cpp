@@ -351,8 +351,15 @@ void COptionDlgUI::StorePages()
         CControlUI* edit = Find(n.control);
         if (!edit) continue;
         const std::wstring text = edit->GetText();
-        const long long value = n.hundredths ? static_cast<long long>(std::wcstod(text.c_str(), nullptr) * 100.0)
-                                             : LeadingNumber(text);
+        long long value = 0;
+        if (n.hundredths) {
+            // "nan", "inf" or "1e300" is out of range like any other too large value.
+            const double hundredths = std::wcstod(text.c_str(), nullptr) * 100.0;
+            if (!(hundredths >= n.minimum && hundredths <= n.maximum)) continue;
+            value = static_cast<long long>(hundredths);
+        } else {
+            value = LeadingNumber(text);
+        }
         if (value >= n.minimum && value <= n.maximum) s.*n.field = static_cast<int>(value);
     }
     for (const CListBinding& l : kLists) {

@@ -10,7 +10,9 @@
 #include "PropListItemUI.h"
 #include "VXMGlobal.h"
 #include "VXMSettings.h"
+#include "platform/folders.h"
 #include "platform/text.h"
+#include "platform/volume.h"
 #include "ui/desktop/Desktop.h"
 
 #include <json/value.h>
@@ -342,8 +344,7 @@ void CProfileSettingsPaneUI::RefreshOutputFolder()
 {
     CPropListItemUI* folder = m_rows[kFolder];
     if (!folder || !m_profile) return;
-    const std::wstring own = m_media ? m_media->GetOutputFolder() : std::wstring();
-    const std::wstring shown = own.empty() ? ProfileOutputFolder() : own;
+    const std::wstring shown = ShownOutputFolder();
     folder->SetValueText(shown);
     folder->SetValueToolTip(shown);
 }
@@ -499,8 +500,12 @@ void CProfileSettingsPaneUI::Notify(TNotifyUI& msg)
     } else if (type == DUI_MSGTYPE_RETURN) {
         if (m_rows[kName] && msg.pSender && msg.pSender == m_rows[kName]->GetTextControl())
             SendToMainPane(L"prop_name_changed", reinterpret_cast<WPARAM>(msg.pSender), m_burn ? 1 : 0);
+        else if (m_rows[kFolder] && msg.pSender && msg.pSender == m_rows[kFolder]->GetTextControl())
+            CommitOutputFolder();
     } else if (type == L"prop_killfocus") {
-        if (row == kName)
+        if (row == kFolder)
+            CommitOutputFolder();
+        else if (row == kName)
             SendToMainPane(L"prop_name_changed", reinterpret_cast<WPARAM>(m_rows[kName]->GetTextControl()), m_burn ? 1 : 0);
         else if (row == kStart)
             SendToMainPane(L"prop_start_changed", reinterpret_cast<WPARAM>(m_rows[kStart]->GetTimeControl()), m_burn ? 1 : 0);
@@ -702,6 +707,40 @@ void CProfileSettingsPaneUI::BrowseFolder()
     row->SetValueText(chosen);
     row->SetValueToolTip(chosen);
     if (m_media) m_media->SetOutputFolder(chosen);
+}
+
+std::wstring CProfileSettingsPaneUI::ShownOutputFolder() const
+{
+    const std::wstring own = m_media ? m_media->GetOutputFolder() : std::wstring();
+    return own.empty() ? ProfileOutputFolder() : own;
+}
+
+void CProfileSettingsPaneUI::CommitOutputFolder()
+{
+    CPropListItemUI* row = m_rows[kFolder];
+    if (!row || !m_media) return;
+    const std::wstring before = ShownOutputFolder();
+    std::wstring typed = TrimSpace(row->GetValueText());
+    // "~" is the user's home, as in a shell.
+    if (typed == L"~" || typed.rfind(L"~/", 0) == 0) typed = GetUserHomeFolder() + typed.substr(1);
+    while (typed.size() > 1 && typed.back() == L'/') typed.pop_back();
+    if (typed.empty() || typed == before) {
+        row->SetValueText(before);
+        return;
+    }
+    // Taken only when files can go there: made when missing, else refused and the folder shown before stays.
+    if (typed.front() != L'/' || !CreateFolderTree(typed) || !IsFolderWritable(typed)) {
+        const std::wstring text = FillIn(Lang(IDS_OUTPUT_VOLUME_NOT_WRITABLE), {typed});
+        LogInfoW(kCategory, L"%ls", text.c_str());
+        row->SetValueText(before);
+        CPaintManagerUI* manager = Manager();
+        if (IMessageBox* box = Desktop().messageBox)
+            box->Show(manager ? manager->GetPaintWindow() : nullptr, text, Lang(103), MB_OK | MB_ICONERROR);
+        return;
+    }
+    row->SetValueText(typed);
+    row->SetValueToolTip(typed);
+    m_media->SetOutputFolder(typed);
 }
 
 void CProfileSettingsPaneUI::RefreshVideoBitrate()

@@ -95,6 +95,10 @@ private:
     void ApplyMedia(const std::wstring* text, const std::wstring& profileFolder);
     // The folder the profile writes into under the output folder setting.
     std::wstring ProfileOutputFolder() const;
+    // The media's own folder, else the profile's.
+    std::wstring ShownOutputFolder() const;
+    // The folder typed into the output folder row becomes the media's, when it can be written.
+    void CommitOutputFolder();
     int RowIndexOf(CControlUI* sender) const;
     CPropListItemUI* RowOfKey(const std::string& key) const;
 

@@ -1,6 +1,7 @@
 // The preview player: its entry for the job runner, the clocks, the event
 // loop that obeys the control events, and the status it publishes.
 #include "ffplay_state.h"
+#include "CmdFFplay.h"
 #include "VXMMediaBase.h"
 #include "platform/environment.h"
 
@@ -246,6 +247,8 @@ HWND HostWindowFor(const CCmdFFplay* runner)
 void PostFinished(CCmdFFplay* runner)
 {
     if (!runner || !runner->m_hNotifyWnd) return;
+    std::lock_guard<std::mutex> lock(ConvertRunnerLock());
+    if (runner->m_pMedia && runner->m_pMedia->m_bReleasing) return;  // nobody may hear of a media that goes
     IVXMMedia* media = runner->m_pMedia ? dynamic_cast<IVXMMedia*>(runner->m_pMedia) : nullptr;
     PostMessage(runner->m_hNotifyWnd, WM_VXM_PLAY_FINISHED, 0, reinterpret_cast<LPARAM>(media));
 }

@@ -58,6 +58,23 @@ int64_t ToMilliseconds(int64_t t, AVRational tb)
     return av_rescale_q_rnd(t, tb, AVRational{1, 1000}, AV_ROUND_ZERO);
 }
 
+bool IsAttachedPicture(const AVStream* st)
+{
+    return (st->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0;
+}
+
+// The best video stream that moves: FFmpeg's choice unless that is a cover
+// picture, then the first other video stream; -1 for none.
+int BestMovingVideo(AVFormatContext* ic, int wanted)
+{
+    const int best = av_find_best_stream(ic, AVMEDIA_TYPE_VIDEO, wanted, -1, nullptr, 0);
+    if (best < 0 || !IsAttachedPicture(ic->streams[best])) return best;
+    for (unsigned i = 0; i < ic->nb_streams; i++)
+        if (ic->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !IsAttachedPicture(ic->streams[i]))
+            return static_cast<int>(i);
+    return -1;
+}
+
 int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOptions& opts, CToolContext* ctx)
 {
     std::vector<AVDictionary*> streamOpts = setup_find_stream_info_opts(ic, ctx->codec_opts);
@@ -75,7 +92,7 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
     media->m_nDuration = static_cast<int>(static_cast<uint32_t>(ms));
     media->m_nEndTime = media->m_nDuration;
 
-    const int video = av_find_best_stream(ic, AVMEDIA_TYPE_VIDEO, opts.wanted_stream[AVMEDIA_TYPE_VIDEO], -1, nullptr, 0);
+    const int video = BestMovingVideo(ic, opts.wanted_stream[AVMEDIA_TYPE_VIDEO]);
     const int audio = av_find_best_stream(ic, AVMEDIA_TYPE_AUDIO, opts.wanted_stream[AVMEDIA_TYPE_AUDIO], video, nullptr, 0);
     const int subtitle = av_find_best_stream(ic, AVMEDIA_TYPE_SUBTITLE, opts.wanted_stream[AVMEDIA_TYPE_SUBTITLE],
                                              audio >= 0 ? audio : video, nullptr, 0);
@@ -87,6 +104,8 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
         const int index = static_cast<int>(i);
         switch (par->codec_type) {
         case AVMEDIA_TYPE_VIDEO: {
+            // A cover picture is the file's thumbnail, not a video stream.
+            if (IsAttachedPicture(st)) break;
             if (index == video) {
                 media->m_nCropWidth = par->width;
                 media->m_nCropHeight = par->height;

@@ -295,7 +295,7 @@ void CCmdFFplay::OnOutputOpened(int)
     if (!m_pMedia || !m_hNotifyWnd)
         return;
     std::lock_guard<std::mutex> lock(ConvertRunnerLock());
-    if (m_pMedia->m_pConvertRunner != this && m_pMedia->m_pThumbnailRunner != this)
+    if (m_pMedia->m_bReleasing || (m_pMedia->m_pConvertRunner != this && m_pMedia->m_pThumbnailRunner != this))
         return;
     PostMessage(m_hNotifyWnd, WM_VXM_OUTPUT_OPENED, 0, reinterpret_cast<LPARAM>(dynamic_cast<IVXMMedia*>(m_pMedia)));
 }

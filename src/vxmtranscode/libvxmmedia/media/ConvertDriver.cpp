@@ -54,6 +54,15 @@ LPARAM MediaParam(const VXM_CONVERT_TARGET& target)
     return reinterpret_cast<LPARAM>(target.pMedia);
 }
 
+// Every message of a conversion names its media: none goes out once the media
+// is being released, since a later media may take the same address.
+void PostForMedia(const VXM_CONVERT_TARGET& target, HWND hNotify, UINT message, WPARAM wParam)
+{
+    std::lock_guard<std::mutex> lock(ConvertRunnerLock());
+    if (!target.pData->m_bReleasing)
+        PostMessage(hNotify, message, wParam, MediaParam(target));
+}
+
 bool AcceptsExitCodeOne(int passKind)
 {
     return passKind == PASS_ENCODE_2 || passKind == PASS_MPEG_2 || passKind == PASS_DEMUX_VIDEO ||
@@ -162,7 +171,7 @@ int TakeNextStep(CCmdFFplay& runner, VXM_JOB_COMMAND& job, bool testInput = true
 bool LaunchStep(const VXM_CONVERT_TARGET& target, CCmdFFplay& runner, const VXM_JOB_COMMAND& job, HWND hNotify)
 {
     runner.m_vecDoneJobs.push_back(std::make_unique<VXM_JOB_COMMAND>(job));
-    PostMessage(hNotify, WM_VXM_JOB_STEP_STARTED, static_cast<WPARAM>(job.nPassKind), MediaParam(target));
+    PostForMedia(target, hNotify, WM_VXM_JOB_STEP_STARTED, static_cast<WPARAM>(job.nPassKind));
     if (runner.Open(job.strCmdLine, job.nType))
         return true;
     runner.m_vecDoneJobs.pop_back();
@@ -208,7 +217,7 @@ void FinishFailed(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, int resu
     *target.pPositionOffset = 0;
     MarkMonitorDone(data);
     if (report)
-        PostMessage(hNotify, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(result), MediaParam(target));
+        PostForMedia(target, hNotify, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(result));
 }
 
 void FinishDone(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, HWND hNotify)
@@ -259,7 +268,7 @@ void FinishDone(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, HWND hNoti
     *target.pPositionOffset = 0;
     MarkMonitorDone(data);
     if (report)
-        PostMessage(hNotify, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(result), MediaParam(target));
+        PostForMedia(target, hNotify, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(result));
 }
 
 // Handles the end of a step on the monitor thread. True when the conversion
@@ -279,7 +288,7 @@ bool HandleStepEnd(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, int res
         if (!IsDiscMedia(*target.pData))
             LogMessageA(kLogCategory, "current Transcode pos is %d", *target.pPositionOffset);
         runner->Close();
-        PostMessage(hNotify, WM_VXM_JOB_STARTED, 0, MediaParam(target));
+        PostForMedia(target, hNotify, WM_VXM_JOB_STARTED, 0);
         VXM_JOB_COMMAND job;
         result = TakeNextStep(*runner, job);
         if (result == 0 && LaunchStep(target, *runner, job, hNotify))
@@ -324,7 +333,7 @@ void FailBeforeMonitor(const VXM_CONVERT_TARGET& target, int result, HWND hNotif
     target.pData->DeleteJobTempFiles();
     for (CVXMMediaBase* media : JoinedMedia(*target.pData))
         media->DeleteJobTempFiles();
-    PostMessage(hNotify, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(result), MediaParam(target));
+    PostForMedia(target, hNotify, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(result));
 }
 
 }  // namespace
@@ -345,7 +354,7 @@ void ConvertStart(const VXM_CONVERT_TARGET& target, IProfile* profile, HWND hNot
     }
     JoinMonitorThread(data);  // the monitor of an earlier conversion
 
-    PostMessage(hNotify, WM_VXM_JOB_STARTED, 0, MediaParam(target));
+    PostForMedia(target, hNotify, WM_VXM_JOB_STARTED, 0);
     if (profile)
         data.m_strLastError.clear();
 
@@ -353,7 +362,7 @@ void ConvertStart(const VXM_CONVERT_TARGET& target, IProfile* profile, HWND hNot
     if (!runner) {
         runner = new (std::nothrow) CCmdFFplay();
         if (!runner) {
-            PostMessage(hNotify, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(-1), MediaParam(target));
+            PostForMedia(target, hNotify, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(-1));
             return;
         }
         std::lock_guard<std::mutex> lock(ConvertRunnerLock());
@@ -479,7 +488,7 @@ void PostRunnerProgress(CVXMMediaBase& data, IVXMMedia* media, bool player, floa
 {
     std::lock_guard<std::mutex> lock(ConvertRunnerLock());
     CCmdFFplay* runner = player ? data.m_pPreviewRunner : data.m_pConvertRunner;
-    if (!runner)
+    if (!runner || data.m_bReleasing)
         return;
     const float before = runner->m_fProgressCount;
     runner->m_fProgressCount = before + 1.0f;
@@ -516,6 +525,7 @@ void StopMediaRunners(CVXMMediaBase& data)
 {
     {
         std::lock_guard<std::mutex> lock(ConvertRunnerLock());
+        data.m_bReleasing = true;  // the media is going: nobody may hear of it
         if (CCmdFFplay* runner = data.m_pConvertRunner) {
             runner->m_bReportFinish = 0;  // the media is going: nobody may hear of it
             if (data.m_hPauseEvent)

@@ -216,6 +216,11 @@ bool IsInvalidNameChar(wchar_t c)
     }
 }
 
+bool IsControlChar(wchar_t c)
+{
+    return (c >= 0 && c < 0x20) || c == 0x7F;
+}
+
 void RemoveInvalidNameChars(std::wstring& text)
 {
     std::erase_if(text, IsInvalidNameChar);

@@ -59,6 +59,8 @@ int Mp3VolumeGainDb(int setting);
 
 // Characters a file name may not hold: \ / : * ? " < > |
 bool IsInvalidNameChar(wchar_t c);
+// C0 controls and DEL.
+bool IsControlChar(wchar_t c);
 void RemoveInvalidNameChars(std::wstring& text);
 void ToForwardSlashes(std::wstring& text);
 

@@ -158,6 +158,8 @@ std::wstring GetBurnTempOutputName(CVXMMediaBase* media, const std::wstring* cod
     for (wchar_t& c : result) {
         if (c == L'\'')
             c = L'-';
+        else if (IsControlChar(c))
+            c = L'_';  // a line break or tab in a name is no name at all
     }
     // A name never leaves its folder.
     RemoveInvalidNameChars(result);
