@@ -82,9 +82,9 @@ void SyncFolderOf(const std::string& path)
 
 }  // namespace
 
-bool ReadFileContent(const std::wstring& path, std::string& content, std::size_t maxBytes, std::string* why)
+bool ReadFileContent(const std::wstring& path, std::size_t maxBytes, const std::function<char*(std::size_t)>& place,
+                     std::string* why)
 {
-    content.clear();
     const std::string name = WideToUtf8(path);
     CFd fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.Get() < 0) {
@@ -100,14 +100,14 @@ bool ReadFileContent(const std::wstring& path, std::string& content, std::size_t
         Say(why, "the file is too large");
         return false;
     }
-    content.resize(static_cast<std::size_t>(st.st_size));
+    const std::size_t size = static_cast<std::size_t>(st.st_size);
+    char* buffer = place(size);
     std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t n = ::read(fd.Get(), content.data() + done, content.size() - done);
+    while (done < size) {
+        const ssize_t n = ::read(fd.Get(), buffer + done, size - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             Say(why, n < 0 ? ErrorText(errno) : "the file became shorter while it was read");
-            content.clear();
             return false;
         }
         done += static_cast<std::size_t>(n);

@@ -37,13 +37,14 @@ namespace {
 
 const char* const kLogCategory = "MediaTags";
 const char* const kMp4Lyrics = "\251lyr";
-// A file is tagged in memory: beyond this size it is left alone.
-constexpr std::size_t kMaxTaggedFileBytes = std::size_t{2} << 30;
+// A file is tagged in memory: beyond this size it is left alone (a video
+// output of gigabytes is no music file).
+constexpr std::size_t kMaxTaggedFileBytes = std::size_t{512} << 20;
 
 // A file's bytes in memory under the file's name, by which TagLib knows its format.
 class NamedByteStream : public ByteVectorStream {
 public:
-    NamedByteStream(const ByteVector& data, std::string name) : ByteVectorStream(data), m_name(std::move(name)) {}
+    explicit NamedByteStream(std::string name) : ByteVectorStream(ByteVector()), m_name(std::move(name)) {}
     FileName name() const override { return m_name.c_str(); }
 
 private:
@@ -502,11 +503,14 @@ int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, b
     };
     // TagLib changes the file in memory; the whole file then takes the old
     // one's place, so a save that fails half-way never damages it.
-    std::string bytes;
-    if (!ReadFileContent(path, bytes, kMaxTaggedFileBytes, &reason))
+    NamedByteStream stream(name);
+    ByteVector& bytes = *stream.data();
+    const bool read = ReadFileContent(path, kMaxTaggedFileBytes, [&bytes](std::size_t size) {
+        bytes.resize(static_cast<unsigned int>(size));
+        return bytes.data();
+    }, &reason);
+    if (!read)
         return fail(reason);
-    NamedByteStream stream(ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size())), name);
-    std::string().swap(bytes);
     {
         FileRef ref(&stream, true);
         if (ref.isNull() || !ref.tag())
