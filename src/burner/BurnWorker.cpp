@@ -2,6 +2,7 @@
 
 #include "BurnerTools.h"
 #include "platform/process.h"
+#include "platform/thread.h"
 #include "platform/text.h"
 #include "platform/paths.h"
 
@@ -42,6 +43,15 @@ double AuthoredMB(const std::wstring& line)
     return std::wcstod(line.c_str() + at + 4, nullptr);
 }
 
+// The image's name while it is written: "<name>.part" beside it, the name
+// cut on a character boundary so that the whole fits in 255 bytes.
+std::wstring PartialImagePath(const std::wstring& image)
+{
+    const size_t slash = image.rfind(L'/');
+    const size_t start = slash == std::wstring::npos ? 0 : slash + 1;
+    return image.substr(0, start) + CutUtf8Bytes(std::wstring_view(image).substr(start), 255 - 5) + L".part";
+}
+
 std::wstring ToolName(const std::wstring& path) { return WideFromPath(PathFromWide(path).filename()); }
 
 }  // namespace
@@ -58,7 +68,14 @@ void CBurnWorker::Start(SBurnJob job, std::vector<SMenuButton> buttons, ReportFn
     m_buttons = std::move(buttons);
     m_report = std::move(report);
     m_thread = std::thread([this, done = std::move(done)] {
-        const SBurnResult result = Run();
+        SBurnResult result;
+        std::string what;
+        if (!RunCatching([&] { result = Run(); }, what)) {
+            // No half image is left under any name.
+            std::error_code ec;
+            if (m_job.device.empty()) fs::remove(PathFromWide(PartialImagePath(m_job.imagePath)), ec);
+            result = {-1, Utf8ToWide(what)};
+        }
         m_finished.Set();
         if (done) done(result);
     });
@@ -105,7 +122,7 @@ SBurnResult CBurnWorker::Run()
     const std::wstring maker = FindBurnTool(EBurnTool::ImageMaker, &xorriso);
     if (maker.empty()) return {-1, L"genisoimage: not found"};
     // An image file appears under its name only when it is whole.
-    const std::wstring image = toImageFile ? m_job.imagePath + L".part" : ImageOf(m_job);
+    const std::wstring image = toImageFile ? PartialImagePath(m_job.imagePath) : ImageOf(m_job);
     r = RunTool(ImageArgs(maker, xorriso, m_job, image), EBurnStage::Image, authored, toImageFile ? 99 : 60);
     if (r.code != 1) {
         fs::remove(PathFromWide(image), ec);
@@ -188,12 +205,17 @@ SBurnResult CBurnWorker::RunFiltered(const std::vector<std::wstring>& args, cons
     options.stderrMode = EChildStream::Null;
     if (!child.Start(args, options)) return {-1, ToolName(args[0]) + L": " + Utf8ToWide(child.LastError())};
     // The input goes in on a feeder while the output is read here.
-    std::thread feeder([&child, &input] {
-        std::ifstream in(PathFromWide(input), std::ios::binary);
-        char block[65536];
-        while (in.read(block, sizeof block) || in.gcount() > 0)
-            if (child.WriteStdin(block, static_cast<size_t>(in.gcount())) < 0) break;
-        child.CloseStdin();
+    std::string feedFailure;
+    std::thread feeder([&child, &input, &feedFailure] {
+        RunCatching(
+            [&] {
+                std::ifstream in(PathFromWide(input), std::ios::binary);
+                char block[65536];
+                while (in.read(block, sizeof block) || in.gcount() > 0)
+                    if (child.WriteStdin(block, static_cast<size_t>(in.gcount())) < 0) break;
+            },
+            feedFailure);
+        child.CloseStdin();  // the tool ends on the end of its input
     });
     std::ofstream out(PathFromWide(output), std::ios::binary | std::ios::trunc);
     char buffer[65536];
@@ -213,6 +235,7 @@ SBurnResult CBurnWorker::RunFiltered(const std::vector<std::wstring>& args, cons
     child.Wait(CChildProcess::INFINITE_WAIT, &code);
     out.close();
     if (stopped) return {0, {}};
+    if (!feedFailure.empty()) return {-1, ToolName(args[0]) + L": " + Utf8ToWide(feedFailure)};
     if (code != 0 || !out) return {-1, ToolName(args[0]) + L" (" + std::to_wstring(code) + L")"};
     return {1, {}};
 }

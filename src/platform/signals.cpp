@@ -1,4 +1,5 @@
 #include "platform/signals.h"
+#include "platform/thread.h"
 
 #include <atomic>
 #include <cerrno>
@@ -94,8 +95,10 @@ bool CTerminationWatch::Start(std::function<void(int)> onRequest)
             }
             if (fds[1].revents) break;
             unsigned char number = 0;
+            std::string what;
             while (::read(readEnd, &number, 1) == 1)
-                if (onRequest) onRequest(number);
+                if (onRequest && !RunCatching([&] { onRequest(number); }, what))
+                    ReportServiceThreadFailure("termination", what);
         }
     });
     return true;

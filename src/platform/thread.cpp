@@ -3,7 +3,13 @@
 
 #include "platform/messages.h"
 
+#include <cstdio>
 #include <system_error>
+
+void ReportServiceThreadFailure(const char* thread, const std::string& what)
+{
+    std::fprintf(stderr, "The %s thread stopped: %s\n", thread, what.c_str());
+}
 
 CMessageThread::~CMessageThread()
 {
@@ -14,7 +20,7 @@ CMessageThread::~CMessageThread()
         Join(INFINITE);
 }
 
-bool CMessageThread::Start(Body body)
+bool CMessageThread::Start(Body body, Escaped escaped)
 {
     if (m_running.load()) return false;
     if (m_thread.joinable()) {
@@ -26,10 +32,12 @@ bool CMessageThread::Start(Body body)
     m_threadId.store(0);
     m_running.store(true);
     try {
-        m_thread = std::thread([this, body = std::move(body)]() mutable {
+        m_thread = std::thread([this, body = std::move(body), escaped = std::move(escaped)]() mutable {
             m_threadId.store(GetCurrentThreadId());  // makes the queue
             m_threadId.notify_all();
-            if (body) body(*this);
+            std::string what;
+            if (body && !RunCatching([&] { body(*this); }, what) && escaped)
+                RunCatching([&] { escaped(what); }, what);  // a report that fails has nowhere left to go
             m_running.store(false);
             m_done.Set();
         });

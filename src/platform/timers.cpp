@@ -2,6 +2,7 @@
 // WM_TIMER to the owner's queue; at most one of each timer is queued at a time.
 #include "platform/messages.h"
 #include "platform/messages_internal.h"
+#include "platform/thread.h"
 
 #include <algorithm>
 #include <chrono>
@@ -45,7 +46,10 @@ public:
         if (m_stop) return false;
         if (!m_thread.joinable()) {
             try {
-                m_thread = std::thread([this] { Run(); });
+                m_thread = std::thread([this] {
+                    std::string what;
+                    if (!RunCatching([this] { Run(); }, what)) ReportServiceThreadFailure("timer", what);
+                });
             } catch (const std::system_error&) {
                 return false;
             }

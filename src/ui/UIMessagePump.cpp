@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <exception>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -138,10 +139,17 @@ bool JoinWithMessageLoop(CMessageThread& thread, DWORD timeoutMs)
 void RunWorkerWithMessageLoop(const std::function<void()>& work)
 {
     CEvent done(true, false);
+    std::exception_ptr escaped;
     std::thread worker([&] {
-        work();
+        try {
+            work();
+        } catch (...) {
+            escaped = std::current_exception();
+        }
         done.Set();
     });
     WaitWithMessageLoop(done, INFINITE);
     worker.join();
+    // What escaped the work reaches the caller, as if it had run the work itself.
+    if (escaped) std::rethrow_exception(escaped);
 }

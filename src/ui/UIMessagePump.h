@@ -38,5 +38,6 @@ void WakeNestedUILoops();
 // finish. WAIT_OBJECT_0 or WAIT_TIMEOUT.
 DWORD WaitWithMessageLoop(CEvent& event, DWORD timeoutMs = INFINITE);
 bool JoinWithMessageLoop(CMessageThread& thread, DWORD timeoutMs = INFINITE);
-// Runs `work` on a new thread and waits for it while dispatching messages.
+// Runs `work` on a new thread and waits for it while dispatching messages;
+// what escapes `work` is thrown again here, on the caller's thread.
 void RunWorkerWithMessageLoop(const std::function<void()>& work);

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -95,6 +96,26 @@ TEST(MediaLoader, FilesArriveInTheOrderQueuedWhenLaterProbesEndFirst)
     // Each file keeps the place it was queued for.
     EXPECT_EQ(receiver.positions, positions);
     EXPECT_EQ(released.load(), 16);
+}
+
+TEST(MediaLoader, AProbeThatThrowsFailsItsFileAloneAndTheFilesAfterItArrive)
+{
+    std::atomic<int> released{0};
+    CReceiver receiver;
+    const std::vector<std::wstring> files = Names(6);
+    {
+        CMediaLoader loader(
+            [&](const std::wstring& path) -> IVXMMedia* {
+                if (path == files[2]) throw std::runtime_error("cannot convert the name");
+                return new CLoadedMedia(path, released);
+            },
+            [&](IVXMMedia* media, short position, unsigned short) { return receiver.Take(media, position); });
+        loader.Queue(files, -1, 0);
+        ASSERT_TRUE(receiver.WaitFor(5));
+        EXPECT_EQ(loader.Waiting(), 0u);
+    }
+    EXPECT_EQ(receiver.paths, (std::vector<std::wstring>{files[0], files[1], files[3], files[4], files[5]}));
+    EXPECT_EQ(released.load(), 5);
 }
 
 TEST(MediaLoader, DroppedFilesAreNeitherProbedNorHandedOnAndNothingLeaks)

@@ -115,7 +115,7 @@ TEST_F(CHttpTest, ACancelDuringAStalledTransferEndsAndKeepsTheOldTool)
     ASSERT_TRUE(worker.Start([&](CMessageThread&) {
         started.Set();
         result = DownloadModule(nullptr, &cancel, {}) ? 1 : 0;
-    }));
+    }, nullptr));
     started.Wait();
     Sleep(500);  // the transfer is under way and stalls
     EXPECT_EQ(result.load(), -1);

@@ -62,7 +62,7 @@ TEST_F(MediaTeardown, TheMonitorThreadIsStoppedAndJoined)
         while (GetMessage(&msg, nullptr, 0, 0) > 0) {
         }
         ended = true;
-    }));
+    }, nullptr));
     data->m_nMonitorThreadId = data->m_hMonitorThread->GetThreadId();
     media->Release();
     EXPECT_TRUE(ended);

@@ -8,6 +8,8 @@
 
 #include <atomic>
 #include <memory>
+#include <stdexcept>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -302,13 +304,28 @@ TEST_F(MessageCore, MessagePostedRightAfterStartIsNotLost)
             MSG m;
             while (GetMessage(&m, nullptr, 0, 0))
                 if (m.message == WM_APP_DATA) got = static_cast<UINT>(m.wParam);
-        }));
+        }, nullptr));
         ASSERT_NE(thread.GetThreadId(), 0u);
         EXPECT_TRUE(PostThreadMessage(thread.GetThreadId(), WM_APP_DATA, 42, 0));
         thread.Stop();
         ASSERT_TRUE(thread.Join(5000));
         EXPECT_EQ(got.load(), 42u);
     }
+}
+
+TEST_F(MessageCore, WhatEscapesAThreadsBodyReachesItsOwnerAndTheThreadEnds)
+{
+    CMessageThread thread;
+    std::string heard;
+    ASSERT_TRUE(thread.Start([](CMessageThread&) { throw std::runtime_error("cannot convert the name"); },
+                             [&](const std::string& what) { heard = what; }));
+    EXPECT_TRUE(thread.Join(INFINITE));
+    EXPECT_FALSE(thread.IsRunning());
+    EXPECT_EQ(heard, "cannot convert the name");
+    // The thread can start again.
+    ASSERT_TRUE(thread.Start([](CMessageThread&) { throw 42; }, [&](const std::string& what) { heard = what; }));
+    EXPECT_TRUE(thread.Join(INFINITE));
+    EXPECT_EQ(heard, "an exception of unknown type");
 }
 
 TEST_F(MessageCore, StopEndsAThreadsLoopAndJoinReportsIt)
@@ -318,7 +335,7 @@ TEST_F(MessageCore, StopEndsAThreadsLoopAndJoinReportsIt)
     ASSERT_TRUE(thread.Start([&](CMessageThread& self) {
         MSG m;
         while (GetMessage(&m, nullptr, 0, 0)) ++handled;
-    }));
+    }, nullptr));
     EXPECT_TRUE(thread.IsRunning());
     PostThreadMessage(thread.GetThreadId(), WM_APP_DATA, 0, 0);
     EXPECT_FALSE(thread.Join(50));  // still in its loop
@@ -330,11 +347,11 @@ TEST_F(MessageCore, StopEndsAThreadsLoopAndJoinReportsIt)
 
     // A worker that watches only its stop event ends too.
     CMessageThread worker;
-    ASSERT_TRUE(worker.Start([](CMessageThread& self) { self.StopEvent().Wait(INFINITE); }));
+    ASSERT_TRUE(worker.Start([](CMessageThread& self) { self.StopEvent().Wait(INFINITE); }, nullptr));
     worker.Stop();
     EXPECT_TRUE(worker.Join(5000));
     // And it can run again.
-    ASSERT_TRUE(worker.Start([](CMessageThread& self) { self.StopEvent().Wait(INFINITE); }));
+    ASSERT_TRUE(worker.Start([](CMessageThread& self) { self.StopEvent().Wait(INFINITE); }, nullptr));
     EXPECT_TRUE(worker.IsRunning());
 }  // the destructors stop and join
 

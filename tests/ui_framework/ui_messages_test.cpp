@@ -93,7 +93,7 @@ TEST_F(CMessageFixture, UIThreadWaitingForAWorkerStillServesTheWorkersSend)
     HWND hwnd = wnd->GetHWND();
     LRESULT answer = 0;
     CMessageThread worker;
-    ASSERT_TRUE(worker.Start([&](CMessageThread&) { answer = SendMessageW(hwnd, WM_TEST_SEND, 3, 1); }));
+    ASSERT_TRUE(worker.Start([&](CMessageThread&) { answer = SendMessageW(hwnd, WM_TEST_SEND, 3, 1); }, nullptr));
     EXPECT_TRUE(JoinWithMessageLoop(worker, 5000));
     EXPECT_EQ(answer, 31);
 

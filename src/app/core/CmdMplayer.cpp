@@ -16,3 +16,5 @@ void CCmdMplayer::WriteStdOut(const char* text)
 }
 
 void CCmdMplayer::WriteStdError(const char* /*text*/) {}
+
+void CCmdMplayer::OnOutputFailed() { m_parser.ParseLine(L"ID_EXIT=ERROR"); }

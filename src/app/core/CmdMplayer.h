@@ -22,6 +22,10 @@ public:
     // The tables (copies, safe from any thread) and the disc counters.
     const CMPlayerParser& Output() const { return m_parser; }
 
+protected:
+    // The player ends as a failed one, as the player says itself on an error.
+    void OnOutputFailed() override;
+
 private:
     CMPlayerParser m_parser;
 };

@@ -266,11 +266,17 @@ public:
     {
         m_config.tool = tool;
         m_thread = std::make_unique<CMessageThread>();
-        return m_thread->Start([this](CMessageThread& thread) {
-            m_previous.reset();  // waits for it
-            Run(thread.StopEvent());
-            m_finished = true;
-        });
+        return m_thread->Start(
+            [this](CMessageThread& thread) {
+                m_previous.reset();  // waits for it
+                Run(thread.StopEvent());
+                m_finished = true;
+            },
+            [this](const std::string& what) {
+                Log("The download of %s failed: %s", WideToUtf8(m_config.address).c_str(), what.c_str());
+                m_record.errorText = L"The download failed: " + Utf8ToWide(what);
+                Event(DOWNLOAD_EVENT_FAILED);
+            });
     }
     void Cancel()
     {

@@ -1,5 +1,6 @@
 #include "MediaLoader.h"
 #include "WorkPool.h"
+#include "Log.h"
 
 #include <cstdint>
 #include <deque>
@@ -70,6 +71,14 @@ void CMediaLoader::Queue(const std::vector<std::wstring>& paths, short position,
                 return;
             }
             slot->media = media;
+            slot->probed = true;
+            state->DeliverReady();
+        }, [weak, slot, path](const std::string& what) {
+            // The file is handed on unprobed, as one that cannot be opened.
+            LogErrorW("CMediaLoader", L"Probing %s failed: %S", path.c_str(), what.c_str());
+            std::shared_ptr<CState> state = weak.lock();
+            if (!state) return;
+            std::lock_guard<std::mutex> lock(state->mutex);
             slot->probed = true;
             state->DeliverReady();
         });

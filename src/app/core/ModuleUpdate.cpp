@@ -50,6 +50,9 @@ bool CModuleVersionCheck::Start(std::function<int()> installedVersion, HWND main
         if (offered > installed && PostMessage(mainWindow, WM_VXM_MODULE_UPDATE_AVAILABLE, static_cast<WPARAM>(installed),
                                                static_cast<LPARAM>(offered)))
             LogInfo("CheckModuleVersionThread", "New module version available: %d, current version: %d.", offered, installed);
+    }, [](const std::string& what) {
+        // Nothing waits for the check: the log says why no offer came.
+        LogError("CheckModuleVersionThread", "The module version check failed: %s", what.c_str());
     });
 }
 

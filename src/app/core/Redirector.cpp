@@ -51,7 +51,7 @@ bool CRedirector::Open(const std::wstring& commandLine)
 
     m_hStopEvent = std::make_unique<CEvent>(true, false);
     auto thread = std::make_unique<CMessageThread>();
-    if (!thread->Start([this](CMessageThread&) { OutputThread(); })) {
+    if (!thread->Start([this](CMessageThread&) { OutputThread(); }, [this](const std::string& what) { OutputFailed(what); })) {
         ReportOpenError(EAGAIN);
         Close();
         return false;
@@ -99,6 +99,15 @@ void CRedirector::OutputThread()
     if (code != -1 || !child.IsRunning())
         m_dwExitCode = static_cast<DWORD>(code);
     m_bRunning = FALSE;
+}
+
+void CRedirector::OutputFailed(const std::string& what)
+{
+    LogMessageA("CRedirector", "the output reader stopped: %s", what.c_str());
+    m_hChildProcess->Kill();
+    m_dwExitCode = static_cast<DWORD>(-1);
+    m_bRunning = FALSE;
+    OnOutputFailed();
 }
 
 void CRedirector::Close()

@@ -66,9 +66,13 @@ public:
 protected:
     // Text of the launch failure given to WriteStdError.
     void ReportOpenError(int code);
+    // Runs on the output thread after an exception escaped a sink: the
+    // reader has stopped, the child was ended and the run counts as failed.
+    virtual void OnOutputFailed() {}
 
 private:
     void OutputThread();
+    void OutputFailed(const std::string& what);
 };
 
 // A one-shot runner whose output goes to the engine log.

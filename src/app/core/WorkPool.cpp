@@ -1,5 +1,6 @@
 #include "WorkPool.h"
 #include "platform/memory.h"
+#include "platform/thread.h"
 
 #include <algorithm>
 #include <memory>
@@ -21,7 +22,7 @@ CWorkPool::~CWorkPool()
     for (std::thread& thread : m_threads) thread.join();
 }
 
-CWorkPool::Ticket CWorkPool::Submit(std::function<void()> task)
+CWorkPool::Ticket CWorkPool::Submit(std::function<void()> task, Failed failed)
 {
     if (!task) return 0;
     Ticket ticket;
@@ -29,7 +30,7 @@ CWorkPool::Ticket CWorkPool::Submit(std::function<void()> task)
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_stop) return 0;
         ticket = ++m_next;
-        m_queue.push_back(CTask{ticket, std::move(task)});
+        m_queue.push_back(CTask{ticket, std::move(task), std::move(failed)});
     }
     m_wake.notify_one();
     return ticket;
@@ -68,8 +69,11 @@ void CWorkPool::Work()
             m_queue.pop_front();
             m_running.insert(task.ticket);
         }
-        task.run();
+        std::string what;
+        if (!RunCatching(task.run, what) && task.failed)
+            RunCatching([&] { task.failed(what); }, what);  // a report that fails has nowhere left to go
         task.run = nullptr;
+        task.failed = nullptr;
         bool idle;
         {
             std::lock_guard<std::mutex> lock(m_mutex);

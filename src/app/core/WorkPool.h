@@ -8,12 +8,16 @@
 #include <functional>
 #include <mutex>
 #include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
 class CWorkPool {
 public:
     using Ticket = std::uint64_t;
+    // Runs on the worker when an exception escaped the task, with its text:
+    // it logs and ends the task's job as failed.
+    using Failed = std::function<void(const std::string& what)>;
 
     // `idle` runs on a worker each time the last task ended and none waits.
     explicit CWorkPool(unsigned threads, std::function<void()> idle = nullptr);
@@ -23,7 +27,7 @@ public:
     CWorkPool& operator=(const CWorkPool&) = delete;
 
     // Queues a task; 0 once the pool is stopping.
-    Ticket Submit(std::function<void()> task);
+    Ticket Submit(std::function<void()> task, Failed failed);
     // Drops a task that has not started; a running one is waited for. After
     // the call the task is not running and never will.
     void Cancel(Ticket ticket);
@@ -37,6 +41,7 @@ private:
     struct CTask {
         Ticket ticket;
         std::function<void()> run;
+        Failed failed;
     };
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;

@@ -18,7 +18,7 @@ struct SFolderPick {
     std::vector<SFolderPick> children;  // those of them worth a look
 };
 
-enum class EScanStep { Collecting, Adding };
+enum class EScanStep { Collecting, Adding, Failed };
 using ScanStatusFn = std::function<void(EScanStep step, const std::wstring& path)>;
 
 // The ticked folders in tree order, each once (by its canonical path). A

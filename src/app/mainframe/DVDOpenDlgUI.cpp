@@ -6,6 +6,8 @@
 #include "MediaHandler.h"
 #include "VXMMediaExports.h"
 #include "VXMMessages.h"
+#include "platform/text.h"
+#include "platform/thread.h"
 #include "ui/UICircularProgress.h"
 #include "ui/UIMessagePump.h"
 
@@ -33,7 +35,16 @@ void CDVDOpenDlgUI::InitWindow()
     if (auto* progress = dynamic_cast<CCircularProgressUI*>(m_PaintManager.FindControl(L"ID_CIRCULAR_PROGRESS")))
         m_PaintManager.SetTimer(progress, CCircularProgressUI::kAnimationTimerId, kSpinMs);
     HWND window = GetHWND();
-    m_worker = std::thread([this, window] { Work(window); });
+    m_worker = std::thread([this, window] {
+        // What escapes the engine leaves the open failed (no result came).
+        std::string what;
+        if (!RunCatching([&] { Work(window); }, what)) {
+            LogError("CDVDOpenDlgUI", "Opening %s failed: %s", WideToUtf8(m_root).c_str(), what.c_str());
+            m_audioCD = false;
+        }
+        ::PostMessage(window, WM_DVDOPEN_WORKER_DONE, 0, 0);
+        m_workerDone.Set();
+    });
 }
 
 void CDVDOpenDlgUI::Work(HWND window)
@@ -45,8 +56,6 @@ void CDVDOpenDlgUI::Work(HWND window)
         m_disc->SetDrive(m_root);
         if (m_disc->Open(window) == 0) m_audioCD = true;
     }
-    ::PostMessage(window, WM_DVDOPEN_WORKER_DONE, 0, 0);
-    m_workerDone.Set();
 }
 
 void CDVDOpenDlgUI::OnClick(TNotifyUI& msg)

@@ -3,6 +3,8 @@
 #include "CheckShellFolderCtrl.h"
 #include "Log.h"
 #include "MediaHandler.h"
+#include "platform/text.h"
+#include "platform/thread.h"
 #include "ui/UILanguage.h"
 #include "ui/UIMessagePump.h"
 
@@ -77,8 +79,18 @@ void CDlgBatchAdd::Work(HWND window, std::vector<SFolderPick> picks)
         auto text = std::make_unique<std::wstring>(path);
         PostMessagePayload(window, WM_BATCH_STATUS, static_cast<WPARAM>(step), text);
     };
-    std::vector<std::wstring> folders;
-    const bool done = CollectCheckedFolders(picks, m_stop, status, folders) && AddMediaOfFolders(folders, m_stop, status, m_add);
+    bool done = false;
+    std::string what;
+    if (!RunCatching(
+            [&] {
+                std::vector<std::wstring> folders;
+                done = CollectCheckedFolders(picks, m_stop, status, folders) && AddMediaOfFolders(folders, m_stop, status, m_add);
+            },
+            what)) {
+        // The dialog stays with the failure on its status line; Cancel closes it.
+        LogError("CDlgBatchAdd", "The folder scan failed: %s", what.c_str());
+        status(EScanStep::Failed, Utf8ToWide(what));
+    }
     if (done) ::PostMessage(window, WM_VXM_BATCH_SCAN_DONE, 0, 0);
     m_workerDone.Set();
 }
@@ -116,8 +128,12 @@ LRESULT CDlgBatchAdd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lPara
     if (uMsg == WM_BATCH_STATUS) {
         bHandled = TRUE;
         std::unique_ptr<std::wstring> path(reinterpret_cast<std::wstring*>(lParam));
-        const UINT id = static_cast<EScanStep>(wParam) == EScanStep::Collecting ? 175 : 128;
-        if (path && m_status) m_status->SetText(CLanguageManager::GetInstance()->FormatString(id, path->c_str()));
+        CLanguageManager* lang = CLanguageManager::GetInstance();
+        const auto step = static_cast<EScanStep>(wParam);
+        if (path && m_status && step == EScanStep::Failed)
+            m_status->SetText(lang->FormatDictionary(L"ID_STRING_BATCH_SCAN_FAILED", path->c_str()));
+        else if (path && m_status)
+            m_status->SetText(lang->FormatString(step == EScanStep::Collecting ? 175 : 128, path->c_str()));
         return 0;
     }
     if (uMsg == WM_VXM_BATCH_SCAN_DONE) {

@@ -1,5 +1,6 @@
 #include "DlgModuleUpdate.h"
 
+#include "Log.h"
 #include "ModuleUpdate.h"
 #include "platform/messages.h"
 #include "ui/UILanguage.h"
@@ -32,10 +33,15 @@ void CDlgModuleUpdate::StartDownload()
     HWND self = GetHWND();
     const CHttpGetOptions options = m_options;
     m_worker = std::make_unique<CMessageThread>();
-    m_worker->Start([self, options](CMessageThread& thread) {
-        const bool done = DownloadModule(self, &thread.StopEvent(), options);
-        ::PostMessage(self, done ? WM_VXM_MODULE_DOWNLOAD_DONE : WM_VXM_MODULE_DOWNLOAD_FAILED, 0, 0);
-    });
+    m_worker->Start(
+        [self, options](CMessageThread& thread) {
+            const bool done = DownloadModule(self, &thread.StopEvent(), options);
+            ::PostMessage(self, done ? WM_VXM_MODULE_DOWNLOAD_DONE : WM_VXM_MODULE_DOWNLOAD_FAILED, 0, 0);
+        },
+        [self](const std::string& what) {
+            LogError("DownloadModuleThread", "The module download failed: %s", what.c_str());
+            ::PostMessage(self, WM_VXM_MODULE_DOWNLOAD_FAILED, 0, 0);
+        });
 }
 
 void CDlgModuleUpdate::StopDownload()

@@ -155,7 +155,11 @@ void CDlgSoftwareUpdate::InitWindow()
     const CProgramVersion running = m_running;
     const CHttpGetOptions options = m_options;
     m_checker = std::make_unique<CMessageThread>();
-    m_checker->Start([self, running, options](CMessageThread& thread) { CheckVersion(self, running, options, thread.StopEvent()); });
+    m_checker->Start([self, running, options](CMessageThread& thread) { CheckVersion(self, running, options, thread.StopEvent()); },
+                     [self](const std::string& what) {
+                         LogError("CheckVersionThread", "Check new version failed: %s", what.c_str());
+                         ::PostMessage(self, WM_VXM_UPDATE_DIALOG_FAILED, 0, 0);
+                     });
 }
 
 void CDlgSoftwareUpdate::ShowChecking()

@@ -4,6 +4,7 @@
 #include "platform/folders.h"
 #include "platform/text.h"
 #include "platform/paths.h"
+#include "platform/thread.h"
 
 #include <condition_variable>
 #include <filesystem>
@@ -141,7 +142,10 @@ std::wstring ProbeDefaultMediaFolder(const std::wstring& folder, std::chrono::mi
     if (folder.empty()) return VideosFolder();
     auto state = std::make_shared<CProbeState>();
     std::thread probe([state, folder, listable = std::move(listable)] {
-        bool ok = listable(folder);
+        bool ok = false;
+        std::string what;
+        if (!RunCatching([&] { ok = listable(folder); }, what))
+            LogErrorW("CVXMMainFrameWnd", L"The folder %s could not be probed: %S", folder.c_str(), what.c_str());
         std::lock_guard<std::mutex> lock(state->mutex);
         state->listable = ok;
         state->finished = true;

@@ -535,11 +535,15 @@ void CMediaListItemUI::StartThumbnail()
     // The task only calls the engine, stores the result and posts its ticket;
     // the UI thread applies the result to the controls. Removing the row
     // cancels it (or waits for it) before the media goes.
-    m_thumbTask = MediaWorkPool().Submit([media, result, seconds, done, ticket] {
-        const int rc = media->MakeThumbnail(seconds, 58, 38);
-        result->store(rc == 0 ? 1 : -1);
+    auto post = [result, done, ticket](int outcome) {
+        result->store(outcome);
         if (done) PostMessage(done, CMediaListUI::kThumbnailDone, ticket, 0);
-    });
+    };
+    m_thumbTask = MediaWorkPool().Submit([media, seconds, post] { post(media->MakeThumbnail(seconds, 58, 38) == 0 ? 1 : -1); },
+                                         [post](const std::string& what) {
+                                             LogError("CMediaListItemUI", "Making a thumbnail failed: %s", what.c_str());
+                                             post(-1);
+                                         });
     if (m_thumbTask == 0) ForgetThumbnailTask();
 }
 

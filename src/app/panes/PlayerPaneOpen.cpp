@@ -192,16 +192,17 @@ void CPlayerPaneUI::OpenMediaFolder(const std::wstring& folder)
         return 0;
     });
     const HWND target = m_scanTarget->Get();
-    const bool started = m_scanThread.Start([folder, target](CMessageThread& self) {
-        auto found = std::make_unique<std::vector<std::wstring>>();
-        try {
-            *found = ScanFolderForMedia(folder, self.StopEvent());
-        } catch (const std::exception& e) {
-            LogError(kCategory, "The walk of a folder failed: %s", e.what());
-            found->clear();
-        }
-        PostMessagePayload(target, WM_VXM_PLAYER_FOLDER_SCANNED, 0, found);
-    });
+    const bool started = m_scanThread.Start(
+        [folder, target](CMessageThread& self) {
+            auto found = std::make_unique<std::vector<std::wstring>>(ScanFolderForMedia(folder, self.StopEvent()));
+            PostMessagePayload(target, WM_VXM_PLAYER_FOLDER_SCANNED, 0, found);
+        },
+        [target](const std::string& what) {
+            // The walk ends with nothing found: the pane stops waiting for it.
+            LogError(kCategory, "The walk of a folder failed: %s", what.c_str());
+            auto none = std::make_unique<std::vector<std::wstring>>();
+            PostMessagePayload(target, WM_VXM_PLAYER_FOLDER_SCANNED, 0, none);
+        });
     if (!started) OnFolderScanned({});
 }
 

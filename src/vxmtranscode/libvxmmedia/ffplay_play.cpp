@@ -145,6 +145,7 @@ void StopFill(CVideoState* is, CScreen& sc)
 void EventLoop(CVideoState* is, CScreen& sc)
 {
     for (;;) {
+        if (is->failed.load()) return;
         if (is->ctx->received_sigterm.load() != 0) {
             if (is->paused.load()) TogglePause(is);
             StopFill(is, sc);
@@ -338,7 +339,7 @@ int PlayLocked(CCmdFFplay* runner, FFplayOptions& opts)
     SetEventsOpen(0);
     StreamClose(&main);
     if (extra) StreamClose(extra.get());
-    return 0;
+    return main.failed.load() || (extra && extra->failed.load()) ? -1 : 0;
 }
 
 }  // namespace

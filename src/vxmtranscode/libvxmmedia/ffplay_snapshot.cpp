@@ -12,6 +12,8 @@ extern "C" {
 }
 
 #include "VXMUtils.h"
+#include "platform/text.h"
+#include "platform/thread.h"
 
 namespace ffplay_detail {
 namespace {
@@ -142,10 +144,10 @@ void CSnapshotWriters::Start(const AVFrame* picture, const std::wstring& folder,
     if (!copy) return;
     std::lock_guard<std::mutex> lock(m_lock);
     m_threads.emplace_back([copy, folder, format, swsFlags]() mutable {
-        if (format == 0)
-            WriteSnapshotBmp(copy, folder);
-        else
-            WriteSnapshotPng(copy, folder, swsFlags);
+        std::string what;
+        if (!RunCatching([&] { format == 0 ? WriteSnapshotBmp(copy, folder) : WriteSnapshotPng(copy, folder, swsFlags); },
+                         what))
+            av_log(nullptr, AV_LOG_ERROR, "A snapshot into %s failed: %s\n", WideToUtf8(folder).c_str(), what.c_str());
         av_frame_free(&copy);
     });
 }

@@ -133,6 +133,7 @@ struct CVideoState {
     std::string filename;
     bool audio_only = false;          // the second ("extaudio") input
     std::atomic<bool> abort_request{false};
+    std::atomic<bool> failed{false};  // a thread of the play failed: the play ends
     std::atomic<bool> paused{false};
     std::atomic<bool> eof{false};
 

@@ -4,6 +4,7 @@
 
 #include "cd_input.h"
 #include "dvd/DvdInput.h"
+#include "platform/thread.h"
 
 namespace ffplay_detail {
 
@@ -154,6 +155,17 @@ void ReadThread(CVideoState* is)
     av_packet_free(&pkt);
 }
 
+// One of the player's threads: what escapes its body ends the play as failed.
+std::thread StartPlayerThread(const char* name, void (*body)(CVideoState*), CVideoState* is)
+{
+    return std::thread([name, body, is] {
+        std::string what;
+        if (RunCatching([&] { body(is); }, what)) return;
+        av_log(nullptr, AV_LOG_ERROR, "%s: the %s thread failed: %s\n", is->filename.c_str(), name, what.c_str());
+        is->failed = true;
+    });
+}
+
 // Opens the input and its streams and starts the threads. 0 or an error.
 int StreamOpen(CVideoState* is)
 {
@@ -228,13 +240,13 @@ int StreamOpen(CVideoState* is)
         return AVERROR_STREAM_NOT_FOUND;
     }
     if (o.start_time != AV_NOPTS_VALUE) SetExternalClock(is, o.start_time / 1000000.0);
-    is->read_tid = std::thread(ReadThread, is);
+    is->read_tid = StartPlayerThread("read", ReadThread, is);
     if (is->audio_stream >= 0) {
-        is->audio_tid = std::thread(AudioThread, is);
+        is->audio_tid = StartPlayerThread("audio", AudioThread, is);
         SDL_PauseAudio(0);
     }
-    if (is->video_stream >= 0) is->video_tid = std::thread(VideoThread, is);
-    if (is->subtitle_stream >= 0) is->subtitle_tid = std::thread(SubtitleThread, is);
+    if (is->video_stream >= 0) is->video_tid = StartPlayerThread("video", VideoThread, is);
+    if (is->subtitle_stream >= 0) is->subtitle_tid = StartPlayerThread("subtitle", SubtitleThread, is);
     return 0;
 }
 

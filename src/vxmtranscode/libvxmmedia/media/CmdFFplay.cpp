@@ -91,7 +91,7 @@ int CCmdFFplay::Open(const std::wstring& commandLine, int jobType)
     if (m_nMode != 2)
         return 1;
     auto watcher = std::make_unique<CMessageThread>();
-    if (!watcher->Start([this](CMessageThread&) { WatchThread(); })) {
+    if (!watcher->Start([this](CMessageThread&) { WatchThread(); }, [this](const std::string& what) { WatchFailed(what); })) {
         ReportOpenError(EAGAIN);
         Close();
         return 0;
@@ -122,7 +122,8 @@ int CCmdFFplay::LaunchJob(int jobType, const std::wstring& commandLine)
         m_strCommandLine = commandLine;
         m_pWorkerDone = std::make_unique<CEvent>(true, false);
         auto worker = std::make_unique<CMessageThread>();
-        if (!worker->Start([this, jobType](CMessageThread&) { WorkerThread(jobType); })) {
+        if (!worker->Start([this, jobType](CMessageThread&) { WorkerThread(jobType); },
+                           [this](const std::string& what) { WorkerFailed(what); })) {
             LogMessageA(kLogCategory, "the worker thread of a job of type %d cannot start", jobType);
             m_pWorkerDone.reset();
             errno = EAGAIN;
@@ -272,12 +273,40 @@ void CCmdFFplay::WatchThread()
         if (m_hChildProcess)
             SetExitCode(m_hChildProcess->GetExitCode());
     }
-    int result = m_bStopRequested.load() || received_sigterm.load() == -1 ? -1 : GetExitCode();
+    PostStepEnd(m_bStopRequested.load() || received_sigterm.load() == -1 ? -1 : GetExitCode());
+}
+
+void CCmdFFplay::PostStepEnd(int result)
+{
     { std::lock_guard<std::mutex> openDone(m_openLock); }
     std::lock_guard<std::mutex> lock(ConvertRunnerLock());
     if (m_pMedia && m_pMedia->m_pConvertRunner == this && m_pMedia->m_nMonitorThreadId != 0)
         PostThreadMessage(m_pMedia->m_nMonitorThreadId, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(result),
                           reinterpret_cast<LPARAM>(this));
+}
+
+void CCmdFFplay::WorkerFailed(const std::string& what)
+{
+    LogMessageA(kLogCategory, "a job step of type %d failed: %s", m_nJobType, what.c_str());
+    SetExitCode(1);
+    std::lock_guard<std::mutex> lock(m_workerLock);
+    if (m_pWorkerDone)
+        m_pWorkerDone->Set();
+}
+
+void CCmdFFplay::WatchFailed(const std::string& what)
+{
+    // The step cannot be followed any more: it is ended and counts as failed.
+    LogMessageA(kLogCategory, "the watch of a job step failed: %s", what.c_str());
+    {
+        std::lock_guard<std::mutex> lock(m_workerLock);
+        received_sigterm = 1;
+        m_nKillFlag = 1;
+        if (m_hChildProcess)
+            m_hChildProcess->Kill();
+    }
+    WaitWorkerEnd(INFINITE);
+    PostStepEnd(1);
 }
 
 bool CCmdFFplay::IsDvdTitleMedia() const

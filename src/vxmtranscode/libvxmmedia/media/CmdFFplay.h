@@ -100,6 +100,11 @@ private:
     void RunThread();
     void WatchThread();
     void WorkerThread(int jobType);
+    // What escaped the watcher or the worker: logged, and the step fails.
+    void WatchFailed(const std::string& what);
+    void WorkerFailed(const std::string& what);
+    // Tells the monitor thread that the step ended with `result`.
+    void PostStepEnd(int result);
     // The run's worker as the watcher and Close see it.
     bool WaitWorkerEnd(DWORD ms);
 

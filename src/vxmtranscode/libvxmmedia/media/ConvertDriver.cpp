@@ -325,6 +325,26 @@ void MonitorThread(VXM_CONVERT_TARGET target, HWND hNotify, int value)
     }
 }
 
+// What escaped the monitor's body: the conversion ends as failed, with its
+// runner and partial files gone, and the window hears it.
+void MonitorFailed(const VXM_CONVERT_TARGET& target, HWND hNotify, const std::string& what)
+{
+    CVXMMediaBase& data = *target.pData;
+    LogMessageA(kLogCategory, "the conversion of \"%s\" failed: %s", Utf8(data.m_strSourcePath).c_str(), what.c_str());
+    CCmdFFplay* runner = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(ConvertRunnerLock());
+        runner = data.m_pConvertRunner;
+    }
+    if (runner) {
+        runner->RequestStop();
+        FinishFailed(target, runner, 1, hNotify);
+        return;
+    }
+    MarkMonitorDone(data);
+    PostMessage(hNotify, WM_VXM_JOB_FINISHED, 1, MediaParam(target));
+}
+
 // Ends a conversion that never got a monitor: the runner goes, the window
 // hears the code.
 void FailBeforeMonitor(const VXM_CONVERT_TARGET& target, int result, HWND hNotify)
@@ -398,7 +418,8 @@ void ConvertStart(const VXM_CONVERT_TARGET& target, IProfile* profile, HWND hNot
     }
 
     auto monitor = std::make_unique<CMessageThread>();
-    if (!monitor->Start([target, hNotify, value](CMessageThread&) { MonitorThread(target, hNotify, value); })) {
+    if (!monitor->Start([target, hNotify, value](CMessageThread&) { MonitorThread(target, hNotify, value); },
+                        [target, hNotify](const std::string& what) { MonitorFailed(target, hNotify, what); })) {
         LogMessageA(kLogCategory, "the monitor thread cannot start");
         FailBeforeMonitor(target, -1, hNotify);
         return;

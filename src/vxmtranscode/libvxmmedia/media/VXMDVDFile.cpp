@@ -115,7 +115,13 @@ int CVXMDVDFileImpl::Open(HWND hNotify)
     });
     m_hRelay = window.Get();
     m_pDetectThread = std::make_unique<CMessageThread>();
-    if (!m_pDetectThread->Start([this](CMessageThread&) { DetectionThread(); })) {
+    if (!m_pDetectThread->Start([this](CMessageThread&) { DetectionThread(); },
+                                [this](const std::string& what) {
+                                    // The analysis goes on without the main movie's answer.
+                                    LogMessageA(kLogCategory, "the main-movie detection failed: %s", what.c_str());
+                                    m_nDetectResult = -1;
+                                    PostMessage(m_hRelay.load(), kDetectionEnded, 0, 0);
+                                })) {
         LogMessageA(kLogCategory, "the main-movie detection cannot start");
         m_pDetectThread.reset();
     }
@@ -175,7 +181,12 @@ void CVXMDVDFileImpl::FinishWatch()
     if (m_pDetectThread)
         m_pDetectThread->Join();
     m_pParseThread = std::make_unique<CMessageThread>();
-    if (!m_pParseThread->Start([this](CMessageThread&) { ParseThread(); })) {
+    if (!m_pParseThread->Start([this](CMessageThread&) { ParseThread(); },
+                               [this](const std::string& what) {
+                                   LogMessageA(kLogCategory, "the DVD analysis failed: %s", what.c_str());
+                                   m_nParseResult = -1;
+                                   PostMessage(m_hRelay.load(), kParsedMessage, 0, 0);
+                               })) {
         LogMessageA(kLogCategory, "the DVD analysis cannot start");
         m_pParseThread.reset();
         m_nParseResult = -1;

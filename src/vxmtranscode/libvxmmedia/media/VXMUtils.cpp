@@ -134,8 +134,13 @@ BOOL MakeUniqueFilePath(const std::wstring& folder, const std::wstring& extensio
     std::wstring dir = folder;
     while (dir.size() > 1 && dir.back() == L'/')
         dir.pop_back();
+    // A file name holds at most 255 bytes: the base is cut on a character
+    // boundary to leave room for "_999" and the extension.
+    constexpr std::size_t kNameMaxBytes = 255;
+    const std::size_t tail = 4 + 1 + WideToUtf8(extension).size();
+    const std::wstring base = CutUtf8Bytes(baseName, kNameMaxBytes > tail ? kNameMaxBytes - tail : 1);
     for (int i = 0; i < 1000; ++i) {
-        const std::wstring name = i == 0 ? baseName : FormatW(L"%s_%03d", baseName.c_str(), i);
+        const std::wstring name = i == 0 ? base : FormatW(L"%s_%03d", base.c_str(), i);
         const std::wstring candidate = dir + L"/" + name + L"." + extension;
         std::error_code ec;
         // A dangling link counts as taken: writing through it would land elsewhere.

@@ -33,7 +33,8 @@ BOOL FileExists(const std::wstring& path);
 
 // First free name of base.ext, base_001.ext ... base_999.ext in folder (created
 // when missing). A name is free when nothing of that name exists. When all
-// 1,000 names are taken, out is emptied and FALSE returned.
+// 1,000 names are taken, out is emptied and FALSE returned. A long base is
+// cut on a character boundary so that every name fits the file system.
 BOOL MakeUniqueFilePath(const std::wstring& folder, const std::wstring& extension, std::wstring& out,
                         const std::wstring& baseName);
 

@@ -62,16 +62,7 @@ constexpr std::size_t kTemporaryRoom = 24;
 std::wstring FitName(const std::wstring& name, const std::wstring& extension)
 {
     const std::size_t reserved = kNumberBytes + 1 + WideToUtf8(extension).size() + kTemporaryRoom;
-    const std::size_t room = kNameMaxBytes > reserved ? kNameMaxBytes - reserved : 1;
-    std::size_t bytes = 0;
-    std::size_t keep = 0;
-    for (; keep < name.size(); ++keep) {
-        const std::size_t size = WideToUtf8(name.substr(keep, 1)).size();
-        if (bytes + size > room)
-            break;
-        bytes += size;
-    }
-    return name.substr(0, keep);
+    return CutUtf8Bytes(name, kNameMaxBytes > reserved ? kNameMaxBytes - reserved : 1);
 }
 
 std::wstring TrimFolder(std::wstring folder)
