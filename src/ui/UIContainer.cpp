@@ -349,9 +349,27 @@ void CContainerUI::LayoutLinear(bool vertical)
         fixedTotal += vertical ? p.top + p.bottom : p.left + p.right;
     }
     if (visibleCount > 1) fixedTotal += (visibleCount - 1) * childPadding;
+    // Stretching children share what is left; one held by its minimum or
+    // maximum takes that size, and the others share the rest.
     int remaining = std::max(0, mainSize - fixedTotal);
-    int share = stretchCount > 0 ? remaining / stretchCount : 0;
-    int leftover = stretchCount > 0 ? remaining - share * stretchCount : 0;
+    std::vector<int> held(items.size(), -1);  // -1: shares
+    int free = stretchCount;
+    for (bool again = true; again && free > 0;) {
+        again = false;
+        const int fair = remaining / free;
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (!items[i]->IsVisible() || items[i]->IsFloat() || held[i] >= 0 || (vertical ? wanted[i].cy : wanted[i].cx) != 0) continue;
+            const int size = items[i]->ClampSize(fair, vertical);
+            if (size == fair) continue;
+            held[i] = size;
+            remaining = std::max(0, remaining - size);
+            --free;
+            again = true;
+            break;
+        }
+    }
+    const int share = free > 0 ? remaining / free : 0;
+    const int leftover = free > 0 ? remaining - share * free : 0;
 
     // A scrolling layout moves its children up by the scroll position.
     m_scrollRange = m_vscroll && vertical ? std::max(0, fixedTotal - mainSize) : 0;
@@ -363,9 +381,11 @@ void CContainerUI::LayoutLinear(bool vertical)
         if (!IsFlowChild(c)) continue;
         RECT p = c->GetPadding();
         int main = vertical ? wanted[i].cy : wanted[i].cx;
-        if (main == 0) {
+        if (main == 0 && held[i] >= 0) {
+            main = held[i];
+        } else if (main == 0) {
             ++stretchSeen;
-            main = c->ClampSize(share + (stretchSeen == stretchCount ? leftover : 0), vertical);
+            main = c->ClampSize(share + (stretchSeen == free ? leftover : 0), vertical);
         }
         int cross = vertical ? wanted[i].cx : wanted[i].cy;
         int crossAvail = crossSize - (vertical ? p.left + p.right : p.top + p.bottom);

@@ -246,8 +246,9 @@ void CControlUI::SetAttribute(const std::wstring& name, const std::wstring& valu
     else if (name == L"keyboard") SetKeyboardEnabled(ParseBool(value));
 }
 
-CControlUI* CControlUI::ApplyAttributeList(const std::wstring& list)
+std::vector<std::pair<std::wstring, std::wstring>> CControlUI::ParseAttributeList(const std::wstring& list)
 {
+    std::vector<std::pair<std::wstring, std::wstring>> pairs;
     size_t i = 0;
     const size_t n = list.size();
     while (i < n) {
@@ -265,9 +266,23 @@ CControlUI* CControlUI::ApplyAttributeList(const std::wstring& list)
         while (i < n && list[i] != quote) ++i;
         std::wstring value = list.substr(valueStart, i - valueStart);
         if (i < n) ++i;
-        if (!name.empty()) SetAttribute(name, value);
+        if (!name.empty()) pairs.emplace_back(std::move(name), std::move(value));
     }
+    return pairs;
+}
+
+CControlUI* CControlUI::ApplyAttributeList(const std::wstring& list)
+{
+    for (const auto& [name, value] : ParseAttributeList(list)) SetAttribute(name, value);
     return this;
+}
+
+bool CControlUI::GetTextAttribute(const std::wstring& name, std::wstring& value) const
+{
+    if (name == L"text") value = GetText();
+    else if (name == L"tooltip") value = m_toolTip;
+    else return false;
+    return true;
 }
 
 void CControlUI::DoPaint(QPainter& painter, const RECT& rcPaint)

@@ -3,6 +3,8 @@
 #include "ui/UIDefine.h"
 #include "ui/UIDelegate.h"
 #include <string>
+#include <utility>
+#include <vector>
 
 class CPaintManagerUI;
 class QPainter;
@@ -41,6 +43,8 @@ public:
     virtual void SetText(const std::wstring& text);
     std::wstring GetToolTip() const { return m_toolTip; }
     void SetToolTip(const std::wstring& text) { m_toolTip = text; }
+    // What the mouse resting on the control shows: its tooltip.
+    virtual std::wstring GetHoverTip() const { return m_toolTip; }
     std::wstring GetUserData() const { return m_userData; }
     void SetUserData(const std::wstring& text) { m_userData = text; }
     // A pointer-wide value owned by whoever sets it.
@@ -111,6 +115,14 @@ public:
 
     virtual void SetAttribute(const std::wstring& name, const std::wstring& value);
     CControlUI* ApplyAttributeList(const std::wstring& list);
+    // The pairs of a list such as `text="..." tooltip='...'`, in order.
+    static std::vector<std::pair<std::wstring, std::wstring>> ParseAttributeList(const std::wstring& list);
+    // The value of a text attribute a language may give ("text", "tooltip",
+    // a derived control's own); false for any other attribute.
+    virtual bool GetTextAttribute(const std::wstring& name, std::wstring& value) const;
+    // The skin's values of the text attributes a language changed, kept
+    // for the way back to a language that leaves them as the skin has them.
+    std::vector<std::pair<std::wstring, std::wstring>>& SkinTexts() { return m_skinTexts; }
 
     virtual void DoPaint(QPainter& painter, const RECT& rcPaint);
     virtual void PaintBkColor(QPainter& painter);
@@ -168,6 +180,7 @@ protected:
     std::wstring m_bkImage;
     DWORD m_borderColor = 0;
     int m_borderSize = 0;
+    std::vector<std::pair<std::wstring, std::wstring>> m_skinTexts;
 };
 
 // GetInterface of a control class: the control itself under its own name,

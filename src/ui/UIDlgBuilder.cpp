@@ -171,10 +171,7 @@ CControlUI* CDialogBuilder::ParseOne(const CMarkupElement* element, CControlUI* 
     }
     for (const auto& a : element->attributes) control->SetAttribute(a.first, a.second);
     // The UI language's texts of a named control, for windows and list rows alike.
-    if (!control->GetName().empty()) {
-        const std::wstring texts = CLanguageManager::GetInstance()->FindLocaleAttributes(control->GetName());
-        if (!texts.empty()) control->ApplyAttributeList(texts);
-    }
+    CLanguageManager::GetInstance()->ApplyLocaleTexts(control);
     if (parent) {
         auto* container = static_cast<IContainerUI*>(parent->GetInterface(L"IContainer"));
         if (!container || !container->Add(control)) {

@@ -27,6 +27,19 @@ SIZE CLabelUI::EstimateSize(SIZE available)
     return s;
 }
 
+bool CLabelUI::IsTextCut() const
+{
+    if (m_text.empty() || !(m_textStyle & DT_SINGLELINE)) return false;
+    const RECT rc = TextRect();
+    return CRenderEngine::MeasureText(m_manager, m_text, m_font, m_textStyle, 0).cx > rc.right - rc.left;
+}
+
+std::wstring CLabelUI::GetHoverTip() const
+{
+    if (!m_toolTip.empty()) return m_toolTip;
+    return IsTextCut() ? m_text : std::wstring();
+}
+
 void CLabelUI::DoEvent(TEventUI& event)
 {
     if (ForwardDisabledMouseEvent(event)) return;

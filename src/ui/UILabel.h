@@ -19,6 +19,10 @@ public:
     void SetTextPadding(const RECT& rc);
 
     SIZE EstimateSize(SIZE available) override;
+    // Its tooltip, else the whole text when the label shows it cut short.
+    std::wstring GetHoverTip() const override;
+    // True when the text does not fit the text rectangle on one line.
+    bool IsTextCut() const;
     void DoEvent(TEventUI& event) override;
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
     void PaintText(QPainter& painter) override;

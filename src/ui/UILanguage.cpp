@@ -307,9 +307,24 @@ void CLanguageManager::Translate(CPaintManagerUI* manager) const
         },
         &named, UIFIND_ALL);
     CDispatchScope scope(manager);
-    for (CControlUI* c : named) {
-        std::wstring attrs = FindLocaleAttributes(c->GetName());
-        if (!attrs.empty()) c->ApplyAttributeList(attrs);
+    for (CControlUI* c : named) ApplyLocaleTexts(c);
+}
+
+void CLanguageManager::ApplyLocaleTexts(CControlUI* control) const
+{
+    if (!control || control->GetName().empty()) return;
+    const auto pairs = CControlUI::ParseAttributeList(FindLocaleAttributes(control->GetName()));
+    auto& skin = control->SkinTexts();
+    auto has = [](const auto& list, const std::wstring& name) {
+        return std::any_of(list.begin(), list.end(), [&name](const auto& p) { return p.first == name; });
+    };
+    // What an earlier language changed and this one leaves goes back to the skin's text.
+    for (const auto& [name, value] : skin)
+        if (!has(pairs, name)) control->SetAttribute(name, value);
+    for (const auto& [name, value] : pairs) {
+        std::wstring now;
+        if (!has(skin, name) && control->GetTextAttribute(name, now)) skin.emplace_back(name, now);
+        control->SetAttribute(name, value);
     }
 }
 

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+class CControlUI;
 class CMenu;
 class CPaintManagerUI;
 class CWindowWnd;
@@ -55,6 +56,9 @@ public:
     std::wstring FormatString(UINT id, ...) const;
     std::wstring FormatDictionary(const std::wstring& key, ...) const;
 
+    // The current language's attributes of a named control; text attributes
+    // it leaves alone go back to the skin's values (a switch back to English).
+    void ApplyLocaleTexts(CControlUI* control) const;
     // Applies the locale attributes to every named control of a window.
     void Translate(CPaintManagerUI* manager) const;
     void Translate(CWindowWnd* window) const;

@@ -144,9 +144,10 @@ void CPaintManagerUI::Init(HWND hwnd, QWidget* host, CWindowWnd* window)
         // Only where the pointer still is over this window itself: moved on
         // into a child window (a video), it brings the window no move.
         const bool stillHere = m_host && QApplication::widgetAt(QCursor::pos()) == m_host;
-        if (m_hover == hover && stillHere && !hover->GetToolTip().empty())
-            QToolTip::showText(m_host->mapToGlobal(QPoint(m_ptLastMouse.x, m_ptLastMouse.y)),
-                               QString::fromStdWString(hover->GetToolTip()), m_host);
+        const std::wstring tip = m_hover == hover && stillHere ? hover->GetHoverTip() : std::wstring();
+        if (!tip.empty())
+            QToolTip::showText(m_host->mapToGlobal(QPoint(m_ptLastMouse.x, m_ptLastMouse.y)), QString::fromStdWString(tip),
+                               m_host);
     });
 }
 
@@ -631,6 +632,8 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
     case WM_RBUTTONDOWN: {
         POINT pt = MessagePoint(lParam);
         m_ptLastMouse = pt;
+        // A press ends the tooltip: what it named may change or go now.
+        if (m_host) QToolTip::hideText();
         CControlUI* control = FindControl(pt);
         if (!control) return false;
         if (uMsg != WM_RBUTTONDOWN) {
@@ -732,6 +735,9 @@ void CPaintManagerUI::UpdateLayout()
         m_firstLayout = false;
         SendNotify(m_root, DUI_MSGTYPE_WINDOWINIT);
     }
+    // A control hidden under a resting mouse hands the hover (and its tooltip)
+    // to the one under the mouse now.
+    if (m_hover && !m_click && !m_hover->IsVisible()) SetHover(FindControl(m_ptLastMouse), m_ptLastMouse);
     Invalidate();
 }
 

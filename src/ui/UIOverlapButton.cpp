@@ -28,6 +28,15 @@ void* COverlapButton::GetInterface(const std::wstring& name)
     return ControlInterface<CControlUI>(this, name, L"OverlapButton");
 }
 
+bool COverlapButton::GetTextAttribute(const std::wstring& name, std::wstring& value) const
+{
+    const int i = IndexAfter(name, L"text");
+    if (i < 0) return CControlUI::GetTextAttribute(name, value);
+    auto it = m_buttons.find(i);
+    value = it == m_buttons.end() ? std::wstring() : it->second.text;
+    return true;
+}
+
 void COverlapButton::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
     int i;

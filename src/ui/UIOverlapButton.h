@@ -10,6 +10,7 @@ public:
     void* GetInterface(const std::wstring& name) override;
 
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
+    bool GetTextAttribute(const std::wstring& name, std::wstring& value) const override;
     void Event(TEventUI& event) override;
     void PaintStatusImage(QPainter& painter) override;
     void PaintText(QPainter& painter) override;

@@ -2,7 +2,10 @@
 #include "ui/UIManager.h"
 #include "ui/UIMessagePump.h"
 #include "ui/UIRender.h"
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -10,11 +13,16 @@
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
+#include <QColor>
+#include <algorithm>
 #include <map>
+#include <vector>
 
 struct ModalState {
     UINT code = IDCANCEL;  // a window closed by the system (not by Close) counts as cancelled
     bool done = false;
+    CWindowWnd* window = nullptr;
+    HWND owner = nullptr;
 };
 
 struct CWindowWnd::Shared {
@@ -25,6 +33,33 @@ struct CWindowWnd::Shared {
 namespace {
 // Modifier keys of the input event being handled (GetKeyState reads them).
 Qt::KeyboardModifiers g_inputModifiers;
+
+// The modal windows now running, the innermost last.
+std::vector<ModalState*>& RunningModals()
+{
+    static std::vector<ModalState*> modals;
+    return modals;
+}
+
+// What waits for the last modal window to end.
+std::vector<std::function<void()>>& AfterModals()
+{
+    static std::vector<std::function<void()>> calls;
+    return calls;
+}
+
+void RunAfterModalsWhenFree()
+{
+    if (AfterModals().empty()) return;
+    if (!RunningModals().empty()) return;  // the last ShowModal to end runs them
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        QTimer::singleShot(10, [] { RunAfterModalsWhenFree(); });
+        return;
+    }
+    std::vector<std::function<void()>> calls;
+    calls.swap(AfterModals());
+    for (auto& call : calls) call();
+}
 
 std::map<HWND, CWindowWnd*>& WindowRegistry()
 {
@@ -109,6 +144,10 @@ protected:
         if (!pm) return;
         QPainter painter(this);
         pm->Paint(painter, FromQRect(e->rect()));
+        // Waiting for a modal window: the caption band fades, as an inactive title bar.
+        const RECT& caption = pm->GetCaptionRect();
+        if (isWindow() && !isEnabled() && caption.bottom > 0)
+            painter.fillRect(QRect(0, 0, width(), caption.bottom), QColor(255, 255, 255, 96));
     }
     void mousePressEvent(QMouseEvent* e) override
     {
@@ -179,6 +218,12 @@ protected:
     bool event(QEvent* e) override
     {
         if (e->isInputEvent()) g_inputModifiers = static_cast<QInputEvent*>(e)->modifiers();
+        // A window waiting for its modal window: a click on it, or its
+        // activation, brings the modal one up instead.
+        if (isWindow() && !isEnabled() && m_owner &&
+            (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::WindowActivate)) {
+            CWindowWnd::BringModalWindowsToFront();
+        }
         return QWidget::event(e);
     }
     void keyPressEvent(QKeyEvent* e) override
@@ -211,6 +256,7 @@ protected:
     void changeEvent(QEvent* e) override
     {
         if (e->type() == QEvent::WindowStateChange) Deliver(WM_SIZE, SizeKind(this), MAKELPARAM(width(), height()));
+        if (e->type() == QEvent::EnabledChange) update();
         QWidget::changeEvent(e);
     }
     void focusInEvent(QFocusEvent*) override { Deliver(WM_SETFOCUS, 0, 0); }
@@ -232,7 +278,10 @@ CWindowWnd::~CWindowWnd()
 void CWindowWnd::ReleaseHost()
 {
     m_shared->wnd = nullptr;
-    if (m_modal) m_modal->done = true;
+    if (m_modal) {
+        m_modal->done = true;
+        m_modal->window = nullptr;
+    }
     if (QWidget* w = m_shared->widget.data()) {
         static_cast<CUIHostWidget*>(w)->m_owner = nullptr;
         w->hide();
@@ -299,6 +348,7 @@ HWND CWindowWnd::Create(HWND parent, const std::wstring& name, DWORD style, DWOR
         DestroyWindow();
         return nullptr;
     }
+    if (!child && parentWidget) StayAboveOwner();
     if (m_hwnd && (style & WS_VISIBLE)) ShowWindow(true);
     return m_hwnd;
 }
@@ -318,11 +368,84 @@ void CWindowWnd::ShowWindow(bool show, bool takeFocus)
     }
 }
 
+void CWindowWnd::StayAboveOwner()
+{
+    QWidget* w = GetWidget();
+    CWindowWnd* ownerWnd = FromHandle(m_owner);
+    QWidget* owner = ownerWnd && ownerWnd->GetWidget() ? ownerWnd->GetWidget()->window() : nullptr;
+    if (!w || !owner) return;
+    // Qt names a window transient for another only when it is a dialog.
+    if (w->windowType() == Qt::Window) w->setWindowFlags((w->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
+    w->winId();
+    owner->winId();
+    if (w->windowHandle() && owner->windowHandle()) w->windowHandle()->setTransientParent(owner->windowHandle());
+}
+
+void CWindowWnd::BringToFront()
+{
+    QWidget* w = GetWidget();
+    if (!w || !w->isVisible()) return;
+    w->raise();
+    w->activateWindow();
+}
+
+void CWindowWnd::BringModalWindowsToFront()
+{
+    // The outer ones first, so that each stays above the one it waits on.
+    for (ModalState* modal : RunningModals())
+        if (modal->window && !modal->done) modal->window->BringToFront();
+    if (QWidget* qtModal = QApplication::activeModalWidget()) {
+        qtModal->raise();
+        qtModal->activateWindow();
+    }
+}
+
+bool CWindowWnd::HasModalWindows()
+{
+    return !RunningModals().empty() || QApplication::activeModalWidget() || QApplication::activePopupWidget();
+}
+
+void CWindowWnd::CancelModalWindows()
+{
+    // Qt's own dialogs and menus run inside ours: they go first. Each close
+    // ends its loop once control returns there.
+    for (int guard = 0; guard < 16; ++guard) {
+        QWidget* popup = QApplication::activePopupWidget();
+        if (!popup) break;
+        popup->close();
+    }
+    QList<QWidget*> qtModals;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->isModal() && !FromWidget(top)) qtModals.push_back(top);
+    for (QWidget* top : qtModals) {
+        if (auto* dialog = qobject_cast<QDialog*>(top)) dialog->reject();
+        else top->close();
+    }
+    std::vector<ModalState*> modals = RunningModals();
+    for (auto it = modals.rbegin(); it != modals.rend(); ++it)
+        if ((*it)->window && !(*it)->done) (*it)->window->CancelModal();
+}
+
+void CWindowWnd::WhenNoModalWindows(std::function<void()> then)
+{
+    if (!then) return;
+    if (!HasModalWindows()) {
+        then();
+        return;
+    }
+    AfterModals().push_back(std::move(then));
+    // Qt's dialogs end outside our bookkeeping: look again once the loops have turned.
+    QTimer::singleShot(0, [] { RunAfterModalsWhenFree(); });
+}
+
 UINT CWindowWnd::ShowModal()
 {
     QWidget* w = GetWidget();
     if (!w || !m_hwnd) return IDCANCEL;
     ModalState state;
+    state.window = this;
+    state.owner = m_owner;
+    RunningModals().push_back(&state);
     m_modal = &state;
     CWindowWnd* ownerWnd = FromHandle(m_owner);
     QPointer<QWidget> owner = ownerWnd ? ownerWnd->GetWidget() : nullptr;
@@ -334,11 +457,17 @@ UINT CWindowWnd::ShowModal()
     ShowWindow(true, true);
     std::shared_ptr<Shared> shared = m_shared;
     RunNestedUILoop([&state] { return state.done; });
+    auto& modals = RunningModals();
+    modals.erase(std::remove(modals.begin(), modals.end(), &state), modals.end());
     if (owner) {
         owner->setEnabled(true);
         owner->activateWindow();
     }
-    if (shared->wnd == this) m_modal = nullptr;  // the window object may be gone by now
+    if (shared->wnd == this) {  // the window object may be gone by now
+        m_modal = nullptr;
+        state.window = nullptr;
+    }
+    RunAfterModalsWhenFree();
     return state.code;
 }
 

@@ -4,6 +4,7 @@
 // from any thread arrive there too, on the UI thread.
 #pragma once
 #include "ui/UIDefine.h"
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -51,6 +52,18 @@ public:
     UINT ShowModal();
     // Posts WM_CLOSE with the code.
     void Close(UINT ret = IDOK);
+    // Ends a modal run as the user's cancel does (the default closes with IDCANCEL).
+    virtual void CancelModal() { Close(IDCANCEL); }
+    // Raises the window above the others and gives it the keyboard.
+    void BringToFront();
+
+    // Modal windows now running (ShowModal), with Qt's own modal dialogs and
+    // popup menus above them.
+    static bool HasModalWindows();
+    // Cancels every one of them, the innermost first.
+    static void CancelModalWindows();
+    // Runs `then` once no modal window runs any more (at once when none does).
+    static void WhenNoModalWindows(std::function<void()> then);
     void CenterWindow();
     void ResizeClient(int cx = -1, int cy = -1);
     void SetWindowText(const std::wstring& text);
@@ -90,6 +103,11 @@ private:
     struct Shared;
     friend class CUIHostWidget;
     bool IsBusy();
+    // A top-level window with an owner is a dialog of it for the window
+    // manager: stacked above it, never lost behind it.
+    void StayAboveOwner();
+    // The window waiting for modal windows was clicked or activated: they come up.
+    static void BringModalWindowsToFront();
 
     HWND m_hwnd = nullptr;
     CUIHostWidget* m_widget = nullptr;

@@ -63,6 +63,11 @@ LRESULT WindowImplBase::ResponseDefaultKeyEvent(WPARAM wParam)
     return FALSE;
 }
 
+void WindowImplBase::CancelModal()
+{
+    if (!ResponseDefaultKeyEvent(VK_ESCAPE)) Close(IDCANCEL);
+}
+
 LRESULT WindowImplBase::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM, bool& handled)
 {
     if (uMsg == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE)) {

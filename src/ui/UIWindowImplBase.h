@@ -95,6 +95,8 @@ public:
     // Return, Escape: answered here before the controls see the key. The
     // default closes the window on Escape (as cancelled).
     virtual LRESULT ResponseDefaultKeyEvent(WPARAM wParam);
+    // A cancelled modal run ends as Escape ends it.
+    void CancelModal() override;
     LRESULT MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     CControlUI* CreateControl(const std::wstring& className) override { return nullptr; }
 

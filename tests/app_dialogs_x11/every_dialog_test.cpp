@@ -21,6 +21,7 @@
 #include "platform/folders.h"
 #include "platform/text.h"
 #include "support/fake_media.h"
+#include "support/language_texts.h"
 #include "support/main_window_environment.h"
 #include "support/private_home.h"
 #include "support/skin_check.h"
@@ -50,21 +51,6 @@ std::string Joined(const std::vector<std::string>& problems)
     return text;
 }
 
-// A disc whose analysis runs until it is cancelled.
-class CSlowDVD : public CStubDVDFile {
-public:
-    void CancelOpen() override { m_cancel.Set(); }
-    int Open(HWND) override
-    {
-        m_cancel.Wait();
-        return -1;
-    }
-    int GetTitleCount() const override { return -1; }
-
-private:
-    CEvent m_cancel{true, false};
-};
-
 class EveryDialog : public ::testing::TestWithParam<const wchar_t*> {
 protected:
     void SetUp() override
@@ -84,6 +70,11 @@ protected:
         ASSERT_NE(pm, nullptr) << name;
         const std::vector<std::string> problems = vxmtest::CheckLayout(*pm);
         EXPECT_TRUE(problems.empty()) << name << " (" << lang << "):" << Joined(problems);
+        static const vxmtest::CTextsOfLanguages texts = vxmtest::ReadTextsOfLanguages();
+        if (lang == "de") {
+            const std::vector<std::string> english = vxmtest::ControlsShowing(*pm, texts.englishOnly);
+            EXPECT_TRUE(english.empty()) << name << " shows English in German:" << Joined(english);
+        }
         const QImage image = window.GetWidget()->grab().toImage();
         EXPECT_FALSE(image.isNull()) << name;
         EXPECT_TRUE(image.save(QString::fromStdString(std::string(VXM_SCREENSHOT_DIR) + "/dialog_" + name + "_" + lang + ".png")))
@@ -162,7 +153,7 @@ TEST_P(EveryDialog, CustomValueInBothForms)
 
 TEST_P(EveryDialog, DiscAnalysis)
 {
-    CSlowDVD dvd;
+    CSlowDVDFile dvd;
     CDVDOpenDlgUI dialog(L"/dev/sr0", &dvd, nullptr);
     ASSERT_NE(dialog.Create(nullptr, L"VXMDVDOpenDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
     Look(dialog, "dvd_open");

@@ -11,6 +11,7 @@
 #include "platform/folders.h"
 #include "platform/text.h"
 #include "support/fake_media.h"
+#include "support/language_texts.h"
 #include "support/main_window_environment.h"
 #include "support/private_home.h"
 #include "support/skin_check.h"
@@ -49,6 +50,12 @@ size_t Shoot(CWindowWnd& window, const std::string& name)
     std::string problems;
     for (const std::string& p : vxmtest::CheckLayout(*window.GetPaintManager())) problems += "\n  " + p;
     EXPECT_TRUE(problems.empty()) << name << ":" << problems;
+    // In German, no English text of the program.
+    static const vxmtest::CTextsOfLanguages texts = vxmtest::ReadTextsOfLanguages();
+    std::string english;
+    if (CLanguageManager::GetInstance()->GetLangID() == L"de")
+        for (const std::string& e : vxmtest::ControlsShowing(*window.GetPaintManager(), texts.englishOnly)) english += "\n  " + e;
+    EXPECT_TRUE(english.empty()) << name << " shows English in German:" << english;
     QImage image = window.GetWidget()->grab().toImage();
     image.save(QString::fromStdString(std::string(VXM_SCREENSHOT_DIR) + "/" + name + ".png"));
     std::set<QRgb> colours;

@@ -6,6 +6,7 @@
 #include "VXMMainFrameWnd.h"
 #include "VXMSettings.h"
 #include "platform/text.h"
+#include "support/language_texts.h"
 #include "support/main_window_environment.h"
 #include "support/skin_check.h"
 #include "ui/UILanguage.h"
@@ -31,11 +32,7 @@ bool HasWord(const std::wstring& text)
     return false;
 }
 
-bool IsTextAttribute(const std::wstring& name)
-{
-    if (name == L"tooltip" || name == L"text") return true;
-    return name.size() == 5 && name.rfind(L"text", 0) == 0 && std::iswdigit(name[4]);
-}
+using vxmtest::language_texts_detail::IsTextAttribute;
 
 // The printf conversions of a text, in order ("%s", "%d", ...).
 std::vector<std::wstring> Placeholders(const std::wstring& text)
@@ -47,47 +44,9 @@ std::vector<std::wstring> Placeholders(const std::wstring& text)
     return out;
 }
 
-struct CGerman {
-    std::map<UINT, std::wstring> strings;
-    std::map<std::wstring, std::wstring> dictionary;
-    std::map<std::wstring, std::map<std::wstring, std::wstring>> controls;  // name -> attribute -> text
-    std::map<UINT, std::wstring> menuItems;
-    std::set<std::wstring> menuPopups;
-};
+using CGerman = vxmtest::language_texts_detail::CLanguageFile;
 
-// The attribute list of a Control entry, read as the skin reads attributes.
-std::map<std::wstring, std::wstring> Attributes(const std::wstring& list)
-{
-    CMarkup xml;
-    std::map<std::wstring, std::wstring> out;
-    if (!xml.Load(L"<C " + list + L"/>")) return out;
-    for (const auto& [name, value] : xml.GetRoot()->attributes) out[name] = value;
-    return out;
-}
-
-CGerman ReadGerman()
-{
-    CGerman german;
-    CMarkup xml;
-    EXPECT_TRUE(xml.LoadFromFile(Utf8ToWide(std::string(VXM_SOURCE_DIR) + "/skin/lang/de/pro.xml")));
-    if (!xml.GetRoot()) return german;
-    for (const auto& e : xml.GetRoot()->children) {
-        if (e->name == L"String")
-            german.strings[static_cast<UINT>(std::stoul(e->GetAttribute(L"id")))] = e->GetAttribute(L"text");
-        else if (e->name == L"Text")
-            german.dictionary[e->GetAttribute(L"key")] = e->GetAttribute(L"text");
-        else if (e->name == L"Control")
-            german.controls[e->GetAttribute(L"name")] = Attributes(e->GetAttribute(L"attributes"));
-        else if (e->name == L"Menu")
-            for (const auto& item : e->children) {
-                if (item->name == L"Item")
-                    german.menuItems[static_cast<UINT>(std::stoul(item->GetAttribute(L"id")))] = item->GetAttribute(L"text");
-                else if (item->name == L"Popup")
-                    german.menuPopups.insert(item->GetAttribute(L"english"));
-            }
-    }
-    return german;
-}
+CGerman ReadGerman() { return vxmtest::language_texts_detail::ReadLanguageFile("de"); }
 
 // Every text-bearing element of a skin file: named, and German gives each of its texts.
 void CheckSkinElement(const CMarkupElement& e, const CGerman& german, const std::string& file,

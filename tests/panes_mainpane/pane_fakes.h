@@ -10,7 +10,7 @@ class CQueueMedia : public CStubMedia {
 public:
     explicit CQueueMedia(std::wstring title) : title(std::move(title)) {}
     std::wstring GetSourceTitle() const override { return title; }
-    std::wstring GetSourcePath() const override { return L"/nowhere/" + title + L".avi"; }
+    std::wstring GetSourcePath() const override { return source.empty() ? L"/nowhere/" + title + L".avi" : source; }
     std::wstring GetOutputPath() const override { return outputPath; }
     int GetConvertState() override { return state; }
     std::wstring GetOutputName() const override { return outputName; }
@@ -21,7 +21,15 @@ public:
     void SetEndTime(int ms) override { end = ms; }
     int GetStartTime() const override { return start; }
     int GetEndTime() const override { return end; }
+    void Join(std::vector<IVXMMedia*> others, const std::wstring& folder, HWND) override
+    {
+        joinedWith = std::move(others);
+        joinFolder = folder;
+    }
     std::wstring title;
+    std::wstring source;
+    std::vector<IVXMMedia*> joinedWith;
+    std::wstring joinFolder;
     std::wstring outputPath;
     std::wstring outputName;
     int state = 0;

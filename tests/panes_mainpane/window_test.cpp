@@ -22,6 +22,7 @@
 #include "VXMMessages.h"
 #include "VXMSettings.h"
 #include "VXMStats.h"
+#include "platform/desktop.h"
 #include "platform/text.h"
 #include "support/main_window_environment.h"
 #include "support/test_media.h"
@@ -33,7 +34,10 @@
 #include "ui/UIMenu.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -680,6 +684,182 @@ TEST_F(CPaneWindowTest, TheOutputFolderFieldFollowsSetOutputFolderAtOnce)
     folder = settingsPane->GetRow(CProfileSettingsPaneUI::kFolder);
     ASSERT_NE(folder, nullptr);
     EXPECT_EQ(folder->GetValueText().rfind(other, 0), 0u) << WideToUtf8(folder->GetValueText());
+}
+
+// A user's road through the list's right-click menu: each entry, picked by
+// the text it shows, runs its own command, and is offered exactly when the
+// list's state allows it.
+class CRowMenuTest : public CPaneWindowTest {
+protected:
+    // Right-clicks the row and picks the entry shown with `text`; false when
+    // the entry was greyed (nothing runs then).
+    bool Pick(CMediaListItemUI* row, const wchar_t* text)
+    {
+        runner.ChooseText(text);
+        window->GetPaintManager()->UpdateLayout();
+        const RECT& rc = row->GetPos();
+        const QPoint local((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, local, window->GetWidget()->mapToGlobal(local));
+        QApplication::sendEvent(window->GetWidget(), &click);
+        EXPECT_TRUE(runner.found) << WideToUtf8(text) << " is not in the menu";
+        return runner.offered;
+    }
+    std::vector<bool> Ticks()
+    {
+        std::vector<bool> ticks;
+        for (int i = 0; i < list->GetCount(); ++i) ticks.push_back(list->GetMediaItem(i)->IsChecked());
+        return ticks;
+    }
+    bool Logged(const std::wstring& call)
+    {
+        return std::find(desktop.Calls().begin(), desktop.Calls().end(), call) != desktop.Calls().end();
+    }
+
+    CScriptedMenuRunner runner;
+    CMenuRunnerScope scope{&runner};
+};
+
+TEST_F(CRowMenuTest, EveryEntryRunsItsOwnCommandWhenItsStateAllowsIt)
+{
+    vxmtest::CTempDir dir;
+    const std::string source = dir.File("Café déjà vu.mp4");
+    const std::string output = dir.File("Café déjà vu (converted).mp4");
+    const std::string shown = dir.File("shown in folder");
+    std::ofstream(source) << "x";
+    std::ofstream(output) << "x";
+    // The file manager's "show this file" answers by writing down what it was given.
+    SetDesktopCommandForTesting(EDesktopCommand::FileSelector,
+                                {L"/bin/sh", L"-c", Utf8ToWide("printf %s \"$1\" > '" + shown + "'"), L"sh"});
+    struct CSelectorBack {
+        ~CSelectorBack() { SetDesktopCommandForTesting(EDesktopCommand::FileSelector, {L"false"}); }
+    } selectorBack;
+    CMediaListItemUI* cafe = Add(L"Café déjà vu");
+    media[0]->source = Utf8ToWide(source);
+    media[0]->outputPath = Utf8ToWide(output);
+    CMediaListItemUI* tokyo = Add(L"東京の夜 2");
+    Add(L"🎬 clip");
+    list->SelectItem(0);
+    ASSERT_EQ(Ticks(), (std::vector<bool>{true, true, true}));
+
+    EXPECT_FALSE(Pick(cafe, L"&Paste Video URL\tCtrl+V"));  // nothing on the clipboard
+    desktop.clipboard.ExternalChange(L"https://video.example.com/watch?v=night-cafe");
+    EXPECT_TRUE(Pick(cafe, L"&Paste Video URL\tCtrl+V"));
+    ASSERT_TRUE(vxmtest::PumpUntil([&] { return list->GetCount() == 4; }, 10000));
+    EXPECT_TRUE(list->GetMediaItem(3)->IsOnlineItem());
+    list->RemoveItem(list->GetMediaItem(3));
+    list->SelectItem(0);
+
+    EXPECT_FALSE(Pick(cafe, L"Chec&k"));  // already ticked
+    EXPECT_TRUE(Pick(cafe, L"&Uncheck"));
+    EXPECT_EQ(Ticks(), (std::vector<bool>{false, true, true}));
+    EXPECT_FALSE(Pick(cafe, L"&Uncheck"));
+    EXPECT_TRUE(Pick(cafe, L"Chec&k"));
+    EXPECT_EQ(Ticks(), (std::vector<bool>{true, true, true}));
+    EXPECT_TRUE(Pick(cafe, L"Uncheck All"));
+    EXPECT_EQ(Ticks(), (std::vector<bool>{false, false, false}));
+    EXPECT_FALSE(Pick(cafe, L"Uncheck All"));  // nothing ticked
+    EXPECT_TRUE(Pick(cafe, L"&Check All\tCtrl+A"));
+    EXPECT_EQ(Ticks(), (std::vector<bool>{true, true, true}));
+
+    EXPECT_TRUE(Pick(cafe, L"Re&name"));
+    EXPECT_TRUE(cafe->IsNameEditShown());
+    EXPECT_FALSE(tokyo->IsNameEditShown());
+    cafe->ShowNameEdit(false);
+
+    EXPECT_TRUE(Pick(cafe, L"&Copy Video URL to ClipBoard\tCtrl+C"));
+    EXPECT_EQ(desktop.clipboard.GetText(), Utf8ToWide(source));
+    EXPECT_TRUE(Pick(cafe, L"Open Source File &Location..."));
+    ASSERT_TRUE(vxmtest::PumpUntil([&] { return std::filesystem::exists(shown); }, 10000));
+    std::ifstream given(shown);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(given), {}),
+              "array:string:" + WideToUtf8(FileUriOfPath(Utf8ToWide(source))));
+    EXPECT_TRUE(Pick(cafe, L"Open &Destination File Location..."));
+    EXPECT_TRUE(Logged(L"Shell.ShowInFolder: " + Utf8ToWide(output)));
+    list->SelectItem(1);
+    EXPECT_FALSE(Pick(tokyo, L"Open &Destination File Location..."));  // nothing converted yet
+
+    // Joining: the selected rows, then all rows and back.
+    EXPECT_FALSE(Pick(tokyo, L"Join Selected Files"));  // one row selected
+    list->SelectItem(0, true);
+    list->SelectMultiItem(1, true);
+    EXPECT_TRUE(Pick(cafe, L"Join Selected Files"));
+    EXPECT_EQ(media[0]->joinedWith, (std::vector<IVXMMedia*>{media[1].get()}));
+    EXPECT_FALSE(Pick(cafe, L"Unjoin All Files"));
+    EXPECT_TRUE(Pick(cafe, L"Join All Files"));
+    EXPECT_TRUE(list->IsJoinMode());
+    EXPECT_FALSE(Pick(cafe, L"Join All Files"));
+    EXPECT_TRUE(Pick(cafe, L"Unjoin All Files"));
+    EXPECT_FALSE(list->IsJoinMode());
+
+    // Converting the ticked rows, and stopping them.
+    EXPECT_FALSE(Pick(cafe, L"Sto&p Converting"));
+    EXPECT_TRUE(Pick(cafe, L"&Start Converting"));
+    EXPECT_FALSE(starts.empty());
+    EXPECT_EQ(media[0]->state, 1);
+    EXPECT_FALSE(Pick(cafe, L"&Start Converting"));
+    EXPECT_TRUE(Pick(cafe, L"Sto&p Converting"));
+    EXPECT_EQ(media[0]->state, 0);
+
+    // Removing the selected row, then all.
+    list->SelectItem(2);
+    EXPECT_TRUE(Pick(list->GetMediaItem(2), L"&Remove"));
+    ASSERT_EQ(list->GetCount(), 2);
+    EXPECT_EQ(list->GetMediaItem(1)->GetMedia(), media[1].get());
+    EXPECT_TRUE(Pick(cafe, L"Remove &All"));
+    EXPECT_EQ(list->GetCount(), 0);
+}
+
+// The name box takes the name's place in the row: every button stays in
+// view. Escape leaves the name as it was; the tick, like Enter, renames.
+TEST_F(CPaneWindowTest, TheNameBoxClosesByEscapeUnchangedAndByItsTickRenamed)
+{
+    CMediaListItemUI* row = Add(L"Café déjà vu");
+    CPaintManagerUI* pm = window->GetPaintManager();
+    auto sub = [&](const wchar_t* name) { return pm->FindSubControlByName(row, name); };
+    auto click = [&](CControlUI* control) {
+        pm->UpdateLayout();
+        const RECT& rc = control->GetPos();
+        const QPointF pt((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent e(type, pt, window->GetWidget()->mapToGlobal(pt), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(window->GetWidget(), &e);
+        }
+    };
+    auto type = [&](const QString& text, int key = 0) {
+        // Keys go to the line editor the name box lays over itself.
+        QWidget* editor = nullptr;
+        for (QLineEdit* e : window->GetWidget()->findChildren<QLineEdit*>())
+            if (e->isVisible()) editor = e;
+        ASSERT_NE(editor, nullptr);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(editor, &press);
+    };
+    auto inRow = [&](const wchar_t* name) {
+        const RECT& rc = sub(name)->GetPos();
+        const RECT& rowRc = row->GetPos();
+        return sub(name)->IsVisible() && rc.left >= rowRc.left && rc.right <= rowRc.right && rc.right > rc.left;
+    };
+
+    for (bool byEscape : {true, false}) {
+        click(sub(L"ID_BUTTON_ITEM_CHANGE_FILENAME"));
+        ASSERT_TRUE(row->IsNameEditShown());
+        pm->UpdateLayout();
+        EXPECT_FALSE(sub(L"ID_LABEL_ITEM_SHORT_NAME")->IsVisible());
+        EXPECT_TRUE(inRow(L"ID_BUTTON_ITEM_OUTPUT_FORMAT"));
+        EXPECT_TRUE(inRow(L"ID_BUTTON_ITEM_EDIT_OK"));
+        EXPECT_LE(sub(L"ID_EDIT_ITEM_CHANGE_FILENAME")->GetPos().right,
+                  sub(L"ID_BUTTON_ITEM_OUTPUT_FORMAT")->GetPos().left);
+        type({}, Qt::Key_End);
+        type(QStringLiteral(" 2"));
+        if (byEscape) type({}, Qt::Key_Escape);
+        else click(sub(L"ID_BUTTON_ITEM_EDIT_OK"));
+        EXPECT_FALSE(row->IsNameEditShown()) << byEscape;
+        EXPECT_TRUE(sub(L"ID_LABEL_ITEM_SHORT_NAME")->IsVisible());
+        EXPECT_TRUE(inRow(L"ID_BUTTON_ITEM_REMOVE"));
+        EXPECT_EQ(media[0]->outputName, byEscape ? L"" : L"Café déjà vu 2");
+        EXPECT_EQ(sub(L"ID_LABEL_ITEM_SHORT_NAME")->GetText(), byEscape ? L"Café déjà vu" : L"Café déjà vu 2");
+    }
 }
 
 }  // namespace

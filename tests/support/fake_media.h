@@ -6,6 +6,7 @@
 #include "IProfile.h"
 #include "IVXMDVDFile.h"
 #include "IVXMMedia.h"
+#include "platform/events.h"
 
 #include <cstdint>
 #include <memory>
@@ -263,6 +264,21 @@ public:
     int GetMainTitleInfo() const override { return {}; }
     std::wstring GetPath() const override { return {}; }
     void Release() override { }
+};
+
+// A disc whose analysis runs until it is cancelled.
+class CSlowDVDFile : public CStubDVDFile {
+public:
+    void CancelOpen() override { m_cancel.Set(); }
+    int Open(HWND) override
+    {
+        m_cancel.Wait();
+        return -1;
+    }
+    int GetTitleCount() const override { return -1; }
+
+private:
+    CEvent m_cancel{true, false};
 };
 
 // A profile manager that notes every engine-setting call as "Name=value".

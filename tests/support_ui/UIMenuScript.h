@@ -10,8 +10,12 @@ public:
     struct Choice {
         UINT id = 0;
         std::vector<int> openPath;  // positions of the sub-menus opened on the way
+        std::wstring text;          // else the entry a user reads (as the menu shows it, '&' and tab included)
     };
-    void Choose(UINT id, std::vector<int> openPath = {}) { m_script.push_back(Choice{id, std::move(openPath)}); }
+    void Choose(UINT id, std::vector<int> openPath = {}) { m_script.push_back(Choice{id, std::move(openPath), {}}); }
+    // Picks the entry of the opened menu shown with this text; a greyed
+    // entry cannot be picked (nothing is chosen). `offered` tells which it was.
+    void ChooseText(std::wstring text) { m_script.push_back(Choice{0, {}, std::move(text)}); }
 
     UINT Run(CMenu& menu, POINT screenPt, const std::function<void(CMenu&)>& onOpen) override
     {
@@ -23,6 +27,17 @@ public:
         if (m_script.empty()) return 0;
         Choice c = m_script.front();
         m_script.pop_front();
+        if (!c.text.empty()) {
+            offered = false;
+            found = false;
+            for (int i = 0; i < menu.GetItemCount(); ++i) {
+                if (menu.GetItemText(static_cast<UINT>(i), EMenuBy::Position) != c.text) continue;
+                found = true;
+                offered = menu.IsEnabled(static_cast<UINT>(i), EMenuBy::Position);
+                c.id = offered ? static_cast<UINT>(menu.GetItemId(i)) : 0;
+            }
+            return c.id;
+        }
         CMenu* current = &menu;
         for (int pos : c.openPath) {
             current = current ? current->GetSubMenu(pos) : nullptr;
@@ -33,6 +48,8 @@ public:
 
     std::vector<std::vector<std::wstring>> shown;
     std::vector<POINT> points;
+    bool found = false;    // the last text choice named an entry of the menu
+    bool offered = false;  // ... and that entry was enabled
 
 private:
     std::deque<Choice> m_script;

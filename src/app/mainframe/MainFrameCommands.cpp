@@ -56,7 +56,7 @@ const std::vector<CMainFrameCommand>& Table()
         {ID_OPEN_OUTPUT_FOLDER, 1, "open output folder"},
         {ID_PASTE_VIDEO_URL, 1, "paste"},
         {32791, 6, "list command"},
-        {ID_LIST_RENAME, 1, "list command"},
+        {ID_LIST_UNCHECK_ALL, 1, "list command"},
         {ID_LIST_COPY_URL, 1, "list command"},
         {ID_LIST_OPEN_SOURCE, 2, "list command"},
         {32974, 3, "list command"},
@@ -413,7 +413,7 @@ bool CVXMMainFrameWnd::OnCommand(UINT id)
         if (pane) Paste(pane);
         break;
     case 32791:
-    case ID_LIST_RENAME:
+    case ID_LIST_UNCHECK_ALL:
     case ID_LIST_COPY_URL:
     case ID_LIST_OPEN_SOURCE:
     case 32974:

@@ -158,7 +158,16 @@ bool CVXMMainFrameWnd::DispatchEngineMessage(UINT uMsg, WPARAM wParam, LPARAM lP
     switch (uMsg) {
     case WM_VXM_TERMINATE:
         // As a closed window: running conversions stop (their partial outputs
-        // go) and the settings are saved, without asking the user.
+        // go) and the settings are saved, without asking the user. Open
+        // dialogs are cancelled first; the signal is taken up again once
+        // the last of them has gone.
+        if (CWindowWnd::HasModalWindows()) {
+            LogInfo("CVXMMainFrameWnd", "Signal %d: cancelling the open dialogs first", static_cast<int>(wParam));
+            HWND self = GetHWND();
+            CWindowWnd::CancelModalWindows();
+            CWindowWnd::WhenNoModalWindows([self, wParam] { ::PostMessage(self, WM_VXM_TERMINATE, wParam, 0); });
+            return true;
+        }
         LogInfo("CVXMMainFrameWnd", "Ending on signal %d", static_cast<int>(wParam));
         if (!m_stopping) {
             m_stopping = true;

@@ -10,8 +10,32 @@ void CDVDMediaListItemUI::MarkMainTitle()
 {
     auto* label = dynamic_cast<CLabelUI*>(Sub(L"ID_LABEL_ITEM_SHORT_NAME"));
     if (!label) return;
+    m_mainTitle = true;
     label->SetFont(1);
-    label->SetText(label->GetText() + L" (Main Title)");
+    if (!ShowTitleName())
+        label->SetText(CLanguageManager::GetInstance()->FormatDictionary(L"ID_STRING_DVD_MAIN_TITLE", label->GetText().c_str()));
+}
+
+bool CDVDMediaListItemUI::ShowTitleName()
+{
+    auto* title = m_media && m_media->GetMediaKind() == 1 ? dynamic_cast<IVXMDVDTitle*>(m_media) : nullptr;
+    CControlUI* label = Sub(L"ID_LABEL_ITEM_SHORT_NAME");
+    if (!title || !label || !title->GetOutputName().empty()) return false;
+    CLanguageManager* lang = CLanguageManager::GetInstance();
+    std::wstring text = lang->FormatDictionary(L"ID_STRING_DVD_TITLE", title->GetDisplayFormat().c_str(),
+                                               title->GetSourceTitle().c_str());
+    label->SetToolTip(text);
+    if (m_mainTitle) text = lang->FormatDictionary(L"ID_STRING_DVD_MAIN_TITLE", text.c_str());
+    label->SetText(text);
+    return true;
+}
+
+void CDVDMediaListItemUI::ApplyLanguage()
+{
+    CMediaListItemUI::ApplyLanguage();
+    ShowTitleName();
+    if (CControlUI* combo = Sub(L"ID_COMBO_DVDANGLE"); combo && !combo->GetToolTip().empty())
+        combo->SetToolTip(CLanguageManager::GetInstance()->LoadStringW(158));
 }
 
 void CDVDMediaListItemUI::SetMedia(IVXMMedia* media, bool makeThumbnail)
@@ -20,11 +44,7 @@ void CDVDMediaListItemUI::SetMedia(IVXMMedia* media, bool makeThumbnail)
     CMediaListItemUI::SetMedia(media, false);
     auto* title = media && media->GetMediaKind() == 1 ? dynamic_cast<IVXMDVDTitle*>(media) : nullptr;
     if (!title) return;
-    const std::wstring text = title->GetDisplayFormat() + L" Title " + title->GetSourceTitle();
-    if (CControlUI* label = Sub(L"ID_LABEL_ITEM_SHORT_NAME")) {
-        label->SetText(text);
-        label->SetToolTip(text);
-    }
+    ShowTitleName();
     auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_DVDANGLE"));
     const int angles = title->GetAngleCount();
     if (!combo || angles < 2) {

@@ -124,6 +124,17 @@ void CMainPaneUI::DoInit()
     if (m_paintManager) m_paintManager->AddNotifier(this);
 }
 
+void CMainPaneUI::SetPos(RECT rc, bool needInvalidate)
+{
+    // The design's 260 at the design size; a quarter of a wider pane.
+    if (m_rightColumn) {
+        const int width = std::clamp(static_cast<int>(rc.right - rc.left) / 4, CPaintManagerUI::Scale(260),
+                                     CPaintManagerUI::Scale(560));
+        if (m_rightColumn->GetFixedWidth() != width) m_rightColumn->SetFixedWidth(width);
+    }
+    CVerticalLayoutUI::SetPos(rc, needInvalidate);
+}
+
 std::wstring CMainPaneUI::GetModuleDirectory()
 {
     std::wstring folder = GetProgramFolder();
@@ -224,6 +235,7 @@ void CMainPaneUI::BuildPane()
     m_listTab = dynamic_cast<CTabLayoutUI*>(Find(m_burn ? L"ID_TAB_BURN_LISTS" : L"ID_TAB_LISTS"));
     m_convertButton = Find(m_burn ? L"ID_BTN_DVD_CONVERT" : L"ID_BTN_CONVERT");
     m_categoryButton = Find(L"ID_BTN_PROFILE_CATEGORY");
+    m_rightColumn = Find(L"ID_LAYOUT_RIGHT");
     m_profileButton = Find(m_burn ? L"ID_BTN_DVD_PROFILE" : L"ID_BTN_PROFILE");
     m_queue.SetList(m_mediaList);
     if (m_previewPane && !m_burn) {

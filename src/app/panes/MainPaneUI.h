@@ -37,6 +37,8 @@ public:
     std::wstring GetClass() const override { return L"MainPaneUI"; }
     void* GetInterface(const std::wstring& name) override;
     void DoInit() override;
+    // A wider pane gives the right column (preview and settings) its share.
+    void SetPos(RECT rc, bool needInvalidate = true) override;
     void Notify(TNotifyUI& msg) override;
     CControlUI* CreateControl(const std::wstring& name) override;
 
@@ -209,6 +211,7 @@ private:
     CTabLayoutUI* m_listTab = nullptr;
     CControlUI* m_convertButton = nullptr;
     CControlUI* m_categoryButton = nullptr;
+    CControlUI* m_rightColumn = nullptr;
     CControlUI* m_profileButton = nullptr;
 
     CConversionQueue m_queue;

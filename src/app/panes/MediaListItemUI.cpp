@@ -140,11 +140,7 @@ void CMediaListItemUI::DoEvent(TEventUI& event)
         if (m_manager) m_manager->KillTimer(this, kDragTimer);
         if (wasDragging && m_manager) m_manager->SendNotify(this, L"item_end_drag");
     }
-    if (event.Type == UIEVENT_KILLFOCUS) {
-        Show(L"ID_CONTAINER_ITEM_EDIT_NAME", false);
-        Show(L"ID_BUTTON_ITEM_REMOVE", true);
-        Show(L"ID_BUTTON_ITEM_CLONE", true);
-    }
+    if (event.Type == UIEVENT_KILLFOCUS) ShowNameEdit(false);
     // A double click on the row or on any part of it that passes the click
     // on (its name, its thumbnail, its layouts) is the row's; buttons keep theirs.
     if (event.Type == UIEVENT_DBLCLICK) OnDoubleClick();
@@ -163,6 +159,11 @@ bool CMediaListItemUI::OnSubEvent(void* param)
         if (box && !box->IsVisible()) ShowNameEdit(true);
         return true;
     }
+    if (event->Type == UIEVENT_KEYDOWN && event->chKey == VK_ESCAPE && name == L"ID_EDIT_ITEM_CHANGE_FILENAME") {
+        // Escape leaves the name as it was.
+        ShowNameEdit(false);
+        return false;
+    }
     if (event->Type == UIEVENT_DBLCLICK) {
         if (name != L"ID_BUTTON_ITEM_CLONE" && name != L"ID_BUTTON_ITEM_REMOVE" && name != L"ID_BUTTON_ITEM_CONVER_START")
             OnDoubleClick();
@@ -171,7 +172,10 @@ bool CMediaListItemUI::OnSubEvent(void* param)
     if (event->Type != UIEVENT_BUTTONUP || !event->pSender->IsEnabled()) return true;
     if (name == L"ID_BUTTON_ITEM_CHANGE_FILENAME") ShowNameEdit(!Sub(L"ID_CONTAINER_ITEM_EDIT_NAME") ||
                                                                 !Sub(L"ID_CONTAINER_ITEM_EDIT_NAME")->IsVisible());
-    else if (name == L"ID_BUTTON_ITEM_EDIT_OK") ApplyNameEdit();
+    else if (name == L"ID_BUTTON_ITEM_EDIT_OK") {
+        ShowNameEdit(false);
+        ApplyNameEdit();
+    }
     else if (name == L"ID_BUTTON_ITEM_CONVER_START") {
         SendUsageAction(kUsageGroup, 110);
         StartConvert();
@@ -436,6 +440,7 @@ void CMediaListItemUI::SetStatusText(int textId)
 {
     CControlUI* label = Sub(L"ID_LABEL_ITEM_STATUS");
     m_statusToolTip.clear();
+    m_statusTextId = textId;
     if (!label) return;
     label->SetToolTip(std::wstring());
     if (textId < 1) {
@@ -444,6 +449,16 @@ void CMediaListItemUI::SetStatusText(int textId)
     }
     label->SetVisible(true);
     label->SetText(StatusText(textId));
+}
+
+void CMediaListItemUI::ApplyLanguage()
+{
+    if (m_statusTextId > 0)
+        if (CControlUI* label = Sub(L"ID_LABEL_ITEM_STATUS")) label->SetText(StatusText(m_statusTextId));
+    CLanguageManager* lang = CLanguageManager::GetInstance();
+    for (const auto& [name, id] : {std::pair{L"ID_COMBO_AUDIO_TRACK", 156u}, std::pair{L"ID_COMBO_SUBTITLE", 157u}})
+        if (CControlUI* combo = Sub(name); combo && !combo->GetToolTip().empty()) combo->SetToolTip(lang->LoadStringW(id));
+    RefreshProfileIcon(false);
 }
 
 void CMediaListItemUI::SetStatusToolTip(const std::wstring& text)
@@ -611,6 +626,8 @@ void CMediaListItemUI::ShowNameEdit(bool show)
     CControlUI* box = Sub(L"ID_CONTAINER_ITEM_EDIT_NAME");
     if (!box) return;
     box->SetVisible(show);
+    // The edit takes the name's place: nothing else in the row moves.
+    Show(L"ID_LABEL_ITEM_SHORT_NAME", !show);
     if (show) {
         if (CControlUI* edit = Sub(L"ID_EDIT_ITEM_CHANGE_FILENAME")) {
             edit->SetVisible(true);

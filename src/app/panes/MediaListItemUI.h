@@ -110,6 +110,8 @@ public:
     const std::wstring& GetStatusToolTip() const { return m_statusToolTip; }
     void UpdateStatus();
     void DisableButtons();
+    // The UI language changed: the texts the row set itself follow it.
+    virtual void ApplyLanguage();
 
     IVXMMedia* GetMedia() const { return m_media; }
     bool IsBurnListRow() const { return m_burnList; }
@@ -184,6 +186,7 @@ protected:
     bool m_stopping = false;  // a stop was asked for and has not ended
     std::wstring m_shownImage;
     std::wstring m_statusToolTip;  // why the last conversion failed
+    int m_statusTextId = 0;        // the status shown (0: none)
     std::wstring m_thumbFile;
 
     void ApplyThumbnailResult();

@@ -733,6 +733,12 @@ bool CMediaListUI::HandleNotify(TNotifyUI& msg)
             if (CMediaListItemUI* row = GetMediaItem(i)) row->RefreshProfileIcon(msg.wParam != 0);
         return msg.pSender == this;
     }
+    if (type == L"language_changed") {
+        // The rows' own texts follow the new language; everyone else hears it too.
+        for (int i = 0; i < GetCount(); ++i)
+            if (CMediaListItemUI* row = GetMediaItem(i)) row->ApplyLanguage();
+        return false;
+    }
     if (type == L"item_m4v_recorded") {
         auto* oldMedia = reinterpret_cast<IVXMMedia*>(msg.wParam);
         if (!FindItem(oldMedia)) return false;

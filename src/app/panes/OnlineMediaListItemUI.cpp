@@ -38,19 +38,33 @@ void COnlineMediaListItemUI::ShowInformation()
     if (auto* p = dynamic_cast<CProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT"))) p->SetValue(0);
 }
 
-void COnlineMediaListItemUI::SetDownloadStatusText(int textId, const std::wstring& extra)
+std::wstring COnlineMediaListItemUI::DownloadStatusLine(int textId, const std::wstring& extra) const
 {
     CLanguageManager* lang = CLanguageManager::GetInstance();
-    std::wstring text;
-    if (textId != 0) {
-        text = extra.empty() ? lang->LoadStringW(static_cast<UINT>(textId))
+    if (textId != 0)
+        return extra.empty() ? lang->LoadStringW(static_cast<UINT>(textId))
                              : lang->FormatString(static_cast<UINT>(textId), extra.c_str());
-        m_statusTextId = textId;
-    } else if (!extra.empty()) {
-        text = FormatW(L"%s : %s", lang->LoadStringW(static_cast<UINT>(m_statusTextId)).c_str(), extra.c_str());
-    } else {
-        m_statusTextId = 0;
+    if (!extra.empty()) return FormatW(L"%s : %s", lang->LoadStringW(static_cast<UINT>(m_statusTextId)).c_str(), extra.c_str());
+    return {};
+}
+
+void COnlineMediaListItemUI::ApplyLanguage()
+{
+    CMediaListItemUI::ApplyLanguage();
+    const std::wstring text = DownloadStatusLine(m_shownTextId, m_shownExtra);
+    if (CControlUI* label = Sub(L"ID_LABEL_DOWNLOAD_STATUS")) {
+        label->SetText(text);
+        label->SetToolTip(text);
     }
+}
+
+void COnlineMediaListItemUI::SetDownloadStatusText(int textId, const std::wstring& extra)
+{
+    const std::wstring text = DownloadStatusLine(textId, extra);
+    if (textId != 0) m_statusTextId = textId;
+    else if (extra.empty()) m_statusTextId = 0;
+    m_shownTextId = textId;
+    m_shownExtra = extra;
     if (CControlUI* label = Sub(L"ID_LABEL_DOWNLOAD_STATUS")) {
         label->SetText(text);
         label->SetToolTip(text);

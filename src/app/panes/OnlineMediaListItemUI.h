@@ -24,6 +24,7 @@ public:
     int GetStatusTextId() const { return m_statusTextId; }
     // The status label's tooltip (a failure's reason under its short text).
     void SetDownloadStatusToolTip(const std::wstring& text);
+    void ApplyLanguage() override;
     // The busy ring turns while the address is analysed.
     void StartRing();
     void StopRing();
@@ -39,8 +40,12 @@ public:
     bool IsConvertAfterDownload() const { return m_convertAfterDownload; }
 
 private:
+    std::wstring DownloadStatusLine(int textId, const std::wstring& extra) const;
+
     int m_downloadFlag = 0;
     int m_statusTextId = 0;
+    int m_shownTextId = 0;      // the arguments of the status shown, for a new language
+    std::wstring m_shownExtra;
     std::wstring m_title;
     std::wstring m_partText;
     bool m_convertAfterDownload = false;
@@ -58,7 +63,13 @@ public:
     void MarkMainTitle();
     // The first selection makes the title's thumbnail.
     bool Select(bool select = true) override;
+    void ApplyLanguage() override;
 
 private:
+    // "<format> Title <n>", "... (Main Title)" for the disc's main title,
+    // unless the user named the output (false then).
+    bool ShowTitleName();
+
     bool m_thumbnailAsked = false;
+    bool m_mainTitle = false;
 };

@@ -13,6 +13,7 @@
 #include "platform/folders.h"
 #include "platform/text.h"
 #include "platform/volume.h"
+#include "ui/UIRender.h"
 #include "ui/desktop/Desktop.h"
 
 #include <json/value.h>
@@ -158,6 +159,24 @@ CControlUI* CProfileSettingsPaneUI::CreateControl(const std::wstring& className)
     if (className == L"PropListItem") return new CPropListItemUI(Manager());
     if (className == L"TimeEdit") return new CTimeEditUI;
     return nullptr;
+}
+
+void CProfileSettingsPaneUI::SetPos(RECT rc, bool needInvalidate)
+{
+    const int least = CPaintManagerUI::Scale(100);
+    int widest = least;
+    for (CPropListItemUI* row : m_rows) {
+        CLabelUI* name = row ? row->GetNameLabel() : nullptr;
+        if (!name) continue;
+        const RECT pad = name->GetTextPadding();
+        widest = std::max(widest, static_cast<int>(CRenderEngine::MeasureText(Manager(), name->GetText(), name->GetFont(),
+                                                                              DT_SINGLELINE, 0).cx + pad.left + pad.right + 2));
+    }
+    const int width = std::min(widest, std::max(least, static_cast<int>(rc.right - rc.left) / 2));
+    for (CPropListItemUI* row : m_rows)
+        if (CLabelUI* name = row ? row->GetNameLabel() : nullptr; name && name->GetFixedWidth() != width)
+            name->SetFixedWidth(width);
+    CVerticalLayoutUI::SetPos(rc, needInvalidate);
 }
 
 void CProfileSettingsPaneUI::DoInit()
@@ -481,6 +500,11 @@ void CProfileSettingsPaneUI::Notify(TNotifyUI& msg)
         if (msg.pSender == this) Rebuild();
         return;
     }
+    // The pane of the page not shown takes the new language too.
+    if (type == L"language_changed") {
+        Rebuild();
+        return;
+    }
     if (!IsVisible()) return;
     const int row = RowIndexOf(msg.pSender);
     if (type == L"prop_checked") {
@@ -527,8 +551,6 @@ void CProfileSettingsPaneUI::Notify(TNotifyUI& msg)
         if (row >= 0) OnCustomDel(row, static_cast<int>(msg.wParam));
     } else if (type == L"prop_textbtn") {
         if (row == kFolder) BrowseFolder();
-    } else if (type == L"language_changed") {
-        Rebuild();
     }
 }
 

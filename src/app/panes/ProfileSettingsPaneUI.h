@@ -42,6 +42,8 @@ public:
     std::wstring GetClass() const override;
     void* GetInterface(const std::wstring& name) override;
     void DoInit() override;
+    // The names' column is as wide as the longest name, up to half the pane.
+    void SetPos(RECT rc, bool needInvalidate = true) override;
     void Notify(TNotifyUI& msg) override;
     // "PropListItem" and "TimeEdit" elements of the row templates.
     CControlUI* CreateControl(const std::wstring& className) override;

@@ -89,6 +89,7 @@ public:
     const std::wstring& GetMinimum() const { return m_minimum; }
     const std::wstring& GetMaximum() const { return m_maximum; }
 
+    CLabelUI* GetNameLabel() const { return m_nameLabel; }
     CEditUI* GetTextControl() const { return m_textValue; }
     CTimeEditUI* GetTimeControl() const { return m_timeValue; }
     CComboUI* GetCombo() const { return m_combo; }
