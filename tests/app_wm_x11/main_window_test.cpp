@@ -50,6 +50,8 @@ class CMainWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The main window of the test before ended the loops it ran in.
+        ResetUIQuit();
         CVXMSettings::GetInstance()->LangID = L"en";
         window = new CVXMMainFrameWnd(L"");
         ASSERT_NE(window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655),
@@ -71,13 +73,13 @@ protected:
         CLanguageManager::GetInstance()->SetLang(L"en");
         pane->GetMediaList()->RemoveAll();
         window->DestroyWindow();
-        PumpUntil([] { return false; }, 100);
+        PumpPending();
     }
 
     CControlUI* Find(const wchar_t* name) { return window->GetPaintManager()->FindControl(name); }
     void Save(const std::string& name)
     {
-        PumpUntil([] { return false; }, 100);
+        PumpPending();
         EXPECT_TRUE(main->grab().save(QString::fromStdString(std::string(VXM_SCREENSHOT_DIR) + "/" + name + ".png")));
     }
     // The names of the settings pane that do not show whole.

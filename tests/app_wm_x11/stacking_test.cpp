@@ -54,6 +54,8 @@ class CModalWindows : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The main window of the test before ended the loops it ran in.
+        ResetUIQuit();
         ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
         window = new CVXMMainFrameWnd(L"");
         ASSERT_NE(window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655),
@@ -67,7 +69,7 @@ protected:
     {
         if (auto* pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane())) pane->GetMediaList()->RemoveAll();
         window->DestroyWindow();
-        vxmtest::PumpUntil([] { return false; }, 100);
+        vxmtest::PumpPending();
     }
 
     // The visible window of that class other than the main window.

@@ -1,7 +1,7 @@
 // What a person sees on the X display and does there: waits that serve the
 // UI thread, the screen's pixels, and xdotool for the mouse and the keys.
 #pragma once
-#include "platform/events.h"
+#include "support/pump.h"
 #include "support/test_media.h"
 #include "ui/UIMessagePump.h"
 
@@ -26,10 +26,7 @@ namespace vxmtest {
 inline void WaitFor(const std::string& what, const std::function<bool()>& done)
 {
     std::fprintf(stderr, "  waiting: %s\n", what.c_str());
-    while (!done()) {
-        CEvent tick(true, false);
-        WaitWithMessageLoop(tick, 10);
-    }
+    PumpUntil(done);
 }
 
 // What the screen shows where the widget is, compared with the widget's own picture.

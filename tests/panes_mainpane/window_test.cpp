@@ -744,7 +744,7 @@ TEST_F(CRowMenuTest, EveryEntryRunsItsOwnCommandWhenItsStateAllowsIt)
     EXPECT_FALSE(Pick(cafe, L"&Paste Video URL\tCtrl+V"));  // nothing on the clipboard
     desktop.clipboard.ExternalChange(L"https://video.example.com/watch?v=night-cafe");
     EXPECT_TRUE(Pick(cafe, L"&Paste Video URL\tCtrl+V"));
-    ASSERT_TRUE(vxmtest::PumpUntil([&] { return list->GetCount() == 4; }, 10000));
+    ASSERT_TRUE(vxmtest::PumpUntil([&] { return list->GetCount() == 4; }));
     EXPECT_TRUE(list->GetMediaItem(3)->IsOnlineItem());
     list->RemoveItem(list->GetMediaItem(3));
     list->SelectItem(0);
@@ -769,7 +769,7 @@ TEST_F(CRowMenuTest, EveryEntryRunsItsOwnCommandWhenItsStateAllowsIt)
     EXPECT_TRUE(Pick(cafe, L"&Copy Video URL to ClipBoard\tCtrl+C"));
     EXPECT_EQ(desktop.clipboard.GetText(), Utf8ToWide(source));
     EXPECT_TRUE(Pick(cafe, L"Open Source File &Location..."));
-    ASSERT_TRUE(vxmtest::PumpUntil([&] { return std::filesystem::exists(shown); }, 10000));
+    ASSERT_TRUE(vxmtest::PumpUntil([&] { return std::filesystem::exists(shown); }));
     std::ifstream given(shown);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(given), {}),
               "array:string:" + WideToUtf8(FileUriOfPath(Utf8ToWide(source))));
