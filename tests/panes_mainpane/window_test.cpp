@@ -798,7 +798,8 @@ TEST_F(CRowMenuTest, EveryEntryRunsItsOwnCommandWhenItsStateAllowsIt)
     EXPECT_EQ(media[0]->state, 1);
     EXPECT_FALSE(Pick(cafe, L"&Start Converting"));
     EXPECT_TRUE(Pick(cafe, L"Sto&p Converting"));
-    EXPECT_EQ(media[0]->state, 0);
+    // The stop is waited for off the UI thread.
+    vxmtest::PumpUntil([&] { return media[0]->state == 0 && !list->IsConverting(); });
 
     // Removing the selected row, then all.
     list->SelectItem(2);
