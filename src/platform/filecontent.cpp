@@ -4,70 +4,51 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 namespace {
 
-void Say(std::string* why, const std::string& text)
-{
-    if (why) *why = text;
-}
-
-std::string ErrorText(int error) { return std::strerror(error); }
+// Bytes moved at once: the copy's whole cost in memory.
+constexpr std::size_t kChunk = std::size_t{1} << 20;
 
 // Closes a descriptor once.
 class CFd {
 public:
     explicit CFd(int fd) : m_fd(fd) {}
-    ~CFd() { Close(); }
+    ~CFd()
+    {
+        if (m_fd >= 0) ::close(m_fd);
+    }
     CFd(const CFd&) = delete;
     CFd& operator=(const CFd&) = delete;
     int Get() const { return m_fd; }
-    // The close's own result: a write may fail only there (network file systems).
-    bool Close()
-    {
-        if (m_fd < 0) return true;
-        const int rc = ::close(m_fd);
-        m_fd = -1;
-        return rc == 0;
-    }
 
 private:
     int m_fd;
 };
 
-bool WriteAll(int fd, std::string_view content, int& error)
-{
-    const char* p = content.data();
-    std::size_t left = content.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            error = errno;
-            return false;
-        }
-        if (n == 0) {
-            error = EIO;
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// "<folder>/.<name>.XXXXXX": hidden, beside the file, on its file system.
+// "<folder>/.<name>.XXXXXX": hidden, beside the file, on its file system. A
+// long name is cut (at a letter's start) so the copy's name stays allowed.
 std::string CopyTemplate(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::size_t room = NAME_MAX - std::strlen("..XXXXXX");
+    if (name.size() > room) {
+        std::size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+        name.resize(cut);
+    }
     return folder + "." + name + ".XXXXXX";
 }
 
@@ -80,108 +61,252 @@ void SyncFolderOf(const std::string& path)
     if (dir.Get() >= 0) ::fsync(dir.Get());
 }
 
+std::string SizeText(std::uint64_t bytes)
+{
+    char text[32];
+    if (bytes < (std::uint64_t{1} << 20))
+        std::snprintf(text, sizeof text, "%llu KB", static_cast<unsigned long long>((bytes + 1023) >> 10));
+    else if (bytes < (std::uint64_t{1} << 30))
+        std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1 << 20));
+    else
+        std::snprintf(text, sizeof text, "%.1f GB", static_cast<double>(bytes) / (1 << 30));
+    return text;
+}
+
+// copy_file_range is refused between some file systems and by old kernels:
+// the bytes then go through memory.
+bool CopyRangeUnsupported(int error)
+{
+    return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP;
+}
+
 }  // namespace
 
-bool ReadFileContent(const std::wstring& path, std::size_t maxBytes, const std::function<char*(std::size_t)>& place,
-                     std::string* why)
+CFileEditCopy::~CFileEditCopy()
 {
-    const std::string name = WideToUtf8(path);
-    CFd fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0) {
-        Say(why, ErrorText(errno));
-        return false;
+    if (m_source >= 0) ::close(m_source);
+    if (m_copy >= 0) ::close(m_copy);
+    if (!m_committed && !m_copyName.empty()) ::unlink(m_copyName.c_str());
+}
+
+bool CFileEditCopy::Fail(int error, const std::string& detail)
+{
+    if (m_why.empty()) {
+        m_why = error ? std::string(std::strerror(error)) : detail;
+        if (error && !detail.empty()) m_why += " (" + detail + ")";
     }
+    return false;
+}
+
+bool CFileEditCopy::Open(const std::wstring& path)
+{
+    if (m_source >= 0 || IsOpen() || Failed() || m_committed) return Fail(0, "the file is already open");
+    // Through a link, the file it names is changed, not the link.
+    m_name = WideToUtf8(path);
+    if (char* real = ::realpath(m_name.c_str(), nullptr)) {
+        m_name = real;
+        std::free(real);
+    }
+    m_source = ::open(m_name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_source < 0) return Fail(errno);
     struct stat st {};
-    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        Say(why, "not a regular file");
-        return false;
-    }
-    if (static_cast<unsigned long long>(st.st_size) > maxBytes) {
-        Say(why, "the file is too large");
-        return false;
-    }
-    const std::size_t size = static_cast<std::size_t>(st.st_size);
-    char* buffer = place(size);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd.Get(), buffer + done, size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            Say(why, n < 0 ? ErrorText(errno) : "the file became shorter while it was read");
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    if (::fstat(m_source, &st) != 0) return Fail(errno);
+    if (!S_ISREG(st.st_mode)) return Fail(0, "not a regular file");
+    m_original.device = st.st_dev;
+    m_original.inode = st.st_ino;
+    m_original.size = static_cast<std::uint64_t>(st.st_size);
+    m_original.blocks = static_cast<std::uint64_t>(st.st_blocks);
+    m_original.accessed[0] = st.st_atim.tv_sec;
+    m_original.accessed[1] = st.st_atim.tv_nsec;
+    m_original.modified[0] = st.st_mtim.tv_sec;
+    m_original.modified[1] = st.st_mtim.tv_nsec;
+    m_original.mode = st.st_mode & 07777;
+    m_original.owner = st.st_uid;
+    m_original.group = st.st_gid;
     return true;
 }
 
-bool ReplaceFileContent(const std::wstring& path, std::string_view content, std::string* why)
+bool CFileEditCopy::MakeCopy()
 {
-    // Through a link, the file it names is replaced, not the link.
-    std::string name = WideToUtf8(path);
-    if (char* real = ::realpath(name.c_str(), nullptr)) {
-        name = real;
-        std::free(real);
-    }
-    struct stat st {};
-    if (::stat(name.c_str(), &st) != 0) {
-        Say(why, ErrorText(errno));
-        return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        Say(why, "not a regular file");
-        return false;
-    }
+    if (m_source < 0 || IsOpen() || Failed()) return Fail(0, "the file is not open");
+    CFd source(m_source);
+    m_source = -1;
     // A file nobody may write is left alone, whoever asks.
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(name.c_str(), W_OK) != 0) {
-        Say(why, ErrorText(EACCES) + " (the file is read-only)");
-        return false;
+    if ((m_original.mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(m_name.c_str(), W_OK) != 0)
+        return Fail(EACCES, "the file is read-only");
+    // The copy takes as much room as the file's own blocks: when that is not
+    // free, nothing is written at all.
+    const std::uint64_t needed = std::min<std::uint64_t>(m_original.size, m_original.blocks * 512);
+    struct statvfs room {};
+    if (::fstatvfs(source.Get(), &room) == 0) {
+        const std::uint64_t available = std::uint64_t(room.f_bavail) * room.f_frsize;
+        if (needed > available)
+            return Fail(ENOSPC, "a copy of " + SizeText(needed) + " is needed, " + SizeText(available) + " are free");
     }
 
-    std::string copyName = CopyTemplate(name);
+    std::string copyName = CopyTemplate(m_name);
     std::vector<char> buffer(copyName.begin(), copyName.end());
     buffer.push_back('\0');
-    CFd copy(::mkostemp(buffer.data(), O_CLOEXEC));
-    if (copy.Get() < 0) {
-        Say(why, ErrorText(errno));
-        return false;
-    }
-    copyName = buffer.data();
-    int error = 0;
-    bool ok = WriteAll(copy.Get(), content, error);
-    if (ok && ::fsync(copy.Get()) != 0) {
-        error = errno;
-        ok = false;
-    }
-    if (ok) {
-        // The file's own mode, owner (where allowed) and times.
-        if (::fchmod(copy.Get(), st.st_mode & 07777) != 0) {
-            error = errno;
-            ok = false;
+    m_copy = ::mkostemp(buffer.data(), O_CLOEXEC);
+    if (m_copy < 0) return Fail(errno);
+    m_copyName = buffer.data();
+    if (!CopyContent(source.Get())) return false;
+    m_size = m_original.size;
+    return true;
+}
+
+bool CFileEditCopy::CopyContent(int source)
+{
+    const off_t end = static_cast<off_t>(m_original.size);
+    std::vector<char> buffer;
+    bool noHoles = false;     // the file system keeps no map of its holes
+    bool throughMemory = false;  // copy_file_range refused
+    off_t at = 0;
+    while (at < end) {
+        off_t start = noHoles ? at : ::lseek(source, at, SEEK_DATA);
+        if (start < 0) {
+            if (errno == ENXIO) break;  // a hole up to the end
+            if (errno != EINVAL && errno != EOPNOTSUPP) return Fail(errno);
+            noHoles = true;
+            start = at;
         }
-        if (ok && ::fchown(copy.Get(), st.st_uid, st.st_gid) != 0 && errno != EPERM) {
-            error = errno;
-            ok = false;
+        off_t stop = noHoles ? end : ::lseek(source, start, SEEK_HOLE);
+        if (stop < 0) return Fail(errno);
+        stop = std::min(stop, end);
+        while (start < stop) {
+            const std::size_t want = static_cast<std::size_t>(std::min<off_t>(stop - start, off_t{1} << 30));
+            ssize_t n = -1;
+            if (!throughMemory) {
+                off_t in = start, out = start;
+                n = ::copy_file_range(source, &in, m_copy, &out, want, 0);
+                if (n < 0 && CopyRangeUnsupported(errno)) throughMemory = true;
+            }
+            if (throughMemory) {
+                buffer.resize(kChunk);
+                n = ::pread(source, buffer.data(), std::min(want, kChunk), start);
+                if (n > 0) {
+                    Write(static_cast<std::uint64_t>(start), std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+                    if (Failed()) return false;
+                }
+            }
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return Fail(errno);
+            if (n == 0) return Fail(0, "the file became shorter while it was copied");
+            start += n;
         }
-        const struct timespec times[2] = {st.st_atim, st.st_mtim};
-        if (ok && ::futimens(copy.Get(), times) != 0) {
-            error = errno;
-            ok = false;
+        at = stop;
+    }
+    // The hole at the end, when there is one.
+    if (::ftruncate(m_copy, end) != 0) return Fail(errno);
+    return true;
+}
+
+std::size_t CFileEditCopy::Read(std::uint64_t offset, char* buffer, std::size_t size)
+{
+    if (!IsOpen() || Failed()) return 0;
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(m_copy, buffer + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            Fail(errno);
+            break;
         }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
     }
-    if (!copy.Close() && ok) {
-        error = errno;
-        ok = false;
+    return done;
+}
+
+void CFileEditCopy::Write(std::uint64_t offset, std::string_view data)
+{
+    if (!IsOpen() || Failed()) return;
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::pwrite(m_copy, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            Fail(n < 0 ? errno : EIO);
+            return;
+        }
+        done += static_cast<std::size_t>(n);
     }
-    if (ok && ::rename(copyName.c_str(), name.c_str()) != 0) {
-        error = errno;
-        ok = false;
+    m_size = std::max<std::uint64_t>(m_size, offset + data.size());
+}
+
+// Moves `length` bytes from `from` to `to` a chunk at a time, from the end
+// when moving them towards the end, so nothing is overwritten before it moved.
+void CFileEditCopy::Move(std::uint64_t from, std::uint64_t to, std::uint64_t length)
+{
+    std::vector<char> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(length, kChunk)));
+    std::uint64_t done = 0;
+    while (done < length && !Failed()) {
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(length - done, kChunk));
+        const std::uint64_t at = to > from ? length - done - n : done;
+        if (Read(from + at, buffer.data(), n) != n) {
+            Fail(0, "the copy became shorter while it was changed");
+            return;
+        }
+        Write(to + at, std::string_view(buffer.data(), n));
+        done += n;
     }
-    if (!ok) {
-        ::unlink(copyName.c_str());
-        Say(why, ErrorText(error));
-        return false;
+}
+
+void CFileEditCopy::Insert(std::uint64_t offset, std::string_view data, std::uint64_t replace)
+{
+    if (!IsOpen() || Failed()) return;
+    if (offset >= m_size) {
+        Write(offset, data);
+        return;
     }
-    SyncFolderOf(name);
+    const std::uint64_t tail = offset + std::min(replace, m_size - offset);
+    replace = tail - offset;
+    if (data.size() > replace) Move(tail, tail + (data.size() - replace), m_size - tail);
+    Write(offset, data);
+    if (data.size() < replace) Remove(offset + data.size(), replace - data.size());
+}
+
+void CFileEditCopy::Remove(std::uint64_t offset, std::uint64_t length)
+{
+    if (!IsOpen() || Failed() || offset >= m_size) return;
+    length = std::min(length, m_size - offset);
+    Move(offset + length, offset, m_size - offset - length);
+    Truncate(m_size - length);
+}
+
+void CFileEditCopy::Truncate(std::uint64_t length)
+{
+    if (!IsOpen() || Failed()) return;
+    if (::ftruncate(m_copy, static_cast<off_t>(length)) != 0) {
+        Fail(errno);
+        return;
+    }
+    m_size = length;
+}
+
+bool CFileEditCopy::Commit()
+{
+    if (!IsOpen() || Failed()) return Fail(0, "there is no copy to put in place");
+    // The owner first: changing it may clear set-id bits that the mode then restores.
+    if (::fchown(m_copy, m_original.owner, m_original.group) != 0 && errno != EPERM) return Fail(errno);
+    if (::fchmod(m_copy, static_cast<mode_t>(m_original.mode)) != 0) return Fail(errno);
+    const struct timespec times[2] = {{m_original.accessed[0], m_original.accessed[1]},
+                                      {m_original.modified[0], m_original.modified[1]}};
+    if (::futimens(m_copy, times) != 0) return Fail(errno);
+    if (::fsync(m_copy) != 0) return Fail(errno);
+    // A file someone else changed meanwhile is not replaced by the older content.
+    struct stat now {};
+    if (::stat(m_name.c_str(), &now) != 0) return Fail(errno);
+    if (std::uint64_t(now.st_dev) != m_original.device || std::uint64_t(now.st_ino) != m_original.inode ||
+        std::uint64_t(now.st_size) != m_original.size || now.st_mtim.tv_sec != m_original.modified[0] ||
+        now.st_mtim.tv_nsec != m_original.modified[1])
+        return Fail(0, "the file was changed by another program meanwhile");
+    const int copy = m_copy;
+    m_copy = -1;
+    // A write may fail only at the close (network file systems).
+    if (::close(copy) != 0) return Fail(errno);
+    if (::rename(m_copyName.c_str(), m_name.c_str()) != 0) return Fail(errno);
+    m_committed = true;
+    SyncFolderOf(m_name);
     return true;
 }

@@ -18,7 +18,6 @@
 #include <taglib/mpegfile.h>
 #include <taglib/oggflacfile.h>
 #include <taglib/speexfile.h>
-#include <taglib/tbytevectorstream.h>
 #include <taglib/trueaudiofile.h>
 #include <taglib/unsynchronizedlyricsframe.h>
 #include <taglib/vorbisfile.h>
@@ -28,6 +27,7 @@
 
 #include "IVXMMedia.h"
 #include "Log.h"
+#include "TagFileStream.h"
 #include "platform/filecontent.h"
 #include "platform/text.h"
 
@@ -37,19 +37,6 @@ namespace {
 
 const char* const kLogCategory = "MediaTags";
 const char* const kMp4Lyrics = "\251lyr";
-// A file is tagged in memory: beyond this size it is left alone (a video
-// output of gigabytes is no music file).
-constexpr std::size_t kMaxTaggedFileBytes = std::size_t{512} << 20;
-
-// A file's bytes in memory under the file's name, by which TagLib knows its format.
-class NamedByteStream : public ByteVectorStream {
-public:
-    explicit NamedByteStream(std::string name) : ByteVectorStream(ByteVector()), m_name(std::move(name)) {}
-    FileName name() const override { return m_name.c_str(); }
-
-private:
-    std::string m_name;
-};
 
 String Wide(const std::wstring& text)
 {
@@ -494,36 +481,40 @@ std::string ImageMimeTypeFromName(const std::wstring& path)
 int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, bool mp4Cover, std::string* why)
 {
     const std::string name = FileNameOf(path);
-    std::string reason;
     auto fail = [&](const std::string& what) {
         LogError(kLogCategory, "Cannot write tags into %s: %s", name.c_str(), what.c_str());
         if (why)
             *why = what;
         return kTagsNotWritten;
     };
-    // TagLib changes the file in memory; the whole file then takes the old
-    // one's place, so a save that fails half-way never damages it.
-    NamedByteStream stream(name);
-    ByteVector& bytes = *stream.data();
-    const bool read = ReadFileContent(path, kMaxTaggedFileBytes, [&bytes](std::size_t size) {
-        bytes.resize(static_cast<unsigned int>(size));
-        return bytes.data();
-    }, &reason);
-    if (!read)
-        return fail(reason);
+    CFileEditCopy copy;
+    if (!copy.Open(path))
+        return fail(copy.Why());
+    // A file no writer knows (a video in another container) is not copied for nothing.
     {
-        FileRef ref(&stream, true);
-        if (ref.isNull() || !ref.tag())
+        FileRef probe(name.c_str(), false);
+        if (probe.isNull() || !probe.tag())
             return kTagsFormatUnknown;
-        const int written = WriteFile(ref.file(), tags, mp4Cover);
+    }
+    // TagLib changes a copy beside the file, which takes the file's place only
+    // when whole: a save that fails half-way never damages the file.
+    if (!copy.MakeCopy())
+        return fail(copy.Why());
+    {
+        CTagFileStream stream(copy, name);
+        FileRef ref(&stream, true);
+        int written = kTagsFormatUnknown;
+        if (!ref.isNull() && ref.tag())
+            written = WriteFile(ref.file(), tags, mp4Cover);
+        if (copy.Failed())
+            return fail(copy.Why());
         if (written == 0)
             return kTagsFormatUnknown;
         if (written < 0)
             return fail("the tags could not be made");
     }
-    const ByteVector* changed = stream.data();
-    if (!ReplaceFileContent(path, std::string_view(changed->data(), changed->size()), &reason))
-        return fail(reason);
+    if (!copy.Commit())
+        return fail(copy.Why());
     return kTagsWritten;
 }
 
