@@ -43,15 +43,19 @@ const bool g_drivers = [] {
 using vxmtest::PumpUntil;
 
 // Every start of the player, counted: an "mplayer" first in PATH that notes
-// its process id and becomes Debian's mplayer. Broken, no player is found.
+// the arguments it was given and its process id, then becomes Debian's
+// mplayer. Broken, no player is found. The note is written by the started
+// process, so a test waits for it before reading it.
 class CPlayerStarts {
 public:
     CPlayerStarts() : m_path(std::getenv("PATH") ? std::getenv("PATH") : "")
     {
         const std::string real = WideToUtf8(FindProgramInPath(L"mplayer"));
         EXPECT_FALSE(real.empty()) << "Debian's mplayer is not installed";
-        std::ofstream(m_dir.File("mplayer")) << "#!/bin/sh\necho $$ >> '" << m_dir.File("starts") << "'\nexec '"
-                                             << real << "' \"$@\"\n";
+        // The arguments first, then the id that says they are complete.
+        std::ofstream(m_dir.File("mplayer")) << "#!/bin/sh\nprintf '%s\\0' \"$@\" > '" << m_dir.File("args.")
+                                             << "'$$\necho $$ >> '" << m_dir.File("starts") << "'\nexec '" << real
+                                             << "' \"$@\"\n";
         Mend();
     }
     ~CPlayerStarts() { setenv("PATH", m_path.c_str(), 1); }
@@ -72,6 +76,21 @@ public:
         for (int pid; in >> pid;) pids.push_back(pid);
         return pids;
     }
+    // The starts noted once at least `count` players have started.
+    std::vector<int> WaitForStarts(size_t count) const
+    {
+        std::vector<int> pids;
+        PumpUntil([&] { return (pids = Pids()).size() >= count; });
+        return pids;
+    }
+    // The arguments a noted start was given.
+    std::vector<std::string> ArgumentsOf(int pid) const
+    {
+        std::ifstream in(m_dir.File("args." + std::to_string(pid)), std::ios::binary);
+        std::vector<std::string> args;
+        for (std::string arg; std::getline(in, arg, '\0');) args.push_back(arg);
+        return args;
+    }
 
 private:
     vxmtest::CTempDir m_dir;
@@ -79,15 +98,6 @@ private:
 };
 
 bool Gone(int pid) { return ::kill(pid, 0) == -1 && errno == ESRCH; }
-
-// The arguments a process was started with.
-std::vector<std::string> CommandLineOf(int pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
-    std::vector<std::string> args;
-    for (std::string arg; std::getline(in, arg, '\0');) args.push_back(arg);
-    return args;
-}
 
 std::string ValueAfter(const std::vector<std::string>& args, const std::string& name)
 {
@@ -198,9 +208,10 @@ TEST_F(CPlayerRoadTest, APlayingPreviewGoesOnInThePlayerFromWhereItWasWithOnePla
     EXPECT_EQ(preview->GetPlayState(), PREVIEW_STOPPED);
     ASSERT_EQ(player->PlayState, PLAY_STATE_PLAYING);
     EXPECT_EQ(player->CurrentPath, Utf8ToWide(clip));
-    ASSERT_EQ(starts.Pids().size(), 1u);
-    EXPECT_EQ(starts.Pids()[0], PlayerPid());
-    EXPECT_GE(std::stoi(ValueAfter(CommandLineOf(PlayerPid()), "-ss")), 2);
+    const std::vector<int> first = starts.WaitForStarts(1);
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0], PlayerPid());
+    EXPECT_GE(std::atof(ValueAfter(starts.ArgumentsOf(first[0]), "-ss").c_str()), 2.0);
     ASSERT_TRUE(PumpUntil([&] { return player->PositionSeconds >= 2.0; }));
 
     // Back on the Convert page the player stops; the preview's own button
@@ -212,9 +223,10 @@ TEST_F(CPlayerRoadTest, APlayingPreviewGoesOnInThePlayerFromWhereItWasWithOnePla
     Press(L"ID_BUTTON_MEDIA_TO_PLAYWND");
     EXPECT_EQ(preview->GetPlayState(), PREVIEW_STOPPED);
     ASSERT_EQ(player->PlayState, PLAY_STATE_PLAYING);
-    ASSERT_EQ(starts.Pids().size(), 2u);
-    EXPECT_EQ(starts.Pids()[1], PlayerPid());
-    EXPECT_GE(std::stoi(ValueAfter(CommandLineOf(PlayerPid()), "-ss")), 3);
+    const std::vector<int> second = starts.WaitForStarts(2);
+    ASSERT_EQ(second.size(), 2u);
+    EXPECT_EQ(second[1], PlayerPid());
+    EXPECT_GE(std::atof(ValueAfter(starts.ArgumentsOf(second[1]), "-ss").c_str()), 3.0);
     EXPECT_EQ(player->GetPlaylist().Size(), 1u);
     ASSERT_TRUE(PumpUntil([&] { return player->PositionSeconds >= 3.0; }));
     EXPECT_EQ(starts.Pids().size(), 2u);
@@ -231,24 +243,24 @@ TEST_F(CPlayerRoadTest, FilesNamedLikeDiscsPlayAsTheFilesTheyAre)
     }
     desktop.files.openAnswer = files;
     std::map<std::wstring, double> reached;
-    std::map<std::wstring, std::string> input;
     Press(L"ID_BTN_PLAYER_OPEN");
     ASSERT_EQ(player->PlayState, PLAY_STATE_PLAYING);
     // In order, one after the other, each to its end.
     ASSERT_TRUE(PumpUntil([&] {
         if (player->GetPlayer()) {
             reached[player->CurrentPath] = std::max(reached[player->CurrentPath], player->PositionSeconds);
-            input[player->CurrentPath] = CommandLineOf(PlayerPid()).empty() ? input[player->CurrentPath]
-                                                                             : CommandLineOf(PlayerPid()).back();
             EXPECT_FALSE(player->IsDisc);
         }
         return player->PlayState == PLAY_STATE_STOPPED;
     }));
-    for (const std::wstring& file : files) {
-        EXPECT_GT(reached[file], 0.5) << WideToUtf8(file);
-        EXPECT_EQ(input[file], WideToUtf8(file));
+    for (const std::wstring& file : files) EXPECT_GT(reached[file], 0.5) << WideToUtf8(file);
+    // One player per file, each given its file as the file it is.
+    const std::vector<int> pids = starts.Pids();
+    ASSERT_EQ(pids.size(), 3u);
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::vector<std::string> args = starts.ArgumentsOf(pids[i]);
+        EXPECT_EQ(args.empty() ? "" : args.back(), WideToUtf8(files[i]));
     }
-    EXPECT_EQ(starts.Pids().size(), 3u);
 }
 
 TEST_F(CPlayerRoadTest, ABigFolderIsWalkedWhileTheWindowKeepsPainting)
@@ -291,7 +303,9 @@ TEST_F(CPlayerRoadTest, TheVolumeSetBeforePlayingIsTheOneItPlaysWith)
     EXPECT_EQ(player->Volume, 20);
     player->OpenFile(Utf8ToWide(clip));
     ASSERT_EQ(player->PlayState, PLAY_STATE_PLAYING);
-    EXPECT_EQ(ValueAfter(CommandLineOf(PlayerPid()), "-volume"), "20");
+    const std::vector<int> pids = starts.WaitForStarts(1);
+    EXPECT_EQ(pids.front(), PlayerPid());
+    EXPECT_EQ(ValueAfter(starts.ArgumentsOf(pids.front()), "-volume"), "20");
     player->Stop();
 }
 
