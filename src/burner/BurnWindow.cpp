@@ -102,6 +102,9 @@ LRESULT CBurnWindowUI::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lPar
                      m_result.error, 0);
         }
         if (CControlUI* button = m_PaintManager.FindControl(L"ID_BTN_BURN_STOP")) button->SetText(Text(L"ID_STRING_BURN_CLOSE"));
+        // The pane's clock stops with the work.
+        if (CControlUI* clock = m_setup && m_setup->burner ? m_setup->burner->burnTime : nullptr)
+            if (CPaintManagerUI* pane = clock->GetManager()) pane->SendNotify(clock, L"burn_finished");
         if (m_closeWhenDone || g_autoClose) Close(0);
         return 0;
     }
@@ -170,6 +173,7 @@ int ShowDUI(HWND owner, const VXM_BURN_FILE* files, VXM_DVD_MENU_SETTINGS* menu,
         request.owner = owner;
         request.title = Text(L"ID_STRING_BURN_SAVE_ISO");
         request.fileName = DiscLabel(job.label) + L".iso";
+        if (setup && setup->burner) request.folder = setup->burner->imageFolder;
         request.filters = {{L"ISO Image (*.iso)", {L"*.iso"}}};
         job.imagePath = chooser->SaveFile(request);
         if (job.imagePath.empty()) return 0;

@@ -20,6 +20,8 @@ struct VXM_BURNER_RECORD {
     CControlUI* burnTime = nullptr;        // ID_EDIT_BURNTIME
     CControlUI* burnStatus = nullptr;      // ID_EDIT_BURNSTATUS
     CControlUI* progress = nullptr;        // ID_SLIDER_DISC_CAPACITY
+    // Where the chooser of an image file starts (the output folder).
+    std::wstring imageFolder;
     // What stands in the way of a burn; empty when nothing does.
     std::wstring message;
 };

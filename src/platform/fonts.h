@@ -1,5 +1,5 @@
 // The scalable fonts installed on the system (fontconfig): one entry per
-// font file and face, with the name to show.
+// family and style, with the name to show and the file of that face.
 #pragma once
 #include <string>
 #include <vector>

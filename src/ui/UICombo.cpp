@@ -48,6 +48,11 @@ bool CComboUI::SelectItem(int index, bool takeFocus, bool triggerEvent)
 
 void CComboUI::ItemPressed(int index, WORD) { SelectItem(index, false, true); }
 
+namespace {
+// Rows the drop-down list shows at once; a longer list scrolls.
+constexpr int kDropRows = 16;
+}  // namespace
+
 bool CComboUI::Activate()
 {
     if (!IsVisible() || !IsEnabled() || !m_manager) return false;
@@ -56,6 +61,7 @@ bool CComboUI::Activate()
     // The handler may have emptied, hidden or removed the combo.
     if (!IsVisible() || !IsEnabled() || GetCount() == 0 || !m_manager) return true;
     CMenu choices;
+    choices.SetVisibleRows(kDropRows);
     for (int i = 0; i < GetCount(); ++i) {
         CControlUI* row = GetItemAt(i);
         CMenuItem item;

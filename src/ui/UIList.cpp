@@ -95,6 +95,7 @@ bool CListItemBase::HandleItemEvent(CControlUI* self, TEventUI& event)
         self->Invalidate();
         return true;
     case UIEVENT_KEYDOWN:
+    case UIEVENT_CHAR:
     case UIEVENT_SCROLLWHEEL:
         if (m_owner) {
             m_owner->ItemEvent(event);

@@ -43,6 +43,10 @@ public:
     std::unique_ptr<CMenu> Clone() const;
 
     const std::wstring& GetText() const { return m_text; }
+    // A list (a combo's drop-down): one column that scrolls, at most this
+    // many rows high (0: a menu, as high as it needs).
+    int GetVisibleRows() const { return m_visibleRows; }
+    void SetVisibleRows(int rows) { m_visibleRows = rows; }
     int GetItemCount() const { return static_cast<int>(m_items.size()); }
     CMenuItem* GetItem(UINT idOrPos, EMenuBy by);
     const CMenuItem* GetItem(UINT idOrPos, EMenuBy by) const;
@@ -76,6 +80,7 @@ private:
     bool HasFlag(UINT idOrPos, EMenuBy by, bool CMenuItem::*flag) const;
 
     std::wstring m_text;
+    int m_visibleRows = 0;
     std::vector<CMenuItem> m_items;
 };
 

@@ -3,6 +3,7 @@
 #include "ui/UIRender.h"
 #include <QPainter>
 #include <algorithm>
+#include <cwctype>
 
 namespace {
 constexpr int kButton = 12;
@@ -97,6 +98,91 @@ void CTreeNodeUI::PaintText(QPainter& painter)
 }
 
 std::wstring CTreeViewUI::GetClass() const { return L"TreeViewUI"; }
+
+namespace {
+// Keys typed within this time make one name to find.
+constexpr DWORD kTypeAheadMs = 1000;
+
+CTreeNodeUI* NodeAt(const CTreeViewUI* tree, int row)
+{
+    CControlUI* item = row >= 0 && row < tree->GetCount() ? tree->GetItemAt(row) : nullptr;
+    return item ? static_cast<CTreeNodeUI*>(item->GetInterface(L"TreeNode")) : nullptr;
+}
+}  // namespace
+
+int CTreeViewUI::NextShownRow(int from, int step) const
+{
+    for (int row = from + step; row >= 0 && row < GetCount(); row += step)
+        if (CTreeNodeUI* node = NodeAt(this, row); node && node->IsVisible() && node->IsEnabled()) return row;
+    return -1;
+}
+
+void CTreeViewUI::FindTyped(wchar_t ch, DWORD when)
+{
+    if (when - m_typedAt > kTypeAheadMs) m_typed.clear();
+    m_typedAt = when;
+    // A first letter, or the same letter again, goes to the next name that
+    // starts with it; more letters refine the name found.
+    const bool again = m_typed.size() == 1 && std::towlower(m_typed[0]) == std::towlower(ch);
+    const bool next = again || m_typed.empty();
+    if (!again) m_typed += ch;
+    const int count = GetCount();
+    const int start = next || m_curSel < 0 ? m_curSel + 1 : m_curSel;
+    for (int i = 0; i < count; ++i) {
+        const int row = ((start < 0 ? 0 : start) + i) % count;
+        CTreeNodeUI* node = NodeAt(this, row);
+        if (!node || !node->IsVisible() || !node->IsEnabled()) continue;
+        const std::wstring& name = node->GetText();
+        if (name.size() < m_typed.size()) continue;
+        bool same = true;
+        for (size_t k = 0; k < m_typed.size() && same; ++k) same = std::towlower(name[k]) == std::towlower(m_typed[k]);
+        if (same) {
+            SelectItem(row, true);
+            return;
+        }
+    }
+}
+
+void CTreeViewUI::DoEvent(TEventUI& event)
+{
+    if (event.Type == UIEVENT_CHAR && event.chKey > L' ' && GetCount() > 0) {
+        FindTyped(static_cast<wchar_t>(event.chKey), event.dwTimestamp);
+        return;
+    }
+    if (event.Type == UIEVENT_KEYDOWN && GetCount() > 0) {
+        // A walk with the keys ends the name being typed.
+        if (const WPARAM key = event.chKey; key == VK_SPACE || (key >= VK_END && key <= VK_DOWN)) m_typed.clear();
+        CTreeNodeUI* node = NodeAt(this, m_curSel);
+        int row = -1;
+        switch (event.chKey) {
+        case VK_UP: row = NextShownRow(m_curSel < 0 ? GetCount() : m_curSel, -1); break;
+        case VK_DOWN: row = NextShownRow(m_curSel, 1); break;
+        case VK_HOME: row = NextShownRow(-1, 1); break;
+        case VK_END: row = NextShownRow(GetCount(), -1); break;
+        case VK_RIGHT:
+            if (node && node->HasExpandButton() && !node->IsExpanded()) Expand(node, true);
+            else if (node && !node->GetChildNodes().empty()) row = GetItemIndex(node->GetChildNodes().front());
+            if (row < 0) return;
+            break;
+        case VK_LEFT:
+            if (node && node->IsExpanded()) Expand(node, false);
+            else if (node && node->GetParentNode()) row = GetItemIndex(node->GetParentNode());
+            if (row < 0) return;
+            break;
+        case VK_SPACE:
+            if (node && HasCheckBoxes()) SetCheck(node, !node->IsChecked());
+            if (node && HasCheckBoxes()) return;
+            break;
+        default: break;
+        }
+        if (row >= 0) {
+            SelectItem(row, true);
+            return;
+        }
+        if (event.chKey == VK_UP || event.chKey == VK_DOWN || event.chKey == VK_HOME || event.chKey == VK_END) return;
+    }
+    CListUI::DoEvent(event);
+}
 
 void* CTreeViewUI::GetInterface(const std::wstring& name)
 {

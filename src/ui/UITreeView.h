@@ -74,8 +74,18 @@ public:
     bool Remove(CControlUI* control, bool doNotDestroy = false) override;
     void RemoveAll() override;
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
+    // Keys: Up and Down walk the shown nodes, Right opens a node or goes to
+    // its first child, Left closes it or goes to its parent, Space ticks it;
+    // typed letters go to the next shown node whose name starts with them.
+    void DoEvent(TEventUI& event) override;
 
 private:
+    // The shown node after (step 1) or before (-1) row `from`; -1 when none.
+    int NextShownRow(int from, int step) const;
+    void FindTyped(wchar_t ch, DWORD when);
+
+    std::wstring m_typed;  // what was typed to find a node, with the time of its last key
+    DWORD m_typedAt = 0;
     void SetSubtreeCheck(CTreeNodeUI* node, bool check);
     void UpdateMarks(CTreeNodeUI* from);
     void ShowChildren(CTreeNodeUI* node, bool show);

@@ -17,6 +17,7 @@
 #include "support/skin_check.h"
 #include "support/test_media.h"
 #include "FakeDesktop.h"
+#include "ui/UICombo.h"
 #include "ui/UILanguage.h"
 #include "ui/desktop/QtDesktop.h"
 
@@ -25,14 +26,19 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
+#include <QFileDialog>
+#include <QToolButton>
 #include <QGuiApplication>
 #include <QSlider>
 #include <QTimer>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
+#include <QScreen>
 #include <QPixmap>
 #include <QWidget>
 
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
@@ -154,4 +160,80 @@ TEST(DialogScreenshots, ColourChooserWithTransparency)
     ASSERT_TRUE(chooser.ChooseWithTransparency(nullptr, 0x4000D7FF, L"Transparency:", chosen));
     EXPECT_EQ(chosen, 0x8000D7FFu);
     EXPECT_EQ(percent, QStringLiteral("50%"));
+}
+
+TEST(DialogScreenshots, TheFontListDropsDownInOneColumnWithEachFaceOnce)
+{
+    ApplySkinImageFolders(kDefaultSkin);
+    COptionDlgUI dialog(CVXMSettings::GetInstance());
+    ASSERT_NE(dialog.Create(nullptr, L"VXMOptionDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+    dialog.SelectTab(5);
+    vxmtest::PumpPending();
+    auto* fonts = dynamic_cast<CComboUI*>(dialog.GetPaintManager()->FindControl(L"IDC_EDIT_SUB_FONT"));
+    ASSERT_NE(fonts, nullptr);
+    ASSERT_GT(fonts->GetCount(), 16);
+
+    // The list runs its own loop: a timer looks at it once it shows, keeps
+    // the screen with the dialog and the list, and closes it.
+    std::vector<QString> entries;
+    std::set<int> columns;
+    int shownHeight = 0, rowHeight = 0;
+    QTimer look;
+    look.callOnTimeout([&] {
+        auto* list = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!list || !list->isVisible()) return;
+        look.stop();
+        for (QAction* entry : list->actions()) {
+            entries.push_back(entry->text());
+            columns.insert(list->actionGeometry(entry).x());
+        }
+        shownHeight = list->height();
+        rowHeight = list->actionGeometry(list->actions().first()).height();
+        const QRect both = dialog.GetWidget()->frameGeometry().united(list->frameGeometry());
+        QGuiApplication::primaryScreen()
+            ->grabWindow(0, both.x(), both.y(), both.width(), both.height())
+            .save(QStringLiteral(VXM_SCREENSHOT_DIR "/dialog_options_font_list.png"));
+        list->close();
+    });
+    look.start(20);
+    fonts->Activate();
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(static_cast<int>(entries.size()), fonts->GetCount());
+    EXPECT_EQ(columns.size(), 1u) << "the list spreads into columns";
+    EXPECT_LE(shownHeight, rowHeight * 18) << "the list is higher than sixteen rows";
+    const std::set<QString> distinct(entries.begin(), entries.end());
+    EXPECT_EQ(distinct.size(), entries.size()) << "a face is listed twice";
+    dialog.DestroyWindow();
+    vxmtest::PumpPending();
+}
+
+// The output folder before the first conversion does not exist yet: the
+// folder chooser starts at the nearest folder above it, where a new folder
+// can be made.
+TEST(DialogScreenshots, TheFolderChooserStartsAtTheNearestFolderThereAndCanMakeOne)
+{
+    vxmtest::CTempDir dir;
+    const std::string missing = dir.File("Vidéos/Vexmora Professional");
+    QString startedIn;
+    bool canMake = false;
+    QTimer look;
+    look.callOnTimeout([&] {
+        auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!chooser || !chooser->isVisible()) return;
+        look.stop();
+        startedIn = chooser->directory().absolutePath();
+        if (auto* make = chooser->findChild<QToolButton*>(QStringLiteral("newFolderButton"))) {
+            canMake = make->isEnabled();
+            make->click();
+        }
+        chooser->reject();
+    });
+    look.start(20);
+    CQtFileChooser files;
+    EXPECT_EQ(files.ChooseFolder(nullptr, L"Please select the output folder :", Utf8ToWide(missing)), L"");
+    EXPECT_EQ(startedIn.toStdString(), dir.Path());
+    EXPECT_TRUE(canMake);
+    size_t made = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) made += entry.is_directory();
+    EXPECT_EQ(made, 1u) << "no folder was made";
 }

@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
+
 #include <chrono>
 
 #include <thread>
@@ -181,8 +184,16 @@ TEST_F(CBatchAddDialogTest, TheTreeOpensOnHomeAndTheTickedFolderIsAddedByTheWork
     // The computer holds "/".
     ASSERT_NE(tree->FindNodeByPath(L"/"), nullptr);
 
+    // The tree has the keys from the start: a typed letter finds the folder,
+    // Space ticks it.
     CTreeNodeUI* videosNode = tree->FindNodeByPath(W(videos));
-    tree->SetCheck(videosNode, true);
+    for (const auto& [key, text] : {std::pair{Qt::Key_V, QStringLiteral("v")}, std::pair{Qt::Key_Space, QStringLiteral(" ")}}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(dialog.GetWidget(), &press);
+    }
+    vxmtest::PumpPending();
+    EXPECT_EQ(tree->GetItemPath(), W(videos));
+    EXPECT_TRUE(videosNode->IsChecked());
     EXPECT_TRUE(homeNode->IsBold());
     // A ticked folder's children come ticked.
     tree->FillChildren(videosNode);

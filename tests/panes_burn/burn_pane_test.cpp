@@ -21,6 +21,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
 #include <cwchar>
 #include <filesystem>
 #include <memory>
@@ -252,6 +256,41 @@ TEST_F(CBurnPaneTest, AfterTheLastJobTheConvertedRowsGoToTheBurnerAndItsFilesAre
     EXPECT_FALSE(pane->IsBurning());
     EXPECT_EQ(Find(L"ID_EDIT_BURNSTATUS")->GetText(), L"Completed");
     EXPECT_TRUE(Find(L"ID_BTN_DVD_CONVERT")->IsEnabled());
+}
+
+// The burn window stays until it is closed; the footer's clock stops when the
+// work ends, and the image file is asked for in the output folder.
+TEST_F(CBurnPaneTest, TheClockStopsAtCompletedAndTheImageIsAskedForInTheOutputFolder)
+{
+    vxmtest::CTempDir dir;
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", vxmtest::GetTestMedia().mp4, "-target", "ntsc-dvd", dir.File("Café.mpg")}));
+    CMediaListItemUI* row = Add(2);
+    ASSERT_NE(row, nullptr);
+    media[0]->output = Utf8ToWide(dir.File("Café.mpg"));
+    media[0]->name = L"Café";
+    CVXMSettings::GetInstance()->OutputFolder = Utf8ToWide(dir.File("Vidéos converties"));
+    desktop.files.saveAnswer = Utf8ToWide(dir.File("disc.iso"));
+    Find(L"ID_EDIT_MUSIC_DURATION")->SetText(L"1");
+    bool clockRanDuringTheBurn = false, clockStoppedAtTheEnd = false;
+    QTimer look;
+    look.callOnTimeout([&] {
+        CPaintManagerUI* pm = window->GetPaintManager();
+        if (Find(L"ID_EDIT_BURNSTATUS")->GetText() != L"Completed") {
+            clockRanDuringTheBurn |= pm->HasTimer(pane, CMainPaneUI::kBurnClockTimer);
+            return;
+        }
+        look.stop();
+        clockStoppedAtTheEnd = !pm->HasTimer(pane, CMainPaneUI::kBurnClockTimer);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->objectName() == QStringLiteral("VXMBurnWnd"))
+                if (CWindowWnd* burn = CWindowWnd::FromWidget(w)) burn->Close(0);
+    });
+    look.start(10);
+    pane->OnAllJobsFinished(nullptr, 0);
+    EXPECT_TRUE(clockRanDuringTheBurn);
+    EXPECT_TRUE(clockStoppedAtTheEnd);
+    ASSERT_FALSE(desktop.files.requests.empty());
+    EXPECT_EQ(desktop.files.requests.back().folder, CVXMSettings::GetInstance()->OutputFolder);
 }
 
 TEST_F(CBurnPaneTest, ABurnCancelledAtTheImageDialogLeavesNoIntermediateFolder)

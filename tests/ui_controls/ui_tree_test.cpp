@@ -1,8 +1,10 @@
 // The tree view: lazy filling on expansion, whole-subtree ticks with the
-// bold marks of ancestors, mouse hits on the button and the tick, removal
-// of subtrees.
+// bold marks of ancestors, mouse hits on the button and the tick, keys,
+// removal of subtrees.
 #include "ui_test_support.h"
 #include "ui/UITreeView.h"
+#include <QApplication>
+#include <QKeyEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -124,6 +126,51 @@ TEST_F(CTreeFixture, MouseOnTheButtonExpandsAndOnTheTickTicks)
     EXPECT_TRUE(disk->IsChecked());
     EXPECT_TRUE(disk->GetChildNodes()[0]->IsChecked());
     EXPECT_EQ(tree->GetCurSel(), 0);
+}
+
+// A folder tree used from the keyboard alone, after one click on its first node.
+TEST_F(CTreeFixture, ArrowsWalkOpenAndCloseNodesSpaceTicksAndTypedLettersFindANode)
+{
+    onExpanding = [&](CTreeNodeUI* node) {
+        if (node != disk) return;
+        tree->AddNode(L"Musique", node);
+        tree->AddNode(L"Vidéos", node);
+        tree->AddNode(L"Vacances", node);
+    };
+    tree->AddNode(L"Réseau");
+    Layout();
+    ClickAt(wnd->GetWidget(), CenterOf(disk));
+    ASSERT_EQ(tree->GetCurSel(), 0);
+    const auto press = [&](int key, const QString& text = QString()) {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(wnd->GetWidget(), &down);
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
+        QApplication::sendEvent(wnd->GetWidget(), &up);
+        PumpPending();
+    };
+    const auto selected = [&] { return tree->GetItemAt(tree->GetCurSel())->GetText(); };
+
+    press(Qt::Key_Right);  // opens Computer
+    EXPECT_TRUE(disk->IsExpanded());
+    EXPECT_EQ(selected(), L"Computer");
+    press(Qt::Key_Right);  // to its first child
+    EXPECT_EQ(selected(), L"Musique");
+    press(Qt::Key_Down);
+    EXPECT_EQ(selected(), L"Vidéos");
+    press(Qt::Key_Space);
+    EXPECT_TRUE(disk->GetChildNodes()[1]->IsChecked());
+    press(Qt::Key_V, QStringLiteral("v"));  // the next name with a V
+    EXPECT_EQ(selected(), L"Vacances");
+    press(Qt::Key_Left);  // to the parent, then closes it
+    EXPECT_EQ(selected(), L"Computer");
+    press(Qt::Key_Left);
+    EXPECT_FALSE(disk->IsExpanded());
+    press(Qt::Key_Down);  // the hidden children are stepped over
+    EXPECT_EQ(selected(), L"Réseau");
+    press(Qt::Key_Home);
+    EXPECT_EQ(selected(), L"Computer");
+    press(Qt::Key_R, QStringLiteral("r"));
+    EXPECT_EQ(selected(), L"Réseau");
 }
 
 TEST_F(CTreeFixture, RemovingANodeTakesItsSubtreeAndKeepsTheRestInOrder)

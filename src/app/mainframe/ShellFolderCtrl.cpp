@@ -51,7 +51,7 @@ void CShellFolderCtrl::FillRoot()
     }
     if (homeNode) {
         Expand(homeNode, true);
-        SelectItem(GetItemIndex(homeNode));
+        SelectItem(GetItemIndex(homeNode), true);  // the keys walk the tree from the start
     }
 }
 

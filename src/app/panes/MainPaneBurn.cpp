@@ -40,7 +40,7 @@ const wchar_t* const kCaption = L"Vexmora Professional";
 constexpr int kSingleLayer = 0x480000;  // KiB
 constexpr int kDualLayer = 0x880000;
 constexpr int kSmallestDisc = 0x240000;
-constexpr UINT kBurnTimer = 100;
+constexpr UINT kBurnTimer = CMainPaneUI::kBurnClockTimer;
 constexpr int kMeterSteps = 256;
 
 // The disc-size combo's entry for a capacity.
@@ -412,6 +412,7 @@ void CMainPaneUI::ShowBurner()
         }
     } tempFolder{PathFromWide(temp)};
     StoreMenuSettings();
+    m_burner.imageFolder = CVXMSettings::GetInstance()->OutputFolder;
     SetBurning(true);
     const int result = ShowDUI(owner, files.data(), &m_menu, temp.c_str(), 0,
                                CLanguageManager::GetInstance()->GetLangID().c_str(), 1, static_cast<int>(files.size()),
@@ -461,6 +462,12 @@ void CMainPaneUI::DoEvent(TEventUI& event)
 bool CMainPaneUI::OnBurnNotify(TNotifyUI& msg)
 {
     if (!m_burn || !msg.pSender) return false;
+    if (msg.sType == L"burn_finished" && msg.pSender == m_burner.burnTime) {
+        // The work ended (the burn window stays until it is closed): the clock stops at its time.
+        if (m_paintManager) m_paintManager->KillTimer(this, kBurnTimer);
+        OnBurnTimer();
+        return true;
+    }
     const std::wstring name = msg.pSender->GetName();
     if (msg.sType == L"itemselect") {
         if (name == L"ID_COMBO_BURN_DVD_SIZE") {

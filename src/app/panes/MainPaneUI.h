@@ -139,6 +139,8 @@ public:
     void SelectFirstManagerEntry() override;
     void OnHistoryCategory(int index) override;
     bool IsBurning() const override { return m_burning; }
+    // The footer's clock of a burn: it runs while the burner works.
+    static constexpr UINT kBurnClockTimer = 100;
     void OpenInsertedDisc(const std::wstring&, const std::wstring&) override {}
     void SetDiscSize(int size) override;
     void UpdateDiscSizeMeter() override { UpdateSizeMeter(); }

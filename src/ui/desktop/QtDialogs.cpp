@@ -5,6 +5,8 @@
 #include <QColorDialog>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -55,9 +57,23 @@ QString PercentText(int transparency)
     return QStringLiteral("%1%").arg(transparency * 100 / 255);
 }
 
+// The folder itself, else the nearest folder above it that exists, else
+// the home folder: a chooser started where it can list and make folders.
+QString ExistingFolder(const std::wstring& wanted)
+{
+    QString folder = QString::fromStdWString(wanted);
+    if (folder.isEmpty()) return folder;
+    while (!QDir(folder).exists()) {
+        const QString parent = QFileInfo(folder).path();
+        if (parent == folder) return QDir::homePath();
+        folder = parent;
+    }
+    return folder;
+}
+
 QString StartPath(const CFileRequest& request)
 {
-    QString folder = QString::fromStdWString(request.folder);
+    QString folder = ExistingFolder(request.folder);
     if (request.fileName.empty()) return folder;
     return folder.isEmpty() ? QString::fromStdWString(request.fileName) : folder + QLatin1Char('/') + QString::fromStdWString(request.fileName);
 }
@@ -120,8 +136,10 @@ std::wstring CQtFileChooser::SaveFile(const CFileRequest& request)
 
 std::wstring CQtFileChooser::ChooseFolder(HWND owner, const std::wstring& title, const std::wstring& start)
 {
-    return RealChosenPath(
-        QFileDialog::getExistingDirectory(OwnerWidget(owner), QString::fromStdWString(title), QString::fromStdWString(start)));
+    // A folder not made yet (the output folder before the first conversion)
+    // is offered from its nearest existing parent, where it can be made.
+    return RealChosenPath(QFileDialog::getExistingDirectory(OwnerWidget(owner), QString::fromStdWString(title),
+                                                            ExistingFolder(start)));
 }
 
 bool CQtColourChooser::Choose(HWND owner, DWORD initial, DWORD& chosen)
