@@ -76,18 +76,17 @@ void CContainerUI::ReleaseChild(CControlUI* control, bool destroy)
 
 bool CContainerUI::Remove(CControlUI* control, bool doNotDestroy)
 {
-    int index = GetItemIndex(control);
-    if (index < 0) return false;
-    m_items.erase(m_items.begin() + index);
-    NeedUpdate();
-    ReleaseChild(control, !doNotDestroy && m_autoDestroy);
-    return true;
+    return CContainerUI::RemoveAt(GetItemIndex(control), doNotDestroy);
 }
 
 bool CContainerUI::RemoveAt(int index, bool doNotDestroy)
 {
     CControlUI* control = GetItemAt(index);
-    return control ? CContainerUI::Remove(control, doNotDestroy) : false;
+    if (!control) return false;
+    m_items.erase(m_items.begin() + index);
+    NeedUpdate();
+    ReleaseChild(control, !doNotDestroy && m_autoDestroy);
+    return true;
 }
 
 void CContainerUI::RemoveAll()
@@ -196,7 +195,12 @@ bool CContainerUI::IsFlowChild(CControlUI* child)
 
 void CContainerUI::SetPos(RECT rc, bool needInvalidate)
 {
+    if (KeepsLayout(rc)) {
+        if (needInvalidate) Invalidate();
+        return;
+    }
     CControlUI::SetPos(rc, needInvalidate);
+    m_childLayoutPending = false;
     RECT content = ContentRect();
     for (CControlUI* c : m_items) {
         if (!IsFlowChild(c)) continue;
@@ -406,7 +410,12 @@ void CContainerUI::LayoutLinear(bool vertical)
 
 void CLinearLayoutUI::SetPos(RECT rc, bool needInvalidate)
 {
+    if (KeepsLayout(rc)) {
+        if (needInvalidate) Invalidate();
+        return;
+    }
     CControlUI::SetPos(rc, needInvalidate);
+    m_childLayoutPending = false;
     LayoutLinear(m_vertical);
 }
 

@@ -113,6 +113,7 @@ void CControlUI::SetVisible(bool visible)
     m_visible = visible;
     if (m_focused && !visible) m_focused = false;
     if (!visible && m_manager && m_manager->GetFocus() == this) m_manager->SetFocus(nullptr);
+    m_updateNeeded = true;
     if (IsVisible() != wasVisible) NeedParentUpdate();
 }
 
@@ -150,8 +151,11 @@ void CControlUI::Invalidate()
 
 void CControlUI::NeedUpdate()
 {
-    if (!IsVisible()) return;
+    // The parents learn that a child changed, also while it is hidden: it is
+    // laid out again when it shows.
     m_updateNeeded = true;
+    for (CControlUI* p = m_parent; p; p = p->m_parent) p->m_childLayoutPending = true;
+    if (!IsVisible()) return;
     Invalidate();
     if (m_manager) m_manager->NeedUpdate();
 }

@@ -102,6 +102,17 @@ public:
 
     void Invalidate();
     bool IsUpdateNeeded() const { return m_updateNeeded; }
+    // The control or something inside it asked for a new layout since its
+    // last one; a container whose place did not change lays out its children
+    // again only then.
+    bool IsLayoutPending() const { return m_updateNeeded || m_childLayoutPending; }
+    // Takes the place without laying out what is inside (a list row out of
+    // view); the inside is laid out when the control is placed again.
+    void SetPosOutOfView(const RECT& rc)
+    {
+        m_rcItem = rc;
+        m_updateNeeded = true;
+    }
     void NeedUpdate();
     void NeedParentUpdate();
 
@@ -153,6 +164,13 @@ protected:
     // Keeps a size of the layout (a negative one is refused) and lets the
     // parent place its children again.
     void SetSizeLimit(LONG& field, int value);
+    // A container placed where it was, with nothing inside changed, keeps
+    // its children's layout.
+    bool KeepsLayout(const RECT& rc) const
+    {
+        return !IsLayoutPending() && rc.left == m_rcItem.left && rc.top == m_rcItem.top && rc.right == m_rcItem.right &&
+               rc.bottom == m_rcItem.bottom;
+    }
 
     CPaintManagerUI* m_manager = nullptr;
     CControlUI* m_parent = nullptr;
@@ -176,6 +194,7 @@ protected:
     bool m_keyboardEnabled = true;
     bool m_focused = false;
     bool m_updateNeeded = true;
+    bool m_childLayoutPending = true;
     DWORD m_bkColor = 0;
     std::wstring m_bkImage;
     DWORD m_borderColor = 0;

@@ -12,9 +12,21 @@ void* CLabelUI::GetInterface(const std::wstring& name)
 }
 
 void CLabelUI::SetTextStyle(UINT style) { m_textStyle = style; Invalidate(); }
+
+void CLabelUI::SetText(const std::wstring& text)
+{
+    const bool resized = m_autoCalcWidth && text != m_text;
+    CControlUI::SetText(text);
+    if (resized) NeedParentUpdate();
+}
 void CLabelUI::SetTextColor(DWORD argb) { m_textColor = argb; Invalidate(); }
 void CLabelUI::SetDisabledTextColor(DWORD argb) { m_disabledTextColor = argb; Invalidate(); }
-void CLabelUI::SetFont(int index) { m_font = index; Invalidate(); }
+void CLabelUI::SetFont(int index)
+{
+    m_font = index;
+    Invalidate();
+    if (m_autoCalcWidth) NeedParentUpdate();
+}
 void CLabelUI::SetTextPadding(const RECT& rc) { m_rcTextPadding = rc; Invalidate(); }
 
 SIZE CLabelUI::EstimateSize(SIZE available)

@@ -10,6 +10,8 @@ public:
 
     UINT GetTextStyle() const { return m_textStyle; }
     void SetTextStyle(UINT style);
+    // A label that sizes itself to its text asks for a new layout.
+    void SetText(const std::wstring& text) override;
     DWORD GetTextColor() const { return m_textColor; }
     void SetTextColor(DWORD argb);
     void SetDisabledTextColor(DWORD argb);

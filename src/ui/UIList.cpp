@@ -182,6 +182,7 @@ CListUI::CListUI() : m_scroll(std::make_unique<CScrollBarUI>())
 {
     m_scroll->SetVisible(false);
     m_scroll->SetOnScroll([this](int) {
+        m_updateNeeded = true;  // the rows move
         SetPos(m_rcItem, false);
         Invalidate();
     });
@@ -375,7 +376,12 @@ void CListUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init
 
 void CListUI::SetPos(RECT rc, bool needInvalidate)
 {
+    if (KeepsLayout(rc)) {
+        if (needInvalidate) Invalidate();
+        return;
+    }
     CControlUI::SetPos(rc, needInvalidate);
+    m_childLayoutPending = false;
     const RECT content = ContentRect();
     const int viewHeight = std::max(0, static_cast<int>(content.bottom - content.top));
     int width = content.right - content.left;
@@ -402,6 +408,7 @@ void CListUI::SetPos(RECT rc, bool needInvalidate)
     m_scroll->SetOnScroll(nullptr);
     m_scroll->SetScrollRange(scrolling ? needed - viewHeight : 0);
     m_scroll->SetOnScroll([this](int) {
+        m_updateNeeded = true;  // the rows move
         SetPos(m_rcItem, false);
         Invalidate();
     });
@@ -416,7 +423,11 @@ void CListUI::SetPos(RECT rc, bool needInvalidate)
         first = false;
         int h = RowHeight(c, width - p.left - p.right);
         y += p.top;
-        c->SetPos(MakeRect(content.left + p.left, y, content.left + width - p.right, y + h), false);
+        const RECT place = MakeRect(content.left + p.left, y, content.left + width - p.right, y + h);
+        // Rows out of view are laid out when they come into it: a list of
+        // thousands lays out the few it shows.
+        if (place.bottom <= content.top || place.top >= content.bottom) c->SetPosOutOfView(place);
+        else c->SetPos(place, false);
         y += h + p.bottom;
     }
 }

@@ -112,10 +112,12 @@ public:
     }
     bool Remove(CControlUI* control, bool doNotDestroy = false) override
     {
-        int index = this->GetItemIndex(control);
+        // A row knows its index: no search through thousands of rows.
+        IListItemUI* item = AsListItem(control);
+        int index = item && this->GetItemAt(item->GetIndex()) == control ? item->GetIndex() : this->GetItemIndex(control);
         if (index < 0) return false;
         DetachListItem(control);
-        if (!Container::Remove(control, doNotDestroy)) return false;
+        if (!Container::RemoveAt(index, doNotDestroy)) return false;
         ReindexListItems(*this, index);
         // The current row went: the first remaining selected row takes over.
         if (m_curSel == index) m_curSel = GetNextSelItem(-1);

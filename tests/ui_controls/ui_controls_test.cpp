@@ -339,3 +339,71 @@ TEST(CEditWithoutAWindow, KeysReachTheControlAndReturnCarriesTheText)
     EXPECT_EQ(recorder.seen, (std::vector<std::wstring>{L"textchanged:4", L"textchanged:42", L"textchanged:4",
                                                          L"textchanged:47", L"return:47"}));
 }
+
+// A list of thousands lays out the rows it shows: a row out of view keeps
+// its children where they were until it comes into view, and a change made
+// inside it meanwhile shows once it does.
+TEST_F(CControlsFixture, RowsAreLaidOutWhenTheyComeIntoView)
+{
+    std::vector<CLabelUI*> labels;
+    for (int i = 0; i < 2000; ++i) {
+        auto* row = new CListContainerElementUI;
+        row->SetFixedHeight(30);
+        auto* label = new CLabelUI;
+        label->SetText(L"Clip " + std::to_wstring(i));
+        row->Add(label);
+        list->Add(row);
+        labels.push_back(label);
+    }
+    wnd->Manager().UpdateLayout();
+    auto inside = [&](int i) {
+        const RECT& row = list->GetItemAt(i)->GetPos();
+        const RECT& label = labels[i]->GetPos();
+        return label.left >= row.left && label.right <= row.right && label.top >= row.top && label.bottom <= row.bottom &&
+               label.bottom > label.top;
+    };
+    EXPECT_TRUE(inside(0));
+    EXPECT_FALSE(inside(1500)) << "a row far out of view is not laid out";
+
+    labels[1500]->SetFixedHeight(12);
+    list->SelectItem(1500);
+    ASSERT_TRUE(PumpUntil([&] { return list->GetScrollPos() > 0 && inside(1500); }));
+    EXPECT_EQ(labels[1500]->GetPos().bottom - labels[1500]->GetPos().top, 12);
+    POINT pt{labels[1500]->GetPos().left + 2, labels[1500]->GetPos().top + 2};
+    EXPECT_EQ(list->HitTestRow(pt), 1500);
+}
+
+// A container placed where it was keeps its children's layout unless
+// something inside asked for a new one, also while it was hidden.
+TEST_F(CControlsFixture, ALayoutHoldsUntilSomethingInsideChanges)
+{
+    auto* row = new CListContainerElementUI;
+    row->SetFixedHeight(30);
+    auto* line = new CHorizontalLayoutUI;
+    auto* name = new CLabelUI;
+    name->SetAttribute(L"autocalcwidth", L"true");
+    name->SetText(L"a");
+    auto* rest = new CControlUI;
+    line->Add(name);
+    line->Add(rest);
+    row->Add(line);
+    list->Add(row);
+    wnd->Manager().UpdateLayout();
+    const LONG narrow = name->GetPos().right;
+
+    // The text grows: the label and the control after it move.
+    name->SetText(L"a much longer name of a clip");
+    wnd->Manager().UpdateLayout();
+    EXPECT_GT(name->GetPos().right, narrow);
+    EXPECT_EQ(rest->GetPos().left, name->GetPos().right);
+
+    // Changed while hidden, laid out when shown.
+    line->SetVisible(false);
+    wnd->Manager().UpdateLayout();
+    rest->SetFixedWidth(40);
+    name->SetText(L"b");
+    line->SetVisible(true);
+    wnd->Manager().UpdateLayout();
+    EXPECT_EQ(rest->GetPos().right - rest->GetPos().left, 40);
+    EXPECT_EQ(rest->GetPos().left, name->GetPos().right);
+}
