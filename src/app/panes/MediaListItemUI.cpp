@@ -80,9 +80,35 @@ CMediaListItemUI::~CMediaListItemUI()
     RemoveThumbnailFile();
 }
 
+namespace {
+// The named controls under `parent`, not those inside combo lists (their
+// rows come and go).
+void CollectNamed(CContainerUI* parent, std::vector<CControlUI*>& out)
+{
+    for (int i = 0; i < parent->GetCount(); ++i) {
+        CControlUI* c = parent->GetItemAt(i);
+        if (!c) continue;
+        if (!c->GetName().empty()) out.push_back(c);
+        if (c->GetInterface(L"Combo")) continue;
+        if (auto* inner = static_cast<CContainerUI*>(c->GetInterface(L"Container"))) CollectNamed(inner, out);
+    }
+}
+}  // namespace
+
 CControlUI* CMediaListItemUI::Sub(const wchar_t* name) const
 {
-    return m_manager ? m_manager->FindSubControlByName(const_cast<CMediaListItemUI*>(this), name) : nullptr;
+    if (!m_manager) return nullptr;
+    if (!m_subsIndexed) {
+        m_subsIndexed = true;
+        CollectNamed(const_cast<CMediaListItemUI*>(this), m_subs);
+        std::stable_sort(m_subs.begin(), m_subs.end(),
+                         [](CControlUI* a, CControlUI* b) { return a->GetName() < b->GetName(); });
+    }
+    auto it = std::lower_bound(m_subs.begin(), m_subs.end(), name,
+                               [](CControlUI* c, const wchar_t* n) { return c->GetName().compare(n) < 0; });
+    if (it != m_subs.end() && (*it)->GetName() == name) return *it;
+    // Named later, or inside a combo.
+    return m_manager->FindSubControlByName(const_cast<CMediaListItemUI*>(this), name);
 }
 
 void CMediaListItemUI::Show(const wchar_t* name, bool visible) const

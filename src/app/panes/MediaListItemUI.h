@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 #include <cstdint>
 
 class CMediaListUI;
@@ -135,6 +136,8 @@ public:
     IVXMMedia* TakeMedia();
 
 protected:
+    // A control of the row by name: from an index of the row's named
+    // controls made on first use (a list of thousands asks for them often).
     CControlUI* Sub(const wchar_t* name) const;
     void Show(const wchar_t* name, bool visible) const;
     void StartThumbnail();
@@ -197,6 +200,8 @@ protected:
     std::uint64_t m_thumbTask = 0;                    // pool ticket; 0: none
     std::shared_ptr<std::atomic<int>> m_thumbResult;  // 0 running, 1 done, -1 failed
     unsigned m_thumbTicket = 0;                       // 0: no task
+    mutable std::vector<CControlUI*> m_subs;  // named controls of the row, by name
+    mutable bool m_subsIndexed = false;
 };
 
 // A segment of a parent media (one track of a cue sheet).

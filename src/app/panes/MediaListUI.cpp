@@ -271,9 +271,13 @@ CMediaListItemUI* CMediaListUI::GetMediaItem(int index) const
 CMediaListItemUI* CMediaListUI::FindItem(IVXMMedia* media) const
 {
     if (!media) return nullptr;
+    // A row carries its media as its tag: rows are told apart without a cast
+    // each, which a list of thousands asks for on every change.
+    const auto tag = reinterpret_cast<UINT_PTR>(media);
     for (int i = 0; i < GetCount(); ++i) {
-        CMediaListItemUI* row = GetMediaItem(i);
-        if (row && row->GetMedia() == media) return row;
+        CControlUI* item = GetItemAt(i);
+        if (!item || item->GetTag() != tag) continue;
+        if (CMediaListItemUI* row = dynamic_cast<CMediaListItemUI*>(item); row && row->GetMedia() == media) return row;
     }
     return nullptr;
 }
