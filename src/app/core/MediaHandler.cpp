@@ -1,5 +1,6 @@
 // The engine bridge.
 #include "MediaHandler.h"
+#include "RowTags.h"
 #include "Log.h"
 #include "VXMGlobal.h"
 #include "VXMSettings.h"
@@ -54,6 +55,7 @@ LPARAM MakeLParam(short low, unsigned short high)
 
 void ReleaseLoadedMedia(void* media)
 {
+    DropTagsForRow(static_cast<IVXMMedia*>(media));
     static_cast<IVXMMedia*>(media)->Release();
 }
 
@@ -234,10 +236,15 @@ void CMediaHandler::QueueFiles(const std::vector<std::wstring>& paths, short pos
         auto create = m_services.createMedia;
         const HWND window = m_hMainWnd;
         m_loader = std::make_unique<CMediaLoader>(
-            [create](const std::wstring& path) { return ProbedMedia(create, path); },
+            [create](const std::wstring& path) {
+                IVXMMedia* media = ProbedMedia(create, path);
+                if (media) ReadTagsForRow(media);
+                return media;
+            },
             [window](IVXMMedia* media, short at, unsigned short bits) {
                 return PostMediaLoaded(window, media, at, bits);
-            });
+            },
+            [](IVXMMedia* media) { DropTagsForRow(media); });
     }
     std::vector<std::wstring> files;
     for (const std::wstring& path : paths) {

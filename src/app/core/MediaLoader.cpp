@@ -16,25 +16,32 @@ struct CMediaLoader::CState {
     };
     ProbeFn probe;
     DeliverFn deliver;
+    DiscardFn discard;
     std::mutex mutex;
     // Slots from the oldest waiting one on.
     std::deque<std::shared_ptr<CSlot>> slots;
 
+    void Discard(IVXMMedia* media) const
+    {
+        if (discard) discard(media);
+        media->Release();
+    }
     // Hands on every finished slot at the front; called under the lock.
     void DeliverReady()
     {
         while (!slots.empty() && slots.front()->probed) {
             std::shared_ptr<CSlot> slot = slots.front();
             slots.pop_front();
-            if (slot->media && !deliver(slot->media, slot->position, slot->flags)) slot->media->Release();
+            if (slot->media && !deliver(slot->media, slot->position, slot->flags)) Discard(slot->media);
         }
     }
 };
 
-CMediaLoader::CMediaLoader(ProbeFn probe, DeliverFn deliver) : m_state(std::make_shared<CState>())
+CMediaLoader::CMediaLoader(ProbeFn probe, DeliverFn deliver, DiscardFn discard) : m_state(std::make_shared<CState>())
 {
     m_state->probe = std::move(probe);
     m_state->deliver = std::move(deliver);
+    m_state->discard = std::move(discard);
 }
 
 CMediaLoader::~CMediaLoader()
@@ -67,7 +74,7 @@ void CMediaLoader::Queue(const std::vector<std::wstring>& paths, short position,
             std::lock_guard<std::mutex> lock(state->mutex);
             if (slot->dropped) {
                 // Dropped while it ran: what it made goes.
-                if (media) media->Release();
+                if (media) state->Discard(media);
                 return;
             }
             slot->media = media;
@@ -95,7 +102,7 @@ void CMediaLoader::CancelAll()
     std::lock_guard<std::mutex> lock(m_state->mutex);
     for (auto& slot : m_state->slots) {
         slot->dropped = true;
-        if (slot->media) slot->media->Release();
+        if (slot->media) m_state->Discard(slot->media);
         slot->media = nullptr;
     }
     m_state->slots.clear();

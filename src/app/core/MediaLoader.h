@@ -17,7 +17,11 @@ public:
     // (the loader releases it then).
     using DeliverFn = std::function<bool(IVXMMedia* media, short position, unsigned short flags)>;
 
-    CMediaLoader(ProbeFn probe, DeliverFn deliver);
+    // Runs on whichever thread lets a probed media go without handing it on,
+    // before the loader releases it.
+    using DiscardFn = std::function<void(IVXMMedia* media)>;
+
+    CMediaLoader(ProbeFn probe, DeliverFn deliver, DiscardFn discard = nullptr);
     // Drops what waits and waits for the probes that run.
     ~CMediaLoader();
     CMediaLoader(const CMediaLoader&) = delete;

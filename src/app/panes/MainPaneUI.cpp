@@ -1,4 +1,5 @@
 #include "MainPaneUI.h"
+#include "RowTags.h"
 #include "PaneSkin.h"
 
 #include "AppStartup.h"
@@ -390,8 +391,11 @@ CMediaListItemUI* CMainPaneUI::AddFileRow(int position, IVXMMedia* media)
     if (!row) return nullptr;
     row->SetChecked(true);
     VXM_MEDIA_TAGS tags;
-    const bool tagged = ReadMediaTags(media, tags) == 1;
     const std::wstring thumbnail = media->GetThumbnailPath();
+    // Files added through the loader had their tags read beside the probe.
+    int handled = TakeTagsForRow(media, tags, thumbnail);
+    if (handled < 0) handled = ReadMediaTags(media, tags);
+    const bool tagged = handled == 1;
     if (FileExists(thumbnail)) {
         // A cover read from the tags is the row's picture, and the one written again.
         if (tagged && !media->GetVideoStream()) tags.cover = thumbnail;
