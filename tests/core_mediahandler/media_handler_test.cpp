@@ -383,7 +383,7 @@ TEST_F(CHandlerTest, SettingsReachTheEngineInOrderWithFlagsAsZeroOrOne)
     ASSERT_TRUE(handler.Init(m_window.Get()));
     const std::vector<std::string> expected = {
         "SetOutVolume=3", "SetObjectType=2", "SetMP3Encode=1", "SetMP3VBRQuality=6", "SetMP3Volume=90",
-        "SetAudioQuality=2", "SetUseNVidiaCUDA=1", "SetCPUCores=4", "SetUseOpenCL=0", "SetFitToWidth=1",
+        "SetAudioQuality=2", "SetUseNVidiaCUDA=1", "SetCPUCores=4", "SetThreadLimit=0", "SetUseOpenCL=0", "SetFitToWidth=1",
         "SetFitToHeight=0", "SetExpand2VideoSize=1", "SetRoundTo16Pixels=1", "SetDeinterlace=1", "SetMP4FastStart=0",
         "SetSubFontFile=/fonts/a.ttf", "SetSubScale=120", "SetSubPosition=9", "SetSubEncoding=3", "SetForceColor=2",
         "SetForceBold=1", "SetForceItalic=0", "SetForceUnderline=1", "SetForceStrikeOut=0", "SetForceShadow=1",

@@ -6,6 +6,7 @@
 #include "support/fake_media.h"
 
 #include <gtest/gtest.h>
+#include <filesystem>
 
 #include <atomic>
 #include <chrono>
@@ -83,7 +84,8 @@ TEST(MediaLoader, FilesArriveInTheOrderQueuedWhenLaterProbesEndFirst)
             [&](IVXMMedia* media, short position, unsigned short) { return receiver.Take(media, position); });
         loader.Queue(files, 5, 0);
         ASSERT_TRUE(receiver.WaitFor(16));
-        EXPECT_EQ(loader.Waiting(), 0u);
+        // The last file is no media: its slot goes when its probe ends.
+        while (loader.Waiting() > 0) std::this_thread::sleep_for(1ms);
     }
     std::vector<std::wstring> expected;
     std::vector<short> positions;
@@ -155,6 +157,35 @@ TEST(MediaLoader, DroppedFilesAreNeitherProbedNorHandedOnAndNothingLeaks)
     EXPECT_TRUE(receiver.paths.empty());
     EXPECT_EQ(released.load(), made.load());
     EXPECT_EQ(made.load(), pool);
+}
+
+
+int ThreadsNow()
+{
+    int n = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it("/proc/self/task", ec), end; !ec && it != end; it.increment(ec)) ++n;
+    return n;
+}
+
+// The workers end when nothing waits: an idle pool holds no thread, so a
+// conversion started after a folder was added has the threads to itself.
+TEST(MediaLoader, ThePoolsWorkersEndWhenNothingWaits)
+{
+    while (MediaWorkPool().Pending() > 0) std::this_thread::sleep_for(5ms);
+    const int idle = ThreadsNow();
+    std::atomic<int> ran{0}, most{0};
+    for (int i = 0; i < 64; ++i)
+        MediaWorkPool().Submit([&] {
+            most = std::max(most.load(), ThreadsNow() - idle);
+            std::this_thread::sleep_for(2ms);
+            ++ran;
+        }, nullptr);
+    while (ran.load() < 64) std::this_thread::sleep_for(5ms);
+    EXPECT_LE(most.load(), static_cast<int>(MediaWorkPool().ThreadCount()));
+    EXPECT_GT(most.load(), 0);
+    // The test's time-out fails it when they stay.
+    while (ThreadsNow() > idle) std::this_thread::sleep_for(5ms);
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include "platform/messages.h"
 #include "ui/UILanguage.h"
 
+#include <algorithm>
 #include <cstring>
+#include <thread>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -21,6 +23,16 @@ const char* const kConvertCategory = "?ConvertMedia@CMediaHandler@@QAE_NPAVIVXMM
 
 std::mutex g_boxMutex;
 std::function<void(HWND, const std::wstring&, const std::wstring&)> g_errorBox;
+
+// With the core count on "Auto", a conversion's video decoder and encoder
+// each get a third of the cores shared by the conversions that run at once:
+// with the filter graph and the program's own threads the process stays
+// within about twice the cores (the codecs' own choice is about 3x).
+int ConversionThreads(int simultaneous)
+{
+    const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    return std::max(1, cores / (3 * std::max(1, simultaneous)));
+}
 
 std::unique_ptr<CMediaHandler>& Instance()
 {
@@ -160,6 +172,7 @@ void CMediaHandler::ApplySettings(IProfileManager* manager)
         manager->SetAudioQuality(s.AudioQuality);
         manager->SetUseNVidiaCUDA(flag(s.UseNVidiaCUDA));
         manager->SetCPUCores(s.CPUCores);
+        manager->SetThreadLimit(s.CPUCores > 0 ? 0 : ConversionThreads(s.SimConversionTasks));
         manager->SetUseOpenCL(flag(s.UseOpenCL));
         manager->SetFitToWidth(flag(s.FitToWidth));
         manager->SetFitToHeight(flag(s.FitToHeight));

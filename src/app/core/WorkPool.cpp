@@ -5,10 +5,9 @@
 #include <algorithm>
 #include <memory>
 
-CWorkPool::CWorkPool(unsigned threads, std::function<void()> idle) : m_idle(std::move(idle))
+CWorkPool::CWorkPool(unsigned threads, std::function<void()> idle)
+    : m_idle(std::move(idle)), m_max(std::max(1u, threads))
 {
-    threads = std::max(1u, threads);
-    for (unsigned i = 0; i < threads; ++i) m_threads.emplace_back([this] { Work(); });
 }
 
 CWorkPool::~CWorkPool()
@@ -31,6 +30,16 @@ CWorkPool::Ticket CWorkPool::Submit(std::function<void()> task, Failed failed)
         if (m_stop) return 0;
         ticket = ++m_next;
         m_queue.push_back(CTask{ticket, std::move(task), std::move(failed)});
+        if (m_alive < m_max && m_free < m_queue.size()) {
+            JoinEnded();
+            try {
+                m_threads.emplace_back([this] { Work(); });
+                ++m_alive;
+                ++m_free;
+            } catch (const std::exception&) {
+                // No thread now: a running worker or the next task starts one.
+            }
+        }
     }
     m_wake.notify_one();
     return ticket;
@@ -63,11 +72,17 @@ void CWorkPool::Work()
         CTask task;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_wake.wait(lock, [&] { return m_stop || !m_queue.empty(); });
-            if (m_queue.empty()) return;  // stopping
+            if (m_queue.empty()) {
+                // Nothing waits (or the pool stops): the worker ends.
+                --m_alive;
+                --m_free;
+                m_ended_ids.push_back(std::this_thread::get_id());
+                return;
+            }
             task = std::move(m_queue.front());
             m_queue.pop_front();
             m_running.insert(task.ticket);
+            --m_free;
         }
         std::string what;
         if (!RunCatching(task.run, what) && task.failed)
@@ -78,11 +93,24 @@ void CWorkPool::Work()
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_running.erase(task.ticket);
+            ++m_free;
             idle = m_queue.empty() && m_running.empty() && !m_stop;
         }
         m_ended.notify_all();
         if (idle && m_idle) m_idle();
     }
+}
+
+void CWorkPool::JoinEnded()
+{
+    for (std::thread::id id : m_ended_ids) {
+        auto it = std::find_if(m_threads.begin(), m_threads.end(), [id](const std::thread& t) { return t.get_id() == id; });
+        if (it == m_threads.end()) continue;
+        // It has left its loop: the join returns at once.
+        it->join();
+        m_threads.erase(it);
+    }
+    m_ended_ids.clear();
 }
 
 namespace {

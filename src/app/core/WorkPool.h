@@ -1,6 +1,8 @@
-// A fixed set of worker threads that take tasks in the order they were queued:
-// the probes and thumbnails of many files run on about one thread per core
-// instead of one thread per file.
+// At most a fixed number of worker threads that take tasks in the order they
+// were queued: the probes and thumbnails of many files run on about one
+// thread per core instead of one thread per file. A worker starts when a
+// task finds none free and ends when no task waits: an idle pool holds no
+// thread (a conversion then has the threads to itself).
 #pragma once
 #include <condition_variable>
 #include <cstdint>
@@ -31,12 +33,15 @@ public:
     // Drops a task that has not started; a running one is waited for. After
     // the call the task is not running and never will.
     void Cancel(Ticket ticket);
-    unsigned ThreadCount() const { return static_cast<unsigned>(m_threads.size()); }
+    // The most workers that run at once.
+    unsigned ThreadCount() const { return m_max; }
     // Tasks waiting or running.
     size_t Pending() const;
 
 private:
     void Work();
+    // Joins the workers that ended; under the lock.
+    void JoinEnded();
 
     struct CTask {
         Ticket ticket;
@@ -51,7 +56,11 @@ private:
     Ticket m_next = 0;
     bool m_stop = false;
     std::function<void()> m_idle;
+    unsigned m_max = 1;
+    unsigned m_alive = 0;   // workers started and not ended
+    unsigned m_free = 0;    // workers between two tasks
     std::vector<std::thread> m_threads;
+    std::vector<std::thread::id> m_ended_ids;
 };
 
 // The program's pool for probing files and making thumbnails: one worker per

@@ -199,6 +199,10 @@ const std::wstring& CFFMpegOpts::BuildCommandLine()
         RemoveOption(name);
     }
 
+    if (VXM_CMD_OPTION* threads = FindOption(VXM_DECODER_THREADS)) {
+        if (!cdLine && !m_strInput1.empty()) m_strCmdLine += FormatOption(*threads);
+        RemoveOption(VXM_DECODER_THREADS);
+    }
     if (!cdLine && !m_strInput1.empty())
         m_strCmdLine += L" -i " + m_strInput1;
     if (!m_strInput2.empty())

@@ -69,6 +69,9 @@ protected:
     std::wstring m_strInput3;
 };
 
+// The video decoders' thread count: an input-side option of the transcoder.
+inline constexpr const wchar_t* VXM_DECODER_THREADS = L"-threads:v";
+
 // The in-process transcoder: input-side options go before the inputs.
 class CFFMpegOpts : public CCmdOpts {
 public:

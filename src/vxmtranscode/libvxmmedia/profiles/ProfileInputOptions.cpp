@@ -300,7 +300,11 @@ void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputPr
     if (settings.AudioQuality >= 1)
         profile->m_strMP3Options += FormatW(L" -compression_level %d", settings.AudioQuality);
 
-    if (settings.CPUCores < 1) {
+    if (settings.CPUCores < 1 && settings.ThreadLimit > 0) {
+        profile->m_strThreads = FormatW(L"%d", settings.ThreadLimit);
+        opts.SetOption(VXM_DECODER_THREADS, L"%d", settings.ThreadLimit);
+        opts.SetOption(L"-threads", L"%d", settings.ThreadLimit);
+    } else if (settings.CPUCores < 1) {
         profile->m_strThreads = L"0";
     } else {
         profile->m_strThreads = FormatW(L"%d", settings.CPUCores);

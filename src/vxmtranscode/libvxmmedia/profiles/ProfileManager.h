@@ -23,6 +23,7 @@ struct VXM_ENGINE_SETTINGS {
     std::wstring strRenderer = L"direct3d";
 
     int CPUCores = 0;  // "-threads" count; 0: no option
+    int ThreadLimit = 0;  // with CPUCores 0: decoder and encoder threads; 0: no option
     int UseNVidiaCUDA = 0;
     int UseOpenCL = 0;
     int IsUseSrcFileTime = 0;
@@ -79,6 +80,7 @@ public:
     int FindCategoryIndexByName(const std::wstring& name) const override;
 
     void SetCPUCores(int cores) override { m_settings.CPUCores = cores; }
+    void SetThreadLimit(int threads) override { m_settings.ThreadLimit = threads; }
     void SetUseNVidiaCUDA(int use) override;
     void SetUseOpenCL(int use) override { m_settings.UseOpenCL = use; }
     void SetUseSrcFileTime(int use) override { m_settings.IsUseSrcFileTime = use; }
