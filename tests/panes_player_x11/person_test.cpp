@@ -261,9 +261,12 @@ TEST_F(CPlayerPersonTest, FullScreenIsThePictureAloneAndTheWindowComesBackAsItWa
 TEST_F(CPlayerPersonTest, ThePlayListTakesItsRoomBesideThePictureAndClosesAgain)
 {
     Click(Global(L"ID_BTN_PLAYER_SHOW_LISTS"));
-    ASSERT_TRUE(PumpUntil([&] { return pane->PlaylistShown && Fitted(Video(), PlayerArea()); }));
+    // Until the layout is done the picture may still fit the old, wider area.
+    ASSERT_TRUE(PumpUntil([&] {
+        return pane->PlaylistShown && Fitted(Video(), PlayerArea()) &&
+               Video().right() <= Global(L"ID_LAYOUT_PLAYER_PLAYLIST").left();
+    }));
     const QRect list = Global(L"ID_LAYOUT_PLAYER_PLAYLIST");
-    EXPECT_LE(Video().right(), list.left());
     // The toolbar keeps its buttons, the play list's own among them.
     const QRect client(widget->mapToGlobal(QPoint(0, 0)), widget->size());
     for (const wchar_t* name : {L"ID_BTN_ADD_CONVERTER", L"ID_BTN_PLAYER_FULLSCREEN", L"ID_BTN_PLAYER_SHOW_LISTS"}) {
