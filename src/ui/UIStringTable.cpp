@@ -115,6 +115,7 @@ const std::vector<TUIDictionaryEntry> kDictionary = {
     {L"ID_STRING_HISTORY_UPDATE_FAILED", L"The history could not be changed; nothing was removed or restored."},
     {L"ID_STRING_TAGS_NOT_WRITTEN", L"The tags could not be written into %s (%s). The file was not changed."},
     {L"ID_STRING_STOPPING", L"Stopping..."},
+    {L"ID_STRING_SAVING", L"Saving..."},
     {L"ID_STRING_BATCH_SCAN_FAILED", L"The folders could not be scanned: %s"},
     {L"ID_STRING_BURN_MENU_TITLE", L"My DVD"},
     {L"ID_STRING_BURN_MIXED_TV", L"The checked files are for different TV systems (PAL and NTSC), and one disc holds only one. Please choose the same disc format for all of them."},

@@ -140,6 +140,7 @@ public:
             CEditMusicDlg dialog(row);
             EXPECT_NE(dialog.Create(nullptr, L"VXMEditMusicDlg", WS_POPUP, 0), nullptr);
             const bool closes = m_script(dialog);
+            vxmtest::PumpUntil([&] { return !dialog.IsSaving(); });  // the file is written off the UI thread
             vxmtest::PumpPending();  // the close request, when made
             stillOpen = IsWindow(dialog.GetHWND());
             EXPECT_EQ(stillOpen, !closes);

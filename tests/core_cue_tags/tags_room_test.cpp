@@ -84,26 +84,12 @@ private:
     bool m_set = false;
 };
 
-// A WAV of three hours of silence (3 GiB) whose samples are a hole on disk.
-bool MakeLongSilence(const std::string& path, std::uint32_t dataBytes)
-{
-    auto u32 = [](std::uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
-    auto u16 = [](std::uint16_t v) { return std::string{char(v), char(v >> 8)}; };
-    std::ofstream out(path, std::ios::binary);
-    out << "RIFF" << u32(36 + dataBytes) << "WAVE" << "fmt " << u32(16) << u16(1) << u16(2) << u32(44100)
-        << u32(44100 * 4) << u16(4) << u16(16) << "data" << u32(dataBytes);
-    out.close();
-    std::error_code ec;
-    fs::resize_file(path, 44 + std::uint64_t{dataBytes}, ec);
-    return out && !ec;
-}
-
 TEST(TagRoom, ALongFileIsTaggedWithTheMemoryOfASmallOneAndStaysSparse)
 {
     CTempDir dir;
     const std::string wav = dir.File("Stille \xe2\x80\x93 drei Stunden.wav");
     const std::uint32_t dataBytes = 3u << 30;
-    ASSERT_TRUE(MakeLongSilence(wav, dataBytes));
+    ASSERT_TRUE(vxmtest::MakeSparseSilence(wav, dataBytes));  // three hours
     struct stat before {};
     ASSERT_EQ(stat(wav.c_str(), &before), 0);
     if (std::uint64_t(before.st_blocks) * 512 > (1u << 20)) GTEST_SKIP() << "this file system keeps no holes";

@@ -10,6 +10,7 @@
 #include "VXMMediaExports.h"
 #include "platform/text.h"
 #include "support/fake_media.h"
+#include "support/pump.h"
 #include "support/test_media.h"
 #include "FakeDesktop.h"
 
@@ -102,6 +103,12 @@ protected:
     {
         d.GetPaintManager()->SendNotify(Control(d, name), DUI_MSGTYPE_CLICK);
     }
+    // OK: the file is written off the UI thread, which serves events until it ends.
+    static void ClickOk(CEditMusicDlg& d)
+    {
+        Click(d, L"ID_BUTTON_OK");
+        vxmtest::PumpUntil([&] { return !d.IsSaving(); });
+    }
 
     vxmtest::CTempDir dir;
     std::string source;
@@ -139,7 +146,7 @@ TEST_P(CTagEditorTest, EditsAndCoverReachTheFileAndTheLaterConversionOutput)
     Click(*editor, L"IDC_EDIT_IMG");
     EXPECT_EQ(row->GetShownImage(), Utf8ToWide(cover));
     EXPECT_EQ(Control(*editor, L"IDC_EDIT_IMG")->GetBkImage(), Utf8ToWide(cover));
-    Click(*editor, L"ID_BUTTON_OK");
+    ClickOk(*editor);
     EXPECT_EQ(row->GetTags().title, L"Night Caf\u00e9");
 
     // TagLib reads the edits and the cover back from the source.
@@ -169,6 +176,7 @@ TEST_P(CTagEditorTest, EditsAndCoverReachTheFileAndTheLaterConversionOutput)
     ASSERT_TRUE(vxmtest::RunFfmpeg(convert));
     media.output = Utf8ToWide(output);
     pane->OnJobFinished(&media, 0);
+    vxmtest::PumpUntil([&] { return !row->IsSavingTags(); });
     VXM_MEDIA_TAGS converted;
     ASSERT_EQ(ReadMediaTagsFromFile(media.output, converted, L""), 1);
     EXPECT_EQ(converted.title, L"Night Caf\u00e9");
@@ -180,7 +188,7 @@ TEST_P(CTagEditorTest, EditsAndCoverReachTheFileAndTheLaterConversionOutput)
     ASSERT_EQ(row->GetStatus(), ITEM_STATUS_DONE);
     auto again = OpenEditor();
     Control(*again, L"IDC_EDIT_TITLE")->SetText(L"After");
-    Click(*again, L"ID_BUTTON_OK");
+    ClickOk(*again);
     ASSERT_EQ(ReadMediaTagsFromFile(media.output, converted, L""), 1);
     EXPECT_EQ(converted.title, L"After");
     ASSERT_EQ(ReadMediaTagsFromFile(media.source, read, L""), 1);

@@ -11,6 +11,7 @@
 #include "MainPaneUI.h"
 #include "MediaHandler.h"
 #include "MediaListUI.h"
+#include "MediaTags.h"
 #include "PreviewPaneUI.h"
 #include "ProfileChooserMessages.h"
 #include "ProfileSettingsPaneUI.h"
@@ -39,6 +40,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QWidget>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -226,6 +229,49 @@ TEST_F(CPaneWindowTest, AtTheEndOfTheBatchTheOutputFolderOpensOnceAndTheButtonsC
     for (const std::wstring& call : desktop.Calls()) shown += call.rfind(L"Shell.ShowInFolder", 0) == 0;
     EXPECT_EQ(shown, 1);
     EXPECT_TRUE(Find(L"ID_BTN_MERGE_ON")->IsEnabled());
+    EXPECT_TRUE(Find(L"ID_BTN_CONVERT")->IsEnabled());
+}
+
+// After its conversion a row with tags says "Saving..." while its long output
+// gets them off the UI thread; it is Completed, and the next row starts, only
+// then. An output that cannot take them: Completed, with the reason, untouched.
+TEST_F(CPaneWindowTest, AConvertedRowSaysSavingUntilItsOutputHasItsTags)
+{
+    vxmtest::CTempDir dir;
+    const std::vector<std::string> outputs = {dir.File("\xe6\x9d\xb1\xe4\xba\xac\xe3\x81\xae\xe5\xa4\x9c 2.wav"),
+                                              dir.File("Caf\xc3\xa9 d\xc3\xa9j\xc3\xa0 vu.wav")};
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        ASSERT_TRUE(vxmtest::MakeSparseSilence(outputs[i], 3u << 30));
+        const std::string name = outputs[i].substr(outputs[i].rfind('/') + 1);
+        CMediaListItemUI* row = Add(Utf8ToWide(name.substr(0, name.size() - 4)));
+        media[i]->outputPath = Utf8ToWide(outputs[i]);
+        VXM_MEDIA_TAGS tags;
+        tags.title = L"Nuit \u00e0 Montmartre";
+        row->SetTags(tags);
+    }
+    ASSERT_EQ(chmod(outputs[1].c_str(), 0444), 0);
+    const std::string untouched = vxmtest::FileFingerprint(outputs[1]);
+    ASSERT_TRUE(pane->ConvertAll());
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        CMediaListItemUI* row = list->GetMediaItem(static_cast<int>(i));
+        pane->OnConversionStarted(media[i].get());
+        media[i]->state = 0;
+        SendMessage(hwnd, WM_VXM_JOB_FINISHED, 0, reinterpret_cast<LPARAM>(media[i].get()));
+        EXPECT_EQ(RowText(row, L"ID_LABEL_ITEM_STATUS"), L"Saving...");
+        EXPECT_EQ(row->GetStatus(), ITEM_STATUS_CONVERTING);
+        EXPECT_EQ(starts.size(), i + 1);
+        EXPECT_FALSE(Find(L"ID_BTN_CONVERT")->IsEnabled());
+        ASSERT_TRUE(Pump([&] { return row->GetStatus() == ITEM_STATUS_DONE; }));
+        EXPECT_EQ(RowText(row, L"ID_LABEL_ITEM_STATUS"), L"Completed");
+    }
+    EXPECT_EQ(starts.size(), 2u);
+    VXM_MEDIA_TAGS read;
+    ASSERT_EQ(ReadMediaTagsFromFile(Utf8ToWide(outputs[0]), read, L""), 1);
+    EXPECT_EQ(read.title, L"Nuit \u00e0 Montmartre");
+    EXPECT_EQ(list->GetMediaItem(0)->GetStatusToolTip(), L"");
+    EXPECT_TRUE(vxmtest::FileFingerprint(outputs[1]) == untouched);
+    const std::wstring why = list->GetMediaItem(1)->GetStatusToolTip();
+    EXPECT_NE(why.find(L"could not be written into " + Utf8ToWide(outputs[1])), std::wstring::npos) << WideToUtf8(why);
     EXPECT_TRUE(Find(L"ID_BTN_CONVERT")->IsEnabled());
 }
 

@@ -1,5 +1,6 @@
 #include "support/test_media.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 #include <mutex>
 #include <spawn.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -163,6 +165,36 @@ const TestMedia& GetTestMedia()
     static TestMedia media;
     std::call_once(once, [] { media = MakeAll(); });
     return media;
+}
+
+bool MakeSparseSilence(const std::string& path, std::uint32_t dataBytes)
+{
+    auto u32 = [](std::uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    auto u16 = [](std::uint16_t v) { return std::string{char(v), char(v >> 8)}; };
+    std::ofstream out(path, std::ios::binary);
+    out << "RIFF" << u32(36 + dataBytes) << "WAVE" << "fmt " << u32(16) << u16(1) << u16(2) << u32(44100)
+        << u32(44100 * 4) << u16(4) << u16(16) << "data" << u32(dataBytes);
+    out.close();
+    std::error_code ec;
+    std::filesystem::resize_file(path, 44 + std::uint64_t{dataBytes}, ec);
+    return out && !ec;
+}
+
+std::string FileFingerprint(const std::string& path)
+{
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return "missing";
+    std::string print = std::to_string(st.st_ino) + " " + std::to_string(st.st_size) + " " +
+                        std::to_string(st.st_mode) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
+                        std::to_string(st.st_mtim.tv_nsec) + " " + std::to_string(st.st_ctim.tv_sec) + "." +
+                        std::to_string(st.st_ctim.tv_nsec) + "\n";
+    const std::streamoff part = std::min<std::streamoff>(65536, st.st_size);
+    std::ifstream in(path, std::ios::binary);
+    std::string head(static_cast<size_t>(part), '\0'), tail(static_cast<size_t>(part), '\0');
+    in.read(head.data(), part);
+    in.seekg(-part, std::ios::end);
+    in.read(tail.data(), part);
+    return print + head + tail;
 }
 
 }  // namespace vxmtest

@@ -1,6 +1,7 @@
 // Test helpers: temporary folders and small media files made at test time
 // with Debian's ffmpeg. No binary media live in the repository.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -43,5 +44,13 @@ const TestMedia& GetTestMedia();
 // Makes one clip of the given seconds and size with ffmpeg's test sources.
 bool MakeVideoClip(const std::string& path, double seconds = 2.0, int width = 160, int height = 120,
                    const std::vector<std::string>& extraOutputArgs = {});
+
+// A stereo 44.1 kHz WAV of `dataBytes` of silence whose samples are a hole on
+// disk: gigabytes cost nothing (a file system without holes stores them).
+bool MakeSparseSilence(const std::string& path, std::uint32_t dataBytes);
+// What any change to a file alters, without reading all of a long one: its
+// inode (a copy renamed over it), size, mode, times (the change time moves
+// with every write) and its first and last 64 KiB.
+std::string FileFingerprint(const std::string& path);
 
 }  // namespace vxmtest

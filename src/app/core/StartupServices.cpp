@@ -6,6 +6,7 @@
 #include "MainFrameFactory.h"
 #include "MediaHandler.h"
 #include "MediaStopper.h"
+#include "TagWriter.h"
 #include "VXMDownloader.h"
 #include "VXMMediaExports.h"
 #include "VXMSettings.h"
@@ -103,6 +104,8 @@ public:
     void RegisterEngine() override { RegisterMediaLibrary(); }
     void UnregisterEngine() override
     {
+        // A tag write still running ends whole before the program goes.
+        StopTagWriter();
         // Media still being stopped or released go before the engine does.
         StopMediaStopper();
         UnRegisterMediaLibrary();

@@ -33,8 +33,10 @@ public:
     virtual void OnConversionStarted(IVXMMedia* media) = 0;
     // Progress of the media's row in tenths of a percent.
     virtual void SetProgress(IVXMMedia* media, int permille) = 0;
-    // The media's conversion ended; false when no row holds it. On true,
-    // `profileName` is the profile the row converted to.
+    // The media's conversion ended; false when no row holds it, or when the
+    // row ends later (its output is getting its tags; the pane then counts
+    // the converted entry itself). On true, `profileName` is the profile the
+    // row converted to.
     virtual bool OnJobFinished(int result, IVXMMedia* media, std::wstring& profileName) = 0;
     // The media went into a joined file: its row goes.
     virtual void RemoveMedia(IVXMMedia* media) = 0;

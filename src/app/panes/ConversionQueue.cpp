@@ -68,6 +68,13 @@ bool CConversionQueue::AnyStopping() const
     return false;
 }
 
+bool CConversionQueue::AnySavingTags() const
+{
+    for (int i = 0; m_list && i < m_list->GetCount(); ++i)
+        if (CMediaListItemUI* row = m_list->GetMediaItem(i); row && row->IsSavingTags()) return true;
+    return false;
+}
+
 int CConversionQueue::RunningMp4Rows() const
 {
     int count = 0;
@@ -97,7 +104,9 @@ SConvertAllResult CConversionQueue::ConvertAll(int limit, bool hardware)
     int mp4 = 0;
     for (int i = 0; i < m_list->GetCount(); ++i) {
         CMediaListItemUI* row = m_list->GetMediaItem(i);
-        if (!row || !row->IsChecked() || !row->GetMedia() || row->IsStopping() || HoldForDownload(row)) continue;
+        if (!row || !row->IsChecked() || !row->GetMedia() || row->IsStopping() || row->IsSavingTags() ||
+            HoldForDownload(row))
+            continue;
         const bool isMp4 = IsMp4Output(row->GetProfile());
         if (IsRunningMedia(row->GetMedia())) {
             // Already converting: it holds one of the places.
@@ -127,7 +136,9 @@ CMediaListItemUI* CConversionQueue::StartNext(CMediaListItemUI* finished, bool h
     bool waiting = false;
     for (int i = 0; i < m_list->GetCount(); ++i) {
         CMediaListItemUI* row = m_list->GetMediaItem(i);
-        if (!row || row == finished || !row->IsChecked() || row->IsStopping() || HoldForDownload(row)) continue;
+        if (!row || row == finished || !row->IsChecked() || row->IsStopping() || row->IsSavingTags() ||
+            HoldForDownload(row))
+            continue;
         const VXM_ITEM_STATUS status = row->GetStatus();
         if (status == ITEM_STATUS_FAILED || status == ITEM_STATUS_DONE) continue;
         IVXMMedia* media = row->GetMedia();
@@ -153,7 +164,7 @@ void CConversionQueue::StopAll()
 
 bool CConversionQueue::TakeCompletion()
 {
-    if (m_running || !m_batchOpen || AnyConverting()) return false;
+    if (m_running || !m_batchOpen || AnyConverting() || AnySavingTags()) return false;
     m_batchOpen = false;
     return true;
 }

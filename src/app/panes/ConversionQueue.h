@@ -46,11 +46,13 @@ public:
     // Some job started (by the queue or a row's own button): a batch is open.
     void NoteStarted() { m_batchOpen = true; }
     // True once per batch: when the queue has nothing left to start and no
-    // row converts any more.
+    // row converts or writes its output's tags any more.
     bool TakeCompletion();
     bool AnyConverting() const;
     // Some row's stop has not ended yet (it cannot start before).
     bool AnyStopping() const;
+    // Some row's output is getting its tags (the row has not ended yet).
+    bool AnySavingTags() const;
 
     static bool IsMp4Output(IProfile* profile);
     // Marks a row as failed ("Cancelled" text), leaving its check box.

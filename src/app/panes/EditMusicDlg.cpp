@@ -5,6 +5,7 @@
 #include "MediaListItemUI.h"
 #include "MediaListUI.h"
 #include "MediaTags.h"
+#include "TagWriter.h"
 #include "VXMGlobal.h"
 #include "VXMSettings.h"
 #include "platform/folders.h"
@@ -37,6 +38,13 @@ const CTagField kFields[] = {
     {&VXM_MEDIA_TAGS::lyrics, L"IDC_EDIT_LYDRIC", nullptr},
 };
 
+// Posted by the tag writer to the dialog's own target.
+constexpr UINT kTagsSaved = WM_USER + 1;
+
+// What cannot be pressed while the file is being written.
+const wchar_t* const kSaveLockedControls[] = {L"ID_BUTTON_OK", L"ID_BUTTON_CANCEL", L"IDC_BUTTON_CLOSE_WINDOW",
+                                              L"ID_BUTTON_RESET", L"IDC_EDIT_IMG"};
+
 const wchar_t* const kTagViewParts[] = {L"ID_LAYOUT_IMAGE_PAD", L"ID_LAYOUT_TITLE", L"ID_LAYOUT_RIGHT"};
 const wchar_t* const kListViewParts[] = {L"ID_LAYOUT_LISTTAG", L"ID_LAYOUT_LYDRIC"};
 
@@ -50,6 +58,8 @@ bool IsPictureFile(const std::wstring& path)
 
 CEditMusicDlg::CEditMusicDlg(CMediaListItemUI* row)
     : WindowImplBase(L"VXMEditMusicDlg", L"dlg_edit_music.xml"), m_row(row), m_media(row ? row->GetMedia() : nullptr) {}
+
+CEditMusicDlg::~CEditMusicDlg() = default;
 
 void CEditMusicDlg::InitWindow()
 {
@@ -108,6 +118,7 @@ void CEditMusicDlg::ChooseCover()
 
 void CEditMusicDlg::Accept()
 {
+    if (m_saving) return;
     if (!m_row) {
         Close(1);
         return;
@@ -125,23 +136,69 @@ void CEditMusicDlg::Accept()
                  m_media ? m_media->GetSourcePath().c_str() : L"");
     } else if (m_media) {
         const std::wstring file = toSource ? m_media->GetSourcePath() : m_media->GetOutputPath();
-        std::string why;
-        const int written = WriteMediaTags(m_media, tags, toSource ? 1 : 0, 1, &why);
-        if (written == kTagsNotWritten) {
-            // Nothing changed, in the file or in the row: the user may cancel or try again.
-            ReportNotWritten(file, why);
-            return;
-        }
-        if (written != kTagsWritten) LogInfoW(kCategory, L"%ls has no tags this program can write", file.c_str());
+        if (!StartSave(file, tags)) ReportNotWritten(file, "the program is closing");
+        return;
     }
     m_row->SetTags(tags);
     Close(0);
 }
 
+bool CEditMusicDlg::StartSave(const std::wstring& file, const VXM_MEDIA_TAGS& tags)
+{
+    if (!m_saveDone)
+        m_saveDone = std::make_unique<CMessageWindow>([this](HWND, UINT msg, WPARAM, LPARAM lParam) -> LRESULT {
+            if (msg != kTagsSaved) return 0;
+            std::unique_ptr<CTagWriteResult> result(reinterpret_cast<CTagWriteResult*>(lParam));
+            if (result) OnSaved(*result);
+            return 0;
+        });
+    // Copying a long file takes seconds: the window keeps serving the user meanwhile.
+    if (!WriteMediaTagsLater(file, tags, true, m_saveDone->Get(), kTagsSaved, 0)) return false;
+    m_savingFile = file;
+    m_savingTags = std::make_unique<VXM_MEDIA_TAGS>(tags);
+    ShowSaving(true);
+    return true;
+}
+
+void CEditMusicDlg::OnSaved(const CTagWriteResult& result)
+{
+    if (!m_saving) return;
+    ShowSaving(false);
+    if (result.result == kTagsNotWritten) {
+        // Nothing changed, in the file or in the row: the user may cancel or try again.
+        ReportNotWritten(m_savingFile, result.why);
+        return;
+    }
+    if (result.result != kTagsWritten) LogInfoW(kCategory, L"%ls has no tags this program can write", m_savingFile.c_str());
+    if (m_row && m_savingTags) m_row->SetTags(*m_savingTags);
+    Close(0);
+}
+
+void CEditMusicDlg::ShowSaving(bool saving)
+{
+    m_saving = saving;
+    for (const wchar_t* name : kSaveLockedControls)
+        if (CControlUI* control = m_PaintManager.FindControl(name)) control->SetEnabled(!saving);
+    CControlUI* ok = m_PaintManager.FindControl(L"ID_BUTTON_OK");
+    if (!ok) return;
+    if (saving) {
+        m_okText = ok->GetText();
+        ok->SetText(CLanguageManager::GetInstance()->TranslateDictionary(L"ID_STRING_SAVING"));
+    } else {
+        ok->SetText(m_okText);
+    }
+}
+
+std::wstring TagsNotWrittenText(const std::wstring& file, const std::string& why)
+{
+    return FillIn(CLanguageManager::GetInstance()->TranslateDictionary(L"ID_STRING_TAGS_NOT_WRITTEN"),
+                  {file, Utf8ToWide(why)});
+}
+
 void CEditMusicDlg::ReportNotWritten(const std::wstring& file, const std::string& why)
 {
     CLanguageManager* lang = CLanguageManager::GetInstance();
-    const std::wstring text = FillIn(lang->TranslateDictionary(L"ID_STRING_TAGS_NOT_WRITTEN"), {file, Utf8ToWide(why)});
+    const std::wstring text = TagsNotWrittenText(file, why);
     LogErrorW(kCategory, L"%ls", text.c_str());
     if (IMessageBox* box = Desktop().messageBox) box->Show(GetHWND(), text, lang->LoadStringW(103), MB_OK | MB_ICONERROR);
 }
@@ -164,6 +221,8 @@ void CEditMusicDlg::Notify(TNotifyUI& msg)
     if (msg.sType == DUI_MSGTYPE_WINDOWINIT) return;
     if (msg.sType == DUI_MSGTYPE_CLICK) {
         const std::wstring name = msg.pSender ? msg.pSender->GetName() : std::wstring();
+        // While the file is written only the view may change.
+        if (m_saving && name != L"IDC_LABEL_EDIT_MUSIC" && name != L"IDC_LABEL_EDIT_LYDRIC") return;
         if (name == L"ID_BUTTON_OK") Accept();
         else if (name == L"ID_BUTTON_CANCEL" || name == L"IDC_BUTTON_CLOSE_WINDOW") Close(1);
         else if (name == L"IDC_LABEL_EDIT_MUSIC") ShowView(1);
@@ -189,7 +248,9 @@ LRESULT CEditMusicDlg::HandleCustomMessage(UINT uMsg, WPARAM, LPARAM lParam, BOO
 
 LRESULT CEditMusicDlg::ResponseDefaultKeyEvent(WPARAM wParam)
 {
-    if (wParam == VK_ESCAPE) {
+    // Escape does not leave a save half-seen: the dialog closes when it ends.
+    // (Ending the program still closes it; the write then finishes on its own.)
+    if (wParam == VK_ESCAPE && !m_saving) {
         Close(1);
         return TRUE;
     }

@@ -1,19 +1,24 @@
 // The audio tag editor of one conversion-list row: artist, title, album,
-// year, comment, genre, track, lyrics and the cover picture. OK puts the
-// values back into the row and writes them into the file (the source before
-// the conversion, the output after it).
+// year, comment, genre, track, lyrics and the cover picture. OK writes the
+// values into the file (the source before the conversion, the output after
+// it) off the UI thread, the dialog saying "Saving..." meanwhile; once the
+// file has them they go back into the row and the dialog closes.
 #pragma once
+#include "platform/messages.h"
 #include "ui/UILib.h"
 
+#include <memory>
 #include <string>
 
 class CMediaListItemUI;
 class IVXMMedia;
+struct CTagWriteResult;
 struct VXM_MEDIA_TAGS;
 
 class CEditMusicDlg : public WindowImplBase {
 public:
     explicit CEditMusicDlg(CMediaListItemUI* row);
+    ~CEditMusicDlg() override;
 
     void InitWindow() override;
     void Notify(TNotifyUI& msg) override;
@@ -27,8 +32,11 @@ public:
     int GetView() const { return m_view; }
     // Asks for a picture; a chosen one becomes the row's cover at once.
     void ChooseCover();
-    // The fields go into the row and the file; the window closes with 0.
+    // The fields go into the file, then into the row; the window closes with
+    // 0 when the file has them, and stays open with the reason when not.
     void Accept();
+    // OK was pressed and the file is being written: the buttons are disabled.
+    bool IsSaving() const { return m_saving; }
 
 private:
     std::wstring EditText(const wchar_t* name) const;
@@ -38,11 +46,24 @@ private:
     bool SourceIsFree() const;
     // Tells the user that the file kept its old tags, and why.
     void ReportNotWritten(const std::wstring& file, const std::string& why);
+    // Hands the write to the tag writer; false when it takes none.
+    bool StartSave(const std::wstring& file, const VXM_MEDIA_TAGS& tags);
+    void OnSaved(const CTagWriteResult& result);
+    void ShowSaving(bool saving);
 
     CMediaListItemUI* m_row;
     IVXMMedia* m_media;
     int m_view = -1;
+    bool m_saving = false;
+    std::wstring m_savingFile;
+    std::unique_ptr<VXM_MEDIA_TAGS> m_savingTags;
+    std::wstring m_okText;
+    // Receives the write's result; a result for a closed dialog is dropped.
+    std::unique_ptr<CMessageWindow> m_saveDone;
 };
+
+// "The tags could not be written into <file> (<why>). The file was not changed."
+std::wstring TagsNotWrittenText(const std::wstring& file, const std::string& why);
 
 // Shows the editor over the row's window; 0 when accepted, 1 otherwise.
 int RunEditMusicDialog(CMediaListItemUI* row);

@@ -4,6 +4,7 @@
 
 #include "AppStartup.h"
 #include "DBHelper.h"
+#include "EditMusicDlg.h"
 #include "HistoryListUI.h"
 #include "Html5Page.h"
 #include "IProfile.h"
@@ -30,6 +31,7 @@
 #include "ui/UIMenu.h"
 #include "ui/desktop/Desktop.h"
 #include "SharedProfile.h"
+#include "TagWriter.h"
 
 #if __has_include("ProfileSettingsPaneUI.h")
 #include "ProfileSettingsPaneUI.h"
@@ -239,6 +241,8 @@ void CMainPaneUI::BuildPane()
     m_rightColumn = Find(L"ID_LAYOUT_RIGHT");
     m_profileButton = Find(m_burn ? L"ID_BTN_DVD_PROFILE" : L"ID_BTN_PROFILE");
     m_queue.SetList(m_mediaList);
+    if (m_mediaList)
+        m_mediaList->SetTagsSavedHandler([this](IVXMMedia* media, const CTagWriteResult& result) { OnTagsSaved(media, result); });
     if (m_previewPane && !m_burn) {
         CVXMMainFrameWnd* frame = m_frame;
         m_previewPane->SetSnapshotMenu([frame]() -> CMenu* {
@@ -633,7 +637,7 @@ void CMainPaneUI::HideConvertHint()
 
 bool CMainPaneUI::IsConverting() const
 {
-    return m_queue.AnyConverting() || m_queue.AnyStopping();
+    return m_queue.AnyConverting() || m_queue.AnyStopping() || m_queue.AnySavingTags();
 }
 
 void CMainPaneUI::OnConvertClick()
@@ -699,6 +703,8 @@ bool CMainPaneUI::OnJobFinished(int result, IVXMMedia* media, std::wstring& prof
 {
     if (!HoldsMedia(media)) return false;
     OnJobFinished(media, result);
+    // A row whose output is getting its tags ends later and is counted then.
+    if (CMediaListItemUI* row = m_mediaList->FindItem(media); row && row->IsSavingTags()) return false;
     profileName = m_finishedProfileName;
     return true;
 }
@@ -707,15 +713,40 @@ IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
 {
     CMediaListItemUI* row = m_mediaList ? m_mediaList->FindItem(media) : nullptr;
     if (!row) return nullptr;
+    // Only 0 is success: a positive code is a failed step, -1 a failure,
+    // below that the job never ran. The output gets the row's tags before
+    // the row ends, off the UI thread (a long file takes seconds to copy).
+    if (exitCode == 0 && row->HasTags() && !row->IsSavingTags()) {
+        if (row->SaveTagsToOutput()) return row->GetProfile();
+        LogErrorW(kCategory, L"The tags of %ls were not written: the program is closing", media->GetOutputPath().c_str());
+    }
+    return FinishJob(row, media, exitCode, std::wstring());
+}
+
+void CMainPaneUI::OnTagsSaved(IVXMMedia* media, const CTagWriteResult& result)
+{
+    CMediaListItemUI* row = m_mediaList ? m_mediaList->FindItem(media) : nullptr;
+    if (!row) return;
+    std::wstring notWritten;
+    if (result.result == kTagsNotWritten) {
+        // The conversion itself succeeded: the row says so, and why its tags are missing.
+        notWritten = TagsNotWrittenText(media->GetOutputPath(), result.why);
+        LogErrorW(kCategory, L"%ls", notWritten.c_str());
+    }
+    FinishJob(row, media, 0, notWritten);
+    // Counted as the main window counts a job that ends at once.
+    IMainPane* converter = m_frame ? m_frame->GetMainPane() : (m_burn ? nullptr : this);
+    if (converter) converter->AddConvertedEntry(m_finishedProfileName);
+}
+
+IProfile* CMainPaneUI::FinishJob(CMediaListItemUI* row, IVXMMedia* media, int exitCode, const std::wstring& tagsNotWritten)
+{
     IProfile* profile = row->GetProfile();
     IProfileGroup* group = GroupOfRow(row);
     // Kept now: a row removed by a handler below takes its own profile along.
     m_finishedProfileName = CDBHelper::HistoryProfileName(GetProfileManager(), profile);
 
-    // Only 0 is success: a positive code is a failed step, -1 a failure,
-    // below that the job never ran.
     const bool succeeded = exitCode == 0;
-    if (row->HasTags() && succeeded) WriteMediaTags(media, row->GetTags(), 0, 0);
     if (m_paintManager) {
         CControlUI* convert = m_paintManager->FindSubControlByName(row, L"ID_CONTAINER_ITEM_CONVERT");
         CControlUI* info = m_paintManager->FindSubControlByName(row, L"ID_CONTAINER_ITEM_INFORMATION");
@@ -728,6 +759,7 @@ IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
     if (succeeded) {
         row->SetStatus(ITEM_STATUS_DONE);
         row->SetStatusText(kStatusTextCompleted);
+        if (!tagsNotWritten.empty()) row->SetStatusToolTip(tagsNotWritten);
         row->SetChecked(false);
     } else {
         // Either way the queue must not start the row again.

@@ -22,6 +22,7 @@ class CMediaListUI;
 class CMediaManagerListUI;
 class CPreviewPaneUI;
 class CVXMMainFrameWnd;
+struct CTagWriteResult;
 class IProfile;
 class IProfileGroup;
 class IProfileManager;
@@ -74,8 +75,10 @@ public:
     // The converter's first-use hint goes (the main window's, when there is one).
     void HideConvertHint();
     // The end of a media's job; the row's profile, null when no row holds it
-    // (valid until the row goes).
+    // (valid until the row goes). A row with tags whose job succeeded ends
+    // once its output has them (OnTagsSaved), "Saving..." until then.
     IProfile* OnJobFinished(IVXMMedia* media, int exitCode);
+    void OnTagsSaved(IVXMMedia* media, const CTagWriteResult& result);
     virtual void OnAllJobsFinished(CMediaListItemUI* row, int exitCode);
     void SetMergeButtonsEnabled(bool enabled);
     // The convert button follows the pane: enabled exactly while nothing converts or burns.
@@ -172,6 +175,9 @@ public:
     void DoEvent(TEventUI& event) override;
 
 private:
+    // The row's end: status, "transfinished", the next row, history record,
+    // end-of-batch actions. `tagsNotWritten`: why the output lacks its tags.
+    IProfile* FinishJob(CMediaListItemUI* row, IVXMMedia* media, int exitCode, const std::wstring& tagsNotWritten);
     CControlUI* Find(const wchar_t* name) const;
     // An opened disc without titles: logs and shows the message; false.
     bool ReportNoTitles(const char* logCategory);

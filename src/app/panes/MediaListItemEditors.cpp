@@ -69,8 +69,8 @@ void CMediaListItemUI::SetTagEditor(TagEditorFn editor)
 
 void CMediaListItemUI::ShowTagEditor()
 {
-    // Without an editor the button does nothing.
-    if (!TagEditor() || !m_media) return;
+    // Without an editor the button does nothing; nor while the output's tags are written.
+    if (!TagEditor() || !m_media || IsSavingTags()) return;
     if (TagEditor()(this) != 0) return;
     m_media->SetThumbnailPath(m_shownImage);
     if (CControlUI* t = Sub(L"ID_LAYOUT_THUMBNAIL_V")) t->SetBkImage(m_shownImage);

@@ -6,6 +6,7 @@
 #include "Log.h"
 #include "MediaListUI.h"
 #include "MediaStopper.h"
+#include "TagWriter.h"
 #include "VXMGlobal.h"
 #include "VXMSettings.h"
 #include "MainFrameMessages.h"
@@ -414,7 +415,8 @@ void CMediaListItemUI::ResumeConvert()
 
 void CMediaListItemUI::StopConvert()
 {
-    if (!m_media || m_media->IsProtected() == 1 || m_stopping) return;
+    // A tag save is not cut short: it ends in seconds with the file whole.
+    if (!m_media || m_media->IsProtected() == 1 || m_stopping || m_tagTicket) return;
     // Running, or between two steps of its job.
     if (m_status == ITEM_STATUS_CONVERTING || m_media->GetConvertState() != 0) {
         // The engine waits for the conversion to end: the media stopper does
@@ -428,6 +430,23 @@ void CMediaListItemUI::StopConvert()
         return;
     }
     ShowStopped();
+}
+
+bool CMediaListItemUI::SaveTagsToOutput()
+{
+    if (!m_media || !m_owner || m_tagTicket) return false;
+    static unsigned tickets = 0;
+    unsigned ticket = ++tickets;
+    if (ticket == 0) ticket = ++tickets;
+    if (!WriteMediaTagsLater(m_media->GetOutputPath(), m_tags, false, m_owner->GetQueueTarget(),
+                             CMediaListUI::kTagsSaved, ticket))
+        return false;
+    m_tagTicket = ticket;
+    if (CControlUI* label = Sub(L"ID_LABEL_ITEM_STATUS")) {
+        label->SetVisible(true);
+        label->SetText(CLanguageManager::GetInstance()->TranslateDictionary(L"ID_STRING_SAVING"));
+    }
+    return true;
 }
 
 void CMediaListItemUI::OnStopDone()

@@ -37,6 +37,13 @@ public:
     virtual void StopConvert();
     void OnStopDone();
     bool IsStopping() const { return m_stopping; }
+    // After its conversion the output gets the row's tags off the UI thread;
+    // the row says "Saving..." until the list's kTagsSaved with this row's
+    // ticket arrives. False when the tag writer takes none.
+    bool SaveTagsToOutput();
+    bool IsSavingTags() const { return m_tagTicket != 0; }
+    unsigned TagTicket() const { return m_tagTicket; }
+    void EndTagSave() { m_tagTicket = 0; }
     virtual void SetJoinLayout(bool joined);
     // Row heights at zoom 1: a row, and a row joined to the one above.
     static constexpr int kRowHeight = 72;
@@ -187,6 +194,7 @@ protected:
     bool m_hasTags = false;
     bool m_fromCueSheet = false;
     bool m_stopping = false;  // a stop was asked for and has not ended
+    unsigned m_tagTicket = 0; // the output's tags are being written
     std::wstring m_shownImage;
     std::wstring m_statusToolTip;  // why the last conversion failed
     int m_statusTextId = 0;        // the status shown (0: none)

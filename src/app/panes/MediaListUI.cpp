@@ -5,6 +5,7 @@
 #include "MediaHandler.h"
 #include "MediaListDragWnd.h"
 #include "MediaStopper.h"
+#include "TagWriter.h"
 #include "OnlineMediaListItemUI.h"
 #include "VXMDownloader.h"
 #include "VXMGlobal.h"
@@ -82,6 +83,9 @@ HWND CMediaListUI::GetQueueTarget()
                 ReleaseMedia(reinterpret_cast<void*>(lParam));
             } else if (msg == kStopDone) {
                 OnStopDone(reinterpret_cast<IVXMMedia*>(lParam));
+            } else if (msg == kTagsSaved) {
+                std::unique_ptr<CTagWriteResult> result(reinterpret_cast<CTagWriteResult*>(lParam));
+                if (result) OnTagsSaved(static_cast<unsigned>(wParam), *result);
             } else if (msg == kThumbnailDone) {
                 // A row that was removed or restarted meanwhile has another ticket.
                 CMediaListItemUI::ThumbnailDone(static_cast<unsigned>(wParam));
@@ -109,6 +113,18 @@ void CMediaListUI::OnStopDone(IVXMMedia* media)
     if (!row) return;  // removed meanwhile
     row->OnStopDone();
     if (GetManager()) GetManager()->SendNotify(this, L"item_stopped", reinterpret_cast<WPARAM>(media), m_burnList ? 1 : 0);
+}
+
+void CMediaListUI::OnTagsSaved(unsigned ticket, const CTagWriteResult& result)
+{
+    for (int i = 0; i < GetCount(); ++i) {
+        CMediaListItemUI* row = GetMediaItem(i);
+        if (!row || !row->IsSavingTags() || row->TagTicket() != ticket) continue;
+        row->EndTagSave();
+        if (m_tagsSaved) m_tagsSaved(row->GetMedia(), result);
+        return;
+    }
+    // The row was removed meanwhile.
 }
 
 namespace {

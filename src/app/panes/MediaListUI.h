@@ -15,6 +15,7 @@ class CMenu;
 class COnlineMediaListItemUI;
 struct VXM_DOWNLOAD_RECORD;
 class CMediaItemDragWnd;
+struct CTagWriteResult;
 
 enum class EMediaRowKind { File, DVD, Online, Child };
 
@@ -51,10 +52,15 @@ public:
     static bool KindOfElement(const std::wstring& element, EMediaRowKind& kind);
     // The list's own message target on the UI thread: thumbnail workers post
     // kThumbnailDone (wParam the worker's ticket) to it, the media stopper
-    // kStopDone (lParam the media) when a row's stop has ended.
+    // kStopDone (lParam the media) when a row's stop has ended, the tag
+    // writer kTagsSaved (wParam the row's ticket, lParam a CTagWriteResult*).
     static constexpr UINT kThumbnailDone = WM_USER + 2;
     static constexpr UINT kStopDone = WM_USER + 3;
+    static constexpr UINT kTagsSaved = WM_USER + 4;
     HWND GetQueueTarget();
+    // Runs when a row's output got its tags (or failed to), with the row's media.
+    using TagsSavedFn = std::function<void(IVXMMedia*, const CTagWriteResult&)>;
+    void SetTagsSavedHandler(TagsSavedFn handler) { m_tagsSaved = std::move(handler); }
     bool IsMultiSelectState() const { return GetSelCount() > 1; }
 
     // Only list rows (class "ListContainerElementUI" or its kinds) are taken.
@@ -170,6 +176,8 @@ private:
     void ReleaseLater(IVXMMedia* media);
     // A row's stop ended: the row may start again, the pane hears of it.
     void OnStopDone(IVXMMedia* media);
+    // A row's tag save ended (a removed row is not told).
+    void OnTagsSaved(unsigned ticket, const CTagWriteResult& result);
     void SendRemoved();
     void MoveChildrenAfter(CMediaListItemUI* parent, int oldIndex);
     void ReleaseRow(CMediaListItemUI* row);
@@ -191,5 +199,6 @@ private:
     POINT m_dragStart{};
     RECT m_dragRect{};
     std::unique_ptr<WindowImplBase> m_profileWnd;
+    TagsSavedFn m_tagsSaved;
     HWND m_releaseTarget = nullptr;  // the row chooser; one, kept here
 };
