@@ -178,7 +178,8 @@ TEST_F(COptionsTest, EveryPageLoadsFromTheSettingsFileAndOkStoresItBack)
         {L"IDC_RADIO_VO_GL", &CVXMSettings::MPLAYER_VO_N, L"4", L"0", L"1", L"1"},
         {L"IDC_CHECK_AUTO_CHECK_VERSION", &CVXMSettings::CheckNewVersion, L"0", L"0", L"1", L"1"},
         {L"IDC_CHECK_PREVIEW_HTML5", &CVXMSettings::PreviewHTML5, L"0", L"0", L"1", L"1"},
-        {L"IDC_CHECK_EXPORT_ITUNES", &CVXMSettings::IsExportToiTunes, L"1", L"1", L"0", L"0"},
+        // No iTunes here: a stored tick shows, and is stored, off.
+        {L"IDC_CHECK_EXPORT_ITUNES", &CVXMSettings::IsExportToiTunes, L"1", L"0", L"0", L"0"},
         {L"IDC_CHECK_MONITOR_CLIPBOARD", &CVXMSettings::MonitorClipboard, L"1", L"1", L"0", L"0"},
         {L"IDC_CHECK_SEND_ACTION", &CVXMSettings::UseSendAction, L"0", L"0", L"1", L"1"},
     };
@@ -255,6 +256,11 @@ TEST_F(COptionsTest, CancelPutsBackWhatTheDialogWroteAndKeepsWhatChangedElsewher
     EXPECT_EQ(Shown(Control(L"IDC_CHECK_USE_CUDA")), L"0");
     EXPECT_EQ(Control(L"IDC_LABEL_CUDA")->GetText(), L"NVidia device not present, CUDA acceleration is disabled.");
     EXPECT_EQ(settings->UseNVidiaCUDA, 0);
+    // Nor is there iTunes: its box and name are greyed, and say why on the mouse.
+    for (const wchar_t* name : {L"IDC_CHECK_EXPORT_ITUNES", L"ID_LABEL_OPTIONS_ADD_CONVERTED_FILES_TO"}) {
+        EXPECT_FALSE(Control(name)->IsEnabled()) << WideToUtf8(name);
+        EXPECT_EQ(Control(name)->GetHoverTip(), L"There is no iTunes on this system.") << WideToUtf8(name);
+    }
 
     // Writes at once: the download format, the browsed folder, the language.
     UserSets(Control(L"IDC_RADIO_ONLINE_FMT3"), L"1");

@@ -1,8 +1,8 @@
 // The main window as a person sizes it and switches its language, under a
 // window manager: every caption button at the smallest size the window
 // allows; the right column's names whole once the window is maximised; no
-// tooltip left over from a button that changed; every page back in English
-// after German. Screenshots go to the build's screenshot folder.
+// tooltip left over from a button that changed; every page, the media
+// manager unfolded, back in English after German. Screenshots go to the build's screenshot folder.
 #include "MainPaneUI.h"
 #include "MainFrameCommands.h"
 #include "MediaListUI.h"
@@ -71,6 +71,7 @@ protected:
     void TearDown() override
     {
         CLanguageManager::GetInstance()->SetLang(L"en");
+        CVXMSettings::GetInstance()->ShowMM = 0;
         pane->GetMediaList()->RemoveAll();
         window->DestroyWindow();
         PumpPending();
@@ -167,6 +168,11 @@ TEST_F(CMainWindow, EveryPageShowsGermanAfterTheSwitchAndEnglishAfterTheSwitchBa
     const CTextsOfLanguages texts = ReadTextsOfLanguages();
     ASSERT_GT(texts.englishOnly.size(), 300u);
     ASSERT_GT(texts.germanOnly.size(), 300u);
+    // The media manager unfolded as a person does it, by its arrow.
+    const RECT arrow = Find(L"ID_BTN_SHOW_LEFT")->GetPos();
+    const QPoint at = main->mapToGlobal(QPoint((arrow.left + arrow.right) / 2, (arrow.top + arrow.bottom) / 2));
+    Xdotool({"mousemove", std::to_string(at.x()), std::to_string(at.y()), "click", "1"});
+    WaitFor("the media manager", [&] { return Find(L"ID_LAYOUT_MEDIA_MAN")->IsVisible(); });
     pane->ShowProfileWnd();
     CWindowWnd* chooser = pane->GetProfileWnd();
     ASSERT_NE(chooser, nullptr);

@@ -3,6 +3,7 @@
 // certificate made for the test.
 #include "HttpDownload.h"
 #include "IniFile.h"
+#include "Log.h"
 #include "ModuleUpdate.h"
 
 #include "platform/messages.h"
@@ -149,6 +150,29 @@ TEST_F(CHttpTest, OnlyANewerToolVersionIsOffered)
     EXPECT_EQ(offers[0].second, 20991231);
     EXPECT_EQ(ReadIniInt(ModuleVersionFilePath(), L"general", L"VERSION", 0), 20991231);
     EXPECT_EQ(ReadIniInt(ModuleVersionFilePath(), L"General", L"missing", 7), 7);
+}
+
+// A default route is no connection: the log calls the connection available
+// only once the update server answered.
+TEST_F(CHttpTest, TheLogCallsTheConnectionAvailableOnlyWhenTheServerAnswers)
+{
+    const std::string log = out.File("vxm.log");
+    InitLogger(log.c_str());
+    WriteFile(served.File("ver_youtube-dl.ini"), "[General]\nversion=20230304\n");
+    vxmtest::CUpdateServer server(served.Path());
+    const std::string available = "Internet connection available, checking module version...";
+    for (const std::wstring& address : {std::wstring(L"http://127.0.0.1:9"), server.Base()}) {
+        SetUpdateServer(address);
+        CModuleVersionCheck check;
+        ASSERT_TRUE(check.Start([] { return 20230304; }, nullptr, {}));
+        ASSERT_TRUE(check.Join(INFINITE));
+        const bool answered = ReadFile(log).find(available) != std::string::npos;
+        EXPECT_EQ(answered, address == server.Base()) << WideToUtf8(address) << ReadFile(log);
+        if (!answered) {
+            EXPECT_NE(ReadFile(log).find("No Internet connection to the update server"), std::string::npos);
+        }
+    }
+    UninitLogger();
 }
 
 }  // namespace

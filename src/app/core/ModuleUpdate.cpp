@@ -44,7 +44,13 @@ bool CModuleVersionCheck::Start(std::function<int()> installedVersion, HWND main
         const int installed = installedVersion ? installedVersion() : 0;
         if (installed <= 0 || thread.StopEvent().IsSet()) return;
         LogInfoW("CheckModuleVersionThread", L"Downloading youtube-dl version file %s...", path.c_str());
-        if (!CCheckUpdateDlg::GetFile(nullptr, &thread.StopEvent(), url, path, options)) return;
+        // A route out is no proof of a connection: the server's answer is.
+        if (!CCheckUpdateDlg::GetFile(nullptr, &thread.StopEvent(), url, path, options)) {
+            if (!thread.StopEvent().IsSet())
+                LogInfo("CVideoConverterDlg", "No Internet connection to the update server, the module version is not checked.");
+            return;
+        }
+        LogInfo("CVideoConverterDlg", "Internet connection available, checking module version...");
         const int offered = ReadIniInt(path, L"General", L"version", 0);
         m_offered = offered;
         if (offered > installed && PostMessage(mainWindow, WM_VXM_MODULE_UPDATE_AVAILABLE, static_cast<WPARAM>(installed),

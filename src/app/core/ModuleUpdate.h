@@ -28,6 +28,7 @@ std::wstring ModuleToolPath();
 // Asks `installedVersion` (on its own thread: it may run the tool) and, when
 // that is known (above 0), fetches the version file; when the file names a
 // version above it, posts WM_VXM_MODULE_UPDATE_AVAILABLE to the window. The
+// log calls the connection available only once the server answered. The
 // thread stops with its object.
 class CModuleVersionCheck {
 public:

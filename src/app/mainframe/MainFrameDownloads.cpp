@@ -136,7 +136,6 @@ void CVXMMainFrameWnd::StartModuleVersionCheck()
 {
     IOnlineState* online = Desktop().online;
     if (!online || !online->IsOnline() || !m_mediaHandler || !m_mediaHandler->GetDownloader()) return;
-    LogInfo("CVideoConverterDlg", "Internet connection available, checking module version...");
     CHttpGetOptions options;
     if (m_settings) options.proxy = MakeProxyText(m_settings->ProxyServer, m_settings->ProxyPort);
     // The installed version is asked on the check's thread: asking runs the

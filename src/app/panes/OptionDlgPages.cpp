@@ -198,8 +198,9 @@ void COptionDlgUI::LoadPages()
     const CVXMSettings& s = *m_settings;
     for (const CTextBinding& t : kTexts)
         if (CControlUI* edit = Find(t.control)) edit->SetText(s.*t.field);
+    // A box the skin greys (the export to iTunes: there is none here) shows off.
     for (const CCheckBinding& c : kChecks)
-        if (auto* box = Find<COptionUI>(c.control)) box->Selected(s.*c.field != 0, false);
+        if (auto* box = Find<COptionUI>(c.control)) box->Selected(box->IsEnabled() && s.*c.field != 0, false);
     if (auto* open = Find<COptionUI>(L"IDC_CHECK_OPEN_FOLDER"))
         open->Selected(s.OpenOutputFolderAfterConvertingFinished != 0, false);
     for (const CRadioBinding& r : kRadios) {
