@@ -141,6 +141,22 @@ void CComboUI::DoEvent(TEventUI& event)
     CContainerUI::DoEvent(event);
 }
 
+RECT CComboUI::TextRect() const
+{
+    return MakeRect(m_rcItem.left + m_textPadding.left, m_rcItem.top + m_textPadding.top,
+                    m_rcItem.right - m_textPadding.right, m_rcItem.bottom - m_textPadding.bottom);
+}
+
+std::wstring CComboUI::GetHoverTip() const
+{
+    if (!m_toolTip.empty()) return m_toolTip;
+    const std::wstring text = GetText();
+    const RECT rc = TextRect();
+    if (text.empty() || CRenderEngine::MeasureText(m_manager, text, m_font, DT_SINGLELINE, 0).cx <= rc.right - rc.left)
+        return std::wstring();
+    return text;
+}
+
 void CComboUI::DoPaint(QPainter& painter, const RECT& rcPaint)
 {
     RECT rcTemp;
@@ -149,8 +165,7 @@ void CComboUI::DoPaint(QPainter& painter, const RECT& rcPaint)
     CControlUI::DoPaint(painter, rcPaint);
     if (m_hot && !m_hotImage.empty()) DrawImage(painter, m_hotImage);
     else if (!m_normalImage.empty()) DrawImage(painter, m_normalImage);
-    RECT rc = MakeRect(m_rcItem.left + m_textPadding.left, m_rcItem.top + m_textPadding.top,
-                       m_rcItem.right - m_textPadding.right, m_rcItem.bottom - m_textPadding.bottom);
+    const RECT rc = TextRect();
     DWORD color = m_textColor ? m_textColor : (m_manager ? m_manager->GetDefaultFontColor() : 0xFF000000);
     if (!IsEnabled() && m_manager) color = m_manager->GetDefaultDisabledColor();
     CRenderEngine::DrawText(painter, m_manager, rc, GetText(), color, m_font, DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);

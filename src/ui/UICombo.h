@@ -15,6 +15,8 @@ public:
     bool Activate() override;
 
     std::wstring GetText() const override;
+    // The tooltip, else the whole choice when the box shows it cut.
+    std::wstring GetHoverTip() const override;
     bool SelectItem(int index, bool takeFocus = false) override { return SelectItem(index, takeFocus, true); }
     // triggerEvent false: the selection changes without a notification.
     bool SelectItem(int index, bool takeFocus, bool triggerEvent);
@@ -27,6 +29,8 @@ public:
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
 
 private:
+    RECT TextRect() const;
+
     bool m_pushed = false;
     bool m_hot = false;
     int m_font = -1;

@@ -83,6 +83,23 @@ protected:
         PumpPending();
         EXPECT_TRUE(main->grab().save(QString::fromStdString(std::string(VXM_SCREENSHOT_DIR) + "/" + name + ".png")));
     }
+    // Every page as it is now, one below the other; the convert page last
+    // selected.
+    void SavePages(const std::string& name)
+    {
+        std::vector<QImage> pages;
+        for (int page : {0, 1, 2}) {
+            window->SelectPage(page);
+            WaitFor("page " + std::to_string(page) + " on the screen", [&] { return ShownOnScreen(main); });
+            pages.push_back(main->grab().toImage());
+        }
+        window->SelectPage(0);
+        QImage all(pages[0].width(), pages[0].height() * 3, QImage::Format_RGB32);
+        QPainter painter(&all);
+        for (int i = 0; i < 3; ++i) painter.drawImage(0, i * pages[0].height(), pages[i]);
+        painter.end();
+        EXPECT_TRUE(all.save(QString::fromStdString(std::string(VXM_SCREENSHOT_DIR) + "/" + name + ".png")));
+    }
     // The names of the settings pane that do not show whole.
     std::vector<std::string> CutNames()
     {
@@ -192,24 +209,11 @@ TEST_F(CMainWindow, EveryPageShowsGermanAfterTheSwitchAndEnglishAfterTheSwitchBa
         const std::vector<std::string> problems = CheckLayout(*window->GetPaintManager());
         EXPECT_TRUE(problems.empty()) << "page " << page << " in German:" << Joined(problems);
     }
-    window->SelectPage(0);
+    chooser->ShowWindow(false);
+    SavePages("german_pages");
     window->OnCommand(LanguageCommand(L"English"));
     EXPECT_TRUE(shown(texts.germanOnly).empty()) << "German left in English:" << Joined(shown(texts.germanOnly));
-
-    // Every page as it is now, one below the other.
-    chooser->ShowWindow(false);
-    std::vector<QImage> pages;
-    for (int page : {0, 1, 2}) {
-        window->SelectPage(page);
-        WaitFor("page " + std::to_string(page) + " on the screen", [&] { return ShownOnScreen(main); });
-        pages.push_back(main->grab().toImage());
-    }
-    window->SelectPage(0);
-    QImage all(pages[0].width(), pages[0].height() * 3, QImage::Format_RGB32);
-    QPainter painter(&all);
-    for (int i = 0; i < 3; ++i) painter.drawImage(0, i * pages[0].height(), pages[i]);
-    painter.end();
-    EXPECT_TRUE(all.save(QStringLiteral(VXM_SCREENSHOT_DIR "/english_after_german.png")));
+    SavePages("english_after_german");
 }
 
 }  // namespace

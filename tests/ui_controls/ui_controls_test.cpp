@@ -138,6 +138,24 @@ TEST_F(CControlsFixture, ComboSelectionWithAndWithoutNotification)
     EXPECT_EQ(combo->GetCurSel(), 0);
 }
 
+// A choice too long for the box is cut short, and shown whole on the mouse.
+TEST_F(CControlsFixture, AComboShowingItsChoiceCutGivesItWholeAsTooltip)
+{
+    auto* longest = new CListLabelElementUI;
+    longest->SetText(L"High(Larger File Size) — Qualität für große Bildschirme");
+    combo->Add(longest);
+    combo->SelectItem(0, false, false);
+    wnd->Manager().UpdateLayout();
+    EXPECT_EQ(combo->GetHoverTip(), L"");
+    combo->SelectItem(3, false, false);
+    combo->SetFixedWidth(120);
+    wnd->Manager().UpdateLayout();
+    EXPECT_EQ(combo->GetHoverTip(), longest->GetText());
+    // The skin's own tooltip stays.
+    combo->SetToolTip(L"Quality");
+    EXPECT_EQ(combo->GetHoverTip(), L"Quality");
+}
+
 TEST_F(CControlsFixture, ComboDropDownOffersItsRowsAndAChoiceSelectsTheCustomRow)
 {
     CScriptedMenuRunner runner;
