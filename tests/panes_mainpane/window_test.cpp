@@ -275,6 +275,29 @@ TEST_F(CPaneWindowTest, AConvertedRowSaysSavingUntilItsOutputHasItsTags)
     EXPECT_TRUE(Find(L"ID_BTN_CONVERT")->IsEnabled());
 }
 
+TEST_F(CPaneWindowTest, ARowRemovedWhileItsOutputGetsItsTagsLetsTheNextRowStartAndTheBatchEnd)
+{
+    vxmtest::CTempDir dir;
+    const std::string output = dir.File("Caf\xc3\xa9 d\xc3\xa9j\xc3\xa0 vu.wav");
+    ASSERT_TRUE(vxmtest::MakeSparseSilence(output, 3u << 30));
+    CMediaListItemUI* row = Add(L"Caf\u00e9 d\u00e9j\u00e0 vu");
+    Add(L"\u6771\u4eac\u306e\u591c 2");
+    media[0]->outputPath = Utf8ToWide(output);
+    row->SetTags(VXM_MEDIA_TAGS{L"Nuit \u00e0 Montmartre"});
+    ASSERT_TRUE(pane->ConvertAll());
+    pane->OnConversionStarted(media[0].get());
+    media[0]->state = 0;
+    SendMessage(hwnd, WM_VXM_JOB_FINISHED, 0, reinterpret_cast<LPARAM>(media[0].get()));
+    ASSERT_TRUE(row->IsSavingTags());
+    list->RemoveItem(row);
+    ASSERT_TRUE(Pump([&] { return starts.size() == 2; }));
+    pane->OnConversionStarted(media[1].get());
+    media[1]->state = 0;
+    SendMessage(hwnd, WM_VXM_JOB_FINISHED, 0, reinterpret_cast<LPARAM>(media[1].get()));
+    EXPECT_TRUE(Find(L"ID_BTN_CONVERT")->IsEnabled());
+    EXPECT_TRUE(Find(L"ID_BTN_MERGE_ON")->IsEnabled());
+}
+
 TEST_F(CPaneWindowTest, TheChoosersAnswerBecomesTheListsProfileAndIsRemembered)
 {
     IProfileManager* catalogue = CMediaHandler::GetInstance()->GetProfileManager();

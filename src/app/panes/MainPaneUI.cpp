@@ -725,8 +725,14 @@ IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
 
 void CMainPaneUI::OnTagsSaved(IVXMMedia* media, const CTagWriteResult& result)
 {
-    CMediaListItemUI* row = m_mediaList ? m_mediaList->FindItem(media) : nullptr;
-    if (!row) return;
+    CMediaListItemUI* row = m_mediaList && media ? m_mediaList->FindItem(media) : nullptr;
+    if (!row) {
+        // Removed while its output got its tags: the next row starts and the batch may end.
+        m_queue.StartNext(nullptr, CVXMSettings::GetInstance()->UseNVidiaCUDA != 0);
+        if (m_queue.TakeCompletion()) OnAllJobsFinished(nullptr, 0);
+        RefreshConvertButton();
+        return;
+    }
     std::wstring notWritten;
     if (result.result == kTagsNotWritten) {
         // The conversion itself succeeded: the row says so, and why its tags are missing.

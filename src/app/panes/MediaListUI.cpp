@@ -124,7 +124,8 @@ void CMediaListUI::OnTagsSaved(unsigned ticket, const CTagWriteResult& result)
         if (m_tagsSaved) m_tagsSaved(row->GetMedia(), result);
         return;
     }
-    // The row was removed meanwhile.
+    // The row was removed meanwhile: the queue still goes on.
+    if (m_tagsSaved) m_tagsSaved(nullptr, result);
 }
 
 namespace {

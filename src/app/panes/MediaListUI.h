@@ -58,7 +58,8 @@ public:
     static constexpr UINT kStopDone = WM_USER + 3;
     static constexpr UINT kTagsSaved = WM_USER + 4;
     HWND GetQueueTarget();
-    // Runs when a row's output got its tags (or failed to), with the row's media.
+    // Runs when a row's output got its tags (or failed to), with the row's
+    // media (null when the row was removed meanwhile).
     using TagsSavedFn = std::function<void(IVXMMedia*, const CTagWriteResult&)>;
     void SetTagsSavedHandler(TagsSavedFn handler) { m_tagsSaved = std::move(handler); }
     bool IsMultiSelectState() const { return GetSelCount() > 1; }
@@ -176,7 +177,7 @@ private:
     void ReleaseLater(IVXMMedia* media);
     // A row's stop ended: the row may start again, the pane hears of it.
     void OnStopDone(IVXMMedia* media);
-    // A row's tag save ended (a removed row is not told).
+    // A row's tag save ended.
     void OnTagsSaved(unsigned ticket, const CTagWriteResult& result);
     void SendRemoved();
     void MoveChildrenAfter(CMediaListItemUI* parent, int oldIndex);
