@@ -721,6 +721,12 @@ void CPaintManagerUI::Invalidate(const RECT& rc)
     if (m_host && !IsRectEmpty(rc)) m_host->update(ToQRect(rc));
 }
 
+bool CPaintManagerUI::IsLayoutCurrent() const
+{
+    const SIZE size = GetClientSize();
+    return !m_updateNeeded && !m_firstLayout && size.cx == m_lastSize.cx && size.cy == m_lastSize.cy;
+}
+
 void CPaintManagerUI::UpdateLayout()
 {
     if (!m_root) return;

@@ -146,6 +146,9 @@ public:
     // Layout and painting.
     void NeedUpdate();
     bool IsUpdateNeeded() const { return m_updateNeeded; }
+    // Laid out for what the window holds and its present size: what the
+    // controls' places say is what the window shows once painted.
+    bool IsLayoutCurrent() const;
     void Invalidate();
     void Invalidate(const RECT& rc);
     // Lays the tree out now when needed; "windowinit" follows the first layout.

@@ -186,6 +186,32 @@ protected:
     }
     // The player's area inside the window: the control, one pixel in.
     QRect PlayerArea() const { return Global(L"ID_MEDIA_PLAYER").adjusted(1, 1, -1, -1); }
+    // The picture fitted to the player's area as the window is laid out now;
+    // before the layout that follows a change, the places are the old ones.
+    bool FittedToPlayer() const { return window->GetPaintManager()->IsLayoutCurrent() && Fitted(Video(), PlayerArea()); }
+    // Waits until the screen shows the picture in the player's area and the
+    // area dark beside it: nothing of a larger picture left there. A window
+    // that keeps a stale strip keeps the test waiting until its time-out.
+    void WaitForThePictureAloneInThePlayer(const char* shotName)
+    {
+        QImage shot;
+        PumpUntil([&] {
+            const QRect area = PlayerArea(), fitted = Video();
+            shot = Screen();
+            return FittedToPlayer() && Colours(shot, fitted) >= 40 &&
+                   Level(shot, QRect(area.left(), area.top(), fitted.left() - area.left() - 1, area.height())) < 30.0 &&
+                   Level(shot, QRect(fitted.right() + 2, area.top(), area.right() - fitted.right() - 2, area.height())) < 30.0;
+        });
+        Save(shot, shotName);
+    }
+    // The screen once it shows the picture: a repaint of the window may blank
+    // the picture's place until the player draws its next one.
+    QImage ScreenWithThePicture() const
+    {
+        QImage shot;
+        PumpUntil([&] { return Colours(shot = Screen(), Video()) >= 40; });
+        return shot;
+    }
     // Waits until the player has drawn a few new pictures.
     bool PlaysOn()
     {
@@ -207,6 +233,7 @@ TEST_F(CPlayerPersonTest, FullScreenIsThePictureAloneAndTheWindowComesBackAsItWa
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const QRect before = widget->geometry();
     ASSERT_FALSE(widget->isMaximized());
+    PumpUntil([&] { return window->GetPaintManager()->IsLayoutCurrent(); });
     EXPECT_TRUE(Fitted(Video(), PlayerArea()));
 
     // A double click on the picture: the picture alone fills the screen.
@@ -214,10 +241,9 @@ TEST_F(CPlayerPersonTest, FullScreenIsThePictureAloneAndTheWindowComesBackAsItWa
     ASSERT_TRUE(PumpUntil([&] { return widget->isFullScreen() && Fitted(Video(), screen); }))
         << "picture at " << Video().x() << "," << Video().y() << " " << Video().width() << "x" << Video().height();
     ASSERT_TRUE(PlaysOn());
-    QImage shot = Screen();
+    QImage shot = ScreenWithThePicture();
     Save(shot, "player_fullscreen.png");
     const QRect video = Video();
-    EXPECT_GE(Colours(shot, video), 40);
     // Where the title bar was, the picture; beside it, black bars only.
     EXPECT_GE(Colours(shot, QRect(video.left(), 0, video.width(), 48)), 8);
     EXPECT_LT(Level(shot, QRect(0, 0, video.left() - 2, screen.height())), 8.0);
@@ -227,31 +253,23 @@ TEST_F(CPlayerPersonTest, FullScreenIsThePictureAloneAndTheWindowComesBackAsItWa
 
     // Escape: the window is back where it was, the picture fitted to it.
     Xdo({"key", "Escape"});
-    ASSERT_TRUE(PumpUntil([&] { return !widget->isFullScreen() && widget->geometry() == before &&
-                                       Fitted(Video(), PlayerArea()); }));
+    ASSERT_TRUE(PumpUntil([&] { return !widget->isFullScreen() && widget->geometry() == before && FittedToPlayer(); }));
     ASSERT_TRUE(PlaysOn());
-    shot = Screen();
-    Save(shot, "player_after_fullscreen.png");
-    EXPECT_GE(Colours(shot, Video()), 40);
     // Nothing of the full-screen picture is left beside the fitted one.
-    const QRect area = PlayerArea(), fitted = Video();
-    EXPECT_LT(Level(shot, QRect(area.left(), area.top(), fitted.left() - area.left() - 1, area.height())), 30.0);
-    EXPECT_LT(Level(shot, QRect(fitted.right() + 2, area.top(), area.right() - fitted.right() - 2, area.height())), 30.0);
+    WaitForThePictureAloneInThePlayer("player_after_fullscreen.png");
     EXPECT_TRUE(window->GetPaintManager()->FindControl(L"ID_LAYOUT_PLAYER_TOOLBAR")->IsVisible());
 
     // From a maximised window and back: maximised again, time running.
     Click(Global(L"ID_BTN_MAXIMIZE_WINDOW"));
-    ASSERT_TRUE(PumpUntil([&] { return widget->isMaximized() && Fitted(Video(), PlayerArea()); }));
+    ASSERT_TRUE(PumpUntil([&] { return widget->isMaximized() && FittedToPlayer(); }));
     DoubleClickVideo();
     ASSERT_TRUE(PumpUntil([&] { return widget->isFullScreen() && Fitted(Video(), screen); }));
     ASSERT_TRUE(PlaysOn());
-    shot = Screen();
+    shot = ScreenWithThePicture();
     Save(shot, "player_fullscreen_from_maximised.png");
-    EXPECT_GE(Colours(shot, Video()), 40);
     EXPECT_LT(Level(shot, QRect(0, 0, Video().left() - 2, screen.height())), 8.0);
     DoubleClickVideo();
-    ASSERT_TRUE(PumpUntil([&] { return !widget->isFullScreen() && widget->isMaximized() &&
-                                       Fitted(Video(), PlayerArea()); }));
+    ASSERT_TRUE(PumpUntil([&] { return !widget->isFullScreen() && widget->isMaximized() && FittedToPlayer(); }));
     // The time goes on.
     CControlUI* label = window->GetPaintManager()->FindControl(L"ID_LABEL_PLAYER_TIME");
     const std::wstring time = label->GetText();
@@ -261,12 +279,9 @@ TEST_F(CPlayerPersonTest, FullScreenIsThePictureAloneAndTheWindowComesBackAsItWa
 TEST_F(CPlayerPersonTest, ThePlayListTakesItsRoomBesideThePictureAndClosesAgain)
 {
     Click(Global(L"ID_BTN_PLAYER_SHOW_LISTS"));
-    // Until the layout is done the picture may still fit the old, wider area.
-    ASSERT_TRUE(PumpUntil([&] {
-        return pane->PlaylistShown && Fitted(Video(), PlayerArea()) &&
-               Video().right() <= Global(L"ID_LAYOUT_PLAYER_PLAYLIST").left();
-    }));
+    ASSERT_TRUE(PumpUntil([&] { return pane->PlaylistShown && FittedToPlayer(); }));
     const QRect list = Global(L"ID_LAYOUT_PLAYER_PLAYLIST");
+    EXPECT_LE(Video().right(), list.left());
     // The toolbar keeps its buttons, the play list's own among them.
     const QRect client(widget->mapToGlobal(QPoint(0, 0)), widget->size());
     for (const wchar_t* name : {L"ID_BTN_ADD_CONVERTER", L"ID_BTN_PLAYER_FULLSCREEN", L"ID_BTN_PLAYER_SHOW_LISTS"}) {
@@ -275,12 +290,10 @@ TEST_F(CPlayerPersonTest, ThePlayListTakesItsRoomBesideThePictureAndClosesAgain)
         EXPECT_FALSE(Global(name).intersects(list)) << WideToUtf8(name);
     }
     ASSERT_TRUE(PlaysOn());
-    const QImage shot = Screen();
-    Save(shot, "player_playlist_open.png");
-    EXPECT_GE(Colours(shot, Video()), 40);
+    Save(ScreenWithThePicture(), "player_playlist_open.png");
 
     Click(Global(L"ID_BTN_PLAYER_SHOW_LISTS"));
-    ASSERT_TRUE(PumpUntil([&] { return !pane->PlaylistShown && Fitted(Video(), PlayerArea()); }));
+    ASSERT_TRUE(PumpUntil([&] { return !pane->PlaylistShown && FittedToPlayer(); }));
     EXPECT_FALSE(window->GetPaintManager()->FindControl(L"ID_LAYOUT_PLAYER_PLAYLIST")->IsVisible());
 }
 

@@ -62,10 +62,20 @@ TEST(UILayout, HiddenChildrenTakeNoSpaceAndShowingOneRelaysTheParent)
         <Control name="b" />
       </VerticalLayout>)", 100, 100));
     EXPECT_TRUE(RectIs(pm.FindControl(L"b")->GetPos(), 0, 0, 100, 100));
+    EXPECT_TRUE(pm.IsLayoutCurrent());
+    // Until the layout that follows, the places are the old ones.
     pm.FindControl(L"a")->SetVisible(true);
+    EXPECT_FALSE(pm.IsLayoutCurrent());
     pm.UpdateLayout();
+    EXPECT_TRUE(pm.IsLayoutCurrent());
     EXPECT_TRUE(RectIs(pm.FindControl(L"a")->GetPos(), 0, 0, 100, 40));
     EXPECT_TRUE(RectIs(pm.FindControl(L"b")->GetPos(), 0, 40, 100, 100));
+    // So are they after the window changed its size.
+    pm.SetInitSize(100, 200);
+    EXPECT_FALSE(pm.IsLayoutCurrent());
+    pm.UpdateLayout();
+    EXPECT_TRUE(pm.IsLayoutCurrent());
+    EXPECT_TRUE(RectIs(pm.FindControl(L"b")->GetPos(), 0, 40, 100, 200));
 }
 
 TEST(UILayout, FloatChildSitsAtItsOffsetInsideTheParent)
