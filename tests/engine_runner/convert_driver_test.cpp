@@ -575,6 +575,12 @@ TEST_F(ConvertDriver, WmvAndApeStepsFailWhenNotBuiltIn)
 
 // The transcoder as the program meets it: it reports progress until it is
 // stopped, and once more on its way out, as the real one's last report does.
+// A release stops it only after it began, so the transcoder marks on the
+// window's queue where the stop reached it: nothing for the media may follow.
+constexpr UINT kStopReached = WM_USER + 77;
+std::atomic<HWND> g_stopMarkWindow{nullptr};
+std::atomic<int> g_stopMarkRun{0};
+
 int TranscodeReportingUntilStopped(void*, CCmdFFplay* runner)
 {
     IVXMMedia* media = dynamic_cast<IVXMMedia*>(runner->m_pMedia);
@@ -583,6 +589,7 @@ int TranscodeReportingUntilStopped(void*, CCmdFFplay* runner)
         media->ReportProgress(2);
         Sleep(1);
     }
+    PostMessage(g_stopMarkWindow.load(), kStopReached, static_cast<WPARAM>(g_stopMarkRun.load()), 0);
     for (int i = 0; i < 3; ++i)
         media->ReportProgress(2);
     return 0;
@@ -591,7 +598,8 @@ int TranscodeReportingUntilStopped(void*, CCmdFFplay* runner)
 TEST_F(ConvertDriver, NothingIsPostedForAMediaOnceItsReleaseBegan)
 {
     g_RunnerHooks.pfnTranscode = &TranscodeReportingUntilStopped;
-    constexpr UINT kReleaseBegins = WM_USER + 77;
+    g_stopMarkWindow = m_window.Get();
+    constexpr UINT kReleaseEnded = kStopReached + 1;
     auto pumpUntil = [](const std::function<bool()>& done) {
         MSG msg;
         while (!done() && GetMessage(&msg, nullptr, 0, 0) > 0)
@@ -601,21 +609,21 @@ TEST_F(ConvertDriver, NothingIsPostedForAMediaOnceItsReleaseBegan)
         IVXMMedia* media = NewMedia(Steps(Step(L"ffmpeg a", PASS_ENCODE_1, L"", L"", JOB_TYPE_FFMPEG)));
         m_media.pop_back();
         media->SetDuration(1000000);
+        g_stopMarkRun = run;
         media->StartConvert(nullptr, m_window.Get(), 0);
         // Mid-run: the progress reports come.
         pumpUntil([&] { return m_window.CountOf(WM_VXM_CONVERT_PROGRESS, Param(media)) > 0; });
-        // Whatever is queued behind this mark was posted after the release began.
-        PostMessage(m_window.Get(), kReleaseBegins, static_cast<WPARAM>(run), 0);
         media->Release();
-        PostMessage(m_window.Get(), kReleaseBegins + 1, static_cast<WPARAM>(run), 0);
-        pumpUntil([&] { return m_window.CountOf(kReleaseBegins + 1) > run; });
-        bool released = false;
+        PostMessage(m_window.Get(), kReleaseEnded, static_cast<WPARAM>(run), 0);
+        pumpUntil([&] { return m_window.CountOf(kReleaseEnded) > run; });
+        bool stopped = false;
         for (const CPosted& m : m_window.Messages()) {
-            if (m.message == kReleaseBegins && m.wParam == run)
-                released = true;
-            EXPECT_FALSE(released && m.lParam == Param(media))
+            if (m.message == kStopReached && m.wParam == run)
+                stopped = true;
+            EXPECT_FALSE(stopped && m.lParam == Param(media))
                 << "run " << run << ": message " << m.message << " after the release began";
         }
+        EXPECT_TRUE(stopped) << "run " << run << ": the release did not stop the transcoder";
     }
 }
 
