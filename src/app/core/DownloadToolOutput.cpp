@@ -34,10 +34,33 @@ const Json::Value& Member(const Json::Value& value, const char* key)
     return value[key];
 }
 
+// The JSON reader writes a "\uXXXX" that is half of a pair as its three
+// bytes (ED A0..BF xx). A lone U+DC80..U+DCFF is a byte of a name that is not
+// UTF-8, as the tool writes it and as our text carries it; other halves
+// become U+FFFD, as in ReadJsonString.
+std::wstring ReaderText(const std::string& bytes)
+{
+    std::wstring out;
+    size_t from = 0;
+    auto at = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    for (size_t i = 0; i + 2 < bytes.size();) {
+        if (at(i) != 0xED || at(i + 1) < 0xA0 || at(i + 1) > 0xBF || (at(i + 2) & 0xC0) != 0x80) {
+            ++i;
+            continue;
+        }
+        out += Utf8ToWide(bytes.substr(from, i - from));
+        const unsigned half = 0xD000u | ((at(i + 1) & 0x3Fu) << 6) | (at(i + 2) & 0x3Fu);
+        out += half >= 0xDC80 && half <= 0xDCFF ? static_cast<wchar_t>(half) : L'\uFFFD';
+        i += 3;
+        from = i;
+    }
+    return out + Utf8ToWide(bytes.substr(from));
+}
+
 std::wstring Text(const Json::Value& value, const char* key)
 {
     const Json::Value& v = Member(value, key);
-    return v.isString() ? Utf8ToWide(v.asString()) : std::wstring();
+    return v.isString() ? ReaderText(v.asString()) : std::wstring();
 }
 
 std::string Narrow(const Json::Value& value, const char* key)

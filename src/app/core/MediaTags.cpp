@@ -38,9 +38,14 @@ namespace {
 const char* const kLogCategory = "MediaTags";
 const char* const kMp4Lyrics = "\251lyr";
 
+// A byte that is no text (carried from a file name as U+DC80..U+DCFF) is
+// written as U+FFFD: a tag holds text only.
 String Wide(const std::wstring& text)
 {
-    return String(WideToUtf8(text), String::UTF8);
+    std::wstring valid = text;
+    for (wchar_t& c : valid)
+        if (c >= 0xDC80 && c <= 0xDCFF) c = 0xFFFD;
+    return String(WideToUtf8(valid), String::UTF8);
 }
 
 std::wstring ToWide(const String& text)

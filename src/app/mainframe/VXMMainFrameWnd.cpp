@@ -22,6 +22,7 @@
 #include "ui/desktop/DeviceNotices.h"
 #include "ui/desktop/DropTarget.h"
 #include "platform/folders.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "ui/desktop/Desktop.h"
 
@@ -34,6 +35,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cwchar>
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -201,8 +203,12 @@ void CVXMMainFrameWnd::InitWindow()
 
     if (!m_commandLineFile.empty()) {
         std::wstring file = m_commandLineFile;
-        file.erase(std::remove(file.begin(), file.end(), L'"'), file.end());
         m_commandLineFile.clear();
+        // A quote is part of a file name here; only a name that is not there
+        // as given loses the quotes a launcher may have put around it.
+        std::error_code ec;
+        if (file.size() >= 2 && file.front() == L'"' && file.back() == L'"' && !std::filesystem::exists(PathFromWide(file), ec))
+            file = file.substr(1, file.size() - 2);
         if (!file.empty()) m_mediaHandler->AddFile(file, -1, 0);
     }
 }
