@@ -43,10 +43,12 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPixmap>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <clocale>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -129,8 +131,8 @@ protected:
         SetMainFrameDialogs(nullptr);
     }
 
-    // What LANG the program started under must hold for the locale it runs
-    // in: the road is the same under both.
+    // The locale the road ran in (started under LANG=C or LANG=C.UTF-8), in
+    // the test's record.
     static void RecordProcessLocale()
     {
         const char* ctype = std::setlocale(LC_CTYPE, nullptr);
@@ -139,10 +141,9 @@ protected:
 
     void OpenWindow(const std::wstring& commandLineFile)
     {
-        window = new CVXMMainFrameWnd(commandLineFile);
-        hwnd = window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655);
-        ASSERT_NE(hwnd, nullptr);
-        window->ShowWindow(true);
+        window = vxmtest::OpenMainWindow(0, 0, commandLineFile);
+        ASSERT_NE(window, nullptr);
+        hwnd = window->GetHWND();
         pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());
         ASSERT_NE(pane, nullptr);
         list = pane->GetMediaList();
@@ -174,6 +175,8 @@ protected:
             CMediaListItemUI* row = of->GetMediaItem(i);
             IVXMMedia* media = row->GetMedia();
             const std::string path = WideToUtf8(media->GetSourcePath());
+            CControlUI* label = window->GetPaintManager()->FindSubControlByName(row, L"ID_LABEL_ITEM_SHORT_NAME");
+            EXPECT_TRUE(label && label->GetText() == Utf8ToWide(Stem(fs::path(path).filename().native()))) << path;
             EXPECT_NEAR(media->GetDuration(), 2000, 300) << path;
             if (media->GetVideoStreamCount() == 0) continue;
             PumpUntil([&] { return !row->IsThumbnailRunning(); });
@@ -223,6 +226,13 @@ protected:
         QApplication::sendEvent(window->GetWidget(), &drop);
         ASSERT_TRUE(drop.isAccepted());
     }
+    // The window as a person sees it, one picture for each locale.
+    void SaveScreenshot(const char* name) const
+    {
+        const char* lang = std::getenv("LANG");
+        const QString file = QStringLiteral(VXM_SCREENSHOT_DIR "/") + name + "_LANG_" + (lang ? lang : "") + ".png";
+        EXPECT_TRUE(window->GetWidget()->grab().save(file)) << file.toStdString();
+    }
     std::vector<std::wstring> ShellCalls(const std::wstring& prefix) const
     {
         std::vector<std::wstring> calls;
@@ -265,6 +275,7 @@ TEST_F(CNamesRoad, EveryAddRoadBringsEveryNameProbedWithItsThumbnail)
     list->RemoveAllItems();
     Drop(files);
     ExpectRowsProbedAndShown(list, files);
+    SaveScreenshot("names_list");
 
     // The open-folder dialog.
     SCOPED_TRACE("folder");
@@ -354,6 +365,7 @@ TEST_F(CNamesRoad, EveryNameConvertsAndItsHistoryRecordIsListedShownMovedAndRest
     }
     tree->SelectItem(tree->GetItemIndex(node));
     ASSERT_EQ(history->GetCount(), static_cast<int>(files.size()));
+    SaveScreenshot("names_history");
     for (int i = 0; i < history->GetCount(); ++i) {
         // Show in folder: the source's and the output's folders.
         history->SelectItem(i);
@@ -403,6 +415,9 @@ TEST_F(CNamesRoad, TheTagEditorWritesIntoEveryNamedFile)
         ASSERT_NE(editor.Create(hwnd, L"VXMEditMusicDlg", WS_POPUP, 0), nullptr);
         editor.GetPaintManager()->FindControl(L"IDC_EDIT_TITLE")->SetText(title);
         editor.Accept();
+        // The file is written off the UI thread; the editor closes once it has the tags.
+        PumpUntil([&] { return !editor.IsSaving(); });
+        EXPECT_FALSE(editor.GetHWND() && ::IsWindow(editor.GetHWND())) << WideToUtf8(source);
         VXM_MEDIA_TAGS read;
         ASSERT_EQ(ReadMediaTagsFromFile(source, read, L""), 1) << WideToUtf8(source);
         // A byte that is no text becomes U+FFFD in the tag, which holds text only.

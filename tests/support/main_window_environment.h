@@ -64,11 +64,12 @@ inline bool RegisterMainWindowEnvironment(bool withEngine = true, bool offscreen
     return true;
 }
 
-// The program's main window at its skin's size, shown; null when it could not
-// be made. It deletes itself when destroyed.
-inline CVXMMainFrameWnd* OpenMainWindow(int x = 0, int y = 0)
+// The program's main window at its skin's size, shown, started with the file
+// a command line names (if any); null when it could not be made. It deletes
+// itself when destroyed.
+inline CVXMMainFrameWnd* OpenMainWindow(int x = 0, int y = 0, const std::wstring& commandLineFile = L"")
 {
-    auto* window = new CVXMMainFrameWnd(L"");
+    auto* window = new CVXMMainFrameWnd(commandLineFile);
     if (!window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, x, y, 1024, 655))
         return nullptr;
     window->ShowWindow(true);
