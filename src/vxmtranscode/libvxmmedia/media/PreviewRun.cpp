@@ -50,7 +50,8 @@ int RunToolAndWait(CCmdFFplay*& slot, CVXMMediaBase& media, int mode, const std:
     runner->m_nMode = mode;
     runner->m_pMedia = &media;
     int code = -1;
-    if (runner->Open(line, JOB_TYPE_FFMPEG)) {
+    // The caller waits for the worker itself: no watcher thread beside it.
+    if (runner->LaunchJob(JOB_TYPE_FFMPEG, line)) {
         runner->WaitWorker(INFINITE);
         code = runner->GetExitCode();
     } else if (cannotStart) {
