@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <future>
 #include <memory>
 
 namespace {
@@ -289,13 +290,16 @@ TEST_F(ConvertList, ThumbnailsRunSideBySideOnlyAsWideAsThePool)
 
 TEST_F(ConvertList, RemovedRowsNeverMakeTheirWaitingThumbnails)
 {
-    // Every pool thread busy with a slow thumbnail; the rows behind them wait.
+    // Every pool thread busy with a thumbnail held until the test lets it end;
+    // the rows behind them wait.
     const int pool = static_cast<int>(MediaWorkPool().ThreadCount());
+    std::promise<void> letEnd;
+    const std::shared_future<void> gate = letEnd.get_future().share();
     std::vector<CFakeMedia*> busy, waiting;
     for (int i = 0; i < pool; ++i) {
         CFakeMedia* m = NewMedia(L"busy" + std::to_wstring(i), 3000);
         m->hasVideo = true;
-        m->thumbDelayMs = 150;
+        m->thumbGate = gate;
         busy.push_back(m);
         list->AddMedia(m, EMediaRowKind::File, true);
     }
@@ -311,7 +315,9 @@ TEST_F(ConvertList, RemovedRowsNeverMakeTheirWaitingThumbnails)
     int ended = 0;
     for (CFakeMedia* m : busy) ended += m->thumbCalls.load();
     EXPECT_EQ(ended, 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    letEnd.set_value();
+    // Once the pool has nothing left, a waiting row's thumbnail would have run.
+    while (MediaWorkPool().Pending() > 0) Pump();
     Pump();
     for (CFakeMedia* m : waiting) EXPECT_EQ(m->thumbCalls.load(), 0);
     EXPECT_EQ(released.size(), waiting.size());

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdio>
 #include <chrono>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -197,6 +198,7 @@ public:
             if (FILE* f = std::fopen(file.c_str(), "wb")) std::fclose(f);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(thumbDelayMs));
+        if (thumbGate.valid()) thumbGate.wait();
         --running;
         --ListWideRunning();
         ++thumbCalls;
@@ -227,6 +229,7 @@ public:
     std::atomic<int> thumbCalls{0};
     std::atomic<int> thumbSeconds{0};
     int thumbDelayMs = 0;
+    std::shared_future<void> thumbGate;  // when set, the thumbnail ends once it is ready
     int thumbResult = 0;
     bool writeThumbnail = false;
     int start = 0;
