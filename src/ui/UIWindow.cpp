@@ -125,6 +125,7 @@ public:
         setAttribute(Qt::WA_InputMethodEnabled, false);
     }
     CWindowWnd* m_owner;
+    bool m_blocked = false;  // by a modal Qt dialog
 
 protected:
     LRESULT Deliver(UINT msg, WPARAM w, LPARAM l, bool pre = false)
@@ -146,7 +147,7 @@ protected:
         pm->Paint(painter, FromQRect(e->rect()));
         // Waiting for a modal window: the caption band fades, as an inactive title bar.
         const RECT& caption = pm->GetCaptionRect();
-        if (isWindow() && !isEnabled() && caption.bottom > 0)
+        if (isWindow() && (!isEnabled() || m_blocked) && caption.bottom > 0)
             painter.fillRect(QRect(0, 0, width(), caption.bottom), QColor(255, 255, 255, 96));
     }
     void mousePressEvent(QMouseEvent* e) override
@@ -218,6 +219,12 @@ protected:
     bool event(QEvent* e) override
     {
         if (e->isInputEvent()) g_inputModifiers = static_cast<QInputEvent*>(e)->modifiers();
+        // Qt's own modal dialogs (message boxes, choosers) block the window
+        // without disabling it: its caption fades all the same.
+        if (e->type() == QEvent::WindowBlocked || e->type() == QEvent::WindowUnblocked) {
+            m_blocked = e->type() == QEvent::WindowBlocked;
+            update();
+        }
         // A window waiting for its modal window: a click on it, or its
         // activation, brings the modal one up instead.
         if (isWindow() && !isEnabled() && m_owner &&

@@ -1,6 +1,7 @@
 // Under a window manager (Debian's openbox), as a person uses the program:
-// every modal window opens over the main window, stays above it when the
-// main window is clicked, and takes the keyboard then (Escape closes it).
+// every modal window (ours and Qt's message box) opens over the main window,
+// stays above it when the main window is clicked, and takes the keyboard
+// then (Escape closes it).
 // The main window's caption shows it is waiting meanwhile.
 #include "AboutDlgUI.h"
 #include "BurnWindow.h"
@@ -23,6 +24,7 @@
 #include "support/fake_media.h"
 #include "support/main_window_environment.h"
 #include "support/test_media.h"
+#include "ui/desktop/QtDesktop.h"
 #include "wm_screen.h"
 
 #include <gtest/gtest.h>
@@ -72,18 +74,22 @@ protected:
         vxmtest::PumpPending();
     }
 
-    // The visible window of that class other than the main window.
+    // The visible window of that class (or Qt class) other than the main window.
     static QWidget* FindWindow(const std::wstring& cls)
     {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible() && w->objectName() == QString::fromStdWString(cls)) return w;
+            if (w->isVisible() && (w->objectName() == QString::fromStdWString(cls) ||
+                                   QString::fromStdWString(cls) == QLatin1String(w->metaObject()->className())))
+                return w;
         return nullptr;
     }
 
     // Opens a modal window with `open` (which returns when it has gone); once
     // it shows, the main window is clicked beside it, and then Escape is
-    // typed, which must reach the modal window and close it.
-    void ClickBesideAndEscape(const std::wstring& cls, const std::function<void()>& open)
+    // typed, which must reach the modal window and close it. Qt's own modal
+    // dialogs block the main window without disabling it, and hold the click
+    // on it back.
+    void ClickBesideAndEscape(const std::wstring& cls, const std::function<void()>& open, bool qtDialog = false)
     {
         SCOPED_TRACE(WideToUtf8(cls));
         std::fprintf(stderr, "%s\n", WideToUtf8(cls).c_str());
@@ -96,13 +102,13 @@ protected:
                 dialog = FindWindow(cls);
                 return dialog && dialog->isActiveWindow() && ShownOnScreen(dialog);
             });
-            EXPECT_FALSE(main->isEnabled());
+            EXPECT_NE(main->isEnabled(), !qtDialog);
             const QRect over = dialog->frameGeometry();
             const QPoint beside = main->mapToGlobal(QPoint(30, main->height() - 20));
             ASSERT_FALSE(over.contains(beside));
             const int before = clicks.presses;
             Xdotool({"mousemove", std::to_string(beside.x()), std::to_string(beside.y()), "click", "1"});
-            WaitFor("the click on the main window", [&] { return clicks.presses > before; });
+            if (!qtDialog) WaitFor("the click on the main window", [&] { return clicks.presses > before; });
             WaitFor("the modal window on top again, with the keyboard", [&] {
                 return dialog->isActiveWindow() && ShownOnScreen(dialog);
             });
@@ -173,6 +179,15 @@ TEST_F(CModalWindows, EachStaysAboveTheMainWindowWhenItIsClickedAndTakesTheKeybo
         burn.CenterWindow();
         burn.ShowModal();
     });
+}
+
+// Qt's own message box: the main window's caption fades all the same.
+TEST_F(CModalWindows, AMessageBoxStaysAboveTheMainWindowWhichShowsItWaits)
+{
+    CQtMessageBox boxes;
+    ClickBesideAndEscape(L"QMessageBox", [&] {
+        boxes.Show(window->GetHWND(), L"Café déjà vu.mp4 cannot be read.", L"Vexmora Professional", MB_OK | MB_ICONERROR);
+    }, true);
 }
 
 }  // namespace

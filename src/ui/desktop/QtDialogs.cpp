@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSlider>
 #include <QStringList>
 #include <QWidget>
@@ -20,6 +21,16 @@ QWidget* OwnerWidget(HWND owner)
     CWindowWnd* wnd = owner ? CWindowWnd::FromHandle(owner) : nullptr;
     return wnd ? wnd->GetWidget() : nullptr;
 }
+
+// Gives the keyboard back to the owner once its dialog closed, as our own
+// modal windows do; Qt leaves no window active.
+struct CGiveBackKeyboard {
+    QPointer<QWidget> owner;
+    ~CGiveBackKeyboard()
+    {
+        if (owner) owner->activateWindow();
+    }
+};
 
 QString QtFilters(const CFileRequest& request, QString* selected)
 {
@@ -81,6 +92,7 @@ QString StartPath(const CFileRequest& request)
 
 int CQtMessageBox::Show(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type)
 {
+    CGiveBackKeyboard back{OwnerWidget(owner)};
     QMessageBox box(OwnerWidget(owner));
     box.setWindowTitle(QString::fromStdWString(caption));
     box.setText(QString::fromStdWString(text));
@@ -114,6 +126,7 @@ std::vector<std::wstring> CQtFileChooser::OpenFiles(const CFileRequest& request)
     QString selected;
     QString filters = QtFilters(request, &selected);
     QWidget* parent = OwnerWidget(request.owner);
+    CGiveBackKeyboard back{parent};
     QString title = QString::fromStdWString(request.title);
     std::vector<std::wstring> out;
     if (request.multiSelect) {
@@ -130,6 +143,7 @@ std::wstring CQtFileChooser::SaveFile(const CFileRequest& request)
 {
     QString selected;
     QString filters = QtFilters(request, &selected);
+    CGiveBackKeyboard back{OwnerWidget(request.owner)};
     return RealChosenPath(QFileDialog::getSaveFileName(OwnerWidget(request.owner), QString::fromStdWString(request.title),
                                                        StartPath(request), filters, &selected));
 }
@@ -138,6 +152,7 @@ std::wstring CQtFileChooser::ChooseFolder(HWND owner, const std::wstring& title,
 {
     // A folder not made yet (the output folder before the first conversion)
     // is offered from its nearest existing parent, where it can be made.
+    CGiveBackKeyboard back{OwnerWidget(owner)};
     return RealChosenPath(QFileDialog::getExistingDirectory(OwnerWidget(owner), QString::fromStdWString(title),
                                                             ExistingFolder(start)));
 }
@@ -145,6 +160,7 @@ std::wstring CQtFileChooser::ChooseFolder(HWND owner, const std::wstring& title,
 bool CQtColourChooser::Choose(HWND owner, DWORD initial, DWORD& chosen)
 {
     InitCustomColours();
+    CGiveBackKeyboard back{OwnerWidget(owner)};
     QColor c = QColorDialog::getColor(FromColorRef(initial), OwnerWidget(owner));
     if (!c.isValid()) return false;
     chosen = ToColorRef(c);
@@ -155,6 +171,7 @@ bool CQtColourChooser::ChooseWithTransparency(HWND owner, DWORD initial, const s
                                               DWORD& chosen)
 {
     InitCustomColours();
+    CGiveBackKeyboard back{OwnerWidget(owner)};
     QDialog dialog(OwnerWidget(owner));
     auto* layout = new QVBoxLayout(&dialog);
     auto* colours = new QColorDialog(FromColorRef(initial), &dialog);
