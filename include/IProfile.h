@@ -188,8 +188,9 @@ public:
 
     // Engine-wide settings pushed in by the program. Flags are 0 or 1.
     virtual void SetCPUCores(int cores) = 0;
-    // With no core count set: the threads a conversion's video decoder and its
-    // encoder each get (both written on the line); 0 leaves them to the codecs.
+    // With no core count set: the threads of a conversion's encoder and filter
+    // graph; its video decoder gets a quarter of them (at least one). Both are
+    // written on the line; 0 leaves them to the codecs.
     virtual void SetThreadLimit(int threads) = 0;
     virtual void SetUseNVidiaCUDA(int use) = 0;
     virtual void SetUseOpenCL(int use) = 0;

@@ -24,14 +24,14 @@ const char* const kConvertCategory = "?ConvertMedia@CMediaHandler@@QAE_NPAVIVXMM
 std::mutex g_boxMutex;
 std::function<void(HWND, const std::wstring&, const std::wstring&)> g_errorBox;
 
-// With the core count on "Auto", a conversion's video decoder and encoder
-// each get a third of the cores shared by the conversions that run at once:
-// with the filter graph and the program's own threads the process stays
-// within about twice the cores (the codecs' own choice is about 3x).
+// With the core count on "Auto", the conversions that run at once share the
+// cores for their encoders (the decoders get a quarter of that): a single
+// conversion keeps the codecs' own speed with about half their threads
+// (the codecs' own choice is about 3x the cores).
 int ConversionThreads(int simultaneous)
 {
     const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    return std::max(1, cores / (3 * std::max(1, simultaneous)));
+    return std::max(1, cores / std::max(1, simultaneous));
 }
 
 std::unique_ptr<CMediaHandler>& Instance()

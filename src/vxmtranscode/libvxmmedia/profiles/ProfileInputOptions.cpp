@@ -302,7 +302,8 @@ void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputPr
 
     if (settings.CPUCores < 1 && settings.ThreadLimit > 0) {
         profile->m_strThreads = FormatW(L"%d", settings.ThreadLimit);
-        opts.SetOption(VXM_DECODER_THREADS, L"%d", settings.ThreadLimit);
+        // Encoding is where the time goes: the video decoder gets a quarter.
+        opts.SetOption(VXM_DECODER_THREADS, L"%d", std::max(1, settings.ThreadLimit / 4));
         opts.SetOption(L"-threads", L"%d", settings.ThreadLimit);
     } else if (settings.CPUCores < 1) {
         profile->m_strThreads = L"0";

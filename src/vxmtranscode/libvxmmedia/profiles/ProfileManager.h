@@ -23,7 +23,7 @@ struct VXM_ENGINE_SETTINGS {
     std::wstring strRenderer = L"direct3d";
 
     int CPUCores = 0;  // "-threads" count; 0: no option
-    int ThreadLimit = 0;  // with CPUCores 0: decoder and encoder threads; 0: no option
+    int ThreadLimit = 0;  // with CPUCores 0: encoder threads (decoder a quarter); 0: no option
     int UseNVidiaCUDA = 0;
     int UseOpenCL = 0;
     int IsUseSrcFileTime = 0;
