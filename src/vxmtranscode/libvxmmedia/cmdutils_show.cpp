@@ -80,7 +80,7 @@ int parse_device_argument(const char* arg, std::string& device, AVDictionary** o
     device = text.substr(0, comma);
     if (comma == std::string::npos) return 0;
     const int ret = av_dict_parse_string(options, text.c_str() + comma + 1, "=", ",", 0);
-    if (ret < 0) av_log(nullptr, AV_LOG_ERROR, "Invalid device specification: %s.\n", arg);
+    if (ret < 0) av_log(nullptr, AV_LOG_ERROR, "Invalid device name: %s.\n", arg);
     return ret;
 }
 
