@@ -4,6 +4,7 @@
 #include "ui/UILanguage.h"
 #include "ui/UIRender.h"
 #include <QDebug>
+#include <algorithm>
 #include <QWidget>
 
 const DUI_MSGMAP CNotifyPump::messageMap = {&CNotifyPump::_GetBaseMessageMap, &CNotifyPump::_messageEntries[0]};
@@ -111,6 +112,14 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, BOOL& bHandled)
     }
     InitWindow();
     return 0;
+}
+
+void WindowImplBase::SetMinimumWidthExtra(int extra)
+{
+    QWidget* widget = GetWidget();
+    const SIZE minInfo = m_PaintManager.GetMinInfo();
+    if (!widget || minInfo.cx <= 0) return;
+    widget->setMinimumWidth(minInfo.cx + std::max(extra, 0));
 }
 
 LRESULT WindowImplBase::OnClose(UINT, WPARAM, LPARAM, BOOL& bHandled)

@@ -100,6 +100,10 @@ public:
     LRESULT MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     CControlUI* CreateControl(const std::wstring& className) override { return nullptr; }
 
+    // The smallest size the skin allows, grown by extra width: the window
+    // widens at once when it is narrower than that.
+    void SetMinimumWidthExtra(int extra);
+
     virtual std::wstring GetSkinFolder() { return std::wstring(); }
     std::wstring GetWindowClassName() const override { return m_className; }
     virtual std::wstring GetSkinFile() { return m_skinFile; }

@@ -150,6 +150,26 @@ TEST_F(CMainWindow, EveryCaptionButtonShowsAtTheSmallestSizeAndTheRightColumnGro
     EXPECT_EQ(Find(L"ID_LABEL_MAIN_VEXMORA_PROFESSIONAL")->GetHoverTip(), L"Vexmora Professional");
     ShownOnScreen(main);
     Save("main_min_size");
+    // The media manager unfolded there widens the window by its column: the
+    // list keeps its Convert button whole. Folded again, the window may be
+    // as small as before.
+    const RECT arrow = Find(L"ID_BTN_SHOW_LEFT")->GetPos();
+    const QPoint at = main->mapToGlobal(QPoint((arrow.left + arrow.right) / 2, (arrow.top + arrow.bottom) / 2));
+    Xdotool({"mousemove", std::to_string(at.x()), std::to_string(at.y()), "click", "1"});
+    WaitFor("the media manager", [&] { return Find(L"ID_LAYOUT_MEDIA_MAN")->IsVisible(); });
+    WaitFor("the window widened by the media manager", [&] { return main->width() >= 760 + 200; });
+    window->GetPaintManager()->UpdateLayout();
+    const RECT convert = Find(L"ID_BTN_CONVERT")->GetPos();
+    EXPECT_EQ(convert.right - convert.left, 124);
+    EXPECT_LE(convert.right, Find(L"ID_LAYOUT_RIGHT")->GetPos().left);
+    WaitFor("the unfolded window on the screen", [&] { return ShownOnScreen(main); });
+    Save("main_min_size_media_manager");
+    const RECT fold = Find(L"ID_BTN_HIDE_LEFT")->GetPos();
+    const QPoint back = main->mapToGlobal(QPoint((fold.left + fold.right) / 2, (fold.top + fold.bottom) / 2));
+    Xdotool({"mousemove", std::to_string(back.x()), std::to_string(back.y()), "click", "1"});
+    WaitFor("the media manager folded", [&] { return !Find(L"ID_LAYOUT_MEDIA_MAN")->IsVisible(); });
+    Xdotool({"windowsize", std::to_string(main->winId()), "600", "400"});
+    WaitFor("the smallest size again", [&] { return main->width() == 760; });
 
     // The mouse rests on Maximize until its tooltip shows; the click maximises,
     // and no tooltip is left naming the button that went.

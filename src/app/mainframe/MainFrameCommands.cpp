@@ -227,6 +227,15 @@ void CVXMMainFrameWnd::ToggleMediaManager()
     ShowControl(L"ID_BTN_HIDE_LEFT", show);
     if (CControlUI* client = Find(L"ID_LAYOUT_CLIENT_AREA")) client->SetAttribute(L"inset", show ? L"4,1,0,4" : L"0,1,0,4");
     m_settings->ShowMM = show ? 1 : 0;
+    FitMinimumWidth();
+}
+
+void CVXMMainFrameWnd::FitMinimumWidth()
+{
+    // The media manager takes its width from the lists: the window keeps the
+    // room the lists need at the smallest size (their Convert button too).
+    CControlUI* column = Find(L"ID_LAYOUT_MEDIA_MAN");
+    SetMinimumWidthExtra(column && IsShown(L"ID_LAYOUT_MEDIA_MAN") ? column->GetFixedWidth() + 4 : 0);
 }
 
 void CVXMMainFrameWnd::ToggleRightColumn()

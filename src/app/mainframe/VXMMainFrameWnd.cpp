@@ -184,6 +184,7 @@ void CVXMMainFrameWnd::InitWindow()
     RestorePlacement();
     StartModuleVersionCheck();
     ShowControl(L"ID_LAYOUT_MEDIA_MAN", m_settings->ShowMM != 0);
+    FitMinimumWidth();
 
     ShowDueFirstAid();
     ShowStatusMessage(std::wstring());

@@ -146,6 +146,7 @@ private:
     // goes with the last one.
     void ShowDueFirstAid();
     void ToggleMediaManager();
+    void FitMinimumWidth();
     void ToggleRightColumn();
     // The player's picture alone on the whole screen, or the window back
     // as it was before (maximised or at its place and size).
