@@ -41,6 +41,12 @@ int RecordProbe(void* line, CVXMMediaBase*)
     return g_exitCode;
 }
 
+int RecordThumbnail(const std::wstring& line, const VXM_THUMBNAIL_REQUEST&)
+{
+    Record(const_cast<wchar_t*>(line.c_str()));
+    return g_exitCode;
+}
+
 void IgnoreQuit(CCmdFFplay*) {}
 
 }  // namespace
@@ -90,6 +96,7 @@ CRecordingSeam::CRecordingSeam(int exitCode) : m_saved(g_RunnerHooks)
     g_RunnerHooks.pfnPlay = &RecordPlay;
     g_RunnerHooks.pfnProbe = &RecordProbe;
     g_RunnerHooks.pfnRequestPlayerQuit = &IgnoreQuit;
+    g_RunnerHooks.pfnThumbnail = &RecordThumbnail;
 }
 
 CRecordingSeam::~CRecordingSeam()

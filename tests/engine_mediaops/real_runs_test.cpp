@@ -2,6 +2,7 @@
 #include "VXMMediaImpl.h"
 #include "ffplay.h"
 #include "mediaops_support.h"
+#include "platform/text.h"
 #include "support/test_media.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <future>
 
 #include <fcntl.h>
@@ -72,6 +74,53 @@ TEST(RealRuns, ThumbnailIsWrittenAndDecodable)
     vxmtest::RunProgram({"ffprobe", "-v", "error", "-show_entries", "stream=width,height", "-of", "csv=p=0", thumb},
                         &out);
     EXPECT_EQ(out.substr(0, 5), "60,40");
+}
+
+// The red, green and blue of the picture's centre, read back by Debian's ffmpeg.
+std::vector<int> CentrePixel(const vxmtest::CTempDir& dir, const std::string& picture)
+{
+    const std::string raw = dir.File("centre.rgb");
+    if (!vxmtest::RunFfmpeg({"-i", picture, "-vf", "crop=2:2", "-f", "rawvideo", "-pix_fmt", "rgb24", raw})) return {};
+    std::ifstream in(raw, std::ios::binary);
+    unsigned char rgb[3] = {};
+    if (!in.read(reinterpret_cast<char*>(rgb), 3)) return {};
+    return {rgb[0], rgb[1], rgb[2]};
+}
+
+TEST(RealRuns, AThumbnailShowsTheFrameAtTheSeekPoint)
+{
+    vxmtest::CTempDir dir;
+    // Red for two seconds, then blue: one key frame at the start, so the
+    // blue frame is decoded past the frames before it.
+    const std::string clip = dir.File("東京の夜 2.mkv");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i",
+                                    "color=c=red:s=160x120:r=25:d=4,drawbox=c=blue:t=fill:enable='gte(t,2)'",
+                                    "-c:v", "libx264", "-x264-params", "keyint=250:scenecut=0", "-pix_fmt", "yuv420p", clip}));
+    CVXMMediaImpl media;
+    media.SetSourcePath(Utf8ToWide(clip));
+    ASSERT_EQ(media.Probe(), 0);
+    const std::string thumb = dir.File("東京の夜 2.png");
+    media.SetThumbnailPath(Utf8ToWide(thumb));
+    for (const auto& [seconds, colour] : {std::pair{2, std::vector<int>{0, 0, 255}}, std::pair{0, std::vector<int>{255, 0, 0}}}) {
+        ASSERT_EQ(media.MakeThumbnail(seconds, 58, 38), 0) << seconds;
+        const std::vector<int> pixel = CentrePixel(dir, thumb);
+        ASSERT_EQ(pixel.size(), 3u);
+        for (int i = 0; i < 3; ++i) EXPECT_NEAR(pixel[i], colour[i], 24) << "at " << seconds << " s, channel " << i;
+    }
+}
+
+TEST(RealRuns, ASourceWithoutPictureGivesNoThumbnail)
+{
+    vxmtest::CTempDir dir;
+    const std::string song = dir.File("Café déjà vu.m4a");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=2", "-c:a", "aac", song}));
+    CVXMMediaImpl media;
+    media.SetSourcePath(Utf8ToWide(song));
+    ASSERT_EQ(media.Probe(), 0);
+    const std::string thumb = dir.File("Café.png");
+    media.SetThumbnailPath(Utf8ToWide(thumb));
+    EXPECT_NE(media.MakeThumbnail(1, 58, 38), 0);
+    EXPECT_FALSE(std::filesystem::exists(thumb));
 }
 
 TEST(RealRuns, PreviewStartsReportsAndStops)

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <memory>
 
-CWorkPool::CWorkPool(unsigned threads, std::function<void()> idle)
-    : m_idle(std::move(idle)), m_max(std::max(1u, threads))
+CWorkPool::CWorkPool(unsigned threads, std::function<void()> tidy)
+    : m_tidy(std::move(tidy)), m_max(std::max(1u, threads))
 {
 }
 
@@ -89,15 +89,17 @@ void CWorkPool::Work()
             RunCatching([&] { task.failed(what); }, what);  // a report that fails has nowhere left to go
         task.run = nullptr;
         task.failed = nullptr;
-        bool idle;
+        bool tidy;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_running.erase(task.ticket);
             ++m_free;
-            idle = m_queue.empty() && m_running.empty() && !m_stop;
+            const bool idle = m_queue.empty() && m_running.empty() && !m_stop;
+            tidy = idle || ++m_doneSinceTidy >= kTidyEveryTasks;
+            if (tidy) m_doneSinceTidy = 0;
         }
         m_ended.notify_all();
-        if (idle && m_idle) m_idle();
+        if (tidy && m_tidy) m_tidy();
     }
 }
 
@@ -128,6 +130,9 @@ CWorkPool& MediaWorkPool()
         // kept.
         LimitAllocatorArenas(cores);
         // One core is left to the UI thread.
+        // The codecs of each probe and thumbnail take and free blocks of up
+        // to a megabyte; the few small records a probe keeps between them hold
+        // the freed space in the arenas, so it is handed back as the work goes.
         g_pool = std::make_unique<CWorkPool>(cores - 1, [] { ReturnFreeMemory(); });
     }
     return *g_pool;

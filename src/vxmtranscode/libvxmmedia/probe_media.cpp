@@ -63,18 +63,6 @@ bool IsAttachedPicture(const AVStream* st)
     return (st->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0;
 }
 
-// The best video stream that moves: FFmpeg's choice unless that is a cover
-// picture, then the first other video stream; -1 for none.
-int BestMovingVideo(AVFormatContext* ic, int wanted)
-{
-    const int best = av_find_best_stream(ic, AVMEDIA_TYPE_VIDEO, wanted, -1, nullptr, 0);
-    if (best < 0 || !IsAttachedPicture(ic->streams[best])) return best;
-    for (unsigned i = 0; i < ic->nb_streams; i++)
-        if (ic->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !IsAttachedPicture(ic->streams[i]))
-            return static_cast<int>(i);
-    return -1;
-}
-
 int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOptions& opts, CToolContext* ctx)
 {
     std::vector<AVDictionary*> streamOpts = setup_find_stream_info_opts(ic, ctx->codec_opts);
@@ -190,6 +178,16 @@ int ProbeFailureCode(int err)
 }
 
 }  // namespace
+
+int BestMovingVideo(AVFormatContext* ic, int wanted)
+{
+    const int best = av_find_best_stream(ic, AVMEDIA_TYPE_VIDEO, wanted, -1, nullptr, 0);
+    if (best < 0 || !IsAttachedPicture(ic->streams[best])) return best;
+    for (unsigned i = 0; i < ic->nb_streams; i++)
+        if (ic->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !IsAttachedPicture(ic->streams[i]))
+            return static_cast<int>(i);
+    return -1;
+}
 
 int probe_media_with_context(const std::wstring& commandLine, CVXMMediaBase* media, CToolContext* ctx)
 {

@@ -7,6 +7,7 @@
 
 class CVXMMediaBase;
 class CToolContext;
+struct AVFormatContext;
 
 // The runner's entry for a probe run: the command line is a wide string
 // (program path, "-i", the source, input options). Uses the media's probe
@@ -14,6 +15,11 @@ class CToolContext;
 // failure codes of IVXMMedia.h, else the non-negative result of reading the
 // stream information.
 int probe_media(void* commandLine, CVXMMediaBase* media);
+
+// The best video stream that moves: FFmpeg's choice (`wanted` as its
+// wanted stream) unless that is a cover picture, then the first other video
+// stream; -1 for none.
+int BestMovingVideo(AVFormatContext* ic, int wanted);
 
 // The same with an explicit run context (tests, other callers).
 int probe_media_with_context(const std::wstring& commandLine, CVXMMediaBase* media, CToolContext* ctx);

@@ -8,6 +8,7 @@ extern int probe_media(void* commandLine, CVXMMediaBase* media) __attribute__((w
 extern int WmvJoinThread(CCmdFFplay* runner) __attribute__((weak));
 extern int ApeEncodeThread(CCmdFFplay* runner) __attribute__((weak));
 extern int BuildMediaCommands(IVXMMedia* media, IProfile* profile, VXM_JOB_QUEUE& queue) __attribute__((weak));
+extern int make_thumbnail(const std::wstring& commandLine, const VXM_THUMBNAIL_REQUEST& request) __attribute__((weak));
 
 VXM_RUNNER_HOOKS g_RunnerHooks = {
     &ffmpeg_transcode,
@@ -17,4 +18,5 @@ VXM_RUNNER_HOOKS g_RunnerHooks = {
     &WmvJoinThread,
     &ApeEncodeThread,
     &BuildMediaCommands,
+    &make_thumbnail,
 };

@@ -10,6 +10,7 @@
 
 class CCmdFFplay;
 class IProfile;
+struct VXM_THUMBNAIL_REQUEST;
 class IVXMMedia;
 
 // The transcoder: one conversion step; the exit code is left in the runner.
@@ -20,6 +21,8 @@ int ffplay_play(void* commandLine, CCmdFFplay* runner);
 void ffplay_request_quit(CCmdFFplay* runner);
 // The media probe: its result is the run's exit code.
 int probe_media(void* commandLine, CVXMMediaBase* media);
+// The thumbnail of a file, made on the calling thread: 0 when written.
+int make_thumbnail(const std::wstring& commandLine, const VXM_THUMBNAIL_REQUEST& request);
 // WMV joining and APE encoding: the result is the step's exit code. Both
 // watch the runner's kill flag.
 int WmvJoinThread(CCmdFFplay* runner);
@@ -35,6 +38,7 @@ struct VXM_RUNNER_HOOKS {
     int (*pfnWmvJoin)(CCmdFFplay* runner);
     int (*pfnApeEncode)(CCmdFFplay* runner);
     int (*pfnBuildMediaCommands)(IVXMMedia* media, IProfile* profile, VXM_JOB_QUEUE& queue);
+    int (*pfnThumbnail)(const std::wstring& commandLine, const VXM_THUMBNAIL_REQUEST& request);
 };
 
 extern VXM_RUNNER_HOOKS g_RunnerHooks;

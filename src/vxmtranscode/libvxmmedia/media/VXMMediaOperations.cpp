@@ -16,10 +16,12 @@
 #include "FilterText.h"
 #include "MediaRunners.h"
 #include "PreviewRun.h"
+#include "RunnerHooks.h"
 #include "ProfileJobBuild.h"
 #include "SplitCommandLine.h"
 #include "VXMMediaExports.h"
 #include "ffplay.h"
+#include "make_thumbnail.h"
 #include "platform/events.h"
 #include "platform/module.h"
 #include "platform/text.h"
@@ -105,15 +107,25 @@ int ThumbnailSeekSeconds(int seconds, int clipLengthMs)
 
 int CVXMMediaImpl::MakeThumbnail(int seconds, int width, int height)
 {
-    const int seek = ThumbnailSeekSeconds(seconds, GetEffectiveDuration());
-    // One thread for one small picture: many thumbnails run side by side.
-    std::wstring line = ToolPrefix(L"ffmpeg") + L" -threads 1 -ss " + std::to_wstring(seek) + L" -i " +
-                        QuoteArgument(SourceInputName(*this));
     const bool sized = width > 0 && height > 0;
-    line += L" -threads 1 -vframes 1 -s " + std::to_wstring(sized ? width : 60) + L"x" + std::to_wstring(sized ? height : 40) +
-            L" -y " + QuoteArgument(m_strThumbnailPath);
+    VXM_THUMBNAIL_REQUEST request;
+    request.input = SourceInputName(*this);
+    request.seekSeconds = ThumbnailSeekSeconds(seconds, GetEffectiveDuration());
+    request.width = sized ? width : 60;
+    request.height = sized ? height : 40;
+    request.output = m_strThumbnailPath;
+    // The tool line of the same picture, for the log: the picture itself is
+    // made here, on the calling thread, without a tool run.
+    const std::wstring line = ToolPrefix(L"ffmpeg") + L" -threads 1 -ss " + std::to_wstring(request.seekSeconds) +
+                              L" -i " + QuoteArgument(request.input) + L" -threads 1 -vframes 1 -s " +
+                              std::to_wstring(request.width) + L"x" + std::to_wstring(request.height) + L" -y " +
+                              QuoteArgument(request.output);
     LogMessageA(kLogCategory, "thumbnail: %s", WideToUtf8(line).c_str());
-    return RunToolAndWait(m_pThumbnailRunner, *this, 2, line, true);
+    if (!g_RunnerHooks.pfnThumbnail) {
+        LogMessageA(kLogCategory, "no thumbnail: the thumbnail maker is not built in");
+        return VXM_EXIT_TOOL_MISSING;
+    }
+    return g_RunnerHooks.pfnThumbnail(line, request);
 }
 
 void CVXMMediaImpl::TakeSnapshot(const std::wstring& folder, int value)
