@@ -77,18 +77,18 @@ TEST_F(JobQueueGolden, SinglePassMp4)
     EXPECT_EQ(media->m_bDoubleLength, 0);
 }
 
-// The program's cap with the core count on "Auto": the video decoder's threads
-// (a quarter, at least one) before the input, the encoder's (and filter
-// graph's) after it.
+// The program's cap with the core count on "Auto": x264 gets it on its option
+// text; the video decoder's threads before the input and libavcodec's (which
+// also size the filter graphs) after it get a quarter, at least one.
 TEST_F(JobQueueGolden, AThreadLimitIsWrittenForTheDecoderAndTheEncoder)
 {
-    m_scope.Manager().SetThreadLimit(2);
+    m_scope.Manager().SetThreadLimit(8);
     auto media = Media();
     auto lines = Build(*media, m_scope.ById(0));
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "ffmpeg -threads:v 1 -i \"file:<src>\" -threads 2 -pix_fmt yuv420p -y  -vf \"scale=160:120,pad=160:120:0:0\" "
+    EXPECT_EQ(lines[0], "ffmpeg -threads:v 2 -i \"file:<src>\" -threads 2 -pix_fmt yuv420p -y  -vf \"scale=160:120,pad=160:120:0:0\" "
                         "-acodec aac -b:a 128k -profile:a 1 -ar 44100 -ac 2 -vcodec libx264 -b:v 2000k -x264opts " + kX264 +
-                        " -threads 2 \"<out>/clip_x264.mp4\" ");
+                        ":threads=8 -threads 2 \"<out>/clip_x264.mp4\" ");
     // A core count chosen by the user is written as it always was.
     m_scope.Manager().SetCPUCores(3);
     lines = Build(*media, m_scope.ById(0));

@@ -57,7 +57,7 @@ TEST(BuilderOracle, DecoderAndEncoderThreadCaps)
     RunBoth(dir, "capped",
             "-threads:v 2 -i " + Q(m.mp4) + " -threads 2 -pix_fmt yuv420p -y  -vf \"scale=160:120,pad=160:120:0:0\" "
             "-acodec aac -b:a 128k -profile:a 1 -ar 44100 -ac 2 -vcodec libx264 -b:v 2000k -x264opts " + kX264 +
-            " -threads 2 <out> ",
+            ":threads=8 -threads 2 <out> ",
             "mp4");
 }
 

@@ -151,6 +151,8 @@ public:
     std::wstring m_strFolder;
     // Build-time values, set again by every job build.
     std::wstring m_strThreads;
+    // x264's own thread count, written on its option text; empty: none.
+    std::wstring m_strX264Threads;
     std::wstring m_strSize;
     int m_nAACMpegVersion = 4;
     int m_nAACProfile = 2;

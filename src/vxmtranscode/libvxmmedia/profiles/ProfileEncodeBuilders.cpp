@@ -215,10 +215,20 @@ struct CBuild {
             return source;
         return std::wcstod(rate.c_str(), nullptr);
     }
-    // An x264 option text fitted to this step's frame (after the scale step).
+    // An x264 option text fitted to this step's frame (after the scale step),
+    // with x264's own thread count unless the text names one.
     std::wstring X264(const std::wstring& text)
     {
-        return FitX264Level(text, p->m_nScaledWidth, p->m_nScaledHeight, OutputFrameRate());
+        std::wstring fitted = FitX264Level(text, p->m_nScaledWidth, p->m_nScaledHeight, OutputFrameRate());
+        const bool named = (L":" + fitted).find(L":threads=") != std::wstring::npos;
+        if (!p->m_strX264Threads.empty() && !named)
+            fitted += (fitted.empty() ? L"threads=" : L":threads=") + p->m_strX264Threads;
+        return fitted;
+    }
+    // The thread count the builders write into their own x264 texts.
+    const std::wstring& X264Threads() const
+    {
+        return p->m_strX264Threads.empty() ? p->m_strThreads : p->m_strX264Threads;
     }
     std::wstring Ab() { return p->GetAudioBitrate(); }
     std::wstring Vb() { return p->GetVideoBitrate(); }
@@ -325,7 +335,7 @@ void AvcCommon(const VXM_BUILD_ARGS& a, bool ps3)
     b.opts.SetOption(L"-sws_flags", L"%d", 512);
     const std::wstring size = b.p->GetVideoSize();
     const std::wstring vb = b.Vb();
-    const std::wstring& threads = b.p->m_strThreads;
+    const std::wstring& threads = b.X264Threads();
     std::wstring x264;
     std::wstring lower = size;
     for (wchar_t& ch : lower)

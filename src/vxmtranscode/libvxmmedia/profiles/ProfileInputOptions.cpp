@@ -300,11 +300,17 @@ void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputPr
     if (settings.AudioQuality >= 1)
         profile->m_strMP3Options += FormatW(L" -compression_level %d", settings.AudioQuality);
 
+    profile->m_strX264Threads.clear();
     if (settings.CPUCores < 1 && settings.ThreadLimit > 0) {
-        profile->m_strThreads = FormatW(L"%d", settings.ThreadLimit);
-        // Encoding is where the time goes: the video decoder gets a quarter.
-        opts.SetOption(VXM_DECODER_THREADS, L"%d", std::max(1, settings.ThreadLimit / 4));
-        opts.SetOption(L"-threads", L"%d", settings.ThreadLimit);
+        // Encoding is where the time goes: x264 gets the whole share on its
+        // own option text. The threads libavcodec starts (the video decoder,
+        // the encoders it threads itself) get a quarter, and so do the filter
+        // graphs with their scalers, which take their encoder's count.
+        const int quarter = std::max(1, settings.ThreadLimit / 4);
+        profile->m_strThreads = FormatW(L"%d", quarter);
+        profile->m_strX264Threads = FormatW(L"%d", settings.ThreadLimit);
+        opts.SetOption(VXM_DECODER_THREADS, L"%d", quarter);
+        opts.SetOption(L"-threads", L"%d", quarter);
     } else if (settings.CPUCores < 1) {
         profile->m_strThreads = L"0";
     } else {
