@@ -136,7 +136,7 @@ void CButtonUI::PaintStatusImage(QPainter& painter)
 
 COptionUI::~COptionUI()
 {
-    if (m_manager && !m_group.empty()) m_manager->RemoveOptionGroup(m_group, this);
+    if (m_manager && !m_group.empty() && !CDetachedDestroyScope::Active()) m_manager->RemoveOptionGroup(m_group, this);
 }
 
 std::wstring COptionUI::GetClass() const { return L"OptionUI"; }

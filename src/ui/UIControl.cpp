@@ -11,10 +11,18 @@ CControlUI::CControlUI()
     m_max.cx = m_max.cy = 9999;
 }
 
+namespace {
+thread_local int t_detachedDestroys = 0;
+}  // namespace
+
+CDetachedDestroyScope::CDetachedDestroyScope() { ++t_detachedDestroys; }
+CDetachedDestroyScope::~CDetachedDestroyScope() { --t_detachedDestroys; }
+bool CDetachedDestroyScope::Active() { return t_detachedDestroys > 0; }
+
 CControlUI::~CControlUI()
 {
     OnDestroy(this);
-    if (m_manager) m_manager->ReapObjects(this);
+    if (m_manager && !CDetachedDestroyScope::Active()) m_manager->ReapObjects(this);
 }
 
 std::wstring CControlUI::GetClass() const { return L"ControlUI"; }

@@ -202,6 +202,15 @@ protected:
     std::vector<std::pair<std::wstring, std::wstring>> m_skinTexts;
 };
 
+// While one lives on a thread, controls destroyed there leave their manager
+// alone: their trees were taken out of it with CPaintManagerUI::DetachTree.
+class CDetachedDestroyScope : private CNonCopyable {
+public:
+    CDetachedDestroyScope();
+    ~CDetachedDestroyScope();
+    static bool Active();
+};
+
 // GetInterface of a control class: the control itself under its own name,
 // else what its base class `Base` answers.
 template <class Base, class Self>

@@ -1,4 +1,5 @@
 #include "ui/UIManager.h"
+#include "ui/UIContainer.h"
 #include "ui/UIControl.h"
 #include "ui/UIImageLookup.h"
 #include "ui/UIMessagePump.h"
@@ -299,6 +300,34 @@ void CPaintManagerUI::ReapObjects(CControlUI* control)
         auto& v = group.second;
         v.erase(std::remove(v.begin(), v.end(), control), v.end());
     }
+}
+
+bool CPaintManagerUI::DetachTree(CControlUI* root)
+{
+    if (!root || (m_focus && IsSelfOrDescendant(m_focus, root))) return false;
+    // What the manager holds is looked up from its side: a tree has many
+    // controls, the manager few references.
+    if (m_hover && IsSelfOrDescendant(m_hover, root)) m_hover = nullptr;
+    if (m_click && IsSelfOrDescendant(m_click, root)) {
+        m_click = nullptr;
+        m_captured = false;
+    }
+    std::vector<std::pair<CControlUI*, UINT>> timers;
+    for (const auto& t : m_timers)
+        if (IsSelfOrDescendant(t->control, root)) timers.emplace_back(t->control, t->id);
+    for (const auto& [control, id] : timers) KillTimer(control, id);
+    for (auto it = m_asyncNotifies.begin(); it != m_asyncNotifies.end();)
+        it = IsSelfOrDescendant(it->pSender, root) ? m_asyncNotifies.erase(it) : it + 1;
+    if (root->OnDestroy) {
+        root->OnDestroy(root);
+        root->OnDestroy.Clear();
+    }
+    // Options of the tree still name their groups: the manager drops them.
+    for (auto& group : m_optionGroups) {
+        auto& v = group.second;
+        v.erase(std::remove_if(v.begin(), v.end(), [root](CControlUI* c) { return IsSelfOrDescendant(c, root); }), v.end());
+    }
+    return true;
 }
 
 CControlUI* CPaintManagerUI::FindControl(POINT pt) const

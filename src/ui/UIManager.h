@@ -94,6 +94,13 @@ public:
     bool InitControls(CControlUI* control, CControlUI* parent = nullptr);
     // Forgets every reference to a control that is going away.
     void ReapObjects(CControlUI* control);
+    // Takes a tree that already left its container out of this manager so
+    // that another thread may destroy it inside a CDetachedDestroyScope: the
+    // manager forgets every control of it and the root's OnDestroy listeners
+    // hear of it now (the tree's inner controls must have none). False, with
+    // nothing done, while the tree has the focus (a focused edit holds a Qt
+    // editor, which only the UI thread may free).
+    bool DetachTree(CControlUI* root);
     CControlUI* GetRoot() const { return m_root; }
     CControlUI* FindControl(POINT pt) const;
     CControlUI* FindControl(const std::wstring& name) const;

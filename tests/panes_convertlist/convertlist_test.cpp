@@ -1,6 +1,7 @@
 #include "list_fixture.h"
 #include "WorkPool.h"
 #include "VXMGlobal.h"
+#include "platform/paths.h"
 #include "panes/OnlineMediaListItemUI.h"
 
 #include <QCoreApplication>
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <future>
 #include <memory>
 
@@ -323,6 +325,74 @@ TEST_F(ConvertList, RemovedRowsNeverMakeTheirWaitingThumbnails)
     EXPECT_EQ(released.size(), waiting.size());
     list->RemoveAllItems();
     Pump();
+}
+
+// Remove All empties the list at once; the rows' controls are freed and
+// their pictures removed on another thread, except the row with the focus
+// (its edit holds a Qt editor), and the manager keeps nothing of them.
+TEST_F(ConvertList, RemoveAllEmptiesTheListAtOnceAndEveryRowGoesWithItsPicture)
+{
+    std::vector<CMediaListItemUI*> rows;
+    std::vector<std::wstring> pictures;
+    for (const wchar_t* title : {L"Café déjà vu", L"東京の夜 2", L"🎬 clip"}) {
+        CFakeMedia* m = NewMedia(title, 3000);
+        m->hasVideo = true;
+        m->writeThumbnail = true;
+        rows.push_back(list->AddMedia(m, EMediaRowKind::File, true));
+        AddRowControls(rows.back());
+        rows.back()->DoInit();
+    }
+    for (CMediaListItemUI* row : rows) {
+        while (row->GetShownImage().empty()) {
+            Pump();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        pictures.push_back(row->GetShownImage());
+        ASSERT_TRUE(std::filesystem::exists(PathFromWide(pictures.back())));
+    }
+    // What the manager holds of the rows: a timer, a waiting notification,
+    // an option group, a listener of the row, the focus in the middle row.
+    CControlUI* stopButton = Sub(rows[0], L"ID_BUTTON_ITEM_CONVERT_STOP");
+    ASSERT_TRUE(manager.SetTimer(stopButton, 7, 60000));
+    manager.SendNotify(stopButton, L"never_delivered", 0, 0, true);
+    auto* box = new COptionUI;
+    rows[2]->Add(box);
+    box->SetGroup(L"rows");
+    ASSERT_EQ(manager.GetOptionGroup(L"rows")->size(), 1u);
+    std::thread::id heardOn;
+    auto heard = [&](void*) {
+        heardOn = std::this_thread::get_id();
+        return true;
+    };
+    rows[2]->OnDestroy += MakeDelegate(heard);
+    CControlUI* edit = Sub(rows[1], L"ID_EDIT_ITEM_CHANGE_FILENAME");
+    edit->SetFocus();
+    ASSERT_EQ(manager.GetFocus(), edit);
+
+    list->RemoveAllItems();
+    EXPECT_EQ(list->GetCount(), 0);
+    EXPECT_EQ(manager.GetFocus(), nullptr);
+    EXPECT_FALSE(manager.HasTimer(stopButton, 7));
+    EXPECT_TRUE(manager.GetOptionGroup(L"rows") == nullptr || manager.GetOptionGroup(L"rows")->empty());
+    EXPECT_EQ(heardOn, std::this_thread::get_id());
+    // The notification for a control already gone is never delivered.
+    struct CHeard : INotifyUI {
+        bool delivered = false;
+        void Notify(TNotifyUI& msg) override { delivered |= msg.sType == L"never_delivered"; }
+    } notifier;
+    manager.AddNotifier(&notifier);
+    auto anyLeft = [&] {
+        for (const std::wstring& file : pictures)
+            if (std::filesystem::exists(PathFromWide(file))) return true;
+        return false;
+    };
+    while (anyLeft()) {
+        Pump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_FALSE(notifier.delivered);
+    manager.RemoveNotifier(&notifier);
+    EXPECT_EQ(released.size(), rows.size());
 }
 
 TEST_F(ConvertList, MenuEntriesFollowTheListState)

@@ -105,9 +105,18 @@ CControlUI* CMediaListItemUI::Sub(const wchar_t* name) const
         std::stable_sort(m_subs.begin(), m_subs.end(),
                          [](CControlUI* a, CControlUI* b) { return a->GetName() < b->GetName(); });
     }
+    // Rows of one template have their named controls at the same places:
+    // where a name was found last is tried first (the UI thread's only).
+    static std::unordered_map<const wchar_t*, size_t> lastPlace;
+    if (lastPlace.size() > 256) lastPlace.clear();  // names not from literals
+    auto& place = lastPlace[name];
+    if (place < m_subs.size() && m_subs[place]->GetName() == name) return m_subs[place];
     auto it = std::lower_bound(m_subs.begin(), m_subs.end(), name,
                                [](CControlUI* c, const wchar_t* n) { return c->GetName().compare(n) < 0; });
-    if (it != m_subs.end() && (*it)->GetName() == name) return *it;
+    if (it != m_subs.end() && (*it)->GetName() == name) {
+        place = static_cast<size_t>(it - m_subs.begin());
+        return *it;
+    }
     // Named later, or inside a combo.
     return m_manager->FindSubControlByName(const_cast<CMediaListItemUI*>(this), name);
 }

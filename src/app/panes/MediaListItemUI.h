@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 #include <cstdint>
 
@@ -141,6 +142,8 @@ public:
     const std::wstring& GetShownImage() const { return m_shownImage; }
     // Detaches the media (the list releases it).
     IVXMMedia* TakeMedia();
+    // The row's temporary picture, which the caller removes from now on.
+    std::wstring TakeThumbnailFile() { return std::exchange(m_thumbFile, {}); }
 
 protected:
     // A control of the row by name: from an index of the row's named

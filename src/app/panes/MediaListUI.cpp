@@ -7,6 +7,7 @@
 #include "MediaStopper.h"
 #include "TagWriter.h"
 #include "OnlineMediaListItemUI.h"
+#include "RowDisposer.h"
 #include "VXMDownloader.h"
 #include "VXMGlobal.h"
 #include "VXMMediaBase.h"
@@ -370,11 +371,20 @@ void CMediaListUI::RemoveAllItems()
         if (CMediaListItemUI* row = GetMediaItem(i)) rows.push_back(row);
     if (rows.empty()) return;
     for (CMediaListItemUI* row : rows) StopForRemoval(row);
+    // The list is empty at once; the rows' controls and temporary files go
+    // on the disposer's thread.
+    std::vector<CControlUI*> gone;
+    std::vector<std::wstring> files;
+    gone.reserve(rows.size());
     for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
         IVXMMedia* media = (*it)->TakeMedia();
-        Remove(*it);
+        if (Remove(*it, true)) {
+            gone.push_back(*it);
+            if (std::wstring file = (*it)->TakeThumbnailFile(); !file.empty()) files.push_back(std::move(file));
+        }
         ReleaseLater(media);
     }
+    m_disposer.Dispose(GetManager(), std::move(gone), std::move(files));
     if (m_joinMode) SetJoinMode(true);
     SendRemoved();
 }

@@ -3,6 +3,7 @@
 #include "IProfile.h"
 #include "IVXMMedia.h"
 #include "MediaListItemUI.h"
+#include "RowDisposer.h"
 #include "ui/UILib.h"
 
 #include <functional>
@@ -202,4 +203,5 @@ private:
     std::unique_ptr<WindowImplBase> m_profileWnd;
     TagsSavedFn m_tagsSaved;
     HWND m_releaseTarget = nullptr;  // the row chooser; one, kept here
+    CRowDisposer m_disposer;  // destroys removed rows off the UI thread
 };
