@@ -227,7 +227,7 @@ TEST_F(CBatchAddDialogTest, CancelStopsAndJoinsTheWorkerAndKeepsWhatWasAdded)
     // The held file is let go only after the cancel has asked the worker to
     // stop (released at once, the worker could finish the folder first).
     std::thread later([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        while (!dialog.IsStopAsked()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
         release.Set();
     });
     dialog.Cancel();

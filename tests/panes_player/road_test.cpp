@@ -25,6 +25,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -277,17 +278,37 @@ TEST_F(CPlayerRoadTest, ABigFolderIsWalkedWhileTheWindowKeepsPainting)
     ASSERT_TRUE(vxmtest::MakeVideoClip(clip, 4.0));
     std::filesystem::remove(root + "/Dossier 57/note 0.txt");
 
+    // The walk is held in its 50th folder until the test lets it go (at the
+    // latest when the test ends, so that closing the window never waits on it).
+    struct CHold {
+        std::atomic<int> entered{0};
+        CEvent reached{true, false}, go{true, false};
+    };
+    const auto hold = std::make_shared<CHold>();
+    player->SetFolderWalkHookForTesting([hold](const std::wstring&) {
+        if (++hold->entered == 50) {
+            hold->reached.Set();
+            hold->go.Wait();
+        }
+    });
+    struct CLetGo {
+        CEvent& go;
+        ~CLetGo() { go.Set(); }
+    } letGo{hold->go};
+
     desktop.files.folderAnswer = Utf8ToWide(root);
-    CPaintCounter paints(window->GetWidget(), [&] { return player->IsScanning(); });
-    window->GetWidget()->update();
+    CPaintCounter paints(window->GetWidget(), [&] { return hold->reached.IsSet() && !hold->go.IsSet(); });
     SendMessageW(window->GetHWND(), WM_COMMAND, ID_PLAYER_OPEN_FILES + 1, 0);  // "Open Folder ..."
-    // The walk runs on: the window is the person's meanwhile.
+    // The walk runs on: the window is the person's meanwhile, and paints
+    // while the walk is halfway.
     EXPECT_TRUE(player->IsScanning());
     ASSERT_TRUE(PumpUntil([&] {
         window->GetWidget()->update();
-        return !player->IsScanning();
+        return paints.count >= 1;
     }));
-    EXPECT_GE(paints.count, 1);
+    EXPECT_TRUE(player->IsScanning());
+    hold->go.Set();
+    ASSERT_TRUE(PumpUntil([&] { return !player->IsScanning(); }));
     ASSERT_EQ(player->GetPlaylist().Size(), 1u);
     EXPECT_EQ(player->CurrentPath, Utf8ToWide(clip));
     EXPECT_EQ(player->PlayState, PLAY_STATE_PLAYING);

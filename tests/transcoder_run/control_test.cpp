@@ -110,13 +110,11 @@ TEST(RunControl, PauseHoldsTheOutputStillAndResumeFinishesIt)
     std::thread worker([&] { code = RunTranscode(runner, SlowLine(out)); });
     while (FileSize(out) == 0) std::this_thread::sleep_for(10ms);
     media.m_hPauseEvent->Reset();
-    // The step under way ends: the output stops growing.
-    auto held = FileSize(out);
-    for (auto now = held;; held = now) {
-        std::this_thread::sleep_for(300ms);
-        if ((now = FileSize(out)) == held) break;
-    }
+    // The step under way ends, then the run waits at the pause.
+    while (!runner.m_bPauseHeld.load()) std::this_thread::sleep_for(10ms);
+    const auto held = FileSize(out);
     const double position = runner.m_dCurrentTime.load();
+    // A second of the encode would add to the output: nothing does.
     std::this_thread::sleep_for(1000ms);
     EXPECT_EQ(FileSize(out), held);
     EXPECT_EQ(runner.m_dCurrentTime.load(), position);

@@ -33,6 +33,8 @@ public:
 
     CCheckShellFolderCtrl* GetTree() const { return m_tree; }
     bool IsScanning() const { return m_worker.joinable(); }
+    // True once a cancel or close asked the running walk to stop.
+    bool IsStopAsked() const { return m_stop.IsSet(); }
     // OK: starts the walk; false when it cannot start.
     bool StartScan();
     // Cancel: stops and joins a running walk, then closes with IDCANCEL.

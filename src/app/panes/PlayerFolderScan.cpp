@@ -7,7 +7,8 @@
 #include <filesystem>
 #include <set>
 
-std::vector<std::wstring> ScanFolderForMedia(const std::wstring& folder, const CEvent& stop)
+std::vector<std::wstring> ScanFolderForMedia(const std::wstring& folder, const CEvent& stop,
+                                             const FolderEnteredFn& entered)
 {
     std::set<CFileIdentity> seen;
     std::vector<std::filesystem::path> todo = {PathFromWide(folder)};
@@ -17,6 +18,7 @@ std::vector<std::wstring> ScanFolderForMedia(const std::wstring& folder, const C
         todo.pop_back();
         CFileIdentity identity;
         if (!GetFileIdentity(dir, identity) || !seen.insert(identity).second) continue;
+        if (entered) entered(WideFromPath(dir));
         std::error_code error;
         std::vector<std::filesystem::path> subfolders;
         for (std::filesystem::directory_iterator it(dir, error), end; !error && it != end && !stop.IsSet();

@@ -4,9 +4,14 @@
 #pragma once
 #include "platform/events.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
+// Called on the walk's thread before each folder is read.
+using FolderEnteredFn = std::function<void(const std::wstring& folder)>;
+
 // The files found; the walk ends early (with what it found so far) once
 // `stop` is set.
-std::vector<std::wstring> ScanFolderForMedia(const std::wstring& folder, const CEvent& stop);
+std::vector<std::wstring> ScanFolderForMedia(const std::wstring& folder, const CEvent& stop,
+                                             const FolderEnteredFn& entered = {});

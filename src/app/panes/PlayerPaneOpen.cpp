@@ -193,8 +193,9 @@ void CPlayerPaneUI::OpenMediaFolder(const std::wstring& folder)
     });
     const HWND target = m_scanTarget->Get();
     const bool started = m_scanThread.Start(
-        [folder, target](CMessageThread& self) {
-            auto found = std::make_unique<std::vector<std::wstring>>(ScanFolderForMedia(folder, self.StopEvent()));
+        [folder, target, entered = m_folderWalkHook](CMessageThread& self) {
+            auto found =
+                std::make_unique<std::vector<std::wstring>>(ScanFolderForMedia(folder, self.StopEvent(), entered));
             PostMessagePayload(target, WM_VXM_PLAYER_FOLDER_SCANNED, 0, found);
         },
         [target](const std::string& what) {

@@ -7,6 +7,7 @@
 #include "IMainPane.h"
 #include "MediaPlayerUI.h"
 #include "PlayerCommandLine.h"
+#include "PlayerFolderScan.h"
 #include "PlayerPlaylist.h"
 #include "WaitCursor.h"
 #include "platform/thread.h"
@@ -97,6 +98,8 @@ public:
     // UI thread (the window keeps painting), then they play.
     void OpenMediaFolder(const std::wstring& folder);
     bool IsScanning() const { return m_scanning; }
+    // Called on the walk's thread before each folder it reads (tests hold the walk there).
+    void SetFolderWalkHookForTesting(FolderEnteredFn hook) { m_folderWalkHook = std::move(hook); }
     void PlayDisc(const std::wstring& source);
     void PlayMedia(IVXMMedia* media, double startSeconds) override;
     // The "Open" entries of the player menu at the open-menu button.
@@ -220,6 +223,7 @@ private:
     CMessageThread m_scanThread;
     std::unique_ptr<CMessageWindow> m_scanTarget;
     std::unique_ptr<CWaitCursor> m_scanCursor;
+    FolderEnteredFn m_folderWalkHook;
     int m_seekTicks = 0;
     std::wstring m_testVideoDriver;
     std::wstring m_testAudioDriver;

@@ -262,6 +262,7 @@ public:
     std::atomic<int> received_nb_signals{0};
     std::atomic<int> transcode_init_done{0};
     std::atomic<double> m_dCurrentTime{0.2};  // seconds of output written
+    std::atomic<bool> m_bPauseHeld{false};    // the run waits at a pause, between two steps
     int main_return_code = 0;
     uint64_t decode_error_stat[2] = {0, 0};
     int exit_code = 0;                        // code of the ended run

@@ -108,11 +108,13 @@ int transcode_step(CTranscodeRun& run)
 void wait_while_paused(CTranscodeRun& run)
 {
     CVXMMediaBase* media = run.runner ? run.runner->m_pMedia : nullptr;
-    if (!media || !media->m_hPauseEvent) return;
+    if (!media || !media->m_hPauseEvent || media->m_hPauseEvent->IsSet()) return;
+    run.ctx->m_bPauseHeld = true;
     // Waits in slices so that a stop asked during a pause is seen.
     while (media->m_hPauseEvent->Wait(50) != WAIT_OBJECT_0) {
-        if (run.ctx->received_sigterm.load()) return;
+        if (run.ctx->received_sigterm.load()) break;
     }
+    run.ctx->m_bPauseHeld = false;
 }
 
 int transcode(CTranscodeRun& run)
