@@ -20,6 +20,7 @@ int OpenAudioDevice(CVideoState* is)
     }
     is->audio_rate = spec.freq;
     is->audio_channels = spec.channels;
+    is->audio_buffer_seconds = spec.freq > 0 ? static_cast<double>(spec.samples) / spec.freq : 0.0;
     is->audio_open = true;
     return 0;
 }

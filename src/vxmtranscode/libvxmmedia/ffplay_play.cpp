@@ -21,7 +21,10 @@ double MasterClock(CVideoState* is)
         return is->clock_base + (std::isnan(is->clock_base) ? 0 : is->paused_at - is->clock_start);
     }
     double a = is->audio_clock.load();
-    if (is->audio_open && !std::isnan(a)) return a + (Now() - is->audio_clock_time.load());
+    // The device plays no further than a buffer past what it was last given:
+    // at the end, or while its thread waits for the processor, the clock holds.
+    if (is->audio_open && !std::isnan(a))
+        return a + std::min(Now() - is->audio_clock_time.load(), is->audio_buffer_seconds);
     if (std::isnan(is->clock_base)) return NAN;
     return is->clock_base + (Now() - is->clock_start);
 }

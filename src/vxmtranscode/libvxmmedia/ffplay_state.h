@@ -171,6 +171,7 @@ struct CVideoState {
     size_t audio_bytes = 0;
     int audio_rate = 44100, audio_channels = 2;
     bool audio_open = false;
+    double audio_buffer_seconds = 0.0;   // what the device takes per callback
     std::atomic<double> audio_clock{NAN};
     std::atomic<double> audio_clock_time{0.0};
 
