@@ -7,3 +7,6 @@
 void LimitAllocatorArenas(unsigned count);
 // Returns freed memory of every arena to the system.
 void ReturnFreeMemory();
+// The same, once the resident memory has grown by `bytes` since the last
+// return: cheap enough to ask after every piece of work.
+void ReturnFreeMemoryAfterGrowth(long bytes);

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <memory>
 
-CWorkPool::CWorkPool(unsigned threads, std::function<void()> tidy)
+CWorkPool::CWorkPool(unsigned threads, std::function<void(bool idle)> tidy)
     : m_tidy(std::move(tidy)), m_max(std::max(1u, threads))
 {
 }
@@ -89,17 +89,18 @@ void CWorkPool::Work()
             RunCatching([&] { task.failed(what); }, what);  // a report that fails has nowhere left to go
         task.run = nullptr;
         task.failed = nullptr;
+        bool idle;
         bool tidy;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_running.erase(task.ticket);
             ++m_free;
-            const bool idle = m_queue.empty() && m_running.empty() && !m_stop;
+            idle = m_queue.empty() && m_running.empty() && !m_stop;
             tidy = idle || ++m_doneSinceTidy >= kTidyEveryTasks;
             if (tidy) m_doneSinceTidy = 0;
         }
         m_ended.notify_all();
-        if (tidy && m_tidy) m_tidy();
+        if (tidy && m_tidy) m_tidy(idle);
     }
 }
 
@@ -129,11 +130,17 @@ CWorkPool& MediaWorkPool()
         // an arena per core, not per thread, freed memory is reused instead of
         // kept.
         LimitAllocatorArenas(cores);
-        // One core is left to the UI thread.
         // The codecs of each probe and thumbnail take and free blocks of up
-        // to a megabyte; the few small records a probe keeps between them hold
-        // the freed space in the arenas, so it is handed back as the work goes.
-        g_pool = std::make_unique<CWorkPool>(cores - 1, [] { ReturnFreeMemory(); });
+        // to a megabyte; the small records a probe keeps hold the freed space
+        // between them in the arenas. It is handed back as the work goes
+        // (each time the process grew by 64 MB) and when the work is done.
+        // One core is left to the UI thread.
+        g_pool = std::make_unique<CWorkPool>(cores - 1, [](bool idle) {
+            if (idle)
+                ReturnFreeMemory();
+            else
+                ReturnFreeMemoryAfterGrowth(64L << 20);
+        });
     }
     return *g_pool;
 }

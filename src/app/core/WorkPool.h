@@ -21,10 +21,10 @@ public:
     // it logs and ends the task's job as failed.
     using Failed = std::function<void(const std::string& what)>;
 
-    // `tidy` runs on a worker each time the last task ended and none waits,
-    // and after every kTidyEveryTasks tasks of a long run.
-    explicit CWorkPool(unsigned threads, std::function<void()> tidy = nullptr);
-    static constexpr unsigned kTidyEveryTasks = 64;
+    // `tidy` runs on a worker each time the last task ended and none waits
+    // (`idle` true), and after every kTidyEveryTasks tasks of a long run.
+    explicit CWorkPool(unsigned threads, std::function<void(bool idle)> tidy = nullptr);
+    static constexpr unsigned kTidyEveryTasks = 16;
     // Drops the waiting tasks, lets the running ones end, joins every worker.
     ~CWorkPool();
     CWorkPool(const CWorkPool&) = delete;
@@ -57,7 +57,7 @@ private:
     std::set<Ticket> m_running;
     Ticket m_next = 0;
     bool m_stop = false;
-    std::function<void()> m_tidy;
+    std::function<void(bool idle)> m_tidy;
     unsigned m_doneSinceTidy = 0;
     unsigned m_max = 1;
     unsigned m_alive = 0;   // workers started and not ended

@@ -157,6 +157,36 @@ int CCmdFFplay::LaunchJob(int jobType, const std::wstring& commandLine)
     return 1;
 }
 
+int CCmdFFplay::RunHere(int jobType, const std::wstring& commandLine)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_workerLock);
+        if (jobType != JOB_TYPE_FFMPEG || m_pWorkerThread || m_hChildProcess) {
+            errno = EINVAL;
+            return 0;
+        }
+        if (m_bStopRequested.load()) {
+            LogMessageA(kLogCategory, "a stopped run starts no further step");
+            errno = ECANCELED;
+            return 0;
+        }
+        m_nJobType = jobType;
+        m_dwExitCode = 0;
+        m_strCommandLine = commandLine;
+        m_pWorkerDone = std::make_unique<CEvent>(true, false);
+    }
+    try {
+        CToolLogScope logScope(this);
+        RunThread();
+    } catch (const std::exception& e) {
+        WorkerFailed(e.what());
+        return 1;
+    }
+    std::lock_guard<std::mutex> lock(m_workerLock);
+    m_pWorkerDone->Set();
+    return 1;
+}
+
 void CCmdFFplay::WorkerThread(int jobType)
 {
     CToolLogScope logScope(this);  // the run's error lines are kept here
@@ -406,6 +436,16 @@ void CCmdFFplay::Close()
     }
     if (m_hWatchThread)
         return;
+
+    // A run on another caller's thread: it ends first (a stop ends it soon).
+    CEvent* runHere = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_workerLock);
+        if (!m_pWorkerThread && !m_hChildProcess && m_pWorkerDone && !m_pWorkerDone->IsSet())
+            runHere = m_pWorkerDone.get();
+    }
+    if (runHere)
+        runHere->Wait(INFINITE);
 
     std::unique_ptr<CMessageThread> worker;
     std::unique_ptr<CChildProcess> child;

@@ -47,6 +47,10 @@ public:
     int Open(const std::wstring& commandLine, int jobType);
     // Starts the worker for the job type. 1 or 0.
     int LaunchJob(int jobType, const std::wstring& commandLine);
+    // Runs an in-process job (JOB_TYPE_FFMPEG) on the calling thread, as the
+    // worker would; the runner counts as running meanwhile, and Close waits
+    // for the end. 1 when it ran (its exit code is kept), 0 when refused.
+    int RunHere(int jobType, const std::wstring& commandLine);
 
     // Seconds of output of the current run (0 for join and mux steps).
     double GetPosition() const;

@@ -50,8 +50,9 @@ int RunToolAndWait(CCmdFFplay*& slot, CVXMMediaBase& media, int mode, const std:
     runner->m_nMode = mode;
     runner->m_pMedia = &media;
     int code = -1;
-    // The caller waits for the worker itself: no watcher thread beside it.
-    if (runner->LaunchJob(JOB_TYPE_FFMPEG, line)) {
+    // A probe runs on the caller's thread (which waits for it anyway); a
+    // transcode on the worker, with the caller waiting for it.
+    if (mode == 0 ? runner->RunHere(JOB_TYPE_FFMPEG, line) : runner->LaunchJob(JOB_TYPE_FFMPEG, line)) {
         runner->WaitWorker(INFINITE);
         code = runner->GetExitCode();
     } else if (cannotStart) {

@@ -15,9 +15,9 @@ class IVXMMedia;
 // True while the runner's worker runs.
 bool PreviewRunning(CCmdFFplay* runner);
 
-// Runs a tool line on the slot's runner in `mode` and waits. A fresh run
-// deletes the slot's runner first (else one already there is reused); the
-// slot is emptied after. The exit code, or -1 when the run could not start
+// Runs a tool line on the slot's runner in `mode` and waits (a probe, mode
+// 0, runs on the calling thread). A fresh run deletes the slot's runner
+// first (else one already there is reused); the slot is emptied after. The exit code, or -1 when the run could not start
 // (`cannotStart` is called when the runner was there but did not start).
 int RunToolAndWait(CCmdFFplay*& slot, CVXMMediaBase& media, int mode, const std::wstring& line, bool fresh,
                    const std::function<void()>& cannotStart = {});
