@@ -24,14 +24,28 @@ const char* const kConvertCategory = "?ConvertMedia@CMediaHandler@@QAE_NPAVIVXMM
 std::mutex g_boxMutex;
 std::function<void(HWND, const std::wstring&, const std::wstring&)> g_errorBox;
 
+// The threads one conversion holds when x264 gets `threads`: the step, its
+// watcher and its monitor; x264's own with its lookahead; and, once the
+// quarter the job builder gives libavcodec is above one, the video decoder's
+// and one more for each filter graph pool (video, its scaler, audio).
+int ConversionFootprint(int threads)
+{
+    const int quarter = std::max(1, threads / 4);
+    return 3 + (threads > 1 ? threads + 1 : 0) + (quarter > 1 ? quarter + 3 * (quarter - 1) : 0);
+}
+
 // With the core count on "Auto", the conversions that run at once share the
-// cores for their encoders (the decoders get a quarter of that): a single
-// conversion keeps the codecs' own speed with about half their threads
-// (the codecs' own choice is about 3x the cores).
+// cores for their encoders (the builder gives the rest a quarter of that): a
+// single conversion keeps the codecs' own speed with less than half their
+// threads. Together the conversions hold at most twice the cores and two,
+// which leaves the program its own within twice the cores and eight.
 int ConversionThreads(int simultaneous)
 {
     const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    return std::max(1, cores / std::max(1, simultaneous));
+    const int conversions = std::max(1, simultaneous);
+    int threads = std::max(1, cores / conversions);
+    while (threads > 1 && conversions * ConversionFootprint(threads) > 2 * cores + 2) --threads;
+    return threads;
 }
 
 std::unique_ptr<CMediaHandler>& Instance()
