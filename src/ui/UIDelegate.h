@@ -4,6 +4,7 @@
 #pragma once
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,33 +36,41 @@ inline CDelegate MakeDelegate(std::function<bool(void*)> fn, const void* id = nu
     return CDelegate(id, "fn", std::move(fn));
 }
 
+// Most controls have no listener on most of their sources: an empty source
+// is one null pointer.
 class CEventSource {
 public:
+    CEventSource() = default;
+    CEventSource(const CEventSource&) = delete;
+    CEventSource& operator=(const CEventSource&) = delete;
     CEventSource& operator+=(const CDelegate& d)
     {
-        for (const auto& e : m_delegates)
+        if (!m_delegates) m_delegates = std::make_unique<std::vector<CDelegate>>();
+        for (const auto& e : *m_delegates)
             if (e.Equals(d)) return *this;
-        m_delegates.push_back(d);
+        m_delegates->push_back(d);
         return *this;
     }
     CEventSource& operator-=(const CDelegate& d)
     {
-        for (auto it = m_delegates.begin(); it != m_delegates.end(); ++it)
-            if (it->Equals(d)) { m_delegates.erase(it); break; }
+        if (!m_delegates) return *this;
+        for (auto it = m_delegates->begin(); it != m_delegates->end(); ++it)
+            if (it->Equals(d)) { m_delegates->erase(it); break; }
         return *this;
     }
-    explicit operator bool() const { return !m_delegates.empty(); }
+    explicit operator bool() const { return m_delegates && !m_delegates->empty(); }
     // Calls every delegate in order (on a copy, so a delegate may unsubscribe);
     // false as soon as one returns false.
     bool operator()(void* param) const
     {
-        auto copy = m_delegates;
+        if (!*this) return true;
+        auto copy = *m_delegates;
         for (const auto& d : copy)
             if (!d(param)) return false;
         return true;
     }
-    void Clear() { m_delegates.clear(); }
+    void Clear() { m_delegates.reset(); }
 
 private:
-    std::vector<CDelegate> m_delegates;
+    std::unique_ptr<std::vector<CDelegate>> m_delegates;
 };

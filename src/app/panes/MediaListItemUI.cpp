@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <deque>
 #include <filesystem>
 #include <unordered_map>
 
@@ -96,26 +97,49 @@ void CollectNamed(CContainerUI* parent, std::vector<CControlUI*>& out)
 }
 }  // namespace
 
+namespace {
+// The sorted names of the named controls of a row, one copy for all rows
+// with the same names (every row of a template); the UI thread's only.
+const std::vector<std::wstring>* SharedNames(const std::vector<CControlUI*>& subs)
+{
+    static std::deque<std::vector<std::wstring>> known;
+    for (const auto& names : known) {
+        if (names.size() != subs.size()) continue;
+        size_t i = 0;
+        while (i < names.size() && names[i] == subs[i]->GetName()) ++i;
+        if (i == names.size()) return &names;
+    }
+    auto& names = known.emplace_back();
+    for (CControlUI* c : subs) names.push_back(c->GetName());
+    return &names;
+}
+}  // namespace
+
 CControlUI* CMediaListItemUI::Sub(const wchar_t* name) const
 {
     if (!m_manager) return nullptr;
-    if (!m_subsIndexed) {
-        m_subsIndexed = true;
+    if (!m_names) {
         CollectNamed(const_cast<CMediaListItemUI*>(this), m_subs);
         std::stable_sort(m_subs.begin(), m_subs.end(),
                          [](CControlUI* a, CControlUI* b) { return a->GetName() < b->GetName(); });
+        m_names = SharedNames(m_subs);
     }
-    // Rows of one template have their named controls at the same places:
-    // where a name was found last is tried first (the UI thread's only).
-    static std::unordered_map<const wchar_t*, size_t> lastPlace;
-    if (lastPlace.size() > 256) lastPlace.clear();  // names not from literals
-    auto& place = lastPlace[name];
-    if (place < m_subs.size() && m_subs[place]->GetName() == name) return m_subs[place];
-    auto it = std::lower_bound(m_subs.begin(), m_subs.end(), name,
-                               [](CControlUI* c, const wchar_t* n) { return c->GetName().compare(n) < 0; });
-    if (it != m_subs.end() && (*it)->GetName() == name) {
-        place = static_cast<size_t>(it - m_subs.begin());
-        return *it;
+    // Where a name stands among the shared names is kept by the name's
+    // address: a row asks with the same literals as the rows before it, and
+    // finds its control without reading a name of its own.
+    struct CPlace {
+        const std::vector<std::wstring>* names = nullptr;
+        size_t index = 0;
+    };
+    static std::unordered_map<const wchar_t*, CPlace> places;
+    if (places.size() > 1024) places.clear();  // names not from literals
+    CPlace& place = places[name];
+    if (place.names == m_names) return m_subs[place.index];
+    auto it = std::lower_bound(m_names->begin(), m_names->end(), name,
+                               [](const std::wstring& n, const wchar_t* wanted) { return n.compare(wanted) < 0; });
+    if (it != m_names->end() && *it == name) {
+        place = {m_names, static_cast<size_t>(it - m_names->begin())};
+        return m_subs[place.index];
     }
     // Named later, or inside a combo.
     return m_manager->FindSubControlByName(const_cast<CMediaListItemUI*>(this), name);

@@ -212,7 +212,7 @@ protected:
     std::shared_ptr<std::atomic<int>> m_thumbResult;  // 0 running, 1 done, -1 failed
     unsigned m_thumbTicket = 0;                       // 0: no task
     mutable std::vector<CControlUI*> m_subs;  // named controls of the row, by name
-    mutable bool m_subsIndexed = false;
+    mutable const std::vector<std::wstring>* m_names = nullptr;  // their names, shared; null: not indexed yet
 };
 
 // A segment of a parent media (one track of a cue sheet).
