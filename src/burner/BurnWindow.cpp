@@ -79,12 +79,22 @@ void CBurnWindowUI::SetTexts(const std::wstring& stage, const std::wstring& deta
     }
 }
 
+void CBurnWindowUI::StopPaneClock()
+{
+    if (CControlUI* clock = m_setup && m_setup->burner ? m_setup->burner->burnTime : nullptr)
+        if (CPaintManagerUI* pane = clock->GetManager()) pane->SendNotify(clock, L"burn_finished");
+}
+
 LRESULT CBurnWindowUI::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
 {
     if (uMsg == WM_BURN_REPORT) {
         bHandled = TRUE;
         std::unique_ptr<SBurnReport> report(reinterpret_cast<SBurnReport*>(lParam));
-        if (report && !m_finished) SetTexts(Text(StageKey(report->stage)), report->line, report->percent);
+        if (report && !m_finished) {
+            SetTexts(Text(StageKey(report->stage)), report->line, report->percent);
+            // Shown as completed, the pane's clock stops with it.
+            if (report->stage == EBurnStage::Done) StopPaneClock();
+        }
         return 0;
     }
     if (uMsg == WM_BURN_DONE) {
@@ -103,8 +113,7 @@ LRESULT CBurnWindowUI::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lPar
         }
         if (CControlUI* button = m_PaintManager.FindControl(L"ID_BTN_BURN_STOP")) button->SetText(Text(L"ID_STRING_BURN_CLOSE"));
         // The pane's clock stops with the work.
-        if (CControlUI* clock = m_setup && m_setup->burner ? m_setup->burner->burnTime : nullptr)
-            if (CPaintManagerUI* pane = clock->GetManager()) pane->SendNotify(clock, L"burn_finished");
+        StopPaneClock();
         if (m_closeWhenDone || g_autoClose) Close(0);
         return 0;
     }

@@ -26,6 +26,8 @@ public:
 
 private:
     void SetTexts(const std::wstring& stage, const std::wstring& detail, int percent);
+    // Stops the clock in the pane's footer (the work ended).
+    void StopPaneClock();
     void RequestStop();
 
     SBurnJob m_job;

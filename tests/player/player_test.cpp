@@ -349,16 +349,16 @@ TEST_F(PlayerTest, StartAndDurationOptionsPlayOnlyTheTrimmedPart)
         run.Start();
         ASSERT_TRUE(WaitStatus([](const FFplayStatus& s) { return s.running && s.position > 0.0; }));
         EXPECT_GE(ffplay_status().position, 1.2);
-        const double seconds = SecondsUntilFinished(notify);
-        EXPECT_GT(seconds, 0.0);
-        EXPECT_LT(seconds, 1.6);   // the whole clip would take 2 s
+        EXPECT_GT(SecondsUntilFinished(notify), 0.0);
+        // Where the player's clock stood when it ended: the clip's end.
+        EXPECT_NEAR(run.Runner().m_dCurrentTime.load(), 2.0, 0.2);
     }
     {
         CPlayerRun run(GetTestMedia().mp4, notify.Get(), L"-t 0.600");
         run.Start();
-        const double seconds = SecondsUntilFinished(notify, 2);
-        EXPECT_GT(seconds, 0.4);
-        EXPECT_LT(seconds, 1.8);
+        EXPECT_GT(SecondsUntilFinished(notify, 2), 0.4);
+        // Ended at 0.6 s, not at the clip's end at 2 s.
+        EXPECT_NEAR(run.Runner().m_dCurrentTime.load(), 0.6, 0.2);
     }
 }
 
