@@ -331,14 +331,13 @@ TEST_F(CPreviewPlayTest, ASnapshotIsAPngOfTheFrameBeingShown)
     Press(L"ID_BUTTON_PREVIEW_SNAPSHOT");
     EXPECT_EQ(preview->GetSnapshotCount(), 1);
     EXPECT_EQ(window->GetPaintManager()->FindControl(L"ID_BUTTON_PREVIEW_SNAPSHOT")->GetText(), L"1");
-    std::filesystem::path written;
+    // Once written whole, the snapshot reads as a picture.
+    QImage snapshot;
     ASSERT_TRUE(PumpUntil([&] {
         for (const auto& entry : std::filesystem::directory_iterator(temp.Path()))
-            if (entry.path().extension() == ".png" && std::filesystem::file_size(entry.path()) > 0) written = entry.path();
-        return !written.empty();
+            if (entry.path().extension() == ".png") snapshot = QImage(QString::fromStdString(entry.path().string()));
+        return !snapshot.isNull();
     }));
-    QImage snapshot(QString::fromStdString(written.string()));
-    ASSERT_FALSE(snapshot.isNull());
     EXPECT_EQ(snapshot.size(), QSize(160, 120));
     snapshot = snapshot.convertToFormat(QImage::Format_RGB32).scaled(40, 30);
     // That frame, or one the player showed after it until the snapshot was

@@ -45,6 +45,13 @@ void TogglePause(CVideoState* is)
         is->paused = false;
     } else {
         is->paused_at = Now();
+        // Without sound the clock is the pictures': paused, it stands at the
+        // one shown, which a busy machine shows late.
+        const double shown = is->video_clock.load();
+        if (!is->audio_open && !std::isnan(shown) && !std::isnan(is->clock_base)) {
+            is->clock_base = shown;
+            is->clock_start = is->paused_at;
+        }
         if (is->audio_open) SDL_PauseAudio(1);
         is->paused = true;
     }
