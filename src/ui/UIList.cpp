@@ -385,12 +385,16 @@ void CListUI::SetPos(RECT rc, bool needInvalidate)
     const RECT content = ContentRect();
     const int viewHeight = std::max(0, static_cast<int>(content.bottom - content.top));
     int width = content.right - content.left;
+    // Rows of a fixed height (all of a long list, as a rule) are summed once:
+    // the scroll bar's width changes nothing for them.
+    bool widthMatters = false;
     auto total = [&](int w) {
         int sum = 0;
         bool first = true;
         for (CControlUI* c : m_items) {
             if (!c->IsVisible() || c->IsFloat()) continue;
             RECT p = c->GetPadding();
+            widthMatters |= c->GetFixedHeight() <= 0;
             sum += (first ? 0 : m_childPadding) + p.top + RowHeight(c, w - p.left - p.right) + p.bottom;
             first = false;
         }
@@ -400,7 +404,7 @@ void CListUI::SetPos(RECT rc, bool needInvalidate)
     const bool scrolling = needed > viewHeight;
     if (scrolling) {
         width = std::max(0, width - m_scrollWidth);
-        needed = total(width);
+        if (widthMatters) needed = total(width);
     }
     m_scroll->SetVisible(scrolling);
     m_scroll->SetLineSize(m_defaultRowHeight);
