@@ -258,14 +258,15 @@ TEST_F(CPreviewPlayTest, TheClipPlaysInThePaneAsFfmpegDecodesItAndPausesSeeksAnd
     // position moves first; a busy decoder shows the new place a little later).
     Press(L"ID_BUTTON_PREVIEW_PLAY");
     preview->Seek(800);
-    ASSERT_TRUE(PumpUntil([&] {
-        const double at = media->GetPreviewPosition();
-        return at >= 4.8 && DifferenceAround(Painted(), at) < 15.0;
-    }));
+    const auto shownFrame = [&] {
+        const QImage painted = Painted();
+        return ClosestFrame([&](const QImage& frame) { return DifferenceToFrame(painted, frame); });
+    };
+    ASSERT_TRUE(PumpUntil([&] { return shownFrame() >= std::lround(4.75 * 25); }));
     Press(L"ID_BUTTON_PREVIEW_PAUSE");
     WaitUntilPaused();
     const double seekedAt = media->GetPreviewPosition();
-    EXPECT_GE(seekedAt, 4.8);
+    EXPECT_GE(seekedAt, 4.75);
     const QImage seeked = Painted();
     EXPECT_LT(DifferenceAround(seeked, seekedAt), 15.0) << "at " << seekedAt;
     EXPECT_GT(DifferenceToFrame(seeked, DecodeAt(pausedAt)), 40.0);
