@@ -24,11 +24,13 @@ void QuitAllLoops()
     for (QEventLoop* loop : g_loops) loop->exit(0);
 }
 
+// A frame's worth (ms) of posted messages at a time: painting and input get
+// their turn between the batches of a flood of them.
+constexpr DWORD kFrameMs = 8;
+
 void PumpOnUIThread()
 {
-    // A frame's worth at a time: painting and input get their turn between
-    // the batches of a flood of posted messages.
-    if (!PumpThreadMessages(8)) QuitAllLoops();
+    if (!PumpThreadMessages(kFrameMs)) QuitAllLoops();
 }
 }  // namespace
 
@@ -114,7 +116,10 @@ static DWORD WaitDispatching(const std::function<bool()>& done, DWORD timeoutMs)
     auto start = std::chrono::steady_clock::now();
     for (;;) {
         if (done()) return WAIT_OBJECT_0;
-        PumpThreadMessages();
+        // A frame's worth, as the main loop takes them: timers, painting and
+        // input are served between the batches of a flood of posted messages
+        // (what is left wakes the loop again).
+        PumpThreadMessages(kFrameMs);
         if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         if (done()) return WAIT_OBJECT_0;
         if (timeoutMs != INFINITE) {
