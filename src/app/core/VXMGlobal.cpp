@@ -21,7 +21,6 @@
 #include <random>
 #include <regex>
 #include <system_error>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -135,21 +134,22 @@ std::wstring GetTempThumbnailPath()
     fs::path folder = PathFromWide(GetTempFolder());
     std::error_code ec;
     fs::create_directories(folder, ec);
-    // Seeded once per thread: opening the random device for every name cost
-    // more than the rest of adding a row.
-    thread_local std::mt19937_64 random([] {
+    // Unique by making, not by looking: a lookup in the folder waits while a
+    // worker writes a picture there, and rows take their names on the UI
+    // thread. A random part drawn once per process keeps apart the names of
+    // other runs; a counter those of this one.
+    static const std::string run = [] {
+        static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
         std::random_device device;
-        return device() ^ (static_cast<std::uint64_t>(std::time(nullptr)) << 20) ^
-               std::hash<std::thread::id>()(std::this_thread::get_id());
-    }());
-    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = "vxmthm";
-        for (int i = 0; i < 8; ++i) name += letters[random() % (sizeof(letters) - 1)];
-        fs::path candidate = folder / (name + ".png");
-        if (!fs::exists(candidate, ec)) return WideFromPath(candidate);
-    }
-    return L"";
+        std::mt19937_64 random((static_cast<std::uint64_t>(device()) << 32) ^ device() ^
+                               static_cast<std::uint64_t>(std::time(nullptr)));
+        std::string part;
+        for (int i = 0; i < 8; ++i) part += letters[random() % (sizeof(letters) - 1)];
+        return part;
+    }();
+    static std::atomic<std::uint64_t> counter{0};
+    const std::string name = "vxmthm" + run + "_" + std::to_string(++counter) + ".png";
+    return WideFromPath(folder / name);
 }
 
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name)

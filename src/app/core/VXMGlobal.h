@@ -32,8 +32,8 @@ void SetGlobalUIHooks(CGlobalUIHooks hooks);
 std::wstring GetAppDataFolder();        // $XDG_DATA_HOME/Kestrane/Vexmora Professional
 std::wstring GetCommonAppDataFolder();  // $XDG_DATA_HOME/Kestrane/Common
 std::wstring GetMyMusicFolder();
-// A fresh name "vxmthm*.png" in the temporary folder (no file of that name
-// exists); "" when none could be made.
+// A fresh name "vxmthm*.png" in the temporary folder, made without looking
+// into the folder; "" when none could be made.
 std::wstring GetTempThumbnailPath();
 // Folder and name with exactly one '/' between them.
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
