@@ -166,6 +166,8 @@ class CPreviewPlayTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Decoded before anything plays: the clip would run on meanwhile.
+        ASSERT_FALSE(Frames().empty());
         settings = CVXMSettings::GetInstance();
         settings->SnapshotFolder = Utf8ToWide(temp.Path());
         window = new CVXMMainFrameWnd(L"");
