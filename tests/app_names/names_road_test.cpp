@@ -417,6 +417,7 @@ TEST_F(CNamesRoad, TheTagEditorWritesIntoEveryNamedFile)
         editor.Accept();
         // The file is written off the UI thread; the editor closes once it has the tags.
         PumpUntil([&] { return !editor.IsSaving(); });
+        PumpPending();  // the close it posted when the tags were written
         EXPECT_FALSE(editor.GetHWND() && ::IsWindow(editor.GetHWND())) << WideToUtf8(source);
         VXM_MEDIA_TAGS read;
         ASSERT_EQ(ReadMediaTagsFromFile(source, read, L""), 1) << WideToUtf8(source);
