@@ -168,11 +168,9 @@ TEST_F(DvdReader, AReaderThatFailsInAnyWayIsAFailedRead)
         SCOPED_TRACE(c.body);
         SetDvdReaderForTesting(Utf8ToWide(Script(c.body)), std::chrono::milliseconds(1500));
         g_log.clear();
-        const auto start = std::chrono::steady_clock::now();
         dvd_info info;
         EXPECT_EQ(parse_dvd(info, TestDvd().c_str(), 0), -1);
         EXPECT_TRUE(info.titles.empty());
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
         EXPECT_NE(Log().find(c.logged), std::string::npos) << Log();
     }
     // No reader at all.
@@ -192,14 +190,14 @@ TEST_F(DvdReader, AStoppedDetectionEndsTheReadAtOnce)
     const char* path = TestDvd().c_str();
     std::atomic<int> result{1};
     std::thread detection([&] { result = dravel.FindTitleNrOfMainmovie(&path, 1024, &main, &chapters, &titleSet); });
-    const auto start = std::chrono::steady_clock::now();
-    while (!std::filesystem::exists(started) && std::chrono::steady_clock::now() - start < std::chrono::seconds(30))
+    while (!std::filesystem::exists(started) && result.load() == 1)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_TRUE(std::filesystem::exists(started));
     dravel.SetFindEnd();
     detection.join();
     EXPECT_EQ(result.load(), -1);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    // At once: the stop ended the read, not the reader's own end a minute later.
+    EXPECT_NE(Log().find("was stopped"), std::string::npos) << Log();
     EXPECT_NE(dravel.GetFindEnd(), 0);
     EXPECT_EQ(dravel.TakeStructure(), nullptr);
 }

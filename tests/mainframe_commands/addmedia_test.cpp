@@ -137,16 +137,14 @@ TEST(FolderScan, StartFolderIsTheGivenOneWhenListableElseTheVideosFolder)
 
 TEST(FolderScan, AFolderThatAnswersLateIsLeftToFinishAndTheVideosFolderIsUsed)
 {
+    // The probe answers only when the test lets it: a choice that waited for it would never come.
     auto release = std::make_shared<CEvent>(true, false);
-    auto started = std::chrono::steady_clock::now();
     std::wstring chosen = ProbeDefaultMediaFolder(L"/net/slow/share", std::chrono::milliseconds(100),
                                                   [release](const std::wstring&) {
                                                       release->Wait();
                                                       return true;
                                                   });
-    auto waited = std::chrono::steady_clock::now() - started;
     EXPECT_EQ(chosen, GetUserVideosFolder());
-    EXPECT_LT(waited, std::chrono::milliseconds(1500));
     EXPECT_EQ(PendingFolderProbes(), 1) << "the late probe goes on by itself";
     release->Set();
     Pump([] { return PendingFolderProbes() == 0; });

@@ -17,6 +17,7 @@
 #include "platform/text.h"
 #include "VXMGlobal.h"
 #include "ui/UILib.h"
+#include "ui/UIMessagePump.h"
 #include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,8 @@ class CBurnPaneTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The window closed by the test before asked the program to quit: each test is a run of its own.
+        ResetUIQuit();
         SetMainPaneMaker(nullptr);
         CVXMSettings* s = CVXMSettings::GetInstance();
         s->nBurnerProfile = 89;  // DVD video (NTSC)
