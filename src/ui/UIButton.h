@@ -20,7 +20,7 @@ public:
     void SetDisabledImage(const std::wstring& image) { m_disabledImage = image; Invalidate(); }
     UINT GetButtonState() const { return m_buttonState; }
     bool HasImage() const { return !m_normalImage.empty(); }
-    const std::wstring& GetNormalImage() const { return m_normalImage; }
+    const std::wstring& GetNormalImage() const { return m_normalImage.Get(); }
 
     void DoEvent(TEventUI& event) override;
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
@@ -33,11 +33,11 @@ protected:
     DWORD m_pushedTextColor = 0;
     DWORD m_focusedTextColor = 0;
     DWORD m_hotBkColor = 0;
-    std::wstring m_normalImage;
-    std::wstring m_hotImage;
-    std::wstring m_pushedImage;
-    std::wstring m_focusedImage;
-    std::wstring m_disabledImage;
+    CSharedText m_normalImage;
+    CSharedText m_hotImage;
+    CSharedText m_pushedImage;
+    CSharedText m_focusedImage;
+    CSharedText m_disabledImage;
 };
 
 // A button with a selected state. Options of one group select exclusively.
@@ -53,7 +53,7 @@ public:
     void SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init = true) override;
     bool Activate() override;
 
-    const std::wstring& GetGroup() const { return m_group; }
+    const std::wstring& GetGroup() const { return m_group.Get(); }
     void SetGroup(const std::wstring& group);
     bool IsSelected() const { return m_selected; }
     virtual void Selected(bool selected, bool triggerEvent = true);
@@ -76,9 +76,9 @@ protected:
     void PaintTextBesideMark(QPainter& painter);
 
     bool m_selected = false;
-    std::wstring m_group;
-    std::wstring m_selectedImage;
-    std::wstring m_selectedHotImage;
+    CSharedText m_group;
+    CSharedText m_selectedImage;
+    CSharedText m_selectedHotImage;
     DWORD m_selectedTextColor = 0;
     DWORD m_selectedBkColor = 0;
 };

@@ -36,6 +36,6 @@ private:
     int m_font = -1;
     DWORD m_textColor = 0;
     RECT m_textPadding;
-    std::wstring m_normalImage;
-    std::wstring m_hotImage;
+    CSharedText m_normalImage;
+    CSharedText m_hotImage;
 };

@@ -2,6 +2,7 @@
 #pragma once
 #include "ui/UIDefine.h"
 #include "ui/UIDelegate.h"
+#include "ui/UISharedText.h"
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,7 +34,7 @@ public:
     virtual UINT GetControlFlags() const;
     virtual bool Activate();
 
-    const std::wstring& GetName() const { return m_name; }
+    const std::wstring& GetName() const { return m_name.Get(); }
     void SetName(const std::wstring& name) { m_name = name; }
     CPaintManagerUI* GetManager() const { return m_manager; }
     virtual void SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init = true);
@@ -53,7 +54,7 @@ public:
 
     DWORD GetBkColor() const { return m_bkColor; }
     void SetBkColor(DWORD argb);
-    const std::wstring& GetBkImage() const { return m_bkImage; }
+    const std::wstring& GetBkImage() const { return m_bkImage.Get(); }
     void SetBkImage(const std::wstring& image);
     DWORD GetBorderColor() const { return m_borderColor; }
     void SetBorderColor(DWORD argb);
@@ -161,6 +162,12 @@ protected:
         field = value;
         Invalidate();
     }
+    void ChangeLook(CSharedText& field, const std::wstring& value)
+    {
+        if (field.Get() == value) return;
+        field = value;
+        Invalidate();
+    }
     // Keeps a size of the layout (a negative one is refused) and lets the
     // parent place its children again.
     void SetSizeLimit(LONG& field, int value);
@@ -174,10 +181,11 @@ protected:
 
     CPaintManagerUI* m_manager = nullptr;
     CControlUI* m_parent = nullptr;
-    std::wstring m_name;
+    // Names, pictures and tooltips come from the skin, alike in every row.
+    CSharedText m_name;
     std::wstring m_text;
-    std::wstring m_toolTip;
-    std::wstring m_userData;
+    CSharedText m_toolTip;
+    CSharedText m_userData;
     UINT_PTR m_tag = 0;
     RECT m_rcItem;
     RECT m_rcPadding;
@@ -196,7 +204,7 @@ protected:
     bool m_updateNeeded = true;
     bool m_childLayoutPending = true;
     DWORD m_bkColor = 0;
-    std::wstring m_bkImage;
+    CSharedText m_bkImage;
     DWORD m_borderColor = 0;
     int m_borderSize = 0;
     std::vector<std::pair<std::wstring, std::wstring>> m_skinTexts;

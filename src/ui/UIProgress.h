@@ -34,7 +34,7 @@ protected:
     int m_min = 0;
     int m_max = 100;
     int m_value = 0;
-    std::wstring m_foreImage;
+    CSharedText m_foreImage;
     DWORD m_foreColor = 0;
 };
 
