@@ -142,11 +142,8 @@ protected:
             const std::string folder = m_dir.File(ext + std::to_string(i));
             std::filesystem::create_directories(folder);
             track->SetOutputFolder(Utf8ToWide(folder));
-            const auto began = std::chrono::steady_clock::now();
             track->StartConvert(profile, window.Get(), 0);
             ASSERT_EQ(window.WaitFinished(track), 0) << "track " << i + 1;
-            const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-            EXPECT_LT(took, 5.0) << "track " << i + 1;
 
             const std::string output = WideToUtf8(track->GetOutputPath());
             EXPECT_EQ(std::filesystem::path(output).extension(), "." + ext);
