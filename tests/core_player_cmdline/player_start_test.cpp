@@ -308,7 +308,7 @@ TEST(PlayerSlaveCommands, TheVideosOwnRatioNeverDividesByZero)
 TEST(PlayerStop, APlayerThatIgnoresQuitAndTerminateIsKilled)
 {
     std::unique_ptr<CCmdMplayer> player =
-        StartPlayer(L"/bin/sh -c \"trap '' TERM INT; exec sleep 60\"", nullptr, 0);
+        StartPlayer(L"/bin/sh -c \"trap '' TERM INT; exec sleep infinity\"", nullptr, 0);
     ASSERT_TRUE(player);
     const int pid = static_cast<int>(player->m_dwProcessId);
     ASSERT_GT(pid, 0);

