@@ -34,17 +34,21 @@ namespace {
 using vxmtest::PumpPending;
 using vxmtest::PumpUntil;
 
-// A clip whose colours turn 60 degrees of hue per second: frames a second
-// apart differ plainly, neighbouring frames hardly.
+// A twelve-second clip whose colours turn once round the hue circle in its
+// length (30 degrees a second): frames seconds apart differ plainly,
+// neighbouring frames hardly, and no two places of the clip look alike. Long
+// enough that a busy machine still pauses it seconds before its end.
+constexpr double kClipSeconds = 12.0;
+
 const std::string& HueClip()
 {
     static const std::string path = [] {
-        const std::string file = vxmtest::GetTestMedia().folder + "/preview_hue.mkv";
+        const std::string file = vxmtest::GetTestMedia().folder + "/Crépuscule d'été 12 s.mkv";
         if (!std::filesystem::exists(file)) {
             // Written under a name of this process and renamed whole: test
             // programs running side by side never read a half-written clip.
             const std::string part = file + "." + std::to_string(getpid()) + ".part";
-            if (vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=6,hue=h=t*60", "-c:v",
+            if (vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=12,hue=h=t*30", "-c:v",
                                     "mpeg4", "-q:v", "2", "-f", "matroska", part})) {
                 std::error_code ec;
                 std::filesystem::rename(part, file, ec);
@@ -55,10 +59,12 @@ const std::string& HueClip()
     return path;
 }
 
-// The frame Debian's ffmpeg decodes at `seconds` of the 25 fps hue clip. The
-// clip is decoded whole once, into a folder of its own: the waits below
-// compare the pane with its frames again and again, and must keep up with
-// the playing clip.
+// The pictures compared: small, so that a wait can compare the pane with
+// every frame of the clip at each turn, however busy the machine.
+constexpr int kCompareWidth = 40, kCompareHeight = 30;
+
+// The frames Debian's ffmpeg decodes from the 25 fps clip, at the size they
+// are compared. The clip is decoded whole once, into a folder of its own.
 const std::vector<QImage>& Frames()
 {
     static const std::vector<QImage> frames = [] {
@@ -70,7 +76,9 @@ const std::vector<QImage>& Frames()
             std::snprintf(name, sizeof name, "frame_%03d.png", n);
             const QImage frame(QString::fromStdString(folder.File(name)));
             if (frame.isNull()) break;
-            decoded.push_back(frame.convertToFormat(QImage::Format_RGB32));
+            decoded.push_back(frame.convertToFormat(QImage::Format_RGB32)
+                                  .scaled(kCompareWidth, kCompareHeight, Qt::IgnoreAspectRatio,
+                                          Qt::SmoothTransformation));
         }
         return decoded;
     }();
@@ -113,42 +121,46 @@ double Difference(const QImage& a, const QImage& b)
     return sum / (3.0 * a.width() * a.height());
 }
 
-// The painted picture against the frames around a position: the player's
-// clock and its screen may be a frame or two apart.
-double DifferenceAround(const QImage& painted, double seconds);
+// The painted picture without its border, at the size frames are compared;
+// null when the pane shows no picture.
+QImage Shown(const QImage& painted)
+{
+    const QRect rect = PictureRect(painted);
+    if (rect.width() < 40 || rect.height() < 30) return QImage();
+    return painted.copy(rect).convertToFormat(QImage::Format_RGB32)
+        .scaled(kCompareWidth, kCompareHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
 
-// How far the painted picture is from a decoded frame, scaled to the same place.
+// How far the painted picture is from a decoded frame.
 double DifferenceToFrame(const QImage& painted, const QImage& frame)
 {
-    QRect rect = PictureRect(painted);
-    if (rect.width() < 40 || rect.height() < 30 || frame.isNull()) return 255.0;
-    QImage shown = painted.copy(rect).convertToFormat(QImage::Format_RGB32);
-    QImage expected = frame.scaled(rect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return Difference(shown.scaled(40, 30), expected.scaled(40, 30));
+    const QImage shown = Shown(painted);
+    return shown.isNull() || frame.isNull() ? 255.0 : Difference(shown, frame);
 }
 
-double DifferenceAround(const QImage& painted, double seconds)
-{
-    double best = 255.0;
-    // On the frame grid of the 25 fps clip, so that the decoded frames are met again.
-    const double at = std::round(seconds * 25.0) / 25.0;
-    for (double t = std::max(0.0, at - 0.24); t <= at + 0.24; t += 0.08)
-        best = std::min(best, DifferenceToFrame(painted, DecodeAt(t)));
-    return best;
-}
-
-// The index of the clip's frame a picture is most like, by `difference`.
-int ClosestFrame(const std::function<double(const QImage&)>& difference, double* smallest = nullptr)
+// The index of the clip's frame a picture (at the compared size) is most
+// like; -1 for none.
+int ClosestFrame(const QImage& picture, double* smallest = nullptr)
 {
     int closest = -1;
     double least = 255.0;
-    for (size_t n = 0; n < Frames().size(); ++n)
-        if (const double d = difference(Frames()[n]); d < least) {
+    for (size_t n = 0; n < Frames().size() && !picture.isNull(); ++n)
+        if (const double d = Difference(picture, Frames()[n]); d < least) {
             least = d;
             closest = static_cast<int>(n);
         }
     if (smallest) *smallest = least;
     return closest;
+}
+
+// How many frames the clip's frame that the painted picture is most like
+// lies from a position; 1000 when no picture is painted. The player's clock
+// and its screen may be a frame or two apart, and its colours are not
+// ffmpeg's to the digit: the picture is judged by the frame it is closest to.
+long FramesOff(const QImage& painted, double seconds)
+{
+    const int closest = ClosestFrame(Shown(painted));
+    return closest < 0 ? 1000 : std::abs(closest - std::lround(seconds * 25.0));
 }
 
 double MeanLevel(const QImage& image)
@@ -250,28 +262,25 @@ TEST_F(CPreviewPlayTest, TheClipPlaysInThePaneAsFfmpegDecodesItAndPausesSeeksAnd
     WaitUntilPaused();
     const double pausedAt = media->GetPreviewPosition();
     const QImage paused = Painted();
-    EXPECT_LT(DifferenceAround(paused, pausedAt), 15.0) << "at " << pausedAt;
-    EXPECT_GT(DifferenceToFrame(paused, DecodeAt(pausedAt + 2.5)), 40.0);
+    EXPECT_LE(FramesOff(paused, pausedAt), 6) << "at " << pausedAt;
+    EXPECT_GT(DifferenceToFrame(paused, DecodeAt(pausedAt + 5.0)), 40.0);
     PumpPending();
     EXPECT_LT(Difference(Painted(), paused), 1.0);
     EXPECT_NEAR(media->GetPreviewPosition(), pausedAt, 0.05);
 
     // A seek to 60 % of the clip, playing again: the picture follows (the
     // position moves first; a busy decoder shows the new place a little later).
-    // More than two seconds are left to play, for a busy machine to pause in.
+    // Nearly five seconds are left to play, for a busy machine to pause in.
     Press(L"ID_BUTTON_PREVIEW_PLAY");
     preview->Seek(600);
-    const auto shownFrame = [&] {
-        const QImage painted = Painted();
-        return ClosestFrame([&](const QImage& frame) { return DifferenceToFrame(painted, frame); });
-    };
-    ASSERT_TRUE(PumpUntil([&] { return shownFrame() >= std::lround(3.55 * 25); }));
+    const long target = std::lround(0.6 * kClipSeconds * 25.0);
+    ASSERT_TRUE(PumpUntil([&] { return ClosestFrame(Shown(Painted())) >= target - 1; }));
     Press(L"ID_BUTTON_PREVIEW_PAUSE");
     WaitUntilPaused();
     const double seekedAt = media->GetPreviewPosition();
-    EXPECT_GE(seekedAt, 3.55);
+    EXPECT_GE(seekedAt, (target - 1) / 25.0);
     const QImage seeked = Painted();
-    EXPECT_LT(DifferenceAround(seeked, seekedAt), 15.0) << "at " << seekedAt;
+    EXPECT_LE(FramesOff(seeked, seekedAt), 6) << "at " << seekedAt;
     EXPECT_GT(DifferenceToFrame(seeked, DecodeAt(pausedAt)), 40.0);
 
     // Stopped: black again, and the window the player drew into is gone.
@@ -289,25 +298,40 @@ TEST_F(CPreviewPlayTest, APausedSeekShowsThePictureOfTheNewPlaceAndStaysPaused)
     ASSERT_TRUE(PlayingPast(1.0));
     Press(L"ID_BUTTON_PREVIEW_PAUSE");
     ASSERT_EQ(preview->GetPlayState(), PREVIEW_PAUSED);
+    WaitUntilPaused();
+    const double pausedAt = media->GetPreviewPosition();
 
-    // The slider still moves while paused: dragged to 80 %.
+    // The slider still moves while paused: dragged to the middle. The pane
+    // shows the frame there, the clock stands at it, and nothing plays on.
     auto* slider = dynamic_cast<CSliderUI*>(window->GetPaintManager()->FindControl(L"ID_SLIDER_PREVIEW"));
     ASSERT_TRUE(slider && slider->IsEnabled());
-    slider->SetValue(800);
+    slider->SetValue(500);
     window->GetPaintManager()->SendNotify(slider, L"valuechanged");
-    ASSERT_TRUE(PumpUntil([&] { return media->GetPreviewPosition() >= 4.7; }));
-    // Settled: the position and the picture hold, and the picture is the one there.
-    WaitUntilPaused();
+    const double middle = kClipSeconds / 2;
+    ASSERT_TRUE(PumpUntil([&] { return FramesOff(Painted(), middle) <= 6; }));
+    ASSERT_TRUE(PumpUntil([&] { return media->GetPreviewPosition() >= middle - 0.05; }));
+    // The slider follows the position the player reports.
+    ASSERT_TRUE(PumpUntil([&] { return std::abs(slider->GetValue() - 500) <= 5; }));
     const double at = media->GetPreviewPosition();
+    const QImage seeked = Painted();
     EXPECT_EQ(preview->GetPlayState(), PREVIEW_PAUSED);
-    EXPECT_LT(at, 5.6);
-    EXPECT_LT(DifferenceAround(Painted(), at), 15.0) << "at " << at;
-    EXPECT_GT(slider->GetValue(), 750);
+    EXPECT_NEAR(at, middle, 0.05);
+    EXPECT_LE(FramesOff(seeked, at), 6) << "at " << at;
+    EXPECT_GT(DifferenceToFrame(seeked, DecodeAt(pausedAt)), 40.0);
+    const QImage screen = window->GetPaintManager()->RenderToImage(window->GetPaintManager()->GetRoot());
+    EXPECT_TRUE(screen.save(QStringLiteral(VXM_SCREENSHOT_DIR "/preview_paused_seek.png")));
+    // A fifth of a second, five frames of the clip, would move a playing clip on.
+    QElapsedTimer held;
+    held.start();
+    PumpUntil([&] { return held.elapsed() >= 200; });
+    EXPECT_EQ(media->GetPreviewPosition(), at);
+    EXPECT_LT(Difference(Shown(Painted()), Shown(seeked)), 1.0);
 
     // Play goes on from there.
     Press(L"ID_BUTTON_PREVIEW_PLAY");
     EXPECT_EQ(preview->GetPlayState(), PREVIEW_PLAYING);
     ASSERT_TRUE(PumpUntil([&] { return media->GetPreviewPosition() >= at + 0.3; }));
+    ASSERT_TRUE(PumpUntil([&] { return ClosestFrame(Shown(Painted())) > std::lround(at * 25.0) + 2; }));
     preview->Stop();
 }
 
@@ -331,7 +355,7 @@ TEST_F(CPreviewPlayTest, ASnapshotIsAPngOfTheFrameBeingShown)
     ASSERT_TRUE(PlayingPast(1.0));
     // The frame the pane shows when the snapshot is asked for (a busy
     // machine shows it a little after the player's clock).
-    const int shown = ClosestFrame([&](const QImage& frame) { return DifferenceToFrame(Painted(), frame); });
+    const int shown = ClosestFrame(Shown(Painted()));
     Press(L"ID_BUTTON_PREVIEW_SNAPSHOT");
     EXPECT_EQ(preview->GetSnapshotCount(), 1);
     EXPECT_EQ(window->GetPaintManager()->FindControl(L"ID_BUTTON_PREVIEW_SNAPSHOT")->GetText(), L"1");
@@ -343,13 +367,12 @@ TEST_F(CPreviewPlayTest, ASnapshotIsAPngOfTheFrameBeingShown)
         return !snapshot.isNull();
     }));
     EXPECT_EQ(snapshot.size(), QSize(160, 120));
-    snapshot = snapshot.convertToFormat(QImage::Format_RGB32).scaled(40, 30);
+    snapshot = snapshot.convertToFormat(QImage::Format_RGB32)
+                   .scaled(kCompareWidth, kCompareHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     // That frame, or one the player showed after it until the snapshot was
     // taken (its position now, and the decoder a little ahead of the screen).
     double difference = 255.0;
-    const int taken = ClosestFrame([&](const QImage& frame) {
-        return Difference(snapshot, frame.scaled(40, 30));
-    }, &difference);
+    const int taken = ClosestFrame(snapshot, &difference);
     EXPECT_LT(difference, 12.0);
     EXPECT_GE(taken, shown - 1);
     EXPECT_LE(taken, std::lround((media->GetPreviewPosition() + 0.5) * 25.0));

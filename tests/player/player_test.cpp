@@ -60,7 +60,7 @@ TEST_F(PlayerTest, AudioOnlySourcePlaysWithoutDisplay)
     EXPECT_EQ(run.Result(), 0);
 }
 
-TEST_F(PlayerTest, PauseHoldsThePositionAndASeekWhilePausedResumes)
+TEST_F(PlayerTest, PauseHoldsThePositionAndASeekWhilePausedShowsTheNewPlaceAndStaysPaused)
 {
     CRecorder notify;
     CHostWindow window(320, 240);
@@ -70,17 +70,31 @@ TEST_F(PlayerTest, PauseHoldsThePositionAndASeekWhilePausedResumes)
     Push(FFPLAY_EVENT_PAUSE);
     ASSERT_TRUE(WaitStatus([](const FFplayStatus& s) { return s.paused != 0; }));
     const FFplayStatus paused = ffplay_status();
+    const int presents = window.Host().Presents();
     // Half a second of the clip would move it on: it holds.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_NEAR(ffplay_status().position, paused.position, 0.05);
+    EXPECT_EQ(window.Host().Presents(), presents);
 
-    float target = 1.2f;
+    // The picture of the new place is shown, the clock stands at it, and
+    // the player stays paused.
+    float target = 1.0f;
     Push(FFPLAY_EVENT_SEEK, &target);
-    ASSERT_TRUE(WaitStatus([](const FFplayStatus& s) { return s.paused == 0; }));
-    // Landed there, not reached by playing on (that would take 0.9 s).
-    EXPECT_TRUE(WaitPosition(1.19));
-    EXPECT_EQ(notify.CountOf(WM_VXM_PLAY_FINISHED), 0);
-    Push(FFPLAY_EVENT_STOP);
+    ASSERT_TRUE(WaitUntil([&] { return window.Host().Presents() > presents; }));
+    ASSERT_TRUE(WaitStatus([](const FFplayStatus& s) { return s.position > 0.9; }));
+    const FFplayStatus seeked = ffplay_status();
+    EXPECT_NE(seeked.paused, 0);
+    EXPECT_NEAR(seeked.position, 1.0, 0.05);
+    const int shown = window.Host().Presents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(ffplay_status().position, seeked.position);
+    EXPECT_EQ(window.Host().Presents(), shown);
+
+    // Resumed, it plays on from there (a paused player never ends: having
+    // ended, it played on too).
+    Push(FFPLAY_EVENT_PAUSE);
+    ASSERT_TRUE(WaitStatus([&](const FFplayStatus& s) { return !s.running || s.position >= seeked.position + 0.2; }));
+    ffplay_push_event(FFPLAY_EVENT_STOP, nullptr);
     ASSERT_TRUE(notify.PumpUntil([&] { return notify.CountOf(WM_VXM_PLAY_FINISHED) == 1; }));
 }
 

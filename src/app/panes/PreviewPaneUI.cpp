@@ -189,13 +189,7 @@ void CPreviewPaneUI::Play(IVXMMedia* media)
     }
     if (m_state == PREVIEW_PLAYING) return;
     if (m_state == PREVIEW_PAUSED) {
-        if (m_pausedSeekTarget >= 0.0f) {
-            // Still running on from a seek: it just goes on, with its sound.
-            m_pausedSeekTarget = -1.0f;
-            m_media->SetPreviewVolume(m_muted ? 0 : m_volume);
-        } else {
-            m_media->TogglePreviewPause();
-        }
+        m_media->TogglePreviewPause();
     } else {
         if (!m_preview) return;
         // The player takes the picture's size when it starts.
@@ -304,42 +298,10 @@ void CPreviewPaneUI::SetMute(bool mute)
 
 void CPreviewPaneUI::Seek(int value)
 {
-    if (!m_media) return;
-    const float seconds = PreviewSeekSeconds(value, m_media->GetStartTime(), m_media->GetEndTime(), m_media->GetDuration());
-    if (m_state == PREVIEW_PAUSED) {
-        // The player resumes for a seek; it is stopped again once there.
-        m_media->SetPreviewVolume(0);
-        m_pausedSeekTarget = seconds;
-        m_pausedSeekReached = false;
-        m_pausedSeekTicks = 0;
-    }
-    m_media->SeekPreview(seconds);
-}
-
-void CPreviewPaneUI::SettlePausedSeek()
-{
-    if (m_pausedSeekTarget < 0.0f || !m_media || !m_preview) return;
-    if (m_state != PREVIEW_PAUSED) {
-        m_pausedSeekTarget = -1.0f;
-        return;
-    }
-    const uint64_t pictures = m_preview->Pixels()->PictureCount();
-    if (!m_pausedSeekReached) {
-        // There: the position is the target's (a backward seek starts past it);
-        // a player slow to tell gets a few positions' time.
-        const float position = m_media->GetPreviewPosition();
-        const bool there = position + 0.05f >= m_pausedSeekTarget && position <= m_pausedSeekTarget + 1.0f;
-        if (!there && ++m_pausedSeekTicks <= 5) return;
-        m_pausedSeekReached = true;
-        m_pausedSeekPictures = pictures;
-        // Audio only: nothing to wait for.
-        if (HasVideo(m_media)) return;
-    } else if (pictures == m_pausedSeekPictures) {
-        return;
-    }
-    m_pausedSeekTarget = -1.0f;
-    m_media->TogglePreviewPause();
-    m_media->SetPreviewVolume(m_muted ? 0 : m_volume);
+    // Paused, the player shows the picture of the new place and stays paused.
+    if (m_media)
+        m_media->SeekPreview(PreviewSeekSeconds(value, m_media->GetStartTime(), m_media->GetEndTime(),
+                                                m_media->GetDuration()));
 }
 
 void CPreviewPaneUI::TakeSnapshot()
@@ -459,7 +421,6 @@ void CPreviewPaneUI::Notify(TNotifyUI& msg)
             m_media->SetPreviewVolume(m_muted ? 0 : m_volume);
         }
         if (m_position && !m_position->IsDragging()) m_position->SetValue(static_cast<int>(msg.wParam));
-        SettlePausedSeek();
     } else if ((msg.sType == L"transstarted" || msg.sType == L"transfinished") && m_media &&
                msg.wParam == reinterpret_cast<WPARAM>(m_media)) {
         SetPlayState(m_state);

@@ -92,11 +92,4 @@ private:
     bool m_muted = false;
     int m_snapshots = 0;
     bool m_volumePending = false;  // the volume goes to the player once it runs
-    // A seek while paused: the player plays on to the target (silent) and
-    // pauses again on the first picture it shows there.
-    void SettlePausedSeek();
-    float m_pausedSeekTarget = -1.0f;   // seconds; below 0: none
-    uint64_t m_pausedSeekPictures = 0;  // pictures shown when the target was reached
-    bool m_pausedSeekReached = false;
-    int m_pausedSeekTicks = 0;          // positions heard since the seek
 };

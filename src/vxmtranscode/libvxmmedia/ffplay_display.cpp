@@ -232,10 +232,28 @@ void DisplayPicture(CVideoState* is, CScreen& sc)
     is->last_rect = rect;
 }
 
-// Shows the next picture when its time has come.
+// Puts the queue's first picture on the screen (the lock held on entry is
+// given up).
+void ShowNext(CVideoState* is, CScreen& sc, std::unique_lock<std::mutex>& lock)
+{
+    av_frame_free(&is->shown.frame);
+    is->shown = is->pictq.front();
+    is->pictq.pop_front();
+    is->pict_cond.notify_all();
+    is->video_clock = is->shown.pts;
+    int seeked = is->shown.serial;
+    is->seek_serial.compare_exchange_strong(seeked, -1);
+    lock.unlock();
+    DisplayPicture(is, sc);
+}
+
+// Shows the next picture when its time has come; paused, only the first
+// picture of a seek, at which the clock then stands.
 void VideoRefresh(CVideoState* is, CScreen& sc)
 {
-    if (is->video_stream < 0 || is->paused.load()) return;
+    if (is->video_stream < 0) return;
+    const bool paused = is->paused.load();
+    if (paused && is->seek_serial.load() < 0) return;
     std::unique_lock<std::mutex> lock(is->pict_lock);
     const int serial = is->videoq.Serial();
     while (!is->pictq.empty() && is->pictq.front().serial != serial) {
@@ -244,6 +262,16 @@ void VideoRefresh(CVideoState* is, CScreen& sc)
     }
     if (is->pictq.empty()) return;
     CPicture& next = is->pictq.front();
+    if (paused) {
+        if (next.serial != is->seek_serial.load()) return;
+        MasterClock(is);   // takes the seek's clock first, so it does not replace the picture's
+        if (!std::isnan(next.pts)) {
+            is->clock_base = next.pts;
+            is->clock_start = is->paused_at;
+        }
+        ShowNext(is, sc, lock);
+        return;
+    }
     double master = MasterClock(is);
     if (std::isnan(master) && !std::isnan(next.pts)) {
         SetExternalClock(is, next.pts);
@@ -258,13 +286,7 @@ void VideoRefresh(CVideoState* is, CScreen& sc)
         is->pict_cond.notify_all();
         return;
     }
-    av_frame_free(&is->shown.frame);
-    is->shown = next;
-    is->pictq.pop_front();
-    is->pict_cond.notify_all();
-    is->video_clock = is->shown.pts;
-    lock.unlock();
-    DisplayPicture(is, sc);
+    ShowNext(is, sc, lock);
 }
 
 }  // namespace ffplay_detail

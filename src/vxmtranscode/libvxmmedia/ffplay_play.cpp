@@ -84,7 +84,8 @@ void SetStatus(const FFplayStatus& s)
 
 bool PlayEnded(CVideoState* is)
 {
-    if (!is->eof.load()) return false;
+    // Paused, the play holds its picture even at the end.
+    if (!is->eof.load() || is->paused.load()) return false;
     if (is->video_stream >= 0) {
         if (!is->video_finished.load()) return false;
         std::lock_guard<std::mutex> lock(is->pict_lock);
@@ -131,7 +132,7 @@ void RequestSeek(CVideoState* is, float seconds)
 {
     int64_t target = static_cast<int64_t>(static_cast<double>(seconds) * 1000000.0);
     if (is->ic && is->ic->start_time != AV_NOPTS_VALUE) target += is->ic->start_time;
-    if (is->paused.load()) TogglePause(is);
+    // Paused, it stays paused: the picture of the new place is shown alone.
     std::lock_guard<std::mutex> lock(is->seek_lock);
     if (is->seek_req) return;   // the pending seek stays
     is->seek_pos = target;

@@ -184,6 +184,9 @@ struct CVideoState {
     // a seek lands where it was asked and not on the keyframe before it.
     std::atomic<double> skip_until{NAN};
     std::atomic<double> video_clock{NAN};
+    // Serial of the pictures of the last seek until its first one is shown:
+    // that one shows even while paused, and the paused clock stands at it.
+    std::atomic<int> seek_serial{-1};
 
     std::thread read_tid, video_tid, audio_tid, subtitle_tid;
 

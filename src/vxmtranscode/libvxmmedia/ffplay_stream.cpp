@@ -97,6 +97,7 @@ void ReadThread(CVideoState* is)
                     }
                     if (is->video_stream >= 0) {
                         is->videoq.Flush();
+                        is->seek_serial = is->videoq.Serial();
                         is->subtitleq.Flush();
                         std::lock_guard<std::mutex> pl(is->pict_lock);
                         for (CPicture& p : is->pictq) av_frame_free(&p.frame);
