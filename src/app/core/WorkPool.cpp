@@ -25,23 +25,38 @@ CWorkPool::Ticket CWorkPool::Submit(std::function<void()> task, Failed failed)
 {
     if (!task) return 0;
     Ticket ticket;
+    bool start = false;
+    std::vector<std::thread> ended;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_stop) return 0;
         ticket = ++m_next;
         m_queue.push_back(CTask{ticket, std::move(task), std::move(failed)});
         if (m_alive < m_max && m_free < m_queue.size()) {
-            JoinEnded();
-            try {
-                m_threads.emplace_back([this] { Work(); });
-                ++m_alive;
-                ++m_free;
-            } catch (const std::exception&) {
-                // No thread now: a running worker or the next task starts one.
-            }
+            // Counted now, started below: the workers need the lock meanwhile.
+            TakeEnded(ended);
+            ++m_alive;
+            ++m_free;
+            start = true;
         }
     }
     m_wake.notify_one();
+    // They have left their loop: the joins return at once.
+    for (std::thread& thread : ended) thread.join();
+    if (start) {
+        std::thread worker;
+        try {
+            worker = std::thread([this] { Work(); });
+        } catch (const std::exception&) {
+            // No thread now: a running worker or the next task starts one.
+            std::lock_guard<std::mutex> lock(m_mutex);
+            --m_alive;
+            --m_free;
+            return ticket;
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_threads.push_back(std::move(worker));
+    }
     return ticket;
 }
 
@@ -104,16 +119,19 @@ void CWorkPool::Work()
     }
 }
 
-void CWorkPool::JoinEnded()
+void CWorkPool::TakeEnded(std::vector<std::thread>& ended)
 {
-    for (std::thread::id id : m_ended_ids) {
-        auto it = std::find_if(m_threads.begin(), m_threads.end(), [id](const std::thread& t) { return t.get_id() == id; });
-        if (it == m_threads.end()) continue;
-        // It has left its loop: the join returns at once.
-        it->join();
+    for (auto id = m_ended_ids.begin(); id != m_ended_ids.end();) {
+        auto it = std::find_if(m_threads.begin(), m_threads.end(), [&](const std::thread& t) { return t.get_id() == *id; });
+        if (it == m_threads.end()) {
+            // Ended before its starter stored it: taken next time.
+            ++id;
+            continue;
+        }
+        ended.push_back(std::move(*it));
         m_threads.erase(it);
+        id = m_ended_ids.erase(id);
     }
-    m_ended_ids.clear();
 }
 
 namespace {

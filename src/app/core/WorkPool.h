@@ -42,8 +42,8 @@ public:
 
 private:
     void Work();
-    // Joins the workers that ended; under the lock.
-    void JoinEnded();
+    // Moves out the workers that ended, to be joined outside the lock; under the lock.
+    void TakeEnded(std::vector<std::thread>& ended);
 
     struct CTask {
         Ticket ticket;

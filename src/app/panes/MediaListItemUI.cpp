@@ -628,11 +628,18 @@ void CMediaListItemUI::StartThumbnail()
     // The task only calls the engine, stores the result and posts its ticket;
     // the UI thread applies the result to the controls. Removing the row
     // cancels it (or waits for it) before the media goes.
+    // After the result is stored the task touches nothing of the row's.
     auto post = [result, done, ticket](int outcome) {
         result->store(outcome);
         if (done) PostMessage(done, CMediaListUI::kThumbnailDone, ticket, 0);
     };
-    m_thumbTask = MediaWorkPool().Submit([media, seconds, post] { post(media->MakeThumbnail(seconds, 58, 38) == 0 ? 1 : -1); },
+    // The picture is looked for here: a lookup in the temporary folder waits
+    // while other workers create files there, which the UI thread must not.
+    m_thumbTask = MediaWorkPool().Submit([media, seconds, post, file] {
+                                             const bool made = media->MakeThumbnail(seconds, 58, 38) == 0;
+                                             std::error_code ec;
+                                             post(made && std::filesystem::exists(PathFromWide(file), ec) ? 1 : -1);
+                                         },
                                          [post](const std::string& what) {
                                              LogError("CMediaListItemUI", "Making a thumbnail failed: %s", what.c_str());
                                              post(-1);
@@ -659,7 +666,7 @@ void CMediaListItemUI::ApplyThumbnailResult()
 {
     const int result = m_thumbResult ? m_thumbResult->load() : 0;
     if (result == 0) return;
-    MediaWorkPool().Cancel(m_thumbTask);  // ended: returns at once
+    // Done with the media: no need to wait for the worker to leave the task.
     ForgetThumbnailTask();
     if (!m_media) return;
     if (result != 1) {
@@ -668,8 +675,7 @@ void CMediaListItemUI::ApplyThumbnailResult()
         return;
     }
     const std::wstring file = m_thumbFile.empty() ? m_media->GetThumbnailPath() : m_thumbFile;
-    std::error_code ec;
-    if (!file.empty() && std::filesystem::exists(PathFromWide(file), ec)) {
+    if (!file.empty()) {
         m_shownImage = file;
         if (CControlUI* t = Sub(L"ID_LAYOUT_THUMBNAIL_V")) t->SetBkImage(file);
     }
