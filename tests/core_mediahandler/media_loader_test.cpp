@@ -160,6 +160,86 @@ TEST(MediaLoader, DroppedFilesAreNeitherProbedNorHandedOnAndNothingLeaks)
 }
 
 
+// A folder listed on the pool keeps its place: the files queued before it come
+// first and those queued while it is still listed come after all of its files,
+// which keep the listing's order whatever order their probes end in.
+TEST(MediaLoader, AListedFolderKeepsItsPlaceAndItsOwnOrder)
+{
+    std::atomic<int> released{0};
+    CReceiver receiver;
+    const std::vector<std::wstring> listed = {L"/v/Café déjà vu.mp4", L"/v/東京の夜 2.mkv", L"/v/🎬 clip.mp4"};
+    std::mutex gate;
+    std::condition_variable opened;
+    bool open = false;
+    {
+        CMediaLoader loader(
+            [&](const std::wstring& path) -> IVXMMedia* {
+                // The listing's first files are the slowest.
+                if (path == listed[0]) std::this_thread::sleep_for(30ms);
+                return new CLoadedMedia(path, released);
+            },
+            [&](IVXMMedia* media, short position, unsigned short) { return receiver.Take(media, position); });
+        loader.Queue({L"/first.mp4"}, -1, 0);
+        loader.QueueListed([&] {
+            std::unique_lock<std::mutex> lock(gate);
+            opened.wait(lock, [&] { return open; });
+            return listed;
+        }, -1, 0);
+        loader.Queue({L"/last.mp4"}, -1, 0);
+        ASSERT_TRUE(receiver.WaitFor(1));
+        {
+            std::lock_guard<std::mutex> lock(gate);
+            open = true;
+        }
+        opened.notify_all();
+        ASSERT_TRUE(receiver.WaitFor(5));
+    }
+    std::vector<std::wstring> expected = {L"/first.mp4"};
+    expected.insert(expected.end(), listed.begin(), listed.end());
+    expected.push_back(L"/last.mp4");
+    EXPECT_EQ(receiver.paths, expected);
+    EXPECT_EQ(released.load(), 5);
+}
+
+// The loader goes (the window closes) while a folder is listed: its end
+// neither waits for the listing nor lets the listed files be probed later.
+TEST(MediaLoader, ALoaderThatGoesWhileAFolderIsListedProbesNoneOfItsFiles)
+{
+    std::atomic<int> probed{0};
+    std::mutex gate;
+    std::condition_variable opened;
+    bool open = false, listing = false;
+    std::atomic<bool> listed{false};
+    CReceiver receiver;
+    {
+        CMediaLoader loader(
+            [&](const std::wstring&) -> IVXMMedia* {
+                ++probed;
+                return nullptr;
+            },
+            [&](IVXMMedia* media, short position, unsigned short) { return receiver.Take(media, position); });
+        loader.QueueListed([&] {
+            std::unique_lock<std::mutex> lock(gate);
+            listing = true;
+            opened.notify_all();
+            opened.wait(lock, [&] { return open; });
+            listed = true;
+            return Names(20);
+        }, -1, 0);
+        std::unique_lock<std::mutex> lock(gate);
+        opened.wait(lock, [&] { return listing; });
+    }
+    {
+        std::lock_guard<std::mutex> lock(gate);
+        open = true;
+    }
+    opened.notify_all();
+    while (!listed.load() || MediaWorkPool().Pending() > 0) std::this_thread::sleep_for(5ms);
+    EXPECT_EQ(probed.load(), 0);
+    EXPECT_TRUE(receiver.paths.empty());
+}
+
+
 int ThreadsNow()
 {
     int n = 0;

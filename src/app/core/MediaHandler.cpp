@@ -256,7 +256,7 @@ void CancelQueuedMediaFiles()
     if (auto& instance = Instance()) instance->CancelQueuedFiles();
 }
 
-void CMediaHandler::QueueFiles(const std::vector<std::wstring>& paths, short position, unsigned short flags)
+CMediaLoader& CMediaHandler::Loader()
 {
     if (!m_loader) {
         // Copies only: a probe may still end after the handler has gone.
@@ -273,12 +273,38 @@ void CMediaHandler::QueueFiles(const std::vector<std::wstring>& paths, short pos
             },
             [](IVXMMedia* media) { DropTagsForRow(media); });
     }
+    return *m_loader;
+}
+
+void CMediaHandler::QueueFiles(const std::vector<std::wstring>& paths, short position, unsigned short flags)
+{
     std::vector<std::wstring> files;
     for (const std::wstring& path : paths) {
         if (Extension(path) == L".cue") AddFile(path, position, flags);
         else files.push_back(path);
     }
-    m_loader->Queue(files, position, flags);
+    Loader().Queue(files, position, flags);
+}
+
+void CMediaHandler::QueueListedFiles(std::function<std::vector<std::wstring>()> list, short position,
+                                     unsigned short flags)
+{
+    const HWND window = m_hMainWnd;
+    Loader().QueueListed([list = std::move(list), window, position] {
+        std::vector<std::wstring> files;
+        for (std::wstring& path : list()) {
+            if (Extension(path) != L".cue") {
+                files.push_back(std::move(path));
+                continue;
+            }
+            // Cue sheets go to the window at once, as QueueFiles hands them on.
+            auto* copy = new std::wstring(std::move(path));
+            if (!PostMessageOwnedW(window, WM_VXM_CUE_LISTED, copy, static_cast<LPARAM>(static_cast<WORD>(position)),
+                                   [](void* p) { delete static_cast<std::wstring*>(p); }))
+                delete copy;
+        }
+        return files;
+    }, position, flags);
 }
 
 void CMediaHandler::CancelQueuedFiles()

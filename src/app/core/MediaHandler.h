@@ -21,6 +21,9 @@ class IVXMMedia;
 // Messages of the handler to the main window.
 // Sent: wParam the cue sheet's path (const wchar_t*), lParam the list position (low 16 bits).
 constexpr UINT WM_VXM_IMPORT_CUE = 5127;
+// Posted: wParam a std::wstring* cue sheet path found by a listing (the
+// receiver deletes it), lParam the list position (low 16 bits).
+constexpr UINT WM_VXM_CUE_LISTED = 5139;
 // Posted: wParam the new IVXMMedia (the receiver takes it), lParam MAKELPARAM(position, flags).
 constexpr UINT WM_VXM_MEDIA_LOADED = 5120;
 // Posts WM_VXM_MEDIA_LOADED owning the media: a message never delivered (the
@@ -81,6 +84,9 @@ public:
     // WM_VXM_MEDIA_LOADED in the order given; files that are no media are
     // left out with a log line.
     void QueueFiles(const std::vector<std::wstring>& paths, short position, unsigned short flags);
+    // As QueueFiles with the files `list` gives: it runs on the media pool,
+    // and its files keep the place of the call among the files queued.
+    void QueueListedFiles(std::function<std::vector<std::wstring>()> list, short position, unsigned short flags);
     // Queued files not yet posted are dropped.
     void CancelQueuedFiles();
     bool ConvertMedia(IVXMMedia* media, IProfile* profile);
@@ -108,6 +114,7 @@ public:
     HWND GetMainWindow() const { return m_hMainWnd; }
 
 private:
+    CMediaLoader& Loader();
     void PostiTunesFailure(UINT message, int code, const std::wstring& path);
     CVXMSettings& Settings() const;
 

@@ -30,13 +30,19 @@ public:
     // A position of -1 appends; otherwise the files take the positions from
     // `position` on, in order.
     void Queue(const std::vector<std::wstring>& paths, short position, unsigned short flags);
+    // Runs on a worker: files to queue, in order.
+    using ListFn = std::function<std::vector<std::wstring>()>;
+    // As Queue with the files `list` gives, listed on the pool: they keep
+    // the place of this call among the files queued before and after.
+    void QueueListed(ListFn list, short position, unsigned short flags);
     // Files not yet handed on are not handed on; returns at once (a probe
     // that runs ends on its own and its media is released).
     void CancelAll();
     // Files queued and not yet handed on or dropped.
     size_t Waiting() const;
 
-private:
     struct CState;
+
+private:
     std::shared_ptr<CState> m_state;
 };

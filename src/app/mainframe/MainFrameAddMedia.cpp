@@ -193,7 +193,8 @@ void CVXMMainFrameWnd::AddFolderContents(const std::wstring& folder)
         m_mediaHandler->LoadMediaFile(L"bluray:" + folder, -1, 0);
         return;
     }
-    m_mediaHandler->QueueFiles(ListFolderFiles(folder), -1, 0);
+    // Listed on the media pool: a folder of thousands of files is no stall.
+    m_mediaHandler->QueueListedFiles([folder] { return ListFolderFiles(folder); }, -1, 0);
 }
 
 void CVXMMainFrameWnd::AddFolder()
