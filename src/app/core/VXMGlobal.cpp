@@ -12,6 +12,7 @@
 #include "ui/desktop/Desktop.h"
 
 #include <cwctype>
+#include <algorithm>
 #include <atomic>
 #include <clocale>
 #include <ctime>
@@ -20,6 +21,7 @@
 #include <mutex>
 #include <random>
 #include <regex>
+#include <string_view>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -75,7 +77,23 @@ fs::path FindEntryNoCase(const fs::path& folder, const std::wstring& name)
     if (fs::exists(exact, ec)) return exact;
     fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
     if (ec) return {};
+    // The disc names are ASCII: an entry of another length in bytes cannot
+    // match, and the others compare without a conversion each (a folder of
+    // thousands of files is read on the UI thread).
+    const bool ascii = std::all_of(name.begin(), name.end(), [](wchar_t c) { return c < 0x80; });
+    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; };
     for (const auto& entry : it) {
+        if (ascii) {
+            const std::string& native = entry.path().native();
+            const size_t slash = native.rfind('/');
+            const std::string_view own = std::string_view(native).substr(slash == std::string::npos ? 0 : slash + 1);
+            if (own.size() != name.size()) continue;
+            bool same = true;
+            for (size_t i = 0; same && i < own.size(); ++i)
+                same = lower(static_cast<unsigned char>(own[i])) == lower(static_cast<unsigned char>(name[i]));
+            if (same) return entry.path();
+            continue;
+        }
         if (CompareNoCaseW(WideFromPath(entry.path().filename()), name) == 0) return entry.path();
     }
     return {};
