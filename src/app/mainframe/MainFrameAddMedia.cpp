@@ -181,6 +181,24 @@ void CVXMMainFrameWnd::AddFiles()
 
 void CVXMMainFrameWnd::AddFolderContents(const std::wstring& folder)
 {
+    if (!m_mediaHandler) return;
+    // Listed on the media pool: a folder of thousands of files is no stall.
+    // One that may be a disc comes back to the window whole.
+    const HWND window = GetHWND();
+    m_mediaHandler->QueueListedFiles([folder, window] {
+        bool mayBeDisc = false;
+        std::vector<std::wstring> files = ListFolderFiles(folder, mayBeDisc);
+        if (!mayBeDisc) return files;
+        auto* copy = new std::wstring(folder);
+        if (!PostMessageOwnedW(window, WM_VXM_DISC_FOLDER_LISTED, copy, 0,
+                               [](void* p) { delete static_cast<std::wstring*>(p); }))
+            delete copy;
+        return std::vector<std::wstring>();
+    }, -1, 0);
+}
+
+void CVXMMainFrameWnd::AddDiscFolder(const std::wstring& folder)
+{
     IMainPane* pane = GetActivePane();
     if (IsDVDFolder(folder)) {
         ShowStatusMessage(CLanguageManager::GetInstance()->LoadStringW(120));
@@ -193,8 +211,8 @@ void CVXMMainFrameWnd::AddFolderContents(const std::wstring& folder)
         m_mediaHandler->LoadMediaFile(L"bluray:" + folder, -1, 0);
         return;
     }
-    // Listed on the media pool: a folder of thousands of files is no stall.
-    m_mediaHandler->QueueListedFiles([folder] { return ListFolderFiles(folder); }, -1, 0);
+    // A folder of files after all.
+    m_mediaHandler->QueueFiles(ListFolderFiles(folder), -1, 0);
 }
 
 void CVXMMainFrameWnd::AddFolder()

@@ -35,6 +35,10 @@ constexpr UINT WM_VXM_ADD_SUBTITLE = 5125;
 // text made with new[]; the receiver frees it with delete[].
 constexpr UINT WM_VXM_TEXT_DROPPED = 5122;
 
+// Posted by the listing of an added folder that may be a DVD or Blu-ray
+// folder: wParam a std::wstring* of the folder; the receiver deletes it.
+constexpr UINT WM_VXM_DISC_FOLDER_LISTED = 5138;
+
 // Sent by a burn row before it starts: 1 when the burn may start.
 constexpr UINT WM_VXM_CHECK_BURN = 5126;
 

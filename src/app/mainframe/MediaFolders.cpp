@@ -6,7 +6,9 @@
 #include "platform/paths.h"
 #include "platform/thread.h"
 
+#include <cctype>
 #include <condition_variable>
+#include <cstring>
 #include <filesystem>
 #include <list>
 #include <memory>
@@ -105,19 +107,41 @@ bool Within(const std::wstring& inner, const std::wstring& outer)
     return inner.size() == outer.size() || outer == L"/" || inner[outer.size()] == L'/';
 }
 
+// VIDEO_TS (the folder's own name, `own`), or VIDEO_TS, BDMV or AACS inside
+// it, in any case.
+bool IsDiscEntryName(const std::string& name, bool own)
+{
+    auto same = [&name](const char* marker) {
+        if (name.size() != std::strlen(marker)) return false;
+        for (size_t i = 0; i < name.size(); ++i)
+            if (std::toupper(static_cast<unsigned char>(name[i])) != marker[i]) return false;
+        return true;
+    };
+    return same("VIDEO_TS") || (!own && (same("BDMV") || same("AACS")));
+}
+
 }  // namespace
 
 std::vector<std::wstring> ListFolderFiles(const std::wstring& folder)
 {
+    bool mayBeDisc = false;
+    return ListFolderFiles(folder, mayBeDisc);
+}
+
+std::vector<std::wstring> ListFolderFiles(const std::wstring& folder, bool& mayBeDisc)
+{
     std::vector<std::wstring> files;
+    const fs::path base = PathFromWide(Normalised(folder));
+    mayBeDisc = IsDiscEntryName(base.filename().native(), true);
     std::error_code ec;
-    fs::directory_iterator it(PathFromWide(folder), fs::directory_options::skip_permission_denied, ec);
+    fs::directory_iterator it(base, fs::directory_options::skip_permission_denied, ec);
     if (ec) {
         LogInfoW("CVXMMainFrameWnd", L"Cannot list the folder %s", folder.c_str());
         return files;
     }
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) break;
+        if (!mayBeDisc) mayBeDisc = IsDiscEntryName(it->path().filename().native(), false);
         std::error_code entryError;
         // Follows a link; a broken or looping link, a pipe or a device is no regular file.
         if (!it->is_regular_file(entryError) || entryError) continue;

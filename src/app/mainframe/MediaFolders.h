@@ -13,6 +13,10 @@
 // pipes, links to folders and broken or looping links are left out, so no
 // scan can run in a circle or wait on a pipe.
 std::vector<std::wstring> ListFolderFiles(const std::wstring& folder);
+// The same, and whether the folder may be a DVD or Blu-ray folder (it is
+// named VIDEO_TS or holds an entry named VIDEO_TS, BDMV or AACS, in any
+// case): one read of the folder, for any thread.
+std::vector<std::wstring> ListFolderFiles(const std::wstring& folder, bool& mayBeDisc);
 
 // The start folder of an open dialog: `folder` when it can be listed within
 // `wait`; else the user's videos folder (made when missing), or empty. A

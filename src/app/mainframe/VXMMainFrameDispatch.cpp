@@ -238,6 +238,12 @@ bool CVXMMainFrameWnd::DispatchEngineMessage(UINT uMsg, WPARAM wParam, LPARAM lP
     case WM_VXM_IMPORT_CUE:
         if (wParam) ImportCue(reinterpret_cast<const wchar_t*>(wParam));
         return true;
+    case WM_VXM_DISC_FOLDER_LISTED: {
+        // The receiver owns the copy.
+        std::unique_ptr<std::wstring> folder(reinterpret_cast<std::wstring*>(wParam));
+        if (folder) AddDiscFolder(*folder);
+        return true;
+    }
     case WM_VXM_CUE_LISTED: {
         // The receiver owns the copy.
         std::unique_ptr<std::wstring> path(reinterpret_cast<std::wstring*>(wParam));

@@ -170,6 +170,9 @@ private:
     void RememberFolder(const std::wstring& folder);
     // A dropped folder: its disc, or its media files.
     void AddFolderContents(const std::wstring& folder);
+    // A listed folder that may be a DVD or Blu-ray folder: its disc is opened,
+    // or else its files are added.
+    void AddDiscFolder(const std::wstring& folder);
     bool IsPlayerShown() const;
 
     std::unique_ptr<CMenu> m_menus;
