@@ -228,6 +228,39 @@ TEST_F(CAddMediaTest, ADroppedFileListAddsRowsWithWholeLongPaths)
     EXPECT_EQ(window->GetPage(), 0);
 }
 
+// Folders are listed off the UI thread: each keeps its place among what was
+// dropped with it, and one that is a DVD folder (its VIDEO_TS in any case)
+// still opens as a disc.
+TEST_F(CAddMediaTest, DroppedFoldersKeepTheirPlaceAndADVDFolderAmongThemOpensAsADisc)
+{
+    const auto& media = vxmtest::GetTestMedia();
+    vxmtest::CTempDir dir;
+    const std::string clips = dir.File("Vidéos d'été");
+    fs::create_directories(clips);
+    fs::copy_file(media.mp4, clips + "/Café déjà vu.mp4");
+    fs::copy_file(media.mkv, clips + "/東京の夜 2.mkv");
+    fs::copy_file(media.mp4, clips + "/🎬 clip.mp4");
+    const std::string dvd = dir.File("DVD 夏");
+    fs::create_directories(dvd + "/video_ts");
+    std::ofstream(dvd + "/video_ts/VIDEO_TS.IFO") << "ifo";
+    std::vector<std::wstring> expected;
+    DIR* d = opendir(clips.c_str());
+    while (dirent* e = d ? readdir(d) : nullptr)
+        if (e->d_name[0] != '.') expected.push_back(Utf8ToWide(clips + "/" + e->d_name));
+    if (d) closedir(d);
+    expected.push_back(Utf8ToWide(media.mp3));
+    ASSERT_EQ(expected.size(), 4u);
+    Open();
+    discResult.opened = true;
+    std::vector<std::wstring> dropped = {Utf8ToWide(clips), Utf8ToWide(media.mp3), Utf8ToWide(dvd)};
+    SendMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(&dropped), 0);
+    WaitForRows(4);
+    Pump([&] { return Has(log, "main: dvd titles"); });
+    EXPECT_EQ(Sources(), expected);
+    EXPECT_TRUE(Has(log, "main: remove rows of " + dvd));
+    EXPECT_TRUE(Has(log, "dialog: open disc " + dvd));
+}
+
 TEST_F(CAddMediaTest, FilesDroppedOnThePlayerPlayTheFirstAndQueueTheRest)
 {
     Open();
