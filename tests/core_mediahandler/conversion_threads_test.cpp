@@ -84,7 +84,8 @@ TEST(ConversionThreads, OneConversionOnAutoStaysWithinTwiceTheCoresPlusEight)
     EXPECT_LE(PeakThreadsConverting(1), Cap());
 }
 
-TEST(ConversionThreads, FourAtOnceOnAutoStayWithinTwiceTheCoresPlusEight)
+TEST(ConversionThreads, ThreeAndFourAtOnceOnAutoStayWithinTwiceTheCoresPlusEight)
 {
+    EXPECT_LE(PeakThreadsConverting(3), Cap());
     EXPECT_LE(PeakThreadsConverting(4), Cap());
 }

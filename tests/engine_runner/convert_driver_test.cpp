@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <filesystem>
@@ -451,6 +452,31 @@ TEST_F(ConvertDriver, AnInProcessStepReportsProgressOnEveryThirdCall)
     EXPECT_EQ(messages[3].message, WM_VXM_CONVERT_PROGRESS);
     EXPECT_EQ(messages[4].message, WM_VXM_JOB_FINISHED);
     EXPECT_EQ(messages[4].wParam, 0);
+}
+
+std::atomic<int> g_threadsInStep{0};
+CEvent g_stepsMayCount{true, false};
+
+int CountingTranscode(void*, CCmdFFplay* runner)
+{
+    g_stepsMayCount.Wait(INFINITE);  // the launch has returned
+    g_threadsInStep = std::max(g_threadsInStep.load(), CountThreads());
+    runner->exit_code = 0;
+    return 0;
+}
+
+// The worker of an in-process step tells the monitor of its end itself: each
+// step holds its worker beside the monitor and no other thread.
+TEST_F(ConvertDriver, AnInProcessStepHoldsOnlyItsWorkerBesideTheMonitor)
+{
+    g_RunnerHooks.pfnTranscode = &CountingTranscode;
+    IVXMMedia* media = NewMedia(Steps(Step(L"ffmpeg -i x y", PASS_ENCODE_1, L"", L"", JOB_TYPE_FFMPEG),
+                                      Step(L"ffmpeg -i y z", PASS_ENCODE_2, L"", L"", JOB_TYPE_FFMPEG)));
+    media->StartConvert(nullptr, m_window.Get(), 0);
+    g_stepsMayCount.Set();
+    ASSERT_TRUE(m_window.WaitFinished());
+    EXPECT_EQ(FinishCode(media), 0);
+    EXPECT_EQ(g_threadsInStep.load(), m_threads + 2);
 }
 
 std::atomic<float> g_positionSeen{-1.0f};

@@ -24,14 +24,14 @@ const char* const kConvertCategory = "?ConvertMedia@CMediaHandler@@QAE_NPAVIVXMM
 std::mutex g_boxMutex;
 std::function<void(HWND, const std::wstring&, const std::wstring&)> g_errorBox;
 
-// The threads one conversion holds when x264 gets `threads`: the step, its
-// watcher and its monitor; x264's own with its lookahead; and, once the
-// quarter the job builder gives libavcodec is above one, the video decoder's
-// and one more for each filter graph pool (video, its scaler, audio).
+// The threads one conversion holds when x264 gets `threads`: the step and
+// its monitor; x264's own with its lookahead; and, once the quarter the job
+// builder gives libavcodec is above one, the video decoder's and one more for
+// each filter graph pool (video, its scaler, audio).
 int ConversionFootprint(int threads)
 {
     const int quarter = std::max(1, threads / 4);
-    return 3 + (threads > 1 ? threads + 1 : 0) + (quarter > 1 ? quarter + 3 * (quarter - 1) : 0);
+    return 2 + (threads > 1 ? threads + 1 : 0) + (quarter > 1 ? quarter + 3 * (quarter - 1) : 0);
 }
 
 // With the core count on "Auto", the conversions that run at once share the
@@ -43,7 +43,7 @@ int ConversionThreads(int simultaneous)
 {
     const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     const int conversions = std::max(1, simultaneous);
-    int threads = std::max(1, cores / conversions);
+    int threads = std::max(1, (cores + conversions - 1) / conversions);
     while (threads > 1 && conversions * ConversionFootprint(threads) > 2 * cores + 2) --threads;
     return threads;
 }

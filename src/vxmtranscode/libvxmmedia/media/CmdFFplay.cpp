@@ -88,7 +88,8 @@ int CCmdFFplay::Open(const std::wstring& commandLine, int jobType)
         errno = error;
         return 0;
     }
-    if (m_nMode != 2)
+    // An in-process step's worker tells the monitor of its end itself.
+    if (m_nMode != 2 || InProcess(jobType))
         return 1;
     auto watcher = std::make_unique<CMessageThread>();
     if (!watcher->Start([this](CMessageThread&) { WatchThread(); }, [this](const std::string& what) { WatchFailed(what); })) {
@@ -118,7 +119,7 @@ int CCmdFFplay::LaunchJob(int jobType, const std::wstring& commandLine)
     if (m_nMode == 2)
         m_dCurrentTime = 0.0;
 
-    if (jobType == JOB_TYPE_FFMPEG || jobType == JOB_TYPE_WMV || jobType == JOB_TYPE_APE) {
+    if (InProcess(jobType)) {
         m_strCommandLine = commandLine;
         m_pWorkerDone = std::make_unique<CEvent>(true, false);
         auto worker = std::make_unique<CMessageThread>();
@@ -205,9 +206,23 @@ void CCmdFFplay::WorkerThread(int jobType)
         }
         SetExitCode(code);
     }
-    std::lock_guard<std::mutex> lock(m_workerLock);
-    if (m_pWorkerDone)
-        m_pWorkerDone->Set();
+    WorkerDone();
+}
+
+void CCmdFFplay::WorkerDone()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_workerLock);
+        if (m_pWorkerDone)
+            m_pWorkerDone->Set();
+    }
+    if (m_nMode == 2)
+        PostStepEnd(StepResult());
+}
+
+int CCmdFFplay::StepResult() const
+{
+    return m_bStopRequested.load() || received_sigterm.load() == -1 ? -1 : GetExitCode();
 }
 
 void CCmdFFplay::RunThread()
@@ -303,7 +318,7 @@ void CCmdFFplay::WatchThread()
         if (m_hChildProcess)
             SetExitCode(m_hChildProcess->GetExitCode());
     }
-    PostStepEnd(m_bStopRequested.load() || received_sigterm.load() == -1 ? -1 : GetExitCode());
+    PostStepEnd(StepResult());
 }
 
 void CCmdFFplay::PostStepEnd(int result)
@@ -319,9 +334,7 @@ void CCmdFFplay::WorkerFailed(const std::string& what)
 {
     LogMessageA(kLogCategory, "a job step of type %d failed: %s", m_nJobType, what.c_str());
     SetExitCode(1);
-    std::lock_guard<std::mutex> lock(m_workerLock);
-    if (m_pWorkerDone)
-        m_pWorkerDone->Set();
+    WorkerDone();
 }
 
 void CCmdFFplay::WatchFailed(const std::string& what)
@@ -457,7 +470,9 @@ void CCmdFFplay::Close()
         done = std::move(m_pWorkerDone);
     }
     if (worker) {
-        if (!worker->Join(kCloseWaitMs)) {
+        // A worker whose end is set has only to return.
+        const bool ending = done && done->IsSet();
+        if (!worker->Join(ending ? INFINITE : kCloseWaitMs)) {
             LogMessageA(kLogCategory, "the worker did not end within %u ms: asking it to stop", kCloseWaitMs);
             received_sigterm = -1;
             m_nKillFlag = 1;

@@ -3,8 +3,9 @@
 // player, probe, WMV join, APE encoding) go on a worker thread; every other
 // step is a child process started from its command line. The runner is also
 // the tool context of an in-process run, so two runs never share tool state.
-// A transcode run (mode 2) has a watcher thread that tells the conversion's
-// monitor thread when the step has ended.
+// In a conversion (mode 2) the conversion's monitor thread hears of each
+// step's end: from the worker of an in-process step, and from the watcher
+// thread of a child step, which also reads what the tool says.
 #pragma once
 #include "JobCommand.h"
 #include "Redirector.h"
@@ -42,7 +43,7 @@ public:
     // Tells the notify window, when this run is its media's current runner.
     void OnOutputOpened(int outputIndex) override;
 
-    // Launches the run; in mode 2 also the watcher. 1 on success, 0 on
+    // Launches the run; in mode 2 also the watcher of a child step. 1 on success, 0 on
     // failure (the runner is closed again).
     int Open(const std::wstring& commandLine, int jobType);
     // Starts the worker for the job type. 1 or 0.
@@ -104,6 +105,15 @@ private:
     void RunThread();
     void WatchThread();
     void WorkerThread(int jobType);
+    // Job types run on a worker thread rather than as a child process.
+    static bool InProcess(int jobType)
+    {
+        return jobType == JOB_TYPE_FFMPEG || jobType == JOB_TYPE_WMV || jobType == JOB_TYPE_APE;
+    }
+    // The worker's last act: its end is set and, in mode 2, posted.
+    void WorkerDone();
+    // What the monitor hears of the ended step: -1 when it was stopped.
+    int StepResult() const;
     // What escaped the watcher or the worker: logged, and the step fails.
     void WatchFailed(const std::string& what);
     void WorkerFailed(const std::string& what);
