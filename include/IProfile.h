@@ -190,8 +190,10 @@ public:
     virtual void SetCPUCores(int cores) = 0;
     // With no core count set: the threads of a conversion's encoder and filter
     // graph; its video decoder gets a quarter of them (at least one). Both are
-    // written on the line; 0 leaves them to the codecs.
-    virtual void SetThreadLimit(int threads) = 0;
+    // written on the line; 0 leaves them to the codecs. At most `holders`
+    // conversions at once have them: one that starts while that many run
+    // with them gets one thread (0: every conversion has them).
+    virtual void SetThreadLimit(int threads, int holders) = 0;
     virtual void SetUseNVidiaCUDA(int use) = 0;
     virtual void SetUseOpenCL(int use) = 0;
     virtual void SetUseSrcFileTime(int use) = 0;

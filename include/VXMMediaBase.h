@@ -235,6 +235,7 @@ public:
     CCmdFFplay* m_pPreviewRunner = nullptr;
     CCmdFFplay* m_pConvertRunner = nullptr;
     CCmdFFplay* m_pThumbnailRunner = nullptr;
+    int m_nConvertThreads = 0;  // encoder threads of the conversion being built; 0: the settings' limit
     DWORD m_nMonitorThreadId = 0;
     std::unique_ptr<CMessageThread> m_hMonitorThread;
     // Set (under the conversion runner lock) when the media starts to go:

@@ -94,7 +94,7 @@ int main(int argc, char** argv)
         for (int mode = 0; mode < 2; ++mode) {
             settings.CPUCores = 0;
             handler.ApplySettings(manager);
-            if (mode == 1) manager->SetThreadLimit(0);
+            if (mode == 1) manager->SetThreadLimit(0, 0);
             const CRun run = Convert(manager, source, dir.File("out"));
             times[mode].push_back(run.seconds);
             peaks[mode] = std::max(peaks[mode], run.peak);

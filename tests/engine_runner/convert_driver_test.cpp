@@ -2,7 +2,9 @@
 // with real child processes and stand-in in-process steps.
 #include "CmdFFplay.h"
 #include "EngineHooks.h"
+#include "IProfile.h"
 #include "RunnerHooks.h"
+#include "VXMMediaExports.h"
 #include "VXMMediaImpl.h"
 #include "platform/thread.h"
 #include "runner_support.h"
@@ -477,6 +479,44 @@ TEST_F(ConvertDriver, AnInProcessStepHoldsOnlyItsWorkerBesideTheMonitor)
     ASSERT_TRUE(m_window.WaitFinished());
     EXPECT_EQ(FinishCode(media), 0);
     EXPECT_EQ(g_threadsInStep.load(), m_threads + 2);
+}
+
+std::vector<int> g_buildThreads;
+CEvent g_conversionsMayEnd{true, false};
+
+int BuildOneStep(IVXMMedia* media, IProfile*, VXM_JOB_QUEUE& queue)
+{
+    g_buildThreads.push_back(dynamic_cast<CVXMMediaBase*>(media)->m_nConvertThreads);
+    queue.push_back(Step(L"ffmpeg -i x y", PASS_ENCODE_1, L"", L"", JOB_TYPE_FFMPEG));
+    return 0;
+}
+
+int HeldTranscode(void*, CCmdFFplay* runner)
+{
+    g_conversionsMayEnd.Wait(INFINITE);
+    runner->exit_code = 0;
+    return 0;
+}
+
+// With the thread limit for two conversions at once, a third that starts while
+// both run is built with one encoder thread; once they have ended, the next
+// one has the limit again.
+TEST_F(ConvertDriver, OnlyTheSetNumberOfConversionsAtOnceHaveTheThreadLimit)
+{
+    IProfileManager* manager = CreateProfileManger();
+    ASSERT_TRUE(manager && manager->LoadProfiles(W(std::string(VXM_SOURCE_DIR) + "/data/profiles.xml")));
+    IProfile* profile = manager->FindProfileById(0);
+    manager->SetThreadLimit(4, 2);
+    g_RunnerHooks.pfnBuildMediaCommands = &BuildOneStep;
+    g_RunnerHooks.pfnTranscode = &HeldTranscode;
+    for (int i = 0; i < 3; ++i)
+        NewMedia({})->StartConvert(profile, m_window.Get(), 0);
+    g_conversionsMayEnd.Set();
+    ASSERT_TRUE(m_window.WaitFinished(3));
+    NewMedia({})->StartConvert(profile, m_window.Get(), 0);
+    ASSERT_TRUE(m_window.WaitFinished(4));
+    manager->SetThreadLimit(0, 0);
+    EXPECT_EQ(g_buildThreads, (std::vector<int>{0, 0, 1, 0}));
 }
 
 std::atomic<float> g_positionSeen{-1.0f};

@@ -82,7 +82,7 @@ TEST_F(JobQueueGolden, SinglePassMp4)
 // also size the filter graphs) after it get a quarter, at least one.
 TEST_F(JobQueueGolden, AThreadLimitIsWrittenForTheDecoderAndTheEncoder)
 {
-    m_scope.Manager().SetThreadLimit(8);
+    m_scope.Manager().SetThreadLimit(8, 0);
     auto media = Media();
     auto lines = Build(*media, m_scope.ById(0));
     ASSERT_EQ(lines.size(), 1u);

@@ -330,7 +330,10 @@ public:
     IProfileCategory* FindCategoryById(int id) const override { return {}; }
     int FindCategoryIndexByName(const std::wstring& name) const override { return {}; }
     void SetCPUCores(int cores) override { calls.push_back("SetCPUCores=" + Text(cores)); }
-    void SetThreadLimit(int threads) override { calls.push_back("SetThreadLimit=" + Text(threads)); }
+    void SetThreadLimit(int threads, int holders) override
+    {
+        calls.push_back("SetThreadLimit=" + Text(threads) + (holders ? "/" + Text(holders) : ""));
+    }
     void SetUseNVidiaCUDA(int use) override { calls.push_back("SetUseNVidiaCUDA=" + Text(use)); }
     void SetUseOpenCL(int use) override { calls.push_back("SetUseOpenCL=" + Text(use)); }
     void SetUseSrcFileTime(int use) override { calls.push_back("SetUseSrcFileTime=" + Text(use)); }

@@ -34,18 +34,29 @@ int ConversionFootprint(int threads)
     return 2 + (threads > 1 ? threads + 1 : 0) + (quarter > 1 ? quarter + 3 * (quarter - 1) : 0);
 }
 
+struct SThreadShare {
+    int threads = 1;  // x264's threads
+    int holders = 0;  // conversions at once that have them (the others 1); 0: all
+};
+
 // With the core count on "Auto", the conversions that run at once share the
 // cores for their encoders (the builder gives the rest a quarter of that): a
 // single conversion keeps the codecs' own speed with less than half their
 // threads. Together the conversions hold at most twice the cores and two,
-// which leaves the program its own within twice the cores and eight.
-int ConversionThreads(int simultaneous)
+// which leaves the program its own within twice the cores and eight. Where
+// not all of them fit with two encoder threads or more, as many as fit have
+// them and the others one: the cores stay busy.
+SThreadShare ConversionThreads(int simultaneous)
 {
     const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     const int conversions = std::max(1, simultaneous);
-    int threads = std::max(1, (cores + conversions - 1) / conversions);
-    while (threads > 1 && conversions * ConversionFootprint(threads) > 2 * cores + 2) --threads;
-    return threads;
+    const int budget = 2 * cores + 2;
+    const int narrow = ConversionFootprint(1);
+    for (int threads = (cores + conversions - 1) / conversions; threads > 1; --threads) {
+        const int holders = std::min(conversions, (budget - conversions * narrow) / (ConversionFootprint(threads) - narrow));
+        if (holders >= 1) return {threads, holders == conversions ? 0 : holders};
+    }
+    return {};
 }
 
 std::unique_ptr<CMediaHandler>& Instance()
@@ -186,7 +197,8 @@ void CMediaHandler::ApplySettings(IProfileManager* manager)
         manager->SetAudioQuality(s.AudioQuality);
         manager->SetUseNVidiaCUDA(flag(s.UseNVidiaCUDA));
         manager->SetCPUCores(s.CPUCores);
-        manager->SetThreadLimit(s.CPUCores > 0 ? 0 : ConversionThreads(s.SimConversionTasks));
+        const SThreadShare share = s.CPUCores > 0 ? SThreadShare{0, 0} : ConversionThreads(s.SimConversionTasks);
+        manager->SetThreadLimit(share.threads, share.holders);
         manager->SetUseOpenCL(flag(s.UseOpenCL));
         manager->SetFitToWidth(flag(s.FitToWidth));
         manager->SetFitToHeight(flag(s.FitToHeight));

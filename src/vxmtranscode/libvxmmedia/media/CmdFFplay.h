@@ -9,6 +9,7 @@
 #pragma once
 #include "JobCommand.h"
 #include "Redirector.h"
+#include "ThreadShare.h"
 #include "ffmpeg_state.h"
 #include "platform/types.h"
 
@@ -97,6 +98,7 @@ public:
     std::wstring m_strPartialOutput;      // the output's temporary name while the job runs
     int m_nJobType = 0;
     std::atomic<int> m_nKillFlag{0};     // 1 asks a WMV or APE step to stop
+    CThreadShare m_threadShare;          // a conversion's encoder share, held until the runner goes
 
     // Time a child step gets to end after SIGINT before its group is killed.
     static constexpr DWORD kChildStopTimeoutMs = 1000;

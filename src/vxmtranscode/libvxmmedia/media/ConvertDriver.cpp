@@ -6,6 +6,7 @@
 #include "platform/thread.h"
 #include "OutputProfile.h"
 #include "PartialOutput.h"
+#include "ProfileManager.h"
 #include "RunnerHooks.h"
 #include "VXMMessages.h"
 #include "platform/messages.h"
@@ -393,11 +394,17 @@ void ConvertStart(const VXM_CONVERT_TARGET& target, IProfile* profile, HWND hNot
     runner->m_hNotifyWnd = hNotify;
 
     if (profile) {
+        // Beyond the conversions that may hold the thread limit at once, one
+        // gets a single encoder thread.
+        const VXM_ENGINE_SETTINGS* settings = GetEngineSettings();
+        if (settings && settings->CPUCores < 1)
+            data.m_nConvertThreads = runner->m_threadShare.Take(settings->ThreadLimit, settings->ThreadLimitHolders);
         if (g_RunnerHooks.pfnBuildMediaCommands)
             g_RunnerHooks.pfnBuildMediaCommands(target.pMedia, profile, runner->m_vecJobQueue);
         else
             LogMessageA(kLogCategory, "no job can be built for \"%s\": the job builder is not built in",
                         Utf8(data.m_strSourcePath).c_str());
+        data.m_nConvertThreads = 0;
         if (data.m_nMediaKind != 2)
             runner->m_fProgressCount = 0.0f;
     }

@@ -301,14 +301,15 @@ void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputPr
         profile->m_strMP3Options += FormatW(L" -compression_level %d", settings.AudioQuality);
 
     profile->m_strX264Threads.clear();
-    if (settings.CPUCores < 1 && settings.ThreadLimit > 0) {
+    const int limit = media->m_nConvertThreads > 0 ? media->m_nConvertThreads : settings.ThreadLimit;
+    if (settings.CPUCores < 1 && limit > 0) {
         // Encoding is where the time goes: x264 gets the whole share on its
         // own option text. The threads libavcodec starts (the video decoder,
         // the encoders it threads itself) get a quarter, and so do the filter
         // graphs with their scalers, which take their encoder's count.
-        const int quarter = std::max(1, settings.ThreadLimit / 4);
+        const int quarter = std::max(1, limit / 4);
         profile->m_strThreads = FormatW(L"%d", quarter);
-        profile->m_strX264Threads = FormatW(L"%d", settings.ThreadLimit);
+        profile->m_strX264Threads = FormatW(L"%d", limit);
         opts.SetOption(VXM_DECODER_THREADS, L"%d", quarter);
         opts.SetOption(L"-threads", L"%d", quarter);
     } else if (settings.CPUCores < 1) {

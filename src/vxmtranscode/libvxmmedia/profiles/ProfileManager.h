@@ -24,6 +24,7 @@ struct VXM_ENGINE_SETTINGS {
 
     int CPUCores = 0;  // "-threads" count; 0: no option
     int ThreadLimit = 0;  // with CPUCores 0: encoder threads (decoder a quarter); 0: no option
+    int ThreadLimitHolders = 0;  // conversions at once that may have ThreadLimit (others 1); 0: all
     int UseNVidiaCUDA = 0;
     int UseOpenCL = 0;
     int IsUseSrcFileTime = 0;
@@ -80,7 +81,11 @@ public:
     int FindCategoryIndexByName(const std::wstring& name) const override;
 
     void SetCPUCores(int cores) override { m_settings.CPUCores = cores; }
-    void SetThreadLimit(int threads) override { m_settings.ThreadLimit = threads; }
+    void SetThreadLimit(int threads, int holders) override
+    {
+        m_settings.ThreadLimit = threads;
+        m_settings.ThreadLimitHolders = holders;
+    }
     void SetUseNVidiaCUDA(int use) override;
     void SetUseOpenCL(int use) override { m_settings.UseOpenCL = use; }
     void SetUseSrcFileTime(int use) override { m_settings.IsUseSrcFileTime = use; }
