@@ -52,8 +52,6 @@ public:
     bool IsRunning() const { return m_running.load(); }
     DWORD GetThreadId() const { return m_threadId.load(); }
     CEvent& StopEvent() { return m_stop; }
-    // Set when the body has ended.
-    CEvent& DoneEvent() { return m_done; }
 
 private:
     std::thread m_thread;

@@ -1,7 +1,6 @@
 #include "ui/UIMessagePump.h"
 #include "platform/messages.h"
 #include "platform/thread.h"
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -9,7 +8,6 @@
 #include <atomic>
 #include <chrono>
 #include <exception>
-#include <limits>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -113,88 +111,47 @@ void WakeNestedUILoops()
         QMetaObject::invokeMethod(app, [] {}, Qt::QueuedConnection);
 }
 
-namespace {
-// Wakes the UI thread's event loop when `event` is set, so that a wait in the
-// loop ends at once instead of at the next poll; stops and is joined when the
-// wait ends.
-class CEventWaker {
-public:
-    explicit CEventWaker(CEvent& event)
-    {
-        QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
-        if (!dispatcher) return;
-        m_thread = std::thread([this, &event, dispatcher] {
-            if (WaitForAnyEvent({&event, &m_stop}, INFINITE) != WAIT_OBJECT_0) return;
-            // An auto-reset event was taken by the wait: it stays set for the waiter.
-            event.Set();
-            dispatcher->wakeUp();
-        });
-    }
-    ~CEventWaker()
-    {
-        m_stop.Set();
-        if (m_thread.joinable()) m_thread.join();
-    }
-    CEventWaker(const CEventWaker&) = delete;
-    CEventWaker& operator=(const CEventWaker&) = delete;
-
-private:
-    CEvent m_stop{true, false};
-    std::thread m_thread;
-};
-}  // namespace
-
-// Serves the UI thread until `event` is set (`done` then holds) or the time is
-// up. Between turns it sleeps in the event loop, which a posted message (the
-// queue's wake), a timer, input or the event itself wakes.
-static DWORD WaitDispatching(CEvent& event, const std::function<bool()>& done, DWORD timeoutMs)
+// Serves the UI thread until `done` holds or the time is up. Between turns it
+// sleeps in the event loop, which a posted message (the queue's wake), a
+// timer or input wakes at once; a 1 ms timer looks at `done` meanwhile (an
+// event set by another thread wakes nobody).
+static DWORD WaitDispatching(const std::function<bool()>& done, DWORD timeoutMs)
 {
     const auto start = std::chrono::steady_clock::now();
-    auto timeLeft = [&]() -> long long {
-        if (timeoutMs == INFINITE) return 1;
+    auto timeUp = [&] {
+        if (timeoutMs == INFINITE) return false;
         auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-        return static_cast<long long>(timeoutMs) - elapsed.count();
+        return elapsed.count() >= static_cast<long long>(timeoutMs);
     };
     if (done()) return WAIT_OBJECT_0;
-    if (!QCoreApplication::instance()) {
-        // No event loop: only this thread's queue is served.
-        for (;;) {
-            PumpThreadMessages(kFrameMs);
-            if (done()) return WAIT_OBJECT_0;
-            const long long left = timeLeft();
-            if (left <= 0) return WAIT_TIMEOUT;
-            event.Wait(static_cast<DWORD>(std::min<long long>(left, 2)));
-            if (done()) return WAIT_OBJECT_0;
-        }
-    }
-    CEventWaker waker(event);
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.setTimerType(Qt::PreciseTimer);
+    const bool app = QCoreApplication::instance() != nullptr;
+    QTimer look;
+    look.setTimerType(Qt::PreciseTimer);
+    if (app) look.start(1);
     for (;;) {
         // A frame's worth, as the main loop takes them: timers, painting and
         // input are served between the batches of a flood of posted messages
         // (what is left wakes the loop again).
         PumpThreadMessages(kFrameMs);
         if (done()) return WAIT_OBJECT_0;
-        const long long left = timeLeft();
-        if (left <= 0) return WAIT_TIMEOUT;
-        if (timeoutMs != INFINITE && !deadline.isActive())
-            deadline.start(static_cast<int>(std::min<long long>(left, std::numeric_limits<int>::max())));
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        if (timeUp()) return WAIT_TIMEOUT;
+        if (app)
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));  // no event loop: only the queue is served
         if (done()) return WAIT_OBJECT_0;
-        if (timeLeft() <= 0) return WAIT_TIMEOUT;
+        if (timeUp()) return WAIT_TIMEOUT;
     }
 }
 
 DWORD WaitWithMessageLoop(CEvent& event, DWORD timeoutMs)
 {
-    return WaitDispatching(event, [&] { return event.IsSet(); }, timeoutMs);
+    return WaitDispatching([&] { return event.IsSet(); }, timeoutMs);
 }
 
 bool JoinWithMessageLoop(CMessageThread& thread, DWORD timeoutMs)
 {
-    if (WaitDispatching(thread.DoneEvent(), [&] { return thread.Join(0); }, timeoutMs) != WAIT_OBJECT_0) return false;
+    if (WaitDispatching([&] { return thread.Join(0); }, timeoutMs) != WAIT_OBJECT_0) return false;
     return true;
 }
 

@@ -63,8 +63,9 @@ void ReadTagsForRow(IVXMMedia* media)
     RemoveFile(former.cover);
 }
 
-int TakeTagsForRow(IVXMMedia* media, VXM_MEDIA_TAGS& tags, const std::wstring& coverFile)
+int TakeTagsForRow(IVXMMedia* media, VXM_MEDIA_TAGS& tags, const std::wstring& coverFile, bool* coverPlaced)
 {
+    if (coverPlaced) *coverPlaced = false;
     SKeptTags entry;
     if (!media || !TakeEntry(media, entry)) return -1;
     if (entry.source != media->GetSourcePath()) {
@@ -77,6 +78,7 @@ int TakeTagsForRow(IVXMMedia* media, VXM_MEDIA_TAGS& tags, const std::wstring& c
         if (coverFile.empty()) RemoveFile(entry.cover);
         else std::filesystem::rename(PathFromWide(entry.cover), PathFromWide(coverFile), ec);
         if (ec) RemoveFile(entry.cover);
+        else if (coverPlaced && !coverFile.empty()) *coverPlaced = true;
     }
     if (entry.handled == 1) tags = std::move(entry.tags);
     return entry.handled;

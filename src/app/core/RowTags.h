@@ -13,7 +13,7 @@ class IVXMMedia;
 void ReadTagsForRow(IVXMMedia* media);
 // The tags kept for the media: 1 when its format was handled, 0 when not, -1
 // when none were kept (the caller reads them itself). A kept cover picture
-// becomes `coverFile`.
-int TakeTagsForRow(IVXMMedia* media, VXM_MEDIA_TAGS& tags, const std::wstring& coverFile);
+// becomes `coverFile`; `coverPlaced`, when given, tells whether it did.
+int TakeTagsForRow(IVXMMedia* media, VXM_MEDIA_TAGS& tags, const std::wstring& coverFile, bool* coverPlaced = nullptr);
 // Forgets what was kept for a media that gets no row (its cover picture goes).
 void DropTagsForRow(IVXMMedia* media);

@@ -396,11 +396,17 @@ CMediaListItemUI* CMainPaneUI::AddFileRow(int position, IVXMMedia* media)
     row->SetChecked(true);
     VXM_MEDIA_TAGS tags;
     const std::wstring thumbnail = media->GetThumbnailPath();
-    // Files added through the loader had their tags read beside the probe.
-    int handled = TakeTagsForRow(media, tags, thumbnail);
-    if (handled < 0) handled = ReadMediaTags(media, tags);
+    // Files added through the loader had their tags read beside the probe;
+    // whether a cover became the row's picture is known without a lookup in
+    // the temporary folder, which waits while workers write pictures there.
+    bool cover = false;
+    int handled = TakeTagsForRow(media, tags, thumbnail, &cover);
+    if (handled < 0) {
+        handled = ReadMediaTags(media, tags);
+        cover = FileExists(thumbnail);
+    }
     const bool tagged = handled == 1;
-    if (FileExists(thumbnail)) {
+    if (cover) {
         // A cover read from the tags is the row's picture, and the one written again.
         if (tagged && !media->GetVideoStream()) tags.cover = thumbnail;
         row->SetShownImage(thumbnail);
