@@ -3,6 +3,7 @@
 #include "ui/UIDefine.h"
 #include "ui/UIDelegate.h"
 #include "ui/UISharedText.h"
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -134,7 +135,12 @@ public:
     virtual bool GetTextAttribute(const std::wstring& name, std::wstring& value) const;
     // The skin's values of the text attributes a language changed, kept
     // for the way back to a language that leaves them as the skin has them.
-    std::vector<std::pair<std::wstring, std::wstring>>& SkinTexts() { return m_skinTexts; }
+    std::vector<std::pair<std::wstring, std::wstring>>& SkinTexts()
+    {
+        if (!m_skinTexts) m_skinTexts = std::make_unique<std::vector<std::pair<std::wstring, std::wstring>>>();
+        return *m_skinTexts;
+    }
+    bool HasSkinTexts() const { return m_skinTexts && !m_skinTexts->empty(); }
 
     virtual void DoPaint(QPainter& painter, const RECT& rcPaint);
     virtual void PaintBkColor(QPainter& painter);
@@ -207,7 +213,8 @@ protected:
     CSharedText m_bkImage;
     DWORD m_borderColor = 0;
     int m_borderSize = 0;
-    std::vector<std::pair<std::wstring, std::wstring>> m_skinTexts;
+    // Made by the first language that changes a text.
+    std::unique_ptr<std::vector<std::pair<std::wstring, std::wstring>>> m_skinTexts;
 };
 
 // While one lives on a thread, controls destroyed there leave their manager

@@ -11,29 +11,48 @@
 class CDelegate {
 public:
     using Fn = std::function<bool(void*)>;
-    CDelegate(const void* object, std::string key, Fn fn) : m_object(object), m_key(std::move(key)), m_fn(std::move(fn)) {}
-    bool operator()(void* param) const { return m_fn(param); }
+    // A function or a lambda, told apart by `object` alone.
+    CDelegate(const void* object, Fn fn) : m_object(object), m_fn(std::move(fn)) {}
+    // A method of `object`, called through the method pointer's bytes kept
+    // here: nothing is allocated for it.
+    template <class T>
+    CDelegate(T* object, bool (T::*method)(void*)) : m_object(object), m_call(&CallMethod<T>)
+    {
+        static_assert(sizeof(method) <= sizeof(m_method));
+        std::memcpy(m_method, &method, sizeof(method));
+    }
+    bool operator()(void* param) const { return m_call ? m_call(*this, param) : m_fn(param); }
     // Two delegates are equal when they bind the same object and method.
-    bool Equals(const CDelegate& other) const { return m_object == other.m_object && m_key == other.m_key; }
+    bool Equals(const CDelegate& other) const
+    {
+        return m_object == other.m_object && std::memcmp(m_method, other.m_method, sizeof(m_method)) == 0;
+    }
 
 private:
+    template <class T>
+    static bool CallMethod(const CDelegate& d, void* param)
+    {
+        bool (T::*method)(void*);
+        std::memcpy(&method, d.m_method, sizeof(method));
+        return (static_cast<T*>(const_cast<void*>(d.m_object))->*method)(param);
+    }
+
     const void* m_object;
-    std::string m_key;
+    bool (*m_call)(const CDelegate&, void*) = nullptr;
+    unsigned char m_method[16] = {};  // none for a function
     Fn m_fn;
 };
 
 template <class O, class T>
 CDelegate MakeDelegate(O* object, bool (T::*method)(void*))
 {
-    std::string key(sizeof(method), '\0');
-    std::memcpy(key.data(), &method, sizeof(method));
-    return CDelegate(object, key, [object, method](void* p) { return (static_cast<T*>(object)->*method)(p); });
+    return CDelegate(static_cast<T*>(object), method);
 }
 
 // A free function or a lambda; removable only with the same id.
 inline CDelegate MakeDelegate(std::function<bool(void*)> fn, const void* id = nullptr)
 {
-    return CDelegate(id, "fn", std::move(fn));
+    return CDelegate(id, std::move(fn));
 }
 
 // Most controls have no listener on most of their sources: an empty source

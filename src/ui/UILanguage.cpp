@@ -314,6 +314,7 @@ void CLanguageManager::ApplyLocaleTexts(CControlUI* control) const
 {
     if (!control || control->GetName().empty()) return;
     const auto pairs = CControlUI::ParseAttributeList(FindLocaleAttributes(control->GetName()));
+    if (pairs.empty() && !control->HasSkinTexts()) return;
     auto& skin = control->SkinTexts();
     auto has = [](const auto& list, const std::wstring& name) {
         return std::any_of(list.begin(), list.end(), [&name](const auto& p) { return p.first == name; });
