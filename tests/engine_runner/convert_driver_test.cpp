@@ -486,7 +486,10 @@ CEvent g_conversionsMayEnd{true, false};
 
 int BuildOneStep(IVXMMedia* media, IProfile*, VXM_JOB_QUEUE& queue)
 {
-    g_buildThreads.push_back(dynamic_cast<CVXMMediaBase*>(media)->m_nConvertThreads);
+    CVXMMediaBase* data = dynamic_cast<CVXMMediaBase*>(media);
+    g_buildThreads.push_back(data->m_nConvertThreads);
+    for (IVXMMedia* part : data->m_lstJoin)
+        g_buildThreads.push_back(dynamic_cast<CVXMMediaBase*>(part)->m_nConvertThreads);
     queue.push_back(Step(L"ffmpeg -i x y", PASS_ENCODE_1, L"", L"", JOB_TYPE_FFMPEG));
     return 0;
 }
@@ -499,8 +502,8 @@ int HeldTranscode(void*, CCmdFFplay* runner)
 }
 
 // With the thread limit for two conversions at once, a third that starts while
-// both run is built with one encoder thread; once they have ended, the next
-// one has the limit again.
+// both run is built with one encoder thread, the part it joins too; once they
+// have ended, the next one has the limit again.
 TEST_F(ConvertDriver, OnlyTheSetNumberOfConversionsAtOnceHaveTheThreadLimit)
 {
     IProfileManager* manager = CreateProfileManger();
@@ -509,14 +512,17 @@ TEST_F(ConvertDriver, OnlyTheSetNumberOfConversionsAtOnceHaveTheThreadLimit)
     manager->SetThreadLimit(4, 2);
     g_RunnerHooks.pfnBuildMediaCommands = &BuildOneStep;
     g_RunnerHooks.pfnTranscode = &HeldTranscode;
-    for (int i = 0; i < 3; ++i)
-        NewMedia({})->StartConvert(profile, m_window.Get(), 0);
+    NewMedia({})->StartConvert(profile, m_window.Get(), 0);
+    NewMedia({})->StartConvert(profile, m_window.Get(), 0);
+    IVXMMedia* joining = NewMedia({});
+    Data(joining)->m_lstJoin.push_back(NewMedia({}));
+    joining->StartConvert(profile, m_window.Get(), 0);
     g_conversionsMayEnd.Set();
     ASSERT_TRUE(m_window.WaitFinished(3));
     NewMedia({})->StartConvert(profile, m_window.Get(), 0);
     ASSERT_TRUE(m_window.WaitFinished(4));
     manager->SetThreadLimit(0, 0);
-    EXPECT_EQ(g_buildThreads, (std::vector<int>{0, 0, 1, 0}));
+    EXPECT_EQ(g_buildThreads, (std::vector<int>{0, 0, 1, 1, 0}));
 }
 
 std::atomic<float> g_positionSeen{-1.0f};

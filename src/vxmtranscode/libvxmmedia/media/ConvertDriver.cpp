@@ -395,16 +395,22 @@ void ConvertStart(const VXM_CONVERT_TARGET& target, IProfile* profile, HWND hNot
 
     if (profile) {
         // Beyond the conversions that may hold the thread limit at once, one
-        // gets a single encoder thread.
+        // gets a single encoder thread, for the parts it joins as well.
         const VXM_ENGINE_SETTINGS* settings = GetEngineSettings();
-        if (settings && settings->CPUCores < 1)
-            data.m_nConvertThreads = runner->m_threadShare.Take(settings->ThreadLimit, settings->ThreadLimitHolders);
+        std::vector<CVXMMediaBase*> built = JoinedMedia(data);
+        built.push_back(&data);
+        const int threads = settings && settings->CPUCores < 1
+                                ? runner->m_threadShare.Take(settings->ThreadLimit, settings->ThreadLimitHolders)
+                                : 0;
+        for (CVXMMediaBase* media : built)
+            media->m_nConvertThreads = threads;
         if (g_RunnerHooks.pfnBuildMediaCommands)
             g_RunnerHooks.pfnBuildMediaCommands(target.pMedia, profile, runner->m_vecJobQueue);
         else
             LogMessageA(kLogCategory, "no job can be built for \"%s\": the job builder is not built in",
                         Utf8(data.m_strSourcePath).c_str());
-        data.m_nConvertThreads = 0;
+        for (CVXMMediaBase* media : built)
+            media->m_nConvertThreads = 0;
         if (data.m_nMediaKind != 2)
             runner->m_fProgressCount = 0.0f;
     }
