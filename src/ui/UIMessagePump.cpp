@@ -111,36 +111,22 @@ void WakeNestedUILoops()
         QMetaObject::invokeMethod(app, [] {}, Qt::QueuedConnection);
 }
 
-// Serves the UI thread until `done` holds or the time is up. Between turns it
-// sleeps in the event loop, which a posted message (the queue's wake), a
-// timer or input wakes at once; a 1 ms timer looks at `done` meanwhile (an
-// event set by another thread wakes nobody).
 static DWORD WaitDispatching(const std::function<bool()>& done, DWORD timeoutMs)
 {
-    const auto start = std::chrono::steady_clock::now();
-    auto timeUp = [&] {
-        if (timeoutMs == INFINITE) return false;
-        auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-        return elapsed.count() >= static_cast<long long>(timeoutMs);
-    };
-    if (done()) return WAIT_OBJECT_0;
-    const bool app = QCoreApplication::instance() != nullptr;
-    QTimer look;
-    look.setTimerType(Qt::PreciseTimer);
-    if (app) look.start(1);
+    auto start = std::chrono::steady_clock::now();
     for (;;) {
+        if (done()) return WAIT_OBJECT_0;
         // A frame's worth, as the main loop takes them: timers, painting and
         // input are served between the batches of a flood of posted messages
         // (what is left wakes the loop again).
         PumpThreadMessages(kFrameMs);
+        if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         if (done()) return WAIT_OBJECT_0;
-        if (timeUp()) return WAIT_TIMEOUT;
-        if (app)
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-        else
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));  // no event loop: only the queue is served
-        if (done()) return WAIT_OBJECT_0;
-        if (timeUp()) return WAIT_TIMEOUT;
+        if (timeoutMs != INFINITE) {
+            auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+            if (elapsed.count() >= static_cast<long long>(timeoutMs)) return WAIT_TIMEOUT;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
 
