@@ -1,6 +1,7 @@
 // Job building of a profile: output paths by container step, the subtitle
 // step, one encode builder per tool step and the join of a media's parts.
 #include <cstdlib>
+#include <mutex>
 
 #include "EngineLog.h"
 #include "OutputProfile.h"
@@ -24,6 +25,14 @@ extern void BuildJoinRoute(CVXMMediaBase*, COutputProfile*, const std::wstring&,
 namespace {
 
 constexpr const char* kLogCategory = "JobBuild";
+
+// Building a job evaluates the profile's limit rules and keeps the scaled size
+// and encoder options of the build in the profile: one build at a time.
+std::mutex& JobBuildLock()
+{
+    static std::mutex lock;
+    return lock;
+}
 
 // A job that needs a step this build cannot make fails as a whole: a
 // conversion must not end with an unfinished file under the output's name.
@@ -268,6 +277,7 @@ int BuildMediaCommands(IVXMMedia* media, IProfile* profile, VXM_JOB_QUEUE& queue
         return -1;
     if (!queue.empty())
         return 0;
+    std::lock_guard<std::mutex> lock(JobBuildLock());
     base->m_strTempOutput.clear();
     const std::wstring folder = base->m_strOutputFolder;
     std::vector<std::wstring> outputs, videoStreams, audioStreams;
