@@ -60,6 +60,8 @@ struct CReceiver {
     }
 };
 
+std::vector<CMediaLoader::CEntry> Entries(const std::vector<std::wstring>& paths) { return {paths.begin(), paths.end()}; }
+
 std::vector<std::wstring> Names(int count)
 {
     std::vector<std::wstring> names;
@@ -82,7 +84,7 @@ TEST(MediaLoader, FilesArriveInTheOrderQueuedWhenLaterProbesEndFirst)
                 return new CLoadedMedia(path, released);
             },
             [&](IVXMMedia* media, short position, unsigned short) { return receiver.Take(media, position); });
-        loader.Queue(files, 5, 0);
+        loader.Queue(Entries(files), 5, 0);
         ASSERT_TRUE(receiver.WaitFor(16));
         // The last file is no media: its slot goes when its probe ends.
         while (loader.Waiting() > 0) std::this_thread::sleep_for(1ms);
@@ -112,7 +114,7 @@ TEST(MediaLoader, AProbeThatThrowsFailsItsFileAloneAndTheFilesAfterItArrive)
                 return new CLoadedMedia(path, released);
             },
             [&](IVXMMedia* media, short position, unsigned short) { return receiver.Take(media, position); });
-        loader.Queue(files, -1, 0);
+        loader.Queue(Entries(files), -1, 0);
         ASSERT_TRUE(receiver.WaitFor(5));
         EXPECT_EQ(loader.Waiting(), 0u);
     }
@@ -139,7 +141,7 @@ TEST(MediaLoader, DroppedFilesAreNeitherProbedNorHandedOnAndNothingLeaks)
                 return new CLoadedMedia(path, released);
             },
             [&](IVXMMedia* media, short position, unsigned short) { return receiver.Take(media, position); });
-        loader.Queue(Names(pool + 50), -1, 0);
+        loader.Queue(Entries(Names(pool + 50)), -1, 0);
         while (probed.load() < pool) std::this_thread::sleep_for(5ms);
         ASSERT_EQ(probed.load(), pool);
         loader.CancelAll();
@@ -179,13 +181,13 @@ TEST(MediaLoader, AListedFolderKeepsItsPlaceAndItsOwnOrder)
                 return new CLoadedMedia(path, released);
             },
             [&](IVXMMedia* media, short position, unsigned short) { return receiver.Take(media, position); });
-        loader.Queue({L"/first.mp4"}, -1, 0);
+        loader.Queue(Entries({L"/first.mp4"}), -1, 0);
         loader.QueueListed([&] {
             std::unique_lock<std::mutex> lock(gate);
             opened.wait(lock, [&] { return open; });
-            return listed;
+            return Entries(listed);
         }, -1, 0);
-        loader.Queue({L"/last.mp4"}, -1, 0);
+        loader.Queue(Entries({L"/last.mp4"}), -1, 0);
         ASSERT_TRUE(receiver.WaitFor(1));
         {
             std::lock_guard<std::mutex> lock(gate);
@@ -224,7 +226,7 @@ TEST(MediaLoader, ALoaderThatGoesWhileAFolderIsListedProbesNoneOfItsFiles)
             opened.notify_all();
             opened.wait(lock, [&] { return open; });
             listed = true;
-            return Names(20);
+            return Entries(Names(20));
         }, -1, 0);
         std::unique_lock<std::mutex> lock(gate);
         opened.wait(lock, [&] { return listing; });

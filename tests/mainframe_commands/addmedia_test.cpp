@@ -1,6 +1,7 @@
 // Media reaching the lists: the supported-extension test, folders (with an
 // unsupported file and a link loop), drops, pastes, text drops, cue sheets,
 // the drive choice and discs.
+#include "program_panes.h"
 #include "recording_panes.h"
 #include "scripted_discs.h"
 
@@ -391,6 +392,8 @@ TEST_F(CCueTest, ACueSheetBecomesOneRowPerTrack)
     Open();
     std::vector<std::wstring> dropped = {Utf8ToWide(cue)};
     SendMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(&dropped), 0);
+    WaitForRows(3);
+    Settle();
     ASSERT_EQ(RowCount(), 3u);
     const auto& rows = mainPane->rows;
     for (size_t i = 0; i < 3; ++i) {
@@ -622,19 +625,11 @@ TEST_F(CDVDOpenTest, SkipCancelsTheAnalysisAndTheWindowWaitsForItsEnd)
 
 // ---- with the program's own panes -------------------------------------------------------------
 
-TEST(AddMediaRoad, DroppedFilesAndAPastedAddressBecomeRowsOfTheConverterList)
+using AddMediaRoad = CProgramPanesTest;
+
+TEST_F(AddMediaRoad, DroppedFilesAndAPastedAddressBecomeRowsOfTheConverterList)
 {
     const auto& media = vxmtest::GetTestMedia();
-    CFakeDesktop desktop;
-    ResetUIQuit();
-    SetMainPaneMaker(nullptr);
-    auto* window = new CVXMMainFrameWnd(L"");
-    HWND hwnd = window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655);
-    ASSERT_NE(hwnd, nullptr);
-    auto* pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());
-    ASSERT_NE(pane, nullptr);
-    ASSERT_NE(pane->GetMediaList(), nullptr);
-    CMediaListUI* list = pane->GetMediaList();
     const int before = list->GetCount();
 
     std::vector<std::wstring> dropped = {Utf8ToWide(media.mp4), Utf8ToWide(media.mp3)};
@@ -646,10 +641,6 @@ TEST(AddMediaRoad, DroppedFilesAndAPastedAddressBecomeRowsOfTheConverterList)
     EXPECT_TRUE(window->Paste(pane));
     Pump([&] { return list->GetCount() >= before + 3; });
     EXPECT_EQ(list->GetCount(), before + 3);
-
-    window->DestroyWindow();
-    PumpPending();
-    ResetUIQuit();
 }
 
 TEST(DriveChoiceWindow, ShowsTheChoiceAndFollowsANotice)

@@ -280,49 +280,72 @@ CMediaLoader& CMediaHandler::Loader()
                 if (media) ReadTagsForRow(media);
                 return media;
             },
-            [window](IVXMMedia* media, short at, unsigned short bits) {
-                return PostMediaLoaded(window, media, at, bits);
+            [window, round = m_queueRound](IVXMMedia* media, short at, unsigned short bits) {
+                auto queued = std::make_unique<CQueuedMedia>();
+                queued->media = media;
+                queued->round = round->load();
+                if (!PostMessageOwnedW(window, WM_VXM_MEDIA_QUEUED, queued.get(), MakeLParam(at, bits), [](void* p) {
+                        std::unique_ptr<CQueuedMedia> gone(static_cast<CQueuedMedia*>(p));
+                        ReleaseLoadedMedia(gone->media);
+                    }))
+                    return false;
+                queued.release();
+                return true;
             },
             [](IVXMMedia* media) { DropTagsForRow(media); });
     }
     return *m_loader;
 }
 
-void CMediaHandler::QueueFiles(const std::vector<std::wstring>& paths, short position, unsigned short flags)
+namespace {
+
+// A cue sheet goes to the window at its place; what follows waits for its rows.
+std::vector<CMediaLoader::CEntry> Classified(HWND window, std::vector<CMediaLoader::CEntry> entries, short position)
 {
-    std::vector<std::wstring> files;
-    for (const std::wstring& path : paths) {
-        if (Extension(path) == L".cue") AddFile(path, position, flags);
-        else files.push_back(path);
+    for (CMediaLoader::CEntry& entry : entries) {
+        if (entry.handOn || Extension(entry.path) != L".cue") continue;
+        entry.holds = true;
+        entry.handOn = [window, path = entry.path, position](uint64_t place) {
+            auto cue = std::make_unique<CListedCue>();
+            cue->path = path;
+            cue->place = place;
+            if (PostMessageOwnedW(window, WM_VXM_CUE_LISTED, cue.get(), static_cast<LPARAM>(static_cast<WORD>(position)),
+                                  [](void* p) { delete static_cast<CListedCue*>(p); }))
+                cue.release();
+        };
     }
-    Loader().Queue(files, position, flags);
+    return entries;
 }
 
-void CMediaHandler::QueueListedFiles(std::function<std::vector<std::wstring>()> list, short position,
-                                     unsigned short flags)
+}  // namespace
+
+void CMediaHandler::QueueFiles(const std::vector<std::wstring>& paths, short position, unsigned short flags)
 {
-    const HWND window = m_hMainWnd;
-    Loader().QueueListed([list = std::move(list), window, position] {
-        std::vector<std::wstring> files;
-        for (std::wstring& path : list()) {
-            if (Extension(path) != L".cue") {
-                files.push_back(std::move(path));
-                continue;
-            }
-            // Cue sheets go to the window at once, as QueueFiles hands them on.
-            auto* copy = new std::wstring(std::move(path));
-            if (!PostMessageOwnedW(window, WM_VXM_CUE_LISTED, copy, static_cast<LPARAM>(static_cast<WORD>(position)),
-                                   [](void* p) { delete static_cast<std::wstring*>(p); }))
-                delete copy;
-        }
-        return files;
+    Loader().Queue(Classified(m_hMainWnd, {paths.begin(), paths.end()}, position), position, flags);
+}
+
+void CMediaHandler::QueueListedFiles(CMediaLoader::ListFn list, short position, unsigned short flags)
+{
+    Loader().QueueListed([window = m_hMainWnd, list = std::move(list), position] {
+        return Classified(window, list(), position);
     }, position, flags);
 }
+
+void CMediaHandler::FillPlace(uint64_t place, const std::vector<std::wstring>& paths)
+{
+    if (m_loader) m_loader->Fill(place, Classified(m_hMainWnd, {paths.begin(), paths.end()}, -1));
+}
+
+bool CMediaHandler::IsPlaceWaiting(uint64_t place) const { return m_loader && m_loader->IsWaiting(place); }
 
 void CMediaHandler::CancelQueuedFiles()
 {
     if (m_loader) m_loader->CancelAll();
+    // What was posted before is stale now.
+    ++*m_queueRound;
 }
+
+unsigned CMediaHandler::QueueRound() const { return m_queueRound->load(); }
 
 IVXMMedia* CMediaHandler::LoadMediaFile(const std::wstring& path, short position, unsigned short flags)
 {

@@ -8,6 +8,8 @@
 #include "VXMDownloader.h"
 #include "platform/types.h"
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,9 +23,21 @@ class IVXMMedia;
 // Messages of the handler to the main window.
 // Sent: wParam the cue sheet's path (const wchar_t*), lParam the list position (low 16 bits).
 constexpr UINT WM_VXM_IMPORT_CUE = 5127;
-// Posted: wParam a std::wstring* cue sheet path found by a listing (the
-// receiver deletes it), lParam the list position (low 16 bits).
+// Posted: wParam a CListedCue* of a cue sheet queued with other files (the
+// receiver deletes it), lParam the list position (low 16 bits). The files
+// queued after it wait until the receiver calls FillPlace(place).
 constexpr UINT WM_VXM_CUE_LISTED = 5139;
+struct CListedCue {
+    std::wstring path;
+    uint64_t place = 0;
+};
+// Posted: wParam a CQueuedMedia* (the receiver deletes it and takes its
+// media), lParam MAKELPARAM(position, flags): a queued file, probed.
+constexpr UINT WM_VXM_MEDIA_QUEUED = 5140;
+struct CQueuedMedia {
+    IVXMMedia* media = nullptr;
+    unsigned round = 0;  // CMediaHandler::QueueRound when it was posted
+};
 // Posted: wParam the new IVXMMedia (the receiver takes it), lParam MAKELPARAM(position, flags).
 constexpr UINT WM_VXM_MEDIA_LOADED = 5120;
 // Posts WM_VXM_MEDIA_LOADED owning the media: a message never delivered (the
@@ -79,16 +93,23 @@ public:
     // A ".cue" sheet is handed to the main window; other files are probed.
     IVXMMedia* AddFile(const std::wstring& path, short position, unsigned short flags);
     IVXMMedia* LoadMediaFile(const std::wstring& path, short position, unsigned short flags);
-    // Many files at once, off the UI thread: cue sheets are handed on at
-    // once, other files are probed on the media pool and posted as
-    // WM_VXM_MEDIA_LOADED in the order given; files that are no media are
+    // Many files at once, off the UI thread: files are probed on the media
+    // pool and posted as WM_VXM_MEDIA_QUEUED, cue sheets as
+    // WM_VXM_CUE_LISTED, all in the order given; files that are no media are
     // left out with a log line.
     void QueueFiles(const std::vector<std::wstring>& paths, short position, unsigned short flags);
-    // As QueueFiles with the files `list` gives: it runs on the media pool,
-    // and its files keep the place of the call among the files queued.
-    void QueueListedFiles(std::function<std::vector<std::wstring>()> list, short position, unsigned short flags);
-    // Queued files not yet posted are dropped.
+    // As QueueFiles with what `list` gives: it runs on the media pool, and
+    // its entries keep the place of the call among the files queued.
+    void QueueListedFiles(CMediaLoader::ListFn list, short position, unsigned short flags);
+    // Queues `paths` in the place of a holding entry (a cue sheet posted,
+    // an entry of a listing), which lets the files after it go on.
+    void FillPlace(uint64_t place, const std::vector<std::wstring>& paths);
+    // The holding entry of `place` still waits (no Remove All since).
+    bool IsPlaceWaiting(uint64_t place) const;
+    // Queued files not yet posted are dropped, and those posted become
+    // stale: the round goes up.
     void CancelQueuedFiles();
+    unsigned QueueRound() const;
     bool ConvertMedia(IVXMMedia* media, IProfile* profile);
     bool DownloadMedia(IVXMMedia* media, int flags);
     IVXMDVDFile* OpenDVD(const std::wstring& path);
@@ -126,6 +147,7 @@ private:
     IVXMDVDFile* m_pDVDFile = nullptr;
     std::unique_ptr<CCustomProps> m_customProps;
     std::unique_ptr<CMediaLoader> m_loader;
+    std::shared_ptr<std::atomic<unsigned>> m_queueRound = std::make_shared<std::atomic<unsigned>>(0);
     int m_trackInfo[4] = {0, 0, 0, 0};
 };
 

@@ -4,6 +4,7 @@
 #pragma once
 #include "IVXMMedia.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +22,18 @@ public:
     // before the loader releases it.
     using DiscardFn = std::function<void(IVXMMedia* media)>;
 
+    // One thing queued: a file to probe, or, with `handOn` set, something
+    // handed on at its place instead of a media (a cue sheet, a folder the
+    // window looks at). `handOn` runs in queue order on whichever thread
+    // hands on, with the loader's lock held: it may only post. With `holds`,
+    // what follows waits until Fill(place) puts entries in its place.
+    struct CEntry {
+        CEntry(std::wstring file = std::wstring()) : path(std::move(file)) {}
+        std::wstring path;
+        std::function<void(uint64_t place)> handOn;
+        bool holds = false;
+    };
+
     CMediaLoader(ProbeFn probe, DeliverFn deliver, DiscardFn discard = nullptr);
     // Drops what waits and waits for the probes that run.
     ~CMediaLoader();
@@ -29,12 +42,17 @@ public:
 
     // A position of -1 appends; otherwise the files take the positions from
     // `position` on, in order.
-    void Queue(const std::vector<std::wstring>& paths, short position, unsigned short flags);
-    // Runs on a worker: files to queue, in order.
-    using ListFn = std::function<std::vector<std::wstring>()>;
-    // As Queue with the files `list` gives, listed on the pool: they keep
-    // the place of this call among the files queued before and after.
+    void Queue(const std::vector<CEntry>& entries, short position, unsigned short flags);
+    // Runs on a worker: what to queue, in order.
+    using ListFn = std::function<std::vector<CEntry>()>;
+    // As Queue with the entries `list` gives, listed on the pool: they keep
+    // the place of this call among the entries queued before and after.
     void QueueListed(ListFn list, short position, unsigned short flags);
+    // Puts `entries` in the place of a holding entry, which had `place`
+    // handed to it; nothing when that entry went (CancelAll).
+    void Fill(uint64_t place, const std::vector<CEntry>& entries);
+    // The holding entry that had `place` waits for its Fill.
+    bool IsWaiting(uint64_t place) const;
     // Files not yet handed on are not handed on; returns at once (a probe
     // that runs ends on its own and its media is released).
     void CancelAll();

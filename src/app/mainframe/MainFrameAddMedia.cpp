@@ -183,36 +183,42 @@ void CVXMMainFrameWnd::AddFolderContents(const std::wstring& folder)
 {
     if (!m_mediaHandler) return;
     // Listed on the media pool: a folder of thousands of files is no stall.
-    // One that may be a disc comes back to the window whole.
+    // One that may be a disc comes back to the window at its place.
     const HWND window = GetHWND();
     m_mediaHandler->QueueListedFiles([folder, window] {
         bool mayBeDisc = false;
         std::vector<std::wstring> files = ListFolderFiles(folder, mayBeDisc);
-        if (!mayBeDisc) return files;
-        auto* copy = new std::wstring(folder);
-        if (!PostMessageOwnedW(window, WM_VXM_DISC_FOLDER_LISTED, copy, 0,
-                               [](void* p) { delete static_cast<std::wstring*>(p); }))
-            delete copy;
-        return std::vector<std::wstring>();
+        if (!mayBeDisc) return std::vector<CMediaLoader::CEntry>(files.begin(), files.end());
+        CMediaLoader::CEntry entry(folder);
+        entry.holds = true;
+        entry.handOn = [window, folder, files = std::move(files)](uint64_t place) {
+            auto listed = std::make_unique<CListedFolder>(CListedFolder{folder, files, place});
+            if (PostMessageOwnedW(window, WM_VXM_DISC_FOLDER_LISTED, listed.get(), 0,
+                                  [](void* p) { delete static_cast<CListedFolder*>(p); }))
+                listed.release();
+        };
+        return std::vector<CMediaLoader::CEntry>{entry};
     }, -1, 0);
 }
 
-void CVXMMainFrameWnd::AddDiscFolder(const std::wstring& folder)
+void CVXMMainFrameWnd::AddDiscFolder(const CListedFolder& listed)
 {
-    IMainPane* pane = GetActivePane();
-    if (IsDVDFolder(folder)) {
+    // Gone with a Remove All since it was listed.
+    if (!m_mediaHandler || !m_mediaHandler->IsPlaceWaiting(listed.place)) return;
+    std::vector<std::wstring> files;
+    if (IsDVDFolder(listed.folder)) {
+        IMainPane* pane = GetActivePane();
         ShowStatusMessage(CLanguageManager::GetInstance()->LoadStringW(120));
-        if (pane) pane->RemoveRowsOfPath(folder);
-        OpenDisc(pane, folder);
-        return;
+        if (pane) pane->RemoveRowsOfPath(listed.folder);
+        OpenDisc(pane, listed.folder);
+    } else if (IsBDFolder(listed.folder)) {
+        files.push_back(L"bluray:" + listed.folder);
+    } else {
+        // A folder of files after all.
+        files = listed.files;
     }
-    if (!m_mediaHandler) return;
-    if (IsBDFolder(folder)) {
-        m_mediaHandler->LoadMediaFile(L"bluray:" + folder, -1, 0);
-        return;
-    }
-    // A folder of files after all.
-    m_mediaHandler->QueueFiles(ListFolderFiles(folder), -1, 0);
+    // What was queued after it goes on.
+    m_mediaHandler->FillPlace(listed.place, files);
 }
 
 void CVXMMainFrameWnd::AddFolder()

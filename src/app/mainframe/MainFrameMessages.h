@@ -3,6 +3,10 @@
 #pragma once
 #include "platform/types.h"
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 // The UI-by-message service: workers change controls through these.
 constexpr UINT WM_VXM_UI_FREE_SLOTS = 1281;
 constexpr UINT WM_VXM_UI_GET_SLOT = 1282;
@@ -35,9 +39,16 @@ constexpr UINT WM_VXM_ADD_SUBTITLE = 5125;
 // text made with new[]; the receiver frees it with delete[].
 constexpr UINT WM_VXM_TEXT_DROPPED = 5122;
 
-// Posted by the listing of an added folder that may be a DVD or Blu-ray
-// folder: wParam a std::wstring* of the folder; the receiver deletes it.
+// Posted at its place among the files queued by the listing of an added
+// folder that may be a DVD or Blu-ray folder: wParam a CListedFolder*; the
+// receiver deletes it. The files queued after it wait until the receiver
+// fills its place (CMediaHandler::FillPlace).
 constexpr UINT WM_VXM_DISC_FOLDER_LISTED = 5138;
+struct CListedFolder {
+    std::wstring folder;
+    std::vector<std::wstring> files;  // its files, in listing order
+    uint64_t place = 0;
+};
 
 // Sent by a burn row before it starts: 1 when the burn may start.
 constexpr UINT WM_VXM_CHECK_BURN = 5126;

@@ -6,6 +6,7 @@
 #include "MainFrameMessages.h"
 #include "MediaHandler.h"
 #include "ProfileChooserMessages.h"
+#include "RowTags.h"
 #include "VXMMainFrameWnd.h"
 #include "UpdateOffer.h"
 #include "VXMMessages.h"
@@ -213,20 +214,20 @@ bool CVXMMainFrameWnd::DispatchEngineMessage(UINT uMsg, WPARAM wParam, LPARAM lP
         if (pane && pane->HoldsMedia(media)) pane->RemoveMedia(media);
         return true;
     }
-    case WM_VXM_MEDIA_LOADED: {
-        auto* loaded = reinterpret_cast<IVXMMedia*>(wParam);
-        auto position = static_cast<short>(lParam & 0xFFFF);
-        auto flags = static_cast<unsigned short>((lParam >> 16) & 0xFFFF);
-        if (flags & 1) position = -1;
-        if (!loaded) return true;
-        IMainPane* pane = GetActivePane();
-        if (!pane) {
-            // The message owned it and no pane takes it.
-            loaded->Release();
-            return true;
+    case WM_VXM_MEDIA_LOADED:
+        AddLoadedMedia(reinterpret_cast<IVXMMedia*>(wParam), lParam);
+        return true;
+    case WM_VXM_MEDIA_QUEUED: {
+        // The receiver owns the payload and its media.
+        std::unique_ptr<CQueuedMedia> queued(reinterpret_cast<CQueuedMedia*>(wParam));
+        if (!queued || !queued->media) return true;
+        if (m_mediaHandler && queued->round == m_mediaHandler->QueueRound()) {
+            AddLoadedMedia(queued->media, lParam);
+        } else {
+            // Posted before a Remove All.
+            DropTagsForRow(queued->media);
+            queued->media->Release();
         }
-        pane->AddMedia(loaded, position, flags);
-        if (m_page != 1 && m_mainPane) m_mainPane->SelectFirstManagerEntry();
         return true;
     }
     case WM_VXM_PROFILE_SELECTED:
@@ -239,15 +240,17 @@ bool CVXMMainFrameWnd::DispatchEngineMessage(UINT uMsg, WPARAM wParam, LPARAM lP
         if (wParam) ImportCue(reinterpret_cast<const wchar_t*>(wParam));
         return true;
     case WM_VXM_DISC_FOLDER_LISTED: {
-        // The receiver owns the copy.
-        std::unique_ptr<std::wstring> folder(reinterpret_cast<std::wstring*>(wParam));
-        if (folder) AddDiscFolder(*folder);
+        // The receiver owns the payload.
+        std::unique_ptr<CListedFolder> listed(reinterpret_cast<CListedFolder*>(wParam));
+        if (listed) AddDiscFolder(*listed);
         return true;
     }
     case WM_VXM_CUE_LISTED: {
-        // The receiver owns the copy.
-        std::unique_ptr<std::wstring> path(reinterpret_cast<std::wstring*>(wParam));
-        if (path) ImportCue(*path);
+        // The receiver owns the payload; the files queued after the sheet wait for its rows.
+        std::unique_ptr<CListedCue> cue(reinterpret_cast<CListedCue*>(wParam));
+        if (!cue || !m_mediaHandler || !m_mediaHandler->IsPlaceWaiting(cue->place)) return true;
+        ImportCue(cue->path);
+        m_mediaHandler->FillPlace(cue->place, {});
         return true;
     }
     case WM_COMMAND:
@@ -301,6 +304,22 @@ bool CVXMMainFrameWnd::DispatchEngineMessage(UINT uMsg, WPARAM wParam, LPARAM lP
     default:
         return false;
     }
+}
+
+void CVXMMainFrameWnd::AddLoadedMedia(IVXMMedia* loaded, LPARAM lParam)
+{
+    auto position = static_cast<short>(lParam & 0xFFFF);
+    auto flags = static_cast<unsigned short>((lParam >> 16) & 0xFFFF);
+    if (flags & 1) position = -1;
+    if (!loaded) return;
+    IMainPane* pane = GetActivePane();
+    if (!pane) {
+        // The message owned it and no pane takes it.
+        loaded->Release();
+        return;
+    }
+    pane->AddMedia(loaded, position, flags);
+    if (m_page != 1 && m_mainPane) m_mainPane->SelectFirstManagerEntry();
 }
 
 void CVXMMainFrameWnd::OnJoinFinished(WPARAM code, LPARAM path)

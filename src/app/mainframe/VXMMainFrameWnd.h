@@ -10,6 +10,7 @@
 #include <vector>
 
 class CDeviceNoticeForwarder;
+struct CListedFolder;
 class CDropTarget;
 class CFormatRequestTicket;
 class CMediaHandler;
@@ -170,9 +171,11 @@ private:
     void RememberFolder(const std::wstring& folder);
     // A dropped folder: its disc, or its media files.
     void AddFolderContents(const std::wstring& folder);
-    // A listed folder that may be a DVD or Blu-ray folder: its disc is opened,
-    // or else its files are added.
-    void AddDiscFolder(const std::wstring& folder);
+    // A listed folder that may be a DVD or Blu-ray folder, at its place among
+    // the files queued: its disc is opened, or else its files are added.
+    void AddDiscFolder(const CListedFolder& listed);
+    // A probed media becomes a row of the active pane (lParam: position, flags).
+    void AddLoadedMedia(IVXMMedia* media, LPARAM lParam);
     bool IsPlayerShown() const;
 
     std::unique_ptr<CMenu> m_menus;
