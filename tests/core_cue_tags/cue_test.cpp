@@ -6,6 +6,7 @@
 #include <string>
 
 #include "CueObject.h"
+#include "platform/text.h"
 #include "support/test_media.h"
 
 namespace {
@@ -350,6 +351,34 @@ TEST(CueSheet, Utf8SheetWithoutMarkKeepsItsLetters)
     EXPECT_EQ(s.cue.GetPerformer(), L"\u6771\u4eac");
     EXPECT_EQ(s.cue.GetTitle(), L"\u00e9t\u00e9");
     EXPECT_EQ(s.cue.GetAudioFile(), s.Folder() + L"\u00e9.flac");
+}
+
+// A sheet in a legacy code page, beside its audio file (named in UTF-8 here).
+CueObject LegacySheet(vxmtest::CTempDir& dir, const std::string& audioName, const std::string& bytes)
+{
+    std::ofstream(dir.File(audioName), std::ios::binary) << "audio";
+    std::ofstream(dir.File("sheet.cue"), std::ios::binary) << bytes;
+    CueObject cue;
+    cue.Load(Utf8ToWide(dir.File("sheet.cue")));
+    return cue;
+}
+
+TEST(CueSheet, SheetsInEastAsianCodePagesFindTheirAudioFileAndKeepTheirTitles)
+{
+    vxmtest::CTempDir japanese;
+    CueObject shiftJis = LegacySheet(japanese, "\xE5\xA4\x8F\xE3\x81\xAE\xE6\xAD\x8C.flac",
+                                     "PERFORMER \"\x97\xE9\x96\xD8\"\nFILE \"\x89\xC4\x82\xCC\x89\xCC.flac\" WAVE\n"
+                                     "  TRACK 01 AUDIO\n    TITLE \"\x92\xA9\x82\xCC\x8C\xF5\"\n    INDEX 01 00:00:00\n");
+    EXPECT_EQ(shiftJis.GetAudioFile(), Utf8ToWide(japanese.File("\xE5\xA4\x8F\xE3\x81\xAE\xE6\xAD\x8C.flac")));
+    EXPECT_EQ(shiftJis.GetPerformer(), L"\u9234\u6728");
+    ASSERT_EQ(shiftJis.GetTrackCount(), 1);
+    EXPECT_EQ(shiftJis.GetTrack(0)->m_strTitle, L"\u671d\u306e\u5149");
+
+    vxmtest::CTempDir chinese;
+    CueObject gbk = LegacySheet(chinese, "\xE4\xB8\x9C\xE4\xBA\xAC.wav",
+                                "TITLE \"\xB6\xAB\xBE\xA9\xD6\xAE\xD2\xB9\"\nFILE \"\xB6\xAB\xBE\xA9.wav\" WAVE\n");
+    EXPECT_EQ(gbk.GetAudioFile(), Utf8ToWide(chinese.File("\xE4\xB8\x9C\xE4\xBA\xAC.wav")));
+    EXPECT_EQ(gbk.GetTitle(), L"\u4e1c\u4eac\u4e4b\u591c");
 }
 
 TEST(CueSheet, AudioFileNamesFromWindowsAreFoundBesideTheSheet)

@@ -8,6 +8,7 @@
 #include "Log.h"
 #include "platform/text.h"
 #include "platform/paths.h"
+#include "platform/codepage.h"
 
 namespace {
 
@@ -43,18 +44,24 @@ std::wstring DecodeUtf16(std::string_view bytes, bool bigEndian)
     return out;
 }
 
-std::wstring DecodeSheet(std::string_view bytes)
+// A sheet with a byte-order mark, or in UTF-8; false for any other.
+bool DecodeUnicodeSheet(std::string_view bytes, std::wstring& text)
 {
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        return Utf8ToWide(bytes.substr(3));
-    if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE")
-        return DecodeUtf16(bytes.substr(2), false);
-    if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF")
-        return DecodeUtf16(bytes.substr(2), true);
+        text = Utf8ToWide(bytes.substr(3));
+    else if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE")
+        text = DecodeUtf16(bytes.substr(2), false);
+    else if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF")
+        text = DecodeUtf16(bytes.substr(2), true);
+    else
+        return Utf8ToWideStrict(bytes, text);
+    return true;
+}
+
+// Windows-1252 for any bytes: what a sheet is read as when nothing else fits.
+std::wstring DecodeCp1252(std::string_view bytes)
+{
     std::wstring text;
-    if (Utf8ToWideStrict(bytes, text)) return text;
-    // Not UTF-8: sheets from Windows ripping tools are in the ANSI code page.
-    text.clear();
     text.reserve(bytes.size());
     for (char ch : bytes) {
         unsigned char c = static_cast<unsigned char>(ch);
@@ -143,6 +150,22 @@ std::wstring FileValue(std::wstring_view rest)
     }
     return std::wstring(rest);
 }
+
+// The audio file named first in a sheet; empty without a FILE line.
+std::wstring FirstFileName(std::wstring_view text)
+{
+    while (!text.empty()) {
+        size_t end = text.find_first_of(L"\r\n");
+        std::wstring_view rest = text.substr(0, end);
+        text = end == std::wstring_view::npos ? std::wstring_view() : text.substr(end + 1);
+        if (KeywordIs(TakeWord(rest), L"FILE")) return FileValue(rest);
+    }
+    return {};
+}
+
+// Code pages of sheets written by Windows ripping tools, the most common first.
+const char* const kLegacyCodePages[] = {"CP1252", "CP932", "CP936", "CP949", "CP950", "CP1251", "CP1250",
+                                        "CP1253", "CP1254", "CP1255", "CP1256", "CP1257", "CP874", "CP1258"};
 
 bool ParseNumber(std::wstring_view s, std::int64_t maxValue, std::int64_t& value)
 {
@@ -247,7 +270,21 @@ int CueObject::Parse(std::string_view bytes, const std::wstring& cuePath)
 {
     Clear();
     m_strCuePath = cuePath;
-    m_strText = DecodeSheet(bytes);
+    if (!DecodeUnicodeSheet(bytes, m_strText)) {
+        // Not Unicode: the code page is the one in which the sheet names an
+        // audio file that is there.
+        m_strText.clear();
+        for (const char* codePage : kLegacyCodePages) {
+            std::wstring text;
+            std::error_code ec;
+            if (CodePageToWideStrict(bytes, codePage, text) &&
+                std::filesystem::is_regular_file(PathFromWide(ResolveAudioFile(FirstFileName(text))), ec)) {
+                m_strText = std::move(text);
+                break;
+            }
+        }
+        if (m_strText.empty()) m_strText = DecodeCp1252(bytes);
+    }
 
     bool havePerformer = false, haveTitle = false, haveFile = false;
     bool inTrack = false;     // past the first TRACK line
