@@ -335,6 +335,26 @@ TEST_F(CPreviewPlayTest, APausedSeekShowsThePictureOfTheNewPlaceAndStaysPaused)
     preview->Stop();
 }
 
+TEST_F(CPreviewPlayTest, AClipPlayedToItsEndLeavesThePaneStoppedAfterAPauseToo)
+{
+    // Each time the end of the run is heard the pane stops, however soon
+    // after the player's last picture the UI thread hears it.
+    for (int round = 0; round < 3; ++round) {
+        Press(L"ID_BUTTON_PREVIEW_PLAY");
+        ASSERT_EQ(preview->GetPlayState(), PREVIEW_PLAYING);
+        ASSERT_TRUE(PlayingPast(0.2));
+        Press(L"ID_BUTTON_PREVIEW_PAUSE");
+        WaitUntilPaused();
+        preview->Seek(950);
+        Press(L"ID_BUTTON_PREVIEW_PLAY");
+        ASSERT_TRUE(PumpUntil([&] { return media->GetPreviewState() == 0; }));
+        PumpPending();
+        EXPECT_EQ(preview->GetPlayState(), PREVIEW_STOPPED) << "round " << round;
+        if (preview->GetPlayState() != PREVIEW_STOPPED) break;
+        EXPECT_EQ(preview->GetPreviewControl()->GetPreviewWindow(), nullptr);
+    }
+}
+
 TEST_F(CPreviewPlayTest, ADoubleClickOnARowsNamePlaysItInThePreview)
 {
     auto* pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());

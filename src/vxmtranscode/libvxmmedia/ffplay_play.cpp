@@ -258,7 +258,10 @@ HWND HostWindowFor(const CCmdFFplay* runner)
 
 void PostFinished(CCmdFFplay* runner)
 {
-    if (!runner || !runner->m_hNotifyWnd) return;
+    if (!runner) return;
+    // Whoever hears of the end finds the run over.
+    runner->SetPlayerEnded();
+    if (!runner->m_hNotifyWnd) return;
     std::lock_guard<std::mutex> lock(ConvertRunnerLock());
     if (runner->m_pMedia && runner->m_pMedia->m_bReleasing) return;  // nobody may hear of a media that goes
     IVXMMedia* media = runner->m_pMedia ? dynamic_cast<IVXMMedia*>(runner->m_pMedia) : nullptr;

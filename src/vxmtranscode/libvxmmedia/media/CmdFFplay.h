@@ -72,6 +72,10 @@ public:
     // The player has opened its input and shows (or sounds) it.
     void SetPlayerStarted() { m_bPlayerStarted = true; }
     bool IsPlayerStarted() const { return m_bPlayerStarted.load(); }
+    // The player has played to its end or stopped; its worker may still be
+    // closing when its end is heard.
+    void SetPlayerEnded() { m_bPlayerEnded = true; }
+    bool IsPlayerEnded() const { return m_bPlayerEnded.load(); }
     // Waits until the player plays (true) or its worker ended (false, the
     // player failed when the exit code is not 0); true as well when the time
     // ran out with the player still starting.
@@ -132,6 +136,7 @@ private:
     std::unique_ptr<CEvent> m_pWorkerDone;
     std::atomic<bool> m_bStopRequested{false};
     std::atomic<bool> m_bPlayerStarted{false};
+    std::atomic<bool> m_bPlayerEnded{false};
     std::atomic<INT64> m_nStopTick{0};
 };
 

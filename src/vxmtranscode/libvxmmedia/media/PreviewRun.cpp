@@ -109,7 +109,7 @@ void StopPreviewRun(CCmdFFplay*& slot)
 
 int PreviewRunState(CCmdFFplay* runner)
 {
-    if (!PreviewRunning(runner))
+    if (!PreviewRunning(runner) || runner->IsPlayerEnded())
         return 0;
     return runner->m_dCurrentTime.load() == -1.0 ? -1 : 1;
 }
