@@ -254,9 +254,13 @@ Outcome ConvertWithProfile(COutputProfile* profile, int index, const std::string
         if (outputType == PROFILE_OUTPUT_DVD) {
             w = 720;
             h = profile->m_nProfileCode == 15 ? 480 : 576;
-        } else if (profile->m_nScaledWidth > 0 && profile->m_nScaledHeight > 0) {
-            w = profile->m_nScaledWidth;
-            h = profile->m_nScaledHeight;
+        } else if (const std::wstring size = profile->GetVideoSize(); size.find(L'x') != std::wstring::npos) {
+            // The profile's size (even) when it names one; the source's otherwise.
+            const int sw = ProfileWToI(size) & ~1, sh = ProfileWToI(size.substr(size.find(L'x') + 1)) & ~1;
+            if (sw > 0 && sh > 0) {
+                w = sw;
+                h = sh;
+            }
         }
         if (opened.width != w || opened.height != h)
             problems += " size " + std::to_string(opened.width) + "x" + std::to_string(opened.height) +

@@ -72,36 +72,47 @@ _OUTPUT_AV_PARAMETER_ITEM* COutputProfile::FindItemByName(const std::wstring& na
 
 std::wstring COutputProfile::EvaluatedValue(int index)
 {
+    std::lock_guard<std::mutex> lock(m_lock);
     _OUTPUT_AV_PARAMETER_ITEM* item = GetItem(index);
     EvaluateLimits(item);
     return item->m_strValue;
 }
 
+std::wstring COutputProfile::StoredValue(int index) const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_items[static_cast<std::size_t>(index)].m_strValue;
+}
+
 void COutputProfile::SetValue(int index, const std::wstring& value)
 {
+    std::lock_guard<std::mutex> lock(m_lock);
     SetItemValue(this, GetItem(index), value);
 }
 
 int COutputProfile::RemoveValue(int index, const std::wstring& value)
 {
+    std::lock_guard<std::mutex> lock(m_lock);
     return RemoveItemValue(value, GetItem(index));
 }
 
 void COutputProfile::SetVideoQualityValue(int index, const std::wstring& value)
 {
-    SetValue(index, value);
+    std::lock_guard<std::mutex> lock(m_lock);
+    SetItemValue(this, GetItem(index), value);
     UpdateVideoQualityMode();
 }
 
 void COutputProfile::SetAudioQualityValue(int index, const std::wstring& value)
 {
-    SetValue(index, value);
+    std::lock_guard<std::mutex> lock(m_lock);
+    SetItemValue(this, GetItem(index), value);
     UpdateAudioQualityMode();
 }
 
 int COutputProfile::GetVideoHeight() const
 {
-    const std::wstring& size = m_items[ITEM_VIDEO_SIZE].m_strValue;
+    const std::wstring size = StoredValue(ITEM_VIDEO_SIZE);
     std::size_t x = size.find(L'x');
     if (x == std::wstring::npos)
         return 240;
@@ -113,7 +124,7 @@ int COutputProfile::GetVideoHeight() const
 
 int COutputProfile::GetVideoWidth() const
 {
-    int width = ProfileWToI(m_items[ITEM_VIDEO_SIZE].m_strValue);
+    int width = ProfileWToI(StoredValue(ITEM_VIDEO_SIZE));
     if (width <= 0)
         return 320;
     if (width > 0x7FFFFFF0)
@@ -123,11 +134,12 @@ int COutputProfile::GetVideoWidth() const
 
 int COutputProfile::IsAudioDisabled() const
 {
-    return EqualsNoCase(m_items[ITEM_DISABLE_AUDIO].m_strValue, L"Yes") ? 1 : 0;
+    return EqualsNoCase(StoredValue(ITEM_DISABLE_AUDIO), L"Yes") ? 1 : 0;
 }
 
 void COutputProfile::SetAudioDisabled(int disabled)
 {
+    std::lock_guard<std::mutex> lock(m_lock);
     m_items[ITEM_DISABLE_AUDIO].m_strValue = disabled ? L"Yes" : L"No";
 }
 
@@ -139,27 +151,44 @@ void COutputProfile::SetVolume(float factor)
         factor = 2.0f;
     else if (factor <= 0.5f)
         factor = 0.5f;
+    std::lock_guard<std::mutex> lock(m_lock);
     m_fVolume = factor;
+}
+
+float COutputProfile::GetVolume() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_fVolume;
+}
+
+void COutputProfile::SetSkipSourceTracks(int skip)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_nSkipSourceTracks = skip;
 }
 
 int COutputProfile::GetVideoQualityMode() const
 {
+    std::lock_guard<std::mutex> lock(m_lock);
     return NormalizeMode(m_nVideoQualityMode);
 }
 
 int COutputProfile::GetAudioQualityMode() const
 {
+    std::lock_guard<std::mutex> lock(m_lock);
     return NormalizeMode(m_nAudioQualityMode);
 }
 
 void COutputProfile::SetVideoQualityMode(int mode)
 {
+    std::lock_guard<std::mutex> lock(m_lock);
     m_nVideoQualityMode = NormalizeMode(mode);
     ApplyVideoPreset();
 }
 
 void COutputProfile::SetAudioQualityMode(int mode)
 {
+    std::lock_guard<std::mutex> lock(m_lock);
     m_nAudioQualityMode = NormalizeMode(mode);
     ApplyAudioPreset();
 }
@@ -279,6 +308,7 @@ void COutputProfile::RemoveActiveRule(_OUTPUT_AV_PARAMETER_ITEM* item)
 std::unique_ptr<IProfile> COutputProfile::Clone() const
 {
     auto copy = std::make_unique<COutputProfile>();
+    std::lock_guard<std::mutex> lock(m_lock);
     copy->m_strName = m_strName;
     copy->m_strDesc = m_strDesc;
     copy->m_strTargetDevice = m_strTargetDevice;

@@ -3,6 +3,7 @@
 #pragma once
 #include <array>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 
 class CVXMMediaBase;
 struct VXM_JOB_COMMAND;
+struct VXM_BUILD_VALUES;
 
 // The fifteen items of a profile, in their fixed order: each is its index in
 // the item array, and PROFILE_ITEM_COUNT follows the last.
@@ -95,17 +97,17 @@ public:
     IProfileItem* GetChannelItem() override { return Item(ITEM_CHANNEL); }
     int IsAudioDisabled() const override;
     void SetAudioDisabled(int disabled) override;
-    float GetVolume() const override { return m_fVolume; }
+    float GetVolume() const override;
     void SetVolume(float factor) override;
-    void SetSkipSourceTracks(int skip) override { m_nSkipSourceTracks = skip; }
+    void SetSkipSourceTracks(int skip) override;
     std::wstring GetAVSync() override { return EvaluatedValue(ITEM_AV_SYNC); }
     void SetAVSync(const std::wstring& value) override { SetValue(ITEM_AV_SYNC, value); }
     IProfileItem* GetAVSyncItem() override { return Item(ITEM_AV_SYNC); }
 
-    std::wstring GetPicDuration() const override { return m_items[ITEM_PIC_DURATION].m_strValue; }
+    std::wstring GetPicDuration() const override { return StoredValue(ITEM_PIC_DURATION); }
     void SetPicDuration(const std::wstring& value) override { SetValue(ITEM_PIC_DURATION, value); }
     IProfileItem* GetPicDurationItem() override { return Item(ITEM_PIC_DURATION); }
-    std::wstring GetPicInterval() const override { return m_items[ITEM_PIC_INTERVAL].m_strValue; }
+    std::wstring GetPicInterval() const override { return StoredValue(ITEM_PIC_INTERVAL); }
     void SetPicInterval(const std::wstring& value) override { SetValue(ITEM_PIC_INTERVAL, value); }
     IProfileItem* GetPicIntervalItem() override { return Item(ITEM_PIC_INTERVAL); }
 
@@ -120,7 +122,9 @@ public:
     void SetSourceBitrate(bool on) override { m_bSourceBitrate = on; }
 
     // Job building: appends the steps that convert media (and, at the top
-    // level, its join parts and the join) to queue.
+    // level, its join parts and the join) to queue. A build reads and
+    // evaluates this profile's items: build with a profile of your own
+    // (a clone) when others may use this one meanwhile.
     virtual int BuildCommands(CVXMMediaBase* media, const std::wstring& outputFolder,
                               std::vector<std::wstring>& outputs, std::vector<std::wstring>& videoStreams,
                               std::vector<std::wstring>& audioStreams,
@@ -130,7 +134,9 @@ public:
                                   std::vector<std::unique_ptr<VXM_JOB_COMMAND>>& queue,
                                   std::vector<std::wstring>& parts);
 
-    // Keeps the limits that item's current value imposes on other items installed.
+    // Keeps the limits that item's current value imposes on other items
+    // installed. Like the two below, it takes no lock: the caller holds
+    // m_lock, or nobody else has the profile yet (loading).
     void EvaluateLimits(_OUTPUT_AV_PARAMETER_ITEM* item);
     // Works the quality mode of a side out from its current codec and bit rate.
     void UpdateVideoQualityMode();
@@ -149,22 +155,12 @@ public:
     int m_nProfileCode = -1;
     std::wstring m_strFileExt;
     std::wstring m_strFolder;
-    // Build-time values, set again by every job build.
-    std::wstring m_strThreads;
-    // x264's own thread count, written on its option text; empty: none.
-    std::wstring m_strX264Threads;
-    std::wstring m_strSize;
-    int m_nAACMpegVersion = 4;
-    int m_nAACProfile = 2;
-    std::wstring m_strMP3Options;
 
     std::array<_OUTPUT_AV_PARAMETER_ITEM, PROFILE_ITEM_COUNT> m_items;
     std::array<_OUTPUT_AV_PARAMETER_ITEM*, PROFILE_ITEM_COUNT> m_pItemTable{};  // index into m_items, owns nothing
     std::vector<_PROFILE_LIMIT_RULE> m_lstRules;
     int m_nMuxKind = PROFILE_MUX_NONE;
     std::vector<std::unique_ptr<_PROFILE_COMMAND>> m_lstCommands;
-    int m_nScaledWidth = 0;
-    int m_nScaledHeight = 0;
     std::vector<int> m_lstGroupIndexes;
 
     int m_nVideoQualityMode = QUALITY_MODE_NORMAL;
@@ -179,15 +175,20 @@ public:
     std::wstring m_strLowAudioBitrate;
     int m_nSkipSourceTracks = 0;
     float m_fVolume = 1.0f;
-    double m_dSeekStart = 0.0;
-    std::wstring m_strX264Options;
 
     // Kept for the program's profile editor; not part of the catalogue.
     bool m_bSizeMode = false;
     bool m_bSourceBitrate = false;
 
 private:
+    // BuildCommands with the values that one build of a media (and its
+    // join parts) works out.
+    int BuildSteps(CVXMMediaBase* media, const std::wstring& outputFolder, std::vector<std::wstring>& outputs,
+                   std::vector<std::wstring>& videoStreams, std::vector<std::wstring>& audioStreams,
+                   std::vector<std::unique_ptr<VXM_JOB_COMMAND>>& queue, CVXMMediaBase* parent,
+                   VXM_BUILD_VALUES& values);
     IProfileItem* Item(int index) { return &m_items[static_cast<std::size_t>(index)]; }
+    std::wstring StoredValue(int index) const;
     std::wstring EvaluatedValue(int index);
     void SetValue(int index, const std::wstring& value);
     // SetValue of a codec or bit rate item, then the side's quality mode anew.
@@ -198,6 +199,13 @@ private:
     void RemoveActiveRule(_OUTPUT_AV_PARAMETER_ITEM* item);
     void ApplyVideoPreset();
     void ApplyAudioPreset();
+
+    // Guards the items' values and installed limits and the quality modes
+    // against a getter or setter of another thread (the settings pane, a size
+    // estimate) and a clone taken for a job build: getters evaluate limits,
+    // which writes. The items handed out (Get...Item) are the caller's to
+    // use from one thread.
+    mutable std::mutex m_lock;
 };
 
 // True for FFmpeg's DVD, DVB, plain-text and HDMV PGS subtitle codecs.

@@ -1,7 +1,6 @@
 // Job building of a profile: output paths by container step, the subtitle
 // step, one encode builder per tool step and the join of a media's parts.
 #include <cstdlib>
-#include <mutex>
 
 #include "EngineLog.h"
 #include "OutputProfile.h"
@@ -25,14 +24,6 @@ extern void BuildJoinRoute(CVXMMediaBase*, COutputProfile*, const std::wstring&,
 namespace {
 
 constexpr const char* kLogCategory = "JobBuild";
-
-// Building a job evaluates the profile's limit rules and keeps the scaled size
-// and encoder options of the build in the profile: one build at a time.
-std::mutex& JobBuildLock()
-{
-    static std::mutex lock;
-    return lock;
-}
 
 // A job that needs a step this build cannot make fails as a whole: a
 // conversion must not end with an unfinished file under the output's name.
@@ -103,6 +94,15 @@ int COutputProfile::BuildCommands(CVXMMediaBase* media, const std::wstring& outp
                                   std::vector<std::wstring>& outputs, std::vector<std::wstring>& videoStreams,
                                   std::vector<std::wstring>& audioStreams, VXM_JOB_QUEUE& queue,
                                   CVXMMediaBase* parent)
+{
+    VXM_BUILD_VALUES values;
+    return BuildSteps(media, outputFolder, outputs, videoStreams, audioStreams, queue, parent, values);
+}
+
+int COutputProfile::BuildSteps(CVXMMediaBase* media, const std::wstring& outputFolder,
+                               std::vector<std::wstring>& outputs, std::vector<std::wstring>& videoStreams,
+                               std::vector<std::wstring>& audioStreams, VXM_JOB_QUEUE& queue, CVXMMediaBase* parent,
+                               VXM_BUILD_VALUES& values)
 {
     if (!media)
         return -1;
@@ -180,6 +180,7 @@ int COutputProfile::BuildCommands(CVXMMediaBase* media, const std::wstring& outp
     args.queue = &queue;
     args.profile = this;
     args.media = media;
+    args.values = &values;
     args.encodePath = encodePath;
     args.thumbnailPath = mux.thumbnail;
     args.parent = parent;
@@ -230,7 +231,7 @@ int COutputProfile::BuildCommands(CVXMMediaBase* media, const std::wstring& outp
             CVXMMediaBase* base = dynamic_cast<CVXMMediaBase*>(part);
             if (!base)
                 continue;
-            BuildCommands(base, outputFolder, outputs, videoStreams, audioStreams, queue, media);
+            BuildSteps(base, outputFolder, outputs, videoStreams, audioStreams, queue, media, values);
             outputs.push_back(base->m_strOutputFile);
         }
         int joined = 0;
@@ -272,12 +273,16 @@ int COutputProfile::BuildJoinCommands(CVXMMediaBase* media, const std::wstring& 
 int BuildMediaCommands(IVXMMedia* media, IProfile* profile, VXM_JOB_QUEUE& queue)
 {
     CVXMMediaBase* base = dynamic_cast<CVXMMediaBase*>(media);
-    COutputProfile* output = dynamic_cast<COutputProfile*>(profile);
-    if (!base || !output)
+    COutputProfile* shared = dynamic_cast<COutputProfile*>(profile);
+    if (!base || !shared)
         return -1;
     if (!queue.empty())
         return 0;
-    std::lock_guard<std::mutex> lock(JobBuildLock());
+    // The build evaluates limits and may settle values (a hardware encoder
+    // makes one pass) in a profile of its own: the caller's profile, which
+    // other builds and the settings pane use meanwhile, is only read.
+    const std::unique_ptr<IProfile> own = shared->Clone();
+    COutputProfile* output = static_cast<COutputProfile*>(own.get());
     base->m_strTempOutput.clear();
     const std::wstring folder = base->m_strOutputFolder;
     std::vector<std::wstring> outputs, videoStreams, audioStreams;

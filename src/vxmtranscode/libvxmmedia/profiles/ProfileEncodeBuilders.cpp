@@ -88,9 +88,10 @@ struct CBuild {
     const VXM_BUILD_ARGS& a;
     COutputProfile* p;
     CVXMMediaBase* m;
+    VXM_BUILD_VALUES& v;
     CFFMpegOpts opts;
 
-    explicit CBuild(const VXM_BUILD_ARGS& args) : a(args), p(args.profile), m(args.media) {}
+    explicit CBuild(const VXM_BUILD_ARGS& args) : a(args), p(args.profile), m(args.media), v(*args.values) {}
 
     const wchar_t* c(const std::wstring& s) const { return s.c_str(); }
     bool AudioOff() const { return p->IsAudioDisabled() != 0; }
@@ -98,10 +99,10 @@ struct CBuild {
 
     void Prologue(bool video, CVXMMediaBase* sizeSource = nullptr)
     {
-        AddInputAndGlobalOptions(opts, m, p);
+        AddInputAndGlobalOptions(opts, m, p, v);
         if (video) {
             AddPictureFilters(opts, m);
-            AddScaleAndPadFilters(m, p, opts, sizeSource);
+            AddScaleAndPadFilters(m, p, opts, v, sizeSource);
         }
     }
     // "-r" of the frame-rate value unless "Auto" keeps the source rate.
@@ -147,8 +148,8 @@ struct CBuild {
         const std::wstring value = p->GetAspect();
         if (p->GetVideoCodec() != L"xvid" || !(value.empty() || EqualsNoCase(value, L"AUTO")))
             return GetAspectText(m, value);
-        if (p->m_nScaledWidth > 0 && p->m_nScaledHeight > 0)
-            return FormatW(L"%d:%d", p->m_nScaledWidth, p->m_nScaledHeight);
+        if (v.scaledWidth > 0 && v.scaledHeight > 0)
+            return FormatW(L"%d:%d", v.scaledWidth, v.scaledHeight);
         return L"4:3";
     }
     void Queue(CFFMpegOpts& o, int passKind, int flag = 1, bool withMedia = true)
@@ -219,16 +220,16 @@ struct CBuild {
     // with x264's own thread count unless the text names one.
     std::wstring X264(const std::wstring& text)
     {
-        std::wstring fitted = FitX264Level(text, p->m_nScaledWidth, p->m_nScaledHeight, OutputFrameRate());
+        std::wstring fitted = FitX264Level(text, v.scaledWidth, v.scaledHeight, OutputFrameRate());
         const bool named = (L":" + fitted).find(L":threads=") != std::wstring::npos;
-        if (!p->m_strX264Threads.empty() && !named)
-            fitted += (fitted.empty() ? L"threads=" : L":threads=") + p->m_strX264Threads;
+        if (!v.x264Threads.empty() && !named)
+            fitted += (fitted.empty() ? L"threads=" : L":threads=") + v.x264Threads;
         return fitted;
     }
     // The thread count the builders write into their own x264 texts.
     const std::wstring& X264Threads() const
     {
-        return p->m_strX264Threads.empty() ? p->m_strThreads : p->m_strX264Threads;
+        return v.x264Threads.empty() ? v.threads : v.x264Threads;
     }
     std::wstring Ab() { return p->GetAudioBitrate(); }
     std::wstring Vb() { return p->GetVideoBitrate(); }
@@ -272,15 +273,15 @@ struct AudioEncoder {
     bool resample = true;
 };
 
-AudioEncoder AudioEncoderOf(const COutputProfile& p, const std::wstring& codec)
+AudioEncoder AudioEncoderOf(const VXM_BUILD_VALUES& v, const std::wstring& codec)
 {
     AudioEncoder e;
     if (IsAacValue(codec)) {
         e.name = L"aac";
-        e.extra = FormatW(L"-profile:a %d", p.m_nAACProfile);
+        e.extra = FormatW(L"-profile:a %d", v.aacProfile);
     } else if (codec == L"mp3" || codec == L"libmp3lame") {
         e.name = L"libmp3lame";
-        e.extra = p.m_strMP3Options;
+        e.extra = v.mp3Options;
     } else if (codec == L"vorbis" || codec == L"opus") {
         e.name = L"lib" + codec;  // the native encoders are experimental
     } else if (codec == L"pcm" || codec == L"pcm_s16le") {
@@ -304,7 +305,7 @@ void AddAudioOptions(CBuild& b, const AudioPart& part, bool markOff = true)
             b.opts.AddFlag(L"-an");
         return;
     }
-    AudioEncoder e = AudioEncoderOf(*b.p, part.encoder ? part.encoder : b.p->GetAudioCodec());
+    AudioEncoder e = AudioEncoderOf(b.v, part.encoder ? part.encoder : b.p->GetAudioCodec());
     if (part.extra)
         e.extra = part.extra;
     auto value = [](const std::wstring& shown, const wchar_t* standIn) {
@@ -401,8 +402,8 @@ void BuildMpeg4Command(const VXM_BUILD_ARGS& a)
     AddAudioOptions(b, {}, false);  // MP4 carries AC-3 itself
 
     const std::wstring vb = b.Vb();
-    const std::wstring& threads = b.p->m_strThreads;
-    const std::wstring x264 = EncoderOptionText(L"-x264opts", b.X264(b.p->m_strX264Options));
+    const std::wstring& threads = b.v.threads;
+    const std::wstring x264 = EncoderOptionText(L"-x264opts", b.X264(b.v.x264Options));
     if (vcodec == L"xvid") {
         A.SetOption(L"-vcodec", L"libxvid");
         A.SetOption(L"-b:v", L"%sk", b.c(vb));
@@ -425,7 +426,7 @@ void BuildMpeg4Command(const VXM_BUILD_ARGS& a)
     } else if (vcodec == L"x265") {
         // The x264 option text serves x265 too (under the stock option name),
         // but its H.264 level is no HEVC level: x265 refuses most of them.
-        const std::wstring x265 = EncoderOptionText(L"-x265-params", WithoutLevel(b.p->m_strX264Options));
+        const std::wstring x265 = EncoderOptionText(L"-x265-params", WithoutLevel(b.v.x264Options));
         A.SetOption(L"-vcodec", a.hardwareEncoder ? L"hevc_nvenc" : L"libx265");
         A.SetOption(L"-b:v", L"%sk%s -threads %s", b.c(vb), b.c(x265), b.c(threads));
         if (a.hardwareEncoder)
@@ -583,12 +584,11 @@ void Build3gpCommand(const VXM_BUILD_ARGS& a)
     b.Prologue(false);
     AddPictureFilters(b.opts, b.m);
     const std::wstring vcodec = b.p->GetVideoCodec();
-    int w = 0, h = 0;
     const VXM_ENGINE_SETTINGS& settings = BuildSettings();
     if (vcodec == L"h263")
-        AddScaleAndPadFilters(b.m, b.p, b.opts, nullptr, w, h, false, false);
+        AddScaleAndPadFilters(b.m, b.p, b.opts, b.v, nullptr, false, false);
     else
-        AddScaleAndPadFilters(b.m, b.p, b.opts, nullptr, w, h, settings.FitToWidth != 0, settings.FitToHeight != 0);
+        AddScaleAndPadFilters(b.m, b.p, b.opts, b.v, nullptr, settings.FitToWidth != 0, settings.FitToHeight != 0);
     b.opts.AddFlag(L"-y");
     b.opts.SetOption(L"-vcodec", L"%s", b.c(EncoderName(vcodec)));
     b.opts.SetOption(L"-b:v", L"%sk", b.c(b.Vb()));
@@ -641,7 +641,7 @@ void BuildAviCommand(const VXM_BUILD_ARGS& a)
         o.SetOption(L"-vcodec", L"mpeg1video -b:v %sk -trellis 1 -mbd 2 -g %d -aspect %s -maxrate 1152k -bufsize 327k -b 1152k",
                     b.c(vb), gop, aspect.c_str());
     } else if (vcodec.find(L"x264") != std::wstring::npos) {
-        o.SetOption(L"-vcodec", L"libx264 -b:v %sk -x264opts %s", b.c(vb), b.c(b.X264(b.p->m_strX264Options)));
+        o.SetOption(L"-vcodec", L"libx264 -b:v %sk -x264opts %s", b.c(vb), b.c(b.X264(b.v.x264Options)));
     } else if (vcodec == L"huffyuv") {
         o.SetOption(L"-vcodec", L"ffvhuff -pred 2 -context 1");
     } else {
@@ -677,7 +677,7 @@ void BuildMkvCommand(const VXM_BUILD_ARGS& a)
                     b.c(vb), gop, as);
     } else if (vcodec.find(L"x264") != std::wstring::npos) {
         o.SetOption(L"-vcodec", L"libx264 -b:v %sk -aspect %s -x264opts %s", b.c(vb), as,
-                    b.c(b.X264(b.p->m_strX264Options)));
+                    b.c(b.X264(b.v.x264Options)));
     } else if (vcodec == L"huffyuv") {
         o.SetOption(L"-vcodec", L"ffvhuff -pred 2 -context 1");
     } else {
@@ -703,7 +703,7 @@ void BuildMovCommand(const VXM_BUILD_ARGS& a)
     } else if (vcodec == L"mpeg4") {
         o.SetOption(L"-vcodec", L"mpeg4 -mbd 2 -trellis 1 -b:v %sk", b.c(vb));
     } else if (vcodec == L"x264") {
-        o.SetOption(L"-vcodec", L"libx264 -b:v %sk -x264opts %s", b.c(vb), b.c(b.X264(b.p->m_strX264Options)));
+        o.SetOption(L"-vcodec", L"libx264 -b:v %sk -x264opts %s", b.c(vb), b.c(b.X264(b.v.x264Options)));
     }
     AddAudioOptions(b, {});
     o.AddFlag(L"-f mov");

@@ -58,16 +58,16 @@ void BurnSubtitleFile(CFFMpegOpts& opts, const std::wstring& path)
     AppendFilter(opts, L"-vf", L"ass=f='" + BuildSubtitleFilterArg(path, BuildSettings().subtitle));
 }
 
-void BurnExternal(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* profile, const VXM_SUBTITLE& subtitle)
+void BurnExternal(CFFMpegOpts& opts, CVXMMediaBase* media, double seekStart, const VXM_SUBTITLE& subtitle)
 {
     const int codec = SubtitleCodecOf(subtitle);
     if (IsSsaFamily(codec))
-        BurnSubtitleFile(opts, profile->m_dSeekStart > 0 ? media->m_strTempFile : subtitle.m_strFilePath);
+        BurnSubtitleFile(opts, seekStart > 0 ? media->m_strTempFile : subtitle.m_strFilePath);
     else if (codec == AV_CODEC_ID_SRT || codec == AV_CODEC_ID_SUBRIP)
         BurnSubtitleFile(opts, subtitle.m_strFilePath);
 }
 
-void AddSourceSubtitles(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* profile)
+void AddSourceSubtitles(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* profile, double seekStart)
 {
     if (profile->m_nSkipSourceTracks || media->m_lstSubtitle.empty())
         return;
@@ -86,7 +86,7 @@ void AddSourceSubtitles(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile*
         if (!subtitle)
             return;
         if (subtitle->m_bExternal)
-            BurnExternal(opts, media, profile, *subtitle);
+            BurnExternal(opts, media, seekStart, *subtitle);
         else if (subtitle->m_nId >= 0) {
             if (profile->m_nProfileCode == 28)
                 opts.AddFlag(L"-scodec copy");
@@ -101,7 +101,7 @@ void AddSourceSubtitles(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile*
     if (!subtitle)
         return;
     if (subtitle->m_bExternal) {
-        BurnExternal(opts, media, profile, *subtitle);
+        BurnExternal(opts, media, seekStart, *subtitle);
         return;
     }
     const int codec = SubtitleCodecOf(*subtitle);
@@ -208,7 +208,7 @@ bool NeedsAviSynth(const CVXMMediaBase* media)
            !IsAviSynthAvailable();
 }
 
-void AddSeekOptions(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts)
+void AddSeekOptions(CVXMMediaBase* media, CFFMpegOpts& opts, VXM_BUILD_VALUES& values)
 {
     const double s = static_cast<unsigned>(media->m_nStartTime) / 1000.0;
     const double e = static_cast<unsigned>(media->m_nEndTime) / 1000.0;
@@ -218,7 +218,7 @@ void AddSeekOptions(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& 
     const bool validEnd = e != 0 && d > 0;
     if (media->m_nMediaKind == 0) {
         if (s != 0) {
-            profile->m_dSeekStart = s;
+            values.seekStart = s;
             opts.SetOption(L"-ss", L"%s", FixedText(s, 3).c_str());
         }
         if (validEnd && (t == 0 || d <= t))
@@ -229,13 +229,14 @@ void AddSeekOptions(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& 
         if (validEnd && (d < t || media->m_nMediaKind == 2))
             opts.SetOption(L"-t", L"%s", FixedText(d, 3).c_str());
     } else if (validEnd && d <= t) {
-        profile->m_dSeekStart = s;
+        values.seekStart = s;
         opts.SetOption(L"-ss", L"%s", FixedText(s, 3).c_str());
         opts.SetOption(L"-t", L"%s", FixedText(d, 3).c_str());
     }
 }
 
-void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* profile)
+void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* profile,
+                              VXM_BUILD_VALUES& values)
 {
     const VXM_ENGINE_SETTINGS& settings = BuildSettings();
     opts.ClearOptions();
@@ -274,9 +275,9 @@ void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputPr
         }
     }
 
-    profile->m_dSeekStart = 0;
-    AddSeekOptions(media, profile, opts);
-    AddSourceSubtitles(opts, media, profile);
+    values.seekStart = 0;
+    AddSeekOptions(media, opts, values);
+    AddSourceSubtitles(opts, media, profile, values.seekStart);
     AddSourceAudio(opts, media, profile);
 
     if (media->m_bHasAudio && !profile->IsAudioDisabled() && !twoDToThreeD) {
@@ -286,21 +287,19 @@ void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputPr
             AppendFilter(opts, L"-af", FormatW(L"volume=%ddB", settings.OUT_VOLUME));
     }
 
-    const int mpegType = settings.MPEGType >= 1 ? 1 : 0;
-    profile->m_nAACMpegVersion = mpegType * 2 + 2;
-    profile->m_nAACProfile = 1;
+    values.aacProfile = 1;
 
-    profile->m_strMP3Options.clear();
+    values.mp3Options.clear();
     if (settings.MP3Encode >= 1 && settings.MP3Encode <= 5)
-        profile->m_strMP3Options = FormatW(L"-aq %d", settings.MP3VBRQuality);
+        values.mp3Options = FormatW(L"-aq %d", settings.MP3VBRQuality);
     // The stock tools have no MP3 volume option: the volume filter does it.
     if (const int gain = Mp3VolumeGainDb(settings.MP3Volume); gain > 0 && media->m_bHasAudio &&
                                                               !profile->IsAudioDisabled())
         AppendFilter(opts, L"-af", FormatW(L"volume=%ddB", gain));
     if (settings.AudioQuality >= 1)
-        profile->m_strMP3Options += FormatW(L" -compression_level %d", settings.AudioQuality);
+        values.mp3Options += FormatW(L" -compression_level %d", settings.AudioQuality);
 
-    profile->m_strX264Threads.clear();
+    values.x264Threads.clear();
     const int limit = media->m_nConvertThreads > 0 ? media->m_nConvertThreads : settings.ThreadLimit;
     if (settings.CPUCores < 1 && limit > 0) {
         // Encoding is where the time goes: x264 gets the whole share on its
@@ -308,14 +307,14 @@ void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputPr
         // the encoders it threads itself) get a quarter, and so do the filter
         // graphs with their scalers, which take their encoder's count.
         const int quarter = std::max(1, limit / 4);
-        profile->m_strThreads = FormatW(L"%d", quarter);
-        profile->m_strX264Threads = FormatW(L"%d", limit);
+        values.threads = FormatW(L"%d", quarter);
+        values.x264Threads = FormatW(L"%d", limit);
         opts.SetOption(VXM_DECODER_THREADS, L"%d", quarter);
         opts.SetOption(L"-threads", L"%d", quarter);
     } else if (settings.CPUCores < 1) {
-        profile->m_strThreads = L"0";
+        values.threads = L"0";
     } else {
-        profile->m_strThreads = FormatW(L"%d", settings.CPUCores);
+        values.threads = FormatW(L"%d", settings.CPUCores);
         opts.SetOption(L"-threads", L"%d", settings.CPUCores);
     }
 
@@ -333,9 +332,9 @@ void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputPr
     if (codec == L"x264" || codec == L"mpeg2video")
         opts.SetOption(L"-pix_fmt", L"yuv420p");
 
-    profile->m_strX264Options = settings.X264Options.empty() ? VXM_DEFAULT_X264_OPTIONS : settings.X264Options;
+    values.x264Options = settings.X264Options.empty() ? VXM_DEFAULT_X264_OPTIONS : settings.X264Options;
     if (settings.UseOpenCL)
-        profile->m_strX264Options += L":opencl=1";
+        values.x264Options += L":opencl=1";
 
     opts.AddFlag(L"-y");
 }
@@ -386,22 +385,19 @@ void AddPictureFilters(CFFMpegOpts& opts, CVXMMediaBase* media)
 }
 
 void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts,
-                           CVXMMediaBase* sizeSource)
+                           VXM_BUILD_VALUES& values, CVXMMediaBase* sizeSource)
 {
-    int w = 0, h = 0;
     const VXM_ENGINE_SETTINGS& settings = BuildSettings();
-    AddScaleAndPadFilters(media, profile, opts, sizeSource, w, h, settings.FitToWidth != 0,
+    AddScaleAndPadFilters(media, profile, opts, values, sizeSource, settings.FitToWidth != 0,
                           settings.FitToHeight != 0);
 }
 
 void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts,
-                           CVXMMediaBase* sizeSource, int& outWidth, int& outHeight, bool fitToWidth,
-                           bool fitToHeight)
+                           VXM_BUILD_VALUES& values, CVXMMediaBase* sizeSource, bool fitToWidth, bool fitToHeight)
 {
     const VXM_ENGINE_SETTINGS& settings = BuildSettings();
-    profile->m_strSize = profile->GetVideoSize();
     int W = 0, H = 0;
-    SplitSize(profile->m_strSize, W, H);
+    SplitSize(profile->GetVideoSize(), W, H);
     IVXMVideo* video = (sizeSource ? sizeSource : media)->GetSelectedVideoStream();
     if ((W == 0 || H == 0) && video) {
         W = video->GetWidth();
@@ -448,10 +444,8 @@ void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpe
     } else if (W > 0 && H > 0) {
         vf(FormatW(L"scale=%d:%d", W, H));
     }
-    profile->m_nScaledWidth = W;
-    profile->m_nScaledHeight = H;
-    outWidth = W;
-    outHeight = H;
+    values.scaledWidth = W;
+    values.scaledHeight = H;
 }
 
 std::wstring GetAspectText(CVXMMediaBase* media, const std::wstring& aspect)

@@ -24,15 +24,30 @@ void FinishFilterOptions(CCmdOpts& opts);
 // The output file as the last argument of a step.
 void AddOutputPath(CCmdOpts& opts, const std::wstring& path);
 
-void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* profile);
-void AddSeekOptions(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts);
+// What one job build works out for its media while it writes the steps:
+// the build's own, never kept in the profile that others share.
+struct VXM_BUILD_VALUES {
+    std::wstring threads;
+    // x264's own thread count, written on its option text; empty: none.
+    std::wstring x264Threads;
+    std::wstring x264Options;
+    std::wstring mp3Options;
+    int aacProfile = 2;
+    double seekStart = 0.0;
+    // The frame after the scale step; 0 while unknown.
+    int scaledWidth = 0;
+    int scaledHeight = 0;
+};
+
+void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* profile,
+                              VXM_BUILD_VALUES& values);
+void AddSeekOptions(CVXMMediaBase* media, CFFMpegOpts& opts, VXM_BUILD_VALUES& values);
 void AddPictureFilters(CFFMpegOpts& opts, CVXMMediaBase* media);
-// Fits the source into the profile's size; outWidth/outHeight get the frame size.
+// Fits the source into the profile's size; the frame size goes to values.
 void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts,
-                           CVXMMediaBase* sizeSource, int& outWidth, int& outHeight, bool fitToWidth,
-                           bool fitToHeight);
+                           VXM_BUILD_VALUES& values, CVXMMediaBase* sizeSource, bool fitToWidth, bool fitToHeight);
 void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts,
-                           CVXMMediaBase* sizeSource = nullptr);
+                           VXM_BUILD_VALUES& values, CVXMMediaBase* sizeSource = nullptr);
 // Lays the media's image and text watermarks over the frame ("-vf").
 void AddLogoOverlay(CVXMMediaBase* media, CFFMpegOpts& opts);
 // The engine's temporary folder (made when missing), else the system's.
@@ -55,6 +70,7 @@ struct VXM_BUILD_ARGS {
     VXM_JOB_QUEUE* queue = nullptr;
     COutputProfile* profile = nullptr;
     CVXMMediaBase* media = nullptr;
+    VXM_BUILD_VALUES* values = nullptr;
     std::wstring encodePath;
     std::wstring thumbnailPath;
     CVXMMediaBase* parent = nullptr;

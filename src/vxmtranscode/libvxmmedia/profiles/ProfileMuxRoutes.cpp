@@ -103,7 +103,8 @@ void BuildApeCommands(const std::wstring& apeOutput, VXM_JOB_QUEUE& queue, COutp
 {
     const std::wstring wav = wavIntermediate ? *wavIntermediate : apeOutput;
     CFFMpegOpts decode;
-    AddInputAndGlobalOptions(decode, media, profile);
+    VXM_BUILD_VALUES values;
+    AddInputAndGlobalOptions(decode, media, profile, values);
     decode.AddFlag(L"-vn");
     decode.SetOption(L"-acodec", L"pcm_s16le");
     decode.SetOption(L"-ac", L"2");
