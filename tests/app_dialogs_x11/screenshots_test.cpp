@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QToolButton>
 #include <QGuiApplication>
@@ -33,12 +34,15 @@
 #include <QTimer>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMenu>
 #include <QScreen>
 #include <QPixmap>
 #include <QWidget>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <set>
 #include <string>
@@ -236,4 +240,40 @@ TEST(DialogScreenshots, TheFolderChooserStartsAtTheNearestFolderThereAndCanMakeO
     size_t made = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) made += entry.is_directory();
     EXPECT_EQ(made, 1u) << "no folder was made";
+}
+
+// Several files picked at once, one with a double quote in its name: the
+// dialog writes them into its name field as "a" "b" and closes with both.
+TEST(DialogScreenshots, SeveralFilesOneWithAQuoteInItsNameAreChosenTogether)
+{
+    vxmtest::CTempDir dir;
+    const std::string quoted = dir.File("-l\u00e0 'live\" \u6771\u4eac.mp4");
+    const std::string plain = dir.File("Caf\u00e9.mp4");
+    for (const std::string& file : {quoted, plain}) std::ofstream(file) << "x";
+    bool closedByOpen = false;
+    QTimer look;
+    look.callOnTimeout([&] {
+        auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!chooser || !chooser->isVisible()) return;
+        look.stop();
+        auto* field = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* buttons = chooser->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        if (field && buttons && buttons->button(QDialogButtonBox::Open)) {
+            field->setText(QStringLiteral("\"%1\" \"%2\"")
+                               .arg(QString::fromStdString(std::filesystem::path(quoted).filename().string()),
+                                    QString::fromStdString(std::filesystem::path(plain).filename().string())));
+            buttons->button(QDialogButtonBox::Open)->click();
+            closedByOpen = !chooser->isVisible();
+        }
+        if (chooser->isVisible()) chooser->reject();
+    });
+    look.start(20);
+    CFileRequest request;
+    request.title = L"Add Video Files";
+    request.folder = Utf8ToWide(dir.Path());
+    request.filters = ParseFileFilters(L"All Files (*.*)|*.*|");
+    request.multiSelect = true;
+    const std::vector<std::wstring> chosen = CQtFileChooser().OpenFiles(request);
+    EXPECT_TRUE(closedByOpen) << "the dialog refused the two names";
+    EXPECT_EQ(chosen, (std::vector<std::wstring>{Utf8ToWide(quoted), Utf8ToWide(plain)}));
 }

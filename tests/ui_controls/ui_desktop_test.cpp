@@ -143,6 +143,18 @@ TEST(CChosenNames, ANameQtDecodesLossilyIsMappedBackToTheFoldersRealEntry)
     EXPECT_EQ(RealChosenPath(QString::fromStdString(whole)), Utf8ToWide(whole));
 }
 
+TEST(CChosenNames, SeveralNamesOfTheNameFieldAreReadBackByWhatTheFolderHolds)
+{
+    const QStringList held = {QStringLiteral("Caf\u00e9.mp4"), QStringLiteral("-a \"live\" \u6771\u4eac.mp4"),
+                              QStringLiteral("x\" \"y.mkv")};
+    auto exists = [&](const QString& name) { return held.contains(name); };
+    const QString field = QStringLiteral("\"%1\" \"%2\" \"%3\"").arg(held[0], held[1], held[2]);
+    EXPECT_EQ(SplitChosenNames(field, exists), held);
+    // One name alone, or a list with a name the folder lacks, is not read here.
+    EXPECT_TRUE(SplitChosenNames(held[0], exists).isEmpty());
+    EXPECT_TRUE(SplitChosenNames(QStringLiteral("\"%1\" \"gone.mp4\"").arg(held[0]), exists).isEmpty());
+}
+
 TEST(CFileFilterText, FilterTextsSplitIntoNamesAndPatterns)
 {
     auto filters = ParseFileFilters(L"Video Files (*.mp4)|*.mp4; *.mkv ;|Broken||Audio|*.mp3");

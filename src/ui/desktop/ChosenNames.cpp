@@ -41,3 +41,20 @@ std::wstring RealChosenPath(const QString& chosen)
     }
     return path;
 }
+
+QStringList SplitChosenNames(const QString& field, const std::function<bool(const QString&)>& exists)
+{
+    const QString text = field.trimmed();
+    if (text.size() < 2 || !text.startsWith(u'"') || !text.endsWith(u'"')) return {};
+    const QString between = QStringLiteral("\" \"");
+    QStringList names;
+    QString name;
+    bool open = false;
+    for (const QString& piece : text.mid(1, text.size() - 2).split(between)) {
+        name = open ? name + between + piece : piece;
+        open = !exists(name);
+        if (!open) names.push_back(name);
+    }
+    if (open) return {};
+    return names;
+}

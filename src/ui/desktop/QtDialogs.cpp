@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QSlider>
@@ -121,6 +122,36 @@ int CQtMessageBox::Show(HWND owner, const std::wstring& text, const std::wstring
     }
 }
 
+namespace {
+// Qt's dialog for several files, which also closes when a chosen name holds
+// a double quote (Qt's own reading of its name field refuses such a list).
+class COpenFilesDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+    QStringList Chosen() const { return m_chosen.isEmpty() ? selectedFiles() : m_chosen; }
+
+protected:
+    void accept() override
+    {
+        m_chosen.clear();
+        const QDir folder = directory();
+        auto isFile = [&](const QString& name) { return QFileInfo(folder, name).isFile(); };
+        QStringList names;
+        if (auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            names = SplitChosenNames(field->text(), isFile);
+        if (names.size() > 1 && names.join(QString()).contains(u'"')) {
+            for (const QString& name : names) m_chosen.push_back(folder.absoluteFilePath(name));
+            QDialog::accept();
+            return;
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    QStringList m_chosen;
+};
+}  // namespace
+
 std::vector<std::wstring> CQtFileChooser::OpenFiles(const CFileRequest& request)
 {
     QString selected;
@@ -130,8 +161,11 @@ std::vector<std::wstring> CQtFileChooser::OpenFiles(const CFileRequest& request)
     QString title = QString::fromStdWString(request.title);
     std::vector<std::wstring> out;
     if (request.multiSelect) {
-        for (const QString& f : QFileDialog::getOpenFileNames(parent, title, StartPath(request), filters, &selected))
-            out.push_back(RealChosenPath(f));
+        COpenFilesDialog dialog(parent, title, StartPath(request), filters);
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        if (!selected.isEmpty()) dialog.selectNameFilter(selected);
+        if (dialog.exec() == QDialog::Accepted)
+            for (const QString& f : dialog.Chosen()) out.push_back(RealChosenPath(f));
     } else {
         QString f = QFileDialog::getOpenFileName(parent, title, StartPath(request), filters, &selected);
         if (!f.isEmpty()) out.push_back(RealChosenPath(f));
