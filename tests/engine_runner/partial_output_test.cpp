@@ -1,5 +1,6 @@
 // The output of a conversion carries its final name only once the job has
-// succeeded: a failure, a stop or a killed program leave nothing under it.
+// succeeded: a failure, a stop or a killed program leave nothing under it,
+// and a failure is told with the output's name, not the temporary one.
 #include "CmdFFplay.h"
 #include "PartialOutput.h"
 #include "RunnerHooks.h"
@@ -117,6 +118,16 @@ TEST_F(PartialOutput, AFailedStepLeavesNothingUnderEitherName)
     EXPECT_EQ(FinishCode(), 1);
     EXPECT_TRUE(Leftovers(m_dir.Path()).empty());
     EXPECT_TRUE(JournalEntries().empty());
+}
+
+TEST_F(PartialOutput, AFailureIsExplainedWithTheOutputsOwnName)
+{
+    // A full disk, as the tool reports it about the file it writes.
+    Start("echo data > \"$1\"\necho \"Error closing file $1: No space left on device\" >&2\nexit 1");
+    ASSERT_TRUE(m_window.WaitFinished());
+    EXPECT_EQ(FinishCode(), 1);
+    EXPECT_EQ(m_media->m_strLastError, L"Error closing file " + Utf8ToWide(g_job.output) + L": No space left on device");
+    EXPECT_TRUE(Leftovers(m_dir.Path()).empty());
 }
 
 TEST_F(PartialOutput, AStopLeavesNothingUnderEitherName)

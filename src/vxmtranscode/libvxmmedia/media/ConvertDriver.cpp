@@ -185,7 +185,8 @@ void FinishFailed(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, int resu
 {
     CVXMMediaBase& data = *target.pData;
     if (result != -1)  // a stop is no failure to explain
-        data.m_strLastError = Utf8ToWide(runner->LastErrorLine());
+        data.m_strLastError =
+            NameOutputIn(Utf8ToWide(runner->LastErrorLine()), runner->m_strPartialOutput, data.m_strOutputFile);
     VXM_JOB_QUEUE started = std::move(runner->m_vecDoneJobs);
     const bool report = runner->m_bReportFinish.load() != 0;
     DiscardConvertRunner(data);

@@ -170,3 +170,12 @@ int CleanStalePartialOutputs()
     }
     return removed;
 }
+
+std::wstring NameOutputIn(std::wstring message, const std::wstring& partial, const std::wstring& output)
+{
+    if (partial.empty())
+        return message;
+    for (std::size_t at = message.find(partial); at != std::wstring::npos; at = message.find(partial, at + output.size()))
+        message.replace(at, partial.size(), output);
+    return message;
+}

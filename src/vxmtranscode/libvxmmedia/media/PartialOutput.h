@@ -23,6 +23,10 @@ bool FinishPartialOutput(const std::wstring& partial, const std::wstring& output
 // Removes the temporary file and its journal entry.
 void DropPartialOutput(const std::wstring& partial);
 
+// A tool's message about the temporary file, told with the output's own name
+// (the temporary is gone once the user reads it).
+std::wstring NameOutputIn(std::wstring message, const std::wstring& partial, const std::wstring& output);
+
 // Removes the temporaries (and journal entries) of processes that are gone.
 // The number of files removed.
 int CleanStalePartialOutputs();
