@@ -166,4 +166,19 @@ TEST_F(RowKinds, ProgressCountsTheRemainingTimeFromTheStart)
     EXPECT_EQ(bar->GetMaxValue(), 1000);
 }
 
+TEST_F(RowKinds, TheTimeLeftAfterAPauseIsMeasuredFromTheResume)
+{
+    CMediaListItemUI* row = Built(EMediaRowKind::File, "convertlist_item.xml", NewMedia(L"a"));
+    auto* bar = dynamic_cast<CTextProgressUI*>(Sub(row, L"ID_PROGRESS_ITEM_CONVERT"));
+    ASSERT_NE(bar, nullptr);
+    row->SetProgress(100);
+    row->SetProgress(500);
+    EXPECT_NE(bar->MakeText(bar->GetStartTick() + 10000).find(L"Time left"), std::wstring::npos);
+    row->PauseConvert();
+    row->ResumeConvert();
+    // A minute after the resume without progress: no rate yet, so no estimate
+    // (the minutes paused would have made it far too long).
+    EXPECT_EQ(bar->MakeText(bar->GetStartTick() + 60000), L"50%");
+}
+
 }  // namespace

@@ -444,6 +444,9 @@ void CMediaListItemUI::ResumeConvert()
     Show(L"ID_BUTTON_ITEM_CONVERT_RESUME", false);
     Show(L"ID_BUTTON_ITEM_CONVERT_PAUSE", true);
     m_media->ResumeConvert();
+    // The time paused is no part of the rate: it is measured again from here.
+    if (auto* t = dynamic_cast<CTextProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT")); t && t->GetStartTick() != 0)
+        t->SetStartTick(GetTickCount());
 }
 
 void CMediaListItemUI::StopConvert()
