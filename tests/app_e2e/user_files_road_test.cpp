@@ -1,6 +1,7 @@
 // What the program does with the user's own files, through the real main
 // window: a typed output folder is where the output goes (an unwritable one
-// is refused and the old one kept); an MP3 with a cover is an audio row
+// is refused and the old one kept); a trim made in the clip editor shows in
+// the row and its settings; an MP3 with a cover is an audio row
 // whose thumbnail is the cover; a new cover replaces the old one; a tag write
 // that fails (a read-only file, a write cut short) tells the user and leaves
 // the file byte for byte as it was; and the conversion's history line has no
@@ -10,6 +11,8 @@
 #include "MediaHandler.h"
 #include "MediaListItemUI.h"
 #include "MediaTags.h"
+#include "VXMGlobal.h"
+#include "MainFrameMessages.h"
 #include "ProfileSettingsPaneUI.h"
 #include "PropListItemUI.h"
 #include "VXMMediaExports.h"
@@ -79,6 +82,14 @@ std::vector<std::wstring> MessageBoxes(const CFakeDesktop& desktop)
     return out;
 }
 
+// The settings pane once it shows the selected row's media.
+CProfileSettingsPaneUI* ShownSettings(CProgramWindow& program, IVXMMedia* media)
+{
+    auto* settings = dynamic_cast<CProfileSettingsPaneUI*>(program.pane->GetProfileSettingsPane());
+    if (settings) PumpUntil([&] { return settings->GetMedia() == media; });
+    return settings;
+}
+
 TEST(UserFilesRoad, ATypedOutputFolderIsTakenWhenCommittedAndAnUnwritableOneIsRefused)
 {
     CFakeDesktop desktop;
@@ -90,9 +101,8 @@ TEST(UserFilesRoad, ATypedOutputFolderIsTakenWhenCommittedAndAnUnwritableOneIsRe
     CMediaListItemUI* row = AddThroughHandler(program, clip);
     ASSERT_NE(row, nullptr);
     IVXMMedia* media = row->GetMedia();
-    auto* settings = dynamic_cast<CProfileSettingsPaneUI*>(program.pane->GetProfileSettingsPane());
+    CProfileSettingsPaneUI* settings = ShownSettings(program, media);
     ASSERT_NE(settings, nullptr);
-    PumpUntil([&] { return settings->GetMedia() == media; });
     CPropListItemUI* folderRow = settings->GetRow(CProfileSettingsPaneUI::kFolder);
     ASSERT_NE(folderRow, nullptr);
     CEditUI* field = folderRow->GetTextControl();
@@ -128,6 +138,36 @@ TEST(UserFilesRoad, ATypedOutputFolderIsTakenWhenCommittedAndAnUnwritableOneIsRe
     EXPECT_TRUE(std::filesystem::exists(output));
     EXPECT_FALSE(std::filesystem::exists(dir.File("default out")) &&
                  !std::filesystem::is_empty(dir.File("default out")));
+}
+
+TEST(UserFilesRoad, ATrimMadeInTheClipEditorShowsInTheRowsLengthAndItsSettings)
+{
+    CFakeDesktop desktop;
+    vxmtest::CTempDir dir;
+    const std::string clip = dir.File("\xe6\x9d\xb1\xe4\xba\xac trim.mp4");
+    ASSERT_TRUE(vxmtest::MakeVideoClip(clip, 6.0));
+    CProgramWindow program(dir.File("out"));
+    ASSERT_TRUE(program.IsUp());
+    CMediaListItemUI* row = AddThroughHandler(program, clip);
+    ASSERT_NE(row, nullptr);
+    IVXMMedia* media = row->GetMedia();
+    CProfileSettingsPaneUI* settings = ShownSettings(program, media);
+    ASSERT_NE(settings, nullptr);
+    CControlUI* length = program.window->GetPaintManager()->FindSubControlByName(row, L"ID_LABEL_MEDIA_DURATION");
+    ASSERT_NE(length, nullptr);
+    EXPECT_EQ(length->GetText(), FormatTime(media->GetDuration()));
+
+    // The editor keeps 1.5 s to 4 s and tells the main window, as it does on OK.
+    media->SetStartTime(1500);
+    media->SetEndTime(4000);
+    PostMessageW(program.hwnd, WM_VXM_CLIP_CHANGED, reinterpret_cast<WPARAM>(media), 0);
+    vxmtest::PumpPending();
+    EXPECT_EQ(length->GetText(), FormatTime(2500));
+    CPropListItemUI* start = settings->GetRow(CProfileSettingsPaneUI::kStart);
+    CPropListItemUI* end = settings->GetRow(CProfileSettingsPaneUI::kEnd);
+    ASSERT_TRUE(start && end);
+    EXPECT_EQ(start->GetTime(), 1500);
+    EXPECT_EQ(end->GetTime(), 4000);
 }
 
 // The tag editor as the user meets it from the row's button, driven by a script.

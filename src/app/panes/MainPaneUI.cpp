@@ -608,6 +608,11 @@ void CMainPaneUI::RebuildSegments(IVXMMedia* media)
         ++k;
     }
     m_mediaList->SyncChildItems(media);
+    // A trim changes the row's length and the times its settings show.
+    if (CMediaListItemUI* row = m_mediaList->FindItem(media)) {
+        row->UpdateDuration();
+        if (row == SelectedRow()) ShowCurrentProfileSettings(row);
+    }
     OnListChanged();
 }
 
