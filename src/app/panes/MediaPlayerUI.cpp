@@ -1,6 +1,7 @@
 #include "MediaPlayerUI.h"
 
 #include "VXMMessages.h"
+#include "ui/UIInputOrder.h"
 #include "ui/UIManager.h"
 #include "ui/UINativeSurface.h"
 
@@ -38,16 +39,23 @@ LRESULT CMediaPlayerWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_LBUTTONDOWN:
         if (wParam & kMarkedClick) {
-            Notify(L"mouseclick");
+            // lParam: the press it decides; a later press decides for itself.
+            if (ClickPending && static_cast<unsigned>(lParam) == m_presses) {
+                ClickPending = false;
+                Notify(L"mouseclick");
+            }
         } else {
             ClickPending = true;
+            ++m_presses;
             ::SetTimer(GetHWND(), kClickTimer, GetDoubleClickTime());
         }
         return 0;
     case WM_TIMER:
         if (wParam != kClickTimer) break;
         ::KillTimer(GetHWND(), kClickTimer);
-        if (ClickPending) PostMessage(WM_LBUTTONDOWN, kMarkedClick | 0x0001, 0);
+        // A second press the system already has must be seen first: it may
+        // make this press part of a double click.
+        if (ClickPending) PostAfterPendingInput(*this, WM_LBUTTONDOWN, kMarkedClick | 0x0001, m_presses);
         return 0;
     case WM_LBUTTONDBLCLK:
         ClickPending = false;

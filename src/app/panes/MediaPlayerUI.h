@@ -24,7 +24,7 @@ public:
     bool NeedsFirstPaint = false;
     CMediaPlayerUI* Owner = nullptr;
     bool TrackingMouse = false;
-    bool ClickPending = true;
+    bool ClickPending = false;  // a press waits to be told a single click
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -34,6 +34,7 @@ private:
     void OnMouseMove(WPARAM wParam, LPARAM lParam);
 
     unsigned long m_nativeId = 0;
+    unsigned m_presses = 0;
 };
 
 class CMediaPlayerUI : public CContainerUI {
