@@ -1,8 +1,9 @@
 // The main window's pages under a real X server at the design size, with a
-// video, a piece of music and a DVD title converting, and the profile
-// chooser open: pictures kept in the build's screenshot folder, and the
-// layout checks on each page as drawn there.
+// video, a piece of music and a DVD title converting, a row being renamed,
+// and the profile chooser open: pictures kept in the build's screenshot
+// folder, and the layout checks on each page as drawn there.
 #include "MainPaneUI.h"
+#include "MediaListItemUI.h"
 #include "MediaListUI.h"
 #include "VXMMainFrameWnd.h"
 #include "support/fake_media.h"
@@ -78,6 +79,7 @@ TEST(MainWindowLook, PagesWithConvertingRowsAndTheProfileChooser)
     CSampleMedia video{L"A very long name of a holiday video filmed high up in the mountains at sunrise", true};
     CSampleMedia music{L"Symphony No. 9 in D minor, Op. 125 - IV. Presto - Allegro assai (live recording)", false};
     CSampleDVDTitle dvd;
+    CSampleMedia cafe{L"Caf\u00e9 \u6771\u4eac\u306e\u591c \U0001F303", true};
     auto* window = new CVXMMainFrameWnd(L"");
     ASSERT_NE(window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655),
               nullptr);
@@ -85,7 +87,8 @@ TEST(MainWindowLook, PagesWithConvertingRowsAndTheProfileChooser)
     window->ResizeClient(1024, 655);
     auto* pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());
     ASSERT_NE(pane, nullptr);
-    for (IVXMMedia* m : {static_cast<IVXMMedia*>(&video), static_cast<IVXMMedia*>(&music), static_cast<IVXMMedia*>(&dvd)})
+    for (IVXMMedia* m : {static_cast<IVXMMedia*>(&video), static_cast<IVXMMedia*>(&music), static_cast<IVXMMedia*>(&dvd),
+                         static_cast<IVXMMedia*>(&cafe)})
         pane->AddMedia(m, -1, 0);
     pane->OnConversionStarted(&video);
     pane->SetProgress(&video, 420);
@@ -95,6 +98,16 @@ TEST(MainWindowLook, PagesWithConvertingRowsAndTheProfileChooser)
     Save(window->GetWidget(), "main_convert");
     EXPECT_TRUE(vxmtest::CheckLayout(*window->GetPaintManager()).empty())
         << Joined(vxmtest::CheckLayout(*window->GetPaintManager()));
+    // A row being renamed: the edit in the name's place, the buttons inside the row.
+    CMediaListItemUI* renamed = pane->GetMediaList()->GetMediaItem(3);
+    ASSERT_NE(renamed, nullptr);
+    pane->GetMediaList()->EnsureVisible(3);
+    renamed->ShowNameEdit(true);
+    EXPECT_TRUE(vxmtest::CheckLayout(*window->GetPaintManager()).empty())
+        << Joined(vxmtest::CheckLayout(*window->GetPaintManager()));
+    SaveArea(window, renamed, "row_rename");
+    renamed->ShowNameEdit(false);
+    pane->GetMediaList()->EnsureVisible(0);
     // The parameter editor of the selected row, at its top and scrolled to its end.
     CControlUI* editor = pane->GetProfileSettingsPane();
     ASSERT_NE(editor, nullptr);
