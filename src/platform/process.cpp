@@ -82,7 +82,10 @@ std::string FindInPath(const std::string& name)
 std::vector<std::string> BuildEnvironment(const std::vector<std::wstring>& extra)
 {
     std::vector<std::string> env;
-    for (char** e = environ; e && *e; ++e) env.emplace_back(*e);
+    {
+        std::lock_guard<std::mutex> lock(EnvironmentLock());
+        for (char** e = environ; e && *e; ++e) env.emplace_back(*e);
+    }
     for (const auto& w : extra) {
         std::string entry = WideToUtf8(w);
         size_t eq = entry.find('=');

@@ -1,5 +1,6 @@
 // The Convert page under a real X server with a clip previewing: the window
-// as the screen shows it, kept in the build's screenshot folder.
+// as the screen shows it, kept in the build's screenshot folder. SDL picks its
+// video driver as in a user's session, and no window of its own appears.
 #include "IVXMMedia.h"
 #include "MainPaneUI.h"
 #include "MediaPreviewUI.h"
@@ -13,12 +14,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
+#include <QScreen>
 #include <QWidget>
 
 #include <cstdlib>
 #include <filesystem>
+#include <set>
+#include <sstream>
+#include <string>
 
 namespace {
 
@@ -28,6 +34,34 @@ const bool g_drivers = [] {
     return true;
 }();
 [[maybe_unused]] const bool g_env = vxmtest::RegisterMainWindowEnvironment(true, false);
+
+// The viewable windows straight under the root window.
+std::set<std::string> VisibleTopLevelWindows()
+{
+    std::string output;
+    vxmtest::RunProgram({"xdotool", "search", "--onlyvisible", "--maxdepth", "1", ""}, &output);
+    std::set<std::string> ids;
+    std::istringstream lines(output);
+    for (std::string id; lines >> id;) ids.insert(id);
+    return ids;
+}
+
+// SDL_VIDEODRIVER unset, as in a user's session, for one test.
+class CNoVideoDriverSet {
+public:
+    CNoVideoDriverSet()
+    {
+        if (const char* v = getenv("SDL_VIDEODRIVER")) m_saved = v;
+        unsetenv("SDL_VIDEODRIVER");
+    }
+    ~CNoVideoDriverSet()
+    {
+        if (!m_saved.empty()) setenv("SDL_VIDEODRIVER", m_saved.c_str(), 1);
+    }
+
+private:
+    std::string m_saved;
+};
 
 double MeanLevel(const QImage& image, const QRect& rect)
 {
@@ -42,8 +76,9 @@ double MeanLevel(const QImage& image, const QRect& rect)
 
 TEST(PreviewScreenshot, TheConvertPageWithAClipPreviewing)
 {
+    CNoVideoDriverSet driver;
     vxmtest::CTempDir temp;
-    const std::string clip = temp.File("preview.mkv");
+    const std::string clip = temp.File("aperçu 預覽 🎬.mkv");
     ASSERT_TRUE(vxmtest::MakeVideoClip(clip, 5.0, 320, 180));
     CFakeDesktop desktop;
     auto* window = new CVXMMainFrameWnd(L"");
@@ -59,6 +94,9 @@ TEST(PreviewScreenshot, TheConvertPageWithAClipPreviewing)
     ASSERT_EQ(media->Probe(), 0);
     pane->AddMedia(media, -1, 0);
     ASSERT_TRUE(vxmtest::PumpUntil([&] { return preview->GetMedia() == media; }));
+    vxmtest::PumpPending();
+    const std::set<std::string> before = VisibleTopLevelWindows();
+    ASSERT_FALSE(before.empty()) << "xdotool sees no window of the program";
 
     preview->Play(nullptr);
     ASSERT_TRUE(vxmtest::PumpUntil([&] { return media->GetPreviewPosition() >= 1.5; }));
@@ -73,6 +111,13 @@ TEST(PreviewScreenshot, TheConvertPageWithAClipPreviewing)
     // The picture on the screen is the clip, not the black of an empty preview.
     const RECT& rc = preview->GetPreviewControl()->GetPos();
     EXPECT_GT(MeanLevel(shot, QRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top)), 50.0);
+    // The screen holds the program's windows alone.
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(
+        QString::fromStdString(std::string(VXM_SCREENSHOT_DIR) + "/convert_preview_screen.png")));
+    std::set<std::string> added;
+    for (const std::string& id : VisibleTopLevelWindows())
+        if (!before.count(id)) added.insert(id);
+    EXPECT_TRUE(added.empty()) << added.size() << " window(s) appeared with the preview, first " << *added.begin();
 
     preview->Stop();
     window->DestroyWindow();

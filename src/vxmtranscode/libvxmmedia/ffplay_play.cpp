@@ -281,19 +281,35 @@ int PlayLocked(CCmdFFplay* runner, FFplayOptions& opts)
         return 0;
     }
     if (opts.display_disable) opts.video_disable = 1;
-    const Uint32 flags = opts.audio_disable && opts.extaudio.empty() ? (SDL_INIT_VIDEO | SDL_INIT_TIMER)
-                                                                     : (SDL_INIT_VIDEO | SDL_INIT_AUDIO | SDL_INIT_TIMER);
+    // A host paints the pictures itself: SDL's video then runs on its dummy
+    // driver and maps no window of its own. Sound keeps the real driver.
+    const HWND hwnd = HostWindowFor(runner);
+    Uint32 flags = SDL_INIT_TIMER | (hwnd ? 0 : SDL_INIT_VIDEO);
+    if (!opts.audio_disable || !opts.extaudio.empty()) flags |= SDL_INIT_AUDIO;
     if (SDL_Init(flags)) {
         av_log(nullptr, AV_LOG_FATAL, "Could not initialize SDL - %s\n", SDL_GetError());
         av_log(nullptr, AV_LOG_FATAL, "(Did you set the DISPLAY variable?)\n");
         return 0;
     }
     struct CSdlQuit {
-        ~CSdlQuit() { SDL_Quit(); }
+        ~CSdlQuit()
+        {
+            SDL_VideoQuit();   // SDL_Quit leaves a video started by name running
+            SDL_Quit();
+        }
     } sdlQuit;
+    if (hwnd) {
+        // SDL offers its dummy driver only while the environment names it;
+        // child processes never see it named.
+        CTemporaryEnvironmentValue driver("SDL_VIDEODRIVER", "dummy");
+        if (SDL_VideoInit("dummy", 0)) {
+            av_log(nullptr, AV_LOG_FATAL, "Could not initialize SDL - %s\n", SDL_GetError());
+            return 0;
+        }
+    }
 
     CScreen sc;
-    if (HWND hwnd = HostWindowFor(runner)) {
+    if (hwnd) {
         sc.host = FindPlayerHost(hwnd);
         SIZE size = sc.host ? sc.host->GetClientSize() : SIZE{};
         if (!sc.host || size.cx <= 0 || size.cy <= 0 ||
