@@ -55,6 +55,7 @@ struct WAVE_HEADER {
 
 extern "C" {
 
+// WAV to APE, keeping the WAV's header and the bytes after its samples.
 // `level` is 1000 (fast) to 5000 (insane) in steps of 1000. `percentDone`,
 // `progress` and `killFlag` may be null; `killFlag` may be set from another
 // thread while the work runs.
@@ -64,14 +65,17 @@ int CompressFileW(const wchar_t* input, const wchar_t* output, int level, int* p
                   APE_PROGRESS_CALLBACK progress, int* killFlag);
 int CompressFileW2(const wchar_t* input, const wchar_t* output, int level, IAPEProgressCallback* callback);
 
-// APE to WAV.
+// APE to WAV: the file's stored WAV header, samples and trailing bytes, so
+// that a WAV compressed here comes back byte for byte (a file without a stored
+// header gets a canonical 44-byte one).
 int DecompressFile(const char* input, const char* output, int* percentDone, APE_PROGRESS_CALLBACK progress,
                    int* killFlag);
 int DecompressFileW(const wchar_t* input, const wchar_t* output, int* percentDone, APE_PROGRESS_CALLBACK progress,
                     int* killFlag);
 int DecompressFileW2(const wchar_t* input, const wchar_t* output, IAPEProgressCallback* callback);
 
-// APE to APE at compression `level`.
+// APE to APE at compression `level`, with the source's WAV header, trailing
+// bytes and tags (ID3v2 before, APE and ID3v1 after).
 int ConvertFile(const char* input, const char* output, int level, int* percentDone, APE_PROGRESS_CALLBACK progress,
                 int* killFlag);
 int ConvertFileW(const wchar_t* input, const wchar_t* output, int level, int* percentDone,

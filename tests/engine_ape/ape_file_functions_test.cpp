@@ -2,6 +2,7 @@
 // verify and convert, and what they leave behind on damaged input.
 #include "ape_test_util.h"
 
+#include "ape/ApeWavReader.h"
 #include "platform/text.h"
 
 #include <vector>
@@ -34,6 +35,23 @@ void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes)
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
+// WAVs as other programs write them: bext and LIST chunks (ffmpeg), an
+// extensible header with a fact chunk (sox), an odd data chunk and an id3
+// chunk after it (mutagen).
+std::vector<std::string> WavsByOtherPrograms(const CTempDir& dir)
+{
+    const std::vector<std::string> wavs = {dir.File("Caf\xC3\xA9.wav"), dir.File("\xE6\x9D\xB1\xE4\xBA\xAC.wav"),
+                                           dir.File("id3.wav")};
+    vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=1", "-ac", "2", "-write_bext", "1", "-metadata", "title=x", wavs[0]});
+    vxmtest::RunProgram({"sox", "-n", "-b", "24", "-c", "2", wavs[1], "synth", "0.5", "sine", "440"});
+    vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=0.1", "-c:a", "pcm_u8", "-ar", "8001", wavs[2]});
+    vxmtest::RunProgram({"/usr/bin/python3", "-c",
+                         "import sys, mutagen.wave, mutagen.id3\nf = mutagen.wave.WAVE(sys.argv[1])\nf.add_tags()\n"
+                         "f.tags.add(mutagen.id3.TIT2(text='Caf\xC3\xA9'))\nf.save()",
+                         wavs[2]});
+    return wavs;
+}
+
 // The compression level in the header after the 52-byte descriptor.
 int LevelOf(const std::string& ape)
 {
@@ -55,13 +73,41 @@ TEST(ApeFileFunctions, DecompressGivesBackTheSourceWavByteForByte)
         int kill = 0;
         g_progress.clear();
         ASSERT_EQ(DecompressFileW(Wide(files.ape).c_str(), Wide(out).c_str(), &percent, &KeepProgress, &kill), 0);
-        // Our files store no WAV header: the one made for them is the canonical one the source has.
         EXPECT_TRUE(ReadAll(out) == ReadAll(files.wav));
         EXPECT_EQ(percent, 100);
+        // A file as written before WAV headers were kept: the one made for it is the source's canonical one.
+        CApeWavReader reader;
+        ASSERT_TRUE(reader.Open(files.wav));
+        ASSERT_EQ(GetNativeApeCompressor().CompressSource(reader, Wide(files.ape + ".old"), 2000, {}, {}), 0);
+        ASSERT_EQ(DecompressFileW(Wide(files.ape + ".old").c_str(), Wide(out).c_str(), nullptr, nullptr, nullptr), 0);
+        EXPECT_TRUE(ReadAll(out) == ReadAll(files.wav));
         ASSERT_FALSE(g_progress.empty());
         EXPECT_EQ(g_progress.front(), 0);
         EXPECT_EQ(g_progress.back(), 100000);
         EXPECT_TRUE(std::is_sorted(g_progress.begin(), g_progress.end()));
+    }
+    // WAVs of other programs, then tagged (an APE tag by mutagen, an ID3v2 tag in front by mid3v2) and
+    // converted: each step keeps the WAV's own chunks and the tags.
+    const std::string python = "import sys, mutagen.apev2, mutagen.id3\nf = sys.argv[1]\n";
+    for (const std::string& wav : WavsByOtherPrograms(dir)) {
+        SCOPED_TRACE(wav);
+        const std::string ape = wav + ".ape", again = wav + ".3000.ape";
+        ASSERT_EQ(CompressFileW(Wide(wav).c_str(), Wide(ape).c_str(), 2000, nullptr, nullptr, nullptr), 0);
+        ASSERT_EQ(DecompressFileW(Wide(ape).c_str(), Wide(wav + ".out").c_str(), nullptr, nullptr, nullptr), 0);
+        EXPECT_TRUE(ReadAll(wav + ".out") == ReadAll(wav));
+        vxmtest::RunProgram(
+            {"/usr/bin/python3", "-c", python + "t = mutagen.apev2.APEv2()\nt['Title'] = 'Caf\xC3\xA9'\nt.save(f)", ape});
+        vxmtest::RunProgram({"mid3v2", "-a", "\xE6\x9D\xB1\xE4\xBA\xAC", ape});
+        ASSERT_EQ(ConvertFileW(Wide(ape).c_str(), Wide(again).c_str(), 3000, nullptr, nullptr, nullptr), 0);
+        std::string tags;
+        vxmtest::RunProgram(
+            {"/usr/bin/python3", "-c", python + "print(mutagen.apev2.APEv2(f)['Title'], mutagen.id3.ID3(f)['TPE1'])", again},
+            &tags);
+        EXPECT_EQ(tags, "Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC\n");
+        EXPECT_EQ(FfmpegAudioMd5(again), FfmpegAudioMd5(wav));
+        EXPECT_EQ(VerifyFileW(Wide(again).c_str(), nullptr, nullptr, nullptr, false), 0);
+        ASSERT_EQ(DecompressFileW(Wide(again).c_str(), Wide(wav + ".out").c_str(), nullptr, nullptr, nullptr), 0);
+        EXPECT_TRUE(ReadAll(wav + ".out") == ReadAll(wav));
     }
     // The narrow and the callback forms write the same file.
     const SCompressed files = Compress(dir, "\xF0\x9F\x8E\xAC clip", {2, 16, 5000});
@@ -149,8 +195,11 @@ TEST(ApeFileFunctions, DamagedFilesFailWithNoOutputLeft)
     std::vector<uint8_t> bad = good;
     bad[bad.size() * 3 / 4] ^= 0x10;
     WriteAll(dir.File("bad.ape"), bad);
+    CLogCapture log;
     EXPECT_EQ(DecompressFileW(Wide(dir.File("bad.ape")).c_str(), Wide(wav).c_str(), nullptr, nullptr, nullptr),
               VXM_APE_ERROR_DECOMPRESSING_FRAME);
+    // FFmpeg's word on it goes to the engine's log (not to the host's standard error).
+    EXPECT_NE(log.Text().find("ffmpeg: "), std::string::npos) << log.Text();
     EXPECT_EQ(ConvertFileW(Wide(dir.File("bad.ape")).c_str(), Wide(ape).c_str(), 3000, nullptr, nullptr, nullptr),
               VXM_APE_ERROR_DECOMPRESSING_FRAME);
     EXPECT_TRUE(NoOutputLeft(wav));

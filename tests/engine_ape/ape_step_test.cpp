@@ -9,7 +9,6 @@
 #include "tool_log.h"
 
 #include <atomic>
-#include <cstdarg>
 #include <mutex>
 
 using namespace apetest;
@@ -25,35 +24,6 @@ void SetJob(CCmdFFplay& runner, const std::string& input, const std::string& out
 
 struct CUnregister {
     ~CUnregister() { SetApeCompressor(nullptr); }
-};
-
-// The engine's log lines while it lives, one text each.
-std::mutex g_logLock;
-std::string g_log;
-void KeepLog(const char* category, const char* format, ...)
-{
-    char text[1200];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(text, sizeof(text), format, args);
-    va_end(args);
-    std::lock_guard<std::mutex> lock(g_logLock);
-    g_log += std::string(category) + ": " + text + "\n";
-}
-void DropLogW(const char*, const wchar_t*, ...) {}
-
-struct CLogCapture {
-    CLogCapture()
-    {
-        g_log.clear();
-        VXMMediaSetLogFunc(&KeepLog, &DropLogW);
-    }
-    ~CLogCapture() { VXMMediaSetLogFunc(nullptr, nullptr); }
-    std::string Text() const
-    {
-        std::lock_guard<std::mutex> lock(g_logLock);
-        return g_log;
-    }
 };
 
 TEST(ApeStep, TheRegisteredEngineCompressesThroughTheStep)

@@ -2,17 +2,20 @@
 #pragma once
 #include "ape/ApeCompressor.h"
 #include "VXMApeCompress.h"
+#include "VXMMediaExports.h"
 #include "ape_decode.h"
 #include "support/test_media.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <random>
 #include <string>
 #include <vector>
@@ -85,6 +88,35 @@ inline std::string WriteWav(const CTempDir& dir, const std::string& name, const 
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(wav.data()), wav.size());
     return path;
 }
+
+// The engine's log lines while it lives, one text each.
+inline std::mutex g_logLock;
+inline std::string g_log;
+inline void KeepLog(const char* category, const char* format, ...)
+{
+    char text[1200];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    std::lock_guard<std::mutex> lock(g_logLock);
+    g_log += std::string(category) + ": " + text + "\n";
+}
+inline void DropLogW(const char*, const wchar_t*, ...) {}
+
+struct CLogCapture {
+    CLogCapture()
+    {
+        g_log.clear();
+        VXMMediaSetLogFunc(&KeepLog, &DropLogW);
+    }
+    ~CLogCapture() { VXMMediaSetLogFunc(nullptr, nullptr); }
+    std::string Text() const
+    {
+        std::lock_guard<std::mutex> lock(g_logLock);
+        return g_log;
+    }
+};
 
 inline bool NoOutputLeft(const std::string& output)
 {
@@ -161,6 +193,15 @@ inline void ExpectFfmpegDecodesTo(const std::string& ape, const std::string& wav
     ASSERT_FALSE(expected.empty()) << wav;
     ASSERT_EQ(decoded.size(), expected.size()) << ape;
     EXPECT_TRUE(decoded == expected) << ape;
+}
+
+// The audio MD5 of Debian's ffmpeg (ffmpeg -i x -f md5, as 32-bit PCM:
+// exact at every depth).
+inline std::string FfmpegAudioMd5(const std::string& path)
+{
+    EXPECT_TRUE(vxmtest::RunFfmpeg({"-i", path, "-map", "0:a", "-c:a", "pcm_s32le", "-f", "md5", path + ".md5"}));
+    const std::vector<uint8_t> md5 = ReadAll(path + ".md5");
+    return {md5.begin(), md5.end()};
 }
 
 }  // namespace apetest

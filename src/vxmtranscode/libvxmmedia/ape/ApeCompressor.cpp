@@ -48,6 +48,8 @@ struct SApeLayout {
     int sampleRate;
     uint32_t totalFrames;
     uint32_t finalFrameBlocks;
+    uint32_t wavHeaderBytes;
+    uint32_t wavTailBytes;
 };
 
 constexpr size_t kMd5Offset = 36;
@@ -63,13 +65,13 @@ std::vector<uint8_t> BuildHead(const SApeLayout& layout, const std::vector<uint3
     PutLe32(head, kDescriptorBytes);
     PutLe32(head, kHeaderBytes);
     PutLe32(head, layout.totalFrames * 4);
-    PutLe32(head, 0);  // stored WAV header bytes
+    PutLe32(head, layout.wavHeaderBytes);
     PutLe32(head, static_cast<uint32_t>(frameBytes));
     PutLe32(head, static_cast<uint32_t>(frameBytes >> 32));
-    PutLe32(head, 0);  // terminating bytes
+    PutLe32(head, layout.wavTailBytes);
     head.insert(head.end(), 16, 0);  // MD5, filled in at the end
 
-    uint16_t flags = kFlagCreateWavHeader;
+    uint16_t flags = layout.wavHeaderBytes ? 0 : kFlagCreateWavHeader;
     if (layout.bitsPerSample == 8)
         flags |= kFlag8Bit;
     else if (layout.bitsPerSample == 24)
@@ -171,13 +173,23 @@ int WriteFrames(IApePcmSource& reader, const SApeLayout& layout, std::ofstream& 
     return file ? 0 : VXM_APE_ERROR_IO_WRITE;
 }
 
-int CompressTo(IApePcmSource& reader, const std::filesystem::path& temporary, int level, const SApeProgressSink& sink)
+bool Write(std::ofstream& file, const std::string& bytes)
+{
+    return static_cast<bool>(file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
+}
+
+// The file: leading tag, head, WAV header, frames, WAV tail, trailing tags.
+int CompressTo(IApePcmSource& reader, const std::filesystem::path& temporary, int level, const SApeProgressSink& sink,
+               const SApeKeptBytes& kept)
 {
     const uint64_t totalBlocks = reader.TotalBlocks();
     if (totalBlocks == 0)
         return VXM_APE_ERROR_INPUT_TOO_SMALL;
+    if (kept.wavHeader.size() > UINT32_MAX || kept.wavTail.size() > UINT32_MAX)
+        return VXM_APE_ERROR_INPUT_TOO_LARGE;
 
-    SApeLayout layout{level, reader.Channels(), reader.BitsPerSample(), reader.SampleRate(), 0, 0};
+    SApeLayout layout{level, reader.Channels(), reader.BitsPerSample(), reader.SampleRate(), 0, 0,
+                      static_cast<uint32_t>(kept.wavHeader.size()), static_cast<uint32_t>(kept.wavTail.size())};
     const uint64_t frames = (totalBlocks + kBlocksPerFrame - 1) / kBlocksPerFrame;
     if (frames > UINT32_MAX / 4)
         return VXM_APE_ERROR_INPUT_TOO_LARGE;
@@ -189,7 +201,9 @@ int CompressTo(IApePcmSource& reader, const std::filesystem::path& temporary, in
         return VXM_APE_ERROR_INVALID_OUTPUT;
     std::vector<uint32_t> seekTable(layout.totalFrames, 0);
     const std::vector<uint8_t> placeholder = BuildHead(layout, seekTable, 0);
+    Write(file, kept.leadingTag);
     file.write(reinterpret_cast<const char*>(placeholder.data()), static_cast<std::streamsize>(placeholder.size()));
+    Write(file, kept.wavHeader);
 
     CApeProgress progress(sink, totalBlocks);
     progress.Report(0);
@@ -197,16 +211,25 @@ int CompressTo(IApePcmSource& reader, const std::filesystem::path& temporary, in
     if (!md5)
         return VXM_APE_ERROR_IO_WRITE;
     av_md5_init(md5.get());
+    auto sum = [&](const std::string& bytes) {
+        av_md5_update(md5.get(), reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    };
+    sum(kept.wavHeader);
     uint64_t frameBytes = 0;
-    if (const int error =
-            WriteFrames(reader, layout, file, md5.get(), placeholder.size(), seekTable, frameBytes, progress))
+    // Seek offsets count from the descriptor.
+    if (const int error = WriteFrames(reader, layout, file, md5.get(), placeholder.size() + kept.wavHeader.size(),
+                                      seekTable, frameBytes, progress))
         return error;
+    sum(kept.wavTail);
+    if (!Write(file, kept.wavTail) || !Write(file, kept.trailingTags))
+        return VXM_APE_ERROR_IO_WRITE;
 
-    // The file's MD5 covers the frame data, then the header and seek table.
+    // The file's MD5 covers the WAV header, frame data and WAV tail, then
+    // the header and seek table; not the tags.
     std::vector<uint8_t> head = BuildHead(layout, seekTable, frameBytes);
     av_md5_update(md5.get(), head.data() + kDescriptorBytes, head.size() - kDescriptorBytes);
     av_md5_final(md5.get(), head.data() + kMd5Offset);
-    file.seekp(0);
+    file.seekp(static_cast<std::streamoff>(kept.leadingTag.size()));
     file.write(reinterpret_cast<const char*>(head.data()), static_cast<std::streamsize>(head.size()));
     file.close();
     return file ? 0 : VXM_APE_ERROR_IO_WRITE;
@@ -246,18 +269,21 @@ int CApeCompressor::Compress(const std::wstring& input, const std::wstring& outp
         return VXM_APE_ERROR_INVALID_INPUT;
     if (const int error = CheckInput(reader))
         return error;
-    return CompressSource(reader, output, level, sink);
+    SApeKeptBytes kept;
+    if (const int error = reader.ReadKeptBytes(kept))
+        return error;
+    return CompressSource(reader, output, level, sink, kept);
 }
 
 int CApeCompressor::CompressSource(IApePcmSource& source, const std::wstring& output, int level,
-                                   const SApeProgressSink& sink)
+                                   const SApeProgressSink& sink, const SApeKeptBytes& kept)
 {
     if (sink.percent)
         *sink.percent = 0;
     if (!CheckLevel(level))
         return VXM_APE_ERROR_BAD_LEVEL;
     return WriteApeOutput(output, [&](const std::filesystem::path& temporary) {
-        return CompressTo(source, temporary, level, sink);
+        return CompressTo(source, temporary, level, sink, kept);
     });
 }
 

@@ -1,6 +1,7 @@
 #include "ApeDecoder.h"
 
 #include "ApeErrors.h"
+#include "cmdutils.h"
 
 #include <algorithm>
 
@@ -18,6 +19,9 @@ CApeDecoder::~CApeDecoder() = default;
 
 int CApeDecoder::Open(const std::string& path, uint64_t totalBlocks)
 {
+    // The decoder's messages go to the engine's log, also when the host
+    // calls the file functions before (or without) registering the engine.
+    install_tool_log_callback();
     AVFormatContext* format = nullptr;
     const AVInputFormat* ape = av_find_input_format("ape");
     if (!ape || avformat_open_input(&format, path.c_str(), ape, nullptr) < 0)

@@ -143,5 +143,8 @@ int ApeConvertFile(const std::wstring& input, const std::wstring& output, int le
     SApeInput source;
     if (const int error = source.OpenDecoded(input))
         return error;
-    return GetNativeApeCompressor().CompressSource(source.decoder, output, level, sink);
+    SApeKeptBytes kept;
+    if (const int error = ReadApeKeptBytes(source.file, source.info, kept))
+        return error;
+    return GetNativeApeCompressor().CompressSource(source.decoder, output, level, sink, kept);
 }

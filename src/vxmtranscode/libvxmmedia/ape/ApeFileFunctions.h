@@ -16,5 +16,6 @@ int ApeDecompressFile(const std::wstring& input, const std::wstring& output, con
 // for a frame that does not decode.
 int ApeVerifyFile(const std::wstring& input, const SApeProgressSink& sink, bool quick);
 
-// APE to APE at another compression level: decoded, then coded again.
+// APE to APE at another compression level: decoded, then coded again with
+// the source's WAV header, WAV tail and tags.
 int ApeConvertFile(const std::wstring& input, const std::wstring& output, int level, const SApeProgressSink& sink);

@@ -35,6 +35,12 @@ bool ReadAt(std::ifstream& file, uint64_t offset, void* buffer, size_t bytes)
     return static_cast<bool>(file.read(static_cast<char*>(buffer), static_cast<std::streamsize>(bytes)));
 }
 
+bool ReadRange(std::ifstream& file, uint64_t offset, uint64_t bytes, std::string& out)
+{
+    out.resize(static_cast<size_t>(bytes));
+    return bytes == 0 || ReadAt(file, offset, out.data(), out.size());
+}
+
 // Size of a leading ID3v2 tag (0 without one).
 uint64_t Id3v2Bytes(std::ifstream& file)
 {
@@ -70,6 +76,7 @@ int ReadApeFileInfo(std::ifstream& file, SApeFileInfo& info)
     file.clear();
     file.seekg(0, std::ios::end);
     const auto fileSize = static_cast<uint64_t>(file.tellg());
+    info.fileBytes = fileSize;
     info.descriptorStart = Id3v2Bytes(file);
 
     uint8_t descriptor[kDescriptorMinBytes];
@@ -103,7 +110,7 @@ int ReadApeFileInfo(std::ifstream& file, SApeFileInfo& info)
         (info.bitsPerSample != 8 && info.bitsPerSample != 16 && info.bitsPerSample != 24) || info.sampleRate <= 0)
         return VXM_APE_ERROR_INVALID_INPUT;
     // A cut file lacks the end of its frames.
-    if (info.TerminatingStart() + info.terminatingBytes > fileSize)
+    if (info.TagsStart() > fileSize)
         return VXM_APE_ERROR_INVALID_INPUT;
     return 0;
 }
@@ -154,6 +161,16 @@ int ReadApeWavHeader(std::ifstream& file, const SApeFileInfo& info, std::string&
         header.assign(reinterpret_cast<const char*>(&wave), sizeof wave);
         return 0;
     }
-    header.resize(info.wavHeaderBytes);
-    return ReadAt(file, info.WavHeaderStart(), header.data(), header.size()) ? 0 : VXM_APE_ERROR_IO_READ;
+    return ReadRange(file, info.WavHeaderStart(), info.wavHeaderBytes, header) ? 0 : VXM_APE_ERROR_IO_READ;
+}
+
+int ReadApeKeptBytes(std::ifstream& file, const SApeFileInfo& info, SApeKeptBytes& kept)
+{
+    kept = {};
+    const bool stored = !info.CreatesWavHeader() && info.wavHeaderBytes > 0;
+    const bool read = (!stored || ReadRange(file, info.WavHeaderStart(), info.wavHeaderBytes, kept.wavHeader)) &&
+                      ReadRange(file, info.TerminatingStart(), info.terminatingBytes, kept.wavTail) &&
+                      ReadRange(file, 0, info.descriptorStart, kept.leadingTag) &&
+                      ReadRange(file, info.TagsStart(), info.fileBytes - info.TagsStart(), kept.trailingTags);
+    return read ? 0 : VXM_APE_ERROR_IO_READ;
 }

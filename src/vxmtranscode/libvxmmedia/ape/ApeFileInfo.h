@@ -24,6 +24,7 @@ struct SApeFileInfo {
     uint32_t wavHeaderBytes = 0;
     uint64_t frameDataBytes = 0;
     uint32_t terminatingBytes = 0;
+    uint64_t fileBytes = 0;
     uint8_t md5[16] = {};
 
     uint64_t TotalBlocks() const;
@@ -35,11 +36,22 @@ struct SApeFileInfo {
     uint64_t WavHeaderStart() const { return HeaderStart() + headerBytes + seekTableBytes; }
     uint64_t FrameDataStart() const { return WavHeaderStart() + wavHeaderBytes; }
     uint64_t TerminatingStart() const { return FrameDataStart() + frameDataBytes; }
+    // Tags (APE, ID3v1) follow the WAV's terminating data.
+    uint64_t TagsStart() const { return TerminatingStart() + terminatingBytes; }
     // Bytes the MD5 covers.
     uint64_t ChecksummedBytes() const
     {
         return uint64_t{wavHeaderBytes} + frameDataBytes + terminatingBytes + headerBytes + seekTableBytes;
     }
+};
+
+// What an APE file keeps beside its samples, so that decompressing or
+// converting it gives back what went in.
+struct SApeKeptBytes {
+    std::string wavHeader;     // the source WAV up to its samples; empty: readers make one
+    std::string wavTail;       // the source WAV after its samples
+    std::string leadingTag;    // before the descriptor (an ID3v2 tag)
+    std::string trailingTags;  // after the WAV tail (APE tag, ID3v1)
 };
 
 // Reads the descriptor and header: 0, or an APE error code (an older
@@ -54,3 +66,6 @@ int CheckApeMd5(std::ifstream& file, const SApeFileInfo& info, CApeProgress& pro
 // The WAV header a reader writes before the samples: the stored one, or a
 // canonical 44-byte one made for the format.
 int ReadApeWavHeader(std::ifstream& file, const SApeFileInfo& info, std::string& header);
+
+// The file's kept bytes as they are (no WAV header made up).
+int ReadApeKeptBytes(std::ifstream& file, const SApeFileInfo& info, SApeKeptBytes& kept);

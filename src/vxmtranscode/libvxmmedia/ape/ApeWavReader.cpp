@@ -1,6 +1,7 @@
 #include "ApeWavReader.h"
 
 #include "ApeErrors.h"
+#include "ApeFileInfo.h"
 
 #include <cstring>
 #include <filesystem>
@@ -68,12 +69,32 @@ bool CApeWavReader::Open(const std::string& path)
             if (body + dataBytes > fileSize)
                 dataBytes = fileSize - body;
             m_nTotalBlocks = dataBytes / static_cast<uint64_t>(BlockAlign());
+            m_nDataStart = body;
+            m_nFileBytes = fileSize;
             m_file.seekg(static_cast<std::streamoff>(body));
             return static_cast<bool>(m_file);
         }
         position = body + size + (size & 1);
     }
     return false;
+}
+
+int CApeWavReader::ReadKeptBytes(SApeKeptBytes& kept)
+{
+    const uint64_t tailStart = m_nDataStart + m_nTotalBlocks * static_cast<uint64_t>(BlockAlign());
+    const uint64_t tailBytes = m_nFileBytes - tailStart;
+    // The descriptor holds both sizes in 32 bits.
+    if (m_nDataStart > UINT32_MAX || tailBytes > UINT32_MAX)
+        return VXM_APE_ERROR_INPUT_TOO_LARGE;
+    kept = {};
+    kept.wavHeader.resize(static_cast<size_t>(m_nDataStart));
+    kept.wavTail.resize(static_cast<size_t>(tailBytes));
+    m_file.seekg(0);
+    m_file.read(kept.wavHeader.data(), static_cast<std::streamsize>(m_nDataStart));
+    m_file.seekg(static_cast<std::streamoff>(tailStart));
+    m_file.read(kept.wavTail.data(), static_cast<std::streamsize>(tailBytes));
+    m_file.seekg(static_cast<std::streamoff>(m_nDataStart));
+    return m_file ? 0 : VXM_APE_ERROR_IO_READ;
 }
 
 bool CApeWavReader::IsPcm() const

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <string>
 
+struct SApeKeptBytes;
+
 class CApeWavReader : public IApePcmSource {
 public:
     // False when the file cannot be opened or is no PCM WAV file.
@@ -13,6 +15,9 @@ public:
     // False when the format is one the compressor cannot code.
     bool IsSupported() const;
     bool IsPcm() const;
+    // The file's bytes before and after the whole blocks of its samples
+    // (header and trailing chunks): 0 or an APE error code.
+    int ReadKeptBytes(SApeKeptBytes& kept);
 
     int Channels() const override { return m_nChannels; }
     int BitsPerSample() const override { return m_nBitsPerSample; }
@@ -30,4 +35,6 @@ private:
     int m_nSampleRate = 0;
     int m_nFormatTag = 0;
     uint64_t m_nTotalBlocks = 0;
+    uint64_t m_nDataStart = 0;
+    uint64_t m_nFileBytes = 0;
 };
