@@ -37,11 +37,16 @@ void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes)
 
 // WAVs as other programs write them: bext and LIST chunks (ffmpeg), an
 // extensible header with a fact chunk (sox), an odd data chunk and an id3
-// chunk after it (mutagen).
+// chunk after it (mutagen), a data size a recorder left at 0 (readers take
+// the samples up to the end of the file).
 std::vector<std::string> WavsByOtherPrograms(const CTempDir& dir)
 {
     const std::vector<std::string> wavs = {dir.File("Caf\xC3\xA9.wav"), dir.File("\xE6\x9D\xB1\xE4\xBA\xAC.wav"),
-                                           dir.File("id3.wav")};
+                                           dir.File("id3.wav"), dir.File("recorder.wav")};
+    vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=0.5", "-ac", "2", "-bitexact", wavs[3]});
+    std::vector<uint8_t> recorded = ReadAll(wavs[3]);
+    std::fill_n(recorded.begin() + 40, 4, 0);  // the canonical header's data size
+    WriteAll(wavs[3], recorded);
     vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=1", "-ac", "2", "-write_bext", "1", "-metadata", "title=x", wavs[0]});
     vxmtest::RunProgram({"sox", "-n", "-b", "24", "-c", "2", wavs[1], "synth", "0.5", "sine", "440"});
     vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=0.1", "-c:a", "pcm_u8", "-ar", "8001", wavs[2]});

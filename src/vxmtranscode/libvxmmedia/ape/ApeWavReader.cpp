@@ -63,10 +63,10 @@ bool CApeWavReader::Open(const std::string& path)
         } else if (std::memcmp(chunk, "data", 4) == 0) {
             if (!haveFormat || BlockAlign() <= 0)
                 return false;
-            // A size that overruns the file (or a streamed header's
-            // placeholder) means: up to the end of the file.
+            // A size that overruns the file (a streamed header's placeholder)
+            // or one left at 0 by a recorder means: up to the end of the file.
             uint64_t dataBytes = size;
-            if (body + dataBytes > fileSize)
+            if (size == 0 || body + dataBytes > fileSize)
                 dataBytes = fileSize - body;
             m_nTotalBlocks = dataBytes / static_cast<uint64_t>(BlockAlign());
             m_nDataStart = body;
