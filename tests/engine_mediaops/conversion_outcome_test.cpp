@@ -1,11 +1,15 @@
 // What a real conversion leaves behind: the watermarks drawn into its
-// picture, no watermark file, and for a failed one the tool's own reason.
+// picture, no watermark file, and for a failed one the tool's own reason and
+// no output; a tagged file converts in full.
+#include "ApeJob.h"
 #include "EngineGlobals.h"
 #include "ProfileJobBuild.h"
 #include "ProfileManager.h"
 #include "VXMMediaExports.h"
 #include "VXMMediaImpl.h"
+#include "ape/ApeCompressor.h"
 #include "mediaops_support.h"
+#include "platform/text.h"
 #include "support/test_media.h"
 
 #include <gtest/gtest.h>
@@ -77,10 +81,10 @@ protected:
         m_manager->Release();
     }
     // Converts with the AVI (MPEG-4 part 2) profile; the end message's code.
-    long long Convert()
+    long long Convert(CVXMMediaImpl& media, int profileId = 5)
     {
         CRecordingWindow window;
-        m_media.StartConvert(m_manager->FindProfileById(5), window.Get(), 0);
+        media.StartConvert(m_manager->FindProfileById(profileId), window.Get(), 0);
         EXPECT_TRUE(window.WaitFor(WM_VXM_JOB_FINISHED));
         for (const CPosted& p : window.Messages())
             if (p.message == WM_VXM_JOB_FINISHED) return p.wParam;
@@ -119,7 +123,7 @@ TEST_F(ConversionOutcome, TextAndPreparedImageWatermarksAreDrawnIntoThePicture)
     Place(m_media.m_wmImage, 100, 70, 40, 30);
     m_media.m_pImageWatermark = SolidSurface(40, 30, 0xFF0000FF);  // blue
     m_media.m_pImageWatermarkScaled = SolidSurface(40, 30, 0xFF0000FF);
-    ASSERT_EQ(Convert(), 0);
+    ASSERT_EQ(Convert(m_media), 0);
 
     const std::string frame = FirstFrame();
     const CRgb text = PixelAt(frame, 28, 23);
@@ -143,7 +147,7 @@ TEST_F(ConversionOutcome, AFailedConversionKeepsTheToolsErrorLine)
 {
     // The source turns out not to be media once the conversion reads it.
     std::ofstream(m_dir.File("clip.mp4"), std::ios::trunc) << "these are not the frames you are looking for\n";
-    const long long code = Convert();
+    const long long code = Convert(m_media);
     EXPECT_NE(code, 0);
     EXPECT_NE(code, -1);
     EXPECT_NE(m_media.m_strLastError.find(L"Invalid data found"), std::wstring::npos) << N(m_media.m_strLastError);
@@ -152,6 +156,65 @@ TEST_F(ConversionOutcome, AFailedConversionKeepsTheToolsErrorLine)
     for (const std::string& line : g_logLines)
         logged = logged || (line.rfind("ffmpeg: ", 0) == 0 && line.find("Invalid data found") != std::string::npos);
     EXPECT_TRUE(logged);
+}
+
+// A 5 s WavPack with an ID3v1 block appended, as taggers do; `blocks` > 0
+// keeps only that many of its blocks ("wvpk", 24-bit size): a file cut short.
+std::string TaggedWavPack(const vxmtest::CTempDir& dir, const std::string& name, int blocks = 0)
+{
+    const std::string path = dir.File(name);
+    EXPECT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=5", "-ac", "2", path}));
+    std::ifstream in(path, std::ios::binary);
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t end = 0;
+    for (int i = 0; i < blocks && data.compare(end, 4, "wvpk") == 0; ++i)
+        end += 8 + (static_cast<uint8_t>(data[end + 4]) | static_cast<uint8_t>(data[end + 5]) << 8 |
+                    static_cast<uint8_t>(data[end + 6]) << 16);
+    std::string tag = "TAGCaf\xe9 du matin";
+    tag.resize(128, '\0');
+    std::ofstream(path, std::ios::binary) << (blocks > 0 ? data.substr(0, end) : data) << tag;
+    return path;
+}
+
+TEST_F(ConversionOutcome, ATaggedFileConvertsInFullAndOneThatYieldsNothingFailsWithItsReasonLeavingNoFile)
+{
+    struct CNativeApe {  // as the engine's start-up installs it
+        CNativeApe() { SetApeCompressor(&GetNativeApeCompressor()); }
+        ~CNativeApe() { SetApeCompressor(nullptr); }
+    } ape;
+    std::vector<int> audioProfiles;  // every one, for the file that converts
+    for (int g = 0; g < m_manager->GetGroupCount(); ++g)
+        for (int i = 0; m_manager->GetGroup(g)->GetAudio() && i < m_manager->GetGroup(g)->GetProfileCount(); ++i)
+            audioProfiles.push_back(m_manager->GetGroup(g)->GetProfile(static_cast<unsigned>(i))->GetId());
+    ASSERT_GE(audioProfiles.size(), 10u);
+    for (const char* empty : {"東京の夜 header only.wav", "Café no frames.flac", "Café no packets.wma"})
+        ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine", "-t", "0", "-ac", "2", m_dir.File(empty)}));
+    const std::pair<std::string, std::string> rows[] = {
+        {TaggedWavPack(m_dir, "Café tagged.wv"), ""},
+        {TaggedWavPack(m_dir, "Café cut.wv", 4), "Invalid data found"},
+        {m_dir.File("東京の夜 header only.wav"), "is empty, nothing was encoded"},
+        {m_dir.File("Café no frames.flac"), "is empty, nothing was encoded"},
+        {m_dir.File("Café no packets.wma"), "is empty, nothing was encoded"}};
+    for (const auto& [file, reason] : rows) {
+        const std::string out = m_dir.File("out " + std::filesystem::path(file).filename().string());
+        std::filesystem::create_directory(out);
+        for (int profileId : reason.empty() ? audioProfiles : std::vector<int>{22, 2}) {  // MP3; MKV
+            SCOPED_TRACE(file + " with profile " + std::to_string(profileId));
+            CVXMMediaImpl media;
+            media.SetSourcePath(Utf8ToWide(file));
+            ASSERT_EQ(media.Probe(), 0);
+            media.SetOutputFolder(Utf8ToWide(out));
+            const long long code = Convert(media, profileId);
+            if (reason.empty()) {
+                EXPECT_EQ(code, 0) << WideToUtf8(media.m_strLastError);
+                EXPECT_NEAR(ProbeDurationMs(WideToUtf8(media.GetOutputPath())), 5000, 150);
+                continue;
+            }
+            EXPECT_TRUE(code != 0 && code != -1) << code;
+            EXPECT_NE(media.m_strLastError.find(Utf8ToWide(reason)), std::wstring::npos) << WideToUtf8(media.m_strLastError);
+            EXPECT_TRUE(std::filesystem::is_empty(out));
+        }
+    }
 }
 
 }  // namespace

@@ -33,6 +33,37 @@ int send_frame_to_filters(InputStream* ist, AVFrame* frame)
     return 0;
 }
 
+// True when every stream read from the file got as far as the length the
+// file declares for it (its whole length was read). False when a stream fell
+// short or the file declares no length, or only one estimated from its bit rate.
+bool read_declared_length(CTranscodeRun& run, const InputFile* ifile)
+{
+    // A last packet whose length the demuxer does not know ends this much early.
+    constexpr int64_t kSlackUs = AV_TIME_BASE / 2;
+    const AVFormatContext* ic = ifile->ctx;
+    if (ic->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) return false;
+    bool any = false;
+    for (int i = 0; i < ifile->nb_streams; i++) {
+        InputStream* ist = run.ctx->input_streams[ifile->ist_index + i].get();
+        const AVStream* st = ist->st;
+        if (ist->discard || (st->disposition & AV_DISPOSITION_ATTACHED_PIC)) continue;
+        const int64_t read_end = run_of(run, ist).read_end;
+        if (read_end == AV_NOPTS_VALUE) return false;
+        int64_t declared_end;
+        if (st->duration > 0) {
+            const int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
+            declared_end = av_rescale_q(start + st->duration, st->time_base, AV_TIME_BASE_Q);
+        } else if (ic->duration > 0) {
+            declared_end = (ic->start_time != AV_NOPTS_VALUE ? ic->start_time : 0) + ic->duration;
+        } else {
+            return false;
+        }
+        if (av_rescale_q(read_end, st->time_base, AV_TIME_BASE_Q) + kSlackUs < declared_end) return false;
+        any = true;
+    }
+    return any;
+}
+
 void close_filter_inputs(InputStream* ist, int64_t pts)
 {
     for (InputFilter* f : ist->filters)
@@ -150,7 +181,10 @@ int process_input(CTranscodeRun& run, int file_index)
         ifile->read_end_reached = 1;  // a source without an end of its own (CD)
     if (ret == AVERROR(EAGAIN)) return ret;
     if (ret < 0) {
-        const bool read_error = ret != AVERROR_EOF && !avio_feof(is->pb);
+        // A file that could not be read to its end is a failed run; an error
+        // after all it declares was read (a tag after the audio) ends it.
+        const bool read_error =
+            ret != AVERROR_EOF && !avio_feof(is->pb) && !read_declared_length(run, ifile);
         if (ret != AVERROR_EOF) {
             print_error(is->url, ret);
             if (ctx->exit_on_error) exit_program(ctx, 1);
@@ -164,7 +198,6 @@ int process_input(CTranscodeRun& run, int file_index)
             }
         }
         ifile->eof_reached = 1;
-        // A file that could not be read to its end is a failed run.
         if (read_error) return ret;
         return AVERROR(EAGAIN);
     }
@@ -195,6 +228,10 @@ int process_input(CTranscodeRun& run, int file_index)
     if (ist->discard && !burn) {
         av_packet_unref(pkt);
         return 0;
+    }
+    if (const int64_t t = pkt->pts != AV_NOPTS_VALUE ? pkt->pts : pkt->dts; t != AV_NOPTS_VALUE) {
+        InputStreamRun& ir = run_of(run, ist);
+        if (ir.read_end == AV_NOPTS_VALUE || t + pkt->duration > ir.read_end) ir.read_end = t + pkt->duration;
     }
 
     const int64_t off = av_rescale_q(ifile->ts_offset, AV_TIME_BASE_Q, ist->st->time_base);

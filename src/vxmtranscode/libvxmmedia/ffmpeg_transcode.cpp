@@ -105,6 +105,21 @@ int transcode_step(CTranscodeRun& run)
     return reap_filters(run, false);
 }
 
+// An output with audio or video streams to which not one packet was written
+// holds nothing of the source. (An output of subtitles alone may be empty:
+// a trimmed part without a line.)
+bool output_is_empty(const CToolContext* ctx, size_t file_index)
+{
+    bool picture_or_sound = false;
+    for (const auto& op : ctx->output_streams) {
+        if (op->file_index != static_cast<int>(file_index)) continue;
+        if (op->data_size > 0) return false;
+        const AVMediaType type = op->st->codecpar->codec_type;
+        picture_or_sound = picture_or_sound || type == AVMEDIA_TYPE_AUDIO || type == AVMEDIA_TYPE_VIDEO;
+    }
+    return picture_or_sound;
+}
+
 void wait_while_paused(CTranscodeRun& run)
 {
     CVXMMediaBase* media = run.runner ? run.runner->m_pMedia : nullptr;
@@ -254,6 +269,11 @@ int transcode_main(CTranscodeRun& run, const std::wstring& line)
     // A stopped or failed run is never reported as a success.
     if (ctx->received_sigterm.load()) exit_program(ctx, VXM_EXIT_RUN_STOPPED);
     if (run.failed) exit_program(ctx, VXM_EXIT_RUN_FAILED);
+    for (size_t i = 0; i < ctx->output_files.size() && ctx->main_return_code == 0; i++) {
+        if (!output_is_empty(ctx, i)) continue;
+        av_log(nullptr, AV_LOG_ERROR, "Output file %s is empty, nothing was encoded\n", ctx->output_files[i]->ctx->url);
+        exit_program(ctx, VXM_EXIT_RUN_FAILED);
+    }
     return ctx->main_return_code;
 }
 

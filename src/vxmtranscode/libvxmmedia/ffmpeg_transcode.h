@@ -20,7 +20,7 @@ class CCmdFFplay;
 int ffmpeg_transcode(void* commandLine, CCmdFFplay* runner);
 
 // Exit code of a run whose loop ended on an error (reading, filtering,
-// burn-in): not 0, and not 1, which some passes accept.
+// burn-in) or that wrote nothing: not 0, and not 1, which some passes accept.
 constexpr int VXM_EXIT_RUN_FAILED = 2;
 // Exit code of a run stopped through its stop word (as Debian's ffmpeg does
 // for a run ended by a signal).
@@ -42,6 +42,7 @@ struct OutputStreamRun {
 struct InputStreamRun {
     int64_t rescale_delta_last = AV_NOPTS_VALUE;
     int64_t next_audio_pts = AV_NOPTS_VALUE;  // in 1/sample_rate, for frames without a time
+    int64_t read_end = AV_NOPTS_VALUE;        // end of the latest packet read, in the file's own time
     bool eof_sent = false;
 };
 
