@@ -85,6 +85,7 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
     const int subtitle = av_find_best_stream(ic, AVMEDIA_TYPE_SUBTITLE, opts.wanted_stream[AVMEDIA_TYPE_SUBTITLE],
                                              audio >= 0 ? audio : video, nullptr, 0);
 
+    int usable = 0;  // video and audio streams a conversion can take
     for (unsigned i = 0; i < ic->nb_streams; i++) {
         const AVStream* st = ic->streams[i];
         const AVCodecParameters* par = st->codecpar;
@@ -114,18 +115,21 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
             rec->m_dFrameRate = ProbeFrameRate(st);
             media->m_lstVideo.push_back(std::move(rec));
             media->m_bHasVideo = 1;
+            usable++;
             break;
         }
         case AVMEDIA_TYPE_AUDIO: {
             if (index == audio) media->m_nAudioTrackId = index;
             const int channels = par->ch_layout.nb_channels;
-            if (par->bit_rate != 0 || par->sample_rate != 0 || channels > 0) {
+            // A negative rate is a damaged header (no decoder opens it).
+            if (par->sample_rate >= 0 && (par->bit_rate != 0 || par->sample_rate != 0 || channels > 0)) {
                 // The codec's name ("mp3"), not the decoder's ("mp3float").
                 media->AddAudioTrack(LanguageOf(st), nullptr, dec ? avcodec_get_name(par->codec_id) : nullptr,
                                      nullptr, nullptr, channels,
                                      static_cast<int>(par->codec_id), nullptr, index, 0,
                                      static_cast<int>(par->bit_rate), par->sample_rate);
                 media->m_bHasAudio = 1;
+                usable++;
             }
             break;
         }
@@ -136,6 +140,11 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
         default:
             break;
         }
+    }
+
+    if (usable == 0) {
+        av_log(nullptr, AV_LOG_ERROR, "%s: no audio or video stream\n", opts.input_filename.c_str());
+        return AVERROR_STREAM_NOT_FOUND;
     }
 
     for (unsigned i = 0; i < ic->nb_chapters; i++) {
