@@ -63,19 +63,22 @@ protected:
 
 }  // namespace
 
-TEST_F(BuilderSettings, TheTopMp3VolumeStepRaisesTheLevelByTenDecibelsWithoutClipping)
+TEST_F(BuilderSettings, TheTopMp3VolumeStepRaisesTheLevelOfMp3OutputsByTenDecibelsAndNoOtherOutput)
 {
     // A stereo sine at -18 dBFS: ten times as loud would clip.
     const std::string tone = m_dir.File("tone.wav");
     ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=f=440:d=2", "-ac", "2", tone}));
     m_scope.Settings().MP3Volume = 11;  // the list's step "10"
-    COutputProfile* mp3 = Named(L"mp3_audio");
-    ASSERT_NE(mp3, nullptr);
     ClipShape audio;
     audio.video = false;
-    const std::string output = Convert(tone, mp3, audio);
-    ASSERT_FALSE(output.empty());
-    EXPECT_NEAR(MaxVolume(output) - MaxVolume(tone), 10.0, 1.0);
+    for (const auto& [name, gain] : {std::pair{L"mp3_audio", 10.0}, std::pair{L"mkv", 0.0}, std::pair{L"wav", 0.0}}) {
+        SCOPED_TRACE(N(name));
+        COutputProfile* profile = Named(name);
+        ASSERT_NE(profile, nullptr);
+        const std::string output = Convert(tone, profile, audio);
+        ASSERT_FALSE(output.empty());
+        EXPECT_NEAR(MaxVolume(output) - MaxVolume(tone), gain, 1.0);
+    }
 }
 
 TEST_F(BuilderSettings, X265TakesTheX264OptionTextWithoutItsLevel)

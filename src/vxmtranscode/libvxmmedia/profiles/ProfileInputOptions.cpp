@@ -292,10 +292,10 @@ void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputPr
     values.mp3Options.clear();
     if (settings.MP3Encode >= 1 && settings.MP3Encode <= 5)
         values.mp3Options = FormatW(L"-aq %d", settings.MP3VBRQuality);
-    // The stock tools have no MP3 volume option: the volume filter does it.
-    if (const int gain = Mp3VolumeGainDb(settings.MP3Volume); gain > 0 && media->m_bHasAudio &&
-                                                              !profile->IsAudioDisabled())
-        AppendFilter(opts, L"-af", FormatW(L"volume=%ddB", gain));
+    // Only the MP3 encoder's options take the MP3 volume (the transcoder
+    // makes it a volume filter of that output).
+    if (settings.MP3Volume >= 1)
+        values.mp3Options += FormatW(L" -mp3vol %d", settings.MP3Volume);
     if (settings.AudioQuality >= 1)
         values.mp3Options += FormatW(L" -compression_level %d", settings.AudioQuality);
 
