@@ -101,7 +101,10 @@ int receive_frames(CTranscodeRun& run, InputStream* ist)
                 frame->pts = av_rescale_delta(ist->st->time_base, frame->pts, out_tb, frame->nb_samples,
                                               &ir.rescale_delta_last, out_tb);
             } else if (ir.next_audio_pts != AV_NOPTS_VALUE) {
+                // The next timed frame is placed after this one (a packet of
+                // many frames whose time base is coarser than a frame).
                 frame->pts = ir.next_audio_pts;
+                ir.rescale_delta_last = frame->pts + frame->nb_samples;
             }
             if (frame->pts != AV_NOPTS_VALUE) ir.next_audio_pts = frame->pts + frame->nb_samples;
         }
