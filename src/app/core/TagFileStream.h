@@ -2,6 +2,7 @@
 // writes go to the copy, the format is known by the file's own name. Every
 // failure is kept by the copy, which then refuses to take the file's place.
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include <taglib/tiostream.h>
@@ -24,8 +25,23 @@ public:
     long length() override;
     void truncate(long length) override;
 
+    // Follows the bytes [begin, end) through every change made: they move
+    // with what is put in or taken out before them, and any change that
+    // reaches into them is kept (Guarded, Touched).
+    void Guard(std::uint64_t begin, std::uint64_t end);
+    bool Guarded() const { return m_guardEnd > m_guardBegin; }
+    std::uint64_t GuardBegin() const { return m_guardBegin; }
+    std::uint64_t GuardEnd() const { return m_guardEnd; }
+    bool Touched() const { return m_touched; }
+
 private:
+    // The bytes [start, start + replace) become `inserted` bytes.
+    void Follow(std::uint64_t start, std::uint64_t replace, std::uint64_t inserted);
+
     CFileEditCopy& m_copy;
     std::string m_name;
     long m_position = 0;
+    std::uint64_t m_guardBegin = 0;
+    std::uint64_t m_guardEnd = 0;
+    bool m_touched = false;
 };

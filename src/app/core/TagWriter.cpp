@@ -30,7 +30,7 @@ bool WriteMediaTagsLater(const std::wstring& path, const VXM_MEDIA_TAGS& tags, b
     if (!g_writer) g_writer = std::make_unique<CWorkPool>(1);
     auto write = [path, tags, mp4Cover, notify, doneMessage, cookie] {
         auto result = std::make_unique<CTagWriteResult>();
-        result->result = WriteMediaTagsToFile(path, tags, mp4Cover, &result->why);
+        result->result = WriteMediaTagsToFile(path, tags, mp4Cover, &result->why, &result->whyText);
         Post(notify, doneMessage, cookie, std::move(result));
     };
     auto failed = [path, notify, doneMessage, cookie](const std::string& what) {

@@ -12,6 +12,7 @@
 struct CTagWriteResult {
     int result = kTagsNotWritten;  // as WriteMediaTagsToFile
     std::string why;               // when not written
+    std::string whyText;           // the language text that tells it, when the written copy was refused
 };
 
 // Writes the tags into `path` on the writer's thread, then posts `doneMessage`

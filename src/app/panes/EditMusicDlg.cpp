@@ -136,7 +136,7 @@ void CEditMusicDlg::Accept()
                  m_media ? m_media->GetSourcePath().c_str() : L"");
     } else if (m_media) {
         const std::wstring file = toSource ? m_media->GetSourcePath() : m_media->GetOutputPath();
-        if (!StartSave(file, tags)) ReportNotWritten(file, "the program is closing");
+        if (!StartSave(file, tags)) ShowError(TagsNotWrittenText(file, "the program is closing"));
         return;
     }
     m_row->SetTags(tags);
@@ -164,12 +164,16 @@ void CEditMusicDlg::OnSaved(const CTagWriteResult& result)
 {
     if (!m_saving) return;
     ShowSaving(false);
-    if (result.result == kTagsNotWritten) {
-        // Nothing changed, in the file or in the row: the user may cancel or try again.
-        ReportNotWritten(m_savingFile, result.why);
+    // Nothing changed, in the file or in the row: the user may cancel or try again.
+    if (result.result == kTagsFormatUnknown) {
+        ShowError(FillIn(CLanguageManager::GetInstance()->TranslateDictionary(L"ID_STRING_TAGS_NO_WRITER"),
+                         {m_savingFile}));
         return;
     }
-    if (result.result != kTagsWritten) LogInfoW(kCategory, L"%ls has no tags this program can write", m_savingFile.c_str());
+    if (result.result != kTagsWritten) {
+        ShowError(TagsNotWrittenText(m_savingFile, result.why, result.whyText));
+        return;
+    }
     if (m_row && m_savingTags) m_row->SetTags(*m_savingTags);
     Close(0);
 }
@@ -189,18 +193,18 @@ void CEditMusicDlg::ShowSaving(bool saving)
     }
 }
 
-std::wstring TagsNotWrittenText(const std::wstring& file, const std::string& why)
-{
-    return FillIn(CLanguageManager::GetInstance()->TranslateDictionary(L"ID_STRING_TAGS_NOT_WRITTEN"),
-                  {file, Utf8ToWide(why)});
-}
-
-void CEditMusicDlg::ReportNotWritten(const std::wstring& file, const std::string& why)
+std::wstring TagsNotWrittenText(const std::wstring& file, const std::string& why, const std::string& whyText)
 {
     CLanguageManager* lang = CLanguageManager::GetInstance();
-    const std::wstring text = TagsNotWrittenText(file, why);
+    const std::wstring reason = whyText.empty() ? Utf8ToWide(why) : lang->TranslateDictionary(Utf8ToWide(whyText));
+    return FillIn(lang->TranslateDictionary(L"ID_STRING_TAGS_NOT_WRITTEN"), {file, reason});
+}
+
+void CEditMusicDlg::ShowError(const std::wstring& text)
+{
     LogErrorW(kCategory, L"%ls", text.c_str());
-    if (IMessageBox* box = Desktop().messageBox) box->Show(GetHWND(), text, lang->LoadStringW(103), MB_OK | MB_ICONERROR);
+    if (IMessageBox* box = Desktop().messageBox)
+        box->Show(GetHWND(), text, CLanguageManager::GetInstance()->LoadStringW(103), MB_OK | MB_ICONERROR);
 }
 
 bool CEditMusicDlg::SourceIsFree() const

@@ -2,7 +2,9 @@
 // year, comment, genre, track, lyrics and the cover picture. OK writes the
 // values into the file (the source before the conversion, the output after
 // it) off the UI thread, the dialog saying "Saving..." meanwhile; once the
-// file has them they go back into the row and the dialog closes.
+// file has them they go back into the row and the dialog closes. A file the
+// tags cannot go into (of a kind no routine writes, or a failed write)
+// keeps the dialog open with the reason on screen.
 #pragma once
 #include "platform/messages.h"
 #include "ui/UILib.h"
@@ -45,7 +47,7 @@ private:
     // True when the tags may go into the row's source file now.
     bool SourceIsFree() const;
     // Tells the user that the file kept its old tags, and why.
-    void ReportNotWritten(const std::wstring& file, const std::string& why);
+    void ShowError(const std::wstring& text);
     // Hands the write to the tag writer; false when it takes none.
     bool StartSave(const std::wstring& file, const VXM_MEDIA_TAGS& tags);
     void OnSaved(const CTagWriteResult& result);
@@ -63,7 +65,8 @@ private:
 };
 
 // "The tags could not be written into <file> (<why>). The file was not changed."
-std::wstring TagsNotWrittenText(const std::wstring& file, const std::string& why);
+// The reason is the language text `whyText` names, else `why`.
+std::wstring TagsNotWrittenText(const std::wstring& file, const std::string& why, const std::string& whyText = {});
 
 // Shows the editor over the row's window; 0 when accepted, 1 otherwise.
 int RunEditMusicDialog(CMediaListItemUI* row);

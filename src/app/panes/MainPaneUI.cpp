@@ -747,7 +747,7 @@ void CMainPaneUI::OnTagsSaved(IVXMMedia* media, const CTagWriteResult& result)
     std::wstring notWritten;
     if (result.result == kTagsNotWritten) {
         // The conversion itself succeeded: the row says so, and why its tags are missing.
-        notWritten = TagsNotWrittenText(media->GetOutputPath(), result.why);
+        notWritten = TagsNotWrittenText(media->GetOutputPath(), result.why, result.whyText);
         LogErrorW(kCategory, L"%ls", notWritten.c_str());
     }
     FinishJob(row, media, 0, notWritten);

@@ -1,0 +1,59 @@
+#include "support/tag_files.h"
+
+#include "support/test_media.h"
+
+#include <algorithm>
+
+namespace vxmtest {
+
+namespace {
+
+const std::string kScript = std::string(VXM_SOURCE_DIR) + "/tests/support/tag_files.py";
+
+}  // namespace
+
+bool MakeTagFile(const std::string& kind, const std::string& path)
+{
+    return RunProgram({"/usr/bin/python3", kScript, "make", kind, path}) == 0;
+}
+
+std::string MutagenTags(const std::string& path)
+{
+    std::string out;
+    if (RunProgram({"/usr/bin/python3", kScript, "dump", path}, &out) != 0) return "mutagen failed: " + out;
+    return out;
+}
+
+std::string MutagenLines(const std::vector<std::string>& tags,
+                         const std::vector<std::pair<std::string, std::string>>& fields,
+                         const std::vector<std::string>& extra)
+{
+    std::vector<std::string> lines = extra;
+    for (std::string tag : tags) {
+        // "ape~": the text fields only.
+        const bool textOnly = tag.back() == '~';
+        if (textOnly) tag.pop_back();
+        for (const auto& [field, value] : fields)
+            if (!textOnly || (field != "cover" && field != "lyrics")) lines.push_back(tag + " " + field + "=" + value);
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+std::string Md5OfFile(const std::string& path)
+{
+    std::string out;
+    RunProgram({"md5sum", path}, &out);
+    return "md5:" + out.substr(0, out.find(' '));
+}
+
+std::string DecodedAudioMd5(const std::string& path)
+{
+    std::string out;
+    RunProgram({"ffmpeg", "-v", "error", "-i", path, "-map", "0:a", "-f", "md5", "-"}, &out);
+    return out;
+}
+
+}  // namespace vxmtest

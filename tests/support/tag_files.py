@@ -1,0 +1,167 @@
+"""Audio files as other programs leave them, and what mutagen reads from them.
+
+tag_files.py make KIND FILE   changes FILE (made by ffmpeg) in place
+tag_files.py dump FILE        prints "<tag> <field>=<value>" lines, sorted
+"""
+import base64
+import hashlib
+import struct
+import subprocess
+import sys
+
+import mutagen
+from mutagen.apev2 import APEv2, APENoHeaderError
+from mutagen.flac import Picture
+from mutagen.id3 import ID3, ID3NoHeaderError, TIT2, TPE1, TYER
+from mutagen.mp4 import MP4, MP4FreeForm
+
+
+def synchsafe(n):
+    return bytes([(n >> 21) & 127, (n >> 14) & 127, (n >> 7) & 127, n & 127])
+
+
+def v23_frame(fid, data):
+    return fid + struct.pack('>I', len(data)) + b'\0\0' + data
+
+
+def put_v23_tag(path, frames):
+    """A v2.3 tag written byte for byte, in place of the one ffmpeg wrote."""
+    data = open(path, 'rb').read()
+    if data[:3] == b'ID3':
+        size = (data[6] << 21) | (data[7] << 14) | (data[8] << 7) | data[9]
+        data = data[10 + size:]
+    body = b''.join(v23_frame(fid, value) for fid, value in frames) + b'\0' * 64
+    open(path, 'wb').write(b'ID3\x03\0\0' + synchsafe(len(body)) + body + data)
+
+
+def make(kind, path):
+    if kind == 'v24-tyer':  # as iTunes 4.6 wrote: TYER inside a v2.4 tag
+        tag = ID3()
+        tag.add(TIT2(encoding=3, text='Old Title'))
+        tag.add(TPE1(encoding=3, text='Old Artist'))
+        tag.add(TYER(encoding=0, text='2004'))
+        tag.save(path, v2_version=4)
+    elif kind == 'twice-tpe1':
+        put_v23_tag(path, [(b'TPE1', b'\0Old Artist'), (b'TPE1', b'\0Other Artist'), (b'TYER', b'\x002004')])
+    elif kind == 'ape-beside-id3':
+        ape = APEv2()
+        ape.update({'Title': 'Old Title', 'Artist': 'Old Artist', 'Year': '2004'})
+        ape.save(path)
+    elif kind == 'empty-popm':  # TagLib reads no frame after an empty one
+        put_v23_tag(path, [(b'TIT2', b'\0Old Title'), (b'POPM', b''), (b'TCOM', b'\0Composer X')])
+    elif kind == 'zero-data':  # a recorder that never wrote the data chunk's size
+        data = bytearray(open(path, 'rb').read())
+        at = data.find(b'data')
+        data[at + 4:at + 8] = b'\0\0\0\0'
+        open(path, 'wb').write(bytes(data))
+    elif kind == 'piped':  # ffmpeg writing to a pipe: the sizes it cannot go back for are all ones
+        with open(path, 'wb') as out:
+            subprocess.run(['ffmpeg', '-v', 'error', '-i', path.replace('.wav', '.src.wav'), '-c:a', 'pcm_s16le',
+                            '-f', 'wav', 'pipe:1'], stdout=out, check=True)
+    elif kind == 'cut-sound':  # an AIFF cut short: its sound chunk claims more than is left
+        data = bytearray(open(path, 'rb').read())
+        at = data.find(b'SSND')
+        size = struct.unpack('>I', data[at + 4:at + 8])[0]
+        data[at + 4:at + 8] = struct.pack('>I', size + 100000)
+        open(path, 'wb').write(bytes(data))
+    elif kind == 'colon-name':  # a freeform MP4 item whose name holds ':'
+        tag = MP4(path)
+        tag['----:com.apple.iTunes:COMPOSER:ORIGINAL'] = [MP4FreeForm(b'Composer X')]
+        tag.save()
+    elif kind == 'id3-before-ape':  # the ID3v2 tag some tools put at an APE file's start
+        ape = APEv2()
+        ape.update({'Title': 'Old Title', 'Artist': 'Old Artist'})
+        ape.save(path)
+        tag = ID3()
+        tag.add(TIT2(encoding=3, text='Old Title'))
+        tag.add(TYER(encoding=0, text='2004'))
+        tag.save(path, v2_version=3)
+    else:
+        sys.exit('unknown kind ' + kind)
+
+
+ID3_FIELDS = {'TIT2': 'title', 'TPE1': 'artist', 'TALB': 'album', 'TDRC': 'year', 'TYER': 'year',
+              'TRCK': 'track', 'TCON': 'genre', 'TCOM': 'composer'}
+APE_FIELDS = {'title': 'title', 'artist': 'artist', 'album': 'album', 'year': 'year', 'track': 'track',
+              'genre': 'genre', 'comment': 'comment', 'lyrics': 'lyrics'}
+XIPH_FIELDS = {'title': 'title', 'artist': 'artist', 'album': 'album', 'date': 'year', 'tracknumber': 'track',
+               'genre': 'genre', 'comment': 'comment', 'description': 'comment', 'lyrics': 'lyrics'}
+MP4_FIELDS = {'\xa9nam': 'title', '\xa9ART': 'artist', '\xa9alb': 'album', '\xa9day': 'year', '\xa9gen': 'genre',
+              '\xa9cmt': 'comment', '\xa9lyr': 'lyrics'}
+
+
+def md5(data):
+    return 'md5:' + hashlib.md5(data).hexdigest()
+
+
+def id3_lines(tag, out):
+    for frame in tag.values():
+        fid = frame.FrameID
+        if fid in ID3_FIELDS:
+            out.append(('id3', ID3_FIELDS[fid], '/'.join(str(t) for t in frame.text)))
+        elif fid == 'COMM' and frame.desc == '':
+            out.append(('id3', 'comment', '/'.join(frame.text)))
+        elif fid == 'USLT':
+            out.append(('id3', 'lyrics', frame.text))
+        elif fid == 'APIC' and frame.type == 3:
+            out.append(('id3', 'cover', md5(frame.data)))
+
+
+def ape_lines(tag, out):
+    for key, value in tag.items():
+        if key.lower() == 'cover art (front)':
+            out.append(('ape', 'cover', md5(value.value.split(b'\0', 1)[1])))
+        elif key.lower() in APE_FIELDS:
+            out.append(('ape', APE_FIELDS[key.lower()], str(value)))
+
+
+def dump(path):
+    out = []
+    try:
+        audio = mutagen.File(path)
+    except mutagen.MutagenError:  # an APE file that starts with ID3v2 looks like an MP3
+        audio = None
+    tags = audio.tags if audio is not None else None
+    if isinstance(tags, ID3):
+        id3_lines(tags, out)
+    elif isinstance(tags, APEv2):
+        ape_lines(tags, out)
+    elif isinstance(audio, MP4):
+        for key, values in (tags or {}).items():
+            if key in MP4_FIELDS:
+                out.extend(('mp4', MP4_FIELDS[key], str(v)) for v in values)
+            elif key == 'trkn':
+                out.extend(('mp4', 'track', str(v[0])) for v in values)
+            elif key == 'covr':
+                out.extend(('mp4', 'cover', md5(bytes(v))) for v in values)
+            elif key.startswith('----') and 'COMPOSER' in key:
+                out.extend(('mp4', 'composer', bytes(v).decode()) for v in values)
+    elif tags is not None:  # Vorbis comments: Ogg and FLAC
+        for key, value in tags.items() if isinstance(tags, dict) else tags:
+            if key.lower() in XIPH_FIELDS:
+                out.append(('xiph', XIPH_FIELDS[key.lower()], value))
+            elif key.lower() == 'metadata_block_picture':
+                out.append(('xiph', 'cover', md5(Picture(base64.b64decode(value)).data)))
+        for picture in getattr(audio, 'pictures', []):
+            out.append(('xiph', 'cover', md5(picture.data)))
+    # Tags mutagen reads beside those of the file's kind: an ID3v2 tag at the
+    # start of a file of another kind, an APEv2 tag in an MP3.
+    if not isinstance(tags, ID3):
+        try:
+            id3_lines(ID3(path), out)
+        except ID3NoHeaderError:
+            pass
+    if not isinstance(tags, APEv2):
+        try:
+            ape_lines(APEv2(path), out)
+        except APENoHeaderError:
+            pass
+    for line in sorted('%s %s=%s' % entry for entry in out):
+        print(line)
+
+
+if __name__ == '__main__':
+    if sys.argv[1] == 'make':
+        make(sys.argv[2], sys.argv[3])
+    else:
+        dump(sys.argv[2])
