@@ -4,8 +4,9 @@
 // the row and its settings; an MP3 with a cover is an audio row
 // whose thumbnail is the cover; a new cover replaces the old one; a tag write
 // that fails (a read-only file, a write cut short) tells the user and leaves
-// the file byte for byte as it was; and the conversion's history line has no
-// video part and keeps the cover as its picture.
+// the file byte for byte as it was; the conversion's history line has no
+// video part and keeps the cover as its picture; and an output of the Opus
+// profile gets the row's tags.
 #include "DBHelper.h"
 #include "EditMusicDlg.h"
 #include "MediaHandler.h"
@@ -19,6 +20,7 @@
 #include "platform/folders.h"
 #include "platform/paths.h"
 #include "program_window.h"
+#include "support/tag_files.h"
 #include "support/test_media.h"
 #include "FakeDesktop.h"
 
@@ -364,6 +366,29 @@ TEST(UserFilesRoad, AnMp3WithACoverIsAnAudioRowWhoseCoverIsReplacedAndWhoseFaile
     EXPECT_NE(record.audioText.find(L"MP3"), std::wstring::npos) << WideToUtf8(record.audioText);
     ASSERT_FALSE(record.thumbnailPath.empty());
     EXPECT_EQ(ReadBytes(WideToUtf8(record.thumbnailPath)), ReadBytes(newCover));
+
+    // Added again and converted with the catalogue's Opus profile: the output
+    // has the row's tags as mutagen reads them.
+    IProfileGroup* other = catalogue->FindGroupByName(L"other_audio");
+    ASSERT_NE(other, nullptr);
+    IProfile* opus = nullptr;
+    for (int i = 0; i < other->GetProfileCount() && !opus; ++i)
+        if (other->GetProfile(i)->GetFileExt() == L"opus") opus = other->GetProfile(i);
+    ASSERT_NE(opus, nullptr);
+    CMediaListItemUI* again = AddThroughHandler(program, song);
+    ASSERT_NE(again, nullptr);
+    VXM_MEDIA_TAGS held = again->GetTags();
+    EXPECT_EQ(held.title, L"New Title");
+    held.title = L"Opus Title";  // the row's own value, not the source's
+    again->SetTags(held);
+    again->SetProfile(opus->GetId(), other->GetId(), audio->GetId());
+    ConvertAll(program);
+    ASSERT_EQ(again->GetStatus(), ITEM_STATUS_DONE);
+    const std::string opusOutput = WideToUtf8(again->GetMedia()->GetOutputPath());
+    ASSERT_EQ(opusOutput.substr(opusOutput.size() - 5), ".opus");
+    const std::string seen = vxmtest::MutagenTags(opusOutput);
+    EXPECT_NE(seen.find("xiph title=Opus Title\n"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("xiph cover=" + vxmtest::Md5OfFile(newCover)), std::string::npos) << seen;
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
-// The audio tag editor on real files of four formats: the edits and a cover
-// reach the file (read back by TagLib and by ffprobe), and the conversion that
-// ends afterwards writes the edited tags into its output.
+// The audio tag editor on real files of several formats, some as other
+// programs leave them: the edits and a cover reach the file (read back by
+// TagLib, ffprobe and mutagen, every tag of the file with the new value only)
+// with the audio decoding as before, and the conversion that ends afterwards
+// writes the edited tags into its output. A file of a kind no routine writes
+// keeps the editor open with the reason.
 #include "EditMusicDlg.h"
 #include "MainFrameMessages.h"
 #include "MainPaneUI.h"
@@ -11,11 +14,15 @@
 #include "platform/text.h"
 #include "support/fake_media.h"
 #include "support/pump.h"
+#include "support/tag_files.h"
 #include "support/test_media.h"
 #include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 
+#include <QWidget>
+
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -66,6 +73,9 @@ std::string Probe(const std::string& path)
 struct CFormat {
     const char* extension;
     std::vector<std::string> codec;
+    std::vector<std::string> tags;  // where mutagen finds the values
+    const char* kind = "";          // as another program leaves the file (tag_files.py make KIND)
+    const wchar_t* old[3] = {L"Old Title", L"Old Artist", L"Old Album"};  // as the file holds them
 };
 
 class CTagEditorTest : public ::testing::TestWithParam<CFormat> {
@@ -82,6 +92,7 @@ protected:
         }
         args.push_back(source);
         ASSERT_TRUE(vxmtest::RunFfmpeg(args));
+        if (*f.kind) ASSERT_TRUE(vxmtest::MakeTagFile(f.kind, source));
         cover = dir.File("cover.png");
         ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "color=c=red:s=32x32", "-frames:v", "1", cover}));
         media.source = Utf8ToWide(source);
@@ -121,10 +132,12 @@ protected:
 
 TEST_P(CTagEditorTest, EditsAndCoverReachTheFileAndTheLaterConversionOutput)
 {
+    const CFormat& f = GetParam();
     ASSERT_TRUE(row->HasTags());
+    const std::string audio = vxmtest::DecodedAudioMd5(source);
     auto editor = OpenEditor();
-    EXPECT_EQ(Control(*editor, L"IDC_EDIT_TITLE")->GetText(), L"Old Title");
-    EXPECT_EQ(Control(*editor, L"ID_L_ARTIST")->GetText(), L"Old Artist");
+    EXPECT_EQ(Control(*editor, L"IDC_EDIT_TITLE")->GetText(), f.old[0]);
+    EXPECT_EQ(Control(*editor, L"ID_L_ARTIST")->GetText(), f.old[1]);
     EXPECT_TRUE(Control(*editor, L"ID_LAYOUT_LISTTAG")->IsVisible());
     EXPECT_FALSE(Control(*editor, L"ID_LAYOUT_RIGHT")->IsVisible());
     Click(*editor, L"IDC_LABEL_EDIT_MUSIC");
@@ -135,7 +148,7 @@ TEST_P(CTagEditorTest, EditsAndCoverReachTheFileAndTheLaterConversionOutput)
     // Reset brings back the row's values.
     Control(*editor, L"IDC_EDIT_TITLE")->SetText(L"typo");
     Click(*editor, L"ID_BUTTON_RESET");
-    EXPECT_EQ(Control(*editor, L"IDC_EDIT_TITLE")->GetText(), L"Old Title");
+    EXPECT_EQ(Control(*editor, L"IDC_EDIT_TITLE")->GetText(), f.old[0]);
 
     const std::vector<std::pair<const wchar_t*, std::wstring>> edits = {
         {L"IDC_EDIT_TITLE", L"Night Caf\u00e9"}, {L"IDC_EDIT_ARTIST", L"The Edits"}, {L"IDC_EDIT_ALBUM", L"Second Take"},
@@ -167,6 +180,13 @@ TEST_P(CTagEditorTest, EditsAndCoverReachTheFileAndTheLaterConversionOutput)
     EXPECT_NE(probed.find("title=Night Caf\xc3\xa9"), std::string::npos) << probed;
     EXPECT_NE(probed.find("album=Second Take"), std::string::npos) << probed;
     EXPECT_NE(probed.find("attached_pic=1"), std::string::npos) << probed;
+    // And so does mutagen, in every tag of the file, and the audio is as it was.
+    EXPECT_EQ(vxmtest::MutagenTags(source),
+              vxmtest::MutagenLines(f.tags, {{"title", "Night Caf\xc3\xa9"}, {"artist", "The Edits"},
+                                             {"album", "Second Take"}, {"year", "2024"}, {"track", "7"},
+                                             {"genre", "Jazz"}, {"comment", "edited here"}, {"lyrics", "la la la"},
+                                             {"cover", vxmtest::Md5OfFile(cover)}}));
+    EXPECT_EQ(vxmtest::DecodedAudioMd5(source), audio);
 
     // A conversion that ends now writes the edited tags into its untagged output.
     const std::string output = dir.File(std::string("converted.") + GetParam().extension);
@@ -205,12 +225,12 @@ TEST_P(CTagEditorTest, CancelKeepsTheRowButTheChosenCoverAndDroppedTextIsSwallow
     editor->HandleCustomMessage(WM_VXM_TEXT_DROPPED, 0, reinterpret_cast<LPARAM>(new wchar_t[8]{L"http"}), handled);
     EXPECT_TRUE(handled);
     Click(*editor, L"ID_BUTTON_CANCEL");
-    EXPECT_EQ(row->GetTags().artist, L"Old Artist");
+    EXPECT_EQ(row->GetTags().artist, GetParam().old[1]);
     EXPECT_EQ(row->GetTags().cover, Utf8ToWide(cover));
     EXPECT_EQ(row->GetShownImage(), Utf8ToWide(cover));
     VXM_MEDIA_TAGS read;
     ASSERT_EQ(ReadMediaTagsFromFile(media.source, read, L""), 1);
-    EXPECT_EQ(read.artist, L"Old Artist");
+    EXPECT_EQ(read.artist, GetParam().old[1]);
 }
 
 TEST_P(CTagEditorTest, ASourceBeingConvertedByAnotherRowIsNotWrittenButTheRowKeepsTheEdit)
@@ -226,7 +246,7 @@ TEST_P(CTagEditorTest, ASourceBeingConvertedByAnotherRowIsNotWrittenButTheRowKee
     EXPECT_EQ(row->GetTags().album, L"Held Back");
     VXM_MEDIA_TAGS read;
     ASSERT_EQ(ReadMediaTagsFromFile(media.source, read, L""), 1);
-    EXPECT_EQ(read.album, L"Old Album");
+    EXPECT_EQ(read.album, GetParam().old[2]);
     pane.reset();  // the rows go before their media
 }
 
@@ -263,15 +283,58 @@ TEST_P(CTagEditorTest, ACueTrackKeepsTheSheetsTagsInItsCloneAndAnEditNeverReache
     EXPECT_EQ(cueRow->GetTags().title, L"Opening (edited)");
     VXM_MEDIA_TAGS read;
     ASSERT_EQ(ReadMediaTagsFromFile(media.source, read, L""), 1);
-    EXPECT_EQ(read.title, L"Old Title");
-    EXPECT_EQ(read.album, L"Old Album");
+    EXPECT_EQ(read.title, GetParam().old[0]);
+    EXPECT_EQ(read.album, GetParam().old[2]);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, CTagEditorTest,
-                         ::testing::Values(CFormat{"mp3", {"-c:a", "libmp3lame", "-b:a", "64k"}},
-                                           CFormat{"m4a", {"-c:a", "aac", "-b:a", "64k"}},
-                                           CFormat{"flac", {"-c:a", "flac"}},
-                                           CFormat{"ogg", {"-c:a", "libvorbis", "-q:a", "1"}}),
-                         [](const auto& info) { return std::string(info.param.extension); });
+TEST(CTagEditorKinds, AFileOfAKindNoRoutineWritesKeepsTheEditorOpenWithTheReasonAndTheRowAsItWas)
+{
+    vxmtest::CTempDir dir;
+    CFakeDesktop desktop;
+    CSongMedia media;
+    const std::string song = dir.File("Caf\xc3\xa9.mka");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=duration=1", "-c:a", "libvorbis", song}));
+    const std::string before = ReadBytes(song);
+    media.source = Utf8ToWide(song);
+    auto pane = std::make_unique<CMainPaneUI>(nullptr, nullptr, false);
+    pane->BuildPane();
+    CMediaListItemUI* row = pane->AddFileRow(-1, &media);
+    ASSERT_NE(row, nullptr);
+    CEditMusicDlg dialog(row);
+    ASSERT_NE(dialog.Create(nullptr, L"VXMEditMusicDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+    dialog.GetPaintManager()->FindControl(L"IDC_EDIT_TITLE")->SetText(L"Never Stored");
+    dialog.GetPaintManager()->SendNotify(dialog.GetPaintManager()->FindControl(L"ID_BUTTON_OK"), DUI_MSGTYPE_CLICK);
+    vxmtest::PumpUntil([&] { return !dialog.IsSaving(); });
+    vxmtest::PumpPending();  // a close request, had one been made
+    EXPECT_TRUE(IsWindow(dialog.GetHWND()) && dialog.GetWidget()->isVisible());
+    std::vector<std::wstring> boxes;
+    for (const std::wstring& call : desktop.Calls())
+        if (call.rfind(L"MessageBox.Show", 0) == 0) boxes.push_back(call);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(Utf8ToWide(song) + L": this program writes no tags into files of this kind"),
+              std::wstring::npos)
+        << WideToUtf8(boxes[0]);
+    EXPECT_EQ(row->GetTags().title, L"");
+    EXPECT_TRUE(ReadBytes(song) == before);
+    dialog.Close(1);
+    vxmtest::PumpPending();
+}
+
+const std::vector<std::string> kMp3 = {"-c:a", "libmp3lame", "-b:a", "64k"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, CTagEditorTest,
+    ::testing::Values(CFormat{"mp3", kMp3, {"id3"}}, CFormat{"m4a", {"-c:a", "aac", "-b:a", "64k"}, {"mp4"}},
+                      CFormat{"flac", {"-c:a", "flac"}, {"xiph"}},
+                      CFormat{"ogg", {"-c:a", "libvorbis", "-q:a", "1"}, {"xiph"}},
+                      CFormat{"mp3", kMp3, {"id3"}, "v24-tyer"}, CFormat{"mp3", kMp3, {"id3"}, "twice-tpe1"},
+                      CFormat{"mp3", kMp3, {"ape~", "id3"}, "ape-beside-id3"},
+                      CFormat{"opus", {"-c:a", "libopus", "-b:a", "64k"}, {"xiph"}},
+                      CFormat{"wav", {"-c:a", "pcm_s16le"}, {"id3"}, "zero-data", {L"", L"", L""}}),
+    [](const auto& info) {
+        std::string name = std::string(info.param.extension) + "_" + info.param.kind;
+        std::replace(name.begin(), name.end(), '-', '_');
+        return name.back() == '_' ? name.substr(0, name.size() - 1) : name;
+    });
 
 }  // namespace

@@ -12,7 +12,7 @@ import sys
 import mutagen
 from mutagen.apev2 import APEv2, APENoHeaderError
 from mutagen.flac import Picture
-from mutagen.id3 import ID3, ID3NoHeaderError, TIT2, TPE1, TYER
+from mutagen.id3 import ID3, ID3NoHeaderError, TIT2, TYER
 from mutagen.mp4 import MP4, MP4FreeForm
 
 
@@ -36,19 +36,23 @@ def put_v23_tag(path, frames):
 
 def make(kind, path):
     if kind == 'v24-tyer':  # as iTunes 4.6 wrote: TYER inside a v2.4 tag
-        tag = ID3()
-        tag.add(TIT2(encoding=3, text='Old Title'))
-        tag.add(TPE1(encoding=3, text='Old Artist'))
+        try:
+            tag = ID3(path)
+        except ID3NoHeaderError:
+            tag = ID3()
+        tag.delall('TDRC')
         tag.add(TYER(encoding=0, text='2004'))
         tag.save(path, v2_version=4)
     elif kind == 'twice-tpe1':
-        put_v23_tag(path, [(b'TPE1', b'\0Old Artist'), (b'TPE1', b'\0Other Artist'), (b'TYER', b'\x002004')])
+        put_v23_tag(path, [(b'TIT2', b'\0Old Title'), (b'TPE1', b'\0Old Artist'), (b'TPE1', b'\0Other Artist'),
+                           (b'TALB', b'\0Old Album'), (b'TYER', b'\x002004')])
     elif kind == 'ape-beside-id3':
         ape = APEv2()
         ape.update({'Title': 'Old Title', 'Artist': 'Old Artist', 'Year': '2004'})
         ape.save(path)
     elif kind == 'empty-popm':  # TagLib reads no frame after an empty one
-        put_v23_tag(path, [(b'TIT2', b'\0Old Title'), (b'POPM', b''), (b'TCOM', b'\0Composer X')])
+        put_v23_tag(path, [(b'TIT2', b'\0Old Title'), (b'TPE1', b'\0Old Artist'), (b'TALB', b'\0Old Album'),
+                           (b'POPM', b''), (b'TCOM', b'\0Composer X')])
     elif kind == 'zero-data':  # a recorder that never wrote the data chunk's size
         data = bytearray(open(path, 'rb').read())
         at = data.find(b'data')
