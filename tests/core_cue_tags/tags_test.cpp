@@ -441,9 +441,8 @@ TEST_P(TagOtherPrograms, EveryReaderSeesTheNewValuesAndTheAudioStaysOrTheFileIsL
 {
     const COtherFile& row = GetParam();
     const std::string file = m_dir.File(std::string("Caf\xc3\xa9 ") + row.name + "." + row.extension);
-    // APE files come from the engine's encoder, a piped WAV from ffmpeg's pipe: both out of a WAV beside.
-    const bool fromWav = row.codec.empty() || std::string(row.kind) == "piped";
-    const std::string source = fromWav ? file.substr(0, file.rfind('.')) + ".src.wav" : file;
+    // APE files come from the engine's encoder, out of a WAV beside.
+    const std::string source = row.codec.empty() ? file.substr(0, file.rfind('.')) + ".src.wav" : file;
     std::vector<std::string> make = {"-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-ac", "2"};
     make.insert(make.end(), row.codec.begin(), row.codec.end());
     make.push_back(source);
@@ -488,15 +487,11 @@ INSTANTIATE_TEST_SUITE_P(
                       COtherFile{"artist_twice", "mp3", kMp3, "twice-tpe1", {"id3"}},
                       COtherFile{"apev2_beside_id3v2", "mp3", kMp3, "ape-beside-id3", {"ape~", "id3"}},
                       COtherFile{"empty_frame_before_the_composer", "mp3", kMp3, "empty-popm", {"id3"},
-                                 {"id3 composer=Composer X"}},
+                                 {"id3 composer=Composer X", "id3 volume=256/256/256/256"}},
                       COtherFile{"data_size_zero", "wav", kPcm, "zero-data", {"id3"}},
-                      COtherFile{"written_to_a_pipe", "wav", kPcm, "piped", {"id3"}},
-                      COtherFile{"aiff", "aiff", {"-c:a", "pcm_s16be"}, "", {"id3"}},
                       COtherFile{"aiff_cut_short", "aiff", {"-c:a", "pcm_s16be"}, "cut-sound", {}},
                       COtherFile{"wavpack", "wv", {"-c:a", "wavpack"}, "", {"ape"}},
                       COtherFile{"monkeys_audio_with_id3v2", "ape", {}, "id3-before-ape", {"ape", "id3"}},
-                      COtherFile{"true_audio", "tta", {"-c:a", "tta"}, "", {"id3"}},
                       COtherFile{"opus", "opus", {"-c:a", "libopus", "-b:a", "64k"}, "", {"xiph"}},
-                      COtherFile{"speex", "spx", {"-c:a", "libspeex", "-ar", "16000", "-ac", "1"}, "", {"xiph"}},
                       COtherFile{"mp4_name_with_colon", "m4a", {"-c:a", "aac", "-b:a", "64k"}, "colon-name", {}}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -8,13 +8,13 @@
 namespace vxmtest {
 
 // Changes a file ffmpeg made into one as another program leaves it: "v24-tyer",
-// "twice-tpe1", "ape-beside-id3", "empty-popm", "zero-data", "piped" (from
-// "<name>.src.wav"), "cut-sound", "colon-name", "id3-before-ape".
+// "twice-tpe1", "ape-beside-id3", "empty-popm", "zero-data", "cut-sound",
+// "colon-name", "id3-before-ape".
 bool MakeTagFile(const std::string& kind, const std::string& path);
 
 // What mutagen reads: "<tag> <field>=<value>" lines, sorted; tags "id3",
 // "ape", "xiph", "mp4"; fields title, artist, album, year, track, genre,
-// comment, lyrics, composer and cover (as "md5:<hex>").
+// comment, lyrics, composer, volume (v2.3's RVAD) and cover (as "md5:<hex>").
 std::string MutagenTags(const std::string& path);
 
 // The lines MutagenTags gives when each of `tags` holds the fields ("ape~":

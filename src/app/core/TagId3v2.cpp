@@ -196,7 +196,8 @@ void RecoverId3v2Frames(ID3v2::Tag* tag, File* file, long offset)
 void KeepV23OnlyFrames(ID3v2::Tag* tag)
 {
     if (tag->header()->majorVersion() != 3) return;
-    const ID3v2::FrameList frames = tag->frameList();
+    // Not a copy of the tag's list: that copy would own (and delete) the frames.
+    const std::vector<ID3v2::Frame*> frames(tag->frameList().begin(), tag->frameList().end());
     for (ID3v2::Frame* frame : frames) {
         const ByteVector id = frame->frameID();
         auto* unknown = dynamic_cast<ID3v2::UnknownFrame*>(frame);
