@@ -492,6 +492,7 @@ INSTANTIATE_TEST_SUITE_P(
                       COtherFile{"aiff_cut_short", "aiff", {"-c:a", "pcm_s16be"}, "cut-sound", {}},
                       COtherFile{"wavpack", "wv", {"-c:a", "wavpack"}, "", {"ape"}},
                       COtherFile{"monkeys_audio_with_id3v2", "ape", {}, "id3-before-ape", {"ape", "id3"}},
+                      COtherFile{"true_audio_with_apev2", "tta", {"-c:a", "tta"}, "", {"ape~", "id3"}},
                       COtherFile{"opus", "opus", {"-c:a", "libopus", "-b:a", "64k"}, "", {"xiph"}},
                       COtherFile{"mp4_name_with_colon", "m4a", {"-c:a", "aac", "-b:a", "64k"}, "colon-name", {}}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -2,6 +2,7 @@
 
 #include <taglib/aifffile.h>
 #include <taglib/apefile.h>
+#include <taglib/apefooter.h>
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
 #include <taglib/flacfile.h>
@@ -146,6 +147,38 @@ ByteVector ApeCover(const APE::Tag* tag)
     return zero < 0 ? ByteVector() : value.mid(static_cast<unsigned>(zero) + 1);
 }
 
+// A stale APEv2 tag beside the ID3v2 tag would still show the old values.
+// It gets a cover or lyrics only in place of its own: grown at the end, an
+// MP3 no longer matches its LAME header and players drop its gapless trim.
+void SetSideApeFields(APE::Tag* ape, const VXM_MEDIA_TAGS& tags, const CTagCover& cover)
+{
+    const APE::ItemListMap& items = ape->itemListMap();
+    VXM_MEDIA_TAGS fields = tags;
+    if (!items.contains("LYRICS")) fields.lyrics.clear();
+    SetApeFields(ape, fields, items.contains(String(kApeCover).upper()) ? cover : CTagCover());
+}
+
+// The APEv2 tag at the end of a TrueAudio file (ffmpeg writes one), which
+// TagLib's class for the format does not know. Call after the file's save;
+// false when the tag could not be rewritten.
+bool RewriteTrailingApe(File* file, const VXM_MEDIA_TAGS& tags, const CTagCover& cover)
+{
+    const long length = file->length();
+    for (long end : {length, length - 128}) {  // the last bytes, or those before an ID3v1 tag
+        if (end < static_cast<long>(APE::Footer::size())) continue;
+        const long footer = end - static_cast<long>(APE::Footer::size());
+        file->seek(footer);
+        if (file->readBlock(8) != APE::Tag::fileIdentifier()) continue;
+        APE::Tag ape(file, footer);
+        const unsigned size = ape.footer()->completeTagSize();
+        if (size < APE::Footer::size() || static_cast<long>(size) > end) return false;
+        SetSideApeFields(&ape, tags, cover);
+        file->insert(ape.render(), static_cast<unsigned long>(end - static_cast<long>(size)), size);
+        return true;
+    }
+    return true;
+}
+
 // MP3 and TrueAudio: the ID3v2 tag is written (made when the file has none,
 // so a confirmed edit is never dropped) and an ID3v1 tag present is kept in step.
 template <typename TFile>
@@ -199,15 +232,8 @@ bool SaveMpeg(MPEG::File* mpeg, const VXM_MEDIA_TAGS& tags, const CTagCover& cov
     // has no place for (RVA2, TMOO, TSOP and the like).
     const bool v4 = mpeg->hasID3v2Tag() && mpeg->ID3v2Tag()->header()->majorVersion() == 4;
     WriteId3Pair(mpeg, tags, cover);
-    // A stale APEv2 tag beside it would still show the old values. It gets
-    // a cover or lyrics only in place of its own: grown at the end, the file
-    // no longer matches its LAME header and players drop its gapless trim.
-    if (APE::Tag* ape = mpeg->hasAPETag() ? mpeg->APETag(false) : nullptr) {
-        const APE::ItemListMap& items = ape->itemListMap();
-        VXM_MEDIA_TAGS fields = tags;
-        if (!items.contains("LYRICS")) fields.lyrics.clear();
-        SetApeFields(ape, fields, items.contains(String(kApeCover).upper()) ? cover : CTagCover());
-    }
+    if (mpeg->hasAPETag())
+        SetSideApeFields(mpeg->APETag(false), tags, cover);
     return mpeg->save(MPEG::File::AllTags, File::StripNone, v4 ? ID3v2::v4 : ID3v2::v3, File::DoNotDuplicate);
 }
 
@@ -222,6 +248,8 @@ int SaveOther(File* file, IOStream& stream, const VXM_MEDIA_TAGS& tags, bool mp4
         SetXiphFields(opus->tag(), tags, &cover);
     } else if (auto* tta = dynamic_cast<TrueAudio::File*>(file)) {
         WriteId3Pair(tta, tags, cover);
+        if (!tta->save()) return -1;
+        return RewriteTrailingApe(tta, tags, cover) ? 1 : -1;
     } else if (auto* wav = dynamic_cast<RIFF::WAV::File*>(file)) {
         return SaveWav(wav, stream, tags, cover) ? 1 : -1;
     } else if (auto* wavpack = dynamic_cast<WavPack::File*>(file)) {
