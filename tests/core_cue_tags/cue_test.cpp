@@ -311,24 +311,35 @@ TEST(CueSheet, TrackWithoutItsOwnTitleDoesNotBorrowTheNext)
     EXPECT_EQ(s.cue.GetTrack(0)->m_nLength, 60);
 }
 
-TEST(CueSheet, TracksWithBadOrMissingStartTimesAreLeftOut)
+// A track starts at its INDEX 01, or at its pregap (INDEX 00) when it has no
+// INDEX 01, as in sheets with one file per track; frames past 74 are ignored.
+// One without a usable start is left out.
+TEST(CueSheet, TracksStartAtTheirIndexAndThoseWithoutAStartAreLeftOut)
 {
     Sheet s("FILE \"a.wav\" WAVE\n"
             "TRACK 01 AUDIO\nTITLE \"good\"\nINDEX 01 00:00:00\n"
             "TRACK 02 AUDIO\nTITLE \"letters\"\nINDEX 01 0a:00:00\n"
             "TRACK 03 AUDIO\nTITLE \"seconds\"\nINDEX 01 01:75:00\n"
-            "TRACK 04 AUDIO\nTITLE \"frames\"\nINDEX 01 01:00:80\n"
+            "TRACK 04 AUDIO\nTITLE \"frames\"\nINDEX 01 01:00:75\n"
             "TRACK 05 AUDIO\nTITLE \"negative\"\nINDEX 01 -1:00:00\n"
             "TRACK 06 AUDIO\nTITLE \"short\"\nINDEX 01 01:00\n"
             "TRACK 07 AUDIO\nTITLE \"none\"\n"
             "TRACK 08 AUDIO\nTITLE \"no time\"\nINDEX 01\n"
             "TRACK 09 AUDIO\nTITLE \"huge\"\nINDEX 01 99999999999:00:00\n"
-            "TRACK 10 AUDIO\nTITLE \"last\"\nINDEX 01 02:00:00\n");
-    ASSERT_EQ(s.cue.GetTrackCount(), 2);
-    EXPECT_EQ(s.cue.GetTrack(0)->m_strTitle, L"good");
-    EXPECT_EQ(s.cue.GetTrack(0)->m_nLength, 120);
-    EXPECT_EQ(s.cue.GetTrack(1)->m_strTitle, L"last");
-    EXPECT_EQ(s.cue.GetTrack(1)->m_nStart, 120);
+            "FILE \"b.wav\" WAVE\nTRACK 10 AUDIO\nTITLE \"pregap\"\nINDEX 00 00:00:99\n"
+            "FILE \"c.wav\" WAVE\nTRACK 11 AUDIO\nTITLE \"last\"\nINDEX 00 00:01:00\nINDEX 01 00:02:00\nINDEX 00 00:01:50\n");
+    const struct {
+        const wchar_t *title, *file;
+        int startMs, lengthMs;
+    } kept[] = {{L"good", L"a.wav", 0, 60'000}, {L"frames", L"a.wav", 60'000, 0}, {L"pregap", L"b.wav", 0, 0},
+                {L"last", L"c.wav", 2'000, 0}};
+    ASSERT_EQ(s.cue.GetTrackCount(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(s.cue.GetTrack(i)->m_strTitle, kept[i].title);
+        EXPECT_EQ(s.cue.GetTrack(i)->m_strAudioFile, s.Folder() + kept[i].file);
+        EXPECT_EQ(s.cue.GetTrack(i)->m_nStartMs, kept[i].startMs) << i;
+        EXPECT_EQ(s.cue.GetTrack(i)->m_nLengthMs, kept[i].lengthMs) << i;
+    }
 }
 
 TEST(CueSheet, TracksOutOfOrderGetNoNegativeLength)
@@ -416,9 +427,26 @@ TEST(CueSheet, LoadingAgainForgetsThePreviousSheet)
 
 TEST(CueSheet, ControlBytesAndTruncatedLinesDoNotBreakParsing)
 {
-    std::string junk = "PERFORMER \"unterminated\nTITLE\nFILE\nTRACK\nINDEX 01 00:00:00\nTRACK 02\nINDEX";
-    junk += std::string("\0\x01\xff\"\"", 5);
-    Sheet s(junk);
+    std::string junk = "PERFORMER \"unterminated\nTITLE\nFILE\nTRACK\nINDEX 01 00:00:00\nTRACK 02\nINDEX\x01\xff\"\"";
+    Sheet s(junk + std::string(3, '\0'));  // NUL padding at the end is no text
     EXPECT_EQ(s.cue.GetPerformer(), L"unterminated");
     EXPECT_EQ(s.cue.GetTrackCount(), 1);
+}
+
+// A name would end at a NUL for every file call: such a sheet is not read.
+TEST(CueSheet, SheetWithANulInsideIsRefused)
+{
+    const std::string kNul("\0", 1);
+    const std::string sheets[] = {
+        "FILE \"/music/a" + kNul + "b.wav\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n",
+        "FILE \"a.wav\" WAVE\nTRACK 01 AUDIO\nTITLE \"Cut" + kNul + "off\"\nINDEX 01 00:00:00\n",
+        "\xFF\xFEP" + kNul + "\xE9" + kNul + kNul + kNul + "x" + kNul,  // UTF-16: "Pé", NUL, "x"
+    };
+    for (const std::string& bytes : sheets) {
+        Sheet s(bytes);
+        EXPECT_EQ(s.result, -1);
+        EXPECT_EQ(s.cue.GetTrackCount(), 0);
+        EXPECT_EQ(s.cue.GetAudioFile(), L"");
+        EXPECT_EQ(s.cue.GetText(), L"");
+    }
 }

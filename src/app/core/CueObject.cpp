@@ -181,7 +181,8 @@ bool ParseNumber(std::wstring_view s, std::int64_t maxValue, std::int64_t& value
 }
 
 // mm:ss:ff with 75 frames a second; minutes may have any number of digits.
-bool ParseIndexTime(std::wstring_view s, std::int64_t& ms)
+// Frames past 74 are no frame: the start is then the whole second.
+bool ParseIndexTime(std::wstring_view s, std::int64_t& ms, bool& framesIgnored)
 {
     size_t a = s.find(L':');
     if (a == std::wstring_view::npos)
@@ -191,12 +192,25 @@ bool ParseIndexTime(std::wstring_view s, std::int64_t& ms)
         return false;
     std::int64_t minutes = 0, seconds = 0, frames = 0;
     if (!ParseNumber(s.substr(0, a), 99999, minutes) || !ParseNumber(s.substr(a + 1, b - a - 1), 59, seconds) ||
-        !ParseNumber(s.substr(b + 1), 74, frames))
+        !ParseNumber(s.substr(b + 1), 99, frames))
         return false;
     if (b - a - 1 > 2 || s.size() - b - 1 > 2)
         return false;
+    framesIgnored = frames >= 75;
+    if (framesIgnored)
+        frames = 0;
     ms = (minutes * 60 + seconds) * 1000 + frames * 1000 / 75;
     return true;
+}
+
+// Drops the NULs some tools pad a file with; false when a NUL stands before
+// them: that is no text (a name would end there for every file call).
+template <typename Text>
+bool StripNulPadding(Text& text)
+{
+    size_t end = text.find_last_not_of(typename Text::value_type{});
+    text = text.substr(0, end == Text::npos ? 0 : end + 1);
+    return text.find(typename Text::value_type{}) == Text::npos;
 }
 
 }  // namespace
@@ -269,8 +283,18 @@ std::wstring CueObject::ResolveAudioFile(const std::wstring& name) const
 int CueObject::Parse(std::string_view bytes, const std::wstring& cuePath)
 {
     Clear();
+    auto refuseNul = [&] {
+        LogError(kLogCategory, "Cue sheet %s holds a NUL character: not read", WideToUtf8(cuePath).c_str());
+        Clear();
+        return -1;
+    };
     m_strCuePath = cuePath;
-    if (!DecodeUnicodeSheet(bytes, m_strText)) {
+    if (DecodeUnicodeSheet(bytes, m_strText)) {
+        if (!StripNulPadding(m_strText))
+            return refuseNul();
+    } else {
+        if (!StripNulPadding(bytes))
+            return refuseNul();
         // Not Unicode: the code page is the one in which the sheet names an
         // audio file that is there.
         m_strText.clear();
@@ -290,7 +314,10 @@ int CueObject::Parse(std::string_view bytes, const std::wstring& cuePath)
     bool inTrack = false;     // past the first TRACK line
     bool skipping = false;    // past the track limit: the rest is ignored
     std::wstring currentFile;
-    std::vector<bool> started;  // per track: INDEX 01 seen and valid
+    // Per track: where it starts. INDEX 01 does; a track with only its pregap
+    // (INDEX 00) starts there.
+    enum class EStart { None, Pregap, Index };
+    std::vector<EStart> started;
 
     std::wstring_view text(m_strText);
     size_t pos = 0;
@@ -337,25 +364,30 @@ int CueObject::Parse(std::string_view bytes, const std::wstring& cuePath)
             next.m_strCuePath = cuePath;
             next.m_strAudioFile = currentFile;
             m_tracks.push_back(std::move(next));
-            started.push_back(false);
+            started.push_back(EStart::None);
         } else if (KeywordIs(word, L"TITLE")) {
             setText(&CueTrack::m_strTitle, m_strTitle, haveTitle);
         } else if (KeywordIs(word, L"PERFORMER")) {
             setText(&CueTrack::m_strPerformer, m_strPerformer, havePerformer);
         } else if (KeywordIs(word, L"INDEX")) {
-            if (!track || started.back())
+            if (!track || started.back() == EStart::Index)
                 continue;
             std::int64_t number = -1, ms = 0;
-            if (!ParseNumber(TakeWord(rest), 99, number) || number != 1)
+            if (!ParseNumber(TakeWord(rest), 99, number) || number > 1 ||
+                (number == 0 && started.back() == EStart::Pregap))
                 continue;
-            if (!ParseIndexTime(TakeWord(rest), ms)) {
-                LogError(kLogCategory, "Bad INDEX 01 time in track %d", track->m_nNumber);
+            bool framesIgnored = false;
+            if (!ParseIndexTime(TakeWord(rest), ms, framesIgnored)) {
+                LogError(kLogCategory, "Bad INDEX %02d time in track %d", static_cast<int>(number), track->m_nNumber);
                 continue;
             }
+            if (framesIgnored)
+                LogInfo(kLogCategory, "INDEX %02d of track %d has more than 74 frames: they are ignored",
+                        static_cast<int>(number), track->m_nNumber);
             track->m_nStartMs = ms;
             track->m_nStart = static_cast<int>(ms / 1000);
             track->m_strAudioFile = currentFile;
-            started.back() = true;
+            started.back() = number == 1 ? EStart::Index : EStart::Pregap;
         }
         // REM, CATALOG, FLAGS, ISRC, PREGAP, POSTGAP, SONGWRITER, CDTEXTFILE: not needed.
     }
@@ -363,7 +395,7 @@ int CueObject::Parse(std::string_view bytes, const std::wstring& cuePath)
     // A track without a usable start cannot be cut out of its file.
     std::vector<CueTrack> kept;
     for (size_t i = 0; i < m_tracks.size(); ++i) {
-        if (started[i])
+        if (started[i] != EStart::None)
             kept.push_back(std::move(m_tracks[i]));
     }
     m_tracks = std::move(kept);

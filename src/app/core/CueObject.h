@@ -33,7 +33,8 @@ public:
     int Load(const std::wstring& cuePath);
     // Parses a sheet already in memory (UTF-8 with or without BOM, UTF-16
     // with BOM, or a legacy code page: the one in which the sheet names an
-    // audio file that is there, else Windows-1252); same result as Load.
+    // audio file that is there, else Windows-1252); same result as Load. A
+    // sheet with a NUL character before its end is refused (-1, empty).
     int Parse(std::string_view bytes, const std::wstring& cuePath);
 
     int GetTrackCount() const { return static_cast<int>(m_tracks.size()); }
