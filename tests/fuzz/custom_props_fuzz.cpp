@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -20,6 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static const std::string path = "/tmp/fuzz_custom_props_" + std::to_string(getpid()) + ".json";
     static const std::wstring wpath(path.begin(), path.end());
+    static const bool cleanedAtExit = (std::atexit([] {
+        std::remove(path.c_str());
+        std::remove((path + ".bad").c_str());
+    }), true);
+    (void)cleanedAtExit;
     std::remove((path + ".bad").c_str());
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);

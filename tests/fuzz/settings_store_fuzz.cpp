@@ -2,6 +2,8 @@
 // without a fault, and a value written next survives the next read.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
@@ -32,6 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const std::string path = "/tmp/fuzz_settings_" + std::to_string(getpid()) + "/registry.txt";
     static const bool quiet = (SetRegistryReportHook([](const std::wstring&) {}), true);
     (void)quiet;
+    static const bool cleanedAtExit = (std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(path.substr(0, path.rfind('/')), ec);
+    }), true);
+    (void)cleanedAtExit;
     ::mkdir(path.substr(0, path.rfind('/')).c_str(), 0700);
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
