@@ -3,9 +3,11 @@
 #include <fstream>
 
 #include <taglib/fileref.h>
+#include <taglib/mp4file.h>
 
 #include "IVXMMedia.h"
 #include "Log.h"
+#include "Mp4OffsetTables.h"
 #include "SoundChunks.h"
 #include "TagCheck.h"
 #include "TagFileStream.h"
@@ -113,6 +115,11 @@ CWriteRecord ChangeCopy(CFileEditCopy& copy, const std::string& name, const VXM_
     stream.seek(0);  // some of TagLib's readers start where the stream stands
     FileRef ref(&stream, true);
     if (ref.isNull() || !ref.tag()) return record;
+    if (dynamic_cast<MP4::File*>(ref.file()) && !Mp4OffsetTablesFit(ref.file())) {
+        why = "a chunk offset table says it holds more than it has room for";
+        record.written = -1;
+        return record;
+    }
     record.before = TakeTagFileFacts(ref.file());
     record.coverStored = cover.valid && StoresCover(ref.file(), mp4Cover);
     record.written = WriteTagsInto(ref.file(), stream, tags, mp4Cover, cover);
