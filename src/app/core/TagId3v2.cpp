@@ -166,7 +166,7 @@ void RecoverId3v2Frames(ID3v2::Tag* tag, File* file, long offset)
     ByteVector frames = file->readBlock(header->tagSize());
     if (header->unsynchronisation() && version <= 3)
         frames = ID3v2::SynchData::decode(frames);
-    unsigned at = 0;
+    std::size_t at = 0;
     if (header->extendedHeader()) {
         ID3v2::ExtendedHeader extended;
         extended.setData(frames);
@@ -174,11 +174,12 @@ void RecoverId3v2Frames(ID3v2::Tag* tag, File* file, long offset)
     }
     // As TagLib walks the frames; where it stops at an empty one, this goes on.
     bool stopped = false;
-    while (at + 10 <= frames.size() && frames[at] != 0) {
-        const ByteVector rest = frames.mid(at);
+    // Sizes come from the file: compared so that none can wrap around.
+    while (at < frames.size() && frames.size() - at >= 10 && frames[at] != 0) {
+        const ByteVector rest = frames.mid(static_cast<unsigned>(at));
         const CFrameHeaderAccess::Header frame(rest, version);
         const unsigned size = frame.frameSize();
-        if (frame.frameID().size() != 4 || 10u + size > rest.size()) return;
+        if (frame.frameID().size() != 4 || size > rest.size() - 10) return;
         bool valid = true;
         for (char c : frame.frameID()) valid = valid && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'));
         if (!valid) return;
