@@ -6,6 +6,10 @@
 #include "MediaListItemUI.h"
 #include "MediaListUI.h"
 #include "VXMMainFrameWnd.h"
+#include "VXMMediaBase.h"
+#include "VXMSettings.h"
+#include "platform/text.h"
+#include "ui/UILanguage.h"
 #include "support/fake_media.h"
 #include "support/main_window_environment.h"
 #include "support/skin_check.h"
@@ -13,7 +17,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QGuiApplication>
 #include <QPixmap>
+#include <QScreen>
+#include <QToolTip>
 #include <QRect>
 #include <QWidget>
 
@@ -66,6 +74,21 @@ public:
     CStubVideo video{L"mpeg2Video", 8000, 720, 480};
 };
 
+// The main window at the design size, its converter pane holding `media`;
+// null when it could not be made.
+CMainPaneUI* OpenWithRows(CVXMMainFrameWnd*& window, std::initializer_list<IVXMMedia*> media)
+{
+    window = new CVXMMainFrameWnd(L"");
+    if (!window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655))
+        return nullptr;
+    window->ShowWindow(true);
+    window->ResizeClient(1024, 655);
+    auto* pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());
+    if (pane)
+        for (IVXMMedia* m : media) pane->AddMedia(m, -1, 0);
+    return pane;
+}
+
 std::string Joined(const std::vector<std::string>& problems)
 {
     std::string text;
@@ -80,16 +103,9 @@ TEST(MainWindowLook, PagesWithConvertingRowsAndTheProfileChooser)
     CSampleMedia music{L"Symphony No. 9 in D minor, Op. 125 - IV. Presto - Allegro assai (live recording)", false};
     CSampleDVDTitle dvd;
     CSampleMedia cafe{L"Caf\u00e9 \u6771\u4eac\u306e\u591c \U0001F303", true};
-    auto* window = new CVXMMainFrameWnd(L"");
-    ASSERT_NE(window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655),
-              nullptr);
-    window->ShowWindow(true);
-    window->ResizeClient(1024, 655);
-    auto* pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());
+    CVXMMainFrameWnd* window = nullptr;
+    CMainPaneUI* pane = OpenWithRows(window, {&video, &music, &dvd, &cafe});
     ASSERT_NE(pane, nullptr);
-    for (IVXMMedia* m : {static_cast<IVXMMedia*>(&video), static_cast<IVXMMedia*>(&music), static_cast<IVXMMedia*>(&dvd),
-                         static_cast<IVXMMedia*>(&cafe)})
-        pane->AddMedia(m, -1, 0);
     pane->OnConversionStarted(&video);
     pane->SetProgress(&video, 420);
     pane->OnConversionStarted(&music);
@@ -140,6 +156,75 @@ TEST(MainWindowLook, PagesWithConvertingRowsAndTheProfileChooser)
     pane->GetMediaList()->RemoveAll();
     window->DestroyWindow();
     vxmtest::PumpPending();
+}
+
+// A clip whose conversion runs while `state` is 1.
+class CRunningMedia : public CSampleMedia {
+public:
+    using CSampleMedia::CSampleMedia;
+    int GetConvertState() override { return state; }
+    int state = 1;
+};
+
+// One whose engine half says why its conversion failed.
+class CFullDiskMedia : public CRunningMedia, public CVXMMediaBase {
+public:
+    using CRunningMedia::CRunningMedia;
+};
+
+// A failed row with its reason (the status bar, and the status's tooltip as
+// the mouse shows it) in English and in German, and a paused row.
+TEST(MainWindowLook, AFailedRowWithItsReasonInBothLanguagesAndAPausedRow)
+{
+    CFakeDesktop desktop;
+    for (const wchar_t* lang : {L"en", L"de"}) {
+        CVXMSettings::GetInstance()->LangID = lang;
+        CFullDiskMedia failed{L"Holiday in the mountains", true};
+        failed.m_strLastError = L"Error closing file /home/someone/Videos/Vexmora Professional/Holiday in the "
+                                L"mountains.mp4: No space left on device";
+        CRunningMedia paused{L"Caf\u00e9 \u6771\u4eac\u306e\u591c", true};
+        CSampleMedia next{L"Symphony No. 9 in D minor (live recording)", false};
+        CVXMMainFrameWnd* window = nullptr;
+        CMainPaneUI* pane = OpenWithRows(window, {&failed, &paused, &next});
+        ASSERT_NE(pane, nullptr);
+        for (IVXMMedia* m : {static_cast<IVXMMedia*>(&failed), static_cast<IVXMMedia*>(&paused)}) {
+            pane->OnConversionStarted(m);
+            pane->SetProgress(m, 550);
+        }
+        failed.state = 0;
+        pane->OnJobFinished(&failed, 1);
+        CMediaListItemUI* row = pane->GetMediaList()->GetMediaItem(0);
+        EXPECT_EQ(row->GetStatusText(), std::wstring(lang) == L"de" ? L"Fehlgeschlagen" : L"Failed");
+        EXPECT_NE(window->GetStatusText().find(failed.m_strLastError), std::wstring::npos) << WideToUtf8(window->GetStatusText());
+        CMediaListItemUI* pausedRow = pane->GetMediaList()->GetMediaItem(1);
+        pausedRow->PauseConvert();
+        vxmtest::PumpPending();
+        EXPECT_TRUE(vxmtest::CheckLayout(*window->GetPaintManager()).empty())
+            << Joined(vxmtest::CheckLayout(*window->GetPaintManager()));
+        if (std::wstring(lang) == L"en") SaveArea(window, pausedRow, "paused_row");
+
+        // The tooltip the mouse brings up over the status, with the window under it.
+        CControlUI* status = window->GetPaintManager()->FindSubControlByName(row, L"ID_LABEL_ITEM_STATUS");
+        ASSERT_NE(status, nullptr);
+        const RECT rc = status->GetPos();
+        QToolTip::showText(window->GetWidget()->mapToGlobal(QPoint(rc.left + 4, rc.bottom)),
+                           QString::fromStdWString(status->GetToolTip()), window->GetWidget());
+        vxmtest::PumpUntil([] { return QToolTip::isVisible(); });
+        vxmtest::PumpPending();
+        QRect frame = window->GetWidget()->frameGeometry();
+        for (QWidget* tip : QApplication::topLevelWidgets())
+            if (tip->isVisible() && tip->inherits("QTipLabel")) frame = frame.united(tip->frameGeometry());
+        EXPECT_TRUE(QGuiApplication::primaryScreen()
+                        ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+                        .save(QString::fromStdString(std::string(VXM_SCREENSHOT_DIR) + "/failed_row_" +
+                                                     WideToUtf8(lang) + ".png")));
+        QToolTip::hideText();
+        pane->GetMediaList()->RemoveAll();
+        window->DestroyWindow();
+        vxmtest::PumpPending();
+    }
+    CVXMSettings::GetInstance()->LangID = L"auto";
+    CLanguageManager::GetInstance()->SetLang(L"en");
 }
 
 }  // namespace

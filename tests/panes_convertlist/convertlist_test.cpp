@@ -620,6 +620,18 @@ TEST_F(ConvertList, NoAudioChoiceGivesTheRowItsOwnProfile)
     row->SelectAudio(0);
     EXPECT_EQ(own->audioDisabled, 0);
     EXPECT_EQ(m->selected.back(), 0);
+
+    // The list's profile without audio: a row's choice changes that row only.
+    profile.audioDisabled = 1;
+    CFakeMedia* b = NewMedia(L"b");
+    b->audio = m->audio;
+    CMediaListItemUI* other = AddRow(b);
+    other->SelectAudio(1);
+    ASSERT_NE(other->GetProfile(), &profile);
+    EXPECT_EQ(dynamic_cast<CFakeProfile*>(other->GetProfile())->audioDisabled, 0);
+    other->SelectAudio(2);  // ID_NO_AUDIO
+    EXPECT_EQ(dynamic_cast<CFakeProfile*>(other->GetProfile())->audioDisabled, 1);
+    EXPECT_EQ(profile.audioDisabled, 1);
 }
 
 class CListForwarder : public INotifyUI {

@@ -314,8 +314,12 @@ void CVXMMainFrameWnd::ShowSideButtons(bool hasLeft, bool leftOpen, bool rightOp
 void CVXMMainFrameWnd::ShowStatusMessage(const std::wstring& text)
 {
     m_statusText = text;
-    if (m_statusLabel) m_statusLabel->SetText(text);
-    if (m_burnerStatusLabel) m_burnerStatusLabel->SetText(text);
+    // A long text is cut at the end; the mouse shows it whole.
+    for (CControlUI* label : {m_statusLabel, m_burnerStatusLabel})
+        if (label) {
+            label->SetText(text);
+            label->SetToolTip(text);
+        }
 }
 
 bool CVXMMainFrameWnd::StopRowsAndWait()

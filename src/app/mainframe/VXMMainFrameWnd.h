@@ -53,6 +53,7 @@ public:
     // panes is stopped before the answer is given.
     bool CanClose();
     void ShowStatusMessage(const std::wstring& text);
+    const std::wstring& GetStatusText() const { return m_statusText; }
     // Names of the controls the window looks up in its skin.
     static const wchar_t* const* RequiredControlNames(int& count);
     // Longest wait for stopped rows to end when closing.

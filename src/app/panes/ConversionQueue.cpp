@@ -5,6 +5,7 @@
 #include "Log.h"
 #include "MediaListUI.h"
 #include "OnlineMediaListItemUI.h"
+#include "ui/UILanguage.h"
 
 namespace {
 const char* const kCategory = "CConversionQueue";
@@ -27,13 +28,6 @@ bool CConversionQueue::IsMp4Output(IProfile* profile)
     return profile && profile->GetFileExt() == L"mp4";
 }
 
-void CConversionQueue::MarkFailed(CMediaListItemUI* row)
-{
-    if (!row) return;
-    row->SetStatus(ITEM_STATUS_FAILED);
-    row->SetStatusText(kStatusTextFailed);
-}
-
 bool CConversionQueue::Start(CMediaListItemUI* row)
 {
     IVXMMedia* media = row->GetMedia();
@@ -47,7 +41,7 @@ bool CConversionQueue::Start(CMediaListItemUI* row)
     }
     // A refused row would otherwise wait for ever: it shows as failed.
     LogInfoW(kCategory, L"The start of %ls was refused", media ? media->GetSourcePath().c_str() : L"");
-    MarkFailed(row);
+    row->ShowFailed(CLanguageManager::GetInstance()->TranslateDictionary(L"ID_STRING_START_REFUSED"));
     return false;
 }
 

@@ -15,7 +15,6 @@ class IVXMMedia;
 // Status texts of a row.
 constexpr int kStatusTextCompleted = 168;
 constexpr int kStatusTextWaiting = 169;
-constexpr int kStatusTextFailed = 170;
 
 struct SConvertAllResult {
     int started = 0;   // rows handed to the engine
@@ -55,8 +54,6 @@ public:
     bool AnySavingTags() const;
 
     static bool IsMp4Output(IProfile* profile);
-    // Marks a row as failed ("Cancelled" text), leaving its check box.
-    static void MarkFailed(CMediaListItemUI* row);
 
 private:
     bool Start(CMediaListItemUI* row);

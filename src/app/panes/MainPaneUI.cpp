@@ -687,6 +687,7 @@ void CMainPaneUI::OnConversionStarted(IVXMMedia* media)
     if (!row) return;
     m_queue.NoteStarted();
     if (row->GetStatus() != ITEM_STATUS_CONVERTING) {
+        row->TakeStopAsked();  // a stop of an earlier run is no part of this one
         row->SetProgress(0);
         if (m_paintManager) {
             if (CControlUI* c = m_paintManager->FindSubControlByName(row, L"ID_CONTAINER_ITEM_CONVERT")) c->SetVisible(true);
@@ -695,6 +696,8 @@ void CMainPaneUI::OnConversionStarted(IVXMMedia* media)
         row->UpdateStatus();
         if (m_paintManager) m_paintManager->SendNotify(row, L"transstarted", reinterpret_cast<WPARAM>(media), m_burn ? 1 : 0);
     }
+    // The rows joined to the first are its parts while it runs.
+    if (m_mediaList->IsJoinMode() && m_mediaList->GetItemIndex(row) == 0) m_mediaList->SetJoinedRunning(media);
     SetMergeButtonsEnabled(false);
     RefreshConvertButton();
 }
@@ -722,6 +725,7 @@ bool CMainPaneUI::OnJobFinished(int result, IVXMMedia* media, std::wstring& prof
 
 IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
 {
+    if (m_mediaList && media && m_mediaList->GetJoinedRunning() == media) m_mediaList->SetJoinedRunning(nullptr);
     CMediaListItemUI* row = m_mediaList ? m_mediaList->FindItem(media) : nullptr;
     if (!row) return nullptr;
     // Only 0 is success: a positive code is a failed step, -1 a failure,
@@ -732,6 +736,18 @@ IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
         LogErrorW(kCategory, L"The tags of %ls were not written: the program is closing", media->GetOutputPath().c_str());
     }
     return FinishJob(row, media, exitCode, std::wstring());
+}
+
+std::wstring CMainPaneUI::FailureReason(IVXMMedia* media, int exitCode)
+{
+    if (auto* data = dynamic_cast<CVXMMediaBase*>(media); data && !data->m_strLastError.empty()) return data->m_strLastError;
+    CLanguageManager* lang = CLanguageManager::GetInstance();
+    // A job that found its input gone says nothing itself.
+    const std::wstring source = media->GetSourcePath();
+    std::error_code ec;
+    if (source.rfind(L'/', 0) == 0 && !std::filesystem::exists(PathFromWide(source), ec))
+        return FillIn(lang->TranslateDictionary(L"ID_STRING_SOURCE_GONE"), {source});
+    return FillIn(lang->TranslateDictionary(L"ID_STRING_FAILED_NO_REASON"), {std::to_wstring(exitCode)});
 }
 
 void CMainPaneUI::OnTagsSaved(IVXMMedia* media, const CTagWriteResult& result)
@@ -764,6 +780,7 @@ IProfile* CMainPaneUI::FinishJob(CMediaListItemUI* row, IVXMMedia* media, int ex
     m_finishedProfileName = CDBHelper::HistoryProfileName(GetProfileManager(), profile);
 
     const bool succeeded = exitCode == 0;
+    const bool stopped = row->TakeStopAsked() && !succeeded;
     if (m_paintManager) {
         CControlUI* convert = m_paintManager->FindSubControlByName(row, L"ID_CONTAINER_ITEM_CONVERT");
         CControlUI* info = m_paintManager->FindSubControlByName(row, L"ID_CONTAINER_ITEM_INFORMATION");
@@ -778,15 +795,18 @@ IProfile* CMainPaneUI::FinishJob(CMediaListItemUI* row, IVXMMedia* media, int ex
         row->SetStatusText(kStatusTextCompleted);
         if (!tagsNotWritten.empty()) row->SetStatusToolTip(tagsNotWritten);
         row->SetChecked(false);
+    } else if (stopped) {
+        // The queue must not start the row again either way.
+        row->ShowCancelled();
     } else {
-        // Either way the queue must not start the row again.
-        CConversionQueue::MarkFailed(row);
-        // Why, in the tool's words, where the status says "failed".
-        if (auto* data = dynamic_cast<CVXMMediaBase*>(media); data && !data->m_strLastError.empty()) {
-            row->SetStatusToolTip(data->m_strLastError);
-            LogInfoW(kCategory, L"The conversion of %ls failed: %ls", media->GetSourcePath().c_str(),
-                     data->m_strLastError.c_str());
-        }
+        // Why, on the row and in the status bar.
+        const std::wstring why = FailureReason(media, exitCode);
+        row->ShowFailed(why);
+        LogInfoW(kCategory, L"The conversion of %ls failed (%d): %ls", media->GetSourcePath().c_str(), exitCode,
+                 why.c_str());
+        const std::wstring title = media->GetSourceTitle();
+        SetStatusText(FillIn(CLanguageManager::GetInstance()->TranslateDictionary(L"ID_STRING_CONVERSION_FAILED"),
+                             {title.empty() ? media->GetSourcePath() : title, why}));
     }
     if (m_paintManager) m_paintManager->SendNotify(row, L"transfinished", reinterpret_cast<WPARAM>(media), m_burn ? 1 : 0);
     // A handler of the notification may have removed the row.

@@ -79,6 +79,9 @@ public:
     // once its output has them (OnTagsSaved), "Saving..." until then.
     IProfile* OnJobFinished(IVXMMedia* media, int exitCode);
     void OnTagsSaved(IVXMMedia* media, const CTagWriteResult& result);
+    // Why a conversion failed: the engine's words, else what the program sees
+    // (the source gone, or the exit code).
+    static std::wstring FailureReason(IVXMMedia* media, int exitCode);
     virtual void OnAllJobsFinished(CMediaListItemUI* row, int exitCode);
     void SetMergeButtonsEnabled(bool enabled);
     // The convert button follows the pane: enabled exactly while nothing converts or burns.

@@ -47,6 +47,16 @@ void CMediaListItemUI::FillTrackCombos()
     }
 }
 
+void CMediaListItemUI::TakeListProfile()
+{
+    IProfile* listProfile = m_owner ? m_owner->GetCurrentProfile() : nullptr;
+    if (m_ownProfile || !listProfile) return;
+    m_ownProfile = listProfile->Clone();
+    if (!m_ownProfile) return;
+    m_ownProfile->SetSizeMode(listProfile->IsSizeMode());
+    m_ownProfile->SetSourceBitrate(listProfile->IsSourceBitrate());
+}
+
 void CMediaListItemUI::SelectAudio(int index)
 {
     auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_AUDIO_TRACK"));
@@ -55,16 +65,12 @@ void CMediaListItemUI::SelectAudio(int index)
     m_curAudio = index;
     auto* data = dynamic_cast<CVXMMediaBase*>(m_media);
     const std::wstring name = item->GetName();
-    if (name == L"ID_NO_AUDIO") {
-        IProfile* listProfile = m_owner ? m_owner->GetCurrentProfile() : nullptr;
-        if (!m_ownProfile && listProfile) {
-            m_ownProfile = listProfile->Clone();
-            if (m_ownProfile) {
-                m_ownProfile->SetSizeMode(listProfile->IsSizeMode());
-                m_ownProfile->SetSourceBitrate(listProfile->IsSourceBitrate());
-            }
-            listProfile->SetAudioDisabled(0);
-        }
+    // The choice is this row's: no audio, or a track where the list's profile
+    // has none, takes a copy of the list's profile; the list's stays as it is.
+    const bool off = name == L"ID_NO_AUDIO";
+    IProfile* listProfile = m_owner ? m_owner->GetCurrentProfile() : nullptr;
+    if (listProfile && (off || listProfile->IsAudioDisabled() != 0)) TakeListProfile();
+    if (off) {
         if (m_ownProfile) m_ownProfile->SetAudioDisabled(1);
         if (data) data->m_bNoAudio = 1;
         if (m_manager) m_manager->SendNotify(this, L"mediaitem_audiodisabled", 1, reinterpret_cast<LPARAM>(m_media));
@@ -100,8 +106,7 @@ void CMediaListItemUI::SelectSubtitle(int index)
     auto* data = dynamic_cast<CVXMMediaBase*>(m_media);
     const std::wstring name = item->GetName();
     if (name == L"ID_NO_SUBTITLE") {
-        IProfile* listProfile = m_owner ? m_owner->GetCurrentProfile() : nullptr;
-        if (!m_ownProfile && listProfile) m_ownProfile = listProfile->Clone();
+        TakeListProfile();
         if (m_ownProfile) m_ownProfile->SetSkipSourceTracks(1);
         if (data) data->m_bNoSubtitle = 1;
         return;

@@ -422,6 +422,8 @@ void CMediaListItemUI::StartConvert()
     if (m_media->IsProtected() == 1) return;
     if (m_owner) m_owner->BuildJoinList(m_media);
     if (!m_owner || !m_owner->Convert(m_media, GetProfile())) return;
+    m_paused = false;
+    m_stopAsked = false;
     Show(L"ID_BUTTON_ITEM_CONVERT_RESUME", false);
     Show(L"ID_BUTTON_ITEM_CONVERT_PAUSE", true);
     Show(L"ID_CONTAINER_ITEM_CONVERT", true);
@@ -436,6 +438,8 @@ void CMediaListItemUI::PauseConvert()
     Show(L"ID_BUTTON_ITEM_CONVERT_RESUME", true);
     Show(L"ID_BUTTON_ITEM_CONVERT_PAUSE", false);
     m_media->PauseConvert();
+    m_paused = true;
+    if (m_status == ITEM_STATUS_CONVERTING) SetStatusKey(L"ID_STRING_PAUSED");
 }
 
 void CMediaListItemUI::ResumeConvert()
@@ -444,6 +448,8 @@ void CMediaListItemUI::ResumeConvert()
     Show(L"ID_BUTTON_ITEM_CONVERT_RESUME", false);
     Show(L"ID_BUTTON_ITEM_CONVERT_PAUSE", true);
     m_media->ResumeConvert();
+    m_paused = false;
+    if (m_status == ITEM_STATUS_CONVERTING) SetStatusText(167);
     // The time paused is no part of the rate: it is measured again from here.
     if (auto* t = dynamic_cast<CTextProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT")); t && t->GetStartTick() != 0)
         t->SetStartTick(GetTickCount());
@@ -458,6 +464,8 @@ void CMediaListItemUI::StopConvert()
         // The engine waits for the conversion to end: the media stopper does
         // that waiting, and the row says so until it is over.
         m_stopping = true;
+        m_stopAsked = true;
+        m_paused = false;
         if (CControlUI* label = Sub(L"ID_LABEL_ITEM_STATUS")) {
             label->SetVisible(true);
             label->SetText(CLanguageManager::GetInstance()->TranslateDictionary(L"ID_STRING_STOPPING"));
@@ -496,10 +504,20 @@ void CMediaListItemUI::ShowStopped()
     if (auto* p = dynamic_cast<CProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT"))) p->SetValue(0);
     std::error_code ec;
     const std::wstring out = m_media ? m_media->GetOutputPath() : std::wstring();
-    if (out.empty() || !std::filesystem::is_regular_file(PathFromWide(out), ec)) {
-        m_status = ITEM_STATUS_FAILED;
-        SetStatusText(170);
-    }
+    if (out.empty() || !std::filesystem::is_regular_file(PathFromWide(out), ec)) ShowCancelled();
+}
+
+void CMediaListItemUI::ShowCancelled()
+{
+    m_status = ITEM_STATUS_FAILED;
+    SetStatusText(170);
+}
+
+void CMediaListItemUI::ShowFailed(const std::wstring& why)
+{
+    m_status = ITEM_STATUS_FAILED;
+    SetStatusKey(L"ID_STRING_FAILED");
+    SetStatusToolTip(why);
 }
 
 void CMediaListItemUI::SetProgress(int value)
@@ -522,6 +540,7 @@ void CMediaListItemUI::SetStatusText(int textId)
     CControlUI* label = Sub(L"ID_LABEL_ITEM_STATUS");
     m_statusToolTip.clear();
     m_statusTextId = textId;
+    m_statusKey.clear();
     if (!label) return;
     label->SetToolTip(std::wstring());
     if (textId < 1) {
@@ -532,11 +551,29 @@ void CMediaListItemUI::SetStatusText(int textId)
     label->SetText(StatusText(textId));
 }
 
+void CMediaListItemUI::SetStatusKey(const std::wstring& key)
+{
+    SetStatusText(0);
+    m_statusKey = key;
+    if (CControlUI* label = Sub(L"ID_LABEL_ITEM_STATUS")) {
+        label->SetVisible(true);
+        label->SetText(CLanguageManager::GetInstance()->TranslateDictionary(key));
+    }
+}
+
+std::wstring CMediaListItemUI::GetStatusText() const
+{
+    if (m_statusTextId > 0) return StatusText(m_statusTextId);
+    return m_statusKey.empty() ? std::wstring() : CLanguageManager::GetInstance()->TranslateDictionary(m_statusKey);
+}
+
 void CMediaListItemUI::ApplyLanguage()
 {
-    if (m_statusTextId > 0)
-        if (CControlUI* label = Sub(L"ID_LABEL_ITEM_STATUS")) label->SetText(StatusText(m_statusTextId));
     CLanguageManager* lang = CLanguageManager::GetInstance();
+    if (CControlUI* label = Sub(L"ID_LABEL_ITEM_STATUS")) {
+        if (m_statusTextId > 0) label->SetText(StatusText(m_statusTextId));
+        else if (!m_statusKey.empty()) label->SetText(lang->TranslateDictionary(m_statusKey));
+    }
     for (const auto& [name, id] : {std::pair{L"ID_COMBO_AUDIO_TRACK", 156u}, std::pair{L"ID_COMBO_SUBTITLE", 157u}})
         if (CControlUI* combo = Sub(name); combo && !combo->GetToolTip().empty()) combo->SetToolTip(lang->LoadStringW(id));
     RefreshProfileIcon(false);
@@ -555,8 +592,10 @@ void CMediaListItemUI::UpdateStatus()
     if (state == 1) {
         SetEnabled(false);
         m_status = ITEM_STATUS_CONVERTING;
-        SetStatusText(167);
+        if (m_paused) SetStatusKey(L"ID_STRING_PAUSED");
+        else SetStatusText(167);
     } else if (state == 0 || state == -1) {
+        m_paused = false;
         SetEnabled(true);
         if (CControlUI* c = Sub(L"ID_BUTTON_ITEM_CLONE")) c->SetEnabled(true);
         m_status = state == -1 ? ITEM_STATUS_DONE : ITEM_STATUS_NONE;
@@ -564,11 +603,15 @@ void CMediaListItemUI::UpdateStatus()
     }
 }
 
-void CMediaListItemUI::DisableButtons()
+void CMediaListItemUI::SetButtonsEnabled(bool enabled)
 {
-    for (const wchar_t* n : {L"ID_BUTTON_ITEM_CONVER_START", L"ID_BUTTON_ITEM_REMOVE", L"ID_BUTTON_ITEM_CLIP",
-                             L"ID_BUTTON_ITEM_EFFECT", L"ID_BUTTON_ITEM_EDIT", L"ID_BUTTON_ITEM_CLONE"})
-        if (CControlUI* c = Sub(n)) c->SetEnabled(false);
+    const bool prot = enabled && m_media && m_media->IsProtected() == 1;
+    const bool cdTrack = m_media && m_media->GetMediaKind() == 2;
+    for (const wchar_t* n : {L"ID_BUTTON_ITEM_CONVER_START", L"ID_BUTTON_ITEM_REMOVE"})
+        if (CControlUI* c = Sub(n)) c->SetEnabled(enabled);
+    for (const wchar_t* n : {L"ID_BUTTON_ITEM_CLIP", L"ID_BUTTON_ITEM_EFFECT", L"ID_BUTTON_ITEM_CLONE"})
+        if (CControlUI* c = Sub(n)) c->SetEnabled(enabled && !prot);
+    if (CControlUI* c = Sub(L"ID_BUTTON_ITEM_EDIT")) c->SetEnabled(enabled && !prot && !cdTrack);
 }
 
 void CMediaListItemUI::SetJoinLayout(bool joined)

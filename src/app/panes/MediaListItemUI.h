@@ -38,6 +38,9 @@ public:
     virtual void StopConvert();
     void OnStopDone();
     bool IsStopping() const { return m_stopping; }
+    // The user stopped the running conversion since it started: its end is
+    // a stop, not a failure. Reading it forgets it.
+    bool TakeStopAsked() { return std::exchange(m_stopAsked, false); }
     // After its conversion the output gets the row's tags off the UI thread;
     // the row says "Saving..." until the list's kTagsSaved with this row's
     // ticket arrives. False when the tag writer takes none.
@@ -111,14 +114,25 @@ public:
 
     void PauseConvert();
     void ResumeConvert();
+    bool IsPaused() const { return m_paused; }
     void SetProgress(int value);
     // Shows the status text `textId` (none below 1) without a tooltip.
     void SetStatusText(int textId);
+    // The same with a text of the dictionary ("ID_STRING_...").
+    void SetStatusKey(const std::wstring& key);
+    // The status's text of an id or key (empty while there is none).
+    std::wstring GetStatusText() const;
+    // The conversion failed: "Failed", with why as the status's tooltip.
+    void ShowFailed(const std::wstring& why);
+    // The user's stop ended it without an output: "Cancelled".
+    void ShowCancelled();
     // The status's tooltip: why the row's conversion failed.
     void SetStatusToolTip(const std::wstring& text);
     const std::wstring& GetStatusToolTip() const { return m_statusToolTip; }
     void UpdateStatus();
-    void DisableButtons();
+    // Start, remove, clip, effect, tag edit and clone; given back only where
+    // the media allows them (a protected source, a CD track).
+    void SetButtonsEnabled(bool enabled);
     // The UI language changed: the texts the row set itself follow it.
     virtual void ApplyLanguage();
 
@@ -175,6 +189,9 @@ protected:
     int AddStreamFile(const wchar_t* comboName, const wchar_t* kind, const wchar_t* path, int previous, int& current,
                       const std::function<int(const wchar_t*)>& add);
     bool SelectProfileById(int id);
+    // A track choice of this row alone: the row takes its own copy of the
+    // list's profile (nothing when it has one).
+    void TakeListProfile();
 
     CPaintManagerUI* m_manager = nullptr;
     CMediaListUI* m_owner = nullptr;
@@ -197,10 +214,13 @@ protected:
     bool m_hasTags = false;
     bool m_fromCueSheet = false;
     bool m_stopping = false;  // a stop was asked for and has not ended
+    bool m_stopAsked = false; // the user stopped the conversion that runs
+    bool m_paused = false;
     unsigned m_tagTicket = 0; // the output's tags are being written
     std::wstring m_shownImage;
     std::wstring m_statusToolTip;  // why the last conversion failed
     int m_statusTextId = 0;        // the status shown (0: none)
+    std::wstring m_statusKey;      // or its dictionary key
     std::wstring m_thumbFile;
 
     void ApplyThumbnailResult();

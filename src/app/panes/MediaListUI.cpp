@@ -325,6 +325,8 @@ void CMediaListUI::ReleaseRow(CMediaListItemUI* row)
     IVXMMedia* media = row->TakeMedia();
     Remove(row);
     ReleaseLater(media);
+    // The stopper stops it before the media joined to it go.
+    if (media && media == m_joinedRunning) SetJoinedRunning(nullptr);
 }
 
 void CMediaListUI::ReleaseRowAndChildren(CMediaListItemUI* row)
@@ -370,6 +372,7 @@ void CMediaListUI::RemoveAllItems()
     for (int i = 0; i < GetCount(); ++i)
         if (CMediaListItemUI* row = GetMediaItem(i)) rows.push_back(row);
     if (rows.empty()) return;
+    m_joinedRunning = nullptr;
     for (CMediaListItemUI* row : rows) StopForRemoval(row);
     // The list is empty at once; the rows' controls and temporary files go
     // on the disposer's thread.
@@ -518,7 +521,7 @@ void CMediaListUI::SetJoinMode(bool on)
         CMediaListItemUI* row = GetMediaItem(i);
         if (!row) continue;
         row->SetJoinLayout(on);
-        if (on) row->DisableButtons();
+        row->SetButtonsEnabled(!m_joinedRunning);
         if (row->GetMedia()) sum += row->GetMedia()->GetClipLength();
     }
     CMediaListItemUI* first = count > 0 ? GetMediaItem(0) : nullptr;
@@ -532,6 +535,13 @@ void CMediaListUI::SetJoinMode(bool on)
         media->ClearJoinList();
         first->UpdateDuration();
     }
+}
+
+void CMediaListUI::SetJoinedRunning(IVXMMedia* first)
+{
+    m_joinedRunning = first;
+    for (int i = 1; i < GetCount(); ++i)
+        if (CMediaListItemUI* row = GetMediaItem(i)) row->SetButtonsEnabled(!first);
 }
 
 void CMediaListUI::BuildJoinList(IVXMMedia* media)

@@ -163,6 +163,10 @@ public:
     void SetJoinMode(bool on);
     bool IsJoinMode() const { return m_joinMode; }
     void BuildJoinList(IVXMMedia* media);
+    // The first row's media while its joined conversion runs (null when
+    // none): the rows after it keep their buttons off meanwhile.
+    void SetJoinedRunning(IVXMMedia* first);
+    IVXMMedia* GetJoinedRunning() const { return m_joinedRunning; }
 
     // Drag image of a row: the drag window shown while a row is dragged.
     CMediaItemDragWnd* GetDragWindow() const { return m_dragWnd.get(); }
@@ -186,6 +190,7 @@ private:
 
     bool m_burnList = false;
     bool m_joinMode = false;
+    IVXMMedia* m_joinedRunning = nullptr;
     IProfile* m_profile = nullptr;
     IProfileManager* m_profileManager = nullptr;
     class CRowBuilder;
