@@ -190,15 +190,21 @@ TEST_F(CHandlerTest, AMissingFileMakesNoMedia)
     EXPECT_EQ(m_created, 0);
 }
 
-TEST_F(CHandlerTest, AFailedProbeReleasesTheMediaAndPostsNothing)
+TEST_F(CHandlerTest, AFailedProbeReleasesTheMediaAndPostsOnlyWhy)
 {
-    m_probeResult = -1;
+    m_probeResult = -4;
     auto handler = MakeHandler();
-    EXPECT_EQ(handler->AddFile(MakeFile("broken.mp4"), 0, 0), nullptr);
+    const std::wstring path = MakeFile("broken.mp4");
+    EXPECT_EQ(handler->AddFile(path, 0, 0), nullptr);
     EXPECT_EQ(m_created, 1);
     EXPECT_TRUE(m_released);
     m_window.Pump();
-    EXPECT_TRUE(m_window.received.empty());
+    ASSERT_EQ(m_window.received.size(), 1u);
+    EXPECT_EQ(m_window.received[0].msg, WM_VXM_MEDIA_REFUSED);
+    std::unique_ptr<CRefusedMedia> refused(reinterpret_cast<CRefusedMedia*>(m_window.received[0].wParam));
+    ASSERT_NE(refused, nullptr);
+    EXPECT_EQ(refused->path, path);
+    EXPECT_EQ(refused->why, VXM_PROBE_NOT_MEDIA);
 }
 
 TEST_F(CHandlerTest, ALoadedMediaIsPostedWithItsPositionAndFlags)

@@ -73,30 +73,37 @@ TEST(MediaLoader, FilesArriveInTheOrderQueuedWhenLaterProbesEndFirst)
 {
     std::atomic<int> released{0};
     CReceiver receiver;
+    std::vector<std::wstring> refused;  // under the loader's lock
     const std::vector<std::wstring> files = Names(24);
     {
         // The earlier the file, the slower its probe; every third is no media.
         CMediaLoader loader(
-            [&](const std::wstring& path) -> IVXMMedia* {
+            [&](const std::wstring& path, int& why) -> IVXMMedia* {
                 const int n = std::stoi(path.substr(7));
                 std::this_thread::sleep_for(std::chrono::milliseconds((24 - n) * 3));
+                why = -n;
                 if (n % 3 == 2) return nullptr;
                 return new CLoadedMedia(path, released);
             },
-            [&](IVXMMedia* media, short position, unsigned short) { return receiver.Take(media, position); });
+            [&](IVXMMedia* media, short position, unsigned short) { return receiver.Take(media, position); }, nullptr,
+            [&](const std::wstring& path, int why) { refused.push_back(path + L" " + std::to_wstring(why)); });
         loader.Queue(Entries(files), 5, 0);
         ASSERT_TRUE(receiver.WaitFor(16));
         // The last file is no media: its slot goes when its probe ends.
         while (loader.Waiting() > 0) std::this_thread::sleep_for(1ms);
     }
-    std::vector<std::wstring> expected;
+    std::vector<std::wstring> expected, expectedRefused;
     std::vector<short> positions;
     for (int i = 0; i < 24; ++i)
         if (i % 3 != 2) {
             expected.push_back(files[i]);
             positions.push_back(static_cast<short>(5 + i));
+        } else {
+            expectedRefused.push_back(files[i] + L" -" + std::to_wstring(i));
         }
     EXPECT_EQ(receiver.paths, expected);
+    // Those that are no media are told in the same order, with why.
+    EXPECT_EQ(refused, expectedRefused);
     // Each file keeps the place it was queued for.
     EXPECT_EQ(receiver.positions, positions);
     EXPECT_EQ(released.load(), 16);
@@ -109,7 +116,7 @@ TEST(MediaLoader, AProbeThatThrowsFailsItsFileAloneAndTheFilesAfterItArrive)
     const std::vector<std::wstring> files = Names(6);
     {
         CMediaLoader loader(
-            [&](const std::wstring& path) -> IVXMMedia* {
+            [&](const std::wstring& path, int&) -> IVXMMedia* {
                 if (path == files[2]) throw std::runtime_error("cannot convert the name");
                 return new CLoadedMedia(path, released);
             },
@@ -132,7 +139,7 @@ TEST(MediaLoader, DroppedFilesAreNeitherProbedNorHandedOnAndNothingLeaks)
     const int pool = static_cast<int>(MediaWorkPool().ThreadCount());
     {
         CMediaLoader loader(
-            [&](const std::wstring& path) -> IVXMMedia* {
+            [&](const std::wstring& path, int&) -> IVXMMedia* {
                 ++probed;
                 // The first probes hold every worker until the test lets them go.
                 std::unique_lock<std::mutex> lock(gate);
@@ -175,7 +182,7 @@ TEST(MediaLoader, AListedFolderKeepsItsPlaceAndItsOwnOrder)
     bool open = false;
     {
         CMediaLoader loader(
-            [&](const std::wstring& path) -> IVXMMedia* {
+            [&](const std::wstring& path, int&) -> IVXMMedia* {
                 // The listing's first files are the slowest.
                 if (path == listed[0]) std::this_thread::sleep_for(30ms);
                 return new CLoadedMedia(path, released);
@@ -215,7 +222,7 @@ TEST(MediaLoader, ALoaderThatGoesWhileAFolderIsListedProbesNoneOfItsFiles)
     CReceiver receiver;
     {
         CMediaLoader loader(
-            [&](const std::wstring&) -> IVXMMedia* {
+            [&](const std::wstring&, int&) -> IVXMMedia* {
                 ++probed;
                 return nullptr;
             },

@@ -204,6 +204,9 @@ TEST_F(CAddMediaTest, ChosenFilesAreAddedInDialogOrderAndTheirFolderIsKept)
     WaitForRows(2);
     Settle();
     EXPECT_EQ(Sources(), (std::vector<std::wstring>{Utf8ToWide(media.mkv), Utf8ToWide(media.mp3)}));
+    // The one that is no media is named in the status bar.
+    const std::wstring corrupt = Utf8ToWide(fs::path(media.corrupt).filename().string());
+    EXPECT_EQ(window->GetStatusText().rfind(corrupt + L" was not added: ", 0), 0u) << WideToUtf8(window->GetStatusText());
     EXPECT_EQ(CVXMSettings::GetInstance()->DefaultMediaFolder, Utf8ToWide(media.folder));
     EXPECT_EQ(desktop.files.requests.back().filters.front().name, L"Media Files (all types)");
 }
@@ -439,6 +442,7 @@ TEST_F(CCueTest, ASheetWhoseAudioIsMissingAddsNothing)
     window->ImportCue(Utf8ToWide(cue));
     EXPECT_EQ(RowCount(), 0u);
     EXPECT_FALSE(Has(log, "main: list tab"));
+    EXPECT_EQ(window->GetStatusText(), L"album.cue was not added: the cue sheet gives no track that can be read");
 }
 
 // ---- drives and discs -------------------------------------------------------------------------

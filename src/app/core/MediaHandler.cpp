@@ -7,6 +7,7 @@
 #include "IProfile.h"
 #include "VXMMediaExports.h"
 #include "platform/messages.h"
+#include "platform/paths.h"
 #include "ui/UILanguage.h"
 
 #include <algorithm>
@@ -245,15 +246,20 @@ IVXMMedia* CMediaHandler::AddFile(const std::wstring& name, short position, unsi
 
 namespace {
 
-// A probed media object for the file, null when the file is no media.
-IVXMMedia* ProbedMedia(const std::function<IVXMMedia*(IVXMMedia*)>& create, const std::wstring& path)
+// A probed media object for the file, null when the file is no media (why:
+// the probe's result, or kRefusedEmpty).
+IVXMMedia* ProbedMedia(const std::function<IVXMMedia*(IVXMMedia*)>& create, const std::wstring& path, int& why)
 {
+    why = VXM_PROBE_FAILED;
     IVXMMedia* media = create(nullptr);
     if (!media) return nullptr;
     media->SetSourcePath(path);
-    if (media->Probe() < 0) {
+    if (const int probed = media->Probe(); probed < 0) {
         media->Release();
-        LogInfoW(kCategory, L"%ls is no media file", path.c_str());
+        std::error_code ec;
+        const std::filesystem::path file = PathFromWide(path);
+        why = std::filesystem::is_regular_file(file, ec) && std::filesystem::file_size(file, ec) == 0 ? kRefusedEmpty : probed;
+        LogInfoW(kCategory, L"%ls is no media file (%d)", path.c_str(), why);
         return nullptr;
     }
     media->SetEndTime(media->GetClipLength());
@@ -262,6 +268,14 @@ IVXMMedia* ProbedMedia(const std::function<IVXMMedia*(IVXMMedia*)>& create, cons
 }
 
 }  // namespace
+
+void PostRefusedMedia(HWND window, const std::wstring& path, int why)
+{
+    auto refused = std::make_unique<CRefusedMedia>(CRefusedMedia{path, why});
+    if (PostMessageOwnedW(window, WM_VXM_MEDIA_REFUSED, refused.get(), 0,
+                          [](void* p) { delete static_cast<CRefusedMedia*>(p); }))
+        refused.release();
+}
 
 void CancelQueuedMediaFiles()
 {
@@ -275,8 +289,8 @@ CMediaLoader& CMediaHandler::Loader()
         auto create = m_services.createMedia;
         const HWND window = m_hMainWnd;
         m_loader = std::make_unique<CMediaLoader>(
-            [create](const std::wstring& path) {
-                IVXMMedia* media = ProbedMedia(create, path);
+            [create](const std::wstring& path, int& why) {
+                IVXMMedia* media = ProbedMedia(create, path, why);
                 if (media) ReadTagsForRow(media);
                 return media;
             },
@@ -292,7 +306,8 @@ CMediaLoader& CMediaHandler::Loader()
                 queued.release();
                 return true;
             },
-            [](IVXMMedia* media) { DropTagsForRow(media); });
+            [](IVXMMedia* media) { DropTagsForRow(media); },
+            [window](const std::wstring& path, int why) { PostRefusedMedia(window, path, why); });
     }
     return *m_loader;
 }
@@ -349,8 +364,12 @@ unsigned CMediaHandler::QueueRound() const { return m_queueRound->load(); }
 
 IVXMMedia* CMediaHandler::LoadMediaFile(const std::wstring& path, short position, unsigned short flags)
 {
-    IVXMMedia* media = ProbedMedia(m_services.createMedia, path);
-    if (!media) return nullptr;
+    int why = 0;
+    IVXMMedia* media = ProbedMedia(m_services.createMedia, path, why);
+    if (!media) {
+        PostRefusedMedia(m_hMainWnd, path, why);
+        return nullptr;
+    }
     if (!PostMediaLoaded(m_hMainWnd, media, position, flags)) {
         // Nobody took it.
         LogInfoW(kCategory, L"LoadMediaFile: no window took %s", path.c_str());

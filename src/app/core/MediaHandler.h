@@ -40,6 +40,16 @@ struct CQueuedMedia {
 };
 // Posted: wParam the new IVXMMedia (the receiver takes it), lParam MAKELPARAM(position, flags).
 constexpr UINT WM_VXM_MEDIA_LOADED = 5120;
+// Posted: wParam a CRefusedMedia* (the receiver deletes it): a file to add
+// that is no media, in the order the files were queued.
+constexpr UINT WM_VXM_MEDIA_REFUSED = 5141;
+// Why, besides the probe's results (VXM_PROBE_RESULT): the file holds no byte.
+constexpr int kRefusedEmpty = -100;
+struct CRefusedMedia {
+    std::wstring path;
+    int why = 0;
+};
+void PostRefusedMedia(HWND window, const std::wstring& path, int why);
 // Posts WM_VXM_MEDIA_LOADED owning the media: a message never delivered (the
 // window went first) releases it. False when the post failed; the caller
 // still holds the media then.

@@ -11,6 +11,8 @@
 struct CMediaLoader::CState {
     struct CSlot {
         IVXMMedia* media = nullptr;
+        std::wstring path;
+        int why = VXM_PROBE_FAILED;  // of a file that is no media
         bool probed = false;
         bool dropped = false;
         short position = -1;
@@ -24,6 +26,7 @@ struct CMediaLoader::CState {
     ProbeFn probe;
     DeliverFn deliver;
     DiscardFn discard;
+    RefuseFn refuse;
     std::mutex mutex;
     std::atomic<uint64_t> lastPlace{0};
     // Slots from the oldest waiting one on.
@@ -49,7 +52,11 @@ struct CMediaLoader::CState {
             if (!slot->probed) return;
             slots.pop_front();
             if (slot->handOn) slot->handOn(slot->place);
-            else if (slot->media && !deliver(slot->media, slot->position, slot->flags)) Discard(slot->media);
+            else if (!slot->media) {
+                if (refuse) refuse(slot->path, slot->why);
+            } else if (!deliver(slot->media, slot->position, slot->flags)) {
+                Discard(slot->media);
+            }
         }
     }
     std::vector<SlotPtr> MakeSlots(const std::vector<CEntry>& entries, short position, unsigned short flags)
@@ -60,6 +67,7 @@ struct CMediaLoader::CState {
             made[i]->position = position < 0 ? position : static_cast<short>(position + i);
             made[i]->flags = flags;
             made[i]->place = ++lastPlace;
+            made[i]->path = entries[i].path;
             made[i]->handOn = entries[i].handOn;
             made[i]->holds = entries[i].holds && entries[i].handOn;
             made[i]->probed = made[i]->handOn != nullptr;  // handed on, not probed
@@ -81,11 +89,13 @@ struct CMediaLoader::CState {
     }
 };
 
-CMediaLoader::CMediaLoader(ProbeFn probe, DeliverFn deliver, DiscardFn discard) : m_state(std::make_shared<CState>())
+CMediaLoader::CMediaLoader(ProbeFn probe, DeliverFn deliver, DiscardFn discard, RefuseFn refuse)
+    : m_state(std::make_shared<CState>())
 {
     m_state->probe = std::move(probe);
     m_state->deliver = std::move(deliver);
     m_state->discard = std::move(discard);
+    m_state->refuse = std::move(refuse);
 }
 
 CMediaLoader::~CMediaLoader()
@@ -110,7 +120,8 @@ bool SubmitProbe(const std::shared_ptr<CMediaLoader::CState>& state, const CMedi
             std::lock_guard<std::mutex> lock(state->mutex);
             if (slot->dropped) return;
         }
-        IVXMMedia* media = state->probe(path);
+        int why = VXM_PROBE_FAILED;
+        IVXMMedia* media = state->probe(path, why);
         std::lock_guard<std::mutex> lock(state->mutex);
         if (slot->dropped) {
             // Dropped while it ran: what it made goes.
@@ -118,6 +129,7 @@ bool SubmitProbe(const std::shared_ptr<CMediaLoader::CState>& state, const CMedi
             return;
         }
         slot->media = media;
+        slot->why = why;
         slot->probed = true;
         state->DeliverReady();
     }, [weak, slot, path](const std::string& what) {

@@ -12,8 +12,9 @@
 
 class CMediaLoader {
 public:
-    // Runs on a worker: the probed media, or null when the file is no media.
-    using ProbeFn = std::function<IVXMMedia*(const std::wstring& path)>;
+    // Runs on a worker: the probed media, or null when the file is no media
+    // (with why in `why`: a VXM_PROBE_RESULT or the prober's own code).
+    using ProbeFn = std::function<IVXMMedia*(const std::wstring& path, int& why)>;
     // Runs on a worker, in queue order; false when nobody took the media
     // (the loader releases it then).
     using DeliverFn = std::function<bool(IVXMMedia* media, short position, unsigned short flags)>;
@@ -21,6 +22,9 @@ public:
     // Runs on whichever thread lets a probed media go without handing it on,
     // before the loader releases it.
     using DiscardFn = std::function<void(IVXMMedia* media)>;
+    // A file that is no media, at its place in queue order (with the
+    // loader's lock held: it may only post).
+    using RefuseFn = std::function<void(const std::wstring& path, int why)>;
 
     // One thing queued: a file to probe, or, with `handOn` set, something
     // handed on at its place instead of a media (a cue sheet, a folder the
@@ -34,7 +38,7 @@ public:
         bool holds = false;
     };
 
-    CMediaLoader(ProbeFn probe, DeliverFn deliver, DiscardFn discard = nullptr);
+    CMediaLoader(ProbeFn probe, DeliverFn deliver, DiscardFn discard = nullptr, RefuseFn refuse = nullptr);
     // Drops what waits and waits for the probes that run.
     ~CMediaLoader();
     CMediaLoader(const CMediaLoader&) = delete;

@@ -109,6 +109,7 @@ bool CVXMMainFrameWnd::Paste(IMainPane* pane)
     if (!clipboard->HasText()) return false;
     std::wstring text = Trimmed(clipboard->GetText());
     if (text.empty()) return true;
+    BeginAdding();
     if (IsURL(text)) {
         if (IVXMMedia* media = CreateVXMMediaObject(nullptr)) {
             media->SetSourcePath(text);
@@ -123,6 +124,7 @@ bool CVXMMainFrameWnd::Paste(IMainPane* pane)
 void CVXMMainFrameWnd::OnDropFiles(const std::vector<std::wstring>& paths)
 {
     SendUsageAction(32, m_page == 1 ? 84 : 74);
+    BeginAdding();
     bool first = true;
     // Files are probed off the UI thread, in the order they were dropped.
     std::vector<std::wstring> files;
@@ -175,6 +177,7 @@ void CVXMMainFrameWnd::AddFiles()
     request.multiSelect = true;
     std::vector<std::wstring> files = chooser->OpenFiles(request);
     if (files.empty()) return;
+    BeginAdding();
     RememberFolder(ParentFolder(files.front()));
     m_mediaHandler->QueueFiles(files, -1, 0);
 }
@@ -228,6 +231,7 @@ void CVXMMainFrameWnd::AddFolder()
     if (!chooser) return;
     std::wstring folder = chooser->ChooseFolder(GetHWND(), CLanguageManager::GetInstance()->LoadStringW(115), StartFolder());
     if (folder.empty()) return;
+    BeginAdding();
     RememberFolder(folder);
     AddFolderContents(folder);
 }
@@ -349,6 +353,7 @@ void CVXMMainFrameWnd::ImportCue(const std::wstring& cuePath)
     CueObject sheet;
     if (sheet.Load(cuePath) == -1 || sheet.GetTrackCount() == 0) {
         LogInfoW(kCategory, L"Cue sheet %ls: nothing to read", cuePath.c_str());
+        OnNotAdded(cuePath, kRefusedNoTrack);
         return;
     }
     // One probed parent per audio file the sheet names.
@@ -404,4 +409,5 @@ void CVXMMainFrameWnd::ImportCue(const std::wstring& cuePath)
     for (auto& [audio, parent] : parents)
         if (parent) parent->Release();
     if (added > 0) pane->ShowListTab();
+    else OnNotAdded(cuePath, kRefusedNoTrack);
 }

@@ -400,6 +400,7 @@ bool CVXMMainFrameWnd::OnCommand(UINT id)
     case ID_OPEN_DVD_FOLDER: AddFolder(); break;
     case ID_ADD_DVD_ISO: AddDVDImage(); break;
     case ID_BATCH_ADD:
+        BeginAdding();
         if (dialogs.batchAdd) dialogs.batchAdd(GetHWND());
         break;
     case ID_IMPORT_FROM_WEB: OpenURLs(false); break;
@@ -707,6 +708,7 @@ bool CVXMMainFrameWnd::NotifyMap(TNotifyUI& msg)
     } else if (type == L"add_to_converter") {
         SelectPage(0);
         const wchar_t* file = reinterpret_cast<const wchar_t*>(msg.wParam);
+        BeginAdding();
         if (file && *file && m_mediaHandler) m_mediaHandler->AddFile(file, -1, 0);
     } else if (type == L"add_to_player") {
         // The player page plays the media itself (it hears the same notice).

@@ -230,6 +230,12 @@ bool CVXMMainFrameWnd::DispatchEngineMessage(UINT uMsg, WPARAM wParam, LPARAM lP
         }
         return true;
     }
+    case WM_VXM_MEDIA_REFUSED: {
+        // The receiver owns the payload.
+        std::unique_ptr<CRefusedMedia> refused(reinterpret_cast<CRefusedMedia*>(wParam));
+        if (refused) OnNotAdded(refused->path, refused->why);
+        return true;
+    }
     case WM_VXM_PROFILE_SELECTED:
         if (IMainPane* pane = GetActivePane()) pane->OnProfileSelected(wParam, lParam);
         return true;
@@ -318,8 +324,17 @@ void CVXMMainFrameWnd::AddLoadedMedia(IVXMMedia* loaded, LPARAM lParam)
         loaded->Release();
         return;
     }
+    const std::wstring shown = m_statusText;
     pane->AddMedia(loaded, position, flags);
     if (m_page != 1 && m_mainPane) m_mainPane->SelectFirstManagerEntry();
+    // The new row's selection does not wipe out what was said about the files not added.
+    if (!shown.empty() && shown == m_notAdded.Text()) ShowStatusMessage(shown);
+}
+
+void CVXMMainFrameWnd::OnNotAdded(const std::wstring& path, int why)
+{
+    LogInfoW("CVXMMainFrameWnd", L"%ls was not added (%d)", path.c_str(), why);
+    ShowStatusMessage(m_notAdded.Add(path, why));
 }
 
 void CVXMMainFrameWnd::OnJoinFinished(WPARAM code, LPARAM path)

@@ -3,6 +3,7 @@
 // workers' messages reach the panes.
 #pragma once
 #include "IMainPane.h"
+#include "NotAddedNotice.h"
 #include "ui/UILib.h"
 
 #include <memory>
@@ -177,8 +178,13 @@ private:
     void AddDiscFolder(const CListedFolder& listed);
     // A probed media becomes a row of the active pane (lParam: position, flags).
     void AddLoadedMedia(IVXMMedia* media, LPARAM lParam);
+    // The user adds files: the count of those not added starts again.
+    void BeginAdding() { m_notAdded.Begin(); }
+    // A file of the add that does not become a row: the status bar says so.
+    void OnNotAdded(const std::wstring& path, int why);
     bool IsPlayerShown() const;
 
+    CNotAddedNotice m_notAdded;
     std::unique_ptr<CMenu> m_menus;
     std::unique_ptr<CModuleVersionCheck> m_moduleCheck;
     std::unique_ptr<IDropSink> m_dropSink;
