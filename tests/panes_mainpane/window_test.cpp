@@ -793,15 +793,8 @@ TEST_F(CRowMenuTest, EveryEntryRunsItsOwnCommandWhenItsStateAllowsIt)
     vxmtest::CTempDir dir;
     const std::string source = dir.File("Café déjà vu.mp4");
     const std::string output = dir.File("Café déjà vu (converted).mp4");
-    const std::string shown = dir.File("shown in folder");
     std::ofstream(source) << "x";
     std::ofstream(output) << "x";
-    // The file manager's "show this file" answers by writing down what it was given.
-    SetDesktopCommandForTesting(EDesktopCommand::FileSelector,
-                                {L"/bin/sh", L"-c", Utf8ToWide("printf %s \"$1\" > '" + shown + "'"), L"sh"});
-    struct CSelectorBack {
-        ~CSelectorBack() { SetDesktopCommandForTesting(EDesktopCommand::FileSelector, {L"false"}); }
-    } selectorBack;
     CMediaListItemUI* cafe = Add(L"Café déjà vu");
     media[0]->source = Utf8ToWide(source);
     media[0]->outputPath = Utf8ToWide(output);
@@ -838,12 +831,15 @@ TEST_F(CRowMenuTest, EveryEntryRunsItsOwnCommandWhenItsStateAllowsIt)
     EXPECT_TRUE(Pick(cafe, L"&Copy Video URL to ClipBoard\tCtrl+C"));
     EXPECT_EQ(desktop.clipboard.GetText(), Utf8ToWide(source));
     EXPECT_TRUE(Pick(cafe, L"Open Source File &Location..."));
-    ASSERT_TRUE(vxmtest::PumpUntil([&] { return std::filesystem::exists(shown); }));
-    std::ifstream given(shown);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(given), {}),
-              "array:string:" + WideToUtf8(FileUriOfPath(Utf8ToWide(source))));
+    EXPECT_TRUE(Logged(L"Shell.ShowInFolder: " + Utf8ToWide(source)));
     EXPECT_TRUE(Pick(cafe, L"Open &Destination File Location..."));
     EXPECT_TRUE(Logged(L"Shell.ShowInFolder: " + Utf8ToWide(output)));
+    // A desktop where no program shows folders: the user hears of it.
+    desktop.shell.answer = false;
+    EXPECT_TRUE(Pick(cafe, L"Open &Destination File Location..."));
+    EXPECT_TRUE(Logged(L"MessageBox.Show: Vexmora|No program on this desktop shows folders, so " + Utf8ToWide(output) +
+                       L" cannot be opened.|16"));
+    desktop.shell.answer = true;
     list->SelectItem(1);
     EXPECT_FALSE(Pick(tokyo, L"Open &Destination File Location..."));  // nothing converted yet
 

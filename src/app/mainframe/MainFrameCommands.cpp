@@ -11,6 +11,7 @@
 #include "VXMGlobal.h"
 #include "VXMSettings.h"
 #include "VXMUpdater.h"
+#include "panes/FileManager.h"
 #include "panes/MediaListItemUI.h"
 #include "panes/ProfileChooserMessages.h"
 #include "platform/folders.h"
@@ -335,7 +336,7 @@ void CVXMMainFrameWnd::OpenOutputFolder()
     const std::wstring folder = m_settings->OutputFolder;
     if (folder.empty()) return;
     CreateFolderTree(folder);
-    if (auto* shell = Desktop().shell) shell->Open(folder);
+    ShowInFileManager(GetHWND(), folder, false);
 }
 
 void CVXMMainFrameWnd::OpenSnapshotFolder()
@@ -343,7 +344,7 @@ void CVXMMainFrameWnd::OpenSnapshotFolder()
     const std::wstring folder = m_settings->SnapshotFolder;
     if (folder.empty()) return;
     CreateFolderTree(folder);
-    if (auto* shell = Desktop().shell) shell->Open(folder);
+    ShowInFileManager(GetHWND(), folder, false);
 }
 
 void CVXMMainFrameWnd::ApplyLanguageCommand(UINT id)

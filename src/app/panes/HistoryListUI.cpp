@@ -1,4 +1,5 @@
 #include "HistoryListUI.h"
+#include "FileManager.h"
 
 #include "IProfile.h"
 #include "Log.h"
@@ -97,8 +98,8 @@ void CHistoryListItemUI::ShowFileInFolder(const std::wstring& path)
         SendStatus(kTextFileNotFound);
         return;
     }
-    if (IShell* shell = Desktop().shell) shell->ShowInFolder(path);
     SendStatus(0);
+    ShowInFileManager(m_manager ? m_manager->GetPaintWindow() : nullptr, path, true);
 }
 
 bool CHistoryListItemUI::IsSourceAvailable() const

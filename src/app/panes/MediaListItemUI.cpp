@@ -3,6 +3,7 @@
 #include "WorkPool.h"
 
 #include "AppStartup.h"
+#include "FileManager.h"
 #include "Log.h"
 #include "MediaListUI.h"
 #include "MediaStopper.h"
@@ -806,7 +807,7 @@ void CMediaListItemUI::ShowOutputInFolder()
     const std::wstring out = m_media->GetOutputPath();
     std::error_code ec;
     if (out.empty() || !std::filesystem::is_regular_file(PathFromWide(out), ec)) return;
-    if (IShell* shell = Desktop().shell) shell->ShowInFolder(out);
+    ShowInFileManager(m_manager ? m_manager->GetPaintWindow() : nullptr, out, true);
 }
 
 bool CMediaListItemUI::IsJoinedItem() const

@@ -1,6 +1,7 @@
 #include "MediaListUI.h"
 
 #include "AppStartup.h"
+#include "FileManager.h"
 #include "Log.h"
 #include "MediaHandler.h"
 #include "MediaListDragWnd.h"
@@ -680,7 +681,7 @@ void CMediaListUI::OpenSourceLocation()
 {
     CMediaListItemUI* row = GetSelectedMediaItem();
     IVXMMedia* media = row ? row->GetMedia() : nullptr;
-    if (media && !media->GetSourcePath().empty()) OpenInExplorer(media->GetSourcePath());
+    if (media) ShowInFileManager(GetManager() ? GetManager()->GetPaintWindow() : nullptr, media->GetSourcePath(), true);
 }
 
 void CMediaListUI::OpenDestinationLocation()

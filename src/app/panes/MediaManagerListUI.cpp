@@ -1,4 +1,5 @@
 #include "MediaManagerListUI.h"
+#include "FileManager.h"
 
 #include "DBHelper.h"
 #include "HistoryListUI.h"
@@ -447,6 +448,5 @@ void CMediaManagerListUI::OpenFolder()
 {
     const std::wstring folder = FolderOfNode(GetCurSel());
     if (folder.empty()) return;
-    if (IShell* shell = Desktop().shell; !shell || !shell->Open(folder))
-        LogErrorW(kCategory, L"The folder %ls could not be opened", folder.c_str());
+    ShowInFileManager(GetManager() ? GetManager()->GetPaintWindow() : nullptr, folder, false);
 }
