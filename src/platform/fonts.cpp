@@ -89,3 +89,18 @@ std::vector<CInstalledFont> ListInstalledFonts()
     });
     return fonts;
 }
+
+std::wstring MatchFontFile(const std::wstring& family)
+{
+    if (family.empty() || !FcInit()) return {};
+    std::unique_ptr<FcPattern, CPatternFree> pattern(FcPatternCreate());
+    if (!pattern) return {};
+    const std::string name = WideToUtf8(family);
+    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
+    FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+    FcDefaultSubstitute(pattern.get());
+    FcResult result = FcResultNoMatch;
+    std::unique_ptr<FcPattern, CPatternFree> match(FcFontMatch(nullptr, pattern.get(), &result));
+    if (!match) return {};
+    return Utf8ToWide(StringOf(match.get(), FC_FILE));
+}

@@ -11,3 +11,6 @@ struct CInstalledFont {
 
 // Sorted by name; empty when fontconfig cannot be read.
 std::vector<CInstalledFont> ListInstalledFonts();
+// The file of the font fontconfig gives for a family name (its nearest
+// substitute when the family is not installed); empty when none.
+std::wstring MatchFontFile(const std::wstring& family);

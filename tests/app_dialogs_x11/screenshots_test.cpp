@@ -113,6 +113,23 @@ TEST(DialogScreenshots, EveryOptionsPage)
     CLanguageManager::GetInstance()->SetLang(L"en");
 }
 
+// On a fresh start no font is stored: the box shows the one the burn-in takes.
+TEST(DialogScreenshots, TheFontBoxOnAFreshStart)
+{
+    ApplySkinImageFolders(kDefaultSkin);
+    CVXMSettings fresh;
+    ASSERT_TRUE(fresh.SubFontFile.empty());
+    COptionDlgUI dialog(&fresh);
+    ASSERT_NE(dialog.Create(nullptr, L"VXMOptionDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+    dialog.SelectTab(5);
+    auto* fonts = dynamic_cast<CComboUI*>(dialog.GetPaintManager()->FindControl(L"IDC_EDIT_SUB_FONT"));
+    ASSERT_NE(fonts, nullptr);
+    EXPECT_FALSE(fonts->GetText().empty());
+    EXPECT_GT(Shoot(dialog, "options_font_fresh"), 4u);
+    dialog.DestroyWindow();
+    vxmtest::PumpPending();
+}
+
 TEST(DialogScreenshots, TagEditorInBothViews)
 {
     ApplySkinImageFolders(kDefaultSkin);

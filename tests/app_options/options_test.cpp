@@ -11,6 +11,8 @@
 #include "ui/UILib.h"
 #include "FakeDesktop.h"
 #include "ProfileManager.h"
+#include "FilterText.h"
+#include "platform/folders.h"
 
 #include <gtest/gtest.h>
 
@@ -284,6 +286,42 @@ TEST_F(COptionsTest, CancelPutsBackWhatTheDialogWroteAndKeepsWhatChangedElsewher
     EXPECT_EQ(settings->ShutdownFlag, 0);
     EXPECT_EQ(settings->ShowMM, 1);
     EXPECT_EQ(settings->DefaultMediaFolder, L"/media/library");
+}
+
+TEST_F(COptionsTest, ATypedOutputFolderIsMadeOnOkAndOneThatTakesNoFileKeepsTheDialogOpen)
+{
+    settings->OutputFolder = L"/media/before";
+    Open();
+    CControlUI* folder = Control(L"IDC_EDIT_OUTPUT_FOLDER");
+    // Nothing can be made under /proc, not even by the superuser.
+    folder->SetText(L"/proc/vxm output");
+    Click(L"ID_BUTTON_OK");
+    EXPECT_EQ(settings->OutputFolder, L"/media/before");
+    EXPECT_EQ(folder->GetText(), L"/media/before");
+    EXPECT_NE(desktop.Calls().back().find(L"/proc/vxm output can not be writable"), std::wstring::npos);
+    const HWND window = dialog->GetHWND();
+    vxmtest::PumpPending();
+    EXPECT_TRUE(::IsWindow(window));
+
+    folder->SetText(L"~/V\u00eddeos/\u6771\u4eac out/");
+    Click(L"ID_BUTTON_OK");
+    const std::wstring typed = GetUserHomeFolder() + L"/V\u00eddeos/\u6771\u4eac out";
+    EXPECT_EQ(settings->OutputFolder, typed);
+    EXPECT_TRUE(std::filesystem::is_directory(WideToUtf8(typed)));
+    vxmtest::PumpPending();
+    EXPECT_FALSE(::IsWindow(window));
+}
+
+TEST_F(COptionsTest, OnAFreshStartTheFontBoxShowsTheFontTheBurnInTakesAndOkKeepsNoneStored)
+{
+    ASSERT_TRUE(settings->SubFontFile.empty());
+    Open();
+    auto* fonts = dynamic_cast<CComboUI*>(Control(L"IDC_EDIT_SUB_FONT"));
+    ASSERT_NE(fonts, nullptr);
+    ASSERT_GE(fonts->GetCurSel(), 0);
+    EXPECT_EQ(fonts->GetItemAt(fonts->GetCurSel())->GetToolTip(), GetDefaultSubtitleFontFile());
+    Click(L"ID_BUTTON_OK");
+    EXPECT_EQ(settings->SubFontFile, L"");
 }
 
 TEST_F(COptionsTest, ChoicesEnableTheControlsThatDependOnThem)

@@ -183,6 +183,17 @@ long long LeadingNumber(const std::wstring& text)
     return std::wcstoll(text.c_str(), nullptr, 10);
 }
 
+// The family a stored font file stands for: its name without folder and
+// extension (a Windows "C:\\Windows\\Fonts\\tahoma.ttf" gives "tahoma"); the burn-in's
+// own family when none is stored.
+std::wstring FontFamilyOf(const std::wstring& file)
+{
+    if (file.empty()) return L"Tahoma";
+    std::wstring name = file.substr(file.find_last_of(L"/\\") + 1);
+    if (const size_t dot = name.rfind(L'.'); dot != std::wstring::npos && dot > 0) name.erase(dot);
+    return name;
+}
+
 CListLabelElementUI* NewItem(const std::wstring& text)
 {
     auto* item = new CListLabelElementUI;
@@ -281,7 +292,15 @@ void COptionDlgUI::FillFonts()
         combo->Add(item);
         if (chosen < 0 && CompareNoCaseW(font.file, m_settings->SubFontFile) == 0) chosen = combo->GetCount() - 1;
     }
-    // No match leaves no choice, so that OK keeps the stored font.
+    m_fontStandIn = -1;
+    if (chosen < 0) {
+        // A font not on this machine (none is stored on a fresh start): the
+        // one fontconfig gives for its name, as the burn-in takes it. It is
+        // shown only; OK keeps the stored font unless the user chooses one.
+        const std::wstring file = MatchFontFile(FontFamilyOf(m_settings->SubFontFile));
+        for (int i = 0; i < combo->GetCount() && !file.empty() && chosen < 0; ++i)
+            if (combo->GetItemAt(i)->GetToolTip() == file) chosen = m_fontStandIn = i;
+    }
     if (chosen >= 0) combo->SelectItem(chosen, false, false);
 }
 
@@ -381,7 +400,7 @@ void COptionDlgUI::StorePages()
     if (auto* position = Find<CSliderUI>(L"IDC_SLIDER_SUB_POSITION")) s.SubPosition = position->GetValue();
     if (auto* pages = Find<CComboUI>(L"IDC_COMBO_SUB_ENCODING"); pages && pages->GetCurSel() >= 0)
         s.SubEncoding = static_cast<int>(CodePageNumberOfText(pages->GetText()));
-    if (auto* fonts = Find<CComboUI>(L"IDC_EDIT_SUB_FONT"); fonts && fonts->GetCurSel() >= 0)
+    if (auto* fonts = Find<CComboUI>(L"IDC_EDIT_SUB_FONT"); fonts && fonts->GetCurSel() >= 0 && fonts->GetCurSel() != m_fontStandIn)
         if (CControlUI* item = fonts->GetItemAt(fonts->GetCurSel())) s.SubFontFile = item->GetToolTip();
     if (auto* openCL = Find<COptionUI>(L"IDC_CHECK_USE_OPENCL")) s.UseOpenCL = openCL->IsSelected() ? 1 : 0;
     if (auto* cuda = Find<COptionUI>(L"IDC_CHECK_USE_CUDA")) s.UseNVidiaCUDA = cuda->IsSelected() ? 1 : 0;

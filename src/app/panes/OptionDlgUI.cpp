@@ -2,6 +2,7 @@
 
 #include "AppStartup.h"
 #include "MediaHandler.h"
+#include "TypedFolder.h"
 #include "VXMGlobal.h"
 #include "VXMMediaExports.h"
 #include "platform/folders.h"
@@ -72,8 +73,7 @@ void COptionDlgUI::OnClick(TNotifyUI& msg)
 {
     const std::wstring name = msg.pSender ? msg.pSender->GetName() : std::wstring();
     if (name == L"ID_BUTTON_OK") {
-        ApplyChanges();
-        Close(0);
+        if (ApplyChanges()) Close(0);
     } else if (name == L"ID_BUTTON_CANCEL" || name == L"IDC_BUTTON_CLOSE_WINDOW") {
         RestoreSnapshot();
         Close(1);
@@ -267,14 +267,31 @@ void COptionDlgUI::BrowseFolder(bool output)
 
 // ---- OK and Cancel --------------------------------------------------------
 
-void COptionDlgUI::ApplyChanges()
+bool COptionDlgUI::TakeOutputFolder()
 {
+    CControlUI* edit = Find(L"IDC_EDIT_OUTPUT_FOLDER");
+    if (!edit) return true;
+    std::wstring folder;
+    const ETypedFolder taken = TakeTypedFolder(edit->GetText(), m_settings->OutputFolder, folder);
+    if (taken == ETypedFolder::Taken) m_settings->OutputFolder = folder;
+    // The field shows the folder used from now on.
+    edit->SetText(m_settings->OutputFolder);
+    if (taken != ETypedFolder::Refused) return true;
+    ShowFolderRefused(GetHWND(), folder);
+    return false;
+}
+
+bool COptionDlgUI::ApplyChanges()
+{
+    // A typed folder that cannot take the outputs keeps the dialog open.
+    if (!TakeOutputFolder()) return false;
     StorePages();
     m_settings->PrimaryColour = static_cast<int>(m_subtitleColour);
     m_settings->OutLineColor = static_cast<int>(m_outlineColour);
     ReportChanges();
     CMediaHandler* handler = CMediaHandler::GetInstance();
     handler->ApplySettings(handler->GetProfileManager());
+    return true;
 }
 
 void COptionDlgUI::RestoreSnapshot()

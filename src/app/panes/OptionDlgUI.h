@@ -26,8 +26,9 @@ public:
     void OnClick(TNotifyUI& msg) override;
     LRESULT ResponseDefaultKeyEvent(WPARAM wParam) override;
 
-    // OK: every page into the settings, the changes reported, the engine told.
-    void ApplyChanges();
+    // OK: every page into the settings, the changes reported, the engine
+    // told. False, with nothing stored, when the typed output folder is refused.
+    bool ApplyChanges();
     // Cancel: the values the dialog wrote at once go back to the snapshot.
     void RestoreSnapshot();
     void SelectTab(int page);
@@ -71,12 +72,16 @@ private:
     void ShowSubtitleColour();
     void ChooseColour(DWORD& colour);
     void BrowseFolder(bool output);
+    // The output folder as typed: made when missing, refused (with a
+    // message) when no file can go there; false then.
+    bool TakeOutputFolder();
 
     CVXMSettings* m_settings;
     CVXMSettings m_snapshot;
     CHooks m_hooks;
     DWORD m_subtitleColour = 0;
     DWORD m_outlineColour = 0;
+    int m_fontStandIn = -1;  // the font shown for a stored one not on this machine
 };
 
 // Runs the dialog over the owner; 0 after OK, 1 after Cancel.

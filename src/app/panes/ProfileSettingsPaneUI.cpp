@@ -8,11 +8,10 @@
 #include "Log.h"
 #include "MediaHandler.h"
 #include "PropListItemUI.h"
+#include "TypedFolder.h"
 #include "VXMGlobal.h"
 #include "VXMSettings.h"
-#include "platform/folders.h"
 #include "platform/text.h"
-#include "platform/volume.h"
 #include "ui/UIRender.h"
 #include "ui/desktop/Desktop.h"
 
@@ -742,22 +741,13 @@ void CProfileSettingsPaneUI::CommitOutputFolder()
     CPropListItemUI* row = m_rows[kFolder];
     if (!row || !m_media) return;
     const std::wstring before = ShownOutputFolder();
-    std::wstring typed = TrimSpace(row->GetValueText());
-    // "~" is the user's home, as in a shell.
-    if (typed == L"~" || typed.rfind(L"~/", 0) == 0) typed = GetUserHomeFolder() + typed.substr(1);
-    while (typed.size() > 1 && typed.back() == L'/') typed.pop_back();
-    if (typed.empty() || typed == before) {
-        row->SetValueText(before);
-        return;
-    }
-    // Taken only when files can go there: made when missing, else refused and the folder shown before stays.
-    if (typed.front() != L'/' || !CreateFolderTree(typed) || !IsFolderWritable(typed)) {
-        const std::wstring text = FillIn(Lang(IDS_OUTPUT_VOLUME_NOT_WRITABLE), {typed});
-        LogInfoW(kCategory, L"%ls", text.c_str());
+    std::wstring typed;
+    const ETypedFolder taken = TakeTypedFolder(row->GetValueText(), before, typed);
+    if (taken != ETypedFolder::Taken) {
+        // The folder shown before stays.
         row->SetValueText(before);
         CPaintManagerUI* manager = Manager();
-        if (IMessageBox* box = Desktop().messageBox)
-            box->Show(manager ? manager->GetPaintWindow() : nullptr, text, Lang(103), MB_OK | MB_ICONERROR);
+        if (taken == ETypedFolder::Refused) ShowFolderRefused(manager ? manager->GetPaintWindow() : nullptr, typed);
         return;
     }
     row->SetValueText(typed);
