@@ -285,11 +285,13 @@ void CTreeViewUI::Expand(CTreeNodeUI* node, bool expand)
     CDispatchScope scope(m_manager);
     if (expand && node->m_children.empty()) {
         if (!node->m_mayHaveChildren) return;
+        // A node the handler leaves empty loses its button, unless the
+        // handler gives it back (its listing failed: it may be tried again).
+        node->m_mayHaveChildren = false;
         if (m_manager) m_manager->SendNotify(this, DUI_MSGTYPE_ITEMEXPANDING, reinterpret_cast<WPARAM>(node));
         // The handler may have removed the node.
         if (node->GetOwner() != this) return;
         if (node->m_children.empty()) {
-            node->m_mayHaveChildren = false;
             node->m_expanded = false;
             node->Invalidate();
             return;

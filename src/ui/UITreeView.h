@@ -2,7 +2,8 @@
 // when the tree has check boxes, a tick that applies to the whole loaded
 // subtree. A node whose children are not loaded yet may still show its
 // button; expanding it sends "itemexpanding" (wParam the node) so the owner
-// can fill it, and a node still without children then loses its button.
+// can fill it, and a node still without children then loses its button
+// unless the owner sets it again (SetMayHaveChildren).
 // Ticked nodes and nodes with any ticked node below them are drawn bold.
 #pragma once
 #include "ui/UIList.h"

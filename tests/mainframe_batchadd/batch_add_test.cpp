@@ -207,6 +207,28 @@ TEST_F(CBatchAddDialogTest, TheTreeOpensOnHomeAndTheTickedFolderIsAddedByTheWork
     EXPECT_EQ(added.size(), 21u);
 }
 
+TEST_F(CBatchAddDialogTest, AFolderThatCannotBeListedKeepsItsButtonAndARefreshListsItAgain)
+{
+    CDlgBatchAdd dialog([](const std::wstring&) {});
+    ASSERT_NE(dialog.Create(nullptr, L"VXMBatchAddDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+    CCheckShellFolderCtrl* tree = dialog.GetTree();
+    CTreeNodeUI* node = tree->FindNodeByPath(W(videos));
+    ASSERT_NE(node, nullptr);
+    // Gone after its node was made (as a network folder may be for a while).
+    fs::rename(videos, home / "away");
+    tree->Expand(node, true);
+    EXPECT_TRUE(node->GetChildNodes().empty());
+    EXPECT_TRUE(node->HasExpandButton());
+    fs::rename(home / "away", videos);
+    tree->Expand(node, true);
+    ASSERT_EQ(node->GetChildNodes().size(), 1u);
+    // A folder made since shows once the tree is told to look again.
+    fs::create_directory(videos / "later");
+    PostMessage(dialog.GetHWND(), WM_VXM_TREE_REFRESH, 0, reinterpret_cast<LPARAM>(node));
+    vxmtest::PumpPending();
+    EXPECT_EQ(node->GetChildNodes().size(), 2u);
+}
+
 TEST_F(CBatchAddDialogTest, CancelStopsAndJoinsTheWorkerAndKeepsWhatWasAdded)
 {
     std::atomic<int> count{0};

@@ -76,6 +76,23 @@ TEST(SupportedExtension, DialogFiltersStartWithAllMediaAndEndWithAllFiles)
             EXPECT_NE(std::find(all.begin(), all.end(), pattern), all.end()) << Narrow(pattern);
 }
 
+TEST(SupportedExtension, EveryFileTheCatalogueWritesIsOfferedWhenAdding)
+{
+    CMediaHandler* handler = CMediaHandler::GetInstance();
+    ASSERT_TRUE(handler->Init(nullptr));
+    IProfileManager* catalogue = handler->GetProfileManager();
+    ASSERT_NE(catalogue, nullptr);
+    const std::vector<std::wstring> all = MediaFileFilters().front().patterns;
+    std::set<std::wstring> extensions;
+    for (int i = 0; i < catalogue->GetProfileCount(); ++i) extensions.insert(catalogue->GetProfile(i)->GetFileExt());
+    EXPECT_GE(extensions.size(), 20u);
+    for (const std::wstring& ext : extensions) {
+        EXPECT_TRUE(IsSupportedMediaFile(L"/out/clip." + ext)) << Narrow(ext);
+        EXPECT_NE(std::find(all.begin(), all.end(), L"*." + ext), all.end()) << Narrow(ext);
+    }
+    CMediaHandler::DeleteInstance();
+}
+
 // ---- folders ----------------------------------------------------------------------------------
 
 // A folder with clips (two under names the extension table lacks), a clip

@@ -136,6 +136,11 @@ LRESULT CDlgBatchAdd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lPara
             m_status->SetText(lang->FormatString(step == EScanStep::Collecting ? 175 : 128, path->c_str()));
         return 0;
     }
+    if (uMsg == WM_VXM_TREE_REFRESH) {
+        bHandled = TRUE;
+        if (m_tree) m_tree->Refresh(reinterpret_cast<CTreeNodeUI*>(lParam));
+        return 0;
+    }
     if (uMsg == WM_VXM_BATCH_SCAN_DONE) {
         bHandled = TRUE;
         StopWorker();

@@ -15,6 +15,8 @@ class CCheckShellFolderCtrl;
 
 // Posted by the worker when it has walked every folder (wParam 0, lParam 0).
 constexpr UINT WM_VXM_BATCH_SCAN_DONE = 0x9401;
+// The folder tree lists a node again (lParam the node; one of another tree is ignored).
+constexpr UINT WM_VXM_TREE_REFRESH = 0x0400 + 215;
 
 class CDlgBatchAdd : public WindowImplBase {
 public:

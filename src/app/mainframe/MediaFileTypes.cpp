@@ -17,6 +17,8 @@ const wchar_t* const kPatterns[] = {
     L"*.mp1", L"*.mp2", L"*.mp3", L"*.mpeg3", L"*.m4b", L"*.mpga", L"*.mpc", L"*.mp+", L"*.m2a", L"*.nut",
     L"*.oma", L"*.qcp", L"*.ra", L"*.ram", L"*.rmj", L"*.shn", L"*.tta", L"*.voc", L"*.w64", L"*.wav",
     L"*.wv", L"*.wma", L"*.xa", L"*.bik", L"*.r3d", L"*.mvi", L"*.f4f",
+    // What the catalogue writes besides.
+    L"*.opus", L"*.gif", L"*.swf",
 };
 
 // The add-files dialog's filters as the choosers read them ("Name|patterns|..."),
@@ -25,7 +27,7 @@ const wchar_t kMediaFilters[] =
     L"Windows Media Files (*.avi;*.wmv;*.asf;*.dvr-ms;*.ms-dvr)|*.avi;*.wmv;*.asf;*.dvr-ms;*.ms-dvr|"
     L"MOV/MP4 Files (*.mov;*.mp4;*.3gp;*.3g2;*.m4v;*.qt;*.3gp2;*.3gpp;*.mpeg4)|*.mov;*.mp4;*.3gp;*.3g2;*.m4v;*.qt;*.3gp2;*.3gpp;*.mpeg4|"
     L"Real Media Files (*.rm;*.rmvb;*.rv)|*.rm;*.rmvb;*.rv|"
-    L"Flash Video Files (*.flv;*.f4v)|*.flv;*.f4v|"
+    L"Flash Video Files (*.flv;*.f4v;*.swf)|*.flv;*.f4v;*.swf|"
     L"Matroska Video Files (*.mkv, *.webm)|*.mkv;*.webm|"
     L"AviSynth Scripts (*.avs)|*.avs|"
     L"High Definition Video File (*.m2ts;*.mts;*.tod)|*.m2ts;*.mts;*.tod|"
@@ -38,8 +40,8 @@ const wchar_t kMediaFilters[] =
     L"Nullsoft Stream Video Files (*.nsv)|*.nsv|"
     L"ISO Image (*.iso)|*.iso|"
     L"Material eXchange Format Files (*.mxf)|*.mxf|"
-    L"Other Video Files (*.dv;*.amv;*.gxf)|*.dv;*.amv;*.gxf|"
-    L"Audio Files (all types)|*.au;*.aif;*.aiff;*.aifc;*.aac;*.ac3;*.adts;*.alaw;*.amr;*.apc;*.ape;*.cue;*.caf;*.dts;*.gsd;*.gsm;*.flac;*.mka;*.mlp;*.mmf;*.m4a;*.m4r;*.mp1;*.mp2;*.mp3;*.mpeg3;*.m4b;*.mpga;*.mpc;*.mp+;*.m2a;*.nut;*.ogg;*.oma;*.qcp;*.ra;*.ram;*.rmj;*.shn;*.tta;*.voc;*.w64;*.wav;*.wv;*.wma;*.xa|"
+    L"Other Video Files (*.dv;*.amv;*.gxf;*.gif)|*.dv;*.amv;*.gxf;*.gif|"
+    L"Audio Files (all types)|*.au;*.aif;*.aiff;*.aifc;*.aac;*.ac3;*.adts;*.alaw;*.amr;*.apc;*.ape;*.cue;*.caf;*.dts;*.gsd;*.gsm;*.flac;*.mka;*.mlp;*.mmf;*.m4a;*.m4r;*.mp1;*.mp2;*.mp3;*.mpeg3;*.m4b;*.mpga;*.mpc;*.mp+;*.m2a;*.nut;*.ogg;*.oma;*.opus;*.qcp;*.ra;*.ram;*.rmj;*.shn;*.tta;*.voc;*.w64;*.wav;*.wv;*.wma;*.xa|"
     L"MP3 Files (*.mp3)|*.mp3|"
     L"WAV Files (*.wav)|*.wav|"
     L"WMA Files (*.wma)|*.wma|"
@@ -47,7 +49,7 @@ const wchar_t kMediaFilters[] =
     L"AC3 Files (*.ac3)|*.ac3|"
     L"AAC Files (*.aac)|*.aac|"
     L"M4A Files (*.m4a;*.m4r)|*.m4a;*.m4r|"
-    L"OGG Files (*.ogg)|*.ogg|"
+    L"OGG Files (*.ogg;*.opus)|*.ogg;*.opus|"
     L"AMR Files (*.amr)|*.amr|"
     L"Bink Video Files (*.bik)|*.bik|"
     L"Red Digital Camera Recording Files (*.r3d)|*.r3d|"

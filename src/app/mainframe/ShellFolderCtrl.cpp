@@ -63,13 +63,19 @@ void CShellFolderCtrl::FillChildren(CTreeNodeUI* node)
     if (path.empty()) return;
     std::vector<std::pair<std::wstring, std::wstring>> folders;  // name, path
     std::error_code ec;
-    fs::directory_iterator it(PathFromWide(path), fs::directory_options::skip_permission_denied, ec);
+    fs::directory_iterator it(PathFromWide(path), ec);
     for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
         if (!it->is_directory(typeError)) continue;
         const std::wstring child = WideFromPath(it->path());
         if (IsPseudoFileSystem(child)) continue;
         folders.emplace_back(WideFromPath(it->path().filename()), child);
+    }
+    if (ec) {
+        // It could not be listed: it keeps its button, and the next expand tries again.
+        m_filled.erase(node);
+        node->SetMayHaveChildren(true);
+        return;
     }
     std::sort(folders.begin(), folders.end(), [](const auto& a, const auto& b) {
         const int order = CompareNoCaseW(a.first, b.first);
@@ -81,7 +87,8 @@ void CShellFolderCtrl::FillChildren(CTreeNodeUI* node)
 
 void CShellFolderCtrl::Refresh(CTreeNodeUI* node)
 {
-    if (!node) return;
+    // Only a node of this tree (the pointer may come with a message).
+    if (!node || GetItemIndex(node) < 0) return;
     const bool expanded = node->IsExpanded();
     RemoveChildNodes(node);
     // Only nodes still in the tree stay marked as filled.

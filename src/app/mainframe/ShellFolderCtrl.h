@@ -15,7 +15,8 @@ public:
 
     // The two roots; the home folder is opened and selected.
     void FillRoot();
-    // Lists the node's sub-folders once ("itemexpanding").
+    // Lists the node's sub-folders once ("itemexpanding"); a folder that
+    // cannot be listed keeps its button and is listed again next time.
     void FillChildren(CTreeNodeUI* node);
     // Lists it again: the children go and come back when the node was open.
     void Refresh(CTreeNodeUI* node);
