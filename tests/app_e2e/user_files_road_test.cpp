@@ -1,6 +1,9 @@
 // What the program does with the user's own files, through the real main
-// window: a typed output folder is where the output goes (an unwritable one
-// is refused and the old one kept); a trim made in the clip editor shows in
+// window: files that cannot be read are named in the status bar, not added;
+// a deleted source, a full disk and a refused file fail their rows with why
+// while the next rows convert; joined and unjoined rows keep their buttons; a
+// row without audio leaves the others theirs; a typed output folder is where
+// the output goes (an unwritable one is refused and the old one kept); a trim made in the clip editor shows in
 // the row and its settings; an MP3 with a cover is an audio row
 // whose thumbnail is the cover; a new cover replaces the old one; a tag write
 // that fails (a read-only file, a write cut short) tells the user and leaves
@@ -13,6 +16,7 @@
 #include "MediaListItemUI.h"
 #include "MediaTags.h"
 #include "VXMGlobal.h"
+#include "MainFrameCommands.h"
 #include "MainFrameMessages.h"
 #include "ProfileSettingsPaneUI.h"
 #include "PropListItemUI.h"
@@ -26,6 +30,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -90,6 +95,147 @@ CProfileSettingsPaneUI* ShownSettings(CProgramWindow& program, IVXMMedia* media)
     auto* settings = dynamic_cast<CProfileSettingsPaneUI*>(program.pane->GetProfileSettingsPane());
     if (settings) PumpUntil([&] { return settings->GetMedia() == media; });
     return settings;
+}
+
+// Writes beyond `bytes` fail in this process for the scope, as on a full disk.
+class CFileSizeLimit {
+public:
+    explicit CFileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~CFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_handler)(int) = nullptr;
+};
+
+// A disk of 16 KB at `folder` where the test may mount one; else writes
+// beyond 16 KB fail in the whole process meanwhile ("File too large").
+class CFullDisk {
+public:
+    explicit CFullDisk(const std::string& folder) : m_folder(folder)
+    {
+        std::filesystem::create_directories(folder);
+        m_mounted = mount("vxmtest", folder.c_str(), "tmpfs", 0, "size=16k") == 0;
+        if (!m_mounted) m_limit = std::make_unique<CFileSizeLimit>(16 << 10);
+    }
+    ~CFullDisk()
+    {
+        if (m_mounted) umount2(m_folder.c_str(), MNT_DETACH);
+    }
+    const wchar_t* Why() const { return m_mounted ? L"No space left on device" : L"File too large"; }
+
+private:
+    std::string m_folder;
+    bool m_mounted = false;
+    std::unique_ptr<CFileSizeLimit> m_limit;
+};
+
+int AudioTracksOf(const std::wstring& file)
+{
+    IVXMMedia* probe = CreateVXMMediaObject(nullptr);
+    probe->SetSourcePath(file);
+    const int tracks = probe->Probe() >= 0 ? probe->GetAudioTrackCount() : -1;
+    probe->Release();
+    return tracks;
+}
+
+TEST(UserFilesRoad, FailuresSayWhyWhileTheNextRowsConvertAndEveryRowStaysUsable)
+{
+    CFakeDesktop desktop;
+    vxmtest::CTempDir dir;
+    CProgramWindow program(dir.File("out"));
+    ASSERT_TRUE(program.IsUp());
+
+    // Files that cannot be read become no rows; the status bar names the first and why.
+    std::ofstream(dir.File("empty.mkv"));
+    std::ofstream(dir.File("notes.mkv")) << "These are notes, not a film.\n";
+    std::filesystem::copy_file(vxmtest::GetTestMedia().corrupt, dir.File("cut short.mp4"));
+    const std::vector<std::string> names = {"gone.mp4", "refused.mp4", "full.mp4", "Caf\xc3\xa9.mp4",
+                                            "\xe6\x9d\xb1\xe4\xba\xac\xe3\x81\xae\xe5\xa4\x9c.mp4", "third.mp4"};
+    std::vector<std::wstring> dropped = {Utf8ToWide(dir.File("empty.mkv")), Utf8ToWide(dir.File("notes.mkv")),
+                                         Utf8ToWide(dir.File("cut short.mp4"))};
+    for (const std::string& name : names) {
+        ASSERT_TRUE(vxmtest::MakeVideoClip(dir.File(name), name == "full.mp4" ? 3.0 : 1.0));
+        dropped.push_back(Utf8ToWide(dir.File(name)));
+    }
+    SendMessageW(program.hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(&dropped), 0);
+    PumpUntil([&] { return program.list->GetCount() == 6; });
+    vxmtest::PumpPending();
+    EXPECT_EQ(program.window->GetStatusText(), L"3 files were not added. The first, empty.mkv: the file is empty");
+    std::vector<CMediaListItemUI*> rows;
+    for (int i = 0; i < 6; ++i) rows.push_back(program.list->GetMediaItem(i));
+
+    // A full disk: the row fails with the system's words.
+    {
+        CFullDisk full(dir.File("full disk"));
+        rows[2]->GetMedia()->SetOutputFolder(Utf8ToWide(dir.File("full disk")));
+        Press(program.window->GetPaintManager()->FindSubControlByName(rows[2], L"ID_BUTTON_ITEM_CONVER_START"));
+        PumpUntil([&] { return rows[2]->GetStatus() == ITEM_STATUS_FAILED; });
+        EXPECT_EQ(rows[2]->GetStatusText(), L"Failed");
+        EXPECT_NE(rows[2]->GetStatusToolTip().find(full.Why()), std::wstring::npos) << WideToUtf8(rows[2]->GetStatusToolTip());
+        EXPECT_NE(program.window->GetStatusText().find(full.Why()), std::wstring::npos);
+    }
+
+    // "No audio" on one row: the others keep theirs, whatever the list's profile said before.
+    IProfile* listProfile = program.list->GetCurrentProfile();
+    ASSERT_NE(listProfile, nullptr);
+    listProfile->SetAudioDisabled(1);
+    auto* combo = dynamic_cast<CComboUI*>(program.window->GetPaintManager()->FindSubControlByName(rows[4], L"ID_COMBO_AUDIO_TRACK"));
+    ASSERT_NE(combo, nullptr);
+    combo->SelectItem(combo->GetCount() - 2);
+    EXPECT_EQ(listProfile->IsAudioDisabled(), 1);
+    listProfile->SetAudioDisabled(0);
+
+    // A deleted source and a file the engine refuses fail; the rows after them convert.
+    std::filesystem::remove(dir.File("gone.mp4"));
+    std::ofstream(dir.File("refused.mp4"), std::ios::trunc) << std::string(4096, 'x');
+    rows[2]->SetChecked(false);
+    ConvertAll(program);
+    EXPECT_EQ(rows[0]->GetStatusText(), L"Failed");
+    EXPECT_EQ(rows[0]->GetStatusToolTip(), L"The source file " + Utf8ToWide(dir.File("gone.mp4")) + L" is no longer there.");
+    EXPECT_EQ(rows[1]->GetStatusText(), L"Failed");
+    EXPECT_NE(rows[1]->GetStatusToolTip(), L"");
+    EXPECT_EQ(program.window->GetStatusText(), L"The conversion of refused failed: " + rows[1]->GetStatusToolTip());
+    for (int i = 3; i < 6; ++i) ASSERT_EQ(rows[i]->GetStatus(), ITEM_STATUS_DONE) << i;
+    EXPECT_EQ(AudioTracksOf(rows[3]->GetMedia()->GetOutputPath()), 1);
+    EXPECT_EQ(AudioTracksOf(rows[4]->GetMedia()->GetOutputPath()), 0);
+    EXPECT_EQ(AudioTracksOf(rows[5]->GetMedia()->GetOutputPath()), 1);
+
+    // Joined and unjoined, every row converts on its own and goes with its remove button.
+    for (int i = 0; i < 3; ++i) program.list->RemoveItem(rows[i]);
+    ASSERT_EQ(program.list->GetCount(), 3);
+    program.window->OnCommand(ID_JOIN_ALL);
+    program.window->OnCommand(ID_UNJOIN_ALL);
+    for (int i = 3; i < 6; ++i) {
+        // Done again: a new output, or the old one written anew.
+        const std::wstring before = rows[i]->GetMedia()->GetOutputPath();
+        const auto written = std::filesystem::last_write_time(WideToUtf8(before));
+        CControlUI* start = program.window->GetPaintManager()->FindSubControlByName(rows[i], L"ID_BUTTON_ITEM_CONVER_START");
+        ASSERT_TRUE(start->IsEnabled()) << i;
+        Press(start);
+        PumpUntil([&] {
+            const std::wstring now = rows[i]->GetMedia()->GetOutputPath();
+            return rows[i]->GetStatus() == ITEM_STATUS_DONE && !program.pane->IsConverting() &&
+                   (now != before || std::filesystem::last_write_time(WideToUtf8(now)) != written);
+        });
+    }
+    for (int i = 3; i < 6; ++i) {
+        CControlUI* remove = program.window->GetPaintManager()->FindSubControlByName(rows[i], L"ID_BUTTON_ITEM_REMOVE");
+        EXPECT_TRUE(remove->IsEnabled()) << i;
+        Press(remove);
+    }
+    EXPECT_EQ(program.list->GetCount(), 0);
 }
 
 TEST(UserFilesRoad, ATypedOutputFolderIsTakenWhenCommittedAndAnUnwritableOneIsRefused)
@@ -217,28 +363,6 @@ std::vector<std::pair<int, std::string>> Pictures(const std::string& file)
             out.push_back({picture->type(), std::string(picture->picture().data(), picture->picture().size())});
     return out;
 }
-
-// Writes beyond `bytes` fail in this process for the scope, as on a full disk.
-class CFileSizeLimit {
-public:
-    explicit CFileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~CFileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_handler)(int) = nullptr;
-};
 
 TEST(UserFilesRoad, AnMp3WithACoverIsAnAudioRowWhoseCoverIsReplacedAndWhoseFailedWritesChangeNothing)
 {
