@@ -1,15 +1,15 @@
 // What the program does with the user's own files, through the real main
-// window: files that cannot be read are named in the status bar, not added;
-// a deleted source, a full disk and a refused file fail their rows with why
-// while the next rows convert; joined and unjoined rows keep their buttons; a
-// row without audio leaves the others theirs; a typed output folder is where
-// the output goes (an unwritable one is refused and the old one kept); a trim made in the clip editor shows in
+// window: a typed output folder is where the output goes (an unwritable one
+// is refused and the old one kept); a trim made in the clip editor shows in
 // the row and its settings; an MP3 with a cover is an audio row
 // whose thumbnail is the cover; a new cover replaces the old one; a tag write
 // that fails (a read-only file, a write cut short) tells the user and leaves
 // the file byte for byte as it was; the conversion's history line has no
-// video part and keeps the cover as its picture; and an output of the Opus
-// profile gets the row's tags.
+// video part and keeps the cover as its picture; an output of the Opus
+// profile gets the row's tags. Files that cannot be read are named in the
+// status bar, not added; a deleted source, a full disk and a refused file
+// fail their rows with why while the next rows convert; rows work after Join
+// and Unjoin; a row without audio leaves the others theirs.
 #include "DBHelper.h"
 #include "EditMusicDlg.h"
 #include "MediaHandler.h"
@@ -95,147 +95,6 @@ CProfileSettingsPaneUI* ShownSettings(CProgramWindow& program, IVXMMedia* media)
     auto* settings = dynamic_cast<CProfileSettingsPaneUI*>(program.pane->GetProfileSettingsPane());
     if (settings) PumpUntil([&] { return settings->GetMedia() == media; });
     return settings;
-}
-
-// Writes beyond `bytes` fail in this process for the scope, as on a full disk.
-class CFileSizeLimit {
-public:
-    explicit CFileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~CFileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_handler)(int) = nullptr;
-};
-
-// A disk of 16 KB at `folder` where the test may mount one; else writes
-// beyond 16 KB fail in the whole process meanwhile ("File too large").
-class CFullDisk {
-public:
-    explicit CFullDisk(const std::string& folder) : m_folder(folder)
-    {
-        std::filesystem::create_directories(folder);
-        m_mounted = mount("vxmtest", folder.c_str(), "tmpfs", 0, "size=16k") == 0;
-        if (!m_mounted) m_limit = std::make_unique<CFileSizeLimit>(16 << 10);
-    }
-    ~CFullDisk()
-    {
-        if (m_mounted) umount2(m_folder.c_str(), MNT_DETACH);
-    }
-    const wchar_t* Why() const { return m_mounted ? L"No space left on device" : L"File too large"; }
-
-private:
-    std::string m_folder;
-    bool m_mounted = false;
-    std::unique_ptr<CFileSizeLimit> m_limit;
-};
-
-int AudioTracksOf(const std::wstring& file)
-{
-    IVXMMedia* probe = CreateVXMMediaObject(nullptr);
-    probe->SetSourcePath(file);
-    const int tracks = probe->Probe() >= 0 ? probe->GetAudioTrackCount() : -1;
-    probe->Release();
-    return tracks;
-}
-
-TEST(UserFilesRoad, FailuresSayWhyWhileTheNextRowsConvertAndEveryRowStaysUsable)
-{
-    CFakeDesktop desktop;
-    vxmtest::CTempDir dir;
-    CProgramWindow program(dir.File("out"));
-    ASSERT_TRUE(program.IsUp());
-
-    // Files that cannot be read become no rows; the status bar names the first and why.
-    std::ofstream(dir.File("empty.mkv"));
-    std::ofstream(dir.File("notes.mkv")) << "These are notes, not a film.\n";
-    std::filesystem::copy_file(vxmtest::GetTestMedia().corrupt, dir.File("cut short.mp4"));
-    const std::vector<std::string> names = {"gone.mp4", "refused.mp4", "full.mp4", "Caf\xc3\xa9.mp4",
-                                            "\xe6\x9d\xb1\xe4\xba\xac\xe3\x81\xae\xe5\xa4\x9c.mp4", "third.mp4"};
-    std::vector<std::wstring> dropped = {Utf8ToWide(dir.File("empty.mkv")), Utf8ToWide(dir.File("notes.mkv")),
-                                         Utf8ToWide(dir.File("cut short.mp4"))};
-    for (const std::string& name : names) {
-        ASSERT_TRUE(vxmtest::MakeVideoClip(dir.File(name), name == "full.mp4" ? 3.0 : 1.0));
-        dropped.push_back(Utf8ToWide(dir.File(name)));
-    }
-    SendMessageW(program.hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(&dropped), 0);
-    PumpUntil([&] { return program.list->GetCount() == 6; });
-    vxmtest::PumpPending();
-    EXPECT_EQ(program.window->GetStatusText(), L"3 files were not added. The first, empty.mkv: the file is empty");
-    std::vector<CMediaListItemUI*> rows;
-    for (int i = 0; i < 6; ++i) rows.push_back(program.list->GetMediaItem(i));
-
-    // A full disk: the row fails with the system's words.
-    {
-        CFullDisk full(dir.File("full disk"));
-        rows[2]->GetMedia()->SetOutputFolder(Utf8ToWide(dir.File("full disk")));
-        Press(program.window->GetPaintManager()->FindSubControlByName(rows[2], L"ID_BUTTON_ITEM_CONVER_START"));
-        PumpUntil([&] { return rows[2]->GetStatus() == ITEM_STATUS_FAILED; });
-        EXPECT_EQ(rows[2]->GetStatusText(), L"Failed");
-        EXPECT_NE(rows[2]->GetStatusToolTip().find(full.Why()), std::wstring::npos) << WideToUtf8(rows[2]->GetStatusToolTip());
-        EXPECT_NE(program.window->GetStatusText().find(full.Why()), std::wstring::npos);
-    }
-
-    // "No audio" on one row: the others keep theirs, whatever the list's profile said before.
-    IProfile* listProfile = program.list->GetCurrentProfile();
-    ASSERT_NE(listProfile, nullptr);
-    listProfile->SetAudioDisabled(1);
-    auto* combo = dynamic_cast<CComboUI*>(program.window->GetPaintManager()->FindSubControlByName(rows[4], L"ID_COMBO_AUDIO_TRACK"));
-    ASSERT_NE(combo, nullptr);
-    combo->SelectItem(combo->GetCount() - 2);
-    EXPECT_EQ(listProfile->IsAudioDisabled(), 1);
-    listProfile->SetAudioDisabled(0);
-
-    // A deleted source and a file the engine refuses fail; the rows after them convert.
-    std::filesystem::remove(dir.File("gone.mp4"));
-    std::ofstream(dir.File("refused.mp4"), std::ios::trunc) << std::string(4096, 'x');
-    rows[2]->SetChecked(false);
-    ConvertAll(program);
-    EXPECT_EQ(rows[0]->GetStatusText(), L"Failed");
-    EXPECT_EQ(rows[0]->GetStatusToolTip(), L"The source file " + Utf8ToWide(dir.File("gone.mp4")) + L" is no longer there.");
-    EXPECT_EQ(rows[1]->GetStatusText(), L"Failed");
-    EXPECT_NE(rows[1]->GetStatusToolTip(), L"");
-    EXPECT_EQ(program.window->GetStatusText(), L"The conversion of refused failed: " + rows[1]->GetStatusToolTip());
-    for (int i = 3; i < 6; ++i) ASSERT_EQ(rows[i]->GetStatus(), ITEM_STATUS_DONE) << i;
-    EXPECT_EQ(AudioTracksOf(rows[3]->GetMedia()->GetOutputPath()), 1);
-    EXPECT_EQ(AudioTracksOf(rows[4]->GetMedia()->GetOutputPath()), 0);
-    EXPECT_EQ(AudioTracksOf(rows[5]->GetMedia()->GetOutputPath()), 1);
-
-    // Joined and unjoined, every row converts on its own and goes with its remove button.
-    for (int i = 0; i < 3; ++i) program.list->RemoveItem(rows[i]);
-    ASSERT_EQ(program.list->GetCount(), 3);
-    program.window->OnCommand(ID_JOIN_ALL);
-    program.window->OnCommand(ID_UNJOIN_ALL);
-    for (int i = 3; i < 6; ++i) {
-        // Done again: a new output, or the old one written anew.
-        const std::wstring before = rows[i]->GetMedia()->GetOutputPath();
-        const auto written = std::filesystem::last_write_time(WideToUtf8(before));
-        CControlUI* start = program.window->GetPaintManager()->FindSubControlByName(rows[i], L"ID_BUTTON_ITEM_CONVER_START");
-        ASSERT_TRUE(start->IsEnabled()) << i;
-        Press(start);
-        PumpUntil([&] {
-            const std::wstring now = rows[i]->GetMedia()->GetOutputPath();
-            return rows[i]->GetStatus() == ITEM_STATUS_DONE && !program.pane->IsConverting() &&
-                   (now != before || std::filesystem::last_write_time(WideToUtf8(now)) != written);
-        });
-    }
-    for (int i = 3; i < 6; ++i) {
-        CControlUI* remove = program.window->GetPaintManager()->FindSubControlByName(rows[i], L"ID_BUTTON_ITEM_REMOVE");
-        EXPECT_TRUE(remove->IsEnabled()) << i;
-        Press(remove);
-    }
-    EXPECT_EQ(program.list->GetCount(), 0);
 }
 
 TEST(UserFilesRoad, ATypedOutputFolderIsTakenWhenCommittedAndAnUnwritableOneIsRefused)
@@ -363,6 +222,28 @@ std::vector<std::pair<int, std::string>> Pictures(const std::string& file)
             out.push_back({picture->type(), std::string(picture->picture().data(), picture->picture().size())});
     return out;
 }
+
+// Writes beyond `bytes` fail in this process for the scope, as on a full disk.
+class CFileSizeLimit {
+public:
+    explicit CFileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~CFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_handler)(int) = nullptr;
+};
 
 TEST(UserFilesRoad, AnMp3WithACoverIsAnAudioRowWhoseCoverIsReplacedAndWhoseFailedWritesChangeNothing)
 {
@@ -513,6 +394,102 @@ TEST(UserFilesRoad, AnMp3WithACoverIsAnAudioRowWhoseCoverIsReplacedAndWhoseFaile
     const std::string seen = vxmtest::MutagenTags(opusOutput);
     EXPECT_NE(seen.find("xiph title=Opus Title\n"), std::string::npos) << seen;
     EXPECT_NE(seen.find("xiph cover=" + vxmtest::Md5OfFile(newCover)), std::string::npos) << seen;
+}
+
+int AudioTracksOf(const std::wstring& file)
+{
+    IVXMMedia* probe = CreateVXMMediaObject(nullptr);
+    probe->SetSourcePath(file);
+    const int tracks = probe->Probe() >= 0 ? probe->GetAudioTrackCount() : -1;
+    probe->Release();
+    return tracks;
+}
+
+TEST(UserFilesRoad, FailuresSayWhyWhileTheNextRowsConvertAndEveryRowStaysUsable)
+{
+    CFakeDesktop desktop;
+    vxmtest::CTempDir dir;
+    CProgramWindow program(dir.File("out"));
+    ASSERT_TRUE(program.IsUp());
+    std::ofstream(dir.File("empty.mkv"));
+    std::ofstream(dir.File("notes.mkv")) << "These are notes, not a film.\n";
+    std::filesystem::copy_file(vxmtest::GetTestMedia().corrupt, dir.File("cut short.mp4"));
+    std::vector<std::wstring> dropped;
+    for (const char* name : {"empty.mkv", "notes.mkv", "cut short.mp4", "gone.mp4", "refused.mp4", "full.mp4",
+                             "Caf\xc3\xa9.mp4", "\xe6\x9d\xb1\xe4\xba\xac.mp4", "third.mp4"}) {
+        if (dropped.size() >= 3) ASSERT_TRUE(vxmtest::MakeVideoClip(dir.File(name), dropped.size() == 5 ? 3.0 : 1.0));
+        dropped.push_back(Utf8ToWide(dir.File(name)));
+    }
+    SendMessageW(program.hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(&dropped), 0);
+    PumpUntil([&] { return program.list->GetCount() == 6; });
+    EXPECT_EQ(program.window->GetStatusText(), L"3 files were not added. The first, empty.mkv: the file is empty");
+    std::vector<CMediaListItemUI*> rows;
+    for (int i = 0; i < 6; ++i) rows.push_back(program.list->GetMediaItem(i));
+    CPaintManagerUI* manager = program.window->GetPaintManager();
+
+    // A disk of 16 KB where the test may mount one, else a limit of 16 KB on the files written.
+    const std::string disk = dir.File("full disk");
+    std::filesystem::create_directory(disk);
+    const bool mounted = mount("vxmtest", disk.c_str(), "tmpfs", 0, "size=16k") == 0;
+    {
+        auto limit = mounted ? nullptr : std::make_unique<CFileSizeLimit>(16 << 10);
+        rows[2]->GetMedia()->SetOutputFolder(Utf8ToWide(disk));
+        Press(manager->FindSubControlByName(rows[2], L"ID_BUTTON_ITEM_CONVER_START"));
+        PumpUntil([&] { return rows[2]->GetStatus() == ITEM_STATUS_FAILED; });
+    }
+    if (mounted) umount2(disk.c_str(), MNT_DETACH);
+    const std::wstring full = mounted ? L"No space left on device" : L"File too large";
+    EXPECT_EQ(rows[2]->GetStatusText(), L"Failed");
+    EXPECT_NE(rows[2]->GetStatusToolTip().find(full), std::wstring::npos) << WideToUtf8(rows[2]->GetStatusToolTip());
+    EXPECT_NE(program.window->GetStatusText().find(full), std::wstring::npos);
+    // The user's own stop is no failure.
+    Press(manager->FindSubControlByName(rows[2], L"ID_BUTTON_ITEM_CONVER_START"));
+    Press(manager->FindSubControlByName(rows[2], L"ID_BUTTON_ITEM_CONVERT_STOP"));
+    PumpUntil([&] { return !rows[2]->IsStopping() && !program.pane->IsConverting(); });
+    EXPECT_EQ(rows[2]->GetStatusText(), L"Cancelled");
+    rows[2]->SetChecked(false);
+
+    // "No audio" on one row changes neither the list's choice nor the other rows'.
+    IProfile* listProfile = program.list->GetCurrentProfile();
+    listProfile->SetAudioDisabled(1);
+    auto* combo = dynamic_cast<CComboUI*>(manager->FindSubControlByName(rows[4], L"ID_COMBO_AUDIO_TRACK"));
+    combo->SelectItem(combo->GetCount() - 2);
+    EXPECT_EQ(listProfile->IsAudioDisabled(), 1);
+    listProfile->SetAudioDisabled(0);
+
+    std::filesystem::remove(dir.File("gone.mp4"));
+    std::ofstream(dir.File("refused.mp4"), std::ios::trunc) << std::string(4096, 'x');
+    ConvertAll(program);
+    EXPECT_EQ(rows[0]->GetStatusText(), L"Failed");
+    EXPECT_EQ(rows[0]->GetStatusToolTip(), L"The source file " + dropped[3] + L" is no longer there.");
+    EXPECT_EQ(rows[1]->GetStatusText(), L"Failed");
+    EXPECT_NE(rows[1]->GetStatusToolTip().find(L"Invalid data found"), std::wstring::npos);
+    EXPECT_EQ(program.window->GetStatusText(), L"The conversion of refused failed: " + rows[1]->GetStatusToolTip());
+    for (int i = 3; i < 6; ++i) {
+        ASSERT_EQ(rows[i]->GetStatus(), ITEM_STATUS_DONE) << i;
+        EXPECT_EQ(AudioTracksOf(rows[i]->GetMedia()->GetOutputPath()), i == 4 ? 0 : 1) << i;
+    }
+
+    // Joined and unjoined, each row converts anew and goes with its own buttons.
+    for (int i = 0; i < 3; ++i) program.list->RemoveItem(rows[i]);
+    program.window->OnCommand(ID_JOIN_ALL);
+    program.window->OnCommand(ID_UNJOIN_ALL);
+    for (int i = 3; i < 6; ++i) {
+        const std::wstring before = rows[i]->GetMedia()->GetOutputPath();
+        const auto written = std::filesystem::last_write_time(WideToUtf8(before));
+        CControlUI* start = manager->FindSubControlByName(rows[i], L"ID_BUTTON_ITEM_CONVER_START");
+        ASSERT_TRUE(start->IsEnabled()) << i;
+        Press(start);
+        PumpUntil([&] {
+            const std::wstring now = rows[i]->GetMedia()->GetOutputPath();
+            return rows[i]->GetStatus() == ITEM_STATUS_DONE && !program.pane->IsConverting() &&
+                   (now != before || std::filesystem::last_write_time(WideToUtf8(now)) != written);
+        });
+        CControlUI* remove = manager->FindSubControlByName(rows[i], L"ID_BUTTON_ITEM_REMOVE");
+        ASSERT_TRUE(remove->IsEnabled()) << i;
+        Press(remove);
+    }
+    EXPECT_EQ(program.list->GetCount(), 0);
 }
 
 }  // namespace

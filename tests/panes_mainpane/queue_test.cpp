@@ -6,14 +6,11 @@
 #include "MediaListUI.h"
 #include "VXMMediaBase.h"
 #include "VXMSettings.h"
-#include "MediaStopper.h"
-#include "support/test_media.h"
 #include "platform/text.h"
 #include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
 #include <set>
 #include <vector>
@@ -151,37 +148,6 @@ TEST_F(CQueueTest, AFailedRowShowsTheToolsReasonOnItsStatusUntilItRunsAgain)
     EXPECT_EQ(row->GetStatusToolTip(), failing.m_strLastError);
     row->SetStatusText(167);  // converting again
     EXPECT_EQ(row->GetStatusToolTip(), L"");
-}
-
-TEST_F(CQueueTest, APauseShowsAndAStopOfTheUserIsCancelledWhereAFailureSaysWhy)
-{
-    settings->SimConversionTasks = 3;
-    AddRows(3);
-    vxmtest::CTempDir dir;
-    std::ofstream(dir.File("there.avi")) << "x";
-    media[1]->source = Utf8ToWide(dir.File("there.avi"));
-    pane->ConvertAll();
-    for (auto& m : media) pane->OnConversionStarted(m.get());
-    CMediaListItemUI* row = list->GetMediaItem(0);
-    row->PauseConvert();
-    EXPECT_EQ(row->GetStatusText(), L"Paused");
-    row->ResumeConvert();
-    EXPECT_EQ(row->GetStatusText(), L"Converting...");
-    row->PauseConvert();
-    list->GetMediaItem(2)->StopConvert();  // the engine ends a stop with -1 too
-    End(0, -1);
-    End(1, 1);
-    End(2, -1);
-    const std::vector<std::pair<std::wstring, std::wstring>> shown = {
-        {L"Failed", L"The source file /nowhere/m0.avi is no longer there."},
-        {L"Failed", L"The conversion ended with code 1; the log has the details."},
-        {L"Cancelled", L""}};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(list->GetMediaItem(i)->GetStatusText(), shown[i].first) << i;
-        EXPECT_EQ(list->GetMediaItem(i)->GetStatusToolTip(), shown[i].second) << i;
-        EXPECT_EQ(Status(i), ITEM_STATUS_FAILED) << i;
-    }
-    MediaStopper().Drain();
 }
 
 TEST_F(CQueueTest, AJobWhoseInputIsMissingMarksItsRowFailedSoTheQueueDoesNotLoop)
