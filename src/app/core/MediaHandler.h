@@ -49,6 +49,7 @@ struct CRefusedMedia {
     std::wstring path;
     int why = 0;
 };
+// Tells `window` (nothing when it is gone) of a file that is no media.
 void PostRefusedMedia(HWND window, const std::wstring& path, int why);
 // Posts WM_VXM_MEDIA_LOADED owning the media: a message never delivered (the
 // window went first) releases it. False when the post failed; the caller
