@@ -1,10 +1,12 @@
 // What the profiles make of users' audio files (not a test): every input
-// format the profiles accept, untagged and with an ID3v1 block appended as
-// taggers do, goes through every profile the way the program converts it
-// (probe, job queue, in-process run, finished output), and the same job
-// queue goes through Debian's ffmpeg. A conversion counts when it ended with
-// 0 and ffprobe reads the whole length of audio from its output. Prints one
-// line per profile family: the formats and what each side converted.
+// format the profiles accept, untagged, tagged as taggers tag it (text tags
+// and a cover in the format's own tag kind) and with an ID3v1 block appended,
+// goes through every profile the way the program converts it (probe, job
+// queue, in-process run, finished output), and the same job queue goes
+// through Debian's ffmpeg. A conversion counts when it ended with 0, ffprobe
+// reads the whole length of audio from its output, and its streams are the
+// ones ffmpeg's output has (a cover kept, dropped or made a video alike).
+// Prints one line per profile family: the formats and what each side converted.
 //   cmake --build <build> --target bench_input_matrix && <build>/tests/bench_input_matrix [profile ids]
 // MPC sources are made with mpcenc (musepack-tools); without it MPC is left out.
 #include "CmdFFplay.h"
@@ -24,6 +26,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -65,11 +68,19 @@ const std::vector<Format> kFormats = {
     {"MKA", "mka", {"-c:a", "aac"}},
 };
 
+// How a source is tagged: not at all, by a tagger of its format, an ID3v1 block.
+enum class Tagging { None, Native, Id3v1 };
+
 struct Source {
     std::string format;
-    bool tagged = false;
+    Tagging tagging = Tagging::None;
     std::string path;
 };
+
+const char* TaggingName(Tagging t)
+{
+    return t == Tagging::None ? "" : t == Tagging::Native ? " tagged" : " ID3v1";
+}
 
 // An ID3v1 block as taggers append it.
 void AppendId3v1(const std::string& path)
@@ -164,7 +175,8 @@ bool Probed(CVXMMediaImpl& media, const Source& source, const std::string& folde
 }
 
 // The program's road: probe, convert, the finished output.
-bool ConvertOurs(IProfile* profile, const Source& source, const std::string& folder, std::string& why)
+bool ConvertOurs(IProfile* profile, const Source& source, const std::string& folder, std::string& why,
+                 std::string& shape)
 {
     CVXMMediaImpl media;
     if (!Probed(media, source, folder, why)) return false;
@@ -178,6 +190,7 @@ bool ConvertOurs(IProfile* profile, const Source& source, const std::string& fol
         why = "code " + std::to_string(code) + ": " + WideToUtf8(media.m_strLastError);
         return false;
     }
+    shape = mediaopstest::StreamShape(WideToUtf8(media.GetOutputPath()));
     if (!InFull(WideToUtf8(media.GetOutputPath()), media)) {
         why = "output short or without audio";
         return false;
@@ -192,7 +205,8 @@ std::string StandInToolFolder()
 
 // The same job queue through Debian's ffmpeg (outside muxers: the stand-ins
 // the program ships; the APE step: the engine's encoder, as ffmpeg has none).
-bool ConvertTheirs(IProfile* profile, const Source& source, const std::string& folder, std::string& why)
+bool ConvertTheirs(IProfile* profile, const Source& source, const std::string& folder, std::string& why,
+                   std::string& shape)
 {
     CVXMMediaImpl media;
     if (!Probed(media, source, folder, why)) return false;
@@ -234,6 +248,7 @@ bool ConvertTheirs(IProfile* profile, const Source& source, const std::string& f
             return false;
         }
     }
+    shape = mediaopstest::StreamShape(WideToUtf8(media.m_strOutputFile));
     if (!InFull(WideToUtf8(media.m_strOutputFile), media)) {
         why = "output short or without audio";
         return false;
@@ -245,6 +260,7 @@ struct Cell {
     bool ours = false;
     bool theirs = false;
     std::string whyOurs, whyTheirs;
+    std::string shapeOurs, shapeTheirs;
 };
 
 }  // namespace
@@ -263,19 +279,31 @@ int main(int argc, char** argv)
     std::set<int> wanted;
     for (int i = 1; i < argc; ++i) wanted.insert(std::atoi(argv[i]));
 
+    const std::string cover = dir.File("cover.jpg");
+    if (!mediaopstest::MakeCover(cover)) {
+        fprintf(stderr, "no cover picture\n");
+        return 1;
+    }
     std::vector<Source> sources;
     for (const Format& format : kFormats) {
-        Source plain{format.name, false, {}};
+        Source plain{format.name, Tagging::None, {}};
         if (!MakeSource(format, dir.Path(), plain.path)) {
             fprintf(stderr, "no %s source (its encoder is missing): left out\n", format.name);
             continue;
         }
-        Source tagged{format.name, true, plain.path};
-        tagged.path.insert(tagged.path.rfind('.'), " tagged");
-        std::filesystem::copy_file(plain.path, tagged.path);
-        AppendId3v1(tagged.path);
         sources.push_back(plain);
-        sources.push_back(tagged);
+        for (Tagging tagging : {Tagging::Native, Tagging::Id3v1}) {
+            Source tagged{format.name, tagging, plain.path};
+            tagged.path.insert(tagged.path.rfind('.'), TaggingName(tagging));
+            std::filesystem::copy_file(plain.path, tagged.path);
+            if (tagging == Tagging::Id3v1)
+                AppendId3v1(tagged.path);
+            else if (!mediaopstest::TagLikeTaggers(tagged.path, cover)) {
+                fprintf(stderr, "%s could not be tagged\n", format.name);
+                return 1;
+            }
+            sources.push_back(tagged);
+        }
     }
 
     // Families: the general, HD and audio profiles one by one, each device
@@ -332,14 +360,19 @@ int main(int argc, char** argv)
             const Job& job = jobs[k];
             const std::string folder = dir.Path() + "/" + std::to_string(k);
             Cell& cell = cells[k];
-            cell.ours = ConvertOurs(job.profile, sources[job.source], folder + "/ours", cell.whyOurs);
-            cell.theirs = ConvertTheirs(job.profile, sources[job.source], folder + "/theirs", cell.whyTheirs);
+            cell.ours = ConvertOurs(job.profile, sources[job.source], folder + "/ours", cell.whyOurs, cell.shapeOurs);
+            cell.theirs =
+                ConvertTheirs(job.profile, sources[job.source], folder + "/theirs", cell.whyTheirs, cell.shapeTheirs);
+            if (cell.ours && cell.theirs && cell.shapeOurs != cell.shapeTheirs) {
+                cell.ours = false;
+                cell.whyOurs = "streams " + cell.shapeOurs + " where ffmpeg's are " + cell.shapeTheirs;
+            }
             if (!cell.ours || !cell.theirs) {
                 std::lock_guard<std::mutex> lock(printLock);
-                fprintf(stderr, "%d %s from %s%s: ours %s, ffmpeg %s\n", job.profile->GetId(),
+                fprintf(stderr, "%d %s from %s%s: ours %s (%s), ffmpeg %s (%s)\n", job.profile->GetId(),
                         WideToUtf8(job.profile->GetDesc()).c_str(), sources[job.source].format.c_str(),
-                        sources[job.source].tagged ? " tagged" : "", cell.ours ? "yes" : cell.whyOurs.c_str(),
-                        cell.theirs ? "yes" : cell.whyTheirs.c_str());
+                        TaggingName(sources[job.source].tagging), cell.ours ? "yes" : cell.whyOurs.c_str(),
+                        cell.shapeOurs.c_str(), cell.theirs ? "yes" : cell.whyTheirs.c_str(), cell.shapeTheirs.c_str());
             }
             std::filesystem::remove_all(folder);
         }
@@ -349,12 +382,13 @@ int main(int argc, char** argv)
         pool.emplace_back(worker);
     for (auto& t : pool) t.join();
 
-    // One line per family: each format's tagged and untagged source (T and
-    // U when ours converted it, t and u when only ffmpeg did, - when neither).
+    // One line per family: each format's untagged, tagged and ID3v1 source
+    // (U, T and I when ours converted it as ffmpeg did, u, t and i when only
+    // ffmpeg did, - when neither).
     printf("| family | ");
     std::vector<std::string> names;
     for (const Source& s : sources)
-        if (!s.tagged) names.push_back(s.format);
+        if (s.tagging == Tagging::None) names.push_back(s.format);
     for (const std::string& n : names) printf("%s | ", n.c_str());
     printf("ours | ffmpeg |\n|---|");
     for (std::size_t i = 0; i < names.size() + 2; ++i) printf("---|");
@@ -369,7 +403,8 @@ int main(int argc, char** argv)
             ours += cells[k].ours;
             theirs += cells[k].theirs;
             std::string& m = marks[s.format];
-            m += cells[k].ours ? (s.tagged ? "T" : "U") : cells[k].theirs ? (s.tagged ? "t" : "u") : "-";
+            const char* mark = s.tagging == Tagging::None ? "Uu" : s.tagging == Tagging::Native ? "Tt" : "Ii";
+            m += cells[k].ours ? mark[0] : cells[k].theirs ? mark[1] : '-';
         }
         printf("| %s | ", families[f].name.c_str());
         for (const std::string& n : names) {
@@ -377,7 +412,7 @@ int main(int argc, char** argv)
             // A group of several profiles: counts instead of marks.
             if (families[f].profiles.size() > 1) {
                 int yes = 0;
-                for (char c : m) yes += c == 'T' || c == 'U';
+                for (char c : m) yes += std::isupper(static_cast<unsigned char>(c)) != 0;
                 m = std::to_string(yes) + "/" + std::to_string(m.size());
             }
             printf("%s | ", m.c_str());

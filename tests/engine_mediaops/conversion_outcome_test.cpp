@@ -1,6 +1,6 @@
 // What a real conversion leaves behind: the watermarks drawn into its
 // picture, no watermark file, and for a failed one the tool's own reason and
-// no output; a tagged file converts in full.
+// no output; a tagged file converts in full, its cover the one picture of a video.
 #include "ApeJob.h"
 #include "EngineGlobals.h"
 #include "ProfileJobBuild.h"
@@ -189,8 +189,14 @@ TEST_F(ConversionOutcome, ATaggedFileConvertsInFullAndOneThatYieldsNothingFailsW
     ASSERT_GE(audioProfiles.size(), 10u);
     for (const char* empty : {"東京の夜 header only.wav", "Café no frames.flac", "Café no packets.wma"})
         ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine", "-t", "0", "-ac", "2", m_dir.File(empty)}));
+    // A FLAC tagged as taggers do, with a cover picture.
+    const std::string flac = m_dir.File("東京の夜.flac"), cover = m_dir.File("cover.jpg");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=5", "-ac", "2", flac}));
+    ASSERT_TRUE(MakeCover(cover));
+    ASSERT_TRUE(TagLikeTaggers(flac, cover));
     const std::pair<std::string, std::string> rows[] = {
         {TaggedWavPack(m_dir, "Café tagged.wv"), ""},
+        {flac, ""},
         {TaggedWavPack(m_dir, "Café cut.wv", 4), "Invalid data found"},
         {m_dir.File("東京の夜 header only.wav"), "is empty, nothing was encoded"},
         {m_dir.File("Café no frames.flac"), "is empty, nothing was encoded"},
@@ -198,7 +204,13 @@ TEST_F(ConversionOutcome, ATaggedFileConvertsInFullAndOneThatYieldsNothingFailsW
     for (const auto& [file, reason] : rows) {
         const std::string out = m_dir.File("out " + std::filesystem::path(file).filename().string());
         std::filesystem::create_directory(out);
-        for (int profileId : reason.empty() ? audioProfiles : std::vector<int>{22, 2}) {  // MP3; MKV
+        // A file that converts: every sound profile, and MKV and AVI, whose
+        // one picture is the cover, as Debian's ffmpeg makes it. One that
+        // does not: MP3 and MKV.
+        const bool withCover = StreamShape(file).find('p') != std::string::npos;
+        std::vector<int> profiles = reason.empty() ? audioProfiles : std::vector<int>{22, 2};
+        if (reason.empty()) profiles.insert(profiles.end(), {2, 5});
+        for (int profileId : profiles) {
             SCOPED_TRACE(file + " with profile " + std::to_string(profileId));
             CVXMMediaImpl media;
             media.SetSourcePath(Utf8ToWide(file));
@@ -208,6 +220,8 @@ TEST_F(ConversionOutcome, ATaggedFileConvertsInFullAndOneThatYieldsNothingFailsW
             if (reason.empty()) {
                 EXPECT_EQ(code, 0) << WideToUtf8(media.m_strLastError);
                 EXPECT_NEAR(ProbeDurationMs(WideToUtf8(media.GetOutputPath())), 5000, 150);
+                const bool video = profileId == 2 || profileId == 5;
+                EXPECT_EQ(StreamShape(WideToUtf8(media.GetOutputPath())), video && withCover ? "ia" : "a");
                 continue;
             }
             EXPECT_TRUE(code != 0 && code != -1) << code;

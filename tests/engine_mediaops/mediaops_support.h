@@ -53,4 +53,16 @@ int ProbeDurationMs(const std::string& path);
 // Number of streams of a kind ("v", "a", "s") in the file, by ffprobe.
 int CountStreams(const std::string& path, const std::string& kind);
 
+// Tags an audio file the way taggers tag its format (by its extension):
+// title, artist, album, track and the picture `cover` (a JPEG) in the
+// format's own tag kind; AC3 and DTS, which have none, get an APEv2 tag.
+// False when the format has no tagger here or tagging failed.
+bool TagLikeTaggers(const std::string& path, const std::string& cover);
+// A 300x300 JPEG, as covers are.
+bool MakeCover(const std::string& path);
+// The streams of a file as ffprobe lists them, one letter each: a audio,
+// v video, i a video of one picture, p attached picture, t attachment,
+// s subtitle, d data, 0 a stream without a packet.
+std::string StreamShape(const std::string& path);
+
 }  // namespace mediaopstest

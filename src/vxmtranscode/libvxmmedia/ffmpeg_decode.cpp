@@ -95,6 +95,9 @@ int receive_frames(CTranscodeRun& run, InputStream* ist)
         }
         if (dec->codec_type == AVMEDIA_TYPE_VIDEO) {
             frame->pts = frame->best_effort_timestamp;
+            // A cover picture has no time: it shows from the start, where the
+            // cut to the output's length would drop it.
+            if (frame->pts == AV_NOPTS_VALUE && (ist->st->disposition & AV_DISPOSITION_ATTACHED_PIC)) frame->pts = 0;
         } else {
             AVRational out_tb{1, frame->sample_rate};
             if (frame->pts != AV_NOPTS_VALUE) {
