@@ -152,13 +152,11 @@ double AudioSeconds(const std::string& path)
     return end < 0 ? -1 : end - start;
 }
 
-// The whole length the job asks for: the source's, or the shorter one its
-// probe reports (the job's "-t"; FFmpeg gives Musepack SV8 whole packets only).
-bool InFull(const std::string& path, const CVXMMediaImpl& media)
+// The source's whole length (no job here is cut).
+bool InFull(const std::string& path)
 {
-    const double asked = media.m_nDuration > 0 ? std::min(kSeconds, media.m_nDuration / 1000.0) : kSeconds;
     const double seconds = AudioSeconds(path);
-    return seconds > asked - 0.15 && seconds < kSeconds + 0.6;
+    return seconds > kSeconds - 0.15 && seconds < kSeconds + 0.6;
 }
 
 // The source probed as the program adds it, its outputs going to `folder`.
@@ -191,7 +189,7 @@ bool ConvertOurs(IProfile* profile, const Source& source, const std::string& fol
         return false;
     }
     shape = mediaopstest::StreamShape(WideToUtf8(media.GetOutputPath()));
-    if (!InFull(WideToUtf8(media.GetOutputPath()), media)) {
+    if (!InFull(WideToUtf8(media.GetOutputPath()))) {
         why = "output short or without audio";
         return false;
     }
@@ -249,7 +247,7 @@ bool ConvertTheirs(IProfile* profile, const Source& source, const std::string& f
         }
     }
     shape = mediaopstest::StreamShape(WideToUtf8(media.m_strOutputFile));
-    if (!InFull(WideToUtf8(media.m_strOutputFile), media)) {
+    if (!InFull(WideToUtf8(media.m_strOutputFile))) {
         why = "output short or without audio";
         return false;
     }

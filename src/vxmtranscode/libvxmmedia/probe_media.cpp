@@ -1,5 +1,6 @@
 #include "probe_media.h"
 
+#include <cstring>
 #include <cwctype>
 
 #include "CmdFFplay.h"
@@ -58,6 +59,82 @@ int64_t ToMilliseconds(int64_t t, AVRational tb)
     return av_rescale_q_rnd(t, tb, AVRational{1, 1000}, AV_ROUND_ZERO);
 }
 
+// Packets read before the stream header is given up (it comes first, after
+// at most a few small ones).
+constexpr int kMaxPacketsBeforeHeader = 8;
+
+// An SV8 size field: 7 bits a byte, the high bit set on all but the last.
+bool ReadSize(AVIOContext* pb, int64_t& value, int& bytes)
+{
+    value = 0;
+    for (bytes = 1; bytes <= 9; bytes++) {
+        const int c = avio_r8(pb);
+        if (avio_feof(pb)) return false;
+        value = (value << 7) | (c & 0x7f);
+        if (!(c & 0x80)) return true;
+    }
+    return false;
+}
+
+// Skips ID3v2 tags in front of the stream, as libavformat does when it opens it.
+void SkipId3v2(AVIOContext* pb)
+{
+    for (;;) {
+        const int64_t at = avio_tell(pb);
+        uint8_t h[10];
+        if (avio_read(pb, h, sizeof(h)) != sizeof(h) || memcmp(h, "ID3", 3) != 0 || h[3] == 0xff || h[4] == 0xff ||
+            ((h[6] | h[7] | h[8] | h[9]) & 0x80)) {
+            avio_seek(pb, at, SEEK_SET);
+            return;
+        }
+        const int64_t size = (h[6] << 21) | (h[7] << 14) | (h[8] << 7) | h[9];
+        avio_seek(pb, at + 10 + size + ((h[5] & 0x10) ? 10 : 0), SEEK_SET);
+    }
+}
+
+int64_t ReadHeaderSamples(AVIOContext* pb)
+{
+    SkipId3v2(pb);
+    if (avio_rb32(pb) != MKBETAG('M', 'P', 'C', 'K')) return -1;
+    for (int i = 0; i < kMaxPacketsBeforeHeader; i++) {
+        const int64_t start = avio_tell(pb);
+        const int key = avio_rb16(pb);
+        int64_t size = 0;
+        int bytes = 0;
+        if (avio_feof(pb) || !ReadSize(pb, size, bytes) || size < 2 + bytes) return -1;
+        if (key == (('S' << 8) | 'H')) {
+            avio_skip(pb, 4);  // CRC
+            int64_t samples = 0, silence = 0;
+            if (avio_r8(pb) != 8 || !ReadSize(pb, samples, bytes) || !ReadSize(pb, silence, bytes)) return -1;
+            return silence < samples ? samples - silence : -1;
+        }
+        if (key == (('A' << 8) | 'P')) return -1;  // audio before any header
+        if (avio_seek(pb, start + size, SEEK_SET) < 0) return -1;
+    }
+    return -1;
+}
+
+// Musepack SV8: FFmpeg's demuxer gives the length in whole packets (1.67 s
+// each at 44.1 kHz, a 4.02 s file probes as 3.34 s); the stream header holds
+// the sample count. Microseconds of audio (the count less the leading silence)
+// of an opened "mpc8" input, else -1. The read position is kept.
+int64_t MusepackSv8Duration(AVFormatContext* ic)
+{
+    if (!ic || !ic->iformat || !ic->pb || strcmp(ic->iformat->name, "mpc8") != 0) return -1;
+    const AVStream* audio = nullptr;
+    for (unsigned i = 0; i < ic->nb_streams && !audio; i++)
+        if (ic->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) audio = ic->streams[i];
+    if (!audio || audio->codecpar->sample_rate <= 0) return -1;
+
+    AVIOContext* pb = ic->pb;
+    const int64_t back = avio_tell(pb);
+    if (back < 0 || avio_seek(pb, 0, SEEK_SET) < 0) return -1;
+    const int64_t samples = ReadHeaderSamples(pb);
+    avio_seek(pb, back, SEEK_SET);
+    if (samples <= 0) return -1;
+    return av_rescale(samples, AV_TIME_BASE, audio->codecpar->sample_rate);
+}
+
 bool IsAttachedPicture(const AVStream* st)
 {
     return (st->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0;
@@ -75,8 +152,11 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
         return -1;
     }
 
+    // Musepack SV8: the header's samples, not FFmpeg's whole packets.
+    const int64_t musepack = MusepackSv8Duration(ic);
+    const int64_t duration = musepack > 0 ? musepack : ic->duration;
     // The product wraps in 64 bits, so "no duration" gives 0.
-    const int64_t ms = static_cast<int64_t>(static_cast<uint64_t>(ic->duration) * 1000u) / 1000000;
+    const int64_t ms = static_cast<int64_t>(static_cast<uint64_t>(duration) * 1000u) / 1000000;
     media->m_nDuration = static_cast<int>(static_cast<uint32_t>(ms));
     media->m_nEndTime = media->m_nDuration;
 
