@@ -152,11 +152,18 @@ double AudioSeconds(const std::string& path)
     return end < 0 ? -1 : end - start;
 }
 
-// The source's whole length (no job here is cut).
-bool InFull(const std::string& path)
+// The source's whole length of audio (no job here is cut), and no stream
+// left without a packet.
+bool Whole(const std::string& path, const std::string& shape, std::string& why)
 {
     const double seconds = AudioSeconds(path);
-    return seconds > kSeconds - 0.15 && seconds < kSeconds + 0.6;
+    if (seconds < kSeconds - 0.15 || seconds > kSeconds + 0.6)
+        why = "output short or without audio";
+    else if (shape.find('0') != std::string::npos)
+        why = "a stream without a packet";
+    else
+        return true;
+    return false;
 }
 
 // The source probed as the program adds it, its outputs going to `folder`.
@@ -189,11 +196,7 @@ bool ConvertOurs(IProfile* profile, const Source& source, const std::string& fol
         return false;
     }
     shape = mediaopstest::StreamShape(WideToUtf8(media.GetOutputPath()));
-    if (!InFull(WideToUtf8(media.GetOutputPath()))) {
-        why = "output short or without audio";
-        return false;
-    }
-    return true;
+    return Whole(WideToUtf8(media.GetOutputPath()), shape, why);
 }
 
 std::string StandInToolFolder()
@@ -247,11 +250,7 @@ bool ConvertTheirs(IProfile* profile, const Source& source, const std::string& f
         }
     }
     shape = mediaopstest::StreamShape(WideToUtf8(media.m_strOutputFile));
-    if (!InFull(WideToUtf8(media.m_strOutputFile))) {
-        why = "output short or without audio";
-        return false;
-    }
-    return true;
+    return Whole(WideToUtf8(media.m_strOutputFile), shape, why);
 }
 
 struct Cell {

@@ -243,7 +243,7 @@ std::string StreamShape(const std::string& path)
             shape += 'p';
         else if (type == "attachment")
             shape += 't';
-        else if (count == 0)
+        else if (count == 0 && (type == "audio" || type == "video"))
             shape += '0';
         else if (type == "video" && count == 1)
             shape += 'i';

@@ -62,7 +62,7 @@ bool TagLikeTaggers(const std::string& path, const std::string& cover);
 bool MakeCover(const std::string& path);
 // The streams of a file as ffprobe lists them, one letter each: a audio,
 // v video, i a video of one picture, p attached picture, t attachment,
-// s subtitle, d data, 0 a stream without a packet.
+// s subtitle, d data, 0 a sound or video stream without a packet.
 std::string StreamShape(const std::string& path);
 
 }  // namespace mediaopstest
