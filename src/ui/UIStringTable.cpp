@@ -158,6 +158,10 @@ const std::vector<TUIDictionaryEntry> kDictionary = {
     {L"ID_STRING_DVD_TITLE", L"%s Title %s"},
     {L"ID_STRING_DVD_MAIN_TITLE", L"%s (Main Title)"},
     // The profile catalogue's categories on their buttons, by the catalogue's name.
+    // The history's dates (strftime forms): today's time, a day of this year, an older day.
+    {L"ID_STRING_DATE_TODAY", L"%I:%M %p"},
+    {L"ID_STRING_DATE_THIS_YEAR", L"%b %d"},
+    {L"ID_STRING_DATE_OLDER", L"%m/%d/%Y"},
     {L"general", L"General"},
     {L"hd", L"HD"},
     {L"audio", L"Audio"},
