@@ -132,7 +132,7 @@ TEST(UserFilesRoad, ATypedOutputFolderIsTakenWhenCommittedAndAnUnwritableOneIsRe
     // the row keeps the folder it had.
     type(L"/proc/vxm output");
     ASSERT_EQ(MessageBoxes(desktop).size(), 1u);
-    EXPECT_NE(MessageBoxes(desktop)[0].find(L"/proc/vxm output can not be writable"), std::wstring::npos)
+    EXPECT_NE(MessageBoxes(desktop)[0].find(L"/proc/vxm output cannot be written to"), std::wstring::npos)
         << MessageBoxes(desktop)[0];
     EXPECT_EQ(folderRow->GetValueText(), typed);
     EXPECT_EQ(media->GetOutputFolder(), typed);
