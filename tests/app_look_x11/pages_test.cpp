@@ -5,6 +5,8 @@
 #include "MainPaneUI.h"
 #include "MediaListItemUI.h"
 #include "MediaListUI.h"
+#include "ProfileWndRows.h"
+#include "ProfileWndUI.h"
 #include "VXMMainFrameWnd.h"
 #include "VXMMediaBase.h"
 #include "VXMSettings.h"
@@ -20,6 +22,8 @@
 #include <QPixmap>
 #include <QRect>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -189,6 +193,60 @@ TEST(MainWindowLook, AFailedRowWithItsReasonInBothLanguagesAndAPausedRow)
         if (lang == L"en") SaveArea(window, pausedRow, "paused_row");
         EXPECT_TRUE(vxmtest::CheckLayout(*window->GetPaintManager()).empty())
             << Joined(vxmtest::CheckLayout(*window->GetPaintManager()));
+        pane->GetMediaList()->RemoveAll();
+        window->DestroyWindow();
+        vxmtest::PumpPending();
+    }
+    CVXMSettings::GetInstance()->LangID = L"auto";
+    CLanguageManager::GetInstance()->SetLang(L"en");
+}
+
+// Every group and profile name of every category shows whole in the
+// chooser, in both languages; the row's button names its profile in the
+// user's language.
+TEST(MainWindowLook, TheProfileChooserShowsEveryNameWhole)
+{
+    CFakeDesktop desktop;
+    CSampleMedia clip{L"Holiday", true};
+    for (const std::wstring lang : {L"en", L"de"}) {
+        CVXMSettings::GetInstance()->LangID = lang;
+        CVXMMainFrameWnd* window = nullptr;
+        CMainPaneUI* pane = OpenWithRows(window, {&clip});
+        ASSERT_NE(pane, nullptr);
+        CMediaListItemUI* row = pane->GetMediaList()->GetMediaItem(0);
+        const std::wstring desc = row->GetProfile()->GetDesc();
+        CControlUI* format = window->GetPaintManager()->FindSubControlByName(row, L"ID_BUTTON_ITEM_OUTPUT_FORMAT");
+        if (lang == L"de") {
+            ASSERT_EQ(desc, L"MP4 video (H.264)");
+            EXPECT_EQ(format->GetToolTip(), L"Ausgabe nach MP4-Video (H.264)");
+        }
+        pane->ShowProfileWnd();
+        auto* chooser = dynamic_cast<CProfileWndUI*>(pane->GetProfileWnd());
+        ASSERT_NE(chooser, nullptr);
+        CPaintManagerUI* pm = chooser->GetPaintManager();
+        CListUI* categories = chooser->GetCategoryList();
+        CListUI* names = chooser->GetProfileList();
+        std::vector<std::string> problems;
+        for (int c = 0; c < categories->GetCount(); ++c) {
+            chooser->FillProfiles(dynamic_cast<CProfileCategoryItemUI*>(categories->GetItemAt(c)), -1);
+            // Row by row into view: the layout check sees the rows in view.
+            for (int i = 0; i < names->GetCount(); ++i) {
+                names->EnsureVisible(i);
+                for (const std::string& p : vxmtest::CheckLayout(*pm)) problems.push_back(p);
+                auto* group = dynamic_cast<CProfileGroupItemUI*>(names->GetItemAt(i));
+                auto* profile = dynamic_cast<CProfileItemUI*>(names->GetItemAt(i));
+                CLabelUI* label = group ? group->GetNameLabel() : profile ? profile->GetLabel() : nullptr;
+                if (label && label->IsTextCut()) problems.push_back(WideToUtf8(label->GetText()) + " is cut short");
+            }
+        }
+        std::sort(problems.begin(), problems.end());
+        problems.erase(std::unique(problems.begin(), problems.end()), problems.end());
+        EXPECT_TRUE(problems.empty()) << WideToUtf8(lang) << Joined(problems);
+        if (lang == L"de") {
+            chooser->FillProfiles(dynamic_cast<CProfileCategoryItemUI*>(categories->GetItemAt(0)), -1);
+            names->EnsureVisible(0);
+            Save(chooser->GetWidget(), "profile_chooser_de");
+        }
         pane->GetMediaList()->RemoveAll();
         window->DestroyWindow();
         vxmtest::PumpPending();

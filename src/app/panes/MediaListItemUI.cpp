@@ -389,8 +389,10 @@ void CMediaListItemUI::RefreshProfileIcon(bool reset)
     if (CControlUI* button = Sub(L"ID_BUTTON_ITEM_OUTPUT_FORMAT")) {
         if (group) button->SetBkImage(L"file='profile_wnd/icons/small/" + group->GetIcon() + L"'");
         IProfile* profile = GetProfile();
-        const std::wstring desc = profile ? profile->GetDesc() : std::wstring();
-        button->SetToolTip(CLanguageManager::GetInstance()->FormatString(155, desc.c_str()));
+        CLanguageManager* language = CLanguageManager::GetInstance();
+        // The profile is named as the chooser names it, in the user's language.
+        const std::wstring desc = profile ? language->TranslateDictionary(profile->GetDesc()) : std::wstring();
+        button->SetToolTip(language->FormatString(155, desc.c_str()));
     }
     if (auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_AUDIO_TRACK")))
         for (int i = 0; i < combo->GetCount(); ++i)
