@@ -123,6 +123,7 @@ const std::vector<TUIDictionaryEntry> kDictionary = {
     {L"ID_STRING_BATCH_SCAN_FAILED", L"The folders could not be scanned: %s"},
     {L"ID_STRING_FAILED", L"Failed"},
     {L"ID_STRING_PAUSED", L"Paused"},
+    {L"ID_STRING_JOINED_AUDIO", L"Joined: this part gives its track; the first file decides whether there is sound"},
     {L"ID_STRING_CONVERSION_FAILED", L"The conversion of %s failed: %s"},
     {L"ID_STRING_SOURCE_GONE", L"The source file %s is no longer there."},
     {L"ID_STRING_FAILED_NO_REASON", L"The conversion ended with code %s; the log has the details."},
@@ -157,11 +158,11 @@ const std::vector<TUIDictionaryEntry> kDictionary = {
     {L"ID_STRING_BATCH_COMPUTER", L"Computer"},
     {L"ID_STRING_DVD_TITLE", L"%s Title %s"},
     {L"ID_STRING_DVD_MAIN_TITLE", L"%s (Main Title)"},
-    // The profile catalogue's categories on their buttons, by the catalogue's name.
     // The history's dates (strftime forms): today's time, a day of this year, an older day.
     {L"ID_STRING_DATE_TODAY", L"%I:%M %p"},
     {L"ID_STRING_DATE_THIS_YEAR", L"%b %d"},
     {L"ID_STRING_DATE_OLDER", L"%m/%d/%Y"},
+    // The profile catalogue's categories on their buttons, by the catalogue's name.
     {L"general", L"General"},
     {L"hd", L"HD"},
     {L"audio", L"Audio"},

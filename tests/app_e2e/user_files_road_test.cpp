@@ -34,6 +34,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -426,6 +427,12 @@ TEST(UserFilesRoad, FailuresSayWhyWhileTheNextRowsConvertAndEveryRowStaysUsable)
     std::vector<CMediaListItemUI*> rows;
     for (int i = 0; i < 6; ++i) rows.push_back(program.list->GetMediaItem(i));
     CPaintManagerUI* manager = program.window->GetPaintManager();
+    // The status bar's tooltip names every one of them with why.
+    const std::wstring tip = manager->FindControl(L"ID_LABEL_STATUS_BOTTOM")->GetToolTip() + L"\n";
+    for (const wchar_t* line : {L"empty.mkv: the file is empty\n", L"notes.mkv: it holds no audio or video the program can read\n",
+                                L"cut short.mp4: it holds no audio or video the program can read\n"})
+        EXPECT_NE(tip.find(line), std::wstring::npos) << WideToUtf8(tip);
+    EXPECT_EQ(std::count(tip.begin(), tip.end(), L'\n'), 3);
 
     // A disk of 16 KB where the test may mount one, else a limit of 16 KB on the files written.
     const std::string disk = dir.File("full disk");

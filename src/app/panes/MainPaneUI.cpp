@@ -1247,6 +1247,8 @@ void CMainPaneUI::OnPropAudioDisabled(WPARAM disabled, LPARAM mediaParam)
         for (int i = 0; i < m_mediaList->GetCount(); ++i)
             if (CMediaListItemUI* r = m_mediaList->GetMediaItem(i)) r->ShowAudioOff(disabled != 0);
     }
+    // Joined rows show the first row's sound.
+    if (m_mediaList->IsJoinMode()) m_mediaList->SetJoinMode(true);
     UpdateSizeMeter();
 }
 
