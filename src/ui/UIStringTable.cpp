@@ -118,6 +118,7 @@ const std::vector<TUIDictionaryEntry> kDictionary = {
     {L"ID_STRING_TAGS_NOT_READ_BACK", L"the new values did not read back from the written copy"},
     {L"ID_STRING_TAGS_AUDIO_WOULD_CHANGE", L"writing them would have changed the audio"},
     {L"ID_STRING_TAGS_OTHERS_WOULD_GO", L"other tags the file holds would have been lost"},
+    {L"ID_STRING_TAGS_UNREADABLE", L"some of the tags the file holds cannot be read, and would have been lost or left as they were"},
     {L"ID_STRING_STOPPING", L"Stopping..."},
     {L"ID_STRING_SAVING", L"Saving..."},
     {L"ID_STRING_BATCH_SCAN_FAILED", L"The folders could not be scanned: %s"},

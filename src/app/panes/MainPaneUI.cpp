@@ -1,5 +1,6 @@
 #include "MainPaneUI.h"
 #include "RowTags.h"
+#include "ProbedTags.h"
 #include "PaneSkin.h"
 
 #include "AppStartup.h"
@@ -402,7 +403,7 @@ CMediaListItemUI* CMainPaneUI::AddFileRow(int position, IVXMMedia* media)
     bool cover = false;
     int handled = TakeTagsForRow(media, tags, thumbnail, &cover);
     if (handled < 0) {
-        handled = ReadMediaTags(media, tags);
+        handled = AddProbedTags(media, tags, ReadMediaTags(media, tags));
         cover = FileExists(thumbnail);
     }
     const bool tagged = handled == 1;
