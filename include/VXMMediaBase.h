@@ -103,6 +103,10 @@ public:
     // Effective duration: the trim window (or the whole duration), doubled
     // with m_bDoubleLength, plus the effective durations of the join list.
     int GetEffectiveDuration() const;
+    // True when the trim window ends before the end of the source, so that
+    // a conversion or preview stops there; a window ending at the source's
+    // end runs to the end of the input.
+    bool EndsBeforeSourceEnd() const;
 
     // Video stream matching m_nVideoStreamIndex, else the first with a frame
     // rate, else the first; null for an empty list.
@@ -167,6 +171,10 @@ public:
     int m_nDuration = 0;
     int m_nStartTime = 0;
     int m_nEndTime = 0;                     // 0 = no end trim
+    // The source's length as the probe found it (0: not known). It may be an
+    // estimate (from a bit rate, a header): an end at or past it is the end
+    // of the source, not a cut.
+    int m_nSourceLength = 0;
     int m_bHasVideo = 0;
     int m_nVideoStreamIndex = -1;
     std::list<std::unique_ptr<VXM_VIDEO_STREAM>> m_lstVideo;

@@ -6,6 +6,8 @@
 // through Debian's ffmpeg. A conversion counts when it ended with 0, ffprobe
 // reads the whole length of audio from its output, and its streams are the
 // ones ffmpeg's output has (a cover kept, dropped or made a video alike).
+// ADTS AAC and MP3 without a Xing header are made loud, then quiet, so that
+// the length their containers give is an estimate, short of the whole.
 // Prints one line per profile family: the formats and what each side converted.
 //   cmake --build <build> --target bench_input_matrix && <build>/tests/bench_input_matrix [profile ids]
 // MPC sources are made with mpcenc (musepack-tools); without it MPC is left out.
@@ -49,6 +51,9 @@ struct Format {
     const char* name;
     const char* ext;
     std::vector<std::string> codec;  // ffmpeg's output options; empty: a tool of its own
+    // Loud, then quiet: the container holds no length, and the one estimated
+    // from the first frames' rate is short of the whole.
+    bool estimated = false;
 };
 
 const std::vector<Format> kFormats = {
@@ -66,6 +71,8 @@ const std::vector<Format> kFormats = {
     {"AC3", "ac3", {"-c:a", "ac3"}},
     {"DTS", "dts", {"-c:a", "dca", "-strict", "-2"}},
     {"MKA", "mka", {"-c:a", "aac"}},
+    {"ADTS AAC", "aac", {"-c:a", "aac"}, true},
+    {"MP3 no Xing", "mp3", {"-c:a", "libmp3lame", "-q:a", "2", "-write_xing", "0"}, true},
 };
 
 // How a source is tagged: not at all, by a tagger of its format, an ID3v1 block.
@@ -105,11 +112,17 @@ bool MakeSource(const Format& format, const std::string& folder, std::string& pa
     const std::string tone = "sine=f=440:d=" + std::to_string(kSeconds) + ":sample_rate=44100";
     const std::string wav = folder + "/tone.wav";
     if (!std::filesystem::exists(wav) && !vxmtest::RunFfmpeg({"-f", "lavfi", "-i", tone, "-ac", "2", wav})) return false;
+    const std::string loudThenQuiet = folder + "/loud then quiet.wav";
+    const std::string graph = "anoisesrc=a=0.5:r=44100:d=1,aformat=channel_layouts=stereo[a];anullsrc=r=44100:cl=stereo:d=" +
+                              std::to_string(kSeconds - 1) + "[b];[a][b]concat=v=0:a=1";
+    if (format.estimated && !std::filesystem::exists(loudThenQuiet) &&
+        !vxmtest::RunFfmpeg({"-filter_complex", graph, loudThenQuiet}))
+        return false;
     if (std::string(format.ext) == "ape")
         return CompressFileW(Utf8ToWide(wav).c_str(), Utf8ToWide(path).c_str(), 2000, nullptr, nullptr, nullptr) == 0;
     if (std::string(format.ext) == "mpc")
         return vxmtest::RunProgram({"mpcenc", "--silent", "--overwrite", wav, path}) == 0;
-    std::vector<std::string> args = {"-i", wav};
+    std::vector<std::string> args = {"-i", format.estimated ? loudThenQuiet : wav};
     args.insert(args.end(), format.codec.begin(), format.codec.end());
     args.push_back(path);
     return vxmtest::RunFfmpeg(args);

@@ -498,5 +498,6 @@ INSTANTIATE_TEST_SUITE_P(
                       COtherFile{"monkeys_audio_with_id3v2", "ape", {}, "id3-before-ape", {"ape", "id3"}},
                       COtherFile{"true_audio_with_apev2", "tta", {"-c:a", "tta"}, "", {"ape~", "id3"}},
                       COtherFile{"opus", "opus", {"-c:a", "libopus", "-b:a", "64k"}, "", {"xiph"}},
+                      COtherFile{"mp4_as_ffmpeg_writes_it", "m4a", {"-c:a", "aac", "-b:a", "64k"}, "", {"mp4"}},
                       COtherFile{"mp4_name_with_colon", "m4a", {"-c:a", "aac", "-b:a", "64k"}, "colon-name", {}}),
     [](const auto& info) { return std::string(info.param.name); });

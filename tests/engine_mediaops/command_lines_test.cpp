@@ -119,12 +119,16 @@ TEST_F(CommandLines, PreviewOfAudioOnlySourceHasNoPicture)
 
 TEST_F(CommandLines, PreviewTrimInSeconds)
 {
+    m_media.m_nSourceLength = 60000;
     m_media.m_nStartTime = 10000;
     m_media.m_nEndTime = 25000;
-    const std::wstring line = PreviewLine();
-    EXPECT_NE(line.find(L"-ss 10.000"), std::wstring::npos) << N(line);
-    EXPECT_NE(line.find(L"-t 15.000"), std::wstring::npos) << N(line);
-    EXPECT_EQ(line.find(L"-vn"), std::wstring::npos);
+    for (const int length : {60000, 15000}) {  // a trim, and a row of its own (a cue track)
+        m_media.m_nDuration = length;
+        const std::wstring line = PreviewLine();
+        EXPECT_NE(line.find(L"-ss 10.000"), std::wstring::npos) << N(line);
+        EXPECT_NE(line.find(L"-t 15.000"), std::wstring::npos) << N(line);
+        EXPECT_EQ(line.find(L"-vn"), std::wstring::npos);
+    }
 }
 
 TEST_F(CommandLines, PreviewWithoutTrimPlaysTheWholeSource)

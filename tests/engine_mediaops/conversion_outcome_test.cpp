@@ -80,14 +80,17 @@ protected:
         g_pProfileManager = nullptr;
         m_manager->Release();
     }
-    // Converts with the AVI (MPEG-4 part 2) profile; the end message's code.
-    long long Convert(CVXMMediaImpl& media, int profileId = 5)
+    // Converts with the AVI (MPEG-4 part 2) profile; the end message's code
+    // and, when asked, the last progress posted before it.
+    long long Convert(CVXMMediaImpl& media, int profileId = 5, long long* lastProgress = nullptr)
     {
         CRecordingWindow window;
         media.StartConvert(m_manager->FindProfileById(profileId), window.Get(), 0);
         EXPECT_TRUE(window.WaitFor(WM_VXM_JOB_FINISHED));
-        for (const CPosted& p : window.Messages())
+        for (const CPosted& p : window.Messages()) {
+            if (p.message == WM_VXM_CONVERT_PROGRESS && lastProgress) *lastProgress = p.wParam;
             if (p.message == WM_VXM_JOB_FINISHED) return p.wParam;
+        }
         return -100;
     }
     // The first frame of the output at the source's size, as RGB bytes.
@@ -238,6 +241,66 @@ TEST_F(ConversionOutcome, ATaggedFileConvertsInFullAndOneThatYieldsNothingFailsW
             EXPECT_TRUE(code != 0 && code != -1) << code;
             EXPECT_NE(media.m_strLastError.find(Utf8ToWide(reason)), std::wstring::npos) << WideToUtf8(media.m_strLastError);
             EXPECT_TRUE(std::filesystem::is_empty(out));
+        }
+    }
+}
+
+// Files whose container gives only an estimate of their length, or a wrong
+// one, as users have them: each converts whole, as long as Debian's ffmpeg
+// decodes it; a trim of it still cuts exactly; the progress ends at 100%.
+TEST_F(ConversionOutcome, AFileWhoseLengthIsAnEstimateConvertsWholeAndATrimOfItCutsExactly)
+{
+    // Loud, then quiet (or the other way round): the first frames' rate makes the estimate.
+    const auto loudThenQuiet = [](double loud, double quiet, bool quietFirst) {
+        const std::string a = "anoisesrc=a=0.5:r=44100:d=" + std::to_string(loud) + ",aformat=channel_layouts=stereo";
+        const std::string b = "anullsrc=r=44100:cl=stereo:d=" + std::to_string(quiet);
+        return quietFirst ? b + "[a];" + a + "[b];[a][b]concat=v=0:a=1" : a + "[a];" + b + "[b];[a][b]concat=v=0:a=1";
+    };
+    const std::string noXing = m_dir.File("Café old rip.mp3"), adts = m_dir.File("Café radio.aac"),
+                      quietAdts = m_dir.File("東京 podcast.aac"), alac = m_dir.File("Café ALAC.mkv"),
+                      blip = m_dir.File("Café recording.aiff");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-filter_complex", loudThenQuiet(3, 12, false), "-c:a", "libmp3lame", "-q:a", "2",
+                                    "-write_xing", "0", noXing}));
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-filter_complex", loudThenQuiet(2, 6, false), "-c:a", "aac", adts}));
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-filter_complex", loudThenQuiet(1, 5, true), "-c:a", "aac", quietAdts}));
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=5.6", "-ac", "2", "-c:a", "alac", alac}));
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=1:sample_rate=48000", blip}));
+    // Headers that a recorder stopped before it rewrote them: a Matroska
+    // Duration (a float of 8 bytes, ms) of 4.8 s of the 5.6, an AIFF COMM
+    // frame count of 48 (1 ms) of the 48000.
+    const auto patch = [](const std::string& path, const std::string& after, const std::string& value) {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(file)), {});
+        const size_t at = bytes.find(after);
+        file.clear();
+        file.seekp(static_cast<std::streamoff>(at + after.size()));
+        return at != std::string::npos && file.write(value.data(), static_cast<std::streamsize>(value.size()));
+    };
+    ASSERT_TRUE(patch(alac, "\x44\x89\x88", std::string("\x40\xb2\xc0\0\0\0\0\0", 8)));
+    ASSERT_TRUE(patch(blip, std::string("COMM\0\0\0\x12\0\x01", 10), std::string("\0\0\0\x30", 4)));
+    for (const std::string& file : {noXing, adts, quietAdts, alac, blip}) {
+        ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", file, m_dir.File("decoded.wav")}));
+        const int decodedMs = ProbeDurationMs(m_dir.File("decoded.wav"));
+        // MP3, and WAV, whose length is exact to a frame (1152 samples).
+        for (const int profileId : {22, 29}) {
+            for (const bool trimmed : {false, true}) {
+                if (trimmed && file == blip) continue;  // nothing to cut of the 1 ms shown
+                SCOPED_TRACE(file + " with profile " + std::to_string(profileId) + (trimmed ? ", trimmed" : ""));
+                CVXMMediaImpl media;
+                media.SetSourcePath(Utf8ToWide(file));
+                ASSERT_EQ(media.Probe(), 0);
+                media.SetEndTime(media.GetClipLength());  // as the program adds a file
+                if (trimmed) {  // within the length shown
+                    media.SetStartTime(500);
+                    media.SetEndTime(1500);
+                }
+                media.SetOutputFolder(W(m_dir.File("out")));
+                long long progress = -1;
+                ASSERT_EQ(Convert(media, profileId, &progress), 0) << WideToUtf8(media.m_strLastError);
+                EXPECT_NEAR(ProbeDurationMs(WideToUtf8(media.GetOutputPath())), trimmed ? 1000 : decodedMs,
+                            profileId == 29 ? 26 : 150);
+                EXPECT_EQ(progress, 1000);
+            }
         }
     }
 }

@@ -82,16 +82,21 @@ elif kind in ('wv', 'ape', 'tta', 'mpc', 'ac3', 'dts'):
     t['Track'] = '3'
     t['Cover Art (Front)'] = APEValue(b'cover.jpg\0' + data, BINARY)
     t.save(path)
-elif kind in ('wav', 'aiff'):
+elif kind in ('wav', 'aiff', 'mp3', 'aac'):
     import mutagen.wave, mutagen.aiff
-    from mutagen.id3 import TIT2, TPE1, TALB, TRCK, APIC
-    f = (mutagen.wave.WAVE if kind == 'wav' else mutagen.aiff.AIFF)(path)
-    f.add_tags()
-    for frame in (TIT2(encoding=3, text=text['title']), TPE1(encoding=3, text=text['artist']),
-                  TALB(encoding=3, text=text['album']), TRCK(encoding=3, text='3'),
-                  APIC(encoding=3, mime='image/jpeg', type=3, desc='Cover', data=data)):
-        f.tags.add(frame)
-    f.save()
+    from mutagen.id3 import ID3, TIT2, TPE1, TALB, TRCK, APIC
+    frames = (TIT2(encoding=3, text=text['title']), TPE1(encoding=3, text=text['artist']),
+              TALB(encoding=3, text=text['album']), TRCK(encoding=3, text='3'),
+              APIC(encoding=3, mime='image/jpeg', type=3, desc='Cover', data=data))
+    if kind in ('mp3', 'aac'):  # an ID3v2 tag in front
+        t = ID3()
+        for frame in frames: t.add(frame)
+        t.save(path, v2_version=3)
+    else:  # an id3 chunk
+        f = (mutagen.wave.WAVE if kind == 'wav' else mutagen.aiff.AIFF)(path)
+        f.add_tags()
+        for frame in frames: f.tags.add(frame)
+        f.save()
 elif kind == 'wma':
     from mutagen.asf import ASF, ASFByteArrayAttribute
     f = ASF(path)

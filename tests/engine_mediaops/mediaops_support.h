@@ -55,7 +55,8 @@ int CountStreams(const std::string& path, const std::string& kind);
 
 // Tags an audio file the way taggers tag its format (by its extension):
 // title, artist, album, track and the picture `cover` (a JPEG) in the
-// format's own tag kind; AC3 and DTS, which have none, get an APEv2 tag.
+// format's own tag kind (MP3 and ADTS AAC: ID3v2 in front); AC3 and DTS,
+// which have none, get an APEv2 tag.
 // False when the format has no tagger here or tagging failed.
 bool TagLikeTaggers(const std::string& path, const std::string& cover);
 // A 300x300 JPEG, as covers are.

@@ -438,7 +438,7 @@ int TranscodeWithProgress(void*, CCmdFFplay* runner)
     return 0;
 }
 
-TEST_F(ConvertDriver, AnInProcessStepReportsProgressOnEveryThirdCall)
+TEST_F(ConvertDriver, AnInProcessStepReportsProgressOnEveryThirdCallAndItsEndAsAHundredPercent)
 {
     g_RunnerHooks.pfnTranscode = &TranscodeWithProgress;
     IVXMMedia* media = NewMedia(Steps(Step(L"ffmpeg -i x y", PASS_ENCODE_1, L"", L"", JOB_TYPE_FFMPEG)));
@@ -446,14 +446,17 @@ TEST_F(ConvertDriver, AnInProcessStepReportsProgressOnEveryThirdCall)
     media->StartConvert(nullptr, m_window.Get(), 0);
     ASSERT_TRUE(m_window.WaitFinished());
     auto messages = m_window.MessagesFor(Param(media));
-    ASSERT_EQ(messages.size(), 5u);
+    ASSERT_EQ(messages.size(), 6u);
     EXPECT_EQ(messages[0].message, WM_VXM_JOB_STARTED);
     EXPECT_EQ(messages[1].message, WM_VXM_JOB_STEP_STARTED);
     EXPECT_EQ(messages[2].message, WM_VXM_CONVERT_PROGRESS);
     EXPECT_EQ(messages[2].wParam, 370);
     EXPECT_EQ(messages[3].message, WM_VXM_CONVERT_PROGRESS);
-    EXPECT_EQ(messages[4].message, WM_VXM_JOB_FINISHED);
-    EXPECT_EQ(messages[4].wParam, 0);
+    // Done is 100 %, whatever the length was taken to be (1000 s here).
+    EXPECT_EQ(messages[4].message, WM_VXM_CONVERT_PROGRESS);
+    EXPECT_EQ(messages[4].wParam, 1000);
+    EXPECT_EQ(messages[5].message, WM_VXM_JOB_FINISHED);
+    EXPECT_EQ(messages[5].wParam, 0);
 }
 
 std::atomic<int> g_threadsInStep{0};

@@ -128,6 +128,25 @@ TEST_F(JobFaults, TrimEndingBeforeItsStartWritesNoLength)
     EXPECT_FALSE(Has(line, " -t ")) << line;
 }
 
+TEST_F(JobFaults, AWindowEndedBeforeTheSourcesEndHasItsLengthInWholeMillisecondsAndNoOtherHasOne)
+{
+    // Cue tracks of a 12 s file with frame-precise starts (the last runs to
+    // its end), and the whole file, whose probed length may be an estimate.
+    const struct { int start, end; const char* length; } rows[] = {
+        {0, 2893, " -t 2.893 "}, {2893, 5280, " -t 2.387 "}, {8546, 10440, " -t 1.894 "},
+        {10440, 12000, ""},      {0, 12000, ""}};
+    for (const auto& row : rows) {
+        auto media = Media();
+        media->m_nSourceLength = 12000;
+        media->m_nStartTime = row.start;
+        media->m_nEndTime = row.end;
+        media->m_nDuration = row.end - row.start;
+        const std::string line = Line(*media, m_scope.ById(5));
+        EXPECT_EQ(Has(line, " -t "), *row.length != 0) << line;
+        EXPECT_TRUE(Has(line, row.length)) << line;
+    }
+}
+
 TEST_F(JobFaults, GifIntervalOfZeroKeepsTheSourceRate)
 {
     auto media = Media();

@@ -15,8 +15,9 @@ namespace vxmtest {
 bool MakeTagFile(const std::string& kind, const std::string& path);
 
 // What mutagen reads: "<tag> <field>=<value>" lines, sorted; tags "id3",
-// "ape", "xiph", "mp4"; fields title, artist, album, year, track, genre,
-// comment, lyrics, composer, volume (v2.3's RVAD) and cover (as "md5:<hex>").
+// "ape", "xiph", "mp4"; fields title, artist, album, year, track (an MP4's
+// "7/12" when it holds a total), genre, comment, lyrics, composer, volume
+// (v2.3's RVAD) and cover (as "md5:<hex>").
 std::string MutagenTags(const std::string& path);
 
 // Every item mutagen reads, one line each, sorted: the fields a save writes

@@ -194,7 +194,7 @@ def dump(path):
             if key in MP4_FIELDS:
                 out.extend(('mp4', MP4_FIELDS[key], str(v)) for v in values)
             elif key == 'trkn':
-                out.extend(('mp4', 'track', str(v[0])) for v in values)
+                out.extend(('mp4', 'track', '%d/%d' % v if v[1] else str(v[0])) for v in values)
             elif key == 'covr':
                 out.extend(('mp4', 'cover', md5(bytes(v))) for v in values)
             elif key.startswith('----') and 'COMPOSER' in key:

@@ -223,6 +223,8 @@ void CueObject::Clear()
     m_strCuePath.clear();
     m_strAudioFile.clear();
     m_strText.clear();
+    m_strDate.clear();
+    m_strGenre.clear();
 }
 
 const CueObject::CueTrack* CueObject::GetTrack(int index) const
@@ -388,8 +390,15 @@ int CueObject::Parse(std::string_view bytes, const std::wstring& cuePath)
             track->m_nStart = static_cast<int>(ms / 1000);
             track->m_strAudioFile = currentFile;
             started.back() = number == 1 ? EStart::Index : EStart::Pregap;
+        } else if (KeywordIs(word, L"REM") && !inTrack) {
+            // The album's year and genre as rippers note them: REM DATE 1997, REM GENRE "Hard Rock".
+            std::wstring_view name = TakeWord(rest);
+            if (KeywordIs(name, L"DATE"))
+                m_strDate = Value(rest);
+            else if (KeywordIs(name, L"GENRE"))
+                m_strGenre = Value(rest);
         }
-        // REM, CATALOG, FLAGS, ISRC, PREGAP, POSTGAP, SONGWRITER, CDTEXTFILE: not needed.
+        // Other REM lines, CATALOG, FLAGS, ISRC, PREGAP, POSTGAP, SONGWRITER, CDTEXTFILE: not needed.
     }
 
     // A track without a usable start cannot be cut out of its file.

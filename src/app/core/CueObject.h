@@ -1,4 +1,4 @@
-// Reads a cue sheet: the album's performer and title, its audio file(s) and,
+// Reads a cue sheet: the album's performer, title, date and genre, its audio file(s) and,
 // per track, the title, performer, audio file and start and length.
 #pragma once
 #include <cstdint>
@@ -42,6 +42,9 @@ public:
     const std::vector<CueTrack>& GetTracks() const { return m_tracks; }
     const std::wstring& GetPerformer() const { return m_strPerformer; }
     const std::wstring& GetTitle() const { return m_strTitle; }
+    // The sheet's REM DATE and REM GENRE; empty when it has none.
+    const std::wstring& GetDate() const { return m_strDate; }
+    const std::wstring& GetGenre() const { return m_strGenre; }
     const std::wstring& GetCuePath() const { return m_strCuePath; }
     const std::wstring& GetAudioFile() const { return m_strAudioFile; }
     const std::wstring& GetText() const { return m_strText; }
@@ -57,4 +60,6 @@ private:
     std::wstring m_strCuePath;
     std::wstring m_strAudioFile;
     std::wstring m_strText;
+    std::wstring m_strDate;
+    std::wstring m_strGenre;
 };

@@ -84,7 +84,9 @@ void SetMp4Tags(MP4::Tag* tag, const VXM_MEDIA_TAGS& tags, const CTagCover* cove
         tag->setItem(kMp4Lyrics, MP4::Item(StringList(TagText(tags.lyrics))));
     const StringList dates = tag->item(kMp4Date).toStringList();
     const String date = dates.isEmpty() ? String() : dates.front();
-    const int total = tag->item("trkn").toIntPair().second;
+    // TagLib's item of a missing key holds numbers nobody set: a total read
+    // from it reached the file ("2/14645").
+    const int total = tag->contains("trkn") ? tag->item("trkn").toIntPair().second : 0;
     tag->removeItem("gnre");  // iTunes' genre number: the genre is the text now
     SetTextFields(tag, tags);
     if (DateOfYear(date, TagNumber(tags.year)))

@@ -16,7 +16,9 @@ struct CCueRowInfo {
     std::wstring performer;
     std::wstring album;
     std::wstring title;
-    std::wstring trackNumber;  // decimal, 1-based
+    std::wstring trackNumber;  // decimal: the sheet's TRACK number
+    std::wstring year;         // the sheet's REM DATE; empty: none
+    std::wstring genre;        // the sheet's REM GENRE; empty: none
 };
 
 class IMainPane {

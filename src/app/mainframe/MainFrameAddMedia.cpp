@@ -403,7 +403,10 @@ void CVXMMainFrameWnd::ImportCue(const std::wstring& cuePath)
         info.performer = track->m_strPerformer.empty() ? sheet.GetPerformer() : track->m_strPerformer;
         info.album = sheet.GetTitle();
         info.title = track->m_strTitle;
-        info.trackNumber = std::to_wstring(i + 1);
+        // The sheet's own number; a TRACK line without one counts by its place.
+        info.trackNumber = std::to_wstring(track->m_nNumber > 0 ? track->m_nNumber : i + 1);
+        info.year = sheet.GetDate();
+        info.genre = sheet.GetGenre();
         if (pane->AddCueTrackRow(child, info)) ++added;
     }
     for (auto& [audio, parent] : parents)

@@ -583,6 +583,8 @@ bool CMainPaneUI::AddCueTrackRow(IVXMMedia* track, const CCueRowInfo& info)
     tags.album = info.album;
     tags.title = info.title;
     tags.track = info.trackNumber;
+    if (!info.year.empty()) tags.year = info.year;
+    if (!info.genre.empty()) tags.genre = info.genre;
     row->SetTags(tags);
     row->SetFromCueSheet(true);
     return true;

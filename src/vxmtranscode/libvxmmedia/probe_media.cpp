@@ -170,6 +170,7 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
     const int64_t ms = static_cast<int64_t>(static_cast<uint64_t>(duration) * 1000u) / 1000000;
     media->m_nDuration = static_cast<int>(static_cast<uint32_t>(ms));
     media->m_nEndTime = media->m_nDuration;
+    media->m_nSourceLength = media->m_nDuration;
 
     const int video = BestMovingVideo(ic, opts.wanted_stream[AVMEDIA_TYPE_VIDEO]);
     const int audio = av_find_best_stream(ic, AVMEDIA_TYPE_AUDIO, opts.wanted_stream[AVMEDIA_TYPE_AUDIO], video, nullptr, 0);
@@ -334,6 +335,7 @@ int probe_media_with_context(const std::wstring& commandLine, CVXMMediaBase* med
         if (ms >= 1) {
             media->m_nDuration = ms;
             media->m_nEndTime = ms;
+            media->m_nSourceLength = ms;
         }
     }
     if (!ctx->argv_ptrs.empty()) ctx->argc = 0;

@@ -269,8 +269,13 @@ void FinishDone(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, HWND hNoti
         data.CopySourceFileTimes();
     *target.pPositionOffset = 0;
     MarkMonitorDone(data);
-    if (report)
-        PostForMedia(target, hNotify, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(result));
+    if (!report)
+        return;
+    // Done is all of it, whatever length the percentages were taken of (a
+    // probed length may be an estimate).
+    if (result == 0)
+        PostForMedia(target, hNotify, WM_VXM_CONVERT_PROGRESS, 1000);
+    PostForMedia(target, hNotify, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(result));
 }
 
 // Handles the end of a step on the monitor thread. True when the conversion

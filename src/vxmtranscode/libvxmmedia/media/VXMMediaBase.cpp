@@ -92,6 +92,7 @@ CVXMMediaBase::CVXMMediaBase(const CVXMMediaBase& other)
       m_nDuration(other.m_nDuration),
       m_nStartTime(other.m_nStartTime),
       m_nEndTime(other.m_nEndTime),
+      m_nSourceLength(other.m_nSourceLength),
       m_bHasVideo(other.m_bHasVideo),
       m_nVideoStreamIndex(other.m_nVideoStreamIndex),
       m_bHasAudio(other.m_bHasAudio),
@@ -189,6 +190,13 @@ int CVXMMediaBase::GetEffectiveDuration() const
 {
     std::vector<const CVXMMediaBase*> path;
     return EffectiveDurationGuarded(path);
+}
+
+bool CVXMMediaBase::EndsBeforeSourceEnd() const
+{
+    if (m_nEndTime <= 0 || m_nEndTime <= m_nStartTime)
+        return false;
+    return m_nSourceLength <= 0 || m_nEndTime < m_nSourceLength;
 }
 
 int CVXMMediaBase::EffectiveDurationGuarded(std::vector<const CVXMMediaBase*>& path) const

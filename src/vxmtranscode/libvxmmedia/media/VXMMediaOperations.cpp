@@ -153,7 +153,7 @@ std::wstring BuildPreviewCommandLine(CVXMMediaImpl& media)
     if (start != 0)
         opts.SetOption(L"-ss", L"%.3f", start / 1000.0);
     // The clip is shorter than the source when it ends before the source does.
-    if (end != 0 && (end - start < length || end < media.m_nDuration ||
+    if (end != 0 && (end - start < length || media.EndsBeforeSourceEnd() ||
                      static_cast<unsigned>(length + 1) < static_cast<unsigned>(media.m_nAux36)))
         opts.SetOption(L"-t", L"%.3f", (end - start) / 1000.0);
 

@@ -210,28 +210,33 @@ bool NeedsAviSynth(const CVXMMediaBase* media)
 
 void AddSeekOptions(CVXMMediaBase* media, CFFMpegOpts& opts, VXM_BUILD_VALUES& values)
 {
-    const double s = static_cast<unsigned>(media->m_nStartTime) / 1000.0;
-    const double e = static_cast<unsigned>(media->m_nEndTime) / 1000.0;
-    const double t = static_cast<unsigned>(media->GetEffectiveDuration()) / 1000.0;
-    const double d = e - s;
+    // Whole milliseconds: a window's length taken as a difference of two
+    // seconds in floating point came out a hair longer than itself.
+    const long long s = static_cast<unsigned>(media->m_nStartTime);
+    const long long e = static_cast<unsigned>(media->m_nEndTime);
+    const long long t = static_cast<unsigned>(media->GetEffectiveDuration());
+    const long long d = e - s;
+    const auto seconds = [](long long ms) { return FixedText(static_cast<double>(ms) / 1000.0, 3); };
     // A window whose end is not after its start has no length to write.
     const bool validEnd = e != 0 && d > 0;
     if (media->m_nMediaKind == 0) {
         if (s != 0) {
-            values.seekStart = s;
-            opts.SetOption(L"-ss", L"%s", FixedText(s, 3).c_str());
+            values.seekStart = static_cast<double>(s) / 1000.0;
+            opts.SetOption(L"-ss", L"%s", seconds(s).c_str());
         }
-        if (validEnd && (t == 0 || d <= t))
-            opts.SetOption(L"-t", L"%s", FixedText(d, 3).c_str());
+        // An untrimmed source runs to the end of its input (its probed
+        // length may be an estimate); -t is for a window ended before that.
+        if (media->EndsBeforeSourceEnd())
+            opts.SetOption(L"-t", L"%s", seconds(d).c_str());
         return;
     }
     if (s == 0) {
         if (validEnd && (d < t || media->m_nMediaKind == 2))
-            opts.SetOption(L"-t", L"%s", FixedText(d, 3).c_str());
+            opts.SetOption(L"-t", L"%s", seconds(d).c_str());
     } else if (validEnd && d <= t) {
-        values.seekStart = s;
-        opts.SetOption(L"-ss", L"%s", FixedText(s, 3).c_str());
-        opts.SetOption(L"-t", L"%s", FixedText(d, 3).c_str());
+        values.seekStart = static_cast<double>(s) / 1000.0;
+        opts.SetOption(L"-ss", L"%s", seconds(s).c_str());
+        opts.SetOption(L"-t", L"%s", seconds(d).c_str());
     }
 }
 
