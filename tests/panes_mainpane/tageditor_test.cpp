@@ -1,9 +1,12 @@
 // The audio tag editor on real files of several formats, some as other
 // programs leave them: the edits and a cover reach the file (read back by
 // TagLib, ffprobe and mutagen, every tag of the file with the new value only)
-// with the audio decoding as before, and the conversion that ends afterwards
-// writes the edited tags into its output. A file of a kind no routine writes
-// keeps the editor open with the reason.
+// with the audio decoding as before, every other item of the file's tags as
+// it was (a back cover, ReplayGain frames, iTunes' media kind, a lyrics
+// frame's description, an empty comment, attributes of several values), and
+// the conversion that ends afterwards writes the edited tags into its
+// output. A file of a kind no routine writes, or one the tags cannot go into
+// without changing its audio, keeps the editor open with the reason.
 #include "EditMusicDlg.h"
 #include "MainFrameMessages.h"
 #include "MainPaneUI.h"
@@ -26,6 +29,8 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -70,13 +75,29 @@ std::string Probe(const std::string& path)
     return out;
 }
 
+// The lines of `items` of the tags (their first word) that `kinds` has lines of.
+std::string OfKindsIn(const std::string& items, const std::string& kinds)
+{
+    std::set<std::string> tags;
+    std::istringstream had(kinds);
+    for (std::string line; std::getline(had, line);) tags.insert(line.substr(0, line.find(' ')));
+    std::string kept;
+    std::istringstream lines(items);
+    for (std::string line; std::getline(lines, line);)
+        if (tags.count(line.substr(0, line.find(' ')))) kept += line + "\n";
+    return kept;
+}
+
 struct CFormat {
     const char* extension;
     std::vector<std::string> codec;
-    std::vector<std::string> tags;  // where mutagen finds the values
-    const char* kind = "";          // as another program leaves the file (tag_files.py make KIND)
+    std::vector<std::string> tags;   // where mutagen finds the values ("~": the text fields only)
+    const char* kind = "";           // as another program leaves the file (tag_files.py make KIND)
+    std::vector<std::string> kept = {};  // mutagen's lines of other values the file keeps
     const wchar_t* old[3] = {L"Old Title", L"Old Artist", L"Old Album"};  // as the file holds them
 };
+
+const char* const kAllFields = "title,artist,album,comment,genre,year,track,lyrics,cover";
 
 class CTagEditorTest : public ::testing::TestWithParam<CFormat> {
 protected:
@@ -135,6 +156,8 @@ TEST_P(CTagEditorTest, EditsAndCoverReachTheFileAndTheLaterConversionOutput)
     const CFormat& f = GetParam();
     ASSERT_TRUE(row->HasTags());
     const std::string audio = vxmtest::DecodedAudioMd5(source);
+    const std::string items = vxmtest::MutagenItems(source, kAllFields);
+    const std::string length = vxmtest::ProbedLength(source);
     auto editor = OpenEditor();
     EXPECT_EQ(Control(*editor, L"IDC_EDIT_TITLE")->GetText(), f.old[0]);
     EXPECT_EQ(Control(*editor, L"ID_L_ARTIST")->GetText(), f.old[1]);
@@ -185,8 +208,12 @@ TEST_P(CTagEditorTest, EditsAndCoverReachTheFileAndTheLaterConversionOutput)
               vxmtest::MutagenLines(f.tags, {{"title", "Night Caf\xc3\xa9"}, {"artist", "The Edits"},
                                              {"album", "Second Take"}, {"year", "2024"}, {"track", "7"},
                                              {"genre", "Jazz"}, {"comment", "edited here"}, {"lyrics", "la la la"},
-                                             {"cover", vxmtest::Md5OfFile(cover)}}));
+                                             {"cover", vxmtest::Md5OfFile(cover)}},
+                                  f.kept));
     EXPECT_EQ(vxmtest::DecodedAudioMd5(source), audio);
+    // Every item that holds none of the fields is as it was, and players take the same length.
+    EXPECT_EQ(vxmtest::MutagenItems(source, kAllFields), items);
+    EXPECT_EQ(vxmtest::ProbedLength(source), length);
 
     // A conversion that ends now writes the edited tags into its untagged output.
     const std::string output = dir.File(std::string("converted.") + GetParam().extension);
@@ -213,6 +240,26 @@ TEST_P(CTagEditorTest, EditsAndCoverReachTheFileAndTheLaterConversionOutput)
     EXPECT_EQ(converted.title, L"After");
     ASSERT_EQ(ReadMediaTagsFromFile(media.source, read, L""), 1);
     EXPECT_EQ(read.title, L"Night Caf\u00e9");
+}
+
+TEST_P(CTagEditorTest, ATitleEditChangesNothingElseOfTheFile)
+{
+    const std::string items = vxmtest::MutagenItems(source, "title");
+    const std::string audio = vxmtest::DecodedAudioMd5(source);
+    const std::string length = vxmtest::ProbedLength(source);
+    auto editor = OpenEditor();
+    Control(*editor, L"IDC_EDIT_TITLE")->SetText(L"Night Caf\u00e9");
+    ClickOk(*editor);
+    ASSERT_EQ(row->GetTags().title, L"Night Caf\u00e9");
+    // The cover, the lyrics' frame and every other item stay as they were (a
+    // tag made for the title, where the file had none, holds nothing else) ...
+    EXPECT_EQ(OfKindsIn(vxmtest::MutagenItems(source, "title"), items), items);
+    EXPECT_EQ(vxmtest::DecodedAudioMd5(source), audio);
+    EXPECT_EQ(vxmtest::ProbedLength(source), length);
+    // ... and every tag of the file has the new title.
+    const std::string tags = vxmtest::MutagenTags(source);
+    EXPECT_NE(tags.find("title=Night Caf\xc3\xa9"), std::string::npos) << tags;
+    EXPECT_EQ(tags.find("title=Old"), std::string::npos) << tags;
 }
 
 TEST_P(CTagEditorTest, CancelKeepsTheRowButTheChosenCoverAndDroppedTextIsSwallowed)
@@ -295,7 +342,9 @@ TEST(CTagEditorKinds, AFileTheTagsCannotGoIntoKeepsTheEditorOpenWithTheReasonAnd
         const char* kind;
         std::wstring told;  // after the file's name
     } cases[] = {{"Caf\xc3\xa9.mka", "libvorbis", "", L": this program writes no tags into files of this kind"},
-                 {"Caf\xc3\xa9.m4a", "aac", "colon-name", L" (other tags the file holds would have been lost)"}};
+                 {"Caf\xc3\xa9.wv", "wavpack", "ape-size-beyond-items",
+                  L" (other tags the file holds would have been lost)"},
+                 {"Caf\xc3\xa9.aiff", "pcm_s16be", "cut-sound", L" (writing them would have changed the audio)"}};
     for (const auto& c : cases) {
         vxmtest::CTempDir dir;
         CFakeDesktop desktop;
@@ -329,16 +378,29 @@ TEST(CTagEditorKinds, AFileTheTagsCannotGoIntoKeepsTheEditorOpenWithTheReasonAnd
 }
 
 const std::vector<std::string> kMp3 = {"-c:a", "libmp3lame", "-b:a", "64k"};
+const std::vector<std::string> kAac = {"-c:a", "aac", "-b:a", "64k"};
+const std::vector<std::string> kVorbis = {"-c:a", "libvorbis", "-q:a", "1"};
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, CTagEditorTest,
-    ::testing::Values(CFormat{"mp3", kMp3, {"id3"}}, CFormat{"m4a", {"-c:a", "aac", "-b:a", "64k"}, {"mp4"}},
-                      CFormat{"flac", {"-c:a", "flac"}, {"xiph"}},
-                      CFormat{"ogg", {"-c:a", "libvorbis", "-q:a", "1"}, {"xiph"}},
+    ::testing::Values(CFormat{"mp3", kMp3, {"id3"}}, CFormat{"m4a", kAac, {"mp4"}},
+                      CFormat{"flac", {"-c:a", "flac"}, {"xiph"}}, CFormat{"ogg", kVorbis, {"xiph"}},
                       CFormat{"mp3", kMp3, {"id3"}, "v24-tyer"}, CFormat{"mp3", kMp3, {"id3"}, "twice-tpe1"},
                       CFormat{"mp3", kMp3, {"ape~", "id3"}, "ape-beside-id3"},
                       CFormat{"opus", {"-c:a", "libopus", "-b:a", "64k"}, {"xiph"}},
-                      CFormat{"wav", {"-c:a", "pcm_s16le"}, {"id3"}, "zero-data", {L"", L"", L""}}),
+                      CFormat{"wav", {"-c:a", "pcm_s16le"}, {"id3"}, "zero-data", {}, {L"", L"", L""}},
+                      // As taggers and stores leave them: RVA2 in a v2.3 tag, a described lyrics frame, two
+                      // pictures, an empty PRIV; iTunes' stik and hdvd; an empty comment and an ID3v1 block
+                      // in a FLAC; DATE beside YEAR; attributes of several values.
+                      CFormat{"mp3", kMp3, {"id3"}, "picard-v23"}, CFormat{"mp3", kMp3, {"id3"}, "picard-v24"},
+                      CFormat{"flac", {"-c:a", "flac"}, {"id3v1~", "xiph"}, "flac-picard"},
+                      CFormat{"ogg", kVorbis, {"xiph"}, "ogg-two-pictures"},
+                      CFormat{"m4a", kAac, {"mp4"}, "m4a-itunes", {"mp4 composer=Composer X"}},
+                      CFormat{"wv", {"-c:a", "wavpack"}, {"ape"}, "ape-year-date"},
+                      CFormat{"wma", {"-c:a", "wmav2"}, {"asf"}, "wma-multi"},
+                      CFormat{"spx", {"-c:a", "libspeex"}, {"xiph"}},
+                      CFormat{"aiff", {"-c:a", "pcm_s16be", "-write_id3v2", "1"}, {"id3"}, "",
+                              {"aiff title=Night Caf\xc3\xa9"}}),
     [](const auto& info) {
         std::string name = std::string(info.param.extension) + "_" + info.param.kind;
         std::replace(name.begin(), name.end(), '-', '_');

@@ -24,6 +24,20 @@ std::string MutagenTags(const std::string& path)
     return out;
 }
 
+std::string MutagenItems(const std::string& path, const std::string& fields)
+{
+    std::string out;
+    if (RunProgram({"/usr/bin/python3", kScript, "items", path, fields}, &out) != 0) return "mutagen failed: " + out;
+    return out;
+}
+
+std::string ProbedLength(const std::string& path)
+{
+    std::string out;
+    RunProgram({"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path}, &out);
+    return out;
+}
+
 std::string MutagenLines(const std::vector<std::string>& tags,
                          const std::vector<std::pair<std::string, std::string>>& fields,
                          const std::vector<std::string>& extra)

@@ -46,9 +46,12 @@ constexpr int kTagsFormatUnknown = 0;  // no writer knows the file: it is unchan
 constexpr int kTagsNotWritten = -1;    // the file could not be written: it is unchanged
 
 // Writes the fields into the file. The cover goes into MP4 files only when
-// `mp4Cover` is set. The file is changed as a whole: a copy beside it takes
-// its place only when complete and read back (the new values, the same
-// audio, every other tag item kept). A failure leaves it as it was; `why`
+// `mp4Cover` is set. Only the fields whose values differ from those the file
+// holds are written: every other tag item stays byte for byte, and a file
+// that holds the values already is left untouched. The file is changed as a
+// whole: a copy beside it takes its place only when complete and read back
+// (the new values, the same audio, every other tag item kept, as the format
+// stores them). A failure leaves it as it was; `why`
 // says what went wrong, and `whyText`, when the copy was refused by that
 // check, names the language text that tells the user (else it is emptied).
 int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, bool mp4Cover,
