@@ -393,6 +393,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // pictures, an empty PRIV; iTunes' stik and hdvd; an empty comment and an ID3v1 block
                       // in a FLAC; DATE beside YEAR; attributes of several values.
                       CFormat{"mp3", kMp3, {"id3"}, "picard-v23"}, CFormat{"mp3", kMp3, {"id3"}, "picard-v24"},
+                      CFormat{"mp3", {"-c:a", "libmp3lame", "-id3v2_version", "0"}, {"id3", "id3v1~"}, "id3v1-only"},
                       CFormat{"flac", {"-c:a", "flac"}, {"id3v1~", "xiph"}, "flac-picard"},
                       CFormat{"ogg", kVorbis, {"xiph"}, "ogg-two-pictures"},
                       CFormat{"m4a", kAac, {"mp4"}, "m4a-itunes", {"mp4 composer=Composer X"}},

@@ -11,7 +11,7 @@ namespace vxmtest {
 // "twice-tpe1", "ape-beside-id3", "empty-popm", "zero-data", "cut-sound",
 // "colon-name", "id3-before-ape", "picard-v23", "picard-v24", "flac-picard",
 // "ogg-two-pictures", "m4a-itunes", "ape-year-date", "wma-multi",
-// "ape-size-beyond-items" (tests/support/tag_files.py says what each is).
+// "ape-size-beyond-items", "id3v1-only" (tests/support/tag_files.py says what each is).
 bool MakeTagFile(const std::string& kind, const std::string& path);
 
 // What mutagen reads: "<tag> <field>=<value>" lines, sorted, each once; tags

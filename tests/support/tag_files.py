@@ -19,7 +19,7 @@ from mutagen.aiff import AIFF
 from mutagen.apev2 import APEv2, APENoHeaderError
 from mutagen.asf import ASF
 from mutagen.flac import FLAC, Picture
-from mutagen.id3 import (APIC, COMM, ID3, ID3NoHeaderError, PRIV, RVA2, TIT2, TPE1, TSOP, TXXX, TYER, USLT)
+from mutagen.id3 import (APIC, COMM, ID3, ID3NoHeaderError, PRIV, RVA2, TALB, TIT2, TPE1, TSOP, TXXX, TYER, USLT)
 from mutagen.id3._id3v1 import MakeID3v1, find_id3v1
 from mutagen.id3._tags import ID3SaveConfig
 from mutagen.mp4 import MP4, MP4Cover, MP4FreeForm
@@ -136,6 +136,13 @@ def make(kind, path):
             size = struct.unpack('<I', data[at + 12:at + 16])[0]
             data[at + 12:at + 16] = struct.pack('<I', size + 16)
         open(path, 'wb').write(bytes(data))
+    elif kind == 'id3v1-only':  # an old rip: an ID3v1 block and no ID3v2 tag
+        v1 = ID3()
+        for frame in (TIT2(encoding=0, text='Old Title'), TPE1(encoding=0, text='Old Artist'),
+                      TALB(encoding=0, text='Old Album')):
+            v1.add(frame)
+        with open(path, 'ab') as f:
+            f.write(MakeID3v1(v1))
     elif kind == 'v24-tyer':  # as iTunes 4.6 wrote: TYER inside a v2.4 tag
         try:
             tag = ID3(path)

@@ -172,7 +172,7 @@ std::string CheckCopy(CFileEditCopy& copy, const std::string& name, const VXM_ME
     text = kTextAudioChanged;
     if (std::string change = AudioChange(record.before, after); !change.empty()) return change;
     text = kTextItemsLost;
-    if (std::string lost = LostItems(record.before, after, edited); !lost.empty())
+    if (std::string lost = LostItems(record.before, after, edited, FilledTagFields(tags)); !lost.empty())
         return "the tag library would not keep what the file holds in " + lost;
     text = kTextNotReadBack;
     unsigned wrong = DifferentFields(tags, read);

@@ -64,9 +64,9 @@ std::string AudioChange(const CTagFileFacts& before, const CTagFileFacts& after)
     return std::string();
 }
 
-std::string LostItems(const CTagFileFacts& before, const CTagFileFacts& after, unsigned edited)
+std::string LostItems(const CTagFileFacts& before, const CTagFileFacts& after, unsigned edited, unsigned madeAnew)
 {
-    const std::vector<std::string> changed = ChangedTagItems(before.blocks, after.blocks, edited);
+    const std::vector<std::string> changed = ChangedTagItems(before.blocks, after.blocks, edited, madeAnew);
     return Join(std::set<std::string>(changed.begin(), changed.end()));
 }
 

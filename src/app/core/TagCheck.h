@@ -22,8 +22,9 @@ CTagFileFacts TakeTagFileFacts(TagLib::File* file, TagLib::IOStream& stream);
 
 // What changed in the audio, in a few words; empty when nothing did.
 std::string AudioChange(const CTagFileFacts& before, const CTagFileFacts& after);
-// The items holding none of the `edited` fields that are gone or changed, named; empty when none.
-std::string LostItems(const CTagFileFacts& before, const CTagFileFacts& after, unsigned edited);
+// The items holding none of the `edited` fields that are gone or changed,
+// named (a tag made anew may hold the `madeAnew` fields); empty when none.
+std::string LostItems(const CTagFileFacts& before, const CTagFileFacts& after, unsigned edited, unsigned madeAnew);
 // The fields (bits of the kTag fields, the cover aside) whose values differ between
 // the two: those a save of `wanted` into a file that holds `held` edits.
 unsigned DifferentFields(const VXM_MEDIA_TAGS& wanted, const VXM_MEDIA_TAGS& held);

@@ -32,24 +32,34 @@ namespace {
 
 using CKeyedItems = std::map<std::string, std::vector<ByteVector>>;
 
-// Each kind's items by key, in their order, but those of edited fields.
-std::map<std::string, CKeyedItems> Kept(const CTagBlocks& blocks, unsigned edited)
+// Each kind's items by key, in their order, but those of the fields each may change.
+std::map<std::string, CKeyedItems> Kept(const CTagBlocks& blocks, const std::map<std::string, unsigned>& changing)
 {
     std::map<std::string, CKeyedItems> kept;
     for (const CTagBlock& block : blocks) {
         CKeyedItems& keyed = kept[block.kind];
+        const unsigned fields = changing.at(block.kind);
         for (const CTagItem& item : block.items)
-            if (!(item.field & edited)) keyed[item.key].push_back(item.raw);
+            if (!(item.field & fields)) keyed[item.key].push_back(item.raw);
     }
     return kept;
 }
 
 }  // namespace
 
-std::vector<std::string> ChangedTagItems(const CTagBlocks& before, const CTagBlocks& after, unsigned edited)
+std::vector<std::string> ChangedTagItems(const CTagBlocks& before, const CTagBlocks& after, unsigned edited,
+                                         unsigned madeAnew)
 {
-    const auto was = Kept(before, edited);
-    const auto now = Kept(after, edited);
+    // A tag that held none of the fields (one the file did not have) gets every field.
+    std::map<std::string, unsigned> changing;
+    for (const CTagBlock& block : after) changing[block.kind] = edited | madeAnew;
+    for (const CTagBlock& block : before) {
+        bool fields = false;
+        for (const CTagItem& item : block.items) fields = fields || item.field;
+        changing[block.kind] = fields ? edited : edited | madeAnew;
+    }
+    const auto was = Kept(before, changing);
+    const auto now = Kept(after, changing);
     std::set<std::string> changed;
     auto compare = [&](const std::map<std::string, CKeyedItems>& a, const std::map<std::string, CKeyedItems>& b) {
         for (const auto& [kind, keyed] : a) {

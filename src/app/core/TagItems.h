@@ -43,8 +43,10 @@ using CTagBlocks = std::vector<CTagBlock>;
 CTagItems MergeTagItems(const CTagItems& held, const CTagItems& made, unsigned edited);
 
 // "<kind> <key>" of each item, holding none of the `edited` fields, that is
-// gone, new or changed between the two.
-std::vector<std::string> ChangedTagItems(const CTagBlocks& before, const CTagBlocks& after, unsigned edited);
+// gone, new or changed between the two; in a tag that had no item before,
+// the `madeAnew` fields may be new too.
+std::vector<std::string> ChangedTagItems(const CTagBlocks& before, const CTagBlocks& after, unsigned edited,
+                                         unsigned madeAnew);
 
 // The row's text fields and their bits (title, artist, album, comment,
 // genre, lyrics).
