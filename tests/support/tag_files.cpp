@@ -10,6 +10,15 @@ namespace {
 
 const std::string kScript = std::string(VXM_SOURCE_DIR) + "/tests/support/tag_files.py";
 
+std::string MutagenSays(const char* command, const std::string& path, const std::string& more = "")
+{
+    std::vector<std::string> args = {"/usr/bin/python3", kScript, command, path};
+    if (!more.empty()) args.push_back(more);
+    std::string out;
+    if (RunProgram(args, &out) != 0) return "mutagen failed: " + out;
+    return out;
+}
+
 }  // namespace
 
 bool MakeTagFile(const std::string& kind, const std::string& path)
@@ -19,16 +28,12 @@ bool MakeTagFile(const std::string& kind, const std::string& path)
 
 std::string MutagenTags(const std::string& path)
 {
-    std::string out;
-    if (RunProgram({"/usr/bin/python3", kScript, "dump", path}, &out) != 0) return "mutagen failed: " + out;
-    return out;
+    return MutagenSays("dump", path);
 }
 
 std::string MutagenItems(const std::string& path, const std::string& fields)
 {
-    std::string out;
-    if (RunProgram({"/usr/bin/python3", kScript, "items", path, fields}, &out) != 0) return "mutagen failed: " + out;
-    return out;
+    return MutagenSays("items", path, fields);
 }
 
 std::string ProbedLength(const std::string& path)

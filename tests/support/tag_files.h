@@ -11,7 +11,9 @@ namespace vxmtest {
 // "twice-tpe1", "ape-beside-id3", "empty-popm", "zero-data", "cut-sound",
 // "colon-name", "id3-before-ape", "picard-v23", "picard-v24", "flac-picard",
 // "ogg-two-pictures", "m4a-itunes", "ape-year-date", "wma-multi",
-// "ape-size-beyond-items", "id3v1-only" (tests/support/tag_files.py says what each is).
+// "ape-size-beyond-items", "id3v1-only", "empty-popm-first", "empty-tyer-first",
+// "popm-beyond", "junk-frame", "two-id3v2", "itunnorm", "zero-block"; "dsf" and
+// "dsdiff" make the whole file (tests/support/tag_files.py says what each is).
 bool MakeTagFile(const std::string& kind, const std::string& path);
 
 // What mutagen reads: "<tag> <field>=<value>" lines, sorted, each once; tags
@@ -30,7 +32,7 @@ std::string MutagenLines(const std::vector<std::string>& tags,
 // ("<tag> <key>#<n>=<value>" lines, sorted), but those that hold one of the
 // comma-separated row `fields` ("title,cover"): what a save of those fields
 // must leave as it was.
-std::string MutagenItems(const std::string& path, const std::string& fields);
+std::string MutagenItems(const std::string& path, const std::string& fields = "");
 
 // The length ffprobe gives the file, in seconds.
 std::string ProbedLength(const std::string& path);

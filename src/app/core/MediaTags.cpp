@@ -4,7 +4,9 @@
 
 #include <taglib/fileref.h>
 #include <taglib/mp4file.h>
+#include <taglib/tfilestream.h>
 
+#include "DsdTags.h"
 #include "IVXMMedia.h"
 #include "Log.h"
 #include "Mp4OffsetTables.h"
@@ -13,6 +15,7 @@
 #include "TagFileStream.h"
 #include "TagFormats.h"
 #include "TagSave.h"
+#include "TagUnread.h"
 #include "platform/filecontent.h"
 #include "platform/text.h"
 
@@ -85,6 +88,7 @@ namespace {
 const char* const kTextNotReadBack = "ID_STRING_TAGS_NOT_READ_BACK";
 const char* const kTextAudioChanged = "ID_STRING_TAGS_AUDIO_WOULD_CHANGE";
 const char* const kTextItemsLost = "ID_STRING_TAGS_OTHERS_WOULD_GO";
+const char* const kTextUnreadable = "ID_STRING_TAGS_UNREADABLE";
 
 // What the first pass over the copy found and did, for the check that reads it back.
 struct CWriteRecord {
@@ -100,17 +104,13 @@ struct CWriteRecord {
 
 // The fields whose values in the row differ from those the file holds: the
 // save changes these and leaves everything else of the file as it is.
-unsigned EditedFields(const std::string& name, const VXM_MEDIA_TAGS& tags, bool mp4Cover, const CTagCover& cover,
-                      bool& known)
+unsigned EditedFields(File* file, const VXM_MEDIA_TAGS& tags, bool mp4Cover, const CTagCover& cover)
 {
-    FileRef probe(name.c_str(), false);
-    known = !probe.isNull() && probe.tag();
-    if (!known) return 0;
     VXM_MEDIA_TAGS held;
     ByteVector heldCover;
-    ReadTagsFrom(probe.file(), held, &heldCover);
+    ReadTagsFrom(file, held, &heldCover);
     unsigned edited = DifferentFields(tags, held);
-    if (cover.valid && StoresCover(probe.file(), mp4Cover) && cover.data != heldCover) edited |= kTagCover;
+    if (cover.valid && StoresCover(file, mp4Cover) && cover.data != heldCover) edited |= kTagCover;
     return edited;
 }
 
@@ -201,11 +201,19 @@ int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, b
         return fail(copy.Why(), nullptr);
     const CTagCover cover = LoadTagCover(tags.cover);
     // A file no writer knows (a video in another container) is not copied
-    // for nothing, nor is one that holds the values already.
-    bool known = false;
-    const unsigned edited = EditedFields(name, tags, mp4Cover, cover, known);
-    if (!known)
-        return kTagsFormatUnknown;
+    // for nothing, nor is one that holds the values already; one whose tags
+    // TagLib cannot read whole is not written at all.
+    unsigned edited = 0;
+    {
+        FileStream stream(name.c_str(), true);
+        FileRef probe(&stream, false);
+        if (probe.isNull() || !probe.tag())
+            return TagLibKnowsKind(name) ? fail("the tag library cannot read its tags", kTextUnreadable)
+                                         : kTagsFormatUnknown;
+        if (const std::string unread = UnreadTagData(probe.file(), stream); !unread.empty())
+            return fail(unread, kTextUnreadable);
+        edited = EditedFields(probe.file(), tags, mp4Cover, cover);
+    }
     if (edited == 0)
         return kTagsWritten;
     // TagLib changes a copy beside the file, which takes the file's place
@@ -234,12 +242,20 @@ int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, b
 int ReadMediaTagsFromFile(const std::wstring& path, VXM_MEDIA_TAGS& tags, const std::wstring& coverOut)
 {
     const std::string name = WideToUtf8(path);
-    FileRef ref(name.c_str(), true);
-    if (ref.isNull() || !ref.tag())
+    FileStream stream(name.c_str(), true);
+    if (!stream.isOpen())
         return 0;
+    FileRef ref(&stream, true);
     ByteVector cover;
-    if (!ReadTagsFrom(ref.file(), tags, coverOut.empty() ? nullptr : &cover))
-        return 0;
+    ByteVector* wanted = coverOut.empty() ? nullptr : &cover;
+    if (ref.isNull() || !ref.tag()) {
+        if (!ReadDsdTags(stream, tags, wanted))
+            return 0;
+    } else {
+        RecoverUnreadFrames(ref.file(), stream);
+        if (!ReadTagsFrom(ref.file(), tags, wanted))
+            return 0;
+    }
     WriteCoverFile(coverOut, cover);
     return 1;
 }

@@ -2,6 +2,7 @@
 // files, and the tag an APE, Musepack or FLAC file may start with.
 #pragma once
 #include <taglib/id3v2tag.h>
+#include <taglib/tfile.h>
 
 #include "TagValues.h"
 
@@ -18,3 +19,10 @@ void SetId3v2Fields(TagLib::ID3v2::Tag* tag, const VXM_MEDIA_TAGS& tags, unsigne
 // The fields of the tag (the year from TYER where iTunes wrote it into a v2.4
 // tag); the front cover, else the first picture, into `cover` when given.
 void ReadId3v2Fields(VXM_MEDIA_TAGS& tags, TagLib::ID3v2::Tag* tag, TagLib::ByteVector* cover);
+
+// TagLib stops reading a tag at an empty frame (a POPM of size 0): the frames
+// after it are read here into `tag`, so that the row shows them. `offset` is
+// where the tag starts in the file. False when the frames hold one that
+// cannot be stepped over (a size beyond the tag, a name that is none): what
+// follows it is read by no one here.
+bool RecoverId3v2Frames(TagLib::ID3v2::Tag* tag, TagLib::File* file, long offset);
