@@ -426,7 +426,7 @@ TEST_F(TagFiles, MediaRowWritesSourceOrOutputAndReadsTheCoverIntoItsThumbnail)
 struct COtherFile {
     const char* name;
     const char* extension;
-    std::vector<std::string> codec;  // ffmpeg's; none for APE (the engine's encoder)
+    std::vector<std::string> codec;  // ffmpeg's; none for APE (the engine's encoder) and Musepack (mpcenc)
     const char* kind;                // tag_files.py make KIND; "" as ffmpeg wrote it
     std::vector<std::string> tags;   // where mutagen finds the values; none: the write is refused
     std::vector<std::string> kept = {};
@@ -441,18 +441,22 @@ TEST_P(TagOtherPrograms, EveryReaderSeesTheNewValuesAndTheAudioStaysOrTheFileIsL
 {
     const COtherFile& row = GetParam();
     const std::string file = m_dir.File(std::string("Caf\xc3\xa9 ") + row.name + "." + row.extension);
-    // APE files come from the engine's encoder, out of a WAV beside.
+    // APE and Musepack files come from their encoders, out of a WAV beside.
     const std::string source = row.codec.empty() ? file.substr(0, file.rfind('.')) + ".src.wav" : file;
     std::vector<std::string> make = {"-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-ac", "2"};
     make.insert(make.end(), row.codec.begin(), row.codec.end());
     make.push_back(source);
     ASSERT_TRUE(RunFfmpeg(make));
-    if (row.codec.empty()) {
+    if (row.codec.empty() && std::string(row.extension) == "mpc") {
+        ASSERT_EQ(RunProgram({"mpcenc", "--silent", source, file}), 0);
+    } else if (row.codec.empty()) {
         ASSERT_EQ(CompressFileW(Utf8ToWide(source).c_str(), Utf8ToWide(file).c_str(), 2000, nullptr, nullptr, nullptr), 0);
     }
     if (*row.kind) ASSERT_TRUE(vxmtest::MakeTagFile(row.kind, file));
     const std::string audio = DecodedAudio(file);
     const std::string bytes = ReadBytes(file);
+    const char* const all = "title,artist,album,comment,genre,year,track,lyrics,cover";
+    const std::string items = vxmtest::MutagenItems(file, all);
     ASSERT_EQ(audio.rfind("MD5=", 0), 0u) << audio;
 
     VXM_MEDIA_TAGS t = FullTags(GetSamples().png);
@@ -476,6 +480,8 @@ TEST_P(TagOtherPrograms, EveryReaderSeesTheNewValuesAndTheAudioStaysOrTheFileIsL
                                      {"cover", vxmtest::Md5OfFile(GetSamples().png)}},
                                     row.kept));
     EXPECT_EQ(DecodedAudio(file), audio);
+    // Every item that holds none of the fields is as it was.
+    EXPECT_EQ(vxmtest::MutagenItems(file, all), items);
 }
 
 const std::vector<std::string> kMp3 = {"-c:a", "libmp3lame", "-b:a", "64k"};
@@ -496,8 +502,12 @@ INSTANTIATE_TEST_SUITE_P(
                       COtherFile{"aiff_cut_short", "aiff", {"-c:a", "pcm_s16be"}, "cut-sound", {}},
                       COtherFile{"wavpack", "wv", {"-c:a", "wavpack"}, "", {"ape"}},
                       COtherFile{"monkeys_audio_with_id3v2", "ape", {}, "id3-before-ape", {"ape", "id3"}},
+                      COtherFile{"monkeys_audio_year_and_date", "ape", {}, "ape-year-date", {"ape"}},
+                      COtherFile{"musepack_year_and_date", "mpc", {}, "ape-year-date", {"ape"}},
+                      COtherFile{"apev2_size_beyond_its_items", "wv", {"-c:a", "wavpack"}, "ape-size-beyond-items", {}},
                       COtherFile{"true_audio_with_apev2", "tta", {"-c:a", "tta"}, "", {"ape~", "id3"}},
                       COtherFile{"opus", "opus", {"-c:a", "libopus", "-b:a", "64k"}, "", {"xiph"}},
                       COtherFile{"mp4_as_ffmpeg_writes_it", "m4a", {"-c:a", "aac", "-b:a", "64k"}, "", {"mp4"}},
-                      COtherFile{"mp4_name_with_colon", "m4a", {"-c:a", "aac", "-b:a", "64k"}, "colon-name", {}}),
+                      COtherFile{"mp4_name_with_colon", "m4a", {"-c:a", "aac", "-b:a", "64k"}, "colon-name", {"mp4"},
+                                 {"mp4 composer=Composer X"}}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -1,11 +1,13 @@
 // The audio tag editor on real files of several formats, some as other
 // programs leave them: the edits and a cover reach the file (read back by
 // TagLib, ffprobe and mutagen, every tag of the file with the new value only)
-// with the audio decoding as before, and the conversion that ends afterwards
-// writes the edited tags into its output. Files tagged in ways TagLib stops
-// on show in the row and the editor what other readers see; a title edit
-// changes the title only, for mutagen, or keeps the editor open with the
-// reason and the file as it was.
+// with the audio decoding as before, every other item of the file's tags as
+// it was (a back cover, ReplayGain frames, iTunes' media kind, a lyrics
+// frame's description, an empty comment, attributes of several values), and
+// the conversion that ends afterwards writes the edited tags into its
+// output. Files tagged in ways TagLib stops on show in the row and the
+// editor what other readers see; a title edit changes the title only, for
+// mutagen, or keeps the editor open with the reason and the file as it was.
 #include "EditMusicDlg.h"
 #include "MainFrameMessages.h"
 #include "MainPaneUI.h"
@@ -28,6 +30,8 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -72,13 +76,29 @@ std::string Probe(const std::string& path)
     return out;
 }
 
+// The lines of `items` of the tags (their first word) that `kinds` has lines of.
+std::string OfKindsIn(const std::string& items, const std::string& kinds)
+{
+    std::set<std::string> tags;
+    std::istringstream had(kinds);
+    for (std::string line; std::getline(had, line);) tags.insert(line.substr(0, line.find(' ')));
+    std::string kept;
+    std::istringstream lines(items);
+    for (std::string line; std::getline(lines, line);)
+        if (tags.count(line.substr(0, line.find(' ')))) kept += line + "\n";
+    return kept;
+}
+
 struct CFormat {
     const char* extension;
     std::vector<std::string> codec;
-    std::vector<std::string> tags;  // where mutagen finds the values
-    const char* kind = "";          // as another program leaves the file (tag_files.py make KIND)
+    std::vector<std::string> tags;   // where mutagen finds the values ("~": the text fields only)
+    const char* kind = "";           // as another program leaves the file (tag_files.py make KIND)
+    std::vector<std::string> kept = {};  // mutagen's lines of other values the file keeps
     const wchar_t* old[3] = {L"Old Title", L"Old Artist", L"Old Album"};  // as the file holds them
 };
+
+const char* const kAllFields = "title,artist,album,comment,genre,year,track,lyrics,cover";
 
 class CTagEditorTest : public ::testing::TestWithParam<CFormat> {
 protected:
@@ -137,6 +157,8 @@ TEST_P(CTagEditorTest, EditsAndCoverReachTheFileAndTheLaterConversionOutput)
     const CFormat& f = GetParam();
     ASSERT_TRUE(row->HasTags());
     const std::string audio = vxmtest::DecodedAudioMd5(source);
+    const std::string items = vxmtest::MutagenItems(source, kAllFields);
+    const std::string length = vxmtest::ProbedLength(source);
     auto editor = OpenEditor();
     EXPECT_EQ(Control(*editor, L"IDC_EDIT_TITLE")->GetText(), f.old[0]);
     EXPECT_EQ(Control(*editor, L"ID_L_ARTIST")->GetText(), f.old[1]);
@@ -187,8 +209,12 @@ TEST_P(CTagEditorTest, EditsAndCoverReachTheFileAndTheLaterConversionOutput)
               vxmtest::MutagenLines(f.tags, {{"title", "Night Caf\xc3\xa9"}, {"artist", "The Edits"},
                                              {"album", "Second Take"}, {"year", "2024"}, {"track", "7"},
                                              {"genre", "Jazz"}, {"comment", "edited here"}, {"lyrics", "la la la"},
-                                             {"cover", vxmtest::Md5OfFile(cover)}}));
+                                             {"cover", vxmtest::Md5OfFile(cover)}},
+                                  f.kept));
     EXPECT_EQ(vxmtest::DecodedAudioMd5(source), audio);
+    // Every item that holds none of the fields is as it was, and players take the same length.
+    EXPECT_EQ(vxmtest::MutagenItems(source, kAllFields), items);
+    EXPECT_EQ(vxmtest::ProbedLength(source), length);
 
     // A conversion that ends now writes the edited tags into its untagged output.
     const std::string output = dir.File(std::string("converted.") + GetParam().extension);
@@ -215,6 +241,26 @@ TEST_P(CTagEditorTest, EditsAndCoverReachTheFileAndTheLaterConversionOutput)
     EXPECT_EQ(converted.title, L"After");
     ASSERT_EQ(ReadMediaTagsFromFile(media.source, read, L""), 1);
     EXPECT_EQ(read.title, L"Night Caf\u00e9");
+}
+
+TEST_P(CTagEditorTest, ATitleEditChangesNothingElseOfTheFile)
+{
+    const std::string items = vxmtest::MutagenItems(source, "title");
+    const std::string audio = vxmtest::DecodedAudioMd5(source);
+    const std::string length = vxmtest::ProbedLength(source);
+    auto editor = OpenEditor();
+    Control(*editor, L"IDC_EDIT_TITLE")->SetText(L"Night Caf\u00e9");
+    ClickOk(*editor);
+    ASSERT_EQ(row->GetTags().title, L"Night Caf\u00e9");
+    // The cover, the lyrics' frame and every other item stay as they were (a
+    // tag made for the title, where the file had none, holds nothing else) ...
+    EXPECT_EQ(OfKindsIn(vxmtest::MutagenItems(source, "title"), items), items);
+    EXPECT_EQ(vxmtest::DecodedAudioMd5(source), audio);
+    EXPECT_EQ(vxmtest::ProbedLength(source), length);
+    // ... and every tag of the file has the new title.
+    const std::string tags = vxmtest::MutagenTags(source);
+    EXPECT_NE(tags.find("title=Night Caf\xc3\xa9"), std::string::npos) << tags;
+    EXPECT_EQ(tags.find("title=Old"), std::string::npos) << tags;
 }
 
 TEST_P(CTagEditorTest, CancelKeepsTheRowButTheChosenCoverAndDroppedTextIsSwallowed)
@@ -290,6 +336,8 @@ TEST_P(CTagEditorTest, ACueTrackKeepsTheSheetsTagsInItsCloneAndAnEditNeverReache
 }
 
 const std::vector<std::string> kMp3 = {"-c:a", "libmp3lame", "-b:a", "64k"};
+const std::vector<std::string> kAac = {"-c:a", "aac", "-b:a", "64k"};
+const std::vector<std::string> kVorbis = {"-c:a", "libvorbis", "-q:a", "1"};
 
 // A file tagged "Old Title", "Old Artist", "Old Album" as another program
 // leaves it, some in ways TagLib 1.13 stops on.
@@ -298,10 +346,12 @@ struct CTaggedFile {
     std::vector<std::string> codec;  // ffmpeg's; none: the kind makes the whole file
     const char* kind;                // tag_files.py make KIND
     const wchar_t* told;             // after the file's name when the save is refused; null: it is saved
+    bool shown = true;               // false: no reader finds the old values whole (the row need not show them)
 };
 
 const wchar_t* const kNoWriter = L": this program writes no tags into files of this kind";
 const wchar_t* const kUnreadable = L" (some of the tags the file holds cannot be read";
+const wchar_t* const kItemsLost = L" (other tags the file holds would have been lost)";
 
 const CTaggedFile kTaggedFiles[] = {
     {"Caf\xc3\xa9 iTunes.mp3", kMp3, "itunnorm", nullptr},
@@ -312,20 +362,10 @@ const CTaggedFile kTaggedFiles[] = {
     {"Caf\xc3\xa9.mka", {"-c:a", "libvorbis"}, "", kNoWriter},
     {"Caf\xc3\xa9.dsf", {}, "dsf", kNoWriter},
     {"Caf\xc3\xa9.dff", {}, "dsdiff", kNoWriter},
-    {"Caf\xc3\xa9.m4a", {"-c:a", "aac"}, "colon-name", L" (other tags the file holds would have been lost)"},
+    {"Caf\xc3\xa9.m4a", {"-c:a", "aac"}, "colon-name", nullptr},
+    {"Caf\xc3\xa9.wv", {"-c:a", "wavpack"}, "ape-size-beyond-items", kItemsLost, false},
+    {"Caf\xc3\xa9.aiff", {"-c:a", "pcm_s16be"}, "cut-sound", L" (writing them would have changed the audio)", false},
 };
-
-// mutagen's items but the title.
-std::string WithoutTitle(const std::string& items)
-{
-    std::string out;
-    for (size_t at = 0, end; at < items.size(); at = end + 1) {
-        end = items.find('\n', at);
-        if (end == std::string::npos) end = items.size();
-        if (items.compare(at, 5, "TIT2 ") != 0) out += items.substr(at, end - at) + "\n";
-    }
-    return out;
-}
 
 TEST(CTagEditorKinds, TheRowShowsWhatOtherReadersSeeAndATitleEditKeepsEveryOtherItemOrLeavesTheFileAsItWas)
 {
@@ -344,7 +384,7 @@ TEST(CTagEditorKinds, TheRowShowsWhatOtherReadersSeeAndATitleEditKeepsEveryOther
         }
         if (*c.kind) ASSERT_TRUE(vxmtest::MakeTagFile(c.kind, song));
         const std::string before = ReadBytes(song);
-        const std::string items = vxmtest::MutagenItems(song);
+        const std::string items = vxmtest::MutagenItems(song, "title");
         const std::string audio = vxmtest::DecodedAudioMd5(song);
         // Added as the program adds a file: probed by the engine.
         IVXMMedia* media = CreateVXMMediaObject(nullptr);
@@ -362,7 +402,7 @@ TEST(CTagEditorKinds, TheRowShowsWhatOtherReadersSeeAndATitleEditKeepsEveryOther
             {L"IDC_EDIT_TITLE", &VXM_MEDIA_TAGS::title}, {L"IDC_EDIT_ARTIST", &VXM_MEDIA_TAGS::artist},
             {L"IDC_EDIT_ALBUM", &VXM_MEDIA_TAGS::album}, {L"IDC_EDIT_COMMENT", &VXM_MEDIA_TAGS::comment}};
         const std::wstring seen[] = {L"Old Title", L"Old Artist", L"Old Album", L""};
-        for (size_t i = 0; i < std::size(shown); ++i) {
+        for (size_t i = 0; c.shown && i < std::size(shown); ++i) {
             EXPECT_EQ(row->GetTags().*shown[i].second, seen[i]);
             EXPECT_EQ(dialog.GetPaintManager()->FindControl(shown[i].first)->GetText(), seen[i]);
         }
@@ -377,15 +417,15 @@ TEST(CTagEditorKinds, TheRowShowsWhatOtherReadersSeeAndATitleEditKeepsEveryOther
             // Saved: only the title changed for mutagen, and the audio did not.
             EXPECT_TRUE(boxes.empty());
             EXPECT_EQ(row->GetTags().title, L"Night Caf\u00e9");
-            const std::string after = vxmtest::MutagenItems(song);
-            EXPECT_EQ(WithoutTitle(after), WithoutTitle(items));
-            EXPECT_NE(after.find("TIT2 TIT2=Night Caf\xc3\xa9\n"), std::string::npos) << after;
+            EXPECT_EQ(vxmtest::MutagenItems(song, "title"), items);
+            const std::string tags = vxmtest::MutagenTags(song);
+            EXPECT_NE(tags.find(" title=Night Caf\xc3\xa9\n"), std::string::npos) << tags;
             EXPECT_EQ(vxmtest::DecodedAudioMd5(song), audio);
         } else {
             EXPECT_TRUE(IsWindow(dialog.GetHWND()) && dialog.GetWidget()->isVisible());
             ASSERT_EQ(boxes.size(), 1u);
             EXPECT_NE(boxes[0].find(Utf8ToWide(song) + c.told), std::wstring::npos) << WideToUtf8(boxes[0]);
-            EXPECT_EQ(row->GetTags().title, L"Old Title");
+            EXPECT_NE(row->GetTags().title, L"Night Caf\u00e9");
             EXPECT_TRUE(ReadBytes(song) == before);
             dialog.Close(1);
             vxmtest::PumpPending();
@@ -394,16 +434,27 @@ TEST(CTagEditorKinds, TheRowShowsWhatOtherReadersSeeAndATitleEditKeepsEveryOther
     }
 }
 
-
 INSTANTIATE_TEST_SUITE_P(
     Formats, CTagEditorTest,
-    ::testing::Values(CFormat{"mp3", kMp3, {"id3"}}, CFormat{"m4a", {"-c:a", "aac", "-b:a", "64k"}, {"mp4"}},
-                      CFormat{"flac", {"-c:a", "flac"}, {"xiph"}},
-                      CFormat{"ogg", {"-c:a", "libvorbis", "-q:a", "1"}, {"xiph"}},
+    ::testing::Values(CFormat{"mp3", kMp3, {"id3"}}, CFormat{"m4a", kAac, {"mp4"}},
+                      CFormat{"flac", {"-c:a", "flac"}, {"xiph"}}, CFormat{"ogg", kVorbis, {"xiph"}},
                       CFormat{"mp3", kMp3, {"id3"}, "v24-tyer"}, CFormat{"mp3", kMp3, {"id3"}, "twice-tpe1"},
                       CFormat{"mp3", kMp3, {"ape~", "id3"}, "ape-beside-id3"},
                       CFormat{"opus", {"-c:a", "libopus", "-b:a", "64k"}, {"xiph"}},
-                      CFormat{"wav", {"-c:a", "pcm_s16le"}, {"id3"}, "zero-data", {L"", L"", L""}}),
+                      CFormat{"wav", {"-c:a", "pcm_s16le"}, {"id3"}, "zero-data", {}, {L"", L"", L""}},
+                      // As taggers and stores leave them: RVA2 in a v2.3 tag, a described lyrics frame, two
+                      // pictures, an empty PRIV; iTunes' stik and hdvd; an empty comment and an ID3v1 block
+                      // in a FLAC; DATE beside YEAR; attributes of several values.
+                      CFormat{"mp3", kMp3, {"id3"}, "picard-v23"}, CFormat{"mp3", kMp3, {"id3"}, "picard-v24"},
+                      CFormat{"mp3", {"-c:a", "libmp3lame", "-id3v2_version", "0"}, {"id3", "id3v1~"}, "id3v1-only"},
+                      CFormat{"flac", {"-c:a", "flac"}, {"id3v1~", "xiph"}, "flac-picard"},
+                      CFormat{"ogg", kVorbis, {"xiph"}, "ogg-two-pictures"},
+                      CFormat{"m4a", kAac, {"mp4"}, "m4a-itunes", {"mp4 composer=Composer X"}},
+                      CFormat{"wv", {"-c:a", "wavpack"}, {"ape"}, "ape-year-date"},
+                      CFormat{"wma", {"-c:a", "wmav2"}, {"asf"}, "wma-multi"},
+                      CFormat{"spx", {"-c:a", "libspeex"}, {"xiph"}},
+                      CFormat{"aiff", {"-c:a", "pcm_s16be", "-write_id3v2", "1"}, {"id3"}, "",
+                              {"aiff title=Night Caf\xc3\xa9"}}),
     [](const auto& info) {
         std::string name = std::string(info.param.extension) + "_" + info.param.kind;
         std::replace(name.begin(), name.end(), '-', '_');

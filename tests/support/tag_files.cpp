@@ -10,10 +10,12 @@ namespace {
 
 const std::string kScript = std::string(VXM_SOURCE_DIR) + "/tests/support/tag_files.py";
 
-std::string MutagenSays(const char* command, const std::string& path)
+std::string MutagenSays(const char* command, const std::string& path, const std::string& more = "")
 {
+    std::vector<std::string> args = {"/usr/bin/python3", kScript, command, path};
+    if (!more.empty()) args.push_back(more);
     std::string out;
-    if (RunProgram({"/usr/bin/python3", kScript, command, path}, &out) != 0) return "mutagen failed: " + out;
+    if (RunProgram(args, &out) != 0) return "mutagen failed: " + out;
     return out;
 }
 
@@ -29,9 +31,16 @@ std::string MutagenTags(const std::string& path)
     return MutagenSays("dump", path);
 }
 
-std::string MutagenItems(const std::string& path)
+std::string MutagenItems(const std::string& path, const std::string& fields)
 {
-    return MutagenSays("items", path);
+    return MutagenSays("items", path, fields);
+}
+
+std::string ProbedLength(const std::string& path)
+{
+    std::string out;
+    RunProgram({"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path}, &out);
+    return out;
 }
 
 std::string MutagenLines(const std::vector<std::string>& tags,

@@ -1,19 +1,31 @@
 """Audio files as other programs leave them, and what mutagen reads from them.
 
-tag_files.py make KIND FILE   changes FILE (made by ffmpeg) in place; makes a DSF or DSDIFF file
-tag_files.py dump FILE        prints "<tag> <field>=<value>" lines, sorted
-tag_files.py items FILE       prints every item mutagen reads, one line each, sorted
+tag_files.py make KIND FILE        changes FILE (made by ffmpeg) in place; makes a
+                                   DSF or DSDIFF file
+tag_files.py dump FILE             prints "<tag> <field>=<value>" lines, sorted
+tag_files.py items FILE [FIELDS]   prints every item of every tag of FILE as
+                                   stored, but those of the comma-separated
+                                   row FIELDS (title, ..., cover), sorted
 """
 import base64
+import functools
 import hashlib
 import struct
+import subprocess
 import sys
 
 import mutagen
+import mutagen.mp3
+from mutagen.aiff import AIFF
 from mutagen.apev2 import APEv2, APENoHeaderError
-from mutagen.flac import Picture
-from mutagen.id3 import COMM, ID3, ID3NoHeaderError, TALB, TIT2, TPE1, TYER
-from mutagen.mp4 import MP4, MP4FreeForm
+from mutagen.asf import ASF
+from mutagen.flac import FLAC, Picture
+from mutagen.id3 import (APIC, COMM, ID3, ID3NoHeaderError, PRIV, RVA2, TALB, TIT2, TPE1, TSOP, TXXX, TYER, USLT)
+from mutagen.id3._id3v1 import MakeID3v1, find_id3v1
+from mutagen.id3._tags import ID3SaveConfig
+from mutagen.mp4 import MP4, MP4Cover, MP4FreeForm
+from mutagen.oggvorbis import OggVorbis
+from mutagen.wave import WAVE
 
 
 def synchsafe(n):
@@ -69,8 +81,105 @@ def make_dsd(kind, path):
     audio.save()
 
 
+@functools.lru_cache
+def picture(codec):
+    """A picture of 16x16 pixels as ffmpeg writes it: 'png' red, 'mjpeg' blue."""
+    colour = 'red' if codec == 'png' else 'blue'
+    return subprocess.run(['ffmpeg', '-v', 'error', '-f', 'lavfi', '-i', 'color=c=%s:s=16x16' % colour, '-frames:v', '1',
+                           '-c:v', codec, '-f', 'image2pipe', '-'], check=True, capture_output=True).stdout
+
+
+def flac_picture(kind, codec, desc):
+    block = Picture()
+    block.type, block.desc, block.data = kind, desc, picture(codec)
+    block.mime = 'image/png' if codec == 'png' else 'image/jpeg'
+    return block
+
+
+def picard_frames(version):
+    """What MusicBrainz Picard and a ReplayGain scanner leave in an MP3's tag."""
+    frames = [TIT2(encoding=1, text='Old Title'), TPE1(encoding=1, text='Old Artist'),
+              TSOP(encoding=1, text='Artist, Old'), TYER(encoding=0, text='2004'),
+              TXXX(encoding=1, desc='MusicBrainz Album Type', text=['album', 'live']),
+              RVA2(desc='track', channel=1, gain=-6.5, peak=0.98), RVA2(desc='album', channel=1, gain=-7.25, peak=1.0),
+              USLT(encoding=1, lang='eng', desc="Sinner's Prayer", text='Old words'),
+              COMM(encoding=0, lang='eng', desc='iTunNORM', text=' 000003E8 00000000 00001234 00000000'),
+              APIC(encoding=0, mime='image/png', type=3, desc='', data=picture('png')),
+              APIC(encoding=0, mime='image/jpeg', type=4, desc='Back', data=picture('mjpeg')),
+              PRIV(owner='WM/MediaClassPrimaryID', data=b'')]
+    if version == 3:
+        return [(f.FrameID.encode(), f._writeData(ID3SaveConfig(3))) for f in frames]
+    return frames
+
+
 def make(kind, path):
-    if kind == 'v24-tyer':  # as iTunes 4.6 wrote: TYER inside a v2.4 tag
+    if kind == 'picard-v23':  # frames of v2.4 (RVA2, TSOP) in a v2.3 tag, written byte for byte
+        put_v23_tag(path, [(b'TALB', b'\0Old Album')] + picard_frames(3))
+    elif kind == 'picard-v24':
+        tag = ID3(path)
+        for frame in picard_frames(4):
+            tag.add(frame)
+        tag.save(path, v2_version=4)
+    elif kind == 'flac-picard':  # two pictures, an empty comment, an ID3v1 block a ripper put after
+        tag = FLAC(path)
+        tag.add_picture(flac_picture(3, 'png', ''))
+        tag.add_picture(flac_picture(4, 'mjpeg', 'Back'))
+        tag['RELEASETYPE'] = ''
+        tag['ARTISTS'] = ['Old Artist', 'Guest']
+        tag.save()
+        v1 = ID3()
+        v1.add(TIT2(encoding=0, text='Old Title'))
+        v1.add(TPE1(encoding=0, text='Old Artist'))
+        with open(path, 'ab') as f:
+            f.write(MakeID3v1(v1))
+    elif kind == 'ogg-two-pictures':
+        tag = OggVorbis(path)
+        tag['METADATA_BLOCK_PICTURE'] = [base64.b64encode(flac_picture(3, 'png', '').write()).decode(),
+                                         base64.b64encode(flac_picture(4, 'mjpeg', 'Back').write()).decode()]
+        tag['RELEASETYPE'] = ''
+        tag.save()
+    elif kind == 'm4a-itunes':  # as iTunes leaves a bought song: two covers, stik of 2 bytes, hdvd 2
+        tag = MP4(path)
+        tag['covr'] = [MP4Cover(picture('png'), MP4Cover.FORMAT_PNG), MP4Cover(picture('mjpeg'), MP4Cover.FORMAT_JPEG)]
+        tag['tmpo'] = [1]  # renamed below: stik as iTunes writes it, in 2 bytes
+        tag['hdvd'] = [2]
+        tag['----:com.apple.iTunes:COMPOSER:ORIGINAL'] = [MP4FreeForm(b'Composer X')]
+        tag.save()
+        data = open(path, 'rb').read()
+        open(path, 'wb').write(data.replace(b'tmpo', b'stik', 1))
+    elif kind == 'ape-year-date':  # a tagger that writes DATE beside YEAR
+        try:
+            ape = APEv2(path)
+        except APENoHeaderError:
+            ape = APEv2()
+        ape.update({'Title': 'Old Title', 'Artist': 'Old Artist', 'Album': 'Old Album', 'Year': '2004',
+                    'Date': '2004'})
+        ape.save(path)
+    elif kind == 'wma-multi':  # multi-valued attributes, as Picard writes them
+        tag = ASF(path)
+        tag['WM/ARTISTS'] = ['Old Artist', 'Guest']
+        tag['MusicBrainz/Artist Id'] = ['0a1b', '2c3d']
+        tag['WM/Composer'] = ['Composer X', 'Composer Y']
+        tag.save()
+        # mutagen leaves the file size its header states as it was: set as players read it.
+        data = bytearray(open(path, 'rb').read())
+        at = data.find(bytes.fromhex('A1DCAB8C47A9CF118EE400C00C205365')) + 40
+        data[at:at + 8] = struct.pack('<Q', len(data))
+        open(path, 'wb').write(bytes(data))
+    elif kind == 'ape-size-beyond-items':  # an APEv2 tag that states more bytes than its items take
+        data = bytearray(open(path, 'rb').read())
+        for at in (data.find(b'APETAGEX'), data.rfind(b'APETAGEX')):
+            size = struct.unpack('<I', data[at + 12:at + 16])[0]
+            data[at + 12:at + 16] = struct.pack('<I', size + 16)
+        open(path, 'wb').write(bytes(data))
+    elif kind == 'id3v1-only':  # an old rip: an ID3v1 block and no ID3v2 tag
+        v1 = ID3()
+        for frame in (TIT2(encoding=0, text='Old Title'), TPE1(encoding=0, text='Old Artist'),
+                      TALB(encoding=0, text='Old Album')):
+            v1.add(frame)
+        with open(path, 'ab') as f:
+            f.write(MakeID3v1(v1))
+    elif kind == 'v24-tyer':  # as iTunes 4.6 wrote: TYER inside a v2.4 tag
         try:
             tag = ID3(path)
         except ID3NoHeaderError:
@@ -139,7 +248,7 @@ def make(kind, path):
 
 ID3_FIELDS = {'TIT2': 'title', 'TPE1': 'artist', 'TALB': 'album', 'TDRC': 'year', 'TYER': 'year',
               'TRCK': 'track', 'TCON': 'genre', 'TCOM': 'composer'}
-APE_FIELDS = {'title': 'title', 'artist': 'artist', 'album': 'album', 'year': 'year', 'track': 'track',
+APE_FIELDS = {'title': 'title', 'artist': 'artist', 'album': 'album', 'year': 'year', 'date': 'year', 'track': 'track',
               'genre': 'genre', 'comment': 'comment', 'lyrics': 'lyrics'}
 XIPH_FIELDS = {'title': 'title', 'artist': 'artist', 'album': 'album', 'date': 'year', 'tracknumber': 'track',
                'genre': 'genre', 'comment': 'comment', 'description': 'comment', 'lyrics': 'lyrics'}
@@ -172,6 +281,23 @@ def ape_lines(tag, out):
             out.append(('ape', APE_FIELDS[key.lower()], str(value)))
 
 
+ID3V1_FIELDS = {'TIT2': 'title', 'TPE1': 'artist', 'TALB': 'album', 'TDRC': 'year', 'COMM': 'comment', 'TRCK': 'track',
+                'TCON': 'genre'}
+
+
+def id3v1(path):
+    """The frames of the file's ID3v1 tag as mutagen finds it (not the "TAG" of an APEv2 footer)."""
+    with open(path, 'rb') as f:
+        frames = find_id3v1(f)[0]
+    return list(frames.values()) if frames else []
+
+
+def id3v1_lines(path, out):
+    for frame in id3v1(path):
+        field = ID3V1_FIELDS[frame.FrameID]
+        out.append(('id3v1', field, frame.genres[0] if field == 'genre' else str(frame)))
+
+
 def dump(path):
     out = []
     try:
@@ -180,9 +306,11 @@ def dump(path):
         audio = None
     tags = audio.tags if audio is not None else None
     if isinstance(tags, ID3):
+        if isinstance(audio, mutagen.mp3.MP3):  # its ID3v2 tag alone: ID3v1 is read below
+            tags = ID3(path, load_v1=False) if open(path, 'rb').read(3) == b'ID3' else ID3()
         id3_lines(tags, out)
         try:  # v2.3's RVAD, which mutagen drops when it translates; an MP3's tag only
-            volume = ID3(path, translate=False).get('RVAD')
+            volume = ID3(path, translate=False, load_v1=False).get('RVAD')
         except ID3NoHeaderError:
             volume = None
         if volume is not None:
@@ -195,23 +323,31 @@ def dump(path):
                 out.extend(('mp4', MP4_FIELDS[key], str(v)) for v in values)
             elif key == 'trkn':
                 out.extend(('mp4', 'track', '%d/%d' % v if v[1] else str(v[0])) for v in values)
-            elif key == 'covr':
-                out.extend(('mp4', 'cover', md5(bytes(v))) for v in values)
+            elif key == 'covr':  # the first picture is the cover
+                out.append(('mp4', 'cover', md5(bytes(values[0]))))
             elif key.startswith('----') and 'COMPOSER' in key:
                 out.extend(('mp4', 'composer', bytes(v).decode()) for v in values)
+    elif isinstance(audio, ASF):
+        for name, value in tags:
+            if name.lower() in ASF_ITEM_FIELDS:
+                out.append(('asf', ASF_ITEM_FIELDS[name.lower()], str(value)))
+            elif name == 'WM/Picture' and value.value[0] == 3:
+                size = struct.unpack('<I', value.value[1:5])[0]
+                out.append(('asf', 'cover', md5(value.value[-size:])))
     elif tags is not None:  # Vorbis comments: Ogg and FLAC
         for key, value in tags.items() if isinstance(tags, dict) else tags:
             if key.lower() in XIPH_FIELDS:
                 out.append(('xiph', XIPH_FIELDS[key.lower()], value))
-            elif key.lower() == 'metadata_block_picture':
+            elif key.lower() == 'metadata_block_picture' and Picture(base64.b64decode(value)).type == 3:
                 out.append(('xiph', 'cover', md5(Picture(base64.b64decode(value)).data)))
-        for picture in getattr(audio, 'pictures', []):
-            out.append(('xiph', 'cover', md5(picture.data)))
+        for block in getattr(audio, 'pictures', []):
+            if block.type == 3:
+                out.append(('xiph', 'cover', md5(block.data)))
     # Tags mutagen reads beside those of the file's kind: an ID3v2 tag at the
-    # start of a file of another kind, an APEv2 tag in an MP3.
+    # start of a file of another kind, an APEv2 tag in an MP3, an ID3v1 tag at the end.
     if not isinstance(tags, ID3):
         try:
-            id3_lines(ID3(path), out)
+            id3_lines(ID3(path, load_v1=False), out)
         except ID3NoHeaderError:
             pass
     if not isinstance(tags, APEv2):
@@ -219,26 +355,163 @@ def dump(path):
             ape_lines(APEv2(path), out)
         except APENoHeaderError:
             pass
-    for line in sorted('%s %s=%s' % entry for entry in out):
+    id3v1_lines(path, out)
+    data = open(path, 'rb').read()
+    if data[:4] == b'FORM':
+        out.extend(('aiff', AIFF_ITEM_FIELDS[cid], value.rstrip(b'\0').decode('utf-8', 'replace')) for cid, value in riff_texts(data))
+    # Each line once: a muxer may write a value twice (an ASF title in two objects).
+    for line in sorted(set('%s %s=%s' % entry for entry in out)):
         print(line)
 
 
-ROW_FRAMES = {'TIT2', 'TPE1', 'TALB', 'TCON', 'TRCK', 'TDRC', 'TYER', 'USLT'}
+# The row field each item holds, by tag: the items a save of that field may change.
+ID3_ITEM_FIELDS = {'TIT2': 'title', 'TT2': 'title', 'TPE1': 'artist', 'TP1': 'artist', 'TALB': 'album',
+                   'TAL': 'album', 'TCON': 'genre', 'TCO': 'genre', 'TRCK': 'track', 'TRK': 'track',
+                   'USLT': 'lyrics', 'ULT': 'lyrics'}
+ID3_DATES = ('TDRC', 'TYER', 'TDAT', 'TIME', 'TRDA', 'TYE', 'TDA', 'TIM', 'TRD')
+APE_ITEM_FIELDS = dict(APE_FIELDS, **{'cover art (front)': 'cover'})
+XIPH_ITEM_FIELDS = dict(XIPH_FIELDS, year='year', coverart='cover')
+MP4_ITEM_FIELDS = dict(MP4_FIELDS, trkn='track', gnre='genre')
+ASF_ITEM_FIELDS = {'title': 'title', 'author': 'artist', 'wm/albumtitle': 'album', 'wm/genre': 'genre',
+                   'wm/genreid': 'genre', 'description': 'comment', 'wm/year': 'year', 'wm/tracknumber': 'track',
+                   'wm/track': 'track', 'wm/lyrics': 'lyrics'}
+AIFF_ITEM_FIELDS = {b'NAME': 'title', b'AUTH': 'artist', b'ANNO': 'comment'}
+INFO_ITEM_FIELDS = {b'INAM': 'title', b'IART': 'artist', b'IPRD': 'album', b'ICMT': 'comment', b'IGNR': 'genre',
+                    b'ICRD': 'year', b'IPRT': 'track', b'ITRK': 'track'}
 
 
-def items(path):
-    """The fields a save writes by their text; every other item whole (an ID3v2 frame with its encoding)."""
-    audio = mutagen.File(path)
+def shown(value):
+    text = repr(value)
+    return text if len(text) <= 160 else md5(text.encode())
+
+
+def id3_item_field(frame):
+    fid = frame.FrameID
+    if fid in ID3_DATES:
+        return 'year'
+    if fid in ('COMM', 'COM'):
+        return 'comment' if frame.desc == '' else None
+    if fid in ('APIC', 'PIC'):
+        return 'cover' if frame.type in (0, 3) else None
+    return ID3_ITEM_FIELDS.get(fid)
+
+
+def picture_field(kind):
+    return 'cover' if kind in (0, 3) else None
+
+
+def riff_texts(data):
+    """The texts of a WAV file's INFO list, and an AIFF file's text chunks."""
     out = []
-    for frame in (audio.tags or {}).values() if isinstance(audio.tags, ID3) else []:
-        field = frame.FrameID in ROW_FRAMES or (frame.FrameID == 'COMM' and frame.desc == '')
-        out.append('%s %s' % (frame.HashKey, frame.pprint() if field else repr(frame)))
-    if audio.tags is not None and not isinstance(audio.tags, ID3):
-        out.extend('%s %r' % (key, value) for key, value in audio.tags.items())
-    for line in sorted(out):
+    at = 12
+    aiff = data[:4] == b'FORM'
+    while at + 8 <= len(data):
+        cid, size = data[at:at + 4], struct.unpack('>I' if aiff else '<I', data[at + 4:at + 8])[0]
+        if aiff and cid in AIFF_ITEM_FIELDS:
+            out.append((cid, data[at + 8:at + 8 + size]))
+        if cid == b'LIST' and data[at + 8:at + 12] == b'INFO':
+            sub = at + 12
+            while sub + 8 <= at + 8 + size:
+                sid, ssize = data[sub:sub + 4], struct.unpack('<I', data[sub + 4:sub + 8])[0]
+                out.append((sid, data[sub + 8:sub + 8 + ssize].rstrip(b'\0')))
+                sub += 8 + ssize + (ssize & 1)
+        at += 8 + size + (size & 1)
+    return out
+
+
+def mp4_atoms(path):
+    """The items of an MP4 tag as stored: each atom of its ilst, byte for byte."""
+    from mutagen.mp4 import Atoms
+    with open(path, 'rb') as f:
+        try:
+            ilst = Atoms(f).path(b'moov', b'udta', b'meta', b'ilst')[-1]
+        except KeyError:
+            return []
+        out = []
+        for child in ilst.children or []:
+            f.seek(child.offset)
+            out.append((child.name, f.read(child.length)))
+        return out
+
+
+def items(path, skip):
+    out = []  # (tag, key, field, value), in the order each tag holds them
+
+    def add(tag, key, field, value):
+        out.append((tag, key, field, shown(value)))
+    data = open(path, 'rb').read()
+    try:
+        audio = mutagen.File(path)
+    except mutagen.MutagenError:
+        audio = None
+    try:
+        if data[:4] == b'RIFF':
+            id3 = WAVE(path, translate=False, load_v1=False).tags
+        elif data[:4] == b'FORM':
+            id3 = AIFF(path, translate=False, load_v1=False).tags
+        else:  # the tag at the start; ID3v1 is read below
+            id3 = ID3(path, translate=False, load_v1=False)
+    except (ID3NoHeaderError, mutagen.MutagenError, AttributeError):
+        id3 = None
+    if id3 is not None:
+        for frame in id3.values():
+            add('id3', frame.HashKey, id3_item_field(frame), frame)
+        for frame in id3.unknown_frames:
+            add('id3', 'unknown', None, frame)
+    for frame in id3v1(path):
+        add('id3v1', frame.FrameID, ID3V1_FIELDS[frame.FrameID], frame)
+    try:
+        for key, value in APEv2(path).items():
+            add('ape', key.lower(), APE_ITEM_FIELDS.get(key.lower()), (value.kind, bytes(value)))
+    except APENoHeaderError:
+        pass
+    if isinstance(audio, MP4):
+        covers = 0
+        for name, atom in mp4_atoms(path):
+            field = MP4_ITEM_FIELDS.get(name.decode('latin-1'))
+            if name == b'covr':  # the first picture is the cover, the others stay
+                for value in audio.tags.get('covr', []):
+                    add('mp4', 'covr', 'cover' if covers == 0 else None, (value.imageformat, bytes(value)))
+                    covers += 1
+            else:
+                add('mp4', name.decode('latin-1'), field, atom)
+    elif isinstance(audio, ASF):
+        for name, value in audio.tags:
+            field = ASF_ITEM_FIELDS.get(name.lower())
+            if name == 'WM/Picture':
+                field = picture_field(value.value[0])
+            add('asf', name, field, (value.TYPE, value.language, value.stream, value.value))
+    elif audio is not None and hasattr(audio.tags, 'vendor'):  # Vorbis comments
+        add('xiph', 'vendor', None, audio.tags.vendor)
+        for key, value in list.__iter__(audio.tags):
+            field = XIPH_ITEM_FIELDS.get(key.lower())
+            if key.lower() == 'metadata_block_picture':
+                field = picture_field(Picture(base64.b64decode(value)).type)
+            add('xiph', key.lower(), field, value)
+        for picture in getattr(audio, 'pictures', []):
+            add('flac', 'picture', picture_field(picture.type), picture.write())
+        for block in getattr(audio, 'metadata_blocks', []):
+            if block.code not in (1, 4, 6):  # padding, comments, pictures
+                add('flac', 'block%d' % block.code, None, block.write())
+    for cid, value in riff_texts(data):
+        kind = 'aiff' if data[:4] == b'FORM' else 'info'
+        add(kind, cid.decode('latin-1'), (AIFF_ITEM_FIELDS if kind == 'aiff' else INFO_ITEM_FIELDS).get(cid), value)
+    seen = {}
+    lines = []
+    for tag, key, field, value in out:
+        if field in skip:
+            continue
+        index = seen.get((tag, key), 0)
+        seen[(tag, key)] = index + 1
+        lines.append('%s %s#%d=%s' % (tag, key, index, value))
+    for line in sorted(lines):
         print(line)
 
 
 if __name__ == '__main__':
-    {'make': lambda: make(sys.argv[2], sys.argv[3]), 'dump': lambda: dump(sys.argv[2]),
-     'items': lambda: items(sys.argv[2])}[sys.argv[1]]()
+    if sys.argv[1] == 'make':
+        make(sys.argv[2], sys.argv[3])
+    elif sys.argv[1] == 'items':
+        items(sys.argv[2], set(sys.argv[3].split(',')) if len(sys.argv) > 3 else set())
+    else:
+        dump(sys.argv[2])

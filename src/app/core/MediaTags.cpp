@@ -14,6 +14,7 @@
 #include "TagCheck.h"
 #include "TagFileStream.h"
 #include "TagFormats.h"
+#include "TagSave.h"
 #include "TagUnread.h"
 #include "platform/filecontent.h"
 #include "platform/text.h"
@@ -97,12 +98,24 @@ struct CWriteRecord {
     std::uint64_t soundEnd = 0;
     bool soundTouched = false;
     bool soundInForm = false;  // the RIFF or FORM size took the sound in
-    bool coverStored = false;
+    bool unkept = false;       // the tags could not be written back whole
     CTagFileFacts before;
 };
 
+// The fields whose values in the row differ from those the file holds: the
+// save changes these and leaves everything else of the file as it is.
+unsigned EditedFields(File* file, const VXM_MEDIA_TAGS& tags, bool mp4Cover, const CTagCover& cover)
+{
+    VXM_MEDIA_TAGS held;
+    ByteVector heldCover;
+    ReadTagsFrom(file, held, &heldCover);
+    unsigned edited = DifferentFields(tags, held);
+    if (cover.valid && StoresCover(file, mp4Cover) && cover.data != heldCover) edited |= kTagCover;
+    return edited;
+}
+
 // Changes the tags of the copy; the first failure in `why`.
-CWriteRecord ChangeCopy(CFileEditCopy& copy, const std::string& name, const VXM_MEDIA_TAGS& tags, bool mp4Cover,
+CWriteRecord ChangeCopy(CFileEditCopy& copy, const std::string& name, const VXM_MEDIA_TAGS& tags, unsigned edited,
                         const CTagCover& cover, std::string& why)
 {
     CWriteRecord record;
@@ -124,21 +137,20 @@ CWriteRecord ChangeCopy(CFileEditCopy& copy, const std::string& name, const VXM_
         record.written = -1;
         return record;
     }
-    record.before = TakeTagFileFacts(ref.file());
-    record.coverStored = cover.valid && StoresCover(ref.file(), mp4Cover);
-    record.written = WriteTagsInto(ref.file(), stream, tags, mp4Cover, cover);
+    record.before = TakeTagFileFacts(ref.file(), stream);
+    record.written = WriteTagsInto(ref.file(), stream, tags, edited, cover, why);
+    record.unkept = record.written < 0;
     record.sound = sound.found;
     record.soundInForm = sound.formEnd >= sound.end;
     record.soundBegin = stream.GuardBegin();
     record.soundEnd = stream.GuardEnd();
     record.soundTouched = stream.Touched();
-    if (record.written < 0) why = "the tags could not be made";
     return record;
 }
 
 // Reads the changed copy back; empty when it holds the new tags and
 // everything else it held, else what is wrong (and the language text in `text`).
-std::string CheckCopy(CFileEditCopy& copy, const std::string& name, const VXM_MEDIA_TAGS& tags,
+std::string CheckCopy(CFileEditCopy& copy, const std::string& name, const VXM_MEDIA_TAGS& tags, unsigned edited,
                       const CTagCover& cover, const CWriteRecord& record, const char*& text)
 {
     CTagFileStream stream(copy, name);
@@ -156,16 +168,16 @@ std::string CheckCopy(CFileEditCopy& copy, const std::string& name, const VXM_ME
     text = kTextNotReadBack;
     if (ref.isNull() || !ref.tag() || !ReadTagsFrom(ref.file(), read, &readCover))
         return "the written copy cannot be read back";
-    const CTagFileFacts after = TakeTagFileFacts(ref.file());
+    const CTagFileFacts after = TakeTagFileFacts(ref.file(), stream);
     text = kTextAudioChanged;
     if (std::string change = AudioChange(record.before, after); !change.empty()) return change;
     text = kTextItemsLost;
-    if (std::string lost = LostItems(record.before, after); !lost.empty())
+    if (std::string lost = LostItems(record.before, after, edited, FilledTagFields(tags)); !lost.empty())
         return "the tag library would not keep what the file holds in " + lost;
     text = kTextNotReadBack;
-    std::string wrong = FieldsNotReadBack(tags, read);
-    if (record.coverStored && readCover != cover.data) wrong += wrong.empty() ? "cover" : ", cover";
-    if (!wrong.empty()) return "the " + wrong + " did not read back as written";
+    unsigned wrong = DifferentFields(tags, read);
+    if ((edited & kTagCover) && readCover != cover.data) wrong |= kTagCover;
+    if (wrong) return "the " + TagFieldNames(wrong) + " did not read back as written";
     text = nullptr;
     return copy.Failed() ? copy.Why() : std::string();
 }
@@ -187,8 +199,11 @@ int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, b
     CFileEditCopy copy;
     if (!copy.Open(path))
         return fail(copy.Why(), nullptr);
-    // A file no writer knows (a video in another container) is not copied for
-    // nothing; one whose tags TagLib cannot read whole is not written at all.
+    const CTagCover cover = LoadTagCover(tags.cover);
+    // A file no writer knows (a video in another container) is not copied
+    // for nothing, nor is one that holds the values already; one whose tags
+    // TagLib cannot read whole is not written at all.
+    unsigned edited = 0;
     {
         FileStream stream(name.c_str(), true);
         FileRef probe(&stream, false);
@@ -197,24 +212,26 @@ int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, b
                                          : kTagsFormatUnknown;
         if (const std::string unread = UnreadTagData(probe.file(), stream); !unread.empty())
             return fail(unread, kTextUnreadable);
+        edited = EditedFields(probe.file(), tags, mp4Cover, cover);
     }
+    if (edited == 0)
+        return kTagsWritten;
     // TagLib changes a copy beside the file, which takes the file's place
     // only when whole and read back: a save that fails half-way, or that
     // TagLib calls done while the values or the audio did not come out
     // right, never reaches the file.
     if (!copy.MakeCopy())
         return fail(copy.Why(), nullptr);
-    const CTagCover cover = LoadTagCover(tags.cover);
     std::string problem;
-    const CWriteRecord record = ChangeCopy(copy, name, tags, mp4Cover, cover, problem);
+    const CWriteRecord record = ChangeCopy(copy, name, tags, edited, cover, problem);
     if (copy.Failed())
         return fail(copy.Why(), nullptr);
     if (record.written == kTagsFormatUnknown)
         return kTagsFormatUnknown;
     if (record.written < 0)
-        return fail(problem, nullptr);
+        return fail(problem, record.unkept ? kTextItemsLost : nullptr);
     const char* text = nullptr;
-    problem = CheckCopy(copy, name, tags, cover, record, text);
+    problem = CheckCopy(copy, name, tags, edited, cover, record, text);
     if (!problem.empty())
         return fail(problem, text);
     if (!copy.Commit())

@@ -46,12 +46,15 @@ constexpr int kTagsFormatUnknown = 0;  // no writer knows the file: it is unchan
 constexpr int kTagsNotWritten = -1;    // the file could not be written: it is unchanged
 
 // Writes the fields into the file. The cover goes into MP4 files only when
-// `mp4Cover` is set. The file is changed as a whole: a copy beside it takes
-// its place only when complete and read back (the new values, the same
-// audio, every other tag item kept). A file whose tags TagLib cannot read
-// whole is not written. A failure leaves it as it was; `why`
-// says what went wrong, and `whyText`, when the file or the copy was refused,
-// names the language text that tells the user (else it is emptied).
+// `mp4Cover` is set. Only the fields whose values differ from those the file
+// holds are written: every other tag item stays byte for byte, and a file
+// that holds the values already is left untouched. The file is changed as a
+// whole: a copy beside it takes its place only when complete and read back
+// (the new values, the same audio, every other tag item kept, as the format
+// stores them). A file whose tags TagLib cannot read whole is not written.
+// A failure leaves it as it was; `why` says what went wrong, and `whyText`,
+// when the file or the copy was refused, names the language text that tells
+// the user (else it is emptied).
 int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, bool mp4Cover,
                          std::string* why = nullptr, std::string* whyText = nullptr);
 // Reads the fields from the file (with the frames TagLib stops short of, and

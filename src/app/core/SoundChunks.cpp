@@ -99,3 +99,17 @@ long FindId3v2Chunk(TagLib::IOStream& stream)
     });
     return found;
 }
+
+CRiffForm ReadRiffForm(TagLib::IOStream& stream)
+{
+    CRiffForm riff;
+    const CChunkForm form = FormOf(stream);
+    if (!form.found) return riff;
+    riff.found = true;
+    riff.bigEndian = form.bigEndian;
+    WalkChunks(stream, form, [&](const ByteVector& id, std::uint64_t at, std::uint32_t size) {
+        riff.chunks.push_back({id, at, size});
+        return true;
+    });
+    return riff;
+}

@@ -3,6 +3,7 @@
 // same code looks at a file and at the copy being changed.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include <taglib/tiostream.h>
 
@@ -26,3 +27,16 @@ bool CloseSoundSpan(TagLib::IOStream& stream, const CSoundSpan& span);
 
 // Where the ID3v2 chunk of a WAV or AIFF file starts (its tag's first byte); -1 when none.
 long FindId3v2Chunk(TagLib::IOStream& stream);
+
+// The chunks at the top of a WAV (RIFF) or AIFF (FORM) file.
+struct CRiffChunk {
+    TagLib::ByteVector id;
+    std::uint64_t at = 0;  // its header
+    std::uint32_t size = 0;
+};
+struct CRiffForm {
+    bool found = false;
+    bool bigEndian = false;  // AIFF
+    std::vector<CRiffChunk> chunks;
+};
+CRiffForm ReadRiffForm(TagLib::IOStream& stream);

@@ -8,10 +8,10 @@
 #include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2synchdata.h>
 #include <taglib/textidentificationframe.h>
-#include <taglib/unknownframe.h>
 #include <taglib/unsynchronizedlyricsframe.h>
 
 #include "MediaTags.h"
+#include "TagItems.h"
 
 using namespace TagLib;
 
@@ -98,48 +98,82 @@ void SetComment(ID3v2::Tag* tag, const String& text)
     kept->setText(text);
 }
 
-}  // namespace
-
-void SetId3v2Fields(ID3v2::Tag* tag, const VXM_MEDIA_TAGS& tags, const CTagCover& cover)
+// The first frame of the kind takes the text (and keeps its encoding where
+// the text fits it); a second one (a v2.3 tag with TPE1 twice) goes.
+void SetText(ID3v2::Tag* tag, const char* id, const String& text)
 {
-    if (cover.valid)
-        SetPicture(tag, cover);
-    // One lyrics frame: the new text replaces the old.
-    tag->removeFrames("USLT");
-    if (!tags.lyrics.empty()) {
-        auto* lyrics = new ID3v2::UnsynchronizedLyricsFrame(String::UTF16);
-        lyrics->setText(TagText(tags.lyrics));
-        tag->addFrame(lyrics);
+    const ID3v2::FrameList frames = tag->frameList(id);
+    for (ID3v2::Frame* frame : frames)
+        if (text.isEmpty() || frame != frames.front()) tag->removeFrame(frame);
+    if (text.isEmpty()) return;
+    if (!frames.isEmpty()) {
+        frames.front()->setText(text);
+        return;
     }
+    auto* frame = new ID3v2::TextIdentificationFrame(id, String::Latin1);
+    frame->setText(text);
+    tag->addFrame(frame);
+}
 
-    const unsigned year = TagNumber(tags.year);
+// The lyrics are the first lyrics frame's text: its description and language
+// stay, the frames after it (other languages) too; no text takes them all.
+void SetLyrics(ID3v2::Tag* tag, const String& text)
+{
+    const ID3v2::FrameList frames = tag->frameList("USLT");
+    auto* first = frames.isEmpty() ? nullptr : dynamic_cast<ID3v2::UnsynchronizedLyricsFrame*>(frames.front());
+    if (text.isEmpty() || !first) tag->removeFrames("USLT");
+    if (text.isEmpty()) return;
+    if (!first) {
+        first = new ID3v2::UnsynchronizedLyricsFrame(String::UTF16);
+        tag->addFrame(first);
+    }
+    first->setText(text);
+}
+
+// Every frame that holds a date gives way; a date of the same year stays
+// whole. Tags before v2.4 hold the year in TYER.
+void SetYear(ID3v2::Tag* tag, unsigned year, unsigned version)
+{
     String date = FirstText(tag, "TDRC");
     if (date.isEmpty()) date = FirstText(tag, "TYER");
-    const String track = FirstText(tag, "TRCK");
-    for (const char* id : {"TIT2", "TPE1", "TALB", "TCON", "TRCK"}) tag->removeFrames(id);
     for (const char* id : kDateFrames) tag->removeFrames(id);
+    if (year == 0) return;
+    auto* frame = new ID3v2::TextIdentificationFrame(version < 4 ? "TYER" : "TDRC", String::Latin1);
+    frame->setText(version >= 4 && DateOfYear(date, year) ? date : String::number(static_cast<int>(year)));
+    tag->addFrame(frame);
+}
 
-    tag->setTitle(TagText(tags.title));
-    tag->setArtist(TagText(tags.artist));
-    tag->setAlbum(TagText(tags.album));
-    tag->setGenre(TagText(tags.genre));
-    SetComment(tag, TagText(tags.comment));
-    if (DateOfYear(date, year)) {
-        auto* frame = new ID3v2::TextIdentificationFrame("TDRC", String::Latin1);
-        frame->setText(date);
-        tag->addFrame(frame);
-    } else {
-        tag->setYear(year);
-    }
+}  // namespace
+
+void SetId3v2Fields(ID3v2::Tag* tag, const VXM_MEDIA_TAGS& tags, unsigned edited, const CTagCover& cover,
+                    unsigned version)
+{
+    if ((edited & kTagCover) && cover.valid)
+        SetPicture(tag, cover);
+    if (edited & kTagLyrics)
+        SetLyrics(tag, TagText(tags.lyrics));
+    if (edited & kTagYear)
+        SetYear(tag, TagNumber(tags.year), version);
+    const struct {
+        unsigned field;
+        const char* id;
+        const std::wstring VXM_MEDIA_TAGS::*value;
+    } texts[] = {{kTagTitle, "TIT2", &VXM_MEDIA_TAGS::title},
+                 {kTagArtist, "TPE1", &VXM_MEDIA_TAGS::artist},
+                 {kTagAlbum, "TALB", &VXM_MEDIA_TAGS::album},
+                 {kTagGenre, "TCON", &VXM_MEDIA_TAGS::genre}};
+    for (const auto& text : texts)
+        if (edited & text.field) SetText(tag, text.id, TagText(tags.*text.value));
+    if (edited & kTagComment) SetComment(tag, TagText(tags.comment));
+    if (!(edited & kTagTrack)) return;
+    const String track = FirstText(tag, "TRCK");
     const unsigned number = TagNumber(tags.track);
     const int slash = track.find("/");
-    if (number != 0 && slash > 0) {
-        auto* frame = new ID3v2::TextIdentificationFrame("TRCK", String::Latin1);
-        frame->setText(String::number(static_cast<int>(number)) + track.substr(static_cast<unsigned>(slash)));
-        tag->addFrame(frame);
-    } else {
-        tag->setTrack(number);
-    }
+    if (number == 0)
+        SetText(tag, "TRCK", String());
+    else
+        SetText(tag, "TRCK", String::number(static_cast<int>(number)) +
+                                 (slash > 0 ? track.substr(static_cast<unsigned>(slash)) : String()));
 }
 
 void ReadId3v2Fields(VXM_MEDIA_TAGS& tags, ID3v2::Tag* tag, ByteVector* cover)
@@ -216,40 +250,5 @@ bool RecoverId3v2Frames(ID3v2::Tag* tag, File* file, long offset)
         }
         at += 10 + size;
     }
-    return true;
-}
-
-void KeepV23OnlyFrames(ID3v2::Tag* tag)
-{
-    if (tag->header()->majorVersion() != 3) return;
-    // Not a copy of the tag's list: that copy would own (and delete) the frames.
-    const std::vector<ID3v2::Frame*> frames(tag->frameList().begin(), tag->frameList().end());
-    for (ID3v2::Frame* frame : frames) {
-        const ByteVector id = frame->frameID();
-        auto* unknown = dynamic_cast<ID3v2::UnknownFrame*>(frame);
-        if (!unknown || (id != "RVAD" && id != "EQUA" && id != "TSIZ")) continue;
-        // TagLib marks them to be left out; the same bytes in a frame without that mark.
-        const ByteVector fields = unknown->data();
-        ByteVector raw = id;
-        raw.append(ID3v2::SynchData::fromUInt(fields.size()));
-        raw.append(ByteVector(2, '\0'));
-        raw.append(fields);
-        tag->removeFrame(frame);
-        tag->addFrame(new ID3v2::UnknownFrame(raw));
-    }
-}
-
-bool RewriteLeadingId3v2(File* file, const VXM_MEDIA_TAGS& tags, const CTagCover& cover)
-{
-    file->seek(0);
-    if (file->readBlock(3) != ID3v2::Header::fileIdentifier()) return true;
-    ID3v2::Tag leading(file, 0);
-    const unsigned size = leading.header()->completeTagSize();
-    if (size == 0 || static_cast<long>(size) > file->length()) return false;
-    RecoverId3v2Frames(&leading, file, 0);
-    KeepV23OnlyFrames(&leading);
-    SetId3v2Fields(&leading, tags, cover);
-    const ID3v2::Version version = leading.header()->majorVersion() == 4 ? ID3v2::v4 : ID3v2::v3;
-    file->insert(leading.render(version), 0, size);
     return true;
 }

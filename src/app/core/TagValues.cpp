@@ -43,17 +43,6 @@ bool DateOfYear(const String& date, unsigned year)
     return ok && value == static_cast<int>(year) && (date.size() == 4 || date[4] == '-');
 }
 
-void SetTextFields(Tag* tag, const VXM_MEDIA_TAGS& tags, String (*text)(const std::wstring&))
-{
-    tag->setTitle(text(tags.title));
-    tag->setArtist(text(tags.artist));
-    tag->setAlbum(text(tags.album));
-    tag->setComment(text(tags.comment));
-    tag->setGenre(text(tags.genre));
-    tag->setYear(TagNumber(tags.year));
-    tag->setTrack(TagNumber(tags.track));
-}
-
 CTagCover LoadTagCover(const std::wstring& path)
 {
     CTagCover cover;

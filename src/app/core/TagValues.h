@@ -19,10 +19,6 @@ TagLib::String Latin1Text(const std::wstring& text);
 // True when a date text ("2004", "2004-05-06") is of `year`.
 bool DateOfYear(const TagLib::String& date, unsigned year);
 
-// The text fields, each converted by `text`.
-void SetTextFields(TagLib::Tag* tag, const VXM_MEDIA_TAGS& tags,
-                   TagLib::String (*text)(const std::wstring&) = TagText);
-
 // The picture to write, when the row names one that can be read.
 struct CTagCover {
     TagLib::ByteVector data;

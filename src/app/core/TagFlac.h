@@ -1,0 +1,21 @@
+// The tags of FLAC and Ogg files: a FLAC file's metadata blocks written
+// block by block (the Vorbis comment, and the cover in a picture block of
+// its own; stream info, seek table, cue sheet and every other picture as
+// they were, the padding taking up the difference), and the comment packet
+// of an Ogg file (Vorbis, Opus, Speex, FLAC), which TagLib pages anew.
+#pragma once
+#include <taglib/oggfile.h>
+#include <taglib/tiostream.h>
+
+#include "TagItems.h"
+#include "TagValues.h"
+
+// The comment's items (kind "Xiph") and those of the other blocks but padding (kind "FLAC").
+CTagBlocks FlacBlocks(TagLib::IOStream& stream);
+// The `edited` fields into the comment (made where there is none), the cover
+// into a picture block; false when the blocks cannot be read whole.
+bool WriteFlacBlocks(TagLib::IOStream& stream, const VXM_MEDIA_TAGS& tags, unsigned edited, const CTagCover& cover);
+
+CTagItems OggCommentItems(TagLib::Ogg::File* file);
+// False when the file's comment packet cannot be read or written.
+bool WriteOggComment(TagLib::Ogg::File* file, const VXM_MEDIA_TAGS& tags, unsigned edited, const CTagCover& cover);
