@@ -207,6 +207,7 @@ TEST_F(JobQueueGolden, MkvCopiesTheChosenSubtitle)
     media->SetStreamSelection(0, -1, 0);
     auto lines = Build(*media, m_scope.ById(2));
     ASSERT_EQ(lines.size(), 1u);  // no extraction: the stream is copied
+    EXPECT_NE(lines[0].find(" -map 0:0 -map 0:1 -map 0:2 "), std::string::npos) << lines[0];
     EXPECT_NE(lines[0].find(" -scodec copy "), std::string::npos) << lines[0];
 }
 
