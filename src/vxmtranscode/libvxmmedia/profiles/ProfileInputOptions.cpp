@@ -2,6 +2,8 @@
 // burn-in, overlays, volume, threads and the picture and fitting filters.
 #include <charconv>
 #include <cwctype>
+#include <fstream>
+#include <string_view>
 
 #include "EngineLog.h"
 #include "ProfileJobBuild.h"
@@ -9,6 +11,7 @@
 #include "VXMMediaExports.h"
 #include "ffmpeg_legacy.h"
 #include "platform/module.h"
+#include "platform/paths.h"
 
 extern "C" {
 #include <libavcodec/codec_id.h>
@@ -51,20 +54,35 @@ bool IsSsaFamily(int codec)
     return codec == AV_CODEC_ID_SSA || codec == AV_CODEC_ID_ASS;
 }
 
-void BurnSubtitleFile(CFFMpegOpts& opts, const std::wstring& path)
+void BurnSubtitleFile(CFFMpegOpts& opts, const std::wstring& path,
+                      const VXM_SUBTITLE_STYLE& style = BuildSettings().subtitle)
 {
     if (path.empty())
         return;
-    AppendFilter(opts, L"-vf", L"ass=f='" + BuildSubtitleFilterArg(path, BuildSettings().subtitle));
+    AppendFilter(opts, L"-vf", L"ass=f='" + BuildSubtitleFilterArg(path, style));
+}
+
+bool StartsWithByteOrderMark(const std::wstring& path)
+{
+    char head[3] = {};
+    std::ifstream(PathFromWide(path), std::ios::binary).read(head, sizeof head);
+    return std::string_view(head, 3) == "\xEF\xBB\xBF" || std::string_view(head, 2) == "\xFF\xFE" ||
+           std::string_view(head, 2) == "\xFE\xFF";
 }
 
 void BurnExternal(CFFMpegOpts& opts, CVXMMediaBase* media, double seekStart, const VXM_SUBTITLE& subtitle)
 {
     const int codec = SubtitleCodecOf(subtitle);
-    if (IsSsaFamily(codec))
-        BurnSubtitleFile(opts, seekStart > 0 ? media->m_strTempFile : subtitle.m_strFilePath);
-    else if (codec == AV_CODEC_ID_SRT || codec == AV_CODEC_ID_SUBRIP)
+    if (IsSsaFamily(codec) && seekStart > 0) {
+        // The cut copy has lost the byte-order mark that named its encoding:
+        // it was read by the mark and written as UTF-8.
+        VXM_SUBTITLE_STYLE style = BuildSettings().subtitle;
+        if (StartsWithByteOrderMark(subtitle.m_strFilePath))
+            style.nEncoding = 1;
+        BurnSubtitleFile(opts, media->m_strTempFile, style);
+    } else if (IsSsaFamily(codec) || codec == AV_CODEC_ID_SRT || codec == AV_CODEC_ID_SUBRIP) {
         BurnSubtitleFile(opts, subtitle.m_strFilePath);
+    }
 }
 
 // Returns the stream index of an embedded subtitle the output copies, else -1.
@@ -110,10 +128,14 @@ int AddSourceSubtitles(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* 
         opts.AddFlag(L"-scodec copy");
         return subtitle->m_nId;
     }
-    if (IsTextSubtitle(codec))
-        BurnSubtitleFile(opts, media->m_strTempFile);
-    else if (IsListedSubtitleCodec(codec))
+    if (IsTextSubtitle(codec)) {
+        // The step before wrote the track out as UTF-8: no code page applies.
+        VXM_SUBTITLE_STYLE style = BuildSettings().subtitle;
+        style.nEncoding = 1;
+        BurnSubtitleFile(opts, media->m_strTempFile, style);
+    } else if (IsListedSubtitleCodec(codec)) {
         opts.SetOption(L"-sst", L"%d", subtitle->m_nId);
+    }
     return -1;
 }
 
