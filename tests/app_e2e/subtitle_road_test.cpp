@@ -139,4 +139,46 @@ TEST_F(CSubtitleRoad, SubtitlesInTheirCodePagesBurnAsTheirUtf8CopiesAndAnotherCo
                                        L"subtitle file's code page under Options > Subtitles > Code page.");
 }
 
+TEST_F(CSubtitleRoad, TheChosenTrackIsTheOneCopiedAndBurntAndWhiteTextShowsByItsOutlineWhereThePositionSays)
+{
+    // Track 1 speaks in the first half second, track 2 in the second.
+    const std::string clip = Clip(m_dir, "smptebars"), film = m_dir.File("Zwei Spuren.mkv");
+    std::ofstream(m_dir.File("1.srt")) << Srt("First track", "00:00:00,000", "00:00:00,500");
+    std::ofstream(m_dir.File("2.srt")) << Srt("Second track", "00:00:00,500", "00:00:01,000");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", clip, "-i", m_dir.File("1.srt"), "-i", m_dir.File("2.srt"), "-map", "0",
+                                    "-map", "1", "-map", "2", "-c:v", "copy", "-c:a", "copy", "-c:s", "srt", film}));
+    CMediaListItemUI* row = Add(film);
+    auto* combo = dynamic_cast<CComboUI*>(m_program.window->GetPaintManager()->FindSubControlByName(row, L"ID_COMBO_SUBTITLE"));
+    ASSERT_NE(combo, nullptr);
+    combo->SelectItem(1);
+    const std::string mkv = Convert(row, kMkv);
+    std::string streams, text;
+    vxmtest::RunProgram({"ffprobe", "-v", "error", "-show_entries", "stream=codec_type", "-of", "csv=p=0", mkv}, &streams);
+    EXPECT_EQ(streams, "video\naudio\nsubtitle\n");
+    vxmtest::RunProgram({"ffmpeg", "-v", "error", "-i", mkv, "-map", "0:s", "-f", "srt", "-"}, &text);
+    EXPECT_NE(text.find("Second track"), std::string::npos) << text;
+    EXPECT_EQ(text.find("First track"), std::string::npos) << text;
+    const std::string mp4 = Convert(row, kMp4);
+    EXPECT_LT(TextPixels(Frame(mp4, "0.2"), Frame(clip, "0.2")), 20);
+    EXPECT_GT(TextPixels(Frame(mp4, "0.8"), Frame(clip, "0.8")), 100);
+
+    // White text on a white picture shows by its outline: the SRT reader's, the ASS file's own.
+    const std::string white = Clip(m_dir, "color=white");
+    std::ofstream(m_dir.File("white.srt")) << Srt("White on white");
+    std::ofstream(m_dir.File("white.ass"))
+        << "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\nFormat: Name, Fontsize, PrimaryColour, OutlineColour, "
+           "BorderStyle, Outline, Shadow, Alignment\nStyle: Default,24,&H00FFFFFF,&H00000000,1,3,0,2\n\n[Events]\n"
+           "Format: Layer, Start, End, Style, Text\nDialogue: 0,0:00:00.00,0:00:05.00,Default,White on white\n";
+    const std::string plain = Frame(white, "0.5");
+    const std::string srtBurn = Convert(Add(white, m_dir.File("white.srt")), kMp4);
+    EXPECT_GT(TextPixels(Frame(srtBurn, "0.5", "subtitle_white_clip_burn.png"), plain), 100);
+    // The position slider at its top lifts the line to the top of the picture, whole.
+    Options(m_codePage, 100);
+    const std::string top = Frame(Convert(Add(white, m_dir.File("white.srt")), kMp4), "0.5");
+    const size_t half = plain.size() / 2;
+    EXPECT_GT(TextPixels(top.substr(0, half), plain.substr(0, half)), 100);
+    EXPECT_EQ(TextPixels(top.substr(half), plain.substr(half)), 0);
+    EXPECT_GT(TextPixels(Frame(Convert(Add(white, m_dir.File("white.ass")), kMp4), "0.5"), plain), 100);
+}
+
 }  // namespace

@@ -202,7 +202,7 @@ TEST_F(JobQueueGolden, EmbeddedTextSubtitleIsExtractedThenBurntIn)
     ASSERT_EQ(lines.size(), 2u);
     shown = N(media->m_strTempFile);
     Replace(shown, m_dir.Path(), "<tmp>");
-    EXPECT_NE(lines[1].find(" -vf \"ass=f='" + shown + "':position=10:force_style=',OutLine=0':font='"), std::string::npos)
+    EXPECT_NE(lines[1].find(" -vf \"ass=f='" + shown + "':position=10:font='"), std::string::npos)
         << lines[1];
 }
 
