@@ -203,6 +203,7 @@ public:
     std::wstring m_strThumbnailPath;
     std::wstring m_strSnapshotFolder;
     std::wstring m_strLastError;            // why the last conversion failed (a tool's error line); not copied
+    int m_nLastErrorCodePage = -1;          // it failed as a subtitle's text is not in this code page; not copied
     int m_nMediaKind = 0;                   // 0 file, 1 DVD title, 2 audio-CD track
     std::wstring m_strCDDrive;
     std::wstring m_strDiscPath;

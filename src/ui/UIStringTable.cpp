@@ -128,6 +128,7 @@ const std::vector<TUIDictionaryEntry> kDictionary = {
     {L"ID_STRING_CONVERSION_FAILED", L"The conversion of %s failed: %s"},
     {L"ID_STRING_SOURCE_GONE", L"The source file %s is no longer there."},
     {L"ID_STRING_FAILED_NO_REASON", L"The conversion ended with code %s; the log has the details."},
+    {L"ID_STRING_SUBTITLE_CODE_PAGE", L"The text of the subtitle is not in the code page %s. Choose the subtitle file's code page under Options > Subtitles > Code page."},
     {L"ID_STRING_START_REFUSED", L"The conversion could not be started; the log has the details."},
     {L"ID_STRING_FILE_NOT_ADDED", L"%s was not added: %s"},
     {L"ID_STRING_FILES_NOT_ADDED", L"%s files were not added. The first, %s: %s"},

@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "CodePages.h"
+#include "platform/codepage.h"
 
 // Every row is a code page glibc converts, shown with its own number first.
 TEST(CodePages, EveryRowOpensInIconvAndShowsItsNumber)

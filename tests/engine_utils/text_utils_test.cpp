@@ -104,15 +104,15 @@ TEST(FilterText, EscapesForTheOptionParserInsideGraphQuotes)
     EXPECT_EQ(path, L"/x\\:y");
 }
 
-TEST(SubtitleStyle, DefaultsGivePositionOutlineAndFont)
+TEST(SubtitleStyle, DefaultsGivePositionAndFontAndNoOutline)
 {
     VXM_SUBTITLE_STYLE style;
     style.nEncoding = 0;
     style.strFontFile = L"/fonts/my:font.ttf";
     EXPECT_EQ(BuildSubtitleStyle(TRUE, style),
-              L":position=10:force_style=',OutLine=0':font='/fonts/my\\:font.ttf'");
+              L":position=10:font='/fonts/my\\:font.ttf'");
     EXPECT_EQ(BuildSubtitleStyle(FALSE, style),
-              L":position=10:force_style=',OutLine=0':encoding=2:font='/fonts/my\\:font.ttf'");
+              L":position=10:encoding=2:font='/fonts/my\\:font.ttf'");
 }
 
 TEST(SubtitleStyle, EveryForcedEntryInOrder)
@@ -147,7 +147,7 @@ TEST(SubtitleStyle, FilterArgIsEscapedPathQuoteAndStyle)
     VXM_SUBTITLE_STYLE style;
     style.strFontFile = L"/f.ttf";
     EXPECT_EQ(BuildSubtitleFilterArg(L"/s/a:b.srt", style),
-              L"/s/a\\:b.srt':position=10:force_style=',OutLine=0':font='/f.ttf'");
+              L"/s/a\\:b.srt':position=10:font='/f.ttf'");
 }
 
 TEST(SubtitleStyle, DefaultFontIsAnExistingFile)

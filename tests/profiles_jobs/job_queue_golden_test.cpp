@@ -196,7 +196,13 @@ TEST_F(JobQueueGolden, EmbeddedTextSubtitleIsExtractedThenBurntIn)
     Replace(shown, m_dir.Path(), "<tmp>");
     EXPECT_EQ(lines[0], "ffmpeg -i \"file:<src>\" -map 0:2 -scodec ass -y  \"" + shown + "\" ");
     EXPECT_EQ(m_steps[0].nPassKind, PASS_SUBTITLE);
-    EXPECT_NE(lines[1].find(" -vf \"ass=f='" + shown + "':position=10:force_style='"), std::string::npos)
+    // Written as UTF-8 by the step before: no code page is named for it.
+    m_scope.Manager().SetSubEncoding(1251);
+    lines = Build(*media, m_scope.ById(0));
+    ASSERT_EQ(lines.size(), 2u);
+    shown = N(media->m_strTempFile);
+    Replace(shown, m_dir.Path(), "<tmp>");
+    EXPECT_NE(lines[1].find(" -vf \"ass=f='" + shown + "':position=10:font='"), std::string::npos)
         << lines[1];
 }
 
@@ -207,6 +213,7 @@ TEST_F(JobQueueGolden, MkvCopiesTheChosenSubtitle)
     media->SetStreamSelection(0, -1, 0);
     auto lines = Build(*media, m_scope.ById(2));
     ASSERT_EQ(lines.size(), 1u);  // no extraction: the stream is copied
+    EXPECT_NE(lines[0].find(" -map 0:0 -map 0:1 -map 0:2 "), std::string::npos) << lines[0];
     EXPECT_NE(lines[0].find(" -scodec copy "), std::string::npos) << lines[0];
 }
 

@@ -2,12 +2,17 @@
 // current libraries: each translation and the run it makes possible.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 extern "C" {
 #include <libavfilter/buffersink.h>
 }
 
 #include "ffmpeg_filter.h"
 #include "ffmpeg_legacy.h"
+#include "ffmpeg_subtitle_text.h"
+#include "VXMUtils.h"
+#include "platform/text.h"
 #include "log_capture.h"
 #include "support/test_media.h"
 #include "tool_run.h"
@@ -178,11 +183,39 @@ TEST(LegacyFilters, CustomSubtitleOptionsBecomeStockSubtitleOptions)
               "subtitles=filename='/s/a.srt':fontsdir='/f':force_style='OutLine=0'");
     EXPECT_EQ(translate_filter_text("subtitles='/s/a.mkv':scale=1.50:force_style=',Bold=1':encoding=3"),
               "subtitles=filename='/s/a.mkv':force_style='ScaleX=150,ScaleY=150,Bold=1'");
+    // The position lifts the lines by a share of the height above one line (288 and 16 for a file not read).
     EXPECT_EQ(translate_filter_text("[in]ass=f='/s/a\\:b.ass':position=90[out]"),
-              "[in]subtitles=filename='/s/a\\:b.ass'[out]");
+              "[in]subtitles=filename='/s/a\\:b.ass':force_style='MarginV=245'[out]");
+    EXPECT_EQ(translate_filter_text("ass=f='/s/a.srt':position=-5:scale=1.20:pixel_aspect=150:line_spacing=-250"),
+              "subtitles=filename='/s/a.srt':force_style='MarginV=0,ScaleX=180,ScaleY=120'");
     // Stock options stay as they are.
     EXPECT_EQ(translate_filter_text("ass=/s/a.ass"), "ass=/s/a.ass");
     EXPECT_EQ(translate_filter_text("subtitles=/s/a.srt:si=1"), "subtitles=/s/a.srt:si=1");
+}
+
+// Read as the filter reads it: by its byte-order mark whatever the code page,
+// with positions in the script's own height above its largest font.
+TEST(LegacyFilters, ASubtitleFileIsReadByItsMarkAndPlacedInItsOwnHeight)
+{
+    vxmtest::CTempDir dir;
+    const std::string ass = dir.File("Zoë's: film.ass");
+    std::ofstream(ass) << "\xEF\xBB\xBF[Script Info]\nPlayResY: 720\n[V4+ Styles]\nFormat: Name, Fontsize\n"
+                          "Style: Default,48\nStyle: Sign,72\n";
+    const std::string quoted = "'" + WideToUtf8(EscapeFilterText(Utf8ToWide(ass))) + "'";
+    SubtitleTextProblem problem;
+    EXPECT_EQ(translate_filter_text("ass=f=" + quoted + ":position=10:encoding=1251", &problem),
+              "subtitles=filename=" + quoted + ":force_style='MarginV=65'");
+    EXPECT_EQ(problem.code_page, -1);
+    // Windows-1251 text read as UTF-8 is named; a media file's own track is left to the filter.
+    std::ofstream(dir.File("a.srt")) << "1\n00:00:00,000 --> 00:00:01,000\n\xCF\xF0\xE8\xE2\xE5\xF2\n";
+    std::ofstream(dir.File("a.mkv")) << std::string("\x1A\x45\xDF\xA3\x00\x00\xCF\xF0", 8);
+    translate_filter_text("ass=f='" + dir.File("a.mkv") + "':position=10", &problem);
+    EXPECT_EQ(problem.code_page, -1);
+    translate_filter_text("ass=f='" + dir.File("a.srt") + "':position=10", &problem);
+    EXPECT_EQ(problem.code_page, 1);
+    problem = {};
+    translate_filter_text("ass=f='" + dir.File("a.srt") + "':position=10:encoding=1251", &problem);
+    EXPECT_EQ(problem.code_page, -1);
 }
 
 // ---------------------------------------------------------------- DVD and CD inputs

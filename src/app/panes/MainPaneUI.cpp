@@ -25,6 +25,7 @@
 #include "VXMMediaExports.h"
 #include "VXMMainFrameWnd.h"
 #include "VXMSettings.h"
+#include "platform/codepage.h"
 #include "platform/text.h"
 #include "platform/paths.h"
 #include "ui/UICustomControls.h"
@@ -743,8 +744,16 @@ IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
 
 std::wstring CMainPaneUI::FailureReason(IVXMMedia* media, int exitCode)
 {
-    if (auto* data = dynamic_cast<CVXMMediaBase*>(media); data && !data->m_strLastError.empty()) return data->m_strLastError;
     CLanguageManager* lang = CLanguageManager::GetInstance();
+    if (auto* data = dynamic_cast<CVXMMediaBase*>(media)) {
+        if (data->m_nLastErrorCodePage >= 0) {
+            // Worded here, in the user's language, with the code page as the options list shows it.
+            const VXM_CODE_PAGE* row = FindCodePage(static_cast<unsigned>(data->m_nLastErrorCodePage));
+            return FillIn(lang->TranslateDictionary(L"ID_STRING_SUBTITLE_CODE_PAGE"),
+                          {row ? std::wstring(row->name) : std::to_wstring(data->m_nLastErrorCodePage)});
+        }
+        if (!data->m_strLastError.empty()) return data->m_strLastError;
+    }
     // A job that found its input gone says nothing itself.
     const std::wstring source = media->GetSourcePath();
     std::error_code ec;

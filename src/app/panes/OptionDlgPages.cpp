@@ -3,7 +3,7 @@
 #include "OptionDlgUI.h"
 
 #include "AppStartup.h"
-#include "CodePages.h"
+#include "platform/codepage.h"
 #include "platform/fonts.h"
 #include "platform/text.h"
 

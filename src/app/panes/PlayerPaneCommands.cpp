@@ -2,7 +2,7 @@
 // the settings that restart a playing file.
 #include "PlayerPaneUI.h"
 
-#include "CodePages.h"
+#include "platform/codepage.h"
 #include "Log.h"
 #include "MPlayerParser.h"
 #include "PlayerCommands.h"

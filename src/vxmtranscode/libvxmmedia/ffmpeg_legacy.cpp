@@ -3,11 +3,14 @@
 
 #include "VXMUtils.h"
 #include "cmdutils.h"
+#include "ffmpeg_subtitle_text.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 extern "C" {
+#include <libavutil/error.h>
 #include <libavutil/log.h>
 }
 
@@ -99,13 +102,21 @@ std::string translate_mp(const std::string& args)
 }
 
 // "ass=f='file':force_style='...':font='...'" and the "subtitles" form with
-// the same extra keys become the stock subtitles filter.
-std::string translate_subtitle_filter(const std::string& name, const std::string& args)
+// the same extra keys become the stock subtitles filter. The file is read in
+// the code page "encoding" names (or its byte-order mark's); "position" lifts
+// the lines by a percentage of the height left above one line and "pixel_aspect" (in
+// hundredths) widens the letters, as style fields the renderer takes. The
+// renderer's line spacing is no option of the stock filter: "line_spacing"
+// is logged and left out.
+std::string translate_subtitle_filter(const std::string& name, const std::string& args, SubtitleTextProblem* problem)
 {
     std::vector<std::string> parts = split_top(args, ":");
-    std::string filename, force_style, fontsdir, original_size, charenc;
+    std::string filename, fontsdir, original_size, charenc;
     std::vector<std::string> style;
     bool custom = false;
+    double scale = 0;
+    long position = 0, pixel_aspect = 0, code_page = 0;
+    bool has_position = false;
     for (size_t i = 0; i < parts.size(); i++) {
         const std::string& p = parts[i];
         size_t eq = p.find('=');
@@ -115,6 +126,7 @@ std::string translate_subtitle_filter(const std::string& name, const std::string
             continue;
         }
         std::string key = p.substr(0, eq), val = eq == std::string::npos ? std::string() : p.substr(eq + 1);
+        const long number = strtol(val.c_str(), nullptr, 10);
         if (key == "f" || key == "filename") filename = val;
         else if (key == "force_style") {
             std::string fs = unquote(val);
@@ -125,24 +137,48 @@ std::string translate_subtitle_filter(const std::string& name, const std::string
         else if (key == "charenc") charenc = val;
         else if (key == "scale") {
             custom = true;
-            double s = atof(val.c_str());
-            if (s > 0) {
-                int pct = static_cast<int>(s * 100 + 0.5);
-                style.push_back("ScaleX=" + std::to_string(pct) + ",ScaleY=" + std::to_string(pct));
-            }
+            scale = atof(val.c_str());
         } else if (key == "font") {
             custom = true;
             std::string path = unquote(val);
             size_t slash = path.find_last_of('/');
             if (slash != std::string::npos) fontsdir = "'" + path.substr(0, slash) + "'";
-        } else if (key == "position" || key == "pixel_aspect" || key == "line_spacing" || key == "encoding") {
+        } else if (key == "position") {
+            custom = has_position = true;
+            position = number;
+        } else if (key == "pixel_aspect") {
             custom = true;
-            av_log(nullptr, AV_LOG_VERBOSE, "Subtitle option %s has no stock equivalent; ignored.\n", key.c_str());
+            pixel_aspect = number;
+        } else if (key == "line_spacing") {
+            custom = true;
+            av_log(nullptr, AV_LOG_VERBOSE, "Subtitle line spacing has no stock equivalent; ignored.\n");
+        } else if (key == "encoding") {
+            custom = true;
+            code_page = number;
         } else {
             return name + "=" + args;
         }
     }
     if (name == "ass" && style.empty() && !custom) return name + "=" + args;
+
+    // The settings go first: what the user forces in the style block wins.
+    std::vector<std::string> settings;
+    const int percent = scale > 0 ? static_cast<int>(scale * 100 + 0.5) : 0;
+    if (custom) {
+        const SubtitleText text = read_subtitle_text(filename, code_page, problem);
+        if (charenc.empty()) charenc = text.charenc;
+        // 0 at the bottom, 100 with a line of the largest font at the top.
+        const long room = std::max(0L, text.play_res_y - text.font_size * (percent ? percent : 100L) / 100);
+        if (has_position)
+            settings.push_back("MarginV=" + std::to_string((std::clamp(position, 0L, 100L) * room + 50) / 100));
+    }
+    if (pixel_aspect > 0)
+        settings.push_back("ScaleX=" + std::to_string(((percent ? percent : 100) * pixel_aspect + 50) / 100));
+    else if (percent)
+        settings.push_back("ScaleX=" + std::to_string(percent));
+    if (percent) settings.push_back("ScaleY=" + std::to_string(percent));
+    style.insert(style.begin(), settings.begin(), settings.end());
+
     std::string r = "subtitles=filename=" + filename;
     if (!original_size.empty()) r += ":original_size=" + original_size;
     if (!fontsdir.empty()) r += ":fontsdir=" + fontsdir;
@@ -155,7 +191,7 @@ std::string translate_subtitle_filter(const std::string& name, const std::string
     return r;
 }
 
-std::string translate_filter_item(const std::string& item)
+std::string translate_filter_item(const std::string& item, SubtitleTextProblem* problem)
 {
     // Leading and trailing pad labels stay as they are.
     size_t b = 0;
@@ -176,7 +212,7 @@ std::string translate_filter_item(const std::string& item)
     std::string name = body.substr(0, eq);
     std::string args = eq == std::string::npos ? std::string() : body.substr(eq + 1);
     if (name == "mp" && !args.empty()) body = translate_mp(args);
-    else if ((name == "ass" || name == "subtitles") && !args.empty()) body = translate_subtitle_filter(name, args);
+    else if ((name == "ass" || name == "subtitles") && !args.empty()) body = translate_subtitle_filter(name, args, problem);
     return head + body + tail;
 }
 
@@ -194,13 +230,13 @@ std::string stereo3d_filter_text(long input_layout, long output_layout)
     return std::string("stereo3d=in=") + layouts[input_layout] + ":out=" + layouts[output_layout];
 }
 
-std::string translate_filter_text(const std::string& graph)
+std::string translate_filter_text(const std::string& graph, SubtitleTextProblem* problem)
 {
     std::vector<char> seps;
     std::vector<std::string> items = split_top(graph, ",;", &seps);
     std::string out;
     for (size_t i = 0; i < items.size(); i++) {
-        out += translate_filter_item(items[i]);
+        out += translate_filter_item(items[i], problem);
         if (i < seps.size()) out += seps[i];
     }
     return out;
@@ -214,10 +250,10 @@ std::string translate_encoder_name(const std::string& name)
     return name;
 }
 
-void translate_legacy_arguments(std::vector<std::string>& args, CToolContext* ctx)
+int translate_legacy_arguments(std::vector<std::string>& args, CToolContext* ctx)
 {
     std::vector<std::string> out;
-    if (args.empty()) return;
+    if (args.empty()) return 0;
     out.push_back(args[0]);
     int input_index = 0;
     LegacyInputRequest pending;
@@ -305,7 +341,14 @@ void translate_legacy_arguments(std::vector<std::string>& args, CToolContext* ct
             continue;
         }
         if (is_filter_option(a) && has_next) {
-            std::string v = translate_filter_text(args[++i]);
+            SubtitleTextProblem problem;
+            std::string v = translate_filter_text(args[++i], &problem);
+            if (problem.code_page >= 0) {
+                // Said before the filter fails on it, and said last.
+                av_log(nullptr, AV_LOG_ERROR, "%s\n", problem.message.c_str());
+                if (ctx) ctx->SetSubtitleCodePageError(problem.code_page, problem.message);
+                return AVERROR_INVALIDDATA;
+            }
             if (is_audio_filter_option(a)) {
                 if (group_af >= 0) {
                     out[group_af] += "," + v;
@@ -346,4 +389,5 @@ void translate_legacy_arguments(std::vector<std::string>& args, CToolContext* ct
         out.push_back(a);
     }
     args.swap(out);
+    return 0;
 }

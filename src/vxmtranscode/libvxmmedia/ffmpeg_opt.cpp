@@ -789,7 +789,7 @@ int ffmpeg_parse_options(int argc, CToolContext* ctx, char** argv)
         // No command line of its own: parse the caller's vector.
         ctx->argv_storage.assign(argv, argv + argc);
     }
-    translate_legacy_arguments(ctx->argv_storage, ctx);
+    if (const int ret = translate_legacy_arguments(ctx->argv_storage, ctx); ret < 0) return ret;
     ctx->argv_ptrs.clear();
     for (auto& a : ctx->argv_storage) ctx->argv_ptrs.push_back(a.data());
     ctx->argv_ptrs.push_back(nullptr);

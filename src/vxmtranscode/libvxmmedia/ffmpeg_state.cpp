@@ -95,6 +95,20 @@ void CToolContext::SetLastErrorLine(const std::string& line)
 {
     std::lock_guard<std::mutex> lock(m_errorLock);
     m_strLastErrorLine = line;
+    m_nLastErrorCodePage = -1;
+}
+
+void CToolContext::SetSubtitleCodePageError(int codePage, const std::string& line)
+{
+    std::lock_guard<std::mutex> lock(m_errorLock);
+    m_strLastErrorLine = line;
+    m_nLastErrorCodePage = codePage;
+}
+
+int CToolContext::LastErrorCodePage() const
+{
+    std::lock_guard<std::mutex> lock(m_errorLock);
+    return m_nLastErrorCodePage;
 }
 
 std::string CToolContext::LastErrorLine() const

@@ -227,6 +227,11 @@ public:
     void SetLastErrorLine(const std::string& line);
     std::string LastErrorLine() const;
     void ClearLastErrorLine() { SetLastErrorLine(std::string()); }
+    // The last error is a subtitle file whose text is not in the code page
+    // it was read in (its number; the program words that reason itself).
+    // Any later error line replaces it; -1 when the last error is another.
+    void SetSubtitleCodePageError(int codePage, const std::string& line);
+    int LastErrorCodePage() const;
 
     // ---- command line of the run ----
     std::wstring m_strCommandLine;
@@ -271,6 +276,7 @@ public:
 private:
     mutable std::mutex m_errorLock;
     std::string m_strLastErrorLine;
+    int m_nLastErrorCodePage = -1;
 };
 
 // The transcoder's exit callback: frees the run's files, streams and graphs,

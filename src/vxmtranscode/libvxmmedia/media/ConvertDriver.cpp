@@ -184,9 +184,11 @@ bool LaunchStep(const VXM_CONVERT_TARGET& target, CCmdFFplay& runner, const VXM_
 void FinishFailed(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, int result, HWND hNotify)
 {
     CVXMMediaBase& data = *target.pData;
-    if (result != -1)  // a stop is no failure to explain
+    if (result != -1) {  // a stop is no failure to explain
         data.m_strLastError =
             NameOutputIn(Utf8ToWide(runner->LastErrorLine()), runner->m_strPartialOutput, data.m_strOutputFile);
+        data.m_nLastErrorCodePage = runner->LastErrorCodePage();
+    }
     VXM_JOB_QUEUE started = std::move(runner->m_vecDoneJobs);
     const bool report = runner->m_bReportFinish.load() != 0;
     DiscardConvertRunner(data);
@@ -382,8 +384,10 @@ void ConvertStart(const VXM_CONVERT_TARGET& target, IProfile* profile, HWND hNot
     JoinMonitorThread(data);  // the monitor of an earlier conversion
 
     PostForMedia(target, hNotify, WM_VXM_JOB_STARTED, 0);
-    if (profile)
+    if (profile) {
         data.m_strLastError.clear();
+        data.m_nLastErrorCodePage = -1;
+    }
 
     CCmdFFplay* runner = data.m_pConvertRunner;
     if (!runner) {

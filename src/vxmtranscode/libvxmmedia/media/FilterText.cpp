@@ -108,14 +108,14 @@ std::wstring BuildSubtitleStyle(BOOL forConversion, const VXM_SUBTITLE_STYLE& st
     if (style.nScale != 100 && style.nScale >= 0 && style.nScale <= 500)
         out += FormatW(L":scale=%0.2f", style.nScale / 100.0);
 
-    std::wstring block = L":force_style='";
+    std::wstring block;
     if (style.bForceColor)
         block += L",PrimaryColour=" + FormatW(L"&H%x", style.nPrimaryColour);
     if (style.bForceShadow)
         block += FormatW(L",Shadow=%d", style.nShadow);
-    block += FormatW(L",OutLine=%d", style.bForceOutLine ? style.nOutLine : 0);
+    // Unforced, the file's own outline (or the reader's, for plain text) stands.
     if (style.bForceOutLine)
-        block += L",OutLineColour=" + FormatW(L"&H%x", style.nOutLineColor);
+        block += FormatW(L",OutLine=%d,OutLineColour=&H%x", style.nOutLine, style.nOutLineColor);
     if (style.bForceBold)
         block += L",Bold=1";
     if (style.bForceItalic)
@@ -124,7 +124,8 @@ std::wstring BuildSubtitleStyle(BOOL forConversion, const VXM_SUBTITLE_STYLE& st
         block += L",Underline=1";
     if (style.bForceStrikeOut)
         block += L",StrikeOut=1";
-    out += block + L"'";
+    if (!block.empty())
+        out += L":force_style='" + block + L"'";
 
     if (style.nPixelAspect != 0)
         out += FormatW(L":pixel_aspect=%d", style.nPixelAspect);

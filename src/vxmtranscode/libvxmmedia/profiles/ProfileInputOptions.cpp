@@ -2,6 +2,8 @@
 // burn-in, overlays, volume, threads and the picture and fitting filters.
 #include <charconv>
 #include <cwctype>
+#include <fstream>
+#include <string_view>
 
 #include "EngineLog.h"
 #include "ProfileJobBuild.h"
@@ -9,6 +11,7 @@
 #include "VXMMediaExports.h"
 #include "ffmpeg_legacy.h"
 #include "platform/module.h"
+#include "platform/paths.h"
 
 extern "C" {
 #include <libavcodec/codec_id.h>
@@ -51,26 +54,42 @@ bool IsSsaFamily(int codec)
     return codec == AV_CODEC_ID_SSA || codec == AV_CODEC_ID_ASS;
 }
 
-void BurnSubtitleFile(CFFMpegOpts& opts, const std::wstring& path)
+void BurnSubtitleFile(CFFMpegOpts& opts, const std::wstring& path,
+                      const VXM_SUBTITLE_STYLE& style = BuildSettings().subtitle)
 {
     if (path.empty())
         return;
-    AppendFilter(opts, L"-vf", L"ass=f='" + BuildSubtitleFilterArg(path, BuildSettings().subtitle));
+    AppendFilter(opts, L"-vf", L"ass=f='" + BuildSubtitleFilterArg(path, style));
+}
+
+bool StartsWithByteOrderMark(const std::wstring& path)
+{
+    char head[3] = {};
+    std::ifstream(PathFromWide(path), std::ios::binary).read(head, sizeof head);
+    return std::string_view(head, 3) == "\xEF\xBB\xBF" || std::string_view(head, 2) == "\xFF\xFE" ||
+           std::string_view(head, 2) == "\xFE\xFF";
 }
 
 void BurnExternal(CFFMpegOpts& opts, CVXMMediaBase* media, double seekStart, const VXM_SUBTITLE& subtitle)
 {
     const int codec = SubtitleCodecOf(subtitle);
-    if (IsSsaFamily(codec))
-        BurnSubtitleFile(opts, seekStart > 0 ? media->m_strTempFile : subtitle.m_strFilePath);
-    else if (codec == AV_CODEC_ID_SRT || codec == AV_CODEC_ID_SUBRIP)
+    if (IsSsaFamily(codec) && seekStart > 0) {
+        // The cut copy has lost the byte-order mark that named its encoding:
+        // it was read by the mark and written as UTF-8.
+        VXM_SUBTITLE_STYLE style = BuildSettings().subtitle;
+        if (StartsWithByteOrderMark(subtitle.m_strFilePath))
+            style.nEncoding = 1;
+        BurnSubtitleFile(opts, media->m_strTempFile, style);
+    } else if (IsSsaFamily(codec) || codec == AV_CODEC_ID_SRT || codec == AV_CODEC_ID_SUBRIP) {
         BurnSubtitleFile(opts, subtitle.m_strFilePath);
+    }
 }
 
-void AddSourceSubtitles(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* profile, double seekStart)
+// Returns the stream index of an embedded subtitle the output copies, else -1.
+int AddSourceSubtitles(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* profile, double seekStart)
 {
     if (profile->m_nSkipSourceTracks || media->m_lstSubtitle.empty())
-        return;
+        return -1;
     const VXM_SUBTITLE* subtitle = nullptr;
     if (media->m_nMediaKind == 1) {
         IVXMMedia* title = dynamic_cast<IVXMMedia*>(media);
@@ -84,7 +103,7 @@ void AddSourceSubtitles(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile*
             subtitle = media->GetSubtitleAt(selected);
         }
         if (!subtitle)
-            return;
+            return -1;
         if (subtitle->m_bExternal)
             BurnExternal(opts, media, seekStart, *subtitle);
         else if (subtitle->m_nId >= 0) {
@@ -93,30 +112,53 @@ void AddSourceSubtitles(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile*
             else
                 opts.SetOption(L"-sst", L"%d", subtitle->m_nId);
         }
-        return;
+        return -1;
     }
     if (media->m_nMediaKind != 0)
-        return;
+        return -1;
     subtitle = ChosenFileSubtitle(media);
     if (!subtitle)
-        return;
+        return -1;
     if (subtitle->m_bExternal) {
         BurnExternal(opts, media, seekStart, *subtitle);
-        return;
+        return -1;
     }
     const int codec = SubtitleCodecOf(*subtitle);
-    if (profile->m_nProfileCode == 28)
+    if (profile->m_nProfileCode == 28) {
         opts.AddFlag(L"-scodec copy");
-    else if (IsTextSubtitle(codec))
-        BurnSubtitleFile(opts, media->m_strTempFile);
-    else if (IsListedSubtitleCodec(codec))
+        return subtitle->m_nId;
+    }
+    if (IsTextSubtitle(codec)) {
+        // The step before wrote the track out as UTF-8: no code page applies.
+        VXM_SUBTITLE_STYLE style = BuildSettings().subtitle;
+        style.nEncoding = 1;
+        BurnSubtitleFile(opts, media->m_strTempFile, style);
+    } else if (IsListedSubtitleCodec(codec)) {
         opts.SetOption(L"-sst", L"%d", subtitle->m_nId);
+    }
+    return -1;
 }
 
-void AddSourceAudio(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* profile)
+// The source's audio track the transcoder takes when no other is chosen: the
+// one with the chosen id, else the first with the most channels.
+int SourceAudioTrackId(const CVXMMediaBase* media)
+{
+    if (media->m_nAudioTrackId >= 0)
+        return media->m_nAudioTrackId;
+    const VXM_AUDIO_TRACK* widest = nullptr;
+    for (const auto& a : media->m_lstAudio) {
+        if (!a->m_bExternal && a->m_nId >= 0 && (!widest || a->m_nChannels > widest->m_nChannels))
+            widest = a.get();
+    }
+    return widest ? widest->m_nId : -1;
+}
+
+// Returns the stream index of the source's audio track the output takes
+// (-1 when it takes none, or the sound comes from an added file).
+int AddSourceAudio(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* profile)
 {
     if (profile->IsAudioDisabled())
-        return;
+        return -1;
     const VXM_AUDIO_TRACK* track = nullptr;
     const IVXMAudio* discTrack = nullptr;
     if (media->m_pSelection && media->m_pSelection->m_nAudio >= 0) {
@@ -137,22 +179,40 @@ void AddSourceAudio(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* pro
                 opts.SetOption(L"-map", L"0:%d -map 1:0", media->m_nVideoStreamIndex);
             else
                 opts.SetOption(L"-map", L"0:v? -map 1:0");
-        } else {
-            LogMessageW(kLogCategory, L"the audio file %s is missing; the source's audio is kept",
-                        track->m_strFilePath.c_str());
+            return -1;
         }
-        return;
+        LogMessageW(kLogCategory, L"the audio file %s is missing; the source's audio is kept",
+                    track->m_strFilePath.c_str());
+        return SourceAudioTrackId(media);
     }
     if (track) {
         opts.SetOption(L"-ast", L"%d", track->m_nId);
-        return;
+        return track->m_nId;
     }
     if (discTrack && discTrack->GetId() >= 0) {
         opts.SetOption(L"-ast", L"%d", discTrack->GetId());
-        return;
+        return discTrack->GetId();
     }
     if (media->m_nAudioTrackId >= 0)
         opts.SetOption(L"-ast", L"%d", media->m_nAudioTrackId);
+    return SourceAudioTrackId(media);
+}
+
+// A copied subtitle is mapped with the picture and the sound the output
+// takes; without maps the output would take the source's first subtitle.
+void MapCopiedSubtitle(CFFMpegOpts& opts, CVXMMediaBase* media, int audioId, int subtitleId)
+{
+    for (const VXM_CMD_OPTION& option : opts.GetOptions()) {
+        if (option.strName == L"-map") {  // the picture and an added sound file
+            opts.AppendToOption(L"-map", FALSE, L" -map ", L"0:%d", subtitleId);
+            return;
+        }
+    }
+    std::wstring maps = media->m_nVideoStreamIndex >= 0 ? FormatW(L"0:%d", media->m_nVideoStreamIndex) : L"0:v?";
+    if (audioId >= 0)
+        maps += FormatW(L" -map 0:%d", audioId);
+    maps += FormatW(L" -map 0:%d", subtitleId);
+    opts.SetOption(L"-map", L"%s", maps.c_str());
 }
 
 }  // namespace
@@ -282,8 +342,10 @@ void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputPr
 
     values.seekStart = 0;
     AddSeekOptions(media, opts, values);
-    AddSourceSubtitles(opts, media, profile, values.seekStart);
-    AddSourceAudio(opts, media, profile);
+    const int copiedSubtitle = AddSourceSubtitles(opts, media, profile, values.seekStart);
+    const int audioId = AddSourceAudio(opts, media, profile);
+    if (copiedSubtitle >= 0 && !twoDToThreeD)  // a 3D script has no streams of the source
+        MapCopiedSubtitle(opts, media, audioId, copiedSubtitle);
 
     if (media->m_bHasAudio && !profile->IsAudioDisabled() && !twoDToThreeD) {
         if (profile->GetVolume() != 1.0f)
