@@ -8,8 +8,9 @@
 // video part and keeps the cover as its picture; an output of the Opus
 // profile gets the row's tags. Files that cannot be read are named in the
 // status bar, not added; a deleted source, a full disk and a refused file
-// fail their rows with why while the next rows convert; rows work after Join
-// and Unjoin; a row without audio leaves the others theirs.
+// fail their rows with why while the next rows convert, a phone's portrait
+// clip among them upright; rows work after Join and Unjoin; a row without
+// audio leaves the others theirs.
 #include "DBHelper.h"
 #include "EditMusicDlg.h"
 #include "MediaHandler.h"
@@ -417,10 +418,14 @@ TEST(UserFilesRoad, FailuresSayWhyWhileTheNextRowsConvertAndEveryRowStaysUsable)
     std::filesystem::copy_file(vxmtest::GetTestMedia().corrupt, dir.File("cut short.mp4"));
     std::vector<std::wstring> dropped;
     for (const char* name : {"empty.mkv", "notes.mkv", "cut short.mp4", "gone.mp4", "refused.mp4", "full.mp4",
-                             "Caf\xc3\xa9.mp4", "\xe6\x9d\xb1\xe4\xba\xac.mp4", "third.mp4"}) {
+                             "Caf\xc3\xa9.mp4", "\xe6\x9d\xb1\xe4\xba\xac.mp4", "portrait.mp4"}) {
         if (dropped.size() >= 3) ASSERT_TRUE(vxmtest::MakeVideoClip(dir.File(name), dropped.size() == 5 ? 3.0 : 1.0));
         dropped.push_back(Utf8ToWide(dir.File(name)));
     }
+    // The last a phone's portrait clip: stored on its side with a display matrix.
+    std::filesystem::rename(dir.File("portrait.mp4"), dir.File("stored.mp4"));
+    ASSERT_TRUE(vxmtest::RunFfmpeg(
+        {"-i", dir.File("stored.mp4"), "-c", "copy", "-metadata:s:v:0", "rotate=90", dir.File("portrait.mp4")}));
     SendMessageW(program.hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(&dropped), 0);
     PumpUntil([&] { return program.list->GetCount() == 6; });
     EXPECT_EQ(program.window->GetStatusText(), L"3 files were not added. The first, empty.mkv: the file is empty");
@@ -476,6 +481,13 @@ TEST(UserFilesRoad, FailuresSayWhyWhileTheNextRowsConvertAndEveryRowStaysUsable)
         ASSERT_EQ(rows[i]->GetStatus(), ITEM_STATUS_DONE) << i;
         EXPECT_EQ(AudioTracksOf(rows[i]->GetMedia()->GetOutputPath()), i == 4 ? 0 : 1) << i;
     }
+    // The portrait clip's output is upright, with no matrix left to turn it again.
+    std::string shown;
+    vxmtest::RunProgram({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                         "stream=width,height:stream_side_data=rotation", "-of", "csv=p=0",
+                         WideToUtf8(rows[5]->GetMedia()->GetOutputPath())},
+                        &shown);
+    EXPECT_EQ(shown, "120,160\n");
 
     // Joined and unjoined, each row converts anew and goes with its own buttons.
     for (int i = 0; i < 3; ++i) program.list->RemoveItem(rows[i]);

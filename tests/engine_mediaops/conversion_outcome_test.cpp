@@ -17,6 +17,7 @@
 #include <SDL/SDL.h>
 
 #include <cstdarg>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -93,12 +94,14 @@ protected:
         }
         return -100;
     }
-    // The first frame of the output at the source's size, as RGB bytes.
-    std::string FirstFrame()
+    // The first frame of a file (the output by default) through the filters
+    // given, as RGB bytes: as Debian's ffmpeg shows it, turned by its display matrix.
+    std::string FirstFrame(std::string path = {}, const std::string& filters = "scale=160:120")
     {
         const std::string raw = m_dir.File("frame.rgb");
-        EXPECT_TRUE(vxmtest::RunFfmpeg({"-i", N(m_media.GetOutputPath()), "-frames:v", "1", "-vf", "scale=160:120",
-                                        "-f", "rawvideo", "-pix_fmt", "rgb24", raw}));
+        if (path.empty()) path = N(m_media.GetOutputPath());
+        EXPECT_TRUE(vxmtest::RunFfmpeg(
+            {"-i", path, "-frames:v", "1", "-vf", filters, "-f", "rawvideo", "-pix_fmt", "rgb24", raw}));
         std::ifstream in(raw, std::ios::binary);
         return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     }
@@ -144,6 +147,75 @@ TEST_F(ConversionOutcome, TextAndPreparedImageWatermarksAreDrawnIntoThePicture)
     EXPECT_TRUE(m_media.m_vecOverlayFiles.empty());
     for (const auto& entry : std::filesystem::directory_iterator(N(BuildSettings().strTempFolder)))
         EXPECT_NE(entry.path().extension(), ".png") << entry.path();
+}
+
+// The mean difference of two pictures' bytes; 255 when their sizes differ.
+double MeanDifference(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size() || a.empty()) return 255;
+    double sum = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        sum += std::abs(static_cast<unsigned char>(a[i]) - static_cast<unsigned char>(b[i]));
+    return sum / static_cast<double>(a.size());
+}
+
+std::string Scale(int width, int height)
+{
+    return "scale=" + std::to_string(width) + ":" + std::to_string(height);
+}
+
+// A phone's clip stored on its side, with a display matrix that turns it by
+// 90, -90 or 180 degrees: listed at the size it shows, converted with the MP4
+// profile upright with no matrix left to turn it again, its thumbnail upright,
+// each picture as Debian's ffmpeg shows the source; the user's own quarter
+// turn and a fixed frame fitted by its height turn and fit the picture as shown.
+TEST_F(ConversionOutcome, AClipStoredOnItsSideConvertsAndShowsUpright)
+{
+    const std::string stored = m_dir.File("stored.mp4");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=10:duration=1", "-c:v", "libx264",
+                                    "-pix_fmt", "yuv420p", stored}));
+    for (const int rotate : {90, 270, 180}) {
+        SCOPED_TRACE(rotate);
+        const std::string clip = m_dir.File("Café portrait " + std::to_string(rotate) + ".mp4");
+        ASSERT_TRUE(vxmtest::RunFfmpeg(
+            {"-i", stored, "-c", "copy", "-metadata:s:v:0", "rotate=" + std::to_string(rotate), clip}));
+        const int w = rotate == 180 ? 160 : 120, h = rotate == 180 ? 120 : 160;
+        CVXMMediaImpl media;
+        media.SetSourcePath(Utf8ToWide(clip));
+        ASSERT_EQ(media.Probe(), 0);
+        ASSERT_NE(media.GetVideoStream(), nullptr);
+        EXPECT_EQ(media.GetVideoStream()->GetWidth(), w);
+        EXPECT_EQ(media.GetVideoStream()->GetHeight(), h);
+        media.SetOutputFolder(Utf8ToWide(m_dir.File("out")));
+        ASSERT_EQ(Convert(media, 0), 0) << WideToUtf8(media.m_strLastError);
+        const std::string out = WideToUtf8(media.GetOutputPath());
+        std::string shown;
+        vxmtest::RunProgram({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                             "stream=width,height:stream_side_data=rotation", "-of", "default=nw=1", out},
+                            &shown);
+        EXPECT_EQ(shown, "width=" + std::to_string(w) + "\nheight=" + std::to_string(h) + "\n");
+        EXPECT_LT(MeanDifference(FirstFrame(out, Scale(w, h)), FirstFrame(clip, Scale(w, h))), 2);
+        std::filesystem::remove(out);
+
+        const std::string thumb = m_dir.File("東京 thumb.png");
+        media.SetThumbnailPath(Utf8ToWide(thumb));
+        ASSERT_EQ(media.MakeThumbnail(0, 58, 38), 0);
+        EXPECT_LT(MeanDifference(FirstFrame(thumb, Scale(58, 38)), FirstFrame(clip, Scale(58, 38))), 2);
+
+        // Turned clockwise by the user into a 320x240 frame fitted by its height.
+        media.m_nRotate = 1;
+        m_manager->FindProfileById(0)->SetVideoSize(L"320x240");
+        m_manager->SetFitToHeight(1);
+        m_manager->SetExpand2VideoSize(1);
+        ASSERT_EQ(Convert(media, 0), 0) << WideToUtf8(media.m_strLastError);
+        const int fitted = h * 240 / w;
+        const std::string letterbox = "transpose=clock,scale=" + std::to_string(fitted) + ":240,pad=320:240:" +
+                                      std::to_string((320 - fitted) / 2) + ":0";
+        EXPECT_LT(MeanDifference(FirstFrame(WideToUtf8(media.GetOutputPath()), "null"), FirstFrame(clip, letterbox)),
+                  2);
+        std::filesystem::remove(WideToUtf8(media.GetOutputPath()));
+        m_manager->FindProfileById(0)->SetVideoSize(L"AUTO");
+    }
 }
 
 TEST_F(ConversionOutcome, AFailedConversionKeepsTheToolsErrorLine)

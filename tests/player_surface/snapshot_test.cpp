@@ -9,6 +9,7 @@
 
 #include "ffplay_snapshot.h"
 #include "image_reader.h"
+#include "platform/text.h"
 #include "player/player_support.h"
 #include "support/test_media.h"
 
@@ -155,6 +156,33 @@ TEST(Snapshot, RunningPlayerWritesBmpAndPngOfTheVideoSize)
         ASSERT_TRUE(DecodeImage(dir.File(name), img)) << name;
         EXPECT_EQ(img.width, 160) << name;
         EXPECT_EQ(img.height, 120) << name;
+    }
+}
+
+// A clip stored on its side (a display matrix turning it a quarter) plays
+// upright and its snapshot is taken upright; "-noautorotate" plays it as stored.
+TEST(Snapshot, AClipStoredOnItsSidePlaysAndIsTakenUpright)
+{
+    vxmtest::CTempDir dir;
+    const std::string clip = dir.File("Café portrait.mp4");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", vxmtest::GetTestMedia().mp4, "-c", "copy", "-metadata:s:v:0", "rotate=90", clip}));
+    for (const bool upright : {true, false}) {
+        const std::string folder = dir.File(upright ? "東京 upright" : "stored");
+        {
+            playertest::CRecorder notify;
+            playertest::CHostWindow window(320, 240);
+            playertest::CPlayerRun run(clip, notify.Get(), upright ? L"" : L"-noautorotate");
+            run.Start();
+            ASSERT_TRUE(playertest::WaitPosition(0.3));
+            EXPECT_NEAR(*ffplay_display_aspect(), upright ? 120.0f / 160 : 160.0f / 120, 1e-4);
+            run.Media().m_strSnapshotFolder = Utf8ToWide(folder);
+            run.Runner().RequestSnapshot(1);
+            ASSERT_TRUE(WaitFile(folder + "/snapshot.png"));
+        }
+        CDecodedImage img;
+        ASSERT_TRUE(DecodeImage(folder + "/snapshot.png", img));
+        EXPECT_EQ(img.width, upright ? 120 : 160);
+        EXPECT_EQ(img.height, upright ? 160 : 120);
     }
 }
 

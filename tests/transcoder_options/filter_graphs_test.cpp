@@ -111,7 +111,8 @@ TEST(VideoFilterGraphs, InputOptionsInsertTrimDeinterlaceAndForcedRate)
     EXPECT_TRUE(GraphHasFilterNamed(fg, "force CFR for input from stream 0:0"));
 }
 
-TEST(VideoFilterGraphs, RotationMetadataDoesNotTurnThePicture)
+// A clip stored on its side goes through turned as it is shown.
+TEST(VideoFilterGraphs, RotationMetadataTurnsThePictureUpright)
 {
     const auto& m = vxmtest::GetTestMedia();
     vxmtest::CTempDir dir;
@@ -122,9 +123,9 @@ TEST(VideoFilterGraphs, RotationMetadataDoesNotTurnThePicture)
     ASSERT_NE(get_rotation(ctx.input_streams[0]->st), 0.0);
     ASSERT_EQ(ConfigureAll(ctx), 0);
     AVFilterContext* sink = ctx.filtergraphs[0]->outputs[0]->filter;
-    EXPECT_EQ(av_buffersink_get_w(sink), 160);
-    EXPECT_EQ(av_buffersink_get_h(sink), 120);
-    EXPECT_FALSE(GraphHasFilterNamed(ctx.filtergraphs[0].get(), "transpose"));
+    EXPECT_EQ(av_buffersink_get_w(sink), 120);
+    EXPECT_EQ(av_buffersink_get_h(sink), 160);
+    EXPECT_TRUE(GraphHasFilterNamed(ctx.filtergraphs[0].get(), "transpose for input from stream 0:0"));
 }
 
 TEST(VideoFilterGraphs, ASimpleGraphWithTwoOutputsIsRejected)

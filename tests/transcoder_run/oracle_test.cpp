@@ -25,6 +25,9 @@ TEST(Oracle, SimpleLinesMatchDebiansFfmpeg)
     const std::string tone = dir.File("tone.wav"), musepack = dir.File("Café.mpc");
     ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=4", "-ac", "2", tone}));
     ASSERT_EQ(vxmtest::RunProgram({"mpcenc", "--silent", tone, musepack}), 0);
+    // A phone's portrait clip: stored on its side with a display matrix.
+    const std::string portrait = dir.File("東京 portrait.mp4");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", m.mp4, "-c", "copy", "-metadata:s:v:0", "rotate=90", portrait}));
     const std::vector<OracleLine> lines = {
         {"x264 aac mp4", "-i " + Q(m.mp4) + " -vcodec libx264 -b:v 300k -acodec aac -b:a 96k", "mp4"},
         {"mpeg4 mp3 avi", "-i " + Q(m.mp4) + " -r 30000/1001 -vcodec mpeg4 -b:v 800k -acodec libmp3lame -ar 44100", "avi"},
@@ -35,6 +38,8 @@ TEST(Oracle, SimpleLinesMatchDebiansFfmpeg)
         {"mpeg1 system", "-i " + Q(m.mp4) + " -vcodec mpeg1video -b:v 1150k -acodec mp2 -ar 44100 -f mpeg", "mpg"},
         {"one frame", "-i " + Q(m.mp4) + " -ss 1 -vframes 1 -s 80x60 -an -f image2", "jpg"},
         {"musepack cut", "-i " + Q(musepack) + " -t 3 -acodec pcm_s16le", "wav"},
+        {"portrait turned upright", "-i " + Q(portrait) + " -vcodec libx264 -acodec aac", "mp4"},
+        {"portrait copy", "-i " + Q(portrait) + " -c copy", "mov"},
     };
     for (size_t i = 0; i < lines.size(); i++) {
         const auto& l = lines[i];

@@ -15,6 +15,7 @@ extern "C" {
 }
 
 #include "cmdutils.h"
+#include "display_turn.h"
 #include "platform/folders.h"
 #include "platform/text.h"
 
@@ -303,8 +304,10 @@ int sub2video_prepare(InputStream* ist, CToolContext* ctx)
         for (auto& other : ctx->input_streams) {
             if (other->file_index != ist->file_index) continue;
             if (other->st->codecpar->codec_type != AVMEDIA_TYPE_VIDEO) continue;
-            w = FFMAX(w, other->st->codecpar->width);
-            h = FFMAX(h, other->st->codecpar->height);
+            int sw = 0, sh = 0;
+            ShownSize(other->st, sw, sh);  // the canvas goes over the picture as shown
+            w = FFMAX(w, sw);
+            h = FFMAX(h, sh);
         }
         if (!(w && h)) {
             w = FFMAX(w, 720);
@@ -376,7 +379,6 @@ int configure_input_video_filter(FilterGraph* fg, InputFilter* ifilter, AVFilter
     AVFilterContext* last_filter = ifilter->filter;
     int pad_idx = 0;
 
-    // Rotation metadata is not applied: pictures go through as stored.
     if (ist->framerate.num) {
         std::string n = fmt("force CFR for input from stream %d:%d", ist->file_index, ist->st->index);
         if ((ret = insert_filter(fg, &last_filter, &pad_idx, "setpts", "N", n)) < 0) return ret;
@@ -384,6 +386,13 @@ int configure_input_video_filter(FilterGraph* fg, InputFilter* ifilter, AVFilter
     if (ctx->do_deinterlace) {
         std::string n = fmt("deinterlace input from stream %d:%d", ist->file_index, ist->st->index);
         if ((ret = insert_filter(fg, &last_filter, &pad_idx, "yadif", "", n)) < 0) return ret;
+    }
+    // Shown as the display matrix says (after the deinterlacer: fields are stored rows).
+    if (ist->st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
+        for (const CDisplayTurn::Step& s : DisplayTurnOf(ist->st).steps) {
+            std::string n = fmt("%s for input from stream %d:%d", s.filter, ist->file_index, ist->st->index);
+            if ((ret = insert_filter(fg, &last_filter, &pad_idx, s.filter, s.args.c_str(), n)) < 0) return ret;
+        }
     }
 
     return finish_input_chain(fg, ist, last_filter, pad_idx, in, ctx);

@@ -4,12 +4,14 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 extern "C" {
 #include <libswscale/swscale.h>
 }
 
 #include "cmdutils.h"
+#include "display_turn.h"
 
 BurnInState::~BurnInState()
 {
@@ -224,8 +226,10 @@ int burn_in_frame(CTranscodeRun& run, OutputStream* ost, AVFrame* frame, double 
             if (sub.format == 0) {
                 subtitle_palette_to_yuva(&sub);
                 InputStream* src = ost->source_index >= 0 ? ctx->input_streams[ost->source_index].get() : nullptr;
-                const int sw = src && src->dec_ctx ? src->dec_ctx->width : 0;
-                const int sh = src && src->dec_ctx ? src->dec_ctx->height : 0;
+                int sw = src && src->dec_ctx ? src->dec_ctx->width : 0;
+                int sh = src && src->dec_ctx ? src->dec_ctx->height : 0;
+                // The subtitle sits on the picture as shown.
+                if (src && DisplayTurnOf(src->st).swapsSides) std::swap(sw, sh);
                 if (sw && sh && (sw != ost->enc_ctx->width || sh != ost->enc_ctx->height))
                     scale_subtitle(&sub, sw, sh, ost->enc_ctx->width, ost->enc_ctx->height);
                 b.sub = sub;

@@ -138,12 +138,17 @@ bool WriteSnapshotPng(const AVFrame* picture, const std::wstring& folder, int sw
     return true;
 }
 
-void CSnapshotWriters::Start(const AVFrame* picture, const std::wstring& folder, int format, int swsFlags)
+void CSnapshotWriters::Start(const AVFrame* picture, const std::wstring& folder, int format, int swsFlags,
+                             const CDisplayTurn& turn)
 {
     AVFrame* copy = av_frame_clone(picture);
     if (!copy) return;
     std::lock_guard<std::mutex> lock(m_lock);
-    m_threads.emplace_back([copy, folder, format, swsFlags]() mutable {
+    m_threads.emplace_back([copy, folder, format, swsFlags, turn]() mutable {
+        if (AVFrame* turned = turn.IsNone() ? nullptr : TurnedPicture(copy, turn)) {
+            av_frame_free(&copy);
+            copy = turned;
+        }
         std::string what;
         if (!RunCatching([&] { format == 0 ? WriteSnapshotBmp(copy, folder) : WriteSnapshotPng(copy, folder, swsFlags); },
                          what))

@@ -6,6 +6,8 @@
 #include <thread>
 #include <vector>
 
+#include "display_turn.h"
+
 extern "C" {
 #include <libavutil/frame.h>
 }
@@ -24,8 +26,9 @@ bool WriteSnapshotPng(const AVFrame* picture, const std::wstring& folder, int sw
 class CSnapshotWriters {
 public:
     ~CSnapshotWriters() { Join(); }
-    // Starts a writer for a copy of the picture: format 0 = BMP, else PNG.
-    void Start(const AVFrame* picture, const std::wstring& folder, int format, int swsFlags);
+    // Starts a writer for a copy of the picture, turned as shown: format 0 = BMP, else PNG.
+    void Start(const AVFrame* picture, const std::wstring& folder, int format, int swsFlags,
+               const CDisplayTurn& turn);
     void Join();
 
 private:

@@ -2,6 +2,8 @@
 // of pictures waiting for their time.
 #include "ffplay_state.h"
 
+#include "display_turn.h"
+
 extern "C" {
 #include <libswscale/swscale.h>
 }
@@ -16,7 +18,7 @@ struct CVideoFilter {
     ~CVideoFilter() { avfilter_graph_free(&graph); }
 };
 
-int ConfigureVideoFilters(CVideoState* is, CVideoFilter& vf, const AVFrame* frame)
+int ConfigureVideoFilters(CVideoState* is, CVideoFilter& vf, const AVFrame* frame, const CDisplayTurn& turn)
 {
     avfilter_graph_free(&vf.graph);
     vf.graph = avfilter_graph_alloc();
@@ -37,7 +39,8 @@ int ConfigureVideoFilters(CVideoState* is, CVideoFilter& vf, const AVFrame* fram
     ret = av_opt_set_int_list(vf.sink, "pix_fmts", fmts, AV_PIX_FMT_NONE, AV_OPT_SEARCH_CHILDREN);
     if (ret < 0) return ret;
 
-    std::string chain;
+    // Upright first, so the clip's crop, turns and subtitles apply to the picture as shown.
+    std::string chain = turn.Chain();
     for (const std::string& f : is->opts->vfilters_list) chain += (chain.empty() ? "" : ",") + f;
     if (chain.empty()) {
         ret = avfilter_link(vf.src, 0, vf.sink, 0);
@@ -88,6 +91,7 @@ void VideoThread(CVideoState* is)
     AVStream* st = is->ic->streams[is->video_stream];
     const AVRational rate = av_guess_frame_rate(is->ic, st, nullptr);
     const double frameDuration = rate.num && rate.den ? av_q2d(AVRational{rate.den, rate.num}) : 0.04;
+    const CDisplayTurn turn = is->opts->autorotate ? DisplayTurnOf(st) : CDisplayTurn{};
     bool failed = false;
     while (!is->abort_request.load() && !failed) {
         if (!SendNextPacket(is, is->videoq, is->vdec, serial, is->video_finished)) continue;
@@ -97,10 +101,10 @@ void VideoThread(CVideoState* is)
                 std::wstring folder;
                 if (const CVXMMediaBase* media = is->runner->m_pMedia)
                     folder = !media->m_strSnapshotFolder.empty() ? media->m_strSnapshotFolder : media->m_strSourceFolder;
-                is->snapshots.Start(frame, folder, is->runner->m_nSnapshotArg, SWS_BICUBIC);
+                is->snapshots.Start(frame, folder, is->runner->m_nSnapshotArg, SWS_BICUBIC, turn);
             }
             if (!vf.graph || frame->width != vf.w || frame->height != vf.h || frame->format != vf.fmt) {
-                if (ConfigureVideoFilters(is, vf, frame) < 0) {
+                if (ConfigureVideoFilters(is, vf, frame, turn) < 0) {
                     av_log(nullptr, AV_LOG_FATAL, "Failed to open file '%s' or configure filtergraph\n",
                            is->filename.c_str());
                     failed = true;

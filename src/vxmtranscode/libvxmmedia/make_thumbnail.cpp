@@ -14,6 +14,7 @@ extern "C" {
 
 #include "EngineLog.h"
 #include "av/AvHandles.h"
+#include "display_turn.h"
 #include "probe_media.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -89,8 +90,9 @@ int DecodeFrameAt(AVFormatContext* ic, AVStream* st, int64_t target, AVFrame* fr
     }
 }
 
-// The frame at `seconds` from the start of the input's best moving video.
-int ReadFrame(AVFormatContext* ic, int seconds, AVFrame* frame)
+// The frame at `seconds` from the start of the input's best moving video,
+// and how that stream's pictures are shown.
+int ReadFrame(AVFormatContext* ic, int seconds, AVFrame* frame, CDisplayTurn& turn)
 {
     // Formats whose header names the streams (MP4, MKV...) need no decoding
     // to find them; the others (MPEG-TS...) have them found first.
@@ -102,6 +104,7 @@ int ReadFrame(AVFormatContext* ic, int seconds, AVFrame* frame)
     }
     if (video < 0) return AVERROR_STREAM_NOT_FOUND;
     AVStream* st = ic->streams[video];
+    turn = DisplayTurnOf(st);
     for (unsigned i = 0; i < ic->nb_streams; ++i)
         if (static_cast<int>(i) != video) ic->streams[i]->discard = AVDISCARD_ALL;
 
@@ -228,14 +231,23 @@ int MakeThumbnailOrError(const VXM_THUMBNAIL_REQUEST& request)
     int ret = avformat_open_input(&opened, WideToUtf8(request.input).c_str(), nullptr, nullptr);
     if (ret < 0) return ret;
     CAvInputPtr ic(opened);
-    ret = ReadFrame(ic.get(), request.seekSeconds, kit.decoded.get());
+    CDisplayTurn turn;
+    ret = ReadFrame(ic.get(), request.seekSeconds, kit.decoded.get(), turn);
     ic.reset();
     if (ret < 0) return ret;
 
-    const AVFrame* frame = kit.decoded.get();
+    // The picture as shown: one stored on its side is turned upright first.
+    CFramePtr turned;
+    if (!turn.IsNone()) {
+        turned.reset(TurnedPicture(kit.decoded.get(), turn));
+        av_frame_unref(kit.decoded.get());
+        if (!turned) return AVERROR(ENOMEM);
+    }
+    const AVFrame* frame = turned ? turned.get() : kit.decoded.get();
     const AVPixelFormat format = EncoderFormat(codec, static_cast<AVPixelFormat>(frame->format));
     const AVFrame* picture = ScaleFrame(kit, frame, request.width, request.height, format);
     av_frame_unref(kit.decoded.get());
+    turned.reset();
     if (!picture) return AVERROR(ENOMEM);
     AVCodecContext* enc = KitEncoder(kit, codec, request.width, request.height, format);
     if (!enc) return AVERROR_ENCODER_NOT_FOUND;

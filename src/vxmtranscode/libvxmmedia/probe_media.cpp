@@ -9,6 +9,7 @@
 #include "EngineLog.h"
 #include "VXMMediaBase.h"
 #include "VXMUtils.h"
+#include "display_turn.h"
 #include "dvd/DvdInput.h"
 #include "ffplay_options.h"
 
@@ -187,9 +188,13 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
         case AVMEDIA_TYPE_VIDEO: {
             // A cover picture is the file's thumbnail, not a video stream.
             if (IsAttachedPicture(st)) break;
+            // Sizes are those of the picture as shown: a clip with a turning
+            // display matrix is converted, cropped and fitted upright.
+            int width = 0, height = 0;
+            ShownSize(st, width, height);
             if (index == video) {
-                media->m_nCropWidth = par->width;
-                media->m_nCropHeight = par->height;
+                media->m_nCropWidth = width;
+                media->m_nCropHeight = height;
                 media->m_nVideoStreamIndex = index;
             }
             if (!dec && par->codec_tag == MKTAG('M', 'S', 'S', '2')) {
@@ -198,8 +203,8 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
                 return -1;
             }
             auto rec = std::make_unique<VXM_VIDEO_STREAM>();
-            rec->m_nWidth = par->width;
-            rec->m_nHeight = par->height;
+            rec->m_nWidth = width;
+            rec->m_nHeight = height;
             rec->m_nStreamIndex = index;
             if (dec) rec->m_strCodecName = AnsiToWide(avcodec_get_name(par->codec_id));
             const int64_t bitRate = par->bit_rate != 0 ? par->bit_rate : ic->bit_rate;
