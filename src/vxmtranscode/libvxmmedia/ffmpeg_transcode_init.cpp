@@ -28,6 +28,7 @@ CTranscodeRun::~CTranscodeRun()
         av_bsf_free(&o.bsf);
         if (o.pass_log) fclose(o.pass_log);
         av_frame_free(&o.last_frame);
+        av_frame_free(&o.audio_carry);
     }
     for (auto& op : ctx->output_streams)
         if (op->enc_ctx) av_freep(&op->enc_ctx->stats_in);
