@@ -204,10 +204,18 @@ TEST_F(ConversionOutcome, ATaggedFileConvertsInFullAndOneThatYieldsNothingFailsW
     ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine", "-t", "0", "-ac", "2", coverOnly}));
     ASSERT_TRUE(TagLikeTaggers(coverOnly, cover));
     ASSERT_EQ(vxmtest::RunProgram({"mid3v2", "-a", "Les Artistes", musepack}), 0);
+    // A recording across a programme change: mono frames, then stereo ones.
+    const std::string mono = m_dir.File("mono.mp3"), stereo = m_dir.File("stereo.mp3"),
+                      mixed = m_dir.File("Café mono then stereo.mp3");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=3", "-ac", "1", "-write_xing", "0", mono}));
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=f=660:d=4", "-ac", "2", "-write_xing", "0", stereo}));
+    std::ofstream(mixed, std::ios::binary) << std::ifstream(mono, std::ios::binary).rdbuf()
+                                           << std::ifstream(stereo, std::ios::binary).rdbuf();
     const std::pair<std::string, std::string> rows[] = {
         {TaggedWavPack(m_dir, "Café tagged.wv"), ""},
         {musepack, ""},
         {flac, ""},
+        {mixed, ""},
         {TaggedWavPack(m_dir, "Café cut.wv", 4), "Invalid data found"},
         {m_dir.File("東京の夜 header only.wav"), "is empty, nothing was encoded"},
         {m_dir.File("Café no frames.flac"), "is empty, nothing was encoded"},
