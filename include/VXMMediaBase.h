@@ -8,6 +8,7 @@
 #include "VXMEvents.h"
 #include "VXMTypes.h"
 #include <list>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -176,6 +177,9 @@ public:
     std::wstring m_strTempFile;
     std::list<std::unique_ptr<VXM_SUBTITLE>> m_lstSubtitle;
     std::list<std::unique_ptr<VXM_MEDIA_CHAPTER>> m_lstChapters;   // not copied
+    // The container's tags as the probe read them (libavformat's metadata),
+    // keys in lower case: what other programs show where TagLib reads nothing.
+    std::map<std::wstring, std::wstring> m_mapMetadata;
     std::wstring m_strPassLogFile;
     std::vector<std::wstring> m_vecOverlayFiles;  // watermark PNGs of the conversion; not copied
     std::wstring m_strOutputFile;

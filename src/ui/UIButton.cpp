@@ -113,7 +113,7 @@ void CButtonUI::PaintText(QPainter& painter)
     if ((m_buttonState & UISTATE_PUSHED) && m_pushedTextColor) color = m_pushedTextColor;
     else if ((m_buttonState & UISTATE_HOT) && m_hotTextColor) color = m_hotTextColor;
     else if (m_focused && m_focusedTextColor) color = m_focusedTextColor;
-    CRenderEngine::DrawText(painter, m_manager, TextRect(), m_text, EffectiveTextColor(color), m_font, m_textStyle);
+    CRenderEngine::DrawText(painter, m_manager, TextRect(), m_text, EffectiveTextColor(color), m_font, m_textStyle | TextMarks());
 }
 
 void CButtonUI::PaintStatusImage(QPainter& painter)
@@ -238,7 +238,7 @@ void COptionUI::PaintTextBesideMark(QPainter& painter)
     rc.left += CPaintManagerUI::Scale(kBoxSize + kBoxGap);
     DWORD color = m_selected && m_selectedTextColor ? m_selectedTextColor : m_textColor;
     // The text stands right beside its mark, whatever the alignment.
-    const UINT style = (m_textStyle & ~static_cast<UINT>(DT_CENTER | DT_RIGHT)) | DT_LEFT;
+    const UINT style = (m_textStyle & ~static_cast<UINT>(DT_CENTER | DT_RIGHT)) | DT_LEFT | TextMarks();
     CRenderEngine::DrawText(painter, m_manager, rc, m_text, EffectiveTextColor(color), m_font, style);
 }
 
@@ -249,7 +249,8 @@ void COptionUI::PaintText(QPainter& painter)
         return;
     }
     if (m_selected && m_selectedTextColor && !m_text.empty()) {
-        CRenderEngine::DrawText(painter, m_manager, TextRect(), m_text, EffectiveTextColor(m_selectedTextColor), m_font, m_textStyle);
+        CRenderEngine::DrawText(painter, m_manager, TextRect(), m_text, EffectiveTextColor(m_selectedTextColor), m_font,
+                                m_textStyle | TextMarks());
         return;
     }
     CButtonUI::PaintText(painter);

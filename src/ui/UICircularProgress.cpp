@@ -117,7 +117,7 @@ void CCircularProgressUI::DoPaint(QPainter& painter, const RECT& rcPaint)
             RECT rc = MakeRect(left, top, left + m_textWidth, static_cast<int>(m_centreY) + 11);
             DWORD colour = m_manager ? m_manager->GetDefaultFontColor() : 0xFF000000;
             CRenderEngine::DrawText(p, m_manager, rc, FormatW(L"%d%%", m_percent), colour, -1,
-                                    DT_SINGLELINE | DT_VCENTER | DT_NOCLIP | DT_NOPREFIX);
+                                    DT_SINGLELINE | DT_VCENTER | DT_NOCLIP);
         }
     }
     CPaintClip clip(painter, m_rcPaint);

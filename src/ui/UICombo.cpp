@@ -67,6 +67,7 @@ bool CComboUI::Activate()
         CMenuItem item;
         item.id = static_cast<UINT>(i + 1);
         item.text = row->GetText();
+        item.marked = row->IsSkinText();
         item.enabled = row->IsEnabled() && row->IsVisible();
         item.checked = i == m_curSel;
         choices.Append(std::move(item));
@@ -168,7 +169,9 @@ void CComboUI::DoPaint(QPainter& painter, const RECT& rcPaint)
     const RECT rc = TextRect();
     DWORD color = m_textColor ? m_textColor : (m_manager ? m_manager->GetDefaultFontColor() : 0xFF000000);
     if (!IsEnabled() && m_manager) color = m_manager->GetDefaultDisabledColor();
-    CRenderEngine::DrawText(painter, m_manager, rc, GetText(), color, m_font, DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    CControlUI* current = GetItemAt(m_curSel);
+    CRenderEngine::DrawText(painter, m_manager, rc, GetText(), color, m_font,
+                            DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | (current ? current : this)->TextMarks());
     // The drop-down arrow.
     const int cx = m_rcItem.right - 9, cy = (m_rcItem.top + m_rcItem.bottom) / 2;
     painter.setRenderHint(QPainter::Antialiasing);

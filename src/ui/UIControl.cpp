@@ -47,7 +47,17 @@ void CControlUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool i
     if (init && m_parent) Init();
 }
 
-void CControlUI::SetText(const std::wstring& text) { ChangeLook(m_text, text); }
+void CControlUI::SetText(const std::wstring& text)
+{
+    ChangeLook(m_skinText, false);
+    ChangeLook(m_text, text);
+}
+
+void CControlUI::SetSkinText(const std::wstring& text)
+{
+    SetText(text);
+    ChangeLook(m_skinText, true);
+}
 void CControlUI::SetBkColor(DWORD argb) { ChangeLook(m_bkColor, argb); }
 void CControlUI::SetBkImage(const std::wstring& image) { ChangeLook(m_bkImage, image); }
 void CControlUI::SetBorderColor(DWORD argb) { ChangeLook(m_borderColor, argb); }
@@ -230,7 +240,7 @@ static int ToInt(const std::wstring& v)
 void CControlUI::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
     if (name == L"name") SetName(value);
-    else if (name == L"text") SetText(value);
+    else if (name == L"text") SetSkinText(value);
     else if (name == L"tooltip") SetToolTip(value);
     else if (name == L"userdata") SetUserData(value);
     else if (name == L"pos") {

@@ -42,7 +42,15 @@ public:
     CControlUI* GetParent() const { return m_parent; }
 
     virtual std::wstring GetText() const { return m_text; }
+    // A text set by code (a file name, a tag) is a value: drawn as it is.
     virtual void SetText(const std::wstring& text);
+    // The skin's own text (its "text" attribute, in a skin or a language
+    // file): a single '&' marks a mnemonic and is not drawn, "&&" draws one '&'.
+    void SetSkinText(const std::wstring& text);
+    bool IsSkinText() const { return m_skinText; }
+    // The style bit that draws the text as it should be: DT_HIDEPREFIX for a
+    // skin text, else none.
+    UINT TextMarks() const { return m_skinText ? DT_HIDEPREFIX : 0; }
     std::wstring GetToolTip() const { return m_toolTip; }
     void SetToolTip(const std::wstring& text) { m_toolTip = text; }
     // What the mouse resting on the control shows: its tooltip.
@@ -207,6 +215,7 @@ protected:
     bool m_mouseEnabled = true;
     bool m_keyboardEnabled = true;
     bool m_focused = false;
+    bool m_skinText = false;
     bool m_updateNeeded = true;
     bool m_childLayoutPending = true;
     DWORD m_bkColor = 0;

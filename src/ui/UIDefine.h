@@ -239,8 +239,10 @@ constexpr UINT DT_WORDBREAK = 0x00000010;
 constexpr UINT DT_SINGLELINE = 0x00000020;
 constexpr UINT DT_NOCLIP = 0x00000100;
 constexpr UINT DT_CALCRECT = 0x00000400;
-constexpr UINT DT_NOPREFIX = 0x00000800;
 constexpr UINT DT_END_ELLIPSIS = 0x00008000;
+// Text is drawn as it is. With this flag (the skin's own texts) a single '&'
+// marks a mnemonic and is not drawn, and "&&" draws one '&'.
+constexpr UINT DT_HIDEPREFIX = 0x00100000;
 
 // Resource types of WindowImplBase::GetResourceType.
 enum UILIB_RESOURCETYPE { UILIB_FILE = 1, UILIB_ZIP, UILIB_RESOURCE, UILIB_ZIPRESOURCE };

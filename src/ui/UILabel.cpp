@@ -33,7 +33,7 @@ SIZE CLabelUI::EstimateSize(SIZE available)
 {
     SIZE s = m_fixed;
     if (m_autoCalcWidth && m_fixed.cx == 0) {
-        SIZE t = CRenderEngine::MeasureText(m_manager, m_text, m_font, m_textStyle | DT_SINGLELINE, 0);
+        SIZE t = CRenderEngine::MeasureText(m_manager, m_text, m_font, m_textStyle | DT_SINGLELINE | TextMarks(), 0);
         s.cx = t.cx + m_rcTextPadding.left + m_rcTextPadding.right;
     }
     return s;
@@ -43,13 +43,14 @@ bool CLabelUI::IsTextCut() const
 {
     if (m_text.empty() || !(m_textStyle & DT_SINGLELINE)) return false;
     const RECT rc = TextRect();
-    return CRenderEngine::MeasureText(m_manager, m_text, m_font, m_textStyle, 0).cx > rc.right - rc.left;
+    return CRenderEngine::MeasureText(m_manager, m_text, m_font, m_textStyle | TextMarks(), 0).cx > rc.right - rc.left;
 }
 
 std::wstring CLabelUI::GetHoverTip() const
 {
     if (!m_toolTip.empty()) return m_toolTip;
-    return IsTextCut() ? m_text : std::wstring();
+    if (!IsTextCut()) return std::wstring();
+    return m_skinText ? WithoutMnemonicMarks(m_text) : m_text;
 }
 
 void CLabelUI::DoEvent(TEventUI& event)
@@ -104,7 +105,8 @@ DWORD CLabelUI::EffectiveTextColor(DWORD own) const
 void CLabelUI::PaintText(QPainter& painter)
 {
     if (m_text.empty()) return;
-    CRenderEngine::DrawText(painter, m_manager, TextRect(), m_text, EffectiveTextColor(m_textColor), m_font, m_textStyle);
+    CRenderEngine::DrawText(painter, m_manager, TextRect(), m_text, EffectiveTextColor(m_textColor), m_font,
+                            m_textStyle | TextMarks());
 }
 
 CTextUI::CTextUI()

@@ -173,7 +173,7 @@ void CListLabelElementUI::PaintText(QPainter& painter)
         doc.drawContents(&painter);
         return;
     }
-    CRenderEngine::DrawText(painter, m_manager, rc, m_text, color, font, m_textStyle);
+    CRenderEngine::DrawText(painter, m_manager, rc, m_text, color, font, m_textStyle | TextMarks());
 }
 
 // ---- the list -----------------------------------------------------------

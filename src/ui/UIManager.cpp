@@ -10,6 +10,7 @@
 #include <QCursor>
 #include <QFileInfo>
 #include <QPainter>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
 #include <QWidget>
@@ -49,6 +50,14 @@ CControlUI* FindControlFromClass(CControlUI* control, void* data)
     auto* s = static_cast<ClassSearch*>(data);
     if (control->GetClass() != s->className) return nullptr;
     return s->index-- == 0 ? control : nullptr;
+}
+// A tooltip is plain text: one that Qt would take for markup (a file
+// named "<i>.mp3") is handed over escaped.
+QString PlainTip(const std::wstring& tip)
+{
+    const QString text = QString::fromStdWString(tip);
+    if (!Qt::mightBeRichText(text)) return text;
+    return QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() + QStringLiteral("</p>");
 }
 bool IsSelfOrDescendant(CControlUI* candidate, CControlUI* ancestor)
 {
@@ -147,8 +156,7 @@ void CPaintManagerUI::Init(HWND hwnd, QWidget* host, CWindowWnd* window)
         const bool stillHere = m_host && QApplication::widgetAt(QCursor::pos()) == m_host;
         const std::wstring tip = m_hover == hover && stillHere ? hover->GetHoverTip() : std::wstring();
         if (!tip.empty())
-            QToolTip::showText(m_host->mapToGlobal(QPoint(m_ptLastMouse.x, m_ptLastMouse.y)), QString::fromStdWString(tip),
-                               m_host);
+            QToolTip::showText(m_host->mapToGlobal(QPoint(m_ptLastMouse.x, m_ptLastMouse.y)), PlainTip(tip), m_host);
     });
 }
 

@@ -33,6 +33,7 @@ bool ParseMenu(const CMarkupElement& element, CMenu& menu, std::wstring* error)
             item.separator = true;
         } else if (child->name == L"Item" || child->name == L"Popup") {
             item.text = child->GetAttribute(L"text");
+            item.marked = true;
             item.icon = child->GetAttribute(L"icon");
             item.enabled = child->GetAttribute(L"enabled", L"true") != L"false";
             item.checked = child->GetAttribute(L"checked", L"false") == L"true";
@@ -136,7 +137,7 @@ private:
                 qmenu.addSeparator();
                 continue;
             }
-            QString text = QString::fromStdWString(item->text);
+            QString text = QString::fromStdWString(item->Label());
             if (item->popup) {
                 QMenu* sub = qmenu.addMenu(text);
                 sub->setEnabled(item->enabled);
@@ -162,6 +163,18 @@ private:
 IMenuRunner* g_runner = nullptr;
 }  // namespace
 
+std::wstring CMenuItem::Label() const
+{
+    if (marked) return text;
+    std::wstring out;
+    out.reserve(text.size());
+    for (wchar_t c : text) {
+        out += c;
+        if (c == L'&') out += L'&';
+    }
+    return out;
+}
+
 std::unique_ptr<CMenu> CMenu::LoadFile(const std::wstring& path, std::wstring* error)
 {
     CMarkup markup;
@@ -186,6 +199,7 @@ std::unique_ptr<CMenu> CMenu::Clone() const
         CMenuItem c;
         c.id = item.id;
         c.text = item.text;
+        c.marked = item.marked;
         c.icon = item.icon;
         c.separator = item.separator;
         c.enabled = item.enabled;

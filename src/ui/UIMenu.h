@@ -18,11 +18,18 @@ class CMenu;
 struct CMenuItem {
     UINT id = 0;
     std::wstring text;
+    // The menu file's texts (and their translations) mark a mnemonic with
+    // '&' ("&&" is one '&'); a text set by code (a file or track name) is a
+    // value, shown as it is.
+    bool marked = false;
     std::wstring icon;
     bool separator = false;
     bool enabled = true;
     bool checked = false;
     std::unique_ptr<CMenu> popup;
+
+    // The text as a menu of Qt reads it: a value's '&' doubled.
+    std::wstring Label() const;
 };
 
 // Where an item is looked up: by command id (searching sub-menus too) or by

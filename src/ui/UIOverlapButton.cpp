@@ -156,6 +156,6 @@ void COverlapButton::PaintText(QPainter& painter)
         DWORD colour = checked && m_checkedTextColor ? m_checkedTextColor : m_textColor;
         if (!colour) colour = m_manager ? m_manager->GetDefaultFontColor() : 0xFF000000;
         CRenderEngine::DrawText(painter, m_manager, rc, b.text, colour, checked ? m_checkedFont : m_font,
-                                DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+                                DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_HIDEPREFIX);
     }
 }

@@ -91,26 +91,26 @@ void CProgressUI::PaintStatusImage(QPainter& painter)
     }
 }
 
-void CProgressUI::PaintText(QPainter& painter) { DrawBarText(painter, m_text); }
+void CProgressUI::PaintText(QPainter& painter) { DrawBarText(painter, m_text, TextMarks()); }
 
-void CProgressUI::DrawBarText(QPainter& painter, const std::wstring& text)
+void CProgressUI::DrawBarText(QPainter& painter, const std::wstring& text, UINT marks)
 {
     if (text.empty()) return;
     const DWORD colour = EffectiveTextColor(m_textColor);
     const RECT rc = TextRect();
     if (!DrawsOwnBar()) {
-        CRenderEngine::DrawText(painter, m_manager, rc, text, colour, m_font, m_textStyle | DT_SINGLELINE);
+        CRenderEngine::DrawText(painter, m_manager, rc, text, colour, m_font, m_textStyle | DT_SINGLELINE | marks);
         return;
     }
     const QRect fill = ToQRect(FilledRect());
     painter.save();
     QRegion beside = QRegion(ToQRect(m_rcItem)).subtracted(QRegion(fill));
     painter.setClipRegion(beside, Qt::IntersectClip);
-    CRenderEngine::DrawText(painter, m_manager, rc, text, colour, m_font, m_textStyle | DT_SINGLELINE);
+    CRenderEngine::DrawText(painter, m_manager, rc, text, colour, m_font, m_textStyle | DT_SINGLELINE | marks);
     painter.restore();
     if (fill.isEmpty()) return;
     CPaintClip clip(painter, fill);
-    CRenderEngine::DrawText(painter, m_manager, rc, text, 0xFFFFFFFF, m_font, m_textStyle | DT_SINGLELINE);
+    CRenderEngine::DrawText(painter, m_manager, rc, text, 0xFFFFFFFF, m_font, m_textStyle | DT_SINGLELINE | marks);
 }
 
 CSliderUI::CSliderUI()

@@ -27,8 +27,9 @@ protected:
     // The filled part of the bar.
     RECT FilledRect() const;
     bool DrawsOwnBar() const { return !m_foreColor && m_foreImage.empty(); }
-    // Text on the bar: light over the fill, the text colour beside it.
-    void DrawBarText(QPainter& painter, const std::wstring& text);
+    // Text on the bar: light over the fill, the text colour beside it;
+    // `marks` is DT_HIDEPREFIX for a skin text.
+    void DrawBarText(QPainter& painter, const std::wstring& text, UINT marks = 0);
 
     bool m_horizontal = true;
     int m_min = 0;

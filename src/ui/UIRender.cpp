@@ -241,21 +241,21 @@ static int ToQtFlags(UINT style)
     return flags;
 }
 
+std::wstring WithoutMnemonicMarks(const std::wstring& text)
+{
+    std::wstring out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != L'&') out += text[i];
+        else if (i + 1 < text.size() && text[i + 1] == L'&') out += text[++i];
+    }
+    return out;
+}
+
 static QString Prepared(const std::wstring& text, UINT style)
 {
     QString s = QString::fromStdWString(text);
-    if (!(style & DT_NOPREFIX)) {
-        // A single '&' marks a mnemonic and is not shown; "&&" shows one '&'.
-        QString out;
-        for (int i = 0; i < s.size(); ++i) {
-            if (s[i] == QLatin1Char('&')) {
-                if (i + 1 < s.size() && s[i + 1] == QLatin1Char('&')) { out += QLatin1Char('&'); ++i; }
-                continue;
-            }
-            out += s[i];
-        }
-        s = out;
-    }
+    if (style & DT_HIDEPREFIX) s = QString::fromStdWString(WithoutMnemonicMarks(text));
     if (style & DT_SINGLELINE) s.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return s;
 }

@@ -21,6 +21,9 @@ inline RECT MakeRect(LONG l, LONG t, LONG r, LONG b) { RECT rc; rc.left = l; rc.
 inline QRect ToQRect(const RECT& rc) { return QRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top); }
 inline RECT FromQRect(const QRect& r) { return MakeRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()); }
 
+// A skin text as it is drawn: a single '&' (a mnemonic mark) left out, "&&" as one '&'.
+std::wstring WithoutMnemonicMarks(const std::wstring& text);
+
 // "#AARRGGBB", "#RRGGBB" (opaque) or "0xAARRGGBB"; 0 when unreadable.
 DWORD ParseColor(const std::wstring& text);
 // "l,t,r,b" and "cx,cy"; missing numbers are 0.
@@ -68,7 +71,8 @@ public:
     // image cannot be loaded.
     static bool DrawImageString(QPainter& painter, CPaintManagerUI* manager, const RECT& rcItem,
                                 const RECT& rcPaint, const std::wstring& image, const std::wstring& modify = {});
-    // Draws text in rc with a font of the manager (-1: default) and DT_* style.
+    // Draws text in rc with a font of the manager (-1: default) and DT_* style;
+    // the text is drawn as it is unless the style has DT_HIDEPREFIX.
     static void DrawText(QPainter& painter, CPaintManagerUI* manager, const RECT& rc, const std::wstring& text,
                          DWORD argb, int font, UINT style);
     // Size the text needs within `width` (0: unlimited).

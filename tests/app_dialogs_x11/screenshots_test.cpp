@@ -159,6 +159,34 @@ TEST(DialogScreenshots, TagEditorInBothViews)
     pane.reset();
 }
 
+// In German every label and button of the editor shows its text whole, and
+// tags with "&" show as they are.
+TEST(DialogScreenshots, TagEditorInGerman)
+{
+    ApplySkinImageFolders(kDefaultSkin);
+    CLanguageManager::GetInstance()->SetLang(L"de");
+    CSong media;
+    media.source = L"/home/user/Musik/Rock & Roll.mp3";
+    CFakeDesktop desktop;
+    auto pane = std::make_unique<CMainPaneUI>(nullptr, nullptr, false);
+    pane->BuildPane();
+    CMediaListItemUI* row = pane->AddFileRow(-1, &media);
+    ASSERT_NE(row, nullptr);
+    row->SetTags({.title = L"Rock & Roll", .artist = L"Beth Hart & Joe Bonamassa", .album = L"Seesaw",
+                  .comment = L"Live aufgenommen in Amsterdam", .genre = L"Blues & Soul", .year = L"2013", .track = L"4",
+                  .cover = {}, .lyrics = {}});
+    {
+        CEditMusicDlg dialog(row);
+        ASSERT_NE(dialog.Create(nullptr, L"VXMEditMusicDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+        EXPECT_GT(Shoot(dialog, "tageditor_de"), 4u);
+        dialog.ShowView(1);
+        EXPECT_GT(Shoot(dialog, "tageditor_de_tags"), 4u);
+        dialog.DestroyWindow();
+    }
+    pane.reset();
+    CLanguageManager::GetInstance()->SetLang(L"en");
+}
+
 TEST(DialogScreenshots, ColourChooserWithTransparency)
 {
     // The chooser runs its own loop: a timer shoots it, drags the

@@ -34,6 +34,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -132,7 +133,7 @@ TEST(UserFilesRoad, ATypedOutputFolderIsTakenWhenCommittedAndAnUnwritableOneIsRe
     // the row keeps the folder it had.
     type(L"/proc/vxm output");
     ASSERT_EQ(MessageBoxes(desktop).size(), 1u);
-    EXPECT_NE(MessageBoxes(desktop)[0].find(L"/proc/vxm output can not be writable"), std::wstring::npos)
+    EXPECT_NE(MessageBoxes(desktop)[0].find(L"/proc/vxm output cannot be written to"), std::wstring::npos)
         << MessageBoxes(desktop)[0];
     EXPECT_EQ(folderRow->GetValueText(), typed);
     EXPECT_EQ(media->GetOutputFolder(), typed);
@@ -426,6 +427,12 @@ TEST(UserFilesRoad, FailuresSayWhyWhileTheNextRowsConvertAndEveryRowStaysUsable)
     std::vector<CMediaListItemUI*> rows;
     for (int i = 0; i < 6; ++i) rows.push_back(program.list->GetMediaItem(i));
     CPaintManagerUI* manager = program.window->GetPaintManager();
+    // The status bar's tooltip names every one of them with why.
+    const std::wstring tip = manager->FindControl(L"ID_LABEL_STATUS_BOTTOM")->GetToolTip() + L"\n";
+    for (const wchar_t* line : {L"empty.mkv: the file is empty\n", L"notes.mkv: it holds no audio or video the program can read\n",
+                                L"cut short.mp4: it holds no audio or video the program can read\n"})
+        EXPECT_NE(tip.find(line), std::wstring::npos) << WideToUtf8(tip);
+    EXPECT_EQ(std::count(tip.begin(), tip.end(), L'\n'), 3);
 
     // A disk of 16 KB where the test may mount one, else a limit of 16 KB on the files written.
     const std::string disk = dir.File("full disk");

@@ -2,9 +2,12 @@
 // video, a piece of music and a DVD title converting, a row being renamed,
 // and the profile chooser open: pictures kept in the build's screenshot
 // folder, and the layout checks on each page as drawn there.
+#include "EditMusicDlg.h"
 #include "MainPaneUI.h"
 #include "MediaListItemUI.h"
 #include "MediaListUI.h"
+#include "ProfileWndRows.h"
+#include "ProfileWndUI.h"
 #include "VXMMainFrameWnd.h"
 #include "VXMMediaBase.h"
 #include "VXMSettings.h"
@@ -14,12 +17,16 @@
 #include "support/main_window_environment.h"
 #include "support/skin_check.h"
 #include "FakeDesktop.h"
+#include "PaintedText.h"
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <QPixmap>
 #include <QRect>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -189,6 +196,118 @@ TEST(MainWindowLook, AFailedRowWithItsReasonInBothLanguagesAndAPausedRow)
         if (lang == L"en") SaveArea(window, pausedRow, "paused_row");
         EXPECT_TRUE(vxmtest::CheckLayout(*window->GetPaintManager()).empty())
             << Joined(vxmtest::CheckLayout(*window->GetPaintManager()));
+        pane->GetMediaList()->RemoveAll();
+        window->DestroyWindow();
+        vxmtest::PumpPending();
+    }
+    CVXMSettings::GetInstance()->LangID = L"auto";
+    CLanguageManager::GetInstance()->SetLang(L"en");
+}
+
+// Names and tags with "&" as users have them: the row and the tag editor
+// draw each whole; joined rows show their track choices whole.
+TEST(MainWindowLook, AnAmpersandInANameOrTagIsDrawnAndJoinedRowsFit)
+{
+    CFakeDesktop desktop;
+    CSampleMedia song{L"Rock & Roll", false};
+    CSampleMedia part1{L"Tom & Jerry, part 1", true};
+    CSampleMedia part2{L"Tom & Jerry, part 2", true};
+    CVXMMainFrameWnd* window = nullptr;
+    CMainPaneUI* pane = OpenWithRows(window, {&song, &part1, &part2});
+    ASSERT_NE(pane, nullptr);
+    CMediaListUI* list = pane->GetMediaList();
+    CMediaListItemUI* row = list->GetMediaItem(0);
+    const VXM_MEDIA_TAGS tags{.title = L"Rock & Roll", .artist = L"Beth Hart & Joe Bonamassa", .album = L"Don't Explain",
+                              .comment = {}, .genre = L"Blues & Soul", .year = L"2011", .track = {}, .cover = {}, .lyrics = {}};
+    row->SetTags(tags);
+    vxmtest::PumpPending();
+    window->GetPaintManager()->UpdateLayout();
+    CControlUI* name = window->GetPaintManager()->FindSubControlByName(row, L"ID_LABEL_ITEM_SHORT_NAME");
+    EXPECT_EQ(PaintedTexts(name), std::vector<std::wstring>{L"Rock & Roll"});
+    CControlUI* tagButton = window->GetPaintManager()->FindSubControlByName(row, L"ID_BUTTON_ITEM_EDIT");
+    EXPECT_TRUE(tagButton->IsVisible() && tagButton->IsEnabled());
+    EXPECT_EQ(tagButton->GetToolTip(), L"Edit the audio tags");
+
+    CEditMusicDlg dialog(row);
+    ASSERT_NE(dialog.Create(window->GetHWND(), L"VXMEditMusicDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+    vxmtest::PumpPending();
+    CPaintManagerUI* pm = dialog.GetPaintManager();
+    EXPECT_EQ(PaintedTexts(pm->FindControl(L"ID_L_ARTIST")), std::vector<std::wstring>{tags.artist});
+    dialog.ShowView(1);
+    pm->UpdateLayout();
+    EXPECT_EQ(PaintedTexts(pm->FindControl(L"IDC_EDIT_ARTIST")), std::vector<std::wstring>{tags.artist});
+    dialog.ShowView(0);
+    vxmtest::PumpPending();
+    // The window, and the editor below it.
+    const QPixmap main = window->GetWidget()->grab();
+    const QPixmap editor = dialog.GetWidget()->grab();
+    QImage shot(main.width(), main.height() + editor.height(), QImage::Format_RGB32);
+    shot.fill(Qt::white);
+    {
+        QPainter painter(&shot);
+        painter.drawPixmap(0, 0, main);
+        painter.drawPixmap(0, main.height(), editor);
+    }
+    EXPECT_TRUE(shot.save(QStringLiteral(VXM_SCREENSHOT_DIR "/amp_row_en.png")));
+    dialog.DestroyWindow();
+    vxmtest::PumpPending();
+
+    list->SetJoinMode(true);
+    Save(window->GetWidget(), "joined_rows");
+    EXPECT_TRUE(vxmtest::CheckLayout(*window->GetPaintManager()).empty())
+        << Joined(vxmtest::CheckLayout(*window->GetPaintManager()));
+    list->SetJoinMode(false);
+    list->RemoveAll();
+    window->DestroyWindow();
+    vxmtest::PumpPending();
+}
+
+// Every group and profile name of every category shows whole in the
+// chooser, in both languages; the row's button names its profile in the
+// user's language.
+TEST(MainWindowLook, TheProfileChooserShowsEveryNameWhole)
+{
+    CFakeDesktop desktop;
+    CSampleMedia clip{L"Holiday", true};
+    for (const std::wstring lang : {L"en", L"de"}) {
+        CVXMSettings::GetInstance()->LangID = lang;
+        CVXMMainFrameWnd* window = nullptr;
+        CMainPaneUI* pane = OpenWithRows(window, {&clip});
+        ASSERT_NE(pane, nullptr);
+        CMediaListItemUI* row = pane->GetMediaList()->GetMediaItem(0);
+        const std::wstring desc = row->GetProfile()->GetDesc();
+        CControlUI* format = window->GetPaintManager()->FindSubControlByName(row, L"ID_BUTTON_ITEM_OUTPUT_FORMAT");
+        if (lang == L"de") {
+            ASSERT_EQ(desc, L"MP4 video (H.264)");
+            EXPECT_EQ(format->GetToolTip(), L"Ausgabe nach MP4-Video (H.264)");
+        }
+        pane->ShowProfileWnd();
+        auto* chooser = dynamic_cast<CProfileWndUI*>(pane->GetProfileWnd());
+        ASSERT_NE(chooser, nullptr);
+        CPaintManagerUI* pm = chooser->GetPaintManager();
+        CListUI* categories = chooser->GetCategoryList();
+        CListUI* names = chooser->GetProfileList();
+        std::vector<std::string> problems;
+        for (int c = 0; c < categories->GetCount(); ++c) {
+            chooser->FillProfiles(dynamic_cast<CProfileCategoryItemUI*>(categories->GetItemAt(c)), -1);
+            // Row by row into view: the layout check sees the rows in view.
+            for (int i = 0; i < names->GetCount(); ++i) {
+                names->EnsureVisible(i);
+                for (const std::string& p : vxmtest::CheckLayout(*pm)) problems.push_back(p);
+                auto* group = dynamic_cast<CProfileGroupItemUI*>(names->GetItemAt(i));
+                auto* profile = dynamic_cast<CProfileItemUI*>(names->GetItemAt(i));
+                CLabelUI* label = group ? group->GetNameLabel() : profile ? profile->GetLabel() : nullptr;
+                if (label && label->IsTextCut()) problems.push_back(WideToUtf8(label->GetText()) + " is cut short");
+            }
+        }
+        std::sort(problems.begin(), problems.end());
+        problems.erase(std::unique(problems.begin(), problems.end()), problems.end());
+        EXPECT_TRUE(problems.empty()) << WideToUtf8(lang) << Joined(problems);
+        if (lang == L"de") {
+            chooser->FillProfiles(dynamic_cast<CProfileCategoryItemUI*>(categories->GetItemAt(0)), -1);
+            names->EnsureVisible(0);
+            Save(chooser->GetWidget(), "profile_chooser_de");
+        }
         pane->GetMediaList()->RemoveAll();
         window->DestroyWindow();
         vxmtest::PumpPending();

@@ -297,7 +297,8 @@ TEST_F(COptionsTest, ATypedOutputFolderIsMadeOnOkAndOneThatTakesNoFileKeepsTheDi
     folder->SetText(L"/proc/vxm output");
     Click(L"ID_BUTTON_OK");
     EXPECT_EQ(settings->OutputFolder, L"/media/before");
-    EXPECT_NE(desktop.Calls().back().find(L"/proc/vxm output can not be writable"), std::wstring::npos);
+    EXPECT_NE(desktop.Calls().back().find(L"/proc/vxm output cannot be written to"), std::wstring::npos);
+    EXPECT_EQ(folder->GetText(), L"/proc/vxm output") << "what was typed stays to be put right";
     const HWND window = dialog->GetHWND();
     vxmtest::PumpPending();
     EXPECT_TRUE(::IsWindow(window));

@@ -126,9 +126,11 @@ TEST(GermanLanguage, EveryTextTheCodeTakesByIdOrKeyHasAGermanTranslationWithTheS
     }
     for (const TUIDictionaryEntry& english : GetEnglishDictionary()) {
         const auto it = german.dictionary.find(english.key);
+        // The date forms are strftime's, each language's own.
+        const bool dateForm = std::wstring(english.key).rfind(L"ID_STRING_DATE_", 0) == 0;
         if (it == german.dictionary.end() || it->second.empty()) {
-            if (HasWord(english.text)) problems.push_back(WideToUtf8(english.key) + " has no German text");
-        } else if (Placeholders(it->second) != Placeholders(english.text)) {
+            if (HasWord(english.text) || dateForm) problems.push_back(WideToUtf8(english.key) + " has no German text");
+        } else if (!dateForm && Placeholders(it->second) != Placeholders(english.text)) {
             problems.push_back(WideToUtf8(english.key) + " \"" + WideToUtf8(it->second) +
                                "\" takes other arguments than \"" + WideToUtf8(english.text) + "\"");
         }

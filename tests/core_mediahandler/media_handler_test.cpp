@@ -307,8 +307,8 @@ TEST_F(CHandlerTest, AnUnwritableOutputVolumeIsRefusedWithTheMessage)
     EXPECT_FALSE(handler->ConvertMedia(&media, &profile));
     ASSERT_EQ(m_boxes.size(), 1u);
     std::wstring folder = Utf8ToWideText(m_dir.File("out")) + L"/iPhone";
-    EXPECT_EQ(m_boxes[0].text, L"The output volume " + folder +
-                                   L" can not be writable, please change the output folder and try again!");
+    EXPECT_EQ(m_boxes[0].text, L"The output folder " + folder +
+                                   L" cannot be written to. Please choose another output folder and try again.");
     EXPECT_EQ(m_boxes[0].caption, L"Vexmora Professional");
     EXPECT_EQ(m_boxes[0].owner, m_window.Get());
     EXPECT_TRUE(media.calls.empty());

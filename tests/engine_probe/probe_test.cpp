@@ -283,16 +283,16 @@ TEST(ProbeEdges, ThousandFramesPerSecondIsSkipped)
     EXPECT_LT(media.m_lstVideo.front()->m_dFrameRate, 1000.0);
 }
 
-TEST(ProbeChapters, ChaptersKeepMillisecondsAndMetadata)
+TEST(ProbeChapters, ChaptersAndTheFileKeepTheirTagsAndChaptersTheirMilliseconds)
 {
     vxmtest::CTempDir dir;
     const std::string meta = dir.File("chapters.txt");
-    std::ofstream(meta) << ";FFMETADATA1\n"
+    std::ofstream(meta) << ";FFMETADATA1\nARTIST=Caf\xc3\xa9 \xe6\x9d\xb1\xe4\xba\xac\n"
                            "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=4400\ntitle=Track 1\n"
                            "[CHAPTER]\nTIMEBASE=1/75\nSTART=330\nEND=900\ntitle=Track 2\n";
     const std::string path = dir.File("chapters.mka");
     ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", GetTestMedia().wav, "-i", meta, "-map", "0:a", "-map_chapters", "1",
-                                    "-c:a", "flac", path}));
+                                    "-map_metadata", "1", "-c:a", "flac", path}));
     CReference ref(path);
     ASSERT_EQ(ref.ic->nb_chapters, 2u);
 
@@ -310,6 +310,8 @@ TEST(ProbeChapters, ChaptersKeepMillisecondsAndMetadata)
     EXPECT_EQ(first.m_nId, static_cast<int>(ref.ic->chapters[0]->id));
     EXPECT_EQ(first.m_mapMetadata.at(L"title"), L"Track 1");
     EXPECT_EQ(second.m_mapMetadata.at(L"title"), L"Track 2");
+    // Keys in lower case, whatever case the container keeps them in.
+    EXPECT_EQ(media.m_mapMetadata[L"artist"], L"Caf\u00e9 \u6771\u4eac");
 }
 
 TEST(ProbeRunner, ModeZeroRunnerReportsTheProbeResult)

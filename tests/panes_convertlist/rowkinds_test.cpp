@@ -169,6 +169,7 @@ TEST_F(RowKinds, ProgressCountsTheRemainingTimeFromTheStart)
     EXPECT_EQ(bar->GetMaxValue(), 1000);
 }
 
+// A paused row tells no time left; after the resume it is measured from there.
 TEST_F(RowKinds, TheTimeLeftAfterAPauseIsMeasuredFromTheResume)
 {
     CMediaListItemUI* row = Built(EMediaRowKind::File, "convertlist_item.xml", NewMedia(L"a"));
@@ -177,7 +178,9 @@ TEST_F(RowKinds, TheTimeLeftAfterAPauseIsMeasuredFromTheResume)
     row->SetProgress(100);
     row->SetProgress(500);
     EXPECT_NE(bar->MakeText(bar->GetStartTick() + 10000).find(L"Time left"), std::wstring::npos);
+    const DWORD before = bar->GetStartTick();
     row->PauseConvert();
+    EXPECT_EQ(bar->MakeText(before + 10000), L"50%");
     row->ResumeConvert();
     // A minute after the resume without progress: no rate yet, so no estimate
     // (the minutes paused would have made it far too long).

@@ -70,6 +70,32 @@ TEST_F(RowProfile, SameIdOrUnknownIdChangesNothing)
     EXPECT_EQ(row->GetGroupId(), 3);
 }
 
+// A joined row gives its track to the output whose sound the first row decides.
+TEST_F(RowProfile, AJoinedRowsAudioFollowsTheFirstRow)
+{
+    std::vector<CMediaListItemUI*> joined;
+    for (const wchar_t* name : {L"a", L"b"}) {
+        CFakeMedia* m = NewMedia(name);
+        m->audio = {CFakeAudio(L"Stereo", L"")};
+        joined.push_back(AddRow(m));
+    }
+    auto* combo = static_cast<CComboUI*>(Sub(joined[1], L"ID_COMBO_AUDIO_TRACK"));
+    joined[1]->SelectAudio(1);  // its own "No audio", which a join cannot honour
+    list->SetJoinMode(true);
+    EXPECT_EQ(combo->GetCurSel(), 0);
+    EXPECT_FALSE(NoAudioRow(combo)->IsEnabled());
+    EXPECT_NE(combo->GetToolTip().find(L"first file decides"), std::wstring::npos);
+    joined[0]->SelectAudio(1);
+    EXPECT_EQ(combo->GetCurSel(), 1);
+    EXPECT_FALSE(combo->IsEnabled());
+    joined[0]->SelectAudio(0);
+    EXPECT_EQ(combo->GetCurSel(), 0);
+    EXPECT_TRUE(combo->IsEnabled());
+    list->SetJoinMode(false);
+    EXPECT_EQ(combo->GetCurSel(), 1) << "unjoined, the row's own choice shows again";
+    EXPECT_TRUE(NoAudioRow(combo)->IsEnabled());
+}
+
 TEST_F(RowProfile, NewProfileKeepsTheRowsAudioOff)
 {
     CFakeMedia* m = NewMedia(L"a");

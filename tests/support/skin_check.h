@@ -63,7 +63,7 @@ inline void CheckText(CPaintManagerUI& pm, CControlUI* c, std::vector<std::strin
     auto* label = dynamic_cast<CLabelUI*>(c);
     const std::wstring cls = c->GetClass();
     if (!label || c->GetText().empty() || Contains(cls, L"Edit") || Contains(cls, L"Progress")) return;
-    const UINT style = label->GetTextStyle();
+    const UINT style = label->GetTextStyle() | c->TextMarks();
     const RECT rc = c->GetPos();
     const RECT pad = label->GetTextPadding();
     int width = rc.right - rc.left - pad.left - pad.right;

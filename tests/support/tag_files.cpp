@@ -10,6 +10,13 @@ namespace {
 
 const std::string kScript = std::string(VXM_SOURCE_DIR) + "/tests/support/tag_files.py";
 
+std::string MutagenSays(const char* command, const std::string& path)
+{
+    std::string out;
+    if (RunProgram({"/usr/bin/python3", kScript, command, path}, &out) != 0) return "mutagen failed: " + out;
+    return out;
+}
+
 }  // namespace
 
 bool MakeTagFile(const std::string& kind, const std::string& path)
@@ -19,9 +26,12 @@ bool MakeTagFile(const std::string& kind, const std::string& path)
 
 std::string MutagenTags(const std::string& path)
 {
-    std::string out;
-    if (RunProgram({"/usr/bin/python3", kScript, "dump", path}, &out) != 0) return "mutagen failed: " + out;
-    return out;
+    return MutagenSays("dump", path);
+}
+
+std::string MutagenItems(const std::string& path)
+{
+    return MutagenSays("items", path);
 }
 
 std::string MutagenLines(const std::vector<std::string>& tags,

@@ -1,7 +1,8 @@
 """Audio files as other programs leave them, and what mutagen reads from them.
 
-tag_files.py make KIND FILE   changes FILE (made by ffmpeg) in place
+tag_files.py make KIND FILE   changes FILE (made by ffmpeg) in place; makes a DSF or DSDIFF file
 tag_files.py dump FILE        prints "<tag> <field>=<value>" lines, sorted
+tag_files.py items FILE       prints every item mutagen reads, one line each, sorted
 """
 import base64
 import hashlib
@@ -11,7 +12,7 @@ import sys
 import mutagen
 from mutagen.apev2 import APEv2, APENoHeaderError
 from mutagen.flac import Picture
-from mutagen.id3 import ID3, ID3NoHeaderError, TIT2, TYER
+from mutagen.id3 import COMM, ID3, ID3NoHeaderError, TALB, TIT2, TPE1, TYER
 from mutagen.mp4 import MP4, MP4FreeForm
 
 
@@ -23,14 +24,49 @@ def v23_frame(fid, data):
     return fid + struct.pack('>I', len(data)) + b'\0\0' + data
 
 
-def put_v23_tag(path, frames):
-    """A v2.3 tag written byte for byte, in place of the one ffmpeg wrote."""
+def v23_tag(frames, padding=b'\0' * 64):
+    body = b''.join(frames) + padding
+    return b'ID3\x03\0\0' + synchsafe(len(body)) + body
+
+
+def put_tags(path, tags):
+    """Tags written byte for byte, in place of the ID3v2 tag ffmpeg wrote."""
     data = open(path, 'rb').read()
     if data[:3] == b'ID3':
         size = (data[6] << 21) | (data[7] << 14) | (data[8] << 7) | data[9]
         data = data[10 + size:]
-    body = b''.join(v23_frame(fid, value) for fid, value in frames) + b'\0' * 64
-    open(path, 'wb').write(b'ID3\x03\0\0' + synchsafe(len(body)) + body + data)
+    open(path, 'wb').write(tags + data)
+
+
+def put_v23_tag(path, frames):
+    put_tags(path, v23_tag(v23_frame(fid, value) for fid, value in frames))
+
+
+OLD_FIELDS = [(b'TIT2', b'\0Old Title'), (b'TPE1', b'\0Old Artist'), (b'TALB', b'\0Old Album')]
+
+
+def dsd_chunk(cid, body):
+    return cid + struct.pack('>Q', len(body)) + body + (b'\0' if len(body) & 1 else b'')
+
+
+def make_dsd(kind, path):
+    """A DSF or DSDIFF file of a short sound (no program here writes them), tagged by mutagen."""
+    sound = b'\x69' * (2 * 4096 * 8)
+    if kind == 'dsf':
+        fmt = b'fmt ' + struct.pack('<QIIIIIIQII', 52, 1, 0, 2, 2, 2822400, 1, 4096 * 8 * 8, 4096, 0)
+        data = b'data' + struct.pack('<Q', 12 + len(sound)) + sound
+        open(path, 'wb').write(b'DSD ' + struct.pack('<QQQ', 28, 28 + len(fmt) + len(data), 0) + fmt + data)
+    else:
+        prop = (b'SND ' + dsd_chunk(b'FS  ', struct.pack('>I', 2822400)) +
+                dsd_chunk(b'CHNL', struct.pack('>H', 2) + b'SLFTSRGT') + dsd_chunk(b'CMPR', b'DSD \x0enot compressed\0'))
+        body = (b'DSD ' + dsd_chunk(b'FVER', struct.pack('>I', 0x01050000)) + dsd_chunk(b'PROP', prop) +
+                dsd_chunk(b'DSD ', sound))
+        open(path, 'wb').write(b'FRM8' + struct.pack('>Q', len(body)) + body)
+    audio = mutagen.File(path)
+    audio.add_tags()
+    for frame, text in ((TIT2, 'Old Title'), (TPE1, 'Old Artist'), (TALB, 'Old Album')):
+        audio.tags.add(frame(encoding=3, text=text))
+    audio.save()
 
 
 def make(kind, path):
@@ -75,6 +111,28 @@ def make(kind, path):
         tag.add(TIT2(encoding=3, text='Old Title'))
         tag.add(TYER(encoding=0, text='2004'))
         tag.save(path, v2_version=3)
+    elif kind in ('empty-popm-first', 'empty-tyer-first'):  # TagLib reads nothing of the tag
+        empty = b'POPM' if kind == 'empty-popm-first' else b'TYER'
+        put_v23_tag(path, [(empty, b'')] + OLD_FIELDS + [(b'TCOM', b'\0Composer X')])
+    elif kind == 'popm-beyond':  # a frame whose size runs past its tag: mutagen reads it in part
+        frames = [v23_frame(fid, value) for fid, value in OLD_FIELDS]
+        put_tags(path, v23_tag(frames + [b'POPM' + struct.pack('>I', 5000) + b'\0\0a@b\0\x80'], b''))
+    elif kind == 'junk-frame':  # bytes of no frame name between frames, which readers step over
+        put_v23_tag(path, OLD_FIELDS + [(b'ext ', b'\x01\x02\x03\x04'), (b'TCOM', b'\0Composer X')])
+    elif kind == 'two-id3v2':  # two tags in a row, the album in the second (ffmpeg reads both)
+        put_tags(path, v23_tag([v23_frame(*OLD_FIELDS[0]), v23_frame(*OLD_FIELDS[1])], b'\0' * 16) +
+                 v23_tag([v23_frame(*OLD_FIELDS[2])], b'\0' * 16))
+    elif kind == 'itunnorm':  # iTunes' loudness data in a comment frame with a description
+        tag = ID3(path)
+        tag.add(COMM(encoding=0, lang='eng', desc='iTunNORM',
+                     text=' 00000A2B 00000A2B 00003C2F 00003C2F 00000000 00000000 00008000 00008000 00000000 00000000'))
+        tag.save(path, v2_version=3)
+    elif kind == 'zero-block':  # a FLAC metadata block of no length (TagLib gives up on the file)
+        data = open(path, 'rb').read()
+        at = 4 + 4 + 34  # after fLaC and the stream info
+        open(path, 'wb').write(data[:at] + b'\x02\0\0\0' + data[at:])
+    elif kind in ('dsf', 'dsdiff'):
+        make_dsd(kind, path)
     else:
         sys.exit('unknown kind ' + kind)
 
@@ -165,8 +223,22 @@ def dump(path):
         print(line)
 
 
+ROW_FRAMES = {'TIT2', 'TPE1', 'TALB', 'TCON', 'TRCK', 'TDRC', 'TYER', 'USLT'}
+
+
+def items(path):
+    """The fields a save writes by their text; every other item whole (an ID3v2 frame with its encoding)."""
+    audio = mutagen.File(path)
+    out = []
+    for frame in (audio.tags or {}).values() if isinstance(audio.tags, ID3) else []:
+        field = frame.FrameID in ROW_FRAMES or (frame.FrameID == 'COMM' and frame.desc == '')
+        out.append('%s %s' % (frame.HashKey, frame.pprint() if field else repr(frame)))
+    if audio.tags is not None and not isinstance(audio.tags, ID3):
+        out.extend('%s %r' % (key, value) for key, value in audio.tags.items())
+    for line in sorted(out):
+        print(line)
+
+
 if __name__ == '__main__':
-    if sys.argv[1] == 'make':
-        make(sys.argv[2], sys.argv[3])
-    else:
-        dump(sys.argv[2])
+    {'make': lambda: make(sys.argv[2], sys.argv[3]), 'dump': lambda: dump(sys.argv[2]),
+     'items': lambda: items(sys.argv[2])}[sys.argv[1]]()

@@ -1,6 +1,7 @@
 // Helpers of the UI framework tests: a Qt application on a pinned
 // 1920x1080 off-screen display, event pumping and synthetic mouse input.
 #pragma once
+#include "PaintedText.h"
 #include "support/pump.h"
 #include "ui/UILib.h"
 #include <QColor>

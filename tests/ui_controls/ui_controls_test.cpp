@@ -2,10 +2,15 @@
 // and the notifications it raises.
 #include "ui_test_support.h"
 #include "UIMenuScript.h"
+#include "platform/text.h"
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTimer>
+#include <QToolTip>
 #include <QWidget>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -178,6 +183,51 @@ TEST_F(CControlsFixture, ComboDropDownOffersItsRowsAndAChoiceSelectsTheCustomRow
     ClickAt(widget, CenterOf(combo));
     EXPECT_EQ(combo->GetCurSel(), 2);
     EXPECT_EQ(Notes(DUI_MSGTYPE_ITEMSELECT).size(), 1u);
+}
+
+// A value (a file name, a tag) is drawn as it is in every control, its
+// tooltip and the combo's list; only the skin's own text marks a mnemonic.
+TEST_F(CControlsFixture, ValuesAreDrawnAsTheyAreAndOnlySkinTextsMarkAMnemonic)
+{
+    using ::testing::Contains;
+    using ::testing::ElementsAre;
+    const std::wstring value = L"Beth Hart & Joe Bonamassa";
+    auto* label = static_cast<CLabelUI*>(Find(L"ID_LABEL_SAVE"));
+    EXPECT_THAT(PaintedTexts(label), ElementsAre(L"Save & close"));
+    edit->SetText(value);
+    AddRows(1);
+    list->GetItemAt(0)->SetText(value);
+    auto* choice = new CListLabelElementUI;
+    choice->SetText(value);
+    combo->Add(choice);
+    combo->SelectItem(3, false, false);
+    wnd->Manager().UpdateLayout();
+    for (CControlUI* control : {static_cast<CControlUI*>(edit), list->GetItemAt(0), static_cast<CControlUI*>(combo)})
+        EXPECT_THAT(PaintedTexts(control), ElementsAre(value)) << WideToUtf8(control->GetClass());
+    label->SetText(L"Rock && Roll.mp3");
+    EXPECT_THAT(PaintedTexts(label), ElementsAre(L"Rock && Roll.mp3"));
+
+    // The tooltip, and the combo's list as Qt's menu draws it.
+    label->SetToolTip(value);
+    QCursor::setPos(widget->mapToGlobal(CenterOf(label)));
+    SendMouse(widget, QEvent::MouseMove, CenterOf(label), Qt::NoButton);
+    ASSERT_TRUE(PumpUntil([] { return QToolTip::isVisible(); }));
+    QWidget* tip = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->inherits("QLabel")) tip = w;
+    ASSERT_NE(tip, nullptr);
+    EXPECT_THAT(PaintedTexts(tip), ElementsAre(value));
+    std::vector<std::wstring> listed;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            listed = PaintedTexts(popup);
+            popup->close();
+        }
+    });
+    poll.start(10);
+    combo->Activate();
+    EXPECT_THAT(listed, Contains(value));
 }
 
 TEST_F(CControlsFixture, ClickingARowSelectsItWithNewAndOldIndexThenItemClick)

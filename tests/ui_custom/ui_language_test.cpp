@@ -102,7 +102,7 @@ const TExpected kExpected[] = {
     {183, L"Export file to iTunes failed, iTunes can not opened."},
     {184, L"Do you want to stop the running encoding process and exit now?"},
     {185, L"NVidia device not present, CUDA acceleration is disabled."},
-    {186, L"The output volume %s can not be writable, please change the output folder and try again!"},
+    {186, L"The output folder %s cannot be written to. Please choose another output folder and try again."},
     {187, L"%s - Part %s"},
     {188, L"Join source files failed!"},
     {189, L"Duration (sec):"},

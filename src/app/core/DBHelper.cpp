@@ -26,7 +26,7 @@ struct HistoryRecordLayout {
     int kindColumn;  // -1: every row is of `kind`
     int kind;
     int id, owner, firstPath, secondPath, thumbnail, duration, date;
-    int videoCodec, fps, videoSize, audioCodec, audioBitrate;
+    int videoCodec, fps, videoSize, audioCodec, audioBitrate, noAudio;
     bool upperSize;
     HistoryVideoShown videoShown;
 };
@@ -161,9 +161,9 @@ std::wstring StoredAudioText(const CppSQLite3Query& q, int codecCol, int bitrate
 
 using Shown = HistoryVideoShown;
 // Columns of `SELECT * FROM converted`, `SELECT * FROM downloaded` and the recycle bin's union.
-const HistoryRecordLayout kConvertedLayout{-1, 0, 0, 1, 3, 4, 5, 6, 16, 7, 9, 10, 11, 12, true, Shown::WhenAnyText};
-const HistoryRecordLayout kDownloadedLayout{-1, 1, 0, 1, 2, 3, 4, 5, 15, 6, 8, 9, 10, 11, false, Shown::Always};
-const HistoryRecordLayout kRecycledLayout{0, 0, 1, 2, 3, 4, 5, 6, 16, 7, 9, 10, 11, 12, false, Shown::WhenSize};
+const HistoryRecordLayout kConvertedLayout{-1, 0, 0, 1, 3, 4, 5, 6, 16, 7, 9, 10, 11, 12, 15, true, Shown::WhenAnyText};
+const HistoryRecordLayout kDownloadedLayout{-1, 1, 0, 1, 2, 3, 4, 5, 15, 6, 8, 9, 10, 11, 14, false, Shown::Always};
+const HistoryRecordLayout kRecycledLayout{0, 0, 1, 2, 3, 4, 5, 6, 16, 7, 9, 10, 11, 12, 14, false, Shown::WhenSize};
 
 VXM_HISTORY_RECORD ReadRecord(const CppSQLite3Query& q, const HistoryRecordLayout& c)
 {
@@ -186,8 +186,10 @@ VXM_HISTORY_RECORD ReadRecord(const CppSQLite3Query& q, const HistoryRecordLayou
         if (fps != 0)
             r.videoText += L" | " + std::to_wstring(fps) + L" FPS";
     }
-    r.audioText = r.kind == 0 ? StoredAudioText(q, c.audioCodec, c.audioBitrate)
-                              : DownloadAudioText(q, c.audioCodec, c.audioBitrate);
+    // An output without sound has no audio line (older records kept the profile's).
+    if (q.getIntField(c.noAudio) == 0)
+        r.audioText = r.kind == 0 ? StoredAudioText(q, c.audioCodec, c.audioBitrate)
+                                  : DownloadAudioText(q, c.audioCodec, c.audioBitrate);
     return r;
 }
 

@@ -44,11 +44,11 @@ struct VXM_CONVERTED_INFO {
     std::wstring videoBitrate;
     std::wstring frameRate;        // stored as its leading integer
     std::wstring videoSize;
-    std::wstring audioCodec;
+    std::wstring audioCodec;       // the audio fields stay empty for an output without sound
     std::wstring audioBitrate;
     std::wstring sampleRate;
     std::wstring channels;
-    bool audioDisabled = false;
+    bool audioDisabled = false;    // the output has no sound
 };
 
 // What a finished download records: the download's texts and the saved file's streams.

@@ -76,10 +76,7 @@ VXM_CONVERTED_INFO CDBHelper::MakeConvertedInfo(IProfile* profile, IProfileGroup
     VXM_CONVERTED_INFO info{
         .profileName = profile->GetName(), .groupName = group ? group->GetName() : std::wstring(L"n/a"),
         .sourcePath = media->GetSourcePath(), .outputPath = media->GetOutputPath(),
-        .thumbnailSource = media->GetThumbnailPath(), .durationMs = media->GetDuration(),
-        .audioCodec = profile->GetAudioCodec(), .audioBitrate = profile->GetAudioBitrate(),
-        .sampleRate = profile->GetSampleRate(), .channels = profile->GetChannel(),
-        .audioDisabled = profile->IsAudioDisabled() != 0};
+        .thumbnailSource = media->GetThumbnailPath(), .durationMs = media->GetDuration()};
     // Video is recorded only where the output has some: not for an audio
     // group's profile, nor for a source without moving pictures (a cover is none).
     if (media->GetVideoStream() && !(group && group->GetAudio())) {
@@ -87,6 +84,14 @@ VXM_CONVERTED_INFO CDBHelper::MakeConvertedInfo(IProfile* profile, IProfileGroup
         info.videoBitrate = profile->GetVideoBitrate();
         info.frameRate = profile->GetFramerate();
         info.videoSize = profile->GetVideoSize();
+    }
+    // Sound likewise: not where the row turned it off, nor from a source without any.
+    info.audioDisabled = profile->IsAudioDisabled() != 0 || media->GetAudioTrackCount() <= 0;
+    if (!info.audioDisabled) {
+        info.audioCodec = profile->GetAudioCodec();
+        info.audioBitrate = profile->GetAudioBitrate();
+        info.sampleRate = profile->GetSampleRate();
+        info.channels = profile->GetChannel();
     }
     return info;
 }

@@ -4,7 +4,9 @@
 
 #include <taglib/fileref.h>
 #include <taglib/mp4file.h>
+#include <taglib/tfilestream.h>
 
+#include "DsdTags.h"
 #include "IVXMMedia.h"
 #include "Log.h"
 #include "Mp4OffsetTables.h"
@@ -12,6 +14,7 @@
 #include "TagCheck.h"
 #include "TagFileStream.h"
 #include "TagFormats.h"
+#include "TagUnread.h"
 #include "platform/filecontent.h"
 #include "platform/text.h"
 
@@ -84,6 +87,7 @@ namespace {
 const char* const kTextNotReadBack = "ID_STRING_TAGS_NOT_READ_BACK";
 const char* const kTextAudioChanged = "ID_STRING_TAGS_AUDIO_WOULD_CHANGE";
 const char* const kTextItemsLost = "ID_STRING_TAGS_OTHERS_WOULD_GO";
+const char* const kTextUnreadable = "ID_STRING_TAGS_UNREADABLE";
 
 // What the first pass over the copy found and did, for the check that reads it back.
 struct CWriteRecord {
@@ -183,11 +187,16 @@ int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, b
     CFileEditCopy copy;
     if (!copy.Open(path))
         return fail(copy.Why(), nullptr);
-    // A file no writer knows (a video in another container) is not copied for nothing.
+    // A file no writer knows (a video in another container) is not copied for
+    // nothing; one whose tags TagLib cannot read whole is not written at all.
     {
-        FileRef probe(name.c_str(), false);
+        FileStream stream(name.c_str(), true);
+        FileRef probe(&stream, false);
         if (probe.isNull() || !probe.tag())
-            return kTagsFormatUnknown;
+            return TagLibKnowsKind(name) ? fail("the tag library cannot read its tags", kTextUnreadable)
+                                         : kTagsFormatUnknown;
+        if (const std::string unread = UnreadTagData(probe.file(), stream); !unread.empty())
+            return fail(unread, kTextUnreadable);
     }
     // TagLib changes a copy beside the file, which takes the file's place
     // only when whole and read back: a save that fails half-way, or that
@@ -216,12 +225,20 @@ int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, b
 int ReadMediaTagsFromFile(const std::wstring& path, VXM_MEDIA_TAGS& tags, const std::wstring& coverOut)
 {
     const std::string name = WideToUtf8(path);
-    FileRef ref(name.c_str(), true);
-    if (ref.isNull() || !ref.tag())
+    FileStream stream(name.c_str(), true);
+    if (!stream.isOpen())
         return 0;
+    FileRef ref(&stream, true);
     ByteVector cover;
-    if (!ReadTagsFrom(ref.file(), tags, coverOut.empty() ? nullptr : &cover))
-        return 0;
+    ByteVector* wanted = coverOut.empty() ? nullptr : &cover;
+    if (ref.isNull() || !ref.tag()) {
+        if (!ReadDsdTags(stream, tags, wanted))
+            return 0;
+    } else {
+        RecoverUnreadFrames(ref.file(), stream);
+        if (!ReadTagsFrom(ref.file(), tags, wanted))
+            return 0;
+    }
     WriteCoverFile(coverOut, cover);
     return 1;
 }

@@ -48,14 +48,16 @@ constexpr int kTagsNotWritten = -1;    // the file could not be written: it is u
 // Writes the fields into the file. The cover goes into MP4 files only when
 // `mp4Cover` is set. The file is changed as a whole: a copy beside it takes
 // its place only when complete and read back (the new values, the same
-// audio, every other tag item kept). A failure leaves it as it was; `why`
-// says what went wrong, and `whyText`, when the copy was refused by that
-// check, names the language text that tells the user (else it is emptied).
+// audio, every other tag item kept). A file whose tags TagLib cannot read
+// whole is not written. A failure leaves it as it was; `why`
+// says what went wrong, and `whyText`, when the file or the copy was refused,
+// names the language text that tells the user (else it is emptied).
 int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, bool mp4Cover,
                          std::string* why = nullptr, std::string* whyText = nullptr);
-// Reads the fields from the file; 1 when its format was handled, else 0 (the
-// fields are then unchanged). A front cover found is written to `coverOut`
-// when that is not empty.
+// Reads the fields from the file (with the frames TagLib stops short of, and
+// the ID3v2 tag of DSF and DSDIFF files); 1 when its format was handled,
+// else 0 (the fields are then unchanged). A front cover found is written to
+// `coverOut` when that is not empty.
 int ReadMediaTagsFromFile(const std::wstring& path, VXM_MEDIA_TAGS& tags, const std::wstring& coverOut);
 
 // The row's forms: write into the media's source (toSource nonzero) or

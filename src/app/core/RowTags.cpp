@@ -1,6 +1,7 @@
 #include "RowTags.h"
 
 #include "IVXMMedia.h"
+#include "ProbedTags.h"
 #include "VXMGlobal.h"
 #include "platform/paths.h"
 
@@ -50,7 +51,7 @@ void ReadTagsForRow(IVXMMedia* media)
     SKeptTags entry;
     entry.source = media->GetSourcePath();
     entry.cover = GetTempThumbnailPath();
-    entry.handled = ReadMediaTagsFromFile(entry.source, entry.tags, entry.cover);
+    entry.handled = AddProbedTags(media, entry.tags, ReadMediaTagsFromFile(entry.source, entry.tags, entry.cover));
     std::error_code ec;
     if (!entry.cover.empty() && !std::filesystem::exists(PathFromWide(entry.cover), ec)) entry.cover.clear();
     SKeptTags former;

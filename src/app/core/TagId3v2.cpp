@@ -31,6 +31,27 @@ String FirstText(ID3v2::Tag* tag, const char* id)
     return frames.isEmpty() ? String() : frames.front()->toString();
 }
 
+// A frame name as TagLib takes it: four of A-Z and 0-9 (in a v2.3 tag also
+// three and a zero byte, as iTunes wrote v2.2 frames).
+bool IsFrameName(const ByteVector& id, unsigned version)
+{
+    if (id.size() != 4) return false;
+    const unsigned letters = version == 3 && id[3] == '\0' ? 3 : 4;
+    for (unsigned i = 0; i < letters; ++i)
+        if ((id[i] < 'A' || id[i] > 'Z') && (id[i] < '0' || id[i] > '9')) return false;
+    return true;
+}
+
+// The comment is the text of the first comment frame without a description
+// (as taggers take it); those with one (iTunNORM and the like) are other data.
+String PlainComment(ID3v2::Tag* tag)
+{
+    for (ID3v2::Frame* frame : tag->frameList("COMM"))
+        if (auto* comment = dynamic_cast<ID3v2::CommentsFrame*>(frame); comment && comment->description().isEmpty())
+            return comment->text();
+    return String();
+}
+
 void SetPicture(ID3v2::Tag* tag, const CTagCover& cover)
 {
     // The new picture replaces the cover the file shows: its front covers
@@ -126,7 +147,7 @@ void ReadId3v2Fields(VXM_MEDIA_TAGS& tags, ID3v2::Tag* tag, ByteVector* cover)
     tags.title = WideText(tag->title());
     tags.artist = WideText(tag->artist());
     tags.album = WideText(tag->album());
-    tags.comment = WideText(tag->comment());
+    tags.comment = WideText(PlainComment(tag));
     tags.genre = WideText(tag->genre());
     unsigned year = tag->year();
     if (year == 0) {
@@ -155,13 +176,13 @@ void ReadId3v2Fields(VXM_MEDIA_TAGS& tags, ID3v2::Tag* tag, ByteVector* cover)
     *cover = chosen ? chosen->picture() : ByteVector();
 }
 
-void RecoverId3v2Frames(ID3v2::Tag* tag, File* file, long offset)
+bool RecoverId3v2Frames(ID3v2::Tag* tag, File* file, long offset)
 {
     const ID3v2::Header* header = tag->header();
     const unsigned version = header->majorVersion();
-    if (version < 3 || version > 4 || header->tagSize() == 0) return;
+    if (version < 3 || version > 4 || header->tagSize() == 0) return true;
     file->seek(offset);
-    if (file->readBlock(3) != ID3v2::Header::fileIdentifier()) return;
+    if (file->readBlock(3) != ID3v2::Header::fileIdentifier()) return true;
     file->seek(offset + static_cast<long>(ID3v2::Header::size()));
     ByteVector frames = file->readBlock(header->tagSize());
     if (header->unsynchronisation() && version <= 3)
@@ -172,18 +193,21 @@ void RecoverId3v2Frames(ID3v2::Tag* tag, File* file, long offset)
         extended.setData(frames);
         at = extended.size();
     }
-    // As TagLib walks the frames; where it stops at an empty one, this goes on.
+    // As TagLib walks the frames; where it stops (at an empty frame, or at
+    // bytes of no frame name that other readers step over), this goes on.
     bool stopped = false;
     // Sizes come from the file: compared so that none can wrap around.
     while (at < frames.size() && frames.size() - at >= 10 && frames[at] != 0) {
         const ByteVector rest = frames.mid(static_cast<unsigned>(at));
         const CFrameHeaderAccess::Header frame(rest, version);
         const unsigned size = frame.frameSize();
-        if (frame.frameID().size() != 4 || size > rest.size() - 10) return;
-        bool valid = true;
-        for (char c : frame.frameID()) valid = valid && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'));
-        if (!valid) return;
-        if (size <= (frame.dataLengthIndicator() ? 4u : 0u)) {
+        if (!IsFrameName(frame.frameID(), version)) {
+            // Padding that kept old bytes, or a frame no reader takes.
+            if (size > rest.size() - 10) break;
+            stopped = true;
+        } else if (size > rest.size()) {
+            return false;  // other readers take what it holds; TagLib reads nothing of it
+        } else if (size <= (frame.dataLengthIndicator() ? 4u : 0u)) {
             stopped = true;  // empty: it carries nothing, TagLib read nothing after it
         } else if (stopped) {
             ID3v2::Frame* found = ID3v2::FrameFactory::instance()->createFrame(rest, header);
@@ -192,6 +216,7 @@ void RecoverId3v2Frames(ID3v2::Tag* tag, File* file, long offset)
         }
         at += 10 + size;
     }
+    return true;
 }
 
 void KeepV23OnlyFrames(ID3v2::Tag* tag)

@@ -18,8 +18,10 @@ void ReadId3v2Fields(VXM_MEDIA_TAGS& tags, TagLib::ID3v2::Tag* tag, TagLib::Byte
 
 // TagLib stops reading a tag at an empty frame (a POPM of size 0): the frames
 // after it are read here into `tag`, so that a save keeps them. `offset` is
-// where the tag starts in the file.
-void RecoverId3v2Frames(TagLib::ID3v2::Tag* tag, TagLib::File* file, long offset);
+// where the tag starts in the file. False when the frames hold one that
+// cannot be stepped over (a size beyond the tag, a name that is none): what
+// follows it is read by no one here.
+bool RecoverId3v2Frames(TagLib::ID3v2::Tag* tag, TagLib::File* file, long offset);
 
 // Frames of a v2.3 tag that TagLib reads but would leave out of a v2.3 save
 // (RVAD, EQUA, TSIZ) are written back as they were.

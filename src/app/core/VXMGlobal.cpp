@@ -281,12 +281,12 @@ std::wstring FormatTime(long long ms)
     return FormatW(L"%02lld:%02d:%02d.%d", hours, minutes, seconds, tenth);
 }
 
-std::wstring FormatDate(long long unixSeconds)
+std::wstring FormatDate(long long unixSeconds, const TDateForms& forms)
 {
-    return FormatDate(unixSeconds, static_cast<long long>(std::time(nullptr)));
+    return FormatDate(unixSeconds, static_cast<long long>(std::time(nullptr)), forms);
 }
 
-std::wstring FormatDate(long long unixSeconds, long long nowUnixSeconds)
+std::wstring FormatDate(long long unixSeconds, long long nowUnixSeconds, const TDateForms& forms)
 {
     std::time_t date = static_cast<std::time_t>(unixSeconds);
     std::time_t now = static_cast<std::time_t>(nowUnixSeconds);
@@ -303,9 +303,9 @@ std::wstring FormatDate(long long unixSeconds, long long nowUnixSeconds)
     std::time_t todayStart = std::mktime(&midnight);
     std::time_t firstOfYear = std::mktime(&yearStart);
 
-    const char* format = date > todayStart ? "%I:%M %p" : date > firstOfYear ? "%b %d" : "%m/%d/%Y";
+    const std::string& format = date > todayStart ? forms.today : date > firstOfYear ? forms.thisYear : forms.older;
     char buffer[256];
-    if (std::strftime(buffer, sizeof(buffer), format, &local) == 0) return L"Invalid DateTime";
+    if (std::strftime(buffer, sizeof(buffer), format.c_str(), &local) == 0) return L"Invalid DateTime";
     return Utf8ToWide(buffer);
 }
 

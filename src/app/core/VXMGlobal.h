@@ -61,11 +61,18 @@ void ReplaceInvalidFileNameChars(std::wstring& name);
 
 // "hh:mm:ss" or "hh:mm:ss.t" (tenths, cut not rounded; no tenth below 100 ms).
 std::wstring FormatTime(long long ms);
-// Short list form of a date given in seconds since 1970: "09:05 AM" for later
-// than midnight today (also the future), "Mar 04" within this year, else
-// "03/04/2025"; "Invalid DateTime" when the time cannot be made local.
-std::wstring FormatDate(long long unixSeconds);
-std::wstring FormatDate(long long unixSeconds, long long nowUnixSeconds);
+// The strftime forms of a list's date: a time of today, a day of this year,
+// an older day. By default English: "09:05 AM", "Mar 04", "03/04/2025".
+struct TDateForms {
+    std::string today = "%I:%M %p";
+    std::string thisYear = "%b %d";
+    std::string older = "%m/%d/%Y";
+};
+// Short list form of a date given in seconds since 1970: today's form for
+// later than midnight today (also the future), this year's within this year,
+// else the older form; "Invalid DateTime" when the time cannot be made local.
+std::wstring FormatDate(long long unixSeconds, const TDateForms& forms = {});
+std::wstring FormatDate(long long unixSeconds, long long nowUnixSeconds, const TDateForms& forms = {});
 
 // 'A' + index of the lowest set bit among the first 26; 0 for none.
 wchar_t GetFirstDriveLetter(DWORD mask);

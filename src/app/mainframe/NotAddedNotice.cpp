@@ -24,10 +24,13 @@ const wchar_t* ReasonKey(int why)
 const std::wstring& CNotAddedNotice::Add(const std::wstring& path, int why)
 {
     CLanguageManager* lang = CLanguageManager::GetInstance();
+    const std::wstring name = path.substr(path.find_last_of(L'/') + 1);
+    const std::wstring reason = lang->TranslateDictionary(ReasonKey(why));
     if (++m_count == 1) {
-        m_first = path.substr(path.find_last_of(L'/') + 1);
-        m_why = lang->TranslateDictionary(ReasonKey(why));
+        m_first = name;
+        m_why = reason;
     }
+    m_tip += (m_tip.empty() ? L"" : L"\n") + name + L": " + reason;
     m_text = m_count == 1 ? FillIn(lang->TranslateDictionary(L"ID_STRING_FILE_NOT_ADDED"), {m_first, m_why})
                           : FillIn(lang->TranslateDictionary(L"ID_STRING_FILES_NOT_ADDED"),
                                    {std::to_wstring(m_count), m_first, m_why});

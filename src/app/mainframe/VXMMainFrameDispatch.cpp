@@ -328,13 +328,14 @@ void CVXMMainFrameWnd::AddLoadedMedia(IVXMMedia* loaded, LPARAM lParam)
     pane->AddMedia(loaded, position, flags);
     if (m_page != 1 && m_mainPane) m_mainPane->SelectFirstManagerEntry();
     // The new row's selection does not wipe out what was said about the files not added.
-    if (!shown.empty() && shown == m_notAdded.Text()) ShowStatusMessage(shown);
+    if (!shown.empty() && shown == m_notAdded.Text()) ShowStatusMessage(shown, m_notAdded.ToolTip());
 }
 
 void CVXMMainFrameWnd::OnNotAdded(const std::wstring& path, int why)
 {
     LogInfoW("CVXMMainFrameWnd", L"%ls was not added (%d)", path.c_str(), why);
-    ShowStatusMessage(m_notAdded.Add(path, why));
+    const std::wstring& text = m_notAdded.Add(path, why);
+    ShowStatusMessage(text, m_notAdded.ToolTip());
 }
 
 void CVXMMainFrameWnd::OnJoinFinished(WPARAM code, LPARAM path)

@@ -311,14 +311,14 @@ void CVXMMainFrameWnd::ShowSideButtons(bool hasLeft, bool leftOpen, bool rightOp
     ShowControl(L"ID_BTN_HIDE_RIGHT", rightOpen);
 }
 
-void CVXMMainFrameWnd::ShowStatusMessage(const std::wstring& text)
+void CVXMMainFrameWnd::ShowStatusMessage(const std::wstring& text, const std::wstring& tip)
 {
     m_statusText = text;
     // A long text is cut at the end; the mouse shows it whole.
     for (CControlUI* label : {m_statusLabel, m_burnerStatusLabel})
         if (label) {
             label->SetText(text);
-            label->SetToolTip(text);
+            label->SetToolTip(tip.empty() ? text : tip);
         }
 }
 

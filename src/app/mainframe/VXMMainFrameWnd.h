@@ -53,7 +53,8 @@ public:
     // Asks before closing while a row converts; on "Yes" every row of both
     // panes is stopped before the answer is given.
     bool CanClose();
-    void ShowStatusMessage(const std::wstring& text);
+    // The status bar's text; its tooltip is the text, else `tip`.
+    void ShowStatusMessage(const std::wstring& text, const std::wstring& tip = {});
     const std::wstring& GetStatusText() const { return m_statusText; }
     // Names of the controls the window looks up in its skin.
     static const wchar_t* const* RequiredControlNames(int& count);

@@ -37,6 +37,15 @@ bool IsWebAddress(const std::wstring& text)
     return lower.rfind(L"http://", 0) == 0 || lower.rfind(L"https://", 0) == 0;
 }
 
+// The date forms of the user's language (German counts the hours to 24).
+TDateForms LanguageDateForms()
+{
+    const CLanguageManager* language = CLanguageManager::GetInstance();
+    return TDateForms{WideToUtf8(language->TranslateDictionary(L"ID_STRING_DATE_TODAY")),
+                      WideToUtf8(language->TranslateDictionary(L"ID_STRING_DATE_THIS_YEAR")),
+                      WideToUtf8(language->TranslateDictionary(L"ID_STRING_DATE_OLDER"))};
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- rows
@@ -128,7 +137,7 @@ void CHistoryListItemUI::Fill(const VXM_HISTORY_RECORD& record, int kind, bool a
     if (CControlUI* duration = Sub(L"ID_LABEL_MEDIA_DURATION")) duration->SetText(FormatTime(record.durationMs));
     if (CControlUI* thumb = Sub(L"ID_LAYOUT_THUMBNAIL_V"); thumb && FileExists(record.thumbnailPath))
         thumb->SetBkImage(record.thumbnailPath);
-    if (CControlUI* date = Sub(L"ID_LABEL_CREATE_DATE")) date->SetText(FormatDate(record.date));
+    if (CControlUI* date = Sub(L"ID_LABEL_CREATE_DATE")) date->SetText(FormatDate(record.date, LanguageDateForms()));
     m_recordId = record.id;
     m_recordKind = kind;
     m_appleProfile = appleProfile;

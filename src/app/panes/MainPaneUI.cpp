@@ -1,5 +1,6 @@
 #include "MainPaneUI.h"
 #include "RowTags.h"
+#include "ProbedTags.h"
 #include "PaneSkin.h"
 
 #include "AppStartup.h"
@@ -402,7 +403,7 @@ CMediaListItemUI* CMainPaneUI::AddFileRow(int position, IVXMMedia* media)
     bool cover = false;
     int handled = TakeTagsForRow(media, tags, thumbnail, &cover);
     if (handled < 0) {
-        handled = ReadMediaTags(media, tags);
+        handled = AddProbedTags(media, tags, ReadMediaTags(media, tags));
         cover = FileExists(thumbnail);
     }
     const bool tagged = handled == 1;
@@ -1247,6 +1248,8 @@ void CMainPaneUI::OnPropAudioDisabled(WPARAM disabled, LPARAM mediaParam)
         for (int i = 0; i < m_mediaList->GetCount(); ++i)
             if (CMediaListItemUI* r = m_mediaList->GetMediaItem(i)) r->ShowAudioOff(disabled != 0);
     }
+    // Joined rows show the first row's sound.
+    if (m_mediaList->IsJoinMode()) m_mediaList->SetJoinMode(true);
     UpdateSizeMeter();
 }
 

@@ -15,6 +15,12 @@
 
 namespace {
 constexpr int kUsageGroup = 32;
+
+// The joined rows show the sound of the first row, which just changed.
+void RefreshJoinedRows(CMediaListUI* list, CMediaListItemUI* row)
+{
+    if (list && list->IsJoinMode() && list->GetItemIndex(row) == 0) list->SetJoinMode(true);
+}
 }  // namespace
 
 void CMediaListItemUI::FillTrackCombos()
@@ -74,11 +80,13 @@ void CMediaListItemUI::SelectAudio(int index)
         if (m_ownProfile) m_ownProfile->SetAudioDisabled(1);
         if (data) data->m_bNoAudio = 1;
         if (m_manager) m_manager->SendNotify(this, L"mediaitem_audiodisabled", 1, reinterpret_cast<LPARAM>(m_media));
+        RefreshJoinedRows(m_owner, this);
         return;
     }
     if (m_ownProfile) m_ownProfile->SetAudioDisabled(0);
     if (data) data->m_bNoAudio = 0;
     if (m_manager) m_manager->SendNotify(this, L"mediaitem_audiodisabled", 0, reinterpret_cast<LPARAM>(m_media));
+    RefreshJoinedRows(m_owner, this);
     if (name == L"ID_ADD_AUDIO")
         PostToMainWindow(WM_VXM_ADD_AUDIO_TRACK, reinterpret_cast<WPARAM>(this), m_audioBeforeDrop);
     else
@@ -94,6 +102,34 @@ void CMediaListItemUI::ShowAudioOff(bool off)
     if (index < 0 || index >= combo->GetCount()) return;
     m_curAudio = index;
     combo->SelectItem(index, false, false);
+}
+
+void CMediaListItemUI::FollowJoinedAudio(bool joined, bool firstSilent)
+{
+    if (!joined && !m_joinedAudio) return;
+    m_joinedAudio = joined;
+    auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_AUDIO_TRACK"));
+    if (!combo || !m_media) return;
+    IProfile* profile = GetProfile();
+    const bool silent = joined ? firstSilent : profile && profile->IsAudioDisabled() != 0;
+    // The next-to-last entry is the no-audio one; the tracks lead.
+    const int index = silent ? combo->GetCount() - 2 : std::max(0, m_media->GetSelectedAudioStream());
+    if (index >= 0 && index < combo->GetCount()) {
+        m_curAudio = index;
+        combo->SelectItem(index, false, false);
+    }
+    combo->SetEnabled(m_media->IsProtected() != 1 && !(joined && firstSilent));
+    CLanguageManager* lang = CLanguageManager::GetInstance();
+    combo->SetToolTip(joined ? lang->TranslateDictionary(L"ID_STRING_JOINED_AUDIO") : lang->LoadStringW(156));
+    EnableNoAudioChoice();
+}
+
+void CMediaListItemUI::EnableNoAudioChoice()
+{
+    if (auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_AUDIO_TRACK")))
+        for (int i = 0; i < combo->GetCount(); ++i)
+            if (CControlUI* item = combo->GetItemAt(i); item && item->GetName() == L"ID_NO_AUDIO")
+                item->SetEnabled(!m_audioOnlyGroup && !m_joinedAudio);
 }
 
 void CMediaListItemUI::SelectSubtitle(int index)

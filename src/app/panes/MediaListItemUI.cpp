@@ -389,13 +389,13 @@ void CMediaListItemUI::RefreshProfileIcon(bool reset)
     if (CControlUI* button = Sub(L"ID_BUTTON_ITEM_OUTPUT_FORMAT")) {
         if (group) button->SetBkImage(L"file='profile_wnd/icons/small/" + group->GetIcon() + L"'");
         IProfile* profile = GetProfile();
-        const std::wstring desc = profile ? profile->GetDesc() : std::wstring();
-        button->SetToolTip(CLanguageManager::GetInstance()->FormatString(155, desc.c_str()));
+        CLanguageManager* language = CLanguageManager::GetInstance();
+        // The profile is named as the chooser names it, in the user's language.
+        const std::wstring desc = profile ? language->TranslateDictionary(profile->GetDesc()) : std::wstring();
+        button->SetToolTip(language->FormatString(155, desc.c_str()));
     }
-    if (auto* combo = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_AUDIO_TRACK")))
-        for (int i = 0; i < combo->GetCount(); ++i)
-            if (CControlUI* item = combo->GetItemAt(i); item && item->GetName() == L"ID_NO_AUDIO")
-                item->SetEnabled(!(group && group->GetAudio()));
+    m_audioOnlyGroup = group && group->GetAudio();
+    EnableNoAudioChoice();
 }
 
 std::shared_ptr<IProfile> CMediaListItemUI::ShareProfile() const
@@ -441,6 +441,8 @@ void CMediaListItemUI::PauseConvert()
     m_media->PauseConvert();
     m_paused = true;
     if (m_status == ITEM_STATUS_CONVERTING) SetStatusKey(L"ID_STRING_PAUSED");
+    // A paused job has no time left to tell.
+    if (auto* t = dynamic_cast<CTextProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT"))) t->SetStartTick(0);
 }
 
 void CMediaListItemUI::ResumeConvert()
@@ -452,8 +454,7 @@ void CMediaListItemUI::ResumeConvert()
     m_paused = false;
     if (m_status == ITEM_STATUS_CONVERTING) SetStatusText(167);
     // The time paused is no part of the rate: it is measured again from here.
-    if (auto* t = dynamic_cast<CTextProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT")); t && t->GetStartTick() != 0)
-        t->SetStartTick(GetTickCount());
+    if (auto* t = dynamic_cast<CTextProgressUI*>(Sub(L"ID_PROGRESS_ITEM_CONVERT"))) t->SetStartTick(GetTickCount());
 }
 
 void CMediaListItemUI::StopConvert()
@@ -577,6 +578,8 @@ void CMediaListItemUI::ApplyLanguage()
     }
     for (const auto& [name, id] : {std::pair{L"ID_COMBO_AUDIO_TRACK", 156u}, std::pair{L"ID_COMBO_SUBTITLE", 157u}})
         if (CControlUI* combo = Sub(name); combo && !combo->GetToolTip().empty()) combo->SetToolTip(lang->LoadStringW(id));
+    if (CControlUI* combo = Sub(L"ID_COMBO_AUDIO_TRACK"); combo && m_joinedAudio)
+        combo->SetToolTip(lang->TranslateDictionary(L"ID_STRING_JOINED_AUDIO"));
     RefreshProfileIcon(false);
 }
 
@@ -621,6 +624,15 @@ void CMediaListItemUI::SetJoinLayout(bool joined)
     // A joined row is an indented part of the first row's output; both hold
     // the name, the information or progress line and the track choices.
     SetFixedHeight(static_cast<int>((joined ? kJoinedRowHeight : kRowHeight) * zoom));
+    // It is lower by the room above and below its content, which stays whole.
+    if (!m_rowInset) m_rowInset = GetInset();
+    RECT inset = *m_rowInset;
+    if (joined) {
+        const int less = static_cast<int>((kRowHeight - kJoinedRowHeight) * zoom / 2);
+        inset.top = std::max(0, static_cast<int>(inset.top) - less);
+        inset.bottom = std::max(0, static_cast<int>(inset.bottom) - less);
+    }
+    SetInset(inset);
     SetPadding(RECT{joined ? 20 : 0, 0, 0, 0});
     SetBorderSize(joined ? 1 : 0);
     if (CControlUI* column = Sub(L"ID_LAYOUT_THUMBNAIL_H")) column->SetFixedWidth(static_cast<int>((joined ? 55 : 60) * zoom));

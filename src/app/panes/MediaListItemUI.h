@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -66,6 +67,11 @@ public:
     // no-audio entry or the first track, without a notification, and keeps
     // it as the current choice.
     void ShowAudioOff(bool off);
+    // In join mode a row after the first gives its track to the joined
+    // output, whose sound the first row decides: the combo shows no audio
+    // (and takes no choice) when the first row has none, and offers no
+    // "No audio" of its own. Unjoined, it shows the row's own choice again.
+    void FollowJoinedAudio(bool joined, bool firstSilent);
     int GetAudioChoice() const { return m_curAudio; }
     void SelectSubtitle(int index);
     // A combo's list opened: its choice is kept for a cancelled file dialog.
@@ -210,6 +216,9 @@ protected:
     int m_audioBeforeDrop = 0;
     int m_subtitleBeforeDrop = 0;
     bool m_tagEditOff = false;
+    std::optional<RECT> m_rowInset;  // the skin's, for the joined layout
+    bool m_audioOnlyGroup = false;  // the row's profile group has no video
+    bool m_joinedAudio = false;     // the sound follows the first row's (FollowJoinedAudio)
     VXM_MEDIA_TAGS m_tags;
     bool m_hasTags = false;
     bool m_fromCueSheet = false;
@@ -223,6 +232,8 @@ protected:
     std::wstring m_statusKey;      // or its dictionary key
     std::wstring m_thumbFile;
 
+    // The "No audio" entry: off for an audio-only group and for a joined row.
+    void EnableNoAudioChoice();
     void ApplyThumbnailResult();
     void RemoveThumbnailFile();
     void ForgetThumbnailTask();

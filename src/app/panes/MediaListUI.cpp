@@ -517,17 +517,21 @@ void CMediaListUI::SetJoinMode(bool on)
 {
     m_joinMode = on;
     const int count = GetCount();
+    CMediaListItemUI* first = count > 0 ? GetMediaItem(0) : nullptr;
+    IProfile* firstProfile = first ? first->GetProfile() : nullptr;
+    const bool firstSilent = firstProfile && firstProfile->IsAudioDisabled() != 0;
     long long sum = 0;
     for (int i = 1; i < count; ++i) {
         CMediaListItemUI* row = GetMediaItem(i);
         if (!row) continue;
         row->SetJoinLayout(on);
         row->SetButtonsEnabled(!m_joinedRunning);
+        row->FollowJoinedAudio(on, firstSilent);
         if (row->GetMedia()) sum += row->GetMedia()->GetClipLength();
     }
-    CMediaListItemUI* first = count > 0 ? GetMediaItem(0) : nullptr;
     if (!first) return;
     first->SetJoinLayout(false);
+    first->FollowJoinedAudio(false, false);
     IVXMMedia* media = first->GetMedia();
     if (!media) return;
     if (on) {

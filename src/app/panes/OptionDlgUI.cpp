@@ -273,12 +273,15 @@ bool COptionDlgUI::TakeOutputFolder()
     if (!edit) return true;
     std::wstring folder;
     const ETypedFolder taken = TakeTypedFolder(edit->GetText(), m_settings->OutputFolder, folder);
+    if (taken == ETypedFolder::Refused) {
+        // What the user typed stays in the field, to be put right.
+        ShowFolderRefused(GetHWND(), folder);
+        return false;
+    }
     if (taken == ETypedFolder::Taken) m_settings->OutputFolder = folder;
     // The field shows the folder used from now on.
     edit->SetText(m_settings->OutputFolder);
-    if (taken != ETypedFolder::Refused) return true;
-    ShowFolderRefused(GetHWND(), folder);
-    return false;
+    return true;
 }
 
 bool COptionDlgUI::ApplyChanges()

@@ -1,6 +1,9 @@
 #include "ProfileWndRows.h"
 
 #include "ui/UIManager.h"
+#include "ui/UIRender.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -25,6 +28,30 @@ void* CProfileRowUI::GetInterface(const std::wstring& name)
 {
     if (name == m_interfaceName) return this;
     return CListContainerElementUI::GetInterface(name);
+}
+
+SIZE CProfileRowUI::EstimateSize(SIZE available)
+{
+    SIZE size = CListContainerElementUI::EstimateSize(available);
+    CLabelUI* name = NameLabel();
+    if (!name || available.cx <= 0) return size;
+    // The name's width: the row's, less its inset and what its other children take.
+    const RECT inset = GetInset();
+    int width = available.cx - inset.left - inset.right;
+    int shown = 0;
+    for (int i = 0; i < GetCount(); ++i) {
+        CControlUI* child = GetItemAt(i);
+        if (!child->IsVisible() || child->IsFloat()) continue;
+        ++shown;
+        const RECT padding = child->GetPadding();
+        width -= padding.left + padding.right + (child == name ? 0 : child->GetFixedWidth());
+    }
+    width -= std::max(0, shown - 1) * GetChildPadding();
+    const RECT pad = name->GetTextPadding();
+    const SIZE text = CRenderEngine::MeasureText(GetManager(), name->GetText(), name->GetFont(),
+                                                 name->GetTextStyle() | name->TextMarks(), width - pad.left - pad.right);
+    size.cy = ClampSize(std::max<int>(size.cy, text.cy + pad.top + pad.bottom + inset.top + inset.bottom + 4), true);
+    return size;
 }
 
 void CProfileRowUI::Report(const wchar_t* type, WPARAM wParam, LPARAM lParam)

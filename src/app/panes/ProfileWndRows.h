@@ -26,6 +26,9 @@ class CProfileRowUI : public CListContainerElementUI {
 public:
     std::wstring GetClass() const override { return std::wstring(m_interfaceName) + L"UI"; }
     void* GetInterface(const std::wstring& name) override;
+    // A name too long for one line wraps: the row is as high as its name
+    // needs in the row's width, at least its least height.
+    SIZE EstimateSize(SIZE available) override;
 
 protected:
     CProfileRowUI(CPaintManagerUI* chooserManager, const wchar_t* interfaceName)
@@ -39,6 +42,8 @@ protected:
     // OnOptionChanged runs on each selection change of `option` (a child of the row).
     void WatchOption(COptionUI* option);
     virtual void OnOptionChanged(COptionUI*) {}
+    // The label of the row's name, which may wrap; none by default.
+    virtual CLabelUI* NameLabel() const { return nullptr; }
 
 private:
     bool OnOptionNotify(void* param);
@@ -88,6 +93,7 @@ public:
 
 private:
     void OnOptionChanged(COptionUI* option) override;
+    CLabelUI* NameLabel() const override { return m_name; }
 
     bool m_expanded = true;
     CControlUI* m_icon = nullptr;
@@ -110,6 +116,7 @@ public:
 
 private:
     bool OnOwnNotify(void* param);
+    CLabelUI* NameLabel() const override { return m_label; }
 
     CProfileGroupItemUI* m_groupItem = nullptr;
     CLabelUI* m_label = nullptr;

@@ -96,6 +96,7 @@ int CQtMessageBox::Show(HWND owner, const std::wstring& text, const std::wstring
     CGiveBackKeyboard back{OwnerWidget(owner)};
     QMessageBox box(OwnerWidget(owner));
     box.setWindowTitle(QString::fromStdWString(caption));
+    box.setTextFormat(Qt::PlainText);
     box.setText(QString::fromStdWString(text));
     switch (type & 0xF0) {
     case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <cwctype>
+#include <map>
 
 #include "CmdFFplay.h"
 #include "IVXMMedia.h"
@@ -141,6 +142,16 @@ int64_t MusepackSv8Duration(AVFormatContext* ic)
     return av_rescale(samples, AV_TIME_BASE, audio->codecpar->sample_rate);
 }
 
+// The entries of a metadata dictionary; the first of a repeated key stays.
+void CopyMetadata(const AVDictionary* dict, std::map<std::wstring, std::wstring>& out, bool lowerKeys)
+{
+    const AVDictionaryEntry* e = nullptr;
+    while ((e = av_dict_get(dict, "", e, AV_DICT_IGNORE_SUFFIX))) {
+        const std::wstring key = AnsiToWide(e->key);
+        out.emplace(lowerKeys ? Lower(key) : key, AnsiToWide(e->value ? e->value : ""));
+    }
+}
+
 bool IsAttachedPicture(const AVStream* st)
 {
     return (st->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0;
@@ -257,6 +268,9 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
         return kProbeFailed;
     }
 
+    media->m_mapMetadata.clear();
+    CopyMetadata(ic->metadata, media->m_mapMetadata, true);
+
     for (unsigned i = 0; i < ic->nb_chapters; i++) {
         const AVChapter* ch = ic->chapters[i];
         if (!ch) continue;
@@ -267,9 +281,7 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
         rec->m_llEnd = static_cast<int64_t>(static_cast<double>(ch->end) * tb);
         rec->m_llStartMs = ToMilliseconds(ch->start, ch->time_base);
         rec->m_llEndMs = ToMilliseconds(ch->end, ch->time_base);
-        const AVDictionaryEntry* e = nullptr;
-        while ((e = av_dict_get(ch->metadata, "", e, AV_DICT_IGNORE_SUFFIX)))
-            rec->m_mapMetadata[AnsiToWide(e->key)] = AnsiToWide(e->value ? e->value : "");
+        CopyMetadata(ch->metadata, rec->m_mapMetadata, false);
         media->m_lstChapters.push_back(std::move(rec));
     }
     return err;

@@ -1,6 +1,6 @@
 // The in-process media probe: opens a source with libavformat, reads its
 // stream information (no full decode) and fills a media object's duration,
-// stream records, selected streams and chapters.
+// stream records, selected streams, chapters and the container's tags.
 #pragma once
 
 #include <string>

@@ -98,6 +98,7 @@ CVXMMediaBase::CVXMMediaBase(const CVXMMediaBase& other)
       m_nAudioTrackId(other.m_nAudioTrackId),
       m_nSubtitleId(other.m_nSubtitleId),
       m_strTempFile(other.m_strTempFile),
+      m_mapMetadata(other.m_mapMetadata),
       m_strPassLogFile(other.m_strPassLogFile),
       m_strOutputFile(other.m_strOutputFile),
       m_strAux5(other.m_strAux5),
