@@ -91,24 +91,33 @@ TEST(ApeFileFunctions, DecompressGivesBackTheSourceWavByteForByte)
         EXPECT_EQ(g_progress.back(), 100000);
         EXPECT_TRUE(std::is_sorted(g_progress.begin(), g_progress.end()));
     }
-    // WAVs of other programs, then tagged (an APE tag by mutagen, an ID3v2 tag in front by mid3v2) and
-    // converted: each step keeps the WAV's own chunks and the tags.
-    const std::string python = "import sys, mutagen.apev2, mutagen.id3\nf = sys.argv[1]\n";
+    // WAVs of other programs, then tagged (an APE tag with a cover as Picard writes it by mutagen, an
+    // ID3v2 tag in front by mid3v2) and converted: each step keeps the WAV's own chunks and the tags.
+    const std::string cover = dir.File("cover.jpg");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=s=300x300", "-frames:v", "1", cover}));
+    const std::string python = "import sys, mutagen.apev2, mutagen.id3\nf = sys.argv[1]\n"
+                               "front = b'cover.jpg\\0' + open(sys.argv[2], 'rb').read()\n";
     for (const std::string& wav : WavsByOtherPrograms(dir)) {
         SCOPED_TRACE(wav);
         const std::string ape = wav + ".ape", again = wav + ".3000.ape";
         ASSERT_EQ(CompressFileW(Wide(wav).c_str(), Wide(ape).c_str(), 2000, nullptr, nullptr, nullptr), 0);
         ASSERT_EQ(DecompressFileW(Wide(ape).c_str(), Wide(wav + ".out").c_str(), nullptr, nullptr, nullptr), 0);
         EXPECT_TRUE(ReadAll(wav + ".out") == ReadAll(wav));
-        vxmtest::RunProgram(
-            {"/usr/bin/python3", "-c", python + "t = mutagen.apev2.APEv2()\nt['Title'] = 'Caf\xC3\xA9'\nt.save(f)", ape});
+        vxmtest::RunProgram({"/usr/bin/python3", "-c",
+                             python + "t = mutagen.apev2.APEv2()\nt['Title'] = 'Caf\xC3\xA9'\n"
+                                      "t['Cover Art (Front)'] = mutagen.apev2.APEValue(front, mutagen.apev2.BINARY)\n"
+                                      "t.save(f)",
+                             ape, cover});
         vxmtest::RunProgram({"mid3v2", "-a", "\xE6\x9D\xB1\xE4\xBA\xAC", ape});
+        EXPECT_EQ(VerifyFileW(Wide(ape).c_str(), nullptr, nullptr, nullptr, false), 0);
         ASSERT_EQ(ConvertFileW(Wide(ape).c_str(), Wide(again).c_str(), 3000, nullptr, nullptr, nullptr), 0);
         std::string tags;
-        vxmtest::RunProgram(
-            {"/usr/bin/python3", "-c", python + "print(mutagen.apev2.APEv2(f)['Title'], mutagen.id3.ID3(f)['TPE1'])", again},
-            &tags);
-        EXPECT_EQ(tags, "Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC\n");
+        vxmtest::RunProgram({"/usr/bin/python3", "-c",
+                             python + "t = mutagen.apev2.APEv2(f)\n"
+                                      "print(t['Title'], mutagen.id3.ID3(f)['TPE1'], t['Cover Art (Front)'].value == front)",
+                             again, cover},
+                            &tags);
+        EXPECT_EQ(tags, "Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC True\n");
         EXPECT_EQ(FfmpegAudioMd5(again), FfmpegAudioMd5(wav));
         EXPECT_EQ(VerifyFileW(Wide(again).c_str(), nullptr, nullptr, nullptr, false), 0);
         ASSERT_EQ(DecompressFileW(Wide(again).c_str(), Wide(wav + ".out").c_str(), nullptr, nullptr, nullptr), 0);

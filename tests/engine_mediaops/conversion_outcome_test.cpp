@@ -274,15 +274,28 @@ TEST_F(ConversionOutcome, ATaggedFileConvertsInFullAndOneThatYieldsNothingFailsW
     ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", tone, flac}));
     ASSERT_TRUE(MakeCover(cover));
     ASSERT_TRUE(TagLikeTaggers(musepack, cover) && TagLikeTaggers(flac, cover));
+    // A cover and no sound: the video profiles that would take the cover.
+    const std::string coverOnly = m_dir.File("東京の夜 cover only.flac"), noSound = "holds only the cover picture";
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine", "-t", "0", "-ac", "2", coverOnly}));
+    ASSERT_TRUE(TagLikeTaggers(coverOnly, cover));
     ASSERT_EQ(vxmtest::RunProgram({"mid3v2", "-a", "Les Artistes", musepack}), 0);
+    // A recording across a programme change: mono frames, then stereo ones.
+    const std::string mono = m_dir.File("mono.mp3"), stereo = m_dir.File("stereo.mp3"),
+                      mixed = m_dir.File("Café mono then stereo.mp3");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=3", "-ac", "1", "-write_xing", "0", mono}));
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=f=660:d=4", "-ac", "2", "-write_xing", "0", stereo}));
+    std::ofstream(mixed, std::ios::binary) << std::ifstream(mono, std::ios::binary).rdbuf()
+                                           << std::ifstream(stereo, std::ios::binary).rdbuf();
     const std::pair<std::string, std::string> rows[] = {
         {TaggedWavPack(m_dir, "Café tagged.wv"), ""},
         {musepack, ""},
         {flac, ""},
+        {mixed, ""},
         {TaggedWavPack(m_dir, "Café cut.wv", 4), "Invalid data found"},
         {m_dir.File("東京の夜 header only.wav"), "is empty, nothing was encoded"},
         {m_dir.File("Café no frames.flac"), "is empty, nothing was encoded"},
-        {m_dir.File("Café no packets.wma"), "is empty, nothing was encoded"}};
+        {m_dir.File("Café no packets.wma"), "is empty, nothing was encoded"},
+        {coverOnly, noSound}};
     for (const auto& [file, reason] : rows) {
         const std::string out = m_dir.File("out " + std::filesystem::path(file).filename().string());
         std::filesystem::create_directory(out);
@@ -291,10 +304,11 @@ TEST_F(ConversionOutcome, ATaggedFileConvertsInFullAndOneThatYieldsNothingFailsW
         const int decodedMs = ProbeDurationMs(m_dir.File("decoded.wav"));
         // A file that converts: every sound profile, and MKV and AVI, whose
         // one picture is the cover, as Debian's ffmpeg makes it. One that
-        // does not: MP3 and MKV.
+        // does not: MP3 and MKV, or MP4 and MKV for its cover.
         const bool withCover = StreamShape(file).find('p') != std::string::npos;
-        std::vector<int> profiles = reason.empty() ? audioProfiles : std::vector<int>{22, 2};
+        std::vector<int> profiles = reason.empty() ? audioProfiles : std::vector<int>{reason == noSound ? 0 : 22, 2};
         if (reason.empty()) profiles.insert(profiles.end(), {2, 5});
+        if (file == mixed) profiles = {22, 29, 2};  // MP3, WAV and MKV: each rebuilds its own graph
         for (int profileId : profiles) {
             SCOPED_TRACE(file + " with profile " + std::to_string(profileId));
             CVXMMediaImpl media;

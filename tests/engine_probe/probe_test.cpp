@@ -159,6 +159,20 @@ TEST(ProbeFailures, CorruptFileFailsWithoutStreams)
     EXPECT_TRUE(media.m_lstVideo.empty());
 }
 
+// A copy of `path` whose first `marker` (and what follows it) is overwritten
+// from `at` bytes into it.
+std::string Damaged(const std::string& path, const std::string& copy, const std::string& marker, size_t at,
+                    const std::string& bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t found = data.find(marker);
+    if (found == std::string::npos) return {};
+    data.replace(found + at, bytes.size(), bytes);
+    std::ofstream(copy, std::ios::binary) << data;
+    return copy;
+}
+
 TEST(ProbeFailures, FailuresGiveTheDocumentedCodes)
 {
     vxmtest::CTempDir dir;
@@ -183,6 +197,24 @@ TEST(ProbeFailures, FailuresGiveTheDocumentedCodes)
     for (const std::string& path : {text, GetTestMedia().srt, noTrack, musepack}) {
         CVXMMediaImpl notMedia;
         EXPECT_EQ(ProbeOnWorker(notMedia, path), VXM_PROBE_NOT_MEDIA) << path;
+    }
+    // Files ffprobe refuses, their sound's decoder not opening on the codec
+    // header: a WebM whose Vorbis header is damaged, an M4B whose AAC
+    // configuration names no object type.
+    const std::string webm = dir.File("Café.webm"), book = dir.File("東京.m4b");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=2", "-c:a", "libvorbis", webm}));
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=2", "-c:a", "aac", book}));
+    for (const std::string& path : {webm, book}) {
+        CVXMMediaImpl whole;
+        EXPECT_GE(ProbeOnWorker(whole, path), 0) << path;
+    }
+    const std::string damaged[] = {Damaged(webm, dir.File("Café damaged.webm"), "\x01vorbis", 0, "\x05"),
+                                   Damaged(book, dir.File("東京 damaged.m4b"), "esds", 39, std::string(1, '\0'))};
+    for (const std::string& path : damaged) {
+        ASSERT_FALSE(path.empty());
+        EXPECT_NE(vxmtest::RunProgram({"ffprobe", "-v", "quiet", path}), 0) << path;
+        CVXMMediaImpl refused;
+        EXPECT_EQ(ProbeOnWorker(refused, path), VXM_PROBE_FAILED) << path;
     }
 }
 

@@ -1,7 +1,7 @@
 // Every profile of the shipped catalogue converts the standard clip in
 // process, the way the job runner runs its steps, and the output holds what
-// Debian's ffmpeg makes of the same job queue: same streams, codecs, sizes,
-// frame counts and durations.
+// Debian's ffmpeg makes of the same job queue: same streams, codecs, encoder
+// tags, sizes, frame counts and durations.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -45,6 +45,7 @@ std::string CompareOutputs(const std::string& ours, const std::string& theirs)
         const std::string s = " stream " + std::to_string(i) + ":";
         if (a[i].type != b[i].type) problems += s + " type " + a[i].type + " vs " + b[i].type;
         if (a[i].codec != b[i].codec) problems += s + " codec " + a[i].codec + " vs " + b[i].codec;
+        if (a[i].encoder != b[i].encoder) problems += s + " encoder " + a[i].encoder + " vs " + b[i].encoder;
         if (a[i].width != b[i].width || a[i].height != b[i].height)
             problems += s + " size " + std::to_string(a[i].width) + "x" + std::to_string(a[i].height);
         if (a[i].type == "video" && std::labs(a[i].frames - b[i].frames) > 1)

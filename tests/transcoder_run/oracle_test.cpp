@@ -2,6 +2,8 @@
 // outputs hold the same streams, codecs, sizes, frame counts and durations.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "run_support.h"
 #include "support/test_media.h"
 
@@ -13,7 +15,17 @@ struct OracleLine {
     const char* what;
     std::string args;   // before the output name
     std::string ext;
+    bool same_pictures = false;  // a lossless output: every decoded picture alike
 };
+
+// Two streams of another format one after the other in one file, as a
+// recording across a programme change has them.
+std::string Joined(const vxmtest::CTempDir& dir, const std::string& name, const std::vector<std::string>& parts)
+{
+    std::ofstream out(dir.File(name), std::ios::binary);
+    for (const std::string& part : parts) out << std::ifstream(dir.File(part), std::ios::binary).rdbuf();
+    return dir.File(name);
+}
 
 }  // namespace
 
@@ -28,6 +40,12 @@ TEST(Oracle, SimpleLinesMatchDebiansFfmpeg)
     // A phone's portrait clip: stored on its side with a display matrix.
     const std::string portrait = dir.File("東京 portrait.mp4");
     ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", m.mp4, "-c", "copy", "-metadata:s:v:0", "rotate=90", portrait}));
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=3", "-ac", "1", dir.File("mono.mp3")}));
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=f=660:d=4", "-ac", "2", dir.File("stereo.mp3")}));
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=d=2:s=160x120", "-f", "h264", dir.File("s.264")}));
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=d=2:s=320x240", "-f", "h264", dir.File("l.264")}));
+    const std::string mixed = Joined(dir, "Café mono then stereo.mp3", {"mono.mp3", "stereo.mp3"});
+    const std::string resized = Joined(dir, "東京 small then large.h264", {"s.264", "l.264"});
     const std::vector<OracleLine> lines = {
         {"x264 aac mp4", "-i " + Q(m.mp4) + " -vcodec libx264 -b:v 300k -acodec aac -b:a 96k", "mp4"},
         {"mpeg4 mp3 avi", "-i " + Q(m.mp4) + " -r 30000/1001 -vcodec mpeg4 -b:v 800k -acodec libmp3lame -ar 44100", "avi"},
@@ -40,6 +58,8 @@ TEST(Oracle, SimpleLinesMatchDebiansFfmpeg)
         {"musepack cut", "-i " + Q(musepack) + " -t 3 -acodec pcm_s16le", "wav"},
         {"portrait turned upright", "-i " + Q(portrait) + " -vcodec libx264 -acodec aac", "mp4"},
         {"portrait copy", "-i " + Q(portrait) + " -c copy", "mov"},
+        {"mono then stereo", "-i " + Q(mixed) + " -acodec aac", "m4a"},
+        {"picture size change", "-i " + Q(resized) + " -vcodec ffv1", "mkv", true},
     };
     for (size_t i = 0; i < lines.size(); i++) {
         const auto& l = lines[i];
@@ -53,5 +73,9 @@ TEST(Oracle, SimpleLinesMatchDebiansFfmpeg)
                   0)
             << out;
         ExpectSameOutput(ours, theirs);
+        if (!l.same_pictures) continue;
+        const auto pictures = DecodeFrames(ours, 160, 120);
+        EXPECT_EQ(pictures.size(), 100u);
+        EXPECT_TRUE(pictures == DecodeFrames(theirs, 160, 120));
     }
 }

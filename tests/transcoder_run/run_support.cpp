@@ -119,7 +119,7 @@ std::vector<StreamInfo> Probe(const std::string& path)
     std::string out;
     int rc = vxmtest::RunProgram({"ffprobe", "-v", "error", "-count_frames", "-show_entries",
                                   "stream=codec_type,codec_name,width,height,sample_rate,channels,nb_read_frames,"
-                                  "duration:stream_side_data=rotation:format=duration",
+                                  "duration:stream_side_data=rotation:stream_tags=encoder:format=duration",
                                   "-of", "compact=p=1:nk=0", path},
                                  &out);
     std::vector<StreamInfo> streams;
@@ -151,6 +151,7 @@ std::vector<StreamInfo> Probe(const std::string& path)
             else if (k == "nb_read_frames") s.frames = atol(v.c_str());
             else if (k == "duration") s.duration = atof(v.c_str());
             else if (k == "rotation") s.rotation = atoi(v.c_str());
+            else if (k == "tag:encoder" || k == "tag:ENCODER") s.encoder = v;
         }
         streams.push_back(s);
     }
@@ -187,6 +188,7 @@ void ExpectSameOutput(const std::string& ours, const std::string& theirs)
         EXPECT_EQ(a[i].rotation, b[i].rotation);
         EXPECT_EQ(a[i].sample_rate, b[i].sample_rate);
         EXPECT_EQ(a[i].channels, b[i].channels);
+        EXPECT_EQ(a[i].encoder, b[i].encoder);
         if (a[i].type == "video") {
             EXPECT_NEAR(a[i].frames, b[i].frames, 1);
         }

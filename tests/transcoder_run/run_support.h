@@ -23,11 +23,12 @@ struct StreamInfo {
     int sample_rate = 0, channels = 0;
     long frames = 0;      // decoded frames (video) or packets (others)
     double duration = 0;  // seconds
+    std::string encoder;  // the stream's "encoder" tag
 };
 // The streams of a file in order; empty when ffprobe cannot read it.
 std::vector<StreamInfo> Probe(const std::string& path);
 // Our output and Debian ffmpeg's have the same streams: types, codecs, sizes,
-// display turns, audio layout, video frames within 1 and durations within 0.05 s.
+// display turns, audio layout, encoder tags, video frames within 1 and durations within 0.05 s.
 void ExpectSameOutput(const std::string& ours, const std::string& theirs);
 // Decoded video frames as raw gray+chroma yuv420p bytes, one string per frame.
 std::vector<std::string> DecodeFrames(const std::string& path, int width, int height);

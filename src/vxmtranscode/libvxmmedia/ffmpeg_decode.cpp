@@ -8,6 +8,7 @@ extern "C" {
 
 #include "cd_input.h"
 #include "cmdutils.h"
+#include "ffmpeg_filter.h"
 #include "ffmpeg_sub2video.h"
 
 void do_subtitle_out(CTranscodeRun& run, OutputStream* ost, AVSubtitle* sub);
@@ -15,13 +16,18 @@ void do_subtitle_out(CTranscodeRun& run, OutputStream* ost, AVSubtitle* sub);
 namespace {
 
 // Hands a decoded frame to every graph input of the stream (the last one
-// takes the reference, the others keep their own).
-int send_frame_to_filters(InputStream* ist, AVFrame* frame)
+// takes the reference, the others keep their own). A frame of another format
+// than the graph was built for gets a new graph.
+int send_frame_to_filters(CTranscodeRun& run, InputStream* ist, AVFrame* frame)
 {
     const size_t n = ist->filters.size();
     for (size_t i = 0; i < n; i++) {
         InputFilter* f = ist->filters[i];
         if (!f->filter) continue;
+        if (ist->reinit_filters != 0 && ifilter_frame_differs(f, frame)) {
+            if (int ret = reinit_filtergraph(run, f, frame); ret < 0) return ret;
+            if (!f->filter) continue;
+        }
         int flags = AV_BUFFERSRC_FLAG_PUSH | (i + 1 < n ? AV_BUFFERSRC_FLAG_KEEP_REF : 0);
         int ret = av_buffersrc_add_frame_flags(f->filter, frame, flags);
         if (ret < 0 && ret != AVERROR_EOF) {
@@ -111,7 +117,7 @@ int receive_frames(CTranscodeRun& run, InputStream* ist)
             }
             if (frame->pts != AV_NOPTS_VALUE) ir.next_audio_pts = frame->pts + frame->nb_samples;
         }
-        if ((ret = send_frame_to_filters(ist, frame)) < 0) return ret;
+        if ((ret = send_frame_to_filters(run, ist, frame)) < 0) return ret;
     }
 }
 

@@ -6,10 +6,14 @@
 
 extern "C" {
 #include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
 #include <libavutil/common.h>
+#include <libavutil/samplefmt.h>
 }
 
+#include "av/AvHandles.h"
 #include "cmdutils.h"
+#include "ffmpeg_filter.h"
 
 namespace {
 
@@ -223,63 +227,165 @@ void do_subtitle_out(CTranscodeRun& run, OutputStream* ost, AVSubtitle* sub)
     }
 }
 
-int reap_filters(CTranscodeRun& run, bool flush)
+namespace {
+
+enum class ReapMode {
+    Ready,  // what the sink holds now
+    Flush,  // all the graph still gives; a sink at its end finishes its stream
+    Drain,  // all an ended graph gives before another takes its place; the stream goes on
+};
+
+// A frame of `fixed` samples from the samples an ended graph left over and the
+// first frame of the graph that followed it (cut to fit by its sink).
+int prepend_audio_carry(OutputStreamRun& r, AVFrame* frame, AVFilterContext* sink, int fixed)
+{
+    const CAvFramePtr carry(r.audio_carry);
+    r.audio_carry = nullptr;
+    av_buffersink_set_frame_size(sink, static_cast<unsigned>(fixed));
+    const CAvFramePtr whole(av_frame_alloc());
+    if (!whole) return AVERROR(ENOMEM);
+    whole->format = frame->format;
+    whole->sample_rate = frame->sample_rate;
+    whole->nb_samples = carry->nb_samples + frame->nb_samples;
+    int ret = av_channel_layout_copy(&whole->ch_layout, &frame->ch_layout);
+    if (ret < 0 || (ret = av_frame_get_buffer(whole.get(), 0)) < 0) return ret;
+    const int channels = frame->ch_layout.nb_channels;
+    const auto format = static_cast<AVSampleFormat>(frame->format);
+    av_samples_copy(whole->extended_data, carry->extended_data, 0, 0, carry->nb_samples, channels, format);
+    av_samples_copy(whole->extended_data, frame->extended_data, carry->nb_samples, 0, frame->nb_samples, channels,
+                    format);
+    whole->pts = carry->pts;
+    av_frame_unref(frame);
+    av_frame_move_ref(frame, whole.get());
+    return 0;
+}
+
+// Takes the frames of one output's sink to the encoder. Drain stops at a frame
+// that starts at `drain_end_us` or later: the graph made it up after its input ended.
+int reap_output(CTranscodeRun& run, OutputStream* ost, ReapMode mode, int64_t drain_end_us = INT64_MAX)
 {
     CToolContext* ctx = run.ctx;
     AVFrame* frame = run.filtered;
-    for (auto& op : ctx->output_streams) {
-        OutputStream* ost = op.get();
-        if (!ost->filter || !ost->filter->filter || !ost->encoding_needed) continue;
-        OutputStreamRun& r = run_of(run, ost);
-        if (!r.initialized || r.encoder_flushed) continue;
-        AVFilterContext* sink = ost->filter->filter;
-        AVCodecContext* enc = ost->enc_ctx;
-        OutputFile* of = ctx->output_files[ost->file_index].get();
-        for (;;) {
-            // At the end the sink asks its graph for what the filters still hold.
-            int ret = av_buffersink_get_frame_flags(sink, frame, flush ? 0 : AV_BUFFERSINK_FLAG_NO_REQUEST);
-            if (ret < 0) {
-                if (ret != AVERROR(EAGAIN) && ret != AVERROR_EOF)
-                    av_log(nullptr, AV_LOG_WARNING, "Error in av_buffersink_get_frame_flags(): %s\n",
-                           err2str(ret).c_str());
-                if (ret == AVERROR_EOF && flush && !ost->finished) close_output_stream(run, ost);
+    OutputStreamRun& r = run_of(run, ost);
+    AVFilterContext* sink = ost->filter->filter;
+    AVCodecContext* enc = ost->enc_ctx;
+    OutputFile* of = ctx->output_files[ost->file_index].get();
+    const bool fixed_size = enc->codec_type == AVMEDIA_TYPE_AUDIO && enc->frame_size > 0 &&
+                            !(enc->codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE);
+    for (;;) {
+        // At the end the sink asks its graph for what the filters still hold.
+        const int flags = mode == ReapMode::Ready ? AV_BUFFERSINK_FLAG_NO_REQUEST : 0;
+        int ret = av_buffersink_get_frame_flags(sink, frame, flags);
+        if (ret < 0) {
+            if (ret != AVERROR(EAGAIN) && ret != AVERROR_EOF)
+                av_log(nullptr, AV_LOG_WARNING, "Error in av_buffersink_get_frame_flags(): %s\n",
+                       err2str(ret).c_str());
+            if (ret == AVERROR_EOF && mode == ReapMode::Flush && !ost->finished) close_output_stream(run, ost);
+            break;
+        }
+        if (ost->finished) {
+            av_frame_unref(frame);
+            continue;
+        }
+        AVRational filter_tb = av_buffersink_get_time_base(sink);
+        if (mode == ReapMode::Drain && frame->pts != AV_NOPTS_VALUE &&
+            av_rescale_q(frame->pts, filter_tb, AV_TIME_BASE_Q) >= drain_end_us) {
+            av_frame_unref(frame);
+            break;
+        }
+        double float_pts = AV_NOPTS_VALUE;
+        if (frame->pts != AV_NOPTS_VALUE) {
+            int64_t start_time = of->start_time == AV_NOPTS_VALUE ? 0 : of->start_time;
+            AVRational tb = enc->time_base;
+            int extra_bits = av_clip(29 - av_log2(tb.den), 0, 16);
+            tb.den <<= extra_bits;
+            float_pts = static_cast<double>(av_rescale_q(frame->pts, filter_tb, tb) -
+                                            av_rescale_q(start_time, AV_TIME_BASE_Q, tb));
+            float_pts /= 1 << extra_bits;
+            float_pts += FFSIGN(float_pts) * 1.0 / (1 << 17);
+            frame->pts = av_rescale_q(frame->pts, filter_tb, enc->time_base) -
+                         av_rescale_q(start_time, AV_TIME_BASE_Q, enc->time_base);
+        }
+        if (av_buffersink_get_type(sink) == AVMEDIA_TYPE_VIDEO) {
+            if (!ost->frame_aspect_ratio.num) enc->sample_aspect_ratio = frame->sample_aspect_ratio;
+            do_video_out(run, ost, frame,
+                         float_pts == AV_NOPTS_VALUE ? static_cast<double>(ost->sync_opts) : float_pts);
+        } else {
+            if (!(enc->codec->capabilities & AV_CODEC_CAP_PARAM_CHANGE) &&
+                enc->ch_layout.nb_channels != frame->ch_layout.nb_channels) {
+                av_log(nullptr, AV_LOG_ERROR,
+                       "Audio filter graph output is not normalized and encoder does not support parameter "
+                       "changes\n");
+                av_frame_unref(frame);
                 break;
             }
-            if (ost->finished) {
-                av_frame_unref(frame);
+            if (r.audio_carry && (ret = prepend_audio_carry(r, frame, sink, enc->frame_size)) < 0) return ret;
+            // The encoder takes whole frames until the last: a short one left
+            // by an ended graph waits for the samples of the next graph.
+            if (mode == ReapMode::Drain && fixed_size && frame->nb_samples < enc->frame_size) {
+                if (!(r.audio_carry = av_frame_alloc())) return AVERROR(ENOMEM);
+                av_frame_move_ref(r.audio_carry, frame);
                 continue;
             }
-            double float_pts = AV_NOPTS_VALUE;
-            if (frame->pts != AV_NOPTS_VALUE) {
-                int64_t start_time = of->start_time == AV_NOPTS_VALUE ? 0 : of->start_time;
-                AVRational filter_tb = av_buffersink_get_time_base(sink);
-                AVRational tb = enc->time_base;
-                int extra_bits = av_clip(29 - av_log2(tb.den), 0, 16);
-                tb.den <<= extra_bits;
-                float_pts = static_cast<double>(av_rescale_q(frame->pts, filter_tb, tb) -
-                                                av_rescale_q(start_time, AV_TIME_BASE_Q, tb));
-                float_pts /= 1 << extra_bits;
-                float_pts += FFSIGN(float_pts) * 1.0 / (1 << 17);
-                frame->pts = av_rescale_q(frame->pts, filter_tb, enc->time_base) -
-                             av_rescale_q(start_time, AV_TIME_BASE_Q, enc->time_base);
-            }
-            if (av_buffersink_get_type(sink) == AVMEDIA_TYPE_VIDEO) {
-                if (!ost->frame_aspect_ratio.num) enc->sample_aspect_ratio = frame->sample_aspect_ratio;
-                do_video_out(run, ost, frame,
-                             float_pts == AV_NOPTS_VALUE ? static_cast<double>(ost->sync_opts) : float_pts);
-            } else {
-                if (!(enc->codec->capabilities & AV_CODEC_CAP_PARAM_CHANGE) &&
-                    enc->ch_layout.nb_channels != frame->ch_layout.nb_channels) {
-                    av_log(nullptr, AV_LOG_ERROR,
-                           "Audio filter graph output is not normalized and encoder does not support parameter "
-                           "changes\n");
-                    av_frame_unref(frame);
-                    break;
-                }
-                do_audio_out(run, ost, frame);
-            }
-            av_frame_unref(frame);
+            do_audio_out(run, ost, frame);
         }
+        av_frame_unref(frame);
+    }
+    return 0;
+}
+
+bool reapable(CTranscodeRun& run, const OutputStream* ost)
+{
+    if (!ost || !ost->filter || !ost->filter->filter || !ost->encoding_needed) return false;
+    const OutputStreamRun& r = run_of(run, ost);
+    return r.initialized && !r.encoder_flushed;
+}
+
+}  // namespace
+
+int reap_filters(CTranscodeRun& run, bool flush)
+{
+    for (auto& op : run.ctx->output_streams) {
+        if (!reapable(run, op.get())) continue;
+        if (int ret = reap_output(run, op.get(), flush ? ReapMode::Flush : ReapMode::Ready); ret < 0) return ret;
+    }
+    return 0;
+}
+
+int reinit_filtergraph(CTranscodeRun& run, InputFilter* ifilter, const AVFrame* frame)
+{
+    FilterGraph* fg = ifilter->graph;
+    const InputStream* ist = ifilter->ist;
+    // What the old graph holds from before this frame goes out first.
+    int64_t held_end_us = INT64_MAX;
+    if (frame->pts != AV_NOPTS_VALUE) {
+        if (frame->sample_rate > 0)
+            held_end_us = av_rescale_q(frame->pts, AVRational{1, frame->sample_rate}, AV_TIME_BASE_Q);
+        else if (!ist->framerate.num)
+            held_end_us = av_rescale_q(frame->pts, ist->st->time_base, AV_TIME_BASE_Q);
+    }
+    for (auto& in : fg->inputs)
+        if (in->filter) av_buffersrc_close(in->filter, AV_NOPTS_VALUE, AV_BUFFERSRC_FLAG_PUSH);
+    for (auto& of : fg->outputs) {
+        if (!reapable(run, of->ost)) continue;
+        if (int ret = reap_output(run, of->ost, ReapMode::Drain, held_end_us); ret < 0) return ret;
+    }
+
+    av_log(nullptr, AV_LOG_VERBOSE, "Input stream #%d:%d changed its frame format: filter graph %d rebuilt\n",
+           ist->file_index, ist->st->index, fg->index);
+    int ret = ifilter_take_frame_format(ifilter, frame);
+    if (ret >= 0) ret = configure_filtergraph(fg, run.ctx);
+    if (ret < 0) {
+        av_log(nullptr, AV_LOG_ERROR, "Error reinitializing filters!\n");
+        return ret;
+    }
+    for (auto& of : fg->outputs) {
+        OutputStream* ost = of->ost;
+        if (!reapable(run, ost)) continue;
+        // The first frame of the new graph fills the one the old graph left short.
+        if (const AVFrame* carry = run_of(run, ost).audio_carry)
+            av_buffersink_set_frame_size(of->filter,
+                                         static_cast<unsigned>(ost->enc_ctx->frame_size - carry->nb_samples));
     }
     return 0;
 }
@@ -293,6 +399,9 @@ void flush_encoders(CTranscodeRun& run)
         r.encoder_flushed = true;
         AVCodecContext* enc = ost->enc_ctx;
         if (enc->codec_type != AVMEDIA_TYPE_VIDEO && enc->codec_type != AVMEDIA_TYPE_AUDIO) continue;
+        // The samples an ended graph left before the input ended: the last frame.
+        if (r.audio_carry && !ost->finished) do_audio_out(run, ost, r.audio_carry);
+        av_frame_free(&r.audio_carry);
         encode_frame(run, ost, nullptr);
     }
 }

@@ -51,10 +51,12 @@ int insert_filter(FilterGraph* fg, AVFilterContext** last_filter, int* pad_idx, 
     return 0;
 }
 
-int insert_trim(FilterGraph* fg, int64_t start_time, int64_t duration, AVFilterContext** last_filter, int* pad_idx,
-                const std::string& name)
+// Keeps [start_time, start_time + duration) of the chain, or what lies
+// before end_time (a rebuilt graph's trim sees its first frame mid-stream).
+int insert_trim(FilterGraph* fg, int64_t start_time, int64_t duration, int64_t end_time, AVFilterContext** last_filter,
+                int* pad_idx, const std::string& name)
 {
-    if (duration == INT64_MAX && start_time == AV_NOPTS_VALUE) return 0;
+    if (duration == INT64_MAX && end_time == INT64_MAX && start_time == AV_NOPTS_VALUE) return 0;
     AVMediaType type = pad_type(*last_filter, *pad_idx, false);
     const char* name_f = type == AVMEDIA_TYPE_VIDEO ? "trim" : "atrim";
     const AVFilter* trim = avfilter_get_by_name(name_f);
@@ -66,6 +68,7 @@ int insert_trim(FilterGraph* fg, int64_t start_time, int64_t duration, AVFilterC
     if (!ctx) return AVERROR(ENOMEM);
     int ret = 0;
     if (duration != INT64_MAX) ret = av_opt_set_int(ctx, "durationi", duration, AV_OPT_SEARCH_CHILDREN);
+    if (ret >= 0 && end_time != INT64_MAX) ret = av_opt_set_int(ctx, "endi", end_time, AV_OPT_SEARCH_CHILDREN);
     if (ret >= 0 && start_time != AV_NOPTS_VALUE)
         ret = av_opt_set_int(ctx, "starti", start_time, AV_OPT_SEARCH_CHILDREN);
     if (ret < 0) {
@@ -77,6 +80,15 @@ int insert_trim(FilterGraph* fg, int64_t start_time, int64_t duration, AVFilterC
     *last_filter = ctx;
     *pad_idx = 0;
     return 0;
+}
+
+// The output file's window; the encoders hold a rebuilt graph's end to the
+// file's length.
+int insert_output_trim(FilterGraph* fg, const OutputFile* of, AVFilterContext** last_filter, int* pad_idx,
+                       const std::string& name)
+{
+    return insert_trim(fg, of->start_time, fg->reconfiguration ? INT64_MAX : of->recording_time, INT64_MAX,
+                       last_filter, pad_idx, name);
 }
 
 // The JPEG encoders take limited-range YUV only below normal compliance.
@@ -197,7 +209,7 @@ int configure_output_video_filter(FilterGraph* fg, OutputFilter* ofilter, AVFilt
     }
 
     std::string tname = fmt("trim for output stream %d:%d", ost->file_index, ost->index);
-    if ((ret = insert_trim(fg, of->start_time, of->recording_time, &last_filter, &pad_idx, tname)) < 0) return ret;
+    if ((ret = insert_output_trim(fg, of, &last_filter, &pad_idx, tname)) < 0) return ret;
 
     return avfilter_link(last_filter, pad_idx, ofilter->filter, 0);
 }
@@ -278,7 +290,7 @@ int configure_output_audio_filter(FilterGraph* fg, OutputFilter* ofilter, AVFilt
     }
 
     std::string tname = fmt("trim for output stream %d:%d", ost->file_index, ost->index);
-    if ((ret = insert_trim(fg, of->start_time, of->recording_time, &last_filter, &pad_idx, tname)) < 0) return ret;
+    if ((ret = insert_output_trim(fg, of, &last_filter, &pad_idx, tname)) < 0) return ret;
 
     return avfilter_link(last_filter, pad_idx, ofilter->filter, 0);
 }
@@ -336,8 +348,10 @@ int finish_input_chain(FilterGraph* fg, InputStream* ist, AVFilterContext* last_
         if (f->ctx->start_time != AV_NOPTS_VALUE) tsoffset += f->ctx->start_time;
     }
     std::string tname = fmt("trim for input stream %d:%d", ist->file_index, ist->st->index);
-    int ret = insert_trim(fg, (f->start_time == AV_NOPTS_VALUE || !f->accurate_seek) ? AV_NOPTS_VALUE : tsoffset,
-                          f->recording_time, &last_filter, &pad_idx, tname);
+    const int64_t start = (f->start_time == AV_NOPTS_VALUE || !f->accurate_seek) ? AV_NOPTS_VALUE : tsoffset;
+    const bool rebuilt = fg->reconfiguration && f->recording_time != INT64_MAX;
+    int ret = insert_trim(fg, start, rebuilt ? INT64_MAX : f->recording_time,
+                          rebuilt ? tsoffset + f->recording_time : INT64_MAX, &last_filter, &pad_idx, tname);
     if (ret < 0) return ret;
     return avfilter_link(last_filter, 0, in->filter_ctx, in->pad_idx);
 }
@@ -366,13 +380,18 @@ int configure_input_video_filter(FilterGraph* fg, InputFilter* ifilter, AVFilter
         if (ret < 0) return ret;
     }
 
-    AVPixelFormat pix = ist->dec_ctx->pix_fmt;
+    if (ifilter->format < 0 || ist->st->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE) {
+        ifilter->format = ist->dec_ctx->pix_fmt;
+        ifilter->width = ist->dec_ctx->width;
+        ifilter->height = ist->dec_ctx->height;
+    }
+    const AVPixelFormat pix = static_cast<AVPixelFormat>(ifilter->format);
     if (pix == AV_PIX_FMT_NONE) {
         av_log(nullptr, AV_LOG_ERROR, "Input stream #%d:%d has no pixel format.\n", ist->file_index, ist->st->index);
         return AVERROR(EINVAL);
     }
-    std::string args = fmt("video_size=%dx%d:pix_fmt=%s:time_base=%d/%d:pixel_aspect=%d/%d", ist->dec_ctx->width,
-                           ist->dec_ctx->height, av_get_pix_fmt_name(pix), tb.num, tb.den, sar.num, sar.den);
+    std::string args = fmt("video_size=%dx%d:pix_fmt=%s:time_base=%d/%d:pixel_aspect=%d/%d", ifilter->width,
+                           ifilter->height, av_get_pix_fmt_name(pix), tb.num, tb.den, sar.num, sar.den);
     if (fr.num && fr.den) args += fmt(":frame_rate=%d/%d", fr.num, fr.den);
     int ret = create_input_source(fg, ifilter, "buffer", args);
     if (ret < 0) return ret;
@@ -401,19 +420,25 @@ int configure_input_video_filter(FilterGraph* fg, InputFilter* ifilter, AVFilter
 int configure_input_audio_filter(FilterGraph* fg, InputFilter* ifilter, AVFilterInOut* in, CToolContext* ctx)
 {
     InputStream* ist = ifilter->ist;
-    AVCodecContext* dec = ist->dec_ctx;
-    if (dec->sample_fmt == AV_SAMPLE_FMT_NONE || !dec->sample_rate) {
+    if (ifilter->format < 0) {
+        const AVCodecContext* dec = ist->dec_ctx;
+        ifilter->format = dec->sample_fmt;
+        ifilter->sample_rate = dec->sample_rate;
+        if (av_channel_layout_copy(&ifilter->ch_layout, &dec->ch_layout) < 0) return AVERROR(ENOMEM);
+    }
+    const AVSampleFormat sample_fmt = static_cast<AVSampleFormat>(ifilter->format);
+    if (sample_fmt == AV_SAMPLE_FMT_NONE || ifilter->sample_rate <= 0) {
         av_log(nullptr, AV_LOG_ERROR, "Input stream #%d:%d has no audio format.\n", ist->file_index, ist->st->index);
         return AVERROR(EINVAL);
     }
-    std::string args = fmt("time_base=%d/%d:sample_rate=%d:sample_fmt=%s", 1, dec->sample_rate, dec->sample_rate,
-                           av_get_sample_fmt_name(dec->sample_fmt));
-    if (dec->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC) {
+    std::string args = fmt("time_base=%d/%d:sample_rate=%d:sample_fmt=%s", 1, ifilter->sample_rate,
+                           ifilter->sample_rate, av_get_sample_fmt_name(sample_fmt));
+    if (ifilter->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC) {
         char lbuf[128];
-        av_channel_layout_describe(&dec->ch_layout, lbuf, sizeof lbuf);
+        av_channel_layout_describe(&ifilter->ch_layout, lbuf, sizeof lbuf);
         args += fmt(":channel_layout=%s", lbuf);
     } else {
-        args += fmt(":channels=%d", dec->ch_layout.nb_channels);
+        args += fmt(":channels=%d", ifilter->ch_layout.nb_channels);
     }
     int ret = create_input_source(fg, ifilter, "abuffer", args);
     if (ret < 0) return ret;
@@ -502,6 +527,7 @@ void init_input_filter(FilterGraph* fg, AVFilterInOut* in, CToolContext* ctx)
 
     auto ifilter = std::make_unique<InputFilter>();
     ifilter->ist = ist;
+    ifilter->graph = fg;
     ist->filters.push_back(ifilter.get());
     fg->inputs.push_back(std::move(ifilter));
 }
@@ -538,6 +564,7 @@ FilterGraph* init_simple_filtergraph(InputStream* ist, OutputStream* ost, CToolC
 
     auto ifilter = std::make_unique<InputFilter>();
     ifilter->ist = ist;
+    ifilter->graph = fg.get();
     ist->filters.push_back(ifilter.get());
     fg->inputs.push_back(std::move(ifilter));
 
@@ -672,6 +699,16 @@ fail:
     for (auto& in : fg->inputs) in->filter = nullptr;
     for (auto& of : fg->outputs) of->filter = nullptr;
     return ret;
+}
+
+int ifilter_take_frame_format(InputFilter* f, const AVFrame* frame)
+{
+    f->format = frame->format;
+    f->width = frame->width;
+    f->height = frame->height;
+    f->sample_rate = frame->sample_rate;
+    av_channel_layout_uninit(&f->ch_layout);
+    return av_channel_layout_copy(&f->ch_layout, &frame->ch_layout);
 }
 
 void free_filtergraph(FilterGraph* fg)

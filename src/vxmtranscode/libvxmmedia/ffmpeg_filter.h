@@ -22,6 +22,16 @@ int ist_in_filtergraph(const FilterGraph* fg, const InputStream* ist);
 // Frees one graph with its filters; its inputs and outputs are detached from their streams.
 void free_filtergraph(FilterGraph* fg);
 
+// True when a decoded frame is not of the format its graph input was built for.
+inline bool ifilter_frame_differs(const InputFilter* f, const AVFrame* frame)
+{
+    if (frame->format != f->format) return true;
+    if (frame->width || frame->height) return frame->width != f->width || frame->height != f->height;
+    return frame->sample_rate != f->sample_rate || av_channel_layout_compare(&frame->ch_layout, &f->ch_layout) != 0;
+}
+// The graph input takes the frame's format at the next configuration. 0 or a negative error.
+int ifilter_take_frame_format(InputFilter* f, const AVFrame* frame);
+
 // The font-configuration text handed with every graph parse:
 // "FONTCONFIG_PATH=<program folder>/gnu/vxm/fonts" (at most 288 characters).
 std::string fontconfig_text();

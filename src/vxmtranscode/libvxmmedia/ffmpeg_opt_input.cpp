@@ -39,6 +39,7 @@ void add_input_streams(OptionsContext* o, AVFormatContext* ic, CToolContext* ctx
         ist->discard = 1;
         st->discard = AVDISCARD_ALL;
         if (const SpecifierOpt* so = match_per_stream_opt(o->ts_scale, ic, st, ctx)) ist->ts_scale = so->dbl;
+        if (const SpecifierOpt* so = match_per_stream_opt(o->reinit_filters, ic, st, ctx)) ist->reinit_filters = so->i;
         ist->dec = choose_decoder(o, ic, st, ctx);
         ist->decoder_opts = filter_codec_opts(o->g->codec_opts, par->codec_id, ic, st, ist->dec);
 

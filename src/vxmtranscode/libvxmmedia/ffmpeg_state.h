@@ -75,6 +75,7 @@ struct InputStream {
     std::vector<InputFilter*> filters;   // owned by their graphs
     AVFrame* decoded_frame = nullptr;
     int wanted_for_burn_in = 0;          // chosen by "sst" for burning into the picture
+    int reinit_filters = -1;             // 0: a frame of another format is not met with a new graph
 };
 
 struct InputFile {
@@ -139,8 +140,20 @@ struct OutputFile {
 };
 
 struct InputFilter {
+    InputFilter() = default;
+    InputFilter(const InputFilter&) = delete;
+    InputFilter& operator=(const InputFilter&) = delete;
+    ~InputFilter() { av_channel_layout_uninit(&ch_layout); }
+
     AVFilterContext* filter = nullptr;
     InputStream* ist = nullptr;
+    FilterGraph* graph = nullptr;
+    // The frames the source takes: the decoder's format, then that of the
+    // frame that last rebuilt the graph. format < 0 until first configured.
+    int format = -1;
+    int width = 0, height = 0;
+    int sample_rate = 0;
+    AVChannelLayout ch_layout{};
 };
 
 struct OutputFilter {

@@ -105,19 +105,30 @@ int transcode_step(CTranscodeRun& run)
     return reap_filters(run, false);
 }
 
-// An output with audio or video streams to which not one packet was written
-// holds nothing of the source. (An output of subtitles alone may be empty:
-// a trimmed part without a line.)
-bool output_is_empty(const CToolContext* ctx, size_t file_index)
+// Why an output holds nothing of its source, or null when it does: audio or
+// video streams to which not one packet was written (an output of subtitles
+// alone may be empty: a trimmed part without a line), or sound asked for and
+// none written beside a source's cover picture.
+const char* empty_output_reason(const CToolContext* ctx, size_t file_index)
 {
-    bool picture_or_sound = false;
+    bool picture_or_sound = false, written = false, silent = false, cover = false;
     for (const auto& op : ctx->output_streams) {
         if (op->file_index != static_cast<int>(file_index)) continue;
-        if (op->data_size > 0) return false;
         const AVMediaType type = op->st->codecpar->codec_type;
         picture_or_sound = picture_or_sound || type == AVMEDIA_TYPE_AUDIO || type == AVMEDIA_TYPE_VIDEO;
+        if (op->data_size == 0) {
+            silent = silent || type == AVMEDIA_TYPE_AUDIO;
+            continue;
+        }
+        const InputStream* ist = op->source_index >= 0 ? ctx->input_streams[op->source_index].get() : nullptr;
+        if (type == AVMEDIA_TYPE_VIDEO && ist && (ist->st->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            cover = true;
+        else
+            written = true;
     }
-    return picture_or_sound;
+    if (written || !picture_or_sound) return nullptr;
+    if (!cover) return "is empty, nothing was encoded";
+    return silent ? "holds only the cover picture, the source gave no sound" : nullptr;
 }
 
 void wait_while_paused(CTranscodeRun& run)
@@ -270,8 +281,9 @@ int transcode_main(CTranscodeRun& run, const std::wstring& line)
     if (ctx->received_sigterm.load()) exit_program(ctx, VXM_EXIT_RUN_STOPPED);
     if (run.failed) exit_program(ctx, VXM_EXIT_RUN_FAILED);
     for (size_t i = 0; i < ctx->output_files.size() && ctx->main_return_code == 0; i++) {
-        if (!output_is_empty(ctx, i)) continue;
-        av_log(nullptr, AV_LOG_ERROR, "Output file %s is empty, nothing was encoded\n", ctx->output_files[i]->ctx->url);
+        const char* reason = empty_output_reason(ctx, i);
+        if (!reason) continue;
+        av_log(nullptr, AV_LOG_ERROR, "Output file %s %s\n", ctx->output_files[i]->ctx->url, reason);
         exit_program(ctx, VXM_EXIT_RUN_FAILED);
     }
     return ctx->main_return_code;

@@ -36,6 +36,7 @@ struct OutputStreamRun {
     int last_dropped = 0;
     FILE* pass_log = nullptr;          // first-pass statistics written here
     int stats_frames = 0;              // packets counted in the "vstats" file
+    AVFrame* audio_carry = nullptr;    // samples short of a whole frame, left by a graph that was rebuilt
 };
 
 // Run state of one input stream.
@@ -107,6 +108,10 @@ void flush_input_stream(CTranscodeRun& run, InputStream* ist);
 // end finishes its stream. 0 or a negative error.
 int reap_filters(CTranscodeRun& run, bool flush);
 void flush_encoders(CTranscodeRun& run);
+// Rebuilds the graph of `ifilter` for `frame`, whose format differs from the
+// one the graph takes: what the old graph holds is encoded first. 0 or a
+// negative error.
+int reinit_filtergraph(CTranscodeRun& run, InputFilter* ifilter, const AVFrame* frame);
 
 // ---- muxing (ffmpeg_mux.cpp) ----
 // Writes one packet in time base `tb` of `ost` (bitstream filters, time

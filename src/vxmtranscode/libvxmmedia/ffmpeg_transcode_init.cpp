@@ -7,7 +7,9 @@
 #include <string>
 
 extern "C" {
+#include <libavcodec/version.h>
 #include <libavfilter/buffersink.h>
+#include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
 }
 
@@ -28,6 +30,7 @@ CTranscodeRun::~CTranscodeRun()
         av_bsf_free(&o.bsf);
         if (o.pass_log) fclose(o.pass_log);
         av_frame_free(&o.last_frame);
+        av_frame_free(&o.audio_carry);
     }
     for (auto& op : ctx->output_streams)
         if (op->enc_ctx) av_freep(&op->enc_ctx->stats_in);
@@ -104,6 +107,28 @@ int init_pass_log(CTranscodeRun& run, OutputStream* ost)
     return 0;
 }
 
+// True when the options given for `obj` turn on `flag` of its flags option `name`.
+bool options_set_flag(void* obj, const AVDictionary* opts, const char* name, int64_t flag)
+{
+    const AVDictionaryEntry* e = av_dict_get(opts, name, nullptr, 0);
+    const AVOption* o = e ? av_opt_find(obj, name, nullptr, 0, 0) : nullptr;
+    int flags = 0;
+    return o && av_opt_eval_flags(obj, o, e->value, &flags) >= 0 && (flags & flag);
+}
+
+// The stream's "encoder" tag names the library and the encoder, as ffmpeg
+// writes it ("Lavc59.37.100 libx264"); a bit-exact output shows no version.
+// A tag the command line gave stays. Called once the encoder is open.
+void tag_encoder(CToolContext* ctx, OutputStream* ost)
+{
+    if (av_dict_get(ost->st->metadata, "encoder", nullptr, 0)) return;
+    const OutputFile* of = ctx->output_files[ost->file_index].get();
+    const bool bitexact = (ost->enc_ctx->flags & AV_CODEC_FLAG_BITEXACT) || (of->ctx->flags & AVFMT_FLAG_BITEXACT) ||
+                          options_set_flag(of->ctx, of->opts, "fflags", AVFMT_FLAG_BITEXACT);
+    const std::string tag = std::string(bitexact ? "Lavc" : LIBAVCODEC_IDENT) + " " + ost->enc->name;
+    av_dict_set(&ost->st->metadata, "encoder", tag.c_str(), 0);
+}
+
 int init_encoder(CTranscodeRun& run, OutputStream* ost)
 {
     CToolContext* ctx = run.ctx;
@@ -177,6 +202,7 @@ int init_encoder(CTranscodeRun& run, OutputStream* ost)
     if (ost->enc->type == AVMEDIA_TYPE_AUDIO && !(ost->enc->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) &&
         enc->frame_size > 0 && ost->filter && ost->filter->filter)
         av_buffersink_set_frame_size(ost->filter->filter, enc->frame_size);
+    tag_encoder(ctx, ost);
     if (enc->bit_rate && enc->bit_rate < 1000 && enc->codec_id != AV_CODEC_ID_CODEC2)
         av_log(nullptr, AV_LOG_WARNING,
                "The bitrate parameter is set too low. It takes bits/s as argument, not kbits/s\n");

@@ -23,25 +23,15 @@ namespace {
 
 constexpr const char* kLogCategory = "make_thumbnail";
 
-struct CCodecFree {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-using CCodecPtr = std::unique_ptr<AVCodecContext, CCodecFree>;
-
-struct CFrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-using CFramePtr = std::unique_ptr<AVFrame, CFrameFree>;
-
 // What a thread keeps from one thumbnail to the next: the scaler, the
 // scaled picture and the encoder of the last size, format and codec. Many
 // thumbnails of one size run one after another on a few pool threads.
 struct CThumbnailKit {
     SwsContext* sws = nullptr;
-    CFramePtr picture;
-    CCodecPtr encoder;
+    CAvFramePtr picture;
+    CAvCodecContextPtr encoder;
     CAvPacketPtr packet{av_packet_alloc()};
-    CFramePtr decoded{av_frame_alloc()};
+    CAvFramePtr decoded{av_frame_alloc()};
     ~CThumbnailKit() { sws_freeContext(sws); }
 };
 
@@ -58,7 +48,7 @@ int DecodeFrameAt(AVFormatContext* ic, AVStream* st, int64_t target, AVFrame* fr
 {
     const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
     if (!codec) return AVERROR_DECODER_NOT_FOUND;
-    CCodecPtr dec(avcodec_alloc_context3(codec));
+    CAvCodecContextPtr dec(avcodec_alloc_context3(codec));
     if (!dec) return AVERROR(ENOMEM);
     int ret = avcodec_parameters_to_context(dec.get(), st->codecpar);
     if (ret < 0) return ret;
@@ -237,7 +227,7 @@ int MakeThumbnailOrError(const VXM_THUMBNAIL_REQUEST& request)
     if (ret < 0) return ret;
 
     // The picture as shown: one stored on its side is turned upright first.
-    CFramePtr turned;
+    CAvFramePtr turned;
     if (!turn.IsNone()) {
         turned.reset(TurnedPicture(kit.decoded.get(), turn));
         av_frame_unref(kit.decoded.get());

@@ -9,6 +9,7 @@
 #include "EngineLog.h"
 #include "VXMMediaBase.h"
 #include "VXMUtils.h"
+#include "av/AvHandles.h"
 #include "display_turn.h"
 #include "dvd/DvdInput.h"
 #include "ffplay_options.h"
@@ -20,6 +21,11 @@ extern int GetWMVDuration(const std::wstring& path) __attribute__((weak));
 namespace {
 
 constexpr const char* kLogCategory = "probe_media";
+
+// The probe's own failures (no stream information, a damaged stream, an
+// argument that does not parse): never -1, FFmpeg's code for a file that may
+// not be read (EPERM).
+constexpr int kProbeFailed = FFERRTAG('V', 'X', 'P', 'F');
 
 // A stop of the run ends a probe that hangs on a slow source.
 int ProbeInterrupt(void* opaque)
@@ -152,6 +158,22 @@ bool IsAttachedPicture(const AVStream* st)
     return (st->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0;
 }
 
+// False when the stream has a decoder that does not open on its parameters
+// (damaged codec headers): ffprobe refuses such a file, and every
+// conversion of the stream would fail.
+bool DecoderOpens(const AVStream* st)
+{
+    const AVCodec* dec = avcodec_find_decoder(st->codecpar->codec_id);
+    if (!dec) return true;  // a codec without a decoder here is reported as such
+    CAvCodecContextPtr c(avcodec_alloc_context3(dec));
+    AVDictionary* opts = nullptr;
+    av_dict_set(&opts, "threads", "1", 0);
+    const bool opens = c && avcodec_parameters_to_context(c.get(), st->codecpar) >= 0 &&
+                       avcodec_open2(c.get(), dec, &opts) >= 0;
+    av_dict_free(&opts);
+    return opens;
+}
+
 int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOptions& opts, CToolContext* ctx)
 {
     std::vector<AVDictionary*> streamOpts = setup_find_stream_info_opts(ic, ctx->codec_opts);
@@ -161,7 +183,7 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
     for (AVDictionary*& d : streamOpts) av_dict_free(&d);
     if (err < 0) {
         av_log(nullptr, AV_LOG_WARNING, "%s: could not find codec parameters\n", opts.input_filename.c_str());
-        return -1;
+        return kProbeFailed;
     }
 
     // Musepack SV8: the header's samples, not FFmpeg's whole packets.
@@ -200,7 +222,7 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
             if (!dec && par->codec_tag == MKTAG('M', 'S', 'S', '2')) {
                 av_log(nullptr, AV_LOG_ERROR, "%s: no decoder for the MSS2 video stream %d\n",
                        opts.input_filename.c_str(), index);
-                return -1;
+                return kProbeFailed;
             }
             auto rec = std::make_unique<VXM_VIDEO_STREAM>();
             rec->m_nWidth = width;
@@ -242,6 +264,14 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
     if (usable == 0) {
         av_log(nullptr, AV_LOG_ERROR, "%s: no audio or video stream\n", opts.input_filename.c_str());
         return AVERROR_STREAM_NOT_FOUND;
+    }
+
+    // The streams a conversion takes must decode.
+    for (const int index : {video, audio}) {
+        if (index < 0 || DecoderOpens(ic->streams[index])) continue;
+        av_log(nullptr, AV_LOG_ERROR, "%s: the decoder of stream %d does not open on its parameters\n",
+               opts.input_filename.c_str(), index);
+        return kProbeFailed;
     }
 
     media->m_mapMetadata.clear();
@@ -312,7 +342,7 @@ int probe_media_with_context(const std::wstring& commandLine, CVXMMediaBase* med
         if (ret < 0) return ret;
         if (opts.input_filename.empty()) {
             av_log(nullptr, AV_LOG_FATAL, "An input file must be specified\n");
-            return -1;
+            return kProbeFailed;
         }
 
         AVFormatContext* ic = avformat_alloc_context();
@@ -332,7 +362,7 @@ int probe_media_with_context(const std::wstring& commandLine, CVXMMediaBase* med
         return err;
     });
     // An exit request of the parser (a value that does not parse) is a failure.
-    if (result > 0) result = -1;
+    if (result > 0) result = kProbeFailed;
 
     const std::wstring ext = Lower(media->m_strSourceExt);
     if ((ext == L".wmv" || ext == L".asf") && GetWMVDuration) {

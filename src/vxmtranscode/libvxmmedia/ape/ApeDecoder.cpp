@@ -27,9 +27,11 @@ int CApeDecoder::Open(const std::string& path, uint64_t totalBlocks)
     if (!ape || avformat_open_input(&format, path.c_str(), ape, nullptr) < 0)
         return VXM_APE_ERROR_INVALID_INPUT;
     m_format.reset(format);
-    if (m_format->nb_streams != 1)
+    // The audio; a cover in the APE tag is a picture stream beside it.
+    m_nStream = av_find_best_stream(m_format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (m_nStream < 0 || m_format->streams[m_nStream]->codecpar->codec_id != AV_CODEC_ID_APE)
         return VXM_APE_ERROR_INVALID_INPUT;
-    const AVCodecParameters* parameters = m_format->streams[0]->codecpar;
+    const AVCodecParameters* parameters = m_format->streams[m_nStream]->codecpar;
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_APE);
     m_codec.reset(codec ? avcodec_alloc_context3(codec) : nullptr);
     m_frame.reset(av_frame_alloc());
@@ -88,6 +90,8 @@ bool CApeDecoder::Fill(size_t bytes)
         result = av_read_frame(m_format.get(), m_packet.get());
         if (result == AVERROR_EOF) {
             result = avcodec_send_packet(m_codec.get(), nullptr);
+        } else if (result >= 0 && m_packet->stream_index != m_nStream) {
+            av_packet_unref(m_packet.get());
         } else if (result >= 0) {
             result = avcodec_send_packet(m_codec.get(), m_packet.get());
             av_packet_unref(m_packet.get());

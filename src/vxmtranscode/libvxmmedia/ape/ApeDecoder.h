@@ -47,6 +47,7 @@ private:
     std::vector<uint8_t> m_pending;
     size_t m_nPendingStart = 0;
     bool m_bDrained = false;
+    int m_nStream = -1;
     int m_nChannels = 0;
     int m_nBits = 0;
     int m_nSampleRate = 0;

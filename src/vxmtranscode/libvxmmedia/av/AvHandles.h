@@ -1,10 +1,11 @@
-// Owning handles of FFmpeg format contexts and packets, and the text of an
-// FFmpeg error code. Header only: the stand-alone tools use it too.
+// Owning handles of FFmpeg format and codec contexts, packets and frames, and
+// the text of an FFmpeg error code. Header only: the stand-alone tools use it too.
 #pragma once
 #include <memory>
 #include <string>
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavcodec/packet.h>
 #include <libavformat/avformat.h>
 #include <libavutil/error.h>
@@ -32,6 +33,16 @@ struct CAvPacketFree {
     void operator()(AVPacket* packet) const { av_packet_free(&packet); }
 };
 using CAvPacketPtr = std::unique_ptr<AVPacket, CAvPacketFree>;
+
+struct CAvCodecContextFree {
+    void operator()(AVCodecContext* ctx) const { avcodec_free_context(&ctx); }
+};
+using CAvCodecContextPtr = std::unique_ptr<AVCodecContext, CAvCodecContextFree>;
+
+struct CAvFrameFree {
+    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+using CAvFramePtr = std::unique_ptr<AVFrame, CAvFrameFree>;
 
 struct CAvMd5Free {
     void operator()(AVMD5* md5) const { av_free(md5); }
