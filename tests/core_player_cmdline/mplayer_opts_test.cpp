@@ -1,7 +1,7 @@
 // The media player's command line: options in order, the quoted input, and a
 // line the child-process runner starts as the player with those arguments.
 #include "MPlayerOpts.h"
-#include "Redirector.h"
+#include "vxmtranscode/libvxmmedia/media/Redirector.h"
 #include "platform/folders.h"
 #include "support/test_media.h"
 #include "vxmtranscode/libvxmmedia/media/JobCommand.h"

@@ -4,7 +4,7 @@
 // dropped.
 #pragma once
 #include "MPlayerParser.h"
-#include "Redirector.h"
+#include "vxmtranscode/libvxmmedia/media/Redirector.h"
 
 class CCmdMplayer : public CRedirector {
 public:
