@@ -7,6 +7,10 @@
 #include <memory>
 #include <string>
 
+// The subtitle position (SetSubPosition) the program starts with. At it an SSA
+// or ASS script keeps its own vertical margins; another position moves its lines.
+constexpr int VXM_DEFAULT_SUB_POSITION = 5;
+
 // Quality presets of a profile's video and audio side.
 enum VXM_QUALITY_MODE : int {
     QUALITY_MODE_LOW = 0,

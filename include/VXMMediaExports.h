@@ -37,6 +37,11 @@ void SetLogfilePath(const char* path);
 void SetUseLogfile(int use);
 // 1 when a hardware H.264 encoder is usable, else 0.
 int IsCUDASupported();
+// How the video of a file turns to be shown upright, as its display matrix
+// says: quarter turns clockwise, then mirrored left to right (*mirrored 1).
+// 0 when the file opens with a video stream (a matrix of another angle turns
+// none), else -1; both outputs are 0 then.
+int GetVideoDisplayTurn(const wchar_t* path, int* quarterTurns, int* mirrored);
 void SetDisplayMode(int mode);
 int GetDisplayMode();
 void VXMMediaSetLogFunc(VXM_LOG_FUNC_A logA, VXM_LOG_FUNC_W logW);

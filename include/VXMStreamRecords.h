@@ -12,6 +12,9 @@ struct VXM_VIDEO_STREAM : public IVXMVideo {
     double m_dFrameRate = 0.0;
     int m_nWidth = 0;
     int m_nHeight = 0;
+    // The shape of one stored pixel as shown (width over height); 1:1 when unknown.
+    int m_nPixelWidth = 1;
+    int m_nPixelHeight = 1;
     std::wstring m_strInfoText;
     int m_nStreamIndex = 0;
     int m_nStreamIndex2 = -1;

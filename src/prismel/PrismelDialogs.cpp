@@ -10,9 +10,12 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QFormLayout>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QString>
+#include <QStyle>
 
 namespace {
 
@@ -31,9 +34,19 @@ QSpinBox* AddSpin(QDialog& dialog, QFormLayout& form, const char* name, const st
     return spin;
 }
 
+// The buttons in the dialogs' language, whatever Qt's own is; the dialog
+// wide enough for its whole title in the title bar, whose font the window
+// manager chooses (a bold one, often larger: a quarter is added) beside the
+// bar's icon and buttons.
 QDialogButtonBox* AddButtons(QDialog& dialog, QFormLayout& form)
 {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(Q(PrismelText(ETextId::Ok)));
+    buttons->button(QDialogButtonBox::Cancel)->setText(Q(PrismelText(ETextId::Cancel)));
+    QFont titleFont = dialog.font();
+    titleFont.setBold(true);
+    const int bar = dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &dialog);
+    dialog.setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(dialog.windowTitle()) * 5 / 4 + 5 * bar);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&dialog] { dialog.accept(); });
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, [&dialog] { dialog.reject(); });
     form.addRow(buttons);
@@ -88,7 +101,7 @@ int ShowDlgCrop(IVXMMedia* media)
     auto* effect = new QComboBox(&dialog);
     effect->setObjectName("effect");
     effect->addItem(Q(PrismelText(ETextId::NoEffect)));
-    for (int id = 1; id <= PrismelEffectCount(); ++id) effect->addItem(Q(PrismelEffectName(id)));
+    for (int id = 1; id <= PrismelEffectCount(); ++id) effect->addItem(Q(PrismelEffectText(id)));
     effect->setCurrentIndex(data->m_nEffectId >= 0 && data->m_nEffectId <= PrismelEffectCount() ? data->m_nEffectId : 0);
     form->addRow(Q(PrismelText(ETextId::Effect)), effect);
     AddButtons(dialog, *form);

@@ -25,6 +25,8 @@ constexpr SText kTexts[] = {
     {L"Height", L"H\u00f6he"},
     {L"Effect", L"Effekt"},
     {L"None", L"Keiner"},
+    {L"OK", L"OK"},
+    {L"Cancel", L"Abbrechen"},
 };
 
 }  // namespace
@@ -32,8 +34,13 @@ constexpr SText kTexts[] = {
 std::wstring PrismelText(ETextId id)
 {
     const SText& text = kTexts[static_cast<int>(id)];
+    return PrismelPick(text.en, text.de);
+}
+
+std::wstring PrismelPick(const wchar_t* en, const wchar_t* de)
+{
     std::lock_guard<std::mutex> guard(g_lock);
-    return g_language == L"de" ? text.de : text.en;
+    return g_language == L"de" ? de : en;
 }
 
 extern "C" void SetLanguage(const wchar_t* langId)

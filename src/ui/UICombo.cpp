@@ -62,6 +62,7 @@ bool CComboUI::Activate()
     if (!IsVisible() || !IsEnabled() || GetCount() == 0 || !m_manager) return true;
     CMenu choices;
     choices.SetVisibleRows(kDropRows);
+    choices.SetListWidth(m_rcItem.right - m_rcItem.left);
     for (int i = 0; i < GetCount(); ++i) {
         CControlUI* row = GetItemAt(i);
         CMenuItem item;

@@ -10,9 +10,12 @@
 #include "platform/folders.h"
 #include "platform/text.h"
 #include "platform/paths.h"
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QString>
+#include <QTranslator>
 #include <QtGlobal>
 #include <algorithm>
 #include <cwctype>
@@ -43,6 +46,26 @@ bool ParseId(const std::wstring& text, UINT* id)
 }
 
 std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
+
+// Qt's own texts (file dialogs, standard buttons) in the UI language, from
+// the translations of the Qt installation; English is Qt's own.
+void UseQtTranslation(const std::wstring& id)
+{
+    static std::unique_ptr<QTranslator> current;
+    if (!QCoreApplication::instance()) return;
+    if (current) {
+        QCoreApplication::removeTranslator(current.get());
+        current.reset();
+    }
+    if (id == L"en") return;
+    auto translator = std::make_unique<QTranslator>();
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!translator->load(QLocale(QString::fromStdWString(id)), QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
+        qWarning("no Qt translation for \"%s\" in %s", Narrow(id).c_str(), qPrintable(folder));
+        return;
+    }
+    if (QCoreApplication::installTranslator(translator.get())) current = std::move(translator);
+}
 }  // namespace
 
 CLanguageManager* CLanguageManager::GetInstance()
@@ -168,10 +191,13 @@ std::wstring CLanguageManager::SetLang(const std::wstring& lang)
         id = L"en";
         data = english;
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_langId = id;
-    m_current = data;
-    m_english = english;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_langId = id;
+        m_current = data;
+        m_english = english;
+    }
+    UseQtTranslation(id);
     return id;
 }
 

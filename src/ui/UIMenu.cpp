@@ -1,10 +1,9 @@
 #include "ui/UIMenu.h"
+#include "ui/UIDropList.h"
 #include "ui/UIImageLookup.h"
 #include "ui/UIMarkup.h"
 #include <QAction>
 #include <QApplication>
-#include <QProxyStyle>
-#include <QStyle>
 #include <QCursor>
 #include <QIcon>
 #include <QMenu>
@@ -70,59 +69,16 @@ std::unique_ptr<CMenu> FromMarkup(CMarkup& markup, std::wstring* error)
     return root;
 }
 
-// The application's style, with menus that scroll.
-class CScrollingStyle : public QProxyStyle {
-public:
-    CScrollingStyle() : QProxyStyle(QApplication::style() ? QApplication::style()->name() : QString()) {}
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* data) const override
-    {
-        if (hint == SH_Menu_Scrollable) return 1;
-        return QProxyStyle::styleHint(hint, option, widget, data);
-    }
-};
-
-// A popup no higher than its limit, placed by that height.
-class CListMenu : public QMenu {
-public:
-    void SetHeightLimit(int height)
-    {
-        m_limit = height;
-        setMaximumHeight(height);
-    }
-    QSize sizeHint() const override
-    {
-        QSize size = QMenu::sizeHint();
-        if (m_limit > 0) size.setHeight(std::min(size.height(), m_limit));
-        return size;
-    }
-
-private:
-    int m_limit = 0;
-};
-
 // QMenu runner: sub-menus are filled when they are about to show.
 class CQtMenuRunner : public IMenuRunner {
 public:
     UINT Run(CMenu& menu, POINT screenPt, const std::function<void(CMenu&)>& onOpen) override
     {
         if (onOpen) onOpen(menu);
-        // A long list scrolls in one column instead of spreading into
-        // columns over the screen. (The style outlives the popup.)
-        CScrollingStyle style;
-        CListMenu popup;
+        // A combo's list is a list, not a menu.
+        if (menu.GetVisibleRows() > 0) return RunDropList(menu, screenPt);
+        QMenu popup;
         Fill(popup, menu, onOpen);
-        const int rows = menu.GetVisibleRows();
-        if (rows > 0) {
-            popup.setStyle(&style);
-            const QList<QAction*> actions = popup.actions();
-            if (actions.size() > rows) {
-                const int row = popup.actionGeometry(actions.first()).height();
-                const int frame = popup.style()->pixelMetric(QStyle::PM_MenuPanelWidth, nullptr, &popup) +
-                                  popup.style()->pixelMetric(QStyle::PM_MenuVMargin, nullptr, &popup);
-                popup.SetHeightLimit(row * rows + 2 * frame +
-                                     2 * popup.style()->pixelMetric(QStyle::PM_MenuScrollerHeight, nullptr, &popup));
-            }
-        }
         QAction* chosen = popup.exec(QPoint(screenPt.x, screenPt.y));
         return chosen ? chosen->data().toUInt() : 0;
     }

@@ -54,6 +54,9 @@ public:
     // many rows high (0: a menu, as high as it needs).
     int GetVisibleRows() const { return m_visibleRows; }
     void SetVisibleRows(int rows) { m_visibleRows = rows; }
+    // A list is at least this wide (its combo's width).
+    int GetListWidth() const { return m_listWidth; }
+    void SetListWidth(int width) { m_listWidth = width; }
     int GetItemCount() const { return static_cast<int>(m_items.size()); }
     CMenuItem* GetItem(UINT idOrPos, EMenuBy by);
     const CMenuItem* GetItem(UINT idOrPos, EMenuBy by) const;
@@ -88,6 +91,7 @@ private:
 
     std::wstring m_text;
     int m_visibleRows = 0;
+    int m_listWidth = 0;
     std::vector<CMenuItem> m_items;
 };
 

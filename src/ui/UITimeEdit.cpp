@@ -9,6 +9,14 @@
 #include <QTimeEdit>
 #include <algorithm>
 
+std::wstring FormatTime(long long ms)
+{
+    const long long tenths = (std::max(ms, 0LL) + 50) / 100;
+    const long long seconds = tenths / 10;
+    return FormatW(L"%02lld:%02d:%02d.%d", seconds / 3600, static_cast<int>(seconds / 60 % 60),
+                   static_cast<int>(seconds % 60), static_cast<int>(tenths % 10));
+}
+
 // ---- the label ----
 
 CTimeEditUI::CTimeEditUI()
@@ -75,13 +83,9 @@ void CTimeEditUI::UpdateText()
     }
     if (m_state != kTaken) return;
     const SYSTEMTIME& t = m_time;
-    // Tenths are cut, not rounded: 960 ms shows ".9", never ".10".
-    if (t.wMilliseconds != 0)
-        SetText(FormatW(L"%02d:%02d:%02d.%d", t.wHour, t.wMinute, t.wSecond, t.wMilliseconds / 100));
-    else
-        SetText(FormatW(L"%02d:%02d:%02d", t.wHour, t.wMinute, t.wSecond));
     m_value = static_cast<int>(std::min<long long>(
         t.wHour * 3600000LL + t.wMinute * 60000LL + t.wSecond * 1000LL + t.wMilliseconds, INT32_MAX));
+    SetText(FormatTime(m_value));
 }
 
 void CTimeEditUI::OpenPopup()

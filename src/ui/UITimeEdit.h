@@ -31,6 +31,10 @@ constexpr DWORD DTS_TIMEFORMAT = 0x0009;
 class CTimeEditWnd;
 class QTimeEdit;
 
+// A length or a point of time as the windows show it: "hh:mm:ss.t", rounded
+// to the nearest tenth (4972 ms reads 00:00:05.0; below 0 reads 00:00:00.0).
+std::wstring FormatTime(long long ms);
+
 class CTimeEditUI : public CLabelUI {
 public:
     enum EState { kEditing = 0, kTaken = 1, kCleared = 2, kCancelled = 3 };

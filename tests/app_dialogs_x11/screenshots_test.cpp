@@ -2,6 +2,7 @@
 // German) and both views of the tag editor, checked by the layout check and
 // kept as screenshots in the build folder.
 #include "EditMusicDlg.h"
+#include "MediaFileTypes.h"
 #include "MainPaneUI.h"
 #include "MediaListItemUI.h"
 #include "OptionDlgUI.h"
@@ -17,6 +18,7 @@
 #include "support/skin_check.h"
 #include "support/test_media.h"
 #include "FakeDesktop.h"
+#include "OpenList.h"
 #include "ui/UICombo.h"
 #include "ui/UILanguage.h"
 #include "ui/desktop/QtDesktop.h"
@@ -25,6 +27,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -36,7 +39,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QMenu>
+#include <QListWidget>
+#include <QWheelEvent>
 #include <QScreen>
 #include <QPixmap>
 #include <QWidget>
@@ -208,7 +212,9 @@ TEST(DialogScreenshots, ColourChooserWithTransparency)
     EXPECT_EQ(percent, QStringLiteral("50%"));
 }
 
-TEST(DialogScreenshots, TheFontListDropsDownInOneColumnWithEachFaceOnce)
+// The font list drops down as one list with each face once, no higher than
+// sixteen rows.
+TEST(DialogScreenshots, TheFontListDropsDownWithEachFaceOnce)
 {
     ApplySkinImageFolders(kDefaultSkin);
     COptionDlgUI dialog(CVXMSettings::GetInstance());
@@ -216,41 +222,81 @@ TEST(DialogScreenshots, TheFontListDropsDownInOneColumnWithEachFaceOnce)
     dialog.SelectTab(5);
     vxmtest::PumpPending();
     auto* fonts = dynamic_cast<CComboUI*>(dialog.GetPaintManager()->FindControl(L"IDC_EDIT_SUB_FONT"));
-    ASSERT_NE(fonts, nullptr);
-    ASSERT_GT(fonts->GetCount(), 16);
-
-    // The list runs its own loop: a timer looks at it once it shows, keeps
-    // the screen with the dialog and the list, and closes it.
-    std::vector<QString> entries;
-    std::set<int> columns;
-    int shownHeight = 0, rowHeight = 0;
-    QTimer look;
-    look.callOnTimeout([&] {
-        auto* list = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!list || !list->isVisible()) return;
-        look.stop();
-        for (QAction* entry : list->actions()) {
-            entries.push_back(entry->text());
-            columns.insert(list->actionGeometry(entry).x());
-        }
-        shownHeight = list->height();
-        rowHeight = list->actionGeometry(list->actions().first()).height();
-        const QRect both = dialog.GetWidget()->frameGeometry().united(list->frameGeometry());
-        QGuiApplication::primaryScreen()
-            ->grabWindow(0, both.x(), both.y(), both.width(), both.height())
-            .save(QStringLiteral(VXM_SCREENSHOT_DIR "/dialog_options_font_list.png"));
-        list->close();
-    });
-    look.start(20);
-    fonts->Activate();
-    ASSERT_FALSE(entries.empty());
-    EXPECT_EQ(static_cast<int>(entries.size()), fonts->GetCount());
-    EXPECT_EQ(columns.size(), 1u) << "the list spreads into columns";
-    EXPECT_LE(shownHeight, rowHeight * 18) << "the list is higher than sixteen rows";
-    const std::set<QString> distinct(entries.begin(), entries.end());
-    EXPECT_EQ(distinct.size(), entries.size()) << "a face is listed twice";
+    ASSERT_TRUE(fonts && fonts->GetCount() > 16);
+    std::set<QString> faces;
+    EXPECT_TRUE(vxmtest::WithOpenList(*fonts, [&](QListWidget& list) {
+        for (int i = 0; i < list.count(); ++i) faces.insert(list.item(i)->text());
+        EXPECT_LE(list.height(), list.visualItemRect(list.item(0)).height() * 17);
+        vxmtest::SaveScreen(list, dialog.GetWidget()->frameGeometry().united(list.frameGeometry()),
+                            "dialog_options_font_list");
+    }));
+    EXPECT_EQ(static_cast<int>(faces.size()), fonts->GetCount()) << "a face is listed twice";
     dialog.DestroyWindow();
     vxmtest::PumpPending();
+}
+
+// The code page list in German: the wheel and the keys move through it, 1251
+// is chosen with Return and stored by OK; opened again it shows 1251.
+TEST(DialogScreenshots, TheCodePageListScrollsByWheelAndKeysAndChoosesCyrillic)
+{
+    ApplySkinImageFolders(kDefaultSkin);
+    CLanguageManager::GetInstance()->SetLang(L"de");
+    CVXMSettings settings;
+    settings.SubEncoding = 0;
+    COptionDlgUI dialog(&settings);
+    ASSERT_NE(dialog.Create(nullptr, L"VXMOptionDlg", WS_POPUP | WS_VISIBLE, 0), nullptr);
+    dialog.SelectTab(5);
+    vxmtest::PumpPending();
+    auto* pages = dynamic_cast<CComboUI*>(dialog.GetPaintManager()->FindControl(L"IDC_COMBO_SUB_ENCODING"));
+    ASSERT_TRUE(pages && pages->GetCount() > 40);
+    auto inView = [](QListWidget& list) { return list.viewport()->rect().contains(list.visualItemRect(list.currentItem())); };
+    EXPECT_TRUE(vxmtest::WithOpenList(*pages, [&](QListWidget& list) {
+        EXPECT_EQ(list.currentRow(), 0);
+        const QPointF at = QRectF(list.viewport()->rect()).center();
+        QWheelEvent wheel(at, list.viewport()->mapToGlobal(at), QPoint(), QPoint(0, -360), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(list.viewport(), &wheel);
+        EXPECT_FALSE(inView(list)) << "the wheel does not scroll the list";
+        for (int i = 0; i < list.count() && !list.currentItem()->text().startsWith(QStringLiteral("1251 ")); ++i)
+            vxmtest::Key(list, Qt::Key_Down);
+        EXPECT_TRUE(inView(list)) << "the keys leave the row out of view";
+        vxmtest::SaveScreen(list, dialog.GetWidget()->frameGeometry().united(list.frameGeometry()), "codepage_open_de");
+        vxmtest::Key(list, Qt::Key_Return);
+    }));
+    EXPECT_EQ(pages->GetText(), L"1251 (ANSI \u2013 Kyrillisch)");
+    EXPECT_TRUE(vxmtest::WithOpenList(*pages, [&](QListWidget& list) { EXPECT_TRUE(inView(list)) << "opened elsewhere"; }));
+    ASSERT_TRUE(dialog.ApplyChanges());
+    EXPECT_EQ(settings.SubEncoding, 1251);
+    dialog.DestroyWindow();
+    vxmtest::PumpPending();
+    CLanguageManager::GetInstance()->SetLang(L"en");
+}
+
+// The subtitle file dialog in German: Qt's own words from the translations
+// Qt is installed with, the file types in the program's.
+TEST(DialogScreenshots, TheSubtitleFileDialogSpeaksGerman)
+{
+    CLanguageManager::GetInstance()->SetLang(L"de");
+    QStringList words;
+    QTimer look;
+    look.callOnTimeout([&] {
+        auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!chooser || !chooser->isVisible()) return;
+        look.stop();
+        words << chooser->windowTitle() << chooser->findChild<QLabel*>(QStringLiteral("lookInLabel"))->text()
+              << chooser->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Cancel)->text();
+        auto* types = chooser->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        for (int i = 0; i < types->count(); ++i) words << types->itemText(i);
+        chooser->grab().save(QStringLiteral(VXM_SCREENSHOT_DIR "/file_dialog_de.png"));
+        chooser->reject();
+    });
+    look.start(20);
+    CFileRequest request;
+    request.filters = SubtitleFileFilters();
+    EXPECT_TRUE(CQtFileChooser().OpenFiles(request).empty());
+    CLanguageManager::GetInstance()->SetLang(L"en");
+    EXPECT_EQ(words.join(QLatin1Char('|')).toStdString(),
+              "\u00d6ffnen|Suchen in:|Abbrechen|Untertiteldateien (*.srt *.ssa *.ass)|Alle Dateien [*.*] (*.*)");
 }
 
 // The output folder before the first conversion does not exist yet: the

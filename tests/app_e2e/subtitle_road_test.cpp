@@ -1,16 +1,20 @@
 // Subtitles as users have them, burnt through rows of the real main window and
-// judged as Debian's ffmpeg decodes the outputs: code pages, byte-order marks,
-// the track chosen on a row, text on a white picture and the position slider.
-// Two frames are kept as screenshots.
+// judged as Debian's ffmpeg decodes the outputs (and burns them itself): code
+// pages, byte-order marks, the track chosen on a row, text on a white picture,
+// the position slider, a picture track, a script's own margins, and what a row
+// says of a subtitle it cannot draw or read. Four frames are kept as screenshots.
 #include "MediaHandler.h"
 #include "MediaListItemUI.h"
 #include "program_window.h"
 #include "support/test_media.h"
+#include "ui/UILanguage.h"
 #include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <map>
 
 namespace {
@@ -75,6 +79,10 @@ protected:
         if (!subtitle.empty()) row->AddSubtitleFile(0, Utf8ToWide(subtitle).c_str());
         return row;
     }
+    CComboUI* SubtitleCombo(CMediaListItemUI* row)
+    {
+        return dynamic_cast<CComboUI*>(m_program.window->GetPaintManager()->FindSubControlByName(row, L"ID_COMBO_SUBTITLE"));
+    }
     // Started with the row's own button; the output once the row ended.
     std::string Convert(CMediaListItemUI* row, int profile, int ends = ITEM_STATUS_DONE)
     {
@@ -102,21 +110,25 @@ protected:
 TEST_F(CSubtitleRoad, SubtitlesInTheirCodePagesBurnAsTheirUtf8CopiesAndAnotherCodePageFailsWithWhy)
 {
     const std::string clip = Clip(m_dir, "smptebars"), source = Frame(clip, "0.4");
-    // iconv's name (UTF-16LE with a mark), the code page chosen, the text. The
-    // Chinese and Japanese lines are as long: boxes for missing glyphs would burn alike.
-    const std::tuple<const char*, int, const char*> cases[] = {
-        {"CP1251", 1251, "Съешь же ещё этих мягких булок"},
-        {"CP1252", 1252, "Crème brûlée à la façon de Zoë"},
-        {"GBK", 936, "東京的夜景很美"},
-        {"BIG5", 950, "東京的夜景很美"},
-        {"SHIFT_JIS", 932, "東京の夜景です"},
-        {"UTF-16LE", 1, "Съешь же ещё этих мягких булок"}};
+    // iconv's name (UTF-16LE with a mark), the code page chosen, the text, the
+    // file's own name. The Chinese and Japanese lines are as long: boxes for
+    // missing glyphs would burn alike.
+    const std::tuple<const char*, int, const char*, const char*> cases[] = {
+        {"CP1251", 1251, "Съешь же ещё этих мягких булок", ".srt"},
+        {"CP1252", 1252, "Crème brûlée à la façon de Zoë", ".srt"},
+        {"GBK", 936, "東京的夜景很美", ".srt"},
+        {"BIG5", 950, "東京的夜景很美", ".srt"},
+        {"SHIFT_JIS", 932, "東京の夜景です", ".srt"},
+        {"UTF-16LE", 1, "Съешь же ещё этих мягких булок", ".srt"},
+        {"UTF-16LE", 1, "Съешь же ещё этих мягких булок", " LF.SRT"}};  // line feeds alone, named in capitals
     std::map<std::string, std::string> utf8Burns;  // text: the frame its UTF-8 copy burns
-    for (const auto& [encoding, codePage, text] : cases) {
-        SCOPED_TRACE(encoding);
+    for (const auto& [encoding, codePage, text, ending] : cases) {
+        SCOPED_TRACE(std::string(encoding) + ending);
         const std::string name = m_dir.File(std::string("Фильм ") + encoding);
-        const std::string utf8 = name + " UTF-8.srt", srt = name + ".srt";
-        std::ofstream(utf8, std::ios::binary) << Srt(text);
+        const std::string utf8 = name + " UTF-8.srt", srt = name + ending;
+        std::string lines = Srt(text);
+        if (std::string(ending).find("LF") != std::string::npos) std::erase(lines, '\r');
+        std::ofstream(utf8, std::ios::binary) << lines;
         if (!utf8Burns.count(text)) {
             Options(1);
             utf8Burns[text] = Frame(Convert(Add(clip, utf8), kMp4), "0.4");
@@ -148,9 +160,7 @@ TEST_F(CSubtitleRoad, TheChosenTrackIsTheOneCopiedAndBurntAndWhiteTextShowsByIts
     ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", clip, "-i", m_dir.File("1.srt"), "-i", m_dir.File("2.srt"), "-map", "0",
                                     "-map", "1", "-map", "2", "-c:v", "copy", "-c:a", "copy", "-c:s", "srt", film}));
     CMediaListItemUI* row = Add(film);
-    auto* combo = dynamic_cast<CComboUI*>(m_program.window->GetPaintManager()->FindSubControlByName(row, L"ID_COMBO_SUBTITLE"));
-    ASSERT_NE(combo, nullptr);
-    combo->SelectItem(1);
+    SubtitleCombo(row)->SelectItem(1);
     const std::string mkv = Convert(row, kMkv);
     std::string streams, text;
     vxmtest::RunProgram({"ffprobe", "-v", "error", "-show_entries", "stream=codec_type", "-of", "csv=p=0", mkv}, &streams);
@@ -178,7 +188,96 @@ TEST_F(CSubtitleRoad, TheChosenTrackIsTheOneCopiedAndBurntAndWhiteTextShowsByIts
     const size_t half = plain.size() / 2;
     EXPECT_GT(TextPixels(top.substr(0, half), plain.substr(0, half)), 100);
     EXPECT_EQ(TextPixels(top.substr(half), plain.substr(half)), 0);
-    EXPECT_GT(TextPixels(Frame(Convert(Add(white, m_dir.File("white.ass")), kMp4), "0.5"), plain), 100);
+    // The script's lines move with the slider once it left its default.
+    const std::string topAss = Frame(Convert(Add(white, m_dir.File("white.ass")), kMp4), "0.5");
+    EXPECT_GT(TextPixels(topAss.substr(0, half), plain.substr(0, half)), 100);
+    EXPECT_EQ(TextPixels(topAss.substr(half), plain.substr(half)), 0);
+}
+
+// A PGS file of a white 120x30 box at 100,180, shown from 0 s and cleared by
+// a display set without objects at 1.24 s.
+void WritePgs(const std::string& path)
+{
+    using namespace std::string_literals;
+    auto segment = [](unsigned pts, char type, const std::string& data) {
+        return std::string{'P', 'G', char(pts >> 24), char(pts >> 16), char(pts >> 8), char(pts), 0, 0, 0, 0, type,
+                           char(data.size() >> 8), char(data.size())} + data;
+    };
+    const std::string window = "\x01\x00\x00\x64\x00\xB4\x00\x78\x00\x1E"s;
+    std::string lines;  // each: a run of 120 pixels of colour 1, the line's end
+    for (int y = 0; y < 30; ++y) lines += "\x00\xC0\x78\x01\x00\x00"s;
+    const unsigned clear = 111600;  // 1.24 s at 90 kHz
+    std::ofstream(path, std::ios::binary)
+        << segment(0, 0x16, "\x01\x40\x00\xF0\x10\x00\x00\x80\x00\x00\x01\x00\x00\x00\x00\x00\x64\x00\xB4"s)
+        << segment(0, 0x17, window) << segment(0, 0x14, "\x00\x00\x01\xEB\x80\x80\xFF"s)
+        << segment(0, 0x15, "\x00\x00\x00\xC0\x00\x00\xB8\x00\x78\x00\x1E"s + lines) << segment(0, char(0x80), "")
+        << segment(clear, 0x16, "\x01\x40\x00\xF0\x10\x00\x01\x00\x00\x00\x00"s) << segment(clear, 0x17, window)
+        << segment(clear, char(0x80), "");
+}
+
+TEST_F(CSubtitleRoad, PictureSubtitlesLastTheirDisplayTimeAndScriptsKeepTheirOwnMarginsAsFfmpegBurnsThem)
+{
+    // At the slider's default an ASS script keeps its own margin, as the stock filter draws it.
+    const std::string white = Clip(m_dir, "color=white"), ass = m_dir.File("Rand 28.ass"), stock = m_dir.File("s.mp4");
+    std::ofstream(ass) << "[Script Info]\nScriptType: v4.00+\nPlayResY: 288\n\n[V4+ Styles]\nFormat: Name, Fontsize, "
+                          "PrimaryColour, OutlineColour, BorderStyle, Outline, Alignment, MarginV\nStyle: Default,24,"
+                          "&H00FFFFFF,&H00000000,1,3,2,28\n\n[Events]\nFormat: Layer, Start, End, Style, Text\n"
+                          "Dialogue: 0,0:00:00.00,0:00:05.00,Default,Margin 28\n";
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", white, "-vf", "subtitles=filename='" + ass + "'", "-pix_fmt", "yuv420p", stock}));
+    const std::string ours = Frame(Convert(Add(white, ass), kMp4), "0.5", "subtitle_ass_margin_burn.png");
+    EXPECT_GT(TextPixels(ours, Frame(white, "0.5")), 100);
+    EXPECT_LT(TextPixels(ours, Frame(stock, "0.5")), 20);
+
+    // SRT, ASS and PGS tracks copied into one MKV; the PGS box is cleared after the picture's end.
+    const std::string clip = m_dir.File("clip.mkv"), pgs = m_dir.File("box.sup"), film = m_dir.File("Drei Spuren.mkv");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "smptebars=size=320x240:duration=0.96", "-f", "lavfi", "-i",
+                                    "sine=duration=0.96", "-pix_fmt", "yuv420p", clip}));
+    std::ofstream(m_dir.File("1.srt")) << Srt("Text track");
+    WritePgs(pgs);
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", clip, "-i", m_dir.File("1.srt"), "-i", ass, "-i", pgs, "-map", "0", "-map",
+                                    "1", "-map", "2", "-map", "3", "-c", "copy", film}));
+    const std::string overlaid = m_dir.File("overlaid.mp4");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", film, "-filter_complex", "[0:v][0:s:2]overlay", "-pix_fmt", "yuv420p", overlaid}));
+    CMediaListItemUI* row = Add(film);
+    SubtitleCombo(row)->SelectItem(2);
+    const std::string last = Frame(Convert(row, kMp4), "0.92", "subtitle_pgs_last_frame.png");
+    EXPECT_GT(TextPixels(last, Frame(clip, "0.92")), 1000);
+    EXPECT_LT(TextPixels(last, Frame(overlaid, "0.92")), 20);
+}
+
+TEST_F(CSubtitleRoad, ASubtitleThatCannotBeDrawnOrReadFailsItsRowWithWhyAndAFileOfAnotherKindIsRefusedInAMessage)
+{
+    // A WebVTT track as other muxers name it, which FFmpeg 5.1 does not read.
+    const std::string clip = Clip(m_dir, "smptebars"), vtt = m_dir.File("web.vtt"), made = m_dir.File("made.mkv");
+    std::ofstream(vtt) << "WEBVTT\n\n00:00:00.000 --> 00:00:00.900\nWeb text\n\n";
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", clip, "-i", vtt, "-map", "0", "-map", "1", "-c", "copy", made}));
+    std::ifstream in(made, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_NE(bytes.find("D_WEBVTT/SUBTITLES"), std::string::npos);
+    bytes.replace(bytes.find("D_WEBVTT/SUBTITLES"), 18, std::string("S_TEXT/WEBVTT\0\0\0\0\0", 18));
+    std::ofstream(m_dir.File("Web Spur.mkv"), std::ios::binary) << bytes;
+    CMediaListItemUI* row = Add(m_dir.File("Web Spur.mkv"));
+    Convert(row, kMp4, ITEM_STATUS_FAILED);
+    EXPECT_EQ(row->GetStatusToolTip(), L"Subtitle 1 cannot be drawn on the picture: its format is not one this "
+                                       L"program reads. Choose another subtitle, or none.");
+
+    // A script whose header is missing: the reader finds no script in it.
+    const std::string ssa = m_dir.File("Nur Ereignisse.ssa");
+    std::ofstream(ssa) << "[Events]\nFormat: Marked, Start, End, Style, Text\n"
+                          "Dialogue: Marked=0,0:00:00.00,0:00:00.90,Default,Only events\n";
+    row = Add(clip, ssa);
+    Convert(row, kMp4, ITEM_STATUS_FAILED);
+    EXPECT_EQ(row->GetStatusToolTip(), Utf8ToWide("The subtitle file " + ssa + " cannot be read."));
+
+    // The WebVTT file picked through "All files" on the row's combo.
+    m_desktop.files.openAnswer = {Utf8ToWide(vtt)};
+    SubtitleCombo(row)->SelectItem(SubtitleCombo(row)->GetCount() - 1);
+    const std::wstring refusal = L"MessageBox.Show: " + CLanguageManager::GetInstance()->LoadStringW(103) +
+                                 L"|web.vtt was not added: only subtitle files of the kinds SRT, SSA and ASS can be "
+                                 L"added to a row.|48";
+    vxmtest::PumpUntil([&] { return std::ranges::count(m_desktop.Calls(), refusal) > 0; });
+    EXPECT_EQ(std::ranges::count(m_desktop.Calls(), refusal), 1);
+    EXPECT_EQ(SubtitleCombo(row)->GetCurSel(), 0);
 }
 
 }  // namespace

@@ -149,34 +149,45 @@ TEST(UserFilesRoad, ATypedOutputFolderIsTakenWhenCommittedAndAnUnwritableOneIsRe
                  !std::filesystem::is_empty(dir.File("default out")));
 }
 
+// A clip of 4.972 s is five seconds long wherever its length shows: the row,
+// the settings' length and stop time; a trim shows there too.
 TEST(UserFilesRoad, ATrimMadeInTheClipEditorShowsInTheRowsLengthAndItsSettings)
 {
     CFakeDesktop desktop;
     vxmtest::CTempDir dir;
     const std::string clip = dir.File("\xe6\x9d\xb1\xe4\xba\xac trim.mp4");
-    ASSERT_TRUE(vxmtest::MakeVideoClip(clip, 6.0));
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=250:duration=4.972", "-f", "lavfi",
+                                    "-i", "sine=frequency=440:sample_rate=44100:duration=4.972", "-shortest", clip}));
     CProgramWindow program(dir.File("out"));
     ASSERT_TRUE(program.IsUp());
     CMediaListItemUI* row = AddThroughHandler(program, clip);
     ASSERT_NE(row, nullptr);
     IVXMMedia* media = row->GetMedia();
+    ASSERT_EQ(media->GetDuration(), 4972);
     CProfileSettingsPaneUI* settings = ShownSettings(program, media);
     ASSERT_NE(settings, nullptr);
     CControlUI* length = program.window->GetPaintManager()->FindSubControlByName(row, L"ID_LABEL_MEDIA_DURATION");
     ASSERT_NE(length, nullptr);
-    EXPECT_EQ(length->GetText(), FormatTime(media->GetDuration()));
+    auto shownTime = [&](CProfileSettingsPaneUI::ERow setting) {
+        CPropListItemUI* item = settings->GetRow(setting);
+        return item && item->GetTimeControl() ? item->GetTimeControl()->GetText() : std::wstring(L"(none)");
+    };
+    EXPECT_EQ(length->GetText(), L"00:00:05.0");
+    EXPECT_EQ(shownTime(CProfileSettingsPaneUI::kDuration), L"00:00:05.0");
+    EXPECT_EQ(shownTime(CProfileSettingsPaneUI::kEnd), L"00:00:05.0");
 
     // The editor keeps 1.5 s to 4 s and tells the main window, as it does on OK.
     media->SetStartTime(1500);
     media->SetEndTime(4000);
     PostMessageW(program.hwnd, WM_VXM_CLIP_CHANGED, reinterpret_cast<WPARAM>(media), 0);
     vxmtest::PumpPending();
-    EXPECT_EQ(length->GetText(), FormatTime(2500));
+    EXPECT_EQ(length->GetText(), L"00:00:02.5");
     CPropListItemUI* start = settings->GetRow(CProfileSettingsPaneUI::kStart);
     CPropListItemUI* end = settings->GetRow(CProfileSettingsPaneUI::kEnd);
     ASSERT_TRUE(start && end);
     EXPECT_EQ(start->GetTime(), 1500);
     EXPECT_EQ(end->GetTime(), 4000);
+    EXPECT_EQ(shownTime(CProfileSettingsPaneUI::kEnd), L"00:00:04.0");
 }
 
 // The tag editor as the user meets it from the row's button, driven by a script.
@@ -419,7 +430,9 @@ TEST(UserFilesRoad, FailuresSayWhyWhileTheNextRowsConvertAndEveryRowStaysUsable)
     std::vector<std::wstring> dropped;
     for (const char* name : {"empty.mkv", "notes.mkv", "cut short.mp4", "gone.mp4", "refused.mp4", "full.mp4",
                              "Caf\xc3\xa9.mp4", "\xe6\x9d\xb1\xe4\xba\xac.mp4", "portrait.mp4"}) {
-        if (dropped.size() >= 3) ASSERT_TRUE(vxmtest::MakeVideoClip(dir.File(name), dropped.size() == 5 ? 3.0 : 1.0));
+        if (dropped.size() >= 3) {
+            ASSERT_TRUE(vxmtest::MakeVideoClip(dir.File(name), dropped.size() == 5 ? 3.0 : 1.0));
+        }
         dropped.push_back(Utf8ToWide(dir.File(name)));
     }
     // The last a phone's portrait clip: stored on its side with a display matrix.
@@ -454,6 +467,13 @@ TEST(UserFilesRoad, FailuresSayWhyWhileTheNextRowsConvertAndEveryRowStaysUsable)
     EXPECT_EQ(rows[2]->GetStatusText(), L"Failed");
     EXPECT_NE(rows[2]->GetStatusToolTip().find(full), std::wstring::npos) << WideToUtf8(rows[2]->GetStatusToolTip());
     EXPECT_NE(program.window->GetStatusText().find(full), std::wstring::npos);
+    // The retry, with room on the disk, takes the name the failed try had.
+    const std::wstring failedName = rows[2]->GetMedia()->GetOutputPath();
+    EXPECT_FALSE(std::filesystem::exists(PathFromWide(failedName)));
+    Press(manager->FindSubControlByName(rows[2], L"ID_BUTTON_ITEM_CONVER_START"));
+    PumpUntil([&] { return rows[2]->GetStatus() == ITEM_STATUS_DONE; });
+    EXPECT_EQ(rows[2]->GetMedia()->GetOutputPath(), failedName);
+    EXPECT_TRUE(std::filesystem::exists(PathFromWide(failedName)));
     // The user's own stop is no failure.
     Press(manager->FindSubControlByName(rows[2], L"ID_BUTTON_ITEM_CONVER_START"));
     Press(manager->FindSubControlByName(rows[2], L"ID_BUTTON_ITEM_CONVERT_STOP"));

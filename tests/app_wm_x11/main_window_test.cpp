@@ -9,6 +9,7 @@
 #include "ProfileSettingsPaneUI.h"
 #include "PropListItemUI.h"
 #include "VXMMainFrameWnd.h"
+#include "VXMMediaExports.h"
 #include "VXMSettings.h"
 #include "platform/text.h"
 #include "support/fake_media.h"
@@ -17,13 +18,20 @@
 #include "support/skin_check.h"
 #include "ui/UILanguage.h"
 #include "ui/UIMenu.h"
+#include "OpenList.h"
 #include "wm_screen.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
 #include <QPainter>
+#include <QPushButton>
+#include <QTimer>
 #include <QToolTip>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -234,6 +242,69 @@ TEST_F(CMainWindow, EveryPageShowsGermanAfterTheSwitchAndEnglishAfterTheSwitchBa
     window->OnCommand(LanguageCommand(L"English"));
     EXPECT_TRUE(shown(texts.germanOnly).empty()) << "German left in English:" << Joined(shown(texts.germanOnly));
     SavePages("english_after_german");
+}
+
+// A row of an MKV in the German window: its tracks listed with the titles
+// the file gives them (the open list kept as a screenshot), its trim and
+// crop dialogs German, Qt's words and the editor's alike, each title whole.
+TEST_F(CMainWindow, AnMkvsRowListsItsTracksWithTheirTitlesAndItsEditorsSpeakGerman)
+{
+    CTempDir dir;
+    std::ofstream(dir.File("de.srt")) << "1\n00:00:00,000 --> 00:00:01,000\nHallo\n";
+    const std::string mkv = dir.File("Reise nach Köln.mkv");
+    ASSERT_TRUE(RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:duration=1", "-f", "lavfi", "-i", "sine=d=1",
+                           "-i", dir.File("de.srt"), "-map", "0", "-map", "1", "-map", "1", "-map", "2", "-c:v", "mpeg4",
+                           "-metadata:s:a:1", "language=eng", "-metadata:s:a:1", "title=Commentary", "-metadata:s:s",
+                           "language=ger", "-metadata:s:s", "title=Deutsch", mkv}));
+    window->OnCommand(LanguageCommand(L"Deutsch"));
+    pane->GetMediaList()->RemoveAll();  // the fixture's rows
+    IVXMMedia* media = CreateVXMMediaObject(nullptr);
+    media->SetSourcePath(Utf8ToWide(mkv));
+    ASSERT_GE(media->Probe(), 0);
+    pane->AddMedia(media, -1, 0);
+    CMediaListItemUI* row = pane->GetMediaList()->FindItem(media);
+    ASSERT_NE(row, nullptr);
+    auto* audio = dynamic_cast<CComboUI*>(window->GetPaintManager()->FindSubControlByName(row, L"ID_COMBO_AUDIO_TRACK"));
+    auto* subtitles = dynamic_cast<CComboUI*>(window->GetPaintManager()->FindSubControlByName(row, L"ID_COMBO_SUBTITLE"));
+    ASSERT_TRUE(audio && subtitles);
+    EXPECT_NE(audio->GetItemAt(1)->GetText().find(L"(eng) \u2013 Commentary"), std::wstring::npos);
+    EXPECT_EQ(subtitles->GetItemAt(0)->GetText(), L"Untertitel 1 (ger) \u2013 Deutsch");
+    WaitFor("the row on the screen", [&] { return ShownOnScreen(main); });
+    EXPECT_TRUE(WithOpenList(*subtitles, [&](QListWidget& list) {
+        const QRect box = ToQRect(subtitles->GetPos()).translated(main->mapToGlobal(QPoint(0, 0)));
+        SaveScreen(list, box.united(list.frameGeometry()).adjusted(-240, -40, 40, 20), "tracks_titles");
+    }));
+
+    // The editors, each shot from the screen with its title bar, side by side.
+    QImage both(1000, 300, QImage::Format_RGB32);
+    both.fill(Qt::white);
+    QPainter painter(&both);
+    QStringList words;
+    for (const char* name : {"PrismelClipDialog", "PrismelCropDialog"}) {
+        QTimer::singleShot(0, [&, name] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            WaitFor(name, [&] {
+                dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                return dialog && dialog->objectName() == QLatin1String(name) && ShownOnScreen(dialog);
+            });
+            const QRect frame = dialog->frameGeometry();
+            painter.drawPixmap(words.isEmpty() ? 0 : 500, 0,
+                               QGuiApplication::primaryScreen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()));
+            words << dialog->windowTitle();
+            for (auto* button : dialog->findChildren<QPushButton*>()) words << button->text();
+            for (auto* effects : dialog->findChildren<QComboBox*>())
+                for (int i = 0; i < effects->count(); ++i) words << effects->itemText(i);
+            Xdotool({"key", "Escape"});
+        });
+        if (std::string(name) == "PrismelClipDialog") row->ShowClipDialog();
+        else row->ShowEffectDialog();
+    }
+    painter.end();
+    both.save(QStringLiteral(VXM_SCREENSHOT_DIR "/trim_crop_de.png"));
+    EXPECT_EQ(words.join(QLatin1Char('|')).toStdString(),
+              "Zuschneiden|OK|Abbrechen|Bildausschnitt und Effekt|OK|Abbrechen|Keiner|Graustufen|Alter Film|Negativ|"
+              "Kanten|Weichzeichnen|Sch\u00e4rfen|Vignette|Spiegeln|Warm|Kalt");
+    pane->GetMediaList()->RemoveItem(row);  // releases the media
 }
 
 }  // namespace

@@ -5,8 +5,11 @@
 // With a number at once above one, each run converts that many copies at once
 // (the program's simultaneous conversions set to it) and then runs Debian's
 // ffmpeg that many times in parallel with the same settings: the batch's time
-// and the peak threads of the process (of all the ffmpeg processes).
+// and the peak threads of the process (of all the ffmpeg processes). With
+// "stop", each run stops the conversion of a 60 s clip once a fifth is done: how
+// long the engine's StopConvert (which waits for the end) takes.
 //   cmake --build <build> --target bench_convert && <build>/tests/bench_convert [runs] [at once]
+//   <build>/tests/bench_convert stop [runs]
 #include "IProfile.h"
 #include "IVXMMedia.h"
 #include "MediaHandler.h"
@@ -63,6 +66,31 @@ CRun Convert(IProfileManager* manager, const std::string& source, const std::str
     std::filesystem::remove(WideToUtf8(media->GetOutputPath()));
     media->Release();
     return run;
+}
+
+// Starts a conversion, stops it once a fifth is done; the seconds
+// StopConvert took (negative when the conversion ended first).
+double StopAtFirstProgress(IProfileManager* manager, const std::string& source, const std::string& out)
+{
+    IVXMMedia* media = CreateVXMMediaObject(nullptr);
+    media->SetSourcePath(Utf8ToWide(source));
+    media->Probe();
+    media->SetOutputFolder(Utf8ToWide(out));
+    WPARAM progress = 0;
+    bool finished = false;
+    CMessageWindow window([&](HWND, UINT message, WPARAM wParam, LPARAM) -> LRESULT {
+        if (message == WM_VXM_CONVERT_PROGRESS) progress = wParam;
+        finished = finished || message == WM_VXM_JOB_FINISHED;
+        return 0;
+    });
+    media->StartConvert(manager->FindProfileById(0), window.Get(), 1);
+    MSG msg;
+    while (progress < 200 && !finished && GetMessage(&msg, nullptr, 0, 0)) DispatchMessage(&msg);
+    const auto start = std::chrono::steady_clock::now();
+    media->StopConvert();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    media->Release();
+    return finished ? -1 : seconds;
 }
 
 // Converts `count` copies at once in the process.
@@ -164,12 +192,18 @@ double Median(std::vector<double> v)
 
 int main(int argc, char** argv)
 {
+    const bool stop = argc > 1 && std::string(argv[1]) == "stop";
+    if (stop) {
+        --argc;
+        ++argv;
+    }
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const int atOnce = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
     vxmtest::CTempDir dir;
     const std::string source = dir.File("source.mp4");
-    if (!vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc2=size=1280x720:rate=25:duration=10", "-f", "lavfi", "-i",
-                             "sine=frequency=440:duration=10:sample_rate=48000", "-c:v", "libx264", "-preset", "fast",
+    const std::string length = stop ? "60" : "10";
+    if (!vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc2=size=1280x720:rate=25:duration=" + length, "-f", "lavfi", "-i",
+                             "sine=frequency=440:duration=" + length + ":sample_rate=48000", "-c:v", "libx264", "-preset", "fast",
                              "-b:v", "5000k", "-c:a", "aac", source})) {
         std::printf("ffmpeg could not make the clip\n");
         return 1;
@@ -184,6 +218,17 @@ int main(int argc, char** argv)
     CVXMSettings settings;
     settings.SimConversionTasks = atOnce;
     CMediaHandler handler(CMediaHandlerServices::Default(), &settings);
+    if (stop) {
+        handler.ApplySettings(manager);
+        std::vector<double> stops;
+        for (int i = 0; i < runs; ++i) {
+            stops.push_back(StopAtFirstProgress(manager, source, dir.File("out")));
+            std::printf("run %d: StopConvert took %.3f s%s\n", i + 1, stops.back(), stops.back() < 0 ? " (ended first)" : "");
+        }
+        std::printf("StopConvert: median %.3f s\n", Median(stops));
+        UnRegisterMediaLibrary();
+        return 0;
+    }
     if (atOnce > 1) {
         settings.CPUCores = 0;
         handler.ApplySettings(manager);

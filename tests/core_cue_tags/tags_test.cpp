@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include <fcntl.h>
@@ -452,12 +453,21 @@ TEST_P(TagOtherPrograms, EveryReaderSeesTheNewValuesAndTheAudioStaysOrTheFileIsL
     } else if (row.codec.empty()) {
         ASSERT_EQ(CompressFileW(Utf8ToWide(source).c_str(), Utf8ToWide(file).c_str(), 2000, nullptr, nullptr, nullptr), 0);
     }
-    if (*row.kind) ASSERT_TRUE(vxmtest::MakeTagFile(row.kind, file));
+    if (*row.kind) {
+        ASSERT_TRUE(vxmtest::MakeTagFile(row.kind, file));
+    }
     const std::string audio = DecodedAudio(file);
+    const std::string seeked = vxmtest::SeekedAudioMd5(file);
+    const std::string length = vxmtest::ProbedLength(file);
+    const std::string index = vxmtest::FragmentIndex(file);
     const std::string bytes = ReadBytes(file);
     const char* const all = "title,artist,album,comment,genre,year,track,lyrics,cover";
     const std::string items = vxmtest::MutagenItems(file, all);
-    ASSERT_EQ(audio.rfind("MD5=", 0), 0u) << audio;
+    if (!bytes.empty()) {
+        ASSERT_EQ(audio.rfind("MD5=", 0), 0u) << audio;
+    }
+    std::istringstream entries(index);
+    for (std::string entry; std::getline(entries, entry);) ASSERT_EQ(entry, "moof");
 
     VXM_MEDIA_TAGS t = FullTags(GetSamples().png);
     t.title = L"Night Caf\u00e9";
@@ -468,6 +478,9 @@ TEST_P(TagOtherPrograms, EveryReaderSeesTheNewValuesAndTheAudioStaysOrTheFileIsL
         EXPECT_EQ(written, kTagsNotWritten);
         EXPECT_FALSE(why.empty());
         EXPECT_TRUE(ReadBytes(file) == bytes);
+        // What it holds is still read (in a FLAC file, past a block TagLib stops at).
+        VXM_MEDIA_TAGS read;
+        EXPECT_TRUE(bytes.empty() || ReadMediaTagsFromFile(Utf8ToWide(file), read, L"") == 1);
         return;
     }
     ASSERT_EQ(written, kTagsWritten) << why;
@@ -479,13 +492,22 @@ TEST_P(TagOtherPrograms, EveryReaderSeesTheNewValuesAndTheAudioStaysOrTheFileIsL
                                      {"track", "7"}, {"lyrics", "First line\nSecond line \xe2\x80\x93 \xc3\xbc"},
                                      {"cover", vxmtest::Md5OfFile(GetSamples().png)}},
                                     row.kept));
+    // The audio, where players seek to (by an MP4 file's fragment index), and its length are as they were.
     EXPECT_EQ(DecodedAudio(file), audio);
-    // Every item that holds none of the fields is as it was.
-    EXPECT_EQ(vxmtest::MutagenItems(file, all), items);
+    EXPECT_EQ(vxmtest::SeekedAudioMd5(file), seeked);
+    EXPECT_EQ(vxmtest::ProbedLength(file), length);
+    EXPECT_EQ(vxmtest::FragmentIndex(file), index);
+    // Every item that holds none of the fields is as it was (a tag made anew holds no other).
+    EXPECT_EQ(vxmtest::OfKindsIn(vxmtest::MutagenItems(file, all), items), items);
 }
 
 const std::vector<std::string> kMp3 = {"-c:a", "libmp3lame", "-b:a", "64k"};
 const std::vector<std::string> kPcm = {"-c:a", "pcm_s16le"};
+// The movie atom before the sound, as for streaming.
+const std::vector<std::string> kAacFirst = {"-c:a", "aac", "-b:a", "64k", "-movflags", "+faststart"};
+// Fragments of 0.3 s, and an index of them after them.
+const std::vector<std::string> kAacFragments = {"-c:a", "aac", "-b:a", "64k", "-movflags", "+frag_keyframe",
+                                                "-frag_duration", "300000"};
 
 INSTANTIATE_TEST_SUITE_P(
     Files, TagOtherPrograms,
@@ -509,5 +531,20 @@ INSTANTIATE_TEST_SUITE_P(
                       COtherFile{"opus", "opus", {"-c:a", "libopus", "-b:a", "64k"}, "", {"xiph"}},
                       COtherFile{"mp4_as_ffmpeg_writes_it", "m4a", {"-c:a", "aac", "-b:a", "64k"}, "", {"mp4"}},
                       COtherFile{"mp4_name_with_colon", "m4a", {"-c:a", "aac", "-b:a", "64k"}, "colon-name", {"mp4"},
-                                 {"mp4 composer=Composer X"}}),
+                                 {"mp4 composer=Composer X"}},
+                      COtherFile{"ilst_of_size_0", "m4a", kAacFirst, "atom-ilst-zero", {}},
+                      COtherFile{"ilst_past_its_parent", "m4a", kAacFirst, "atom-ilst-past", {}},
+                      COtherFile{"ilst_one_byte_more", "m4a", kAacFirst, "atom-ilst-plus1", {}},
+                      COtherFile{"meta_of_size_0", "m4a", kAacFirst, "atom-meta-zero", {}},
+                      COtherFile{"meta_past_its_parent", "m4a", kAacFirst, "atom-meta-past", {}},
+                      COtherFile{"meta_one_byte_more", "m4a", kAacFirst, "atom-meta-plus1", {}},
+                      COtherFile{"udta_of_size_0", "m4a", kAacFirst, "atom-udta-zero", {}},
+                      COtherFile{"udta_past_its_parent", "m4a", kAacFirst, "atom-udta-past", {}},
+                      COtherFile{"udta_one_byte_more", "m4a", kAacFirst, "atom-udta-plus1", {}},
+                      COtherFile{"fragments_and_their_index", "m4a", kAacFragments, "", {"mp4"}},
+                      COtherFile{"aiff_odd_last_chunk", "aiff", {"-c:a", "pcm_s16be"}, "odd-chunk", {"id3"}},
+                      COtherFile{"flac_without_a_comment", "flac", {"-c:a", "flac"}, "no-comment", {"xiph"}},
+                      COtherFile{"flac_block_of_no_length", "flac", {"-c:a", "flac"}, "zero-block", {}},
+                      COtherFile{"wma_cut_short", "wma", {"-c:a", "wmav2"}, "cut-asf", {"asf"}},
+                      COtherFile{"empty_musepack", "mpc", {}, "empty", {}}),
     [](const auto& info) { return std::string(info.param.name); });

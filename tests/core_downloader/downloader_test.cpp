@@ -457,7 +457,9 @@ TEST_F(CDownloadFixture, NumbersBeyondTheirRangeAreIgnoredAndTheDownloadGoesOn)
     EXPECT_EQ(formats[1].size, 12345u);
     EXPECT_EQ(formats[2].quality, "1080p");
     for (const CReceived& r : m_received) {
-        if (r.message == WM_VXM_DOWNLOADER_PROGRESS) EXPECT_LE(r.wParam, 1000u);
+        if (r.message == WM_VXM_DOWNLOADER_PROGRESS) {
+            EXPECT_LE(r.wParam, 1000u);
+        }
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -167,6 +169,16 @@ TEST(PlayerStartLine, FiltersChainRotationDeinterlaceCropThenSubtitles)
     Args args = Build(p);
     EXPECT_EQ(ValueOf(args, L"-vf"), L"screenshot");
     EXPECT_EQ(std::count(args.begin(), args.end(), L"-vf"), 1);
+    // A clip stored on its side is turned upright first, then as the user asks.
+    const std::tuple<int, bool, const wchar_t*> upright[] = {
+        {1, false, L"rotate=1,screenshot"}, {2, false, L"flip,mirror,screenshot"}, {3, true, L"rotate=2,mirror,screenshot"}};
+    for (const auto& [turns, mirrored, chain] : upright) {
+        p.uprightTurns = turns;
+        p.uprightMirrored = mirrored;
+        EXPECT_EQ(ValueOf(Build(p), L"-vf"), chain) << turns;
+    }
+    p.useAssFilter = true;
+    EXPECT_EQ(ValueOf(Build(p), L"-vf"), L"rotate=2,mirror,mirror,yadif=1,ass,screenshot");
 }
 
 TEST(PlayerStartLine, EveryDeinterlaceMenuModeAddsItsFilter)

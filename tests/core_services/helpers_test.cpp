@@ -2,6 +2,7 @@
 #include "VXMGlobal.h"
 #include "core_test_support.h"
 #include "platform/paths.h"
+#include "ui/UITimeEdit.h"
 
 #include <gtest/gtest.h>
 
@@ -10,25 +11,19 @@
 
 namespace fs = std::filesystem;
 
-TEST(FormatTime, TenthsAreCutNeverRoundedUpToTen)
+// One form everywhere, rounded to the tenth: a 4.972 s clip is five seconds
+// long, never "4.9", and whole seconds keep their tenth.
+TEST(FormatTime, TenthsAreRoundedAndAlwaysShown)
 {
-    EXPECT_EQ(FormatTime(1950), L"00:00:01.9");
-    EXPECT_EQ(FormatTime(59999), L"00:00:59.9");
-    EXPECT_EQ(FormatTime(999), L"00:00:00.9");
-}
-
-TEST(FormatTime, WholeSecondsHaveNoTenth)
-{
-    EXPECT_EQ(FormatTime(62000), L"00:01:02");
-    EXPECT_EQ(FormatTime(62099), L"00:01:02");
-    EXPECT_EQ(FormatTime(0), L"00:00:00");
-    EXPECT_EQ(FormatTime(-5), L"00:00:00");
-}
-
-TEST(FormatTime, HoursMinutesSecondsAndTenth)
-{
+    EXPECT_EQ(FormatTime(4972), L"00:00:05.0");
+    EXPECT_EQ(FormatTime(1950), L"00:00:02.0");
+    EXPECT_EQ(FormatTime(1949), L"00:00:01.9");
+    EXPECT_EQ(FormatTime(59960), L"00:01:00.0");
+    EXPECT_EQ(FormatTime(62000), L"00:01:02.0");
+    EXPECT_EQ(FormatTime(300), L"00:00:00.3");
+    EXPECT_EQ(FormatTime(-5), L"00:00:00.0");
     EXPECT_EQ(FormatTime(3723400), L"01:02:03.4");
-    EXPECT_EQ(FormatTime(360000000LL), L"100:00:00");
+    EXPECT_EQ(FormatTime(360000000LL), L"100:00:00.0");
 }
 
 namespace {

@@ -123,8 +123,9 @@ TEST_F(AvchdConvert, EachSourceKeepsItsLengthAndStreamsAndLeavesOnlyTheOutput)
         EXPECT_EQ(Files(), std::vector<std::string>{fs::path(output).filename().string()});
         EXPECT_NEAR(ProbeDurationMs(output), source->seconds * 1000, 100);
         EXPECT_EQ(CountStreams(output, "v"), source->videoStreams);
-        if (source->videoStreams)
+        if (source->videoStreams) {
             EXPECT_NEAR(VideoSeconds(output), source->seconds, 0.1);
+        }
         fs::remove(output);
     }
 }

@@ -166,9 +166,10 @@ std::string Scale(int width, int height)
 
 // A phone's clip stored on its side, with a display matrix that turns it by
 // 90, -90 or 180 degrees: listed at the size it shows, converted with the MP4
-// profile upright with no matrix left to turn it again, its thumbnail upright,
-// each picture as Debian's ffmpeg shows the source; the user's own quarter
-// turn and a fixed frame fitted by its height turn and fit the picture as shown.
+// profile upright with no matrix left to turn it again, its thumbnail upright
+// in its shape with bars (also from past its video's end), each picture as
+// Debian's ffmpeg shows the source; the user's own quarter turn and a fixed
+// frame fitted by its height turn and fit the picture as shown.
 TEST_F(ConversionOutcome, AClipStoredOnItsSideConvertsAndShowsUpright)
 {
     const std::string stored = m_dir.File("stored.mp4");
@@ -199,8 +200,12 @@ TEST_F(ConversionOutcome, AClipStoredOnItsSideConvertsAndShowsUpright)
 
         const std::string thumb = m_dir.File("東京 thumb.png");
         media.SetThumbnailPath(Utf8ToWide(thumb));
-        ASSERT_EQ(media.MakeThumbnail(0, 58, 38), 0);
-        EXPECT_LT(MeanDifference(FirstFrame(thumb, Scale(58, 38)), FirstFrame(clip, Scale(58, 38))), 2);
+        // In its shape with bars; a second in (where this clip's video ends), its first frame.
+        const std::string tile = "scale=58:38:force_original_aspect_ratio=decrease,pad=58:38:-1:-1";
+        for (const int seconds : {0, 1}) {
+            ASSERT_EQ(media.MakeThumbnail(seconds, 58, 38), 0) << seconds;
+            EXPECT_LT(MeanDifference(FirstFrame(thumb, Scale(58, 38)), FirstFrame(clip, tile)), 2) << seconds;
+        }
 
         // Turned clockwise by the user into a 320x240 frame fitted by its height.
         media.m_nRotate = 1;
@@ -251,7 +256,11 @@ std::string TaggedWavPack(const vxmtest::CTempDir& dir, const std::string& name,
     return path;
 }
 
-TEST_F(ConversionOutcome, ATaggedFileConvertsInFullAndOneThatYieldsNothingFailsWithItsReasonLeavingNoFile)
+// The rows are run in shards, side by side.
+constexpr size_t kOutcomeShards = 3;
+class ConversionOutcomeRows : public ConversionOutcome, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(ConversionOutcomeRows, ATaggedFileConvertsInFullAndOneThatYieldsNothingFailsWithItsReasonLeavingNoFile)
 {
     struct CNativeApe {  // as the engine's start-up installs it
         CNativeApe() { SetApeCompressor(&GetNativeApeCompressor()); }
@@ -286,17 +295,24 @@ TEST_F(ConversionOutcome, ATaggedFileConvertsInFullAndOneThatYieldsNothingFailsW
     ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=f=660:d=4", "-ac", "2", "-write_xing", "0", stereo}));
     std::ofstream(mixed, std::ios::binary) << std::ifstream(mono, std::ios::binary).rdbuf()
                                            << std::ifstream(stereo, std::ios::binary).rdbuf();
+    // A broadcast capture whose MPEG-2 video stream holds no picture beside 64 ms of AC-3.
+    const std::string noPictures = m_dir.File("Café capture sans image.ts");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=s=320x240:r=25", "-f", "lavfi", "-i",
+                                    "sine=d=0.064:r=48000", "-map", "0:v", "-map", "1:a", "-c:v", "mpeg2video", "-c:a",
+                                    "ac3", "-t", "0.064", "-bsf:v", "noise=dropamount=1", noPictures}));
     const std::pair<std::string, std::string> rows[] = {
         {TaggedWavPack(m_dir, "Café tagged.wv"), ""},
         {musepack, ""},
         {flac, ""},
         {mixed, ""},
+        {noPictures, ""},
         {TaggedWavPack(m_dir, "Café cut.wv", 4), "Invalid data found"},
         {m_dir.File("東京の夜 header only.wav"), "is empty, nothing was encoded"},
         {m_dir.File("Café no frames.flac"), "is empty, nothing was encoded"},
         {m_dir.File("Café no packets.wma"), "is empty, nothing was encoded"},
         {coverOnly, noSound}};
-    for (const auto& [file, reason] : rows) {
+    for (size_t row = GetParam(); row < std::size(rows); row += kOutcomeShards) {
+        const auto& [file, reason] = rows[row];
         const std::string out = m_dir.File("out " + std::filesystem::path(file).filename().string());
         std::filesystem::create_directory(out);
         // The length of the source as Debian's ffmpeg decodes it.
@@ -309,6 +325,7 @@ TEST_F(ConversionOutcome, ATaggedFileConvertsInFullAndOneThatYieldsNothingFailsW
         std::vector<int> profiles = reason.empty() ? audioProfiles : std::vector<int>{reason == noSound ? 0 : 22, 2};
         if (reason.empty()) profiles.insert(profiles.end(), {2, 5});
         if (file == mixed) profiles = {22, 29, 2};  // MP3, WAV and MKV: each rebuilds its own graph
+        if (file == noPictures) profiles = {22, 2};  // MP3, and MKV whose video goes
         for (int profileId : profiles) {
             SCOPED_TRACE(file + " with profile " + std::to_string(profileId));
             CVXMMediaImpl media;
@@ -330,6 +347,8 @@ TEST_F(ConversionOutcome, ATaggedFileConvertsInFullAndOneThatYieldsNothingFailsW
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Shards, ConversionOutcomeRows, ::testing::Range<size_t>(0, kOutcomeShards));
 
 // Files whose container gives only an estimate of their length, or a wrong
 // one, as users have them: each converts whole, as long as Debian's ffmpeg

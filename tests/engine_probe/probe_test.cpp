@@ -93,7 +93,6 @@ void ExpectMatchesLibraries(const std::string& path)
     for (unsigned i = 0; i < ref.ic->nb_streams; i++) {
         const AVStream* st = ref.ic->streams[i];
         const AVCodecParameters* par = st->codecpar;
-        const AVCodec* dec = avcodec_find_decoder(par->codec_id);
         if (par->codec_type == AVMEDIA_TYPE_VIDEO) {
             const VXM_VIDEO_STREAM& v = **video++;
             EXPECT_EQ(v.m_nWidth, par->width);
@@ -198,18 +197,25 @@ TEST(ProbeFailures, FailuresGiveTheDocumentedCodes)
         CVXMMediaImpl notMedia;
         EXPECT_EQ(ProbeOnWorker(notMedia, path), VXM_PROBE_NOT_MEDIA) << path;
     }
-    // Files ffprobe refuses, their sound's decoder not opening on the codec
-    // header: a WebM whose Vorbis header is damaged, an M4B whose AAC
-    // configuration names no object type.
-    const std::string webm = dir.File("Café.webm"), book = dir.File("東京.m4b");
+    // Files ffprobe refuses, their sound's or picture's decoder not opening
+    // on the codec header: a WebM whose Vorbis header is damaged, an M4B
+    // whose AAC configuration names no object type, a FLAC whose STREAMINFO
+    // gives no block size (its parser still gives the channel layout), a
+    // Theora clip whose picture size is damaged (a pixel format is set).
+    const std::string webm = dir.File("Café.webm"), book = dir.File("東京.m4b"), flac = dir.File("Ünïcode.flac"),
+                      theora = dir.File("Café.mkv");
     ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=2", "-c:a", "libvorbis", webm}));
     ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=2", "-c:a", "aac", book}));
-    for (const std::string& path : {webm, book}) {
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "sine=d=2", "-c:a", "flac", flac}));
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=s=160x120:d=1", "-c:v", "libtheora", theora}));
+    for (const std::string& path : {webm, book, flac, theora}) {
         CVXMMediaImpl whole;
         EXPECT_GE(ProbeOnWorker(whole, path), 0) << path;
     }
     const std::string damaged[] = {Damaged(webm, dir.File("Café damaged.webm"), "\x01vorbis", 0, "\x05"),
-                                   Damaged(book, dir.File("東京 damaged.m4b"), "esds", 39, std::string(1, '\0'))};
+                                   Damaged(book, dir.File("東京 damaged.m4b"), "esds", 39, std::string(1, '\0')),
+                                   Damaged(flac, dir.File("Ünïcode damaged.flac"), "fLaC", 8, std::string(4, '\0')),
+                                   Damaged(theora, dir.File("Café damaged.mkv"), "\x80theora", 10, "\xff\xff\xff")};
     for (const std::string& path : damaged) {
         ASSERT_FALSE(path.empty());
         EXPECT_NE(vxmtest::RunProgram({"ffprobe", "-v", "quiet", path}), 0) << path;

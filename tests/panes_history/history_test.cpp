@@ -165,7 +165,7 @@ TEST_F(HistoryPanes, TreeCountsWhatTheDatabaseHoldsAndANodeListsItsRecords)
     EXPECT_TRUE(history->IsVisible());
     EXPECT_EQ(RowText(0, L"ID_LABEL_MEDIA_INFO"), L"H264 | 640X360 | 25 FPS");
     EXPECT_EQ(RowText(0, L"ID_LABEL_AUDIO_INFO"), L"AAC | 128 KBPS");
-    EXPECT_EQ(RowText(0, L"ID_LABEL_MEDIA_DURATION"), L"00:01:05");
+    EXPECT_EQ(RowText(0, L"ID_LABEL_MEDIA_DURATION"), L"00:01:05.0");
     EXPECT_EQ(RowText(0, L"ID_BUTTON_EXPORT_TO_ITUNES"), L"<hidden>");
     EXPECT_EQ(RowText(0, L"ID_BUTTON_ITEM_RESTORE"), L"<hidden>");
 

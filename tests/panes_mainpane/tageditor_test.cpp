@@ -30,8 +30,6 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -76,19 +74,6 @@ std::string Probe(const std::string& path)
     return out;
 }
 
-// The lines of `items` of the tags (their first word) that `kinds` has lines of.
-std::string OfKindsIn(const std::string& items, const std::string& kinds)
-{
-    std::set<std::string> tags;
-    std::istringstream had(kinds);
-    for (std::string line; std::getline(had, line);) tags.insert(line.substr(0, line.find(' ')));
-    std::string kept;
-    std::istringstream lines(items);
-    for (std::string line; std::getline(lines, line);)
-        if (tags.count(line.substr(0, line.find(' ')))) kept += line + "\n";
-    return kept;
-}
-
 struct CFormat {
     const char* extension;
     std::vector<std::string> codec;
@@ -114,7 +99,9 @@ protected:
         }
         args.push_back(source);
         ASSERT_TRUE(vxmtest::RunFfmpeg(args));
-        if (*f.kind) ASSERT_TRUE(vxmtest::MakeTagFile(f.kind, source));
+        if (*f.kind) {
+            ASSERT_TRUE(vxmtest::MakeTagFile(f.kind, source));
+        }
         cover = dir.File("cover.png");
         ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i", "color=c=red:s=32x32", "-frames:v", "1", cover}));
         media.source = Utf8ToWide(source);
@@ -254,7 +241,7 @@ TEST_P(CTagEditorTest, ATitleEditChangesNothingElseOfTheFile)
     ASSERT_EQ(row->GetTags().title, L"Night Caf\u00e9");
     // The cover, the lyrics' frame and every other item stay as they were (a
     // tag made for the title, where the file had none, holds nothing else) ...
-    EXPECT_EQ(OfKindsIn(vxmtest::MutagenItems(source, "title"), items), items);
+    EXPECT_EQ(vxmtest::OfKindsIn(vxmtest::MutagenItems(source, "title"), items), items);
     EXPECT_EQ(vxmtest::DecodedAudioMd5(source), audio);
     EXPECT_EQ(vxmtest::ProbedLength(source), length);
     // ... and every tag of the file has the new title.
@@ -304,7 +291,7 @@ TEST_P(CTagEditorTest, ACueTrackKeepsTheSheetsTagsInItsCloneAndAnEditNeverReache
     ASSERT_NE(track, nullptr);
     track->SetSourcePath(media.source);
     ASSERT_GE(track->Probe(), 0);
-    ASSERT_TRUE(pane->AddCueTrackRow(track, CCueRowInfo{L"The Band", L"Live Album", L"Opening", L"1"}));
+    ASSERT_TRUE(pane->AddCueTrackRow(track, CCueRowInfo{L"The Band", L"Live Album", L"Opening", L"1", {}, {}}));
     CMediaListUI* list = pane->GetMediaList();
     CMediaListItemUI* cueRow = list->FindItem(track);
     ASSERT_NE(cueRow, nullptr);
@@ -358,6 +345,7 @@ const CTaggedFile kTaggedFiles[] = {
     {"Caf\xc3\xa9 empty POPM.mp3", kMp3, "empty-popm-first", nullptr},
     {"Caf\xc3\xa9 empty TYER.mp3", kMp3, "empty-tyer-first", nullptr},
     {"Caf\xc3\xa9 two tags.mp3", kMp3, "two-id3v2", kUnreadable},
+    {"Caf\xc3\xa9 v2.3 and INFO.wav", {"-c:a", "pcm_s16le"}, "bwf-v23", nullptr},
     {"Caf\xc3\xa9.flac", {"-c:a", "flac"}, "zero-block", kUnreadable},
     {"Caf\xc3\xa9.mka", {"-c:a", "libvorbis"}, "", kNoWriter},
     {"Caf\xc3\xa9.dsf", {}, "dsf", kNoWriter},
@@ -382,7 +370,9 @@ TEST(CTagEditorKinds, TheRowShowsWhatOtherReadersSeeAndATitleEditKeepsEveryOther
             args.push_back(song);
             ASSERT_TRUE(vxmtest::RunFfmpeg(args));
         }
-        if (*c.kind) ASSERT_TRUE(vxmtest::MakeTagFile(c.kind, song));
+        if (*c.kind) {
+            ASSERT_TRUE(vxmtest::MakeTagFile(c.kind, song));
+        }
         const std::string before = ReadBytes(song);
         const std::string items = vxmtest::MutagenItems(song, "title");
         const std::string audio = vxmtest::DecodedAudioMd5(song);

@@ -283,7 +283,9 @@ TEST_F(CPaneWindowTest, ARowRemovedWhileItsOutputGetsItsTagsLetsTheNextRowStartA
     CMediaListItemUI* row = Add(L"Caf\u00e9 d\u00e9j\u00e0 vu");
     Add(L"\u6771\u4eac\u306e\u591c 2");
     media[0]->outputPath = Utf8ToWide(output);
-    row->SetTags(VXM_MEDIA_TAGS{L"Nuit \u00e0 Montmartre"});
+    VXM_MEDIA_TAGS tags;
+    tags.title = L"Nuit \u00e0 Montmartre";
+    row->SetTags(tags);
     ASSERT_TRUE(pane->ConvertAll());
     pane->OnConversionStarted(media[0].get());
     media[0]->state = 0;

@@ -1,5 +1,6 @@
 // On an X display: the Play page of the main window playing the test clip
-// into its video window, with its controls; the screenshot is kept.
+// into its video window, with its controls, and a phone's clip stored on its
+// side playing upright; the screenshots are kept.
 #include "PlayerPaneUI.h"
 #include "VXMMainFrameWnd.h"
 #include "support/main_window_environment.h"
@@ -14,6 +15,7 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
 #include <set>
 
 TEST(PlayPage, TheClipPlaysOnThePageWithItsControls)
@@ -53,5 +55,40 @@ TEST(PlayPage, TheClipPlaysOnThePageWithItsControls)
     EXPECT_TRUE(drawn);
     pane->Stop();
     EXPECT_EQ(pane->GetPlayer(), nullptr);
+
+    // A phone's clip stored on its side (a white band down its stored left
+    // edge, a -90 display matrix) plays upright: taller than wide, the band on top.
+    const std::string stored = dir.File("stored.mp4"), portrait = dir.File("Café portrait 東京.mp4");
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-f", "lavfi", "-i",
+                                    "color=gray:size=320x180:rate=25:duration=20,"
+                                    "drawbox=x=0:y=0:w=60:h=180:color=white:t=fill",
+                                    "-c:v", "libx264", "-pix_fmt", "yuv420p", stored}));
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", stored, "-c", "copy", "-metadata:s:v:0", "rotate=270", portrait}));
+    pane->OpenAndPlay(Utf8ToWide(portrait), 0.0);
+    ASSERT_EQ(pane->PlayState, PLAY_STATE_PLAYING);
+    QRect shown;  // what the player drew in its window
+    QImage picture;
+    vxmtest::PumpUntil([&] {
+        const CMediaPlayerUI* control = pane->GetPlayerControl();
+        if (!control || !control->VideoWindow || pane->PositionSeconds <= 1.0) return false;
+        picture = QGuiApplication::primaryScreen()->grabWindow(control->VideoWindow->GetNativeId()).toImage();
+        shown = QRect();
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                if (qGray(picture.pixel(x, y)) > 60) shown |= QRect(x, y, 1, 1);
+        return shown.width() > 20;
+    });
+    page = QGuiApplication::primaryScreen()->grabWindow(window->GetWidget()->winId()).toImage();
+    page.save(QStringLiteral(VXM_SCREENSHOT_DIR "/player_portrait.png"));
+    EXPECT_GT(shown.height(), shown.width() * 3 / 2) << shown.width() << "x" << shown.height();
+    const auto grey = [&](int from, int to) {
+        double sum = 0;
+        for (int y = shown.top() + shown.height() * from / 100; y < shown.top() + shown.height() * to / 100; ++y)
+            sum += qGray(picture.pixel(shown.center().x(), y));
+        return sum / std::max(1, shown.height() * (to - from) / 100);
+    };
+    EXPECT_GT(grey(2, 15), 220.0);
+    EXPECT_LT(grey(30, 95), 170.0);
+    pane->Stop();
     window->DestroyWindow();
 }

@@ -3,6 +3,8 @@
 // video driver as in a user's session, and no window of its own appears.
 #include "IVXMMedia.h"
 #include "MainPaneUI.h"
+#include "MediaListItemUI.h"
+#include "MediaListUI.h"
 #include "MediaPreviewUI.h"
 #include "PreviewPaneUI.h"
 #include "VXMMainFrameWnd.h"
@@ -63,6 +65,25 @@ private:
     std::string m_saved;
 };
 
+// The main window, shown; destroyed at the end of the test, also after a
+// failed assertion.
+struct CShownMainWindow {
+    CShownMainWindow()
+    {
+        if (window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655)) {
+            window->ShowWindow(true);
+            pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());
+        }
+    }
+    ~CShownMainWindow()
+    {
+        window->DestroyWindow();
+        vxmtest::PumpPending();
+    }
+    CVXMMainFrameWnd* window = new CVXMMainFrameWnd(L"");
+    CMainPaneUI* pane = nullptr;
+};
+
 double MeanLevel(const QImage& image, const QRect& rect)
 {
     double sum = 0;
@@ -81,12 +102,10 @@ TEST(PreviewScreenshot, TheConvertPageWithAClipPreviewing)
     const std::string clip = temp.File("aperçu 預覽 🎬.mkv");
     ASSERT_TRUE(vxmtest::MakeVideoClip(clip, 5.0, 320, 180));
     CFakeDesktop desktop;
-    auto* window = new CVXMMainFrameWnd(L"");
-    ASSERT_NE(window->Create(nullptr, L"Vexmora Professional", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1024, 655),
-              nullptr);
-    window->ShowWindow(true);
-    auto* pane = dynamic_cast<CMainPaneUI*>(window->GetMainPane());
-    ASSERT_NE(pane, nullptr);
+    CShownMainWindow shown;
+    ASSERT_NE(shown.pane, nullptr);
+    CVXMMainFrameWnd* window = shown.window;
+    CMainPaneUI* pane = shown.pane;
     CPreviewPaneUI* preview = pane->GetPreviewPane();
     ASSERT_NE(preview, nullptr);
     IVXMMedia* media = CreateVXMMediaObject(nullptr);
@@ -120,8 +139,50 @@ TEST(PreviewScreenshot, TheConvertPageWithAClipPreviewing)
     EXPECT_TRUE(added.empty()) << added.size() << " window(s) appeared with the preview, first " << *added.begin();
 
     preview->Stop();
-    window->DestroyWindow();
+}
+
+// Rows of a phone's clip stored on its side and of a clip one second long:
+// each shows its thumbnail, the portrait one upright in its shape between
+// black bars, the short one its first picture.
+TEST(PreviewScreenshot, RowsOfAPortraitAndAOneSecondClipShowTheirThumbnails)
+{
+    vxmtest::CTempDir temp;
+    const std::string stored = temp.File("stored.mp4"), portrait = temp.File("Café portrait 東京.mp4"),
+                      second = temp.File("Café one second.mp4");
+    ASSERT_TRUE(vxmtest::MakeVideoClip(stored, 3.0, 320, 180));
+    ASSERT_TRUE(vxmtest::RunFfmpeg({"-i", stored, "-c", "copy", "-metadata:s:v:0", "rotate=90", portrait}));
+    ASSERT_TRUE(vxmtest::MakeVideoClip(second, 1.0, 320, 180));
+    CFakeDesktop desktop;
+    CShownMainWindow shown;
+    ASSERT_NE(shown.pane, nullptr);
+    CVXMMainFrameWnd* window = shown.window;
+    CMainPaneUI* pane = shown.pane;
+    for (const std::string& clip : {portrait, second}) {
+        IVXMMedia* media = CreateVXMMediaObject(nullptr);
+        media->SetSourcePath(Utf8ToWide(clip));
+        ASSERT_EQ(media->Probe(), 0);
+        pane->AddMedia(media, -1, 0);
+    }
+    CMediaListUI* list = pane->GetMediaList();
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(vxmtest::PumpUntil([&] {
+        return list->GetMediaItem(0) && list->GetMediaItem(1) && !list->GetMediaItem(0)->GetShownImage().empty() &&
+               !list->GetMediaItem(1)->GetShownImage().empty();
+    }));
     vxmtest::PumpPending();
+    const QImage upright(QString::fromStdWString(list->GetMediaItem(0)->GetShownImage()));
+    const QImage first(QString::fromStdWString(list->GetMediaItem(1)->GetShownImage()));
+    ASSERT_EQ(upright.size(), QSize(58, 38));
+    ASSERT_EQ(first.size(), QSize(58, 38));
+    // 180x320 shown in 38 rows is 21 columns wide: bars of 18 on each side.
+    EXPECT_LT(MeanLevel(upright, QRect(0, 0, 16, 38)), 2.0);
+    EXPECT_LT(MeanLevel(upright, QRect(42, 0, 16, 38)), 2.0);
+    EXPECT_GT(MeanLevel(upright, QRect(20, 0, 18, 38)), 50.0);
+    EXPECT_GT(MeanLevel(first, QRect(0, 0, 58, 38)), 50.0);
+    const RECT& rc = list->GetPos();
+    const QPixmap rows = window->GetWidget()->grab(QRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top));
+    EXPECT_TRUE(rows.save(QString::fromStdString(std::string(VXM_SCREENSHOT_DIR) + "/thumbs_portrait.png")));
+    list->RemoveAll();
 }
 
 }  // namespace

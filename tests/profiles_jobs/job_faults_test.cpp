@@ -165,7 +165,7 @@ TEST_F(JobFaults, FittedSizesAreEven)
     COutputProfile* profile = m_scope.ById(5);
     profile->SetVideoSize(L"640x480");
     const std::string line = Line(*media, profile);  // 718 * 640 / 1280 = 359
-    EXPECT_TRUE(Has(line, "scale=640:358\"")) << line;
+    EXPECT_TRUE(Has(line, "scale=640:358,setsar=1/1\"")) << line;
 }
 
 TEST_F(JobFaults, ExternalAudioWithoutVideoMapsNoNegativeStream)

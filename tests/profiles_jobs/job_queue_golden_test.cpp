@@ -139,8 +139,18 @@ TEST_F(JobQueueGolden, TrimCropAndRotateOnAvi)
     auto lines = Build(*media, profile);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "ffmpeg -i \"file:<src>\" -ss 0.500 -t 1.000 -y  -vf \"crop=1900:1000:8:0,transpose=1,"
-                        "scale=152:272,pad=480:272:164:0\" -vcodec libxvid -b:v 1500k -bf 0 -aspect 480:272 "
+                        "scale=142:272,pad=480:272:169:0,setsar=1/1\" -vcodec libxvid -b:v 1500k -bf 0 -aspect 480:272 "
                         "-acodec libmp3lame -b:a 128k -ar 44100 -ac 2 \"<out>/clip_xvid.avi\" ");
+    // Where the size is automatic the frame is the crop's, shown in its shape.
+    auto portrait = Media({360, 640});
+    portrait->m_nCropWidth = 360;
+    portrait->m_nCropHeight = 320;
+    portrait->m_bFlipHorizontal = 1;
+    lines = Build(*portrait, m_scope.ById(2));  // mkv, automatic size
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("-vf \"crop=360:320:0:0,hflip,scale=360:320,pad=360:320:0:0\""), std::string::npos)
+        << lines[0];
+    EXPECT_NE(lines[0].find(" -aspect 9:8 "), std::string::npos) << lines[0];
 }
 
 TEST_F(JobQueueGolden, DeinterlaceScaleAndPadVolumeOnMkv)
@@ -153,16 +163,17 @@ TEST_F(JobQueueGolden, DeinterlaceScaleAndPadVolumeOnMkv)
     profile->SetVolume(1.5f);
     auto lines = Build(*media, profile);
     ASSERT_EQ(lines.size(), 1u);
-    // The chain starts at the deinterlacer, so it stands before the pixel format.
-    EXPECT_EQ(lines[0], "ffmpeg -i \"file:<src>\" -af \"volume=1.50\" -vf \"kerndeint,pullup,scale=640:360,pad=640:480:0:60\" "
-                        "-pix_fmt yuv420p -y  -vcodec libx264 -b:v 2000k -aspect 16:9 -x264opts " + kX264 +
+    // The chain starts at the deinterlacer, so it stands before the pixel
+    // format. The letterboxed frame is shown in its own shape.
+    EXPECT_EQ(lines[0], "ffmpeg -i \"file:<src>\" -af \"volume=1.50\" -vf \"kerndeint,pullup,scale=640:360,pad=640:480:0:60,setsar=1/1\" "
+                        "-pix_fmt yuv420p -y  -vcodec libx264 -b:v 2000k -aspect 640:480 -x264opts " + kX264 +
                         " -acodec aac -b:a 128k -profile:a 1 -ar 48000 -ac 2 "
                         "-f matroska  \"<out>/clip_x264.mkv\" ");
     // The splitter gives the filter chain back as one argument.
     auto args = SplitJobCommandLine(m_steps[0].strCmdLine).args;
     auto vf = std::find(args.begin(), args.end(), L"-vf");
     ASSERT_NE(vf, args.end());
-    EXPECT_EQ(N(*(vf + 1)), "kerndeint,pullup,scale=640:360,pad=640:480:0:60");
+    EXPECT_EQ(N(*(vf + 1)), "kerndeint,pullup,scale=640:360,pad=640:480:0:60,setsar=1/1");
 }
 
 TEST_F(JobQueueGolden, ExternalAudioBecomesTheSecondInput)
@@ -224,7 +235,7 @@ TEST_F(JobQueueGolden, DvdNtscTwoPass)
     profile->SetEncodePass(L"2");
     auto lines = Build(*media, profile);
     ASSERT_EQ(lines.size(), 2u);
-    const std::string common = "ffmpeg -i \"file:<src>\" -y  -target ntsc-dvd  -s 720x480 -r 29.97 -acodec ac3 -b:a 224k "
+    const std::string common = "ffmpeg -i \"file:<src>\" -y  -vf \"scale=720:480,pad=720:480:0:0,setsar=8/9\" -target ntsc-dvd  -s 720x480 -r 29.97 -acodec ac3 -b:a 224k "
                                "-ar 48000 -ac 2 -passlogfile \"<log>\" -vcodec mpeg2video -b:v 6000k -trellis 1 -mbd 2 "
                                "-g 18 -aspect 4:3 -maxrate 9800k -bufsize 1835k -strict 0";
     EXPECT_EQ(lines[0], common + " -pass 1 -an  \"<out>/clip_mpeg2.mpg\" ");
@@ -238,7 +249,7 @@ TEST_F(JobQueueGolden, PspAvcWithThumbnail)
     auto media = Media();
     auto lines = Build(*media, Named(L"psp_avc"));
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "ffmpeg -i \"file:<src>\" -pix_fmt yuv420p -y  -vf \"scale=480:360,crop=480:272:0:44\" "
+    EXPECT_EQ(lines[0], "ffmpeg -i \"file:<src>\" -pix_fmt yuv420p -y  -vf \"scale=480:360,crop=480:272:0:44,setsar=1/1\" "
                         "-sws_flags 512 -vcodec libx264 -x264opts level=21:8x8dct=no:bframes=0:cabac=no:cqm=flat:"
                         "weightp=0:bitrate=768:threads=0 -acodec aac -b:a 128k -profile:a 1 -ar 48000 -ac 2 "
                         "\"<out>/clip_x264.mp4\" ");

@@ -251,13 +251,6 @@ TEST(ProfileJobs, BuildingWithoutAMediaObjectFailsAndAddsNoStep)
     EXPECT_TRUE(queue.empty());
 }
 
-TEST(ProfileSubtitles, ListedSubtitleCodecs)
-{
-    EXPECT_TRUE(IsListedSubtitleCodec(0x17000));
-    EXPECT_TRUE(IsListedSubtitleCodec(0x17006));
-    EXPECT_FALSE(IsListedSubtitleCodec(0x17003));
-}
-
 TEST(ProfileHardwareEncoding, OnlyX264AndX265QualifyAndOnlyWhenTheSettingAllows)
 {
     EXPECT_EQ(IsHardwareEncoderUsable(L"x264", 0), 0);

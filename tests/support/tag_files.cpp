@@ -3,6 +3,8 @@
 #include "support/test_media.h"
 
 #include <algorithm>
+#include <set>
+#include <sstream>
 
 namespace vxmtest {
 
@@ -34,6 +36,23 @@ std::string MutagenTags(const std::string& path)
 std::string MutagenItems(const std::string& path, const std::string& fields)
 {
     return MutagenSays("items", path, fields);
+}
+
+std::string OfKindsIn(const std::string& items, const std::string& kinds)
+{
+    std::set<std::string> tags;
+    std::istringstream had(kinds);
+    for (std::string line; std::getline(had, line);) tags.insert(line.substr(0, line.find(' ')));
+    std::string kept;
+    std::istringstream lines(items);
+    for (std::string line; std::getline(lines, line);)
+        if (tags.count(line.substr(0, line.find(' ')))) kept += line + "\n";
+    return kept;
+}
+
+std::string FragmentIndex(const std::string& path)
+{
+    return MutagenSays("index", path);
 }
 
 std::string ProbedLength(const std::string& path)
@@ -72,6 +91,17 @@ std::string DecodedAudioMd5(const std::string& path)
 {
     std::string out;
     RunProgram({"ffmpeg", "-v", "error", "-i", path, "-map", "0:a", "-f", "md5", "-"}, &out);
+    return out;
+}
+
+std::string SeekedAudioMd5(const std::string& path)
+{
+    std::vector<std::string> args = {"ffmpeg", "-v", "error", "-ss", "0.5"};
+    if (path.size() > 4 && path.compare(path.size() - 4, 4, ".m4a") == 0)
+        args.insert(args.end(), {"-use_mfra_for", "pts"});
+    args.insert(args.end(), {"-i", path, "-map", "0:a", "-f", "md5", "-"});
+    std::string out;
+    RunProgram(args, &out);
     return out;
 }
 

@@ -35,6 +35,12 @@ std::string MutagenLines(const std::vector<std::string>& tags,
 // must leave as it was.
 std::string MutagenItems(const std::string& path, const std::string& fields = "");
 
+// The lines of `items` (MutagenItems) of the tags, by their first word, that `kinds` has lines of.
+std::string OfKindsIn(const std::string& items, const std::string& kinds);
+
+// The name of the atom each entry of an MP4 file's fragment index points at, a line each.
+std::string FragmentIndex(const std::string& path);
+
 // The length ffprobe gives the file, in seconds.
 std::string ProbedLength(const std::string& path);
 
@@ -42,5 +48,7 @@ std::string ProbedLength(const std::string& path);
 std::string Md5OfFile(const std::string& path);
 // The MD5 of the decoded audio, as ffmpeg gives it.
 std::string DecodedAudioMd5(const std::string& path);
+// The same from 0.5 s on, where ffmpeg seeks to (in an MP4 file, by its fragment index where it has one).
+std::string SeekedAudioMd5(const std::string& path);
 
 }  // namespace vxmtest

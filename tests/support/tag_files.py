@@ -6,6 +6,8 @@ tag_files.py dump FILE             prints "<tag> <field>=<value>" lines, sorted
 tag_files.py items FILE [FIELDS]   prints every item of every tag of FILE as
                                    stored, but those of the comma-separated
                                    row FIELDS (title, ..., cover), sorted
+tag_files.py index FILE            prints the name of the atom each entry of an
+                                   MP4 file's fragment index points at
 """
 import base64
 import functools
@@ -59,6 +61,33 @@ OLD_FIELDS = [(b'TIT2', b'\0Old Title'), (b'TPE1', b'\0Old Artist'), (b'TALB', b
 
 def dsd_chunk(cid, body):
     return cid + struct.pack('>Q', len(body)) + body + (b'\0' if len(body) & 1 else b'')
+
+
+MP4_CONTAINERS = (b'moov', b'trak', b'mdia', b'minf', b'stbl', b'udta', b'meta', b'ilst', b'mfra')
+
+
+def mp4_atoms_in(data, at, end):
+    """(name, offset, size, end of its parent) of every atom from at to end, those in containers too."""
+    while at + 8 <= end:
+        size, name = struct.unpack('>I4s', data[at:at + 8])
+        if size < 8:
+            return
+        yield name, at, size, end
+        if name in MP4_CONTAINERS:
+            yield from mp4_atoms_in(data, at + (12 if name == b'meta' else 8), at + size)
+        at += size
+
+
+def riff_chunks(data):
+    at = 12
+    while at + 8 <= len(data):
+        cid, size = data[at:at + 4], struct.unpack('<I', data[at + 4:at + 8])[0]
+        yield cid, data[at + 8:at + 8 + size]
+        at += 8 + size + (size & 1)
+
+
+def riff_chunk(cid, body):
+    return cid + struct.pack('<I', len(body)) + body + (b'\0' if len(body) & 1 else b'')
 
 
 def make_dsd(kind, path):
@@ -240,6 +269,45 @@ def make(kind, path):
         data = open(path, 'rb').read()
         at = 4 + 4 + 34  # after fLaC and the stream info
         open(path, 'wb').write(data[:at] + b'\x02\0\0\0' + data[at:])
+    elif kind.startswith('atom-'):  # an atom of an MP4 tag's path of size 0, past its parent, or one byte more
+        _, name, damage = kind.split('-')
+        data = bytearray(open(path, 'rb').read())
+        at, size, end = next((a, s, e) for n, a, s, e in mp4_atoms_in(data, 0, len(data)) if n == name.encode())
+        data[at:at + 4] = struct.pack('>I', {'zero': 0, 'past': end - at + 64, 'plus1': size + 1}[damage])
+        open(path, 'wb').write(bytes(data))
+    elif kind == 'odd-chunk':  # an AIFF whose last chunk has an odd size and no pad byte
+        data = bytearray(open(path, 'rb').read()) + b'APPL' + struct.pack('>I', 5) + b'vxm\0\1'
+        data[4:8] = struct.pack('>I', len(data) - 8)
+        open(path, 'wb').write(bytes(data))
+    elif kind == 'no-comment':  # a FLAC file whose Vorbis comment block was taken out
+        data = open(path, 'rb').read()
+        at, blocks, last = 4, [], False
+        while not last:
+            last, size = data[at] & 0x80, int.from_bytes(data[at + 1:at + 4], 'big')
+            if data[at] & 0x7F != 4:
+                blocks.append(bytearray(data[at:at + 4 + size]))
+            at += 4 + size
+        for i, block in enumerate(blocks):
+            block[0] = (block[0] & 0x7F) | (0x80 if i == len(blocks) - 1 else 0)
+        open(path, 'wb').write(b'fLaC' + b''.join(blocks) + data[at:])
+    elif kind == 'cut-asf':  # a download cut short after half its data packets
+        data = open(path, 'rb').read()
+        properties = data.find(bytes.fromhex('A1DCAB8C47A9CF118EE400C00C205365'))
+        packets = struct.unpack('<Q', data[properties + 56:properties + 64])[0]
+        packet = struct.unpack('<I', data[properties + 92:properties + 96])[0]
+        open(path, 'wb').write(data[:struct.unpack('<Q', data[16:24])[0] + 50 + packets // 2 * packet])
+    elif kind == 'empty':
+        open(path, 'wb').close()
+    elif kind == 'bwf-v23':  # a v2.3 ID3 chunk with TRCK 1/12, the date in the INFO list only (as ffmpeg reads it)
+        data = open(path, 'rb').read()
+        body = b'WAVE'
+        for cid, chunk in riff_chunks(data):
+            if cid == b'LIST' and chunk[:4] == b'INFO':
+                chunk += riff_chunk(b'ICRD', b'2022\0')
+            body += riff_chunk(cid, chunk)
+        frames = OLD_FIELDS + [(b'TRCK', b'\x001/12')]
+        body += riff_chunk(b'id3 ', v23_tag(v23_frame(fid, value) for fid, value in frames))
+        open(path, 'wb').write(b'RIFF' + struct.pack('<I', len(body)) + body)
     elif kind in ('dsf', 'dsdiff'):
         make_dsd(kind, path)
     else:
@@ -508,9 +576,25 @@ def items(path, skip):
         print(line)
 
 
+def index(path):
+    data = open(path, 'rb').read()
+    for name, at, size, _ in mp4_atoms_in(data, 0, len(data)):
+        if name != b'tfra':
+            continue
+        version = data[at + 8]
+        lengths, count = struct.unpack('>II', data[at + 16:at + 24])
+        width = 8 if version == 1 else 4
+        each = 2 * width + ((lengths >> 4) & 3) + ((lengths >> 2) & 3) + (lengths & 3) + 3
+        for entry in range(at + 24, at + 24 + count * each, each):
+            moof = int.from_bytes(data[entry + width:entry + 2 * width], 'big')
+            print(data[moof + 4:moof + 8].decode('latin-1'))
+
+
 if __name__ == '__main__':
     if sys.argv[1] == 'make':
         make(sys.argv[2], sys.argv[3])
+    elif sys.argv[1] == 'index':
+        index(sys.argv[2])
     elif sys.argv[1] == 'items':
         items(sys.argv[2], set(sys.argv[3].split(',')) if len(sys.argv) > 3 else set())
     else:

@@ -1,7 +1,7 @@
 // Every profile of the shipped catalogue converts the standard clip in
 // process, the way the job runner runs its steps, and the output holds what
 // Debian's ffmpeg makes of the same job queue: same streams, codecs, encoder
-// tags, sizes, frame counts and durations.
+// and colour tags, sizes, frame counts and durations.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,8 +11,6 @@
 
 #include "../profiles_jobs/job_fixture.h"
 #include "run_support.h"
-#include "cmdutils.h"
-#include "ffmpeg_transcode.h"
 #include "support/test_media.h"
 
 using namespace jobtest;
@@ -46,6 +44,7 @@ std::string CompareOutputs(const std::string& ours, const std::string& theirs)
         if (a[i].type != b[i].type) problems += s + " type " + a[i].type + " vs " + b[i].type;
         if (a[i].codec != b[i].codec) problems += s + " codec " + a[i].codec + " vs " + b[i].codec;
         if (a[i].encoder != b[i].encoder) problems += s + " encoder " + a[i].encoder + " vs " + b[i].encoder;
+        if (a[i].colour != b[i].colour) problems += s + " colour " + a[i].colour + " vs " + b[i].colour;
         if (a[i].width != b[i].width || a[i].height != b[i].height)
             problems += s + " size " + std::to_string(a[i].width) + "x" + std::to_string(a[i].height);
         if (a[i].type == "video" && std::labs(a[i].frames - b[i].frames) > 1)
@@ -73,19 +72,7 @@ Outcome Convert(COutputProfile* profile, int index, const std::string& folder)
             return out;
         }
     for (const auto& step : ours) {
-        CCmdFFplay runner;
-        std::wstring line = step->strCmdLine;
-        // Quiet: insert the log level after the program name.
-        VXM_COMMAND_ARGS args = SplitJobCommandLine(line);
-        size_t at = line.find(args.args[0]) + args.args[0].size();
-        if (at < line.size() && line[at] == L'"') at++;
-        line.insert(at, L" -nostdin -loglevel error");
-        runner.exit_code = 0;
-        int result = run_tool_guarded(&runner, [&line](CToolContext* c) {
-            return ffmpeg_transcode(const_cast<wchar_t*>(line.c_str()), static_cast<CCmdFFplay*>(c));
-        });
-        int code = runner.exit_code ? runner.exit_code : result;
-        if (code != 0) {
+        if (const int code = runtest::RunJobLine(step->strCmdLine); code != 0) {
             out.failure = "step ended with " + std::to_string(code) + ": " + N(step->strCmdLine);
             return out;
         }

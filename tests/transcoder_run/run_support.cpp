@@ -14,6 +14,7 @@ extern "C" {
 }
 
 #include "av/AvHandles.h"
+#include "JobCommand.h"
 #include "cmdutils.h"
 #include "ffmpeg_transcode.h"
 #include "platform/text.h"
@@ -114,12 +115,28 @@ int RunTranscode(const std::string& line)
     return RunTranscode(runner, line);
 }
 
+int RunJobLine(std::wstring line)
+{
+    // Quiet: the log level goes after the program name.
+    const VXM_COMMAND_ARGS args = SplitJobCommandLine(line);
+    size_t at = args.args.empty() ? 0 : line.find(args.args[0]) + args.args[0].size();
+    if (at < line.size() && line[at] == L'"') at++;
+    line.insert(at, L" -nostdin -loglevel error");
+    CCmdFFplay runner;
+    runner.exit_code = 0;
+    int result = run_tool_guarded(&runner, [&line](CToolContext* c) {
+        return ffmpeg_transcode(const_cast<wchar_t*>(line.c_str()), static_cast<CCmdFFplay*>(c));
+    });
+    return runner.exit_code ? runner.exit_code : result;
+}
+
 std::vector<StreamInfo> Probe(const std::string& path)
 {
     std::string out;
     int rc = vxmtest::RunProgram({"ffprobe", "-v", "error", "-count_frames", "-show_entries",
                                   "stream=codec_type,codec_name,width,height,sample_rate,channels,nb_read_frames,"
-                                  "duration:stream_side_data=rotation:stream_tags=encoder:format=duration",
+                                  "duration,color_range,color_space,color_transfer,color_primaries:"
+                                  "stream_side_data=rotation:stream_tags=encoder:format=duration",
                                   "-of", "compact=p=1:nk=0", path},
                                  &out);
     std::vector<StreamInfo> streams;
@@ -152,6 +169,7 @@ std::vector<StreamInfo> Probe(const std::string& path)
             else if (k == "duration") s.duration = atof(v.c_str());
             else if (k == "rotation") s.rotation = atoi(v.c_str());
             else if (k == "tag:encoder" || k == "tag:ENCODER") s.encoder = v;
+            else if (k.rfind("color_", 0) == 0) s.colour += (s.colour.empty() ? "" : ",") + v;
         }
         streams.push_back(s);
     }
@@ -189,6 +207,7 @@ void ExpectSameOutput(const std::string& ours, const std::string& theirs)
         EXPECT_EQ(a[i].sample_rate, b[i].sample_rate);
         EXPECT_EQ(a[i].channels, b[i].channels);
         EXPECT_EQ(a[i].encoder, b[i].encoder);
+        EXPECT_EQ(a[i].colour, b[i].colour);
         if (a[i].type == "video") {
             EXPECT_NEAR(a[i].frames, b[i].frames, 1);
         }

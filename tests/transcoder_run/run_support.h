@@ -14,6 +14,9 @@ namespace runtest {
 // Returns the run's exit code.
 int RunTranscode(CCmdFFplay& runner, const std::string& line);
 int RunTranscode(const std::string& line);
+// Runs a job step's whole command line (the program first) in process as the
+// job runner does, quietly. Returns the run's exit code.
+int RunJobLine(std::wstring line);
 
 struct StreamInfo {
     std::string type;     // video, audio, subtitle
@@ -24,11 +27,12 @@ struct StreamInfo {
     long frames = 0;      // decoded frames (video) or packets (others)
     double duration = 0;  // seconds
     std::string encoder;  // the stream's "encoder" tag
+    std::string colour;   // range, matrix, transfer and primaries ("tv,bt709,bt709,bt709")
 };
 // The streams of a file in order; empty when ffprobe cannot read it.
 std::vector<StreamInfo> Probe(const std::string& path);
 // Our output and Debian ffmpeg's have the same streams: types, codecs, sizes,
-// display turns, audio layout, encoder tags, video frames within 1 and durations within 0.05 s.
+// display turns, audio layout, encoder and colour tags, video frames within 1 and durations within 0.05 s.
 void ExpectSameOutput(const std::string& ours, const std::string& theirs);
 // Decoded video frames as raw gray+chroma yuv420p bytes, one string per frame.
 std::vector<std::string> DecodeFrames(const std::string& path, int width, int height);

@@ -92,8 +92,9 @@ TEST(RunStatistics, BenchmarkProgressAndVideoStatisticsAreWritten)
     while (std::getline(lines, line)) {
         ++frames;
         EXPECT_EQ(line.rfind("frame= ", 0), 0u) << line;
-        if (frames == 1)
+        if (frames == 1) {
             EXPECT_NE(line.find("type= I"), std::string::npos) << line;
+        }
     }
     EXPECT_EQ(frames, 50);
 }

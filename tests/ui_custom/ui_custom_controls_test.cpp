@@ -262,19 +262,21 @@ TEST_F(CustomControls, OverlapButtonWithoutButtonsIgnoresPresses)
     EXPECT_FALSE(Render().isNull());
 }
 
-TEST(TimeEditText, TenthsAreCutNotRounded)
+// The time shown is rounded to the tenth, as every length of the window; the
+// value stays the exact milliseconds.
+TEST(TimeEditText, TenthsAreRoundedAndTheValueKept)
 {
     CTimeEditUI te;
     te.SetValue(62500);
     EXPECT_EQ(te.GetText(), L"00:01:02.5");
     EXPECT_EQ(te.GetValue(), 62500);
-    te.SetValue(62960);
-    EXPECT_EQ(te.GetText(), L"00:01:02.9");
-    EXPECT_EQ(te.GetValue(), 62960);
+    te.SetValue(4972);
+    EXPECT_EQ(te.GetText(), L"00:00:05.0");
+    EXPECT_EQ(te.GetValue(), 4972);
     te.SetValue(3723000);
-    EXPECT_EQ(te.GetText(), L"01:02:03");
+    EXPECT_EQ(te.GetText(), L"01:02:03.0");
     te.SetValue(30 * 3600000);
-    EXPECT_EQ(te.GetText(), L"30:00:00");
+    EXPECT_EQ(te.GetText(), L"30:00:00.0");
     EXPECT_EQ(te.GetValue(), 30 * 3600000);
 }
 

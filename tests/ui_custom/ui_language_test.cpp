@@ -7,6 +7,7 @@
 #include "ui/UIMarkup.h"
 #include "ui/UIStringFormat.h"
 #include "ui/UIStringTable.h"
+#include "platform/codepage.h"
 #include "platform/text.h"
 #include "support/test_media.h"
 #include <gtest/gtest.h>
@@ -372,6 +373,12 @@ TEST(ShippedLanguages, EveryTranslationTakesTheArgumentsOfTheEnglishText)
         for (const auto& child : e.children) descriptions(*child);
     };
     descriptions(*profiles.GetRoot());
+    // The code pages' descriptions, shown after their numbers.
+    for (const VXM_CODE_PAGE& page : CodePageTable()) {
+        const std::wstring name = page.name;
+        if (const size_t open = name.find(L" ("); open != std::wstring::npos)
+            catalogue.insert(name.substr(open + 2, name.size() - open - 3));
+    }
     for (const auto& info : list) {
         CMarkup xml;
         ASSERT_TRUE(xml.LoadFromFile(SourcePath("skin/lang/" + WideToUtf8(info.id) + "/pro.xml"))) << WideToUtf8(info.id);
@@ -385,7 +392,7 @@ TEST(ShippedLanguages, EveryTranslationTakesTheArgumentsOfTheEnglishText)
                 EXPECT_TRUE(HasSameFormatSignature(e->GetAttribute(L"text"), english))
                     << WideToUtf8(info.id) << " id " << id << ": " << WideToUtf8(e->GetAttribute(L"text"));
             } else if (e->name == L"Text") {
-                // A key is a text of the program or a description of the profile catalogue.
+                // A key is a text of the program or a description of the profile catalogue or of a code page.
                 const std::wstring key = e->GetAttribute(L"key");
                 EXPECT_TRUE(FindEnglishDictionaryText(key) || catalogue.count(key)) << WideToUtf8(key);
             }

@@ -112,6 +112,12 @@ constexpr size_t kMaxURLLength = 2048;
 
 }  // namespace
 
+bool IsExistingFile(const std::wstring& path)
+{
+    std::error_code ec;
+    return !path.empty() && fs::is_regular_file(PathFromWide(path), ec);
+}
+
 void SetProgramLocale()
 {
     if (!std::setlocale(LC_CTYPE, "C.UTF-8") && !std::setlocale(LC_CTYPE, "C.utf8"))
@@ -269,17 +275,6 @@ void ReplaceInvalidFileNameChars(std::wstring& name)
 }
 
 // ---- time and date --------------------------------------------------------
-
-std::wstring FormatTime(long long ms)
-{
-    if (ms < 0) ms = 0;
-    long long hours = ms / 3600000;
-    int minutes = static_cast<int>(ms / 60000 % 60);
-    int seconds = static_cast<int>(ms / 1000 % 60);
-    int tenth = static_cast<int>(ms % 1000 / 100);
-    if (tenth < 1) return FormatW(L"%02lld:%02d:%02d", hours, minutes, seconds);
-    return FormatW(L"%02lld:%02d:%02d.%d", hours, minutes, seconds, tenth);
-}
 
 std::wstring FormatDate(long long unixSeconds, const TDateForms& forms)
 {

@@ -59,8 +59,6 @@ std::wstring TrimSpace(const std::wstring& text);
 // Every : / \ * ? " < > | and every control character becomes '_'.
 void ReplaceInvalidFileNameChars(std::wstring& name);
 
-// "hh:mm:ss" or "hh:mm:ss.t" (tenths, cut not rounded; no tenth below 100 ms).
-std::wstring FormatTime(long long ms);
 // The strftime forms of a list's date: a time of today, a day of this year,
 // an older day. By default English: "09:05 AM", "Mar 04", "03/04/2025".
 struct TDateForms {
@@ -95,6 +93,9 @@ const VXM_OS_VERSION& GetOSVersionInfo();
 // An encrypted Blu-ray (an "AACS" folder) is refused with an error box.
 bool IsBDFolder(const std::wstring& folder);
 bool IsDVDFolder(const std::wstring& folder);
+
+// True when the path names a regular file.
+bool IsExistingFile(const std::wstring& path);
 
 // A whole text that is a web address (texts over 2048 characters never are).
 bool IsURL(const std::wstring& text);

@@ -97,7 +97,7 @@ std::vector<CFileFilter> AudioFileFilters()
 
 std::vector<CFileFilter> SubtitleFileFilters()
 {
-    return ParseFileFilters(L"Subtitle Files|*.srt;*.ass|All Files (*.*)|*.*|");
+    return ParseFileFilters(L"Subtitle Files|*.srt;*.ssa;*.ass|All Files (*.*)|*.*|");
 }
 
 std::vector<CFileFilter> DVDImageFileFilters()

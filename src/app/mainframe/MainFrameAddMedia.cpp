@@ -340,8 +340,16 @@ void CVXMMainFrameWnd::OnAddTrackFile(UINT uMsg, WPARAM rowPointer, LPARAM previ
         else row->AddSubtitleFile(static_cast<int>(previous), nullptr);
         return;
     }
-    if (audio) row->AddAudioFile(files.front().c_str(), 0);
-    else row->AddSubtitleFile(0, files.front().c_str());
+    if (audio) {
+        row->AddAudioFile(files.front().c_str(), 0);
+    } else if (row->AddSubtitleFile(0, files.front().c_str()) < 0) {
+        // Picked through "All files": the row takes only the kinds it can burn in.
+        CLanguageManager* lang = CLanguageManager::GetInstance();
+        const std::wstring name = WideFromPath(PathFromWide(files.front()).filename());
+        if (auto* box = Desktop().messageBox)
+            box->Show(GetHWND(), FillIn(lang->TranslateDictionary(L"ID_STRING_SUBTITLE_KIND_REFUSED"), {name}),
+                      lang->LoadStringW(103), MB_OK | MB_ICONWARNING);
+    }
 }
 
 // ---- cue sheets -------------------------------------------------------------------------------

@@ -1,4 +1,6 @@
 #include "MainPaneMaker.h"
+#include "DlgSelectDVD.h"
+#include "VXMMainFrameWnd.h"
 #include "IMainPane.h"
 #include "panes/MainPaneUI.h"
 #include "panes/PlayerPaneUI.h"
@@ -21,7 +23,11 @@ CControlUI* MakeMainFramePane(const std::wstring& kind, CPaintManagerUI* manager
     if (Maker()) return Maker()(kind, manager, frame);
     if (kind == L"MainPane") return new CMainPaneUI(manager, frame, false);
     if (kind == L"BurnerPane") return new CMainPaneUI(manager, frame, true);
-    if (kind == L"PlayerPane") return new CPlayerPaneUI(manager);
+    if (kind == L"PlayerPane") {
+        auto* pane = new CPlayerPaneUI(manager);
+        pane->SetDriveChooser(RunSelectDVDDialog);
+        return pane;
+    }
     return nullptr;
 }
 

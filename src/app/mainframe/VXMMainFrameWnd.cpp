@@ -322,6 +322,13 @@ void CVXMMainFrameWnd::ShowStatusMessage(const std::wstring& text, const std::ws
         }
 }
 
+bool CVXMMainFrameWnd::GetScreenRect(RECT& rect) const
+{
+    if (!GetHWND()) return false;
+    rect = GetWindowRect();
+    return true;
+}
+
 bool CVXMMainFrameWnd::StopRowsAndWait()
 {
     if (m_mainPane) m_mainPane->StopAll();

@@ -22,7 +22,7 @@ class CMenu;
 class CVXMSettings;
 class IDropSink;
 
-class CVXMMainFrameWnd : public WindowImplBase {
+class CVXMMainFrameWnd : public WindowImplBase, public IPaneHost {
 public:
     // `commandLineFile`: a file named on the command line (may be empty).
     explicit CVXMMainFrameWnd(std::wstring commandLineFile);
@@ -47,14 +47,13 @@ public:
     void SelectPage(int page);
     int GetPage() const { return m_page; }
     IMainPane* GetActivePane() const;
-    IMainPane* GetMainPane() const { return m_mainPane; }
+    IMainPane* GetMainPane() const override { return m_mainPane; }
     IMainPane* GetBurnPane() const { return m_burnPane; }
     IPlayerPane* GetPlayerPane() const { return m_playerPane; }
     // Asks before closing while a row converts; on "Yes" every row of both
     // panes is stopped before the answer is given.
     bool CanClose();
-    // The status bar's text; its tooltip is the text, else `tip`.
-    void ShowStatusMessage(const std::wstring& text, const std::wstring& tip = {});
+    void ShowStatusMessage(const std::wstring& text, const std::wstring& tip = {}) override;
     const std::wstring& GetStatusText() const { return m_statusText; }
     // Names of the controls the window looks up in its skin.
     static const wchar_t* const* RequiredControlNames(int& count);
@@ -74,11 +73,10 @@ public:
     void OpenOutputFolder();
     // Both panes show the output folder setting again.
     void OutputFolderChanged();
-    // A first-use hint ("ID_CON_FIRSTAID_...") is dismissed for good.
-    void HideFirstAid(const wchar_t* content);
+    void HideFirstAid(const wchar_t* content) override;
     void OpenSnapshotFolder();
-    // The copy of the menu file the window's popups come from (null when it did not load).
-    CMenu* GetMenus() const { return m_menus.get(); }
+    CMenu* GetMenus() const override { return m_menus.get(); }
+    bool GetScreenRect(RECT& rect) const override;
 
     // ---- adding media ----
     void AddFiles();

@@ -2,6 +2,7 @@
 #include "MediaListItemUI.h"
 
 #include "VXMGlobal.h"
+#include "ui/UITimeEdit.h"
 
 void CChildListItemUI::SetSegment(int index, int startMs, int endMs)
 {

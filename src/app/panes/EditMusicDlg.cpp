@@ -5,6 +5,7 @@
 #include "MediaListItemUI.h"
 #include "MediaListUI.h"
 #include "MediaTags.h"
+#include "TagCheck.h"
 #include "TagWriter.h"
 #include "VXMGlobal.h"
 #include "VXMSettings.h"
@@ -125,6 +126,9 @@ void CEditMusicDlg::Accept()
     }
     VXM_MEDIA_TAGS tags = m_row->GetTags();
     for (const CTagField& field : kFields) tags.*field.value = EditText(field.edit);
+    // Only what the user changed is written: a value the row shows from the
+    // probe stays as the file has it.
+    const unsigned changed = DifferentFields(tags, m_row->GetTags());
     if (IsPictureFile(m_row->GetShownImage())) tags.cover = m_row->GetShownImage();
 
     const bool toSource = m_row->GetStatus() != ITEM_STATUS_DONE;
@@ -136,14 +140,14 @@ void CEditMusicDlg::Accept()
                  m_media ? m_media->GetSourcePath().c_str() : L"");
     } else if (m_media) {
         const std::wstring file = toSource ? m_media->GetSourcePath() : m_media->GetOutputPath();
-        if (!StartSave(file, tags)) ShowError(TagsNotWrittenText(file, "the program is closing"));
+        if (!StartSave(file, tags, changed)) ShowError(TagsNotWrittenText(file, "the program is closing"));
         return;
     }
     m_row->SetTags(tags);
     Close(0);
 }
 
-bool CEditMusicDlg::StartSave(const std::wstring& file, const VXM_MEDIA_TAGS& tags)
+bool CEditMusicDlg::StartSave(const std::wstring& file, const VXM_MEDIA_TAGS& tags, unsigned changed)
 {
     if (!m_saveDone)
         m_saveDone = std::make_unique<CMessageWindow>([this](HWND, UINT msg, WPARAM, LPARAM lParam) -> LRESULT {
@@ -153,7 +157,7 @@ bool CEditMusicDlg::StartSave(const std::wstring& file, const VXM_MEDIA_TAGS& ta
             return 0;
         });
     // Copying a long file takes seconds: the window keeps serving the user meanwhile.
-    if (!WriteMediaTagsLater(file, tags, true, m_saveDone->Get(), kTagsSaved, 0)) return false;
+    if (!WriteMediaTagsLater(file, tags, true, m_saveDone->Get(), kTagsSaved, 0, changed)) return false;
     m_savingFile = file;
     m_savingTags = std::make_unique<VXM_MEDIA_TAGS>(tags);
     ShowSaving(true);

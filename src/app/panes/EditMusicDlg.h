@@ -48,8 +48,8 @@ private:
     bool SourceIsFree() const;
     // Tells the user that the file kept its old tags, and why.
     void ShowError(const std::wstring& text);
-    // Hands the write to the tag writer; false when it takes none.
-    bool StartSave(const std::wstring& file, const VXM_MEDIA_TAGS& tags);
+    // Hands the write of the `changed` fields to the tag writer; false when it takes none.
+    bool StartSave(const std::wstring& file, const VXM_MEDIA_TAGS& tags, unsigned changed);
     void OnSaved(const CTagWriteResult& result);
     void ShowSaving(bool saving);
 

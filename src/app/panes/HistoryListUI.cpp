@@ -12,6 +12,7 @@
 #include "ui/UILanguage.h"
 #include "ui/UIMenu.h"
 #include "ui/desktop/Desktop.h"
+#include "ui/UITimeEdit.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -23,12 +24,6 @@ const wchar_t* const kRowElement = L"HistoryListContainerElement";
 const wchar_t* const kRowButtons[] = {L"ID_BUTTON_SHOW_IN_FOLDER", L"ID_BUTTON_EXPORT_TO_ITUNES",
                                       L"ID_BUTTON_ITEM_REMOVE", L"ID_BUTTON_ITEM_RESTORE"};
 constexpr UINT kTextFileNotFound = 126;
-
-bool FileExists(const std::wstring& path)
-{
-    std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(PathFromWide(path), ec);
-}
 
 // Only web pages are handed to the desktop to open.
 bool IsWebAddress(const std::wstring& text)
@@ -113,12 +108,12 @@ void CHistoryListItemUI::ShowFileInFolder(const std::wstring& path)
 
 bool CHistoryListItemUI::IsSourceAvailable() const
 {
-    return m_recordKind == 1 ? IsWebAddress(m_sourcePath) : FileExists(m_sourcePath);
+    return m_recordKind == 1 ? IsWebAddress(m_sourcePath) : IsExistingFile(m_sourcePath);
 }
 
 bool CHistoryListItemUI::IsOutputAvailable() const
 {
-    return FileExists(m_outputPath);
+    return IsExistingFile(m_outputPath);
 }
 
 void CHistoryListItemUI::Fill(const VXM_HISTORY_RECORD& record, int kind, bool appleProfile, bool inRecycleBin)
@@ -135,7 +130,7 @@ void CHistoryListItemUI::Fill(const VXM_HISTORY_RECORD& record, int kind, bool a
     Show(L"ID_LAYOUT_AUDIO_INFO", !record.audioText.empty());
     if (CControlUI* audio = Sub(L"ID_LABEL_AUDIO_INFO")) audio->SetText(record.audioText);
     if (CControlUI* duration = Sub(L"ID_LABEL_MEDIA_DURATION")) duration->SetText(FormatTime(record.durationMs));
-    if (CControlUI* thumb = Sub(L"ID_LAYOUT_THUMBNAIL_V"); thumb && FileExists(record.thumbnailPath))
+    if (CControlUI* thumb = Sub(L"ID_LAYOUT_THUMBNAIL_V"); thumb && IsExistingFile(record.thumbnailPath))
         thumb->SetBkImage(record.thumbnailPath);
     if (CControlUI* date = Sub(L"ID_LABEL_CREATE_DATE")) date->SetText(FormatDate(record.date, LanguageDateForms()));
     m_recordId = record.id;
@@ -160,7 +155,7 @@ void CHistoryListItemUI::OnDoubleClick()
         IVXMMedia* media = CreateVXMMediaObject(nullptr);
         if (!media) return;
         media->SetSourcePath(m_outputPath);
-        const int probed = FileExists(m_outputPath) ? media->Probe() : -2;
+        const int probed = IsExistingFile(m_outputPath) ? media->Probe() : -2;
         if (probed < 0) {
             media->Release();
             if (probed == -2) SendStatus(kTextFileNotFound);

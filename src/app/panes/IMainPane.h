@@ -130,6 +130,22 @@ public:
     virtual void OnOutputFolderChanged() {}
 };
 
+// What a media pane asks of the window that holds it.
+class IPaneHost {
+public:
+    virtual ~IPaneHost() = default;
+    // The converter page's pane.
+    virtual IMainPane* GetMainPane() const = 0;
+    // The status bar's text; its tooltip is the text, else `tip`.
+    virtual void ShowStatusMessage(const std::wstring& text, const std::wstring& tip = {}) = 0;
+    // A first-use hint ("ID_CON_FIRSTAID_...") is dismissed for good.
+    virtual void HideFirstAid(const wchar_t* content) = 0;
+    // The copy of the menu file the window's popups come from (null when it did not load).
+    virtual CMenu* GetMenus() const = 0;
+    // The window's place on the screen; false while it has no window.
+    virtual bool GetScreenRect(RECT& rect) const = 0;
+};
+
 class IPlayerPane {
 public:
     virtual ~IPlayerPane() = default;

@@ -50,12 +50,6 @@ std::wstring Dictionary(const std::wstring& key) { return CLanguageManager::GetI
 
 int TextToInt(const std::wstring& text) { return static_cast<int>(std::wcstol(text.c_str(), nullptr, 10)); }
 
-bool IsFile(const std::wstring& path)
-{
-    std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(PathFromWide(path), ec);
-}
-
 std::wstring BurnTemplateFolder() { return CMainPaneUI::GetModuleDirectory() + L"data/template/"; }
 
 std::vector<std::wstring> BurnTemplates()
@@ -80,7 +74,7 @@ void CMainPaneUI::LoadBurnSettings()
     m_menu.templateFile = BurnTemplateFolder() + L"basic.xml";
     // The sample tune is optional: without it the menu is silent.
     const std::wstring tune = GetModuleDirectory() + L"data/sample/default.mp3";
-    if (IsFile(tune)) m_menu.backgroundAudio = tune;
+    if (IsExistingFile(tune)) m_menu.backgroundAudio = tune;
     const std::vector<std::wstring> templates = BurnTemplates();
     const auto at = std::find(templates.begin(), templates.end(), m_menu.templateFile);
     m_templateIndex = at == templates.end() ? 0 : static_cast<int>(at - templates.begin());
@@ -378,7 +372,7 @@ void CMainPaneUI::ShowBurner()
         CMediaListItemUI* row = m_mediaList->GetMediaItem(i);
         IVXMMedia* media = row ? row->GetMedia() : nullptr;
         IProfileGroup* group = row ? GroupOfRow(row) : nullptr;
-        if (!media || !group || group->GetBurn() == 0 || !IsFile(media->GetOutputPath())) continue;
+        if (!media || !group || group->GetBurn() == 0 || !IsExistingFile(media->GetOutputPath())) continue;
         VXM_BURN_FILE file;
         file.path = media->GetOutputPath();
         file.seconds = media->GetClipLength() / 1000.0;

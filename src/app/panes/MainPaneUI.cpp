@@ -13,7 +13,7 @@
 #include "IVXMDiscFile.h"
 #include "IVXMMedia.h"
 #include "Log.h"
-#include "MainFrameCommands.h"
+#include "MenuCommandIds.h"
 #include "MediaHandler.h"
 #include "MediaFolders.h"
 #include "MediaListUI.h"
@@ -23,7 +23,6 @@
 #include "VXMGlobal.h"
 #include "VXMMediaBase.h"
 #include "VXMMediaExports.h"
-#include "VXMMainFrameWnd.h"
 #include "VXMSettings.h"
 #include "platform/codepage.h"
 #include "platform/text.h"
@@ -53,13 +52,6 @@
 namespace {
 
 const char* const kCategory = "CMainPaneUI";
-const wchar_t* const kCaption = L"Vexmora Professional";
-
-// Row kinds in the order of the list's row kinds.
-constexpr int kRowFile = 0;
-constexpr int kRowDVD = 1;
-constexpr int kRowOnline = 2;
-constexpr int kRowChild = 3;
 
 // Row template files and the element name each must start with.
 struct SRowTemplate {
@@ -75,12 +67,6 @@ const SRowTemplate kRowTemplates[] = {
 };
 // The conversion list's own row skin, used for a kind without its own file.
 const wchar_t* const kFallbackRowFile = L"convertlist_item.xml";
-
-bool FileExists(const std::wstring& path)
-{
-    std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(PathFromWide(path), ec);
-}
 
 std::wstring ReadSkinFile(const std::wstring& name)
 {
@@ -104,7 +90,7 @@ std::wstring Translated(const std::wstring& key) { return CLanguageManager::GetI
 
 }  // namespace
 
-CMainPaneUI::CMainPaneUI(CPaintManagerUI* manager, CVXMMainFrameWnd* frame, bool burnMode)
+CMainPaneUI::CMainPaneUI(CPaintManagerUI* manager, IPaneHost* frame, bool burnMode)
     : m_paintManager(manager), m_frame(frame), m_burn(burnMode)
 {
 }
@@ -192,15 +178,6 @@ int CMainPaneUI::SettingsPageOf(CControlUI* control) const
 
 CControlUI* CMainPaneUI::CreateControl(const std::wstring& name)
 {
-    // Panes another part of the program provides come from the skin's
-    // control table when they are registered there; otherwise their place
-    // stays an empty container.
-    auto registered = [&name]() -> CControlUI* {
-        if (CControlUI* c = CDialogBuilder::CreateBuiltinControl(name)) return c;
-        auto* place = new CVerticalLayoutUI;  // kept empty and out of sight
-        place->SetVisible(false);
-        return place;
-    };
     if (name == L"MediaList") {
         m_mediaList = new CMediaListUI(m_burn);
         return m_mediaList;
@@ -210,7 +187,12 @@ CControlUI* CMainPaneUI::CreateControl(const std::wstring& name)
         m_profileSettings = new CProfileSettingsPaneUI(m_paintManager, m_burn);
         return m_profileSettings;
 #else
-        return registered();
+        // Provided by another part of the program when the skin's control
+        // table registers it; otherwise its place stays empty and hidden.
+        if (CControlUI* c = CDialogBuilder::CreateBuiltinControl(name)) return c;
+        auto* place = new CVerticalLayoutUI;
+        place->SetVisible(false);
+        return place;
 #endif
     }
     if (name == L"PreviewPane") {
@@ -246,7 +228,7 @@ void CMainPaneUI::BuildPane()
     if (m_mediaList)
         m_mediaList->SetTagsSavedHandler([this](IVXMMedia* media, const CTagWriteResult& result) { OnTagsSaved(media, result); });
     if (m_previewPane && !m_burn) {
-        CVXMMainFrameWnd* frame = m_frame;
+        IPaneHost* frame = m_frame;
         m_previewPane->SetSnapshotMenu([frame]() -> CMenu* {
             return frame && frame->GetMenus() ? frame->GetMenus()->GetSubMenu(MENU_SNAPSHOT) : nullptr;
         });
@@ -267,7 +249,7 @@ void CMainPaneUI::LoadRowTemplates()
     if (!m_mediaList) return;
     const std::wstring fallback = ReadSkinFile(kFallbackRowFile);
     for (const SRowTemplate& t : kRowTemplates) {
-        if (FileExists(CPaintManagerUI::GetResourcePath() + t.file)) {
+        if (IsExistingFile(CPaintManagerUI::GetResourcePath() + t.file)) {
             m_mediaList->SetRowTemplate(t.kind, t.file);
             continue;
         }
@@ -377,520 +359,6 @@ CMediaListItemUI* CMainPaneUI::SelectedRow() const
     return m_mediaList->GetMediaItem(m_mediaList->GetCurSel());
 }
 
-// ---- rows -------------------------------------------------------------------------------
-
-CMediaListItemUI* CMainPaneUI::AddRow(int position, IVXMMedia* media, int kind, int downloadFlag)
-{
-    if (!m_mediaList || !media) return nullptr;
-    static const EMediaRowKind kinds[] = {EMediaRowKind::File, EMediaRowKind::DVD, EMediaRowKind::Online,
-                                          EMediaRowKind::Child};
-    CMediaListItemUI* row = m_mediaList->AddMedia(media, kinds[kind], true, position, downloadFlag);
-    if (!row) return nullptr;
-    const bool join = m_mediaList->IsJoinMode();
-    row->SetJoinLayout(join && !(m_mediaList->GetCount() == 1));
-    return row;
-}
-
-CMediaListItemUI* CMainPaneUI::AddFileRow(int position, IVXMMedia* media)
-{
-    CMediaListItemUI* row = AddRow(position, media, kRowFile);
-    if (!row) return nullptr;
-    row->SetChecked(true);
-    VXM_MEDIA_TAGS tags;
-    const std::wstring thumbnail = media->GetThumbnailPath();
-    // Files added through the loader had their tags read beside the probe;
-    // whether a cover became the row's picture is known without a lookup in
-    // the temporary folder, which waits while workers write pictures there.
-    bool cover = false;
-    int handled = TakeTagsForRow(media, tags, thumbnail, &cover);
-    if (handled < 0) {
-        handled = AddProbedTags(media, tags, ReadMediaTags(media, tags));
-        cover = FileExists(thumbnail);
-    }
-    const bool tagged = handled == 1;
-    if (cover) {
-        // A cover read from the tags is the row's picture, and the one written again.
-        if (tagged && !media->GetVideoStream()) tags.cover = thumbnail;
-        row->SetShownImage(thumbnail);
-        if (CControlUI* c = m_paintManager ? m_paintManager->FindSubControlByName(row, L"ID_LAYOUT_THUMBNAIL_V") : nullptr)
-            c->SetBkImage(thumbnail);
-    }
-    if (tagged) row->SetTags(tags);
-    if (m_paintManager) m_paintManager->SendNotify(this, L"item_created", 0, m_burn ? 1 : 0);
-    return row;
-}
-
-CMediaListItemUI* CMainPaneUI::AddDVDRow(int position, IVXMMedia* title)
-{
-    CMediaListItemUI* row = AddRow(position, title, kRowDVD);
-    if (!row) return nullptr;
-    if (m_paintManager) m_paintManager->SendNotify(this, L"item_created", 0, m_burn ? 1 : 0);
-    auto* dvd = dynamic_cast<IVXMDVDTitle*>(title);
-    if (dvd && title->GetClipLength() >= 180001 && dvd->IsMainTitle()) {
-        row->SetChecked(true);
-        if (auto* dvdRow = dynamic_cast<CDVDMediaListItemUI*>(row)) dvdRow->MarkMainTitle();
-    }
-    return row;
-}
-
-CMediaListItemUI* CMainPaneUI::AddOnlineRow(int position, IVXMMedia* media, int downloadFlag)
-{
-    CMediaListItemUI* row = AddRow(position, media, kRowOnline, downloadFlag);
-    if (row) row->SetChecked(true);
-    return row;
-}
-
-CMediaListItemUI* CMainPaneUI::AddChildRow(IVXMMedia* child, int parentIndex, IVXMMedia* parent, int startMs,
-                                           int endMs, int segmentIndex)
-{
-    if (!m_mediaList || !child || !parent) return nullptr;
-    if (CMediaListItemUI* parentRow = m_mediaList->GetMediaItem(parentIndex)) parentRow->SetChecked(false);
-    CMediaListItemUI* row = AddRow(parentIndex + segmentIndex + 1, child, kRowChild);
-    if (!row) return nullptr;
-    if (auto* childRow = dynamic_cast<CChildListItemUI*>(row)) {
-        childRow->SetParentMedia(parent);
-        childRow->SetSegment(segmentIndex, startMs, endMs);
-        childRow->UpdateDuration();
-    }
-    row->SetOutputName(parent->GetSourceTitle() + L"_Segment_" + std::to_wstring(segmentIndex));
-    row->SetChecked(true);
-    return row;
-}
-
-void CMainPaneUI::AddMedia(IVXMMedia* media, short position, unsigned short flags)
-{
-    if (!media) return;
-    // The engine names the outputs of burn rows its own way.
-    if (auto* base = dynamic_cast<CVXMMediaBase*>(media)) base->m_bBurnNaming = m_burn ? 1 : 0;
-    if (!m_mediaList) {
-        media->Release();
-        return;
-    }
-    CMediaListItemUI* row = nullptr;
-    if (flags & 1) row = AddOnlineRow(-1, media, (flags & 4) ? 1 : 0);
-    else if (media->GetMediaKind() == 1) row = AddDVDRow(position, media);
-    else row = AddFileRow(position, media);
-    if (!row) {
-        // No row took it: nobody else will release it.
-        m_convertWhenAdded.erase(media);
-        media->Release();
-        return;
-    }
-    if ((flags & 8) && m_convertWhenAdded.erase(media)) {
-        // A downloaded file whose online row was asked to convert.
-        m_queue.NoteStarted();
-        row->StartConvert();
-    }
-    SelectListPage(1);
-    OnListChanged();
-}
-
-bool CMainPaneUI::ReportNoTitles(const char* logCategory)
-{
-    const std::wstring text = CLanguageManager::GetInstance()->LoadStringW(122);
-    LogInfoW(logCategory, L"%ls", text.c_str());
-    if (auto* box = Desktop().messageBox) box->Show(m_paintManager ? m_paintManager->GetPaintWindow() : nullptr, text, kCaption, MB_OK | MB_ICONERROR);
-    return false;
-}
-
-bool CMainPaneUI::AddDVDTitles(IVXMDVDFile* dvd)
-{
-    const int count = dvd ? dvd->GetTitleCount() : 0;
-    if (count <= 0) return ReportNoTitles("?AddDVDTitles@CMainPaneUI@@QAE_NPAVIVXMDVDFile@@@Z");
-    for (int i = 0; i < count; ++i) {
-        // A title handed out is ours: a row takes it, or it is released here.
-        IVXMDVDTitle* title = dvd->GetTitleAt(static_cast<unsigned>(i));
-        if (!title) continue;
-        if (title->GetClipLength() < 10000) {
-            title->Release();
-            continue;
-        }
-        title->SetEndTime(title->GetClipLength());
-        AddMedia(title, -1, 0);
-    }
-    return true;
-}
-
-bool CMainPaneUI::AddCDTitles(IVXMDiscFile* disc)
-{
-    const int count = disc ? disc->GetTrackCount() : 0;
-    if (count <= 0) return ReportNoTitles("?AddCDTitles@CMainPaneUI@@QAE_NPAVIVXMDiscFile@@@Z");
-    for (int i = 0; i < count; ++i) {
-        // A track handed out is ours: a row takes it, or it is released here.
-        IVXMMedia* track = disc->GetTrackAt(i);
-        if (!track) continue;
-        if (m_burn)
-            if (auto* base = dynamic_cast<CVXMMediaBase*>(track)) base->m_bBurnNaming = 1;
-        CMediaListItemUI* row = nullptr;
-        const int kind = track->GetMediaKind();
-        if (kind == 1) row = AddDVDRow(-1, track);
-        else if (kind == 0 || kind == 2) row = AddFileRow(-1, track);
-        if (row) SelectListPage(1);
-        else track->Release();
-    }
-    OnListChanged();
-    return true;
-}
-
-bool CMainPaneUI::HoldsMedia(IVXMMedia* media) const
-{
-    return m_mediaList && media && m_mediaList->FindItem(media);
-}
-
-void CMainPaneUI::RemoveMedia(IVXMMedia* media)
-{
-    if (!m_mediaList) return;
-    if (CMediaListItemUI* row = m_mediaList->FindItem(media)) {
-        m_mediaList->RemoveItem(row);
-        OnListChanged();
-    }
-}
-
-void CMainPaneUI::RemoveDriveRows(const std::wstring& drive)
-{
-    if (!m_mediaList || drive.empty()) return;
-    for (int i = m_mediaList->GetCount() - 1; i >= 0; --i) {
-        CMediaListItemUI* row = m_mediaList->GetMediaItem(i);
-        IVXMMedia* media = row ? row->GetMedia() : nullptr;
-        if (!media) continue;
-        std::wstring from;
-        if (auto* title = dynamic_cast<IVXMDVDTitle*>(media)) from = title->GetDiscPath();
-        else if (auto* track = dynamic_cast<IVXMDiscAudiotrack*>(media)) from = track->GetDrivePath();
-        if (from == drive) m_mediaList->RemoveItem(row);
-    }
-    OnListChanged();
-}
-
-void CMainPaneUI::ImportCue(const std::wstring& path)
-{
-    // The main window reads the sheet and hands its tracks to the active pane.
-    HWND window = m_paintManager ? m_paintManager->GetPaintWindow() : nullptr;
-    if (!window) {
-        LogInfoW(kCategory, L"Cue sheet %ls: no window imports it", path.c_str());
-        return;
-    }
-    SendMessage(window, WM_VXM_IMPORT_CUE, reinterpret_cast<WPARAM>(path.c_str()), 0);
-}
-
-bool CMainPaneUI::AddCueTrackRow(IVXMMedia* track, const CCueRowInfo& info)
-{
-    // Added as any loaded media (a media no row takes is released there).
-    AddMedia(track, -1, 0);
-    CMediaListItemUI* row = m_mediaList ? m_mediaList->FindItem(track) : nullptr;
-    if (!row) return false;
-    // The track's tags are the sheet's, not the whole file's.
-    VXM_MEDIA_TAGS tags = row->HasTags() ? row->GetTags() : VXM_MEDIA_TAGS();
-    tags.artist = info.performer;
-    tags.album = info.album;
-    tags.title = info.title;
-    tags.track = info.trackNumber;
-    if (!info.year.empty()) tags.year = info.year;
-    if (!info.genre.empty()) tags.genre = info.genre;
-    row->SetTags(tags);
-    row->SetFromCueSheet(true);
-    return true;
-}
-
-void CMainPaneUI::RebuildSegments(IVXMMedia* media)
-{
-    auto* data = dynamic_cast<CVXMMediaBase*>(media);
-    if (!data || !m_mediaList || !m_mediaList->FindItem(media)) return;
-    int k = 0;
-    // A copy of the list: adding a child row does not change it, but keep
-    // the walk independent of the rows anyway.
-    const std::list<VXM_CLIP_SEGMENT> segments = data->m_lstClipSegments;
-    for (const VXM_CLIP_SEGMENT& segment : segments) {
-        if (m_mediaList->FindChildItem(k, media)) {
-            m_mediaList->SetChildItemRange(media, k, segment.m_nStart, segment.m_nEnd);
-        } else if (IVXMMedia* copy = CreateVXMMediaObject(media)) {
-            copy->SetStartTime(segment.m_nStart);
-            copy->SetEndTime(segment.m_nEnd);
-            copy->SetDuration(segment.m_nEnd - segment.m_nStart);
-            const int parentIndex = m_mediaList->GetItemIndex(m_mediaList->FindItem(media));
-            if (!AddChildRow(copy, parentIndex, media, segment.m_nStart, segment.m_nEnd, k)) copy->Release();
-        }
-        ++k;
-    }
-    m_mediaList->SyncChildItems(media);
-    // A trim changes the row's length and the times its settings show.
-    if (CMediaListItemUI* row = m_mediaList->FindItem(media)) {
-        row->UpdateDuration();
-        if (row == SelectedRow()) ShowCurrentProfileSettings(row);
-    }
-    OnListChanged();
-}
-
-void CMainPaneUI::RefreshEffectMark(IVXMMedia* media)
-{
-    CMediaListItemUI* row = m_mediaList ? m_mediaList->FindItem(media) : nullptr;
-    if (!row || !m_paintManager) return;
-    CControlUI* icon = m_paintManager->FindSubControlByName(row, L"ID_LAYOUT_EFFECT_ICON");
-    if (!icon) return;
-    bool changed = false;
-    if (auto* base = dynamic_cast<CVXMMediaBase*>(media)) {
-        IVXMVideo* video = media->GetVideoStream();
-        const bool cropSet = base->m_nCropWidth > 0 && base->m_nCropHeight > 0;
-        const bool cropped =
-            cropSet && video && (base->m_nCropWidth != video->GetWidth() || base->m_nCropHeight != video->GetHeight());
-        // Any effect away from its neutral value.
-        const bool effects = base->m_nBrightness != 0 || base->m_nContrast != 0 || base->m_nSaturation != 0 ||
-                             base->m_nEffectId > 0 || base->m_nRotate != 0 || base->m_bFlipVertical != 0 ||
-                             base->m_bFlipHorizontal != 0 || base->m_n3DOutput != -1;
-        changed = cropped || effects;
-    }
-    icon->SetVisible(changed);
-}
-
-// ---- converting -------------------------------------------------------------------------
-
-void CMainPaneUI::HideConvertHint()
-{
-    if (m_frame) m_frame->HideFirstAid(L"ID_CON_FIRSTAID_CONVERT");
-    else if (CControlUI* hint = m_paintManager ? m_paintManager->FindControl(L"ID_CON_FIRSTAID_CONVERT") : nullptr)
-        hint->SetVisible(false);
-}
-
-bool CMainPaneUI::IsConverting() const
-{
-    return m_queue.AnyConverting() || m_queue.AnyStopping() || m_queue.AnySavingTags();
-}
-
-void CMainPaneUI::OnConvertClick()
-{
-    SendUsageAction(32, m_burn ? 101 : 100);
-    HideConvertHint();
-    if (CheckBurn() && m_mediaList) ConvertAll();
-}
-
-bool CMainPaneUI::ConvertAll()
-{
-    if (!m_mediaList) return false;
-    CVXMSettings* s = CVXMSettings::GetInstance();
-    const SConvertAllResult result = m_queue.ConvertAll(static_cast<int>(s->SimConversionTasks), s->UseNVidiaCUDA != 0);
-    if (result.started == 0 && result.refused > 0 && !m_queue.AnyConverting()) {
-        // Every start was refused: nothing ran, so no end-of-batch action
-        // (shutting the machine down, opening the output folder) runs either.
-        LogInfo(kCategory, "No checked row could start: the batch ends before it ran");
-    } else if (result.started == 0 && result.refused == 0 && m_mediaList->GetCount() > 0) {
-        // Rows that come unchecked (DVD titles but the main one) wait for
-        // the user's tick: say so rather than doing nothing.
-        LogInfo(kCategory, "Convert all: no row is checked");
-        SetStatusText(Translated(L"ID_STRING_NOTHING_CHECKED"));
-    }
-    return result.started > 0;
-}
-
-void CMainPaneUI::StopAll()
-{
-    m_queue.StopAll();
-}
-
-void CMainPaneUI::OnConversionStarted(IVXMMedia* media)
-{
-    CMediaListItemUI* row = m_mediaList ? m_mediaList->FindItem(media) : nullptr;
-    if (!row) return;
-    m_queue.NoteStarted();
-    if (row->GetStatus() != ITEM_STATUS_CONVERTING) {
-        row->TakeStopAsked();  // a stop of an earlier run is no part of this one
-        row->SetProgress(0);
-        if (m_paintManager) {
-            if (CControlUI* c = m_paintManager->FindSubControlByName(row, L"ID_CONTAINER_ITEM_CONVERT")) c->SetVisible(true);
-            if (CControlUI* c = m_paintManager->FindSubControlByName(row, L"ID_CONTAINER_ITEM_INFORMATION")) c->SetVisible(false);
-        }
-        row->UpdateStatus();
-        if (m_paintManager) m_paintManager->SendNotify(row, L"transstarted", reinterpret_cast<WPARAM>(media), m_burn ? 1 : 0);
-    }
-    // The rows joined to the first are its parts while it runs.
-    if (m_mediaList->IsJoinMode() && m_mediaList->GetItemIndex(row) == 0) m_mediaList->SetJoinedRunning(media);
-    SetMergeButtonsEnabled(false);
-    RefreshConvertButton();
-}
-
-void CMainPaneUI::RefreshConvertButton()
-{
-    // Convert is offered exactly while the pane converts nothing (and burns nothing).
-    if (m_convertButton) m_convertButton->SetEnabled(!m_burning && !IsConverting());
-}
-
-void CMainPaneUI::SetProgress(IVXMMedia* media, int permille)
-{
-    if (CMediaListItemUI* row = m_mediaList ? m_mediaList->FindItem(media) : nullptr) row->SetProgress(permille);
-}
-
-bool CMainPaneUI::OnJobFinished(int result, IVXMMedia* media, std::wstring& profileName)
-{
-    if (!HoldsMedia(media)) return false;
-    OnJobFinished(media, result);
-    // A row whose output is getting its tags ends later and is counted then.
-    if (CMediaListItemUI* row = m_mediaList->FindItem(media); row && row->IsSavingTags()) return false;
-    profileName = m_finishedProfileName;
-    return true;
-}
-
-IProfile* CMainPaneUI::OnJobFinished(IVXMMedia* media, int exitCode)
-{
-    if (m_mediaList && media && m_mediaList->GetJoinedRunning() == media) m_mediaList->SetJoinedRunning(nullptr);
-    CMediaListItemUI* row = m_mediaList ? m_mediaList->FindItem(media) : nullptr;
-    if (!row) return nullptr;
-    // Only 0 is success: a positive code is a failed step, -1 a failure,
-    // below that the job never ran. The output gets the row's tags before
-    // the row ends, off the UI thread (a long file takes seconds to copy).
-    if (exitCode == 0 && row->HasTags() && !row->IsSavingTags()) {
-        if (row->SaveTagsToOutput()) return row->GetProfile();
-        LogErrorW(kCategory, L"The tags of %ls were not written: the program is closing", media->GetOutputPath().c_str());
-    }
-    return FinishJob(row, media, exitCode, std::wstring());
-}
-
-std::wstring CMainPaneUI::FailureReason(IVXMMedia* media, int exitCode)
-{
-    CLanguageManager* lang = CLanguageManager::GetInstance();
-    if (auto* data = dynamic_cast<CVXMMediaBase*>(media)) {
-        if (data->m_nLastErrorCodePage >= 0) {
-            // Worded here, in the user's language, with the code page as the options list shows it.
-            const VXM_CODE_PAGE* row = FindCodePage(static_cast<unsigned>(data->m_nLastErrorCodePage));
-            return FillIn(lang->TranslateDictionary(L"ID_STRING_SUBTITLE_CODE_PAGE"),
-                          {row ? std::wstring(row->name) : std::to_wstring(data->m_nLastErrorCodePage)});
-        }
-        if (!data->m_strLastError.empty()) return data->m_strLastError;
-    }
-    // A job that found its input gone says nothing itself.
-    const std::wstring source = media->GetSourcePath();
-    std::error_code ec;
-    if (source.rfind(L'/', 0) == 0 && !std::filesystem::exists(PathFromWide(source), ec))
-        return FillIn(lang->TranslateDictionary(L"ID_STRING_SOURCE_GONE"), {source});
-    return FillIn(lang->TranslateDictionary(L"ID_STRING_FAILED_NO_REASON"), {std::to_wstring(exitCode)});
-}
-
-void CMainPaneUI::OnTagsSaved(IVXMMedia* media, const CTagWriteResult& result)
-{
-    CMediaListItemUI* row = m_mediaList && media ? m_mediaList->FindItem(media) : nullptr;
-    if (!row) {
-        // Removed while its output got its tags: the next row starts and the batch may end.
-        m_queue.StartNext(nullptr, CVXMSettings::GetInstance()->UseNVidiaCUDA != 0);
-        if (m_queue.TakeCompletion()) OnAllJobsFinished(nullptr, 0);
-        RefreshConvertButton();
-        return;
-    }
-    std::wstring notWritten;
-    if (result.result == kTagsNotWritten) {
-        // The conversion itself succeeded: the row says so, and why its tags are missing.
-        notWritten = TagsNotWrittenText(media->GetOutputPath(), result.why, result.whyText);
-        LogErrorW(kCategory, L"%ls", notWritten.c_str());
-    }
-    FinishJob(row, media, 0, notWritten);
-    // Counted as the main window counts a job that ends at once.
-    IMainPane* converter = m_frame ? m_frame->GetMainPane() : (m_burn ? nullptr : this);
-    if (converter) converter->AddConvertedEntry(m_finishedProfileName);
-}
-
-IProfile* CMainPaneUI::FinishJob(CMediaListItemUI* row, IVXMMedia* media, int exitCode, const std::wstring& tagsNotWritten)
-{
-    IProfile* profile = row->GetProfile();
-    IProfileGroup* group = GroupOfRow(row);
-    // Kept now: a row removed by a handler below takes its own profile along.
-    m_finishedProfileName = CDBHelper::HistoryProfileName(GetProfileManager(), profile);
-
-    const bool succeeded = exitCode == 0;
-    const bool stopped = row->TakeStopAsked() && !succeeded;
-    if (m_paintManager) {
-        CControlUI* convert = m_paintManager->FindSubControlByName(row, L"ID_CONTAINER_ITEM_CONVERT");
-        CControlUI* info = m_paintManager->FindSubControlByName(row, L"ID_CONTAINER_ITEM_INFORMATION");
-        if (convert && info) {
-            convert->SetVisible(false);
-            info->SetVisible(true);
-        }
-    }
-    row->UpdateStatus();
-    if (succeeded) {
-        row->SetStatus(ITEM_STATUS_DONE);
-        row->SetStatusText(kStatusTextCompleted);
-        if (!tagsNotWritten.empty()) row->SetStatusToolTip(tagsNotWritten);
-        row->SetChecked(false);
-    } else if (stopped) {
-        // The queue must not start the row again either way.
-        row->ShowCancelled();
-    } else {
-        // Why, on the row and in the status bar.
-        const std::wstring why = FailureReason(media, exitCode);
-        row->ShowFailed(why);
-        LogInfoW(kCategory, L"The conversion of %ls failed (%d): %ls", media->GetSourcePath().c_str(), exitCode,
-                 why.c_str());
-        const std::wstring title = media->GetSourceTitle();
-        SetStatusText(FillIn(CLanguageManager::GetInstance()->TranslateDictionary(L"ID_STRING_CONVERSION_FAILED"),
-                             {title.empty() ? media->GetSourcePath() : title, why}));
-    }
-    if (m_paintManager) m_paintManager->SendNotify(row, L"transfinished", reinterpret_cast<WPARAM>(media), m_burn ? 1 : 0);
-    // A handler of the notification may have removed the row.
-    const bool rowAlive = m_mediaList->FindItem(media) == row;
-
-    m_queue.StartNext(rowAlive ? row : nullptr, CVXMSettings::GetInstance()->UseNVidiaCUDA != 0);
-
-    if (succeeded && rowAlive) {
-        CDBHelper* db = CDBHelper::GetInstance();
-        if (db && !db->AddConvertedRecord(GetProfileManager(), profile, group, media))
-            LogInfoW(kCategory, L"The history record of %ls was not written", media->GetOutputPath().c_str());
-        CVXMSettings* s = CVXMSettings::GetInstance();
-        if (s->IsExportToiTunes && profile) {
-            const std::wstring name = profile->GetName();
-            for (const std::wstring& apple : m_mediaList->GetAppleProfileNames())
-                if (apple == name) {
-                    if (CMediaHandler* handler = CMediaHandler::GetInstance()) handler->AddToiTunes(media->GetOutputPath());
-                    break;
-                }
-        }
-        if (group && group->GetHtml5() && !media->GetOutputPath().empty())
-            WriteHTML5Page(media->GetOutputPath(), s->PreviewHTML5 != 0);
-    }
-    if (m_queue.TakeCompletion()) OnAllJobsFinished(rowAlive ? row : nullptr, exitCode);
-    RefreshConvertButton();
-    return profile;
-}
-
-void CMainPaneUI::OnAllJobsFinished(CMediaListItemUI* row, int exitCode)
-{
-    if (m_mediaList && m_mediaList->IsJoinMode())
-        for (int i = 1; i < m_mediaList->GetCount(); ++i)
-            if (CMediaListItemUI* r = m_mediaList->GetMediaItem(i)) r->UpdateStatus();
-    CVXMSettings* s = CVXMSettings::GetInstance();
-    if (s->ShutdownFlag) {
-        // Once: the next batch does not power off again unless asked.
-        s->ShutdownFlag = 0;
-        s->Save();
-        if (CControlUI* box = Find(L"IDC_PANE_CHECK_SHUTDOWN"))
-            if (auto* option = dynamic_cast<COptionUI*>(box)) option->Selected(false, false);
-        Shutdown();
-    }
-    if (!m_burn && row && s->OpenOutputFolderAfterConvertingFinished && row->GetMedia()) {
-        const std::wstring output = row->GetMedia()->GetOutputPath();
-        if (FileExists(output))
-            if (IShell* shell = Desktop().shell) shell->ShowInFolder(output);
-    }
-    RefreshConvertButton();
-    SetMergeButtonsEnabled(true);
-    if (m_burn) {
-        StoreMenuSettings();
-        if (exitCode == 0) ShowBurner();
-    }
-}
-
-void CMainPaneUI::SetMergeButtonsEnabled(bool enabled)
-{
-    if (CControlUI* on = Find(L"ID_BTN_MERGE_ON")) on->SetEnabled(enabled);
-    if (CControlUI* off = Find(L"ID_BTN_MERGE_OFF")) off->SetEnabled(enabled);
-}
-
-void CMainPaneUI::ShowMergeButtons(bool join)
-{
-    CControlUI* on = Find(L"ID_BTN_MERGE_ON");
-    CControlUI* off = Find(L"ID_BTN_MERGE_OFF");
-    if (on && off) {
-        on->SetVisible(!join);
-        off->SetVisible(join);
-    }
-    if (m_mediaList) m_mediaList->SetJoinMode(join);
-}
-
 // ---- profile chooser and selection ------------------------------------------------------
 
 void CMainPaneUI::Retranslate()
@@ -928,8 +396,8 @@ void CMainPaneUI::ShowProfileWnd()
     if (anchor) {
         const RECT pos = anchor->GetPos();
         POINT pt{pos.left, pos.bottom};
-        if (m_frame && m_frame->GetHWND()) {
-            const RECT win = m_frame->GetWindowRect();
+        RECT win{};
+        if (m_frame && m_frame->GetScreenRect(win)) {
             pt.x += win.left;
             pt.y += win.top;
         }
@@ -1154,50 +622,6 @@ int CMainPaneUI::ContextArea(POINT client) const
 void CMainPaneUI::JoinSelected()
 {
     if (m_mediaList) m_mediaList->JoinSelected();
-}
-
-bool CMainPaneUI::RemoveRowsOfPath(const std::wstring& path)
-{
-    if (!m_mediaList) return false;
-    bool removed = false;
-    for (int i = m_mediaList->GetCount() - 1; i >= 0; --i) {
-        if (i >= m_mediaList->GetCount()) continue;
-        CMediaListItemUI* row = m_mediaList->GetMediaItem(i);
-        IVXMMedia* media = row ? row->GetMedia() : nullptr;
-        std::wstring from;
-        if (auto* title = dynamic_cast<IVXMDVDTitle*>(media)) from = title->GetDiscPath();
-        else if (auto* track = dynamic_cast<IVXMDiscAudiotrack*>(media)) from = track->GetDrivePath();
-        if (!IsPathOfRow(from, path)) continue;
-        m_mediaList->RemoveItem(row);
-        removed = true;
-    }
-    if (removed) OnListChanged();
-    return removed;
-}
-
-void CMainPaneUI::OnListChanged()
-{
-    if (!m_mediaList) return;
-    // The previewed row went: the preview lets go of its media before it is released.
-    if (m_previewPane && m_previewPane->GetMedia() && !HoldsMedia(m_previewPane->GetMedia()))
-        m_previewPane->SetMedia(nullptr);
-    const int count = m_mediaList->GetCount();
-    if (CControlUI* toolbar = Find(L"ID_LAYOUT_MERGE_TOOLBAR")) {
-        toolbar->SetVisible(count >= 2);
-        if (count >= 2)
-            if (auto* box = dynamic_cast<COptionUI*>(Find(L"IDC_PANE_CHECK_SHUTDOWN")))
-                box->Selected(CVXMSettings::GetInstance()->ShutdownFlag != 0, false);
-    }
-    if (m_burn && !m_burning) SetBurning(false);
-    if (count > 0) {
-        SelectListPage(1);
-        if (m_mediaList->GetCurSel() < 0) m_mediaList->SelectItem(0);
-        return;
-    }
-    SelectListPage(0);
-    ShowCurrentProfileSettings(nullptr);
-    SetStatusText({});
-    if (m_burn) RefreshConvertButton();
 }
 
 // ---- notifications ----------------------------------------------------------------------

@@ -21,7 +21,6 @@ class CMediaListItemUI;
 class CMediaListUI;
 class CMediaManagerListUI;
 class CPreviewPaneUI;
-class CVXMMainFrameWnd;
 struct CTagWriteResult;
 class IProfile;
 class IProfileGroup;
@@ -32,7 +31,7 @@ class IVXMMedia;
 
 class CMainPaneUI : public CVerticalLayoutUI, public INotifyUI, public IDialogBuilderCallback, public IMainPane {
 public:
-    CMainPaneUI(CPaintManagerUI* manager, CVXMMainFrameWnd* frame, bool burnMode);
+    CMainPaneUI(CPaintManagerUI* manager, IPaneHost* frame, bool burnMode);
     ~CMainPaneUI() override;
 
     std::wstring GetClass() const override { return L"MainPaneUI"; }
@@ -208,7 +207,7 @@ private:
     void OnDVDChapterChanging(WPARAM chapters);
 
     CPaintManagerUI* m_paintManager = nullptr;
-    CVXMMainFrameWnd* m_frame = nullptr;
+    IPaneHost* m_frame = nullptr;
     bool m_burn = false;
     bool m_built = false;
     IProfileManager* m_profileManager = nullptr;

@@ -21,34 +21,49 @@ void RefreshJoinedRows(CMediaListUI* list, CMediaListItemUI* row)
 {
     if (list && list->IsJoinMode() && list->GetItemIndex(row) == 0) list->SetJoinMode(true);
 }
+
+// A track as its combo lists it: its name, its language, and the title the
+// file gives it ("Subtitle 1 (eng) – Commentary").
+std::wstring TrackText(const std::wstring& name, const std::wstring& language, const std::wstring& title)
+{
+    std::wstring text = language.empty() ? name : name + L" (" + language + L")";
+    if (!title.empty() && title != language && title != name) text += L" \u2013 " + title;
+    return text;
+}
 }  // namespace
 
 void CMediaListItemUI::FillTrackCombos()
 {
-    auto label = [](const std::wstring& name, const std::wstring& lang) {
-        return lang.empty() ? name : name + L" (" + lang + L")";
-    };
     auto addRow = [](CComboUI* combo, int index, const std::wstring& text) {
         auto* item = new CListLabelElementUI;
         item->SetText(text);
         item->SetToolTip(text);
         if (!combo->AddAt(item, index)) delete item;
     };
+    CLanguageManager* language = CLanguageManager::GetInstance();
     if (auto* audio = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_AUDIO_TRACK"))) {
         for (int i = 0; i < m_media->GetAudioTrackCount(); ++i)
-            if (IVXMAudio* a = m_media->GetAudioTrackAt(i)) addRow(audio, i, label(a->GetDisplayName(), a->GetLanguageText()));
+            if (IVXMAudio* a = m_media->GetAudioTrackAt(i))
+                addRow(audio, i, TrackText(a->GetDisplayName(), a->GetLanguageText(), a->GetDescription()));
         audio->SetEnabled(true);
         IProfile* profile = GetProfile();
         const int sel = profile && profile->IsAudioDisabled() ? audio->GetCount() - 2 : 0;
         audio->SelectItem(sel, false, false);
-        audio->SetToolTip(CLanguageManager::GetInstance()->LoadStringW(156));
+        audio->SetToolTip(language->LoadStringW(156));
         m_curAudio = sel;
     }
     if (auto* subs = dynamic_cast<CComboUI*>(Sub(L"ID_COMBO_SUBTITLE"))) {
-        for (int i = 0; i < m_media->GetSubtitleCount(); ++i)
-            if (IVXMSubtitle* s = m_media->GetSubtitleAt(i)) addRow(subs, i, label(s->GetDisplayName(), s->GetLanguageText()));
+        for (int i = 0; i < m_media->GetSubtitleCount(); ++i) {
+            IVXMSubtitle* s = m_media->GetSubtitleAt(i);
+            if (!s) continue;
+            // A stream of a file is named by its number, in the user's language.
+            const std::wstring name = m_media->GetMediaKind() == 0 && s->GetId() >= 0
+                                          ? language->FormatDictionary(L"ID_STRING_SUBTITLE_TRACK", i + 1)
+                                          : s->GetDisplayName();
+            addRow(subs, i, TrackText(name, s->GetLanguageText(), s->GetDescription()));
+        }
         subs->SelectItem(0, false, false);
-        subs->SetToolTip(CLanguageManager::GetInstance()->LoadStringW(157));
+        subs->SetToolTip(language->LoadStringW(157));
         m_curSubtitle = 0;
     }
 }
@@ -213,10 +228,11 @@ void CMediaListItemUI::AddAudioFile(const wchar_t* path, int previous)
     if (at >= 0) m_media->SelectStreams(0, at, m_media->GetSelectedSubtitleStream());
 }
 
-void CMediaListItemUI::AddSubtitleFile(int previous, const wchar_t* path)
+int CMediaListItemUI::AddSubtitleFile(int previous, const wchar_t* path)
 {
     const int at = AddStreamFile(L"ID_COMBO_SUBTITLE", L"subtitle", path, previous, m_curSubtitle, [this](const wchar_t* file) {
         return m_media->AddSubtitleFile(file) == -1 ? -1 : m_media->GetSubtitleCount();
     });
     if (at >= 0) m_media->SelectStreams(0, m_media->GetSelectedAudioStream(), at);
+    return at;
 }

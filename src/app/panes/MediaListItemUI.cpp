@@ -18,6 +18,7 @@
 #include "ui/UICustomControls.h"
 #include "ui/UILanguage.h"
 #include "ui/desktop/Desktop.h"
+#include "ui/UITimeEdit.h"
 
 #include <algorithm>
 #include <cwctype>

@@ -80,8 +80,9 @@ public:
     int GetSubtitleChoiceBeforeDropDown() const { return m_subtitleBeforeDrop; }
     // The main window's answer to WM_VXM_ADD_AUDIO_TRACK / WM_VXM_ADD_SUBTITLE:
     // a chosen file becomes a track row, null (cancelled) restores `previous`.
+    // The new row's index; -1 when nothing was added (a refused file restores `previous` too).
     void AddAudioFile(const wchar_t* path, int previous);
-    void AddSubtitleFile(int previous, const wchar_t* path);
+    int AddSubtitleFile(int previous, const wchar_t* path);
 
     // The outside editors (trim; crop and effect) on this row's media.
     virtual void ShowClipDialog();

@@ -568,11 +568,6 @@ CMediaListItemUI* RowOf(CControlUI* control)
     return nullptr;
 }
 
-bool FileExists(const std::wstring& path)
-{
-    std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(PathFromWide(path), ec);
-}
 }  // namespace
 
 void CMediaListUI::CheckAll(bool check)
@@ -616,7 +611,7 @@ bool CMediaListUI::IsMenuEntryEnabled(UINT id, bool clipboardHasText) const
     case 32806: case 32798: return selMedia && !selMedia->GetSourcePath().empty();
     case 32801: return anyChecked && !anyConverting;
     case 32802: return anyConverting;
-    case 32799: return selMedia && FileExists(selMedia->GetOutputPath());
+    case 32799: return selMedia && IsExistingFile(selMedia->GetOutputPath());
     default: return true;
     }
 }

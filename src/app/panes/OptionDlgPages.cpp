@@ -266,11 +266,23 @@ void COptionDlgUI::FillCPUCores()
     cores->SelectItem(m_settings->CPUCores, false, false);
 }
 
+std::wstring CodePageText(unsigned number)
+{
+    const VXM_CODE_PAGE* page = FindCodePage(number);
+    if (!page) return std::to_wstring(number);
+    // "<number> (<description>)": the description is translated.
+    const std::wstring name = page->name;
+    const size_t open = name.find(L" (");
+    if (open == std::wstring::npos || name.back() != L')') return name;
+    const std::wstring description = name.substr(open + 2, name.size() - open - 3);
+    return name.substr(0, open + 2) + CLanguageManager::GetInstance()->TranslateDictionary(description) + L")";
+}
+
 void COptionDlgUI::FillCodePages()
 {
     auto* combo = Find<CComboUI>(L"IDC_COMBO_SUB_ENCODING");
     if (!combo) return;
-    for (const VXM_CODE_PAGE& page : CodePageTable()) combo->Add(NewItem(page.name));
+    for (const VXM_CODE_PAGE& page : CodePageTable()) combo->Add(NewItem(CodePageText(page.number)));
     for (int i = 0; i < combo->GetCount(); ++i) {
         CControlUI* item = combo->GetItemAt(i);
         if (item && CodePageNumberOfText(item->GetText()) == static_cast<unsigned>(m_settings->SubEncoding)) {

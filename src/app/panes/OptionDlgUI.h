@@ -8,6 +8,10 @@
 #include <functional>
 #include <string>
 
+// A code page as the options list shows it, its description in the UI
+// language ("1251 (ANSI – Kyrillisch)"); the number alone when unknown.
+std::wstring CodePageText(unsigned number);
+
 class COptionDlgUI : public WindowImplBase {
 public:
     // What the dialog asks of the main window.

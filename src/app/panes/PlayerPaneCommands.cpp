@@ -7,6 +7,7 @@
 #include "MPlayerParser.h"
 #include "PlayerCommands.h"
 #include "VXMGlobal.h"
+#include "VXMMediaExports.h"
 #include "VXMSettings.h"
 #include "platform/text.h"
 #include "ui/UILanguage.h"
@@ -88,10 +89,15 @@ bool CPlayerPaneUI::Start()
         .audioId = AudioId, .subtitleId = SubtitleId, .hasEntry = entry != nullptr,
         .resumeSeconds = entry ? entry->ResumeSeconds : 0, .subtitleFile = entry ? entry->SubtitleFile : std::wstring(),
         .useFullScreenOption = UseFullScreenOption, .rotateMode = RotateMode, .deinterlaceMode = DeinterlaceMode,
-        .playMode = PlayMode,
+        .playMode = PlayMode, .cropFilter = {},
         .subCodePage = std::wstring(iconvName.begin(), iconvName.end()),
         .subFontFile = settings ? settings->SubFontFile : std::wstring(), .videoDriver = m_testVideoDriver,
         .audioDriver = m_testAudioDriver};
+    int turns = 0, mirrored = 0;
+    if (GetVideoDisplayTurn(CurrentPath.c_str(), &turns, &mirrored) == 0) {
+        params.uprightTurns = turns;
+        params.uprightMirrored = mirrored != 0;
+    }
     // The player draws into the window; without one (no X display) it
     // would open a window of its own.
     if (params.windowId == 0 && params.videoDriver.empty()) params.videoDriver = L"null";

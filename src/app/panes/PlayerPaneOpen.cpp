@@ -3,9 +3,8 @@
 #include "PlayerPaneUI.h"
 
 #include "AppStartup.h"
-#include "DlgSelectDVD.h"
 #include "IVXMMedia.h"
-#include "MainFrameCommands.h"
+#include "MenuCommandIds.h"
 #include "MediaFileTypes.h"
 #include "VXMGlobal.h"
 #include "VXMSettings.h"
@@ -222,8 +221,8 @@ void CPlayerPaneUI::OnFolderScanned(std::vector<std::wstring> found)
 
 void CPlayerPaneUI::OpenDVDDrive()
 {
-    if (m_scanning) return;
-    const std::wstring device = RunSelectDVDDialog(PaintWindow());
+    if (m_scanning || !m_chooseDrive) return;
+    const std::wstring device = m_chooseDrive(PaintWindow());
     if (!device.empty()) PlayDisc(device);
 }
 

@@ -14,6 +14,7 @@
 #include "ui/UIContainer.h"
 #include "ui/UIManager.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,7 +23,6 @@ class CDisableScreenSave;
 class CListUI;
 class CSliderUI;
 class CComboUI;
-class CVXMMainFrameWnd;
 
 enum EPlayState { PLAY_STATE_IDLE = 0, PLAY_STATE_PLAYING, PLAY_STATE_PAUSED, PLAY_STATE_STOPPED };
 
@@ -50,6 +50,8 @@ public:
     void OpenFiles() override;
     void OpenDVDFolder() override;
     void OpenDVDDrive() override;
+    // Asks which drive to play from (empty: none chosen); set by the window that holds the pane.
+    void SetDriveChooser(std::function<std::wstring(HWND)> chooser) { m_chooseDrive = std::move(chooser); }
     void OpenDVDImage() override;
     void OpenFile(const std::wstring& path) override { OpenAndPlay(path, 0.0); }
     void AddToPlaylist(const std::wstring& path) override { AddDroppedFile(path); }
@@ -219,6 +221,7 @@ private:
     CControlUI* m_playlistLayout = nullptr;
     std::unique_ptr<CDisableScreenSave> m_screenSaverGuard;
     bool m_scanning = false;
+    std::function<std::wstring(HWND)> m_chooseDrive;
     // The folder walk's thread and the target its result is posted to.
     CMessageThread m_scanThread;
     std::unique_ptr<CMessageWindow> m_scanTarget;

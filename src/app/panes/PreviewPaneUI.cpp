@@ -3,7 +3,8 @@
 #include "AppStartup.h"
 #include "IVXMMedia.h"
 #include "Log.h"
-#include "MainFrameCommands.h"
+#include "VXMGlobal.h"
+#include "MenuCommandIds.h"
 #include "MediaPreviewUI.h"
 #include "VXMSettings.h"
 #include "platform/text.h"
@@ -35,12 +36,6 @@ const SButtonAction kButtonActions[] = {
     {L"ID_BUTTON_PREVIEW_SNAPSHOT", 163}, {L"ID_BUTTON_MEDIA_TO_PLAYWND", 166}, {L"ID_BUTTON_PREVIEW_CLIP", 164},
     {L"ID_BUTTON_PREVIEW_EFFECT", 165},
 };
-
-bool FileExists(const std::wstring& path)
-{
-    std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(PathFromWide(path), ec);
-}
 
 bool IsWebSource(const std::wstring& path)
 {
@@ -265,7 +260,7 @@ void CPreviewPaneUI::SetPlayState(int state)
     Enable(m_toPlayer, hasVideo && playing);
     if (!hasVideo) {
         const std::wstring thumbnail = m_media->GetThumbnailPath();
-        SetBackground(FileExists(thumbnail) ? L"file='" + thumbnail + L"'" : std::wstring(kAudioBackground));
+        SetBackground(IsExistingFile(thumbnail) ? L"file='" + thumbnail + L"'" : std::wstring(kAudioBackground));
     }
     Show(m_play, !playing);
     Show(m_pause, playing);

@@ -63,6 +63,15 @@ const wchar_t* DeinterlaceFilter(int mode)
     }
 }
 
+// The player's filters that turn the pictures upright; empty for none.
+std::wstring UprightFilters(const CPlayerStartParams& p)
+{
+    static const wchar_t* const kTurns[] = {L"", L"rotate=1", L"flip,mirror", L"rotate=2"};
+    std::wstring chain = kTurns[((p.uprightTurns % 4) + 4) % 4];
+    if (p.uprightMirrored) chain += chain.empty() ? L"mirror" : L",mirror";
+    return chain;
+}
+
 }  // namespace
 
 std::wstring PlayerVideoDriver(int mode)
@@ -142,6 +151,9 @@ CPlayerStartKind BuildPlayerCommandLine(CPlayerStartParams& p, CMPlayerOpts& opt
     opts.AddFlag(p.useFullScreenOption ? L"-fs" : L"-nofs");
     if (IsTransportStreamFile(path)) opts.SetOption(L"-demuxer", L"lavf");
 
+    // Upright first: the user's turn is of the picture as shown.
+    const std::wstring upright = UprightFilters(p);
+    if (!upright.empty()) opts.AppendToOption(L"-vf", TRUE, L",", L"%ls", upright.c_str());
     if (p.rotateMode == 1 || p.rotateMode == 2)
         opts.AppendToOption(L"-vf", TRUE, L",", L"rotate=%d", p.rotateMode);
     else if (p.rotateMode == 3)
@@ -160,7 +172,7 @@ CPlayerStartKind BuildPlayerCommandLine(CPlayerStartParams& p, CMPlayerOpts& opt
     if (p.useAssFilter)
         opts.AppendToOption(L"-vf", TRUE, L",", L"ass,screenshot");
     else
-        opts.SetOption(L"-vf", L"screenshot");
+        opts.SetOption(L"-vf", L"%ls", upright.empty() ? L"screenshot" : (upright + L",screenshot").c_str());
     opts.SetOption(L"-sub-fuzziness", L"%d", p.subFuzziness);
     if (p.channelRouting == 1)
         opts.AppendToOption(L"-af", TRUE, L",", L"channels=2:2:0:1:0:0");

@@ -29,6 +29,10 @@ struct CPlayerStartParams {
     std::wstring subtitleFile;
     // Full screen at start; cleared for good for modes 3 and 4 and for discs.
     bool useFullScreenOption = true;
+    // How the file's pictures turn to be shown upright (its display matrix):
+    // quarter turns clockwise, then mirrored left to right.
+    int uprightTurns = 0;
+    bool uprightMirrored = false;
     int rotateMode = -1;         // -1 none, 1 and 2 rotate, 3 flip, 4 mirror
     int deinterlaceMode = 0;     // 1 blend, 4 linear, 7 yadif, 8 yadif=1, 9 lowpass5, 10 blend, 11 kerndeint
     int playMode = PLAY_MODE_SEQUENTIAL;

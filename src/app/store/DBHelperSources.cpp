@@ -73,10 +73,13 @@ bool CDBHelper::AddProfiles(IProfileManager* manager)
 
 VXM_CONVERTED_INFO CDBHelper::MakeConvertedInfo(IProfile* profile, IProfileGroup* group, IVXMMedia* media)
 {
-    VXM_CONVERTED_INFO info{
-        .profileName = profile->GetName(), .groupName = group ? group->GetName() : std::wstring(L"n/a"),
-        .sourcePath = media->GetSourcePath(), .outputPath = media->GetOutputPath(),
-        .thumbnailSource = media->GetThumbnailPath(), .durationMs = media->GetDuration()};
+    VXM_CONVERTED_INFO info;
+    info.profileName = profile->GetName();
+    info.groupName = group ? group->GetName() : std::wstring(L"n/a");
+    info.sourcePath = media->GetSourcePath();
+    info.outputPath = media->GetOutputPath();
+    info.thumbnailSource = media->GetThumbnailPath();
+    info.durationMs = media->GetDuration();
     // Video is recorded only where the output has some: not for an audio
     // group's profile, nor for a source without moving pictures (a cover is none).
     if (media->GetVideoStream() && !(group && group->GetAudio())) {

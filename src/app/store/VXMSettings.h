@@ -1,6 +1,8 @@
 // The program's persistent preferences: one object, loaded from and saved to
 // HKEY_CURRENT_USER\Software\Kestrane\Vexmora Professional\Setting.
 #pragma once
+#include "IProfile.h"
+
 #include <string>
 #include <variant>
 #include <vector>
@@ -64,9 +66,8 @@ public:
     int UseTitleAsFileName = 1;
     int RetryTimes = 3;
     int OnlineFMT = 1;
-    int SubAutoScale = 0;
-    int SubEncoding = 1;
-    int SubPosition = 5;
+    int SubAutoScale = 0, SubEncoding = 1;
+    int SubPosition = VXM_DEFAULT_SUB_POSITION;
     int SubScale = 100;
     std::wstring SubFontFile;
     int bForceColor = 0, bForceBold = 0, bForceItalic = 0, bForceUnderline = 0, bForceStrikeOut = 0, bForceShadow = 0;

@@ -9,7 +9,7 @@
 #include "DsdTags.h"
 #include "IVXMMedia.h"
 #include "Log.h"
-#include "Mp4OffsetTables.h"
+#include "Mp4AtomTree.h"
 #include "SoundChunks.h"
 #include "TagCheck.h"
 #include "TagFileStream.h"
@@ -99,19 +99,25 @@ struct CWriteRecord {
     bool soundTouched = false;
     bool soundInForm = false;  // the RIFF or FORM size took the sound in
     bool unkept = false;       // the tags could not be written back whole
+    bool mp4 = false;
+    std::string pointed;       // MP4: the bytes its tables point at
     CTagFileFacts before;
 };
 
-// The fields whose values in the row differ from those the file holds: the
-// save changes these and leaves everything else of the file as it is.
-unsigned EditedFields(File* file, const VXM_MEDIA_TAGS& tags, bool mp4Cover, const CTagCover& cover)
+// The values the save writes: the row's `fields`, the file's own values for
+// the others; and in `edited`, the fields whose values differ from those the
+// file holds: the save changes these and leaves everything else as it is.
+VXM_MEDIA_TAGS WantedFields(File* file, const VXM_MEDIA_TAGS& tags, unsigned fields, bool mp4Cover,
+                            const CTagCover& cover, unsigned& edited)
 {
     VXM_MEDIA_TAGS held;
     ByteVector heldCover;
     ReadTagsFrom(file, held, &heldCover);
-    unsigned edited = DifferentFields(tags, held);
+    VXM_MEDIA_TAGS wanted = tags;
+    KeepTagFields(wanted, held, fields);
+    edited = DifferentFields(wanted, held);
     if (cover.valid && StoresCover(file, mp4Cover) && cover.data != heldCover) edited |= kTagCover;
-    return edited;
+    return wanted;
 }
 
 // Changes the tags of the copy; the first failure in `why`.
@@ -132,10 +138,9 @@ CWriteRecord ChangeCopy(CFileEditCopy& copy, const std::string& name, const VXM_
     stream.seek(0);  // some of TagLib's readers start where the stream stands
     FileRef ref(&stream, true);
     if (ref.isNull() || !ref.tag()) return record;
-    if (dynamic_cast<MP4::File*>(ref.file()) && !Mp4OffsetTablesFit(ref.file())) {
-        why = "a chunk offset table says it holds more than it has room for";
-        record.written = -1;
-        return record;
+    if (dynamic_cast<MP4::File*>(ref.file())) {
+        record.mp4 = true;
+        record.pointed = Mp4PointedBytes(stream, ReadMp4Tree(stream).pointers);
     }
     record.before = TakeTagFileFacts(ref.file(), stream);
     record.written = WriteTagsInto(ref.file(), stream, tags, edited, cover, why);
@@ -161,6 +166,15 @@ std::string CheckCopy(CFileEditCopy& copy, const std::string& name, const VXM_ME
             now.end != record.soundEnd || (record.soundInForm && now.formEnd < now.end))
             return "its audio data would change";
     }
+    if (record.mp4) {
+        // Every atom still reads whole, and every table points at the bytes it did.
+        const CMp4Tree tree = ReadMp4Tree(stream);
+        text = kTextNotReadBack;
+        if (!tree.fault.empty()) return "in the written copy, " + tree.fault;
+        text = kTextAudioChanged;
+        if (Mp4PointedBytes(stream, tree.pointers) != record.pointed)
+            return "its tables would no longer point at its audio";
+    }
     stream.seek(0);
     FileRef ref(&stream, true);
     VXM_MEDIA_TAGS read;
@@ -185,7 +199,7 @@ std::string CheckCopy(CFileEditCopy& copy, const std::string& name, const VXM_ME
 }  // namespace
 
 int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, bool mp4Cover, std::string* why,
-                         std::string* whyText)
+                         std::string* whyText, unsigned fields)
 {
     const std::string name = WideToUtf8(path);
     auto fail = [&](const std::string& what, const char* text) {
@@ -204,15 +218,20 @@ int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, b
     // for nothing, nor is one that holds the values already; one whose tags
     // TagLib cannot read whole is not written at all.
     unsigned edited = 0;
+    VXM_MEDIA_TAGS wanted;
     {
         FileStream stream(name.c_str(), true);
+        if (stream.isOpen() && stream.length() == 0) return fail("the file is empty", nullptr);
         FileRef probe(&stream, false);
         if (probe.isNull() || !probe.tag())
             return TagLibKnowsKind(name) ? fail("the tag library cannot read its tags", kTextUnreadable)
                                          : kTagsFormatUnknown;
         if (const std::string unread = UnreadTagData(probe.file(), stream); !unread.empty())
             return fail(unread, kTextUnreadable);
-        edited = EditedFields(probe.file(), tags, mp4Cover, cover);
+        // An MP4 file whose atoms TagLib reads otherwise than they are laid out is not written.
+        if (dynamic_cast<MP4::File*>(probe.file()))
+            if (const std::string fault = ReadMp4Tree(stream).fault; !fault.empty()) return fail(fault, nullptr);
+        wanted = WantedFields(probe.file(), tags, fields, mp4Cover, cover, edited);
     }
     if (edited == 0)
         return kTagsWritten;
@@ -223,7 +242,7 @@ int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, b
     if (!copy.MakeCopy())
         return fail(copy.Why(), nullptr);
     std::string problem;
-    const CWriteRecord record = ChangeCopy(copy, name, tags, edited, cover, problem);
+    const CWriteRecord record = ChangeCopy(copy, name, wanted, edited, cover, problem);
     if (copy.Failed())
         return fail(copy.Why(), nullptr);
     if (record.written == kTagsFormatUnknown)
@@ -231,7 +250,7 @@ int WriteMediaTagsToFile(const std::wstring& path, const VXM_MEDIA_TAGS& tags, b
     if (record.written < 0)
         return fail(problem, record.unkept ? kTextItemsLost : nullptr);
     const char* text = nullptr;
-    problem = CheckCopy(copy, name, tags, edited, cover, record, text);
+    problem = CheckCopy(copy, name, wanted, edited, cover, record, text);
     if (!problem.empty())
         return fail(problem, text);
     if (!copy.Commit())
@@ -249,7 +268,7 @@ int ReadMediaTagsFromFile(const std::wstring& path, VXM_MEDIA_TAGS& tags, const 
     ByteVector cover;
     ByteVector* wanted = coverOut.empty() ? nullptr : &cover;
     if (ref.isNull() || !ref.tag()) {
-        if (!ReadDsdTags(stream, tags, wanted))
+        if (!ReadDsdTags(stream, tags, wanted) && !ReadFlacBlockTags(stream, tags, wanted))
             return 0;
     } else {
         RecoverUnreadFrames(ref.file(), stream);

@@ -317,15 +317,23 @@ bool WriteAsfTags(IOStream& stream, const VXM_MEDIA_TAGS& tags, unsigned edited,
     }
     ByteVector objects;
     unsigned properties = 0;
+    long long stated = 0;
     for (const CAsfObject& object : header.objects) {
-        if (object.guid == kFileProperties) properties = 30 + objects.size();
+        if (object.guid == kFileProperties) {
+            properties = 30 + objects.size();
+            if (object.data.size() >= 24) stated = object.data.toLongLong(16U, false);
+        }
         objects.append(RenderObject(object));
     }
     ByteVector rendered = kHeader + ByteVector::fromLongLong(30 + objects.size(), false) +
                           ByteVector::fromUInt(static_cast<unsigned>(header.objects.size()), false) +
                           header.fields.mid(4, 2) + objects;
-    // The file size its properties state: the file's size once written.
-    const long long length = stream.length() - static_cast<long long>(header.size) + rendered.size();
+    // The file size its properties state: the file's size once written. A
+    // cut file states more than it holds, by which players know it is cut
+    // (else they take its play duration for what is there): that size grows
+    // as the header does.
+    const long long grown = static_cast<long long>(rendered.size()) - static_cast<long long>(header.size);
+    const long long length = stated > stream.length() ? stated + grown : stream.length() + grown;
     const ByteVector size = ByteVector::fromLongLong(length, false);
     for (unsigned i = 0; i < 8; ++i) rendered[properties + kObjectHeader + 16 + i] = size[i];
     stream.insert(rendered, 0, static_cast<unsigned long>(header.size));

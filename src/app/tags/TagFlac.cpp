@@ -1,5 +1,6 @@
 #include "TagFlac.h"
 
+#include <algorithm>
 #include <memory>
 
 #include <taglib/flacpicture.h>
@@ -120,6 +121,19 @@ CTagBlocks FlacBlocks(IOStream& stream)
     }
     found.push_back(blocks);
     return found;
+}
+
+bool ReadFlacTagBlocks(IOStream& stream, ByteVector& comment, std::vector<ByteVector>& pictures)
+{
+    const CFlacBlocks read = ReadBlocks(stream);
+    auto found = std::find_if(read.blocks.begin(), read.blocks.end(),
+                              [](const CFlacBlock& block) { return block.type == kComment; });
+    if (!read.readable || found == read.blocks.end()) return false;
+    comment = found->data;
+    pictures.clear();
+    for (const CFlacBlock& block : read.blocks)
+        if (block.type == kPicture) pictures.push_back(block.data);
+    return true;
 }
 
 bool WriteFlacBlocks(IOStream& stream, const VXM_MEDIA_TAGS& tags, unsigned edited, const CTagCover& cover)

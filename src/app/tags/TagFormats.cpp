@@ -21,6 +21,7 @@
 #include <taglib/xiphcomment.h>
 
 #include "MediaTags.h"
+#include "TagFlac.h"
 #include "TagId3v2.h"
 
 using namespace TagLib;
@@ -170,5 +171,20 @@ bool ReadTagsFrom(File* file, VXM_MEDIA_TAGS& tags, ByteVector* cover)
     } else {
         return false;
     }
+    return true;
+}
+
+bool ReadFlacBlockTags(IOStream& stream, VXM_MEDIA_TAGS& tags, ByteVector* cover)
+{
+    ByteVector comment;
+    std::vector<ByteVector> pictures;
+    if (!ReadFlacTagBlocks(stream, comment, pictures)) return false;
+    Ogg::XiphComment xiph(comment);
+    ReadXiph(tags, &xiph, nullptr);
+    if (!cover) return true;
+    List<FLAC::Picture*> parsed;
+    parsed.setAutoDelete(true);
+    for (const ByteVector& picture : pictures) parsed.append(new FLAC::Picture(picture));
+    *cover = FrontPicture(parsed);
     return true;
 }

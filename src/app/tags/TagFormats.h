@@ -2,6 +2,7 @@
 // opened.
 #pragma once
 #include <taglib/tfile.h>
+#include <taglib/tiostream.h>
 
 #include "TagValues.h"
 
@@ -9,3 +10,7 @@
 // when given. False for a format no routine reads, or an MP3 or TrueAudio
 // file without tags.
 bool ReadTagsFrom(TagLib::File* file, VXM_MEDIA_TAGS& tags, TagLib::ByteVector* cover);
+
+// The fields of a FLAC file TagLib cannot open, from its blocks as read
+// here; false (the fields unchanged) when it holds no comment.
+bool ReadFlacBlockTags(TagLib::IOStream& stream, VXM_MEDIA_TAGS& tags, TagLib::ByteVector* cover);

@@ -61,17 +61,20 @@ std::vector<std::string> ChangedTagItems(const CTagBlocks& before, const CTagBlo
     const auto was = Kept(before, changing);
     const auto now = Kept(after, changing);
     std::set<std::string> changed;
-    auto compare = [&](const std::map<std::string, CKeyedItems>& a, const std::map<std::string, CKeyedItems>& b) {
+    // `made`: a tag of `a` of a kind `b` has not is one made anew, with nothing to keep.
+    auto compare = [&](const std::map<std::string, CKeyedItems>& a, const std::map<std::string, CKeyedItems>& b,
+                       bool made) {
         for (const auto& [kind, keyed] : a) {
             auto other = b.find(kind);
+            if (made && other == b.end()) continue;
             for (const auto& [key, values] : keyed) {
                 if (other == b.end() || other->second.count(key) == 0 || other->second.at(key) != values)
                     changed.insert(kind + " " + key);
             }
         }
     };
-    compare(was, now);
-    compare(now, was);
+    compare(was, now, false);
+    compare(now, was, true);
     return std::vector<std::string>(changed.begin(), changed.end());
 }
 
@@ -87,6 +90,14 @@ unsigned FilledTagFields(const VXM_MEDIA_TAGS& tags)
     if (TagNumber(tags.year)) filled |= kTagYear;
     if (TagNumber(tags.track)) filled |= kTagTrack;
     return filled;
+}
+
+void KeepTagFields(VXM_MEDIA_TAGS& tags, const VXM_MEDIA_TAGS& held, unsigned fields)
+{
+    for (const CTagTextField& text : kTagTextFields)
+        if (!(fields & text.field)) tags.*text.value = held.*text.value;
+    if (!(fields & kTagYear)) tags.year = held.year;
+    if (!(fields & kTagTrack)) tags.track = held.track;
 }
 
 std::string TagFieldNames(unsigned fields)

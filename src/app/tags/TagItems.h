@@ -44,7 +44,8 @@ CTagItems MergeTagItems(const CTagItems& held, const CTagItems& made, unsigned e
 
 // "<kind> <key>" of each item, holding none of the `edited` fields, that is
 // gone, new or changed between the two; in a tag that had no item before,
-// the `madeAnew` fields may be new too.
+// the `madeAnew` fields may be new too, and a tag of a kind the file did not
+// have (a comment block made for a FLAC file) has nothing to keep.
 std::vector<std::string> ChangedTagItems(const CTagBlocks& before, const CTagBlocks& after, unsigned edited,
                                          unsigned madeAnew);
 
@@ -52,13 +53,16 @@ std::vector<std::string> ChangedTagItems(const CTagBlocks& before, const CTagBlo
 // genre, lyrics).
 struct CTagTextField {
     unsigned field;
-    const std::wstring VXM_MEDIA_TAGS::*value;
+    std::wstring VXM_MEDIA_TAGS::*value;
 };
 extern const CTagTextField kTagTextFields[6];
 
 // The fields `tags` gives a value (the cover aside): those a tag made anew
 // holds, so that it reads back as the row.
 unsigned FilledTagFields(const VXM_MEDIA_TAGS& tags);
+
+// The fields not among `fields` take the values `held` gives them.
+void KeepTagFields(VXM_MEDIA_TAGS& tags, const VXM_MEDIA_TAGS& held, unsigned fields);
 
 // The names of the fields ("title", "cover", ...), joined by ", ".
 std::string TagFieldNames(unsigned fields);

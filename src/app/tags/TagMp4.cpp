@@ -1,11 +1,11 @@
 #include "TagMp4.h"
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 
-#include <taglib/mp4atom.h>
-#include <taglib/mp4file.h>
-
 #include "MediaTags.h"
+#include "Mp4AtomTree.h"
 
 using namespace TagLib;
 
@@ -66,13 +66,13 @@ ByteVector FirstValue(const CTagItem* item)
 
 // The items of the list; a freeform item keyed by its "----:mean:name", and
 // the cover list split into its pictures, the first of which is the cover.
-CTagItems ReadItems(File* file, MP4::Atom* ilst)
+CTagItems ReadItems(IOStream& stream, const CMp4Atom& ilst)
 {
     CTagItems items;
-    for (MP4::Atom* atom : ilst->children) {
-        file->seek(atom->offset);
-        const ByteVector raw = file->readBlock(static_cast<unsigned long>(atom->length));
-        std::string key(atom->name.data(), atom->name.size());
+    for (const CMp4Atom& atom : ilst.children) {
+        stream.seek(static_cast<long>(atom.at));
+        const ByteVector raw = stream.readBlock(static_cast<unsigned long>(atom.size));
+        std::string key(atom.name.data(), atom.name.size());
         const auto children = Children(raw);
         if (key == "----") {
             for (const auto& [name, child] : children)
@@ -147,136 +147,84 @@ ByteVector RenderList(const CTagItems& items)
     return Atom("ilst", body);
 }
 
-bool AddToSize(File* file, MP4::Atom* atom, long long delta)
+bool AddToSize(IOStream& stream, const CMp4Atom& atom, long long delta)
 {
-    file->seek(atom->offset);
-    const unsigned size = file->readBlock(4).toUInt();
-    if (size == 1) {
-        file->seek(atom->offset + 8);
-        const long long wide = file->readBlock(8).toLongLong();
-        file->seek(atom->offset + 8);
-        file->writeBlock(ByteVector::fromLongLong(wide + delta));
+    if (atom.header == 16) {
+        stream.seek(static_cast<long>(atom.at + 8));
+        stream.writeBlock(ByteVector::fromLongLong(static_cast<long long>(atom.size) + delta));
         return true;
     }
-    if (size + delta > 0xFFFFFFFFLL) return false;
-    file->seek(atom->offset);
-    file->writeBlock(ByteVector::fromUInt(static_cast<unsigned>(size + delta)));
+    if (static_cast<long long>(atom.size) + delta > 0xFFFFFFFFLL) return false;
+    stream.seek(static_cast<long>(atom.at));
+    stream.writeBlock(ByteVector::fromUInt(static_cast<unsigned>(static_cast<long long>(atom.size) + delta)));
     return true;
 }
 
-// Every chunk offset of the file that points behind `start` moves by
-// `delta` (the atoms that hold them moved too when they lay behind it).
-void MoveChunkOffsets(File* file, MP4::Atoms& atoms, long start, long delta)
+// The handler a meta atom made here names: iTunes' metadata.
+ByteVector MetadataHandler()
 {
-    auto moved = [&](long at) { return at > start ? at + delta : at; };
-    for (MP4::Atom* moov : atoms.atoms) {
-        if (moov->name != "moov") continue;
-        for (const char* name : {"stco", "co64"}) {
-            const unsigned width = name[1] == 't' ? 4 : 8;
-            for (MP4::Atom* table : moov->findall(name, true)) {
-                const long at = moved(table->offset);
-                file->seek(at + 12);
-                const unsigned count = file->readBlock(4).toUInt();
-                ByteVector entries = file->readBlock(static_cast<unsigned long>(count) * width);
-                for (unsigned i = 0; i + width <= entries.size(); i += width) {
-                    const long long offset = width == 4 ? entries.toUInt(i) : entries.toLongLong(i);
-                    if (offset <= start) continue;
-                    const ByteVector value = width == 4 ? ByteVector::fromUInt(static_cast<unsigned>(offset + delta))
-                                                        : ByteVector::fromLongLong(offset + delta);
-                    for (unsigned b = 0; b < width; ++b) entries[i + b] = value[b];
-                }
-                file->seek(at + 16);
-                file->writeBlock(entries);
-            }
-        }
-    }
-    for (MP4::Atom* moof : atoms.atoms) {
-        if (moof->name != "moof") continue;
-        for (MP4::Atom* tfhd : moof->findall("tfhd", true)) {
-            const long at = moved(tfhd->offset);
-            file->seek(at + 8);
-            if (!(file->readBlock(4).toUInt() & 1)) continue;  // no base data offset
-            file->seek(at + 16);
-            const long long offset = file->readBlock(8).toLongLong();
-            if (offset <= start) continue;
-            file->seek(at + 16);
-            file->writeBlock(ByteVector::fromLongLong(offset + delta));
-        }
-    }
-}
-
-// TagLib makes the item list of a file that has none (and the atoms it sits in).
-bool WriteNewList(File* file, const VXM_MEDIA_TAGS& tags, unsigned edited, const CTagCover& cover)
-{
-    auto* mp4 = dynamic_cast<MP4::File*>(file);
-    MP4::Tag* tag = mp4 ? mp4->tag() : nullptr;
-    if (!tag) return false;
-    if (edited & kTagTitle) tag->setTitle(TagText(tags.title));
-    if (edited & kTagArtist) tag->setArtist(TagText(tags.artist));
-    if (edited & kTagAlbum) tag->setAlbum(TagText(tags.album));
-    if (edited & kTagComment) tag->setComment(TagText(tags.comment));
-    if (edited & kTagGenre) tag->setGenre(TagText(tags.genre));
-    if (edited & kTagYear) tag->setYear(TagNumber(tags.year));
-    if (edited & kTagTrack) tag->setTrack(TagNumber(tags.track));
-    if ((edited & kTagLyrics) && !tags.lyrics.empty()) tag->setItem(kLyrics, MP4::Item(StringList(TagText(tags.lyrics))));
-    if ((edited & kTagCover) && cover.valid) {
-        MP4::CoverArtList list;
-        list.append(MP4::CoverArt(cover.mime == "image/png" ? MP4::CoverArt::PNG : MP4::CoverArt::JPEG, cover.data));
-        tag->setItem("covr", MP4::Item(list));
-    }
-    return mp4->save();
+    ByteVector body(8, '\0');  // version and flags, then the predefined word
+    body.append("mdirappl");
+    body.append(ByteVector(9, '\0'));  // the reserved words and an empty name
+    return Atom("hdlr", body);
 }
 
 }  // namespace
 
-CTagItems Mp4Items(File* file)
+CTagItems Mp4Items(IOStream& stream)
 {
-    MP4::Atoms atoms(file);
-    const MP4::AtomList path = atoms.path("moov", "udta", "meta", "ilst");
-    return path.size() == 4 ? ReadItems(file, path.back()) : CTagItems();
+    const CMp4Tree tree = ReadMp4Tree(stream);
+    const auto path = FindMp4Path(tree, {"moov", "udta", "meta", "ilst"});
+    return path.size() == 4 ? ReadItems(stream, *path.back()) : CTagItems();
 }
 
-bool WriteMp4Items(File* file, const VXM_MEDIA_TAGS& tags, unsigned edited, const CTagCover& cover, std::string& why)
+bool WriteMp4Items(IOStream& stream, const VXM_MEDIA_TAGS& tags, unsigned edited, const CTagCover& cover,
+                   std::string& why)
 {
-    MP4::Atoms atoms(file);
-    MP4::AtomList path = atoms.path("moov", "udta", "meta", "ilst");
-    if (path.size() != 4) {
-        if (WriteNewList(file, tags, edited | FilledTagFields(tags), cover)) return true;
-        why = "the tag library could not write the file";
-        return false;
-    }
-    MP4::Atom* ilst = path.back();
-    MP4::Atom* meta = path[2];
-    const CTagItems held = ReadItems(file, ilst);
-    const ByteVector list = RenderList(MergeTagItems(held, MakeItems(held, tags, edited, cover), edited));
-    // The list takes the place of the old one and of the free atoms beside it.
-    long start = ilst->offset;
-    long length = ilst->length;
-    for (auto it = meta->children.begin(); it != meta->children.end(); ++it) {
-        if (*it != ilst) continue;
-        if (it != meta->children.begin()) {
-            auto before = it;
-            if ((*--before)->name == "free") {
-                start = (*before)->offset;
-                length += (*before)->length;
-            }
+    const CMp4Tree tree = ReadMp4Tree(stream);
+    const auto path = FindMp4Path(tree, {"moov", "udta", "meta", "ilst"});
+    why = tree.fault;
+    if (path.empty() && why.empty()) why = "it has no movie atom";
+    if (!why.empty()) return false;
+    // A list made anew holds every field, so that it reads back as the row.
+    const bool listed = path.size() == 4;
+    if (!listed) edited |= FilledTagFields(tags);
+    const CTagItems held = listed ? ReadItems(stream, *path.back()) : CTagItems();
+    ByteVector data = RenderList(MergeTagItems(held, MakeItems(held, tags, edited, cover), edited));
+    // The list takes the place of the old one and of the free atoms beside
+    // it; where there is none, it goes (in the atoms it sits in) after the
+    // children of the last atom of its path there is.
+    std::uint64_t start = path.back()->childrenEnd;
+    std::uint64_t length = 0;
+    if (listed) {
+        const std::vector<CMp4Atom>& beside = path[2]->children;
+        const auto it = std::find_if(beside.begin(), beside.end(), [&](const CMp4Atom& a) { return &a == path[3]; });
+        start = it->at;
+        length = it->size;
+        if (it != beside.begin() && std::prev(it)->name == "free") {
+            start = std::prev(it)->at;
+            length += std::prev(it)->size;
         }
-        auto after = it;
-        if (++after != meta->children.end() && (*after)->name == "free") length += (*after)->length;
+        if (std::next(it) != beside.end() && std::next(it)->name == "free") length += std::next(it)->size;
     }
-    ByteVector data = list;
-    if (data.size() + 8 <= static_cast<unsigned long>(length))
-        data.append(Atom("free", ByteVector(static_cast<unsigned>(length) - data.size() - 8, '\0')));
-    else if (data.size() != static_cast<unsigned long>(length))
+    if (data.size() + 8 <= length)
+        data.append(Atom("free", ByteVector(static_cast<unsigned>(length - data.size() - 8), '\0')));
+    else if (data.size() != length)
         data.append(Atom("free", ByteVector(kPadding, '\0')));
-    const long delta = static_cast<long>(data.size()) - length;
-    for (size_t i = 0; delta != 0 && i < 3; ++i) {
-        if (!AddToSize(file, path[i], delta)) {
+    // The padding stays beside the list, for the next save.
+    if (!listed && path.size() < 3) data = Atom("meta", ByteVector(4, '\0') + MetadataHandler() + data);
+    if (!listed && path.size() < 2) data = Atom("udta", data);
+    const long long delta = static_cast<long long>(data.size()) - static_cast<long long>(length);
+    for (size_t i = 0; delta != 0 && i < std::min<size_t>(path.size(), 3); ++i) {
+        if (!AddToSize(stream, *path[i], delta)) {
             why = "its tags would outgrow the atom that holds them";
             return false;
         }
     }
-    file->insert(data, static_cast<unsigned long>(start), static_cast<unsigned long>(length));
-    if (delta != 0) MoveChunkOffsets(file, atoms, start, delta);
+    stream.insert(data, static_cast<unsigned long>(start), static_cast<unsigned long>(length));
+    if (!MoveMp4Pointers(stream, tree.pointers, start, delta)) {
+        why = "a chunk offset would outgrow its table";
+        return false;
+    }
     return true;
 }

@@ -6,18 +6,18 @@
 #pragma once
 #include <string>
 
-#include <taglib/tfile.h>
+#include <taglib/tiostream.h>
 
 #include "TagItems.h"
 #include "TagValues.h"
 
 // The atoms of the item list; each picture of the cover list an item of its own.
-CTagItems Mp4Items(TagLib::File* file);
+CTagItems Mp4Items(TagLib::IOStream& stream);
 
-// The `edited` fields into the item list of an MP4 file TagLib opened, in
-// the room around it where that is enough, else grown (the sizes of the
-// atoms around it and the chunk offsets behind it moved along). A file
-// without an item list gets one from TagLib. False, with `why`, when the
-// file cannot be written.
-bool WriteMp4Items(TagLib::File* file, const VXM_MEDIA_TAGS& tags, unsigned edited, const CTagCover& cover,
+// The `edited` fields into the item list of an MP4 file, in the room around
+// it where that is enough, else grown (the sizes of the atoms around it and
+// every offset the file's tables hold behind it moved along). A file without
+// an item list gets one, in the atoms it sits in. False, with `why`, when
+// the file cannot be written (its atoms are not laid out whole).
+bool WriteMp4Items(TagLib::IOStream& stream, const VXM_MEDIA_TAGS& tags, unsigned edited, const CTagCover& cover,
                    std::string& why);

@@ -78,6 +78,9 @@ void PutChunk(IOStream& stream, const CRiffForm& form, const CRiffChunk* chunk, 
         at = std::min(length, static_cast<long>(last.at + 8 + last.size + (last.size & 1)));
     }
     ByteVector bytes;
+    // A chunk starts on an even offset, where readers look for it: after a
+    // last chunk of odd size whose pad byte is missing, that byte comes first.
+    if (!chunk && (at & 1)) bytes.append('\0');
     if (!remove) {
         bytes.append(ByteVector(id, 4));
         bytes.append(SizeField(data.size(), form.bigEndian));

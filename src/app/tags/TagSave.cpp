@@ -82,7 +82,7 @@ int WriteTagsInto(File* file, IOStream& stream, const VXM_MEDIA_TAGS& tags, unsi
         return Done(WriteTrailing(stream, tags, edited, cover, true, false) &&
                         WriteLeading(stream, tags, edited, cover, false, 3),
                     why);
-    if (dynamic_cast<MP4::File*>(file)) return WriteMp4Items(file, tags, edited, cover, why) ? 1 : -1;
+    if (dynamic_cast<MP4::File*>(file)) return WriteMp4Items(stream, tags, edited, cover, why) ? 1 : -1;
     if (dynamic_cast<FLAC::File*>(file)) {
         if (HasId3v1Tag(stream)) WriteId3v1Tag(stream, tags, edited);
         return Done(WriteFlacBlocks(stream, tags, edited, cover) && WriteLeading(stream, tags, edited, cover, false, 3),
@@ -102,7 +102,7 @@ CTagBlocks TagBlocksOf(File* file, IOStream& stream)
     } else if (riff) {
         blocks = RiffBlocks(stream);
     } else if (dynamic_cast<MP4::File*>(file)) {
-        add("MP4", Mp4Items(file));
+        add("MP4", Mp4Items(stream));
     } else if (dynamic_cast<ASF::File*>(file)) {
         add("ASF", AsfItems(stream));
     } else {

@@ -24,13 +24,13 @@ void Post(HWND notify, UINT doneMessage, WPARAM cookie, std::unique_ptr<CTagWrit
 }  // namespace
 
 bool WriteMediaTagsLater(const std::wstring& path, const VXM_MEDIA_TAGS& tags, bool mp4Cover, HWND notify,
-                         UINT doneMessage, WPARAM cookie)
+                         UINT doneMessage, WPARAM cookie, unsigned fields)
 {
     std::lock_guard<std::mutex> lock(g_writerMutex);
     if (!g_writer) g_writer = std::make_unique<CWorkPool>(1);
-    auto write = [path, tags, mp4Cover, notify, doneMessage, cookie] {
+    auto write = [path, tags, mp4Cover, notify, doneMessage, cookie, fields] {
         auto result = std::make_unique<CTagWriteResult>();
-        result->result = WriteMediaTagsToFile(path, tags, mp4Cover, &result->why, &result->whyText);
+        result->result = WriteMediaTagsToFile(path, tags, mp4Cover, &result->why, &result->whyText, fields);
         Post(notify, doneMessage, cookie, std::move(result));
     };
     auto failed = [path, notify, doneMessage, cookie](const std::string& what) {

@@ -15,12 +15,12 @@ struct CTagWriteResult {
     std::string whyText;           // the language text that tells it, when the written copy was refused
 };
 
-// Writes the tags into `path` on the writer's thread, then posts `doneMessage`
-// to `notify` with `cookie` in wParam and, in lParam, a CTagWriteResult* that
-// the receiver deletes. False when the writer takes no more (it is being
-// stopped): nothing is done.
+// Writes the tags (the `fields` of them, as WriteMediaTagsToFile) into `path`
+// on the writer's thread, then posts `doneMessage` to `notify` with `cookie`
+// in wParam and, in lParam, a CTagWriteResult* that the receiver deletes.
+// False when the writer takes no more (it is being stopped): nothing is done.
 bool WriteMediaTagsLater(const std::wstring& path, const VXM_MEDIA_TAGS& tags, bool mp4Cover, HWND notify,
-                         UINT doneMessage, WPARAM cookie);
+                         UINT doneMessage, WPARAM cookie, unsigned fields = kAllTagFields);
 // Lets the running write end, drops those not started (their files are
 // untouched) and joins the worker (at shut-down; a later write starts a new one).
 void StopTagWriter();

@@ -1,5 +1,6 @@
 #include "ui/desktop/QtDesktop.h"
 #include "ui/desktop/ChosenNames.h"
+#include "ui/UILanguage.h"
 #include "ui/UIWindow.h"
 #include <QBoxLayout>
 #include <QColorDialog>
@@ -33,10 +34,24 @@ struct CGiveBackKeyboard {
     }
 };
 
+// A filter's name in the UI language: "Subtitle Files" as a whole, "MP3
+// Files (*.mp3)" by the words before its patterns.
+std::wstring TranslatedFilterName(const std::wstring& name)
+{
+    const CLanguageManager* language = CLanguageManager::GetInstance();
+    const size_t open = name.rfind(L" (");
+    if (open == std::wstring::npos || name.back() != L')' || name.find(L'*', open) == std::wstring::npos)
+        return language->TranslateDictionary(name);
+    return language->TranslateDictionary(name.substr(0, open)) + name.substr(open);
+}
+
 QString QtFilters(const CFileRequest& request, QString* selected)
 {
     QStringList list;
-    for (const CFileFilter& f : request.filters) list << QString::fromStdWString(FormatFilterForQt(f));
+    for (CFileFilter f : request.filters) {
+        f.name = TranslatedFilterName(f.name);
+        list << QString::fromStdWString(FormatFilterForQt(f));
+    }
     if (selected && request.filterIndex >= 0 && request.filterIndex < list.size()) *selected = list[request.filterIndex];
     return list.join(QStringLiteral(";;"));
 }

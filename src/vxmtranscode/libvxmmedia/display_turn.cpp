@@ -1,5 +1,7 @@
 #include "display_turn.h"
 
+#include "av/AvHandles.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -70,6 +72,34 @@ CDisplayTurn DisplayTurnOf(const AVStream* st)
         turn.steps.push_back({"rotate", std::string(radians, end)});
     }
     return turn;
+}
+
+bool QuarterTurnsOf(const std::string& input, int& turns, bool& mirrored)
+{
+    turns = 0;
+    mirrored = false;
+    AVFormatContext* opened = nullptr;
+    if (avformat_open_input(&opened, input.c_str(), nullptr, nullptr) < 0) return false;
+    CAvInputPtr ic(opened);
+    // The matrix is in the header; formats without one carry none.
+    const int video = av_find_best_stream(ic.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (video < 0) return false;
+    // Each step as quarter turns clockwise and a mirror after them.
+    const std::string chain = DisplayTurnOf(ic->streams[video]).Chain();
+    static const struct {
+        const char* chain;
+        int turns;
+        bool mirrored;
+    } kTurns[] = {{"hflip", 0, true},           {"vflip", 2, true},          {"hflip,vflip", 2, false},
+                  {"transpose=clock", 1, false}, {"transpose=cclock", 3, false}, {"transpose=clock_flip", 3, true},
+                  {"transpose=cclock_flip", 1, true}};
+    for (const auto& t : kTurns) {
+        if (chain == t.chain) {
+            turns = t.turns;
+            mirrored = t.mirrored;
+        }
+    }
+    return true;
 }
 
 void ShownSize(const AVStream* st, int& width, int& height)

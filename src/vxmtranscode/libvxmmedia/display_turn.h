@@ -25,6 +25,11 @@ struct CDisplayTurn {
 // The turn of the stream's display matrix (none without one).
 CDisplayTurn DisplayTurnOf(const AVStream* st);
 
+// The turn of the best video stream of `input` (as libavformat opens it) as
+// quarter turns clockwise, then a mirror left to right. False when the input
+// does not open or holds no video; a turn by another angle gives none.
+bool QuarterTurnsOf(const std::string& input, int& turns, bool& mirrored);
+
 // The stored width and height as shown.
 void ShownSize(const AVStream* st, int& width, int& height);
 

@@ -343,10 +343,11 @@ int translate_legacy_arguments(std::vector<std::string>& args, CToolContext* ctx
         if (is_filter_option(a) && has_next) {
             SubtitleTextProblem problem;
             std::string v = translate_filter_text(args[++i], &problem);
-            if (problem.code_page >= 0) {
+            if (!problem.message.empty()) {
                 // Said before the filter fails on it, and said last.
                 av_log(nullptr, AV_LOG_ERROR, "%s\n", problem.message.c_str());
-                if (ctx) ctx->SetSubtitleCodePageError(problem.code_page, problem.message);
+                if (ctx && problem.code_page >= 0) ctx->SetSubtitleCodePageError(problem.code_page, problem.message);
+                else if (ctx) ctx->SetLastErrorLine(problem.message);
                 return AVERROR_INVALIDDATA;
             }
             if (is_audio_filter_option(a)) {

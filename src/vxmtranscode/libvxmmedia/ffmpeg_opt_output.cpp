@@ -390,13 +390,6 @@ OutputStream* new_data_stream(OptionsContext* o, AVFormatContext* oc, int source
     return ost;
 }
 
-OutputStream* new_unknown_stream(OptionsContext* o, AVFormatContext* oc, int source_index, CToolContext* ctx)
-{
-    OutputStream* ost = new_output_stream(o, oc, AVMEDIA_TYPE_UNKNOWN, source_index, ctx);
-    if (!ost->stream_copy) av_log(nullptr, AV_LOG_FATAL, "Unknown stream encoding not supported yet (only streamcopy)\n");
-    return ost;
-}
-
 OutputStream* new_attachment_stream(OptionsContext* o, AVFormatContext* oc, int source_index, CToolContext* ctx)
 {
     OutputStream* ost = new_output_stream(o, oc, AVMEDIA_TYPE_ATTACHMENT, source_index, ctx);
@@ -635,6 +628,17 @@ bool decodable_or_copied(const InputStream* ist, bool copy)
     return false;
 }
 
+// A video stream in which the input's probe found no picture (no size: a
+// broadcast capture's stream without frames) has nothing to convert.
+bool has_pictures(const InputStream* ist)
+{
+    const AVCodecParameters* par = ist->st->codecpar;
+    if (par->width > 0 && par->height > 0) return true;
+    av_log(nullptr, AV_LOG_WARNING, "Input stream #%d:%d (codec %s) holds no pictures; it is left out.\n",
+           ist->file_index, ist->st->index, avcodec_get_name(par->codec_id));
+    return false;
+}
+
 }  // namespace
 
 int open_output_file(OptionsContext* o, const char* filename, CToolContext* ctx)
@@ -691,7 +695,7 @@ int open_output_file(OptionsContext* o, const char* filename, CToolContext* ctx)
             for (size_t i = 0; i < ctx->input_streams.size(); i++) {
                 InputStream* ist = ctx->input_streams[i].get();
                 if (ist->st->codecpar->codec_type != AVMEDIA_TYPE_VIDEO) continue;
-                if (!decodable_or_copied(ist, copy)) continue;
+                if (!decodable_or_copied(ist, copy) || !has_pictures(ist)) continue;
                 // A cover picture counts only when nothing else is there.
                 int new_area = (ist->st->disposition & AV_DISPOSITION_ATTACHED_PIC)
                                    ? 1

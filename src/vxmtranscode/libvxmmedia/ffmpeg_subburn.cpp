@@ -13,10 +13,17 @@ extern "C" {
 #include "cmdutils.h"
 #include "display_turn.h"
 
+namespace {
+
+// Subtitles decoded ahead of the picture; more than this are not kept.
+constexpr size_t kMaxWaitingCues = 256;
+
+}  // namespace
+
 BurnInState::~BurnInState()
 {
-    av_packet_free(&pending);
-    if (has_sub) avsubtitle_free(&sub);
+    for (BurnInCue& cue : waiting) avsubtitle_free(&cue.sub);
+    if (has_sub) avsubtitle_free(&shown.sub);
     if (own_decoder) avcodec_free_context(&dec);
 }
 
@@ -57,10 +64,6 @@ int burn_in_open(CTranscodeRun& run, AVStream* st, InputStream* ist)
             return ret;
         }
     }
-    if (!b.pending && !(b.pending = av_packet_alloc())) {
-        if (own) avcodec_free_context(&dec);
-        return AVERROR(ENOMEM);
-    }
     b.dec = dec;
     b.own_decoder = own;
     b.stream_index = st->index;
@@ -73,10 +76,27 @@ int burn_in_open(CTranscodeRun& run, AVStream* st, InputStream* ist)
 void burn_in_take_packet(CTranscodeRun& run, AVPacket* pkt)
 {
     BurnInState& b = run.burn;
-    av_packet_unref(b.pending);
-    av_packet_move_ref(b.pending, pkt);
-    b.pending_pts = b.pending->pts != AV_NOPTS_VALUE ? b.pending->pts : b.pending->dts;
-    b.packet_pending = true;
+    const int64_t pts = pkt->pts != AV_NOPTS_VALUE ? pkt->pts : pkt->dts;
+    AVSubtitle sub{};
+    int got = 0;
+    const int ret = pkt->size > 0 ? avcodec_decode_subtitle2(b.dec, &sub, &got, pkt) : 0;
+    av_packet_unref(pkt);
+    if (ret < 0 || !got) return;
+    // Only pictures are drawn; a text subtitle goes at once.
+    if (sub.format != 0) {
+        avsubtitle_free(&sub);
+        return;
+    }
+    subtitle_palette_to_yuva(&sub);
+    if (b.waiting.size() >= kMaxWaitingCues) {
+        av_log(nullptr, AV_LOG_WARNING, "Burn-in: subtitles run far ahead of the picture; one is dropped\n");
+        avsubtitle_free(&b.waiting.front().sub);
+        b.waiting.pop_front();
+    }
+    BurnInCue cue;
+    cue.sub = sub;
+    cue.packet_time = pts == AV_NOPTS_VALUE ? NAN : pts * av_q2d(b.tb);
+    b.waiting.push_back(cue);
 }
 
 void subtitle_palette_to_yuva(AVSubtitle* sub)
@@ -209,63 +229,61 @@ void blend_subrect(uint8_t* const data[3], const int linesize[3], const AVSubtit
     }
 }
 
+namespace {
+
+// Sets the display window of a subtitle on the frame times: from its packet's
+// time, or from this frame when the two are far apart (or it has none).
+void place_cue(BurnInCue& cue, double frame_time)
+{
+    const float d = static_cast<float>(frame_time - cue.packet_time);
+    const double base = d > -20.0f && d < 20.0f ? cue.packet_time : frame_time;
+    cue.start = base + cue.sub.start_display_time / 1000.0;
+    cue.end = base + cue.sub.end_display_time / 1000.0;
+    cue.placed = true;
+}
+
+// Makes `cue` the current subtitle, in the output picture's size.
+void show_cue(CTranscodeRun& run, OutputStream* ost, BurnInCue& cue)
+{
+    BurnInState& b = run.burn;
+    InputStream* src = ost->source_index >= 0 ? run.ctx->input_streams[ost->source_index].get() : nullptr;
+    int sw = src && src->dec_ctx ? src->dec_ctx->width : 0;
+    int sh = src && src->dec_ctx ? src->dec_ctx->height : 0;
+    // The subtitle sits on the picture as shown.
+    if (src && DisplayTurnOf(src->st).swapsSides) std::swap(sw, sh);
+    if (sw && sh && (sw != ost->enc_ctx->width || sh != ost->enc_ctx->height))
+        scale_subtitle(&cue.sub, sw, sh, ost->enc_ctx->width, ost->enc_ctx->height);
+    if (b.has_sub) avsubtitle_free(&b.shown.sub);
+    b.shown = cue;
+    b.has_sub = true;
+}
+
+}  // namespace
+
 int burn_in_frame(CTranscodeRun& run, OutputStream* ost, AVFrame* frame, double frame_time)
 {
     BurnInState& b = run.burn;
-    CToolContext* ctx = run.ctx;
-    const bool was_pending = b.packet_pending;
-    if (b.packet_pending && b.pending && b.pending->size > 0) {
-        AVSubtitle sub{};
-        int got = 0;
-        int ret = avcodec_decode_subtitle2(b.dec, &sub, &got, b.pending);
-        if (b.has_sub) {
-            avsubtitle_free(&b.sub);
-            b.has_sub = false;
-        }
-        if (ret >= 0 && got) {
-            if (sub.format == 0) {
-                subtitle_palette_to_yuva(&sub);
-                InputStream* src = ost->source_index >= 0 ? ctx->input_streams[ost->source_index].get() : nullptr;
-                int sw = src && src->dec_ctx ? src->dec_ctx->width : 0;
-                int sh = src && src->dec_ctx ? src->dec_ctx->height : 0;
-                // The subtitle sits on the picture as shown.
-                if (src && DisplayTurnOf(src->st).swapsSides) std::swap(sw, sh);
-                if (sw && sh && (sw != ost->enc_ctx->width || sh != ost->enc_ctx->height))
-                    scale_subtitle(&sub, sw, sh, ost->enc_ctx->width, ost->enc_ctx->height);
-                b.sub = sub;
-                b.has_sub = true;
-            } else {
-                avsubtitle_free(&sub);
-            }
-        }
-        av_packet_unref(b.pending);
+    for (BurnInCue& cue : b.waiting)
+        if (!cue.placed) place_cue(cue, frame_time);
+    // The latest subtitle whose time has come replaces the one shown (a
+    // picture subtitle without objects ends the one before it).
+    while (!b.waiting.empty() && frame_time >= b.waiting.front().start) {
+        show_cue(run, ost, b.waiting.front());
+        b.waiting.pop_front();
     }
-
-    if (b.has_sub && b.sub.num_rects > 0) {
-        const double s_time = b.pending_pts == AV_NOPTS_VALUE ? frame_time : b.pending_pts * av_q2d(b.tb);
-        const float d = static_cast<float>(frame_time - s_time);
-        double base;
-        if (d > -20.0f && d < 20.0f) {
-            base = s_time;
-        } else {
-            if (was_pending) b.base_time = frame_time;
-            base = b.base_time;
-        }
-        const double start = base + b.sub.start_display_time / 1000.0;
-        const double end = base + b.sub.end_display_time / 1000.0;
-        if (frame_time >= start && frame_time <= end) {
-            const int fmt = frame->format;
-            if (fmt == AV_PIX_FMT_YUV420P || fmt == AV_PIX_FMT_YUVJ420P || fmt == AV_PIX_FMT_NV12) {
-                if (av_frame_make_writable(frame) < 0) return AVERROR(ENOMEM);
-                const int w = FFMIN(ost->enc_ctx->width, frame->width), h = FFMIN(ost->enc_ctx->height, frame->height);
-                for (unsigned i = 0; i < b.sub.num_rects; i++)
-                    blend_subrect(frame->data, frame->linesize, b.sub.rects[i], w, h, fmt);
-            }
-        } else if (frame_time > end) {
-            avsubtitle_free(&b.sub);
-            b.has_sub = false;
-        }
+    if (!b.has_sub) return 0;
+    if (frame_time > b.shown.end) {
+        avsubtitle_free(&b.shown.sub);
+        b.has_sub = false;
+        return 0;
     }
-    b.packet_pending = false;
+    const int fmt = frame->format;
+    if (b.shown.sub.num_rects == 0 ||
+        (fmt != AV_PIX_FMT_YUV420P && fmt != AV_PIX_FMT_YUVJ420P && fmt != AV_PIX_FMT_NV12))
+        return 0;
+    if (av_frame_make_writable(frame) < 0) return AVERROR(ENOMEM);
+    const int w = FFMIN(ost->enc_ctx->width, frame->width), h = FFMIN(ost->enc_ctx->height, frame->height);
+    for (unsigned i = 0; i < b.shown.sub.num_rects; i++)
+        blend_subrect(frame->data, frame->linesize, b.shown.sub.rects[i], w, h, fmt);
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "ffmpeg_subtitle_text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -10,7 +11,7 @@
 #include "platform/text.h"
 
 extern "C" {
-#include <libavformat/avio.h>
+#include <libavformat/avformat.h>
 #include <libavutil/avstring.h>
 #include <libavutil/error.h>
 #include <libavutil/log.h>
@@ -108,6 +109,22 @@ void read_script_metrics(const std::string& text, SubtitleText& out)
     out.font_size = font > 0 ? font : 18;
 }
 
+// Whether the filter's reader opens the file as subtitles: as a script for
+// ".ass" and ".ssa", as SubRip for ".srt" (a script without its header is
+// taken for lyrics, and nothing of it is drawn).
+bool opens_as_subtitles(const std::string& name)
+{
+    std::string ext = name.substr(name.find_last_of("./") + 1);
+    for (char& c : ext) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    const char* expected = ext == "srt" ? "srt" : ext == "ass" || ext == "ssa" ? "ass" : nullptr;
+    AVFormatContext* fmt = nullptr;
+    if (avformat_open_input(&fmt, name.c_str(), nullptr, nullptr) < 0) return false;
+    bool ok = (!expected || strcmp(fmt->iformat->name, expected) == 0) && avformat_find_stream_info(fmt, nullptr) >= 0;
+    ok = ok && av_find_best_stream(fmt, AVMEDIA_TYPE_SUBTITLE, -1, -1, nullptr, 0) >= 0;
+    avformat_close_input(&fmt);
+    return ok;
+}
+
 std::string code_page_text(int number)
 {
     const VXM_CODE_PAGE* row = FindCodePage(static_cast<unsigned>(number));
@@ -152,6 +169,8 @@ SubtitleText read_subtitle_text(const std::string& filename_value, long code_pag
                                ": choose the file's code page under Options > Subtitles > Code page";
         }
         text = data;
+    } else if (problem && !opens_as_subtitles(name)) {
+        problem->message = "The subtitle file " + name + " cannot be read.";
     }
     read_script_metrics(text, out);
     return out;

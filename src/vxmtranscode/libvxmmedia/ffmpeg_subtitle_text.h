@@ -6,8 +6,8 @@
 #include <string>
 
 struct SubtitleTextProblem {
-    int code_page = -1;        // the code page the text is not in; -1: no problem
-    std::string message;       // the reason in words, for the log
+    int code_page = -1;        // the code page the text is not in; -1: none
+    std::string message;       // the reason in words, for the log; empty: no problem
 };
 
 struct SubtitleText {
@@ -21,5 +21,6 @@ struct SubtitleText {
 // Reads the file named by a filter option value (quoted and escaped as the
 // filter graph holds it) in the Windows code page `code_page` (0, 1 and
 // unknown numbers: UTF-8). A byte-order mark names the encoding whatever the
-// code page. When the text is not in its encoding, `problem` (if given) says so.
+// code page. When the text is not in its encoding, or the reader the filter
+// uses takes it for no subtitle file of its kind, `problem` (if given) says so.
 SubtitleText read_subtitle_text(const std::string& filename_value, long code_page, SubtitleTextProblem* problem);

@@ -176,13 +176,16 @@ int transcode(CTranscodeRun& run)
         print_report(run, false, timer_start, cur_time);
     }
 
-    // Flush what the decoders and graphs still hold, then the encoders.
-    for (auto& ip : ctx->input_streams) {
-        InputStream* ist = ip.get();
-        if (!ctx->input_files[ist->file_index]->eof_reached && (ist->decoding_needed)) flush_input_stream(run, ist);
+    // Flush what the decoders and graphs still hold, then the encoders; a
+    // stopped run's output is thrown away, so nothing more is encoded for it.
+    if (!ctx->received_sigterm.load()) {
+        for (auto& ip : ctx->input_streams) {
+            InputStream* ist = ip.get();
+            if (!ctx->input_files[ist->file_index]->eof_reached && (ist->decoding_needed)) flush_input_stream(run, ist);
+        }
+        reap_filters(run, true);
+        flush_encoders(run);
     }
-    reap_filters(run, true);
-    flush_encoders(run);
     av_log(nullptr, AV_LOG_QUIET, "%s", "");
 
     for (size_t i = 0; i < ctx->output_files.size(); i++) {

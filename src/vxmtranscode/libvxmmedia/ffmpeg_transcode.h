@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <vector>
 
 #include "ffmpeg_state.h"
@@ -47,18 +48,25 @@ struct InputStreamRun {
     bool eof_sent = false;
 };
 
-// The burn-in of a bitmap subtitle stream of input file 0 ("sst").
+// A decoded subtitle of the burnt-in stream, palette already YUVA.
+struct BurnInCue {
+    AVSubtitle sub{};
+    double packet_time = 0.0;          // its packet's time, seconds
+    bool placed = false;               // its display window is set on the frame times
+    double start = 0.0, end = 0.0;
+};
+
+// The burn-in of a bitmap subtitle stream of input file 0 ("sst"). Packets
+// are decoded as they are read (a picture subtitle may take several); each
+// subtitle waits until its display time comes and then replaces the one shown.
 struct BurnInState {
     int stream_index = -1;             // index in the file's streams; -1 until found
     AVCodecContext* dec = nullptr;     // the stream's decoder (owned only for a late stream)
     bool own_decoder = false;
     AVRational tb{1, 1000};
-    AVPacket* pending = nullptr;       // the latest undecoded packet
-    bool packet_pending = false;
-    int64_t pending_pts = AV_NOPTS_VALUE;
-    AVSubtitle sub{};                  // current subtitle, palette already YUVA
+    std::deque<BurnInCue> waiting;     // decoded, not due yet, in reading order
+    BurnInCue shown{};                 // the current subtitle
     bool has_sub = false;
-    double base_time = 0.0;
     ~BurnInState();
 };
 
@@ -127,9 +135,10 @@ int init_output_bsfs(CTranscodeRun& run, OutputStream* ost);
 bool burn_in_matches(CTranscodeRun& run, AVStream* st);
 // Opens the burn-in decoder for stream `st` of input file 0. 0 or negative.
 int burn_in_open(CTranscodeRun& run, AVStream* st, InputStream* ist);
-// Keeps a packet of the burnt-in stream until the next video frame.
+// Decodes a packet of the burnt-in stream (taking it over); a bitmap
+// subtitle it completes waits for its display time.
 void burn_in_take_packet(CTranscodeRun& run, AVPacket* pkt);
-// Decodes a waiting packet and blends the current subtitle into `frame`
+// Shows the subtitles that are due and blends the current one into `frame`
 // (time `frame_time` seconds). 0, or a negative error.
 int burn_in_frame(CTranscodeRun& run, OutputStream* ost, AVFrame* frame, double frame_time);
 

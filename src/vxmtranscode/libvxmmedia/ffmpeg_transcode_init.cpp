@@ -129,6 +129,42 @@ void tag_encoder(CToolContext* ctx, OutputStream* ost)
     av_dict_set(&ost->st->metadata, "encoder", tag.c_str(), 0);
 }
 
+bool is_full_range_format(int format)
+{
+    return format == AV_PIX_FMT_YUVJ420P || format == AV_PIX_FMT_YUVJ422P || format == AV_PIX_FMT_YUVJ444P ||
+           format == AV_PIX_FMT_YUVJ440P || format == AV_PIX_FMT_YUVJ411P;
+}
+
+// True when a scaler of the graph changes the size or the format of the pictures.
+bool graph_scales(const AVFilterGraph* graph)
+{
+    for (unsigned i = 0; graph && i < graph->nb_filters; i++) {
+        const AVFilterContext* f = graph->filters[i];
+        if (strcmp(f->filter->name, "scale") != 0 || f->nb_inputs < 1 || f->nb_outputs < 1) continue;
+        const AVFilterLink* in = f->inputs[0];
+        const AVFilterLink* out = f->outputs[0];
+        if (in && out && (in->w != out->w || in->h != out->h || in->format != out->format)) return true;
+    }
+    return false;
+}
+
+// The colour tags of the decoded pictures as the graph hands them on: a
+// scaler that works on them makes limited range of a full-range format it
+// turns into another, and of a range unsaid.
+void copy_colour_tags(AVCodecContext* enc, const AVCodecContext* dec, bool scaled)
+{
+    enc->color_primaries = dec->color_primaries;
+    enc->color_trc = dec->color_trc;
+    enc->colorspace = dec->colorspace;
+    enc->chroma_sample_location = dec->chroma_sample_location;
+    if (is_full_range_format(enc->pix_fmt))
+        enc->color_range = AVCOL_RANGE_JPEG;
+    else if (is_full_range_format(dec->pix_fmt) || (scaled && dec->color_range == AVCOL_RANGE_UNSPECIFIED))
+        enc->color_range = AVCOL_RANGE_MPEG;
+    else
+        enc->color_range = dec->color_range;
+}
+
 int init_encoder(CTranscodeRun& run, OutputStream* ost)
 {
     CToolContext* ctx = run.ctx;
@@ -163,6 +199,7 @@ int init_encoder(CTranscodeRun& run, OutputStream* ost)
                     ? av_mul_q(ost->frame_aspect_ratio, AVRational{enc->height, enc->width})
                     : av_buffersink_get_sample_aspect_ratio(sink);
             ost->st->sample_aspect_ratio = enc->sample_aspect_ratio;
+            if (ist && ist->dec_ctx) copy_colour_tags(enc, ist->dec_ctx, graph_scales(ost->filter->graph->graph));
             ost->st->avg_frame_rate = fr;
             if (ctx->frame_bits_per_raw_sample) enc->bits_per_raw_sample = ctx->frame_bits_per_raw_sample;
         } else {

@@ -1,6 +1,8 @@
 #include "make_thumbnail.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -9,6 +11,8 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
@@ -102,13 +106,40 @@ int ReadFrame(AVFormatContext* ic, int seconds, AVFrame* frame, CDisplayTurn& tu
     if (start == AV_NOPTS_VALUE)
         start = ic->start_time == AV_NOPTS_VALUE ? 0 : av_rescale_q(ic->start_time, AV_TIME_BASE_Q, st->time_base);
     const int64_t target = start + av_rescale_q(seconds, AVRational{1, 1}, st->time_base);
+    // A seek point past the video's own end (the container's length may be
+    // longer) takes its first frame.
+    if (seconds > 0 && st->duration > 0 && target >= start + st->duration) seconds = 0;
     if (seconds > 0) {
         int ret = avformat_seek_file(ic, video, INT64_MIN, target, target, 0);
         if (ret < 0)
             LogMessageA(kLogCategory, "seek to %d s failed (%s): decoding from the start", seconds,
                         AvErrorText(ret).c_str());
     }
-    return DecodeFrameAt(ic, st, seconds > 0 ? target : INT64_MIN, frame);
+    int ret = DecodeFrameAt(ic, st, seconds > 0 ? target : INT64_MIN, frame);
+    if (ret == AVERROR_EOF && seconds > 0) {
+        // The video ends before the seek point: its first frame.
+        if ((ret = avformat_seek_file(ic, video, INT64_MIN, INT64_MIN, start, 0)) >= 0)
+            ret = DecodeFrameAt(ic, st, INT64_MIN, frame);
+    }
+    return ret;
+}
+
+// The size of a picture of `frame`'s shape as shown that fits `width` x
+// `height`, even where the format halves its colour planes.
+void FittedSize(const AVFrame* frame, AVPixelFormat format, int width, int height, int& fw, int& fh)
+{
+    const AVRational sar = frame->sample_aspect_ratio.num > 0 ? frame->sample_aspect_ratio : AVRational{1, 1};
+    const double shape = frame->width * av_q2d(sar) / frame->height;
+    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(format);
+    const int stepW = desc ? 1 << desc->log2_chroma_w : 1, stepH = desc ? 1 << desc->log2_chroma_h : 1;
+    fw = width;
+    fh = height;
+    if (shape > static_cast<double>(width) / height)
+        fh = static_cast<int>(std::lround(width / shape / stepH)) * stepH;
+    else
+        fw = static_cast<int>(std::lround(height * shape / stepW)) * stepW;
+    fw = std::clamp(fw, stepW, width);
+    fh = std::clamp(fh, stepH, height);
 }
 
 // The pixel format the encoder takes that keeps the most of `source`.
@@ -144,7 +175,8 @@ AVCodecContext* KitEncoder(CThumbnailKit& kit, const AVCodec* codec, int width, 
     return enc;
 }
 
-// `frame` scaled into the kit's picture of the asked size and format.
+// `frame` scaled into the kit's picture of the asked size and format, in its
+// own shape as shown, with black bars around it.
 const AVFrame* ScaleFrame(CThumbnailKit& kit, const AVFrame* frame, int width, int height, AVPixelFormat format)
 {
     AVFrame* picture = kit.picture.get();
@@ -160,14 +192,34 @@ const AVFrame* ScaleFrame(CThumbnailKit& kit, const AVFrame* frame, int width, i
             return nullptr;
         }
     }
+    int fw = 0, fh = 0;
+    FittedSize(frame, format, width, height, fw, fh);
     kit.sws = sws_getCachedContext(kit.sws, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
-                                   width, height, format, SWS_BICUBIC, nullptr, nullptr, nullptr);
-    if (!kit.sws) return nullptr;
+                                   fw, fh, format, SWS_BICUBIC, nullptr, nullptr, nullptr);
+    if (!kit.sws || av_frame_make_writable(picture) < 0) return nullptr;
     // The source's own colours: its matrix and range, when it says them.
     const int colorspace = frame->colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : frame->colorspace;
     const int* table = sws_getCoefficients(colorspace);
+    const bool full = format == AV_PIX_FMT_YUVJ420P;
     sws_setColorspaceDetails(kit.sws, table, frame->color_range == AVCOL_RANGE_JPEG, table, 1, 0, 1 << 16, 1 << 16);
-    if (sws_scale(kit.sws, frame->data, frame->linesize, 0, frame->height, picture->data, picture->linesize) <= 0)
+    const ptrdiff_t linesizes[4] = {picture->linesize[0], picture->linesize[1], picture->linesize[2],
+                                    picture->linesize[3]};
+    if (av_image_fill_black(picture->data, linesizes, format, full ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG, width,
+                            height) < 0)
+        return nullptr;
+    // The bars share what is left over around the centre.
+    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(format);
+    if (!desc) return nullptr;
+    const int left = (width - fw) / 2 >> desc->log2_chroma_w << desc->log2_chroma_w;
+    const int top = (height - fh) / 2 >> desc->log2_chroma_h << desc->log2_chroma_h;
+    const int bytes = desc->flags & AV_PIX_FMT_FLAG_PLANAR ? 1 : av_get_padded_bits_per_pixel(desc) / 8;
+    uint8_t* planes[4] = {};
+    for (int i = 0; i < 4 && picture->data[i]; ++i) {
+        const bool chroma = (i == 1 || i == 2) && !(desc->flags & AV_PIX_FMT_FLAG_RGB);
+        const int x = chroma ? left >> desc->log2_chroma_w : left, y = chroma ? top >> desc->log2_chroma_h : top;
+        planes[i] = picture->data[i] + static_cast<ptrdiff_t>(y) * picture->linesize[i] + x * bytes;
+    }
+    if (sws_scale(kit.sws, frame->data, frame->linesize, 0, frame->height, planes, picture->linesize) <= 0)
         return nullptr;
     return picture;
 }

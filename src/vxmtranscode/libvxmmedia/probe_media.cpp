@@ -55,10 +55,17 @@ double ProbeFrameRate(const AVStream* st)
     return 0.0;
 }
 
+// A tag of the stream ("language", "title": an MKV track's name), null when
+// it has none or an empty one.
+const char* StreamTag(const AVStream* st, const char* key)
+{
+    const AVDictionaryEntry* e = av_dict_get(st->metadata, key, nullptr, 0);
+    return e && e->value && e->value[0] ? e->value : nullptr;
+}
+
 const char* LanguageOf(const AVStream* st)
 {
-    const AVDictionaryEntry* e = av_dict_get(st->metadata, "language", nullptr, 0);
-    return e && e->value && e->value[0] ? e->value : nullptr;
+    return StreamTag(st, "language");
 }
 
 // Milliseconds of a time in a time base (truncated toward zero).
@@ -158,11 +165,29 @@ bool IsAttachedPicture(const AVStream* st)
     return (st->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0;
 }
 
+// True when the stream-info search shows that the stream's decoder opened,
+// so that it needs no second open. Marks of an open that succeeded (FFmpeg
+// 5.1): an audio decoder gave a sample format and kept the channel layout,
+// which a failed open clears with the context's other options; a video
+// decoder's context has a time base of its own, derived from the decoder's
+// frame rate only once it opened (the search starts it at the stream's).
+// Without a mark the decoder is opened to know.
+bool SearchOpenedDecoder(const AVStream* st)
+{
+    const AVCodecParameters* par = st->codecpar;
+    if (par->codec_type == AVMEDIA_TYPE_AUDIO)
+        return par->format >= 0 && par->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC;
+    if (par->codec_type != AVMEDIA_TYPE_VIDEO) return false;
+    const AVRational decoderBase = av_stream_get_codec_timebase(st);
+    return decoderBase.num > 0 && av_cmp_q(decoderBase, st->time_base) != 0;
+}
+
 // False when the stream has a decoder that does not open on its parameters
 // (damaged codec headers): ffprobe refuses such a file, and every
 // conversion of the stream would fail.
 bool DecoderOpens(const AVStream* st)
 {
+    if (SearchOpenedDecoder(st)) return true;
     const AVCodec* dec = avcodec_find_decoder(st->codecpar->codec_id);
     if (!dec) return true;  // a codec without a decoder here is reported as such
     CAvCodecContextPtr c(avcodec_alloc_context3(dec));
@@ -208,8 +233,14 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
         const int index = static_cast<int>(i);
         switch (par->codec_type) {
         case AVMEDIA_TYPE_VIDEO: {
-            // A cover picture is the file's thumbnail, not a video stream.
+            // A cover picture is the file's thumbnail, not a video stream;
+            // one without a picture (no size) has nothing to show or convert.
             if (IsAttachedPicture(st)) break;
+            if (par->width <= 0 || par->height <= 0) {
+                av_log(nullptr, AV_LOG_WARNING, "%s: video stream %d holds no pictures; it is left out\n",
+                       opts.input_filename.c_str(), index);
+                break;
+            }
             // Sizes are those of the picture as shown: a clip with a turning
             // display matrix is converted, cropped and fitted upright.
             int width = 0, height = 0;
@@ -227,6 +258,12 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
             auto rec = std::make_unique<VXM_VIDEO_STREAM>();
             rec->m_nWidth = width;
             rec->m_nHeight = height;
+            const AVRational sar = av_guess_sample_aspect_ratio(ic, const_cast<AVStream*>(st), nullptr);
+            if (sar.num > 0 && sar.den > 0) {
+                const bool turned = DisplayTurnOf(st).swapsSides;
+                rec->m_nPixelWidth = turned ? sar.den : sar.num;
+                rec->m_nPixelHeight = turned ? sar.num : sar.den;
+            }
             rec->m_nStreamIndex = index;
             if (dec) rec->m_strCodecName = AnsiToWide(avcodec_get_name(par->codec_id));
             const int64_t bitRate = par->bit_rate != 0 ? par->bit_rate : ic->bit_rate;
@@ -243,8 +280,8 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
             // A negative rate is a damaged header (no decoder opens it).
             if (par->sample_rate >= 0 && (par->bit_rate != 0 || par->sample_rate != 0 || channels > 0)) {
                 // The codec's name ("mp3"), not the decoder's ("mp3float").
-                media->AddAudioTrack(LanguageOf(st), nullptr, dec ? avcodec_get_name(par->codec_id) : nullptr,
-                                     nullptr, nullptr, channels,
+                media->AddAudioTrack(LanguageOf(st), StreamTag(st, "title"),
+                                     dec ? avcodec_get_name(par->codec_id) : nullptr, nullptr, nullptr, channels,
                                      static_cast<int>(par->codec_id), nullptr, index, 0,
                                      static_cast<int>(par->bit_rate), par->sample_rate);
                 media->m_bHasAudio = 1;
@@ -254,7 +291,7 @@ int ProbeOpenedInput(AVFormatContext* ic, CVXMMediaBase* media, const FFplayOpti
         }
         case AVMEDIA_TYPE_SUBTITLE:
             if (index == subtitle) media->m_nSubtitleId = index;
-            media->AddSubtitle(nullptr, LanguageOf(st), nullptr, index, static_cast<int>(par->codec_id));
+            media->AddSubtitle(StreamTag(st, "title"), LanguageOf(st), nullptr, index, static_cast<int>(par->codec_id));
             break;
         default:
             break;

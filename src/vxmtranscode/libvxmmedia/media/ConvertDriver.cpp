@@ -6,6 +6,7 @@
 #include "platform/thread.h"
 #include "OutputProfile.h"
 #include "PartialOutput.h"
+#include "ProfileJobBuild.h"
 #include "ProfileManager.h"
 #include "RunnerHooks.h"
 #include "VXMMessages.h"
@@ -137,6 +138,28 @@ std::vector<CVXMMediaBase*> JoinedMedia(const CVXMMediaBase& data)
     return out;
 }
 
+// The names the job's build reserved (its steps' outputs and the media's).
+std::vector<std::wstring> ReservedJobNames(const CVXMMediaBase& data, const CCmdFFplay& runner)
+{
+    std::vector<std::wstring> names{data.m_strOutputFile};
+    for (const CVXMMediaBase* media : JoinedMedia(data))
+        names.push_back(media->m_strOutputFile);
+    for (const VXM_JOB_QUEUE* steps : {&runner.m_vecDoneJobs, &runner.m_vecJobQueue})
+        for (const auto& step : *steps)
+            if (step)
+                names.push_back(step->strOutput);
+    return names;
+}
+
+// They go back once the job has ended and its files are gone or finished:
+// a failed try leaves no file, so the next try takes the same name.
+void ReleaseJobNames(const std::vector<std::wstring>& names)
+{
+    for (const std::wstring& name : names)
+        if (!name.empty())
+            ReleaseOutputName(name);
+}
+
 void DeleteTempFile(CVXMMediaBase& data)
 {
     data.DeleteJobTempFiles();
@@ -189,6 +212,7 @@ void FinishFailed(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, int resu
             NameOutputIn(Utf8ToWide(runner->LastErrorLine()), runner->m_strPartialOutput, data.m_strOutputFile);
         data.m_nLastErrorCodePage = runner->LastErrorCodePage();
     }
+    const std::vector<std::wstring> names = ReservedJobNames(data, *runner);
     VXM_JOB_QUEUE started = std::move(runner->m_vecDoneJobs);
     const bool report = runner->m_bReportFinish.load() != 0;
     DiscardConvertRunner(data);
@@ -217,6 +241,8 @@ void FinishFailed(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, int resu
     if (!data.m_strTempOutput.empty())
         DeleteFileIfPresent(data.m_strTempOutput);
 
+    ReleaseJobNames(names);
+
     LogMessageA(kLogCategory, "conversion of \"%s\" ended with %d", Utf8(data.m_strSourcePath).c_str(), result);
     *target.pPositionOffset = 0;
     MarkMonitorDone(data);
@@ -236,6 +262,7 @@ void FinishDone(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, HWND hNoti
     }
 
     const bool report = runner->m_bReportFinish.load() != 0;
+    const std::vector<std::wstring> names = ReservedJobNames(data, *runner);
     const std::wstring partial = DeleteConvertRunner(data);
     if (!data.m_strOutputName.empty())
         data.m_strOutputName.clear();
@@ -269,6 +296,7 @@ void FinishDone(const VXM_CONVERT_TARGET& target, CCmdFFplay* runner, HWND hNoti
     data.DeleteOverlayFiles();
     if (result == 0 && !IsDiscMedia(data))
         data.CopySourceFileTimes();
+    ReleaseJobNames(names);
     *target.pPositionOffset = 0;
     MarkMonitorDone(data);
     if (!report)
@@ -358,10 +386,14 @@ void MonitorFailed(const VXM_CONVERT_TARGET& target, HWND hNotify, const std::st
 // hears the code.
 void FailBeforeMonitor(const VXM_CONVERT_TARGET& target, int result, HWND hNotify)
 {
+    std::vector<std::wstring> names;
+    if (const CCmdFFplay* runner = target.pData->m_pConvertRunner)
+        names = ReservedJobNames(*target.pData, *runner);
     DiscardConvertRunner(*target.pData);
     target.pData->DeleteJobTempFiles();
     for (CVXMMediaBase* media : JoinedMedia(*target.pData))
         media->DeleteJobTempFiles();
+    ReleaseJobNames(names);
     PostForMedia(target, hNotify, WM_VXM_JOB_FINISHED, static_cast<WPARAM>(result));
 }
 

@@ -7,6 +7,7 @@
 #include "EngineLog.h"
 #include "PartialOutput.h"
 #include "VXMMediaImpl.h"
+#include "display_turn.h"
 #include "ape/ApeCompressor.h"
 #include "tool_log.h"
 #include "platform/module.h"
@@ -146,6 +147,16 @@ void SetUseLogfile(int use)
 int IsCUDASupported()
 {
     return IsHardwareEncoderPresent();
+}
+
+int GetVideoDisplayTurn(const wchar_t* path, int* quarterTurns, int* mirrored)
+{
+    int turns = 0;
+    bool mirror = false;
+    const bool opened = path && QuarterTurnsOf("file:" + WideToUtf8(path), turns, mirror);
+    if (quarterTurns) *quarterTurns = turns;
+    if (mirrored) *mirrored = mirror ? 1 : 0;
+    return opened ? 0 : -1;
 }
 
 void SetDisplayMode(int mode)

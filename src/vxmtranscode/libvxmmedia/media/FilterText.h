@@ -18,6 +18,9 @@ std::wstring EscapeFilterText(const std::wstring& text);
 // The same escape in place, for paths written into "movie='%s'" and similar.
 void EscapeFilterPath(std::wstring& path);
 
+// A subtitle position that is left out: the lines stay where the file puts them.
+constexpr int VXM_SUB_POSITION_OWN = -1000;
+
 // The subtitle settings of the engine (kept by the profile manager).
 struct VXM_SUBTITLE_STYLE {
     int nPosition = 10;      // -20..100 written, else left out

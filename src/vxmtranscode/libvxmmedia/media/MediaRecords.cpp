@@ -2,6 +2,7 @@
 #include "MediaRecords.h"
 
 #include "VXMMediaImpl.h"
+#include "platform/text.h"
 
 int AddExternalAudio(std::list<std::unique_ptr<VXM_AUDIO_TRACK>>& list, const std::wstring& path)
 {
@@ -24,7 +25,7 @@ int AddExternalSubtitle(std::list<std::unique_ptr<VXM_SUBTITLE>>& list, const st
         return -1;
     std::wstring folder, name, ext;
     SplitMediaPath(path, folder, name, ext);
-    if (ext != L".srt" && ext != L".ass" && ext != L".ssa")
+    if (CompareNoCaseW(ext, L".srt") != 0 && CompareNoCaseW(ext, L".ass") != 0 && CompareNoCaseW(ext, L".ssa") != 0)
         return -1;
     auto subtitle = std::make_unique<VXM_SUBTITLE>();
     subtitle->m_bExternal = 1;

@@ -196,7 +196,8 @@ std::wstring BuildPreviewCommandLine(CVXMMediaImpl& media)
         VXM_SUBTITLE embedded;
         if (subtitle && !subtitle->m_strFilePath.empty()) {
             opts.AppendToOption(L"-vf", TRUE, L",", L"\"subtitles='%s\"",
-                                BuildSubtitleFilterArg(subtitle->m_strFilePath, style).c_str());
+                                BuildSubtitleFilterArg(subtitle->m_strFilePath,
+                                                       SubtitleStyleFor(SubtitleCodecOf(*subtitle))).c_str());
         } else if (GetSelectedSubtitle(&media, embedded, 0)) {
             opts.AppendToOption(L"-vf", TRUE, L",", L"\"subtitles='%s'%s\"",
                                 EscapeFilterText(media.m_strSourcePath).c_str(),

@@ -358,8 +358,3 @@ std::unique_ptr<IProfile> COutputProfile::Clone() const
     }
     return copy;
 }
-
-bool IsListedSubtitleCodec(int codecId)
-{
-    return codecId == 0x17000 || codecId == 0x17001 || codecId == 0x17002 || codecId == 0x17006;
-}

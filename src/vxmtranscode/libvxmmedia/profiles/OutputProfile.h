@@ -208,9 +208,6 @@ private:
     mutable std::mutex m_lock;
 };
 
-// True for FFmpeg's DVD, DVB, plain-text and HDMV PGS subtitle codecs.
-bool IsListedSubtitleCodec(int codecId);
-
 // 1 when the NVIDIA encoder may take the place of the codec's software
 // encoder: only while the engine setting allows it (useNVidiaCUDA), for
 // "x264" on a device of compute capability 3.0 whose H.264 encoder works,

@@ -112,6 +112,16 @@ int COutputProfile::BuildSteps(CVXMMediaBase* media, const std::wstring& outputF
                     media->m_strSourcePath.c_str());
         return -1;
     }
+    if (const VXM_SUBTITLE* subtitle = UndrawableChosenSubtitle(media, this)) {
+        const std::wstring name = subtitle->m_strLanguageText.empty()
+                                      ? subtitle->m_strDisplayName
+                                      : subtitle->m_strDisplayName + L" (" + subtitle->m_strLanguageText + L")";
+        media->m_strLastError = name + L" cannot be drawn on the picture: its format is not one this program reads. "
+                                       L"Choose another subtitle, or none.";
+        LogMessageW(kLogCategory, L"%s: the chosen subtitle stream %d (codec %d) cannot be drawn",
+                    media->m_strSourcePath.c_str(), subtitle->m_nId, subtitle->m_nId2);
+        return -1;
+    }
     const std::wstring vcodec = GetVideoCodec();
     const bool hardware = IsHardwareEncoderUsable(vcodec, settings.UseNVidiaCUDA) != 0;
     const bool rawRoute = settings.UseNVidiaCUDA && media->m_nMediaKind != 1 && media->m_nMediaKind != 2 &&

@@ -97,12 +97,17 @@ struct CBuild {
     bool AudioOff() const { return p->IsAudioDisabled() != 0; }
     bool TwoPass() { return ProfileWToI(p->GetEncodePass()) == 2; }
 
-    void Prologue(bool video, CVXMMediaBase* sizeSource = nullptr)
+    // The common options; for video the picture filters and the fit, whose
+    // MPEG-1 and MPEG-2 frames are shown only as 4:3 or 16:9.
+    void Prologue(bool video, VXM_FIT fit = VXM_FIT())
     {
         AddInputAndGlobalOptions(opts, m, p, v);
         if (video) {
             AddPictureFilters(opts, m);
-            AddScaleAndPadFilters(m, p, opts, v, sizeSource);
+            const std::wstring codec = p->GetVideoCodec();
+            if (fit.aspect == VXM_FRAME_ASPECT::Chosen && (codec == L"mpeg1" || codec == L"mpeg2"))
+                fit.aspect = VXM_FRAME_ASPECT::Broadcast;
+            AddScaleAndPadFilters(m, p, opts, v, fit);
         }
     }
     // "-r" of the frame-rate value unless "Auto" keeps the source rate.
@@ -140,18 +145,7 @@ struct CBuild {
         else if (aspect == L"4/3")
             opts.SetOption(L"-aspect", L"4:3");
     }
-    // Aspect text of the AVI family. xvid with an automatic aspect takes the
-    // fitted frame's own ratio (4:3 while the frame is unknown); a chosen
-    // aspect is kept.
-    std::wstring Aspect()
-    {
-        const std::wstring value = p->GetAspect();
-        if (p->GetVideoCodec() != L"xvid" || !(value.empty() || EqualsNoCase(value, L"AUTO")))
-            return GetAspectText(m, value);
-        if (v.scaledWidth > 0 && v.scaledHeight > 0)
-            return FormatW(L"%d:%d", v.scaledWidth, v.scaledHeight);
-        return L"4:3";
-    }
+    std::wstring Aspect() { return GetAspectText(v, p->GetAspect()); }
     void Queue(CFFMpegOpts& o, int passKind, int flag = 1, bool withMedia = true)
     {
         AddOutputPath(o, a.encodePath);
@@ -330,17 +324,17 @@ void AddAudioOptions(CBuild& b, const AudioPart& part, bool markOff = true)
 void AvcCommon(const VXM_BUILD_ARGS& a, bool ps3)
 {
     CBuild b(a);
-    b.Prologue(true);
+    std::wstring lower = b.p->GetVideoSize();
+    for (wchar_t& ch : lower)
+        ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
+    // The 720x480 frame is always shown as 3:2.
+    b.Prologue(true, VXM_FIT(lower == L"720x480" ? VXM_FRAME_ASPECT::Square : VXM_FRAME_ASPECT::Chosen));
     b.SlashAspect();
     b.FrameRate();
     b.opts.SetOption(L"-sws_flags", L"%d", 512);
-    const std::wstring size = b.p->GetVideoSize();
     const std::wstring vb = b.Vb();
     const std::wstring& threads = b.X264Threads();
     std::wstring x264;
-    std::wstring lower = size;
-    for (wchar_t& ch : lower)
-        ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
     if (lower == L"720x480") {
         x264 = FormatW(L"level=30:8x8dct=no:cqm=flat:bframes=3:ref=2:psnr=no:ssim=no:b-pyramid=none:bitrate=%s:"
                        L"threads=%s", vb.c_str(), threads.c_str());
@@ -467,20 +461,23 @@ void BuildMpeg4PspCommand(const VXM_BUILD_ARGS& a)
 void BuildDvdCommand(const VXM_BUILD_ARGS& a)
 {
     CBuild b(a);
-    b.Prologue(false);
-    AddPictureFilters(b.opts, b.m);
+    const int code = b.p->m_nProfileCode;
+    VXM_FIT fit(VXM_FRAME_ASPECT::Broadcast);
+    fit.keepFrame = true;
+    fit.frame = code == 15 ? L"720x480" : code == 16 ? L"720x576" : L"";
+    b.Prologue(true, fit);
     int gop = 15;
-    if (b.p->m_nProfileCode == 15) {
+    if (code == 15) {
         b.opts.AddFlag(L"-target ntsc-dvd");
         b.opts.SetOption(L"-s", L"720x480");
         b.opts.SetOption(L"-r", L"29.97");
         gop = 18;
-    } else if (b.p->m_nProfileCode == 16) {
+    } else if (code == 16) {
         b.opts.AddFlag(L"-target pal-dvd");
         b.opts.SetOption(L"-s", L"720x576 ");
         b.opts.SetOption(L"-r", L"25");
     }
-    const std::wstring aspect = GetAspectText(b.m, b.p->GetAspect());
+    const std::wstring aspect = b.Aspect();
     const std::wstring vcodec = FormatW(L"mpeg2video -b:v %sk -trellis 1 -mbd 2 -g %d -aspect %s -maxrate 9800k "
                                         L"-bufsize 1835k -strict 0",
                                         b.c(b.Vb()), gop, aspect.c_str());
@@ -497,7 +494,7 @@ void BuildDvdCommand(const VXM_BUILD_ARGS& a)
 void BuildMpegCommand(const VXM_BUILD_ARGS& a)
 {
     CBuild b(a);
-    b.Prologue(true);
+    b.Prologue(true, VXM_FIT(VXM_FRAME_ASPECT::Broadcast));
     const bool mpeg1 = b.p->m_nProfileCode == 19 || b.p->GetVideoCodec() == L"mpeg1";
     const wchar_t* codec = mpeg1 ? L"mpeg1video" : L"mpeg2video";
     const int buffer = mpeg1 ? 327 : 1835;
@@ -509,7 +506,7 @@ void BuildMpegCommand(const VXM_BUILD_ARGS& a)
     }
     if (!rate.empty() && rate != L"Auto")
         b.opts.SetOption(L"-r", L"%s", rate.c_str());
-    const std::wstring aspect = GetAspectText(b.m, b.p->GetAspect());
+    const std::wstring aspect = b.Aspect();
     const std::wstring vb = b.Vb();
     b.opts.SetOption(L"-vcodec", L"%s -b:v %sk -trellis 1 -mbd 2 -g %d -aspect %s -minrate %sk -maxrate %sk -bufsize %dk",
                      codec, b.c(vb), gop, aspect.c_str(), b.c(vb), b.c(vb), buffer);
@@ -520,7 +517,9 @@ void BuildMpegCommand(const VXM_BUILD_ARGS& a)
 void BuildWmvCommand(const VXM_BUILD_ARGS& a)
 {
     CBuild b(a);
-    b.Prologue(true, a.parent);
+    VXM_FIT fit(VXM_FRAME_ASPECT::Square);
+    fit.sizeSource = a.parent;
+    b.Prologue(true, fit);
     b.opts.SetOption(L"-vcodec", L"wmv2");
     b.opts.SetOption(L"-b:v", L"%sk", b.c(b.Vb()));
     AddAudioOptions(b, {.encoder = L"wmav2", .bitrate = L"64", .rate = L"48000"});
@@ -581,14 +580,11 @@ void BuildAudioCommand(const VXM_BUILD_ARGS& a)
 void Build3gpCommand(const VXM_BUILD_ARGS& a)
 {
     CBuild b(a);
-    b.Prologue(false);
-    AddPictureFilters(b.opts, b.m);
     const std::wstring vcodec = b.p->GetVideoCodec();
-    const VXM_ENGINE_SETTINGS& settings = BuildSettings();
-    if (vcodec == L"h263")
-        AddScaleAndPadFilters(b.m, b.p, b.opts, b.v, nullptr, false, false);
-    else
-        AddScaleAndPadFilters(b.m, b.p, b.opts, b.v, nullptr, settings.FitToWidth != 0, settings.FitToHeight != 0);
+    // H.263 takes only its few frame sizes.
+    VXM_FIT fit(VXM_FRAME_ASPECT::Square);
+    fit.keepFrame = vcodec == L"h263";
+    b.Prologue(true, fit);
     b.opts.AddFlag(L"-y");
     b.opts.SetOption(L"-vcodec", L"%s", b.c(EncoderName(vcodec)));
     b.opts.SetOption(L"-b:v", L"%sk", b.c(b.Vb()));
@@ -727,14 +723,14 @@ struct PlainVideo {
 void PlainVideoCommand(const VXM_BUILD_ARGS& a, const PlainVideo& row)
 {
     CBuild b(a);
-    b.Prologue(true);
+    b.Prologue(true, VXM_FIT(row.aspect ? VXM_FRAME_ASPECT::Chosen : VXM_FRAME_ASPECT::Square));
     CFFMpegOpts& o = b.opts;
     if (row.aviRate)
         b.AviFrameRate();
     else
         b.FrameRate();
     if (row.aspect)
-        o.SetOption(L"-aspect", L"%s", GetAspectText(b.m, b.p->GetAspect()).c_str());
+        o.SetOption(L"-aspect", L"%s", b.Aspect().c_str());
     if (row.format)
         o.SetOption(L"-f", L"%s", row.format);
     const std::wstring encoder = row.encoder ? row.encoder : EncoderName(b.p->GetVideoCodec());
@@ -785,7 +781,7 @@ void BuildOgvCommand(const VXM_BUILD_ARGS& a)
 void BuildGifCommand(const VXM_BUILD_ARGS& a)
 {
     CBuild b(a);
-    b.Prologue(true);
+    b.Prologue(true, VXM_FIT(VXM_FRAME_ASPECT::Square));
     CFFMpegOpts& o = b.opts;
     const int duration = ProfileWToI(b.p->GetPicDuration());
     const int interval = ProfileWToI(b.p->GetPicInterval());

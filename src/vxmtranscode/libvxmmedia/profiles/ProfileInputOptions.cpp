@@ -14,7 +14,7 @@
 #include "platform/paths.h"
 
 extern "C" {
-#include <libavcodec/codec_id.h>
+#include <libavcodec/avcodec.h>
 }
 
 bool EqualsNoCase(const std::wstring& a, const wchar_t* b)
@@ -26,27 +26,9 @@ namespace {
 
 constexpr const char* kLogCategory = "JobBuild";
 
-void SplitSize(const std::wstring& size, int& width, int& height)
-{
-    width = ProfileWToI(size);
-    std::size_t x = size.find(L'x');
-    height = x == std::wstring::npos ? 0 : ProfileWToI(std::wstring_view(size).substr(x + 1));
-}
-
-int Even(int value)
-{
-    return value & ~1;
-}
-
 bool Is3DInForce(const CVXMMediaBase* media)
 {
     return media->m_n3DMode != -1 && media->m_n3DOutput != -1 && media->m_n3DDepth != 0;
-}
-
-bool IsTextSubtitle(int codec)
-{
-    return codec == AV_CODEC_ID_SRT || codec == AV_CODEC_ID_SSA || codec == AV_CODEC_ID_ASS ||
-           codec == AV_CODEC_ID_SUBRIP;
 }
 
 bool IsSsaFamily(int codec)
@@ -54,35 +36,28 @@ bool IsSsaFamily(int codec)
     return codec == AV_CODEC_ID_SSA || codec == AV_CODEC_ID_ASS;
 }
 
-void BurnSubtitleFile(CFFMpegOpts& opts, const std::wstring& path,
-                      const VXM_SUBTITLE_STYLE& style = BuildSettings().subtitle)
+void BurnSubtitleFile(CFFMpegOpts& opts, const std::wstring& path, const VXM_SUBTITLE_STYLE& style)
 {
     if (path.empty())
         return;
     AppendFilter(opts, L"-vf", L"ass=f='" + BuildSubtitleFilterArg(path, style));
 }
 
-bool StartsWithByteOrderMark(const std::wstring& path)
-{
-    char head[3] = {};
-    std::ifstream(PathFromWide(path), std::ios::binary).read(head, sizeof head);
-    return std::string_view(head, 3) == "\xEF\xBB\xBF" || std::string_view(head, 2) == "\xFF\xFE" ||
-           std::string_view(head, 2) == "\xFE\xFF";
-}
-
 void BurnExternal(CFFMpegOpts& opts, CVXMMediaBase* media, double seekStart, const VXM_SUBTITLE& subtitle)
 {
     const int codec = SubtitleCodecOf(subtitle);
-    if (IsSsaFamily(codec) && seekStart > 0) {
-        // The cut copy has lost the byte-order mark that named its encoding:
-        // it was read by the mark and written as UTF-8.
-        VXM_SUBTITLE_STYLE style = BuildSettings().subtitle;
-        if (StartsWithByteOrderMark(subtitle.m_strFilePath))
-            style.nEncoding = 1;
-        BurnSubtitleFile(opts, media->m_strTempFile, style);
-    } else if (IsSsaFamily(codec) || codec == AV_CODEC_ID_SRT || codec == AV_CODEC_ID_SUBRIP) {
-        BurnSubtitleFile(opts, subtitle.m_strFilePath);
+    if (!IsSsaFamily(codec) && codec != AV_CODEC_ID_SRT && codec != AV_CODEC_ID_SUBRIP)
+        return;
+    VXM_SUBTITLE_STYLE style = SubtitleStyleFor(codec);
+    if (!BurnsFromSubtitleCopy(subtitle, seekStart) || media->m_strTempFile.empty()) {
+        BurnSubtitleFile(opts, subtitle.m_strFilePath, style);
+        return;
     }
+    // The copy has lost the byte-order mark that named its encoding: it was
+    // read by the mark and written as UTF-8.
+    if (!ByteOrderMarkEncoding(subtitle.m_strFilePath).empty())
+        style.nEncoding = 1;
+    BurnSubtitleFile(opts, media->m_strTempFile, style);
 }
 
 // Returns the stream index of an embedded subtitle the output copies, else -1.
@@ -128,12 +103,13 @@ int AddSourceSubtitles(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* 
         opts.AddFlag(L"-scodec copy");
         return subtitle->m_nId;
     }
-    if (IsTextSubtitle(codec)) {
+    const ESubtitleDrawing drawing = SubtitleDrawingOf(codec);
+    if (drawing == ESubtitleDrawing::Text) {
         // The step before wrote the track out as UTF-8: no code page applies.
-        VXM_SUBTITLE_STYLE style = BuildSettings().subtitle;
+        VXM_SUBTITLE_STYLE style = SubtitleStyleFor(codec);
         style.nEncoding = 1;
         BurnSubtitleFile(opts, media->m_strTempFile, style);
-    } else if (IsListedSubtitleCodec(codec)) {
+    } else if (drawing == ESubtitleDrawing::Picture) {
         opts.SetOption(L"-sst", L"%d", subtitle->m_nId);
     }
     return -1;
@@ -216,6 +192,13 @@ void MapCopiedSubtitle(CFFMpegOpts& opts, CVXMMediaBase* media, int audioId, int
 }
 
 }  // namespace
+
+void SplitVideoSize(const std::wstring& size, int& width, int& height)
+{
+    width = ProfileWToI(size);
+    std::size_t x = size.find(L'x');
+    height = x == std::wstring::npos ? 0 : ProfileWToI(std::wstring_view(size).substr(x + 1));
+}
 
 const VXM_ENGINE_SETTINGS& BuildSettings()
 {
@@ -320,7 +303,7 @@ void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputPr
         opts.SetInput(media->m_strCDDrive);
         opts.SetOption(media->m_strInputOptions, L"-%s", media->m_strSourcePath.c_str());
     } else if (twoDToThreeD) {
-        SplitSize(profile->GetVideoSize(), media->m_n3DWidth, media->m_n3DHeight);
+        SplitVideoSize(profile->GetVideoSize(), media->m_n3DWidth, media->m_n3DHeight);
         const VXM_3D_SCRIPT_SETTINGS script{.n3DOutput = media->m_n3DOutput, .n3DDepth = media->m_n3DDepth,
                                             .n3DWidth = media->m_n3DWidth, .n3DHeight = media->m_n3DHeight,
                                             .d3DDisplayRatio = media->m_d3DDisplayRatio};
@@ -451,88 +434,6 @@ void AddPictureFilters(CFFMpegOpts& opts, CVXMMediaBase* media)
     }
 }
 
-void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts,
-                           VXM_BUILD_VALUES& values, CVXMMediaBase* sizeSource)
-{
-    const VXM_ENGINE_SETTINGS& settings = BuildSettings();
-    AddScaleAndPadFilters(media, profile, opts, values, sizeSource, settings.FitToWidth != 0,
-                          settings.FitToHeight != 0);
-}
-
-void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts,
-                           VXM_BUILD_VALUES& values, CVXMMediaBase* sizeSource, bool fitToWidth, bool fitToHeight)
-{
-    const VXM_ENGINE_SETTINGS& settings = BuildSettings();
-    int W = 0, H = 0;
-    SplitSize(profile->GetVideoSize(), W, H);
-    IVXMVideo* video = (sizeSource ? sizeSource : media)->GetSelectedVideoStream();
-    if ((W == 0 || H == 0) && video) {
-        W = video->GetWidth();
-        H = video->GetHeight();
-    }
-    // Encoders of 4:2:0 pictures need even sizes.
-    W = Even(W);
-    H = Even(H);
-    auto vf = [&](const std::wstring& piece) { AppendFilter(opts, L"-vf", piece); };
-    const int w = video ? video->GetWidth() : 0;
-    const int h = video ? video->GetHeight() : 0;
-    if (video && w > 0 && h > 0 && W > 0 && H > 0) {
-        auto round = [&](int g) { return Even(settings.RoundTo16Pixels ? g / 16 * 16 : g); };
-        // Scales to sw x sh (one side already W or H), then crops or pads the
-        // other side to W x H around the centre.
-        auto scaleToFit = [&](int sw, int sh) {
-            vf(FormatW(L"scale=%d:%d", sw, sh));
-            if (sw > W || sh > H)
-                vf(FormatW(L"crop=%d:%d:%d:%d", W, H, (sw - W) / 2, (sh - H) / 2));
-            else
-                vf(FormatW(L"pad=%d:%d:%d:%d", W, H, (W - sw) / 2, (H - sh) / 2));
-        };
-        if (media->m_nRotate == 1 || media->m_nRotate == 3) {
-            scaleToFit(Even(static_cast<int>(static_cast<long long>(h) * H / w)), H);
-        } else if (fitToWidth) {
-            const int G = static_cast<int>(static_cast<long long>(h) * W / w);
-            if (settings.Expand2VideoSize) {
-                scaleToFit(W, round(G));
-            } else {
-                H = round(G);
-                vf(FormatW(L"scale=%d:%d", W, H));
-            }
-        } else if (fitToHeight) {
-            const int G = static_cast<int>(static_cast<long long>(w) * H / h);
-            if (settings.Expand2VideoSize) {
-                scaleToFit(round(G), H);
-            } else {
-                W = round(G);
-                vf(FormatW(L"scale=%d:%d", W, H));
-            }
-        } else {
-            vf(FormatW(L"scale=%d:%d", W, H));
-        }
-    } else if (W > 0 && H > 0) {
-        vf(FormatW(L"scale=%d:%d", W, H));
-    }
-    values.scaledWidth = W;
-    values.scaledHeight = H;
-}
-
-std::wstring GetAspectText(CVXMMediaBase* media, const std::wstring& aspect)
-{
-    std::wstring result = aspect;
-    if (EqualsNoCase(aspect, L"AUTO")) {
-        result = L"4:3";
-        if (IVXMVideo* video = media->GetSelectedVideoStream()) {
-            if (video->GetWidth() > 0 &&
-                static_cast<double>(video->GetHeight()) / video->GetWidth() == 0.5625)
-                result = L"16:9";
-        }
-    } else if (aspect == L"16/9") {
-        result = L"16:9";
-    } else if (aspect == L"4/3") {
-        result = L"4:3";
-    }
-    return result.empty() ? L"4:3" : result;
-}
-
 int ResolveAutoFramerate(double sourceRate, std::wstring& rate)
 {
     if (!EqualsNoCase(rate, L"AUTO"))
@@ -541,6 +442,54 @@ int ResolveAutoFramerate(double sourceRate, std::wstring& rate)
         return 1;
     rate = L"25";
     return 0;
+}
+
+std::string ByteOrderMarkEncoding(const std::wstring& path)
+{
+    char head[3] = {};
+    std::ifstream(PathFromWide(path), std::ios::binary).read(head, sizeof head);
+    const std::string_view mark(head, 3);
+    if (mark == "\xEF\xBB\xBF")
+        return "UTF-8";
+    if (mark.starts_with("\xFF\xFE"))
+        return "UTF-16LE";
+    return mark.starts_with("\xFE\xFF") ? "UTF-16BE" : std::string();
+}
+
+bool BurnsFromSubtitleCopy(const VXM_SUBTITLE& subtitle, double seekStart)
+{
+    return subtitle.m_bExternal && ((IsSsaFamily(SubtitleCodecOf(subtitle)) && seekStart > 0) ||
+                                    ByteOrderMarkEncoding(subtitle.m_strFilePath).starts_with("UTF-16"));
+}
+
+VXM_SUBTITLE_STYLE SubtitleStyleFor(int codec)
+{
+    VXM_SUBTITLE_STYLE style = BuildSettings().subtitle;
+    if (IsSsaFamily(codec) && style.nPosition == VXM_DEFAULT_SUB_POSITION)
+        style.nPosition = VXM_SUB_POSITION_OWN;
+    return style;
+}
+
+ESubtitleDrawing SubtitleDrawingOf(int codec)
+{
+    if (codec == AV_CODEC_ID_SRT || codec == AV_CODEC_ID_SUBRIP || IsSsaFamily(codec))
+        return ESubtitleDrawing::Text;
+    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(static_cast<AVCodecID>(codec));
+    if (!descriptor || descriptor->type != AVMEDIA_TYPE_SUBTITLE || !avcodec_find_decoder(descriptor->id))
+        return ESubtitleDrawing::None;
+    if (descriptor->props & AV_CODEC_PROP_BITMAP_SUB)
+        return ESubtitleDrawing::Picture;
+    return descriptor->props & AV_CODEC_PROP_TEXT_SUB ? ESubtitleDrawing::Text : ESubtitleDrawing::None;
+}
+
+const VXM_SUBTITLE* UndrawableChosenSubtitle(CVXMMediaBase* media, COutputProfile* profile)
+{
+    if (media->m_nMediaKind != 0 || profile->m_nSkipSourceTracks || profile->m_nProfileCode == 28)
+        return nullptr;
+    const VXM_SUBTITLE* subtitle = ChosenFileSubtitle(media);
+    if (!subtitle || subtitle->m_bExternal || SubtitleDrawingOf(SubtitleCodecOf(*subtitle)) != ESubtitleDrawing::None)
+        return nullptr;
+    return subtitle;
 }
 
 int SubtitleCodecOf(const VXM_SUBTITLE& subtitle)

@@ -12,6 +12,8 @@
 const VXM_ENGINE_SETTINGS& BuildSettings();
 // True when a equals b but for the case of its letters.
 bool EqualsNoCase(const std::wstring& a, const wchar_t* b);
+// The width and height of a size value ("640x480"); 0 for a part that is missing.
+void SplitVideoSize(const std::wstring& size, int& width, int& height);
 // Fixed-point text of a number, always with "." (whatever the process locale).
 std::wstring FixedText(double value, int decimals);
 
@@ -35,24 +37,44 @@ struct VXM_BUILD_VALUES {
     int aacProfile = 2;
     double seekStart = 0.0;
     // The frame after the scale step; 0 while unknown.
-    int scaledWidth = 0;
-    int scaledHeight = 0;
+    int scaledWidth = 0, scaledHeight = 0;
+    // The shape the output shows that frame in (width to height); 0 while unknown.
+    int shownWidth = 0, shownHeight = 0;
+};
+
+// The shapes an output's frame may be shown in.
+enum class VXM_FRAME_ASPECT {
+    Square,     // square pixels: the frame's own shape (the picture's, where the size is automatic)
+    Chosen,     // the profile's "16/9" or "4/3", else square pixels
+    Broadcast,  // 4:3 or 16:9 only: the chosen one, else the one nearer the picture
+};
+
+// How a builder fits the picture into its frame.
+struct VXM_FIT {
+    explicit VXM_FIT(VXM_FRAME_ASPECT shown = VXM_FRAME_ASPECT::Chosen) : aspect(shown) {}
+    VXM_FRAME_ASPECT aspect;
+    // The frame stays its size whatever the fit settings (the codec takes
+    // only some sizes); the picture keeps its shape inside it.
+    bool keepFrame = false;
+    std::wstring frame;                   // the frame size ("720x480"); empty: the profile's
+    CVXMMediaBase* sizeSource = nullptr;  // whose picture sizes an automatic frame; null: the media's
 };
 
 void AddInputAndGlobalOptions(CFFMpegOpts& opts, CVXMMediaBase* media, COutputProfile* profile,
                               VXM_BUILD_VALUES& values);
 void AddSeekOptions(CVXMMediaBase* media, CFFMpegOpts& opts, VXM_BUILD_VALUES& values);
 void AddPictureFilters(CFFMpegOpts& opts, CVXMMediaBase* media);
-// Fits the source into the profile's size; the frame size goes to values.
+// Fits the picture into the frame, keeping its shape as shown; the frame
+// size and the shape it is shown in go to values.
 void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts,
-                           VXM_BUILD_VALUES& values, CVXMMediaBase* sizeSource, bool fitToWidth, bool fitToHeight);
-void AddScaleAndPadFilters(CVXMMediaBase* media, COutputProfile* profile, CFFMpegOpts& opts,
-                           VXM_BUILD_VALUES& values, CVXMMediaBase* sizeSource = nullptr);
+                           VXM_BUILD_VALUES& values, const VXM_FIT& fit = VXM_FIT());
 // Lays the media's image and text watermarks over the frame ("-vf").
 void AddLogoOverlay(CVXMMediaBase* media, CFFMpegOpts& opts);
 // The engine's temporary folder (made when missing), else the system's.
 std::wstring EngineTempFolder();
-std::wstring GetAspectText(CVXMMediaBase* media, const std::wstring& aspect);
+// The "-aspect" text of an aspect value: "AUTO" (or none) is the shape the
+// fit chose for the frame, "16/9" and "4/3" are chosen shapes.
+std::wstring GetAspectText(const VXM_BUILD_VALUES& values, const std::wstring& aspect);
 // 1 when "AUTO" keeps the source rate (no frame-rate option); else 0 and
 // rate holds the text to write.
 int ResolveAutoFramerate(double sourceRate, std::wstring& rate);
@@ -155,3 +177,20 @@ void BuildSubtitleCommand(VXM_JOB_QUEUE& queue, COutputProfile* profile, CVXMMed
                           const std::wstring& folder);
 // Codec of a subtitle record; external files by their extension.
 int SubtitleCodecOf(const VXM_SUBTITLE& subtitle);
+// How a subtitle codec reaches the picture: text is cut into an ASS file the
+// subtitle filter draws, pictures are decoded by the transcoder ("-sst").
+enum class ESubtitleDrawing { Text, Picture, None };
+ESubtitleDrawing SubtitleDrawingOf(int codec);
+// The encoding a file's byte-order mark names ("UTF-8", "UTF-16LE",
+// "UTF-16BE"); empty without one.
+std::string ByteOrderMarkEncoding(const std::wstring& path);
+// True when an added subtitle file burns from the copy the subtitle step
+// writes: an SSA or ASS script cut at the trim start, or a UTF-16 file written
+// as UTF-8 (FFmpeg's SubRip reader garbles UTF-16 with bare line feeds).
+bool BurnsFromSubtitleCopy(const VXM_SUBTITLE& subtitle, double seekStart);
+// The settings a subtitle of `codec` burns with: an SSA or ASS script keeps
+// its own vertical margins while the position is the program's default.
+VXM_SUBTITLE_STYLE SubtitleStyleFor(int codec);
+// The embedded subtitle chosen for a file's conversion that no route draws
+// on the picture (the output neither copies nor skips it); null when none.
+const VXM_SUBTITLE* UndrawableChosenSubtitle(CVXMMediaBase* media, COutputProfile* profile);

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <random>
 #include <set>
@@ -10,6 +12,7 @@
 #include "EngineLog.h"
 #include "ProfileJobBuild.h"
 #include "VXMUtils.h"
+#include "platform/codepage.h"
 #include "platform/paths.h"
 
 extern "C" {
@@ -389,10 +392,8 @@ bool GetSelectedSubtitle(CVXMMediaBase* media, VXM_SUBTITLE& out, int profileCod
         if (!candidate)
             return false;
         const int codec = SubtitleCodecOf(*candidate);
-        const bool text = codec == AV_CODEC_ID_SRT || codec == AV_CODEC_ID_SSA || codec == AV_CODEC_ID_ASS ||
-                          codec == AV_CODEC_ID_SUBRIP;
-        const bool qualifies = candidate->m_bExternal ? (codec == AV_CODEC_ID_SSA || codec == AV_CODEC_ID_ASS) && start > 0
-                                                      : profileCode != 28 && text;
+        const bool qualifies = candidate->m_bExternal ? BurnsFromSubtitleCopy(*candidate, start)
+                                                      : profileCode != 28 && SubtitleDrawingOf(codec) == ESubtitleDrawing::Text;
         if (!qualifies)
             return false;
     } else if (media->m_nMediaKind == 1) {
@@ -401,10 +402,7 @@ bool GetSelectedSubtitle(CVXMMediaBase* media, VXM_SUBTITLE& out, int profileCod
             return false;
         const int selected = title->GetSelectedSubtitleStream();
         candidate = selected >= 0 ? media->GetSubtitleAt(selected) : nullptr;
-        if (!candidate || !candidate->m_bExternal)
-            return false;
-        const int codec = SubtitleCodecOf(*candidate);
-        if (!((codec == AV_CODEC_ID_SSA || codec == AV_CODEC_ID_ASS) && start > 0))
+        if (!candidate || !BurnsFromSubtitleCopy(*candidate, start))
             return false;
     } else {
         return false;
@@ -412,6 +410,32 @@ bool GetSelectedSubtitle(CVXMMediaBase* media, VXM_SUBTITLE& out, int profileCod
     out = *candidate;
     return true;
 }
+
+namespace {
+
+// A UTF-8 copy, without its mark, of a subtitle file whose byte-order mark
+// names UTF-16 (`encoding`); empty when it cannot be made. The media deletes
+// it when the conversion ends.
+std::wstring WriteUtf8Copy(CVXMMediaBase* media, const std::wstring& path, const std::string& encoding,
+                           const std::wstring& folder)
+{
+    std::ifstream in(PathFromWide(path), std::ios::binary);
+    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text;
+    if (data.size() < 2 || !CodePageToUtf8Strict(std::string_view(data).substr(2), encoding.c_str(), text)) {
+        LogMessageW(kLogCategory, L"%s is no %s text: it is burnt as it is", path.c_str(),
+                    Utf8ToWide(encoding).c_str());
+        return {};
+    }
+    const std::wstring copy = JobStreamFile(media, folder, L"." + GetFileNamePart(path, FALSE));
+    if (copy.empty() || !(std::ofstream(PathFromWide(copy), std::ios::binary) << text)) {
+        LogMessageW(kLogCategory, L"cannot write a UTF-8 copy of %s in %s", path.c_str(), folder.c_str());
+        return {};
+    }
+    return copy;
+}
+
+}  // namespace
 
 void BuildSubtitleCommand(VXM_JOB_QUEUE& queue, COutputProfile* profile, CVXMMediaBase* media,
                           const std::wstring& folder)
@@ -424,13 +448,26 @@ void BuildSubtitleCommand(VXM_JOB_QUEUE& queue, COutputProfile* profile, CVXMMed
     std::wstring temp = BuildSettings().strTempFolder;
     if (temp.empty() || !CreateFolderTree(temp))
         temp = TrimFolder(folder);
+    std::wstring input = subtitle.m_bExternal ? subtitle.m_strFilePath : media->m_strSourcePath;
+    if (const std::string mark = ByteOrderMarkEncoding(input); subtitle.m_bExternal && mark.starts_with("UTF-16")) {
+        const std::wstring copy = WriteUtf8Copy(media, input, mark, temp);
+        if (copy.empty())
+            return;
+        const int codec = SubtitleCodecOf(subtitle);
+        if ((codec == AV_CODEC_ID_SSA || codec == AV_CODEC_ID_ASS) && media->m_nStartTime > 0) {
+            input = copy;  // and cut below
+        } else {
+            media->m_strTempFile = copy;  // burnt as it is
+            return;
+        }
+    }
     const std::wstring assPath = CreateUniqueTempFile(temp, L"vxmsub", L".ass");
     if (assPath.empty()) {
         LogMessageW(kLogCategory, L"cannot create a subtitle file in %s", temp.c_str());
         return;
     }
     CFFMpegOpts opts;
-    opts.SetInput(FileInputName(subtitle.m_bExternal ? subtitle.m_strFilePath : media->m_strSourcePath));
+    opts.SetInput(FileInputName(input));
     if (!subtitle.m_bExternal)
         opts.SetOption(L"-map", L"0:%d", subtitle.m_nId);
     const int codec = SubtitleCodecOf(subtitle);
