@@ -185,8 +185,10 @@ public:
     std::wstring m_strTempFile;
     std::list<std::unique_ptr<VXM_SUBTITLE>> m_lstSubtitle;
     std::list<std::unique_ptr<VXM_MEDIA_CHAPTER>> m_lstChapters;   // not copied
-    // The container's tags as the probe read them (libavformat's metadata),
-    // keys in lower case: what other programs show where TagLib reads nothing.
+    // The container's tags of what it holds (title, artist, album, comment,
+    // genre, date, year, track, lyrics) as the probe read them (libavformat's
+    // metadata), keys in lower case: what other programs show where TagLib
+    // reads nothing.
     std::map<std::wstring, std::wstring> m_mapMetadata;
     std::wstring m_strPassLogFile;
     std::vector<std::wstring> m_vecOverlayFiles;  // watermark PNGs of the conversion; not copied

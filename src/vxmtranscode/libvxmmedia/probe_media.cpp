@@ -150,13 +150,26 @@ int64_t MusepackSv8Duration(AVFormatContext* ic)
     return av_rescale(samples, AV_TIME_BASE, audio->codecpar->sample_rate);
 }
 
+// True for a container tag that names what the file holds, as a row shows
+// it (lower case; lyrics also by language, "lyrics-eng"). The others (brands,
+// muxer, creation time) are not kept: a list of thousands keeps every media.
+bool IsContentTag(const std::wstring& key)
+{
+    for (const wchar_t* name : {L"title", L"artist", L"album", L"comment", L"genre", L"date", L"year", L"track",
+                                L"lyrics"})
+        if (key == name) return true;
+    return key.starts_with(L"lyrics-");
+}
+
 // The entries of a metadata dictionary; the first of a repeated key stays.
-void CopyMetadata(const AVDictionary* dict, std::map<std::wstring, std::wstring>& out, bool lowerKeys)
+// With `contentOnly`, keys in lower case and only the content tags.
+void CopyMetadata(const AVDictionary* dict, std::map<std::wstring, std::wstring>& out, bool contentOnly)
 {
     const AVDictionaryEntry* e = nullptr;
     while ((e = av_dict_get(dict, "", e, AV_DICT_IGNORE_SUFFIX))) {
-        const std::wstring key = AnsiToWide(e->key);
-        out.emplace(lowerKeys ? Lower(key) : key, AnsiToWide(e->value ? e->value : ""));
+        std::wstring key = AnsiToWide(e->key);
+        if (contentOnly && !IsContentTag(key = Lower(key))) continue;
+        out.emplace(std::move(key), AnsiToWide(e->value ? e->value : ""));
     }
 }
 
