@@ -1,5 +1,7 @@
 #include "ui/UIStringTable.h"
 #include <algorithm>
+#include <string_view>
+#include <unordered_map>
 
 namespace {
 const std::vector<TUIStringEntry> kStrings = {
@@ -249,7 +251,12 @@ const std::vector<TUIDictionaryEntry>& GetEnglishDictionary() { return kDictiona
 
 const wchar_t* FindEnglishDictionaryText(const std::wstring& key)
 {
-    for (const auto& e : kDictionary)
-        if (key == e.key) return e.text;
-    return nullptr;
+    // Asked for every text a row shows: looked up by hash, the first of a key.
+    static const auto index = [] {
+        std::unordered_map<std::wstring_view, const wchar_t*> keys;
+        for (const auto& e : kDictionary) keys.emplace(e.key, e.text);
+        return keys;
+    }();
+    const auto it = index.find(key);
+    return it == index.end() ? nullptr : it->second;
 }
