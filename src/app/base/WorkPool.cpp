@@ -144,10 +144,12 @@ CWorkPool& MediaWorkPool()
     std::lock_guard<std::mutex> lock(g_poolMutex);
     if (!g_pool) {
         const unsigned cores = std::max(2u, std::thread::hardware_concurrency());
-        // The engine runs each probe and thumbnail on threads of its own: with
-        // an arena per core, not per thread, freed memory is reused instead of
-        // kept.
-        LimitAllocatorArenas(cores);
+        // Allocator arenas: enough for each worker and the process's other
+        // threads to have one, so that no worker shares the UI thread's (their
+        // codecs' allocations made it wait for its own, and the list of
+        // thousands of rows was added a third slower); bounded, so that
+        // threads that come and go reuse the arenas of those that went.
+        LimitAllocatorArenas(cores * 2);
         // The codecs of each probe and thumbnail take and free blocks of up
         // to a megabyte; the small records a probe keeps hold the freed space
         // between them in the arenas. It is handed back as the work goes
