@@ -85,9 +85,9 @@ void PostQuitMessage(int exitCode);
 
 // A hosted event loop (the UI's) registers a hook that is called, on any
 // thread, whenever a message or a send request is queued for `threadId`; the
-// loop then calls PumpThreadMessages on its own thread. The hook runs with no
-// lock of ours held and is called once until that pump; it must only schedule
-// the pump (it may run on another thread). A null hook removes it.
+// loop then calls PumpWokenThreadMessages on its own thread. The hook runs with
+// no lock of ours held and is called once until that pump; it must only
+// schedule the pump (it may run on another thread). A null hook removes it.
 using ThreadWakeHook = std::function<void()>;
 void SetThreadWakeHook(DWORD threadId, ThreadWakeHook hook);
 // Dispatches everything queued for the calling thread (and serves waiting
@@ -96,6 +96,9 @@ void SetThreadWakeHook(DWORD threadId, ThreadWakeHook hook);
 // the wake hook again for the rest, so a hosted loop gets its turn between
 // batches of a flood of messages.
 BOOL PumpThreadMessages(DWORD budgetMs = 0xFFFFFFFF);  // INFINITE: no budget
+// The pump the wake hook scheduled: as PumpThreadMessages, and the hook may be
+// called again from then on. Any other pump leaves an outstanding wake-up be.
+BOOL PumpWokenThreadMessages(DWORD budgetMs = 0xFFFFFFFF);
 
 // Timers: WM_TIMER with wParam = id on the owner's thread, every `periodMs`.
 // Setting an existing id restarts it. A killed timer never fires again (a tick

@@ -513,11 +513,14 @@ void SetThreadWakeHook(DWORD threadId, ThreadWakeHook hook)
     if (call) (*call)();
 }
 
-BOOL PumpThreadMessages(DWORD budgetMs)
+namespace {
+BOOL PumpQueue(DWORD budgetMs, bool woken)
 {
     ThreadQueue& q = CurrentQueue();
     std::unique_lock<std::mutex> lock(q.mutex);
-    q.wakePending = false;
+    // Only the pump the hook scheduled takes the wake-up: another pump (a
+    // wait that dispatches) leaves it outstanding, so wake-ups never pile up.
+    if (woken) q.wakePending = false;
     // Only what is queued now: a handler that posts to itself cannot keep us here.
     size_t budget = q.posted.size();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs);
@@ -546,6 +549,11 @@ BOOL PumpThreadMessages(DWORD budgetMs)
     if (hook && *hook) (*hook)();
     return result;
 }
+}  // namespace
+
+BOOL PumpThreadMessages(DWORD budgetMs) { return PumpQueue(budgetMs, false); }
+
+BOOL PumpWokenThreadMessages(DWORD budgetMs) { return PumpQueue(budgetMs, true); }
 
 namespace vxmplatform_detail {
 

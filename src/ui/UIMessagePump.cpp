@@ -30,7 +30,7 @@ constexpr DWORD kFrameMs = 8;
 
 void PumpOnUIThread()
 {
-    if (!PumpThreadMessages(kFrameMs)) QuitAllLoops();
+    if (!PumpWokenThreadMessages(kFrameMs)) QuitAllLoops();
 }
 }  // namespace
 

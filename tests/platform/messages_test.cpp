@@ -372,7 +372,7 @@ TEST_F(MessageCore, HostedLoopIsWokenByItsHookAndDispatchesOnItsThread)
         ready.Set();
         // A plain event loop standing in for the UI's: sleeps until woken.
         while (wake.Wait(INFINITE) == WAIT_OBJECT_0) {
-            if (!PumpThreadMessages()) {
+            if (!PumpWokenThreadMessages()) {
                 quit.Set();
                 break;
             }
@@ -397,6 +397,33 @@ TEST_F(MessageCore, HostedLoopIsWokenByItsHookAndDispatchesOnItsThread)
     EXPECT_EQ(quit.Wait(INFINITE), WAIT_OBJECT_0);
     loop.join();
     EXPECT_EQ(wrongThread.load(), 0);
+}
+
+// A wait that dispatches on its own leaves the hook's wake-up outstanding:
+// a flood of messages must not queue the hosted loop's pump again and again.
+TEST_F(MessageCore, OnlyTheWokenPumpTakesTheWakeUp)
+{
+    int wakes = 0, handled = 0;
+    SetThreadWakeHook(GetCurrentThreadId(), [&] { ++wakes; });
+    HWND self = nullptr;
+    CMessageWindow w([&](HWND, UINT, WPARAM more, LPARAM) -> LRESULT {
+        ++handled;
+        if (more) PostMessage(self, WM_APP_DATA, 0, 0);  // arrives while the pump runs
+        return 0;
+    });
+    self = w.Get();
+    PostMessage(self, WM_APP_DATA, 1, 0);
+    PostMessage(self, WM_APP_DATA, 0, 0);
+    EXPECT_EQ(wakes, 1);
+    PumpThreadMessages();  // leaves the one posted meanwhile
+    EXPECT_EQ(handled, 2);
+    EXPECT_EQ(wakes, 1);
+    PumpWokenThreadMessages();
+    EXPECT_EQ(handled, 3);
+    PostMessage(self, WM_APP_DATA, 0, 0);
+    EXPECT_EQ(wakes, 2);
+    PumpWokenThreadMessages();
+    SetThreadWakeHook(GetCurrentThreadId(), nullptr);
 }
 
 }  // namespace
